@@ -1,0 +1,84 @@
+#include "Common/DBConnection.h"
+
+#include "Common/DBExtensions.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/SystemLog.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/Utf8.h"
+
+namespace {
+// A read that meets another connection's write lock waits this long before it gives up.
+constexpr int kBusyTimeoutMilliseconds = 5000;
+}  // namespace
+
+DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString) {
+    int flags = kind == ConnectionKind::ReadOnly ? SQLITE_OPEN_READONLY
+                                                 : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
+    if (openResult_ != SQLITE_OK) return;
+    sqlite3_busy_timeout(db_, kBusyTimeoutMilliseconds);
+    if (kind == ConnectionKind::Statement) prepareStatementConnection(path, errorString);
+}
+
+DBConnection::~DBConnection() {
+    // Closes even a handle whose open failed; unfinalized statements never outlive a call.
+    sqlite3_close_v2(db_);
+}
+
+std::string DBConnection::errorMessage() const {
+    const char* message = sqlite3_errmsg(db_);
+    return message ? message : "out of memory";
+}
+
+void DBConnection::prepareStatementConnection(const std::string& path, std::string* errorString) {
+    installConnectionExtensions(db_);
+    if (UserDefaults::standard().boolForKey("EnableForeignKeyConstraints")) {
+        int rc = sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, 1, static_cast<int*>(nullptr));
+        if (rc != SQLITE_OK) {
+            appendError(errorString,
+                        localizedFormat("Could not enable foreign key constraints, rc = %ld",
+                                        {std::to_string(rc)}));
+        }
+    }
+    if (path != ":memory:") changeJournalModeIfNecessary(db_, errorString);
+}
+
+int changeJournalModeIfNecessary(sqlite3* db, std::string* errorString) {
+    // Every file uses a rollback journal on disk (DELETE), so a crash can always be recovered;
+    // a file in WAL mode keeps it, since its other users rely on it.
+    std::string mode;
+    int rc = forEachRow(db, "pragma journal_mode", [&](sqlite3_stmt* statement) {
+        const unsigned char* text = sqlite3_column_text(statement, 0);
+        mode = text ? reinterpret_cast<const char*>(text) : "";
+        return false;
+    });
+    // A file that cannot even be read fails again in the statement that follows, which reports it.
+    if (rc != SQLITE_OK || mode == "wal" || mode == "delete") return rc;
+    rc = sqlite3_exec(db, "pragma journal_mode = DELETE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const char* message = sqlite3_errmsg(db);
+        appendError(errorString, message ? message : "");
+        systemLog("Error switching to DELETE journal mode: " + std::to_string(rc));
+    }
+    return rc;
+}
+
+DBValue columnValue(sqlite3_stmt* statement, int column, bool nullPossible,
+                    std::string_view invalidText) {
+    if (sqlite3_column_type(statement, column) == SQLITE_NULL) {
+        return nullPossible ? DBValue() : DBValue(std::string());
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    size_t length = static_cast<size_t>(sqlite3_column_bytes(statement, column));
+    if (!text) return std::string();
+    if (!isValidUtf8(text, length)) return std::string(invalidText);
+    return std::string(text, length);
+}
+
+std::string columnName(sqlite3_stmt* statement, int column, std::string_view missingName,
+                       std::string_view invalidText) {
+    const char* name = sqlite3_column_name(statement, column);
+    if (!name) return std::string(missingName);
+    std::string_view text(name);
+    return isValidUtf8(text) ? std::string(text) : std::string(invalidText);
+}

@@ -1,0 +1,71 @@
+#pragma once
+// One SQLite connection for the length of one operation, closed on every path. Three kinds:
+// statement connections (read-write, with the system's SQL functions, the files table, the misc
+// extensions, foreign keys when asked and the journal-mode rule), plain read-write connections
+// and read-only connections, both without extras.
+#include <sqlite3.h>
+
+#include <string>
+#include <string_view>
+
+#include "Common/DBTypes.h"
+
+enum class ConnectionKind { Statement, Plain, ReadOnly };
+
+class DBConnection {
+  public:
+    // Opens the path; openResult() tells whether it worked. A statement connection is also
+    // prepared, its messages (foreign keys, journal mode) appended to errorString.
+    DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString = nullptr);
+    ~DBConnection();
+    DBConnection(const DBConnection&) = delete;
+    DBConnection& operator=(const DBConnection&) = delete;
+
+    int openResult() const { return openResult_; }
+    bool isOpen() const { return openResult_ == SQLITE_OK; }
+    sqlite3* handle() const { return db_; }
+    // sqlite3_errmsg of the connection ("out of memory" when there is none).
+    std::string errorMessage() const;
+
+  private:
+    void prepareStatementConnection(const std::string& path, std::string* errorString);
+
+    sqlite3* db_ = nullptr;
+    int openResult_ = SQLITE_ERROR;
+};
+
+// A column's value as text: SQL NULL as the null object when nullPossible, else as empty text;
+// text that is not valid UTF-8 as invalidText.
+DBValue columnValue(sqlite3_stmt* statement, int column, bool nullPossible,
+                    std::string_view invalidText);
+// A column name: a missing name as missingName, one that is not valid UTF-8 as invalidText.
+std::string columnName(sqlite3_stmt* statement, int column, std::string_view missingName,
+                       std::string_view invalidText);
+
+// Runs every statement of sql in turn and calls onRow(statement) for each result row; onRow
+// returns false to stop. Returns SQLITE_OK or the code of the failing statement.
+template <typename OnRow>
+int forEachRow(sqlite3* db, std::string_view sql, OnRow&& onRow) {
+    const char* tail = sql.data();
+    const char* end = sql.data() + sql.size();
+    while (tail < end) {
+        sqlite3_stmt* statement = nullptr;
+        const char* next = nullptr;
+        int rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &statement, &next);
+        if (rc != SQLITE_OK) return rc;
+        tail = next;
+        if (!statement) continue;  // only white space or a comment was left
+        bool goOn = true;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            if (!onRow(statement)) {
+                goOn = false;
+                rc = SQLITE_DONE;
+                break;
+            }
+        }
+        sqlite3_finalize(statement);
+        if (rc != SQLITE_DONE) return rc;
+        if (!goOn) break;
+    }
+    return SQLITE_OK;
+}

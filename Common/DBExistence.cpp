@@ -1,0 +1,59 @@
+#include "Common/DBExistence.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "Common/DBConnection.h"
+#include "Common/DBExecution.h"
+#include "Common/SQLQuote.h"
+
+namespace DBInterface {
+
+namespace {
+bool yieldsARow(const std::string& query, const std::string& databaseFilePath) {
+    std::vector<std::string> values;
+    return getRows(&values, query, databaseFilePath, nullptr) == 0 && !values.empty();
+}
+}  // namespace
+
+bool doesTableExist(const std::string& name, const std::string& databaseFilePath) {
+    return yieldsARow(
+        "select sql from sqlite_master where name=" + quoteLiteral(name) + " and type='table'",
+        databaseFilePath);
+}
+
+bool doesTableOrViewExist(const std::string& name, const std::string& databaseFilePath) {
+    return yieldsARow("select sql from sqlite_master where name=" + quoteLiteral(name) +
+                          " and (type='table' or type='view')",
+                      databaseFilePath);
+}
+
+bool doesTableExistInMetadataTable(const std::string& name, const std::string& databaseFilePath) {
+    return yieldsARow("select name from varnelo_db_tables where name=" + quoteLiteral(name),
+                      databaseFilePath);
+}
+
+bool isValidDatabaseFile(const std::string& path) {
+    if (path.empty()) return false;
+    // Read-only, so that testing a missing path leaves nothing behind.
+    DBConnection connection(path, ConnectionKind::ReadOnly);
+    if (!connection.isOpen()) return false;
+    return forEachRow(connection.handle(), "select name from sqlite_master limit 1",
+                      [](sqlite3_stmt*) { return false; }) == SQLITE_OK;
+}
+
+bool isSupportedDatabaseFile(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const char* extension : {".db", ".db3", ".sqlite", ".sqlite3"}) {
+        std::string_view ending(extension);
+        if (lower.size() >= ending.size() &&
+            lower.compare(lower.size() - ending.size(), ending.size(), ending) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace DBInterface

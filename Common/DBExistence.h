@@ -1,0 +1,19 @@
+#pragma once
+// Existence and validity tests; each answers a boolean and reports nothing.
+#include <string>
+
+namespace DBInterface {
+
+// A table (not a view) of exactly that name.
+bool doesTableExist(const std::string& name, const std::string& databaseFilePath);
+// A table or view of exactly that name.
+bool doesTableOrViewExist(const std::string& name, const std::string& databaseFilePath);
+// A row of exactly that name in varnelo_db_tables.
+bool doesTableExistInMetadataTable(const std::string& name, const std::string& databaseFilePath);
+
+// Whether the file is a readable SQLite database; never creates or changes the file.
+bool isValidDatabaseFile(const std::string& path);
+// Whether a file name ends in .db, .db3, .sqlite or .sqlite3 (any letter case); touches no file.
+bool isSupportedDatabaseFile(const std::string& name);
+
+}  // namespace DBInterface

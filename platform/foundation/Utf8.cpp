@@ -1,0 +1,47 @@
+#include "platform/foundation/Utf8.h"
+
+#include <cstdint>
+#include <cstring>
+
+bool isValidUtf8(const char* bytes, size_t length) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes);
+    size_t i = 0;
+    while (i < length) {
+        // Eight ASCII bytes at a time: the common case for table data.
+        if (i + 8 <= length) {
+            uint64_t chunk;
+            std::memcpy(&chunk, s + i, 8);
+            if ((chunk & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        size_t need;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            need = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            need = 2;
+            if (c == 0xE0) lo = 0xA0;
+            if (c == 0xED) hi = 0x9F;  // surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            need = 3;
+            if (c == 0xF0) lo = 0x90;
+            if (c == 0xF4) hi = 0x8F;  // above U+10FFFF
+        } else {
+            return false;
+        }
+        if (i + need >= length) return false;  // truncated sequence
+        if (s[i + 1] < lo || s[i + 1] > hi) return false;
+        for (size_t k = 2; k <= need; ++k) {
+            if (s[i + k] < 0x80 || s[i + k] > 0xBF) return false;
+        }
+        i += need + 1;
+    }
+    return true;
+}

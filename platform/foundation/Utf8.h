@@ -1,0 +1,10 @@
+#pragma once
+// UTF-8 validity: the access layer hands text over only when it is well-formed UTF-8
+// (no overlong forms, no surrogates, nothing above U+10FFFF).
+#include <cstddef>
+#include <string_view>
+
+bool isValidUtf8(const char* bytes, size_t length);
+inline bool isValidUtf8(std::string_view text) {
+    return isValidUtf8(text.data(), text.size());
+}

@@ -1,0 +1,97 @@
+#include "Common/Helpers.h"
+
+#include <gtest/gtest.h>
+
+#include "Common/SQLQuote.h"
+#include "tests/support/DatabaseTest.h"
+
+TEST(Helpers, FallbacksForMissingValues) {
+    DBValue null;
+    DBValue text("v");
+    EXPECT_EQ(valueOrDefaultIfNull(&null, "d"), "d");
+    EXPECT_EQ(valueOrDefaultIfNull(nullptr, "d"), "d");
+    EXPECT_EQ(valueOrDefaultIfNull(&text, "d"), "v");
+    EXPECT_EQ(valueOrDefault(&null, DBValue("d")), null);  // the null object is a value
+    EXPECT_EQ(valueOrDefault(nullptr, DBValue("d")), DBValue("d"));
+    std::string empty;
+    EXPECT_EQ(stringOrDefaultIfEmpty(&empty, "d"), "d");
+    EXPECT_EQ(stringOrDefaultIfEmpty(nullptr, "d"), "d");
+    DBValue number("42abc");
+    EXPECT_EQ(integerValueOrDefault(&number, 7), 42);
+    DBValue word("abc");
+    EXPECT_EQ(integerValueOrDefault(&word, 7), 7);
+    EXPECT_TRUE(boolValueOrNo(&text) == false);
+    EXPECT_FALSE(boolValueOrNo(nullptr));
+}
+
+TEST(Helpers, BoundsTestedListAccess) {
+    std::vector<int> list{10, 20, 30};
+    EXPECT_EQ(objectAtIndexOrDefault(&list, -1, 0), 0);
+    EXPECT_EQ(objectAtIndexOrDefault(&list, 3, 0), 0);
+    EXPECT_EQ(objectAtIndexOrDefault(&list, 2, 0), 30);
+    EXPECT_EQ(objectAtIndexOrDefault<int>(nullptr, 0, 5), 5);
+    EXPECT_EQ(firstObjectOrDefault<int>(nullptr, 5), 5);
+    EXPECT_EQ(firstObjectOrDefault(&list, 5), 10);
+    setObjectAtIndexIfInRange(list, 3, 99);
+    setObjectAtIndexIfInRange(list, -1, 99);
+    setObjectAtIndexIfInRange(list, 1, 99);
+    EXPECT_EQ(list, (std::vector<int>{10, 99, 30}));
+}
+
+TEST(Helpers, Flags) {
+    EXPECT_FALSE(flagsContainAll(0x4008, 0xC008));
+    EXPECT_TRUE(flagsContainAll(0x4008, 8));
+    EXPECT_TRUE(flagsContainAll(0, 0));
+    uint64_t flags = 0x4008;
+    setFlags(flags, 0x8001, true);
+    EXPECT_EQ(flags, 0xC009u);
+    setFlags(flags, 0x4001, false);
+    EXPECT_EQ(flags, 0x8008u);
+}
+
+TEST(Helpers, TrimmersWorkInPlace) {
+    char crlf[] = "abc\r\n";
+    EXPECT_EQ(trimLineEnd(crlf), 5u);
+    EXPECT_STREQ(crlf, "abc");
+    char lf[] = "abc\n";
+    trimLineEnd(lf);
+    EXPECT_STREQ(lf, "abc");
+    char lineEndBeforeLast[] = "ab\nc";  // the second-last byte ends the text there
+    trimLineEnd(lineEndBeforeLast);
+    EXPECT_STREQ(lineEndBeforeLast, "ab");
+    char empty[] = "";
+    EXPECT_EQ(trimLineEnd(empty), 0u);
+    char time[] = "12:30 \t";
+    trimTrailingSpace(time);
+    EXPECT_STREQ(time, "12:30");
+    char blank[] = " \t\r\n";
+    trimTrailingSpace(blank);
+    EXPECT_STREQ(blank, "");
+    char highByte[] = "caf\xE9 ";
+    trimTrailingSpace(highByte);
+    EXPECT_STREQ(highByte, "caf\xE9");
+}
+
+TEST(SQLQuote, DoublesTheQuoteCharacter) {
+    EXPECT_EQ(quoteIdentifier("plain"), "\"plain\"");
+    EXPECT_EQ(quoteIdentifier("a\"b"), "\"a\"\"b\"");
+    EXPECT_EQ(quoteLiteral("it's"), "'it''s'");
+    EXPECT_EQ(quoteLiteral(""), "''");
+    EXPECT_EQ(escapeLiteral("''"), "''''");
+}
+
+class QuotingInSQLTest : public DatabaseTest {};
+
+TEST_F(QuotingInSQLTest, HostileNamesAndValuesRoundTripWithoutRunningExtraSQL) {
+    const std::vector<std::string> names{"a\"b", "x'); drop table keep; --", "[br]", "semi;colon",
+                                         "\xC3\xA4 space"};
+    run("create table keep (v)");
+    for (const std::string& name : names) {
+        run("create table " + quoteIdentifier(name) + " (" + quoteIdentifier(name) + ")");
+        run("insert into " + quoteIdentifier(name) + " values (" + quoteLiteral(name) + ")");
+        EXPECT_EQ(query("select " + quoteIdentifier(name) + " from " + quoteIdentifier(name)),
+                  std::vector<std::string>{name});
+    }
+    EXPECT_EQ(query("select count(*) from sqlite_master where type = 'table'"),
+              std::vector<std::string>{std::to_string(names.size() + 1)});
+}

@@ -1,0 +1,217 @@
+// The script runner and the statement runner: row limits, names, out-parameters, errors.
+#include <filesystem>
+
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/DatabaseTest.h"
+
+using namespace DBInterface;
+using Strings = std::vector<std::string>;
+
+class ScriptRunnerTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("create table t (a, b); insert into t select value, 'v' || value from "
+            "generate_series(1, 1500)");
+    }
+};
+
+TEST_F(ScriptRunnerTest, RowLimitKeepsRowsBackButRunsTheRestOfTheScript) {
+    std::vector<DBRow> rows;
+    std::string error;
+    int rc = execMultipleQueryString("select a from t order by a; update t set b = 'changed'", 1000,
+                                     false, nullptr, nullptr, &rows, nullptr, nullptr, db, &error);
+    EXPECT_EQ(rc, kRowLimitReached);
+    EXPECT_EQ(error, "");
+    ASSERT_EQ(rows.size(), 1000u);
+    EXPECT_EQ(*rows.front()[0], "1");
+    EXPECT_EQ(*rows.back()[0], "1000");
+    EXPECT_EQ(query("select count(*) from t where b = 'changed'"), Strings{"1500"});
+}
+
+TEST_F(ScriptRunnerTest, ExactlyTheLimitIsNoStop) {
+    std::vector<DBRow> rows;
+    EXPECT_EQ(execMultipleQueryString("select a from t where a <= 1000", 1000, false, nullptr,
+                                      nullptr, &rows, nullptr, nullptr, db, nullptr),
+              0);
+    EXPECT_EQ(rows.size(), 1000u);
+    rows.clear();
+    EXPECT_EQ(execMultipleQueryString("select a from t where a <= 1001", 1000, false, nullptr,
+                                      nullptr, &rows, nullptr, nullptr, db, nullptr),
+              kRowLimitReached);
+    EXPECT_EQ(rows.size(), 1000u);
+}
+
+TEST_F(ScriptRunnerTest, RowsOfAllStatementsWithTheFirstStatementsNames) {
+    std::vector<DBRow> rows;
+    Strings names;
+    int fieldCount = -7;
+    EXPECT_EQ(execMultipleQueryString("select 1 as x, 2 as y; select 'p', 'q', 'r'", 100, false,
+                                      &fieldCount, &names, &rows, nullptr, nullptr, db, nullptr),
+              0);
+    EXPECT_EQ(names, (Strings{"x", "y"}));
+    EXPECT_EQ(fieldCount, 2);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].size(), 3u);
+    EXPECT_EQ(*rows[1][2], "r");
+}
+
+TEST_F(ScriptRunnerTest, ZeroLimitRecordsNamesOnlyAndNoListRunsEverything) {
+    std::vector<DBRow> rows;
+    Strings names;
+    EXPECT_EQ(execMultipleQueryString("select a from t; delete from t where a > 10", 0, false,
+                                      nullptr, &names, &rows, nullptr, nullptr, db, nullptr),
+              kRowLimitReached);
+    EXPECT_EQ(names, Strings{"a"});
+    EXPECT_TRUE(rows.empty());
+    EXPECT_EQ(query("select count(*) from t"), Strings{"10"});
+    EXPECT_EQ(execMultipleQueryString("select a from t; delete from t where a > 5", 0, false,
+                                      nullptr, nullptr, nullptr, nullptr, nullptr, db, nullptr),
+              0);
+    EXPECT_EQ(query("select count(*) from t"), Strings{"5"});
+}
+
+TEST_F(ScriptRunnerTest, NullAsNullObjectOrEmptyTextAndInvalidUtf8AsMarker) {
+    run("create table n (v); insert into n values (NULL), (cast(x'41e942' as text))");
+    std::vector<DBRow> rows;
+    execMultipleQueryString("select v from n order by rowid", 10, true, nullptr, nullptr, &rows,
+                            nullptr, nullptr, db, nullptr);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_FALSE(rows[0][0].has_value());
+    EXPECT_EQ(*rows[1][0], kInvalidUtf8Marker);
+    rows.clear();
+    execMultipleQueryString("select v from n order by rowid", 10, false, nullptr, nullptr, &rows,
+                            nullptr, nullptr, db, nullptr);
+    EXPECT_EQ(rows[0][0], DBValue(""));
+}
+
+TEST_F(ScriptRunnerTest, FailureStopsAtTheFailingStatementAndDeliversNothing) {
+    std::vector<DBRow> rows;
+    Strings names;
+    std::string error;
+    int fieldCount = -7;
+    int rc = execMultipleQueryString(
+        "insert into t values (9999, 'kept'); select * from t; select * from nosuch; "
+        "insert into t values (10000, 'never')",
+        100, false, &fieldCount, &names, &rows, nullptr, nullptr, db, &error);
+    EXPECT_EQ(rc, 1);
+    EXPECT_EQ(error, "no such table: nosuch");
+    EXPECT_TRUE(rows.empty());
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(fieldCount, -7);
+    EXPECT_EQ(query("select count(*) from t where a >= 9999"), Strings{"1"});
+}
+
+TEST_F(ScriptRunnerTest, UncommittedTransactionOfAFailedScriptIsRolledBack) {
+    std::string error;
+    EXPECT_NE(execMultipleQueryString("begin transaction; delete from t; insert into nosuch "
+                                      "values (1); commit transaction",
+                                      nullptr, nullptr, db, &error),
+              0);
+    EXPECT_EQ(query("select count(*) from t"), Strings{"1500"});
+}
+
+TEST_F(ScriptRunnerTest, ChangesAndLastRowIdComeFromTheLastChange) {
+    int64_t changes = -1, lastRowID = -1;
+    EXPECT_EQ(execMultipleQueryString("update t set b = 'x' where a <= 7; insert into t values "
+                                      "(1, 2); select 1",
+                                      &changes, &lastRowID, db, nullptr),
+              0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(lastRowID, 1501);
+}
+
+TEST_F(ScriptRunnerTest, MissingPathAndUnopenableFile) {
+    std::string error;
+    EXPECT_EQ(execMultipleQueryString("select 1", nullptr, nullptr, "", &error), -1);
+    EXPECT_EQ(error, "Null database file path");
+    error.clear();
+    std::string inMissingFolder = pathInHome("no/such/folder/x.db");
+    EXPECT_EQ(execMultipleQueryString("select 1", nullptr, nullptr, inMissingFolder, &error), 14);
+    EXPECT_EQ(error, "Could not open the database " + inMissingFolder);
+}
+
+TEST_F(ScriptRunnerTest, NonDatabaseFileFailsWithSQLitesMessageAndStaysUntouched) {
+    std::string path = pathInHome("notes.txt");
+    writeFile(path, std::string(2048, 'x'));
+    std::string error;
+    EXPECT_EQ(execMultipleQueryString("create table z (a)", nullptr, nullptr, path, &error), 26);
+    EXPECT_EQ(error, "file is not a database");
+    EXPECT_EQ(std::filesystem::file_size(path), 2048u);
+}
+
+class StatementRunnerTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("create table t (a, b); insert into t values (1, 'one'), (2, NULL), (3, 'three')");
+    }
+};
+
+TEST_F(StatementRunnerTest, RunsOnlyTheFirstStatement) {
+    int64_t changes = -1;
+    EXPECT_EQ(
+        execCommandString("update t set b = 'u'; delete from t", &changes, nullptr, db, nullptr),
+        0);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(query("select count(*) from t where b = 'u'"), Strings{"3"});
+}
+
+TEST_F(StatementRunnerTest, ASelectLeavesTheOutParametersAlone) {
+    int64_t changes = 42, lastRowID = 43;
+    EXPECT_EQ(execCommandString("select * from t", &changes, &lastRowID, db, nullptr), 0);
+    EXPECT_EQ(changes, 42);
+    EXPECT_EQ(lastRowID, 43);
+}
+
+TEST_F(StatementRunnerTest, ReadsNamesAndRowsWithNullAsEmptyText) {
+    int fieldCount = 0;
+    Strings names;
+    std::vector<DBTextRow> values;
+    EXPECT_EQ(execQueryString("select a, b, 1 from t order by a", -1, &fieldCount, &names, &values,
+                              nullptr, nullptr, db, nullptr),
+              0);
+    EXPECT_EQ(fieldCount, 3);
+    EXPECT_EQ(names, (Strings{"a", "b", "1"}));
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[1], (DBTextRow{"2", "", "1"}));
+    values.clear();
+    execQueryString("select a from t", 2, &fieldCount, nullptr, &values, nullptr, nullptr, db,
+                    nullptr);
+    EXPECT_EQ(values.size(), 2u);
+}
+
+TEST_F(StatementRunnerTest, InsertReportsItsRowIdAndErrorsTheirMessage) {
+    int64_t lastRowID = 0;
+    EXPECT_EQ(
+        execCommandString("insert into t values (4, 'four')", nullptr, &lastRowID, db, nullptr), 0);
+    EXPECT_EQ(lastRowID, 4);
+    std::string error;
+    EXPECT_EQ(execCommandString("insert into nosuch values (1)", db, &error), 1);
+    EXPECT_EQ(error, "no such table: nosuch");
+    error.clear();
+    run("create table u (k unique)");
+    execCommandString("insert into u values (1)", db, nullptr);
+    EXPECT_EQ(execUpdateStatement("insert into u values (1)", db, &error), 19);
+    EXPECT_EQ(error, "UNIQUE constraint failed: u.k");
+}
+
+TEST_F(StatementRunnerTest, InvalidUtf8ReadsAsEmptyText) {
+    run("insert into t values (5, cast(x'ff00fe' as text))");
+    int fieldCount = 0;
+    std::vector<DBTextRow> values;
+    execQueryString("select b from t where a = 5", -1, &fieldCount, nullptr, &values, nullptr,
+                    nullptr, db, nullptr);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0][0], "");
+}
+
+TEST_F(StatementRunnerTest, ForeignKeysFollowTheUserDefault) {
+    run("create table parent (id integer primary key); create table child (p references "
+        "parent(id))");
+    EXPECT_EQ(execCommandString("insert into child values (99)", db, nullptr), 0);
+    UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
+    std::string error;
+    EXPECT_EQ(execCommandString("insert into child values (98)", db, &error), 19);
+    EXPECT_EQ(error, "FOREIGN KEY constraint failed");
+}
