@@ -10,4 +10,6 @@
 #include "Common/FieldTypes.h"
 #include "Common/FileNames.h"
 #include "Common/FunctionList.h"
+#include "Common/RowWriting.h"
+#include "Common/RowidText.h"
 #include "Common/RunningStopwatches.h"

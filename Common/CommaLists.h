@@ -1,0 +1,20 @@
+#pragma once
+// The comma-joined lists the access layer builds for field lists and rowid lists.
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Common/FieldValue.h"
+
+namespace DBInterface {
+
+std::string commaSeparatedStringForStringSet(const std::set<std::string>* strings);
+// With doubleQuote each item is a quoted identifier.
+std::string commaSeparatedStringForStringArray(const std::vector<std::string>* strings,
+                                               bool doubleQuote);
+// The numbers among the values; other values are skipped.
+std::string commaSeparatedStringForNumberArray(const std::vector<FieldValue>* values);
+std::string commaSeparatedStringForIndexSet(const std::set<int64_t>* indexes);
+
+}  // namespace DBInterface

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "Common/DBInterface.h"
+#include "tests/support/DatabaseTest.h"
+
+using namespace DBInterface;
+
+namespace {
+const std::set<std::string> kNoHidden;
+
+class RowWritingTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("create table \"t\"\"q\" (a, b, g as (a || b)); insert into \"t\"\"q\" (a, b) values "
+            "('x', 1), ('y', 2), ('z', 3)");
+    }
+    const std::string table = "t\"q";
+};
+}  // namespace
+
+TEST(SQLLiterals, ValuesAndNumbers) {
+    EXPECT_EQ(fieldValueSQLForNullableObject("it's"), "'it''s'");
+    EXPECT_EQ(fieldValueSQLForNullableObject(3.5), "3.5");
+    EXPECT_EQ(fieldValueSQLForNullableObject(int64_t{-7}), "-7");
+    EXPECT_EQ(fieldValueSQLForNullableObject(FieldValue::null()), "NULL");
+    EXPECT_EQ(fieldValueSQLForNullableObject(DBValue()), "NULL");
+    EXPECT_EQ(fieldValueSQLForNullableObject(FieldValue()), "''");
+    EXPECT_EQ(fieldValueSQLForNullableObject(0.1), "0.1");
+    EXPECT_EQ(fieldValueSQLForNullableObject(2.0), "2.0");
+    EXPECT_EQ(fieldValueSQLForNullableObject(std::nan("")), "NULL");
+    EXPECT_EQ(fieldValueSQLForNullableObject(std::numeric_limits<double>::infinity()), "NULL");
+}
+
+TEST(CommaLists, Builders) {
+    std::vector<FieldValue> mixed{1, "x", 2.5};
+    EXPECT_EQ(commaSeparatedStringForNumberArray(&mixed), "1,2.5");
+    std::set<int64_t> indexes{5, 1, 3};
+    EXPECT_EQ(commaSeparatedStringForIndexSet(&indexes), "1,3,5");
+    std::vector<std::string> names{"a", "b\"c"};
+    EXPECT_EQ(commaSeparatedStringForStringArray(&names, true), "\"a\",\"b\"\"c\"");
+    EXPECT_EQ(commaSeparatedStringForStringArray(&names, false), "a,b\"c");
+    EXPECT_EQ(commaSeparatedStringForStringArray(nullptr, true), "");
+    std::set<std::string> set{"b", "a"};
+    EXPECT_EQ(commaSeparatedStringForStringSet(&set), "a,b");
+}
+
+TEST(InsertText, ValuesFollowTheirFields) {
+    EXPECT_EQ(stringForInsertRowIntoTable("t", {"f1", "f2"}, {"7", "a", "it's"}, kNoHidden, true),
+              "insert into \"t\" (\"f1\",\"f2\") values ('a','it''s')");
+    EXPECT_EQ(stringForInsertRowIntoTable("t", {"f1", "f2", "f3"}, {"a", FieldValue::null()},
+                                          {"f1"}, false),
+              "insert into \"t\" (\"f2\") values (NULL)");
+}
+
+TEST_F(RowWritingTest, UpdatesOneField) {
+    std::string error;
+    EXPECT_EQ(updateField("it's", table, "a", "1", db, &error), 0) << error;
+    EXPECT_EQ(updateField(FieldValue::null(), table, "b", "2", db, &error), 0) << error;
+    EXPECT_EQ(query("select a, b from \"t\"\"q\" order by rowid"),
+              (std::vector<std::string>{"it's", "1", "y", "", "z", "3"}));
+    EXPECT_EQ(query("select typeof(b) from \"t\"\"q\" where rowid=2")[0], "null");
+    // No value is refused rather than written as NULL.
+    EXPECT_EQ(updateField(FieldValue(), table, "a", "1", db, &error), -1);
+}
+
+TEST_F(RowWritingTest, RefusesTheMarkerAndBadRowids) {
+    std::string error;
+    EXPECT_EQ(updateField(std::string(kInvalidUtf8Marker), table, "a", "1", db, &error), -1);
+    EXPECT_EQ(error, "Field \"a\" cannot be updated to that special string.");
+    error.clear();
+    EXPECT_EQ(updateFieldValues({"ok", std::string(kInvalidUtf8Marker)}, {"a", "b"}, kNoHidden,
+                                table, "1", db, &error),
+              -1);
+    EXPECT_EQ(error, "Field \"b\" cannot be updated to that special string.");
+    EXPECT_EQ(updateRowsArray({}, {"a"}, std::string(kInvalidUtf8Marker), table, db, nullptr), -1);
+    error.clear();
+    EXPECT_EQ(updateField("v", table, "a", "1 or 1=1", db, &error), -1);
+    EXPECT_EQ(error, "Invalid rowid: 1 or 1=1");
+    EXPECT_EQ(deleteRowsArray({"1", "2); drop table x; --"}, table, db, nullptr), -1);
+    EXPECT_EQ(deleteRow("", table, db, nullptr), -1);
+    EXPECT_EQ(query("select a from \"t\"\"q\" order by rowid"),
+              (std::vector<std::string>{"x", "y", "z"}));
+}
+
+TEST_F(RowWritingTest, UpdatesWholeRowsAndManyRows) {
+    std::string error;
+    // The generated column is hidden and left out.
+    EXPECT_EQ(
+        updateFieldValues({"p", 9, "ignored"}, {"a", "b", "g"}, {"g"}, table, "3", db, &error), 0)
+        << error;
+    EXPECT_EQ(query("select a, b, g from \"t\"\"q\" where rowid=3"),
+              (std::vector<std::string>{"p", "9", "p9"}));
+    EXPECT_EQ(updateFieldValues({"p"}, {"a", "b"}, kNoHidden, table, "3", db, &error), -1);
+    EXPECT_EQ(error, "Field values count 1 does not equal field names count 2");
+    error.clear();
+    EXPECT_EQ(updateFieldValues({"p"}, {"g"}, {"g"}, table, "3", db, &error), -1);
+    EXPECT_EQ(error, "No fields were included that can be updated.");
+
+    EXPECT_EQ(updateRowsArray({"1", "2"}, {"a", "b"}, "q", table, db, &error), 0);
+    EXPECT_EQ(query("select count(*) from \"t\"\"q\" where a='q' and b='q'")[0], "2");
+    EXPECT_EQ(updateRowsArray({}, {"a"}, FieldValue(), table, db, &error), 0);
+    EXPECT_EQ(query("select count(*) from \"t\"\"q\" where a=''")[0], "3");
+    EXPECT_EQ(updateRowsArray({}, {}, "q", table, db, &error), -1);
+}
+
+TEST_F(RowWritingTest, InsertsAndDeletes) {
+    std::string error;
+    int64_t rowid = 0;
+    EXPECT_EQ(insertAllFieldValues({"7", "w", 4.25}, {"a", "b"}, kNoHidden, table, &rowid, true, db,
+                                   &error),
+              0)
+        << error;
+    EXPECT_EQ(rowid, 4);
+    EXPECT_EQ(query("select a, b from \"t\"\"q\" where rowid=4"),
+              (std::vector<std::string>{"w", "4.25"}));
+    EXPECT_EQ(insertAllFieldValues({}, {"a"}, kNoHidden, table, nullptr, false, db, &error), -1);
+    EXPECT_EQ(error, "Both field names and values are required.");
+
+    EXPECT_EQ(deleteRow("1", table, db, nullptr), 0);
+    EXPECT_EQ(deleteRowsArray({"2", "4"}, table, db, nullptr), 0);
+    EXPECT_EQ(query("select rowid from \"t\"\"q\""), (std::vector<std::string>{"3"}));
+    EXPECT_EQ(deleteRowsArray({}, table, db, nullptr), -1);
+    EXPECT_EQ(deleteFromTable(table, db, nullptr), 0);
+    EXPECT_EQ(query("select count(*) from \"t\"\"q\"")[0], "0");
+    EXPECT_EQ(vacuumDatabaseFilePath(db, nullptr), 0);
+}
+
+TEST_F(RowWritingTest, BlankRowsAreAtomic) {
+    EXPECT_EQ(addBlankRows(0, {"a", "b"}, table, nullptr, db, nullptr), 0);
+    EXPECT_EQ(addBlankRows(3, {"a", "b"}, table, nullptr, db, nullptr), 0);
+    EXPECT_EQ(query("select count(*) from \"t\"\"q\" where a='' and b=''")[0], "3");
+    // The second blank row breaks the unique key: none of the rows stays.
+    run("create table u (k unique, v)");
+    std::string error;
+    EXPECT_NE(addBlankRows(5, {"k", "v"}, "u", nullptr, db, &error), 0);
+    EXPECT_NE(error.find("UNIQUE"), std::string::npos) << error;
+    EXPECT_EQ(query("select count(*) from u")[0], "0");
+}
