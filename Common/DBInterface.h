@@ -7,3 +7,4 @@
 #include "Common/FieldModel.h"
 #include "Common/MetaTables.h"
 #include "Common/SchemaListing.h"
+#include "Common/SortSettings.h"
