@@ -1,0 +1,292 @@
+#include "Common/SortSettings.h"
+
+#include <algorithm>
+#include <ctime>
+#include <regex>
+
+#include "Common/DBExecution.h"
+#include "Common/DBExistence.h"
+#include "Common/FieldModel.h"
+#include "Common/Helpers.h"
+#include "Common/MetaTables.h"
+#include "Common/SQLQuote.h"
+#include "platform/foundation/StringFormat.h"
+#include "platform/foundation/SystemLog.h"
+
+namespace DBInterface {
+
+int sortCodeFromIndex(int64_t position, int direction) {
+    return position < 0 ? 0 : static_cast<int>(2 * position + direction);
+}
+
+int sortFieldIndexFromCode(int code) {
+    return code < 1 ? -1 : (code - 1) / 2;
+}
+
+int sortDirectionFromCode(int code) {
+    if (code == 0) return 0;
+    return code % 2 != 0 ? 1 : 2;
+}
+
+int sortByROWIDCodeFromFlags(int32_t flags) {
+    return (flags & 3) == 2 ? 2 : 1;
+}
+
+namespace {
+
+int64_t leadingInteger(const std::string& text) {
+    return std::strtoll(text.c_str(), nullptr, 10);
+}
+
+// The settings row: search_field, flags, sort_field1 to 3. Empty when there is none.
+int readSettingsRow(std::vector<std::string>* row, const std::string& tableName,
+                    const std::string& databaseFilePath, std::string* errorString) {
+    std::vector<std::string> metaTable;
+    int rc = getRows(&metaTable,
+                     "select sql from sqlite_master where name='varnelo_db_tables' and "
+                     "type='table'",
+                     databaseFilePath, errorString);
+    if (rc != 0 || metaTable.empty()) return rc;
+    rc = getRows(row,
+                 "select search_field, flags, sort_field1, sort_field2, sort_field3 from "
+                 "varnelo_db_tables where name=" +
+                     quoteLiteral(tableName) + " limit 1",
+                 databaseFilePath, errorString);
+    if (rc != 0) row->clear();
+    return rc;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    size_t start = 0;
+    while (true) {
+        size_t end = text.find(separator, start);
+        pieces.push_back(text.substr(start, end == std::string::npos ? end : end - start));
+        if (end == std::string::npos) return pieces;
+        start = end + 1;
+    }
+}
+
+// Sort codes from the three stored key texts ("mask#code direction", or the older
+// "mask direction"); an odd number of pieces is logged and gives no codes.
+void appendStoredSortCodes(std::vector<int>* sortCodes, const std::string& key1,
+                           const std::string& key2, const std::string& key3,
+                           const std::string& tableName) {
+    std::string joined = key1 + " " + key2 + " " + key3;
+    const char* space = " \t\r\n\v\f";
+    size_t first = joined.find_first_not_of(space);
+    if (first == std::string::npos) return;
+    joined = joined.substr(first, joined.find_last_not_of(space) - first + 1);
+    std::vector<std::string> pieces = split(joined, ' ');
+    if (pieces.size() % 2 != 0) {
+        std::string listed;
+        for (const std::string& piece : pieces) listed += (listed.empty() ? "" : ", ") + piece;
+        systemLog(formatText("Invalid number of sort fields: %d for table \"%@\"",
+                             {std::to_string(pieces.size()), tableName}));
+        systemLog(formatText("Sort fields: %@ for table \"%@\"", {listed, tableName}));
+        return;
+    }
+    for (size_t i = 0; i < pieces.size(); i += 2) {
+        const std::string& key = pieces[i];
+        size_t hash = key.find('#');
+        if (hash != std::string::npos) {
+            sortCodes->push_back(static_cast<int>(leadingInteger(key.substr(hash + 1))));
+            continue;
+        }
+        int64_t mask = leadingInteger(key);
+        if (mask < 1) {
+            sortCodes->push_back(0);
+            continue;
+        }
+        int bit = 0;
+        while (bit < 31 && !(mask & (int64_t{1} << bit))) ++bit;
+        sortCodes->push_back(2 * bit + 1 + (leadingInteger(pieces[i + 1]) == 2 ? 1 : 0));
+    }
+}
+
+// The settings row read into the out-parameters; found tells whether there was a row.
+int readSortSettings(std::vector<int>* sortCodes, uint64_t* flags, std::string* searchField,
+                     const std::string& tableName, const std::string& databaseFilePath,
+                     std::string* errorString) {
+    std::vector<std::string> row;
+    int rc = readSettingsRow(&row, tableName, databaseFilePath, errorString);
+    if (rc != 0 || row.size() < 5) return rc;
+    *searchField = row[0];
+    *flags = static_cast<uint64_t>(leadingInteger(row[1]));
+    appendStoredSortCodes(sortCodes, row[2], row[3], row[4], tableName);
+    return 0;
+}
+
+}  // namespace
+
+int getSortCodes(std::vector<int>* sortCodes, IndexSet* searchIndexes, uint64_t* flags,
+                 const std::string& tableName, const std::string& databaseFilePath,
+                 std::string* errorString) {
+    std::string searchField;
+    int rc =
+        readSortSettings(sortCodes, flags, &searchField, tableName, databaseFilePath, errorString);
+    size_t semicolon = searchField.find(';');
+    if (rc != 0 || !searchIndexes || semicolon == std::string::npos) return rc;
+    searchIndexes->clear();
+    // An empty list of positions (the text begins with ";") means no searched field.
+    if (semicolon == 0) return 0;
+    for (const std::string& piece : split(searchField.substr(0, semicolon), ',')) {
+        searchIndexes->insert(leadingInteger(piece));
+    }
+    return 0;
+}
+
+int getSortCodesSearchFieldNumber(std::vector<int>* sortCodes, int64_t* searchFieldNumber,
+                                  uint64_t* flags, const std::string& tableName,
+                                  const std::string& databaseFilePath, std::string* errorString) {
+    std::string searchField;
+    int rc =
+        readSortSettings(sortCodes, flags, &searchField, tableName, databaseFilePath, errorString);
+    if (rc == 0 && searchFieldNumber) *searchFieldNumber = leadingInteger(searchField);
+    return rc;
+}
+
+int updateSystemTable(const std::string& tableName, const std::string& insertString,
+                      const std::string& updateString, const std::string& databaseFilePath,
+                      std::string* errorString) {
+    std::string sql = doesTableExistInMetadataTable(tableName, databaseFilePath)
+                          ? updateString
+                          : "begin transaction; " + createTablesMetaTableSQL() +
+                                createFieldsMetaTableSQL() + insertString + "commit transaction; ";
+    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+}
+
+int updateSystemTable(const std::string& tableName, uint64_t flag, bool enable,
+                      const std::string& databaseFilePath, std::string* errorString) {
+    std::string name = quoteLiteral(tableName);
+    std::string bits = std::to_string(flag);
+    return updateSystemTable(tableName,
+                             "insert into varnelo_db_tables (name,flags) values (" + name + "," +
+                                 (enable ? bits : "0") + "); ",
+                             std::string("update varnelo_db_tables set flags = (flags ") +
+                                 (enable ? "| " : "& ~") + bits + ") where name=" + name + "; ",
+                             databaseFilePath, errorString);
+}
+
+int updateSystemTable(const std::string& tableName, uint64_t flags,
+                      const std::string& databaseFilePath, std::string* errorString) {
+    std::string name = quoteLiteral(tableName);
+    std::string value = std::to_string(static_cast<int64_t>(flags));
+    return updateSystemTable(
+        tableName,
+        "insert into varnelo_db_tables (name,flags) values (" + name + ", " + value + "); ",
+        "update varnelo_db_tables set flags = " + value + " where name=" + name + "; ",
+        databaseFilePath, errorString);
+}
+
+int updateSortCodes(const std::vector<int>& sortCodes, const std::string& tableName,
+                    const std::string& databaseFilePath, std::string* errorString) {
+    if (sortCodes.empty()) return 0;
+    std::string assignments, columns, values;
+    for (size_t i = 0; i < sortCodes.size(); ++i) {
+        int code = sortCodes[i];
+        int position = sortFieldIndexFromCode(code);
+        uint64_t mask = position < 0 || position > 63 ? 0 : uint64_t{1} << position;
+        std::string column = "sort_field" + std::to_string(i + 1);
+        std::string stored = quoteLiteral(std::to_string(mask) + "#" + std::to_string(code) + " " +
+                                          std::to_string(sortDirectionFromCode(code)));
+        assignments += (i ? ", " : "") + column + "=" + stored;
+        columns += "," + column;
+        values += "," + stored;
+    }
+    std::string name = quoteLiteral(tableName);
+    return updateSystemTable(
+        tableName,
+        "insert into varnelo_db_tables (name" + columns + ") values (" + name + values + "); ",
+        "update varnelo_db_tables set " + assignments + " where name=" + name + "; ",
+        databaseFilePath, errorString);
+}
+
+int updateSortByROWIDCode(uint64_t sortByROWIDCode, const std::string& tableName,
+                          const std::string& databaseFilePath, std::string* errorString) {
+    if (!doesTableExist(kTablesMetaTable, databaseFilePath)) return 0;
+    std::string where = " where name=" + quoteLiteral(tableName) + "; ";
+    std::string sql;
+    if (sortByROWIDCode == 1 || sortByROWIDCode == 2) {
+        std::string set = std::to_string(sortByROWIDCode);
+        std::string clear = std::to_string(3 - sortByROWIDCode);
+        sql = "begin transaction; update varnelo_db_tables set flags = (flags | " + set + ")" +
+              where + "update varnelo_db_tables set flags = (flags & ~ " + clear + ")" + where +
+              "commit transaction; ";
+    } else {
+        sql = "update varnelo_db_tables set flags = (flags & ~ 3)" + where;
+    }
+    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+}
+
+int updateSearchFields(const IndexSet& searchIndexes, bool simple, const std::string* searchFilter,
+                       const std::string& tableName, const std::string& databaseFilePath,
+                       std::string* errorString) {
+    std::string stored;
+    for (int64_t index : searchIndexes) {
+        stored += (stored.empty() ? "" : ",") + std::to_string(index);
+    }
+    stored += simple ? ";=" : "; ";
+    if (searchFilter) stored += *searchFilter;
+    std::string name = quoteLiteral(tableName);
+    return updateSystemTable(tableName,
+                             "insert into varnelo_db_tables (name,search_field) values (" + name +
+                                 "," + quoteLiteral(stored) + "); ",
+                             "update varnelo_db_tables set search_field=" + quoteLiteral(stored) +
+                                 " where name=" + name + "; ",
+                             databaseFilePath, errorString);
+}
+
+namespace {
+// Seconds since 2009-12-22 00:00:00 UTC, the stamp in the names of sort indexes.
+constexpr int64_t kSortIndexEpoch = 1261440000;
+
+// Sort indexes are named ind<key>_<stamp>, and since several tables may get theirs within one
+// second, now also _<the table's root page>. Only plain indexes named so are ours to drop.
+bool isSortIndex(const std::string& name, const std::string& sql) {
+    static const std::regex pattern("ind[123]_[0-9]+(_[0-9]+)?");
+    static const std::regex plainIndex("create index .*", std::regex::icase);
+    return std::regex_match(name, pattern) && std::regex_match(sql, plainIndex);
+}
+}  // namespace
+
+int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t sortCode2,
+                       int64_t sortCode3, const std::string& databaseFilePath,
+                       std::string* errorString) {
+    std::vector<std::string> fieldNames;
+    getFieldNames(&fieldNames, nullptr, nullptr, nullptr, tableName, databaseFilePath, nullptr);
+    std::vector<std::string> indexes;
+    getRows(&indexes,
+            "select name, sql from sqlite_master where type='index' and tbl_name=" +
+                quoteLiteral(tableName),
+            databaseFilePath, nullptr);
+    std::string sql = "begin transaction; ";
+    for (size_t i = 0; i + 1 < indexes.size(); i += 2) {
+        if (isSortIndex(indexes[i], indexes[i + 1])) {
+            sql += "drop index if exists " + quoteIdentifier(indexes[i]) + "; ";
+        }
+    }
+    int64_t rootPage = getNumberWithQueryString(
+        "select rootpage from sqlite_master where type='table' and name=" + quoteLiteral(tableName),
+        databaseFilePath, nullptr);
+    std::string suffix = "_" + std::to_string(std::time(nullptr) - kSortIndexEpoch) + "_" +
+                         std::to_string(std::max<int64_t>(rootPage, 0));
+    int64_t codes[] = {sortCode1, sortCode2, sortCode3};
+    for (int key = 0; key < 3; ++key) {
+        int64_t position = codes[key] < 1 ? -1 : (codes[key] - 1) / 2;
+        if (position < 0 || position >= static_cast<int64_t>(fieldNames.size())) continue;
+        sql += "create index " + quoteIdentifier("ind" + std::to_string(key + 1) + suffix) +
+               " on " + quoteIdentifier(tableName) + " (" +
+               quoteIdentifier(fieldNames[static_cast<size_t>(position)]) + "); ";
+    }
+    sql += "commit transaction; ";
+    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+}
+
+int updateTableIndexes(const std::string& tableName, const std::vector<int64_t>& sortCodes,
+                       const std::string& databaseFilePath, std::string* errorString) {
+    auto code = [&](int64_t i) { return objectAtIndexOrDefault<int64_t>(&sortCodes, i, 0); };
+    return updateTableIndexes(tableName, code(0), code(1), code(2), databaseFilePath, errorString);
+}
+
+}  // namespace DBInterface

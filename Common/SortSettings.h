@@ -1,0 +1,67 @@
+#pragma once
+// The stored sort and search settings of a table or view (its varnelo_db_tables row), the ROWID
+// order and sorted-on-unique-key bits of its flags, and the indexes kept for its sort keys.
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace DBInterface {
+
+using IndexSet = std::set<int64_t>;
+
+// Flag bits of varnelo_db_tables.flags.
+inline constexpr uint64_t kTableFlagSortByROWIDUp = 1;
+inline constexpr uint64_t kTableFlagSortByROWIDDown = 2;
+inline constexpr uint64_t kTableFlagSortedOnUniqueKey = 4;
+
+// A sort code is 0 for no key, 2p + 1 for field position p ascending, 2p + 2 descending.
+int sortCodeFromIndex(int64_t position, int direction);
+int sortFieldIndexFromCode(int code);
+// 0 for no key, 1 ascending, 2 descending.
+int sortDirectionFromCode(int code);
+// 2 (descending) when only bit 2 is set of bits 1 and 2, else 1.
+int sortByROWIDCodeFromFlags(int32_t flags);
+
+// Appends the stored sort codes, stores the flags and, when the stored search settings have a
+// list of positions, puts them into searchIndexes. Fills nothing and gives 0 when the meta table
+// or the row is missing.
+int getSortCodes(std::vector<int>* sortCodes, IndexSet* searchIndexes, uint64_t* flags,
+                 const std::string& tableName, const std::string& databaseFilePath,
+                 std::string* errorString);
+// As above, but with the first number of the stored search settings.
+int getSortCodesSearchFieldNumber(std::vector<int>* sortCodes, int64_t* searchFieldNumber,
+                                  uint64_t* flags, const std::string& tableName,
+                                  const std::string& databaseFilePath, std::string* errorString);
+
+// Stores key i of the list in sort_field<i>; an empty list writes nothing.
+int updateSortCodes(const std::vector<int>& sortCodes, const std::string& tableName,
+                    const std::string& databaseFilePath, std::string* errorString);
+// 1 sets ROWID ascending, 2 descending, anything else clears both; 0 without a meta table.
+int updateSortByROWIDCode(uint64_t sortByROWIDCode, const std::string& tableName,
+                          const std::string& databaseFilePath, std::string* errorString);
+int updateSearchFields(const IndexSet& searchIndexes, bool simple, const std::string* searchFilter,
+                       const std::string& tableName, const std::string& databaseFilePath,
+                       std::string* errorString);
+
+// Sets or clears flag bits of the table's row, inserting the row when missing.
+int updateSystemTable(const std::string& tableName, uint64_t flag, bool enable,
+                      const std::string& databaseFilePath, std::string* errorString);
+// Sets the whole flags value of the table's row, inserting the row when missing.
+int updateSystemTable(const std::string& tableName, uint64_t flags,
+                      const std::string& databaseFilePath, std::string* errorString);
+// Runs updateString when the table has a row, else creates the meta tables when missing and runs
+// insertString, in one transaction.
+int updateSystemTable(const std::string& tableName, const std::string& insertString,
+                      const std::string& updateString, const std::string& databaseFilePath,
+                      std::string* errorString);
+
+// Replaces the indexes of the table's sort keys by one index per key (codes beyond the field
+// list are skipped); indexes that this system did not make are kept.
+int updateTableIndexes(const std::string& tableName, const std::vector<int64_t>& sortCodes,
+                       const std::string& databaseFilePath, std::string* errorString);
+int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t sortCode2,
+                       int64_t sortCode3, const std::string& databaseFilePath,
+                       std::string* errorString);
+
+}  // namespace DBInterface

@@ -1,0 +1,145 @@
+// Stored sort and search settings, the ROWID order bits and the sort indexes.
+#include "Common/SQLQuote.h"
+#include "platform/foundation/SystemLog.h"
+#include "tests/support/DatabaseTest.h"
+
+using namespace DBInterface;
+using Strings = std::vector<std::string>;
+using Codes = std::vector<int>;
+
+class SortSettingsTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("create table t (a, b, c)");
+    }
+
+    Codes readCodes(const std::string& table, uint64_t* flags = nullptr,
+                    IndexSet* search = nullptr) {
+        Codes codes;
+        uint64_t ignored = 0;
+        EXPECT_EQ(getSortCodes(&codes, search, flags ? flags : &ignored, table, db, nullptr), 0);
+        return codes;
+    }
+
+    void storeSortFields(const std::string& f1, const std::string& f2, const std::string& f3) {
+        run("update varnelo_db_tables set sort_field1='" + f1 + "', sort_field2='" + f2 +
+            "', sort_field3='" + f3 + "' where name='t'");
+    }
+};
+
+TEST_F(SortSettingsTest, CodeArithmetic) {
+    EXPECT_EQ(sortCodeFromIndex(2, 2), 6);
+    EXPECT_EQ(sortCodeFromIndex(-1, 1), 0);
+    EXPECT_EQ(sortFieldIndexFromCode(6), 2);
+    EXPECT_EQ(sortFieldIndexFromCode(0), -1);
+    EXPECT_EQ(sortDirectionFromCode(5), 1);
+    EXPECT_EQ(sortDirectionFromCode(6), 2);
+    EXPECT_EQ(sortDirectionFromCode(0), 0);
+    EXPECT_EQ(sortByROWIDCodeFromFlags(3), 1);
+    EXPECT_EQ(sortByROWIDCodeFromFlags(2), 2);
+    EXPECT_EQ(sortByROWIDCodeFromFlags(0), 1);
+}
+
+TEST_F(SortSettingsTest, NothingStoredReadsAsNothingWithoutCreatingMetaTables) {
+    uint64_t flags = 77;
+    EXPECT_EQ(readCodes("t", &flags), Codes{});
+    EXPECT_EQ(flags, 77u);
+    EXPECT_FALSE(doesTableExist("varnelo_db_tables", db));
+}
+
+TEST_F(SortSettingsTest, SortCodesRoundTripInTheStoredForm) {
+    ASSERT_EQ(updateSortCodes({6, 0, 0}, "t", db, nullptr), 0);
+    EXPECT_TRUE(doesTableExist("varnelo_db_fields", db));
+    EXPECT_EQ(query("select sort_field1, sort_field2, sort_field3 from varnelo_db_tables"),
+              (Strings{"4#6 2", "0#0 0", "0#0 0"}));
+    EXPECT_EQ(readCodes("t"), (Codes{6, 0, 0}));
+    ASSERT_EQ(updateSortCodes({1, 4}, "t", db, nullptr), 0);
+    EXPECT_EQ(readCodes("t"), (Codes{1, 4, 0}));
+    EXPECT_EQ(updateSortCodes({}, "t", db, nullptr), 0);
+    EXPECT_EQ(readCodes("t"), (Codes{1, 4, 0}));
+    EXPECT_EQ(query("select count(*) from varnelo_db_tables"), Strings{"1"});
+}
+
+TEST_F(SortSettingsTest, OlderFormsAndUnreadableSettings) {
+    ASSERT_EQ(updateSystemTable("t", uint64_t{0}, db, nullptr), 0);
+    storeSortFields("2 2", "0 1", "8 1");
+    EXPECT_EQ(readCodes("t"), (Codes{4, 0, 7}));
+    std::vector<std::string> log;
+    setSystemLogSink([&](const std::string& line) { log.push_back(line); });
+    storeSortFields("4#6 2", "", "0#0 0");
+    EXPECT_EQ(readCodes("t"), Codes{});
+    setSystemLogSink({});
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0], "Invalid number of sort fields: 5 for table \"t\"");
+}
+
+TEST_F(SortSettingsTest, SearchSettingsRoundTrip) {
+    std::string filter = "it's";
+    ASSERT_EQ(updateSearchFields({3, 1}, false, &filter, "t", db, nullptr), 0);
+    EXPECT_EQ(query("select search_field from varnelo_db_tables"), Strings{"1,3; it's"});
+    run("update varnelo_db_tables set search_field='1,3;=abc'");
+    IndexSet search{9};
+    readCodes("t", nullptr, &search);
+    EXPECT_EQ(search, (IndexSet{1, 3}));
+    run("update varnelo_db_tables set search_field='2'");
+    readCodes("t", nullptr, &search);
+    EXPECT_EQ(search, (IndexSet{1, 3}));  // no ";": left alone
+    Codes codes;
+    int64_t number = -1;
+    uint64_t flags = 0;
+    EXPECT_EQ(getSortCodesSearchFieldNumber(&codes, &number, &flags, "t", db, nullptr), 0);
+    EXPECT_EQ(number, 2);
+    run("update varnelo_db_tables set search_field=';=x'");
+    readCodes("t", nullptr, &search);
+    EXPECT_EQ(search, IndexSet{});
+}
+
+TEST_F(SortSettingsTest, FlagBitsAndROWIDOrder) {
+    ASSERT_EQ(updateSystemTable("t", kTableFlagSortedOnUniqueKey, false, db, nullptr), 0);
+    EXPECT_EQ(query("select flags from varnelo_db_tables where name='t'"), Strings{"0"});
+    ASSERT_EQ(updateSystemTable("u", kTableFlagSortedOnUniqueKey, true, db, nullptr), 0);
+    EXPECT_EQ(query("select flags from varnelo_db_tables where name='u'"), Strings{"4"});
+    ASSERT_EQ(updateSortByROWIDCode(2, "u", db, nullptr), 0);
+    uint64_t flags = 0;
+    readCodes("u", &flags);
+    EXPECT_EQ(flags, 6u);
+    ASSERT_EQ(updateSortByROWIDCode(1, "u", db, nullptr), 0);
+    readCodes("u", &flags);
+    EXPECT_EQ(flags, 5u);
+    ASSERT_EQ(updateSortByROWIDCode(3, "u", db, nullptr), 0);
+    readCodes("u", &flags);
+    EXPECT_EQ(flags, 4u);
+    ASSERT_EQ(makeTableSortByROWIDUp("u", db, nullptr), 0);
+    readCodes("u", &flags);
+    EXPECT_EQ(flags, 1u);
+    // No row is added by the ROWID order writer.
+    ASSERT_EQ(updateSortByROWIDCode(2, "absent", db, nullptr), 0);
+    EXPECT_FALSE(doesTableExistInMetadataTable("absent", db));
+}
+
+TEST_F(SortSettingsTest, IndexRebuildForTwoTablesWithinOneSecondKeepsUserIndexes) {
+    run("create table \"o\"\"dd\" (x, \"y]\"); create index ind1_user on t (a);"
+        "create index ind10 on t (b)");
+    std::string error;
+    ASSERT_EQ(updateTableIndexes("t", {6, 1}, db, &error), 0) << error;
+    ASSERT_EQ(updateTableIndexes("o\"dd", {4}, db, &error), 0) << error;
+    auto indexedColumns = [&](const std::string& table) {
+        return query("select il.name, ii.name from pragma_index_list(" + quoteLiteral(table) +
+                     ") il, pragma_index_info(il.name) ii where il.name like 'ind_\\_%' escape "
+                     "'\\' and il.name != 'ind1_user' order by il.name");
+    };
+    Strings onT = indexedColumns("t");
+    ASSERT_EQ(onT.size(), 4u);
+    EXPECT_EQ(onT[1], "c");
+    EXPECT_EQ(onT[3], "a");
+    Strings onOdd = indexedColumns("o\"dd");
+    ASSERT_EQ(onOdd.size(), 2u);
+    EXPECT_EQ(onOdd[1], "y]");
+    // A second rebuild replaces the sort indexes and keeps the user's.
+    ASSERT_EQ(updateTableIndexes("t", {3}, db, &error), 0) << error;
+    Strings again = indexedColumns("t");
+    EXPECT_EQ(again.size(), 2u);
+    EXPECT_EQ(query("select count(*) from sqlite_master where name in ('ind1_user', 'ind10')"),
+              Strings{"2"});
+}
