@@ -11,6 +11,7 @@
 #include "Common/FieldTypes.h"
 #include "Common/FileNames.h"
 #include "Common/FunctionList.h"
+#include "Common/GridQuery.h"
 #include "Common/MetaTables.h"
 #include "Common/RowWriting.h"
 #include "Common/RowidText.h"

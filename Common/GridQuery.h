@@ -1,0 +1,84 @@
+#pragma once
+// The SELECT the rows grid reads a table or view with, under its search and sort settings; the
+// number of rows under the search; and whether the rows can be addressed by rowid.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Common/SortSettings.h"
+
+namespace DBInterface {
+
+// rowidPresenceCode: 2 the ROWID column alone, 3 the fields alone, else ROWID then the fields.
+inline constexpr uint32_t kRowidOnly = 2;
+inline constexpr uint32_t kFieldsOnly = 3;
+// rowidNameCode 3: the object has no usable rowid; the ROWID column is '' and never ordered by.
+inline constexpr uint32_t kNoRowidName = 3;
+
+// likeString is the LIKE pattern as it is ("%" + search text + "%"); it is quoted here, so a
+// quote in the search text is searched for. Never fails: what cannot be read is left out.
+std::string getQueryString(const std::string& table, const std::string& likeString,
+                           const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
+                           uint64_t sortByROWIDCode, uint32_t rowidPresenceCode,
+                           uint32_t rowidNameCode, const std::string& databaseFilePath,
+                           std::string* errorString);
+// ROWID then the fields; with noROWID the ROWID column is ''.
+std::string getQueryString(const std::string& table, const std::string& likeString,
+                           const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
+                           const IndexSet& searchFieldIndexes, bool noROWID,
+                           const std::string& databaseFilePath, std::string* errorString);
+// With " limit L offset O" when limit is at least 1.
+std::string getQueryString(const std::string& table, int limit, int offset,
+                           const std::string& likeString, const std::vector<int>& sortCodes,
+                           uint64_t sortByROWIDCode, const IndexSet& searchFieldIndexes,
+                           const std::string& databaseFilePath, std::string* errorString);
+
+// A page of the grid's rows, flat, NULL as ""; rowidOnly reads the rowids alone.
+int getRows(std::vector<std::string>* rows, const std::string& table, const std::string& likeString,
+            const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
+            uint64_t sortByROWIDCode, int64_t limit, int64_t offset, bool rowidOnly,
+            const std::string& databaseFilePath, std::string* errorString);
+
+// "\"f\" like 'pattern'" for each field, joined by " or ".
+std::string whereExpressionForLikeString(const std::string& likeString,
+                                         const std::vector<std::string>& searchFieldNames);
+// The same for "%" + searchText + "%"; "" for no text.
+std::string whereExpressionForSimpleSearchString(const std::string* searchText,
+                                                 const std::vector<std::string>& searchFieldNames);
+
+// Rows under the search; -1 on failure or a search index beyond the fields; 0 for no table.
+int64_t calculateTotalRowsForTable(const std::string& table, const std::string& likeString,
+                                   const IndexSet& searchFieldIndexes,
+                                   const std::string& databaseFilePath, std::string* errorString);
+
+enum TableEditStatus {
+    kTableEditable = 0,
+    kNotATable = 1,
+    kObjectTypeUnreadable = 2,
+    kColumnsUnreadable = 3,
+    kObjectNotFound = 4,
+    kNoRowid = 5,
+    kRowidHidden = 6,
+};
+// kTableEditable, kColumnsUnreadable, kNoRowid or kRowidHidden.
+TableEditStatus tableEditStatus(const std::string& table, const std::string& databaseFilePath,
+                                std::string* errorString);
+TableEditStatus objectEditStatus(const std::string& objectName, const std::string& databaseFilePath,
+                                 std::string* errorString);
+// Whether the object's varnelo_db_tables flags hold the sorted-on-unique-key bit.
+bool isObjectSortedOnUniqueKey(const std::string& objectName, const std::string& databaseFilePath,
+                               std::string* errorString);
+
+// How the grid may read an object: rows edited by rowid; read-only but paged in the order of a
+// unique key; or read-only and limited to its first rows.
+enum SelectedObjectStatus {
+    kObjectNotShown = 0,  // an index, a trigger or no object
+    kObjectEditable = 1,
+    kObjectReadOnlyPaged = 2,
+    kObjectLimited = 3,
+};
+SelectedObjectStatus selectedObjectStatus(const std::string& objectName,
+                                          const std::string& databaseFilePath,
+                                          std::string* errorString);
+
+}  // namespace DBInterface

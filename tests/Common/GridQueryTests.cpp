@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "Common/DBInterface.h"
+#include "tests/support/DatabaseTest.h"
+
+using namespace DBInterface;
+
+namespace {
+class GridQueryTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("create table t (a, b); insert into t values ('it''s', 10), ('B', 9), ('b', 10), "
+            "('x', 2); create table varnelo_db_fields (table_name, name, number, type, flags); "
+            "insert into varnelo_db_fields values ('t', 'b', 2, 2, 0)");
+    }
+
+    std::string grid(const std::vector<int>& sortCodes, uint64_t rowidCode = 1,
+                     const std::string& like = "", const IndexSet& search = {},
+                     bool noROWID = false, const std::string& table = "t") {
+        return getQueryString(table, like, sortCodes, rowidCode, search, noROWID, db, nullptr);
+    }
+};
+}  // namespace
+
+TEST_F(GridQueryTest, OrderClauses) {
+    EXPECT_EQ(grid({}, 2), "select ROWID, * from \"t\" order by ROWID desc");
+    EXPECT_EQ(grid({4}), "select ROWID, * from \"t\" order by cast (\"b\" as numeric) desc");
+    EXPECT_EQ(grid({1, 4}),
+              "select ROWID, * from \"t\" order by \"a\" collate nocase asc, cast (\"b\" as "
+              "numeric) desc , ROWID asc");
+    EXPECT_EQ(grid({2, 8}),
+              "select ROWID, * from \"t\" order by \"a\" collate nocase desc , ROWID desc");
+    EXPECT_EQ(grid({7}, 1, "%x%", {0}),
+              "select ROWID, * from \"t\" where \"a\" like '%x%' order by ROWID asc");
+    EXPECT_EQ(grid({}, 1, "", {}, true), "select '', * from \"t\"");
+    EXPECT_EQ(grid({1, 3}, 1, "", {}, true),
+              "select '', * from \"t\" order by \"a\" collate nocase asc, cast (\"b\" as "
+              "numeric) asc");
+    EXPECT_EQ(getQueryString("t", 10, 20, "", {}, 1, {}, db, nullptr),
+              "select ROWID, * from \"t\" order by ROWID asc limit 10 offset 20");
+}
+
+TEST_F(GridQueryTest, TwoKeysReadInOrderWithRowidTieBreak) {
+    // b descending as a number, then a: rows 1 and 3 tie on b and are kept apart by a, then
+    // by rowid.
+    std::vector<std::string> rows;
+    ASSERT_EQ(getRows(&rows, grid({4, 1}), db, nullptr), 0);
+    EXPECT_EQ(rows, (std::vector<std::string>{"3", "b", "10", "1", "it's", "10", "2", "B", "9", "4",
+                                              "x", "2"}));
+}
+
+TEST_F(GridQueryTest, SearchTextWithAQuoteFindsItsRow) {
+    std::string sql = grid({}, 1, "%it's%", {0, 1});
+    EXPECT_EQ(sql,
+              "select ROWID, * from \"t\" where \"a\" like '%it''s%' or \"b\" like '%it''s%' "
+              "order by ROWID asc");
+    std::vector<std::string> rows;
+    ASSERT_EQ(getRows(&rows, sql, db, nullptr), 0);
+    EXPECT_EQ(rows, (std::vector<std::string>{"1", "it's", "10"}));
+    // Indexes beyond the fields are skipped by the query.
+    EXPECT_EQ(grid({}, 1, "%x%", {5}), "select ROWID, * from \"t\" order by ROWID asc");
+}
+
+TEST_F(GridQueryTest, RawFieldsViewsAndRowidPages) {
+    run("create table r (a, r); insert into r values ('k', x'00ff'); insert into "
+        "varnelo_db_fields values ('r', 'r', 2, 9, 0); create view v as select a from t");
+    EXPECT_EQ(grid({}, 1, "", {}, false, "r"),
+              "select ROWID, \"a\", hex(\"r\") from \"r\" order by ROWID asc");
+    EXPECT_EQ(grid({}, 2, "", {}, false, "v"), "select ROWID, * from \"v\"");
+    std::vector<std::string> rowids;
+    ASSERT_EQ(getRows(&rowids, "t", "", {}, {4}, 1, 2, 1, true, db, nullptr), 0);
+    EXPECT_EQ(rowids, (std::vector<std::string>{"3", "2"}));
+    std::vector<std::string> raw;
+    ASSERT_EQ(getRows(&raw, "r", "", {}, {}, 1, 0, 0, false, db, nullptr), 0);
+    EXPECT_EQ(raw, (std::vector<std::string>{"1", "k", "00FF"}));
+}
+
+TEST_F(GridQueryTest, TotalsUnderASearch) {
+    std::string error;
+    EXPECT_EQ(calculateTotalRowsForTable("t", "", {0}, db, &error), 4);
+    EXPECT_EQ(calculateTotalRowsForTable("t", "%1%", {0, 1}, db, &error), 2);
+    EXPECT_EQ(calculateTotalRowsForTable("t", "%b%", {0, 1}, db, &error), 2);
+    EXPECT_EQ(calculateTotalRowsForTable("t", "%'%", {0, 1}, db, &error), 1);
+    EXPECT_EQ(calculateTotalRowsForTable("", "%b%", {0}, db, &error), 0);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(calculateTotalRowsForTable("t", "%b%", {5}, db, &error), -1);
+    EXPECT_EQ(error, "Search field index out of range");
+    EXPECT_EQ(calculateTotalRowsForTable("missing", "", {}, db, nullptr), -1);
+    EXPECT_EQ(whereExpressionForSimpleSearchString(nullptr, {"a"}), "");
+    std::string text = "o'k";
+    EXPECT_EQ(whereExpressionForSimpleSearchString(&text, {"a", "b"}),
+              "\"a\" like '%o''k%' or \"b\" like '%o''k%'");
+}
+
+TEST_F(GridQueryTest, EditStatuses) {
+    run("create table k (rowid integer primary key, x); create table h (RowId text, x); "
+        "create table w (id primary key, x) without rowid; create table c (rowid integer, y, "
+        "primary key (rowid, y)); create view v as select * from t; create view sv as select * "
+        "from t; create table varnelo_db_tables (name, flags); insert into varnelo_db_tables "
+        "values ('sv', 4), ('w', 5)");
+    EXPECT_EQ(tableEditStatus("k", db, nullptr), kTableEditable);
+    EXPECT_EQ(tableEditStatus("h", db, nullptr), kRowidHidden);
+    EXPECT_EQ(tableEditStatus("c", db, nullptr), kRowidHidden);
+    std::string error;
+    EXPECT_EQ(tableEditStatus("w", db, &error), kNoRowid);
+    EXPECT_NE(error, "");
+    EXPECT_EQ(objectEditStatus("v", db, nullptr), kNotATable);
+    error.clear();
+    EXPECT_EQ(objectEditStatus("it's gone", db, &error), kObjectNotFound);
+    EXPECT_EQ(error, "Object not found");
+
+    EXPECT_TRUE(isObjectSortedOnUniqueKey("sv", db, nullptr));
+    EXPECT_FALSE(isObjectSortedOnUniqueKey("v", db, nullptr));
+    EXPECT_EQ(selectedObjectStatus("t", db, nullptr), kObjectEditable);
+    EXPECT_EQ(selectedObjectStatus("sv", db, nullptr), kObjectReadOnlyPaged);
+    EXPECT_EQ(selectedObjectStatus("v", db, nullptr), kObjectLimited);
+    EXPECT_EQ(selectedObjectStatus("w", db, nullptr), kObjectReadOnlyPaged);
+    EXPECT_EQ(selectedObjectStatus("h", db, nullptr), kObjectLimited);
+}
