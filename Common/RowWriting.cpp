@@ -20,11 +20,6 @@ std::optional<std::string> writableLiteral(const FieldValue& value, const std::s
     return std::nullopt;
 }
 
-int runCommand(const std::string& sql, const std::string& databaseFilePath,
-               std::string* errorString) {
-    return execCommandString(sql, nullptr, nullptr, databaseFilePath, errorString);
-}
-
 std::string rowidList(const std::vector<std::string>& rowids) {
     return commaSeparatedStringForStringArray(&rowids, false);
 }
@@ -146,25 +141,26 @@ int addBlankRows(uint64_t count, const std::vector<std::string>& fieldNames,
 int deleteRow(const std::string& rowid, const std::string& table,
               const std::string& databaseFilePath, std::string* errorString) {
     if (!checkRowid(rowid, errorString)) return kRefused;
-    return runCommand("delete from " + quoteIdentifier(table) + " where ROWID=" + rowid,
-                      databaseFilePath, errorString);
+    return execCommandString("delete from " + quoteIdentifier(table) + " where ROWID=" + rowid,
+                             databaseFilePath, errorString);
 }
 
 int deleteRowsArray(const std::vector<std::string>& rowids, const std::string& table,
                     const std::string& databaseFilePath, std::string* errorString) {
     if (table.empty() || rowids.empty() || !checkRowids(rowids, errorString)) return kRefused;
-    return runCommand(
+    return execCommandString(
         "delete from " + quoteIdentifier(table) + " where ROWID in (" + rowidList(rowids) + ")",
         databaseFilePath, errorString);
 }
 
 int deleteFromTable(const std::string& table, const std::string& databaseFilePath,
                     std::string* errorString) {
-    return runCommand("delete from " + quoteIdentifier(table), databaseFilePath, errorString);
+    return execCommandString("delete from " + quoteIdentifier(table), databaseFilePath,
+                             errorString);
 }
 
 int vacuumDatabaseFilePath(const std::string& databaseFilePath, std::string* errorString) {
-    return runCommand("vacuum", databaseFilePath, errorString);
+    return execCommandString("vacuum", databaseFilePath, errorString);
 }
 
 }  // namespace DBInterface
