@@ -8,3 +8,4 @@
 #include "Common/MetaTables.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
+#include "Common/SchemaChanges.h"
