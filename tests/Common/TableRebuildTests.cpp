@@ -1,4 +1,6 @@
 // Changing a table's field list: rows, rowids, indexes, triggers, child rows and field rows.
+#include <sqlite3.h>
+
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/DatabaseTest.h"
 
@@ -68,9 +70,17 @@ TEST_F(TableRebuildTest, ABrokenForeignKeyStopsTheRebuildAndChangesNothing) {
     std::string error;
     // Dropping the referenced column leaves the child's key without a parent.
     EXPECT_NE(rebuild("parent", {"id", "code"}, {0}, {"id"}, {1}, &error), 0);
-    EXPECT_EQ(error, "The change of table parent would break foreign keys");
+    EXPECT_EQ(error, "foreign key mismatch - \"child\" referencing \"parent\"");
     EXPECT_EQ(query("select id, code from parent"), (Strings{"1", "A"}));
     EXPECT_EQ(query("select pcode from child"), Strings{"A"});
+    // Filling the parent's key from another column would leave the child without a parent.
+    run("create table p2 (code unique, alt unique); create table c2 (k references p2 (code));"
+        "insert into p2 values ('A', 'Z'); insert into c2 values ('A')");
+    error.clear();
+    EXPECT_EQ(rebuild("p2", {"code", "alt"}, {1}, {"code"}, {1}, &error),
+              SQLITE_CONSTRAINT_FOREIGNKEY);
+    EXPECT_EQ(error, "The change of table p2 would break foreign keys");
+    EXPECT_EQ(query("select code, alt from p2"), (Strings{"A", "Z"}));
 }
 
 TEST_F(TableRebuildTest, FileWithoutMetaTablesAndAnAwkwardName) {
