@@ -175,6 +175,27 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
     return rc;
 }
 
+// SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
+// when it fires; such a trigger is not recreated.
+bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns) {
+    static const std::regex reference(
+        R"(\b(new|old)\s*\.\s*("(?:[^"]|"")*"|`[^`]*`|\[[^\]]*\]|[^\s,;().=<>!+*/%|&'"`\[-]+))",
+        std::regex::icase);
+    for (auto it = std::sregex_iterator(triggerSQL.begin(), triggerSQL.end(), reference);
+         it != std::sregex_iterator(); ++it) {
+        std::string name = (*it)[2].str();
+        char quote = name.front();
+        if (quote == '"' || quote == '`' || quote == '[') name = name.substr(1, name.size() - 2);
+        if (quote == '"') name = std::regex_replace(name, std::regex("\"\""), "\"");
+        bool known = false;
+        for (const std::string& column : columns) {
+            known |= sqlite3_stricmp(column.c_str(), name.c_str()) == 0;
+        }
+        if (!known) return false;
+    }
+    return true;
+}
+
 // The new names of old columns, or nothing when one of them does not survive.
 bool mappedNames(const std::vector<std::string>& oldColumns,
                  const std::map<std::string, std::string>& newNameOf,
@@ -288,7 +309,9 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                table + ";\npragma legacy_alter_table=" + (legacyRenameWasOn ? "ON" : "OFF") + ";";
         if ((step = session.run(sql)) != SQLITE_OK) return step;
         // Indexes and triggers whose columns are gone do not come back.
-        for (const std::string& definition : shape.indexAndTriggerSQL) session.tryRun(definition);
+        for (const std::string& definition : shape.indexAndTriggerSQL) {
+            if (namesOnlyColumnsOf(definition, newFieldNames)) session.tryRun(definition);
+        }
 
         bool hasFieldsTable = session.tryRun("select 1 from varnelo_db_fields limit 0");
         std::string rows;

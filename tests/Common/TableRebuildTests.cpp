@@ -20,7 +20,8 @@ TEST_F(TableRebuildTest, KeepsRowidsIndexesTriggersAndDropsWhatLostItsColumn) {
     run("create table t (a, b, c); insert into t (rowid, a, b, c) values (5, 'a5', 'b5', 'c5'),"
         "(9, 'a9', 'b9', 'c9'); create index ia on t (a); create index ic on t (c);"
         "create table log (x); create trigger ta after insert on t begin "
-        "insert into log values (new.a); end; create view v as select a from t");
+        "insert into log values (new.a); end; create trigger tc after update on t begin "
+        "insert into log values (NEW.\"c\"); end; create view v as select a from t");
     std::string error;
     // Drop c, rename b to "b 2", add a new field n.
     ASSERT_EQ(rebuild("t", {"a", "b", "c"}, {0, 1, -1}, {"a", "b 2", "n"}, {1, 2, 3}, &error), 0)
