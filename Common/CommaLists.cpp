@@ -24,9 +24,8 @@ std::string commaSeparatedStringForStringSet(const std::set<std::string>* string
 std::string commaSeparatedStringForStringArray(const std::vector<std::string>* strings,
                                                bool doubleQuote) {
     if (!strings) return "";
-    return joined(*strings, [doubleQuote](const std::string& s) {
-        return doubleQuote ? quoteIdentifier(s) : s;
-    });
+    if (doubleQuote) return quoteIdentifierList(*strings);
+    return joined(*strings, [](const std::string& s) { return s; });
 }
 
 std::string commaSeparatedStringForNumberArray(const std::vector<FieldValue>* values) {

@@ -18,6 +18,7 @@
 #include "Common/RowWriting.h"
 #include "Common/RowidText.h"
 #include "Common/RunningStopwatches.h"
+#include "Common/SchemaChanges.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
 #include "Common/SpecialTables.h"

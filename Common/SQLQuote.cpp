@@ -26,3 +26,12 @@ std::string escapeLiteral(std::string_view text) {
     std::string quotedText = quoted(text, '\'');
     return quotedText.substr(1, quotedText.size() - 2);
 }
+
+std::string quoteIdentifierList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) {
+        if (!list.empty()) list += ',';
+        list += quoteIdentifier(name);
+    }
+    return list;
+}

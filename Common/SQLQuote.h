@@ -3,8 +3,11 @@
 // doubled, string literals in single quotes with every "'" doubled.
 #include <string>
 #include <string_view>
+#include <vector>
 
 std::string quoteIdentifier(std::string_view name);
 std::string quoteLiteral(std::string_view text);
 // The text with every "'" doubled, for a pattern that already supplies the quotes.
 std::string escapeLiteral(std::string_view text);
+// Each name quoted as an identifier, joined by ",".
+std::string quoteIdentifierList(const std::vector<std::string>& names);

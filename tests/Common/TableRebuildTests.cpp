@@ -1,0 +1,105 @@
+// Changing a table's field list: rows, rowids, indexes, triggers, child rows and field rows.
+#include <sqlite3.h>
+
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/DatabaseTest.h"
+
+using namespace DBInterface;
+using Strings = std::vector<std::string>;
+
+class TableRebuildTest : public DatabaseTest {
+  protected:
+    int rebuild(const std::string& table, const Strings& oldNames,
+                const std::vector<int64_t>& indices, const Strings& newNames,
+                const std::vector<int>& types, std::string* error) {
+        return changeTable(table, oldNames, indices, newNames, types, nullptr, nullptr, db, error);
+    }
+};
+
+TEST_F(TableRebuildTest, KeepsRowidsIndexesTriggersAndDropsWhatLostItsColumn) {
+    run("create table t (a, b, c); insert into t (rowid, a, b, c) values (5, 'a5', 'b5', 'c5'),"
+        "(9, 'a9', 'b9', 'c9'); create index ia on t (a); create index ic on t (c);"
+        "create table log (x); create trigger ta after insert on t begin "
+        "insert into log values (new.a); end; create trigger tc after update on t begin "
+        "insert into log values (NEW.\"c\"); end; create view v as select a from t");
+    std::string error;
+    // Drop c, rename b to "b 2", add a new field n.
+    ASSERT_EQ(rebuild("t", {"a", "b", "c"}, {0, 1, -1}, {"a", "b 2", "n"}, {1, 2, 3}, &error), 0)
+        << error;
+    EXPECT_EQ(query("select rowid, a, \"b 2\", n from t order by rowid"),
+              (Strings{"5", "a5", "b5", "", "9", "a9", "b9", ""}));
+    EXPECT_EQ(query("select name from sqlite_master where tbl_name='t' and type in "
+                    "('index','trigger') order by name"),
+              (Strings{"ia", "ta"}));
+    run("insert into t (a) values ('new')");
+    EXPECT_EQ(query("select x from log"), Strings{"new"});
+    EXPECT_EQ(query("select count(*) from v"), Strings{"3"});
+    EXPECT_EQ(query("select name, number, type from varnelo_db_fields order by number"),
+              (Strings{"a", "1", "1", "b 2", "2", "2", "n", "3", "3"}));
+    EXPECT_FALSE(doesTableExist("xyztmp_t", db));
+}
+
+TEST_F(TableRebuildTest, ChildRowsSurviveARebuildOfTheirParentWithForeignKeysOn) {
+    UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
+    run("create table parent (id integer primary key, name text not null default 'x');"
+        "create table child (pid references parent (id) on delete cascade, note);"
+        "insert into parent values (1, 'one'), (2, 'two');"
+        "insert into child values (1, 'c1'), (2, 'c2')");
+    std::string error;
+    ASSERT_EQ(
+        rebuild("parent", {"id", "name"}, {0, 1, -1}, {"id", "name", "extra"}, {1, 1, 1}, &error),
+        0)
+        << error;
+    EXPECT_EQ(query("select pid, note from child order by pid"), (Strings{"1", "c1", "2", "c2"}));
+    // The key, its type and the cascade still work.
+    run("delete from parent where id = 1");
+    EXPECT_EQ(query("select note from child"), Strings{"c2"});
+    EXPECT_EQ(query("select type, pk from pragma_table_info('parent') where name='id'"),
+              (Strings{"INTEGER", "1"}));
+    // The child can be rebuilt as well and keeps its reference.
+    ASSERT_EQ(rebuild("child", {"pid", "note"}, {0, 1}, {"pid", "note"}, {1, 1}, &error), 0)
+        << error;
+    EXPECT_EQ(query("select \"table\", \"to\", on_delete from pragma_foreign_key_list('child')"),
+              (Strings{"parent", "id", "CASCADE"}));
+}
+
+TEST_F(TableRebuildTest, ABrokenForeignKeyStopsTheRebuildAndChangesNothing) {
+    UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
+    run("create table parent (id integer primary key, code unique);"
+        "create table child (pcode references parent (code));"
+        "insert into parent values (1, 'A'); insert into child values ('A')");
+    std::string error;
+    // Dropping the referenced column leaves the child's key without a parent.
+    EXPECT_NE(rebuild("parent", {"id", "code"}, {0}, {"id"}, {1}, &error), 0);
+    EXPECT_EQ(error, "foreign key mismatch - \"child\" referencing \"parent\"");
+    EXPECT_EQ(query("select id, code from parent"), (Strings{"1", "A"}));
+    EXPECT_EQ(query("select pcode from child"), Strings{"A"});
+    // Filling the parent's key from another column would leave the child without a parent.
+    run("create table p2 (code unique, alt unique); create table c2 (k references p2 (code));"
+        "insert into p2 values ('A', 'Z'); insert into c2 values ('A')");
+    error.clear();
+    EXPECT_EQ(rebuild("p2", {"code", "alt"}, {1}, {"code"}, {1}, &error),
+              SQLITE_CONSTRAINT_FOREIGNKEY);
+    EXPECT_EQ(error, "The change of table p2 would break foreign keys");
+    EXPECT_EQ(query("select code, alt from p2"), (Strings{"A", "Z"}));
+}
+
+TEST_F(TableRebuildTest, FileWithoutMetaTablesAndAnAwkwardName) {
+    run("create table \"x\"\"; drop table y; --\" (\"it's\"); create table y (k);"
+        "insert into y values (1); insert into \"x\"\"; drop table y; --\" values ('v')");
+    std::string error;
+    ASSERT_EQ(changeTable("x\"; drop table y; --", {"it's"}, {0, -1}, {"it's", "z\"z"}, {}, nullptr,
+                          nullptr, db, &error),
+              0)
+        << error;
+    EXPECT_EQ(query("select \"it's\", \"z\"\"z\" from \"x\"\"; drop table y; --\""),
+              (Strings{"v", ""}));
+    EXPECT_EQ(query("select k from y"), Strings{"1"});
+    EXPECT_FALSE(doesTableExist("varnelo_db_fields", db));
+}
+
+TEST_F(TableRebuildTest, MissingTableFailsWithAMessage) {
+    std::string error;
+    EXPECT_NE(rebuild("nope", {"a"}, {0}, {"a"}, {1}, &error), 0);
+    EXPECT_EQ(error, "No such table: nope");
+}
