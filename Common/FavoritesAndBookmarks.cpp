@@ -83,11 +83,7 @@ int updateBookmark(const std::string& rowid, const std::string& title, const std
 
 int deleteBookmarks(const std::vector<std::string>& rowids, const std::string& databaseFilePath,
                     std::string* errorString) {
-    if (rowids.empty()) return 0;
-    auto list = checkedRowidList(rowids, errorString);
-    if (!list) return kRefused;
-    return execCommandString("delete from varnelo_db_bookmarks where rowid in (" + *list + ")",
-                             databaseFilePath, errorString);
+    return deleteRowsWithRowids("varnelo_db_bookmarks", rowids, databaseFilePath, errorString);
 }
 
 }  // namespace DBInterface

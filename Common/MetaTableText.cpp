@@ -33,6 +33,16 @@ std::optional<std::string> checkedRowidList(const std::vector<std::string>& rowi
     return commaSeparatedStringForStringArray(&rowids, false);
 }
 
+int deleteRowsWithRowids(const std::string& table, const std::vector<std::string>& rowids,
+                         const std::string& databaseFilePath, std::string* errorString) {
+    if (rowids.empty()) return 0;
+    auto list = checkedRowidList(rowids, errorString);
+    if (!list) return -1;
+    return execCommandString(
+        "delete from " + quoteIdentifier(table) + " where rowid in (" + *list + ")",
+        databaseFilePath, errorString);
+}
+
 int runInTransaction(const std::string& statements, int64_t* lastRowID,
                      const std::string& databaseFilePath, std::string* errorString) {
     return execMultipleQueryString("begin transaction; " + statements + "commit transaction",

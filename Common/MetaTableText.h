@@ -16,6 +16,9 @@ int getRowsIfTableExists(std::vector<std::string>* rows, const std::string& tabl
 // The rowids joined by ",", or nullopt (with the message) when one is not an integer.
 std::optional<std::string> checkedRowidList(const std::vector<std::string>& rowids,
                                             std::string* errorString);
+// Deletes the rows of those rowids from a system table; an empty list does nothing.
+int deleteRowsWithRowids(const std::string& table, const std::vector<std::string>& rowids,
+                         const std::string& databaseFilePath, std::string* errorString);
 // Runs a script wrapped in one transaction.
 int runInTransaction(const std::string& statements, int64_t* lastRowID,
                      const std::string& databaseFilePath, std::string* errorString);

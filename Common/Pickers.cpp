@@ -161,11 +161,7 @@ int updatePickerValues(const std::vector<std::string>& values, const std::string
 
 int deletePickerValues(const std::vector<std::string>& rowids, const std::string& databaseFilePath,
                        std::string* errorString) {
-    if (rowids.empty()) return 0;
-    auto list = checkedRowidList(rowids, errorString);
-    if (!list) return kRefused;
-    return execCommandString("delete from varnelo_db_picker_values where rowid in (" + *list + ")",
-                             databaseFilePath, errorString);
+    return deleteRowsWithRowids(kPickerValuesTable, rowids, databaseFilePath, errorString);
 }
 
 }  // namespace DBInterface

@@ -27,71 +27,64 @@ icu::DateFormat::EStyle icuStyle(DateFormatter::Style style) {
 DateFormatter::DateFormatter() = default;
 DateFormatter::~DateFormatter() = default;
 
-DateFormatter::DateFormatter(const DateFormatter& other)
-    : dateStyle_(other.dateStyle_),
-      timeStyle_(other.timeStyle_),
-      pattern_(other.pattern_),
-      timeZone_(other.timeZone_),
-      locale_(other.locale_) {}
+DateFormatter::DateFormatter(const DateFormatter& other) : settings_(other.settings_) {}
 
 DateFormatter& DateFormatter::operator=(const DateFormatter& other) {
     if (this != &other) {
-        dateStyle_ = other.dateStyle_;
-        timeStyle_ = other.timeStyle_;
-        pattern_ = other.pattern_;
-        timeZone_ = other.timeZone_;
-        locale_ = other.locale_;
+        settings_ = other.settings_;
         format_.reset();
     }
     return *this;
 }
 
-void DateFormatter::setDateStyle(Style style) {
-    dateStyle_ = style;
-    pattern_.clear();
+template <typename T>
+void DateFormatter::set(T Settings::*member, T value) {
+    settings_.*member = std::move(value);
     format_.reset();
+}
+
+void DateFormatter::setDateStyle(Style style) {
+    set(&Settings::dateStyle, style);
+    set(&Settings::pattern, std::string());
 }
 
 void DateFormatter::setTimeStyle(Style style) {
-    timeStyle_ = style;
-    pattern_.clear();
-    format_.reset();
+    set(&Settings::timeStyle, style);
+    set(&Settings::pattern, std::string());
 }
 
 void DateFormatter::setDateFormat(const std::string& pattern) {
-    pattern_ = pattern;
-    format_.reset();
+    set(&Settings::pattern, pattern);
 }
 
 void DateFormatter::setTimeZone(const std::string& identifier) {
-    timeZone_ = identifier;
-    format_.reset();
+    set(&Settings::timeZone, identifier);
 }
 
 void DateFormatter::setLocale(const std::string& identifier) {
-    locale_ = identifier;
-    format_.reset();
+    set(&Settings::locale, identifier);
 }
 
 icu::DateFormat& DateFormatter::format() const {
     if (format_) return *format_;
-    icu::Locale locale = locale_.empty() ? icu::Locale::getDefault() : icu::Locale(locale_.c_str());
-    if (!pattern_.empty()) {
+    icu::Locale locale = settings_.locale.empty() ? icu::Locale::getDefault()
+                                                  : icu::Locale(settings_.locale.c_str());
+    if (!settings_.pattern.empty()) {
         UErrorCode status = U_ZERO_ERROR;
         auto simple = std::make_unique<icu::SimpleDateFormat>(
-            icu::UnicodeString::fromUTF8(pattern_), locale, status);
+            icu::UnicodeString::fromUTF8(settings_.pattern), locale, status);
         if (U_SUCCESS(status)) format_ = std::move(simple);
     }
     if (!format_) {
-        format_.reset(icu::DateFormat::createDateTimeInstance(icuStyle(dateStyle_),
-                                                              icuStyle(timeStyle_), locale));
+        format_.reset(icu::DateFormat::createDateTimeInstance(
+            icuStyle(settings_.dateStyle), icuStyle(settings_.timeStyle), locale));
     }
     // No date and no time part: the platform falls back to its medium style.
     if (!format_)
         format_.reset(icu::DateFormat::createDateInstance(icu::DateFormat::kMedium, locale));
     // The styles' patterns hold no-break spaces where people type blanks: use blanks, so that
     // typed text parses and shown text copies as it reads.
-    if (pattern_.empty()) {
+    if (settings_.pattern.empty()) {
         if (auto* simple = dynamic_cast<icu::SimpleDateFormat*>(format_.get())) {
             icu::UnicodeString stylePattern;
             simple->toPattern(stylePattern);
@@ -101,8 +94,9 @@ icu::DateFormat& DateFormatter::format() const {
     }
     // The zone is read now, so a formatter follows the user's zone as it was when first used.
     format_->adoptTimeZone(
-        timeZone_.empty() ? icu::TimeZone::createDefault()
-                          : icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(timeZone_)));
+        settings_.timeZone.empty()
+            ? icu::TimeZone::createDefault()
+            : icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(settings_.timeZone)));
     format_->setLenient(false);
     return *format_;
 }

@@ -32,11 +32,9 @@ class DateFormatter {
     void setTimeZone(const std::string& identifier);
     void setLocale(const std::string& identifier);
 
-    Style dateStyle() const { return dateStyle_; }
-    Style timeStyle() const { return timeStyle_; }
-    const std::string& dateFormat() const { return pattern_; }  // "" when styles apply
-    const std::string& timeZone() const { return timeZone_; }   // "" for the user's zone
-    const std::string& locale() const { return locale_; }       // "" for the user's locale
+    Style dateStyle() const { return settings_.dateStyle; }
+    Style timeStyle() const { return settings_.timeStyle; }
+    const std::string& dateFormat() const { return settings_.pattern; }  // "" when styles apply
 
     std::string stringFromDate(Date date) const;
     std::optional<Date> dateFromString(const std::string& text) const;
@@ -44,10 +42,17 @@ class DateFormatter {
   private:
     icu::DateFormat& format() const;
 
-    Style dateStyle_ = Style::Medium;
-    Style timeStyle_ = Style::None;
-    std::string pattern_;
-    std::string timeZone_;
-    std::string locale_;
+    struct Settings {
+        Style dateStyle = Style::Medium;
+        Style timeStyle = Style::None;
+        std::string pattern;
+        std::string timeZone;  // "" for the user's zone
+        std::string locale;    // "" for the user's locale
+    };
+    // Changing a setting drops the built formatter.
+    template <typename T>
+    void set(T Settings::*member, T value);
+
+    Settings settings_;
     mutable std::unique_ptr<icu::DateFormat> format_;  // built on first use
 };

@@ -28,62 +28,59 @@ UNumberFormatStyle icuStyle(NumberFormatter::Style style) {
 NumberFormatter::NumberFormatter() = default;
 NumberFormatter::~NumberFormatter() = default;
 
-NumberFormatter::NumberFormatter(const NumberFormatter& other)
-    : style_(other.style_),
-      minimumFractionDigits_(other.minimumFractionDigits_),
-      maximumFractionDigits_(other.maximumFractionDigits_),
-      locale_(other.locale_) {}
+NumberFormatter::NumberFormatter(const NumberFormatter& other) : settings_(other.settings_) {}
 
 NumberFormatter& NumberFormatter::operator=(const NumberFormatter& other) {
     if (this != &other) {
-        style_ = other.style_;
-        minimumFractionDigits_ = other.minimumFractionDigits_;
-        maximumFractionDigits_ = other.maximumFractionDigits_;
-        locale_ = other.locale_;
+        settings_ = other.settings_;
         format_.reset();
     }
     return *this;
 }
 
-void NumberFormatter::setNumberStyle(Style style) {
-    style_ = style;
+template <typename T>
+void NumberFormatter::set(T Settings::*member, T value) {
+    settings_.*member = std::move(value);
     format_.reset();
+}
+
+void NumberFormatter::setNumberStyle(Style style) {
+    set(&Settings::style, style);
 }
 
 void NumberFormatter::setMinimumFractionDigits(int digits) {
-    minimumFractionDigits_ = digits;
-    format_.reset();
+    set(&Settings::minimumFractionDigits, digits);
 }
 
 void NumberFormatter::setMaximumFractionDigits(int digits) {
-    maximumFractionDigits_ = digits;
-    format_.reset();
+    set(&Settings::maximumFractionDigits, digits);
 }
 
 void NumberFormatter::setLocale(const std::string& identifier) {
-    locale_ = identifier;
-    format_.reset();
+    set(&Settings::locale, identifier);
 }
 
 icu::NumberFormat& NumberFormatter::format() const {
     if (format_) return *format_;
-    icu::Locale locale = locale_.empty() ? icu::Locale::getDefault() : icu::Locale(locale_.c_str());
+    icu::Locale locale = settings_.locale.empty() ? icu::Locale::getDefault()
+                                                  : icu::Locale(settings_.locale.c_str());
     UErrorCode status = U_ZERO_ERROR;
-    format_.reset(icu::NumberFormat::createInstance(locale, icuStyle(style_), status));
+    format_.reset(icu::NumberFormat::createInstance(locale, icuStyle(settings_.style), status));
     if (U_FAILURE(status) || !format_) {
         status = U_ZERO_ERROR;
         format_.reset(icu::NumberFormat::createInstance(icu::Locale::getRoot(), status));
     }
-    if (style_ == Style::None) {
+    if (settings_.style == Style::None) {
         format_->setGroupingUsed(false);
         format_->setMaximumFractionDigits(0);
     }
-    if (maximumFractionDigits_ >= 0) format_->setMaximumFractionDigits(maximumFractionDigits_);
-    if (minimumFractionDigits_ >= 0) {
-        format_->setMinimumFractionDigits(minimumFractionDigits_);
-        if (maximumFractionDigits_ >= 0) {
+    if (settings_.maximumFractionDigits >= 0)
+        format_->setMaximumFractionDigits(settings_.maximumFractionDigits);
+    if (settings_.minimumFractionDigits >= 0) {
+        format_->setMinimumFractionDigits(settings_.minimumFractionDigits);
+        if (settings_.maximumFractionDigits >= 0) {
             format_->setMaximumFractionDigits(
-                std::max(minimumFractionDigits_, maximumFractionDigits_));
+                std::max(settings_.minimumFractionDigits, settings_.maximumFractionDigits));
         }
     }
     format_->setLenient(false);

@@ -27,7 +27,7 @@ class NumberFormatter {
     void setMaximumFractionDigits(int digits);
     void setLocale(const std::string& identifier);
 
-    Style numberStyle() const { return style_; }
+    Style numberStyle() const { return settings_.style; }
 
     std::string stringFromNumber(double number) const;
     std::optional<double> numberFromString(const std::string& text) const;
@@ -35,9 +35,16 @@ class NumberFormatter {
   private:
     icu::NumberFormat& format() const;
 
-    Style style_ = Style::None;
-    int minimumFractionDigits_ = -1;
-    int maximumFractionDigits_ = -1;
-    std::string locale_;
+    struct Settings {
+        Style style = Style::None;
+        int minimumFractionDigits = -1;
+        int maximumFractionDigits = -1;
+        std::string locale;  // "" for the user's locale
+    };
+    // Changing a setting drops the built formatter.
+    template <typename T>
+    void set(T Settings::*member, T value);
+
+    Settings settings_;
     mutable std::unique_ptr<icu::NumberFormat> format_;  // built on first use
 };
