@@ -28,21 +28,13 @@ int readColumns(std::vector<std::string>* columns, bool* isObject, const std::st
     if (rc != 0) return rc;
     std::string type = typeAndDefinition.empty() ? "" : typeAndDefinition.front();
     *isObject = type == "view" || type == "table";
-    if (type == "view") {
-        rc = getFieldNames(columns, nullptr, nullptr, object, databaseFilePath, errorString);
-        if (rc != 0) return rc;
-        if (columns->size() < needed) {
-            appendError(errorString, messages.view);
-            return kRefused;
-        }
-    } else if (type == "table") {
-        rc = getRows(columns, "select name from pragma_table_xinfo(" + quoteLiteral(object) + ")",
-                     databaseFilePath, errorString);
-        if (rc != 0) return rc;
-        if (columns->empty()) {
-            appendError(errorString, messages.table);
-            return kRefused;
-        }
+    if (!*isObject) return 0;
+    rc = getFieldNames(columns, nullptr, nullptr, nullptr, object, databaseFilePath, errorString);
+    if (rc != 0) return rc;
+    size_t least = type == "view" ? needed : 1;
+    if (columns->size() < least) {
+        appendError(errorString, type == "view" ? messages.view : messages.table);
+        return kRefused;
     }
     return 0;
 }
