@@ -42,4 +42,15 @@ std::string commaSeparatedStringForIndexSet(const std::set<int64_t>* indexes) {
     return joined(*indexes, [](int64_t index) { return std::to_string(index); });
 }
 
+std::string quotedAndEscapedField(const std::string& field, bool csv,
+                                  const std::string& separatorString) {
+    if (!csv) return field;
+    // CSV doubles and wraps quotes the way identifiers are quoted.
+    if (field.find('"') != std::string::npos) return quoteIdentifier(field);
+    if (!separatorString.empty() && field.find(separatorString) != std::string::npos) {
+        return "\"" + field + "\"";
+    }
+    return field;
+}
+
 }  // namespace DBInterface

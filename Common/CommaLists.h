@@ -17,4 +17,9 @@ std::string commaSeparatedStringForStringArray(const std::vector<std::string>* s
 std::string commaSeparatedStringForNumberArray(const std::vector<FieldValue>* values);
 std::string commaSeparatedStringForIndexSet(const std::set<int64_t>* indexes);
 
+// A field of a CSV line: with csv, a field holding a double quote has each doubled and is
+// quoted, one holding the separator is quoted; otherwise the field as it is.
+std::string quotedAndEscapedField(const std::string& field, bool csv,
+                                  const std::string& separatorString);
+
 }  // namespace DBInterface

@@ -14,6 +14,7 @@
 #include "Common/FunctionList.h"
 #include "Common/GridQuery.h"
 #include "Common/MetaTables.h"
+#include "Common/PhotoFiles.h"
 #include "Common/Pickers.h"
 #include "Common/RowWriting.h"
 #include "Common/RowidText.h"
@@ -21,4 +22,5 @@
 #include "Common/SchemaChanges.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
+#include "Common/SpecialQueryRows.h"
 #include "Common/SpecialTables.h"

@@ -1,6 +1,8 @@
 #include "Common/DateTexts.h"
 
+#include <unicode/dtfmtsym.h>
 #include <unicode/gregocal.h>
+#include <unicode/locid.h>
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
@@ -210,6 +212,43 @@ DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t
     if (fieldType == kFieldTypeDate && convertDate) converted = parseDate(value, utc);
     if (fieldType == kFieldTypeTime && convertTime) converted = parseTime(value, utc);
     return converted.empty() ? value : converted;
+}
+
+std::string time24FromDate(Date date, const std::string& timeZone) {
+    DateFormatter formatter;
+    formatter.setDateFormat("HH:mm");
+    if (!timeZone.empty()) formatter.setTimeZone(timeZone);
+    std::string text = formatter.stringFromDate(date);
+    if (text.size() < 6) return text;
+    int hours = static_cast<int>(scanDecimal(text.substr(0, 2)));
+    if (text.find("AM") == std::string::npos) hours += 12;
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%02d:", hours);
+    return buffer + text.substr(3, 2);
+}
+
+std::string convertTo24HourDateString(Date date) {
+    return patternFormatter("yyyy-MM-dd").stringFromDate(date) + " " + time24FromDate(date, "") +
+           ":00 " + patternFormatter("Z").stringFromDate(date);
+}
+
+bool isBogusDate(const std::string& text) {
+    if (text.size() < 6) return true;
+    std::string head = text.substr(0, text.size() - 6);
+    UErrorCode status = U_ZERO_ERROR;
+    icu::DateFormatSymbols symbols(icu::Locale::getDefault(), status);
+    if (U_FAILURE(status)) return false;
+    int32_t count = 0;
+    const icu::UnicodeString* markers = symbols.getAmPmStrings(count);
+    for (int32_t i = 0; i < count; ++i) {
+        std::string marker;
+        markers[i].toUTF8String(marker);
+        if (!marker.empty() && head.size() >= marker.size() &&
+            head.compare(head.size() - marker.size(), marker.size(), marker) == 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace DBInterface

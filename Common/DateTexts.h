@@ -53,4 +53,12 @@ DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t
                                                bool convertDate, bool convertTime, bool convertNULL,
                                                const std::string& nullString, bool utc);
 
+// "HH:mm" in the zone ("" for the user's), made 24-hour should the locale impose AM/PM.
+std::string time24FromDate(Date date, const std::string& timeZone);
+// "yyyy-MM-dd HH:mm:00 Z" in the user's zone.
+std::string convertTo24HourDateString(Date date);
+// A time text shorter than 6 characters, or one that ends in AM or PM before its last 6
+// characters (a 12-hour time with a zone behind it).
+bool isBogusDate(const std::string& text);
+
 }  // namespace DBInterface

@@ -34,4 +34,18 @@ int64_t getColumnTypeFromString(const std::string& name) {
     return 0;
 }
 
+bool useNumberKeyboardForDataType(int64_t typeCode) {
+    switch (typeCode) {
+        case kFieldTypeNumber:
+        case kFieldTypeDate:
+        case kFieldTypeTime:
+        case kFieldTypeDuration:
+        case kFieldTypeLocation:
+        case kFieldTypeBarcode:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace DBInterface

@@ -27,4 +27,7 @@ std::string getColumnTypeStringClass(int64_t typeCode);
 // The code whose English or localized name equals the text exactly; 0 for none.
 int64_t getColumnTypeFromString(const std::string& name);
 
+// Types whose values are typed as numbers: Number, Date, Time, Duration, Location, Barcode.
+bool useNumberKeyboardForDataType(int64_t typeCode);
+
 }  // namespace DBInterface

@@ -1,11 +1,15 @@
 #include "Common/FileNames.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <initializer_list>
 #include <string_view>
 
 #include "platform/foundation/NumberFormatter.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/StringFormat.h"
 
 namespace DBInterface {
@@ -95,6 +99,25 @@ std::string trimTrailingNewlineFromString(const std::string& text) {
     if (n >= 2 && isLineEnd(text[n - 2])) return text.substr(0, n - 2);
     if (n >= 1 && isLineEnd(text[n - 1])) return text.substr(0, n - 1);
     return text;
+}
+
+bool checkReservedWord(const std::string* word) {
+    return word && sqlite3_keyword_check(word->data(), static_cast<int>(word->size())) != 0;
+}
+
+std::optional<std::string> nonExistingDocumentFilePathFor(const std::string& name) {
+    std::string folder = Paths::documentsFolder() + "/";
+    std::error_code error;
+    if (!std::filesystem::exists(folder + name, error)) return folder + name;
+    size_t dot = name.rfind('.');
+    std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
+    for (int n = 2; n <= 999; ++n) {
+        std::string candidate =
+            folder + formatText("%@ %d.%@", {stem, std::to_string(n), extension});
+        if (!std::filesystem::exists(candidate, error)) return candidate;
+    }
+    return std::nullopt;
 }
 
 }  // namespace DBInterface

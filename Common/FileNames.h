@@ -20,6 +20,11 @@ bool isSupportedCompressedFile(const std::string& name);
 std::string nameWithoutQuotingCharacters(const std::string& name);
 // The text without a line end of at most two bytes.
 std::string trimTrailingNewlineFromString(const std::string& text);
+// Whether SQLite takes the word as one of its keywords (any letter case).
+bool checkReservedWord(const std::string* word);
+// The path of the name in the Documents folder, or of the first free "name N.ext" (N from 2 to
+// 999); nullopt when all are taken.
+std::optional<std::string> nonExistingDocumentFilePathFor(const std::string& name);
 inline std::string stringOrEmpty(const std::string* text) {
     return text ? *text : std::string();
 }

@@ -140,3 +140,17 @@ TEST_F(RowWritingTest, BlankRowsAreAtomic) {
     EXPECT_NE(error.find("UNIQUE"), std::string::npos) << error;
     EXPECT_EQ(query("select count(*) from u")[0], "0");
 }
+
+TEST_F(RowWritingTest, DeletesAQueryLessItsExceptions) {
+    run("create table big (v); with recursive n(i) as (select 1 union all select i + 1 from n "
+        "where i < 130) insert into big select i from n");
+    std::string selection = "SELECT ROWID, * from big where v > 10";
+    std::string error;
+    ASSERT_EQ(deleteFromTable("big", &selection, {"11", "12"}, true, db, &error), 0) << error;
+    EXPECT_EQ(query("select count(*) from big")[0], "12");
+    EXPECT_EQ(query("select count(*) from varnelo_db_special_query_rowids")[0], "0");
+    // Without a query: every row but the exceptions.
+    ASSERT_EQ(deleteFromTable("big", nullptr, {"1"}, true, db, &error), 0) << error;
+    EXPECT_EQ(query("select v from big"), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(deleteFromTable("big", nullptr, {"1) or (1"}, false, db, nullptr), -1);
+}

@@ -94,6 +94,16 @@ TEST(EditParsing, DatesAndTimes) {
     EXPECT_FALSE(dateFromTimeString("2021-03-05", false));
 }
 
+TEST(TimeTexts, TwentyFourHourForms) {
+    FixedLocale fixed("en_US", "Europe/Berlin");
+    EXPECT_EQ(time24FromDate(kMoment, ""), "00:30");
+    EXPECT_EQ(time24FromDate(kMoment, "UTC"), "23:30");
+    EXPECT_EQ(convertTo24HourDateString(kMoment), "2021-03-06 00:30:00 +0100");
+    EXPECT_TRUE(isBogusDate("12:30"));
+    EXPECT_TRUE(isBogusDate("2021-03-05 11:30 PM +0100"));
+    EXPECT_FALSE(isBogusDate("2021-03-05 23:30:00 +0100"));
+}
+
 TEST(CircularAreas, ParsingAndValidity) {
     auto area = circularAreaFromString("52.5, 13.4; 500");
     EXPECT_EQ(area.latitude, 52.5);
@@ -126,8 +136,6 @@ TEST(FileNamesAndTexts, SizesTestsAndCleaning) {
     EXPECT_EQ(fileSizeStringFromNumber(1500000, &units), "1.5");
     EXPECT_EQ(units, 3);
 
-    EXPECT_TRUE(isSupportedDatabaseFile("/x/Notes.SQLITE"));
-    EXPECT_FALSE(isSupportedDatabaseFile("notes.sqlite-journal"));
     EXPECT_TRUE(isSupportedSQLFile("dump.SQL"));
     EXPECT_TRUE(isSupportedImageFile("a.jpeg"));
     EXPECT_TRUE(isSupportedCompressedFile("a.tar.Z"));
