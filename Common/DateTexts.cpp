@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cstdio>
 #include <initializer_list>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -23,15 +24,27 @@ namespace {
 constexpr const char* kUTC = "UTC";
 
 // A fixed pattern in the locale-independent locale, unless it holds month names or the AM/PM
-// marker, which are read as the user writes them.
-DateFormatter patternFormatter(std::string_view pattern, bool utc = false) {
+// marker, which are read as the user writes them. Building a formatter costs far more than
+// using it and an import reads every value through several, so each thread keeps those it built
+// for the user's current locale and zone.
+const DateFormatter& patternFormatter(std::string_view pattern, bool utc = false) {
+    thread_local std::map<std::string, DateFormatter> cache;
+    thread_local std::string cachedFor;
+    std::string userSettings = userLocaleIdentifier() + " " + userTimeZoneIdentifier();
+    if (userSettings != cachedFor) {
+        cache.clear();
+        cachedFor = userSettings;
+    }
+    std::string key = std::string(pattern) + (utc ? "|UTC" : "");
+    auto found = cache.find(key);
+    if (found != cache.end()) return found->second;
     DateFormatter formatter;
     formatter.setDateFormat(std::string(pattern));
     bool localized = pattern.find("MMM") != std::string_view::npos ||
                      pattern.find(" a") != std::string_view::npos;
     if (!localized) formatter.setLocale(kPosixLocaleIdentifier);
     if (utc) formatter.setTimeZone(kUTC);
-    return formatter;
+    return cache.emplace(key, std::move(formatter)).first->second;
 }
 
 std::string storageText(const std::optional<Date>& date, const char* pattern, bool utc) {

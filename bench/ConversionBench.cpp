@@ -1,0 +1,60 @@
+// Value conversions met once per cell: import parsing of dates and times (best and worst
+// pattern), stored-number display and SQL literals.
+#include <benchmark/benchmark.h>
+
+#include "Common/DBInterface.h"
+#include "platform/foundation/UserLocale.h"
+
+namespace {
+
+void fixLocale() {
+    setUserLocaleIdentifier("en_US");
+    setUserTimeZoneIdentifier("Europe/Berlin");
+}
+
+void BM_ImportDateFirstPattern(benchmark::State& state) {
+    fixLocale();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DBInterface::parseDate("2021-03-05 +0100", false));
+    }
+}
+BENCHMARK(BM_ImportDateFirstPattern);
+
+void BM_ImportTimeLastPattern(benchmark::State& state) {
+    fixLocale();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DBInterface::parseTime("5-Mar-2021 7:05", true));
+    }
+}
+BENCHMARK(BM_ImportTimeLastPattern);
+
+void BM_ImportUnparsableTime(benchmark::State& state) {
+    fixLocale();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DBInterface::fieldValueObjectForConvertedFieldValue(
+            "not a time", DBInterface::kFieldTypeTime, true, true, true, "null", false));
+    }
+}
+BENCHMARK(BM_ImportUnparsableTime);
+
+void BM_NumberDisplay(benchmark::State& state) {
+    fixLocale();
+    auto formatter = DBInterface::numberFormatterNoDefaultForNumberFormatStyleType(3);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DBInterface::numberDisplayString("12345.678", formatter));
+    }
+}
+BENCHMARK(BM_NumberDisplay);
+
+void BM_DoubleLiteral(benchmark::State& state) {
+    double value = 0.1;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DBInterface::fieldValueSQLForNullableObject(value));
+        value += 0.37;
+    }
+}
+BENCHMARK(BM_DoubleLiteral);
+
+}  // namespace
+
+BENCHMARK_MAIN();
