@@ -145,6 +145,16 @@ int getRows(std::vector<std::string>* rows, const std::string& table, const std:
     return getRows(rows, sql, limit, offset, databaseFilePath, errorString);
 }
 
+int getRows(std::vector<std::string>* rows, const std::string& table, int limit, int offset,
+            const std::string& likeString, const IndexSet& searchFieldIndexes,
+            const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
+            const std::string& databaseFilePath, std::string* errorString) {
+    return getRows(rows,
+                   getQueryString(table, limit, offset, likeString, sortCodes, sortByROWIDCode,
+                                  searchFieldIndexes, databaseFilePath, errorString),
+                   databaseFilePath, errorString);
+}
+
 std::string whereExpressionForLikeString(const std::string& likeString,
                                          const std::vector<std::string>& searchFieldNames) {
     return likeCondition(likeString, searchFieldNames);

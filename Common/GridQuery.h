@@ -39,6 +39,12 @@ int getRows(std::vector<std::string>* rows, const std::string& table, const std:
             uint64_t sortByROWIDCode, int64_t limit, int64_t offset, bool rowidOnly,
             const std::string& databaseFilePath, std::string* errorString);
 
+// The rows of the grid query with " limit L offset O" (when limit is at least 1), flat.
+int getRows(std::vector<std::string>* rows, const std::string& table, int limit, int offset,
+            const std::string& likeString, const IndexSet& searchFieldIndexes,
+            const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
+            const std::string& databaseFilePath, std::string* errorString);
+
 // "\"f\" like 'pattern'" for each field, joined by " or ".
 std::string whereExpressionForLikeString(const std::string& likeString,
                                          const std::vector<std::string>& searchFieldNames);

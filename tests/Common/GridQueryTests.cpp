@@ -71,6 +71,9 @@ TEST_F(GridQueryTest, RawFieldsViewsAndRowidPages) {
     std::vector<std::string> rowids;
     ASSERT_EQ(getRows(&rowids, "t", "", {}, {4}, 1, 2, 1, true, db, nullptr), 0);
     EXPECT_EQ(rowids, (std::vector<std::string>{"3", "2"}));
+    std::vector<std::string> page;
+    ASSERT_EQ(getRows(&page, "t", 1, 1, "%b%", {0}, {}, 2, db, nullptr), 0);
+    EXPECT_EQ(page, (std::vector<std::string>{"2", "B", "9"}));
     std::vector<std::string> raw;
     ASSERT_EQ(getRows(&raw, "r", "", {}, {}, 1, 0, 0, false, db, nullptr), 0);
     EXPECT_EQ(raw, (std::vector<std::string>{"1", "k", "00FF"}));
