@@ -133,18 +133,6 @@ TEST_F(WindowSlotTest, LastTableShownIsKeptByFileNameInsideAndByPathOutside) {
     EXPECT_EQ(AppDelegate::lastTableSelectedForDatabaseFilePath(std::nullopt), std::nullopt);
 }
 
-TEST_F(WindowSlotTest, SlotLookupsAnswerNothingOutsideTheSlots) {
-    EXPECT_EQ(app->databaseWindowForWindowIndex(-1), nullptr);
-    EXPECT_EQ(app->databaseWindowForWindowIndex(5), nullptr);
-    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0), nullptr);
-    EXPECT_EQ(app->showDatabase(std::string("x.db"), 5, false, std::nullopt, 0), nullptr);
-    QWidget stranger;
-    EXPECT_EQ(app->windowIndexForDatabaseWindow(&stranger), -1);
-    EXPECT_TRUE(app->closeDatabaseWindow(&stranger));
-    EXPECT_FALSE(app->isAnyDatabaseWindowVisible());
-    EXPECT_FALSE(app->isMainWindowADatabaseWindow());
-}
-
 TEST_F(WindowSlotTest, TheOpenPanelsShowTheChosenFileInTheirWindow) {
     std::string external = databases(1)[0];
     panelAnswer = {QString::fromStdString(external)};
@@ -174,4 +162,24 @@ TEST_F(WindowSlotTest, ANewWindowNeedsAFreeSlot) {
     EXPECT_EQ(alerts[0].messageText, "Up to 5 database windows allowed");
     EXPECT_EQ(alerts[0].informativeText, "Close one of the database windows first.");
     EXPECT_TRUE(panelTitles.empty());
+}
+
+TEST_F(WindowSlotTest, ABrokenBookmarkIsReportedAndTheDatabaseStillShows) {
+    std::string external = databases(1)[0];
+    UserDefaults::standard().setObject({{external, "garbage"}}, "FileBookmarks");
+    app->showDatabase(external, 0, true, std::nullopt, 0);
+    EXPECT_EQ(pathInSlot(0), external);
+    std::vector<ErrorLogEntry> log = applicationErrorLog().snapshot();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].code, -1);
+    EXPECT_EQ(log[0].message, "The bookmark data is not valid.");
+    EXPECT_TRUE(alerts.empty());
+
+    // A window's own open panel shows the failure instead.
+    panelAnswer = {QString::fromStdString(external)};
+    app->tablesAndRowsControllerForWindowIndex(0)->openExternalDatabase();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error invalid bookmark URL to file");
+    EXPECT_EQ(alerts[0].informativeText, "The bookmark data is not valid.");
+    EXPECT_EQ(pathInSlot(0), external);
 }

@@ -1,4 +1,4 @@
-// The window layer's stand-ins: alerts and panels answered by tests, desktop requests,
+// The window layer's stand-ins: alerts answered by tests, desktop requests,
 // work posted to the main thread and the main window.
 #include <gtest/gtest.h>
 
@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "platform/ui/Alert.h"
-#include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
@@ -21,7 +20,6 @@ class PlatformUiTest : public ::testing::Test {
     void SetUp() override { ensureQApplication(); }
     void TearDown() override {
         Alert::setTestResponder({});
-        FilePanel::setTestResponder({});
         Workspace::setTestRecorder({});
     }
 };
@@ -45,25 +43,6 @@ TEST_F(PlatformUiTest, AlertsReachTheResponderWithTheirButtonsAndWindow) {
     EXPECT_EQ(seen[0].first, (QStringList{"Delete ALL Rows", "Cancel"}));
     EXPECT_EQ(seen[0].second, nullptr);
     EXPECT_EQ(seen[1].second, &window);
-}
-
-TEST_F(PlatformUiTest, PanelsAnswerThroughTheResponder) {
-    FilePanel::setTestResponder([](const FilePanel& panel, QWidget*) {
-        return panel.kind == FilePanel::Kind::Save
-                   ? QStringList{"/tmp/" + panel.nameFieldStringValue}
-                   : QStringList{};
-    });
-    FilePanel save;
-    save.kind = FilePanel::Kind::Save;
-    save.nameFieldStringValue = "export.txt";
-    EXPECT_EQ(save.runModal(), QStringList{"/tmp/export.txt"});
-    FilePanel open;
-    bool called = false;
-    open.beginSheetModalForWindow(nullptr, [&](const QStringList& paths) {
-        called = true;
-        EXPECT_TRUE(paths.isEmpty());
-    });
-    EXPECT_TRUE(called);
 }
 
 TEST_F(PlatformUiTest, DesktopRequestsCarryTheirArguments) {
