@@ -3,9 +3,9 @@
 // Each concern declares its operations in its own header; this one gathers them.
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
-#include "Common/FunctionList.h"
 #include "Common/FieldModel.h"
+#include "Common/FunctionList.h"
 #include "Common/MetaTables.h"
+#include "Common/SchemaChanges.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
-#include "Common/SchemaChanges.h"
