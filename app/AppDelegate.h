@@ -1,0 +1,125 @@
+#pragma once
+// The application object: the five database-window slots and their controllers, opening,
+// restoring and closing databases, the alerts every window uses, and the application error log
+// with its diagnostics window.
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+class DiagnosticsWindow;
+class ErrorLog;
+class TablesAndRowsController;
+class TablesAndRowsWindow;
+class QWidget;
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+  public:
+    static constexpr int kNumberOfWindowSlots = 5;
+
+    AppDelegate();
+    ~AppDelegate() override;
+
+    // Launch and termination.
+    void applicationDidFinishLaunching();
+    // Files handed over by the desktop: remembered until the launch, opened at once afterwards.
+    void applicationOpenFiles(const std::vector<std::string>& paths);
+    // Saves the visible database windows under WindowInfo.
+    void applicationWillTerminate();
+    bool isApplicationLaunched() const { return isApplicationLaunched_; }
+
+    const QStringList& preferencesArray() const { return preferencesArray_; }
+    const std::vector<std::string>& sqliteFunctions() const { return sqliteFunctions_; }
+    const std::map<std::string, std::string>& sqliteFunctionDescriptions() const {
+        return sqliteFunctionDescriptions_;
+    }
+
+    // Slot lookups; indexes outside the slots answer nothing.
+    TablesAndRowsWindow* databaseWindowForWindowIndex(int windowIndex) const;
+    int windowIndexForDatabaseWindow(const QWidget* window) const;
+    int windowIndexForMainDatabaseWindow() const;
+    TablesAndRowsWindow* mainDatabaseWindow() const;
+    TablesAndRowsController* tablesAndRowsControllerForMainWindow() const;
+    TablesAndRowsController* tablesAndRowsControllerForWindowIndex(int windowIndex) const;
+    std::optional<std::string> databaseFilePathForWindowIndex(int windowIndex) const;
+    // The first slot without a database, -1 when all are in use.
+    int getNextAvailableWindowIndex() const;
+    TablesAndRowsWindow* lastVisibleDatabaseWindow() const;
+    bool isAnyDatabaseWindowVisible() const;
+    bool isMainWindowADatabaseWindow() const;
+
+    // Whether the file lies in the application's Documents folder (no bookmark needed there).
+    static bool isDatabaseInAppContainer(const std::string& path);
+    static std::optional<std::string> lastTableSelectedForDatabaseFilePath(
+        const std::optional<std::string>& path);
+
+    // Shows the database (none for nullopt) in the slot's window and answers that window.
+    TablesAndRowsWindow* showDatabase(const std::optional<std::string>& path, int windowIndex,
+                                      bool bookmark, const std::optional<std::string>& tableName,
+                                      int console);
+    // Opens each valid database file in a free slot, cascading the windows.
+    void openDroppedFiles(const std::vector<std::string>& paths, bool useAvailableWindowsOnly);
+    // Prepares a free window and lets its controller choose the database.
+    void openNewWindowExternal(bool external, const std::optional<std::string>& fileName);
+    // Frees the window's slot; the window always closes.
+    bool closeDatabaseWindow(QWidget* window);
+    void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window);
+    void selectConsole(int console, int windowIndex);
+
+    // Bookmark failures: a message and the error's description (empty without one).
+    // inAlert is set for the failures that the slot's routine shows rather than logs.
+    using BookmarkFailureHandler =
+        std::function<void(const std::string& message, const std::string& error, bool inAlert)>;
+    // Brings the bookmark of a file outside the Documents folder up to date.
+    void updateFileBookmark(const std::string& path, const BookmarkFailureHandler& failure);
+
+    // Alerts. Titles and texts are shown as given; an empty text shows nothing.
+    void showAlert(const std::string& title, const std::string& message);
+    void showErrorAlert(const std::string& text);
+    void showAlertErrorObject(const std::string& title, const std::string& errorDescription);
+    void showAlert(const std::string& title, const std::string& message, QWidget* window);
+    void showErrorAlert(const std::string& text, QWidget* window);
+
+    // The application error log.
+    void appendErrorMessage(const std::optional<std::string>& message, int code);
+    ErrorLog& sqliteErrorMessagesArray() const;
+    DiagnosticsWindow* diagnosticsWindow();
+
+  public slots:
+    void openDocument();
+    void openExternalDatabase();
+    void openNewWindow();
+    void showDiagnosticsWindow();
+
+  private:
+    struct RestoreState {
+        bool restored = false;
+        TablesAndRowsWindow* windowToFront = nullptr;
+    };
+    void restoreWindowInfoEntry(const nlohmann::json& entry, int windowIndex, RestoreState* state);
+    bool accessBookmarkedFile(const std::string& path);
+    // The slot's controller, made on first use, as its window's delegate and content.
+    TablesAndRowsController* attachController(int windowIndex);
+    void removeFileBookmarkUnlessShown(const std::string& path, int closingWindowIndex);
+
+    QStringList preferencesArray_;
+    bool isApplicationLaunched_ = false;
+    std::optional<std::vector<std::string>> filenamesToOpen_;
+    std::array<std::unique_ptr<TablesAndRowsWindow>, kNumberOfWindowSlots> databaseWindows_;
+    std::array<std::unique_ptr<TablesAndRowsController>, kNumberOfWindowSlots>
+        tablesAndRowsControllers_;
+    std::vector<std::string> sqliteFunctions_;
+    std::map<std::string, std::string> sqliteFunctionDescriptions_;
+    std::unique_ptr<DiagnosticsWindow> diagnosticsWindow_;
+};

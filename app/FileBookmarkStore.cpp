@@ -1,0 +1,47 @@
+#include "app/FileBookmarkStore.h"
+
+#include "platform/foundation/Bookmarks.h"
+#include "platform/foundation/UserDefaults.h"
+
+namespace FileBookmarkStore {
+
+namespace {
+
+constexpr const char* kFileBookmarks = "FileBookmarks";
+
+}  // namespace
+
+std::optional<std::string> bookmarkForPath(const std::string& path) {
+    nlohmann::json bookmarks = UserDefaults::standard().dictionaryForKey(kFileBookmarks);
+    if (!bookmarks.is_object()) return std::nullopt;
+    auto found = bookmarks.find(path);
+    if (found == bookmarks.end() || !found->is_string()) return std::nullopt;
+    return found->get<std::string>();
+}
+
+void setBookmark(const std::string& data, const std::string& path) {
+    UserDefaults& defaults = UserDefaults::standard();
+    nlohmann::json bookmarks = defaults.dictionaryForKey(kFileBookmarks);
+    if (!bookmarks.is_object()) bookmarks = nlohmann::json::object();
+    bookmarks[path] = data;
+    defaults.setObject(bookmarks, kFileBookmarks);
+}
+
+void removeBookmark(const std::string& path) {
+    UserDefaults& defaults = UserDefaults::standard();
+    nlohmann::json bookmarks = defaults.dictionaryForKey(kFileBookmarks);
+    if (!bookmarks.is_object() || bookmarks.erase(path) == 0) return;
+    defaults.setObject(bookmarks, kFileBookmarks);
+}
+
+Refresh refresh(const std::string& path, const std::string& data, std::string* error) {
+    auto resolved = Bookmarks::resolve(data, error);
+    if (!resolved) return Refresh::Unresolvable;
+    if (!resolved->isStale) return Refresh::Current;
+    auto renewed = Bookmarks::create(resolved->path, error);
+    if (!renewed) return Refresh::NotRecreated;
+    setBookmark(*renewed, path);
+    return Bookmarks::resolve(*renewed, error) ? Refresh::Renewed : Refresh::NewUnresolvable;
+}
+
+}  // namespace FileBookmarkStore

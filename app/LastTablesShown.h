@@ -1,0 +1,9 @@
+#pragma once
+// The table last shown of each database, so that it comes back when the database is shown
+// again: LastTablesShown by file name for databases of the Documents folder,
+// LastExternalTablesShown by full path for the others.
+#include <optional>
+#include <string>
+
+std::optional<std::string> lastTableShown(const std::string& databaseFilePath);
+void setLastTableShown(const std::string& tableName, const std::string& databaseFilePath);

@@ -1,0 +1,71 @@
+#include "platform/ui/Alert.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+Alert::Responder& testResponder() {
+    static Alert::Responder responder;
+    return responder;
+}
+
+// The box and its buttons in the alert's order (the box's own order follows the platform).
+QMessageBox* makeBox(const Alert& alert, QWidget* parent, QList<QAbstractButton*>* order) {
+    static const QMessageBox::Icon icons[] = {QMessageBox::Warning, QMessageBox::Information,
+                                              QMessageBox::Critical};
+    auto* box = new QMessageBox(parent);
+    box->setIcon(icons[static_cast<int>(alert.style)]);
+    box->setText(alert.messageText);
+    box->setInformativeText(alert.informativeText);
+    QStringList buttons = alert.buttons.isEmpty() ? QStringList{QObject::tr("OK")} : alert.buttons;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        QPushButton* button = box->addButton(buttons[i], QMessageBox::ActionRole);
+        order->append(button);
+        if (i == 0) box->setDefaultButton(button);
+        if (buttons[i] == QObject::tr("Cancel")) box->setEscapeButton(button);
+    }
+    return box;
+}
+
+int pressedIndex(const QMessageBox* box, const QList<QAbstractButton*>& order) {
+    return static_cast<int>(order.indexOf(box->clickedButton()));
+}
+
+}  // namespace
+
+int Alert::runModal() const {
+    if (testResponder()) return testResponder()(*this, nullptr);
+    QList<QAbstractButton*> order;
+    QMessageBox* box = makeBox(*this, nullptr, &order);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->exec();
+    int pressed = pressedIndex(box, order);
+    delete box;
+    return pressed;
+}
+
+void Alert::beginSheetModalForWindow(QWidget* window, std::function<void(int)> completion) const {
+    if (testResponder()) {
+        int pressed = testResponder()(*this, window);
+        if (completion) completion(pressed);
+        return;
+    }
+    if (!window) {
+        int pressed = runModal();
+        if (completion) completion(pressed);
+        return;
+    }
+    QList<QAbstractButton*> order;
+    QMessageBox* box = makeBox(*this, window, &order);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(box, &QMessageBox::finished, box, [box, order, completion](int) {
+        if (completion) completion(pressedIndex(box, order));
+    });
+    box->open();
+}
+
+void Alert::setTestResponder(Responder responder) {
+    testResponder() = std::move(responder);
+}

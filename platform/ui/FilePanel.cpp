@@ -1,0 +1,58 @@
+#include "platform/ui/FilePanel.h"
+
+#include <QFileDialog>
+
+namespace {
+
+FilePanel::Responder& testResponder() {
+    static FilePanel::Responder responder;
+    return responder;
+}
+
+QFileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
+    auto* dialog = new QFileDialog(parent, panel.title, panel.directory);
+    bool save = panel.kind == FilePanel::Kind::Save;
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save                            ? QFileDialog::AnyFile
+                        : panel.allowsMultipleSelection ? QFileDialog::ExistingFiles
+                                                        : QFileDialog::ExistingFile);
+    if (!panel.allowedFileTypes.isEmpty()) {
+        QStringList patterns;
+        for (const QString& type : panel.allowedFileTypes) patterns << "*." + type;
+        dialog->setNameFilter(patterns.join(' '));
+    }
+    if (!panel.nameFieldStringValue.isEmpty()) dialog->selectFile(panel.nameFieldStringValue);
+    return dialog;
+}
+
+}  // namespace
+
+QStringList FilePanel::runModal() const {
+    if (testResponder()) return testResponder()(*this, nullptr);
+    QFileDialog* dialog = makeDialog(*this, nullptr);
+    QStringList paths =
+        dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+    delete dialog;
+    return paths;
+}
+
+void FilePanel::beginSheetModalForWindow(QWidget* window,
+                                         std::function<void(const QStringList&)> completion) const {
+    if (testResponder() || !window) {
+        QStringList paths = testResponder() ? testResponder()(*this, window) : runModal();
+        if (completion) completion(paths);
+        return;
+    }
+    QFileDialog* dialog = makeDialog(*this, window);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion](int result) {
+        if (completion)
+            completion(result == QDialog::Accepted ? dialog->selectedFiles() : QStringList());
+    });
+    dialog->open();
+}
+
+void FilePanel::setTestResponder(Responder responder) {
+    testResponder() = std::move(responder);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The one place where the UTF-8 texts of the access layer meet Qt's strings.
+#include <QString>
+
+#include <string>
+
+inline QString toQString(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+inline std::string toStdString(const QString& text) {
+    return text.toStdString();
+}

@@ -1,0 +1,78 @@
+#pragma once
+// A fixture with an application object in its own temporary home; alerts and panels are
+// answered by recorders, so nothing waits on a dialog.
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Common/DBInterface.h"
+#include "app/AppDelegate.h"
+#include "app/ErrorLog.h"
+#include "app/TablesAndRowsWindow.h"
+#include "mainwindow/TablesAndRowsController.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/FilePanel.h"
+#include "tests/support/QtApplication.h"
+#include "tests/support/TempHome.h"
+
+struct ShownAlert {
+    std::string messageText;
+    std::string informativeText;
+    bool isSheet = false;
+};
+
+class ShellTest : public TempHomeTest {
+  protected:
+    void SetUp() override {
+        TempHomeTest::SetUp();
+        ensureQApplication();
+        applicationErrorLog().clear();
+        Alert::setTestResponder([this](const Alert& alert, QWidget* window) {
+            alerts.push_back({alert.messageText.toStdString(), alert.informativeText.toStdString(),
+                              window != nullptr});
+            return 0;
+        });
+        FilePanel::setTestResponder([this](const FilePanel& panel, QWidget*) {
+            panelTitles.push_back(panel.title.toStdString());
+            return panelAnswer;
+        });
+        app = std::make_unique<AppDelegate>();
+    }
+
+    void TearDown() override {
+        app.reset();
+        Alert::setTestResponder({});
+        FilePanel::setTestResponder({});
+        TempHomeTest::TearDown();
+    }
+
+    // A new application object, as at the next launch.
+    void relaunch() {
+        app = std::make_unique<AppDelegate>();
+        app->applicationDidFinishLaunching();
+    }
+
+    // A database file with one table of that name.
+    std::string makeDatabase(const std::string& path, const std::string& table = "t") {
+        std::string error;
+        EXPECT_EQ(DBInterface::execMultipleQueryString("CREATE TABLE \"" + table + "\"(a);",
+                                                       nullptr, nullptr, path, &error),
+                  0)
+            << error;
+        return path;
+    }
+
+    std::optional<std::string> pathInSlot(int windowIndex) const {
+        return app->databaseFilePathForWindowIndex(windowIndex);
+    }
+
+    QStringList tablesListed(int windowIndex) const;
+
+    std::unique_ptr<AppDelegate> app;
+    std::vector<ShownAlert> alerts;
+    std::vector<std::string> panelTitles;
+    QStringList panelAnswer;
+};

@@ -1,0 +1,185 @@
+// Opening files in the five window slots, closing windows and the bookmarks of outside files.
+#include <filesystem>
+
+#include "platform/foundation/Paths.h"
+#include "platform/ui/MainWindow.h"
+#include "tests/app/ShellTest.h"
+
+namespace {
+
+bool hasBookmark(const std::string& path) {
+    nlohmann::json bookmarks = UserDefaults::standard().dictionaryForKey("FileBookmarks");
+    return bookmarks.is_object() && bookmarks.contains(path);
+}
+
+}  // namespace
+
+class WindowSlotTest : public ShellTest {
+  protected:
+    // n valid database files outside the Documents folder.
+    std::vector<std::string> databases(int n, const std::string& prefix = "db") {
+        std::vector<std::string> paths;
+        for (int i = 0; i < n; ++i) {
+            paths.push_back(makeDatabase(pathInHome(prefix + std::to_string(i) + ".db")));
+        }
+        return paths;
+    }
+};
+
+TEST_F(WindowSlotTest, SixDroppedFilesOpenFiveWindowsAndSayOnlyFiveCanBeShown) {
+    std::vector<std::string> paths = databases(6);
+    app->databaseWindowForWindowIndex(0)->setGeometry(50, 60, 800, 500);
+    app->openDroppedFiles(paths, true);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(pathInSlot(i), paths[i]);
+        // The first takes window 0's frame, each further one stands 20 right and below.
+        EXPECT_EQ(app->databaseWindowForWindowIndex(i)->geometry(),
+                  QRect(50 + 20 * i, 60 + 20 * i, 800, 500));
+    }
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Up to 5 database windows can be displayed.");
+    EXPECT_EQ(alerts[0].informativeText, "");
+    EXPECT_FALSE(alerts[0].isSheet);
+    EXPECT_EQ(app->getNextAvailableWindowIndex(), -1);
+    EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(4));
+    EXPECT_FALSE(hasBookmark(paths[5]));
+}
+
+TEST_F(WindowSlotTest, ATextFileIsRefusedAndTheOthersStillOpen) {
+    std::vector<std::string> paths = databases(2);
+    std::string text = pathInHome("readme.db");
+    writeFile(text, "Just some text that is no SQLite database, long enough to hold a header.");
+    std::string missing = pathInHome("missing.db");
+    app->openDroppedFiles({paths[0], text, missing, paths[1]}, false);
+    EXPECT_EQ(pathInSlot(0), paths[0]);
+    EXPECT_EQ(pathInSlot(1), paths[1]);
+    EXPECT_FALSE(pathInSlot(2));
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[0].messageText, "Not a valid database file");
+    EXPECT_EQ(alerts[0].informativeText, text);
+    EXPECT_EQ(alerts[1].informativeText, missing);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_FALSE(hasBookmark(text));
+}
+
+TEST_F(WindowSlotTest, DroppedFilesCascadeFromTheHighestVisibleWindow) {
+    std::vector<std::string> paths = databases(3);
+    app->applicationDidFinishLaunching();
+    app->showDatabase(paths[0], 2, false, std::nullopt, 0);
+    app->databaseWindowForWindowIndex(2)->setGeometry(300, 200, 640, 480);
+    app->openDroppedFiles({paths[1], paths[2]}, true);
+    EXPECT_EQ(pathInSlot(1), paths[1]);
+    EXPECT_EQ(pathInSlot(3), paths[2]);
+    EXPECT_EQ(app->databaseWindowForWindowIndex(1)->geometry(), QRect(320, 220, 640, 480));
+    EXPECT_EQ(app->databaseWindowForWindowIndex(3)->geometry(), QRect(340, 240, 640, 480));
+}
+
+TEST_F(WindowSlotTest, ClosingAWindowFreesItsSlotForTheNextFile) {
+    std::vector<std::string> paths = databases(4);
+    app->openDroppedFiles({paths[0], paths[1], paths[2]}, true);
+    TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(1);
+    TablesAndRowsWindow* window = app->databaseWindowForWindowIndex(1);
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(pathInSlot(1));
+    EXPECT_EQ(app->getNextAvailableWindowIndex(), 1);
+    EXPECT_FALSE(hasBookmark(paths[1]));
+    EXPECT_TRUE(hasBookmark(paths[0]));
+
+    app->openDroppedFiles({paths[3]}, true);
+    EXPECT_EQ(pathInSlot(1), paths[3]);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(1), controller);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "db3.db");
+}
+
+TEST_F(WindowSlotTest, ABookmarkStaysWhileAnotherWindowShowsTheSameFile) {
+    std::string external = databases(1)[0];
+    app->showDatabase(external, 0, true, std::nullopt, 0);
+    app->showDatabase(external, 1, true, std::nullopt, 0);
+    ASSERT_TRUE(hasBookmark(external));
+    app->databaseWindowForWindowIndex(0)->close();
+    EXPECT_TRUE(hasBookmark(external));
+    app->databaseWindowForWindowIndex(1)->close();
+    EXPECT_FALSE(hasBookmark(external));
+}
+
+TEST_F(WindowSlotTest, OnlyFilesOutsideTheDocumentsFolderGetBookmarks) {
+    std::string inside = makeDatabase(pathInDocuments("inside.db"));
+    std::filesystem::create_directories(home() + "/Documents2");
+    std::string sibling = makeDatabase(home() + "/Documents2/sibling.db");
+    std::filesystem::create_directories(home() + "/documents");
+    std::string otherCase = makeDatabase(home() + "/documents/lower.db");
+    app->openDroppedFiles({inside, sibling, otherCase}, true);
+    EXPECT_FALSE(hasBookmark(inside));
+    EXPECT_TRUE(hasBookmark(sibling));
+    EXPECT_TRUE(hasBookmark(otherCase));
+    EXPECT_TRUE(AppDelegate::isDatabaseInAppContainer(inside));
+    EXPECT_FALSE(AppDelegate::isDatabaseInAppContainer(sibling));
+    EXPECT_FALSE(AppDelegate::isDatabaseInAppContainer(""));
+}
+
+TEST_F(WindowSlotTest, LastTableShownIsKeptByFileNameInsideAndByPathOutside) {
+    std::string inside = makeDatabase(pathInDocuments("shop.db"), "orders");
+    std::string outside = makeDatabase(pathInHome("shop.db"), "stock");
+    app->applicationDidFinishLaunching();
+    app->showDatabase(inside, 0, false, std::string("orders"), 0);
+    app->showDatabase(outside, 1, false, std::string("stock"), 0);
+    UserDefaults& defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.dictionaryForKey("LastTablesShown")["shop.db"], "orders");
+    EXPECT_EQ(defaults.dictionaryForKey("LastExternalTablesShown")[outside], "stock");
+    EXPECT_EQ(AppDelegate::lastTableSelectedForDatabaseFilePath(inside), "orders");
+    EXPECT_EQ(AppDelegate::lastTableSelectedForDatabaseFilePath(outside), "stock");
+    EXPECT_EQ(AppDelegate::lastTableSelectedForDatabaseFilePath(std::nullopt), std::nullopt);
+}
+
+TEST_F(WindowSlotTest, TheOpenPanelsShowTheChosenFileInTheirWindow) {
+    std::string external = databases(1)[0];
+    panelAnswer = {QString::fromStdString(external)};
+    app->openExternalDatabase();  // no main window: a new window chooses the file
+    ASSERT_EQ(panelTitles.size(), 1u);
+    EXPECT_EQ(panelTitles[0], "Open External Database");
+    EXPECT_EQ(pathInSlot(0), external);
+    EXPECT_TRUE(hasBookmark(external));
+
+    std::string inside = makeDatabase(pathInDocuments("chosen.db"));
+    panelAnswer = {QString::fromStdString(inside)};
+    app->openDocument();  // the main window's controller chooses
+    EXPECT_EQ(pathInSlot(0), inside);
+    EXPECT_FALSE(pathInSlot(1));
+
+    panelAnswer = {};
+    app->openNewWindow();  // cancelled: the new window shows nothing
+    EXPECT_FALSE(pathInSlot(1));
+    EXPECT_TRUE(app->databaseWindowForWindowIndex(1)->isVisible());
+    EXPECT_EQ(app->databaseWindowForWindowIndex(1)->windowTitle(), "No Database");
+}
+
+TEST_F(WindowSlotTest, ANewWindowNeedsAFreeSlot) {
+    app->openDroppedFiles(databases(5), true);
+    app->openNewWindow();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Up to 5 database windows allowed");
+    EXPECT_EQ(alerts[0].informativeText, "Close one of the database windows first.");
+    EXPECT_TRUE(panelTitles.empty());
+}
+
+TEST_F(WindowSlotTest, ABrokenBookmarkIsReportedAndTheDatabaseStillShows) {
+    std::string external = databases(1)[0];
+    UserDefaults::standard().setObject({{external, "garbage"}}, "FileBookmarks");
+    app->showDatabase(external, 0, true, std::nullopt, 0);
+    EXPECT_EQ(pathInSlot(0), external);
+    std::vector<ErrorLogEntry> log = applicationErrorLog().snapshot();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].code, -1);
+    EXPECT_EQ(log[0].message, "The bookmark data is not valid.");
+    EXPECT_TRUE(alerts.empty());
+
+    // A window's own open panel shows the failure instead.
+    panelAnswer = {QString::fromStdString(external)};
+    app->tablesAndRowsControllerForWindowIndex(0)->openExternalDatabase();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error invalid bookmark URL to file");
+    EXPECT_EQ(alerts[0].informativeText, "The bookmark data is not valid.");
+    EXPECT_EQ(pathInSlot(0), external);
+}

@@ -1,0 +1,93 @@
+// The window layer's stand-ins: alerts answered by tests, desktop requests,
+// work posted to the main thread and the main window.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QWidget>
+
+#include <atomic>
+#include <thread>
+
+#include "platform/ui/Alert.h"
+#include "platform/ui/MainThread.h"
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/Workspace.h"
+#include "tests/support/QtApplication.h"
+
+class PlatformUiTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ensureQApplication(); }
+    void TearDown() override {
+        Alert::setTestResponder({});
+        Workspace::setTestRecorder({});
+    }
+};
+
+TEST_F(PlatformUiTest, AlertsReachTheResponderWithTheirButtonsAndWindow) {
+    std::vector<std::pair<QStringList, QWidget*>> seen;
+    Alert::setTestResponder([&](const Alert& alert, QWidget* window) {
+        seen.emplace_back(alert.buttons, window);
+        return 1;
+    });
+    Alert alert;
+    alert.messageText = "Delete ALL rows?";
+    alert.buttons = {"Delete ALL Rows", "Cancel"};
+    EXPECT_EQ(alert.runModal(), 1);
+    QWidget window;
+    int pressed = -1;
+    alert.beginSheetModalForWindow(&window, [&](int button) { pressed = button; });
+    EXPECT_EQ(pressed, 1);
+    alert.beginSheetModalForWindow(nullptr);  // no completion, no window: still answered
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].first, (QStringList{"Delete ALL Rows", "Cancel"}));
+    EXPECT_EQ(seen[0].second, nullptr);
+    EXPECT_EQ(seen[1].second, &window);
+}
+
+TEST_F(PlatformUiTest, DesktopRequestsCarryTheirArguments) {
+    std::vector<std::pair<QString, QString>> requests;
+    Workspace::setTestRecorder([&](const QString& kind, const QString& argument) {
+        requests.emplace_back(kind, argument);
+        return kind != "url";
+    });
+    EXPECT_FALSE(Workspace::openURL("https://example.org/help"));
+    EXPECT_TRUE(Workspace::composeMail("", "Database & copy", "a=b", {"/tmp/x y.db"}));
+    EXPECT_TRUE(Workspace::revealFile("/tmp/folder/file.db"));
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].second, "https://example.org/help");
+    EXPECT_TRUE(requests[1].second.startsWith("mailto:?subject=Database %26 copy&body=a%3Db"))
+        << requests[1].second.toStdString();
+    EXPECT_TRUE(requests[1].second.contains("attach=/tmp/x y.db"));
+    EXPECT_EQ(requests[2].second, "file:///tmp/folder");
+}
+
+TEST_F(PlatformUiTest, WorkPostedFromAnotherThreadRunsLaterOnTheMainThread) {
+    std::atomic<bool> ranOnMain{false};
+    std::thread worker([&] {
+        performOnMainThread([&] {
+            ranOnMain = QThread::currentThread() == QCoreApplication::instance()->thread();
+        });
+    });
+    worker.join();
+    EXPECT_FALSE(ranOnMain);  // queued, not run at once
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ranOnMain);
+}
+
+TEST_F(PlatformUiTest, TheMainWindowIsForgottenWhenItResignsOrIsDeleted) {
+    auto* first = new QWidget;
+    QWidget second;
+    makeKeyAndOrderFront(first);
+    EXPECT_EQ(mainWindow(), first);
+    EXPECT_TRUE(first->isVisible());
+    resignMainWindow(&second);  // not the main one: nothing changes
+    EXPECT_EQ(mainWindow(), first);
+    delete first;
+    EXPECT_EQ(mainWindow(), nullptr);
+    setMainWindow(&second);
+    resignMainWindow(&second);
+    EXPECT_EQ(mainWindow(), nullptr);
+    makeKeyAndOrderFront(nullptr);
+    EXPECT_EQ(mainWindow(), nullptr);
+}
