@@ -4,3 +4,6 @@
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/FunctionList.h"
+#include "Common/FieldModel.h"
+#include "Common/MetaTables.h"
+#include "Common/SchemaListing.h"

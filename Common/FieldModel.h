@@ -1,0 +1,31 @@
+#pragma once
+// Readers of a table's or view's field model: names, field types, format styles and hidden
+// columns, with the types and styles taken from varnelo_db_fields (type 1 and style 0 where the
+// meta table has no row). Every out-list is optional and appended to.
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace DBInterface {
+
+// The column names of the first statement of query, read from the prepared statement, so that
+// a query without rows still gives them.
+int getQueryColumnNames(std::vector<std::string>* names, const std::string& query,
+                        const std::string& databaseFilePath, std::string* errorString);
+
+// A table's columns in order, hidden and generated ones included (their names also go into
+// hiddenFields); types and styles matched by name. A view is handed to the view reader; any
+// other object appends nothing and gives 0.
+int getFieldNames(std::vector<std::string>* fieldNames, std::vector<int>* fieldTypes,
+                  std::vector<int64_t>* formatStyles, std::set<std::string>* hiddenFields,
+                  const std::string& tableName, const std::string& databaseFilePath,
+                  std::string* errorString);
+
+// The columns of "select * from" the object (a view or a table, with or without rows); types and
+// styles matched by position (the meta row numbered n describes column n).
+int getFieldNames(std::vector<std::string>* fieldNames, std::vector<int>* fieldTypes,
+                  std::vector<int64_t>* formatStyles, const std::string& viewName,
+                  const std::string& databaseFilePath, std::string* errorString);
+
+}  // namespace DBInterface
