@@ -1,0 +1,215 @@
+#include "Common/DateTexts.h"
+
+#include <unicode/gregocal.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <initializer_list>
+#include <string_view>
+#include <vector>
+
+#include "Common/DecimalText.h"
+#include "Common/FieldTypes.h"
+#include "platform/foundation/UserLocale.h"
+
+namespace DBInterface {
+
+namespace {
+constexpr const char* kUTC = "UTC";
+
+// A fixed pattern in the locale-independent locale, unless it holds month names or the AM/PM
+// marker, which are read as the user writes them.
+DateFormatter patternFormatter(std::string_view pattern, bool utc = false) {
+    DateFormatter formatter;
+    formatter.setDateFormat(std::string(pattern));
+    bool localized = pattern.find("MMM") != std::string_view::npos ||
+                     pattern.find(" a") != std::string_view::npos;
+    if (!localized) formatter.setLocale(kPosixLocaleIdentifier);
+    if (utc) formatter.setTimeZone(kUTC);
+    return formatter;
+}
+
+std::string storageText(const std::optional<Date>& date, const char* pattern, bool utc) {
+    return date ? patternFormatter(pattern, utc).stringFromDate(*date) : std::string();
+}
+
+// The first pattern that reads the whole text: the zoned ones in the local zone, the rest in
+// UTC when asked.
+std::optional<Date> firstParse(const std::string& text, std::initializer_list<const char*> zoned,
+                               std::initializer_list<const char*> plain, bool utc) {
+    for (const char* pattern : zoned) {
+        if (auto date = patternFormatter(pattern).dateFromString(text)) return date;
+    }
+    for (const char* pattern : plain) {
+        if (auto date = patternFormatter(pattern, utc).dateFromString(text)) return date;
+    }
+    return std::nullopt;
+}
+
+std::optional<Date> firstStyleParse(
+    const std::string& text,
+    std::initializer_list<std::pair<DateFormatter::Style, DateFormatter::Style>> styles, bool utc) {
+    for (auto [dateStyle, timeStyle] : styles) {
+        DateFormatter formatter;
+        formatter.setDateStyle(dateStyle);
+        formatter.setTimeStyle(timeStyle);
+        if (utc) formatter.setTimeZone(kUTC);
+        if (auto date = formatter.dateFromString(text)) return date;
+    }
+    return std::nullopt;
+}
+
+bool isSpace(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+std::string trimmed(std::string_view text) {
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && isSpace(text[begin])) ++begin;
+    while (end > begin && isSpace(text[end - 1])) --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+int leadingInteger(const std::string& text) {
+    return static_cast<int>(scanDecimal(text));
+}
+
+// Month/day (this year) or month/day/year, as typed with slashes.
+std::optional<Date> dateFromSlashedWord(const std::string& word, bool utc) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t slash; (slash = word.find('/', start)) != std::string::npos; start = slash + 1) {
+        parts.push_back(word.substr(start, slash - start));
+    }
+    parts.push_back(word.substr(start));
+    if (parts.size() != 2 && parts.size() != 3) return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    icu::GregorianCalendar calendar(
+        utc ? icu::TimeZone::createTimeZone(kUTC) : icu::TimeZone::createDefault(), status);
+    if (U_FAILURE(status)) return std::nullopt;
+    int year = parts.size() == 3 ? leadingInteger(parts[2]) : calendar.get(UCAL_YEAR, status);
+    calendar.clear();
+    // A month 13 or a day 40 is refused rather than rolled into another date.
+    calendar.setLenient(false);
+    calendar.set(year, leadingInteger(parts[0]) - 1, leadingInteger(parts[1]));
+    UDate moment = calendar.getTime(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return Date(std::chrono::milliseconds(static_cast<int64_t>(moment)));
+}
+}  // namespace
+
+std::string stringForDatabaseFromDate(const std::optional<Date>& date, int64_t storageFormat) {
+    return storageText(date, storageFormat == 0 ? "yyyy-MM-dd Z" : "yyyy-MM-dd",
+                       storageFormat == 2);
+}
+
+std::string stringForDatabaseFromTime(const std::optional<Date>& date, int64_t storageFormat) {
+    return storageText(date, storageFormat == 0 ? "yyyy-MM-dd HH:mm:ss Z" : "yyyy-MM-dd HH:mm:ss",
+                       storageFormat == 2);
+}
+
+std::string stringForDatabaseFromDateWithoutTimeZone(const std::optional<Date>& date) {
+    return storageText(date, "yyyy-MM-dd", false);
+}
+
+std::string stringForDatabaseFromTimeWithoutTimeZone(const std::optional<Date>& date) {
+    return storageText(date, "yyyy-MM-dd HH:mm:ss", false);
+}
+
+std::string stringForDatabaseFromTimeWithoutTimeZoneOrSeconds(const std::optional<Date>& date) {
+    return storageText(date, "yyyy-MM-dd HH:mm", false);
+}
+
+std::string stringForDatabaseFromLocationWithLatitude(double latitude, double longitude) {
+    char buffer[128];
+    std::snprintf(buffer, sizeof buffer, "%2.6f %2.6f", latitude, longitude);
+    // snprintf follows the C library's locale; a stored location always has a point.
+    std::string text(buffer);
+    std::replace(text.begin(), text.end(), ',', '.');
+    return text;
+}
+
+std::pair<double, double> coordinate2DFromDatabaseString(const std::string& text) {
+    std::string spaced = text;
+    std::replace(spaced.begin(), spaced.end(), ',', ' ');
+    size_t consumed = 0;
+    double latitude = scanDecimal(spaced, &consumed);
+    if (consumed == 0) return {0, 0};
+    std::string_view rest = std::string_view(spaced).substr(consumed);
+    // The second number must be set apart by white space.
+    if (rest.empty() || !isSpace(rest.front())) return {latitude, 0};
+    return {latitude, scanDecimal(rest)};
+}
+
+std::optional<Date> dateFromDatabaseString(const std::string& text,
+                                           const DateFormatter* dbDateFormatter,
+                                           const DateFormatter* alternateDateFormatter) {
+    if (text.empty() || !dbDateFormatter) return std::nullopt;
+    if (auto date = dbDateFormatter->dateFromString(text)) return date;
+    return alternateDateFormatter ? alternateDateFormatter->dateFromString(text) : std::nullopt;
+}
+
+std::string parseDate(const std::string& text, bool utc) {
+    auto date = firstParse(text, {"yyyy-MM-dd Z"}, {"yyyy-M-d", "M/d/yyyy", "d-MMM-yyyy"}, utc);
+    return stringForDatabaseFromDate(date, 0);
+}
+
+std::string parseTime(const std::string& text, bool utc) {
+    auto date = firstParse(
+        text, {"yyyy-MM-dd HH:mm:ss Z", "yyyy-MM-dd HH:mm Z"},
+        {"yyyy-M-d h:mm:ss a", "M/d/yyyy h:mm:ss a", "d-MMM-yyyy h:mm:ss a", "yyyy-M-d h:mm a",
+         "M/d/yyyy h:mm a", "d-MMM-yyyy h:mm a", "yyyy-M-d H:mm:ss", "M/d/yyyy H:mm:ss",
+         "d-MMM-yyyy H:mm:ss", "yyyy-M-d H:mm", "M/d/yyyy H:mm", "d-MMM-yyyy H:mm"},
+        utc);
+    return stringForDatabaseFromTime(date, 0);
+}
+
+std::optional<Date> dateFromDateString(const std::string& text, bool utc) {
+    using Style = DateFormatter::Style;
+    if (auto date = firstParse(text, {"yyyy-MM-dd Z"}, {}, utc)) return date;
+    if (auto date = firstStyleParse(
+            text,
+            {{Style::Medium, Style::None}, {Style::Short, Style::None}, {Style::Long, Style::None}},
+            utc)) {
+        return date;
+    }
+    std::string word = trimmed(text);
+    word = word.substr(0, std::find_if(word.begin(), word.end(), isSpace) - word.begin());
+    if (auto date = firstParse(word, {}, {"yyyy-MM-dd", "M/d/yyyy", "d-MMM-yyyy"}, utc)) {
+        return date;
+    }
+    return dateFromSlashedWord(word, utc);
+}
+
+std::optional<Date> dateFromTimeString(const std::string& text, bool utc) {
+    using Style = DateFormatter::Style;
+    if (auto date = firstParse(text, {"yyyy-MM-dd HH:mm:ss Z"},
+                               {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm"}, utc)) {
+        return date;
+    }
+    return firstStyleParse(text,
+                           {{Style::Medium, Style::Medium},
+                            {Style::Short, Style::Medium},
+                            {Style::Long, Style::Medium},
+                            {Style::Medium, Style::Short}},
+                           utc);
+}
+
+DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t fieldType,
+                                               bool convertDate, bool convertTime, bool convertNULL,
+                                               const std::string& nullString, bool utc) {
+    std::string lowered = trimmed(value);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lowered == nullString) return convertNULL ? DBValue() : DBValue(value);
+    std::string converted;
+    if (fieldType == kFieldTypeDate && convertDate) converted = parseDate(value, utc);
+    if (fieldType == kFieldTypeTime && convertTime) converted = parseTime(value, utc);
+    return converted.empty() ? value : converted;
+}
+
+}  // namespace DBInterface

@@ -1,0 +1,27 @@
+#pragma once
+// File-size texts, file-name tests and the cleaning of names and lines.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace DBInterface {
+
+// Decimal units: "999 bytes", "1 KB", "1.5 MB", "1.23 GB"; "" for no number.
+std::string fileSizeStringFromNumber(const std::optional<int64_t>& bytes);
+// The number part alone; *unitsCode is set to 1 bytes, 2 KB, 3 MB, 4 GB.
+std::string fileSizeStringFromNumber(const std::optional<int64_t>& bytes, int* unitsCode);
+std::string fileSizeUnitsStringFromCode(int unitsCode, int64_t size);
+
+bool isSupportedSQLFile(const std::string& name);
+bool isSupportedImageFile(const std::string& name);
+bool isSupportedCompressedFile(const std::string& name);
+
+// Trimmed, with every backquote, "[", "]" and double quote made "_".
+std::string nameWithoutQuotingCharacters(const std::string& name);
+// The text without a line end of at most two bytes.
+std::string trimTrailingNewlineFromString(const std::string& text);
+inline std::string stringOrEmpty(const std::string* text) {
+    return text ? *text : std::string();
+}
+
+}  // namespace DBInterface

@@ -1,0 +1,27 @@
+#include "platform/foundation/UserLocale.h"
+
+#include <unicode/locid.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+std::string userLocaleIdentifier() {
+    return icu::Locale::getDefault().getName();
+}
+
+void setUserLocaleIdentifier(const std::string& identifier) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale(identifier.c_str()), status);
+}
+
+std::string userTimeZoneIdentifier() {
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    icu::UnicodeString id;
+    std::string out;
+    zone->getID(id).toUTF8String(out);
+    return out;
+}
+
+void setUserTimeZoneIdentifier(const std::string& identifier) {
+    icu::TimeZone::adoptDefault(
+        icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(identifier)));
+}

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "Common/DBInterface.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/FixedLocale.h"
+#include "tests/support/TempHome.h"
+
+using namespace DBInterface;
+
+namespace {
+// 2021-03-05 23:30:45 UTC: already 6 March east of UTC.
+const Date kMoment{std::chrono::milliseconds(1614987045000LL)};
+}  // namespace
+
+TEST(StorageTexts, FormatsAcrossTimeZones) {
+    {
+        FixedLocale fixed("de_DE", "Europe/Berlin");
+        EXPECT_EQ(stringForDatabaseFromDate(kMoment, 0), "2021-03-06 +0100");
+        EXPECT_EQ(stringForDatabaseFromDate(kMoment, 1), "2021-03-06");
+        EXPECT_EQ(stringForDatabaseFromDate(kMoment, 2), "2021-03-05");
+        EXPECT_EQ(stringForDatabaseFromTime(kMoment, 0), "2021-03-06 00:30:45 +0100");
+        EXPECT_EQ(stringForDatabaseFromTime(kMoment, 7), "2021-03-06 00:30:45");
+        EXPECT_EQ(stringForDatabaseFromTime(kMoment, 2), "2021-03-05 23:30:45");
+        EXPECT_EQ(stringForDatabaseFromTimeWithoutTimeZoneOrSeconds(kMoment), "2021-03-06 00:30");
+        EXPECT_EQ(stringForDatabaseFromDate(std::nullopt, 0), "");
+    }
+    FixedLocale fixed("en_US", "America/New_York");
+    EXPECT_EQ(stringForDatabaseFromTime(kMoment, 0), "2021-03-05 18:30:45 -0500");
+    EXPECT_EQ(stringForDatabaseFromDate(kMoment, 2), "2021-03-05");
+    // Reading a stored text back gives the same moment.
+    DateFormatter stored;
+    stored.setDateFormat(defaultDBTimeFormat());
+    EXPECT_EQ(dateFromDatabaseString("2021-03-05 18:30:45 -0500", &stored, nullptr), kMoment);
+    EXPECT_FALSE(dateFromDatabaseString("2021-03-05", &stored, nullptr));
+    EXPECT_FALSE(dateFromDatabaseString("2021-03-05 18:30:45 -0500", nullptr, &stored));
+}
+
+TEST(StorageTexts, Locations) {
+    FixedLocale fixed("de_DE", "UTC");
+    EXPECT_EQ(stringForDatabaseFromLocationWithLatitude(52.5, -13.25), "52.500000 -13.250000");
+    EXPECT_EQ(coordinate2DFromDatabaseString("52.5 -13.25"), std::make_pair(52.5, -13.25));
+    EXPECT_EQ(coordinate2DFromDatabaseString("52.5,13.25"), std::make_pair(52.5, 13.25));
+    EXPECT_EQ(coordinate2DFromDatabaseString("52.5"), std::make_pair(52.5, 0.0));
+    EXPECT_EQ(coordinate2DFromDatabaseString(""), std::make_pair(0.0, 0.0));
+}
+
+TEST(ImportConversion, NullText) {
+    EXPECT_EQ(
+        fieldValueObjectForConvertedFieldValue(" NULL ", 1, false, false, true, "null", false),
+        std::nullopt);
+    EXPECT_EQ(fieldValueObjectForConvertedFieldValue(" NULL ", 3, true, true, false, "null", false),
+              DBValue(" NULL "));
+    EXPECT_EQ(fieldValueObjectForConvertedFieldValue(" x ", 1, true, true, true, "null", false),
+              DBValue(" x "));
+}
+
+TEST(ImportConversion, DatesAndTimes) {
+    FixedLocale fixed("en_US", "Europe/Berlin");
+    EXPECT_EQ(
+        fieldValueObjectForConvertedFieldValue("3/5/2021", 3, true, false, false, "null", false),
+        DBValue("2021-03-05 +0100"));
+    // Midnight UTC is 01:00 in Berlin, still 5 March.
+    EXPECT_EQ(parseDate("3/5/2021", true), "2021-03-05 +0100");
+    EXPECT_EQ(parseTime("3/5/2021 23:30", true), "2021-03-06 00:30:00 +0100");
+    EXPECT_EQ(parseTime("3/5/2021 11:30 PM", false), "2021-03-05 23:30:00 +0100");
+    EXPECT_EQ(parseTime("5-Mar-2021 7:05:09", false), "2021-03-05 07:05:09 +0100");
+    EXPECT_EQ(parseDate("2021-03-05 +0000", true), "2021-03-05 +0100");
+    // A date pattern must not swallow a text with a time of day.
+    EXPECT_EQ(parseDate("2021-3-5 12:30", false), "");
+    EXPECT_EQ(fieldValueObjectForConvertedFieldValue("soon", 3, true, false, false, "null", false),
+              DBValue("soon"));
+    // Without the flag the text stays as it is.
+    EXPECT_EQ(
+        fieldValueObjectForConvertedFieldValue("3/5/2021", 3, false, false, false, "null", false),
+        DBValue("3/5/2021"));
+
+    FixedLocale west("en_US", "America/Los_Angeles");
+    EXPECT_EQ(parseDate("3/5/2021", false), "2021-03-05 -0800");
+    EXPECT_EQ(parseDate("3/5/2021", true), "2021-03-04 -0800");
+}
+
+TEST(EditParsing, DatesAndTimes) {
+    FixedLocale fixed("en_US", "UTC");
+    auto march5 = Date(std::chrono::milliseconds(1614902400000LL));
+    EXPECT_EQ(dateFromDateString("2021-03-05 +0000", false), march5);
+    EXPECT_EQ(dateFromDateString("Mar 5, 2021", false), march5);
+    EXPECT_EQ(dateFromDateString("3/5/21", false), march5);
+    EXPECT_EQ(dateFromDateString("  2021-03-05 and more", false), march5);
+    EXPECT_EQ(dateFromDateString("3/5/2021", false), march5);
+    EXPECT_FALSE(dateFromDateString("13/40/2021", false));
+    EXPECT_FALSE(dateFromDateString("yesterday", false));
+    EXPECT_EQ(dateFromTimeString("2021-03-05 23:30:45", false), kMoment);
+    EXPECT_EQ(dateFromTimeString("Mar 5, 2021, 11:30:45 PM", false), kMoment);
+    EXPECT_FALSE(dateFromTimeString("2021-03-05", false));
+}
+
+TEST(CircularAreas, ParsingAndValidity) {
+    auto area = circularAreaFromString("52.5, 13.4; 500");
+    EXPECT_EQ(area.latitude, 52.5);
+    EXPECT_EQ(area.longitude, 13.4);
+    EXPECT_EQ(area.radius, 500);
+    EXPECT_EQ(circularAreaFromString("52.5 13.4").radius, 0);
+    area = circularAreaFromString("52.5");
+    EXPECT_EQ(area.longitude, 200);
+    EXPECT_FALSE(circularAreaIsValid(area));
+    EXPECT_EQ(circularAreaFromString("north 1 2").latitude, 100);
+    EXPECT_EQ(circularAreaFromString("").latitude, 100);
+    EXPECT_FALSE(circularAreaIsValid({1, 1, 1000000}));
+    EXPECT_TRUE(circularAreaIsValid({1, 1, 999999.5}));
+    EXPECT_TRUE(circularAreaIsValid({-90, 180, 0}));
+    EXPECT_FALSE(circularAreaIsValid({std::nan(""), 0, 0}));
+}
+
+TEST(FileNamesAndTexts, SizesTestsAndCleaning) {
+    FixedLocale fixed("en_US", "UTC");
+    EXPECT_EQ(fileSizeStringFromNumber(0), "0 bytes");
+    EXPECT_EQ(fileSizeStringFromNumber(1), "1 byte");
+    EXPECT_EQ(fileSizeStringFromNumber(999), "999 bytes");
+    EXPECT_EQ(fileSizeStringFromNumber(1000), "1 KB");
+    EXPECT_EQ(fileSizeStringFromNumber(1499), "1 KB");
+    EXPECT_EQ(fileSizeStringFromNumber(1500000), "1.5 MB");
+    EXPECT_EQ(fileSizeStringFromNumber(2000000), "2 MB");
+    EXPECT_EQ(fileSizeStringFromNumber(1234567890), "1.23 GB");
+    EXPECT_EQ(fileSizeStringFromNumber(std::nullopt), "");
+    int units = 0;
+    EXPECT_EQ(fileSizeStringFromNumber(1500000, &units), "1.5");
+    EXPECT_EQ(units, 3);
+
+    EXPECT_TRUE(isSupportedDatabaseFile("/x/Notes.SQLITE"));
+    EXPECT_FALSE(isSupportedDatabaseFile("notes.sqlite-journal"));
+    EXPECT_TRUE(isSupportedSQLFile("dump.SQL"));
+    EXPECT_TRUE(isSupportedImageFile("a.jpeg"));
+    EXPECT_TRUE(isSupportedCompressedFile("a.tar.Z"));
+
+    EXPECT_EQ(nameWithoutQuotingCharacters("  [my \"big\" table]\n"), "_my _big_ table_");
+    EXPECT_EQ(trimTrailingNewlineFromString("line\r\n"), "line");
+    EXPECT_EQ(trimTrailingNewlineFromString("line\n"), "line");
+    EXPECT_EQ(trimTrailingNewlineFromString(""), "");
+}
+
+class StopwatchTest : public TempHomeTest {};
+
+TEST_F(StopwatchTest, PrunesByDatabaseTableAndRowid) {
+    auto& defaults = UserDefaults::standard();
+    defaults.setObject({{"/a.db", {{"t", {{"1", 1}, {"2", 2}, {"3", 3}}}, {"u", {{"9", 9}}}}},
+                        {"/b.db", {{"t", {{"1", 1}}}}}},
+                       "RunningStopwatches");
+    std::string a = "/a.db";
+    std::string t = "t";
+    std::set<std::string> keep{"2"};
+    removeRunningStopwatchesForDatabase(&a, &t, &keep, true);
+    EXPECT_EQ(defaults.dictionaryForKey("RunningStopwatches")["/a.db"]["t"].size(), 1u);
+    std::string u = "u";
+    removeRunningStopwatchesForDatabase(&a, &u, nullptr, false);
+    EXPECT_FALSE(defaults.dictionaryForKey("RunningStopwatches")["/a.db"].contains("u"));
+    removeRunningStopwatchesForDatabase("/b.db");
+    EXPECT_FALSE(defaults.dictionaryForKey("RunningStopwatches").contains("/b.db"));
+    removeRunningStopwatchesForDatabase(nullptr, nullptr, nullptr, false);
+    EXPECT_TRUE(defaults.objectForKey("RunningStopwatches").is_null());
+}
