@@ -24,6 +24,23 @@ std::string fileText(const std::string& path) {
     return text.str();
 }
 
+// Reads a file back record by record and splits each record into its fields.
+std::vector<Strings> readBack(const std::string& path, std::string_view separator,
+                              std::string_view quote, std::string* errors) {
+    std::vector<Strings> rows;
+    const int fd = open(path.c_str(), O_RDONLY);
+    FieldsAndLinesParser parser;
+    std::string record;
+    while (parser.readLineFrom(fd, kUTF8StringEncoding, quote, "\n", &record, errors) == 0) {
+        rows.emplace_back();
+        FieldsAndLinesParser::findFieldsInLine(record, &rows.back(), separator, quote);
+        record.clear();
+    }
+    close(fd);
+    EXPECT_EQ(record, "");  // every record ended in a line end
+    return rows;
+}
+
 void setDefault(const nlohmann::json& value, const std::string& key) {
     UserDefaults::standard().setObject(value, key);
 }
@@ -177,17 +194,7 @@ TEST_P(ExportRoundTripTest, RowsComeBackExactly) {
                                 {"4", "<null>", "CAFE00"},
                                 {"5", "", "é ü 😀 §"},
                                 {"6", "2.5", "\""}};
-    std::vector<Strings> rows;
-    const int fd = open(out.c_str(), O_RDONLY);
-    FieldsAndLinesParser parser;
-    std::string record;
-    while (parser.readLineFrom(fd, kUTF8StringEncoding, "\"", "\n", &record, &errors) == 0) {
-        rows.emplace_back();
-        FieldsAndLinesParser::findFieldsInLine(record, &rows.back(), separator, "\"");
-        record.clear();
-    }
-    close(fd);
-    EXPECT_EQ(record, "");
+    const std::vector<Strings> rows = readBack(out, separator, "\"", &errors);
     EXPECT_EQ(errors, "");
     EXPECT_EQ(rows, std::vector<Strings>(std::begin(expected), std::end(expected)));
     EXPECT_EQ(FieldsAndLinesParser::findMaxLineCountInFile(out, kUTF8StringEncoding, "\"", "\n"),
@@ -202,15 +209,6 @@ TEST_F(ExportTest, UnquotedExportReadsBackWhenValuesHoldNoSeparator) {
     run("create table plain (v); insert into plain values ('a, \"b\"'), ('c''s'), (NULL)");
     setDefault(2, "ExportSurroundingQuotes");
     ASSERT_EQ(dump({"v"}, false, "plain"), 0);
-    std::string text = fileText(out);
-    Strings lines;
-    const int fd = open(out.c_str(), O_RDONLY);
-    FieldsAndLinesParser parser;
-    std::string record;
-    while (parser.readLineFrom(fd, kUTF8StringEncoding, "", "\n", &record, nullptr) == 0) {
-        FieldsAndLinesParser::findFieldsInLine(record, &lines, "\t", "");
-        record.clear();
-    }
-    close(fd);
-    EXPECT_EQ(lines, (Strings{"v", "a, \"b\"", "c's", ""}));
+    EXPECT_EQ(readBack(out, "\t", "", nullptr),
+              (std::vector<Strings>{{"v"}, {"a, \"b\""}, {"c's"}, {""}}));
 }
