@@ -6,6 +6,7 @@
 #include "Common/DBExistence.h"
 #include "Common/DateTexts.h"
 #include "Common/DecimalText.h"
+#include "Common/DelimitedExport.h"
 #include "Common/DisplayFormatters.h"
 #include "Common/FavoritesAndBookmarks.h"
 #include "Common/FieldModel.h"

@@ -1,0 +1,214 @@
+// The delimited-text export: settings, quoting, header rows, failures checked before the file is
+// touched, and export then read back then split giving the rows back.
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "Common/FieldsAndLinesParser.h"
+#include "platform/foundation/TextEncoding.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/DatabaseTest.h"
+
+using namespace DBInterface;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Reads a file back record by record and splits each record into its fields.
+std::vector<Strings> readBack(const std::string& path, std::string_view separator,
+                              std::string_view quote, std::string* errors) {
+    std::vector<Strings> rows;
+    const int fd = open(path.c_str(), O_RDONLY);
+    FieldsAndLinesParser parser;
+    std::string record;
+    while (parser.readLineFrom(fd, kUTF8StringEncoding, quote, "\n", &record, errors) == 0) {
+        rows.emplace_back();
+        FieldsAndLinesParser::findFieldsInLine(record, &rows.back(), separator, quote);
+        record.clear();
+    }
+    close(fd);
+    EXPECT_EQ(record, "");  // every record ended in a line end
+    return rows;
+}
+
+void setDefault(const nlohmann::json& value, const std::string& key) {
+    UserDefaults::standard().setObject(value, key);
+}
+
+}  // namespace
+
+class ExportTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        out = pathInHome("out.txt");
+        run("create table t (a, b); insert into t values ('x,y', 'say \"hi\"'), "
+            "(NULL, 'two\nlines'), ('cr\ronly', 3)");
+    }
+
+    int dump(const Strings& fields, bool append = false, const std::string& table = "t") {
+        errors.clear();
+        return dumpFromTable(table, fields, out, append, db, &errors);
+    }
+
+    std::string out;
+    std::string errors;
+};
+
+TEST_F(ExportTest, QuotesOnlyWhenNeededByDefault) {
+    setDefault(1, "ExportDelimiter");
+    ASSERT_EQ(dump({"a", "b"}), 0) << errors;
+    EXPECT_EQ(fileText(out), "a,b\n\"x,y\",\"say \"\"hi\"\"\"\n,\"two\nlines\"\ncr\ronly,3\n");
+}
+
+TEST_F(ExportTest, SeparatorSettings) {
+    setDefault(true, "CSV");
+    setDefault(2, "ExportDelimiter");
+    setDefault("", "CSVSeparatorString");
+    setDefault(true, "DontExportFieldNames");
+    ASSERT_EQ(dump({"b"}, false), 0);
+    EXPECT_EQ(fileText(out), "\"say \"\"hi\"\"\"\n\"two\nlines\"\n3\n");
+
+    setDefault(false, "CSV");
+    setDefault(3, "ExportDelimiter");
+    setDefault("", "ExportFieldSeparatorString");
+    setDefault(2, "ExportSurroundingQuotes");
+    ASSERT_EQ(dump({"a", "b"}), 0);
+    EXPECT_EQ(fileText(out), "x,ysay \"hi\"\ntwo\nlines\ncr\ronly3\n");
+
+    // Tab by default; a NULL text holding the separator is quoted like any value.
+    UserDefaults::standard().removeObjectForKey("ExportDelimiter");
+    setDefault(0, "ExportSurroundingQuotes");
+    setDefault("<\t>", "NULLValueString");
+    ASSERT_EQ(dump({"a"}), 0);
+    EXPECT_EQ(fileText(out), "x,y\n\"<\t>\"\ncr\ronly\n");
+}
+
+TEST_F(ExportTest, HeaderRowsAreNeverQuotedAndAppendWritesRowsOnly) {
+    run("create table m (\"n,1\", n2); insert into m values (1, 2);" + createFieldsMetaTableSQL() +
+        "insert into varnelo_db_fields (table_name, name, number, type) values ('m', 'n,1', 1, 3)");
+    setDefault(1, "ExportDelimiter");
+    setDefault(1, "ExportSurroundingQuotes");
+    setDefault(true, "ExportFieldTypes");
+    ASSERT_EQ(dump({"n,1", "n2"}, false, "m"), 0) << errors;
+    EXPECT_EQ(fileText(out), "n,1,n2\nDate,Text\n\"1\",\"2\"\n");
+
+    setDefault(true, "DontExportFieldNames");
+    ASSERT_EQ(dump({"n2"}, false, "m"), 0);
+    EXPECT_EQ(fileText(out), "Text\n\"2\"\n");
+    ASSERT_EQ(dump({"n2", "n,1"}, true, "m"), 0);
+    EXPECT_EQ(fileText(out), "Text\n\"2\"\n\"2\",\"1\"\n");
+}
+
+TEST_F(ExportTest, WindowsFormatEndsLinesAndQuotedLineFeedsInCarriageReturns) {
+    run("insert into t values ('a\r\nb', '')");
+    setDefault(true, "WindowsFormat");
+    setDefault(2, "ExportDelimiter");
+    ASSERT_EQ(dump({"a"}), 0);
+    EXPECT_EQ(fileText(out), "a\r\nx,y\r\n\r\ncr\ronly\r\n\"a\r\r\nb\"\r\n");
+}
+
+TEST_F(ExportTest, BlobsAreWrittenAsHexAndInvalidTextAsNothing) {
+    run("create table bin (v); insert into bin values (x'00ff10'), (x''), "
+        "(cast(x'c328' as text)), ('ok')");
+    ASSERT_EQ(dump({"v"}, false, "bin"), 0);
+    EXPECT_EQ(fileText(out), "v\n00FF10\n\n\nok\n");
+}
+
+TEST_F(ExportTest, ReadsThroughAConnectionWithTheSystemFunctions) {
+    run("create view v as select substr('abc', 0, 2) as s, date2utc('2024-05-06') as d");
+    std::vector<DBTextRow> rows;
+    ASSERT_EQ(execQueryString("select d from v", -1, nullptr, nullptr, &rows, nullptr, nullptr, db,
+                              nullptr),
+              0);
+    ASSERT_EQ(dump({"s", "d"}, false, "v"), 0) << errors;
+    EXPECT_EQ(fileText(out), "s\td\nab\t" + rows.at(0).at(0) + "\n");
+}
+
+TEST_F(ExportTest, FailuresLeaveTheOutputFileAlone) {
+    writeFile(out, "keep me");
+    EXPECT_EQ(dumpFromTable("t", {"a"}, out, false, "", &errors), -1);
+    EXPECT_EQ(errors, "Could not find the database resource ");
+    errors.clear();
+    EXPECT_EQ(dump({"a"}, false, "nope"), SQLITE_ERROR);
+    EXPECT_EQ(errors, "no such table: nope");
+    EXPECT_EQ(dump({"a", "missing"}), SQLITE_ERROR);
+    EXPECT_EQ(errors, "no such column: missing");
+
+    const std::string notADatabase = pathInHome("notes.db");
+    writeFile(notADatabase, "just some text, long enough to not be a database header at all");
+    errors.clear();
+    EXPECT_EQ(dumpFromTable("t", {"a"}, out, false, notADatabase, &errors), SQLITE_CANTOPEN);
+    EXPECT_EQ(errors, "Could not open the database " + notADatabase);
+    const std::string missing = pathInHome("missing.db");
+    EXPECT_NE(dumpFromTable("t", {"a"}, out, false, missing, nullptr), 0);
+    EXPECT_FALSE(std::ifstream(missing).good());
+    EXPECT_EQ(fileText(out), "keep me");
+}
+
+TEST_F(ExportTest, FileFailuresAreReportedNeverExported) {
+    errors.clear();
+    EXPECT_EQ(dumpFromTable("t", {"a"}, pathInHome("no/such/folder.csv"), false, db, &errors),
+              kExportFileError);
+    EXPECT_EQ(errors, "Could not open file [" + pathInHome("no/such/folder.csv") + "], errno 2");
+    errors.clear();
+    EXPECT_EQ(dumpFromTable("t", {"a"}, "/dev/full", false, db, &errors), kExportFileError);
+    EXPECT_EQ(errors, "Could not write file [/dev/full], errno " + std::to_string(ENOSPC));
+}
+
+// Export, read back with the record reader, split: the rows come back exactly.
+class ExportRoundTripTest : public DatabaseTest,
+                            public ::testing::WithParamInterface<std::tuple<int, int>> {};
+
+TEST_P(ExportRoundTripTest, RowsComeBackExactly) {
+    const auto [delimiter, quoting] = GetParam();
+    const Strings separators{"\t", ";", "|", "§"};
+    const std::string separator = separators[static_cast<size_t>(delimiter)];
+    setDefault(delimiter, "ExportDelimiter");
+    setDefault(";", "CSVSeparatorString");
+    setDefault("§", "ExportFieldSeparatorString");
+    setDefault(quoting, "ExportSurroundingQuotes");
+    setDefault("<null>", "NULLValueString");
+    run("create table src (id, v, w); insert into src values "
+        "(1, 'comma, here', 'tab\there'), (2, 'a \"quote\" \"\"', 'pipe|and;semicolon'), "
+        "(3, 'line\nbreak', 'crlf\r\ninside'), (4, NULL, x'CAFE00'), (5, '', 'é ü 😀 §'), "
+        "(6, 2.5, '\"')");
+    const std::string out = pathInHome("round.txt");
+    std::string errors;
+    ASSERT_EQ(dumpFromTable("src", {"id", "v", "w"}, out, false, db, &errors), 0) << errors;
+
+    const Strings expected[] = {{"id", "v", "w"},
+                                {"1", "comma, here", "tab\there"},
+                                {"2", "a \"quote\" \"\"", "pipe|and;semicolon"},
+                                {"3", "line\nbreak", "crlf\r\ninside"},
+                                {"4", "<null>", "CAFE00"},
+                                {"5", "", "é ü 😀 §"},
+                                {"6", "2.5", "\""}};
+    const std::vector<Strings> rows = readBack(out, separator, "\"", &errors);
+    EXPECT_EQ(errors, "");
+    EXPECT_EQ(rows, std::vector<Strings>(std::begin(expected), std::end(expected)));
+    EXPECT_EQ(FieldsAndLinesParser::findMaxLineCountInFile(out, kUTF8StringEncoding, "\"", "\n"),
+              7);
+}
+
+INSTANTIATE_TEST_SUITE_P(DelimitersAndQuoting, ExportRoundTripTest,
+                         ::testing::Combine(::testing::Values(0, 1, 2, 3),
+                                            ::testing::Values(0, 1)));
+
+TEST_F(ExportTest, UnquotedExportReadsBackWhenValuesHoldNoSeparator) {
+    run("create table plain (v); insert into plain values ('a, \"b\"'), ('c''s'), (NULL)");
+    setDefault(2, "ExportSurroundingQuotes");
+    ASSERT_EQ(dump({"v"}, false, "plain"), 0);
+    EXPECT_EQ(readBack(out, "\t", "", nullptr),
+              (std::vector<Strings>{{"v"}, {"a, \"b\""}, {"c's"}, {""}}));
+}
