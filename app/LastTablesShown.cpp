@@ -1,27 +1,18 @@
 #include "app/LastTablesShown.h"
 
-#include "app/AppDelegate.h"
-#include "platform/foundation/Paths.h"
+#include "app/PerDatabaseDefaults.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace {
 
-struct Location {
-    const char* defaultsKey;
-    std::string entryKey;
-};
-
-Location locationFor(const std::string& databaseFilePath) {
-    if (AppDelegate::isDatabaseInAppContainer(databaseFilePath)) {
-        return {"LastTablesShown", Paths::lastPathComponent(databaseFilePath)};
-    }
-    return {"LastExternalTablesShown", databaseFilePath};
+PerDatabaseKey locationFor(const std::string& databaseFilePath) {
+    return perDatabaseKey(databaseFilePath, "LastTablesShown", "LastExternalTablesShown");
 }
 
 }  // namespace
 
 std::optional<std::string> lastTableShown(const std::string& databaseFilePath) {
-    Location location = locationFor(databaseFilePath);
+    PerDatabaseKey location = locationFor(databaseFilePath);
     nlohmann::json tables = UserDefaults::standard().dictionaryForKey(location.defaultsKey);
     if (!tables.is_object()) return std::nullopt;
     auto found = tables.find(location.entryKey);
@@ -29,11 +20,19 @@ std::optional<std::string> lastTableShown(const std::string& databaseFilePath) {
     return found->get<std::string>();
 }
 
-void setLastTableShown(const std::string& tableName, const std::string& databaseFilePath) {
-    Location location = locationFor(databaseFilePath);
+void setLastTableShown(const std::optional<std::string>& tableName,
+                       const std::string& databaseFilePath) {
+    PerDatabaseKey location = locationFor(databaseFilePath);
     UserDefaults& defaults = UserDefaults::standard();
     nlohmann::json tables = defaults.dictionaryForKey(location.defaultsKey);
-    if (!tables.is_object()) tables = nlohmann::json::object();
-    tables[location.entryKey] = tableName;
+    if (!tables.is_object()) {
+        if (!tableName) return;
+        tables = nlohmann::json::object();
+    }
+    if (tableName) {
+        tables[location.entryKey] = *tableName;
+    } else {
+        tables.erase(location.entryKey);
+    }
     defaults.setObject(tables, location.defaultsKey);
 }
