@@ -1,5 +1,6 @@
 #include "mainwindow/views/RowsTableView.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QWheelEvent>
 
@@ -24,8 +25,12 @@ RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* paren
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionsMovable(false);
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this,
-            [this] { controller_->tableViewColumnDidResize(); });
+    // Only a column edge the user drags counts; columns made or reset resize too.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
+            controller_->tableViewColumnDidResize();
+        }
+    });
     // A resize ends when no further resize came for a moment.
     liveResizeEnd_.setSingleShot(true);
     liveResizeEnd_.setInterval(kLiveResizeSettleMs);
