@@ -52,8 +52,11 @@ std::string stringInEntry(const nlohmann::json& entry, const char* key) {
 int consoleInEntry(const nlohmann::json& entry) {
     auto found = entry.find(kLastWindowSelectedConsole);
     if (found == entry.end() || !found->is_number()) return 0;
-    auto console = static_cast<uint64_t>(found->get<int64_t>());
-    return console < TablesAndRowsController::kNumberOfConsoles ? static_cast<int>(console) : 0;
+    // Compared as a double: a fraction or a number past any integer must not be converted.
+    const double console = found->get<double>();
+    return console >= 0 && console < TablesAndRowsController::kNumberOfConsoles
+               ? static_cast<int>(console)
+               : 0;
 }
 
 }  // namespace

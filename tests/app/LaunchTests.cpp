@@ -222,13 +222,17 @@ TEST_F(LaunchTest, QuittingKeepsTheOpenWindowsAndTheirBookmarksForTheNextLaunch)
     EXPECT_TRUE(applicationErrorLog().snapshot().empty());
 }
 
-TEST_F(LaunchTest, AFrameBeyondAnyScreenIsMalformed) {
+TEST_F(LaunchTest, NumbersBeyondAnyRangeAreMalformedFramesAndTheRowsConsole) {
     std::string saved = makeDatabase(pathInDocuments("far.db"));
+    nlohmann::json farConsole = windowInfoEntry(saved, {0, 0, 600, 400});
+    farConsole["LastWindowSelectedConsole"] = 1e300;
     UserDefaults::standard().setObject(
         nlohmann::json::array({windowInfoEntry(saved, {1e300, 0, 600, 400}),
-                               windowInfoEntry(saved, {0, 0, 600, -3e12})}),
+                               windowInfoEntry(saved, {0, 0, 600, -3e12}), farConsole}),
         "WindowInfo");
     app->applicationDidFinishLaunching();
-    EXPECT_EQ(pathInSlot(0), pathInDocuments("varnelo.db"));
+    EXPECT_FALSE(pathInSlot(0));
     EXPECT_FALSE(pathInSlot(1));
+    EXPECT_EQ(pathInSlot(2), saved);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(2)->selectedConsole(), 0);
 }
