@@ -11,7 +11,6 @@
 #include "Common/FieldTypes.h"
 #include "Common/SQLQuote.h"
 #include "platform/foundation/Localized.h"
-#include "platform/foundation/Utf8.h"
 
 namespace DBInterface {
 
@@ -147,8 +146,9 @@ void appendRow(std::string& out, sqlite3_stmt* statement, int columnCount,
                 const auto* text =
                     reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
                 const auto length = static_cast<size_t>(sqlite3_column_bytes(statement, column));
-                // Text that is not UTF-8 would spoil the whole file; its field stays empty.
-                if (text && isValidUtf8(text, length)) value = std::string_view(text, length);
+                // Bytes that are not UTF-8 are written as stored rather than dropped, so the
+                // file still holds every value.
+                if (text) value = std::string_view(text, length);
             }
         }
         appendExportValue(out, value, settings, settings.quoting);

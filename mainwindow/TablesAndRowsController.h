@@ -19,9 +19,9 @@
 #include <vector>
 
 #include "Common/DBTypes.h"
+#include "Common/LookupAndPickerTables.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
-#include "Common/SpecialTables.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/NumberFormatter.h"
 

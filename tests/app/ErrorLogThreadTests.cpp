@@ -57,6 +57,10 @@ TEST(ErrorLogThreads, ClearWhileWritingLeavesAConsistentLog) {
         EXPECT_LE(log.count(), ErrorLog::kCapacity);
     }
     writer.join();
-    EXPECT_LE(log.count(), ErrorLog::kCapacity);
-    EXPECT_EQ(log.snapshot().back().message, "1:" + std::to_string(kPerWriter - 1));
+    std::vector<ErrorLogEntry> entries = log.snapshot();
+    EXPECT_LE(entries.size(), ErrorLog::kCapacity);
+    // The last clear may come after the writer's last entry; whatever survives ends with it.
+    if (!entries.empty()) {
+        EXPECT_EQ(entries.back().message, "1:" + std::to_string(kPerWriter - 1));
+    }
 }
