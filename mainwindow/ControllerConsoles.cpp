@@ -73,7 +73,8 @@ void TablesAndRowsController::changeConsole(int console) {
 
 void TablesAndRowsController::selectAddRowViewAtFieldIndex(int64_t fieldIndex) {
     view();
-    fieldIndexToEdit = fieldIndex;
+    // The rowid is never a field to edit: it stands for the first field shown.
+    fieldIndexToEdit = fieldIndex < 1 ? -1 : fieldIndex;
     showOnlyConsole(RecordConsole);
     consoleViews_[RecordConsole]->setFocus();
 }

@@ -253,8 +253,7 @@ void TablesAndRowsController::updateNumberOfRowsLabel() {
     std::string text = totalRows < 1    ? localizedString("0 rows")
                        : totalRows == 1 ? localizedString("1 row")
                                         : localizedFormat("%ld rows", {std::to_string(totalRows)});
-    for (QLabel* label :
-         {importViewNumberOfRowsLabel_, exportViewNumberOfRowsLabel_}) {
+    for (QLabel* label : {importViewNumberOfRowsLabel_, exportViewNumberOfRowsLabel_}) {
         label->setText(toQString(text));
         label->show();
     }

@@ -105,7 +105,8 @@ void TablesAndRowsController::buildView() {
     tablesList_ = new QListWidget(tablesSide);
     tablesList_->setObjectName("tablesTableView");
     tablesList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    tablesList_->setEditTriggers(QAbstractItemView::DoubleClicked |
+    // A double click is the schema's; a name is edited by clicking the selected row.
+    tablesList_->setEditTriggers(QAbstractItemView::SelectedClicked |
                                  QAbstractItemView::EditKeyPressed);
     connect(tablesList_, &QListWidget::itemSelectionChanged, this,
             &TablesAndRowsController::tablesListSelectionDidChange);
@@ -324,9 +325,12 @@ void TablesAndRowsController::showExternalDatabaseWarning(bool offerToSuppress) 
         alert.buttons = {toQString(localizedString("OK")),
                          toQString(localizedString("Don't Show This Warning Again"))};
     }
-    alert.beginSheetModalForWindow(window(), [suppressed](int button) {
-        if (button == 1)
+    // Only the second button, where there is one, changes the setting.
+    bool hasSecondButton = alert.buttons.size() > 1;
+    alert.beginSheetModalForWindow(window(), [suppressed, hasSecondButton](int button) {
+        if (hasSecondButton && button == 1) {
             UserDefaults::standard().setBool(!suppressed, "SuppressExternalDatabaseWarning");
+        }
     });
 }
 

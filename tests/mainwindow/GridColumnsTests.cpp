@@ -1,6 +1,7 @@
 // The grid's columns and the column widths kept per database and table.
 #include "tests/mainwindow/ControllerTest.h"
 
+#include <QElapsedTimer>
 #include <QSplitter>
 
 #include "mainwindow/views/RowsTableView.h"
@@ -72,4 +73,20 @@ TEST_F(GridColumnsTest, TheSplitWidthIsKeptPerDatabase) {
     UserDefaults::standard().setObject({{"test.db", 0}}, "TablesRowsSplitViewWidths");
     c->updateTablesRowsSplitViewWidths();
     EXPECT_EQ(c->tablesRowsSplitView()->sizes().value(0), 250);
+}
+
+TEST_F(GridColumnsTest, AResizedWindowKeepsTheTablesListWidthAndRefillsThePort) {
+    run("insert into typed select 'x' || value, value, '' from generate_series(1, 200)");
+    TablesAndRowsController* c = show("typed");
+    TablesAndRowsWindow* window = app->databaseWindowForWindowIndex(0);
+    int tablesWidth = c->tablesRowsSplitView()->sizes().value(0);
+    int64_t rows = c->rowsTableView()->numberOfRows();
+    window->resize(1200, 900);
+    // The port is refilled once the resize has settled.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(c->tablesRowsSplitView()->sizes().value(0), tablesWidth);
+    EXPECT_GT(c->rowsTableView()->numberOfRows(), rows);
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), c->numberOfDataPortRows());
 }

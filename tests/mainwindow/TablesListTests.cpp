@@ -165,3 +165,23 @@ TEST_F(TablesListTest, ExternalDatabasesAreRememberedOnceAndPrunedWithTheirSetti
     EXPECT_EQ(std::count(paths.begin(), paths.end(), path(1)), 0);
     EXPECT_TRUE(defaults.dictionaryForKey("LastExternalTablesShown").contains(path(0)));
 }
+
+TEST_F(TablesListTest, TheExternalDatabaseWarningOffersWhatFitsItsState) {
+    std::string external = pathInHome("outside.db");
+    makeRowsTable(1, external);
+    TablesAndRowsController* c = show("t", external);
+    std::vector<QStringList> buttons;
+    Alert::setTestResponder([&](const Alert& alert, QWidget*) {
+        buttons.push_back(alert.buttons);
+        return 1;
+    });
+    c->showExternalDatabaseWarning(false);  // the warning button: the default button only
+    c->showExternalDatabaseWarning(true);   // answered "Don't Show This Warning Again"
+    EXPECT_TRUE(UserDefaults::standard().boolForKey("SuppressExternalDatabaseWarning"));
+    c->showExternalDatabaseWarning(false);  // answered "Restore Warning"
+    EXPECT_FALSE(UserDefaults::standard().boolForKey("SuppressExternalDatabaseWarning"));
+    ASSERT_EQ(buttons.size(), 3u);
+    EXPECT_TRUE(buttons[0].isEmpty());
+    EXPECT_EQ(buttons[1].value(1), "Don't Show This Warning Again");
+    EXPECT_EQ(buttons[2].value(1), "Restore Warning");
+}
