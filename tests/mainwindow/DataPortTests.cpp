@@ -177,3 +177,20 @@ TEST_F(DataPortTest, NoSelectionEmptiesThePortAndForgetsTheLastTable) {
     EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "");
     EXPECT_EQ(title(), "test.db");
 }
+
+TEST_F(DataPortTest, NamesWithQuotesAreCountedAndPaged) {
+    run("create table \"we\"\"ird 'table\" (\"a\"\"b\" text); insert into \"we\"\"ird 'table\" "
+        "select 'v' || value from generate_series(1, 30);"
+        "create view \"it's \"\"v\"\"\" as select * from \"we\"\"ird 'table\"");
+    TablesAndRowsController* c = show("we\"ird 'table");
+    EXPECT_EQ(c->totalRows, 30);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "v1");
+    c->selectTableWithName("it's \"v\"");
+    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectLimited);
+    EXPECT_EQ(c->totalRows, 30);
+    c->likeString = "%v2%";
+    c->searchFieldIndexes = {0};
+    c->resetTableSelections();
+    EXPECT_EQ(c->totalRows, 11);  // v2 and v20 to v29
+    EXPECT_TRUE(alerts.empty());
+}
