@@ -8,6 +8,9 @@
 //   ControllerTableSelection.cpp  tables list, selection, field model loading, rename, delete
 //   ControllerDataPort.cpp        counting, page loading, geometry, value access, labels
 //   ControllerGridColumns.cpp     grid columns, widths, split view
+//   ControllerGridCells.cpp       display texts, highlights, redraw, size-to-fit, row backgrounds
+//   ControllerGridSelection.cpp   the grid's own focus and selection, clicks
+//   ControllerCellEditing.cpp     starting, ending and writing in-place edits
 #include <QObject>
 #include <QPointer>
 
@@ -22,6 +25,9 @@
 #include "Common/LookupAndPickerTables.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
+#include "mainwindow/views/RowsTableViewDelegate.h"
+#include "mainwindow/views/SpreadsheetTableCellView.h"
+#include "mainwindow/views/SpreadsheetTableRowView.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/NumberFormatter.h"
 
@@ -32,6 +38,7 @@ class QAbstractItemView;
 class QListWidget;
 class QListWidgetItem;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QSplitter;
 class QToolBar;
@@ -39,7 +46,11 @@ class QWidget;
 class RowsTableModel;
 class RowsTableView;
 
-class TablesAndRowsController : public QObject {
+class TablesAndRowsController : public QObject,
+                                public RowsTableViewDelegate,
+                                public SpreadsheetTableCellViewDelegate,
+                                public SpreadsheetTableRowViewDelegate,
+                                public CellTextFieldDelegate {
     Q_OBJECT
 
   public:
@@ -156,11 +167,11 @@ class TablesAndRowsController : public QObject {
                          bool reloadCachedValues);
     void reloadFieldValues();
     double verticalDataScrollerViewHeight() const;
-    int64_t numberOfDataPortRows() const;
+    int64_t numberOfDataPortRows() const override;
     int64_t numberOfDataPortFields() const;
     int64_t numberOfDataPortFieldsInFirstPage() const;
     int64_t numberOfFieldsToShow() const;
-    int64_t totalNumberOfRows() const { return totalRows; }
+    int64_t totalNumberOfRows() const override { return totalRows; }
     int64_t totalNumberOfFieldsToShow() const;
     int64_t nextFieldIndexInViewport(int64_t fieldIndex) const;
     int64_t tableViewRowFromRowIndex(int64_t rowIndex) const;
@@ -173,7 +184,7 @@ class TablesAndRowsController : public QObject {
     std::string fieldValueForDatabaseRowIndex(int64_t rowIndex, int64_t fieldIndex) const;
     std::string fieldHeaderNameAtFieldIndex(int64_t fieldIndex) const;
     int64_t firstFieldIndexOfDataPort() const { return firstFieldIndexInDataPort; }
-    int64_t firstRowIndex() const { return firstRowIndexInDataPort; }
+    int64_t firstRowIndex() const override { return firstRowIndexInDataPort; }
     int64_t numberOfRows() const { return totalRows; }
     // Moves the port's first row to rowIndex (0 <= rowIndex < totalRows) and reloads the grid.
     void moveDataPortToRow(int64_t rowIndex);
@@ -200,6 +211,66 @@ class TablesAndRowsController : public QObject {
     void tableViewColumnDidResize();
     void windowDidEndLiveResize();
     void splitViewDidResizeSubviews();
+
+    // ---- Grid cells: display texts, highlights, redraw ----
+    // The display text of a stored value of the field (its index, ROWID being 0).
+    std::string formattedFieldValueObject(const DBValue& value, int64_t fieldIndexP1, int fieldType,
+                                          const std::string& fieldLookupTable) const;
+    int fieldTypeAtFieldIndexP1(int64_t fieldIndex) const;
+    std::string fieldLookupTableAtFieldIndexP1(int64_t fieldIndex) const;
+    bool isFocusedCellForTextFieldTag(int64_t textFieldTag, int64_t imageViewTag) const override;
+    bool highlightPasteDestinationCellForTextFieldTag(int64_t textFieldTag,
+                                                      int64_t imageViewTag) const override;
+    bool highlightRowNumberCellForTextFieldTag(int64_t textFieldTag,
+                                               int64_t imageViewTag) const override;
+    bool highlightFocusedCellForTextFieldTag(int64_t textFieldTag,
+                                             int64_t imageViewTag) const override;
+    bool highlightSelectedRowForTextFieldTag(int64_t textFieldTag,
+                                             int64_t imageViewTag) const override;
+    bool highlightSelectedCellForTextFieldTag(int64_t textFieldTag,
+                                              int64_t imageViewTag) const override;
+    double lastColumnPosition() const override;
+    double lastRowPosition() const override;
+    QColor spreadsheetTableRowViewBackgroundColor(QWidget* window) const override;
+    // Width that shows every loaded value of the grid column, at least 40.
+    double tableViewSizeToFitWidthOfColumn(int64_t column) const;
+    // Redraws one cell, one row or one column of the grid (grid coordinates); out of the grid
+    // nothing happens.
+    void reloadRowsTableViewRow(int64_t row, int64_t column);
+    void reloadRowsTableViewRowIndex(int64_t rowIndex, int64_t fieldIndex);
+    void reloadRowsTableViewRow(int64_t row);
+    void reloadRowsTableViewRowIndex(int64_t rowIndex);
+    void reloadRowsTableViewColumn(int64_t column);
+    int64_t printViewFirstRowIndex() const { return focusedRowIndex; }
+
+    // ---- Grid selection and focus ----
+    int64_t firstFieldIndexToShow() const { return 1; }
+    int64_t lastFieldIndexToShow() const { return numberOfFieldsPerRow - 1; }
+    void clearSelectedFieldsAndReload(bool clear);
+    void clearSelectedRowsAndReload(bool clear);
+    void clearSelectedCellsAndReload(bool clear);
+    void selectAllFields();
+    bool isRowsTableViewFirstResponder() const override;
+    bool isChooseTableViewOrRowsTableViewFirstResponder() const;
+    // A click on grid cell (row, column): deselect is a plain click, else a Control-click.
+    void selectRowsTableViewCellAtRow(int64_t row, int64_t column, bool deselect);
+    void selectCellWithRowIndex(int64_t rowIndex, int64_t fieldIndex, bool removeIfPresent);
+    // Bounding boxes; an empty one is left = top = INT64_MAX, right = bottom = -1.
+    void getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top, int64_t* bottom) const;
+    void getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
+                                       int64_t* bottom) const;
+    void rowsTableViewClickedOnPoint(QPoint point) override;
+    void rowsTableViewCommandClickedOnPoint(QPoint point) override;
+
+    // ---- In-place editing ----
+    bool isSelectedTableUpdateCapable() const;
+    void rowsTableViewReturnKeyPressed() override;
+    void rowsTableDoubleClickOnRow(QPoint point) override;
+    // Puts the focused cell into editing when it may be edited; what a command from an edited
+    // cell queues after moving the focus.
+    void startEditingFocusedCellThread();
+    bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override;
+    void controlTextDidEndEditing(QLineEdit* control) override;
 
     RowsTableView* rowsTableView() const { return rowsTableView_; }
     QListWidget* tablesTableView() const { return tablesList_; }
@@ -291,6 +362,14 @@ class TablesAndRowsController : public QObject {
                               const std::optional<std::vector<double>>& widths);
     std::string countStatementForLimitedObject(const std::string& name) const;
     void tablesTableViewItemChanged(QListWidgetItem* item);
+    // The grid row and column of the focused cell when an edit may start there.
+    bool editableFocusedCell(int64_t* row, int64_t* column) const;
+    void beginEditingCell(int64_t row, int64_t column);
+    // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
+    void moveFocusForEditing(TextCommand command);
+    void focusCellShowingIt(int64_t rowIndex, int64_t fieldIndex);
+    // Asks the grid to draw these grid rows and columns again.
+    void reloadDataForRowIndexes(const std::set<int64_t>& rows, const std::set<int64_t>& columns);
 
     AppDelegate* appDelegate_;
     int windowIndex_;

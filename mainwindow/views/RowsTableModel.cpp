@@ -1,6 +1,8 @@
 #include "mainwindow/views/RowsTableModel.h"
 
+#include "Common/FieldTypes.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/views/CellTags.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -22,19 +24,60 @@ int RowsTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant RowsTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::TextAlignmentRole)) return {};
+    if (!index.isValid()) return {};
+    int64_t rowIndex = controller_->rowIndexFromTableViewRow(index.row());
+    if (rowIndex >= controller_->totalRows) return {};
     if (index.column() == 0) {
-        if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
-        return QString::number(controller_->rowIndexFromTableViewRow(index.row()) + 1);
+        switch (role) {
+            case Qt::DisplayRole:
+                return QString::number(rowIndex + 1);
+            case Qt::TextAlignmentRole:
+                return int(Qt::AlignRight | Qt::AlignVCenter);
+            case TextFieldTagRole:
+                return qlonglong(-1);
+            case ImageViewTagRole:
+                return qlonglong(kCellTagBase + rowIndex);
+            default:
+                return {};
+        }
     }
-    if (role == Qt::TextAlignmentRole) return {};
     int64_t fieldIndex = controller_->fieldIndexFromDataColumn(index.column() - 1);
     const DBValue* value =
         controller_->fieldValueObjectForTableViewRowIndex(index.row(), fieldIndex);
-    if (value && !*value && controller_->showNULLInRowsView) {
-        return toQString(controller_->displayStringForNULLValue);
+    switch (role) {
+        case Qt::DisplayRole:
+            if (!value || !*value) return QString();
+            return toQString(controller_->formatDataInRowsConsole
+                                 ? controller_->formattedFieldValueObject(
+                                       *value, fieldIndex,
+                                       controller_->fieldTypeAtFieldIndexP1(fieldIndex),
+                                       controller_->fieldLookupTableAtFieldIndexP1(fieldIndex))
+                                 : **value);
+        case Qt::EditRole:
+            return value && *value ? toQString(**value) : QString();
+        case Qt::TextAlignmentRole:
+            return value && *value &&
+                           controller_->fieldTypeAtFieldIndexP1(fieldIndex) ==
+                               DBInterface::kFieldTypeNumber
+                       ? int(Qt::AlignRight | Qt::AlignVCenter)
+                       : int(Qt::AlignLeft | Qt::AlignVCenter);
+        case PlaceholderRole:
+            return value && !*value && controller_->showNULLInRowsView
+                       ? toQString(controller_->displayStringForNULLValue)
+                       : QString();
+        case TextFieldTagRole:
+            return qlonglong(kCellTagBase + fieldIndex);
+        case ImageViewTagRole:
+            return qlonglong(kCellTagBase + rowIndex);
+        default:
+            return {};
     }
-    return value && *value ? toQString(**value) : QString();
+}
+
+Qt::ItemFlags RowsTableModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    // Only the controller starts an edit, and only after its own checks.
+    return index.isValid() && index.column() > 0 ? flags | Qt::ItemIsEditable : flags;
 }
 
 QVariant RowsTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -79,4 +122,9 @@ void RowsTableModel::setHeader(int dataColumn, const QString& text) {
 void RowsTableModel::reload() {
     beginResetModel();
     endResetModel();
+}
+
+void RowsTableModel::cellsChanged(int firstRow, int lastRow, int firstColumn, int lastColumn) {
+    if (firstRow > lastRow || firstColumn > lastColumn) return;
+    emit dataChanged(index(firstRow, firstColumn), index(lastRow, lastColumn));
 }

@@ -12,12 +12,21 @@ class RowsTableModel : public QAbstractTableModel {
     Q_OBJECT
 
   public:
+    // The cell's tags and the NULL placeholder, beside the display text and alignment; the edit
+    // role is the stored text (NULL as empty).
+    enum Role {
+        TextFieldTagRole = Qt::UserRole + 1,
+        ImageViewTagRole,
+        PlaceholderRole,
+    };
+
     explicit RowsTableModel(TablesAndRowsController* controller, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // "RowNumber" for column 0, "DataCol<c-1>" for the others; -1 for no such column.
     static QString identifierOfColumn(int column);
@@ -29,6 +38,8 @@ class RowsTableModel : public QAbstractTableModel {
     void setHeader(int dataColumn, const QString& text);
     // The port changed: every row and cell is read again.
     void reload();
+    // The cells of these rows and columns are drawn again.
+    void cellsChanged(int firstRow, int lastRow, int firstColumn, int lastColumn);
 
   private:
     TablesAndRowsController* controller_;

@@ -2,10 +2,14 @@
 
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QPainter>
 #include <QWheelEvent>
+
+#include <cmath>
 
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/views/RowsTableModel.h"
+#include "mainwindow/views/SpreadsheetTableCellView.h"
 
 namespace {
 constexpr int kRowsPerWheelStep = 3;
@@ -14,9 +18,14 @@ constexpr int kLiveResizeSettleMs = 150;
 }  // namespace
 
 RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* parent)
-    : QTableView(parent), controller_(controller), model_(new RowsTableModel(controller, this)) {
+    : QTableView(parent),
+      controller_(controller),
+      model_(new RowsTableModel(controller, this)),
+      rowView_(controller) {
     setObjectName("rowsTableView");
     setModel(model_);
+    setItemDelegate(new SpreadsheetTableCellView(controller, controller, this));
+    setShowGrid(true);
     setSelectionMode(QAbstractItemView::NoSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -67,4 +76,70 @@ void RowsTableView::wheelEvent(QWheelEvent* event) {
 void RowsTableView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     liveResizeEnd_.start();
+}
+
+void RowsTableView::editCell(int row, int column) {
+    QModelIndex cell = model_->index(row, column);
+    setCurrentIndex(cell);
+    edit(cell);
+}
+
+QColor RowsTableView::backgroundColor() {
+    return QColor(217, 226, 235);
+}
+
+void RowsTableView::keyPressEvent(QKeyEvent* event) {
+    bool plainReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+                       !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
+    if (plainReturn) {
+        controller_->rowsTableViewReturnKeyPressed();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void RowsTableView::mousePressEvent(QMouseEvent* event) {
+    RowsTableViewDelegate* delegate = controller_;
+    // Control stands for the Command key of other systems.
+    if (event->modifiers() & Qt::ControlModifier) {
+        delegate->rowsTableViewCommandClickedOnPoint(event->position().toPoint());
+    } else {
+        delegate->rowsTableViewClickedOnPoint(event->position().toPoint());
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void RowsTableView::mouseDoubleClickEvent(QMouseEvent* event) {
+    controller_->rowsTableDoubleClickOnRow(event->position().toPoint());
+}
+
+void RowsTableView::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    // No empty rows below the data port and no empty cells beside the last field.
+    QPainter painter(viewport());
+    QRect bounds = viewport()->rect();
+    for (int row = 0; row < numberOfRows(); ++row) {
+        QRect rowRect(0, rowViewportPosition(row), bounds.width(), rowHeight());
+        rowView_.drawRect(&painter, rowRect, window());
+    }
+    int below = static_cast<int>(std::lround(controller_->lastRowPosition()));
+    if (below < bounds.bottom()) {
+        painter.fillRect(QRect(0, below, bounds.width(), bounds.bottom() - below + 1),
+                         backgroundColor());
+    }
+}
+
+void RowsTableView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    // The highlight colours depend on whether the grid has the keyboard.
+    viewport()->update();
+}
+
+void RowsTableView::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    viewport()->update();
+}
+
+int RowsTableView::sizeHintForColumn(int column) const {
+    return static_cast<int>(std::ceil(controller_->tableViewSizeToFitWidthOfColumn(column)));
 }

@@ -1,9 +1,12 @@
 #pragma once
 // The rows grid: a table view over the data port. It scrolls nothing itself: the port holds
 // exactly the rows that fit, and a wheel move asks the controller for another first row. It
-// draws no selection of its own (the grid keeps its own selection and focus).
+// draws no selection of its own (the grid keeps its own selection and focus): its cells ask the
+// controller how to highlight themselves, and keys and clicks go to the controller.
 #include <QTableView>
 #include <QTimer>
+
+#include "mainwindow/views/SpreadsheetTableRowView.h"
 
 class TablesAndRowsController;
 class RowsTableModel;
@@ -21,14 +24,27 @@ class RowsTableView : public QTableView {
     // -1 when the grid has no column of that identifier.
     int columnWithIdentifier(const QString& identifier) const;
     int rowHeight() const;
+    // Opens the cell's in-place editor; the caller has made sure it may be edited.
+    void editCell(int row, int column);
+    bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+    // The grid's background below its last row and beside its last column.
+    static QColor backgroundColor();
 
   protected:
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    int sizeHintForColumn(int column) const override;
 
   private:
     TablesAndRowsController* controller_;
     RowsTableModel* model_;
+    SpreadsheetTableRowView rowView_;
     QTimer liveResizeEnd_;
     int wheelRemainder_ = 0;  // eighths of a degree not yet turned into rows
 };
