@@ -29,6 +29,7 @@
 namespace {
 
 constexpr size_t kMaxExternalDatabases = 30;
+constexpr int kDataScrollerThickness = 16;
 
 DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
     DateFormatter formatter;
@@ -129,11 +130,27 @@ void TablesAndRowsController::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, rowsScrollView_);
     rowsTableModel_ = rowsTableView_->rowsModel();
-    rowsLayout->addWidget(rowsTableView_, 1);
+    // The grid's own scrollers: beside it the rows, below it the fields.
+    auto* gridRow = new QHBoxLayout;
+    gridRow->setSpacing(0);
+    gridRow->addWidget(rowsTableView_, 1);
+    verticalDataScrollerView_ = new VerticalDataScrollerView(rowsScrollView_);
+    verticalDataScrollerView_->setFixedWidth(kDataScrollerThickness);
+    verticalDataScrollerView_->setController(this);
+    gridRow->addWidget(verticalDataScrollerView_);
+    rowsLayout->addLayout(gridRow, 1);
+    auto* belowGrid = new QHBoxLayout;
+    belowGrid->setSpacing(0);
     rowsViewNumberOfRowsButton_ = new QPushButton(rowsScrollView_);
     rowsViewNumberOfRowsButton_->setObjectName("rowsViewNumberOfRowsButton");
     rowsViewNumberOfRowsButton_->setFlat(true);
-    rowsLayout->addWidget(rowsViewNumberOfRowsButton_, 0, Qt::AlignLeft);
+    belowGrid->addWidget(rowsViewNumberOfRowsButton_);
+    horizontalDataScrollerView_ = new HorizontalDataScrollerView(rowsScrollView_);
+    horizontalDataScrollerView_->setFixedHeight(kDataScrollerThickness);
+    horizontalDataScrollerView_->setController(this);
+    belowGrid->addWidget(horizontalDataScrollerView_, 1);
+    belowGrid->addSpacing(kDataScrollerThickness);
+    rowsLayout->addLayout(belowGrid);
     consolesLayout->addWidget(rowsScrollView_, 1);
 
     // The other consoles are filled by their own owners; here they are only switched.
