@@ -12,6 +12,7 @@
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
 #include "app/TablesAndRowsWindow.h"
+#include "bench/GeneratedRowsTable.h"
 #include "bench/ShellComparison.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/Paths.h"
@@ -20,23 +21,6 @@
 namespace {
 
 constexpr int kRuns = 3;
-
-void makeTable(const std::string& db, int64_t rows) {
-    std::string error;
-    if (DBInterface::createTable("t", 0, {"name", "amount", "note"},
-                                 {DBInterface::kFieldTypeText, DBInterface::kFieldTypeNumber,
-                                  DBInterface::kFieldTypeText},
-                                 nullptr, nullptr, db, &error) != 0 ||
-        DBInterface::execMultipleQueryString(
-            "begin transaction; insert into t select 'Name ' || ((value * 7919) % " +
-                std::to_string(rows) + "), ((value * 104729) % " + std::to_string(rows) +
-                ") * 0.5, 'note ' || (value % 97) from generate_series(1, " + std::to_string(rows) +
-                "); commit transaction",
-            nullptr, nullptr, db, &error) != 0) {
-        std::fprintf(stderr, "setup failed: %s\n", error.c_str());
-        std::exit(1);
-    }
-}
 
 double shellSeconds(const std::string& db, const std::string& sql) {
     std::string quoted;
@@ -93,7 +77,7 @@ int main(int argc, char** argv) {
     AppDelegate app;
     for (int64_t rows : {int64_t(1000000), int64_t(10000000)}) {
         std::string db = Paths::documentsFolder() + "/rows" + std::to_string(rows) + ".db";
-        makeTable(db, rows);
+        bench::makeRowsTable(db, rows);
         measure(app, db, rows, "rowid order", 0);
         measure(app, db, rows, "sorted on a Text field", 1);
         measure(app, db, rows, "sorted on a Number field", 3);
