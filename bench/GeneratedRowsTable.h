@@ -1,11 +1,16 @@
 #pragma once
 // The large table the grid benchmarks page through: t (name, amount, note) of generated rows,
-// names and amounts scattered so that sorting on them reorders every row.
+// names and amounts scattered so that sorting on them reorders every row, and its window.
+#include <QApplication>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "Common/DBInterface.h"
+#include "app/AppDelegate.h"
+#include "app/TablesAndRowsWindow.h"
+#include "mainwindow/TablesAndRowsController.h"
 
 namespace bench {
 
@@ -24,6 +29,20 @@ inline void makeRowsTable(const std::string& db, int64_t rows) {
         std::fprintf(stderr, "setup failed: %s\n", error.c_str());
         std::exit(1);
     }
+}
+
+// Shows t sorted on the field of sortCode (0 in rowid order, with an index otherwise) in a
+// database window of slot 0.
+inline TablesAndRowsController* showRowsTable(AppDelegate& app, const std::string& db,
+                                              int sortCode) {
+    std::string error;
+    DBInterface::updateSortCodes({sortCode}, "t", db, &error);
+    if (sortCode > 0) DBInterface::updateTableIndexes("t", {sortCode}, db, &error);
+    TablesAndRowsWindow* window = app.showDatabase(db, 0, false, std::nullopt, 0);
+    window->resize(1200, 800);
+    window->show();
+    QApplication::processEvents();
+    return app.tablesAndRowsControllerForWindowIndex(0);
 }
 
 }  // namespace bench

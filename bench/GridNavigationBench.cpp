@@ -11,12 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "Common/DBInterface.h"
-#include "app/AppDelegate.h"
-#include "app/TablesAndRowsWindow.h"
 #include "bench/GeneratedRowsTable.h"
 #include "bench/ShellComparison.h"
-#include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -85,9 +81,10 @@ class Grid {
         for (int i = 0; i < kBurst; ++i) wheelDown();
         draw();
         double burst = secondsSince(start);
-        std::printf("  wheel at the %-6s  %8.1f events/s (%6.2f ms per page drawn)   burst of %d "
-                    "events %7.1f ms\n",
-                    where, events / single, single / events * 1e3, kBurst, burst * 1e3);
+        std::printf(
+            "  wheel at the %-6s  %8.1f events/s (%6.2f ms per page drawn)   burst of %d "
+            "events %7.1f ms\n",
+            where, events / single, single / events * 1e3, kBurst, burst * 1e3);
     }
 
   private:
@@ -109,14 +106,7 @@ int main(int argc, char** argv) {
     const std::pair<const char*, int> orders[] = {
         {"rowid order", 0}, {"sorted on a Text field", 1}, {"sorted on a Number field", 3}};
     for (const auto& [order, sortCode] : orders) {
-        std::string error;
-        DBInterface::updateSortCodes({sortCode}, "t", db, &error);
-        if (sortCode > 0) DBInterface::updateTableIndexes("t", {sortCode}, db, &error);
-        TablesAndRowsWindow* window = app.showDatabase(db, 0, false, std::nullopt, 0);
-        window->resize(1200, 800);
-        window->show();
-        QApplication::processEvents();
-        TablesAndRowsController* c = app.tablesAndRowsControllerForWindowIndex(0);
+        TablesAndRowsController* c = bench::showRowsTable(app, db, sortCode);
         c->selectTableWithName("t");
         std::printf("%lld rows, %s, %lld rows a page\n", static_cast<long long>(kRows), order,
                     static_cast<long long>(c->numberOfDataPortRows()));

@@ -11,7 +11,6 @@
 
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
-#include "app/TablesAndRowsWindow.h"
 #include "bench/GeneratedRowsTable.h"
 #include "bench/ShellComparison.h"
 #include "mainwindow/TablesAndRowsController.h"
@@ -40,13 +39,8 @@ void report(const char* job, double ours, double shell, double shellStart) {
 
 void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* order,
              int sortCode) {
-    std::string error;
-    DBInterface::updateSortCodes({sortCode}, "t", db, &error);
-    if (sortCode > 0) DBInterface::updateTableIndexes("t", {sortCode}, db, &error);
     std::printf("%lld rows, %s\n", static_cast<long long>(rows), order);
-    app.showDatabase(db, 0, false, std::nullopt, 0)->resize(1200, 800);
-    QApplication::processEvents();
-    TablesAndRowsController* c = app.tablesAndRowsControllerForWindowIndex(0);
+    TablesAndRowsController* c = bench::showRowsTable(app, db, sortCode);
     double select = bench::bestSeconds(kRuns, [&] { c->selectTableWithName("t"); });
     int64_t pageRows = c->numberOfDataPortRows();
     std::string query = DBInterface::getQueryString("t", "", c->sortCodes, c->sortByROWIDCode, {},

@@ -106,6 +106,19 @@ int64_t TablesAndRowsController::nextFieldIndex(int64_t fieldIndex) const {
     return std::min(fieldIndex + 1, numberOfFieldsPerRow - 1);
 }
 
+void TablesAndRowsController::wrapFocus(int64_t firstRowIndex, int64_t rowIndex,
+                                        int64_t fieldIndex) {
+    focusedRowIndex = rowIndex;
+    focusedFieldIndex = fieldIndex;
+    firstFieldIndexInDataPort = fieldIndex;
+    if (firstRowIndex != firstRowIndexInDataPort) {
+        firstRowIndexInDataPort = firstRowIndex;
+        scheduleDataPortLoad();
+    }
+    updateRowsViewScrollBars();
+    layOutGridColumns();
+}
+
 void TablesAndRowsController::rowsTableViewTabKeyPressed() {
     if (!selectedTableName() || totalRows < 1 || focusedRowIndex < 0 || focusedFieldIndex < 0) {
         return;
@@ -128,15 +141,7 @@ void TablesAndRowsController::rowsTableViewTabKeyPressed() {
     // Past the last field of the bottom row shown the port moves down one row.
     int64_t first = firstRowIndexInDataPort;
     if (row >= gridRows - 1) first = std::min(first + 1, totalRows - 1);
-    focusedFieldIndex = firstFieldIndexToShow();
-    firstFieldIndexInDataPort = firstFieldIndexToShow();
-    ++focusedRowIndex;
-    if (first != firstRowIndexInDataPort) {
-        firstRowIndexInDataPort = first;
-        scheduleDataPortLoad();
-    }
-    updateRowsViewScrollBars();
-    layOutGridColumns();
+    wrapFocus(first, focusedRowIndex + 1, firstFieldIndexToShow());
 }
 
 void TablesAndRowsController::rowsTableViewShiftTabKeyPressed() {
@@ -163,15 +168,7 @@ void TablesAndRowsController::rowsTableViewShiftTabKeyPressed() {
     bool valid = first >= 1 && first <= totalRows;
     if (row == 0) first = valid ? first - 1 : 0;
     if (row > gridRows) first = valid ? first - 1 : totalRows - 1;
-    focusedFieldIndex = numberOfFieldsPerRow - 1;
-    firstFieldIndexInDataPort = numberOfFieldsPerRow - 1;
-    --focusedRowIndex;
-    if (first != firstRowIndexInDataPort) {
-        firstRowIndexInDataPort = first;
-        scheduleDataPortLoad();
-    }
-    updateRowsViewScrollBars();
-    layOutGridColumns();
+    wrapFocus(first, focusedRowIndex - 1, numberOfFieldsPerRow - 1);
 }
 
 void TablesAndRowsController::moveDataPortToFieldIndex(int64_t fieldIndex) {

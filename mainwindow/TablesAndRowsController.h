@@ -446,6 +446,9 @@ class TablesAndRowsController : public QObject,
     void loadDataPort();
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
     void layOutGridColumns();
+    // Tab and Shift-Tab across a row's end: the port starts at firstRowIndex and at the field,
+    // which is focused in the row.
+    void wrapFocus(int64_t firstRowIndex, int64_t rowIndex, int64_t fieldIndex);
     void tablesTableViewItemChanged(QListWidgetItem* item);
     // The grid row and column of the focused cell when an edit may start there.
     bool editableFocusedCell(int64_t* row, int64_t* column) const;

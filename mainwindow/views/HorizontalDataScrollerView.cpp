@@ -6,11 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mainwindow/views/DataScrollerKnob.h"
-
-HorizontalDataScrollerView::HorizontalDataScrollerView(QWidget* parent) : QWidget(parent) {
+HorizontalDataScrollerView::HorizontalDataScrollerView(QWidget* parent) : DataScrollerView(parent) {
     setObjectName("horizontalDataScrollerView");
-    setFocusPolicy(Qt::ClickFocus);
 }
 
 bool HorizontalDataScrollerView::validCounts(Counts* counts) const {
@@ -21,20 +18,9 @@ bool HorizontalDataScrollerView::validCounts(Counts* counts) const {
     return counts->first >= 0 && counts->perPage >= 1 && counts->total >= 1;
 }
 
-double HorizontalDataScrollerView::scrollerWidth() const {
-    Counts counts;
-    if (!validCounts(&counts)) return DataScrollerKnob::kMinimumLength;
-    return std::min<double>(width(),
-                            DataScrollerKnob::length(width(), counts.perPage, counts.total));
-}
-
-double HorizontalDataScrollerView::scrollerHeight() const {
-    return height() - 2 * scrollerYOffset();
-}
-
 QRectF HorizontalDataScrollerView::knobRect() const {
     Counts counts;
-    if (!validCounts(&counts) || counts.total <= counts.perPage) return {};
+    if (!knobShown(&counts)) return {};
     double w = scrollerWidth();
     double x = std::clamp(width() * double(counts.first) / double(counts.total), 0.0, width() - w);
     return QRectF(x, scrollerYOffset(), w, scrollerHeight());
@@ -54,39 +40,20 @@ void HorizontalDataScrollerView::stepTowards(double x, const Counts& counts) {
             controller_->moveDataPortToFieldIndex(counts.first + firstToShow - 1);
         }
     }
-    update();
 }
 
-void HorizontalDataScrollerView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !knobRect().contains(event->position())) return;
-    scrolling_ = true;
-    update();
-}
-
-void HorizontalDataScrollerView::mouseMoveEvent(QMouseEvent* event) {
-    Counts counts;
-    if (!scrolling_ || !validCounts(&counts) || counts.total <= counts.perPage) return;
+void HorizontalDataScrollerView::knobDragged(const QMouseEvent* event, const Counts& counts) {
     stepTowards(event->position().x(), counts);
 }
 
-void HorizontalDataScrollerView::mouseReleaseEvent(QMouseEvent* event) {
-    if (!controller_) {
-        event->ignore();
-        return;
-    }
-    if (scrolling_) {
-        scrolling_ = false;
-        update();
-        return;
-    }
-    Counts counts;
-    if (!validCounts(&counts) || counts.total <= counts.perPage) return;
+void HorizontalDataScrollerView::clickedBesideKnob(const QMouseEvent* event, const Counts& counts) {
     stepTowards(event->position().x(), counts);
 }
 
-void HorizontalDataScrollerView::paintEvent(QPaintEvent*) {
-    DataScrollerKnob::paint(this, knobRect());
+void HorizontalDataScrollerView::paintEvent(QPaintEvent* event) {
+    DataScrollerView::paintEvent(event);
     if (!controller_) return;
+    // The view's left edge, beside the row-number column.
     QPainter painter(this);
     QPen pen(palette().mid(), 1);
     pen.setJoinStyle(Qt::BevelJoin);

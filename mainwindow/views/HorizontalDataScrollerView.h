@@ -1,9 +1,7 @@
 #pragma once
 // The scroller below the rows grid: its knob shows the first field shown among all fields and
 // moves the grid's first field, one field per step.
-#include <QWidget>
-
-#include <cstdint>
+#include "mainwindow/views/DataScrollerView.h"
 
 class HorizontalDataScrollerViewDelegate {
   public:
@@ -15,7 +13,7 @@ class HorizontalDataScrollerViewDelegate {
     virtual void moveDataPortToFieldIndex(int64_t fieldIndex) = 0;
 };
 
-class HorizontalDataScrollerView : public QWidget {
+class HorizontalDataScrollerView : public DataScrollerView {
     Q_OBJECT
 
   public:
@@ -23,28 +21,23 @@ class HorizontalDataScrollerView : public QWidget {
 
     HorizontalDataScrollerViewDelegate* controller() const { return controller_; }
     void setController(HorizontalDataScrollerViewDelegate* controller) { controller_ = controller; }
-    bool scrolling() const { return scrolling_; }
 
-    double scrollerWidth() const;
-    double scrollerHeight() const;
+    double scrollerWidth() const { return knobLength(width()); }
+    double scrollerHeight() const { return height() - 2 * scrollerYOffset(); }
     static constexpr double scrollerYOffset() { return 5.0; }
-    // The knob in the view's own coordinates; empty when no knob is shown.
-    QRectF knobRect() const;
+    QRectF knobRect() const override;
 
   protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool hasController() const override { return controller_; }
+    // The first count is the 0-based position of the first field shown.
+    bool validCounts(Counts* counts) const override;
+    void knobDragged(const QMouseEvent* event, const Counts& counts) override;
+    void clickedBesideKnob(const QMouseEvent* event, const Counts& counts) override;
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    struct Counts {
-        int64_t first, perPage, total;  // first is the 0-based position of the first field shown
-    };
-    bool validCounts(Counts* counts) const;
     // One field towards the field under the pointer.
     void stepTowards(double x, const Counts& counts);
 
     HorizontalDataScrollerViewDelegate* controller_ = nullptr;
-    bool scrolling_ = false;
 };

@@ -5,15 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "mainwindow/views/DataScrollerKnob.h"
-
 // The knob's travel (the height less the knob's) stands for the first rows 0 to total - perPage,
 // so that the knob is drawn, hit and dragged on one scale and reaches the last page at the
 // bottom.
 
-VerticalDataScrollerView::VerticalDataScrollerView(QWidget* parent) : QWidget(parent) {
+VerticalDataScrollerView::VerticalDataScrollerView(QWidget* parent) : DataScrollerView(parent) {
     setObjectName("verticalDataScrollerView");
-    setFocusPolicy(Qt::ClickFocus);
 }
 
 bool VerticalDataScrollerView::validCounts(Counts* counts) const {
@@ -23,85 +20,47 @@ bool VerticalDataScrollerView::validCounts(Counts* counts) const {
     return counts->first >= 0 && counts->perPage >= 1 && counts->total >= 1;
 }
 
-double VerticalDataScrollerView::scrollerHeight() const {
-    Counts counts;
-    if (!validCounts(&counts)) return DataScrollerKnob::kMinimumLength;
-    return std::min<double>(height(),
-                            DataScrollerKnob::length(height(), counts.perPage, counts.total));
-}
-
-double VerticalDataScrollerView::scrollerWidth() const {
-    return width() - 2 * scrollerXOffset();
-}
-
 QRectF VerticalDataScrollerView::knobRect() const {
     Counts counts;
-    if (!validCounts(&counts) || counts.total <= counts.perPage) return {};
+    if (!knobShown(&counts)) return {};
     double h = scrollerHeight();
-    double travel = height() - h;
     double fraction = std::min(1.0, double(counts.first) / double(counts.total - counts.perPage));
-    return QRectF(scrollerXOffset(), travel * fraction, scrollerWidth(), h);
+    return QRectF(scrollerXOffset(), (height() - h) * fraction, scrollerWidth(), h);
 }
 
-double VerticalDataScrollerView::heightAbove(const QMouseEvent* event) const {
-    return height() - event->position().y();
+void VerticalDataScrollerView::moveTo(int64_t row, const Counts& counts) {
+    controller_->moveDataPortToRowIndex(std::clamp<int64_t>(row, 0, counts.total - counts.perPage));
 }
 
-void VerticalDataScrollerView::moveTo(double row, const Counts& counts) {
-    int64_t last = counts.total - counts.perPage;
-    controller_->moveDataPortToRowIndex(std::clamp<int64_t>(int64_t(std::trunc(row)), 0, last));
-    update();
+void VerticalDataScrollerView::moveKnobTopTo(double y, const Counts& counts) {
+    double travel = height() - scrollerHeight();
+    double row = travel > 0 ? y / travel * double(counts.total - counts.perPage) : 0;
+    moveTo(int64_t(std::trunc(std::max(row, 0.0))), counts);
 }
 
-void VerticalDataScrollerView::mousePressEvent(QMouseEvent* event) {
+void VerticalDataScrollerView::knobPressed(const QMouseEvent* event) {
     QRectF knob = knobRect();
-    if (event->button() != Qt::LeftButton || !knob.contains(event->position())) return;
-    scrollerHoldFraction_ = (heightAbove(event) - (height() - knob.bottom())) / knob.height();
-    scrolling_ = true;
-    update();
+    scrollerHoldFraction_ = (knob.bottom() - event->position().y()) / knob.height();
 }
 
-void VerticalDataScrollerView::mouseMoveEvent(QMouseEvent* event) {
-    Counts counts;
-    if (!scrolling_ || !validCounts(&counts) || counts.total <= counts.perPage) return;
-    double h = scrollerHeight();
-    double travel = height() - h;
-    // Below the view shows the last page; otherwise the knob's top follows the pointer where
-    // the knob was grabbed.
-    double top = event->position().y() - h * (1 - scrollerHoldFraction_);
-    if (heightAbove(event) < 0 || travel <= 0) {
-        moveTo(double(counts.total), counts);
-    } else {
-        moveTo(top / travel * double(counts.total - counts.perPage), counts);
-    }
-}
-
-void VerticalDataScrollerView::mouseReleaseEvent(QMouseEvent* event) {
-    if (!controller_) {
-        event->ignore();
+void VerticalDataScrollerView::knobDragged(const QMouseEvent* event, const Counts& counts) {
+    // Below the view shows the last page.
+    if (event->position().y() > height()) {
+        moveTo(counts.total, counts);
         return;
     }
-    if (scrolling_) {
-        scrolling_ = false;
-        update();
-        return;
-    }
-    Counts counts;
+    moveKnobTopTo(event->position().y() - scrollerHeight() * (1 - scrollerHoldFraction_), counts);
+}
+
+void VerticalDataScrollerView::clickedBesideKnob(const QMouseEvent* event, const Counts& counts) {
     QRectF knob = knobRect();
-    if (!validCounts(&counts) || knob.isEmpty()) return;
     double y = event->position().y();
     if (event->modifiers() & Qt::AltModifier) {
         // The knob's middle comes under the pointer.
-        double travel = height() - knob.height();
-        double top = y - knob.height() / 2;
-        moveTo(travel > 0 ? top / travel * double(counts.total - counts.perPage) : 0, counts);
+        moveKnobTopTo(y - knob.height() / 2, counts);
     } else if (y < knob.top()) {
-        moveTo(double(counts.first - counts.perPage), counts);
+        moveTo(counts.first - counts.perPage, counts);
     } else if (y >= knob.bottom()) {
-        moveTo(double(counts.first + counts.perPage), counts);
+        moveTo(counts.first + counts.perPage, counts);
     }
-}
-
-void VerticalDataScrollerView::paintEvent(QPaintEvent*) {
-    DataScrollerKnob::paint(this, knobRect());
 }

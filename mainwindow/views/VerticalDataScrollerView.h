@@ -2,9 +2,7 @@
 // The scroller beside the rows grid. The grid holds only a page of the table, so a platform
 // scroll bar could not show where that page stands; this one places its knob by the data
 // port's first row among all rows and moves the port over the whole table.
-#include <QWidget>
-
-#include <cstdint>
+#include "mainwindow/views/DataScrollerView.h"
 
 class VerticalDataScrollerViewDelegate {
   public:
@@ -15,7 +13,7 @@ class VerticalDataScrollerViewDelegate {
     virtual void moveDataPortToRowIndex(int64_t rowIndex) = 0;
 };
 
-class VerticalDataScrollerView : public QWidget {
+class VerticalDataScrollerView : public DataScrollerView {
     Q_OBJECT
 
   public:
@@ -23,30 +21,25 @@ class VerticalDataScrollerView : public QWidget {
 
     VerticalDataScrollerViewDelegate* controller() const { return controller_; }
     void setController(VerticalDataScrollerViewDelegate* controller) { controller_ = controller; }
-    bool scrolling() const { return scrolling_; }
 
-    double scrollerHeight() const;
-    double scrollerWidth() const;
+    double scrollerHeight() const { return knobLength(height()); }
+    double scrollerWidth() const { return width() - 2 * scrollerXOffset(); }
     static constexpr double scrollerXOffset() { return 4.5; }
-    // The knob in the view's own coordinates; empty when no knob is shown.
-    QRectF knobRect() const;
+    QRectF knobRect() const override;
 
   protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    bool hasController() const override { return controller_; }
+    bool validCounts(Counts* counts) const override;
+    void knobPressed(const QMouseEvent* event) override;
+    void knobDragged(const QMouseEvent* event, const Counts& counts) override;
+    void clickedBesideKnob(const QMouseEvent* event, const Counts& counts) override;
 
   private:
-    struct Counts {
-        int64_t first, perPage, total;
-    };
-    bool validCounts(Counts* counts) const;
-    // Positions are measured upwards from the bottom edge, as the knob is laid out.
-    double heightAbove(const QMouseEvent* event) const;
-    void moveTo(double row, const Counts& counts);
+    // The first row whose knob would have its top at y.
+    void moveKnobTopTo(double y, const Counts& counts);
+    void moveTo(int64_t row, const Counts& counts);
 
     VerticalDataScrollerViewDelegate* controller_ = nullptr;
-    bool scrolling_ = false;
+    // Where in the knob the drag holds it: 0 at its lower edge, 1 at its upper edge.
     double scrollerHoldFraction_ = 0;
 };
