@@ -57,6 +57,7 @@ TablesAndRowsController::TablesAndRowsController(AppDelegate* appDelegate, int w
 }
 
 TablesAndRowsController::~TablesAndRowsController() {
+    if (view_ && rowsTableView_) rowsTableView_->detachController();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
 }

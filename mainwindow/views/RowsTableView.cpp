@@ -36,23 +36,37 @@ RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* paren
     horizontalHeader()->setSectionsMovable(false);
     // Only a column edge the user drags counts; columns made or reset resize too.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
-        if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
+        if (controller_ && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
             controller_->tableViewColumnDidResize();
         }
     });
     // A resize ends when no further resize came for a moment.
     liveResizeEnd_.setSingleShot(true);
     liveResizeEnd_.setInterval(kLiveResizeSettleMs);
-    connect(&liveResizeEnd_, &QTimer::timeout, this,
-            [this] { controller_->windowDidEndLiveResize(); });
+    connect(&liveResizeEnd_, &QTimer::timeout, this, [this] {
+        if (controller_) controller_->windowDidEndLiveResize();
+    });
+}
+
+void RowsTableView::detachController() {
+    if (QWidget* editor = indexWidget(currentIndex()); editor && isEditing()) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    setModel(nullptr);
+    delete model_;
+    model_ = nullptr;
+    delete itemDelegate();
+    controller_ = nullptr;
+    liveResizeEnd_.stop();
 }
 
 int RowsTableView::numberOfColumns() const {
-    return model_->columnCount();
+    return model()->columnCount();
 }
 
 int RowsTableView::numberOfRows() const {
-    return model_->rowCount();
+    return model()->rowCount();
 }
 
 int RowsTableView::columnWithIdentifier(const QString& identifier) const {
@@ -67,7 +81,7 @@ void RowsTableView::wheelEvent(QWheelEvent* event) {
     wheelRemainder_ += event->angleDelta().y();
     int steps = wheelRemainder_ / kEighthsPerWheelStep;
     wheelRemainder_ -= steps * kEighthsPerWheelStep;
-    if (steps != 0) {
+    if (steps != 0 && controller_) {
         controller_->requestDataPortMove(-int64_t(steps) * kRowsPerWheelStep);
     }
     event->accept();
@@ -91,7 +105,7 @@ QColor RowsTableView::backgroundColor() {
 void RowsTableView::keyPressEvent(QKeyEvent* event) {
     bool plainReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                        !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
-    if (plainReturn) {
+    if (plainReturn && controller_) {
         controller_->rowsTableViewReturnKeyPressed();
         return;
     }
@@ -100,6 +114,7 @@ void RowsTableView::keyPressEvent(QKeyEvent* event) {
 
 void RowsTableView::mousePressEvent(QMouseEvent* event) {
     RowsTableViewDelegate* delegate = controller_;
+    if (!delegate) return;
     // Control stands for the Command key of other systems.
     if (event->modifiers() & Qt::ControlModifier) {
         delegate->rowsTableViewCommandClickedOnPoint(event->position().toPoint());
@@ -110,11 +125,13 @@ void RowsTableView::mousePressEvent(QMouseEvent* event) {
 }
 
 void RowsTableView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!controller_) return;
     controller_->rowsTableDoubleClickOnRow(event->position().toPoint());
 }
 
 void RowsTableView::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
+    if (!controller_) return;
     // No empty rows below the data port and no empty cells beside the last field.
     QPainter painter(viewport());
     QRect bounds = viewport()->rect();
@@ -141,5 +158,6 @@ void RowsTableView::focusOutEvent(QFocusEvent* event) {
 }
 
 int RowsTableView::sizeHintForColumn(int column) const {
+    if (!controller_) return QTableView::sizeHintForColumn(column);
     return static_cast<int>(std::ceil(controller_->tableViewSizeToFitWidthOfColumn(column)));
 }
