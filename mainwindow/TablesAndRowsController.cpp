@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
@@ -134,7 +135,17 @@ void TablesAndRowsController::buildView() {
     rowsViewNumberOfRowsButton_ = new QPushButton(rowsScrollView_);
     rowsViewNumberOfRowsButton_->setObjectName("rowsViewNumberOfRowsButton");
     rowsViewNumberOfRowsButton_->setFlat(true);
-    rowsLayout->addWidget(rowsViewNumberOfRowsButton_, 0, Qt::AlignLeft);
+    auto* rowsBar = new QHBoxLayout;
+    rowsBar->addWidget(rowsViewNumberOfRowsButton_);
+    rowsViewMoreFieldsPopUpButton_ = new QToolButton(rowsScrollView_);
+    rowsViewMoreFieldsPopUpButton_->setObjectName("rowsViewMoreFieldsPopUpButton");
+    rowsViewMoreFieldsPopUpButton_->setText(toQString(localizedString("First Field")));
+    rowsViewMoreFieldsPopUpButton_->setPopupMode(QToolButton::InstantPopup);
+    rowsViewMoreFieldsPopUpButton_->setMenu(new QMenu(rowsViewMoreFieldsPopUpButton_));
+    rowsViewMoreFieldsPopUpButton_->setEnabled(false);
+    rowsBar->addWidget(rowsViewMoreFieldsPopUpButton_);
+    rowsBar->addStretch(1);
+    rowsLayout->addLayout(rowsBar);
     consolesLayout->addWidget(rowsScrollView_, 1);
 
     // The other consoles are filled by their own owners; here they are only switched.

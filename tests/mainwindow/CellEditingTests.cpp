@@ -156,3 +156,28 @@ TEST_F(CellEditingTest, AutoRefreshReloadsTheOtherWindowsAfterAWrite) {
     EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "seen elsewhere");
     EXPECT_EQ(second->fieldValueForTableViewRowIndex(0, 1), "seen elsewhere");
 }
+
+TEST_F(CellEditingTest, TabOnTheLastFieldOfTheLastGridRowPagesDownOneRow) {
+    makeRowsTable(200);
+    TablesAndRowsController* c = showGrid("t");
+    int64_t lastGridRow = grid->numberOfRows() - 1;
+    doubleClick(static_cast<int>(lastGridRow), 2);
+    typeAndEnd("99", Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select amount from t where rowid = " + std::to_string(lastGridRow + 1)),
+              "99");
+    EXPECT_EQ(c->firstRowIndexInDataPort, 1);
+    EXPECT_EQ(c->focusedRowIndex, lastGridRow + 1);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), QString("name %1").arg(lastGridRow + 2));
+    // Backtab from field 1 of the first grid row pages back up.
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    c->moveDataPortToRow(50);
+    doubleClick(0, 1);
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClick(editor(), Qt::Key_Backtab);
+    QApplication::processEvents();
+    EXPECT_EQ(c->firstRowIndexInDataPort, 49);
+    EXPECT_EQ(c->focusedRowIndex, 49);
+    EXPECT_EQ(c->focusedFieldIndex, 2);
+}

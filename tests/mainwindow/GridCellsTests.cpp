@@ -2,6 +2,9 @@
 // alignment, row numbers, highlights and size-to-fit.
 #include "tests/mainwindow/GridTest.h"
 
+#include <QMenu>
+#include <QToolButton>
+
 namespace {
 
 NumberFormatter decimalFormatter() {
@@ -135,4 +138,23 @@ TEST_F(GridCellsTest, SizeToFitMeasuresTheLoadedValuesAndRedrawIgnoresCellsOffTh
     c->reloadRowsTableViewRow(5, 1);
     c->reloadRowsTableViewColumn(9);
     c->reloadRowsTableViewRowIndex(-3);
+}
+
+TEST_F(GridCellsTest, TheFirstFieldMenuListsTheFieldsAndMovesTheFirstColumn) {
+    run("create table w (a text, b text, c text); insert into w values ('1', '2', '3');"
+        "create index w_a on w (a)");
+    TablesAndRowsController* c = showGrid("w");
+    QToolButton* button = c->rowsViewMoreFieldsPopUpButton();
+    ASSERT_TRUE(button->isEnabled());
+    QList<QAction*> items = button->menu()->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[2]->text(), "c");
+    items[1]->trigger();
+    EXPECT_EQ(c->firstFieldIndexInDataPort, 2);
+    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "b");
+    EXPECT_EQ(shown(0, 1), "2");
+    c->selectTableWithName("w_a");
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_TRUE(button->menu()->actions().isEmpty());
 }
