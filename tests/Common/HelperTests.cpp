@@ -56,9 +56,16 @@ TEST(Helpers, TrimmersWorkInPlace) {
     char lf[] = "abc\n";
     trimLineEnd(lf);
     EXPECT_STREQ(lf, "abc");
-    char lineEndBeforeLast[] = "ab\nc";  // the second-last byte ends the text there
+    // A byte of text after a CR or LF is kept, and so is the CR before it.
+    char lineEndBeforeLast[] = "ab\rc";
     trimLineEnd(lineEndBeforeLast);
-    EXPECT_STREQ(lineEndBeforeLast, "ab");
+    EXPECT_STREQ(lineEndBeforeLast, "ab\rc");
+    char textThenTwoLineEnds[] = "a\n\n";
+    trimLineEnd(textThenTwoLineEnds);
+    EXPECT_STREQ(textThenTwoLineEnds, "a");
+    char onlyLineEnd[] = "\n";
+    trimLineEnd(onlyLineEnd);
+    EXPECT_STREQ(onlyLineEnd, "");
     char empty[] = "";
     EXPECT_EQ(trimLineEnd(empty), 0u);
     char time[] = "12:30 \t";

@@ -144,6 +144,9 @@ TEST(FileNamesAndTexts, SizesTestsAndCleaning) {
     EXPECT_EQ(trimTrailingNewlineFromString("line\r\n"), "line");
     EXPECT_EQ(trimTrailingNewlineFromString("line\n"), "line");
     EXPECT_EQ(trimTrailingNewlineFromString(""), "");
+    // Pasted text with a lone CR inside keeps the character after it.
+    EXPECT_EQ(trimTrailingNewlineFromString("a,b\rc"), "a,b\rc");
+    EXPECT_EQ(trimTrailingNewlineFromString("x\r"), "x");
 }
 
 class StopwatchTest : public TempHomeTest {};
