@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <initializer_list>
 #include <map>
@@ -89,8 +90,10 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+// 0, which no calendar field accepts here, for a number too large to be a date's part.
 int leadingInteger(const std::string& text) {
-    return static_cast<int>(scanDecimal(text));
+    double number = scanDecimal(text);
+    return std::abs(number) < 1e9 ? static_cast<int>(number) : 0;
 }
 
 // Month/day (this year) or month/day/year, as typed with slashes.

@@ -88,6 +88,9 @@ TEST(EditParsing, DatesAndTimes) {
     EXPECT_EQ(dateFromDateString("  2021-03-05 and more", false), march5);
     EXPECT_EQ(dateFromDateString("3/5/2021", false), march5);
     EXPECT_FALSE(dateFromDateString("13/40/2021", false));
+    EXPECT_FALSE(dateFromDateString("1/2/99999999999", false));
+    EXPECT_FALSE(dateFromDateString("99999999999/2/2021", false));
+    EXPECT_FALSE(dateFromDateString("3/5/1e400", false));
     EXPECT_FALSE(dateFromDateString("yesterday", false));
     EXPECT_EQ(dateFromTimeString("2021-03-05 23:30:45", false), kMoment);
     EXPECT_EQ(dateFromTimeString("Mar 5, 2021, 11:30:45 PM", false), kMoment);
