@@ -2,6 +2,7 @@
 // SQLite documents for general table changes: foreign keys off, a new table under a temporary
 // name, the rows copied with their rowids, the old table dropped, the new one renamed, its
 // indexes and triggers recreated and the foreign keys checked, all in one transaction.
+#include <algorithm>
 #include <map>
 #include <regex>
 
@@ -89,6 +90,8 @@ struct TableShape {
     std::vector<std::string> foreignKeyClauses;  // with %COLUMNS% for the mapped column list
     std::vector<std::vector<std::string>> foreignKeyColumns;
     std::vector<std::string> indexAndTriggerSQL;
+    // The columns each index names, parallel to the SQL (none for a trigger).
+    std::vector<std::vector<std::string>> indexColumns;
     std::string rowidName;  // empty when the rows have no rowid to keep
 };
 
@@ -167,12 +170,30 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
 
     rows.clear();
     rc = session.read(
-        "select sql from sqlite_master where type in ('index', 'trigger') and "
+        "select sql, type, name from sqlite_master where type in ('index', 'trigger') and "
         "tbl_name=" +
             name + " and sql is not null order by type, rowid",
         &rows);
-    for (const DBRow& row : rows) shape->indexAndTriggerSQL.push_back(text(row[0]));
-    return rc;
+    if (rc != SQLITE_OK) return rc;
+    for (const DBRow& row : rows) {
+        shape->indexAndTriggerSQL.push_back(text(row[0]));
+        std::vector<std::string>& columns = shape->indexColumns.emplace_back();
+        if (text(row[1]) != "index") continue;
+        std::vector<DBRow> indexed;
+        rc = session.read("select name from pragma_index_info(" + quoteLiteral(text(row[2])) +
+                              ") where name is not null",
+                          &indexed);
+        if (rc != SQLITE_OK) return rc;
+        for (const DBRow& column : indexed) columns.push_back(text(column[0]));
+    }
+    return SQLITE_OK;
+}
+
+bool isOneOf(const std::string& name, const std::vector<std::string>& columns) {
+    for (const std::string& column : columns) {
+        if (sqlite3_stricmp(column.c_str(), name.c_str()) == 0) return true;
+    }
+    return false;
 }
 
 // SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
@@ -187,11 +208,7 @@ bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::st
         char quote = name.front();
         if (quote == '"' || quote == '`' || quote == '[') name = name.substr(1, name.size() - 2);
         if (quote == '"') name = std::regex_replace(name, std::regex("\"\""), "\"");
-        bool known = false;
-        for (const std::string& column : columns) {
-            known |= sqlite3_stricmp(column.c_str(), name.c_str()) == 0;
-        }
-        if (!known) return false;
+        if (!isOneOf(name, columns)) return false;
     }
     return true;
 }
@@ -308,9 +325,17 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                ";\npragma legacy_alter_table=ON;\nalter table " + temporary + " rename to " +
                table + ";\npragma legacy_alter_table=" + (legacyRenameWasOn ? "ON" : "OFF") + ";";
         if ((step = session.run(sql)) != SQLITE_OK) return step;
-        // Indexes and triggers whose columns are gone do not come back.
-        for (const std::string& definition : shape.indexAndTriggerSQL) {
-            if (namesOnlyColumnsOf(definition, newFieldNames)) session.tryRun(definition);
+        // Indexes and triggers whose columns are gone do not come back. An index is checked
+        // before it is recreated: SQLite would read a quoted name that is gone as a text.
+        for (size_t i = 0; i < shape.indexAndTriggerSQL.size(); ++i) {
+            const std::string& definition = shape.indexAndTriggerSQL[i];
+            const std::vector<std::string>& columns = shape.indexColumns[i];
+            bool columnsRemain = std::all_of(columns.begin(), columns.end(), [&](const auto& c) {
+                return isOneOf(c, newFieldNames);
+            });
+            if (columnsRemain && namesOnlyColumnsOf(definition, newFieldNames)) {
+                session.tryRun(definition);
+            }
         }
 
         bool hasFieldsTable = session.tryRun("select 1 from varnelo_db_fields limit 0");

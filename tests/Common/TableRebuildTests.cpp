@@ -39,6 +39,19 @@ TEST_F(TableRebuildTest, KeepsRowidsIndexesTriggersAndDropsWhatLostItsColumn) {
     EXPECT_FALSE(doesTableExist("xyztmp_t", db));
 }
 
+// SQLite reads a double-quoted name that is no column as a text, so an index on a renamed or
+// dropped column would come back as an index on a constant: a unique one refuses every second row.
+TEST_F(TableRebuildTest, IndexesOnQuotedColumnsThatAreGoneDoNotComeBackOnAConstant) {
+    run("create table t (a, b, c); insert into t values ('a1', 'b1', 'c1');"
+        "create unique index ub on t (\"b\"); create index ic on t (\"c\", \"a\");"
+        "create index ia on t (\"a\")");
+    std::string error;
+    ASSERT_EQ(rebuild("t", {"a", "b", "c"}, {0, 1}, {"a", "renamed"}, {1, 1}, &error), 0) << error;
+    run("insert into t values ('a2', 'b2'); insert into t values ('a3', 'b3')");
+    EXPECT_EQ(query("select name from sqlite_master where tbl_name='t' and type='index'"),
+              Strings{"ia"});
+}
+
 TEST_F(TableRebuildTest, ChildRowsSurviveARebuildOfTheirParentWithForeignKeysOn) {
     UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
     run("create table parent (id integer primary key, name text not null default 'x');"
