@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 
+#include <QCoreApplication>
+
 #include "Common/DBInterface.h"
 #include "app/DiagnosticsWindow.h"
 #include "app/FileBookmarkStore.h"
@@ -30,6 +32,10 @@ AppDelegate::AppDelegate()
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
         databaseWindows_[i] = std::make_unique<TablesAndRowsWindow>(i);
         addShellMenus(databaseWindows_[i].get(), this);
+    }
+    // Quitting closes every window before the event loop ends; the windows are saved first.
+    if (QCoreApplication* application = QCoreApplication::instance()) {
+        application->installEventFilter(this);
     }
 }
 
@@ -249,9 +255,8 @@ void AppDelegate::openNewWindow() {
 bool AppDelegate::closeDatabaseWindow(QWidget* window) {
     int windowIndex = windowIndexForDatabaseWindow(window);
     if (windowIndex < 0) return true;
-    if (std::optional<std::string> path = databaseFilePathForWindowIndex(windowIndex)) {
-        removeFileBookmarkUnlessShown(*path, windowIndex);
-    }
+    std::optional<std::string> path = databaseFilePathForWindowIndex(windowIndex);
+    if (path && !isTerminating_) removeFileBookmarkUnlessShown(*path, windowIndex);
     if (TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(windowIndex)) {
         controller->setDatabaseFilePath(std::nullopt);
     }

@@ -35,7 +35,8 @@ class AppDelegate : public QObject {
     void applicationDidFinishLaunching();
     // Files handed over by the desktop: remembered until the launch, opened at once afterwards.
     void applicationOpenFiles(const std::vector<std::string>& paths);
-    // Saves the visible database windows under WindowInfo.
+    // Saves the visible database windows under WindowInfo. Runs by itself when the application
+    // is asked to quit, before quitting closes the windows.
     void applicationWillTerminate();
     bool isApplicationLaunched() const { return isApplicationLaunched_; }
 
@@ -102,6 +103,9 @@ class AppDelegate : public QObject {
     void openNewWindow();
     void showDiagnosticsWindow();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     struct RestoreState {
         bool restored = false;
@@ -115,6 +119,8 @@ class AppDelegate : public QObject {
 
     QStringList preferencesArray_;
     bool isApplicationLaunched_ = false;
+    // Set while a quit closes the windows: their bookmarks are needed at the next launch.
+    bool isTerminating_ = false;
     std::optional<std::vector<std::string>> filenamesToOpen_;
     std::array<std::unique_ptr<TablesAndRowsWindow>, kNumberOfWindowSlots> databaseWindows_;
     std::array<std::unique_ptr<TablesAndRowsController>, kNumberOfWindowSlots>

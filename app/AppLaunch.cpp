@@ -1,4 +1,9 @@
 // Launch, bring-back of the windows of the last run, files handed over, and termination.
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include <cmath>
 #include <fstream>
 
 #include "Common/DBInterface.h"
@@ -22,12 +27,17 @@ constexpr const char* kLastWindowSelectedConsole = "LastWindowSelectedConsole";
 constexpr const char* kLastWindowSelectedTable = "LastWindowSelectedTable";
 constexpr const char* kDefaultDatabaseName = "varnelo.db";
 
+// Beyond the largest window size; such a number cannot be rounded to a coordinate safely.
+constexpr double kLargestCoordinate = 1 << 24;
+
 // A frame of exactly four numbers: x, y, width, height.
 std::optional<QRect> frameFromEntry(const nlohmann::json& entry) {
     auto found = entry.find(kLastWindowFrame);
     if (found == entry.end() || !found->is_array() || found->size() != 4) return std::nullopt;
     for (const auto& number : *found) {
-        if (!number.is_number()) return std::nullopt;
+        if (!number.is_number() || !(std::fabs(number.get<double>()) <= kLargestCoordinate)) {
+            return std::nullopt;
+        }
     }
     auto at = [&](int i) { return qRound((*found)[i].get<float>()); };
     return QRect(at(0), at(1), at(2), at(3));
@@ -42,8 +52,11 @@ std::string stringInEntry(const nlohmann::json& entry, const char* key) {
 int consoleInEntry(const nlohmann::json& entry) {
     auto found = entry.find(kLastWindowSelectedConsole);
     if (found == entry.end() || !found->is_number()) return 0;
-    auto console = static_cast<uint64_t>(found->get<int64_t>());
-    return console < TablesAndRowsController::kNumberOfConsoles ? static_cast<int>(console) : 0;
+    // Compared as a double: a fraction or a number past any integer must not be converted.
+    const double console = found->get<double>();
+    return console >= 0 && console < TablesAndRowsController::kNumberOfConsoles
+               ? static_cast<int>(console)
+               : 0;
 }
 
 }  // namespace
@@ -147,6 +160,17 @@ void AppDelegate::applicationOpenFiles(const std::vector<std::string>& paths) {
         return;
     }
     openDroppedFiles(paths, true);
+}
+
+bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Quit && watched == QCoreApplication::instance() &&
+        isApplicationLaunched_) {
+        applicationWillTerminate();
+        isTerminating_ = true;
+        // Runs only when a window refused to close and the application goes on.
+        QTimer::singleShot(0, this, [this] { isTerminating_ = false; });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void AppDelegate::applicationWillTerminate() {

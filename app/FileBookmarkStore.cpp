@@ -1,5 +1,6 @@
 #include "app/FileBookmarkStore.h"
 
+#include "app/DefaultsDictionary.h"
 #include "platform/foundation/Bookmarks.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -12,19 +13,11 @@ constexpr const char* kFileBookmarks = "FileBookmarks";
 }  // namespace
 
 std::optional<std::string> bookmarkForPath(const std::string& path) {
-    nlohmann::json bookmarks = UserDefaults::standard().dictionaryForKey(kFileBookmarks);
-    if (!bookmarks.is_object()) return std::nullopt;
-    auto found = bookmarks.find(path);
-    if (found == bookmarks.end() || !found->is_string()) return std::nullopt;
-    return found->get<std::string>();
+    return textInDefaultsDictionary(kFileBookmarks, path);
 }
 
 void setBookmark(const std::string& data, const std::string& path) {
-    UserDefaults& defaults = UserDefaults::standard();
-    nlohmann::json bookmarks = defaults.dictionaryForKey(kFileBookmarks);
-    if (!bookmarks.is_object()) bookmarks = nlohmann::json::object();
-    bookmarks[path] = data;
-    defaults.setObject(bookmarks, kFileBookmarks);
+    setTextInDefaultsDictionary(data, path, kFileBookmarks);
 }
 
 void removeBookmark(const std::string& path) {

@@ -1,8 +1,8 @@
 #include "app/LastTablesShown.h"
 
 #include "app/AppDelegate.h"
+#include "app/DefaultsDictionary.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace {
 
@@ -22,18 +22,10 @@ Location locationFor(const std::string& databaseFilePath) {
 
 std::optional<std::string> lastTableShown(const std::string& databaseFilePath) {
     Location location = locationFor(databaseFilePath);
-    nlohmann::json tables = UserDefaults::standard().dictionaryForKey(location.defaultsKey);
-    if (!tables.is_object()) return std::nullopt;
-    auto found = tables.find(location.entryKey);
-    if (found == tables.end() || !found->is_string()) return std::nullopt;
-    return found->get<std::string>();
+    return textInDefaultsDictionary(location.defaultsKey, location.entryKey);
 }
 
 void setLastTableShown(const std::string& tableName, const std::string& databaseFilePath) {
     Location location = locationFor(databaseFilePath);
-    UserDefaults& defaults = UserDefaults::standard();
-    nlohmann::json tables = defaults.dictionaryForKey(location.defaultsKey);
-    if (!tables.is_object()) tables = nlohmann::json::object();
-    tables[location.entryKey] = tableName;
-    defaults.setObject(tables, location.defaultsKey);
+    setTextInDefaultsDictionary(tableName, location.entryKey, location.defaultsKey);
 }

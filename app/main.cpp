@@ -19,8 +19,6 @@ int main(int argc, char* argv[]) {
         handedOver.push_back(toStdString(QFileInfo(argument).absoluteFilePath()));
     }
     if (!handedOver.empty()) appDelegate.applicationOpenFiles(handedOver);
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &appDelegate,
-                     [&appDelegate] { appDelegate.applicationWillTerminate(); });
     appDelegate.applicationDidFinishLaunching();
     return application.exec();
 }

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Utf8.h"
 
 namespace Bookmarks {
 
@@ -24,6 +25,11 @@ std::optional<std::string> create(const std::string& path, std::string* error) {
     if (path.empty() || stat(path.c_str(), &info) != 0) {
         setError(error, localizedFormat("The file \"%@\" could not be opened: %@",
                                         {path, std::strerror(path.empty() ? ENOENT : errno)}));
+        return std::nullopt;
+    }
+    // The record is JSON text, which cannot hold such a name.
+    if (!isValidUtf8(path)) {
+        setError(error, localizedString("The file name is not valid UTF-8."));
         return std::nullopt;
     }
     nlohmann::json record = {{"path", path},

@@ -1,5 +1,7 @@
 // Launch, bring-back of the last run's windows, files handed over and termination.
+#include <QCoreApplication>
 #include <QListWidget>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -200,4 +202,37 @@ TEST_F(LaunchTest, OnlyVisibleWindowsAreSavedAndAnEmptyListIsStillWritten) {
     app->databaseWindowForWindowIndex(0)->close();
     app->applicationWillTerminate();
     EXPECT_EQ(UserDefaults::standard().arrayForKey("WindowInfo"), nlohmann::json::array());
+}
+
+TEST_F(LaunchTest, QuittingKeepsTheOpenWindowsAndTheirBookmarksForTheNextLaunch) {
+    std::string inDocuments = makeDatabase(pathInDocuments("kept.db"));
+    std::string external = makeDatabase(pathInHome("kept-outside.db"));
+    app->applicationOpenFiles({inDocuments, external});
+    app->applicationDidFinishLaunching();
+    ASSERT_EQ(pathInSlot(1), external);
+
+    // Quitting closes every window before the event loop ends.
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QCoreApplication::exec();
+    EXPECT_EQ(UserDefaults::standard().arrayForKey("WindowInfo").size(), 2u);
+
+    relaunch();
+    EXPECT_EQ(pathInSlot(0), inDocuments);
+    EXPECT_EQ(pathInSlot(1), external);
+    EXPECT_TRUE(applicationErrorLog().snapshot().empty());
+}
+
+TEST_F(LaunchTest, NumbersBeyondAnyRangeAreMalformedFramesAndTheRowsConsole) {
+    std::string saved = makeDatabase(pathInDocuments("far.db"));
+    nlohmann::json farConsole = windowInfoEntry(saved, {0, 0, 600, 400});
+    farConsole["LastWindowSelectedConsole"] = 1e300;
+    UserDefaults::standard().setObject(
+        nlohmann::json::array({windowInfoEntry(saved, {1e300, 0, 600, 400}),
+                               windowInfoEntry(saved, {0, 0, 600, -3e12}), farConsole}),
+        "WindowInfo");
+    app->applicationDidFinishLaunching();
+    EXPECT_FALSE(pathInSlot(0));
+    EXPECT_FALSE(pathInSlot(1));
+    EXPECT_EQ(pathInSlot(2), saved);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(2)->selectedConsole(), 0);
 }

@@ -183,3 +183,15 @@ TEST_F(WindowSlotTest, ABrokenBookmarkIsReportedAndTheDatabaseStillShows) {
     EXPECT_EQ(alerts[0].informativeText, "The bookmark data is not valid.");
     EXPECT_EQ(pathInSlot(0), external);
 }
+
+TEST_F(WindowSlotTest, AFileNameThatIsNotUtf8StillShowsWithoutABookmark) {
+    std::string latin1 = makeDatabase(pathInHome("caf\xE9.db"));
+    app->openDroppedFiles({latin1}, true);
+    EXPECT_EQ(pathInSlot(0), latin1);
+    EXPECT_FALSE(hasBookmark(latin1));
+    std::vector<ErrorLogEntry> log = applicationErrorLog().snapshot();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].code, -1);
+    EXPECT_EQ(log[0].message, "The file name is not valid UTF-8.");
+    EXPECT_TRUE(alerts.empty());
+}

@@ -1,4 +1,4 @@
-#include "Common/SpecialQueryRows.h"
+#include "Common/QueryRowidsTable.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "Common/SpecialTables.h"
+#include "Common/LookupAndPickerTables.h"
 
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
