@@ -3,8 +3,10 @@
 // name, the rows copied with their rowids, the old table dropped, the new one renamed, its
 // indexes and triggers recreated and the foreign keys checked, all in one transaction.
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <map>
-#include <regex>
+#include <optional>
 
 #include "Common/DBConnection.h"
 #include "Common/MetaTables.h"
@@ -71,8 +73,11 @@ std::string text(const DBValue& value) {
 
 // A declared type is carried over only when it is plain words and a size.
 bool isPlainType(const std::string& type) {
-    static const std::regex plain("[A-Za-z0-9_ ]*(\\([0-9 ,+-]*\\))?");
-    return std::regex_match(type, plain);
+    size_t words =
+        type.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_ ");
+    if (words == std::string::npos) return true;
+    if (type[words] != '(' || type.back() != ')') return false;
+    return type.find_first_not_of("0123456789 ,+-", words + 1) == type.size() - 1;
 }
 
 std::string referentialAction(const std::string& action) {
@@ -196,19 +201,61 @@ bool isOneOf(const std::string& name, const std::vector<std::string>& columns) {
     return false;
 }
 
+bool isWordCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+size_t skipSpace(const std::string& text, size_t i) {
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    return i;
+}
+
+// The column name that starts at i, quoted in any of SQLite's ways or bare; nothing when there
+// is none. Scanned by hand: a pattern matcher recurses once per character of a long name.
+std::optional<std::string> columnNameAt(const std::string& text, size_t i) {
+    if (i >= text.size()) return std::nullopt;
+    const char open = text[i];
+    if (open == '"') {
+        std::string name;
+        for (size_t j = i + 1; j < text.size(); ++j) {
+            if (text[j] != '"') {
+                name += text[j];
+            } else if (j + 1 < text.size() && text[j + 1] == '"') {
+                name += '"';
+                ++j;
+            } else {
+                return name;
+            }
+        }
+        return std::nullopt;
+    }
+    if (open == '`' || open == '[') {
+        size_t close = text.find(open == '`' ? '`' : ']', i + 1);
+        if (close == std::string::npos) return std::nullopt;
+        return text.substr(i + 1, close - i - 1);
+    }
+    size_t end = i;
+    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
+           std::strchr(",;().=<>!+*/%|&'\"`[-", text[end]) == nullptr) {
+        ++end;
+    }
+    if (end == i) return std::nullopt;
+    return text.substr(i, end - i);
+}
+
 // SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
 // when it fires; such a trigger is not recreated.
 bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns) {
-    static const std::regex reference(
-        R"(\b(new|old)\s*\.\s*("(?:[^"]|"")*"|`[^`]*`|\[[^\]]*\]|[^\s,;().=<>!+*/%|&'"`\[-]+))",
-        std::regex::icase);
-    for (auto it = std::sregex_iterator(triggerSQL.begin(), triggerSQL.end(), reference);
-         it != std::sregex_iterator(); ++it) {
-        std::string name = (*it)[2].str();
-        char quote = name.front();
-        if (quote == '"' || quote == '`' || quote == '[') name = name.substr(1, name.size() - 2);
-        if (quote == '"') name = std::regex_replace(name, std::regex("\"\""), "\"");
-        if (!isOneOf(name, columns)) return false;
+    for (size_t i = 0; i + 3 <= triggerSQL.size(); ++i) {
+        if (i > 0 && isWordCharacter(triggerSQL[i - 1])) continue;
+        if (sqlite3_strnicmp(triggerSQL.c_str() + i, "new", 3) != 0 &&
+            sqlite3_strnicmp(triggerSQL.c_str() + i, "old", 3) != 0) {
+            continue;
+        }
+        size_t dot = skipSpace(triggerSQL, i + 3);
+        if (dot >= triggerSQL.size() || triggerSQL[dot] != '.') continue;
+        auto name = columnNameAt(triggerSQL, skipSpace(triggerSQL, dot + 1));
+        if (name && !isOneOf(*name, columns)) return false;
     }
     return true;
 }

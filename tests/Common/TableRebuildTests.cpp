@@ -52,6 +52,25 @@ TEST_F(TableRebuildTest, IndexesOnQuotedColumnsThatAreGoneDoNotComeBackOnAConsta
               Strings{"ia"});
 }
 
+TEST_F(TableRebuildTest, TriggerReferencesInEveryQuotingAndVeryLongNames) {
+    std::string longName = std::string(100000, 'n');
+    run("create table t (a, \"b\"\"q\", g, \"" + longName +
+        "\"); create table log (x); create trigger tl after insert on t begin insert into log "
+        "values (new.\"" +
+        longName +
+        "\" || New . [a] || NEW.`b\"q`); end;"
+        "create trigger tg after delete on t begin insert into log values (old . [g]); end;"
+        "create trigger tb after delete on t begin insert into log values (OLD.g); end");
+    std::string error;
+    ASSERT_EQ(rebuild("t", {"a", "b\"q", "g", longName}, {0, 1, 3}, {"a", "b\"q", longName},
+                      {1, 1, 1}, &error),
+              0)
+        << error;
+    run("insert into t values (1, 2, 'kept')");
+    EXPECT_EQ(query("select x from log"), Strings{"kept12"});
+    EXPECT_EQ(query("select name from sqlite_master where type = 'trigger'"), Strings{"tl"});
+}
+
 TEST_F(TableRebuildTest, ChildRowsSurviveARebuildOfTheirParentWithForeignKeysOn) {
     UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
     run("create table parent (id integer primary key, name text not null default 'x');"
