@@ -52,6 +52,9 @@ TEST(ImportConversion, NullText) {
               DBValue(" NULL "));
     EXPECT_EQ(fieldValueObjectForConvertedFieldValue(" x ", 1, true, true, true, "null", false),
               DBValue(" x "));
+    // The NULL text as the user typed it, in capitals.
+    EXPECT_EQ(fieldValueObjectForConvertedFieldValue("null", 1, false, false, true, "NULL", false),
+              std::nullopt);
 }
 
 TEST(ImportConversion, DatesAndTimes) {
