@@ -98,6 +98,8 @@ struct TableShape {
     // The columns each index names, parallel to the SQL (none for a trigger).
     std::vector<std::vector<std::string>> indexColumns;
     std::string rowidName;  // empty when the rows have no rowid to keep
+    bool autoincrement = false;
+    DBValue sequence;  // the AUTOINCREMENT counter, when there is one
 };
 
 int readShape(RebuildSession& session, const std::string& table, TableShape* shape,
@@ -129,6 +131,21 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
             shadowed |= sqlite3_stricmp(column.c_str(), alias) == 0;
         }
         if (!shadowed) shape->rowidName = alias;
+    }
+
+    rows.clear();
+    rc = session.read(
+        "select sql like '%autoincrement%' from sqlite_master where type='table' "
+        "and name=" +
+            name,
+        &rows);
+    if (rc != SQLITE_OK) return rc;
+    shape->autoincrement = !rows.empty() && text(rows[0][0]) == "1";
+    if (shape->autoincrement) {
+        rows.clear();
+        rc = session.read("select seq from sqlite_sequence where name=" + name, &rows);
+        if (rc != SQLITE_OK) return rc;
+        if (!rows.empty()) shape->sequence = rows[0][0];
     }
 
     rows.clear();
@@ -325,7 +342,7 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
             if (!column->type.empty() && isPlainType(column->type))
                 definition += " " + column->type;
             if (rowidKey && newFieldNames[i] == primaryKey[0] && column->primaryKeyOrder == 1) {
-                definition += " PRIMARY KEY";
+                definition += shape.autoincrement ? " PRIMARY KEY AUTOINCREMENT" : " PRIMARY KEY";
             }
             if (column->notNull) definition += " NOT NULL";
             if (column->defaultValue) definition += " DEFAULT (" + *column->defaultValue + ")";
@@ -371,6 +388,15 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
         sql += " from " + table + ";\ndrop table " + table +
                ";\npragma legacy_alter_table=ON;\nalter table " + temporary + " rename to " +
                table + ";\npragma legacy_alter_table=" + (legacyRenameWasOn ? "ON" : "OFF") + ";";
+        // The counter may stand above the largest rowid left: keys of deleted rows stay used.
+        if (rowidKey && shape.autoincrement && shape.sequence) {
+            std::string sequence = "cast(" + quoteLiteral(*shape.sequence) + " as integer)";
+            std::string name = quoteLiteral(tableName);
+            sql += "\nupdate sqlite_sequence set seq = max(seq, " + sequence +
+                   ") where name=" + name + ";\ninsert into sqlite_sequence (name, seq) select " +
+                   name + ", " + sequence +
+                   " where not exists (select 1 from sqlite_sequence where name=" + name + ");";
+        }
         if ((step = session.run(sql)) != SQLITE_OK) return step;
         // Indexes and triggers whose columns are gone do not come back. An index is checked
         // before it is recreated: SQLite would read a quoted name that is gone as a text.

@@ -71,6 +71,19 @@ TEST_F(TableRebuildTest, TriggerReferencesInEveryQuotingAndVeryLongNames) {
     EXPECT_EQ(query("select name from sqlite_master where type = 'trigger'"), Strings{"tl"});
 }
 
+// AUTOINCREMENT promises that the key of a deleted row is never handed out again.
+TEST_F(TableRebuildTest, AutoincrementKeyKeepsItsPromiseAfterARebuild) {
+    run("create table t (id integer primary key autoincrement, a); insert into t (a) values "
+        "('one'), ('two'), ('three'); delete from t where id = 3");
+    std::string error;
+    ASSERT_EQ(rebuild("t", {"id", "a"}, {0, 1, -1}, {"id", "a", "n"}, {2, 1, 1}, &error), 0)
+        << error;
+    run("insert into t (a) values ('four')");
+    EXPECT_EQ(query("select id from t where a = 'four'"), Strings{"4"});
+    run("delete from t; insert into t (a) values ('five')");
+    EXPECT_EQ(query("select id from t"), Strings{"5"});
+}
+
 TEST_F(TableRebuildTest, ChildRowsSurviveARebuildOfTheirParentWithForeignKeysOn) {
     UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
     run("create table parent (id integer primary key, name text not null default 'x');"
