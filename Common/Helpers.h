@@ -61,6 +61,7 @@ inline size_t trailingLineEndLength(std::string_view text) {
     if (n == 0 || !isLineEnd(text[n - 1])) return 0;
     return n >= 2 && isLineEnd(text[n - 2]) ? 2 : 1;
 }
+
 // Removes a line end of at most two bytes in place; returns the length it had before.
 size_t trimLineEnd(char* text);
 // Removes trailing C-locale white space in place (bytes of 128 and above are not white space).
