@@ -37,12 +37,8 @@ std::optional<std::string> sortKey(int sortCode, const std::vector<std::string>&
     if (sortCode < 1) return std::nullopt;
     size_t position = static_cast<size_t>((sortCode - 1) / 2);
     if (position >= names.size() || position >= types.size()) return std::nullopt;
-    std::string name = quoteIdentifier(names[position]);
-    if (types[position] == kFieldTypeNumber) {
-        return "cast (" + name + " as numeric) " + direction(sortCode);
-    }
-    // Only the first key ignores letter case.
-    return name + (firstKey ? " collate nocase " : " ") + direction(sortCode);
+    return sortKeyExpression(names[position], types[position], firstKey) + " " +
+           direction(sortCode);
 }
 
 std::string likeCondition(const std::string& likeString,
@@ -55,6 +51,13 @@ std::string likeCondition(const std::string& likeString,
     return condition;
 }
 }  // namespace
+
+std::string sortKeyExpression(const std::string& fieldName, int fieldType, bool firstKey) {
+    std::string name = quoteIdentifier(fieldName);
+    if (fieldType == kFieldTypeNumber) return "cast (" + name + " as numeric)";
+    // Only the first key ignores letter case.
+    return firstKey ? name + " collate nocase" : name;
+}
 
 std::string getQueryString(const std::string& table, const std::string& likeString,
                            const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,

@@ -45,6 +45,10 @@ int getRows(std::vector<std::string>* rows, const std::string& table, int limit,
             const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
             const std::string& databaseFilePath, std::string* errorString);
 
+// The expression the grid orders a field by, without its direction; the sort indexes are made
+// on the same expressions so that SQLite can walk them for the grid's ORDER BY.
+std::string sortKeyExpression(const std::string& fieldName, int fieldType, bool firstKey);
+
 // "\"f\" like 'pattern'" for each field, joined by " or ".
 std::string whereExpressionForLikeString(const std::string& likeString,
                                          const std::vector<std::string>& searchFieldNames);

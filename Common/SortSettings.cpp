@@ -9,6 +9,7 @@
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/FieldModel.h"
+#include "Common/GridQuery.h"
 #include "Common/Helpers.h"
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
@@ -274,7 +275,8 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
                        int64_t sortCode3, const std::string& databaseFilePath,
                        std::string* errorString) {
     std::vector<std::string> fieldNames;
-    getFieldNames(&fieldNames, nullptr, nullptr, nullptr, tableName, databaseFilePath, nullptr);
+    std::vector<int> fieldTypes;
+    getFieldNames(&fieldNames, &fieldTypes, nullptr, nullptr, tableName, databaseFilePath, nullptr);
     std::vector<std::string> indexes;
     getRows(&indexes,
             "select name, sql from sqlite_master where type='index' and tbl_name=" +
@@ -294,10 +296,14 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
     int64_t codes[] = {sortCode1, sortCode2, sortCode3};
     for (int key = 0; key < 3; ++key) {
         int64_t position = codes[key] < 1 ? -1 : (codes[key] - 1) / 2;
-        if (position < 0 || position >= static_cast<int64_t>(fieldNames.size())) continue;
+        if (position < 0 || position >= static_cast<int64_t>(fieldNames.size()) ||
+            position >= static_cast<int64_t>(fieldTypes.size())) {
+            continue;
+        }
+        auto field = static_cast<size_t>(position);
         sql += "create index " + quoteIdentifier("ind" + std::to_string(key + 1) + suffix) +
                " on " + quoteIdentifier(tableName) + " (" +
-               quoteIdentifier(fieldNames[static_cast<size_t>(position)]) + "); ";
+               sortKeyExpression(fieldNames[field], fieldTypes[field], key == 0) + "); ";
     }
     sql += "commit transaction; ";
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);

@@ -19,3 +19,11 @@ void setTextInDefaultsDictionary(const std::string& text, const std::string& ent
     dictionary[entryKey] = text;
     defaults.setObject(dictionary, defaultsKey);
 }
+
+void removeEntryFromDefaultsDictionary(const std::string& entryKey,
+                                       const std::string& defaultsKey) {
+    UserDefaults& defaults = UserDefaults::standard();
+    nlohmann::json dictionary = defaults.dictionaryForKey(defaultsKey);
+    if (!dictionary.is_object() || dictionary.erase(entryKey) == 0) return;
+    defaults.setObject(dictionary, defaultsKey);
+}

@@ -10,3 +10,5 @@ std::optional<std::string> textInDefaultsDictionary(const std::string& defaultsK
 // Stores the text under the entry, making the dictionary when there is none.
 void setTextInDefaultsDictionary(const std::string& text, const std::string& entryKey,
                                  const std::string& defaultsKey);
+// Removes the entry; nothing is written when there is none.
+void removeEntryFromDefaultsDictionary(const std::string& entryKey, const std::string& defaultsKey);

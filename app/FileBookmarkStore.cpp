@@ -2,7 +2,6 @@
 
 #include "app/DefaultsDictionary.h"
 #include "platform/foundation/Bookmarks.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace FileBookmarkStore {
 
@@ -21,10 +20,7 @@ void setBookmark(const std::string& data, const std::string& path) {
 }
 
 void removeBookmark(const std::string& path) {
-    UserDefaults& defaults = UserDefaults::standard();
-    nlohmann::json bookmarks = defaults.dictionaryForKey(kFileBookmarks);
-    if (!bookmarks.is_object() || bookmarks.erase(path) == 0) return;
-    defaults.setObject(bookmarks, kFileBookmarks);
+    removeEntryFromDefaultsDictionary(path, kFileBookmarks);
 }
 
 Refresh refresh(const std::string& path, const std::string& data, std::string* error) {

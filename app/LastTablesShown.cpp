@@ -1,31 +1,27 @@
 #include "app/LastTablesShown.h"
 
-#include "app/AppDelegate.h"
 #include "app/DefaultsDictionary.h"
-#include "platform/foundation/Paths.h"
+#include "app/PerDatabaseDefaults.h"
 
 namespace {
 
-struct Location {
-    const char* defaultsKey;
-    std::string entryKey;
-};
-
-Location locationFor(const std::string& databaseFilePath) {
-    if (AppDelegate::isDatabaseInAppContainer(databaseFilePath)) {
-        return {"LastTablesShown", Paths::lastPathComponent(databaseFilePath)};
-    }
-    return {"LastExternalTablesShown", databaseFilePath};
+PerDatabaseKey locationFor(const std::string& databaseFilePath) {
+    return perDatabaseKey(databaseFilePath, "LastTablesShown", "LastExternalTablesShown");
 }
 
 }  // namespace
 
 std::optional<std::string> lastTableShown(const std::string& databaseFilePath) {
-    Location location = locationFor(databaseFilePath);
+    PerDatabaseKey location = locationFor(databaseFilePath);
     return textInDefaultsDictionary(location.defaultsKey, location.entryKey);
 }
 
-void setLastTableShown(const std::string& tableName, const std::string& databaseFilePath) {
-    Location location = locationFor(databaseFilePath);
-    setTextInDefaultsDictionary(tableName, location.entryKey, location.defaultsKey);
+void setLastTableShown(const std::optional<std::string>& tableName,
+                       const std::string& databaseFilePath) {
+    PerDatabaseKey location = locationFor(databaseFilePath);
+    if (tableName) {
+        setTextInDefaultsDictionary(*tableName, location.entryKey, location.defaultsKey);
+    } else {
+        removeEntryFromDefaultsDictionary(location.entryKey, location.defaultsKey);
+    }
 }

@@ -6,4 +6,6 @@
 #include <string>
 
 std::optional<std::string> lastTableShown(const std::string& databaseFilePath);
-void setLastTableShown(const std::string& tableName, const std::string& databaseFilePath);
+// Nothing selected (nullopt) forgets the database's entry.
+void setLastTableShown(const std::optional<std::string>& tableName,
+                       const std::string& databaseFilePath);

@@ -151,3 +151,21 @@ TEST_F(SortSettingsTest, IndexRebuildForTwoTablesWithinOneSecondKeepsUserIndexes
     EXPECT_EQ(query("select count(*) from sqlite_master where name in ('ind1_user', 'ind10')"),
               Strings{"2"});
 }
+
+TEST_F(SortSettingsTest, TheGridsSortedQueryWalksTheSortIndex) {
+    std::string error;
+    ASSERT_EQ(createTable("big", 0, {"label", "amount"}, {kFieldTypeText, kFieldTypeNumber},
+                          nullptr, nullptr, db, &error),
+              0)
+        << error;
+    run("insert into big select 'x' || value, value from generate_series(1, 200)");
+    for (int code : {1, 2, 3, 4}) {
+        ASSERT_EQ(updateTableIndexes("big", {code}, db, &error), 0) << error;
+        std::string sql = getQueryString("big", "", {code}, 1, {}, false, db, nullptr);
+        Strings plan = query("explain query plan " + sql + " limit 20 offset 100");
+        std::string steps;
+        for (const std::string& step : plan) steps += step + ";";
+        EXPECT_NE(steps.find("USING INDEX ind1_"), std::string::npos) << sql << "\n" << steps;
+        EXPECT_EQ(steps.find("TEMP B-TREE"), std::string::npos) << sql << "\n" << steps;
+    }
+}

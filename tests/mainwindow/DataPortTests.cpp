@@ -1,0 +1,196 @@
+// Selecting objects and paging their rows through the data port.
+#include "tests/mainwindow/ControllerTest.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include "mainwindow/views/RowsTableModel.h"
+#include "mainwindow/views/RowsTableView.h"
+
+using Status = DBInterface::SelectedObjectStatus;
+
+class DataPortTest : public ControllerTest {};
+
+TEST_F(DataPortTest, SelectingATableLoadsItsFieldModelAndFirstPage) {
+    makeRowsTable(100);
+    TablesAndRowsController* c = show("t");
+    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectEditable);
+    EXPECT_EQ(c->fieldNames, (std::vector<std::string>{"name", "amount"}));
+    EXPECT_EQ(c->numberOfFieldsPerRow, 3);
+    EXPECT_EQ(c->totalRows, 100);
+    EXPECT_EQ(title(), "test.db - t");
+    int64_t rows = c->numberOfDataPortRows();
+    ASSERT_GT(rows, 3);
+    ASSERT_EQ(static_cast<int64_t>(c->fieldValuesLoaded.size()), rows * 3);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "1");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 1");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 2), "3");
+    // Row 10 has a NULL amount: empty text, but the null object underneath.
+    ASSERT_NE(c->fieldValueObjectForTableViewRowIndex(9, 2), nullptr);
+    EXPECT_FALSE(c->fieldValueObjectForTableViewRowIndex(9, 2)->has_value());
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(9, 2), "");
+    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 3), nullptr);
+    EXPECT_EQ(c->fieldValueForDatabaseRowIndex(-1, 1), "");
+    EXPECT_EQ(c->fieldHeaderNameAtFieldIndex(0), "ROWID");
+    EXPECT_EQ(c->fieldHeaderNameAtFieldIndex(3), "(Unknown)");
+    EXPECT_EQ(c->nextFieldIndexInViewport(2), 1);
+
+    // The grid shows the port: row numbers, then the fields that fit, headed by their names.
+    RowsTableView* grid = c->rowsTableView();
+    EXPECT_EQ(grid->numberOfRows(), rows);
+    ASSERT_EQ(grid->numberOfColumns(), 3);
+    QAbstractItemModel* model = grid->model();
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "name");
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "amount");
+    EXPECT_EQ(model->data(model->index(0, 0)).toString(), "1");
+    EXPECT_EQ(model->data(model->index(4, 1)).toString(), "name 5");
+    EXPECT_EQ(grid->columnWithIdentifier("DataCol1"), 2);
+    EXPECT_EQ(grid->columnWithIdentifier("DataCol2"), -1);
+    EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "100");
+    // A reload never points the record editor or the focus at the rowid.
+    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(c->focusedFieldIndex, 1);
+    EXPECT_EQ(c->fieldIndexToEdit, -1);
+}
+
+TEST_F(DataPortTest, PagesFollowTheSortAndStopAtTheEnd) {
+    makeRowsTable(100);
+    std::string error;
+    ASSERT_EQ(DBInterface::updateSortCodes({4}, "t", db, &error), 0) << error;  // amount desc
+    TablesAndRowsController* c = show("t");
+    // NULLs sort last in descending numeric order.
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 99");
+    c->moveDataPortToRow(95);
+    EXPECT_EQ(c->firstRowIndexInDataPort, 95);
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 5);
+    c->moveDataPortToRow(100);  // beyond the rows: ignored
+    EXPECT_EQ(c->firstRowIndexInDataPort, 95);
+    std::vector<DBValue> page;
+    EXPECT_TRUE(c->loadFieldValues(&page, 98, 10, false));
+    EXPECT_EQ(page.size(), 6u);
+}
+
+TEST_F(DataPortTest, SearchCountsAndLoadsOnlyMatchingRows) {
+    makeRowsTable(100);
+    TablesAndRowsController* c = show("t");
+    c->likeString = "%name 1%";
+    c->searchFieldIndexes = {0};
+    c->resetTableSelections();
+    EXPECT_EQ(c->totalRows, 12);  // 1, 10 to 19, 100
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "name 10");
+    // No field to search: the plain count.
+    c->searchFieldIndexes.clear();
+    c->calculateTotalRows();
+    EXPECT_EQ(c->totalRows, 100);
+    // A quote in the search text is searched for, not run.
+    c->likeString = "%'; drop table t; --%";
+    c->searchFieldIndexes = {0};
+    c->resetTableSelections();
+    EXPECT_EQ(c->totalRows, 0);
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(DataPortTest, ALimitedViewCountsAtMostAThousandRowsAndPagesFromItsCache) {
+    makeRowsTable(2500);
+    run("create view v as select * from t");
+    TablesAndRowsController* c = show("v");
+    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectLimited);
+    EXPECT_EQ(c->totalRows, 1000);
+    EXPECT_EQ(title(), "test.db - v (Limited Rows)");
+    EXPECT_EQ(c->limitedFieldValuesLoaded.size(), 3000u);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 1");
+    std::vector<DBValue> page;
+    EXPECT_FALSE(c->loadFieldValues(&page, 990, 20, false));
+    ASSERT_EQ(page.size(), 30u);
+    EXPECT_EQ(page[1], "name 991");
+    // The search is counted under the same cap.
+    c->searchFieldIndexes = {0};
+    c->likeString = "%name 2%";
+    c->resetTableSelections();
+    EXPECT_EQ(c->totalRows, 612);
+    c->likeString = "%1%";
+    c->resetTableSelections();
+    EXPECT_EQ(c->totalRows, 1000);
+}
+
+TEST_F(DataPortTest, ATableWithoutRowidSortedOnAUniqueKeyIsPagedWithAnEmptyFieldZero) {
+    run("create table k (code text primary key, label text) without rowid;"
+        "insert into k select 'c' || value, 'label ' || value from generate_series(1, 50)");
+    std::string error;
+    ASSERT_EQ(DBInterface::updateSystemTable("k", DBInterface::kTableFlagSortedOnUniqueKey, true,
+                                             db, &error),
+              0)
+        << error;
+    TablesAndRowsController* c = show("k");
+    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectReadOnlyPaged);
+    EXPECT_EQ(c->totalRows, 50);
+    EXPECT_EQ(title(), "test.db - k");
+    for (int64_t row = 0; row < c->rowsTableView()->numberOfRows(); ++row) {
+        const DBValue* rowid = c->fieldValueObjectForTableViewRowIndex(row, 0);
+        ASSERT_NE(rowid, nullptr);
+        EXPECT_EQ(*rowid, "");
+    }
+}
+
+TEST_F(DataPortTest, AnEmptyViewDoesNotKeepTheLastTablesEditStatus) {
+    makeRowsTable(5);
+    run("create view e as select * from t where 0");
+    TablesAndRowsController* c = show("t");
+    ASSERT_EQ(c->selectedObjectStatus, Status::kObjectEditable);
+    c->selectTableWithName("e");
+    EXPECT_NE(c->selectedObjectStatus, Status::kObjectEditable);
+    EXPECT_EQ(c->numberOfFieldsPerRow, 0);
+    EXPECT_EQ(c->totalRows, 0);
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
+    EXPECT_TRUE(c->rowsTableView()->isColumnHidden(0));
+    EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "0");
+}
+
+TEST_F(DataPortTest, WheelMovesFasterThanPagesLoadAreMergedIntoOneLoad) {
+    makeRowsTable(1000);
+    TablesAndRowsController* c = show("t");
+    for (int i = 0; i < 5; ++i) c->requestDataPortMove(3);
+    c->requestDataPortMove(-1);
+    EXPECT_EQ(c->firstRowIndexInDataPort, 0);  // nothing loaded yet
+    QApplication::processEvents();
+    EXPECT_EQ(c->firstRowIndexInDataPort, 14);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "15");
+    // Moves stop at the last page and at the first row.
+    c->requestDataPortRow(5000);
+    QApplication::processEvents();
+    EXPECT_EQ(c->firstRowIndexInDataPort + c->numberOfDataPortRows(), 1000);
+    c->requestDataPortMove(-5000);
+    QApplication::processEvents();
+    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
+}
+
+TEST_F(DataPortTest, NoSelectionEmptiesThePortAndForgetsTheLastTable) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = show("t");
+    ASSERT_EQ(UserDefaults::standard().dictionaryForKey("LastTablesShown")["test.db"], "t");
+    c->tablesTableView()->clearSelection();
+    EXPECT_EQ(c->numberOfFieldsPerRow, 0);
+    EXPECT_EQ(c->totalRows, 0);
+    EXPECT_TRUE(c->fieldValuesLoaded.empty());
+    EXPECT_FALSE(UserDefaults::standard().dictionaryForKey("LastTablesShown").contains("test.db"));
+    EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "");
+    EXPECT_EQ(title(), "test.db");
+}
+
+TEST_F(DataPortTest, NamesWithQuotesAreCountedAndPaged) {
+    run("create table \"we\"\"ird 'table\" (\"a\"\"b\" text); insert into \"we\"\"ird 'table\" "
+        "select 'v' || value from generate_series(1, 30);"
+        "create view \"it's \"\"v\"\"\" as select * from \"we\"\"ird 'table\"");
+    TablesAndRowsController* c = show("we\"ird 'table");
+    EXPECT_EQ(c->totalRows, 30);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "v1");
+    c->selectTableWithName("it's \"v\"");
+    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectLimited);
+    EXPECT_EQ(c->totalRows, 30);
+    c->likeString = "%v2%";
+    c->searchFieldIndexes = {0};
+    c->resetTableSelections();
+    EXPECT_EQ(c->totalRows, 11);  // v2 and v20 to v29
+    EXPECT_TRUE(alerts.empty());
+}

@@ -1,0 +1,92 @@
+// The grid's columns and the column widths kept per database and table.
+#include "tests/mainwindow/ControllerTest.h"
+
+#include <QElapsedTimer>
+#include <QSplitter>
+
+#include "mainwindow/views/RowsTableView.h"
+
+class GridColumnsTest : public ControllerTest {
+  protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        std::string error;
+        ASSERT_EQ(
+            DBInterface::createTable("typed", 0, {"label", "amount", "at"},
+                                     {DBInterface::kFieldTypeText, DBInterface::kFieldTypeNumber,
+                                      DBInterface::kFieldTypeTime},
+                                     nullptr, nullptr, db, &error),
+            0)
+            << error;
+        run("insert into typed values ('a', 1, '2024-01-01 10:00:00 +0000')");
+    }
+    nlohmann::json storedWidths() {
+        return UserDefaults::standard().dictionaryForKey("RowsTableColumnWidths")["test.db"];
+    }
+};
+
+TEST_F(GridColumnsTest, DefaultWidthsFollowTheFieldTypes) {
+    TablesAndRowsController* c = show("typed");
+    EXPECT_EQ(c->fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
+    RowsTableView* grid = c->rowsTableView();
+    ASSERT_EQ(grid->numberOfColumns(), 4);
+    EXPECT_EQ(grid->columnWidth(1), 100);
+    EXPECT_EQ(grid->columnWidth(3), 180);
+    // Nothing was stored by laying the columns out.
+    EXPECT_TRUE(storedWidths().is_null());
+}
+
+TEST_F(GridColumnsTest, AStoredListOfAnotherLengthIsDroppedAndTheDefaultsApply) {
+    UserDefaults::standard().setObject({{"test.db", {{"typed", {60, 150, 70}}}}},
+                                       "RowsTableColumnWidths");
+    TablesAndRowsController* c = show("typed");
+    EXPECT_EQ(c->rowsTableView()->columnWidth(1), 100);
+    EXPECT_FALSE(storedWidths().contains("typed"));
+}
+
+TEST_F(GridColumnsTest, ADraggedWidthIsStoredUnderTheFieldTheColumnShows) {
+    UserDefaults::standard().setObject({{"test.db", {{"typed", {60, 150, 70, 200}}}}},
+                                       "RowsTableColumnWidths");
+    TablesAndRowsController* c = show("typed");
+    RowsTableView* grid = c->rowsTableView();
+    EXPECT_EQ(grid->columnWidth(1), 150);
+    // With the port starting at field 2, column 1 shows field 2.
+    c->firstFieldIndexInDataPort = 2;
+    c->updateRowsTableViewColumnsAndHeaders();
+    c->updateRowsTableViewColumnWidths("typed");
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "amount");
+    grid->setColumnWidth(1, 90);
+    c->tableViewColumnDidResize();
+    EXPECT_EQ(storedWidths()["typed"], nlohmann::json({60, 150, 90, 200}));
+}
+
+TEST_F(GridColumnsTest, TheSplitWidthIsKeptPerDatabase) {
+    TablesAndRowsController* c = show("typed");
+    c->tablesRowsSplitView()->setSizes({250, 650});
+    c->storeSplitViewWidths();
+    EXPECT_EQ(UserDefaults::standard().dictionaryForKey("TablesRowsSplitViewWidths")["test.db"],
+              250);
+    c->tablesRowsSplitView()->setSizes({100, 800});
+    c->updateTablesRowsSplitViewWidths();
+    EXPECT_EQ(c->tablesRowsSplitView()->sizes().value(0), 250);
+    // A stored 0 is ignored.
+    UserDefaults::standard().setObject({{"test.db", 0}}, "TablesRowsSplitViewWidths");
+    c->updateTablesRowsSplitViewWidths();
+    EXPECT_EQ(c->tablesRowsSplitView()->sizes().value(0), 250);
+}
+
+TEST_F(GridColumnsTest, AResizedWindowKeepsTheTablesListWidthAndRefillsThePort) {
+    run("insert into typed select 'x' || value, value, '' from generate_series(1, 200)");
+    TablesAndRowsController* c = show("typed");
+    TablesAndRowsWindow* window = app->databaseWindowForWindowIndex(0);
+    int tablesWidth = c->tablesRowsSplitView()->sizes().value(0);
+    int64_t rows = c->rowsTableView()->numberOfRows();
+    window->resize(1200, 900);
+    // The port is refilled once the resize has settled.
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(c->tablesRowsSplitView()->sizes().value(0), tablesWidth);
+    EXPECT_GT(c->rowsTableView()->numberOfRows(), rows);
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), c->numberOfDataPortRows());
+}

@@ -1,0 +1,187 @@
+// The tables list's rename and delete, the consoles, the window title and the settings the
+// window keeps per database.
+#include "tests/mainwindow/ControllerTest.h"
+
+#include <QListWidget>
+#include <QToolBar>
+
+#include "platform/foundation/Paths.h"
+
+namespace {
+
+nlohmann::json widthsOf(const std::string& file) {
+    return UserDefaults::standard().dictionaryForKey("RowsTableColumnWidths")[file];
+}
+
+}  // namespace
+
+class TablesListTest : public ControllerTest {
+  protected:
+    void storeWidths(const std::string& table, std::vector<double> widths) {
+        nlohmann::json all = UserDefaults::standard().dictionaryForKey("RowsTableColumnWidths");
+        all["test.db"][table] = widths;
+        UserDefaults::standard().setObject(all, "RowsTableColumnWidths");
+    }
+    int rowOf(TablesAndRowsController* c, const std::string& name) {
+        auto found = std::find(c->tableNames.begin(), c->tableNames.end(), name);
+        return found == c->tableNames.end() ? -1 : static_cast<int>(found - c->tableNames.begin());
+    }
+};
+
+TEST_F(TablesListTest, RenamingATableMovesItsSavedWidths) {
+    makeRowsTable(3);
+    storeWidths("t", {60, 120, 80});
+    TablesAndRowsController* c = show("t");
+    c->chooseTableTextFieldReturnKeyPressed(rowOf(c, "t"), "  \"new\" name\n");
+    EXPECT_TRUE(DBInterface::doesTableExist("_new_ name", db));
+    EXPECT_FALSE(widthsOf("test.db").contains("t"));
+    EXPECT_EQ(widthsOf("test.db")["_new_ name"], nlohmann::json({60, 120, 80}));
+    EXPECT_NE(rowOf(c, "_new_ name"), -1);
+    EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "_new_ name"))->text(), "_new_ name");
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(TablesListTest, ARenameThatOnlyChangesCaseOrFailsKeepsTheName) {
+    makeRowsTable(3);
+    run("create table other (x)");
+    storeWidths("t", {60, 120, 80});
+    TablesAndRowsController* c = show("t");
+    c->chooseTableTextFieldReturnKeyPressed(rowOf(c, "t"), "T");
+    EXPECT_TRUE(DBInterface::doesTableExist("t", db));
+    EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
+    EXPECT_TRUE(alerts.empty());
+    // A name already taken fails: an error, the old name shown, the widths where they were.
+    c->chooseTableTextFieldReturnKeyPressed(rowOf(c, "t"), "other");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].rfind("Error|", 0), 0u);
+    EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
+    EXPECT_TRUE(widthsOf("test.db").contains("t"));
+}
+
+TEST_F(TablesListTest, DeletingAsksFirstAndRemovesTheObjectAndItsWidths) {
+    makeRowsTable(3);
+    run("create table a (x)");
+    storeWidths("t", {60, 120, 80});
+    TablesAndRowsController* c = show("t");
+    alertAnswer = 1;  // Cancel
+    c->deleteTable();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0], "Delete the selected objects?|This cannot be undone!");
+    EXPECT_TRUE(DBInterface::doesTableExist("t", db));
+    alertAnswer = 0;  // Delete
+    c->deleteTable();
+    EXPECT_FALSE(DBInterface::doesTableExist("t", db));
+    EXPECT_FALSE(widthsOf("test.db").contains("t"));
+    EXPECT_EQ(c->tableNames, std::vector<std::string>{"a"});
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "a");
+    // Deleting the last object leaves nothing selected.
+    c->deleteTable();
+    EXPECT_TRUE(c->tableNames.empty());
+    EXPECT_EQ(c->selectedTableName(), std::nullopt);
+    EXPECT_EQ(c->numberOfFieldsPerRow, 0);
+    // Nothing selected: nothing to delete.
+    alerts.clear();
+    c->deleteTable();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0], "No table selected|Select a table to delete.");
+}
+
+TEST_F(TablesListTest, AFailedDeletionKeepsTheWidthsAndStopsTheRest) {
+    run("create table s (id integer primary key autoincrement, x); insert into s (x) values (1)");
+    UserDefaults::standard().setBool(true, "ShowSystemTables");
+    storeWidths("sqlite_sequence", {60, 100, 100});
+    TablesAndRowsController* c = show("sqlite_sequence");
+    c->deleteTable();
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[1].rfind("Error|", 0), 0u);
+    EXPECT_TRUE(widthsOf("test.db").contains("sqlite_sequence"));
+    EXPECT_TRUE(DBInterface::doesTableExist("s", db));
+}
+
+TEST_F(TablesListTest, EachConsoleIsShownAlone) {
+    makeRowsTable(3);
+    TablesAndRowsController* c = show("t");
+    for (int console = TablesAndRowsController::kNumberOfConsoles - 1; console >= 0; --console) {
+        c->selectConsole(console);
+        EXPECT_EQ(c->selectedConsole(), console);
+        int shown = 0;
+        for (int other = 0; other < TablesAndRowsController::kNumberOfConsoles; ++other) {
+            bool visible = c->consoleView(other)->isVisible();
+            shown += visible;
+            EXPECT_EQ(visible, other == console) << "console " << other;
+        }
+        EXPECT_EQ(shown, 1);
+    }
+    c->selectAddRowViewAtFieldIndex(2);
+    EXPECT_EQ(c->fieldIndexToEdit, 2);
+    EXPECT_TRUE(c->consoleView(TablesAndRowsController::RecordConsole)->isVisible());
+    EXPECT_FALSE(c->consoleView(TablesAndRowsController::RowsConsole)->isVisible());
+    EXPECT_EQ(c->numberOfRowsInTableView(c->tablesTableView()), 1);
+}
+
+TEST_F(TablesListTest, TitlesOfEmptyAndExternalWindows) {
+    TablesAndRowsWindow* window = app->showDatabase(std::nullopt, 2, false, std::nullopt, 0);
+    EXPECT_EQ(window->windowTitle(), "Window 3");
+    std::string external = pathInHome("outside.db");
+    makeRowsTable(2, external);
+    show("t", external);
+    EXPECT_EQ(title(), external + " - t");
+}
+
+TEST_F(TablesListTest, AHiddenToolbarNeverGrowsTheWindow) {
+    UserDefaults::standard().setObject(nlohmann::json::array({true, false}), "HiddenToolbars");
+    UserDefaults::standard().setObject(nlohmann::json::array({true}), "HiddenTablesViews");
+    makeRowsTable(2);
+    TablesAndRowsController* c = show("t");
+    QSize size = app->databaseWindowForWindowIndex(0)->size();
+    for (int i = 0; i < 3; ++i) c->initializeAfterShown();
+    EXPECT_EQ(app->databaseWindowForWindowIndex(0)->size(), size);
+    EXPECT_FALSE(c->isConsoleToolbarShown());
+    EXPECT_FALSE(c->isTablesViewShown());
+    c->showTablesView(true);
+    EXPECT_TRUE(c->isTablesViewShown());
+}
+
+TEST_F(TablesListTest, ExternalDatabasesAreRememberedOnceAndPrunedWithTheirSettings) {
+    UserDefaults& defaults = UserDefaults::standard();
+    auto path = [this](int i) { return pathInHome("db" + std::to_string(i) + ".db"); };
+    TablesAndRowsController* c = show("t", [&] {
+        makeRowsTable(1, path(0));
+        return path(0);
+    }());
+    nlohmann::json tablesShown = defaults.dictionaryForKey("LastExternalTablesShown");
+    ASSERT_EQ(tablesShown[path(0)], "t");
+    for (int i = 1; i <= 30; ++i) {
+        // Showing db0 again each time keeps it the most recent.
+        c->setDatabaseFilePath(path(i));
+        c->initializeAfterShown();
+        c->setDatabaseFilePath(path(0));
+        c->initializeAfterShown();
+    }
+    nlohmann::json paths = defaults.arrayForKey("LastExternalDatabases");
+    ASSERT_EQ(paths.size(), 30u);
+    EXPECT_EQ(paths.back(), path(0));
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), path(0)), 1);
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), path(1)), 0);
+    EXPECT_TRUE(defaults.dictionaryForKey("LastExternalTablesShown").contains(path(0)));
+}
+
+TEST_F(TablesListTest, TheExternalDatabaseWarningOffersWhatFitsItsState) {
+    std::string external = pathInHome("outside.db");
+    makeRowsTable(1, external);
+    TablesAndRowsController* c = show("t", external);
+    std::vector<QStringList> buttons;
+    Alert::setTestResponder([&](const Alert& alert, QWidget*) {
+        buttons.push_back(alert.buttons);
+        return 1;
+    });
+    c->showExternalDatabaseWarning(false);  // the warning button: the default button only
+    c->showExternalDatabaseWarning(true);   // answered "Don't Show This Warning Again"
+    EXPECT_TRUE(UserDefaults::standard().boolForKey("SuppressExternalDatabaseWarning"));
+    c->showExternalDatabaseWarning(false);  // answered "Restore Warning"
+    EXPECT_FALSE(UserDefaults::standard().boolForKey("SuppressExternalDatabaseWarning"));
+    ASSERT_EQ(buttons.size(), 3u);
+    EXPECT_TRUE(buttons[0].isEmpty());
+    EXPECT_EQ(buttons[1].value(1), "Don't Show This Warning Again");
+    EXPECT_EQ(buttons[2].value(1), "Restore Warning");
+}
