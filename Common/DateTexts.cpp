@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <initializer_list>
 #include <map>
@@ -89,8 +90,16 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+std::string asciiLowercase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// 0, which no calendar field accepts here, for a number too large to be a date's part.
 int leadingInteger(const std::string& text) {
-    return static_cast<int>(scanDecimal(text));
+    double number = scanDecimal(text);
+    return std::abs(number) < 1e9 ? static_cast<int>(number) : 0;
 }
 
 // Month/day (this year) or month/day/year, as typed with slashes.
@@ -217,10 +226,10 @@ std::optional<Date> dateFromTimeString(const std::string& text, bool utc) {
 DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t fieldType,
                                                bool convertDate, bool convertTime, bool convertNULL,
                                                const std::string& nullString, bool utc) {
-    std::string lowered = trimmed(value);
-    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lowered == nullString) return convertNULL ? DBValue() : DBValue(value);
+    // Both sides in lower case: the NULL text is compared as the user may have typed it.
+    if (asciiLowercase(trimmed(value)) == asciiLowercase(nullString)) {
+        return convertNULL ? DBValue() : DBValue(value);
+    }
     std::string converted;
     if (fieldType == kFieldTypeDate && convertDate) converted = parseDate(value, utc);
     if (fieldType == kFieldTypeTime && convertTime) converted = parseTime(value, utc);

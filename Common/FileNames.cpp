@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "Common/Helpers.h"
 #include "platform/foundation/NumberFormatter.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/StringFormat.h"
@@ -94,11 +95,7 @@ std::string nameWithoutQuotingCharacters(const std::string& name) {
 
 std::string trimTrailingNewlineFromString(const std::string& text) {
     // Works on the bytes, so a NUL inside the text does not cut it short.
-    auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
-    size_t n = text.size();
-    if (n >= 2 && isLineEnd(text[n - 2])) return text.substr(0, n - 2);
-    if (n >= 1 && isLineEnd(text[n - 1])) return text.substr(0, n - 1);
-    return text;
+    return text.substr(0, text.size() - trailingLineEndLength(text));
 }
 
 bool checkReservedWord(const std::string* word) {

@@ -20,9 +20,8 @@ bool boolValueOrNo(const DBValue* value) {
 
 size_t trimLineEnd(char* text) {
     size_t n = std::strlen(text);
-    auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
-    if (n >= 1 && isLineEnd(text[n - 1])) text[n - 1] = '\0';
-    if (n >= 2 && isLineEnd(text[n - 2])) text[n - 2] = '\0';
+    // Only line-end bytes go: a byte of text after a CR or LF stays.
+    text[n - trailingLineEndLength(std::string_view(text, n))] = '\0';
     return n;
 }
 

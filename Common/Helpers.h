@@ -3,6 +3,7 @@
 // None of them fails: each gives its fallback instead.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Common/DBTypes.h"
@@ -51,6 +52,14 @@ inline bool flagsContainAll(uint64_t flags, uint64_t mask) {
 
 inline void setFlags(uint64_t& flags, uint64_t mask, bool enable) {
     flags = enable ? (flags | mask) : (flags & ~mask);
+}
+
+// The number of line-end bytes (CR or LF, at most two) that end the text.
+inline size_t trailingLineEndLength(std::string_view text) {
+    auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
+    size_t n = text.size();
+    if (n == 0 || !isLineEnd(text[n - 1])) return 0;
+    return n >= 2 && isLineEnd(text[n - 2]) ? 2 : 1;
 }
 
 // Removes a line end of at most two bytes in place; returns the length it had before.

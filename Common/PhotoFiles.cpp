@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/StringFormat.h"
@@ -21,8 +22,17 @@ bool endsInJpg(const std::string& name) {
     return name.size() >= 4 && name.compare(name.size() - 4, 4, ".jpg") == 0;
 }
 
-std::string inDocuments(const std::string& name) {
-    return Paths::documentsFolder() + "/" + name;
+// The path of a name in the folder; nothing (logged) for a name that leads out of it, since the
+// names come from the cells of whatever file is open.
+std::optional<std::string> pathInFolder(const std::string& folder, const std::string& name) {
+    std::string path = folder + "/" + name;
+    if (Paths::isPathInsideFolder(path, folder)) return path;
+    systemLog(formatText("Image file name leads out of its folder: %@", {name}));
+    return std::nullopt;
+}
+
+std::optional<std::string> inDocuments(const std::string& name) {
+    return pathInFolder(Paths::documentsFolder(), name);
 }
 
 std::string thumbnailName(const std::string& name) {
@@ -38,8 +48,13 @@ bool removeFileIfPresent(const std::string& path, const char* message) {
     return false;
 }
 
-void replaceFile(const std::string& destination, const std::string& source,
+void replaceFile(const std::string& destinationName, const std::string& sourceName,
                  const char* directoryMessage, const char* removeMessage, const char* moveMessage) {
+    auto destinationPath = inDocuments(destinationName);
+    auto sourcePath = inDocuments(sourceName);
+    if (!destinationPath || !sourcePath) return;
+    const std::string& destination = *destinationPath;
+    const std::string& source = *sourcePath;
     std::error_code error;
     if (fs::is_directory(destination, error)) {
         systemLog(formatText(directoryMessage, {destination}));
@@ -60,11 +75,12 @@ void copyPair(const std::string& sourceFolder, const std::string& source,
          "copyImageAndThumbnailFiles error on copying thumbnail image file from [%@] to [%@]: "
          "%@"}};
     for (const auto& [prefix, message] : pairs) {
-        std::string from = sourceFolder + "/" + prefix + source;
-        std::string to = inDocuments(prefix + destination);
+        auto from = pathInFolder(sourceFolder, prefix + source);
+        auto to = inDocuments(prefix + destination);
+        if (!from || !to) continue;
         std::error_code error;
-        fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);
-        if (error) systemLog(formatText(message, {from, to, error.message()}));
+        fs::copy_file(*from, *to, fs::copy_options::overwrite_existing, error);
+        if (error) systemLog(formatText(message, {*from, *to, error.message()}));
     }
 }
 }  // namespace
@@ -80,8 +96,10 @@ std::string stringForNewImageFileName(int suffix) {
 void deleteImageAndThumbnailFiles(const std::string& imageFile) {
     if (!endsInJpg(imageFile)) return;
     for (const std::string& name : {imageFile, thumbnailName(imageFile)}) {
-        removeFileIfPresent(inDocuments(name),
-                            "deleteImageAndThumbnailFiles: error on removing image file: %@");
+        if (auto path = inDocuments(name)) {
+            removeFileIfPresent(*path,
+                                "deleteImageAndThumbnailFiles: error on removing image file: %@");
+        }
     }
 }
 
@@ -92,7 +110,9 @@ int deleteImageFilesFromSet(const std::set<std::string>& imageFiles) {
             continue;
         }
         for (const std::string& file : {name, thumbnailName(name)}) {
-            removeFileIfPresent(inDocuments(file), "Could not remove image file %@, error: %@");
+            if (auto path = inDocuments(file)) {
+                removeFileIfPresent(*path, "Could not remove image file %@, error: %@");
+            }
         }
     }
     return 0;
@@ -100,11 +120,11 @@ int deleteImageFilesFromSet(const std::set<std::string>& imageFiles) {
 
 void replaceImageAndThumbnailFiles(const std::string& destination, const std::string& source) {
     if (!endsInJpg(destination)) return;
-    replaceFile(inDocuments(destination), inDocuments(source),
+    replaceFile(destination, source,
                 "replaceImageAndThumbnailFiles destination was a directory: %@",
                 "replaceImageAndThumbnailFiles error on removing image file: %@",
                 "replaceImageAndThumbnailFiles error on moving image file from [%@] to [%@]: %@");
-    replaceFile(inDocuments(thumbnailName(destination)), inDocuments(thumbnailName(source)),
+    replaceFile(thumbnailName(destination), thumbnailName(source),
                 "replaceImageAndThumbnailFiles thumbnail destination was a directory: %@",
                 "replaceImageAndThumbnailFiles error on removing thumbnail image file: %@",
                 "replaceImageAndThumbnailFiles error on moving thumbnail image file from [%@] to "

@@ -1,5 +1,7 @@
 #include "Common/SchemaChanges.h"
 
+#include <sqlite3.h>
+
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/MetaTables.h"
@@ -121,6 +123,12 @@ int copyRowsDatabase(const std::string& fromDatabaseFilePath, const std::string&
     if (fromDatabaseFilePath.empty() || fromTable.empty() || fromFields.empty() ||
         toTable.empty() || toFields.empty() || toDatabaseFilePath.empty()) {
         return -1;
+    }
+    // Attaching would create a missing source file as an empty database.
+    if (!isValidDatabaseFile(fromDatabaseFilePath)) {
+        appendError(errorString,
+                    localizedFormat("Could not open the database %@", {fromDatabaseFilePath}));
+        return SQLITE_CANTOPEN;
     }
     // The attachment ends when the runner closes its connection.
     return runScript("attach database " + quoteLiteral(fromDatabaseFilePath) +

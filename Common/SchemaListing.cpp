@@ -12,9 +12,13 @@ namespace DBInterface {
 namespace {
 constexpr const char* kPhotoFieldType = "7";
 
-constexpr const char* kNonSystemTablesQuery =
-    "select name from sqlite_master where type='table' and name not like 'varnelo_db_%' and name "
-    "not like 'sqlite_%' order by name collate nocase";
+// "_" is a LIKE wildcard: unescaped, the patterns would also hide user tables such as
+// "SQLiteData".
+const std::string kNotSystemTable =
+    "name not like 'varnelo\\_db\\_%' escape '\\' and name not like 'sqlite\\_%' escape '\\'";
+
+const std::string kNonSystemTablesQuery = "select name from sqlite_master where type='table' and " +
+                                          kNotSystemTable + " order by name collate nocase";
 
 bool startsWith(const std::string& text, std::string_view prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -148,8 +152,8 @@ int getTableNames(std::vector<std::string>* names, const std::string& databaseFi
                             ? "select name, name from sqlite_master where type in ('table', "
                               "'view') order by name collate nocase"
                             : "select name, name from sqlite_master where type in ('table', "
-                              "'view') and name not like 'varnelo_db_%' and name not like "
-                              "'sqlite_%' order by name collate nocase";
+                              "'view') and " +
+                                  kNotSystemTable + " order by name collate nocase";
     return getRows(names, query, databaseFilePath, errorString);
 }
 

@@ -1,8 +1,10 @@
 #include "Common/SortSettings.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <ctime>
-#include <regex>
+#include <string_view>
 
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
@@ -242,12 +244,30 @@ namespace {
 // Seconds since 2009-12-22 00:00:00 UTC, the stamp in the names of sort indexes.
 constexpr int64_t kSortIndexEpoch = 1261440000;
 
+bool isDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 // Sort indexes are named ind<key>_<stamp>, and since several tables may get theirs within one
 // second, now also _<the table's root page>. Only plain indexes named so are ours to drop.
+// Checked by hand: a pattern matcher recurses once per character, and a file may hold a very
+// long definition.
 bool isSortIndex(const std::string& name, const std::string& sql) {
-    static const std::regex pattern("ind[123]_[0-9]+(_[0-9]+)?");
-    static const std::regex plainIndex("create index .*", std::regex::icase);
-    return std::regex_match(name, pattern) && std::regex_match(sql, plainIndex);
+    std::string_view rest(name);
+    if (rest.size() < 5 || rest.substr(0, 3) != "ind" || rest[3] < '1' || rest[3] > '3' ||
+        rest[4] != '_') {
+        return false;
+    }
+    rest.remove_prefix(5);
+    size_t underscore = rest.find('_');
+    if (!isDigits(rest.substr(0, underscore)) ||
+        (underscore != std::string_view::npos && !isDigits(rest.substr(underscore + 1)))) {
+        return false;
+    }
+    constexpr std::string_view kPlainIndex = "create index ";
+    return sql.size() >= kPlainIndex.size() &&
+           sqlite3_strnicmp(sql.c_str(), kPlainIndex.data(), kPlainIndex.size()) == 0 &&
+           sql.find_first_of("\r\n") == std::string::npos;
 }
 }  // namespace
 

@@ -50,7 +50,10 @@ void substrFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     if (argc == 3) {
         count = sqlite3_value_int64(argv[2]);
         if (count < 0) {
-            count = -count;
+            // The smallest count has no positive counterpart; it reaches past any text anyway.
+            count = count == std::numeric_limits<int64_t>::min()
+                        ? std::numeric_limits<int64_t>::max()
+                        : -count;
             negativeCount = true;
         }
     }

@@ -2,8 +2,11 @@
 // SQLite documents for general table changes: foreign keys off, a new table under a temporary
 // name, the rows copied with their rowids, the old table dropped, the new one renamed, its
 // indexes and triggers recreated and the foreign keys checked, all in one transaction.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <map>
-#include <regex>
+#include <optional>
 
 #include "Common/DBConnection.h"
 #include "Common/MetaTables.h"
@@ -70,8 +73,11 @@ std::string text(const DBValue& value) {
 
 // A declared type is carried over only when it is plain words and a size.
 bool isPlainType(const std::string& type) {
-    static const std::regex plain("[A-Za-z0-9_ ]*(\\([0-9 ,+-]*\\))?");
-    return std::regex_match(type, plain);
+    size_t words =
+        type.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_ ");
+    if (words == std::string::npos) return true;
+    if (type[words] != '(' || type.back() != ')') return false;
+    return type.find_first_not_of("0123456789 ,+-", words + 1) == type.size() - 1;
 }
 
 std::string referentialAction(const std::string& action) {
@@ -89,7 +95,11 @@ struct TableShape {
     std::vector<std::string> foreignKeyClauses;  // with %COLUMNS% for the mapped column list
     std::vector<std::vector<std::string>> foreignKeyColumns;
     std::vector<std::string> indexAndTriggerSQL;
+    // The columns each index names, parallel to the SQL (none for a trigger).
+    std::vector<std::vector<std::string>> indexColumns;
     std::string rowidName;  // empty when the rows have no rowid to keep
+    bool autoincrement = false;
+    DBValue sequence;  // the AUTOINCREMENT counter, when there is one
 };
 
 int readShape(RebuildSession& session, const std::string& table, TableShape* shape,
@@ -121,6 +131,21 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
             shadowed |= sqlite3_stricmp(column.c_str(), alias) == 0;
         }
         if (!shadowed) shape->rowidName = alias;
+    }
+
+    rows.clear();
+    rc = session.read(
+        "select sql like '%autoincrement%' from sqlite_master where type='table' "
+        "and name=" +
+            name,
+        &rows);
+    if (rc != SQLITE_OK) return rc;
+    shape->autoincrement = !rows.empty() && text(rows[0][0]) == "1";
+    if (shape->autoincrement) {
+        rows.clear();
+        rc = session.read("select seq from sqlite_sequence where name=" + name, &rows);
+        if (rc != SQLITE_OK) return rc;
+        if (!rows.empty()) shape->sequence = rows[0][0];
     }
 
     rows.clear();
@@ -167,31 +192,87 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
 
     rows.clear();
     rc = session.read(
-        "select sql from sqlite_master where type in ('index', 'trigger') and "
+        "select sql, type, name from sqlite_master where type in ('index', 'trigger') and "
         "tbl_name=" +
             name + " and sql is not null order by type, rowid",
         &rows);
-    for (const DBRow& row : rows) shape->indexAndTriggerSQL.push_back(text(row[0]));
-    return rc;
+    if (rc != SQLITE_OK) return rc;
+    for (const DBRow& row : rows) {
+        shape->indexAndTriggerSQL.push_back(text(row[0]));
+        std::vector<std::string>& columns = shape->indexColumns.emplace_back();
+        if (text(row[1]) != "index") continue;
+        std::vector<DBRow> indexed;
+        rc = session.read("select name from pragma_index_info(" + quoteLiteral(text(row[2])) +
+                              ") where name is not null",
+                          &indexed);
+        if (rc != SQLITE_OK) return rc;
+        for (const DBRow& column : indexed) columns.push_back(text(column[0]));
+    }
+    return SQLITE_OK;
+}
+
+bool isOneOf(const std::string& name, const std::vector<std::string>& columns) {
+    for (const std::string& column : columns) {
+        if (sqlite3_stricmp(column.c_str(), name.c_str()) == 0) return true;
+    }
+    return false;
+}
+
+bool isWordCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+size_t skipSpace(const std::string& text, size_t i) {
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    return i;
+}
+
+// The column name that starts at i, quoted in any of SQLite's ways or bare; nothing when there
+// is none. Scanned by hand: a pattern matcher recurses once per character of a long name.
+std::optional<std::string> columnNameAt(const std::string& text, size_t i) {
+    if (i >= text.size()) return std::nullopt;
+    const char open = text[i];
+    if (open == '"') {
+        std::string name;
+        for (size_t j = i + 1; j < text.size(); ++j) {
+            if (text[j] != '"') {
+                name += text[j];
+            } else if (j + 1 < text.size() && text[j + 1] == '"') {
+                name += '"';
+                ++j;
+            } else {
+                return name;
+            }
+        }
+        return std::nullopt;
+    }
+    if (open == '`' || open == '[') {
+        size_t close = text.find(open == '`' ? '`' : ']', i + 1);
+        if (close == std::string::npos) return std::nullopt;
+        return text.substr(i + 1, close - i - 1);
+    }
+    size_t end = i;
+    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
+           std::strchr(",;().=<>!+*/%|&'\"`[-", text[end]) == nullptr) {
+        ++end;
+    }
+    if (end == i) return std::nullopt;
+    return text.substr(i, end - i);
 }
 
 // SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
 // when it fires; such a trigger is not recreated.
 bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns) {
-    static const std::regex reference(
-        R"(\b(new|old)\s*\.\s*("(?:[^"]|"")*"|`[^`]*`|\[[^\]]*\]|[^\s,;().=<>!+*/%|&'"`\[-]+))",
-        std::regex::icase);
-    for (auto it = std::sregex_iterator(triggerSQL.begin(), triggerSQL.end(), reference);
-         it != std::sregex_iterator(); ++it) {
-        std::string name = (*it)[2].str();
-        char quote = name.front();
-        if (quote == '"' || quote == '`' || quote == '[') name = name.substr(1, name.size() - 2);
-        if (quote == '"') name = std::regex_replace(name, std::regex("\"\""), "\"");
-        bool known = false;
-        for (const std::string& column : columns) {
-            known |= sqlite3_stricmp(column.c_str(), name.c_str()) == 0;
+    for (size_t i = 0; i + 3 <= triggerSQL.size(); ++i) {
+        if (i > 0 && isWordCharacter(triggerSQL[i - 1])) continue;
+        if (sqlite3_strnicmp(triggerSQL.c_str() + i, "new", 3) != 0 &&
+            sqlite3_strnicmp(triggerSQL.c_str() + i, "old", 3) != 0) {
+            continue;
         }
-        if (!known) return false;
+        size_t dot = skipSpace(triggerSQL, i + 3);
+        if (dot >= triggerSQL.size() || triggerSQL[dot] != '.') continue;
+        auto name = columnNameAt(triggerSQL, skipSpace(triggerSQL, dot + 1));
+        if (name && !isOneOf(*name, columns)) return false;
     }
     return true;
 }
@@ -261,7 +342,7 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
             if (!column->type.empty() && isPlainType(column->type))
                 definition += " " + column->type;
             if (rowidKey && newFieldNames[i] == primaryKey[0] && column->primaryKeyOrder == 1) {
-                definition += " PRIMARY KEY";
+                definition += shape.autoincrement ? " PRIMARY KEY AUTOINCREMENT" : " PRIMARY KEY";
             }
             if (column->notNull) definition += " NOT NULL";
             if (column->defaultValue) definition += " DEFAULT (" + *column->defaultValue + ")";
@@ -307,10 +388,27 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
         sql += " from " + table + ";\ndrop table " + table +
                ";\npragma legacy_alter_table=ON;\nalter table " + temporary + " rename to " +
                table + ";\npragma legacy_alter_table=" + (legacyRenameWasOn ? "ON" : "OFF") + ";";
+        // The counter may stand above the largest rowid left: keys of deleted rows stay used.
+        if (rowidKey && shape.autoincrement && shape.sequence) {
+            std::string sequence = "cast(" + quoteLiteral(*shape.sequence) + " as integer)";
+            std::string name = quoteLiteral(tableName);
+            sql += "\nupdate sqlite_sequence set seq = max(seq, " + sequence +
+                   ") where name=" + name + ";\ninsert into sqlite_sequence (name, seq) select " +
+                   name + ", " + sequence +
+                   " where not exists (select 1 from sqlite_sequence where name=" + name + ");";
+        }
         if ((step = session.run(sql)) != SQLITE_OK) return step;
-        // Indexes and triggers whose columns are gone do not come back.
-        for (const std::string& definition : shape.indexAndTriggerSQL) {
-            if (namesOnlyColumnsOf(definition, newFieldNames)) session.tryRun(definition);
+        // Indexes and triggers whose columns are gone do not come back. An index is checked
+        // before it is recreated: SQLite would read a quoted name that is gone as a text.
+        for (size_t i = 0; i < shape.indexAndTriggerSQL.size(); ++i) {
+            const std::string& definition = shape.indexAndTriggerSQL[i];
+            const std::vector<std::string>& columns = shape.indexColumns[i];
+            bool columnsRemain = std::all_of(columns.begin(), columns.end(), [&](const auto& c) {
+                return isOneOf(c, newFieldNames);
+            });
+            if (columnsRemain && namesOnlyColumnsOf(definition, newFieldNames)) {
+                session.tryRun(definition);
+            }
         }
 
         bool hasFieldsTable = session.tryRun("select 1 from varnelo_db_fields limit 0");

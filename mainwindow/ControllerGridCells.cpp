@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -175,5 +177,34 @@ void TablesAndRowsController::reloadDataForRowIndexes(const std::set<int64_t>& r
                                                       const std::set<int64_t>& columns) {
     for (int64_t row : rows) {
         for (int64_t column : columns) reloadRowsTableViewRow(row, column);
+    }
+}
+
+void TablesAndRowsController::updateMoreFieldsButton() {
+    QMenu* menu = rowsViewMoreFieldsPopUpButton_->menu();
+    menu->clear();
+    bool tableOrView = selectedTableNameIfOnlyOne() && (tableType == DBInterface::kSchemaTable ||
+                                                        tableType == DBInterface::kSchemaView);
+    rowsViewMoreFieldsPopUpButton_->setEnabled(tableOrView);
+    if (!tableOrView) return;
+    for (size_t position = 0; position < fieldNames.size(); ++position) {
+        auto fieldIndex = static_cast<int64_t>(position) + 1;
+        menu->addAction(toQString(fieldNames[position]), this,
+                        [this, fieldIndex] { changeFirstFieldFieldIndexToShow(fieldIndex); });
+    }
+}
+
+void TablesAndRowsController::changeFirstFieldFieldIndexToShow(int64_t fieldIndex) {
+    std::optional<std::string> table = selectedTableNameIfOnlyOne();
+    if (!table || totalRows < 1 || fieldIndex < 1 || fieldIndex >= numberOfFieldsPerRow) return;
+    if (focusedRowIndex >= 0 && focusedFieldIndex >= 0) {
+        if (firstFieldIndexInDataPort == fieldIndex) return;
+        firstFieldIndexInDataPort = fieldIndex;
+        focusedFieldIndex = fieldIndex;
+        layOutGridColumns();
+    } else if (rowsTableView_->numberOfRows() >= 1 && rowsTableView_->numberOfColumns() >= 2) {
+        focusedFieldIndex = fieldIndex;
+        reloadRowsTableViewRowIndex(focusedRowIndex, fieldIndex);
+        updateRowsViewScrollBars();
     }
 }

@@ -172,15 +172,7 @@ void TablesAndRowsController::rowsTableViewShiftTabKeyPressed() {
 }
 
 void TablesAndRowsController::moveDataPortToFieldIndex(int64_t fieldIndex) {
-    if (!selectedTableNameIfOnlyOne() || totalRows < 1 || fieldIndex < firstFieldIndexToShow() ||
-        fieldIndex >= numberOfFieldsPerRow) {
-        return;
-    }
-    if (firstFieldIndexInDataPort != fieldIndex) {
-        firstFieldIndexInDataPort = fieldIndex;
-        if (focusedRowIndex >= 0 && focusedFieldIndex >= 0) focusedFieldIndex = fieldIndex;
-        layOutGridColumns();
-    }
+    changeFirstFieldFieldIndexToShow(fieldIndex);
     updateRowsViewScrollBars();
 }
 

@@ -176,6 +176,7 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     if (databaseFilePath_) setLastTableShown(name, *databaseFilePath_);
 
     reloadRowsConsoleColumns(name);
+    updateMoreFieldsButton();
     if (totalRows >= 1 && numberOfFieldsPerRow >= 1) focusedRowIndex = 0;
     updateWindowTitle();
     updateNumberOfRowsLabel();

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
@@ -58,6 +59,7 @@ TablesAndRowsController::TablesAndRowsController(AppDelegate* appDelegate, int w
 }
 
 TablesAndRowsController::~TablesAndRowsController() {
+    if (view_ && rowsTableView_) rowsTableView_->detachController();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
 }
@@ -149,7 +151,13 @@ void TablesAndRowsController::buildView() {
     horizontalDataScrollerView_->setFixedHeight(kDataScrollerThickness);
     horizontalDataScrollerView_->setController(this);
     belowGrid->addWidget(horizontalDataScrollerView_, 1);
-    belowGrid->addSpacing(kDataScrollerThickness);
+    rowsViewMoreFieldsPopUpButton_ = new QToolButton(rowsScrollView_);
+    rowsViewMoreFieldsPopUpButton_->setObjectName("rowsViewMoreFieldsPopUpButton");
+    rowsViewMoreFieldsPopUpButton_->setText(toQString(localizedString("First Field")));
+    rowsViewMoreFieldsPopUpButton_->setPopupMode(QToolButton::InstantPopup);
+    rowsViewMoreFieldsPopUpButton_->setMenu(new QMenu(rowsViewMoreFieldsPopUpButton_));
+    rowsViewMoreFieldsPopUpButton_->setEnabled(false);
+    belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
     rowsLayout->addLayout(belowGrid);
     consolesLayout->addWidget(rowsScrollView_, 1);
 

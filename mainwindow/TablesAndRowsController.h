@@ -45,6 +45,7 @@ class QLineEdit;
 class QPushButton;
 class QSplitter;
 class QToolBar;
+class QToolButton;
 class QWidget;
 class RowsTableModel;
 class RowsTableView;
@@ -251,6 +252,11 @@ class TablesAndRowsController : public QObject,
     void reloadRowsTableViewRowIndex(int64_t rowIndex);
     void reloadRowsTableViewColumn(int64_t column);
     int64_t printViewFirstRowIndex() const { return focusedRowIndex; }
+    // The first-field menu: one item per field of the selected table or view.
+    void updateMoreFieldsButton();
+    // Makes the field (its index) the grid's first data column.
+    void changeFirstFieldFieldIndexToShow(int64_t fieldIndex);
+    QToolButton* rowsViewMoreFieldsPopUpButton() const { return rowsViewMoreFieldsPopUpButton_; }
 
     // ---- Grid selection and focus ----
     int64_t firstFieldIndexToShow() const override { return 1; }
@@ -475,6 +481,7 @@ class TablesAndRowsController : public QObject,
     VerticalDataScrollerView* verticalDataScrollerView_ = nullptr;
     HorizontalDataScrollerView* horizontalDataScrollerView_ = nullptr;
     QPushButton* warningButton_ = nullptr;
+    QToolButton* rowsViewMoreFieldsPopUpButton_ = nullptr;
     QWidget* bottomDrawerView_ = nullptr;
     QLabel* importViewNumberOfRowsLabel_ = nullptr;
     QLabel* exportViewNumberOfRowsLabel_ = nullptr;

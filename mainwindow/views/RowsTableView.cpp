@@ -37,27 +37,41 @@ RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* paren
     horizontalHeader()->setSectionsMovable(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
         RowsTableViewDelegate* delegate = controller_;
-        delegate->rowsTableViewDidClickTableColumn(column);
+        if (delegate) delegate->rowsTableViewDidClickTableColumn(column);
     });
     // Only a column edge the user drags counts; columns made or reset resize too.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
-        if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
+        if (controller_ && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
             controller_->tableViewColumnDidResize();
         }
     });
     // A resize ends when no further resize came for a moment.
     liveResizeEnd_.setSingleShot(true);
     liveResizeEnd_.setInterval(kLiveResizeSettleMs);
-    connect(&liveResizeEnd_, &QTimer::timeout, this,
-            [this] { controller_->windowDidEndLiveResize(); });
+    connect(&liveResizeEnd_, &QTimer::timeout, this, [this] {
+        if (controller_) controller_->windowDidEndLiveResize();
+    });
+}
+
+void RowsTableView::detachController() {
+    if (QWidget* editor = indexWidget(currentIndex()); editor && isEditing()) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+    setModel(nullptr);
+    delete model_;
+    model_ = nullptr;
+    delete itemDelegate();
+    controller_ = nullptr;
+    liveResizeEnd_.stop();
 }
 
 int RowsTableView::numberOfColumns() const {
-    return model_->columnCount();
+    return model()->columnCount();
 }
 
 int RowsTableView::numberOfRows() const {
-    return model_->rowCount();
+    return model()->rowCount();
 }
 
 int RowsTableView::columnWithIdentifier(const QString& identifier) const {
@@ -71,6 +85,7 @@ int RowsTableView::rowHeight() const {
 void RowsTableView::wheelEvent(QWheelEvent* event) {
     event->accept();
     RowsTableViewDelegate* delegate = controller_;
+    if (!delegate) return;
     int64_t first = delegate->firstRowIndex();
     if (first < 0 || delegate->numberOfDataPortRows() < 1 || delegate->totalNumberOfRows() < 1) {
         return;
@@ -109,11 +124,11 @@ QColor RowsTableView::backgroundColor() {
 void RowsTableView::keyPressEvent(QKeyEvent* event) {
     bool plainReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                        !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
-    if (plainReturn) {
+    if (plainReturn && controller_) {
         controller_->rowsTableViewReturnKeyPressed();
         return;
     }
-    if (!dispatchMoveKey(event)) QTableView::keyPressEvent(event);
+    if (!controller_ || !dispatchMoveKey(event)) QTableView::keyPressEvent(event);
 }
 
 bool RowsTableView::dispatchMoveKey(const QKeyEvent* event) {
@@ -172,11 +187,12 @@ bool RowsTableView::dispatchMoveKey(const QKeyEvent* event) {
 
 bool RowsTableView::focusNextPrevChild(bool next) {
     // Tab and Shift-Tab move the grid's focus, not the window's, unless a cell is being edited.
-    return isEditing() ? QTableView::focusNextPrevChild(next) : false;
+    return isEditing() || !controller_ ? QTableView::focusNextPrevChild(next) : false;
 }
 
 void RowsTableView::mousePressEvent(QMouseEvent* event) {
     RowsTableViewDelegate* delegate = controller_;
+    if (!delegate) return;
     // A click reads the values under it, so the page a move left waiting comes first.
     delegate->loadPendingDataPort();
     // Control stands for the Command key of other systems.
@@ -189,11 +205,13 @@ void RowsTableView::mousePressEvent(QMouseEvent* event) {
 }
 
 void RowsTableView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (!controller_) return;
     controller_->rowsTableDoubleClickOnRow(event->position().toPoint());
 }
 
 void RowsTableView::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
+    if (!controller_) return;
     // No empty rows below the data port and no empty cells beside the last field.
     QPainter painter(viewport());
     QRect bounds = viewport()->rect();
@@ -220,5 +238,6 @@ void RowsTableView::focusOutEvent(QFocusEvent* event) {
 }
 
 int RowsTableView::sizeHintForColumn(int column) const {
+    if (!controller_) return QTableView::sizeHintForColumn(column);
     return static_cast<int>(std::ceil(controller_->tableViewSizeToFitWidthOfColumn(column)));
 }

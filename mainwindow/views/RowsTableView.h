@@ -18,6 +18,9 @@ class RowsTableView : public QTableView {
     explicit RowsTableView(TablesAndRowsController* controller, QWidget* parent = nullptr);
 
     TablesAndRowsController* controller() const { return controller_; }
+    // The controller is going away: an open edit is ended (and written) while it still can,
+    // and from then on the grid shows nothing and sends nothing.
+    void detachController();
     RowsTableModel* rowsModel() const { return model_; }
     int numberOfColumns() const;
     int numberOfRows() const;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -83,7 +84,13 @@ int64_t UserDefaults::integerForKey(const std::string& key) const {
     json value = objectForKey(key);
     if (value.is_boolean()) return value.get<bool>() ? 1 : 0;
     if (value.is_number_integer()) return value.get<int64_t>();
-    if (value.is_number()) return static_cast<int64_t>(value.get<double>());
+    if (value.is_number()) {
+        // A number beyond the range (a hand-edited file) reads as its nearer end.
+        double number = value.get<double>();
+        if (number >= 0x1p63) return std::numeric_limits<int64_t>::max();
+        if (number < -0x1p63) return std::numeric_limits<int64_t>::min();
+        return static_cast<int64_t>(number);
+    }
     if (value.is_string()) return std::strtoll(value.get<std::string>().c_str(), nullptr, 10);
     return 0;
 }

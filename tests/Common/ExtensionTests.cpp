@@ -151,6 +151,15 @@ TEST(Substr, StartZeroCountsAsOne) {
     EXPECT_EQ(scalar("select substr('abc', NULL)"), "<NULL>");
 }
 
+TEST(Substr, ExtremeStartsAndCountsStayWithinTheText) {
+    const std::string least = "-9223372036854775808", most = "9223372036854775807";
+    EXPECT_EQ(scalar("select substr('abc', 2, " + least + ")"), "a");
+    EXPECT_EQ(scalar("select substr('abc', 3, " + least + ")"), "ab");
+    EXPECT_EQ(scalar("select substr('abc', " + least + ", 2)"), "");
+    EXPECT_EQ(scalar("select substr('abc', " + most + ", " + most + ")"), "");
+    EXPECT_EQ(scalar("select hex(substr(x'616263', " + least + ", " + least + "))"), "");
+}
+
 TEST(Substr, AgreesWithSQLiteForEveryOtherStart) {
     // The plain reader's connection has SQLite's own substr: compare both over a grid.
     std::string db = std::filesystem::temp_directory_path() / "varnelo-substr-compare.db";

@@ -53,14 +53,14 @@ TEST(Helpers, TrimmersWorkInPlace) {
     char crlf[] = "abc\r\n";
     EXPECT_EQ(trimLineEnd(crlf), 5u);
     EXPECT_STREQ(crlf, "abc");
-    char lf[] = "abc\n";
-    trimLineEnd(lf);
-    EXPECT_STREQ(lf, "abc");
-    char lineEndBeforeLast[] = "ab\nc";  // the second-last byte ends the text there
-    trimLineEnd(lineEndBeforeLast);
-    EXPECT_STREQ(lineEndBeforeLast, "ab");
-    char empty[] = "";
-    EXPECT_EQ(trimLineEnd(empty), 0u);
+    // A byte of text after a CR or LF is kept, and so is the CR before it.
+    const std::pair<std::string, std::string> lineEnds[] = {
+        {"abc\n", "abc"}, {"ab\rc", "ab\rc"}, {"a\n\n", "a"}, {"\n", ""}, {"", ""}};
+    for (const auto& [text, trimmed] : lineEnds) {
+        std::string buffer = text;
+        EXPECT_EQ(trimLineEnd(buffer.data()), text.size());
+        EXPECT_STREQ(buffer.c_str(), trimmed.c_str()) << text;
+    }
     char time[] = "12:30 \t";
     trimTrailingSpace(time);
     EXPECT_STREQ(time, "12:30");

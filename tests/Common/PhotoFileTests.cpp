@@ -79,6 +79,29 @@ TEST_F(PhotoFileTest, CopyAndDelete) {
     EXPECT_EQ(name.substr(name.size() - 5), "7.jpg");
 }
 
+// Photo names come from the cells of whatever file is open: none may reach outside Documents.
+TEST_F(PhotoFileTest, NamesLeadingOutOfDocumentsAreRefused) {
+    const std::string outside = pathInHome("keep.jpg");
+    writeFile(outside, "mine");
+    writeFile(pathInHome("thumbkeep.jpg"), "mine too");
+    writeFile(pathInDocuments("in.jpg"), "in");
+    deleteImageAndThumbnailFiles("../keep.jpg");
+    EXPECT_EQ(deleteImageFilesFromSet({"../keep.jpg"}), 0);
+    copyImageAndThumbnailFiles("in.jpg", "../keep.jpg");
+    copyImageAndThumbnailFiles("../keep.jpg", "stolen.jpg");
+    replaceImageAndThumbnailFiles("../keep.jpg", "in.jpg");
+    replaceImageAndThumbnailFiles("moved.jpg", "../keep.jpg");
+    std::ifstream in(outside);
+    std::stringstream content;
+    content << in.rdbuf();
+    EXPECT_EQ(content.str(), "mine");
+    EXPECT_TRUE(fs::exists(pathInHome("thumbkeep.jpg")));
+    EXPECT_FALSE(exists("stolen.jpg"));
+    EXPECT_FALSE(exists("moved.jpg"));
+    EXPECT_EQ(read("in.jpg"), "in");
+    EXPECT_FALSE(log.empty());
+}
+
 TEST_F(PhotoFileTest, NamesAndWords) {
     writeFile(pathInDocuments("a.db"), "");
     writeFile(pathInDocuments("a 2.db"), "");

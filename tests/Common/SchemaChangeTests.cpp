@@ -1,4 +1,6 @@
 // Creating, renaming and deleting tables and views, replaying meta rows and copying rows.
+#include <filesystem>
+
 #include "tests/support/DatabaseTest.h"
 
 using namespace DBInterface;
@@ -134,6 +136,13 @@ TEST_F(SchemaChangeTest, RowCopiesWithinAndBetweenFiles) {
               0);
     ASSERT_EQ(copyRowsDatabase(other, "o", {"v"}, "dst", {"d"}, db, &error), 0) << error;
     EXPECT_EQ(query("select d from dst where c is null"), Strings{"far"});
+
+    // A source file that is not there is reported and not left behind as an empty database.
+    std::string missing = pathInHome("gone.db");
+    error.clear();
+    EXPECT_NE(copyRowsDatabase(missing, "o", {"v"}, "dst", {"d"}, db, &error), 0);
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST_F(SchemaChangeTest, ViewsWithFieldRowsAndTheUniqueKeyMark) {

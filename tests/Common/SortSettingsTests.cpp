@@ -118,6 +118,14 @@ TEST_F(SortSettingsTest, FlagBitsAndROWIDOrder) {
     EXPECT_FALSE(doesTableExistInMetadataTable("absent", db));
 }
 
+TEST_F(SortSettingsTest, ASortIndexWithAVeryLongDefinitionIsReplacedLikeAnyOther) {
+    run("create index ind1_5 on t (a) where a != '" + std::string(200000, 'x') + "'");
+    std::string error;
+    ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
+    EXPECT_EQ(query("select count(*) from sqlite_master where name = 'ind1_5'"), Strings{"0"});
+    EXPECT_EQ(query("select count(*) from sqlite_master where type = 'index'"), Strings{"1"});
+}
+
 TEST_F(SortSettingsTest, IndexRebuildForTwoTablesWithinOneSecondKeepsUserIndexes) {
     run("create table \"o\"\"dd\" (x, \"y]\"); create index ind1_user on t (a);"
         "create index ind10 on t (b)");

@@ -39,6 +39,51 @@ TEST_F(TableRebuildTest, KeepsRowidsIndexesTriggersAndDropsWhatLostItsColumn) {
     EXPECT_FALSE(doesTableExist("xyztmp_t", db));
 }
 
+// SQLite reads a double-quoted name that is no column as a text, so an index on a renamed or
+// dropped column would come back as an index on a constant: a unique one refuses every second row.
+TEST_F(TableRebuildTest, IndexesOnQuotedColumnsThatAreGoneDoNotComeBackOnAConstant) {
+    run("create table t (a, b, c); insert into t values ('a1', 'b1', 'c1');"
+        "create unique index ub on t (\"b\"); create index ic on t (\"c\", \"a\");"
+        "create index ia on t (\"a\")");
+    std::string error;
+    ASSERT_EQ(rebuild("t", {"a", "b", "c"}, {0, 1}, {"a", "renamed"}, {1, 1}, &error), 0) << error;
+    run("insert into t values ('a2', 'b2'); insert into t values ('a3', 'b3')");
+    EXPECT_EQ(query("select name from sqlite_master where tbl_name='t' and type='index'"),
+              Strings{"ia"});
+}
+
+TEST_F(TableRebuildTest, TriggerReferencesInEveryQuotingAndVeryLongNames) {
+    std::string longName = std::string(100000, 'n');
+    run("create table t (a, \"b\"\"q\", g, \"" + longName +
+        "\"); create table log (x); create trigger tl after insert on t begin insert into log "
+        "values (new.\"" +
+        longName +
+        "\" || New . [a] || NEW.`b\"q`); end;"
+        "create trigger tg after delete on t begin insert into log values (old . [g]); end;"
+        "create trigger tb after delete on t begin insert into log values (OLD.g); end");
+    std::string error;
+    ASSERT_EQ(rebuild("t", {"a", "b\"q", "g", longName}, {0, 1, 3}, {"a", "b\"q", longName},
+                      {1, 1, 1}, &error),
+              0)
+        << error;
+    run("insert into t values (1, 2, 'kept')");
+    EXPECT_EQ(query("select x from log"), Strings{"kept12"});
+    EXPECT_EQ(query("select name from sqlite_master where type = 'trigger'"), Strings{"tl"});
+}
+
+// AUTOINCREMENT promises that the key of a deleted row is never handed out again.
+TEST_F(TableRebuildTest, AutoincrementKeyKeepsItsPromiseAfterARebuild) {
+    run("create table t (id integer primary key autoincrement, a); insert into t (a) values "
+        "('one'), ('two'), ('three'); delete from t where id = 3");
+    std::string error;
+    ASSERT_EQ(rebuild("t", {"id", "a"}, {0, 1, -1}, {"id", "a", "n"}, {2, 1, 1}, &error), 0)
+        << error;
+    run("insert into t (a) values ('four')");
+    EXPECT_EQ(query("select id from t where a = 'four'"), Strings{"4"});
+    run("delete from t; insert into t (a) values ('five')");
+    EXPECT_EQ(query("select id from t"), Strings{"5"});
+}
+
 TEST_F(TableRebuildTest, ChildRowsSurviveARebuildOfTheirParentWithForeignKeysOn) {
     UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
     run("create table parent (id integer primary key, name text not null default 'x');"

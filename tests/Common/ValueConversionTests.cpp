@@ -52,6 +52,9 @@ TEST(ImportConversion, NullText) {
               DBValue(" NULL "));
     EXPECT_EQ(fieldValueObjectForConvertedFieldValue(" x ", 1, true, true, true, "null", false),
               DBValue(" x "));
+    // The NULL text as the user typed it, in capitals.
+    EXPECT_EQ(fieldValueObjectForConvertedFieldValue("null", 1, false, false, true, "NULL", false),
+              std::nullopt);
 }
 
 TEST(ImportConversion, DatesAndTimes) {
@@ -88,6 +91,9 @@ TEST(EditParsing, DatesAndTimes) {
     EXPECT_EQ(dateFromDateString("  2021-03-05 and more", false), march5);
     EXPECT_EQ(dateFromDateString("3/5/2021", false), march5);
     EXPECT_FALSE(dateFromDateString("13/40/2021", false));
+    EXPECT_FALSE(dateFromDateString("1/2/99999999999", false));
+    EXPECT_FALSE(dateFromDateString("99999999999/2/2021", false));
+    EXPECT_FALSE(dateFromDateString("3/5/1e400", false));
     EXPECT_FALSE(dateFromDateString("yesterday", false));
     EXPECT_EQ(dateFromTimeString("2021-03-05 23:30:45", false), kMoment);
     EXPECT_EQ(dateFromTimeString("Mar 5, 2021, 11:30:45 PM", false), kMoment);
@@ -144,6 +150,9 @@ TEST(FileNamesAndTexts, SizesTestsAndCleaning) {
     EXPECT_EQ(trimTrailingNewlineFromString("line\r\n"), "line");
     EXPECT_EQ(trimTrailingNewlineFromString("line\n"), "line");
     EXPECT_EQ(trimTrailingNewlineFromString(""), "");
+    // Pasted text with a lone CR inside keeps the character after it.
+    EXPECT_EQ(trimTrailingNewlineFromString("a,b\rc"), "a,b\rc");
+    EXPECT_EQ(trimTrailingNewlineFromString("x\r"), "x");
 }
 
 class StopwatchTest : public TempHomeTest {};

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <thread>
 
 #include "platform/foundation/Paths.h"
@@ -60,6 +61,13 @@ TEST_F(UserDefaultsTest, CorruptFileReadsAsEmptyAndIsReplacedOnWrite) {
     defaults.setInteger(3, "Anything");
     std::ifstream file(path);
     EXPECT_EQ(json::parse(file)["Anything"], 3);
+}
+
+TEST_F(UserDefaultsTest, NumbersBeyondTheIntegerRangeReadAsItsEnds) {
+    writeFile(Paths::applicationHome() + "/defaults.json", R"({"Big": 1e300, "Small": -1e300})");
+    UserDefaults& defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.integerForKey("Big"), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(defaults.integerForKey("Small"), std::numeric_limits<int64_t>::min());
 }
 
 TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing) {

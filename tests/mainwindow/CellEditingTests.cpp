@@ -1,0 +1,183 @@
+// In-place editing of grid cells, driven by mouse and key events, checked by a connection of
+// the test's own.
+#include "tests/mainwindow/GridTest.h"
+
+#include <thread>
+
+class CellEditingTest : public GridTest {};
+
+TEST_F(CellEditingTest, DoubleClickAndReturnWriteOneUpdateOfThatField) {
+    makeRowsTable(20);
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    doubleClick(2, 1);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), "name 3");
+    EXPECT_EQ(c->focusedRowIndex, 2);
+    EXPECT_EQ(c->focusedFieldIndex, 1);
+    typeAndEnd("renamed");
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(readBack("select name from t where rowid = 3"), "renamed");
+    EXPECT_EQ(readBack("select group_concat(id) from updates"), "3");
+    EXPECT_EQ(readBack("select count(*) from t where name = 'name 4'"), "1");
+    EXPECT_EQ(shown(2, 1), "renamed");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(2, 1), "renamed");
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(CellEditingTest, ReturnOnTheFocusedCellStartsTheEditAndQuotesAreStoredExactly) {
+    makeRowsTable(5);
+    showGrid("t");
+    click(1, 1);
+    QTest::keyClick(grid, Qt::Key_Return);
+    ASSERT_NE(editor(), nullptr);
+    typeAndEnd("O'Brien \"quoted\" '); drop table t; --");
+    EXPECT_EQ(readBack("select name from t where rowid = 2"),
+              "O'Brien \"quoted\" '); drop table t; --");
+    EXPECT_EQ(readBack("select count(*) from t"), "5");
+}
+
+TEST_F(CellEditingTest, EscapeWritesNothingAndShowsTheLoadedValue) {
+    makeRowsTable(5);
+    logUpdates();
+    showGrid("t");
+    doubleClick(0, 1);
+    typeAndEnd("never stored", Qt::Key_Escape);
+    EXPECT_EQ(editor(), nullptr);
+    // Taking the keyboard elsewhere afterwards must not write the abandoned text either.
+    click(3, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    EXPECT_EQ(readBack("select name from t where rowid = 1"), "name 1");
+    EXPECT_EQ(shown(0, 1), "name 1");
+}
+
+TEST_F(CellEditingTest, AnUntouchedNullStaysNullEvenWithThePlaceholderShown) {
+    UserDefaults::standard().setBool(true, "ShowNULLInRowsView");
+    makeRowsTable(12);
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    c->showNULLInRowsView = true;
+    // Row 10 holds a NULL amount.
+    EXPECT_EQ(shown(9, 2), "");
+    EXPECT_EQ(shown(9, 2, RowsTableModel::PlaceholderRole), "NULL");
+    doubleClick(9, 2);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), "");
+    EXPECT_EQ(editor()->placeholderText(), "NULL");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select typeof(amount) from t where rowid = 10"), "null");
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    // A single space is a change.
+    doubleClick(9, 2);
+    typeAndEnd(" ");
+    EXPECT_EQ(readBack("select quote(amount) from t where rowid = 10"), "' '");
+}
+
+TEST_F(CellEditingTest, TabWritesAndMovesTheEditToTheNextFieldAndRow) {
+    makeRowsTable(5);
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    doubleClick(0, 1);
+    typeAndEnd("first", Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 1"), "first");
+    EXPECT_EQ(c->focusedFieldIndex, 2);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), "1.5");
+    // From the last field the edit continues in the next row's first field.
+    typeAndEnd("7", Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select amount from t where rowid = 1"), "7");
+    EXPECT_EQ(c->focusedRowIndex, 1);
+    EXPECT_EQ(c->focusedFieldIndex, 1);
+    ASSERT_NE(editor(), nullptr);
+    typeAndEnd("above", Qt::Key_Up);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "above");
+    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(readBack("select count(*) from updates"), "3");
+}
+
+TEST_F(CellEditingTest, RawFieldsAndViewsAreNeverEditedInPlace) {
+    makeRowsTable(5);
+    run("create view v as select * from t");
+    TablesAndRowsController* c = showGrid("t");
+    c->fieldTypes[0] = DBInterface::kFieldTypeRaw;
+    doubleClick(1, 1);
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(c->focusedRowIndex, 1);  // the double click still moves the focus
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(editor(), nullptr);
+    // Tab from an edited cell into the Raw field does not open it either.
+    doubleClick(0, 2);
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(c->focusedFieldIndex, 1);
+    EXPECT_EQ(editor(), nullptr);
+
+    c->selectTableWithName("v");
+    QApplication::processEvents();
+    doubleClick(0, 1);
+    EXPECT_EQ(editor(), nullptr);
+}
+
+TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndTheOldText) {
+    makeRowsTable(5);
+    showGrid("t");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+    doubleClick(3, 1);
+    typeAndEnd("blocked");
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].substr(0, 6), "Error|");
+    EXPECT_NE(alerts[0].find("locked"), std::string::npos) << alerts[0];
+    EXPECT_EQ(shown(3, 1), "name 4");
+    EXPECT_EQ(readBack("select name from t where rowid = 4"), "name 4");
+}
+
+TEST_F(CellEditingTest, AutoRefreshReloadsTheOtherWindowsAfterAWrite) {
+    UserDefaults::standard().setBool(true, "AutoRefreshAllWindows");
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    TablesAndRowsWindow* other = app->showDatabase(db, 1, false, std::string("t"), 0);
+    other->show();
+    QApplication::processEvents();
+    TablesAndRowsController* second = app->tablesAndRowsControllerForWindowIndex(1);
+    second->selectTableWithName("t");
+    grid->window()->activateWindow();
+    doubleClick(0, 1);
+    typeAndEnd("seen elsewhere");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "seen elsewhere");
+    EXPECT_EQ(second->fieldValueForTableViewRowIndex(0, 1), "seen elsewhere");
+}
+
+TEST_F(CellEditingTest, TabOnTheLastFieldOfTheLastGridRowPagesDownOneRow) {
+    makeRowsTable(200);
+    TablesAndRowsController* c = showGrid("t");
+    int64_t lastGridRow = grid->numberOfRows() - 1;
+    doubleClick(static_cast<int>(lastGridRow), 2);
+    typeAndEnd("99", Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select amount from t where rowid = " + std::to_string(lastGridRow + 1)),
+              "99");
+    EXPECT_EQ(c->firstRowIndexInDataPort, 1);
+    EXPECT_EQ(c->focusedRowIndex, lastGridRow + 1);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), QString("name %1").arg(lastGridRow + 2));
+    // Backtab from field 1 of the first grid row pages back up.
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    c->moveDataPortToRow(50);
+    doubleClick(0, 1);
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClick(editor(), Qt::Key_Backtab);
+    QApplication::processEvents();
+    EXPECT_EQ(c->firstRowIndexInDataPort, 49);
+    EXPECT_EQ(c->focusedRowIndex, 49);
+    EXPECT_EQ(c->focusedFieldIndex, 2);
+}

@@ -1,0 +1,160 @@
+// What the grid's cells show: display texts by field type, lookups, NULL placeholders,
+// alignment, row numbers, highlights and size-to-fit.
+#include "tests/mainwindow/GridTest.h"
+
+#include <QMenu>
+#include <QToolButton>
+
+namespace {
+
+NumberFormatter decimalFormatter() {
+    NumberFormatter formatter;
+    formatter.setNumberStyle(NumberFormatter::Style::Decimal);
+    formatter.setLocale("en_US");
+    return formatter;
+}
+
+DateFormatter utcPattern(const std::string& pattern) {
+    DateFormatter formatter;
+    formatter.setDateFormat(pattern);
+    formatter.setTimeZone("UTC");
+    return formatter;
+}
+
+}  // namespace
+
+class GridCellsTest : public GridTest {
+  protected:
+    // Table d: a number, a date, a time and a looked-up code, typed through the field model.
+    TablesAndRowsController* showTypedTable() {
+        run("create table d (n number, day text, moment text, code text);"
+            "insert into d values ('1234.5', '2021-03-05 +0000', '2021-03-05 18:30:45 +0000', "
+            "'1'), (' 42 ', 'soon', 'later', '9'), ('abc', '', '  ', NULL)");
+        TablesAndRowsController* c = showGrid("d");
+        c->fieldTypes = {DBInterface::kFieldTypeNumber, DBInterface::kFieldTypeDate,
+                         DBInterface::kFieldTypeTime, DBInterface::kFieldTypeText};
+        c->fieldLookupTables = {"", "", "", "colors"};
+        c->lookupTableDictionary["colors"] = {{"1", "red"}};
+        c->displayNumberFormatter = decimalFormatter();
+        c->displayDateFormatter = utcPattern("dd.MM.yyyy");
+        c->displayTimeFormatter = utcPattern("HH:mm");
+        c->fieldNumberFormatters.clear();
+        c->fieldDateFormatters.clear();
+        return c;
+    }
+};
+
+TEST_F(GridCellsTest, DisplayTextsFollowTheFieldTypes) {
+    TablesAndRowsController* c = showTypedTable();
+    EXPECT_EQ(shown(0, 1), "1,234.5");
+    EXPECT_EQ(shown(1, 1), "42");  // read through the spaces around it
+    EXPECT_EQ(shown(2, 1), "abc");
+    EXPECT_EQ(shown(0, 2), "05.03.2021");
+    EXPECT_EQ(shown(1, 2), "soon");  // no stored format reads it
+    EXPECT_EQ(shown(2, 2), "");
+    EXPECT_EQ(shown(0, 3), "18:30");
+    EXPECT_EQ(shown(1, 3), "later");
+    EXPECT_EQ(shown(2, 3), "  ");
+    EXPECT_EQ(shown(0, 4), "red");
+    EXPECT_EQ(shown(1, 4), "9");  // not in the lookup table
+    // Numbers stand on the right, everything else and NULL on the left.
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 1), Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignRight | Qt::AlignVCenter));
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 2), Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignLeft | Qt::AlignVCenter));
+    EXPECT_EQ(grid->model()->data(grid->model()->index(2, 4), Qt::TextAlignmentRole).toInt(),
+              int(Qt::AlignLeft | Qt::AlignVCenter));
+    // The editor always starts with the stored text.
+    EXPECT_EQ(shown(0, 1, Qt::EditRole), "1234.5");
+    EXPECT_EQ(shown(0, 4, Qt::EditRole), "1");
+
+    // A field formatted "as stored" and formatting switched off show the stored text.
+    c->fieldNumberFormatters[0] = std::nullopt;
+    EXPECT_EQ(shown(0, 1), "1234.5");
+    c->formatDataInRowsConsole = false;
+    EXPECT_EQ(shown(0, 2), "2021-03-05 +0000");
+    EXPECT_EQ(shown(0, 4), "1");
+}
+
+TEST_F(GridCellsTest, NullIsAPlaceholderOnlyWhenAskedFor) {
+    TablesAndRowsController* c = showTypedTable();
+    c->showNULLInRowsView = false;
+    EXPECT_EQ(shown(2, 4), "");
+    EXPECT_EQ(shown(2, 4, RowsTableModel::PlaceholderRole), "");
+    c->showNULLInRowsView = true;
+    EXPECT_EQ(shown(2, 4), "");
+    EXPECT_EQ(shown(2, 4, RowsTableModel::PlaceholderRole), "NULL");
+    EXPECT_EQ(shown(1, 4, RowsTableModel::PlaceholderRole), "");
+    EXPECT_EQ(shown(2, 4, Qt::EditRole), "");
+}
+
+TEST_F(GridCellsTest, RowNumbersAndTagsFollowTheDataPort) {
+    makeRowsTable(300);
+    TablesAndRowsController* c = showGrid("t");
+    c->moveDataPortToRow(100);
+    EXPECT_EQ(shown(4, 0), "105");
+    QAbstractItemModel* model = grid->model();
+    EXPECT_EQ(model->data(model->index(4, 0), RowsTableModel::TextFieldTagRole).toLongLong(), -1);
+    EXPECT_EQ(model->data(model->index(4, 0), RowsTableModel::ImageViewTagRole).toLongLong(), 3104);
+    EXPECT_EQ(model->data(model->index(4, 2), RowsTableModel::TextFieldTagRole).toLongLong(), 3002);
+    // Only data cells are editable, and only when the controller opens them.
+    EXPECT_FALSE(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
+    EXPECT_TRUE(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
+}
+
+TEST_F(GridCellsTest, HighlightsAnswerForTheCellsTheyName) {
+    makeRowsTable(10);
+    TablesAndRowsController* c = showGrid("t");
+    c->focusedRowIndex = 2;
+    c->focusedFieldIndex = 1;
+    c->mySelectedCells[4][2] = std::string("x");
+    c->mySelectedRowIndexes = {6};
+    c->mySelectedFieldIndexes = {2};
+    c->pasteDestinationCells[7] = {1};
+    EXPECT_TRUE(c->isFocusedCellForTextFieldTag(3001, 3002));
+    EXPECT_FALSE(c->isFocusedCellForTextFieldTag(3001, 3003));
+    EXPECT_TRUE(c->highlightSelectedCellForTextFieldTag(3002, 3004));
+    EXPECT_TRUE(c->highlightSelectedCellForTextFieldTag(3002, 3009));  // a whole field
+    EXPECT_FALSE(c->highlightSelectedCellForTextFieldTag(3001, 3004));
+    EXPECT_TRUE(c->highlightSelectedRowForTextFieldTag(3001, 3006));
+    EXPECT_TRUE(c->highlightRowNumberCellForTextFieldTag(-1, 3006));
+    EXPECT_FALSE(c->highlightRowNumberCellForTextFieldTag(3001, 3006));
+    EXPECT_FALSE(c->highlightRowNumberCellForTextFieldTag(-1, 3005));
+    EXPECT_TRUE(c->highlightPasteDestinationCellForTextFieldTag(3001, 3007));
+    EXPECT_FALSE(c->highlightPasteDestinationCellForTextFieldTag(3002, 3007));
+}
+
+TEST_F(GridCellsTest, SizeToFitMeasuresTheLoadedValuesAndRedrawIgnoresCellsOffTheGrid) {
+    run("create table t (name text)");
+    TablesAndRowsController* c = showGrid("t");
+    EXPECT_EQ(c->tableViewSizeToFitWidthOfColumn(1), 40);
+    run("insert into t values ('a much longer text than forty points could ever hold')");
+    c->resetTableSelections();
+    EXPECT_GT(c->tableViewSizeToFitWidthOfColumn(1), 100);
+    EXPECT_GT(c->lastRowPosition(), 0);
+    EXPECT_GT(c->lastColumnPosition(), 0);
+    // Redraws outside the grid are ignored rather than reaching the model.
+    c->reloadRowsTableViewRow(-1, 1);
+    c->reloadRowsTableViewRow(5, 1);
+    c->reloadRowsTableViewColumn(9);
+    c->reloadRowsTableViewRowIndex(-3);
+}
+
+TEST_F(GridCellsTest, TheFirstFieldMenuListsTheFieldsAndMovesTheFirstColumn) {
+    run("create table w (a text, b text, c text); insert into w values ('1', '2', '3');"
+        "create index w_a on w (a)");
+    TablesAndRowsController* c = showGrid("w");
+    QToolButton* button = c->rowsViewMoreFieldsPopUpButton();
+    ASSERT_TRUE(button->isEnabled());
+    QList<QAction*> items = button->menu()->actions();
+    ASSERT_EQ(items.size(), 3);
+    EXPECT_EQ(items[2]->text(), "c");
+    items[1]->trigger();
+    EXPECT_EQ(c->firstFieldIndexInDataPort, 2);
+    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "b");
+    EXPECT_EQ(shown(0, 1), "2");
+    c->selectTableWithName("w_a");
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_TRUE(button->menu()->actions().isEmpty());
+}

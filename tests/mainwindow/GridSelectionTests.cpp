@@ -1,0 +1,95 @@
+// The grid's own focus and selection, changed by real clicks.
+#include "tests/mainwindow/GridTest.h"
+
+#include <limits>
+
+class GridSelectionTest : public GridTest {};
+
+TEST_F(GridSelectionTest, APlainClickFocusesTheCellAndClearsSingleCells) {
+    makeRowsTable(20);
+    TablesAndRowsController* c = showGrid("t");
+    click(3, 2);
+    EXPECT_EQ(c->focusedRowIndex, 3);
+    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_TRUE(c->mySelectedCells.empty());
+    // Control-clicks collect single cells, the old focus among them, with their loaded values.
+    click(5, 1, Qt::ControlModifier);
+    EXPECT_EQ(c->focusedRowIndex, 5);
+    ASSERT_EQ(c->mySelectedCells.size(), 2u);
+    EXPECT_EQ(c->mySelectedCells[3][2], DBValue("6"));
+    EXPECT_EQ(c->mySelectedCells[5][1], DBValue("name 6"));
+    click(9, 2, Qt::ControlModifier);  // a NULL amount is selected as NULL
+    ASSERT_TRUE(c->mySelectedCells[9].count(2));
+    EXPECT_FALSE(c->mySelectedCells[9][2].has_value());
+    int64_t left, right, top, bottom;
+    c->getSelectedCellsLeft(&left, &right, &top, &bottom);
+    EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({1, 2, 3, 9}));
+    // A plain click drops the single cells but keeps whole rows.
+    c->mySelectedRowIndexes = {12};
+    click(0, 1);
+    EXPECT_TRUE(c->mySelectedCells.empty());
+    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({12}));
+}
+
+TEST_F(GridSelectionTest, RowNumberClicksSelectRowsAndMoveTheFocusOnlyWhenPlain) {
+    makeRowsTable(20);
+    TablesAndRowsController* c = showGrid("t");
+    click(2, 2);
+    click(4, 0);
+    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({4}));
+    EXPECT_EQ(c->focusedRowIndex, 4);
+    EXPECT_EQ(c->focusedFieldIndex, 1);
+    // Control-clicks add and remove rows without moving the focus.
+    click(7, 0, Qt::ControlModifier);
+    click(8, 0, Qt::ControlModifier);
+    click(4, 0, Qt::ControlModifier);
+    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({7, 8}));
+    EXPECT_EQ(c->focusedRowIndex, 4);
+    // A plain click makes one row the selection; clicking it again leaves none.
+    click(8, 0);
+    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({8}));
+    click(8, 0);
+    EXPECT_TRUE(c->mySelectedRowIndexes.empty());
+    EXPECT_EQ(c->focusedRowIndex, 8);
+}
+
+TEST_F(GridSelectionTest, ClicksOffTheRowsAndCellsOffThePortChangeNothing) {
+    makeRowsTable(3);
+    TablesAndRowsController* c = showGrid("t");
+    click(1, 1);
+    QPoint below(cellPoint(2, 1).x(), c->rowsTableView()->viewport()->height() - 2);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, below);
+    EXPECT_EQ(c->focusedRowIndex, 1);
+    // The old focus has no loaded value when the port moved away from it.
+    c->focusedRowIndex = 500;
+    click(0, 2, Qt::ControlModifier);
+    EXPECT_EQ(c->mySelectedCells.size(), 1u);
+    c->selectCellWithRowIndex(900, 1, false);
+    EXPECT_EQ(c->mySelectedCells.size(), 1u);
+    c->selectCellWithRowIndex(0, 2, true);
+    EXPECT_TRUE(c->mySelectedCells[0].empty());
+    EXPECT_EQ(c->mySelectedCells.size(), 1u);  // an emptied row stays
+}
+
+TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    int64_t left, right, top, bottom;
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    c->getSelectedCellsLeft(&left, &right, &top, &bottom);
+    EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}),
+              std::vector<int64_t>({kMax, -1, kMax, -1}));
+    c->focusedRowIndex = 3;
+    c->focusedFieldIndex = 2;
+    c->getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
+    EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({2, 2, 3, 3}));
+    c->mySelectedRowIndexes = {1};
+    c->selectAllFields();
+    EXPECT_EQ(c->mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    EXPECT_TRUE(c->mySelectedRowIndexes.empty());
+    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(c->focusedFieldIndex, 1);
+    // A Control-click clears whole fields before collecting cells.
+    click(2, 1, Qt::ControlModifier);
+    EXPECT_TRUE(c->mySelectedFieldIndexes.empty());
+}

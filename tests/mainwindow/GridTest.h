@@ -1,0 +1,85 @@
+#pragma once
+// Drives the rows grid with real mouse and key events and reads the database back through a
+// connection of its own.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include "mainwindow/views/RowsTableModel.h"
+#include "mainwindow/views/RowsTableView.h"
+#include "tests/mainwindow/ControllerTest.h"
+
+class GridTest : public ControllerTest {
+  protected:
+    TablesAndRowsController* showGrid(const std::string& table) {
+        TablesAndRowsController* c = show(table);
+        grid = c->rowsTableView();
+        grid->window()->activateWindow();
+        grid->setFocus();
+        QApplication::processEvents();
+        return c;
+    }
+
+    QPoint cellPoint(int row, int column) const {
+        return grid->visualRect(grid->model()->index(row, column)).center();
+    }
+    void click(int row, int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers, cellPoint(row, column));
+    }
+    void doubleClick(int row, int column) {
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           cellPoint(row, column));
+        QApplication::processEvents();
+    }
+    // The open in-place editor, nullptr when none.
+    QLineEdit* editor() const {
+        // A closed editor is hidden at once and deleted later.
+        for (QLineEdit* field : grid->findChildren<QLineEdit*>()) {
+            if (field->isVisible()) return field;
+        }
+        return nullptr;
+    }
+    // Replaces the editor's text by typing, then ends the edit with the key.
+    void typeAndEnd(const QString& text, Qt::Key key = Qt::Key_Return) {
+        QLineEdit* field = editor();
+        ASSERT_NE(field, nullptr);
+        field->selectAll();
+        if (text.isEmpty()) {
+            QTest::keyClick(field, Qt::Key_Delete);
+        } else {
+            QTest::keyClicks(field, text);
+        }
+        QTest::keyClick(field, key);
+        QApplication::processEvents();
+    }
+    QString shown(int row, int column, int role = Qt::DisplayRole) const {
+        return grid->model()->data(grid->model()->index(row, column), role).toString();
+    }
+
+    // The first column of the first row of the query, read by a connection of the test's own;
+    // "<null>" for NULL.
+    std::string readBack(const std::string& sql) const {
+        sqlite3* connection = nullptr;
+        std::string result = "<none>";
+        if (sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+                sqlite3_step(statement) == SQLITE_ROW) {
+                auto text = sqlite3_column_text(statement, 0);
+                result = text ? reinterpret_cast<const char*>(text) : "<null>";
+            }
+            sqlite3_finalize(statement);
+        }
+        sqlite3_close(connection);
+        return result;
+    }
+    // Every update of table t leaves the updated rowid in table updates.
+    void logUpdates() {
+        run("create table updates (id integer); create trigger t_updated after update on t "
+            "begin insert into updates values (old.rowid); end");
+    }
+
+    RowsTableView* grid = nullptr;
+};
