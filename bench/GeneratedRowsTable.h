@@ -5,14 +5,41 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
 #include "app/TablesAndRowsWindow.h"
+#include "bench/ShellComparison.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "platform/foundation/UserDefaults.h"
 
 namespace bench {
+
+// An offscreen application with its own home in a scratch folder, for the benchmarks that
+// drive database windows.
+class OffscreenApplication {
+  public:
+    OffscreenApplication(int& argc, char** argv) : qapp_(argc, argv) {
+        UserDefaults::standard().setInteger(3, "SchemaObjectTypesToShow");
+        app_ = std::make_unique<AppDelegate>();
+    }
+    AppDelegate& app() { return *app_; }
+
+  private:
+    static bool useScratchHome(const ScratchFolder& scratch) {
+        setenv("VARNELO_HOME", scratch.file("home").c_str(), 1);
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    // Made in this order: the home is set before the application starts, and the application
+    // object goes before the QApplication.
+    ScratchFolder scratch_;
+    bool homeSet_ = useScratchHome(scratch_);
+    QApplication qapp_;
+    std::unique_ptr<AppDelegate> app_;
+};
 
 inline void makeRowsTable(const std::string& db, int64_t rows) {
     std::string error;

@@ -15,7 +15,6 @@
 #include "bench/ShellComparison.h"
 #include "mainwindow/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace {
 
@@ -95,12 +94,8 @@ class Grid {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bench::ScratchFolder scratch;
-    setenv("VARNELO_HOME", scratch.file("home").c_str(), 1);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    UserDefaults::standard().setInteger(3, "SchemaObjectTypesToShow");
-    AppDelegate app;
+    bench::OffscreenApplication application(argc, argv);
+    AppDelegate& app = application.app();
     std::string db = Paths::documentsFolder() + "/rows.db";
     bench::makeRowsTable(db, kRows);
     const std::pair<const char*, int> orders[] = {

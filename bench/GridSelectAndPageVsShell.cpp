@@ -15,7 +15,6 @@
 #include "bench/ShellComparison.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace {
 
@@ -63,12 +62,8 @@ void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bench::ScratchFolder scratch;
-    setenv("VARNELO_HOME", scratch.file("home").c_str(), 1);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    UserDefaults::standard().setInteger(3, "SchemaObjectTypesToShow");
-    AppDelegate app;
+    bench::OffscreenApplication application(argc, argv);
+    AppDelegate& app = application.app();
     for (int64_t rows : {int64_t(1000000), int64_t(10000000)}) {
         std::string db = Paths::documentsFolder() + "/rows" + std::to_string(rows) + ".db";
         bench::makeRowsTable(db, rows);

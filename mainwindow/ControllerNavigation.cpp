@@ -106,6 +106,17 @@ int64_t TablesAndRowsController::nextFieldIndex(int64_t fieldIndex) const {
     return std::min(fieldIndex + 1, numberOfFieldsPerRow - 1);
 }
 
+void TablesAndRowsController::focusNeighbourField(int64_t fieldIndex, int64_t lowestColumn,
+                                                  int64_t offset) {
+    int64_t column = tableViewColumnFromFieldIndex(fieldIndex);
+    if (fieldIndex >= 0 && fieldIndex < numberOfFieldsPerRow &&
+        (column < lowestColumn || column >= rowsTableView_->numberOfColumns())) {
+        firstFieldIndexInDataPort = fieldIndex;
+        layOutGridColumns();
+    }
+    if (fieldIndex != focusedFieldIndex) offsetFocusedCellByColumn(offset);
+}
+
 void TablesAndRowsController::wrapFocus(int64_t firstRowIndex, int64_t rowIndex,
                                         int64_t fieldIndex) {
     focusedRowIndex = rowIndex;
@@ -125,14 +136,7 @@ void TablesAndRowsController::rowsTableViewTabKeyPressed() {
     }
     int64_t lastField = numberOfFieldsPerRow - 1;
     if (focusedFieldIndex != lastField) {
-        int64_t next = nextFieldIndex(focusedFieldIndex);
-        int64_t column = tableViewColumnFromFieldIndex(next);
-        if (next >= 0 && next < numberOfFieldsPerRow &&
-            (column < 0 || column >= rowsTableView_->numberOfColumns())) {
-            firstFieldIndexInDataPort = next;
-            layOutGridColumns();
-        }
-        if (next != focusedFieldIndex) offsetFocusedCellByColumn(1);
+        focusNeighbourField(nextFieldIndex(focusedFieldIndex), 0, 1);
         return;
     }
     int64_t row = tableViewRowFromRowIndex(focusedRowIndex);
@@ -149,14 +153,7 @@ void TablesAndRowsController::rowsTableViewShiftTabKeyPressed() {
         return;
     }
     if (focusedFieldIndex != firstFieldIndexToShow()) {
-        int64_t previous = prevFieldIndex(focusedFieldIndex);
-        int64_t column = tableViewColumnFromFieldIndex(previous);
-        if (previous >= 0 && previous < numberOfFieldsPerRow &&
-            (column < 1 || column >= rowsTableView_->numberOfColumns())) {
-            firstFieldIndexInDataPort = previous;
-            layOutGridColumns();
-        }
-        if (previous != focusedFieldIndex) offsetFocusedCellByColumn(-1);
+        focusNeighbourField(prevFieldIndex(focusedFieldIndex), 1, -1);
         return;
     }
     int64_t row = tableViewRowFromRowIndex(focusedRowIndex);

@@ -452,6 +452,9 @@ class TablesAndRowsController : public QObject,
     void loadDataPort();
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
     void layOutGridColumns();
+    // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
+    // shown first when its column lies before lowestColumn or past the grid.
+    void focusNeighbourField(int64_t fieldIndex, int64_t lowestColumn, int64_t offset);
     // Tab and Shift-Tab across a row's end: the port starts at firstRowIndex and at the field,
     // which is focused in the row.
     void wrapFocus(int64_t firstRowIndex, int64_t rowIndex, int64_t fieldIndex);
