@@ -187,6 +187,9 @@ int64_t TablesAndRowsController::fieldIndexFromTableViewColumn(int64_t column, i
 
 const DBValue* TablesAndRowsController::fieldValueObjectForTableViewRowIndex(
     int64_t row, int64_t fieldIndex) const {
+    // Until a moved port's page is loaded the values held are another page's: none is given,
+    // so that nothing is shown, selected or written for the wrong row.
+    if (dataPortLoadPending_) return nullptr;
     if (row < 0 || fieldIndex < 0 || fieldIndex >= numberOfFieldsPerRow) return nullptr;
     int64_t position = row * numberOfFieldsPerRow + fieldIndex;
     if (position >= static_cast<int64_t>(fieldValuesLoaded.size())) return nullptr;

@@ -125,6 +125,8 @@ void RowsTableView::keyPressEvent(QKeyEvent* event) {
     bool plainReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                        !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
     if (plainReturn && controller_) {
+        // The edit starts from the values of the page shown.
+        controller_->loadPendingDataPort();
         controller_->rowsTableViewReturnKeyPressed();
         return;
     }
