@@ -181,3 +181,24 @@ TEST_F(CellEditingTest, TabOnTheLastFieldOfTheLastGridRowPagesDownOneRow) {
     EXPECT_EQ(c->focusedRowIndex, 49);
     EXPECT_EQ(c->focusedFieldIndex, 2);
 }
+
+TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit) {
+    run("create table t (name text, extra text, amount number); insert into t select 'name ' || "
+        "value, 'x' || value, value from generate_series(1, 30)");
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    // Another program drops a field while the window still holds the old field model.
+    run("alter table t drop column extra");
+    c->moveDataPortToRow(1);
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_NE(alerts.back().find("have changed"), std::string::npos);
+    // Rows of the new shape laid over the old one would make another row's value a rowid:
+    // nothing is shown, so nothing can be edited.
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
+    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(3, 0), nullptr);
+    c->focusedRowIndex = 4;
+    c->focusedFieldIndex = 1;
+    c->rowsTableViewReturnKeyPressed();
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+}
