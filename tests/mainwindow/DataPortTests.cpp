@@ -197,3 +197,15 @@ TEST_F(DataPortTest, NamesWithQuotesAreCountedAndPaged) {
     EXPECT_EQ(c->totalRows, 11);  // v2 and v20 to v29
     EXPECT_TRUE(alerts.empty());
 }
+
+TEST_F(DataPortTest, AVirtualTableWithHiddenColumnsShowsEachValueUnderItsField) {
+    run("create virtual table ft using fts5(title, body); insert into ft values ('a', 'first'), "
+        "('b', 'second'), ('c', 'third')");
+    TablesAndRowsController* c = show("ft");
+    EXPECT_TRUE(alerts.empty());
+    ASSERT_EQ(c->numberOfFieldsPerRow, static_cast<int64_t>(c->fieldNames.size()) + 1);
+    ASSERT_EQ(c->rowsTableView()->numberOfRows(), 3);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 0), "2");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "b");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(2, 2), "third");
+}
