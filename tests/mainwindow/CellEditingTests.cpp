@@ -202,3 +202,17 @@ TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit
     EXPECT_EQ(editor(), nullptr);
     EXPECT_EQ(readBack("select count(*) from updates"), "0");
 }
+
+TEST_F(CellEditingTest, ClosingTheWindowWritesTheEditInProgress) {
+    makeRowsTable(5);
+    showGrid("t");
+    doubleClick(1, 1);
+    QLineEdit* field = editor();
+    ASSERT_NE(field, nullptr);
+    field->selectAll();
+    QTest::keyClicks(field, "typed before closing");
+    ASSERT_TRUE(app->databaseWindowForWindowIndex(0)->close());
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed before closing");
+    EXPECT_TRUE(alerts.empty());
+}
