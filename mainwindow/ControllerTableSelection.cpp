@@ -19,6 +19,8 @@ constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
 
 void TablesAndRowsController::reloadTables() {
     view();
+    // An open edit is written while the list and the page still say which row it belongs to.
+    rowsTableView_->endEditing();
     QSignalBlocker blocker(tablesList_);
     tablesList_->clear();
     tableNames.clear();
@@ -147,6 +149,7 @@ void TablesAndRowsController::readDisplaySettings() {
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
     view();
+    rowsTableView_->endEditing();
     emptyFieldModel();
     readDisplaySettings();
     std::optional<std::string> name;
