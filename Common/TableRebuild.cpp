@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 
+#include "Common/CreateTableText.h"
 #include "Common/DBConnection.h"
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
@@ -91,6 +92,8 @@ std::string referentialAction(const std::string& action) {
 // keys whose columns all survive, under their new names.
 struct TableShape {
     std::map<std::string, OldColumn> columns;
+    std::vector<std::string> columnOrder;
+    std::string createSQL;
     std::vector<std::vector<std::string>> uniqueColumns;
     std::vector<std::string> foreignKeyClauses;  // with %COLUMNS% for the mapped column list
     std::vector<std::vector<std::string>> foreignKeyColumns;
@@ -117,6 +120,7 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
     for (const DBRow& row : rows) {
         shape->columns[text(row[0])] = {text(row[1]), text(row[2]) == "1", row[3],
                                         std::atoi(text(row[4]).c_str())};
+        shape->columnOrder.push_back(text(row[0]));
     }
 
     rows.clear();
@@ -135,12 +139,13 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
 
     rows.clear();
     rc = session.read(
-        "select sql like '%autoincrement%' from sqlite_master where type='table' "
+        "select sql like '%autoincrement%', sql from sqlite_master where type='table' "
         "and name=" +
             name,
         &rows);
     if (rc != SQLITE_OK) return rc;
     shape->autoincrement = !rows.empty() && text(rows[0][0]) == "1";
+    if (!rows.empty()) shape->createSQL = text(rows[0][1]);
     if (shape->autoincrement) {
         rows.clear();
         rc = session.read("select seq from sqlite_sequence where name=" + name, &rows);
@@ -289,52 +294,13 @@ bool mappedNames(const std::vector<std::string>& oldColumns,
     return true;
 }
 
-}  // namespace
-
-int changeTable(const std::string& tableName, const std::vector<std::string>& oldFieldNames,
-                const std::vector<int64_t>& oldFieldIndices,
-                const std::vector<std::string>& newFieldNames,
-                const std::vector<int>& newFieldTypes,
-                const std::vector<int64_t>* newFieldFormatStyles,
-                const std::vector<std::string>* newFieldLookupTables,
-                const std::string& databaseFilePath, std::string* errorString) {
-    if (databaseFilePath.empty()) return kMissingPathResult;
-    RebuildSession session(databaseFilePath, errorString);
-    if (!session.isOpen()) return session.openResult();
-
-    TableShape shape;
-    int rc = readShape(session, tableName, &shape, errorString);
-    if (rc != SQLITE_OK) return rc;
-
-    // New field i and the old column it takes its values from.
-    std::vector<std::string> selectList;
-    std::map<std::string, std::string> newNameOf;
-    std::vector<const OldColumn*> sources;
-    for (size_t i = 0; i < newFieldNames.size(); ++i) {
-        int64_t k = i < oldFieldIndices.size() ? oldFieldIndices[i] : -1;
-        bool mapped = k >= 0 && k < static_cast<int64_t>(oldFieldNames.size());
-        const std::string* oldName = mapped ? &oldFieldNames[static_cast<size_t>(k)] : nullptr;
-        selectList.push_back(oldName ? quoteIdentifier(*oldName) : "''");
-        auto found = oldName ? shape.columns.find(*oldName) : shape.columns.end();
-        sources.push_back(found == shape.columns.end() ? nullptr : &found->second);
-        if (oldName) newNameOf.emplace(*oldName, newFieldNames[i]);
-    }
-
-    std::vector<std::string> primaryKeyOld;
-    for (const auto& [name, column] : shape.columns) {
-        if (column.primaryKeyOrder > 0) {
-            primaryKeyOld.resize(std::max<size_t>(primaryKeyOld.size(),
-                                                  static_cast<size_t>(column.primaryKeyOrder)));
-            primaryKeyOld[static_cast<size_t>(column.primaryKeyOrder - 1)] = name;
-        }
-    }
-    std::vector<std::string> primaryKey;
-    bool keepPrimaryKey =
-        !primaryKeyOld.empty() && mappedNames(primaryKeyOld, newNameOf, &primaryKey);
-    // A single INTEGER key is the rowid itself and stays so.
-    bool rowidKey = keepPrimaryKey && primaryKey.size() == 1 &&
-                    sqlite3_stricmp(shape.columns[primaryKeyOld[0]].type.c_str(), "INTEGER") == 0;
-
+// The definition rebuilt from the pragmas alone, for a text that could not be split: types,
+// NOT NULL, defaults and keys survive, collations, checks and generated columns do not.
+std::string reconstructedColumnList(const TableShape& shape,
+                                    const std::vector<std::string>& newFieldNames,
+                                    const std::vector<const OldColumn*>& sources,
+                                    const std::map<std::string, std::string>& newNameOf,
+                                    const std::vector<std::string>& primaryKey, bool rowidKey) {
     std::vector<std::string> definitions;
     for (size_t i = 0; i < newFieldNames.size(); ++i) {
         std::string definition = quoteIdentifier(newFieldNames[i]);
@@ -349,7 +315,7 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
         }
         definitions.push_back(definition);
     }
-    if (keepPrimaryKey && !rowidKey) {
+    if (!primaryKey.empty() && !rowidKey) {
         definitions.push_back("PRIMARY KEY (" + quoteIdentifierList(primaryKey) + ")");
     }
     for (const auto& unique : shape.uniqueColumns) {
@@ -369,6 +335,76 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
     for (const std::string& definition : definitions) {
         columnList += (columnList.empty() ? "" : ", ") + definition;
     }
+    return columnList;
+}
+
+}  // namespace
+
+int changeTable(const std::string& tableName, const std::vector<std::string>& oldFieldNames,
+                const std::vector<int64_t>& oldFieldIndices,
+                const std::vector<std::string>& newFieldNames,
+                const std::vector<int>& newFieldTypes,
+                const std::vector<int64_t>* newFieldFormatStyles,
+                const std::vector<std::string>* newFieldLookupTables,
+                const std::string& databaseFilePath, std::string* errorString) {
+    if (databaseFilePath.empty()) return kMissingPathResult;
+    RebuildSession session(databaseFilePath, errorString);
+    if (!session.isOpen()) return session.openResult();
+
+    TableShape shape;
+    int rc = readShape(session, tableName, &shape, errorString);
+    if (rc != SQLITE_OK) return rc;
+
+    // New field i and the old column it takes its values from.
+    std::vector<std::string> selectItems;
+    std::map<std::string, std::string> newNameOf;
+    std::vector<const OldColumn*> sources;
+    std::vector<const std::string*> sourceNames;
+    for (size_t i = 0; i < newFieldNames.size(); ++i) {
+        int64_t k = i < oldFieldIndices.size() ? oldFieldIndices[i] : -1;
+        bool mapped = k >= 0 && k < static_cast<int64_t>(oldFieldNames.size());
+        const std::string* oldName = mapped ? &oldFieldNames[static_cast<size_t>(k)] : nullptr;
+        selectItems.push_back(oldName ? quoteIdentifier(*oldName) : "''");
+        sourceNames.push_back(oldName);
+        auto found = oldName ? shape.columns.find(*oldName) : shape.columns.end();
+        sources.push_back(found == shape.columns.end() ? nullptr : &found->second);
+        if (oldName) newNameOf.emplace(*oldName, newFieldNames[i]);
+    }
+
+    std::vector<std::string> primaryKeyOld;
+    for (const auto& [name, column] : shape.columns) {
+        if (column.primaryKeyOrder > 0) {
+            primaryKeyOld.resize(std::max<size_t>(primaryKeyOld.size(),
+                                                  static_cast<size_t>(column.primaryKeyOrder)));
+            primaryKeyOld[static_cast<size_t>(column.primaryKeyOrder - 1)] = name;
+        }
+    }
+    std::vector<std::string> primaryKey;
+    bool keepPrimaryKey =
+        !primaryKeyOld.empty() && mappedNames(primaryKeyOld, newNameOf, &primaryKey);
+    if (!keepPrimaryKey) primaryKey.clear();
+    // A single INTEGER key is the rowid itself and stays so.
+    bool rowidKey = keepPrimaryKey && primaryKey.size() == 1 &&
+                    sqlite3_stricmp(shape.columns[primaryKeyOld[0]].type.c_str(), "INTEGER") == 0;
+
+    // The table's own text keeps what the pragmas do not tell: collations, checks, generated
+    // columns and the table's options.
+    auto carried = carryOverCreateTable(shape.createSQL, tableName, shape.columnOrder, sourceNames,
+                                        newFieldNames);
+    std::string definition = carried
+                                 ? "(" + carried->body + ")" + carried->options
+                                 : "(" +
+                                       reconstructedColumnList(shape, newFieldNames, sources,
+                                                               newNameOf, primaryKey, rowidKey) +
+                                       ")";
+    // A generated column computes its values again and takes none.
+    std::vector<std::string> insertNames;
+    std::string selectList;
+    for (size_t i = 0; i < newFieldNames.size(); ++i) {
+        if (carried && carried->generated[i]) continue;
+        insertNames.push_back(newFieldNames[i]);
+        selectList += (selectList.empty() ? "" : ",") + selectItems[i];
+    }
 
     std::string table = quoteIdentifier(tableName);
     std::string temporary = quoteIdentifier("xyztmp_" + tableName);
@@ -380,10 +416,9 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
     auto script = [&]() -> int {
         int step;
         if ((step = session.run("begin transaction")) != SQLITE_OK) return step;
-        std::string sql = "create table " + temporary + " (" + columnList + ");\ninsert into " +
-                          temporary + " (" + rowid + quoteIdentifierList(newFieldNames) +
-                          ") select " + rowid;
-        for (size_t i = 0; i < selectList.size(); ++i) sql += (i ? "," : "") + selectList[i];
+        std::string sql = "create table " + temporary + " " + definition + ";\ninsert into " +
+                          temporary + " (" + rowid + quoteIdentifierList(insertNames) +
+                          ") select " + rowid + selectList;
         // The rename must neither rewrite nor check the views and triggers that name the table.
         sql += " from " + table + ";\ndrop table " + table +
                ";\npragma legacy_alter_table=ON;\nalter table " + temporary + " rename to " +
