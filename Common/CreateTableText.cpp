@@ -1,123 +1,15 @@
-// The CREATE TABLE text is split by a tokenizer of its own: strings, quoted names and comments
-// may hold commas and parentheses that do not separate anything.
+// The CREATE TABLE text is split on tokens: strings, quoted names and comments may hold commas
+// and parentheses that do not separate anything.
 #include "Common/CreateTableText.h"
 
 #include <sqlite3.h>
 
-#include <cctype>
-#include <initializer_list>
-
 #include "Common/SQLQuote.h"
+#include "Common/SQLTokens.h"
 
 namespace DBInterface {
 
 namespace {
-
-enum class TokenKind { Space, Word, Quoted, String, Punct };
-
-struct Token {
-    TokenKind kind;
-    std::string text;
-};
-
-using Tokens = std::vector<Token>;
-
-bool isWordByte(char c) {
-    auto u = static_cast<unsigned char>(c);
-    return std::isalnum(u) || c == '_' || c == '$' || u >= 0x80;
-}
-
-// The end of the quoted text that starts at i, where a doubled closing quote stands for itself;
-// npos when it is not closed.
-size_t quotedEnd(const std::string& sql, size_t i, char close, bool doubles) {
-    for (size_t j = i + 1; j < sql.size(); ++j) {
-        if (sql[j] != close) continue;
-        if (doubles && j + 1 < sql.size() && sql[j + 1] == close) {
-            ++j;
-            continue;
-        }
-        return j + 1;
-    }
-    return std::string::npos;
-}
-
-// Comments become a blank: kept, a line comment would swallow what is joined after it.
-std::optional<Tokens> tokenize(const std::string& sql) {
-    Tokens tokens;
-    size_t i = 0;
-    while (i < sql.size()) {
-        char c = sql[i];
-        size_t end = i + 1;
-        TokenKind kind = TokenKind::Punct;
-        if (std::isspace(static_cast<unsigned char>(c))) {
-            while (end < sql.size() && std::isspace(static_cast<unsigned char>(sql[end]))) ++end;
-            kind = TokenKind::Space;
-        } else if (sql.compare(i, 2, "--") == 0) {
-            end = sql.find('\n', i);
-            if (end == std::string::npos) end = sql.size();
-            kind = TokenKind::Space;
-        } else if (sql.compare(i, 2, "/*") == 0) {
-            end = sql.find("*/", i + 2);
-            if (end == std::string::npos) return std::nullopt;
-            end += 2;
-            kind = TokenKind::Space;
-        } else if (c == '\'' || c == '"' || c == '`' || c == '[') {
-            end = quotedEnd(sql, i, c == '[' ? ']' : c, c != '[');
-            if (end == std::string::npos) return std::nullopt;
-            kind = c == '\'' ? TokenKind::String : TokenKind::Quoted;
-        } else if (isWordByte(c)) {
-            while (end < sql.size() && isWordByte(sql[end])) ++end;
-            kind = TokenKind::Word;
-        }
-        tokens.push_back(
-            {kind, kind == TokenKind::Space ? std::string(" ") : sql.substr(i, end - i)});
-        i = end;
-    }
-    return tokens;
-}
-
-bool isPunct(const Token& token, char c) {
-    return token.kind == TokenKind::Punct && token.text[0] == c;
-}
-
-bool isWord(const Token& token, std::initializer_list<const char*> words) {
-    if (token.kind != TokenKind::Word) return false;
-    for (const char* word : words) {
-        if (sqlite3_stricmp(token.text.c_str(), word) == 0) return true;
-    }
-    return false;
-}
-
-// The name a word or a quoted identifier stands for; a string counts only where asked, as
-// SQLite takes one for a name in a column definition.
-std::optional<std::string> nameOf(const Token& token, bool acceptString = false) {
-    if (token.kind == TokenKind::Word) return token.text;
-    if (token.kind != TokenKind::Quoted && !(acceptString && token.kind == TokenKind::String)) {
-        return std::nullopt;
-    }
-    char close = token.text[0] == '[' ? ']' : token.text[0];
-    std::string name;
-    for (size_t i = 1; i + 1 < token.text.size(); ++i) {
-        name += token.text[i];
-        if (token.text[i] == close && close != ']') ++i;
-    }
-    return name;
-}
-
-size_t nextSignificant(const Tokens& tokens, size_t i, size_t end) {
-    while (i < end && tokens[i].kind == TokenKind::Space) ++i;
-    return i;
-}
-
-// The index of the parenthesis that closes the one at open; npos when there is none.
-size_t closingParenthesis(const Tokens& tokens, size_t open, size_t end) {
-    int depth = 0;
-    for (size_t i = open; i < end; ++i) {
-        if (isPunct(tokens[i], '(')) ++depth;
-        if (isPunct(tokens[i], ')') && --depth == 0) return i;
-    }
-    return std::string::npos;
-}
 
 struct Item {
     size_t begin;
@@ -288,7 +180,7 @@ std::optional<CarriedOverDefinition> carryOverCreateTable(
     const std::string& createSQL, const std::string& tableName,
     const std::vector<std::string>& oldColumns, const std::vector<const std::string*>& sources,
     const std::vector<std::string>& newFieldNames) {
-    auto tokens = tokenize(createSQL);
+    auto tokens = tokenizeSQL(createSQL);
     std::vector<Item> items;
     size_t close = 0;
     if (!tokens || !splitDefinition(*tokens, &items, &close)) return std::nullopt;

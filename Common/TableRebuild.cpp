@@ -3,8 +3,6 @@
 // name, the rows copied with their rowids, the old table dropped, the new one renamed, its
 // indexes and triggers recreated and the foreign keys checked, all in one transaction.
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <map>
 #include <optional>
 
@@ -12,6 +10,7 @@
 #include "Common/DBConnection.h"
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
+#include "Common/SQLTokens.h"
 #include "Common/SchemaChanges.h"
 #include "platform/foundation/Localized.h"
 
@@ -223,60 +222,18 @@ bool isOneOf(const std::string& name, const std::vector<std::string>& columns) {
     return false;
 }
 
-bool isWordCharacter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-size_t skipSpace(const std::string& text, size_t i) {
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    return i;
-}
-
-// The column name that starts at i, quoted in any of SQLite's ways or bare; nothing when there
-// is none. Scanned by hand: a pattern matcher recurses once per character of a long name.
-std::optional<std::string> columnNameAt(const std::string& text, size_t i) {
-    if (i >= text.size()) return std::nullopt;
-    const char open = text[i];
-    if (open == '"') {
-        std::string name;
-        for (size_t j = i + 1; j < text.size(); ++j) {
-            if (text[j] != '"') {
-                name += text[j];
-            } else if (j + 1 < text.size() && text[j + 1] == '"') {
-                name += '"';
-                ++j;
-            } else {
-                return name;
-            }
-        }
-        return std::nullopt;
-    }
-    if (open == '`' || open == '[') {
-        size_t close = text.find(open == '`' ? '`' : ']', i + 1);
-        if (close == std::string::npos) return std::nullopt;
-        return text.substr(i + 1, close - i - 1);
-    }
-    size_t end = i;
-    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
-           std::strchr(",;().=<>!+*/%|&'\"`[-", text[end]) == nullptr) {
-        ++end;
-    }
-    if (end == i) return std::nullopt;
-    return text.substr(i, end - i);
-}
-
 // SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
 // when it fires; such a trigger is not recreated.
 bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns) {
-    for (size_t i = 0; i + 3 <= triggerSQL.size(); ++i) {
-        if (i > 0 && isWordCharacter(triggerSQL[i - 1])) continue;
-        if (sqlite3_strnicmp(triggerSQL.c_str() + i, "new", 3) != 0 &&
-            sqlite3_strnicmp(triggerSQL.c_str() + i, "old", 3) != 0) {
-            continue;
-        }
-        size_t dot = skipSpace(triggerSQL, i + 3);
-        if (dot >= triggerSQL.size() || triggerSQL[dot] != '.') continue;
-        auto name = columnNameAt(triggerSQL, skipSpace(triggerSQL, dot + 1));
+    auto tokens = tokenizeSQL(triggerSQL);
+    if (!tokens) return true;
+    size_t end = tokens->size();
+    for (size_t i = 0; i < end; ++i) {
+        if (!isWord((*tokens)[i], {"new", "old"})) continue;
+        size_t dot = nextSignificant(*tokens, i + 1, end);
+        if (dot == end || !isPunct((*tokens)[dot], '.')) continue;
+        size_t column = nextSignificant(*tokens, dot + 1, end);
+        auto name = column < end ? nameOf((*tokens)[column]) : std::nullopt;
         if (name && !isOneOf(*name, columns)) return false;
     }
     return true;

@@ -116,6 +116,17 @@ TEST_F(TableSchemaRebuildTest, StringsQuotesAndCommentsDoNotConfuseTheSplit) {
     run("insert into [t(] (a, bc) values ('b,c', 3)");
 }
 
+TEST_F(TableSchemaRebuildTest, TriggersNamingAGoneColumnOnlyInTextsOrCommentsAreKept) {
+    run("create table t (a, gone); create table log (x);"
+        "create trigger kept after insert on t begin /* old.gone */ insert into log values"
+        " ('new.gone: ' || new.a); end;"
+        "create trigger lost after insert on t begin insert into log values (new . \"gone\"); end");
+    ASSERT_EQ(rebuild("t", {"a", "gone"}, {0}, {"a"}), 0);
+    run("insert into t values ('v')");
+    EXPECT_EQ(query("select x from log"), Strings{"new.gone: v"});
+    EXPECT_EQ(query("select name from sqlite_master where type = 'trigger'"), Strings{"kept"});
+}
+
 TEST_F(TableSchemaRebuildTest, SelfReferenceFollowsARenamedKey) {
     run("create table tree (id integer primary key, parent references tree (id),"
         " foreign key (parent) references tree (id) on delete cascade);"
