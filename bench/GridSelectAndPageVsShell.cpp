@@ -11,32 +11,14 @@
 
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
-#include "app/TablesAndRowsWindow.h"
+#include "bench/GeneratedRowsTable.h"
 #include "bench/ShellComparison.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/UserDefaults.h"
 
 namespace {
 
 constexpr int kRuns = 3;
-
-void makeTable(const std::string& db, int64_t rows) {
-    std::string error;
-    if (DBInterface::createTable("t", 0, {"name", "amount", "note"},
-                                 {DBInterface::kFieldTypeText, DBInterface::kFieldTypeNumber,
-                                  DBInterface::kFieldTypeText},
-                                 nullptr, nullptr, db, &error) != 0 ||
-        DBInterface::execMultipleQueryString(
-            "begin transaction; insert into t select 'Name ' || ((value * 7919) % " +
-                std::to_string(rows) + "), ((value * 104729) % " + std::to_string(rows) +
-                ") * 0.5, 'note ' || (value % 97) from generate_series(1, " + std::to_string(rows) +
-                "); commit transaction",
-            nullptr, nullptr, db, &error) != 0) {
-        std::fprintf(stderr, "setup failed: %s\n", error.c_str());
-        std::exit(1);
-    }
-}
 
 double shellSeconds(const std::string& db, const std::string& sql) {
     std::string quoted;
@@ -56,13 +38,8 @@ void report(const char* job, double ours, double shell, double shellStart) {
 
 void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* order,
              int sortCode) {
-    std::string error;
-    DBInterface::updateSortCodes({sortCode}, "t", db, &error);
-    if (sortCode > 0) DBInterface::updateTableIndexes("t", {sortCode}, db, &error);
     std::printf("%lld rows, %s\n", static_cast<long long>(rows), order);
-    app.showDatabase(db, 0, false, std::nullopt, 0)->resize(1200, 800);
-    QApplication::processEvents();
-    TablesAndRowsController* c = app.tablesAndRowsControllerForWindowIndex(0);
+    TablesAndRowsController* c = bench::showRowsTable(app, db, sortCode);
     double select = bench::bestSeconds(kRuns, [&] { c->selectTableWithName("t"); });
     int64_t pageRows = c->numberOfDataPortRows();
     std::string query = DBInterface::getQueryString("t", "", c->sortCodes, c->sortByROWIDCode, {},
@@ -85,15 +62,11 @@ void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bench::ScratchFolder scratch;
-    setenv("VARNELO_HOME", scratch.file("home").c_str(), 1);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication qapp(argc, argv);
-    UserDefaults::standard().setInteger(3, "SchemaObjectTypesToShow");
-    AppDelegate app;
+    bench::OffscreenApplication application(argc, argv);
+    AppDelegate& app = application.app();
     for (int64_t rows : {int64_t(1000000), int64_t(10000000)}) {
         std::string db = Paths::documentsFolder() + "/rows" + std::to_string(rows) + ".db";
-        makeTable(db, rows);
+        bench::makeRowsTable(db, rows);
         measure(app, db, rows, "rowid order", 0);
         measure(app, db, rows, "sorted on a Text field", 1);
         measure(app, db, rows, "sorted on a Number field", 3);

@@ -106,6 +106,7 @@ bool TablesAndRowsController::loadFieldValues(std::vector<DBValue>* destination,
 }
 
 void TablesAndRowsController::reloadFieldValues() {
+    dataPortLoadPending_ = false;
     fieldValuesLoaded.clear();
     loadFieldValues(&fieldValuesLoaded, firstRowIndexInDataPort, numberOfDataPortRows(), false);
 }
@@ -186,6 +187,9 @@ int64_t TablesAndRowsController::fieldIndexFromTableViewColumn(int64_t column, i
 
 const DBValue* TablesAndRowsController::fieldValueObjectForTableViewRowIndex(
     int64_t row, int64_t fieldIndex) const {
+    // Until a moved port's page is loaded the values held are another page's: none is given,
+    // so that nothing is shown, selected or written for the wrong row.
+    if (dataPortLoadPending_) return nullptr;
     if (row < 0 || fieldIndex < 0 || fieldIndex >= numberOfFieldsPerRow) return nullptr;
     int64_t position = row * numberOfFieldsPerRow + fieldIndex;
     if (position >= static_cast<int64_t>(fieldValuesLoaded.size())) return nullptr;
@@ -212,34 +216,47 @@ std::string TablesAndRowsController::fieldHeaderNameAtFieldIndex(int64_t fieldIn
     return localizedString("(Unknown)");
 }
 
-void TablesAndRowsController::moveDataPortToRow(int64_t rowIndex) {
-    if (rowIndex < 0 || rowIndex >= totalRows) return;
+void TablesAndRowsController::setFirstRowIndexInDataPort(int64_t rowIndex) {
     firstRowIndexInDataPort = rowIndex;
     if (focusedRowIndex >= 0) {
         int64_t lastRow = std::min(rowIndex + numberOfDataPortRows(), totalRows) - 1;
-        focusedRowIndex = std::clamp(focusedRowIndex, rowIndex, lastRow);
+        focusedRowIndex = std::clamp(focusedRowIndex, rowIndex, std::max(lastRow, rowIndex));
     }
+}
+
+void TablesAndRowsController::moveDataPortToRow(int64_t rowIndex) {
+    if (rowIndex < 0 || rowIndex >= totalRows) return;
+    setFirstRowIndexInDataPort(rowIndex);
+    loadDataPort();
+}
+
+void TablesAndRowsController::moveDataPortToRowIndex(int64_t rowIndex) {
+    if (rowIndex < 0 || rowIndex >= totalRows) return;
+    setFirstRowIndexInDataPort(rowIndex);
+    scheduleDataPortLoad();
+    updateRowsViewScrollBars();
+}
+
+void TablesAndRowsController::scheduleDataPortLoad() {
+    if (dataPortLoadPending_) return;
+    dataPortLoadPending_ = true;
+    // Runs after the events already waiting, so a burst of moves loads one page.
+    QTimer::singleShot(0, this, [this] { loadPendingDataPort(); });
+}
+
+void TablesAndRowsController::loadPendingDataPort() {
+    if (dataPortLoadPending_) loadDataPort();
+}
+
+void TablesAndRowsController::loadDataPort() {
     reloadFieldValues();
     rowsTableModel_->reload();
     updateRowsViewScrollBars();
 }
 
-void TablesAndRowsController::requestDataPortRow(int64_t rowIndex) {
-    int64_t lastFirstRow = std::max<int64_t>(0, totalRows - numberOfDataPortRows());
-    bool scheduled = pendingDataPortRow_.has_value();
-    pendingDataPortRow_ = std::clamp<int64_t>(rowIndex, 0, lastFirstRow);
-    if (scheduled) return;
-    // Runs after the moves already waiting in the event queue, and loads only the last one.
-    QTimer::singleShot(0, this, [this] {
-        if (!pendingDataPortRow_) return;
-        int64_t row = *pendingDataPortRow_;
-        pendingDataPortRow_.reset();
-        if (row != firstRowIndexInDataPort) moveDataPortToRow(row);
-    });
-}
-
-void TablesAndRowsController::requestDataPortMove(int64_t rowDelta) {
-    requestDataPortRow(pendingDataPortRow_.value_or(firstRowIndexInDataPort) + rowDelta);
+int64_t TablesAndRowsController::numberOfGridRows() const {
+    if (numberOfFieldsPerRow < 1) return 0;
+    return std::clamp<int64_t>(totalRows - firstRowIndexInDataPort, 0, numberOfDataPortRows());
 }
 
 void TablesAndRowsController::updateNumberOfRowsLabel() {
@@ -264,4 +281,6 @@ void TablesAndRowsController::updateNumberOfRowsLabel() {
 void TablesAndRowsController::updateRowsViewScrollBars() {
     updateNumberOfRowsLabel();
     rowsTableView_->viewport()->update();
+    verticalDataScrollerView_->update();
+    horizontalDataScrollerView_->update();
 }

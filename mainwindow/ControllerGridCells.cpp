@@ -201,9 +201,7 @@ void TablesAndRowsController::changeFirstFieldFieldIndexToShow(int64_t fieldInde
         if (firstFieldIndexInDataPort == fieldIndex) return;
         firstFieldIndexInDataPort = fieldIndex;
         focusedFieldIndex = fieldIndex;
-        updateRowsTableViewColumnsAndHeaders();
-        updateRowsTableViewColumnWidths(table);
-        rowsTableModel_->reload();
+        layOutGridColumns();
     } else if (rowsTableView_->numberOfRows() >= 1 && rowsTableView_->numberOfColumns() >= 2) {
         focusedFieldIndex = fieldIndex;
         reloadRowsTableViewRowIndex(focusedRowIndex, fieldIndex);

@@ -30,6 +30,7 @@
 namespace {
 
 constexpr size_t kMaxExternalDatabases = 30;
+constexpr int kDataScrollerThickness = 16;
 
 DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
     DateFormatter formatter;
@@ -131,21 +132,33 @@ void TablesAndRowsController::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, rowsScrollView_);
     rowsTableModel_ = rowsTableView_->rowsModel();
-    rowsLayout->addWidget(rowsTableView_, 1);
+    // The grid's own scrollers: beside it the rows, below it the fields.
+    auto* gridRow = new QHBoxLayout;
+    gridRow->setSpacing(0);
+    gridRow->addWidget(rowsTableView_, 1);
+    verticalDataScrollerView_ = new VerticalDataScrollerView(rowsScrollView_);
+    verticalDataScrollerView_->setFixedWidth(kDataScrollerThickness);
+    verticalDataScrollerView_->setController(this);
+    gridRow->addWidget(verticalDataScrollerView_);
+    rowsLayout->addLayout(gridRow, 1);
+    auto* belowGrid = new QHBoxLayout;
+    belowGrid->setSpacing(0);
     rowsViewNumberOfRowsButton_ = new QPushButton(rowsScrollView_);
     rowsViewNumberOfRowsButton_->setObjectName("rowsViewNumberOfRowsButton");
     rowsViewNumberOfRowsButton_->setFlat(true);
-    auto* rowsBar = new QHBoxLayout;
-    rowsBar->addWidget(rowsViewNumberOfRowsButton_);
+    belowGrid->addWidget(rowsViewNumberOfRowsButton_);
+    horizontalDataScrollerView_ = new HorizontalDataScrollerView(rowsScrollView_);
+    horizontalDataScrollerView_->setFixedHeight(kDataScrollerThickness);
+    horizontalDataScrollerView_->setController(this);
+    belowGrid->addWidget(horizontalDataScrollerView_, 1);
     rowsViewMoreFieldsPopUpButton_ = new QToolButton(rowsScrollView_);
     rowsViewMoreFieldsPopUpButton_->setObjectName("rowsViewMoreFieldsPopUpButton");
     rowsViewMoreFieldsPopUpButton_->setText(toQString(localizedString("First Field")));
     rowsViewMoreFieldsPopUpButton_->setPopupMode(QToolButton::InstantPopup);
     rowsViewMoreFieldsPopUpButton_->setMenu(new QMenu(rowsViewMoreFieldsPopUpButton_));
     rowsViewMoreFieldsPopUpButton_->setEnabled(false);
-    rowsBar->addWidget(rowsViewMoreFieldsPopUpButton_);
-    rowsBar->addStretch(1);
-    rowsLayout->addLayout(rowsBar);
+    belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
+    rowsLayout->addLayout(belowGrid);
     consolesLayout->addWidget(rowsScrollView_, 1);
 
     // The other consoles are filled by their own owners; here they are only switched.

@@ -11,6 +11,7 @@
 //   ControllerGridCells.cpp       display texts, highlights, redraw, size-to-fit, row backgrounds
 //   ControllerGridSelection.cpp   the grid's own focus and selection, clicks
 //   ControllerCellEditing.cpp     starting, ending and writing in-place edits
+//   ControllerNavigation.cpp      keys, Tab, header clicks and jumps moving the focus and port
 #include <QObject>
 #include <QPointer>
 
@@ -25,9 +26,11 @@
 #include "Common/LookupAndPickerTables.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
+#include "mainwindow/views/HorizontalDataScrollerView.h"
 #include "mainwindow/views/RowsTableViewDelegate.h"
 #include "mainwindow/views/SpreadsheetTableCellView.h"
 #include "mainwindow/views/SpreadsheetTableRowView.h"
+#include "mainwindow/views/VerticalDataScrollerView.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/NumberFormatter.h"
 
@@ -51,7 +54,9 @@ class TablesAndRowsController : public QObject,
                                 public RowsTableViewDelegate,
                                 public SpreadsheetTableCellViewDelegate,
                                 public SpreadsheetTableRowViewDelegate,
-                                public CellTextFieldDelegate {
+                                public CellTextFieldDelegate,
+                                public VerticalDataScrollerViewDelegate,
+                                public HorizontalDataScrollerViewDelegate {
     Q_OBJECT
 
   public:
@@ -170,10 +175,10 @@ class TablesAndRowsController : public QObject,
     double verticalDataScrollerViewHeight() const;
     int64_t numberOfDataPortRows() const override;
     int64_t numberOfDataPortFields() const;
-    int64_t numberOfDataPortFieldsInFirstPage() const;
+    int64_t numberOfDataPortFieldsInFirstPage() const override;
     int64_t numberOfFieldsToShow() const;
     int64_t totalNumberOfRows() const override { return totalRows; }
-    int64_t totalNumberOfFieldsToShow() const;
+    int64_t totalNumberOfFieldsToShow() const override;
     int64_t nextFieldIndexInViewport(int64_t fieldIndex) const;
     int64_t tableViewRowFromRowIndex(int64_t rowIndex) const;
     int64_t rowIndexFromTableViewRow(int64_t row) const;
@@ -184,16 +189,20 @@ class TablesAndRowsController : public QObject,
     std::string fieldValueForTableViewRowIndex(int64_t row, int64_t fieldIndex) const;
     std::string fieldValueForDatabaseRowIndex(int64_t rowIndex, int64_t fieldIndex) const;
     std::string fieldHeaderNameAtFieldIndex(int64_t fieldIndex) const;
-    int64_t firstFieldIndexOfDataPort() const { return firstFieldIndexInDataPort; }
+    int64_t firstFieldIndexOfDataPort() const override { return firstFieldIndexInDataPort; }
     int64_t firstRowIndex() const override { return firstRowIndexInDataPort; }
     int64_t numberOfRows() const { return totalRows; }
     // Moves the port's first row to rowIndex (0 <= rowIndex < totalRows) and reloads the grid.
     void moveDataPortToRow(int64_t rowIndex);
-    // Wheel and scroller moves: merged, so that only the last position asked for before the
-    // next turn of the event loop is loaded.
-    void requestDataPortRow(int64_t rowIndex);
-    // The same, by a number of rows from the last position asked for.
-    void requestDataPortMove(int64_t rowDelta);
+    // The same for the wheel and the scrollers, whose moves come faster than pages load: the
+    // position changes at once, the page of the last position is loaded once the moves already
+    // waiting have been handled.
+    void moveDataPortToRowIndex(int64_t rowIndex) override;
+    void moveDataPortToFieldIndex(int64_t fieldIndex) override;
+    // Loads now the page a move left waiting, if any.
+    void loadPendingDataPort() override;
+    // Rows the grid shows once the port's page is loaded.
+    int64_t numberOfGridRows() const;
     void updateNumberOfRowsLabel();
     void updateRowsViewScrollBars();
 
@@ -250,7 +259,7 @@ class TablesAndRowsController : public QObject,
     QToolButton* rowsViewMoreFieldsPopUpButton() const { return rowsViewMoreFieldsPopUpButton_; }
 
     // ---- Grid selection and focus ----
-    int64_t firstFieldIndexToShow() const { return 1; }
+    int64_t firstFieldIndexToShow() const override { return 1; }
     int64_t lastFieldIndexToShow() const { return numberOfFieldsPerRow - 1; }
     void clearSelectedFieldsAndReload(bool clear);
     void clearSelectedRowsAndReload(bool clear);
@@ -277,6 +286,76 @@ class TablesAndRowsController : public QObject,
     void startEditingFocusedCellThread();
     bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override;
     void controlTextDidEndEditing(QLineEdit* control) override;
+
+    // ---- Keyboard and mouse navigation ----
+    // Direction 0 or 1 moves along rows, 2 or 3 along fields; the sign of offset gives the way.
+    void moveSelection(int direction, int64_t offset, bool moveFocus, int64_t fieldIndex);
+    void moveSelectionUpOneRow(int64_t fieldIndex) { moveSelection(0, -1, true, fieldIndex); }
+    void moveSelectionDownOneRow(int64_t fieldIndex) { moveSelection(1, 1, true, fieldIndex); }
+    void moveSelectionUpOnePage(int64_t fieldIndex) {
+        moveSelection(0, -numberOfDataPortRows(), true, fieldIndex);
+    }
+    void moveSelectionDownOnePage(int64_t fieldIndex) {
+        moveSelection(1, numberOfDataPortRows(), true, fieldIndex);
+    }
+    void moveSelectionUpAllTheWay(int64_t fieldIndex) {
+        moveSelection(0, -totalRows, true, fieldIndex);
+    }
+    void moveSelectionDownAllTheWay(int64_t fieldIndex) {
+        moveSelection(1, totalRows, true, fieldIndex);
+    }
+    void moveDataPortLeftOneColumn(bool moveFocus) override {
+        moveSelection(2, -1, moveFocus, fieldIndexToEdit);
+    }
+    void moveDataPortRightOneColumn(bool moveFocus) override {
+        moveSelection(3, 1, moveFocus, fieldIndexToEdit);
+    }
+    void moveDataPortLeftOnePage() {
+        moveSelection(2, -numberOfDataPortFields(), true, fieldIndexToEdit);
+    }
+    void moveDataPortRightOnePage() {
+        moveSelection(3, numberOfDataPortFields(), true, fieldIndexToEdit);
+    }
+    void moveViewportLeftAllTheWay() {
+        moveSelection(2, -numberOfFieldsPerRow, true, fieldIndexToEdit);
+    }
+    void moveViewportRightAllTheWay() {
+        moveSelection(3, numberOfFieldsPerRow, true, fieldIndexToEdit);
+    }
+    // Move the focus inside the grid; the port stays.
+    void offsetFocusedCellByRow(int64_t offset);
+    void offsetFocusedCellByColumn(int64_t offset);
+    void rowsTableViewUpKeyPressed() override { moveSelectionUpOneRow(fieldIndexToEdit); }
+    void rowsTableViewDownKeyPressed() override { moveSelectionDownOneRow(fieldIndexToEdit); }
+    void rowsTableViewAlternateUpKeyPressed() override { moveSelectionUpOnePage(fieldIndexToEdit); }
+    void rowsTableViewAlternateDownKeyPressed() override {
+        moveSelectionDownOnePage(fieldIndexToEdit);
+    }
+    void rowsTableViewCommandUpKeyPressed() override { moveSelectionUpAllTheWay(fieldIndexToEdit); }
+    void rowsTableViewCommandDownKeyPressed() override {
+        moveSelectionDownAllTheWay(fieldIndexToEdit);
+    }
+    void rowsTableViewLeftKeyPressed() override { moveDataPortLeftOneColumn(true); }
+    void rowsTableViewRightKeyPressed() override { moveDataPortRightOneColumn(true); }
+    void rowsTableViewAlternateLeftKeyPressed() override { moveDataPortLeftOnePage(); }
+    void rowsTableViewAlternateRightKeyPressed() override { moveDataPortRightOnePage(); }
+    void rowsTableViewCommandLeftKeyPressed() override { moveViewportLeftAllTheWay(); }
+    void rowsTableViewCommandRightKeyPressed() override { moveViewportRightAllTheWay(); }
+    // Shift extends nothing: the Shift-arrows are the plain arrows.
+    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewUpKeyPressed(); }
+    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewDownKeyPressed(); }
+    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewLeftKeyPressed(); }
+    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewRightKeyPressed(); }
+    // Rows are deleted through the Delete command, never by the key.
+    void rowsTableViewDeleteKeyPressed() override {}
+    void rowsTableViewTabKeyPressed() override;
+    void rowsTableViewShiftTabKeyPressed() override;
+    // A click on the header of grid column `column`.
+    void rowsTableViewDidClickTableColumn(int column) override;
+    // Jumps the port to the row and focuses it at the field.
+    void selectStartRowIndex(int64_t rowIndex, int64_t fieldIndex, bool makeRowsViewResponder);
+    int64_t prevFieldIndex(int64_t fieldIndex) const;
+    int64_t nextFieldIndex(int64_t fieldIndex) const;
 
     RowsTableView* rowsTableView() const { return rowsTableView_; }
     QListWidget* tablesTableView() const { return tablesList_; }
@@ -367,6 +446,18 @@ class TablesAndRowsController : public QObject,
     void setStoredFieldWidths(const std::string& tableName,
                               const std::optional<std::vector<double>>& widths);
     std::string countStatementForLimitedObject(const std::string& name) const;
+    // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
+    void setFirstRowIndexInDataPort(int64_t rowIndex);
+    void scheduleDataPortLoad();
+    void loadDataPort();
+    // Columns, headers and widths after the port's first field changed, then the grid redrawn.
+    void layOutGridColumns();
+    // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
+    // shown first when its column lies before lowestColumn or past the grid.
+    void focusNeighbourField(int64_t fieldIndex, int64_t lowestColumn, int64_t offset);
+    // Tab and Shift-Tab across a row's end: the port starts at firstRowIndex and at the field,
+    // which is focused in the row.
+    void wrapFocus(int64_t firstRowIndex, int64_t rowIndex, int64_t fieldIndex);
     void tablesTableViewItemChanged(QListWidgetItem* item);
     // The grid row and column of the focused cell when an edit may start there.
     bool editableFocusedCell(int64_t* row, int64_t* column) const;
@@ -380,7 +471,7 @@ class TablesAndRowsController : public QObject,
     AppDelegate* appDelegate_;
     int windowIndex_;
     std::optional<std::string> databaseFilePath_;
-    std::optional<int64_t> pendingDataPortRow_;
+    bool dataPortLoadPending_ = false;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
     QListWidget* tablesList_ = nullptr;
@@ -390,6 +481,8 @@ class TablesAndRowsController : public QObject,
     RowsTableModel* rowsTableModel_ = nullptr;  // owned by the view
     QWidget* rowsScrollView_ = nullptr;
     QPushButton* rowsViewNumberOfRowsButton_ = nullptr;
+    VerticalDataScrollerView* verticalDataScrollerView_ = nullptr;
+    HorizontalDataScrollerView* horizontalDataScrollerView_ = nullptr;
     QPushButton* warningButton_ = nullptr;
     QToolButton* rowsViewMoreFieldsPopUpButton_ = nullptr;
     QWidget* bottomDrawerView_ = nullptr;

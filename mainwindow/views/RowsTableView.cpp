@@ -12,9 +12,10 @@
 #include "mainwindow/views/SpreadsheetTableCellView.h"
 
 namespace {
-constexpr int kRowsPerWheelStep = 3;
-constexpr int kEighthsPerWheelStep = 120;
 constexpr int kLiveResizeSettleMs = 150;
+constexpr double kEighthsPerDegree = 8;
+// A sideways movement must pass this before it moves a field.
+constexpr double kSidewaysThreshold = 1.0;
 }  // namespace
 
 RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* parent)
@@ -34,6 +35,10 @@ RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* paren
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setSectionsMovable(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        RowsTableViewDelegate* delegate = controller_;
+        if (delegate) delegate->rowsTableViewDidClickTableColumn(column);
+    });
     // Only a column edge the user drags counts; columns made or reset resize too.
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
         if (controller_ && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
@@ -78,13 +83,27 @@ int RowsTableView::rowHeight() const {
 }
 
 void RowsTableView::wheelEvent(QWheelEvent* event) {
-    wheelRemainder_ += event->angleDelta().y();
-    int steps = wheelRemainder_ / kEighthsPerWheelStep;
-    wheelRemainder_ -= steps * kEighthsPerWheelStep;
-    if (steps != 0 && controller_) {
-        controller_->requestDataPortMove(-int64_t(steps) * kRowsPerWheelStep);
-    }
     event->accept();
+    RowsTableViewDelegate* delegate = controller_;
+    if (!delegate) return;
+    int64_t first = delegate->firstRowIndex();
+    if (first < 0 || delegate->numberOfDataPortRows() < 1 || delegate->totalNumberOfRows() < 1) {
+        return;
+    }
+    // One event moves one row or one field, whatever its size.
+    QPointF delta = event->pixelDelta().isNull() ? QPointF(event->angleDelta()) / kEighthsPerDegree
+                                                 : QPointF(event->pixelDelta());
+    if (std::abs(delta.x()) > std::abs(delta.y())) {
+        if (delta.x() > kSidewaysThreshold) {
+            delegate->moveDataPortLeftOneColumn(true);
+        } else if (delta.x() < -kSidewaysThreshold) {
+            delegate->moveDataPortRightOneColumn(true);
+        }
+    } else if (delta.y() < 0) {
+        delegate->moveDataPortToRowIndex(first + 1);
+    } else if (delta.y() > 0) {
+        delegate->moveDataPortToRowIndex(first - 1);
+    }
 }
 
 void RowsTableView::resizeEvent(QResizeEvent* event) {
@@ -106,15 +125,78 @@ void RowsTableView::keyPressEvent(QKeyEvent* event) {
     bool plainReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
                        !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
     if (plainReturn && controller_) {
+        // The edit starts from the values of the page shown.
+        controller_->loadPendingDataPort();
         controller_->rowsTableViewReturnKeyPressed();
         return;
     }
-    QTableView::keyPressEvent(event);
+    if (!controller_ || !dispatchMoveKey(event)) QTableView::keyPressEvent(event);
+}
+
+bool RowsTableView::dispatchMoveKey(const QKeyEvent* event) {
+    RowsTableViewDelegate* d = controller_;
+    using Handler = void (RowsTableViewDelegate::*)();
+    // Alt, Control and Shift stand for Option, Command and Shift, asked in that order.
+    struct Arrow {
+        int key;
+        Handler alternate, command, shift, plain;
+    };
+    static const Arrow arrows[] = {
+        {Qt::Key_Up, &RowsTableViewDelegate::rowsTableViewAlternateUpKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewCommandUpKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewShiftUpKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewUpKeyPressed},
+        {Qt::Key_Down, &RowsTableViewDelegate::rowsTableViewAlternateDownKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewCommandDownKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewShiftDownKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewDownKeyPressed},
+        {Qt::Key_Left, &RowsTableViewDelegate::rowsTableViewAlternateLeftKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewCommandLeftKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewShiftLeftKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewLeftKeyPressed},
+        {Qt::Key_Right, &RowsTableViewDelegate::rowsTableViewAlternateRightKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewCommandRightKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewShiftRightKeyPressed,
+         &RowsTableViewDelegate::rowsTableViewRightKeyPressed},
+    };
+    Qt::KeyboardModifiers modifiers = event->modifiers();
+    for (const Arrow& arrow : arrows) {
+        if (event->key() != arrow.key) continue;
+        Handler handler = modifiers & Qt::AltModifier       ? arrow.alternate
+                          : modifiers & Qt::ControlModifier ? arrow.command
+                          : modifiers & Qt::ShiftModifier   ? arrow.shift
+                                                            : arrow.plain;
+        (d->*handler)();
+        return true;
+    }
+    // These act whatever the modifiers.
+    static const std::pair<int, Handler> keys[] = {
+        {Qt::Key_Home, &RowsTableViewDelegate::rowsTableViewCommandUpKeyPressed},
+        {Qt::Key_End, &RowsTableViewDelegate::rowsTableViewCommandDownKeyPressed},
+        {Qt::Key_PageUp, &RowsTableViewDelegate::rowsTableViewAlternateUpKeyPressed},
+        {Qt::Key_PageDown, &RowsTableViewDelegate::rowsTableViewAlternateDownKeyPressed},
+        {Qt::Key_Backspace, &RowsTableViewDelegate::rowsTableViewDeleteKeyPressed},
+        {Qt::Key_Tab, &RowsTableViewDelegate::rowsTableViewTabKeyPressed},
+        {Qt::Key_Backtab, &RowsTableViewDelegate::rowsTableViewShiftTabKeyPressed},
+    };
+    for (const auto& [key, handler] : keys) {
+        if (event->key() != key) continue;
+        (d->*handler)();
+        return true;
+    }
+    return false;
+}
+
+bool RowsTableView::focusNextPrevChild(bool next) {
+    // Tab and Shift-Tab move the grid's focus, not the window's, unless a cell is being edited.
+    return isEditing() || !controller_ ? QTableView::focusNextPrevChild(next) : false;
 }
 
 void RowsTableView::mousePressEvent(QMouseEvent* event) {
     RowsTableViewDelegate* delegate = controller_;
     if (!delegate) return;
+    // A click reads the values under it, so the page a move left waiting comes first.
+    delegate->loadPendingDataPort();
     // Control stands for the Command key of other systems.
     if (event->modifiers() & Qt::ControlModifier) {
         delegate->rowsTableViewCommandClickedOnPoint(event->position().toPoint());

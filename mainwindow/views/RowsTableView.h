@@ -37,6 +37,7 @@ class RowsTableView : public QTableView {
     void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -45,9 +46,11 @@ class RowsTableView : public QTableView {
     int sizeHintForColumn(int column) const override;
 
   private:
+    // Sends a move key to the controller; false when the key is not one.
+    bool dispatchMoveKey(const QKeyEvent* event);
+
     TablesAndRowsController* controller_;
     RowsTableModel* model_;
     SpreadsheetTableRowView rowView_;
     QTimer liveResizeEnd_;
-    int wheelRemainder_ = 0;  // eighths of a degree not yet turned into rows
 };

@@ -147,22 +147,25 @@ TEST_F(DataPortTest, AnEmptyViewDoesNotKeepTheLastTablesEditStatus) {
     EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "0");
 }
 
-TEST_F(DataPortTest, WheelMovesFasterThanPagesLoadAreMergedIntoOneLoad) {
+TEST_F(DataPortTest, MovesFasterThanPagesLoadAreMergedIntoOneLoad) {
     makeRowsTable(1000);
     TablesAndRowsController* c = show("t");
-    for (int i = 0; i < 5; ++i) c->requestDataPortMove(3);
-    c->requestDataPortMove(-1);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);  // nothing loaded yet
+    for (int64_t row = 1; row <= 15; ++row) c->moveDataPortToRowIndex(row);
+    c->moveDataPortToRowIndex(14);
+    // The position is taken at once; the page follows once the waiting moves are handled.
+    EXPECT_EQ(c->firstRowIndexInDataPort, 14);
+    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 0), nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "15");
+    // Rows outside the table are ignored.
+    c->moveDataPortToRowIndex(1000);
+    c->moveDataPortToRowIndex(-1);
     QApplication::processEvents();
     EXPECT_EQ(c->firstRowIndexInDataPort, 14);
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "15");
-    // Moves stop at the last page and at the first row.
-    c->requestDataPortRow(5000);
+    c->moveDataPortToRowIndex(999);
     QApplication::processEvents();
-    EXPECT_EQ(c->firstRowIndexInDataPort + c->numberOfDataPortRows(), 1000);
-    c->requestDataPortMove(-5000);
-    QApplication::processEvents();
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 1);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 1000");
 }
 
 TEST_F(DataPortTest, NoSelectionEmptiesThePortAndForgetsTheLastTable) {

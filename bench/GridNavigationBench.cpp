@@ -1,0 +1,115 @@
+// The rows grid on a generated table of 10,000,000 rows, in rowid order and sorted on a Text
+// and on a Number field: the time from an End key to the last page drawn, and the wheel
+// scrolling rate the grid sustains at the top, the middle and the end of the table, one event
+// at a time (each page loaded and drawn) and in bursts that come faster than pages load.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "bench/GeneratedRowsTable.h"
+#include "bench/ShellComparison.h"
+#include "mainwindow/views/RowsTableView.h"
+#include "platform/foundation/Paths.h"
+
+namespace {
+
+constexpr int64_t kRows = 10000000;
+constexpr int kRuns = 3;
+constexpr int kBurst = 100;
+constexpr double kWheelSeconds = 2.0;
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+class Grid {
+  public:
+    Grid(TablesAndRowsController* c) : c_(c), grid_(c->rowsTableView()) {}
+
+    void key(Qt::Key key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(grid_, &press);
+    }
+
+    void wheelDown() {
+        QPointF at(grid_->viewport()->rect().center());
+        QWheelEvent event(at, grid_->viewport()->mapToGlobal(at), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid_->viewport(), &event);
+    }
+
+    // The waiting page is loaded and the grid drawn.
+    void draw() {
+        QApplication::processEvents();
+        grid_->viewport()->repaint();
+    }
+
+    void endKey() {
+        double best = 1e30;
+        for (int run = 0; run < kRuns; ++run) {
+            key(Qt::Key_Home);
+            draw();
+            auto start = std::chrono::steady_clock::now();
+            key(Qt::Key_End);
+            draw();
+            best = std::min(best, secondsSince(start));
+            if (c_->fieldValueForTableViewRowIndex(0, 0).empty()) std::exit(1);
+        }
+        std::printf("  End key to last page drawn   %9.1f ms\n", best * 1e3);
+    }
+
+    void wheel(const char* where, int64_t row) {
+        c_->moveDataPortToRow(row);
+        draw();
+        // One event at a time, each page loaded and drawn before the next event.
+        int events = 0;
+        auto start = std::chrono::steady_clock::now();
+        while (secondsSince(start) < kWheelSeconds && events < 2000) {
+            wheelDown();
+            draw();
+            ++events;
+        }
+        double single = secondsSince(start);
+        // A burst handled as one: the moves are merged into one page.
+        start = std::chrono::steady_clock::now();
+        for (int i = 0; i < kBurst; ++i) wheelDown();
+        draw();
+        double burst = secondsSince(start);
+        std::printf(
+            "  wheel at the %-6s  %8.1f events/s (%6.2f ms per page drawn)   burst of %d "
+            "events %7.1f ms\n",
+            where, events / single, single / events * 1e3, kBurst, burst * 1e3);
+    }
+
+  private:
+    TablesAndRowsController* c_;
+    RowsTableView* grid_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bench::OffscreenApplication application(argc, argv);
+    AppDelegate& app = application.app();
+    std::string db = Paths::documentsFolder() + "/rows.db";
+    bench::makeRowsTable(db, kRows);
+    const std::pair<const char*, int> orders[] = {
+        {"rowid order", 0}, {"sorted on a Text field", 1}, {"sorted on a Number field", 3}};
+    for (const auto& [order, sortCode] : orders) {
+        TablesAndRowsController* c = bench::showRowsTable(app, db, sortCode);
+        c->selectTableWithName("t");
+        std::printf("%lld rows, %s, %lld rows a page\n", static_cast<long long>(kRows), order,
+                    static_cast<long long>(c->numberOfDataPortRows()));
+        Grid grid(c);
+        grid.endKey();
+        grid.wheel("top", 0);
+        grid.wheel("middle", kRows / 2);
+        grid.wheel("end", kRows - 2 * c->numberOfDataPortRows() - 2000);
+    }
+    return 0;
+}
