@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <filesystem>
+
 #include "mainwindow/views/RowsTableModel.h"
 #include "mainwindow/views/RowsTableView.h"
 
@@ -208,4 +210,15 @@ TEST_F(DataPortTest, AVirtualTableWithHiddenColumnsShowsEachValueUnderItsField) 
     EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 0), "2");
     EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "b");
     EXPECT_EQ(c->fieldValueForTableViewRowIndex(2, 2), "third");
+}
+
+TEST_F(DataPortTest, AFileThatVanishesWhileShownGivesAnErrorAndAnEmptyPage) {
+    makeRowsTable(100);
+    TablesAndRowsController* c = show("t");
+    std::filesystem::remove(db);
+    c->moveDataPortToRow(40);
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_EQ(alerts.back().rfind("Error|", 0), 0u);
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
+    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 0), nullptr);
 }
