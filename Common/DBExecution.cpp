@@ -64,6 +64,24 @@ bool openReader(DBConnection& connection, const std::string& path, std::string* 
     return false;
 }
 
+enum class MissingPathLog { Write, Skip };
+
+// The frame of every row reader: the missing-path and open-failure rules, then onRow for each
+// result row of every statement of query, SQLite's message appended on failure.
+template <typename OnRow>
+int readRows(ConnectionKind kind, MissingPathLog missingPathLog, const std::string& query,
+             const std::string& databaseFilePath, std::string* errorString, OnRow&& onRow) {
+    if (databaseFilePath.empty()) {
+        if (missingPathLog == MissingPathLog::Write) logMissingResource(databaseFilePath);
+        return missingPath(errorString);
+    }
+    DBConnection connection(databaseFilePath, kind);
+    if (!openReader(connection, databaseFilePath, errorString)) return connection.openResult();
+    int rc = forEachRow(connection.handle(), query, onRow);
+    if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
+    return rc;
+}
+
 }  // namespace
 
 int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullPossible,
@@ -212,21 +230,15 @@ int execUpdateStatement(const std::string& sql, const std::string& databaseFileP
 
 int getRowsInternal(std::vector<DBValue>* rows, const std::string& query, bool nullPossible,
                     const std::string& databaseFilePath, std::string* errorString) {
-    if (databaseFilePath.empty()) {
-        logMissingResource(databaseFilePath);
-        return missingPath(errorString);
-    }
-    DBConnection connection(databaseFilePath, ConnectionKind::Plain);
-    if (!openReader(connection, databaseFilePath, errorString)) return connection.openResult();
-    int rc = forEachRow(connection.handle(), query, [&](sqlite3_stmt* statement) {
-        int columns = sqlite3_column_count(statement);
-        for (int i = 0; i < columns; ++i) {
-            rows->push_back(columnValue(statement, i, nullPossible, kInvalidUtf8Marker));
-        }
-        return true;
-    });
-    if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
-    return rc;
+    return readRows(
+        ConnectionKind::Plain, MissingPathLog::Write, query, databaseFilePath, errorString,
+        [&](sqlite3_stmt* statement) {
+            int columns = sqlite3_column_count(statement);
+            for (int i = 0; i < columns; ++i) {
+                rows->push_back(columnValue(statement, i, nullPossible, kInvalidUtf8Marker));
+            }
+            return true;
+        });
 }
 
 int getRows(std::vector<std::string>* rows, const std::string& query,
@@ -251,21 +263,18 @@ int getNullableRows(std::vector<DBValue>* rows, const std::string& query, int64_
 
 int getArrayOfRows(std::vector<DBRow>* rows, const std::string& query, bool nullPossible,
                    const std::string& databaseFilePath, std::string* errorString) {
-    if (databaseFilePath.empty()) return missingPath(errorString);
-    DBConnection connection(databaseFilePath, ConnectionKind::ReadOnly);
-    if (!openReader(connection, databaseFilePath, errorString)) return connection.openResult();
-    int rc = forEachRow(connection.handle(), query, [&](sqlite3_stmt* statement) {
-        int columns = sqlite3_column_count(statement);
-        DBRow row;
-        row.reserve(static_cast<size_t>(columns));
-        for (int i = 0; i < columns; ++i) {
-            row.push_back(columnValue(statement, i, nullPossible, kInvalidUtf8Marker));
-        }
-        rows->push_back(std::move(row));
-        return true;
-    });
-    if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
-    return rc;
+    return readRows(
+        ConnectionKind::ReadOnly, MissingPathLog::Skip, query, databaseFilePath, errorString,
+        [&](sqlite3_stmt* statement) {
+            int columns = sqlite3_column_count(statement);
+            DBRow row;
+            row.reserve(static_cast<size_t>(columns));
+            for (int i = 0; i < columns; ++i) {
+                row.push_back(columnValue(statement, i, nullPossible, kInvalidUtf8Marker));
+            }
+            rows->push_back(std::move(row));
+            return true;
+        });
 }
 
 int getArrayOfRows(std::vector<DBRow>* rows, const std::string& query, bool nullPossible,
@@ -277,24 +286,17 @@ int getArrayOfRows(std::vector<DBRow>* rows, const std::string& query, bool null
 
 int getRowsRO(std::vector<std::string>* rows, const std::string& query,
               const std::string& databaseFilePath, std::string* errorString) {
-    if (databaseFilePath.empty()) {
-        logMissingResource(databaseFilePath);
-        return missingPath(errorString);
-    }
-    DBConnection connection(databaseFilePath, ConnectionKind::ReadOnly);
-    if (!openReader(connection, databaseFilePath, errorString)) return connection.openResult();
-    int rc = forEachRow(connection.handle(), query, [&](sqlite3_stmt* statement) {
-        int columns = sqlite3_column_count(statement);
-        std::string line;
-        for (int i = 0; i < columns; ++i) {
-            if (i > 0) line += '\t';
-            line += *columnValue(statement, i, false, kInvalidUtf8Marker);
-        }
-        rows->push_back(std::move(line));
-        return true;
-    });
-    if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
-    return rc;
+    return readRows(ConnectionKind::ReadOnly, MissingPathLog::Write, query, databaseFilePath,
+                    errorString, [&](sqlite3_stmt* statement) {
+                        int columns = sqlite3_column_count(statement);
+                        std::string line;
+                        for (int i = 0; i < columns; ++i) {
+                            if (i > 0) line += '\t';
+                            line += *columnValue(statement, i, false, kInvalidUtf8Marker);
+                        }
+                        rows->push_back(std::move(line));
+                        return true;
+                    });
 }
 
 int64_t getNumberWithQueryString(const std::string& query, const std::string& databaseFilePath,

@@ -19,8 +19,10 @@ int createTable(const std::string& tableName, int64_t flags,
                 const std::string& databaseFilePath, std::string* errorString);
 
 // Rebuilds the table with a new field list: new field i takes the values of old field
-// oldFieldIndices[i] (-1: a new field, empty texts). Rows keep their rowids; the indexes and
-// triggers whose columns still exist are recreated; child rows of other tables are kept.
+// oldFieldIndices[i] (-1: a new field, empty texts). Rows keep their rowids; the column
+// definitions, table constraints and options of the table's own text are kept where their columns
+// survive; the indexes and triggers whose columns still exist are recreated; child rows of other
+// tables are kept.
 int changeTable(const std::string& tableName, const std::vector<std::string>& oldFieldNames,
                 const std::vector<int64_t>& oldFieldIndices,
                 const std::vector<std::string>& newFieldNames,

@@ -3,14 +3,14 @@
 // name, the rows copied with their rowids, the old table dropped, the new one renamed, its
 // indexes and triggers recreated and the foreign keys checked, all in one transaction.
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <map>
 #include <optional>
 
+#include "Common/CreateTableText.h"
 #include "Common/DBConnection.h"
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
+#include "Common/SQLTokens.h"
 #include "Common/SchemaChanges.h"
 #include "platform/foundation/Localized.h"
 
@@ -91,6 +91,8 @@ std::string referentialAction(const std::string& action) {
 // keys whose columns all survive, under their new names.
 struct TableShape {
     std::map<std::string, OldColumn> columns;
+    std::vector<std::string> columnOrder;
+    std::string createSQL;
     std::vector<std::vector<std::string>> uniqueColumns;
     std::vector<std::string> foreignKeyClauses;  // with %COLUMNS% for the mapped column list
     std::vector<std::vector<std::string>> foreignKeyColumns;
@@ -117,6 +119,7 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
     for (const DBRow& row : rows) {
         shape->columns[text(row[0])] = {text(row[1]), text(row[2]) == "1", row[3],
                                         std::atoi(text(row[4]).c_str())};
+        shape->columnOrder.push_back(text(row[0]));
     }
 
     rows.clear();
@@ -135,12 +138,13 @@ int readShape(RebuildSession& session, const std::string& table, TableShape* sha
 
     rows.clear();
     rc = session.read(
-        "select sql like '%autoincrement%' from sqlite_master where type='table' "
+        "select sql like '%autoincrement%', sql from sqlite_master where type='table' "
         "and name=" +
             name,
         &rows);
     if (rc != SQLITE_OK) return rc;
     shape->autoincrement = !rows.empty() && text(rows[0][0]) == "1";
+    if (!rows.empty()) shape->createSQL = text(rows[0][1]);
     if (shape->autoincrement) {
         rows.clear();
         rc = session.read("select seq from sqlite_sequence where name=" + name, &rows);
@@ -218,60 +222,18 @@ bool isOneOf(const std::string& name, const std::vector<std::string>& columns) {
     return false;
 }
 
-bool isWordCharacter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-size_t skipSpace(const std::string& text, size_t i) {
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    return i;
-}
-
-// The column name that starts at i, quoted in any of SQLite's ways or bare; nothing when there
-// is none. Scanned by hand: a pattern matcher recurses once per character of a long name.
-std::optional<std::string> columnNameAt(const std::string& text, size_t i) {
-    if (i >= text.size()) return std::nullopt;
-    const char open = text[i];
-    if (open == '"') {
-        std::string name;
-        for (size_t j = i + 1; j < text.size(); ++j) {
-            if (text[j] != '"') {
-                name += text[j];
-            } else if (j + 1 < text.size() && text[j + 1] == '"') {
-                name += '"';
-                ++j;
-            } else {
-                return name;
-            }
-        }
-        return std::nullopt;
-    }
-    if (open == '`' || open == '[') {
-        size_t close = text.find(open == '`' ? '`' : ']', i + 1);
-        if (close == std::string::npos) return std::nullopt;
-        return text.substr(i + 1, close - i - 1);
-    }
-    size_t end = i;
-    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end])) &&
-           std::strchr(",;().=<>!+*/%|&'\"`[-", text[end]) == nullptr) {
-        ++end;
-    }
-    if (end == i) return std::nullopt;
-    return text.substr(i, end - i);
-}
-
 // SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
 // when it fires; such a trigger is not recreated.
 bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns) {
-    for (size_t i = 0; i + 3 <= triggerSQL.size(); ++i) {
-        if (i > 0 && isWordCharacter(triggerSQL[i - 1])) continue;
-        if (sqlite3_strnicmp(triggerSQL.c_str() + i, "new", 3) != 0 &&
-            sqlite3_strnicmp(triggerSQL.c_str() + i, "old", 3) != 0) {
-            continue;
-        }
-        size_t dot = skipSpace(triggerSQL, i + 3);
-        if (dot >= triggerSQL.size() || triggerSQL[dot] != '.') continue;
-        auto name = columnNameAt(triggerSQL, skipSpace(triggerSQL, dot + 1));
+    auto tokens = tokenizeSQL(triggerSQL);
+    if (!tokens) return true;
+    size_t end = tokens->size();
+    for (size_t i = 0; i < end; ++i) {
+        if (!isWord((*tokens)[i], {"new", "old"})) continue;
+        size_t dot = nextSignificant(*tokens, i + 1, end);
+        if (dot == end || !isPunct((*tokens)[dot], '.')) continue;
+        size_t column = nextSignificant(*tokens, dot + 1, end);
+        auto name = column < end ? nameOf((*tokens)[column]) : std::nullopt;
         if (name && !isOneOf(*name, columns)) return false;
     }
     return true;
@@ -287,6 +249,50 @@ bool mappedNames(const std::vector<std::string>& oldColumns,
         newNames->push_back(found->second);
     }
     return true;
+}
+
+// The definition rebuilt from the pragmas alone, for a text that could not be split: types,
+// NOT NULL, defaults and keys survive, collations, checks and generated columns do not.
+std::string reconstructedColumnList(const TableShape& shape,
+                                    const std::vector<std::string>& newFieldNames,
+                                    const std::vector<const OldColumn*>& sources,
+                                    const std::map<std::string, std::string>& newNameOf,
+                                    const std::vector<std::string>& primaryKey, bool rowidKey) {
+    std::vector<std::string> definitions;
+    for (size_t i = 0; i < newFieldNames.size(); ++i) {
+        std::string definition = quoteIdentifier(newFieldNames[i]);
+        if (const OldColumn* column = sources[i]) {
+            if (!column->type.empty() && isPlainType(column->type))
+                definition += " " + column->type;
+            if (rowidKey && newFieldNames[i] == primaryKey[0] && column->primaryKeyOrder == 1) {
+                definition += shape.autoincrement ? " PRIMARY KEY AUTOINCREMENT" : " PRIMARY KEY";
+            }
+            if (column->notNull) definition += " NOT NULL";
+            if (column->defaultValue) definition += " DEFAULT (" + *column->defaultValue + ")";
+        }
+        definitions.push_back(definition);
+    }
+    if (!primaryKey.empty() && !rowidKey) {
+        definitions.push_back("PRIMARY KEY (" + quoteIdentifierList(primaryKey) + ")");
+    }
+    for (const auto& unique : shape.uniqueColumns) {
+        std::vector<std::string> names;
+        if (mappedNames(unique, newNameOf, &names)) {
+            definitions.push_back("UNIQUE (" + quoteIdentifierList(names) + ")");
+        }
+    }
+    for (size_t i = 0; i < shape.foreignKeyClauses.size(); ++i) {
+        std::vector<std::string> names;
+        if (!mappedNames(shape.foreignKeyColumns[i], newNameOf, &names)) continue;
+        std::string clause = shape.foreignKeyClauses[i];
+        clause.replace(clause.find("%COLUMNS%"), 9, quoteIdentifierList(names));
+        definitions.push_back(clause);
+    }
+    std::string columnList;
+    for (const std::string& definition : definitions) {
+        columnList += (columnList.empty() ? "" : ", ") + definition;
+    }
+    return columnList;
 }
 
 }  // namespace
@@ -307,14 +313,16 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
     if (rc != SQLITE_OK) return rc;
 
     // New field i and the old column it takes its values from.
-    std::vector<std::string> selectList;
+    std::vector<std::string> selectItems;
     std::map<std::string, std::string> newNameOf;
     std::vector<const OldColumn*> sources;
+    std::vector<const std::string*> sourceNames;
     for (size_t i = 0; i < newFieldNames.size(); ++i) {
         int64_t k = i < oldFieldIndices.size() ? oldFieldIndices[i] : -1;
         bool mapped = k >= 0 && k < static_cast<int64_t>(oldFieldNames.size());
         const std::string* oldName = mapped ? &oldFieldNames[static_cast<size_t>(k)] : nullptr;
-        selectList.push_back(oldName ? quoteIdentifier(*oldName) : "''");
+        selectItems.push_back(oldName ? quoteIdentifier(*oldName) : "''");
+        sourceNames.push_back(oldName);
         auto found = oldName ? shape.columns.find(*oldName) : shape.columns.end();
         sources.push_back(found == shape.columns.end() ? nullptr : &found->second);
         if (oldName) newNameOf.emplace(*oldName, newFieldNames[i]);
@@ -331,43 +339,28 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
     std::vector<std::string> primaryKey;
     bool keepPrimaryKey =
         !primaryKeyOld.empty() && mappedNames(primaryKeyOld, newNameOf, &primaryKey);
+    if (!keepPrimaryKey) primaryKey.clear();
     // A single INTEGER key is the rowid itself and stays so.
     bool rowidKey = keepPrimaryKey && primaryKey.size() == 1 &&
                     sqlite3_stricmp(shape.columns[primaryKeyOld[0]].type.c_str(), "INTEGER") == 0;
 
-    std::vector<std::string> definitions;
+    // The table's own text keeps what the pragmas do not tell: collations, checks, generated
+    // columns and the table's options.
+    auto carried = carryOverCreateTable(shape.createSQL, tableName, shape.columnOrder, sourceNames,
+                                        newFieldNames);
+    std::string definition = carried
+                                 ? "(" + carried->body + ")" + carried->options
+                                 : "(" +
+                                       reconstructedColumnList(shape, newFieldNames, sources,
+                                                               newNameOf, primaryKey, rowidKey) +
+                                       ")";
+    // A generated column computes its values again and takes none.
+    std::vector<std::string> insertNames;
+    std::string selectList;
     for (size_t i = 0; i < newFieldNames.size(); ++i) {
-        std::string definition = quoteIdentifier(newFieldNames[i]);
-        if (const OldColumn* column = sources[i]) {
-            if (!column->type.empty() && isPlainType(column->type))
-                definition += " " + column->type;
-            if (rowidKey && newFieldNames[i] == primaryKey[0] && column->primaryKeyOrder == 1) {
-                definition += shape.autoincrement ? " PRIMARY KEY AUTOINCREMENT" : " PRIMARY KEY";
-            }
-            if (column->notNull) definition += " NOT NULL";
-            if (column->defaultValue) definition += " DEFAULT (" + *column->defaultValue + ")";
-        }
-        definitions.push_back(definition);
-    }
-    if (keepPrimaryKey && !rowidKey) {
-        definitions.push_back("PRIMARY KEY (" + quoteIdentifierList(primaryKey) + ")");
-    }
-    for (const auto& unique : shape.uniqueColumns) {
-        std::vector<std::string> names;
-        if (mappedNames(unique, newNameOf, &names)) {
-            definitions.push_back("UNIQUE (" + quoteIdentifierList(names) + ")");
-        }
-    }
-    for (size_t i = 0; i < shape.foreignKeyClauses.size(); ++i) {
-        std::vector<std::string> names;
-        if (!mappedNames(shape.foreignKeyColumns[i], newNameOf, &names)) continue;
-        std::string clause = shape.foreignKeyClauses[i];
-        clause.replace(clause.find("%COLUMNS%"), 9, quoteIdentifierList(names));
-        definitions.push_back(clause);
-    }
-    std::string columnList;
-    for (const std::string& definition : definitions) {
-        columnList += (columnList.empty() ? "" : ", ") + definition;
+        if (carried && carried->generated[i]) continue;
+        insertNames.push_back(newFieldNames[i]);
+        selectList += (selectList.empty() ? "" : ",") + selectItems[i];
     }
 
     std::string table = quoteIdentifier(tableName);
@@ -380,10 +373,9 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
     auto script = [&]() -> int {
         int step;
         if ((step = session.run("begin transaction")) != SQLITE_OK) return step;
-        std::string sql = "create table " + temporary + " (" + columnList + ");\ninsert into " +
-                          temporary + " (" + rowid + quoteIdentifierList(newFieldNames) +
-                          ") select " + rowid;
-        for (size_t i = 0; i < selectList.size(); ++i) sql += (i ? "," : "") + selectList[i];
+        std::string sql = "create table " + temporary + " " + definition + ";\ninsert into " +
+                          temporary + " (" + rowid + quoteIdentifierList(insertNames) +
+                          ") select " + rowid + selectList;
         // The rename must neither rewrite nor check the views and triggers that name the table.
         sql += " from " + table + ";\ndrop table " + table +
                ";\npragma legacy_alter_table=ON;\nalter table " + temporary + " rename to " +
