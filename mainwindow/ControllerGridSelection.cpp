@@ -9,6 +9,7 @@
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/views/RowsTableModel.h"
 #include "mainwindow/views/RowsTableView.h"
+#include "platform/foundation/SystemLog.h"
 
 void TablesAndRowsController::clearSelectedFieldsAndReload(bool clear) {
     int64_t rows = rowsTableView_ ? rowsTableView_->numberOfRows() : 0;
@@ -146,12 +147,115 @@ void TablesAndRowsController::selectRowsTableViewCellAtRow(int64_t row, int64_t 
     reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
 }
 
+void TablesAndRowsController::includeRowIndex(int64_t rowIndex) {
+    if (rowIndex < 0 || rowIndex >= totalRows) {
+        systemLog("includeRowIndex: invalid index " + std::to_string(rowIndex));
+        return;
+    }
+    mySelectedRowIndexes.insert(rowIndex);
+    reloadRowsTableViewRowIndex(rowIndex);
+}
+
 void TablesAndRowsController::rowsTableViewClickedOnPoint(QPoint point) {
-    selectRowsTableViewCellAtRow(rowsTableView_->rowAt(point.y()),
-                                 rowsTableView_->columnAt(point.x()), true);
+    if (totalRows < 1) return;
+    int64_t column = rowsTableView_->columnAt(point.x());
+    // A row number clears the rows itself, after noting whether it was the one selected row:
+    // a second click on it deselects it.
+    if (column != 0) {
+        clearSelectedRowsAndReload(true);
+        clearSelectedFieldsAndReload(true);
+    }
+    selectRowsTableViewCellAtRow(rowsTableView_->rowAt(point.y()), column, true);
 }
 
 void TablesAndRowsController::rowsTableViewCommandClickedOnPoint(QPoint point) {
+    if (totalRows < 1) return;
     selectRowsTableViewCellAtRow(rowsTableView_->rowAt(point.y()),
                                  rowsTableView_->columnAt(point.x()), false);
+}
+
+int64_t TablesAndRowsController::rowIndexOfRowNumberAt(QPoint point) const {
+    int64_t row = rowsTableView_->rowAt(point.y());
+    if (totalRows < 1 || row < 0 || rowsTableView_->columnAt(point.x()) != 0) return -1;
+    int64_t rowIndex = rowIndexFromTableViewRow(row);
+    return rowIndex < totalRows ? rowIndex : -1;
+}
+
+void TablesAndRowsController::rowsTableViewAlternateClickedOnPoint(QPoint point) {
+    int64_t rowIndex = rowIndexOfRowNumberAt(point);
+    if (rowIndex >= 0) selectStartRowIndex(rowIndex, firstFieldIndexInDataPort, false);
+}
+
+void TablesAndRowsController::rowsTableViewShiftAlternateClickedOnPoint(QPoint point) {
+    int64_t rowIndex = rowIndexOfRowNumberAt(point);
+    if (rowIndex < 0) return;
+    int64_t portRows = numberOfDataPortRows();
+    int64_t oldRowIndex = focusedRowIndex;
+    focusedRowIndex = rowIndex;
+    if (rowIndex >= portRows - 1) {
+        firstRowIndexInDataPort = rowIndex - portRows + 1;
+        reloadFieldValues();
+        layOutGridColumns();
+    } else {
+        reloadRowsTableViewRowIndex(oldRowIndex, focusedFieldIndex);
+        reloadRowsTableViewRowIndex(rowIndex, focusedFieldIndex);
+    }
+    updateRowsViewScrollBars();
+}
+
+void TablesAndRowsController::rowsTableViewShiftClickedOnPoint(QPoint point) {
+    if (totalRows < 1) return;
+    int64_t row = rowsTableView_->rowAt(point.y());
+    int64_t column = rowsTableView_->columnAt(point.x());
+    if (row < 0 || column < 0) return;
+    if (column == 0) {
+        extendSelectedRowsTo(rowIndexFromTableViewRow(row));
+    } else {
+        selectRectangleTo(row, column);
+    }
+}
+
+void TablesAndRowsController::extendSelectedRowsTo(int64_t rowIndex) {
+    int64_t first = focusedRowIndex, last = focusedRowIndex;
+    if (!mySelectedRowIndexes.empty()) {
+        first = *mySelectedRowIndexes.begin();
+        last = *mySelectedRowIndexes.rbegin();
+    }
+    // Without a focus or a selected row the span starts at the top.
+    if (rowIndex > last) {
+        for (int64_t r = std::max<int64_t>(last, 0); r <= rowIndex; ++r) includeRowIndex(r);
+    } else if (rowIndex < first) {
+        for (int64_t r = rowIndex; r <= first; ++r) includeRowIndex(r);
+    }
+}
+
+void TablesAndRowsController::selectRectangleTo(int64_t row, int64_t column) {
+    clearSelectedFieldsAndReload(true);
+    clearSelectedRowsAndReload(true);
+    int64_t rowIndex = rowIndexFromTableViewRow(row);
+    int64_t fieldIndex = fieldIndexFromTableViewColumn(column, row);
+    // Cells are added only while fewer rows than this hold selected cells.
+    constexpr size_t kMaxRowsOfSelectedCells = 1000;
+    if (mySelectedCells.size() < kMaxRowsOfSelectedCells) {
+        selectCellWithRowIndex(rowIndex, fieldIndex, false);
+    }
+    int64_t left, right, top, bottom;
+    getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
+    // Only loaded rows have values to select, so the walk covers no row beyond the port's.
+    int64_t from = std::max(top, firstRowIndexInDataPort);
+    int64_t to = std::min(bottom, firstRowIndexInDataPort + numberOfGridRows() - 1);
+    if (left >= 0 && top >= 0 && left <= right) {
+        for (int64_t f = left; f <= right; ++f) {
+            for (int64_t r = from; r <= to; ++r) {
+                if (mySelectedCells.size() >= kMaxRowsOfSelectedCells) break;
+                selectCellWithRowIndex(r, f, false);
+            }
+        }
+    }
+    int64_t oldRowIndex = focusedRowIndex, oldFieldIndex = focusedFieldIndex;
+    focusedRowIndex = rowIndex;
+    focusedFieldIndex = fieldIndex;
+    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    clearSelectedCellsAndReload(false);
+    updateRowsViewScrollBars();
 }

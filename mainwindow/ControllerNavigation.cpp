@@ -257,3 +257,8 @@ void TablesAndRowsController::rowsTableViewDidClickTableColumn(int column) {
     }
     reloadRowsTableViewColumn(column);
 }
+
+void TablesAndRowsController::rowsTableViewAlternateReturnKeyPressed() {
+    if (focusedRowIndex < 0 || focusedFieldIndex < 0) return;
+    selectAddRowViewAtFieldIndex(focusedFieldIndex);
+}

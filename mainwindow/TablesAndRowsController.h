@@ -274,8 +274,17 @@ class TablesAndRowsController : public QObject,
     void getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top, int64_t* bottom) const;
     void getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
                                        int64_t* bottom) const;
+    // Adds a row of the table to the whole selected rows.
+    void includeRowIndex(int64_t rowIndex);
     void rowsTableViewClickedOnPoint(QPoint point) override;
     void rowsTableViewCommandClickedOnPoint(QPoint point) override;
+    // On a row number: extends the selected rows to it; on a cell: selects the rectangle from
+    // the focus and the selected cells to it.
+    void rowsTableViewShiftClickedOnPoint(QPoint point) override;
+    // On a row number: starts the port at that row.
+    void rowsTableViewAlternateClickedOnPoint(QPoint point) override;
+    // On a row number: focuses that row, moving the port so that it is shown last when needed.
+    void rowsTableViewShiftAlternateClickedOnPoint(QPoint point) override;
 
     // ---- In-place editing ----
     bool isSelectedTableUpdateCapable() const;
@@ -352,6 +361,10 @@ class TablesAndRowsController : public QObject,
     void rowsTableViewShiftTabKeyPressed() override;
     // A click on the header of grid column `column`.
     void rowsTableViewDidClickTableColumn(int column) override;
+    // Opens the record editor on the focused cell's row and field.
+    void rowsTableViewAlternateReturnKeyPressed() override;
+    // Shows the edit-field panel over the rows console; the window has no such panel yet.
+    void rowsTableViewCommandReturnKeyPressed() override {}
     // Jumps the port to the row and focuses it at the field.
     void selectStartRowIndex(int64_t rowIndex, int64_t fieldIndex, bool makeRowsViewResponder);
     int64_t prevFieldIndex(int64_t fieldIndex) const;
@@ -452,6 +465,10 @@ class TablesAndRowsController : public QObject,
     void loadDataPort();
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
     void layOutGridColumns();
+    // The data row of a clicked row number that holds one, else -1.
+    int64_t rowIndexOfRowNumberAt(QPoint point) const;
+    void extendSelectedRowsTo(int64_t rowIndex);
+    void selectRectangleTo(int64_t row, int64_t column);
     // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
     // shown first when its column lies before lowestColumn or past the grid.
     void focusNeighbourField(int64_t fieldIndex, int64_t lowestColumn, int64_t offset);

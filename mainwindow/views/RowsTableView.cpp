@@ -126,15 +126,25 @@ QColor RowsTableView::backgroundColor() {
 }
 
 void RowsTableView::keyPressEvent(QKeyEvent* event) {
-    bool plainReturn = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                       !(event->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
-    if (plainReturn && controller_) {
-        // The edit starts from the values of the page shown.
-        controller_->loadPendingDataPort();
-        controller_->rowsTableViewReturnKeyPressed();
+    if (!controller_) {
+        QTableView::keyPressEvent(event);
         return;
     }
-    if (!controller_ || !dispatchMoveKey(event)) QTableView::keyPressEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // Each variant starts from the values of the page shown.
+        RowsTableViewDelegate* d = controller_;
+        d->loadPendingDataPort();
+        Qt::KeyboardModifiers modifiers = event->modifiers();
+        if (modifiers & Qt::AltModifier) {
+            d->rowsTableViewAlternateReturnKeyPressed();
+        } else if (modifiers & Qt::ControlModifier) {
+            d->rowsTableViewCommandReturnKeyPressed();
+        } else {
+            d->rowsTableViewReturnKeyPressed();
+        }
+        return;
+    }
+    if (!dispatchMoveKey(event)) QTableView::keyPressEvent(event);
 }
 
 bool RowsTableView::dispatchMoveKey(const QKeyEvent* event) {
@@ -197,15 +207,25 @@ bool RowsTableView::focusNextPrevChild(bool next) {
 }
 
 void RowsTableView::mousePressEvent(QMouseEvent* event) {
-    RowsTableViewDelegate* delegate = controller_;
-    if (!delegate) return;
+    // Presses on the column header never come here: the header is a view of its own.
+    RowsTableViewDelegate* d = controller_;
+    if (!d) return;
     // A click reads the values under it, so the page a move left waiting comes first.
-    delegate->loadPendingDataPort();
-    // Control stands for the Command key of other systems.
-    if (event->modifiers() & Qt::ControlModifier) {
-        delegate->rowsTableViewCommandClickedOnPoint(event->position().toPoint());
+    d->loadPendingDataPort();
+    // Alt and Control stand for Option and Command.
+    Qt::KeyboardModifiers modifiers = event->modifiers();
+    bool shift = modifiers & Qt::ShiftModifier, option = modifiers & Qt::AltModifier;
+    QPoint point = event->position().toPoint();
+    if (shift && option) {
+        d->rowsTableViewShiftAlternateClickedOnPoint(point);
+    } else if (shift) {
+        d->rowsTableViewShiftClickedOnPoint(point);
+    } else if (modifiers & Qt::ControlModifier) {
+        d->rowsTableViewCommandClickedOnPoint(point);
+    } else if (option) {
+        d->rowsTableViewAlternateClickedOnPoint(point);
     } else {
-        delegate->rowsTableViewClickedOnPoint(event->position().toPoint());
+        d->rowsTableViewClickedOnPoint(point);
     }
     QTableView::mousePressEvent(event);
 }

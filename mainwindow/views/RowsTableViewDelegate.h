@@ -10,9 +10,14 @@ class RowsTableViewDelegate {
     virtual ~RowsTableViewDelegate() = default;
 
     virtual void rowsTableViewReturnKeyPressed() = 0;
+    virtual void rowsTableViewAlternateReturnKeyPressed() = 0;
+    virtual void rowsTableViewCommandReturnKeyPressed() = 0;
     // A double click at the point (in the grid's viewport); its first click came as a click.
     virtual void rowsTableDoubleClickOnRow(QPoint point) = 0;
     virtual void rowsTableViewClickedOnPoint(QPoint point) = 0;
+    virtual void rowsTableViewShiftClickedOnPoint(QPoint point) = 0;
+    virtual void rowsTableViewShiftAlternateClickedOnPoint(QPoint point) = 0;
+    virtual void rowsTableViewAlternateClickedOnPoint(QPoint point) = 0;
     virtual void rowsTableViewCommandClickedOnPoint(QPoint point) = 0;
     virtual int64_t firstRowIndex() const = 0;
     virtual int64_t numberOfDataPortRows() const = 0;

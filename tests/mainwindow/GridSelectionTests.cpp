@@ -24,11 +24,13 @@ TEST_F(GridSelectionTest, APlainClickFocusesTheCellAndClearsSingleCells) {
     int64_t left, right, top, bottom;
     c->getSelectedCellsLeft(&left, &right, &top, &bottom);
     EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({1, 2, 3, 9}));
-    // A plain click drops the single cells but keeps whole rows.
+    // A plain click drops the single cells, whole rows and whole fields.
     c->mySelectedRowIndexes = {12};
+    c->mySelectedFieldIndexes = {1};
     click(0, 1);
     EXPECT_TRUE(c->mySelectedCells.empty());
-    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({12}));
+    EXPECT_TRUE(c->mySelectedRowIndexes.empty());
+    EXPECT_TRUE(c->mySelectedFieldIndexes.empty());
 }
 
 TEST_F(GridSelectionTest, RowNumberClicksSelectRowsAndMoveTheFocusOnlyWhenPlain) {
