@@ -12,7 +12,10 @@ constexpr int kBusyTimeoutMilliseconds = 5000;
 }  // namespace
 
 DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString) {
+    // Only the runners, which change files, may create one; a read of a vanished file fails
+    // instead of leaving an empty database in its place.
     int flags = kind == ConnectionKind::ReadOnly ? SQLITE_OPEN_READONLY
+                : kind == ConnectionKind::Plain  ? SQLITE_OPEN_READWRITE
                                                  : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;

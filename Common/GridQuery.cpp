@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
@@ -75,11 +76,14 @@ std::string getQueryString(const std::string& table, const std::string& likeStri
                                                          : "select " + rowidExpression + ", ";
     std::vector<std::string> names;
     std::vector<int> types;
+    std::set<std::string> hidden;
     bool fieldsRead =
-        getFieldNames(&names, &types, nullptr, nullptr, table, databaseFilePath, errorString) == 0;
+        getFieldNames(&names, &types, nullptr, &hidden, table, databaseFilePath, errorString) == 0;
     if (rowidPresenceCode != kRowidOnly) {
-        if (std::find(types.begin(), types.end(), kFieldTypeRaw) != types.end()) {
-            // Raw fields are read as hex text, so every field is named.
+        if (!hidden.empty() ||
+            std::find(types.begin(), types.end(), kFieldTypeRaw) != types.end()) {
+            // Raw fields are read as hex text, and "*" leaves out a virtual table's hidden
+            // columns, which are fields too: then every field is named.
             for (size_t i = 0; i < names.size(); ++i) {
                 if (i > 0) sql += ", ";
                 bool raw = i < types.size() && types[i] == kFieldTypeRaw;

@@ -31,7 +31,31 @@ bool TablesAndRowsController::editableFocusedCell(int64_t* row, int64_t* column)
     return fieldIndex >= 0 && fieldTypeAtFieldIndexP1(fieldIndex) != DBInterface::kFieldTypeRaw;
 }
 
+std::optional<TablesAndRowsController::EditTarget> TablesAndRowsController::editTargetOfCell(
+    int64_t row, int64_t column) const {
+    std::optional<std::string> table = selectedTableNameIfOnlyOne();
+    int64_t fieldIndex = fieldIndexFromTableViewColumn(column, row);
+    if (!table || !databaseFilePath_ || fieldIndex < 1 ||
+        fieldIndex > static_cast<int64_t>(fieldNames.size())) {
+        return std::nullopt;
+    }
+    const DBValue* loaded = fieldValueObjectForTableViewRowIndex(row, fieldIndex);
+    const DBValue* rowid = fieldValueObjectForTableViewRowIndex(row, 0);
+    if (!loaded || !rowid || !*rowid) return std::nullopt;
+    return EditTarget{*databaseFilePath_,
+                      *table,
+                      fieldNames[static_cast<size_t>(fieldIndex - 1)],
+                      **rowid,
+                      *loaded,
+                      rowIndexFromTableViewRow(row),
+                      fieldIndex};
+}
+
 void TablesAndRowsController::beginEditingCell(int64_t row, int64_t column) {
+    // A previous edit still open is ended first, so that it is written to its own target.
+    rowsTableView_->endEditing();
+    editTarget_ = editTargetOfCell(row, column);
+    if (!editTarget_) return;
     rowsTableView_->setFocus();
     rowsTableView_->editCell(static_cast<int>(row), static_cast<int>(column));
 }
@@ -67,6 +91,7 @@ bool TablesAndRowsController::controlTextViewDoCommandBySelector(QLineEdit* cont
         totalRows < 1) {
         return false;
     }
+    if (command == TextCommand::Cancel) editTarget_.reset();
     if (command == TextCommand::Cancel || command == TextCommand::InsertNewline) return false;
     moveFocusForEditing(command);
     // After the current edit has fully ended; the next one passes the same checks as Return.
@@ -135,33 +160,35 @@ void TablesAndRowsController::focusCellShowingIt(int64_t rowIndex, int64_t field
 
 void TablesAndRowsController::controlTextDidEndEditing(QLineEdit* control) {
     int64_t tag = SpreadsheetTableCellView::textFieldTag(control);
-    if (tag < kCellTagBase || tag > kCellTagLast) return;
-    int64_t rowIndex = SpreadsheetTableCellView::imageViewTag(control) - kCellTagBase;
-    int64_t fieldIndex = tag - kCellTagBase;
-    std::optional<std::string> table = selectedTableNameIfOnlyOne();
-    int64_t row = tableViewRowFromRowIndex(rowIndex);
-    if (rowIndex < 0 || fieldIndex < 1 || !table || !databaseFilePath_ || row < 0 ||
-        fieldIndex > static_cast<int64_t>(fieldNames.size())) {
+    std::optional<EditTarget> target = std::move(editTarget_);
+    editTarget_.reset();
+    if (tag < kCellTagBase || tag > kCellTagLast || !target ||
+        target->fieldIndex != tag - kCellTagBase ||
+        target->rowIndex != SpreadsheetTableCellView::imageViewTag(control) - kCellTagBase) {
         return;
     }
-    const DBValue* loaded = fieldValueObjectForTableViewRowIndex(row, fieldIndex);
-    const DBValue* rowid = fieldValueObjectForTableViewRowIndex(row, 0);
-    if (!loaded || !rowid || !*rowid) return;
     std::string text = toStdString(control->text());
     // An untouched NULL stays NULL: its placeholder is never the text.
-    bool changed = *loaded ? **loaded != text : !text.empty();
+    bool changed = target->loaded ? *target->loaded != text : !text.empty();
     if (!changed) return;
     std::string error;
-    if (DBInterface::updateField(DBInterface::FieldValue(text), *table,
-                                 fieldNames[static_cast<size_t>(fieldIndex - 1)], **rowid,
-                                 *databaseFilePath_, &error) != 0) {
+    if (DBInterface::updateField(DBInterface::FieldValue(text), target->table, target->fieldName,
+                                 target->rowid, target->databaseFilePath, &error) != 0) {
         showErrorAlert(error, tablesList_->window());
         // The cell shows the loaded value again, NULL included.
-        reloadRowsTableViewRowIndex(rowIndex, fieldIndex);
+        reloadRowsTableViewRowIndex(target->rowIndex, target->fieldIndex);
         return;
     }
-    fieldValuesLoaded[static_cast<size_t>(row * numberOfFieldsPerRow + fieldIndex)] = text;
-    reloadRowsTableViewRowIndex(rowIndex, fieldIndex);
+    // The page shown takes the new value only when it still holds the edited row.
+    int64_t row = tableViewRowFromRowIndex(target->rowIndex);
+    const DBValue* rowid = fieldValueObjectForTableViewRowIndex(row, 0);
+    if (databaseFilePath_ == target->databaseFilePath &&
+        selectedTableNameIfOnlyOne() == target->table && rowid && *rowid == target->rowid &&
+        fieldValueObjectForTableViewRowIndex(row, target->fieldIndex)) {
+        fieldValuesLoaded[static_cast<size_t>(row * numberOfFieldsPerRow + target->fieldIndex)] =
+            text;
+        reloadRowsTableViewRowIndex(target->rowIndex, target->fieldIndex);
+    }
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
         appDelegate_->reloadSelectedDatabaseObjectInVisibleWindowsExcept(window());
     }

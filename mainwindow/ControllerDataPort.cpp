@@ -21,6 +21,30 @@
 
 namespace {
 constexpr size_t kLimitedCacheCapacity = 20000;
+
+// Appends a page of rows laid out flat. Rows of another width than the field model (a field
+// added or dropped elsewhere) would shift every value into the wrong field and row, rowid
+// included, so such a page is refused whole.
+int appendPage(std::vector<DBValue>* destination, const std::string& query, int64_t limit,
+               int64_t offset, int64_t fieldsPerRow, const std::string& databaseFilePath,
+               std::string* error) {
+    std::vector<DBRow> rows;
+    int rc =
+        DBInterface::getArrayOfRows(&rows, query, true, limit, offset, databaseFilePath, error);
+    if (rc != 0) return rc;
+    for (const DBRow& row : rows) {
+        if (static_cast<int64_t>(row.size()) != fieldsPerRow) {
+            appendError(error, localizedString("The fields of the table have changed. Reload "
+                                               "the table to see its rows."));
+            return -1;
+        }
+    }
+    for (DBRow& row : rows) {
+        destination->insert(destination->end(), std::make_move_iterator(row.begin()),
+                            std::make_move_iterator(row.end()));
+    }
+    return 0;
+}
 }  // namespace
 
 std::string TablesAndRowsController::countStatementForLimitedObject(const std::string& name) const {
@@ -74,8 +98,8 @@ bool TablesAndRowsController::loadFieldValues(std::vector<DBValue>* destination,
         case DBInterface::kObjectEditable:
         case DBInterface::kObjectReadOnlyPaged:
             if (query.empty()) return false;
-            if (DBInterface::getNullableRows(destination, query, limit, firstRowIndex,
-                                             *databaseFilePath_, &error) != 0) {
+            if (appendPage(destination, query, limit, firstRowIndex, numberOfFieldsPerRow,
+                           *databaseFilePath_, &error) != 0) {
                 showErrorAlert(error, window());
                 return false;
             }
@@ -85,8 +109,8 @@ bool TablesAndRowsController::loadFieldValues(std::vector<DBValue>* destination,
             if (!query.empty() && reloadCachedValues) {
                 limitedFieldValuesLoaded.clear();
                 limitedFieldValuesLoaded.reserve(kLimitedCacheCapacity);
-                if (DBInterface::getNullableRows(&limitedFieldValuesLoaded, query, kLimitedRows, 0,
-                                                 *databaseFilePath_, &error) != 0) {
+                if (appendPage(&limitedFieldValuesLoaded, query, kLimitedRows, 0,
+                               numberOfFieldsPerRow, *databaseFilePath_, &error) != 0) {
                     showErrorAlert(error, window());
                 }
             }

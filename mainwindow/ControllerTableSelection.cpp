@@ -19,6 +19,8 @@ constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
 
 void TablesAndRowsController::reloadTables() {
     view();
+    // An open edit is written while the list and the page still say which row it belongs to.
+    rowsTableView_->endEditing();
     QSignalBlocker blocker(tablesList_);
     tablesList_->clear();
     tableNames.clear();
@@ -147,6 +149,7 @@ void TablesAndRowsController::readDisplaySettings() {
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
     view();
+    rowsTableView_->endEditing();
     emptyFieldModel();
     readDisplaySettings();
     std::optional<std::string> name;
@@ -335,17 +338,23 @@ void TablesAndRowsController::deleteTable() {
     std::vector<int> rows;
     for (QListWidgetItem* item : selected) rows.push_back(tablesList_->row(item));
     std::sort(rows.begin(), rows.end());
+    // The names and the file are those the user was asked about; the list may be reloaded
+    // before the answer comes.
+    std::vector<std::string> names;
+    for (int row : rows) {
+        if (row >= 0 && row < static_cast<int>(tableNames.size())) {
+            names.push_back(tableNames[static_cast<size_t>(row)]);
+        }
+    }
+    if (!databaseFilePath_) return;
+    const std::string path = *databaseFilePath_;
     Alert alert;
     alert.messageText = toQString(localizedString("Delete the selected objects?"));
     alert.informativeText = toQString(localizedString("This cannot be undone!"));
     alert.buttons = {toQString(localizedString("Delete")), toQString(localizedString("Cancel"))};
-    alert.beginSheetModalForWindow(window(), [this, rows](int button) {
-        if (button != 0 || !databaseFilePath_) return;
-        const std::string path = *databaseFilePath_;
-        const std::vector<std::string> names = tableNames;
-        for (int row : rows) {
-            if (row < 0 || row >= static_cast<int>(names.size())) continue;
-            const std::string& name = names[static_cast<size_t>(row)];
+    alert.beginSheetModalForWindow(window(), [this, names, path](int button) {
+        if (button != 0 || databaseFilePath_ != path) return;
+        for (const std::string& name : names) {
             auto entry = allTables.find(name);
             if (entry == allTables.end() || entry->second.type.empty()) continue;
             int type = DBInterface::tableTypeCodeForSchemaObjectType(&entry->second.type);

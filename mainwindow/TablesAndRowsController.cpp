@@ -377,6 +377,8 @@ void TablesAndRowsController::prompt2WindowCancelButtonPressed() {
 }
 
 bool TablesAndRowsController::windowShouldClose(QWidget* window) {
+    // The edit in progress is written while the window still knows its database.
+    if (rowsTableView_) rowsTableView_->endEditing();
     likeString.reset();
     return appDelegate_->closeDatabaseWindow(window);
 }

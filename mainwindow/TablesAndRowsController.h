@@ -482,6 +482,19 @@ class TablesAndRowsController : public QObject,
     // The grid row and column of the focused cell when an edit may start there.
     bool editableFocusedCell(int64_t* row, int64_t* column) const;
     void beginEditingCell(int64_t row, int64_t column);
+    // What an open in-place edit writes to, taken when it starts: whatever reloads, pages or
+    // selects before it ends, the text goes to this row and field or nowhere.
+    struct EditTarget {
+        std::string databaseFilePath;
+        std::string table;
+        std::string fieldName;
+        std::string rowid;
+        DBValue loaded;
+        int64_t rowIndex = -1;
+        int64_t fieldIndex = -1;
+    };
+    // Gives the cell's target; nullopt when it has no loaded row or field.
+    std::optional<EditTarget> editTargetOfCell(int64_t row, int64_t column) const;
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
     void moveFocusForEditing(TextCommand command);
     void focusCellShowingIt(int64_t rowIndex, int64_t fieldIndex);
@@ -492,6 +505,7 @@ class TablesAndRowsController : public QObject,
     int windowIndex_;
     std::optional<std::string> databaseFilePath_;
     bool dataPortLoadPending_ = false;
+    std::optional<EditTarget> editTarget_;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
     QListWidget* tablesList_ = nullptr;

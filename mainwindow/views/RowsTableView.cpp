@@ -53,11 +53,15 @@ RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* paren
     });
 }
 
-void RowsTableView::detachController() {
+void RowsTableView::endEditing() {
     if (QWidget* editor = indexWidget(currentIndex()); editor && isEditing()) {
         commitData(editor);
         closeEditor(editor, QAbstractItemDelegate::NoHint);
     }
+}
+
+void RowsTableView::detachController() {
+    endEditing();
     setModel(nullptr);
     delete model_;
     model_ = nullptr;

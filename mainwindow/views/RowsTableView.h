@@ -30,6 +30,8 @@ class RowsTableView : public QTableView {
     // Opens the cell's in-place editor; the caller has made sure it may be edited.
     void editCell(int row, int column);
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
+    // Ends an open in-place edit, writing it as Return would.
+    void endEditing();
     // The grid's background below its last row and beside its last column.
     static QColor backgroundColor();
 

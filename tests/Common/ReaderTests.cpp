@@ -156,3 +156,19 @@ TEST_F(ReaderTest, AReadWaitsForAnotherConnectionsWrite) {
     committer.join();
     sqlite3_close(writer);
 }
+
+TEST_F(ReaderTest, ReadsOfAMissingFileFailWithoutCreatingIt) {
+    std::string missing = pathInHome("vanished.db");
+    Strings values;
+    std::string error;
+    EXPECT_EQ(getRows(&values, "select 1", missing, &error), 14);
+    EXPECT_EQ(error, "unable to open database file");
+    EXPECT_EQ(countRowsWithQuery("select 1", missing), -1);
+    EXPECT_FALSE(doesTableExist("t", missing));
+    Strings names;
+    EXPECT_NE(getFieldNames(&names, "select 1", missing, nullptr), 0);
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    // A change through the runners still creates a new database, as creating one needs.
+    EXPECT_EQ(execCommandString("create table t (a)", missing, nullptr), 0);
+    EXPECT_TRUE(doesTableExist("t", missing));
+}

@@ -181,3 +181,103 @@ TEST_F(CellEditingTest, TabOnTheLastFieldOfTheLastGridRowPagesDownOneRow) {
     EXPECT_EQ(c->focusedRowIndex, 49);
     EXPECT_EQ(c->focusedFieldIndex, 2);
 }
+
+TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit) {
+    run("create table t (name text, extra text, amount number); insert into t select 'name ' || "
+        "value, 'x' || value, value from generate_series(1, 30)");
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    // Another program drops a field while the window still holds the old field model.
+    run("alter table t drop column extra");
+    c->moveDataPortToRow(1);
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_NE(alerts.back().find("have changed"), std::string::npos);
+    // Rows of the new shape laid over the old one would make another row's value a rowid:
+    // nothing is shown, so nothing can be edited.
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
+    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(3, 0), nullptr);
+    c->focusedRowIndex = 4;
+    c->focusedFieldIndex = 1;
+    c->rowsTableViewReturnKeyPressed();
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+}
+
+TEST_F(CellEditingTest, ClosingTheWindowWritesTheEditInProgress) {
+    makeRowsTable(5);
+    showGrid("t");
+    doubleClick(1, 1);
+    QLineEdit* field = editor();
+    ASSERT_NE(field, nullptr);
+    field->selectAll();
+    QTest::keyClicks(field, "typed before closing");
+    ASSERT_TRUE(app->databaseWindowForWindowIndex(0)->close());
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed before closing");
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(CellEditingTest, AReloadDuringAnEditWritesItToItsOwnRowFirst) {
+    UserDefaults::standard().setBool(true, "AutoRefreshAllWindows");
+    makeRowsTable(5);
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    doubleClick(1, 1);
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "kept over a reload");
+    // The menu's reload takes no keyboard focus from the editor.
+    c->reloadTablesMenuItemClicked();
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "kept over a reload");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "kept over a reload");
+
+    // A write in another window reloads this one while its editor is still open.
+    doubleClick(2, 1);
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "kept over a refresh");
+    TablesAndRowsWindow* other = app->showDatabase(db, 1, false, std::string("t"), 0);
+    QApplication::processEvents();
+    TablesAndRowsController* second = app->tablesAndRowsControllerForWindowIndex(1);
+    second->selectTableWithName("t");
+    second->moveDataPortToRow(3);
+    other->activateWindow();
+    QApplication::processEvents();
+    second->focusedRowIndex = 3;
+    second->focusedFieldIndex = 1;
+    second->rowsTableViewReturnKeyPressed();
+    QLineEdit* otherEditor = nullptr;
+    for (QLineEdit* field : second->rowsTableView()->findChildren<QLineEdit*>()) {
+        if (field->isVisible()) otherEditor = field;
+    }
+    ASSERT_NE(otherEditor, nullptr);
+    otherEditor->selectAll();
+    QTest::keyClicks(otherEditor, "written elsewhere");
+    QTest::keyClick(otherEditor, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 4"), "written elsewhere");
+    EXPECT_EQ(readBack("select name from t where rowid = 3"), "kept over a refresh");
+    EXPECT_EQ(readBack("select group_concat(id) from (select id from updates order by id)"),
+              "2,3,4");
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(CellEditingTest, SelectingAnotherTableDuringAnEditWritesItToItsOwnTable) {
+    makeRowsTable(5);
+    run("create table other (name text, amount number); insert into other select name, amount "
+        "from t");
+    TablesAndRowsController* c = showGrid("t");
+    doubleClick(1, 1);
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "belongs to t");
+    // Another part of the window selects a table while the editor keeps the keyboard.
+    c->selectTableWithName("other");
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "belongs to t");
+    EXPECT_EQ(readBack("select name from other where rowid = 2"), "name 2");
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "other");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "name 2");
+    EXPECT_TRUE(alerts.empty());
+}

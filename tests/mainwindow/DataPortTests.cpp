@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <filesystem>
+
 #include "mainwindow/views/RowsTableModel.h"
 #include "mainwindow/views/RowsTableView.h"
 
@@ -196,4 +198,27 @@ TEST_F(DataPortTest, NamesWithQuotesAreCountedAndPaged) {
     c->resetTableSelections();
     EXPECT_EQ(c->totalRows, 11);  // v2 and v20 to v29
     EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(DataPortTest, AVirtualTableWithHiddenColumnsShowsEachValueUnderItsField) {
+    run("create virtual table ft using fts5(title, body); insert into ft values ('a', 'first'), "
+        "('b', 'second'), ('c', 'third')");
+    TablesAndRowsController* c = show("ft");
+    EXPECT_TRUE(alerts.empty());
+    ASSERT_EQ(c->numberOfFieldsPerRow, static_cast<int64_t>(c->fieldNames.size()) + 1);
+    ASSERT_EQ(c->rowsTableView()->numberOfRows(), 3);
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 0), "2");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "b");
+    EXPECT_EQ(c->fieldValueForTableViewRowIndex(2, 2), "third");
+}
+
+TEST_F(DataPortTest, AFileThatVanishesWhileShownGivesAnErrorAndAnEmptyPage) {
+    makeRowsTable(100);
+    TablesAndRowsController* c = show("t");
+    std::filesystem::remove(db);
+    c->moveDataPortToRow(40);
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_EQ(alerts.back().rfind("Error|", 0), 0u);
+    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
+    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 0), nullptr);
 }

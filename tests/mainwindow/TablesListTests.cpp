@@ -185,3 +185,19 @@ TEST_F(TablesListTest, TheExternalDatabaseWarningOffersWhatFitsItsState) {
     EXPECT_EQ(buttons[1].value(1), "Don't Show This Warning Again");
     EXPECT_EQ(buttons[2].value(1), "Restore Warning");
 }
+
+TEST_F(TablesListTest, DeletionRemovesTheObjectsAskedAboutEvenIfTheListChangedMeanwhile) {
+    makeRowsTable(3);
+    run("create table b (x)");
+    TablesAndRowsController* c = show("t");
+    Alert::setTestResponder([&](const Alert&, QWidget*) {
+        // The list is reloaded while the question is open: a new table now stands where t was.
+        run("create table s (x)");
+        c->reloadTables();
+        return 0;
+    });
+    c->deleteTable();
+    EXPECT_FALSE(DBInterface::doesTableExist("t", db));
+    EXPECT_TRUE(DBInterface::doesTableExist("s", db));
+    EXPECT_TRUE(DBInterface::doesTableExist("b", db));
+}
