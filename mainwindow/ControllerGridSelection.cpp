@@ -26,10 +26,11 @@ void TablesAndRowsController::clearSelectedFieldsAndReload(bool clear) {
 }
 
 void TablesAndRowsController::clearSelectedRowsAndReload(bool clear) {
-    if (mySelectedRowIndexes.empty() || !rowsTableView_) return;
+    if (mySelectedRowIndexes.empty()) return;
     // Only the rows on screen need a redraw: the walk never covers a long selection.
     std::vector<int64_t> rows;
-    for (int64_t row = 0; row < rowsTableView_->numberOfRows(); ++row) {
+    int64_t shownRows = rowsTableView_ ? rowsTableView_->numberOfRows() : 0;
+    for (int64_t row = 0; row < shownRows; ++row) {
         if (mySelectedRowIndexes.contains(rowIndexFromTableViewRow(row))) rows.push_back(row);
     }
     if (clear) mySelectedRowIndexes.clear();
