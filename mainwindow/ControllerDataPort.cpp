@@ -256,6 +256,8 @@ void TablesAndRowsController::moveDataPortToRow(int64_t rowIndex) {
 
 void TablesAndRowsController::moveDataPortToRowIndex(int64_t rowIndex) {
     if (rowIndex < 0 || rowIndex >= totalRows) return;
+    // An edit in progress is written before its row leaves the grid.
+    rowsTableView_->endEditing();
     setFirstRowIndexInDataPort(rowIndex);
     scheduleDataPortLoad();
     updateRowsViewScrollBars();

@@ -207,6 +207,7 @@ void TablesAndRowsController::updateMoreFieldsButton() {
 void TablesAndRowsController::changeFirstFieldFieldIndexToShow(int64_t fieldIndex) {
     std::optional<std::string> table = selectedTableNameIfOnlyOne();
     if (!table || totalRows < 1 || fieldIndex < 1 || fieldIndex >= numberOfFieldsPerRow) return;
+    rowsTableView_->endEditing();
     if (focusedRowIndex >= 0 && focusedFieldIndex >= 0) {
         if (firstFieldIndexInDataPort == fieldIndex) return;
         firstFieldIndexInDataPort = fieldIndex;

@@ -19,6 +19,7 @@ void TablesAndRowsController::layOutGridColumns() {
 void TablesAndRowsController::moveSelection(int direction, int64_t offset, bool moveFocus,
                                             int64_t) {
     if (totalRows < 1) return;
+    rowsTableView_->endEditing();
     int64_t gridRows = numberOfGridRows();
     int64_t gridColumns = rowsTableView_->numberOfColumns();
     if (focusedRowIndex < 0 || focusedFieldIndex < 0) {

@@ -418,5 +418,8 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         tablesList_->item(row)->setText(toQString(newName));
     }
     updateFieldWidthsRenameTableName(oldName, newName);
+    // The table shown at the next launch follows its new name.
+    if (lastTableShown(*databaseFilePath_) == oldName)
+        setLastTableShown(newName, *databaseFilePath_);
     updateWindowTitle();
 }

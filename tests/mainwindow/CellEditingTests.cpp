@@ -281,3 +281,19 @@ TEST_F(CellEditingTest, SelectingAnotherTableDuringAnEditWritesItToItsOwnTable) 
     EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "name 2");
     EXPECT_TRUE(alerts.empty());
 }
+
+TEST_F(CellEditingTest, ScrollingDuringAnEditWritesItBeforeTheRowLeaves) {
+    makeRowsTable(200);
+    showGrid("t");
+    doubleClick(1, 1);
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "kept over a wheel move");
+    QWheelEvent wheel(QPointF(grid->viewport()->rect().center()), QPointF(), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(grid->viewport(), &wheel);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "kept over a wheel move");
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_TRUE(alerts.empty());
+}

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QToolBar>
 
+#include "app/LastTablesShown.h"
 #include "platform/foundation/Paths.h"
 
 namespace {
@@ -38,6 +39,7 @@ TEST_F(TablesListTest, RenamingATableMovesItsSavedWidths) {
     EXPECT_EQ(widthsOf("test.db")["_new_ name"], nlohmann::json({60, 120, 80}));
     EXPECT_NE(rowOf(c, "_new_ name"), -1);
     EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "_new_ name"))->text(), "_new_ name");
+    EXPECT_EQ(lastTableShown(db), "_new_ name");  // the next launch shows it under its new name
     EXPECT_TRUE(alerts.empty());
 }
 
