@@ -37,7 +37,7 @@ std::string commaSeparatedStringForNumberArray(const std::vector<FieldValue>* va
     return commaSeparatedStringForStringArray(&numbers, false);
 }
 
-std::string commaSeparatedStringForIndexSet(const std::set<int64_t>* indexes) {
+std::string commaSeparatedStringForIndexSet(const IndexSet* indexes) {
     if (!indexes) return "";
     return joined(*indexes, [](int64_t index) { return std::to_string(index); });
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Common/FieldValue.h"
+#include "Common/IndexSet.h"
 
 namespace DBInterface {
 
@@ -15,7 +16,7 @@ std::string commaSeparatedStringForStringArray(const std::vector<std::string>* s
                                                bool doubleQuote);
 // The numbers among the values; other values are skipped.
 std::string commaSeparatedStringForNumberArray(const std::vector<FieldValue>* values);
-std::string commaSeparatedStringForIndexSet(const std::set<int64_t>* indexes);
+std::string commaSeparatedStringForIndexSet(const IndexSet* indexes);
 
 // A field of a CSV line: with csv, a field holding a double quote has each doubled and is
 // quoted, one holding the separator is quoted; otherwise the field as it is.

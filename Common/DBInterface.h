@@ -14,6 +14,7 @@
 #include "Common/FileNames.h"
 #include "Common/FunctionList.h"
 #include "Common/GridQuery.h"
+#include "Common/IndexSet.h"
 #include "Common/LookupAndPickerTables.h"
 #include "Common/MetaTables.h"
 #include "Common/PhotoFiles.h"

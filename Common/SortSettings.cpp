@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string_view>
 
+#include "Common/CommaLists.h"
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/FieldModel.h"
@@ -225,10 +226,7 @@ int updateSortByROWIDCode(uint64_t sortByROWIDCode, const std::string& tableName
 int updateSearchFields(const IndexSet& searchIndexes, bool simple, const std::string* searchFilter,
                        const std::string& tableName, const std::string& databaseFilePath,
                        std::string* errorString) {
-    std::string stored;
-    for (int64_t index : searchIndexes) {
-        stored += (stored.empty() ? "" : ",") + std::to_string(index);
-    }
+    std::string stored = commaSeparatedStringForIndexSet(&searchIndexes);
     stored += simple ? ";=" : "; ";
     if (searchFilter) stored += *searchFilter;
     std::string name = quoteLiteral(tableName);

@@ -2,13 +2,12 @@
 // The stored sort and search settings of a table or view (its varnelo_db_tables row), the ROWID
 // order and sorted-on-unique-key bits of its flags, and the indexes kept for its sort keys.
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
-namespace DBInterface {
+#include "Common/IndexSet.h"
 
-using IndexSet = std::set<int64_t>;
+namespace DBInterface {
 
 // Flag bits of varnelo_db_tables.flags.
 inline constexpr uint64_t kTableFlagSortByROWIDUp = 1;

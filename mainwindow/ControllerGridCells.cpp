@@ -168,6 +168,16 @@ void TablesAndRowsController::reloadRowsTableViewRowIndex(int64_t rowIndex) {
     reloadRowsTableViewRow(tableViewRowFromRowIndex(rowIndex));
 }
 
+void TablesAndRowsController::reloadRowsTableViewRowIndexes(int64_t first, int64_t last) {
+    if (!rowsTableView_) return;
+    // Clipped to the rows on screen first, so a long span costs no more than a short one.
+    int64_t from = std::max<int64_t>(tableViewRowFromRowIndex(first), 0);
+    int64_t to =
+        std::min<int64_t>(tableViewRowFromRowIndex(last), rowsTableView_->numberOfRows() - 1);
+    if (from > to) return;
+    rowsTableModel_->cellsChanged(int(from), int(to), 0, rowsTableView_->numberOfColumns() - 1);
+}
+
 void TablesAndRowsController::reloadRowsTableViewColumn(int64_t column) {
     if (!rowsTableView_ || column < 0 || column >= rowsTableView_->numberOfColumns()) return;
     rowsTableModel_->cellsChanged(0, rowsTableView_->numberOfRows() - 1, int(column), int(column));

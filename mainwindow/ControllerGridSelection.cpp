@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/views/RowsTableModel.h"
@@ -26,8 +27,12 @@ void TablesAndRowsController::clearSelectedFieldsAndReload(bool clear) {
 
 void TablesAndRowsController::clearSelectedRowsAndReload(bool clear) {
     if (mySelectedRowIndexes.empty()) return;
-    std::set<int64_t> rows;
-    for (int64_t rowIndex : mySelectedRowIndexes) rows.insert(tableViewRowFromRowIndex(rowIndex));
+    // Only the rows on screen need a redraw: the walk never covers a long selection.
+    std::vector<int64_t> rows;
+    int64_t shownRows = rowsTableView_ ? rowsTableView_->numberOfRows() : 0;
+    for (int64_t row = 0; row < shownRows; ++row) {
+        if (mySelectedRowIndexes.contains(rowIndexFromTableViewRow(row))) rows.push_back(row);
+    }
     if (clear) mySelectedRowIndexes.clear();
     for (int64_t row : rows) reloadRowsTableViewRow(row);
 }
@@ -46,7 +51,7 @@ void TablesAndRowsController::clearSelectedCellsAndReload(bool clear) {
 void TablesAndRowsController::selectAllFields() {
     mySelectedRowIndexes.clear();
     mySelectedCells.clear();
-    for (int64_t f = 1; f < numberOfFieldsPerRow; ++f) mySelectedFieldIndexes.insert(f);
+    mySelectedFieldIndexes.insertRange(1, numberOfFieldsPerRow - 1);
     focusedRowIndex = firstRowIndexInDataPort;
     focusedFieldIndex = firstFieldIndexInDataPort;
     updateRowsViewScrollBars();
@@ -134,7 +139,7 @@ void TablesAndRowsController::selectRowsTableViewCellAtRow(int64_t row, int64_t 
         return;
     }
     bool onlySelectedRow =
-        mySelectedRowIndexes.size() == 1 && *mySelectedRowIndexes.begin() == rowIndex;
+        mySelectedRowIndexes.size() == 1 && mySelectedRowIndexes.first() == rowIndex;
     clearSelectedRowsAndReload(true);
     // A plain click on the one selected row number deselects it.
     if (rowIndex < 0 || rowIndex >= totalRows || onlySelectedRow) return;
@@ -148,12 +153,19 @@ void TablesAndRowsController::selectRowsTableViewCellAtRow(int64_t row, int64_t 
 }
 
 void TablesAndRowsController::includeRowIndex(int64_t rowIndex) {
-    if (rowIndex < 0 || rowIndex >= totalRows) {
-        systemLog("includeRowIndex: invalid index " + std::to_string(rowIndex));
-        return;
+    includeRowIndexes(rowIndex, rowIndex);
+}
+
+void TablesAndRowsController::includeRowIndexes(int64_t first, int64_t last) {
+    if (first < 0 || last >= totalRows) {
+        systemLog("includeRowIndexes: invalid indexes " + std::to_string(first) + "..." +
+                  std::to_string(last));
     }
-    mySelectedRowIndexes.insert(rowIndex);
-    reloadRowsTableViewRowIndex(rowIndex);
+    first = std::max<int64_t>(first, 0);
+    last = std::min(last, totalRows - 1);
+    if (first > last) return;
+    mySelectedRowIndexes.insertRange(first, last);
+    reloadRowsTableViewRowIndexes(first, last);
 }
 
 void TablesAndRowsController::rowsTableViewClickedOnPoint(QPoint point) {
@@ -218,14 +230,14 @@ void TablesAndRowsController::rowsTableViewShiftClickedOnPoint(QPoint point) {
 void TablesAndRowsController::extendSelectedRowsTo(int64_t rowIndex) {
     int64_t first = focusedRowIndex, last = focusedRowIndex;
     if (!mySelectedRowIndexes.empty()) {
-        first = *mySelectedRowIndexes.begin();
-        last = *mySelectedRowIndexes.rbegin();
+        first = mySelectedRowIndexes.first();
+        last = mySelectedRowIndexes.last();
     }
     // Without a focus or a selected row the span starts at the top.
     if (rowIndex > last) {
-        for (int64_t r = std::max<int64_t>(last, 0); r <= rowIndex; ++r) includeRowIndex(r);
+        includeRowIndexes(std::max<int64_t>(last, 0), rowIndex);
     } else if (rowIndex < first) {
-        for (int64_t r = rowIndex; r <= first; ++r) includeRowIndex(r);
+        includeRowIndexes(rowIndex, first);
     }
 }
 

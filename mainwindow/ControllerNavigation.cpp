@@ -238,14 +238,14 @@ void TablesAndRowsController::rowsTableViewDidClickTableColumn(int column) {
         if (!mySelectedFieldIndexes.erase(fieldIndex)) mySelectedFieldIndexes.insert(fieldIndex);
     } else if (modifiers & Qt::ShiftModifier) {
         if (mySelectedFieldIndexes.empty()) return;
-        int64_t low = *mySelectedFieldIndexes.begin(), high = *mySelectedFieldIndexes.rbegin();
+        int64_t low = mySelectedFieldIndexes.first(), high = mySelectedFieldIndexes.last();
         int64_t from = fieldIndex < low ? fieldIndex : high + 1;
         int64_t to = fieldIndex < low ? low - 1 : fieldIndex;
-        for (int64_t f = from; f <= to; ++f) mySelectedFieldIndexes.insert(f);
+        mySelectedFieldIndexes.insertRange(from, to);
         rowsTableView_->viewport()->update();
     } else {
         bool onlySelected =
-            mySelectedFieldIndexes.size() == 1 && *mySelectedFieldIndexes.begin() == fieldIndex;
+            mySelectedFieldIndexes.size() == 1 && mySelectedFieldIndexes.first() == fieldIndex;
         if (numberOfGridRows() >= 1) {
             int64_t oldRowIndex = focusedRowIndex, oldFieldIndex = focusedFieldIndex;
             focusedRowIndex = firstRowIndexInDataPort;

@@ -250,6 +250,7 @@ class TablesAndRowsController : public QObject,
     void reloadRowsTableViewRowIndex(int64_t rowIndex, int64_t fieldIndex);
     void reloadRowsTableViewRow(int64_t row);
     void reloadRowsTableViewRowIndex(int64_t rowIndex);
+    void reloadRowsTableViewRowIndexes(int64_t first, int64_t last);
     void reloadRowsTableViewColumn(int64_t column);
     int64_t printViewFirstRowIndex() const { return focusedRowIndex; }
     // The first-field menu: one item per field of the selected table or view.
@@ -274,8 +275,10 @@ class TablesAndRowsController : public QObject,
     void getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top, int64_t* bottom) const;
     void getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
                                        int64_t* bottom) const;
-    // Adds a row of the table to the whole selected rows.
+    // Adds a row, or the rows first...last, of the table to the whole selected rows; indexes
+    // outside the table are logged and left out.
     void includeRowIndex(int64_t rowIndex);
+    void includeRowIndexes(int64_t first, int64_t last);
     void rowsTableViewClickedOnPoint(QPoint point) override;
     void rowsTableViewCommandClickedOnPoint(QPoint point) override;
     // On a row number: extends the selected rows to it; on a cell: selects the rectangle from

@@ -38,7 +38,7 @@ TEST(SQLLiterals, ValuesAndNumbers) {
 TEST(CommaLists, Builders) {
     std::vector<FieldValue> mixed{1, "x", 2.5};
     EXPECT_EQ(commaSeparatedStringForNumberArray(&mixed), "1,2.5");
-    std::set<int64_t> indexes{5, 1, 3};
+    IndexSet indexes{5, 1, 3};
     EXPECT_EQ(commaSeparatedStringForIndexSet(&indexes), "1,3,5");
     std::vector<std::string> names{"a", "b\"c"};
     EXPECT_EQ(commaSeparatedStringForStringArray(&names, true), "\"a\",\"b\"\"c\"");
