@@ -25,6 +25,9 @@ RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* paren
       rowView_(controller) {
     setObjectName("rowsTableView");
     setModel(model_);
+    // A reset would drop an open editor and the text typed into it: whatever reloads the
+    // grid, the edit is written first.
+    connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, &RowsTableView::endEditing);
     setItemDelegate(new SpreadsheetTableCellView(controller, controller, this));
     setShowGrid(true);
     setSelectionMode(QAbstractItemView::NoSelection);

@@ -297,3 +297,27 @@ TEST_F(CellEditingTest, ScrollingDuringAnEditWritesItBeforeTheRowLeaves) {
     EXPECT_EQ(editor(), nullptr);
     EXPECT_TRUE(alerts.empty());
 }
+
+TEST_F(CellEditingTest, EveryReloadOfTheGridWritesTheEditInProgressFirst) {
+    makeRowsTable(50);
+    TablesAndRowsController* c = showGrid("t");
+    // The grid reloads once a window resize settles.
+    doubleClick(1, 1);
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "typed while resizing");
+    grid->window()->resize(grid->window()->size() + QSize(40, 60));
+    QTest::qWait(400);
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed while resizing");
+    // Moving the page from elsewhere than the grid.
+    doubleClick(2, 1);
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "typed before a jump");
+    c->moveDataPortToRow(20);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 3"), "typed before a jump");
+    EXPECT_EQ(editor(), nullptr);
+    EXPECT_EQ(readBack("select count(*) from t"), "50");
+    EXPECT_TRUE(alerts.empty());
+}
