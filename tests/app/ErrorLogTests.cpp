@@ -3,7 +3,7 @@
 
 #include "app/DiagnosticsWindow.h"
 #include "app/SqliteErrorLog.h"
-#include "tests/app/ShellTest.h"
+#include "tests/support/ShellTest.h"
 
 namespace {
 

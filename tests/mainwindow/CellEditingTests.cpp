@@ -135,8 +135,8 @@ TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndTheOldText) {
     sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(locker);
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].substr(0, 6), "Error|");
-    EXPECT_NE(alerts[0].find("locked"), std::string::npos) << alerts[0];
+    EXPECT_EQ(alerts[0].both().substr(0, 6), "Error|");
+    EXPECT_NE(alerts[0].both().find("locked"), std::string::npos) << alerts[0].both();
     EXPECT_EQ(shown(3, 1), "name 4");
     EXPECT_EQ(readBack("select name from t where rowid = 4"), "name 4");
 }
@@ -191,7 +191,7 @@ TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit
     run("alter table t drop column extra");
     c->moveDataPortToRow(1);
     ASSERT_FALSE(alerts.empty());
-    EXPECT_NE(alerts.back().find("have changed"), std::string::npos);
+    EXPECT_NE(alerts.back().both().find("have changed"), std::string::npos);
     // Rows of the new shape laid over the old one would make another row's value a rowid:
     // nothing is shown, so nothing can be edited.
     EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
