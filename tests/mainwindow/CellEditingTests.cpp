@@ -135,7 +135,7 @@ TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndTheOldText) {
     sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(locker);
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].both().substr(0, 6), "Error|");
+    EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_NE(alerts[0].both().find("locked"), std::string::npos) << alerts[0].both();
     EXPECT_EQ(shown(3, 1), "name 4");
     EXPECT_EQ(readBack("select name from t where rowid = 4"), "name 4");

@@ -55,7 +55,7 @@ TEST_F(TablesListTest, ARenameThatOnlyChangesCaseOrFailsKeepsTheName) {
     // A name already taken fails: an error, the old name shown, the widths where they were.
     c->chooseTableTextFieldReturnKeyPressed(rowOf(c, "t"), "other");
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].both().rfind("Error|", 0), 0u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
     EXPECT_TRUE(widthsOf("test.db").contains("t"));
 }
@@ -95,7 +95,7 @@ TEST_F(TablesListTest, AFailedDeletionKeepsTheWidthsAndStopsTheRest) {
     TablesAndRowsController* c = show("sqlite_sequence");
     c->deleteTable();
     ASSERT_EQ(alerts.size(), 2u);
-    EXPECT_EQ(alerts[1].both().rfind("Error|", 0), 0u);
+    EXPECT_EQ(alerts[1].messageText, "Error");
     EXPECT_TRUE(widthsOf("test.db").contains("sqlite_sequence"));
     EXPECT_TRUE(DBInterface::doesTableExist("s", db));
 }
