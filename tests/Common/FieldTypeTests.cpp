@@ -21,19 +21,6 @@ class FormatStyleTest : public TempHomeTest {
 };
 }  // namespace
 
-TEST(FieldTypes, NamesAndCodes) {
-    EXPECT_EQ(getColumnTypeString(7), "Photo");
-    EXPECT_EQ(getColumnTypeString(0), "(Unknown)");
-    EXPECT_EQ(getColumnTypeString(kPickerFieldTypeBase + 1), "(Unknown)");
-    EXPECT_EQ(getColumnTypeStringForceText(0), "Text");
-    EXPECT_EQ(getColumnTypeStringForceText(kPickerFieldTypeBase + 1), "Text");
-    EXPECT_EQ(getColumnTypeStringForceText(9), "Raw");
-    EXPECT_EQ(getColumnTypeFromString("Photo"), 7);
-    EXPECT_EQ(getColumnTypeFromString("Text"), 1);
-    EXPECT_EQ(getColumnTypeFromString("photo"), 0);
-    EXPECT_EQ(getColumnTypeFromString(""), 0);
-}
-
 TEST_F(FormatStyleTest, NumberStyles) {
     // Style 1, and style 0 without a default, show the stored text.
     EXPECT_FALSE(numberFormatterForNumberFormatStyleType(1).has_value());

@@ -14,14 +14,22 @@ class ScriptRunnerTest : public DatabaseTest {
         run("create table t (a, b); insert into t select value, 'v' || value from "
             "generate_series(1, 1500)");
     }
+
+    // The script runner keeping at most `limit` rows.
+    int script(const std::string& sql, int limit, std::vector<DBRow>* rows,
+               Strings* names = nullptr, int* fieldCount = nullptr, std::string* error = nullptr,
+               bool nullAsObject = false) {
+        return execMultipleQueryString(sql, limit, nullAsObject, fieldCount, names, rows, nullptr,
+                                       nullptr, db, error);
+    }
 };
 
 TEST_F(ScriptRunnerTest, RowLimitKeepsRowsBackButRunsTheRestOfTheScript) {
     std::vector<DBRow> rows;
     std::string error;
-    int rc = execMultipleQueryString("select a from t order by a; update t set b = 'changed'", 1000,
-                                     false, nullptr, nullptr, &rows, nullptr, nullptr, db, &error);
-    EXPECT_EQ(rc, kRowLimitReached);
+    EXPECT_EQ(script("select a from t order by a; update t set b = 'changed'", 1000, &rows, nullptr,
+                     nullptr, &error),
+              kRowLimitReached);
     EXPECT_EQ(error, "");
     ASSERT_EQ(rows.size(), 1000u);
     EXPECT_EQ(*rows.front()[0], "1");
@@ -31,14 +39,10 @@ TEST_F(ScriptRunnerTest, RowLimitKeepsRowsBackButRunsTheRestOfTheScript) {
 
 TEST_F(ScriptRunnerTest, ExactlyTheLimitIsNoStop) {
     std::vector<DBRow> rows;
-    EXPECT_EQ(execMultipleQueryString("select a from t where a <= 1000", 1000, false, nullptr,
-                                      nullptr, &rows, nullptr, nullptr, db, nullptr),
-              0);
+    EXPECT_EQ(script("select a from t where a <= 1000", 1000, &rows), 0);
     EXPECT_EQ(rows.size(), 1000u);
     rows.clear();
-    EXPECT_EQ(execMultipleQueryString("select a from t where a <= 1001", 1000, false, nullptr,
-                                      nullptr, &rows, nullptr, nullptr, db, nullptr),
-              kRowLimitReached);
+    EXPECT_EQ(script("select a from t where a <= 1001", 1000, &rows), kRowLimitReached);
     EXPECT_EQ(rows.size(), 1000u);
 }
 
@@ -46,9 +50,8 @@ TEST_F(ScriptRunnerTest, RowsOfAllStatementsWithTheFirstStatementsNames) {
     std::vector<DBRow> rows;
     Strings names;
     int fieldCount = -7;
-    EXPECT_EQ(execMultipleQueryString("select 1 as x, 2 as y; select 'p', 'q', 'r'", 100, false,
-                                      &fieldCount, &names, &rows, nullptr, nullptr, db, nullptr),
-              0);
+    EXPECT_EQ(
+        script("select 1 as x, 2 as y; select 'p', 'q', 'r'", 100, &rows, &names, &fieldCount), 0);
     EXPECT_EQ(names, (Strings{"x", "y"}));
     EXPECT_EQ(fieldCount, 2);
     ASSERT_EQ(rows.size(), 2u);
@@ -59,29 +62,24 @@ TEST_F(ScriptRunnerTest, RowsOfAllStatementsWithTheFirstStatementsNames) {
 TEST_F(ScriptRunnerTest, ZeroLimitRecordsNamesOnlyAndNoListRunsEverything) {
     std::vector<DBRow> rows;
     Strings names;
-    EXPECT_EQ(execMultipleQueryString("select a from t; delete from t where a > 10", 0, false,
-                                      nullptr, &names, &rows, nullptr, nullptr, db, nullptr),
+    EXPECT_EQ(script("select a from t; delete from t where a > 10", 0, &rows, &names),
               kRowLimitReached);
     EXPECT_EQ(names, Strings{"a"});
     EXPECT_TRUE(rows.empty());
     EXPECT_EQ(query("select count(*) from t"), Strings{"10"});
-    EXPECT_EQ(execMultipleQueryString("select a from t; delete from t where a > 5", 0, false,
-                                      nullptr, nullptr, nullptr, nullptr, nullptr, db, nullptr),
-              0);
+    EXPECT_EQ(script("select a from t; delete from t where a > 5", 0, nullptr), 0);
     EXPECT_EQ(query("select count(*) from t"), Strings{"5"});
 }
 
 TEST_F(ScriptRunnerTest, NullAsNullObjectOrEmptyTextAndInvalidUtf8AsMarker) {
     run("create table n (v); insert into n values (NULL), (cast(x'41e942' as text))");
     std::vector<DBRow> rows;
-    execMultipleQueryString("select v from n order by rowid", 10, true, nullptr, nullptr, &rows,
-                            nullptr, nullptr, db, nullptr);
+    script("select v from n order by rowid", 10, &rows, nullptr, nullptr, nullptr, true);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_FALSE(rows[0][0].has_value());
     EXPECT_EQ(*rows[1][0], kInvalidUtf8Marker);
     rows.clear();
-    execMultipleQueryString("select v from n order by rowid", 10, false, nullptr, nullptr, &rows,
-                            nullptr, nullptr, db, nullptr);
+    script("select v from n order by rowid", 10, &rows);
     EXPECT_EQ(rows[0][0], DBValue(""));
 }
 
@@ -90,11 +88,10 @@ TEST_F(ScriptRunnerTest, FailureStopsAtTheFailingStatementAndDeliversNothing) {
     Strings names;
     std::string error;
     int fieldCount = -7;
-    int rc = execMultipleQueryString(
-        "insert into t values (9999, 'kept'); select * from t; select * from nosuch; "
-        "insert into t values (10000, 'never')",
-        100, false, &fieldCount, &names, &rows, nullptr, nullptr, db, &error);
-    EXPECT_EQ(rc, 1);
+    EXPECT_EQ(script("insert into t values (9999, 'kept'); select * from t; select * from nosuch; "
+                     "insert into t values (10000, 'never')",
+                     100, &rows, &names, &fieldCount, &error),
+              1);
     EXPECT_EQ(error, "no such table: nosuch");
     EXPECT_TRUE(rows.empty());
     EXPECT_TRUE(names.empty());
@@ -155,16 +152,16 @@ TEST_F(StatementRunnerTest, RunsOnlyTheFirstStatement) {
         0);
     EXPECT_EQ(changes, 3);
     EXPECT_EQ(query("select count(*) from t where b = 'u'"), Strings{"3"});
-}
-
-TEST_F(StatementRunnerTest, ASelectLeavesTheOutParametersAlone) {
-    int64_t changes = 42, lastRowID = 43;
+    // A select leaves the out-parameters alone.
+    int64_t lastRowID = 43;
+    changes = 42;
     EXPECT_EQ(execCommandString("select * from t", &changes, &lastRowID, db, nullptr), 0);
     EXPECT_EQ(changes, 42);
     EXPECT_EQ(lastRowID, 43);
 }
 
-TEST_F(StatementRunnerTest, ReadsNamesAndRowsWithNullAsEmptyText) {
+TEST_F(StatementRunnerTest, ReadsNamesAndRowsWithNullAndInvalidUtf8AsEmptyText) {
+    run("insert into t values (5, cast(x'ff00fe' as text))");
     int fieldCount = 0;
     Strings names;
     std::vector<DBTextRow> values;
@@ -173,8 +170,9 @@ TEST_F(StatementRunnerTest, ReadsNamesAndRowsWithNullAsEmptyText) {
               0);
     EXPECT_EQ(fieldCount, 3);
     EXPECT_EQ(names, (Strings{"a", "b", "1"}));
-    ASSERT_EQ(values.size(), 3u);
+    ASSERT_EQ(values.size(), 4u);
     EXPECT_EQ(values[1], (DBTextRow{"2", "", "1"}));
+    EXPECT_EQ(values[3], (DBTextRow{"5", "", "1"}));
     values.clear();
     execQueryString("select a from t", 2, &fieldCount, nullptr, &values, nullptr, nullptr, db,
                     nullptr);
@@ -194,16 +192,6 @@ TEST_F(StatementRunnerTest, InsertReportsItsRowIdAndErrorsTheirMessage) {
     execCommandString("insert into u values (1)", db, nullptr);
     EXPECT_EQ(execUpdateStatement("insert into u values (1)", db, &error), 19);
     EXPECT_EQ(error, "UNIQUE constraint failed: u.k");
-}
-
-TEST_F(StatementRunnerTest, InvalidUtf8ReadsAsEmptyText) {
-    run("insert into t values (5, cast(x'ff00fe' as text))");
-    int fieldCount = 0;
-    std::vector<DBTextRow> values;
-    execQueryString("select b from t where a = 5", -1, &fieldCount, nullptr, &values, nullptr,
-                    nullptr, db, nullptr);
-    ASSERT_EQ(values.size(), 1u);
-    EXPECT_EQ(values[0][0], "");
 }
 
 TEST_F(StatementRunnerTest, ForeignKeysFollowTheUserDefault) {

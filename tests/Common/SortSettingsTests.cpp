@@ -28,19 +28,6 @@ class SortSettingsTest : public DatabaseTest {
     }
 };
 
-TEST_F(SortSettingsTest, CodeArithmetic) {
-    EXPECT_EQ(sortCodeFromIndex(2, 2), 6);
-    EXPECT_EQ(sortCodeFromIndex(-1, 1), 0);
-    EXPECT_EQ(sortFieldIndexFromCode(6), 2);
-    EXPECT_EQ(sortFieldIndexFromCode(0), -1);
-    EXPECT_EQ(sortDirectionFromCode(5), 1);
-    EXPECT_EQ(sortDirectionFromCode(6), 2);
-    EXPECT_EQ(sortDirectionFromCode(0), 0);
-    EXPECT_EQ(sortByROWIDCodeFromFlags(3), 1);
-    EXPECT_EQ(sortByROWIDCodeFromFlags(2), 2);
-    EXPECT_EQ(sortByROWIDCodeFromFlags(0), 1);
-}
-
 TEST_F(SortSettingsTest, NothingStoredReadsAsNothingWithoutCreatingMetaTables) {
     uint64_t flags = 77;
     EXPECT_EQ(readCodes("t", &flags), Codes{});

@@ -3,7 +3,7 @@
 
 #include "app/DiagnosticsWindow.h"
 #include "app/SqliteErrorLog.h"
-#include "tests/app/ShellTest.h"
+#include "tests/support/ShellTest.h"
 
 namespace {
 
@@ -84,10 +84,8 @@ TEST_F(ErrorLogTest, AlertsAreModalOrSheetsWithTheErrorTitle) {
     app->showAlertErrorObject("Could not", "");
     app->showErrorAlert("on the window", app->databaseWindowForWindowIndex(2));
     ASSERT_EQ(alerts.size(), 4u);
-    EXPECT_EQ(alerts[0].messageText, "Title");
-    EXPECT_EQ(alerts[0].informativeText, "");
-    EXPECT_EQ(alerts[1].messageText, "Error");
-    EXPECT_EQ(alerts[1].informativeText, "it failed");
+    EXPECT_EQ(alerts[0].both(), "Title|");
+    EXPECT_EQ(alerts[1].both(), "Error|it failed");
     EXPECT_FALSE(alerts[2].isSheet);
     EXPECT_TRUE(alerts[3].isSheet);
     EXPECT_EQ(alerts[3].messageText, "Error");

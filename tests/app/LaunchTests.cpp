@@ -7,7 +7,7 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/ui/MainWindow.h"
-#include "tests/app/ShellTest.h"
+#include "tests/support/ShellTest.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/ui/MainWindow.h"
-#include "tests/app/ShellTest.h"
+#include "tests/support/ShellTest.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class WindowSlotTest : public ShellTest {
     }
 };
 
-TEST_F(WindowSlotTest, SixDroppedFilesOpenFiveWindowsAndSayOnlyFiveCanBeShown) {
+TEST_F(WindowSlotTest, SixDroppedFilesOpenFiveWindowsAndNoMoreWindowsOpen) {
     std::vector<std::string> paths = databases(6);
     app->databaseWindowForWindowIndex(0)->setGeometry(50, 60, 800, 500);
     app->openDroppedFiles(paths, true);
@@ -37,12 +37,17 @@ TEST_F(WindowSlotTest, SixDroppedFilesOpenFiveWindowsAndSayOnlyFiveCanBeShown) {
                   QRect(50 + 20 * i, 60 + 20 * i, 800, 500));
     }
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].messageText, "Up to 5 database windows can be displayed.");
-    EXPECT_EQ(alerts[0].informativeText, "");
+    EXPECT_EQ(alerts[0].both(), "Up to 5 database windows can be displayed.|");
     EXPECT_FALSE(alerts[0].isSheet);
     EXPECT_EQ(app->getNextAvailableWindowIndex(), -1);
     EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(4));
     EXPECT_FALSE(hasBookmark(paths[5]));
+    // A new window needs a free slot too: no panel is shown.
+    app->openNewWindow();
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[1].both(),
+              "Up to 5 database windows allowed|Close one of the database windows first.");
+    EXPECT_TRUE(panelTitles.empty());
 }
 
 TEST_F(WindowSlotTest, ATextFileIsRefusedAndTheOthersStillOpen) {
@@ -156,15 +161,6 @@ TEST_F(WindowSlotTest, TheOpenPanelsShowTheChosenFileInTheirWindow) {
     EXPECT_EQ(app->databaseWindowForWindowIndex(1)->windowTitle(), "Window 2");
 }
 
-TEST_F(WindowSlotTest, ANewWindowNeedsAFreeSlot) {
-    app->openDroppedFiles(databases(5), true);
-    app->openNewWindow();
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].messageText, "Up to 5 database windows allowed");
-    EXPECT_EQ(alerts[0].informativeText, "Close one of the database windows first.");
-    EXPECT_TRUE(panelTitles.empty());
-}
-
 TEST_F(WindowSlotTest, ABrokenBookmarkIsReportedAndTheDatabaseStillShows) {
     std::string external = databases(1)[0];
     UserDefaults::standard().setObject({{external, "garbage"}}, "FileBookmarks");
@@ -180,8 +176,8 @@ TEST_F(WindowSlotTest, ABrokenBookmarkIsReportedAndTheDatabaseStillShows) {
     panelAnswer = {QString::fromStdString(external)};
     app->tablesAndRowsControllerForWindowIndex(0)->openExternalDatabase();
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].messageText, "Error invalid bookmark URL to file");
-    EXPECT_EQ(alerts[0].informativeText, "The bookmark data is not valid.");
+    EXPECT_EQ(alerts[0].both(),
+              "Error invalid bookmark URL to file|The bookmark data is not valid.");
     EXPECT_EQ(pathInSlot(0), external);
 }
 

@@ -29,7 +29,7 @@ TEST_F(CellEditingTest, ReturnOnTheFocusedCellStartsTheEditAndQuotesAreStoredExa
     makeRowsTable(5);
     showGrid("t");
     click(1, 1);
-    QTest::keyClick(grid, Qt::Key_Return);
+    key(Qt::Key_Return);
     ASSERT_NE(editor(), nullptr);
     typeAndEnd("O'Brien \"quoted\" '); drop table t; --");
     EXPECT_EQ(readBack("select name from t where rowid = 2"),
@@ -108,7 +108,7 @@ TEST_F(CellEditingTest, RawFieldsAndViewsAreNeverEditedInPlace) {
     doubleClick(1, 1);
     EXPECT_EQ(editor(), nullptr);
     EXPECT_EQ(c->focusedRowIndex, 1);  // the double click still moves the focus
-    QTest::keyClick(grid, Qt::Key_Return);
+    key(Qt::Key_Return);
     EXPECT_EQ(editor(), nullptr);
     // Tab from an edited cell into the Raw field does not open it either.
     doubleClick(0, 2);
@@ -135,8 +135,8 @@ TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndTheOldText) {
     sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(locker);
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].substr(0, 6), "Error|");
-    EXPECT_NE(alerts[0].find("locked"), std::string::npos) << alerts[0];
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_NE(alerts[0].both().find("locked"), std::string::npos) << alerts[0].both();
     EXPECT_EQ(shown(3, 1), "name 4");
     EXPECT_EQ(readBack("select name from t where rowid = 4"), "name 4");
 }
@@ -191,7 +191,7 @@ TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit
     run("alter table t drop column extra");
     c->moveDataPortToRow(1);
     ASSERT_FALSE(alerts.empty());
-    EXPECT_NE(alerts.back().find("have changed"), std::string::npos);
+    EXPECT_NE(alerts.back().both().find("have changed"), std::string::npos);
     // Rows of the new shape laid over the old one would make another row's value a rowid:
     // nothing is shown, so nothing can be edited.
     EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
@@ -206,11 +206,7 @@ TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit
 TEST_F(CellEditingTest, ClosingTheWindowWritesTheEditInProgress) {
     makeRowsTable(5);
     showGrid("t");
-    doubleClick(1, 1);
-    QLineEdit* field = editor();
-    ASSERT_NE(field, nullptr);
-    field->selectAll();
-    QTest::keyClicks(field, "typed before closing");
+    typeInto(1, 1, "typed before closing");
     ASSERT_TRUE(app->databaseWindowForWindowIndex(0)->close());
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed before closing");
@@ -222,10 +218,7 @@ TEST_F(CellEditingTest, AReloadDuringAnEditWritesItToItsOwnRowFirst) {
     makeRowsTable(5);
     logUpdates();
     TablesAndRowsController* c = showGrid("t");
-    doubleClick(1, 1);
-    ASSERT_NE(editor(), nullptr);
-    editor()->selectAll();
-    QTest::keyClicks(editor(), "kept over a reload");
+    typeInto(1, 1, "kept over a reload");
     // The menu's reload takes no keyboard focus from the editor.
     c->reloadTablesMenuItemClicked();
     QApplication::processEvents();
@@ -233,10 +226,7 @@ TEST_F(CellEditingTest, AReloadDuringAnEditWritesItToItsOwnRowFirst) {
     EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "kept over a reload");
 
     // A write in another window reloads this one while its editor is still open.
-    doubleClick(2, 1);
-    ASSERT_NE(editor(), nullptr);
-    editor()->selectAll();
-    QTest::keyClicks(editor(), "kept over a refresh");
+    typeInto(2, 1, "kept over a refresh");
     TablesAndRowsWindow* other = app->showDatabase(db, 1, false, std::string("t"), 0);
     QApplication::processEvents();
     TablesAndRowsController* second = app->tablesAndRowsControllerForWindowIndex(1);
@@ -247,10 +237,7 @@ TEST_F(CellEditingTest, AReloadDuringAnEditWritesItToItsOwnRowFirst) {
     second->focusedRowIndex = 3;
     second->focusedFieldIndex = 1;
     second->rowsTableViewReturnKeyPressed();
-    QLineEdit* otherEditor = nullptr;
-    for (QLineEdit* field : second->rowsTableView()->findChildren<QLineEdit*>()) {
-        if (field->isVisible()) otherEditor = field;
-    }
+    QLineEdit* otherEditor = editor(second->rowsTableView());
     ASSERT_NE(otherEditor, nullptr);
     otherEditor->selectAll();
     QTest::keyClicks(otherEditor, "written elsewhere");
@@ -268,10 +255,7 @@ TEST_F(CellEditingTest, SelectingAnotherTableDuringAnEditWritesItToItsOwnTable) 
     run("create table other (name text, amount number); insert into other select name, amount "
         "from t");
     TablesAndRowsController* c = showGrid("t");
-    doubleClick(1, 1);
-    ASSERT_NE(editor(), nullptr);
-    editor()->selectAll();
-    QTest::keyClicks(editor(), "belongs to t");
+    typeInto(1, 1, "belongs to t");
     // Another part of the window selects a table while the editor keeps the keyboard.
     c->selectTableWithName("other");
     QApplication::processEvents();
@@ -285,13 +269,8 @@ TEST_F(CellEditingTest, SelectingAnotherTableDuringAnEditWritesItToItsOwnTable) 
 TEST_F(CellEditingTest, ScrollingDuringAnEditWritesItBeforeTheRowLeaves) {
     makeRowsTable(200);
     showGrid("t");
-    doubleClick(1, 1);
-    ASSERT_NE(editor(), nullptr);
-    editor()->selectAll();
-    QTest::keyClicks(editor(), "kept over a wheel move");
-    QWheelEvent wheel(QPointF(grid->viewport()->rect().center()), QPointF(), QPoint(),
-                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(grid->viewport(), &wheel);
+    typeInto(1, 1, "kept over a wheel move");
+    wheel(QPoint(0, -120));
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "kept over a wheel move");
     EXPECT_EQ(editor(), nullptr);

@@ -1,41 +1,16 @@
 #pragma once
 // A database window on real temporary database files: the application object shows a
-// database in slot 0 of an offscreen window big enough for a page of rows; alerts are
-// recorded and answered with `alertAnswer`.
+// database in slot 0 of an offscreen window big enough for a page of rows.
 #include <QApplication>
 
-#include <memory>
-#include <string>
-#include <vector>
+#include "tests/support/ShellTest.h"
 
-#include "Common/DBInterface.h"
-#include "app/AppDelegate.h"
-#include "app/TablesAndRowsWindow.h"
-#include "mainwindow/TablesAndRowsController.h"
-#include "platform/foundation/UserDefaults.h"
-#include "platform/ui/Alert.h"
-#include "tests/support/QtApplication.h"
-#include "tests/support/TempHome.h"
-
-class ControllerTest : public TempHomeTest {
+class ControllerTest : public ShellTest {
   protected:
     void SetUp() override {
-        TempHomeTest::SetUp();
-        ensureQApplication();
+        ShellTest::SetUp();
         UserDefaults::standard().setInteger(15, "SchemaObjectTypesToShow");
-        Alert::setTestResponder([this](const Alert& alert, QWidget*) {
-            alerts.push_back(alert.messageText.toStdString() + "|" +
-                             alert.informativeText.toStdString());
-            return alertAnswer;
-        });
-        app = std::make_unique<AppDelegate>();
         db = pathInDocuments("test.db");
-    }
-
-    void TearDown() override {
-        app.reset();
-        Alert::setTestResponder({});
-        TempHomeTest::TearDown();
     }
 
     void run(const std::string& sql, const std::string& path = {}) {
@@ -71,8 +46,5 @@ class ControllerTest : public TempHomeTest {
         return app->databaseWindowForWindowIndex(0)->windowTitle().toStdString();
     }
 
-    std::unique_ptr<AppDelegate> app;
     std::string db;
-    std::vector<std::string> alerts;
-    int alertAnswer = 0;
 };

@@ -1,17 +1,9 @@
 // Clicks with Shift, Alt (Option) and Control (Command) on the grid's cells, row numbers and
 // header, and the Return variants.
-#include <QHeaderView>
-
 #include "tests/mainwindow/GridTest.h"
 
 class GridClickTest : public GridTest {
   protected:
-    void clickHeader(int column, Qt::KeyboardModifiers modifiers) {
-        QHeaderView* header = grid->horizontalHeader();
-        int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers,
-                          QPoint(x, header->height() / 2));
-    }
     // The fields selected in each row of the selected cells.
     static std::map<int64_t, DBInterface::IndexSet> cellsOf(const TablesAndRowsController* c) {
         std::map<int64_t, DBInterface::IndexSet> cells;
@@ -148,21 +140,21 @@ TEST_F(GridClickTest, ReturnVariants) {
     TablesAndRowsController* c = showGrid("t");
     // Alt-Return without a focus does nothing.
     c->focusedRowIndex = -1;
-    QTest::keyClick(grid, Qt::Key_Return, Qt::AltModifier);
+    key(Qt::Key_Return, Qt::AltModifier);
     EXPECT_EQ(c->selectedConsole(), TablesAndRowsController::RowsConsole);
     // Control-Return opens nothing, neither a console nor an edit.
     click(3, 2);
-    QTest::keyClick(grid, Qt::Key_Return, Qt::ControlModifier);
+    key(Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(c->selectedConsole(), TablesAndRowsController::RowsConsole);
     EXPECT_EQ(editor(), nullptr);
     // Shift-Return edits like Return.
-    QTest::keyClick(grid, Qt::Key_Return, Qt::ShiftModifier);
+    key(Qt::Key_Return, Qt::ShiftModifier);
     ASSERT_NE(editor(), nullptr);
     QTest::keyClick(editor(), Qt::Key_Escape);
     QApplication::processEvents();
     // Alt-Return opens the record editor at the focused field.
     grid->setFocus();
-    QTest::keyClick(grid, Qt::Key_Return, Qt::AltModifier);
+    key(Qt::Key_Return, Qt::AltModifier);
     EXPECT_EQ(c->selectedConsole(), TablesAndRowsController::RecordConsole);
     EXPECT_EQ(c->fieldIndexToEdit, 2);
     EXPECT_EQ(c->focusedRowIndex, 3);

@@ -2,8 +2,10 @@
 // Drives the rows grid with real mouse and key events and reads the database back through a
 // connection of its own.
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <sqlite3.h>
 
@@ -33,10 +35,26 @@ class GridTest : public ControllerTest {
                            cellPoint(row, column));
         QApplication::processEvents();
     }
-    // The open in-place editor, nullptr when none.
-    QLineEdit* editor() const {
+    void clickHeader(int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QHeaderView* header = grid->horizontalHeader();
+        int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers,
+                          QPoint(x, header->height() / 2));
+    }
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(grid, Qt::Key(key), modifiers);
+    }
+    // One wheel event over the middle of the grid.
+    void wheel(QPoint angle) {
+        QPointF at(grid->viewport()->rect().center());
+        QWheelEvent event(at, grid->viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(grid->viewport(), &event);
+    }
+    // The open in-place editor of the grid (or of another window's grid), nullptr when none.
+    QLineEdit* editor(const RowsTableView* view = nullptr) const {
         // A closed editor is hidden at once and deleted later.
-        for (QLineEdit* field : grid->findChildren<QLineEdit*>()) {
+        for (QLineEdit* field : (view ? view : grid)->findChildren<QLineEdit*>()) {
             if (field->isVisible()) return field;
         }
         return nullptr;
@@ -53,6 +71,14 @@ class GridTest : public ControllerTest {
         }
         QTest::keyClick(field, key);
         QApplication::processEvents();
+    }
+    // Opens the cell's editor and types over its text, leaving the edit open.
+    void typeInto(int row, int column, const QString& text) {
+        doubleClick(row, column);
+        QLineEdit* field = editor();
+        ASSERT_NE(field, nullptr);
+        field->selectAll();
+        QTest::keyClicks(field, text);
     }
     QString shown(int row, int column, int role = Qt::DisplayRole) const {
         return grid->model()->data(grid->model()->index(row, column), role).toString();

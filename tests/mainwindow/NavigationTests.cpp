@@ -1,21 +1,15 @@
 // Moving the grid's focus and data port with keys, the wheel and header clicks over a table of
 // 10,000 rows and 12 fields (more than the grid shows either way).
-#include "tests/mainwindow/ControllerTest.h"
-
-#include <QHeaderView>
-#include <QTest>
-#include <QWheelEvent>
-
 #include <random>
 
-#include "mainwindow/views/RowsTableView.h"
+#include "tests/mainwindow/GridTest.h"
 
 namespace {
 constexpr int64_t kRows = 10000;
 constexpr int64_t kFields = 12;
 }  // namespace
 
-class NavigationTest : public ControllerTest {
+class NavigationTest : public GridTest {
   protected:
     // Table w: field f of row r (1-based rowid) holds "r:f".
     TablesAndRowsController* showWideTable() {
@@ -26,28 +20,7 @@ class NavigationTest : public ControllerTest {
         }
         run("create table w (" + columns + "); insert into w select " + values +
             " from generate_series(1, " + std::to_string(kRows) + ")");
-        TablesAndRowsController* c = show("w");
-        grid = c->rowsTableView();
-        grid->setFocus();
-        return c;
-    }
-
-    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QTest::keyClick(grid, Qt::Key(key), modifiers);
-    }
-
-    void wheel(QPoint angle) {
-        QPointF at(grid->viewport()->rect().center());
-        QWheelEvent event(at, grid->viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(grid->viewport(), &event);
-    }
-
-    void clickHeader(int column, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QHeaderView* header = grid->horizontalHeader();
-        int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers,
-                          QPoint(x, header->height() / 2));
+        return showGrid("w");
     }
 
     // The focus lies inside the port, and the port inside the table.
@@ -78,8 +51,6 @@ class NavigationTest : public ControllerTest {
         EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1),
                   std::to_string(c->firstRowIndexInDataPort + 1) + ":1");
     }
-
-    RowsTableView* grid = nullptr;
 };
 
 TEST_F(NavigationTest, ArrowsMoveTheFocusInsideTheGridAndThePortAtItsEdges) {

@@ -55,7 +55,7 @@ TEST_F(TablesListTest, ARenameThatOnlyChangesCaseOrFailsKeepsTheName) {
     // A name already taken fails: an error, the old name shown, the widths where they were.
     c->chooseTableTextFieldReturnKeyPressed(rowOf(c, "t"), "other");
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].rfind("Error|", 0), 0u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
     EXPECT_TRUE(widthsOf("test.db").contains("t"));
 }
@@ -68,7 +68,7 @@ TEST_F(TablesListTest, DeletingAsksFirstAndRemovesTheObjectAndItsWidths) {
     alertAnswer = 1;  // Cancel
     c->deleteTable();
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0], "Delete the selected objects?|This cannot be undone!");
+    EXPECT_EQ(alerts[0].both(), "Delete the selected objects?|This cannot be undone!");
     EXPECT_TRUE(DBInterface::doesTableExist("t", db));
     alertAnswer = 0;  // Delete
     c->deleteTable();
@@ -85,7 +85,7 @@ TEST_F(TablesListTest, DeletingAsksFirstAndRemovesTheObjectAndItsWidths) {
     alerts.clear();
     c->deleteTable();
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0], "No table selected|Select a table to delete.");
+    EXPECT_EQ(alerts[0].both(), "No table selected|Select a table to delete.");
 }
 
 TEST_F(TablesListTest, AFailedDeletionKeepsTheWidthsAndStopsTheRest) {
@@ -95,7 +95,7 @@ TEST_F(TablesListTest, AFailedDeletionKeepsTheWidthsAndStopsTheRest) {
     TablesAndRowsController* c = show("sqlite_sequence");
     c->deleteTable();
     ASSERT_EQ(alerts.size(), 2u);
-    EXPECT_EQ(alerts[1].rfind("Error|", 0), 0u);
+    EXPECT_EQ(alerts[1].messageText, "Error");
     EXPECT_TRUE(widthsOf("test.db").contains("sqlite_sequence"));
     EXPECT_TRUE(DBInterface::doesTableExist("s", db));
 }

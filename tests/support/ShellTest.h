@@ -1,6 +1,7 @@
 #pragma once
 // A fixture with an application object in its own temporary home; alerts and panels are
-// answered by recorders, so nothing waits on a dialog.
+// answered by recorders (alerts with `alertAnswer`), so nothing waits on a dialog.
+#include <QListWidget>
 #include <QStringList>
 
 #include <memory>
@@ -22,6 +23,7 @@ struct ShownAlert {
     std::string messageText;
     std::string informativeText;
     bool isSheet = false;
+    std::string both() const { return messageText + "|" + informativeText; }
 };
 
 class ShellTest : public TempHomeTest {
@@ -33,7 +35,7 @@ class ShellTest : public TempHomeTest {
         Alert::setTestResponder([this](const Alert& alert, QWidget* window) {
             alerts.push_back({alert.messageText.toStdString(), alert.informativeText.toStdString(),
                               window != nullptr});
-            return 0;
+            return alertAnswer;
         });
         FilePanel::setTestResponder([this](const FilePanel& panel, QWidget*) {
             panelTitles.push_back(panel.title.toStdString());
@@ -69,10 +71,19 @@ class ShellTest : public TempHomeTest {
         return app->databaseFilePathForWindowIndex(windowIndex);
     }
 
-    QStringList tablesListed(int windowIndex) const;
+    QStringList tablesListed(int windowIndex) const {
+        QStringList names;
+        TablesAndRowsController* controller =
+            app->tablesAndRowsControllerForWindowIndex(windowIndex);
+        if (!controller) return names;
+        auto* list = controller->view()->findChild<QListWidget*>("tablesTableView");
+        for (int i = 0; list && i < list->count(); ++i) names << list->item(i)->text();
+        return names;
+    }
 
     std::unique_ptr<AppDelegate> app;
     std::vector<ShownAlert> alerts;
+    int alertAnswer = 0;
     std::vector<std::string> panelTitles;
     QStringList panelAnswer;
 };
