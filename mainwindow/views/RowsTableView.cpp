@@ -52,6 +52,11 @@ RowsTableView::RowsTableView(TablesAndRowsController* controller, QWidget* paren
     liveResizeEnd_.setSingleShot(true);
     liveResizeEnd_.setInterval(kLiveResizeSettleMs);
     connect(&liveResizeEnd_, &QTimer::timeout, this, [this] {
+        // The new layout waits until an edit in progress has ended rather than cut it short.
+        if (isEditing()) {
+            liveResizeEnd_.start();
+            return;
+        }
         if (controller_) controller_->windowDidEndLiveResize();
     });
 }

@@ -11,7 +11,7 @@ TEST_F(CellEditingTest, DoubleClickAndReturnWriteOneUpdateOfThatField) {
     logUpdates();
     TablesAndRowsController* c = showGrid("t");
     doubleClick(2, 1);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     EXPECT_EQ(editor()->text(), "name 3");
     EXPECT_EQ(c->focusedRowIndex, 2);
     EXPECT_EQ(c->focusedFieldIndex, 1);
@@ -30,7 +30,7 @@ TEST_F(CellEditingTest, ReturnOnTheFocusedCellStartsTheEditAndQuotesAreStoredExa
     showGrid("t");
     click(1, 1);
     key(Qt::Key_Return);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     typeAndEnd("O'Brien \"quoted\" '); drop table t; --");
     EXPECT_EQ(readBack("select name from t where rowid = 2"),
               "O'Brien \"quoted\" '); drop table t; --");
@@ -62,7 +62,7 @@ TEST_F(CellEditingTest, AnUntouchedNullStaysNullEvenWithThePlaceholderShown) {
     EXPECT_EQ(shown(9, 2), "");
     EXPECT_EQ(shown(9, 2, RowsTableModel::PlaceholderRole), "NULL");
     doubleClick(9, 2);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     EXPECT_EQ(editor()->text(), "");
     EXPECT_EQ(editor()->placeholderText(), "NULL");
     QTest::keyClick(editor(), Qt::Key_Return);
@@ -84,7 +84,7 @@ TEST_F(CellEditingTest, TabWritesAndMovesTheEditToTheNextFieldAndRow) {
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 1"), "first");
     EXPECT_EQ(c->focusedFieldIndex, 2);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     EXPECT_EQ(editor()->text(), "1.5");
     // From the last field the edit continues in the next row's first field.
     typeAndEnd("7", Qt::Key_Tab);
@@ -92,7 +92,7 @@ TEST_F(CellEditingTest, TabWritesAndMovesTheEditToTheNextFieldAndRow) {
     EXPECT_EQ(readBack("select amount from t where rowid = 1"), "7");
     EXPECT_EQ(c->focusedRowIndex, 1);
     EXPECT_EQ(c->focusedFieldIndex, 1);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     typeAndEnd("above", Qt::Key_Up);
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "above");
@@ -112,7 +112,7 @@ TEST_F(CellEditingTest, RawFieldsAndViewsAreNeverEditedInPlace) {
     EXPECT_EQ(editor(), nullptr);
     // Tab from an edited cell into the Raw field does not open it either.
     doubleClick(0, 2);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     QTest::keyClick(editor(), Qt::Key_Tab);
     QApplication::processEvents();
     EXPECT_EQ(c->focusedFieldIndex, 1);
@@ -168,13 +168,13 @@ TEST_F(CellEditingTest, TabOnTheLastFieldOfTheLastGridRowPagesDownOneRow) {
               "99");
     EXPECT_EQ(c->firstRowIndexInDataPort, 1);
     EXPECT_EQ(c->focusedRowIndex, lastGridRow + 1);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     EXPECT_EQ(editor()->text(), QString("name %1").arg(lastGridRow + 2));
     // Backtab from field 1 of the first grid row pages back up.
     QTest::keyClick(editor(), Qt::Key_Escape);
     c->moveDataPortToRow(50);
     doubleClick(0, 1);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     QTest::keyClick(editor(), Qt::Key_Backtab);
     QApplication::processEvents();
     EXPECT_EQ(c->firstRowIndexInDataPort, 49);
@@ -277,20 +277,24 @@ TEST_F(CellEditingTest, ScrollingDuringAnEditWritesItBeforeTheRowLeaves) {
     EXPECT_TRUE(alerts.empty());
 }
 
-TEST_F(CellEditingTest, EveryReloadOfTheGridWritesTheEditInProgressFirst) {
+TEST_F(CellEditingTest, ReloadsNeverLoseAnEditInProgress) {
     makeRowsTable(50);
     TablesAndRowsController* c = showGrid("t");
-    // The grid reloads once a window resize settles.
+    // The grid reloads once a window resize settles, but not while an edit is open.
     doubleClick(1, 1);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     editor()->selectAll();
     QTest::keyClicks(editor(), "typed while resizing");
     grid->window()->resize(grid->window()->size() + QSize(40, 60));
     QTest::qWait(400);
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->text(), "typed while resizing");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QTest::qWait(400);
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed while resizing");
     // Moving the page from elsewhere than the grid.
     doubleClick(2, 1);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     editor()->selectAll();
     QTest::keyClicks(editor(), "typed before a jump");
     c->moveDataPortToRow(20);

@@ -2,8 +2,12 @@
 // A database window on real temporary database files: the application object shows a
 // database in slot 0 of an offscreen window big enough for a page of rows.
 #include <QApplication>
+#include <QTest>
 
 #include "tests/support/ShellTest.h"
+
+// Longer than the grid's resize-settle delay.
+inline constexpr int kSettleWaitMs = 250;
 
 class ControllerTest : public ShellTest {
   protected:
@@ -36,7 +40,9 @@ class ControllerTest : public ShellTest {
             app->showDatabase(path.empty() ? db : path, 0, false, std::nullopt, 0);
         window->resize(900, 500);
         window->show();
-        QApplication::processEvents();
+        // The grid reloads once a resize has settled; let that happen before the test acts, so
+        // a slow machine never sees it arrive in the middle of an edit.
+        QTest::qWait(kSettleWaitMs);
         TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(0);
         controller->selectTableWithName(table);
         return controller;

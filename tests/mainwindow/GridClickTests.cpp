@@ -149,7 +149,7 @@ TEST_F(GridClickTest, ReturnVariants) {
     EXPECT_EQ(editor(), nullptr);
     // Shift-Return edits like Return.
     key(Qt::Key_Return, Qt::ShiftModifier);
-    ASSERT_NE(editor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
     QTest::keyClick(editor(), Qt::Key_Escape);
     QApplication::processEvents();
     // Alt-Return opens the record editor at the focused field.
