@@ -34,8 +34,10 @@ void VerticalDataScrollerView::moveTo(int64_t row, const Counts& counts) {
 
 void VerticalDataScrollerView::moveKnobTopTo(double y, const Counts& counts) {
     double travel = height() - scrollerHeight();
-    double row = travel > 0 ? y / travel * double(counts.total - counts.perPage) : 0;
-    moveTo(int64_t(std::trunc(std::max(row, 0.0))), counts);
+    int64_t lastFirst = counts.total - counts.perPage;
+    double row = travel > 0 ? y / travel * double(lastFirst) : 0;
+    // Past the travel the row leaves the int64 range on a huge table; the cast would wrap it.
+    moveTo(row >= double(lastFirst) ? lastFirst : int64_t(std::trunc(std::max(row, 0.0))), counts);
 }
 
 void VerticalDataScrollerView::knobPressed(const QMouseEvent* event) {

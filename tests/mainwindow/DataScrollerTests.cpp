@@ -3,6 +3,9 @@
 
 #include <QTest>
 
+#include <limits>
+#include <vector>
+
 #include "mainwindow/views/HorizontalDataScrollerView.h"
 #include "mainwindow/views/RowsTableView.h"
 #include "mainwindow/views/VerticalDataScrollerView.h"
@@ -159,4 +162,38 @@ TEST_F(DataScrollerTest, WithoutAControllerTheScrollersOnlyPaintAndPassReleasesO
                         Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&v, &release);
     EXPECT_FALSE(release.isAccepted());
+}
+
+namespace {
+// A port over a row count no file could hold, to reach the int64 limits.
+struct HugePort : VerticalDataScrollerViewDelegate {
+    int64_t first = 0, perPage = 10, total = std::numeric_limits<int64_t>::max();
+    std::vector<int64_t> moves;
+    int64_t firstRowIndex() const override { return first; }
+    int64_t numberOfDataPortRows() const override { return perPage; }
+    int64_t totalNumberOfRows() const override { return total; }
+    void moveDataPortToRowIndex(int64_t rowIndex) override {
+        moves.push_back(rowIndex);
+        first = rowIndex;
+    }
+};
+}  // namespace
+
+TEST_F(DataScrollerTest, TheVerticalKnobReachesTheLastPageOfAHugeRowCount) {
+    HugePort port;
+    VerticalDataScrollerView view;
+    view.setController(&port);
+    view.resize(16, 300);
+    int64_t lastPage = port.total - port.perPage;
+    // Dragged to the view's bottom edge, past the knob's travel: the last page, not row 0.
+    QRectF knob = view.knobRect();
+    drag(&view, knob.center(), QPointF(knob.center().x(), view.height() - 1));
+    ASSERT_FALSE(port.moves.empty());
+    EXPECT_EQ(port.moves.back(), lastPage);
+    click(&view, QPointF(8, 1));
+    EXPECT_EQ(port.first, lastPage - port.perPage);
+    // Alt puts the knob's middle under a pointer near the bottom: the last page.
+    port.first = 0;
+    click(&view, QPointF(8, view.height() - 1), Qt::AltModifier);
+    EXPECT_EQ(port.first, lastPage);
 }
