@@ -242,7 +242,10 @@ std::string TablesAndRowsController::fieldHeaderNameAtFieldIndex(int64_t fieldIn
 
 void TablesAndRowsController::setFirstRowIndexInDataPort(int64_t rowIndex) {
     firstRowIndexInDataPort = rowIndex;
-    if (focusedRowIndex >= 0) {
+    // A table emptied under the window keeps no focus on a row that is gone.
+    if (totalRows < 1) {
+        focusedRowIndex = -1;
+    } else if (focusedRowIndex >= 0) {
         int64_t lastRow = std::min(rowIndex + numberOfDataPortRows(), totalRows) - 1;
         focusedRowIndex = std::clamp(focusedRowIndex, rowIndex, std::max(lastRow, rowIndex));
     }

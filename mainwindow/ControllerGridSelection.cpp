@@ -52,7 +52,8 @@ void TablesAndRowsController::selectAllFields() {
     mySelectedRowIndexes.clear();
     mySelectedCells.clear();
     mySelectedFieldIndexes.insertRange(1, numberOfFieldsPerRow - 1);
-    focusedRowIndex = firstRowIndexInDataPort;
+    // An empty table has no top-left cell to focus.
+    focusedRowIndex = totalRows >= 1 ? firstRowIndexInDataPort : -1;
     focusedFieldIndex = firstFieldIndexInDataPort;
     updateRowsViewScrollBars();
     rowsTableModel_->reload();

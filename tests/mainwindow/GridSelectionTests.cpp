@@ -95,3 +95,22 @@ TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
     click(2, 1, Qt::ControlModifier);
     EXPECT_TRUE(c->mySelectedFieldIndexes.empty());
 }
+
+TEST_F(GridSelectionTest, AnEmptyTableNeverGetsAFocusedRow) {
+    run("create table t(a, b)");
+    TablesAndRowsController* c = showGrid("t");
+    ASSERT_EQ(c->totalRows, 0);
+    // The row-number header selects every field, but there is no top row to focus.
+    clickHeader(0);
+    EXPECT_EQ(c->mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    EXPECT_EQ(c->focusedRowIndex, -1);
+    // A table emptied under the window loses its focus on a jump to a row.
+    run("insert into t values (1, 2), (3, 4)");
+    c->calculateTotalRows();
+    c->selectStartRowIndex(0, 1, false);
+    ASSERT_EQ(c->focusedRowIndex, 0);
+    run("delete from t");
+    c->selectStartRowIndex(1, 1, false);
+    EXPECT_EQ(c->totalRows, 0);
+    EXPECT_EQ(c->focusedRowIndex, -1);
+}
