@@ -40,6 +40,8 @@ void DataScrollerView::mouseReleaseEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
+    // Another button's click (a context click) neither pages nor ends a drag.
+    if (event->button() != Qt::LeftButton) return;
     if (scrolling_) {
         scrolling_ = false;
         update();

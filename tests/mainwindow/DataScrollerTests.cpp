@@ -197,3 +197,15 @@ TEST_F(DataScrollerTest, TheVerticalKnobReachesTheLastPageOfAHugeRowCount) {
     click(&view, QPointF(8, view.height() - 1), Qt::AltModifier);
     EXPECT_EQ(port.first, lastPage);
 }
+
+TEST_F(DataScrollerTest, OnlyTheLeftButtonPagesOrSteps) {
+    TablesAndRowsController* c = showRows(10000);
+    QPoint below(8, vertical->height() - 2);
+    QTest::mouseClick(vertical, Qt::RightButton, {}, below);
+    QTest::mouseClick(vertical, Qt::MiddleButton, {}, below);
+    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
+    QTest::mouseClick(horizontal, Qt::RightButton, {}, QPoint(horizontal->width() - 2, 8));
+    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
+    QTest::mouseClick(vertical, Qt::LeftButton, {}, below);
+    EXPECT_EQ(c->firstRowIndexInDataPort, c->numberOfDataPortRows());
+}
