@@ -303,3 +303,47 @@ TEST_F(NavigationTest, RandomWalkKeepsTheFocusInsideThePortAndThePortInsideTheTa
     EXPECT_EQ(deepest, kRows - 1);
     EXPECT_EQ(rightmost, kFields);
 }
+
+TEST_F(NavigationTest, SmallTablesKeepTheFocusAndPortOnTheirRowsUnderKeysAndClicks) {
+    const int keys[] = {Qt::Key_Up,     Qt::Key_Down,    Qt::Key_Left, Qt::Key_Right,
+                        Qt::Key_Home,   Qt::Key_End,     Qt::Key_Tab,  Qt::Key_Backtab,
+                        Qt::Key_PageUp, Qt::Key_PageDown};
+    const Qt::KeyboardModifiers modifiers[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::AltModifier,
+                                               Qt::ControlModifier,
+                                               Qt::ShiftModifier | Qt::AltModifier};
+    for (auto [rows, fields] : {std::pair{1, 1}, {3, 1}, {2, 3}}) {
+        SCOPED_TRACE(std::to_string(rows) + " rows, " + std::to_string(fields) + " fields");
+        std::string table = "s" + std::to_string(rows) + "_" + std::to_string(fields);
+        std::string columns;
+        for (int f = 1; f <= fields; ++f) columns += (f > 1 ? ", c" : "c") + std::to_string(f);
+        run("create table " + table + " (" + columns + "); insert into " + table +
+            " (c1) select value from generate_series(1, " + std::to_string(rows) + ")");
+        TablesAndRowsController* c = showGrid(table);
+        std::mt19937 random(rows * 10 + fields);
+        for (int step = 0; step < 600; ++step) {
+            int choice = int(random() % 13);
+            Qt::KeyboardModifiers modifier = modifiers[random() % 5];
+            if (choice < 10) {
+                key(keys[choice], modifier);
+            } else if (choice < 12) {
+                int gridRows = grid->model()->rowCount(), columnsShown = grid->numberOfColumns();
+                if (gridRows > 0)
+                    click(int(random() % gridRows), int(random() % columnsShown), modifier);
+            } else {
+                clickHeader(int(random() % grid->numberOfColumns()), modifier);
+            }
+            QApplication::processEvents();
+            int64_t first = c->firstRowIndexInDataPort;
+            ASSERT_TRUE(first >= 0 && first < rows) << "step " << step << ": port at " << first;
+            ASSERT_TRUE(c->focusedRowIndex >= first && c->focusedRowIndex < rows)
+                << "step " << step << ": focus on row " << c->focusedRowIndex;
+            ASSERT_TRUE(c->focusedFieldIndex >= 1 && c->focusedFieldIndex <= fields)
+                << "step " << step << ": focus on field " << c->focusedFieldIndex;
+            for (int64_t r : c->mySelectedRowIndexes) ASSERT_LT(r, rows) << "step " << step;
+            for (const auto& [r, cells] : c->mySelectedCells) {
+                ASSERT_LT(r, rows) << "step " << step;
+                for (const auto& cell : cells) ASSERT_LE(cell.first, fields) << "step " << step;
+            }
+        }
+    }
+}
