@@ -158,7 +158,8 @@ int64_t TablesAndRowsController::dataPortFieldsFrom(
     for (int64_t f = startField;
          f < numberOfFieldsPerRow && f < static_cast<int64_t>(widths.size()); ++f) {
         x += widths[static_cast<size_t>(f)];
-        if (x >= available) return count;
+        // A first field wider than the grid is still shown, cut off: it is the page's one field.
+        if (x >= available) return std::max<int64_t>(count, 1);
         ++count;
     }
     return count;

@@ -209,3 +209,20 @@ TEST_F(DataScrollerTest, OnlyTheLeftButtonPagesOrSteps) {
     QTest::mouseClick(vertical, Qt::LeftButton, {}, below);
     EXPECT_EQ(c->firstRowIndexInDataPort, c->numberOfDataPortRows());
 }
+
+TEST_F(DataScrollerTest, AFieldWiderThanTheGridStillCountsAsOneFieldOfThePage) {
+    std::string columns;
+    for (int f = 1; f <= 30; ++f) columns += (f > 1 ? ", c" : "c") + std::to_string(f);
+    run("create table w (" + columns + "); insert into w (c1) values (1), (2)");
+    nlohmann::json widths = nlohmann::json::array({60, 5000});
+    for (int f = 2; f <= 30; ++f) widths.push_back(100);
+    UserDefaults::standard().setObject({{"test.db", {{"w", widths}}}}, "RowsTableColumnWidths");
+    TablesAndRowsController* c = show("w");
+    horizontal = c->view()->findChild<HorizontalDataScrollerView*>();
+    EXPECT_EQ(c->numberOfDataPortFieldsInFirstPage(), 1);
+    EXPECT_EQ(c->numberOfDataPortFields(), 1);
+    ASSERT_FALSE(horizontal->knobRect().isEmpty());
+    // The knob and the keys still move sideways through the other fields.
+    click(horizontal, QPointF(horizontal->width() - 2, 8));
+    EXPECT_EQ(c->firstFieldIndexInDataPort, 2);
+}
