@@ -4,12 +4,14 @@
 
 #include "Common/DBInterface.h"
 #include "app/DiagnosticsWindow.h"
-#include "app/FileBookmarkStore.h"
-#include "app/LastTablesShown.h"
+#include "settings/AppContainer.h"
+#include "settings/FileBookmarkStore.h"
+#include "settings/LastTablesShown.h"
 
 #include "app/ShellMenus.h"
-#include "app/TablesAndRowsWindow.h"
+#include "app/WindowConsoles.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/TablesAndRowsWindow.h"
 #include "platform/foundation/Bookmarks.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
@@ -98,7 +100,7 @@ bool AppDelegate::isMainWindowADatabaseWindow() const {
 }
 
 bool AppDelegate::isDatabaseInAppContainer(const std::string& path) {
-    return !path.empty() && Paths::isPathInsideFolder(path, Paths::documentsFolder());
+    return ::isDatabaseInAppContainer(path);
 }
 
 std::optional<std::string> AppDelegate::lastTableSelectedForDatabaseFilePath(
@@ -108,7 +110,7 @@ std::optional<std::string> AppDelegate::lastTableSelectedForDatabaseFilePath(
 
 TablesAndRowsController* AppDelegate::attachController(int windowIndex) {
     auto& controller = tablesAndRowsControllers_[windowIndex];
-    if (!controller) controller = std::make_unique<TablesAndRowsController>(this, windowIndex);
+    if (!controller) controller = makeTablesAndRowsController(this, windowIndex);
     TablesAndRowsWindow* window = databaseWindows_[windowIndex].get();
     window->setDelegate(controller.get());
     window->setCentralWidget(controller->view());

@@ -16,13 +16,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include "mainwindow/WindowShell.h"
+
 class DiagnosticsWindow;
 class ErrorLog;
 class TablesAndRowsController;
 class TablesAndRowsWindow;
 class QWidget;
 
-class AppDelegate : public QObject {
+class AppDelegate : public QObject, public WindowShell {
     Q_OBJECT
 
   public:
@@ -47,7 +49,7 @@ class AppDelegate : public QObject {
     }
 
     // Slot lookups; indexes outside the slots answer nothing.
-    TablesAndRowsWindow* databaseWindowForWindowIndex(int windowIndex) const;
+    TablesAndRowsWindow* databaseWindowForWindowIndex(int windowIndex) const override;
     int windowIndexForDatabaseWindow(const QWidget* window) const;
     int windowIndexForMainDatabaseWindow() const;
     TablesAndRowsWindow* mainDatabaseWindow() const;
@@ -74,20 +76,16 @@ class AppDelegate : public QObject {
     // Prepares a free window and lets its controller choose the database.
     void openNewWindowExternal(bool external, const std::optional<std::string>& fileName);
     // Frees the window's slot; the window always closes.
-    bool closeDatabaseWindow(QWidget* window);
-    void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window);
+    bool closeDatabaseWindow(QWidget* window) override;
+    void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window) override;
     void selectConsole(int console, int windowIndex);
 
-    // Bookmark failures: a message and the error's description (empty without one).
-    // inAlert is set for the failures that the slot's routine shows rather than logs.
-    using BookmarkFailureHandler =
-        std::function<void(const std::string& message, const std::string& error, bool inAlert)>;
-    // Brings the bookmark of a file outside the Documents folder up to date.
-    void updateFileBookmark(const std::string& path, const BookmarkFailureHandler& failure);
+    void updateFileBookmark(const std::string& path,
+                            const BookmarkFailureHandler& failure) override;
 
     // Alerts. Titles and texts are shown as given; an empty text shows nothing.
-    void showAlert(const std::string& title, const std::string& message);
-    void showErrorAlert(const std::string& text);
+    void showAlert(const std::string& title, const std::string& message) override;
+    void showErrorAlert(const std::string& text) override;
     void showAlertErrorObject(const std::string& title, const std::string& errorDescription);
     void showAlert(const std::string& title, const std::string& message, QWidget* window);
     void showErrorAlert(const std::string& text, QWidget* window);

@@ -9,14 +9,14 @@
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
 #include "app/ErrorLog.h"
-#include "app/FileBookmarkStore.h"
 #include "app/SqliteErrorLog.h"
-#include "app/TablesAndRowsWindow.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/TablesAndRowsWindow.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/MainWindow.h"
+#include "settings/FileBookmarkStore.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
-#include "app/TablesAndRowsWindow.h"
 #include "bench/ShellComparison.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/TablesAndRowsWindow.h"
+#include "mainwindow/rows/RowsConsole.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace bench {
@@ -56,6 +57,11 @@ inline void makeRowsTable(const std::string& db, int64_t rows) {
         std::fprintf(stderr, "setup failed: %s\n", error.c_str());
         std::exit(1);
     }
+}
+
+// The grid console of a database window.
+inline RowsConsole* rowsConsole(TablesAndRowsController* c) {
+    return static_cast<RowsConsole*>(c->console(TablesAndRowsState::RowsConsole));
 }
 
 // Shows t sorted on the field of sortCode (0 in rowid order, with an index otherwise) in a

@@ -13,7 +13,7 @@
 
 #include "bench/GeneratedRowsTable.h"
 #include "bench/ShellComparison.h"
-#include "mainwindow/views/RowsTableView.h"
+#include "mainwindow/rows/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
 
 namespace {
@@ -29,7 +29,7 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
 
 class Grid {
   public:
-    Grid(TablesAndRowsController* c) : c_(c), grid_(c->rowsTableView()) {}
+    Grid(RowsConsole* c) : c_(c), grid_(c->rowsTableView()) {}
 
     void key(Qt::Key key) {
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
@@ -58,13 +58,17 @@ class Grid {
             key(Qt::Key_End);
             draw();
             best = std::min(best, secondsSince(start));
-            if (c_->fieldValueForTableViewRowIndex(0, 0).empty()) std::exit(1);
+            if (c_->dataPort()
+                    .fieldValueForTableViewRowIndex(GridRow(0), kRowidFieldIndex)
+                    .empty()) {
+                std::exit(1);
+            }
         }
         std::printf("  End key to last page drawn   %9.1f ms\n", best * 1e3);
     }
 
     void wheel(const char* where, int64_t row) {
-        c_->moveDataPortToRow(row);
+        c_->moveDataPortToRow(RowIndex(row));
         draw();
         // One event at a time, each page loaded and drawn before the next event.
         int events = 0;
@@ -87,7 +91,7 @@ class Grid {
     }
 
   private:
-    TablesAndRowsController* c_;
+    RowsConsole* c_;
     RowsTableView* grid_;
 };
 
@@ -101,8 +105,9 @@ int main(int argc, char** argv) {
     const std::pair<const char*, int> orders[] = {
         {"rowid order", 0}, {"sorted on a Text field", 1}, {"sorted on a Number field", 3}};
     for (const auto& [order, sortCode] : orders) {
-        TablesAndRowsController* c = bench::showRowsTable(app, db, sortCode);
-        c->selectTableWithName("t");
+        TablesAndRowsController* window = bench::showRowsTable(app, db, sortCode);
+        window->selectTableWithName("t");
+        RowsConsole* c = bench::rowsConsole(window);
         std::printf("%lld rows, %s, %lld rows a page\n", static_cast<long long>(kRows), order,
                     static_cast<long long>(c->numberOfDataPortRows()));
         Grid grid(c);

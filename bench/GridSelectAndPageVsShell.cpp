@@ -41,9 +41,11 @@ void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* 
     std::printf("%lld rows, %s\n", static_cast<long long>(rows), order);
     TablesAndRowsController* c = bench::showRowsTable(app, db, sortCode);
     double select = bench::bestSeconds(kRuns, [&] { c->selectTableWithName("t"); });
-    int64_t pageRows = c->numberOfDataPortRows();
-    std::string query = DBInterface::getQueryString("t", "", c->sortCodes, c->sortByROWIDCode, {},
-                                                    false, db, nullptr);
+    RowsConsole* grid = bench::rowsConsole(c);
+    int64_t pageRows = grid->numberOfDataPortRows();
+    const auto& sort = c->state().sortAndSearch;
+    std::string query = DBInterface::getQueryString("t", "", sort.sortCodes, sort.sortByROWIDCode,
+                                                    {}, false, db, nullptr);
     auto page = [&](int64_t offset) {
         return query + " limit " + std::to_string(pageRows) + " offset " + std::to_string(offset);
     };
@@ -54,7 +56,7 @@ void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* 
                                                          {"page in the middle", rows / 2},
                                                          {"page at the end", rows - pageRows}};
     for (const auto& [job, offset] : positions) {
-        double ours = bench::bestSeconds(kRuns, [&] { c->moveDataPortToRow(offset); });
+        double ours = bench::bestSeconds(kRuns, [&] { grid->moveDataPortToRow(RowIndex(offset)); });
         report(job, ours, shellSeconds(db, page(offset)), shellStart);
     }
 }

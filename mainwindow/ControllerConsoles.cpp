@@ -1,56 +1,65 @@
-// Consoles of the database window, its toolbar, the tables list's visibility and the row
-// counts of the table views the controller serves.
+// Consoles of the database window, its toolbar, the tables list's visibility and width, and the
+// row counts of the table views the controller serves.
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QListWidget>
-#include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
 
 #include "mainwindow/TablesAndRowsController.h"
-#include "mainwindow/views/RowsTableView.h"
+#include "settings/ColumnWidths.h"
 
 void TablesAndRowsController::selectRowsView() {
     view();
-    if (selectedConsoleIndex == RowsConsole && rowsScrollView_->isVisibleTo(view_)) {
-        if (QWidget* window = rowsTableView_->window()) window->activateWindow();
-        rowsTableView_->setFocus();
+    if (state_.selectedConsoleIndex == TablesAndRowsState::RowsConsole &&
+        consoleViews_[TablesAndRowsState::RowsConsole]->isVisibleTo(view_)) {
+        if (Console* rows = console(TablesAndRowsState::RowsConsole)) rows->consoleDidAppear();
         return;
     }
-    changeConsole(RowsConsole);
+    changeConsole(TablesAndRowsState::RowsConsole);
 }
 
 void TablesAndRowsController::selectAddRowView() {
-    if (selectedConsoleIndex != RecordConsole) changeConsole(RecordConsole);
+    if (state_.selectedConsoleIndex != TablesAndRowsState::RecordConsole) {
+        changeConsole(TablesAndRowsState::RecordConsole);
+    }
 }
 void TablesAndRowsController::selectSQLView() {
-    if (selectedConsoleIndex != SQLConsole) changeConsole(SQLConsole);
+    if (state_.selectedConsoleIndex != TablesAndRowsState::SQLConsole) {
+        changeConsole(TablesAndRowsState::SQLConsole);
+    }
 }
 void TablesAndRowsController::selectImportView() {
-    if (selectedConsoleIndex != ImportConsole) changeConsole(ImportConsole);
+    if (state_.selectedConsoleIndex != TablesAndRowsState::ImportConsole) {
+        changeConsole(TablesAndRowsState::ImportConsole);
+    }
 }
 void TablesAndRowsController::selectExportView() {
-    if (selectedConsoleIndex != ExportConsole) changeConsole(ExportConsole);
+    if (state_.selectedConsoleIndex != TablesAndRowsState::ExportConsole) {
+        changeConsole(TablesAndRowsState::ExportConsole);
+    }
 }
 void TablesAndRowsController::selectPrintView() {
-    if (selectedConsoleIndex != PrintConsole) changeConsole(PrintConsole);
+    if (state_.selectedConsoleIndex != TablesAndRowsState::PrintConsole) {
+        changeConsole(TablesAndRowsState::PrintConsole);
+    }
 }
 
 void TablesAndRowsController::selectConsole(int console) {
     switch (console) {
-        case RecordConsole:
+        case TablesAndRowsState::RecordConsole:
             selectAddRowView();
             break;
-        case SQLConsole:
+        case TablesAndRowsState::SQLConsole:
             selectSQLView();
             break;
-        case ImportConsole:
+        case TablesAndRowsState::ImportConsole:
             selectImportView();
             break;
-        case ExportConsole:
+        case TablesAndRowsState::ExportConsole:
             selectExportView();
             break;
-        case PrintConsole:
+        case TablesAndRowsState::PrintConsole:
             selectPrintView();
             break;
         default:
@@ -61,34 +70,32 @@ void TablesAndRowsController::selectConsole(int console) {
 
 void TablesAndRowsController::changeConsole(int console) {
     view();
-    if (console < RowsConsole || console >= kNumberOfConsoles) console = RowsConsole;
-    if (console == RecordConsole) {
-        selectAddRowViewAtFieldIndex(-1);
+    if (console < 0 || console >= kNumberOfConsoles) console = TablesAndRowsState::RowsConsole;
+    if (console == TablesAndRowsState::RecordConsole) {
+        selectAddRowViewAtFieldIndex(FieldIndex());
         return;
     }
     showOnlyConsole(console);
-    if (console == RowsConsole) rowsTableView_->setFocus();
-    if (console == SQLConsole) consoleViews_[SQLConsole]->setFocus();
 }
 
-void TablesAndRowsController::selectAddRowViewAtFieldIndex(int64_t fieldIndex) {
+void TablesAndRowsController::selectAddRowViewAtFieldIndex(FieldIndex field) {
     view();
     // The rowid is never a field to edit: it stands for the first field shown.
-    fieldIndexToEdit = fieldIndex < 1 ? -1 : fieldIndex;
-    showOnlyConsole(RecordConsole);
-    consoleViews_[RecordConsole]->setFocus();
+    state_.selection.fieldIndexToEdit = field < kFirstFieldIndex ? FieldIndex() : field;
+    showOnlyConsole(TablesAndRowsState::RecordConsole);
 }
 
 void TablesAndRowsController::showOnlyConsole(int console) {
-    selectedConsoleIndex = console;
-    for (int other = RecordConsole; other < kNumberOfConsoles; ++other) {
+    state_.selectedConsoleIndex = console;
+    for (int other = 0; other < kNumberOfConsoles; ++other) {
         consoleViews_[static_cast<size_t>(other)]->setVisible(other == console);
     }
-    bool rows = console == RowsConsole;
-    bottomDrawerView_->setVisible(!rows);
-    rowsScrollView_->setVisible(rows);
-    rowsViewNumberOfRowsButton_->setVisible(rows);
     selectSegmentInToolbar(console);
+    if (Console* shown = this->console(console)) {
+        shown->consoleDidAppear();
+    } else {
+        consoleViews_[static_cast<size_t>(console)]->setFocus();
+    }
 }
 
 void TablesAndRowsController::selectSegmentInToolbar(int console) {
@@ -98,9 +105,14 @@ void TablesAndRowsController::selectSegmentInToolbar(int console) {
     }
 }
 
-QWidget* TablesAndRowsController::consoleView(int console) const {
-    if (console < 0 || console >= static_cast<int>(consoleViews_.size())) return nullptr;
+QWidget* TablesAndRowsController::consoleView(int console) {
+    view();
+    if (console < 0 || console >= kNumberOfConsoles) return nullptr;
     return consoleViews_[static_cast<size_t>(console)];
+}
+
+void TablesAndRowsController::updateNumberOfRowsLabel() {
+    tellConsoles(&Console::numberOfRowsDidChange);
 }
 
 void TablesAndRowsController::focusTablesView() {
@@ -132,13 +144,31 @@ bool TablesAndRowsController::isConsoleToolbarShown() const {
 
 int64_t TablesAndRowsController::numberOfRowsInTableView(const QAbstractItemView* tableView) const {
     if (!tableView) return 0;
-    if (tableView == tablesList_) return static_cast<int64_t>(tableNames.size());
-    if (tableView == rowsTableView_) {
-        if (numberOfFieldsPerRow < 1) return 0;
-        return static_cast<int64_t>(fieldValuesLoaded.size()) / numberOfFieldsPerRow;
+    if (tableView == tablesList_) {
+        return static_cast<int64_t>(state_.selectedObject.tableNames.size());
     }
+    if (tableView->objectName() == "rowsTableView") return state_.dataPort.numberOfLoadedRows();
     if (tableView->objectName() == "addRowTableView") {
-        return numberOfFieldsPerRow < 1 ? 0 : numberOfFieldsPerRow - 1;
+        return std::max<int64_t>(state_.dataPort.numberOfFieldsPerRow - 1, 0);
     }
     return 0;
+}
+
+void TablesAndRowsController::storeSplitViewWidths() {
+    if (!state_.databaseFilePath || !tablesRowsSplitView_) return;
+    setStoredTablesListWidth(*state_.databaseFilePath, tablesRowsSplitView_->sizes().value(0));
+}
+
+void TablesAndRowsController::updateTablesRowsSplitViewWidths() {
+    if (!state_.databaseFilePath || !tablesRowsSplitView_) return;
+    std::optional<double> stored = storedTablesListWidth(*state_.databaseFilePath);
+    if (!stored) return;
+    int width = static_cast<int>(*stored);
+    QList<int> sizes = tablesRowsSplitView_->sizes();
+    int total = std::max(sizes.value(0) + sizes.value(1), width + 1);
+    tablesRowsSplitView_->setSizes({width, total - width});
+}
+
+void TablesAndRowsController::splitViewDidResizeSubviews() {
+    storeSplitViewWidths();
 }

@@ -3,15 +3,14 @@
 #include <QListWidget>
 
 #include "Common/DBInterface.h"
-#include "app/AppDelegate.h"
-#include "app/LastTablesShown.h"
 #include "mainwindow/TablesAndRowsController.h"
-#include "mainwindow/views/RowsTableModel.h"
-#include "mainwindow/views/RowsTableView.h"
+#include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/QtStrings.h"
+#include "settings/ColumnWidths.h"
+#include "settings/LastTablesShown.h"
 
 namespace {
 constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
@@ -19,17 +18,17 @@ constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
 
 void TablesAndRowsController::reloadTables() {
     view();
-    // An open edit is written while the list and the page still say which row it belongs to.
-    rowsTableView_->endEditing();
+    tellConsoles(&Console::selectedObjectWillChange);
+    auto& tableNames = state_.selectedObject.tableNames;
     QSignalBlocker blocker(tablesList_);
     tablesList_->clear();
     tableNames.clear();
-    allTables.clear();
-    if (!databaseFilePath_) return;
+    state_.selectedObject.allTables.clear();
+    if (!state_.databaseFilePath) return;
     DBInterface::MasterTables tables;
     std::string error;
-    if (DBInterface::getAllTables(&tables, *databaseFilePath_, &error) != 0) {
-        appDelegate_->showErrorAlert(error);
+    if (DBInterface::getAllTables(&tables, *state_.databaseFilePath, &error) != 0) {
+        shell_->showErrorAlert(error);
         return;
     }
     UserDefaults& defaults = UserDefaults::standard();
@@ -43,13 +42,14 @@ void TablesAndRowsController::reloadTables() {
         auto* item = new QListWidgetItem(toQString(name), tablesList_);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
-    allTables = std::move(tables);
+    state_.selectedObject.allTables = std::move(tables);
 }
 
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
     reloadTables();
     {
+        const auto& tableNames = state_.selectedObject.tableNames;
         QSignalBlocker blocker(tablesList_);
         tablesList_->clearSelection();
         auto found = tableName ? std::find(tableNames.begin(), tableNames.end(), *tableName)
@@ -72,6 +72,7 @@ std::optional<std::string> TablesAndRowsController::selectedTableName() const {
                                 ? tablesList_->currentItem()
                                 : selected.last();
     int row = tablesList_->row(item);
+    const auto& tableNames = state_.selectedObject.tableNames;
     if (row < 0 || row >= static_cast<int>(tableNames.size())) return std::nullopt;
     return tableNames[static_cast<size_t>(row)];
 }
@@ -83,75 +84,47 @@ std::optional<std::string> TablesAndRowsController::selectedTableNameIfOnlyOne()
 
 int TablesAndRowsController::selectedTableTypeCode() const {
     std::optional<std::string> name = selectedTableNameIfOnlyOne();
+    const auto& allTables = state_.selectedObject.allTables;
     auto entry = name ? allTables.find(*name) : allTables.end();
     if (entry == allTables.end()) return DBInterface::kSchemaTable;
     return DBInterface::tableTypeCodeForSchemaObjectType(&entry->second.type);
 }
 
 void TablesAndRowsController::tablesListSelectionDidChange() {
-    if (selectedTableNameIfOnlyOne()) {
-        tableType = selectedTableTypeCode();
-        if (likeString) {
-            likeString.reset();
-            resetTableSelections();
-        }
-    }
+    // The search of the object shown ends with it; the reload clears it with the field model.
+    if (selectedTableNameIfOnlyOne()) state_.selectedObject.tableType = selectedTableTypeCode();
     updateWindowTitle();
     reloadSelectedDatabaseObject();
 }
 
 void TablesAndRowsController::emptyFieldModel() {
-    fieldTypes.clear();
-    fieldFormatStyles.clear();
-    hiddenFields.clear();
-    fieldNames.clear();
-    fieldLookupTables.clear();
-    lookupTableDictionary.clear();
-    inverseLookupTableDictionary.clear();
-    fieldNumberFormatters.clear();
-    fieldDateFormatters.clear();
-    pickerTableDictionary.clear();
-    specialTableTypeDictionary.clear();
-    specialTableNames.clear();
-    sortCodes.clear();
-    searchFieldIndexes.clear();
-    fieldValuesLoaded.clear();
-    limitedFieldValuesLoaded.clear();
-
-    mySelectedCells.clear();
-    mySelectedRowIndexes.clear();
-    mySelectedFieldIndexes.clear();
-    fieldIndexesOfDirtyData.clear();
-    expandedFieldIndexes.clear();
-    likeString.reset();
-    numberOfFieldsPerRow = 0;
-    totalRows = 0;
-    firstFieldIndexInDataPort = 1;
-    firstRowIndexInDataPort = 0;
-    focusedFieldIndex = firstFieldIndexInDataPort;
-    focusedRowIndex = -1;
-    // The record editor starts on the first field shown, never on the rowid.
-    fieldIndexToEdit = -1;
+    state_.fieldModel = {};
+    state_.sortAndSearch = {};
+    state_.dataPort = {};
+    state_.selection = {};
+    state_.selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
 }
 
 void TablesAndRowsController::readDisplaySettings() {
     UserDefaults& defaults = UserDefaults::standard();
-    formatDataInRowsConsole = !defaults.boolForKey("DontFormatDataInRowsView");
-    showNULLInRowsView = defaults.boolForKey("ShowNULLInRowsView");
-    useUTC = defaults.integerForKey("IfNoTimeZone") == 1;
+    auto& display = state_.display;
+    display.formatDataInRowsConsole = !defaults.boolForKey("DontFormatDataInRowsView");
+    display.showNULLInRowsView = defaults.boolForKey("ShowNULLInRowsView");
+    display.useUTC = defaults.integerForKey("IfNoTimeZone") == 1;
     auto storageFormat = [&](const char* key) {
         const char* from = defaults.objectForKey(key).is_null() ? "DateTimeStorageFormat" : key;
         return static_cast<uint32_t>(defaults.integerForKey(from));
     };
-    dateStorageFormat = storageFormat("DateStorageFormat");
-    timeStorageFormat = storageFormat("TimeStorageFormat");
+    display.dateStorageFormat = storageFormat("DateStorageFormat");
+    display.timeStorageFormat = storageFormat("TimeStorageFormat");
 }
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
     view();
-    rowsTableView_->endEditing();
+    tellConsoles(&Console::selectedObjectWillChange);
     emptyFieldModel();
     readDisplaySettings();
+    const auto& tableNames = state_.selectedObject.tableNames;
     std::optional<std::string> name;
     int row = tablesList_->currentRow();
     if (tablesList_->selectedItems().size() == 1 && row >= 0 &&
@@ -160,13 +133,15 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     } else {
         name = selectedTableName();
     }
-    if (name && databaseFilePath_) {
+    if (name && state_.databaseFilePath) {
+        const auto& allTables = state_.selectedObject.allTables;
         auto entry = allTables.find(*name);
         std::string type = entry != allTables.end() ? entry->second.type : "table";
+        int32_t& tableType = state_.selectedObject.tableType;
         tableType = DBInterface::tableTypeCodeForSchemaObjectType(&type);
         if (tableType < DBInterface::kSchemaIndex) {
             bool sorted =
-                DBInterface::isObjectSortedOnUniqueKey(*name, *databaseFilePath_, nullptr);
+                DBInterface::isObjectSortedOnUniqueKey(*name, *state_.databaseFilePath, nullptr);
             std::string error;
             if (tableType == DBInterface::kSchemaTable) {
                 loadTableFieldModel(*name, sorted, &error);
@@ -176,140 +151,122 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
         }
     }
     makeDisplayFormatters();
-    if (databaseFilePath_) setLastTableShown(name, *databaseFilePath_);
+    if (state_.databaseFilePath) setLastTableShown(name, *state_.databaseFilePath);
 
-    reloadRowsConsoleColumns(name);
-    updateMoreFieldsButton();
-    if (totalRows >= 1 && numberOfFieldsPerRow >= 1) focusedRowIndex = 0;
+    tellConsoles(&Console::selectedObjectDidChange);
     updateWindowTitle();
     updateNumberOfRowsLabel();
 }
 
 void TablesAndRowsController::loadTableFieldModel(const std::string& name, bool sorted,
                                                   std::string* error) {
-    const std::string& path = *databaseFilePath_;
+    const std::string& path = *state_.databaseFilePath;
+    uint32_t& status = state_.selectedObject.selectedObjectStatus;
+    auto& model = state_.fieldModel;
+    auto& search = state_.sortAndSearch;
     switch (DBInterface::tableEditStatus(name, path, error)) {
         case DBInterface::kTableEditable:
-            selectedObjectStatus = DBInterface::kObjectEditable;
+            status = DBInterface::kObjectEditable;
             break;
         case DBInterface::kNoRowid:
         case DBInterface::kRowidHidden:
-            selectedObjectStatus =
-                sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
+            status = sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
             break;
         default:
-            selectedObjectStatus = DBInterface::kObjectLimited;
+            status = DBInterface::kObjectLimited;
             showErrorAlert(*error, window());
             return;
     }
-    if (DBInterface::getFieldNames(&fieldNames, &fieldTypes, &fieldFormatStyles, &hiddenFields,
-                                   name, path, error) != 0) {
-        selectedObjectStatus = DBInterface::kObjectLimited;
+    if (DBInterface::getFieldNames(&model.fieldNames, &model.fieldTypes, &model.fieldFormatStyles,
+                                   &model.hiddenFields, name, path, error) != 0) {
+        status = DBInterface::kObjectLimited;
         showErrorAlert(*error, window());
         return;
     }
     reloadSpecialTables(name);
     DBInterface::IndexSet storedSearchIndexes;
     uint64_t flags = 0;
-    if (DBInterface::getSortCodes(&sortCodes, &storedSearchIndexes, &flags, name, path, error) !=
-        0) {
+    if (DBInterface::getSortCodes(&search.sortCodes, &storedSearchIndexes, &flags, name, path,
+                                  error) != 0) {
         showErrorAlert(*error, window());
         return;
     }
-    numberOfFieldsPerRow = static_cast<int64_t>(fieldTypes.size()) + 1;
-    calculateTotalRows();
-    sortByROWIDCode =
+    state_.dataPort.numberOfFieldsPerRow = static_cast<int64_t>(model.fieldTypes.size()) + 1;
+    search.sortByROWIDCode =
         static_cast<uint64_t>(DBInterface::sortByROWIDCodeFromFlags(static_cast<int32_t>(flags)));
-    searchFieldIndexes.insert(storedSearchIndexes.begin(), storedSearchIndexes.end());
-    if (searchFieldIndexes.empty()) searchFieldIndexes.insert(0);
+    search.searchFieldIndexes.insert(storedSearchIndexes.begin(), storedSearchIndexes.end());
+    if (search.searchFieldIndexes.empty()) search.searchFieldIndexes.insert(0);
 }
 
 void TablesAndRowsController::loadViewFieldModel(const std::string& name, bool sorted,
                                                  std::string* error) {
-    const std::string& path = *databaseFilePath_;
+    const std::string& path = *state_.databaseFilePath;
+    auto& model = state_.fieldModel;
     // An empty view shows nothing, but it is never left with the last table's edit status.
-    selectedObjectStatus = sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
+    state_.selectedObject.selectedObjectStatus =
+        sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
     if (!DBInterface::isAtLeastOneRowInTable(name, path, nullptr)) return;
-    if (DBInterface::getFieldNames(&fieldNames, &fieldTypes, &fieldFormatStyles, name, path,
-                                   error) != 0) {
+    if (DBInterface::getFieldNames(&model.fieldNames, &model.fieldTypes, &model.fieldFormatStyles,
+                                   name, path, error) != 0) {
         showErrorAlert(*error, window());
         return;
     }
     reloadSpecialTables(name);
-    numberOfFieldsPerRow = static_cast<int64_t>(fieldTypes.size()) + 1;
-    calculateTotalRows();
+    state_.dataPort.numberOfFieldsPerRow = static_cast<int64_t>(model.fieldTypes.size()) + 1;
 }
 
 void TablesAndRowsController::makeDisplayFormatters() {
-    for (size_t i = 0; i < fieldFormatStyles.size() && i < fieldTypes.size(); ++i) {
-        int64_t style = fieldFormatStyles[i];
-        auto position = static_cast<int64_t>(i);
-        switch (fieldTypes[i]) {
+    auto& model = state_.fieldModel;
+    for (size_t i = 0; i < model.fieldFormatStyles.size() && i < model.fieldTypes.size(); ++i) {
+        int64_t style = model.fieldFormatStyles[i];
+        FieldPosition position(static_cast<int64_t>(i));
+        switch (model.fieldTypes[i]) {
             case DBInterface::kFieldTypeNumber:
-                fieldNumberFormatters[position] =
+                model.fieldNumberFormatters[position] =
                     DBInterface::numberFormatterForNumberFormatStyleType(style);
                 break;
             case DBInterface::kFieldTypeDate:
-                fieldDateFormatters[position] =
+                model.fieldDateFormatters[position] =
                     DBInterface::dateFormatterForDateFormatStyleType(style);
                 break;
             case DBInterface::kFieldTypeTime:
-                fieldDateFormatters[position] =
+                model.fieldDateFormatters[position] =
                     DBInterface::dateFormatterForTimeFormatStyleType(style);
                 break;
             default:
                 break;
         }
         if (static_cast<uint64_t>(style) & kFieldFormatStyleExpanded) {
-            expandedFieldIndexes.insert(position);
+            model.expandedFieldIndexes.insert(position.value);
         }
     }
 }
 
 void TablesAndRowsController::reloadSpecialTables(const std::string& tableName) {
-    const std::string& path = *databaseFilePath_;
+    const std::string& path = *state_.databaseFilePath;
+    auto& model = state_.fieldModel;
     std::string error;
-    if (DBInterface::getSpecialTableNames(&specialTableNames, &lookupTableDictionary,
-                                          &inverseLookupTableDictionary, &pickerTableDictionary,
-                                          &specialTableTypeDictionary, path, &error) != 0) {
+    if (DBInterface::getSpecialTableNames(&model.specialTableNames, &model.lookupTableDictionary,
+                                          &model.inverseLookupTableDictionary,
+                                          &model.pickerTableDictionary,
+                                          &model.specialTableTypeDictionary, path, &error) != 0) {
         showErrorAlert(error);
         return;
     }
-    if (DBInterface::getFieldLookupTables(&fieldLookupTables, tableName, fieldNames, path,
-                                          &error) != 0) {
+    if (DBInterface::getFieldLookupTables(&model.fieldLookupTables, tableName, model.fieldNames,
+                                          path, &error) != 0) {
         showErrorAlert(error);
     }
-    if (fieldLookupTables.empty()) {
-        fieldLookupTables.assign(fieldTypes.size(), std::string());
-    } else if (fieldLookupTables.size() != fieldTypes.size()) {
+    if (model.fieldLookupTables.empty()) {
+        model.fieldLookupTables.assign(model.fieldTypes.size(), std::string());
+    } else if (model.fieldLookupTables.size() != model.fieldTypes.size()) {
         showErrorAlert(localizedString("Invalid number of field lookup tables."));
     }
 }
 
-void TablesAndRowsController::resetTableSelections() {
-    view();
-    firstRowIndexInDataPort = 0;
-    calculateTotalRows();
-    firstFieldIndexInDataPort = 1;
-    focusedRowIndex = totalRows >= 1 ? 0 : -1;
-    focusedFieldIndex = firstFieldIndexInDataPort;
-    mySelectedCells.clear();
-    mySelectedRowIndexes.clear();
-    mySelectedFieldIndexes.clear();
-    fieldIndexesOfDirtyData.clear();
-    fieldValuesLoaded.clear();
-    loadFieldValues(&fieldValuesLoaded, 0, numberOfDataPortRows(), true);
-    updateRowsTableViewColumnsAndHeaders();
-    if (std::optional<std::string> name = selectedTableNameIfOnlyOne()) {
-        updateRowsTableViewColumnWidths(name);
-    }
-    rowsTableModel_->reload();
-    updateRowsViewScrollBars();
-    if (rowsTableView_->numberOfRows() > 0) rowsTableView_->scrollToTop();
-}
-
 void TablesAndRowsController::selectTableWithName(const std::optional<std::string>& name) {
     view();
+    const auto& tableNames = state_.selectedObject.tableNames;
     auto found = name ? std::find(tableNames.begin(), tableNames.end(), *name) : tableNames.end();
     if (found == tableNames.end()) {
         showAlert(localizedString("Could not select the table."), "");
@@ -335,6 +292,7 @@ void TablesAndRowsController::deleteTable() {
                       localizedString("Select a table to delete."));
         return;
     }
+    const auto& tableNames = state_.selectedObject.tableNames;
     std::vector<int> rows;
     for (QListWidgetItem* item : selected) rows.push_back(tablesList_->row(item));
     std::sort(rows.begin(), rows.end());
@@ -346,14 +304,15 @@ void TablesAndRowsController::deleteTable() {
             names.push_back(tableNames[static_cast<size_t>(row)]);
         }
     }
-    if (!databaseFilePath_) return;
-    const std::string path = *databaseFilePath_;
+    if (!state_.databaseFilePath) return;
+    const std::string path = *state_.databaseFilePath;
     Alert alert;
     alert.messageText = toQString(localizedString("Delete the selected objects?"));
     alert.informativeText = toQString(localizedString("This cannot be undone!"));
     alert.buttons = {toQString(localizedString("Delete")), toQString(localizedString("Cancel"))};
     alert.beginSheetModalForWindow(window(), [this, names, path](int button) {
-        if (button != 0 || databaseFilePath_ != path) return;
+        if (button != 0 || state_.databaseFilePath != path) return;
+        const auto& allTables = state_.selectedObject.allTables;
         for (const std::string& name : names) {
             auto entry = allTables.find(name);
             if (entry == allTables.end() || entry->second.type.empty()) continue;
@@ -368,11 +327,11 @@ void TablesAndRowsController::deleteTable() {
             }
             // Widths go only with an object that is really gone.
             if (type == DBInterface::kSchemaTable || type == DBInterface::kSchemaView) {
-                removeFieldWidthsDefaultsForTable(name);
+                setStoredFieldWidths(path, name, std::nullopt);
             }
         }
         reloadTables();
-        if (!tableNames.empty()) {
+        if (!state_.selectedObject.tableNames.empty()) {
             QSignalBlocker blocker(tablesList_);
             tablesList_->setCurrentRow(0);
         }
@@ -387,7 +346,9 @@ void TablesAndRowsController::tablesTableViewItemChanged(QListWidgetItem* item) 
 void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
                                                                    const std::string& typedName) {
     view();
-    if (row < 0 || row >= static_cast<int>(tableNames.size()) || !databaseFilePath_) return;
+    auto& tableNames = state_.selectedObject.tableNames;
+    if (row < 0 || row >= static_cast<int>(tableNames.size()) || !state_.databaseFilePath) return;
+    const std::string& path = *state_.databaseFilePath;
     const std::string oldName = tableNames[static_cast<size_t>(row)];
     std::string newName = DBInterface::nameWithoutQuotingCharacters(typedName);
     auto showOldName = [this, row, &oldName] {
@@ -403,12 +364,13 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         return;
     }
     std::string error;
-    if (DBInterface::renameTable(oldName, newName, *databaseFilePath_, &error) != 0) {
+    if (DBInterface::renameTable(oldName, newName, path, &error) != 0) {
         showOldName();
         showErrorAlert(error);
         return;
     }
     tableNames[static_cast<size_t>(row)] = newName;
+    auto& allTables = state_.selectedObject.allTables;
     if (auto entry = allTables.extract(oldName)) {
         entry.key() = newName;
         allTables.insert(std::move(entry));
@@ -417,9 +379,8 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         QSignalBlocker blocker(tablesList_);
         tablesList_->item(row)->setText(toQString(newName));
     }
-    updateFieldWidthsRenameTableName(oldName, newName);
+    renameStoredFieldWidths(path, oldName, newName);
     // The table shown at the next launch follows its new name.
-    if (lastTableShown(*databaseFilePath_) == oldName)
-        setLastTableShown(newName, *databaseFilePath_);
+    if (lastTableShown(path) == oldName) setLastTableShown(newName, path);
     updateWindowTitle();
 }

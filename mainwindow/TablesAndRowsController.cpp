@@ -2,35 +2,27 @@
 
 #include <QButtonGroup>
 #include <QDialog>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <filesystem>
-
 #include "Common/DBInterface.h"
-#include "app/AppDelegate.h"
-#include "app/TablesAndRowsWindow.h"
-#include "mainwindow/views/RowsTableView.h"
+#include "mainwindow/TablesAndRowsWindow.h"
+#include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
-#include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
+#include "settings/AppContainer.h"
+#include "settings/ExternalDatabases.h"
+#include "settings/LastTablesShown.h"
 
 namespace {
-
-constexpr size_t kMaxExternalDatabases = 30;
-constexpr int kDataScrollerThickness = 16;
 
 DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
     DateFormatter formatter;
@@ -41,27 +33,45 @@ DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
 
 }  // namespace
 
-TablesAndRowsController::TablesAndRowsController(AppDelegate* appDelegate, int windowIndex)
-    : appDelegate_(appDelegate), windowIndex_(windowIndex) {
+TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowIndex)
+    : shell_(shell), windowIndex_(windowIndex) {
     UserDefaults& defaults = UserDefaults::standard();
     bool utc = defaults.integerForKey("IfNoTimeZone") == 1;
-    displayStringForNULLValue = localizedString("NULL");
-    displayDateFormatter = DBInterface::dateFormatterForDateFormatStyleType(
+    auto& display = state_.display;
+    display.displayStringForNULLValue = localizedString("NULL");
+    display.displayDateFormatter = DBInterface::dateFormatterForDateFormatStyleType(
         defaults.integerForKey("DateDisplayFormat"));
-    displayTimeFormatter = DBInterface::dateFormatterForTimeFormatStyleType(
+    display.displayTimeFormatter = DBInterface::dateFormatterForTimeFormatStyleType(
         defaults.integerForKey("TimeDisplayFormat"));
-    displayNumberFormatter = DBInterface::numberFormatterForNumberFormatStyleType(
+    display.displayNumberFormatter = DBInterface::numberFormatterForNumberFormatStyleType(
         defaults.integerForKey("NumberDisplayFormat"));
-    defaultDBDateFormatter = fixedFormatter(DBInterface::defaultDBDateFormat(), false);
-    defaultDBTimeFormatter = fixedFormatter(DBInterface::defaultDBTimeFormat(), false);
-    alternateDBDateFormatter = fixedFormatter("yyyy-MM-dd", utc);
-    alternateDBTimeFormatter = fixedFormatter("yyyy-MM-dd HH:mm:ss", utc);
+    display.defaultDBDateFormatter = fixedFormatter(DBInterface::defaultDBDateFormat(), false);
+    display.defaultDBTimeFormatter = fixedFormatter(DBInterface::defaultDBTimeFormat(), false);
+    display.alternateDBDateFormatter = fixedFormatter("yyyy-MM-dd", utc);
+    display.alternateDBTimeFormatter = fixedFormatter("yyyy-MM-dd HH:mm:ss", utc);
 }
 
 TablesAndRowsController::~TablesAndRowsController() {
-    if (view_ && rowsTableView_) rowsTableView_->detachController();
+    // The consoles go first: their views still stand in ours and may write pending edits.
+    for (auto& instance : consoles_) instance.reset();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
+}
+
+void TablesAndRowsController::setConsole(int console, std::unique_ptr<Console> instance) {
+    if (console < 0 || console >= kNumberOfConsoles) return;
+    consoles_[static_cast<size_t>(console)] = std::move(instance);
+}
+
+Console* TablesAndRowsController::console(int console) const {
+    if (console < 0 || console >= kNumberOfConsoles) return nullptr;
+    return consoles_[static_cast<size_t>(console)].get();
+}
+
+void TablesAndRowsController::tellConsoles(void (Console::*event)()) {
+    for (auto& instance : consoles_) {
+        if (instance) (instance.get()->*event)();
+    }
 }
 
 QWidget* TablesAndRowsController::view() {
@@ -70,7 +80,7 @@ QWidget* TablesAndRowsController::view() {
 }
 
 QWidget* TablesAndRowsController::window() const {
-    if (TablesAndRowsWindow* window = appDelegate_->databaseWindowForWindowIndex(windowIndex_)) {
+    if (TablesAndRowsWindow* window = shell_->databaseWindowForWindowIndex(windowIndex_)) {
         return window;
     }
     return view_ ? view_->window() : nullptr;
@@ -89,7 +99,7 @@ void TablesAndRowsController::buildView() {
         auto* button = new QToolButton(consoleToolbar_);
         button->setText(toQString(localizedString(titles[console])));
         button->setCheckable(true);
-        button->setChecked(console == RowsConsole);
+        button->setChecked(console == TablesAndRowsState::RowsConsole);
         segments->addButton(button, console);
         consoleToolbar_->addWidget(button);
     }
@@ -123,66 +133,21 @@ void TablesAndRowsController::buildView() {
             [this] { showExternalDatabaseWarning(false); });
     tablesLayout->addWidget(warningButton_);
 
-    auto* consolesSide = new QWidget(tablesRowsSplitView_);
-    auto* consolesLayout = new QVBoxLayout(consolesSide);
+    // Each console's view stands here; only the one selected is shown.
+    consolesSide_ = new QWidget(tablesRowsSplitView_);
+    auto* consolesLayout = new QVBoxLayout(consolesSide_);
     consolesLayout->setContentsMargins(0, 0, 0, 0);
-    rowsScrollView_ = new QWidget(consolesSide);
-    rowsScrollView_->setObjectName("rowsScrollView");
-    auto* rowsLayout = new QVBoxLayout(rowsScrollView_);
-    rowsLayout->setContentsMargins(0, 0, 0, 0);
-    rowsTableView_ = new RowsTableView(this, rowsScrollView_);
-    rowsTableModel_ = rowsTableView_->rowsModel();
-    // The grid's own scrollers: beside it the rows, below it the fields.
-    auto* gridRow = new QHBoxLayout;
-    gridRow->setSpacing(0);
-    gridRow->addWidget(rowsTableView_, 1);
-    verticalDataScrollerView_ = new VerticalDataScrollerView(rowsScrollView_);
-    verticalDataScrollerView_->setFixedWidth(kDataScrollerThickness);
-    verticalDataScrollerView_->setController(this);
-    gridRow->addWidget(verticalDataScrollerView_);
-    rowsLayout->addLayout(gridRow, 1);
-    auto* belowGrid = new QHBoxLayout;
-    belowGrid->setSpacing(0);
-    rowsViewNumberOfRowsButton_ = new QPushButton(rowsScrollView_);
-    rowsViewNumberOfRowsButton_->setObjectName("rowsViewNumberOfRowsButton");
-    rowsViewNumberOfRowsButton_->setFlat(true);
-    belowGrid->addWidget(rowsViewNumberOfRowsButton_);
-    horizontalDataScrollerView_ = new HorizontalDataScrollerView(rowsScrollView_);
-    horizontalDataScrollerView_->setFixedHeight(kDataScrollerThickness);
-    horizontalDataScrollerView_->setController(this);
-    belowGrid->addWidget(horizontalDataScrollerView_, 1);
-    rowsViewMoreFieldsPopUpButton_ = new QToolButton(rowsScrollView_);
-    rowsViewMoreFieldsPopUpButton_->setObjectName("rowsViewMoreFieldsPopUpButton");
-    rowsViewMoreFieldsPopUpButton_->setText(toQString(localizedString("First Field")));
-    rowsViewMoreFieldsPopUpButton_->setPopupMode(QToolButton::InstantPopup);
-    rowsViewMoreFieldsPopUpButton_->setMenu(new QMenu(rowsViewMoreFieldsPopUpButton_));
-    rowsViewMoreFieldsPopUpButton_->setEnabled(false);
-    belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
-    rowsLayout->addLayout(belowGrid);
-    consolesLayout->addWidget(rowsScrollView_, 1);
-
-    // The other consoles are filled by their own owners; here they are only switched.
-    bottomDrawerView_ = new QWidget(consolesSide);
-    bottomDrawerView_->setObjectName("bottomDrawerView");
-    auto* drawerLayout = new QVBoxLayout(bottomDrawerView_);
-    drawerLayout->setContentsMargins(0, 0, 0, 0);
-    const char* consoleNames[kNumberOfConsoles] = {"",           "addRowView", "sqlView",
-                                                   "importView", "exportView", "printView"};
-    consoleViews_.assign(kNumberOfConsoles, nullptr);
-    consoleViews_[RowsConsole] = rowsScrollView_;
-    for (int console = RecordConsole; console < kNumberOfConsoles; ++console) {
-        auto* console_view = new QWidget(bottomDrawerView_);
-        console_view->setObjectName(consoleNames[console]);
-        console_view->hide();
-        drawerLayout->addWidget(console_view, 1);
-        consoleViews_[console] = console_view;
+    const char* emptyNames[kNumberOfConsoles] = {"rowsScrollView", "addRowView", "sqlView",
+                                                 "importView",     "exportView", "printView"};
+    for (int console = 0; console < kNumberOfConsoles; ++console) {
+        Console* instance = this->console(console);
+        QWidget* consoleView = instance ? instance->view() : new QWidget;
+        if (!instance) consoleView->setObjectName(emptyNames[console]);
+        consoleView->setParent(consolesSide_);
+        consoleView->setVisible(console == TablesAndRowsState::RowsConsole);
+        consolesLayout->addWidget(consoleView, 1);
+        consoleViews_[static_cast<size_t>(console)] = consoleView;
     }
-    importViewNumberOfRowsLabel_ = new QLabel(consoleViews_[ImportConsole]);
-    importViewNumberOfRowsLabel_->setObjectName("importViewNumberOfRowsLabel");
-    exportViewNumberOfRowsLabel_ = new QLabel(consoleViews_[ExportConsole]);
-    exportViewNumberOfRowsLabel_->setObjectName("exportViewNumberOfRowsLabel");
-    bottomDrawerView_->hide();
-    consolesLayout->addWidget(bottomDrawerView_, 1);
 
     tablesRowsSplitView_->setSizes({kTablesViewWidth, 600});
     connect(tablesRowsSplitView_, &QSplitter::splitterMoved, this,
@@ -195,7 +160,7 @@ void TablesAndRowsController::buildView() {
 void TablesAndRowsController::initializeAfterShown() {
     view();
     updateTablesRowsSplitViewWidths();
-    printPreviewMode = false;
+    state_.printPreviewMode = false;
     selectRowsView();
     updateWindowTitle();
 
@@ -214,76 +179,24 @@ void TablesAndRowsController::initializeAfterShown() {
         window->move(0, 0);
     }
 
-    if (!databaseFilePath_) return;
-    if (isDatabaseInAppContainer(databaseFilePath_)) {
+    if (!state_.databaseFilePath) return;
+    if (isDatabaseInAppContainer()) {
         pruneLastTablesShown();
     } else {
-        rememberExternalDatabase();
+        rememberExternalDatabase(*state_.databaseFilePath);
     }
 }
 
-void TablesAndRowsController::pruneLastTablesShown() {
-    UserDefaults& defaults = UserDefaults::standard();
-    nlohmann::json tables = defaults.dictionaryForKey("LastTablesShown");
-    if (!tables.is_object()) return;
-    std::set<std::string> databaseFiles;
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(Paths::documentsFolder(), error), end;
-         !error && entry != end; entry.increment(error)) {
-        std::string name = entry->path().filename().string();
-        std::string lowered = name;
-        std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        if (DBInterface::isSupportedDatabaseFile(lowered)) databaseFiles.insert(name);
-    }
-    if (error) {
-        systemLog(localizedFormat("Error in reading files: %@", {error.message()}));
-        return;
-    }
-    nlohmann::json kept = nlohmann::json::object();
-    for (auto& [file, table] : tables.items()) {
-        if (databaseFiles.count(file)) kept[file] = table;
-    }
-    if (kept != tables) defaults.setObject(kept, "LastTablesShown");
-}
-
-void TablesAndRowsController::rememberExternalDatabase() {
-    // Each path once, the most recent last; a path's settings go only when it leaves the list.
-    UserDefaults& defaults = UserDefaults::standard();
-    const std::string& path = *databaseFilePath_;
-    std::vector<std::string> paths;
-    nlohmann::json stored = defaults.arrayForKey("LastExternalDatabases");
-    for (const auto& entry : stored.is_array() ? stored : nlohmann::json::array()) {
-        if (entry.is_string() && entry.get<std::string>() != path) {
-            paths.push_back(entry.get<std::string>());
-        }
-    }
-    paths.push_back(path);
-    size_t dropped =
-        paths.size() > kMaxExternalDatabases ? paths.size() - kMaxExternalDatabases : 0;
-    if (dropped > 0) {
-        for (const char* key : {"LastExternalTablesShown", "LastExternalRowsTableColumnWidths",
-                                "ExternalTablesRowsSplitViewWidths"}) {
-            nlohmann::json settings = defaults.dictionaryForKey(key);
-            if (!settings.is_object()) continue;
-            for (size_t i = 0; i < dropped; ++i) settings.erase(paths[i]);
-            defaults.setObject(settings, key);
-        }
-        paths.erase(paths.begin(), paths.begin() + static_cast<std::ptrdiff_t>(dropped));
-    }
-    defaults.setObject(paths, "LastExternalDatabases");
-}
-
-bool TablesAndRowsController::isDatabaseInAppContainer(const std::optional<std::string>& path) {
-    return path && AppDelegate::isDatabaseInAppContainer(*path);
+bool TablesAndRowsController::isDatabaseInAppContainer() const {
+    return state_.databaseFilePath && ::isDatabaseInAppContainer(*state_.databaseFilePath);
 }
 
 void TablesAndRowsController::updateWindowTitle() {
     view();
     std::string name;
-    if (databaseFilePath_) {
-        bool inContainer = isDatabaseInAppContainer(databaseFilePath_);
-        name = inContainer ? Paths::lastPathComponent(*databaseFilePath_) : *databaseFilePath_;
+    if (const std::optional<std::string>& path = state_.databaseFilePath) {
+        bool inContainer = isDatabaseInAppContainer();
+        name = inContainer ? Paths::lastPathComponent(*path) : *path;
         warningButton_->setVisible(!inContainer);
     } else {
         warningButton_->hide();
@@ -292,7 +205,7 @@ void TablesAndRowsController::updateWindowTitle() {
     std::optional<std::string> table = selectedTableName();
     if (!name.empty() && table && !table->empty()) {
         title += localizedString(" - ") + *table;
-        if (selectedObjectStatus == DBInterface::kObjectLimited) {
+        if (state_.selectedObject.selectedObjectStatus == DBInterface::kObjectLimited) {
             title += localizedString(" (Limited Rows)");
         }
     }
@@ -341,7 +254,7 @@ void TablesAndRowsController::showExternalDatabaseWarning(bool offerToSuppress) 
     alert.messageText = toQString(localizedString("Database is outside of app's container"));
     alert.informativeText = toQString(localizedString(
         "It is advisable to backup this database before changing it because it is outside this "
-        "app's container and must use memory-based journaling mode."));
+        "app's container."));
     bool suppressed = UserDefaults::standard().boolForKey("SuppressExternalDatabaseWarning");
     if (suppressed) {
         alert.buttons = {toQString(localizedString("OK")),
@@ -377,10 +290,9 @@ void TablesAndRowsController::prompt2WindowCancelButtonPressed() {
 }
 
 bool TablesAndRowsController::windowShouldClose(QWidget* window) {
-    // The edit in progress is written while the window still knows its database.
-    if (rowsTableView_) rowsTableView_->endEditing();
-    likeString.reset();
-    return appDelegate_->closeDatabaseWindow(window);
+    tellConsoles(&Console::windowWillClose);
+    state_.sortAndSearch.likeString.reset();
+    return shell_->closeDatabaseWindow(window);
 }
 
 void TablesAndRowsController::openExternalDatabase() {
@@ -399,7 +311,7 @@ void TablesAndRowsController::openDatabase(const std::optional<std::string>& fil
 
 void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
     panel.allowedFileTypes = {"db", "sqlite", "db3", "sqlite3"};
-    panel.beginSheetModalForWindow(appDelegate_->databaseWindowForWindowIndex(windowIndex_),
+    panel.beginSheetModalForWindow(shell_->databaseWindowForWindowIndex(windowIndex_),
                                    [this](const QStringList& paths) {
                                        if (!paths.isEmpty())
                                            checkAndShowDatabase(toStdString(paths.first()), true);
@@ -408,15 +320,15 @@ void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
 
 void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool bookmark) {
     if (path.empty()) return;
-    if (bookmark && !AppDelegate::isDatabaseInAppContainer(path)) {
-        appDelegate_->updateFileBookmark(
+    if (bookmark && !::isDatabaseInAppContainer(path)) {
+        shell_->updateFileBookmark(
             path, [this](const std::string& message, const std::string& error, bool) {
                 runErrorAlert(message, error);
             });
     }
-    databaseFilePath_ = path;
+    state_.databaseFilePath = path;
     initializeAfterShown();
-    reloadTablesAndSelectTableNamed(AppDelegate::lastTableSelectedForDatabaseFilePath(path), -1);
+    reloadTablesAndSelectTableNamed(lastTableShown(path), -1);
     reloadPickerTypes();
     selectRowsView();
     updateNumberOfRowsLabel();
@@ -424,5 +336,5 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
 
 void TablesAndRowsController::runErrorAlert(const std::string& message,
                                             const std::string& errorDescription) {
-    appDelegate_->showAlert(message, errorDescription);
+    shell_->showAlert(message, errorDescription);
 }

@@ -13,15 +13,16 @@ TEST_F(CellEditingTest, DoubleClickAndReturnWriteOneUpdateOfThatField) {
     doubleClick(2, 1);
     ASSERT_NE(openedEditor(), nullptr);
     EXPECT_EQ(editor()->text(), "name 3");
-    EXPECT_EQ(c->focusedRowIndex, 2);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 2);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     typeAndEnd("renamed");
     EXPECT_EQ(editor(), nullptr);
     EXPECT_EQ(readBack("select name from t where rowid = 3"), "renamed");
     EXPECT_EQ(readBack("select group_concat(id) from updates"), "3");
     EXPECT_EQ(readBack("select count(*) from t where name = 'name 4'"), "1");
     EXPECT_EQ(shown(2, 1), "renamed");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(2, 1), "renamed");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(2), FieldIndex(1)),
+              "renamed");
     EXPECT_TRUE(alerts.empty());
 }
 
@@ -57,7 +58,7 @@ TEST_F(CellEditingTest, AnUntouchedNullStaysNullEvenWithThePlaceholderShown) {
     makeRowsTable(12);
     logUpdates();
     TablesAndRowsController* c = showGrid("t");
-    c->showNULLInRowsView = true;
+    c->state().display.showNULLInRowsView = true;
     // Row 10 holds a NULL amount.
     EXPECT_EQ(shown(9, 2), "");
     EXPECT_EQ(shown(9, 2, RowsTableModel::PlaceholderRole), "NULL");
@@ -83,20 +84,20 @@ TEST_F(CellEditingTest, TabWritesAndMovesTheEditToTheNextFieldAndRow) {
     typeAndEnd("first", Qt::Key_Tab);
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 1"), "first");
-    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
     ASSERT_NE(openedEditor(), nullptr);
     EXPECT_EQ(editor()->text(), "1.5");
     // From the last field the edit continues in the next row's first field.
     typeAndEnd("7", Qt::Key_Tab);
     QApplication::processEvents();
     EXPECT_EQ(readBack("select amount from t where rowid = 1"), "7");
-    EXPECT_EQ(c->focusedRowIndex, 1);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     ASSERT_NE(openedEditor(), nullptr);
     typeAndEnd("above", Qt::Key_Up);
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "above");
-    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
     EXPECT_EQ(readBack("select count(*) from updates"), "3");
 }
 
@@ -104,10 +105,11 @@ TEST_F(CellEditingTest, RawFieldsAndViewsAreNeverEditedInPlace) {
     makeRowsTable(5);
     run("create view v as select * from t");
     TablesAndRowsController* c = showGrid("t");
-    c->fieldTypes[0] = DBInterface::kFieldTypeRaw;
+    c->state().fieldModel.fieldTypes[0] = DBInterface::kFieldTypeRaw;
     doubleClick(1, 1);
     EXPECT_EQ(editor(), nullptr);
-    EXPECT_EQ(c->focusedRowIndex, 1);  // the double click still moves the focus
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value,
+              1);  // the double click still moves the focus
     key(Qt::Key_Return);
     EXPECT_EQ(editor(), nullptr);
     // Tab from an edited cell into the Raw field does not open it either.
@@ -115,7 +117,7 @@ TEST_F(CellEditingTest, RawFieldsAndViewsAreNeverEditedInPlace) {
     ASSERT_NE(openedEditor(), nullptr);
     QTest::keyClick(editor(), Qt::Key_Tab);
     QApplication::processEvents();
-    EXPECT_EQ(c->focusedFieldIndex, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     EXPECT_EQ(editor(), nullptr);
 
     c->selectTableWithName("v");
@@ -153,8 +155,10 @@ TEST_F(CellEditingTest, AutoRefreshReloadsTheOtherWindowsAfterAWrite) {
     grid->window()->activateWindow();
     doubleClick(0, 1);
     typeAndEnd("seen elsewhere");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "seen elsewhere");
-    EXPECT_EQ(second->fieldValueForTableViewRowIndex(0, 1), "seen elsewhere");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "seen elsewhere");
+    EXPECT_EQ(rowsOf(second)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "seen elsewhere");
 }
 
 TEST_F(CellEditingTest, TabOnTheLastFieldOfTheLastGridRowPagesDownOneRow) {
@@ -166,20 +170,20 @@ TEST_F(CellEditingTest, TabOnTheLastFieldOfTheLastGridRowPagesDownOneRow) {
     QApplication::processEvents();
     EXPECT_EQ(readBack("select amount from t where rowid = " + std::to_string(lastGridRow + 1)),
               "99");
-    EXPECT_EQ(c->firstRowIndexInDataPort, 1);
-    EXPECT_EQ(c->focusedRowIndex, lastGridRow + 1);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, lastGridRow + 1);
     ASSERT_NE(openedEditor(), nullptr);
     EXPECT_EQ(editor()->text(), QString("name %1").arg(lastGridRow + 2));
     // Backtab from field 1 of the first grid row pages back up.
     QTest::keyClick(editor(), Qt::Key_Escape);
-    c->moveDataPortToRow(50);
+    rowsOf(c)->moveDataPortToRow(RowIndex(50));
     doubleClick(0, 1);
     ASSERT_NE(openedEditor(), nullptr);
     QTest::keyClick(editor(), Qt::Key_Backtab);
     QApplication::processEvents();
-    EXPECT_EQ(c->firstRowIndexInDataPort, 49);
-    EXPECT_EQ(c->focusedRowIndex, 49);
-    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 49);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 49);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
 }
 
 TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit) {
@@ -189,16 +193,16 @@ TEST_F(CellEditingTest, AFieldDroppedElsewhereNeverShiftsValuesOrRedirectsAnEdit
     TablesAndRowsController* c = showGrid("t");
     // Another program drops a field while the window still holds the old field model.
     run("alter table t drop column extra");
-    c->moveDataPortToRow(1);
+    rowsOf(c)->moveDataPortToRow(RowIndex(1));
     ASSERT_FALSE(alerts.empty());
     EXPECT_NE(alerts.back().both().find("have changed"), std::string::npos);
     // Rows of the new shape laid over the old one would make another row's value a rowid:
     // nothing is shown, so nothing can be edited.
-    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
-    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(3, 0), nullptr);
-    c->focusedRowIndex = 4;
-    c->focusedFieldIndex = 1;
-    c->rowsTableViewReturnKeyPressed();
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 0);
+    EXPECT_EQ(rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(3), FieldIndex(0)), nullptr);
+    c->state().selection.focusedRowIndex.value = 4;
+    c->state().selection.focusedFieldIndex.value = 1;
+    rowsOf(c)->rowsTableViewReturnKeyPressed();
     EXPECT_EQ(editor(), nullptr);
     EXPECT_EQ(readBack("select count(*) from updates"), "0");
 }
@@ -223,7 +227,8 @@ TEST_F(CellEditingTest, AReloadDuringAnEditWritesItToItsOwnRowFirst) {
     c->reloadTablesMenuItemClicked();
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "kept over a reload");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "kept over a reload");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(1), FieldIndex(1)),
+              "kept over a reload");
 
     // A write in another window reloads this one while its editor is still open.
     typeInto(2, 1, "kept over a refresh");
@@ -231,13 +236,13 @@ TEST_F(CellEditingTest, AReloadDuringAnEditWritesItToItsOwnRowFirst) {
     QApplication::processEvents();
     TablesAndRowsController* second = app->tablesAndRowsControllerForWindowIndex(1);
     second->selectTableWithName("t");
-    second->moveDataPortToRow(3);
+    rowsOf(second)->moveDataPortToRow(RowIndex(3));
     other->activateWindow();
     QApplication::processEvents();
-    second->focusedRowIndex = 3;
-    second->focusedFieldIndex = 1;
-    second->rowsTableViewReturnKeyPressed();
-    QLineEdit* otherEditor = editor(second->rowsTableView());
+    second->state().selection.focusedRowIndex = RowIndex(3);
+    second->state().selection.focusedFieldIndex = FieldIndex(1);
+    rowsOf(second)->rowsTableViewReturnKeyPressed();
+    QLineEdit* otherEditor = editor(rowsOf(second)->rowsTableView());
     ASSERT_NE(otherEditor, nullptr);
     otherEditor->selectAll();
     QTest::keyClicks(otherEditor, "written elsewhere");
@@ -262,7 +267,8 @@ TEST_F(CellEditingTest, SelectingAnotherTableDuringAnEditWritesItToItsOwnTable) 
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "belongs to t");
     EXPECT_EQ(readBack("select name from other where rowid = 2"), "name 2");
     EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "other");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "name 2");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(1), FieldIndex(1)),
+              "name 2");
     EXPECT_TRUE(alerts.empty());
 }
 
@@ -297,7 +303,7 @@ TEST_F(CellEditingTest, ReloadsNeverLoseAnEditInProgress) {
     ASSERT_NE(openedEditor(), nullptr);
     editor()->selectAll();
     QTest::keyClicks(editor(), "typed before a jump");
-    c->moveDataPortToRow(20);
+    rowsOf(c)->moveDataPortToRow(RowIndex(20));
     QApplication::processEvents();
     EXPECT_EQ(readBack("select name from t where rowid = 3"), "typed before a jump");
     EXPECT_EQ(editor(), nullptr);

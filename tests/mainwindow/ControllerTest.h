@@ -4,7 +4,13 @@
 #include <QApplication>
 #include <QTest>
 
+#include "mainwindow/rows/RowsConsole.h"
 #include "tests/support/ShellTest.h"
+
+// The grid console of a database window.
+inline RowsConsole* rowsOf(TablesAndRowsController* controller) {
+    return static_cast<RowsConsole*>(controller->console(TablesAndRowsState::RowsConsole));
+}
 
 // Longer than the grid's resize-settle delay.
 inline constexpr int kSettleWaitMs = 250;

@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "mainwindow/views/RowsTableModel.h"
-#include "mainwindow/views/RowsTableView.h"
+#include "mainwindow/rows/views/RowsTableModel.h"
+#include "mainwindow/rows/views/RowsTableView.h"
 
 using Status = DBInterface::SelectedObjectStatus;
 
@@ -16,29 +16,31 @@ class DataPortTest : public ControllerTest {};
 TEST_F(DataPortTest, SelectingATableLoadsItsFieldModelAndFirstPage) {
     makeRowsTable(100);
     TablesAndRowsController* c = show("t");
-    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectEditable);
-    EXPECT_EQ(c->fieldNames, (std::vector<std::string>{"name", "amount"}));
-    EXPECT_EQ(c->numberOfFieldsPerRow, 3);
-    EXPECT_EQ(c->totalRows, 100);
+    EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, Status::kObjectEditable);
+    EXPECT_EQ(c->state().fieldModel.fieldNames, (std::vector<std::string>{"name", "amount"}));
+    EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 3);
+    EXPECT_EQ(c->state().dataPort.totalRows, 100);
     EXPECT_EQ(title(), "test.db - t");
-    int64_t rows = c->numberOfDataPortRows();
+    int64_t rows = rowsOf(c)->numberOfDataPortRows();
     ASSERT_GT(rows, 3);
-    ASSERT_EQ(static_cast<int64_t>(c->fieldValuesLoaded.size()), rows * 3);
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "1");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 1");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 2), "3");
+    ASSERT_EQ(static_cast<int64_t>(c->state().dataPort.fieldValuesLoaded.size()), rows * 3);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(0)), "1");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 1");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(1), FieldIndex(2)), "3");
     // Row 10 has a NULL amount: empty text, but the null object underneath.
-    ASSERT_NE(c->fieldValueObjectForTableViewRowIndex(9, 2), nullptr);
-    EXPECT_FALSE(c->fieldValueObjectForTableViewRowIndex(9, 2)->has_value());
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(9, 2), "");
-    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 3), nullptr);
-    EXPECT_EQ(c->fieldValueForDatabaseRowIndex(-1, 1), "");
-    EXPECT_EQ(c->fieldHeaderNameAtFieldIndex(0), "ROWID");
-    EXPECT_EQ(c->fieldHeaderNameAtFieldIndex(3), "(Unknown)");
-    EXPECT_EQ(c->nextFieldIndexInViewport(2), 1);
+    ASSERT_NE(rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(9), FieldIndex(2)), nullptr);
+    EXPECT_FALSE(
+        rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(9), FieldIndex(2))->has_value());
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(9), FieldIndex(2)), "");
+    EXPECT_EQ(rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(0), FieldIndex(3)), nullptr);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForDatabaseRowIndex(RowIndex(-1), FieldIndex(1)), "");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldHeaderNameAtFieldIndex(FieldIndex(0)), "ROWID");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldHeaderNameAtFieldIndex(FieldIndex(3)), "(Unknown)");
+    EXPECT_EQ(rowsOf(c)->nextFieldIndexInViewport(FieldIndex(2)), kFirstFieldIndex);
 
     // The grid shows the port: row numbers, then the fields that fit, headed by their names.
-    RowsTableView* grid = c->rowsTableView();
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
     EXPECT_EQ(grid->numberOfRows(), rows);
     ASSERT_EQ(grid->numberOfColumns(), 3);
     QAbstractItemModel* model = grid->model();
@@ -48,11 +50,11 @@ TEST_F(DataPortTest, SelectingATableLoadsItsFieldModelAndFirstPage) {
     EXPECT_EQ(model->data(model->index(4, 1)).toString(), "name 5");
     EXPECT_EQ(grid->columnWithIdentifier("DataCol1"), 2);
     EXPECT_EQ(grid->columnWithIdentifier("DataCol2"), -1);
-    EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "100");
+    EXPECT_EQ(rowsOf(c)->rowsViewNumberOfRowsButton()->text(), "100");
     // A reload never points the record editor or the focus at the rowid.
-    EXPECT_EQ(c->focusedRowIndex, 0);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
-    EXPECT_EQ(c->fieldIndexToEdit, -1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
+    EXPECT_EQ(c->state().selection.fieldIndexToEdit.value, -1);
 }
 
 TEST_F(DataPortTest, PagesFollowTheSortAndStopAtTheEnd) {
@@ -61,34 +63,36 @@ TEST_F(DataPortTest, PagesFollowTheSortAndStopAtTheEnd) {
     ASSERT_EQ(DBInterface::updateSortCodes({4}, "t", db, &error), 0) << error;  // amount desc
     TablesAndRowsController* c = show("t");
     // NULLs sort last in descending numeric order.
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 99");
-    c->moveDataPortToRow(95);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 95);
-    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 5);
-    c->moveDataPortToRow(100);  // beyond the rows: ignored
-    EXPECT_EQ(c->firstRowIndexInDataPort, 95);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 99");
+    rowsOf(c)->moveDataPortToRow(RowIndex(95));
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 95);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 5);
+    rowsOf(c)->moveDataPortToRow(RowIndex(100));  // beyond the rows: ignored
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 95);
     std::vector<DBValue> page;
-    EXPECT_TRUE(c->loadFieldValues(&page, 98, 10, false));
+    EXPECT_EQ(rowsOf(c)->dataPort().loadFieldValues(&page, RowIndex(98), 10, false, nullptr), 0);
     EXPECT_EQ(page.size(), 6u);
 }
 
 TEST_F(DataPortTest, SearchCountsAndLoadsOnlyMatchingRows) {
     makeRowsTable(100);
     TablesAndRowsController* c = show("t");
-    c->likeString = "%name 1%";
-    c->searchFieldIndexes = {0};
-    c->resetTableSelections();
-    EXPECT_EQ(c->totalRows, 12);  // 1, 10 to 19, 100
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "name 10");
+    c->state().sortAndSearch.likeString = "%name 1%";
+    c->state().sortAndSearch.searchFieldIndexes = {0};
+    rowsOf(c)->resetTableSelections();
+    EXPECT_EQ(c->state().dataPort.totalRows, 12);  // 1, 10 to 19, 100
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(1), FieldIndex(1)),
+              "name 10");
     // No field to search: the plain count.
-    c->searchFieldIndexes.clear();
-    c->calculateTotalRows();
-    EXPECT_EQ(c->totalRows, 100);
+    c->state().sortAndSearch.searchFieldIndexes.clear();
+    rowsOf(c)->calculateTotalRows();
+    EXPECT_EQ(c->state().dataPort.totalRows, 100);
     // A quote in the search text is searched for, not run.
-    c->likeString = "%'; drop table t; --%";
-    c->searchFieldIndexes = {0};
-    c->resetTableSelections();
-    EXPECT_EQ(c->totalRows, 0);
+    c->state().sortAndSearch.likeString = "%'; drop table t; --%";
+    c->state().sortAndSearch.searchFieldIndexes = {0};
+    rowsOf(c)->resetTableSelections();
+    EXPECT_EQ(c->state().dataPort.totalRows, 0);
     EXPECT_TRUE(alerts.empty());
 }
 
@@ -96,24 +100,25 @@ TEST_F(DataPortTest, ALimitedViewCountsAtMostAThousandRowsAndPagesFromItsCache) 
     makeRowsTable(2500);
     run("create view v as select * from t");
     TablesAndRowsController* c = show("v");
-    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectLimited);
-    EXPECT_EQ(c->totalRows, 1000);
+    EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, Status::kObjectLimited);
+    EXPECT_EQ(c->state().dataPort.totalRows, 1000);
     EXPECT_EQ(title(), "test.db - v (Limited Rows)");
-    EXPECT_EQ(c->limitedFieldValuesLoaded.size(), 3000u);
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 1");
+    EXPECT_EQ(c->state().dataPort.limitedFieldValuesLoaded.size(), 3000u);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(0)), "");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 1");
     std::vector<DBValue> page;
-    EXPECT_FALSE(c->loadFieldValues(&page, 990, 20, false));
+    EXPECT_EQ(rowsOf(c)->dataPort().loadFieldValues(&page, RowIndex(990), 20, false, nullptr), 0);
     ASSERT_EQ(page.size(), 30u);
     EXPECT_EQ(page[1], "name 991");
     // The search is counted under the same cap.
-    c->searchFieldIndexes = {0};
-    c->likeString = "%name 2%";
-    c->resetTableSelections();
-    EXPECT_EQ(c->totalRows, 612);
-    c->likeString = "%1%";
-    c->resetTableSelections();
-    EXPECT_EQ(c->totalRows, 1000);
+    c->state().sortAndSearch.searchFieldIndexes = {0};
+    c->state().sortAndSearch.likeString = "%name 2%";
+    rowsOf(c)->resetTableSelections();
+    EXPECT_EQ(c->state().dataPort.totalRows, 612);
+    c->state().sortAndSearch.likeString = "%1%";
+    rowsOf(c)->resetTableSelections();
+    EXPECT_EQ(c->state().dataPort.totalRows, 1000);
 }
 
 TEST_F(DataPortTest, ATableWithoutRowidSortedOnAUniqueKeyIsPagedWithAnEmptyFieldZero) {
@@ -125,11 +130,12 @@ TEST_F(DataPortTest, ATableWithoutRowidSortedOnAUniqueKeyIsPagedWithAnEmptyField
               0)
         << error;
     TablesAndRowsController* c = show("k");
-    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectReadOnlyPaged);
-    EXPECT_EQ(c->totalRows, 50);
+    EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, Status::kObjectReadOnlyPaged);
+    EXPECT_EQ(c->state().dataPort.totalRows, 50);
     EXPECT_EQ(title(), "test.db - k");
-    for (int64_t row = 0; row < c->rowsTableView()->numberOfRows(); ++row) {
-        const DBValue* rowid = c->fieldValueObjectForTableViewRowIndex(row, 0);
+    for (int64_t row = 0; row < rowsOf(c)->rowsTableView()->numberOfRows(); ++row) {
+        const DBValue* rowid =
+            rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(row), FieldIndex(0));
         ASSERT_NE(rowid, nullptr);
         EXPECT_EQ(*rowid, "");
     }
@@ -139,35 +145,37 @@ TEST_F(DataPortTest, AnEmptyViewDoesNotKeepTheLastTablesEditStatus) {
     makeRowsTable(5);
     run("create view e as select * from t where 0");
     TablesAndRowsController* c = show("t");
-    ASSERT_EQ(c->selectedObjectStatus, Status::kObjectEditable);
+    ASSERT_EQ(c->state().selectedObject.selectedObjectStatus, Status::kObjectEditable);
     c->selectTableWithName("e");
-    EXPECT_NE(c->selectedObjectStatus, Status::kObjectEditable);
-    EXPECT_EQ(c->numberOfFieldsPerRow, 0);
-    EXPECT_EQ(c->totalRows, 0);
-    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
-    EXPECT_TRUE(c->rowsTableView()->isColumnHidden(0));
-    EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "0");
+    EXPECT_NE(c->state().selectedObject.selectedObjectStatus, Status::kObjectEditable);
+    EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 0);
+    EXPECT_EQ(c->state().dataPort.totalRows, 0);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 0);
+    EXPECT_TRUE(rowsOf(c)->rowsTableView()->isColumnHidden(0));
+    EXPECT_EQ(rowsOf(c)->rowsViewNumberOfRowsButton()->text(), "0");
 }
 
 TEST_F(DataPortTest, MovesFasterThanPagesLoadAreMergedIntoOneLoad) {
     makeRowsTable(1000);
     TablesAndRowsController* c = show("t");
-    for (int64_t row = 1; row <= 15; ++row) c->moveDataPortToRowIndex(row);
-    c->moveDataPortToRowIndex(14);
+    for (int64_t row = 1; row <= 15; ++row) rowsOf(c)->moveDataPortToRowIndex(RowIndex(row));
+    rowsOf(c)->moveDataPortToRowIndex(RowIndex(14));
     // The position is taken at once; the page follows once the waiting moves are handled.
-    EXPECT_EQ(c->firstRowIndexInDataPort, 14);
-    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 0), nullptr);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 14);
+    EXPECT_EQ(rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(0), FieldIndex(0)), nullptr);
     QApplication::processEvents();
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), "15");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(0)),
+              "15");
     // Rows outside the table are ignored.
-    c->moveDataPortToRowIndex(1000);
-    c->moveDataPortToRowIndex(-1);
+    rowsOf(c)->moveDataPortToRowIndex(RowIndex(1000));
+    rowsOf(c)->moveDataPortToRowIndex(RowIndex(-1));
     QApplication::processEvents();
-    EXPECT_EQ(c->firstRowIndexInDataPort, 14);
-    c->moveDataPortToRowIndex(999);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 14);
+    rowsOf(c)->moveDataPortToRowIndex(RowIndex(999));
     QApplication::processEvents();
-    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 1);
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "name 1000");
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 1);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 1000");
 }
 
 TEST_F(DataPortTest, NoSelectionEmptiesThePortAndForgetsTheLastTable) {
@@ -175,11 +183,11 @@ TEST_F(DataPortTest, NoSelectionEmptiesThePortAndForgetsTheLastTable) {
     TablesAndRowsController* c = show("t");
     ASSERT_EQ(UserDefaults::standard().dictionaryForKey("LastTablesShown")["test.db"], "t");
     c->tablesTableView()->clearSelection();
-    EXPECT_EQ(c->numberOfFieldsPerRow, 0);
-    EXPECT_EQ(c->totalRows, 0);
-    EXPECT_TRUE(c->fieldValuesLoaded.empty());
+    EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 0);
+    EXPECT_EQ(c->state().dataPort.totalRows, 0);
+    EXPECT_TRUE(c->state().dataPort.fieldValuesLoaded.empty());
     EXPECT_FALSE(UserDefaults::standard().dictionaryForKey("LastTablesShown").contains("test.db"));
-    EXPECT_EQ(c->rowsViewNumberOfRowsButton()->text(), "");
+    EXPECT_EQ(rowsOf(c)->rowsViewNumberOfRowsButton()->text(), "");
     EXPECT_EQ(title(), "test.db");
 }
 
@@ -188,15 +196,16 @@ TEST_F(DataPortTest, NamesWithQuotesAreCountedAndPaged) {
         "select 'v' || value from generate_series(1, 30);"
         "create view \"it's \"\"v\"\"\" as select * from \"we\"\"ird 'table\"");
     TablesAndRowsController* c = show("we\"ird 'table");
-    EXPECT_EQ(c->totalRows, 30);
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "v1");
+    EXPECT_EQ(c->state().dataPort.totalRows, 30);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "v1");
     c->selectTableWithName("it's \"v\"");
-    EXPECT_EQ(c->selectedObjectStatus, Status::kObjectLimited);
-    EXPECT_EQ(c->totalRows, 30);
-    c->likeString = "%v2%";
-    c->searchFieldIndexes = {0};
-    c->resetTableSelections();
-    EXPECT_EQ(c->totalRows, 11);  // v2 and v20 to v29
+    EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, Status::kObjectLimited);
+    EXPECT_EQ(c->state().dataPort.totalRows, 30);
+    c->state().sortAndSearch.likeString = "%v2%";
+    c->state().sortAndSearch.searchFieldIndexes = {0};
+    rowsOf(c)->resetTableSelections();
+    EXPECT_EQ(c->state().dataPort.totalRows, 11);  // v2 and v20 to v29
     EXPECT_TRUE(alerts.empty());
 }
 
@@ -205,20 +214,22 @@ TEST_F(DataPortTest, AVirtualTableWithHiddenColumnsShowsEachValueUnderItsField) 
         "('b', 'second'), ('c', 'third')");
     TablesAndRowsController* c = show("ft");
     EXPECT_TRUE(alerts.empty());
-    ASSERT_EQ(c->numberOfFieldsPerRow, static_cast<int64_t>(c->fieldNames.size()) + 1);
-    ASSERT_EQ(c->rowsTableView()->numberOfRows(), 3);
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 0), "2");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(1, 1), "b");
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(2, 2), "third");
+    ASSERT_EQ(c->state().dataPort.numberOfFieldsPerRow,
+              static_cast<int64_t>(c->state().fieldModel.fieldNames.size()) + 1);
+    ASSERT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 3);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(1), FieldIndex(0)), "2");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(1), FieldIndex(1)), "b");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(2), FieldIndex(2)),
+              "third");
 }
 
 TEST_F(DataPortTest, AFileThatVanishesWhileShownGivesAnErrorAndAnEmptyPage) {
     makeRowsTable(100);
     TablesAndRowsController* c = show("t");
     std::filesystem::remove(db);
-    c->moveDataPortToRow(40);
+    rowsOf(c)->moveDataPortToRow(RowIndex(40));
     ASSERT_FALSE(alerts.empty());
     EXPECT_EQ(alerts.back().messageText, "Error");
-    EXPECT_EQ(c->rowsTableView()->numberOfRows(), 0);
-    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 0), nullptr);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 0);
+    EXPECT_EQ(rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(0), FieldIndex(0)), nullptr);
 }

@@ -6,9 +6,9 @@
 #include <limits>
 #include <vector>
 
-#include "mainwindow/views/HorizontalDataScrollerView.h"
-#include "mainwindow/views/RowsTableView.h"
-#include "mainwindow/views/VerticalDataScrollerView.h"
+#include "mainwindow/rows/views/HorizontalDataScrollerView.h"
+#include "mainwindow/rows/views/RowsTableView.h"
+#include "mainwindow/rows/views/VerticalDataScrollerView.h"
 
 class DataScrollerTest : public ControllerTest {
   protected:
@@ -42,7 +42,7 @@ class DataScrollerTest : public ControllerTest {
 TEST_F(DataScrollerTest, TheVerticalKnobShowsThePortAmongAllRows) {
     TablesAndRowsController* c = showRows(1000);
     ASSERT_NE(vertical, nullptr);
-    int64_t page = c->numberOfDataPortRows();
+    int64_t page = rowsOf(c)->numberOfDataPortRows();
     double h = vertical->height();
     double pages = std::ceil(1000.0 / double(page));
     EXPECT_DOUBLE_EQ(vertical->scrollerHeight(), std::max(30.0, h / pages));
@@ -51,34 +51,36 @@ TEST_F(DataScrollerTest, TheVerticalKnobShowsThePortAmongAllRows) {
     EXPECT_DOUBLE_EQ(knob.left(), 4.5);
     EXPECT_DOUBLE_EQ(knob.width(), vertical->width() - 9.0);
     // On the last page the knob sits at the bottom, and is hit there.
-    c->moveDataPortToRow(1000 - page);
+    rowsOf(c)->moveDataPortToRow(RowIndex(1000 - page));
     knob = vertical->knobRect();
     EXPECT_DOUBLE_EQ(knob.bottom(), h);
     QTest::mousePress(vertical, Qt::LeftButton, {}, knob.center().toPoint());
     EXPECT_TRUE(vertical->scrolling());
     QTest::mouseRelease(vertical, Qt::LeftButton, {}, knob.center().toPoint());
     EXPECT_FALSE(vertical->scrolling());
-    EXPECT_EQ(c->firstRowIndexInDataPort, 1000 - page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 1000 - page);
 }
 
 TEST_F(DataScrollerTest, DraggingTheVerticalKnobMovesThePortOverTheWholeTable) {
     TablesAndRowsController* c = showRows(10000);
-    int64_t page = c->numberOfDataPortRows();
+    int64_t page = rowsOf(c)->numberOfDataPortRows();
     QRectF knob = vertical->knobRect();
     // Below the view: the last page; loaded once the drag's moves are handled.
     drag(vertical, knob.center(), QPointF(knob.center().x(), vertical->height() + 20));
-    EXPECT_EQ(c->firstRowIndexInDataPort, 10000 - page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 10000 - page);
     QApplication::processEvents();
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 0), std::to_string(10000 - page + 1));
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(0)),
+              std::to_string(10000 - page + 1));
     // Above the view: row 0.
     knob = vertical->knobRect();
     drag(vertical, knob.center(), QPointF(knob.center().x(), -20));
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
     // The knob follows the pointer where it was grabbed: half the travel is half the rows.
     knob = vertical->knobRect();
     double travel = vertical->height() - knob.height();
     drag(vertical, knob.center(), knob.center() + QPointF(0, travel / 2));
-    EXPECT_NEAR(double(c->firstRowIndexInDataPort), (10000 - page) / 2.0, 10000.0 / travel);
+    EXPECT_NEAR(double(c->state().dataPort.firstRowIndexInDataPort.value), (10000 - page) / 2.0,
+                10000.0 / travel);
     EXPECT_NEAR(vertical->knobRect().center().y(), knob.center().y() + travel / 2, 1.0);
     // A press beside the knob starts no drag.
     QTest::mousePress(vertical, Qt::LeftButton, {}, QPoint(8, 1));
@@ -88,22 +90,22 @@ TEST_F(DataScrollerTest, DraggingTheVerticalKnobMovesThePortOverTheWholeTable) {
 
 TEST_F(DataScrollerTest, ClicksBesideTheVerticalKnobPageOrCentreIt) {
     TablesAndRowsController* c = showRows(10000);
-    int64_t page = c->numberOfDataPortRows();
+    int64_t page = rowsOf(c)->numberOfDataPortRows();
     double bottom = vertical->height() - 2;
     click(vertical, QPointF(8, bottom));
-    EXPECT_EQ(c->firstRowIndexInDataPort, page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, page);
     click(vertical, QPointF(8, bottom));
-    EXPECT_EQ(c->firstRowIndexInDataPort, 2 * page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 2 * page);
     // Above the knob: one page up, never above row 0.
-    c->moveDataPortToRow(3);
+    rowsOf(c)->moveDataPortToRow(RowIndex(3));
     click(vertical, QPointF(8, 0));
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
-    c->moveDataPortToRow(5000);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
+    rowsOf(c)->moveDataPortToRow(RowIndex(5000));
     click(vertical, QPointF(8, 1));
-    EXPECT_EQ(c->firstRowIndexInDataPort, 5000 - page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 5000 - page);
     // Alt centres the knob on the pointer.
     click(vertical, QPointF(8, bottom), Qt::AltModifier);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 10000 - page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 10000 - page);
     click(vertical, QPointF(8, vertical->height() / 2.0), Qt::AltModifier);
     EXPECT_NEAR(vertical->knobRect().center().y(), vertical->height() / 2.0, 1.0);
 }
@@ -116,8 +118,8 @@ TEST_F(DataScrollerTest, NoKnobWhenEverythingFits) {
     QTest::mouseMove(vertical, QPoint(8, 200));
     QTest::mouseRelease(vertical, Qt::LeftButton, {}, QPoint(8, 200));
     click(horizontal, QPointF(horizontal->width() - 2, 8));
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
 }
 
 TEST_F(DataScrollerTest, TheHorizontalKnobStepsOneFieldAtATime) {
@@ -126,7 +128,7 @@ TEST_F(DataScrollerTest, TheHorizontalKnobStepsOneFieldAtATime) {
     run("create table w (" + columns + "); insert into w (c1) values (1), (2)");
     TablesAndRowsController* c = show("w");
     horizontal = c->view()->findChild<HorizontalDataScrollerView*>();
-    int64_t perPage = c->numberOfDataPortFieldsInFirstPage();
+    int64_t perPage = rowsOf(c)->numberOfDataPortFieldsInFirstPage();
     ASSERT_LT(perPage, 30);
     QRectF knob = horizontal->knobRect();
     EXPECT_DOUBLE_EQ(knob.left(), 0);
@@ -135,16 +137,16 @@ TEST_F(DataScrollerTest, TheHorizontalKnobStepsOneFieldAtATime) {
                      std::max(30.0, horizontal->width() / std::ceil(30.0 / double(perPage))));
     // A click right of the knob moves one field, not a page.
     click(horizontal, QPointF(horizontal->width() - 2, 8));
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 2);
-    EXPECT_EQ(c->rowsTableView()->model()->headerData(1, Qt::Horizontal).toString(), "c2");
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 2);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->model()->headerData(1, Qt::Horizontal).toString(), "c2");
     // A drag past the right edge shows the last field first; past the left edge the first.
     knob = horizontal->knobRect();
     drag(horizontal, knob.center(), QPointF(horizontal->width() + 10, 8));
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 30);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 30);
     knob = horizontal->knobRect();
     EXPECT_DOUBLE_EQ(knob.right(), horizontal->width());
     drag(horizontal, knob.center(), QPointF(-10, 8));
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
 }
 
 TEST_F(DataScrollerTest, WithoutAControllerTheScrollersOnlyPaintAndPassReleasesOn) {
@@ -169,12 +171,12 @@ namespace {
 struct HugePort : VerticalDataScrollerViewDelegate {
     int64_t first = 0, perPage = 10, total = std::numeric_limits<int64_t>::max();
     std::vector<int64_t> moves;
-    int64_t firstRowIndex() const override { return first; }
+    RowIndex firstRowIndex() const override { return RowIndex(first); }
     int64_t numberOfDataPortRows() const override { return perPage; }
     int64_t totalNumberOfRows() const override { return total; }
-    void moveDataPortToRowIndex(int64_t rowIndex) override {
-        moves.push_back(rowIndex);
-        first = rowIndex;
+    void moveDataPortToRowIndex(RowIndex rowIndex) override {
+        moves.push_back(rowIndex.value);
+        first = rowIndex.value;
     }
 };
 }  // namespace
@@ -203,11 +205,11 @@ TEST_F(DataScrollerTest, OnlyTheLeftButtonPagesOrSteps) {
     QPoint below(8, vertical->height() - 2);
     QTest::mouseClick(vertical, Qt::RightButton, {}, below);
     QTest::mouseClick(vertical, Qt::MiddleButton, {}, below);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
     QTest::mouseClick(horizontal, Qt::RightButton, {}, QPoint(horizontal->width() - 2, 8));
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
     QTest::mouseClick(vertical, Qt::LeftButton, {}, below);
-    EXPECT_EQ(c->firstRowIndexInDataPort, c->numberOfDataPortRows());
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, rowsOf(c)->numberOfDataPortRows());
 }
 
 TEST_F(DataScrollerTest, AFieldWiderThanTheGridStillCountsAsOneFieldOfThePage) {
@@ -219,10 +221,10 @@ TEST_F(DataScrollerTest, AFieldWiderThanTheGridStillCountsAsOneFieldOfThePage) {
     UserDefaults::standard().setObject({{"test.db", {{"w", widths}}}}, "RowsTableColumnWidths");
     TablesAndRowsController* c = show("w");
     horizontal = c->view()->findChild<HorizontalDataScrollerView*>();
-    EXPECT_EQ(c->numberOfDataPortFieldsInFirstPage(), 1);
-    EXPECT_EQ(c->numberOfDataPortFields(), 1);
+    EXPECT_EQ(rowsOf(c)->numberOfDataPortFieldsInFirstPage(), 1);
+    EXPECT_EQ(rowsOf(c)->numberOfDataPortFields(), 1);
     ASSERT_FALSE(horizontal->knobRect().isEmpty());
     // The knob and the keys still move sideways through the other fields.
     click(horizontal, QPointF(horizontal->width() - 2, 8));
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 2);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 2);
 }

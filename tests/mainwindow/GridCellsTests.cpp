@@ -31,15 +31,16 @@ class GridCellsTest : public GridTest {
             "insert into d values ('1234.5', '2021-03-05 +0000', '2021-03-05 18:30:45 +0000', "
             "'1'), (' 42 ', 'soon', 'later', '9'), ('abc', '', '  ', NULL)");
         TablesAndRowsController* c = showGrid("d");
-        c->fieldTypes = {DBInterface::kFieldTypeNumber, DBInterface::kFieldTypeDate,
-                         DBInterface::kFieldTypeTime, DBInterface::kFieldTypeText};
-        c->fieldLookupTables = {"", "", "", "colors"};
-        c->lookupTableDictionary["colors"] = {{"1", "red"}};
-        c->displayNumberFormatter = decimalFormatter();
-        c->displayDateFormatter = utcPattern("dd.MM.yyyy");
-        c->displayTimeFormatter = utcPattern("HH:mm");
-        c->fieldNumberFormatters.clear();
-        c->fieldDateFormatters.clear();
+        c->state().fieldModel.fieldTypes = {
+            DBInterface::kFieldTypeNumber, DBInterface::kFieldTypeDate, DBInterface::kFieldTypeTime,
+            DBInterface::kFieldTypeText};
+        c->state().fieldModel.fieldLookupTables = {"", "", "", "colors"};
+        c->state().fieldModel.lookupTableDictionary["colors"] = {{"1", "red"}};
+        c->state().display.displayNumberFormatter = decimalFormatter();
+        c->state().display.displayDateFormatter = utcPattern("dd.MM.yyyy");
+        c->state().display.displayTimeFormatter = utcPattern("HH:mm");
+        c->state().fieldModel.fieldNumberFormatters.clear();
+        c->state().fieldModel.fieldDateFormatters.clear();
         return c;
     }
 };
@@ -69,19 +70,19 @@ TEST_F(GridCellsTest, DisplayTextsFollowTheFieldTypes) {
     EXPECT_EQ(shown(0, 4, Qt::EditRole), "1");
 
     // A field formatted "as stored" and formatting switched off show the stored text.
-    c->fieldNumberFormatters[0] = std::nullopt;
+    c->state().fieldModel.fieldNumberFormatters[FieldPosition(0)] = std::nullopt;
     EXPECT_EQ(shown(0, 1), "1234.5");
-    c->formatDataInRowsConsole = false;
+    c->state().display.formatDataInRowsConsole = false;
     EXPECT_EQ(shown(0, 2), "2021-03-05 +0000");
     EXPECT_EQ(shown(0, 4), "1");
 }
 
 TEST_F(GridCellsTest, NullIsAPlaceholderOnlyWhenAskedFor) {
     TablesAndRowsController* c = showTypedTable();
-    c->showNULLInRowsView = false;
+    c->state().display.showNULLInRowsView = false;
     EXPECT_EQ(shown(2, 4), "");
     EXPECT_EQ(shown(2, 4, RowsTableModel::PlaceholderRole), "");
-    c->showNULLInRowsView = true;
+    c->state().display.showNULLInRowsView = true;
     EXPECT_EQ(shown(2, 4), "");
     EXPECT_EQ(shown(2, 4, RowsTableModel::PlaceholderRole), "NULL");
     EXPECT_EQ(shown(1, 4, RowsTableModel::PlaceholderRole), "");
@@ -91,12 +92,12 @@ TEST_F(GridCellsTest, NullIsAPlaceholderOnlyWhenAskedFor) {
 TEST_F(GridCellsTest, RowNumbersAndTagsFollowTheDataPort) {
     makeRowsTable(300);
     TablesAndRowsController* c = showGrid("t");
-    c->moveDataPortToRow(100);
+    rowsOf(c)->moveDataPortToRow(RowIndex(100));
     EXPECT_EQ(shown(4, 0), "105");
     QAbstractItemModel* model = grid->model();
-    EXPECT_EQ(model->data(model->index(4, 0), RowsTableModel::TextFieldTagRole).toLongLong(), -1);
-    EXPECT_EQ(model->data(model->index(4, 0), RowsTableModel::ImageViewTagRole).toLongLong(), 3104);
-    EXPECT_EQ(model->data(model->index(4, 2), RowsTableModel::TextFieldTagRole).toLongLong(), 3002);
+    EXPECT_EQ(model->data(model->index(4, 0), RowsTableModel::FieldIndexRole).toLongLong(), -1);
+    EXPECT_EQ(model->data(model->index(4, 0), RowsTableModel::RowIndexRole).toLongLong(), 104);
+    EXPECT_EQ(model->data(model->index(4, 2), RowsTableModel::FieldIndexRole).toLongLong(), 2);
     // Only data cells are editable, and only when the controller opens them.
     EXPECT_FALSE(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
     EXPECT_TRUE(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
@@ -105,53 +106,53 @@ TEST_F(GridCellsTest, RowNumbersAndTagsFollowTheDataPort) {
 TEST_F(GridCellsTest, HighlightsAnswerForTheCellsTheyName) {
     makeRowsTable(10);
     TablesAndRowsController* c = showGrid("t");
-    c->focusedRowIndex = 2;
-    c->focusedFieldIndex = 1;
-    c->mySelectedCells[4][2] = std::string("x");
-    c->mySelectedRowIndexes = {6};
-    c->mySelectedFieldIndexes = {2};
-    c->pasteDestinationCells[7] = {1};
-    EXPECT_TRUE(c->isFocusedCellForTextFieldTag(3001, 3002));
-    EXPECT_FALSE(c->isFocusedCellForTextFieldTag(3001, 3003));
-    EXPECT_TRUE(c->highlightSelectedCellForTextFieldTag(3002, 3004));
-    EXPECT_TRUE(c->highlightSelectedCellForTextFieldTag(3002, 3009));  // a whole field
-    EXPECT_FALSE(c->highlightSelectedCellForTextFieldTag(3001, 3004));
-    EXPECT_TRUE(c->highlightSelectedRowForTextFieldTag(3001, 3006));
-    EXPECT_TRUE(c->highlightRowNumberCellForTextFieldTag(-1, 3006));
-    EXPECT_FALSE(c->highlightRowNumberCellForTextFieldTag(3001, 3006));
-    EXPECT_FALSE(c->highlightRowNumberCellForTextFieldTag(-1, 3005));
-    EXPECT_TRUE(c->highlightPasteDestinationCellForTextFieldTag(3001, 3007));
-    EXPECT_FALSE(c->highlightPasteDestinationCellForTextFieldTag(3002, 3007));
+    c->state().selection.focusedRowIndex.value = 2;
+    c->state().selection.focusedFieldIndex.value = 1;
+    c->state().selection.mySelectedCells[RowIndex(4)][FieldIndex(2)] = std::string("x");
+    c->state().selection.mySelectedRowIndexes = {6};
+    c->state().selection.mySelectedFieldIndexes = {2};
+    c->state().selection.pasteDestinationCells[RowIndex(7)] = {1};
+    EXPECT_TRUE(rowsOf(c)->isFocusedCell({RowIndex(2), FieldIndex(1)}));
+    EXPECT_FALSE(rowsOf(c)->isFocusedCell({RowIndex(3), FieldIndex(1)}));
+    EXPECT_TRUE(rowsOf(c)->highlightSelectedCell({RowIndex(4), FieldIndex(2)}));
+    EXPECT_TRUE(rowsOf(c)->highlightSelectedCell({RowIndex(9), FieldIndex(2)}));  // a whole field
+    EXPECT_FALSE(rowsOf(c)->highlightSelectedCell({RowIndex(4), FieldIndex(1)}));
+    EXPECT_TRUE(rowsOf(c)->highlightSelectedRow({RowIndex(6), FieldIndex(1)}));
+    EXPECT_TRUE(rowsOf(c)->highlightRowNumberCell({RowIndex(6), FieldIndex(-1)}));
+    EXPECT_FALSE(rowsOf(c)->highlightRowNumberCell({RowIndex(6), FieldIndex(1)}));
+    EXPECT_FALSE(rowsOf(c)->highlightRowNumberCell({RowIndex(5), FieldIndex(-1)}));
+    EXPECT_TRUE(rowsOf(c)->highlightPasteDestinationCell({RowIndex(7), FieldIndex(1)}));
+    EXPECT_FALSE(rowsOf(c)->highlightPasteDestinationCell({RowIndex(7), FieldIndex(2)}));
 }
 
 TEST_F(GridCellsTest, SizeToFitMeasuresTheLoadedValuesAndRedrawIgnoresCellsOffTheGrid) {
     run("create table t (name text)");
     TablesAndRowsController* c = showGrid("t");
-    EXPECT_EQ(c->tableViewSizeToFitWidthOfColumn(1), 40);
+    EXPECT_EQ(rowsOf(c)->tableViewSizeToFitWidthOfColumn(GridColumn(1)), 40);
     run("insert into t values ('a much longer text than forty points could ever hold')");
-    c->resetTableSelections();
-    EXPECT_GT(c->tableViewSizeToFitWidthOfColumn(1), 100);
-    EXPECT_GT(c->lastRowPosition(), 0);
-    EXPECT_GT(c->lastColumnPosition(), 0);
+    rowsOf(c)->resetTableSelections();
+    EXPECT_GT(rowsOf(c)->tableViewSizeToFitWidthOfColumn(GridColumn(1)), 100);
+    EXPECT_GT(rowsOf(c)->lastRowPosition(), 0);
+    EXPECT_GT(rowsOf(c)->lastColumnPosition(), 0);
     // Redraws outside the grid are ignored rather than reaching the model.
-    c->reloadRowsTableViewRow(-1, 1);
-    c->reloadRowsTableViewRow(5, 1);
-    c->reloadRowsTableViewColumn(9);
-    c->reloadRowsTableViewRowIndex(-3);
+    rowsOf(c)->reloadRowsTableViewRow(GridRow(-1), GridColumn(1));
+    rowsOf(c)->reloadRowsTableViewRow(GridRow(5), GridColumn(1));
+    rowsOf(c)->reloadRowsTableViewColumn(GridColumn(9));
+    rowsOf(c)->reloadRowsTableViewRowIndex(RowIndex(-3));
 }
 
 TEST_F(GridCellsTest, TheFirstFieldMenuListsTheFieldsAndMovesTheFirstColumn) {
     run("create table w (a text, b text, c text); insert into w values ('1', '2', '3');"
         "create index w_a on w (a)");
     TablesAndRowsController* c = showGrid("w");
-    QToolButton* button = c->rowsViewMoreFieldsPopUpButton();
+    QToolButton* button = rowsOf(c)->rowsViewMoreFieldsPopUpButton();
     ASSERT_TRUE(button->isEnabled());
     QList<QAction*> items = button->menu()->actions();
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[2]->text(), "c");
     items[1]->trigger();
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 2);
-    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 2);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "b");
     EXPECT_EQ(shown(0, 1), "2");
     c->selectTableWithName("w_a");

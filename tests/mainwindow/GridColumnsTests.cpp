@@ -4,7 +4,7 @@
 #include <QElapsedTimer>
 #include <QSplitter>
 
-#include "mainwindow/views/RowsTableView.h"
+#include "mainwindow/rows/views/RowsTableView.h"
 
 class GridColumnsTest : public ControllerTest {
   protected:
@@ -27,8 +27,8 @@ class GridColumnsTest : public ControllerTest {
 
 TEST_F(GridColumnsTest, DefaultWidthsFollowTheFieldTypes) {
     TablesAndRowsController* c = show("typed");
-    EXPECT_EQ(c->fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
-    RowsTableView* grid = c->rowsTableView();
+    EXPECT_EQ(rowsOf(c)->fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
     ASSERT_EQ(grid->numberOfColumns(), 4);
     EXPECT_EQ(grid->columnWidth(1), 100);
     EXPECT_EQ(grid->columnWidth(3), 180);
@@ -40,7 +40,7 @@ TEST_F(GridColumnsTest, AStoredListOfAnotherLengthIsDroppedAndTheDefaultsApply) 
     UserDefaults::standard().setObject({{"test.db", {{"typed", {60, 150, 70}}}}},
                                        "RowsTableColumnWidths");
     TablesAndRowsController* c = show("typed");
-    EXPECT_EQ(c->rowsTableView()->columnWidth(1), 100);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->columnWidth(1), 100);
     EXPECT_FALSE(storedWidths().contains("typed"));
 }
 
@@ -48,15 +48,15 @@ TEST_F(GridColumnsTest, ADraggedWidthIsStoredUnderTheFieldTheColumnShows) {
     UserDefaults::standard().setObject({{"test.db", {{"typed", {60, 150, 70, 200}}}}},
                                        "RowsTableColumnWidths");
     TablesAndRowsController* c = show("typed");
-    RowsTableView* grid = c->rowsTableView();
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
     EXPECT_EQ(grid->columnWidth(1), 150);
     // With the port starting at field 2, column 1 shows field 2.
-    c->firstFieldIndexInDataPort = 2;
-    c->updateRowsTableViewColumnsAndHeaders();
-    c->updateRowsTableViewColumnWidths("typed");
+    c->state().dataPort.firstFieldIndexInDataPort.value = 2;
+    rowsOf(c)->updateRowsTableViewColumnsAndHeaders();
+    rowsOf(c)->updateRowsTableViewColumnWidths("typed");
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "amount");
     grid->setColumnWidth(1, 90);
-    c->tableViewColumnDidResize();
+    rowsOf(c)->tableViewColumnDidResize();
     EXPECT_EQ(storedWidths()["typed"], nlohmann::json({60, 150, 90, 200}));
 }
 
@@ -80,13 +80,13 @@ TEST_F(GridColumnsTest, AResizedWindowKeepsTheTablesListWidthAndRefillsThePort) 
     TablesAndRowsController* c = show("typed");
     TablesAndRowsWindow* window = app->databaseWindowForWindowIndex(0);
     int tablesWidth = c->tablesRowsSplitView()->sizes().value(0);
-    int64_t rows = c->rowsTableView()->numberOfRows();
+    int64_t rows = rowsOf(c)->rowsTableView()->numberOfRows();
     window->resize(1200, 900);
     // The port is refilled once the resize has settled.
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_EQ(c->tablesRowsSplitView()->sizes().value(0), tablesWidth);
-    EXPECT_GT(c->rowsTableView()->numberOfRows(), rows);
-    EXPECT_EQ(c->rowsTableView()->numberOfRows(), c->numberOfDataPortRows());
+    EXPECT_GT(rowsOf(c)->rowsTableView()->numberOfRows(), rows);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), rowsOf(c)->numberOfDataPortRows());
 }

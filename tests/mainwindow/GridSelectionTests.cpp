@@ -9,28 +9,28 @@ TEST_F(GridSelectionTest, APlainClickFocusesTheCellAndClearsSingleCells) {
     makeRowsTable(20);
     TablesAndRowsController* c = showGrid("t");
     click(3, 2);
-    EXPECT_EQ(c->focusedRowIndex, 3);
-    EXPECT_EQ(c->focusedFieldIndex, 2);
-    EXPECT_TRUE(c->mySelectedCells.empty());
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 3);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
+    EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
     // Control-clicks collect single cells, the old focus among them, with their loaded values.
     click(5, 1, Qt::ControlModifier);
-    EXPECT_EQ(c->focusedRowIndex, 5);
-    ASSERT_EQ(c->mySelectedCells.size(), 2u);
-    EXPECT_EQ(c->mySelectedCells[3][2], DBValue("6"));
-    EXPECT_EQ(c->mySelectedCells[5][1], DBValue("name 6"));
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 5);
+    ASSERT_EQ(c->state().selection.mySelectedCells.size(), 2u);
+    EXPECT_EQ(c->state().selection.mySelectedCells[RowIndex(3)][FieldIndex(2)], DBValue("6"));
+    EXPECT_EQ(c->state().selection.mySelectedCells[RowIndex(5)][FieldIndex(1)], DBValue("name 6"));
     click(9, 2, Qt::ControlModifier);  // a NULL amount is selected as NULL
-    ASSERT_TRUE(c->mySelectedCells[9].count(2));
-    EXPECT_FALSE(c->mySelectedCells[9][2].has_value());
+    ASSERT_TRUE(c->state().selection.mySelectedCells[RowIndex(9)].count(FieldIndex(2)));
+    EXPECT_FALSE(c->state().selection.mySelectedCells[RowIndex(9)][FieldIndex(2)].has_value());
     int64_t left, right, top, bottom;
-    c->getSelectedCellsLeft(&left, &right, &top, &bottom);
+    rowsOf(c)->getSelectedCellsLeft(&left, &right, &top, &bottom);
     EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({1, 2, 3, 9}));
     // A plain click drops the single cells, whole rows and whole fields.
-    c->mySelectedRowIndexes = {12};
-    c->mySelectedFieldIndexes = {1};
+    c->state().selection.mySelectedRowIndexes = {12};
+    c->state().selection.mySelectedFieldIndexes = {1};
     click(0, 1);
-    EXPECT_TRUE(c->mySelectedCells.empty());
-    EXPECT_TRUE(c->mySelectedRowIndexes.empty());
-    EXPECT_TRUE(c->mySelectedFieldIndexes.empty());
+    EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
+    EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
+    EXPECT_TRUE(c->state().selection.mySelectedFieldIndexes.empty());
 }
 
 TEST_F(GridSelectionTest, RowNumberClicksSelectRowsAndMoveTheFocusOnlyWhenPlain) {
@@ -38,39 +38,39 @@ TEST_F(GridSelectionTest, RowNumberClicksSelectRowsAndMoveTheFocusOnlyWhenPlain)
     TablesAndRowsController* c = showGrid("t");
     click(2, 2);
     click(4, 0);
-    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({4}));
-    EXPECT_EQ(c->focusedRowIndex, 4);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes, DBInterface::IndexSet({4}));
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 4);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     // Control-clicks add and remove rows without moving the focus.
     click(7, 0, Qt::ControlModifier);
     click(8, 0, Qt::ControlModifier);
     click(4, 0, Qt::ControlModifier);
-    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({7, 8}));
-    EXPECT_EQ(c->focusedRowIndex, 4);
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes, DBInterface::IndexSet({7, 8}));
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 4);
     // A plain click makes one row the selection; clicking it again leaves none.
     click(8, 0);
-    EXPECT_EQ(c->mySelectedRowIndexes, DBInterface::IndexSet({8}));
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes, DBInterface::IndexSet({8}));
     click(8, 0);
-    EXPECT_TRUE(c->mySelectedRowIndexes.empty());
-    EXPECT_EQ(c->focusedRowIndex, 8);
+    EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 8);
 }
 
 TEST_F(GridSelectionTest, ClicksOffTheRowsAndCellsOffThePortChangeNothing) {
     makeRowsTable(3);
     TablesAndRowsController* c = showGrid("t");
     click(1, 1);
-    QPoint below(cellPoint(2, 1).x(), c->rowsTableView()->viewport()->height() - 2);
+    QPoint below(cellPoint(2, 1).x(), rowsOf(c)->rowsTableView()->viewport()->height() - 2);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, below);
-    EXPECT_EQ(c->focusedRowIndex, 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 1);
     // The old focus has no loaded value when the port moved away from it.
-    c->focusedRowIndex = 500;
+    c->state().selection.focusedRowIndex.value = 500;
     click(0, 2, Qt::ControlModifier);
-    EXPECT_EQ(c->mySelectedCells.size(), 1u);
-    c->selectCellWithRowIndex(900, 1, false);
-    EXPECT_EQ(c->mySelectedCells.size(), 1u);
-    c->selectCellWithRowIndex(0, 2, true);
-    EXPECT_TRUE(c->mySelectedCells[0].empty());
-    EXPECT_EQ(c->mySelectedCells.size(), 1u);  // an emptied row stays
+    EXPECT_EQ(c->state().selection.mySelectedCells.size(), 1u);
+    rowsOf(c)->selectCellWithRowIndex(RowIndex(900), FieldIndex(1), false);
+    EXPECT_EQ(c->state().selection.mySelectedCells.size(), 1u);
+    rowsOf(c)->selectCellWithRowIndex(RowIndex(0), FieldIndex(2), true);
+    EXPECT_TRUE(c->state().selection.mySelectedCells[RowIndex(0)].empty());
+    EXPECT_EQ(c->state().selection.mySelectedCells.size(), 1u);  // an emptied row stays
 }
 
 TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
@@ -78,39 +78,39 @@ TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
     TablesAndRowsController* c = showGrid("t");
     int64_t left, right, top, bottom;
     constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-    c->getSelectedCellsLeft(&left, &right, &top, &bottom);
+    rowsOf(c)->getSelectedCellsLeft(&left, &right, &top, &bottom);
     EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}),
               std::vector<int64_t>({kMax, -1, kMax, -1}));
-    c->focusedRowIndex = 3;
-    c->focusedFieldIndex = 2;
-    c->getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
+    c->state().selection.focusedRowIndex.value = 3;
+    c->state().selection.focusedFieldIndex.value = 2;
+    rowsOf(c)->getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
     EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({2, 2, 3, 3}));
-    c->mySelectedRowIndexes = {1};
-    c->selectAllFields();
-    EXPECT_EQ(c->mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
-    EXPECT_TRUE(c->mySelectedRowIndexes.empty());
-    EXPECT_EQ(c->focusedRowIndex, 0);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
+    c->state().selection.mySelectedRowIndexes = {1};
+    rowsOf(c)->selectAllFields();
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     // A Control-click clears whole fields before collecting cells.
     click(2, 1, Qt::ControlModifier);
-    EXPECT_TRUE(c->mySelectedFieldIndexes.empty());
+    EXPECT_TRUE(c->state().selection.mySelectedFieldIndexes.empty());
 }
 
 TEST_F(GridSelectionTest, AnEmptyTableNeverGetsAFocusedRow) {
     run("create table t(a, b)");
     TablesAndRowsController* c = showGrid("t");
-    ASSERT_EQ(c->totalRows, 0);
+    ASSERT_EQ(c->state().dataPort.totalRows, 0);
     // The row-number header selects every field, but there is no top row to focus.
     clickHeader(0);
-    EXPECT_EQ(c->mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
-    EXPECT_EQ(c->focusedRowIndex, -1);
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, -1);
     // A table emptied under the window loses its focus on a jump to a row.
     run("insert into t values (1, 2), (3, 4)");
-    c->calculateTotalRows();
-    c->selectStartRowIndex(0, 1, false);
-    ASSERT_EQ(c->focusedRowIndex, 0);
+    rowsOf(c)->calculateTotalRows();
+    rowsOf(c)->selectStartRowIndex(RowIndex(0), FieldIndex(1), false);
+    ASSERT_EQ(c->state().selection.focusedRowIndex.value, 0);
     run("delete from t");
-    c->selectStartRowIndex(1, 1, false);
-    EXPECT_EQ(c->totalRows, 0);
-    EXPECT_EQ(c->focusedRowIndex, -1);
+    rowsOf(c)->selectStartRowIndex(RowIndex(1), FieldIndex(1), false);
+    EXPECT_EQ(c->state().dataPort.totalRows, 0);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, -1);
 }

@@ -10,15 +10,15 @@
 
 #include <sqlite3.h>
 
-#include "mainwindow/views/RowsTableModel.h"
-#include "mainwindow/views/RowsTableView.h"
+#include "mainwindow/rows/views/RowsTableModel.h"
+#include "mainwindow/rows/views/RowsTableView.h"
 #include "tests/mainwindow/ControllerTest.h"
 
 class GridTest : public ControllerTest {
   protected:
     TablesAndRowsController* showGrid(const std::string& table) {
         TablesAndRowsController* c = show(table);
-        grid = c->rowsTableView();
+        grid = rowsOf(c)->rowsTableView();
         grid->window()->activateWindow();
         grid->setFocus();
         QApplication::processEvents();

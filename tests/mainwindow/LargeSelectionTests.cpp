@@ -7,9 +7,7 @@ class LargeSelectionTest : public GridTest {
     // cells ask: with the tags the model gives them.
     bool shownSelected(TablesAndRowsController* c, int row, int column) const {
         QModelIndex index = grid->model()->index(row, column);
-        return c->highlightSelectedRowForTextFieldTag(
-            index.data(RowsTableModel::TextFieldTagRole).toLongLong(),
-            index.data(RowsTableModel::ImageViewTagRole).toLongLong());
+        return rowsOf(c)->highlightSelectedRow(SpreadsheetTableCellView::cellOfIndex(index));
     }
 };
 
@@ -17,10 +15,10 @@ TEST_F(LargeSelectionTest, ShiftClickOnRowNumbersAcrossTenMillionRowsIsOneRange)
     run("create table t (n integer); insert into t select value from generate_series(1, "
         "10000000)");
     TablesAndRowsController* c = showGrid("t");
-    ASSERT_EQ(c->totalRows, 10'000'000);
-    c->includeRowIndex(9'999'999);
+    ASSERT_EQ(c->state().dataPort.totalRows, 10'000'000);
+    rowsOf(c)->includeRowIndex(RowIndex(9'999'999));
     click(2, 0, Qt::ShiftModifier);
-    const DBInterface::IndexSet& rows = c->mySelectedRowIndexes;
+    const DBInterface::IndexSet& rows = c->state().selection.mySelectedRowIndexes;
     EXPECT_EQ(rows.rangeCount(), 1u);
     EXPECT_EQ(rows.size(), 9'999'998u);
     EXPECT_EQ(rows.first(), 2);

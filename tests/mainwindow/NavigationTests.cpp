@@ -25,21 +25,24 @@ class NavigationTest : public GridTest {
 
     // The focus lies inside the port, and the port inside the table.
     ::testing::AssertionResult portHoldsFocus(TablesAndRowsController* c) {
-        int64_t first = c->firstRowIndexInDataPort, rows = c->numberOfGridRows();
-        int64_t firstField = c->firstFieldIndexInDataPort;
+        int64_t first = c->state().dataPort.firstRowIndexInDataPort.value,
+                rows = rowsOf(c)->numberOfGridRows();
+        int64_t firstField = c->state().dataPort.firstFieldIndexInDataPort.value;
         int64_t lastField = firstField + grid->numberOfColumns() - 2;
         if (first < 0 || first >= kRows || rows < 1 || first + rows > kRows) {
             return ::testing::AssertionFailure() << "port at row " << first << ", " << rows;
         }
-        if (firstField < 1 || lastField >= c->numberOfFieldsPerRow) {
+        if (firstField < 1 || lastField >= c->state().dataPort.numberOfFieldsPerRow) {
             return ::testing::AssertionFailure() << "fields " << firstField << "-" << lastField;
         }
-        if (c->focusedRowIndex < first || c->focusedRowIndex >= first + rows ||
-            c->focusedFieldIndex < firstField || c->focusedFieldIndex > lastField) {
+        if (c->state().selection.focusedRowIndex.value < first ||
+            c->state().selection.focusedRowIndex.value >= first + rows ||
+            c->state().selection.focusedFieldIndex.value < firstField ||
+            c->state().selection.focusedFieldIndex.value > lastField) {
             return ::testing::AssertionFailure()
-                   << "focus (" << c->focusedRowIndex << ", " << c->focusedFieldIndex
-                   << ") outside rows " << first << "+" << rows << ", fields " << firstField << "-"
-                   << lastField;
+                   << "focus (" << c->state().selection.focusedRowIndex.value << ", "
+                   << c->state().selection.focusedFieldIndex.value << ") outside rows " << first
+                   << "+" << rows << ", fields " << firstField << "-" << lastField;
         }
         return ::testing::AssertionSuccess();
     }
@@ -47,128 +50,128 @@ class NavigationTest : public GridTest {
     // The loaded page is the page of the port's position.
     void expectPageLoaded(TablesAndRowsController* c) {
         QApplication::processEvents();
-        ASSERT_EQ(grid->numberOfRows(), c->numberOfGridRows());
-        EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1),
-                  std::to_string(c->firstRowIndexInDataPort + 1) + ":1");
+        ASSERT_EQ(grid->numberOfRows(), rowsOf(c)->numberOfGridRows());
+        EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+                  std::to_string(c->state().dataPort.firstRowIndexInDataPort.value + 1) + ":1");
     }
 };
 
 TEST_F(NavigationTest, ArrowsMoveTheFocusInsideTheGridAndThePortAtItsEdges) {
     TablesAndRowsController* c = showWideTable();
-    int64_t page = c->numberOfDataPortRows();
+    int64_t page = rowsOf(c)->numberOfDataPortRows();
     ASSERT_GT(page, 3);
     ASSERT_LT(grid->numberOfColumns() - 1, kFields);
-    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
     for (int64_t i = 0; i < page - 1; ++i) key(Qt::Key_Down);
-    EXPECT_EQ(c->focusedRowIndex, page - 1);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, page - 1);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
     // Down on the bottom row shown moves the port one row and keeps the focus at the bottom.
     key(Qt::Key_Down);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 1);
-    EXPECT_EQ(c->focusedRowIndex, page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, page);
     expectPageLoaded(c);
     // Up on the top row shown moves the port up one row.
     for (int64_t i = 0; i < page; ++i) key(Qt::Key_Up);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
-    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
     // Left never lands on the row-number column; Right past the last field shown moves the
     // fields by one.
     key(Qt::Key_Left);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
     int shown = grid->numberOfColumns() - 1;
     for (int i = 0; i < shown; ++i) key(Qt::Key_Right);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 2);
-    EXPECT_EQ(c->focusedFieldIndex, shown + 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 2);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, shown + 1);
     // Control-Right and Control-Left go to the last and the first field.
     key(Qt::Key_Right, Qt::ControlModifier);
-    EXPECT_EQ(c->focusedFieldIndex, kFields);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, kFields);
     key(Qt::Key_Left, Qt::ControlModifier);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
     // Shift-arrows are the plain arrows.
     key(Qt::Key_Down, Qt::ShiftModifier);
-    EXPECT_EQ(c->focusedRowIndex, 1);
-    EXPECT_TRUE(c->mySelectedCells.empty());
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 1);
+    EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
 }
 
 TEST_F(NavigationTest, EndThenUpAndPageKeysAtTheEnds) {
     TablesAndRowsController* c = showWideTable();
-    int64_t page = c->numberOfDataPortRows();
+    int64_t page = rowsOf(c)->numberOfDataPortRows();
     // End shows the last row alone at the top, focused.
     key(Qt::Key_End);
-    EXPECT_EQ(c->firstRowIndexInDataPort, kRows - 1);
-    EXPECT_EQ(c->focusedRowIndex, kRows - 1);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 1);
     expectPageLoaded(c);
     EXPECT_EQ(grid->numberOfRows(), 1);
     // Up from there moves the port up one row; the focus follows.
     key(Qt::Key_Up);
-    EXPECT_EQ(c->firstRowIndexInDataPort, kRows - 2);
-    EXPECT_EQ(c->focusedRowIndex, kRows - 2);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 2);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 2);
     // Page Down at the end changes nothing; End again neither.
     key(Qt::Key_PageDown);
-    EXPECT_EQ(c->firstRowIndexInDataPort, kRows - 1);
-    EXPECT_EQ(c->focusedRowIndex, kRows - 1);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 1);
     key(Qt::Key_PageDown);
     key(Qt::Key_End);
-    EXPECT_EQ(c->firstRowIndexInDataPort, kRows - 1);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 1);
     // Page Up moves a whole page; Home goes to row 0; Page Up there stays.
     key(Qt::Key_PageUp);
-    EXPECT_EQ(c->firstRowIndexInDataPort, kRows - 1 - page);
-    EXPECT_EQ(c->focusedRowIndex, kRows - 1 - page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 1 - page);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 1 - page);
     key(Qt::Key_Home);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
-    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
     key(Qt::Key_PageUp);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 0);
-    EXPECT_EQ(c->focusedRowIndex, 0);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
     // Page Down from row 2 of the grid keeps the focus on grid row 2 of the next page.
     key(Qt::Key_Down);
     key(Qt::Key_Down);
     key(Qt::Key_PageDown);
-    EXPECT_EQ(c->firstRowIndexInDataPort, page);
-    EXPECT_EQ(c->focusedRowIndex, page + 2);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, page);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, page + 2);
     expectPageLoaded(c);
 }
 
 TEST_F(NavigationTest, TabWrapsToTheNextRowAndPages) {
     TablesAndRowsController* c = showWideTable();
-    int64_t page = c->numberOfDataPortRows();
+    int64_t page = rowsOf(c)->numberOfDataPortRows();
     for (int64_t i = 0; i < page - 1; ++i) key(Qt::Key_Down);
     // Tab through every field of the bottom row shown.
     for (int64_t f = 1; f < kFields; ++f) key(Qt::Key_Tab);
-    EXPECT_EQ(c->focusedFieldIndex, kFields);
-    EXPECT_GT(c->firstFieldIndexInDataPort, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, kFields);
+    EXPECT_GT(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
     EXPECT_TRUE(portHoldsFocus(c));
     key(Qt::Key_Tab);
-    EXPECT_EQ(c->focusedRowIndex, page);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, page);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 1);
     expectPageLoaded(c);
     // Shift-Tab on field 1 of the top row shown moves the port up and starts it at the last
     // field.
     key(Qt::Key_Home);
     key(Qt::Key_PageDown);
-    int64_t top = c->firstRowIndexInDataPort;
-    ASSERT_EQ(c->focusedRowIndex, top);
-    ASSERT_EQ(c->focusedFieldIndex, 1);
+    int64_t top = c->state().dataPort.firstRowIndexInDataPort.value;
+    ASSERT_EQ(c->state().selection.focusedRowIndex.value, top);
+    ASSERT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     key(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(c->focusedRowIndex, top - 1);
-    EXPECT_EQ(c->focusedFieldIndex, kFields);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, kFields);
-    EXPECT_EQ(c->firstRowIndexInDataPort, top - 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, top - 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, kFields);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, kFields);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, top - 1);
     // Tab on the last field of the last row, Shift-Tab on field 1 of row 0: nothing.
     key(Qt::Key_End);
     key(Qt::Key_Right, Qt::ControlModifier);
     key(Qt::Key_Tab);
-    EXPECT_EQ(c->focusedRowIndex, kRows - 1);
-    EXPECT_EQ(c->focusedFieldIndex, kFields);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, kFields);
     key(Qt::Key_Home);
     key(Qt::Key_Left, Qt::ControlModifier);
     key(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(c->focusedRowIndex, 0);
-    EXPECT_EQ(c->focusedFieldIndex, 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     // The focus stays in the grid: Tab does not move the window's focus.
     EXPECT_EQ(QApplication::focusWidget(), grid);
 }
@@ -178,100 +181,102 @@ TEST_F(NavigationTest, HeaderClicksSelectFieldsOrChooseTheFirstColumn) {
     key(Qt::Key_Down);
     // A plain click selects the field alone and focuses it in the top row; again deselects it.
     clickHeader(2);
-    EXPECT_EQ(c->mySelectedFieldIndexes, (DBInterface::IndexSet{2}));
-    EXPECT_EQ(c->focusedRowIndex, 0);
-    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{2}));
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
     clickHeader(2);
-    EXPECT_TRUE(c->mySelectedFieldIndexes.empty());
+    EXPECT_TRUE(c->state().selection.mySelectedFieldIndexes.empty());
     clickHeader(2);
     clickHeader(1);
-    EXPECT_EQ(c->mySelectedFieldIndexes, (DBInterface::IndexSet{1}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{1}));
     // Shift extends to the clicked field; Control toggles one field.
     clickHeader(4, Qt::ShiftModifier);
-    EXPECT_EQ(c->mySelectedFieldIndexes, (DBInterface::IndexSet{1, 2, 3, 4}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{1, 2, 3, 4}));
     clickHeader(3, Qt::ControlModifier);
-    EXPECT_EQ(c->mySelectedFieldIndexes, (DBInterface::IndexSet{1, 2, 4}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{1, 2, 4}));
     // Shift with nothing selected selects nothing, but clears selected cells.
-    c->mySelectedFieldIndexes.clear();
-    c->mySelectedCells[0][1] = DBValue("1:1");
+    c->state().selection.mySelectedFieldIndexes.clear();
+    c->state().selection.mySelectedCells[RowIndex(0)][FieldIndex(1)] = DBValue("1:1");
     clickHeader(3, Qt::ShiftModifier);
-    EXPECT_TRUE(c->mySelectedFieldIndexes.empty());
-    EXPECT_TRUE(c->mySelectedCells.empty());
+    EXPECT_TRUE(c->state().selection.mySelectedFieldIndexes.empty());
+    EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
     // The row-number header selects every field.
     clickHeader(0);
-    EXPECT_EQ(c->mySelectedFieldIndexes.size(), size_t(kFields));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.size(), size_t(kFields));
     // Alt makes the clicked field the first shown, even near the last field.
     clickHeader(3, Qt::AltModifier);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 3);
-    EXPECT_EQ(c->focusedFieldIndex, 3);
-    c->moveDataPortToFieldIndex(kFields - 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 3);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 3);
+    rowsOf(c)->moveDataPortToFieldIndex(FieldIndex(kFields - 1));
     clickHeader(2, Qt::AltModifier);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, kFields);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, kFields);
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "c12");
     // Shift-Alt makes it the last field shown, or shows field 1 first when it cannot be.
-    c->moveDataPortToFieldIndex(1);
+    rowsOf(c)->moveDataPortToFieldIndex(FieldIndex(1));
     int shown = grid->numberOfColumns() - 1;
-    c->moveDataPortToFieldIndex(5);
+    rowsOf(c)->moveDataPortToFieldIndex(FieldIndex(5));
     clickHeader(shown, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 5);
-    EXPECT_EQ(c->focusedFieldIndex, 5 + shown - 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 5);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 5 + shown - 1);
     clickHeader(1, Qt::AltModifier | Qt::ShiftModifier);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
 }
 
 TEST_F(NavigationTest, JumpingToARowFocusesItAtTheField) {
     TablesAndRowsController* c = showWideTable();
-    c->selectStartRowIndex(5000, 0, true);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 5000);
-    EXPECT_EQ(c->focusedRowIndex, 5000);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
-    EXPECT_EQ(c->fieldValueForTableViewRowIndex(0, 1), "5001:1");
-    c->selectStartRowIndex(kRows - 1, 4, false);
-    EXPECT_EQ(c->focusedRowIndex, kRows - 1);
-    EXPECT_EQ(c->focusedFieldIndex, 4);
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 4);
-    c->selectStartRowIndex(kRows, 1, false);  // no such row
-    c->selectStartRowIndex(1, kFields + 1, false);
-    EXPECT_EQ(c->firstRowIndexInDataPort, kRows - 1);
+    rowsOf(c)->selectStartRowIndex(RowIndex(5000), FieldIndex(0), true);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 5000);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 5000);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "5001:1");
+    rowsOf(c)->selectStartRowIndex(RowIndex(kRows - 1), FieldIndex(4), false);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 4);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 4);
+    rowsOf(c)->selectStartRowIndex(RowIndex(kRows), FieldIndex(1), false);  // no such row
+    rowsOf(c)->selectStartRowIndex(RowIndex(1), FieldIndex(kFields + 1), false);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 1);
     // A table that shrank under the window keeps the port inside what is left.
     run("delete from w where rowid > 100");
-    c->selectStartRowIndex(5000, 1, false);
-    EXPECT_EQ(c->totalRows, 100);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 99);
-    EXPECT_EQ(c->focusedRowIndex, 99);
+    rowsOf(c)->selectStartRowIndex(RowIndex(5000), FieldIndex(1), false);
+    EXPECT_EQ(c->state().dataPort.totalRows, 100);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 99);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 99);
 }
 
 TEST_F(NavigationTest, KeysFasterThanPagesLoadKeepTheirResultsAndLoadOnePage) {
     TablesAndRowsController* c = showWideTable();
-    int64_t page = c->numberOfDataPortRows();
+    int64_t page = rowsOf(c)->numberOfDataPortRows();
     // No event is handled between these keys, as when they repeat faster than pages load.
     for (int i = 0; i < 500; ++i) key(Qt::Key_Down);
-    EXPECT_EQ(c->focusedRowIndex, 500);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 500 - page + 1);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 500);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 500 - page + 1);
     for (int i = 0; i < 3; ++i) key(Qt::Key_PageDown);
-    EXPECT_EQ(c->firstRowIndexInDataPort, 500 - page + 1 + 3 * page);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 500 - page + 1 + 3 * page);
     // Not loaded yet: no value of another page is given for the rows now in the port.
-    EXPECT_EQ(c->fieldValueObjectForTableViewRowIndex(0, 1), nullptr);
+    EXPECT_EQ(rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(0), FieldIndex(1)), nullptr);
     expectPageLoaded(c);
     // Return reads the values of the port's own page.
     key(Qt::Key_Down);
     key(Qt::Key_Return);
-    EXPECT_EQ(c->fieldValueForDatabaseRowIndex(c->focusedRowIndex, 1),
-              std::to_string(c->focusedRowIndex + 1) + ":1");
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForDatabaseRowIndex(
+                  RowIndex(c->state().selection.focusedRowIndex.value), FieldIndex(1)),
+              std::to_string(c->state().selection.focusedRowIndex.value + 1) + ":1");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     grid->setFocus();
     // Wheel moves likewise; one event is one row, a sideways one a field.
-    int64_t before = c->firstRowIndexInDataPort;
+    int64_t before = c->state().dataPort.firstRowIndexInDataPort.value;
     for (int i = 0; i < 40; ++i) wheel(QPoint(0, -120));
     wheel(QPoint(0, 120));
-    EXPECT_EQ(c->firstRowIndexInDataPort, before + 39);
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, before + 39);
     EXPECT_TRUE(portHoldsFocus(c));
     expectPageLoaded(c);
     wheel(QPoint(-120, 0));
-    EXPECT_EQ(c->firstFieldIndexInDataPort, 1);
-    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
     wheel(QPoint(8, 0));  // one degree: too little to move
-    EXPECT_EQ(c->focusedFieldIndex, 2);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
 }
 
 TEST_F(NavigationTest, RandomWalkKeepsTheFocusInsideThePortAndThePortInsideTheTable) {
@@ -292,8 +297,8 @@ TEST_F(NavigationTest, RandomWalkKeepsTheFocusInsideThePortAndThePortInsideTheTa
             wheel(wheels[choice - 10]);
         }
         ASSERT_TRUE(portHoldsFocus(c)) << "step " << step;
-        deepest = std::max(deepest, c->firstRowIndexInDataPort);
-        rightmost = std::max(rightmost, c->firstFieldIndexInDataPort);
+        deepest = std::max(deepest, c->state().dataPort.firstRowIndexInDataPort.value);
+        rightmost = std::max(rightmost, c->state().dataPort.firstFieldIndexInDataPort.value);
         if (step % 500 == 0) {
             expectPageLoaded(c);
             if (HasFailure()) FAIL() << "step " << step;
@@ -333,16 +338,22 @@ TEST_F(NavigationTest, SmallTablesKeepTheFocusAndPortOnTheirRowsUnderKeysAndClic
                 clickHeader(int(random() % grid->numberOfColumns()), modifier);
             }
             QApplication::processEvents();
-            int64_t first = c->firstRowIndexInDataPort;
+            int64_t first = c->state().dataPort.firstRowIndexInDataPort.value;
             ASSERT_TRUE(first >= 0 && first < rows) << "step " << step << ": port at " << first;
-            ASSERT_TRUE(c->focusedRowIndex >= first && c->focusedRowIndex < rows)
-                << "step " << step << ": focus on row " << c->focusedRowIndex;
-            ASSERT_TRUE(c->focusedFieldIndex >= 1 && c->focusedFieldIndex <= fields)
-                << "step " << step << ": focus on field " << c->focusedFieldIndex;
-            for (int64_t r : c->mySelectedRowIndexes) ASSERT_LT(r, rows) << "step " << step;
-            for (const auto& [r, cells] : c->mySelectedCells) {
+            ASSERT_TRUE(c->state().selection.focusedRowIndex.value >= first &&
+                        c->state().selection.focusedRowIndex.value < rows)
+                << "step " << step << ": focus on row "
+                << c->state().selection.focusedRowIndex.value;
+            ASSERT_TRUE(c->state().selection.focusedFieldIndex.value >= 1 &&
+                        c->state().selection.focusedFieldIndex.value <= fields)
+                << "step " << step << ": focus on field "
+                << c->state().selection.focusedFieldIndex.value;
+            for (int64_t r : c->state().selection.mySelectedRowIndexes)
                 ASSERT_LT(r, rows) << "step " << step;
-                for (const auto& cell : cells) ASSERT_LE(cell.first, fields) << "step " << step;
+            for (const auto& [r, cells] : c->state().selection.mySelectedCells) {
+                ASSERT_LT(r.value, rows) << "step " << step;
+                for (const auto& cell : cells)
+                    ASSERT_LE(cell.first.value, fields) << "step " << step;
             }
         }
     }

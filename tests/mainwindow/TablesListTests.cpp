@@ -5,8 +5,8 @@
 #include <QListWidget>
 #include <QToolBar>
 
-#include "app/LastTablesShown.h"
 #include "platform/foundation/Paths.h"
+#include "settings/LastTablesShown.h"
 
 namespace {
 
@@ -24,8 +24,11 @@ class TablesListTest : public ControllerTest {
         UserDefaults::standard().setObject(all, "RowsTableColumnWidths");
     }
     int rowOf(TablesAndRowsController* c, const std::string& name) {
-        auto found = std::find(c->tableNames.begin(), c->tableNames.end(), name);
-        return found == c->tableNames.end() ? -1 : static_cast<int>(found - c->tableNames.begin());
+        auto found = std::find(c->state().selectedObject.tableNames.begin(),
+                               c->state().selectedObject.tableNames.end(), name);
+        return found == c->state().selectedObject.tableNames.end()
+                   ? -1
+                   : static_cast<int>(found - c->state().selectedObject.tableNames.begin());
     }
 };
 
@@ -74,13 +77,13 @@ TEST_F(TablesListTest, DeletingAsksFirstAndRemovesTheObjectAndItsWidths) {
     c->deleteTable();
     EXPECT_FALSE(DBInterface::doesTableExist("t", db));
     EXPECT_FALSE(widthsOf("test.db").contains("t"));
-    EXPECT_EQ(c->tableNames, std::vector<std::string>{"a"});
+    EXPECT_EQ(c->state().selectedObject.tableNames, std::vector<std::string>{"a"});
     EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "a");
     // Deleting the last object leaves nothing selected.
     c->deleteTable();
-    EXPECT_TRUE(c->tableNames.empty());
+    EXPECT_TRUE(c->state().selectedObject.tableNames.empty());
     EXPECT_EQ(c->selectedTableName(), std::nullopt);
-    EXPECT_EQ(c->numberOfFieldsPerRow, 0);
+    EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 0);
     // Nothing selected: nothing to delete.
     alerts.clear();
     c->deleteTable();
@@ -114,10 +117,10 @@ TEST_F(TablesListTest, EachConsoleIsShownAlone) {
         }
         EXPECT_EQ(shown, 1);
     }
-    c->selectAddRowViewAtFieldIndex(2);
-    EXPECT_EQ(c->fieldIndexToEdit, 2);
-    EXPECT_TRUE(c->consoleView(TablesAndRowsController::RecordConsole)->isVisible());
-    EXPECT_FALSE(c->consoleView(TablesAndRowsController::RowsConsole)->isVisible());
+    c->selectAddRowViewAtFieldIndex(FieldIndex(2));
+    EXPECT_EQ(c->state().selection.fieldIndexToEdit.value, 2);
+    EXPECT_TRUE(c->consoleView(TablesAndRowsState::RecordConsole)->isVisible());
+    EXPECT_FALSE(c->consoleView(TablesAndRowsState::RowsConsole)->isVisible());
     EXPECT_EQ(c->numberOfRowsInTableView(c->tablesTableView()), 1);
 }
 

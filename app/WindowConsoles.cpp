@@ -1,0 +1,23 @@
+#include "app/WindowConsoles.h"
+
+#include "design/SQLConsole.h"
+#include "exchange/RowCountConsole.h"
+#include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/record/RecordConsole.h"
+#include "mainwindow/rows/RowsConsole.h"
+
+std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell* shell,
+                                                                     int windowIndex) {
+    auto controller = std::make_unique<TablesAndRowsController>(shell, windowIndex);
+    TablesAndRowsController& window = *controller;
+    window.setConsole(TablesAndRowsState::RowsConsole, std::make_unique<RowsConsole>(window));
+    window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>());
+    window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>());
+    window.setConsole(
+        TablesAndRowsState::ImportConsole,
+        std::make_unique<RowCountConsole>(window, "importView", "importViewNumberOfRowsLabel"));
+    window.setConsole(
+        TablesAndRowsState::ExportConsole,
+        std::make_unique<RowCountConsole>(window, "exportView", "exportViewNumberOfRowsLabel"));
+    return controller;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// A console of a database window: the part below the toolbar that the toolbar switches to. The
+// window owns its consoles, shows one at a time and tells each what happens to the selection.
+class QWidget;
+
+class Console {
+  public:
+    virtual ~Console() = default;
+
+    // Made on first use; the window's content owns it from then on.
+    virtual QWidget* view() = 0;
+    // Anything the console holds for the object shown (an edit in progress) is written now: the
+    // selected object is about to be reloaded or replaced.
+    virtual void selectedObjectWillChange() {}
+    // The window's state holds a newly loaded object (or none).
+    virtual void selectedObjectDidChange() {}
+    // The selected object's row count changed.
+    virtual void numberOfRowsDidChange() {}
+    // The console became the one shown.
+    virtual void consoleDidAppear() {}
+    // The window closes while it still knows its database.
+    virtual void windowWillClose() {}
+};

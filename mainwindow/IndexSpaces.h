@@ -1,0 +1,66 @@
+#pragma once
+// The index spaces of a database window. Each has a type of its own, so that a row in the grid is
+// never passed where a row of the object is meant:
+//   RowIndex       a row of the selected object under its search and sort, 0 the first
+//   GridRow        a row of the grid, 0 the top row shown (RowIndex - first row of the data port)
+//   FieldIndex     a column of a grid row: 0 the rowid, 1..n the object's fields
+//   GridColumn     a column of the grid: 0 the row numbers, c >= 1 field (first field shown + c -
+//   1) FieldPosition  a field's place in the field model's lists: FieldIndex - 1
+// A value of -1 means none.
+#include <cstdint>
+
+template <typename Space>
+class Index {
+  public:
+    constexpr Index() = default;
+    constexpr explicit Index(int64_t value) : value(value) {}
+
+    constexpr bool isNone() const { return value < 0; }
+    friend constexpr bool operator==(Index a, Index b) { return a.value == b.value; }
+    friend constexpr bool operator!=(Index a, Index b) { return a.value != b.value; }
+    friend constexpr bool operator<(Index a, Index b) { return a.value < b.value; }
+    friend constexpr bool operator<=(Index a, Index b) { return a.value <= b.value; }
+    friend constexpr bool operator>(Index a, Index b) { return a.value > b.value; }
+    friend constexpr bool operator>=(Index a, Index b) { return a.value >= b.value; }
+
+    constexpr Index operator+(int64_t offset) const { return Index(value + offset); }
+    constexpr Index operator-(int64_t offset) const { return Index(value - offset); }
+    constexpr int64_t operator-(Index other) const { return value - other.value; }
+    constexpr Index& operator++() {
+        ++value;
+        return *this;
+    }
+    constexpr Index& operator--() {
+        --value;
+        return *this;
+    }
+
+    int64_t value = -1;
+};
+
+using RowIndex = Index<struct RowIndexSpace>;
+using GridRow = Index<struct GridRowSpace>;
+using FieldIndex = Index<struct FieldIndexSpace>;
+using GridColumn = Index<struct GridColumnSpace>;
+using FieldPosition = Index<struct FieldPositionSpace>;
+
+inline constexpr FieldIndex kRowidFieldIndex{0};
+inline constexpr FieldIndex kFirstFieldIndex{1};
+inline constexpr GridColumn kRowNumberColumn{0};
+
+constexpr FieldPosition positionOfField(FieldIndex field) {
+    return FieldPosition(field.value - 1);
+}
+constexpr FieldIndex fieldAtPosition(FieldPosition position) {
+    return FieldIndex(position.value + 1);
+}
+
+// A grid cell by the row of the object and the field it shows.
+struct CellIdentity {
+    RowIndex row;
+    FieldIndex field;
+    friend constexpr bool operator==(CellIdentity a, CellIdentity b) {
+        return a.row == b.row && a.field == b.field;
+    }
+    friend constexpr bool operator!=(CellIdentity a, CellIdentity b) { return !(a == b); }
+};

@@ -1,0 +1,133 @@
+#pragma once
+// What a database window knows, shared by its controller and its consoles. The parts:
+//   selectedObject  the tables list and the object shown
+//   fieldModel      the shown object's fields (field index i is element i - 1 of each list)
+//   sortAndSearch   the object's sort codes, rowid order and the search in force
+//   dataPort        the counted rows and the one page of them that is loaded: the grid shows
+//                   rows firstRowIndexInDataPort... and fields firstFieldIndexInDataPort...;
+//                   fieldValuesLoaded holds that page flat, numberOfFieldsPerRow values a row
+//                   (the rowid first), so grid row r, field f is element r * fieldsPerRow + f
+//   selection       the grid's focus and selection, kept by row index so they survive paging
+//   display         display and storage settings read when an object is loaded
+// The index spaces are told apart by type (mainwindow/IndexSpaces.h).
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Common/DBTypes.h"
+#include "Common/IndexSet.h"
+#include "Common/LookupAndPickerTables.h"
+#include "Common/SchemaListing.h"
+#include "mainwindow/IndexSpaces.h"
+#include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/NumberFormatter.h"
+
+struct TablesAndRowsState {
+    // Consoles of a database window, in toolbar order.
+    enum ConsoleIndex {
+        RowsConsole,
+        RecordConsole,
+        SQLConsole,
+        ImportConsole,
+        ExportConsole,
+        PrintConsole
+    };
+    static constexpr int kNumberOfConsoles = 6;
+    // A limited object shows at most its first rows.
+    static constexpr int64_t kLimitedRows = 1000;
+
+    struct SelectedObject {
+        DBInterface::MasterTables allTables;
+        std::vector<std::string> tableNames;
+        int32_t tableType = 0;
+        uint32_t selectedObjectStatus = 0;
+    };
+
+    struct FieldModel {
+        std::vector<std::string> fieldNames;
+        std::vector<int> fieldTypes;
+        std::vector<int64_t> fieldFormatStyles;
+        std::vector<std::string> fieldLookupTables;
+        std::set<std::string> hiddenFields;
+        // By field position; nullopt for a Number field shown as stored.
+        std::map<FieldPosition, std::optional<NumberFormatter>> fieldNumberFormatters;
+        std::map<FieldPosition, DateFormatter> fieldDateFormatters;
+        DBInterface::IndexSet expandedFieldIndexes;  // field positions
+        // Special tables of the database.
+        std::vector<std::string> specialTableNames;
+        std::map<std::string, int> specialTableTypeDictionary;
+        std::map<std::string, DBInterface::LookupDictionary> lookupTableDictionary;
+        std::map<std::string, DBInterface::LookupDictionary> inverseLookupTableDictionary;
+        std::map<std::string, std::vector<std::string>> pickerTableDictionary;
+
+        // The field's type code: Number for the rowid, Text out of range.
+        int fieldTypeAtFieldIndexP1(FieldIndex field) const;
+        std::string fieldLookupTableAtFieldIndexP1(FieldIndex field) const;
+        int64_t numberOfFields() const { return static_cast<int64_t>(fieldNames.size()); }
+    };
+
+    struct SortAndSearch {
+        std::vector<int> sortCodes;
+        uint64_t sortByROWIDCode = 1;
+        std::optional<std::string> likeString;
+        DBInterface::IndexSet searchFieldIndexes;  // field positions
+    };
+
+    struct DataPort {
+        std::vector<DBValue> fieldValuesLoaded;
+        std::vector<DBValue> limitedFieldValuesLoaded;
+        int64_t totalRows = 0;
+        RowIndex firstRowIndexInDataPort{0};
+        FieldIndex firstFieldIndexInDataPort = kFirstFieldIndex;
+        // The rowid and the fields: 0 while no object with fields is shown.
+        int64_t numberOfFieldsPerRow = 0;
+        // Set while a move waits for its page: the values held are another page's.
+        bool dataPortLoadPending = false;
+        // Loaded rows, as many as the page holds.
+        int64_t numberOfLoadedRows() const {
+            return numberOfFieldsPerRow < 1
+                       ? 0
+                       : static_cast<int64_t>(fieldValuesLoaded.size()) / numberOfFieldsPerRow;
+        }
+        FieldIndex lastFieldIndex() const { return FieldIndex(numberOfFieldsPerRow - 1); }
+    };
+
+    struct GridSelection {
+        RowIndex focusedRowIndex;
+        FieldIndex focusedFieldIndex;
+        DBInterface::IndexSet mySelectedRowIndexes;    // row indexes
+        DBInterface::IndexSet mySelectedFieldIndexes;  // field indexes
+        std::map<RowIndex, std::map<FieldIndex, DBValue>> mySelectedCells;
+        std::map<RowIndex, DBInterface::IndexSet> pasteDestinationCells;  // field indexes
+        DBInterface::IndexSet fieldIndexesOfDirtyData;
+        // The field the record editor starts on; none stands for the first field shown.
+        FieldIndex fieldIndexToEdit;
+    };
+
+    struct DisplaySettings {
+        std::string displayStringForNULLValue;
+        DateFormatter displayDateFormatter, displayTimeFormatter;
+        std::optional<NumberFormatter> displayNumberFormatter;
+        DateFormatter defaultDBDateFormatter, defaultDBTimeFormatter;
+        DateFormatter alternateDBDateFormatter, alternateDBTimeFormatter;
+        bool showNULLInRowsView = false;
+        bool formatDataInRowsConsole = true;
+        bool useUTC = false;
+        uint32_t dateStorageFormat = 0;
+        uint32_t timeStorageFormat = 0;
+    };
+
+    std::optional<std::string> databaseFilePath;
+    int selectedConsoleIndex = RowsConsole;
+    SelectedObject selectedObject;
+    FieldModel fieldModel;
+    SortAndSearch sortAndSearch;
+    DataPort dataPort;
+    GridSelection selection;
+    DisplaySettings display;
+    bool printPreviewMode = false;
+    bool designMode = false;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// What a database window asks of the application that holds it: its window slots, closing,
+// file bookmarks, the other windows and the application-modal alerts.
+#include <functional>
+#include <string>
+
+class QWidget;
+class TablesAndRowsWindow;
+
+class WindowShell {
+  public:
+    virtual ~WindowShell() = default;
+
+    // nullptr for an index outside the slots.
+    virtual TablesAndRowsWindow* databaseWindowForWindowIndex(int windowIndex) const = 0;
+    // Frees the window's slot; the window always closes.
+    virtual bool closeDatabaseWindow(QWidget* window) = 0;
+    // Bookmark failures: a message and the error's description (empty without one); inAlert is
+    // set for the failures shown rather than logged.
+    using BookmarkFailureHandler =
+        std::function<void(const std::string& message, const std::string& error, bool inAlert)>;
+    // Brings the bookmark of a file outside the Documents folder up to date.
+    virtual void updateFileBookmark(const std::string& path,
+                                    const BookmarkFailureHandler& failure) = 0;
+    virtual void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window) = 0;
+    virtual void showAlert(const std::string& title, const std::string& message) = 0;
+    virtual void showErrorAlert(const std::string& text) = 0;
+};

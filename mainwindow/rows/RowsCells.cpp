@@ -1,0 +1,232 @@
+// What the grid's cells show and how they are highlighted: display texts of stored values, the
+// highlight questions of the cell views, backgrounds, redraw of cells, rows and columns, column
+// size-to-fit and the first-field menu.
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMenu>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "Common/DBInterface.h"
+#include "Common/DecimalText.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/rows/RowsConsole.h"
+#include "platform/ui/QtStrings.h"
+
+namespace {
+
+constexpr double kMinimumFitWidth = 40;
+constexpr double kFitPadding = 6;
+constexpr int kFitFontSize = 13;
+
+std::string trimmedOfSpacesAndTabs(const std::string& text) {
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+}  // namespace
+
+std::string RowsConsole::formattedFieldValueObject(const DBValue& value, FieldIndex field,
+                                                   int fieldType,
+                                                   const std::string& fieldLookupTable) const {
+    const std::string text = value.value_or(std::string());
+    const std::string trimmed = trimmedOfSpacesAndTabs(text);
+    const FieldPosition position = positionOfField(field);
+    const auto& model = state_.fieldModel;
+    const auto& display = state_.display;
+    switch (fieldType) {
+        case DBInterface::kFieldTypeText: {
+            auto table = model.lookupTableDictionary.find(fieldLookupTable);
+            if (table == model.lookupTableDictionary.end()) return text;
+            auto entry = table->second.find(text);
+            return entry != table->second.end() ? entry->second : text;
+        }
+        case DBInterface::kFieldTypeNumber: {
+            auto own = model.fieldNumberFormatters.find(position);
+            const std::optional<NumberFormatter>& formatter =
+                own != model.fieldNumberFormatters.end() ? own->second
+                                                         : display.displayNumberFormatter;
+            if (!formatter || trimmed.empty()) return text;
+            std::optional<double> number = DBInterface::numberFromDatabaseString(trimmed);
+            return number ? formatter->stringFromNumber(*number) : text;
+        }
+        case DBInterface::kFieldTypeDate:
+        case DBInterface::kFieldTypeTime: {
+            if (trimmed.empty()) return text;
+            bool date = fieldType == DBInterface::kFieldTypeDate;
+            std::optional<Date> moment = DBInterface::dateFromDatabaseString(
+                trimmed, date ? &display.defaultDBDateFormatter : &display.defaultDBTimeFormatter,
+                date ? &display.alternateDBDateFormatter : &display.alternateDBTimeFormatter);
+            if (!moment) return text;
+            auto own = model.fieldDateFormatters.find(position);
+            const DateFormatter& formatter = own != model.fieldDateFormatters.end() ? own->second
+                                             : date ? display.displayDateFormatter
+                                                    : display.displayTimeFormatter;
+            return formatter.stringFromDate(*moment);
+        }
+        default:
+            return text;
+    }
+}
+
+std::string RowsConsole::displayTextOfFieldValue(const std::string& value, FieldIndex field) const {
+    if (!state_.display.formatDataInRowsConsole) return value;
+    const auto& model = state_.fieldModel;
+    return formattedFieldValueObject(value, field, model.fieldTypeAtFieldIndexP1(field),
+                                     model.fieldLookupTableAtFieldIndexP1(field));
+}
+
+bool RowsConsole::isNumberField(FieldIndex field) const {
+    return state_.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeNumber;
+}
+
+std::optional<std::string> RowsConsole::nullPlaceholder() const {
+    if (!state_.display.showNULLInRowsView) return std::nullopt;
+    return state_.display.displayStringForNULLValue;
+}
+
+bool RowsConsole::isFocusedCell(CellIdentity cell) const {
+    return state_.selection.focusedRowIndex == cell.row &&
+           state_.selection.focusedFieldIndex == cell.field;
+}
+
+bool RowsConsole::highlightFocusedCell(CellIdentity cell) const {
+    return isFocusedCell(cell);
+}
+
+bool RowsConsole::highlightSelectedCell(CellIdentity cell) const {
+    const auto& selection = state_.selection;
+    auto row = selection.mySelectedCells.find(cell.row);
+    return (row != selection.mySelectedCells.end() && row->second.count(cell.field)) ||
+           selection.mySelectedFieldIndexes.count(cell.field.value);
+}
+
+bool RowsConsole::highlightSelectedRow(CellIdentity cell) const {
+    return state_.selection.mySelectedRowIndexes.count(cell.row.value) > 0;
+}
+
+bool RowsConsole::highlightRowNumberCell(CellIdentity cell) const {
+    return cell.field.isNone() && highlightSelectedRow(cell);
+}
+
+bool RowsConsole::highlightPasteDestinationCell(CellIdentity cell) const {
+    const auto& destinations = state_.selection.pasteDestinationCells;
+    auto row = destinations.find(cell.row);
+    return row != destinations.end() && row->second.count(cell.field.value);
+}
+
+double RowsConsole::lastColumnPosition() const {
+    if (numberOfColumns() < 1) return 0;
+    int last = numberOfColumns() - 1;
+    return rowsTableView_->columnViewportPosition(last) + rowsTableView_->columnWidth(last);
+}
+
+double RowsConsole::lastRowPosition() const {
+    if (numberOfRows() < 1) return 0;
+    int last = numberOfRows() - 1;
+    return rowsTableView_->rowViewportPosition(last) + rowsTableView_->rowHeight();
+}
+
+QColor RowsConsole::spreadsheetTableRowViewBackgroundColor(QWidget*) const {
+    return RowsTableView::backgroundColor();
+}
+
+double RowsConsole::tableViewSizeToFitWidthOfColumn(GridColumn column) const {
+    double width = kMinimumFitWidth;
+    if (numberOfRows() < 1) return width;
+    FieldIndex field = fieldIndexFromTableViewColumn(column, GridRow(0));
+    QFont font = QApplication::font();
+    font.setPointSize(kFitFontSize);
+    QFontMetrics metrics(font);
+    for (GridRow row(0); row.value < numberOfRows(); ++row) {
+        QString text = toQString(dataPort_.fieldValueForTableViewRowIndex(row, field));
+        width = std::max(width, metrics.horizontalAdvance(text) + kFitPadding);
+    }
+    return width;
+}
+
+void RowsConsole::reloadRowsTableViewRow(GridRow row, GridColumn column) {
+    if (row.isNone() || column.isNone() || row.value >= numberOfRows() ||
+        column.value >= numberOfColumns()) {
+        return;
+    }
+    rowsTableModel_->cellsChanged(int(row.value), int(row.value), int(column.value),
+                                  int(column.value));
+}
+
+void RowsConsole::reloadRowsTableViewRowIndex(RowIndex rowIndex, FieldIndex field) {
+    reloadRowsTableViewRow(dataPort_.tableViewRowFromRowIndex(rowIndex),
+                           dataPort_.tableViewColumnFromFieldIndex(field));
+}
+
+void RowsConsole::reloadRowsTableViewRow(GridRow row) {
+    if (row.isNone() || row.value >= numberOfRows()) return;
+    rowsTableModel_->cellsChanged(int(row.value), int(row.value), 0, numberOfColumns() - 1);
+}
+
+void RowsConsole::reloadRowsTableViewRowIndex(RowIndex rowIndex) {
+    reloadRowsTableViewRow(dataPort_.tableViewRowFromRowIndex(rowIndex));
+}
+
+void RowsConsole::reloadRowsTableViewRowIndexes(RowIndex first, RowIndex last) {
+    if (!rowsTableView_) return;
+    // Clipped to the rows on screen first, so a long span costs no more than a short one.
+    int64_t from = std::max<int64_t>(dataPort_.tableViewRowFromRowIndex(first).value, 0);
+    int64_t to =
+        std::min<int64_t>(dataPort_.tableViewRowFromRowIndex(last).value, numberOfRows() - 1);
+    if (from > to) return;
+    rowsTableModel_->cellsChanged(int(from), int(to), 0, numberOfColumns() - 1);
+}
+
+void RowsConsole::reloadRowsTableViewColumn(GridColumn column) {
+    if (column.isNone() || column.value >= numberOfColumns()) return;
+    rowsTableModel_->cellsChanged(0, numberOfRows() - 1, int(column.value), int(column.value));
+}
+
+void RowsConsole::reloadDataForRowIndexes(const std::set<GridRow>& rows,
+                                          const std::set<GridColumn>& columns) {
+    for (GridRow row : rows) {
+        for (GridColumn column : columns) reloadRowsTableViewRow(row, column);
+    }
+}
+
+void RowsConsole::updateMoreFieldsButton() {
+    QMenu* menu = rowsViewMoreFieldsPopUpButton_->menu();
+    menu->clear();
+    int32_t tableType = state_.selectedObject.tableType;
+    bool tableOrView =
+        window_.selectedTableNameIfOnlyOne() &&
+        (tableType == DBInterface::kSchemaTable || tableType == DBInterface::kSchemaView);
+    rowsViewMoreFieldsPopUpButton_->setEnabled(tableOrView);
+    if (!tableOrView) return;
+    const auto& names = state_.fieldModel.fieldNames;
+    for (FieldPosition position(0); position.value < static_cast<int64_t>(names.size());
+         ++position) {
+        FieldIndex field = fieldAtPosition(position);
+        menu->addAction(toQString(names[static_cast<size_t>(position.value)]), this,
+                        [this, field] { changeFirstFieldFieldIndexToShow(field); });
+    }
+}
+
+void RowsConsole::changeFirstFieldFieldIndexToShow(FieldIndex field) {
+    auto& port = state_.dataPort;
+    auto& selection = state_.selection;
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (!table || port.totalRows < 1 || field.value < 1 ||
+        field.value >= port.numberOfFieldsPerRow) {
+        return;
+    }
+    rowsTableView_->endEditing();
+    if (!selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone()) {
+        if (port.firstFieldIndexInDataPort == field) return;
+        port.firstFieldIndexInDataPort = field;
+        selection.focusedFieldIndex = field;
+        layOutGridColumns();
+    } else if (numberOfRows() >= 1 && numberOfColumns() >= 2) {
+        selection.focusedFieldIndex = field;
+        reloadRowsTableViewRowIndex(selection.focusedRowIndex, field);
+        updateRowsViewScrollBars();
+    }
+}

@@ -1,0 +1,268 @@
+// The rows console's view and life cycle, and paging: the port's rows are counted, and only the
+// page that fits in the grid is loaded; moves of the wheel and the scrollers merge into one load.
+#include "mainwindow/rows/RowsConsole.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+
+#include "Common/DBInterface.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "platform/foundation/Localized.h"
+#include "platform/ui/QtStrings.h"
+
+namespace {
+constexpr int kDataScrollerThickness = 16;
+}  // namespace
+
+RowsConsole::RowsConsole(DatabaseWindow& window)
+    : window_(window), state_(window.state()), dataPort_(window) {}
+
+RowsConsole::~RowsConsole() {
+    if (view_ && rowsTableView_) rowsTableView_->detachController();
+    // A view never put into a window has no owner but us.
+    if (view_ && !view_->parent()) delete view_.data();
+}
+
+QWidget* RowsConsole::view() {
+    if (!view_) buildView();
+    return view_;
+}
+
+void RowsConsole::buildView() {
+    view_ = new QWidget;
+    view_->setObjectName("rowsScrollView");
+    auto* rowsLayout = new QVBoxLayout(view_);
+    rowsLayout->setContentsMargins(0, 0, 0, 0);
+    rowsTableView_ = new RowsTableView(this, view_);
+    rowsTableModel_ = rowsTableView_->rowsModel();
+    // The grid's own scrollers: beside it the rows, below it the fields.
+    auto* gridRow = new QHBoxLayout;
+    gridRow->setSpacing(0);
+    gridRow->addWidget(rowsTableView_, 1);
+    verticalDataScrollerView_ = new VerticalDataScrollerView(view_);
+    verticalDataScrollerView_->setFixedWidth(kDataScrollerThickness);
+    verticalDataScrollerView_->setController(this);
+    gridRow->addWidget(verticalDataScrollerView_);
+    rowsLayout->addLayout(gridRow, 1);
+    auto* belowGrid = new QHBoxLayout;
+    belowGrid->setSpacing(0);
+    rowsViewNumberOfRowsButton_ = new QPushButton(view_);
+    rowsViewNumberOfRowsButton_->setObjectName("rowsViewNumberOfRowsButton");
+    rowsViewNumberOfRowsButton_->setFlat(true);
+    belowGrid->addWidget(rowsViewNumberOfRowsButton_);
+    horizontalDataScrollerView_ = new HorizontalDataScrollerView(view_);
+    horizontalDataScrollerView_->setFixedHeight(kDataScrollerThickness);
+    horizontalDataScrollerView_->setController(this);
+    belowGrid->addWidget(horizontalDataScrollerView_, 1);
+    rowsViewMoreFieldsPopUpButton_ = new QToolButton(view_);
+    rowsViewMoreFieldsPopUpButton_->setObjectName("rowsViewMoreFieldsPopUpButton");
+    rowsViewMoreFieldsPopUpButton_->setText(toQString(localizedString("First Field")));
+    rowsViewMoreFieldsPopUpButton_->setPopupMode(QToolButton::InstantPopup);
+    rowsViewMoreFieldsPopUpButton_->setMenu(new QMenu(rowsViewMoreFieldsPopUpButton_));
+    rowsViewMoreFieldsPopUpButton_->setEnabled(false);
+    belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
+    rowsLayout->addLayout(belowGrid);
+}
+
+void RowsConsole::selectedObjectWillChange() {
+    // An open edit is written while the list and the page still say which row it belongs to.
+    if (rowsTableView_) rowsTableView_->endEditing();
+}
+
+void RowsConsole::selectedObjectDidChange() {
+    view();
+    if (state_.dataPort.numberOfFieldsPerRow >= 1) calculateTotalRows();
+    reloadRowsConsoleColumns(window_.selectedTableNameIfOnlyOne());
+    updateMoreFieldsButton();
+    if (state_.dataPort.totalRows >= 1 && state_.dataPort.numberOfFieldsPerRow >= 1) {
+        state_.selection.focusedRowIndex = RowIndex(0);
+    }
+}
+
+void RowsConsole::consoleDidAppear() {
+    view();
+    if (QWidget* window = rowsTableView_->window()) window->activateWindow();
+    rowsTableView_->setFocus();
+}
+
+void RowsConsole::windowWillClose() {
+    // The edit in progress is written while the window still knows its database.
+    if (rowsTableView_) rowsTableView_->endEditing();
+}
+
+void RowsConsole::showReadError(const std::string& error) {
+    window_.showErrorAlert(error, window_.window());
+}
+
+void RowsConsole::calculateTotalRows() {
+    std::string error;
+    int64_t count = dataPort_.countRows(&error);
+    if (count < 0) {
+        showReadError(error);
+        count = 0;
+    }
+    state_.dataPort.totalRows = count;
+}
+
+void RowsConsole::loadPage(bool reloadCachedValues) {
+    auto& port = state_.dataPort;
+    port.fieldValuesLoaded.clear();
+    std::string error;
+    if (dataPort_.loadFieldValues(&port.fieldValuesLoaded, port.firstRowIndexInDataPort,
+                                  numberOfDataPortRows(), reloadCachedValues, &error) != 0) {
+        showReadError(error);
+    }
+    assert(static_cast<int64_t>(port.fieldValuesLoaded.size()) <=
+           numberOfDataPortRows() * std::max<int64_t>(port.numberOfFieldsPerRow, 1));
+}
+
+void RowsConsole::reloadFieldValues() {
+    state_.dataPort.dataPortLoadPending = false;
+    loadPage(false);
+}
+
+void RowsConsole::resetTableSelections() {
+    view();
+    auto& port = state_.dataPort;
+    auto& selection = state_.selection;
+    port.firstRowIndexInDataPort = RowIndex(0);
+    calculateTotalRows();
+    port.firstFieldIndexInDataPort = kFirstFieldIndex;
+    selection.focusedRowIndex = port.totalRows >= 1 ? RowIndex(0) : RowIndex();
+    selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
+    selection.mySelectedCells.clear();
+    selection.mySelectedRowIndexes.clear();
+    selection.mySelectedFieldIndexes.clear();
+    selection.fieldIndexesOfDirtyData.clear();
+    port.dataPortLoadPending = false;
+    loadPage(true);
+    updateRowsTableViewColumnsAndHeaders();
+    if (std::optional<std::string> name = window_.selectedTableNameIfOnlyOne()) {
+        updateRowsTableViewColumnWidths(name);
+    }
+    rowsTableModel_->reload();
+    updateRowsViewScrollBars();
+    if (numberOfRows() > 0) rowsTableView_->scrollToTop();
+}
+
+double RowsConsole::verticalDataScrollerViewHeight() const {
+    if (!rowsTableView_) return 1.0;
+    return std::max(1.0, double(rowsTableView_->viewport()->height()));
+}
+
+int64_t RowsConsole::numberOfDataPortRows() const {
+    int rowHeight = rowsTableView_ ? std::max(rowsTableView_->rowHeight(), 1) : 1;
+    return std::max<int64_t>(
+        1, static_cast<int64_t>(std::trunc(verticalDataScrollerViewHeight() / rowHeight)));
+}
+
+int64_t RowsConsole::numberOfFieldsToShow() const {
+    const auto& port = state_.dataPort;
+    return std::max<int64_t>(
+        0, std::min(port.numberOfFieldsPerRow - port.firstFieldIndexInDataPort.value,
+                    numberOfDataPortFields()));
+}
+
+int64_t RowsConsole::totalNumberOfFieldsToShow() const {
+    return std::max<int64_t>(state_.dataPort.numberOfFieldsPerRow, 1) - 1;
+}
+
+FieldIndex RowsConsole::nextFieldIndexInViewport(FieldIndex field) const {
+    return field.value + 1 < state_.dataPort.numberOfFieldsPerRow ? field + 1 : kFirstFieldIndex;
+}
+
+FieldIndex RowsConsole::fieldIndexFromTableViewColumn(GridColumn column, GridRow row) const {
+    if (!rowsTableView_ || column.value < 1 || column.value >= numberOfColumns() || row.isNone() ||
+        row.value >= numberOfRows()) {
+        return FieldIndex();
+    }
+    return dataPort_.fieldIndexFromDataColumn(column.value - 1);
+}
+
+void RowsConsole::setFirstRowIndexInDataPort(RowIndex rowIndex) {
+    auto& port = state_.dataPort;
+    RowIndex& focused = state_.selection.focusedRowIndex;
+    port.firstRowIndexInDataPort = rowIndex;
+    // A table emptied under the window keeps no focus on a row that is gone.
+    if (port.totalRows < 1) {
+        focused = RowIndex();
+    } else if (!focused.isNone()) {
+        RowIndex lastRow(std::min(rowIndex.value + numberOfDataPortRows(), port.totalRows) - 1);
+        focused = std::clamp(focused, rowIndex, std::max(lastRow, rowIndex));
+    }
+}
+
+void RowsConsole::moveDataPortToRow(RowIndex rowIndex) {
+    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) return;
+    setFirstRowIndexInDataPort(rowIndex);
+    loadDataPort();
+}
+
+void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
+    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) return;
+    // An edit in progress is written before its row leaves the grid.
+    rowsTableView_->endEditing();
+    setFirstRowIndexInDataPort(rowIndex);
+    scheduleDataPortLoad();
+    updateRowsViewScrollBars();
+}
+
+void RowsConsole::scheduleDataPortLoad() {
+    if (state_.dataPort.dataPortLoadPending) return;
+    state_.dataPort.dataPortLoadPending = true;
+    // Runs after the events already waiting, so a burst of moves loads one page.
+    QTimer::singleShot(0, this, [this] { loadPendingDataPort(); });
+}
+
+void RowsConsole::loadPendingDataPort() {
+    if (state_.dataPort.dataPortLoadPending) loadDataPort();
+}
+
+void RowsConsole::loadDataPort() {
+    reloadFieldValues();
+    rowsTableModel_->reload();
+    updateRowsViewScrollBars();
+}
+
+int64_t RowsConsole::numberOfGridRows() const {
+    const auto& port = state_.dataPort;
+    if (port.numberOfFieldsPerRow < 1) return 0;
+    return std::clamp<int64_t>(port.totalRows - port.firstRowIndexInDataPort.value, 0,
+                               numberOfDataPortRows());
+}
+
+void RowsConsole::updateNumberOfRowsLabel() {
+    window_.updateNumberOfRowsLabel();
+}
+
+void RowsConsole::numberOfRowsDidChange() {
+    view();
+    bool shown = window_.selectedTableName().has_value();
+    rowsViewNumberOfRowsButton_->setText(
+        shown ? toQString(localizedFormat("%ld", {std::to_string(state_.dataPort.totalRows)}))
+              : QString());
+}
+
+void RowsConsole::updateRowsViewScrollBars() {
+    updateNumberOfRowsLabel();
+    rowsTableView_->viewport()->update();
+    verticalDataScrollerView_->update();
+    horizontalDataScrollerView_->update();
+}
+
+int RowsConsole::numberOfColumns() const {
+    return rowsTableView_ ? rowsTableView_->numberOfColumns() : 0;
+}
+
+int RowsConsole::numberOfRows() const {
+    return rowsTableView_ ? rowsTableView_->numberOfRows() : 0;
+}

@@ -1,0 +1,302 @@
+#pragma once
+// The rows console: the grid of the selected object's rows over the data port, with its two data
+// scrollers, the row count and the first-field menu. It keeps the grid's focus and selection,
+// moves the port by keys, clicks, the wheel and the scrollers, and edits cells in place. Its
+// operations are spread over several sources by concern:
+//   RowsConsole.cpp     the view, the console's life cycle, paging and the page loader
+//   RowsColumns.cpp     grid columns, widths, split of fields over the grid's width
+//   RowsCells.cpp       display texts, highlights, redraw, size-to-fit, the first-field menu
+//   RowsSelection.cpp   the grid's own focus and selection, clicks
+//   RowsEditing.cpp     starting, ending and writing in-place edits
+//   RowsNavigation.cpp  keys, Tab, header clicks and jumps moving the focus and port
+#include <QObject>
+#include <QPointer>
+
+#include <optional>
+#include <set>
+#include <string>
+
+#include "mainwindow/Console.h"
+#include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/RowsDataPort.h"
+#include "mainwindow/rows/views/HorizontalDataScrollerView.h"
+#include "mainwindow/rows/views/RowsTableView.h"
+#include "mainwindow/rows/views/VerticalDataScrollerView.h"
+
+class DatabaseWindow;
+class QPushButton;
+class QToolButton;
+class QWidget;
+
+class RowsConsole : public QObject,
+                    public Console,
+                    public RowsTableViewController,
+                    public VerticalDataScrollerViewDelegate,
+                    public HorizontalDataScrollerViewDelegate {
+    Q_OBJECT
+
+  public:
+    explicit RowsConsole(DatabaseWindow& window);
+    ~RowsConsole() override;
+
+    // ---- Console ----
+    QWidget* view() override;
+    void selectedObjectWillChange() override;
+    void selectedObjectDidChange() override;
+    void numberOfRowsDidChange() override;
+    void consoleDidAppear() override;
+    void windowWillClose() override;
+
+    RowsDataPort& dataPort() { return dataPort_; }
+    const RowsDataPort& dataPort() const { return dataPort_; }
+
+    // ---- Data port ----
+    void calculateTotalRows();
+    void reloadFieldValues();
+    // Clears the selection and shows the object's first rows and fields, recounted.
+    void resetTableSelections();
+    double verticalDataScrollerViewHeight() const;
+    int64_t numberOfDataPortRows() const override;
+    int64_t numberOfDataPortFields() const;
+    int64_t numberOfDataPortFieldsInFirstPage() const override;
+    int64_t numberOfFieldsToShow() const;
+    int64_t totalNumberOfRows() const override { return state_.dataPort.totalRows; }
+    int64_t totalNumberOfFieldsToShow() const override;
+    FieldIndex nextFieldIndexInViewport(FieldIndex field) const;
+    FieldIndex firstFieldIndexOfDataPort() const override {
+        return state_.dataPort.firstFieldIndexInDataPort;
+    }
+    RowIndex firstRowIndex() const override { return state_.dataPort.firstRowIndexInDataPort; }
+    // The field a grid column shows; none outside the grid's data columns.
+    FieldIndex fieldIndexFromTableViewColumn(GridColumn column, GridRow row) const;
+    // Moves the port's first row to rowIndex (0 <= rowIndex < totalRows) and reloads the grid.
+    void moveDataPortToRow(RowIndex rowIndex);
+    // The same for the wheel and the scrollers, whose moves come faster than pages load: the
+    // position changes at once, the page of the last position is loaded once the moves already
+    // waiting have been handled.
+    void moveDataPortToRowIndex(RowIndex rowIndex) override;
+    void moveDataPortToFieldIndex(FieldIndex field) override;
+    // Loads now the page a move left waiting, if any.
+    void loadPendingDataPort() override;
+    // Rows the grid shows once the port's page is loaded.
+    int64_t numberOfGridRows() const;
+    void updateNumberOfRowsLabel();
+    void updateRowsViewScrollBars();
+
+    // ---- Grid columns and widths ----
+    void reloadRowsConsoleColumns(const std::optional<std::string>& tableName);
+    void updateRowsTableViewColumnsAndHeaders();
+    void updateRowsTableViewColumnWidths(const std::optional<std::string>& tableName);
+    void fillFieldWidthsWithDefaultValues(std::vector<double>* widths) const;
+    void storeFieldWidths();
+    void updateHorizontalDataScrollerViewX();
+    // The stored widths of the table when their count fits the field model, else the defaults.
+    std::vector<double> fieldWidthsForTable(const std::optional<std::string>& tableName) const;
+    void tableViewColumnDidResize() override;
+    void windowDidEndLiveResize() override;
+
+    // ---- Grid cells: display texts, highlights, redraw ----
+    // The display text of a stored value of the field.
+    std::string formattedFieldValueObject(const DBValue& value, FieldIndex field, int fieldType,
+                                          const std::string& fieldLookupTable) const;
+    bool isFocusedCell(CellIdentity cell) const override;
+    bool highlightPasteDestinationCell(CellIdentity cell) const override;
+    bool highlightRowNumberCell(CellIdentity cell) const override;
+    bool highlightFocusedCell(CellIdentity cell) const override;
+    bool highlightSelectedRow(CellIdentity cell) const override;
+    bool highlightSelectedCell(CellIdentity cell) const override;
+    double lastColumnPosition() const override;
+    double lastRowPosition() const override;
+    QColor spreadsheetTableRowViewBackgroundColor(QWidget* window) const override;
+    // Width that shows every loaded value of the grid column, at least 40.
+    double tableViewSizeToFitWidthOfColumn(GridColumn column) const override;
+    // Redraws one cell, one row or one column of the grid; out of the grid nothing happens.
+    void reloadRowsTableViewRow(GridRow row, GridColumn column);
+    void reloadRowsTableViewRowIndex(RowIndex rowIndex, FieldIndex field);
+    void reloadRowsTableViewRow(GridRow row);
+    void reloadRowsTableViewRowIndex(RowIndex rowIndex);
+    void reloadRowsTableViewRowIndexes(RowIndex first, RowIndex last);
+    void reloadRowsTableViewColumn(GridColumn column);
+    // The first-field menu: one item per field of the selected table or view.
+    void updateMoreFieldsButton();
+    // Makes the field the grid's first data column.
+    void changeFirstFieldFieldIndexToShow(FieldIndex field);
+
+    // ---- The grid's data source ----
+    int64_t numberOfLoadedRows() const override { return state_.dataPort.numberOfLoadedRows(); }
+    RowIndex rowIndexFromTableViewRow(GridRow row) const override {
+        return dataPort_.rowIndexFromTableViewRow(row);
+    }
+    FieldIndex fieldIndexFromDataColumn(int64_t dataColumn) const override {
+        return dataPort_.fieldIndexFromDataColumn(dataColumn);
+    }
+    const DBValue* fieldValueObjectForTableViewRowIndex(GridRow row,
+                                                        FieldIndex field) const override {
+        return dataPort_.fieldValueObjectForTableViewRowIndex(row, field);
+    }
+    std::string displayTextOfFieldValue(const std::string& value, FieldIndex field) const override;
+    bool isNumberField(FieldIndex field) const override;
+    std::optional<std::string> nullPlaceholder() const override;
+
+    // ---- Grid selection and focus ----
+    FieldIndex firstFieldIndexToShow() const override { return kFirstFieldIndex; }
+    FieldIndex lastFieldIndexToShow() const { return state_.dataPort.lastFieldIndex(); }
+    void clearSelectedFieldsAndReload(bool clear);
+    void clearSelectedRowsAndReload(bool clear);
+    void clearSelectedCellsAndReload(bool clear);
+    void selectAllFields();
+    bool isRowsTableViewFirstResponder() const override;
+    // A click on grid cell (row, column): deselect is a plain click, else a Control-click.
+    void selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect);
+    void selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field, bool removeIfPresent);
+    // Bounding boxes of row indexes (top, bottom) and field indexes (left, right); an empty one
+    // is left = top = INT64_MAX, right = bottom = -1.
+    void getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top, int64_t* bottom) const;
+    void getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
+                                       int64_t* bottom) const;
+    // Adds a row, or the rows first...last, of the table to the whole selected rows; indexes
+    // outside the table are logged and left out.
+    void includeRowIndex(RowIndex rowIndex);
+    void includeRowIndexes(RowIndex first, RowIndex last);
+    void rowsTableViewClickedOnPoint(QPoint point) override;
+    void rowsTableViewCommandClickedOnPoint(QPoint point) override;
+    // On a row number: extends the selected rows to it; on a cell: selects the rectangle from
+    // the focus and the selected cells to it.
+    void rowsTableViewShiftClickedOnPoint(QPoint point) override;
+    // On a row number: starts the port at that row.
+    void rowsTableViewAlternateClickedOnPoint(QPoint point) override;
+    // On a row number: focuses that row, moving the port so that it is shown last when needed.
+    void rowsTableViewShiftAlternateClickedOnPoint(QPoint point) override;
+
+    // ---- In-place editing ----
+    bool isSelectedTableUpdateCapable() const;
+    void rowsTableViewReturnKeyPressed() override;
+    void rowsTableDoubleClickOnRow(QPoint point) override;
+    // Puts the focused cell into editing when it may be edited; what a command from an edited
+    // cell queues after moving the focus.
+    void startEditingFocusedCellThread();
+    bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override;
+    void controlTextDidEndEditing(QLineEdit* control) override;
+
+    // ---- Keyboard and mouse navigation ----
+    // Direction 0 or 1 moves along rows, 2 or 3 along fields; the sign of offset gives the way.
+    void moveSelection(int direction, int64_t offset, bool moveFocus);
+    void moveDataPortLeftOneColumn(bool moveFocus) override { moveSelection(2, -1, moveFocus); }
+    void moveDataPortRightOneColumn(bool moveFocus) override { moveSelection(3, 1, moveFocus); }
+    // Move the focus inside the grid; the port stays.
+    void offsetFocusedCellByRow(int64_t offset);
+    void offsetFocusedCellByColumn(int64_t offset);
+    void rowsTableViewUpKeyPressed() override { moveSelection(0, -1, true); }
+    void rowsTableViewDownKeyPressed() override { moveSelection(1, 1, true); }
+    void rowsTableViewAlternateUpKeyPressed() override {
+        moveSelection(0, -numberOfDataPortRows(), true);
+    }
+    void rowsTableViewAlternateDownKeyPressed() override {
+        moveSelection(1, numberOfDataPortRows(), true);
+    }
+    void rowsTableViewCommandUpKeyPressed() override {
+        moveSelection(0, -state_.dataPort.totalRows, true);
+    }
+    void rowsTableViewCommandDownKeyPressed() override {
+        moveSelection(1, state_.dataPort.totalRows, true);
+    }
+    void rowsTableViewLeftKeyPressed() override { moveDataPortLeftOneColumn(true); }
+    void rowsTableViewRightKeyPressed() override { moveDataPortRightOneColumn(true); }
+    void rowsTableViewAlternateLeftKeyPressed() override {
+        moveSelection(2, -numberOfDataPortFields(), true);
+    }
+    void rowsTableViewAlternateRightKeyPressed() override {
+        moveSelection(3, numberOfDataPortFields(), true);
+    }
+    void rowsTableViewCommandLeftKeyPressed() override {
+        moveSelection(2, -state_.dataPort.numberOfFieldsPerRow, true);
+    }
+    void rowsTableViewCommandRightKeyPressed() override {
+        moveSelection(3, state_.dataPort.numberOfFieldsPerRow, true);
+    }
+    // Shift extends nothing: the Shift-arrows are the plain arrows.
+    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewUpKeyPressed(); }
+    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewDownKeyPressed(); }
+    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewLeftKeyPressed(); }
+    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewRightKeyPressed(); }
+    // Rows are deleted through the Delete command, never by the key.
+    void rowsTableViewDeleteKeyPressed() override {}
+    void rowsTableViewTabKeyPressed() override;
+    void rowsTableViewShiftTabKeyPressed() override;
+    // A click on the header of grid column `column`.
+    void rowsTableViewDidClickTableColumn(int column) override;
+    // Opens the record editor on the focused cell's row and field.
+    void rowsTableViewAlternateReturnKeyPressed() override;
+    // Shows the edit-field panel over the rows console; the window has no such panel yet.
+    void rowsTableViewCommandReturnKeyPressed() override {}
+    // Jumps the port to the row and focuses it at the field.
+    void selectStartRowIndex(RowIndex rowIndex, FieldIndex field, bool makeRowsViewResponder);
+    FieldIndex prevFieldIndex(FieldIndex field) const;
+    FieldIndex nextFieldIndex(FieldIndex field) const;
+
+    RowsTableView* rowsTableView() const { return rowsTableView_; }
+    QPushButton* rowsViewNumberOfRowsButton() const { return rowsViewNumberOfRowsButton_; }
+    QToolButton* rowsViewMoreFieldsPopUpButton() const { return rowsViewMoreFieldsPopUpButton_; }
+
+  private:
+    void buildView();
+    // Shows the failure of a read in a sheet on the window.
+    void showReadError(const std::string& error);
+    int64_t dataPortFieldsFrom(FieldIndex startField,
+                               const std::optional<std::string>& tableName) const;
+    // Loads the page at the port's first row into the grid's values.
+    void loadPage(bool reloadCachedValues);
+    // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
+    void setFirstRowIndexInDataPort(RowIndex rowIndex);
+    void scheduleDataPortLoad();
+    void loadDataPort();
+    // Columns, headers and widths after the port's first field changed, then the grid redrawn.
+    void layOutGridColumns();
+    // The data row of a clicked row number that holds one, else none.
+    RowIndex rowIndexOfRowNumberAt(QPoint point) const;
+    void extendSelectedRowsTo(RowIndex rowIndex);
+    void selectRectangleTo(GridRow row, GridColumn column);
+    // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
+    // shown first when its column lies before lowestColumn or past the grid.
+    void focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset);
+    // Tab and Shift-Tab across a row's end: the port starts at firstRowIndex and at the field,
+    // which is focused in the row.
+    void wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIndex field);
+    // The grid row and column of the focused cell when an edit may start there.
+    bool editableFocusedCell(GridRow* row, GridColumn* column) const;
+    void beginEditingCell(GridRow row, GridColumn column);
+    // What an open in-place edit writes to, taken when it starts: whatever reloads, pages or
+    // selects before it ends, the text goes to this row and field or nowhere.
+    struct EditTarget {
+        std::string databaseFilePath;
+        std::string table;
+        std::string fieldName;
+        std::string rowid;
+        DBValue loaded;
+        CellIdentity cell;
+    };
+    // Gives the cell's target; nullopt when it has no loaded row or field.
+    std::optional<EditTarget> editTargetOfCell(GridRow row, GridColumn column) const;
+    // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
+    void moveFocusForEditing(TextCommand command);
+    void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
+    // Asks the grid to draw these grid rows and columns again.
+    void reloadDataForRowIndexes(const std::set<GridRow>& rows,
+                                 const std::set<GridColumn>& columns);
+    int numberOfColumns() const;
+    int numberOfRows() const;
+
+    DatabaseWindow& window_;
+    TablesAndRowsState& state_;
+    RowsDataPort dataPort_;
+    std::optional<EditTarget> editTarget_;
+    bool resizingRowsTableViewColumns_ = false;
+    // The view's widgets live as long as the view, which lives as long as its window.
+    QPointer<QWidget> view_;
+    RowsTableView* rowsTableView_ = nullptr;
+    RowsTableModel* rowsTableModel_ = nullptr;  // owned by the view
+    QPushButton* rowsViewNumberOfRowsButton_ = nullptr;
+    VerticalDataScrollerView* verticalDataScrollerView_ = nullptr;
+    HorizontalDataScrollerView* horizontalDataScrollerView_ = nullptr;
+    QToolButton* rowsViewMoreFieldsPopUpButton_ = nullptr;
+};

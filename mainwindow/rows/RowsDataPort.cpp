@@ -1,0 +1,181 @@
+#include "mainwindow/rows/RowsDataPort.h"
+
+#include <algorithm>
+
+#include "Common/DBInterface.h"
+#include "Common/SQLQuote.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "platform/foundation/Localized.h"
+
+namespace {
+constexpr size_t kLimitedCacheCapacity = 20000;
+
+// Appends a page of rows laid out flat. Rows of another width than the field model (a field
+// added or dropped elsewhere) would shift every value into the wrong field and row, rowid
+// included, so such a page is refused whole.
+int appendPage(std::vector<DBValue>* destination, const std::string& query, int64_t limit,
+               int64_t offset, int64_t fieldsPerRow, const std::string& databaseFilePath,
+               std::string* error) {
+    std::vector<DBRow> rows;
+    int rc =
+        DBInterface::getArrayOfRows(&rows, query, true, limit, offset, databaseFilePath, error);
+    if (rc != 0) return rc;
+    for (const DBRow& row : rows) {
+        if (static_cast<int64_t>(row.size()) != fieldsPerRow) {
+            appendError(error, localizedString("The fields of the table have changed. Reload "
+                                               "the table to see its rows."));
+            return -1;
+        }
+    }
+    for (DBRow& row : rows) {
+        destination->insert(destination->end(), std::make_move_iterator(row.begin()),
+                            std::make_move_iterator(row.end()));
+    }
+    return 0;
+}
+}  // namespace
+
+RowsDataPort::RowsDataPort(DatabaseWindow& window) : window_(window), state_(window.state()) {}
+
+std::string RowsDataPort::countStatementForLimitedObject(const std::string& name) const {
+    // The cap is inside the statement, so a large limited object is never counted in full.
+    std::string rows = "select 1 from " + quoteIdentifier(name);
+    std::vector<std::string> searchNames;
+    const auto& fieldNames = state_.fieldModel.fieldNames;
+    for (int64_t position : state_.sortAndSearch.searchFieldIndexes) {
+        if (position >= 0 && position < static_cast<int64_t>(fieldNames.size())) {
+            searchNames.push_back(fieldNames[static_cast<size_t>(position)]);
+        }
+    }
+    const std::optional<std::string>& likeString = state_.sortAndSearch.likeString;
+    if (likeString && !likeString->empty() && !searchNames.empty()) {
+        rows += " where " + DBInterface::whereExpressionForLikeString(*likeString, searchNames);
+    }
+    return "select count(*) from (" + rows + " limit " +
+           std::to_string(TablesAndRowsState::kLimitedRows) + ")";
+}
+
+int64_t RowsDataPort::countRows(std::string* error) const {
+    std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
+    if (!name || !state_.databaseFilePath) return 0;
+    const std::string& path = *state_.databaseFilePath;
+    if (state_.selectedObject.selectedObjectStatus == DBInterface::kObjectLimited) {
+        return DBInterface::getNumberWithQueryString(countStatementForLimitedObject(*name), path,
+                                                     error);
+    }
+    const auto& search = state_.sortAndSearch;
+    return DBInterface::calculateTotalRowsForTable(*name, search.likeString.value_or(std::string()),
+                                                   search.searchFieldIndexes, path, error);
+}
+
+const std::string& RowsDataPort::query(const std::string& name) {
+    uint32_t status = state_.selectedObject.selectedObjectStatus;
+    const auto& search = state_.sortAndSearch;
+    QueryInputs inputs{
+        *state_.databaseFilePath,
+        name,
+        search.likeString,
+        search.sortCodes,
+        search.sortByROWIDCode,
+        search.searchFieldIndexes,
+        status == DBInterface::kObjectReadOnlyPaged || status == DBInterface::kObjectLimited};
+    if (queryInputs_ != inputs) {
+        query_ = DBInterface::getQueryString(name, inputs.likeString.value_or(std::string()),
+                                             inputs.sortCodes, inputs.sortByROWIDCode,
+                                             inputs.searchFieldIndexes, inputs.noROWID,
+                                             inputs.databaseFilePath, nullptr);
+        queryInputs_ = std::move(inputs);
+    }
+    return query_;
+}
+
+int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
+                                  int64_t limit, bool reloadCachedValues, std::string* error) {
+    std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
+    auto& port = state_.dataPort;
+    if (!name || !state_.databaseFilePath || port.numberOfFieldsPerRow < 1) return 0;
+    const std::string& path = *state_.databaseFilePath;
+    switch (state_.selectedObject.selectedObjectStatus) {
+        case DBInterface::kObjectEditable:
+        case DBInterface::kObjectReadOnlyPaged: {
+            const std::string& sql = query(*name);
+            if (sql.empty()) return 0;
+            return appendPage(destination, sql, limit, firstRowIndex.value,
+                              port.numberOfFieldsPerRow, path, error);
+        }
+        case DBInterface::kObjectLimited: {
+            int rc = 0;
+            if (reloadCachedValues) {
+                const std::string& sql = query(*name);
+                port.limitedFieldValuesLoaded.clear();
+                port.limitedFieldValuesLoaded.reserve(kLimitedCacheCapacity);
+                if (!sql.empty()) {
+                    rc = appendPage(&port.limitedFieldValuesLoaded, sql,
+                                    TablesAndRowsState::kLimitedRows, 0, port.numberOfFieldsPerRow,
+                                    path, error);
+                }
+            }
+            const auto& cache = port.limitedFieldValuesLoaded;
+            int64_t cachedRows = static_cast<int64_t>(cache.size()) / port.numberOfFieldsPerRow;
+            int64_t first = firstRowIndex.value;
+            int64_t end = std::min(first + limit, cachedRows);
+            if (first >= 0 && end > first) {
+                destination->insert(destination->end(),
+                                    cache.begin() + first * port.numberOfFieldsPerRow,
+                                    cache.begin() + end * port.numberOfFieldsPerRow);
+            }
+            return rc;
+        }
+        default:
+            return 0;
+    }
+}
+
+RowIndex RowsDataPort::rowIndexFromTableViewRow(GridRow row) const {
+    return state_.dataPort.firstRowIndexInDataPort + row.value;
+}
+
+GridRow RowsDataPort::tableViewRowFromRowIndex(RowIndex rowIndex) const {
+    return GridRow(rowIndex - state_.dataPort.firstRowIndexInDataPort);
+}
+
+FieldIndex RowsDataPort::fieldIndexFromDataColumn(int64_t dataColumn) const {
+    return state_.dataPort.firstFieldIndexInDataPort + dataColumn;
+}
+
+GridColumn RowsDataPort::tableViewColumnFromFieldIndex(FieldIndex field) const {
+    return GridColumn(field - state_.dataPort.firstFieldIndexInDataPort + 1);
+}
+
+const DBValue* RowsDataPort::fieldValueObjectForTableViewRowIndex(GridRow row,
+                                                                  FieldIndex field) const {
+    const auto& port = state_.dataPort;
+    if (port.dataPortLoadPending) return nullptr;
+    if (row.isNone() || field.isNone() || field.value >= port.numberOfFieldsPerRow) return nullptr;
+    int64_t position = row.value * port.numberOfFieldsPerRow + field.value;
+    if (position >= static_cast<int64_t>(port.fieldValuesLoaded.size())) return nullptr;
+    return &port.fieldValuesLoaded[static_cast<size_t>(position)];
+}
+
+DBValue* RowsDataPort::loadedValue(GridRow row, FieldIndex field) {
+    return const_cast<DBValue*>(fieldValueObjectForTableViewRowIndex(row, field));
+}
+
+std::string RowsDataPort::fieldValueForTableViewRowIndex(GridRow row, FieldIndex field) const {
+    const DBValue* value = fieldValueObjectForTableViewRowIndex(row, field);
+    return value && *value ? **value : std::string();
+}
+
+std::string RowsDataPort::fieldValueForDatabaseRowIndex(RowIndex rowIndex, FieldIndex field) const {
+    if (rowIndex.isNone() || field.isNone()) return std::string();
+    return fieldValueForTableViewRowIndex(tableViewRowFromRowIndex(rowIndex), field);
+}
+
+std::string RowsDataPort::fieldHeaderNameAtFieldIndex(FieldIndex field) const {
+    const auto& names = state_.fieldModel.fieldNames;
+    if (field == kRowidFieldIndex) return localizedString("ROWID");
+    if (field.value >= 1 && field.value <= static_cast<int64_t>(names.size())) {
+        return names[static_cast<size_t>(positionOfField(field).value)];
+    }
+    return localizedString("(Unknown)");
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The data port: the rows of the selected object under its search are counted, and only the rows
+// that fit in the grid are read, one LIMIT/OFFSET page at a time (a limited object's first rows
+// are read once per reload and paged from memory). It converts between the index spaces of the
+// port and reads loaded values; it knows nothing of views.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mainwindow/TablesAndRowsState.h"
+
+class DatabaseWindow;
+
+class RowsDataPort {
+  public:
+    explicit RowsDataPort(DatabaseWindow& window);
+
+    // The rows of the selected object under its search; -1 with the error on failure.
+    int64_t countRows(std::string* error) const;
+    // Appends up to limit rows from firstRowIndex. 0 when read from the database without error;
+    // a limited object's rows come from its cache, read again when reloadCachedValues is set.
+    // A failure appends its message and returns non-zero, leaving destination as it was.
+    int loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
+                        bool reloadCachedValues, std::string* error);
+    RowIndex rowIndexFromTableViewRow(GridRow row) const;
+    GridRow tableViewRowFromRowIndex(RowIndex rowIndex) const;
+    FieldIndex fieldIndexFromDataColumn(int64_t dataColumn) const;
+    GridColumn tableViewColumnFromFieldIndex(FieldIndex field) const;
+    // The loaded value of the grid row's field; nullptr outside the page or while a moved port's
+    // page is not loaded yet (the values held are another page's).
+    const DBValue* fieldValueObjectForTableViewRowIndex(GridRow row, FieldIndex field) const;
+    // The same as text, NULL and no value as "".
+    std::string fieldValueForTableViewRowIndex(GridRow row, FieldIndex field) const;
+    std::string fieldValueForDatabaseRowIndex(RowIndex rowIndex, FieldIndex field) const;
+    std::string fieldHeaderNameAtFieldIndex(FieldIndex field) const;
+    // The loaded value the page holds for the row and field, to be replaced after a write.
+    DBValue* loadedValue(GridRow row, FieldIndex field);
+
+  private:
+    std::string countStatementForLimitedObject(const std::string& name) const;
+    // What the grid query is built from; it is built again only when one of them changed.
+    struct QueryInputs {
+        std::string databaseFilePath, name;
+        std::optional<std::string> likeString;
+        std::vector<int> sortCodes;
+        uint64_t sortByROWIDCode = 0;
+        DBInterface::IndexSet searchFieldIndexes;
+        bool noROWID = false;
+        bool operator==(const QueryInputs&) const = default;
+    };
+    // The SELECT of the selected object under its search and sort, without LIMIT; "" when it
+    // cannot be built.
+    const std::string& query(const std::string& name);
+
+    DatabaseWindow& window_;
+    TablesAndRowsState& state_;
+    std::optional<QueryInputs> queryInputs_;
+    std::string query_;
+};

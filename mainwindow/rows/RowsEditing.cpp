@@ -1,0 +1,197 @@
+// In-place editing of grid cells: which cells may be edited, what the editor starts with, the
+// keys inside an edited cell, and writing the edited value to its row.
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+
+#include "Common/DBInterface.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/RowsConsole.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/QtStrings.h"
+
+bool RowsConsole::isSelectedTableUpdateCapable() const {
+    return window_.selectedTableNameIfOnlyOne() &&
+           state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable;
+}
+
+bool RowsConsole::editableFocusedCell(GridRow* row, GridColumn* column) const {
+    const auto& selection = state_.selection;
+    if (!isSelectedTableUpdateCapable() || numberOfColumns() < 2 ||
+        selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) {
+        return false;
+    }
+    *row = dataPort_.tableViewRowFromRowIndex(selection.focusedRowIndex);
+    *column = dataPort_.tableViewColumnFromFieldIndex(selection.focusedFieldIndex);
+    if (row->isNone() || column->isNone()) return false;
+    // Raw values are never edited in place; a cell off the grid is not edited at all.
+    FieldIndex field = fieldIndexFromTableViewColumn(*column, *row);
+    return !field.isNone() &&
+           state_.fieldModel.fieldTypeAtFieldIndexP1(field) != DBInterface::kFieldTypeRaw;
+}
+
+std::optional<RowsConsole::EditTarget> RowsConsole::editTargetOfCell(GridRow row,
+                                                                     GridColumn column) const {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+    const auto& names = state_.fieldModel.fieldNames;
+    if (!table || !state_.databaseFilePath || field.value < 1 ||
+        field.value > static_cast<int64_t>(names.size())) {
+        return std::nullopt;
+    }
+    const DBValue* loaded = dataPort_.fieldValueObjectForTableViewRowIndex(row, field);
+    const DBValue* rowid = dataPort_.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
+    if (!loaded || !rowid || !*rowid) return std::nullopt;
+    return EditTarget{*state_.databaseFilePath,
+                      *table,
+                      names[static_cast<size_t>(positionOfField(field).value)],
+                      **rowid,
+                      *loaded,
+                      {dataPort_.rowIndexFromTableViewRow(row), field}};
+}
+
+void RowsConsole::beginEditingCell(GridRow row, GridColumn column) {
+    // A previous edit still open is ended first, so that it is written to its own target.
+    rowsTableView_->endEditing();
+    editTarget_ = editTargetOfCell(row, column);
+    if (!editTarget_) return;
+    rowsTableView_->setFocus();
+    rowsTableView_->editCell(static_cast<int>(row.value), static_cast<int>(column.value));
+}
+
+void RowsConsole::rowsTableViewReturnKeyPressed() {
+    startEditingFocusedCellThread();
+}
+
+void RowsConsole::startEditingFocusedCellThread() {
+    GridRow row;
+    GridColumn column;
+    if (editableFocusedCell(&row, &column)) beginEditingCell(row, column);
+}
+
+void RowsConsole::rowsTableDoubleClickOnRow(QPoint point) {
+    if (QApplication::keyboardModifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
+        return;
+    }
+    GridRow row(rowsTableView_->rowAt(point.y()));
+    if (row.isNone() || !isSelectedTableUpdateCapable()) return;
+    GridColumn column(rowsTableView_->columnAt(point.x()));
+    selectRowsTableViewCellAtRow(row, column, true);
+    FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+    if (!field.isNone() &&
+        state_.fieldModel.fieldTypeAtFieldIndexP1(field) != DBInterface::kFieldTypeRaw) {
+        beginEditingCell(row, column);
+    }
+}
+
+bool RowsConsole::controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) {
+    CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
+    if (cell.row.isNone() || cell.field.value < 1 || !window_.selectedTableNameIfOnlyOne() ||
+        state_.dataPort.totalRows < 1) {
+        return false;
+    }
+    if (command == TextCommand::Cancel) editTarget_.reset();
+    if (command == TextCommand::Cancel || command == TextCommand::InsertNewline) return false;
+    moveFocusForEditing(command);
+    // After the current edit has fully ended; the next one passes the same checks as Return.
+    QTimer::singleShot(0, this, [this] { startEditingFocusedCellThread(); });
+    return false;
+}
+
+void RowsConsole::moveFocusForEditing(TextCommand command) {
+    const auto& port = state_.dataPort;
+    RowIndex rowIndex = state_.selection.focusedRowIndex;
+    FieldIndex field = state_.selection.focusedFieldIndex;
+    FieldIndex lastField = port.lastFieldIndex();
+    switch (command) {
+        case TextCommand::MoveUp:
+            rowIndex = std::max(RowIndex(0), rowIndex - 1);
+            break;
+        case TextCommand::MoveDown:
+            rowIndex = std::min(RowIndex(port.totalRows - 1), rowIndex + 1);
+            break;
+        case TextCommand::InsertTab:
+            if (field < lastField) {
+                field = nextFieldIndexInViewport(field);
+            } else if (rowIndex.value < port.totalRows - 1) {
+                ++rowIndex;
+                field = kFirstFieldIndex;
+            }
+            break;
+        case TextCommand::InsertBacktab:
+            if (field > kFirstFieldIndex) {
+                --field;
+            } else if (rowIndex.value >= 1) {
+                --rowIndex;
+                field = lastField;
+            }
+            break;
+        default:
+            return;
+    }
+    focusCellShowingIt(rowIndex, field);
+}
+
+void RowsConsole::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
+    auto& port = state_.dataPort;
+    auto& selection = state_.selection;
+    if (rowIndex.isNone() || rowIndex.value >= port.totalRows || field < kFirstFieldIndex) return;
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+    selection.focusedRowIndex = rowIndex;
+    selection.focusedFieldIndex = field;
+    int64_t rows = numberOfDataPortRows();
+    RowIndex firstRow = port.firstRowIndexInDataPort;
+    if (rowIndex < firstRow) firstRow = rowIndex;
+    if (rowIndex >= firstRow + rows) firstRow = rowIndex - (rows - 1);
+    GridColumn column = dataPort_.tableViewColumnFromFieldIndex(field);
+    bool fieldsMove = column.value < 1 || column.value >= numberOfColumns();
+    if (fieldsMove) {
+        port.firstFieldIndexInDataPort = field;
+        updateRowsTableViewColumnsAndHeaders();
+        updateRowsTableViewColumnWidths(window_.selectedTableNameIfOnlyOne());
+    }
+    if (firstRow != port.firstRowIndexInDataPort || fieldsMove) {
+        port.firstRowIndexInDataPort = firstRow;
+        reloadFieldValues();
+        rowsTableModel_->reload();
+        updateRowsViewScrollBars();
+        return;
+    }
+    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    reloadRowsTableViewRowIndex(rowIndex, field);
+}
+
+void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
+    CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
+    std::optional<EditTarget> target = std::move(editTarget_);
+    editTarget_.reset();
+    if (!target || target->cell != cell) return;
+    std::string text = toStdString(control->text());
+    // An untouched NULL stays NULL: its placeholder is never the text.
+    bool changed = target->loaded ? *target->loaded != text : !text.empty();
+    if (!changed) return;
+    std::string error;
+    if (DBInterface::updateField(DBInterface::FieldValue(text), target->table, target->fieldName,
+                                 target->rowid, target->databaseFilePath, &error) != 0) {
+        window_.showErrorAlert(error, window_.window());
+        // The cell shows the loaded value again, NULL included.
+        reloadRowsTableViewRowIndex(cell.row, cell.field);
+        return;
+    }
+    // The page shown takes the new value only when it still holds the edited row.
+    GridRow row = dataPort_.tableViewRowFromRowIndex(cell.row);
+    const DBValue* rowid = dataPort_.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
+    DBValue* shown = dataPort_.loadedValue(row, cell.field);
+    if (state_.databaseFilePath == target->databaseFilePath &&
+        window_.selectedTableNameIfOnlyOne() == target->table && rowid && *rowid == target->rowid &&
+        shown) {
+        *shown = text;
+        reloadRowsTableViewRowIndex(cell.row, cell.field);
+    }
+    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
+    }
+}

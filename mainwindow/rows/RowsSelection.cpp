@@ -1,0 +1,289 @@
+// The grid's own focus and selection, kept by row index so that it survives paging: the focused
+// cell, single cells, whole rows and whole fields, and the clicks that change them.
+#include <QApplication>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/rows/RowsConsole.h"
+#include "platform/foundation/SystemLog.h"
+
+void RowsConsole::clearSelectedFieldsAndReload(bool clear) {
+    auto& fields = state_.selection.mySelectedFieldIndexes;
+    if (numberOfRows() == 0 || fields.empty()) return;
+    std::vector<GridColumn> columns;
+    for (GridColumn column(0); column.value < numberOfColumns(); ++column) {
+        if (fields.count(fieldIndexFromTableViewColumn(column, GridRow(0)).value)) {
+            columns.push_back(column);
+        }
+    }
+    if (clear) fields.clear();
+    for (GridColumn column : columns) reloadRowsTableViewColumn(column);
+}
+
+void RowsConsole::clearSelectedRowsAndReload(bool clear) {
+    auto& selectedRows = state_.selection.mySelectedRowIndexes;
+    if (selectedRows.empty()) return;
+    // Only the rows on screen need a redraw: the walk never covers a long selection.
+    std::vector<GridRow> rows;
+    for (GridRow row(0); row.value < numberOfRows(); ++row) {
+        if (selectedRows.contains(dataPort_.rowIndexFromTableViewRow(row).value)) {
+            rows.push_back(row);
+        }
+    }
+    if (clear) selectedRows.clear();
+    for (GridRow row : rows) reloadRowsTableViewRow(row);
+}
+
+void RowsConsole::clearSelectedCellsAndReload(bool clear) {
+    auto& cells = state_.selection.mySelectedCells;
+    if (cells.empty()) return;
+    std::set<GridRow> rows;
+    std::set<GridColumn> columns;
+    for (const auto& [rowIndex, fields] : cells) {
+        for (const auto& field : fields) {
+            columns.insert(dataPort_.tableViewColumnFromFieldIndex(field.first));
+        }
+        if (!columns.empty()) rows.insert(dataPort_.tableViewRowFromRowIndex(rowIndex));
+    }
+    if (clear) cells.clear();
+    reloadDataForRowIndexes(rows, columns);
+}
+
+void RowsConsole::selectAllFields() {
+    auto& selection = state_.selection;
+    const auto& port = state_.dataPort;
+    selection.mySelectedRowIndexes.clear();
+    selection.mySelectedCells.clear();
+    selection.mySelectedFieldIndexes.insertRange(1, port.numberOfFieldsPerRow - 1);
+    // An empty table has no top-left cell to focus.
+    selection.focusedRowIndex = port.totalRows >= 1 ? port.firstRowIndexInDataPort : RowIndex();
+    selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
+    updateRowsViewScrollBars();
+    rowsTableModel_->reload();
+}
+
+bool RowsConsole::isRowsTableViewFirstResponder() const {
+    return rowsTableView_ && QApplication::focusWidget() == rowsTableView_;
+}
+
+void RowsConsole::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
+                                         bool removeIfPresent) {
+    auto& cells = state_.selection.mySelectedCells;
+    const DBValue* value = dataPort_.fieldValueObjectForTableViewRowIndex(
+        dataPort_.tableViewRowFromRowIndex(rowIndex), field);
+    auto row = cells.find(rowIndex);
+    if (row == cells.end()) {
+        if (value) cells[rowIndex][field] = *value;
+        return;
+    }
+    auto entry = row->second.find(field);
+    if (entry == row->second.end()) {
+        if (value) row->second[field] = *value;
+    } else if (removeIfPresent) {
+        row->second.erase(entry);
+    }
+}
+
+void RowsConsole::getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
+                                       int64_t* bottom) const {
+    *left = *top = std::numeric_limits<int64_t>::max();
+    *right = *bottom = -1;
+    for (const auto& [rowIndex, fields] : state_.selection.mySelectedCells) {
+        *top = std::min(*top, rowIndex.value);
+        *bottom = std::max(*bottom, rowIndex.value);
+        for (const auto& field : fields) {
+            *left = std::min(*left, field.first.value);
+            *right = std::max(*right, field.first.value);
+        }
+    }
+}
+
+void RowsConsole::getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
+                                                int64_t* bottom) const {
+    getSelectedCellsLeft(left, right, top, bottom);
+    // Without a focus the -1s widen the box to a negative bound, which callers read as empty.
+    const auto& selection = state_.selection;
+    *top = std::min(*top, selection.focusedRowIndex.value);
+    *bottom = std::max(*bottom, selection.focusedRowIndex.value);
+    *left = std::min(*left, selection.focusedFieldIndex.value);
+    *right = std::max(*right, selection.focusedFieldIndex.value);
+}
+
+void RowsConsole::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect) {
+    if (row.isNone() || column.isNone()) return;
+    auto& selection = state_.selection;
+    RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
+    if (column.value >= 1) {
+        FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+        RowIndex oldRowIndex = selection.focusedRowIndex;
+        FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+        selection.focusedRowIndex = rowIndex;
+        selection.focusedFieldIndex = field;
+        if (deselect) {
+            clearSelectedCellsAndReload(true);
+        } else {
+            // Control-clicks build a set of single cells, the old focus among them.
+            clearSelectedFieldsAndReload(true);
+            selectCellWithRowIndex(oldRowIndex, oldFieldIndex, false);
+            selectCellWithRowIndex(rowIndex, field, false);
+        }
+        updateRowsViewScrollBars();
+        reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+        reloadRowsTableViewRow(row, column);
+        return;
+    }
+    clearSelectedCellsAndReload(true);
+    clearSelectedFieldsAndReload(true);
+    auto& selectedRows = selection.mySelectedRowIndexes;
+    if (!deselect) {
+        if (!selectedRows.erase(rowIndex.value)) selectedRows.insert(rowIndex.value);
+        reloadRowsTableViewRow(row);
+        return;
+    }
+    bool onlySelectedRow = selectedRows.size() == 1 && selectedRows.first() == rowIndex.value;
+    clearSelectedRowsAndReload(true);
+    // A plain click on the one selected row number deselects it.
+    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows || onlySelectedRow) return;
+    selectedRows.insert(rowIndex.value);
+    reloadRowsTableViewRow(row);
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+    selection.focusedRowIndex = rowIndex;
+    selection.focusedFieldIndex = fieldIndexFromTableViewColumn(GridColumn(1), row);
+    updateRowsViewScrollBars();
+    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+}
+
+void RowsConsole::includeRowIndex(RowIndex rowIndex) {
+    includeRowIndexes(rowIndex, rowIndex);
+}
+
+void RowsConsole::includeRowIndexes(RowIndex first, RowIndex last) {
+    int64_t totalRows = state_.dataPort.totalRows;
+    if (first.isNone() || last.value >= totalRows) {
+        systemLog("includeRowIndexes: invalid indexes " + std::to_string(first.value) + "..." +
+                  std::to_string(last.value));
+    }
+    first = std::max(first, RowIndex(0));
+    last = std::min(last, RowIndex(totalRows - 1));
+    if (first > last) return;
+    state_.selection.mySelectedRowIndexes.insertRange(first.value, last.value);
+    reloadRowsTableViewRowIndexes(first, last);
+}
+
+void RowsConsole::rowsTableViewClickedOnPoint(QPoint point) {
+    if (state_.dataPort.totalRows < 1) return;
+    GridColumn column(rowsTableView_->columnAt(point.x()));
+    // A row number clears the rows itself, after noting whether it was the one selected row:
+    // a second click on it deselects it.
+    if (column != kRowNumberColumn) {
+        clearSelectedRowsAndReload(true);
+        clearSelectedFieldsAndReload(true);
+    }
+    selectRowsTableViewCellAtRow(GridRow(rowsTableView_->rowAt(point.y())), column, true);
+}
+
+void RowsConsole::rowsTableViewCommandClickedOnPoint(QPoint point) {
+    if (state_.dataPort.totalRows < 1) return;
+    selectRowsTableViewCellAtRow(GridRow(rowsTableView_->rowAt(point.y())),
+                                 GridColumn(rowsTableView_->columnAt(point.x())), false);
+}
+
+RowIndex RowsConsole::rowIndexOfRowNumberAt(QPoint point) const {
+    GridRow row(rowsTableView_->rowAt(point.y()));
+    if (state_.dataPort.totalRows < 1 || row.isNone() ||
+        GridColumn(rowsTableView_->columnAt(point.x())) != kRowNumberColumn) {
+        return RowIndex();
+    }
+    RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
+    return rowIndex.value < state_.dataPort.totalRows ? rowIndex : RowIndex();
+}
+
+void RowsConsole::rowsTableViewAlternateClickedOnPoint(QPoint point) {
+    RowIndex rowIndex = rowIndexOfRowNumberAt(point);
+    if (!rowIndex.isNone()) {
+        selectStartRowIndex(rowIndex, state_.dataPort.firstFieldIndexInDataPort, false);
+    }
+}
+
+void RowsConsole::rowsTableViewShiftAlternateClickedOnPoint(QPoint point) {
+    RowIndex rowIndex = rowIndexOfRowNumberAt(point);
+    if (rowIndex.isNone()) return;
+    auto& selection = state_.selection;
+    int64_t portRows = numberOfDataPortRows();
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    selection.focusedRowIndex = rowIndex;
+    if (rowIndex.value >= portRows - 1) {
+        state_.dataPort.firstRowIndexInDataPort = rowIndex - (portRows - 1);
+        reloadFieldValues();
+        layOutGridColumns();
+    } else {
+        reloadRowsTableViewRowIndex(oldRowIndex, selection.focusedFieldIndex);
+        reloadRowsTableViewRowIndex(rowIndex, selection.focusedFieldIndex);
+    }
+    updateRowsViewScrollBars();
+}
+
+void RowsConsole::rowsTableViewShiftClickedOnPoint(QPoint point) {
+    if (state_.dataPort.totalRows < 1) return;
+    GridRow row(rowsTableView_->rowAt(point.y()));
+    GridColumn column(rowsTableView_->columnAt(point.x()));
+    if (row.isNone() || column.isNone()) return;
+    if (column == kRowNumberColumn) {
+        extendSelectedRowsTo(dataPort_.rowIndexFromTableViewRow(row));
+    } else {
+        selectRectangleTo(row, column);
+    }
+}
+
+void RowsConsole::extendSelectedRowsTo(RowIndex rowIndex) {
+    const auto& selectedRows = state_.selection.mySelectedRowIndexes;
+    RowIndex first = state_.selection.focusedRowIndex, last = first;
+    if (!selectedRows.empty()) {
+        first = RowIndex(selectedRows.first());
+        last = RowIndex(selectedRows.last());
+    }
+    // Without a focus or a selected row the span starts at the top.
+    if (rowIndex > last) {
+        includeRowIndexes(std::max(last, RowIndex(0)), rowIndex);
+    } else if (rowIndex < first) {
+        includeRowIndexes(rowIndex, first);
+    }
+}
+
+void RowsConsole::selectRectangleTo(GridRow row, GridColumn column) {
+    clearSelectedFieldsAndReload(true);
+    clearSelectedRowsAndReload(true);
+    auto& selection = state_.selection;
+    RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
+    FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+    // Cells are added only while fewer rows than this hold selected cells.
+    constexpr size_t kMaxRowsOfSelectedCells = 1000;
+    if (selection.mySelectedCells.size() < kMaxRowsOfSelectedCells) {
+        selectCellWithRowIndex(rowIndex, field, false);
+    }
+    int64_t left, right, top, bottom;
+    getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
+    // Only loaded rows have values to select, so the walk covers no row beyond the port's.
+    int64_t firstRow = state_.dataPort.firstRowIndexInDataPort.value;
+    int64_t from = std::max(top, firstRow);
+    int64_t to = std::min(bottom, firstRow + numberOfGridRows() - 1);
+    if (left >= 0 && top >= 0 && left <= right) {
+        for (int64_t f = left; f <= right; ++f) {
+            for (int64_t r = from; r <= to; ++r) {
+                if (selection.mySelectedCells.size() >= kMaxRowsOfSelectedCells) break;
+                selectCellWithRowIndex(RowIndex(r), FieldIndex(f), false);
+            }
+        }
+    }
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+    selection.focusedRowIndex = rowIndex;
+    selection.focusedFieldIndex = field;
+    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    clearSelectedCellsAndReload(false);
+    updateRowsViewScrollBars();
+}
