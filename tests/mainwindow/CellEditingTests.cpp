@@ -310,3 +310,24 @@ TEST_F(CellEditingTest, ReloadsNeverLoseAnEditInProgress) {
     EXPECT_EQ(readBack("select count(*) from t"), "50");
     EXPECT_TRUE(alerts.empty());
 }
+
+TEST_F(CellEditingTest, AnEditInAFieldPastTheThousandthIsWrittenToItsRow) {
+    std::string columns, values;
+    for (int f = 1; f <= 1005; ++f) {
+        columns += (f > 1 ? ", f" : "f") + std::to_string(f);
+        values += (f > 1 ? ", 'v" : "'v") + std::to_string(f) + "'";
+    }
+    run("create table t (" + columns + "); insert into t values (" + values + "), (" + values +
+        ")");
+    TablesAndRowsController* c = showGrid("t");
+    rowsOf(c)->changeFirstFieldFieldIndexToShow(FieldIndex(1001));
+    ASSERT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1001);
+    doubleClick(1, 1);
+    ASSERT_NE(openedEditor(), nullptr);
+    EXPECT_EQ(editor()->text(), "v1001");
+    typeAndEnd("edited far right");
+    EXPECT_EQ(readBack("select f1001 from t where rowid = 2"), "edited far right");
+    EXPECT_EQ(readBack("select f1001 from t where rowid = 1"), "v1001");
+    EXPECT_EQ(shown(1, 1), "edited far right");
+    EXPECT_TRUE(alerts.empty());
+}
