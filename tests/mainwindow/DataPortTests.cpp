@@ -38,6 +38,11 @@ TEST_F(DataPortTest, SelectingATableLoadsItsFieldModelAndFirstPage) {
     EXPECT_EQ(rowsOf(c)->dataPort().fieldHeaderNameAtFieldIndex(FieldIndex(0)), "ROWID");
     EXPECT_EQ(rowsOf(c)->dataPort().fieldHeaderNameAtFieldIndex(FieldIndex(3)), "(Unknown)");
     EXPECT_EQ(rowsOf(c)->nextFieldIndexInViewport(FieldIndex(2)), kFirstFieldIndex);
+    // The rowid is a number; past the fields reads as text.
+    const auto& fields = c->state().fieldModel;
+    EXPECT_EQ(fields.fieldTypeAtFieldIndexP1(kRowidFieldIndex), DBInterface::kFieldTypeNumber);
+    EXPECT_EQ(fields.fieldTypeAtFieldIndexP1(FieldIndex(3)), DBInterface::kFieldTypeText);
+    EXPECT_EQ(fields.fieldTypeAtFieldIndexP1(FieldIndex()), DBInterface::kFieldTypeText);
 
     // The grid shows the port: row numbers, then the fields that fit, headed by their names.
     RowsTableView* grid = rowsOf(c)->rowsTableView();

@@ -63,6 +63,8 @@ TEST_F(DataScrollerTest, TheVerticalKnobShowsThePortAmongAllRows) {
 
 TEST_F(DataScrollerTest, DraggingTheVerticalKnobMovesThePortOverTheWholeTable) {
     TablesAndRowsController* c = showRows(10000);
+    rowsOf(c)->rowsTableView()->window()->activateWindow();
+    rowsOf(c)->rowsTableView()->setFocus();
     int64_t page = rowsOf(c)->numberOfDataPortRows();
     QRectF knob = vertical->knobRect();
     // Below the view: the last page; loaded once the drag's moves are handled.
@@ -86,6 +88,11 @@ TEST_F(DataScrollerTest, DraggingTheVerticalKnobMovesThePortOverTheWholeTable) {
     QTest::mousePress(vertical, Qt::LeftButton, {}, QPoint(8, 1));
     EXPECT_FALSE(vertical->scrolling());
     QTest::mouseRelease(vertical, Qt::LeftButton, {}, QPoint(8, 1));
+    // The drags left the keyboard with the grid: End still reaches the last row.
+    EXPECT_EQ(QApplication::focusWidget(), rowsOf(c)->rowsTableView());
+    QTest::keyClick(rowsOf(c)->rowsTableView(), Qt::Key_End);
+    QApplication::processEvents();
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 9999);
 }
 
 TEST_F(DataScrollerTest, ClicksBesideTheVerticalKnobPageOrCentreIt) {

@@ -176,8 +176,10 @@ TEST_F(TablesListTest, TheExternalDatabaseWarningOffersWhatFitsItsState) {
     makeRowsTable(1, external);
     TablesAndRowsController* c = show("t", external);
     std::vector<QStringList> buttons;
+    QString text;
     Alert::setTestResponder([&](const Alert& alert, QWidget*) {
         buttons.push_back(alert.buttons);
+        text = alert.informativeText;
         return 1;
     });
     c->showExternalDatabaseWarning(false);  // the warning button: the default button only
@@ -189,6 +191,10 @@ TEST_F(TablesListTest, TheExternalDatabaseWarningOffersWhatFitsItsState) {
     EXPECT_TRUE(buttons[0].isEmpty());
     EXPECT_EQ(buttons[1].value(1), "Don't Show This Warning Again");
     EXPECT_EQ(buttons[2].value(1), "Restore Warning");
+    // Every file keeps its journal on disk: the warning says nothing about journaling.
+    EXPECT_EQ(text.toStdString(),
+              "It is advisable to backup this database before changing it because it is outside "
+              "this app's container.");
 }
 
 TEST_F(TablesListTest, DeletionRemovesTheObjectsAskedAboutEvenIfTheListChangedMeanwhile) {
