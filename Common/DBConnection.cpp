@@ -66,6 +66,22 @@ int changeJournalModeIfNecessary(sqlite3* db, std::string* errorString) {
     return rc;
 }
 
+int missingDatabasePath(std::string* errorString) {
+    appendError(errorString, localizedString("Null database file path"));
+    return kMissingPathResult;
+}
+
+int openForStatement(std::optional<DBConnection>& connection, const std::string& databaseFilePath,
+                     ConnectionKind kind, std::string* errorString) {
+    if (databaseFilePath.empty()) return missingDatabasePath(errorString);
+    connection.emplace(databaseFilePath, kind, errorString);
+    if (connection->isOpen()) return SQLITE_OK;
+    appendError(errorString, localizedFormat("Could not open the database %@", {databaseFilePath}));
+    const int rc = connection->openResult();
+    connection.reset();
+    return rc;
+}
+
 DBValue columnValue(sqlite3_stmt* statement, int column, bool nullPossible,
                     std::string_view invalidText) {
     if (sqlite3_column_type(statement, column) == SQLITE_NULL) {
