@@ -2,7 +2,8 @@
 // One SQLite connection for the length of one operation, closed on every path. Three kinds:
 // statement connections (read-write, with the system's SQL functions, the files table, the misc
 // extensions, foreign keys when asked and the journal-mode rule), plain read-write connections
-// and read-only connections, both without extras.
+// and read-only connections, both without extras. Only a statement connection for a new file
+// creates a missing file; every other kind fails on it.
 #include <sqlite3.h>
 
 #include <optional>
@@ -12,7 +13,7 @@
 #include "Common/DBTypes.h"
 #include "Common/Statement.h"
 
-enum class ConnectionKind { Statement, Plain, ReadOnly };
+enum class ConnectionKind { Statement, NewFileStatement, Plain, ReadOnly };
 
 class DBConnection {
   public:

@@ -84,9 +84,12 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
                             int* fieldCount, std::vector<std::string>* fieldNames,
                             std::vector<DBRow>* fieldValuesInArrays, int64_t* numberOfChanges,
                             int64_t* lastRowID, const std::string& databaseFilePath,
-                            std::string* errorString) {
+                            std::string* errorString, MissingFile missingFile) {
     std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    int rc = openForStatement(connection, databaseFilePath,
+                              missingFile == MissingFile::Create ? ConnectionKind::NewFileStatement
+                                                                 : ConnectionKind::Statement,
+                              errorString);
     if (rc != SQLITE_OK) return rc;
     sqlite3* db = connection->handle();
 
@@ -150,9 +153,10 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
 }
 
 int execMultipleQueryString(const std::string& sql, int64_t* numberOfChanges, int64_t* lastRowID,
-                            const std::string& databaseFilePath, std::string* errorString) {
+                            const std::string& databaseFilePath, std::string* errorString,
+                            MissingFile missingFile) {
     return execMultipleQueryString(sql, -1, false, nullptr, nullptr, nullptr, numberOfChanges,
-                                   lastRowID, databaseFilePath, errorString);
+                                   lastRowID, databaseFilePath, errorString, missingFile);
 }
 
 int execQueryString(const std::string& sql, int64_t rowLimit, int* fieldCount,
