@@ -12,15 +12,18 @@ constexpr int kBusyTimeoutMilliseconds = 5000;
 }  // namespace
 
 DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString) {
-    // Only the runners, which change files, may create one; a read of a vanished file fails
-    // instead of leaving an empty database in its place.
+    // Only an operation meant to make a new file may create one; a read or a change of a vanished
+    // file fails instead of leaving a new database in its place.
     int flags = kind == ConnectionKind::ReadOnly ? SQLITE_OPEN_READONLY
-                : kind == ConnectionKind::Plain  ? SQLITE_OPEN_READWRITE
-                                                 : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+                : kind == ConnectionKind::NewFileStatement
+                    ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                    : SQLITE_OPEN_READWRITE;
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
     sqlite3_busy_timeout(db_, kBusyTimeoutMilliseconds);
-    if (kind == ConnectionKind::Statement) prepareStatementConnection(path, errorString);
+    if (kind == ConnectionKind::Statement || kind == ConnectionKind::NewFileStatement) {
+        prepareStatementConnection(path, errorString);
+    }
 }
 
 DBConnection::~DBConnection() {
@@ -63,6 +66,22 @@ int changeJournalModeIfNecessary(sqlite3* db, std::string* errorString) {
         appendError(errorString, message ? message : "");
         systemLog("Error switching to DELETE journal mode: " + std::to_string(rc));
     }
+    return rc;
+}
+
+int missingDatabasePath(std::string* errorString) {
+    appendError(errorString, localizedString("Null database file path"));
+    return kMissingPathResult;
+}
+
+int openForStatement(std::optional<DBConnection>& connection, const std::string& databaseFilePath,
+                     ConnectionKind kind, std::string* errorString) {
+    if (databaseFilePath.empty()) return missingDatabasePath(errorString);
+    connection.emplace(databaseFilePath, kind, errorString);
+    if (connection->isOpen()) return SQLITE_OK;
+    appendError(errorString, localizedFormat("Could not open the database %@", {databaseFilePath}));
+    const int rc = connection->openResult();
+    connection.reset();
     return rc;
 }
 

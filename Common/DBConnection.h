@@ -2,15 +2,18 @@
 // One SQLite connection for the length of one operation, closed on every path. Three kinds:
 // statement connections (read-write, with the system's SQL functions, the files table, the misc
 // extensions, foreign keys when asked and the journal-mode rule), plain read-write connections
-// and read-only connections, both without extras.
+// and read-only connections, both without extras. Only a statement connection for a new file
+// creates a missing file; every other kind fails on it.
 #include <sqlite3.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "Common/DBTypes.h"
+#include "Common/Statement.h"
 
-enum class ConnectionKind { Statement, Plain, ReadOnly };
+enum class ConnectionKind { Statement, NewFileStatement, Plain, ReadOnly };
 
 class DBConnection {
   public:
@@ -34,6 +37,14 @@ class DBConnection {
     int openResult_ = SQLITE_ERROR;
 };
 
+// Appends "Null database file path"; kMissingPathResult.
+int missingDatabasePath(std::string* errorString);
+// The opening of every operation that runs SQL: a missing path gives kMissingPathResult with
+// "Null database file path", a failed open SQLite's code with "Could not open the database %@".
+// SQLITE_OK when connection holds the open connection.
+int openForStatement(std::optional<DBConnection>& connection, const std::string& databaseFilePath,
+                     ConnectionKind kind, std::string* errorString);
+
 // A column's value as text: SQL NULL as the null object when nullPossible, else as empty text;
 // text that is not valid UTF-8 as invalidText.
 DBValue columnValue(sqlite3_stmt* statement, int column, bool nullPossible,
@@ -49,23 +60,17 @@ int forEachRow(sqlite3* db, std::string_view sql, OnRow&& onRow) {
     const char* tail = sql.data();
     const char* end = sql.data() + sql.size();
     while (tail < end) {
-        sqlite3_stmt* statement = nullptr;
+        Statement statement;
         const char* next = nullptr;
-        int rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &statement, &next);
+        int rc =
+            statement.prepare(db, std::string_view(tail, static_cast<size_t>(end - tail)), &next);
         if (rc != SQLITE_OK) return rc;
         tail = next;
         if (!statement) continue;  // only white space or a comment was left
-        bool goOn = true;
-        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            if (!onRow(statement)) {
-                goOn = false;
-                rc = SQLITE_DONE;
-                break;
-            }
+        while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            if (!onRow(statement.get())) return SQLITE_OK;
         }
-        sqlite3_finalize(statement);
         if (rc != SQLITE_DONE) return rc;
-        if (!goOn) break;
     }
     return SQLITE_OK;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 #include "Common/DBConnection.h"
 #include "platform/foundation/Localized.h"
@@ -12,11 +13,6 @@ namespace DBInterface {
 namespace {
 
 constexpr std::string_view kUnknownColumn = "(Unknown)";
-
-int missingPath(std::string* errorString) {
-    appendError(errorString, localizedString("Null database file path"));
-    return kMissingPathResult;
-}
 
 void logMissingResource(const std::string& path) {
     systemLog("Could not find the database resource " + path);
@@ -73,7 +69,7 @@ int readRows(ConnectionKind kind, MissingPathLog missingPathLog, const std::stri
              const std::string& databaseFilePath, std::string* errorString, OnRow&& onRow) {
     if (databaseFilePath.empty()) {
         if (missingPathLog == MissingPathLog::Write) logMissingResource(databaseFilePath);
-        return missingPath(errorString);
+        return missingDatabasePath(errorString);
     }
     DBConnection connection(databaseFilePath, kind);
     if (!openReader(connection, databaseFilePath, errorString)) return connection.openResult();
@@ -88,62 +84,60 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
                             int* fieldCount, std::vector<std::string>* fieldNames,
                             std::vector<DBRow>* fieldValuesInArrays, int64_t* numberOfChanges,
                             int64_t* lastRowID, const std::string& databaseFilePath,
-                            std::string* errorString) {
-    if (databaseFilePath.empty()) return missingPath(errorString);
-    DBConnection connection(databaseFilePath, ConnectionKind::Statement, errorString);
-    if (!connection.isOpen()) {
-        appendError(errorString,
-                    localizedFormat("Could not open the database %@", {databaseFilePath}));
-        return connection.openResult();
-    }
-    sqlite3* db = connection.handle();
+                            std::string* errorString, MissingFile missingFile) {
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath,
+                              missingFile == MissingFile::Create ? ConnectionKind::NewFileStatement
+                                                                 : ConnectionKind::Statement,
+                              errorString);
+    if (rc != SQLITE_OK) return rc;
+    sqlite3* db = connection->handle();
 
     std::vector<std::string> names;
     bool namesPresent = false;
     std::vector<DBRow> rows;
     bool limitReached = false;
-    int rc = SQLITE_OK;
     const char* tail = sql.data();
     const char* end = sql.data() + sql.size();
     while (rc == SQLITE_OK && tail < end) {
-        sqlite3_stmt* statement = nullptr;
+        Statement statement;
         const char* next = nullptr;
-        rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &statement, &next);
+        rc = statement.prepare(db, std::string_view(tail, static_cast<size_t>(end - tail)), &next);
         if (rc != SQLITE_OK) break;
         tail = next;
         if (!statement) continue;
         int step;
-        while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+        while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
             if (fieldNames && !namesPresent) {
-                int columns = sqlite3_column_count(statement);
+                int columns = sqlite3_column_count(statement.get());
                 for (int i = 0; i < columns; ++i) {
-                    names.push_back(columnName(statement, i, "", kInvalidUtf8Marker));
+                    names.push_back(columnName(statement.get(), i, "", kInvalidUtf8Marker));
                 }
                 namesPresent = true;
             }
             if (!fieldValuesInArrays) continue;
             if (rowLimit >= 1 && static_cast<int64_t>(rows.size()) < rowLimit) {
-                int columns = sqlite3_column_count(statement);
+                int columns = sqlite3_column_count(statement.get());
                 DBRow row;
                 row.reserve(static_cast<size_t>(columns));
                 for (int i = 0; i < columns; ++i) {
-                    row.push_back(columnValue(statement, i, nullPossible, kInvalidUtf8Marker));
+                    row.push_back(
+                        columnValue(statement.get(), i, nullPossible, kInvalidUtf8Marker));
                 }
                 rows.push_back(std::move(row));
                 continue;
             }
             // Past the limit: a read has nothing more to give, a change must still complete.
             limitReached = true;
-            if (sqlite3_stmt_readonly(statement)) {
+            if (sqlite3_stmt_readonly(statement.get())) {
                 step = SQLITE_DONE;
                 break;
             }
         }
         if (step != SQLITE_DONE) rc = step;
-        sqlite3_finalize(statement);
     }
     if (rc != SQLITE_OK) {
-        appendError(errorString, connection.errorMessage());
+        appendError(errorString, connection->errorMessage());
         return rc;
     }
     if (lastRowID) *lastRowID = sqlite3_last_insert_rowid(db);
@@ -159,9 +153,10 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
 }
 
 int execMultipleQueryString(const std::string& sql, int64_t* numberOfChanges, int64_t* lastRowID,
-                            const std::string& databaseFilePath, std::string* errorString) {
+                            const std::string& databaseFilePath, std::string* errorString,
+                            MissingFile missingFile) {
     return execMultipleQueryString(sql, -1, false, nullptr, nullptr, nullptr, numberOfChanges,
-                                   lastRowID, databaseFilePath, errorString);
+                                   lastRowID, databaseFilePath, errorString, missingFile);
 }
 
 int execQueryString(const std::string& sql, int64_t rowLimit, int* fieldCount,
@@ -170,42 +165,39 @@ int execQueryString(const std::string& sql, int64_t rowLimit, int* fieldCount,
                     int64_t* lastRowID, const std::string& databaseFilePath,
                     std::string* errorString) {
     if (fieldCount) *fieldCount = 0;
-    if (databaseFilePath.empty()) return missingPath(errorString);
-    DBConnection connection(databaseFilePath, ConnectionKind::Statement, errorString);
-    if (!connection.isOpen()) {
-        appendError(errorString,
-                    localizedFormat("Could not open the database %@", {databaseFilePath}));
-        return connection.openResult();
-    }
-    sqlite3* db = connection.handle();
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    if (rc != SQLITE_OK) return rc;
+    sqlite3* db = connection->handle();
+    Statement statement;
+    rc = statement.prepare(db, sql);
     if (rc != SQLITE_OK) {
-        appendError(errorString, connection.errorMessage());
+        appendError(errorString, connection->errorMessage());
         return rc;
     }
     if (!statement) return SQLITE_OK;  // nothing but white space or comments
 
-    int remembered = sqlite3_step(statement);
+    int remembered = sqlite3_step(statement.get());
     if (remembered == SQLITE_DONE) {
         if (lastRowID) *lastRowID = sqlite3_last_insert_rowid(db);
         if (numberOfChanges) *numberOfChanges = sqlite3_changes64(db);
     } else if (remembered != SQLITE_ROW) {
-        appendError(errorString, connection.errorMessage());
+        appendError(errorString, connection->errorMessage());
     } else {
-        int columns = sqlite3_column_count(statement);
+        int columns = sqlite3_column_count(statement.get());
         if (fieldCount) *fieldCount = columns;
         if (columns >= 1) {
-            remembered = readStatementRows(statement, fieldNames, fieldValuesInArrays, rowLimit);
+            remembered =
+                readStatementRows(statement.get(), fieldNames, fieldValuesInArrays, rowLimit);
             if (remembered != SQLITE_ROW && remembered != SQLITE_DONE) {
-                appendError(errorString, connection.errorMessage());
+                appendError(errorString, connection->errorMessage());
             }
         }
     }
-    int finalized = sqlite3_finalize(statement);
+    int finalized = statement.finalize();
     if (finalized != SQLITE_OK) {
         if (errorString && errorString->empty())
-            appendError(errorString, connection.errorMessage());
+            appendError(errorString, connection->errorMessage());
         return finalized;
     }
     return remembered == SQLITE_ROW || remembered == SQLITE_DONE ? SQLITE_OK : remembered;
@@ -352,30 +344,27 @@ int getColumnNames(std::vector<std::string>* columnNames,
         appendError(errorString, localizedString("Database file path was nil"));
         return -1;
     }
-    DBConnection connection(databaseFilePath, ConnectionKind::Plain);
-    if (!connection.isOpen()) {
-        appendError(errorString,
-                    localizedFormat("Could not open the database %@", {databaseFilePath}));
+    std::optional<DBConnection> connection;
+    if (openForStatement(connection, databaseFilePath, ConnectionKind::Plain, errorString) !=
+        SQLITE_OK) {
         return -1;
     }
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(connection.handle(), queryString.c_str(),
-                                static_cast<int>(queryString.size()), &statement, nullptr);
-    if (rc != SQLITE_OK) {
-        appendError(errorString, connection.errorMessage());
+    Statement statement;
+    if (statement.prepare(connection->handle(), queryString) != SQLITE_OK) {
+        appendError(errorString, connection->errorMessage());
         return -1;
     }
     if (!statement) return 0;
     int result;
-    int step = sqlite3_step(statement);
+    int step = sqlite3_step(statement.get());
     if (step == SQLITE_ROW) {
-        result = sqlite3_column_count(statement);
-        step = readStatementRows(statement, columnNames, columnValuesInArrays, rowLimit);
+        result = sqlite3_column_count(statement.get());
+        readStatementRows(statement.get(), columnNames, columnValuesInArrays, rowLimit);
     } else {
         result = step == SQLITE_DONE ? 0 : -1;
     }
-    if (sqlite3_finalize(statement) != SQLITE_OK) {
-        appendError(errorString, connection.errorMessage());
+    if (statement.finalize() != SQLITE_OK) {
+        appendError(errorString, connection->errorMessage());
         if (result == 0) result = -1;
     }
     return result;

@@ -13,6 +13,10 @@ namespace DBInterface {
 // Result of the script runner when the row limit kept rows back; callers treat it like 0.
 inline constexpr int kRowLimitReached = 4;
 
+// Whether the script runner may create a missing database file: only operations meant to make a
+// new file ask for it; anything else fails on a vanished file instead of leaving a new one.
+enum class MissingFile { Fail, Create };
+
 // The script runner: runs every statement of sql on a statement connection. Names come from
 // the first statement that returns a row; rows of all statements are collected up to rowLimit
 // (a limit below 1 collects none). Past the limit the remaining statements still run and the
@@ -21,10 +25,11 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
                             int* fieldCount, std::vector<std::string>* fieldNames,
                             std::vector<DBRow>* fieldValuesInArrays, int64_t* numberOfChanges,
                             int64_t* lastRowID, const std::string& databaseFilePath,
-                            std::string* errorString);
+                            std::string* errorString, MissingFile missingFile = MissingFile::Fail);
 // The script runner without names, rows or limit.
 int execMultipleQueryString(const std::string& sql, int64_t* numberOfChanges, int64_t* lastRowID,
-                            const std::string& databaseFilePath, std::string* errorString);
+                            const std::string& databaseFilePath, std::string* errorString,
+                            MissingFile missingFile = MissingFile::Fail);
 
 // The statement runner: prepares and steps only the first statement of sql. NULL and invalid
 // UTF-8 read as empty text. A negative rowLimit means no limit.

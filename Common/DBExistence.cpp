@@ -35,8 +35,10 @@ bool doesTableExistInMetadataTable(const std::string& name, const std::string& d
 
 bool isValidDatabaseFile(const std::string& path) {
     if (path.empty()) return false;
-    // Read-only, so that testing a missing path leaves nothing behind.
-    DBConnection connection(path, ConnectionKind::ReadOnly);
+    // Read-write without create: a hot journal left by a writer that crashed is rolled back, as
+    // the next change would do anyway, where a read-only connection could only refuse the file;
+    // a missing path is still left missing.
+    DBConnection connection(path, ConnectionKind::Plain);
     if (!connection.isOpen()) return false;
     return forEachRow(connection.handle(), "select name from sqlite_master limit 1",
                       [](sqlite3_stmt*) { return false; }) == SQLITE_OK;

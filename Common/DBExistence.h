@@ -11,7 +11,8 @@ bool doesTableOrViewExist(const std::string& name, const std::string& databaseFi
 // A row of exactly that name in varnelo_db_tables.
 bool doesTableExistInMetadataTable(const std::string& name, const std::string& databaseFilePath);
 
-// Whether the file is a readable SQLite database; never creates or changes the file.
+// Whether the file is a readable SQLite database; never creates a file. A file left with a hot
+// journal by a crash is recovered (rolled back to its last commit) on the way.
 bool isValidDatabaseFile(const std::string& path);
 // Whether a file name ends in .db, .db3, .sqlite or .sqlite3 (any letter case); touches no file.
 bool isSupportedDatabaseFile(const std::string& name);

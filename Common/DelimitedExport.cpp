@@ -1,11 +1,10 @@
 #include "Common/DelimitedExport.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <memory>
+#include <optional>
 
 #include "Common/DBConnection.h"
 #include "Common/DBExistence.h"
+#include "Common/ExportFile.h"
 #include "Common/ExportSettings.h"
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
@@ -16,105 +15,43 @@ namespace DBInterface {
 
 namespace {
 
-constexpr size_t kFlushSize = size_t{1} << 20;
-
-// The output file, written in large blocks; every write and the close are checked, so that a
-// full disk is reported rather than taken for success.
-class ExportFile {
-  public:
-    ExportFile(const std::string& path, bool append, std::string* errorString)
-        : path_(path),
-          errorString_(errorString),
-          file_(std::fopen(path.c_str(), append ? "a" : "w")) {
-        if (!file_) {
-            appendError(errorString_, localizedFormat("Could not open file [%s], errno %d",
-                                                      {path_, std::to_string(errno)}));
-        }
-        buffer_.reserve(kFlushSize + kFlushSize / 4);
-    }
-    ~ExportFile() {
-        if (file_) std::fclose(file_);
-    }
-    ExportFile(const ExportFile&) = delete;
-    ExportFile& operator=(const ExportFile&) = delete;
-
-    bool isOpen() const { return file_ != nullptr; }
-    std::string& buffer() { return buffer_; }
-
-    // Writes the buffer out once it is large; false after a failed write.
-    bool flushIfFull() { return buffer_.size() < kFlushSize || flush(); }
-
-    // Writes what is left and closes the file; false when either fails.
-    bool close() {
-        const bool flushed = flush();
-        FILE* file = file_;
-        file_ = nullptr;
-        if (std::fclose(file) != 0 && flushed) return failed();
-        return flushed;
-    }
-
-  private:
-    bool flush() {
-        if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-            return failed();
-        }
-        buffer_.clear();
-        return true;
-    }
-    bool failed() {
-        appendError(errorString_, localizedFormat("Could not write file [%s], errno %d",
-                                                  {path_, std::to_string(errno)}));
-        return false;
-    }
-
-    std::string path_;
-    std::string* errorString_;
-    FILE* file_;
-    std::string buffer_;
-};
-
-// A line of header texts, never quoted.
+// A header row, quoted by the same rule as the values, so that it reads back like them.
 void appendHeaderRow(std::string& out, const std::vector<std::string>& texts,
                      const ExportSettings& settings) {
     for (size_t i = 0; i < texts.size(); ++i) {
         if (i > 0) out.append(settings.separator);
-        appendExportValue(out, texts[i], settings, ExportQuoting::Never);
+        appendExportValue(out, texts[i], settings, settings.quoting);
     }
     out.append(settings.lineEnd());
 }
 
-// The object's columns as "select *" gives them, with their field types when known.
-struct FieldModel {
+// The position of a field among the columns, found as SQLite finds it (ASCII letters in either
+// case); -1 when it is none of them.
+int64_t columnIndex(const std::vector<std::string>& columns, const std::string& field) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (sqlite3_stricmp(columns[i].c_str(), field.c_str()) == 0) return static_cast<int64_t>(i);
+    }
+    return -1;
+}
+
+// The localized type name of each field, looked up by the field's name, since the meta rows'
+// numbers go stale when a field is dropped; "Text" for a field without a type.
+std::vector<std::string> fieldTypeNames(const std::string& tableName,
+                                        const std::vector<std::string>& fields,
+                                        const std::string& databaseFilePath) {
     std::vector<std::string> names;
     std::vector<int> types;
-
-    // The position of a column, found as SQLite finds it (ASCII letters in either case); -1 when
-    // there is none.
-    int64_t indexOf(const std::string& field) const {
-        for (size_t i = 0; i < names.size(); ++i) {
-            if (sqlite3_stricmp(names[i].c_str(), field.c_str()) == 0)
-                return static_cast<int64_t>(i);
-        }
-        return -1;
+    getFieldNames(&names, &types, nullptr, nullptr, tableName, databaseFilePath, nullptr);
+    std::vector<std::string> result;
+    for (const std::string& field : fields) {
+        const int64_t index = columnIndex(names, field);
+        result.push_back(
+            getColumnTypeStringForceText(index >= 0 && index < static_cast<int64_t>(types.size())
+                                             ? types[static_cast<size_t>(index)]
+                                             : 0));
     }
-    // The field types from the meta table, kept only when they describe these columns.
-    void readTypes(const std::string& tableName, const std::string& databaseFilePath) {
-        std::vector<std::string> typedNames;
-        getFieldNames(&typedNames, &types, nullptr, tableName, databaseFilePath, nullptr);
-        if (typedNames != names) types.clear();
-    }
-    // The localized type name of each field, "Text" for a field without a type.
-    std::vector<std::string> typeNames(const std::vector<std::string>& fields) const {
-        std::vector<std::string> result;
-        for (const std::string& field : fields) {
-            const int64_t index = indexOf(field);
-            const bool typed = index >= 0 && index < static_cast<int64_t>(types.size());
-            result.push_back(
-                getColumnTypeStringForceText(typed ? types[static_cast<size_t>(index)] : 0));
-        }
-        return result;
-    }
-};
+    return result;
+}
 
 // A BLOB as upper-case hexadecimal digits, like SQL's hex().
 void appendHex(std::string& out, const unsigned char* bytes, int length) {
@@ -156,18 +93,6 @@ void appendRow(std::string& out, sqlite3_stmt* statement, int columnCount,
     out.append(settings.lineEnd());
 }
 
-using StatementPtr = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
-
-int prepare(const DBConnection& connection, const std::string& sql, StatementPtr& statement,
-            std::string* errorString) {
-    sqlite3_stmt* prepared = nullptr;
-    const int rc = sqlite3_prepare_v2(connection.handle(), sql.c_str(),
-                                      static_cast<int>(sql.size()), &prepared, nullptr);
-    statement.reset(prepared);
-    if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
-    return rc;
-}
-
 std::string selectQuery(const std::string& tableName,
                         const std::vector<std::string>& selectedFields) {
     std::string query = "select ";
@@ -188,38 +113,39 @@ int dumpFromTable(const std::string& tableName, const std::vector<std::string>& 
                     localizedFormat("Could not find the database resource %@", {databaseFilePath}));
         return kMissingPathResult;
     }
-    // Opening would create a missing file; a file that is no database is refused before the
-    // output is touched.
+    // A missing file or one that is no database is refused as one that cannot be opened.
     if (!isValidDatabaseFile(databaseFilePath)) {
         appendError(errorString,
                     localizedFormat("Could not open the database %@", {databaseFilePath}));
         return SQLITE_CANTOPEN;
     }
-    DBConnection connection(databaseFilePath, ConnectionKind::Statement, errorString);
-    if (!connection.isOpen()) {
-        appendError(errorString, connection.errorMessage());
-        return connection.openResult();
-    }
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    if (rc != SQLITE_OK) return rc;
     // A double-quoted name that is no column would be read as a text literal, so every field is
     // looked up among the object's columns first.
-    StatementPtr allColumns(nullptr, &sqlite3_finalize);
-    int rc =
-        prepare(connection, "select * from " + quoteIdentifier(tableName), allColumns, errorString);
-    if (rc != SQLITE_OK) return rc;
-    FieldModel model;
+    Statement allColumns;
+    rc = allColumns.prepare(connection->handle(), "select * from " + quoteIdentifier(tableName));
+    if (rc != SQLITE_OK) {
+        appendError(errorString, connection->errorMessage());
+        return rc;
+    }
+    std::vector<std::string> columns;
     for (int i = 0; i < sqlite3_column_count(allColumns.get()); ++i) {
-        model.names.push_back(sqlite3_column_name(allColumns.get(), i));
+        columns.push_back(sqlite3_column_name(allColumns.get(), i));
     }
     for (const std::string& field : selectedFields) {
-        if (model.indexOf(field) < 0) {
+        if (columnIndex(columns, field) < 0) {
             appendError(errorString, localizedFormat("no such column: %@", {field}));
             return SQLITE_ERROR;
         }
     }
-    StatementPtr rows(nullptr, &sqlite3_finalize);
-    rc = prepare(connection, selectQuery(tableName, selectedFields), rows, errorString);
-    if (rc != SQLITE_OK) return rc;
-    sqlite3_stmt* statement = rows.get();
+    Statement rows;
+    rc = rows.prepare(connection->handle(), selectQuery(tableName, selectedFields));
+    if (rc != SQLITE_OK) {
+        appendError(errorString, connection->errorMessage());
+        return rc;
+    }
 
     const ExportSettings settings = ExportSettings::fromUserDefaults();
     ExportFile file(filePath, append, errorString);
@@ -228,23 +154,22 @@ int dumpFromTable(const std::string& tableName, const std::vector<std::string>& 
     if (!append) {
         if (settings.fieldNamesRow) appendHeaderRow(out, selectedFields, settings);
         if (settings.fieldTypesRow) {
-            model.readTypes(tableName, databaseFilePath);
-            appendHeaderRow(out, model.typeNames(selectedFields), settings);
+            appendHeaderRow(out, fieldTypeNames(tableName, selectedFields, databaseFilePath),
+                            settings);
         }
     }
-    const int columnCount = sqlite3_column_count(statement);
+    const int columnCount = sqlite3_column_count(rows.get());
     std::string hex;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        appendRow(out, statement, columnCount, settings, hex);
+    while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
+        appendRow(out, rows.get(), columnCount, settings, hex);
         if (!file.flushIfFull()) return kExportFileError;
     }
-    // What was read before a failure is still written out.
-    const bool written = file.close();
+    // A failed read leaves the earlier file as it was, like a failed write.
     if (rc != SQLITE_DONE) {
-        appendError(errorString, connection.errorMessage());
+        appendError(errorString, connection->errorMessage());
         return rc;
     }
-    return written ? SQLITE_OK : kExportFileError;
+    return file.commit() ? SQLITE_OK : kExportFileError;
 }
 
 }  // namespace DBInterface

@@ -11,7 +11,8 @@ inline constexpr int kExportFileError = -2;
 
 // Writes the selected fields of every row, in the order given, to filePath: anew (with the
 // header rows the settings ask for) or, with append, after the file's text without headers.
-// The database, the table and its fields are checked before the file is touched. Returns 0,
+// The database, the table and its fields are checked before the file is touched, and a failed
+// export leaves the earlier file as it was. Header rows are quoted like the values. Returns 0,
 // kExportFileError, -1 for a missing database path, or the SQLite result code of a failure;
 // messages are appended to errorString.
 int dumpFromTable(const std::string& tableName, const std::vector<std::string>& selectedFields,

@@ -35,15 +35,16 @@ ExportSettings ExportSettings::fromUserDefaults() {
 
 namespace {
 
+// A carriage return ends a line for many readers, so it needs quotes like a line feed.
 bool needsQuotes(std::string_view value, std::string_view separator) {
     if (separator.size() == 1) {
         const char s = separator[0];
         for (const char c : value) {
-            if (c == '"' || c == '\n' || c == s) return true;
+            if (c == '"' || c == '\n' || c == '\r' || c == s) return true;
         }
         return false;
     }
-    return value.find_first_of("\"\n") != std::string_view::npos ||
+    return value.find_first_of("\"\n\r") != std::string_view::npos ||
            (!separator.empty() && value.find(separator) != std::string_view::npos);
 }
 

@@ -21,6 +21,6 @@ struct ExportSettings {
 
 // Appends one value by the quoting rule: quoted (with every double quote doubled and, in
 // Windows format, every line feed written as "\r\n") always, never, or when it holds the
-// separator, a double quote or a line feed.
+// separator, a double quote, a line feed or a carriage return.
 void appendExportValue(std::string& out, std::string_view value, const ExportSettings& settings,
                        ExportQuoting quoting);

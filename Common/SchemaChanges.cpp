@@ -61,7 +61,9 @@ int createTable(const std::string& tableName, int64_t flags,
         sql += (i ? ", " : "") + quoteIdentifier(columns[i]);
     }
     sql += ");\ncommit transaction;";
-    return runScript(sql, databaseFilePath, errorString);
+    // Making a table is the one change that may start a new file (an import into a new file).
+    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString,
+                                   MissingFile::Create);
 }
 
 int renameTable(const std::string& oldName, const std::string& newName,

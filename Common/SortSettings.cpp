@@ -14,6 +14,8 @@
 #include "Common/Helpers.h"
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
+#include "Common/SchemaListing.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 #include "platform/foundation/SystemLog.h"
 
@@ -272,6 +274,15 @@ bool isSortIndex(const std::string& name, const std::string& sql) {
 int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t sortCode2,
                        int64_t sortCode3, const std::string& databaseFilePath,
                        std::string* errorString) {
+    // A file that cannot be read or a table that is not there must not pass for indexes kept.
+    std::vector<std::string> typeAndDefinition;
+    int rc =
+        getTableTypeAndDefinition(&typeAndDefinition, tableName, databaseFilePath, errorString);
+    if (rc != SQLITE_OK) return rc;
+    if (typeAndDefinition.empty()) {
+        appendError(errorString, localizedFormat("no such table: %@", {tableName}));
+        return SQLITE_ERROR;
+    }
     std::vector<std::string> fieldNames;
     std::vector<int> fieldTypes;
     getFieldNames(&fieldNames, &fieldTypes, nullptr, nullptr, tableName, databaseFilePath, nullptr);

@@ -19,7 +19,7 @@ int main() {
             "case when value % 10 = 0 then 'note, with \"quotes\"' when value % 10 = 1 then NULL "
             "else 'plain note ' || value end, value % 2 from generate_series(1, 1000000); "
             "commit transaction",
-            nullptr, nullptr, db, &error) != 0) {
+            nullptr, nullptr, db, &error, DBInterface::MissingFile::Create) != 0) {
         std::fprintf(stderr, "setup failed: %s\n", error.c_str());
         return 1;
     }

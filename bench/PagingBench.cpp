@@ -22,7 +22,7 @@ const std::string& benchDatabase() {
             "insert into t select 'name ' || value, value * 1.5, date('2020-01-01', '+' || "
             "(value % 3650) || ' days'), 'note ' || (value % 97) from generate_series(1, " +
                 std::to_string(kRows) + "); commit transaction",
-            nullptr, nullptr, file, &error);
+            nullptr, nullptr, file, &error, DBInterface::MissingFile::Create);
         if (rc != 0) std::fprintf(stderr, "setup failed: %s\n", error.c_str());
         std::atexit([] {
             std::remove(("/tmp/varnelo-bench-" + std::to_string(getpid()) + ".db").c_str());

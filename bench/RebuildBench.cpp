@@ -21,7 +21,7 @@ std::string makeDatabase() {
         "insert into t select 'name ' || value, value * 1.5, 'note ' || (value % 97) from "
         "generate_series(1, " +
             std::to_string(kRows) + "); create index tn on t (note); commit transaction",
-        nullptr, nullptr, file, &error);
+        nullptr, nullptr, file, &error, DBInterface::MissingFile::Create);
     if (rc != 0) std::fprintf(stderr, "setup failed: %s\n", error.c_str());
     return file;
 }

@@ -2,12 +2,17 @@
 // touched, and export then read back then split giving the rows back.
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "Common/FieldsAndLinesParser.h"
+#include "Common/SQLQuote.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/DatabaseTest.h"
@@ -45,6 +50,24 @@ void setDefault(const nlohmann::json& value, const std::string& key) {
     UserDefaults::standard().setObject(value, key);
 }
 
+// Whether the export fails in a child process whose files may not grow past limitBytes, as on a
+// full disk.
+bool exportFailsWithFileSizeLimit(const std::string& table, const std::string& field,
+                                  const std::string& out, bool append, const std::string& db,
+                                  rlim_t limitBytes) {
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of killing
+        const rlimit limit{limitBytes, limitBytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const int rc = dumpFromTable(table, {field}, out, append, db, nullptr);
+        _exit(rc == kExportFileError ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace
 
 class ExportTest : public DatabaseTest {
@@ -68,7 +91,7 @@ class ExportTest : public DatabaseTest {
 TEST_F(ExportTest, QuotesOnlyWhenNeededByDefault) {
     setDefault(1, "ExportDelimiter");
     ASSERT_EQ(dump({"a", "b"}), 0) << errors;
-    EXPECT_EQ(fileText(out), "a,b\n\"x,y\",\"say \"\"hi\"\"\"\n,\"two\nlines\"\ncr\ronly,3\n");
+    EXPECT_EQ(fileText(out), "a,b\n\"x,y\",\"say \"\"hi\"\"\"\n,\"two\nlines\"\n\"cr\ronly\",3\n");
 }
 
 TEST_F(ExportTest, SeparatorSettings) {
@@ -91,23 +114,24 @@ TEST_F(ExportTest, SeparatorSettings) {
     setDefault(0, "ExportSurroundingQuotes");
     setDefault("<\t>", "NULLValueString");
     ASSERT_EQ(dump({"a"}), 0);
-    EXPECT_EQ(fileText(out), "x,y\n\"<\t>\"\ncr\ronly\n");
+    EXPECT_EQ(fileText(out), "x,y\n\"<\t>\"\n\"cr\ronly\"\n");
 }
 
-TEST_F(ExportTest, HeaderRowsAreNeverQuotedAndAppendWritesRowsOnly) {
+TEST_F(ExportTest, HeaderRowsAreQuotedLikeValuesAndAppendWritesRowsOnly) {
     run("create table m (\"n,1\", n2); insert into m values (1, 2);" + createFieldsMetaTableSQL() +
         "insert into varnelo_db_fields (table_name, name, number, type) values ('m', 'n,1', 1, 3)");
     setDefault(1, "ExportDelimiter");
     setDefault(1, "ExportSurroundingQuotes");
     setDefault(true, "ExportFieldTypes");
     ASSERT_EQ(dump({"n,1", "n2"}, false, "m"), 0) << errors;
-    EXPECT_EQ(fileText(out), "n,1,n2\nDate,Text\n\"1\",\"2\"\n");
+    EXPECT_EQ(fileText(out), "\"n,1\",\"n2\"\n\"Date\",\"Text\"\n\"1\",\"2\"\n");
 
     setDefault(true, "DontExportFieldNames");
+    setDefault(0, "ExportSurroundingQuotes");
     ASSERT_EQ(dump({"n2"}, false, "m"), 0);
-    EXPECT_EQ(fileText(out), "Text\n\"2\"\n");
+    EXPECT_EQ(fileText(out), "Text\n2\n");
     ASSERT_EQ(dump({"n2", "n,1"}, true, "m"), 0);
-    EXPECT_EQ(fileText(out), "Text\n\"2\"\n\"2\",\"1\"\n");
+    EXPECT_EQ(fileText(out), "Text\n2\n2,1\n");
 }
 
 TEST_F(ExportTest, WindowsFormatEndsLinesAndQuotedLineFeedsInCarriageReturns) {
@@ -115,7 +139,7 @@ TEST_F(ExportTest, WindowsFormatEndsLinesAndQuotedLineFeedsInCarriageReturns) {
     setDefault(true, "WindowsFormat");
     setDefault(2, "ExportDelimiter");
     ASSERT_EQ(dump({"a"}), 0);
-    EXPECT_EQ(fileText(out), "a\r\nx,y\r\n\r\ncr\ronly\r\n\"a\r\r\nb\"\r\n");
+    EXPECT_EQ(fileText(out), "a\r\nx,y\r\n\r\n\"cr\ronly\"\r\n\"a\r\r\nb\"\r\n");
 }
 
 TEST_F(ExportTest, BlobsAreWrittenAsHexAndInvalidTextAsStored) {
@@ -166,6 +190,39 @@ TEST_F(ExportTest, FileFailuresAreReportedNeverExported) {
     EXPECT_EQ(errors, "Could not write file [/dev/full], errno " + std::to_string(ENOSPC));
 }
 
+TEST_F(ExportTest, FieldTypesRowNamesEachFieldsOwnTypeAfterAFieldWasDropped) {
+    std::string error;
+    ASSERT_EQ(
+        createTable("typed", 0, {"a", "b", "c"}, {kFieldTypeText, kFieldTypeDate, kFieldTypeNumber},
+                    nullptr, nullptr, db, &error),
+        0)
+        << error;
+    run("alter table typed drop column b");
+    setDefault(true, "ExportFieldTypes");
+    ASSERT_EQ(dump({"c", "a"}, false, "typed"), 0) << errors;
+    EXPECT_EQ(fileText(out), "c\ta\nNumber\tText\n");
+}
+
+TEST_F(ExportTest, AFailedExportLeavesTheEarlierFileAsItWas) {
+    run("create table big (v); insert into big select hex(zeroblob(500)) from "
+        "generate_series(1, 3000)");
+    const auto filesInHome = [&] {
+        return std::distance(std::filesystem::directory_iterator(home()), {});
+    };
+    const std::string earlierExport = std::string(5 << 20, 'e') + "\n";
+    writeFile(out, earlierExport);
+    const auto files = filesInHome();
+    EXPECT_TRUE(exportFailsWithFileSizeLimit("big", "v", out, false, db, 1 << 20));
+    EXPECT_TRUE(fileText(out) == earlierExport);
+    EXPECT_EQ(filesInHome(), files);  // nothing left beside it
+
+    // An append is cut back to where it began.
+    writeFile(out, "earlier rows\n");
+    EXPECT_TRUE(exportFailsWithFileSizeLimit("big", "v", out, true, db, 1 << 20));
+    EXPECT_EQ(fileText(out), "earlier rows\n");
+    EXPECT_EQ(filesInHome(), files);
+}
+
 // Export, read back with the record reader, split: the rows come back exactly.
 class ExportRoundTripTest : public DatabaseTest,
                             public ::testing::WithParamInterface<std::tuple<int, int>> {};
@@ -179,26 +236,30 @@ TEST_P(ExportRoundTripTest, RowsComeBackExactly) {
     setDefault("§", "ExportFieldSeparatorString");
     setDefault(quoting, "ExportSurroundingQuotes");
     setDefault("<null>", "NULLValueString");
-    run("create table src (id, v, w); insert into src values "
+    // Field names hold every separator and a quote too.
+    const std::string v = "v;|§\t\"", w = "w \"q\"";
+    run("create table src (id, " + quoteIdentifier(v) + ", " + quoteIdentifier(w) +
+        "); insert into src values "
         "(1, 'comma, here', 'tab\there'), (2, 'a \"quote\" \"\"', 'pipe|and;semicolon'), "
         "(3, 'line\nbreak', 'crlf\r\ninside'), (4, NULL, x'CAFE00'), (5, '', 'é ü 😀 §'), "
-        "(6, 2.5, '\"')");
+        "(6, 2.5, '\"'), (7, 'lone\rcarriage return', 'x')");
     const std::string out = pathInHome("round.txt");
     std::string errors;
-    ASSERT_EQ(dumpFromTable("src", {"id", "v", "w"}, out, false, db, &errors), 0) << errors;
+    ASSERT_EQ(dumpFromTable("src", {"id", v, w}, out, false, db, &errors), 0) << errors;
 
-    const Strings expected[] = {{"id", "v", "w"},
+    const Strings expected[] = {{"id", v, w},
                                 {"1", "comma, here", "tab\there"},
                                 {"2", "a \"quote\" \"\"", "pipe|and;semicolon"},
                                 {"3", "line\nbreak", "crlf\r\ninside"},
                                 {"4", "<null>", "CAFE00"},
                                 {"5", "", "é ü 😀 §"},
-                                {"6", "2.5", "\""}};
+                                {"6", "2.5", "\""},
+                                {"7", "lone\rcarriage return", "x"}};
     const std::vector<Strings> rows = readBack(out, separator, "\"", &errors);
     EXPECT_EQ(errors, "");
     EXPECT_EQ(rows, std::vector<Strings>(std::begin(expected), std::end(expected)));
     EXPECT_EQ(FieldsAndLinesParser::findMaxLineCountInFile(out, kUTF8StringEncoding, "\"", "\n"),
-              7);
+              8);
 }
 
 INSTANTIATE_TEST_SUITE_P(DelimitersAndQuoting, ExportRoundTripTest,

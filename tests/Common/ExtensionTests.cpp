@@ -91,7 +91,13 @@ TEST(DateFunctions, RoundTripThroughLocalTime) {
     EXPECT_EQ(scalar("select time2utc(utc2time('2021-06-15 08:45:10'))"), "2021-06-15 08:45:10");
 }
 
-class FilesTableTest : public DatabaseTest {};
+class FilesTableTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        writeFile(db, "");  // a new, empty database
+    }
+};
 
 TEST_F(FilesTableTest, ListsOnlyRegularFilesOfTheDocumentsFolder) {
     writeFile(pathInDocuments("a.db"), "12345");
@@ -205,7 +211,8 @@ TEST_F(JournalModeTest, EveryFileGetsARollbackJournalOnDisk) {
     for (const std::string& path : {inside, outside}) {
         rows.clear();
         ASSERT_EQ(execMultipleQueryString("create table t (a); pragma journal_mode", 5, false,
-                                          nullptr, nullptr, &rows, nullptr, nullptr, path, nullptr),
+                                          nullptr, nullptr, &rows, nullptr, nullptr, path, nullptr,
+                                          MissingFile::Create),
                   0);
         EXPECT_EQ(rows[0][0], DBValue("delete")) << path;
     }

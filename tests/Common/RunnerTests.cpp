@@ -1,4 +1,6 @@
 // The script runner and the statement runner: row limits, names, out-parameters, errors.
+#include <sqlite3.h>
+
 #include <filesystem>
 
 #include "platform/foundation/UserDefaults.h"
@@ -135,6 +137,31 @@ TEST_F(ScriptRunnerTest, NonDatabaseFileFailsWithSQLitesMessageAndStaysUntouched
     EXPECT_EQ(execMultipleQueryString("create table z (a)", nullptr, nullptr, path, &error), 26);
     EXPECT_EQ(error, "file is not a database");
     EXPECT_EQ(std::filesystem::file_size(path), 2048u);
+}
+
+class VanishedFileTest : public DatabaseTest {};
+
+TEST_F(VanishedFileTest, ChangesFailWithoutCreatingAFileAndOnlyANewTableMakesOne) {
+    run("create table t (a); insert into t values (1)");
+    std::filesystem::remove(db);
+    std::string error;
+    EXPECT_EQ(updateSortCodes({1, 0, 0}, "t", db, &error), SQLITE_CANTOPEN);
+    EXPECT_EQ(error, "Could not open the database " + db);
+    EXPECT_EQ(updateSystemTable("t", kTableFlagSortedOnUniqueKey, true, db, nullptr),
+              SQLITE_CANTOPEN);
+    EXPECT_EQ(execUpdateStatement("update t set a = 2", db, nullptr), SQLITE_CANTOPEN);
+    EXPECT_EQ(deleteRow("1", "t", db, nullptr), SQLITE_CANTOPEN);
+    EXPECT_EQ(execMultipleQueryString("delete from t", nullptr, nullptr, db, nullptr),
+              SQLITE_CANTOPEN);
+    EXPECT_FALSE(std::filesystem::exists(db));
+
+    // A file of no bytes, as a new database is made, is an empty database to change.
+    writeFile(db, "");
+    EXPECT_EQ(execMultipleQueryString("create table n (x)", nullptr, nullptr, db, nullptr), 0);
+    std::filesystem::remove(db);
+    ASSERT_EQ(createTable("m", 0, {"x"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)
+        << error;
+    EXPECT_TRUE(doesTableExist("m", db));
 }
 
 class StatementRunnerTest : public DatabaseTest {

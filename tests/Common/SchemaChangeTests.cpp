@@ -111,6 +111,7 @@ TEST_F(SchemaChangeTest, DeleteRemovesMetaRowsButAMetaTableIsDroppedAlone) {
 }
 
 TEST_F(SchemaChangeTest, ReplayedMetaRows) {
+    run("create table t (a, b); create table u (c)");
     EXPECT_EQ(addSystemTableFlags({"4", "1;=x"}, "t", db, nullptr), -1);
     EXPECT_EQ(addSystemFields({"a", "1", "2"}, "t", db, nullptr), -1);
     ASSERT_EQ(addSystemTableFlags({"4", "1;=it's", "3#2 2", "", ""}, "t", db, nullptr), 0);
@@ -132,7 +133,7 @@ TEST_F(SchemaChangeTest, RowCopiesWithinAndBetweenFiles) {
 
     std::string other = pathInHome("it's \"other\".db");
     ASSERT_EQ(execMultipleQueryString("create table o (v); insert into o values ('far')", nullptr,
-                                      nullptr, other, &error),
+                                      nullptr, other, &error, MissingFile::Create),
               0);
     ASSERT_EQ(copyRowsDatabase(other, "o", {"v"}, "dst", {"d"}, db, &error), 0) << error;
     EXPECT_EQ(query("select d from dst where c is null"), Strings{"far"});

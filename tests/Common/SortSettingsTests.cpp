@@ -1,4 +1,8 @@
 // Stored sort and search settings, the ROWID order bits and the sort indexes.
+#include <sqlite3.h>
+
+#include <filesystem>
+
 #include "Common/SQLQuote.h"
 #include "platform/foundation/SystemLog.h"
 #include "tests/support/DatabaseTest.h"
@@ -137,6 +141,20 @@ TEST_F(SortSettingsTest, IndexRebuildForTwoTablesWithinOneSecondKeepsUserIndexes
     EXPECT_EQ(again.size(), 2u);
     EXPECT_EQ(query("select count(*) from sqlite_master where name in ('ind1_user', 'ind10')"),
               Strings{"2"});
+}
+
+TEST_F(SortSettingsTest, IndexesOfAMissingTableOrFileFailWithTheirReason) {
+    std::string error;
+    EXPECT_EQ(updateTableIndexes("absent", {1}, db, &error), SQLITE_ERROR);
+    EXPECT_EQ(error, "no such table: absent");
+    const std::string notes = pathInHome("notes.db");
+    writeFile(notes, std::string(4096, 'n'));
+    error.clear();
+    EXPECT_EQ(updateTableIndexes("t", {1}, notes, &error), SQLITE_NOTADB);
+    EXPECT_EQ(error, "file is not a database");
+    const std::string missing = pathInHome("missing.db");
+    EXPECT_EQ(updateTableIndexes("t", {1}, missing, nullptr), SQLITE_CANTOPEN);
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST_F(SortSettingsTest, TheGridsSortedQueryWalksTheSortIndex) {

@@ -144,6 +144,7 @@ TEST_F(TableRebuildTest, FileWithoutMetaTablesAndAnAwkwardName) {
 }
 
 TEST_F(TableRebuildTest, MissingTableFailsWithAMessage) {
+    run("create table t (a)");
     std::string error;
     EXPECT_NE(rebuild("nope", {"a"}, {0}, {"a"}, {1}, &error), 0);
     EXPECT_EQ(error, "No such table: nope");

@@ -33,9 +33,8 @@ TEST_F(ErrorLogTest, KeepsTheNewestHundredEntries) {
 TEST_F(ErrorLogTest, SqliteLogLinesArriveWithTheirResultCode) {
     ASSERT_TRUE(sqliteLogInstalled);
     std::string error;
-    EXPECT_NE(DBInterface::execMultipleQueryString("SELEC 1;", nullptr, nullptr,
-                                                   pathInHome("log.db"), &error),
-              0);
+    EXPECT_NE(
+        DBInterface::execMultipleQueryString("SELEC 1;", nullptr, nullptr, ":memory:", &error), 0);
     std::vector<ErrorLogEntry> entries = applicationErrorLog().snapshot();
     ASSERT_FALSE(entries.empty());
     EXPECT_EQ(entries.back().code, 1);  // SQLITE_ERROR

@@ -25,9 +25,10 @@ class ControllerTest : public ShellTest {
 
     void run(const std::string& sql, const std::string& path = {}) {
         std::string error;
-        ASSERT_EQ(DBInterface::execMultipleQueryString(sql, nullptr, nullptr,
-                                                       path.empty() ? db : path, &error),
-                  0)
+        ASSERT_EQ(
+            DBInterface::execMultipleQueryString(sql, nullptr, nullptr, path.empty() ? db : path,
+                                                 &error, DBInterface::MissingFile::Create),
+            0)
             << error;
     }
 

@@ -13,10 +13,12 @@ class DatabaseTest : public TempHomeTest {
         db = pathInHome("test.db");
     }
 
-    // Runs a script and fails the test when it fails.
+    // Runs a script, making the file when it is missing, and fails the test when it fails.
     void run(const std::string& sql) {
         std::string error;
-        ASSERT_EQ(DBInterface::execMultipleQueryString(sql, nullptr, nullptr, db, &error), 0)
+        ASSERT_EQ(DBInterface::execMultipleQueryString(sql, nullptr, nullptr, db, &error,
+                                                       DBInterface::MissingFile::Create),
+                  0)
             << error << "\nin: " << sql;
     }
 

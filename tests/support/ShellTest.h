@@ -61,7 +61,8 @@ class ShellTest : public TempHomeTest {
     std::string makeDatabase(const std::string& path, const std::string& table = "t") {
         std::string error;
         EXPECT_EQ(DBInterface::execMultipleQueryString("CREATE TABLE \"" + table + "\"(a);",
-                                                       nullptr, nullptr, path, &error),
+                                                       nullptr, nullptr, path, &error,
+                                                       DBInterface::MissingFile::Create),
                   0)
             << error;
         return path;

@@ -1,0 +1,43 @@
+#include "Common/BackgroundTask.h"
+
+namespace {
+// How many virtual machine steps pass between two looks at the stop flag.
+constexpr int kStepsBetweenStopChecks = 1000;
+
+// An interrupt that comes before a statement has started is forgotten by SQLite, so the stop
+// flag is also checked while statements run.
+int stopWhenAsked(void* stopFlag) {
+    return static_cast<std::atomic<bool>*>(stopFlag)->load() ? 1 : 0;
+}
+}  // namespace
+
+BackgroundTask::BackgroundTask(std::string databaseFilePath, ConnectionKind kind, Poster poster,
+                               Job job)
+    : poster_(std::move(poster)),
+      thread_([this, path = std::move(databaseFilePath), kind, job = std::move(job)] {
+          run(path, kind, job);
+      }) {}
+
+BackgroundTask::~BackgroundTask() {
+    stop();
+    thread_.join();
+}
+
+void BackgroundTask::stop() {
+    stop_ = true;
+    std::lock_guard lock(connectionMutex_);
+    if (runningConnection_) sqlite3_interrupt(runningConnection_);
+}
+
+void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job) {
+    DBConnection connection(databaseFilePath, kind);
+    if (connection.isOpen()) {
+        sqlite3_progress_handler(connection.handle(), kStepsBetweenStopChecks, stopWhenAsked,
+                                 &stop_);
+        std::lock_guard lock(connectionMutex_);
+        runningConnection_ = connection.handle();
+    }
+    job(connection, *this);
+    std::lock_guard lock(connectionMutex_);
+    runningConnection_ = nullptr;
+}
