@@ -108,7 +108,10 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
     while (rc == SQLITE_OK && tail < end) {
         sqlite3_stmt* statement = nullptr;
         const char* next = nullptr;
-        rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail), &statement, &next);
+        // The length counts the string's terminating NUL: SQLite then parses the script in place
+        // instead of copying all the rest of it for every statement, which made long scripts
+        // quadratic.
+        rc = sqlite3_prepare_v2(db, tail, static_cast<int>(end - tail) + 1, &statement, &next);
         if (rc != SQLITE_OK) break;
         tail = next;
         if (!statement) continue;
