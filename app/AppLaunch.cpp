@@ -84,7 +84,9 @@ void AppDelegate::applicationDidFinishLaunching() {
         std::vector<std::string> paths = std::move(*filenamesToOpen_);
         filenamesToOpen_.reset();
         openDroppedFiles(paths, false);
-    } else {
+    }
+    // Handed-over files that all failed to open must not leave the application without a window.
+    if (!isAnyDatabaseWindowVisible()) {
         RestoreState state;
         nlohmann::json windowInfo = defaults.arrayForKey(kWindowInfo);
         for (size_t i = 0; windowInfo.is_array() && i < windowInfo.size(); ++i) {

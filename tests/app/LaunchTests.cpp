@@ -196,6 +196,27 @@ TEST_F(LaunchTest, FilesHandedOverBeforeLaunchReplaceRestoreAndDefault) {
     EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(1));
 }
 
+TEST_F(LaunchTest, HandedOverFilesThatAllFailFallBackToTheSavedWindowsThenTheDefault) {
+    std::string text = pathInHome("notes.db");
+    writeFile(text, "Just some text that is no SQLite database, long enough to hold a header.");
+    std::string missing = pathInHome("missing.db");
+    app->applicationOpenFiles({text, missing});
+    app->applicationDidFinishLaunching();
+    EXPECT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(pathInSlot(0), pathInDocuments("varnelo.db"));
+    EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(0));
+
+    std::string saved = makeDatabase(pathInDocuments("saved.db"));
+    UserDefaults::standard().setObject(
+        nlohmann::json::array({windowInfoEntry(saved, {0, 0, 600, 400})}), "WindowInfo");
+    app = std::make_unique<AppDelegate>();
+    app->applicationOpenFiles({missing});
+    app->applicationDidFinishLaunching();
+    EXPECT_EQ(pathInSlot(0), saved);
+    EXPECT_FALSE(pathInSlot(1));
+    EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(0));
+}
+
 TEST_F(LaunchTest, OnlyVisibleWindowsAreSavedAndAnEmptyListIsStillWritten) {
     UserDefaults::standard().setObject(nlohmann::json::array({1, 2}), "WindowInfo");
     app->applicationDidFinishLaunching();
