@@ -167,7 +167,8 @@ void AppDelegate::applicationOpenFiles(const std::vector<std::string>& paths) {
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Quit && watched == QCoreApplication::instance() &&
         isApplicationLaunched_) {
-        applicationWillTerminate();
+        // Without a database window the quit follows the close of the last one, which saved it.
+        if (isAnyDatabaseWindowVisible()) applicationWillTerminate();
         isTerminating_ = true;
         // Runs only when a window refused to close and the application goes on.
         QTimer::singleShot(0, this, [this] { isTerminating_ = false; });

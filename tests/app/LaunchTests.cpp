@@ -225,7 +225,7 @@ TEST_F(LaunchTest, OnlyVisibleWindowsAreSavedAndAnEmptyListIsStillWritten) {
     EXPECT_EQ(UserDefaults::standard().arrayForKey("WindowInfo"), nlohmann::json::array());
 }
 
-TEST_F(LaunchTest, QuittingKeepsTheOpenWindowsAndTheirBookmarksForTheNextLaunch) {
+TEST_F(LaunchTest, QuittingOrClosingTheLastWindowKeepsTheWindowsAndBookmarksForTheNextLaunch) {
     std::string inDocuments = makeDatabase(pathInDocuments("kept.db"));
     std::string external = makeDatabase(pathInHome("kept-outside.db"));
     app->applicationOpenFiles({inDocuments, external});
@@ -240,6 +240,15 @@ TEST_F(LaunchTest, QuittingKeepsTheOpenWindowsAndTheirBookmarksForTheNextLaunch)
     relaunch();
     EXPECT_EQ(pathInSlot(0), inDocuments);
     EXPECT_EQ(pathInSlot(1), external);
+
+    // Closing the last window by its close box ends the application; that window comes back.
+    app->databaseWindowForWindowIndex(0)->close();
+    QTimer::singleShot(0, app->databaseWindowForWindowIndex(1), &QWidget::close);
+    QTimer::singleShot(10000, app.get(), [] { QCoreApplication::exit(1); });  // no quit: fail
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    relaunch();
+    EXPECT_EQ(pathInSlot(0), external);
+    EXPECT_FALSE(pathInSlot(1));
     EXPECT_TRUE(applicationErrorLog().snapshot().empty());
 }
 
