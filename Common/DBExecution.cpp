@@ -102,7 +102,11 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
     while (rc == SQLITE_OK && tail < end) {
         Statement statement;
         const char* next = nullptr;
-        rc = statement.prepare(db, std::string_view(tail, static_cast<size_t>(end - tail)), &next);
+        // The length counts the string's terminating NUL: SQLite then parses the script in place
+        // instead of copying all the rest of it for every statement, which made long scripts
+        // quadratic.
+        rc = statement.prepare(db, std::string_view(tail, static_cast<size_t>(end - tail) + 1),
+                               &next);
         if (rc != SQLITE_OK) break;
         tail = next;
         if (!statement) continue;

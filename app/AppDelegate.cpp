@@ -257,8 +257,15 @@ void AppDelegate::openNewWindow() {
 bool AppDelegate::closeDatabaseWindow(QWidget* window) {
     int windowIndex = windowIndexForDatabaseWindow(window);
     if (windowIndex < 0) return true;
+    // Closing the last window ends the application: like a quit, it keeps that window and its
+    // bookmark for the next launch.
+    bool isLastWindow = !isTerminating_ && window->isVisible();
+    for (int i = 0; i < kNumberOfWindowSlots; ++i) {
+        if (i != windowIndex && databaseWindows_[i]->isVisible()) isLastWindow = false;
+    }
+    if (isLastWindow) applicationWillTerminate();
     std::optional<std::string> path = databaseFilePathForWindowIndex(windowIndex);
-    if (path && !isTerminating_) removeFileBookmarkUnlessShown(*path, windowIndex);
+    if (path && !isTerminating_ && !isLastWindow) removeFileBookmarkUnlessShown(*path, windowIndex);
     if (TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(windowIndex)) {
         controller->setDatabaseFilePath(std::nullopt);
     }

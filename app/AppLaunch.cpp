@@ -84,7 +84,9 @@ void AppDelegate::applicationDidFinishLaunching() {
         std::vector<std::string> paths = std::move(*filenamesToOpen_);
         filenamesToOpen_.reset();
         openDroppedFiles(paths, false);
-    } else {
+    }
+    // Handed-over files that all failed to open must not leave the application without a window.
+    if (!isAnyDatabaseWindowVisible()) {
         RestoreState state;
         nlohmann::json windowInfo = defaults.arrayForKey(kWindowInfo);
         for (size_t i = 0; windowInfo.is_array() && i < windowInfo.size(); ++i) {
@@ -165,7 +167,8 @@ void AppDelegate::applicationOpenFiles(const std::vector<std::string>& paths) {
 bool AppDelegate::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Quit && watched == QCoreApplication::instance() &&
         isApplicationLaunched_) {
-        applicationWillTerminate();
+        // Without a database window the quit follows the close of the last one, which saved it.
+        if (isAnyDatabaseWindowVisible()) applicationWillTerminate();
         isTerminating_ = true;
         // Runs only when a window refused to close and the application goes on.
         QTimer::singleShot(0, this, [this] { isTerminating_ = false; });

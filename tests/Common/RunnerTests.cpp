@@ -120,6 +120,28 @@ TEST_F(ScriptRunnerTest, ChangesAndLastRowIdComeFromTheLastChange) {
     EXPECT_EQ(lastRowID, 1501);
 }
 
+// SQLite copied the rest of the script for every statement it prepared: a script of many
+// statements (an import of a large file in one transaction) took time and memory quadratic in
+// its length.
+TEST_F(ScriptRunnerTest, ALongScriptIsParsedInPlaceAndRunsToItsEnd) {
+    const std::string statement = "select '" + std::string(1000, 'x') + "'; ";
+    const std::string last = "insert into t values (0, 'last')";
+    auto peakMemoryDuring = [this](const std::string& sql) {
+        sqlite3_int64 current = 0, peak = 0;
+        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 1);
+        run(sql);
+        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 0);
+        return peak;
+    };
+    std::string script;
+    for (int i = 0; i < 2000; ++i) script += statement;
+    script += last;
+    const sqlite3_int64 shortScriptPeak = peakMemoryDuring(statement + last);
+    EXPECT_LT(peakMemoryDuring(script) - shortScriptPeak,
+              static_cast<sqlite3_int64>(script.size() / 4));
+    EXPECT_EQ(query("select count(*) from t where b = 'last'"), Strings{"2"});
+}
+
 TEST_F(ScriptRunnerTest, MissingPathAndUnopenableFile) {
     std::string error;
     EXPECT_EQ(execMultipleQueryString("select 1", nullptr, nullptr, "", &error), -1);

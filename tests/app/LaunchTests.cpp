@@ -196,6 +196,27 @@ TEST_F(LaunchTest, FilesHandedOverBeforeLaunchReplaceRestoreAndDefault) {
     EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(1));
 }
 
+TEST_F(LaunchTest, HandedOverFilesThatAllFailFallBackToTheSavedWindowsThenTheDefault) {
+    std::string text = pathInHome("notes.db");
+    writeFile(text, "Just some text that is no SQLite database, long enough to hold a header.");
+    std::string missing = pathInHome("missing.db");
+    app->applicationOpenFiles({text, missing});
+    app->applicationDidFinishLaunching();
+    EXPECT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(pathInSlot(0), pathInDocuments("varnelo.db"));
+    EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(0));
+
+    std::string saved = makeDatabase(pathInDocuments("saved.db"));
+    UserDefaults::standard().setObject(
+        nlohmann::json::array({windowInfoEntry(saved, {0, 0, 600, 400})}), "WindowInfo");
+    app = std::make_unique<AppDelegate>();
+    app->applicationOpenFiles({missing});
+    app->applicationDidFinishLaunching();
+    EXPECT_EQ(pathInSlot(0), saved);
+    EXPECT_FALSE(pathInSlot(1));
+    EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(0));
+}
+
 TEST_F(LaunchTest, OnlyVisibleWindowsAreSavedAndAnEmptyListIsStillWritten) {
     UserDefaults::standard().setObject(nlohmann::json::array({1, 2}), "WindowInfo");
     app->applicationDidFinishLaunching();
@@ -204,7 +225,7 @@ TEST_F(LaunchTest, OnlyVisibleWindowsAreSavedAndAnEmptyListIsStillWritten) {
     EXPECT_EQ(UserDefaults::standard().arrayForKey("WindowInfo"), nlohmann::json::array());
 }
 
-TEST_F(LaunchTest, QuittingKeepsTheOpenWindowsAndTheirBookmarksForTheNextLaunch) {
+TEST_F(LaunchTest, QuittingOrClosingTheLastWindowKeepsTheWindowsAndBookmarksForTheNextLaunch) {
     std::string inDocuments = makeDatabase(pathInDocuments("kept.db"));
     std::string external = makeDatabase(pathInHome("kept-outside.db"));
     app->applicationOpenFiles({inDocuments, external});
@@ -219,6 +240,15 @@ TEST_F(LaunchTest, QuittingKeepsTheOpenWindowsAndTheirBookmarksForTheNextLaunch)
     relaunch();
     EXPECT_EQ(pathInSlot(0), inDocuments);
     EXPECT_EQ(pathInSlot(1), external);
+
+    // Closing the last window by its close box ends the application; that window comes back.
+    app->databaseWindowForWindowIndex(0)->close();
+    QTimer::singleShot(0, app->databaseWindowForWindowIndex(1), &QWidget::close);
+    QTimer::singleShot(10000, app.get(), [] { QCoreApplication::exit(1); });  // no quit: fail
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    relaunch();
+    EXPECT_EQ(pathInSlot(0), external);
+    EXPECT_FALSE(pathInSlot(1));
     EXPECT_TRUE(applicationErrorLog().snapshot().empty());
 }
 

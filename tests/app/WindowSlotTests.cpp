@@ -100,14 +100,18 @@ TEST_F(WindowSlotTest, ClosingAWindowFreesItsSlotForTheNextFile) {
 }
 
 TEST_F(WindowSlotTest, ABookmarkStaysWhileAnotherWindowShowsTheSameFile) {
-    std::string external = databases(1)[0];
-    app->showDatabase(external, 0, true, std::nullopt, 0);
-    app->showDatabase(external, 1, true, std::nullopt, 0);
-    ASSERT_TRUE(hasBookmark(external));
+    std::vector<std::string> paths = databases(2);
+    app->showDatabase(paths[0], 0, true, std::nullopt, 0);
+    app->showDatabase(paths[0], 1, true, std::nullopt, 0);
+    app->showDatabase(paths[1], 2, true, std::nullopt, 0);
+    ASSERT_TRUE(hasBookmark(paths[0]));
     app->databaseWindowForWindowIndex(0)->close();
-    EXPECT_TRUE(hasBookmark(external));
+    EXPECT_TRUE(hasBookmark(paths[0]));
     app->databaseWindowForWindowIndex(1)->close();
-    EXPECT_FALSE(hasBookmark(external));
+    EXPECT_FALSE(hasBookmark(paths[0]));
+    // The last window's bookmark is kept: that window comes back at the next launch.
+    app->databaseWindowForWindowIndex(2)->close();
+    EXPECT_TRUE(hasBookmark(paths[1]));
 }
 
 TEST_F(WindowSlotTest, OnlyFilesOutsideTheDocumentsFolderGetBookmarks) {
