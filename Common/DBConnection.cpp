@@ -17,6 +17,7 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
     int flags = kind == ConnectionKind::ReadOnly ? SQLITE_OPEN_READONLY
                 : kind == ConnectionKind::Plain  ? SQLITE_OPEN_READWRITE
                                                  : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    ++openedConnections_;
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
     sqlite3_busy_timeout(db_, kBusyTimeoutMilliseconds);
