@@ -42,8 +42,9 @@ void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* 
     TablesAndRowsController* c = bench::showRowsTable(app, db, sortCode);
     double select = bench::bestSeconds(kRuns, [&] { c->selectTableWithName("t"); });
     int64_t pageRows = c->numberOfDataPortRows();
-    std::string query = DBInterface::getQueryString("t", "", c->sortCodes, c->sortByROWIDCode, {},
-                                                    false, db, nullptr);
+    std::string query;
+    DBInterface::getQueryString(&query, "t", "", c->sortCodes, c->sortByROWIDCode, {}, false, db,
+                                nullptr);
     auto page = [&](int64_t offset) {
         return query + " limit " + std::to_string(pageRows) + " offset " + std::to_string(offset);
     };

@@ -90,14 +90,17 @@ bool TablesAndRowsController::loadFieldValues(std::vector<DBValue>* destination,
     if (!name || !databaseFilePath_) return false;
     bool noROWID = selectedObjectStatus == DBInterface::kObjectReadOnlyPaged ||
                    selectedObjectStatus == DBInterface::kObjectLimited;
-    std::string query = DBInterface::getQueryString(*name, likeString.value_or(std::string()),
-                                                    sortCodes, sortByROWIDCode, searchFieldIndexes,
-                                                    noROWID, *databaseFilePath_, nullptr);
+    std::string query;
     std::string error;
+    if (DBInterface::getQueryString(&query, *name, likeString.value_or(std::string()), sortCodes,
+                                    sortByROWIDCode, searchFieldIndexes, noROWID,
+                                    *databaseFilePath_, &error) != 0) {
+        showErrorAlert(error, window());
+        return false;
+    }
     switch (selectedObjectStatus) {
         case DBInterface::kObjectEditable:
         case DBInterface::kObjectReadOnlyPaged:
-            if (query.empty()) return false;
             if (appendPage(destination, query, limit, firstRowIndex, numberOfFieldsPerRow,
                            *databaseFilePath_, &error) != 0) {
                 showErrorAlert(error, window());
@@ -106,7 +109,7 @@ bool TablesAndRowsController::loadFieldValues(std::vector<DBValue>* destination,
             return true;
         case DBInterface::kObjectLimited: {
             if (numberOfFieldsPerRow < 1) return false;
-            if (!query.empty() && reloadCachedValues) {
+            if (reloadCachedValues) {
                 limitedFieldValuesLoaded.clear();
                 limitedFieldValuesLoaded.reserve(kLimitedCacheCapacity);
                 if (appendPage(&limitedFieldValuesLoaded, query, kLimitedRows, 0,
