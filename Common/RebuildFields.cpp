@@ -24,6 +24,18 @@ FieldPlan planFields(const TableShape& shape, const std::vector<std::string>& ol
     return plan;
 }
 
+int refuseDuplicateNames(const std::vector<std::string>& newFieldNames, std::string* errorString) {
+    for (size_t i = 0; i < newFieldNames.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (sqlite3_stricmp(newFieldNames[i].c_str(), newFieldNames[j].c_str()) == 0) {
+                appendError(errorString, "duplicate column name: " + newFieldNames[i]);
+                return SQLITE_ERROR;
+            }
+        }
+    }
+    return SQLITE_OK;
+}
+
 int refuseDroppingReferencedFields(RebuildSession& session, const std::string& table,
                                    const TableShape& shape, const FieldPlan& plan,
                                    std::string* errorString) {

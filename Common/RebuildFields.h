@@ -21,6 +21,10 @@ struct FieldPlan {
 FieldPlan planFields(const TableShape& shape, const std::vector<std::string>& oldFieldNames,
                      const std::vector<int64_t>& oldFieldIndices, size_t newFieldCount);
 
+// Fails with SQLite's message when two new fields share a name in any letter case. The renames
+// below could not tell.
+int refuseDuplicateNames(const std::vector<std::string>& newFieldNames, std::string* errorString);
+
 // Fails with a message when a field that a foreign key of another table refers to would be
 // dropped: the key would no longer match a parent key, and every later change of that table
 // would fail.

@@ -111,9 +111,10 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
             const std::vector<int64_t>* newFieldFormatStyles,
             const std::vector<std::string>* newFieldLookupTables,
             std::vector<std::string>* droppedObjects, std::string* errorString) {
-    TableShape shape;
-    int rc = readShape(session, tableName, &shape, errorString);
+    int rc = refuseDuplicateNames(newFieldNames, errorString);
     if (rc != SQLITE_OK) return rc;
+    TableShape shape;
+    if ((rc = readShape(session, tableName, &shape, errorString)) != SQLITE_OK) return rc;
     FieldPlan plan = planFields(shape, oldFieldNames, oldFieldIndices, newFieldNames.size());
     rc = refuseDroppingReferencedFields(session, tableName, shape, plan, errorString);
     if (rc != SQLITE_OK) return rc;

@@ -69,6 +69,13 @@ TEST_F(TableRebuildTest, IndexesFollowSwappedNamesAndNeverComeBackOnAConstant) {
         "create index ia on t (\"a\")");
     std::string error;
     Strings dropped;
+    // Names that differ in letter case alone are one name.
+    EXPECT_EQ(changeTable("t", {"a", "b", "c"}, {0, 1}, {"a", "A"}, {1, 1}, nullptr, nullptr,
+                          &dropped, db, &error),
+              SQLITE_ERROR);
+    EXPECT_EQ(error, "duplicate column name: A");
+    EXPECT_EQ(directQuery("select name from pragma_table_info('t')"), (Strings{"a", "b", "c"}));
+    error.clear();
     ASSERT_EQ(changeTable("t", {"a", "b", "c"}, {1, 0}, {"a", "b"}, {1, 1}, nullptr, nullptr,
                           &dropped, db, &error),
               0)
