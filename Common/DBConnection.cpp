@@ -18,6 +18,7 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
                 : kind == ConnectionKind::NewFileStatement
                     ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                     : SQLITE_OPEN_READWRITE;
+    ++openedConnections_;
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
     sqlite3_busy_timeout(db_, kBusyTimeoutMilliseconds);

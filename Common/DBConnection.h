@@ -6,6 +6,8 @@
 // creates a missing file; every other kind fails on it.
 #include <sqlite3.h>
 
+#include <atomic>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +32,13 @@ class DBConnection {
     // sqlite3_errmsg of the connection ("out of memory" when there is none).
     std::string errorMessage() const;
 
+    // How many connections this process has opened (or tried to), so that a test can count
+    // the connections one operation costs.
+    static int64_t openedConnectionCount() { return openedConnections_.load(); }
+
   private:
+    static inline std::atomic<int64_t> openedConnections_{0};
+
     void prepareStatementConnection(const std::string& path, std::string* errorString);
 
     sqlite3* db_ = nullptr;

@@ -7,7 +7,18 @@
 #include <string>
 #include <vector>
 
+class DBConnection;
+
 namespace DBInterface {
+
+// An object's field model as one read gives it.
+struct ObjectFieldModel {
+    std::string type;  // "table", "view", another kind, or "" for no such object
+    std::vector<std::string> names;
+    std::vector<int> types;
+    std::vector<int64_t> formatStyles;
+    std::set<std::string> hiddenFields;
+};
 
 // The column names of the first statement of query, read from the prepared statement, so that
 // a query without rows still gives them.
@@ -27,5 +38,11 @@ int getFieldNames(std::vector<std::string>* fieldNames, std::vector<int>* fieldT
 int getFieldNames(std::vector<std::string>* fieldNames, std::vector<int>* fieldTypes,
                   std::vector<int64_t>* formatStyles, const std::string& viewName,
                   const std::string& databaseFilePath, std::string* errorString);
+
+// The object's type and field model as the readers above give them, all read on one open
+// connection; here a failed read of the meta rows fails the whole read instead of giving the
+// defaults.
+int readFieldModel(ObjectFieldModel* model, const std::string& name, const DBConnection& connection,
+                   std::string* errorString);
 
 }  // namespace DBInterface

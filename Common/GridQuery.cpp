@@ -4,6 +4,7 @@
 #include <cctype>
 #include <set>
 
+#include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/FieldModel.h"
@@ -16,12 +17,6 @@
 namespace DBInterface {
 
 namespace {
-bool isView(const std::string& name, const std::string& databaseFilePath) {
-    std::vector<std::string> typeAndDefinition;
-    return getTableTypeAndDefinition(&typeAndDefinition, name, databaseFilePath, nullptr) == 0 &&
-           !typeAndDefinition.empty() && typeAndDefinition.front() == "view";
-}
-
 std::string lowered(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -60,95 +55,146 @@ std::string sortKeyExpression(const std::string& fieldName, int fieldType, bool 
     return firstKey ? name + " collate nocase" : name;
 }
 
-std::string getQueryString(const std::string& table, const std::string& likeString,
-                           const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
-                           uint64_t sortByROWIDCode, uint32_t rowidPresenceCode,
-                           uint32_t rowidNameCode, const std::string& databaseFilePath,
-                           std::string* errorString) {
+int buildGridQuery(GridQuery* query, const std::string& table, const std::string& likeString,
+                   const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
+                   uint64_t sortByROWIDCode, uint32_t rowidPresenceCode, uint32_t rowidNameCode,
+                   const std::string& databaseFilePath, std::string* errorString) {
+    if (databaseFilePath.empty()) {
+        appendError(errorString, localizedString("Null database file path"));
+        return kMissingPathResult;
+    }
+    DBConnection connection(databaseFilePath, ConnectionKind::Plain);
+    if (!connection.isOpen()) {
+        appendError(errorString, connection.errorMessage());
+        return connection.openResult();
+    }
+    // A failed read must not pass for an object without search and sort: the grid would show
+    // every row, unsorted, as if that were the answer.
+    ObjectFieldModel model;
+    int rc = readFieldModel(&model, table, connection, errorString);
+    if (rc != 0) return rc;
+    const std::vector<std::string>& names = model.names;
+    const std::vector<int>& types = model.types;
+
     bool usesRowid = rowidNameCode != kNoRowidName;
     std::string rowidExpression = usesRowid ? "ROWID" : "''";
     int sortCode[3] = {0, 0, 0};
     for (size_t i = 0; i < 3 && i < sortCodes.size(); ++i) sortCode[i] = sortCodes[i];
-    bool view = isView(table, databaseFilePath);
 
-    std::string sql = rowidPresenceCode == kRowidOnly    ? "select " + rowidExpression
-                      : rowidPresenceCode == kFieldsOnly ? "select "
-                                                         : "select " + rowidExpression + ", ";
-    std::vector<std::string> names;
-    std::vector<int> types;
-    std::set<std::string> hidden;
-    bool fieldsRead =
-        getFieldNames(&names, &types, nullptr, &hidden, table, databaseFilePath, errorString) == 0;
+    std::string select = rowidPresenceCode == kRowidOnly    ? "select " + rowidExpression
+                         : rowidPresenceCode == kFieldsOnly ? "select "
+                                                            : "select " + rowidExpression + ", ";
+    int64_t columns = rowidPresenceCode == kFieldsOnly ? 0 : 1;
     if (rowidPresenceCode != kRowidOnly) {
-        if (!hidden.empty() ||
+        columns += static_cast<int64_t>(names.size());
+        if (!model.hiddenFields.empty() ||
             std::find(types.begin(), types.end(), kFieldTypeRaw) != types.end()) {
             // Raw fields are read as hex text, and "*" leaves out a virtual table's hidden
             // columns, which are fields too: then every field is named.
             for (size_t i = 0; i < names.size(); ++i) {
-                if (i > 0) sql += ", ";
+                if (i > 0) select += ", ";
                 bool raw = i < types.size() && types[i] == kFieldTypeRaw;
-                sql += raw ? "hex(" + quoteIdentifier(names[i]) + ")" : quoteIdentifier(names[i]);
+                select +=
+                    raw ? "hex(" + quoteIdentifier(names[i]) + ")" : quoteIdentifier(names[i]);
             }
         } else {
-            sql += "*";
+            select += "*";
         }
     }
-    sql += " from " + quoteIdentifier(table);
+    std::string from = " from " + quoteIdentifier(table);
 
-    bool ordered = false;
-    if (fieldsRead) {
-        std::vector<std::string> searchNames;
-        for (int64_t index : searchFieldIndexes) {
-            if (index >= 0 && static_cast<size_t>(index) < names.size()) {
-                searchNames.push_back(names[static_cast<size_t>(index)]);
-            }
-        }
-        if (!likeString.empty() && !searchNames.empty()) {
-            sql += " where " + likeCondition(likeString, searchNames);
-        }
-        if (auto key1 = sortKey(sortCode[0], names, types, true)) {
-            sql += " order by " + *key1;
-            ordered = true;
-            if (auto key2 = sortKey(sortCode[1], names, types, false)) {
-                sql += ", " + *key2;
-                if (auto key3 = sortKey(sortCode[2], names, types, false)) sql += ", " + *key3;
-            }
-            // Rows equal on several keys keep a stable order.
-            if (sortCode[1] >= 1 && usesRowid)
-                sql += std::string(" , ROWID ") + direction(sortCode[0]);
+    std::vector<std::string> searchNames;
+    for (int64_t index : searchFieldIndexes) {
+        if (index >= 0 && static_cast<size_t>(index) < names.size()) {
+            searchNames.push_back(names[static_cast<size_t>(index)]);
         }
     }
-    if (usesRowid && !ordered && !view) {
-        sql += sortByROWIDCode == 2 ? " order by ROWID desc" : " order by ROWID asc";
+    if (!likeString.empty() && !searchNames.empty()) {
+        from += " where " + likeCondition(likeString, searchNames);
     }
-    return sql;
+    std::string order;
+    if (auto key1 = sortKey(sortCode[0], names, types, true)) {
+        order = " order by " + *key1;
+        if (auto key2 = sortKey(sortCode[1], names, types, false)) {
+            order += ", " + *key2;
+            if (auto key3 = sortKey(sortCode[2], names, types, false)) order += ", " + *key3;
+        }
+        // Rows equal on several keys keep a stable order.
+        if (sortCode[1] >= 1 && usesRowid)
+            order += std::string(" , ROWID ") + direction(sortCode[0]);
+    } else if (usesRowid && model.type != "view") {
+        order = sortByROWIDCode == 2 ? " order by ROWID desc" : " order by ROWID asc";
+    }
+    query->select = select + from + order;
+    query->count = "select count(*)" + from;
+    query->columnsPerRow = columns;
+    return 0;
 }
 
-std::string getQueryString(const std::string& table, const std::string& likeString,
-                           const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
-                           const IndexSet& searchFieldIndexes, bool noROWID,
-                           const std::string& databaseFilePath, std::string* errorString) {
-    return getQueryString(table, likeString, searchFieldIndexes, sortCodes, sortByROWIDCode, 0,
-                          noROWID ? kNoRowidName : 0, databaseFilePath, errorString);
+int readGridPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t limit, int64_t offset,
+                 const std::string& databaseFilePath, std::string* errorString) {
+    std::vector<DBRow> page;
+    int rc =
+        getArrayOfRows(&page, query.select, true, limit, offset, databaseFilePath, errorString);
+    if (rc != 0) return rc;
+    // Rows of another width (a field added or dropped elsewhere) would put every value under
+    // the wrong field and row, rowid included.
+    for (const DBRow& row : page) {
+        if (static_cast<int64_t>(row.size()) != query.columnsPerRow) {
+            appendError(errorString, localizedString("The fields of the table have changed. "
+                                                     "Reload the table to see its rows."));
+            return -1;
+        }
+    }
+    for (DBRow& row : page) {
+        rows->insert(rows->end(), std::make_move_iterator(row.begin()),
+                     std::make_move_iterator(row.end()));
+    }
+    return 0;
 }
 
-std::string getQueryString(const std::string& table, int limit, int offset,
-                           const std::string& likeString, const std::vector<int>& sortCodes,
-                           uint64_t sortByROWIDCode, const IndexSet& searchFieldIndexes,
-                           const std::string& databaseFilePath, std::string* errorString) {
-    std::string sql = getQueryString(table, likeString, sortCodes, sortByROWIDCode,
-                                     searchFieldIndexes, false, databaseFilePath, errorString);
-    if (limit >= 1) sql += " limit " + std::to_string(limit) + " offset " + std::to_string(offset);
-    return sql;
+int getQueryString(std::string* queryString, const std::string& table,
+                   const std::string& likeString, const IndexSet& searchFieldIndexes,
+                   const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
+                   uint32_t rowidPresenceCode, uint32_t rowidNameCode,
+                   const std::string& databaseFilePath, std::string* errorString) {
+    GridQuery query;
+    int rc =
+        buildGridQuery(&query, table, likeString, searchFieldIndexes, sortCodes, sortByROWIDCode,
+                       rowidPresenceCode, rowidNameCode, databaseFilePath, errorString);
+    if (rc == 0) *queryString = std::move(query.select);
+    return rc;
+}
+
+int getQueryString(std::string* queryString, const std::string& table,
+                   const std::string& likeString, const std::vector<int>& sortCodes,
+                   uint64_t sortByROWIDCode, const IndexSet& searchFieldIndexes, bool noROWID,
+                   const std::string& databaseFilePath, std::string* errorString) {
+    return getQueryString(queryString, table, likeString, searchFieldIndexes, sortCodes,
+                          sortByROWIDCode, 0, noROWID ? kNoRowidName : 0, databaseFilePath,
+                          errorString);
+}
+
+int getQueryString(std::string* queryString, const std::string& table, int limit, int offset,
+                   const std::string& likeString, const std::vector<int>& sortCodes,
+                   uint64_t sortByROWIDCode, const IndexSet& searchFieldIndexes,
+                   const std::string& databaseFilePath, std::string* errorString) {
+    int rc = getQueryString(queryString, table, likeString, sortCodes, sortByROWIDCode,
+                            searchFieldIndexes, false, databaseFilePath, errorString);
+    if (rc == 0 && limit >= 1) {
+        *queryString += " limit " + std::to_string(limit) + " offset " + std::to_string(offset);
+    }
+    return rc;
 }
 
 int getRows(std::vector<std::string>* rows, const std::string& table, const std::string& likeString,
             const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
             uint64_t sortByROWIDCode, int64_t limit, int64_t offset, bool rowidOnly,
             const std::string& databaseFilePath, std::string* errorString) {
-    std::string sql =
-        getQueryString(table, likeString, searchFieldIndexes, sortCodes, sortByROWIDCode,
-                       rowidOnly ? kRowidOnly : 0, 0, databaseFilePath, nullptr);
+    std::string sql;
+    int rc = getQueryString(&sql, table, likeString, searchFieldIndexes, sortCodes, sortByROWIDCode,
+                            rowidOnly ? kRowidOnly : 0, 0, databaseFilePath, errorString);
+    if (rc != 0) return rc;
     return getRows(rows, sql, limit, offset, databaseFilePath, errorString);
 }
 
@@ -156,10 +202,11 @@ int getRows(std::vector<std::string>* rows, const std::string& table, int limit,
             const std::string& likeString, const IndexSet& searchFieldIndexes,
             const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
             const std::string& databaseFilePath, std::string* errorString) {
-    return getRows(rows,
-                   getQueryString(table, limit, offset, likeString, sortCodes, sortByROWIDCode,
-                                  searchFieldIndexes, databaseFilePath, errorString),
-                   databaseFilePath, errorString);
+    std::string sql;
+    int rc = getQueryString(&sql, table, limit, offset, likeString, sortCodes, sortByROWIDCode,
+                            searchFieldIndexes, databaseFilePath, errorString);
+    if (rc != 0) return rc;
+    return getRows(rows, sql, databaseFilePath, errorString);
 }
 
 std::string whereExpressionForLikeString(const std::string& likeString,

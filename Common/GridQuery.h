@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Common/DBTypes.h"
 #include "Common/SortSettings.h"
 
 namespace DBInterface {
@@ -15,23 +16,42 @@ inline constexpr uint32_t kFieldsOnly = 3;
 // rowidNameCode 3: the object has no usable rowid; the ROWID column is '' and never ordered by.
 inline constexpr uint32_t kNoRowidName = 3;
 
+// The grid's query of one object under one search and sort: built once, then read page by page.
+struct GridQuery {
+    std::string select;         // the rows in grid order, without limit and offset
+    std::string count;          // "select count(*)" of the same rows
+    int64_t columnsPerRow = 0;  // the width of each row the select gives
+};
+
 // likeString is the LIKE pattern as it is ("%" + search text + "%"); it is quoted here, so a
-// quote in the search text is searched for. Never fails: what cannot be read is left out.
-std::string getQueryString(const std::string& table, const std::string& likeString,
-                           const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
-                           uint64_t sortByROWIDCode, uint32_t rowidPresenceCode,
-                           uint32_t rowidNameCode, const std::string& databaseFilePath,
-                           std::string* errorString);
+// quote in the search text is searched for. Search indexes beyond the fields are skipped. The
+// object's type and field model are read on one connection; any failed read is returned.
+int buildGridQuery(GridQuery* query, const std::string& table, const std::string& likeString,
+                   const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
+                   uint64_t sortByROWIDCode, uint32_t rowidPresenceCode, uint32_t rowidNameCode,
+                   const std::string& databaseFilePath, std::string* errorString);
+// Appends a page of the query's rows flat, NULL as the null object, read on one connection
+// with " limit L offset O" (when limit is at least 1). Rows of another width than the query was
+// built for (the fields changed since) are refused whole with -1.
+int readGridPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t limit, int64_t offset,
+                 const std::string& databaseFilePath, std::string* errorString);
+
+// The select of buildGridQuery, stored into queryString on success.
+int getQueryString(std::string* queryString, const std::string& table,
+                   const std::string& likeString, const IndexSet& searchFieldIndexes,
+                   const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
+                   uint32_t rowidPresenceCode, uint32_t rowidNameCode,
+                   const std::string& databaseFilePath, std::string* errorString);
 // ROWID then the fields; with noROWID the ROWID column is ''.
-std::string getQueryString(const std::string& table, const std::string& likeString,
-                           const std::vector<int>& sortCodes, uint64_t sortByROWIDCode,
-                           const IndexSet& searchFieldIndexes, bool noROWID,
-                           const std::string& databaseFilePath, std::string* errorString);
+int getQueryString(std::string* queryString, const std::string& table,
+                   const std::string& likeString, const std::vector<int>& sortCodes,
+                   uint64_t sortByROWIDCode, const IndexSet& searchFieldIndexes, bool noROWID,
+                   const std::string& databaseFilePath, std::string* errorString);
 // With " limit L offset O" when limit is at least 1.
-std::string getQueryString(const std::string& table, int limit, int offset,
-                           const std::string& likeString, const std::vector<int>& sortCodes,
-                           uint64_t sortByROWIDCode, const IndexSet& searchFieldIndexes,
-                           const std::string& databaseFilePath, std::string* errorString);
+int getQueryString(std::string* queryString, const std::string& table, int limit, int offset,
+                   const std::string& likeString, const std::vector<int>& sortCodes,
+                   uint64_t sortByROWIDCode, const IndexSet& searchFieldIndexes,
+                   const std::string& databaseFilePath, std::string* errorString);
 
 // A page of the grid's rows, flat, NULL as ""; rowidOnly reads the rowids alone.
 int getRows(std::vector<std::string>* rows, const std::string& table, const std::string& likeString,

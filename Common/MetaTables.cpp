@@ -59,6 +59,7 @@ int changeFieldsForTable(const std::string& tableName,
                          std::to_string(newFieldLookupTables.size())}));
         return 1;
     }
+    if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
     std::string sql = "begin transaction;\n" + createFieldsMetaTableSQL() +
                       "delete from varnelo_db_fields where table_name=" + quoteLiteral(tableName) +
                       ";\n" +

@@ -39,6 +39,8 @@ int createTable(const std::string& tableName, int64_t flags,
                                              std::to_string(fieldTypes.size())}));
         return -1;
     }
+    // An older file's field rows have no lookup table column yet.
+    if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
     std::string table = withoutQuotingCharacters(tableName);
     std::string sql = "begin transaction;\n" + createTablesMetaTableSQL() +
                       "insert or ignore into varnelo_db_tables (name, number, flags) select " +
@@ -166,6 +168,7 @@ int createView(const std::string& viewName, const std::string& createViewQuerySt
         rows =
             fieldRowsSQL(viewName, fieldNames, fieldTypes, &fieldFormatStyles, fieldLookupTables);
     }
+    if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
     std::string sql = "begin transaction;\n" + createFieldsMetaTableSQL() +
                       "delete from varnelo_db_fields where table_name=" + quoteLiteral(viewName) +
                       ";\n" + rows + createViewQueryString + ";\ncommit transaction;";

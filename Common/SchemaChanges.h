@@ -21,15 +21,26 @@ int createTable(const std::string& tableName, int64_t flags,
 // Rebuilds the table with a new field list: new field i takes the values of old field
 // oldFieldIndices[i] (-1: a new field, empty texts). Rows keep their rowids; the column
 // definitions, table constraints and options of the table's own text are kept where their columns
-// survive; the indexes and triggers whose columns still exist are recreated; child rows of other
-// tables are kept.
+// survive; a renamed field keeps its indexes and triggers, and the views and foreign keys that
+// name it follow the new name; child rows of other tables are kept. A field that another table's
+// foreign key refers to cannot be dropped. The names of the indexes and triggers dropped with
+// their fields are appended to droppedObjects, when given.
 int changeTable(const std::string& tableName, const std::vector<std::string>& oldFieldNames,
                 const std::vector<int64_t>& oldFieldIndices,
                 const std::vector<std::string>& newFieldNames,
                 const std::vector<int>& newFieldTypes,
                 const std::vector<int64_t>* newFieldFormatStyles,
                 const std::vector<std::string>* newFieldLookupTables,
-                const std::string& databaseFilePath, std::string* errorString);
+                std::vector<std::string>* droppedObjects, const std::string& databaseFilePath,
+                std::string* errorString);
+// Appends the names of the indexes and triggers that changeTable would drop, and fails as it
+// would fail on the schema; changes nothing.
+int objectsDroppedByChangeTable(std::vector<std::string>* droppedObjects,
+                                const std::string& tableName,
+                                const std::vector<std::string>& oldFieldNames,
+                                const std::vector<int64_t>& oldFieldIndices,
+                                const std::vector<std::string>& newFieldNames,
+                                const std::string& databaseFilePath, std::string* errorString);
 
 // Renames the table and its rows in every meta table that exists, in one transaction.
 int renameTable(const std::string& oldName, const std::string& newName,

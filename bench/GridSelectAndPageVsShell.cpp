@@ -44,8 +44,9 @@ void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* 
     RowsConsole* grid = bench::rowsConsole(c);
     int64_t pageRows = grid->numberOfDataPortRows();
     const auto& sort = c->state().sortAndSearch;
-    std::string query = DBInterface::getQueryString("t", "", sort.sortCodes, sort.sortByROWIDCode,
-                                                    {}, false, db, nullptr);
+    std::string query;
+    DBInterface::getQueryString(&query, "t", "", sort.sortCodes, sort.sortByROWIDCode, {}, false,
+                                db, nullptr);
     auto page = [&](int64_t offset) {
         return query + " limit " + std::to_string(pageRows) + " offset " + std::to_string(offset);
     };

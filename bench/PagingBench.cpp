@@ -1,11 +1,14 @@
 // Counting and paging a 1,000,000-row table the way the grid reads it: one connection per call,
-// a count, and 100-row pages at the start, the middle and the end.
+// a count, and 100-row pages at the start, the middle and the end; a grid page read from a query
+// built once, beside the same page with the grid query built again for it.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
+#include "Common/DBConnection.h"
 #include "Common/DBInterface.h"
 
 namespace {
@@ -56,6 +59,73 @@ void BM_PageAtOffset(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PageAtOffset)->Arg(0)->Arg(500000)->Arg(999900)->Unit(benchmark::kMillisecond);
+
+constexpr int64_t kPageRows = 100;
+const int64_t kGridOffsets[] = {0, 500000, kRows - kPageRows};
+
+// Per page: the reads the grid query builder made before it read on one connection (the
+// object's type, then its field model), and the page.
+void BM_GridPageWithTheFormerQueryReads(benchmark::State& state) {
+    const std::string& db = benchDatabase();
+    int64_t opened = DBConnection::openedConnectionCount();
+    for (auto _ : state) {
+        std::vector<std::string> typeAndDefinition;
+        DBInterface::getTableTypeAndDefinition(&typeAndDefinition, "t", db, nullptr);
+        std::vector<std::string> names;
+        std::vector<int> types;
+        std::set<std::string> hidden;
+        DBInterface::getFieldNames(&names, &types, nullptr, &hidden, "t", db, nullptr);
+        std::vector<DBRow> rows;
+        DBInterface::getArrayOfRows(&rows, "select ROWID, * from \"t\" order by ROWID asc", true,
+                                    kPageRows, state.range(0), db, nullptr);
+        if (rows.size() != kPageRows) state.SkipWithError("short page");
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["connections"] = benchmark::Counter(
+        double(DBConnection::openedConnectionCount() - opened), benchmark::Counter::kAvgIterations);
+}
+
+// Per page: the grid query built again, then the page, as the window reads it today.
+void BM_GridPageBuildingTheQuery(benchmark::State& state) {
+    const std::string& db = benchDatabase();
+    int64_t opened = DBConnection::openedConnectionCount();
+    for (auto _ : state) {
+        std::string query;
+        DBInterface::getQueryString(&query, "t", "", {}, 1, {}, false, db, nullptr);
+        std::vector<DBRow> rows;
+        DBInterface::getArrayOfRows(&rows, query, true, kPageRows, state.range(0), db, nullptr);
+        if (rows.size() != kPageRows) state.SkipWithError("short page");
+        benchmark::DoNotOptimize(rows);
+    }
+    state.counters["connections"] = benchmark::Counter(
+        double(DBConnection::openedConnectionCount() - opened), benchmark::Counter::kAvgIterations);
+}
+
+// Per page: the page alone, from a query built once.
+void BM_GridPageFromABuiltQuery(benchmark::State& state) {
+    const std::string& db = benchDatabase();
+    DBInterface::GridQuery query;
+    if (DBInterface::buildGridQuery(&query, "t", "", {}, {}, 1, 0, 0, db, nullptr) != 0) {
+        state.SkipWithError("build failed");
+    }
+    int64_t opened = DBConnection::openedConnectionCount();
+    for (auto _ : state) {
+        std::vector<DBValue> values;
+        DBInterface::readGridPage(&values, query, kPageRows, state.range(0), db, nullptr);
+        if (values.size() != 5 * kPageRows) state.SkipWithError("short page");
+        benchmark::DoNotOptimize(values);
+    }
+    state.counters["connections"] = benchmark::Counter(
+        double(DBConnection::openedConnectionCount() - opened), benchmark::Counter::kAvgIterations);
+}
+
+void gridOffsets(benchmark::internal::Benchmark* benchmark) {
+    for (int64_t offset : kGridOffsets) benchmark->Arg(offset);
+    benchmark->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_GridPageWithTheFormerQueryReads)->Apply(gridOffsets);
+BENCHMARK(BM_GridPageBuildingTheQuery)->Apply(gridOffsets);
+BENCHMARK(BM_GridPageFromABuiltQuery)->Apply(gridOffsets);
 
 }  // namespace
 

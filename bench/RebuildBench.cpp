@@ -41,8 +41,8 @@ void BM_RebuildTable(benchmark::State& state) {
         }
         std::vector<int> types(newNames.size(), 1);
         std::string error;
-        if (DBInterface::changeTable("t", oldNames, indices, newNames, types, nullptr, nullptr, db,
-                                     &error) != 0) {
+        if (DBInterface::changeTable("t", oldNames, indices, newNames, types, nullptr, nullptr,
+                                     nullptr, db, &error) != 0) {
             state.SkipWithError(error.c_str());
         }
         wide = !wide;

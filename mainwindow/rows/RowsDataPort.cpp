@@ -9,30 +9,6 @@
 
 namespace {
 constexpr size_t kLimitedCacheCapacity = 20000;
-
-// Appends a page of rows laid out flat. Rows of another width than the field model (a field
-// added or dropped elsewhere) would shift every value into the wrong field and row, rowid
-// included, so such a page is refused whole.
-int appendPage(std::vector<DBValue>* destination, const std::string& query, int64_t limit,
-               int64_t offset, int64_t fieldsPerRow, const std::string& databaseFilePath,
-               std::string* error) {
-    std::vector<DBRow> rows;
-    int rc =
-        DBInterface::getArrayOfRows(&rows, query, true, limit, offset, databaseFilePath, error);
-    if (rc != 0) return rc;
-    for (const DBRow& row : rows) {
-        if (static_cast<int64_t>(row.size()) != fieldsPerRow) {
-            appendError(error, localizedString("The fields of the table have changed. Reload "
-                                               "the table to see its rows."));
-            return -1;
-        }
-    }
-    for (DBRow& row : rows) {
-        destination->insert(destination->end(), std::make_move_iterator(row.begin()),
-                            std::make_move_iterator(row.end()));
-    }
-    return 0;
-}
 }  // namespace
 
 RowsDataPort::RowsDataPort(DatabaseWindow& window) : window_(window), state_(window.state()) {}
@@ -55,7 +31,7 @@ std::string RowsDataPort::countStatementForLimitedObject(const std::string& name
            std::to_string(TablesAndRowsState::kLimitedRows) + ")";
 }
 
-int64_t RowsDataPort::countRows(std::string* error) const {
+int64_t RowsDataPort::countRows(std::string* error) {
     std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
     if (!name || !state_.databaseFilePath) return 0;
     const std::string& path = *state_.databaseFilePath;
@@ -63,12 +39,11 @@ int64_t RowsDataPort::countRows(std::string* error) const {
         return DBInterface::getNumberWithQueryString(countStatementForLimitedObject(*name), path,
                                                      error);
     }
-    const auto& search = state_.sortAndSearch;
-    return DBInterface::calculateTotalRowsForTable(*name, search.likeString.value_or(std::string()),
-                                                   search.searchFieldIndexes, path, error);
+    const DBInterface::GridQuery* built = query(*name, error);
+    return built ? DBInterface::getNumberWithQueryString(built->count, path, error) : -1;
 }
 
-const std::string& RowsDataPort::query(const std::string& name) {
+const DBInterface::GridQuery* RowsDataPort::query(const std::string& name, std::string* error) {
     uint32_t status = state_.selectedObject.selectedObjectStatus;
     const auto& search = state_.sortAndSearch;
     QueryInputs inputs{
@@ -80,13 +55,24 @@ const std::string& RowsDataPort::query(const std::string& name) {
         search.searchFieldIndexes,
         status == DBInterface::kObjectReadOnlyPaged || status == DBInterface::kObjectLimited};
     if (queryInputs_ != inputs) {
-        query_ = DBInterface::getQueryString(name, inputs.likeString.value_or(std::string()),
-                                             inputs.sortCodes, inputs.sortByROWIDCode,
-                                             inputs.searchFieldIndexes, inputs.noROWID,
-                                             inputs.databaseFilePath, nullptr);
+        queryInputs_.reset();
+        if (DBInterface::buildGridQuery(&query_, name, inputs.likeString.value_or(std::string()),
+                                        inputs.searchFieldIndexes, inputs.sortCodes,
+                                        inputs.sortByROWIDCode, 0,
+                                        inputs.noROWID ? DBInterface::kNoRowidName : 0,
+                                        inputs.databaseFilePath, error) != 0) {
+            return nullptr;
+        }
         queryInputs_ = std::move(inputs);
     }
-    return query_;
+    // A query built after the fields changed elsewhere would put its values under the fields the
+    // window loaded before.
+    if (query_.columnsPerRow != state_.dataPort.numberOfFieldsPerRow) {
+        appendError(error, localizedString("The fields of the table have changed. Reload the table "
+                                           "to see its rows."));
+        return nullptr;
+    }
+    return &query_;
 }
 
 int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
@@ -98,22 +84,21 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
     switch (state_.selectedObject.selectedObjectStatus) {
         case DBInterface::kObjectEditable:
         case DBInterface::kObjectReadOnlyPaged: {
-            const std::string& sql = query(*name);
-            if (sql.empty()) return 0;
-            return appendPage(destination, sql, limit, firstRowIndex.value,
-                              port.numberOfFieldsPerRow, path, error);
+            const DBInterface::GridQuery* built = query(*name, error);
+            if (!built) return -1;
+            return DBInterface::readGridPage(destination, *built, limit, firstRowIndex.value, path,
+                                             error);
         }
         case DBInterface::kObjectLimited: {
             int rc = 0;
             if (reloadCachedValues) {
-                const std::string& sql = query(*name);
                 port.limitedFieldValuesLoaded.clear();
                 port.limitedFieldValuesLoaded.reserve(kLimitedCacheCapacity);
-                if (!sql.empty()) {
-                    rc = appendPage(&port.limitedFieldValuesLoaded, sql,
-                                    TablesAndRowsState::kLimitedRows, 0, port.numberOfFieldsPerRow,
-                                    path, error);
-                }
+                const DBInterface::GridQuery* built = query(*name, error);
+                rc = built ? DBInterface::readGridPage(&port.limitedFieldValuesLoaded, *built,
+                                                       TablesAndRowsState::kLimitedRows, 0, path,
+                                                       error)
+                           : -1;
             }
             const auto& cache = port.limitedFieldValuesLoaded;
             int64_t cachedRows = static_cast<int64_t>(cache.size()) / port.numberOfFieldsPerRow;

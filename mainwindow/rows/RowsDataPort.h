@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Common/GridQuery.h"
 #include "mainwindow/TablesAndRowsState.h"
 
 class DatabaseWindow;
@@ -16,7 +17,7 @@ class RowsDataPort {
     explicit RowsDataPort(DatabaseWindow& window);
 
     // The rows of the selected object under its search; -1 with the error on failure.
-    int64_t countRows(std::string* error) const;
+    int64_t countRows(std::string* error);
     // Appends up to limit rows from firstRowIndex. 0 when read from the database without error;
     // a limited object's rows come from its cache, read again when reloadCachedValues is set.
     // A failure appends its message and returns non-zero, leaving destination as it was.
@@ -48,12 +49,12 @@ class RowsDataPort {
         bool noROWID = false;
         bool operator==(const QueryInputs&) const = default;
     };
-    // The SELECT of the selected object under its search and sort, without LIMIT; "" when it
-    // cannot be built.
-    const std::string& query(const std::string& name);
+    // The grid query of the selected object under its search and sort, built on its first use
+    // and again only when what it is built from changed; nullptr with the error on failure.
+    const DBInterface::GridQuery* query(const std::string& name, std::string* error);
 
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     std::optional<QueryInputs> queryInputs_;
-    std::string query_;
+    DBInterface::GridQuery query_;
 };

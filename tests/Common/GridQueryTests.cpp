@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
+#include "Common/DBConnection.h"
 #include "Common/DBInterface.h"
 #include "tests/support/DatabaseTest.h"
 
@@ -18,7 +21,12 @@ class GridQueryTest : public DatabaseTest {
     std::string grid(const std::vector<int>& sortCodes, uint64_t rowidCode = 1,
                      const std::string& like = "", const IndexSet& search = {},
                      bool noROWID = false, const std::string& table = "t") {
-        return getQueryString(table, like, sortCodes, rowidCode, search, noROWID, db, nullptr);
+        std::string sql;
+        std::string error;
+        EXPECT_EQ(
+            getQueryString(&sql, table, like, sortCodes, rowidCode, search, noROWID, db, &error), 0)
+            << error;
+        return sql;
     }
 };
 }  // namespace
@@ -37,8 +45,9 @@ TEST_F(GridQueryTest, OrderClauses) {
     EXPECT_EQ(grid({1, 3}, 1, "", {}, true),
               "select '', * from \"t\" order by \"a\" collate nocase asc, cast (\"b\" as "
               "numeric) asc");
-    EXPECT_EQ(getQueryString("t", 10, 20, "", {}, 1, {}, db, nullptr),
-              "select ROWID, * from \"t\" order by ROWID asc limit 10 offset 20");
+    std::string paged;
+    EXPECT_EQ(getQueryString(&paged, "t", 10, 20, "", {}, 1, {}, db, nullptr), 0);
+    EXPECT_EQ(paged, "select ROWID, * from \"t\" order by ROWID asc limit 10 offset 20");
 }
 
 TEST_F(GridQueryTest, TwoKeysReadInOrderWithRowidTieBreak) {
@@ -120,4 +129,55 @@ TEST_F(GridQueryTest, EditStatuses) {
     EXPECT_EQ(selectedObjectStatus("v", db, nullptr), kObjectLimited);
     EXPECT_EQ(selectedObjectStatus("w", db, nullptr), kObjectReadOnlyPaged);
     EXPECT_EQ(selectedObjectStatus("h", db, nullptr), kObjectLimited);
+}
+
+// A lock held past the busy time-out must fail the build: a query built without the field model
+// would read every row, unsearched and unsorted, as if that were the answer.
+TEST_F(GridQueryTest, AFailedReadFailsTheBuildInsteadOfDroppingSearchAndSort) {
+    run("create table hundred (n, tag); insert into hundred select value, case when value % 10 "
+        "= 0 then 'hit' else 'miss' end from generate_series(1, 100); insert into "
+        "varnelo_db_fields values ('hundred', 'n', 1, 2, 0)");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::string sql = "unchanged";
+    std::string error;
+    EXPECT_EQ(getQueryString(&sql, "hundred", "%hit%", {2}, 1, {1}, false, db, &error),
+              SQLITE_BUSY);
+    EXPECT_EQ(sql, "unchanged");
+    EXPECT_EQ(error, "database is locked");
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+
+    GridQuery built;
+    error.clear();
+    ASSERT_EQ(buildGridQuery(&built, "hundred", "%hit%", {1}, {2}, 1, 0, 0, db, &error), 0)
+        << error;
+    std::vector<DBValue> page;
+    ASSERT_EQ(readGridPage(&page, built, 0, 0, db, &error), 0) << error;
+    std::vector<std::string> texts;
+    for (const DBValue& value : page) texts.push_back(value.value_or("NULL"));
+    EXPECT_EQ(texts, directQuery("select rowid, n, tag from hundred where tag = 'hit' order by n "
+                                 "desc"));
+    EXPECT_EQ(texts.size(), 30u);
+    EXPECT_EQ(directQuery(built.count), std::vector<std::string>{"10"});
+}
+
+TEST_F(GridQueryTest, APageOfABuiltQueryIsOneConnectionKeepsNullAndRefusesChangedFields) {
+    run("insert into t values (NULL, 1)");
+    GridQuery built;
+    std::string error;
+    ASSERT_EQ(buildGridQuery(&built, "t", "", {}, {4}, 1, 0, 0, db, &error), 0) << error;
+    EXPECT_EQ(built.columnsPerRow, 3);
+    std::vector<DBValue> page{"kept"};
+    int64_t opened = DBConnection::openedConnectionCount();
+    ASSERT_EQ(readGridPage(&page, built, 2, 3, db, &error), 0) << error;
+    EXPECT_EQ(DBConnection::openedConnectionCount() - opened, 1);
+    EXPECT_EQ(page, (std::vector<DBValue>{"kept", "4", "x", "2", "5", std::nullopt, "1"}));
+
+    run("alter table t add column c");
+    page.clear();
+    EXPECT_EQ(readGridPage(&page, built, 2, 0, db, &error), -1);
+    EXPECT_EQ(error, "The fields of the table have changed. Reload the table to see its rows.");
+    EXPECT_TRUE(page.empty());
 }

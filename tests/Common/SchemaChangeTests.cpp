@@ -165,3 +165,34 @@ TEST_F(SchemaChangeTest, ViewsWithFieldRowsAndTheUniqueKeyMark) {
               0);
     EXPECT_EQ(query("select count(*) from varnelo_db_fields where table_name='bad'"), Strings{"0"});
 }
+
+// Older files keep their field rows without a lookup table column; every writer of field rows
+// upgrades such a file first.
+TEST_F(SchemaChangeTest, WritersOfFieldRowsUpgradeAnOlderFieldsMetaTable) {
+    auto olderFile = [&] {
+        run("drop table if exists varnelo_db_fields; create table varnelo_db_fields (table_name "
+            "not null default '', name not null default '', number int not null default 0, type "
+            "int not null default 0, flags int not null default 0)");
+    };
+    std::string fieldRows = "select table_name, name, lookup_table from varnelo_db_fields";
+    Strings colours{"colours", ""};
+    std::string error;
+    olderFile();
+    ASSERT_EQ(createTable("t", 0, {"a", "b"}, {1, 1}, nullptr, &colours, db, &error), 0) << error;
+    EXPECT_EQ(directQuery(fieldRows), (Strings{"t", "a", "colours", "t", "b", ""}));
+    olderFile();
+    ASSERT_EQ(changeTable("t", {"a", "b"}, {1, 0}, {"b", "a"}, {1, 1}, nullptr, &colours, nullptr,
+                          db, &error),
+              0)
+        << error;
+    EXPECT_EQ(directQuery(fieldRows), (Strings{"t", "b", "colours", "t", "a", ""}));
+    olderFile();
+    ASSERT_EQ(changeFieldsForTable("t", {"b"}, {1}, nullptr, {"sizes"}, db, &error), 0) << error;
+    EXPECT_EQ(directQuery(fieldRows), (Strings{"t", "b", "sizes"}));
+    olderFile();
+    ASSERT_EQ(createView("v", "create view v as select a from t", {"a"}, {1}, {0}, &colours, false,
+                         db, &error),
+              0)
+        << error;
+    EXPECT_EQ(directQuery(fieldRows), (Strings{"v", "a", "colours"}));
+}

@@ -166,7 +166,8 @@ TEST_F(SortSettingsTest, TheGridsSortedQueryWalksTheSortIndex) {
     run("insert into big select 'x' || value, value from generate_series(1, 200)");
     for (int code : {1, 2, 3, 4}) {
         ASSERT_EQ(updateTableIndexes("big", {code}, db, &error), 0) << error;
-        std::string sql = getQueryString("big", "", {code}, 1, {}, false, db, nullptr);
+        std::string sql;
+        ASSERT_EQ(getQueryString(&sql, "big", "", {code}, 1, {}, false, db, &error), 0) << error;
         Strings plan = query("explain query plan " + sql + " limit 20 offset 100");
         std::string steps;
         for (const std::string& step : plan) steps += step + ";";

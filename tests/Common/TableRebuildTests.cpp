@@ -12,44 +12,80 @@ class TableRebuildTest : public DatabaseTest {
     int rebuild(const std::string& table, const Strings& oldNames,
                 const std::vector<int64_t>& indices, const Strings& newNames,
                 const std::vector<int>& types, std::string* error) {
-        return changeTable(table, oldNames, indices, newNames, types, nullptr, nullptr, db, error);
+        return changeTable(table, oldNames, indices, newNames, types, nullptr, nullptr, nullptr, db,
+                           error);
     }
 };
 
-TEST_F(TableRebuildTest, KeepsRowidsIndexesTriggersAndDropsWhatLostItsColumn) {
+// A renamed field is the same field: its indexes, triggers and views follow the new name, also
+// in a file with a view that is broken already. What goes with a dropped field is named, before
+// (without any change) and after the change.
+TEST_F(TableRebuildTest, KeepsRowidsIndexesTriggersFollowsRenamesAndNamesWhatItDrops) {
     run("create table t (a, b, c); insert into t (rowid, a, b, c) values (5, 'a5', 'b5', 'c5'),"
-        "(9, 'a9', 'b9', 'c9'); create index ia on t (a); create index ic on t (c);"
-        "create table log (x); create trigger ta after insert on t begin "
-        "insert into log values (new.a); end; create trigger tc after update on t begin "
-        "insert into log values (NEW.\"c\"); end; create view v as select a from t");
+        "(9, 'a9', 'b9', 'c9'); create index ia on t (a); create index ib on t (b);"
+        "create index ic on t (c); create table log (x); create trigger ta after insert on t "
+        "begin insert into log values (new.a); end; create trigger tb after update of b on t "
+        "begin insert into log values (old.b || '>' || new.b); end; create trigger tc after "
+        "update on t begin insert into log values (NEW.\"c\"); end; create view v as select b "
+        "from t; create table gone (z); create view broken as select z from gone; drop table "
+        "gone");
+    std::string schema = "select type, name, sql from sqlite_master order by name";
+    Strings before = directQuery(schema);
     std::string error;
     // Drop c, rename b to "b 2", add a new field n.
-    ASSERT_EQ(rebuild("t", {"a", "b", "c"}, {0, 1, -1}, {"a", "b 2", "n"}, {1, 2, 3}, &error), 0)
+    Strings dropped;
+    ASSERT_EQ(objectsDroppedByChangeTable(&dropped, "t", {"a", "b", "c"}, {0, 1, -1},
+                                          {"a", "b 2", "n"}, db, &error),
+              0)
         << error;
-    EXPECT_EQ(query("select rowid, a, \"b 2\", n from t order by rowid"),
+    EXPECT_EQ(dropped, (Strings{"ic", "tc"}));
+    EXPECT_EQ(directQuery(schema), before);
+    dropped.clear();
+    ASSERT_EQ(changeTable("t", {"a", "b", "c"}, {0, 1, -1}, {"a", "b 2", "n"}, {1, 2, 3}, nullptr,
+                          nullptr, &dropped, db, &error),
+              0)
+        << error;
+    EXPECT_EQ(dropped, (Strings{"ic", "tc"}));
+    EXPECT_EQ(directQuery("select rowid, a, \"b 2\", n from t order by rowid"),
               (Strings{"5", "a5", "b5", "", "9", "a9", "b9", ""}));
-    EXPECT_EQ(query("select name from sqlite_master where tbl_name='t' and type in "
-                    "('index','trigger') order by name"),
-              (Strings{"ia", "ta"}));
-    run("insert into t (a) values ('new')");
-    EXPECT_EQ(query("select x from log"), Strings{"new"});
-    EXPECT_EQ(query("select count(*) from v"), Strings{"3"});
-    EXPECT_EQ(query("select name, number, type from varnelo_db_fields order by number"),
+    EXPECT_EQ(directQuery("select name from sqlite_master where tbl_name='t' and type in "
+                          "('index','trigger') order by name"),
+              (Strings{"ia", "ib", "ta", "tb"}));
+    EXPECT_EQ(directQuery("select name from pragma_index_info('ib')"), Strings{"b 2"});
+    run("insert into t (a) values ('new'); update t set \"b 2\" = 'B' where rowid = 5");
+    EXPECT_EQ(directQuery("select x from log"), (Strings{"new", "b5>B"}));
+    EXPECT_EQ(directQuery("select * from v order by 1"), (Strings{"", "B", "b9"}));
+    EXPECT_EQ(directQuery("select name, number, type from varnelo_db_fields order by number"),
               (Strings{"a", "1", "1", "b 2", "2", "2", "n", "3", "3"}));
     EXPECT_FALSE(doesTableExist("xyztmp_t", db));
 }
 
-// SQLite reads a double-quoted name that is no column as a text, so an index on a renamed or
-// dropped column would come back as an index on a constant: a unique one refuses every second row.
-TEST_F(TableRebuildTest, IndexesOnQuotedColumnsThatAreGoneDoNotComeBackOnAConstant) {
+// SQLite reads a double-quoted name that is no column as a text, so an index on a dropped column
+// would come back as an index on a constant: a unique one refuses every second row. Swapped
+// names take their indexes along.
+TEST_F(TableRebuildTest, IndexesFollowSwappedNamesAndNeverComeBackOnAConstant) {
     run("create table t (a, b, c); insert into t values ('a1', 'b1', 'c1');"
         "create unique index ub on t (\"b\"); create index ic on t (\"c\", \"a\");"
         "create index ia on t (\"a\")");
     std::string error;
-    ASSERT_EQ(rebuild("t", {"a", "b", "c"}, {0, 1}, {"a", "renamed"}, {1, 1}, &error), 0) << error;
-    run("insert into t values ('a2', 'b2'); insert into t values ('a3', 'b3')");
-    EXPECT_EQ(query("select name from sqlite_master where tbl_name='t' and type='index'"),
-              Strings{"ia"});
+    Strings dropped;
+    // Names that differ in letter case alone are one name.
+    EXPECT_EQ(changeTable("t", {"a", "b", "c"}, {0, 1}, {"a", "A"}, {1, 1}, nullptr, nullptr,
+                          &dropped, db, &error),
+              SQLITE_ERROR);
+    EXPECT_EQ(error, "duplicate column name: A");
+    EXPECT_EQ(directQuery("select name from pragma_table_info('t')"), (Strings{"a", "b", "c"}));
+    error.clear();
+    ASSERT_EQ(changeTable("t", {"a", "b", "c"}, {1, 0}, {"a", "b"}, {1, 1}, nullptr, nullptr,
+                          &dropped, db, &error),
+              0)
+        << error;
+    EXPECT_EQ(dropped, Strings{"ic"});
+    EXPECT_EQ(directQuery("select a, b from t"), (Strings{"b1", "a1"}));
+    EXPECT_EQ(directQuery("select name from pragma_index_info('ub')"), Strings{"a"});
+    EXPECT_EQ(directQuery("select name from pragma_index_info('ia')"), Strings{"b"});
+    run("insert into t values ('b2', 'a2'); insert into t values ('b3', 'a3')");
+    EXPECT_NE(execCommandString("insert into t values ('b1', 'x')", db, nullptr), 0);
 }
 
 TEST_F(TableRebuildTest, TriggerReferencesInEveryQuotingAndVeryLongNames) {
@@ -71,11 +107,21 @@ TEST_F(TableRebuildTest, TriggerReferencesInEveryQuotingAndVeryLongNames) {
     EXPECT_EQ(query("select name from sqlite_master where type = 'trigger'"), Strings{"tl"});
 }
 
-// AUTOINCREMENT promises that the key of a deleted row is never handed out again.
-TEST_F(TableRebuildTest, AutoincrementKeyKeepsItsPromiseAfterARebuild) {
+// AUTOINCREMENT promises that the key of a deleted row is never handed out again. Only the key
+// word makes such a key, not a name or a text that holds the word.
+TEST_F(TableRebuildTest, AutoincrementKeyKeepsItsPromiseAndTheWordAloneMakesNoKey) {
+    run("create table w (id integer primary key, autoincrement_note default 'autoincrement');"
+        "insert into w values (7, 'x')");
+    std::string error;
+    ASSERT_EQ(rebuild("w", {"id", "autoincrement_note"}, {0, 1, -1},
+                      {"id", "autoincrement_note", "n"}, {1, 1, 1}, &error),
+              0)
+        << error;
+    EXPECT_EQ(directQuery("select id, autoincrement_note, n from w"), (Strings{"7", "x", ""}));
+    EXPECT_TRUE(directQuery("select 1 from sqlite_master where name = 'sqlite_sequence'").empty());
+
     run("create table t (id integer primary key autoincrement, a); insert into t (a) values "
         "('one'), ('two'), ('three'); delete from t where id = 3");
-    std::string error;
     ASSERT_EQ(rebuild("t", {"id", "a"}, {0, 1, -1}, {"id", "a", "n"}, {2, 1, 1}, &error), 0)
         << error;
     run("insert into t (a) values ('four')");
@@ -108,25 +154,36 @@ TEST_F(TableRebuildTest, ChildRowsSurviveARebuildOfTheirParentWithForeignKeysOn)
               (Strings{"parent", "id", "CASCADE"}));
 }
 
-TEST_F(TableRebuildTest, ABrokenForeignKeyStopsTheRebuildAndChangesNothing) {
-    UserDefaults::standard().setBool(true, "EnableForeignKeyConstraints");
+// Without its parent field a foreign key no longer matches any parent key, and every later
+// change of the child fails, whether the keys are enforced or not.
+TEST_F(TableRebuildTest, AFieldThatAForeignKeyRefersToStaysAndARenameReachesTheKey) {
     run("create table parent (id integer primary key, code unique);"
         "create table child (pcode references parent (code));"
-        "insert into parent values (1, 'A'); insert into child values ('A')");
-    std::string error;
-    // Dropping the referenced column leaves the child's key without a parent.
-    EXPECT_NE(rebuild("parent", {"id", "code"}, {0}, {"id"}, {1}, &error), 0);
-    EXPECT_EQ(error, "foreign key mismatch - \"child\" referencing \"parent\"");
-    EXPECT_EQ(query("select id, code from parent"), (Strings{"1", "A"}));
-    EXPECT_EQ(query("select pcode from child"), Strings{"A"});
-    // Filling the parent's key from another column would leave the child without a parent.
-    run("create table p2 (code unique, alt unique); create table c2 (k references p2 (code));"
+        "insert into parent values (1, 'A'); insert into child values ('A');"
+        "create table p2 (code unique, alt unique); create table c2 (k references p2 (code));"
         "insert into p2 values ('A', 'Z'); insert into c2 values ('A')");
-    error.clear();
-    EXPECT_EQ(rebuild("p2", {"code", "alt"}, {1}, {"code"}, {1}, &error),
-              SQLITE_CONSTRAINT_FOREIGNKEY);
-    EXPECT_EQ(error, "The change of table p2 would break foreign keys");
-    EXPECT_EQ(query("select code, alt from p2"), (Strings{"A", "Z"}));
+    for (bool enforced : {true, false}) {
+        UserDefaults::standard().setBool(enforced, "EnableForeignKeyConstraints");
+        std::string error;
+        EXPECT_EQ(rebuild("parent", {"id", "code"}, {0}, {"id"}, {1}, &error),
+                  SQLITE_CONSTRAINT_FOREIGNKEY);
+        EXPECT_EQ(error,
+                  "Field code of table parent cannot be removed: a foreign key of table "
+                  "child refers to it.");
+        EXPECT_EQ(directQuery("select id, code from parent"), (Strings{"1", "A"}));
+        // Filling the parent's key from another field drops the key field just the same.
+        error.clear();
+        EXPECT_EQ(rebuild("p2", {"code", "alt"}, {1}, {"code"}, {1}, &error),
+                  SQLITE_CONSTRAINT_FOREIGNKEY);
+        EXPECT_EQ(error,
+                  "Field code of table p2 cannot be removed: a foreign key of table c2 "
+                  "refers to it.");
+        EXPECT_EQ(directQuery("select code, alt from p2"), (Strings{"A", "Z"}));
+    }
+    std::string error;
+    ASSERT_EQ(rebuild("parent", {"id", "code"}, {0, 1}, {"id", "key"}, {1, 1}, &error), 0) << error;
+    EXPECT_EQ(directQuery("select \"to\" from pragma_foreign_key_list('child')"), Strings{"key"});
+    EXPECT_TRUE(directQuery("pragma foreign_key_check").empty());
 }
 
 TEST_F(TableRebuildTest, FileWithoutMetaTablesAndAnAwkwardName) {
@@ -134,7 +191,7 @@ TEST_F(TableRebuildTest, FileWithoutMetaTablesAndAnAwkwardName) {
         "insert into y values (1); insert into \"x\"\"; drop table y; --\" values ('v')");
     std::string error;
     ASSERT_EQ(changeTable("x\"; drop table y; --", {"it's"}, {0, -1}, {"it's", "z\"z"}, {}, nullptr,
-                          nullptr, db, &error),
+                          nullptr, nullptr, db, &error),
               0)
         << error;
     EXPECT_EQ(query("select \"it's\", \"z\"\"z\" from \"x\"\"; drop table y; --\""),

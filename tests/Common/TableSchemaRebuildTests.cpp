@@ -12,7 +12,8 @@ class TableSchemaRebuildTest : public DatabaseTest {
     int rebuild(const std::string& table, const Strings& oldNames,
                 const std::vector<int64_t>& indices, const Strings& newNames) {
         std::string error;
-        int rc = changeTable(table, oldNames, indices, newNames, {}, nullptr, nullptr, db, &error);
+        int rc = changeTable(table, oldNames, indices, newNames, {}, nullptr, nullptr, nullptr, db,
+                             &error);
         EXPECT_EQ(rc, 0) << error;
         return rc;
     }

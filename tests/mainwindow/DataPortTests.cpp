@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "Common/DBConnection.h"
 #include "mainwindow/rows/views/RowsTableModel.h"
 #include "mainwindow/rows/views/RowsTableView.h"
 
@@ -237,4 +238,24 @@ TEST_F(DataPortTest, AFileThatVanishesWhileShownGivesAnErrorAndAnEmptyPage) {
     EXPECT_EQ(alerts.back().messageText, "Error");
     EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 0);
     EXPECT_EQ(rowsOf(c)->fieldValueObjectForTableViewRowIndex(GridRow(0), FieldIndex(0)), nullptr);
+}
+
+TEST_F(DataPortTest, APageMoveOpensOneConnection) {
+    makeRowsTable(500);
+    std::string error;
+    ASSERT_EQ(DBInterface::updateSortCodes({1}, "t", db, &error), 0) << error;
+    TablesAndRowsController* c = show("t");
+    RowsConsole* rows = rowsOf(c);
+    for (int64_t first : {100, 400, 0}) {
+        int64_t before = DBConnection::openedConnectionCount();
+        rows->moveDataPortToRow(RowIndex(first));
+        EXPECT_EQ(DBConnection::openedConnectionCount() - before, 1) << first;
+    }
+    // A merged burst of wheel moves loads its one page on one connection too.
+    int64_t before = DBConnection::openedConnectionCount();
+    for (int step = 1; step <= 20; ++step) rows->moveDataPortToRowIndex(RowIndex(step));
+    QApplication::processEvents();
+    EXPECT_EQ(DBConnection::openedConnectionCount() - before, 1);
+    EXPECT_EQ(rows->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 117");
 }

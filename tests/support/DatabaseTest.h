@@ -1,5 +1,7 @@
 #pragma once
 // A fixture with a database file in its own temporary home, and short ways to run SQL on it.
+#include <sqlite3.h>
+
 #include <string>
 #include <vector>
 
@@ -27,6 +29,25 @@ class DatabaseTest : public TempHomeTest {
         std::vector<std::string> values;
         std::string error;
         EXPECT_EQ(DBInterface::getRows(&values, sql, db, &error), 0) << error;
+        return values;
+    }
+
+    // The same through a connection of the test's own, so that what the access layer wrote is
+    // read back without it.
+    std::vector<std::string> directQuery(const std::string& sql) {
+        std::vector<std::string> values;
+        sqlite3* connection = nullptr;
+        EXPECT_EQ(sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr),
+                  SQLITE_OK);
+        auto collect = [](void* list, int columns, char** texts, char**) {
+            for (int i = 0; i < columns; ++i) {
+                static_cast<std::vector<std::string>*>(list)->push_back(texts[i] ? texts[i] : "");
+            }
+            return 0;
+        };
+        EXPECT_EQ(sqlite3_exec(connection, sql.c_str(), collect, &values, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(connection) << "\nin: " << sql;
+        sqlite3_close(connection);
         return values;
     }
 
