@@ -135,6 +135,11 @@ void RowsTableView::keyPressEvent(QKeyEvent* event) {
         QTableView::keyPressEvent(event);
         return;
     }
+    if (event->matches(QKeySequence::SelectAll)) {
+        RowsTableViewDelegate* d = controller_;
+        d->rowsTableViewSelectAllMenuItemClicked();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // Each variant starts from the values of the page shown.
         RowsTableViewDelegate* d = controller_;
