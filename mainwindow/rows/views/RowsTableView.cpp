@@ -117,6 +117,13 @@ void RowsTableView::wheelEvent(QWheelEvent* event) {
 
 void RowsTableView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
+    // A first size (the grid shown, or shown again after a resize while hidden) is no live
+    // resize: the grid lays out for it at once rather than after the settle delay.
+    if (!event->oldSize().isValid()) {
+        liveResizeEnd_.stop();
+        if (controller_) controller_->windowDidEndLiveResize();
+        return;
+    }
     liveResizeEnd_.start();
 }
 
