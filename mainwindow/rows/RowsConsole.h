@@ -268,6 +268,10 @@ class RowsConsole : public QObject,
     void loadDataPort();
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
     void layOutGridColumns();
+    // When every field from the first shown to the last fits with room to spare, the first
+    // field shown moves left as far as the room allows: a widened grid hides no field to the
+    // left of blank space.
+    void fillRoomBeforeFirstField();
     // The data row of a clicked row number that holds one, else none.
     RowIndex rowIndexOfRowNumberAt(QPoint point) const;
     void extendSelectedRowsTo(RowIndex rowIndex);

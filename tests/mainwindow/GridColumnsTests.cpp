@@ -91,14 +91,14 @@ TEST_F(GridColumnsTest, AResizedWindowKeepsTheTablesListWidthAndRefillsThePort) 
     EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), rowsOf(c)->numberOfDataPortRows());
 }
 
-TEST_F(GridColumnsTest, TheFirstShowLaysOutOnce) {
+TEST_F(GridColumnsTest, TheFirstShowLaysOutOnceAndAWidenedGridFillsItsRoom) {
     run("insert into typed select 'x' || value, value, '' from generate_series(1, 200)");
     auto settle = [] {
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < kSettleWaitMs) QApplication::processEvents();
     };
-    app->showDatabase(db, 0, false, "typed", 0);
+    TablesAndRowsWindow* window = app->showDatabase(db, 0, false, "typed", 0);
     TablesAndRowsController* c = app->tablesAndRowsControllerForWindowIndex(0);
     RowsTableView* grid = rowsOf(c)->rowsTableView();
     // The page shown first is laid out for the window's first size: nothing reloads it later.
@@ -107,4 +107,15 @@ TEST_F(GridColumnsTest, TheFirstShowLaysOutOnce) {
     settle();
     EXPECT_EQ(reloads, 0);
     EXPECT_EQ(grid->numberOfRows(), rowsOf(c)->numberOfDataPortRows());
+    // Narrowed, moved to the last field and widened again, the grid shows every field rather
+    // than the last one beside blank space.
+    window->resize(450, 500);
+    settle();
+    rowsOf(c)->moveDataPortToFieldIndex(FieldIndex(3));
+    EXPECT_EQ(grid->numberOfColumns(), 2);
+    window->resize(900, 500);
+    settle();
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
+    EXPECT_EQ(grid->numberOfColumns(), 4);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "label");
 }
