@@ -363,6 +363,15 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         showOldName();
         return;
     }
+    // SQLite alters no view: its CREATE text would have to be written again under the new name.
+    auto listed = state_.selectedObject.allTables.find(oldName);
+    if (listed != state_.selectedObject.allTables.end() &&
+        DBInterface::tableTypeCodeForSchemaObjectType(&listed->second.type) ==
+            DBInterface::kSchemaView) {
+        showOldName();
+        showErrorAlert(localizedString("A view cannot be renamed in the tables list."));
+        return;
+    }
     std::string error;
     if (DBInterface::renameTable(oldName, newName, path, &error) != 0) {
         showOldName();

@@ -171,8 +171,27 @@ void RowsConsole::tableViewColumnDidResize() {
     updateHorizontalDataScrollerViewX();
 }
 
+void RowsConsole::fillRoomBeforeFirstField() {
+    auto& port = state_.dataPort;
+    if (!rowsTableView_ || numberOfColumns() < 1 || port.numberOfFieldsPerRow < 1) return;
+    std::vector<double> widths = fieldWidthsForTable(window_.selectedTableName());
+    if (static_cast<int64_t>(widths.size()) < port.numberOfFieldsPerRow) return;
+    // As numberOfDataPortFields counts: a field fits while the grid's width stays beyond it.
+    double room = rowsTableView_->viewport()->width() - rowsTableView_->columnWidth(0);
+    FieldIndex first = port.firstFieldIndexInDataPort;
+    for (FieldIndex f = first; f.value < port.numberOfFieldsPerRow; ++f) {
+        room -= widths[static_cast<size_t>(f.value)];
+    }
+    while (first > kFirstFieldIndex && room - widths[static_cast<size_t>(first.value - 1)] > 0) {
+        --first;
+        room -= widths[static_cast<size_t>(first.value)];
+    }
+    port.firstFieldIndexInDataPort = first;
+}
+
 void RowsConsole::windowDidEndLiveResize() {
     if (std::optional<std::string> table = window_.selectedTableNameIfOnlyOne()) {
+        fillRoomBeforeFirstField();
         reloadRowsConsoleColumns(table);
     } else {
         reloadFieldValues();

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -69,7 +70,14 @@ void RowsConsole::buildView() {
     rowsViewMoreFieldsPopUpButton_->setPopupMode(QToolButton::InstantPopup);
     rowsViewMoreFieldsPopUpButton_->setMenu(new QMenu(rowsViewMoreFieldsPopUpButton_));
     rowsViewMoreFieldsPopUpButton_->setEnabled(false);
+    // The scroller beside it gives way first, and the pop-up arrow gets room of its own rather
+    // than covering the title's end: the title always shows whole.
+    rowsViewMoreFieldsPopUpButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    rowsViewMoreFieldsPopUpButton_->setMinimumWidth(
+        rowsViewMoreFieldsPopUpButton_->sizeHint().width() +
+        rowsViewMoreFieldsPopUpButton_->style()->pixelMetric(QStyle::PM_MenuButtonIndicator));
     belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
+    belowGrid->addSpacing(kDataScrollerThickness);
     rowsLayout->addLayout(belowGrid);
 }
 

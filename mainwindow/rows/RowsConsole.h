@@ -145,6 +145,20 @@ class RowsConsole : public QObject,
     void clearSelectedRowsAndReload(bool clear);
     void clearSelectedCellsAndReload(bool clear);
     void selectAllFields();
+    void rowsTableViewSelectAllMenuItemClicked() override { selectAllFields(); }
+    // Empties the selected cells, fields and rows; the focus stays.
+    void deselectAllMenuItemClicked();
+    bool isSomethingFocused() const;
+    bool isSomethingSelected() const;
+    bool isSomethingSelectedOrFocused() const;
+    // A selection of any kind or a focused cell: what the selection's commands act on.
+    bool isAtLeastOneCellSelected() const;
+    // A cell is focused and the grid itself has the keyboard, not an editor inside it.
+    bool isFocusOnCellAndNotEditing() const;
+    // Toggles the whole row; a row selected without extending replaces the selected rows and
+    // takes the focus. Indexes outside the table are logged and change nothing.
+    void selectMyRowIndex(RowIndex rowIndex, bool extendSelection);
+    void selectTableViewRow(GridRow row, bool extendSelection);
     bool isRowsTableViewFirstResponder() const override;
     // A click on grid cell (row, column): deselect is a plain click, else a Control-click.
     void selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect);
@@ -214,11 +228,13 @@ class RowsConsole : public QObject,
     void rowsTableViewCommandRightKeyPressed() override {
         moveSelection(3, state_.dataPort.numberOfFieldsPerRow, true);
     }
-    // Shift extends nothing: the Shift-arrows are the plain arrows.
-    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewUpKeyPressed(); }
-    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewDownKeyPressed(); }
-    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewLeftKeyPressed(); }
-    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewRightKeyPressed(); }
+    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewShiftArrowKeyPressed(0); }
+    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewShiftArrowKeyPressed(1); }
+    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewShiftArrowKeyPressed(2); }
+    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewShiftArrowKeyPressed(3); }
+    // Grows the rectangle of the focus and the selected cells by one row or field in the
+    // direction (as moveSelection's) and selects its cells; the focus stays.
+    void rowsTableViewShiftArrowKeyPressed(int direction);
     // Rows are deleted through the Delete command, never by the key.
     void rowsTableViewDeleteKeyPressed() override {}
     void rowsTableViewTabKeyPressed() override;
@@ -252,10 +268,17 @@ class RowsConsole : public QObject,
     void loadDataPort();
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
     void layOutGridColumns();
+    // When every field from the first shown to the last fits with room to spare, the first
+    // field shown moves left as far as the room allows: a widened grid hides no field to the
+    // left of blank space.
+    void fillRoomBeforeFirstField();
     // The data row of a clicked row number that holds one, else none.
     RowIndex rowIndexOfRowNumberAt(QPoint point) const;
     void extendSelectedRowsTo(RowIndex rowIndex);
     void selectRectangleTo(GridRow row, GridColumn column);
+    // Selects the loaded cells of the rectangle of row and field indexes, while fewer rows than
+    // the limit hold selected cells.
+    void selectCellsInRectangle(int64_t left, int64_t right, int64_t top, int64_t bottom);
     // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
     // shown first when its column lies before lowestColumn or past the grid.
     void focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset);

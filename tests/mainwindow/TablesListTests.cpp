@@ -61,6 +61,17 @@ TEST_F(TablesListTest, ARenameThatOnlyChangesCaseOrFailsKeepsTheName) {
     EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
     EXPECT_TRUE(widthsOf("test.db").contains("t"));
+    // A view is never renamed: the alert says why instead of passing on SQLite's error.
+    run("create view v as select name from t");
+    c->reloadTables();
+    c->tablesTableView()->item(rowOf(c, "v"))->setText("w");  // as typed in the list
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_NE(alerts[1].informativeText.find("view cannot be renamed"), std::string::npos);
+    EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "v"))->text(), "v");
+    std::vector<std::string> typeAndDefinition;
+    DBInterface::getTableTypeAndDefinition(&typeAndDefinition, "v", db, nullptr);
+    EXPECT_NE(std::find(typeAndDefinition.begin(), typeAndDefinition.end(), "view"),
+              typeAndDefinition.end());  // still there under its name
 }
 
 TEST_F(TablesListTest, DeletingAsksFirstAndRemovesTheObjectAndItsWidths) {
