@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <sqlite3.h>
+
 #include "Common/DBInterface.h"
 #include "Common/SQLQuote.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -36,6 +38,10 @@ int appendPage(std::vector<DBValue>* destination, const std::string& query, int6
 }  // namespace
 
 RowsDataPort::RowsDataPort(DatabaseWindow& window) : window_(window), state_(window.state()) {}
+
+bool RowsDataPort::isBusy(int rc) {
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
 
 std::string RowsDataPort::countStatementForLimitedObject(const std::string& name) const {
     // The cap is inside the statement, so a large limited object is never counted in full.
@@ -107,13 +113,17 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
             int rc = 0;
             if (reloadCachedValues) {
                 const std::string& sql = query(*name);
-                port.limitedFieldValuesLoaded.clear();
-                port.limitedFieldValuesLoaded.reserve(kLimitedCacheCapacity);
+                std::vector<DBValue> cache;
+                cache.reserve(kLimitedCacheCapacity);
                 if (!sql.empty()) {
-                    rc = appendPage(&port.limitedFieldValuesLoaded, sql,
-                                    TablesAndRowsState::kLimitedRows, 0, port.numberOfFieldsPerRow,
-                                    path, error);
+                    rc = appendPage(&cache, sql, TablesAndRowsState::kLimitedRows, 0,
+                                    port.numberOfFieldsPerRow, path, error);
                 }
+                if (rc != 0) {
+                    if (!isBusy(rc)) port.limitedFieldValuesLoaded.clear();
+                    return rc;
+                }
+                port.limitedFieldValuesLoaded = std::move(cache);
             }
             const auto& cache = port.limitedFieldValuesLoaded;
             int64_t cachedRows = static_cast<int64_t>(cache.size()) / port.numberOfFieldsPerRow;
