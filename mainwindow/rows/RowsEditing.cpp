@@ -212,6 +212,7 @@ bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text) {
         return false;
     }
     window_.showErrorAlert(error, window_.window());
+    // Until it is edited again the cell shows the loaded value, NULL included.
     reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
     failedEdit_ = FailedEdit{target, text};
