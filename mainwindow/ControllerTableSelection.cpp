@@ -14,6 +14,26 @@
 
 namespace {
 constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
+
+// Only the schema saying so counts: a read that failed (a lock held elsewhere) proves nothing.
+bool isObjectGone(const std::string& name, const std::string& path) {
+    std::vector<std::string> typeAndDefinition;
+    return DBInterface::getTableTypeAndDefinition(&typeAndDefinition, name, path, nullptr) == 0 &&
+           typeAndDefinition.empty();
+}
+
+std::string goneObjectText(const std::string& name, const DBInterface::MasterTables& allTables) {
+    auto entry = allTables.find(name);
+    std::string type = entry != allTables.end() ? entry->second.type : "table";
+    switch (DBInterface::tableTypeCodeForSchemaObjectType(&type)) {
+        case DBInterface::kSchemaTable:
+            return localizedFormat("The table “%@” no longer exists.", {name});
+        case DBInterface::kSchemaView:
+            return localizedFormat("The view “%@” no longer exists.", {name});
+        default:
+            return localizedFormat("The object “%@” no longer exists.", {name});
+    }
+}
 }  // namespace
 
 void TablesAndRowsController::reloadTables() {
@@ -132,6 +152,12 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
         name = tableNames[static_cast<size_t>(row)];
     } else {
         name = selectedTableName();
+    }
+    // Renamed or dropped elsewhere: the list is brought up to date and nothing is shown.
+    if (name && state_.databaseFilePath && isObjectGone(*name, *state_.databaseFilePath)) {
+        showErrorAlert(goneObjectText(*name, state_.selectedObject.allTables), window());
+        reloadTables();
+        name.reset();
     }
     if (name && state_.databaseFilePath) {
         const auto& allTables = state_.selectedObject.allTables;

@@ -19,6 +19,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/WaitCursor.h"
 
 namespace {
 constexpr int kDataScrollerThickness = 16;
@@ -113,7 +114,11 @@ void RowsConsole::showReadError(const std::string& error) {
 
 void RowsConsole::calculateTotalRows() {
     std::string error;
-    int64_t count = dataPort_.countRows(&error);
+    int64_t count;
+    {
+        WaitCursor waiting;
+        count = dataPort_.countRows(&error);
+    }
     if (count < 0) {
         showReadError(error);
         count = 0;
@@ -123,12 +128,25 @@ void RowsConsole::calculateTotalRows() {
 
 void RowsConsole::loadPage(bool reloadCachedValues) {
     auto& port = state_.dataPort;
-    port.fieldValuesLoaded.clear();
+    std::vector<DBValue> page;
     std::string error;
-    if (dataPort_.loadFieldValues(&port.fieldValuesLoaded, port.firstRowIndexInDataPort,
-                                  numberOfDataPortRows(), reloadCachedValues, &error) != 0) {
-        showReadError(error);
+    int rc;
+    {
+        WaitCursor waiting;
+        rc = dataPort_.loadFieldValues(&page, port.firstRowIndexInDataPort, numberOfDataPortRows(),
+                                       reloadCachedValues, &error);
     }
+    if (rc == 0) {
+        port.fieldValuesLoaded = std::move(page);
+        firstRowIndexOfLoadedPage_ = port.firstRowIndexInDataPort;
+    } else if (RowsDataPort::isBusy(rc) && !port.fieldValuesLoaded.empty()) {
+        // A lock held elsewhere passes: the page shown stays, at the rows it shows.
+        setFirstRowIndexInDataPort(firstRowIndexOfLoadedPage_);
+    } else {
+        // A file or fields gone: nothing shown of the object can be trusted any longer.
+        port.fieldValuesLoaded.clear();
+    }
+    if (rc != 0) showReadError(error);
     assert(static_cast<int64_t>(port.fieldValuesLoaded.size()) <=
            numberOfDataPortRows() * std::max<int64_t>(port.numberOfFieldsPerRow, 1));
 }
@@ -222,6 +240,14 @@ void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
     setFirstRowIndexInDataPort(rowIndex);
     scheduleDataPortLoad();
     updateRowsViewScrollBars();
+}
+
+void RowsConsole::reloadRowsKeepingPort() {
+    auto& port = state_.dataPort;
+    calculateTotalRows();
+    RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
+    setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
+    loadDataPort();
 }
 
 void RowsConsole::scheduleDataPortLoad() {

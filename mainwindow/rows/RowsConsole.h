@@ -300,6 +300,12 @@ class RowsConsole : public QObject,
     };
     // Gives the cell's target; nullopt when it has no loaded row or field.
     std::optional<EditTarget> editTargetOfCell(GridRow row, GridColumn column) const;
+    // Writes the edited text to its target, reporting a failure or a row that is gone.
+    bool writeEdit(const EditTarget& target, const std::string& text);
+    // Opens the failed edit's cell again with the text typed.
+    void reopenFailedEdit();
+    // Counts and loads the rows again after a write found its row gone, the port kept in place.
+    void reloadRowsKeepingPort();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
     void moveFocusForEditing(TextCommand command);
     void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
@@ -313,6 +319,14 @@ class RowsConsole : public QObject,
     TablesAndRowsState& state_;
     RowsDataPort dataPort_;
     std::optional<EditTarget> editTarget_;
+    // An edit whose write failed: its cell and the text typed, offered again in a new edit.
+    struct FailedEdit {
+        EditTarget target;
+        std::string text;
+    };
+    std::optional<FailedEdit> failedEdit_;
+    // The row the loaded page starts at, where a failed page load leaves the port.
+    RowIndex firstRowIndexOfLoadedPage_{0};
     bool resizingRowsTableViewColumns_ = false;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;

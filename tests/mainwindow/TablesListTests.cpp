@@ -3,8 +3,10 @@
 #include "tests/mainwindow/ControllerTest.h"
 
 #include <QListWidget>
+#include <QTest>
 #include <QToolBar>
 
+#include "mainwindow/rows/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
 #include "settings/LastTablesShown.h"
 
@@ -222,4 +224,37 @@ TEST_F(TablesListTest, DeletionRemovesTheObjectsAskedAboutEvenIfTheListChangedMe
     EXPECT_FALSE(DBInterface::doesTableExist("t", db));
     EXPECT_TRUE(DBInterface::doesTableExist("s", db));
     EXPECT_TRUE(DBInterface::doesTableExist("b", db));
+}
+
+TEST_F(TablesListTest, AnObjectRenamedOrDroppedElsewhereIsReportedAndNoStaleGridIsLeft) {
+    makeRowsTable(3);
+    run("create table u (x, y, z); insert into u values (1, 2, 3); create view v as select x "
+        "from u");
+    TablesAndRowsController* c = show("u");
+    run("alter table t rename to t2");
+    QListWidget* list = c->tablesTableView();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(list->item(rowOf(c, "t"))).center());
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_EQ(alerts[0].informativeText, "The table “t” no longer exists.");
+    EXPECT_EQ(rowOf(c, "t"), -1);
+    EXPECT_NE(rowOf(c, "t2"), -1);
+    EXPECT_EQ(c->selectedTableName(), std::nullopt);
+    EXPECT_TRUE(c->state().fieldModel.fieldNames.empty());
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
+    EXPECT_EQ(grid->numberOfRows(), 0);
+    for (int column = 0; column < grid->numberOfColumns(); ++column) {
+        EXPECT_TRUE(grid->isColumnHidden(column) ||
+                    grid->model()->headerData(column, Qt::Horizontal).toString().isEmpty())
+            << column;
+    }
+    // A view dropped while shown: its reload says so too.
+    c->selectTableWithName("v");
+    run("drop view v");
+    c->reloadSelectedDatabaseObject();
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[1].informativeText, "The view “v” no longer exists.");
+    EXPECT_EQ(rowOf(c, "v"), -1);
+    EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 0);
 }
