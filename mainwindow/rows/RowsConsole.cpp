@@ -26,7 +26,7 @@ constexpr int kDataScrollerThickness = 16;
 }  // namespace
 
 RowsConsole::RowsConsole(DatabaseWindow& window)
-    : window_(window), state_(window.state()), dataPort_(window) {}
+    : window_(window), state_(window.state()), dataPort_(window), columns_(window, dataPort_) {}
 
 RowsConsole::~RowsConsole() {
     if (view_ && rowsTableView_) rowsTableView_->detachController();
@@ -46,6 +46,7 @@ void RowsConsole::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, view_);
     rowsTableModel_ = rowsTableView_->rowsModel();
+    columns_.setGrid(rowsTableView_, rowsTableModel_);
     // The grid's own scrollers: beside it the rows, below it the fields.
     auto* gridRow = new QHBoxLayout;
     gridRow->setSpacing(0);
@@ -171,10 +172,7 @@ void RowsConsole::resetTableSelections() {
     selection.fieldIndexesOfDirtyData.clear();
     port.dataPortLoadPending = false;
     loadPage(true);
-    updateRowsTableViewColumnsAndHeaders();
-    if (std::optional<std::string> name = window_.selectedTableNameIfOnlyOne()) {
-        updateRowsTableViewColumnWidths(name);
-    }
+    updateColumns(window_.selectedTableNameIfOnlyOne());
     rowsTableModel_->reload();
     updateRowsViewScrollBars();
     if (numberOfRows() > 0) rowsTableView_->scrollToTop();
@@ -189,13 +187,6 @@ int64_t RowsConsole::numberOfDataPortRows() const {
     int rowHeight = rowsTableView_ ? std::max(rowsTableView_->rowHeight(), 1) : 1;
     return std::max<int64_t>(
         1, static_cast<int64_t>(std::trunc(verticalDataScrollerViewHeight() / rowHeight)));
-}
-
-int64_t RowsConsole::numberOfFieldsToShow() const {
-    const auto& port = state_.dataPort;
-    return std::max<int64_t>(
-        0, std::min(port.numberOfFieldsPerRow - port.firstFieldIndexInDataPort.value,
-                    numberOfDataPortFields()));
 }
 
 int64_t RowsConsole::totalNumberOfFieldsToShow() const {

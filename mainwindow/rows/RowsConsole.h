@@ -4,7 +4,7 @@
 // moves the port by keys, clicks, the wheel and the scrollers, and edits cells in place. Its
 // operations are spread over several sources by concern:
 //   RowsConsole.cpp     the view, the console's life cycle, paging and the page loader
-//   RowsColumns.cpp     grid columns, widths, split of fields over the grid's width
+//   RowsColumns.cpp     laying out the grid's columns (GridColumnLayout) again
 //   RowsCells.cpp       display texts, highlights, redraw, size-to-fit, the first-field menu
 //   RowsSelection.cpp   the grid's own focus and selection, clicks
 //   RowsEditing.cpp     starting, ending and writing in-place edits
@@ -18,6 +18,7 @@
 
 #include "mainwindow/Console.h"
 #include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/GridColumnLayout.h"
 #include "mainwindow/rows/RowsDataPort.h"
 #include "mainwindow/rows/views/HorizontalDataScrollerView.h"
 #include "mainwindow/rows/views/RowsTableView.h"
@@ -57,9 +58,10 @@ class RowsConsole : public QObject,
     void resetTableSelections();
     double verticalDataScrollerViewHeight() const;
     int64_t numberOfDataPortRows() const override;
-    int64_t numberOfDataPortFields() const;
-    int64_t numberOfDataPortFieldsInFirstPage() const override;
-    int64_t numberOfFieldsToShow() const;
+    int64_t numberOfDataPortFields() const { return columns_.numberOfDataPortFields(); }
+    int64_t numberOfDataPortFieldsInFirstPage() const override {
+        return columns_.numberOfDataPortFieldsInFirstPage();
+    }
     int64_t totalNumberOfRows() const override { return state_.dataPort.totalRows; }
     int64_t totalNumberOfFieldsToShow() const override;
     FieldIndex nextFieldIndexInViewport(FieldIndex field) const;
@@ -84,14 +86,11 @@ class RowsConsole : public QObject,
     void updateRowsViewScrollBars();
 
     // ---- Grid columns and widths ----
+    GridColumnLayout& columnLayout() { return columns_; }
     void reloadRowsConsoleColumns(const std::optional<std::string>& tableName);
-    void updateRowsTableViewColumnsAndHeaders();
-    void updateRowsTableViewColumnWidths(const std::optional<std::string>& tableName);
-    void fillFieldWidthsWithDefaultValues(std::vector<double>* widths) const;
-    void storeFieldWidths();
+    // Data columns, headers and widths for the port's first field.
+    void updateColumns(const std::optional<std::string>& tableName);
     void updateHorizontalDataScrollerViewX();
-    // The stored widths of the table when their count fits the field model, else the defaults.
-    std::vector<double> fieldWidthsForTable(const std::optional<std::string>& tableName) const;
     void tableViewColumnDidResize() override;
     void windowDidEndLiveResize() override;
 
@@ -258,8 +257,6 @@ class RowsConsole : public QObject,
     void buildView();
     // Shows the failure of a read in a sheet on the window.
     void showReadError(const std::string& error);
-    int64_t dataPortFieldsFrom(FieldIndex startField,
-                               const std::optional<std::string>& tableName) const;
     // Loads the page at the port's first row into the grid's values.
     void loadPage(bool reloadCachedValues);
     // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
@@ -268,10 +265,6 @@ class RowsConsole : public QObject,
     void loadDataPort();
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
     void layOutGridColumns();
-    // When every field from the first shown to the last fits with room to spare, the first
-    // field shown moves left as far as the room allows: a widened grid hides no field to the
-    // left of blank space.
-    void fillRoomBeforeFirstField();
     // The data row of a clicked row number that holds one, else none.
     RowIndex rowIndexOfRowNumberAt(QPoint point) const;
     void extendSelectedRowsTo(RowIndex rowIndex);
@@ -318,6 +311,7 @@ class RowsConsole : public QObject,
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort dataPort_;
+    GridColumnLayout columns_;
     std::optional<EditTarget> editTarget_;
     // An edit whose write failed: its cell and the text typed, offered again in a new edit.
     struct FailedEdit {
@@ -327,7 +321,6 @@ class RowsConsole : public QObject,
     std::optional<FailedEdit> failedEdit_;
     // The row the loaded page starts at, where a failed page load leaves the port.
     RowIndex firstRowIndexOfLoadedPage_{0};
-    bool resizingRowsTableViewColumns_ = false;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
     RowsTableView* rowsTableView_ = nullptr;

@@ -101,9 +101,8 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
                 std::vector<DBValue> cache;
                 cache.reserve(kLimitedCacheCapacity);
                 const DBInterface::GridQuery* built = query(*name, error);
-                rc = built ? DBInterface::readGridPage(&cache, *built,
-                                                       TablesAndRowsState::kLimitedRows, 0, path,
-                                                       error)
+                rc = built ? DBInterface::readGridPage(
+                                 &cache, *built, TablesAndRowsState::kLimitedRows, 0, path, error)
                            : -1;
                 if (rc != 0) {
                     if (!isBusy(rc)) port.limitedFieldValuesLoaded.clear();

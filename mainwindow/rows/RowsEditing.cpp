@@ -154,8 +154,7 @@ void RowsConsole::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
     bool fieldsMove = column.value < 1 || column.value >= numberOfColumns();
     if (fieldsMove) {
         port.firstFieldIndexInDataPort = field;
-        updateRowsTableViewColumnsAndHeaders();
-        updateRowsTableViewColumnWidths(window_.selectedTableNameIfOnlyOne());
+        updateColumns(window_.selectedTableNameIfOnlyOne());
     }
     if (firstRow != port.firstRowIndexInDataPort || fieldsMove) {
         port.firstRowIndexInDataPort = firstRow;

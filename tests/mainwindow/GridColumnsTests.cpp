@@ -27,7 +27,7 @@ class GridColumnsTest : public ControllerTest {
 
 TEST_F(GridColumnsTest, DefaultWidthsFollowTheFieldTypes) {
     TablesAndRowsController* c = show("typed");
-    EXPECT_EQ(rowsOf(c)->fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
+    EXPECT_EQ(rowsOf(c)->columnLayout().fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
     RowsTableView* grid = rowsOf(c)->rowsTableView();
     ASSERT_EQ(grid->numberOfColumns(), 4);
     EXPECT_EQ(grid->columnWidth(1), 100);
@@ -52,8 +52,7 @@ TEST_F(GridColumnsTest, ADraggedWidthIsStoredUnderTheFieldTheColumnShows) {
     EXPECT_EQ(grid->columnWidth(1), 150);
     // With the port starting at field 2, column 1 shows field 2.
     c->state().dataPort.firstFieldIndexInDataPort.value = 2;
-    rowsOf(c)->updateRowsTableViewColumnsAndHeaders();
-    rowsOf(c)->updateRowsTableViewColumnWidths("typed");
+    rowsOf(c)->updateColumns("typed");
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "amount");
     grid->setColumnWidth(1, 90);
     rowsOf(c)->tableViewColumnDidResize();
