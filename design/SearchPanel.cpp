@@ -151,6 +151,7 @@ void SearchPanel::searchPanelSearchFieldsTableViewAction() {
 }
 
 void SearchPanel::searchPanelSearchButtonPressed() {
+    if (!window_.selectedTableNameIfOnlyOne()) return;
     searchPanel();
     auto& search = window_.state().sortAndSearch;
     std::string text = toStdString(searchField_->text());

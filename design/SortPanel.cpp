@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
-#include <QListWidget>
 #include <QPushButton>
 #include <QWidget>
 
@@ -90,18 +89,16 @@ void SortPanel::windowWillClose() {
 }
 
 void SortPanel::sortFieldsMenuItemClicked() {
-    QWidget* databaseWindow = window_.window();
-    auto* list =
-        databaseWindow ? databaseWindow->findChild<QListWidget*>("tablesTableView") : nullptr;
-    qsizetype selected = list ? list->selectedItems().size() : 0;
-    if (selected == 1) {
-        showTableSortFieldsForRowIndex(list->row(list->selectedItems().first()));
-    } else if (selected == 0) {
+    if (std::optional<std::string> name = window_.selectedTableNameIfOnlyOne()) {
+        const auto& names = window_.state().selectedObject.tableNames;
+        showTableSortFieldsForRowIndex(
+            static_cast<int>(std::find(names.begin(), names.end(), *name) - names.begin()));
+    } else if (!window_.selectedTableName()) {
         window_.showAlert(localizedString("No table selected"),
-                          localizedString("Select a table in the list."), databaseWindow);
+                          localizedString("Select a table in the list."), window_.window());
     } else {
         window_.showAlert(localizedString("Multiple tables selected"),
-                          localizedString("Select only one table in the list."), databaseWindow);
+                          localizedString("Select only one table in the list."), window_.window());
     }
 }
 

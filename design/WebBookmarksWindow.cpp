@@ -83,6 +83,15 @@ void WebBookmarksWindow::buildWindow() {
             [this](QTableWidgetItem* item) { bookmarkItemChanged(item); });
 }
 
+void WebBookmarksWindow::selectedObjectDidChange() {
+    if (!bookmarksWindow_ || !bookmarksWindow_->isVisible() ||
+        databaseFilePath() == bookmarksDatabaseFilePath_) {
+        return;
+    }
+    reloadBookmarks();
+    reloadTable();
+}
+
 void WebBookmarksWindow::windowWillClose() {
     if (bookmarksWindow_) bookmarksWindow_->hide();
 }
@@ -100,6 +109,7 @@ void WebBookmarksWindow::showWebBrowserBookmarksWindow() {
 
 void WebBookmarksWindow::reloadBookmarks() {
     bookmarks_.clear();
+    bookmarksDatabaseFilePath_ = databaseFilePath();
     std::string error;
     if (DBInterface::getBookmarks(&bookmarks_, databaseFilePath(), &error) != 0) {
         window_.shell().showErrorAlert(error);

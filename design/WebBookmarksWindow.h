@@ -27,6 +27,8 @@ class WebBookmarksWindow : public QObject, public WindowPanel {
     ~WebBookmarksWindow() override;
 
     // ---- WindowPanel ----
+    // A window shown shows the bookmarks of the database the window shows now.
+    void selectedObjectDidChange() override;
     void windowWillClose() override;
 
     // The menu command.
@@ -60,6 +62,7 @@ class WebBookmarksWindow : public QObject, public WindowPanel {
 
     DatabaseWindow& window_;
     std::vector<std::string> bookmarks_;
+    std::string bookmarksDatabaseFilePath_;  // whose bookmarks were read
     QPointer<QWidget> bookmarksWindow_;
     QTableWidget* table_ = nullptr;
     QPushButton* deleteButton_ = nullptr;

@@ -103,6 +103,12 @@ TEST_F(SortPanelTest, RowidDescendingReordersTheGridAndAnUnchangedSortStoresNoth
     sqlite3_close(watcher);
     EXPECT_EQ(c->state().selection.focusedRowIndex, RowIndex(5));
     EXPECT_TRUE(alerts.empty());
+
+    // The menu command needs one object selected.
+    c->tablesTableView()->clearSelection();
+    panel->sortFieldsMenuItemClicked();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "No table selected|Select a table in the list.");
 }
 
 TEST_F(SortPanelTest, ForAViewOnlyTheUniqueKeyMarkIsStored) {
