@@ -46,7 +46,3 @@ void bringPanelToFront(QWidget* panel) {
     panel->raise();
     panel->activateWindow();
 }
-
-void deletePanelWindow(QWidget* panel) {
-    if (panel && !panel->parent()) delete panel;
-}

@@ -13,5 +13,3 @@ void placePanelBesideTablesList(QWidget* panel, DatabaseWindow& window);
 // The same left edge, the top at the bottom of that row of the tables list.
 void placePanelBelowTablesListRow(QWidget* panel, DatabaseWindow& window, int row);
 void bringPanelToFront(QWidget* panel);
-// The panel goes with its window; a panel never shown in one has no owner but the caller.
-void deletePanelWindow(QWidget* panel);

@@ -15,7 +15,8 @@
 SearchPanel::SearchPanel(DatabaseWindow& window) : window_(window) {}
 
 SearchPanel::~SearchPanel() {
-    deletePanelWindow(panel_);
+    // The panel goes with us, though the database window stays.
+    delete panel_.data();
 }
 
 QWidget* SearchPanel::searchPanel() {

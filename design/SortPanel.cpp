@@ -19,7 +19,8 @@
 SortPanel::SortPanel(DatabaseWindow& window) : window_(window) {}
 
 SortPanel::~SortPanel() {
-    deletePanelWindow(panel_);
+    // The panel goes with us, though the database window stays.
+    delete panel_.data();
 }
 
 QWidget* SortPanel::sortPanel() {

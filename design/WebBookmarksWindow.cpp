@@ -25,7 +25,8 @@ constexpr size_t kValuesPerBookmark = 3;  // rowid, title, address
 WebBookmarksWindow::WebBookmarksWindow(DatabaseWindow& window) : window_(window) {}
 
 WebBookmarksWindow::~WebBookmarksWindow() {
-    deletePanelWindow(bookmarksWindow_);
+    // The panel goes with us, though the database window stays.
+    delete bookmarksWindow_.data();
 }
 
 QWidget* WebBookmarksWindow::webBrowserBookmarksWindow() {
