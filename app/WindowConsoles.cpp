@@ -1,6 +1,9 @@
 #include "app/WindowConsoles.h"
 
 #include "design/SQLConsole.h"
+#include "design/SearchPanel.h"
+#include "design/SortPanel.h"
+#include "design/WebBookmarksWindow.h"
 #include "exchange/RowCountConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/RecordConsole.h"
@@ -19,5 +22,8 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.setConsole(
         TablesAndRowsState::ExportConsole,
         std::make_unique<RowCountConsole>(window, "exportView", "exportViewNumberOfRowsLabel"));
+    window.addPanel(std::make_unique<SortPanel>(window));
+    window.addPanel(std::make_unique<SearchPanel>(window));
+    window.addPanel(std::make_unique<WebBookmarksWindow>(window));
     return controller;
 }

@@ -180,6 +180,7 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     if (state_.databaseFilePath) setLastTableShown(name, *state_.databaseFilePath);
 
     tellConsoles(&Console::selectedObjectDidChange);
+    for (auto& panel : panels_) panel->selectedObjectDidChange();
     updateWindowTitle();
     updateNumberOfRowsLabel();
 }

@@ -28,6 +28,12 @@ class DatabaseWindow {
     virtual void selectAddRowViewAtFieldIndex(FieldIndex field) = 0;
     // The row count changed: the labels that show it are updated.
     virtual void updateNumberOfRowsLabel() = 0;
+    // Reads the selected object again: its field model, stored sort settings and first page.
+    // Any search in force ends.
+    virtual void reloadSelectedDatabaseObject() = 0;
+    // The state's sort or search changed: the consoles show the rows under it, the field model
+    // kept.
+    virtual void sortOrSearchDidChange() = 0;
     // Sheets on the window.
     virtual void showErrorAlert(const std::string& text, QWidget* window) = 0;
     virtual void showAlert(const std::string& title, const std::string& message,

@@ -47,6 +47,11 @@ class RowsConsole : public QObject,
     void numberOfRowsDidChange() override;
     void consoleDidAppear() override;
     void windowWillClose() override;
+    // The rows under the new sort or search, from the first; an open edit is written first.
+    void sortOrSearchDidChange() override {
+        selectedObjectWillChange();
+        resetTableSelections();
+    }
 
     RowsDataPort& dataPort() { return dataPort_; }
     const RowsDataPort& dataPort() const { return dataPort_; }
