@@ -112,7 +112,7 @@ void SQLConsole::buildView() {
     buttons->addWidget(queriesButton);
     buttons->addWidget(templatesButton);
     buttons->addWidget(functionsButton);
-    buttons->addWidget(messageLabel_, 1);
+    buttons->addStretch(1);
     buttons->addWidget(createViewButton_);
     buttons->addWidget(numberOfRowsLabel_);
     auto* top = new QWidget(view_);
@@ -120,6 +120,7 @@ void SQLConsole::buildView() {
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->addWidget(queryTextView_, 1);
     topLayout->addLayout(buttons);
+    topLayout->addWidget(messageLabel_);
     auto* split = new QSplitter(Qt::Vertical, view_);
     split->addWidget(top);
     split->addWidget(resultsTableView_);
@@ -264,6 +265,7 @@ void SQLConsole::executeQueryInSQLView(const std::string& queryString) {
                                    kMinimumResultColumnWidth);
         sqlViewFieldNames_ = names;
         model->setResults(std::move(names), std::move(rows));
+        resultsTableView_->horizontalHeader()->setStretchLastSection(false);
         for (int i = 0; i < fieldCount; ++i) resultsTableView_->setColumnWidth(i, width);
         // The statements after the limit did run; say why the rows stop.
         showMessage(rc == DBInterface::kRowLimitReached
@@ -291,7 +293,8 @@ void SQLConsole::executeQueryInSQLView(const std::string& queryString) {
 
 void SQLConsole::clearResultsTableView() {
     resultsTableView_->resultsModel()->setResults({localizedString("Results")}, {});
-    resultsTableView_->setColumnWidth(0, resultsTableView_->viewport()->width());
+    // The one column fills the grid, also while the grid has no size yet.
+    resultsTableView_->horizontalHeader()->setStretchLastSection(true);
     window_.updateNumberOfRowsLabel();
 }
 

@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QTableWidget>
 #include <QPushButton>
+#include <QTableWidget>
 
 #include "design/QueriesPanel.h"
 #include "design/QueryHistory.h"
