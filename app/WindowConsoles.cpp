@@ -15,7 +15,7 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     TablesAndRowsController& window = *controller;
     window.setConsole(TablesAndRowsState::RowsConsole, std::make_unique<RowsConsole>(window));
     window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>());
-    window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>());
+    window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>(window));
     window.setConsole(
         TablesAndRowsState::ImportConsole,
         std::make_unique<RowCountConsole>(window, "importView", "importViewNumberOfRowsLabel"));

@@ -59,7 +59,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
         return nullptr;
     }
 
-    int windowIndex() const { return windowIndex_; }
+    int windowIndex() const override { return windowIndex_; }
     // The window's content; the window that shows it owns it.
     QWidget* view();
 
@@ -87,11 +87,11 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // ---- Life cycle, title, alerts ----
     // Set-up each time a database was shown in the window.
     void initializeAfterShown();
-    void updateWindowTitle();
+    void updateWindowTitle() override;
     bool isDatabaseInAppContainer() const;
     void showAlert(const std::string& title, const std::string& message);
     void showErrorAlert(const std::string& text);
-    void showInfoAlert(const std::string& title, const std::string& info, QWidget* window);
+    void showInfoAlert(const std::string& title, const std::string& info, QWidget* window) override;
     void showInfoAlert(const std::string& title, const std::string& info);
     void showExternalDatabaseWarning(bool offerToSuppress);
     // Ends a prompt sheet with 1000 (Done) or 1001 (Cancel).
@@ -141,7 +141,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // Reloads the tables list and selects the first entry of that name; the field index is kept
     // for callers and has no effect.
     void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
-                                         int firstFieldIndex);
+                                         int firstFieldIndex) override;
     void reloadPickerTypes();
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();
