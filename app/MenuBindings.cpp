@@ -57,6 +57,13 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
         if (rows && controller.selectedConsole() == TablesAndRowsState::RowsConsole &&
             rows->isRowsTableViewFirstResponder()) {
             rows->selectAllFields();
+            return;
+        }
+        // Any other list or text of the window selects all its own way.
+        QWidget* window = controller.window();
+        QWidget* focus = window ? window->focusWidget() : nullptr;
+        if (focus && focus->metaObject()->indexOfMethod("selectAll()") >= 0) {
+            QMetaObject::invokeMethod(focus, "selectAll");
         }
     });
 

@@ -44,6 +44,7 @@ class MenuShellTest : public ControllerTest {
 
 TEST_F(MenuShellTest, KeyEquivalentsDoNothingWithoutAMainDatabaseWindowOrAgainstTheirRule) {
     makeRowsTable(5);
+    run("create table u (x)");
     TablesAndRowsController* c = showActive("t");
     int setToNULL = 0;
     app->menuRouter().bindWindowCommand("setToNULLMenuItemClicked",
@@ -55,6 +56,13 @@ TEST_F(MenuShellTest, KeyEquivalentsDoNothingWithoutAMainDatabaseWindowOrAgainst
     rowsOf(c)->rowsTableView()->setFocus();
     keys(Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(setToNULL, 1);
+
+    keys(Qt::Key_A, Qt::ControlModifier);  // the grid selects all its fields
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.size(), 2u);
+    c->tablesTableView()->setFocus();
+    keys(Qt::Key_A, Qt::ControlModifier);  // the tables list selects all its tables
+    EXPECT_EQ(c->tablesTableView()->selectedItems().size(), 2);
+    rowsOf(c)->rowsTableView()->setFocus();
 
     keys(Qt::Key_3, Qt::ControlModifier);
     EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::SQLConsole);
