@@ -102,6 +102,7 @@ TEST_F(MenuShellTest, TheConsoleCycleWrapsAndAConsoleOutsideTheToolbarChangesNot
     item("sqlViewMenuItemClicked")->trigger();
     app->selectConsole(9, 0);
     app->selectConsole(-1, 0);
+    c->selectConsole(9);
     EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::SQLConsole);
 }
 
