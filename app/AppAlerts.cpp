@@ -57,7 +57,5 @@ DiagnosticsWindow* AppDelegate::diagnosticsWindow() {
 void AppDelegate::showDiagnosticsWindow() {
     DiagnosticsWindow* window = diagnosticsWindow();
     window->reloadErrorMessages();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    makeKeyAndOrderFront(window);
 }

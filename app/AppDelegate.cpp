@@ -8,6 +8,9 @@
 #include "settings/FileBookmarkStore.h"
 #include "settings/LastTablesShown.h"
 
+#include "app/MenuBindings.h"
+#include "app/MenuRouter.h"
+#include "app/PreferencesWindow.h"
 #include "app/ShellMenus.h"
 #include "app/WindowConsoles.h"
 #include "mainwindow/TablesAndRowsController.h"
@@ -30,10 +33,12 @@ std::string windowLimitText(const char* pattern) {
 
 AppDelegate::AppDelegate()
     : preferencesArray_(
-          {tr("General"), tr("Tables List"), tr("Field Display"), tr("Field Storage")}) {
+          {tr("General"), tr("Tables List"), tr("Field Display"), tr("Field Storage")}),
+      menuRouter_(std::make_unique<MenuRouter>(*this)) {
+    bindMenuCommands(*menuRouter_, *this);
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
         databaseWindows_[i] = std::make_unique<TablesAndRowsWindow>(i);
-        addShellMenus(databaseWindows_[i].get(), this);
+        addShellMenus(databaseWindows_[i].get(), menuRouter_.get());
     }
     // Quitting closes every window before the event loop ends; the windows are saved first.
     if (QCoreApplication* application = QCoreApplication::instance()) {
@@ -290,7 +295,30 @@ void AppDelegate::reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* wi
 }
 
 void AppDelegate::selectConsole(int console, int windowIndex) {
+    if (console < 0 || console >= TablesAndRowsState::kNumberOfConsoles) return;
     if (TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(windowIndex)) {
         controller->selectConsole(console);
+    }
+}
+
+PreferencesWindow* AppDelegate::preferencesWindow() {
+    if (!preferencesWindow_) {
+        preferencesWindow_ = std::make_unique<PreferencesWindow>(
+            preferencesArray_, [this] { reloadVisibleWindowsKeepingTheirTables(); });
+    }
+    return preferencesWindow_.get();
+}
+
+void AppDelegate::showPreferences() {
+    preferencesWindow()->showPreferences();
+}
+
+void AppDelegate::reloadVisibleWindowsKeepingTheirTables() {
+    for (int i = 0; i < kNumberOfWindowSlots; ++i) {
+        TablesAndRowsController* controller = tablesAndRowsControllers_[i].get();
+        if (controller && databaseWindows_[i]->isVisible()) {
+            controller->reloadTablesAndSelectTableNamed(controller->selectedTableNameIfOnlyOne(),
+                                                        -1);
+        }
     }
 }

@@ -20,6 +20,8 @@
 
 class DiagnosticsWindow;
 class ErrorLog;
+class MenuRouter;
+class PreferencesWindow;
 class TablesAndRowsController;
 class TablesAndRowsWindow;
 class QWidget;
@@ -78,7 +80,14 @@ class AppDelegate : public QObject, public WindowShell {
     // Frees the window's slot; the window always closes.
     bool closeDatabaseWindow(QWidget* window) override;
     void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window) override;
+    // Shows the console (0-5) in the slot's window; any other console changes nothing.
     void selectConsole(int console, int windowIndex);
+
+    // The main menu's router, where commands are bound by action name.
+    MenuRouter& menuRouter() const { return *menuRouter_; }
+    PreferencesWindow* preferencesWindow();
+    // Every visible database window reloads its tables list, keeping its one selected table.
+    void reloadVisibleWindowsKeepingTheirTables();
 
     void updateFileBookmark(const std::string& path,
                             const BookmarkFailureHandler& failure) override;
@@ -100,6 +109,7 @@ class AppDelegate : public QObject, public WindowShell {
     void openExternalDatabase();
     void openNewWindow();
     void showDiagnosticsWindow();
+    void showPreferences();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -126,4 +136,6 @@ class AppDelegate : public QObject, public WindowShell {
     std::vector<std::string> sqliteFunctions_;
     std::map<std::string, std::string> sqliteFunctionDescriptions_;
     std::unique_ptr<DiagnosticsWindow> diagnosticsWindow_;
+    std::unique_ptr<PreferencesWindow> preferencesWindow_;
+    std::unique_ptr<MenuRouter> menuRouter_;
 };

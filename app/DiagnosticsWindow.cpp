@@ -10,11 +10,13 @@
 #include <QVBoxLayout>
 
 #include "app/ErrorLog.h"
+#include "platform/ui/MainWindow.h"
 #include "platform/ui/QtStrings.h"
 
 DiagnosticsWindow::DiagnosticsWindow(ErrorLog* log)
     : log_(log), table_(new QTableWidget(0, 2, this)) {
     setWindowTitle(tr("Diagnostics"));
+    declareWindowRole(this, WindowRole::Auxiliary);
     resize(640, 420);
     table_->setObjectName("diagnosticsWindowErrorMessagesTableView");
     table_->setHorizontalHeaderLabels({tr("Code"), tr("Message")});

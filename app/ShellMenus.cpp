@@ -1,23 +1,163 @@
 #include "app/ShellMenus.h"
 
-#include <QApplication>
+#include <QAction>
 #include <QMainWindow>
 #include <QMenuBar>
 
-#include "app/AppDelegate.h"
+#include <vector>
 
-void addShellMenus(QMainWindow* window, AppDelegate* appDelegate) {
-    QMenu* file = window->menuBar()->addMenu(QObject::tr("&File"));
-    file->addAction(QObject::tr("New Window"), QKeySequence::New, appDelegate,
-                    &AppDelegate::openNewWindow);
-    file->addAction(QObject::tr("Open…"), QKeySequence::Open, appDelegate,
-                    &AppDelegate::openDocument);
-    file->addAction(QObject::tr("Open External Database…"), appDelegate,
-                    &AppDelegate::openExternalDatabase);
-    file->addSeparator();
-    file->addAction(QObject::tr("Close"), QKeySequence::Close, window, &QWidget::close);
-    file->addAction(QObject::tr("Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
-    QMenu* windows = window->menuBar()->addMenu(QObject::tr("&Window"));
-    windows->addAction(QObject::tr("Diagnostics"), appDelegate,
-                       &AppDelegate::showDiagnosticsWindow);
+#include "app/MenuRouter.h"
+
+namespace {
+
+struct Item {
+    const char* title;  // nullptr: a separator
+    const char* action = "";
+    int tag = 0;
+    QKeySequence keys = {};
+};
+
+// The keys are made on use: a key sequence needs the application.
+// Items needing a main database window carry 730-739, those needing it to show a database
+// 720-729.
+std::vector<Item> fileMenu() {
+    return {
+        {"New Window", "openNewWindow", 0, QKeySequence::New},
+        {"Open…", "openDocument", 0, QKeySequence::Open},
+        {"Open External Database…", "openExternalDatabase", 0, QKeySequence("Ctrl+Shift+O")},
+        {"Show Databases Folder", "databasesWindowMenuItemClicked"},
+        {"Rename Database…", "renameDatabaseMenuItemClicked"},
+        {nullptr},
+        {"Send Database by E-mail…", "shareCurrentDatabaseUsingEmail", 721},
+        {"Copy Database to Folder…", "copyDatabaseToFolder", 722},
+        {"Copy Database to Dropbox…", "uploadToDropbox", 723},
+        {nullptr},
+        {"Close", "performClose", 730, QKeySequence::Close},
+        {"Preferences…", "showPreferences", 0, QKeySequence("Ctrl+,")},
+        {"Quit", "terminate", 0, QKeySequence::Quit},
+    };
+}
+
+std::vector<Item> editMenu() {
+    return {
+        {"Cut", "cut", 0, QKeySequence::Cut},
+        {"Copy", "copy", 0, QKeySequence::Copy},
+        {"Paste", "paste", 0, QKeySequence::Paste},
+        {"Delete", "delete", 0, QKeySequence("Ctrl+Backspace")},
+        {"Select All", "selectAll", 730, QKeySequence::SelectAll},
+        {"Deselect All", "deselectAllMenuItemClicked", 0, QKeySequence("Ctrl+Shift+A")},
+        {nullptr},
+        {"Copy for Export", "copyForExportMenuItemClicked", 0, QKeySequence("Ctrl+Alt+C")},
+        {"Paste Rows", "pasteRowsMenuItemClicked", 0, QKeySequence("Ctrl+Alt+V")},
+        {nullptr},
+        {"Clear", "clearMenuItemClicked"},
+        {"Replace…", "replaceMenuItemClicked", 0, QKeySequence("Ctrl+Alt+R")},
+        {"Set to NULL", "setToNULLMenuItemClicked", 0, QKeySequence("Ctrl+Alt+N")},
+        {"Edit Field in Panel", "editFieldInPanelMenuItemClicked", 0, QKeySequence("Ctrl+E")},
+    };
+}
+
+std::vector<Item> tableMenu() {
+    return {
+        {"Add Blank Table", "addBlankTableMenuItemClicked", 724, QKeySequence("Ctrl+Shift+T")},
+        {"Add Table from Clipboard", "addTableFromClipboardMenuItemClicked", 725},
+        {"Duplicate Table", "duplicateTableMenuItemPressed"},
+        {"Create View…", "createViewMenuItemPressed"},
+        {nullptr},
+        {"Name and Fields…", "nameAndFieldsMenuItemClicked", 0, QKeySequence("Ctrl+Shift+F")},
+        {"Schema", "schemaMenuItemClicked"},
+        {"Sort…", "sortFieldsMenuItemClicked", 0, QKeySequence("Ctrl+Shift+S")},
+        {"Search…", "searchMenuItemClicked", 0, QKeySequence::Find},
+        {nullptr},
+        {"Hidden", "hiddenMenuItemClicked", 726},
+        {"Show Hidden Tables", "showHiddenTablesMenuItemClicked", 726},
+        {"Reload Tables", "reloadTablesMenuItemClicked", 720, QKeySequence("Ctrl+R")},
+        {nullptr},
+        {"Picker Types…", "pickerTypesMenuItemClicked", 727},
+        {"Web Bookmarks…", "webBrowserBookmarksMenuItemClicked", 728},
+    };
+}
+
+std::vector<Item> rowsMenu() {
+    return {
+        {"Add One Blank Row", "addOneBlankRowItemClicked", 731, QKeySequence("Ctrl+Shift+N")},
+        {"Add Blank Rows…", "addBlankRowsItemClicked"},
+        {"Go to Row…", "goToRowMenuItemClicked", 0, QKeySequence("Ctrl+G")},
+        {nullptr},
+        {"Delete All Rows…", "deleteAllRowsMenuItemClicked"},
+    };
+}
+
+std::vector<Item> viewMenu() {
+    return {
+        {"Tables List", "tablesViewMenuItemClicked", 730, QKeySequence("Ctrl+0")},
+        {"Rows", "rowsViewMenuItemClicked", 731, QKeySequence("Ctrl+1")},
+        {"Record", "addRowViewMenuItemClicked", 731, QKeySequence("Ctrl+2")},
+        {"SQL", "sqlViewMenuItemClicked", 732, QKeySequence("Ctrl+3")},
+        {"Import", "importViewMenuItemClicked", 733, QKeySequence("Ctrl+4")},
+        {"Export", "exportViewMenuItemClicked", 734, QKeySequence("Ctrl+5")},
+        {"Print", "printViewMenuItemClicked", 735, QKeySequence("Ctrl+6")},
+        {"Previous Console", "selectPreviousViewMenuItemClicked", 736, QKeySequence("Ctrl+[")},
+        {"Next Console", "selectNextViewMenuItemClicked", 736, QKeySequence("Ctrl+]")},
+        {nullptr},
+        {"Hide Tables List", "showTablesViewMenuItemClicked", 737, QKeySequence("Ctrl+Alt+T")},
+        {"Hide Toolbar", "showToolbarMenuItemClicked", 738, QKeySequence("Ctrl+Alt+B")},
+        {"Show Expanded Fields", "showExpandedFieldsMenuItemClicked", 739},
+    };
+}
+
+std::vector<Item> windowMenu() {
+    return {
+        {"Images", "imagesWindowMenuItemClicked"},
+        {"Clipboard", "clipboardContentsWindowMenuItemClicked"},
+        {"Map", "showMapPanel"},
+        {"Math", "mathMenuItemClicked"},
+        {nullptr},
+        {"Diagnostics", "showDiagnosticsWindow"},
+    };
+}
+
+std::vector<Item> helpMenu() {
+    return {
+        {"Getting Started", "gettingStartedMenuItemClicked"},
+        {"Sample Databases", "sampleDatabasesMenuItemClicked"},
+        {"Tutorials", "tutorialsMenuItemClicked"},
+        {"Support", "supportMenuItemClicked"},
+    };
+}
+
+void addMenu(QMainWindow* window, MenuRouter* router, const char* title,
+             const std::vector<Item>& items) {
+    QMenu* menu = window->menuBar()->addMenu(QObject::tr(title));
+    for (const Item& item : items) {
+        if (!item.title) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(QObject::tr(item.title));
+        action->setObjectName(item.action);
+        action->setData(item.tag);
+        action->setShortcut(item.keys);
+        QObject::connect(action, &QAction::triggered, router,
+                         [router, action] { router->menuItemClicked(action); });
+    }
+    QObject::connect(menu, &QMenu::aboutToShow, router,
+                     [router, menu] { router->menuNeedsUpdate(menu); });
+    // A key equivalent reaches only an enabled item: between showings every item is enabled
+    // and its command checks its rule itself.
+    QObject::connect(menu, &QMenu::aboutToHide, menu, [menu] {
+        for (QAction* action : menu->actions()) action->setEnabled(true);
+    });
+}
+
+}  // namespace
+
+void addShellMenus(QMainWindow* window, MenuRouter* router) {
+    addMenu(window, router, "&File", fileMenu());
+    addMenu(window, router, "&Edit", editMenu());
+    addMenu(window, router, "&Table", tableMenu());
+    addMenu(window, router, "&Rows", rowsMenu());
+    addMenu(window, router, "&View", viewMenu());
+    addMenu(window, router, "&Window", windowMenu());
+    addMenu(window, router, "&Help", helpMenu());
 }

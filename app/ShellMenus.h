@@ -1,7 +1,8 @@
 #pragma once
-// The menus of a database window that reach the application object: opening databases,
-// the diagnostics window and quitting.
-class AppDelegate;
+// The menu bar of a database window. Every item carries its action name and tag and reaches
+// the application's MenuRouter, which enables it when its menu opens and checks its rule again
+// when it runs.
+class MenuRouter;
 class QMainWindow;
 
-void addShellMenus(QMainWindow* window, AppDelegate* appDelegate);
+void addShellMenus(QMainWindow* window, MenuRouter* router);

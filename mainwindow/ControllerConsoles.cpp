@@ -62,9 +62,11 @@ void TablesAndRowsController::selectConsole(int console) {
         case TablesAndRowsState::PrintConsole:
             selectPrintView();
             break;
-        default:
+        case TablesAndRowsState::RowsConsole:
             selectRowsView();
             break;
+        default:
+            break;  // no such segment
     }
 }
 

@@ -13,6 +13,7 @@
 #include "settings/LastTablesShown.h"
 
 namespace {
+
 constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
 
 // Only the schema saying so counts: a read that failed (a lock held elsewhere) proves nothing.
@@ -34,6 +35,14 @@ std::string goneObjectText(const std::string& name, const DBInterface::MasterTab
             return localizedFormat("The object “%@” no longer exists.", {name});
     }
 }
+
+DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
+    DateFormatter formatter;
+    formatter.setDateFormat(pattern);
+    if (utc) formatter.setTimeZone("UTC");
+    return formatter;
+}
+
 }  // namespace
 
 void TablesAndRowsController::reloadTables() {
@@ -137,6 +146,17 @@ void TablesAndRowsController::readDisplaySettings() {
     };
     display.dateStorageFormat = storageFormat("DateStorageFormat");
     display.timeStorageFormat = storageFormat("TimeStorageFormat");
+    // The preferences may have changed the default display formats since the last reload.
+    display.displayDateFormatter = DBInterface::dateFormatterForDateFormatStyleType(
+        defaults.integerForKey("DateDisplayFormat"));
+    display.displayTimeFormatter = DBInterface::dateFormatterForTimeFormatStyleType(
+        defaults.integerForKey("TimeDisplayFormat"));
+    display.displayNumberFormatter = DBInterface::numberFormatterForNumberFormatStyleType(
+        defaults.integerForKey("NumberDisplayFormat"));
+    display.defaultDBDateFormatter = fixedFormatter(DBInterface::defaultDBDateFormat(), false);
+    display.defaultDBTimeFormatter = fixedFormatter(DBInterface::defaultDBTimeFormat(), false);
+    display.alternateDBDateFormatter = fixedFormatter("yyyy-MM-dd", display.useUTC);
+    display.alternateDBTimeFormatter = fixedFormatter("yyyy-MM-dd HH:mm:ss", display.useUTC);
 }
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {

@@ -22,33 +22,10 @@
 #include "settings/ExternalDatabases.h"
 #include "settings/LastTablesShown.h"
 
-namespace {
-
-DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
-    DateFormatter formatter;
-    formatter.setDateFormat(pattern);
-    if (utc) formatter.setTimeZone("UTC");
-    return formatter;
-}
-
-}  // namespace
-
 TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowIndex)
     : shell_(shell), windowIndex_(windowIndex) {
-    UserDefaults& defaults = UserDefaults::standard();
-    bool utc = defaults.integerForKey("IfNoTimeZone") == 1;
-    auto& display = state_.display;
-    display.displayStringForNULLValue = localizedString("NULL");
-    display.displayDateFormatter = DBInterface::dateFormatterForDateFormatStyleType(
-        defaults.integerForKey("DateDisplayFormat"));
-    display.displayTimeFormatter = DBInterface::dateFormatterForTimeFormatStyleType(
-        defaults.integerForKey("TimeDisplayFormat"));
-    display.displayNumberFormatter = DBInterface::numberFormatterForNumberFormatStyleType(
-        defaults.integerForKey("NumberDisplayFormat"));
-    display.defaultDBDateFormatter = fixedFormatter(DBInterface::defaultDBDateFormat(), false);
-    display.defaultDBTimeFormatter = fixedFormatter(DBInterface::defaultDBTimeFormat(), false);
-    display.alternateDBDateFormatter = fixedFormatter("yyyy-MM-dd", utc);
-    display.alternateDBTimeFormatter = fixedFormatter("yyyy-MM-dd HH:mm:ss", utc);
+    state_.display.displayStringForNULLValue = localizedString("NULL");
+    readDisplaySettings();
 }
 
 TablesAndRowsController::~TablesAndRowsController() {

@@ -7,6 +7,7 @@
 
 TablesAndRowsWindow::TablesAndRowsWindow(int windowIndex) : windowIndex_(windowIndex) {
     resize(900, 600);
+    declareWindowRole(this, WindowRole::Document);
 }
 
 void TablesAndRowsWindow::closeEvent(QCloseEvent* event) {
@@ -15,14 +16,4 @@ void TablesAndRowsWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-}
-
-void TablesAndRowsWindow::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) setMainWindow(this);
-    QMainWindow::changeEvent(event);
-}
-
-void TablesAndRowsWindow::hideEvent(QHideEvent* event) {
-    resignMainWindow(this);
-    QMainWindow::hideEvent(event);
 }

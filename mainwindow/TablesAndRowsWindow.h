@@ -16,8 +16,6 @@ class TablesAndRowsWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
   private:
     int windowIndex_;

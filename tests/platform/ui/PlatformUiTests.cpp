@@ -91,3 +91,30 @@ TEST_F(PlatformUiTest, TheMainWindowIsForgottenWhenItResignsOrIsDeleted) {
     makeKeyAndOrderFront(nullptr);
     EXPECT_EQ(mainWindow(), nullptr);
 }
+
+TEST_F(PlatformUiTest, ActivationMakesADocumentMainWhilePanelsLeaveItAndOtherWindowsClearIt) {
+    QWidget document, otherDocument, panel, preferences, undeclared;
+    declareWindowRole(&document, WindowRole::Document);
+    declareWindowRole(&otherDocument, WindowRole::Document);
+    declareWindowRole(&panel, WindowRole::Panel);
+    declareWindowRole(&preferences, WindowRole::Auxiliary);
+    auto activate = [](QWidget* window) {
+        QEvent event(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(window, &event);
+    };
+    activate(&document);
+    EXPECT_EQ(mainWindow(), &document);
+    activate(&panel);
+    activate(&undeclared);  // an alert or a dialog
+    EXPECT_EQ(mainWindow(), &document);
+    activate(&otherDocument);
+    EXPECT_EQ(mainWindow(), &otherDocument);
+    activate(&preferences);
+    EXPECT_EQ(mainWindow(), nullptr);
+    makeKeyAndOrderFront(&panel);
+    EXPECT_EQ(mainWindow(), nullptr);
+    makeKeyAndOrderFront(&document);
+    EXPECT_EQ(mainWindow(), &document);
+    document.hide();
+    EXPECT_EQ(mainWindow(), nullptr);
+}

@@ -1,0 +1,76 @@
+#include "app/MenuBindings.h"
+
+#include <QApplication>
+
+#include "app/AppDelegate.h"
+#include "app/MenuRouter.h"
+#include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/rows/RowsConsole.h"
+
+namespace {
+
+// The help pages.
+constexpr const char* kSampleDatabasesURL = "https://varnelo.example.org/samples";
+constexpr const char* kTutorialsURL = "https://varnelo.example.org/desktop";
+constexpr const char* kSupportURL = "https://varnelo.example.org/support";
+
+RowsConsole* rowsConsoleOf(TablesAndRowsController& controller) {
+    return static_cast<RowsConsole*>(controller.console(TablesAndRowsState::RowsConsole));
+}
+
+}  // namespace
+
+void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
+    router.bindApplicationCommand("openNewWindow", [&app] { app.openNewWindow(); });
+    router.bindApplicationCommand("openDocument", [&app] { app.openDocument(); });
+    router.bindApplicationCommand("openExternalDatabase", [&app] { app.openExternalDatabase(); });
+    router.bindApplicationCommand("showPreferences", [&app] { app.showPreferences(); });
+    router.bindApplicationCommand("showDiagnosticsWindow", [&app] { app.showDiagnosticsWindow(); });
+    router.bindApplicationCommand("terminate", [] { QApplication::quit(); });
+    router.bindWindowCommand("performClose", [](TablesAndRowsController& controller) {
+        if (QWidget* window = controller.window()) window->close();
+    });
+
+    const char* consoles[] = {"rowsViewMenuItemClicked",   "addRowViewMenuItemClicked",
+                              "sqlViewMenuItemClicked",    "importViewMenuItemClicked",
+                              "exportViewMenuItemClicked", "printViewMenuItemClicked"};
+    for (int console = 0; console < TablesAndRowsState::kNumberOfConsoles; ++console) {
+        router.bindApplicationCommand(
+            consoles[console], [&router, console] { router.selectConsoleOfMainWindow(console); });
+    }
+    router.bindApplicationCommand("selectPreviousViewMenuItemClicked",
+                                  [&router] { router.selectPreviousViewMenuItemClicked(); });
+    router.bindApplicationCommand("selectNextViewMenuItemClicked",
+                                  [&router] { router.selectNextViewMenuItemClicked(); });
+    router.bindApplicationCommand("showTablesViewMenuItemClicked",
+                                  [&router] { router.showTablesViewMenuItemClicked(); });
+    router.bindApplicationCommand("showToolbarMenuItemClicked",
+                                  [&router] { router.showToolbarMenuItemClicked(); });
+    router.bindWindowCommand("tablesViewMenuItemClicked", [](TablesAndRowsController& controller) {
+        controller.focusTablesView();
+    });
+    router.bindWindowCommand(
+        "reloadTablesMenuItemClicked",
+        [](TablesAndRowsController& controller) { controller.reloadTablesMenuItemClicked(); });
+    router.bindWindowCommand("selectAll", [](TablesAndRowsController& controller) {
+        RowsConsole* rows = rowsConsoleOf(controller);
+        if (rows && controller.selectedConsole() == TablesAndRowsState::RowsConsole &&
+            rows->isRowsTableViewFirstResponder()) {
+            rows->selectAllFields();
+            return;
+        }
+        // Any other list or text of the window selects all its own way.
+        QWidget* window = controller.window();
+        QWidget* focus = window ? window->focusWidget() : nullptr;
+        if (focus && focus->metaObject()->indexOfMethod("selectAll()") >= 0) {
+            QMetaObject::invokeMethod(focus, "selectAll");
+        }
+    });
+
+    router.bindApplicationCommand("sampleDatabasesMenuItemClicked",
+                                  [&router] { router.openHelpPage(kSampleDatabasesURL); });
+    router.bindApplicationCommand("tutorialsMenuItemClicked",
+                                  [&router] { router.openHelpPage(kTutorialsURL); });
+    router.bindApplicationCommand("supportMenuItemClicked",
+                                  [&router] { router.openHelpPage(kSupportURL); });
+}

@@ -1,0 +1,158 @@
+#include "app/MenuRouter.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+
+#include "Common/SchemaListing.h"
+#include "app/AppDelegate.h"
+#include "mainwindow/TablesAndRowsController.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/QtStrings.h"
+#include "platform/ui/Workspace.h"
+
+namespace {
+
+ObjectCommandContext objectCommandContext(const TablesAndRowsController& controller) {
+    ObjectCommandContext context;
+    if (QListWidget* list = controller.tablesTableView()) {
+        context.selectedRowCount = static_cast<int>(list->selectedItems().size());
+    }
+    if (std::optional<std::string> name = controller.selectedTableNameIfOnlyOne()) {
+        const auto& allTables = controller.state().selectedObject.allTables;
+        if (auto entry = allTables.find(*name); entry != allTables.end()) {
+            context.objectType = DBInterface::tableTypeCodeForSchemaObjectType(&entry->second.type);
+        }
+    }
+    return context;
+}
+
+}  // namespace
+
+std::string menuItemAction(const QAction* item) {
+    return item ? toStdString(item->objectName()) : std::string();
+}
+
+int menuItemTag(const QAction* item) {
+    return item ? item->data().toInt() : 0;
+}
+
+MenuRouter::MenuRouter(AppDelegate& app) : app_(app) {}
+
+void MenuRouter::bindWindowCommand(const std::string& action, WindowCommand command) {
+    windowCommands_[action] = std::move(command);
+}
+
+void MenuRouter::bindApplicationCommand(const std::string& action, ApplicationCommand command) {
+    applicationCommands_[action] = std::move(command);
+}
+
+bool MenuRouter::isBound(const std::string& action) const {
+    return windowCommands_.count(action) > 0 || applicationCommands_.count(action) > 0;
+}
+
+void MenuRouter::bindExpandedFieldsPanelHidden(WindowQuery query) {
+    expandedFieldsPanelHidden_ = std::move(query);
+}
+
+MainWindowMenuContext MenuRouter::mainWindowMenuContext() const {
+    MainWindowMenuContext main;
+    main.slot = app_.windowIndexForMainDatabaseWindow();
+    TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
+    if (!controller) return main;
+    main.hasController = true;
+    const std::optional<std::string>& path = controller->databaseFilePath();
+    main.hasDatabase = path && !path->empty();
+    main.databaseInAppContainer = main.hasDatabase && AppDelegate::isDatabaseInAppContainer(*path);
+    main.window = menuWindowState(*controller);
+    main.objects = objectCommandContext(*controller);
+    return main;
+}
+
+bool MenuRouter::validateMenuItem(QAction* item) const {
+    if (!item || item->isSeparator() || item->menu()) return true;
+    std::string action = menuItemAction(item);
+    MainWindowMenuContext main = mainWindowMenuContext();
+    UserDefaults& defaults = UserDefaults::standard();
+    if (action == "showTablesViewMenuItemClicked") {
+        item->setText(
+            toQString(tablesListToggleTitle(defaults.arrayForKey("HiddenTablesViews"), main.slot)));
+    } else if (action == "showToolbarMenuItemClicked") {
+        item->setText(
+            toQString(toolbarToggleTitle(defaults.arrayForKey("HiddenToolbars"), main.slot)));
+    } else if (action == "showExpandedFieldsMenuItemClicked") {
+        TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
+        bool hidden =
+            controller && (!expandedFieldsPanelHidden_ || expandedFieldsPanelHidden_(*controller));
+        item->setText(toQString(expandedFieldsToggleTitle(hidden)));
+    }
+    bool enabled = isBound(action) && isMenuItemEnabled(action, menuItemTag(item), main);
+    item->setEnabled(enabled);
+    return enabled;
+}
+
+void MenuRouter::menuNeedsUpdate(QMenu* menu) const {
+    if (!menu) return;
+    for (QAction* item : menu->actions()) validateMenuItem(item);
+}
+
+void MenuRouter::menuItemClicked(QAction* item) {
+    std::string action = menuItemAction(item);
+    if (!isMenuItemEnabled(action, menuItemTag(item), mainWindowMenuContext())) return;
+    if (auto command = applicationCommands_.find(action); command != applicationCommands_.end()) {
+        command->second();
+        return;
+    }
+    auto command = windowCommands_.find(action);
+    TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
+    if (command != windowCommands_.end() && controller) command->second(*controller);
+}
+
+void MenuRouter::selectConsoleOfMainWindow(int console) {
+    int slot = app_.windowIndexForMainDatabaseWindow();
+    if (app_.tablesAndRowsControllerForWindowIndex(slot)) app_.selectConsole(console, slot);
+}
+
+void MenuRouter::selectPreviousViewMenuItemClicked() {
+    TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
+    if (!controller) return;
+    if (std::optional<int> console = previousConsoleInCycle(controller->selectedConsole())) {
+        selectConsoleOfMainWindow(*console);
+    }
+}
+
+void MenuRouter::selectNextViewMenuItemClicked() {
+    TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
+    if (!controller) return;
+    if (std::optional<int> console = nextConsoleInCycle(controller->selectedConsole())) {
+        selectConsoleOfMainWindow(*console);
+    }
+}
+
+void MenuRouter::showTablesViewMenuItemClicked() {
+    toggleSlotFlag("HiddenTablesViews", &TablesAndRowsController::showTablesView);
+}
+
+void MenuRouter::showToolbarMenuItemClicked() {
+    toggleSlotFlag("HiddenToolbars", &TablesAndRowsController::showConsoleToolbar);
+}
+
+void MenuRouter::toggleSlotFlag(const char* key, void (TablesAndRowsController::*show)(bool)) {
+    int slot = app_.windowIndexForMainDatabaseWindow();
+    TablesAndRowsController* controller = app_.tablesAndRowsControllerForWindowIndex(slot);
+    if (!controller) return;
+    UserDefaults& defaults = UserDefaults::standard();
+    bool wasHidden = false;
+    nlohmann::json flags = toggledSlotFlags(defaults.objectForKey(key), slot, &wasHidden);
+    (controller->*show)(wasHidden);
+    defaults.setObject(flags, key);
+}
+
+void MenuRouter::openHelpPage(const QString& url) {
+    if (Workspace::openURL(url)) return;
+    Alert alert;
+    alert.messageText = toQString(localizedString("Could not open URL"));
+    alert.runModal();
+}

@@ -1,0 +1,173 @@
+// The menu bar on real windows: commands reach the main database window only when their rule
+// allows it at that moment, also by key equivalent; toggles keep their per-slot arrays; menus
+// enable and retitle their items as they open.
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/MenuRouter.h"
+#include "app/PreferencesWindow.h"
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/Workspace.h"
+#include "tests/mainwindow/ControllerTest.h"
+
+class MenuShellTest : public ControllerTest {
+  protected:
+    void TearDown() override {
+        Workspace::setTestRecorder({});
+        ControllerTest::TearDown();
+    }
+
+    QAction* item(const char* action, int windowIndex = 0) const {
+        return app->databaseWindowForWindowIndex(windowIndex)
+            ->menuBar()
+            ->findChild<QAction*>(action);
+    }
+    QMenu* menuOf(const char* action, int windowIndex = 0) const {
+        return qobject_cast<QMenu*>(item(action, windowIndex)->parent());
+    }
+    // The menu holding the item as it opens.
+    void open(const char* action, int windowIndex = 0) const {
+        emit menuOf(action, windowIndex)->aboutToShow();
+    }
+    void keys(int key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(app->databaseWindowForWindowIndex(0), Qt::Key(key), modifiers);
+        QApplication::processEvents();
+    }
+    TablesAndRowsController* showActive(const std::string& table) {
+        TablesAndRowsController* c = show(table);
+        makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
+        QApplication::processEvents();
+        return c;
+    }
+};
+
+TEST_F(MenuShellTest, KeyEquivalentsDoNothingWithoutAMainDatabaseWindowOrAgainstTheirRule) {
+    makeRowsTable(5);
+    run("create table u (x)");
+    TablesAndRowsController* c = showActive("t");
+    int setToNULL = 0;
+    app->menuRouter().bindWindowCommand("setToNULLMenuItemClicked",
+                                        [&](TablesAndRowsController&) { ++setToNULL; });
+
+    c->tablesTableView()->setFocus();
+    keys(Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(setToNULL, 0);  // the grid does not have the focus
+    rowsOf(c)->rowsTableView()->setFocus();
+    keys(Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(setToNULL, 1);
+
+    keys(Qt::Key_A, Qt::ControlModifier);  // the grid selects all its fields
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.size(), 2u);
+    c->tablesTableView()->setFocus();
+    keys(Qt::Key_A, Qt::ControlModifier);  // the tables list selects all its tables
+    EXPECT_EQ(c->tablesTableView()->selectedItems().size(), 2);
+    rowsOf(c)->rowsTableView()->setFocus();
+
+    keys(Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::SQLConsole);
+    keys(Qt::Key_BracketRight, Qt::ControlModifier);
+    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::ImportConsole);
+
+    // The diagnostics window, an application window of its own, leaves no database window main.
+    app->showDiagnosticsWindow();
+    EXPECT_EQ(app->windowIndexForMainDatabaseWindow(), -1);
+    for (const char* action :
+         {"setToNULLMenuItemClicked", "rowsViewMenuItemClicked", "selectNextViewMenuItemClicked",
+          "showTablesViewMenuItemClicked", "reloadTablesMenuItemClicked"}) {
+        item(action)->trigger();
+    }
+    EXPECT_EQ(setToNULL, 1);
+    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::ImportConsole);
+    EXPECT_TRUE(UserDefaults::standard().objectForKey("HiddenTablesViews").is_null());
+    open("setToNULLMenuItemClicked");
+    EXPECT_FALSE(item("setToNULLMenuItemClicked")->isEnabled());
+    open("rowsViewMenuItemClicked");
+    EXPECT_FALSE(item("rowsViewMenuItemClicked")->isEnabled());
+    open("showPreferences");
+    EXPECT_TRUE(item("showPreferences")->isEnabled());
+    EXPECT_FALSE(item("performClose")->isEnabled());
+}
+
+TEST_F(MenuShellTest, TheConsoleCycleWrapsAndAConsoleOutsideTheToolbarChangesNothing) {
+    makeRowsTable(3);
+    TablesAndRowsController* c = showActive("t");
+    item("printViewMenuItemClicked")->trigger();
+    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::PrintConsole);
+    item("selectNextViewMenuItemClicked")->trigger();
+    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::RowsConsole);
+    item("selectPreviousViewMenuItemClicked")->trigger();
+    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::PrintConsole);
+
+    item("sqlViewMenuItemClicked")->trigger();
+    app->selectConsole(9, 0);
+    app->selectConsole(-1, 0);
+    c->selectConsole(9);
+    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::SQLConsole);
+}
+
+TEST_F(MenuShellTest, TogglesStoreOneFlagPerSlotAndRetitleTheirItems) {
+    makeRowsTable(3);
+    UserDefaults::standard().setObject(nlohmann::json::array({true, false, false, true}),
+                                       "HiddenTablesViews");
+    app->showDatabase(db, 1, false, std::string("t"), 0);
+    makeKeyAndOrderFront(app->databaseWindowForWindowIndex(1));
+    TablesAndRowsController* c = app->tablesAndRowsControllerForWindowIndex(1);
+    ASSERT_EQ(app->windowIndexForMainDatabaseWindow(), 1);
+
+    open("showTablesViewMenuItemClicked", 1);
+    EXPECT_EQ(item("showTablesViewMenuItemClicked", 1)->text(), "Hide Tables List");
+    item("showTablesViewMenuItemClicked", 1)->trigger();
+    EXPECT_EQ(UserDefaults::standard().objectForKey("HiddenTablesViews"),
+              nlohmann::json::array({false, true, false, false, false}));
+    EXPECT_FALSE(c->isTablesViewShown());
+    open("showTablesViewMenuItemClicked", 1);
+    EXPECT_EQ(item("showTablesViewMenuItemClicked", 1)->text(), "Show Tables List");
+    item("showTablesViewMenuItemClicked", 1)->trigger();
+    EXPECT_TRUE(c->isTablesViewShown());
+
+    item("showToolbarMenuItemClicked", 1)->trigger();
+    EXPECT_EQ(UserDefaults::standard().objectForKey("HiddenToolbars"),
+              nlohmann::json::array({false, true, false, false, false}));
+    EXPECT_FALSE(c->isConsoleToolbarShown());
+    open("showToolbarMenuItemClicked", 1);
+    EXPECT_EQ(item("showToolbarMenuItemClicked", 1)->text(), "Show Toolbar");
+    // Shown again in the window, the database keeps its hidden toolbar.
+    app->showDatabase(db, 1, false, std::string("t"), 0);
+    EXPECT_FALSE(c->isConsoleToolbarShown());
+}
+
+TEST_F(MenuShellTest, MenusEnableTheirItemsAsTheyOpenAndKeyEquivalentsStayLive) {
+    makeRowsTable(3);
+    showActive("t");
+    open("reloadTablesMenuItemClicked");
+    EXPECT_TRUE(item("reloadTablesMenuItemClicked")->isEnabled());
+    EXPECT_FALSE(item("pickerTypesMenuItemClicked")->isEnabled());  // its window is not built
+    open("goToRowMenuItemClicked");
+    EXPECT_FALSE(item("goToRowMenuItemClicked")->isEnabled());  // bound by the grid's commands
+    emit menuOf("goToRowMenuItemClicked")->aboutToHide();
+    EXPECT_TRUE(item("goToRowMenuItemClicked")->isEnabled());
+
+    // A window showing no database is main: items needing a database are disabled.
+    app->showDatabase(std::nullopt, 0, false, std::nullopt, 0);
+    makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
+    open("reloadTablesMenuItemClicked");
+    EXPECT_FALSE(item("reloadTablesMenuItemClicked")->isEnabled());
+    open("rowsViewMenuItemClicked");
+    EXPECT_TRUE(item("rowsViewMenuItemClicked")->isEnabled());
+}
+
+TEST_F(MenuShellTest, AHelpPageThatCannotOpenIsReported) {
+    std::vector<QString> opened;
+    Workspace::setTestRecorder([&](const QString&, const QString& url) {
+        opened.push_back(url);
+        return opened.size() == 1;
+    });
+    item("supportMenuItemClicked")->trigger();
+    EXPECT_TRUE(alerts.empty());
+    item("tutorialsMenuItemClicked")->trigger();
+    ASSERT_EQ(opened.size(), 2u);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Could not open URL");
+    EXPECT_FALSE(alerts[0].isSheet);
+}
