@@ -4,6 +4,10 @@
 
 #include "app/AppDelegate.h"
 #include "app/MenuRouter.h"
+#include "design/SQLConsole.h"
+#include "design/SearchPanel.h"
+#include "design/SortPanel.h"
+#include "design/WebBookmarksWindow.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/rows/RowsConsole.h"
 
@@ -16,6 +20,14 @@ constexpr const char* kSupportURL = "https://varnelo.example.org/support";
 
 RowsConsole* rowsConsoleOf(TablesAndRowsController& controller) {
     return static_cast<RowsConsole*>(controller.console(TablesAndRowsState::RowsConsole));
+}
+
+// Binds a window command to an operation of one of the window's panels, when it has that panel.
+template <class Panel>
+void bindPanelCommand(MenuRouter& router, const char* action, void (Panel::*operation)()) {
+    router.bindWindowCommand(action, [operation](TablesAndRowsController& controller) {
+        if (Panel* panel = controller.panel<Panel>()) (panel->*operation)();
+    });
 }
 
 }  // namespace
@@ -65,6 +77,18 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
         if (focus && focus->metaObject()->indexOfMethod("selectAll()") >= 0) {
             QMetaObject::invokeMethod(focus, "selectAll");
         }
+    });
+
+    router.bindWindowCommand("deselectAllMenuItemClicked", [](TablesAndRowsController& controller) {
+        if (RowsConsole* rows = rowsConsoleOf(controller)) rows->deselectAllMenuItemClicked();
+    });
+    bindPanelCommand(router, "sortFieldsMenuItemClicked", &SortPanel::sortFieldsMenuItemClicked);
+    bindPanelCommand(router, "searchMenuItemClicked", &SearchPanel::searchMenuItemClicked);
+    bindPanelCommand(router, "webBrowserBookmarksMenuItemClicked",
+                     &WebBookmarksWindow::webBrowserBookmarksMenuItemClicked);
+    router.bindWindowCommand("createViewMenuItemPressed", [](TablesAndRowsController& controller) {
+        auto* sql = static_cast<SQLConsole*>(controller.console(TablesAndRowsState::SQLConsole));
+        if (sql) sql->createViewMenuItemPressed();
     });
 
     router.bindApplicationCommand("sampleDatabasesMenuItemClicked",

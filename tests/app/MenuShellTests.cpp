@@ -7,6 +7,9 @@
 
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
+#include "design/SearchPanel.h"
+#include "design/SortPanel.h"
+#include "design/WebBookmarksWindow.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
 #include "tests/mainwindow/ControllerTest.h"
@@ -170,4 +173,25 @@ TEST_F(MenuShellTest, AHelpPageThatCannotOpenIsReported) {
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].messageText, "Could not open URL");
     EXPECT_FALSE(alerts[0].isSheet);
+}
+
+TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showActive("t");
+    rowsOf(c)->rowsTableView()->setFocus();
+    for (const char* action : {"sortFieldsMenuItemClicked", "searchMenuItemClicked",
+                               "webBrowserBookmarksMenuItemClicked"}) {
+        open(action);
+        ASSERT_TRUE(item(action)->isEnabled()) << action;
+        item(action)->trigger();
+        QApplication::processEvents();
+    }
+    EXPECT_TRUE(c->panel<SortPanel>()->sortPanel()->isVisible());
+    EXPECT_TRUE(c->panel<SearchPanel>()->searchPanel()->isVisible());
+    EXPECT_TRUE(c->panel<WebBookmarksWindow>()->webBrowserBookmarksWindow()->isVisible());
+    // Deselect All clears the grid's selection.
+    c->state().selection.mySelectedRowIndexes = {1, 2};
+    open("deselectAllMenuItemClicked");
+    item("deselectAllMenuItemClicked")->trigger();
+    EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
 }
