@@ -13,6 +13,7 @@ KeysetPager::~KeysetPager() = default;
 
 void KeysetPager::follow(const GridQuery& query, const std::string& databaseFilePath) {
     if (query.select == query_.select && databaseFilePath == path_) return;
+    ++generation_;  // a report of the last query's sampling may be on its way
     sampling_.reset();
     marks_.reset();
     samplingFailed_ = false;

@@ -60,7 +60,7 @@ class KeysetPager {
     int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
     std::unique_ptr<BackgroundTask> sampling_;
     bool samplingFailed_ = false;
-    int64_t generation_ = 0;  // of the last sampling started
+    int64_t generation_ = 0;  // of the sampling whose report is awaited
     // Reports posted by a sampling are dropped once the pager is gone.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -138,6 +138,22 @@ TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange
     }
 }
 
+TEST_F(KeysetPagingTest, MarksSampledForTheLastQueryAreNeverUsedForTheNext) {
+    KeysetPager pager(posted.poster(), kSpacing, 20);
+    GridQuery up = grid({{1}, 1, ""});
+    GridQuery down = grid({{2}, 1, ""});
+    ASSERT_GT(pager.countRows(up, db, nullptr), 20);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (posted.waiting() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::vector<DBValue> page;
+    ASSERT_EQ(pager.readPage(&page, down, 0, kPageRows, db, nullptr), 0);
+    posted.runAll();
+    EXPECT_FALSE(pager.marksReady());
+    expectPagesByOffset(pager, down, "after another query");
+}
+
 TEST_F(KeysetPagingTest, AFileChangesWithEveryCommitElsewhereAndWithAnotherFileInItsPlace) {
     FileChangeWatch watch(db);
     int64_t version = watch.version();
