@@ -19,8 +19,9 @@ std::string orderBy(const std::vector<OrderKey>& keys, bool reversed) {
     return order;
 }
 
-std::string rowsWhere(const GridQuery& query, const std::string& condition) {
-    std::string sql = "select " + query.columns + " from " + query.table;
+std::string rowsWhere(const GridQuery& query, const std::string& columns,
+                      const std::string& condition) {
+    std::string sql = "select " + columns + " from " + query.table;
     if (!query.search.empty() && !condition.empty()) {
         return sql + " where (" + query.search + ") and " + condition;
     }
@@ -82,6 +83,21 @@ DBRow rowValues(sqlite3_stmt* statement) {
     return row;
 }
 
+// Runs the statement with the key's values bound to ?1, ?2...; onRow for each row.
+template <typename OnRow>
+int forEachRowAfterKey(sqlite3* db, const std::string& sql, const RowKey& key, OnRow&& onRow) {
+    Statement statement;
+    int rc = statement.prepare(db, sql);
+    for (int i = 0; rc == SQLITE_OK && i < sqlite3_bind_parameter_count(statement.get()); ++i) {
+        rc = sqlite3_bind_value(statement.get(), i + 1, key[static_cast<size_t>(i)].get());
+    }
+    while (rc == SQLITE_OK && (rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+        onRow(statement.get());
+        rc = SQLITE_OK;
+    }
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
 int failed(sqlite3* db, int rc, std::string* errorString) {
     appendError(errorString, sqlite3_errmsg(db));
     return rc;
@@ -123,25 +139,28 @@ int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, con
     std::vector<DBRow> page;
     int64_t skipped = 0;
     for (const std::string& condition : segmentsAfter(query, key)) {
-        int64_t wanted = skip - skipped + limit - static_cast<int64_t>(page.size());
+        int64_t wanted = limit - static_cast<int64_t>(page.size());
         if (wanted <= 0) break;
-        // The limit lets SQLite keep only the rows wanted when no index gives the order.
-        std::string sql = rowsWhere(query, condition) + orderBy(query.orderKeys, false) +
-                          " limit " + std::to_string(wanted);
-        Statement statement;
-        rc = statement.prepare(db, sql);
-        for (int i = 0; rc == SQLITE_OK && i < sqlite3_bind_parameter_count(statement.get()); ++i) {
-            rc = sqlite3_bind_value(statement.get(), i + 1, key[static_cast<size_t>(i)].get());
+        // SQLite passes over an offset's rows in the index without reading them from the table.
+        int64_t toSkip = skip - skipped;
+        size_t before = page.size();
+        rc = forEachRowAfterKey(
+            db,
+            rowsWhere(query, query.columns, condition) + orderBy(query.orderKeys, false) +
+                " limit " + std::to_string(wanted) + " offset " + std::to_string(toSkip),
+            key, [&](sqlite3_stmt* statement) { page.push_back(rowValues(statement)); });
+        if (rc != SQLITE_OK) return failed(db, rc, errorString);
+        if (page.size() > before || toSkip == 0) {
+            skipped = skip;
+            continue;
         }
-        while (rc == SQLITE_OK && (rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
-            if (skipped < skip) {
-                ++skipped;
-            } else {
-                page.push_back(rowValues(statement.get()));
-            }
-            rc = SQLITE_OK;
-        }
-        if (rc != SQLITE_DONE) return failed(db, rc, errorString);
+        // No row came, so the segment held no more rows than were to be skipped: how many.
+        rc = forEachRowAfterKey(
+            db,
+            "select count(*) from (" + rowsWhere(query, "1", condition) + " limit " +
+                std::to_string(toSkip) + ")",
+            key, [&](sqlite3_stmt* statement) { skipped += sqlite3_column_int64(statement, 0); });
+        if (rc != SQLITE_OK) return failed(db, rc, errorString);
     }
     return appendGridRows(rows, page, query, errorString);
 }
@@ -151,8 +170,8 @@ int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int6
                         std::string* errorString) {
     int64_t end = std::min(firstRowIndex + limit, totalRows);
     if (end <= firstRowIndex) return SQLITE_OK;
-    std::string sql = rowsWhere(query, "") + orderBy(query.orderKeys, true) + " limit " +
-                      std::to_string(end - firstRowIndex) + " offset " +
+    std::string sql = rowsWhere(query, query.columns, "") + orderBy(query.orderKeys, true) +
+                      " limit " + std::to_string(end - firstRowIndex) + " offset " +
                       std::to_string(totalRows - end);
     std::vector<DBRow> page;
     int rc = getArrayOfRows(&page, sql, true, databaseFilePath, errorString);
