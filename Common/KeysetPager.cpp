@@ -99,7 +99,10 @@ int KeysetPager::readPage(std::vector<DBValue>* rows, const GridQuery& query, in
                           int64_t limit, const std::string& databaseFilePath,
                           std::string* errorString) {
     follow(query, databaseFilePath);
-    if (!query.keyed) return readGridPage(rows, query, limit, firstRowIndex, path_, errorString);
+    // Without a limit every row is read.
+    if (!query.keyed || limit < 1) {
+        return readGridPage(rows, query, limit, firstRowIndex, path_, errorString);
+    }
     int64_t version = watch().version();
     if (marks_ && marksVersion_ != version) marks_.reset();
     if (!marks_ && !sampling_ && countedRows_ >= rowsWorthMarks_) sampleMarks(version);

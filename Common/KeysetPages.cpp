@@ -109,9 +109,7 @@ int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, s
                     std::string* errorString) {
     std::string keys;
     for (const OrderKey& key : query.orderKeys) keys += (keys.empty() ? "" : ", ") + key.expression;
-    std::string sql = "select " + keys + " from " + query.table;
-    if (!query.search.empty()) sql += " where " + query.search;
-    sql += orderBy(query.orderKeys, false);
+    std::string sql = rowsWhere(query, keys, "") + orderBy(query.orderKeys, false);
     PageMarks sampled;
     sampled.spacing = spacing;
     int rc = forEachRow(db, sql, [&](sqlite3_stmt* statement) {
