@@ -23,18 +23,31 @@ std::string lowered(std::string text) {
     return text;
 }
 
-const char* direction(int sortCode) {
-    return sortCode % 2 == 1 ? "asc" : "desc";
-}
-
 // The sort key of a code, when its field exists.
-std::optional<std::string> sortKey(int sortCode, const std::vector<std::string>& names,
-                                   const std::vector<int>& types, bool firstKey) {
+std::optional<OrderKey> sortKey(int sortCode, const std::vector<std::string>& names,
+                                const std::vector<int>& types, bool firstKey) {
     if (sortCode < 1) return std::nullopt;
     size_t position = static_cast<size_t>((sortCode - 1) / 2);
     if (position >= names.size() || position >= types.size()) return std::nullopt;
-    return sortKeyExpression(names[position], types[position], firstKey) + " " +
-           direction(sortCode);
+    return OrderKey{sortKeyExpression(names[position], types[position], firstKey),
+                    sortCode % 2 == 0};
+}
+
+std::string orderTerm(const OrderKey& key) {
+    return key.expression + (key.descending ? " desc" : " asc");
+}
+
+// Whether the table is a virtual one, whose rows are not kept in a b-tree of its own.
+bool isVirtualTable(const std::string& table, const DBConnection& connection) {
+    bool isVirtual = false;
+    forEachRow(connection.handle(),
+               "select 1 from sqlite_master where type = 'table' and name = " +
+                   quoteLiteral(table) + " and sql like 'create virtual table%'",
+               [&](sqlite3_stmt*) {
+                   isVirtual = true;
+                   return false;
+               });
+    return isVirtual;
 }
 
 std::string likeCondition(const std::string& likeString,
@@ -101,30 +114,42 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
             select += "*";
         }
     }
-    std::string from = " from " + quoteIdentifier(table);
-
     std::vector<std::string> searchNames;
     for (int64_t index : searchFieldIndexes) {
         if (index >= 0 && static_cast<size_t>(index) < names.size()) {
             searchNames.push_back(names[static_cast<size_t>(index)]);
         }
     }
-    if (!likeString.empty() && !searchNames.empty()) {
-        from += " where " + likeCondition(likeString, searchNames);
+    std::string search = !likeString.empty() && !searchNames.empty()
+                             ? likeCondition(likeString, searchNames)
+                             : std::string();
+    std::string from =
+        " from " + quoteIdentifier(table) + (search.empty() ? "" : " where " + search);
+    // Rows equal on every key keep a stable order: ROWID ends the order of every table.
+    bool isView = model.type == "view";
+    std::vector<OrderKey> keys;
+    if (auto key1 = sortKey(sortCode[0], names, types, true)) {
+        keys.push_back(*key1);
+        if (auto key2 = sortKey(sortCode[1], names, types, false)) {
+            keys.push_back(*key2);
+            if (auto key3 = sortKey(sortCode[2], names, types, false)) keys.push_back(*key3);
+        }
+    }
+    bool rowidLast = usesRowid && (!isView || (!keys.empty() && sortCode[1] >= 1));
+    if (rowidLast) {
+        bool descending = keys.empty() ? sortByROWIDCode == 2 : keys.front().descending;
+        keys.push_back(OrderKey{"ROWID", descending});
     }
     std::string order;
-    if (auto key1 = sortKey(sortCode[0], names, types, true)) {
-        order = " order by " + *key1;
-        if (auto key2 = sortKey(sortCode[1], names, types, false)) {
-            order += ", " + *key2;
-            if (auto key3 = sortKey(sortCode[2], names, types, false)) order += ", " + *key3;
-        }
-        // Rows equal on several keys keep a stable order.
-        if (sortCode[1] >= 1 && usesRowid)
-            order += std::string(" , ROWID ") + direction(sortCode[0]);
-    } else if (usesRowid && model.type != "view") {
-        order = sortByROWIDCode == 2 ? " order by ROWID desc" : " order by ROWID asc";
+    for (size_t i = 0; i < keys.size(); ++i) {
+        bool rowidAfterKeys = i > 0 && i + 1 == keys.size() && rowidLast;
+        order += (i == 0 ? " order by " : rowidAfterKeys ? " , " : ", ") + orderTerm(keys[i]);
     }
+    query->columns = select.substr(std::string("select ").size());
+    query->table = quoteIdentifier(table);
+    query->search = std::move(search);
+    query->keyed = rowidLast && model.type == "table" && !isVirtualTable(table, connection);
+    query->orderKeys = std::move(keys);
     query->select = select + from + order;
     query->count = "select count(*)" + from;
     query->columnsPerRow = columns;
@@ -137,6 +162,11 @@ int readGridPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t lim
     int rc =
         getArrayOfRows(&page, query.select, true, limit, offset, databaseFilePath, errorString);
     if (rc != 0) return rc;
+    return appendGridRows(rows, page, query, errorString);
+}
+
+int appendGridRows(std::vector<DBValue>* rows, std::vector<DBRow>& page, const GridQuery& query,
+                   std::string* errorString) {
     // Rows of another width (a field added or dropped elsewhere) would put every value under
     // the wrong field and row, rowid included.
     for (const DBRow& row : page) {

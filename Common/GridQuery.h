@@ -16,11 +16,24 @@ inline constexpr uint32_t kFieldsOnly = 3;
 // rowidNameCode 3: the object has no usable rowid; the ROWID column is '' and never ordered by.
 inline constexpr uint32_t kNoRowidName = 3;
 
+// One key of the grid's order.
+struct OrderKey {
+    std::string expression;
+    bool descending = false;
+};
+
 // The grid's query of one object under one search and sort: built once, then read page by page.
 struct GridQuery {
     std::string select;         // the rows in grid order, without limit and offset
     std::string count;          // "select count(*)" of the same rows
     int64_t columnsPerRow = 0;  // the width of each row the select gives
+    // The parts of select, for the statements that find rows by their place in the order.
+    std::string columns;              // what select lists
+    std::string table;                // the quoted object name
+    std::string search;               // the search condition, "" for none
+    std::vector<OrderKey> orderKeys;  // the order of select, ROWID last when keyed
+    // An ordinary table ordered totally (ROWID is its last key): a row's keys say where it is.
+    bool keyed = false;
 };
 
 // likeString is the LIKE pattern as it is (likePatternForSearchText); it is quoted here, so a
@@ -35,6 +48,10 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
 // built for (the fields changed since) are refused whole with -1.
 int readGridPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t limit, int64_t offset,
                  const std::string& databaseFilePath, std::string* errorString);
+// Appends the rows of a page flat; rows of another width than the query's are refused whole
+// with -1.
+int appendGridRows(std::vector<DBValue>* rows, std::vector<DBRow>& page, const GridQuery& query,
+                   std::string* errorString);
 
 // The select of buildGridQuery, stored into queryString on success.
 int getQueryString(std::string* queryString, const std::string& table,

@@ -3,8 +3,10 @@
 // names and amounts scattered so that sorting on them reorders every row, and its window.
 #include <QApplication>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -64,18 +66,43 @@ inline RowsConsole* rowsConsole(TablesAndRowsController* c) {
     return static_cast<RowsConsole*>(c->console(TablesAndRowsState::RowsConsole));
 }
 
-// Shows t sorted on the field of sortCode (0 in rowid order, with an index otherwise) in a
-// database window of slot 0.
-inline TablesAndRowsController* showRowsTable(AppDelegate& app, const std::string& db,
-                                              int sortCode) {
+// Sorts t on the field of sortCode (0: rowid order), with an index on a sorted field.
+inline void sortRowsTable(const std::string& db, int sortCode) {
     std::string error;
     DBInterface::updateSortCodes({sortCode}, "t", db, &error);
     if (sortCode > 0) DBInterface::updateTableIndexes("t", {sortCode}, db, &error);
+}
+
+// Shows t, as it is sorted, selected in a database window of slot 0.
+inline TablesAndRowsController* showRowsTable(AppDelegate& app, const std::string& db) {
     TablesAndRowsWindow* window = app.showDatabase(db, 0, false, std::nullopt, 0);
     window->resize(1200, 800);
     window->show();
     QApplication::processEvents();
-    return app.tablesAndRowsControllerForWindowIndex(0);
+    TablesAndRowsController* c = app.tablesAndRowsControllerForWindowIndex(0);
+    c->selectTableWithName("t");
+    return c;
+}
+
+// Handles events until the grid finds its pages by key; the seconds it took, from start.
+inline double waitForPagesByKey(RowsConsole* grid, std::chrono::steady_clock::time_point start) {
+    while (!grid->dataPort().pagesFoundByKey()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (std::chrono::steady_clock::now() - start > std::chrono::minutes(5)) {
+            std::fprintf(stderr, "the marks never came\n");
+            std::exit(1);
+        }
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The resident set size of this process in MB.
+inline double residentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::atof(line.c_str() + 6) / 1024;
+    }
+    return 0;
 }
 
 }  // namespace bench

@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     const int64_t rows = 1000000;
     const std::string db = Paths::documentsFolder() + "/rows.db";
     bench::makeRowsTable(db, rows);
-    TablesAndRowsController* c = bench::showRowsTable(app, db, 0);
+    TablesAndRowsController* c = bench::showRowsTable(app, db);
     c->selectSQLView();
     auto* console = static_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
     const double ours = bench::bestSeconds(kRuns, [&] {

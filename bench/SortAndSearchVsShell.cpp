@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     std::string shellDb = Paths::documentsFolder() + "/shell.db";
     bench::makeRowsTable(db, kRows);
     bench::makeRowsTable(shellDb, kRows);
-    TablesAndRowsController* c = bench::showRowsTable(application.app(), db, 0);
+    TablesAndRowsController* c = bench::showRowsTable(application.app(), db);
     c->selectTableWithName("t");
     RowsConsole* grid = bench::rowsConsole(c);
     const std::string page = " limit " + std::to_string(grid->numberOfDataPortRows());

@@ -8,12 +8,14 @@
 #include "Common/SQLQuote.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/MainThread.h"
 
 namespace {
 constexpr size_t kLimitedCacheCapacity = 20000;
 }  // namespace
 
-RowsDataPort::RowsDataPort(DatabaseWindow& window) : window_(window), state_(window.state()) {}
+RowsDataPort::RowsDataPort(DatabaseWindow& window)
+    : window_(window), state_(window.state()), pager_(performOnMainThread) {}
 
 bool RowsDataPort::isBusy(int rc) {
     return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
@@ -46,7 +48,7 @@ int64_t RowsDataPort::countRows(std::string* error) {
                                                      error);
     }
     const DBInterface::GridQuery* built = query(*name, error);
-    return built ? DBInterface::getNumberWithQueryString(built->count, path, error) : -1;
+    return built ? pager_.countRows(*built, path, error) : -1;
 }
 
 const DBInterface::GridQuery* RowsDataPort::query(const std::string& name, std::string* error) {
@@ -92,8 +94,7 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
         case DBInterface::kObjectReadOnlyPaged: {
             const DBInterface::GridQuery* built = query(*name, error);
             if (!built) return -1;
-            return DBInterface::readGridPage(destination, *built, limit, firstRowIndex.value, path,
-                                             error);
+            return pager_.readPage(destination, *built, firstRowIndex.value, limit, path, error);
         }
         case DBInterface::kObjectLimited: {
             int rc = 0;

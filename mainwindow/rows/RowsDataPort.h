@@ -1,13 +1,15 @@
 #pragma once
 // The data port: the rows of the selected object under its search are counted, and only the rows
-// that fit in the grid are read, one LIMIT/OFFSET page at a time (a limited object's first rows
-// are read once per reload and paged from memory). It converts between the index spaces of the
-// port and reads loaded values; it knows nothing of views.
+// that fit in the grid are read, one page at a time: a table's pages are found by key once its
+// marks are sampled, other pages by offset (a limited object's first rows are read once per
+// reload and paged from memory). It converts between the index spaces of the port and reads
+// loaded values; it knows nothing of views.
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Common/GridQuery.h"
+#include "Common/KeysetPager.h"
 #include "mainwindow/TablesAndRowsState.h"
 
 class DatabaseWindow;
@@ -40,6 +42,8 @@ class RowsDataPort {
     std::string fieldHeaderNameAtFieldIndex(FieldIndex field) const;
     // The loaded value the page holds for the row and field, to be replaced after a write.
     DBValue* loadedValue(GridRow row, FieldIndex field);
+    // Whether pages are found by key now rather than by offset.
+    bool pagesFoundByKey() const { return pager_.marksReady(); }
 
   private:
     std::string countStatementForLimitedObject(const std::string& name) const;
@@ -61,4 +65,5 @@ class RowsDataPort {
     TablesAndRowsState& state_;
     std::optional<QueryInputs> queryInputs_;
     DBInterface::GridQuery query_;
+    KeysetPager pager_;
 };

@@ -5,6 +5,7 @@
 
 #include "Common/BackgroundTask.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/PostedCalls.h"
 
 namespace {
 
@@ -15,26 +16,6 @@ int countToABillion(DBConnection& connection) {
                       "1000000000) select count(*) from c",
                       [](sqlite3_stmt*) { return true; });
 }
-
-// Keeps what the job posts, as the main thread's event queue would, to be run later.
-class PostedCalls {
-  public:
-    BackgroundTask::Poster poster() {
-        return [this](std::function<void()> call) {
-            std::lock_guard lock(mutex_);
-            calls_.push_back(std::move(call));
-        };
-    }
-    void runAll() {
-        std::lock_guard lock(mutex_);
-        for (const auto& call : calls_) call();
-        calls_.clear();
-    }
-
-  private:
-    std::mutex mutex_;
-    std::vector<std::function<void()>> calls_;
-};
 
 }  // namespace
 

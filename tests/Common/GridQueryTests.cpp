@@ -33,7 +33,8 @@ class GridQueryTest : public DatabaseTest {
 
 TEST_F(GridQueryTest, OrderClauses) {
     EXPECT_EQ(grid({}, 2), "select ROWID, * from \"t\" order by ROWID desc");
-    EXPECT_EQ(grid({4}), "select ROWID, * from \"t\" order by cast (\"b\" as numeric) desc");
+    EXPECT_EQ(grid({4}),
+              "select ROWID, * from \"t\" order by cast (\"b\" as numeric) desc , ROWID desc");
     EXPECT_EQ(grid({1, 4}),
               "select ROWID, * from \"t\" order by \"a\" collate nocase asc, cast (\"b\" as "
               "numeric) desc , ROWID asc");
@@ -79,7 +80,8 @@ TEST_F(GridQueryTest, RawFieldsViewsAndRowidPages) {
     EXPECT_EQ(grid({}, 2, "", {}, false, "v"), "select ROWID, * from \"v\"");
     std::vector<std::string> rowids;
     ASSERT_EQ(getRows(&rowids, "t", "", {}, {4}, 1, 2, 1, true, db, nullptr), 0);
-    EXPECT_EQ(rowids, (std::vector<std::string>{"3", "2"}));
+    // Rows 1 and 3 tie on b; ROWID breaks the tie in the direction of the first key.
+    EXPECT_EQ(rowids, (std::vector<std::string>{"1", "2"}));
     std::vector<std::string> page;
     ASSERT_EQ(getRows(&page, "t", 1, 1, "%b%", {0}, {}, 2, db, nullptr), 0);
     EXPECT_EQ(page, (std::vector<std::string>{"2", "B", "9"}));

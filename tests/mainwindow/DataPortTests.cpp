@@ -286,3 +286,32 @@ TEST_F(DataPortTest, APageThatCannotBeReadKeepsThePageShownAndSaysWhy) {
     EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
               "name 51");
 }
+
+TEST_F(DataPortTest, ALargeTablesPagesAreFoundByKeyAndFollowWritesElsewhere) {
+    makeRowsTable(30000);
+    std::string error;
+    ASSERT_EQ(DBInterface::updateSortCodes({3}, "t", db, &error), 0) << error;  // amount up
+    TablesAndRowsController* c = show("t");
+    RowsConsole* rows = rowsOf(c);
+    QTRY_VERIFY_WITH_TIMEOUT(rows->dataPort().pagesFoundByKey(), 20000);
+    auto expectRowAt = [&](int64_t first, const std::string& rowid) {
+        rows->moveDataPortToRow(RowIndex(first));
+        EXPECT_EQ(rows->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(0)), rowid)
+            << first;
+    };
+    // The NULLs first, then amount i * 1.5 in order of i.
+    expectRowAt(2999, "30000");
+    expectRowAt(3000, "1");
+    expectRowAt(20000, "18889");
+    // Another connection deletes rows before the page: the page moves with them at once.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(db.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "delete from t where rowid <= 1000", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    expectRowAt(19999, "19999");
+    EXPECT_FALSE(rows->dataPort().pagesFoundByKey());
+    QTRY_VERIFY_WITH_TIMEOUT(rows->dataPort().pagesFoundByKey(), 20000);
+    expectRowAt(20000, "20001");
+    EXPECT_TRUE(alerts.empty());
+}

@@ -1,0 +1,122 @@
+#include "Common/KeysetPager.h"
+
+#include <algorithm>
+
+#include "Common/DBExecution.h"
+
+using namespace DBInterface;
+
+KeysetPager::KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing, int64_t rowsWorthMarks)
+    : poster_(std::move(poster)), spacing_(markSpacing), rowsWorthMarks_(rowsWorthMarks) {}
+
+KeysetPager::~KeysetPager() = default;
+
+void KeysetPager::follow(const GridQuery& query, const std::string& databaseFilePath) {
+    if (query.select == query_.select && databaseFilePath == path_) return;
+    ++generation_;  // a report of the last query's sampling may be on its way
+    sampling_.reset();
+    marks_.reset();
+    samplingFailed_ = false;
+    countedRows_ = -1;
+    countVersion_ = -1;
+    if (databaseFilePath != path_) watch_.reset();
+    query_ = query;
+    path_ = databaseFilePath;
+}
+
+FileChangeWatch& KeysetPager::watch() {
+    if (!watch_) watch_.emplace(path_);
+    return *watch_;
+}
+
+int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databaseFilePath,
+                               std::string* errorString) {
+    follow(query, databaseFilePath);
+    if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
+    int64_t version = watch().version();
+    int64_t count = getNumberWithQueryString(query.count, databaseFilePath, errorString);
+    countedRows_ = count;
+    countVersion_ = version;
+    if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);
+    return count;
+}
+
+void KeysetPager::sampleMarks(int64_t version) {
+    if (samplingFailed_) return;
+    int64_t generation = ++generation_;
+    std::weak_ptr<int> alive = alive_;
+    sampling_ = std::make_unique<BackgroundTask>(
+        path_, ConnectionKind::ReadOnly, poster_,
+        [this, alive, generation, version, query = query_, spacing = spacing_](
+            DBConnection& connection, BackgroundTask& task) {
+            auto marks = std::make_shared<PageMarks>();
+            if (!connection.isOpen() ||
+                samplePageMarks(marks.get(), query, spacing, connection.handle(), nullptr) != 0) {
+                marks.reset();
+            }
+            // Only the report touches the pager, on the main thread, while the pager lives.
+            task.report([this, alive, generation, version, marks] {
+                if (alive.lock()) marksSampled(generation, version, marks);
+            });
+        });
+}
+
+void KeysetPager::marksSampled(int64_t generation, int64_t version,
+                               std::shared_ptr<const PageMarks> marks) {
+    if (generation != generation_) return;
+    sampling_.reset();
+    if (!marks) {
+        samplingFailed_ = true;
+        return;
+    }
+    int64_t now = watch().version();
+    if (now != version) {
+        sampleMarks(now);  // sampled while the file changed
+        return;
+    }
+    marks_ = std::move(marks);
+    marksVersion_ = version;
+}
+
+int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex, int64_t limit,
+                               int64_t version, std::string* errorString) {
+    if (marks_ && !marks_->marks.empty() && firstRowIndex >= spacing_) {
+        size_t mark =
+            std::min(static_cast<size_t>(firstRowIndex / spacing_) - 1, marks_->marks.size() - 1);
+        int64_t markRowIndex = static_cast<int64_t>(mark + 1) * spacing_ - 1;
+        return readGridPageAfterKey(page, query_, marks_->marks[mark],
+                                    firstRowIndex - markRowIndex - 1, limit, path_, errorString);
+    }
+    int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
+    if (countVersion_ == version && countedRows_ >= 0 && rowsAfter + spacing_ < firstRowIndex) {
+        return readGridPageFromEnd(page, query_, firstRowIndex, limit, countedRows_, path_,
+                                   errorString);
+    }
+    return readGridPage(page, query_, limit, firstRowIndex, path_, errorString);
+}
+
+int KeysetPager::readPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
+                          int64_t limit, const std::string& databaseFilePath,
+                          std::string* errorString) {
+    follow(query, databaseFilePath);
+    // Without a limit every row is read.
+    if (!query.keyed || limit < 1) {
+        return readGridPage(rows, query, limit, firstRowIndex, path_, errorString);
+    }
+    int64_t version = watch().version();
+    if (marks_ && marksVersion_ != version) marks_.reset();
+    if (!marks_ && !sampling_ && countedRows_ >= rowsWorthMarks_) sampleMarks(version);
+    std::vector<DBValue> page;
+    int rc = readKnownPage(&page, firstRowIndex, limit, version, errorString);
+    if (rc == 0 && watch().version() != version) {
+        // The file changed while the page was read: what was known of it may not hold.
+        marks_.reset();
+        countVersion_ = -1;
+        page.clear();
+        rc = readGridPage(&page, query_, limit, firstRowIndex, path_, errorString);
+    }
+    if (rc != 0) return rc;
+    rows->insert(rows->end(), std::make_move_iterator(page.begin()),
+                 std::make_move_iterator(page.end()));
+    return 0;
+}

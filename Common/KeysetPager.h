@@ -1,0 +1,66 @@
+#pragma once
+// How the pages of the grid's query are read: by key once the marks of the query are sampled
+// (in the background, after its rows are counted), else by offset, from the nearer end of the
+// order when the count of its rows is known to hold. Any change of the file drops the marks and
+// samples them again, so no page is ever found by the marks of older rows. Queries that are not
+// keyed are read by offset, as they are.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Common/BackgroundTask.h"
+#include "Common/FileChangeWatch.h"
+#include "Common/KeysetPages.h"
+
+class KeysetPager {
+  public:
+    static constexpr int64_t kMarkSpacing = 1000;
+    // Below this many rows an offset costs no more than a key.
+    static constexpr int64_t kRowsWorthMarks = 10 * kMarkSpacing;
+
+    // poster runs the sampling's report on the main thread, where the pager is used.
+    explicit KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing = kMarkSpacing,
+                         int64_t rowsWorthMarks = kRowsWorthMarks);
+    ~KeysetPager();
+    KeysetPager(const KeysetPager&) = delete;
+    KeysetPager& operator=(const KeysetPager&) = delete;
+
+    // The rows of the query (its count statement); -1 with the error.
+    int64_t countRows(const DBInterface::GridQuery& query, const std::string& databaseFilePath,
+                      std::string* errorString);
+    // Appends up to limit rows from firstRowIndex, the rows readGridPage gives. A failure appends
+    // its message and returns non-zero, leaving rows as they were.
+    int readPage(std::vector<DBValue>* rows, const DBInterface::GridQuery& query,
+                 int64_t firstRowIndex, int64_t limit, const std::string& databaseFilePath,
+                 std::string* errorString);
+    // Whether the marks of the query last read are ready (they may still turn out stale).
+    bool marksReady() const { return marks_ != nullptr; }
+
+  private:
+    // Forgets all that was known when the query or the file is another.
+    void follow(const DBInterface::GridQuery& query, const std::string& databaseFilePath);
+    FileChangeWatch& watch();
+    void sampleMarks(int64_t version);
+    void marksSampled(int64_t generation, int64_t version,
+                      std::shared_ptr<const DBInterface::PageMarks> marks);
+    int readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex, int64_t limit,
+                      int64_t version, std::string* errorString);
+
+    BackgroundTask::Poster poster_;
+    int64_t spacing_;
+    int64_t rowsWorthMarks_;
+    DBInterface::GridQuery query_;
+    std::string path_;
+    std::optional<FileChangeWatch> watch_;
+    int64_t countedRows_ = -1;
+    int64_t countVersion_ = -1;  // the file's version before it was counted
+    std::shared_ptr<const DBInterface::PageMarks> marks_;
+    int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
+    std::unique_ptr<BackgroundTask> sampling_;
+    bool samplingFailed_ = false;
+    int64_t generation_ = 0;  // of the sampling whose report is awaited
+    // Reports posted by a sampling are dropped once the pager is gone.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};

@@ -1,0 +1,47 @@
+#pragma once
+// Pages of a keyed grid query found by the keys of a row before them instead of by offset, so
+// that a page deep in a large table costs what a page at its top costs: marks (the keys of every
+// spacing-th row, sampled in one scan of the order), the read of the rows after a row's keys,
+// and the read of a page from the end of the order.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Common/GridQuery.h"
+
+namespace DBInterface {
+
+struct SQLValueFree {
+    void operator()(sqlite3_value* value) const { sqlite3_value_free(value); }
+};
+// A value copied out of a statement, with its storage class, bound again as it was read.
+using SQLValue = std::unique_ptr<sqlite3_value, SQLValueFree>;
+// A row's place in a keyed order: the values of the order's keys, its ROWID last.
+using RowKey = std::vector<SQLValue>;
+
+struct PageMarks {
+    int64_t spacing = 0;
+    int64_t rows = 0;           // the rows of the order when it was sampled
+    std::vector<RowKey> marks;  // marks[j]: the keys of the row at index (j + 1) * spacing - 1
+};
+
+// Samples the marks of the keyed query's order on the connection, in one scan of the order.
+int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
+                    std::string* errorString);
+
+// Appends up to limit rows flat, beginning skip rows after the row whose keys are given, read on
+// one connection.
+int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey& key,
+                         int64_t skip, int64_t limit, const std::string& databaseFilePath,
+                         std::string* errorString);
+
+// Appends up to limit rows flat from firstRowIndex, read with an offset from the end of the order,
+// which holds totalRows rows.
+int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
+                        int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
+                        std::string* errorString);
+
+}  // namespace DBInterface

@@ -1,0 +1,186 @@
+// Pages found by key give the rows an offset gives, in every order the grid reads, before and
+// after another connection changes the rows; and the watch that tells a changed file.
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "Common/KeysetPager.h"
+#include "tests/support/DatabaseTest.h"
+#include "tests/support/PostedCalls.h"
+
+using namespace DBInterface;
+
+namespace {
+
+constexpr int64_t kSpacing = 7;
+constexpr int64_t kPageRows = 5;
+
+struct Order {
+    std::vector<int> sortCodes;
+    uint64_t rowidCode = 1;
+    std::string like;
+};
+
+class KeysetPagingTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("pragma user_version = 1");
+        std::string error;
+        ASSERT_EQ(createTable("t", 0, {"name", "amount"}, {kFieldTypeText, kFieldTypeNumber},
+                              nullptr, nullptr, db, &error),
+                  0)
+            << error;
+        // Many ties, letter case that ties only without case, NULLs, numbers stored as text.
+        insertRows(1, 400);
+    }
+
+    void insertRows(int from, int to) {
+        run("insert into t select case when value % 11 = 0 then null when value % 2 then 'n' "
+            "|| (value % 13) else 'N' || (value % 13) end, case when value % 17 = 0 then null "
+            "when value % 5 = 0 then (value % 23) || '' when value % 3 = 0 then (value % 19) "
+            "+ 0.5 else value % 29 end from generate_series(" +
+            std::to_string(from) + ", " + std::to_string(to) + ")");
+    }
+
+    // Through a connection of the test's own, as another window or process would.
+    void write(const std::string& sql) {
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(db.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(other);
+        sqlite3_close(other);
+    }
+
+    GridQuery grid(const Order& order) {
+        GridQuery query;
+        std::string error;
+        EXPECT_EQ(
+            buildGridQuery(&query, "t", order.like, order.like.empty() ? IndexSet{} : IndexSet{0},
+                           order.sortCodes, order.rowidCode, 0, 0, db, &error),
+            0)
+            << error;
+        EXPECT_TRUE(query.keyed) << query.select;
+        return query;
+    }
+
+    // Every page the pager reads, at offsets meeting every place between two marks and past the
+    // end, against LIMIT/OFFSET on the same rows.
+    void expectPagesByOffset(KeysetPager& pager, const GridQuery& query, const char* stage) {
+        int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+        for (int64_t first = 0; first <= rows + 2; first += 3) {
+            std::vector<DBValue> expected, read;
+            ASSERT_EQ(readGridPage(&expected, query, kPageRows, first, db, nullptr), 0);
+            std::string error;
+            ASSERT_EQ(pager.readPage(&read, query, first, kPageRows, db, &error), 0) << error;
+            ASSERT_EQ(read, expected) << stage << ", page at " << first << " of " << query.select;
+        }
+    }
+
+    void waitForMarks(const std::vector<std::unique_ptr<KeysetPager>>& pagers) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        auto ready = [&] {
+            for (const auto& pager : pagers) {
+                if (!pager->marksReady()) return false;
+            }
+            return true;
+        };
+        while (!ready() && std::chrono::steady_clock::now() < deadline) {
+            posted.runAll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(ready());
+    }
+
+    PostedCalls posted;
+};
+
+}  // namespace
+
+TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange) {
+    const std::vector<Order> orders = {
+        {{}, 1, ""},  {{}, 2, ""},     {{1}, 1, ""},       {{2}, 1, ""},    {{3}, 1, ""},
+        {{4}, 1, ""}, {{1, 4}, 1, ""}, {{2, 3, 1}, 1, ""}, {{3}, 1, "%1%"},
+    };
+    std::vector<GridQuery> queries;
+    std::vector<std::unique_ptr<KeysetPager>> pagers;
+    for (const Order& order : orders) {
+        queries.push_back(grid(order));
+        pagers.push_back(std::make_unique<KeysetPager>(posted.poster(), kSpacing, 20));
+        // Counted: pages near the end are read from it until the marks are in.
+        ASSERT_GT(pagers.back()->countRows(queries.back(), db, nullptr), 20);
+        expectPagesByOffset(*pagers.back(), queries.back(), "counted");
+    }
+    waitForMarks(pagers);
+    for (size_t i = 0; i < pagers.size(); ++i) expectPagesByOffset(*pagers[i], queries[i], "marks");
+
+    // Marks of older rows are never used, and are sampled again.
+    write(
+        "update t set name = 'N5' where rowid % 9 = 0; update t set amount = null where rowid "
+        "% 7 = 2; delete from t where rowid % 10 = 3");
+    insertRows(401, 450);
+    std::string error;
+    ASSERT_EQ(updateTableIndexes("t", {1, 3}, db, &error), 0) << error;
+    for (size_t i = 0; i < pagers.size(); ++i) {
+        expectPagesByOffset(*pagers[i], queries[i], "changed");
+    }
+    // Marks sampled before a change but handed over after it are dropped too.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (posted.waiting() < pagers.size() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    write("delete from t where rowid % 4 = 1");
+    posted.runAll();
+    for (const auto& pager : pagers) EXPECT_FALSE(pager->marksReady());
+    waitForMarks(pagers);
+    for (size_t i = 0; i < pagers.size(); ++i) {
+        expectPagesByOffset(*pagers[i], queries[i], "sampled again");
+    }
+}
+
+TEST_F(KeysetPagingTest, MarksSampledForTheLastQueryAreNeverUsedForTheNext) {
+    KeysetPager pager(posted.poster(), kSpacing, 20);
+    GridQuery up = grid({{1}, 1, ""});
+    GridQuery down = grid({{2}, 1, ""});
+    ASSERT_GT(pager.countRows(up, db, nullptr), 20);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (posted.waiting() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    std::vector<DBValue> page;
+    ASSERT_EQ(pager.readPage(&page, down, 0, kPageRows, db, nullptr), 0);
+    posted.runAll();
+    EXPECT_FALSE(pager.marksReady());
+    expectPagesByOffset(pager, down, "after another query");
+}
+
+TEST_F(KeysetPagingTest, AFileChangesWithEveryCommitElsewhereAndWithAnotherFileInItsPlace) {
+    FileChangeWatch watch(db);
+    int64_t version = watch.version();
+    EXPECT_EQ(watch.version(), version);
+    write("update t set amount = 99 where rowid = 1");
+    int64_t updated = watch.version();
+    EXPECT_NE(updated, version);
+    EXPECT_EQ(watch.version(), updated);
+    // A copy moved over the file has the same rows but is another file.
+    std::filesystem::copy_file(db, db + ".copy");
+    std::filesystem::rename(db + ".copy", db);
+    int64_t replaced = watch.version();
+    EXPECT_NE(replaced, updated);
+    EXPECT_EQ(watch.version(), replaced);
+    std::filesystem::remove(db);
+    EXPECT_NE(watch.version(), replaced);
+    EXPECT_NE(watch.version(), watch.version());
+}
+
+TEST_F(KeysetPagingTest, OnlyOrdinaryTablesReadWithTheirRowidAreKeyed) {
+    run("create view v as select * from t; create virtual table f using fts5(a);"
+        "create table w (k primary key, a) without rowid");
+    // A table without rowid is read with an empty ROWID column.
+    const std::pair<const char*, uint32_t> objects[] = {{"v", 0}, {"f", 0}, {"w", kNoRowidName}};
+    for (const auto& [name, rowidName] : objects) {
+        GridQuery query;
+        ASSERT_EQ(buildGridQuery(&query, name, "", {}, {1}, 1, 0, rowidName, db, nullptr), 0);
+        EXPECT_FALSE(query.keyed) << name;
+    }
+}
