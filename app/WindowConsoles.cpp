@@ -1,6 +1,7 @@
 #include "app/WindowConsoles.h"
 
 #include "design/SQLConsole.h"
+#include "exchange/PrintConsole.h"
 #include "exchange/RowCountConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/RecordConsole.h"
@@ -19,5 +20,6 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.setConsole(
         TablesAndRowsState::ExportConsole,
         std::make_unique<RowCountConsole>(window, "exportView", "exportViewNumberOfRowsLabel"));
+    window.setConsole(TablesAndRowsState::PrintConsole, std::make_unique<PrintConsole>(window));
     return controller;
 }
