@@ -1,0 +1,152 @@
+// The print console of a database window: printing a real table to PDF, the on-screen view and
+// the layout panel's edits.
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <cstdio>
+#include <memory>
+
+#include "exchange/PrintConsole.h"
+#include "exchange/PrintLayoutStore.h"
+#include "tests/mainwindow/ControllerTest.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    char buffer[4096];
+    while (pipe && fgets(buffer, sizeof buffer, pipe.get())) output += buffer;
+    return output;
+}
+
+class PrintConsoleTest : public ControllerTest {
+  protected:
+    // The table shown in the print console, with a named layout of the preset made current.
+    PrintConsole* showPrintConsole(int preset, json objects) {
+        PrintLayout current;
+        current.boxObjects = std::move(objects);
+        PrintLayoutStore::setCurrentPrintLayoutName(PrintLayoutStore::addLayout(preset, current));
+        controller = show("t");
+        controller->selectPrintView();
+        return static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
+    }
+
+    std::string pdf() const { return pathInDocuments("rows.pdf"); }
+
+    TablesAndRowsController* controller = nullptr;
+};
+
+const json kNameAndAmount = json::array({{{"type", 100001}, {"text", "Item"}},
+                                         {{"type", 1}, {"field_index", 0}},
+                                         {{"type", 100002}},
+                                         {{"type", 1}, {"field_index", 1}}});
+
+}  // namespace
+
+TEST_F(PrintConsoleTest, PrintsEveryRowOnLetterPagesAtTheLayoutsOwnSize) {
+    makeRowsTable(45);
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kLabelSheet, kNameAndAmount);
+    controller->state().selection.focusedRowIndex = RowIndex(0);
+    ASSERT_EQ(console->printRowsToPDF(pdf()), 3);
+
+    std::string info = commandOutput("pdfinfo '" + pdf() + "'");
+    EXPECT_NE(info.find("Pages:           3"), std::string::npos) << info;
+    EXPECT_NE(info.find("612 x 792 pts"), std::string::npos) << info;
+    std::string text = commandOutput("pdftotext -layout '" + pdf() + "' -");
+    EXPECT_NE(text.find("Item name 1"), std::string::npos) << text;
+    EXPECT_NE(text.find("name 45"), std::string::npos);
+    EXPECT_EQ(text.find("name 46"), std::string::npos);
+
+    // The second label of the first row starts in the second column, 310.5 points and its
+    // margin of 3.6 from the paper's edge: a label of 4 inches prints 4 inches wide.
+    std::string boxes = commandOutput("pdftotext -bbox -f 1 -l 1 '" + pdf() + "' -");
+    size_t second = boxes.find(">Item</word>", boxes.find(">Item</word>") + 1);
+    ASSERT_NE(second, std::string::npos);
+    size_t xMin = boxes.rfind("xMin=\"", second);
+    EXPECT_NEAR(std::stod(boxes.substr(xMin + 6)), 314.1, 1.0);
+}
+
+TEST_F(PrintConsoleTest, PrintingStartsAtTheFocusedRowAndSkipsLayoutsWithoutRoom) {
+    makeRowsTable(12);
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);
+    controller->state().selection.focusedRowIndex = RowIndex(10);
+    ASSERT_EQ(console->printRowsToPDF(pdf()), 1);
+    std::string text = commandOutput("pdftotext '" + pdf() + "' -");
+    EXPECT_NE(text.find("name 11"), std::string::npos);
+    EXPECT_NE(text.find("name 12"), std::string::npos);
+    EXPECT_EQ(text.find("name 10"), std::string::npos);
+
+    PrintLayout& layout = console->currentLayout();
+    layout.pageOffsetFromTop = 6;
+    layout.pageOffsetFromBottom = 6;
+    EXPECT_EQ(console->printRowsToPDF(pathInDocuments("none.pdf")), 0);
+}
+
+TEST_F(PrintConsoleTest, PageModeShowsACheckerboardOfBoxes) {
+    makeRowsTable(8);
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);
+    console->boxOrPageSegmentedControlChanged(1);
+    PrintRowsView* view = console->printRowsView();
+    QImage image = view->grab().toImage();
+    ASSERT_GT(image.width(), 100);
+    // Top-right box grey 0.92, bottom-right white, in a page of the proportions of Letter.
+    EXPECT_NEAR(view->width() / static_cast<double>(view->height()), 8.5 / 11, 0.02);
+    QColor grey = image.pixelColor(image.width() * 3 / 4, image.height() / 2 - 5);
+    QColor white = image.pixelColor(image.width() * 3 / 4 + 20, image.height() - 5);
+    EXPECT_NEAR(grey.red(), 235, 2);
+    EXPECT_EQ(white.red(), 255);
+}
+
+TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
+    makeRowsTable(5);
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kOneBoxPage, json::array());
+    console->layoutPanelButtonPressed();
+    LayoutPanel* panel = console->layoutPanel();
+    ASSERT_TRUE(panel);
+    EXPECT_TRUE(controller->state().designMode);
+    auto* layouts = panel->findChild<QListWidget*>("layoutPanelLayoutsTableView");
+    ASSERT_EQ(layouts->count(), 2);
+    EXPECT_EQ(layouts->currentRow(), 1);
+
+    auto* margin = panel->findChild<QLineEdit*>("layoutPanelPageMarginsLeftTextField");
+    EXPECT_EQ(margin->text(), "0.0000");
+    margin->setText("-1");
+    panel->settingsFieldDidEndEditing(margin);
+    EXPECT_EQ(margin->text(), "0.0000");
+    margin->setText("0.1875");
+    panel->settingsFieldDidEndEditing(margin);
+    auto* rows = panel->findChild<QLineEdit*>("layoutPanelPageGridRowsTextField");
+    rows->setText("0");
+    panel->settingsFieldDidEndEditing(rows);
+    rows->setText("3");
+    panel->settingsFieldDidEndEditing(rows);
+
+    auto* fields = panel->findChild<QComboBox*>("layoutPanelFieldPopUpButton");
+    ASSERT_EQ(fields->count(), 2);
+    fields->setCurrentIndex(1);
+    panel->layoutPanelAddObjectToBoxButtonPressed();
+    panel->layoutPanelAddObjectToBoxButtonPressed();
+
+    PrintLayout stored;
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
+    EXPECT_EQ(stored.pageOffsetFromLeft, 0.1875);
+    EXPECT_EQ(stored.rowsInPrintView, 3);
+    ASSERT_EQ(stored.boxObjects.size(), 2u);
+    EXPECT_EQ(stored.boxObjects[0]["field_index"], 1);
+    EXPECT_TRUE(stored.boxObjects[0].contains("font_name"));
+
+    // The default layout stays; another layout is made current by selecting it.
+    layouts->setCurrentRow(0);
+    panel->layoutPanelDeleteLayoutButtonPressed();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Info|The Default Layout cannot be deleted");
+    EXPECT_EQ(PrintLayoutStore::layoutNames().size(), 1u);
+    EXPECT_EQ(PrintLayoutStore::currentPrintLayoutName(), std::nullopt);
+    panel->close();
+    EXPECT_FALSE(controller->state().designMode);
+}
