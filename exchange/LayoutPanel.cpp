@@ -2,11 +2,12 @@
 
 #include <QAbstractItemModel>
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -59,6 +60,9 @@ LayoutPanel::LayoutPanel(LayoutPanelDelegate& delegate, QWidget* parent)
     setWindowTitle(tr("Print Layout"));
     setModal(false);
     buildView();
+    // Return ends the editing of a field; it must not press a button as well (Delete).
+    for (QPushButton* button : findChildren<QPushButton*>()) button->setAutoDefault(false);
+    resize(960, 480);
 }
 
 QLineEdit* LayoutPanel::addSettingsField(QGridLayout* grid, int row, int column, const char* label,
@@ -66,8 +70,8 @@ QLineEdit* LayoutPanel::addSettingsField(QGridLayout* grid, int row, int column,
     auto* field = new QLineEdit(settingsArea_);
     field->setObjectName(name);
     field->setMaximumWidth(80);
-    grid->addWidget(new QLabel(tr(label), settingsArea_), row, column * 2);
-    grid->addWidget(field, row, column * 2 + 1);
+    grid->addWidget(new QLabel(tr(label), settingsArea_), row, column);
+    grid->addWidget(field, row, column + 1);
     connect(field, &QLineEdit::editingFinished, this,
             [this, field] { settingsFieldDidEndEditing(field); });
     return field;
@@ -110,6 +114,7 @@ void LayoutPanel::buildView() {
     auto* layoutButtons = new QHBoxLayout;
     layoutButtons->addWidget(addLayoutButton_);
     layoutButtons->addWidget(deleteLayoutButton_);
+    layoutsList_->setMaximumWidth(220);
     layoutsSide->addWidget(new QLabel(tr("Layouts"), this));
     layoutsSide->addWidget(layoutsList_, 1);
     layoutsSide->addLayout(layoutButtons);
@@ -121,7 +126,7 @@ void LayoutPanel::buildView() {
     settingsArea_ = new QWidget;
     auto* grid = new QGridLayout(settingsArea_);
     rowsField_ = addSettingsField(grid, 0, 0, "Rows", "layoutPanelPageGridRowsTextField");
-    columnsField_ = addSettingsField(grid, 0, 1, "Columns", "layoutPanelPageGridColumnsTextField");
+    columnsField_ = addSettingsField(grid, 1, 0, "Columns", "layoutPanelPageGridColumnsTextField");
     struct Length {
         const char* label;
         const char* name;
@@ -147,14 +152,15 @@ void LayoutPanel::buildView() {
          &PrintLayout::objectVerticalSpacing}};
     int index = 0;
     for (const Length& length : lengths) {
-        lengthFields_.emplace_back(
-            addSettingsField(grid, 1 + index / 2, index % 2, length.label, length.name),
-            length.value);
+        lengthFields_.emplace_back(addSettingsField(grid, 2 + index, 0, length.label, length.name),
+                                   length.value);
         ++index;
     }
-    grid->addWidget(new QLabel(tr("Lengths in inches"), settingsArea_), 8, 0, 1, 4);
+    grid->addWidget(new QLabel(tr("Lengths in inches"), settingsArea_), 2 + index, 0, 1, 2);
+    grid->setRowStretch(3 + index, 1);
     scroll->setWidget(settingsArea_);
     scroll->setWidgetResizable(true);
+    scroll->setMinimumWidth(settingsArea_->sizeHint().width() + 24);
     columns->addWidget(scroll, 1);
 
     // Objects and their editor.
@@ -264,14 +270,18 @@ void LayoutPanel::open() {
     layoutPanelUpdateFieldPopUpButton();
     reloadObjectsList();
     layoutPanelUpdateObjectArea();
+    alignmentGroup_->button(0)->setChecked(true);
+    layoutPanelUpdateObjectAreaFromObjectType();
+    layoutPanelUpdateObjectTextFieldValue();
     show();
     raise();
     addObjectButton_->setFocus();
 }
 
-void LayoutPanel::closeEvent(QCloseEvent* event) {
+void LayoutPanel::hideEvent(QHideEvent* event) {
+    // Closed, or hidden by Escape.
     delegate_.setDesignMode(false);
-    QDialog::closeEvent(event);
+    QDialog::hideEvent(event);
 }
 
 // ---- Layouts ----
@@ -614,6 +624,14 @@ void LayoutPanel::layoutPanelPopulateFontFamily(const std::optional<std::string>
         fontMembersPopUp_->addItem(toQString(member.styleName));
         if (fontDescriptor && member.styleName == *fontDescriptor) chosen = item;
         ++item;
+    }
+    // Without a style asked for, the family's upright one of normal weight.
+    for (int member = 0; chosen < 0 && member < fontMembersPopUp_->count(); ++member) {
+        QString style = fontMembersPopUp_->itemText(member);
+        if (!QFontDatabase::italic(toQString(*family), style) &&
+            QFontDatabase::weight(toQString(*family), style) == QFont::Normal) {
+            chosen = member;
+        }
     }
     if (chosen < 0 && fontMembersPopUp_->count() > 0) chosen = 0;
     fontMembersPopUp_->setCurrentIndex(chosen);

@@ -87,7 +87,7 @@ class LayoutPanel : public QDialog {
     void moveObjects(const std::vector<int>& rows, int destination);
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
     void buildView();

@@ -115,9 +115,11 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
 
     auto* margin = panel->findChild<QLineEdit*>("layoutPanelPageMarginsLeftTextField");
     EXPECT_EQ(margin->text(), "0.0000");
+    // Typed and ended with Return: refused, and nothing else happens (no button is pressed).
     margin->setText("-1");
-    panel->settingsFieldDidEndEditing(margin);
+    QTest::keyClick(margin, Qt::Key_Return);
     EXPECT_EQ(margin->text(), "0.0000");
+    EXPECT_EQ(PrintLayoutStore::layoutNames().size(), 1u);
     margin->setText("0.1875");
     panel->settingsFieldDidEndEditing(margin);
     auto* rows = panel->findChild<QLineEdit*>("layoutPanelPageGridRowsTextField");
@@ -147,6 +149,6 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
     EXPECT_EQ(alerts[0].both(), "Info|The Default Layout cannot be deleted");
     EXPECT_EQ(PrintLayoutStore::layoutNames().size(), 1u);
     EXPECT_EQ(PrintLayoutStore::currentPrintLayoutName(), std::nullopt);
-    panel->close();
+    QTest::keyClick(panel, Qt::Key_Escape);
     EXPECT_FALSE(controller->state().designMode);
 }
