@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -89,7 +90,11 @@ void LayoutPanel::buildView() {
     connect(layoutsList_, &QListWidget::itemSelectionChanged, this,
             [this] { layoutPanelUpdateButtonsFromLayoutsTableView(); });
     connect(layoutsList_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
-        if (!updating_) renameLayoutAtRow(layoutsList_->row(item), toStdString(item->text()));
+        if (updating_) return;
+        // The list is refilled by the rename: not while it reports the edit of one of its items.
+        QTimer::singleShot(0, this, [this, row = layoutsList_->row(item), name = item->text()] {
+            renameLayoutAtRow(row, toStdString(name));
+        });
     });
     addLayoutButton_ = new QToolButton(this);
     addLayoutButton_->setObjectName("layoutPanelAddLayoutButton");
@@ -177,8 +182,11 @@ void LayoutPanel::buildView() {
                 if (updating_) return;
                 std::vector<int> rows;
                 for (int r = first; r <= last; ++r) rows.push_back(r);
-                // The list has moved its items: the objects follow, and the list is refilled.
-                moveObjects(rows, row);
+                // A drop moves its items one after another: the objects follow each move, and
+                // the rest waits until the drop is over.
+                int at = moveObjectsInLayout(rows, row);
+                QTimer::singleShot(
+                    0, this, [this, at, count = last - first + 1] { objectsDidMove(at, count); });
             });
     objectTypePopUp_ = new QComboBox(this);
     objectTypePopUp_->setObjectName("layoutPanelObjectTypePopUpButton");
@@ -393,10 +401,12 @@ void LayoutPanel::saveCurrentPrintLayout() {
 
 void LayoutPanel::renameLayoutAtRow(int row, const std::string& newName) {
     if (row < 1 || row > static_cast<int>(layoutPanelLayouts_.size())) return;
-    PrintLayoutStore::renameLayout(layoutPanelLayouts_[static_cast<size_t>(row - 1)], newName);
+    bool renamed =
+        PrintLayoutStore::renameLayout(layoutPanelLayouts_[static_cast<size_t>(row - 1)], newName);
     // Refused or not, the list shows what is stored.
     reloadLayouts();
-    layoutPanelSelectLayoutWithName(PrintLayoutStore::currentPrintLayoutName());
+    layoutPanelSelectLayoutWithName(renamed ? std::optional(newName)
+                                            : PrintLayoutStore::currentPrintLayoutName());
 }
 
 // ---- Settings ----
@@ -762,22 +772,35 @@ void LayoutPanel::layoutPanelDeleteSelectedObjects() {
     saveCurrentPrintLayout();
 }
 
-void LayoutPanel::moveObjects(const std::vector<int>& rows, int destination) {
+int LayoutPanel::moveObjectsInLayout(const std::vector<int>& rows, int destination) {
     json& objects = delegate_.currentLayout().boxObjects;
     json moved = json::array(), kept = json::array();
-    int insertAt = 0;
+    int insertAt = -1;
     for (int row = 0; row < static_cast<int>(objects.size()); ++row) {
         if (row == destination) insertAt = static_cast<int>(kept.size());
         bool moving = std::find(rows.begin(), rows.end(), row) != rows.end();
         (moving ? moved : kept).push_back(objects[static_cast<size_t>(row)]);
     }
-    if (destination >= static_cast<int>(objects.size())) insertAt = static_cast<int>(kept.size());
-    if (moved.empty()) return;
+    if (insertAt < 0) insertAt = static_cast<int>(kept.size());
     kept.insert(kept.begin() + insertAt, moved.begin(), moved.end());
     objects = std::move(kept);
+    return insertAt;
+}
+
+void LayoutPanel::objectsDidMove(int first, int count) {
     reloadObjectsList();
-    selectObjectRows(insertAt, insertAt + static_cast<int>(moved.size()) - 1);
+    selectObjectRows(first, first + count - 1);
     layoutPanelUpdateObjectArea();
     delegate_.currentLayoutDidChange();
     saveCurrentPrintLayout();
+}
+
+void LayoutPanel::moveObjects(const std::vector<int>& rows, int destination) {
+    int count = 0;
+    for (int row : rows) {
+        if (row >= 0 && row < static_cast<int>(delegate_.currentLayout().boxObjects.size()))
+            ++count;
+    }
+    if (count == 0) return;
+    objectsDidMove(moveObjectsInLayout(rows, destination), count);
 }

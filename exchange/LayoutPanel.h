@@ -62,7 +62,6 @@ class LayoutPanel : public QDialog {
     void saveCurrentPrintLayout();
     // Applies the name typed into a named layout's row.
     void renameLayoutAtRow(int row, const std::string& newName);
-    const std::vector<std::string>& layoutNames() const { return layoutPanelLayouts_; }
 
     // ---- Settings ----
     void layoutPanelUpdateSettingsArea();
@@ -83,7 +82,8 @@ class LayoutPanel : public QDialog {
     void layoutPanelAddObjectToBoxButtonPressed();
     void layoutPanelSaveObjectButtonPressed();
     void layoutPanelDeleteSelectedObjects();
-    // Moves the objects listed at the rows to before row `destination`.
+    // Moves the objects listed at the rows to before row `destination` (the end for a row past
+    // the objects).
     void moveObjects(const std::vector<int>& rows, int destination);
 
   protected:
@@ -102,6 +102,9 @@ class LayoutPanel : public QDialog {
     void storeBasicKeysInDict(nlohmann::json& object) const;
     void storeFontKeysInDict(nlohmann::json& object) const;
     void showFontFallback();
+    // The objects at the rows moved before `destination`; where the first of them is now.
+    int moveObjectsInLayout(const std::vector<int>& rows, int destination);
+    void objectsDidMove(int first, int count);
     std::string objectListText(const nlohmann::json& object) const;
 
     LayoutPanelDelegate& delegate_;

@@ -40,7 +40,6 @@ class PrintRowsView : public QWidget {
     explicit PrintRowsView(QWidget* parent = nullptr);
 
     void setDelegate(PrintRowsViewDelegate* delegate) { delegate_ = delegate; }
-    PrintRowsViewDelegate* delegate() const { return delegate_; }
     // Sizes the view to the page's or the box's proportions, centred in its parent.
     void resizePrintRowsView();
 

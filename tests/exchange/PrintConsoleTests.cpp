@@ -132,15 +132,27 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
     ASSERT_EQ(fields->count(), 2);
     fields->setCurrentIndex(1);
     panel->layoutPanelAddObjectToBoxButtonPressed();
-    panel->layoutPanelAddObjectToBoxButtonPressed();
+    fields->setCurrentIndex(0);
+    panel->layoutPanelAddObjectToBoxButtonPressed();  // after the selected one
+    panel->moveObjects({1}, 0);
 
     PrintLayout stored;
     PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
     EXPECT_EQ(stored.pageOffsetFromLeft, 0.1875);
     EXPECT_EQ(stored.rowsInPrintView, 3);
     ASSERT_EQ(stored.boxObjects.size(), 2u);
-    EXPECT_EQ(stored.boxObjects[0]["field_index"], 1);
+    EXPECT_EQ(stored.boxObjects[0]["field_index"], 0);
+    EXPECT_EQ(stored.boxObjects[1]["field_index"], 1);
     EXPECT_TRUE(stored.boxObjects[0].contains("font_name"));
+    auto* objects = panel->findChild<QListWidget*>("layoutPanelObjectsTableView");
+    EXPECT_EQ(objects->item(0)->text().toStdString(), "F  1. name");
+
+    // A name typed into the list renames the layout, which stays the current one.
+    layouts->item(1)->setText("Cards");
+    QApplication::processEvents();
+    EXPECT_EQ(PrintLayoutStore::layoutNames(), std::vector<std::string>{"Cards"});
+    EXPECT_EQ(PrintLayoutStore::currentPrintLayoutName(), "Cards");
+    EXPECT_EQ(layouts->currentRow(), 1);
 
     // The default layout stays; another layout is made current by selecting it.
     layouts->setCurrentRow(0);
