@@ -164,3 +164,32 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
     QTest::keyClick(panel, Qt::Key_Escape);
     EXPECT_FALSE(controller->state().designMode);
 }
+
+TEST_F(PrintConsoleTest, BoxesShowTheDisplayTextsOfTheGrid) {
+    run("create table t (n number, day text, code text);"
+        "insert into t values ('1234.5', '2021-03-05 +0000', '1'), (NULL, 'soon', '9')");
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage,
+                                             json::array({{{"type", 1}, {"field_index", 0}},
+                                                          {{"type", 1}, {"field_index", 1}},
+                                                          {{"type", 1}, {"field_index", 2}},
+                                                          {{"type", 100001}, {"text", "end"}}}));
+    TablesAndRowsState& state = controller->state();
+    state.fieldModel.fieldTypes = {DBInterface::kFieldTypeNumber, DBInterface::kFieldTypeDate,
+                                   DBInterface::kFieldTypeText};
+    state.fieldModel.fieldLookupTables = {"", "", "colors"};
+    state.fieldModel.lookupTableDictionary["colors"] = {{"1", "red"}};
+    state.display.displayNumberFormatter = NumberFormatter();
+    state.display.displayNumberFormatter->setNumberStyle(NumberFormatter::Style::Decimal);
+    state.display.displayNumberFormatter->setLocale("en_US");
+    state.display.displayDateFormatter.setDateFormat("dd.MM.yyyy");
+    state.display.displayDateFormatter.setTimeZone("UTC");
+    state.fieldModel.fieldNumberFormatters.clear();
+    state.fieldModel.fieldDateFormatters.clear();
+    state.selection.focusedRowIndex = RowIndex(0);
+
+    ASSERT_EQ(console->printRowsToPDF(pdf()), 1);
+    std::string text = commandOutput("pdftotext -layout '" + pdf() + "' -");
+    EXPECT_NE(text.find("1,234.5 05.03.2021 red end"), std::string::npos) << text;
+    // NULL prints as nothing, and a code the lookup table lacks as it is stored.
+    EXPECT_NE(text.find("soon 9 end"), std::string::npos) << text;
+}
