@@ -84,7 +84,8 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
                             int* fieldCount, std::vector<std::string>* fieldNames,
                             std::vector<DBRow>* fieldValuesInArrays, int64_t* numberOfChanges,
                             int64_t* lastRowID, const std::string& databaseFilePath,
-                            std::string* errorString, MissingFile missingFile) {
+                            std::string* errorString, MissingFile missingFile,
+                            std::string* failedStatement) {
     std::optional<DBConnection> connection;
     int rc = openForStatement(connection, databaseFilePath,
                               missingFile == MissingFile::Create ? ConnectionKind::NewFileStatement
@@ -107,7 +108,14 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
         // quadratic.
         rc = statement.prepare(db, std::string_view(tail, static_cast<size_t>(end - tail) + 1),
                                &next);
-        if (rc != SQLITE_OK) break;
+        if (rc != SQLITE_OK) {
+            // Unparsed: the statement is taken to run up to the next semicolon.
+            if (failedStatement) {
+                std::string_view rest(tail, static_cast<size_t>(end - tail));
+                *failedStatement = rest.substr(0, rest.find(';'));
+            }
+            break;
+        }
         tail = next;
         if (!statement) continue;
         int step;
@@ -138,7 +146,10 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
                 break;
             }
         }
-        if (step != SQLITE_DONE) rc = step;
+        if (step != SQLITE_DONE) {
+            rc = step;
+            if (failedStatement) *failedStatement = sqlite3_sql(statement.get());
+        }
     }
     if (rc != SQLITE_OK) {
         appendError(errorString, connection->errorMessage());

@@ -20,12 +20,14 @@ enum class MissingFile { Fail, Create };
 // The script runner: runs every statement of sql on a statement connection. Names come from
 // the first statement that returns a row; rows of all statements are collected up to rowLimit
 // (a limit below 1 collects none). Past the limit the remaining statements still run and the
-// result is 4. On failure nothing is delivered: the first failing statement ends the script.
+// result is 4. On failure nothing is delivered: the first failing statement ends the script,
+// and failedStatement (when given) receives its text.
 int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullPossible,
                             int* fieldCount, std::vector<std::string>* fieldNames,
                             std::vector<DBRow>* fieldValuesInArrays, int64_t* numberOfChanges,
                             int64_t* lastRowID, const std::string& databaseFilePath,
-                            std::string* errorString, MissingFile missingFile = MissingFile::Fail);
+                            std::string* errorString, MissingFile missingFile = MissingFile::Fail,
+                            std::string* failedStatement = nullptr);
 // The script runner without names, rows or limit.
 int execMultipleQueryString(const std::string& sql, int64_t* numberOfChanges, int64_t* lastRowID,
                             const std::string& databaseFilePath, std::string* errorString,

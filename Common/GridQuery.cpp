@@ -42,7 +42,7 @@ std::string likeCondition(const std::string& likeString,
     std::string condition;
     for (const std::string& name : searchFieldNames) {
         if (!condition.empty()) condition += " or ";
-        condition += quoteIdentifier(name) + " like " + quoteLiteral(likeString);
+        condition += quoteIdentifier(name) + " like " + quoteLiteral(likeString) + " escape '\\'";
     }
     return condition;
 }
@@ -217,7 +217,16 @@ std::string whereExpressionForLikeString(const std::string& likeString,
 std::string whereExpressionForSimpleSearchString(const std::string* searchText,
                                                  const std::vector<std::string>& searchFieldNames) {
     if (!searchText) return "";
-    return likeCondition("%" + *searchText + "%", searchFieldNames);
+    return likeCondition(likePatternForSearchText(*searchText), searchFieldNames);
+}
+
+std::string likePatternForSearchText(const std::string& searchText) {
+    std::string pattern = "%";
+    for (char ch : searchText) {
+        if (ch == '\\' || ch == '%' || ch == '_') pattern += '\\';
+        pattern += ch;
+    }
+    return pattern + "%";
 }
 
 int64_t calculateTotalRowsForTable(const std::string& table, const std::string& likeString,

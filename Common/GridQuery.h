@@ -23,7 +23,7 @@ struct GridQuery {
     int64_t columnsPerRow = 0;  // the width of each row the select gives
 };
 
-// likeString is the LIKE pattern as it is ("%" + search text + "%"); it is quoted here, so a
+// likeString is the LIKE pattern as it is (likePatternForSearchText); it is quoted here, so a
 // quote in the search text is searched for. Search indexes beyond the fields are skipped. The
 // object's type and field model are read on one connection; any failed read is returned.
 int buildGridQuery(GridQuery* query, const std::string& table, const std::string& likeString,
@@ -69,12 +69,16 @@ int getRows(std::vector<std::string>* rows, const std::string& table, int limit,
 // on the same expressions so that SQLite can walk them for the grid's ORDER BY.
 std::string sortKeyExpression(const std::string& fieldName, int fieldType, bool firstKey);
 
-// "\"f\" like 'pattern'" for each field, joined by " or ".
+// "\"f\" like 'pattern' escape '\\'" for each field, joined by " or ": a backslash in the pattern
+// makes the next "%", "_" or backslash stand for itself.
 std::string whereExpressionForLikeString(const std::string& likeString,
                                          const std::vector<std::string>& searchFieldNames);
-// The same for "%" + searchText + "%"; "" for no text.
+// The same for the pattern of the search text; "" for no text.
 std::string whereExpressionForSimpleSearchString(const std::string* searchText,
                                                  const std::vector<std::string>& searchFieldNames);
+// The pattern that finds the text anywhere in a value, its "%", "_" and backslashes taken as
+// they are (escaped for the conditions above).
+std::string likePatternForSearchText(const std::string& searchText);
 
 // Rows under the search; -1 on failure or a search index beyond the fields; 0 for no table.
 int64_t calculateTotalRowsForTable(const std::string& table, const std::string& likeString,

@@ -26,17 +26,23 @@ std::string rowidList(const std::vector<std::string>& rowids) {
 }  // namespace
 
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
-                const std::string& rowid, const std::string& databaseFilePath,
-                std::string* errorString) {
+                const std::string& rowid, int64_t* numberOfChanges,
+                const std::string& databaseFilePath, std::string* errorString) {
     if (value.isNoObject() || table.empty() || fieldName.empty() || rowid.empty()) {
         return kRefused;
     }
     auto literal = writableLiteral(value, fieldName, errorString);
     if (!literal || !checkRowid(rowid, errorString)) return kRefused;
-    return execUpdateStatement("update " + quoteIdentifier(table) + " set " +
-                                   quoteIdentifier(fieldName) + "=" + *literal +
-                                   " where rowid=" + rowid,
-                               databaseFilePath, errorString);
+    return execCommandString("update " + quoteIdentifier(table) + " set " +
+                                 quoteIdentifier(fieldName) + "=" + *literal +
+                                 " where rowid=" + rowid,
+                             numberOfChanges, nullptr, databaseFilePath, errorString);
+}
+
+int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
+                const std::string& rowid, const std::string& databaseFilePath,
+                std::string* errorString) {
+    return updateField(value, table, fieldName, rowid, nullptr, databaseFilePath, errorString);
 }
 
 int updateFieldValues(const std::vector<FieldValue>& values,

@@ -12,7 +12,11 @@
 
 namespace DBInterface {
 
-// One field of one row. No object, or an empty table, field name or rowid, gives -1.
+// One field of one row. No object, or an empty table, field name or rowid, gives -1. A row that
+// is gone is no failure of the statement: numberOfChanges tells it (0).
+int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
+                const std::string& rowid, int64_t* numberOfChanges,
+                const std::string& databaseFilePath, std::string* errorString);
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
                 const std::string& rowid, const std::string& databaseFilePath,
                 std::string* errorString);

@@ -1,6 +1,9 @@
 #include "app/WindowConsoles.h"
 
 #include "design/SQLConsole.h"
+#include "design/SearchPanel.h"
+#include "design/SortPanel.h"
+#include "design/WebBookmarksWindow.h"
 #include "exchange/PrintConsole.h"
 #include "exchange/RowCountConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
@@ -13,7 +16,7 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     TablesAndRowsController& window = *controller;
     window.setConsole(TablesAndRowsState::RowsConsole, std::make_unique<RowsConsole>(window));
     window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>());
-    window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>());
+    window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>(window));
     window.setConsole(
         TablesAndRowsState::ImportConsole,
         std::make_unique<RowCountConsole>(window, "importView", "importViewNumberOfRowsLabel"));
@@ -21,5 +24,8 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
         TablesAndRowsState::ExportConsole,
         std::make_unique<RowCountConsole>(window, "exportView", "exportViewNumberOfRowsLabel"));
     window.setConsole(TablesAndRowsState::PrintConsole, std::make_unique<PrintConsole>(window));
+    window.addPanel(std::make_unique<SortPanel>(window));
+    window.addPanel(std::make_unique<SearchPanel>(window));
+    window.addPanel(std::make_unique<WebBookmarksWindow>(window));
     return controller;
 }

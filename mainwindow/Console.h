@@ -16,6 +16,8 @@ class Console {
     virtual void selectedObjectDidChange() {}
     // The selected object's row count changed.
     virtual void numberOfRowsDidChange() {}
+    // The sort or the search in the window's state changed while the object stayed loaded.
+    virtual void sortOrSearchDidChange() {}
     // The console became the one shown.
     virtual void consoleDidAppear() {}
     // The window closes while it still knows its database.

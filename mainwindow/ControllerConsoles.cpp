@@ -115,6 +115,10 @@ void TablesAndRowsController::updateNumberOfRowsLabel() {
     tellConsoles(&Console::numberOfRowsDidChange);
 }
 
+void TablesAndRowsController::sortOrSearchDidChange() {
+    tellConsoles(&Console::sortOrSearchDidChange);
+}
+
 void TablesAndRowsController::focusTablesView() {
     view();
     tablesList_->setFocus();

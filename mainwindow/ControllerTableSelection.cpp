@@ -14,6 +14,26 @@
 
 namespace {
 constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
+
+// Only the schema saying so counts: a read that failed (a lock held elsewhere) proves nothing.
+bool isObjectGone(const std::string& name, const std::string& path) {
+    std::vector<std::string> typeAndDefinition;
+    return DBInterface::getTableTypeAndDefinition(&typeAndDefinition, name, path, nullptr) == 0 &&
+           typeAndDefinition.empty();
+}
+
+std::string goneObjectText(const std::string& name, const DBInterface::MasterTables& allTables) {
+    auto entry = allTables.find(name);
+    std::string type = entry != allTables.end() ? entry->second.type : "table";
+    switch (DBInterface::tableTypeCodeForSchemaObjectType(&type)) {
+        case DBInterface::kSchemaTable:
+            return localizedFormat("The table “%@” no longer exists.", {name});
+        case DBInterface::kSchemaView:
+            return localizedFormat("The view “%@” no longer exists.", {name});
+        default:
+            return localizedFormat("The object “%@” no longer exists.", {name});
+    }
+}
 }  // namespace
 
 void TablesAndRowsController::reloadTables() {
@@ -133,6 +153,12 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     } else {
         name = selectedTableName();
     }
+    // Renamed or dropped elsewhere: the list is brought up to date and nothing is shown.
+    if (name && state_.databaseFilePath && isObjectGone(*name, *state_.databaseFilePath)) {
+        showErrorAlert(goneObjectText(*name, state_.selectedObject.allTables), window());
+        reloadTables();
+        name.reset();
+    }
     if (name && state_.databaseFilePath) {
         const auto& allTables = state_.selectedObject.allTables;
         auto entry = allTables.find(*name);
@@ -154,6 +180,7 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     if (state_.databaseFilePath) setLastTableShown(name, *state_.databaseFilePath);
 
     tellConsoles(&Console::selectedObjectDidChange);
+    for (auto& panel : panels_) panel->selectedObjectDidChange();
     updateWindowTitle();
     updateNumberOfRowsLabel();
 }
@@ -361,6 +388,15 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
     }
     if (QString::compare(toQString(newName), toQString(oldName), Qt::CaseInsensitive) == 0) {
         showOldName();
+        return;
+    }
+    // SQLite alters no view: its CREATE text would have to be written again under the new name.
+    auto listed = state_.selectedObject.allTables.find(oldName);
+    if (listed != state_.selectedObject.allTables.end() &&
+        DBInterface::tableTypeCodeForSchemaObjectType(&listed->second.type) ==
+            DBInterface::kSchemaView) {
+        showOldName();
+        showErrorAlert(localizedString("A view cannot be renamed in the tables list."));
         return;
     }
     std::string error;

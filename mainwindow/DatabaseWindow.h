@@ -16,6 +16,8 @@ class DatabaseWindow {
     virtual TablesAndRowsState& state() = 0;
     virtual const TablesAndRowsState& state() const = 0;
     virtual WindowShell& shell() const = 0;
+    // The window's slot.
+    virtual int windowIndex() const = 0;
     // The top-level window, for sheets; nullptr before it is shown.
     virtual QWidget* window() const = 0;
     // The one object selected in the tables list; nullopt for none or several.
@@ -28,8 +30,20 @@ class DatabaseWindow {
     virtual void selectAddRowViewAtFieldIndex(FieldIndex field) = 0;
     // The row count changed: the labels that show it are updated.
     virtual void updateNumberOfRowsLabel() = 0;
+    // Reads the selected object again: its field model, stored sort settings and first page.
+    // Any search in force ends.
+    virtual void reloadSelectedDatabaseObject() = 0;
+    // The state's sort or search changed: the consoles show the rows under it, the field model
+    // kept.
+    virtual void sortOrSearchDidChange() = 0;
+    virtual void updateWindowTitle() = 0;
+    // After a schema change: the tables list is read again and the named object selected.
+    virtual void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
+                                                 int firstFieldIndex) = 0;
     // Sheets on the window.
     virtual void showErrorAlert(const std::string& text, QWidget* window) = 0;
     virtual void showAlert(const std::string& title, const std::string& message,
                            QWidget* window) = 0;
+    virtual void showInfoAlert(const std::string& title, const std::string& info,
+                               QWidget* window) = 0;
 };

@@ -54,6 +54,7 @@ TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowI
 TablesAndRowsController::~TablesAndRowsController() {
     // The consoles go first: their views still stand in ours and may write pending edits.
     for (auto& instance : consoles_) instance.reset();
+    panels_.clear();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
 }
@@ -61,6 +62,10 @@ TablesAndRowsController::~TablesAndRowsController() {
 void TablesAndRowsController::setConsole(int console, std::unique_ptr<Console> instance) {
     if (console < 0 || console >= kNumberOfConsoles) return;
     consoles_[static_cast<size_t>(console)] = std::move(instance);
+}
+
+void TablesAndRowsController::addPanel(std::unique_ptr<WindowPanel> panel) {
+    if (panel) panels_.push_back(std::move(panel));
 }
 
 Console* TablesAndRowsController::console(int console) const {
@@ -291,6 +296,7 @@ void TablesAndRowsController::prompt2WindowCancelButtonPressed() {
 
 bool TablesAndRowsController::windowShouldClose(QWidget* window) {
     tellConsoles(&Console::windowWillClose);
+    for (auto& panel : panels_) panel->windowWillClose();
     state_.sortAndSearch.likeString.reset();
     return shell_->closeDatabaseWindow(window);
 }

@@ -13,10 +13,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "mainwindow/Console.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/WindowPanel.h"
 
 class FilePanel;
 class QAbstractItemView;
@@ -45,8 +47,19 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // is first shown. An index without a console shows an empty view.
     void setConsole(int console, std::unique_ptr<Console> instance);
     Console* console(int console) const;
+    // The floating panels of the window, handed over by the application like the consoles;
+    // they hear of every load of the selected object and of the window's closing.
+    void addPanel(std::unique_ptr<WindowPanel> panel);
+    // The panel of that class; nullptr when the window has none.
+    template <class Panel>
+    Panel* panel() const {
+        for (const auto& instance : panels_) {
+            if (auto* found = dynamic_cast<Panel*>(instance.get())) return found;
+        }
+        return nullptr;
+    }
 
-    int windowIndex() const { return windowIndex_; }
+    int windowIndex() const override { return windowIndex_; }
     // The window's content; the window that shows it owns it.
     QWidget* view();
 
@@ -60,6 +73,8 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void selectConsole(int console) override;
     void selectAddRowViewAtFieldIndex(FieldIndex field) override;
     void updateNumberOfRowsLabel() override;
+    void reloadSelectedDatabaseObject() override;
+    void sortOrSearchDidChange() override;
     void showErrorAlert(const std::string& text, QWidget* window) override;
     void showAlert(const std::string& title, const std::string& message, QWidget* window) override;
 
@@ -72,11 +87,11 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // ---- Life cycle, title, alerts ----
     // Set-up each time a database was shown in the window.
     void initializeAfterShown();
-    void updateWindowTitle();
+    void updateWindowTitle() override;
     bool isDatabaseInAppContainer() const;
     void showAlert(const std::string& title, const std::string& message);
     void showErrorAlert(const std::string& text);
-    void showInfoAlert(const std::string& title, const std::string& info, QWidget* window);
+    void showInfoAlert(const std::string& title, const std::string& info, QWidget* window) override;
     void showInfoAlert(const std::string& title, const std::string& info);
     void showExternalDatabaseWarning(bool offerToSuppress);
     // Ends a prompt sheet with 1000 (Done) or 1001 (Cancel).
@@ -126,11 +141,10 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // Reloads the tables list and selects the first entry of that name; the field index is kept
     // for callers and has no effect.
     void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
-                                         int firstFieldIndex);
+                                         int firstFieldIndex) override;
     void reloadPickerTypes();
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();
-    void reloadSelectedDatabaseObject();
     void reloadSpecialTables(const std::string& tableName);
     void selectTableWithName(const std::optional<std::string>& name);
     void reloadTablesMenuItemClicked();
@@ -165,6 +179,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     int windowIndex_;
     TablesAndRowsState state_;
     std::array<std::unique_ptr<Console>, TablesAndRowsState::kNumberOfConsoles> consoles_;
+    std::vector<std::unique_ptr<WindowPanel>> panels_;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
     QListWidget* tablesList_ = nullptr;

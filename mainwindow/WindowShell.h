@@ -2,7 +2,9 @@
 // What a database window asks of the application that holds it: its window slots, closing,
 // file bookmarks, the other windows and the application-modal alerts.
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 class QWidget;
 class TablesAndRowsWindow;
@@ -25,4 +27,7 @@ class WindowShell {
     virtual void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window) = 0;
     virtual void showAlert(const std::string& title, const std::string& message) = 0;
     virtual void showErrorAlert(const std::string& text) = 0;
+    // The SQL functions user SQL may call, and their descriptions by name.
+    virtual const std::vector<std::string>& sqliteFunctions() const = 0;
+    virtual const std::map<std::string, std::string>& sqliteFunctionDescriptions() const = 0;
 };

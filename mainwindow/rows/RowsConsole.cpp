@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -18,13 +19,14 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/WaitCursor.h"
 
 namespace {
 constexpr int kDataScrollerThickness = 16;
 }  // namespace
 
 RowsConsole::RowsConsole(DatabaseWindow& window)
-    : window_(window), state_(window.state()), dataPort_(window) {}
+    : window_(window), state_(window.state()), dataPort_(window), columns_(window, dataPort_) {}
 
 RowsConsole::~RowsConsole() {
     if (view_ && rowsTableView_) rowsTableView_->detachController();
@@ -44,6 +46,7 @@ void RowsConsole::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, view_);
     rowsTableModel_ = rowsTableView_->rowsModel();
+    columns_.setGrid(rowsTableView_, rowsTableModel_);
     // The grid's own scrollers: beside it the rows, below it the fields.
     auto* gridRow = new QHBoxLayout;
     gridRow->setSpacing(0);
@@ -69,7 +72,14 @@ void RowsConsole::buildView() {
     rowsViewMoreFieldsPopUpButton_->setPopupMode(QToolButton::InstantPopup);
     rowsViewMoreFieldsPopUpButton_->setMenu(new QMenu(rowsViewMoreFieldsPopUpButton_));
     rowsViewMoreFieldsPopUpButton_->setEnabled(false);
+    // The scroller beside it gives way first, and the pop-up arrow gets room of its own rather
+    // than covering the title's end: the title always shows whole.
+    rowsViewMoreFieldsPopUpButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    rowsViewMoreFieldsPopUpButton_->setMinimumWidth(
+        rowsViewMoreFieldsPopUpButton_->sizeHint().width() +
+        rowsViewMoreFieldsPopUpButton_->style()->pixelMetric(QStyle::PM_MenuButtonIndicator));
     belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
+    belowGrid->addSpacing(kDataScrollerThickness);
     rowsLayout->addLayout(belowGrid);
 }
 
@@ -105,7 +115,11 @@ void RowsConsole::showReadError(const std::string& error) {
 
 void RowsConsole::calculateTotalRows() {
     std::string error;
-    int64_t count = dataPort_.countRows(&error);
+    int64_t count;
+    {
+        WaitCursor waiting;
+        count = dataPort_.countRows(&error);
+    }
     if (count < 0) {
         showReadError(error);
         count = 0;
@@ -115,12 +129,25 @@ void RowsConsole::calculateTotalRows() {
 
 void RowsConsole::loadPage(bool reloadCachedValues) {
     auto& port = state_.dataPort;
-    port.fieldValuesLoaded.clear();
+    std::vector<DBValue> page;
     std::string error;
-    if (dataPort_.loadFieldValues(&port.fieldValuesLoaded, port.firstRowIndexInDataPort,
-                                  numberOfDataPortRows(), reloadCachedValues, &error) != 0) {
-        showReadError(error);
+    int rc;
+    {
+        WaitCursor waiting;
+        rc = dataPort_.loadFieldValues(&page, port.firstRowIndexInDataPort, numberOfDataPortRows(),
+                                       reloadCachedValues, &error);
     }
+    if (rc == 0) {
+        port.fieldValuesLoaded = std::move(page);
+        firstRowIndexOfLoadedPage_ = port.firstRowIndexInDataPort;
+    } else if (RowsDataPort::isBusy(rc) && !port.fieldValuesLoaded.empty()) {
+        // A lock held elsewhere passes: the page shown stays, at the rows it shows.
+        setFirstRowIndexInDataPort(firstRowIndexOfLoadedPage_);
+    } else {
+        // A file or fields gone: nothing shown of the object can be trusted any longer.
+        port.fieldValuesLoaded.clear();
+    }
+    if (rc != 0) showReadError(error);
     assert(static_cast<int64_t>(port.fieldValuesLoaded.size()) <=
            numberOfDataPortRows() * std::max<int64_t>(port.numberOfFieldsPerRow, 1));
 }
@@ -145,10 +172,7 @@ void RowsConsole::resetTableSelections() {
     selection.fieldIndexesOfDirtyData.clear();
     port.dataPortLoadPending = false;
     loadPage(true);
-    updateRowsTableViewColumnsAndHeaders();
-    if (std::optional<std::string> name = window_.selectedTableNameIfOnlyOne()) {
-        updateRowsTableViewColumnWidths(name);
-    }
+    updateColumns(window_.selectedTableNameIfOnlyOne());
     rowsTableModel_->reload();
     updateRowsViewScrollBars();
     if (numberOfRows() > 0) rowsTableView_->scrollToTop();
@@ -163,13 +187,6 @@ int64_t RowsConsole::numberOfDataPortRows() const {
     int rowHeight = rowsTableView_ ? std::max(rowsTableView_->rowHeight(), 1) : 1;
     return std::max<int64_t>(
         1, static_cast<int64_t>(std::trunc(verticalDataScrollerViewHeight() / rowHeight)));
-}
-
-int64_t RowsConsole::numberOfFieldsToShow() const {
-    const auto& port = state_.dataPort;
-    return std::max<int64_t>(
-        0, std::min(port.numberOfFieldsPerRow - port.firstFieldIndexInDataPort.value,
-                    numberOfDataPortFields()));
 }
 
 int64_t RowsConsole::totalNumberOfFieldsToShow() const {
@@ -214,6 +231,14 @@ void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
     setFirstRowIndexInDataPort(rowIndex);
     scheduleDataPortLoad();
     updateRowsViewScrollBars();
+}
+
+void RowsConsole::reloadRowsKeepingPort() {
+    auto& port = state_.dataPort;
+    calculateTotalRows();
+    RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
+    setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
+    loadDataPort();
 }
 
 void RowsConsole::scheduleDataPortLoad() {

@@ -4,7 +4,7 @@
 // moves the port by keys, clicks, the wheel and the scrollers, and edits cells in place. Its
 // operations are spread over several sources by concern:
 //   RowsConsole.cpp     the view, the console's life cycle, paging and the page loader
-//   RowsColumns.cpp     grid columns, widths, split of fields over the grid's width
+//   RowsColumns.cpp     laying out the grid's columns (GridColumnLayout) again
 //   RowsCells.cpp       display texts, highlights, redraw, size-to-fit, the first-field menu
 //   RowsSelection.cpp   the grid's own focus and selection, clicks
 //   RowsEditing.cpp     starting, ending and writing in-place edits
@@ -18,6 +18,7 @@
 
 #include "mainwindow/Console.h"
 #include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/GridColumnLayout.h"
 #include "mainwindow/rows/RowsDataPort.h"
 #include "mainwindow/rows/views/HorizontalDataScrollerView.h"
 #include "mainwindow/rows/views/RowsTableView.h"
@@ -46,6 +47,11 @@ class RowsConsole : public QObject,
     void numberOfRowsDidChange() override;
     void consoleDidAppear() override;
     void windowWillClose() override;
+    // The rows under the new sort or search, from the first; an open edit is written first.
+    void sortOrSearchDidChange() override {
+        selectedObjectWillChange();
+        resetTableSelections();
+    }
 
     RowsDataPort& dataPort() { return dataPort_; }
     const RowsDataPort& dataPort() const { return dataPort_; }
@@ -57,9 +63,10 @@ class RowsConsole : public QObject,
     void resetTableSelections();
     double verticalDataScrollerViewHeight() const;
     int64_t numberOfDataPortRows() const override;
-    int64_t numberOfDataPortFields() const;
-    int64_t numberOfDataPortFieldsInFirstPage() const override;
-    int64_t numberOfFieldsToShow() const;
+    int64_t numberOfDataPortFields() const { return columns_.numberOfDataPortFields(); }
+    int64_t numberOfDataPortFieldsInFirstPage() const override {
+        return columns_.numberOfDataPortFieldsInFirstPage();
+    }
     int64_t totalNumberOfRows() const override { return state_.dataPort.totalRows; }
     int64_t totalNumberOfFieldsToShow() const override;
     FieldIndex nextFieldIndexInViewport(FieldIndex field) const;
@@ -84,14 +91,11 @@ class RowsConsole : public QObject,
     void updateRowsViewScrollBars();
 
     // ---- Grid columns and widths ----
+    GridColumnLayout& columnLayout() { return columns_; }
     void reloadRowsConsoleColumns(const std::optional<std::string>& tableName);
-    void updateRowsTableViewColumnsAndHeaders();
-    void updateRowsTableViewColumnWidths(const std::optional<std::string>& tableName);
-    void fillFieldWidthsWithDefaultValues(std::vector<double>* widths) const;
-    void storeFieldWidths();
+    // Data columns, headers and widths for the port's first field.
+    void updateColumns(const std::optional<std::string>& tableName);
     void updateHorizontalDataScrollerViewX();
-    // The stored widths of the table when their count fits the field model, else the defaults.
-    std::vector<double> fieldWidthsForTable(const std::optional<std::string>& tableName) const;
     void tableViewColumnDidResize() override;
     void windowDidEndLiveResize() override;
 
@@ -142,6 +146,20 @@ class RowsConsole : public QObject,
     void clearSelectedRowsAndReload(bool clear);
     void clearSelectedCellsAndReload(bool clear);
     void selectAllFields();
+    void rowsTableViewSelectAllMenuItemClicked() override { selectAllFields(); }
+    // Empties the selected cells, fields and rows; the focus stays.
+    void deselectAllMenuItemClicked();
+    bool isSomethingFocused() const;
+    bool isSomethingSelected() const;
+    bool isSomethingSelectedOrFocused() const;
+    // A selection of any kind or a focused cell: what the selection's commands act on.
+    bool isAtLeastOneCellSelected() const;
+    // A cell is focused and the grid itself has the keyboard, not an editor inside it.
+    bool isFocusOnCellAndNotEditing() const;
+    // Toggles the whole row; a row selected without extending replaces the selected rows and
+    // takes the focus. Indexes outside the table are logged and change nothing.
+    void selectMyRowIndex(RowIndex rowIndex, bool extendSelection);
+    void selectTableViewRow(GridRow row, bool extendSelection);
     bool isRowsTableViewFirstResponder() const override;
     // A click on grid cell (row, column): deselect is a plain click, else a Control-click.
     void selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect);
@@ -211,11 +229,13 @@ class RowsConsole : public QObject,
     void rowsTableViewCommandRightKeyPressed() override {
         moveSelection(3, state_.dataPort.numberOfFieldsPerRow, true);
     }
-    // Shift extends nothing: the Shift-arrows are the plain arrows.
-    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewUpKeyPressed(); }
-    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewDownKeyPressed(); }
-    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewLeftKeyPressed(); }
-    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewRightKeyPressed(); }
+    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewShiftArrowKeyPressed(0); }
+    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewShiftArrowKeyPressed(1); }
+    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewShiftArrowKeyPressed(2); }
+    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewShiftArrowKeyPressed(3); }
+    // Grows the rectangle of the focus and the selected cells by one row or field in the
+    // direction (as moveSelection's) and selects its cells; the focus stays.
+    void rowsTableViewShiftArrowKeyPressed(int direction);
     // Rows are deleted through the Delete command, never by the key.
     void rowsTableViewDeleteKeyPressed() override {}
     void rowsTableViewTabKeyPressed() override;
@@ -239,8 +259,6 @@ class RowsConsole : public QObject,
     void buildView();
     // Shows the failure of a read in a sheet on the window.
     void showReadError(const std::string& error);
-    int64_t dataPortFieldsFrom(FieldIndex startField,
-                               const std::optional<std::string>& tableName) const;
     // Loads the page at the port's first row into the grid's values.
     void loadPage(bool reloadCachedValues);
     // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
@@ -253,6 +271,9 @@ class RowsConsole : public QObject,
     RowIndex rowIndexOfRowNumberAt(QPoint point) const;
     void extendSelectedRowsTo(RowIndex rowIndex);
     void selectRectangleTo(GridRow row, GridColumn column);
+    // Selects the loaded cells of the rectangle of row and field indexes, while fewer rows than
+    // the limit hold selected cells.
+    void selectCellsInRectangle(int64_t left, int64_t right, int64_t top, int64_t bottom);
     // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
     // shown first when its column lies before lowestColumn or past the grid.
     void focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset);
@@ -274,6 +295,12 @@ class RowsConsole : public QObject,
     };
     // Gives the cell's target; nullopt when it has no loaded row or field.
     std::optional<EditTarget> editTargetOfCell(GridRow row, GridColumn column) const;
+    // Writes the edited text to its target, reporting a failure or a row that is gone.
+    bool writeEdit(const EditTarget& target, const std::string& text);
+    // Opens the failed edit's cell again with the text typed.
+    void reopenFailedEdit();
+    // Counts and loads the rows again after a write found its row gone, the port kept in place.
+    void reloadRowsKeepingPort();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
     void moveFocusForEditing(TextCommand command);
     void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
@@ -286,8 +313,16 @@ class RowsConsole : public QObject,
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort dataPort_;
+    GridColumnLayout columns_;
     std::optional<EditTarget> editTarget_;
-    bool resizingRowsTableViewColumns_ = false;
+    // An edit whose write failed: its cell and the text typed, offered again in a new edit.
+    struct FailedEdit {
+        EditTarget target;
+        std::string text;
+    };
+    std::optional<FailedEdit> failedEdit_;
+    // The row the loaded page starts at, where a failed page load leaves the port.
+    RowIndex firstRowIndexOfLoadedPage_{0};
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
     RowsTableView* rowsTableView_ = nullptr;

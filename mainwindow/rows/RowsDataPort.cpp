@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <sqlite3.h>
+
 #include "Common/DBInterface.h"
 #include "Common/SQLQuote.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -12,6 +14,10 @@ constexpr size_t kLimitedCacheCapacity = 20000;
 }  // namespace
 
 RowsDataPort::RowsDataPort(DatabaseWindow& window) : window_(window), state_(window.state()) {}
+
+bool RowsDataPort::isBusy(int rc) {
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
 
 std::string RowsDataPort::countStatementForLimitedObject(const std::string& name) const {
     // The cap is inside the statement, so a large limited object is never counted in full.
@@ -92,13 +98,17 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
         case DBInterface::kObjectLimited: {
             int rc = 0;
             if (reloadCachedValues) {
-                port.limitedFieldValuesLoaded.clear();
-                port.limitedFieldValuesLoaded.reserve(kLimitedCacheCapacity);
+                std::vector<DBValue> cache;
+                cache.reserve(kLimitedCacheCapacity);
                 const DBInterface::GridQuery* built = query(*name, error);
-                rc = built ? DBInterface::readGridPage(&port.limitedFieldValuesLoaded, *built,
-                                                       TablesAndRowsState::kLimitedRows, 0, path,
-                                                       error)
+                rc = built ? DBInterface::readGridPage(
+                                 &cache, *built, TablesAndRowsState::kLimitedRows, 0, path, error)
                            : -1;
+                if (rc != 0) {
+                    if (!isBusy(rc)) port.limitedFieldValuesLoaded.clear();
+                    return rc;
+                }
+                port.limitedFieldValuesLoaded = std::move(cache);
             }
             const auto& cache = port.limitedFieldValuesLoaded;
             int64_t cachedRows = static_cast<int64_t>(cache.size()) / port.numberOfFieldsPerRow;

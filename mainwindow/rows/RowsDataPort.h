@@ -18,9 +18,13 @@ class RowsDataPort {
 
     // The rows of the selected object under its search; -1 with the error on failure.
     int64_t countRows(std::string* error);
+    // A failure of a read that met a lock held elsewhere: what was read before still stands.
+    static bool isBusy(int rc);
+
     // Appends up to limit rows from firstRowIndex. 0 when read from the database without error;
     // a limited object's rows come from its cache, read again when reloadCachedValues is set.
-    // A failure appends its message and returns non-zero, leaving destination as it was.
+    // A failure appends its message and returns non-zero, leaving destination as it was; the
+    // cache is kept only through a lock.
     int loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
                         bool reloadCachedValues, std::string* error);
     RowIndex rowIndexFromTableViewRow(GridRow row) const;

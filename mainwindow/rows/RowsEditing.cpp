@@ -8,8 +8,10 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/RowsConsole.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/WaitCursor.h"
 
 bool RowsConsole::isSelectedTableUpdateCapable() const {
     return window_.selectedTableNameIfOnlyOne() &&
@@ -94,6 +96,8 @@ bool RowsConsole::controlTextViewDoCommandBySelector(QLineEdit* control, TextCom
     }
     if (command == TextCommand::Cancel) editTarget_.reset();
     if (command == TextCommand::Cancel || command == TextCommand::InsertNewline) return false;
+    // A write that failed keeps its cell: that edit is opened again instead of the next one.
+    if (failedEdit_) return false;
     moveFocusForEditing(command);
     // After the current edit has fully ended; the next one passes the same checks as Return.
     QTimer::singleShot(0, this, [this] { startEditingFocusedCellThread(); });
@@ -150,8 +154,7 @@ void RowsConsole::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
     bool fieldsMove = column.value < 1 || column.value >= numberOfColumns();
     if (fieldsMove) {
         port.firstFieldIndexInDataPort = field;
-        updateRowsTableViewColumnsAndHeaders();
-        updateRowsTableViewColumnWidths(window_.selectedTableNameIfOnlyOne());
+        updateColumns(window_.selectedTableNameIfOnlyOne());
     }
     if (firstRow != port.firstRowIndexInDataPort || fieldsMove) {
         port.firstRowIndexInDataPort = firstRow;
@@ -172,15 +175,7 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
     std::string text = toStdString(control->text());
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
-    if (!changed) return;
-    std::string error;
-    if (DBInterface::updateField(DBInterface::FieldValue(text), target->table, target->fieldName,
-                                 target->rowid, target->databaseFilePath, &error) != 0) {
-        window_.showErrorAlert(error, window_.window());
-        // The cell shows the loaded value again, NULL included.
-        reloadRowsTableViewRowIndex(cell.row, cell.field);
-        return;
-    }
+    if (!changed || !writeEdit(*target, text)) return;
     // The page shown takes the new value only when it still holds the edited row.
     GridRow row = dataPort_.tableViewRowFromRowIndex(cell.row);
     const DBValue* rowid = dataPort_.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
@@ -194,4 +189,53 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
         window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
     }
+}
+
+bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text) {
+    std::string error;
+    int64_t changes = 0;
+    int rc;
+    {
+        WaitCursor waiting;
+        rc = DBInterface::updateField(DBInterface::FieldValue(text), target.table, target.fieldName,
+                                      target.rowid, &changes, target.databaseFilePath, &error);
+    }
+    if (rc == 0 && changes > 0) return true;
+    if (rc == 0) {
+        // Deleted elsewhere: nothing was written, and the page shown is out of date. The reload
+        // waits until the editor has closed.
+        window_.showErrorAlert(localizedString("The row no longer exists. It may have been "
+                                               "deleted in another window or program."),
+                               window_.window());
+        QTimer::singleShot(0, this, [this] { reloadRowsKeepingPort(); });
+        return false;
+    }
+    window_.showErrorAlert(error, window_.window());
+    // Until it is edited again the cell shows the loaded value, NULL included.
+    reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
+    // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
+    failedEdit_ = FailedEdit{target, text};
+    QTimer::singleShot(0, this, [this] { reopenFailedEdit(); });
+    return false;
+}
+
+void RowsConsole::reopenFailedEdit() {
+    std::optional<FailedEdit> failed = std::move(failedEdit_);
+    failedEdit_.reset();
+    if (!failed) return;
+    const EditTarget& was = failed->target;
+    focusCellShowingIt(was.cell.row, was.cell.field);
+    GridRow row;
+    GridColumn column;
+    if (!editableFocusedCell(&row, &column)) return;
+    // Only over the row and field it was typed for; the page may show others by now.
+    std::optional<EditTarget> target = editTargetOfCell(row, column);
+    if (!target || target->databaseFilePath != was.databaseFilePath || target->table != was.table ||
+        target->fieldName != was.fieldName || target->rowid != was.rowid) {
+        return;
+    }
+    beginEditingCell(row, column);
+    auto* control =
+        qobject_cast<QLineEdit*>(rowsTableView_->indexWidget(rowsTableView_->currentIndex()));
+    if (control) control->setText(toQString(failed->text));
 }

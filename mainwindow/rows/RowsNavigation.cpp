@@ -10,8 +10,7 @@
 #include "mainwindow/rows/RowsConsole.h"
 
 void RowsConsole::layOutGridColumns() {
-    updateRowsTableViewColumnsAndHeaders();
-    updateRowsTableViewColumnWidths(window_.selectedTableNameIfOnlyOne());
+    updateColumns(window_.selectedTableNameIfOnlyOne());
     rowsTableModel_->reload();
 }
 
@@ -203,8 +202,7 @@ void RowsConsole::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
     if (port.firstFieldIndexInDataPort != field) {
         port.firstFieldIndexInDataPort = std::max(field, firstFieldIndexToShow());
         selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
-        updateRowsTableViewColumnsAndHeaders();
-        updateRowsTableViewColumnWidths(window_.selectedTableNameIfOnlyOne());
+        updateColumns(window_.selectedTableNameIfOnlyOne());
     }
     calculateTotalRows();
     // The recount may have left fewer rows than the row asked for.

@@ -239,6 +239,23 @@ void RowsConsole::rowsTableViewShiftClickedOnPoint(QPoint point) {
     }
 }
 
+void RowsConsole::selectCellsInRectangle(int64_t left, int64_t right, int64_t top, int64_t bottom) {
+    // Cells are added only while fewer rows than this hold selected cells.
+    constexpr size_t kMaxRowsOfSelectedCells = 1000;
+    auto& cells = state_.selection.mySelectedCells;
+    if (left < 0 || top < 0) return;
+    // Only loaded rows have values to select, so the walk covers no row beyond the port's.
+    int64_t firstRow = state_.dataPort.firstRowIndexInDataPort.value;
+    int64_t from = std::max(top, firstRow);
+    int64_t to = std::min(bottom, firstRow + numberOfGridRows() - 1);
+    for (int64_t f = left; f <= right; ++f) {
+        for (int64_t r = from; r <= to; ++r) {
+            if (cells.size() >= kMaxRowsOfSelectedCells) return;
+            selectCellWithRowIndex(RowIndex(r), FieldIndex(f), false);
+        }
+    }
+}
+
 void RowsConsole::extendSelectedRowsTo(RowIndex rowIndex) {
     const auto& selectedRows = state_.selection.mySelectedRowIndexes;
     RowIndex first = state_.selection.focusedRowIndex, last = first;
@@ -260,25 +277,10 @@ void RowsConsole::selectRectangleTo(GridRow row, GridColumn column) {
     auto& selection = state_.selection;
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
     FieldIndex field = fieldIndexFromTableViewColumn(column, row);
-    // Cells are added only while fewer rows than this hold selected cells.
-    constexpr size_t kMaxRowsOfSelectedCells = 1000;
-    if (selection.mySelectedCells.size() < kMaxRowsOfSelectedCells) {
-        selectCellWithRowIndex(rowIndex, field, false);
-    }
+    selectCellsInRectangle(field.value, field.value, rowIndex.value, rowIndex.value);
     int64_t left, right, top, bottom;
     getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
-    // Only loaded rows have values to select, so the walk covers no row beyond the port's.
-    int64_t firstRow = state_.dataPort.firstRowIndexInDataPort.value;
-    int64_t from = std::max(top, firstRow);
-    int64_t to = std::min(bottom, firstRow + numberOfGridRows() - 1);
-    if (left >= 0 && top >= 0 && left <= right) {
-        for (int64_t f = left; f <= right; ++f) {
-            for (int64_t r = from; r <= to; ++r) {
-                if (selection.mySelectedCells.size() >= kMaxRowsOfSelectedCells) break;
-                selectCellWithRowIndex(RowIndex(r), FieldIndex(f), false);
-            }
-        }
-    }
+    selectCellsInRectangle(left, right, top, bottom);
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     selection.focusedRowIndex = rowIndex;
@@ -286,4 +288,82 @@ void RowsConsole::selectRectangleTo(GridRow row, GridColumn column) {
     reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
     clearSelectedCellsAndReload(false);
     updateRowsViewScrollBars();
+}
+
+void RowsConsole::rowsTableViewShiftArrowKeyPressed(int direction) {
+    const auto& port = state_.dataPort;
+    int64_t left, right, top, bottom;
+    getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
+    if (left < 0 || top < 0) return;
+    int64_t offset = direction % 2 == 0 ? -1 : 1;
+    if (direction < 2) {
+        (offset < 0 ? top : bottom) += offset;
+    } else {
+        (offset < 0 ? left : right) += offset;
+    }
+    if (top < 0 || bottom >= port.totalRows || left < kFirstFieldIndex.value ||
+        right > port.lastFieldIndex().value) {
+        return;
+    }
+    moveSelection(direction, offset, false);
+    // The rows the move brought in are loaded before their cells are selected.
+    loadPendingDataPort();
+    selectCellsInRectangle(left, right, top, bottom);
+    clearSelectedCellsAndReload(false);
+    updateRowsViewScrollBars();
+}
+
+void RowsConsole::deselectAllMenuItemClicked() {
+    clearSelectedCellsAndReload(true);
+    clearSelectedFieldsAndReload(true);
+    clearSelectedRowsAndReload(true);
+}
+
+bool RowsConsole::isSomethingFocused() const {
+    return !state_.selection.focusedRowIndex.isNone() &&
+           !state_.selection.focusedFieldIndex.isNone();
+}
+
+bool RowsConsole::isSomethingSelected() const {
+    const auto& selection = state_.selection;
+    return !selection.mySelectedRowIndexes.empty() || !selection.mySelectedFieldIndexes.empty() ||
+           !selection.mySelectedCells.empty();
+}
+
+bool RowsConsole::isSomethingSelectedOrFocused() const {
+    return isSomethingSelected() || isSomethingFocused();
+}
+
+bool RowsConsole::isAtLeastOneCellSelected() const {
+    return isSomethingSelectedOrFocused();
+}
+
+bool RowsConsole::isFocusOnCellAndNotEditing() const {
+    return isSomethingFocused() && isRowsTableViewFirstResponder();
+}
+
+void RowsConsole::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
+    auto& selection = state_.selection;
+    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) {
+        systemLog("selectMyRowIndex: invalid index " + std::to_string(rowIndex.value));
+        return;
+    }
+    if (rowIndex != selection.focusedRowIndex && !extendSelection) {
+        clearSelectedRowsAndReload(true);
+    }
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+    auto& selectedRows = selection.mySelectedRowIndexes;
+    if (!selectedRows.erase(rowIndex.value)) {
+        selectedRows.insert(rowIndex.value);
+        selection.focusedRowIndex = rowIndex;
+        selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
+        updateRowsViewScrollBars();
+    }
+    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    reloadRowsTableViewRowIndex(rowIndex);
+}
+
+void RowsConsole::selectTableViewRow(GridRow row, bool extendSelection) {
+    selectMyRowIndex(dataPort_.rowIndexFromTableViewRow(row), extendSelection);
 }

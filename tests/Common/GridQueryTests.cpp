@@ -40,7 +40,7 @@ TEST_F(GridQueryTest, OrderClauses) {
     EXPECT_EQ(grid({2, 8}),
               "select ROWID, * from \"t\" order by \"a\" collate nocase desc , ROWID desc");
     EXPECT_EQ(grid({7}, 1, "%x%", {0}),
-              "select ROWID, * from \"t\" where \"a\" like '%x%' order by ROWID asc");
+              "select ROWID, * from \"t\" where \"a\" like '%x%' escape '\\' order by ROWID asc");
     EXPECT_EQ(grid({}, 1, "", {}, true), "select '', * from \"t\"");
     EXPECT_EQ(grid({1, 3}, 1, "", {}, true),
               "select '', * from \"t\" order by \"a\" collate nocase asc, cast (\"b\" as "
@@ -62,8 +62,8 @@ TEST_F(GridQueryTest, TwoKeysReadInOrderWithRowidTieBreak) {
 TEST_F(GridQueryTest, SearchTextWithAQuoteFindsItsRow) {
     std::string sql = grid({}, 1, "%it's%", {0, 1});
     EXPECT_EQ(sql,
-              "select ROWID, * from \"t\" where \"a\" like '%it''s%' or \"b\" like '%it''s%' "
-              "order by ROWID asc");
+              "select ROWID, * from \"t\" where \"a\" like '%it''s%' escape '\\' or \"b\" like "
+              "'%it''s%' escape '\\' order by ROWID asc");
     std::vector<std::string> rows;
     ASSERT_EQ(getRows(&rows, sql, db, nullptr), 0);
     EXPECT_EQ(rows, (std::vector<std::string>{"1", "it's", "10"}));
@@ -102,7 +102,7 @@ TEST_F(GridQueryTest, TotalsUnderASearch) {
     EXPECT_EQ(whereExpressionForSimpleSearchString(nullptr, {"a"}), "");
     std::string text = "o'k";
     EXPECT_EQ(whereExpressionForSimpleSearchString(&text, {"a", "b"}),
-              "\"a\" like '%o''k%' or \"b\" like '%o''k%'");
+              "\"a\" like '%o''k%' escape '\\' or \"b\" like '%o''k%' escape '\\'");
 }
 
 TEST_F(GridQueryTest, EditStatuses) {

@@ -65,6 +65,12 @@ TEST_F(RowWritingTest, UpdatesOneField) {
     EXPECT_EQ(query("select typeof(b) from \"t\"\"q\" where rowid=2")[0], "null");
     // No value is refused rather than written as NULL.
     EXPECT_EQ(updateField(FieldValue(), table, "a", "1", db, &error), -1);
+    // A row that is gone changes nothing and says so.
+    int64_t changes = -1;
+    EXPECT_EQ(updateField("new", table, "a", "2", &changes, db, &error), 0) << error;
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(updateField("lost", table, "a", "99", &changes, db, &error), 0) << error;
+    EXPECT_EQ(changes, 0);
 }
 
 TEST_F(RowWritingTest, RefusesTheMarkerAndBadRowids) {

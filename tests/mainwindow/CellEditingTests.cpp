@@ -126,14 +126,15 @@ TEST_F(CellEditingTest, RawFieldsAndViewsAreNeverEditedInPlace) {
     EXPECT_EQ(editor(), nullptr);
 }
 
-TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndTheOldText) {
+TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndKeepsTheTypedText) {
     makeRowsTable(5);
-    showGrid("t");
+    TablesAndRowsController* c = showGrid("t");
     sqlite3* locker = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(locker, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
     doubleClick(3, 1);
-    typeAndEnd("blocked");
+    // Tab would move on to the next cell; the failed one is edited again instead.
+    typeAndEnd("blocked", Qt::Key_Tab);
     sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(locker);
     ASSERT_EQ(alerts.size(), 1u);
@@ -141,6 +142,56 @@ TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndTheOldText) {
     EXPECT_NE(alerts[0].both().find("locked"), std::string::npos) << alerts[0].both();
     EXPECT_EQ(shown(3, 1), "name 4");
     EXPECT_EQ(readBack("select name from t where rowid = 4"), "name 4");
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
+    EXPECT_EQ(editor()->text(), "blocked");
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 3);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
+    // With the lock gone the text offered again is written.
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 4"), "blocked");
+    EXPECT_EQ(alerts.size(), 1u);
+}
+
+TEST_F(CellEditingTest, AWriteWaitingOnALockShowsTheWaitCursor) {
+    makeRowsTable(5);
+    showGrid("t");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The other connection looks at the cursor while the write waits, then lets it through.
+    Qt::CursorShape seen = Qt::ArrowCursor;
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        if (const QCursor* cursor = QGuiApplication::overrideCursor()) seen = cursor->shape();
+        sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    });
+    doubleClick(1, 1);
+    typeAndEnd("waited");
+    other.join();
+    sqlite3_close(locker);
+    EXPECT_EQ(seen, Qt::WaitCursor);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "waited");
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(CellEditingTest, AnEditOfARowDeletedElsewhereSaysSoAndReloadsTheGrid) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    doubleClick(2, 1);
+    ASSERT_NE(openedEditor(), nullptr);
+    run("delete from t where rowid = 3");
+    typeAndEnd("lost");
+    QApplication::processEvents();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_NE(alerts[0].both().find("no longer exists"), std::string::npos) << alerts[0].both();
+    EXPECT_EQ(readBack("select count(*) from t where name = 'lost'"), "0");
+    EXPECT_EQ(c->state().dataPort.totalRows, 4);
+    EXPECT_EQ(grid->numberOfRows(), 4);
+    EXPECT_EQ(shown(2, 1), "name 4");
 }
 
 TEST_F(CellEditingTest, AutoRefreshReloadsTheOtherWindowsAfterAWrite) {

@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 #include "Common/DBConnection.h"
@@ -258,4 +260,29 @@ TEST_F(DataPortTest, APageMoveOpensOneConnection) {
     EXPECT_EQ(DBConnection::openedConnectionCount() - before, 1);
     EXPECT_EQ(rows->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
               "name 117");
+}
+
+TEST_F(DataPortTest, APageThatCannotBeReadKeepsThePageShownAndSaysWhy) {
+    makeRowsTable(200);
+    TablesAndRowsController* c = show("t");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    // The wheel's move: the position changes at once, the page follows.
+    rowsOf(c)->moveDataPortToRowIndex(RowIndex(50));
+    rowsOf(c)->loadPendingDataPort();
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_NE(alerts[0].both().find("locked"), std::string::npos) << alerts[0].both();
+    EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 0);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), rowsOf(c)->numberOfDataPortRows());
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 1");
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    // Once the lock is gone the move reads its page.
+    rowsOf(c)->moveDataPortToRow(RowIndex(50));
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 51");
 }

@@ -3,6 +3,7 @@
 #include "tests/mainwindow/GridTest.h"
 
 #include <QMenu>
+#include <QStyle>
 #include <QToolButton>
 
 namespace {
@@ -123,6 +124,19 @@ TEST_F(GridCellsTest, HighlightsAnswerForTheCellsTheyName) {
     EXPECT_FALSE(rowsOf(c)->highlightRowNumberCell({RowIndex(5), FieldIndex(-1)}));
     EXPECT_TRUE(rowsOf(c)->highlightPasteDestinationCell({RowIndex(7), FieldIndex(1)}));
     EXPECT_FALSE(rowsOf(c)->highlightPasteDestinationCell({RowIndex(7), FieldIndex(2)}));
+    // A selected row's cells are filled and edged by a darker frame; the focus is a frame.
+    QImage image = grid->viewport()->grab().toImage();
+    QRect cell = grid->visualRect(grid->model()->index(6, 1));
+    QColor fill = image.pixelColor(cell.center());
+    QColor edge = image.pixelColor(cell.left(), cell.center().y());
+    EXPECT_NE(fill, grid->palette().base().color());
+    EXPECT_LT(edge.lightness(), fill.lightness());
+    // The first-field button shows its whole title inside the window.
+    QToolButton* button = rowsOf(c)->rowsViewMoreFieldsPopUpButton();
+    EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) +
+                                   button->style()->pixelMetric(QStyle::PM_MenuButtonIndicator));
+    EXPECT_LT(button->mapTo(button->window(), QPoint(button->width(), 0)).x(),
+              button->window()->width());
 }
 
 TEST_F(GridCellsTest, SizeToFitMeasuresTheLoadedValuesAndRedrawIgnoresCellsOffTheGrid) {

@@ -27,7 +27,7 @@ class GridColumnsTest : public ControllerTest {
 
 TEST_F(GridColumnsTest, DefaultWidthsFollowTheFieldTypes) {
     TablesAndRowsController* c = show("typed");
-    EXPECT_EQ(rowsOf(c)->fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
+    EXPECT_EQ(rowsOf(c)->columnLayout().fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
     RowsTableView* grid = rowsOf(c)->rowsTableView();
     ASSERT_EQ(grid->numberOfColumns(), 4);
     EXPECT_EQ(grid->columnWidth(1), 100);
@@ -52,8 +52,7 @@ TEST_F(GridColumnsTest, ADraggedWidthIsStoredUnderTheFieldTheColumnShows) {
     EXPECT_EQ(grid->columnWidth(1), 150);
     // With the port starting at field 2, column 1 shows field 2.
     c->state().dataPort.firstFieldIndexInDataPort.value = 2;
-    rowsOf(c)->updateRowsTableViewColumnsAndHeaders();
-    rowsOf(c)->updateRowsTableViewColumnWidths("typed");
+    rowsOf(c)->updateColumns("typed");
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "amount");
     grid->setColumnWidth(1, 90);
     rowsOf(c)->tableViewColumnDidResize();
@@ -89,4 +88,33 @@ TEST_F(GridColumnsTest, AResizedWindowKeepsTheTablesListWidthAndRefillsThePort) 
     EXPECT_EQ(c->tablesRowsSplitView()->sizes().value(0), tablesWidth);
     EXPECT_GT(rowsOf(c)->rowsTableView()->numberOfRows(), rows);
     EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), rowsOf(c)->numberOfDataPortRows());
+}
+
+TEST_F(GridColumnsTest, TheFirstShowLaysOutOnceAndAWidenedGridFillsItsRoom) {
+    run("insert into typed select 'x' || value, value, '' from generate_series(1, 200)");
+    auto settle = [] {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kSettleWaitMs) QApplication::processEvents();
+    };
+    TablesAndRowsWindow* window = app->showDatabase(db, 0, false, "typed", 0);
+    TablesAndRowsController* c = app->tablesAndRowsControllerForWindowIndex(0);
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
+    // The page shown first is laid out for the window's first size: nothing reloads it later.
+    int reloads = 0;
+    QObject::connect(grid->model(), &QAbstractItemModel::modelReset, [&reloads] { ++reloads; });
+    settle();
+    EXPECT_EQ(reloads, 0);
+    EXPECT_EQ(grid->numberOfRows(), rowsOf(c)->numberOfDataPortRows());
+    // Narrowed, moved to the last field and widened again, the grid shows every field rather
+    // than the last one beside blank space.
+    window->resize(450, 500);
+    settle();
+    rowsOf(c)->moveDataPortToFieldIndex(FieldIndex(3));
+    EXPECT_EQ(grid->numberOfColumns(), 2);
+    window->resize(900, 500);
+    settle();
+    EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
+    EXPECT_EQ(grid->numberOfColumns(), 4);
+    EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "label");
 }

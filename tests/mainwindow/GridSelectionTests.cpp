@@ -96,6 +96,42 @@ TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
     EXPECT_TRUE(c->state().selection.mySelectedFieldIndexes.empty());
 }
 
+TEST_F(GridSelectionTest, KeysAndMenuCommandsSelectAndDeselect) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    RowsConsole* rows = rowsOf(c);
+    auto& selection = c->state().selection;
+    selection.focusedRowIndex = RowIndex();
+    EXPECT_FALSE(rows->isAtLeastOneCellSelected());
+    click(1, 1);
+    EXPECT_TRUE(rows->isAtLeastOneCellSelected());
+    EXPECT_TRUE(rows->isFocusOnCellAndNotEditing());
+    EXPECT_FALSE(rows->isSomethingSelected());
+    // Shift-arrows grow the rectangle from the focus, which stays; at the first field they stop.
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Left, Qt::ShiftModifier);
+    EXPECT_EQ(selection.focusedRowIndex.value, 1);
+    EXPECT_EQ(selection.focusedFieldIndex.value, 1);
+    ASSERT_EQ(selection.mySelectedCells.size(), 2u);
+    EXPECT_EQ(selection.mySelectedCells[RowIndex(2)].size(), 2u);
+    EXPECT_EQ(selection.mySelectedCells[RowIndex(2)][FieldIndex(2)], DBValue("4.5"));
+    // Control+A selects every field.
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    // Whole rows: a row selected alone replaces the others, extending adds to them.
+    rows->selectMyRowIndex(RowIndex(3), false);
+    rows->selectTableViewRow(GridRow(4), true);
+    rows->selectMyRowIndex(RowIndex(9), false);
+    EXPECT_EQ(selection.mySelectedRowIndexes, DBInterface::IndexSet({3, 4}));
+    EXPECT_EQ(selection.focusedRowIndex.value, 4);
+    rows->selectMyRowIndex(RowIndex(4), true);
+    EXPECT_EQ(selection.mySelectedRowIndexes, DBInterface::IndexSet({3}));
+    rows->deselectAllMenuItemClicked();
+    EXPECT_FALSE(rows->isSomethingSelected());
+    EXPECT_TRUE(rows->isSomethingFocused());
+}
+
 TEST_F(GridSelectionTest, AnEmptyTableNeverGetsAFocusedRow) {
     run("create table t(a, b)");
     TablesAndRowsController* c = showGrid("t");

@@ -3,8 +3,10 @@
 #include "tests/mainwindow/ControllerTest.h"
 
 #include <QListWidget>
+#include <QTest>
 #include <QToolBar>
 
+#include "mainwindow/rows/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
 #include "settings/LastTablesShown.h"
 
@@ -61,6 +63,17 @@ TEST_F(TablesListTest, ARenameThatOnlyChangesCaseOrFailsKeepsTheName) {
     EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
     EXPECT_TRUE(widthsOf("test.db").contains("t"));
+    // A view is never renamed: the alert says why instead of passing on SQLite's error.
+    run("create view v as select name from t");
+    c->reloadTables();
+    c->tablesTableView()->item(rowOf(c, "v"))->setText("w");  // as typed in the list
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_NE(alerts[1].informativeText.find("view cannot be renamed"), std::string::npos);
+    EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "v"))->text(), "v");
+    std::vector<std::string> typeAndDefinition;
+    DBInterface::getTableTypeAndDefinition(&typeAndDefinition, "v", db, nullptr);
+    EXPECT_NE(std::find(typeAndDefinition.begin(), typeAndDefinition.end(), "view"),
+              typeAndDefinition.end());  // still there under its name
 }
 
 TEST_F(TablesListTest, DeletingAsksFirstAndRemovesTheObjectAndItsWidths) {
@@ -211,4 +224,37 @@ TEST_F(TablesListTest, DeletionRemovesTheObjectsAskedAboutEvenIfTheListChangedMe
     EXPECT_FALSE(DBInterface::doesTableExist("t", db));
     EXPECT_TRUE(DBInterface::doesTableExist("s", db));
     EXPECT_TRUE(DBInterface::doesTableExist("b", db));
+}
+
+TEST_F(TablesListTest, AnObjectRenamedOrDroppedElsewhereIsReportedAndNoStaleGridIsLeft) {
+    makeRowsTable(3);
+    run("create table u (x, y, z); insert into u values (1, 2, 3); create view v as select x "
+        "from u");
+    TablesAndRowsController* c = show("u");
+    run("alter table t rename to t2");
+    QListWidget* list = c->tablesTableView();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualItemRect(list->item(rowOf(c, "t"))).center());
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_EQ(alerts[0].informativeText, "The table “t” no longer exists.");
+    EXPECT_EQ(rowOf(c, "t"), -1);
+    EXPECT_NE(rowOf(c, "t2"), -1);
+    EXPECT_EQ(c->selectedTableName(), std::nullopt);
+    EXPECT_TRUE(c->state().fieldModel.fieldNames.empty());
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
+    EXPECT_EQ(grid->numberOfRows(), 0);
+    for (int column = 0; column < grid->numberOfColumns(); ++column) {
+        EXPECT_TRUE(grid->isColumnHidden(column) ||
+                    grid->model()->headerData(column, Qt::Horizontal).toString().isEmpty())
+            << column;
+    }
+    // A view dropped while shown: its reload says so too.
+    c->selectTableWithName("v");
+    run("drop view v");
+    c->reloadSelectedDatabaseObject();
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[1].informativeText, "The view “v” no longer exists.");
+    EXPECT_EQ(rowOf(c, "v"), -1);
+    EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 0);
 }

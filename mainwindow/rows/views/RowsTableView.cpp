@@ -117,6 +117,13 @@ void RowsTableView::wheelEvent(QWheelEvent* event) {
 
 void RowsTableView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
+    // A first size (the grid shown, or shown again after a resize while hidden) is no live
+    // resize: the grid lays out for it at once rather than after the settle delay.
+    if (!event->oldSize().isValid()) {
+        liveResizeEnd_.stop();
+        if (controller_) controller_->windowDidEndLiveResize();
+        return;
+    }
     liveResizeEnd_.start();
 }
 
@@ -133,6 +140,11 @@ QColor RowsTableView::backgroundColor() {
 void RowsTableView::keyPressEvent(QKeyEvent* event) {
     if (!controller_) {
         QTableView::keyPressEvent(event);
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        RowsTableViewDelegate* d = controller_;
+        d->rowsTableViewSelectAllMenuItemClicked();
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

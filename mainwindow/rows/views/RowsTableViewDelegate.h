@@ -11,6 +11,7 @@ class RowsTableViewDelegate {
   public:
     virtual ~RowsTableViewDelegate() = default;
 
+    virtual void rowsTableViewSelectAllMenuItemClicked() = 0;
     virtual void rowsTableViewReturnKeyPressed() = 0;
     virtual void rowsTableViewAlternateReturnKeyPressed() = 0;
     virtual void rowsTableViewCommandReturnKeyPressed() = 0;

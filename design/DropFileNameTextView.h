@@ -1,0 +1,20 @@
+#pragma once
+// The SQL console's query text: files dropped onto it replace the text with their contents.
+#include <QPlainTextEdit>
+#include <QStringList>
+
+class DropFileNameTextView : public QPlainTextEdit {
+  public:
+    explicit DropFileNameTextView(QWidget* parent = nullptr);
+
+    // Reads each file as UTF-8 and joins the texts by "\n\n" (the first file counts as first
+    // even when it cannot be read); an unreadable file is reported in an alert and skipped.
+    // The result replaces the whole text as one undoable edit; when no file could be read the
+    // typed text stays.
+    void readDroppedFiles(const QStringList& paths);
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};

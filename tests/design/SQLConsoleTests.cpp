@@ -1,0 +1,136 @@
+// Running scripts in the SQL console: the row limit, errors, schema changes and the history
+// shared by the windows.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "design/QueriesPanel.h"
+#include "design/QueryHistory.h"
+#include "tests/design/SQLConsoleTest.h"
+
+TEST_F(SQLConsoleTest, ScriptRunsPastTheRowLimitReportsFailuresAndReloadsTheTablesList) {
+    makeRowsTable(1500);
+    SQLConsole* console = showConsole("t");
+
+    execute(console, "select * from t; update t set name = 'changed' where rowid = 1");
+    EXPECT_EQ(console->numberOfRowsLabel()->text(), "First 1000 results");
+    EXPECT_EQ(console->messageLabel()->text(), "Only the first 1000 rows are shown.");
+    EXPECT_EQ(console->resultsTableView()->model()->rowCount(), 1000);
+    EXPECT_EQ(console->resultsTableView()->model()->headerData(1, Qt::Horizontal).toString(),
+              "amount");
+    EXPECT_FALSE(console->createViewButton()->isHidden());
+    EXPECT_EQ(directQuery(db, "select name from t where rowid = 1"),
+              std::vector<std::string>{"changed"});
+
+    execute(console, "select 1;\nupdate nosuch set a = 1; select 2");
+    EXPECT_EQ(console->messageLabel()->text(),
+              "no such table: nosuch (in \"update nosuch set a = 1\")");
+    EXPECT_EQ(console->numberOfRowsLabel()->text(), "0 results");
+    EXPECT_TRUE(console->createViewButton()->isHidden());
+    // A failed run keeps the query of the last result with columns.
+    EXPECT_EQ(console->lastSelectQueryString(),
+              "select * from t; update t set name = 'changed' where rowid = 1");
+
+    execute(console, "select * from t where rowid = 2");
+    EXPECT_EQ(console->numberOfRowsLabel()->text(), "1 result");
+    EXPECT_EQ(console->messageLabel()->text(), "");
+
+    // Creating a table changes no rows but the tables list all the same.
+    execute(console, "create table added (x)");
+    EXPECT_EQ(console->messageLabel()->text(), "Number of rows affected: 0");
+    EXPECT_TRUE(tablesListed(0).contains("added"));
+
+    console->sqlViewClearButtonPressed();
+    EXPECT_EQ(console->queryTextView()->toPlainText(), "");
+    EXPECT_FALSE(console->lastSelectQueryString());
+    EXPECT_EQ(console->resultsTableView()->model()->columnCount(), 1);
+}
+
+TEST_F(SQLConsoleTest, NonASCIIQueryAsksFirstAndCancelRunsNothing) {
+    makeRowsTable(3);
+    SQLConsole* console = showConsole("t");
+    alertAnswer = 1;  // Cancel
+    execute(console, "update t set name = \u201cx\u201d");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Warning");
+    EXPECT_EQ(directQuery(db, "select count(*) from t where name = 'x'"),
+              std::vector<std::string>{"0"});
+    EXPECT_TRUE(queryHistory().empty());
+}
+
+TEST_F(SQLConsoleTest, HistoryIsSharedDedupedCappedAndDeletedByText) {
+    makeRowsTable(3);
+    const std::string other = pathInDocuments("other.db");
+    makeDatabase(other);
+    SQLConsole* first = showConsole("t", 0);
+    SQLConsole* second = showConsole("t", 1, other);
+
+    execute(first, "select 1");
+    execute(second, "select 2");
+    execute(first, "select 1");
+    execute(first, " select 3");  // a leading blank keeps it out
+    EXPECT_EQ(queryHistory(), (std::vector<std::string>{"select 1", "select 2"}));
+
+    for (int i = 0; i < 55; ++i) execute(i % 2 ? first : second, "select " + std::to_string(i));
+    std::vector<std::string> history = queryHistory();
+    ASSERT_EQ(history.size(), kQueryHistoryLimit);
+    EXPECT_EQ(history.front(), "select 54");
+    EXPECT_EQ(history.back(), "select 5");
+
+    // The first window lists the history, then the second runs another query: deleting the
+    // first window's top row deletes the query shown there, not the one now at the top.
+    QueriesPanel* panel = first->queriesPanel();
+    panel->reloadQueriesArray();
+    execute(second, "select 'newer'");
+    panel->queriesPanelHistoryTableView()->selectRow(0);
+    alertAnswer = 0;  // Delete
+    panel->queriesPanelDeleteButtonPressed();
+    history = queryHistory();
+    EXPECT_EQ(history.front(), "select 'newer'");
+    EXPECT_EQ(std::count(history.begin(), history.end(), "select 54"), 0);
+    EXPECT_EQ(history.size(), kQueryHistoryLimit - 1);
+}
+
+TEST_F(SQLConsoleTest, FavoritesSurviveReopeningTheFile) {
+    makeRowsTable(3);
+    SQLConsole* console = showConsole("t");
+    execute(console, "select name from t");
+    execute(console, "select amount from t");
+    QueriesPanel* panel = console->queriesPanel();
+    panel->reloadQueriesArray();
+    panel->queriesPanelMakeFavoriteButtonPressed(1);  // "select name from t"
+    EXPECT_EQ(directQuery(db, "select title, querystring from varnelo_db_favorite_queries"),
+              (std::vector<std::string>{"", "select name from t"}));
+
+    removeQueriesFromHistory({"select name from t", "select amount from t"});
+    app.reset();
+    app = std::make_unique<AppDelegate>();
+    panel = showConsole("t")->queriesPanel();
+    panel->reloadQueriesArray();
+    ASSERT_EQ(panel->queries().queriesArray().size(), 1u);
+    EXPECT_EQ(panel->queries().queriesArray()[0].queryString, "select name from t");
+    EXPECT_TRUE(panel->queries().queriesArray()[0].queryROWID);
+
+    // Favourites-only with a search in another letter case; then the check box removes it.
+    panel->queriesPanelFavoritesButton()->setChecked(true);
+    panel->queriesPanelSearchField()->setText("NAME");
+    EXPECT_EQ(panel->queries().queryIndexesShownArray().size(), 1u);
+    panel->queriesPanelMakeFavoriteButtonPressed(0);
+    EXPECT_TRUE(panel->queries().queriesArray().empty());
+    EXPECT_TRUE(directQuery(db, "select * from varnelo_db_favorite_queries").empty());
+}
+
+TEST_F(SQLConsoleTest, CopiedRowsAreDelimitedAsTheExportDelimiterSays) {
+    run("create table q (a, b); insert into q values ('x', 'say \"hi\"'), ('y', 'z')");
+    SQLConsole* console = showConsole("q");
+    execute(console, "select * from q");
+    console->resultsTableView()->selectRow(0);
+    UserDefaults::standard().setInteger(1, "ExportDelimiter");
+    console->sqlResultsTableViewCopy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "\"x\",\"say \"\"hi\"\"\"");
+    UserDefaults::standard().setInteger(2, "ExportDelimiter");
+    console->sqlResultsTableViewCopy();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "x|say \"hi\"");
+}

@@ -1,0 +1,147 @@
+// Texts the SQL console writes: templates, the Create View statement, dropped files and the
+// functions list.
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QTableWidget>
+
+#include "design/CreateViewWizard.h"
+#include "design/FunctionsPanel.h"
+#include "design/SQLTemplates.h"
+#include "tests/design/SQLConsoleTest.h"
+
+TEST_F(SQLConsoleTest, TemplateTextsAreExact) {
+    run("create table \"my \"\"t\" (a, b, c)");
+    SQLConsole* console = showConsole("my \"t");
+    auto shown = [&](int tag) {
+        console->templatesButtonPressed(tag);
+        return console->queryTextView()->toPlainText().toStdString();
+    };
+    EXPECT_EQ(shown(0), "SELECT *\nFROM \"my \"\"t\"\nWHERE \"a\"='SomeValue'");
+    EXPECT_EQ(shown(1), "INSERT INTO \"my \"\"t\"\nVALUES ('1', '2', '3')");
+    EXPECT_EQ(shown(2), "UPDATE \"my \"\"t\"\nSET \"a\"='DesiredValue'\nWHERE \"a\"='SomeValue'");
+    EXPECT_EQ(shown(3), "DELETE FROM \"my \"\"t\"\nWHERE \"a\"='SomeValue'");
+    EXPECT_EQ(
+        shown(4),
+        "CREATE VIEW \"my \"\"t View\"\nAS SELECT \"a\", \"b\", \"c\", ROWID FROM \"my \"\"t\"");
+    EXPECT_EQ(shown(5), "CREATE TABLE \"MyTable\" (\n\"Field1\",\n\"Field2\"\n)");
+    // A template is one undoable edit.
+    console->queryTextView()->undo();
+    EXPECT_EQ(
+        console->queryTextView()->toPlainText().toStdString(),
+        "CREATE VIEW \"my \"\"t View\"\nAS SELECT \"a\", \"b\", \"c\", ROWID FROM \"my \"\"t\"");
+
+    EXPECT_EQ(sqlTemplateText(SQLTemplate::Select, std::nullopt),
+              "SELECT *\nFROM \"MyTable\"\nWHERE \"Field1\"='SomeValue'");
+    EXPECT_EQ(sqlTemplateText(SQLTemplate::Insert, std::nullopt),
+              "INSERT INTO \"MyTable\"\nVALUES ('SomeValue')");
+    EXPECT_EQ(sqlTemplateText(SQLTemplate::CreateView, std::nullopt),
+              "CREATE VIEW \"MyView\"\nAS SELECT *, ROWID FROM \"MyTable\"");
+    // Field types missing for some fields: the field list is left out.
+    EXPECT_EQ(sqlTemplateText(SQLTemplate::CreateView, SQLTemplateTable{"v", {"a", "b"}, 1}),
+              "CREATE VIEW \"v View\"\nAS SELECT ");
+    EXPECT_EQ(sqlTemplateText(SQLTemplate::Select, SQLTemplateTable{"e", {}, 0}),
+              "SELECT *\nFROM \"e\"\nWHERE \"Field 1\"='SomeValue'");
+}
+
+TEST_F(SQLConsoleTest, CreateViewFromATableRenamesMarksAndCleansTheName) {
+    run("create table T (a, b); insert into T values (1, 2), (3, 4)");
+    SQLConsole* console = showConsole("T");
+    console->createViewMenuItemPressed();
+    CreateViewWizard* wizard = console->createViewWizard();
+    ASSERT_TRUE(wizard->isVisible());
+    EXPECT_EQ(wizard->fields().fieldNames, (std::vector<std::string>{"a", "b", "ROWID"}));
+    wizard->renameFieldAtRow(1, "x");
+    wizard->createViewWindowCreateButtonPressed();
+    ASSERT_TRUE(wizard->isOnSecondPage());
+    EXPECT_EQ(wizard->sqlReadOnlyLabel()->toPlainText().toStdString(),
+              "CREATE VIEW \"T View\" AS\nSELECT \"a\", \"b\" AS \"x\", \"ROWID\"\nFROM \"T\"");
+
+    wizard->createViewWindowPreviousButtonPressed();
+    wizard->viewNameField()->setText(" [my view]\n");
+    wizard->checkBoxPressedInCreateViewWindow(2);  // no ROWID
+    wizard->createViewWindowCreateButtonPressed();
+    EXPECT_EQ(wizard->sqlReadOnlyLabel()->toPlainText().toStdString(),
+              "CREATE VIEW \"_my view_\" AS\nSELECT \"a\", \"b\" AS \"x\"\nFROM \"T\"");
+    wizard->sqlLabel()->setPlainText(" WHERE a > 1");
+    wizard->sortedOnUniqueKeyButton()->setChecked(true);
+    wizard->createViewWindowCreateButtonPressed();
+    EXPECT_FALSE(wizard->isVisible());
+    EXPECT_TRUE(alerts.empty());
+    EXPECT_EQ(directQuery(db, "select * from \"_my view_\""), (std::vector<std::string>{"3", "4"}));
+    EXPECT_EQ(directQuery(db,
+                          "select name, number from varnelo_db_fields where "
+                          "table_name = '_my view_' order by number"),
+              (std::vector<std::string>{"a", "1", "b", "2"}));
+    EXPECT_EQ(directQuery(db,
+                          "select flags & 4 from varnelo_db_tables where "
+                          "name = '_my view_'"),
+              std::vector<std::string>{"4"});
+    EXPECT_TRUE(tablesListed(0).contains("_my view_"));
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedTableNameIfOnlyOne(), "T");
+
+    // Page 1 refuses an empty name and an empty selection.
+    console->createViewMenuItemPressed();
+    wizard->checkRowsInCreateViewWindow(false);
+    wizard->createViewWindowCreateButtonPressed();
+    wizard->viewNameField()->setText(" ");
+    wizard->createViewWindowCreateButtonPressed();
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[0].messageText, "No fields checked");
+    EXPECT_EQ(alerts[1].messageText, "View name is required");
+    EXPECT_FALSE(wizard->isOnSecondPage());
+}
+
+TEST_F(SQLConsoleTest, CreateViewFromTheLastResultUsesItsQuery) {
+    run("create table T (a, b); insert into T values (1, 2)");
+    SQLConsole* console = showConsole("T");
+    execute(console, "select b from T");
+    console->sqlViewCreateViewButtonPressed();
+    CreateViewWizard* wizard = console->createViewWizard();
+    wizard->checkBoxPressedInCreateViewWindow(0);  // a result's fields stay marked
+    wizard->createViewWindowCreateButtonPressed();
+    EXPECT_EQ(wizard->sqlReadOnlyLabel()->toPlainText().toStdString(),
+              "CREATE VIEW \"MyView\" AS\nselect b from T");
+    wizard->createViewWindowCreateButtonPressed();
+    EXPECT_EQ(directQuery(db, "select * from MyView"), std::vector<std::string>{"2"});
+}
+
+TEST_F(SQLConsoleTest, DroppedFilesAreJoinedAndUnreadableOnesSkipped) {
+    const std::string one = pathInHome("one.sql"), two = pathInHome("two.sql");
+    for (const auto& [path, text] : {std::pair{one, "select 1;"}, std::pair{two, "select 2;"}}) {
+        QFile file(QString::fromStdString(path));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    const QString missing = QString::fromStdString(pathInHome("missing.sql"));
+    DropFileNameTextView view;
+    view.setPlainText("typed");
+
+    view.readDroppedFiles({missing});
+    EXPECT_EQ(view.toPlainText(), "typed");
+    EXPECT_EQ(alerts.size(), 1u);
+
+    view.readDroppedFiles({QString::fromStdString(one), QString::fromStdString(two)});
+    EXPECT_EQ(view.toPlainText(), "select 1;\n\nselect 2;");
+    view.undo();
+    EXPECT_EQ(view.toPlainText(), "typed");
+
+    view.readDroppedFiles({missing, QString::fromStdString(two)});
+    EXPECT_EQ(view.toPlainText(), "\n\nselect 2;");
+    EXPECT_EQ(alerts.size(), 2u);
+}
+
+TEST_F(SQLConsoleTest, FunctionDescriptionsFollowAnAlias) {
+    const std::vector<std::string> functions = {"abs", "lower", "nodesc", "upper"};
+    const std::map<std::string, std::string> descriptions = {
+        {"abs", "absolute value"}, {"lower", "lower case"}, {"upper", "[lower]"}};
+    FunctionsPanel panel(functions, descriptions, nullptr);
+    EXPECT_EQ(panel.functionsPanelTableView()->rowCount(), 4);
+    EXPECT_EQ(panel.functionsPanelTableView()->item(3, 1)->text(), "lower case");
+    EXPECT_EQ(panel.functionsPanelTableView()->item(2, 1)->text(), "");
+    panel.functionsTableViewDoubleClickOnRow(2);
+    panel.functionsTableViewDoubleClickOnRow(3);
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[0].both(), "nodesc|No description available for this function.");
+    EXPECT_EQ(alerts[1].both(), "upper|lower case");
+}

@@ -1,0 +1,77 @@
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "design/SearchPanel.h"
+#include "design/SortPanel.h"
+#include "tests/design/PanelTest.h"
+
+namespace {
+
+class SearchPanelTest : public PanelTest {
+  protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        run("create table s (name text, note text); insert into s values ('it''s', 'x'), "
+            "('100%', 'x'), ('1000', 'x'), ('a_b', 'x'), ('axb', 'x'), ('back\\slash', 'x'), "
+            "('backslash', 'x'), ('plain', 'it''s')");
+        c = show("s");
+        panel = c->panel<SearchPanel>();
+        panel->showSearchPanel();
+    }
+    // The rows the grid counts after searching for the text.
+    int64_t search(const QString& text) {
+        panel->searchPanelSearchField()->setText(text);
+        QTest::mouseClick(panel->searchPanelSearchButton(), Qt::LeftButton);
+        return c->state().dataPort.totalRows;
+    }
+
+    TablesAndRowsController* c = nullptr;
+    SearchPanel* panel = nullptr;
+};
+
+TEST_F(SearchPanelTest, QuotePercentUnderscoreAndBackslashFindExactlyTheRowsHoldingThem) {
+    // Without stored search fields the first field is searched.
+    EXPECT_EQ(panel->searchPanelSearchField()->placeholderText().toStdString(), "Search name");
+    ASSERT_EQ(panel->searchPanelSearchFieldsTableView()->selectedItems().size(), 1);
+    EXPECT_EQ(search("'"), 1);
+    EXPECT_EQ(gridValue(c, 0, 1), "it's");
+    EXPECT_EQ(search("%"), 1);
+    EXPECT_EQ(gridValue(c, 0, 1), "100%");
+    EXPECT_EQ(search("_"), 1);
+    EXPECT_EQ(gridValue(c, 0, 1), "a_b");
+    EXPECT_EQ(search("\\"), 1);
+    EXPECT_EQ(gridValue(c, 0, 1), "back\\slash");
+    // Letter case does not matter; no text shows every row.
+    EXPECT_EQ(search("PLAIN"), 1);
+    EXPECT_EQ(search(""), 8);
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(SearchPanelTest, ChosenFieldsAreStoredAndTheSearchOutlivesASortChange) {
+    QListWidget* fields = panel->searchPanelSearchFieldsTableView();
+    fields->item(0)->setSelected(true);
+    fields->item(1)->setSelected(true);
+    EXPECT_EQ(query("select search_field from varnelo_db_tables where name = 's'"),
+              (std::vector<std::string>{"0,1;="}));
+    EXPECT_EQ(panel->searchPanelSearchField()->placeholderText().toStdString(),
+              "Search name, note");
+    EXPECT_EQ(search("it's"), 2);
+
+    // A new order shows the same rows found, reversed.
+    SortPanel* sort = c->panel<SortPanel>();
+    sort->showTableSortFieldsForRowIndex(rowOf(c, "s"));
+    sort->sortPanelSortOnButton()->setCurrentIndex(2);  // name descending
+    QTest::mouseClick(sort->sortPanelSortButton(), Qt::LeftButton);
+    EXPECT_EQ(c->state().dataPort.totalRows, 2);
+    EXPECT_EQ(gridValue(c, 0, 1), "plain");
+
+    // Loading the object again ends the search but keeps the fields.
+    c->reloadSelectedDatabaseObject();
+    EXPECT_EQ(c->state().dataPort.totalRows, 8);
+    EXPECT_EQ(fields->selectedItems().size(), 2);
+    EXPECT_TRUE(alerts.empty());
+}
+
+}  // namespace

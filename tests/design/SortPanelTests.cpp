@@ -1,0 +1,134 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+
+#include "Common/SQLQuote.h"
+#include "design/SortPanel.h"
+#include "tests/design/PanelTest.h"
+
+namespace {
+
+// The weird name keeps its settings and indexes under itself, unchanged.
+const std::string kTable = "we[ir\"d";
+
+class SortPanelTest : public PanelTest {
+  protected:
+    SortPanel* showPanel(TablesAndRowsController* c, const std::string& name) {
+        SortPanel* panel = c->panel<SortPanel>();
+        panel->showTableSortFieldsForRowIndex(rowOf(c, name));
+        return panel;
+    }
+    void pressSort(SortPanel* panel) {
+        QTest::mouseClick(panel->sortPanelSortButton(), Qt::LeftButton);
+    }
+    // The meta row of the object: flags and the three sort keys.
+    std::vector<std::string> settings(const std::string& name) const {
+        return query(
+            "select flags, sort_field1, sort_field2, sort_field3 from varnelo_db_tables "
+            "where name = " +
+            quoteLiteral(name));
+    }
+    int64_t dataVersion(sqlite3* connection) const {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(connection, "pragma data_version", -1, &statement, nullptr);
+        sqlite3_step(statement);
+        int64_t version = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+        return version;
+    }
+};
+
+TEST_F(SortPanelTest, SecondFieldDescendingIsStoredIndexedAndOrdersTheGridThroughItsIndex) {
+    run("create table " + quoteIdentifier(kTable) + " (a text, b number); insert into " +
+        quoteIdentifier(kTable) + " select 'n' || value, value % 7 from generate_series(1, 50)");
+    TablesAndRowsController* c = show(kTable);
+    SortPanel* panel = showPanel(c, kTable);
+    QComboBox* first = panel->sortPanelSortOnButton();
+    ASSERT_EQ(first->count(), 5);
+    EXPECT_EQ(first->itemText(0).toStdString(), "(None)");
+    EXPECT_EQ(first->itemText(1).toStdString(), "a ↑");
+    EXPECT_EQ(first->itemText(4).toStdString(), "b ↓");
+    EXPECT_TRUE(first->isEnabled());
+    EXPECT_FALSE(panel->sortPanelThenOnButton()->isEnabled());
+    EXPECT_FALSE(panel->sortPanelThenOn2Button()->isEnabled());
+    // An editable table is always sorted on its rowid: the box shows it and cannot change it.
+    EXPECT_TRUE(panel->sortPanelSortedOnUniqueKeyButton()->isChecked());
+    EXPECT_FALSE(panel->sortPanelSortedOnUniqueKeyButton()->isEnabled());
+
+    first->setCurrentIndex(4);
+    pressSort(panel);
+    EXPECT_EQ(settings(kTable), (std::vector<std::string>{"0", "2#4 2", "0#0 0", "0#0 0"}));
+    EXPECT_EQ(c->state().sortAndSearch.sortCodes, (std::vector<int>{4, 0, 0}));
+    EXPECT_EQ(gridValue(c, 0, 2), "6");
+    // Now a second key may be chosen.
+    EXPECT_TRUE(panel->sortPanelThenOnButton()->isEnabled());
+    std::vector<std::string> indexes =
+        query("select name from sqlite_master where type = 'index' and tbl_name = " +
+              quoteLiteral(kTable));
+    ASSERT_EQ(indexes.size(), 1u);
+    EXPECT_EQ(indexes[0].substr(0, 5), "ind1_");
+    // The grid's pages walk that index rather than sorting the table.
+    DBInterface::GridQuery grid;
+    const auto& sort = c->state().sortAndSearch;
+    ASSERT_EQ(DBInterface::buildGridQuery(&grid, kTable, "", {}, sort.sortCodes,
+                                          sort.sortByROWIDCode, 0, 0, db, nullptr),
+              0);
+    std::string plan;
+    for (const std::string& value : query("explain query plan " + grid.select + " limit 20"))
+        plan += value + " ";
+    EXPECT_NE(plan.find("USING INDEX " + indexes[0]), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(SortPanelTest, RowidDescendingReordersTheGridAndAnUnchangedSortStoresNothing) {
+    makeRowsTable(30);
+    TablesAndRowsController* c = show("t");
+    SortPanel* panel = showPanel(c, "t");
+    panel->sortPanelThenOnROWIDButton()->setCurrentIndex(1);
+    pressSort(panel);
+    EXPECT_EQ(settings("t"), (std::vector<std::string>{"2", "0#0 0", "0#0 0", "0#0 0"}));
+    EXPECT_EQ(gridValue(c, 0, 0), "30");
+    c->reloadSelectedDatabaseObject();
+    EXPECT_EQ(c->state().sortAndSearch.sortByROWIDCode, 2u);
+    EXPECT_EQ(panel->sortPanelThenOnROWIDButton()->currentData().toInt(), 2);
+
+    // The same choice again: nothing is written and the grid keeps its focus.
+    c->state().selection.focusedRowIndex = RowIndex(5);
+    sqlite3* watcher = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &watcher), SQLITE_OK);
+    int64_t before = dataVersion(watcher);
+    pressSort(panel);
+    EXPECT_EQ(dataVersion(watcher), before);
+    sqlite3_close(watcher);
+    EXPECT_EQ(c->state().selection.focusedRowIndex, RowIndex(5));
+    EXPECT_TRUE(alerts.empty());
+
+    // The menu command needs one object selected.
+    c->tablesTableView()->clearSelection();
+    panel->sortFieldsMenuItemClicked();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "No table selected|Select a table in the list.");
+}
+
+TEST_F(SortPanelTest, ForAViewOnlyTheUniqueKeyMarkIsStored) {
+    makeRowsTable(20);
+    run("create view v as select * from t");
+    TablesAndRowsController* c = show("v");
+    EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, DBInterface::kObjectLimited);
+    SortPanel* panel = showPanel(c, "v");
+    EXPECT_EQ(panel->sortPanelSortOnButton()->count(), 0);
+    EXPECT_FALSE(panel->sortPanelSortOnButton()->isEnabled());
+    EXPECT_FALSE(panel->sortPanelThenOnROWIDButton()->isEnabled());
+    ASSERT_TRUE(panel->sortPanelSortedOnUniqueKeyButton()->isEnabled());
+    panel->sortPanelSortedOnUniqueKeyButton()->setChecked(true);
+    pressSort(panel);
+    EXPECT_EQ(settings("v"), (std::vector<std::string>{"4", "", "", ""}));
+    EXPECT_TRUE(query("select name from sqlite_master where name glob 'ind[123]_*'").empty());
+    // The mark lets the view be paged.
+    EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, DBInterface::kObjectReadOnlyPaged);
+    EXPECT_TRUE(panel->sortPanelSortedOnUniqueKeyButton()->isChecked());
+    EXPECT_TRUE(alerts.empty());
+}
+
+}  // namespace
