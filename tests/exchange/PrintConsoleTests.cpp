@@ -2,12 +2,14 @@
 // the layout panel's edits.
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 
 #include <cstdio>
 #include <memory>
 
+#include "exchange/FontCatalog.h"
 #include "exchange/PrintConsole.h"
 #include "exchange/PrintLayoutStore.h"
 #include "tests/mainwindow/ControllerTest.h"
@@ -192,4 +194,39 @@ TEST_F(PrintConsoleTest, BoxesShowTheDisplayTextsOfTheGrid) {
     EXPECT_NE(text.find("1,234.5 05.03.2021 red end"), std::string::npos) << text;
     // NULL prints as nothing, and a code the lookup table lacks as it is stored.
     EXPECT_NE(text.find("soon 9 end"), std::string::npos) << text;
+}
+
+TEST_F(PrintConsoleTest, FontsThatAreNotInstalledFallBackToAnInstalledFamily) {
+    EXPECT_FALSE(FontCatalog::isInstalled("No Such Family Bold"));
+    std::vector<std::string> families = FontCatalog::families();
+    ASSERT_FALSE(families.empty());
+    EXPECT_NE(std::find(families.begin(), families.end(),
+                        FontCatalog::installedFamily("No Such Family Bold")),
+              families.end());
+    std::vector<FontCatalog::Member> members = FontCatalog::members(families.front());
+    ASSERT_FALSE(members.empty());
+    EXPECT_TRUE(FontCatalog::isInstalled(members.front().fullName));
+
+    makeRowsTable(3);
+    // The default layout, made where its fonts are installed.
+    PrintLayout made;
+    made.rowsInPrintView = made.columnsInPrintView = 1;
+    made.fullFontName = "No Such Family";
+    made.fontSize = 12;
+    made.boxObjects =
+        json::array({{{"type", 1}, {"field_index", 0}, {"font_name", "No Such Family Bold"}}});
+    PrintLayoutStore::savePrintLayoutToName(made, std::nullopt);
+    controller = show("t");
+    controller->selectPrintView();
+    auto* console =
+        static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
+    controller->state().selection.focusedRowIndex = RowIndex(0);
+    ASSERT_EQ(console->printRowsToPDF(pdf()), 3);
+    EXPECT_NE(commandOutput("pdftotext '" + pdf() + "' -").find("name 1"), std::string::npos);
+
+    console->layoutPanelButtonPressed();
+    auto* fallback = console->layoutPanel()->findChild<QLabel*>("layoutPanelFontFallbackLabel");
+    EXPECT_TRUE(fallback->isVisible());
+    EXPECT_TRUE(fallback->text().startsWith("No Such Family is not installed"))
+        << fallback->text().toStdString();
 }
