@@ -31,6 +31,10 @@ using nlohmann::json;
 
 namespace {
 
+QString localizedText(const char* text) {
+    return toQString(localizedString(text));
+}
+
 int64_t objectType(const json& object) {
     const json& type = object.contains("type") ? object["type"] : json();
     return type.is_number() ? type.get<int64_t>() : kFieldObjectType;
@@ -58,7 +62,7 @@ constexpr int kFieldItem = 0, kTextItem = 1, kNewlineItem = 2;
 LayoutPanel::LayoutPanel(LayoutPanelDelegate& delegate, QWidget* parent)
     : QDialog(parent, Qt::Tool), delegate_(delegate) {
     setObjectName("layoutPanel");
-    setWindowTitle(tr("Print Layout"));
+    setWindowTitle(localizedText("Print Layout"));
     setModal(false);
     buildView();
     // Return ends the editing of a field; it must not press a button as well (Delete).
@@ -71,7 +75,7 @@ QLineEdit* LayoutPanel::addSettingsField(QGridLayout* grid, int row, int column,
     auto* field = new QLineEdit(settingsArea_);
     field->setObjectName(name);
     field->setMaximumWidth(80);
-    grid->addWidget(new QLabel(tr(label), settingsArea_), row, column);
+    grid->addWidget(new QLabel(localizedText(label), settingsArea_), row, column);
     grid->addWidget(field, row, column + 1);
     connect(field, &QLineEdit::editingFinished, this,
             [this, field] { settingsFieldDidEndEditing(field); });
@@ -98,7 +102,7 @@ void LayoutPanel::buildView() {
     });
     addLayoutButton_ = new QToolButton(this);
     addLayoutButton_->setObjectName("layoutPanelAddLayoutButton");
-    addLayoutButton_->setText(tr("New Layout"));
+    addLayoutButton_->setText(localizedText("New Layout"));
     addLayoutButton_->setPopupMode(QToolButton::InstantPopup);
     auto* addMenu = new QMenu(addLayoutButton_);
     const std::pair<const char*, int> presets[] = {
@@ -108,11 +112,11 @@ void LayoutPanel::buildView() {
         {"Labels, 2 x 10 a Page (4 x 1 inch)", PrintLayoutStore::kLabelSheet}};
     for (const auto& [title, tag] : presets) {
         int presetTag = tag;
-        addMenu->addAction(tr(title), this,
+        addMenu->addAction(localizedText(title), this,
                            [this, presetTag] { layoutPanelAddLayoutButtonPressed(presetTag); });
     }
     addLayoutButton_->setMenu(addMenu);
-    deleteLayoutButton_ = new QPushButton(tr("Delete"), this);
+    deleteLayoutButton_ = new QPushButton(localizedText("Delete"), this);
     deleteLayoutButton_->setObjectName("layoutPanelDeleteLayoutButton");
     connect(deleteLayoutButton_, &QPushButton::clicked, this,
             [this] { layoutPanelDeleteLayoutButtonPressed(); });
@@ -120,7 +124,7 @@ void LayoutPanel::buildView() {
     layoutButtons->addWidget(addLayoutButton_);
     layoutButtons->addWidget(deleteLayoutButton_);
     layoutsList_->setMaximumWidth(220);
-    layoutsSide->addWidget(new QLabel(tr("Layouts"), this));
+    layoutsSide->addWidget(new QLabel(localizedText("Layouts"), this));
     layoutsSide->addWidget(layoutsList_, 1);
     layoutsSide->addLayout(layoutButtons);
     columns->addLayout(layoutsSide);
@@ -161,7 +165,8 @@ void LayoutPanel::buildView() {
                                    length.value);
         ++index;
     }
-    grid->addWidget(new QLabel(tr("Lengths in inches"), settingsArea_), 2 + index, 0, 1, 2);
+    grid->addWidget(new QLabel(localizedText("Lengths in inches"), settingsArea_), 2 + index, 0, 1,
+                    2);
     grid->setRowStretch(3 + index, 1);
     scroll->setWidget(settingsArea_);
     scroll->setWidgetResizable(true);
@@ -190,7 +195,8 @@ void LayoutPanel::buildView() {
             });
     objectTypePopUp_ = new QComboBox(this);
     objectTypePopUp_->setObjectName("layoutPanelObjectTypePopUpButton");
-    objectTypePopUp_->addItems({tr("Field"), tr("Text"), tr("Newline")});
+    objectTypePopUp_->addItems(
+        {localizedText("Field"), localizedText("Text"), localizedText("Newline")});
     connect(objectTypePopUp_, &QComboBox::activated, this,
             [this] { layoutPanelUpdateObjectAreaFromObjectType(); });
     fieldPopUp_ = new QComboBox(this);
@@ -207,7 +213,7 @@ void LayoutPanel::buildView() {
     int segment = 0;
     for (const char* title : {"Left", "Center", "Right"}) {
         auto* button = new QToolButton(alignmentControl_);
-        button->setText(tr(title));
+        button->setText(localizedText(title));
         button->setCheckable(true);
         alignmentGroup_->addButton(button, segment++);
         alignmentLayout->addWidget(button);
@@ -215,7 +221,7 @@ void LayoutPanel::buildView() {
     alignmentGroup_->button(0)->setChecked(true);
     connect(alignmentGroup_, &QButtonGroup::idClicked, this,
             [this](int id) { objectTextField_->setAlignment(qtAlignment(id)); });
-    fontBox_ = new QGroupBox(tr("Font"), this);
+    fontBox_ = new QGroupBox(localizedText("Font"), this);
     fontBox_->setObjectName("layoutPanelFontBox");
     auto* fontLayout = new QGridLayout(fontBox_);
     fontFamilyPopUp_ = new QComboBox(fontBox_);
@@ -240,15 +246,15 @@ void LayoutPanel::buildView() {
     fontLayout->addWidget(fontMembersPopUp_, 0, 1);
     fontLayout->addWidget(fontSizeField_, 0, 2);
     fontLayout->addWidget(fontFallbackLabel_, 1, 0, 1, 3);
-    addObjectButton_ = new QPushButton(tr("Add"), this);
+    addObjectButton_ = new QPushButton(localizedText("Add"), this);
     addObjectButton_->setObjectName("layoutPanelAddObjectToBoxButton");
     connect(addObjectButton_, &QPushButton::clicked, this,
             [this] { layoutPanelAddObjectToBoxButtonPressed(); });
-    saveObjectButton_ = new QPushButton(tr("Save"), this);
+    saveObjectButton_ = new QPushButton(localizedText("Save"), this);
     saveObjectButton_->setObjectName("layoutPanelSaveObjectButton");
     connect(saveObjectButton_, &QPushButton::clicked, this,
             [this] { layoutPanelSaveObjectButtonPressed(); });
-    deleteObjectButton_ = new QPushButton(tr("Delete"), this);
+    deleteObjectButton_ = new QPushButton(localizedText("Delete"), this);
     deleteObjectButton_->setObjectName("layoutPanelDeleteObjectButton");
     connect(deleteObjectButton_, &QPushButton::clicked, this,
             [this] { layoutPanelDeleteSelectedObjects(); });
@@ -256,7 +262,7 @@ void LayoutPanel::buildView() {
     objectButtons->addWidget(addObjectButton_);
     objectButtons->addWidget(saveObjectButton_);
     objectButtons->addWidget(deleteObjectButton_);
-    objectsSide->addWidget(new QLabel(tr("Objects in the box"), this));
+    objectsSide->addWidget(new QLabel(localizedText("Objects in the box"), this));
     objectsSide->addWidget(objectsList_, 1);
     objectsSide->addWidget(objectTypePopUp_);
     objectsSide->addWidget(fieldPopUp_);
@@ -298,7 +304,7 @@ void LayoutPanel::reloadLayouts() {
     layoutPanelLayouts_ = PrintLayoutStore::layoutNames();
     updating_ = true;
     layoutsList_->clear();
-    auto* defaultItem = new QListWidgetItem(tr("(Default Layout)"), layoutsList_);
+    auto* defaultItem = new QListWidgetItem(localizedText("(Default Layout)"), layoutsList_);
     defaultItem->setFlags(defaultItem->flags() & ~Qt::ItemIsEditable);
     for (const std::string& name : layoutPanelLayouts_) {
         auto* item = new QListWidgetItem(toQString(name), layoutsList_);
@@ -555,7 +561,7 @@ void LayoutPanel::layoutPanelUpdateObjectArea() {
         } else {
             objectTypePopUp_->hide();
             fieldPopUp_->hide();
-            objectTextField_->setText(tr("(Multiple objects selected)"));
+            objectTextField_->setText(localizedText("(Multiple objects selected)"));
         }
     } else {
         objectTextField_->clear();

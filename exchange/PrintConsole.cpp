@@ -31,7 +31,7 @@ class PrintRowsViewHost : public QWidget {
     }
 };
 
-QString tr(const char* text) {
+QString localizedText(const char* text) {
     return toQString(localizedString(text));
 }
 
@@ -60,7 +60,7 @@ QWidget* PrintConsole::view() {
     int segment = 0;
     for (const char* title : {"Box", "Page"}) {
         auto* button = new QToolButton(segments);
-        button->setText(tr(title));
+        button->setText(localizedText(title));
         button->setCheckable(true);
         group->addButton(button, segment++);
         segmentsLayout->addWidget(button);
@@ -72,10 +72,10 @@ QWidget* PrintConsole::view() {
                      [this](int id) { boxOrPageSegmentedControlChanged(id); });
     rowNumberLabel_ = new QLabel(view_);
     rowNumberLabel_->setObjectName("printViewRowNumberLabel");
-    auto* layoutButton = new QPushButton(tr("Layout..."), view_);
+    auto* layoutButton = new QPushButton(localizedText("Layout..."), view_);
     layoutButton->setObjectName("printViewLayoutButton");
     QObject::connect(layoutButton, &QPushButton::clicked, [this] { layoutPanelButtonPressed(); });
-    auto* printButton = new QPushButton(tr("Print..."), view_);
+    auto* printButton = new QPushButton(localizedText("Print..."), view_);
     printButton->setObjectName("printViewPrintButton");
     QObject::connect(printButton, &QPushButton::clicked, [this] { printButtonPressed(); });
     bar->addWidget(segments);
