@@ -40,7 +40,7 @@ QString localizedText(const char* text) {
 PrintConsole::PrintConsole(DatabaseWindow& window) : window_(window), dataPort_(window) {}
 
 PrintConsole::~PrintConsole() {
-    layoutPanel_.reset();
+    delete layoutPanel_.data();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
 }
@@ -281,7 +281,7 @@ nlohmann::json PrintConsole::loadBoxObjects(int64_t rowIndex) {
 
 void PrintConsole::layoutPanelButtonPressed() {
     view();
-    if (!layoutPanel_) layoutPanel_ = std::make_unique<LayoutPanel>(*this, window_.window());
+    if (!layoutPanel_) layoutPanel_ = new LayoutPanel(*this, window_.window());
     layoutPanel_->open();
     setDesignMode(true);
 }

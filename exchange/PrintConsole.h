@@ -4,7 +4,6 @@
 // PDF file. It loads the current layout each time it is shown and owns the layout panel.
 #include <QPointer>
 
-#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -50,7 +49,7 @@ class PrintConsole : public Console, public PrintRowsViewDelegate, public Layout
     int64_t printRowsToPDF(const std::string& path);
     // Opens the layout panel, or brings it to the front.
     void layoutPanelButtonPressed();
-    LayoutPanel* layoutPanel() const { return layoutPanel_.get(); }
+    LayoutPanel* layoutPanel() const { return layoutPanel_.data(); }
     PrintRowsView* printRowsView() const { return printRowsView_; }
 
     // ---- PrintRowsViewDelegate ----
@@ -85,7 +84,8 @@ class PrintConsole : public Console, public PrintRowsViewDelegate, public Layout
     RowsDataPort dataPort_;
     PrintLayout layout_;
     std::set<int64_t> selectedObjects_;
-    std::unique_ptr<LayoutPanel> layoutPanel_;
+    // A tool window of the database window: whichever goes first takes it along.
+    QPointer<LayoutPanel> layoutPanel_;
     // The rows of the page drawn last, read together.
     int64_t readFirstRow_ = 0;
     std::vector<DBValue> readRows_;
