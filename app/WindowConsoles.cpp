@@ -4,6 +4,7 @@
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
 #include "design/WebBookmarksWindow.h"
+#include "exchange/PrintConsole.h"
 #include "exchange/RowCountConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/RecordConsole.h"
@@ -22,6 +23,7 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.setConsole(
         TablesAndRowsState::ExportConsole,
         std::make_unique<RowCountConsole>(window, "exportView", "exportViewNumberOfRowsLabel"));
+    window.setConsole(TablesAndRowsState::PrintConsole, std::make_unique<PrintConsole>(window));
     window.addPanel(std::make_unique<SortPanel>(window));
     window.addPanel(std::make_unique<SearchPanel>(window));
     window.addPanel(std::make_unique<WebBookmarksWindow>(window));

@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "Common/DBInterface.h"
-#include "Common/DecimalText.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/FieldDisplayText.h"
 #include "mainwindow/rows/RowsConsole.h"
 #include "platform/ui/QtStrings.h"
 
@@ -20,62 +20,11 @@ constexpr double kMinimumFitWidth = 40;
 constexpr double kFitPadding = 6;
 constexpr int kFitFontSize = 13;
 
-std::string trimmedOfSpacesAndTabs(const std::string& text) {
-    size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
-
-std::string RowsConsole::formattedFieldValueObject(const DBValue& value, FieldIndex field,
-                                                   int fieldType,
-                                                   const std::string& fieldLookupTable) const {
-    const std::string text = value.value_or(std::string());
-    const std::string trimmed = trimmedOfSpacesAndTabs(text);
-    const FieldPosition position = positionOfField(field);
-    const auto& model = state_.fieldModel;
-    const auto& display = state_.display;
-    switch (fieldType) {
-        case DBInterface::kFieldTypeText: {
-            auto table = model.lookupTableDictionary.find(fieldLookupTable);
-            if (table == model.lookupTableDictionary.end()) return text;
-            auto entry = table->second.find(text);
-            return entry != table->second.end() ? entry->second : text;
-        }
-        case DBInterface::kFieldTypeNumber: {
-            auto own = model.fieldNumberFormatters.find(position);
-            const std::optional<NumberFormatter>& formatter =
-                own != model.fieldNumberFormatters.end() ? own->second
-                                                         : display.displayNumberFormatter;
-            if (!formatter || trimmed.empty()) return text;
-            std::optional<double> number = DBInterface::numberFromDatabaseString(trimmed);
-            return number ? formatter->stringFromNumber(*number) : text;
-        }
-        case DBInterface::kFieldTypeDate:
-        case DBInterface::kFieldTypeTime: {
-            if (trimmed.empty()) return text;
-            bool date = fieldType == DBInterface::kFieldTypeDate;
-            std::optional<Date> moment = DBInterface::dateFromDatabaseString(
-                trimmed, date ? &display.defaultDBDateFormatter : &display.defaultDBTimeFormatter,
-                date ? &display.alternateDBDateFormatter : &display.alternateDBTimeFormatter);
-            if (!moment) return text;
-            auto own = model.fieldDateFormatters.find(position);
-            const DateFormatter& formatter = own != model.fieldDateFormatters.end() ? own->second
-                                             : date ? display.displayDateFormatter
-                                                    : display.displayTimeFormatter;
-            return formatter.stringFromDate(*moment);
-        }
-        default:
-            return text;
-    }
-}
 
 std::string RowsConsole::displayTextOfFieldValue(const std::string& value, FieldIndex field) const {
     if (!state_.display.formatDataInRowsConsole) return value;
-    const auto& model = state_.fieldModel;
-    return formattedFieldValueObject(value, field, model.fieldTypeAtFieldIndexP1(field),
-                                     model.fieldLookupTableAtFieldIndexP1(field));
+    return formattedFieldValueObject(state_, value, field);
 }
 
 bool RowsConsole::isNumberField(FieldIndex field) const {

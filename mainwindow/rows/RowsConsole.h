@@ -100,9 +100,6 @@ class RowsConsole : public QObject,
     void windowDidEndLiveResize() override;
 
     // ---- Grid cells: display texts, highlights, redraw ----
-    // The display text of a stored value of the field.
-    std::string formattedFieldValueObject(const DBValue& value, FieldIndex field, int fieldType,
-                                          const std::string& fieldLookupTable) const;
     bool isFocusedCell(CellIdentity cell) const override;
     bool highlightPasteDestinationCell(CellIdentity cell) const override;
     bool highlightRowNumberCell(CellIdentity cell) const override;
