@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
                                                 {{"type", 1}, {"field_index", 2}}});
     PrintLayoutStore::setCurrentPrintLayoutName(
         PrintLayoutStore::addLayout(PrintLayoutStore::kLabelSheet, current));
-    TablesAndRowsController* window = bench::showRowsTable(application.app(), db, 0);
+    TablesAndRowsController* window = bench::showRowsTable(application.app(), db);
     window->selectTableWithName("t");
     window->selectPrintView();
     auto* console = static_cast<PrintConsole*>(window->console(TablesAndRowsState::PrintConsole));
