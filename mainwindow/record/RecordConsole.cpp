@@ -27,10 +27,6 @@ namespace {
 const QColor kSuccessMessageColor = QColor::fromRgbF(0, 0.6f, 0);
 const QColor kErrorMessageColor = QColor::fromRgbF(0.85f, 0, 0);
 
-bool sameValue(const DBValue& a, const DBValue& b) {
-    return a == b;  // both NULL, or equal texts
-}
-
 }  // namespace
 
 RecordConsole::RecordConsole(DatabaseWindow& window) : window_(window), state_(window.state()) {}
@@ -220,7 +216,8 @@ void RecordConsole::updateFieldIndexesOfDirtyData(FieldIndex field) {
     auto at = static_cast<size_t>(field.value);
     if (field.isNone() || at >= values_.size() || at >= origValues_.size()) return;
     auto& dirty = state_.selection.fieldIndexesOfDirtyData;
-    if (sameValue(values_[at], origValues_[at])) {
+    // Both NULL, or equal texts.
+    if (values_[at] == origValues_[at]) {
         dirty.erase(field.value);
     } else {
         dirty.insert(field.value);
@@ -344,7 +341,7 @@ void RecordConsole::saveRowButtonPressed() {
         std::vector<DBInterface::FieldValue> changed;
         std::vector<std::string> names;
         for (size_t i = 1; i < values_.size(); ++i) {
-            if (sameValue(values_[i], origValues_[i])) continue;
+            if (values_[i] == origValues_[i]) continue;
             changed.emplace_back(values_[i]);
             names.push_back(state_.fieldModel.fieldNames[i - 1]);
         }
