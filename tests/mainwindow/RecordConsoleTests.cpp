@@ -139,3 +139,29 @@ TEST_F(RecordConsoleTest, ARowidTakenByAFieldRefusesTheDelete) {
     EXPECT_EQ(alerts[0].both(), "Error|ROWID is required in a table to delete a row.");
     EXPECT_EQ(readBack("select count(*) from r"), "2");
 }
+
+TEST_F(RecordConsoleTest, ButtonsFollowTheObjectAndControlPeriodAddsTheRowTyped) {
+    makeRowsTable(3);
+    run("create view v as select * from t");
+    RecordConsole* record = showRecord("v");
+    EXPECT_FALSE(enabled("addRowViewAddButton"));
+    EXPECT_FALSE(enabled("addRowViewClearButton"));
+    EXPECT_FALSE(enabled("addRowViewDeleteButton"));
+    EXPECT_TRUE(record->valueField(FieldIndex(1))->isReadOnly());
+    EXPECT_EQ(label("addRowViewROWIDLabel"), "");
+    controller->selectRowsView();
+    controller->selectTableWithName("t");
+    click(0, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    EXPECT_TRUE(enabled("addRowViewAddButton"));
+    EXPECT_TRUE(enabled("addRowViewDeleteButton"));
+    // Set to NULL in the editor marks the field changed; Save writes the NULL.
+    type(record, 1, "x");
+    record->setToNULLMenuItemClicked();
+    EXPECT_EQ(record->addRowViewFieldValues()[1], std::nullopt);
+    EXPECT_EQ(status(record), "Not saved");
+    QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Period, Qt::ControlModifier);
+    EXPECT_EQ(status(record), "Added a row");
+    EXPECT_EQ(readBack("select count(*) from t where name is null"), "1");
+    EXPECT_EQ(readBack("select name from t where rowid = 1"), "name 1");
+}
