@@ -15,7 +15,7 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     auto controller = std::make_unique<TablesAndRowsController>(shell, windowIndex);
     TablesAndRowsController& window = *controller;
     window.setConsole(TablesAndRowsState::RowsConsole, std::make_unique<RowsConsole>(window));
-    window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>());
+    window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>(window));
     window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>(window));
     window.setConsole(
         TablesAndRowsState::ImportConsole,

@@ -1,6 +1,8 @@
 #pragma once
 // A console of a database window: the part below the toolbar that the toolbar switches to. The
 // window owns its consoles, shows one at a time and tells each what happens to the selection.
+#include <cstdint>
+
 class QWidget;
 
 class Console {
@@ -18,6 +20,11 @@ class Console {
     virtual void numberOfRowsDidChange() {}
     // The sort or the search in the window's state changed while the object stayed loaded.
     virtual void sortOrSearchDidChange() {}
+    // Rows of the shown object were added, written or deleted outside the grid: the grid counts
+    // and loads its rows again where it stands, its selection emptied.
+    virtual void rowsDidChange() {}
+    // Moves the grid's focus by rows (negative up), its page loaded at once; only the grid acts.
+    virtual void moveFocusedRowBy(int64_t) {}
     // The console became the one shown.
     virtual void consoleDidAppear() {}
     // The window closes while it still knows its database.

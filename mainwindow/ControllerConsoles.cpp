@@ -117,6 +117,14 @@ void TablesAndRowsController::updateNumberOfRowsLabel() {
     tellConsoles(&Console::numberOfRowsDidChange);
 }
 
+void TablesAndRowsController::rowsDidChange() {
+    tellConsoles(&Console::rowsDidChange);
+}
+
+void TablesAndRowsController::moveFocusedRowBy(int64_t offset) {
+    if (Console* rows = console(TablesAndRowsState::RowsConsole)) rows->moveFocusedRowBy(offset);
+}
+
 void TablesAndRowsController::sortOrSearchDidChange() {
     tellConsoles(&Console::sortOrSearchDidChange);
 }

@@ -30,6 +30,11 @@ class DatabaseWindow {
     virtual void selectAddRowViewAtFieldIndex(FieldIndex field) = 0;
     // The row count changed: the labels that show it are updated.
     virtual void updateNumberOfRowsLabel() = 0;
+    // Tells the consoles that rows of the shown object were added, written or deleted.
+    virtual void rowsDidChange() = 0;
+    // The grid's focus moves by rows (negative up) and its page is loaded, for the record editor
+    // that follows it.
+    virtual void moveFocusedRowBy(int64_t offset) = 0;
     // Reads the selected object again: its field model, stored sort settings and first page.
     // Any search in force ends.
     virtual void reloadSelectedDatabaseObject() = 0;

@@ -73,6 +73,8 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void selectConsole(int console) override;
     void selectAddRowViewAtFieldIndex(FieldIndex field) override;
     void updateNumberOfRowsLabel() override;
+    void rowsDidChange() override;
+    void moveFocusedRowBy(int64_t offset) override;
     void reloadSelectedDatabaseObject() override;
     void sortOrSearchDidChange() override;
     void showErrorAlert(const std::string& text, QWidget* window) override;

@@ -1,6 +1,35 @@
 #include "mainwindow/record/RecordConsole.h"
 
-#include <QWidget>
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "Common/DBInterface.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/RowCountText.h"
+#include "mainwindow/WindowShell.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/QtStrings.h"
+
+namespace {
+
+const QColor kSuccessMessageColor = QColor::fromRgbF(0, 0.6f, 0);
+const QColor kErrorMessageColor = QColor::fromRgbF(0.85f, 0, 0);
+
+}  // namespace
+
+RecordConsole::RecordConsole(DatabaseWindow& window) : window_(window), state_(window.state()) {}
 
 RecordConsole::~RecordConsole() {
     // A view never put into a window has no owner but us.
@@ -8,14 +37,490 @@ RecordConsole::~RecordConsole() {
 }
 
 QWidget* RecordConsole::view() {
-    if (!view_) {
-        view_ = new QWidget;
-        view_->setObjectName("addRowView");
-        view_->setFocusPolicy(Qt::StrongFocus);
-    }
+    if (!view_) buildView();
     return view_;
 }
 
+void RecordConsole::buildView() {
+    view_ = new QWidget;
+    view_->setObjectName("addRowView");
+    auto* layout = new QVBoxLayout(view_);
+    auto* top = new QHBoxLayout;
+    auto* previous = new QPushButton(toQString(localizedString("Previous")), view_);
+    previous->setObjectName("addRowViewPrevButton");
+    auto* next = new QPushButton(toQString(localizedString("Next")), view_);
+    next->setObjectName("addRowViewNextButton");
+    connect(previous, &QPushButton::clicked, this, [this] { moveSelectionUpOneRow(); });
+    connect(next, &QPushButton::clicked, this, [this] { moveSelectionDownOneRow(); });
+    rowNumberLabel_ = new QLabel(view_);
+    rowNumberLabel_->setObjectName("addRowViewRowNumberLabel");
+    rowidLabel_ = new QLabel(view_);
+    rowidLabel_->setObjectName("addRowViewROWIDLabel");
+    top->addWidget(previous);
+    top->addWidget(next);
+    top->addWidget(rowNumberLabel_);
+    top->addStretch(1);
+    top->addWidget(rowidLabel_);
+    layout->addLayout(top);
+
+    auto* scroll = new QScrollArea(view_);
+    scroll->setWidgetResizable(true);
+    form_ = new QWidget(scroll);
+    form_->setObjectName("addRowTableView");
+    form_->setFocusPolicy(Qt::StrongFocus);
+    form_->installEventFilter(this);
+    lines_ = new QGridLayout(form_);
+    lines_->setColumnStretch(1, 1);
+    scroll->setWidget(form_);
+    layout->addWidget(scroll, 1);
+
+    auto* buttons = new QHBoxLayout;
+    auto makeButton = [this, buttons](const char* title, const char* name, auto action) {
+        auto* button = new QPushButton(toQString(localizedString(title)), view_);
+        button->setObjectName(name);
+        connect(button, &QPushButton::clicked, this, action);
+        buttons->addWidget(button);
+        return button;
+    };
+    addButton_ = makeButton("Add", "addRowViewAddButton", [this] { addRowButtonPressed(); });
+    saveButton_ = makeButton("Save", "addRowViewSaveButton", [this] { saveRowButtonPressed(); });
+    revertButton_ =
+        makeButton("Revert", "addRowViewRevertButton", [this] { revertRowButtonPressed(); });
+    clearButton_ =
+        makeButton("Clear", "addRowViewClearButton", [this] { clearRowButtonPressed(); });
+    deleteButton_ =
+        makeButton("Delete", "addRowViewDeleteButton", [this] { deleteRowButtonPressed(); });
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    statusLabel_ = new QLabel(view_);
+    statusLabel_->setObjectName("addRowViewStatusLabel");
+    layout->addWidget(statusLabel_);
+}
+
+void RecordConsole::makeLines() {
+    view();
+    if (lineFieldNames_ == state_.fieldModel.fieldNames && !valueFields_.empty()) return;
+    while (QLayoutItem* item = lines_->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    valueFields_.clear();
+    lineFieldNames_ = state_.fieldModel.fieldNames;
+    for (size_t i = 0; i < lineFieldNames_.size(); ++i) {
+        int line = static_cast<int>(i);
+        lines_->addWidget(new QLabel(toQString(lineFieldNames_[i]), form_), line, 0);
+        auto* field = new QLineEdit(form_);
+        field->setObjectName(QString("addRowViewValue%1").arg(line + 1));
+        field->installEventFilter(this);
+        connect(field, &QLineEdit::textEdited, this, [this, field](const QString& text) {
+            takeTypedText(fieldOfValueField(field), toStdString(text));
+        });
+        lines_->addWidget(field, line, 1);
+        // The edit-field panel the detail button opens is not part of the window yet.
+        auto* detail = new QToolButton(form_);
+        detail->setText(QStringLiteral("…"));
+        detail->setEnabled(false);
+        lines_->addWidget(detail, line, 2);
+        valueFields_.push_back(field);
+    }
+    lines_->setRowStretch(static_cast<int>(lineFieldNames_.size()), 1);
+}
+
+FieldIndex RecordConsole::fieldOfValueField(const QObject* field) const {
+    auto found = std::find(valueFields_.begin(), valueFields_.end(), field);
+    return found == valueFields_.end() ? FieldIndex()
+                                       : FieldIndex(found - valueFields_.begin() + 1);
+}
+
+QLineEdit* RecordConsole::valueField(FieldIndex field) const {
+    if (field < kFirstFieldIndex || field.value > static_cast<int64_t>(valueFields_.size())) {
+        return nullptr;
+    }
+    return valueFields_[static_cast<size_t>(field.value - 1)];
+}
+
+bool RecordConsole::isInsertCapable() const {
+    return window_.selectedTableNameIfOnlyOne() &&
+           state_.selectedObject.tableType == DBInterface::kSchemaTable;
+}
+
+void RecordConsole::selectedObjectDidChange() {
+    if (!view_) return;
+    makeLines();
+    reloadAddRowView();
+    enableAddRowViewButtons(std::string(), kPlain);
+}
+
 void RecordConsole::consoleDidAppear() {
-    view()->setFocus();
+    FieldIndex field = state_.selection.fieldIndexToEdit;
+    makeLines();
+    reloadAddRowView();
+    enableAddRowViewButtons(std::string(), kPlain);
+    makeAddRowTableViewRowFirstResponder(field.isNone() ? kFirstFieldIndex : field);
+}
+
+void RecordConsole::reloadAddRowView() {
+    const auto& port = state_.dataPort;
+    values_.clear();
+    origValues_.clear();
+    state_.selection.fieldIndexesOfDirtyData.clear();
+    int64_t perRow = port.numberOfFieldsPerRow;
+    RowIndex focused = state_.selection.focusedRowIndex;
+    int64_t gridRow = focused.isNone() ? -1 : focused - port.firstRowIndexInDataPort;
+    if (gridRow < 0 || gridRow >= port.numberOfLoadedRows()) {
+        values_.assign(static_cast<size_t>(std::max<int64_t>(perRow, 0)), std::string());
+    } else {
+        auto first = port.fieldValuesLoaded.begin() + gridRow * perRow;
+        values_.assign(first, first + perRow);
+    }
+    origValues_ = values_;
+    state_.selection.fieldIndexToEdit = FieldIndex();
+    reloadLines();
+}
+
+void RecordConsole::reloadLines() {
+    makeLines();
+    bool editable = isInsertCapable();
+    for (size_t i = 0; i < valueFields_.size(); ++i) {
+        QLineEdit* field = valueFields_[i];
+        FieldIndex index(static_cast<int64_t>(i) + 1);
+        const DBValue* value = i + 1 < values_.size() ? &values_[i + 1] : nullptr;
+        // NULL always shows its placeholder here, whatever the grid's setting.
+        field->setPlaceholderText(
+            value && !*value ? toQString(state_.display.displayStringForNULLValue) : QString());
+        field->setText(value && *value ? toQString(**value) : QString());
+        field->setReadOnly(!editable || state_.fieldModel.fieldTypeAtFieldIndexP1(index) ==
+                                            DBInterface::kFieldTypeRaw);
+    }
+    updateLabels();
+}
+
+void RecordConsole::takeTypedText(FieldIndex field, const std::string& text) {
+    if (field.isNone() || field.value >= static_cast<int64_t>(values_.size())) return;
+    auto at = static_cast<size_t>(field.value);
+    if (text.empty() && (!values_[at] || (at < origValues_.size() && !origValues_[at]))) {
+        // Erasing what was typed over a NULL gives the NULL back, unchanged.
+        values_[at] = std::nullopt;
+        if (QLineEdit* line = valueField(field)) {
+            line->setPlaceholderText(toQString(state_.display.displayStringForNULLValue));
+        }
+    } else {
+        values_[at] = text;
+        if (QLineEdit* line = valueField(field)) line->setPlaceholderText(QString());
+    }
+    updateFieldIndexesOfDirtyData(field);
+    showDirtyState();
+}
+
+void RecordConsole::updateFieldIndexesOfDirtyData(FieldIndex field) {
+    auto at = static_cast<size_t>(field.value);
+    if (field.isNone() || at >= values_.size() || at >= origValues_.size()) return;
+    auto& dirty = state_.selection.fieldIndexesOfDirtyData;
+    // Both NULL, or equal texts.
+    if (values_[at] == origValues_[at]) {
+        dirty.erase(field.value);
+    } else {
+        dirty.insert(field.value);
+    }
+}
+
+void RecordConsole::showDirtyState() {
+    if (state_.selection.fieldIndexesOfDirtyData.empty()) {
+        enableAddRowViewButtons(std::string(), kPlain);
+    } else {
+        addRowViewShowNotSaved();
+    }
+}
+
+void RecordConsole::addRowViewShowNotSaved() {
+    enableAddRowViewButtons(localizedString("Not saved"), kError);
+}
+
+void RecordConsole::enableAddRowViewButtons(const std::string& message, int status) {
+    view();
+    const auto& port = state_.dataPort;
+    RowIndex focused = state_.selection.focusedRowIndex;
+    bool one = window_.selectedTableNameIfOnlyOne().has_value();
+    bool focus = port.totalRows >= 1 && !focused.isNone() && focused.value < port.totalRows;
+    bool dirty = !state_.selection.fieldIndexesOfDirtyData.empty();
+    bool editable = state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable;
+    std::string rowid = !values_.empty() && !origValues_.empty()
+                            ? origValues_.front().value_or(std::string())
+                            : std::string();
+    bool hasRowid = values_.size() >= 2 && editable && !rowid.empty();
+    bool insertable = values_.size() >= 2 &&
+                      state_.selectedObject.tableType == DBInterface::kSchemaTable &&
+                      state_.selectedObject.selectedObjectStatus >= DBInterface::kObjectEditable &&
+                      state_.selectedObject.selectedObjectStatus <= DBInterface::kObjectLimited;
+    addButton_->setEnabled(one && insertable);
+    saveButton_->setEnabled(one && dirty && hasRowid);
+    clearButton_->setEnabled(one && insertable);
+    deleteButton_->setEnabled(one && focus && hasRowid);
+    revertButton_->setEnabled(one && focus && dirty);
+    addRowViewShowMessage(message, status);
+}
+
+void RecordConsole::addRowViewShowMessage(const std::string& message, int status) {
+    QPalette palette = statusLabel_->palette();
+    QColor color = status == kError     ? kErrorMessageColor
+                   : status == kSuccess ? kSuccessMessageColor
+                                        : view_->palette().color(QPalette::WindowText);
+    palette.setColor(QPalette::WindowText, color);
+    statusLabel_->setPalette(palette);
+    // Only an error keeps the Save button calling for attention.
+    QPalette savePalette = view_->palette();
+    if (status == kError) savePalette.setColor(QPalette::ButtonText, kErrorMessageColor);
+    saveButton_->setPalette(savePalette);
+    updateLabels();
+    statusLabel_->setText(toQString(message));
+}
+
+void RecordConsole::updateLabels() {
+    const auto& port = state_.dataPort;
+    RowIndex focused = state_.selection.focusedRowIndex;
+    rowNumberLabel_->setText(
+        toQString(!focused.isNone() && focused.value < port.totalRows
+                      ? localizedFormat("Row %ld of %ld", {std::to_string(focused.value + 1),
+                                                           std::to_string(port.totalRows)})
+                      : numberOfRowsText(port.totalRows)));
+    bool shown = !values_.empty() &&
+                 state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable &&
+                 values_.front() && !values_.front()->empty();
+    rowidLabel_->setText(shown ? toQString(localizedFormat("ROWID: %@", {*values_.front()}))
+                               : QString());
+}
+
+void RecordConsole::makeAddRowTableViewRowFirstResponder(FieldIndex field) {
+    if (QLineEdit* line = valueField(field)) {
+        state_.selection.fieldIndexToEdit = field;
+        line->setFocus();
+        line->selectAll();
+    } else {
+        form_->setFocus();
+    }
+}
+
+void RecordConsole::addRowNow(bool focusFirstField) {
+    FieldIndex noted = state_.selection.fieldIndexToEdit;
+    form_->setFocus();
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (table && !values_.empty() && state_.databaseFilePath) {
+        std::string error;
+        int64_t rowid = 0;
+        std::vector<DBInterface::FieldValue> values(values_.begin(), values_.end());
+        if (DBInterface::insertAllFieldValues(values, state_.fieldModel.fieldNames,
+                                              state_.fieldModel.hiddenFields, *table, &rowid, true,
+                                              *state_.databaseFilePath, &error) != 0) {
+            window_.showErrorAlert(error, window_.window());
+        } else {
+            values_.front() = std::to_string(rowid);
+            origValues_ = values_;
+            state_.selection.focusedRowIndex = RowIndex();
+            state_.selection.fieldIndexesOfDirtyData.clear();
+            window_.rowsDidChange();
+            enableAddRowViewButtons(localizedString("Added a row"), kSuccess);
+            updateLabels();
+            if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+                window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(
+                    window_.window());
+            }
+        }
+    }
+    makeAddRowTableViewRowFirstResponder(focusFirstField || noted.isNone() ? kFirstFieldIndex
+                                                                           : noted);
+}
+
+void RecordConsole::saveRowButtonPressed() {
+    FieldIndex noted = state_.selection.fieldIndexToEdit;
+    state_.selection.fieldIndexToEdit = FieldIndex();
+    form_->setFocus();
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    int64_t perRow = state_.dataPort.numberOfFieldsPerRow;
+    if (table && perRow >= 1 && static_cast<int64_t>(values_.size()) == perRow &&
+        origValues_.size() == values_.size() && origValues_.front() && state_.databaseFilePath) {
+        std::vector<DBInterface::FieldValue> changed;
+        std::vector<std::string> names;
+        for (size_t i = 1; i < values_.size(); ++i) {
+            if (values_[i] == origValues_[i]) continue;
+            changed.emplace_back(values_[i]);
+            names.push_back(state_.fieldModel.fieldNames[i - 1]);
+        }
+        std::string error;
+        if (!names.empty() && DBInterface::updateFieldValues(
+                                  changed, names, state_.fieldModel.hiddenFields, *table,
+                                  *origValues_.front(), *state_.databaseFilePath, &error) != 0) {
+            window_.showErrorAlert(error, window_.window());
+        } else if (!names.empty()) {
+            state_.selection.fieldIndexesOfDirtyData.clear();
+            origValues_ = values_;
+            window_.rowsDidChange();
+            enableAddRowViewButtons(localizedString("Saved"), kSuccess);
+            if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+                window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(
+                    window_.window());
+            }
+        }
+    }
+    makeAddRowTableViewRowFirstResponder(noted.isNone() ? kFirstFieldIndex : noted);
+}
+
+void RecordConsole::revertRowButtonPressed() {
+    form_->setFocus();
+    if (!values_.empty() && values_.size() == origValues_.size()) values_ = origValues_;
+    state_.selection.fieldIndexesOfDirtyData.clear();
+    enableAddRowViewButtons(std::string(), kPlain);
+    FieldIndex noted = state_.selection.fieldIndexToEdit;
+    state_.selection.fieldIndexToEdit = FieldIndex();
+    reloadLines();
+    makeAddRowTableViewRowFirstResponder(noted.isNone() ? kFirstFieldIndex : noted);
+}
+
+void RecordConsole::clearRowButtonPressed() {
+    form_->setFocus();
+    if (values_.size() == origValues_.size()) {
+        for (size_t i = 1; i < values_.size(); ++i) {
+            values_[i] = std::string();
+            updateFieldIndexesOfDirtyData(FieldIndex(static_cast<int64_t>(i)));
+        }
+    }
+    showDirtyState();
+    state_.selection.fieldIndexToEdit = FieldIndex();
+    reloadLines();
+    makeAddRowTableViewRowFirstResponder(kFirstFieldIndex);
+}
+
+void RecordConsole::setToNULLMenuItemClicked() {
+    FieldIndex field = state_.selection.fieldIndexToEdit;
+    form_->setFocus();
+    enableAddRowViewButtons(std::string(), kPlain);
+    if (field.isNone() || field.value >= static_cast<int64_t>(values_.size())) return;
+    values_[static_cast<size_t>(field.value)] = std::nullopt;
+    updateFieldIndexesOfDirtyData(field);
+    showDirtyState();
+    reloadLines();
+    makeAddRowTableViewRowFirstResponder(field);
+}
+
+void RecordConsole::deleteRowButtonPressed() {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (!table || state_.dataPort.totalRows < 1) return;
+    state_.selection.fieldIndexToEdit = FieldIndex();
+    if (!values_.empty() && values_.size() == origValues_.size()) {
+        if (UserDefaults::standard().boolForKey("NoWarnOnRowDelete")) {
+            deleteRowNow(*table);
+        } else {
+            Alert alert;
+            alert.messageText = toQString(localizedString("Delete Row?"));
+            alert.informativeText =
+                toQString(localizedString("This will not delete any image files.\n\nThis "
+                                          "cannot be undone!"));
+            alert.buttons = {toQString(localizedString("Delete")),
+                             toQString(localizedString("Cancel"))};
+            alert.beginSheetModalForWindow(window_.window(), [this, table](int pressed) {
+                if (pressed == 0) deleteRowNow(*table);
+            });
+        }
+    }
+    form_->setFocus();
+}
+
+void RecordConsole::deleteRowNow(const std::string& table) {
+    if (!state_.databaseFilePath) return;
+    const std::string& path = *state_.databaseFilePath;
+    std::string error;
+    // The rowid must address the table's own rows, not a field that took the name.
+    if (state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable &&
+        DBInterface::tableEditStatus(table, path, &error) != DBInterface::kTableEditable) {
+        window_.showErrorAlert(localizedString("ROWID is required in a table to delete a row."),
+                               window_.window());
+        return;
+    }
+    if (values_.empty() || !values_.front()) return;
+    if (DBInterface::deleteRow(*values_.front(), table, path, &error) != 0) {
+        window_.shell().showErrorAlert(error);
+        return;
+    }
+    state_.selection.fieldIndexesOfDirtyData.clear();
+    // The grid counts again and keeps its focus on the same place, or the last row left.
+    window_.rowsDidChange();
+    reloadAddRowView();
+    enableAddRowViewButtons(localizedString("Deleted the row"), kSuccess);
+    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
+    }
+    form_->setFocus();
+}
+
+void RecordConsole::followGrid(int64_t offset) {
+    FieldIndex field = state_.selection.fieldIndexToEdit;
+    window_.moveFocusedRowBy(offset);
+    reloadAddRowView();
+    enableAddRowViewButtons(std::string(), kPlain);
+    makeAddRowTableViewRowFirstResponder(field.isNone() ? kFirstFieldIndex : field);
+}
+
+void RecordConsole::moveSelectionUpOnePage() {
+    followGrid(-std::max<int64_t>(state_.dataPort.numberOfLoadedRows(), 1));
+}
+void RecordConsole::moveSelectionDownOnePage() {
+    followGrid(std::max<int64_t>(state_.dataPort.numberOfLoadedRows(), 1));
+}
+void RecordConsole::moveSelectionUpAllTheWay() {
+    followGrid(-state_.dataPort.totalRows);
+}
+void RecordConsole::moveSelectionDownAllTheWay() {
+    followGrid(state_.dataPort.totalRows);
+}
+
+bool RecordConsole::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        FieldIndex field = fieldOfValueField(watched);
+        if (!field.isNone()) state_.selection.fieldIndexToEdit = field;
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_Period && modifiers == Qt::ControlModifier) {
+        addRowNow(true);
+        return true;
+    }
+    if (watched == form_) {
+        if (key->key() == Qt::Key_Escape) {
+            window_.selectConsole(TablesAndRowsState::RowsConsole);
+            return true;
+        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            makeAddRowTableViewRowFirstResponder(kFirstFieldIndex);
+            return true;
+        }
+        return false;
+    }
+    if (fieldOfValueField(watched).isNone()) return false;
+    switch (key->key()) {
+        case Qt::Key_Escape:
+            state_.selection.fieldIndexToEdit = FieldIndex();
+            form_->setFocus();
+            return true;
+        case Qt::Key_Up:
+            if (modifiers == Qt::AltModifier) {
+                moveSelectionUpOnePage();
+            } else if (modifiers == Qt::ControlModifier) {
+                moveSelectionUpAllTheWay();
+            } else {
+                moveSelectionUpOneRow();
+            }
+            return true;
+        case Qt::Key_Down:
+            if (modifiers == Qt::AltModifier) {
+                moveSelectionDownOnePage();
+            } else if (modifiers == Qt::ControlModifier) {
+                moveSelectionDownAllTheWay();
+            } else {
+                moveSelectionDownOneRow();
+            }
+            return true;
+        default:
+            return false;
+    }
 }

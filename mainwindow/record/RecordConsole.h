@@ -1,20 +1,108 @@
 #pragma once
-// The record console: one row of the selected table shown field by field, for adding and editing
-// rows. It starts on the field the window names (fieldIndexToEdit, none for the first field).
+// The record console: the grid's focused row shown field by field (name, value field, detail
+// button) for adding a row, saving changed fields, reverting, clearing and deleting. It edits a
+// buffer of the row's values beside the values as loaded; the fields whose value differs are
+// the window's fieldIndexesOfDirtyData, and "Not saved" shows while there are any. It starts on
+// the field the window names (fieldIndexToEdit, none for the first field), and moving up or
+// down moves the grid's focus, the editor following it.
+#include <QObject>
 #include <QPointer>
 
+#include <string>
+#include <vector>
+
+#include "Common/DBTypes.h"
 #include "mainwindow/Console.h"
+#include "mainwindow/IndexSpaces.h"
 
+class DatabaseWindow;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
 class QWidget;
+struct TablesAndRowsState;
 
-class RecordConsole : public Console {
+class RecordConsole : public QObject, public Console {
+    Q_OBJECT
+
   public:
-    RecordConsole() = default;
+    // Status of the message line.
+    enum Status { kPlain = 0, kSuccess = 1, kError = 2 };
+
+    explicit RecordConsole(DatabaseWindow& window);
     ~RecordConsole() override;
 
     QWidget* view() override;
+    void selectedObjectDidChange() override;
     void consoleDidAppear() override;
 
+    // The buffer: current values by field index (the rowid at 0), and the values as loaded.
+    const std::vector<DBValue>& addRowViewFieldValues() const { return values_; }
+    const std::vector<DBValue>& addRowViewOrigFieldValues() const { return origValues_; }
+
+    // Loads the grid's focused row (empty strings without one) and shows it.
+    void reloadAddRowView();
+    // Typed text for the field: an empty text over a value loaded as NULL keeps NULL.
+    void takeTypedText(FieldIndex field, const std::string& text);
+    void addRowNow(bool focusFirstField);
+    void addRowButtonPressed() { addRowNow(false); }
+    void saveRowButtonPressed();
+    void revertRowButtonPressed();
+    void clearRowButtonPressed();
+    // Asks unless NoWarnOnRowDelete is set, then deletes the row by its rowid.
+    void deleteRowButtonPressed();
+    // The field being edited becomes NULL in the buffer.
+    void setToNULLMenuItemClicked();
+    // The grid's focus moves by rows and the editor follows on the same field.
+    void moveSelectionUpOneRow() { followGrid(-1); }
+    void moveSelectionDownOneRow() { followGrid(1); }
+    void moveSelectionUpOnePage();
+    void moveSelectionDownOnePage();
+    void moveSelectionUpAllTheWay();
+    void moveSelectionDownAllTheWay();
+    void makeAddRowTableViewRowFirstResponder(FieldIndex field);
+
+    QLineEdit* valueField(FieldIndex field) const;
+    QLabel* statusLabel() const { return statusLabel_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void buildView();
+    // One line per field of the object; made again when the fields changed.
+    void makeLines();
+    // Shows the buffer in the lines.
+    void reloadLines();
+    void updateFieldIndexesOfDirtyData(FieldIndex field);
+    void addRowViewShowNotSaved();
+    void enableAddRowViewButtons(const std::string& message, int status);
+    void addRowViewShowMessage(const std::string& message, int status);
+    void updateLabels();
+    // After the buffer changed by a command: "Not saved" or the buttons set back.
+    void showDirtyState();
+    void deleteRowNow(const std::string& table);
+    void followGrid(int64_t offset);
+    bool isInsertCapable() const;
+    FieldIndex fieldOfValueField(const QObject* field) const;
+
+    DatabaseWindow& window_;
+    TablesAndRowsState& state_;
+    std::vector<DBValue> values_;
+    std::vector<DBValue> origValues_;
+    std::vector<std::string> lineFieldNames_;
+    // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
+    QWidget* form_ = nullptr;
+    QGridLayout* lines_ = nullptr;
+    std::vector<QLineEdit*> valueFields_;  // by field index - 1
+    QLabel* rowNumberLabel_ = nullptr;
+    QLabel* rowidLabel_ = nullptr;
+    QLabel* statusLabel_ = nullptr;
+    QPushButton* addButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* revertButton_ = nullptr;
+    QPushButton* clearButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
 };

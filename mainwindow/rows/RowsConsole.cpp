@@ -26,7 +26,11 @@ constexpr int kDataScrollerThickness = 16;
 }  // namespace
 
 RowsConsole::RowsConsole(DatabaseWindow& window)
-    : window_(window), state_(window.state()), dataPort_(window), columns_(window, dataPort_) {}
+    : window_(window),
+      state_(window.state()),
+      dataPort_(window),
+      columns_(window, dataPort_),
+      cellCommands_(std::make_unique<CellCommands>(*this, window)) {}
 
 RowsConsole::~RowsConsole() {
     if (view_ && rowsTableView_) rowsTableView_->detachController();
@@ -239,6 +243,21 @@ void RowsConsole::reloadRowsKeepingPort() {
     RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
     setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
     loadDataPort();
+}
+
+void RowsConsole::rowsDidChange() {
+    view();
+    auto& selection = state_.selection;
+    selection.mySelectedCells.clear();
+    selection.mySelectedRowIndexes.clear();
+    selection.mySelectedFieldIndexes.clear();
+    reloadRowsKeepingPort();
+}
+
+void RowsConsole::moveFocusedRowBy(int64_t offset) {
+    view();
+    moveSelection(offset < 0 ? 0 : 1, offset, true);
+    loadPendingDataPort();
 }
 
 void RowsConsole::scheduleDataPortLoad() {

@@ -9,17 +9,22 @@
 //   RowsSelection.cpp   the grid's own focus and selection, clicks
 //   RowsEditing.cpp     starting, ending and writing in-place edits
 //   RowsNavigation.cpp  keys, Tab, header clicks and jumps moving the focus and port
+// The commands of the selection (CellCommands) and its statistics (SelectionStatistics) are
+// classes of their own.
 #include <QObject>
 #include <QPointer>
 
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 
 #include "mainwindow/Console.h"
 #include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/GridColumnLayout.h"
 #include "mainwindow/rows/RowsDataPort.h"
+#include "mainwindow/rows/SelectionStatistics.h"
 #include "mainwindow/rows/views/HorizontalDataScrollerView.h"
 #include "mainwindow/rows/views/RowsTableView.h"
 #include "mainwindow/rows/views/VerticalDataScrollerView.h"
@@ -53,12 +58,23 @@ class RowsConsole : public QObject,
         resetTableSelections();
     }
 
+    void rowsDidChange() override;
+    void moveFocusedRowBy(int64_t offset) override;
+
+    // The commands of the selection and the statistics of the selected cells.
+    CellCommands& cellCommands() { return *cellCommands_; }
+    SelectionStatistics selectionStatistics() const { return {state_, dataPort_}; }
+
     RowsDataPort& dataPort() { return dataPort_; }
     const RowsDataPort& dataPort() const { return dataPort_; }
 
     // ---- Data port ----
     void calculateTotalRows();
     void reloadFieldValues();
+    // Loads the port's page now and redraws the grid.
+    void loadDataPort();
+    // Counts and loads the rows again, the port kept in place as far as the rows reach.
+    void reloadRowsKeepingPort();
     // Clears the selection and shows the object's first rows and fields, recounted.
     void resetTableSelections();
     double verticalDataScrollerViewHeight() const;
@@ -264,7 +280,6 @@ class RowsConsole : public QObject,
     // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
     void setFirstRowIndexInDataPort(RowIndex rowIndex);
     void scheduleDataPortLoad();
-    void loadDataPort();
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
     void layOutGridColumns();
     // The data row of a clicked row number that holds one, else none.
@@ -299,8 +314,6 @@ class RowsConsole : public QObject,
     bool writeEdit(const EditTarget& target, const std::string& text);
     // Opens the failed edit's cell again with the text typed.
     void reopenFailedEdit();
-    // Counts and loads the rows again after a write found its row gone, the port kept in place.
-    void reloadRowsKeepingPort();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
     void moveFocusForEditing(TextCommand command);
     void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
@@ -314,6 +327,7 @@ class RowsConsole : public QObject,
     TablesAndRowsState& state_;
     RowsDataPort dataPort_;
     GridColumnLayout columns_;
+    std::unique_ptr<CellCommands> cellCommands_;
     std::optional<EditTarget> editTarget_;
     // An edit whose write failed: its cell and the text typed, offered again in a new edit.
     struct FailedEdit {

@@ -1,0 +1,431 @@
+#include "mainwindow/rows/CellCommands.h"
+
+#include <QString>
+
+#include <algorithm>
+
+#include "Common/DBInterface.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/PromptSheet.h"
+#include "mainwindow/rows/RowsConsole.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/QtStrings.h"
+
+namespace {
+
+constexpr char kCannotBeUndone[] = "\n\nThis cannot be undone!";
+
+// A whole number typed into a sheet; text that is not one reads as 0.
+int64_t typedInteger(const std::string& text) {
+    bool ok = false;
+    qlonglong value = toQString(text).trimmed().toLongLong(&ok);
+    return ok ? value : 0;
+}
+
+}  // namespace
+
+CellCommands::CellCommands(RowsConsole& rows, DatabaseWindow& window)
+    : rows_(rows), window_(window), state_(window.state()) {}
+
+bool CellCommands::isSelectedTableInsertCapable() const {
+    return window_.selectedTableNameIfOnlyOne() &&
+           state_.selectedObject.tableType == DBInterface::kSchemaTable;
+}
+
+bool CellCommands::isSelectedTableUpdateCapable() const {
+    return rows_.isSelectedTableUpdateCapable();
+}
+
+bool CellCommands::canChangeRows() const {
+    return state_.selectedConsoleIndex == TablesAndRowsState::RowsConsole &&
+           window_.selectedTableNameIfOnlyOne() && state_.dataPort.totalRows >= 1 &&
+           isSelectedTableUpdateCapable();
+}
+
+QWidget* CellCommands::sheetWindow() const {
+    return window_.window();
+}
+
+bool CellCommands::checkTableEditStatus(const std::string& table, const std::string& title) {
+    std::string error;
+    if (DBInterface::tableEditStatus(table, *state_.databaseFilePath, &error) ==
+        DBInterface::kTableEditable) {
+        return true;
+    }
+    window_.showAlert(title, error, sheetWindow());
+    return false;
+}
+
+std::vector<std::string> CellCommands::eligibleFieldNames(const std::vector<int64_t>& fields,
+                                                          int onlyIfFieldType) const {
+    bool filtered = onlyIfFieldType == DBInterface::kFieldTypeDate ||
+                    onlyIfFieldType == DBInterface::kFieldTypeTime;
+    const auto& model = state_.fieldModel;
+    std::vector<std::string> names;
+    for (int64_t index : fields) {
+        FieldIndex field(index);
+        if (field < kFirstFieldIndex || field.value > model.numberOfFields()) continue;
+        if (filtered && model.fieldTypeAtFieldIndexP1(field) != onlyIfFieldType) continue;
+        names.push_back(model.fieldNames[static_cast<size_t>(positionOfField(field).value)]);
+    }
+    return names;
+}
+
+void CellCommands::replaceSelectedFieldsWith(const DBValue& value, const std::string& table,
+                                             int onlyIfFieldType) {
+    if (!state_.databaseFilePath) return;
+    if (!checkTableEditStatus(table, localizedString("Table is not editable"))) return;
+    const auto& selection = state_.selection;
+    if (!selection.mySelectedFieldIndexes.empty()) {
+        writeSelectedFields(value, table, onlyIfFieldType);
+    } else if (!selection.mySelectedRowIndexes.empty()) {
+        writeSelectedRows(value, table, onlyIfFieldType);
+    } else {
+        writeSelectedCells(value, table, onlyIfFieldType);
+    }
+}
+
+void CellCommands::writeSelectedFields(const DBValue& value, const std::string& table, int filter) {
+    const auto& selected = state_.selection.mySelectedFieldIndexes;
+    std::vector<std::string> names =
+        eligibleFieldNames(std::vector<int64_t>(selected.begin(), selected.end()), filter);
+    if (names.empty()) return;
+    std::string error;
+    // No rowids: every row of the table, also those the search hides.
+    if (DBInterface::updateRowsArray({}, names, DBInterface::FieldValue(value), table,
+                                     *state_.databaseFilePath, &error) != 0) {
+        window_.showErrorAlert(error, sheetWindow());
+        return;
+    }
+    reloadGrid();
+}
+
+void CellCommands::writeSelectedRows(const DBValue& value, const std::string& table, int filter) {
+    std::vector<int64_t> allFields;
+    for (int64_t field = 1; field < state_.dataPort.numberOfFieldsPerRow; ++field) {
+        allFields.push_back(field);
+    }
+    std::vector<std::string> names = eligibleFieldNames(allFields, filter);
+    if (names.empty()) return;
+    bool limitExceeded = false;
+    std::optional<std::vector<std::string>> rowids = rowidsOfSelectedRows(&limitExceeded);
+    if (!rowids || rowids->empty()) return;
+    std::string error;
+    if (DBInterface::updateRowsArray(*rowids, names, DBInterface::FieldValue(value), table,
+                                     *state_.databaseFilePath, &error) != 0) {
+        window_.showErrorAlert(error, sheetWindow());
+        return;
+    }
+    reloadGrid();
+    if (limitExceeded) {
+        window_.showInfoAlert(
+            localizedString("Row Limit Exceeded"),
+            localizedFormat("Only %d rows were changed.", {std::to_string(rowids->size())}),
+            sheetWindow());
+    }
+}
+
+void CellCommands::writeSelectedCells(const DBValue& value, const std::string& table, int filter) {
+    auto& selection = state_.selection;
+    const RowsDataPort& port = rows_.dataPort();
+    bool focused = !selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone();
+    if (!focused && selection.mySelectedCells.empty()) return;
+    // The rowid the grid loaded with the row: the very row the user sees.
+    auto loadedRowid = [&port](RowIndex row) -> std::optional<std::string> {
+        const DBValue* rowid = port.fieldValueObjectForTableViewRowIndex(
+            port.tableViewRowFromRowIndex(row), kRowidFieldIndex);
+        if (!rowid || !*rowid || (*rowid)->empty()) return std::nullopt;
+        return **rowid;
+    };
+    const std::string& path = *state_.databaseFilePath;
+    DBInterface::FieldValue written(value);
+    bool wroteOne = false;
+    if (focused) {
+        std::vector<std::string> names =
+            eligibleFieldNames({selection.focusedFieldIndex.value}, filter);
+        std::optional<std::string> rowid = loadedRowid(selection.focusedRowIndex);
+        if (!names.empty() && rowid) {
+            std::string error;
+            if (DBInterface::updateRowsArray({*rowid}, names, written, table, path, &error) == 0) {
+                wroteOne = true;
+            } else {
+                window_.showErrorAlert(error, sheetWindow());
+            }
+        }
+    }
+    for (const auto& [row, cells] : selection.mySelectedCells) {
+        std::optional<std::string> rowid = loadedRowid(row);
+        if (!rowid) continue;
+        std::vector<int64_t> fields;
+        for (const auto& cell : cells) {
+            // The focused cell was written above.
+            if (!(focused && row == selection.focusedRowIndex &&
+                  cell.first == selection.focusedFieldIndex)) {
+                fields.push_back(cell.first.value);
+            }
+        }
+        std::vector<std::string> names = eligibleFieldNames(fields, filter);
+        if (names.empty()) continue;
+        std::string error;
+        if (DBInterface::updateRowsArray({*rowid}, names, written, table, path, &error) != 0) {
+            window_.showErrorAlert(error, sheetWindow());
+            break;
+        }
+        wroteOne = true;
+    }
+    if (!wroteOne) return;
+    selection.mySelectedCells.clear();
+    selection.mySelectedFieldIndexes.clear();
+    selection.mySelectedRowIndexes.clear();
+    reloadGrid();
+    refreshOtherWindows();
+}
+
+std::optional<bool> CellCommands::loadedRowsStillStand(std::string* error) {
+    const auto& port = state_.dataPort;
+    int64_t count = rows_.dataPort().countRows(error);
+    if (count < 0) return std::nullopt;
+    if (count != port.totalRows) return false;
+    int64_t loadedRows = port.numberOfLoadedRows();
+    if (loadedRows < 1) return true;
+    std::vector<std::string> rowids;
+    const auto& search = state_.sortAndSearch;
+    if (DBInterface::getRows(&rowids, *window_.selectedTableNameIfOnlyOne(),
+                             search.likeString.value_or(std::string()), search.searchFieldIndexes,
+                             search.sortCodes, search.sortByROWIDCode, loadedRows,
+                             port.firstRowIndexInDataPort.value, true, *state_.databaseFilePath,
+                             error) != 0) {
+        return std::nullopt;
+    }
+    if (rowids.size() != static_cast<size_t>(loadedRows)) return false;
+    for (int64_t row = 0; row < loadedRows; ++row) {
+        const DBValue* loaded =
+            rows_.dataPort().fieldValueObjectForTableViewRowIndex(GridRow(row), kRowidFieldIndex);
+        if (!loaded || loaded->value_or(std::string()) != rowids[static_cast<size_t>(row)]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::vector<std::string>> CellCommands::rowidsOfSelectedRows(bool* limitExceeded) {
+    const auto& selected = state_.selection.mySelectedRowIndexes;
+    std::string error;
+    // Positions are only worth what the grid showed: rows inserted, deleted or reordered since
+    // would put other rows at the selected places.
+    std::optional<bool> stand = loadedRowsStillStand(&error);
+    if (!stand) {
+        window_.showErrorAlert(error, sheetWindow());
+        return std::nullopt;
+    }
+    if (!*stand) {
+        window_.showAlert(localizedString("Rows Changed"),
+                          localizedString("The rows of the table changed since they were "
+                                          "selected, so nothing was changed. Select the rows "
+                                          "again."),
+                          sheetWindow());
+        rows_.rowsDidChange();
+        return std::nullopt;
+    }
+    *limitExceeded = selected.size() > kBulkRowLimit;
+    size_t wanted = std::min<size_t>(selected.size(), kBulkRowLimit);
+    std::vector<std::string> rowids;
+    const auto& search = state_.sortAndSearch;
+    // One read per run of adjacent selected rows.
+    auto index = selected.begin();
+    while (index != selected.end() && rowids.size() < wanted) {
+        int64_t start = *index;
+        int64_t length = 1;
+        for (++index; index != selected.end() && *index == start + length; ++index) ++length;
+        int64_t limit = std::min<int64_t>(static_cast<int64_t>(wanted - rowids.size()), length);
+        if (DBInterface::getRows(&rowids, *window_.selectedTableNameIfOnlyOne(),
+                                 search.likeString.value_or(std::string()),
+                                 search.searchFieldIndexes, search.sortCodes,
+                                 search.sortByROWIDCode, limit, start, true,
+                                 *state_.databaseFilePath, &error) != 0) {
+            window_.showErrorAlert(error, sheetWindow());
+            return std::nullopt;
+        }
+    }
+    return rowids;
+}
+
+std::string CellCommands::wholeFieldsNote() const {
+    if (state_.selection.mySelectedFieldIndexes.empty()) return std::string();
+    const auto& like = state_.sortAndSearch.likeString;
+    return like && !like->empty()
+               ? localizedString(
+                     "Whole fields are written in every row of the table, also in the "
+                     "rows the search hides.")
+               : localizedString("Whole fields are written in every row of the table.");
+}
+
+void CellCommands::confirmAndReplace(const std::string& message, const std::string& text,
+                                     const std::string& button, const DBValue& value) {
+    if (!canChangeRows()) return;
+    Alert alert;
+    alert.messageText = toQString(message);
+    std::string note = wholeFieldsNote();
+    alert.informativeText =
+        toQString(text + (note.empty() ? "" : "\n\n" + note) + localizedString(kCannotBeUndone));
+    alert.buttons = {toQString(button), toQString(localizedString("Cancel"))};
+    alert.beginSheetModalForWindow(sheetWindow(), [this, value](int pressed) {
+        std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+        if (pressed == 0 && table) replaceSelectedFieldsWith(value, *table, 0);
+    });
+}
+
+void CellCommands::clearMenuItemClicked() {
+    confirmAndReplace(localizedString("Clear the selected fields?"),
+                      localizedString("This will set the selected fields to the empty string."),
+                      localizedString("Clear"), std::string());
+}
+
+void CellCommands::setToNULLMenuItemClicked() {
+    confirmAndReplace(localizedString("Set the selected fields to NULL?"),
+                      localizedString("This will set the selected fields to NULL."),
+                      localizedString("Set to NULL"), std::nullopt);
+}
+
+QDialog* CellCommands::replaceMenuItemClicked() {
+    if (!canChangeRows()) return nullptr;
+    std::string note = wholeFieldsNote();
+    PromptTexts texts{localizedString("Enter a new value for the selected fields."),
+                      (note.empty() ? "" : note + " ") + localizedString("This cannot be undone!"),
+                      localizedString("Replace"), std::string()};
+    return showPromptSheet(sheetWindow(), texts,
+                           [this](const std::string& text) { return replaceButtonPressed(text); });
+}
+
+std::optional<std::string> CellCommands::replaceButtonPressed(const std::string& text) {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (!table || state_.dataPort.totalRows < 1 || !isSelectedTableUpdateCapable()) {
+        return localizedString("Table cannot be updated.");
+    }
+    // Written as typed: no conversion by field type.
+    replaceSelectedFieldsWith(text, *table, 0);
+    return std::nullopt;
+}
+
+void CellCommands::rowsTableViewDelete() {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (!table || state_.dataPort.totalRows < 1 || !state_.databaseFilePath) return;
+    std::string notEditable = localizedString("Table is not editable in this app.");
+    if (!isSelectedTableDeleteCapable()) {
+        window_.showAlert(notEditable, localizedString("Rows of this object cannot be deleted."),
+                          sheetWindow());
+        return;
+    }
+    if (!checkTableEditStatus(*table, notEditable)) return;
+    const auto& selected = state_.selection.mySelectedRowIndexes;
+    if (selected.empty()) return;
+    Alert alert;
+    alert.messageText =
+        toQString(selected.size() == 1 ? localizedString("Delete the selected row?")
+                                       : localizedFormat("Delete the %ld selected rows?",
+                                                         {std::to_string(selected.size())}));
+    alert.informativeText = toQString(localizedString("This will not delete any image files.") +
+                                      localizedString(kCannotBeUndone));
+    alert.buttons = {toQString(localizedString("Delete Rows")),
+                     toQString(localizedString("Cancel"))};
+    alert.beginSheetModalForWindow(sheetWindow(), [this, table](int pressed) {
+        if (pressed != 0) return;
+        bool limitExceeded = false;
+        std::optional<std::vector<std::string>> rowids = rowidsOfSelectedRows(&limitExceeded);
+        if (!rowids || rowids->empty()) return;
+        std::string error;
+        if (DBInterface::deleteRowsArray(*rowids, *table, *state_.databaseFilePath, &error) != 0) {
+            window_.showErrorAlert(error, sheetWindow());
+            return;
+        }
+        rows_.resetTableSelections();
+        if (limitExceeded) {
+            window_.showInfoAlert(
+                localizedString("Delete Limit Exceeded"),
+                localizedFormat("Only %d rows were deleted.", {std::to_string(rowids->size())}),
+                sheetWindow());
+        }
+        refreshOtherWindows();
+    });
+}
+
+QDialog* CellCommands::addBlankRows() {
+    if (state_.selectedConsoleIndex != TablesAndRowsState::RowsConsole ||
+        !isSelectedTableInsertCapable()) {
+        return nullptr;
+    }
+    int64_t last = UserDefaults::standard().integerForKey("LastNumberOfRowsAdded");
+    PromptTexts texts{localizedString("Add Blank Rows"),
+                      localizedString("Number of blank rows to add:"), localizedString("Add"),
+                      std::to_string(last >= 1 ? last : 100)};
+    return showPromptSheet(sheetWindow(), texts, [this](const std::string& text) {
+        return addBlankRowsButtonPressed(text);
+    });
+}
+
+std::optional<std::string> CellCommands::addBlankRowsButtonPressed(const std::string& text) {
+    int64_t count = typedInteger(text);
+    if (count < 1 || count > kMaximumBlankRows) {
+        return localizedString("Number of rows to add must be from 1 to 10,000.");
+    }
+    addSomeBlankRows(count);
+    UserDefaults::standard().setInteger(count, "LastNumberOfRowsAdded");
+    return std::nullopt;
+}
+
+void CellCommands::addSomeBlankRows(int64_t count) {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (!table || !isSelectedTableInsertCapable() || !state_.databaseFilePath || count < 1) return;
+    std::vector<std::string> names;
+    for (const std::string& name : state_.fieldModel.fieldNames) {
+        if (!state_.fieldModel.hiddenFields.contains(name)) names.push_back(name);
+    }
+    std::string error;
+    int64_t added = 0;
+    if (DBInterface::addBlankRows(static_cast<uint64_t>(count), names, *table, &added,
+                                  *state_.databaseFilePath, &error) != 0) {
+        window_.shell().showErrorAlert(error);
+        return;
+    }
+    window_.reloadSelectedDatabaseObject();
+    refreshOtherWindows();
+}
+
+QDialog* CellCommands::goToRowMenuItemClicked() {
+    if (state_.selectedConsoleIndex != TablesAndRowsState::RowsConsole ||
+        !window_.selectedTableNameIfOnlyOne() ||
+        state_.selectedObject.tableType > DBInterface::kSchemaView ||
+        state_.dataPort.totalRows < 1) {
+        return nullptr;
+    }
+    PromptTexts texts{localizedString("Go to Row Number"), std::string(), localizedString("Go"),
+                      std::string()};
+    return showPromptSheet(sheetWindow(), texts,
+                           [this](const std::string& text) { return goToRowButtonPressed(text); });
+}
+
+std::optional<std::string> CellCommands::goToRowButtonPressed(const std::string& text) {
+    int64_t row = typedInteger(text);
+    if (row < 1 || row > state_.dataPort.totalRows) {
+        return localizedString("Row number must be between 1 and the total rows.");
+    }
+    if (state_.selection.focusedRowIndex != RowIndex(row - 1)) {
+        rows_.selectStartRowIndex(RowIndex(row - 1), state_.dataPort.firstFieldIndexInDataPort,
+                                  false);
+    }
+    return std::nullopt;
+}
+
+void CellCommands::reloadGrid() {
+    // Written rows may have left the search: the count is taken again with the page.
+    rows_.reloadRowsKeepingPort();
+}
+
+void CellCommands::refreshOtherWindows() {
+    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
+    }
+}

@@ -1,0 +1,167 @@
+// The record editor on the grid's focused row: add, save, revert, clear and delete, checked by a
+// connection of the test's own, and the editor following the grid's focus.
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "mainwindow/record/RecordConsole.h"
+#include "tests/mainwindow/GridTest.h"
+
+class RecordConsoleTest : public GridTest {
+  protected:
+    // The record console shown on the focused row of the table's grid.
+    RecordConsole* showRecord(const std::string& table, int row = 0) {
+        TablesAndRowsController* c = showGrid(table);
+        click(row, 1);
+        key(Qt::Key_Return, Qt::AltModifier);
+        controller = c;
+        return static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    }
+    QString status(RecordConsole* record) const { return record->statusLabel()->text(); }
+    bool enabled(const char* button) const {
+        return controller->view()->findChild<QPushButton*>(button)->isEnabled();
+    }
+    QString label(const char* name) const {
+        return controller->view()->findChild<QLabel*>(name)->text();
+    }
+    void type(RecordConsole* record, int field, const QString& text) {
+        QLineEdit* line = record->valueField(FieldIndex(field));
+        line->setFocus();
+        line->selectAll();
+        if (text.isEmpty()) {
+            QTest::keyClick(line, Qt::Key_Delete);
+        } else {
+            QTest::keyClicks(line, text);
+        }
+    }
+
+    TablesAndRowsController* controller = nullptr;
+};
+
+TEST_F(RecordConsoleTest, OptionReturnShowsTheFocusedRowAndArrowsMoveTheGridWithIt) {
+    makeRowsTable(50);
+    RecordConsole* record = showRecord("t", 2);
+    EXPECT_EQ(controller->selectedConsole(), TablesAndRowsState::RecordConsole);
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 3");
+    EXPECT_EQ(label("addRowViewRowNumberLabel"), "Row 3 of 50");
+    EXPECT_EQ(label("addRowViewROWIDLabel"), "ROWID: 3");
+    EXPECT_TRUE(QApplication::focusWidget() == record->valueField(FieldIndex(1)));
+    // Row 10 is NULL in amount: the placeholder, no text.
+    QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(controller->state().selection.focusedRowIndex, RowIndex(49));
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 50");
+    EXPECT_EQ(record->valueField(FieldIndex(2))->placeholderText(), "NULL");
+    EXPECT_EQ(record->valueField(FieldIndex(2))->text(), "");
+    QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Up);
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 49");
+    EXPECT_EQ(label("addRowViewRowNumberLabel"), "Row 49 of 50");
+    // Escape leaves the field, a second Escape goes back to the grid.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(controller->selectedConsole(), TablesAndRowsState::RowsConsole);
+}
+
+TEST_F(RecordConsoleTest, SaveWritesOnlyTheChangedFieldsAndANullErasedStaysUnchanged) {
+    makeRowsTable(12);
+    run("create table log (field text); create trigger name_set after update of name on t "
+        "begin insert into log values ('name'); end; create trigger amount_set after update of "
+        "amount on t begin insert into log values ('amount'); end");
+    RecordConsole* record = showRecord("t", 9);  // amount NULL
+    EXPECT_FALSE(enabled("addRowViewSaveButton"));
+    type(record, 2, "7");
+    EXPECT_EQ(status(record), "Not saved");
+    type(record, 2, "");
+    EXPECT_EQ(record->addRowViewFieldValues()[2], std::nullopt);
+    EXPECT_EQ(status(record), "");
+    EXPECT_FALSE(enabled("addRowViewSaveButton"));
+    // The old value typed back is no change either.
+    type(record, 1, "other");
+    type(record, 1, "name 10");
+    EXPECT_EQ(status(record), "");
+    type(record, 1, "renamed");
+    EXPECT_TRUE(enabled("addRowViewSaveButton"));
+    EXPECT_TRUE(enabled("addRowViewRevertButton"));
+    record->saveRowButtonPressed();
+    EXPECT_EQ(status(record), "Saved");
+    EXPECT_EQ(readBack("select name from t where rowid = 10"), "renamed");
+    EXPECT_EQ(readBack("select amount from t where rowid = 10"), "<null>");
+    EXPECT_EQ(readBack("select group_concat(field) from log"), "name");
+    EXPECT_EQ(
+        rowsOf(controller)->dataPort().fieldValueForDatabaseRowIndex(RowIndex(9), FieldIndex(1)),
+        "renamed");
+    // Revert puts back the loaded values and writes nothing.
+    type(record, 1, "not kept");
+    record->revertRowButtonPressed();
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "renamed");
+    EXPECT_EQ(readBack("select count(*) from log"), "1");
+}
+
+TEST_F(RecordConsoleTest, ClearThenAddInsertsANewRowAndDeleteAsksUnlessTold) {
+    makeRowsTable(5);
+    RecordConsole* record = showRecord("t", 1);
+    record->clearRowButtonPressed();
+    EXPECT_EQ(status(record), "Not saved");
+    type(record, 1, "added 'quoted'");
+    record->addRowButtonPressed();
+    EXPECT_EQ(status(record), "Added a row");
+    EXPECT_EQ(readBack("select count(*) from t"), "6");
+    EXPECT_EQ(readBack("select amount from t where name = 'added ''quoted'''"), "");
+    EXPECT_EQ(record->addRowViewFieldValues()[0], "6");
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "name 2");
+    EXPECT_EQ(controller->state().dataPort.totalRows, 6);
+    // Delete the grid's focused row: cancelled, then confirmed.
+    controller->selectRowsView();
+    click(2, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    alertAnswer = 1;
+    record->deleteRowButtonPressed();
+    EXPECT_EQ(readBack("select count(*) from t"), "6");
+    alertAnswer = 0;
+    record->deleteRowButtonPressed();
+    EXPECT_EQ(alerts.back().messageText, "Delete Row?");
+    EXPECT_EQ(readBack("select count(*) from t where rowid = 3"), "0");
+    EXPECT_EQ(status(record), "Deleted the row");
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 4");
+    alerts.clear();
+    UserDefaults::standard().setBool(true, "NoWarnOnRowDelete");
+    record->deleteRowButtonPressed();
+    EXPECT_TRUE(alerts.empty());
+    EXPECT_EQ(readBack("select count(*) from t"), "4");
+}
+
+TEST_F(RecordConsoleTest, ARowidTakenByAFieldRefusesTheDelete) {
+    run("create table r (a text); insert into r values ('x'), ('y')");
+    RecordConsole* record = showRecord("r");
+    run("alter table r add column rowid text");
+    UserDefaults::standard().setBool(true, "NoWarnOnRowDelete");
+    record->deleteRowButtonPressed();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Error|ROWID is required in a table to delete a row.");
+    EXPECT_EQ(readBack("select count(*) from r"), "2");
+}
+
+TEST_F(RecordConsoleTest, ButtonsFollowTheObjectAndControlPeriodAddsTheRowTyped) {
+    makeRowsTable(3);
+    run("create view v as select * from t");
+    RecordConsole* record = showRecord("v");
+    EXPECT_FALSE(enabled("addRowViewAddButton"));
+    EXPECT_FALSE(enabled("addRowViewClearButton"));
+    EXPECT_FALSE(enabled("addRowViewDeleteButton"));
+    EXPECT_TRUE(record->valueField(FieldIndex(1))->isReadOnly());
+    EXPECT_EQ(label("addRowViewROWIDLabel"), "");
+    controller->selectRowsView();
+    controller->selectTableWithName("t");
+    click(0, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    EXPECT_TRUE(enabled("addRowViewAddButton"));
+    EXPECT_TRUE(enabled("addRowViewDeleteButton"));
+    // Set to NULL in the editor marks the field changed; Save writes the NULL.
+    type(record, 1, "x");
+    record->setToNULLMenuItemClicked();
+    EXPECT_EQ(record->addRowViewFieldValues()[1], std::nullopt);
+    EXPECT_EQ(status(record), "Not saved");
+    QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Period, Qt::ControlModifier);
+    EXPECT_EQ(status(record), "Added a row");
+    EXPECT_EQ(readBack("select count(*) from t where name is null"), "1");
+    EXPECT_EQ(readBack("select name from t where rowid = 1"), "name 1");
+}
