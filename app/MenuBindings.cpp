@@ -9,6 +9,8 @@
 #include "design/SortPanel.h"
 #include "design/WebBookmarksWindow.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/record/RecordConsole.h"
+#include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/RowsConsole.h"
 
 namespace {
@@ -20,6 +22,14 @@ constexpr const char* kSupportURL = "https://varnelo.example.org/support";
 
 RowsConsole* rowsConsoleOf(TablesAndRowsController& controller) {
     return static_cast<RowsConsole*>(controller.console(TablesAndRowsState::RowsConsole));
+}
+
+// Binds a window command to a cell command of the window's grid.
+template <typename Result>
+void bindCellCommand(MenuRouter& router, const char* action, Result (CellCommands::*command)()) {
+    router.bindWindowCommand(action, [command](TablesAndRowsController& controller) {
+        if (RowsConsole* rows = rowsConsoleOf(controller)) (rows->cellCommands().*command)();
+    });
 }
 
 // Binds a window command to an operation of one of the window's panels, when it has that panel.
@@ -81,6 +91,23 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
 
     router.bindWindowCommand("deselectAllMenuItemClicked", [](TablesAndRowsController& controller) {
         if (RowsConsole* rows = rowsConsoleOf(controller)) rows->deselectAllMenuItemClicked();
+    });
+    // The grid's cell commands (those with a prompt answer it themselves); Set to NULL acts on the
+    // record editor's field when it is shown.
+    bindCellCommand(router, "clearMenuItemClicked", &CellCommands::clearMenuItemClicked);
+    bindCellCommand(router, "replaceMenuItemClicked", &CellCommands::replaceMenuItemClicked);
+    bindCellCommand(router, "delete", &CellCommands::rowsTableViewDelete);
+    bindCellCommand(router, "addOneBlankRowItemClicked", &CellCommands::addOneBlankRow);
+    bindCellCommand(router, "addBlankRowsItemClicked", &CellCommands::addBlankRows);
+    bindCellCommand(router, "goToRowMenuItemClicked", &CellCommands::goToRowMenuItemClicked);
+    router.bindWindowCommand("setToNULLMenuItemClicked", [](TablesAndRowsController& controller) {
+        if (controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
+            auto* record =
+                static_cast<RecordConsole*>(controller.console(TablesAndRowsState::RecordConsole));
+            if (record) record->setToNULLMenuItemClicked();
+        } else if (RowsConsole* rows = rowsConsoleOf(controller)) {
+            rows->cellCommands().setToNULLMenuItemClicked();
+        }
     });
     bindPanelCommand(router, "sortFieldsMenuItemClicked", &SortPanel::sortFieldsMenuItemClicked);
     bindPanelCommand(router, "searchMenuItemClicked", &SearchPanel::searchMenuItemClicked);

@@ -146,10 +146,10 @@ TEST_F(MenuShellTest, MenusEnableTheirItemsAsTheyOpenAndKeyEquivalentsStayLive) 
     open("reloadTablesMenuItemClicked");
     EXPECT_TRUE(item("reloadTablesMenuItemClicked")->isEnabled());
     EXPECT_FALSE(item("pickerTypesMenuItemClicked")->isEnabled());  // its window is not built
-    open("goToRowMenuItemClicked");
-    EXPECT_FALSE(item("goToRowMenuItemClicked")->isEnabled());  // bound by the grid's commands
-    emit menuOf("goToRowMenuItemClicked")->aboutToHide();
-    EXPECT_TRUE(item("goToRowMenuItemClicked")->isEnabled());
+    open("editFieldInPanelMenuItemClicked");
+    EXPECT_FALSE(item("editFieldInPanelMenuItemClicked")->isEnabled());  // its panel is not built
+    emit menuOf("editFieldInPanelMenuItemClicked")->aboutToHide();
+    EXPECT_TRUE(item("editFieldInPanelMenuItemClicked")->isEnabled());
 
     // A window showing no database is main: items needing a database are disabled.
     app->showDatabase(std::nullopt, 0, false, std::nullopt, 0);
@@ -194,4 +194,23 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
     open("deselectAllMenuItemClicked");
     item("deselectAllMenuItemClicked")->trigger();
     EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
+}
+
+TEST_F(MenuShellTest, CellCommandsOfTheMenuActOnTheFocusedCell) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showActive("t");
+    rowsOf(c)->rowsTableView()->setFocus();
+    c->state().selection.focusedRowIndex = RowIndex(1);
+    c->state().selection.focusedFieldIndex = FieldIndex(2);
+    open("setToNULLMenuItemClicked");
+    ASSERT_TRUE(item("setToNULLMenuItemClicked")->isEnabled());
+    item("setToNULLMenuItemClicked")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(DBInterface::getNumberWithQueryString(
+                  "select count(*) from t where amount is null and rowid = 2", db, nullptr),
+              1);
+    open("addOneBlankRowItemClicked");
+    item("addOneBlankRowItemClicked")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(DBInterface::getNumberWithQueryString("select count(*) from t", db, nullptr), 6);
 }
