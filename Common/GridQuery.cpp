@@ -10,6 +10,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/MetaTables.h"
+#include "Common/OrderByClause.h"
 #include "Common/SQLQuote.h"
 #include "Common/SchemaListing.h"
 #include "platform/foundation/Localized.h"
@@ -25,16 +26,6 @@ std::string lowered(std::string text) {
 
 const char* direction(int sortCode) {
     return sortCode % 2 == 1 ? "asc" : "desc";
-}
-
-// The sort key of a code, when its field exists.
-std::optional<std::string> sortKey(int sortCode, const std::vector<std::string>& names,
-                                   const std::vector<int>& types, bool firstKey) {
-    if (sortCode < 1) return std::nullopt;
-    size_t position = static_cast<size_t>((sortCode - 1) / 2);
-    if (position >= names.size() || position >= types.size()) return std::nullopt;
-    return sortKeyExpression(names[position], types[position], firstKey) + " " +
-           direction(sortCode);
 }
 
 std::string likeCondition(const std::string& likeString,
@@ -112,13 +103,8 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
     if (!likeString.empty() && !searchNames.empty()) {
         from += " where " + likeCondition(likeString, searchNames);
     }
-    std::string order;
-    if (auto key1 = sortKey(sortCode[0], names, types, true)) {
-        order = " order by " + *key1;
-        if (auto key2 = sortKey(sortCode[1], names, types, false)) {
-            order += ", " + *key2;
-            if (auto key3 = sortKey(sortCode[2], names, types, false)) order += ", " + *key3;
-        }
+    std::string order = sortKeysClause(sortCodes, names, types);
+    if (!order.empty()) {
         // Rows equal on several keys keep a stable order.
         if (sortCode[1] >= 1 && usesRowid)
             order += std::string(" , ROWID ") + direction(sortCode[0]);
