@@ -20,7 +20,7 @@ const QString kBookmarkNamespace = "http://www.freedesktop.org/standards/desktop
 const QString kMimeNamespace = "http://www.freedesktop.org/standards/shared-mime-info";
 
 QString now() {
-    return QDateTime::currentDateTimeUtc().toString("yyyy-MM-ddTHH:mm:ss.zzz000Z");
+    return QDateTime::currentDateTimeUtc().toString("yyyy-MM-dd'T'HH:mm:ss.zzz'000Z'");
 }
 
 // This application's line in an entry's list of applications.
