@@ -10,6 +10,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/MetaTables.h"
+#include "Common/OrderByClause.h"
 #include "Common/SQLQuote.h"
 #include "Common/SchemaListing.h"
 #include "platform/foundation/Localized.h"
@@ -31,10 +32,6 @@ std::optional<OrderKey> sortKey(int sortCode, const std::vector<std::string>& na
     if (position >= names.size() || position >= types.size()) return std::nullopt;
     return OrderKey{sortKeyExpression(names[position], types[position], firstKey),
                     sortCode % 2 == 0};
-}
-
-std::string orderTerm(const OrderKey& key) {
-    return key.expression + (key.descending ? " desc" : " asc");
 }
 
 // Whether the table is a virtual one, whose rows are not kept in a b-tree of its own.
@@ -60,6 +57,26 @@ std::string likeCondition(const std::string& likeString,
     return condition;
 }
 }  // namespace
+
+std::string orderTerm(const OrderKey& key) {
+    return key.expression + (key.descending ? " desc" : " asc");
+}
+
+std::vector<OrderKey> sortKeysOfCodes(const std::vector<int>& sortCodes,
+                                      const std::vector<std::string>& names,
+                                      const std::vector<int>& types) {
+    int sortCode[3] = {0, 0, 0};
+    for (size_t i = 0; i < 3 && i < sortCodes.size(); ++i) sortCode[i] = sortCodes[i];
+    std::vector<OrderKey> keys;
+    if (auto key1 = sortKey(sortCode[0], names, types, true)) {
+        keys.push_back(*key1);
+        if (auto key2 = sortKey(sortCode[1], names, types, false)) {
+            keys.push_back(*key2);
+            if (auto key3 = sortKey(sortCode[2], names, types, false)) keys.push_back(*key3);
+        }
+    }
+    return keys;
+}
 
 std::string sortKeyExpression(const std::string& fieldName, int fieldType, bool firstKey) {
     std::string name = quoteIdentifier(fieldName);
@@ -127,14 +144,7 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
         " from " + quoteIdentifier(table) + (search.empty() ? "" : " where " + search);
     // Rows equal on every key keep a stable order: ROWID ends the order of every table.
     bool isView = model.type == "view";
-    std::vector<OrderKey> keys;
-    if (auto key1 = sortKey(sortCode[0], names, types, true)) {
-        keys.push_back(*key1);
-        if (auto key2 = sortKey(sortCode[1], names, types, false)) {
-            keys.push_back(*key2);
-            if (auto key3 = sortKey(sortCode[2], names, types, false)) keys.push_back(*key3);
-        }
-    }
+    std::vector<OrderKey> keys = sortKeysOfCodes(sortCodes, names, types);
     bool rowidLast = usesRowid && (!isView || (!keys.empty() && sortCode[1] >= 1));
     if (rowidLast) {
         bool descending = keys.empty() ? sortByROWIDCode == 2 : keys.front().descending;

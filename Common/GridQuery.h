@@ -22,6 +22,14 @@ struct OrderKey {
     bool descending = false;
 };
 
+// The keys of sort codes 1 to 3 whose fields exist, each only after the one before it; only key 1
+// compares text without regard to letter case.
+std::vector<OrderKey> sortKeysOfCodes(const std::vector<int>& sortCodes,
+                                      const std::vector<std::string>& names,
+                                      const std::vector<int>& types);
+// The key with its direction: "expression asc" or "expression desc".
+std::string orderTerm(const OrderKey& key);
+
 // The grid's query of one object under one search and sort: built once, then read page by page.
 struct GridQuery {
     std::string select;         // the rows in grid order, without limit and offset

@@ -11,3 +11,10 @@ std::string quoteLiteral(std::string_view text);
 std::string escapeLiteral(std::string_view text);
 // Each name quoted as an identifier, joined by ",".
 std::string quoteIdentifierList(const std::vector<std::string>& names);
+
+namespace DBInterface {
+// The facade's name for the literal escaping above.
+inline std::string dbStringForString(std::string_view text) {
+    return escapeLiteral(text);
+}
+}  // namespace DBInterface

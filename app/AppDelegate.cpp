@@ -4,6 +4,7 @@
 
 #include "Common/DBInterface.h"
 #include "app/DiagnosticsWindow.h"
+#include "app/GettingStartedPanel.h"
 #include "settings/AppContainer.h"
 #include "settings/FileBookmarkStore.h"
 #include "settings/LastTablesShown.h"

@@ -20,6 +20,7 @@
 
 class DiagnosticsWindow;
 class ErrorLog;
+class GettingStartedPanel;
 class MenuRouter;
 class PreferencesWindow;
 class TablesAndRowsController;
@@ -86,6 +87,8 @@ class AppDelegate : public QObject, public WindowShell {
     // The main menu's router, where commands are bound by action name.
     MenuRouter& menuRouter() const { return *menuRouter_; }
     PreferencesWindow* preferencesWindow();
+    // Made on first use; shown last at the first launch and from the Help menu.
+    GettingStartedPanel* gettingStartedPanel();
     // Every visible database window reloads its tables list, keeping its one selected table.
     void reloadVisibleWindowsKeepingTheirTables();
 
@@ -110,6 +113,7 @@ class AppDelegate : public QObject, public WindowShell {
     void openNewWindow();
     void showDiagnosticsWindow();
     void showPreferences();
+    void gettingStartedMenuItemClicked();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -137,5 +141,6 @@ class AppDelegate : public QObject, public WindowShell {
     std::map<std::string, std::string> sqliteFunctionDescriptions_;
     std::unique_ptr<DiagnosticsWindow> diagnosticsWindow_;
     std::unique_ptr<PreferencesWindow> preferencesWindow_;
+    std::unique_ptr<GettingStartedPanel> gettingStartedPanel_;
     std::unique_ptr<MenuRouter> menuRouter_;
 };

@@ -63,7 +63,8 @@ int consoleInEntry(const nlohmann::json& entry) {
 
 void AppDelegate::applicationDidFinishLaunching() {
     UserDefaults& defaults = UserDefaults::standard();
-    if (!defaults.boolForKey("IsFirstLaunch")) defaults.setBool(true, "IsFirstLaunch");
+    const bool firstLaunch = !defaults.boolForKey("IsFirstLaunch");
+    if (firstLaunch) defaults.setBool(true, "IsFirstLaunch");
 
     // SQLite takes its log callback only before its first use.
     installSqliteErrorLog(&applicationErrorLog());
@@ -101,6 +102,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         }
         makeKeyAndOrderFront(state.windowToFront);
     }
+    if (firstLaunch) gettingStartedMenuItemClicked();
     isApplicationLaunched_ = true;
 }
 

@@ -48,6 +48,8 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     router.bindApplicationCommand("openExternalDatabase", [&app] { app.openExternalDatabase(); });
     router.bindApplicationCommand("showPreferences", [&app] { app.showPreferences(); });
     router.bindApplicationCommand("showDiagnosticsWindow", [&app] { app.showDiagnosticsWindow(); });
+    router.bindApplicationCommand("gettingStartedMenuItemClicked",
+                                  [&app] { app.gettingStartedMenuItemClicked(); });
     router.bindApplicationCommand("terminate", [] { QApplication::quit(); });
     router.bindWindowCommand("performClose", [](TablesAndRowsController& controller) {
         if (QWidget* window = controller.window()) window->close();

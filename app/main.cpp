@@ -1,10 +1,13 @@
-// Entry point: starts Qt, hands the database files named on the command line to the
-// application object and runs the launch sequence.
+// Entry point: starts Qt, hands the database files named on the command line to the running
+// instance when there is one, else to the application object, and runs the launch sequence.
 #include <QApplication>
 #include <QFileInfo>
 
+#include "Common/ProductVariant.h"
 #include "app/AppDelegate.h"
+#include "app/InstanceStart.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/InstanceHandover.h"
 #include "platform/ui/QtStrings.h"
 
 int main(int argc, char* argv[]) {
@@ -13,11 +16,18 @@ int main(int argc, char* argv[]) {
     setLocalizedStringProvider(
         [](const char* key) { return QCoreApplication::translate("Varnelo", key).toStdString(); });
 
-    AppDelegate appDelegate;
+    QGuiApplication::setDesktopFileName(
+        QString::fromUtf8(DBInterface::kApplicationIdentifier.data(),
+                          static_cast<qsizetype>(DBInterface::kApplicationIdentifier.size())));
     std::vector<std::string> handedOver;
     for (const QString& argument : application.arguments().mid(1)) {
         handedOver.push_back(toStdString(QFileInfo(argument).absoluteFilePath()));
     }
+    // A program already running takes the files, and this start ends.
+    if (InstanceHandover::handOverToRunningInstance(handedOver)) return 0;
+
+    AppDelegate appDelegate;
+    std::unique_ptr<InstanceHandover> handover = listenForHandedOverFiles(appDelegate);
     if (!handedOver.empty()) appDelegate.applicationOpenFiles(handedOver);
     appDelegate.applicationDidFinishLaunching();
     return application.exec();

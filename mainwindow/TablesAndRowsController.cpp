@@ -18,6 +18,7 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/RecentDocuments.h"
 #include "settings/AppContainer.h"
 #include "settings/ExternalDatabases.h"
 #include "settings/LastTablesShown.h"
@@ -294,11 +295,12 @@ void TablesAndRowsController::openDatabase(const std::optional<std::string>& fil
 
 void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
     panel.allowedFileTypes = {"db", "sqlite", "db3", "sqlite3"};
-    panel.beginSheetModalForWindow(shell_->databaseWindowForWindowIndex(windowIndex_),
-                                   [this](const QStringList& paths) {
-                                       if (!paths.isEmpty())
-                                           checkAndShowDatabase(toStdString(paths.first()), true);
-                                   });
+    panel.beginSheetModalForWindow(
+        shell_->databaseWindowForWindowIndex(windowIndex_), [this](const QStringList& paths) {
+            if (paths.isEmpty()) return;
+            checkAndShowDatabase(toStdString(paths.first()), true);
+            RecentDocuments::noteNewRecentDocument(toStdString(paths.first()));
+        });
 }
 
 void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool bookmark) {

@@ -16,6 +16,8 @@ void TempHomeTest::SetUp() {
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     home_ = pattern;
     setenv("VARNELO_HOME", home_.c_str(), 1);
+    // The desktop's shared lists (recently used files) go to the temporary home too.
+    setenv("XDG_DATA_HOME", home_.c_str(), 1);
 }
 
 void TempHomeTest::TearDown() {

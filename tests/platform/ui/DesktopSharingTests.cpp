@@ -1,0 +1,138 @@
+// What the program shares with the desktop and its own later starts: the recently-used list
+// other programs write too, and the local socket later starts hand their files over on.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <filesystem>
+#include <thread>
+
+#include "platform/ui/InstanceHandover.h"
+#include "platform/ui/RecentDocuments.h"
+#include "tests/support/QtApplication.h"
+#include "tests/support/TempHome.h"
+
+namespace {
+class DesktopSharingTest : public TempHomeTest {
+  protected:
+    void SetUp() override {
+        TempHomeTest::SetUp();
+        ensureQApplication();
+    }
+};
+
+struct Entry {
+    QString href;
+    QStringList applications;  // name:count
+};
+
+std::vector<Entry> readList(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader in(&file);
+    std::vector<Entry> entries;
+    while (!in.atEnd()) {
+        if (in.readNext() != QXmlStreamReader::StartElement) continue;
+        if (in.name() == u"bookmark")
+            entries.push_back({in.attributes().value("href").toString(), {}});
+        if (in.name() == u"application" && !entries.empty()) {
+            entries.back().applications.append(in.attributes().value("name").toString() + ":" +
+                                               in.attributes().value("count").toString());
+        }
+    }
+    EXPECT_FALSE(in.hasError()) << in.errorString().toStdString();
+    return entries;
+}
+
+QString href(const std::string& path) {
+    return QString::fromUtf8(QUrl::fromLocalFile(QString::fromStdString(path)).toEncoded());
+}
+}  // namespace
+
+TEST_F(DesktopSharingTest, RecentlyUsedEntriesAreAddedOrRenewedAndOtherProgramsKept) {
+    const std::string list = RecentDocuments::recentlyUsedFilePath();
+    const std::string ours = pathInHome("a b.db");
+    const std::string shared = pathInHome("shared.db");
+    const QString app = QCoreApplication::applicationName();
+    writeFile(list,
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
+              "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+              "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+              "  <bookmark href=\"file:///elsewhere/notes.txt\" added=\"2020-01-01T00:00:00Z\">"
+              "<info><metadata owner=\"http://freedesktop.org\"><mime:mime-type "
+              "type=\"text/plain\"/><bookmark:applications><bookmark:application name=\"editor\" "
+              "exec=\"'editor %u'\" modified=\"2020-01-01T00:00:00Z\" count=\"3\"/>"
+              "</bookmark:applications></metadata></info></bookmark>\n"
+              "  <bookmark href=\"" +
+                  href(shared).toStdString() +
+                  "\" added=\"2020-01-01T00:00:00Z\"><info><metadata "
+                  "owner=\"http://freedesktop.org\"><bookmark:applications><bookmark:application "
+                  "name=\"editor\" exec=\"'editor %u'\" modified=\"2020-01-01T00:00:00Z\" "
+                  "count=\"1\"/></bookmark:applications></metadata></info></bookmark>\n</xbel>\n");
+
+    ASSERT_TRUE(RecentDocuments::noteNewRecentDocument(ours));
+    ASSERT_TRUE(RecentDocuments::noteNewRecentDocument(shared));
+    ASSERT_TRUE(RecentDocuments::noteNewRecentDocument(ours));
+    std::vector<Entry> entries = readList(list);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].href, "file:///elsewhere/notes.txt");
+    EXPECT_EQ(entries[0].applications, QStringList{"editor:3"});
+    EXPECT_EQ(entries[1].href, href(shared));
+    EXPECT_EQ(entries[1].applications, (QStringList{"editor:1", app + ":1"}));
+    EXPECT_EQ(entries[2].href, href(ours));
+    EXPECT_TRUE(entries[2].href.contains("a%20b.db"));
+    EXPECT_EQ(entries[2].applications, QStringList{app + ":2"});
+
+    // A list that cannot be read is another program's business: it stays as it is.
+    writeFile(list, "<xbel><bookmark");
+    EXPECT_FALSE(RecentDocuments::noteNewRecentDocument(ours));
+    QFile broken(QString::fromStdString(list));
+    ASSERT_TRUE(broken.open(QIODevice::ReadOnly));
+    EXPECT_EQ(broken.readAll(), "<xbel><bookmark");
+    // No list yet: a new one.
+    std::filesystem::remove(list);
+    ASSERT_TRUE(RecentDocuments::noteNewRecentDocument(ours));
+    EXPECT_EQ(readList(list).size(), 1u);
+    EXPECT_EQ(QDir(QString::fromStdString(home())).entryList({"recently-used.xbel*"}, QDir::Files),
+              QStringList{"recently-used.xbel"});  // no temporary file left behind
+}
+
+TEST_F(DesktopSharingTest, AStaleSocketNeverBlocksAStartAndLaterStartsHandOverTheirFiles) {
+    // The socket file of an instance that crashed: bound, never listened on, never removed.
+    const std::string socketPath =
+        (QDir::tempPath() + "/" + InstanceHandover::serverName()).toStdString();
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    unlink(socketPath.c_str());
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    close(fd);
+
+    EXPECT_FALSE(InstanceHandover::handOverToRunningInstance({"/x.db"}));
+    std::vector<std::vector<std::string>> received;
+    {
+        InstanceHandover running;
+        ASSERT_TRUE(running.listen(
+            [&](const std::vector<std::string>& paths) { received.push_back(paths); }));
+        bool handed = false;
+        std::thread later([&] {
+            handed = InstanceHandover::handOverToRunningInstance({"/a b.db", "/ü.db"});
+        });
+        for (int waited = 0; received.empty() && waited < 20000; waited += 10) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        later.join();
+        EXPECT_TRUE(handed);
+    }
+    EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a b.db", "/ü.db"}}));
+    EXPECT_FALSE(InstanceHandover::handOverToRunningInstance({}));
+}
