@@ -16,6 +16,7 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/WaitCursor.h"
 #include "platform/ui/Workspace.h"
 
 namespace fs = std::filesystem;
@@ -95,7 +96,13 @@ void DatabaseCopyOut::copyDatabaseIntoFolder(const std::string& folder, bool clo
     }
     std::string snapshot = (fs::path(staging) / name).string();
     std::string error;
-    if (DBInterface::copyDatabaseSnapshot(*path, snapshot, &error) != 0) {
+    int rc;
+    {
+        // The copy waits while another connection commits.
+        WaitCursor busy;
+        rc = DBInterface::copyDatabaseSnapshot(*path, snapshot, &error);
+    }
+    if (rc != 0) {
         app_.showErrorAlert(error);
         return;
     }

@@ -21,12 +21,14 @@ const QStringList& identifiers() {
 FileTableView::FileTableView(QWidget* parent) : QTableWidget(0, 3, parent) {
     setHorizontalHeaderLabels({tr("Name"), tr("Size"), tr("Date Modified")});
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    // A double click opens the file; a click on the selected row edits its name.
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     verticalHeader()->hide();
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(true);
     setColumnWidth(0, 260);
     setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     setDropIndicatorShown(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int column) { emit headerClicked(columnIdentifier(column)); });

@@ -1,6 +1,9 @@
 // Thumbnails and the images window, and copying a database out by mail or into a folder.
+#include <QApplication>
+#include <QDropEvent>
 #include <QImage>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -10,6 +13,7 @@
 #include <fstream>
 
 #include "app/DatabaseCopyOut.h"
+#include "app/FileTableView.h"
 #include "app/ImagesWindow.h"
 #include "app/Thumbnail.h"
 #include "platform/ui/MainWindow.h"
@@ -136,10 +140,36 @@ TEST_F(ImagesAndCopyOutTest, DroppedFilesReachOnlyTheListThatShowsThem) {
     makeDatabase(pathInDocuments("varnelo.db"), "mine");
     makeDatabase(outside + "/varnelo.db", "theirs");
     writeFile(outside + "/pic.jpeg", "jpeg bytes");
-    app->imagesWindow().copyImageFiles({outside + "/varnelo.db", outside + "/pic.jpeg"});
+    writeFile(outside + "/notes.txt", "text");
+    ImagesWindow& window = app->imagesWindow();
+    window.imagesWindowMenuItemClicked();
+    QWidget* target = window.tableView()->viewport();
+    // A drop reaches the widget that took the drag's entry.
+    auto drop = [&](const std::vector<std::string>& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        }
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+        QApplication::processEvents();  // the copy is queued on the main thread
+        return event.isAccepted();
+    };
+    EXPECT_FALSE(drop({outside + "/notes.txt"}));
+    EXPECT_TRUE(drop({outside + "/varnelo.db", outside + "/pic.jpeg"}));
     EXPECT_TRUE(alerts.empty());
+    EXPECT_FALSE(fs::exists(pathInDocuments("notes.txt")));
     EXPECT_TRUE(DBInterface::doesTableExist("mine", pathInDocuments("varnelo.db")));
     EXPECT_TRUE(fs::exists(pathInDocuments("pic.jpeg")));
+    ASSERT_EQ(window.filteredImageFilesArray().size(), 1u);
+    EXPECT_EQ(window.tableView()->selectedRows(), std::vector<int>{0});
+    window.close();
 }
 
 TEST_F(ImagesAndCopyOutTest, MailRouteFormsTheMessageAndRevealsTheFile) {
