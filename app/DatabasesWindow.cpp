@@ -29,6 +29,7 @@ DatabasesWindow::DatabasesWindow(AppDelegate& app)
     setWindowTitle(tr("Databases"));
     resize(560, 360);
     tableView_->setObjectName("databasesWindowTableView");
+    tableView_->setSelectionMode(QAbstractItemView::SingleSelection);
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* newButton = buttons->addButton(tr("New"), QDialogButtonBox::ActionRole);
     QPushButton* cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);

@@ -1,5 +1,6 @@
 #include "platform/ui/Alert.h"
 
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -25,8 +26,13 @@ QMessageBox* makeBox(const Alert& alert, QWidget* parent, QList<QAbstractButton*
         auto* field = new QLineEdit(*alert.textField, box);
         field->setObjectName("alertTextField");
         field->setMinimumWidth(300);
-        if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
-            grid->addWidget(field, grid->rowCount(), 0, 1, grid->columnCount());
+        // The field goes above the buttons.
+        auto* grid = qobject_cast<QGridLayout*>(box->layout());
+        auto* buttonBox = box->findChild<QDialogButtonBox*>();
+        if (grid && buttonBox) {
+            grid->removeWidget(buttonBox);
+            grid->addWidget(field, grid->rowCount(), 1, 1, grid->columnCount() - 1);
+            grid->addWidget(buttonBox, grid->rowCount(), 0, 1, grid->columnCount());
         }
         QObject::connect(field, &QLineEdit::textChanged, box,
                          [text = alert.textField](const QString& typed) { *text = typed; });
