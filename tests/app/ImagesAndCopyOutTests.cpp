@@ -219,4 +219,15 @@ TEST_F(ImagesAndCopyOutTest, CopyOutIsConsistentWhileAnotherConnectionWrites) {
     app->databaseCopyOut().copyDatabaseIntoFolder(folder, true);
     EXPECT_EQ(alerts.back().messageText, "Overwrite database in Dropbox?");
     EXPECT_EQ(scalar(copy, "SELECT count(*) FROM t"), "501");
+
+    // A database that vanished since it was shown fails at the copy and creates nothing.
+    fs::remove(path);
+    std::string other = pathInHome("other");
+    fs::create_directory(other);
+    alerts.clear();
+    app->databaseCopyOut().copyDatabaseIntoFolder(other, false);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_TRUE(fs::is_empty(other));
+    EXPECT_FALSE(fs::exists(path));
 }
