@@ -4,6 +4,7 @@
 #include "Common/CircularArea.h"
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
+#include "Common/DatabaseCopy.h"
 #include "Common/DateTexts.h"
 #include "Common/DecimalText.h"
 #include "Common/DelimitedExport.h"

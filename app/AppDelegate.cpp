@@ -3,8 +3,12 @@
 #include <QCoreApplication>
 
 #include "Common/DBInterface.h"
+#include "app/DatabaseCopyOut.h"
+#include "app/DatabaseFiles.h"
+#include "app/DatabasesWindow.h"
 #include "app/DiagnosticsWindow.h"
 #include "app/GettingStartedPanel.h"
+#include "app/ImagesWindow.h"
 #include "settings/AppContainer.h"
 #include "settings/FileBookmarkStore.h"
 #include "settings/LastTablesShown.h"

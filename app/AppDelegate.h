@@ -18,7 +18,11 @@
 
 #include "mainwindow/WindowShell.h"
 
+class DatabaseCopyOut;
+class DatabaseFiles;
+class DatabasesWindow;
 class DiagnosticsWindow;
+class ImagesWindow;
 class ErrorLog;
 class GettingStartedPanel;
 class MenuRouter;
@@ -107,6 +111,13 @@ class AppDelegate : public QObject, public WindowShell {
     ErrorLog& sqliteErrorMessagesArray() const;
     DiagnosticsWindow* diagnosticsWindow();
 
+    // The Documents folder's files and the windows that show them, made on first use.
+    DatabaseFiles& databaseFiles();
+    DatabasesWindow& databasesWindow();
+    ImagesWindow& imagesWindow();
+    DatabaseCopyOut& databaseCopyOut();
+    void showDatabasesWindow(int windowIndex, const std::optional<std::string>& fileName) override;
+
   public slots:
     void openDocument();
     void openExternalDatabase();
@@ -143,4 +154,8 @@ class AppDelegate : public QObject, public WindowShell {
     std::unique_ptr<PreferencesWindow> preferencesWindow_;
     std::unique_ptr<GettingStartedPanel> gettingStartedPanel_;
     std::unique_ptr<MenuRouter> menuRouter_;
+    std::unique_ptr<DatabaseFiles> databaseFiles_;
+    std::unique_ptr<DatabasesWindow> databasesWindow_;
+    std::unique_ptr<ImagesWindow> imagesWindow_;
+    std::unique_ptr<DatabaseCopyOut> databaseCopyOut_;
 };

@@ -286,11 +286,7 @@ void TablesAndRowsController::openExternalDatabase() {
 }
 
 void TablesAndRowsController::openDatabase(const std::optional<std::string>& fileName) {
-    FilePanel panel;
-    panel.title = toQString(localizedString("Open Database"));
-    panel.directory = toQString(Paths::documentsFolder());
-    if (fileName) panel.nameFieldStringValue = toQString(*fileName);
-    showChosenDatabase(panel);
+    shell_->showDatabasesWindow(windowIndex_, fileName);
 }
 
 void TablesAndRowsController::showChosenDatabase(FilePanel panel) {

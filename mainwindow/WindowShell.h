@@ -3,6 +3,7 @@
 // file bookmarks, the other windows and the application-modal alerts.
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ class WindowShell {
     virtual void updateFileBookmark(const std::string& path,
                                     const BookmarkFailureHandler& failure) = 0;
     virtual void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window) = 0;
+    // The databases window, as a sheet on the slot's window, preselecting the file name.
+    virtual void showDatabasesWindow(int windowIndex,
+                                     const std::optional<std::string>& fileName) = 0;
     virtual void showAlert(const std::string& title, const std::string& message) = 0;
     virtual void showErrorAlert(const std::string& text) = 0;
     // The SQL functions user SQL may call, and their descriptions by name.

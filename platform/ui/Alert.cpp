@@ -1,5 +1,8 @@
 #include "platform/ui/Alert.h"
 
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -19,6 +22,21 @@ QMessageBox* makeBox(const Alert& alert, QWidget* parent, QList<QAbstractButton*
     box->setText(alert.messageText);
     box->setInformativeText(alert.informativeText);
     QStringList buttons = alert.buttons.isEmpty() ? QStringList{QObject::tr("OK")} : alert.buttons;
+    if (alert.textField) {
+        auto* field = new QLineEdit(*alert.textField, box);
+        field->setObjectName("alertTextField");
+        field->setMinimumWidth(300);
+        // The field goes above the buttons.
+        auto* grid = qobject_cast<QGridLayout*>(box->layout());
+        auto* buttonBox = box->findChild<QDialogButtonBox*>();
+        if (grid && buttonBox) {
+            grid->removeWidget(buttonBox);
+            grid->addWidget(field, grid->rowCount(), 1, 1, grid->columnCount() - 1);
+            grid->addWidget(buttonBox, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        QObject::connect(field, &QLineEdit::textChanged, box,
+                         [text = alert.textField](const QString& typed) { *text = typed; });
+    }
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         QPushButton* button = box->addButton(buttons[i], QMessageBox::ActionRole);
         order->append(button);

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -17,6 +18,9 @@ class Alert {
     QString informativeText;
     QStringList buttons;  // empty: a single "OK"
     Style style = Style::Warning;
+    // When set, the alert shows an editable text field holding this text and leaves the edited
+    // text here before its completion runs.
+    std::shared_ptr<QString> textField;
 
     // Runs application-modally and answers the index of the button pressed (0 the first).
     int runModal() const;

@@ -13,9 +13,12 @@ QFileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
     auto* dialog = new QFileDialog(parent, panel.title, panel.directory);
     bool save = panel.kind == FilePanel::Kind::Save;
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog->setFileMode(save                            ? QFileDialog::AnyFile
-                        : panel.allowsMultipleSelection ? QFileDialog::ExistingFiles
-                                                        : QFileDialog::ExistingFile);
+    dialog->setFileMode(save                                    ? QFileDialog::AnyFile
+                        : panel.kind == FilePanel::Kind::Folder ? QFileDialog::Directory
+                        : panel.allowsMultipleSelection         ? QFileDialog::ExistingFiles
+                                                                : QFileDialog::ExistingFile);
+    if (panel.kind == FilePanel::Kind::Folder) dialog->setOption(QFileDialog::ShowDirsOnly);
+    if (!panel.prompt.isEmpty()) dialog->setLabelText(QFileDialog::Accept, panel.prompt);
     if (!panel.allowedFileTypes.isEmpty()) {
         QStringList patterns;
         for (const QString& type : panel.allowedFileTypes) patterns << "*." + type;

@@ -10,14 +10,15 @@ class QWidget;
 
 class FilePanel {
   public:
-    enum class Kind { Open, Save };
+    enum class Kind { Open, Save, Folder };
 
     Kind kind = Kind::Open;
     QString title;
+    QString prompt;                // the accepting button's text; empty keeps the platform's
     QStringList allowedFileTypes;  // extensions without the dot; empty allows every file
     QString directory;
-    QString nameFieldStringValue;  // the name proposed or preselected
-    bool allowsMultipleSelection = false;
+    QString nameFieldStringValue;          // the name proposed or preselected
+    bool allowsMultipleSelection = false;  // a folder panel chooses one folder only
 
     // The chosen paths; empty when the panel was cancelled.
     QStringList runModal() const;

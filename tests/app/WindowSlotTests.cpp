@@ -1,6 +1,8 @@
 // Opening files in the five window slots, closing windows and the bookmarks of outside files.
 #include <filesystem>
 
+#include "app/DatabasesWindow.h"
+#include "app/FileTableView.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/support/ShellTest.h"
@@ -153,13 +155,16 @@ TEST_F(WindowSlotTest, TheOpenPanelsShowTheChosenFileInTheirWindow) {
     EXPECT_TRUE(hasBookmark(external));
 
     std::string inside = makeDatabase(pathInDocuments("chosen.db"));
-    panelAnswer = {QString::fromStdString(inside)};
-    app->openDocument();  // the main window's controller chooses
+    app->openDocument();  // the main window's databases sheet chooses
+    DatabasesWindow& databases = app->databasesWindow();
+    databases.tableView()->selectRows({0});
+    databases.databasesWindowOpenButtonPressed();
     EXPECT_EQ(pathInSlot(0), inside);
     EXPECT_FALSE(pathInSlot(1));
 
-    panelAnswer = {};
-    app->openNewWindow();  // cancelled: the new window shows nothing
+    app->openNewWindow();  // preselects the main window's file; cancelled: the window shows nothing
+    EXPECT_EQ(databases.tableView()->selectedRows(), std::vector<int>{0});
+    databases.databasesWindowCancelButtonPressed();
     EXPECT_FALSE(pathInSlot(1));
     EXPECT_TRUE(app->databaseWindowForWindowIndex(1)->isVisible());
     EXPECT_EQ(app->databaseWindowForWindowIndex(1)->windowTitle(), "Window 2");

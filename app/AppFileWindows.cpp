@@ -1,0 +1,30 @@
+// The application's Documents-folder windows and file operations, made on first use.
+#include "app/AppDelegate.h"
+#include "app/DatabaseCopyOut.h"
+#include "app/DatabaseFiles.h"
+#include "app/DatabasesWindow.h"
+#include "app/ImagesWindow.h"
+
+DatabaseFiles& AppDelegate::databaseFiles() {
+    if (!databaseFiles_) databaseFiles_ = std::make_unique<DatabaseFiles>(*this);
+    return *databaseFiles_;
+}
+
+DatabasesWindow& AppDelegate::databasesWindow() {
+    if (!databasesWindow_) databasesWindow_ = std::make_unique<DatabasesWindow>(*this);
+    return *databasesWindow_;
+}
+
+ImagesWindow& AppDelegate::imagesWindow() {
+    if (!imagesWindow_) imagesWindow_ = std::make_unique<ImagesWindow>(*this);
+    return *imagesWindow_;
+}
+
+DatabaseCopyOut& AppDelegate::databaseCopyOut() {
+    if (!databaseCopyOut_) databaseCopyOut_ = std::make_unique<DatabaseCopyOut>(*this);
+    return *databaseCopyOut_;
+}
+
+void AppDelegate::showDatabasesWindow(int windowIndex, const std::optional<std::string>& fileName) {
+    databasesWindow().openDatabase(windowIndex, fileName);
+}

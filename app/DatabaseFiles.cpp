@@ -1,0 +1,259 @@
+#include "app/DatabaseFiles.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+#include "Common/DBInterface.h"
+#include "app/AppDelegate.h"
+#include "app/DatabasesWindow.h"
+#include "app/ImagesWindow.h"
+#include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/TablesAndRowsWindow.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/StringFormat.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/QtStrings.h"
+#include "platform/ui/Workspace.h"
+#include "settings/DocumentsDatabaseDefaults.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kLastNewDatabaseNumber = 99;
+
+std::string documentsPath(const std::string& name) {
+    return Paths::documentsFolder() + "/" + name;
+}
+
+bool existsAsAnything(const std::string& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+}
+
+// A rename that fails rather than replace an existing file.
+bool renameWithoutReplacing(const std::string& from, const std::string& to, std::string* error) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (error) *error = std::strerror(errno);
+    return false;
+}
+
+// A database is being written while its rollback journal or write-ahead log is beside it; a
+// rename then would part the file from the journal that can still roll it back.
+bool isBeingWritten(const std::string& path) {
+    return existsAsAnything(path + "-journal") || existsAsAnything(path + "-wal");
+}
+
+}  // namespace
+
+std::optional<std::string> DatabaseFiles::fileNameForNewDatabase() {
+    std::string name = kDefaultDatabaseFileName;
+    if (!existsAsAnything(documentsPath(name))) return name;
+    fs::path defaultName(name);
+    std::string stem = defaultName.stem().string();
+    std::string extension = defaultName.extension().string().substr(1);
+    for (int number = 2; number <= kLastNewDatabaseNumber; ++number) {
+        std::string candidate = formatText("%@_%d.%@", {stem, std::to_string(number), extension});
+        if (!existsAsAnything(documentsPath(candidate))) return candidate;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> DatabaseFiles::checkedFileName(const std::string& typed,
+                                                          bool addDatabaseExtension,
+                                                          std::string* error) {
+    std::string reason;
+    if (typed.empty()) {
+        reason = localizedString("The file name cannot be empty");
+    } else if (typed.find('/') != std::string::npos || typed.find('\0') != std::string::npos) {
+        reason = localizedString("The file name cannot contain \"/\"");
+    } else if (typed.front() == '.') {
+        reason = localizedString("The file name cannot begin with \".\"");
+    }
+    if (!reason.empty()) {
+        if (error) *error = reason;
+        return std::nullopt;
+    }
+    if (addDatabaseExtension && typed.find('.') == std::string::npos) return typed + ".db";
+    return typed;
+}
+
+std::vector<int> DatabaseFiles::windowsShowing(const std::string& path) const {
+    std::vector<int> showing;
+    for (int i = 0; i < AppDelegate::kNumberOfWindowSlots; ++i) {
+        if (app_.databaseFilePathForWindowIndex(i) == path) showing.push_back(i);
+    }
+    return showing;
+}
+
+bool DatabaseFiles::renameDocumentsFile(const std::string& oldName, const std::string& newName,
+                                        std::string* error) {
+    std::string oldPath = documentsPath(oldName);
+    std::string newPath = documentsPath(newName);
+    if (existsAsAnything(newPath)) {
+        if (error) *error = localizedString("A file with that name already exists");
+        return false;
+    }
+    if (isBeingWritten(oldPath)) {
+        if (error) *error = localizedString("The database is being written; try again later");
+        return false;
+    }
+    if (!renameWithoutReplacing(oldPath, newPath, error)) return false;
+    renameDocumentsDatabaseDefaults(oldName, newName);
+    for (int windowIndex : windowsShowing(oldPath)) {
+        TablesAndRowsController* controller =
+            app_.tablesAndRowsControllerForWindowIndex(windowIndex);
+        controller->setDatabaseFilePath(newPath);
+        controller->updateWindowTitle();
+        // The consoles drop what they built on the old path.
+        controller->reloadSelectedDatabaseObject();
+    }
+    return true;
+}
+
+void DatabaseFiles::renameDatabaseMenuItemClicked() {
+    int windowIndex = app_.windowIndexForMainDatabaseWindow();
+    std::optional<std::string> path = app_.databaseFilePathForWindowIndex(windowIndex);
+    if (!path || !AppDelegate::isDatabaseInAppContainer(*path)) return;
+    std::string oldName = Paths::lastPathComponent(*path);
+    Alert alert;
+    alert.messageText = toQString(localizedString("Rename Database"));
+    alert.buttons = {toQString(localizedString("Rename")), toQString(localizedString("Cancel"))};
+    alert.textField = std::make_shared<QString>(toQString(oldName));
+    alert.beginSheetModalForWindow(
+        app_.databaseWindowForWindowIndex(windowIndex),
+        [this, oldName, typed = alert.textField](int button) {
+            if (button != 0) return;
+            if (typed->isEmpty()) {
+                app_.showAlert(localizedString("Invalid File Name"),
+                               localizedString("File name cannot be empty."));
+                return;
+            }
+            std::string error;
+            std::optional<std::string> newName = checkedFileName(toStdString(*typed), true, &error);
+            if (newName && *newName == oldName) return;
+            if (!newName || !renameDocumentsFile(oldName, *newName, &error)) {
+                app_.showErrorAlert(error);
+            }
+        });
+}
+
+void DatabaseFiles::databasesWindowMenuItemClicked() {
+    std::vector<std::string> shown;
+    for (int i = 0; i < AppDelegate::kNumberOfWindowSlots; ++i) {
+        TablesAndRowsWindow* window = app_.databaseWindowForWindowIndex(i);
+        std::optional<std::string> path = app_.databaseFilePathForWindowIndex(i);
+        if (window->isVisible() && path && AppDelegate::isDatabaseInAppContainer(*path)) {
+            shown.push_back(*path);
+        }
+    }
+    // The file manager opens the folder; it cannot be told to select several files.
+    Workspace::revealFile(
+        toQString(shown.empty() ? Paths::documentsFolder() + "/" : shown.front()));
+}
+
+void DatabaseFiles::deleteSelectedFilesNow(const std::vector<int>& indexes,
+                                           const std::vector<AppFileEntry>& files) {
+    std::set<int> positions(indexes.begin(), indexes.end());
+    for (int position : positions) {
+        if (position < 0 || position >= static_cast<int>(files.size())) continue;
+        std::string path = documentsPath(files[static_cast<size_t>(position)].fileName);
+        std::error_code ec;
+        std::string reason;
+        if (!windowsShowing(path).empty()) {
+            reason = localizedString("The file is shown in a database window.");
+        } else if (!fs::remove(path, ec)) {
+            reason = ec ? ec.message() : std::strerror(ENOENT);
+        }
+        if (!reason.empty()) {
+            app_.showAlert(localizedString("Error"),
+                           localizedFormat("Could not delete %@:\n\n%@", {path, reason}));
+        }
+    }
+}
+
+bool DatabaseFiles::copyIntoPlace(const std::string& source, const std::string& destination,
+                                  bool replace, std::string* error) {
+    fs::path target(destination);
+    fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".copying");
+    std::error_code ec;
+    fs::remove(temporary, ec);
+    fs::copy_file(source, temporary, ec);
+    bool placed = !ec;
+    if (!placed) {
+        if (error) *error = ec.message() + ": " + source;
+    } else if (replace) {
+        fs::rename(temporary, target, ec);
+        placed = !ec;
+        if (!placed && error) *error = ec.message() + ": " + destination;
+    } else {
+        placed = renameWithoutReplacing(temporary.string(), destination, error);
+    }
+    if (!placed) fs::remove(temporary, ec);
+    return placed;
+}
+
+void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyTarget target) {
+    struct Pending {
+        std::string source, destination;
+    };
+    std::vector<Pending> existing;
+    std::set<std::string> names;
+    std::string error;
+    bool failed = false;
+    for (const std::string& source : sourcePaths) {
+        std::string name = Paths::lastPathComponent(source);
+        if (name.empty()) continue;
+        // A drop on a list brings in only the files that list shows.
+        bool taken = target == DatabasesList ? DBInterface::isSupportedDatabaseFile(name) &&
+                                                   DBInterface::isValidDatabaseFile(source)
+                                             : DBInterface::isSupportedImageFile(name);
+        if (!taken) continue;
+        names.insert(name);
+        std::string destination = documentsPath(name);
+        if (existsAsAnything(destination)) {
+            existing.push_back({source, destination});
+        } else if (!failed && !copyIntoPlace(source, destination, false, &error)) {
+            failed = true;
+        }
+    }
+    if (!failed && !existing.empty()) {
+        Alert question;
+        question.messageText = toQString(localizedString("Overwrite Existing Files?"));
+        question.informativeText = toQString(
+            localizedString("The selected files already exist in this app.\nDo you want to "
+                            "overwrite them?\n\nThis cannot be undone!"));
+        question.buttons = {toQString(localizedString("Overwrite")),
+                            toQString(localizedString("Cancel"))};
+        if (question.runModal() == 0) {
+            for (const Pending& pending : existing) {
+                if (!copyIntoPlace(pending.source, pending.destination, true, &error)) {
+                    failed = true;
+                    break;
+                }
+                // A window showing the replaced database reads it again.
+                for (int windowIndex : windowsShowing(pending.destination)) {
+                    TablesAndRowsController* controller =
+                        app_.tablesAndRowsControllerForWindowIndex(windowIndex);
+                    controller->reloadTablesAndSelectTableNamed(controller->selectedTableName(),
+                                                                -1);
+                }
+            }
+        }
+    }
+    if (failed) app_.showErrorAlert(error);
+    if (target == DatabasesList) {
+        app_.databasesWindow().reloadDatabasesWindow(names);
+    } else {
+        app_.imagesWindow().reloadSelectingFileNames(names);
+    }
+}

@@ -1,0 +1,233 @@
+// Thumbnails and the images window, and copying a database out by mail or into a folder.
+#include <QApplication>
+#include <QDropEvent>
+#include <QImage>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/DatabaseCopyOut.h"
+#include "app/FileTableView.h"
+#include "app/ImagesWindow.h"
+#include "app/Thumbnail.h"
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/Workspace.h"
+#include "tests/support/ShellTest.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string firstBytes(const std::string& path, size_t n) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(n, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(n));
+    return bytes.substr(0, static_cast<size_t>(in.gcount()));
+}
+
+bool isRed(QRgb pixel) {
+    return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+}
+
+bool isWhite(QRgb pixel) {
+    return qRed(pixel) > 235 && qGreen(pixel) > 235 && qBlue(pixel) > 235;
+}
+
+// One answer of an independent connection: the first column of the first row.
+std::string scalar(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::string answer;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(statement, 0);
+            answer = text ? reinterpret_cast<const char*>(text) : "";
+        }
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return answer;
+}
+
+}  // namespace
+
+class ImagesAndCopyOutTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        // The staging folder of copies lives in the test's own home.
+        const char* tmp = std::getenv("TMPDIR");
+        previousTmp_ = tmp ? std::optional<std::string>(tmp) : std::nullopt;
+        setenv("TMPDIR", home().c_str(), 1);
+        Workspace::setTestRecorder([this](const QString& kind, const QString& argument) {
+            requests.push_back(kind.toStdString() + " " + argument.toStdString());
+            return true;
+        });
+    }
+    void TearDown() override {
+        Workspace::setTestRecorder({});
+        if (previousTmp_) {
+            setenv("TMPDIR", previousTmp_->c_str(), 1);
+        } else {
+            unsetenv("TMPDIR");
+        }
+        ShellTest::TearDown();
+    }
+
+    std::vector<std::string> requests;
+
+  private:
+    std::optional<std::string> previousTmp_;
+};
+
+TEST_F(ImagesAndCopyOutTest, ThumbnailsFitTheImageOnWhiteAsJpeg) {
+    QImage wide(200, 100, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    ASSERT_TRUE(wide.save(QString::fromStdString(pathInDocuments("wide.png"))));
+    QImage tall(100, 200, QImage::Format_RGB32);
+    tall.fill(Qt::red);
+    ASSERT_TRUE(tall.save(QString::fromStdString(pathInDocuments("tall.jpg"))));
+    EXPECT_EQ(thumbnailImageRect({200, 100}, 44), QRect(0, 11, 44, 22));
+    EXPECT_EQ(thumbnailImageRect({100, 200}, 44), QRect(11, 0, 22, 44));
+
+    ImagesWindow& window = app->imagesWindow();
+    window.createThumbnail("wide.png");
+    window.createThumbnail("tall.jpg");
+    std::string thumb = pathInDocuments("thumbwide.png");
+    EXPECT_EQ(firstBytes(thumb, 3), "\xFF\xD8\xFF");  // JPEG data under a .png name
+    QImage made(QString::fromStdString(thumb));
+    ASSERT_EQ(made.size(), QSize(44, 44));
+    EXPECT_TRUE(isWhite(made.pixel(22, 5)));
+    EXPECT_TRUE(isRed(made.pixel(22, 13)));
+    EXPECT_TRUE(isRed(made.pixel(22, 30)));
+    EXPECT_TRUE(isWhite(made.pixel(22, 38)));
+    QImage madeTall(QString::fromStdString(pathInDocuments("thumbtall.jpg")));
+    EXPECT_TRUE(isWhite(madeTall.pixel(5, 22)));
+    EXPECT_TRUE(isRed(madeTall.pixel(22, 22)));
+    EXPECT_TRUE(isWhite(madeTall.pixel(38, 22)));
+
+    // Unreadable image: an alert, no thumbnail.
+    writeFile(pathInDocuments("broken.jpg"), "no image");
+    window.createThumbnail("broken.jpg");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Error|Could not create the thumbnail image");
+    EXPECT_FALSE(fs::exists(pathInDocuments("thumbbroken.jpg")));
+
+    // The window hides thumbnails, and its selection reaches a photo editor's name field.
+    QWidget editor;
+    auto* name = new QLineEdit(&editor);
+    editor.show();
+    window.showImagesWindowAndUpdateTextView(name, nullptr, "");
+    ASSERT_EQ(window.filteredImageFilesArray().size(), 3u);
+    std::set<std::string> names;
+    for (const AppFileEntry& entry : window.filteredImageFilesArray()) names.insert(entry.fileName);
+    EXPECT_EQ(names, (std::set<std::string>{"broken.jpg", "tall.jpg", "wide.png"}));
+    window.reloadSelectingFileNames({"wide.png"});
+    EXPECT_EQ(name->text(), "wide.png");
+    window.close();
+}
+
+TEST_F(ImagesAndCopyOutTest, DroppedFilesReachOnlyTheListThatShowsThem) {
+    std::string outside = home() + "/outside";
+    fs::create_directory(outside);
+    makeDatabase(pathInDocuments("varnelo.db"), "mine");
+    makeDatabase(outside + "/varnelo.db", "theirs");
+    writeFile(outside + "/pic.jpeg", "jpeg bytes");
+    writeFile(outside + "/notes.txt", "text");
+    ImagesWindow& window = app->imagesWindow();
+    window.imagesWindowMenuItemClicked();
+    QWidget* target = window.tableView()->viewport();
+    // A drop reaches the widget that took the drag's entry.
+    auto drop = [&](const std::vector<std::string>& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        }
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+        QApplication::processEvents();  // the copy is queued on the main thread
+        return event.isAccepted();
+    };
+    EXPECT_FALSE(drop({outside + "/notes.txt"}));
+    EXPECT_TRUE(drop({outside + "/varnelo.db", outside + "/pic.jpeg"}));
+    EXPECT_TRUE(alerts.empty());
+    EXPECT_FALSE(fs::exists(pathInDocuments("notes.txt")));
+    EXPECT_TRUE(DBInterface::doesTableExist("mine", pathInDocuments("varnelo.db")));
+    EXPECT_TRUE(fs::exists(pathInDocuments("pic.jpeg")));
+    ASSERT_EQ(window.filteredImageFilesArray().size(), 1u);
+    EXPECT_EQ(window.tableView()->selectedRows(), std::vector<int>{0});
+    window.close();
+}
+
+TEST_F(ImagesAndCopyOutTest, MailRouteFormsTheMessageAndRevealsTheFile) {
+    EXPECT_EQ(DatabaseCopyOut::mailURLForDatabaseFileName("my shop & co.db"),
+              "mailto:?SUBJECT=Your%20database%20my%20shop%20%26%20co.db%20is%20attached&BODY=");
+    std::string path = makeDatabase(pathInDocuments("my shop.db"));
+    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    app->databaseCopyOut().shareCurrentDatabaseUsingEmail();
+    std::string url = "mailto:?SUBJECT=Your%20database%20my%20shop.db%20is%20attached&BODY=";
+    EXPECT_EQ(DatabaseCopyOut::mailURLForDatabaseFileName("my shop.db"), url);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0], "url " + QUrl(QString::fromStdString(url)).toString().toStdString());
+    EXPECT_EQ(requests[1].rfind("reveal ", 0), 0u);
+}
+
+TEST_F(ImagesAndCopyOutTest, CopyOutIsConsistentWhileAnotherConnectionWrites) {
+    std::string path = pathInHome("busy.db");
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &writer), SQLITE_OK);
+    // Committed rows stay in the write-ahead log, beside the main file, until a checkpoint.
+    ASSERT_EQ(sqlite3_exec(writer,
+                           "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                           "CREATE TABLE t(x); WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                           "SELECT i+1 FROM n WHERE i<500) INSERT INTO t SELECT randomblob(300) "
+                           "FROM n; BEGIN; INSERT INTO t VALUES('uncommitted');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    std::string folder = pathInHome("copies");
+    fs::create_directory(folder);
+    app->databaseCopyOut().copyDatabaseIntoFolder(folder, false);
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_TRUE(alerts.empty());
+    std::string copy = folder + "/busy.db";
+    EXPECT_EQ(scalar(copy, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(scalar(copy, "SELECT count(*) FROM t"), "500");
+
+    // A second copy asks before replacing; Cancel keeps the earlier copy as it was.
+    std::string before = firstBytes(copy, 1 << 20);
+    alertAnswer = 1;
+    app->databaseCopyOut().copyDatabaseIntoFolder(folder, false);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Overwrite busy.db?|This cannot be undone!");
+    EXPECT_EQ(firstBytes(copy, 1 << 20), before);
+    alertAnswer = 0;
+    app->databaseCopyOut().copyDatabaseIntoFolder(folder, true);
+    EXPECT_EQ(alerts.back().messageText, "Overwrite database in Dropbox?");
+    EXPECT_EQ(scalar(copy, "SELECT count(*) FROM t"), "501");
+
+    // A database that vanished since it was shown fails at the copy and creates nothing.
+    fs::remove(path);
+    std::string other = pathInHome("other");
+    fs::create_directory(other);
+    alerts.clear();
+    app->databaseCopyOut().copyDatabaseIntoFolder(other, false);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_TRUE(fs::is_empty(other));
+    EXPECT_FALSE(fs::exists(path));
+}
