@@ -26,3 +26,4 @@
 #include "Common/SchemaChanges.h"
 #include "Common/SchemaListing.h"
 #include "Common/SortSettings.h"
+#include "Common/TableCopy.h"
