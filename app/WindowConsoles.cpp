@@ -1,5 +1,6 @@
 #include "app/WindowConsoles.h"
 
+#include "app/TablesListContextMenu.h"
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
@@ -33,5 +34,7 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<HiddenObjects>(window));
     window.addPanel(std::make_unique<DuplicateTablesSheet>(window));
     window.addPanel(std::make_unique<DeleteAllRows>(window));
+    window.view();
+    installTablesListContextMenu(window);
     return controller;
 }

@@ -422,7 +422,8 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         QSignalBlocker blocker(tablesList_);
         if (QListWidgetItem* item = tablesList_->item(row)) item->setText(toQString(oldName));
     };
-    if (newName == oldName) {
+    // An emptied row is a slip, never a name.
+    if (newName == oldName || newName.empty()) {
         showOldName();
         return;
     }

@@ -65,6 +65,10 @@ TEST_F(TablesListReloadTest, ReloadKeepsTheSelectionByExactNameAndSelectsOnlyExa
     EXPECT_TRUE(c->selectedTableNames().empty());
     c->reloadTablesAndSelectTableNamed("a b", -1);
     EXPECT_EQ(c->selectedTableNames(), Strings{"a b"});
+    // An emptied name renames nothing.
+    c->chooseTableTextFieldReturnKeyPressed(1, " \n");
+    EXPECT_TRUE(DBInterface::doesTableExist("a b", db));
+    EXPECT_EQ(c->tablesTableView()->item(1)->text(), "a b");
     // Each row carries its kind's picture.
     run("create index ib on b (x)");
     c->reloadTables();
