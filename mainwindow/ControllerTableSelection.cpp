@@ -353,23 +353,13 @@ void TablesAndRowsController::reloadTablesMenuItemClicked() {
 
 void TablesAndRowsController::deleteTable() {
     view();
-    QList<QListWidgetItem*> selected = tablesList_->selectedItems();
-    if (selected.isEmpty()) {
+    // The names and the file are those the user was asked about; the list may be reloaded
+    // before the answer comes.
+    std::vector<std::string> names = selectedTableNames();
+    if (names.empty()) {
         showInfoAlert(localizedString("No table selected"),
                       localizedString("Select a table to delete."));
         return;
-    }
-    const auto& tableNames = state_.selectedObject.tableNames;
-    std::vector<int> rows;
-    for (QListWidgetItem* item : selected) rows.push_back(tablesList_->row(item));
-    std::sort(rows.begin(), rows.end());
-    // The names and the file are those the user was asked about; the list may be reloaded
-    // before the answer comes.
-    std::vector<std::string> names;
-    for (int row : rows) {
-        if (row >= 0 && row < static_cast<int>(tableNames.size())) {
-            names.push_back(tableNames[static_cast<size_t>(row)]);
-        }
     }
     if (!state_.databaseFilePath) return;
     const std::string path = *state_.databaseFilePath;
