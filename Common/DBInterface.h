@@ -32,3 +32,4 @@
 #include "Common/SchemaListing.h"
 #include "Common/SelectedRowsExport.h"
 #include "Common/SortSettings.h"
+#include "Common/TableCopy.h"

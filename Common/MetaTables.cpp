@@ -81,6 +81,18 @@ std::string integerText(const std::string& text) {
 }
 }  // namespace
 
+std::string systemTableFlagsSQL(const std::vector<std::string>& values,
+                                const std::string& tableName) {
+    // The row is numbered after the rows already there, counted when the statement runs.
+    return createTablesMetaTableSQL() +
+           "insert or ignore into varnelo_db_tables (name, number, flags, search_field, "
+           "sort_field1, sort_field2, sort_field3) values (" +
+           quoteLiteral(tableName) + ", (select count(*) + 1 from varnelo_db_tables), " +
+           integerText(values[0]) + ", " + quoteLiteral(values[1]) + ", " +
+           quoteLiteral(values[2]) + ", " + quoteLiteral(values[3]) + ", " +
+           quoteLiteral(values[4]) + ");\n";
+}
+
 int addSystemTableFlags(const std::vector<std::string>& values, const std::string& tableName,
                         const std::string& databaseFilePath, std::string* errorString) {
     if (values.size() != 5) {
@@ -88,20 +100,20 @@ int addSystemTableFlags(const std::vector<std::string>& values, const std::strin
                              {std::to_string(values.size())}));
         return -1;
     }
-    int64_t number = 1;
-    if (doesTableExist(kTablesMetaTable, databaseFilePath)) {
-        number = std::max<int64_t>(
-            1, getNumberWithQueryString("select count(*) + 1 from varnelo_db_tables",
-                                        databaseFilePath, nullptr));
-    }
-    std::string sql = "begin transaction;\n" + createTablesMetaTableSQL() +
-                      "insert or ignore into varnelo_db_tables (name, number, flags, search_field, "
-                      "sort_field1, sort_field2, sort_field3) values (" +
-                      quoteLiteral(tableName) + ", " + std::to_string(number) + ", " +
-                      integerText(values[0]) + ", " + quoteLiteral(values[1]) + ", " +
-                      quoteLiteral(values[2]) + ", " + quoteLiteral(values[3]) + ", " +
-                      quoteLiteral(values[4]) + ");\ncommit transaction";
+    std::string sql =
+        "begin transaction;\n" + systemTableFlagsSQL(values, tableName) + "commit transaction";
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+}
+
+std::string systemFieldsSQL(const std::vector<std::string>& values, const std::string& tableName) {
+    std::string sql = createFieldsMetaTableSQL();
+    for (size_t i = 0; i + 3 < values.size(); i += 4) {
+        sql += "insert into varnelo_db_fields (table_name, name, number, type, flags) values (" +
+               quoteLiteral(tableName) + ", " + quoteLiteral(values[i]) + ", " +
+               integerText(values[i + 1]) + ", " + integerText(values[i + 2]) + ", " +
+               integerText(values[i + 3]) + ");\n";
+    }
+    return sql;
 }
 
 int addSystemFields(const std::vector<std::string>& values, const std::string& tableName,
@@ -111,15 +123,8 @@ int addSystemFields(const std::vector<std::string>& values, const std::string& t
                              {std::to_string(values.size())}));
         return -1;
     }
-    std::string rows;
-    for (size_t i = 0; i < values.size(); i += 4) {
-        rows += "insert into varnelo_db_fields (table_name, name, number, type, flags) values (" +
-                quoteLiteral(tableName) + ", " + quoteLiteral(values[i]) + ", " +
-                integerText(values[i + 1]) + ", " + integerText(values[i + 2]) + ", " +
-                integerText(values[i + 3]) + ");\n";
-    }
     std::string sql =
-        "begin transaction;\n" + createFieldsMetaTableSQL() + rows + "commit transaction;";
+        "begin transaction;\n" + systemFieldsSQL(values, tableName) + "commit transaction;";
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
 }
 

@@ -31,6 +31,12 @@ int changeFieldsForTable(const std::string& tableName,
                          const std::vector<std::string>& newFieldLookupTables,
                          const std::string& databaseFilePath, std::string* errorString);
 
+// The statements (meta table created when missing) that add a copied varnelo_db_tables row
+// (exactly five values) and copied field rows (four values a field), for a caller's script.
+std::string systemTableFlagsSQL(const std::vector<std::string>& values,
+                                const std::string& tableName);
+std::string systemFieldsSQL(const std::vector<std::string>& values, const std::string& tableName);
+
 // Replays a copied varnelo_db_tables row: exactly five values (flags, search field, sort fields
 // 1 to 3), else -1.
 int addSystemTableFlags(const std::vector<std::string>& values, const std::string& tableName,

@@ -127,6 +127,16 @@ int getTableDictionary(TableDictionary* dictionary, const std::string& tableName
     return rc;
 }
 
+int getCascadingChildTables(std::vector<std::string>* children, const std::string& tableName,
+                            const std::string& databaseFilePath, std::string* errorString) {
+    return getRows(children,
+                   "select distinct m.name from sqlite_master m, pragma_foreign_key_list(m.name) f "
+                   "where m.type='table' and f.\"table\"=" +
+                       quoteLiteral(tableName) +
+                       " collate nocase and upper(f.on_delete)='CASCADE' order by m.name",
+                   databaseFilePath, errorString);
+}
+
 int getTableFlags(std::map<std::string, std::string>* tableFlags,
                   const std::string& databaseFilePath, std::string* errorString) {
     if (!doesTableExist(kTablesMetaTable, databaseFilePath)) return 0;

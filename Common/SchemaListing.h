@@ -65,6 +65,10 @@ int getTableFlags(std::map<std::string, std::string>* tableFlags,
 bool isAtLeastOneRowInTable(const std::string& name, const std::string& databaseFilePath,
                             std::string* errorString);
 
+// The tables whose foreign keys delete their rows with the table's (ON DELETE CASCADE), by name.
+int getCascadingChildTables(std::vector<std::string>* children, const std::string& tableName,
+                            const std::string& databaseFilePath, std::string* errorString);
+
 // Names of tables and views, each twice (system tables only under ShowSystemTables).
 int getTableNames(std::vector<std::string>* names, const std::string& databaseFilePath,
                   std::string* errorString);

@@ -1,8 +1,13 @@
 #include "app/WindowConsoles.h"
 
+#include "app/TablesListContextMenu.h"
+#include "design/DeleteAllRows.h"
+#include "design/DuplicateTablesSheet.h"
+#include "design/HiddenObjects.h"
 #include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
+#include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "exchange/PrintConsole.h"
 #include "exchange/RowCountConsole.h"
@@ -27,5 +32,11 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<SortPanel>(window));
     window.addPanel(std::make_unique<SearchPanel>(window));
     window.addPanel(std::make_unique<WebBookmarksWindow>(window));
+    window.addPanel(std::make_unique<TableSchemaWindow>(window));
+    window.addPanel(std::make_unique<HiddenObjects>(window));
+    window.addPanel(std::make_unique<DuplicateTablesSheet>(window));
+    window.addPanel(std::make_unique<DeleteAllRows>(window));
+    window.view();
+    installTablesListContextMenu(window);
     return controller;
 }

@@ -2,8 +2,12 @@
 // first page, renaming and deleting objects from the list.
 #include <QListWidget>
 
+#include <filesystem>
+
 #include "Common/DBInterface.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/TablesListContents.h"
+#include "mainwindow/TablesListIcons.h"
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
@@ -48,44 +52,64 @@ DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
 void TablesAndRowsController::reloadTables() {
     view();
     tellConsoles(&Console::selectedObjectWillChange);
-    auto& tableNames = state_.selectedObject.tableNames;
+    auto& selectedObject = state_.selectedObject;
+    // The rows selected stay selected by their exact names, wherever the rebuild puts them.
+    std::vector<std::string> selectedNames = selectedTableNames();
+    std::optional<std::string> currentName = selectedTableName();
     QSignalBlocker blocker(tablesList_);
     tablesList_->clear();
-    tableNames.clear();
-    state_.selectedObject.allTables.clear();
-    if (!state_.databaseFilePath) return;
-    DBInterface::MasterTables tables;
+    selectedObject.tableNames.clear();
+    selectedObject.onlyTableNames.clear();
+    selectedObject.allTables.clear();
+    selectedObject.tableFlags.clear();
+    std::error_code missing;
+    if (!state_.databaseFilePath || !std::filesystem::exists(*state_.databaseFilePath, missing)) {
+        return;
+    }
+    const std::string& path = *state_.databaseFilePath;
     std::string error;
-    if (DBInterface::getAllTables(&tables, *state_.databaseFilePath, &error) != 0) {
+    if (DBInterface::getAllTables(&selectedObject.allTables, path, &error) != 0) {
+        selectedObject.allTables.clear();
         shell_->showErrorAlert(error);
         return;
     }
+    // Unreadable flags hide nothing.
+    DBInterface::getTableFlags(&selectedObject.tableFlags, path, nullptr);
     UserDefaults& defaults = UserDefaults::standard();
-    int64_t typesToShow = defaults.integerForKey("SchemaObjectTypesToShow");
-    bool showSystemTables = defaults.boolForKey("ShowSystemTables");
-    for (const auto& [name, entry] : tables) {
-        int type = DBInterface::tableTypeCodeForSchemaObjectType(&entry.type);
-        if (!(typesToShow & (int64_t(1) << type))) continue;
-        if (!showSystemTables && DBInterface::isSystemTable(name)) continue;
-        tableNames.push_back(name);
-        auto* item = new QListWidgetItem(toQString(name), tablesList_);
+    TablesListContents contents = tablesListContents(
+        selectedObject.allTables, selectedObject.tableFlags,
+        defaults.integerForKey("SchemaObjectTypesToShow"), defaults.boolForKey("ShowSystemTables"),
+        selectedObject.showHiddenObjects);
+    selectedObject.tableNames = std::move(contents.tableNames);
+    selectedObject.onlyTableNames = std::move(contents.onlyTableNames);
+    for (const std::string& name : selectedObject.tableNames) {
+        const std::string& type = selectedObject.allTables[name].type;
+        auto* item = new QListWidgetItem(
+            iconForSchemaObjectType(DBInterface::tableTypeCodeForSchemaObjectType(&type)),
+            toQString(name), tablesList_);
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
-    state_.selectedObject.allTables = std::move(tables);
+    for (const std::string& name : selectedNames) {
+        if (auto row = rowOfTableNamed(selectedObject.tableNames, name)) {
+            tablesList_->item(*row)->setSelected(true);
+        }
+    }
+    if (auto row =
+            currentName ? rowOfTableNamed(selectedObject.tableNames, *currentName) : std::nullopt) {
+        tablesList_->setCurrentRow(*row, QItemSelectionModel::Current);
+    }
 }
 
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
     reloadTables();
     {
-        const auto& tableNames = state_.selectedObject.tableNames;
         QSignalBlocker blocker(tablesList_);
         tablesList_->clearSelection();
-        auto found = tableName ? std::find(tableNames.begin(), tableNames.end(), *tableName)
-                               : tableNames.end();
-        if (found != tableNames.end()) {
-            tablesList_->setCurrentRow(static_cast<int>(found - tableNames.begin()));
-        }
+        std::optional<int> row = tableName
+                                     ? rowOfTableNamed(state_.selectedObject.tableNames, *tableName)
+                                     : std::nullopt;
+        if (row && *row < tablesList_->count()) tablesList_->setCurrentRow(*row);
     }
     reloadSelectedDatabaseObject();
 }
@@ -109,6 +133,22 @@ std::optional<std::string> TablesAndRowsController::selectedTableName() const {
 std::optional<std::string> TablesAndRowsController::selectedTableNameIfOnlyOne() const {
     if (!tablesList_ || tablesList_->selectedItems().size() != 1) return std::nullopt;
     return selectedTableName();
+}
+
+std::vector<std::string> TablesAndRowsController::selectedTableNames() const {
+    std::vector<std::string> names;
+    if (!tablesList_) return names;
+    const auto& tableNames = state_.selectedObject.tableNames;
+    std::vector<int> rows;
+    for (QListWidgetItem* item : tablesList_->selectedItems())
+        rows.push_back(tablesList_->row(item));
+    std::sort(rows.begin(), rows.end());
+    for (int row : rows) {
+        if (row >= 0 && row < static_cast<int>(tableNames.size())) {
+            names.push_back(tableNames[static_cast<size_t>(row)]);
+        }
+    }
+    return names;
 }
 
 int TablesAndRowsController::selectedTableTypeCode() const {
@@ -333,23 +373,13 @@ void TablesAndRowsController::reloadTablesMenuItemClicked() {
 
 void TablesAndRowsController::deleteTable() {
     view();
-    QList<QListWidgetItem*> selected = tablesList_->selectedItems();
-    if (selected.isEmpty()) {
+    // The names and the file are those the user was asked about; the list may be reloaded
+    // before the answer comes.
+    std::vector<std::string> names = selectedTableNames();
+    if (names.empty()) {
         showInfoAlert(localizedString("No table selected"),
                       localizedString("Select a table to delete."));
         return;
-    }
-    const auto& tableNames = state_.selectedObject.tableNames;
-    std::vector<int> rows;
-    for (QListWidgetItem* item : selected) rows.push_back(tablesList_->row(item));
-    std::sort(rows.begin(), rows.end());
-    // The names and the file are those the user was asked about; the list may be reloaded
-    // before the answer comes.
-    std::vector<std::string> names;
-    for (int row : rows) {
-        if (row >= 0 && row < static_cast<int>(tableNames.size())) {
-            names.push_back(tableNames[static_cast<size_t>(row)]);
-        }
     }
     if (!state_.databaseFilePath) return;
     const std::string path = *state_.databaseFilePath;
@@ -402,7 +432,8 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         QSignalBlocker blocker(tablesList_);
         if (QListWidgetItem* item = tablesList_->item(row)) item->setText(toQString(oldName));
     };
-    if (newName == oldName) {
+    // An emptied row is a slip, never a name.
+    if (newName == oldName || newName.empty()) {
         showOldName();
         return;
     }

@@ -3,6 +3,7 @@
 // window's state; none includes another's header.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "mainwindow/TablesAndRowsState.h"
 
@@ -22,6 +23,8 @@ class DatabaseWindow {
     virtual QWidget* window() const = 0;
     // The one object selected in the tables list; nullopt for none or several.
     virtual std::optional<std::string> selectedTableNameIfOnlyOne() const = 0;
+    // The selected objects in list order.
+    virtual std::vector<std::string> selectedTableNames() const = 0;
     // The object selected last, also when several are.
     virtual std::optional<std::string> selectedTableName() const = 0;
     // Shows the console (TablesAndRowsState::ConsoleIndex).
@@ -42,6 +45,8 @@ class DatabaseWindow {
     // kept.
     virtual void sortOrSearchDidChange() = 0;
     virtual void updateWindowTitle() = 0;
+    // The tables list is read again; the selection is not touched.
+    virtual void reloadTables() = 0;
     // After a schema change: the tables list is read again and the named object selected.
     virtual void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
                                                  int firstFieldIndex) = 0;

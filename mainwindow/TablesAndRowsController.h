@@ -70,6 +70,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QWidget* window() const override;
     std::optional<std::string> selectedTableName() const override;
     std::optional<std::string> selectedTableNameIfOnlyOne() const override;
+    std::vector<std::string> selectedTableNames() const override;
     void selectConsole(int console) override;
     void selectAddRowViewAtFieldIndex(FieldIndex field) override;
     void updateNumberOfRowsLabel() override;
@@ -139,7 +140,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void splitViewDidResizeSubviews();
 
     // ---- Tables list and the selected object ----
-    void reloadTables();
+    void reloadTables() override;
     // Reloads the tables list and selects the first entry of that name; the field index is kept
     // for callers and has no effect.
     void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,

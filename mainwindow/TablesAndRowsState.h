@@ -41,7 +41,13 @@ struct TablesAndRowsState {
 
     struct SelectedObject {
         DBInterface::MasterTables allTables;
+        // Flags text of each object that has a varnelo_db_tables row.
+        std::map<std::string, std::string> tableFlags;
         std::vector<std::string> tableNames;
+        // The real tables, whatever object types the list shows.
+        std::vector<std::string> onlyTableNames;
+        // Hidden objects are listed while set; nothing clears it.
+        bool showHiddenObjects = false;
         int32_t tableType = 0;
         uint32_t selectedObjectStatus = 0;
     };
