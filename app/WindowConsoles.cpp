@@ -1,7 +1,8 @@
 #include "app/WindowConsoles.h"
 
 #include "design/SQLConsole.h"
-#include "exchange/RowCountConsole.h"
+#include "exchange/ExportConsole.h"
+#include "exchange/ImportConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/RowsConsole.h"
@@ -13,11 +14,7 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.setConsole(TablesAndRowsState::RowsConsole, std::make_unique<RowsConsole>(window));
     window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>());
     window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>());
-    window.setConsole(
-        TablesAndRowsState::ImportConsole,
-        std::make_unique<RowCountConsole>(window, "importView", "importViewNumberOfRowsLabel"));
-    window.setConsole(
-        TablesAndRowsState::ExportConsole,
-        std::make_unique<RowCountConsole>(window, "exportView", "exportViewNumberOfRowsLabel"));
+    window.setConsole(TablesAndRowsState::ImportConsole, std::make_unique<ImportConsole>(window));
+    window.setConsole(TablesAndRowsState::ExportConsole, std::make_unique<ExportConsole>(window));
     return controller;
 }

@@ -45,6 +45,11 @@ void TablesAndRowsController::reloadTables() {
     state_.selectedObject.allTables = std::move(tables);
 }
 
+void TablesAndRowsController::enableUIWhileImportingFiles(bool enable) {
+    tablesList_->setEnabled(enable);
+    if (QWidget* rows = consoleViews_[TablesAndRowsState::RowsConsole]) rows->setEnabled(enable);
+}
+
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
     reloadTables();

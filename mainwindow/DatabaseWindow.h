@@ -28,6 +28,12 @@ class DatabaseWindow {
     virtual void selectAddRowViewAtFieldIndex(FieldIndex field) = 0;
     // The row count changed: the labels that show it are updated.
     virtual void updateNumberOfRowsLabel() = 0;
+    // Reloads the tables list and selects the named table (none: nothing selected);
+    // firstFieldIndex -1 keeps the grid's first field.
+    virtual void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
+                                                 int firstFieldIndex) = 0;
+    // The tables list and the rows grid are disabled while an import writes to the database.
+    virtual void enableUIWhileImportingFiles(bool enable) = 0;
     // Sheets on the window.
     virtual void showErrorAlert(const std::string& text, QWidget* window) = 0;
     virtual void showAlert(const std::string& title, const std::string& message,

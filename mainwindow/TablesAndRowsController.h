@@ -126,7 +126,8 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // Reloads the tables list and selects the first entry of that name; the field index is kept
     // for callers and has no effect.
     void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
-                                         int firstFieldIndex);
+                                         int firstFieldIndex) override;
+    void enableUIWhileImportingFiles(bool enable) override;
     void reloadPickerTypes();
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();
