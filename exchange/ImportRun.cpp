@@ -26,8 +26,6 @@
 using namespace DBInterface;
 
 namespace {
-// Other windows' edits wait for the import's write lock at most this long at a time.
-constexpr auto kCommitInterval = std::chrono::milliseconds(250);
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string number(int64_t value) {
@@ -543,6 +541,7 @@ void ImportRun::loseUncommittedRows() {
 }
 
 void ImportRun::commitIfDue() {
-    if (batchOpen_ || std::chrono::steady_clock::now() - lastCommit_ < kCommitInterval) return;
+    if (batchOpen_ || std::chrono::steady_clock::now() - lastCommit_ < options_.commitInterval)
+        return;
     if (commit()) beginTransaction();
 }

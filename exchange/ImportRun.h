@@ -35,6 +35,8 @@ struct ImportOptions {
     std::string nullText = "null";  // compared without regard to case
     bool deleteAllRowsFirst = false;
     bool useUTC = false;
+    // Other windows' edits wait for the import's write lock at most about this long at a time.
+    std::chrono::milliseconds commitInterval{250};
 
     static ImportOptions fromUserDefaults(bool deleteAllRowsFirst, bool useUTC);
 };
