@@ -84,18 +84,23 @@ bool isSpace(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-std::string trimmed(std::string_view text) {
+std::string_view trimmedView(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
     while (begin < end && isSpace(text[begin])) ++begin;
     while (end > begin && isSpace(text[end - 1])) --end;
-    return std::string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
 }
 
-std::string asciiLowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
+std::string trimmed(std::string_view text) {
+    return std::string(trimmedView(text));
+}
+
+bool equalsIgnoringASCIICase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 // The stored forms "yyyy-MM-dd Z", "yyyy-MM-dd HH:mm:ss Z" and "yyyy-MM-dd HH:mm Z" are what
@@ -114,13 +119,26 @@ int digitsAt(std::string_view text, size_t at, size_t count) {
 
 const icu::TimeZone& localTimeZone() {
     thread_local std::unique_ptr<icu::TimeZone> zone;
-    thread_local std::string cachedFor;
-    std::string identifier = userTimeZoneIdentifier();
-    if (!zone || identifier != cachedFor) {
+    thread_local uint64_t cachedFor = 0;
+    const uint64_t generation = userTimeZoneGeneration();
+    if (!zone || generation != cachedFor) {
+        // The generation is read first: a change after it makes the next call rebuild again.
         zone.reset(icu::TimeZone::createDefault());
-        cachedFor = std::move(identifier);
+        cachedFor = generation;
     }
     return *zone;
+}
+
+// Appends the number with at least `width` digits.
+void appendDigits(std::string& out, int64_t value, int width) {
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = count; i < width; ++i) out += '0';
+    while (count > 0) out += digits[--count];
 }
 
 // The moment of a stored form; withTime asks for a time of day (seconds optional).
@@ -172,21 +190,25 @@ std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) 
     const int64_t secondsOfDay = (local - days * 86400000) / 1000;
     const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
     const int64_t offsetMinutes = std::abs(offset) / 60000;
-    char buffer[40];
+    std::string text;
+    text.reserve(25);
+    appendDigits(text, static_cast<int>(date.year()), 4);
+    text += '-';
+    appendDigits(text, static_cast<unsigned>(date.month()), 2);
+    text += '-';
+    appendDigits(text, static_cast<unsigned>(date.day()), 2);
     if (withTime) {
-        std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u %02d:%02d:%02d %c%02d%02d",
-                      static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                      static_cast<unsigned>(date.day()), static_cast<int>(secondsOfDay / 3600),
-                      static_cast<int>(secondsOfDay / 60 % 60), static_cast<int>(secondsOfDay % 60),
-                      offset < 0 ? '-' : '+', static_cast<int>(offsetMinutes / 60),
-                      static_cast<int>(offsetMinutes % 60));
-    } else {
-        std::snprintf(buffer, sizeof buffer, "%04d-%02u-%02u %c%02d%02d",
-                      static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                      static_cast<unsigned>(date.day()), offset < 0 ? '-' : '+',
-                      static_cast<int>(offsetMinutes / 60), static_cast<int>(offsetMinutes % 60));
+        text += ' ';
+        appendDigits(text, secondsOfDay / 3600, 2);
+        text += ':';
+        appendDigits(text, secondsOfDay / 60 % 60, 2);
+        text += ':';
+        appendDigits(text, secondsOfDay % 60, 2);
     }
-    return std::string(buffer);
+    text += offset < 0 ? " -" : " +";
+    appendDigits(text, offsetMinutes / 60, 2);
+    appendDigits(text, offsetMinutes % 60, 2);
+    return text;
 }
 
 std::optional<std::string> fastStoredForm(const std::string& text, bool withTime) {
@@ -327,7 +349,7 @@ DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t
                                                bool convertDate, bool convertTime, bool convertNULL,
                                                const std::string& nullString, bool utc) {
     // Both sides in lower case: the NULL text is compared as the user may have typed it.
-    if (asciiLowercase(trimmed(value)) == asciiLowercase(nullString)) {
+    if (equalsIgnoringASCIICase(trimmedView(value), nullString)) {
         return convertNULL ? DBValue() : DBValue(value);
     }
     std::string converted;

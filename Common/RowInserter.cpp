@@ -56,9 +56,9 @@ int RowInserter::insert(const std::vector<DBValue>& values, std::string* errorSt
         }
     }
     const int step = sqlite3_step(s);
-    // The statement's own failure code comes back from the reset.
+    // The statement's own failure code comes back from the reset. Every parameter is bound again
+    // for the next row, so the bindings are left as they are.
     const int rc = sqlite3_reset(s);
-    sqlite3_clear_bindings(s);
     if (step == SQLITE_DONE) return SQLITE_OK;
     return failed(db_, rc == SQLITE_OK ? step : rc, errorString);
 }

@@ -18,6 +18,7 @@
 #include "Common/SQLQuote.h"
 #include "Common/SchemaChanges.h"
 #include "exchange/ActivityLog.h"
+#include "exchange/SplitRecordReader.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/TextEncoding.h"
@@ -26,7 +27,6 @@
 using namespace DBInterface;
 
 namespace {
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string number(int64_t value) {
     return std::to_string(value);
@@ -40,31 +40,11 @@ std::string nowText() {
         std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now()));
 }
 
-void removeByteOrderMark(std::string& text, int encoding) {
-    if (encoding == kUTF8StringEncoding && text.starts_with(kByteOrderMark)) {
-        text.erase(0, kByteOrderMark.size());
-    }
-}
-
-void removeCarriageReturns(std::string& text) {
-    if (text.find('\r') != std::string::npos) std::erase(text, '\r');
-}
-
 std::string trimmedName(const std::string& text) {
     const char* space = " \t\r\n\v\f";
     const size_t first = text.find_first_not_of(space);
     if (first == std::string::npos) return {};
     return text.substr(first, text.find_last_not_of(space) - first + 1);
-}
-
-// An odd number of quote strings: the record's last quoted value was never closed.
-bool hasUnclosedQuote(const std::string& text, const std::string& quote) {
-    if (quote.empty()) return false;
-    size_t count = 0;
-    for (size_t at = text.find(quote); at != std::string::npos; at = text.find(quote, at + 1)) {
-        ++count;
-    }
-    return count % 2 == 1;
 }
 
 class OpenFile {
@@ -344,9 +324,6 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
 ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, int fd,
                                             int64_t lineCount, const std::vector<int>& types,
                                             RowInserter& inserter) {
-    const int encoding = settings.readerEncoding();
-    const std::string quote = settings.quoteString(), separator = settings.separatorString();
-    const std::string lineSeparator = settings.lineSeparatorString();
     const size_t expected = types.size();
     const bool convertDates = options_.dataTypesToConvert & ImportOptions::ConvertDates;
     const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
@@ -362,43 +339,35 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         return Outcome::EndRun;
     };
 
-    FieldsAndLinesParser parser;
-    std::string line, readError;
-    line.reserve(8192);
-    readError.reserve(512);
-    std::vector<std::string> fields;
+    SplitRecordReader reader(fd, settings);
     std::vector<DBValue> values;
     const double progressStep = static_cast<double>(lineCount) * 0.01;
     int64_t sinceProgress = 0;
-    for (int64_t n = 1;; ++n) {
-        line.clear();
-        readError.clear();
-        const int rc = parser.readLineFrom(fd, encoding, quote, lineSeparator, &line, &readError);
-        if (rc == FieldsAndLinesParser::kEndOfFile && line.empty()) break;
-        if (rc == FieldsAndLinesParser::kReadError) {
-            log(ActivityLog::Error, localizedFormat("Line %d error: %@", {number(n), readError}));
-            if (options_.bailFlags & ImportOptions::BailOnError) return bail();
-            continue;
+    int64_t n = 0;
+    while (SplitRecord* record = reader.next()) {
+        ++n;
+        if (record->result == FieldsAndLinesParser::kReadError) {
+            // Reading on would meet the same error again: the file ends here.
+            log(ActivityLog::Error,
+                localizedFormat("Line %d error: %@", {number(n), record->readError}));
+            return options_.bailFlags & ImportOptions::BailOnError ? bail() : Outcome::Next;
         }
-        if (n == 1) removeByteOrderMark(line, encoding);
         if ((n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2)) {
             log(ActivityLog::Information,
                 localizedString(n == 1 ? "Skipping first line" : "Skipping second line"));
             continue;
         }
-        if (!readError.empty()) {
-            log(ActivityLog::Warning, localizedFormat("Line %d: %@", {number(n), readError}));
+        if (!record->readError.empty()) {
+            log(ActivityLog::Warning,
+                localizedFormat("Line %d: %@", {number(n), record->readError}));
         }
-        if (rc == FieldsAndLinesParser::kEndOfFile && hasUnclosedQuote(line, quote)) {
+        if (record->unclosedQuote) {
             log(ActivityLog::Warning,
                 localizedFormat("Line %d: a quoted value is not closed; the rest of the file "
                                 "was read into it",
                                 {number(n)}));
         }
-        const bool empty = line.empty();
-        removeCarriageReturns(line);
-        fields.clear();
-        FieldsAndLinesParser::findFieldsInLine(line, &fields, separator, quote);
+        std::vector<std::string>& fields = record->fields;
         const size_t count = fields.size();
         if (count > expected) {
             log(ActivityLog::Warning,
@@ -418,7 +387,7 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                 values.emplace_back(std::move(fields[i]));
             }
         }
-        if (!empty && count < expected) {
+        if (!record->wasEmpty && count < expected) {
             log(ActivityLog::Warning,
                 localizedFormat("Line %d had %d field(s), less than the expected %d field(s), "
                                 "added empty text fields",
@@ -436,7 +405,6 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
             sinceProgress = 0;
         }
         if (stopImport_) break;
-        if (rc == FieldsAndLinesParser::kEndOfFile) break;
     }
     return Outcome::Next;
 }
@@ -475,7 +443,11 @@ bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& val
         if (inserted && processed % 100 == 0) {
             reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
         }
-        commitIfDue();
+        // The clock is read every few rows only: reading it costs as much as binding a row.
+        if (++rowsSinceClockRead_ >= 16) {
+            rowsSinceClockRead_ = 0;
+            commitIfDue();
+        }
     }
     return inserted;
 }

@@ -111,6 +111,7 @@ class ImportRun {
     int64_t runImported_ = 0, runFailed_ = 0;
     FileCounts counts_;  // of the file being imported
     bool batchOpen_ = false;
+    int rowsSinceClockRead_ = 0;
     bool issues_ = false;  // also counts messages the full log no longer keeps
     std::chrono::steady_clock::time_point lastCommit_;
     std::string finalStatus_;
