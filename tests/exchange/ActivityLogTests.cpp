@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "exchange/ActivityLog.h"
 #include "tests/support/TempHome.h"
@@ -65,20 +64,6 @@ TEST(ActivityLogTest, AppendsStopAtAThousandEntriesOrOneMoreForARepeatNotice) {
     full.add(ActivityLog::Error, "dropped");
     EXPECT_EQ(full.count(), 1000u);
     EXPECT_FALSE(full.atLeastOneError());
-}
-
-TEST(ActivityLogTest, AWorkerAppendsWhileTheWindowReads) {
-    ActivityLog log;
-    std::thread worker([&] {
-        for (int i = 0; i < 2000; ++i) log.add(i % 3, "line " + std::to_string(i));
-    });
-    size_t seen = 0;
-    while (seen < 1000) {
-        seen = log.count();
-        for (size_t i = 0; i < seen; ++i) EXPECT_TRUE(log.entry(i).has_value());
-    }
-    worker.join();
-    EXPECT_EQ(log.count(), 1000u);
 }
 
 class LogFileTest : public TempHomeTest {};
