@@ -126,6 +126,11 @@ void ImportConsole::buildView() {
     filesTable_->setObjectName("importViewFilesTableView");
     filesTable_->setHorizontalHeaderLabels({tr("File"), tr("Import Into"), tr("Options")});
     filesTable_->horizontalHeader()->setStretchLastSection(true);
+    filesTable_->verticalHeader()->hide();
+    filesTable_->setWordWrap(false);
+    filesTable_->setTextElideMode(Qt::ElideMiddle);
+    filesTable_->setColumnWidth(0, 320);
+    filesTable_->setColumnWidth(1, 140);
     filesTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     filesTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     filesTable_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -149,6 +154,7 @@ void ImportConsole::buildView() {
             [this] { importViewDeleteButtonPressed(); });
     buttons->addWidget(addButton);
     buttons->addWidget(deleteButton_);
+    auto* options = new QHBoxLayout;
 
     UserDefaults& defaults = UserDefaults::standard();
     auto* formatBox = new QCheckBox(tr("Format data"), view_);
@@ -156,7 +162,7 @@ void ImportConsole::buildView() {
     formatBox->setChecked(!defaults.boolForKey("DontFormatDataDuringImport"));
     connect(formatBox, &QCheckBox::toggled, this,
             [](bool on) { UserDefaults::standard().setBool(!on, "DontFormatDataDuringImport"); });
-    buttons->addWidget(formatBox);
+    options->addWidget(formatBox);
     const char* boxTitles[] = {"Batch lines", "Truncate excess fields", "Add missing fields"};
     for (size_t i = 0; i < std::size(kBoolSettings); ++i) {
         const BoolSetting& setting = kBoolSettings[i];
@@ -165,30 +171,26 @@ void ImportConsole::buildView() {
         box->setChecked(defaults.boolForKey(setting.key));
         connect(box, &QCheckBox::toggled, this,
                 [key = setting.key](bool on) { UserDefaults::standard().setBool(on, key); });
-        buttons->addWidget(box);
+        options->addWidget(box);
     }
     deleteAllRowsBox_ = new QCheckBox(deleteAllRowsTitle(false), view_);
     deleteAllRowsBox_->setObjectName("importViewDeleteAllRowsCheckBox");
     connect(deleteAllRowsBox_, &QCheckBox::toggled, this,
             [this](bool on) { setDeleteAllRowsFirst(on); });
-    buttons->addWidget(deleteAllRowsBox_);
-    buttons->addStretch(1);
+    options->addWidget(deleteAllRowsBox_);
+    options->addStretch(1);
 
     auto* settingsButton = new QToolButton(view_);
     settingsButton->setObjectName("importViewSettingsButton");
     settingsButton->setText(tr("Settings"));
     settingsButton->setPopupMode(QToolButton::InstantPopup);
     settingsButton->setMenu(makeSettingsMenu());
-    buttons->addWidget(settingsButton);
     importButton_ = new QPushButton(tr("Import"), view_);
     importButton_->setObjectName("importViewImportButton");
     connect(importButton_, &QPushButton::clicked, this,
             [this] { importViewImportButtonPressed(); });
-    buttons->addWidget(importButton_);
-    layout->addLayout(buttons);
 
     // The last choices of the pop-ups are kept for copy and paste.
-    auto* popUps = new QHBoxLayout;
     struct PopUp {
         const char* name;
         const char* key;
@@ -217,10 +219,13 @@ void ImportConsole::buildView() {
         connect(box, &QComboBox::activated, this, [box, key = popUp.key](int) {
             UserDefaults::standard().setInteger(box->currentData().toInt(), key);
         });
-        popUps->addWidget(box);
+        buttons->addWidget(box);
     }
-    popUps->addStretch(1);
-    layout->addLayout(popUps);
+    buttons->addStretch(1);
+    buttons->addWidget(settingsButton);
+    buttons->addWidget(importButton_);
+    layout->addLayout(buttons);
+    layout->addLayout(options);
 
     progress_ = new QProgressBar(view_);
     progress_->setObjectName("importViewProgressIndicator");
