@@ -72,6 +72,7 @@ void ExportConsole::buildView() {
     fieldsTable_->setObjectName("exportViewFieldsTableView");
     fieldsTable_->setHorizontalHeaderLabels({tr("Field"), tr("First Row")});
     fieldsTable_->horizontalHeader()->setStretchLastSection(true);
+    fieldsTable_->verticalHeader()->hide();
     fieldsTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     fieldsTable_->setSelectionMode(QAbstractItemView::NoSelection);
     layout->addWidget(fieldsTable_, 2);
