@@ -108,6 +108,8 @@ ImportConsole::~ImportConsole() {
 }
 
 void ImportConsole::windowWillClose() {
+    // What the run still posts would reach a window that is going away.
+    *alive_ = false;
     if (run_) run_->requestStop();
     task_.reset();
 }
