@@ -1,6 +1,7 @@
 #include "exchange/ImportRun.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -77,6 +78,11 @@ ImportRun::ImportRun(std::vector<ImportFileSettings> files, ImportOptions option
     : files_(std::move(files)), options_(std::move(options)), log_(log), reporter_(reporter) {}
 
 ImportRun::~ImportRun() = default;
+
+void ImportRun::showProgress(int percent) {
+    if (percent > percentShown_) reporter_.advanceProgress((percent - percentShown_) * 0.01);
+    percentShown_ = std::max(percent, percentShown_);
+}
 
 void ImportRun::log(int type, const std::string& message) {
     if (type == ActivityLog::Warning || type == ActivityLog::Error) issues_ = true;
@@ -184,17 +190,12 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     if (stopImport_) return Outcome::EndRun;
 
     statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
-    const int64_t lineCount = FieldsAndLinesParser::findMaxLineCountInFile(
-        settings.filePath, settings.readerEncoding(), settings.quoteString(),
-        settings.lineSeparatorString());
     OpenFile file(settings.filePath);
     if (file.fd < 0) {
         log(ActivityLog::Error,
             localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));
         return fileFailure(fileName, table);
     }
-    log(ActivityLog::Information,
-        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(lineCount)}));
     reporter_.resetProgress();
 
     if (!beginTransaction()) return fileFailure(fileName, table);
@@ -209,19 +210,24 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
             execOnConnection(connection_->handle(), "rollback", nullptr);
             return Outcome::Next;
         }
-        removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
 
     RowInserter inserter(connection_->handle(), table, fieldNames);
     counts_ = {};
-    const Outcome outcome = importRecords(settings, file.fd, lineCount, fieldTypes, inserter);
+    percentShown_ = 0;
+    const Outcome outcome = importRecords(settings, file.fd, inserter, fieldTypes);
+    showProgress(100);
     endBatch(!stopImport_);
-    commit();
+    if (commit() && deleteFirst) {
+        removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
+    }
     const FileCounts& counts = counts_;
     if (!options_.batchLines && counts.imported + counts.failed > 0) {
         reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
     }
-    reporter_.advanceProgress(lineCount > 100 ? 0.01 : 1.0);
+    // Counted while reading: a pass over the file to count first would cost a tenth of the run.
+    log(ActivityLog::Information,
+        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(counts.records)}));
     log(ActivityLog::Information, localizedFormat("Number of imported lines from \"%@\": %d",
                                                   {fileName, number(counts.imported)}));
     log(counts.failed > 0 ? ActivityLog::Error : ActivityLog::Information,
@@ -322,8 +328,7 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
 }
 
 ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, int fd,
-                                            int64_t lineCount, const std::vector<int>& types,
-                                            RowInserter& inserter) {
+                                            RowInserter& inserter, const std::vector<int>& types) {
     const size_t expected = types.size();
     const bool convertDates = options_.dataTypesToConvert & ImportOptions::ConvertDates;
     const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
@@ -340,12 +345,17 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
     };
 
     SplitRecordReader reader(fd, settings);
+    // The bar moves by a hundredth of the file, as far as the reader has come.
+    struct stat info {};
+    const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
     std::vector<DBValue> values;
-    const double progressStep = static_cast<double>(lineCount) * 0.01;
-    int64_t sinceProgress = 0;
-    int64_t n = 0;
-    while (SplitRecord* record = reader.next()) {
+    int64_t& n = counts_.records;
+    for (SplitRecord* record; (record = reader.next());) {
         ++n;
+        if (n % 256 == 0 && fileBytes > 0) {
+            showProgress(
+                static_cast<int>(std::min<int64_t>(99, reader.bytesRead() * 100 / fileBytes)));
+        }
         if (record->result == FieldsAndLinesParser::kReadError) {
             // Reading on would meet the same error again: the file ends here.
             log(ActivityLog::Error,
@@ -399,10 +409,6 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         if (!values.empty() && !insertRow(inserter, values, n) && !options_.batchLines &&
             (options_.bailFlags & ImportOptions::BailOnError)) {
             return bail();
-        }
-        if (lineCount > 100 && ++sinceProgress >= progressStep) {
-            reporter_.advanceProgress(0.01);
-            sinceProgress = 0;
         }
         if (stopImport_) break;
     }

@@ -72,6 +72,7 @@ class ImportRun {
 
   private:
     struct FileCounts {
+        int64_t records = 0;  // read so far, skipped ones included
         int64_t imported = 0;
         int64_t failed = 0;
         int64_t pending = 0;        // rows of the open batch
@@ -84,8 +85,8 @@ class ImportRun {
     bool readNamesAndFormats(const ImportFileSettings& settings, std::vector<std::string>* names,
                              std::vector<std::string>* formats);
     Outcome fileFailure(const std::string& fileName, const std::string& table);
-    Outcome importRecords(const ImportFileSettings& settings, int fd, int64_t lineCount,
-                          const std::vector<int>& types, DBInterface::RowInserter& inserter);
+    Outcome importRecords(const ImportFileSettings& settings, int fd,
+                          DBInterface::RowInserter& inserter, const std::vector<int>& types);
     bool insertRow(DBInterface::RowInserter& inserter, const std::vector<DBValue>& values,
                    int64_t line);
     // Ends the open batch: kept, or dropped whole when the run stops.
@@ -96,6 +97,8 @@ class ImportRun {
     // A failed commit or a conflict rule rolled the transaction back: its rows count as failed.
     void loseUncommittedRows();
 
+    // Moves the bar to the percentage of the file read (it never moves back).
+    void showProgress(int percent);
     void log(int type, const std::string& message);
     void statusAndLog(const std::string& text);
 
@@ -112,7 +115,8 @@ class ImportRun {
     FileCounts counts_;  // of the file being imported
     bool batchOpen_ = false;
     int rowsSinceClockRead_ = 0;
-    bool issues_ = false;  // also counts messages the full log no longer keeps
+    int percentShown_ = 0;  // of the file being imported
+    bool issues_ = false;   // also counts messages the full log no longer keeps
     std::chrono::steady_clock::time_point lastCommit_;
     std::string finalStatus_;
 };

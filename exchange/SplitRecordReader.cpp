@@ -1,5 +1,7 @@
 #include "exchange/SplitRecordReader.h"
 
+#include <unistd.h>
+
 #include "exchange/ImportFileSettings.h"
 #include "platform/foundation/TextEncoding.h"
 
@@ -51,16 +53,28 @@ bool SplitRecordReader::push(Chunk chunk) {
     return true;
 }
 
+SplitRecordReader::Chunk SplitRecordReader::takeSpare() {
+    std::lock_guard lock(mutex_);
+    if (spare_.empty()) return {};
+    Chunk chunk = std::move(spare_.back());
+    spare_.pop_back();
+    return chunk;
+}
+
 void SplitRecordReader::read(int fileDescriptor, int encoding, std::string separator,
                              std::string quote, std::string lineSeparator) {
     FieldsAndLinesParser parser;
     std::string line;
     line.reserve(8192);
-    Chunk chunk;
+    Chunk chunk = takeSpare();
+    size_t used = 0;
     bool first = true;
     for (bool more = true; more && !stop_;) {
         line.clear();
-        SplitRecord record;
+        if (used == chunk.size()) chunk.emplace_back();
+        SplitRecord& record = chunk[used];
+        record.readError.clear();
+        record.fields.clear();
         record.result = parser.readLineFrom(fileDescriptor, encoding, quote, lineSeparator, &line,
                                             &record.readError);
         more = record.result == FieldsAndLinesParser::kLineRead;
@@ -74,14 +88,17 @@ void SplitRecordReader::read(int fileDescriptor, int encoding, std::string separ
         if (record.result != FieldsAndLinesParser::kReadError) {
             FieldsAndLinesParser::findFieldsInLine(line, &record.fields, separator, quote);
         }
-        chunk.push_back(std::move(record));
-        if (chunk.size() == kRecordsPerChunk) {
+        if (++used == kRecordsPerChunk) {
+            bytesRead_ = ::lseek(fileDescriptor, 0, SEEK_CUR);
             if (!push(std::move(chunk))) return;
-            chunk = Chunk();
-            chunk.reserve(kRecordsPerChunk);
+            chunk = takeSpare();
+            used = 0;
         }
     }
-    if (!chunk.empty()) push(std::move(chunk));
+    if (used > 0) {
+        chunk.resize(used);
+        if (!push(std::move(chunk))) return;
+    }
     std::lock_guard lock(mutex_);
     finished_ = true;
     changed_.notify_all();
@@ -90,6 +107,7 @@ void SplitRecordReader::read(int fileDescriptor, int encoding, std::string separ
 SplitRecord* SplitRecordReader::next() {
     if (position_ < current_.size()) return &current_[position_++];
     std::unique_lock lock(mutex_);
+    if (!current_.empty()) spare_.push_back(std::move(current_));
     changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
     if (ready_.empty()) return nullptr;
     current_ = std::move(ready_.front());

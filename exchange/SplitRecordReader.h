@@ -4,6 +4,7 @@
 // bounded: at most a few chunks of records wait at any time.
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -38,6 +39,8 @@ class SplitRecordReader {
 
     // The next record, valid until the next call; nullptr after the last (or a read error).
     SplitRecord* next();
+    // How far into the file the reading thread has come, in bytes.
+    int64_t bytesRead() const { return bytesRead_; }
 
   private:
     using Chunk = std::vector<SplitRecord>;
@@ -45,12 +48,16 @@ class SplitRecordReader {
               std::string lineSeparator);
     // Hands a chunk over, waiting while enough are ahead; false when asked to stop.
     bool push(Chunk chunk);
+    // A chunk the caller is done with, to be filled again (its strings keep their room).
+    Chunk takeSpare();
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Chunk> ready_;
+    std::vector<Chunk> spare_;
     bool finished_ = false;  // guarded: no more chunks will come
     std::atomic<bool> stop_{false};
+    std::atomic<int64_t> bytesRead_{0};
     Chunk current_;
     size_t position_ = 0;
     std::thread thread_;  // last, so that it starts after the members above
