@@ -17,7 +17,6 @@
 
 class ActivityLog;
 class DBConnection;
-class FieldsAndLinesParser;
 namespace DBInterface {
 class RowInserter;
 }

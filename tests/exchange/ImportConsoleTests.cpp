@@ -168,3 +168,16 @@ TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndStopEndsARun) {
     ASSERT_EQ(DBInterface::getRows(&count, "select count(*) < 300000 from t", db, nullptr), 0);
     EXPECT_EQ(count, std::vector<std::string>{"1"});
 }
+
+TEST_F(ImportConsoleTest, ClosingTheWindowDuringARunStopsItAndKeepsTheFileWhole) {
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
+    console->addFilePaths({file("big.txt", text)}, std::string("t"));
+    console->importViewImportButtonPressed();
+    ASSERT_TRUE(console->isImporting());
+    app->databaseWindowForWindowIndex(0)->close();
+    QTest::qWait(200);  // whatever the run posted arrives now, and must find nothing gone
+    std::vector<std::string> check;
+    ASSERT_EQ(DBInterface::getRows(&check, "pragma integrity_check", db, nullptr), 0);
+    EXPECT_EQ(check, std::vector<std::string>{"ok"});
+}
