@@ -54,7 +54,8 @@ void importWithRun(const std::string& csv, const std::string& db, bool dates, bo
     settings.line1 = ImportFileSettings::FieldNames;
     if (dates) settings.line2 = ImportFileSettings::FieldFormats;
     ImportOptions options;
-    if (convert) options.dataTypesToConvert = ImportOptions::ConvertDates | ImportOptions::ConvertTimes;
+    if (convert)
+        options.dataTypesToConvert = ImportOptions::ConvertDates | ImportOptions::ConvertTimes;
     ActivityLog log;
     QuietReporter reporter;
     ImportRun run({settings}, options, log, reporter);
