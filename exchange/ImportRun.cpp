@@ -437,6 +437,7 @@ bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& val
             // The failure's conflict rule rolled the whole transaction back.
             loseUncommittedRows();
             counts.pending = 0;
+            counts.batchImported = 0;
             batchOpen_ = false;
             beginTransaction();
             return false;

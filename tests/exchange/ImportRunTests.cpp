@@ -206,6 +206,23 @@ TEST_F(ImportRunTest, FailedRowsAreCountedExactlyAndReportedWithTheirLines) {
     }
 }
 
+TEST_F(ImportRunTest, AConflictThatRollsTheTransactionBackCountsItsRowsAsFailed) {
+    run("create table strict (k unique on conflict rollback)");
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        ImportOptions options;
+        options.batchLines = batched;
+        EXPECT_EQ(import({file("strict.txt", "1\n2\n1\n3\n", "strict")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 1);
+        EXPECT_EQ(failed, 3);
+        EXPECT_THAT(directQuery("select group_concat(k) from strict"), ElementsAre("3"));
+        EXPECT_THAT(logged(ActivityLog::Error, "rolled back"),
+                    ElementsAre("2 row(s) imported since the last commit were rolled back"));
+        run("delete from strict");
+    }
+}
+
 TEST_F(ImportRunTest, RowsAreDeletedOnlyForAnImportableFileAndOncePerTable) {
     run("insert into existing values ('old', 1)");
     ImportOptions options;
