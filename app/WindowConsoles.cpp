@@ -9,8 +9,9 @@
 #include "design/SortPanel.h"
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
+#include "exchange/ExportConsole.h"
+#include "exchange/ImportConsole.h"
 #include "exchange/PrintConsole.h"
-#include "exchange/RowCountConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/RowsConsole.h"
@@ -22,12 +23,8 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.setConsole(TablesAndRowsState::RowsConsole, std::make_unique<RowsConsole>(window));
     window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>(window));
     window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>(window));
-    window.setConsole(
-        TablesAndRowsState::ImportConsole,
-        std::make_unique<RowCountConsole>(window, "importView", "importViewNumberOfRowsLabel"));
-    window.setConsole(
-        TablesAndRowsState::ExportConsole,
-        std::make_unique<RowCountConsole>(window, "exportView", "exportViewNumberOfRowsLabel"));
+    window.setConsole(TablesAndRowsState::ImportConsole, std::make_unique<ImportConsole>(window));
+    window.setConsole(TablesAndRowsState::ExportConsole, std::make_unique<ExportConsole>(window));
     window.setConsole(TablesAndRowsState::PrintConsole, std::make_unique<PrintConsole>(window));
     window.addPanel(std::make_unique<SortPanel>(window));
     window.addPanel(std::make_unique<SearchPanel>(window));

@@ -100,6 +100,11 @@ void TablesAndRowsController::reloadTables() {
     }
 }
 
+void TablesAndRowsController::enableUIWhileImportingFiles(bool enable) {
+    tablesList_->setEnabled(enable);
+    if (QWidget* rows = consoleViews_[TablesAndRowsState::RowsConsole]) rows->setEnabled(enable);
+}
+
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
     reloadTables();

@@ -145,6 +145,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // for callers and has no effect.
     void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
                                          int firstFieldIndex) override;
+    void enableUIWhileImportingFiles(bool enable) override;
     void reloadPickerTypes();
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();

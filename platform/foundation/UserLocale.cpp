@@ -4,6 +4,8 @@
 #include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
+#include <atomic>
+
 std::string userLocaleIdentifier() {
     return icu::Locale::getDefault().getName();
 }
@@ -21,7 +23,16 @@ std::string userTimeZoneIdentifier() {
     return out;
 }
 
+namespace {
+std::atomic<uint64_t> timeZoneGeneration{0};
+}  // namespace
+
+uint64_t userTimeZoneGeneration() {
+    return timeZoneGeneration.load();
+}
+
 void setUserTimeZoneIdentifier(const std::string& identifier) {
+    ++timeZoneGeneration;
     icu::TimeZone::adoptDefault(
         icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(identifier)));
 }

@@ -2,6 +2,7 @@
 
 #include "Common/DBInterface.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/UserLocale.h"
 #include "tests/support/FixedLocale.h"
 #include "tests/support/TempHome.h"
 
@@ -174,4 +175,43 @@ TEST_F(StopwatchTest, PrunesByDatabaseTableAndRowid) {
     EXPECT_FALSE(defaults.dictionaryForKey("RunningStopwatches").contains("/b.db"));
     removeRunningStopwatchesForDatabase(nullptr, nullptr, nullptr, false);
     EXPECT_TRUE(defaults.objectForKey("RunningStopwatches").is_null());
+}
+
+// Stored forms are read without ICU; what they give must be what ICU's patterns give, in zones
+// with and without daylight saving and with half-hour offsets, across a change of offset, and
+// for texts the quick reading must leave to ICU (lenient days, short forms, other zones' names).
+TEST(ImportConversion, StoredFormsReadQuicklyGiveWhatICUGives) {
+    auto icuStored = [](const std::string& text, bool time) {
+        const std::vector<std::string> patterns =
+            time ? std::vector<std::string>{"yyyy-MM-dd HH:mm:ss Z", "yyyy-MM-dd HH:mm Z"}
+                 : std::vector<std::string>{"yyyy-MM-dd Z"};
+        DateFormatter out;
+        out.setLocale(kPosixLocaleIdentifier);
+        out.setDateFormat(time ? "yyyy-MM-dd HH:mm:ss Z" : "yyyy-MM-dd Z");
+        for (const std::string& pattern : patterns) {
+            DateFormatter in;
+            in.setLocale(kPosixLocaleIdentifier);
+            in.setDateFormat(pattern);
+            if (auto date = in.dateFromString(text)) return out.stringFromDate(*date);
+        }
+        return std::string();
+    };
+    const std::vector<std::string> dates = {
+        "2021-03-05 +0000", "2021-03-28 +0100", "2021-10-31 -0930",    "1999-12-31 +1400",
+        "2024-02-29 +0530", "1900-01-01 +0000", "2021-02-30 +0000",    "2021-13-01 +0000",
+        "1850-06-01 +0000", "2021-3-5 +0000",   "2021-03-05 GMT+01:00"};
+    const std::vector<std::string> times = {
+        "2021-03-28 01:59:59 +0000", "2021-03-28 02:30:00 +0200", "2021-11-07 01:30:00 -0400",
+        "2021-03-05 23:30 +0000",    "2000-01-01 00:00:00 -1200", "2021-03-05 24:00:00 +0000",
+        "2021-03-05 12:60:00 +0000", "2021-03-05 7:05:09 +0000"};
+    for (const char* zone :
+         {"UTC", "Europe/Berlin", "America/New_York", "Asia/Kolkata", "Pacific/Chatham"}) {
+        FixedLocale fixed("en_US", zone);
+        for (const std::string& text : dates) {
+            EXPECT_EQ(parseDate(text, false), icuStored(text, false)) << zone << " " << text;
+        }
+        for (const std::string& text : times) {
+            EXPECT_EQ(parseTime(text, true), icuStored(text, true)) << zone << " " << text;
+        }
+    }
 }

@@ -1,0 +1,116 @@
+// A whole import of a generated 1,000,000-row, 6-field CSV (text and number fields, a header
+// line) into a new table, by the import run beside the sqlite3 shell's ".import --csv" on the
+// same file; the same rows with a Date and a Time field converted beside them read as plain
+// text; and the peak memory of a child process importing a small and a large file.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "Common/DBConnection.h"
+#include "ShellComparison.h"
+#include "exchange/ActivityLog.h"
+#include "exchange/ImportRun.h"
+
+namespace {
+
+constexpr int kRuns = 3;
+
+class QuietReporter : public ImportRun::Reporter {
+  public:
+    void status(const std::string&) override {}
+    void resetProgress() override {}
+    void advanceProgress(double) override {}
+    void logChanged() override {}
+};
+
+// Rows of id, name, amount, city, count and note; with dates, the 4th and 5th fields are a date
+// and a time in their stored forms, and a formats line follows the names.
+void writeCsv(const std::string& path, int64_t rows, bool dates) {
+    std::ofstream out(path, std::ios::binary);
+    out << "id,name,amount,city,count,note\n";
+    if (dates) out << "Number,Text,Number,Date,Time,Text\n";
+    std::string line;
+    for (int64_t row = 1; row <= rows; ++row) {
+        line = std::to_string(row) + ",name " + std::to_string(row * 7919 % 100003) + "," +
+               std::to_string(row % 100000) + "." + std::to_string(row % 100);
+        if (dates) {
+            line += ",2024-0" + std::to_string(row % 9 + 1) + "-1" + std::to_string(row % 10) +
+                    " +0100,2024-03-1" + std::to_string(row % 10) + " 1" +
+                    std::to_string(row % 10) + ":3" + std::to_string(row % 10) + ":00 +0100";
+        } else {
+            line += ",city " + std::to_string(row % 977) + "," + std::to_string(row % 5000);
+        }
+        line += ",a note\n";
+        out << line;
+    }
+}
+
+void importWithRun(const std::string& csv, const std::string& db, bool dates, bool convert) {
+    std::filesystem::remove(db);
+    bench::runOrDie("sqlite3 '" + db + "' 'pragma journal_mode'>/dev/null");
+    ImportFileSettings settings = ImportFileSettings::forFile(csv, std::string("t"));
+    settings.line1 = ImportFileSettings::FieldNames;
+    if (dates) settings.line2 = ImportFileSettings::FieldFormats;
+    ImportOptions options;
+    if (convert)
+        options.dataTypesToConvert = ImportOptions::ConvertDates | ImportOptions::ConvertTimes;
+    ActivityLog log;
+    QuietReporter reporter;
+    ImportRun run({settings}, options, log, reporter);
+    DBConnection connection(db, ConnectionKind::Statement);
+    run.run(connection, db);
+    if (run.failedRows() != 0 || run.finalStatus() != "Import completed without issues") {
+        std::fprintf(stderr, "import failed: %s\n", log.text().c_str());
+        std::exit(1);
+    }
+}
+
+// The peak resident memory, in MB, of a child process that imports the file.
+double peakMegabytesOfImport(const std::string& csv, const std::string& db) {
+    const pid_t child = fork();
+    if (child == 0) {
+        importWithRun(csv, db, false, false);
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+}  // namespace
+
+int main() {
+    bench::ScratchFolder scratch;
+    const std::string csv = scratch.file("rows.csv"), db = scratch.file("import.db");
+    writeCsv(csv, 1000000, false);
+    const double megabytes = static_cast<double>(std::filesystem::file_size(csv)) / 1e6;
+    const double ours = bench::bestSeconds(kRuns, [&] { importWithRun(csv, db, false, false); });
+    const double shell = bench::bestSeconds(kRuns, [&] {
+        std::filesystem::remove(db);
+        bench::runOrDie("sqlite3 '" + db + "' '.import --csv " + csv + " t'");
+    });
+    std::printf("file: 1,000,000 rows x 6 fields, %.1f MB\n", megabytes);
+    bench::printComparison("import into a new table", ours, shell, megabytes);
+
+    const std::string datesCsv = scratch.file("dates.csv");
+    writeCsv(datesCsv, 1000000, true);
+    const double converted =
+        bench::bestSeconds(kRuns, [&] { importWithRun(datesCsv, db, true, true); });
+    const double plain =
+        bench::bestSeconds(kRuns, [&] { importWithRun(datesCsv, db, true, false); });
+    std::printf("Date and Time fields converted %.3f s, the same read as text %.3f s: ratio %.2f\n",
+                converted, plain, converted / plain);
+
+    const std::string small = scratch.file("small.csv"), large = scratch.file("large.csv");
+    writeCsv(small, 200000, false);
+    writeCsv(large, 4000000, false);
+    std::printf("peak memory: %.1f MB file %.1f MB, %.1f MB file %.1f MB\n",
+                static_cast<double>(std::filesystem::file_size(small)) / 1e6,
+                peakMegabytesOfImport(small, db),
+                static_cast<double>(std::filesystem::file_size(large)) / 1e6,
+                peakMegabytesOfImport(large, db));
+    return 0;
+}

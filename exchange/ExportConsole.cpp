@@ -1,0 +1,397 @@
+#include "exchange/ExportConsole.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <chrono>
+
+#include "Common/DelimitedExport.h"
+#include "Common/FieldModel.h"
+#include "Common/FieldTypes.h"
+#include "Common/GridQuery.h"
+#include "Common/SchemaListing.h"
+#include "exchange/ActivityLogView.h"
+#include "exchange/TextEntrySheet.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/RowCountText.h"
+#include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/FilePanel.h"
+#include "platform/ui/QtStrings.h"
+
+namespace {
+constexpr const char* kRowid = "ROWID";
+
+std::string nowText() {
+    DateFormatter formatter;
+    formatter.setDateStyle(DateFormatter::Style::Medium);
+    formatter.setTimeStyle(DateFormatter::Style::Medium);
+    return formatter.stringFromDate(
+        std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now()));
+}
+
+// Settings menu items that set an integer default to a value.
+struct ValueSetting {
+    int tag;
+    const char* key;
+    int64_t value;
+};
+constexpr ValueSetting kValueSettings[] = {
+    {1511, "ExportDelimiter", 1},         {1512, "ExportDelimiter", 0},
+    {1513, "ExportDelimiter", 2},         {1561, "ExportSurroundingQuotes", 0},
+    {1562, "ExportSurroundingQuotes", 1}, {1563, "ExportSurroundingQuotes", 2},
+};
+}  // namespace
+
+ExportConsole::ExportConsole(DatabaseWindow& window) : window_(window) {}
+
+ExportConsole::~ExportConsole() {
+    if (view_ && !view_->parent()) delete view_.data();
+}
+
+QWidget* ExportConsole::view() {
+    if (!view_) buildView();
+    return view_;
+}
+
+void ExportConsole::buildView() {
+    view_ = new QWidget;
+    view_->setObjectName("exportView");
+    auto* layout = new QVBoxLayout(view_);
+
+    fieldsTable_ = new QTableWidget(0, 2, view_);
+    fieldsTable_->setObjectName("exportViewFieldsTableView");
+    fieldsTable_->setHorizontalHeaderLabels({tr("Field"), tr("First Row")});
+    fieldsTable_->horizontalHeader()->setStretchLastSection(true);
+    fieldsTable_->verticalHeader()->hide();
+    fieldsTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fieldsTable_->setSelectionMode(QAbstractItemView::NoSelection);
+    layout->addWidget(fieldsTable_, 2);
+
+    auto* buttons = new QHBoxLayout;
+    auto* all = new QPushButton(tr("All"), view_);
+    all->setObjectName("exportViewAllButton");
+    connect(all, &QPushButton::clicked, this, [this] { allButtonPressed(); });
+    auto* none = new QPushButton(tr("None"), view_);
+    none->setObjectName("exportViewNoneButton");
+    connect(none, &QPushButton::clicked, this, [this] { noneButtonPressed(); });
+    buttons->addWidget(all);
+    buttons->addWidget(none);
+    buttons->addStretch(1);
+
+    auto* settings = new QToolButton(view_);
+    settings->setObjectName("exportViewSettingsButton");
+    settings->setText(tr("Settings"));
+    settings->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(settings);
+    menu->setObjectName("exportViewSettingsMenu");
+    const std::pair<int, const char*> items[] = {
+        {1511, "Comma"},
+        {1512, "Tab"},
+        {1513, "Vertical Bar"},
+        {1514, "Other Field Separator..."},
+        {0, nullptr},
+        {1521, "LF (\\n)"},
+        {1522, "CRLF (\\r\\n)"},
+        {1523, "Other Line Separator..."},
+        {0, nullptr},
+        {1531, "NULL Value..."},
+        {0, nullptr},
+        {1541, "Export Field Names"},
+        {1551, "Export Field Types"},
+        {0, nullptr},
+        {1561, "Quote When Needed"},
+        {1562, "Quote Every Value"},
+        {1563, "Never Quote"},
+    };
+    for (const auto& [tag, title] : items) {
+        if (!title) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* item = menu->addAction(tr(title));
+        item->setData(tag);
+        item->setCheckable(tag != 1523 && tag != 1531);
+        connect(item, &QAction::triggered, this,
+                [this, tag = tag] { exportViewChangeSetting(tag); });
+    }
+    connect(menu, &QMenu::aboutToShow, this, [menu] {
+        for (QAction* item : menu->actions()) {
+            if (item->isCheckable()) item->setChecked(isSettingChecked(item->data().toInt()));
+        }
+    });
+    settings->setMenu(menu);
+    buttons->addWidget(settings);
+    auto* exportButton = new QPushButton(tr("Export..."), view_);
+    exportButton->setObjectName("exportViewExportButton");
+    connect(exportButton, &QPushButton::clicked, this, [this] { exportButtonPressed(); });
+    buttons->addWidget(exportButton);
+    layout->addLayout(buttons);
+
+    auto* statusRow = new QHBoxLayout;
+    statusLabel_ = new QLabel(view_);
+    statusLabel_->setObjectName("exportViewStatusLabel");
+    numberOfRowsLabel_ = new QLabel(view_);
+    numberOfRowsLabel_->setObjectName("exportViewNumberOfRowsLabel");
+    numberOfRowsLabel_->hide();
+    statusRow->addWidget(statusLabel_, 1);
+    statusRow->addWidget(numberOfRowsLabel_);
+    layout->addLayout(statusRow);
+
+    logView_ = new ActivityLogView(log_, "exportViewLogTableView", view_);
+    layout->addWidget(logView_, 1);
+}
+
+void ExportConsole::selectedObjectDidChange() {
+    if (window_.state().selectedConsoleIndex == TablesAndRowsState::ExportConsole) {
+        updateExportView();
+    }
+}
+
+void ExportConsole::numberOfRowsDidChange() {
+    view();
+    if (!window_.selectedTableName()) {
+        numberOfRowsLabel_->hide();
+        return;
+    }
+    numberOfRowsLabel_->setText(toQString(numberOfRowsText(window_.state().dataPort.totalRows)));
+    numberOfRowsLabel_->show();
+}
+
+void ExportConsole::consoleDidAppear() {
+    updateExportView();
+}
+
+QString ExportConsole::statusText() const {
+    return statusLabel_ ? statusLabel_->text() : QString();
+}
+
+void ExportConsole::updateExportView() {
+    view();
+    statusLabel_->clear();
+    entry_.reset();
+    const TablesAndRowsState& state = window_.state();
+    const std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    const int type = state.selectedObject.tableType;
+    if (table && state.databaseFilePath &&
+        (type == DBInterface::kSchemaTable || type == DBInterface::kSchemaView)) {
+        const std::string& db = *state.databaseFilePath;
+        const bool editable = state.selectedObject.selectedObjectStatus == 1;
+        Entry entry{*table, {}, {}, {}, std::nullopt};
+        if (editable) {
+            entry.fieldNames.push_back(kRowid);
+            entry.fieldTypes.push_back(DBInterface::kFieldTypeNumber);
+        }
+        std::string error;
+        if (DBInterface::getFieldNames(&entry.fieldNames, &entry.fieldTypes, nullptr, *table, db,
+                                       &error) != 0) {
+            window_.showErrorAlert(*table + "\n\n" + error, window_.window());
+        } else {
+            for (const std::string& name : entry.fieldNames)
+                entry.checked.push_back(name != kRowid);
+            if (state.dataPort.totalRows >= 1) {
+                // The first row as the grid shows it, under its search and sort.
+                std::vector<std::string> row;
+                const auto& search = state.sortAndSearch;
+                if (DBInterface::getRows(&row, *table, search.likeString.value_or(""),
+                                         search.searchFieldIndexes, search.sortCodes,
+                                         search.sortByROWIDCode, 1, 0, false, db, nullptr) == 0 &&
+                    !row.empty()) {
+                    if (!editable) row.erase(row.begin());
+                    entry.firstRowFieldValues = std::move(row);
+                }
+            }
+            entry_ = std::move(entry);
+        }
+    }
+    reloadFieldsTable();
+}
+
+void ExportConsole::reloadFieldsTable() {
+    const int rows = entry_ ? static_cast<int>(entry_->fieldNames.size()) : 0;
+    fieldsTable_->setRowCount(rows);
+    for (int row = 0; row < rows; ++row) {
+        const auto r = static_cast<size_t>(row);
+        auto* box = new QCheckBox(toQString(entry_->fieldNames[r]));
+        box->setChecked(entry_->checked[r]);
+        connect(box, &QCheckBox::clicked, this, [this, row] { checkBoxPressed(row); });
+        fieldsTable_->setCellWidget(row, 0, box);
+        const auto& values = entry_->firstRowFieldValues;
+        fieldsTable_->setItem(
+            row, 1,
+            new QTableWidgetItem(values && r < values->size() ? toQString((*values)[r]) : ""));
+    }
+}
+
+void ExportConsole::checkRowsInExportView(bool checked) {
+    if (entry_) entry_->checked.assign(entry_->checked.size(), checked);
+}
+
+void ExportConsole::allButtonPressed() {
+    checkRowsInExportView(true);
+    reloadFieldsTable();
+}
+
+void ExportConsole::noneButtonPressed() {
+    checkRowsInExportView(false);
+    reloadFieldsTable();
+}
+
+void ExportConsole::checkBoxPressed(int row) {
+    if (!entry_ || row < 0 || row >= static_cast<int>(entry_->checked.size())) return;
+    const auto r = static_cast<size_t>(row);
+    entry_->checked[r] = !entry_->checked[r];
+}
+
+void ExportConsole::exportButtonPressed() {
+    doExportButtonPressed();
+}
+
+void ExportConsole::doExportButtonPressed() {
+    view();
+    const bool anyChecked = entry_ && std::find(entry_->checked.begin(), entry_->checked.end(),
+                                                true) != entry_->checked.end();
+    if (!anyChecked) {
+        window_.showErrorAlert(localizedString("At least one field must be checked."),
+                               window_.window());
+        return;
+    }
+    UserDefaults& defaults = UserDefaults::standard();
+    const bool csv = defaults.integerForKey("ExportDelimiter") == 1 || defaults.boolForKey("CSV");
+    FilePanel panel;
+    panel.kind = FilePanel::Kind::Save;
+    panel.title = tr("Export to File");
+    panel.directory = toQString(Paths::documentsFolder());
+    panel.nameFieldStringValue = toQString(entry_->table + (csv ? ".csv" : ".txt"));
+    panel.beginSheetModalForWindow(window_.window(), [this](const QStringList& paths) {
+        if (!paths.isEmpty()) exportToPath(toStdString(paths.first()));
+    });
+}
+
+void ExportConsole::exportToPath(const std::string& path) {
+    log_.restart();
+    log_.add(ActivityLog::Information, localizedFormat("Export started %@", {nowText()}));
+    const auto& db = window_.state().databaseFilePath;
+    if (path.empty()) {
+        Alert alert;
+        alert.messageText = tr("Error");
+        alert.informativeText = tr("Invalid filename");
+        alert.runModal();
+    } else if (entry_ && db) {
+        log_.add(ActivityLog::Information,
+                 localizedFormat("Exporting \"%@\" to \"%@\"", {entry_->table, path}));
+        std::vector<std::string> fields;
+        for (size_t i = 0; i < entry_->fieldNames.size(); ++i) {
+            if (entry_->checked[i]) fields.push_back(entry_->fieldNames[i]);
+        }
+        std::string error;
+        if (DBInterface::dumpFromTable(entry_->table, fields, path, false, *db, &error) != 0) {
+            // Logged too, so the log never reads as a clean export.
+            log_.add(ActivityLog::Error, error);
+            Alert alert;
+            alert.messageText = tr("Error");
+            alert.informativeText = toQString(error);
+            alert.runModal();
+        } else {
+            statusLabel_->setText(toQString(
+                localizedFormat("Exported to file \"%@\"", {Paths::lastPathComponent(path)})));
+        }
+    }
+    log_.add(ActivityLog::Information, localizedFormat("Export ended %@", {nowText()}));
+    logView_->reloadLog();
+}
+
+bool ExportConsole::isSettingChecked(int tag) {
+    UserDefaults& defaults = UserDefaults::standard();
+    for (const ValueSetting& setting : kValueSettings) {
+        if (setting.tag == tag) return defaults.integerForKey(setting.key) == setting.value;
+    }
+    switch (tag) {
+        case 1514:
+            return defaults.integerForKey("ExportDelimiter") == 3;
+        case 1521:
+            return !defaults.boolForKey("WindowsFormat");
+        case 1522:
+            return defaults.boolForKey("WindowsFormat");
+        case 1541:
+            return !defaults.boolForKey("DontExportFieldNames");
+        case 1551:
+            return defaults.boolForKey("ExportFieldTypes");
+        default:
+            return false;
+    }
+}
+
+void ExportConsole::askForText(const char* title, const char* informative, const char* key,
+                               std::function<void(const std::string&)> done) {
+    TextEntrySheet sheet;
+    sheet.messageText = tr(title);
+    sheet.informativeText = tr(informative);
+    sheet.text = toQString(UserDefaults::standard().stringForKey(key));
+    sheet.beginSheetModalForWindow(window_.window(),
+                                   [done = std::move(done)](const std::optional<QString>& text) {
+                                       if (text) done(toStdString(*text));
+                                   });
+}
+
+void ExportConsole::exportViewChangeSetting(int tag) {
+    UserDefaults& defaults = UserDefaults::standard();
+    for (const ValueSetting& setting : kValueSettings) {
+        if (setting.tag == tag) {
+            defaults.setInteger(setting.value, setting.key);
+            return;
+        }
+    }
+    switch (tag) {
+        case 1514:
+            askForText(
+                "Other Field Separator",
+                "Enter a text string to use to separate fields.\n\nIf not specified, it will "
+                "be the empty string.",
+                "ExportFieldSeparatorString", [](const std::string& text) {
+                    UserDefaults::standard().setString(text, "ExportFieldSeparatorString");
+                    UserDefaults::standard().setInteger(3, "ExportDelimiter");
+                });
+            break;
+        case 1521:
+        case 1522:
+            defaults.setString(tag == 1522 ? "\r\n" : "\n", "ExportLineSeparatorString");
+            defaults.setBool(tag == 1522, "WindowsFormat");
+            break;
+        case 1523:
+            askForText(
+                "Other Line Separator",
+                "Enter a text string to use to separate lines.\n\nIf not specified, it will be "
+                "the empty string.",
+                "ExportLineSeparatorString", [](const std::string& text) {
+                    UserDefaults::standard().setString(text, "ExportLineSeparatorString");
+                });
+            break;
+        case 1531:
+            askForText(
+                "NULL Value",
+                "Enter a text string to use when exporting NULL values in a table.\n\nIf not "
+                "specified, it will be the empty string.",
+                "NULLValueString", [](const std::string& text) {
+                    UserDefaults::standard().setString(text, "NULLValueString");
+                });
+            break;
+        case 1541:
+            defaults.setBool(!defaults.boolForKey("DontExportFieldNames"), "DontExportFieldNames");
+            break;
+        case 1551:
+            defaults.setBool(!defaults.boolForKey("ExportFieldTypes"), "ExportFieldTypes");
+            break;
+        default:
+            break;
+    }
+}

@@ -1,0 +1,526 @@
+#include "exchange/ImportRun.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+#include "Common/DBConnection.h"
+#include "Common/DBExistence.h"
+#include "Common/DateTexts.h"
+#include "Common/FieldModel.h"
+#include "Common/FieldTypes.h"
+#include "Common/FieldsAndLinesParser.h"
+#include "Common/RowInserter.h"
+#include "Common/RunningStopwatches.h"
+#include "Common/SQLQuote.h"
+#include "Common/SchemaChanges.h"
+#include "exchange/ActivityLog.h"
+#include "exchange/SplitRecordReader.h"
+#include "platform/foundation/DateFormatter.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/TextEncoding.h"
+#include "platform/foundation/UserDefaults.h"
+
+using namespace DBInterface;
+
+namespace {
+
+std::string number(int64_t value) {
+    return std::to_string(value);
+}
+
+std::string nowText() {
+    DateFormatter formatter;
+    formatter.setDateStyle(DateFormatter::Style::Medium);
+    formatter.setTimeStyle(DateFormatter::Style::Medium);
+    return formatter.stringFromDate(
+        std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now()));
+}
+
+std::string trimmedName(const std::string& text) {
+    const char* space = " \t\r\n\v\f";
+    const size_t first = text.find_first_not_of(space);
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+class OpenFile {
+  public:
+    explicit OpenFile(const std::string& path) : fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    const int fd;
+};
+}  // namespace
+
+ImportOptions ImportOptions::fromUserDefaults(bool deleteAllRowsFirst, bool useUTC) {
+    UserDefaults& defaults = UserDefaults::standard();
+    ImportOptions options;
+    options.batchLines = defaults.boolForKey("BatchLinesDuringImport");
+    options.dataTypesToConvert = defaults.integerForKey("DataTypesToConvert");
+    options.bailFlags = defaults.integerForKey("BailFlags");
+    const std::string nullText = defaults.stringForKey("ImportNULLValueString");
+    options.nullText = nullText.empty() ? "null" : nullText;
+    options.deleteAllRowsFirst = deleteAllRowsFirst;
+    options.useUTC = useUTC;
+    return options;
+}
+
+ImportRun::ImportRun(std::vector<ImportFileSettings> files, ImportOptions options, ActivityLog& log,
+                     Reporter& reporter)
+    : files_(std::move(files)), options_(std::move(options)), log_(log), reporter_(reporter) {}
+
+ImportRun::~ImportRun() = default;
+
+void ImportRun::showProgress(int percent) {
+    if (percent > percentShown_) reporter_.advanceProgress((percent - percentShown_) * 0.01);
+    percentShown_ = std::max(percent, percentShown_);
+}
+
+void ImportRun::log(int type, const std::string& message) {
+    if (type == ActivityLog::Warning || type == ActivityLog::Error) issues_ = true;
+    log_.add(type, message);
+    reporter_.logChanged();
+}
+
+void ImportRun::statusAndLog(const std::string& text) {
+    reporter_.status(text);
+    log(ActivityLog::Information, text);
+}
+
+void ImportRun::run(DBConnection& connection, const std::string& databaseFilePath) {
+    connection_ = &connection;
+    databaseFilePath_ = databaseFilePath;
+    log_.restart();
+    reporter_.logChanged();
+    reporter_.status(localizedString("Preparing to import"));
+    const auto start = std::chrono::steady_clock::now();
+    log(ActivityLog::Information, localizedFormat("Import started %@", {nowText()}));
+    if (!connection.isOpen()) {
+        log(ActivityLog::Error,
+            localizedFormat("Could not open the database %@", {databaseFilePath}) + ": " +
+                connection.errorMessage());
+    } else {
+        for (const ImportFileSettings& settings : files_) {
+            if (stopImport_ || importFile(settings) == Outcome::EndRun) break;
+        }
+    }
+    log(ActivityLog::Information,
+        localizedFormat("Total number of imported lines: %d", {number(runImported_)}));
+    log(ActivityLog::Information,
+        localizedFormat("Total number of failed lines: %d", {number(runFailed_)}));
+    finalStatus_ = localizedString(stopImport_ ? "Import stopped by user"
+                                   : issues_   ? "Import completed with issues"
+                                               : "Import completed without issues");
+    statusAndLog(finalStatus_);
+    log(ActivityLog::Information, localizedFormat("Import ended %@", {nowText()}));
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    char minutes[32];
+    std::snprintf(minutes, sizeof minutes, "%2.2f", elapsed.count() / 60);
+    log(ActivityLog::Information, localizedFormat("Elapsed time: %@ minutes", {minutes}));
+    connection_ = nullptr;
+}
+
+ImportRun::Outcome ImportRun::fileFailure(const std::string& fileName, const std::string& table) {
+    log(ActivityLog::Error, localizedFormat("Cannot import \"%@\" into \"%@\"", {fileName, table}));
+    if (!(options_.bailFlags & ImportOptions::BailOnError)) return Outcome::Next;
+    log(ActivityLog::Warning, localizedString("Bailing"));
+    return Outcome::EndRun;
+}
+
+ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
+    const std::string table = settings.cleanedTableName();
+    if (table.empty()) return Outcome::Next;
+    const std::string fileName = std::filesystem::path(settings.filePath).filename().string();
+    statusAndLog(localizedFormat("Preparing to import \"%@\" into \"%@\"", {fileName, table}));
+
+    // The file is checked against the table before anything is written to it.
+    std::vector<std::string> names, formats;
+    if (!readNamesAndFormats(settings, &names, &formats)) {
+        log(ActivityLog::Error, localizedString("Error getting field names or types from file"));
+        return fileFailure(fileName, table);
+    }
+    std::vector<int> types;
+    for (const std::string& format : formats) {
+        types.push_back(static_cast<int>(getColumnTypeFromString(format)));
+    }
+    log(ActivityLog::Information, localizedString("Setting up database"));
+    std::string error;
+    if (!doesTableExist(table, databaseFilePath_)) {
+        log(ActivityLog::Information, localizedFormat("Creating table \"%@\"", {table}));
+        if (createTable(table, 0, names, types, nullptr, nullptr, databaseFilePath_, &error) != 0) {
+            log(ActivityLog::Error, error);
+            return fileFailure(fileName, table);
+        }
+        // A table made by this run is never emptied by it.
+        handledTables_.insert(table);
+    } else {
+        log(ActivityLog::Information,
+            localizedFormat("Getting field formats from the existing table \"%@\"", {table}));
+    }
+    ObjectFieldModel model;
+    if (readFieldModel(&model, table, *connection_, &error) != 0) {
+        log(ActivityLog::Error, error);
+        return fileFailure(fileName, table);
+    }
+    // Generated and hidden columns take no values: rows fill the other fields in order.
+    std::vector<std::string> fieldNames;
+    std::vector<int> fieldTypes;
+    for (size_t i = 0; i < model.names.size(); ++i) {
+        if (model.hiddenFields.count(model.names[i])) continue;
+        fieldNames.push_back(model.names[i]);
+        fieldTypes.push_back(i < model.types.size() ? model.types[i]
+                                                    : static_cast<int>(kFieldTypeText));
+    }
+    if (fieldNames.size() != formats.size()) {
+        log(ActivityLog::Error, localizedFormat("%d types in table but %d types in file",
+                                                {number(static_cast<int64_t>(fieldNames.size())),
+                                                 number(static_cast<int64_t>(formats.size()))}));
+        return fileFailure(fileName, table);
+    }
+    const bool deleteFirst = options_.deleteAllRowsFirst && !handledTables_.count(table);
+    handledTables_.insert(table);
+    if (stopImport_) return Outcome::EndRun;
+
+    statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
+    OpenFile file(settings.filePath);
+    if (file.fd < 0) {
+        log(ActivityLog::Error,
+            localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));
+        return fileFailure(fileName, table);
+    }
+    reporter_.resetProgress();
+
+    if (!beginTransaction()) return fileFailure(fileName, table);
+    if (deleteFirst) {
+        // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
+        log(ActivityLog::Information, localizedFormat("Deleting all rows in \"%@\"", {table}));
+        error.clear();
+        if (execOnConnection(connection_->handle(), "delete from " + quoteIdentifier(table),
+                             &error) != SQLITE_OK) {
+            log(ActivityLog::Error,
+                localizedFormat("Could not delete all rows in \"%@\": %@", {table, error}));
+            execOnConnection(connection_->handle(), "rollback", nullptr);
+            return Outcome::Next;
+        }
+    }
+
+    RowInserter inserter(connection_->handle(), table, fieldNames);
+    counts_ = {};
+    percentShown_ = 0;
+    const Outcome outcome = importRecords(settings, file.fd, inserter, fieldTypes);
+    showProgress(100);
+    endBatch(!stopImport_);
+    if (commit() && deleteFirst) {
+        removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
+    }
+    const FileCounts& counts = counts_;
+    if (!options_.batchLines && counts.imported + counts.failed > 0) {
+        reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
+    }
+    // Counted while reading: a pass over the file to count first would cost a tenth of the run.
+    log(ActivityLog::Information,
+        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(counts.records)}));
+    log(ActivityLog::Information, localizedFormat("Number of imported lines from \"%@\": %d",
+                                                  {fileName, number(counts.imported)}));
+    log(counts.failed > 0 ? ActivityLog::Error : ActivityLog::Information,
+        localizedFormat("Number of failed lines from \"%@\": %d",
+                        {fileName, number(counts.failed)}));
+    return outcome;
+}
+
+bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
+                                    std::vector<std::string>* names,
+                                    std::vector<std::string>* formats) {
+    const int role1 = settings.line1, role2 = settings.line2;
+    const int encoding = settings.readerEncoding();
+    const std::string quote = settings.quoteString(), separator = settings.separatorString();
+    const bool bothDiscarded =
+        role1 == ImportFileSettings::Discard && role2 == ImportFileSettings::Discard;
+    std::vector<std::string> records;
+    {
+        OpenFile file(settings.filePath);
+        FieldsAndLinesParser parser;
+        const size_t wanted = bothDiscarded ? 3 : 2;
+        while (file.fd >= 0 && records.size() < wanted) {
+            std::string text, error;
+            const int rc = parser.readLineFrom(file.fd, encoding, quote,
+                                               settings.lineSeparatorString(), &text, &error);
+            if (rc == FieldsAndLinesParser::kReadError) {
+                log(ActivityLog::Error,
+                    localizedFormat(
+                        "Line %d was too long. If you exported the file from a spreadsheet, "
+                        "please check that the lines end in linefeed characters. The old Mac "
+                        "format for text files is not supported by this app.",
+                        {number(static_cast<int64_t>(records.size() + 1))}));
+                return false;
+            }
+            if (rc == FieldsAndLinesParser::kEndOfFile && text.empty()) break;
+            if (records.empty()) removeByteOrderMark(text, encoding);
+            removeCarriageReturns(text);
+            records.push_back(std::move(text));
+            if (rc == FieldsAndLinesParser::kEndOfFile) break;
+        }
+    }
+    if (records.empty()) {
+        log(ActivityLog::Error, localizedString("No rows to import in the file"));
+        return false;
+    }
+    auto fieldsOf = [&](size_t record, bool trim) {
+        std::vector<std::string> fields;
+        FieldsAndLinesParser::findFieldsInLine(records[record], &fields, separator, quote);
+        if (trim) {
+            for (std::string& field : fields) field = trimmedName(field);
+        }
+        return fields;
+    };
+    const bool read2 = records.size() > 1;
+    using L = ImportFileSettings;
+    if (role1 != L::FieldFormats && role2 != L::FieldFormats) {
+        if (role1 == L::FieldNames) {
+            *names = fieldsOf(0, true);
+        } else if (role2 == L::FieldNames && read2) {
+            *names = fieldsOf(1, true);
+        }
+        if (bothDiscarded && records.size() > 2) {
+            formats->assign(fieldsOf(2, false).size(), "Text");
+        }
+    } else if (role1 == L::FieldFormats) {
+        *formats = fieldsOf(0, true);
+        if (role2 == L::FieldNames && read2) *names = fieldsOf(1, true);
+    } else {
+        if (role1 == L::FieldNames) *names = fieldsOf(0, true);
+        if (read2) *formats = fieldsOf(1, true);
+    }
+    if (formats->empty()) {
+        const size_t record = role1 == L::Discard && read2 ? 1 : 0;
+        formats->assign(fieldsOf(record, false).size(), "Text");
+    }
+    if (names->empty()) {
+        for (size_t i = 1; i <= formats->size(); ++i) {
+            names->push_back(localizedFormat("Field %d", {number(static_cast<int64_t>(i))}));
+        }
+    }
+    if (formats->empty()) {
+        log(ActivityLog::Error, localizedString("No fields were found"));
+        return false;
+    }
+    if (names->size() != formats->size()) {
+        log(ActivityLog::Error,
+            localizedString("Field name count is not equal to field format count"));
+        return false;
+    }
+    for (const std::string& format : *formats) {
+        if (getColumnTypeFromString(format) == 0) {
+            log(ActivityLog::Error,
+                localizedString("At least one of the field formats was invalid"));
+            return false;
+        }
+    }
+    return true;
+}
+
+ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, int fd,
+                                            RowInserter& inserter, const std::vector<int>& types) {
+    const size_t expected = types.size();
+    const bool convertDates = options_.dataTypesToConvert & ImportOptions::ConvertDates;
+    const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
+    const bool convertNULL = options_.dataTypesToConvert & ImportOptions::ConvertNULL;
+    // Which fields may change on their way in; the others go in as read.
+    std::vector<bool> converted(expected);
+    for (size_t i = 0; i < expected; ++i) {
+        converted[i] = convertNULL || (types[i] == kFieldTypeDate && convertDates) ||
+                       (types[i] == kFieldTypeTime && convertTimes);
+    }
+    auto bail = [this] {
+        log(ActivityLog::Warning, localizedString("Bailing"));
+        return Outcome::EndRun;
+    };
+
+    SplitRecordReader reader(fd, settings);
+    // The bar moves by a hundredth of the file, as far as the reader has come.
+    struct stat info {};
+    const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
+    std::vector<DBValue> values;
+    int64_t& n = counts_.records;
+    for (SplitRecord* record; (record = reader.next());) {
+        ++n;
+        if (n % 256 == 0 && fileBytes > 0) {
+            showProgress(
+                static_cast<int>(std::min<int64_t>(99, reader.bytesRead() * 100 / fileBytes)));
+        }
+        if (record->result == FieldsAndLinesParser::kReadError) {
+            // Reading on would meet the same error again: the file ends here.
+            log(ActivityLog::Error,
+                localizedFormat("Line %d error: %@", {number(n), record->readError}));
+            return options_.bailFlags & ImportOptions::BailOnError ? bail() : Outcome::Next;
+        }
+        if ((n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2)) {
+            log(ActivityLog::Information,
+                localizedString(n == 1 ? "Skipping first line" : "Skipping second line"));
+            continue;
+        }
+        if (!record->readError.empty()) {
+            log(ActivityLog::Warning,
+                localizedFormat("Line %d: %@", {number(n), record->readError}));
+        }
+        if (record->unclosedQuote) {
+            log(ActivityLog::Warning,
+                localizedFormat("Line %d: a quoted value is not closed; the rest of the file "
+                                "was read into it",
+                                {number(n)}));
+        }
+        std::vector<std::string>& fields = record->fields;
+        const size_t count = fields.size();
+        if (count > expected) {
+            log(ActivityLog::Warning,
+                localizedFormat("Line %d had %d field(s), more than the expected %d field(s), "
+                                "truncated excess fields",
+                                {number(n), number(static_cast<int64_t>(count)),
+                                 number(static_cast<int64_t>(expected))}));
+            if (options_.bailFlags & ImportOptions::BailOnTooManyFields) return bail();
+        }
+        values.clear();
+        for (size_t i = 0; i < std::min(count, expected); ++i) {
+            if (converted[i]) {
+                values.push_back(fieldValueObjectForConvertedFieldValue(
+                    fields[i], types[i], convertDates, convertTimes, convertNULL, options_.nullText,
+                    options_.useUTC));
+            } else {
+                values.emplace_back(std::move(fields[i]));
+            }
+        }
+        if (!record->wasEmpty && count < expected) {
+            log(ActivityLog::Warning,
+                localizedFormat("Line %d had %d field(s), less than the expected %d field(s), "
+                                "added empty text fields",
+                                {number(n), number(static_cast<int64_t>(count)),
+                                 number(static_cast<int64_t>(expected))}));
+            if (options_.bailFlags & ImportOptions::BailOnTooFewFields) return bail();
+            values.resize(expected, std::string());
+        }
+        if (!values.empty() && !insertRow(inserter, values, n) && !options_.batchLines &&
+            (options_.bailFlags & ImportOptions::BailOnError)) {
+            return bail();
+        }
+        if (stopImport_) break;
+    }
+    return Outcome::Next;
+}
+
+bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& values, int64_t line) {
+    FileCounts& counts = counts_;
+    sqlite3* db = connection_->handle();
+    if (options_.batchLines && !batchOpen_) {
+        batchOpen_ = execOnConnection(db, "savepoint import_batch", nullptr) == SQLITE_OK;
+    }
+    std::string error;
+    const bool inserted = inserter.insert(values, &error) == SQLITE_OK;
+    if (inserted) {
+        ++counts.imported;
+        ++counts.uncommitted;
+        ++runImported_;
+        if (batchOpen_) ++counts.batchImported;
+    } else {
+        ++counts.failed;
+        ++runFailed_;
+        log(ActivityLog::Error,
+            localizedFormat("Line %d could not be imported: %@", {number(line), error}));
+        if (sqlite3_get_autocommit(db)) {
+            // The failure's conflict rule rolled the whole transaction back.
+            loseUncommittedRows();
+            counts.pending = 0;
+            counts.batchImported = 0;
+            batchOpen_ = false;
+            beginTransaction();
+            return false;
+        }
+    }
+    if (options_.batchLines) {
+        if (++counts.pending >= kBatchSize) endBatch(true);
+    } else {
+        const int64_t processed = counts.imported + counts.failed;
+        if (inserted && processed % 100 == 0) {
+            reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
+        }
+        // The clock is read every few rows only: reading it costs as much as binding a row.
+        if (++rowsSinceClockRead_ >= 16) {
+            rowsSinceClockRead_ = 0;
+            commitIfDue();
+        }
+    }
+    return inserted;
+}
+
+void ImportRun::endBatch(bool keep) {
+    FileCounts& counts = counts_;
+    if (!batchOpen_) return;
+    sqlite3* db = connection_->handle();
+    if (keep) {
+        execOnConnection(db, "release import_batch", nullptr);
+        reporter_.status(localizedFormat("Imported batch of %d row(s)", {number(counts.pending)}));
+    } else {
+        // A stop drops the unfinished batch whole.
+        execOnConnection(db, "rollback to import_batch", nullptr);
+        execOnConnection(db, "release import_batch", nullptr);
+        // Only the batch's imported rows were written; its failed rows stay failed.
+        counts.imported -= counts.batchImported;
+        counts.uncommitted -= counts.batchImported;
+        runImported_ -= counts.batchImported;
+        log(ActivityLog::Information,
+            localizedFormat("Stopped: the unfinished batch of %d row(s) was not imported",
+                            {number(counts.pending)}));
+    }
+    batchOpen_ = false;
+    counts.pending = 0;
+    counts.batchImported = 0;
+    commitIfDue();
+}
+
+bool ImportRun::beginTransaction() {
+    std::string error;
+    if (execOnConnection(connection_->handle(), "begin immediate", &error) != SQLITE_OK) {
+        log(ActivityLog::Error, error);
+        return false;
+    }
+    lastCommit_ = std::chrono::steady_clock::now();
+    return true;
+}
+
+bool ImportRun::commit() {
+    std::string error;
+    if (sqlite3_get_autocommit(connection_->handle())) return true;
+    if (execOnConnection(connection_->handle(), "commit", &error) != SQLITE_OK) {
+        log(ActivityLog::Error, error);
+        execOnConnection(connection_->handle(), "rollback", nullptr);
+        loseUncommittedRows();
+        return false;
+    }
+    counts_.uncommitted = 0;
+    return true;
+}
+
+void ImportRun::loseUncommittedRows() {
+    if (counts_.uncommitted == 0) return;
+    log(ActivityLog::Error,
+        localizedFormat("%d row(s) imported since the last commit were rolled back",
+                        {number(counts_.uncommitted)}));
+    counts_.imported -= counts_.uncommitted;
+    counts_.failed += counts_.uncommitted;
+    runImported_ -= counts_.uncommitted;
+    runFailed_ += counts_.uncommitted;
+    counts_.uncommitted = 0;
+}
+
+void ImportRun::commitIfDue() {
+    if (batchOpen_ || std::chrono::steady_clock::now() - lastCommit_ < options_.commitInterval)
+        return;
+    if (commit()) beginTransaction();
+}

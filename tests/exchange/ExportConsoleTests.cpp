@@ -1,0 +1,110 @@
+// The export console in a database window: the fields of the selected object, their checks and
+// first-row values, the settings menu, and the file an export writes, byte for byte.
+#include <QCheckBox>
+#include <QTableWidget>
+#include <fstream>
+#include <sstream>
+
+#include "exchange/ExportConsole.h"
+#include "exchange/TextEntrySheet.h"
+#include "tests/mainwindow/ControllerTest.h"
+
+namespace {
+ExportConsole* exportOf(TablesAndRowsController* controller) {
+    return static_cast<ExportConsole*>(controller->console(TablesAndRowsState::ExportConsole));
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+}  // namespace
+
+class ExportConsoleTest : public ControllerTest {
+  protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        run("create table t (name text, amount); insert into t values ('a,b', 1), (NULL, 'say "
+            "\"x\"'); create view v as select amount from t");
+        controller = show("t");
+        controller->selectExportView();
+        console = exportOf(controller);
+        out = pathInDocuments("out.txt");
+        panelAnswer = {QString::fromStdString(out)};
+    }
+    void TearDown() override {
+        TextEntrySheet::setTestResponder({});
+        ControllerTest::TearDown();
+    }
+
+    TablesAndRowsController* controller = nullptr;
+    ExportConsole* console = nullptr;
+    std::string out;
+};
+
+TEST_F(ExportConsoleTest, FieldsListStartsWithAnUncheckedRowidAndShowsTheFirstRow) {
+    ASSERT_TRUE(console->entry());
+    EXPECT_EQ(console->entry()->fieldNames, (std::vector<std::string>{"ROWID", "name", "amount"}));
+    EXPECT_EQ(console->entry()->checked, (std::vector<bool>{false, true, true}));
+    EXPECT_EQ(*console->entry()->firstRowFieldValues, (std::vector<std::string>{"1", "a,b", "1"}));
+    auto* fields = console->view()->findChild<QTableWidget*>("exportViewFieldsTableView");
+    EXPECT_EQ(fields->item(0, 1)->text(), "1");
+
+    // None, then the amount's check box: only that field is exported.
+    console->noneButtonPressed();
+    static_cast<QCheckBox*>(fields->cellWidget(2, 0))->click();
+    console->exportButtonPressed();
+    EXPECT_EQ(fileText(out), "amount\n1\n\"say \"\"x\"\"\"\n");
+    EXPECT_EQ(console->statusText(), "Exported to file \"out.txt\"");
+    EXPECT_EQ(console->exportLog().entry(1)->message, "Exporting \"t\" to \"" + out + "\"");
+
+    // A view has no ROWID line; nothing checked is refused before any panel.
+    controller->selectTableWithName("v");
+    EXPECT_EQ(console->entry()->fieldNames, std::vector<std::string>{"amount"});
+    console->noneButtonPressed();
+    panelTitles.clear();
+    console->exportButtonPressed();
+    EXPECT_TRUE(panelTitles.empty());
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_NE(alerts.back().both().find("At least one field must be checked."), std::string::npos);
+}
+
+TEST_F(ExportConsoleTest, SettingsMenuChoosesSeparatorQuotesLineEndsAndHeaders) {
+    struct Case {
+        std::vector<int> tags;
+        std::string sheetText;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{1511}, "", "name,amount\n\"a,b\",1\n,\"say \"\"x\"\"\"\n"},
+        {{1512, 1522}, "", "name\tamount\r\na,b\t1\r\n\t\"say \"\"x\"\"\"\r\n"},
+        {{1513, 1521, 1562}, "", "\"name\"|\"amount\"\n\"a,b\"|\"1\"\n\"\"|\"say \"\"x\"\"\"\n"},
+        {{1514, 1563, 1541}, "::", "a,b::1\n::say \"x\"\n"},
+        {{1541, 1551, 1531, 1561},
+         "<null>",
+         "name::amount\nText::Text\na,b::1\n<null>::\"say \"\"x\"\"\"\n"},
+    };
+    for (const Case& c : cases) {
+        TextEntrySheet::setTestResponder(
+            [&c](const TextEntrySheet&) { return QString::fromStdString(c.sheetText); });
+        for (int tag : c.tags) console->exportViewChangeSetting(tag);
+        console->updateExportView();
+        console->exportButtonPressed();
+        EXPECT_EQ(fileText(out), c.expected) << c.tags.front();
+    }
+    EXPECT_TRUE(ExportConsole::isSettingChecked(1514));
+    EXPECT_TRUE(ExportConsole::isSettingChecked(1551));
+    EXPECT_FALSE(ExportConsole::isSettingChecked(1522));
+}
+
+TEST_F(ExportConsoleTest, AWriteErrorIsReportedAndLogged) {
+    panelAnswer = {"/dev/full"};
+    console->exportButtonPressed();
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_NE(alerts.back().informativeText.find("Could not write file [/dev/full]"),
+              std::string::npos);
+    EXPECT_EQ(console->statusText(), "");
+    EXPECT_TRUE(console->exportLog().atLeastOneError());
+}

@@ -1,0 +1,183 @@
+// The import console in a database window: files listed with their own settings, settings
+// changed for the clicked and selected files, and runs on their thread that end through the
+// event loop.
+#include <QCheckBox>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "exchange/ImportConsole.h"
+#include "exchange/TextEntrySheet.h"
+#include "tests/mainwindow/ControllerTest.h"
+
+namespace {
+ImportConsole* importOf(TablesAndRowsController* controller) {
+    return static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
+}
+}  // namespace
+
+class ImportConsoleTest : public ControllerTest {
+  protected:
+    void SetUp() override {
+        ControllerTest::SetUp();
+        makeRowsTable(3);
+        controller = show("t");
+        controller->selectImportView();
+        console = importOf(controller);
+        table = console->view()->findChild<QTableWidget*>("importViewFilesTableView");
+    }
+    void TearDown() override {
+        TextEntrySheet::setTestResponder({});
+        ControllerTest::TearDown();
+    }
+
+    QString file(const std::string& name, const std::string& bytes) {
+        writeFile(pathInDocuments(name), bytes);
+        return QString::fromStdString(pathInDocuments(name));
+    }
+    const ImportFileSettings& settingsOfRow(size_t row) {
+        return *console->settingsForFile(console->urlsToImport().at(row));
+    }
+    QString cell(int row, int column) { return table->item(row, column)->text(); }
+
+    TablesAndRowsController* controller = nullptr;
+    ImportConsole* console = nullptr;
+    QTableWidget* table = nullptr;
+};
+
+TEST_F(ImportConsoleTest, FilesGetTheirOwnSettingsAndMenusChangeClickedAndSelectedFiles) {
+    console->addFilePaths({file("data.csv", ""), file("DATA.CSV", ""), file("notes.txt", "")},
+                          std::nullopt);
+    console->addFilePaths({file("data.csv", "")}, std::string("ignored"));  // listed already
+    ASSERT_EQ(console->urlsToImport().size(), 3u);
+    EXPECT_EQ(settingsOfRow(0).name, "data");
+    EXPECT_EQ(settingsOfRow(0).fieldSeparator, ImportFileSettings::Comma);
+    EXPECT_EQ(settingsOfRow(0).removeSurroundingQuotes, 1);
+    EXPECT_EQ(settingsOfRow(1).name, "DATA");
+    EXPECT_EQ(settingsOfRow(1).fieldSeparator, ImportFileSettings::Tab);
+    EXPECT_EQ(settingsOfRow(1).removeSurroundingQuotes, 0);
+
+    // Clicked row 1 with rows 0 and 2 selected: all three change.
+    table->selectRow(0);
+    table->selectionModel()->select(table->model()->index(2, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    console->setClickedRow(1);
+    console->importView1stLineMenuItemClicked(ImportFileSettings::FieldNames);
+    console->importViewTextEncodingMenuItemClicked(2);
+    for (size_t row = 0; row < 3; ++row) EXPECT_EQ(settingsOfRow(row).line1, 2);
+    EXPECT_EQ(cell(0, 2), "CSV, Mac Roman, 1. Field names");
+    EXPECT_EQ(cell(1, 2), "Tab, Mac Roman, 1. Field names");
+
+    // CSV turns quote removal on; Pipe afterwards leaves it on. Only row 1 is acted on now.
+    table->clearSelection();
+    console->importViewFieldSeparatorMenuItemClicked(ImportFileSettings::Comma);
+    console->importViewFieldSeparatorMenuItemClicked(ImportFileSettings::Pipe);
+    EXPECT_EQ(settingsOfRow(1).removeSurroundingQuotes, 1);
+    EXPECT_EQ(settingsOfRow(1).fieldSeparator, ImportFileSettings::Pipe);
+    EXPECT_EQ(settingsOfRow(2).fieldSeparator, ImportFileSettings::Tab);
+
+    // The Other separator: an empty answer is stored as empty (a comma to the run).
+    TextEntrySheet::setTestResponder([](const TextEntrySheet&) { return QString(); });
+    console->importViewFieldSeparatorMenuItemClicked(ImportFileSettings::Other);
+    EXPECT_EQ(settingsOfRow(1).fieldSeparatorString, "");
+    EXPECT_EQ(settingsOfRow(1).separatorString(), ",");
+    EXPECT_EQ(cell(1, 2), "Other, Mac Roman, 1. Field names");
+
+    // Removing the selected files drops their settings; adding one again makes new ones.
+    console->setClickedRow(-1);
+    table->selectRow(1);
+    console->importViewDeleteButtonPressed();
+    ASSERT_EQ(console->urlsToImport().size(), 2u);
+    EXPECT_EQ(console->settingsForFile(pathInDocuments("DATA.CSV")), nullptr);
+    EXPECT_EQ(cell(1, 0).toStdString(), pathInDocuments("notes.txt"));
+}
+
+TEST_F(ImportConsoleTest, SettingsMenuTogglesDefaultsAndTheDeleteAllRowsBox) {
+    console->importViewChangeSetting(1411);
+    console->importViewChangeSetting(1422);
+    console->importViewChangeSetting(1433);
+    console->importViewChangeSetting(1433);
+    EXPECT_TRUE(UserDefaults::standard().boolForKey("BatchLinesDuringImport"));
+    EXPECT_TRUE(console->view()->findChild<QCheckBox*>("importViewCheckBox102")->isChecked());
+    EXPECT_EQ(UserDefaults::standard().integerForKey("DataTypesToConvert"), 2);
+    EXPECT_EQ(UserDefaults::standard().integerForKey("BailFlags"), 0);
+    EXPECT_TRUE(console->isSettingChecked(1422));
+    console->importViewChangeSetting(1414);
+    auto* box = console->view()->findChild<QCheckBox*>("importViewDeleteAllRowsCheckBox");
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(box->text(), "DELETE ALL ROWS BEFORE IMPORT");
+    box->click();
+    EXPECT_FALSE(console->deleteAllRowsFirst());
+}
+
+TEST_F(ImportConsoleTest, ARunOnItsThreadEndsThroughTheEventLoop) {
+    console->addFilePaths({file("first.csv", "a,b\n1,2\n3,4\n"), file("second.csv", "x,y\n5\n")},
+                          std::nullopt);
+    table->selectAll();
+    console->importView1stLineMenuItemClicked(ImportFileSettings::FieldNames);
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    auto* tablesList = controller->view()->findChild<QListWidget*>("tablesTableView");
+    button->click();
+    EXPECT_TRUE(console->isImporting());
+    EXPECT_EQ(button->text(), "Stop");
+    EXPECT_FALSE(tablesList->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    EXPECT_EQ(console->statusText(), "Import completed with issues");
+    EXPECT_EQ(button->text(), "Import");
+    EXPECT_TRUE(tablesList->isEnabled());
+    EXPECT_FALSE(
+        console->view()->findChild<QProgressBar*>("importViewProgressIndicator")->isVisible());
+    EXPECT_TRUE(tablesListed(0).contains("first"));
+    EXPECT_TRUE(tablesListed(0).contains("second"));
+    EXPECT_EQ(controller->selectedTableNameIfOnlyOne(), "t");
+    auto* log = console->view()->findChild<QListView*>("importViewLogTableView");
+    EXPECT_EQ(static_cast<size_t>(log->model()->rowCount()), console->importLog().count());
+    EXPECT_EQ(log->model()
+                  ->index(static_cast<int>(console->importLog().count()) - 1, 0)
+                  .data()
+                  .toString()
+                  .left(12),
+              "Elapsed time");
+    std::vector<std::string> rows;
+    ASSERT_EQ(
+        DBInterface::getRows(&rows, "select a || b from first union all select x || y from second",
+                             db, nullptr),
+        0);
+    EXPECT_EQ(rows, (std::vector<std::string>{"12", "34", "5"}));
+}
+
+TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndStopEndsARun) {
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
+    console->addFilePaths({file("big.txt", text)}, std::string("t"));
+    console->importViewChangeSetting(1414);
+    alertAnswer = 1;  // Cancel
+    console->importViewImportButtonPressed();
+    EXPECT_FALSE(console->isImporting());
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Delete ALL Rows?");
+
+    alertAnswer = 0;
+    console->importViewImportButtonPressed();
+    ASSERT_TRUE(console->isImporting());
+    console->importViewImportButtonPressed();  // Stop
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    EXPECT_EQ(console->statusText(), "Import stopped by user");
+    std::vector<std::string> count;
+    ASSERT_EQ(DBInterface::getRows(&count, "select count(*) < 300000 from t", db, nullptr), 0);
+    EXPECT_EQ(count, std::vector<std::string>{"1"});
+}
+
+TEST_F(ImportConsoleTest, ClosingTheWindowDuringARunStopsItAndKeepsTheFileWhole) {
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
+    console->addFilePaths({file("big.txt", text)}, std::string("t"));
+    console->importViewImportButtonPressed();
+    ASSERT_TRUE(console->isImporting());
+    app->databaseWindowForWindowIndex(0)->close();
+    QTest::qWait(200);  // whatever the run posted arrives now, and must find nothing gone
+    std::vector<std::string> check;
+    ASSERT_EQ(DBInterface::getRows(&check, "pragma integrity_check", db, nullptr), 0);
+    EXPECT_EQ(check, std::vector<std::string>{"ok"});
+}

@@ -1,0 +1,280 @@
+// Import runs on real files into a real database, each result read back through a connection of
+// the test's own, row by row, and the activity log checked for what went wrong and where.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gmock/gmock.h>
+
+#include "Common/DBConnection.h"
+#include "exchange/ActivityLog.h"
+#include "exchange/ImportRun.h"
+#include "tests/support/DatabaseTest.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class RecordingReporter : public ImportRun::Reporter {
+  public:
+    void status(const std::string& text) override {
+        statuses.push_back(text);
+        if (onStatus) onStatus(text);
+    }
+    void resetProgress() override { progress = 0; }
+    void advanceProgress(double amount) override { progress += amount; }
+    void logChanged() override {}
+
+    Strings statuses;
+    double progress = 0;
+    std::function<void(const std::string&)> onStatus;
+};
+
+}  // namespace
+
+class ImportRunTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("create table existing (a, b)");
+    }
+
+    // A file in the test's home holding the bytes.
+    ImportFileSettings file(const std::string& name, const std::string& bytes,
+                            const std::optional<std::string>& table = std::nullopt) {
+        const std::string path = pathInHome(name);
+        writeFile(path, bytes);
+        return ImportFileSettings::forFile(path, table);
+    }
+
+    std::string import(std::vector<ImportFileSettings> files, ImportOptions options = {}) {
+        ImportRun importRun(std::move(files), options, log, reporter);
+        if (stopAfterBatches > 0) {
+            reporter.onStatus = [&, batches = 0](const std::string& text) mutable {
+                if (text.starts_with("Imported batch") && ++batches == stopAfterBatches) {
+                    importRun.requestStop();
+                }
+            };
+        }
+        DBConnection connection(db, ConnectionKind::Statement);
+        importRun.run(connection, db);
+        imported = importRun.importedRows();
+        failed = importRun.failedRows();
+        return importRun.finalStatus();
+    }
+
+    // Log entries of the type whose message holds the text.
+    Strings logged(int type, const std::string& text = {}) {
+        Strings found;
+        for (const auto& entry : log.entries()) {
+            if (entry.type == type && entry.message.find(text) != std::string::npos) {
+                found.push_back(entry.message);
+            }
+        }
+        return found;
+    }
+
+    ActivityLog log;
+    RecordingReporter reporter;
+    int stopAfterBatches = 0;
+    int64_t imported = 0, failed = 0;
+};
+
+TEST_F(ImportRunTest, HeaderLineByteOrderMarkAndCarriageReturnsMakeTheTable) {
+    ImportFileSettings settings = file(
+        "people.csv", "\xEF\xBB\xBFname,\"age\"\r\n\"Ann, Jr.\",31\r\n\"say \"\"hi\"\"\",\r\n");
+    settings.line1 = ImportFileSettings::FieldNames;
+    EXPECT_EQ(import({settings}), "Import completed without issues");
+    EXPECT_THAT(directQuery("select name from pragma_table_info('people')"),
+                ElementsAre("name", "age"));
+    EXPECT_THAT(directQuery("select name || '|' || age from people order by rowid"),
+                ElementsAre("Ann, Jr.|31", "say \"hi\"|"));
+    EXPECT_EQ(imported, 2);
+    EXPECT_THAT(logged(ActivityLog::Information), testing::Contains("Skipping first line"));
+    EXPECT_NEAR(reporter.progress, 1.0, 1e-9);  // a whole file fills the bar once
+}
+
+TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines) {
+    ImportFileSettings settings = file("ragged.txt", "a\tb\tc\n1\t2\n1\t2\t3\t4\n\n5\t6\t7\n");
+    settings.line1 = ImportFileSettings::FieldNames;
+    EXPECT_EQ(import({settings}), "Import completed with issues");
+    EXPECT_THAT(directQuery("select ifnull(a, 'N') || ifnull(b, 'N') || ifnull(c, 'N') || '.' "
+                            "|| typeof(c) from ragged order by rowid"),
+                ElementsAre("12.text", "123.text", "NN.null", "567.text"));
+    EXPECT_THAT(logged(ActivityLog::Warning),
+                ElementsAre("Line 2 had 2 field(s), less than the expected 3 field(s), added "
+                            "empty text fields",
+                            "Line 3 had 4 field(s), more than the expected 3 field(s), truncated "
+                            "excess fields"));
+
+    // Bailing at the record with too many fields keeps what came before and is an issue.
+    run("delete from ragged");
+    ImportOptions options;
+    options.bailFlags = ImportOptions::BailOnTooManyFields;
+    EXPECT_EQ(import({settings}, options), "Import completed with issues");
+    EXPECT_THAT(directQuery("select a || b || c from ragged"), ElementsAre("12"));
+    EXPECT_THAT(logged(ActivityLog::Warning, "Bailing"), ElementsAre("Bailing"));
+}
+
+TEST_F(ImportRunTest, RolesOfTheFirstTwoRecords) {
+    // Both discarded: the third record gives the field count and is data.
+    ImportFileSettings discarded = file("discarded.txt", "x\ny\n1\t2\n3\t4\n");
+    discarded.line1 = discarded.line2 = ImportFileSettings::Discard;
+    // Names then formats: the table takes its types from the file, no rows.
+    ImportFileSettings typed = file("typed.txt", "when\tcount\nDate\tNumber\n");
+    typed.line1 = ImportFileSettings::FieldNames;
+    typed.line2 = ImportFileSettings::FieldFormats;
+    ImportFileSettings badFormat = file("bad.txt", "Date\tWhatever\n1\t2\n");
+    badFormat.line1 = ImportFileSettings::FieldFormats;
+    EXPECT_EQ(import({discarded, typed, badFormat}), "Import completed with issues");
+    EXPECT_THAT(directQuery("select \"Field 1\" || \"Field 2\" from discarded"),
+                ElementsAre("12", "34"));
+    EXPECT_THAT(directQuery("select name from pragma_table_info('typed')"),
+                ElementsAre("when", "count"));
+    EXPECT_THAT(directQuery("select type from varnelo_db_fields where table_name = 'typed' "
+                            "order by rowid"),
+                ElementsAre("3", "2"));
+    EXPECT_THAT(directQuery("select count(*) from typed"), ElementsAre("0"));
+    EXPECT_THAT(directQuery("select count(*) from sqlite_master where name = 'bad'"),
+                ElementsAre("0"));
+    EXPECT_THAT(logged(ActivityLog::Error),
+                ElementsAre("At least one of the field formats was invalid",
+                            "Error getting field names or types from file",
+                            "Cannot import \"bad.txt\" into \"bad\""));
+}
+
+TEST_F(ImportRunTest, ReaderTroublesAreWarningsWithTheirLinesAndTheTextStillArrives) {
+    const std::string longField(1000000, 'x');
+    ImportFileSettings settings = file(
+        "odd.csv", "a,b\nok,\xff\xfe\n" + longField + ",long\nlast,\"never closed\nstill,in\n");
+    settings.line1 = ImportFileSettings::FieldNames;
+    EXPECT_EQ(import({settings}), "Import completed with issues");
+    EXPECT_THAT(
+        directQuery("select a, length(b), hex(b) = 'EFBFBDEFBFBD' from odd where rowid = 1"),
+        ElementsAre("ok", "2", "1"));
+    EXPECT_THAT(directQuery("select length(a), b from odd where rowid = 2"),
+                ElementsAre("1000000", "long"));
+    EXPECT_THAT(directQuery("select a, b from odd where rowid = 3"),
+                ElementsAre("last", "never closed\nstill,in\n"));
+    const Strings warnings = logged(ActivityLog::Warning);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_THAT(warnings[0], HasSubstr("Line 2: Invalid"));
+    EXPECT_THAT(warnings[1], HasSubstr("Line 4: a quoted value is not closed"));
+}
+
+TEST_F(ImportRunTest, SingleByteEncodingsAreDecoded) {
+    ImportFileSettings windows = file("windows.txt", "caf\xe9\t\x80\n", "encoded");
+    windows.textEncoding = 1;
+    ImportFileSettings mac = file("mac.txt", "caf\x8e\t\xdb\n", "encoded");
+    mac.textEncoding = 2;
+    EXPECT_EQ(import({windows, mac}), "Import completed without issues");
+    EXPECT_THAT(directQuery("select \"Field 1\" || \"Field 2\" from encoded order by rowid"),
+                ElementsAre("café€", "café€"));
+}
+
+TEST_F(ImportRunTest, FailedRowsAreCountedExactlyAndReportedWithTheirLines) {
+    run("create table keyed (k integer primary key, v not null)");
+    std::string text;
+    for (int i = 1; i <= 250; ++i) text += std::to_string(i) + "\tv\n";
+    text += "7\tagain\n300\tnull\n301\tlast\n";
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        run("delete from keyed; insert into keyed values (5, 'kept')");
+        ImportOptions options;
+        options.batchLines = batched;
+        options.dataTypesToConvert = ImportOptions::ConvertNULL;
+        EXPECT_EQ(import({file("keyed.txt", text, "keyed")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 250);  // 253 lines: 5 and 7 are taken, 300 is NULL
+        EXPECT_EQ(failed, 3);
+        EXPECT_THAT(directQuery("select count(*), max(k) from keyed"), ElementsAre("251", "301"));
+        EXPECT_THAT(directQuery("select v from keyed where k in (5, 7) order by k"),
+                    ElementsAre("kept", "v"));
+        const Strings errors = logged(ActivityLog::Error, "could not be imported");
+        ASSERT_EQ(errors.size(), 3u);
+        EXPECT_THAT(errors[0], HasSubstr("Line 5 could not be imported: UNIQUE"));
+        EXPECT_THAT(errors[1], HasSubstr("Line 251 could not be imported: UNIQUE"));
+        EXPECT_THAT(errors[2], HasSubstr("Line 252 could not be imported: NOT NULL"));
+
+        // Importing the same file again adds nothing twice.
+        EXPECT_EQ(import({file("keyed.txt", text, "keyed")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 0);
+        EXPECT_THAT(directQuery("select count(*) from keyed"), ElementsAre("251"));
+    }
+}
+
+TEST_F(ImportRunTest, AConflictThatRollsTheTransactionBackCountsItsRowsAsFailed) {
+    run("create table strict (k unique on conflict rollback)");
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        ImportOptions options;
+        options.batchLines = batched;
+        EXPECT_EQ(import({file("strict.txt", "1\n2\n1\n3\n", "strict")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 1);
+        EXPECT_EQ(failed, 3);
+        EXPECT_THAT(directQuery("select group_concat(k) from strict"), ElementsAre("3"));
+        EXPECT_THAT(logged(ActivityLog::Error, "rolled back"),
+                    ElementsAre("2 row(s) imported since the last commit were rolled back"));
+        run("delete from strict");
+    }
+}
+
+TEST_F(ImportRunTest, RowsAreDeletedOnlyForAnImportableFileAndOncePerTable) {
+    run("insert into existing values ('old', 1)");
+    ImportOptions options;
+    options.deleteAllRowsFirst = true;
+    // Three fields for a table of two: nothing may be deleted.
+    EXPECT_EQ(import({file("wide.txt", "1\t2\t3\n", "existing")}, options),
+              "Import completed with issues");
+    EXPECT_THAT(directQuery("select a from existing"), ElementsAre("old"));
+    EXPECT_THAT(logged(ActivityLog::Error, "types in"),
+                ElementsAre("2 types in table but 3 types in file"));
+
+    EXPECT_EQ(import({file("one.txt", "1\t2\n", "existing"), file("two.txt", "3\t4\n", "existing")},
+                     options),
+              "Import completed without issues");
+    EXPECT_THAT(directQuery("select a || b from existing order by rowid"), ElementsAre("12", "34"));
+}
+
+TEST_F(ImportRunTest, StopInABatchedRunKeepsWholeBatchesOnly) {
+    std::string text;
+    for (int i = 1; i <= 1000; ++i) text += std::to_string(i) + "\n";
+    ImportOptions options;
+    options.batchLines = true;
+    stopAfterBatches = 3;
+    EXPECT_EQ(import({file("numbers.txt", text)}, options), "Import stopped by user");
+    EXPECT_EQ(imported, 300);
+    EXPECT_THAT(directQuery("select count(*), max(\"Field 1\" + 0) from numbers"),
+                ElementsAre("300", "300"));
+}
+
+TEST_F(ImportRunTest, AKilledImportLeavesWholeCommittedBatches) {
+    std::string text;
+    for (int i = 1; i <= 100000; ++i) text += std::to_string(i) + "\tsome text\n";
+    const ImportFileSettings settings = file("big.txt", text, "existing");
+    const pid_t child = fork();
+    if (child == 0) {
+        ImportOptions options;
+        options.batchLines = true;
+        options.commitInterval = std::chrono::milliseconds(0);  // every batch
+        // Killed once the 350th batch is written, before it is committed.
+        reporter.onStatus = [batches = 0](const std::string& text) mutable {
+            if (text.starts_with("Imported batch") && ++batches == 350) kill(getpid(), SIGKILL);
+        };
+        ImportRun importRun({settings}, options, log, reporter);
+        DBConnection connection(db, ConnectionKind::Statement);
+        importRun.run(connection, db);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    // The first connection after the kill rolls the unfinished transaction back.
+    EXPECT_THAT(query("pragma integrity_check"), ElementsAre("ok"));
+    EXPECT_THAT(directQuery("select count(*), max(a + 0) from existing"),
+                ElementsAre("34900", "34900"));
+}

@@ -1,0 +1,59 @@
+// The parts of an import that cross threads: the log appended by the worker while the window
+// reads it, and records handed from the reading thread to the inserting one. Built once more
+// under ThreadSanitizer.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "exchange/ActivityLog.h"
+#include "exchange/ImportFileSettings.h"
+#include "exchange/SplitRecordReader.h"
+
+TEST(ImportThreads, AWorkerAppendsToTheLogWhileTheWindowReads) {
+    ActivityLog log;
+    std::thread worker([&] {
+        for (int i = 0; i < 2000; ++i) log.add(i % 3, "line " + std::to_string(i));
+    });
+    size_t seen = 0;
+    while (seen < 1000) {
+        seen = log.count();
+        for (size_t i = 0; i < seen; ++i) EXPECT_TRUE(log.entry(i).has_value());
+        EXPECT_LE(log.text().size(), 1000u * 10);
+    }
+    worker.join();
+    EXPECT_EQ(log.count(), 1000u);
+    EXPECT_TRUE(log.atLeastOneError());
+}
+
+TEST(ImportThreads, RecordsArriveInOrderAndAnEarlyEndStopsTheReader) {
+    char path[] = "/tmp/varnelo-records-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    std::string text = "\xEF\xBB\xBF";
+    for (int i = 1; i <= 5000; ++i)
+        text += std::to_string(i) + ",\"v\r\n" + std::to_string(i) + "\"\r\n";
+    ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ImportFileSettings settings;
+    settings.fieldSeparator = ImportFileSettings::Comma;
+    settings.removeSurroundingQuotes = 1;
+    for (const bool early : {false, true}) {
+        lseek(fd, 0, SEEK_SET);
+        SplitRecordReader reader(fd, settings);
+        int expected = 1;
+        while (SplitRecord* record = reader.next()) {
+            ASSERT_EQ(record->fields.size(), 2u);
+            EXPECT_EQ(record->fields[0], std::to_string(expected));
+            EXPECT_EQ(record->fields[1], "v\n" + std::to_string(expected));
+            if (early && expected == 300) break;  // the reader goes with the loop
+            ++expected;
+        }
+        EXPECT_EQ(expected, early ? 300 : 5001);
+    }
+    close(fd);
+    unlink(path);
+}
