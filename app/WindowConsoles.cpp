@@ -1,5 +1,7 @@
 #include "app/WindowConsoles.h"
 
+#include "design/NameAndFieldsPanel.h"
+#include "design/PickerTypesWindow.h"
 #include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
@@ -25,5 +27,7 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<SortPanel>(window));
     window.addPanel(std::make_unique<SearchPanel>(window));
     window.addPanel(std::make_unique<WebBookmarksWindow>(window));
+    window.addPanel(std::make_unique<NameAndFieldsPanel>(window));
+    window.addPanel(std::make_unique<PickerTypesWindow>(window));
     return controller;
 }

@@ -40,6 +40,8 @@ class DatabaseWindow {
     // After a schema change: the tables list is read again and the named object selected.
     virtual void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
                                                  int firstFieldIndex) = 0;
+    // Reads the database's picker types and values into the state again.
+    virtual void reloadPickerTypes() = 0;
     // Sheets on the window.
     virtual void showErrorAlert(const std::string& text, QWidget* window) = 0;
     virtual void showAlert(const std::string& title, const std::string& message,

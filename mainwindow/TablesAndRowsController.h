@@ -142,7 +142,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // for callers and has no effect.
     void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
                                          int firstFieldIndex) override;
-    void reloadPickerTypes();
+    void reloadPickerTypes() override;
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();
     void reloadSpecialTables(const std::string& tableName);
