@@ -2,10 +2,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 
 #include "Common/SQLQuote.h"
 #include "design/FieldTypeMenu.h"
+#include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
 #include "tests/design/PanelTest.h"
 
@@ -258,6 +260,92 @@ TEST_F(NameAndFieldsPanelTest, TypeMenuTagsLookupsPickersAndEditsOfTheEditedRow)
     EXPECT_EQ(fieldRows("t"),
               (std::vector<std::string>{"a", "1", "0", "size", std::to_string(pickerCode), "0", "c",
                                         "3", "0"}));
+}
+
+}  // namespace
+
+namespace {
+
+class FormatStyleSheetTest : public NameAndFieldsPanelTest {
+  protected:
+    // Opens the sheet of the row, as the row's context menu does.
+    FormatStyleSheet* openSheet(NameAndFieldsPanel* p, int row) {
+        p->nameAndFieldsPanelTableView()->selectRow(row);
+        p->nameAndFieldsPanelStyleMenuItemClicked();
+        return p->formatStyleSheet();
+    }
+    static int selectedRow(QTableWidget* list) {
+        auto rows = list->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.first().row();
+    }
+};
+
+TEST_F(FormatStyleSheetTest, SheetsComposeCodesAndKeepTheExpandedBit) {
+    run("create table t (n, d, tm, x)");
+    TablesAndRowsController* c = show("t");
+    NameAndFieldsPanel* p = openOn(c);
+    chooseType(p, 0, DBInterface::kFieldTypeNumber);
+    chooseType(p, 1, DBInterface::kFieldTypeDate);
+    chooseType(p, 2, DBInterface::kFieldTypeTime);
+
+    // A Text field has no sheet.
+    EXPECT_EQ(openSheet(p, 3), nullptr);
+
+    FormatStyleSheet* number = openSheet(p, 0);
+    ASSERT_NE(number, nullptr);
+    EXPECT_EQ(number->styleTableView()->rowCount(), 8);
+    EXPECT_EQ(number->minimumField()->value(), 0);
+    EXPECT_EQ(number->maximumField()->value(), 2);
+    EXPECT_EQ(number->styleTableView()->item(1, 1)->text().toStdString(), "1234.56");
+    EXPECT_EQ(number->styleTableView()->item(2, 1)->text().toStdString(), "1235");
+    number->styleTableView()->selectRow(3);
+    number->minimumField()->setValue(2);
+    number->maximumField()->setValue(1);
+    QTest::mouseClick(number->doneButton(), Qt::LeftButton);
+    EXPECT_EQ(p->fieldRows().formatStyles[0], 3 | (2 << 16) | (2 << 24));
+    EXPECT_FALSE(number->isVisible());
+    // Only the low byte of a typed digit count is kept.
+    number = openSheet(p, 0);
+    EXPECT_EQ(number->maximumField()->value(), 2);
+    number->minimumField()->setValue(300);
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[0], 3 | (44 << 16) | (44 << 24));
+
+    // The expanded bit survives a new format.
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelShowExpandedMenuItemClicked();
+    FormatStyleSheet* date = openSheet(p, 1);
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(selectedRow(date->styleTableView()), 0);
+    date->styleTableView()->selectRow(5);
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[1], 5 | 0x100);
+
+    FormatStyleSheet* time = openSheet(p, 2);
+    ASSERT_NE(time, nullptr);
+    // Done without a style chosen leaves the code.
+    time->styleTableView()->clearSelection();
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[2], 0);
+    time = openSheet(p, 2);
+    time->styleTableView()->selectRow(4);
+    time->dateTableView()->selectRow(2);       // Long
+    time->timeOfDayTableView()->selectRow(0);  // Short
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[2], 4 + (3 << 16) + (1 << 24));
+    // Cancel writes nothing; the parts keep their choice for the next opening.
+    time = openSheet(p, 2);
+    EXPECT_EQ(selectedRow(time->dateTableView()), 2);
+    time->styleTableView()->selectRow(2);
+    p->formatStyleWindowCancelButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[2], 4 + (3 << 16) + (1 << 24));
+
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(fieldRows("t"),
+              (std::vector<std::string>{"n", "2", std::to_string(3 | (44 << 16) | (44 << 24)), "d",
+                                        "3", "261", "tm", "4",
+                                        std::to_string(4 + (3 << 16) + (1 << 24)), "x", "1", "0"}));
 }
 
 }  // namespace
