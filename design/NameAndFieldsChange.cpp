@@ -187,6 +187,12 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
             droppedFields.push_back(old_.names[i]);
         }
     }
+    if (old_.names.size() == rows_.names.size() && droppedFields.empty()) {
+        rebuildTable(name, *outcome);
+        finishChange(name, oldFlags, newFlags, *outcome);
+        return;
+    }
+    // A change that cannot be made fails here, before the user is asked.
     std::vector<std::string> droppedObjects;
     std::string error;
     if (DBInterface::objectsDroppedByChangeTable(&droppedObjects, name, old_.names, rows_.indices,
@@ -194,11 +200,6 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
         outcome->error = localizedString("Could not change fields.");
         errorDetailString_ = error;
         outcome->fieldStepFailed = true;
-        finishChange(name, oldFlags, newFlags, *outcome);
-        return;
-    }
-    if (old_.names.size() == rows_.names.size() && droppedFields.empty()) {
-        rebuildTable(name, *outcome);
         finishChange(name, oldFlags, newFlags, *outcome);
         return;
     }
