@@ -178,6 +178,15 @@ TEST_F(NameAndFieldsPanelTest, DroppingAFieldAsksNamingItEvenWhenTheCountStaysAn
     EXPECT_EQ(message(p), "Table was changed.");
     EXPECT_EQ(columns("t"), (std::vector<std::string>{"c", "a2", "Field 3"}));
     EXPECT_EQ(query("select * from t"), (std::vector<std::string>{"c1", "a1", ""}));
+    EXPECT_EQ(gridValue(c, 0, 2), "a1");
+    EXPECT_EQ(alerts.size(), 2u);
+    // Fewer fields: the grid follows.
+    p->nameAndFieldsPanelTableView()->selectRow(0);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(gridValue(c, 0, 1), "a1");
+    EXPECT_EQ(alerts.size(), 3u);
     EXPECT_TRUE(query("select name from sqlite_master where name = 't_b'").empty());
 }
 
@@ -197,6 +206,9 @@ TEST_F(NameAndFieldsPanelTest, RebuildKeepsChildRowsAndIndexesAndAFailedChangeWr
     EXPECT_EQ(query("select name from sqlite_master where type = 'index' and tbl_name = 'parent'"),
               (std::vector<std::string>{"parent_name"}));
     EXPECT_TRUE(query("pragma foreign_key_check").empty());
+    // The grid reads the rebuilt table.
+    EXPECT_EQ(gridValue(c, 1, 3), "n2");
+    EXPECT_TRUE(alerts.empty());
 
     // Dropping the key a child refers to fails: renamed back, no flags, the panel keeps the edit.
     setName(p, "parent2");
