@@ -150,6 +150,7 @@ void NameAndFieldsPanel::buildPanel() {
     fieldButtons->addWidget(addFieldButton_);
     fieldButtons->addWidget(deleteFieldButton_);
     fieldButtons->addWidget(helpLabel_, 1);
+    fieldButtons->addStretch(1);
     layout->addLayout(fieldButtons);
 
     auto* specialRow = new QHBoxLayout;
