@@ -354,8 +354,8 @@ void NameAndFieldsPanel::reloadFieldTable() {
     const bool editable = isFieldTableEditable();
     for (int row = 0; row < table_->rowCount(); ++row) {
         auto* item = new QTableWidgetItem(toQString(rows_.names[static_cast<size_t>(row)]));
-        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
-        if (editable) flags |= Qt::ItemIsEditable;
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (editable) flags |= Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
         item->setFlags(flags);
         table_->setItem(row, FieldNameColumn, item);
         auto* popUp = new QComboBox(table_);
@@ -437,6 +437,8 @@ void NameAndFieldsPanel::nameAndFieldsPanelRenameMenuItemClicked() {
 void NameAndFieldsPanel::nameAndFieldsPanelMoveFieldRows(std::vector<int> rows,
                                                          int destinationRow) {
     nameAndFieldsPanel();
+    // The fields of a view or index stay in their order.
+    if (!isFieldTableEditable()) return;
     const int count = static_cast<int>(rows_.names.size());
     std::erase_if(rows, [count](int row) { return row < 0 || row >= count; });
     if (rows.empty()) return;

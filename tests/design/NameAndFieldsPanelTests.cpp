@@ -5,6 +5,8 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <fstream>
+
 #include "Common/SQLQuote.h"
 #include "design/FieldTypeMenu.h"
 #include "design/FormatStyleSheet.h"
@@ -45,6 +47,20 @@ class NameAndFieldsPanelTest : public PanelTest {
     }
     std::vector<std::string> columns(const std::string& table) const {
         return query("select name from pragma_table_info(" + quoteLiteral(table) + ")");
+    }
+    // The bytes of the table's pages in the file.
+    std::string tableBytes(const std::string& table) const {
+        std::string bytes;
+        const int64_t pageSize = std::stoll(query("pragma page_size").at(0));
+        std::ifstream file(db, std::ios::binary);
+        for (const std::string& page : query("select pageno from dbstat where name = " +
+                                             quoteLiteral(table) + " order by pageno")) {
+            std::string content(static_cast<size_t>(pageSize), '\0');
+            file.seekg((std::stoll(page) - 1) * pageSize);
+            file.read(content.data(), pageSize);
+            bytes += content;
+        }
+        return bytes;
     }
     std::vector<std::string> tableFlags(const std::string& table) const {
         return query("select flags from varnelo_db_tables where name = " + quoteLiteral(table));
@@ -89,6 +105,14 @@ TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTh
     // The panel stays in create mode: the same name again is refused.
     panel->addTableNow();
     EXPECT_EQ(message(panel), "Table already exists.");
+    // Two fields of one name: the database refuses, the panel says so.
+    setName(panel, "twins");
+    setFieldName(panel, 1, "when_d_");
+    panel->addTableNow();
+    EXPECT_EQ(message(panel), "Error creating table.");
+    EXPECT_TRUE(
+        panel->nameAndFieldsPanelErrorDetailButton()->isVisibleTo(panel->nameAndFieldsPanel()));
+    EXPECT_TRUE(columns("twins").empty());
     // So is a view's name, and nothing is made.
     setName(panel, "v");
     panel->addTableNow();
@@ -130,6 +154,8 @@ TEST_F(NameAndFieldsPanelTest, ChangeReportsNoChangeCaseRenameFlagsAndFormatsOnl
     // A display format alone rewrites the meta rows, not the table.
     const std::vector<std::string> before =
         query("select rootpage, sql from sqlite_master where name = 'Items'");
+    const std::string bytes = tableBytes("Items");
+    ASSERT_FALSE(bytes.empty());
     chooseType(p, 1, DBInterface::kFieldTypeNumber);
     p->nameAndFieldsPanelTableView()->selectRow(1);
     p->nameAndFieldsPanelShowExpandedMenuItemClicked();
@@ -138,8 +164,24 @@ TEST_F(NameAndFieldsPanelTest, ChangeReportsNoChangeCaseRenameFlagsAndFormatsOnl
     EXPECT_EQ(fieldRows("Items"),
               (std::vector<std::string>{"name", "1", "0", "price", "2", "256"}));
     EXPECT_EQ(query("select rootpage, sql from sqlite_master where name = 'Items'"), before);
+    EXPECT_EQ(tableBytes("Items"), bytes);
     EXPECT_EQ(query("select rowid, name, price from Items"),
               (std::vector<std::string>{"1", "pen", "1.5", "2", "ink", "2"}));
+
+    // A rename to a taken name fails and changes nothing; another name takes the meta rows.
+    run("create table Other (x)");
+    setName(p, "Other");
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Error");
+    EXPECT_TRUE(p->errorDetailString().has_value());
+    setName(p, "Goods");
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table name was changed.");
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "Goods");
+    EXPECT_EQ(fieldRows("Goods"),
+              (std::vector<std::string>{"name", "1", "0", "price", "2", "256"}));
+    EXPECT_EQ(tableFlags("Goods"), (std::vector<std::string>{"32768"}));
+    EXPECT_TRUE(fieldRows("Items").empty());
     EXPECT_TRUE(alerts.empty());
 }
 
