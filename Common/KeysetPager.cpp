@@ -12,7 +12,11 @@ KeysetPager::KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing, int
 KeysetPager::~KeysetPager() = default;
 
 void KeysetPager::follow(const GridQuery& query, const std::string& databaseFilePath) {
-    if (query.select == query_.select && databaseFilePath == path_) return;
+    // "select ROWID, *" reads another width once a field was added or dropped.
+    if (query.select == query_.select && query.columnsPerRow == query_.columnsPerRow &&
+        databaseFilePath == path_) {
+        return;
+    }
     ++generation_;  // a report of the last query's sampling may be on its way
     sampling_.reset();
     marks_.reset();

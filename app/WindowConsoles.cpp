@@ -4,6 +4,8 @@
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
+#include "design/NameAndFieldsPanel.h"
+#include "design/PickerTypesWindow.h"
 #include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
@@ -33,6 +35,8 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<HiddenObjects>(window));
     window.addPanel(std::make_unique<DuplicateTablesSheet>(window));
     window.addPanel(std::make_unique<DeleteAllRows>(window));
+    window.addPanel(std::make_unique<NameAndFieldsPanel>(window));
+    window.addPanel(std::make_unique<PickerTypesWindow>(window));
     window.view();
     installTablesListContextMenu(window);
     return controller;

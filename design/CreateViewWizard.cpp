@@ -24,13 +24,12 @@
 #include "Common/SQLQuote.h"
 #include "Common/SchemaChanges.h"
 #include "Common/SchemaListing.h"
+#include "design/FieldTypeMenu.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
-
-constexpr int kLookupTableCodeBase = 90000;
 
 QString localizedText(const char* text) {
     return toQString(localizedString(text));
@@ -192,7 +191,6 @@ bool CreateViewWizard::isOnSecondPage() const {
 
 void CreateViewWizard::reloadFieldsTable() {
     reloading_ = true;
-    const auto& specialTables = window_.state().fieldModel.specialTableNames;
     fieldsTable_->clearContents();
     fieldsTable_->setRowCount(static_cast<int>(fields_.fieldNames.size()));
     for (int row = 0; row < fieldsTable_->rowCount(); ++row) {
@@ -209,22 +207,12 @@ void CreateViewWizard::reloadFieldsTable() {
         fieldsTable_->setItem(row, 0, item);
 
         auto* types = new QComboBox(fieldsTable_);
-        for (int code = DBInterface::kFieldTypeText; code <= DBInterface::kFieldTypeRaw; ++code) {
-            types->addItem(toQString(DBInterface::getColumnTypeString(code)), code);
-        }
-        for (size_t i = 0; i < specialTables.size(); ++i) {
-            types->addItem(toQString(localizedFormat("Lookup: %@", {specialTables[i]})),
-                           kLookupTableCodeBase + static_cast<int>(i));
-        }
-        auto lookup =
-            std::find(specialTables.begin(), specialTables.end(), fields_.fieldLookupTables[r]);
-        types->setCurrentIndex(types->findData(
-            lookup != specialTables.end()
-                ? kLookupTableCodeBase + static_cast<int>(lookup - specialTables.begin())
-                : fields_.fieldTypes[r]));
-        connect(types, &QComboBox::activated, this, [this, row, types](int index) {
-            changeFieldTypeAtRow(row, types->itemData(index).toInt());
-        });
+        FieldTypeMenu::updateTableCellView(
+            types, fields_.fieldTypes, fields_.fieldLookupTables,
+            [this](int tag) {
+                changeFieldTypeAtRow(FieldTypeMenu::rowOfTag(tag), FieldTypeMenu::codeOfTag(tag));
+            },
+            row, window_.state());
         fieldsTable_->setCellWidget(row, 1, types);
     }
     reloading_ = false;
@@ -245,13 +233,13 @@ void CreateViewWizard::checkBoxPressedInCreateViewWindow(int row) {
 void CreateViewWizard::changeFieldTypeAtRow(int row, int fieldType) {
     if (row < 0 || static_cast<size_t>(row) >= fields_.fieldTypes.size()) return;
     const auto r = static_cast<size_t>(row);
-    if (fieldType < kLookupTableCodeBase) {
+    if (fieldType < FieldTypeMenu::kSpecialTableCodeBase) {
         fields_.fieldTypes[r] = fieldType;
         fields_.fieldLookupTables[r].clear();
         return;
     }
     const auto& specialTables = window_.state().fieldModel.specialTableNames;
-    const auto index = static_cast<size_t>(fieldType - kLookupTableCodeBase);
+    const auto index = static_cast<size_t>(fieldType - FieldTypeMenu::kSpecialTableCodeBase);
     fields_.fieldTypes[r] = DBInterface::kFieldTypeText;
     fields_.fieldLookupTables[r] = index < specialTables.size() ? specialTables[index] : "";
 }

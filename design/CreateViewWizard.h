@@ -45,6 +45,8 @@ class CreateViewWizard : public QDialog {
     void checkBoxPressedInCreateViewWindow(int row);
     // An empty name removes the new name.
     void renameFieldAtRow(int row, const std::string& newName);
+    // A code of the field-type menu: a base or picker type, or 90000 + a special table's
+    // position for a Text field shown through that table.
     void changeFieldTypeAtRow(int row, int fieldType);
 
     const Fields& fields() const { return fields_; }

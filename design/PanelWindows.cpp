@@ -17,6 +17,10 @@ int panelLeft(DatabaseWindow& window) {
 }
 }  // namespace
 
+QString localizedText(const char* text) {
+    return toQString(localizedString(text));
+}
+
 QWidget* makePanelWindow(DatabaseWindow& window, const char* objectName, const char* title) {
     auto* panel = new QWidget(window.window(), Qt::Tool);
     panel->setObjectName(objectName);

@@ -2,8 +2,13 @@
 // What the floating panels of a database window share: their tool window over the database
 // window, their placement beside the tables list and bringing them to the front.
 
+#include <QString>
+
 class DatabaseWindow;
 class QWidget;
+
+// The user's text for an English one.
+QString localizedText(const char* text);
 
 // A tool window over the database window (a top-level one before the window is shown).
 QWidget* makePanelWindow(DatabaseWindow& window, const char* objectName, const char* title);

@@ -119,7 +119,30 @@ void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     reloadSelectedDatabaseObject();
 }
 
-void TablesAndRowsController::reloadPickerTypes() {}
+void TablesAndRowsController::reloadPickerTypes() {
+    auto& pickers = state_.pickerTypes;
+    pickers = {};
+    if (!state_.databaseFilePath) return;
+    const std::string& path = *state_.databaseFilePath;
+    std::string error;
+    std::vector<std::string> byName;
+    if (DBInterface::getPickerTypeDictionaries(&pickers.pickerTypeDictionaries, path, &error) !=
+            0 ||
+        DBInterface::getPickerTypes(&byName, path, &error) != 0) {
+        pickers = {};
+        showErrorAlert(error, window());
+        return;
+    }
+    for (size_t i = 0; i + 1 < byName.size(); i += 2) {
+        const std::string& rowid = byName[i];
+        if (!byName[i + 1].empty()) pickers.pickerTypeArrays.emplace_back(rowid, byName[i + 1]);
+        // A type whose values cannot be read offers none.
+        std::vector<std::string> values;
+        if (DBInterface::getPickerValues(&values, rowid, path, nullptr) == 0) {
+            pickers.pickerValues[rowid] = std::move(values);
+        }
+    }
+}
 
 std::optional<std::string> TablesAndRowsController::selectedTableName() const {
     if (!tablesList_) return std::nullopt;

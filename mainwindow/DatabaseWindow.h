@@ -52,6 +52,8 @@ class DatabaseWindow {
                                                  int firstFieldIndex) = 0;
     // The tables list and the rows grid are disabled while an import writes to the database.
     virtual void enableUIWhileImportingFiles(bool enable) = 0;
+    // Reads the database's picker types and values into the state again.
+    virtual void reloadPickerTypes() = 0;
     // Sheets on the window.
     virtual void showErrorAlert(const std::string& text, QWidget* window) = 0;
     virtual void showAlert(const std::string& title, const std::string& message,

@@ -146,7 +146,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
                                          int firstFieldIndex) override;
     void enableUIWhileImportingFiles(bool enable) override;
-    void reloadPickerTypes();
+    void reloadPickerTypes() override;
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();
     void reloadSpecialTables(const std::string& tableName);

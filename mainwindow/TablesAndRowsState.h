@@ -9,6 +9,7 @@
 //                   (the rowid first), so grid row r, field f is element r * fieldsPerRow + f
 //   selection       the grid's focus and selection, kept by row index so they survive paging
 //   display         display and storage settings read when an object is loaded
+//   pickerTypes     the database's picker types and their values
 // The index spaces are told apart by type (mainwindow/IndexSpaces.h).
 #include <cstdint>
 #include <map>
@@ -20,6 +21,7 @@
 #include "Common/DBTypes.h"
 #include "Common/IndexSet.h"
 #include "Common/LookupAndPickerTables.h"
+#include "Common/Pickers.h"
 #include "Common/SchemaListing.h"
 #include "mainwindow/IndexSpaces.h"
 #include "platform/foundation/DateFormatter.h"
@@ -126,6 +128,14 @@ struct TablesAndRowsState {
         uint32_t timeStorageFormat = 0;
     };
 
+    struct PickerTypes {
+        // Rowid text and name of each named type, by name ignoring case.
+        std::vector<std::pair<std::string, std::string>> pickerTypeArrays;
+        std::map<std::string, DBInterface::PickerTypeDictionary> pickerTypeDictionaries;
+        // By type rowid: value rowid and name pairs, flat, in the values' order.
+        std::map<std::string, std::vector<std::string>> pickerValues;
+    };
+
     std::optional<std::string> databaseFilePath;
     int selectedConsoleIndex = RowsConsole;
     SelectedObject selectedObject;
@@ -134,6 +144,7 @@ struct TablesAndRowsState {
     DataPort dataPort;
     GridSelection selection;
     DisplaySettings display;
+    PickerTypes pickerTypes;
     bool printPreviewMode = false;
     bool designMode = false;
 };

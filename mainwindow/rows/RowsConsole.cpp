@@ -94,6 +94,7 @@ void RowsConsole::selectedObjectWillChange() {
 
 void RowsConsole::selectedObjectDidChange() {
     view();
+    dataPort_.forgetQuery();
     if (state_.dataPort.numberOfFieldsPerRow >= 1) calculateTotalRows();
     reloadRowsConsoleColumns(window_.selectedTableNameIfOnlyOne());
     updateMoreFieldsButton();

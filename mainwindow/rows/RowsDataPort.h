@@ -40,6 +40,8 @@ class RowsDataPort {
     std::string fieldValueForTableViewRowIndex(GridRow row, FieldIndex field) const;
     std::string fieldValueForDatabaseRowIndex(RowIndex rowIndex, FieldIndex field) const;
     std::string fieldHeaderNameAtFieldIndex(FieldIndex field) const;
+    // The object was read again, its fields perhaps changed: the grid query is built anew.
+    void forgetQuery() { queryInputs_.reset(); }
     // The loaded value the page holds for the row and field, to be replaced after a write.
     DBValue* loadedValue(GridRow row, FieldIndex field);
     // Whether pages are found by key now rather than by offset.

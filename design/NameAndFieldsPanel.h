@@ -1,0 +1,163 @@
+#pragma once
+// The Name and Fields panel of a database window: it designs a new table, or shows the object
+// selected in the tables list and changes a table: its name, its fields (name, type, display
+// format, lookup table; added, deleted, moved) and its special kind. Create or Change decides
+// between creating, renaming, writing meta rows, changing formats only and rebuilding the table,
+// and reports the outcome in the panel. Edits live in the panel until then.
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mainwindow/WindowPanel.h"
+
+class DatabaseWindow;
+class FormatStyleSheet;
+class QComboBox;
+class QEvent;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class QTableWidgetItem;
+class QWidget;
+
+class NameAndFieldsPanel : public QObject, public WindowPanel {
+    Q_OBJECT
+
+  public:
+    // Tags of the special-table pop-up.
+    enum SpecialTableType {
+        OrdinaryTable,
+        LookupTable,
+        AppendingPickerTable,
+        ReplacingPickerTable
+    };
+    enum Column { FieldNameColumn, FieldTypeColumn };
+
+    // One entry per field row, the five lists always equally long.
+    struct FieldRows {
+        std::vector<std::string> names;
+        std::vector<int> types;
+        std::vector<int64_t> formatStyles;
+        std::vector<std::string> lookupTables;  // "" for none
+        // Position of the existing field the row comes from; -1 for a field added here.
+        std::vector<int64_t> indices;
+    };
+
+    explicit NameAndFieldsPanel(DatabaseWindow& window);
+    ~NameAndFieldsPanel() override;
+
+    // ---- WindowPanel ----
+    // A panel shown on an existing object follows the object shown.
+    void selectedObjectDidChange() override;
+    void windowWillClose() override;
+
+    // ---- Commands (tables list, menu) ----
+    // Opens the panel empty for a new table.
+    void addTableButtonPressed();
+    // Opens the panel on the one object selected in the tables list.
+    void showNameAndFieldsPanel();
+    void nameAndFieldsMenuItemClicked() { showNameAndFieldsPanel(); }
+    // Fills the panel from the object of that row of the tables list.
+    void updateNameAndFieldsPanelViews(int row);
+    // Create or Change.
+    void addTableNow();
+    // Shows the detail of the last failure.
+    void addTablePopoverErrorDetailButtonPressed();
+
+    // ---- Field rows ----
+    void nameAndFieldsPanelAddFieldButtonPressed();
+    void nameAndFieldsPanelDeleteFieldButtonPressed();
+    // Starts editing the name of the selected row.
+    void nameAndFieldsPanelRenameMenuItemClicked();
+    // Moves the rows (in their order) before destinationRow (past the end: to the end).
+    void nameAndFieldsPanelMoveFieldRows(std::vector<int> rows, int destinationRow);
+    // An item of a type pop-up was chosen: its tag names the row and the code.
+    void nameAndFieldsPanelChangeFieldTypeButtonClicked(int tag);
+    void updateNameAndFieldsPanelHelpLabel();
+    // Opens the format sheet of the one selected Number, Date or Time row.
+    void nameAndFieldsPanelStyleMenuItemClicked();
+    // Flips the "show expanded" bit of each selected row.
+    void nameAndFieldsPanelShowExpandedMenuItemClicked();
+    // The open sheet's buttons.
+    void formatStyleWindowDoneButtonPressed();
+    void formatStyleWindowCancelButtonPressed();
+
+    const FieldRows& fieldRows() const { return rows_; }
+    bool changeExistingTable() const { return changeExistingTable_; }
+    const std::optional<std::string>& errorDetailString() const { return errorDetailString_; }
+    // The sheet open on the panel; nullptr when none.
+    FormatStyleSheet* formatStyleSheet() const;
+
+    // Made on first use.
+    QWidget* nameAndFieldsPanel();
+    QLineEdit* nameAndFieldsPanelTableNameField();
+    QTableWidget* nameAndFieldsPanelTableView();
+    QPushButton* nameAndFieldsPanelCreateButton();
+    QLabel* nameAndFieldsPanelErrorLabel();
+    QPushButton* nameAndFieldsPanelErrorDetailButton();
+    QLabel* nameAndFieldsPanelHelpLabel();
+    QComboBox* nameAndFieldsPanelSpecialPopUpButton();
+
+  protected:
+    // Drops of field rows on the field table move them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // What one run of Create or Change has done so far.
+    struct Outcome;
+
+    void buildPanel();
+    void reloadFieldTable();
+    std::vector<int> selectedFieldRows() const;
+    // The end of an in-place edit: the edited row gets the cleaned name.
+    void fieldNameItemChanged(QTableWidgetItem* item);
+    // Every row's name as its cell shows it, trimmed and cleaned where the user changed it.
+    void storeTypedFieldNames();
+    bool isFieldTableEditable() const;
+    std::string databaseFilePath() const;
+    std::string defaultNewTableName() const;
+    // The steps of Create and Change (NameAndFieldsChange.cpp).
+    void createTableNamed(const std::string& name, int64_t newFlags, bool lookupFieldAdded,
+                          Outcome& outcome);
+    void changeTableNamed(const std::string& name, int64_t oldFlags, int64_t newFlags,
+                          bool lookupFieldAdded, Outcome& outcome);
+    // Runs the field change when it needs no question, else asks first; the rest of the run
+    // goes on when the user has answered.
+    void changeFields(const std::string& name, int64_t oldFlags, int64_t newFlags,
+                      std::shared_ptr<Outcome> outcome);
+    void rebuildTable(const std::string& name, Outcome& outcome);
+    void finishChange(const std::string& name, int64_t oldFlags, int64_t newFlags,
+                      Outcome& outcome);
+    void showOutcome(const Outcome& outcome);
+    void reloadAndSelect(const std::string& name);
+
+    DatabaseWindow& window_;
+    FieldRows rows_;
+    // The object's fields as the panel was filled: what Change compares with.
+    FieldRows old_;
+    std::vector<int64_t> oldFieldIndices_;
+    std::string oldTableName_;
+    bool changeExistingTable_ = false;
+    std::optional<std::string> errorDetailString_;
+    QPointer<QWidget> panel_;
+    QLineEdit* tableNameField_ = nullptr;
+    QTableWidget* table_ = nullptr;
+    QPushButton* createButton_ = nullptr;
+    QLabel* errorLabel_ = nullptr;
+    QPushButton* errorDetailButton_ = nullptr;
+    QPushButton* addFieldButton_ = nullptr;
+    QPushButton* deleteFieldButton_ = nullptr;
+    QLabel* helpLabel_ = nullptr;
+    QComboBox* specialPopUp_ = nullptr;
+    // One sheet a kind, kept so that the time parts keep their choice.
+    std::array<QPointer<FormatStyleSheet>, 3> sheets_;
+    QPointer<FormatStyleSheet> sheet_;
+    bool reloading_ = false;
+};

@@ -1,0 +1,405 @@
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include <fstream>
+
+#include "Common/SQLQuote.h"
+#include "design/FieldTypeMenu.h"
+#include "design/FormatStyleSheet.h"
+#include "design/NameAndFieldsPanel.h"
+#include "tests/design/PanelTest.h"
+
+namespace {
+
+class NameAndFieldsPanelTest : public PanelTest {
+  protected:
+    NameAndFieldsPanel* openOn(TablesAndRowsController* c) {
+        auto* panel = c->panel<NameAndFieldsPanel>();
+        panel->showNameAndFieldsPanel();
+        return panel;
+    }
+    static std::string message(NameAndFieldsPanel* panel) {
+        return panel->nameAndFieldsPanelErrorLabel()->text().toStdString();
+    }
+    static void setName(NameAndFieldsPanel* panel, const std::string& name) {
+        panel->nameAndFieldsPanelTableNameField()->setText(QString::fromStdString(name));
+    }
+    static void setFieldName(NameAndFieldsPanel* panel, int row, const std::string& name) {
+        panel->nameAndFieldsPanelTableView()
+            ->item(row, NameAndFieldsPanel::FieldNameColumn)
+            ->setText(QString::fromStdString(name));
+    }
+    static void chooseType(NameAndFieldsPanel* panel, int row, int code) {
+        panel->nameAndFieldsPanelChangeFieldTypeButtonClicked(
+            FieldTypeMenu::fieldTypeMenuTag(row, code));
+    }
+    static void selectSpecial(NameAndFieldsPanel* panel, int tag) {
+        QComboBox* special = panel->nameAndFieldsPanelSpecialPopUpButton();
+        special->setCurrentIndex(special->findData(tag));
+    }
+    std::vector<std::string> fieldRows(const std::string& table) const {
+        return query("select name, type, flags from varnelo_db_fields where table_name = " +
+                     quoteLiteral(table) + " order by number");
+    }
+    std::vector<std::string> columns(const std::string& table) const {
+        return query("select name from pragma_table_info(" + quoteLiteral(table) + ")");
+    }
+    // The bytes of the table's pages in the file.
+    std::string tableBytes(const std::string& table) const {
+        std::string bytes;
+        const int64_t pageSize = std::stoll(query("pragma page_size").at(0));
+        std::ifstream file(db, std::ios::binary);
+        for (const std::string& page : query("select pageno from dbstat where name = " +
+                                             quoteLiteral(table) + " order by pageno")) {
+            std::string content(static_cast<size_t>(pageSize), '\0');
+            file.seekg((std::stoll(page) - 1) * pageSize);
+            file.read(content.data(), pageSize);
+            bytes += content;
+        }
+        return bytes;
+    }
+    std::vector<std::string> tableFlags(const std::string& table) const {
+        return query("select flags from varnelo_db_tables where name = " + quoteLiteral(table));
+    }
+};
+
+TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTheNameIsTaken) {
+    run("create table MyTable (a); create view v as select 1 as x");
+    TablesAndRowsController* c = show("MyTable");
+    auto* panel = c->panel<NameAndFieldsPanel>();
+    panel->addTableButtonPressed();
+    EXPECT_EQ(panel->nameAndFieldsPanelTableNameField()->text().toStdString(), "MyTable_2");
+    EXPECT_EQ(panel->nameAndFieldsPanelCreateButton()->text().toStdString(), "Create");
+
+    panel->addTableNow();
+    EXPECT_EQ(message(panel), "At least one field is required.");
+    setName(panel, "  ");
+    panel->addTableNow();
+    EXPECT_EQ(message(panel), "Table name is required.");
+
+    panel->nameAndFieldsPanelAddFieldButtonPressed();
+    panel->nameAndFieldsPanelAddFieldButtonPressed();
+    panel->nameAndFieldsPanelAddFieldButtonPressed();
+    EXPECT_EQ(panel->fieldRows().names,
+              (std::vector<std::string>{"Field 1", "Field 2", "Field 3"}));
+    EXPECT_EQ(panel->fieldRows().indices, (std::vector<int64_t>{-1, -1, -1}));
+    setFieldName(panel, 0, " when\"d` ");
+    chooseType(panel, 0, DBInterface::kFieldTypeDate);
+    setFieldName(panel, 1, "it's");
+    chooseType(panel, 1, DBInterface::kFieldTypeNumber);
+    // A field added and deleted again leaves no trace.
+    panel->nameAndFieldsPanelTableView()->selectRow(2);
+    panel->nameAndFieldsPanelDeleteFieldButtonPressed();
+    setName(panel, " a[b] ");
+    selectSpecial(panel, NameAndFieldsPanel::LookupTable);
+    panel->addTableNow();
+    EXPECT_EQ(message(panel), "Table was created.");
+    EXPECT_EQ(columns("a_b_"), (std::vector<std::string>{"when_d_", "it's"}));
+    EXPECT_EQ(fieldRows("a_b_"), (std::vector<std::string>{"when_d_", "3", "0", "it's", "2", "0"}));
+    EXPECT_EQ(tableFlags("a_b_"), (std::vector<std::string>{"8"}));
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "a_b_");
+    // The panel stays in create mode: the same name again is refused.
+    panel->addTableNow();
+    EXPECT_EQ(message(panel), "Table already exists.");
+    // Two fields of one name: the database refuses, the panel says so.
+    setName(panel, "twins");
+    setFieldName(panel, 1, "when_d_");
+    panel->addTableNow();
+    EXPECT_EQ(message(panel), "Error creating table.");
+    EXPECT_TRUE(
+        panel->nameAndFieldsPanelErrorDetailButton()->isVisibleTo(panel->nameAndFieldsPanel()));
+    EXPECT_TRUE(columns("twins").empty());
+    // So is a view's name, and nothing is made.
+    setName(panel, "v");
+    panel->addTableNow();
+    EXPECT_EQ(message(panel), "Table already exists.");
+    EXPECT_EQ(query("select type from sqlite_master where name = 'v'"),
+              (std::vector<std::string>{"view"}));
+    EXPECT_TRUE(fieldRows("v").empty());
+}
+
+TEST_F(NameAndFieldsPanelTest, ChangeReportsNoChangeCaseRenameFlagsAndFormatsOnly) {
+    run("create table Items (name text, price number); insert into Items values ('pen', 1.5), "
+        "('ink', 2)");
+    TablesAndRowsController* c = show("Items");
+    NameAndFieldsPanel* p = openOn(c);
+    EXPECT_EQ(p->nameAndFieldsPanelCreateButton()->text().toStdString(), "Change");
+    EXPECT_EQ(p->nameAndFieldsPanel()->windowTitle().toStdString(), "Table");
+    // Without meta rows the first Change writes them.
+    p->addTableNow();
+    EXPECT_EQ(message(p), "System table was updated.");
+    EXPECT_EQ(fieldRows("Items"), (std::vector<std::string>{"name", "1", "0", "price", "1", "0"}));
+    p->addTableNow();
+    EXPECT_EQ(message(p), "No changes made.");
+
+    setName(p, "items");
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Cannot change table name case.");
+    EXPECT_TRUE(p->nameAndFieldsPanelErrorDetailButton()->isVisibleTo(p->nameAndFieldsPanel()));
+    EXPECT_EQ(p->errorDetailString(),
+              "To rename a table using different case, first rename it to a temporary name.");
+    EXPECT_EQ(query("select name from sqlite_master where type = 'table' and name = 'Items'"),
+              (std::vector<std::string>{"Items"}));
+    setName(p, "Items");
+
+    selectSpecial(p, NameAndFieldsPanel::ReplacingPickerTable);
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(tableFlags("Items"), (std::vector<std::string>{"32768"}));
+
+    // A display format alone rewrites the meta rows, not the table.
+    const std::vector<std::string> before =
+        query("select rootpage, sql from sqlite_master where name = 'Items'");
+    const std::string bytes = tableBytes("Items");
+    ASSERT_FALSE(bytes.empty());
+    chooseType(p, 1, DBInterface::kFieldTypeNumber);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelShowExpandedMenuItemClicked();
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(fieldRows("Items"),
+              (std::vector<std::string>{"name", "1", "0", "price", "2", "256"}));
+    EXPECT_EQ(query("select rootpage, sql from sqlite_master where name = 'Items'"), before);
+    EXPECT_EQ(tableBytes("Items"), bytes);
+    EXPECT_EQ(query("select rowid, name, price from Items"),
+              (std::vector<std::string>{"1", "pen", "1.5", "2", "ink", "2"}));
+
+    // A rename to a taken name fails and changes nothing; another name takes the meta rows.
+    run("create table Other (x)");
+    setName(p, "Other");
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Error");
+    EXPECT_TRUE(p->errorDetailString().has_value());
+    setName(p, "Goods");
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table name was changed.");
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "Goods");
+    EXPECT_EQ(fieldRows("Goods"),
+              (std::vector<std::string>{"name", "1", "0", "price", "2", "256"}));
+    EXPECT_EQ(tableFlags("Goods"), (std::vector<std::string>{"32768"}));
+    EXPECT_TRUE(fieldRows("Items").empty());
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(NameAndFieldsPanelTest, DroppingAFieldAsksNamingItEvenWhenTheCountStaysAndCancelKeepsIt) {
+    run("create table t (a text, b text, c text); create index t_b on t (b); insert into t "
+        "values ('a1', 'b1', 'c1')");
+    TablesAndRowsController* c = show("t");
+    NameAndFieldsPanel* p = openOn(c);
+    // Renaming and moving rebuild without asking.
+    setFieldName(p, 0, "a2");
+    p->nameAndFieldsPanelMoveFieldRows({2}, 0);
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"c", "a2", "b"}));
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_TRUE(alerts.empty());
+    EXPECT_EQ(query("select * from t"), (std::vector<std::string>{"c1", "a1", "b1"}));
+    EXPECT_EQ(p->fieldRows().indices, (std::vector<int64_t>{0, 1, 2}));
+
+    // Delete b and add another: the same count, yet b's data would go.
+    p->nameAndFieldsPanelTableView()->selectRow(2);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    p->nameAndFieldsPanelAddFieldButtonPressed();
+    alertAnswer = 1;  // Cancel
+    p->addTableNow();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Change table definition?");
+    EXPECT_TRUE(alerts[0].isSheet);
+    EXPECT_NE(alerts[0].informativeText.find("lost: b"), std::string::npos)
+        << alerts[0].informativeText;
+    EXPECT_NE(alerts[0].informativeText.find("t_b"), std::string::npos);
+    EXPECT_EQ(columns("t"), (std::vector<std::string>{"c", "a2", "b"}));
+    EXPECT_EQ(query("select b from t"), (std::vector<std::string>{"b1"}));
+
+    alertAnswer = 0;
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(columns("t"), (std::vector<std::string>{"c", "a2", "Field 3"}));
+    EXPECT_EQ(query("select * from t"), (std::vector<std::string>{"c1", "a1", ""}));
+    EXPECT_EQ(gridValue(c, 0, 2), "a1");
+    EXPECT_EQ(alerts.size(), 2u);
+    // Fewer fields: the grid follows.
+    p->nameAndFieldsPanelTableView()->selectRow(0);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(gridValue(c, 0, 1), "a1");
+    EXPECT_EQ(alerts.size(), 3u);
+    EXPECT_TRUE(query("select name from sqlite_master where name = 't_b'").empty());
+}
+
+TEST_F(NameAndFieldsPanelTest, RebuildKeepsChildRowsAndIndexesAndAFailedChangeWritesNothing) {
+    UserDefaults::standard().setInteger(1, "EnableForeignKeyConstraints");
+    run("create table parent (id integer primary key, name text, note text); create index "
+        "parent_name on parent (name); create table child (pid integer references parent (id), "
+        "x); insert into parent values (1, 'one', 'n1'), (2, 'two', 'n2'); insert into child "
+        "values (1, 'a'), (2, 'b'), (2, 'c')");
+    TablesAndRowsController* c = show("parent");
+    NameAndFieldsPanel* p = openOn(c);
+    setFieldName(p, 2, "remark");
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(columns("parent"), (std::vector<std::string>{"id", "name", "remark"}));
+    EXPECT_EQ(query("select count(*) from child"), (std::vector<std::string>{"3"}));
+    EXPECT_EQ(query("select name from sqlite_master where type = 'index' and tbl_name = 'parent'"),
+              (std::vector<std::string>{"parent_name"}));
+    EXPECT_TRUE(query("pragma foreign_key_check").empty());
+    // The grid reads the rebuilt table.
+    EXPECT_EQ(gridValue(c, 1, 3), "n2");
+    EXPECT_TRUE(alerts.empty());
+
+    // Dropping the key a child refers to fails: renamed back, no flags, the panel keeps the edit.
+    setName(p, "parent2");
+    selectSpecial(p, NameAndFieldsPanel::LookupTable);
+    p->nameAndFieldsPanelTableView()->selectRow(0);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Could not change fields.");
+    EXPECT_TRUE(p->errorDetailString().has_value());
+    EXPECT_EQ(query("select name from sqlite_master where name like 'parent%' and type = 'table'"),
+              (std::vector<std::string>{"parent"}));
+    EXPECT_EQ(columns("parent"), (std::vector<std::string>{"id", "name", "remark"}));
+    EXPECT_TRUE(tableFlags("parent2").empty());
+    EXPECT_EQ(tableFlags("parent"), (std::vector<std::string>{"0"}));
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"name", "remark"}));
+}
+
+TEST_F(NameAndFieldsPanelTest, TypeMenuTagsLookupsPickersAndEditsOfTheEditedRow) {
+    run("create table colours (name text); create table t (a, b, c)");
+    std::string error;
+    ASSERT_EQ(DBInterface::updateSystemTable("colours", 8, true, db, &error), 0) << error;
+    ASSERT_EQ(DBInterface::addPickerType("Sizes", {"S", "M"}, db, &error), 0) << error;
+    TablesAndRowsController* c = show("t");
+    c->reloadPickerTypes();
+    NameAndFieldsPanel* p = openOn(c);
+    const auto& special = c->state().fieldModel.specialTableNames;
+    ASSERT_EQ(special, (std::vector<std::string>{"colours"}));
+    const std::string sizes = c->state().pickerTypes.pickerTypeArrays.at(0).first;
+    const int pickerCode = 10000 + std::stoi(sizes);
+
+    chooseType(p, 2, 90000);
+    EXPECT_EQ(p->fieldRows().types[2], DBInterface::kFieldTypeText);
+    EXPECT_EQ(p->fieldRows().lookupTables[2], "colours");
+    chooseType(p, 1, pickerCode);
+    EXPECT_EQ(p->fieldRows().types[1], pickerCode);
+    // A fresh pop-up preselects the lookup table and the picker, tagged by row.
+    QComboBox popUp;
+    auto types = p->fieldRows().types;
+    auto lookups = p->fieldRows().lookupTables;
+    FieldTypeMenu::updateTableCellView(
+        &popUp, types, lookups, [](int) {}, 2, c->state());
+    ASSERT_EQ(popUp.count(), 11);
+    EXPECT_EQ(popUp.currentText().toStdString(), "colours");
+    EXPECT_EQ(popUp.currentData().toInt(), 2 * 100000 + 90000);
+    QComboBox pickerPopUp;
+    FieldTypeMenu::updateTableCellView(
+        &pickerPopUp, types, lookups, [](int) {}, 1, c->state());
+    EXPECT_EQ(pickerPopUp.currentText().toStdString(), "Sizes");
+    EXPECT_EQ(FieldTypeMenu::rowOfTag(pickerPopUp.currentData().toInt()), 1);
+    EXPECT_EQ(FieldTypeMenu::codeOfTag(pickerPopUp.currentData().toInt()), pickerCode);
+    // A base type afterwards clears the lookup table.
+    chooseType(p, 2, DBInterface::kFieldTypeDate);
+    EXPECT_EQ(p->fieldRows().lookupTables[2], "");
+
+    // The end of an edit names the row edited, not the row selected meanwhile.
+    p->nameAndFieldsPanelTableView()->selectRow(0);
+    setFieldName(p, 1, "size");
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"a", "size", "c"}));
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(fieldRows("t"),
+              (std::vector<std::string>{"a", "1", "0", "size", std::to_string(pickerCode), "0", "c",
+                                        "3", "0"}));
+}
+
+}  // namespace
+
+namespace {
+
+class FormatStyleSheetTest : public NameAndFieldsPanelTest {
+  protected:
+    // Opens the sheet of the row, as the row's context menu does.
+    FormatStyleSheet* openSheet(NameAndFieldsPanel* p, int row) {
+        p->nameAndFieldsPanelTableView()->selectRow(row);
+        p->nameAndFieldsPanelStyleMenuItemClicked();
+        return p->formatStyleSheet();
+    }
+    static int selectedRow(QTableWidget* list) {
+        auto rows = list->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.first().row();
+    }
+};
+
+TEST_F(FormatStyleSheetTest, SheetsComposeCodesAndKeepTheExpandedBit) {
+    run("create table t (n, d, tm, x)");
+    TablesAndRowsController* c = show("t");
+    NameAndFieldsPanel* p = openOn(c);
+    chooseType(p, 0, DBInterface::kFieldTypeNumber);
+    chooseType(p, 1, DBInterface::kFieldTypeDate);
+    chooseType(p, 2, DBInterface::kFieldTypeTime);
+
+    // A Text field has no sheet.
+    EXPECT_EQ(openSheet(p, 3), nullptr);
+
+    FormatStyleSheet* number = openSheet(p, 0);
+    ASSERT_NE(number, nullptr);
+    EXPECT_EQ(number->styleTableView()->rowCount(), 8);
+    EXPECT_EQ(number->minimumField()->value(), 0);
+    EXPECT_EQ(number->maximumField()->value(), 2);
+    EXPECT_EQ(number->styleTableView()->item(1, 1)->text().toStdString(), "1234.56");
+    EXPECT_EQ(number->styleTableView()->item(2, 1)->text().toStdString(), "1235");
+    number->styleTableView()->selectRow(3);
+    number->minimumField()->setValue(2);
+    number->maximumField()->setValue(1);
+    QTest::mouseClick(number->doneButton(), Qt::LeftButton);
+    EXPECT_EQ(p->fieldRows().formatStyles[0], 3 | (2 << 16) | (2 << 24));
+    EXPECT_FALSE(number->isVisible());
+    // Only the low byte of a typed digit count is kept.
+    number = openSheet(p, 0);
+    EXPECT_EQ(number->maximumField()->value(), 2);
+    number->minimumField()->setValue(300);
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[0], 3 | (44 << 16) | (44 << 24));
+
+    // The expanded bit survives a new format.
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelShowExpandedMenuItemClicked();
+    FormatStyleSheet* date = openSheet(p, 1);
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(selectedRow(date->styleTableView()), 0);
+    date->styleTableView()->selectRow(5);
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[1], 5 | 0x100);
+
+    FormatStyleSheet* time = openSheet(p, 2);
+    ASSERT_NE(time, nullptr);
+    // Done without a style chosen leaves the code.
+    time->styleTableView()->clearSelection();
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[2], 0);
+    time = openSheet(p, 2);
+    time->styleTableView()->selectRow(4);
+    time->dateTableView()->selectRow(2);       // Long
+    time->timeOfDayTableView()->selectRow(0);  // Short
+    p->formatStyleWindowDoneButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[2], 4 + (3 << 16) + (1 << 24));
+    // Cancel writes nothing; the parts keep their choice for the next opening.
+    time = openSheet(p, 2);
+    EXPECT_EQ(selectedRow(time->dateTableView()), 2);
+    time->styleTableView()->selectRow(2);
+    p->formatStyleWindowCancelButtonPressed();
+    EXPECT_EQ(p->fieldRows().formatStyles[2], 4 + (3 << 16) + (1 << 24));
+
+    p->addTableNow();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(fieldRows("t"),
+              (std::vector<std::string>{"n", "2", std::to_string(3 | (44 << 16) | (44 << 24)), "d",
+                                        "3", "261", "tm", "4",
+                                        std::to_string(4 + (3 << 16) + (1 << 24)), "x", "1", "0"}));
+}
+
+}  // namespace
