@@ -3,10 +3,19 @@
 #include <QApplication>
 
 #include "app/AppDelegate.h"
+#include "app/DatabaseCopyOut.h"
+#include "app/DatabaseFiles.h"
+#include "app/ImagesWindow.h"
 #include "app/MenuRouter.h"
+#include "design/DeleteAllRows.h"
+#include "design/DuplicateTablesSheet.h"
+#include "design/HiddenObjects.h"
+#include "design/NameAndFieldsPanel.h"
+#include "design/PickerTypesWindow.h"
 #include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
+#include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/RecordConsole.h"
@@ -115,6 +124,31 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     bindPanelCommand(router, "searchMenuItemClicked", &SearchPanel::searchMenuItemClicked);
     bindPanelCommand(router, "webBrowserBookmarksMenuItemClicked",
                      &WebBookmarksWindow::webBrowserBookmarksMenuItemClicked);
+    bindPanelCommand(router, "schemaMenuItemClicked", &TableSchemaWindow::schemaMenuItemClicked);
+    bindPanelCommand(router, "hiddenMenuItemClicked", &HiddenObjects::hiddenMenuItemClicked);
+    bindPanelCommand(router, "showHiddenTablesMenuItemClicked",
+                     &HiddenObjects::showHiddenTablesMenuItemClicked);
+    bindPanelCommand(router, "duplicateTableMenuItemPressed",
+                     &DuplicateTablesSheet::duplicateTableMenuItemPressed);
+    bindPanelCommand(router, "deleteAllRowsMenuItemClicked",
+                     &DeleteAllRows::deleteAllRowsMenuItemClicked);
+    bindPanelCommand(router, "nameAndFieldsMenuItemClicked",
+                     &NameAndFieldsPanel::nameAndFieldsMenuItemClicked);
+    bindPanelCommand(router, "pickerTypesMenuItemClicked",
+                     &PickerTypesWindow::pickerTypesMenuItemClicked);
+    router.bindApplicationCommand("databasesWindowMenuItemClicked",
+                                  [&app] { app.databaseFiles().databasesWindowMenuItemClicked(); });
+    router.bindApplicationCommand("renameDatabaseMenuItemClicked",
+                                  [&app] { app.databaseFiles().renameDatabaseMenuItemClicked(); });
+    router.bindApplicationCommand("imagesWindowMenuItemClicked",
+                                  [&app] { app.imagesWindow().imagesWindowMenuItemClicked(); });
+    router.bindApplicationCommand("shareCurrentDatabaseUsingEmail", [&app] {
+        app.databaseCopyOut().shareCurrentDatabaseUsingEmail();
+    });
+    router.bindApplicationCommand("copyDatabaseToFolder",
+                                  [&app] { app.databaseCopyOut().copyDatabaseToFolder(); });
+    router.bindApplicationCommand("uploadToDropbox",
+                                  [&app] { app.databaseCopyOut().uploadToDropbox(); });
     router.bindWindowCommand("createViewMenuItemPressed", [](TablesAndRowsController& controller) {
         auto* sql = static_cast<SQLConsole*>(controller.console(TablesAndRowsState::SQLConsole));
         if (sql) sql->createViewMenuItemPressed();
