@@ -6,6 +6,7 @@
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
+#include "design/NameAndFieldsPanel.h"
 #include "design/SQLConsole.h"
 #include "design/SortPanel.h"
 #include "design/TableSchemaWindow.h"
@@ -29,6 +30,8 @@ void installTablesListContextMenu(TablesAndRowsController& window) {
                              &menu, action);
         };
         add("Schema", [&] { window.panel<TableSchemaWindow>()->showTableSchemaForRowIndex(row); });
+        add("Name and Fields…",
+            [&] { window.panel<NameAndFieldsPanel>()->nameAndFieldsMenuItemClicked(); });
         add("Sort Fields…",
             [&] { window.panel<SortPanel>()->showTableSortFieldsForRowIndex(row); });
         add("Duplicate Table…",
