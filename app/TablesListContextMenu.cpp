@@ -29,6 +29,8 @@ void installTablesListContextMenu(TablesAndRowsController& window) {
             QObject::connect(menu.addAction(toQString(localizedString(title))), &QAction::triggered,
                              &menu, action);
         };
+        add("New Table…", [&] { window.panel<NameAndFieldsPanel>()->addTableButtonPressed(); });
+        menu.addSeparator();
         add("Schema", [&] { window.panel<TableSchemaWindow>()->showTableSchemaForRowIndex(row); });
         add("Name and Fields…",
             [&] { window.panel<NameAndFieldsPanel>()->nameAndFieldsMenuItemClicked(); });
