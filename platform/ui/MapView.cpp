@@ -132,7 +132,10 @@ void MapView::drawGraticule(QPainter& painter) const {
          lat += latStep) {
         double y = convertCoordinateToPoint({lat, region_.center.longitude}).y();
         painter.drawLine(QPointF(0, y), QPointF(size.width(), y));
-        painter.drawText(QPointF(3, y - 2), QString::number(lat, 'g', 8) + QChar(0xB0));
+        // The bottom edge carries the longitudes.
+        if (y < size.height() - 14) {
+            painter.drawText(QPointF(3, y - 2), QString::number(lat, 'g', 8) + QChar(0xB0));
+        }
     }
     for (double lon = std::ceil(west / lonStep) * lonStep; lon <= west + lonSpan; lon += lonStep) {
         double x = convertCoordinateToPoint({region_.center.latitude, lon}).x();
