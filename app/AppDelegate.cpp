@@ -9,6 +9,8 @@
 #include "app/DiagnosticsWindow.h"
 #include "app/GettingStartedPanel.h"
 #include "app/ImagesWindow.h"
+#include "app/MapPanel.h"
+#include "app/MathPanel.h"
 #include "settings/AppContainer.h"
 #include "settings/FileBookmarkStore.h"
 #include "settings/LastTablesShown.h"

@@ -23,6 +23,8 @@ class DatabaseFiles;
 class DatabasesWindow;
 class DiagnosticsWindow;
 class ImagesWindow;
+class MapPanel;
+class MathPanel;
 class ErrorLog;
 class GettingStartedPanel;
 class MenuRouter;
@@ -116,6 +118,9 @@ class AppDelegate : public QObject, public WindowShell {
     DatabasesWindow& databasesWindow();
     ImagesWindow& imagesWindow();
     DatabaseCopyOut& databaseCopyOut();
+    // The map and math panels over the main database window's grid, made on first use.
+    MapPanel& mapPanel();
+    MathPanel& mathPanel();
     void showDatabasesWindow(int windowIndex, const std::optional<std::string>& fileName) override;
 
   public slots:
@@ -158,4 +163,6 @@ class AppDelegate : public QObject, public WindowShell {
     std::unique_ptr<DatabasesWindow> databasesWindow_;
     std::unique_ptr<ImagesWindow> imagesWindow_;
     std::unique_ptr<DatabaseCopyOut> databaseCopyOut_;
+    std::unique_ptr<MapPanel> mapPanel_;
+    std::unique_ptr<MathPanel> mathPanel_;
 };

@@ -1,11 +1,14 @@
 #include "app/MenuBindings.h"
 
 #include <QApplication>
+#include <QLineEdit>
 
 #include "app/AppDelegate.h"
 #include "app/DatabaseCopyOut.h"
 #include "app/DatabaseFiles.h"
 #include "app/ImagesWindow.h"
+#include "app/MapPanel.h"
+#include "app/MathPanel.h"
 #include "app/MenuRouter.h"
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
@@ -18,9 +21,12 @@
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/record/LocationChooser.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/CellCommands.h"
+#include "mainwindow/rows/ChosenValueWriter.h"
 #include "mainwindow/rows/RowsConsole.h"
+#include "platform/ui/QtStrings.h"
 
 namespace {
 
@@ -49,6 +55,36 @@ void bindPanelCommand(MenuRouter& router, const char* action, void (Panel::*oper
     });
 }
 
+// The record editor's field whose value field has the keyboard focus; none without one.
+FieldIndex focusedRecordField(RecordConsole& record, const TablesAndRowsState& state) {
+    QWidget* focus = QApplication::focusWidget();
+    for (FieldIndex field = kFirstFieldIndex; field <= state.dataPort.lastFieldIndex(); ++field) {
+        if (focus && record.valueField(field) == focus) return field;
+    }
+    return FieldIndex();
+}
+
+// The chosen location goes into the grid's focused cell, or into the record editor's field
+// being edited (saved with the row).
+void chooseLocation(TablesAndRowsController& controller) {
+    auto* record =
+        static_cast<RecordConsole*>(controller.console(TablesAndRowsState::RecordConsole));
+    bool inRecord = controller.selectedConsole() == TablesAndRowsState::RecordConsole && record;
+    FieldIndex recordField =
+        inRecord ? focusedRecordField(*record, controller.state()) : FieldIndex();
+    LocationChooser chooser(controller.window());
+    std::optional<std::string> text = chooser.chooseLocation();
+    if (!text) return;
+    if (controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
+        if (RowsConsole* rows = rowsConsoleOf(controller)) {
+            ChosenValueWriter(controller, *rows).updateFocusedCell(*text);
+        }
+    } else if (inRecord && !recordField.isNone()) {
+        record->takeTypedText(recordField, *text);
+        if (QLineEdit* line = record->valueField(recordField)) line->setText(toQString(*text));
+    }
+}
+
 }  // namespace
 
 void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
@@ -59,6 +95,10 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     router.bindApplicationCommand("showDiagnosticsWindow", [&app] { app.showDiagnosticsWindow(); });
     router.bindApplicationCommand("gettingStartedMenuItemClicked",
                                   [&app] { app.gettingStartedMenuItemClicked(); });
+    router.bindApplicationCommand("showMapPanel", [&app] { app.mapPanel().showMapPanel(); });
+    router.bindApplicationCommand("mathMenuItemClicked",
+                                  [&app] { app.mathPanel().mathMenuItemClicked(); });
+    router.bindWindowCommand("chooseLocationMenuItemClicked", chooseLocation);
     router.bindApplicationCommand("terminate", [] { QApplication::quit(); });
     router.bindWindowCommand("performClose", [](TablesAndRowsController& controller) {
         if (QWidget* window = controller.window()) window->close();

@@ -83,6 +83,7 @@ std::vector<Item> rowsMenu() {
         {"Add One Blank Row", "addOneBlankRowItemClicked", 731, QKeySequence("Ctrl+Shift+N")},
         {"Add Blank Rows…", "addBlankRowsItemClicked"},
         {"Go to Row…", "goToRowMenuItemClicked", 0, QKeySequence("Ctrl+G")},
+        {"Choose Location…", "chooseLocationMenuItemClicked", 731},
         {nullptr},
         {"Delete All Rows…", "deleteAllRowsMenuItemClicked"},
     };
