@@ -42,6 +42,7 @@ void EditFieldPanel::buildPanel() {
     panel_->resize(420, 320);
     auto* layout = new QVBoxLayout(panel_);
     fieldNameLabel_ = new QLabel(panel_);
+    fieldNameLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     layout->addWidget(fieldNameLabel_);
     textView_ = new QPlainTextEdit(panel_);
     QFont font = textView_->font();
@@ -81,6 +82,8 @@ void EditFieldPanel::buildPanel() {
     photoImageView_->setMinimumHeight(120);
     layout->addWidget(photoImageView_, 1);
 
+    // Takes the room below a strip and a small editor, and none while the text view fills it.
+    layout->addSpacerItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
     auto* buttons = new QHBoxLayout;
     specialButton_ = new QPushButton(panel_);
     connect(specialButton_, &QPushButton::clicked, this,
