@@ -52,6 +52,8 @@ class AppDelegate : public QObject, public WindowShell {
     bool isApplicationLaunched() const { return isApplicationLaunched_; }
 
     const QStringList& preferencesArray() const { return preferencesArray_; }
+    void showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
+                                           const std::string& selectedImageFile) override;
     const std::vector<std::string>& sqliteFunctions() const override { return sqliteFunctions_; }
     const std::map<std::string, std::string>& sqliteFunctionDescriptions() const override {
         return sqliteFunctionDescriptions_;

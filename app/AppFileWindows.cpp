@@ -20,6 +20,11 @@ ImagesWindow& AppDelegate::imagesWindow() {
     return *imagesWindow_;
 }
 
+void AppDelegate::showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
+                                                    const std::string& selectedImageFile) {
+    imagesWindow().showImagesWindowAndUpdateTextView(textView, imageView, selectedImageFile);
+}
+
 DatabaseCopyOut& AppDelegate::databaseCopyOut() {
     if (!databaseCopyOut_) databaseCopyOut_ = std::make_unique<DatabaseCopyOut>(*this);
     return *databaseCopyOut_;

@@ -21,6 +21,7 @@
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/LocationChooser.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/CellCommands.h"
@@ -119,6 +120,18 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
                                   [&router] { router.showTablesViewMenuItemClicked(); });
     router.bindApplicationCommand("showToolbarMenuItemClicked",
                                   [&router] { router.showToolbarMenuItemClicked(); });
+    router.bindWindowCommand(
+        "editFieldInPanelMenuItemClicked", [](TablesAndRowsController& controller) {
+            if (Console* shown = controller.console(controller.selectedConsole())) {
+                shown->editFieldInPanelMenuItemClicked();
+            }
+        });
+    bindPanelCommand(router, "showExpandedFieldsMenuItemClicked",
+                     &ExpandedFieldsPanel::showExpandedFieldsMenuItemClicked);
+    router.bindExpandedFieldsPanelHidden([](TablesAndRowsController& controller) {
+        ExpandedFieldsPanel* panel = controller.panel<ExpandedFieldsPanel>();
+        return !panel || panel->isExpandedFieldsPanelHidden();
+    });
     router.bindWindowCommand("tablesViewMenuItemClicked", [](TablesAndRowsController& controller) {
         controller.focusTablesView();
     });

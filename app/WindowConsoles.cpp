@@ -15,6 +15,8 @@
 #include "exchange/ImportConsole.h"
 #include "exchange/PrintConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/record/EditFieldPanel.h"
+#include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/RowsConsole.h"
 
@@ -37,6 +39,8 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<DeleteAllRows>(window));
     window.addPanel(std::make_unique<NameAndFieldsPanel>(window));
     window.addPanel(std::make_unique<PickerTypesWindow>(window));
+    window.addPanel(std::make_unique<EditFieldPanel>(window));
+    window.addPanel(std::make_unique<ExpandedFieldsPanel>(window));
     window.view();
     installTablesListContextMenu(window);
     return controller;

@@ -92,6 +92,12 @@ QWidget* PrintConsole::view() {
     return view_;
 }
 
+void PrintConsole::focusDidMove() {
+    if (window_.state().selectedConsoleIndex != TablesAndRowsState::PrintConsole || !view_) return;
+    initializePrintViewAfterShown();
+    updateRowNumberLabel();
+}
+
 void PrintConsole::initializePrintViewAfterShown() {
     view();
     layout_ = PrintLayoutStore::loadCurrentPrintLayout();

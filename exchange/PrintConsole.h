@@ -29,6 +29,8 @@ class PrintConsole : public Console, public PrintRowsViewDelegate, public Layout
     void selectedObjectDidChange() override;
     void numberOfRowsDidChange() override;
     void consoleDidAppear() override;
+    // While shown, the page starts again at the grid's focused row.
+    void focusDidMove() override;
     void windowWillClose() override;
 
     // ---- Commands ----

@@ -88,6 +88,9 @@ void TablesAndRowsController::selectAddRowViewAtFieldIndex(FieldIndex field) {
 }
 
 void TablesAndRowsController::showOnlyConsole(int console) {
+    if (console != state_.selectedConsoleIndex) {
+        for (const auto& panel : panels_) panel->closeEditFieldPanel();
+    }
     state_.selectedConsoleIndex = console;
     for (int other = 0; other < kNumberOfConsoles; ++other) {
         consoleViews_[static_cast<size_t>(other)]->setVisible(other == console);
@@ -127,6 +130,37 @@ void TablesAndRowsController::moveFocusedRowBy(int64_t offset) {
 
 void TablesAndRowsController::sortOrSearchDidChange() {
     tellConsoles(&Console::sortOrSearchDidChange);
+}
+
+void TablesAndRowsController::focusDidMove() {
+    tellConsoles(&Console::focusDidMove);
+    for (const auto& panel : panels_) panel->focusDidMove();
+}
+
+void TablesAndRowsController::cellDidChange(RowIndex row, FieldIndex field) {
+    for (const auto& console : consoles_) {
+        if (console) console->cellDidChange(row, field);
+    }
+}
+
+std::optional<QRect> TablesAndRowsController::focusedCellScreenRect() const {
+    Console* rows = console(TablesAndRowsState::RowsConsole);
+    return rows ? rows->focusedCellScreenRect() : std::nullopt;
+}
+
+void TablesAndRowsController::showEditFieldPanel() {
+    for (const auto& panel : panels_) panel->showEditFieldPanel();
+}
+
+void TablesAndRowsController::showEditFieldSheet(FieldIndex field, const DBValue& value) {
+    for (const auto& panel : panels_) panel->showEditFieldSheet(field, value);
+}
+
+void TablesAndRowsController::editFieldSheetDidEnd(FieldIndex field,
+                                                   const std::optional<std::string>& text) {
+    if (Console* record = console(TablesAndRowsState::RecordConsole)) {
+        record->editFieldSheetDidEnd(field, text);
+    }
 }
 
 void TablesAndRowsController::focusTablesView() {

@@ -1,6 +1,8 @@
 #pragma once
 // What a console asks of the database window it belongs to. Consoles meet only here and in the
 // window's state; none includes another's header.
+#include <QRect>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +40,19 @@ class DatabaseWindow {
     // The grid's focus moves by rows (negative up) and its page is loaded, for the record editor
     // that follows it.
     virtual void moveFocusedRowBy(int64_t offset) = 0;
+    // The grid's focus, page or loaded values changed: consoles and panels that follow it are
+    // told.
+    virtual void focusDidMove() = 0;
+    // A cell of the loaded page took a value written elsewhere: the grid redraws it.
+    virtual void cellDidChange(RowIndex row, FieldIndex field) = 0;
+    // The grid's focused cell on the screen; nullopt while none is shown.
+    virtual std::optional<QRect> focusedCellScreenRect() const = 0;
+    // The edit-field panel over the grid's focused cell.
+    virtual void showEditFieldPanel() = 0;
+    // The edit-field panel as a sheet over a field of the record editor, with its buffer's value;
+    // its end comes back through editFieldSheetDidEnd.
+    virtual void showEditFieldSheet(FieldIndex field, const DBValue& value) = 0;
+    virtual void editFieldSheetDidEnd(FieldIndex field, const std::optional<std::string>& text) = 0;
     // Reads the selected object again: its field model, stored sort settings and first page.
     // Any search in force ends.
     virtual void reloadSelectedDatabaseObject() = 0;

@@ -78,6 +78,12 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void moveFocusedRowBy(int64_t offset) override;
     void reloadSelectedDatabaseObject() override;
     void sortOrSearchDidChange() override;
+    void focusDidMove() override;
+    void cellDidChange(RowIndex row, FieldIndex field) override;
+    std::optional<QRect> focusedCellScreenRect() const override;
+    void showEditFieldPanel() override;
+    void showEditFieldSheet(FieldIndex field, const DBValue& value) override;
+    void editFieldSheetDidEnd(FieldIndex field, const std::optional<std::string>& text) override;
     void showErrorAlert(const std::string& text, QWidget* window) override;
     void showAlert(const std::string& title, const std::string& message, QWidget* window) override;
 

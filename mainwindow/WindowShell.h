@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QWidget;
 class TablesAndRowsWindow;
 
@@ -31,6 +32,10 @@ class WindowShell {
                                      const std::optional<std::string>& fileName) = 0;
     virtual void showAlert(const std::string& title, const std::string& message) = 0;
     virtual void showErrorAlert(const std::string& text) = 0;
+    // The images window; choosing an image puts its file name into the text view and shows it in
+    // the image view.
+    virtual void showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
+                                                   const std::string& selectedImageFile) = 0;
     // The SQL functions user SQL may call, and their descriptions by name.
     virtual const std::vector<std::string>& sqliteFunctions() const = 0;
     virtual const std::map<std::string, std::string>& sqliteFunctionDescriptions() const = 0;

@@ -116,10 +116,11 @@ void RecordConsole::makeLines() {
             takeTypedText(fieldOfValueField(field), toStdString(text));
         });
         lines_->addWidget(field, line, 1);
-        // The edit-field panel the detail button opens is not part of the window yet.
         auto* detail = new QToolButton(form_);
         detail->setText(QStringLiteral("…"));
-        detail->setEnabled(false);
+        detail->setObjectName(QString("addRowViewDetail%1").arg(line + 1));
+        connect(detail, &QToolButton::clicked, this,
+                [this, line] { editRowDetailButtonPressed(FieldIndex(line + 1)); });
         lines_->addWidget(detail, line, 2);
         valueFields_.push_back(field);
     }
@@ -157,6 +158,53 @@ void RecordConsole::consoleDidAppear() {
     reloadAddRowView();
     enableAddRowViewButtons(std::string(), kPlain);
     makeAddRowTableViewRowFirstResponder(field.isNone() ? kFirstFieldIndex : field);
+}
+
+void RecordConsole::focusDidMove() {
+    if (state_.selectedConsoleIndex != TablesAndRowsState::RecordConsole ||
+        !state_.selection.fieldIndexesOfDirtyData.empty()) {
+        return;
+    }
+    const auto& port = state_.dataPort;
+    RowIndex focused = state_.selection.focusedRowIndex;
+    int64_t at = focused.isNone()
+                     ? -1
+                     : (focused - port.firstRowIndexInDataPort) * port.numberOfFieldsPerRow;
+    DBValue rowid = at >= 0 && at < int64_t(port.fieldValuesLoaded.size())
+                        ? port.fieldValuesLoaded[size_t(at)]
+                        : DBValue();
+    // Its own moves have loaded the row already.
+    if (!values_.empty() && values_[0] == rowid) return;
+    FieldIndex field = state_.selection.fieldIndexToEdit;
+    reloadAddRowView();
+    enableAddRowViewButtons(std::string(), kPlain);
+    makeAddRowTableViewRowFirstResponder(field.isNone() ? kFirstFieldIndex : field);
+}
+
+void RecordConsole::editRowDetailButtonPressed(FieldIndex field) {
+    if (field.isNone() || field.value >= int64_t(values_.size())) return;
+    state_.selection.fieldIndexToEdit = field;
+    window_.showEditFieldSheet(field, values_[size_t(field.value)]);
+}
+
+void RecordConsole::editFieldInPanelMenuItemClicked() {
+    FieldIndex field = state_.selection.fieldIndexToEdit;
+    if (!window_.selectedTableNameIfOnlyOne() || field < kFirstFieldIndex ||
+        field.value >= state_.dataPort.numberOfFieldsPerRow) {
+        return;
+    }
+    editRowDetailButtonPressed(field);
+}
+
+void RecordConsole::editFieldSheetDidEnd(FieldIndex field, const std::optional<std::string>& text) {
+    if (field.isNone() || field.value >= int64_t(values_.size())) return;
+    if (text) {
+        takeTypedText(field, *text);
+        if (QLineEdit* line = valueField(field)) {
+            line->setText(toQString(values_[size_t(field.value)].value_or(std::string())));
+        }
+    }
+    makeAddRowTableViewRowFirstResponder(field);
 }
 
 void RecordConsole::reloadAddRowView() {

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,13 @@ class RecordConsole : public QObject, public Console {
     QWidget* view() override;
     void selectedObjectDidChange() override;
     void consoleDidAppear() override;
+    // While shown and unchanged, the editor follows the grid to another focused row.
+    void focusDidMove() override;
+    // The edit-field sheet over the field being edited.
+    void editFieldInPanelMenuItemClicked() override;
+    void editFieldSheetDidEnd(FieldIndex field, const std::optional<std::string>& text) override;
+    // The detail button of a field's line: the edit-field sheet over that field.
+    void editRowDetailButtonPressed(FieldIndex field);
 
     // The buffer: current values by field index (the rowid at 0), and the values as loaded.
     const std::vector<DBValue>& addRowViewFieldValues() const { return values_; }

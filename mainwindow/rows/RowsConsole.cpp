@@ -50,6 +50,8 @@ void RowsConsole::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, view_);
     rowsTableModel_ = rowsTableView_->rowsModel();
+    connect(rowsTableModel_, &QAbstractItemModel::dataChanged, this, &RowsConsole::noticeFocusMove);
+    connect(rowsTableModel_, &QAbstractItemModel::modelReset, this, &RowsConsole::noticeFocusMove);
     columns_.setGrid(rowsTableView_, rowsTableModel_);
     // The grid's own scrollers: beside it the rows, below it the fields.
     auto* gridRow = new QHBoxLayout;

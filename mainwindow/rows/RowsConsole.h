@@ -9,6 +9,7 @@
 //   RowsSelection.cpp   the grid's own focus and selection, clicks
 //   RowsEditing.cpp     starting, ending and writing in-place edits
 //   RowsNavigation.cpp  keys, Tab, header clicks and jumps moving the focus and port
+//   RowsRelays.cpp      what the grid tells the window's panels: focus moves, the edit-field panel
 // The commands of the selection (CellCommands) and its statistics (SelectionStatistics) are
 // classes of their own.
 #include <QObject>
@@ -60,6 +61,11 @@ class RowsConsole : public QObject,
 
     void rowsDidChange() override;
     void moveFocusedRowBy(int64_t offset) override;
+    std::optional<QRect> focusedCellScreenRect() const override;
+    void cellDidChange(RowIndex row, FieldIndex field) override {
+        reloadRowsTableViewRowIndex(row, field);
+    }
+    void editFieldInPanelMenuItemClicked() override;
 
     // The commands of the selection and the statistics of the selected cells.
     CellCommands& cellCommands() { return *cellCommands_; }
@@ -203,6 +209,9 @@ class RowsConsole : public QObject,
     bool isSelectedTableUpdateCapable() const;
     void rowsTableViewReturnKeyPressed() override;
     void rowsTableDoubleClickOnRow(QPoint point) override;
+    // Control: the cell alone is focused and the edit-field panel shows it; Alt: the record
+    // editor opens on it.
+    void rowsTableModifiedDoubleClickOnRow(QPoint point, bool control);
     // Puts the focused cell into editing when it may be edited; what a command from an edited
     // cell queues after moving the focus.
     void startEditingFocusedCellThread();
@@ -260,8 +269,8 @@ class RowsConsole : public QObject,
     void rowsTableViewDidClickTableColumn(int column) override;
     // Opens the record editor on the focused cell's row and field.
     void rowsTableViewAlternateReturnKeyPressed() override;
-    // Shows the edit-field panel over the rows console; the window has no such panel yet.
-    void rowsTableViewCommandReturnKeyPressed() override {}
+    // Shows the edit-field panel over the rows console.
+    void rowsTableViewCommandReturnKeyPressed() override;
     // Jumps the port to the row and focuses it at the field.
     void selectStartRowIndex(RowIndex rowIndex, FieldIndex field, bool makeRowsViewResponder);
     FieldIndex prevFieldIndex(FieldIndex field) const;
@@ -273,6 +282,9 @@ class RowsConsole : public QObject,
 
   private:
     void buildView();
+    // The window hears once, after the events that redrew the grid, that its focus, page or
+    // values may have changed.
+    void noticeFocusMove();
     // Shows the failure of a read in a sheet on the window.
     void showReadError(const std::string& error);
     // Loads the page at the port's first row into the grid's values.
@@ -335,6 +347,7 @@ class RowsConsole : public QObject,
         std::string text;
     };
     std::optional<FailedEdit> failedEdit_;
+    bool focusNoticePending_ = false;
     // The row the loaded page starts at, where a failed page load leaves the port.
     RowIndex firstRowIndexOfLoadedPage_{0};
     // The view's widgets live as long as the view, which lives as long as its window.

@@ -73,10 +73,12 @@ void RowsConsole::startEditingFocusedCellThread() {
 }
 
 void RowsConsole::rowsTableDoubleClickOnRow(QPoint point) {
-    if (QApplication::keyboardModifiers() &
-        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) {
+    Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier)) {
+        rowsTableModifiedDoubleClickOnRow(point, modifiers & Qt::ControlModifier);
         return;
     }
+    if (modifiers & Qt::ShiftModifier) return;
     GridRow row(rowsTableView_->rowAt(point.y()));
     if (row.isNone() || !isSelectedTableUpdateCapable()) return;
     GridColumn column(rowsTableView_->columnAt(point.x()));

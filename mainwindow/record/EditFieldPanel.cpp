@@ -1,0 +1,289 @@
+// The edit-field panel: its widgets, its two modes, its two layouts and saving.
+#include "mainwindow/record/EditFieldPanel.h"
+
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "Common/DBInterface.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/WindowShell.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/QtStrings.h"
+#include "platform/ui/WaitCursor.h"
+
+EditFieldPanel::EditFieldPanel(DatabaseWindow& window) : window_(window), state_(window.state()) {}
+
+EditFieldPanel::~EditFieldPanel() {
+    delete panel_.data();
+}
+
+bool EditFieldPanel::isShown() const {
+    return panel_ && panel_->isVisible();
+}
+
+bool EditFieldPanel::isSheet() const {
+    return sheet_;
+}
+
+void EditFieldPanel::buildPanel() {
+    if (panel_) return;
+    // Owned by the window it floats over, so that it closes with it.
+    panel_ = new QDialog(window_.window(), Qt::Tool);
+    panel_->setObjectName("editFieldPanel");
+    panel_->resize(420, 320);
+    auto* layout = new QVBoxLayout(panel_);
+    fieldNameLabel_ = new QLabel(panel_);
+    fieldNameLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    layout->addWidget(fieldNameLabel_);
+    textView_ = new QPlainTextEdit(panel_);
+    QFont font = textView_->font();
+    font.setPointSize(15);
+    textView_->setFont(font);
+    layout->addWidget(textView_, 1);
+
+    datePicker_ = new QDateTimeEdit(panel_);
+    datePicker_->setDisplayFormat("yyyy-MM-dd");
+    datePicker_->setCalendarPopup(true);
+    datePicker_->setProperty("tag", kDatePickerTag);
+    timePicker_ = new QDateTimeEdit(panel_);
+    timePicker_->setDisplayFormat("yyyy-MM-dd HH:mm:ss");
+    timePicker_->setProperty("tag", kTimePickerTag);
+    for (QDateTimeEdit* picker : {datePicker_, timePicker_}) {
+        // Only the user's changes reach the text: the panel sets the pickers with signals held.
+        connect(picker, &QDateTimeEdit::dateTimeChanged, this,
+                [this, picker] { datePickerChanged(picker); });
+        layout->addWidget(picker);
+    }
+    pickerPopUp_ = new QComboBox(panel_);
+    connect(pickerPopUp_, &QComboBox::activated, this,
+            &EditFieldPanel::editFieldPanelPickerValueChanged);
+    layout->addWidget(pickerPopUp_);
+    lookupTableView_ = new QTableWidget(0, 2, panel_);
+    lookupTableView_->setHorizontalHeaderLabels(
+        {toQString(localizedString("Key")), toQString(localizedString("Value"))});
+    lookupTableView_->horizontalHeader()->setStretchLastSection(true);
+    lookupTableView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lookupTableView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    lookupTableView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(lookupTableView_, &QTableWidget::itemSelectionChanged, this,
+            &EditFieldPanel::lookupTableSelectionChanged);
+    layout->addWidget(lookupTableView_, 1);
+    photoImageView_ = new QLabel(panel_);
+    photoImageView_->setAlignment(Qt::AlignCenter);
+    photoImageView_->setMinimumHeight(120);
+    layout->addWidget(photoImageView_, 1);
+
+    // Takes the room below a strip and a small editor, and none while the text view fills it.
+    layout->addSpacerItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
+    auto* buttons = new QHBoxLayout;
+    specialButton_ = new QPushButton(panel_);
+    connect(specialButton_, &QPushButton::clicked, this,
+            &EditFieldPanel::editFieldPanelSpecialButtonPressed);
+    buttons->addWidget(specialButton_);
+    buttons->addStretch(1);
+    cancelButton_ = new QPushButton(toQString(localizedString("Cancel")), panel_);
+    connect(cancelButton_, &QPushButton::clicked, this,
+            &EditFieldPanel::editFieldPanelCancelButtonPressed);
+    buttons->addWidget(cancelButton_);
+    saveButton_ = new QPushButton(toQString(localizedString("Save")), panel_);
+    saveButton_->setAutoDefault(false);
+    connect(saveButton_, &QPushButton::clicked, this,
+            &EditFieldPanel::editFieldPanelSaveButtonPressed);
+    buttons->addWidget(saveButton_);
+    layout->addLayout(buttons);
+    // Escape cancels a sheet and leaves a floating panel open.
+    connect(panel_, &QDialog::rejected, this, [this] {
+        if (sheet_) editFieldPanelCancelButtonPressed();
+    });
+    resetEditFieldPanelToTextType();
+}
+
+void EditFieldPanel::showEditFieldPanel() {
+    if (!window_.selectedTableNameIfOnlyOne() || state_.dataPort.totalRows < 1) return;
+    buildPanel();
+    if (!isShown()) {
+        if (std::optional<QRect> cell = window_.focusedCellScreenRect()) {
+            // Centred under the cell, its top half a cell's height below it.
+            panel_->move(cell->center().x() - panel_->width() / 2,
+                         cell->bottom() + cell->height() / 2);
+        }
+        sheet_ = false;
+        panel_->setWindowModality(Qt::NonModal);
+        cancelButton_->hide();
+        saveButton_->setText(toQString(localizedString("Save")));
+        saveButton_->setShortcut(QKeySequence("Ctrl+S"));
+        saveButton_->setToolTip("Ctrl+S");
+        panel_->show();
+    }
+    panel_->raise();
+    panel_->activateWindow();
+    updateEditFieldPanel();
+}
+
+void EditFieldPanel::showEditFieldSheet(FieldIndex field, const DBValue& value) {
+    buildPanel();
+    if (isShown()) panel_->hide();
+    sheet_ = true;
+    target_.reset();
+    updateEditFieldPanelWithRowIndex(state_.selection.focusedRowIndex, field, value);
+    cancelButton_->show();
+    saveButton_->setText(toQString(localizedString("Done")));
+    saveButton_->setShortcut(QKeySequence("Ctrl+D"));
+    saveButton_->setToolTip("Ctrl+D");
+    const auto& names = state_.fieldModel.fieldNames;
+    FieldPosition position = positionOfField(field);
+    panel_->setWindowTitle(position.value >= 0 && position.value < int64_t(names.size())
+                               ? toQString(names[size_t(position.value)])
+                               : QString());
+    panel_->setWindowModality(Qt::WindowModal);
+    panel_->show();
+    panel_->raise();
+}
+
+void EditFieldPanel::closeEditFieldPanel() {
+    if (!panel_) return;
+    sheet_ = false;
+    panel_->hide();
+}
+
+std::optional<EditFieldPanel::SaveTarget> EditFieldPanel::saveTargetOfFocusedCell() const {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    const auto& port = state_.dataPort;
+    RowIndex row = state_.selection.focusedRowIndex;
+    FieldIndex field = state_.selection.focusedFieldIndex;
+    const auto& names = state_.fieldModel.fieldNames;
+    if (!table || !state_.databaseFilePath || row.isNone() || field < kFirstFieldIndex ||
+        field.value > int64_t(names.size())) {
+        return std::nullopt;
+    }
+    int64_t at = port.numberOfFieldsPerRow * (row - port.firstRowIndexInDataPort);
+    if (at < 0 || at + field.value >= int64_t(port.fieldValuesLoaded.size())) return std::nullopt;
+    const DBValue& rowid = port.fieldValuesLoaded[size_t(at)];
+    if (!rowid) return std::nullopt;
+    return SaveTarget{*state_.databaseFilePath,
+                      *table,
+                      names[size_t(positionOfField(field).value)],
+                      *rowid,
+                      port.fieldValuesLoaded[size_t(at + field.value)],
+                      row,
+                      field};
+}
+
+void EditFieldPanel::updateEditFieldPanel() {
+    if (!isShown() || sheet_) return;
+    target_ = saveTargetOfFocusedCell();
+    if (state_.dataPort.totalRows >= 1 && target_) {
+        updateEditFieldPanelWithRowIndex(target_->row, target_->field, target_->loaded);
+    } else {
+        clearPanel();
+    }
+}
+
+void EditFieldPanel::clearPanel() {
+    target_.reset();
+    field_ = FieldIndex();
+    panel_->setWindowTitle(QString());
+    fieldNameLabel_->clear();
+    textView_->clear();
+    saveButton_->setEnabled(false);
+    resetEditFieldPanelToTextType();
+}
+
+void EditFieldPanel::hideEditors() {
+    for (QWidget* editor :
+         std::initializer_list<QWidget*>{datePicker_, timePicker_, pickerPopUp_, lookupTableView_,
+                                         photoImageView_, specialButton_}) {
+        editor->hide();
+    }
+}
+
+void EditFieldPanel::resetEditFieldPanelToTextType() {
+    hideEditors();
+    textView_->setMinimumHeight(0);
+    textView_->setMaximumHeight(QWIDGETSIZE_MAX);
+}
+
+void EditFieldPanel::shrinkEditFieldPanelTextView() {
+    textView_->setFixedHeight(kStripHeight);
+}
+
+void EditFieldPanel::setText(const std::string& text) {
+    textView_->setPlainText(toQString(text));
+}
+
+std::string EditFieldPanel::text() const {
+    return toStdString(textView_->toPlainText());
+}
+
+void EditFieldPanel::editFieldPanelSaveButtonPressed() {
+    if (!panel_ || !saveButton_->isEnabled()) return;
+    if (sheet_) {
+        saveInSheet();
+    } else {
+        saveInPanel();
+    }
+}
+
+void EditFieldPanel::saveInPanel() {
+    if (!target_) return;
+    std::string typed = text();
+    // An untouched NULL shows as empty text and stays NULL; an unchanged value is not written.
+    bool changed = target_->loaded ? *target_->loaded != typed : !typed.empty();
+    if (!changed) return;
+    std::string error;
+    int64_t changes = 0;
+    int rc;
+    {
+        WaitCursor waiting;
+        rc = DBInterface::updateField(DBInterface::FieldValue(typed), target_->table,
+                                      target_->fieldName, target_->rowid, &changes,
+                                      target_->databaseFilePath, &error);
+    }
+    if (rc == 0 && changes == 0) {
+        error = localizedString(
+            "The row no longer exists. It may have been deleted in another window or program.");
+    }
+    if (rc != 0 || changes == 0) {
+        // The text stays as typed, so nothing is lost.
+        window_.showErrorAlert(error, panel_);
+        return;
+    }
+    target_->loaded = typed;
+    // The page takes the value only while it still holds the saved row.
+    auto& port = state_.dataPort;
+    int64_t at = port.numberOfFieldsPerRow * (target_->row - port.firstRowIndexInDataPort);
+    if (state_.databaseFilePath == target_->databaseFilePath &&
+        window_.selectedTableNameIfOnlyOne() == target_->table && at >= 0 &&
+        at + target_->field.value < int64_t(port.fieldValuesLoaded.size()) &&
+        port.fieldValuesLoaded[size_t(at)] == target_->rowid) {
+        port.fieldValuesLoaded[size_t(at + target_->field.value)] = typed;
+        window_.cellDidChange(target_->row, target_->field);
+    }
+    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
+    }
+}
+
+void EditFieldPanel::saveInSheet() {
+    FieldIndex field = field_;
+    std::string typed = text();
+    sheet_ = false;
+    panel_->hide();
+    window_.editFieldSheetDidEnd(field, typed);
+}
+
+void EditFieldPanel::editFieldPanelCancelButtonPressed() {
+    if (!panel_ || !sheet_) return;
+    sheet_ = false;
+    panel_->hide();
+    window_.editFieldSheetDidEnd(field_, std::nullopt);
+}

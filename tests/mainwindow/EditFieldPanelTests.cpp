@@ -1,0 +1,285 @@
+// The edit-field panel over the grid and as a sheet over the record editor, its editors by field
+// type and the expanded-fields panel, checked by a connection of the test's own.
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QToolButton>
+
+#include <chrono>
+
+#include "Common/DBInterface.h"
+#include "Common/DateTexts.h"
+#include "mainwindow/record/EditFieldPanel.h"
+#include "mainwindow/record/ExpandedFieldsPanel.h"
+#include "mainwindow/record/RecordConsole.h"
+#include "tests/mainwindow/GridTest.h"
+
+class EditFieldPanelTest : public GridTest {
+  protected:
+    EditFieldPanel* panelOf(TablesAndRowsController* c) { return c->panel<EditFieldPanel>(); }
+    // Focuses the grid cell and opens the panel over it with Control-Return.
+    EditFieldPanel* openOn(TablesAndRowsController* c, int row, int column) {
+        click(row, column);
+        key(Qt::Key_Return, Qt::ControlModifier);
+        QApplication::processEvents();
+        return panelOf(c);
+    }
+    void typeInPanel(EditFieldPanel* panel, const QString& text) {
+        panel->textView()->selectAll();
+        if (text.isEmpty()) {
+            QTest::keyClick(panel->textView(), Qt::Key_Delete);
+        } else {
+            QTest::keyClicks(panel->textView(), text);
+        }
+    }
+    std::string panelText(EditFieldPanel* panel) const {
+        return panel->textView()->toPlainText().toStdString();
+    }
+    // Table f of one row with a field of each kind of editor, typed through the field model.
+    TablesAndRowsController* showTypedTable() {
+        run("create table f (txt text, num number, day text, moment text, code text, size text, "
+            "tags text, pick text, raw text);"
+            "insert into f values ('a', 1, '', '', 'Green', 'M', 'x', NULL, 'r')");
+        TablesAndRowsController* c = showGrid("f");
+        auto& model = c->state().fieldModel;
+        model.fieldTypes = {DBInterface::kFieldTypeText, DBInterface::kFieldTypeNumber,
+                            DBInterface::kFieldTypeDate, DBInterface::kFieldTypeTime,
+                            DBInterface::kFieldTypeText, DBInterface::kFieldTypeText,
+                            DBInterface::kFieldTypeText, 10007,
+                            DBInterface::kFieldTypeRaw};
+        model.fieldLookupTables = {"", "", "", "", "colors", "sizes", "tags", "", ""};
+        model.specialTableTypeDictionary = {{"colors", 1}, {"sizes", 2}, {"tags", 3}};
+        model.lookupTableDictionary["colors"] = {{"b", "blue"}, {"A", "amber"}, {"c", "Green"}};
+        model.inverseLookupTableDictionary["colors"] = {
+            {"blue", "b"}, {"amber", "A"}, {"Green", "c"}};
+        model.pickerTableDictionary["sizes"] = {"S", "M", "L"};
+        model.pickerTableDictionary["tags"] = {"x", "y", "z"};
+        c->state().pickerTypes.pickerTypeDictionaries["7"] = {"colours", "1"};
+        c->state().pickerTypes.pickerValues["7"] = {"11", "red", "12", "blue"};
+        c->state().display.dateStorageFormat = 2;
+        c->state().display.timeStorageFormat = 2;
+        return c;
+    }
+    // Focuses the field of the first row, the port moved to show it, as Go to row does.
+    void focusField(TablesAndRowsController* c, int field) {
+        rowsOf(c)->selectStartRowIndex(RowIndex(0), FieldIndex(field), true);
+        QApplication::processEvents();
+    }
+    void save(EditFieldPanel* panel) {
+        panel->saveButton()->click();
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(EditFieldPanelTest, SaveWritesTheStorageTextOfEachEditor) {
+    TablesAndRowsController* c = showTypedTable();
+    EditFieldPanel* panel = openOn(c, 0, 1);
+    ASSERT_TRUE(panel->isShown());
+    EXPECT_EQ(panel->editFieldPanel()->windowTitle(), "Row 1");
+    EXPECT_EQ(panel->fieldNameLabel()->text(), "txt");
+    typeInPanel(panel, "hello");
+    save(panel);
+    EXPECT_EQ(readBack("select txt from f"), "hello");
+    EXPECT_EQ(shown(0, 1), "hello");
+
+    // The panel follows the grid's focus.
+    key(Qt::Key_Right);
+    QApplication::processEvents();
+    EXPECT_EQ(panel->fieldNameLabel()->text(), "num");
+    typeInPanel(panel, "42.5");
+    save(panel);
+    EXPECT_EQ(readBack("select num from f"), "42.5");
+
+    // "Today" and "Now" set the pickers, and the text that Save writes follows them.
+    focusField(c, 3);
+    ASSERT_TRUE(panel->datePicker()->isVisibleTo(panel->editFieldPanel()));
+    panel->specialButton()->click();
+    Date now =
+        std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now());
+    EXPECT_EQ(panelText(panel), DBInterface::stringForDatabaseFromDate(now, 2));
+    save(panel);
+    EXPECT_EQ(readBack("select day from f"), DBInterface::stringForDatabaseFromDate(now, 2));
+    focusField(c, 4);
+    EXPECT_EQ(panel->specialButton()->text(), "Now");
+    panel->specialButton()->click();
+    save(panel);
+    std::optional<Date> stored =
+        DBInterface::dateFromTimeString(readBack("select moment from f"), true);
+    ASSERT_TRUE(stored);
+    EXPECT_LT(std::chrono::abs(*stored - now), std::chrono::seconds(5));
+
+    // Lookup: keys sorted ignoring case, the stored value's key preselected, the key stored.
+    focusField(c, 5);
+    QTableWidget* lookup = panel->lookupTableView();
+    ASSERT_EQ(lookup->rowCount(), 3);
+    EXPECT_EQ(lookup->item(0, 0)->text(), "A");
+    EXPECT_EQ(lookup->item(1, 0)->text(), "b");
+    ASSERT_EQ(lookup->selectedItems().size(), 2);
+    EXPECT_EQ(lookup->selectedItems()[0]->row(), 2);
+    lookup->selectRow(1);
+    EXPECT_EQ(panelText(panel), "b");
+    save(panel);
+    EXPECT_EQ(readBack("select code from f"), "b");
+
+    // Single choice: the stored value preselected, a choice replaces the text.
+    focusField(c, 6);
+    EXPECT_EQ(panel->pickerPopUp()->itemText(0), "(Other)");
+    EXPECT_EQ(panel->pickerPopUp()->currentText(), "M");
+    panel->editFieldPanelPickerValueChanged(0);  // "(Other)" changes nothing
+    EXPECT_EQ(panelText(panel), "M");
+    panel->editFieldPanelPickerValueChanged(3);
+    save(panel);
+    EXPECT_EQ(readBack("select size from f"), "L");
+
+    // Multiple choice: choices accumulate.
+    focusField(c, 7);
+    EXPECT_EQ(panel->pickerPopUp()->itemText(0), "(Multiple Choice)");
+    panel->editFieldPanelPickerValueChanged(2);
+    panel->editFieldPanelPickerValueChanged(3);
+    save(panel);
+    EXPECT_EQ(readBack("select tags from f"), "x,y,z");
+
+    // A picker field of a multiple-choice type: items carry the values' rowids.
+    focusField(c, 8);
+    ASSERT_EQ(panel->pickerPopUp()->count(), 3);
+    EXPECT_EQ(panel->pickerPopUp()->itemData(2).toInt(), 12);
+    panel->editFieldPanelPickerValueChanged(2);
+    panel->editFieldPanelPickerValueChanged(1);
+    save(panel);
+    EXPECT_EQ(readBack("select pick from f"), "blue,red");
+
+    // Raw: read only, Save disabled.
+    focusField(c, 9);
+    EXPECT_EQ(panel->fieldNameLabel()->text(), "raw");
+    EXPECT_TRUE(panel->textView()->isReadOnly());
+    EXPECT_FALSE(panel->saveButton()->isEnabled());
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(EditFieldPanelTest, SaveWritesOnlyChangesToTheRowItWasOpenedFor) {
+    makeRowsTable(12);
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    // Row 10's amount is NULL: shown as empty text, and an untouched Save leaves it NULL.
+    EditFieldPanel* panel = openOn(c, 9, 2);
+    EXPECT_EQ(panelText(panel), "");
+    save(panel);
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    EXPECT_EQ(readBack("select amount from t where rowid = 10"), "<null>");
+    // An empty text typed over a value writes '', never NULL.
+    click(0, 2);
+    QApplication::processEvents();
+    typeInPanel(panel, "");
+    save(panel);
+    EXPECT_EQ(readBack("select quote(amount) from t where rowid = 1"), "''");
+
+    // The focus moves and the page reloads before Save: the text still goes to row 2.
+    click(1, 1);
+    QApplication::processEvents();
+    typeInPanel(panel, "kept");
+    c->state().selection.focusedRowIndex = RowIndex(5);
+    rowsOf(c)->reloadRowsKeepingPort();
+    save(panel);
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "kept");
+    EXPECT_EQ(readBack("select name from t where rowid = 6"), "name 6");
+
+    // A failed write shows "Error" and leaves the text as typed.
+    run("create trigger no_long before update on t when length(new.name) > 8 "
+        "begin select raise(abort, 'too long'); end");
+    click(2, 1);
+    QApplication::processEvents();
+    typeInPanel(panel, "much too long");
+    save(panel);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_EQ(panelText(panel), "much too long");
+    EXPECT_EQ(readBack("select name from t where rowid = 3"), "name 3");
+}
+
+TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheirConsoles) {
+    makeRowsTable(20);
+    TablesAndRowsController* c = showGrid("t");
+    // Control-double-click focuses the cell alone and opens the panel on it.
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, cellPoint(3, 1));
+    QApplication::processEvents();
+    EditFieldPanel* panel = panelOf(c);
+    ASSERT_TRUE(panel->isShown());
+    EXPECT_EQ(c->state().selection.focusedRowIndex, RowIndex(3));
+    EXPECT_EQ(panelText(panel), "name 4");
+    // Alt-double-click opens the record editor on the row, closing the floating panel.
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::AltModifier, cellPoint(5, 1));
+    QApplication::processEvents();
+    ASSERT_EQ(c->selectedConsole(), TablesAndRowsState::RecordConsole);
+    EXPECT_FALSE(panel->isShown());
+    auto* record = static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 6");
+
+    // A focus moved by the grid while the record editor is shown reaches it.
+    rowsOf(c)->selectStartRowIndex(RowIndex(8), FieldIndex(1), false);
+    QApplication::processEvents();
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 9");
+
+    // The detail button opens the sheet; Done changes the buffer only.
+    c->view()->findChild<QToolButton*>("addRowViewDetail1")->click();
+    ASSERT_TRUE(panel->isShown());
+    EXPECT_TRUE(panel->isSheet());
+    EXPECT_EQ(panel->editFieldPanel()->windowTitle(), "name");
+    EXPECT_EQ(panel->saveButton()->text(), "Done");
+    typeInPanel(panel, "changed");
+    panel->saveButton()->click();
+    EXPECT_FALSE(panel->isShown());
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "changed");
+    EXPECT_EQ(record->statusLabel()->text(), "Not saved");
+    EXPECT_EQ(readBack("select name from t where rowid = 9"), "name 9");
+    // Cancel leaves the buffer as it was.
+    c->view()->findChild<QToolButton*>("addRowViewDetail1")->click();
+    typeInPanel(panel, "other");
+    panel->cancelButton()->click();
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "changed");
+
+    // The print console follows the grid's focus.
+    c->selectPrintView();
+    rowsOf(c)->selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
+    QApplication::processEvents();
+    EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "From row 15");
+}
+
+TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocusedValues) {
+    makeRowsTable(12);
+    run("create table e (a text)");
+    TablesAndRowsController* c = showGrid("t");
+    EditFieldPanel* panel = openOn(c, 0, 1);
+    ASSERT_TRUE(panel->isShown());
+    c->selectTableWithName("e");
+    QApplication::processEvents();
+    EXPECT_TRUE(panel->editFieldPanel()->windowTitle().isEmpty());
+    EXPECT_TRUE(panel->fieldNameLabel()->text().isEmpty());
+    EXPECT_EQ(panelText(panel), "");
+    EXPECT_FALSE(panel->saveButton()->isEnabled());
+
+    c->selectTableWithName("t");
+    QApplication::processEvents();
+    auto& state = c->state();
+    EXPECT_EQ(expandedFieldsText(state, true), "");
+    state.fieldModel.expandedFieldIndexes.insert(0);
+    state.fieldModel.expandedFieldIndexes.insert(1);
+    state.display.showNULLInRowsView = false;
+    state.display.displayStringForNULLValue = "NULL";
+    state.display.formatDataInRowsConsole = false;
+    state.selection.focusedRowIndex = RowIndex(9);
+    EXPECT_EQ(expandedFieldsText(state, true), "name 10\n\nNULL");
+    state.selection.focusedRowIndex = RowIndex(1);
+    EXPECT_EQ(expandedFieldsText(state, true), "name 2\n\n3");
+    EXPECT_EQ(expandedFieldsText(state, false), "");
+    // The panel shows the same text and follows the focus.
+    ExpandedFieldsPanel* expanded = c->panel<ExpandedFieldsPanel>();
+    expanded->showExpandedFieldsPanel(true);
+    EXPECT_EQ(expanded->expandedFieldsPanelTextView()->toPlainText(), "name 2\n\n3");
+    click(3, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(expanded->expandedFieldsPanelTextView()->toPlainText(), "name 4\n\n6");
+}
