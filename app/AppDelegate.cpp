@@ -9,6 +9,7 @@
 #include "app/DiagnosticsWindow.h"
 #include "app/GettingStartedPanel.h"
 #include "app/ImagesWindow.h"
+#include "exchange/ClipboardWindow.h"
 #include "settings/AppContainer.h"
 #include "settings/FileBookmarkStore.h"
 #include "settings/LastTablesShown.h"

@@ -18,6 +18,7 @@
 
 #include "mainwindow/WindowShell.h"
 
+class ClipboardWindow;
 class DatabaseCopyOut;
 class DatabaseFiles;
 class DatabasesWindow;
@@ -116,6 +117,8 @@ class AppDelegate : public QObject, public WindowShell {
     DatabasesWindow& databasesWindow();
     ImagesWindow& imagesWindow();
     DatabaseCopyOut& databaseCopyOut();
+    ClipboardWindow& clipboardWindow();
+    void refreshAndShowClipboardWindow() override;
     void showDatabasesWindow(int windowIndex, const std::optional<std::string>& fileName) override;
 
   public slots:
@@ -158,4 +161,5 @@ class AppDelegate : public QObject, public WindowShell {
     std::unique_ptr<DatabasesWindow> databasesWindow_;
     std::unique_ptr<ImagesWindow> imagesWindow_;
     std::unique_ptr<DatabaseCopyOut> databaseCopyOut_;
+    std::unique_ptr<ClipboardWindow> clipboardWindow_;
 };

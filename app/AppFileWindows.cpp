@@ -4,6 +4,7 @@
 #include "app/DatabaseFiles.h"
 #include "app/DatabasesWindow.h"
 #include "app/ImagesWindow.h"
+#include "exchange/ClipboardWindow.h"
 
 DatabaseFiles& AppDelegate::databaseFiles() {
     if (!databaseFiles_) databaseFiles_ = std::make_unique<DatabaseFiles>(*this);
@@ -18,6 +19,15 @@ DatabasesWindow& AppDelegate::databasesWindow() {
 ImagesWindow& AppDelegate::imagesWindow() {
     if (!imagesWindow_) imagesWindow_ = std::make_unique<ImagesWindow>(*this);
     return *imagesWindow_;
+}
+
+ClipboardWindow& AppDelegate::clipboardWindow() {
+    if (!clipboardWindow_) clipboardWindow_ = std::make_unique<ClipboardWindow>();
+    return *clipboardWindow_;
+}
+
+void AppDelegate::refreshAndShowClipboardWindow() {
+    clipboardWindow().refreshAndShow();
 }
 
 DatabaseCopyOut& AppDelegate::databaseCopyOut() {

@@ -11,6 +11,8 @@
 #include "design/SortPanel.h"
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
+#include "exchange/AddTableSheet.h"
+#include "exchange/DragTablesPanel.h"
 #include "exchange/ExportConsole.h"
 #include "exchange/ImportConsole.h"
 #include "exchange/PrintConsole.h"
@@ -37,6 +39,8 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<DeleteAllRows>(window));
     window.addPanel(std::make_unique<NameAndFieldsPanel>(window));
     window.addPanel(std::make_unique<PickerTypesWindow>(window));
+    window.addPanel(std::make_unique<AddTableSheet>(window));
+    window.addPanel(std::make_unique<DragTablesPanel>(window));
     window.view();
     installTablesListContextMenu(window);
     return controller;
