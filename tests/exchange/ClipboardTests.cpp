@@ -84,7 +84,8 @@ class ClipboardTest : public ControllerTest {
 
 TEST_F(ClipboardTest, WholeRowsAreCopiedAsRecordAndTextAndTheLimitIsTold) {
     run("create table t (a, b); insert into t values (1, 'x'), (2, NULL); create table big (n); "
-        "insert into big select value from generate_series(1, 1500)");
+        "insert into big select value from generate_series(1, 1500); create view lv as select n "
+        "from big");
     TablesAndRowsController* c = show("t");
     selectRows(c, 0, 1);
     ASSERT_TRUE(copy(c).has_value());
@@ -108,6 +109,14 @@ TEST_F(ClipboardTest, WholeRowsAreCopiedAsRecordAndTextAndTheLimitIsTold) {
     EXPECT_EQ(record()["rows"].size(), 1000u);
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].messageText, "Maximum limit reached");
+
+    // A view shows its first rows from a cache: every selected run of rows is copied from it.
+    c->selectTableWithName("lv");
+    ASSERT_EQ(c->state().selectedObject.selectedObjectStatus, DBInterface::kObjectLimited);
+    selectRows(c, 0, 1);
+    selectRows(c, 5, 6);
+    ASSERT_TRUE(copy(c).has_value());
+    EXPECT_EQ(Pasteboard::string(), "1\n2\n6\n7");
 }
 
 TEST_F(ClipboardTest, RowsRoundTripIntoAnotherWindowWithSeparatorsQuotesLineEndsAndNull) {
@@ -211,6 +220,21 @@ TEST_F(ClipboardTest, PasteOverCellsMarksAndWritesOnlyLoadedCellsOfTheTable) {
     EXPECT_EQ(marked, 2u);
     EXPECT_EQ(alerts.back().messageText, "Number of rows to update: 5");
     EXPECT_EQ(query(db, "select count(*) from t where a in ('1', '2', '3', '4', '5')")[0][0], "2");
+
+    // Cancel with the suppression box on: nothing now, and the next paste writes unasked.
+    Alert::setTestResponder([&](const Alert& alert, QWidget*) {
+        alerts.push_back({alert.messageText.toStdString(), alert.informativeText.toStdString()});
+        if (alert.suppressionButton) *alert.suppressionButton = true;
+        return 1;
+    });
+    putText("z");
+    focus(c, 0, 1);
+    GridPaste(*c, *rowsOf(c)).rowsTableViewPaste();
+    const size_t asked = alerts.size();
+    EXPECT_EQ(query(db, "select a from t where rowid = 1")[0][0], "a1");
+    GridPaste(*c, *rowsOf(c)).rowsTableViewPaste();
+    EXPECT_EQ(alerts.size(), asked);
+    EXPECT_EQ(query(db, "select a from t where rowid = 1")[0][0], "z");
 }
 
 TEST_F(ClipboardTest, TablesPasteUnderFreeNamesWithMetaRowsIndexesAndRows) {
