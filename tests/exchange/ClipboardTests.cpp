@@ -358,4 +358,13 @@ TEST_F(ClipboardTest, ClipboardWindowSplitsTheWholeTextAndTransposesWhatReadsBac
     PastedRows pasted = pasteboardRows();
     ASSERT_EQ(pasted.rows.size(), 3u);
     EXPECT_FALSE(pasted.rows[2][1].has_value());
+
+    // 101 rows would make 101 columns: refused, nothing changes.
+    std::string lines = "0";
+    for (int i = 1; i <= 100; ++i) lines += "\n" + std::to_string(i);
+    QGuiApplication::clipboard()->setText(QString::fromStdString(lines));
+    window.updateClipboardTableViewColumns();
+    window.clipboardContentsTransposeButtonPressed();
+    EXPECT_EQ(window.clipboardContentsArray().size(), 101u);
+    EXPECT_EQ(alerts.back().informativeText, "Transpose is limited to 100 columns");
 }
