@@ -202,9 +202,22 @@ std::string indexNameInStatement(const std::string& statement, const std::string
 int copyTable(const TableDictionary& description, const std::string& createStatement,
               const std::string& newName, bool includeIndexes, bool copyRows,
               const std::string& databaseFilePath, std::string* errorString) {
+    return copyTableFromDatabase(description, createStatement, newName, includeIndexes, copyRows,
+                                 databaseFilePath, databaseFilePath, errorString);
+}
+
+int copyTableFromDatabase(const TableDictionary& description, const std::string& createStatement,
+                          const std::string& newName, bool includeIndexes, bool copyRows,
+                          const std::string& sourceDatabaseFilePath,
+                          const std::string& databaseFilePath, std::string* errorString) {
     bool isTable = description.type == "table";
+    const bool attach = sourceDatabaseFilePath != databaseFilePath;
+    // Another file's rows are read through it attached; ATTACH cannot run inside a transaction.
+    std::string sql = attach ? "attach database " + quoteLiteral(sourceDatabaseFilePath) +
+                                   " as varnelo_paste_source;\n"
+                             : std::string();
     // Line ends keep a trailing comment of a stored text from swallowing what follows.
-    std::string sql = "begin transaction;\n" + createStatement + "\n;\n";
+    sql += "begin transaction;\n" + createStatement + "\n;\n";
     const auto& fieldRows = description.varnelo_db_fields;
     if (fieldRows && !fieldRows->empty() && fieldRows->size() % 4 == 0) {
         sql += systemFieldsSQL(*fieldRows, newName);
@@ -216,7 +229,7 @@ int copyTable(const TableDictionary& description, const std::string& createState
         // Rows before indexes: building an index once is cheaper than keeping it up to date.
         sql += "insert into " + quoteIdentifier(newName) + " (" + quoteIdentifierList(*fields) +
                ") select " + quoteIdentifierList(*fields) + " from " +
-               quoteIdentifier(description.name) + ";\n";
+               (attach ? "varnelo_paste_source." : "") + quoteIdentifier(description.name) + ";\n";
     }
     if (isTable && includeIndexes && description.indexes) {
         // Index names are unique in the whole database, whatever the letter case.
@@ -245,6 +258,7 @@ int copyTable(const TableDictionary& description, const std::string& createState
         }
     }
     sql += "commit transaction";
+    if (attach) sql += ";\ndetach database varnelo_paste_source";
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
 }
 

@@ -54,5 +54,11 @@ std::string indexNameInStatement(const std::string& statement, const std::string
 int copyTable(const TableDictionary& description, const std::string& createStatement,
               const std::string& newName, bool includeIndexes, bool copyRows,
               const std::string& databaseFilePath, std::string* errorString);
+// The same for a description read from another file (or the same), whose rows are read from
+// that file.
+int copyTableFromDatabase(const TableDictionary& description, const std::string& createStatement,
+                          const std::string& newName, bool includeIndexes, bool copyRows,
+                          const std::string& sourceDatabaseFilePath,
+                          const std::string& databaseFilePath, std::string* errorString);
 
 }  // namespace DBInterface

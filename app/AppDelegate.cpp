@@ -11,6 +11,7 @@
 #include "app/ImagesWindow.h"
 #include "app/MapPanel.h"
 #include "app/MathPanel.h"
+#include "exchange/ClipboardWindow.h"
 #include "settings/AppContainer.h"
 #include "settings/FileBookmarkStore.h"
 #include "settings/LastTablesShown.h"

@@ -18,6 +18,7 @@
 
 #include "mainwindow/WindowShell.h"
 
+class ClipboardWindow;
 class DatabaseCopyOut;
 class DatabaseFiles;
 class DatabasesWindow;
@@ -123,6 +124,8 @@ class AppDelegate : public QObject, public WindowShell {
     // The map and math panels over the main database window's grid, made on first use.
     MapPanel& mapPanel();
     MathPanel& mathPanel();
+    ClipboardWindow& clipboardWindow();
+    void refreshAndShowClipboardWindow() override;
     void showDatabasesWindow(int windowIndex, const std::optional<std::string>& fileName) override;
 
   public slots:
@@ -167,4 +170,5 @@ class AppDelegate : public QObject, public WindowShell {
     std::unique_ptr<DatabaseCopyOut> databaseCopyOut_;
     std::unique_ptr<MapPanel> mapPanel_;
     std::unique_ptr<MathPanel> mathPanel_;
+    std::unique_ptr<ClipboardWindow> clipboardWindow_;
 };

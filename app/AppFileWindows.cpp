@@ -4,6 +4,7 @@
 #include "app/DatabaseFiles.h"
 #include "app/DatabasesWindow.h"
 #include "app/ImagesWindow.h"
+#include "exchange/ClipboardWindow.h"
 
 DatabaseFiles& AppDelegate::databaseFiles() {
     if (!databaseFiles_) databaseFiles_ = std::make_unique<DatabaseFiles>(*this);
@@ -23,6 +24,15 @@ ImagesWindow& AppDelegate::imagesWindow() {
 void AppDelegate::showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
                                                     const std::string& selectedImageFile) {
     imagesWindow().showImagesWindowAndUpdateTextView(textView, imageView, selectedImageFile);
+}
+
+ClipboardWindow& AppDelegate::clipboardWindow() {
+    if (!clipboardWindow_) clipboardWindow_ = std::make_unique<ClipboardWindow>();
+    return *clipboardWindow_;
+}
+
+void AppDelegate::refreshAndShowClipboardWindow() {
+    clipboardWindow().refreshAndShow();
 }
 
 DatabaseCopyOut& AppDelegate::databaseCopyOut() {

@@ -20,6 +20,10 @@
 #include "design/SortPanel.h"
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
+#include "exchange/AddTableSheet.h"
+#include "exchange/DragTablesPanel.h"
+#include "exchange/GridCopy.h"
+#include "exchange/GridPaste.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/LocationChooser.h"
@@ -86,6 +90,14 @@ void chooseLocation(TablesAndRowsController& controller) {
     }
 }
 
+// Binds a window command to a clipboard command on the window's grid.
+template <class Commands>
+void bindClipboardCommand(MenuRouter& router, const char* action, void (Commands::*command)()) {
+    router.bindWindowCommand(action, [command](TablesAndRowsController& controller) {
+        if (RowsConsole* rows = rowsConsoleOf(controller)) (Commands(controller, *rows).*command)();
+    });
+}
+
 }  // namespace
 
 void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
@@ -100,6 +112,8 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     router.bindApplicationCommand("mathMenuItemClicked",
                                   [&app] { app.mathPanel().mathMenuItemClicked(); });
     router.bindWindowCommand("chooseLocationMenuItemClicked", chooseLocation);
+    router.bindApplicationCommand("clipboardContentsWindowMenuItemClicked",
+                                  [&app] { app.refreshAndShowClipboardWindow(); });
     router.bindApplicationCommand("terminate", [] { QApplication::quit(); });
     router.bindWindowCommand("performClose", [](TablesAndRowsController& controller) {
         if (QWidget* window = controller.window()) window->close();
@@ -161,6 +175,13 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     bindCellCommand(router, "clearMenuItemClicked", &CellCommands::clearMenuItemClicked);
     bindCellCommand(router, "replaceMenuItemClicked", &CellCommands::replaceMenuItemClicked);
     bindCellCommand(router, "delete", &CellCommands::rowsTableViewDelete);
+    bindClipboardCommand(router, "copy", &GridCopy::rowsTableViewCopy);
+    bindClipboardCommand(router, "cut", &GridCopy::rowsTableViewCut);
+    bindClipboardCommand(router, "copyForExportMenuItemClicked",
+                         &GridCopy::copyForExportMenuItemClicked);
+    bindClipboardCommand(router, "paste", &GridPaste::rowsTableViewPaste);
+    bindClipboardCommand(router, "pasteRowsMenuItemClicked",
+                         &GridPaste::pasteByAddingRowsFromPasteboard);
     bindCellCommand(router, "addOneBlankRowItemClicked", &CellCommands::addOneBlankRow);
     bindCellCommand(router, "addBlankRowsItemClicked", &CellCommands::addBlankRows);
     bindCellCommand(router, "goToRowMenuItemClicked", &CellCommands::goToRowMenuItemClicked);
@@ -173,6 +194,19 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
             rows->cellCommands().setToNULLMenuItemClicked();
         }
     });
+    router.bindWindowCommand("addBlankTableMenuItemClicked", [](TablesAndRowsController& c) {
+        if (auto* sheet = c.panel<AddTableSheet>()) sheet->addBlankTable();
+    });
+    // Tables copied from another window come through the drag-tables panel; any other
+    // clipboard makes a table of its rows.
+    router.bindWindowCommand("addTableFromClipboardMenuItemClicked",
+                             [](TablesAndRowsController& c) {
+                                 auto* tables = c.panel<DragTablesPanel>();
+                                 if (tables && tables->promptWithPasteboard()) return;
+                                 if (auto* sheet = c.panel<AddTableSheet>()) {
+                                     sheet->addTableFromClipboard();
+                                 }
+                             });
     bindPanelCommand(router, "sortFieldsMenuItemClicked", &SortPanel::sortFieldsMenuItemClicked);
     bindPanelCommand(router, "searchMenuItemClicked", &SearchPanel::searchMenuItemClicked);
     bindPanelCommand(router, "webBrowserBookmarksMenuItemClicked",

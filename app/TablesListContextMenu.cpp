@@ -10,6 +10,7 @@
 #include "design/SQLConsole.h"
 #include "design/SortPanel.h"
 #include "design/TableSchemaWindow.h"
+#include "exchange/DragTablesPanel.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
@@ -41,6 +42,14 @@ void installTablesListContextMenu(TablesAndRowsController& window) {
         add("Create View…", [&] {
             static_cast<SQLConsole*>(window.console(TablesAndRowsState::SQLConsole))
                 ->createViewMenuItemPressed();
+        });
+        menu.addSeparator();
+        // What another window's Add Table from Clipboard pastes through its drag-tables panel.
+        add("Copy Tables", [&] {
+            if (const auto& path = window.state().databaseFilePath) {
+                DragTablesPanel::writeTablesToPasteboard(*path, window.selectedTableNames(),
+                                                         window.windowIndex());
+            }
         });
         menu.addSeparator();
         add("Hide / Unhide", [&] { window.panel<HiddenObjects>()->hiddenMenuItemClicked(); });

@@ -11,6 +11,8 @@
 #include "design/SortPanel.h"
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
+#include "exchange/AddTableSheet.h"
+#include "exchange/DragTablesPanel.h"
 #include "exchange/ExportConsole.h"
 #include "exchange/ImportConsole.h"
 #include "exchange/PrintConsole.h"
@@ -41,6 +43,8 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<PickerTypesWindow>(window));
     window.addPanel(std::make_unique<EditFieldPanel>(window));
     window.addPanel(std::make_unique<ExpandedFieldsPanel>(window));
+    window.addPanel(std::make_unique<AddTableSheet>(window));
+    window.addPanel(std::make_unique<DragTablesPanel>(window));
     window.view();
     installTablesListContextMenu(window);
     return controller;

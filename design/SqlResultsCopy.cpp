@@ -9,11 +9,6 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/QtStrings.h"
 
-int64_t copyDelimiterCode() {
-    UserDefaults& defaults = UserDefaults::standard();
-    return defaults.boolForKey("CSV") ? 1 : defaults.integerForKey("ExportDelimiter");
-}
-
 std::string resultRowsText(const std::vector<DBRow>& rows, const std::vector<int64_t>& rowIndexes,
                            int64_t delimiter) {
     const std::string separator = delimiter == 1 ? "," : delimiter == 2 ? "|" : "\t";

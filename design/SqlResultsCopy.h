@@ -7,12 +7,8 @@
 #include <vector>
 
 #include "Common/DBTypes.h"
+#include "platform/ui/Pasteboard.h"
 
-inline constexpr const char* kAddRowsFromSQLViewDataType =
-    "application/x-varnelo.AddRowsFromSQLViewDataType";
-
-// ExportDelimiter, or 1 (comma) while the old CSV flag is set.
-int64_t copyDelimiterCode();
 // The rows (ascending indexes, those past the result skipped), values joined by "," for
 // delimiter 1 (each value quoted, its quotes doubled), "|" for 2 and a tab otherwise; lines
 // joined by "\n". Empty when no row is taken.

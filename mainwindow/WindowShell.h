@@ -30,6 +30,8 @@ class WindowShell {
     // The databases window, as a sheet on the slot's window, preselecting the file name.
     virtual void showDatabasesWindow(int windowIndex,
                                      const std::optional<std::string>& fileName) = 0;
+    // The clipboard window, rebuilt from the pasteboard, in front.
+    virtual void refreshAndShowClipboardWindow() {}
     virtual void showAlert(const std::string& title, const std::string& message) = 0;
     virtual void showErrorAlert(const std::string& text) = 0;
     // The images window; choosing an image puts its file name into the text view and shows it in

@@ -1,5 +1,6 @@
 #include "platform/ui/Alert.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLineEdit>
@@ -36,6 +37,13 @@ QMessageBox* makeBox(const Alert& alert, QWidget* parent, QList<QAbstractButton*
         }
         QObject::connect(field, &QLineEdit::textChanged, box,
                          [text = alert.textField](const QString& typed) { *text = typed; });
+    }
+    if (alert.suppressionButton) {
+        auto* check = new QCheckBox(QObject::tr("Do not show this message again"), box);
+        check->setChecked(*alert.suppressionButton);
+        box->setCheckBox(check);
+        QObject::connect(check, &QCheckBox::toggled, box,
+                         [state = alert.suppressionButton](bool on) { *state = on; });
     }
     for (qsizetype i = 0; i < buttons.size(); ++i) {
         QPushButton* button = box->addButton(buttons[i], QMessageBox::ActionRole);

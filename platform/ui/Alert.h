@@ -21,6 +21,8 @@ class Alert {
     // When set, the alert shows an editable text field holding this text and leaves the edited
     // text here before its completion runs.
     std::shared_ptr<QString> textField;
+    // When set, the alert shows the suppression check box and leaves its state here.
+    std::shared_ptr<bool> suppressionButton;
 
     // Runs application-modally and answers the index of the button pressed (0 the first).
     int runModal() const;

@@ -1,0 +1,46 @@
+#pragma once
+// Copy, copy for export and cut of the rows grid's selection: whole fields (the first 1000 rows),
+// whole rows (the first 1000) or the focused and selected cells go on the general pasteboard as
+// the program's own grid record beside delimited text.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class DatabaseWindow;
+class RowsConsole;
+
+class GridCopy {
+  public:
+    static constexpr int64_t kCopyRowLimit = 1000;
+
+    GridCopy(DatabaseWindow& window, RowsConsole& rows) : window_(window), rows_(rows) {}
+
+    // The cells a copy took, row by row, so that a cut clears exactly these.
+    struct CopiedRow {
+        std::string rowid;
+        std::vector<std::string> fieldNames;
+    };
+    struct Copied {
+        std::vector<CopiedRow> rows;
+        // The pasteboard took the record and the text.
+        bool written = false;
+    };
+
+    // Empty the pasteboard, then copy the grid's selection while the grid shows.
+    void rowsTableViewCopy() { copyCommand(false); }
+    void copyForExportMenuItemClicked() { copyCommand(true); }
+    // Asks, copies, and clears the copied cells once the pasteboard holds them.
+    void rowsTableViewCut();
+    // Writes the record and the text of the selection; nullopt when there was nothing to copy.
+    std::optional<Copied> copyRowsToPasteboard(bool forExport);
+
+  private:
+    void copyCommand(bool forExport);
+    bool gridIsShown() const;
+    // Sets the copied cells to the empty string, one statement per set of fields.
+    void clearCopiedCells(const Copied& copied, const std::string& table);
+
+    DatabaseWindow& window_;
+    RowsConsole& rows_;
+};

@@ -1,0 +1,206 @@
+#include "exchange/GridPaste.h"
+
+#include <memory>
+#include <optional>
+
+#include "Common/DBInterface.h"
+#include "Common/DateTexts.h"
+#include "exchange/PasteboardText.h"
+#include "exchange/RowsInsertion.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/RowsConsole.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Alert.h"
+#include "platform/ui/QtStrings.h"
+
+namespace {
+
+bool& suppressFlag() {
+    static bool suppress = false;
+    return suppress;
+}
+
+constexpr const char* kImportViewNote =
+    "\n\nThe field separator or encoding of the rows can be changed in the Import view.";
+
+}  // namespace
+
+bool GridPaste::suppressPasteUpdate() {
+    return suppressFlag();
+}
+
+void GridPaste::suppressPasteUpdateAlert(bool suppress) {
+    suppressFlag() = suppress;
+}
+
+bool GridPaste::destinationCell(size_t r, size_t i, RowIndex* rowIndex, FieldIndex* field) const {
+    const TablesAndRowsState& state = window_.state();
+    const int64_t fieldsPerRow = state.dataPort.numberOfFieldsPerRow;
+    *rowIndex = state.selection.focusedRowIndex + static_cast<int64_t>(r);
+    *field = state.selection.focusedFieldIndex + static_cast<int64_t>(i);
+    if (field->value >= fieldsPerRow) return false;
+    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(*rowIndex);
+    return !row.isNone() &&
+           row.value * fieldsPerRow + field->value < std::ssize(state.dataPort.fieldValuesLoaded);
+}
+
+void GridPaste::makePasteDestinationCells(const std::vector<DBRow>& rows) {
+    Marks& marks = window_.state().selection.pasteDestinationCells;
+    marks.clear();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t i = 0; i < rows[r].size(); ++i) {
+            RowIndex rowIndex;
+            FieldIndex field;
+            if (!destinationCell(r, i, &rowIndex, &field)) continue;
+            marks[rowIndex].insert(field.value);
+            rows_.reloadRowsTableViewRowIndex(rowIndex, field);
+        }
+    }
+}
+
+void GridPaste::reloadPasteDestinationCells(const Marks& marks) {
+    for (const auto& [rowIndex, fields] : marks) {
+        for (int64_t field : fields) rows_.reloadRowsTableViewRowIndex(rowIndex, FieldIndex(field));
+    }
+}
+
+void GridPaste::endPaste() {
+    Marks marks;
+    marks.swap(window_.state().selection.pasteDestinationCells);
+    reloadPasteDestinationCells(marks);
+}
+
+void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
+    TablesAndRowsState& state = window_.state();
+    PastedRows pasted = pasteboardRows();
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (!table || !rows_.isSelectedTableUpdateCapable() ||
+        state.dataPort.numberOfFieldsPerRow < 2 || pasted.rows.empty() ||
+        state.selection.focusedRowIndex.isNone() || state.selection.focusedFieldIndex.isNone()) {
+        return;
+    }
+    rows_.clearSelectedFieldsAndReload(true);
+    rows_.clearSelectedRowsAndReload(true);
+    makePasteDestinationCells(pasted.rows);
+    if (now) {
+        pasteArrayOver(pasted.rows, *table);
+        endPaste();
+        return;
+    }
+    Alert alert;
+    alert.messageText = toQString(
+        localizedFormat("Number of rows to update: %ld", {std::to_string(pasted.rows.size())}));
+    alert.informativeText = toQString(
+        localizedFormat("This will update rows starting from row #%ld.\nIt will only update "
+                        "rows that are currently loaded.",
+                        {std::to_string(state.selection.focusedRowIndex.value + 1)}) +
+        (pasted.format.ownType ? "" : localizedString(kImportViewNote)));
+    alert.buttons = {toQString(localizedString("Update")), toQString(localizedString("Cancel"))};
+    alert.suppressionButton = std::make_shared<bool>(false);
+    GridPaste self = *this;
+    alert.beginSheetModalForWindow(window_.window(),
+                                   [self, rows = std::move(pasted.rows), table = *table,
+                                    suppress = alert.suppressionButton](int pressed) mutable {
+                                       if (pressed == 0) self.pasteArrayOver(rows, table);
+                                       self.endPaste();
+                                       if (*suppress) suppressPasteUpdateAlert(true);
+                                   });
+}
+
+void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table) {
+    TablesAndRowsState& state = window_.state();
+    if (!state.databaseFilePath) return;
+    UserDefaults& defaults = UserDefaults::standard();
+    const int64_t convert = defaults.integerForKey("DataTypesToConvert");
+    std::string nullText = defaults.stringForKey("ImportNULLValueString");
+    if (nullText.empty()) nullText = "null";
+    const int64_t fieldsPerRow = state.dataPort.numberOfFieldsPerRow;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t i = 0; i < rows[r].size(); ++i) {
+            RowIndex rowIndex;
+            FieldIndex field;
+            if (!destinationCell(r, i, &rowIndex, &field)) continue;
+            GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
+            const DBValue& rowid =
+                state.dataPort.fieldValuesLoaded[static_cast<size_t>(row.value * fieldsPerRow)];
+            if (!rowid) continue;
+            // A NULL of the own record stays NULL; text is converted as an import would.
+            DBValue value = rows[r][i];
+            if (value) {
+                value = DBInterface::fieldValueObjectForConvertedFieldValue(
+                    *value, state.fieldModel.fieldTypeAtFieldIndexP1(field), convert & 1,
+                    convert & 2, convert & 4, nullText, state.display.useUTC);
+            }
+            std::string error;
+            const std::string& fieldName =
+                state.fieldModel.fieldNames[static_cast<size_t>(field.value - 1)];
+            if (DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, *rowid,
+                                         *state.databaseFilePath, &error) != 0) {
+                window_.shell().showErrorAlert(error);
+                return;
+            }
+            if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = value;
+        }
+    }
+    reloadPasteDestinationCells(state.selection.pasteDestinationCells);
+}
+
+void GridPaste::pasteByAddingRowsFromPasteboard() {
+    TablesAndRowsState& state = window_.state();
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    if (!table || state.selectedObject.tableType != DBInterface::kSchemaTable ||
+        state.dataPort.numberOfFieldsPerRow < 2 || !state.databaseFilePath) {
+        return;
+    }
+    PastedRows pasted = pasteboardRows();
+    if (pasted.rows.empty()) return;
+    Alert alert;
+    alert.messageText = toQString(
+        localizedFormat("Number of rows to add: %ld", {std::to_string(pasted.rows.size())}));
+    alert.informativeText =
+        toQString(localizedString("This will add rows to the table using INSERT queries.") +
+                  (pasted.format.ownType ? "" : localizedString(kImportViewNote)));
+    alert.buttons = {toQString(localizedString("Add")), toQString(localizedString("Cancel"))};
+    GridPaste self = *this;
+    alert.beginSheetModalForWindow(
+        window_.window(), [self, rows = std::move(pasted.rows), table = *table](int pressed) {
+            if (pressed != 0) return;
+            const TablesAndRowsState& state = self.window_.state();
+            // Hidden (generated) fields take no value: their places are dropped from each row.
+            std::vector<std::string> names;
+            std::vector<size_t> positions;
+            const auto& fieldNames = state.fieldModel.fieldNames;
+            for (size_t i = 0; i < fieldNames.size(); ++i) {
+                if (state.fieldModel.hiddenFields.count(fieldNames[i])) continue;
+                names.push_back(fieldNames[i]);
+                positions.push_back(i);
+            }
+            std::vector<DBRow> values;
+            values.reserve(rows.size());
+            for (const DBRow& row : rows) {
+                DBRow taken;
+                for (size_t position : positions) {
+                    taken.push_back(position < row.size() ? row[position] : DBValue(""));
+                }
+                values.push_back(std::move(taken));
+            }
+            int64_t inserted = 0;
+            std::string error;
+            if (insertPastedRows(values, names, table, *state.databaseFilePath, &inserted,
+                                 &error) != 0) {
+                const DBRow& failed = rows[static_cast<size_t>(inserted)];
+                self.window_.shell().showErrorAlert(
+                    localizedFormat("%@\n\nFirst field: %@",
+                                    {error, failed.empty() ? "" : failed[0].value_or("NULL")}));
+            }
+            if (inserted < 1) return;
+            self.rows_.resetTableSelections();
+            self.window_.rowsDidChange();
+            if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+                self.window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(
+                    self.window_.window());
+            }
+        });
+}

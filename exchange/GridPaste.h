@@ -1,0 +1,41 @@
+#pragma once
+// Paste into the rows grid's table: over the loaded cells from the focused cell on (one UPDATE a
+// cell, the destination marked while the user is asked), or by adding each pasted row.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Common/DBTypes.h"
+#include "Common/IndexSet.h"
+#include "mainwindow/IndexSpaces.h"
+
+class DatabaseWindow;
+class RowsConsole;
+
+class GridPaste {
+  public:
+    GridPaste(DatabaseWindow& window, RowsConsole& rows) : window_(window), rows_(rows) {}
+
+    // Lets grid pastes of every window update cells without asking; not stored.
+    static bool suppressPasteUpdate();
+    static void suppressPasteUpdateAlert(bool suppress);
+
+    // The grid's Paste: asks first unless the asking was suppressed.
+    void rowsTableViewPaste() { pasteFromClipboardToSelectedCell(suppressPasteUpdate()); }
+    // With now, writes at once without asking.
+    void pasteFromClipboardToSelectedCell(bool now);
+    // Adds the pasteboard's rows to the selected table after asking.
+    void pasteByAddingRowsFromPasteboard();
+
+  private:
+    using Marks = std::map<RowIndex, DBInterface::IndexSet>;
+    // The loaded cell that value i of pasted row r reaches, or none.
+    bool destinationCell(size_t r, size_t i, RowIndex* rowIndex, FieldIndex* field) const;
+    void makePasteDestinationCells(const std::vector<DBRow>& rows);
+    void reloadPasteDestinationCells(const Marks& marks);
+    void endPaste();
+    void pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table);
+
+    DatabaseWindow& window_;
+    RowsConsole& rows_;
+};

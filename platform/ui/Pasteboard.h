@@ -1,0 +1,45 @@
+#pragma once
+// The general pasteboard over the system clipboard: plain text beside the program's own records,
+// each a JSON document under its own MIME type.
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+inline constexpr const char* kAddRowsFromDatabaseDataType =
+    "application/x-varnelo.AddRowsFromDatabaseDataType";
+inline constexpr const char* kAddCellsFromDatabaseDataType =
+    "application/x-varnelo.AddCellsFromDatabaseDataType";
+inline constexpr const char* kAddFieldsFromDatabaseDataType =
+    "application/x-varnelo.AddFieldsFromDatabaseDataType";
+inline constexpr const char* kAddRowsFromSQLViewDataType =
+    "application/x-varnelo.AddRowsFromSQLViewDataType";
+inline constexpr const char* kAddTablesFromDatabaseDataType =
+    "application/x-varnelo.AddTablesFromDatabaseDataType";
+
+// The delimiter code of copied text: ExportDelimiter, or 1 (comma) while the old CSV flag is set.
+int64_t copyDelimiterCode();
+
+namespace Pasteboard {
+
+// The own types in the order they are preferred when several are present.
+const std::vector<std::string>& ownTypes();
+// The first own type present; nullopt for none.
+std::optional<std::string> dataType();
+// The record under the type when present and readable as a JSON object.
+std::optional<nlohmann::json> record(const std::string& type);
+// The plain text; nullopt when the pasteboard holds none.
+std::optional<std::string> string();
+void clear();
+// Replaces the contents with the record under its type and, when given, the text. False when
+// the clipboard did not take what was written.
+bool write(const std::string& type, const nlohmann::json& record,
+           const std::optional<std::string>& text);
+// Tests make writes fail, as a clipboard owned elsewhere would.
+void setRefusesWritesForTesting(bool refuses);
+
+}  // namespace Pasteboard
