@@ -59,17 +59,8 @@ std::string selectQuery(const std::string& tableName,
 int dumpFromTable(const std::string& tableName, const std::vector<std::string>& selectedFields,
                   const std::string& filePath, bool append, const std::string& databaseFilePath,
                   std::string* errorString) {
-    if (databaseFilePath.empty()) {
-        appendError(errorString,
-                    localizedFormat("Could not find the database resource %@", {databaseFilePath}));
-        return kMissingPathResult;
-    }
-    // A missing file or one that is no database is refused as one that cannot be opened.
-    if (!isValidDatabaseFile(databaseFilePath)) {
-        appendError(errorString,
-                    localizedFormat("Could not open the database %@", {databaseFilePath}));
-        return SQLITE_CANTOPEN;
-    }
+    // A missing file or one that is no database is refused, never created.
+    if (int rc = checkExportDatabase(databaseFilePath, errorString); rc != SQLITE_OK) return rc;
     std::optional<DBConnection> connection;
     int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
     if (rc != SQLITE_OK) return rc;

@@ -1,6 +1,24 @@
 #include "Common/ExportRowText.h"
 
+#include "Common/DBExistence.h"
+#include "Common/DBTypes.h"
+#include "platform/foundation/Localized.h"
+
 namespace DBInterface {
+
+int checkExportDatabase(const std::string& databaseFilePath, std::string* errorString) {
+    if (databaseFilePath.empty()) {
+        appendError(errorString,
+                    localizedFormat("Could not find the database resource %@", {databaseFilePath}));
+        return kMissingPathResult;
+    }
+    if (!isValidDatabaseFile(databaseFilePath)) {
+        appendError(errorString,
+                    localizedFormat("Could not open the database %@", {databaseFilePath}));
+        return SQLITE_CANTOPEN;
+    }
+    return SQLITE_OK;
+}
 
 void appendHeaderRow(std::string& out, const std::vector<std::string>& texts,
                      const ExportSettings& settings) {

@@ -10,6 +10,10 @@
 
 namespace DBInterface {
 
+// Whether an export may read the database: 0, or -1 for a missing path and SQLITE_CANTOPEN for a
+// missing file or one that is no database (never created), with the message appended.
+int checkExportDatabase(const std::string& databaseFilePath, std::string* errorString);
+
 // Quoted by the same rule as the values, so that it reads back like them.
 void appendHeaderRow(std::string& out, const std::vector<std::string>& texts,
                      const ExportSettings& settings);

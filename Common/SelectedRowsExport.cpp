@@ -61,17 +61,8 @@ int dumpSelectedRows(const std::string& tableName, const std::string* specialQue
                      const std::set<std::string>& specificRows, bool allSelected,
                      const std::vector<int>& columnTypes, const std::string& filePath,
                      const std::string& databaseFilePath, std::string* errorString) {
-    if (databaseFilePath.empty()) {
-        appendError(errorString,
-                    localizedFormat("Could not find the database resource %@", {databaseFilePath}));
-        return kMissingPathResult;
-    }
-    // The scratch table must not make a file where there was none.
-    if (!isValidDatabaseFile(databaseFilePath)) {
-        appendError(errorString,
-                    localizedFormat("Could not open the database %@", {databaseFilePath}));
-        return SQLITE_CANTOPEN;
-    }
+    // A missing file or one that is no database is refused, never created.
+    if (int rc = checkExportDatabase(databaseFilePath, errorString); rc != SQLITE_OK) return rc;
     std::vector<int> sortCodes;
     uint64_t flags = 0;
     int rc = getSortCodes(&sortCodes, nullptr, &flags, tableName, databaseFilePath, errorString);

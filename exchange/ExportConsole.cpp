@@ -159,12 +159,7 @@ void ExportConsole::selectedObjectDidChange() {
 
 void ExportConsole::numberOfRowsDidChange() {
     view();
-    if (!window_.selectedTableName()) {
-        numberOfRowsLabel_->hide();
-        return;
-    }
-    numberOfRowsLabel_->setText(toQString(numberOfRowsText(window_.state().dataPort.totalRows)));
-    numberOfRowsLabel_->show();
+    showNumberOfRows(numberOfRowsLabel_, window_);
 }
 
 void ExportConsole::consoleDidAppear() {

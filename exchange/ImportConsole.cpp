@@ -251,12 +251,7 @@ void ImportConsole::buildView() {
 
 void ImportConsole::numberOfRowsDidChange() {
     view();
-    if (!window_.selectedTableName()) {
-        numberOfRowsLabel_->hide();
-        return;
-    }
-    numberOfRowsLabel_->setText(toQString(numberOfRowsText(window_.state().dataPort.totalRows)));
-    numberOfRowsLabel_->show();
+    showNumberOfRows(numberOfRowsLabel_, window_);
 }
 
 void ImportConsole::consoleDidAppear() {

@@ -1,9 +1,22 @@
 #include "mainwindow/RowCountText.h"
 
+#include <QLabel>
+
+#include "mainwindow/DatabaseWindow.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/QtStrings.h"
 
 std::string numberOfRowsText(int64_t rows) {
     if (rows < 1) return localizedString("0 rows");
     if (rows == 1) return localizedString("1 row");
     return localizedFormat("%ld rows", {std::to_string(rows)});
+}
+
+void showNumberOfRows(QLabel* label, const DatabaseWindow& window) {
+    if (!window.selectedTableName()) {
+        label->hide();
+        return;
+    }
+    label->setText(toQString(numberOfRowsText(window.state().dataPort.totalRows)));
+    label->show();
 }
