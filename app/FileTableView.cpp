@@ -105,13 +105,7 @@ bool FileTableView::takesDrop(const QMimeData* data, QStringList* paths) const {
 }
 
 void FileTableView::dragEnterEvent(QDragEnterEvent* event) {
-    QStringList paths;
-    if (takesDrop(event->mimeData(), &paths)) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
-        event->ignore();
-    }
+    dragMoveEvent(event);
 }
 
 void FileTableView::dragMoveEvent(QDragMoveEvent* event) {
