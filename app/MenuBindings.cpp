@@ -3,10 +3,17 @@
 #include <QApplication>
 
 #include "app/AppDelegate.h"
+#include "app/ImagesWindow.h"
 #include "app/MenuRouter.h"
+#include "design/DeleteAllRows.h"
+#include "design/DuplicateTablesSheet.h"
+#include "design/HiddenObjects.h"
+#include "design/NameAndFieldsPanel.h"
+#include "design/PickerTypesWindow.h"
 #include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
+#include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/RecordConsole.h"
@@ -115,6 +122,20 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     bindPanelCommand(router, "searchMenuItemClicked", &SearchPanel::searchMenuItemClicked);
     bindPanelCommand(router, "webBrowserBookmarksMenuItemClicked",
                      &WebBookmarksWindow::webBrowserBookmarksMenuItemClicked);
+    bindPanelCommand(router, "nameAndFieldsMenuItemClicked",
+                     &NameAndFieldsPanel::nameAndFieldsMenuItemClicked);
+    bindPanelCommand(router, "schemaMenuItemClicked", &TableSchemaWindow::schemaMenuItemClicked);
+    bindPanelCommand(router, "duplicateTableMenuItemPressed",
+                     &DuplicateTablesSheet::duplicateTableMenuItemPressed);
+    bindPanelCommand(router, "hiddenMenuItemClicked", &HiddenObjects::hiddenMenuItemClicked);
+    bindPanelCommand(router, "showHiddenTablesMenuItemClicked",
+                     &HiddenObjects::showHiddenTablesMenuItemClicked);
+    bindPanelCommand(router, "pickerTypesMenuItemClicked",
+                     &PickerTypesWindow::pickerTypesMenuItemClicked);
+    bindPanelCommand(router, "deleteAllRowsMenuItemClicked",
+                     &DeleteAllRows::deleteAllRowsMenuItemClicked);
+    router.bindApplicationCommand("imagesWindowMenuItemClicked",
+                                  [&app] { app.imagesWindow().imagesWindowMenuItemClicked(); });
     router.bindWindowCommand("createViewMenuItemPressed", [](TablesAndRowsController& controller) {
         auto* sql = static_cast<SQLConsole*>(controller.console(TablesAndRowsState::SQLConsole));
         if (sql) sql->createViewMenuItemPressed();

@@ -7,8 +7,11 @@
 
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
+#include "design/NameAndFieldsPanel.h"
+#include "design/PickerTypesWindow.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
+#include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
@@ -145,7 +148,7 @@ TEST_F(MenuShellTest, MenusEnableTheirItemsAsTheyOpenAndKeyEquivalentsStayLive) 
     showActive("t");
     open("reloadTablesMenuItemClicked");
     EXPECT_TRUE(item("reloadTablesMenuItemClicked")->isEnabled());
-    EXPECT_FALSE(item("pickerTypesMenuItemClicked")->isEnabled());  // its window is not built
+    EXPECT_FALSE(item("addBlankTableMenuItemClicked")->isEnabled());  // its sheet is not built
     open("editFieldInPanelMenuItemClicked");
     EXPECT_FALSE(item("editFieldInPanelMenuItemClicked")->isEnabled());  // its panel is not built
     emit menuOf("editFieldInPanelMenuItemClicked")->aboutToHide();
@@ -179,8 +182,10 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
     makeRowsTable(5);
     TablesAndRowsController* c = showActive("t");
     rowsOf(c)->rowsTableView()->setFocus();
+    // Built panels are reached from the menu bar too, not only from the tables list.
     for (const char* action : {"sortFieldsMenuItemClicked", "searchMenuItemClicked",
-                               "webBrowserBookmarksMenuItemClicked"}) {
+                               "webBrowserBookmarksMenuItemClicked", "nameAndFieldsMenuItemClicked",
+                               "schemaMenuItemClicked", "pickerTypesMenuItemClicked"}) {
         open(action);
         ASSERT_TRUE(item(action)->isEnabled()) << action;
         item(action)->trigger();
@@ -189,6 +194,15 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
     EXPECT_TRUE(c->panel<SortPanel>()->sortPanel()->isVisible());
     EXPECT_TRUE(c->panel<SearchPanel>()->searchPanel()->isVisible());
     EXPECT_TRUE(c->panel<WebBookmarksWindow>()->webBrowserBookmarksWindow()->isVisible());
+    EXPECT_TRUE(c->panel<NameAndFieldsPanel>()->nameAndFieldsPanel()->isVisible());
+    EXPECT_TRUE(c->panel<TableSchemaWindow>()->tableSchemaPanel()->isVisible());
+    EXPECT_TRUE(c->panel<PickerTypesWindow>()->pickerTypesWindow()->isVisible());
+    for (const char* action : {"duplicateTableMenuItemPressed", "hiddenMenuItemClicked",
+                               "showHiddenTablesMenuItemClicked", "deleteAllRowsMenuItemClicked",
+                               "imagesWindowMenuItemClicked"}) {
+        open(action);
+        EXPECT_TRUE(item(action)->isEnabled()) << action;
+    }
     // Deselect All clears the grid's selection.
     c->state().selection.mySelectedRowIndexes = {1, 2};
     open("deselectAllMenuItemClicked");
