@@ -3,6 +3,8 @@
 #include <QApplication>
 
 #include "app/AppDelegate.h"
+#include "app/DatabaseCopyOut.h"
+#include "app/DatabaseFiles.h"
 #include "app/ImagesWindow.h"
 #include "app/MenuRouter.h"
 #include "design/DeleteAllRows.h"
@@ -136,6 +138,17 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
                      &DeleteAllRows::deleteAllRowsMenuItemClicked);
     router.bindApplicationCommand("imagesWindowMenuItemClicked",
                                   [&app] { app.imagesWindow().imagesWindowMenuItemClicked(); });
+    router.bindApplicationCommand("databasesWindowMenuItemClicked",
+                                  [&app] { app.databaseFiles().databasesWindowMenuItemClicked(); });
+    router.bindApplicationCommand("renameDatabaseMenuItemClicked",
+                                  [&app] { app.databaseFiles().renameDatabaseMenuItemClicked(); });
+    router.bindApplicationCommand("shareCurrentDatabaseUsingEmail", [&app] {
+        app.databaseCopyOut().shareCurrentDatabaseUsingEmail();
+    });
+    router.bindApplicationCommand("copyDatabaseToFolder",
+                                  [&app] { app.databaseCopyOut().copyDatabaseToFolder(); });
+    router.bindApplicationCommand("uploadToDropbox",
+                                  [&app] { app.databaseCopyOut().uploadToDropbox(); });
     router.bindWindowCommand("createViewMenuItemPressed", [](TablesAndRowsController& controller) {
         auto* sql = static_cast<SQLConsole*>(controller.console(TablesAndRowsState::SQLConsole));
         if (sql) sql->createViewMenuItemPressed();

@@ -197,9 +197,11 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
     EXPECT_TRUE(c->panel<NameAndFieldsPanel>()->nameAndFieldsPanel()->isVisible());
     EXPECT_TRUE(c->panel<TableSchemaWindow>()->tableSchemaPanel()->isVisible());
     EXPECT_TRUE(c->panel<PickerTypesWindow>()->pickerTypesWindow()->isVisible());
-    for (const char* action : {"duplicateTableMenuItemPressed", "hiddenMenuItemClicked",
-                               "showHiddenTablesMenuItemClicked", "deleteAllRowsMenuItemClicked",
-                               "imagesWindowMenuItemClicked"}) {
+    for (const char* action :
+         {"duplicateTableMenuItemPressed", "hiddenMenuItemClicked",
+          "showHiddenTablesMenuItemClicked", "deleteAllRowsMenuItemClicked",
+          "imagesWindowMenuItemClicked", "databasesWindowMenuItemClicked",
+          "shareCurrentDatabaseUsingEmail", "copyDatabaseToFolder", "uploadToDropbox"}) {
         open(action);
         EXPECT_TRUE(item(action)->isEnabled()) << action;
     }
