@@ -155,6 +155,13 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
         appendError(errorString, connection->errorMessage());
         return rc;
     }
+    // Closing the connection would roll back what the script left uncommitted: its changes
+    // must not be reported as made.
+    if (sqlite3_txn_state(db, nullptr) == SQLITE_TXN_WRITE) {
+        appendError(errorString, localizedString("The script left a transaction open: its "
+                                                 "changes were rolled back."));
+        return SQLITE_ERROR;
+    }
     if (lastRowID) *lastRowID = sqlite3_last_insert_rowid(db);
     if (numberOfChanges) *numberOfChanges = sqlite3_changes64(db);
     if (fieldCount) *fieldCount = fieldNames ? static_cast<int>(names.size()) : 0;

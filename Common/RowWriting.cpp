@@ -3,6 +3,7 @@
 #include "Common/DBExecution.h"
 #include "Common/RowidText.h"
 #include "Common/SQLQuote.h"
+#include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 
 namespace DBInterface {
@@ -69,10 +70,16 @@ int updateFieldValues(const std::vector<FieldValue>& values,
         return kRefused;
     }
     if (!checkRowid(rowid, errorString)) return kRefused;
-    return execUpdateStatement("update " + quoteIdentifier(table) + " set" +
+    int64_t changes = 0;
+    int rc = execCommandString("update " + quoteIdentifier(table) + " set" +
                                    commaSeparatedStringForStringArray(&items, false) +
                                    " where rowid=" + rowid,
-                               databaseFilePath, errorString);
+                               &changes, nullptr, databaseFilePath, errorString);
+    if (rc != 0 || changes > 0) return rc;
+    // Deleted elsewhere since it was read: the values went nowhere.
+    appendError(errorString, localizedString("The row no longer exists. It may have been deleted "
+                                             "in another window or program."));
+    return kRefused;
 }
 
 int updateRowsArray(const std::vector<std::string>& rowids,

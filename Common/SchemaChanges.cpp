@@ -52,8 +52,12 @@ int createTable(const std::string& tableName, int64_t flags,
             columns.push_back("Field " + std::to_string(i));
         }
     } else {
-        for (const std::string& name : fieldNames)
-            columns.push_back(withoutQuotingCharacters(name));
+        // Rows for a table that is already there name its columns as they are: a cleaned name
+        // would match none of them.
+        const bool exists = doesTableOrViewExist(table, databaseFilePath);
+        for (const std::string& name : fieldNames) {
+            columns.push_back(exists ? name : withoutQuotingCharacters(name));
+        }
         sql += createFieldsMetaTableSQL() +
                "delete from varnelo_db_fields where table_name=" + quoteLiteral(table) + ";\n" +
                fieldRowsSQL(table, columns, fieldTypes, fieldFormatStyles, fieldLookupTables);

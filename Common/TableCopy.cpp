@@ -42,9 +42,11 @@ std::string quotedWith(std::string_view name, char open, char close) {
 
 std::string namePattern(const std::string& name, NameForm form) {
     if (form == NameForm::Bare) return escapedForPattern(name);
+    // SQLite also takes a string literal where a name stands, and keeps it so in the schema.
     return "(?:" + escapedForPattern(quotedWith(name, '"', '"')) + "|" +
            escapedForPattern("[" + name + "]") + "|" +
-           escapedForPattern(quotedWith(name, '`', '`')) + ")";
+           escapedForPattern(quotedWith(name, '`', '`')) + "|" +
+           escapedForPattern(quotedWith(name, '\'', '\'')) + ")";
 }
 
 // Byte offsets of the first match (at the start only, when anchored) of a case-insensitive

@@ -222,9 +222,16 @@ bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text) {
 }
 
 void RowsConsole::reopenFailedEdit() {
+    if (!failedEdit_) return;
+    // An editor open under the failure's alert loses the focus to it, which ends the edit and
+    // writes again: alert after alert. The text is offered once the alert is gone.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        connect(
+            modal, &QObject::destroyed, this, [this] { reopenFailedEdit(); }, Qt::QueuedConnection);
+        return;
+    }
     std::optional<FailedEdit> failed = std::move(failedEdit_);
     failedEdit_.reset();
-    if (!failed) return;
     const EditTarget& was = failed->target;
     focusCellShowingIt(was.cell.row, was.cell.field);
     GridRow row;

@@ -111,6 +111,12 @@ TEST_F(RowWritingTest, UpdatesWholeRowsAndManyRows) {
     EXPECT_EQ(updateRowsArray({}, {"a"}, FieldValue(), table, db, &error), 0);
     EXPECT_EQ(query("select count(*) from \"t\"\"q\" where a=''")[0], "3");
     EXPECT_EQ(updateRowsArray({}, {}, "q", table, db, &error), -1);
+    // A row deleted elsewhere takes no values: that is no success.
+    error.clear();
+    run("delete from \"t\"\"q\" where rowid=2");
+    EXPECT_EQ(updateFieldValues({"gone", 1}, {"a", "b"}, kNoHidden, table, "2", db, &error), -1);
+    EXPECT_NE(error.find("no longer exists"), std::string::npos) << error;
+    EXPECT_EQ(query("select count(*) from \"t\"\"q\" where a='gone'")[0], "0");
 }
 
 TEST_F(RowWritingTest, InsertsAndDeletes) {

@@ -108,6 +108,19 @@ TEST_F(ScriptRunnerTest, UncommittedTransactionOfAFailedScriptIsRolledBack) {
                                       nullptr, nullptr, db, &error),
               0);
     EXPECT_EQ(query("select count(*) from t"), Strings{"1500"});
+    // A script that opens a transaction and never commits it loses its changes with the
+    // connection: that is a failure, not a success with changes.
+    int64_t changes = -1;
+    error.clear();
+    EXPECT_NE(execMultipleQueryString("begin; insert into t values (1, 'lost')", &changes, nullptr,
+                                      db, &error),
+              0);
+    EXPECT_NE(error.find("rolled back"), std::string::npos) << error;
+    EXPECT_EQ(query("select count(*) from t"), Strings{"1500"});
+    // Only reading inside an open transaction loses nothing.
+    std::vector<DBRow> rows;
+    EXPECT_EQ(script("begin; select count(*) from t", 10, &rows), 0);
+    EXPECT_EQ(rows.size(), 1u);
 }
 
 TEST_F(ScriptRunnerTest, ChangesAndLastRowIdComeFromTheLastChange) {

@@ -43,6 +43,15 @@ TEST_F(SchemaChangeTest, CreationCleansNamesRefusesBadCountsAndNumbersDefaultFie
     getFieldNames(&names, nullptr, nullptr, nullptr, "blank", db, nullptr);
     EXPECT_EQ(names, (Strings{"Field 1", "Field 2"}));
     EXPECT_EQ(query("select number from varnelo_db_tables where name='blank'"), Strings{"2"});
+    // Meta rows made for a table that exists keep its column names, so its types apply.
+    run("create table kept (\"a \"\"b\"\" [c]\", d)");
+    ASSERT_EQ(createTable("kept", 0, {"a \"b\" [c]", "d"}, {2, 1}, nullptr, nullptr, db, nullptr),
+              0);
+    std::vector<int> types;
+    ASSERT_EQ(getFieldNames(nullptr, &types, nullptr, nullptr, "kept", db, nullptr), 0);
+    EXPECT_EQ(types, (std::vector<int>{2, 1}));
+    EXPECT_EQ(directQuery("select name from sqlite_master where name like 'kept%'"),
+              Strings{"kept"});
 }
 
 TEST_F(SchemaChangeTest, RenameCarriesMetaRowsWithOneOrBothMetaTables) {

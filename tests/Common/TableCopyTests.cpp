@@ -53,6 +53,11 @@ TEST_F(TableCopyTest, HeadsAreRewrittenAndTheRestKeptByteForByte) {
               "CREATE TABLE \"a(b_2\"(a)");
     EXPECT_EQ(rewriteCreateStatement("CREATE TABLE other(a)", "items", "items_2", true),
               std::nullopt);
+    // SQLite keeps a name written as a string literal that way.
+    EXPECT_EQ(rewriteCreateStatement("CREATE TABLE 'it''s' (a)", "it's", "it's_2", true),
+              "CREATE TABLE \"it's_2\" (a)");
+    EXPECT_EQ(rewriteCreateIndexStatement("CREATE INDEX i ON 'it''s'(a)", "it's", "it's_2", "i_2"),
+              "CREATE INDEX \"i_2\" ON \"it's_2\"  (a)");
 
     EXPECT_EQ(rewriteCreateIndexStatement("CREATE UNIQUE INDEX byname ON items(name, \"x y\")",
                                           "items", "items_2", "byname_2"),

@@ -182,8 +182,10 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
     makeRowsTable(5);
     TablesAndRowsController* c = showActive("t");
     rowsOf(c)->rowsTableView()->setFocus();
+    // Built panels are reached from the menu bar too, not only from the tables list.
     for (const char* action : {"sortFieldsMenuItemClicked", "searchMenuItemClicked",
-                               "webBrowserBookmarksMenuItemClicked"}) {
+                               "webBrowserBookmarksMenuItemClicked", "nameAndFieldsMenuItemClicked",
+                               "schemaMenuItemClicked", "pickerTypesMenuItemClicked"}) {
         open(action);
         ASSERT_TRUE(item(action)->isEnabled()) << action;
         item(action)->trigger();
@@ -202,6 +204,17 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
     EXPECT_TRUE(c->panel<SortPanel>()->sortPanel()->isVisible());
     EXPECT_TRUE(c->panel<SearchPanel>()->searchPanel()->isVisible());
     EXPECT_TRUE(c->panel<WebBookmarksWindow>()->webBrowserBookmarksWindow()->isVisible());
+    EXPECT_TRUE(c->panel<NameAndFieldsPanel>()->nameAndFieldsPanel()->isVisible());
+    EXPECT_TRUE(c->panel<TableSchemaWindow>()->tableSchemaPanel()->isVisible());
+    EXPECT_TRUE(c->panel<PickerTypesWindow>()->pickerTypesWindow()->isVisible());
+    for (const char* action :
+         {"duplicateTableMenuItemPressed", "hiddenMenuItemClicked",
+          "showHiddenTablesMenuItemClicked", "deleteAllRowsMenuItemClicked",
+          "imagesWindowMenuItemClicked", "databasesWindowMenuItemClicked",
+          "shareCurrentDatabaseUsingEmail", "copyDatabaseToFolder", "uploadToDropbox"}) {
+        open(action);
+        EXPECT_TRUE(item(action)->isEnabled()) << action;
+    }
     // Deselect All clears the grid's selection.
     c->state().selection.mySelectedRowIndexes = {1, 2};
     open("deselectAllMenuItemClicked");

@@ -154,6 +154,30 @@ TEST_F(CellEditingTest, ALockedDatabaseShowsTheErrorAndKeepsTheTypedText) {
     EXPECT_EQ(alerts.size(), 1u);
 }
 
+TEST_F(CellEditingTest, AFailedEditIsOfferedAgainOnlyOnceItsAlertIsClosed) {
+    makeRowsTable(5);
+    showGrid("t");
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "drop table t", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    // A real sheet: it takes the focus the way a recorder does not.
+    Alert::setTestResponder({});
+    doubleClick(3, 1);
+    typeAndEnd("typed");
+    QApplication::processEvents();
+    QWidget* alert = QApplication::activeModalWidget();
+    ASSERT_NE(alert, nullptr);
+    // An editor under the alert would lose the focus to it and write again, alert after alert.
+    EXPECT_EQ(editor(), nullptr);
+    alert->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_NE(openedEditor(), nullptr);
+    EXPECT_EQ(editor()->text(), "typed");
+}
+
 TEST_F(CellEditingTest, AWriteWaitingOnALockShowsTheWaitCursor) {
     makeRowsTable(5);
     showGrid("t");
