@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "Common/DBConnection.h"
 #include "Common/DBExistence.h"
@@ -95,7 +97,17 @@ void ImportRun::statusAndLog(const std::string& text) {
     log(ActivityLog::Information, text);
 }
 
+namespace {
+// The file's identity, to tell whether it is still the one the run writes into.
+std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return std::make_pair(status.st_dev, status.st_ino);
+}
+}  // namespace
+
 void ImportRun::run(DBConnection& connection, const std::string& databaseFilePath) {
+    const auto identity = fileIdentity(databaseFilePath);
     connection_ = &connection;
     databaseFilePath_ = databaseFilePath;
     log_.restart();
@@ -111,6 +123,14 @@ void ImportRun::run(DBConnection& connection, const std::string& databaseFilePat
         for (const ImportFileSettings& settings : files_) {
             if (stopImport_ || importFile(settings) == Outcome::EndRun) break;
         }
+    }
+    // A file deleted or replaced meanwhile took the rows with it: the run's connection went on
+    // writing into a file no one can open any more.
+    if (identity && fileIdentity(databaseFilePath) != identity) {
+        log(ActivityLog::Error,
+            localizedFormat("The database file %@ was deleted or replaced during the import: the "
+                            "imported rows are not in it.",
+                            {databaseFilePath}));
     }
     log(ActivityLog::Information,
         localizedFormat("Total number of imported lines: %d", {number(runImported_)}));
@@ -153,6 +173,13 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     }
     log(ActivityLog::Information, localizedString("Setting up database"));
     std::string error;
+    // The table goes into the database being imported into, never into a new file made where
+    // that one was deleted meanwhile.
+    if (!isValidDatabaseFile(databaseFilePath_)) {
+        log(ActivityLog::Error,
+            localizedFormat("Could not open the database %@", {databaseFilePath_}));
+        return Outcome::EndRun;
+    }
     if (!doesTableExist(table, databaseFilePath_)) {
         log(ActivityLog::Information, localizedFormat("Creating table \"%@\"", {table}));
         if (createTable(table, 0, names, types, nullptr, nullptr, databaseFilePath_, &error) != 0) {

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include <gmock/gmock.h>
 
 #include "Common/DBConnection.h"
@@ -277,4 +279,16 @@ TEST_F(ImportRunTest, AKilledImportLeavesWholeCommittedBatches) {
     EXPECT_THAT(query("pragma integrity_check"), ElementsAre("ok"));
     EXPECT_THAT(directQuery("select count(*), max(a + 0) from existing"),
                 ElementsAre("34900", "34900"));
+}
+
+TEST_F(ImportRunTest, AFileDeletedDuringTheRunIsReportedNotCompletedWithoutIssues) {
+    reporter.onStatus = [&](const std::string& text) {
+        if (text == "Preparing to import") std::filesystem::remove(db);
+    };
+    std::string status = import({file("rows.csv", "a,b\n1,2\n3,4\n", "existing")});
+    EXPECT_EQ(status, "Import completed with issues");
+    EXPECT_EQ(logged(ActivityLog::Error, "was deleted or replaced during the import").size(), 1u);
+    EXPECT_EQ(imported, 0);
+    // Nor is a new database made where the deleted one was.
+    EXPECT_FALSE(std::filesystem::exists(db));
 }
