@@ -104,12 +104,21 @@ TEST_F(WindowDropsTest, SQLFilesGoToTheQueryTextAndOtherFilesToTheImportList) {
     EXPECT_EQ(import->settingsForFile(notes)->name, "orders");
     EXPECT_EQ(import->settingsForFile(other)->name, "other");
 
+    // The import list itself takes files between its rows; one already listed keeps its table.
+    auto* list = import->view()->findChild<QAbstractItemView*>("importViewFilesTableView");
+    const QRect last = list->visualRect(list->model()->index(1, 0));
+    setFileUrls(files, {notes, query});
+    EXPECT_FALSE(sendDrop(list->viewport(), files, last.center()));
+    EXPECT_TRUE(sendDrop(list->viewport(), files, last.bottomLeft() + QPoint(4, 20)));
+    ASSERT_EQ(import->urlsToImport(), (std::vector<std::string>{notes, other, query}));
+    EXPECT_EQ(import->settingsForFile(notes)->name, "orders");
+
     // Text dropped on the grid is taken and changes nothing.
     QMimeData text;
     text.setText("1\t2");
     auto* grid = c->view()->findChild<QAbstractItemView*>("rowsTableView");
     EXPECT_TRUE(sendDrop(grid->viewport(), text, QPoint(20, 20)));
-    EXPECT_EQ(import->urlsToImport().size(), 2u);
+    EXPECT_EQ(import->urlsToImport().size(), 3u);
     EXPECT_TRUE(alerts.empty());
 }
 
