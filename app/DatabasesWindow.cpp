@@ -61,7 +61,11 @@ DatabasesWindow::DatabasesWindow(AppDelegate& app)
     };
     tableView_->filesDropped = [this](const QStringList& paths) {
         std::vector<std::string> sources;
-        for (const QString& path : paths) sources.push_back(toStdString(path));
+        for (const QString& path : paths) {
+            if (DBInterface::isSupportedDatabaseFile(toStdString(path))) {
+                sources.push_back(toStdString(path));
+            }
+        }
         performOnMainThread([this, sources] {
             app_.databaseFiles().copyFiles(sources, DatabaseFiles::DatabasesList);
         });

@@ -4,9 +4,9 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMimeData>
-#include <QUrl>
 
 #include "Common/FileNames.h"
+#include "platform/ui/DroppedFiles.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -97,10 +97,8 @@ void FileTableView::selectRows(const std::vector<int>& rows) {
 }
 
 bool FileTableView::takesDrop(const QMimeData* data, QStringList* paths) const {
-    if (!data || !data->hasUrls() || !acceptsDroppedFiles) return false;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) paths->append(url.toLocalFile());
-    }
+    if (!acceptsDroppedFiles) return false;
+    *paths = droppedFilePaths(data);
     return !paths->isEmpty() && acceptsDroppedFiles(*paths);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/TablesListContextMenu.h"
 #include "design/DeleteAllRows.h"
+#include "design/DropFileNameTextView.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
 #include "design/NameAndFieldsPanel.h"
@@ -16,11 +17,43 @@
 #include "exchange/ExportConsole.h"
 #include "exchange/ImportConsole.h"
 #include "exchange/PrintConsole.h"
+#include "exchange/WindowDrops.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/RowsConsole.h"
+
+#include <QListWidget>
+
+namespace {
+
+// Drops on the tables list and the rows grid reach the consoles and panels that take them.
+void installWindowDrops(TablesAndRowsController& window) {
+    Console* rows = window.console(TablesAndRowsState::RowsConsole);
+    auto* grid = rows ? rows->view()->findChild<QAbstractItemView*>("rowsTableView") : nullptr;
+    WindowDrops::Routes routes;
+    routes.tablesDropped = [&window](const nlohmann::json& record) {
+        window.panel<DragTablesPanel>()->promptWithRecord(record);
+    };
+    routes.sqlFilesDropped = [&window](const QStringList& paths) {
+        auto* sql = dynamic_cast<SQLConsole*>(window.console(TablesAndRowsState::SQLConsole));
+        sql->view();
+        sql->queryTextView()->readDroppedSQLFiles(paths);
+        window.selectConsole(TablesAndRowsState::SQLConsole);
+    };
+    routes.importFilesDropped = [&window](const QStringList& paths,
+                                          const std::optional<std::string>& table) {
+        auto* import =
+            dynamic_cast<ImportConsole*>(window.console(TablesAndRowsState::ImportConsole));
+        import->view();
+        import->addFilePaths(paths, table);
+        window.selectConsole(TablesAndRowsState::ImportConsole);
+    };
+    new WindowDrops(window, window.tablesTableView(), grid, std::move(routes));
+}
+
+}  // namespace
 
 std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell* shell,
                                                                      int windowIndex) {
@@ -47,5 +80,6 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
     window.addPanel(std::make_unique<DragTablesPanel>(window));
     window.view();
     installTablesListContextMenu(window);
+    installWindowDrops(window);
     return controller;
 }

@@ -28,6 +28,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/ReorderDrag.h"
 
 namespace {
 
@@ -52,8 +53,12 @@ CreateViewWizard::CreateViewWizard(DatabaseWindow& window, QWidget* parent)
     fieldsTable_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     fieldsTable_->verticalHeader()->hide();
     fieldsTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    fieldsTable_->setSelectionMode(QAbstractItemView::SingleSelection);
+    fieldsTable_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     fieldsTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    new ReorderDrag(fieldsTable_, kCreateViewTableViewDataType,
+                    [this](const std::vector<int>& rows, int destination) {
+                        moveFieldRows(rows, destination);
+                    });
     allButton_ = new QPushButton(localizedText("All"), this);
     noneButton_ = new QPushButton(localizedText("None"), this);
     uniqueKeyButton_ = new QCheckBox(localizedText("Sorted on a unique key"), this);
@@ -216,6 +221,25 @@ void CreateViewWizard::reloadFieldsTable() {
         fieldsTable_->setCellWidget(row, 1, types);
     }
     reloading_ = false;
+}
+
+void CreateViewWizard::moveFieldRows(const std::vector<int>& rows, int destinationRow) {
+    // The columns of a query result keep the order of its SELECT.
+    if (fromQueryResults_) return;
+    const size_t count = fields_.fieldNames.size();
+    if (fields_.viewFieldNames.size() != count || fields_.fieldTypes.size() != count ||
+        fields_.fieldFormatStyles.size() != count || fields_.fieldLookupTables.size() != count ||
+        fields_.checked.size() != count) {
+        return;
+    }
+    const std::vector<size_t> order = placeholderOrder(count, rows, destinationRow);
+    fields_.fieldNames = reordered(fields_.fieldNames, order);
+    fields_.viewFieldNames = reordered(fields_.viewFieldNames, order);
+    fields_.fieldTypes = reordered(fields_.fieldTypes, order);
+    fields_.fieldFormatStyles = reordered(fields_.fieldFormatStyles, order);
+    fields_.fieldLookupTables = reordered(fields_.fieldLookupTables, order);
+    fields_.checked = reordered(fields_.checked, order);
+    reloadFieldsTable();
 }
 
 void CreateViewWizard::checkRowsInCreateViewWindow(bool checked) {

@@ -48,6 +48,9 @@ class CreateViewWizard : public QDialog {
     // A code of the field-type menu: a base or picker type, or 90000 + a special table's
     // position for a Text field shown through that table.
     void changeFieldTypeAtRow(int row, int fieldType);
+    // Moves the field lines at the rows, as one block, above destinationRow.
+    void moveFieldRows(const std::vector<int>& rows, int destinationRow);
+    QTableWidget* fieldsTableView() const { return fieldsTable_; }
 
     const Fields& fields() const { return fields_; }
     QLineEdit* viewNameField() const { return nameField_; }

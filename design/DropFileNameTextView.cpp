@@ -5,21 +5,28 @@
 #include <QFile>
 #include <QMimeData>
 #include <QTextCursor>
-#include <QUrl>
+
+#include <optional>
 
 #include "platform/foundation/Localized.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/DroppedFiles.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
 
-QStringList droppedFilePaths(const QMimeData* data) {
-    QStringList paths;
-    if (!data || !data->hasUrls()) return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) paths << url.toLocalFile();
+// The file's text; nullopt, after an alert, when it cannot be read.
+std::optional<QString> readFileText(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Alert alert;
+        alert.messageText =
+            toQString(localizedFormat("The file \"%@\" couldn't be opened.", {toStdString(path)}));
+        alert.informativeText = file.errorString();
+        alert.runModal();
+        return std::nullopt;
     }
-    return paths;
+    return QString::fromUtf8(file.readAll());
 }
 
 }  // namespace
@@ -30,20 +37,28 @@ void DropFileNameTextView::readDroppedFiles(const QStringList& paths) {
     QString text;
     bool anyRead = false;
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        QFile file(paths[i]);
-        if (!file.open(QIODevice::ReadOnly)) {
-            Alert alert;
-            alert.messageText = toQString(
-                localizedFormat("The file \"%@\" couldn't be opened.", {toStdString(paths[i])}));
-            alert.informativeText = file.errorString();
-            alert.runModal();
-            continue;
-        }
+        std::optional<QString> read = readFileText(paths[i]);
+        if (!read) continue;
         if (i > 0) text += "\n\n";
-        text += QString::fromUtf8(file.readAll());
+        text += *read;
         anyRead = true;
     }
-    if (!anyRead) return;
+    if (anyRead) replaceText(text);
+}
+
+void DropFileNameTextView::readDroppedSQLFiles(const QStringList& paths) {
+    QString text;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        if (!paths[i].endsWith(".sql", Qt::CaseInsensitive)) continue;
+        std::optional<QString> read = readFileText(paths[i]);
+        if (!read) continue;
+        if (i > 0) text += "\n\n";
+        text += *read;
+    }
+    replaceText(text);
+}
+
+void DropFileNameTextView::replaceText(const QString& text) {
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     cursor.insertText(text);

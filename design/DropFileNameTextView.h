@@ -12,9 +12,15 @@ class DropFileNameTextView : public QPlainTextEdit {
     // The result replaces the whole text as one undoable edit; when no file could be read the
     // typed text stays.
     void readDroppedFiles(const QStringList& paths);
+    // Files dropped on the window: only the ".sql" ones (any case) are read, each after "\n\n"
+    // unless it is the first path of the drop, and the result replaces the text even when empty.
+    void readDroppedSQLFiles(const QStringList& paths);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+  private:
+    void replaceText(const QString& text);
 };

@@ -1,7 +1,6 @@
 #include "design/NameAndFieldsPanel.h"
 
 #include <QComboBox>
-#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +22,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/ReorderDrag.h"
 
 namespace {
 constexpr int kMaximumTableNameSuffix = 99;
@@ -46,18 +46,6 @@ void eraseRows(std::vector<T>& list, const std::vector<int>& descendingRows) {
     for (int row : descendingRows) list.erase(list.begin() + row);
 }
 
-template <typename T>
-void moveRows(std::vector<T>& list, const std::vector<int>& rows, int destination) {
-    std::vector<T> moved, kept;
-    int insertAt = 0;
-    for (int row = 0; row < static_cast<int>(list.size()); ++row) {
-        bool isMoved = std::find(rows.begin(), rows.end(), row) != rows.end();
-        if (row < destination && !isMoved) ++insertAt;
-        (isMoved ? moved : kept).push_back(list[static_cast<size_t>(row)]);
-    }
-    kept.insert(kept.begin() + insertAt, moved.begin(), moved.end());
-    list = std::move(kept);
-}
 }  // namespace
 
 NameAndFieldsPanel::NameAndFieldsPanel(DatabaseWindow& window) : window_(window) {}
@@ -130,11 +118,12 @@ void NameAndFieldsPanel::buildPanel() {
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::SelectedClicked);
-    table_->setDragEnabled(true);
-    table_->setAcceptDrops(true);
-    table_->setDragDropMode(QAbstractItemView::DragDrop);
-    table_->setDropIndicatorShown(true);
-    table_->viewport()->installEventFilter(this);
+    new ReorderDrag(
+        table_, kAddTableViewDataType,
+        [this](const std::vector<int>& rows, int destination) {
+            nameAndFieldsPanelMoveFieldRows(rows, destination);
+        },
+        [this] { return isFieldTableEditable(); });
     table_->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(table_, 1);
 
@@ -355,7 +344,7 @@ void NameAndFieldsPanel::reloadFieldTable() {
     for (int row = 0; row < table_->rowCount(); ++row) {
         auto* item = new QTableWidgetItem(toQString(rows_.names[static_cast<size_t>(row)]));
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (editable) flags |= Qt::ItemIsEditable | Qt::ItemIsDragEnabled;
+        if (editable) flags |= Qt::ItemIsEditable;
         item->setFlags(flags);
         table_->setItem(row, FieldNameColumn, item);
         auto* popUp = new QComboBox(table_);
@@ -443,32 +432,13 @@ void NameAndFieldsPanel::nameAndFieldsPanelMoveFieldRows(std::vector<int> rows,
     std::erase_if(rows, [count](int row) { return row < 0 || row >= count; });
     if (rows.empty()) return;
     storeTypedFieldNames();
-    std::sort(rows.begin(), rows.end());
-    destinationRow = std::clamp(destinationRow, 0, count);
-    moveRows(rows_.names, rows, destinationRow);
-    moveRows(rows_.types, rows, destinationRow);
-    moveRows(rows_.formatStyles, rows, destinationRow);
-    moveRows(rows_.lookupTables, rows, destinationRow);
-    moveRows(rows_.indices, rows, destinationRow);
+    const std::vector<size_t> order = placeholderOrder(rows_.names.size(), rows, destinationRow);
+    rows_.names = reordered(rows_.names, order);
+    rows_.types = reordered(rows_.types, order);
+    rows_.formatStyles = reordered(rows_.formatStyles, order);
+    rows_.lookupTables = reordered(rows_.lookupTables, order);
+    rows_.indices = reordered(rows_.indices, order);
     reloadFieldTable();
-}
-
-bool NameAndFieldsPanel::eventFilter(QObject* watched, QEvent* event) {
-    if (table_ && watched == table_->viewport() && event->type() == QEvent::Drop) {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (drop->source() != table_) return false;
-        int destination = table_->rowAt(drop->position().toPoint().y());
-        if (destination < 0) destination = table_->rowCount();
-        std::vector<int> rows = selectedFieldRows();
-        // Copy, so the view removes nothing itself: the rows are moved here.
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        QMetaObject::invokeMethod(
-            this, [this, rows, destination] { nameAndFieldsPanelMoveFieldRows(rows, destination); },
-            Qt::QueuedConnection);
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void NameAndFieldsPanel::nameAndFieldsPanelChangeFieldTypeButtonClicked(int tag) {

@@ -105,10 +105,6 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     QLabel* nameAndFieldsPanelHelpLabel();
     QComboBox* nameAndFieldsPanelSpecialPopUpButton();
 
-  protected:
-    // Drops of field rows on the field table move them.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     // What one run of Create or Change has done so far.
     struct Outcome;

@@ -1,7 +1,6 @@
 #include "design/PickerTypesWindow.h"
 
 #include <QCheckBox>
-#include <QDropEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
@@ -20,6 +19,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/ReorderDrag.h"
 
 namespace {
 struct PresetList {
@@ -131,11 +131,10 @@ void PickerTypesWindow::buildWindow() {
     valuesTable_->setEditTriggers(QAbstractItemView::DoubleClicked |
                                   QAbstractItemView::EditKeyPressed |
                                   QAbstractItemView::SelectedClicked);
-    valuesTable_->setDragEnabled(true);
-    valuesTable_->setAcceptDrops(true);
-    valuesTable_->setDragDropMode(QAbstractItemView::DragDrop);
-    valuesTable_->setDropIndicatorShown(true);
-    valuesTable_->viewport()->installEventFilter(this);
+    new ReorderDrag(valuesTable_, kPickerValuesTableViewDataType,
+                    [this](const std::vector<int>& rows, int destination) {
+                        movePickerValues(rows, destination);
+                    });
     valuesSide->addWidget(valuesTable_, 1);
     auto* valueButtons = new QHBoxLayout;
     addValueButton_ = new QPushButton(localizedText("Add Value"), pickerWindow_);
@@ -226,7 +225,6 @@ void PickerTypesWindow::reloadValuesTable() {
     for (int row = 0; row < count; ++row) {
         const std::string& name = (*values)[static_cast<size_t>(2 * row + 1)];
         auto* item = new QTableWidgetItem(toQString(name));
-        item->setFlags(item->flags() | Qt::ItemIsDragEnabled);
         valuesTable_->setItem(row, 0, item);
     }
     reloading_ = false;
@@ -424,21 +422,15 @@ void PickerTypesWindow::valueItemChanged(QTableWidgetItem* item) {
 void PickerTypesWindow::movePickerValues(std::vector<int> rows, int destinationRow) {
     const int typeRow = selectedTypeRow();
     const std::vector<std::string>* values = selectedTypeValues();
-    if (!values) return;
-    const int count = static_cast<int>(values->size() / 2);
-    std::erase_if(rows, [count](int row) { return row < 0 || row >= count; });
-    if (rows.empty()) return;
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    destinationRow = std::clamp(destinationRow, 0, count);
-    std::vector<std::string> moved, kept;
-    int insertAt = 0;
-    for (int row = 0; row < count; ++row) {
-        const bool isMoved = std::binary_search(rows.begin(), rows.end(), row);
-        if (row < destinationRow && !isMoved) ++insertAt;
-        (isMoved ? moved : kept).push_back((*values)[static_cast<size_t>(2 * row + 1)]);
+    // Nothing to store without a type, but the list still shows what is stored.
+    if (!values) {
+        reloadValuesTable();
+        return;
     }
-    kept.insert(kept.begin() + insertAt, moved.begin(), moved.end());
+    std::vector<std::string> names;
+    for (size_t i = 1; i < values->size(); i += 2) names.push_back((*values)[i]);
+    const std::vector<std::string> kept =
+        reordered(names, placeholderOrder(names.size(), std::move(rows), destinationRow));
     const std::string rowid =
         window_.state().pickerTypes.pickerTypeArrays[static_cast<size_t>(typeRow)].first;
     std::string error;
@@ -447,22 +439,4 @@ void PickerTypesWindow::movePickerValues(std::vector<int> rows, int destinationR
         return;
     }
     reloadAfterChange();
-}
-
-bool PickerTypesWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (valuesTable_ && watched == valuesTable_->viewport() && event->type() == QEvent::Drop) {
-        auto* drop = static_cast<QDropEvent*>(event);
-        if (drop->source() != valuesTable_) return false;
-        int destination = valuesTable_->rowAt(drop->position().toPoint().y());
-        if (destination < 0) destination = valuesTable_->rowCount();
-        std::vector<int> rows = selectedValueRows();
-        // Copy, so the view removes nothing itself: the values are reordered here.
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        QMetaObject::invokeMethod(
-            this, [this, rows, destination] { movePickerValues(rows, destination); },
-            Qt::QueuedConnection);
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }

@@ -65,10 +65,6 @@ class PickerTypesWindow : public QObject, public WindowPanel {
     QPushButton* pickerTypesWindowAddValueButton();
     QPushButton* pickerTypesWindowDeleteValueButton();
 
-  protected:
-    // Drops of values on the values table reorder them.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void buildWindow();
     void reloadTypesTable();

@@ -29,9 +29,14 @@ DragTablesPanel::~DragTablesPanel() {
 bool DragTablesPanel::writeTablesToPasteboard(const std::string& databaseFilePath,
                                               const std::vector<std::string>& tables,
                                               int windowIndex) {
-    nlohmann::json record = {
-        {"database", databaseFilePath}, {"tables", tables}, {"window", windowIndex}};
-    return Pasteboard::write(kAddTablesFromDatabaseDataType, record, std::nullopt);
+    return Pasteboard::write(kAddTablesFromDatabaseDataType,
+                             tablesRecord(databaseFilePath, tables, windowIndex), std::nullopt);
+}
+
+nlohmann::json DragTablesPanel::tablesRecord(const std::string& databaseFilePath,
+                                             const std::vector<std::string>& tables,
+                                             int windowIndex) {
+    return {{"database", databaseFilePath}, {"tables", tables}, {"window", windowIndex}};
 }
 
 void DragTablesPanel::buildPanel() {
@@ -69,7 +74,10 @@ void DragTablesPanel::buildPanel() {
 }
 
 QDialog* DragTablesPanel::promptWithPasteboard() {
-    std::optional<nlohmann::json> record = Pasteboard::record(kAddTablesFromDatabaseDataType);
+    return promptWithRecord(Pasteboard::record(kAddTablesFromDatabaseDataType));
+}
+
+QDialog* DragTablesPanel::promptWithRecord(std::optional<nlohmann::json> record) {
     if (!record || !(*record)["database"].is_string() || !(*record)["tables"].is_array()) {
         return nullptr;
     }

@@ -30,8 +30,13 @@ class DragTablesPanel : public QObject, public WindowPanel {
     static bool writeTablesToPasteboard(const std::string& databaseFilePath,
                                         const std::vector<std::string>& tables, int windowIndex);
 
+    // The tables record of a drag out of the window's tables list.
+    static nlohmann::json tablesRecord(const std::string& databaseFilePath,
+                                       const std::vector<std::string>& tables, int windowIndex);
     // Keeps the pasteboard's tables record and shows the panel; nullptr when it holds none.
     QDialog* promptWithPasteboard();
+    // The same for the tables record of a drag dropped on the window.
+    QDialog* promptWithRecord(std::optional<nlohmann::json> record);
     void dragTablesPanelPasteTablesButtonPressed();
     void dragTablesPanelCancelButtonPressed();
     // Copies the record's tables into the window's database.

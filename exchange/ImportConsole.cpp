@@ -25,6 +25,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/DroppedFiles.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/QtStrings.h"
@@ -136,6 +137,8 @@ void ImportConsole::buildView() {
     filesTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
     filesTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     filesTable_->setContextMenuPolicy(Qt::CustomContextMenu);
+    new FileDropTarget(filesTable_,
+                       [this](const QStringList& paths) { addFilePaths(paths, std::nullopt); });
     connect(filesTable_, &QTableWidget::itemSelectionChanged, this,
             [this] { updateFileToImportButtons(); });
     connect(filesTable_, &QWidget::customContextMenuRequested, this,

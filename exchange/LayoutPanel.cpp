@@ -1,6 +1,5 @@
 #include "exchange/LayoutPanel.h"
 
-#include <QAbstractItemModel>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -26,6 +25,7 @@
 #include "exchange/PrintLayoutStore.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/ReorderDrag.h"
 
 using nlohmann::json;
 
@@ -178,21 +178,12 @@ void LayoutPanel::buildView() {
     objectsList_ = new QListWidget(this);
     objectsList_->setObjectName("layoutPanelObjectsTableView");
     objectsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    objectsList_->setDragDropMode(QAbstractItemView::InternalMove);
+    new ReorderDrag(
+        objectsList_, kAddRowsFromLayoutWindowObjectsTableType,
+        [this](const std::vector<int>& rows, int destination) { moveObjects(rows, destination); });
     connect(objectsList_, &QListWidget::itemSelectionChanged, this, [this] {
         if (!updating_) layoutPanelUpdateObjectArea();
     });
-    connect(objectsList_->model(), &QAbstractItemModel::rowsMoved, this,
-            [this](const QModelIndex&, int first, int last, const QModelIndex&, int row) {
-                if (updating_) return;
-                std::vector<int> rows;
-                for (int r = first; r <= last; ++r) rows.push_back(r);
-                // A drop moves its items one after another: the objects follow each move, and
-                // the rest waits until the drop is over.
-                int at = moveObjectsInLayout(rows, row);
-                QTimer::singleShot(
-                    0, this, [this, at, count = last - first + 1] { objectsDidMove(at, count); });
-            });
     objectTypePopUp_ = new QComboBox(this);
     objectTypePopUp_->setObjectName("layoutPanelObjectTypePopUpButton");
     objectTypePopUp_->addItems(
@@ -778,21 +769,6 @@ void LayoutPanel::layoutPanelDeleteSelectedObjects() {
     saveCurrentPrintLayout();
 }
 
-int LayoutPanel::moveObjectsInLayout(const std::vector<int>& rows, int destination) {
-    json& objects = delegate_.currentLayout().boxObjects;
-    json moved = json::array(), kept = json::array();
-    int insertAt = -1;
-    for (int row = 0; row < static_cast<int>(objects.size()); ++row) {
-        if (row == destination) insertAt = static_cast<int>(kept.size());
-        bool moving = std::find(rows.begin(), rows.end(), row) != rows.end();
-        (moving ? moved : kept).push_back(objects[static_cast<size_t>(row)]);
-    }
-    if (insertAt < 0) insertAt = static_cast<int>(kept.size());
-    kept.insert(kept.begin() + insertAt, moved.begin(), moved.end());
-    objects = std::move(kept);
-    return insertAt;
-}
-
 void LayoutPanel::objectsDidMove(int first, int count) {
     reloadObjectsList();
     selectObjectRows(first, first + count - 1);
@@ -802,11 +778,13 @@ void LayoutPanel::objectsDidMove(int first, int count) {
 }
 
 void LayoutPanel::moveObjects(const std::vector<int>& rows, int destination) {
-    int count = 0;
-    for (int row : rows) {
-        if (row >= 0 && row < static_cast<int>(delegate_.currentLayout().boxObjects.size()))
-            ++count;
-    }
-    if (count == 0) return;
-    objectsDidMove(moveObjectsInLayout(rows, destination), count);
+    json& objects = delegate_.currentLayout().boxObjects;
+    const size_t count = objects.size();
+    const std::vector<size_t> order = placeholderOrder(count, rows, destination);
+    const int moved = static_cast<int>(std::count_if(order.begin(), order.end(), [&](size_t old) {
+        return std::find(rows.begin(), rows.end(), static_cast<int>(old)) != rows.end();
+    }));
+    if (moved == 0) return;
+    objects = reordered(objects, order);
+    objectsDidMove(placeholderBlockStart(count, rows, destination), moved);
 }

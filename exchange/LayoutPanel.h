@@ -102,8 +102,6 @@ class LayoutPanel : public QDialog {
     void storeBasicKeysInDict(nlohmann::json& object) const;
     void storeFontKeysInDict(nlohmann::json& object) const;
     void showFontFallback();
-    // The objects at the rows moved before `destination`; where the first of them is now.
-    int moveObjectsInLayout(const std::vector<int>& rows, int destination);
     void objectsDidMove(int first, int count);
     std::string objectListText(const nlohmann::json& object) const;
 

@@ -42,7 +42,10 @@ std::optional<std::string> dataType() {
 }
 
 std::optional<nlohmann::json> record(const std::string& type) {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    return record(QGuiApplication::clipboard()->mimeData(), type);
+}
+
+std::optional<nlohmann::json> record(const QMimeData* data, const std::string& type) {
     if (!data || !data->hasFormat(toQString(type))) return std::nullopt;
     nlohmann::json parsed =
         nlohmann::json::parse(data->data(toQString(type)).toStdString(), nullptr, false);
@@ -56,6 +59,12 @@ std::optional<std::string> string() {
     return toStdString(data->text());
 }
 
+QMimeData* mimeData(const std::string& type, const nlohmann::json& record) {
+    auto* data = new QMimeData;
+    data->setData(toQString(type), QByteArray::fromStdString(record.dump()));
+    return data;
+}
+
 void clear() {
     QGuiApplication::clipboard()->clear();
 }
@@ -63,8 +72,7 @@ void clear() {
 bool write(const std::string& type, const nlohmann::json& record,
            const std::optional<std::string>& text) {
     if (refusesWrites()) return false;
-    auto* data = new QMimeData;
-    data->setData(toQString(type), QByteArray::fromStdString(record.dump()));
+    QMimeData* data = mimeData(type, record);
     if (text) data->setText(toQString(*text));
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setMimeData(data);

@@ -3,6 +3,8 @@
 // each a JSON document under its own MIME type.
 #include <QString>
 
+class QMimeData;
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -32,6 +34,10 @@ const std::vector<std::string>& ownTypes();
 std::optional<std::string> dataType();
 // The record under the type when present and readable as a JSON object.
 std::optional<nlohmann::json> record(const std::string& type);
+// The same for the data of a drag.
+std::optional<nlohmann::json> record(const QMimeData* data, const std::string& type);
+// New drag data holding the record under its type.
+QMimeData* mimeData(const std::string& type, const nlohmann::json& record);
 // The plain text; nullopt when the pasteboard holds none.
 std::optional<std::string> string();
 void clear();

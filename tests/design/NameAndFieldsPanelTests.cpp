@@ -12,6 +12,7 @@
 #include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
 #include "tests/design/PanelTest.h"
+#include "tests/support/DropEvents.h"
 
 namespace {
 
@@ -192,7 +193,7 @@ TEST_F(NameAndFieldsPanelTest, DroppingAFieldAsksNamingItEvenWhenTheCountStaysAn
     NameAndFieldsPanel* p = openOn(c);
     // Renaming and moving rebuild without asking.
     setFieldName(p, 0, "a2");
-    p->nameAndFieldsPanelMoveFieldRows({2}, 0);
+    EXPECT_TRUE(dropRows(p->nameAndFieldsPanelTableView(), kAddTableViewDataType, {2}, 0));
     EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"c", "a2", "b"}));
     p->addTableNow();
     EXPECT_EQ(message(p), "Table was changed.");
@@ -403,3 +404,26 @@ TEST_F(FormatStyleSheetTest, SheetsComposeCodesAndKeepTheExpandedBit) {
 }
 
 }  // namespace
+
+TEST_F(NameAndFieldsPanelTest, DraggedLinesMoveTogetherInAllFiveListsAndNotOntoALine) {
+    run("create table f (a text, b integer, c real, d blob, e text)");
+    NameAndFieldsPanel* p = openOn(show("f"));
+    QTableWidget* list = p->nameAndFieldsPanelTableView();
+    const auto before = p->fieldRows();
+    EXPECT_FALSE(dropRows(list, kAddTableViewDataType, {1, 3}, 0, true));
+    EXPECT_EQ(p->fieldRows().names, before.names);
+    EXPECT_TRUE(dropRows(list, kAddTableViewDataType, {1, 3}, 0));
+    const auto after = p->fieldRows();
+    const std::vector<size_t> order = {1, 3, 0, 2, 4};
+    for (size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(after.names[i], before.names[order[i]]);
+        EXPECT_EQ(after.types[i], before.types[order[i]]);
+        EXPECT_EQ(after.formatStyles[i], before.formatStyles[order[i]]);
+        EXPECT_EQ(after.lookupTables[i], before.lookupTables[order[i]]);
+        EXPECT_EQ(after.indices[i], before.indices[order[i]]);
+    }
+    EXPECT_EQ(after.indices, (std::vector<int64_t>{1, 3, 0, 2, 4}));
+    // After the last line.
+    EXPECT_TRUE(dropRows(list, kAddTableViewDataType, {0}, 5));
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"d", "a", "c", "e", "b"}));
+}

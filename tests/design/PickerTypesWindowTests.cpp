@@ -4,6 +4,7 @@
 
 #include "design/PickerTypesWindow.h"
 #include "tests/design/PanelTest.h"
+#include "tests/support/DropEvents.h"
 
 namespace {
 
@@ -71,12 +72,20 @@ TEST_F(PickerTypesWindowTest, PresetsAreListedByNameAndValuesKeepTheirOrder) {
     pickers->addPickerValue();
     EXPECT_EQ(column(values),
               (std::vector<std::string>{"Started", "Completed", "New Picker Value"}));
-    // Dragging the new value to the top stores the new order.
-    pickers->movePickerValues({2}, 0);
+    // Dragging values stores the new order at once; a drop on a value's middle is refused.
+    EXPECT_FALSE(dropRows(values, kPickerValuesTableViewDataType, {2}, 0, true));
+    EXPECT_TRUE(dropRows(values, kPickerValuesTableViewDataType, {2}, 0));
     EXPECT_EQ(storedValues("Started/Completed"),
               (std::vector<std::string>{"New Picker Value", "Started", "Completed"}));
     EXPECT_EQ(column(values),
               (std::vector<std::string>{"New Picker Value", "Started", "Completed"}));
+    pickers->addPickerValue();
+    pickers->addPickerValue();
+    ASSERT_EQ(storedValues("Started/Completed").size(), 5u);
+    EXPECT_TRUE(dropRows(values, kPickerValuesTableViewDataType, {1, 3}, 0));
+    EXPECT_EQ(storedValues("Started/Completed"),
+              (std::vector<std::string>{"Started", "New Picker Value", "New Picker Value",
+                                        "Completed", "New Picker Value"}));
 
     // Deleting a type takes its values; the other types stay.
     types->selectRow(0);

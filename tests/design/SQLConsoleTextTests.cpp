@@ -9,6 +9,7 @@
 #include "design/FunctionsPanel.h"
 #include "design/SQLTemplates.h"
 #include "tests/design/SQLConsoleTest.h"
+#include "tests/support/DropEvents.h"
 
 TEST_F(SQLConsoleTest, TemplateTextsAreExact) {
     run("create table \"my \"\"t\" (a, b, c)");
@@ -42,6 +43,30 @@ TEST_F(SQLConsoleTest, TemplateTextsAreExact) {
               "CREATE VIEW \"v View\"\nAS SELECT ");
     EXPECT_EQ(sqlTemplateText(SQLTemplate::Select, SQLTemplateTable{"e", {}, 0}),
               "SELECT *\nFROM \"e\"\nWHERE \"Field 1\"='SomeValue'");
+}
+
+TEST_F(SQLConsoleTest, CreateViewFieldLinesMoveWhereDroppedWithTheirNamesAndMarks) {
+    run("create table T (a, b, c, d)");
+    SQLConsole* console = showConsole("T");
+    console->createViewMenuItemPressed();
+    CreateViewWizard* wizard = console->createViewWizard();
+    QTableWidget* list = wizard->fieldsTableView();
+    wizard->renameFieldAtRow(1, "x");
+    wizard->checkBoxPressedInCreateViewWindow(2);
+    using Names = std::vector<std::string>;
+    EXPECT_FALSE(dropRows(list, kCreateViewTableViewDataType, {1}, 3, true));
+    // One line down lands above the line it was dropped on.
+    EXPECT_TRUE(dropRows(list, kCreateViewTableViewDataType, {1}, 3));
+    EXPECT_EQ(wizard->fields().fieldNames, (Names{"a", "c", "b", "d", "ROWID"}));
+    EXPECT_TRUE(dropRows(list, kCreateViewTableViewDataType, {1, 3}, 0));
+    EXPECT_EQ(wizard->fields().fieldNames, (Names{"c", "d", "a", "b", "ROWID"}));
+    EXPECT_EQ(wizard->fields().viewFieldNames, (Names{"", "", "", "x", ""}));
+    EXPECT_EQ(wizard->fields().checked, (std::vector<bool>{false, true, true, true, true}));
+    EXPECT_EQ(list->item(3, 0)->text().toStdString(), "b AS x");
+    wizard->createViewWindowCreateButtonPressed();
+    EXPECT_EQ(wizard->sqlReadOnlyLabel()->toPlainText().toStdString(),
+              "CREATE VIEW \"T View\" AS\nSELECT \"d\", \"a\", \"b\" AS \"x\", \"ROWID\"\nFROM "
+              "\"T\"");
 }
 
 TEST_F(SQLConsoleTest, CreateViewFromATableRenamesMarksAndCleansTheName) {

@@ -13,6 +13,7 @@
 #include "exchange/PrintConsole.h"
 #include "exchange/PrintLayoutStore.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DropEvents.h"
 
 using nlohmann::json;
 
@@ -136,7 +137,9 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
     panel->layoutPanelAddObjectToBoxButtonPressed();
     fields->setCurrentIndex(0);
     panel->layoutPanelAddObjectToBoxButtonPressed();  // after the selected one
-    panel->moveObjects({1}, 0);
+    auto* objects = panel->findChild<QListWidget*>("layoutPanelObjectsTableView");
+    EXPECT_FALSE(dropRows(objects, kAddRowsFromLayoutWindowObjectsTableType, {1}, 0, true));
+    EXPECT_TRUE(dropRows(objects, kAddRowsFromLayoutWindowObjectsTableType, {1}, 0));
 
     PrintLayout stored;
     PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
@@ -146,8 +149,24 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
     EXPECT_EQ(stored.boxObjects[0]["field_index"], 0);
     EXPECT_EQ(stored.boxObjects[1]["field_index"], 1);
     EXPECT_TRUE(stored.boxObjects[0].contains("font_name"));
-    auto* objects = panel->findChild<QListWidget*>("layoutPanelObjectsTableView");
     EXPECT_EQ(objects->item(0)->text().toStdString(), "F  1. name");
+    // Several objects move as one block, and the moved order is saved at once.
+    panel->findChild<QComboBox*>("layoutPanelObjectTypePopUpButton")->setCurrentIndex(1);
+    for (const char* text : {"x", "y", "z"}) {
+        objects->setCurrentRow(objects->count() - 1);
+        panel->findChild<QLineEdit*>("layoutPanelObjectTextField")->setText(text);
+        panel->layoutPanelAddObjectToBoxButtonPressed();
+    }
+    ASSERT_EQ(objects->count(), 5);
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
+    const json storedBefore = stored.boxObjects;
+    EXPECT_TRUE(dropRows(objects, kAddRowsFromLayoutWindowObjectsTableType, {1, 3}, 0));
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
+    ASSERT_EQ(stored.boxObjects.size(), 5u);
+    const std::vector<size_t> order = {1, 3, 0, 2, 4};
+    for (size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(stored.boxObjects[i], storedBefore[order[i]]) << i;
+    }
 
     // A name typed into the list renames the layout, which stays the current one.
     layouts->item(1)->setText("Cards");

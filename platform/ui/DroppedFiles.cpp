@@ -1,0 +1,46 @@
+#include "platform/ui/DroppedFiles.h"
+
+#include <QAbstractItemView>
+#include <QDropEvent>
+#include <QMetaObject>
+#include <QMimeData>
+#include <QUrl>
+
+#include "platform/ui/ReorderDrag.h"
+
+QStringList droppedFilePaths(const QMimeData* data) {
+    QStringList paths;
+    if (!data || !data->hasUrls()) return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+FileDropTarget::FileDropTarget(QAbstractItemView* view,
+                               std::function<void(const QStringList&)> dropped)
+    : QObject(view), view_(view), dropped_(std::move(dropped)) {
+    view_->viewport()->setAcceptDrops(true);
+    view_->viewport()->installEventFilter(this);
+}
+
+bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != view_->viewport()) return false;
+    if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
+        event->type() != QEvent::Drop) {
+        return false;
+    }
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QStringList paths = droppedFilePaths(drop->mimeData());
+    if (paths.isEmpty() || !dropRowAbove(view_, drop->position().toPoint())) {
+        drop->ignore();
+        return true;
+    }
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (event->type() == QEvent::Drop) {
+        QMetaObject::invokeMethod(
+            this, [this, paths] { dropped_(paths); }, Qt::QueuedConnection);
+    }
+    return true;
+}

@@ -1,0 +1,143 @@
+// Drops on a database window: tables from another window, files for the SQL console or the
+// import list, and database files on the databases list.
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include <filesystem>
+
+#include "Common/DBInterface.h"
+#include "app/AppDelegate.h"
+#include "app/DatabasesWindow.h"
+#include "app/FileTableView.h"
+#include "design/DropFileNameTextView.h"
+#include "design/SQLConsole.h"
+#include "exchange/DragTablesPanel.h"
+#include "exchange/ImportConsole.h"
+#include "mainwindow/TablesAndRowsController.h"
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/Pasteboard.h"
+#include "tests/support/DropEvents.h"
+#include "tests/support/ShellTest.h"
+
+namespace fs = std::filesystem;
+
+class WindowDropsTest : public ShellTest {
+  protected:
+    TablesAndRowsController* window(int index) {
+        return app->tablesAndRowsControllerForWindowIndex(index);
+    }
+    // Between the rows of the tables list (below the last) or on the middle of a row.
+    QPoint tablesListPoint(TablesAndRowsController* c, int row, bool onTheRow) {
+        QListWidget* list = c->tablesTableView();
+        const QRect rect = list->visualItemRect(list->item(row));
+        return onTheRow ? rect.center() : rect.bottomLeft() + QPoint(4, 20);
+    }
+    bool dropOnTablesList(TablesAndRowsController* c, const QMimeData& data, QPoint at) {
+        return sendDrop(c->tablesTableView()->viewport(), data, at);
+    }
+};
+
+TEST_F(WindowDropsTest, TablesGoOnlyToAnotherWindowWhichCopiesThemThroughItsPanel) {
+    const std::string from = makeDatabase(pathInDocuments("from.db"), "orders");
+    const std::string to = makeDatabase(pathInDocuments("to.db"), "t");
+    app->applicationDidFinishLaunching();
+    makeKeyAndOrderFront(app->showDatabase(from, 0, false, std::nullopt, 0));
+    makeKeyAndOrderFront(app->showDatabase(to, 1, false, std::nullopt, 0));
+    TablesAndRowsController* source = window(0);
+    TablesAndRowsController* destination = window(1);
+    std::unique_ptr<QMimeData> data(Pasteboard::mimeData(
+        kAddTablesFromDatabaseDataType, DragTablesPanel::tablesRecord(from, {"orders"}, 0)));
+
+    EXPECT_FALSE(dropOnTablesList(source, *data, tablesListPoint(source, 0, false)));
+    auto* grid = destination->view()->findChild<QAbstractItemView*>("rowsTableView");
+    ASSERT_NE(grid, nullptr);
+    EXPECT_FALSE(sendDrop(grid->viewport(), *data, QPoint(20, 20)));
+    DragTablesPanel* panel = destination->panel<DragTablesPanel>();
+    EXPECT_FALSE(panel->statusLabel() && panel->statusLabel()->isVisible());
+
+    EXPECT_TRUE(dropOnTablesList(destination, *data, tablesListPoint(destination, 0, true)));
+    ASSERT_NE(panel->statusLabel(), nullptr);
+    EXPECT_TRUE(panel->statusLabel()->window()->isVisible());
+    EXPECT_NE(panel->statusLabel()->text().toStdString().find("orders"), std::string::npos);
+    panel->dragTablesPanelPasteTablesButtonPressed();
+    EXPECT_TRUE(DBInterface::doesTableExist("orders", to));
+    EXPECT_FALSE(DBInterface::doesTableExist("t", from));
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(WindowDropsTest, SQLFilesGoToTheQueryTextAndOtherFilesToTheImportList) {
+    const std::string path = makeDatabase(pathInDocuments("shop.db"), "orders");
+    app->applicationDidFinishLaunching();
+    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    TablesAndRowsController* c = window(0);
+    const std::string notes = home() + "/notes.txt", query = home() + "/X.SQL",
+                      empty = home() + "/empty.sql", other = home() + "/other.csv";
+    writeFile(notes, "a,b\n");
+    writeFile(query, "select 1;");
+    writeFile(empty, "");
+    writeFile(other, "c,d\n");
+    auto* sql = dynamic_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
+    auto* import = dynamic_cast<ImportConsole*>(c->console(TablesAndRowsState::ImportConsole));
+
+    // Only the ".sql" file is read, after "\n\n" since it is not the first path dropped.
+    QMimeData files;
+    setFileUrls(files, {notes, query});
+    EXPECT_TRUE(dropOnTablesList(c, files, tablesListPoint(c, 0, false)));
+    EXPECT_EQ(c->state().selectedConsoleIndex, TablesAndRowsState::SQLConsole);
+    EXPECT_EQ(sql->queryTextView()->toPlainText().toStdString(), "\n\nselect 1;");
+    EXPECT_TRUE(import->urlsToImport().empty());
+    // An empty file still replaces the text.
+    setFileUrls(files, {empty});
+    EXPECT_TRUE(dropOnTablesList(c, files, tablesListPoint(c, 0, false)));
+    EXPECT_EQ(sql->queryTextView()->toPlainText().toStdString(), "");
+
+    // On a table's row the files are queued for that table; between rows, each for its own.
+    setFileUrls(files, {notes});
+    EXPECT_TRUE(dropOnTablesList(c, files, tablesListPoint(c, 0, true)));
+    EXPECT_EQ(c->state().selectedConsoleIndex, TablesAndRowsState::ImportConsole);
+    setFileUrls(files, {notes, other});
+    EXPECT_TRUE(dropOnTablesList(c, files, tablesListPoint(c, 0, false)));
+    ASSERT_EQ(import->urlsToImport(), (std::vector<std::string>{notes, other}));
+    EXPECT_EQ(import->settingsForFile(notes)->name, "orders");
+    EXPECT_EQ(import->settingsForFile(other)->name, "other");
+
+    // The import list itself takes files between its rows; one already listed keeps its table.
+    auto* list = import->view()->findChild<QAbstractItemView*>("importViewFilesTableView");
+    const QRect last = list->visualRect(list->model()->index(1, 0));
+    setFileUrls(files, {notes, query});
+    EXPECT_FALSE(sendDrop(list->viewport(), files, last.center()));
+    EXPECT_TRUE(sendDrop(list->viewport(), files, last.bottomLeft() + QPoint(4, 20)));
+    ASSERT_EQ(import->urlsToImport(), (std::vector<std::string>{notes, other, query}));
+    EXPECT_EQ(import->settingsForFile(notes)->name, "orders");
+
+    // Text dropped on the grid is taken and changes nothing.
+    QMimeData text;
+    text.setText("1\t2");
+    auto* grid = c->view()->findChild<QAbstractItemView*>("rowsTableView");
+    EXPECT_TRUE(sendDrop(grid->viewport(), text, QPoint(20, 20)));
+    EXPECT_EQ(import->urlsToImport().size(), 3u);
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
+    const std::string outside = home() + "/outside";
+    fs::create_directories(outside);
+    makeDatabase(outside + "/real.db", "kept");
+    writeFile(outside + "/fake.db", "just text");
+    writeFile(outside + "/notes.txt", "text");
+    DatabasesWindow& databases = app->databasesWindow();
+    databases.openDatabase(0, std::nullopt);
+    QMimeData files;
+    setFileUrls(files, {outside + "/notes.txt"});
+    EXPECT_FALSE(sendDrop(databases.tableView()->viewport(), files, QPoint(10, 10)));
+    setFileUrls(files, {outside + "/notes.txt", outside + "/fake.db", outside + "/real.db"});
+    EXPECT_TRUE(sendDrop(databases.tableView()->viewport(), files, QPoint(10, 10)));
+    QApplication::processEvents();
+    EXPECT_TRUE(DBInterface::doesTableExist("kept", pathInDocuments("real.db")));
+    EXPECT_FALSE(fs::exists(pathInDocuments("fake.db")));
+    EXPECT_FALSE(fs::exists(pathInDocuments("notes.txt")));
+    EXPECT_TRUE(alerts.empty());
+}
