@@ -692,23 +692,11 @@ void LayoutPanel::storeBasicKeysInDict(json& object) const {
 
 void LayoutPanel::layoutPanelAddObjectToBoxButtonPressed() {
     json object = json::object();
-    switch (objectTypePopUp_->currentIndex()) {
-        case kNewlineItem:
-            object["type"] = kNewlineObjectType;
-            break;
-        case kTextItem:
-            object["type"] = kTextObjectType;
-            object["text"] = toStdString(objectTextField_->text());
-            break;
-        case kFieldItem: {
-            int index = fieldPopUp_->currentIndex();
-            if (index < 0 || index >= static_cast<int>(delegate_.fieldNames().size())) return;
-            object["type"] = kFieldObjectType;
-            object["field_index"] = index;
-            break;
-        }
-        default:
-            return;
+    storeBasicKeysInDict(object);
+    // Nothing is added without a type, nor a field object without its field.
+    if (!object.contains("type") ||
+        (object["type"] == kFieldObjectType && !object.contains("field_index"))) {
+        return;
     }
     storeFontKeysInDict(object);
     json& objects = delegate_.currentLayout().boxObjects;
