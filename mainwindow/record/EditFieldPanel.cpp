@@ -43,7 +43,7 @@ void EditFieldPanel::buildPanel() {
     // Owned by the window it floats over, so that it closes with it.
     panel_ = new QDialog(window_.window(), Qt::Tool);
     panel_->setObjectName("editFieldPanel");
-    panel_->resize(420, 320);
+    panel_->resize(440, 460);
     auto* layout = new QVBoxLayout(panel_);
     auto* top = new QHBoxLayout;
     fieldNameLabel_ = new QLabel(panel_);

@@ -246,7 +246,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     c->selectPrintView();
     rowsOf(c)->selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
     QApplication::processEvents();
-    EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "From row 15");
+    EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "Row 15 of 20");
 }
 
 TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocusedValues) {
