@@ -326,11 +326,7 @@ void RecordConsole::addRowViewShowMessage(const std::string& message, int status
 void RecordConsole::updateLabels() {
     const auto& port = state_.dataPort;
     RowIndex focused = state_.selection.focusedRowIndex;
-    rowNumberLabel_->setText(
-        toQString(!focused.isNone() && focused.value < port.totalRows
-                      ? localizedFormat("Row %ld of %ld", {std::to_string(focused.value + 1),
-                                                           std::to_string(port.totalRows)})
-                      : numberOfRowsText(port.totalRows)));
+    rowNumberLabel_->setText(toQString(rowNumberText(focused, port.totalRows)));
     bool shown = !values_.empty() &&
                  state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable &&
                  values_.front() && !values_.front()->empty();
