@@ -3,11 +3,15 @@
 // are read back through a connection of the test's own.
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <sqlite3.h>
+
+#include <filesystem>
 
 #include "exchange/AddTableSheet.h"
 #include "exchange/ClipboardWindow.h"
@@ -323,6 +327,26 @@ TEST_F(ClipboardTest, ATableFromTheClipboardTakesEveryRowAndBlankTablesKeepTheir
     EXPECT_EQ(query(db, "select count(*), sum(\"Field 1\") from fromRows")[0],
               (DBRow{"1000", "500500"}));
     EXPECT_EQ(alerts.back().informativeText, "Rows added: 1000");
+}
+
+TEST_F(ClipboardTest, ATableAddedToAWindowWhoseFileIsGoneMakesNoNewDatabase) {
+    run("create table t (a)");
+    TablesAndRowsController* c = show("t");
+    AddTableSheet* sheet = c->panel<AddTableSheet>();
+    QDialog* dialog = sheet->addBlankTable();
+    ASSERT_NE(dialog, nullptr);
+    std::filesystem::remove(db);
+    QPushButton* add = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == "Add") add = button;
+    }
+    ASSERT_NE(add, nullptr);
+    QTest::mouseClick(add, Qt::LeftButton);
+    EXPECT_EQ(dialog->findChild<QLabel*>("addBlankTableWindowStatusLabel")->text().toStdString(),
+              "The database file " + db +
+                  " no longer exists. It may have been moved or deleted by another program.");
+    EXPECT_FALSE(std::filesystem::exists(db));
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(ClipboardTest, ClipboardWindowSplitsTheWholeTextAndTransposesWhatReadsBackTheSame) {
