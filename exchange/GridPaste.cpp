@@ -170,12 +170,20 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
             std::string error;
             const std::string& fieldName =
                 state.fieldModel.fieldNames[static_cast<size_t>(field.value - 1)];
-            if (DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, *rowid,
-                                         *state.databaseFilePath, &error) != 0) {
+            DBValue stored;
+            const int rc =
+                DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, *rowid,
+                                         &stored, *state.databaseFilePath, &error);
+            // Either stops the paste; the cells written before stay written.
+            if (rc == DBInterface::kRowGone) {
+                window_.rowNoLongerExists(nullptr);
+                return;
+            }
+            if (rc != 0) {
                 window_.shell().showErrorAlert(error);
                 return;
             }
-            if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = value;
+            if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = stored;
         }
     }
     reloadPasteDestinationCells(state.selection.pasteDestinationCells);

@@ -197,6 +197,9 @@ TEST_F(VanishedFileTest, ChangesFailWithoutCreatingAFile) {
     // Nor does a new table: a database holding only it would stand where the user's file was.
     EXPECT_EQ(createTable("m", 0, {"x"}, {kFieldTypeText}, nullptr, nullptr, db, nullptr),
               SQLITE_CANTOPEN);
+    EXPECT_EQ(addBlankRows(1, {"a"}, "t", nullptr, db, nullptr), SQLITE_CANTOPEN);
+    EXPECT_EQ(insertAllFieldValues({"1"}, {"a"}, {}, "t", nullptr, false, nullptr, db, nullptr),
+              SQLITE_CANTOPEN);
     EXPECT_FALSE(std::filesystem::exists(db));
 }
 
