@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,13 +17,20 @@ namespace DBInterface {
 // Runs SQL that returns no rows on the open connection; SQLite's code, its message appended.
 int execOnConnection(sqlite3* db, const std::string& sql, std::string* errorString);
 
+// The table's column that stands for its rowid (a lone INTEGER PRIMARY KEY of a rowid table), ""
+// when it has none. Such a column refuses '' ("datatype mismatch"); given NULL, or left out of an
+// INSERT, it takes the next rowid.
+int rowidAliasColumn(sqlite3* db, const std::string& table, std::string* column,
+                     std::string* errorString);
+
 class RowInserter {
   public:
     // Rows go into the table's named fields, in order.
     RowInserter(sqlite3* db, std::string table, std::vector<std::string> fieldNames);
 
     // Inserts one row whose values fill the first values.size() fields (the others take their
-    // defaults); more values than fields give SQLITE_RANGE. The null object is bound as NULL.
+    // defaults); more values than fields give SQLITE_RANGE. The null object is bound as NULL, and
+    // so is an empty text for the rowid's own column, which then takes the next rowid.
     // SQLite's code, its message appended to errorString.
     int insert(const std::vector<DBValue>& values, std::string* errorString);
 
@@ -30,6 +38,9 @@ class RowInserter {
     sqlite3* db_;
     std::string table_;
     std::vector<std::string> fieldNames_;
+    // The position of the rowid's own column among the fields, once read; fieldNames_.size()
+    // for none.
+    std::optional<size_t> rowidAlias_;
     // By value count: a short record names fewer fields.
     std::vector<std::unique_ptr<Statement>> statements_;
 };

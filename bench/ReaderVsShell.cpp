@@ -81,7 +81,10 @@ void importWithAccessLayer(const std::string& csv, const std::string& db) {
     script += "commit transaction";
     std::string error;
     const std::vector<int> types(fieldNames.size(), DBInterface::kFieldTypeText);
-    if (DBInterface::createTable("t", 0, fieldNames, types, nullptr, nullptr, db, &error) != 0 ||
+    // The file first: making a table never makes one.
+    if (DBInterface::execMultipleQueryString("pragma user_version = 0", nullptr, nullptr, db,
+                                             &error, DBInterface::MissingFile::Create) != 0 ||
+        DBInterface::createTable("t", 0, fieldNames, types, nullptr, nullptr, db, &error) != 0 ||
         DBInterface::execMultipleQueryString(script, nullptr, nullptr, db, &error) != 0) {
         std::fprintf(stderr, "import failed: %s\n", error.c_str());
         std::exit(1);

@@ -277,24 +277,26 @@ void EditFieldPanel::saveInPanel() {
     bool changed = target_->loaded ? *target_->loaded != typed : !typed.empty();
     if (!changed) return;
     std::string error;
-    int64_t changes = 0;
+    DBValue stored;
     int rc;
     {
         WaitCursor waiting;
         rc = DBInterface::updateField(DBInterface::FieldValue(typed), target_->table,
-                                      target_->fieldName, target_->rowid, &changes,
+                                      target_->fieldName, target_->rowid, &stored,
                                       target_->databaseFilePath, &error);
     }
-    if (rc == 0 && changes == 0) {
-        error = localizedString(
-            "The row no longer exists. It may have been deleted in another window or program.");
+    if (rc == DBInterface::kRowGone) {
+        window_.rowNoLongerExists(panel_);
+        return;
     }
-    if (rc != 0 || changes == 0) {
+    if (rc != 0) {
         // The text stays as typed, so nothing is lost.
         window_.showErrorAlert(error, panel_);
         return;
     }
-    target_->loaded = typed;
+    target_->loaded = stored;
+    // The panel shows what was stored, as the grid does.
+    if (stored != DBValue(typed)) setText(stored.value_or(std::string()));
     // The page takes the value only while it still holds the saved row.
     auto& port = state_.dataPort;
     int64_t at = port.numberOfFieldsPerRow * (target_->row - port.firstRowIndexInDataPort);
@@ -302,7 +304,7 @@ void EditFieldPanel::saveInPanel() {
         window_.selectedTableNameIfOnlyOne() == target_->table && at >= 0 &&
         at + target_->field.value < int64_t(port.fieldValuesLoaded.size()) &&
         port.fieldValuesLoaded[size_t(at)] == target_->rowid) {
-        port.fieldValuesLoaded[size_t(at + target_->field.value)] = typed;
+        port.fieldValuesLoaded[size_t(at + target_->field.value)] = stored;
         window_.cellDidChange(target_->row, target_->field);
     }
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
