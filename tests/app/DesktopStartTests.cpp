@@ -1,16 +1,13 @@
-// The program on the desktop: the getting-started panel of the first launch, files handed over
-// by a second start to the running one, and opened databases in the desktop's recent files.
+// The program on the desktop: the getting-started panel of the first launch and opened
+// databases in the desktop's recent files.
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
-#include <QProcess>
 #include <QUrl>
 
 #include "app/GettingStartedPanel.h"
-#include "app/InstanceStart.h"
 #include "platform/foundation/Paths.h"
-#include "platform/ui/InstanceHandover.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/RecentDocuments.h"
 #include "tests/support/ShellTest.h"
@@ -48,26 +45,4 @@ TEST_F(DesktopStartTest, AnOpenedExternalDatabaseAppearsInTheRecentlyUsedList) {
     ASSERT_TRUE(list.open(QIODevice::ReadOnly));
     EXPECT_TRUE(list.readAll().contains(
         "href=\"" + QUrl::fromLocalFile(QString::fromStdString(path)).toEncoded() + "\""));
-}
-
-TEST_F(DesktopStartTest, ASecondStartHandsItsFileToTheRunningInstanceAndEnds) {
-    app->applicationDidFinishLaunching();
-    std::unique_ptr<InstanceHandover> handover = listenForHandedOverFiles(*app);
-    ASSERT_TRUE(handover);
-    const std::string path = makeDatabase(pathInHome("second.db"));
-
-    // The program itself, started again with the file, as the desktop starts it.
-    QProcess second;
-    second.start(VARNELO_APP_PATH, {QString::fromStdString(path)});
-    ASSERT_TRUE(second.waitForStarted());
-    for (int waited = 0; second.state() != QProcess::NotRunning && waited < 20000; waited += 10) {
-        QApplication::processEvents();
-        second.waitForFinished(10);
-    }
-    ASSERT_EQ(second.state(), QProcess::NotRunning) << "the second start did not end";
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    QApplication::processEvents();
-    EXPECT_EQ(pathInSlot(1), path);
-    EXPECT_TRUE(app->databaseWindowForWindowIndex(1)->isVisible());
 }
