@@ -4,8 +4,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
 #include <QUrl>
 
+#include "app/DatabasesWindow.h"
+#include "app/FileTableView.h"
 #include "app/GettingStartedPanel.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/MainWindow.h"
@@ -33,6 +37,16 @@ TEST_F(DesktopStartTest, GettingStartedShowsAtTheFirstLaunchOnlyAndFromTheHelpMe
     EXPECT_TRUE(app->gettingStartedPanel()->isVisible());
 }
 
+namespace {
+QByteArray recentlyUsedList() {
+    QFile list(QString::fromStdString(RecentDocuments::recentlyUsedFilePath()));
+    return list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray();
+}
+QByteArray hrefOf(const std::string& path) {
+    return "href=\"" + QUrl::fromLocalFile(QString::fromStdString(path)).toEncoded() + "\"";
+}
+}  // namespace
+
 TEST_F(DesktopStartTest, AnOpenedExternalDatabaseAppearsInTheRecentlyUsedList) {
     app->applicationDidFinishLaunching();
     const std::string path = makeDatabase(pathInHome("my data #1.db"));
@@ -41,8 +55,35 @@ TEST_F(DesktopStartTest, AnOpenedExternalDatabaseAppearsInTheRecentlyUsedList) {
     EXPECT_EQ(pathInSlot(0), path);
 
     ASSERT_EQ(RecentDocuments::recentlyUsedFilePath(), pathInHome("recently-used.xbel"));
-    QFile list(QString::fromStdString(RecentDocuments::recentlyUsedFilePath()));
-    ASSERT_TRUE(list.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(list.readAll().contains(
-        "href=\"" + QUrl::fromLocalFile(QString::fromStdString(path)).toEncoded() + "\""));
+    EXPECT_TRUE(recentlyUsedList().contains(hrefOf(path)));
+}
+
+TEST_F(DesktopStartTest, DatabasesOpenedOrCreatedInTheDatabasesWindowAppearInTheRecentlyUsedList) {
+    app->applicationDidFinishLaunching();
+    const std::string chosen = makeDatabase(pathInDocuments("chosen #1.db"));
+    QAction* open =
+        app->databaseWindowForWindowIndex(0)->menuBar()->findChild<QAction*>("openDocument");
+    DatabasesWindow& sheet = app->databasesWindow();
+
+    open->trigger();
+    ASSERT_TRUE(sheet.isVisible());
+    sheet.tableView()->selectRows({0});
+    ASSERT_EQ(sheet.filteredDatabaseFilesArray()[0].fileName, "chosen #1.db");
+    QTest::mouseClick(sheet.openButton(), Qt::LeftButton);
+    EXPECT_EQ(pathInSlot(0), chosen);
+
+    open->trigger();
+    QPushButton* newButton = nullptr;
+    for (QPushButton* button : sheet.findChildren<QPushButton*>()) {
+        if (button->text() == "New") newButton = button;
+    }
+    ASSERT_TRUE(newButton);
+    QTest::mouseClick(newButton, Qt::LeftButton);
+    const std::string created = pathInDocuments("varnelo_2.db");
+    EXPECT_EQ(pathInSlot(0), created);
+
+    const QByteArray list = recentlyUsedList();
+    EXPECT_TRUE(list.contains(hrefOf(chosen))) << list.toStdString();
+    EXPECT_TRUE(list.contains(hrefOf(created))) << list.toStdString();
+    EXPECT_TRUE(alerts.empty());
 }
