@@ -4,15 +4,21 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
+#include <filesystem>
+
 #include "app/DatabasesWindow.h"
 #include "app/FileTableView.h"
 #include "app/GettingStartedPanel.h"
+#include "app/InstanceStart.h"
 #include "platform/foundation/Paths.h"
+#include "platform/ui/InstanceHandover.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/QtStrings.h"
 #include "platform/ui/RecentDocuments.h"
 #include "tests/support/ShellTest.h"
 
@@ -38,6 +44,8 @@ TEST_F(DesktopStartTest, GettingStartedShowsAtTheFirstLaunchOnlyAndFromTheHelpMe
 }
 
 namespace {
+constexpr int kTimeout = 30000;
+
 QByteArray recentlyUsedList() {
     QFile list(QString::fromStdString(RecentDocuments::recentlyUsedFilePath()));
     return list.open(QIODevice::ReadOnly) ? list.readAll() : QByteArray();
@@ -85,5 +93,49 @@ TEST_F(DesktopStartTest, DatabasesOpenedOrCreatedInTheDatabasesWindowAppearInThe
     const QByteArray list = recentlyUsedList();
     EXPECT_TRUE(list.contains(hrefOf(chosen))) << list.toStdString();
     EXPECT_TRUE(list.contains(hrefOf(created))) << list.toStdString();
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(DesktopStartTest, TheInstalledDesktopEntryIsValidAndHandsTheFilesItIsStartedWithOver) {
+    app->applicationDidFinishLaunching();
+    InstanceHandover handover;
+    ASSERT_EQ(handover.start({}, nullptr), InstanceHandover::Start::Instance);
+    receiveHandedOverFiles(handover, *app);
+    // The program in a folder whose name needs quoting and escaping on the entry's Exec line.
+    const std::string folder = pathInHome("my \"apps\" $HOME `x` \\ here");
+    std::filesystem::create_directories(folder);
+    std::filesystem::create_symlink(VARNELO_APP_PATH, folder + "/varnelo");
+
+    // Installed as the set-up installs it, into this test's data folder.
+    auto run = [](const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForFinished(kTimeout)) << program.toStdString();
+        EXPECT_EQ(process.exitCode(), 0) << program.toStdString();
+        return QString::fromUtf8(process.readAll());
+    };
+    const QString install = VARNELO_SOURCE_DIR "/scripts/install-desktop-entry";
+    const QString entry = toQString(pathInHome("applications/org.example.varnelodb.desktop"));
+    EXPECT_TRUE(run(install, {toQString(folder + "/varnelo")}).contains("installed"));
+    EXPECT_EQ(run("desktop-file-validate", {entry}), "");
+    QFile installed(entry);
+    ASSERT_TRUE(installed.open(QIODevice::ReadOnly));
+    const QByteArray text = installed.readAll();
+    EXPECT_TRUE(text.contains("\nMimeType=application/vnd.sqlite3;application/x-sqlite3;\n"));
+    EXPECT_TRUE(text.contains(" %F\n"));
+    // Unchanged, it is left as it is, silently.
+    EXPECT_EQ(run(install, {toQString(folder + "/varnelo")}), "");
+
+    // Started as a file manager starts it with a database file.
+    const std::string file = makeDatabase(pathInHome("from the file manager.db"));
+    // Its output goes nowhere: the launcher ends before the program it starts.
+    QProcess launcher;
+    launcher.setStandardOutputFile(QProcess::nullDevice());
+    launcher.setStandardErrorFile(QProcess::nullDevice());
+    launcher.start("gio", {"launch", entry, toQString(file)});
+    EXPECT_TRUE(launcher.waitForFinished(kTimeout));
+    EXPECT_EQ(launcher.exitCode(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return pathInSlot(1) == file; }, kTimeout));
     EXPECT_TRUE(alerts.empty());
 }
