@@ -1,7 +1,6 @@
 #pragma once
-// Which of the two editions of the program this is, told by the application's identifier, and
-// the names each edition goes by. (The cloud-storage keys of each edition are not part of
-// this program: they are not known.)
+// Which of the two editions of the program this is, told by the application's identifier, the
+// names each edition goes by and its keys at the cloud-storage service.
 #include <string>
 #include <string_view>
 
@@ -16,5 +15,10 @@ bool isSorvaneDB(std::string_view applicationIdentifier = kApplicationIdentifier
 std::string callbackUrlScheme(bool sorvane);
 // "Sorvane DB" or "Varnelo DB".
 std::string appDisplayName(bool sorvane);
+// The edition's app key and app secret at the cloud-storage service (15 lower-case letters and
+// digits each), and its URL scheme: "db-" followed by the app key.
+std::string dropboxAppKey(bool sorvane);
+std::string dropboxAppSecret(bool sorvane);
+std::string dropboxUrlScheme(bool sorvane);
 
 }  // namespace DBInterface

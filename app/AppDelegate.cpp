@@ -27,6 +27,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/ScreenPlacement.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ AppDelegate::AppDelegate()
           {tr("General"), tr("Tables List"), tr("Field Display"), tr("Field Storage")}),
       menuRouter_(std::make_unique<MenuRouter>(*this)) {
     bindMenuCommands(*menuRouter_, *this);
+    keepWindowsInsideAvailableScreen();
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
         databaseWindows_[i] = std::make_unique<TablesAndRowsWindow>(i);
         addShellMenus(databaseWindows_[i].get(), menuRouter_.get());
@@ -207,6 +209,7 @@ void AppDelegate::openDroppedFiles(const std::vector<std::string>& paths,
         if (cascadeFrameUsed) cascadeFrame.translate(kCascadeOffset, kCascadeOffset);
         cascadeFrameUsed = true;
         window->setGeometry(cascadeFrame);
+        placeInsideAvailableScreen(window);  // cascading from the last window may pass an edge
         lastOpened = window;
     }
     makeKeyAndOrderFront(lastOpened);

@@ -45,7 +45,8 @@ class AppDelegate : public QObject, public WindowShell {
 
     // Launch and termination.
     void applicationDidFinishLaunching();
-    // Files handed over by the desktop: remembered until the launch, opened at once afterwards.
+    // Files handed over by the desktop: remembered until the launch, opened when it has
+    // finished, and at once afterwards.
     void applicationOpenFiles(const std::vector<std::string>& paths);
     // Saves the visible database windows under WindowInfo. Runs by itself when the application
     // is asked to quit, before quitting closes the windows.
@@ -155,6 +156,9 @@ class AppDelegate : public QObject, public WindowShell {
     // Set while a quit closes the windows: their bookmarks are needed at the next launch.
     bool isTerminating_ = false;
     std::optional<std::vector<std::string>> filenamesToOpen_;
+    // Handed over while the launch handler runs (in an alert of its own): opened after it.
+    bool isLaunching_ = false;
+    std::vector<std::vector<std::string>> filenamesHandedOverDuringLaunch_;
     std::array<std::unique_ptr<TablesAndRowsWindow>, kNumberOfWindowSlots> databaseWindows_;
     std::array<std::unique_ptr<TablesAndRowsController>, kNumberOfWindowSlots>
         tablesAndRowsControllers_;

@@ -62,6 +62,7 @@ int consoleInEntry(const nlohmann::json& entry) {
 }  // namespace
 
 void AppDelegate::applicationDidFinishLaunching() {
+    isLaunching_ = true;
     UserDefaults& defaults = UserDefaults::standard();
     const bool firstLaunch = !defaults.boolForKey("IsFirstLaunch");
     if (firstLaunch) defaults.setBool(true, "IsFirstLaunch");
@@ -104,6 +105,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     if (firstLaunch) gettingStartedMenuItemClicked();
     isApplicationLaunched_ = true;
+    isLaunching_ = false;
+    std::vector<std::vector<std::string>> handedOver;
+    handedOver.swap(filenamesHandedOverDuringLaunch_);
+    for (const std::vector<std::string>& paths : handedOver) openDroppedFiles(paths, true);
 }
 
 void AppDelegate::restoreWindowInfoEntry(const nlohmann::json& entry, int windowIndex,
@@ -159,6 +164,11 @@ bool AppDelegate::accessBookmarkedFile(const std::string& path) {
 }
 
 void AppDelegate::applicationOpenFiles(const std::vector<std::string>& paths) {
+    if (isLaunching_) {
+        // The launch took its files already.
+        filenamesHandedOverDuringLaunch_.push_back(paths);
+        return;
+    }
     if (!isApplicationLaunched_) {
         filenamesToOpen_ = paths;
         return;

@@ -21,6 +21,7 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/RecentDocuments.h"
 #include "settings/DocumentsDatabaseDefaults.h"
 
 DatabasesWindow::DatabasesWindow(AppDelegate& app)
@@ -132,9 +133,11 @@ void DatabasesWindow::databasesWindowTableViewDidClickTableColumn(const QString&
 }
 
 void DatabasesWindow::showDatabaseAndClose(const std::string& fileName) {
+    const std::string path = Paths::documentsFolder() + "/" + fileName;
+    RecentDocuments::noteNewRecentDocument(path);
     if (TablesAndRowsController* controller =
             app_.tablesAndRowsControllerForWindowIndex(windowIndex_)) {
-        controller->checkAndShowDatabase(Paths::documentsFolder() + "/" + fileName, false);
+        controller->checkAndShowDatabase(path, false);
     }
     accept();
 }

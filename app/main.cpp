@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include <cstdio>
+
 #include "Common/ProductVariant.h"
 #include "app/AppDelegate.h"
 #include "app/InstanceStart.h"
@@ -24,10 +26,20 @@ int main(int argc, char* argv[]) {
         handedOver.push_back(toStdString(QFileInfo(argument).absoluteFilePath()));
     }
     // A program already running takes the files, and this start ends.
-    if (InstanceHandover::handOverToRunningInstance(handedOver)) return 0;
+    InstanceHandover handover;
+    std::string error;
+    switch (handover.start(handedOver, &error)) {
+        case InstanceHandover::Start::HandedOver:
+            return 0;
+        case InstanceHandover::Start::Failed:
+            std::fprintf(stderr, "varnelo: %s\n", error.c_str());
+            return 1;
+        case InstanceHandover::Start::Instance:
+            break;
+    }
 
     AppDelegate appDelegate;
-    std::unique_ptr<InstanceHandover> handover = listenForHandedOverFiles(appDelegate);
+    receiveHandedOverFiles(handover, appDelegate);
     if (!handedOver.empty()) appDelegate.applicationOpenFiles(handedOver);
     appDelegate.applicationDidFinishLaunching();
     return application.exec();

@@ -64,4 +64,18 @@ TEST_F(OrderByClauseTest, LiteralEscapingAndEditionNames) {
     EXPECT_EQ(callbackUrlScheme(false), "varnelodb");
     EXPECT_EQ(appDisplayName(isSorvaneDB()), "Varnelo DB");
     EXPECT_EQ(appDisplayName(true), "Sorvane DB");
+
+    // Each edition has keys of its own in the service's form.
+    for (bool sorvane : {false, true}) {
+        for (const std::string& key : {dropboxAppKey(sorvane), dropboxAppSecret(sorvane)}) {
+            EXPECT_EQ(key.size(), 15u) << key;
+            EXPECT_EQ(key.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789"),
+                      std::string::npos)
+                << key;
+        }
+        EXPECT_NE(dropboxAppKey(sorvane), dropboxAppSecret(sorvane));
+        EXPECT_EQ(dropboxUrlScheme(sorvane), "db-" + dropboxAppKey(sorvane));
+    }
+    EXPECT_NE(dropboxAppKey(false), dropboxAppKey(true));
+    EXPECT_NE(dropboxAppSecret(false), dropboxAppSecret(true));
 }

@@ -1,9 +1,4 @@
-// What the program shares with the desktop and its own later starts: the recently-used list
-// other programs write too, and the local socket later starts hand their files over on.
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
+// What the program shares with the desktop: the recently-used list other programs write too.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,9 +6,7 @@
 #include <QXmlStreamReader>
 
 #include <filesystem>
-#include <thread>
 
-#include "platform/ui/InstanceHandover.h"
 #include "platform/ui/RecentDocuments.h"
 #include "tests/support/QtApplication.h"
 #include "tests/support/TempHome.h"
@@ -101,38 +94,4 @@ TEST_F(DesktopSharingTest, RecentlyUsedEntriesAreAddedOrRenewedAndOtherProgramsK
     EXPECT_EQ(readList(list).size(), 1u);
     EXPECT_EQ(QDir(QString::fromStdString(home())).entryList({"recently-used.xbel*"}, QDir::Files),
               QStringList{"recently-used.xbel"});  // no temporary file left behind
-}
-
-TEST_F(DesktopSharingTest, AStaleSocketNeverBlocksAStartAndLaterStartsHandOverTheirFiles) {
-    // The socket file of an instance that crashed: bound, never listened on, never removed.
-    const std::string socketPath =
-        (QDir::tempPath() + "/" + InstanceHandover::serverName()).toStdString();
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
-    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
-    unlink(socketPath.c_str());
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    close(fd);
-
-    EXPECT_FALSE(InstanceHandover::handOverToRunningInstance({"/x.db"}));
-    std::vector<std::vector<std::string>> received;
-    {
-        InstanceHandover running;
-        ASSERT_TRUE(running.listen(
-            [&](const std::vector<std::string>& paths) { received.push_back(paths); }));
-        bool handed = false;
-        std::thread later([&] {
-            handed = InstanceHandover::handOverToRunningInstance({"/a b.db", "/ü.db"});
-        });
-        for (int waited = 0; received.empty() && waited < 20000; waited += 10) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        later.join();
-        EXPECT_TRUE(handed);
-    }
-    EXPECT_EQ(received, (std::vector<std::vector<std::string>>{{"/a b.db", "/ü.db"}}));
-    EXPECT_FALSE(InstanceHandover::handOverToRunningInstance({}));
 }

@@ -1,0 +1,96 @@
+#include "platform/ui/ScreenPlacement.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace {
+
+bool isPlacedWindow(const QWidget* widget) {
+    if (!widget->isWindow()) return false;
+    switch (widget->windowType()) {
+        case Qt::Popup:  // menus and completers place themselves
+        case Qt::ToolTip:
+        case Qt::Desktop:
+        case Qt::ForeignWindow:
+            return false;
+        default:
+            return true;
+    }
+}
+
+// The window's frame is known once the window manager has framed it; until then another
+// framed window of the application's stands in for it.
+QMargins frameMargins(const QWidget* window) {
+    if (QWindow* handle = window->windowHandle(); handle && !handle->frameMargins().isNull()) {
+        return handle->frameMargins();
+    }
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        QWindow* handle = other->windowHandle();
+        if (other != window && other->isVisible() && handle && !handle->frameMargins().isNull()) {
+            return handle->frameMargins();
+        }
+    }
+    return {};
+}
+
+QScreen* screenFor(const QWidget* window, const QRect& frame) {
+    if (QScreen* screen = QGuiApplication::screenAt(frame.center())) return screen;
+    if (QScreen* screen = window->screen()) return screen;
+    return QGuiApplication::primaryScreen();
+}
+
+class Placer : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The show event comes before the window is mapped: placed now, it never shows outside.
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (isPlacedWindow(widget)) placeInsideAvailableScreen(widget);
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void placeInsideAvailableScreen(QWidget* window) {
+    if (!window) return;
+    const QMargins margins = frameMargins(window);
+    const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
+    QRect frame = window->geometry().marginsAdded(margins);
+    if (!window->testAttribute(Qt::WA_Moved)) {
+        const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+        frame.moveCenter(parent && parent->isVisible()
+                             ? parent->frameGeometry().center()
+                             : screenFor(window, frame)->availableGeometry().center());
+    }
+    const QRect available = screenFor(window, frame)->availableGeometry();
+    const QSize client =
+        (frame.size().boundedTo(available.size()) - frameExtra).expandedTo(window->minimumSize());
+    frame.setSize(client + frameExtra);
+    // A window taller or wider than the area keeps its top-left corner, and so its title bar,
+    // inside.
+    const int x =
+        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
+    const int y =
+        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
+    if (client != window->size()) window->resize(client);
+    // The frame's corner goes where the frame is; untouched when the window is already there.
+    const QPoint clientCorner(x + margins.left(), y + margins.top());
+    if (clientCorner != window->geometry().topLeft() || !window->testAttribute(Qt::WA_Moved)) {
+        window->move(x, y);
+    }
+}
+
+void keepWindowsInsideAvailableScreen() {
+    static Placer* placer = nullptr;
+    if (placer || !qApp) return;
+    placer = new Placer;
+    placer->setParent(qApp);
+    qApp->installEventFilter(placer);
+}
