@@ -267,48 +267,48 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
                                     std::vector<std::string>* names,
                                     std::vector<std::string>* formats) {
     const int role1 = settings.line1, role2 = settings.line2;
-    const int encoding = settings.readerEncoding();
-    const std::string quote = settings.quoteString(), separator = settings.separatorString();
     const bool bothDiscarded =
         role1 == ImportFileSettings::Discard && role2 == ImportFileSettings::Discard;
-    std::vector<std::string> records;
+    FieldTexts fields;
+    std::vector<size_t> firstFields;  // of each record read
     {
         OpenFile file(settings.filePath);
-        FieldsAndLinesParser parser;
+        FieldsAndLinesParser parser(file.fd, settings.readerEncoding(), settings.separatorString(),
+                                    settings.quoteString(), settings.lineEnds());
         const size_t wanted = bothDiscarded ? 3 : 2;
-        while (file.fd >= 0 && records.size() < wanted) {
-            std::string text, error;
-            const int rc = parser.readLineFrom(file.fd, encoding, quote,
-                                               settings.lineSeparatorString(), &text, &error);
+        while (file.fd >= 0 && firstFields.size() < wanted) {
+            const size_t first = fields.size();
+            FieldsAndLinesParser::Record record;
+            std::string error;
+            const int rc = parser.readRecord(&fields, &record, &error);
             if (rc == FieldsAndLinesParser::kReadError) {
                 log(ActivityLog::Error,
                     localizedFormat(
                         "Line %d was too long. If you exported the file from a spreadsheet, "
                         "please check that the lines end in linefeed characters. The old Mac "
                         "format for text files is not supported by this app.",
-                        {number(static_cast<int64_t>(records.size() + 1))}));
+                        {number(static_cast<int64_t>(firstFields.size() + 1))}));
                 return false;
             }
-            if (rc == FieldsAndLinesParser::kEndOfFile && text.empty()) break;
-            if (records.empty()) removeByteOrderMark(text, encoding);
-            removeCarriageReturns(text);
-            records.push_back(std::move(text));
             if (rc == FieldsAndLinesParser::kEndOfFile) break;
+            firstFields.push_back(first);
         }
     }
-    if (records.empty()) {
+    const size_t records = firstFields.size();
+    if (records == 0) {
         log(ActivityLog::Error, localizedString("No rows to import in the file"));
         return false;
     }
+    firstFields.push_back(fields.size());
     auto fieldsOf = [&](size_t record, bool trim) {
-        std::vector<std::string> fields;
-        FieldsAndLinesParser::findFieldsInLine(records[record], &fields, separator, quote);
+        std::vector<std::string> texts =
+            fields.strings(firstFields[record], firstFields[record + 1] - firstFields[record]);
         if (trim) {
-            for (std::string& field : fields) field = trimmedName(field);
+            for (std::string& text : texts) text = trimmedName(text);
         }
-        return fields;
+        return texts;
     };
-    const bool read2 = records.size() > 1;
+    const bool read2 = records > 1;
     using L = ImportFileSettings;
     if (role1 != L::FieldFormats && role2 != L::FieldFormats) {
         if (role1 == L::FieldNames) {
@@ -316,7 +316,7 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
         } else if (role2 == L::FieldNames && read2) {
             *names = fieldsOf(1, true);
         }
-        if (bothDiscarded && records.size() > 2) {
+        if (bothDiscarded && records > 2) {
             formats->assign(fieldsOf(2, false).size(), "Text");
         }
     } else if (role1 == L::FieldFormats) {
@@ -377,7 +377,7 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
     const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
     std::vector<DBValue> values;
     int64_t& n = counts_.records;
-    for (SplitRecord* record; (record = reader.next());) {
+    for (const SplitRecord* record; (record = reader.next());) {
         ++n;
         if (n % 256 == 0 && fileBytes > 0) {
             showProgress(
@@ -404,8 +404,7 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                                 "was read into it",
                                 {number(n)}));
         }
-        std::vector<std::string>& fields = record->fields;
-        const size_t count = fields.size();
+        const size_t count = record->fieldCount;
         if (count > expected) {
             log(ActivityLog::Warning,
                 localizedFormat("Line %d had %d field(s), more than the expected %d field(s), "
@@ -418,10 +417,10 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         for (size_t i = 0; i < std::min(count, expected); ++i) {
             if (converted[i]) {
                 values.push_back(fieldValueObjectForConvertedFieldValue(
-                    fields[i], types[i], convertDates, convertTimes, convertNULL, options_.nullText,
-                    options_.useUTC));
+                    std::string(record->field(i)), types[i], convertDates, convertTimes,
+                    convertNULL, options_.nullText, options_.useUTC));
             } else {
-                values.emplace_back(std::move(fields[i]));
+                values.emplace_back(record->field(i));
             }
         }
         if (!record->wasEmpty && count < expected) {

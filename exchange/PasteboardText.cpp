@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "Common/FieldsAndLinesParser.h"
+#include "Common/FieldSplitter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Pasteboard.h"
 
@@ -72,32 +72,12 @@ std::string csvFieldText(const std::string& value, const std::string& separator,
 void makeNewArray(TextGrid* rows, size_t* minimum, size_t* maximum,
                   const std::vector<std::string>& texts, const std::string& separator,
                   const std::string& quote) {
-    auto addLine = [&](std::string_view line) {
-        std::vector<std::string> fields;
-        FieldsAndLinesParser::findFieldsInLine(line, &fields, separator, quote);
-        *minimum = std::min(*minimum, fields.size());
-        *maximum = std::max(*maximum, fields.size());
-        rows->push_back(std::move(fields));
-    };
     for (const std::string& text : texts) {
-        bool quoted = false;
-        size_t start = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (!quote.empty() && text.compare(i, quote.size(), quote) == 0) {
-                quoted = !quoted;
-                i += quote.size() - 1;
-                continue;
-            }
-            if (quoted || (text[i] != '\r' && text[i] != '\n')) continue;
-            addLine(std::string_view(text).substr(start, i - start));
-            // "\r\n" and "\n\r" end one line.
-            if (i + 1 < text.size() && text[i + 1] != text[i] &&
-                (text[i + 1] == '\r' || text[i + 1] == '\n')) {
-                ++i;
-            }
-            start = i + 1;
+        for (std::vector<std::string>& fields : splitText(text, separator, quote)) {
+            *minimum = std::min(*minimum, fields.size());
+            *maximum = std::max(*maximum, fields.size());
+            rows->push_back(std::move(fields));
         }
-        addLine(std::string_view(text).substr(start));
     }
 }
 
