@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -60,6 +61,19 @@ class OpenFile {
     OpenFile& operator=(const OpenFile&) = delete;
     const int fd;
 };
+
+// Delimited text never holds a NUL byte; binary files almost always do.
+bool holdsNulByte(const std::string& path) {
+    OpenFile file(path);
+    std::vector<char> block(size_t{1} << 20);
+    for (ssize_t count; file.fd >= 0;) {
+        count = ::read(file.fd, block.data(), block.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        if (std::memchr(block.data(), 0, static_cast<size_t>(count))) return true;
+    }
+    return false;
+}
 }  // namespace
 
 ImportOptions ImportOptions::fromUserDefaults(bool deleteAllRowsFirst, bool useUTC) {
@@ -162,6 +176,11 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     statusAndLog(localizedFormat("Preparing to import \"%@\" into \"%@\"", {fileName, table}));
 
     // The file is checked against the table before anything is written to it.
+    if (holdsNulByte(settings.filePath)) {
+        log(ActivityLog::Error,
+            localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes", {fileName}));
+        return fileFailure(fileName, table);
+    }
     std::vector<std::string> names, formats;
     if (!readNamesAndFormats(settings, &names, &formats)) {
         log(ActivityLog::Error, localizedString("Error getting field names or types from file"));
@@ -249,7 +268,7 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
     const FileCounts& counts = counts_;
-    if (!options_.batchLines && counts.imported + counts.failed > 0) {
+    if (!options_.batchLines && counts.imported + counts.lost > 0) {
         reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
     }
     // Counted while reading: a pass over the file to count first would cost a tenth of the run.
@@ -387,6 +406,7 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
             // Reading on would meet the same error again: the file ends here.
             log(ActivityLog::Error,
                 localizedFormat("Line %d error: %@", {number(n), record->readError}));
+            countLostLine();
             return options_.bailFlags & ImportOptions::BailOnError ? bail() : Outcome::Next;
         }
         if ((n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2)) {
@@ -394,6 +414,10 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                 localizedString(n == 1 ? "Skipping first line" : "Skipping second line"));
             continue;
         }
+        // A line whose row goes in other than it reads is a failed line too.
+        const bool changed = !record->readError.empty() || record->unclosedQuote ||
+                             record->fieldCount > expected ||
+                             (!record->wasEmpty && record->fieldCount < expected);
         if (!record->readError.empty()) {
             log(ActivityLog::Warning,
                 localizedFormat("Line %d: %@", {number(n), record->readError}));
@@ -411,7 +435,10 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                                 "truncated excess fields",
                                 {number(n), number(static_cast<int64_t>(count)),
                                  number(static_cast<int64_t>(expected))}));
-            if (options_.bailFlags & ImportOptions::BailOnTooManyFields) return bail();
+            if (options_.bailFlags & ImportOptions::BailOnTooManyFields) {
+                countLostLine();
+                return bail();
+            }
         }
         values.clear();
         for (size_t i = 0; i < std::min(count, expected); ++i) {
@@ -429,10 +456,13 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                                 "added empty text fields",
                                 {number(n), number(static_cast<int64_t>(count)),
                                  number(static_cast<int64_t>(expected))}));
-            if (options_.bailFlags & ImportOptions::BailOnTooFewFields) return bail();
+            if (options_.bailFlags & ImportOptions::BailOnTooFewFields) {
+                countLostLine();
+                return bail();
+            }
             values.resize(expected, std::string());
         }
-        if (!values.empty() && !insertRow(inserter, values, n) && !options_.batchLines &&
+        if (!values.empty() && !insertRow(inserter, values, n, changed) && !options_.batchLines &&
             (options_.bailFlags & ImportOptions::BailOnError)) {
             return bail();
         }
@@ -441,7 +471,14 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
     return Outcome::Next;
 }
 
-bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& values, int64_t line) {
+void ImportRun::countLostLine() {
+    ++counts_.failed;
+    ++counts_.lost;
+    ++runFailed_;
+}
+
+bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& values, int64_t line,
+                          bool changed) {
     FileCounts& counts = counts_;
     sqlite3* db = connection_->handle();
     if (options_.batchLines && !batchOpen_) {
@@ -454,9 +491,13 @@ bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& val
         ++counts.uncommitted;
         ++runImported_;
         if (batchOpen_) ++counts.batchImported;
+        if (changed) {
+            ++counts.failed;
+            ++counts.uncommittedChanged;
+            ++runFailed_;
+        }
     } else {
-        ++counts.failed;
-        ++runFailed_;
+        countLostLine();
         log(ActivityLog::Error,
             localizedFormat("Line %d could not be imported: %@", {number(line), error}));
         if (sqlite3_get_autocommit(db)) {
@@ -472,7 +513,7 @@ bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& val
     if (options_.batchLines) {
         if (++counts.pending >= kBatchSize) endBatch(true);
     } else {
-        const int64_t processed = counts.imported + counts.failed;
+        const int64_t processed = counts.imported + counts.lost;
         if (inserted && processed % 100 == 0) {
             reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
         }
@@ -530,6 +571,7 @@ bool ImportRun::commit() {
         return false;
     }
     counts_.uncommitted = 0;
+    counts_.uncommittedChanged = 0;
     return true;
 }
 
@@ -538,11 +580,15 @@ void ImportRun::loseUncommittedRows() {
     log(ActivityLog::Error,
         localizedFormat("%d row(s) imported since the last commit were rolled back",
                         {number(counts_.uncommitted)}));
+    // Lines that went in changed count as failed already.
+    const int64_t newlyFailed = counts_.uncommitted - counts_.uncommittedChanged;
     counts_.imported -= counts_.uncommitted;
-    counts_.failed += counts_.uncommitted;
+    counts_.lost += counts_.uncommitted;
+    counts_.failed += newlyFailed;
     runImported_ -= counts_.uncommitted;
-    runFailed_ += counts_.uncommitted;
+    runFailed_ += newlyFailed;
     counts_.uncommitted = 0;
+    counts_.uncommittedChanged = 0;
 }
 
 void ImportRun::commitIfDue() {

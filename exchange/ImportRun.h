@@ -66,6 +66,7 @@ class ImportRun {
     void run(DBConnection& connection, const std::string& databaseFilePath);
 
     int64_t importedRows() const { return runImported_; }
+    // Lines lost or written other than they read.
     int64_t failedRows() const { return runFailed_; }
     const std::string& finalStatus() const { return finalStatus_; }
 
@@ -73,10 +74,12 @@ class ImportRun {
     struct FileCounts {
         int64_t records = 0;  // read so far, skipped ones included
         int64_t imported = 0;
-        int64_t failed = 0;
-        int64_t pending = 0;        // rows of the open batch
-        int64_t batchImported = 0;  // of those, the rows written
-        int64_t uncommitted = 0;    // rows written since the last commit
+        int64_t failed = 0;              // lines lost or written other than they read
+        int64_t lost = 0;                // lines not written
+        int64_t pending = 0;             // rows of the open batch
+        int64_t batchImported = 0;       // of those, the rows written
+        int64_t uncommitted = 0;         // rows written since the last commit
+        int64_t uncommittedChanged = 0;  // of those, the rows written other than they read
     };
     enum class Outcome { Next, EndRun };
 
@@ -86,8 +89,10 @@ class ImportRun {
     Outcome fileFailure(const std::string& fileName, const std::string& table);
     Outcome importRecords(const ImportFileSettings& settings, int fd,
                           DBInterface::RowInserter& inserter, const std::vector<int>& types);
+    // Changed: the values are not what the line reads (cut, padded, mended).
     bool insertRow(DBInterface::RowInserter& inserter, const std::vector<DBValue>& values,
-                   int64_t line);
+                   int64_t line, bool changed);
+    void countLostLine();
     // Ends the open batch: kept, or dropped whole when the run stops.
     void endBatch(bool keep);
     bool beginTransaction();

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 #include <gmock/gmock.h>
 
@@ -175,6 +176,38 @@ TEST_F(ImportRunTest, ReaderTroublesAreWarningsWithTheirLinesAndTheTextStillArri
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_THAT(warnings[0], HasSubstr("Line 2: Invalid"));
     EXPECT_THAT(warnings[1], HasSubstr("Line 4: a quoted value is not closed"));
+}
+
+TEST_F(ImportRunTest, ABinaryFileIsRefusedBeforeAnythingIsMadeOrDeleted) {
+    std::mt19937 random(31);
+    std::string bytes;
+    for (int i = 0; i < 65536; ++i) bytes += static_cast<char>(random() % 256);
+    run("insert into existing values ('old', 1)");
+    ImportOptions options;
+    options.deleteAllRowsFirst = true;
+    EXPECT_EQ(import({file("photo.jpg", bytes), file("blob.bin", bytes, "existing")}, options),
+              "Import completed with issues");
+    EXPECT_THAT(directQuery("select count(*) from sqlite_master where name = 'photo'"),
+                ElementsAre("0"));
+    EXPECT_THAT(directQuery("select a from existing"), ElementsAre("old"));
+    EXPECT_THAT(logged(ActivityLog::Error, "NUL"),
+                ElementsAre("\"photo.jpg\" is not a delimited text file: it holds NUL bytes",
+                            "\"blob.bin\" is not a delimited text file: it holds NUL bytes"));
+    EXPECT_EQ(imported, 0);
+}
+
+TEST_F(ImportRunTest, EveryLineChangedOrLostCountsAsFailed) {
+    run("create table counted (k integer primary key, v)");
+    // Cut, padded, mended UTF-8 and a quote left open go in changed; the duplicate key is lost.
+    const std::string text = "1,a\n2,b,extra\n3\n4,caf\xE9\n1,dup\n5,\"open\n6,x\n";
+    EXPECT_EQ(import({file("counted.csv", text, "counted")}), "Import completed with issues");
+    EXPECT_THAT(directQuery("select group_concat(k) from counted"), ElementsAre("1,2,3,4,5"));
+    EXPECT_EQ(imported, 5);
+    EXPECT_EQ(failed, 5);
+    EXPECT_THAT(logged(ActivityLog::Error, "failed lines"),
+                ElementsAre("Number of failed lines from \"counted.csv\": 5"));
+    EXPECT_THAT(logged(ActivityLog::Information, "failed lines"),
+                ElementsAre("Total number of failed lines: 5"));
 }
 
 TEST_F(ImportRunTest, SingleByteEncodingsAreDecoded) {
