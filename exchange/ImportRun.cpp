@@ -270,6 +270,10 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     const FileCounts& counts = counts_;
     if (!options_.batchLines && counts.imported + counts.lost > 0) {
         reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
+        if (counts.lost > 0) {
+            log(ActivityLog::Information,
+                localizedFormat("Failed to import %d row(s)", {number(counts.lost)}));
+        }
     }
     // Counted while reading: a pass over the file to count first would cost a tenth of the run.
     log(ActivityLog::Information,
@@ -514,7 +518,10 @@ bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& val
         if (++counts.pending >= kBatchSize) endBatch(true);
     } else {
         const int64_t processed = counts.imported + counts.lost;
-        if (inserted && processed % 100 == 0) {
+        if (!inserted && processed % 100 == 0) {
+            log(ActivityLog::Error,
+                localizedFormat("Could not import %d row(s)", {number(counts.lost)}));
+        } else if (processed % 100 == 0) {
             reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
         }
         // The clock is read every few rows only: reading it costs as much as binding a row.

@@ -252,6 +252,30 @@ TEST_F(ImportRunTest, FailedRowsAreCountedExactlyAndReportedWithTheirLines) {
     }
 }
 
+TEST_F(ImportRunTest, UnbatchedRunsSumUpTheRowsNotImported) {
+    run("create table keyed (k integer primary key); insert into keyed select value from "
+        "generate_series(1, 100)");
+    // 100 taken keys, then 50 new ones, the last line cut but imported.
+    std::string text;
+    for (int i = 1; i <= 150; ++i) text += std::to_string(i) + "\n";
+    text += "151\textra\n";
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        run("delete from keyed where k > 100");
+        ImportOptions options;
+        options.batchLines = batched;
+        EXPECT_EQ(import({file("keys.txt", text, "keyed")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 51);
+        EXPECT_EQ(failed, 101);
+        EXPECT_EQ(logged(ActivityLog::Error, "could not be imported").size(), 100u);
+        EXPECT_THAT(logged(ActivityLog::Error, "Could not import"),
+                    batched ? Strings{} : Strings{"Could not import 100 row(s)"});
+        EXPECT_THAT(logged(ActivityLog::Information, "Failed to import"),
+                    batched ? Strings{} : Strings{"Failed to import 100 row(s)"});
+    }
+}
+
 TEST_F(ImportRunTest, AConflictThatRollsTheTransactionBackCountsItsRowsAsFailed) {
     run("create table strict (k unique on conflict rollback)");
     for (const bool batched : {false, true}) {
