@@ -1,11 +1,16 @@
 #pragma once
 // Rows inserted through prepared statements with bound values on a connection the caller holds
 // open (the import's own), and the transaction statements around them. Binding instead of
-// writing each row's INSERT text spares SQLite parsing one statement per row.
+// writing each row's INSERT text spares SQLite parsing one statement per row; several rows in
+// one statement spare it most of the work of running one.
 #include <sqlite3.h>
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Common/DBTypes.h"
@@ -16,6 +21,9 @@ namespace DBInterface {
 // Runs SQL that returns no rows on the open connection; SQLite's code, its message appended.
 int execOnConnection(sqlite3* db, const std::string& sql, std::string* errorString);
 
+// A value to bind: text, or SQL NULL for nullopt. The text must outlive the insert.
+using BoundText = std::optional<std::string_view>;
+
 class RowInserter {
   public:
     // Rows go into the table's named fields, in order.
@@ -25,13 +33,24 @@ class RowInserter {
     // defaults); more values than fields give SQLITE_RANGE. The null object is bound as NULL.
     // SQLite's code, its message appended to errorString.
     int insert(const std::vector<DBValue>& values, std::string* errorString);
+    // Inserts rowCount rows of fieldCount values each, given row after row, in one statement:
+    // all of them, or none when it fails.
+    int insertRows(const BoundText* values, size_t fieldCount, size_t rowCount,
+                   std::string* errorString);
+    // How many rows of fieldCount values insertRows may take at once. One when a failing row
+    // could keep the rows before it in the statement or end the transaction (a FAIL or
+    // ROLLBACK conflict rule or trigger): then rows go one by one, as a caller that tries each
+    // row of a failed statement again must have them.
+    size_t rowsPerStatement(size_t fieldCount) const;
 
   private:
     sqlite3* db_;
     std::string table_;
     std::vector<std::string> fieldNames_;
-    // By value count: a short record names fewer fields.
-    std::vector<std::unique_ptr<Statement>> statements_;
+    bool wholeStatementsFail_;
+    // By value count and row count: a short record names fewer fields.
+    std::map<std::pair<size_t, size_t>, std::unique_ptr<Statement>> statements_;
+    std::vector<BoundText> boundValues_;
 };
 
 }  // namespace DBInterface

@@ -377,9 +377,25 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
     return true;
 }
 
+const std::optional<std::string_view>* ImportRun::PendingRows::boundValues() {
+    bound.clear();
+    for (const Value& value : values) {
+        if (value.null) {
+            bound.emplace_back(std::nullopt);
+        } else {
+            bound.emplace_back(std::string_view(text).substr(value.start, value.size));
+        }
+    }
+    return bound.data();
+}
+
 ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, int fd,
                                             RowInserter& inserter, const std::vector<int>& types) {
     const size_t expected = types.size();
+    // Rows failing one by one may bail; otherwise full rows go in several to a statement.
+    pending_.clear();
+    pending_.capacity =
+        options_.bailFlags & ImportOptions::BailOnError ? 1 : inserter.rowsPerStatement(expected);
     const bool convertDates = options_.dataTypesToConvert & ImportOptions::ConvertDates;
     const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
     const bool convertNULL = options_.dataTypesToConvert & ImportOptions::ConvertNULL;
@@ -394,17 +410,25 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         return Outcome::EndRun;
     };
 
-    SplitRecordReader reader(fd, settings);
     // The bar moves by a hundredth of the file, as far as the reader has come.
     struct stat info {};
     const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
-    std::vector<DBValue> values;
+    SplitRecordReader reader(fd, settings);
     int64_t& n = counts_.records;
     for (const SplitRecord* record; (record = reader.next());) {
         ++n;
         if (n % 256 == 0 && fileBytes > 0) {
             showProgress(
                 static_cast<int>(std::min<int64_t>(99, reader.bytesRead() * 100 / fileBytes)));
+        }
+        const size_t count = record->fieldCount;
+        const bool skipped = (n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2);
+        // A line whose row goes in other than it reads is a failed line too.
+        const bool changed = !record->readError.empty() || record->unclosedQuote ||
+                             count > expected || (!record->wasEmpty && count < expected);
+        // What is told of a line comes after what is told of the lines before it.
+        if (skipped || changed || record->result == FieldsAndLinesParser::kReadError) {
+            flushPending(inserter);
         }
         if (record->result == FieldsAndLinesParser::kReadError) {
             // Reading on would meet the same error again: the file ends here.
@@ -413,15 +437,11 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
             countLostLine();
             return options_.bailFlags & ImportOptions::BailOnError ? bail() : Outcome::Next;
         }
-        if ((n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2)) {
+        if (skipped) {
             log(ActivityLog::Information,
                 localizedString(n == 1 ? "Skipping first line" : "Skipping second line"));
             continue;
         }
-        // A line whose row goes in other than it reads is a failed line too.
-        const bool changed = !record->readError.empty() || record->unclosedQuote ||
-                             record->fieldCount > expected ||
-                             (!record->wasEmpty && record->fieldCount < expected);
         if (!record->readError.empty()) {
             log(ActivityLog::Warning,
                 localizedFormat("Line %d: %@", {number(n), record->readError}));
@@ -432,7 +452,6 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                                 "was read into it",
                                 {number(n)}));
         }
-        const size_t count = record->fieldCount;
         if (count > expected) {
             log(ActivityLog::Warning,
                 localizedFormat("Line %d had %d field(s), more than the expected %d field(s), "
@@ -442,16 +461,6 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
             if (options_.bailFlags & ImportOptions::BailOnTooManyFields) {
                 countLostLine();
                 return bail();
-            }
-        }
-        values.clear();
-        for (size_t i = 0; i < std::min(count, expected); ++i) {
-            if (converted[i]) {
-                values.push_back(fieldValueObjectForConvertedFieldValue(
-                    std::string(record->field(i)), types[i], convertDates, convertTimes,
-                    convertNULL, options_.nullText, options_.useUTC));
-            } else {
-                values.emplace_back(record->field(i));
             }
         }
         if (!record->wasEmpty && count < expected) {
@@ -464,14 +473,38 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                 countLostLine();
                 return bail();
             }
-            values.resize(expected, std::string());
         }
-        if (!values.empty() && !insertRow(inserter, values, n, changed) && !options_.batchLines &&
-            (options_.bailFlags & ImportOptions::BailOnError)) {
-            return bail();
+        // An empty record goes in alone with its one empty value; others are cut or padded.
+        const size_t width = record->wasEmpty ? std::min(count, expected) : expected;
+        if (pending_.rows() > 0 && width != pending_.width) flushPending(inserter);
+        pending_.width = width;
+        for (size_t i = 0; i < width; ++i) {
+            if (i >= count) {
+                pending_.add("");
+            } else if (!converted[i]) {
+                pending_.add(record->field(i));
+            } else if (DBValue value = fieldValueObjectForConvertedFieldValue(
+                           std::string(record->field(i)), types[i], convertDates, convertTimes,
+                           convertNULL, options_.nullText, options_.useUTC)) {
+                pending_.add(*value);
+            } else {
+                pending_.addNull();
+            }
+        }
+        pending_.lines.push_back(n);
+        pending_.changed.push_back(changed);
+        // A batch ends with a statement, so that it is kept or dropped whole.
+        const int64_t batchRoom = options_.batchLines ? kBatchSize - counts_.pending : kBatchSize;
+        if (width != expected || pending_.rows() >= pending_.capacity ||
+            static_cast<int64_t>(pending_.rows()) >= batchRoom) {
+            if (!flushPending(inserter) && !options_.batchLines &&
+                (options_.bailFlags & ImportOptions::BailOnError)) {
+                return bail();
+            }
         }
         if (stopImport_) break;
     }
+    flushPending(inserter);
     return Outcome::Next;
 }
 
@@ -481,56 +514,100 @@ void ImportRun::countLostLine() {
     ++runFailed_;
 }
 
-bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& values, int64_t line,
-                          bool changed) {
-    FileCounts& counts = counts_;
+bool ImportRun::flushPending(RowInserter& inserter) {
+    const size_t rows = pending_.rows();
+    if (rows == 0) return true;
     sqlite3* db = connection_->handle();
-    if (options_.batchLines && !batchOpen_) {
-        batchOpen_ = execOnConnection(db, "savepoint import_batch", nullptr) == SQLITE_OK;
-    }
-    std::string error;
-    const bool inserted = inserter.insert(values, &error) == SQLITE_OK;
-    if (inserted) {
-        ++counts.imported;
-        ++counts.uncommitted;
-        ++runImported_;
-        if (batchOpen_) ++counts.batchImported;
-        if (changed) {
-            ++counts.failed;
-            ++counts.uncommittedChanged;
-            ++runFailed_;
+    openBatch();
+    bool allInserted = true;
+    const std::optional<std::string_view>* values = pending_.boundValues();
+    if (rows > 1 && inserter.insertRows(values, pending_.width, rows, nullptr) == SQLITE_OK) {
+        for (size_t r = 0; r < rows; ++r) {
+            countWrittenRow(pending_.changed[r]);
+            rowDone(true);
         }
     } else {
-        countLostLine();
-        log(ActivityLog::Error,
-            localizedFormat("Line %d could not be imported: %@", {number(line), error}));
-        if (sqlite3_get_autocommit(db)) {
-            // The failure's conflict rule rolled the whole transaction back.
-            loseUncommittedRows();
-            counts.pending = 0;
-            counts.batchImported = 0;
-            batchOpen_ = false;
-            beginTransaction();
-            return false;
+        // A failed statement left nothing of itself: its rows go again one by one, so that
+        // each failing line is told.
+        if (rows > 1 && sqlite3_get_autocommit(db)) recoverFromRollback();
+        for (size_t r = 0; r < rows; ++r) {
+            allInserted &= insertAlone(inserter, values + r * pending_.width, pending_.lines[r],
+                                       pending_.changed[r]);
         }
     }
+    pending_.clear();
+    // The clock is read every few rows only: reading it costs as much as binding a row.
+    rowsSinceClockRead_ += static_cast<int>(rows);
+    if (!options_.batchLines && rowsSinceClockRead_ >= 16) {
+        rowsSinceClockRead_ = 0;
+        commitIfDue();
+    }
+    return allInserted;
+}
+
+void ImportRun::openBatch() {
+    if (options_.batchLines && !batchOpen_) {
+        batchOpen_ =
+            execOnConnection(connection_->handle(), "savepoint import_batch", nullptr) == SQLITE_OK;
+    }
+}
+
+void ImportRun::countWrittenRow(bool changed) {
+    FileCounts& counts = counts_;
+    ++counts.imported;
+    ++counts.uncommitted;
+    ++runImported_;
+    if (batchOpen_) ++counts.batchImported;
+    if (changed) {
+        ++counts.failed;
+        ++counts.uncommittedChanged;
+        ++runFailed_;
+    }
+}
+
+bool ImportRun::insertAlone(RowInserter& inserter, const DBInterface::BoundText* values,
+                            int64_t line, bool changed) {
+    openBatch();
+    std::string error;
+    if (inserter.insertRows(values, pending_.width, 1, &error) == SQLITE_OK) {
+        countWrittenRow(changed);
+        rowDone(true);
+        return true;
+    }
+    countLostLine();
+    log(ActivityLog::Error,
+        localizedFormat("Line %d could not be imported: %@", {number(line), error}));
+    if (sqlite3_get_autocommit(connection_->handle())) {
+        // The failure's conflict rule rolled the whole transaction back.
+        recoverFromRollback();
+    } else {
+        rowDone(false);
+    }
+    return false;
+}
+
+void ImportRun::recoverFromRollback() {
+    loseUncommittedRows();
+    counts_.pending = 0;
+    counts_.batchImported = 0;
+    batchOpen_ = false;
+    beginTransaction();
+}
+
+void ImportRun::rowDone(bool inserted) {
+    FileCounts& counts = counts_;
     if (options_.batchLines) {
         if (++counts.pending >= kBatchSize) endBatch(true);
-    } else {
-        const int64_t processed = counts.imported + counts.lost;
-        if (!inserted && processed % 100 == 0) {
-            log(ActivityLog::Error,
-                localizedFormat("Could not import %d row(s)", {number(counts.lost)}));
-        } else if (processed % 100 == 0) {
-            reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
-        }
-        // The clock is read every few rows only: reading it costs as much as binding a row.
-        if (++rowsSinceClockRead_ >= 16) {
-            rowsSinceClockRead_ = 0;
-            commitIfDue();
-        }
+        return;
     }
-    return inserted;
+    const int64_t processed = counts.imported + counts.lost;
+    if (processed % 100 != 0) return;
+    if (inserted) {
+        reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
+    } else {
+        log(ActivityLog::Error,
+            localizedFormat("Could not import %d row(s)", {number(counts.lost)}));
+    }
 }
 
 void ImportRun::endBatch(bool keep) {

@@ -8,8 +8,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Common/DBTypes.h"
@@ -82,6 +84,36 @@ class ImportRun {
         int64_t uncommittedChanged = 0;  // of those, the rows written other than they read
     };
     enum class Outcome { Next, EndRun };
+    // Rows waiting to go in together in one statement, all of one width, their values kept
+    // back to back in one text.
+    struct PendingRows {
+        struct Value {
+            size_t start, size;
+            bool null;
+        };
+        size_t capacity = 1;
+        size_t width = 0;
+        std::string text;
+        std::vector<Value> values;  // row after row
+        std::vector<int64_t> lines;
+        std::vector<bool> changed;
+        std::vector<std::optional<std::string_view>> bound;  // made as they go in
+
+        size_t rows() const { return lines.size(); }
+        void add(std::string_view value) {
+            values.push_back({text.size(), value.size(), false});
+            text.append(value);
+        }
+        void addNull() { values.push_back({text.size(), 0, true}); }
+        // The values to bind (nullopt for NULL), valid until the next change.
+        const std::optional<std::string_view>* boundValues();
+        void clear() {
+            text.clear();
+            values.clear();
+            lines.clear();
+            changed.clear();
+        }
+    };
 
     Outcome importFile(const ImportFileSettings& settings);
     bool readNamesAndFormats(const ImportFileSettings& settings, std::vector<std::string>* names,
@@ -89,10 +121,19 @@ class ImportRun {
     Outcome fileFailure(const std::string& fileName, const std::string& table);
     Outcome importRecords(const ImportFileSettings& settings, int fd,
                           DBInterface::RowInserter& inserter, const std::vector<int>& types);
-    // Changed: the values are not what the line reads (cut, padded, mended).
-    bool insertRow(DBInterface::RowInserter& inserter, const std::vector<DBValue>& values,
-                   int64_t line, bool changed);
+    // Inserts the rows waiting; false when one could not be inserted.
+    bool flushPending(DBInterface::RowInserter& inserter);
+    // Inserts one row of the waiting rows' width. Changed: the values are not what the line
+    // reads (cut, padded, mended).
+    bool insertAlone(DBInterface::RowInserter& inserter,
+                     const std::optional<std::string_view>* values, int64_t line, bool changed);
+    void openBatch();
+    void countWrittenRow(bool changed);
     void countLostLine();
+    // After each row: the batch, the status and the failure count told every hundred rows.
+    void rowDone(bool inserted);
+    // The transaction was rolled back by a failure: its rows are lost, a new one begins.
+    void recoverFromRollback();
     // Ends the open batch: kept, or dropped whole when the run stops.
     void endBatch(bool keep);
     bool beginTransaction();
@@ -117,6 +158,7 @@ class ImportRun {
     std::set<std::string> handledTables_;
     int64_t runImported_ = 0, runFailed_ = 0;
     FileCounts counts_;  // of the file being imported
+    PendingRows pending_;
     bool batchOpen_ = false;
     int rowsSinceClockRead_ = 0;
     int percentShown_ = 0;  // of the file being imported

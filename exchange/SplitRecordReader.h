@@ -37,11 +37,8 @@ class SplitRecordReader {
     SplitRecordReader(const SplitRecordReader&) = delete;
     SplitRecordReader& operator=(const SplitRecordReader&) = delete;
 
-    // The next record; nullptr after the last (or a read error). The records handed out stay
-    // valid until a call hands out a record of another chunk, which chunkDone announces.
+    // The next record, valid until the next call; nullptr after the last (or a read error).
     const SplitRecord* next();
-    // The next call leaves the chunk of the records handed out since chunkDone was last true.
-    bool chunkDone() const { return !current_ || position_ == current_->used; }
     // How far into the file the reading thread has come, in bytes.
     int64_t bytesRead() const { return bytesRead_; }
 

@@ -276,6 +276,52 @@ TEST_F(ImportRunTest, UnbatchedRunsSumUpTheRowsNotImported) {
     }
 }
 
+TEST_F(ImportRunTest, LongRecordsOverManyChunksArriveWholeAndConverted) {
+    // Records of about a kilobyte: the reader's chunks end between rows that go in together.
+    std::string text;
+    for (int i = 1; i <= 5000; ++i) {
+        char value[1001];
+        std::snprintf(value, sizeof value, "%01000d", i);
+        text += std::to_string(i) + "\t" + value + (i % 7 == 0 ? "\tnull\n" : "\tx\n");
+    }
+    for (const bool convertNULL : {false, true}) {
+        SCOPED_TRACE(convertNULL);
+        ImportOptions options;
+        if (convertNULL) options.dataTypesToConvert = ImportOptions::ConvertNULL;
+        EXPECT_EQ(import({file("long.txt", text, "long")}, options),
+                  "Import completed without issues");
+        EXPECT_EQ(imported, 5000);
+        EXPECT_THAT(directQuery("select count(*), count(distinct \"Field 1\") from long where "
+                                "\"Field 2\" = printf('%01000d', \"Field 1\")"),
+                    ElementsAre("5000", "5000"));
+        EXPECT_THAT(directQuery("select count(*) from long where \"Field 3\" is null"),
+                    ElementsAre(convertNULL ? "714" : "0"));
+        run("drop table long");
+    }
+}
+
+TEST_F(ImportRunTest, RowsBeforeAFailingRowUnderAFailRuleGoInOnce) {
+    // A FAIL rule keeps what its statement wrote before the failing row.
+    run("create table failing (k, v not null on conflict fail); create table raising (k, v); "
+        "create trigger refuse before insert on raising when new.v is null begin "
+        "select raise(fail, 'refused'); end");
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += std::to_string(i) + (i == 50 ? "\tbad\n" : "\tv\n");
+    ImportOptions options;
+    options.dataTypesToConvert = ImportOptions::ConvertNULL;
+    options.nullText = "bad";
+    EXPECT_EQ(import({file("failing.txt", text, "failing"), file("raising.txt", text, "raising")},
+                     options),
+              "Import completed with issues");
+    for (const char* table : {"failing", "raising"}) {
+        SCOPED_TRACE(table);
+        EXPECT_THAT(
+            directQuery(std::string("select count(*), count(distinct k), sum(k) from ") + table),
+            ElementsAre("99", "99", "5000"));
+    }
+    EXPECT_EQ(logged(ActivityLog::Error, "Line 50 could not be imported").size(), 2u);
+}
+
 TEST_F(ImportRunTest, AConflictThatRollsTheTransactionBackCountsItsRowsAsFailed) {
     run("create table strict (k unique on conflict rollback)");
     for (const bool batched : {false, true}) {
