@@ -1,10 +1,11 @@
 #pragma once
 // One import run: the listed files imported one after the other into tables of one database, on
 // the connection the caller opened (the import console runs it on a thread of its own). Each file
-// is checked (field names and formats, the destination's field count) before anything is
-// written; rows go in through prepared statements inside a transaction committed every quarter
-// of a second, a batch of rows under a savepoint of its own, so a stop or a killed process keeps
-// whole batches only. Everything is reported in the activity log, with line numbers.
+// is checked (no NUL bytes, field names and formats, the destination's field count) before
+// anything is written; rows go in through prepared statements, several to a statement, inside a
+// transaction committed every quarter of a second, a batch of rows under a savepoint of its own,
+// so a stop or a killed process keeps whole batches only. Everything is reported in the activity
+// log, with line numbers.
 #include <atomic>
 #include <chrono>
 #include <cstdint>
