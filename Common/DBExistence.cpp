@@ -1,11 +1,13 @@
 #include "Common/DBExistence.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/SQLQuote.h"
+#include "platform/foundation/Localized.h"
 
 namespace DBInterface {
 
@@ -42,6 +44,18 @@ bool isValidDatabaseFile(const std::string& path) {
     if (!connection.isOpen()) return false;
     return forEachRow(connection.handle(), "select name from sqlite_master limit 1",
                       [](sqlite3_stmt*) { return false; }) == SQLITE_OK;
+}
+
+bool doesDatabaseFileExist(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::exists(path, error);
+}
+
+std::string databaseFileGoneMessage(const std::string& path) {
+    return localizedFormat(
+        "The database file %@ no longer exists. It may have been moved or deleted by another "
+        "program.",
+        {path});
 }
 
 bool isSupportedDatabaseFile(const std::string& name) {

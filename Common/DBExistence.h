@@ -1,5 +1,6 @@
 #pragma once
-// Existence and validity tests; each answers a boolean and reports nothing.
+// Existence and validity tests; each answers a boolean and reports nothing. And what a window
+// says when its database file is gone.
 #include <string>
 
 namespace DBInterface {
@@ -14,6 +15,11 @@ bool doesTableExistInMetadataTable(const std::string& name, const std::string& d
 // Whether the file is a readable SQLite database; never creates a file. A file left with a hot
 // journal by a crash is recovered (rolled back to its last commit) on the way.
 bool isValidDatabaseFile(const std::string& path);
+// Whether anything is at the path: a database file moved or deleted by another program is not,
+// and a change of it must not make a new file there.
+bool doesDatabaseFileExist(const std::string& path);
+// "The database file %@ no longer exists. It may have been moved or deleted by another program."
+std::string databaseFileGoneMessage(const std::string& path);
 // Whether a file name ends in .db, .db3, .sqlite or .sqlite3 (any letter case); touches no file.
 bool isSupportedDatabaseFile(const std::string& name);
 

@@ -47,6 +47,29 @@ int execOnConnection(sqlite3* db, const std::string& sql, std::string* errorStri
     return rc;
 }
 
+int rowidAliasColumn(sqlite3* db, const std::string& table, std::string* column,
+                     std::string* errorString) {
+    column->clear();
+    // A key column of any other type, a DESC key column and the key of a table without rowid
+    // all come with an index of their own; the rowid's own column has none.
+    const std::string name = quoteLiteral(table);
+    const std::string columns = "pragma_table_info(" + name + ")";
+    const std::string sql = "select name from " + columns +
+                            " where pk > 0 and (select count(*) from " + columns +
+                            " where pk > 0) = 1 and not exists (select 1 from pragma_index_list(" +
+                            name + ") where origin = 'pk')";
+    Statement statement;
+    int rc = statement.prepare(db, sql);
+    if (rc != SQLITE_OK) return failed(db, rc, errorString);
+    rc = sqlite3_step(statement.get());
+    if (rc == SQLITE_ROW) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0));
+        if (text) *column = text;
+        rc = sqlite3_step(statement.get());
+    }
+    return rc == SQLITE_DONE ? SQLITE_OK : failed(db, rc, errorString);
+}
+
 RowInserter::RowInserter(sqlite3* db, std::string table, std::vector<std::string> fieldNames)
     : db_(db),
       table_(std::move(table)),
@@ -74,6 +97,15 @@ int RowInserter::insertRows(const BoundText* values, size_t fieldCount, size_t r
         appendError(errorString, sqlite3_errstr(SQLITE_RANGE));
         return SQLITE_RANGE;
     }
+    if (!rowidAlias_) {
+        std::string alias;
+        const int rc = rowidAliasColumn(db_, table_, &alias, errorString);
+        if (rc != SQLITE_OK) return rc;
+        rowidAlias_ = fieldNames_.size();
+        for (size_t i = 0; i < fieldNames_.size() && !alias.empty(); ++i) {
+            if (sqlite3_stricmp(fieldNames_[i].c_str(), alias.c_str()) == 0) rowidAlias_ = i;
+        }
+    }
     std::unique_ptr<Statement>& statement = statements_[{fieldCount, rowCount}];
     if (!statement) {
         std::string sql = "insert into " + quoteIdentifier(table_) + " (";
@@ -96,11 +128,14 @@ int RowInserter::insertRows(const BoundText* values, size_t fieldCount, size_t r
     sqlite3_stmt* s = statement->get();
     for (size_t i = 0; i < fieldCount * rowCount; ++i) {
         const int parameter = static_cast<int>(i) + 1;
+        const bool assignedRowid =
+            i % fieldCount == *rowidAlias_ && values[i] && values[i]->empty();
         // An empty text still needs an address, or SQLite binds NULL.
-        const int rc = values[i] ? sqlite3_bind_text64(
-                                       s, parameter, values[i]->empty() ? "" : values[i]->data(),
-                                       values[i]->size(), SQLITE_STATIC, SQLITE_UTF8)
-                                 : sqlite3_bind_null(s, parameter);
+        const int rc =
+            values[i] && !assignedRowid
+                ? sqlite3_bind_text64(s, parameter, values[i]->empty() ? "" : values[i]->data(),
+                                      values[i]->size(), SQLITE_STATIC, SQLITE_UTF8)
+                : sqlite3_bind_null(s, parameter);
         if (rc != SQLITE_OK) {
             sqlite3_reset(s);
             return failed(db_, rc, errorString);

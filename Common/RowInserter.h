@@ -21,6 +21,12 @@ namespace DBInterface {
 // Runs SQL that returns no rows on the open connection; SQLite's code, its message appended.
 int execOnConnection(sqlite3* db, const std::string& sql, std::string* errorString);
 
+// The table's column that stands for its rowid (a lone INTEGER PRIMARY KEY of a rowid table), ""
+// when it has none. Such a column refuses '' ("datatype mismatch"); given NULL, or left out of an
+// INSERT, it takes the next rowid.
+int rowidAliasColumn(sqlite3* db, const std::string& table, std::string* column,
+                     std::string* errorString);
+
 // A value to bind: text, or SQL NULL for nullopt. The text must outlive the insert.
 using BoundText = std::optional<std::string_view>;
 
@@ -30,11 +36,12 @@ class RowInserter {
     RowInserter(sqlite3* db, std::string table, std::vector<std::string> fieldNames);
 
     // Inserts one row whose values fill the first values.size() fields (the others take their
-    // defaults); more values than fields give SQLITE_RANGE. The null object is bound as NULL.
+    // defaults); more values than fields give SQLITE_RANGE. The null object is bound as NULL, and
+    // so is an empty text for the rowid's own column, which then takes the next rowid.
     // SQLite's code, its message appended to errorString.
     int insert(const std::vector<DBValue>& values, std::string* errorString);
     // Inserts rowCount rows of fieldCount values each, given row after row, in one statement:
-    // all of them, or none when it fails.
+    // all of them, or none when it fails. Values are bound as insert binds them.
     int insertRows(const BoundText* values, size_t fieldCount, size_t rowCount,
                    std::string* errorString);
     // How many rows of fieldCount values insertRows may take at once. One when a failing row
@@ -48,6 +55,9 @@ class RowInserter {
     std::string table_;
     std::vector<std::string> fieldNames_;
     bool wholeStatementsFail_;
+    // The position of the rowid's own column among the fields, once read; fieldNames_.size()
+    // for none.
+    std::optional<size_t> rowidAlias_;
     // By value count and row count: a short record names fewer fields.
     std::map<std::pair<size_t, size_t>, std::unique_ptr<Statement>> statements_;
     std::vector<BoundText> boundValues_;

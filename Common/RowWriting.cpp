@@ -1,6 +1,12 @@
 #include "Common/RowWriting.h"
 
+#include <sqlite3.h>
+
+#include <optional>
+
+#include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
+#include "Common/RowInserter.h"
 #include "Common/RowidText.h"
 #include "Common/SQLQuote.h"
 #include "platform/foundation/Localized.h"
@@ -24,20 +30,60 @@ std::optional<std::string> writableLiteral(const FieldValue& value, const std::s
 std::string rowidList(const std::vector<std::string>& rowids) {
     return commaSeparatedStringForStringArray(&rowids, false);
 }
+
+// Deleted elsewhere since it was read: the values went nowhere.
+int rowGone(std::string* errorString) {
+    appendError(errorString, rowNoLongerExistsMessage());
+    return kRowGone;
+}
+
+// Runs the statements of sql on the open connection; their rows, when asked for, are appended as
+// the grid reads values. SQLite's code, its message appended.
+int runOn(DBConnection& connection, const std::string& sql, std::vector<DBRow>* rows,
+          std::string* errorString) {
+    int rc = forEachRow(connection.handle(), sql, [rows](sqlite3_stmt* statement) {
+        if (!rows) return true;
+        DBRow& row = rows->emplace_back();
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
+        }
+        return true;
+    });
+    if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
+    return rc;
+}
 }  // namespace
 
+std::string rowNoLongerExistsMessage() {
+    return localizedString(
+        "The row no longer exists. It may have been deleted in another window or program.");
+}
+
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
-                const std::string& rowid, int64_t* numberOfChanges,
-                const std::string& databaseFilePath, std::string* errorString) {
+                const std::string& rowid, DBValue* stored, const std::string& databaseFilePath,
+                std::string* errorString) {
     if (value.isNoObject() || table.empty() || fieldName.empty() || rowid.empty()) {
         return kRefused;
     }
     auto literal = writableLiteral(value, fieldName, errorString);
     if (!literal || !checkRowid(rowid, errorString)) return kRefused;
-    return execCommandString("update " + quoteIdentifier(table) + " set " +
-                                 quoteIdentifier(fieldName) + "=" + *literal +
-                                 " where rowid=" + rowid,
-                             numberOfChanges, nullptr, databaseFilePath, errorString);
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    if (rc != SQLITE_OK) return rc;
+    const std::string where = " where rowid=" + rowid;
+    rc = runOn(*connection,
+               "update " + quoteIdentifier(table) + " set " + quoteIdentifier(fieldName) + "=" +
+                   *literal + where,
+               nullptr, errorString);
+    if (rc != SQLITE_OK) return rc;
+    if (sqlite3_changes64(connection->handle()) == 0) return rowGone(errorString);
+    if (!stored) return SQLITE_OK;
+    std::vector<DBRow> rows;
+    rc = runOn(*connection,
+               "select " + quoteIdentifier(fieldName) + " from " + quoteIdentifier(table) + where,
+               &rows, errorString);
+    if (rc == SQLITE_OK && !rows.empty()) *stored = rows.front().front();
+    return rc;
 }
 
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
@@ -75,11 +121,7 @@ int updateFieldValues(const std::vector<FieldValue>& values,
                                    commaSeparatedStringForStringArray(&items, false) +
                                    " where rowid=" + rowid,
                                &changes, nullptr, databaseFilePath, errorString);
-    if (rc != 0 || changes > 0) return rc;
-    // Deleted elsewhere since it was read: the values went nowhere.
-    appendError(errorString, localizedString("The row no longer exists. It may have been deleted "
-                                             "in another window or program."));
-    return kRefused;
+    return rc != 0 || changes > 0 ? rc : rowGone(errorString);
 }
 
 int updateRowsArray(const std::vector<std::string>& rowids,
@@ -103,15 +145,21 @@ std::string stringForInsertRowIntoTable(const std::string& table,
                                         const std::vector<std::string>& fieldNames,
                                         const std::vector<FieldValue>& fieldValues,
                                         const std::set<std::string>& hiddenFields,
-                                        bool removeFirstValue) {
+                                        bool removeFirstValue, const std::string& rowidAlias) {
     size_t first = removeFirstValue && !fieldValues.empty() ? 1 : 0;
     std::vector<std::string> columns;
     std::vector<std::string> literals;
     for (size_t i = 0; i < fieldNames.size() && first + i < fieldValues.size(); ++i) {
         if (hiddenFields.contains(fieldNames[i])) continue;
+        std::string literal = fieldValueSQLForNullableObject(fieldValues[first + i]);
+        if (literal == "''" && !rowidAlias.empty() &&
+            sqlite3_stricmp(fieldNames[i].c_str(), rowidAlias.c_str()) == 0) {
+            continue;
+        }
         columns.push_back(fieldNames[i]);
-        literals.push_back(fieldValueSQLForNullableObject(fieldValues[first + i]));
+        literals.push_back(std::move(literal));
     }
+    if (columns.empty()) return "insert into " + quoteIdentifier(table) + " default values";
     return "insert into " + quoteIdentifier(table) + " (" +
            commaSeparatedStringForStringArray(&columns, true) + ") values (" +
            commaSeparatedStringForStringArray(&literals, false) + ")";
@@ -120,35 +168,55 @@ std::string stringForInsertRowIntoTable(const std::string& table,
 int insertAllFieldValues(const std::vector<FieldValue>& values,
                          const std::vector<std::string>& fieldNames,
                          const std::set<std::string>& hiddenFields, const std::string& table,
-                         int64_t* lastRowID, bool removeFirstValue,
+                         int64_t* lastRowID, bool removeFirstValue, DBRow* storedRow,
                          const std::string& databaseFilePath, std::string* errorString) {
     if (fieldNames.empty() || values.empty()) {
         appendError(errorString, "Both field names and values are required.");
         return kRefused;
     }
-    return execCommandString(
-        stringForInsertRowIntoTable(table, fieldNames, values, hiddenFields, removeFirstValue),
-        nullptr, lastRowID, databaseFilePath, errorString);
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    if (rc != SQLITE_OK) return rc;
+    std::string alias;
+    rc = rowidAliasColumn(connection->handle(), table, &alias, errorString);
+    if (rc != SQLITE_OK) return rc;
+    rc = runOn(*connection,
+               stringForInsertRowIntoTable(table, fieldNames, values, hiddenFields,
+                                           removeFirstValue, alias),
+               nullptr, errorString);
+    if (rc != SQLITE_OK) return rc;
+    const int64_t rowid = sqlite3_last_insert_rowid(connection->handle());
+    if (lastRowID) *lastRowID = rowid;
+    if (!storedRow) return SQLITE_OK;
+    std::vector<DBRow> rows;
+    rc = runOn(*connection,
+               "select rowid, " + quoteIdentifierList(fieldNames) + " from " +
+                   quoteIdentifier(table) + " where rowid=" + std::to_string(rowid),
+               &rows, errorString);
+    if (rc == SQLITE_OK && !rows.empty()) *storedRow = std::move(rows.front());
+    return rc;
 }
 
 int addBlankRows(uint64_t count, const std::vector<std::string>& fieldNames,
                  const std::string& tableName, int64_t* numberOfChanges,
                  const std::string& databaseFilePath, std::string* errorString) {
-    std::string statement;
-    if (fieldNames.empty()) {
-        statement = "insert into " + quoteIdentifier(tableName) + " default values;";
-    } else {
-        std::vector<std::string> blanks(fieldNames.size(), "''");
-        statement = "insert into " + quoteIdentifier(tableName) + " (" +
-                    commaSeparatedStringForStringArray(&fieldNames, true) + ") values (" +
-                    commaSeparatedStringForStringArray(&blanks, false) + ");";
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    if (rc != SQLITE_OK) return rc;
+    sqlite3* db = connection->handle();
+    rc = execOnConnection(db, "begin transaction", errorString);
+    RowInserter inserter(db, tableName, fieldNames);
+    const std::vector<DBValue> blanks(fieldNames.size(), std::string());
+    const std::string defaults = "insert into " + quoteIdentifier(tableName) + " default values";
+    for (uint64_t i = 0; i < count && rc == SQLITE_OK; ++i) {
+        rc = fieldNames.empty() ? execOnConnection(db, defaults, errorString)
+                                : inserter.insert(blanks, errorString);
     }
-    std::string script = "begin transaction; ";
-    script.reserve(script.size() + statement.size() * count + 20);
-    for (uint64_t i = 0; i < count; ++i) script += statement;
-    script += "commit transaction";
-    // A failing insert ends the script before the commit; closing the connection rolls back.
-    return execMultipleQueryString(script, numberOfChanges, nullptr, databaseFilePath, errorString);
+    // A failing insert leaves the transaction open; closing the connection rolls it back.
+    if (rc != SQLITE_OK) return rc;
+    rc = execOnConnection(db, "commit transaction", errorString);
+    if (rc == SQLITE_OK && numberOfChanges) *numberOfChanges = sqlite3_changes64(db);
+    return rc;
 }
 
 int deleteRow(const std::string& rowid, const std::string& table,

@@ -12,15 +12,22 @@
 
 namespace DBInterface {
 
-// One field of one row. No object, or an empty table, field name or rowid, gives -1. A row that
-// is gone is no failure of the statement: numberOfChanges tells it (0).
+// Result of a write by rowid that found no row with the rowid: it was deleted in another window
+// or program since it was read. Nothing was written; the message says so.
+inline constexpr int kRowGone = -2;
+std::string rowNoLongerExistsMessage();
+
+// One field of one row. No object, or an empty table, field name or rowid, gives -1. stored (when
+// given) receives what the field holds afterwards, read on the same connection: SQLite may store
+// another text than the one written (450 into a REAL field reads 450.0).
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
-                const std::string& rowid, int64_t* numberOfChanges,
-                const std::string& databaseFilePath, std::string* errorString);
+                const std::string& rowid, DBValue* stored, const std::string& databaseFilePath,
+                std::string* errorString);
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
                 const std::string& rowid, const std::string& databaseFilePath,
                 std::string* errorString);
-// Every field of one row but the hidden ones; values and names are parallel.
+// Every field of one row but the hidden ones; values and names are parallel. kRowGone when no
+// row has the rowid.
 int updateFieldValues(const std::vector<FieldValue>& values,
                       const std::vector<std::string>& fieldNames,
                       const std::set<std::string>& hiddenFields, const std::string& table,
@@ -33,18 +40,23 @@ int updateRowsArray(const std::vector<std::string>& rowids,
                     std::string* errorString);
 
 // "insert into ... (...) values (...)" for the fields that have a value and are not hidden;
-// removeFirstValue drops a grid row's rowid first.
+// removeFirstValue drops a grid row's rowid first. The field named rowidAlias is left out when its
+// value is the empty text, so that SQLite gives it the next rowid.
 std::string stringForInsertRowIntoTable(const std::string& table,
                                         const std::vector<std::string>& fieldNames,
                                         const std::vector<FieldValue>& fieldValues,
                                         const std::set<std::string>& hiddenFields,
-                                        bool removeFirstValue);
+                                        bool removeFirstValue, const std::string& rowidAlias = {});
+// An empty text for the table's rowid column is left out (see rowidAliasColumn). storedRow (when
+// given) receives the new row as stored, read on the same connection: its rowid, then the named
+// fields.
 int insertAllFieldValues(const std::vector<FieldValue>& values,
                          const std::vector<std::string>& fieldNames,
                          const std::set<std::string>& hiddenFields, const std::string& table,
-                         int64_t* lastRowID, bool removeFirstValue,
+                         int64_t* lastRowID, bool removeFirstValue, DBRow* storedRow,
                          const std::string& databaseFilePath, std::string* errorString);
-// Rows of '' in every named field, all in one transaction or none.
+// Rows of '' in every named field but the table's rowid column, which takes the next rowid; all in
+// one transaction or none.
 int addBlankRows(uint64_t count, const std::vector<std::string>& fieldNames,
                  const std::string& tableName, int64_t* numberOfChanges,
                  const std::string& databaseFilePath, std::string* errorString);

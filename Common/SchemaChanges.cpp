@@ -67,9 +67,7 @@ int createTable(const std::string& tableName, int64_t flags,
         sql += (i ? ", " : "") + quoteIdentifier(columns[i]);
     }
     sql += ");\ncommit transaction;";
-    // Making a table is the one change that may start a new file (an import into a new file).
-    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString,
-                                   MissingFile::Create);
+    return runScript(sql, databaseFilePath, errorString);
 }
 
 int renameTable(const std::string& oldName, const std::string& newName,

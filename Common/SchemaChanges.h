@@ -11,7 +11,7 @@ namespace DBInterface {
 // row and its field rows, in one transaction. Backquotes, square brackets and double quotes in
 // the table and field names become "_". Without field names the columns are "Field 1" to
 // "Field n" for n types and no field rows are written. Non-empty names must be as many as the
-// types, else -1.
+// types, else -1. A missing database file is not made.
 int createTable(const std::string& tableName, int64_t flags,
                 const std::vector<std::string>& fieldNames, const std::vector<int>& fieldTypes,
                 const std::vector<int64_t>* fieldFormatStyles,

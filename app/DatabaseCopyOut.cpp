@@ -75,6 +75,11 @@ void DatabaseCopyOut::chooseFolderAndCopy(bool cloud) {
     panel.kind = FilePanel::Kind::Folder;
     panel.title = toQString(localizedString(cloud ? "Upload To Dropbox" : "Copy to Folder"));
     panel.prompt = toQString(localizedString(cloud ? "Upload" : "Copy"));
+    panel.message = toQString(localizedString(
+        cloud
+            ? "To be found on your iPhone or iPad, upload to the Dropbox subfolder \"Apps/Varnelo "
+              "DB\""
+            : "Select a folder to copy the database in to"));
     if (cloud) panel.directory = toQString(cloudStartFolder());
     panel.beginSheetModalForWindow(
         app_.mainDatabaseWindow(), [this, cloud](const QStringList& paths) {

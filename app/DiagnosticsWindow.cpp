@@ -26,7 +26,12 @@ DiagnosticsWindow::DiagnosticsWindow(ErrorLog* log)
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    auto* version = new QLabel(tr("SQLite %1").arg(QString::fromUtf8(sqlite3_libversion())), this);
+    // The source id begins with the release's date and time.
+    auto* version = new QLabel(tr("SQLite %1 (%2)")
+                                   .arg(QString::fromUtf8(sqlite3_libversion()),
+                                        QString::fromUtf8(sqlite3_sourceid()).left(10)),
+                               this);
+    version->setObjectName("diagnosticsWindowSQLiteVersionLabel");
     auto* refresh = new QPushButton(tr("Refresh"), this);
     auto* clear = new QPushButton(tr("Clear"), this);
     connect(refresh, &QPushButton::clicked, this, &DiagnosticsWindow::refreshButtonClicked);

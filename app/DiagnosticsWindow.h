@@ -1,6 +1,6 @@
 #pragma once
-// The diagnostics window: the application error log, newest entry first, and the version of
-// the SQLite library. It shows the log as it stood when last reloaded.
+// The diagnostics window: the application error log, newest entry first, and the version and
+// release date of the SQLite library. It shows the log as it stood when last reloaded.
 #include <QWidget>
 
 class ErrorLog;

@@ -192,6 +192,9 @@ void ImagesWindow::chooseImageFile() {
     FilePanel panel;
     panel.title = toQString(localizedString("Choose Image File"));
     panel.prompt = toQString(localizedString("Choose"));
+    panel.message = toQString(localizedString(
+        "The image file will be copied into the app container and a thumbnail image will be "
+        "created"));
     panel.allowedFileTypes = {"jpg", "JPG", "jpeg", "JPEG", "png", "PNG"};
     panel.beginSheetModalForWindow(this, [this](const QStringList& paths) {
         if (paths.isEmpty()) return;

@@ -46,7 +46,10 @@ class OffscreenApplication {
 
 inline void makeRowsTable(const std::string& db, int64_t rows) {
     std::string error;
-    if (DBInterface::createTable("t", 0, {"name", "amount", "note"},
+    // The file first: making a table never makes one.
+    if (DBInterface::execMultipleQueryString("pragma user_version = 0", nullptr, nullptr, db,
+                                             &error, DBInterface::MissingFile::Create) != 0 ||
+        DBInterface::createTable("t", 0, {"name", "amount", "note"},
                                  {DBInterface::kFieldTypeText, DBInterface::kFieldTypeNumber,
                                   DBInterface::kFieldTypeText},
                                  nullptr, nullptr, db, &error) != 0 ||

@@ -63,6 +63,12 @@ void NameAndFieldsPanel::addTableNow() {
     if (databaseFilePath().empty()) return;
     errorDetailString_.reset();
     Outcome outcome;
+    // Nothing is made in place of a file deleted or moved meanwhile.
+    if (!DBInterface::doesDatabaseFileExist(databaseFilePath())) {
+        outcome.error = DBInterface::databaseFileGoneMessage(databaseFilePath());
+        showOutcome(outcome);
+        return;
+    }
     std::string name = toStdString(tableNameField_->text());
     if (!name.empty()) name = DBInterface::nameWithoutQuotingCharacters(name);
     if (name.empty()) {

@@ -70,6 +70,8 @@ void ActivityLogView::writeLogToFileMenuItemClicked() {
     FilePanel panel;
     panel.kind = FilePanel::Kind::Save;
     panel.title = tr("Write Log to File");
+    panel.message = panel.title;
+    panel.prompt = tr("Write");
     panel.beginSheetModalForWindow(window(), [this](const QStringList& paths) {
         if (!paths.isEmpty() && !paths.first().isEmpty()) writeLogToPath(paths.first());
     });

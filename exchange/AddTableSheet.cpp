@@ -141,7 +141,14 @@ std::optional<std::string> AddTableSheet::addBlankTableNow() {
     defaults.setInteger(fields, "LastAddBlankTableNumberOfFields");
     if (!clipboardRows_) defaults.setInteger(rows, "LastAddBlankTableNumberOfRows");
     if (!window_.state().databaseFilePath) return refuse("Table cannot be updated.", nullptr);
-    if (DBInterface::doesTableExist(name, *window_.state().databaseFilePath)) {
+    // Nothing is made in place of a file deleted or moved meanwhile.
+    const std::string& path = *window_.state().databaseFilePath;
+    if (!DBInterface::doesDatabaseFileExist(path)) {
+        std::string gone = DBInterface::databaseFileGoneMessage(path);
+        statusLabel_->setText(toQString(gone));
+        return gone;
+    }
+    if (DBInterface::doesTableExist(name, path)) {
         return refuse("Table already exists", nameField_);
     }
     int64_t added = 0;

@@ -265,6 +265,7 @@ void ExportConsole::doExportButtonPressed() {
     FilePanel panel;
     panel.kind = FilePanel::Kind::Save;
     panel.title = tr("Export to File");
+    panel.prompt = tr("Export");
     panel.directory = toQString(Paths::documentsFolder());
     panel.nameFieldStringValue = toQString(entry_->table + (csv ? ".csv" : ".txt"));
     panel.beginSheetModalForWindow(window_.window(), [this](const QStringList& paths) {

@@ -72,6 +72,32 @@ void GridPaste::endPaste() {
     reloadPasteDestinationCells(marks);
 }
 
+size_t GridPaste::rowsReached(const std::vector<DBRow>& rows) const {
+    const RowsDataPort& port = rows_.dataPort();
+    size_t reached = 0;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        RowIndex rowIndex;
+        FieldIndex field;
+        if (rows[r].empty() || !destinationCell(r, 0, &rowIndex, &field)) continue;
+        const DBValue* rowid = port.fieldValueObjectForTableViewRowIndex(
+            port.tableViewRowFromRowIndex(rowIndex), kRowidFieldIndex);
+        if (rowid && *rowid) reached = r + 1;
+    }
+    return reached;
+}
+
+std::string GridPaste::leftOutText(size_t reached, size_t pasted) {
+    if (reached >= pasted) return std::string();
+    if (reached + 1 == pasted) {
+        return localizedFormat(
+            "Pasted row %ld is left out: it would go past the rows loaded in the grid.",
+            {std::to_string(pasted)});
+    }
+    return localizedFormat(
+        "Pasted rows %ld to %ld are left out: they would go past the rows loaded in the grid.",
+        {std::to_string(reached + 1), std::to_string(pasted)});
+}
+
 void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
     TablesAndRowsState& state = window_.state();
     PastedRows pasted = pasteboardRows();
@@ -84,18 +110,26 @@ void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
     rows_.clearSelectedFieldsAndReload(true);
     rows_.clearSelectedRowsAndReload(true);
     makePasteDestinationCells(pasted.rows);
+    // The rows past the loaded page are the last ones: the count asked for is the count written,
+    // and the others are named.
+    const size_t reached = rowsReached(pasted.rows);
+    const std::string leftOut = leftOutText(reached, pasted.rows.size());
     if (now) {
         pasteArrayOver(pasted.rows, *table);
         endPaste();
+        if (!leftOut.empty()) {
+            window_.showInfoAlert(localizedString("Rows Left Out"), leftOut, window_.window());
+        }
         return;
     }
     Alert alert;
-    alert.messageText = toQString(
-        localizedFormat("Number of rows to update: %ld", {std::to_string(pasted.rows.size())}));
+    alert.messageText =
+        toQString(localizedFormat("Number of rows to update: %ld", {std::to_string(reached)}));
     alert.informativeText = toQString(
         localizedFormat("This will update rows starting from row #%ld.\nIt will only update "
                         "rows that are currently loaded.",
                         {std::to_string(state.selection.focusedRowIndex.value + 1)}) +
+        (leftOut.empty() ? "" : "\n\n" + leftOut) +
         (pasted.format.ownType ? "" : localizedString(kImportViewNote)));
     alert.buttons = {toQString(localizedString("Update")), toQString(localizedString("Cancel"))};
     alert.suppressionButton = std::make_shared<bool>(false);
@@ -136,12 +170,20 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
             std::string error;
             const std::string& fieldName =
                 state.fieldModel.fieldNames[static_cast<size_t>(field.value - 1)];
-            if (DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, *rowid,
-                                         *state.databaseFilePath, &error) != 0) {
+            DBValue stored;
+            const int rc =
+                DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, *rowid,
+                                         &stored, *state.databaseFilePath, &error);
+            // Either stops the paste; the cells written before stay written.
+            if (rc == DBInterface::kRowGone) {
+                window_.rowNoLongerExists(nullptr);
+                return;
+            }
+            if (rc != 0) {
                 window_.shell().showErrorAlert(error);
                 return;
             }
-            if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = value;
+            if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = stored;
         }
     }
     reloadPasteDestinationCells(state.selection.pasteDestinationCells);

@@ -32,6 +32,10 @@ class GridPaste {
     // The loaded cell that value i of pasted row r reaches, or none.
     bool destinationCell(size_t r, size_t i, RowIndex* rowIndex, FieldIndex* field) const;
     void makePasteDestinationCells(const std::vector<DBRow>& rows);
+    // How many of the pasted rows, from the first, reach a loaded row of the table.
+    size_t rowsReached(const std::vector<DBRow>& rows) const;
+    // Names the pasted rows past the reached ones; "" when all are reached.
+    static std::string leftOutText(size_t reached, size_t pasted);
     void reloadPasteDestinationCells(const Marks& marks);
     void endPaste();
     void pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table);

@@ -291,6 +291,7 @@ void ImportConsole::showImportFileChooser() {
     FilePanel panel;
     panel.kind = FilePanel::Kind::Open;
     panel.title = tr("Select Files to Import");
+    panel.prompt = tr("Select");
     panel.allowsMultipleSelection = true;
     panel.directory = toQString(Paths::documentsFolder());
     panel.beginSheetModalForWindow(window_.window(), [this](const QStringList& paths) {

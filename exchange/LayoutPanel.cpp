@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "exchange/FontCatalog.h"
 #include "exchange/PrintLayoutStore.h"
@@ -56,6 +58,31 @@ Qt::Alignment qtAlignment(int alignment) {
 }
 
 constexpr int kFieldItem = 0, kTextItem = 1, kNewlineItem = 2;
+// The font size shown for a layout without one.
+constexpr double kFallbackFontSize = 13;
+// A text object's row keeps the bare text here: the row itself shows it after the object's mark.
+constexpr int kObjectTextRole = Qt::UserRole + 1;
+
+// Edits the bare text of a text object's row and hands it to the panel, which stores it and lists
+// the objects again.
+class ObjectTextDelegate : public QStyledItemDelegate {
+  public:
+    ObjectTextDelegate(QObject* parent, std::function<void(int, const QString&)> textDidEnd)
+        : QStyledItemDelegate(parent), textDidEnd_(std::move(textDidEnd)) {}
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setText(index.data(kObjectTextRole).toString());
+        }
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) textDidEnd_(index.row(), line->text());
+    }
+
+  private:
+    std::function<void(int, const QString&)> textDidEnd_;
+};
 
 }  // namespace
 
@@ -178,6 +205,18 @@ void LayoutPanel::buildView() {
     objectsList_ = new QListWidget(this);
     objectsList_->setObjectName("layoutPanelObjectsTableView");
     objectsList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Only a double click on a text object edits a row.
+    objectsList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    objectsList_->setItemDelegate(
+        new ObjectTextDelegate(objectsList_, [this](int row, const QString& text) {
+            // The list is filled again by the store: not while its editor is closing.
+            QTimer::singleShot(0, this, [this, row, text = toStdString(text)] {
+                objectTextDidEndEditing(row, text);
+            });
+        }));
+    connect(objectsList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        layoutPanelObjectsTableViewDoubleClickOnRow(objectsList_->row(item));
+    });
     new ReorderDrag(
         objectsList_, kAddRowsFromLayoutWindowObjectsTableType,
         [this](const std::vector<int>& rows, int destination) { moveObjects(rows, destination); });
@@ -275,7 +314,7 @@ void LayoutPanel::open() {
     layoutPanelUpdateFieldPopUpButton();
     reloadObjectsList();
     layoutPanelUpdateObjectArea();
-    alignmentGroup_->button(0)->setChecked(true);
+    selectAlignment(0);
     layoutPanelUpdateObjectAreaFromObjectType();
     layoutPanelUpdateObjectTextFieldValue();
     show();
@@ -374,6 +413,12 @@ void LayoutPanel::layoutPanelUpdateButtonsFromLayoutsTableView() {
         return;
     }
     int row = rows.front();
+    // The editor starts over for the layout chosen: left aligned, in its default font.
+    selectAlignment(0);
+    layoutPanelUpdateFontFamily();
+    layoutPanelPopulateFontFamily(toStdString(fontFamilyPopUp_->currentText()), std::nullopt);
+    showDefaultFontSize();
+    layoutPanelUpdateFontForObjectTextField();
     if (row <= static_cast<int>(layoutPanelLayouts_.size())) {
         std::optional<std::string> name;
         if (row >= 1) name = layoutPanelLayouts_[static_cast<size_t>(row - 1)];
@@ -447,7 +492,7 @@ void LayoutPanel::layoutPanelUpdateAll() {
     layoutPanelUpdateFontFamily();
     layoutPanelPopulateFontFamily(toStdString(fontFamilyPopUp_->currentText()),
                                   layout.fontDescriptor);
-    fontSizeField_->setText(QString::number(layout.fontSize));
+    showDefaultFontSize();
     layoutPanelUpdateSettingsArea();
     reloadObjectsList();
     layoutPanelUpdateObjectArea();
@@ -473,9 +518,39 @@ void LayoutPanel::reloadObjectsList() {
     updating_ = true;
     objectsList_->clear();
     for (const json& object : delegate_.currentLayout().boxObjects) {
-        objectsList_->addItem(toQString(objectListText(object)));
+        auto* item = new QListWidgetItem(toQString(objectListText(object)), objectsList_);
+        if (objectType(object) == kTextObjectType) {
+            const json& text = object.contains("text") ? object["text"] : json();
+            item->setData(kObjectTextRole,
+                          text.is_string() ? toQString(text.get<std::string>()) : QString());
+            item->setFlags(item->flags() | Qt::ItemIsEditable);
+        }
     }
     updating_ = false;
+}
+
+void LayoutPanel::layoutPanelObjectsTableViewDoubleClickOnRow(int row) {
+    const json& objects = delegate_.currentLayout().boxObjects;
+    if (row < 0 || row >= objectsList_->count() || row >= static_cast<int>(objects.size()) ||
+        objectType(objects[static_cast<size_t>(row)]) != kTextObjectType) {
+        return;
+    }
+    objectsList_->editItem(objectsList_->item(row));
+}
+
+void LayoutPanel::objectTextDidEndEditing(int row, const std::string& text) {
+    json& objects = delegate_.currentLayout().boxObjects;
+    if (row < 0 || row >= static_cast<int>(objects.size())) return;
+    json& object = objects[static_cast<size_t>(row)];
+    if (objectType(object) != kTextObjectType) return;
+    const json& old = object.contains("text") ? object["text"] : json();
+    if (old.is_string() && old.get<std::string>() == text) return;
+    object["text"] = text;
+    saveCurrentPrintLayout();
+    delegate_.currentLayoutDidChange();
+    reloadObjectsList();
+    selectObjectRows(row, row);
+    layoutPanelUpdateObjectArea();
 }
 
 std::vector<int> LayoutPanel::selectedObjectRows() const {
@@ -524,9 +599,7 @@ void LayoutPanel::layoutPanelUpdateObjectArea() {
             objectTextField_->setText(toQString(delegate_.sampleFieldText(index)));
         }
         const json& alignment = object.contains("alignment") ? object["alignment"] : json();
-        int segment = alignment.is_number() ? std::clamp(alignment.get<int>(), 0, 2) : 0;
-        alignmentGroup_->button(segment)->setChecked(true);
-        objectTextField_->setAlignment(qtAlignment(segment));
+        selectAlignment(alignment.is_number() ? std::clamp(alignment.get<int>(), 0, 2) : 0);
         layoutPanelUpdateFontFamily();
         if (object.contains("font_family") && object["font_family"].is_string()) {
             fontFamilyPopUp_->setCurrentText(toQString(object["font_family"].get<std::string>()));
@@ -540,9 +613,11 @@ void LayoutPanel::layoutPanelUpdateObjectArea() {
                                           std::nullopt);
         }
         const json& size = object.contains("font_size") ? object["font_size"] : json();
-        fontSizeField_->setText(QString::number(size.is_number() && size.get<double>() >= 1
-                                                    ? size.get<double>()
-                                                    : delegate_.currentLayout().fontSize));
+        if (size.is_number() && size.get<double>() >= 1) {
+            fontSizeField_->setText(QString::number(size.get<double>()));
+        } else {
+            showDefaultFontSize();
+        }
         layoutPanelUpdateFontForObjectTextField();
         deleteObjectButton_->setEnabled(true);
         saveObjectButton_->setEnabled(true);
@@ -620,6 +695,16 @@ void LayoutPanel::showFontFallback() {
     fontFallbackLabel_->setText(toQString(localizedFormat(
         "%@ is not installed: %@ is used.", {name, FontCatalog::installedFamily(name)})));
     fontFallbackLabel_->show();
+}
+
+void LayoutPanel::showDefaultFontSize() {
+    double size = delegate_.currentLayout().fontSize;
+    fontSizeField_->setText(QString::number(size >= 1 ? size : kFallbackFontSize));
+}
+
+void LayoutPanel::selectAlignment(int segment) {
+    alignmentGroup_->button(segment)->setChecked(true);
+    objectTextField_->setAlignment(qtAlignment(segment));
 }
 
 void LayoutPanel::layoutPanelPopulateFontFamily(const std::optional<std::string>& family,

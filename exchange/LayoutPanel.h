@@ -85,6 +85,12 @@ class LayoutPanel : public QDialog {
     // Moves the objects listed at the rows to before row `destination` (the end for a row past
     // the objects).
     void moveObjects(const std::vector<int>& rows, int destination);
+    // Lists the current layout's objects again, their fields named as the selected table has them.
+    void reloadObjectsList();
+    // A double click on a text object's row edits its text in place.
+    void layoutPanelObjectsTableViewDoubleClickOnRow(int row);
+    // The text typed into a text object's row is stored as the object's text.
+    void objectTextDidEndEditing(int row, const std::string& text);
 
   protected:
     void hideEvent(QHideEvent* event) override;
@@ -93,7 +99,6 @@ class LayoutPanel : public QDialog {
     void buildView();
     QLineEdit* addSettingsField(class QGridLayout* grid, int row, int column, const char* label,
                                 const char* name);
-    void reloadObjectsList();
     void selectObjectRows(int first, int last);
     std::vector<int> selectedObjectRows() const;
     std::vector<int> selectedLayoutRows() const;
@@ -102,6 +107,9 @@ class LayoutPanel : public QDialog {
     void storeBasicKeysInDict(nlohmann::json& object) const;
     void storeFontKeysInDict(nlohmann::json& object) const;
     void showFontFallback();
+    // The size field shows the layout's font size, 13 points when it has none.
+    void showDefaultFontSize();
+    void selectAlignment(int segment);
     void objectsDidMove(int first, int count);
     std::string objectListText(const nlohmann::json& object) const;
 

@@ -14,6 +14,7 @@
 #include "exchange/PrintLayoutStore.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
+#include "mainwindow/RowCountText.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 
@@ -130,6 +131,7 @@ void PrintConsole::updatePrintViewAfterTableChange() {
     printRowsView_->update();
     updateRowNumberLabel();
     if (layoutPanel_ && layoutPanel_->isVisible()) {
+        layoutPanel_->reloadObjectsList();
         layoutPanel_->layoutPanelUpdateFieldPopUpButton();
         layoutPanel_->layoutPanelUpdateObjectArea();
     }
@@ -157,11 +159,8 @@ void PrintConsole::windowWillClose() {
 }
 
 void PrintConsole::updateRowNumberLabel() {
-    int64_t first = printViewFirstRowIndex();
     rowNumberLabel_->setText(
-        numberOfRows() > 0 && first >= 0
-            ? toQString(localizedFormat("From row %ld", {std::to_string(first + 1)}))
-            : QString());
+        toQString(rowNumberText(window_.state().selection.focusedRowIndex, numberOfRows())));
 }
 
 // ---- Printing ----

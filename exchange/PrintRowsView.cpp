@@ -22,6 +22,8 @@ const QColor kFrameGray = QColor::fromRgbF(0.6f, 0.6f, 0.6f);
 const QColor kSelectionHighlight = QColor::fromRgbF(219.0f / 255, 235.0f / 255, 1.0f);
 
 constexpr double kPointsPerInch = PrintLayout::kPointsPerInch;
+// Frames are a point wide, and grow with the page as it is shown larger.
+constexpr double kFrameWidth = 1;
 
 // Text is laid out in the painter's units, which are points: the font's size is given in the
 // device's terms so that a point of type is a point of the layout on screen and on paper.
@@ -158,13 +160,13 @@ void PrintRowsView::drawPage(QPainter& painter, PrintRowsViewDelegate& delegate,
             painter.fillRect(box, printing || (i + j) % 2 == 0 ? QColor(Qt::white) : kCheckerGray);
             drawBoxRect(painter, drawing, box, delegate.loadBoxObjects(first + i * columns + j));
             if (!drawing.page) {
-                painter.setPen(QPen(kFrameGray, 0));
+                painter.setPen(QPen(kFrameGray, kFrameWidth));
                 painter.drawRect(box);
             }
         }
     }
     if (!printing && drawing.page) {
-        painter.setPen(QPen(kFrameGray, 0));
+        painter.setPen(QPen(kFrameGray, kFrameWidth));
         painter.drawRect(pageRect);
     }
 }

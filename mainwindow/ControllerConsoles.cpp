@@ -4,8 +4,10 @@
 #include <QButtonGroup>
 #include <QListWidget>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 
+#include "Common/RowWriting.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "settings/ColumnWidths.h"
 
@@ -135,6 +137,12 @@ void TablesAndRowsController::sortOrSearchDidChange() {
 void TablesAndRowsController::focusDidMove() {
     tellConsoles(&Console::focusDidMove);
     for (const auto& panel : panels_) panel->focusDidMove();
+}
+
+void TablesAndRowsController::rowNoLongerExists(QWidget* alertWindow) {
+    showErrorAlert(DBInterface::rowNoLongerExistsMessage(), alertWindow);
+    // An in-place editor may still be closing: the page shown is read again after it.
+    QTimer::singleShot(0, this, [this] { rowsDidChange(); });
 }
 
 void TablesAndRowsController::cellDidChange(RowIndex row, FieldIndex field) {

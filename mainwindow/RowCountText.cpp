@@ -12,6 +12,12 @@ std::string numberOfRowsText(int64_t rows) {
     return localizedFormat("%ld rows", {std::to_string(rows)});
 }
 
+std::string rowNumberText(RowIndex focused, int64_t totalRows) {
+    if (focused.isNone() || focused.value >= totalRows) return numberOfRowsText(totalRows);
+    return localizedFormat("Row %ld of %ld",
+                           {std::to_string(focused.value + 1), std::to_string(totalRows)});
+}
+
 void showNumberOfRows(QLabel* label, const DatabaseWindow& window) {
     if (!window.selectedTableName()) {
         label->hide();

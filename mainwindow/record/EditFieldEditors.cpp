@@ -1,5 +1,5 @@
 // Filling the edit-field panel and its editors by field type: lookup table, picker table, picker
-// field, date, time and photo. Every editor works on the text view only; Save writes it.
+// field, date, time, location and photo. Every editor works on the text view only; Save writes it.
 #include <QCollator>
 #include <QComboBox>
 #include <QDateTimeEdit>
@@ -20,6 +20,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/record/EditFieldPanel.h"
+#include "mainwindow/record/LocationEditor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/QtStrings.h"
@@ -74,6 +75,8 @@ void EditFieldPanel::updateEditFieldPanelWithRowIndex(RowIndex row, FieldIndex f
         showDateEditor(datePicker_, valueText, false);
     } else if (type == DBInterface::kFieldTypeTime) {
         showDateEditor(timePicker_, valueText, true);
+    } else if (type == DBInterface::kFieldTypeLocation) {
+        showLocationEditor(valueText);
     } else if (type == DBInterface::kFieldTypePhoto) {
         hideEditors();
         photoImageView_->show();
@@ -91,7 +94,6 @@ void EditFieldPanel::updateEditFieldPanelWithRowIndex(RowIndex row, FieldIndex f
             resetEditFieldPanelToTextType();
         }
     } else {
-        // Location fields take the text layout until the map editor plugs in here.
         resetEditFieldPanelToTextType();
     }
 
@@ -262,9 +264,21 @@ void EditFieldPanel::editFieldPanelSpecialButtonPressed() {
         }
         // A picker set by the program says nothing: the text follows it here.
         datePickerChanged(picker);
+    } else if (type == DBInterface::kFieldTypeLocation) {
+        locationEditor_->hereButtonPressed();
     } else if (type == DBInterface::kFieldTypePhoto) {
         window_.shell().showImagesWindowAndUpdateTextView(textView_, photoImageView_, text());
     }
+}
+
+void EditFieldPanel::showLocationEditor(const std::string& value) {
+    // Positions asked for with "Here" keep coming while the panel moves between Location fields.
+    hideEditors(locationEditor_);
+    locationEditor_->show();
+    locationEditor_->fill(value);
+    specialButton_->setText(toQString(localizedString("Here")));
+    specialButton_->show();
+    shrinkEditFieldPanelTextView();
 }
 
 void EditFieldPanel::updateEditFieldPanelPhotoImageView(const std::string& fileName) {

@@ -7,14 +7,18 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/WindowShell.h"
+#include "mainwindow/record/LocationEditor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/QtStrings.h"
@@ -39,11 +43,15 @@ void EditFieldPanel::buildPanel() {
     // Owned by the window it floats over, so that it closes with it.
     panel_ = new QDialog(window_.window(), Qt::Tool);
     panel_->setObjectName("editFieldPanel");
-    panel_->resize(420, 320);
+    panel_->resize(440, 460);
     auto* layout = new QVBoxLayout(panel_);
+    auto* top = new QHBoxLayout;
     fieldNameLabel_ = new QLabel(panel_);
     fieldNameLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    layout->addWidget(fieldNameLabel_);
+    top->addWidget(fieldNameLabel_, 1);
+    buildActionMenu();
+    top->addWidget(actionMenuButton_);
+    layout->addLayout(top);
     textView_ = new QPlainTextEdit(panel_);
     QFont font = textView_->font();
     font.setPointSize(15);
@@ -81,6 +89,10 @@ void EditFieldPanel::buildPanel() {
     photoImageView_->setAlignment(Qt::AlignCenter);
     photoImageView_->setMinimumHeight(120);
     layout->addWidget(photoImageView_, 1);
+    locationEditor_ = new LocationEditor(panel_);
+    connect(locationEditor_, &LocationEditor::locationTextChosen, this,
+            [this](const QString& text) { textView_->setPlainText(text); });
+    layout->addWidget(locationEditor_, 1);
 
     // Takes the room below a strip and a small editor, and none while the text view fills it.
     layout->addSpacerItem(new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Expanding));
@@ -105,6 +117,31 @@ void EditFieldPanel::buildPanel() {
         if (sheet_) editFieldPanelCancelButtonPressed();
     });
     resetEditFieldPanelToTextType();
+}
+
+void EditFieldPanel::buildActionMenu() {
+    actionMenuButton_ = new QToolButton(panel_);
+    actionMenuButton_->setObjectName("editFieldPanelActionMenu");
+    actionMenuButton_->setText(toQString(localizedString("Actions")));
+    actionMenuButton_->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(actionMenuButton_);
+    for (auto [tag, title] : {std::pair{0, "Text"}, std::pair{1, "Hex"}}) {
+        QAction* item = menu->addAction(toQString(localizedString(title)), this,
+                                        [this, tag] { editFieldPanelActionMenuItemClicked(tag); });
+        item->setData(tag);
+        item->setCheckable(true);
+    }
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+        MenuStates states = editFieldPanelActionMenuStates(isEditFieldPanelHex_);
+        for (QAction* item : menu->actions()) {
+            item->setChecked(states[item->data().toInt()] == kMenuItemOn);
+        }
+    });
+    actionMenuButton_->setMenu(menu);
+}
+
+void EditFieldPanel::editFieldPanelActionMenuItemClicked(int tag) {
+    isEditFieldPanelHex_ = tag == 1;
 }
 
 void EditFieldPanel::showEditFieldPanel() {
@@ -198,11 +235,11 @@ void EditFieldPanel::clearPanel() {
     resetEditFieldPanelToTextType();
 }
 
-void EditFieldPanel::hideEditors() {
+void EditFieldPanel::hideEditors(QWidget* kept) {
     for (QWidget* editor :
          std::initializer_list<QWidget*>{datePicker_, timePicker_, pickerPopUp_, lookupTableView_,
-                                         photoImageView_, specialButton_}) {
-        editor->hide();
+                                         photoImageView_, locationEditor_, specialButton_}) {
+        if (editor != kept) editor->hide();
     }
 }
 
@@ -240,24 +277,26 @@ void EditFieldPanel::saveInPanel() {
     bool changed = target_->loaded ? *target_->loaded != typed : !typed.empty();
     if (!changed) return;
     std::string error;
-    int64_t changes = 0;
+    DBValue stored;
     int rc;
     {
         WaitCursor waiting;
         rc = DBInterface::updateField(DBInterface::FieldValue(typed), target_->table,
-                                      target_->fieldName, target_->rowid, &changes,
+                                      target_->fieldName, target_->rowid, &stored,
                                       target_->databaseFilePath, &error);
     }
-    if (rc == 0 && changes == 0) {
-        error = localizedString(
-            "The row no longer exists. It may have been deleted in another window or program.");
+    if (rc == DBInterface::kRowGone) {
+        window_.rowNoLongerExists(panel_);
+        return;
     }
-    if (rc != 0 || changes == 0) {
+    if (rc != 0) {
         // The text stays as typed, so nothing is lost.
         window_.showErrorAlert(error, panel_);
         return;
     }
-    target_->loaded = typed;
+    target_->loaded = stored;
+    // The panel shows what was stored, as the grid does.
+    if (stored != DBValue(typed)) setText(stored.value_or(std::string()));
     // The page takes the value only while it still holds the saved row.
     auto& port = state_.dataPort;
     int64_t at = port.numberOfFieldsPerRow * (target_->row - port.firstRowIndexInDataPort);
@@ -265,7 +304,7 @@ void EditFieldPanel::saveInPanel() {
         window_.selectedTableNameIfOnlyOne() == target_->table && at >= 0 &&
         at + target_->field.value < int64_t(port.fieldValuesLoaded.size()) &&
         port.fieldValuesLoaded[size_t(at)] == target_->rowid) {
-        port.fieldValuesLoaded[size_t(at + target_->field.value)] = typed;
+        port.fieldValuesLoaded[size_t(at + target_->field.value)] = stored;
         window_.cellDidChange(target_->row, target_->field);
     }
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {

@@ -5,6 +5,7 @@
 // the editor's buffer. Its operations are spread over two sources:
 //   EditFieldPanel.cpp   the panel, its two modes, its layouts and saving
 //   EditFieldEditors.cpp filling the panel and the editors by field type
+// A Location field's map is a LocationEditor of its own.
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
@@ -18,6 +19,7 @@
 #include "mainwindow/WindowPanel.h"
 
 class DatabaseWindow;
+class LocationEditor;
 class QComboBox;
 class QDateTimeEdit;
 class QLabel;
@@ -25,6 +27,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
 class QTableWidget;
+class QToolButton;
 struct TablesAndRowsState;
 
 class EditFieldPanel : public QObject, public WindowPanel {
@@ -55,6 +58,9 @@ class EditFieldPanel : public QObject, public WindowPanel {
     void editFieldPanelSpecialButtonPressed();
     // The pop-up's item at that position was chosen.
     void editFieldPanelPickerValueChanged(int item);
+    // The action menu's items: tag 0 text, tag 1 hex. The choice only moves the check mark.
+    void editFieldPanelActionMenuItemClicked(int tag);
+    bool isEditFieldPanelHex() const { return isEditFieldPanelHex_; }
     bool isShown() const;
     bool isSheet() const;
 
@@ -69,6 +75,8 @@ class EditFieldPanel : public QObject, public WindowPanel {
     QComboBox* pickerPopUp() const { return pickerPopUp_; }
     QTableWidget* lookupTableView() const { return lookupTableView_; }
     QLabel* photoImageView() const { return photoImageView_; }
+    LocationEditor* locationEditor() const { return locationEditor_; }
+    QToolButton* actionMenuButton() const { return actionMenuButton_; }
 
   private:
     // What Save writes to, taken when the panel is filled over the grid: whatever the grid does
@@ -84,6 +92,7 @@ class EditFieldPanel : public QObject, public WindowPanel {
     };
 
     void buildPanel();
+    void buildActionMenu();
     std::optional<SaveTarget> saveTargetOfFocusedCell() const;
     void saveInPanel();
     void saveInSheet();
@@ -92,7 +101,8 @@ class EditFieldPanel : public QObject, public WindowPanel {
     void resetEditFieldPanelToTextType();
     // The text view becomes a strip at the top above the editor shown.
     void shrinkEditFieldPanelTextView();
-    void hideEditors();
+    // Hides every type's editor but `kept`, which stays as it is.
+    void hideEditors(QWidget* kept = nullptr);
     void setText(const std::string& text);
     std::string text() const;
 
@@ -104,6 +114,7 @@ class EditFieldPanel : public QObject, public WindowPanel {
     void showPickerFieldEditor(int fieldType, const std::string& value);
     void showDateEditor(QDateTimeEdit* picker, const std::string& value, bool time);
     void updateEditFieldPanelPhotoImageView(const std::string& fileName);
+    void showLocationEditor(const std::string& value);
     void lookupTableSelectionChanged();
     // A picker changed by the user: its stored text becomes the text.
     void datePickerChanged(QDateTimeEdit* picker);
@@ -129,5 +140,8 @@ class EditFieldPanel : public QObject, public WindowPanel {
     QComboBox* pickerPopUp_ = nullptr;
     QTableWidget* lookupTableView_ = nullptr;
     QLabel* photoImageView_ = nullptr;
+    LocationEditor* locationEditor_ = nullptr;
+    QToolButton* actionMenuButton_ = nullptr;
     bool sheet_ = false;
+    bool isEditFieldPanelHex_ = false;
 };

@@ -61,6 +61,11 @@ void LocationEditor::stopShowing() {
     locations_->stopUpdatingLocation();
 }
 
+void LocationEditor::hideEvent(QHideEvent* event) {
+    stopShowing();
+    QWidget::hideEvent(event);
+}
+
 void LocationEditor::hereButtonPressed() {
     if (showing_) locations_->startUpdatingLocation();
 }

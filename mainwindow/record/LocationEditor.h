@@ -3,7 +3,8 @@
 // pin (and its radius as a circle), at the span last shown, which the MapViewLatitudeDelta and
 // MapViewLongitudeDelta defaults keep across fields and launches. A Control-click or a position
 // from "Here" yields a plain location text for the panel's text view. Positions reach the text
-// only while the editor shows a Location field: showing another field or closing stops them.
+// only while the editor shows a Location field: hiding the editor, for another field's editor or
+// with its panel, stops them.
 #include <QWidget>
 
 #include <string>
@@ -36,6 +37,9 @@ class LocationEditor : public QWidget {
 
     ClickableMapView* mapView() const { return mapView_; }
     LocationService* locationService() const { return locations_; }
+
+  protected:
+    void hideEvent(QHideEvent* event) override;
 
   signals:
     // A plain location text ("%2.6f %2.6f") that replaces the panel's text.

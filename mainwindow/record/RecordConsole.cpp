@@ -167,6 +167,8 @@ void RecordConsole::focusDidMove() {
     }
     const auto& port = state_.dataPort;
     RowIndex focused = state_.selection.focusedRowIndex;
+    // The row just added stays shown until the grid's focus goes to a row.
+    if (focused.isNone() && showsAddedRow_) return;
     int64_t at = focused.isNone()
                      ? -1
                      : (focused - port.firstRowIndexInDataPort) * port.numberOfFieldsPerRow;
@@ -208,6 +210,7 @@ void RecordConsole::editFieldSheetDidEnd(FieldIndex field, const std::optional<s
 }
 
 void RecordConsole::reloadAddRowView() {
+    showsAddedRow_ = false;
     const auto& port = state_.dataPort;
     values_.clear();
     origValues_.clear();
@@ -326,11 +329,7 @@ void RecordConsole::addRowViewShowMessage(const std::string& message, int status
 void RecordConsole::updateLabels() {
     const auto& port = state_.dataPort;
     RowIndex focused = state_.selection.focusedRowIndex;
-    rowNumberLabel_->setText(
-        toQString(!focused.isNone() && focused.value < port.totalRows
-                      ? localizedFormat("Row %ld of %ld", {std::to_string(focused.value + 1),
-                                                           std::to_string(port.totalRows)})
-                      : numberOfRowsText(port.totalRows)));
+    rowNumberLabel_->setText(toQString(rowNumberText(focused, port.totalRows)));
     bool shown = !values_.empty() &&
                  state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable &&
                  values_.front() && !values_.front()->empty();
@@ -356,19 +355,26 @@ void RecordConsole::addRowNow(bool focusFirstField) {
     if (table && !values_.empty() && state_.databaseFilePath) {
         std::string error;
         int64_t rowid = 0;
+        DBRow stored;
         std::vector<DBInterface::FieldValue> values(values_.begin(), values_.end());
         if (DBInterface::insertAllFieldValues(values, state_.fieldModel.fieldNames,
                                               state_.fieldModel.hiddenFields, *table, &rowid, true,
-                                              *state_.databaseFilePath, &error) != 0) {
+                                              &stored, *state_.databaseFilePath, &error) != 0) {
             window_.showErrorAlert(error, window_.window());
         } else {
-            values_.front() = std::to_string(rowid);
+            // The new row as stored: its rowid, a key SQLite assigned, values it converted.
+            if (stored.size() == values_.size()) {
+                values_ = std::move(stored);
+            } else {
+                values_.front() = std::to_string(rowid);
+            }
             origValues_ = values_;
+            showsAddedRow_ = true;
             state_.selection.focusedRowIndex = RowIndex();
             state_.selection.fieldIndexesOfDirtyData.clear();
             window_.rowsDidChange();
+            reloadLines();
             enableAddRowViewButtons(localizedString("Added a row"), kSuccess);
-            updateLabels();
             if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
                 window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(
                     window_.window());
@@ -395,9 +401,13 @@ void RecordConsole::saveRowButtonPressed() {
             names.push_back(state_.fieldModel.fieldNames[i - 1]);
         }
         std::string error;
-        if (!names.empty() && DBInterface::updateFieldValues(
-                                  changed, names, state_.fieldModel.hiddenFields, *table,
-                                  *origValues_.front(), *state_.databaseFilePath, &error) != 0) {
+        const int rc = names.empty() ? 0
+                                     : DBInterface::updateFieldValues(
+                                           changed, names, state_.fieldModel.hiddenFields, *table,
+                                           *origValues_.front(), *state_.databaseFilePath, &error);
+        if (rc == DBInterface::kRowGone) {
+            window_.rowNoLongerExists(window_.window());
+        } else if (rc != 0) {
             window_.showErrorAlert(error, window_.window());
         } else if (!names.empty()) {
             state_.selection.fieldIndexesOfDirtyData.clear();

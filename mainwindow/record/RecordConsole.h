@@ -99,6 +99,8 @@ class RecordConsole : public QObject, public Console {
     TablesAndRowsState& state_;
     std::vector<DBValue> values_;
     std::vector<DBValue> origValues_;
+    // The buffer holds the row Add made, which the grid does not focus.
+    bool showsAddedRow_ = false;
     std::vector<std::string> lineFieldNames_;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;

@@ -19,13 +19,18 @@ bool ChosenValueWriter::updateFieldValue(const std::string& value, const std::st
     std::string error;
     const std::string& fieldName =
         state.fieldModel.fieldNames[static_cast<size_t>(positionOfField(field).value)];
+    DBValue stored;
     int rc = DBInterface::updateField(DBInterface::FieldValue(value), tableName, fieldName, **rowid,
-                                      *state.databaseFilePath, &error);
+                                      &stored, *state.databaseFilePath, &error);
+    if (rc == DBInterface::kRowGone) {
+        window_.rowNoLongerExists(nullptr);
+        return false;
+    }
     if (rc != 0) {
         window_.shell().showErrorAlert(error);
         return false;
     }
-    *loaded = value;
+    *loaded = stored;
     rows_.reloadRowsTableViewRowIndex(rowIndex, field);
     return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Writes a value chosen in another window (a location, an image file name) into one cell of the
 // grid: the database row is found by the rowid loaded for the cell's row, and the loaded value
-// and the cell follow a successful write. A row outside the loaded page is not written.
+// and the cell show what was stored. A row outside the loaded page is not written; a row deleted
+// elsewhere is told and the rows are read again.
 #include <string>
 
 #include "mainwindow/IndexSpaces.h"

@@ -8,7 +8,6 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/RowsConsole.h"
-#include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
@@ -177,7 +176,8 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
     std::string text = toStdString(control->text());
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
-    if (!changed || !writeEdit(*target, text)) return;
+    DBValue stored;
+    if (!changed || !writeEdit(*target, text, &stored)) return;
     // The page shown takes the new value only when it still holds the edited row.
     GridRow row = dataPort_.tableViewRowFromRowIndex(cell.row);
     const DBValue* rowid = dataPort_.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
@@ -185,7 +185,7 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
     if (state_.databaseFilePath == target->databaseFilePath &&
         window_.selectedTableNameIfOnlyOne() == target->table && rowid && *rowid == target->rowid &&
         shown) {
-        *shown = text;
+        *shown = stored;
         reloadRowsTableViewRowIndex(cell.row, cell.field);
     }
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
@@ -193,23 +193,17 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
     }
 }
 
-bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text) {
+bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text, DBValue* stored) {
     std::string error;
-    int64_t changes = 0;
     int rc;
     {
         WaitCursor waiting;
         rc = DBInterface::updateField(DBInterface::FieldValue(text), target.table, target.fieldName,
-                                      target.rowid, &changes, target.databaseFilePath, &error);
+                                      target.rowid, stored, target.databaseFilePath, &error);
     }
-    if (rc == 0 && changes > 0) return true;
-    if (rc == 0) {
-        // Deleted elsewhere: nothing was written, and the page shown is out of date. The reload
-        // waits until the editor has closed.
-        window_.showErrorAlert(localizedString("The row no longer exists. It may have been "
-                                               "deleted in another window or program."),
-                               window_.window());
-        QTimer::singleShot(0, this, [this] { reloadRowsKeepingPort(); });
+    if (rc == 0) return true;
+    if (rc == DBInterface::kRowGone) {
+        window_.rowNoLongerExists(window_.window());
         return false;
     }
     window_.showErrorAlert(error, window_.window());

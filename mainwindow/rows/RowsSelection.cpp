@@ -158,6 +158,10 @@ void RowsConsole::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, b
 }
 
 void RowsConsole::includeRowIndex(RowIndex rowIndex) {
+    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) {
+        systemLog("includeRowIndex: invalid index " + std::to_string(rowIndex.value));
+        return;
+    }
     includeRowIndexes(rowIndex, rowIndex);
 }
 

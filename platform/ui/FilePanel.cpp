@@ -1,6 +1,8 @@
 #include "platform/ui/FilePanel.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
 
 namespace {
 
@@ -25,6 +27,16 @@ QFileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
         dialog->setNameFilter(patterns.join(' '));
     }
     if (!panel.nameFieldStringValue.isEmpty()) dialog->selectFile(panel.nameFieldStringValue);
+    if (!panel.message.isEmpty()) {
+        // A dialog of the desktop's own has no room for a message of ours.
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog->layout())) {
+            auto* label = new QLabel(panel.message, dialog);
+            label->setObjectName("filePanelMessage");
+            label->setWordWrap(true);
+            grid->addWidget(label, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
     return dialog;
 }
 

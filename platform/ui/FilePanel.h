@@ -15,6 +15,7 @@ class FilePanel {
     Kind kind = Kind::Open;
     QString title;
     QString prompt;                // the accepting button's text; empty keeps the platform's
+    QString message;               // what the panel is for, shown in it
     QStringList allowedFileTypes;  // extensions without the dot; empty allows every file
     QString directory;
     QString nameFieldStringValue;          // the name proposed or preselected

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "Common/DBInterface.h"
+#include "Common/RowInserter.h"
 #include "tests/support/DatabaseTest.h"
 
 using namespace DBInterface;
@@ -66,11 +67,35 @@ TEST_F(RowWritingTest, UpdatesOneField) {
     // No value is refused rather than written as NULL.
     EXPECT_EQ(updateField(FieldValue(), table, "a", "1", db, &error), -1);
     // A row that is gone changes nothing and says so.
-    int64_t changes = -1;
-    EXPECT_EQ(updateField("new", table, "a", "2", &changes, db, &error), 0) << error;
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(updateField("lost", table, "a", "99", &changes, db, &error), 0) << error;
-    EXPECT_EQ(changes, 0);
+    DBValue stored;
+    EXPECT_EQ(updateField("new", table, "a", "2", &stored, db, &error), 0) << error;
+    EXPECT_EQ(stored, "new");
+    EXPECT_EQ(updateField("lost", table, "a", "99", &stored, db, &error), kRowGone);
+    EXPECT_EQ(error, rowNoLongerExistsMessage());
+    EXPECT_EQ(directQuery("select count(*) from \"t\"\"q\" where a = 'lost'")[0], "0");
+}
+
+TEST_F(RowWritingTest, AWrittenFieldReadsBackAsSQLiteStoredIt) {
+    run("create table typed (r real, i integer, n numeric, x text, g as (r * 2)); insert into "
+        "typed (r, i, n, x) values (1, 1, 1, 'old')");
+    struct Case {
+        const char* field;
+        FieldValue value;
+        DBValue stored;
+    };
+    for (const Case& c :
+         {Case{"r", "450", "450.0"}, Case{"i", "7.0", "7"}, Case{"n", "1e3", "1000"},
+          Case{"x", 450, "450"}, Case{"r", FieldValue::null(), std::nullopt},
+          Case{"x", "not a number", "not a number"}}) {
+        DBValue stored = "unset";
+        std::string error;
+        ASSERT_EQ(updateField(c.value, "typed", c.field, "1", &stored, db, &error), 0) << error;
+        EXPECT_EQ(stored, c.stored) << c.field;
+        EXPECT_EQ(
+            directQuery(std::string("select quote(") + c.field + ") from typed")[0],
+            c.stored ? (c.field == std::string("x") ? "'" + *c.stored + "'" : *c.stored) : "NULL")
+            << c.field;
+    }
 }
 
 TEST_F(RowWritingTest, RefusesTheMarkerAndBadRowids) {
@@ -114,7 +139,8 @@ TEST_F(RowWritingTest, UpdatesWholeRowsAndManyRows) {
     // A row deleted elsewhere takes no values: that is no success.
     error.clear();
     run("delete from \"t\"\"q\" where rowid=2");
-    EXPECT_EQ(updateFieldValues({"gone", 1}, {"a", "b"}, kNoHidden, table, "2", db, &error), -1);
+    EXPECT_EQ(updateFieldValues({"gone", 1}, {"a", "b"}, kNoHidden, table, "2", db, &error),
+              kRowGone);
     EXPECT_NE(error.find("no longer exists"), std::string::npos) << error;
     EXPECT_EQ(query("select count(*) from \"t\"\"q\" where a='gone'")[0], "0");
 }
@@ -122,14 +148,15 @@ TEST_F(RowWritingTest, UpdatesWholeRowsAndManyRows) {
 TEST_F(RowWritingTest, InsertsAndDeletes) {
     std::string error;
     int64_t rowid = 0;
-    EXPECT_EQ(insertAllFieldValues({"7", "w", 4.25}, {"a", "b"}, kNoHidden, table, &rowid, true, db,
-                                   &error),
+    EXPECT_EQ(insertAllFieldValues({"7", "w", 4.25}, {"a", "b"}, kNoHidden, table, &rowid, true,
+                                   nullptr, db, &error),
               0)
         << error;
     EXPECT_EQ(rowid, 4);
     EXPECT_EQ(query("select a, b from \"t\"\"q\" where rowid=4"),
               (std::vector<std::string>{"w", "4.25"}));
-    EXPECT_EQ(insertAllFieldValues({}, {"a"}, kNoHidden, table, nullptr, false, db, &error), -1);
+    EXPECT_EQ(
+        insertAllFieldValues({}, {"a"}, kNoHidden, table, nullptr, false, nullptr, db, &error), -1);
     EXPECT_EQ(error, "Both field names and values are required.");
 
     EXPECT_EQ(deleteRow("1", table, db, nullptr), 0);
@@ -151,6 +178,59 @@ TEST_F(RowWritingTest, BlankRowsAreAtomic) {
     EXPECT_NE(addBlankRows(5, {"k", "v"}, "u", nullptr, db, &error), 0);
     EXPECT_NE(error.find("UNIQUE"), std::string::npos) << error;
     EXPECT_EQ(query("select count(*) from u")[0], "0");
+}
+
+TEST_F(RowWritingTest, AnEmptyRowidColumnTakesTheNextRowidAndOtherKeysKeepTheEmptyText) {
+    run("create table k (\"My Id\" Integer Primary Key, name text, price real); insert into k "
+        "values (7, 'a', 1)");
+    const std::vector<std::string> names{"My Id", "name", "price"};
+    std::string error;
+    int64_t rowid = 0;
+    DBRow stored;
+    // As the record editor adds a cleared row: the key is left to SQLite, the rest stays ''.
+    ASSERT_EQ(insertAllFieldValues({"", "", "", ""}, names, kNoHidden, "k", &rowid, true, &stored,
+                                   db, &error),
+              0)
+        << error;
+    EXPECT_EQ(rowid, 8);
+    EXPECT_EQ(stored, (DBRow{"8", "8", "", ""}));
+    ASSERT_EQ(insertAllFieldValues({"", "20", "b", "450"}, names, kNoHidden, "k", &rowid, true,
+                                   &stored, db, &error),
+              0)
+        << error;
+    EXPECT_EQ(stored, (DBRow{"20", "20", "b", "450.0"}));
+    ASSERT_EQ(addBlankRows(3, names, "k", nullptr, db, &error), 0) << error;
+    EXPECT_EQ(directQuery("select group_concat(\"My Id\" || ':' || quote(name) || ':' || "
+                          "quote(price)) from k where \"My Id\" > 20"),
+              (std::vector<std::string>{"21:'':'',22:'':'',23:'':''"}));
+    // The bound inserts of the import and the row paste follow the same rule.
+    {
+        sqlite3* connection = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &connection), SQLITE_OK);
+        RowInserter inserter(connection, "k", names);
+        EXPECT_EQ(inserter.insert({"", "c"}, &error), SQLITE_OK) << error;
+        EXPECT_EQ(inserter.insert({"30", "d"}, &error), SQLITE_OK) << error;
+        sqlite3_close(connection);
+    }
+    EXPECT_EQ(directQuery("select group_concat(\"My Id\" || name) from k where \"My Id\" > 23"),
+              (std::vector<std::string>{"24c,30d"}));
+
+    // Keys that are not the rowid take the empty text as any field does.
+    run("create table descending (id INTEGER PRIMARY KEY DESC, v); create table typed (id int "
+        "primary key, v); create table keyed (id integer primary key, v) without rowid; "
+        "create table pair (a integer, b integer, primary key (a, b))");
+    for (const char* other : {"descending", "typed", "keyed", "pair"}) {
+        const std::vector<std::string> fields = other == std::string("pair")
+                                                    ? std::vector<std::string>{"a", "b"}
+                                                    : std::vector<std::string>{"id", "v"};
+        EXPECT_EQ(insertAllFieldValues({"", ""}, fields, kNoHidden, other, nullptr, false, nullptr,
+                                       db, &error),
+                  0)
+            << other << ": " << error;
+        EXPECT_EQ(directQuery(std::string("select quote(") + fields[0] + ") from " + other),
+                  (std::vector<std::string>{"''"}))
+            << other;
+    }
 }
 
 TEST_F(RowWritingTest, DeletesAQueryLessItsExceptions) {

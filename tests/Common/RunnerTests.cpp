@@ -176,7 +176,7 @@ TEST_F(ScriptRunnerTest, NonDatabaseFileFailsWithSQLitesMessageAndStaysUntouched
 
 class VanishedFileTest : public DatabaseTest {};
 
-TEST_F(VanishedFileTest, ChangesFailWithoutCreatingAFileAndOnlyANewTableMakesOne) {
+TEST_F(VanishedFileTest, ChangesFailWithoutCreatingAFile) {
     run("create table t (a); insert into t values (1)");
     std::filesystem::remove(db);
     std::string error;
@@ -194,9 +194,13 @@ TEST_F(VanishedFileTest, ChangesFailWithoutCreatingAFileAndOnlyANewTableMakesOne
     writeFile(db, "");
     EXPECT_EQ(execMultipleQueryString("create table n (x)", nullptr, nullptr, db, nullptr), 0);
     std::filesystem::remove(db);
-    ASSERT_EQ(createTable("m", 0, {"x"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)
-        << error;
-    EXPECT_TRUE(doesTableExist("m", db));
+    // Nor does a new table: a database holding only it would stand where the user's file was.
+    EXPECT_EQ(createTable("m", 0, {"x"}, {kFieldTypeText}, nullptr, nullptr, db, nullptr),
+              SQLITE_CANTOPEN);
+    EXPECT_EQ(addBlankRows(1, {"a"}, "t", nullptr, db, nullptr), SQLITE_CANTOPEN);
+    EXPECT_EQ(insertAllFieldValues({"1"}, {"a"}, {}, "t", nullptr, false, nullptr, db, nullptr),
+              SQLITE_CANTOPEN);
+    EXPECT_FALSE(std::filesystem::exists(db));
 }
 
 class StatementRunnerTest : public DatabaseTest {

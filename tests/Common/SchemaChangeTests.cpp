@@ -6,7 +6,14 @@
 using namespace DBInterface;
 using Strings = std::vector<std::string>;
 
-class SchemaChangeTest : public DatabaseTest {};
+class SchemaChangeTest : public DatabaseTest {
+  protected:
+    // An empty file, as a new database is made: creating a table never makes the file.
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        writeFile(db, "");
+    }
+};
 
 TEST_F(SchemaChangeTest, CreatedTableReadsBackItsFieldModel) {
     std::vector<int64_t> styles{0, 12};

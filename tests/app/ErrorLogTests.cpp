@@ -1,5 +1,9 @@
 // The application error log, SQLite's log feeding it, the diagnostics window and the alerts.
+#include <QDate>
+#include <QLabel>
 #include <QTableWidget>
+
+#include <sqlite3.h>
 
 #include "app/DiagnosticsWindow.h"
 #include "app/SqliteErrorLog.h"
@@ -59,6 +63,13 @@ TEST_F(ErrorLogTest, DiagnosticsWindowShowsASnapshotNewestFirst) {
     EXPECT_TRUE(window->isVisible());
     ASSERT_EQ(table->rowCount(), 100);
     EXPECT_EQ(table->item(0, 1)->text(), "old 99");
+    // The library's version and the date it was released.
+    auto* version = window->findChild<QLabel*>("diagnosticsWindowSQLiteVersionLabel");
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text().toStdString(), std::string("SQLite ") + sqlite3_libversion() + " (" +
+                                                 std::string(sqlite3_sourceid(), 10) + ")");
+    EXPECT_TRUE(
+        QDate::fromString(version->text().section('(', 1).chopped(1), Qt::ISODate).isValid());
 
     app->appendErrorMessage("newest", 5);
     EXPECT_EQ(table->item(0, 1)->text(), "old 99");  // not redrawn by itself

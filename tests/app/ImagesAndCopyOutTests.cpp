@@ -231,3 +231,25 @@ TEST_F(ImagesAndCopyOutTest, CopyOutIsConsistentWhileAnotherConnectionWrites) {
     EXPECT_TRUE(fs::is_empty(other));
     EXPECT_FALSE(fs::exists(path));
 }
+
+TEST_F(ImagesAndCopyOutTest, ThePanelsOfImagesAndCopiesSayWhatTheyDo) {
+    std::string path = makeDatabase(pathInDocuments("shop.db"));
+    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    app->databaseCopyOut().copyDatabaseToFolder();
+    app->databaseCopyOut().uploadToDropbox();
+    app->imagesWindow().chooseImageFile();
+    ASSERT_EQ(panelsShown.size(), 3u);
+    auto texts = [](const FilePanel& panel) {
+        return (panel.title + "|" + panel.prompt + "|" + panel.message).toStdString();
+    };
+    EXPECT_EQ(texts(panelsShown[0]),
+              "Copy to Folder|Copy|Select a folder to copy the database in to");
+    EXPECT_EQ(texts(panelsShown[1]),
+              "Upload To Dropbox|Upload|To be found on your iPhone or iPad, upload to the Dropbox "
+              "subfolder \"Apps/Varnelo DB\"");
+    EXPECT_EQ(texts(panelsShown[2]),
+              "Choose Image File|Choose|The image file will be copied into the app container and "
+              "a thumbnail image will be created");
+    // Nothing was chosen: nothing copied.
+    EXPECT_TRUE(alerts.empty());
+}

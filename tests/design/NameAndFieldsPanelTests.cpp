@@ -5,6 +5,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <filesystem>
 #include <fstream>
 
 #include "Common/SQLQuote.h"
@@ -121,6 +122,28 @@ TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTh
     EXPECT_EQ(query("select type from sqlite_master where name = 'v'"),
               (std::vector<std::string>{"view"}));
     EXPECT_TRUE(fieldRows("v").empty());
+}
+
+TEST_F(NameAndFieldsPanelTest, AWindowWhoseFileIsGoneSaysSoAndMakesNoNewDatabase) {
+    run("create table Items (a)");
+    TablesAndRowsController* c = show("Items");
+    auto* panel = c->panel<NameAndFieldsPanel>();
+    panel->addTableButtonPressed();
+    panel->nameAndFieldsPanelAddFieldButtonPressed();
+    setName(panel, "fresh");
+    std::filesystem::remove(db);
+    const std::string gone = "The database file " + db +
+                             " no longer exists. It may have been moved or deleted by another "
+                             "program.";
+    QTest::mouseClick(panel->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(panel), gone);
+    EXPECT_FALSE(std::filesystem::exists(db));
+    // Changing the table shown is refused alike.
+    openOn(c);
+    setName(panel, "Renamed");
+    QTest::mouseClick(panel->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(panel), gone);
+    EXPECT_FALSE(std::filesystem::exists(db));
 }
 
 TEST_F(NameAndFieldsPanelTest, ChangeReportsNoChangeCaseRenameFlagsAndFormatsOnly) {

@@ -3,11 +3,15 @@
 // are read back through a connection of the test's own.
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <sqlite3.h>
+
+#include <filesystem>
 
 #include "exchange/AddTableSheet.h"
 #include "exchange/ClipboardWindow.h"
@@ -242,7 +246,7 @@ TEST_F(ClipboardTest, PasteOverCellsMarksAndWritesOnlyLoadedCellsOfTheTable) {
     EXPECT_EQ(query(db, "select a, b, c from t where rowid <= 2"),
               (std::vector<DBRow>{{"a1", "b1", "x1"}, {"a2", "b2", "y1"}}));
 
-    // Five rows from two rows above the page's end: three are written, five are counted.
+    // Five rows from two rows above the page's end: two are written and counted.
     const int64_t loaded = c->state().dataPort.numberOfLoadedRows();
     ASSERT_GT(loaded, 3);
     putText("1\n2\n3\n4\n5");
@@ -250,7 +254,7 @@ TEST_F(ClipboardTest, PasteOverCellsMarksAndWritesOnlyLoadedCellsOfTheTable) {
     marked = 0;
     GridPaste(*c, *rowsOf(c)).rowsTableViewPaste();
     EXPECT_EQ(marked, 2u);
-    EXPECT_EQ(alerts.back().messageText, "Number of rows to update: 5");
+    EXPECT_EQ(alerts.back().messageText, "Number of rows to update: 2");
     EXPECT_EQ(query(db, "select count(*) from t where a in ('1', '2', '3', '4', '5')")[0][0], "2");
 
     // Cancel with the suppression box on: nothing now, and the next paste writes unasked.
@@ -355,6 +359,26 @@ TEST_F(ClipboardTest, ATableFromTheClipboardTakesEveryRowAndBlankTablesKeepTheir
     EXPECT_EQ(query(db, "select count(*), sum(\"Field 1\") from fromRows")[0],
               (DBRow{"1000", "500500"}));
     EXPECT_EQ(alerts.back().informativeText, "Rows added: 1000");
+}
+
+TEST_F(ClipboardTest, ATableAddedToAWindowWhoseFileIsGoneMakesNoNewDatabase) {
+    run("create table t (a)");
+    TablesAndRowsController* c = show("t");
+    AddTableSheet* sheet = c->panel<AddTableSheet>();
+    QDialog* dialog = sheet->addBlankTable();
+    ASSERT_NE(dialog, nullptr);
+    std::filesystem::remove(db);
+    QPushButton* add = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == "Add") add = button;
+    }
+    ASSERT_NE(add, nullptr);
+    QTest::mouseClick(add, Qt::LeftButton);
+    EXPECT_EQ(dialog->findChild<QLabel*>("addBlankTableWindowStatusLabel")->text().toStdString(),
+              "The database file " + db +
+                  " no longer exists. It may have been moved or deleted by another program.");
+    EXPECT_FALSE(std::filesystem::exists(db));
+    EXPECT_TRUE(dialog->isVisible());
 }
 
 TEST_F(ClipboardTest, ClipboardWindowSplitsTheWholeTextAndTransposesWhatReadsBackTheSame) {

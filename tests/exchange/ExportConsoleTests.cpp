@@ -5,7 +5,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "exchange/ActivityLogView.h"
 #include "exchange/ExportConsole.h"
+#include "exchange/ImportConsole.h"
 #include "exchange/TextEntrySheet.h"
 #include "tests/mainwindow/ControllerTest.h"
 
@@ -107,4 +109,24 @@ TEST_F(ExportConsoleTest, AWriteErrorIsReportedAndLogged) {
               std::string::npos);
     EXPECT_EQ(console->statusText(), "");
     EXPECT_TRUE(console->exportLog().atLeastOneError());
+}
+
+TEST_F(ExportConsoleTest, TheFilePanelsOfExportImportAndTheLogsSayWhatTheyDo) {
+    console->exportButtonPressed();
+    controller->view()
+        ->findChild<ActivityLogView*>("exportViewLogTableView")
+        ->writeLogToFileMenuItemClicked();
+    controller->selectImportView();
+    auto* import =
+        static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
+    panelAnswer.clear();
+    import->showImportFileChooser();
+    ASSERT_EQ(panelsShown.size(), 3u);
+    auto texts = [](const FilePanel& panel) {
+        return (panel.title + "|" + panel.prompt + "|" + panel.message).toStdString();
+    };
+    EXPECT_EQ(texts(panelsShown[0]), "Export to File|Export|");
+    EXPECT_EQ(texts(panelsShown[1]), "Write Log to File|Write|Write Log to File");
+    EXPECT_EQ(texts(panelsShown[2]), "Select Files to Import|Select|");
+    EXPECT_TRUE(panelsShown[2].allowsMultipleSelection);
 }

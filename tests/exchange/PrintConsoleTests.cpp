@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QToolButton>
 
 #include <cstdio>
 #include <memory>
@@ -40,6 +41,22 @@ class PrintConsoleTest : public ControllerTest {
     }
 
     std::string pdf() const { return pathInDocuments("rows.pdf"); }
+
+    // Clicks the table's row in the window's tables list.
+    void clickTable(const std::string& name) {
+        QListWidget* list = controller->tablesTableView();
+        QList<QListWidgetItem*> items =
+            list->findItems(QString::fromStdString(name), Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(items.first()).center());
+        QApplication::processEvents();
+    }
+    static void clickRow(QListWidget* list, int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualItemRect(list->item(row)).center());
+        QApplication::processEvents();
+    }
 
     TablesAndRowsController* controller = nullptr;
 };
@@ -248,4 +265,113 @@ TEST_F(PrintConsoleTest, FontsThatAreNotInstalledFallBackToAnInstalledFamily) {
     EXPECT_TRUE(fallback->isVisible());
     EXPECT_TRUE(fallback->text().startsWith("No Such Family is not installed"))
         << fallback->text().toStdString();
+}
+
+TEST_F(PrintConsoleTest, TheLayoutPanelFollowsTheTableAndEachChosenLayoutStartsAfresh) {
+    makeRowsTable(3);
+    run("create table u (x, y, z); insert into u values (1, 2, 3)");
+    // The default layout as stored without a font size.
+    PrintLayout sizeless;
+    sizeless.rowsInPrintView = sizeless.columnsInPrintView = 1;
+    PrintLayoutStore::savePrintLayoutToName(sizeless, std::nullopt);
+    PrintConsole* console = showPrintConsole(
+        PrintLayoutStore::kOneBoxPage,
+        json::array({{{"type", 1}, {"field_index", 0}}, {{"type", 1}, {"field_index", 2}}}));
+    console->layoutPanelButtonPressed();
+    LayoutPanel* panel = console->layoutPanel();
+    auto* objects = panel->findChild<QListWidget*>("layoutPanelObjectsTableView");
+    ASSERT_EQ(objects->count(), 2);
+    EXPECT_EQ(objects->item(0)->text().toStdString(), "F  1. name");
+    EXPECT_EQ(objects->item(1)->text().toStdString(), "F  3. (No Field)");
+
+    // The panel stays open over the grid, and follows the table chosen there.
+    controller->selectRowsView();
+    clickTable("u");
+    ASSERT_EQ(controller->selectedTableName(), "u");
+    EXPECT_EQ(objects->item(0)->text().toStdString(), "F  1. x");
+    EXPECT_EQ(objects->item(1)->text().toStdString(), "F  3. z");
+    auto* fields = panel->findChild<QComboBox*>("layoutPanelFieldPopUpButton");
+    ASSERT_EQ(fields->count(), 3);
+    EXPECT_EQ(fields->itemText(2).toStdString(), "3. z");
+
+    // A right alignment chosen for one layout is not carried into the next.
+    auto* alignment = panel->findChild<QWidget*>("layoutPanelAlignmentSegmentedControl");
+    QList<QToolButton*> segments = alignment->findChildren<QToolButton*>();
+    ASSERT_EQ(segments.size(), 3);
+    QTest::mouseClick(segments[2], Qt::LeftButton);
+    auto* text = panel->findChild<QLineEdit*>("layoutPanelObjectTextField");
+    EXPECT_TRUE(text->alignment() & Qt::AlignRight);
+    auto* size = panel->findChild<QLineEdit*>("layoutPanelFontSizeTextField");
+    EXPECT_EQ(size->text().toStdString(), "13");
+    clickRow(panel->findChild<QListWidget*>("layoutPanelLayoutsTableView"), 0);
+    EXPECT_EQ(PrintLayoutStore::currentPrintLayoutName(), std::nullopt);
+    EXPECT_TRUE(segments[0]->isChecked());
+    EXPECT_FALSE(segments[2]->isChecked());
+    EXPECT_TRUE(text->alignment() & Qt::AlignLeft);
+    EXPECT_EQ(size->text().toStdString(), "13");
+    EXPECT_EQ(objects->count(), 0);
+}
+
+TEST_F(PrintConsoleTest, ADoubleClickEditsATextObjectInPlaceAndStoresIt) {
+    makeRowsTable(3);
+    PrintConsole* console = showPrintConsole(
+        PrintLayoutStore::kOneBoxPage,
+        json::array({{{"type", 1}, {"field_index", 0}}, {{"type", 100001}, {"text", "Price"}}}));
+    console->layoutPanelButtonPressed();
+    auto* objects = console->layoutPanel()->findChild<QListWidget*>("layoutPanelObjectsTableView");
+    ASSERT_EQ(objects->count(), 2);
+    auto openEditor = [&]() -> QLineEdit* {
+        for (QLineEdit* line : objects->viewport()->findChildren<QLineEdit*>()) {
+            if (line->isVisible()) return line;
+        }
+        return nullptr;
+    };
+    // As a window system sends it: a click, then the double click.
+    auto doubleClickRow = [&](int row) {
+        QPoint at = objects->visualItemRect(objects->item(row)).center();
+        QTest::mouseClick(objects->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(objects->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(objects->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QApplication::processEvents();
+    };
+    // A field object's row is not edited.
+    doubleClickRow(0);
+    EXPECT_EQ(openEditor(), nullptr);
+
+    doubleClickRow(1);
+    QLineEdit* editor = openEditor();
+    ASSERT_NE(editor, nullptr);
+    // The bare text, without the row's mark.
+    EXPECT_EQ(editor->text(), "Price");
+    editor->selectAll();
+    QTest::keyClicks(editor, "Total");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::qWait(20);
+    EXPECT_EQ(objects->item(1)->text().toStdString(), "T  Total");
+    PrintLayout stored;
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
+    ASSERT_EQ(stored.boxObjects.size(), 2u);
+    EXPECT_EQ(stored.boxObjects[1]["text"], "Total");
+    EXPECT_EQ(stored.boxObjects[0], json({{"type", 1}, {"field_index", 0}}));
+    controller->state().selection.focusedRowIndex = RowIndex(0);
+    ASSERT_EQ(console->printRowsToPDF(pdf()), 3);
+    EXPECT_NE(commandOutput("pdftotext '" + pdf() + "' -").find("name 1 Total"), std::string::npos);
+}
+
+TEST_F(PrintConsoleTest, FramesArePointsOfThePageAndGrowWithIt) {
+    makeRowsTable(3);
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kLabelSheet, kNameAndAmount);
+    controller->view()->window()->resize(1600, 1000);
+    QTest::qWait(kSettleWaitMs);
+    PrintRowsView* view = console->printRowsView();
+    // A label of 4 by 1 inches fills the view in box mode.
+    const double scale = view->width() / 288.0;
+    ASSERT_GT(scale, 4);
+    QImage image = view->grab().toImage();
+    // The frame is drawn on the box's edge, so the view shows its inner half.
+    int framed = 0;
+    while (framed < image.width() && image.pixelColor(framed, image.height() / 2).red() < 166) {
+        ++framed;
+    }
+    EXPECT_NEAR(framed, scale / 2, 1.0);
 }

@@ -4,6 +4,7 @@
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -245,7 +246,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     c->selectPrintView();
     rowsOf(c)->selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
     QApplication::processEvents();
-    EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "From row 15");
+    EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "Row 15 of 20");
 }
 
 TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocusedValues) {
@@ -282,4 +283,31 @@ TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocused
     click(3, 1);
     QApplication::processEvents();
     EXPECT_EQ(expanded->expandedFieldsPanelTextView()->toPlainText(), "name 4\n\n6");
+}
+
+TEST_F(EditFieldPanelTest, TheActionMenuChecksTheItemLastChosen) {
+    makeRowsTable(3);
+    TablesAndRowsController* c = showGrid("t");
+    EditFieldPanel* panel = openOn(c, 0, 1);
+    QMenu* menu = panel->actionMenuButton()->menu();
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->actions().size(), 2);
+    // Opens the menu and reads its check marks, text item first.
+    auto openedChecks = [&] {
+        menu->popup(panel->actionMenuButton()->mapToGlobal(QPoint(0, 0)));
+        QApplication::processEvents();
+        return std::pair(menu->actions()[0]->isChecked(), menu->actions()[1]->isChecked());
+    };
+    EXPECT_EQ(openedChecks(), std::pair(true, false));
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
+                      menu->actionGeometry(menu->actions()[1]).center());
+    EXPECT_TRUE(panel->isEditFieldPanelHex());
+    EXPECT_EQ(openedChecks(), std::pair(false, true));
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier,
+                      menu->actionGeometry(menu->actions()[0]).center());
+    EXPECT_FALSE(panel->isEditFieldPanelHex());
+    EXPECT_EQ(openedChecks(), std::pair(true, false));
+    menu->hide();
+    // The choice changes nothing else: the text is the stored value.
+    EXPECT_EQ(panelText(panel), "name 1");
 }

@@ -1,5 +1,6 @@
 // Clicks with Shift, Alt (Option) and Control (Command) on the grid's cells, row numbers and
 // header, and the Return variants.
+#include "platform/foundation/SystemLog.h"
 #include "tests/mainwindow/GridTest.h"
 
 class GridClickTest : public GridTest {
@@ -84,9 +85,14 @@ TEST_F(GridClickTest, ShiftClickOnRowNumbersExtendsTheRowsFromTheFocusedRow) {
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 8);
     EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     EXPECT_EQ(c->state().selection.mySelectedCells, cells);
+    std::vector<std::string> logged;
+    setSystemLogSink([&](const std::string& line) { logged.push_back(line); });
     rowsOf(c)->includeRowIndex(RowIndex(40));
     rowsOf(c)->includeRowIndex(RowIndex(-1));
+    setSystemLogSink({});
     EXPECT_EQ(c->state().selection.mySelectedRowIndexes.size(), 6u);
+    EXPECT_EQ(logged, (std::vector<std::string>{"includeRowIndex: invalid index 40",
+                                                "includeRowIndex: invalid index -1"}));
 }
 
 TEST_F(GridClickTest, AltClicksActOnRowNumbersOnly) {

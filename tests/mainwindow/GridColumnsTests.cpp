@@ -10,6 +10,7 @@ class GridColumnsTest : public ControllerTest {
   protected:
     void SetUp() override {
         ControllerTest::SetUp();
+        writeFile(db, "");  // a new, empty database file
         std::string error;
         ASSERT_EQ(
             DBInterface::createTable("typed", 0, {"label", "amount", "at"},
@@ -27,7 +28,8 @@ class GridColumnsTest : public ControllerTest {
 
 TEST_F(GridColumnsTest, DefaultWidthsFollowTheFieldTypes) {
     TablesAndRowsController* c = show("typed");
-    EXPECT_EQ(rowsOf(c)->columnLayout().fieldWidthsForTable("typed"), (std::vector<double>{60, 100, 60, 180}));
+    EXPECT_EQ(rowsOf(c)->columnLayout().fieldWidthsForTable("typed"),
+              (std::vector<double>{60, 100, 60, 180}));
     RowsTableView* grid = rowsOf(c)->rowsTableView();
     ASSERT_EQ(grid->numberOfColumns(), 4);
     EXPECT_EQ(grid->columnWidth(1), 100);

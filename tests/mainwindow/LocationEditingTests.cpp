@@ -2,10 +2,12 @@
 // an NMEA log replayed by the location service, writes are read back by a connection of the
 // test's own.
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <cstdio>
 
+#include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/LocationChooser.h"
 #include "mainwindow/record/LocationEditor.h"
 #include "mainwindow/rows/ChosenValueWriter.h"
@@ -40,6 +42,29 @@ class LocationEditingTest : public GridTest {
                       .c_str());
         log.close();
         UserDefaults::standard().setString(path, "NMEALogFile");
+    }
+    // Table p of a Text and a Location field, typed in the meta tables as the program reads them.
+    TablesAndRowsController* showPlaces() {
+        std::string error;
+        EXPECT_EQ(
+            DBInterface::createTable("p", 0, {"name", "place"},
+                                     {DBInterface::kFieldTypeText, DBInterface::kFieldTypeLocation},
+                                     nullptr, nullptr, db, &error),
+            0)
+            << error;
+        run("insert into p values ('zoo', '52.5 13.4; 500'), ('park', '48.1 11.5'), "
+            "('sea', 'north')");
+        return showGrid("p");
+    }
+    // Opens the edit-field panel on the cell with Control-Return.
+    EditFieldPanel* openPanelOn(TablesAndRowsController* c, int row, int column) {
+        click(row, column);
+        key(Qt::Key_Return, Qt::ControlModifier);
+        QApplication::processEvents();
+        return c->panel<EditFieldPanel>();
+    }
+    static std::string panelText(EditFieldPanel* panel) {
+        return panel->textView()->toPlainText().toStdString();
     }
     // Waits up to two seconds for the texts to reach the count.
     static void waitFor(const std::vector<QString>& texts, size_t count) {
@@ -146,4 +171,84 @@ TEST_F(LocationEditingTest, TheChooserTakesThePositionFromHere) {
     EXPECT_EQ(chooser.chosenText(), "48.117300 11.516667");
     chooser.reject();
     EXPECT_FALSE(chooser.locationService()->isUpdating());
+}
+
+TEST_F(LocationEditingTest, ALocationFieldIsEditedOnThePanelsMapAndSaved) {
+    TablesAndRowsController* c = showPlaces();
+    EditFieldPanel* panel = openPanelOn(c, 0, 2);
+    ASSERT_TRUE(panel->isShown());
+    QWidget* window = panel->editFieldPanel();
+    ClickableMapView* map = panel->locationEditor()->mapView();
+    ASSERT_TRUE(map->isVisibleTo(window));
+    EXPECT_EQ(panel->specialButton()->text(), "Here");
+    EXPECT_TRUE(panel->specialButton()->isVisibleTo(window));
+    EXPECT_EQ(panel->textView()->height(), EditFieldPanel::kStripHeight);
+    ASSERT_EQ(map->annotations().size(), 1u);
+    ASSERT_EQ(map->overlays().size(), 1u);
+    EXPECT_DOUBLE_EQ(map->overlays()[0].radius, 500);
+
+    // A plain click pans nothing away and chooses nothing; a Control-click pins a place.
+    QPoint east = map->rect().center() + QPoint(60, -30);
+    QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, east);
+    EXPECT_EQ(panelText(panel), "52.5 13.4; 500");
+    MapCoordinate at = map->convertPointToCoordinate(east);
+    QTest::mouseClick(map, Qt::LeftButton, Qt::ControlModifier, east);
+    std::string chosen =
+        DBInterface::stringForDatabaseFromLocationWithLatitude(at.latitude, at.longitude);
+    EXPECT_EQ(panelText(panel), chosen);
+    EXPECT_EQ(map->overlays().size(), 1u);
+    panel->saveButton()->click();
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select place from p where rowid = 1"), chosen);
+    EXPECT_EQ(shown(0, 2), QString::fromStdString(chosen));
+
+    // The panel follows the focus: a plain location has no circle, an unreadable one no pin, and
+    // a Text field no map.
+    key(Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_EQ(map->annotations().size(), 1u);
+    EXPECT_TRUE(map->overlays().empty());
+    key(Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_TRUE(map->annotations().empty());
+    EXPECT_EQ(panelText(panel), "north");
+    key(Qt::Key_Left);
+    QApplication::processEvents();
+    EXPECT_FALSE(map->isVisibleTo(window));
+    EXPECT_FALSE(panel->specialButton()->isVisibleTo(window));
+    // The text view takes the room back once the layout settles.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return panel->textView()->height() > EditFieldPanel::kStripHeight; }, 1000));
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(LocationEditingTest, HereInThePanelFillsTheFieldUntilThePanelLeavesIt) {
+    useNMEALog();
+    TablesAndRowsController* c = showPlaces();
+    EditFieldPanel* panel = openPanelOn(c, 1, 2);
+    panel->specialButton()->click();
+    QDeadlineTimer deadline(2000);
+    while (panelText(panel) == "48.1 11.5" && !deadline.hasExpired()) QTest::qWait(10);
+    EXPECT_EQ(panelText(panel), "48.117300 11.516667");
+    ClickableMapView* map = panel->locationEditor()->mapView();
+    ASSERT_EQ(map->annotations().size(), 1u);
+    EXPECT_DOUBLE_EQ(map->annotations()[0].latitude, 48.1173);
+    panel->saveButton()->click();
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select place from p where rowid = 2"), "48.117300 11.516667");
+
+    // Another field's text is never replaced by a position.
+    EXPECT_TRUE(panel->locationEditor()->isUpdatingLocation());
+    key(Qt::Key_Left);
+    QApplication::processEvents();
+    EXPECT_FALSE(panel->locationEditor()->isUpdatingLocation());
+    QTest::qWait(1300);
+    EXPECT_EQ(panelText(panel), "park");
+    // Closing the panel with its close box stops the positions too.
+    key(Qt::Key_Right);
+    QApplication::processEvents();
+    panel->specialButton()->click();
+    EXPECT_TRUE(panel->locationEditor()->isUpdatingLocation());
+    panel->editFieldPanel()->close();
+    EXPECT_FALSE(panel->locationEditor()->isUpdatingLocation());
 }

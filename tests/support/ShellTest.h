@@ -39,6 +39,7 @@ class ShellTest : public TempHomeTest {
         });
         FilePanel::setTestResponder([this](const FilePanel& panel, QWidget*) {
             panelTitles.push_back(panel.title.toStdString());
+            panelsShown.push_back(panel);
             return panelAnswer;
         });
         app = std::make_unique<AppDelegate>();
@@ -86,5 +87,6 @@ class ShellTest : public TempHomeTest {
     std::vector<ShownAlert> alerts;
     int alertAnswer = 0;
     std::vector<std::string> panelTitles;
+    std::vector<FilePanel> panelsShown;
     QStringList panelAnswer;
 };

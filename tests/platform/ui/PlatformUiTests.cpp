@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QThread>
 #include <QWidget>
 
@@ -10,6 +14,7 @@
 #include <thread>
 
 #include "platform/ui/Alert.h"
+#include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
@@ -117,4 +122,27 @@ TEST_F(PlatformUiTest, ActivationMakesADocumentMainWhilePanelsLeaveItAndOtherWin
     EXPECT_EQ(mainWindow(), &document);
     document.hide();
     EXPECT_EQ(mainWindow(), nullptr);
+}
+
+TEST_F(PlatformUiTest, AFilePanelShowsItsMessageAndNamesItsButtonByThePrompt) {
+    QWidget window;
+    window.show();
+    FilePanel panel;
+    panel.kind = FilePanel::Kind::Folder;
+    panel.title = "Copy to Folder";
+    panel.prompt = "Copy";
+    panel.message = "Select a folder to copy the database in to";
+    bool ended = false;
+    panel.beginSheetModalForWindow(&window, [&](const QStringList&) { ended = true; });
+    auto* dialog = window.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    auto* message = dialog->findChild<QLabel*>("filePanelMessage");
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->text(), panel.message);
+    EXPECT_TRUE(message->isVisible());
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), "Copy");
+    dialog->reject();
+    EXPECT_TRUE(ended);
 }

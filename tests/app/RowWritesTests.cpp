@@ -1,0 +1,292 @@
+// Writes into rows through the menus, keys and buttons a user meets: what they say when the row
+// was deleted elsewhere, what the cells show afterwards, how many pasted rows they write, and
+// new rows of tables keyed by their rowid; read back by a connection of the test's own.
+#include <QAction>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+
+#include "exchange/GridPaste.h"
+#include "mainwindow/record/EditFieldPanel.h"
+#include "mainwindow/record/LocationChooser.h"
+#include "mainwindow/record/RecordConsole.h"
+#include "platform/ui/MainWindow.h"
+#include "platform/ui/MapView.h"
+#include "platform/ui/Pasteboard.h"
+#include "tests/mainwindow/GridTest.h"
+
+class RowWritesTest : public GridTest {
+  protected:
+    void TearDown() override {
+        GridPaste::suppressPasteUpdateAlert(false);
+        GridTest::TearDown();
+    }
+    // The grid of the main window on the table, the window active for its key equivalents.
+    TablesAndRowsController* showMain(const std::string& table) {
+        TablesAndRowsController* c = showGrid(table);
+        makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
+        grid->setFocus();
+        // A reload still to come would put other rows under the focus.
+        QTest::qWait(kSettleWaitMs);
+        return c;
+    }
+    QAction* item(const char* action) const {
+        return app->databaseWindowForWindowIndex(0)->menuBar()->findChild<QAction*>(action);
+    }
+    // The menu item as the user picks it: its menu opens first, which enables it.
+    void pick(const char* action) {
+        emit qobject_cast<QMenu*>(item(action)->parent())->aboutToShow();
+        ASSERT_TRUE(item(action)->isEnabled()) << action;
+        item(action)->trigger();
+        QApplication::processEvents();
+    }
+    void keys(int key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(app->databaseWindowForWindowIndex(0), Qt::Key(key), modifiers);
+        QApplication::processEvents();
+    }
+    void paste(const std::string& text) {
+        Pasteboard::clear();
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        keys(Qt::Key_V, Qt::ControlModifier);
+    }
+    // Answers the next modal window of that class, once it runs, with the function.
+    template <class Window>
+    void whenModal(std::function<void(Window*)> answer) {
+        auto* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+            if (auto* window = qobject_cast<Window*>(QApplication::activeModalWidget())) {
+                poll->stop();
+                poll->deleteLater();
+                answer(window);
+            }
+        });
+        poll->start(5);
+    }
+    // Picks Choose Location… and pins the place in the chooser.
+    void chooseLocation(MapCoordinate place) {
+        whenModal<LocationChooser>([place](LocationChooser* chooser) {
+            chooser->mapView()->setRegion({place, 1, 1});
+            chooser->chooseLocationWindowCenterPinButtonPressed();
+            chooser->doneButton()->click();
+        });
+        pick("chooseLocationMenuItemClicked");
+    }
+    // The edit-field panel over the cell, opened with Control-Return.
+    EditFieldPanel* openPanel(TablesAndRowsController* c, int row, int column) {
+        click(row, column);
+        key(Qt::Key_Return, Qt::ControlModifier);
+        QApplication::processEvents();
+        EditFieldPanel* panel = c->panel<EditFieldPanel>();
+        EXPECT_TRUE(panel->isShown());
+        return panel;
+    }
+    // Lets the reload that follows a write happen.
+    static void settle() { QTest::qWait(50); }
+    std::string loaded(TablesAndRowsController* c, int row, int field) const {
+        const DBValue* value = rowsOf(c)->dataPort().fieldValueObjectForTableViewRowIndex(
+            GridRow(row), FieldIndex(field));
+        return value ? value->value_or("<null>") : "<none>";
+    }
+    bool toldRowIsGone() const {
+        return !alerts.empty() && alerts.back().messageText == "Error" &&
+               alerts.back().informativeText.find("The row no longer exists") != std::string::npos;
+    }
+};
+
+TEST_F(RowWritesTest, EveryWriterOfACellTellsOfARowDeletedElsewhereAndShowsTheRowsLeft) {
+    run("create table t (name text, place text); insert into t select 'row ' || value, '' from "
+        "generate_series(1, 6)");
+    TablesAndRowsController* c = showMain("t");
+    GridPaste::suppressPasteUpdateAlert(true);
+
+    // Paste over the second row, deleted by another program meanwhile.
+    click(1, 1);
+    run("delete from t where rowid = 2");
+    paste("pasted");
+    settle();
+    EXPECT_TRUE(toldRowIsGone()) << (alerts.empty() ? "no alert" : alerts.back().both());
+    EXPECT_EQ(readBack("select count(*) from t where name = 'pasted'"), "0");
+    EXPECT_EQ(c->state().dataPort.totalRows, 5);
+    EXPECT_EQ(shown(1, 1), "row 3");
+
+    // Choose Location… into a row deleted meanwhile.
+    alerts.clear();
+    click(1, 2);
+    run("delete from t where rowid = 3");
+    chooseLocation({-33.8688, 151.2093});
+    settle();
+    EXPECT_TRUE(toldRowIsGone()) << (alerts.empty() ? "no alert" : alerts.back().both());
+    EXPECT_EQ(readBack("select count(*) from t where place <> ''"), "0");
+    EXPECT_EQ(shown(1, 1), "row 4");
+
+    // The edit-field panel's Save, as the image chooser fills it.
+    alerts.clear();
+    EditFieldPanel* panel = openPanel(c, 2, 1);
+    panel->textView()->setPlainText("photo.jpg");
+    run("delete from t where rowid = 5");
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(toldRowIsGone()) << (alerts.empty() ? "no alert" : alerts.back().both());
+    EXPECT_EQ(readBack("select count(*) from t where name = 'photo.jpg'"), "0");
+    EXPECT_EQ(c->state().dataPort.totalRows, 3);
+
+    // A row that is still there is written as before, and nothing is told.
+    alerts.clear();
+    click(0, 2);
+    chooseLocation({48.1173, 11.516667});
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+    EXPECT_EQ(readBack("select place from t where rowid = 1"), "48.117300 11.516667");
+    EXPECT_EQ(shown(0, 2), "48.117300 11.516667");
+
+    // The record editor's Save.
+    click(1, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    auto* record = static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    QLineEdit* name = record->valueField(FieldIndex(1));
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, "renamed");
+    run("delete from t where rowid = 4");
+    QTest::mouseClick(record->view()->findChild<QPushButton*>("addRowViewSaveButton"),
+                      Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(toldRowIsGone()) << (alerts.empty() ? "no alert" : alerts.back().both());
+    EXPECT_NE(record->statusLabel()->text(), "Saved");
+    EXPECT_EQ(readBack("select count(*) from t where name = 'renamed'"), "0");
+    EXPECT_EQ(c->state().dataPort.totalRows, 2);
+}
+
+TEST_F(RowWritesTest, CellsWrittenShowWhatTheFileHolds) {
+    run("create table p (label text, price real, qty integer); insert into p values ('a', 1, 1), "
+        "('b', 2, 2), ('c', 3, 3)");
+    TablesAndRowsController* c = showMain("p");
+    GridPaste::suppressPasteUpdateAlert(true);
+
+    // In place.
+    doubleClick(0, 2);
+    typeAndEnd("12");
+    EXPECT_EQ(readBack("select quote(price) from p where rowid = 1"), "12.0");
+    EXPECT_EQ(loaded(c, 0, 2), "12.0");
+    EXPECT_EQ(shown(0, 2), "12.0");
+
+    // Pasted: a REAL takes 450 as 450.0, an INTEGER takes 7.0 as 7.
+    click(1, 2);
+    paste("450\t7.0");
+    EXPECT_EQ(readBack("select quote(price) || ' ' || quote(qty) from p where rowid = 2"),
+              "450.0 7");
+    EXPECT_EQ(loaded(c, 1, 2), "450.0");
+    EXPECT_EQ(loaded(c, 1, 3), "7");
+    EXPECT_EQ(shown(1, 2), "450.0");
+
+    // The edit-field panel.
+    EditFieldPanel* panel = openPanel(c, 2, 3);
+    panel->textView()->setPlainText("9.0");
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(readBack("select quote(qty) from p where rowid = 3"), "9");
+    EXPECT_EQ(loaded(c, 2, 3), "9");
+    EXPECT_EQ(panel->textView()->toPlainText(), "9");
+    // Saved again unchanged, nothing more is written.
+    run("create table updates (id); create trigger logged after update on p begin insert into "
+        "updates values (old.rowid); end");
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+}
+
+TEST_F(RowWritesTest, PasteOverCellsAsksForTheRowsItWritesAndNamesThoseLeftOut) {
+    run("create table t (a, b); insert into t values ('a1', 'b1'), ('a2', 'b2')");
+    TablesAndRowsController* c = showMain("t");
+    click(0, 1);
+    paste("w\nx\ny\nz");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Number of rows to update: 2");
+    EXPECT_NE(alerts[0].informativeText.find(
+                  "Pasted rows 3 to 4 are left out: they would go past the rows loaded in the "
+                  "grid."),
+              std::string::npos)
+        << alerts[0].informativeText;
+    EXPECT_EQ(readBack("select group_concat(a) from t"), "w,x");
+    EXPECT_EQ(readBack("select count(*) from t"), "2");
+
+    // From the last row without asking: the one row left out is still named.
+    alerts.clear();
+    GridPaste::suppressPasteUpdateAlert(true);
+    click(1, 2);
+    paste("p\nq");
+    EXPECT_EQ(readBack("select b from t where rowid = 2"), "p");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(),
+              "Rows Left Out|Pasted row 2 is left out: it would go past the rows loaded in the "
+              "grid.");
+    // Every row reached: nothing is told.
+    alerts.clear();
+    click(0, 1);
+    paste("r\ns");
+    EXPECT_EQ(readBack("select group_concat(a) from t"), "r,s");
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+    EXPECT_EQ(c->state().dataPort.totalRows, 2);
+}
+
+TEST_F(RowWritesTest, BlankRowsAndTheRecordEditorAddRowsToATableKeyedByItsRowid) {
+    run("create table items (id integer primary key, name text, price real); insert into items "
+        "values (5, 'first', 1.5)");
+    TablesAndRowsController* c = showMain("items");
+
+    keys(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+    EXPECT_EQ(readBack("select id || ':' || quote(name) || ':' || quote(price) from items where "
+                       "id = 6"),
+              "6:'':''");
+
+    pick("addBlankRowsItemClicked");
+    QDialog* sheet = QApplication::activeModalWidget()
+                         ? qobject_cast<QDialog*>(QApplication::activeModalWidget())
+                         : app->databaseWindowForWindowIndex(0)->findChild<QDialog*>("promptSheet");
+    ASSERT_NE(sheet, nullptr);
+    auto* count = sheet->findChild<QLineEdit*>("promptTextField");
+    count->selectAll();
+    QTest::keyClicks(count, "3");
+    QTest::mouseClick(sheet->findChild<QPushButton*>("promptDoneButton"), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+    EXPECT_EQ(readBack("select group_concat(id) from items where id > 6"), "7,8,9");
+    EXPECT_EQ(c->state().dataPort.totalRows, 5);
+
+    // Paste Rows of a line whose key is empty.
+    Pasteboard::clear();
+    QGuiApplication::clipboard()->setText("\tpasted\t2.5");
+    pick("pasteRowsMenuItemClicked");
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_EQ(alerts.back().messageText, "Number of rows to add: 1");
+    EXPECT_EQ(readBack("select id || ':' || name || ':' || price from items where id > 9"),
+              "10:pasted:2.5");
+    alerts.clear();
+
+    // The record editor: Clear empties the key too, and Add leaves it to SQLite.
+    click(0, 2);
+    key(Qt::Key_Return, Qt::AltModifier);
+    auto* record = static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    QWidget* view = record->view();
+    QTest::mouseClick(view->findChild<QPushButton*>("addRowViewClearButton"), Qt::LeftButton);
+    QLineEdit* price = record->valueField(FieldIndex(3));
+    price->setFocus();
+    QTest::keyClicks(price, "450");
+    QTest::mouseClick(view->findChild<QPushButton*>("addRowViewAddButton"), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+    EXPECT_EQ(readBack("select id || ':' || quote(name) || ':' || quote(price) from items where "
+                       "id = 11"),
+              "11:'':450.0");
+    EXPECT_EQ(record->statusLabel()->text(), "Added a row");
+    // The editor shows the new row as the file holds it.
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "11");
+    EXPECT_EQ(record->valueField(FieldIndex(3))->text(), "450.0");
+    EXPECT_EQ(record->addRowViewFieldValues().front(), "11");
+    EXPECT_EQ(readBack("select count(*) from items"), "7");
+}
