@@ -1,8 +1,7 @@
-// The field splitter of FieldsAndLinesParser.
+#include "Common/FieldSplitter.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
-
-#include "Common/FieldsAndLinesParser.h"
 
 namespace {
 
@@ -13,9 +12,8 @@ bool isGraphemeExtender(UChar32 c) {
 }
 
 bool extenderAt(std::string_view text, size_t position) {
-    if (position >= text.size() || static_cast<unsigned char>(text[position]) < 0x80) return false;
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    int32_t index = static_cast<int32_t>(position);
+    auto index = static_cast<int32_t>(position);
     UChar32 c;
     U8_NEXT(bytes, index, static_cast<int32_t>(text.size()), c);
     return c >= 0 && isGraphemeExtender(c);
@@ -36,58 +34,157 @@ bool isOneComposedCharacter(std::string_view text) {
     return true;
 }
 
-size_t characterLength(std::string_view text, size_t position) {
-    const auto lead = static_cast<unsigned char>(text[position]);
-    const size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    return std::min(length, text.size() - position);
+size_t sequenceLength(unsigned char lead) {
+    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
 }  // namespace
 
-void FieldsAndLinesParser::findFieldsInLine(std::string_view line, std::vector<std::string>* into,
-                                            std::string_view separatorString,
-                                            std::string_view quoteString) {
-    const bool useSeparator = isOneComposedCharacter(separatorString);
-    const bool useQuote = isOneComposedCharacter(quoteString);
-    const char separatorLead = useSeparator ? separatorString[0] : '\0';
-    const char quoteLead = useQuote ? quoteString[0] : '\0';
-    auto matches = [&](size_t position, std::string_view what) {
-        return line.compare(position, what.size(), what) == 0 &&
-               !extenderAt(line, position + what.size());
-    };
+std::vector<std::string> FieldTexts::strings(size_t first, size_t count) const {
+    std::vector<std::string> fields;
+    fields.reserve(count);
+    for (size_t i = first; i < first + count; ++i) fields.emplace_back((*this)[i]);
+    return fields;
+}
 
-    std::string field;
-    bool inQuotes = false;
-    size_t i = 0;
-    const size_t n = line.size();
+FieldSplitter::FieldSplitter(std::string_view separator, std::string_view quote, LineEnds lineEnds,
+                             bool removeCarriageReturns)
+    : separator_(isOneComposedCharacter(separator) ? separator : std::string_view()),
+      quote_(isOneComposedCharacter(quote) ? quote : std::string_view()),
+      lineEnds_(lineEnds),
+      removeCarriageReturns_(removeCarriageReturns) {
+    stopsUnquoted_[static_cast<unsigned char>('\n')] = true;
+    stopsUnquoted_[static_cast<unsigned char>('\r')] = true;
+    if (!separator_.empty()) stopsUnquoted_[static_cast<unsigned char>(separator_[0])] = true;
+    if (!quote_.empty()) stopsQuoted_[static_cast<unsigned char>(quote_[0])] = true;
+    if (removeCarriageReturns_) stopsQuoted_[static_cast<unsigned char>('\r')] = true;
+}
+
+FieldSplitter::Match FieldSplitter::matchAt(std::string_view text, size_t at, std::string_view what,
+                                            bool atEnd) const {
+    if (what.empty()) return Match::No;
+    if (text.size() - at < what.size()) {
+        return !atEnd && what.starts_with(text.substr(at)) ? Match::NeedMore : Match::No;
+    }
+    if (text.compare(at, what.size(), what) != 0) return Match::No;
+    // A mark after it makes it part of another character.
+    const size_t next = at + what.size();
+    if (next == text.size()) return atEnd ? Match::Yes : Match::NeedMore;
+    const auto lead = static_cast<unsigned char>(text[next]);
+    if (lead < 0x80) return Match::Yes;
+    if (!atEnd && text.size() - next < sequenceLength(lead)) return Match::NeedMore;
+    return extenderAt(text, next) ? Match::No : Match::Yes;
+}
+
+int FieldSplitter::lineEndAt(std::string_view text, size_t at, bool atEnd) const {
+    const char c = text[at];
+    const bool last = at + 1 == text.size();
+    switch (lineEnds_) {
+        case LineEnds::LineFeed:
+            return c == '\n' ? 1 : 0;
+        case LineEnds::CarriageReturnLineFeed:
+            if (c != '\r') return 0;
+            if (last) return atEnd ? 0 : -1;
+            return text[at + 1] == '\n' ? 2 : 0;
+        case LineEnds::Any:
+            if (last) return atEnd ? 1 : -1;
+            return text[at + 1] == (c == '\r' ? '\n' : '\r') ? 2 : 1;
+    }
+    return 0;
+}
+
+bool FieldSplitter::split(std::string_view text, size_t* at, bool atEnd, FieldTexts* into) {
+    const char* data = text.data();
+    const size_t n = text.size();
+    std::string& out = into->text;
+    size_t i = *at;
     while (i < n) {
-        size_t j = i;
-        while (j < n && !(useSeparator && line[j] == separatorLead) &&
-               !(useQuote && line[j] == quoteLead)) {
-            ++j;
+        if (state_ == State::FieldStart || state_ == State::QuoteInQuoted) {
+            if (!quote_.empty() && data[i] == quote_[0]) {
+                const Match match = matchAt(text, i, quote_, atEnd);
+                if (match == Match::NeedMore) break;
+                if (match == Match::Yes) {
+                    // Opens a quoted value, or after a closing quote stands for one quote.
+                    if (state_ == State::QuoteInQuoted) out += quote_;
+                    state_ = State::Quoted;
+                    hasText_ = true;
+                    i += quote_.size();
+                    continue;
+                }
+            }
+            state_ = State::Unquoted;
         }
-        field.append(line, i, j - i);
-        i = j;
-        if (i == n) break;
-        if (useQuote && matches(i, quoteString)) {
-            if (inQuotes && matches(i + quoteString.size(), quoteString)) {
-                field.append(quoteString);
-                i += 2 * quoteString.size();
+        if (state_ == State::Quoted) {
+            const size_t run = i;
+            while (i < n && !stopsQuoted_[static_cast<unsigned char>(data[i])]) ++i;
+            out.append(data + run, i - run);
+            if (i == n) break;
+            if (data[i] == '\r' && removeCarriageReturns_) {
+                ++i;
+                continue;
+            }
+            const Match match = matchAt(text, i, quote_, atEnd);
+            if (match == Match::NeedMore) break;
+            if (match == Match::Yes) {
+                state_ = State::QuoteInQuoted;
+                i += quote_.size();
             } else {
-                inQuotes = !inQuotes;
-                i += quoteString.size();
+                out += data[i++];
             }
             continue;
         }
-        if (useSeparator && !inQuotes && matches(i, separatorString)) {
-            into->push_back(std::move(field));
-            field.clear();
-            i += separatorString.size();
+        const size_t run = i;
+        while (i < n && !stopsUnquoted_[static_cast<unsigned char>(data[i])]) ++i;
+        if (i > run) {
+            out.append(data + run, i - run);
+            hasText_ = true;
+        }
+        if (i == n) break;
+        const char c = data[i];
+        if (c == '\n' || c == '\r') {
+            const int length = lineEndAt(text, i, atEnd);
+            if (length < 0) break;
+            if (length > 0) {
+                *at = i + static_cast<size_t>(length);
+                return true;
+            }
+            hasText_ = true;
+            if (c != '\r' || !removeCarriageReturns_) out += c;
+            ++i;
             continue;
         }
-        const size_t length = characterLength(line, i);
-        field.append(line, i, length);
-        i += length;
+        const Match match = matchAt(text, i, separator_, atEnd);
+        if (match == Match::NeedMore) break;
+        hasText_ = true;
+        if (match == Match::Yes) {
+            into->ends.push_back(out.size());
+            state_ = State::FieldStart;
+            i += separator_.size();
+        } else {
+            out += data[i++];
+        }
     }
-    into->push_back(std::move(field));
+    *at = i;
+    return false;
+}
+
+void FieldSplitter::endRecord(FieldTexts* into) {
+    into->ends.push_back(into->text.size());
+    state_ = State::FieldStart;
+    hasText_ = false;
+}
+
+std::vector<std::vector<std::string>> splitText(std::string_view text, std::string_view separator,
+                                                std::string_view quote) {
+    FieldSplitter splitter(separator, quote, LineEnds::Any, false);
+    std::vector<std::vector<std::string>> rows;
+    FieldTexts fields;
+    size_t at = 0;
+    for (bool more = true; more;) {
+        more = splitter.split(text, &at, true, &fields);
+        splitter.endRecord(&fields);
+        rows.push_back(fields.strings(0, fields.size()));
+        fields.clear();
+    }
+    return rows;
 }

@@ -1,14 +1,42 @@
 #include "Common/RowInserter.h"
 
+#include <algorithm>
+
+#include "Common/DBConnection.h"
 #include "Common/SQLQuote.h"
+#include "Common/SQLTokens.h"
 
 namespace DBInterface {
 
 namespace {
+
+// Enough to spare most of the cost of running a statement per row.
+constexpr size_t kRowsPerStatement = 32;
+
 int failed(sqlite3* db, int rc, std::string* errorString) {
     appendError(errorString, sqlite3_errmsg(db));
     return rc;
 }
+
+// Whether a failure in the table's inserts always undoes just the failing statement: no FAIL
+// or ROLLBACK in its definition, its indexes or its triggers.
+bool failuresUndoWholeStatements(sqlite3* db, const std::string& table) {
+    bool whole = true;
+    const int rc = forEachRow(
+        db,
+        "select sql from sqlite_master where sql is not null and tbl_name = " +
+            quoteLiteral(table) + " collate nocase",
+        [&](sqlite3_stmt* statement) {
+            const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+            std::optional<Tokens> tokens = tokenizeSQL(sql ? sql : "");
+            whole = tokens && std::none_of(tokens->begin(), tokens->end(), [](const Token& t) {
+                        return isWord(t, {"fail", "rollback"});
+                    });
+            return whole;
+        });
+    return rc == SQLITE_OK && whole;
+}
+
 }  // namespace
 
 int execOnConnection(sqlite3* db, const std::string& sql, std::string* errorString) {
@@ -43,11 +71,29 @@ int rowidAliasColumn(sqlite3* db, const std::string& table, std::string* column,
 }
 
 RowInserter::RowInserter(sqlite3* db, std::string table, std::vector<std::string> fieldNames)
-    : db_(db), table_(std::move(table)), fieldNames_(std::move(fieldNames)) {}
+    : db_(db),
+      table_(std::move(table)),
+      fieldNames_(std::move(fieldNames)),
+      wholeStatementsFail_(failuresUndoWholeStatements(db_, table_)) {}
+
+size_t RowInserter::rowsPerStatement(size_t fieldCount) const {
+    if (!wholeStatementsFail_ || fieldCount == 0) return 1;
+    const auto variables =
+        static_cast<size_t>(sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+    return std::clamp<size_t>(variables / fieldCount, 1, kRowsPerStatement);
+}
 
 int RowInserter::insert(const std::vector<DBValue>& values, std::string* errorString) {
-    const size_t count = values.size();
-    if (count == 0 || count > fieldNames_.size()) {
+    boundValues_.clear();
+    for (const DBValue& value : values) {
+        boundValues_.push_back(value ? BoundText(*value) : std::nullopt);
+    }
+    return insertRows(boundValues_.data(), values.size(), 1, errorString);
+}
+
+int RowInserter::insertRows(const BoundText* values, size_t fieldCount, size_t rowCount,
+                            std::string* errorString) {
+    if (fieldCount == 0 || fieldCount > fieldNames_.size() || rowCount == 0) {
         appendError(errorString, sqlite3_errstr(SQLITE_RANGE));
         return SQLITE_RANGE;
     }
@@ -60,29 +106,36 @@ int RowInserter::insert(const std::vector<DBValue>& values, std::string* errorSt
             if (sqlite3_stricmp(fieldNames_[i].c_str(), alias.c_str()) == 0) rowidAlias_ = i;
         }
     }
-    if (statements_.size() <= count) statements_.resize(count + 1);
-    std::unique_ptr<Statement>& statement = statements_[count];
+    std::unique_ptr<Statement>& statement = statements_[{fieldCount, rowCount}];
     if (!statement) {
         std::string sql = "insert into " + quoteIdentifier(table_) + " (";
-        std::string parameters;
-        for (size_t i = 0; i < count; ++i) {
+        std::string parameters = "(";
+        for (size_t i = 0; i < fieldCount; ++i) {
             sql += (i ? ", " : "") + quoteIdentifier(fieldNames_[i]);
             parameters += i ? ", ?" : "?";
         }
-        sql += ") values (" + parameters + ")";
+        parameters += ")";
+        sql += ") values " + parameters;
+        for (size_t row = 1; row < rowCount; ++row) sql += ", " + parameters;
         auto prepared = std::make_unique<Statement>();
         const int rc = prepared->prepare(db_, sql);
-        if (rc != SQLITE_OK) return failed(db_, rc, errorString);
+        if (rc != SQLITE_OK) {
+            statements_.erase({fieldCount, rowCount});
+            return failed(db_, rc, errorString);
+        }
         statement = std::move(prepared);
     }
     sqlite3_stmt* s = statement->get();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < fieldCount * rowCount; ++i) {
         const int parameter = static_cast<int>(i) + 1;
-        const bool assignedRowid = i == *rowidAlias_ && values[i] && values[i]->empty();
-        const int rc = values[i] && !assignedRowid
-                           ? sqlite3_bind_text64(s, parameter, values[i]->data(), values[i]->size(),
-                                                 SQLITE_STATIC, SQLITE_UTF8)
-                           : sqlite3_bind_null(s, parameter);
+        const bool assignedRowid =
+            i % fieldCount == *rowidAlias_ && values[i] && values[i]->empty();
+        // An empty text still needs an address, or SQLite binds NULL.
+        const int rc =
+            values[i] && !assignedRowid
+                ? sqlite3_bind_text64(s, parameter, values[i]->empty() ? "" : values[i]->data(),
+                                      values[i]->size(), SQLITE_STATIC, SQLITE_UTF8)
+                : sqlite3_bind_null(s, parameter);
         if (rc != SQLITE_OK) {
             sqlite3_reset(s);
             return failed(db_, rc, errorString);
@@ -90,7 +143,7 @@ int RowInserter::insert(const std::vector<DBValue>& values, std::string* errorSt
     }
     const int step = sqlite3_step(s);
     // The statement's own failure code comes back from the reset. Every parameter is bound again
-    // for the next row, so the bindings are left as they are.
+    // for the next rows, so the bindings are left as they are.
     const int rc = sqlite3_reset(s);
     if (step == SQLITE_DONE) return SQLITE_OK;
     return failed(db_, rc == SQLITE_OK ? step : rc, errorString);

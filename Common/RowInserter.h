@@ -1,12 +1,16 @@
 #pragma once
 // Rows inserted through prepared statements with bound values on a connection the caller holds
 // open (the import's own), and the transaction statements around them. Binding instead of
-// writing each row's INSERT text spares SQLite parsing one statement per row.
+// writing each row's INSERT text spares SQLite parsing one statement per row; several rows in
+// one statement spare it most of the work of running one.
 #include <sqlite3.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Common/DBTypes.h"
@@ -23,6 +27,9 @@ int execOnConnection(sqlite3* db, const std::string& sql, std::string* errorStri
 int rowidAliasColumn(sqlite3* db, const std::string& table, std::string* column,
                      std::string* errorString);
 
+// A value to bind: text, or SQL NULL for nullopt. The text must outlive the insert.
+using BoundText = std::optional<std::string_view>;
+
 class RowInserter {
   public:
     // Rows go into the table's named fields, in order.
@@ -33,16 +40,27 @@ class RowInserter {
     // so is an empty text for the rowid's own column, which then takes the next rowid.
     // SQLite's code, its message appended to errorString.
     int insert(const std::vector<DBValue>& values, std::string* errorString);
+    // Inserts rowCount rows of fieldCount values each, given row after row, in one statement:
+    // all of them, or none when it fails. Values are bound as insert binds them.
+    int insertRows(const BoundText* values, size_t fieldCount, size_t rowCount,
+                   std::string* errorString);
+    // How many rows of fieldCount values insertRows may take at once. One when a failing row
+    // could keep the rows before it in the statement or end the transaction (a FAIL or
+    // ROLLBACK conflict rule or trigger): then rows go one by one, as a caller that tries each
+    // row of a failed statement again must have them.
+    size_t rowsPerStatement(size_t fieldCount) const;
 
   private:
     sqlite3* db_;
     std::string table_;
     std::vector<std::string> fieldNames_;
+    bool wholeStatementsFail_;
     // The position of the rowid's own column among the fields, once read; fieldNames_.size()
     // for none.
     std::optional<size_t> rowidAlias_;
-    // By value count: a short record names fewer fields.
-    std::vector<std::unique_ptr<Statement>> statements_;
+    // By value count and row count: a short record names fewer fields.
+    std::map<std::pair<size_t, size_t>, std::unique_ptr<Statement>> statements_;
+    std::vector<BoundText> boundValues_;
 };
 
 }  // namespace DBInterface

@@ -81,7 +81,7 @@ void ClipboardWindow::updateClipboardTableViewColumns() {
     rows_.clear();
     size_t minimum = SIZE_MAX, maximum = 0;
     // The whole text: its line ends, "\r\n" too, are found by the helper.
-    makeNewArray(&rows_, &minimum, &maximum, {*text}, format.separator, format.quote);
+    makeNewArray(&rows_, &minimum, &maximum, {*text}, format.separator);
     showRows(maximum);
 }
 
@@ -145,13 +145,12 @@ void ClipboardWindow::writeTransposed(const TextGrid& grid, const PasteboardText
     std::optional<std::string> type = Pasteboard::dataType();
     std::optional<nlohmann::json> record = type ? Pasteboard::record(*type) : std::nullopt;
     if (!record) return;
-    // Written as it will be read again: the reading separator, quoted when the reading quotes.
+    // Written as it will be read again: the reading separator, quoted where needed.
     std::vector<std::string> lines;
     for (const auto& row : grid) {
         std::vector<std::string> fields;
         for (const std::string& value : row) {
-            fields.push_back(format.quote.empty() ? value
-                                                  : csvFieldText(value, format.separator, false));
+            fields.push_back(csvFieldText(value, format.separator, false));
         }
         lines.push_back(joinStrings(fields, format.separator));
     }

@@ -430,7 +430,7 @@ void ImportConsole::importViewChangeDestinationMenuItemClicked() {
     const std::vector<int> rows = clickedOrSelectedRows();
     if (rows.empty()) return;
     ImportDestinationSheet sheet;
-    sheet.tableNames = window_.state().selectedObject.tableNames;
+    sheet.tableNames = window_.state().selectedObject.onlyTableNames;
     if (rows.size() == 1 && rows[0] < static_cast<int>(urlsToImport_.size())) {
         const std::string& path = urlsToImport_[static_cast<size_t>(rows[0])];
         sheet.fileLabel = toQString(path);

@@ -40,8 +40,8 @@ std::string ImportFileSettings::separatorString() const {
     }
 }
 
-std::string ImportFileSettings::lineSeparatorString() const {
-    return lineSeparator == 1 ? "\r\n" : "\n";
+LineEnds ImportFileSettings::lineEnds() const {
+    return lineSeparator == 1 ? LineEnds::CarriageReturnLineFeed : LineEnds::LineFeed;
 }
 
 std::string ImportFileSettings::quoteString() const {

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "Common/FieldSplitter.h"
+
 struct ImportFileSettings {
     // Field separator codes.
     enum Separator { Tab = 1, Comma = 2, Pipe = 3, Other = 5 };
@@ -30,7 +32,7 @@ struct ImportFileSettings {
     // empty Other), the line end, the quote string, the reader's encoding number.
     std::string cleanedTableName() const;
     std::string separatorString() const;
-    std::string lineSeparatorString() const;
+    LineEnds lineEnds() const;
     std::string quoteString() const;
     int readerEncoding() const;
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -60,6 +61,19 @@ class OpenFile {
     OpenFile& operator=(const OpenFile&) = delete;
     const int fd;
 };
+
+// Delimited text never holds a NUL byte; binary files almost always do.
+bool holdsNulByte(const std::string& path) {
+    OpenFile file(path);
+    std::vector<char> block(size_t{1} << 20);
+    for (ssize_t count; file.fd >= 0;) {
+        count = ::read(file.fd, block.data(), block.size());
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        if (std::memchr(block.data(), 0, static_cast<size_t>(count))) return true;
+    }
+    return false;
+}
 }  // namespace
 
 ImportOptions ImportOptions::fromUserDefaults(bool deleteAllRowsFirst, bool useUTC) {
@@ -162,6 +176,11 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     statusAndLog(localizedFormat("Preparing to import \"%@\" into \"%@\"", {fileName, table}));
 
     // The file is checked against the table before anything is written to it.
+    if (holdsNulByte(settings.filePath)) {
+        log(ActivityLog::Error,
+            localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes", {fileName}));
+        return fileFailure(fileName, table);
+    }
     std::vector<std::string> names, formats;
     if (!readNamesAndFormats(settings, &names, &formats)) {
         log(ActivityLog::Error, localizedString("Error getting field names or types from file"));
@@ -249,8 +268,12 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
     const FileCounts& counts = counts_;
-    if (!options_.batchLines && counts.imported + counts.failed > 0) {
+    if (!options_.batchLines && counts.imported + counts.lost > 0) {
         reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
+        if (counts.lost > 0) {
+            log(ActivityLog::Information,
+                localizedFormat("Failed to import %d row(s)", {number(counts.lost)}));
+        }
     }
     // Counted while reading: a pass over the file to count first would cost a tenth of the run.
     log(ActivityLog::Information,
@@ -267,48 +290,48 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
                                     std::vector<std::string>* names,
                                     std::vector<std::string>* formats) {
     const int role1 = settings.line1, role2 = settings.line2;
-    const int encoding = settings.readerEncoding();
-    const std::string quote = settings.quoteString(), separator = settings.separatorString();
     const bool bothDiscarded =
         role1 == ImportFileSettings::Discard && role2 == ImportFileSettings::Discard;
-    std::vector<std::string> records;
+    FieldTexts fields;
+    std::vector<size_t> firstFields;  // of each record read
     {
         OpenFile file(settings.filePath);
-        FieldsAndLinesParser parser;
+        FieldsAndLinesParser parser(file.fd, settings.readerEncoding(), settings.separatorString(),
+                                    settings.quoteString(), settings.lineEnds());
         const size_t wanted = bothDiscarded ? 3 : 2;
-        while (file.fd >= 0 && records.size() < wanted) {
-            std::string text, error;
-            const int rc = parser.readLineFrom(file.fd, encoding, quote,
-                                               settings.lineSeparatorString(), &text, &error);
+        while (file.fd >= 0 && firstFields.size() < wanted) {
+            const size_t first = fields.size();
+            FieldsAndLinesParser::Record record;
+            std::string error;
+            const int rc = parser.readRecord(&fields, &record, &error);
             if (rc == FieldsAndLinesParser::kReadError) {
                 log(ActivityLog::Error,
                     localizedFormat(
                         "Line %d was too long. If you exported the file from a spreadsheet, "
                         "please check that the lines end in linefeed characters. The old Mac "
                         "format for text files is not supported by this app.",
-                        {number(static_cast<int64_t>(records.size() + 1))}));
+                        {number(static_cast<int64_t>(firstFields.size() + 1))}));
                 return false;
             }
-            if (rc == FieldsAndLinesParser::kEndOfFile && text.empty()) break;
-            if (records.empty()) removeByteOrderMark(text, encoding);
-            removeCarriageReturns(text);
-            records.push_back(std::move(text));
             if (rc == FieldsAndLinesParser::kEndOfFile) break;
+            firstFields.push_back(first);
         }
     }
-    if (records.empty()) {
+    const size_t records = firstFields.size();
+    if (records == 0) {
         log(ActivityLog::Error, localizedString("No rows to import in the file"));
         return false;
     }
+    firstFields.push_back(fields.size());
     auto fieldsOf = [&](size_t record, bool trim) {
-        std::vector<std::string> fields;
-        FieldsAndLinesParser::findFieldsInLine(records[record], &fields, separator, quote);
+        std::vector<std::string> texts =
+            fields.strings(firstFields[record], firstFields[record + 1] - firstFields[record]);
         if (trim) {
-            for (std::string& field : fields) field = trimmedName(field);
+            for (std::string& text : texts) text = trimmedName(text);
         }
-        return fields;
+        return texts;
     };
-    const bool read2 = records.size() > 1;
+    const bool read2 = records > 1;
     using L = ImportFileSettings;
     if (role1 != L::FieldFormats && role2 != L::FieldFormats) {
         if (role1 == L::FieldNames) {
@@ -316,7 +339,7 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
         } else if (role2 == L::FieldNames && read2) {
             *names = fieldsOf(1, true);
         }
-        if (bothDiscarded && records.size() > 2) {
+        if (bothDiscarded && records > 2) {
             formats->assign(fieldsOf(2, false).size(), "Text");
         }
     } else if (role1 == L::FieldFormats) {
@@ -354,9 +377,25 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
     return true;
 }
 
+const std::optional<std::string_view>* ImportRun::PendingRows::boundValues() {
+    bound.clear();
+    for (const Value& value : values) {
+        if (value.null) {
+            bound.emplace_back(std::nullopt);
+        } else {
+            bound.emplace_back(std::string_view(text).substr(value.start, value.size));
+        }
+    }
+    return bound.data();
+}
+
 ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, int fd,
                                             RowInserter& inserter, const std::vector<int>& types) {
     const size_t expected = types.size();
+    // Rows failing one by one may bail; otherwise full rows go in several to a statement.
+    pending_.clear();
+    pending_.capacity =
+        options_.bailFlags & ImportOptions::BailOnError ? 1 : inserter.rowsPerStatement(expected);
     const bool convertDates = options_.dataTypesToConvert & ImportOptions::ConvertDates;
     const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
     const bool convertNULL = options_.dataTypesToConvert & ImportOptions::ConvertNULL;
@@ -371,25 +410,34 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         return Outcome::EndRun;
     };
 
-    SplitRecordReader reader(fd, settings);
     // The bar moves by a hundredth of the file, as far as the reader has come.
     struct stat info {};
     const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
-    std::vector<DBValue> values;
+    SplitRecordReader reader(fd, settings);
     int64_t& n = counts_.records;
-    for (SplitRecord* record; (record = reader.next());) {
+    for (const SplitRecord* record; (record = reader.next());) {
         ++n;
         if (n % 256 == 0 && fileBytes > 0) {
             showProgress(
                 static_cast<int>(std::min<int64_t>(99, reader.bytesRead() * 100 / fileBytes)));
         }
+        const size_t count = record->fieldCount;
+        const bool skipped = (n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2);
+        // A line whose row goes in other than it reads is a failed line too.
+        const bool changed = !record->readError.empty() || record->unclosedQuote ||
+                             count > expected || (!record->wasEmpty && count < expected);
+        // What is told of a line comes after what is told of the lines before it.
+        if (skipped || changed || record->result == FieldsAndLinesParser::kReadError) {
+            flushPending(inserter);
+        }
         if (record->result == FieldsAndLinesParser::kReadError) {
             // Reading on would meet the same error again: the file ends here.
             log(ActivityLog::Error,
                 localizedFormat("Line %d error: %@", {number(n), record->readError}));
+            countLostLine();
             return options_.bailFlags & ImportOptions::BailOnError ? bail() : Outcome::Next;
         }
-        if ((n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2)) {
+        if (skipped) {
             log(ActivityLog::Information,
                 localizedString(n == 1 ? "Skipping first line" : "Skipping second line"));
             continue;
@@ -404,24 +452,15 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                                 "was read into it",
                                 {number(n)}));
         }
-        std::vector<std::string>& fields = record->fields;
-        const size_t count = fields.size();
         if (count > expected) {
             log(ActivityLog::Warning,
                 localizedFormat("Line %d had %d field(s), more than the expected %d field(s), "
                                 "truncated excess fields",
                                 {number(n), number(static_cast<int64_t>(count)),
                                  number(static_cast<int64_t>(expected))}));
-            if (options_.bailFlags & ImportOptions::BailOnTooManyFields) return bail();
-        }
-        values.clear();
-        for (size_t i = 0; i < std::min(count, expected); ++i) {
-            if (converted[i]) {
-                values.push_back(fieldValueObjectForConvertedFieldValue(
-                    fields[i], types[i], convertDates, convertTimes, convertNULL, options_.nullText,
-                    options_.useUTC));
-            } else {
-                values.emplace_back(std::move(fields[i]));
+            if (options_.bailFlags & ImportOptions::BailOnTooManyFields) {
+                countLostLine();
+                return bail();
             }
         }
         if (!record->wasEmpty && count < expected) {
@@ -430,60 +469,145 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                                 "added empty text fields",
                                 {number(n), number(static_cast<int64_t>(count)),
                                  number(static_cast<int64_t>(expected))}));
-            if (options_.bailFlags & ImportOptions::BailOnTooFewFields) return bail();
-            values.resize(expected, std::string());
+            if (options_.bailFlags & ImportOptions::BailOnTooFewFields) {
+                countLostLine();
+                return bail();
+            }
         }
-        if (!values.empty() && !insertRow(inserter, values, n) && !options_.batchLines &&
-            (options_.bailFlags & ImportOptions::BailOnError)) {
-            return bail();
+        // An empty record goes in alone with its one empty value; others are cut or padded.
+        const size_t width = record->wasEmpty ? std::min(count, expected) : expected;
+        if (pending_.rows() > 0 && width != pending_.width) flushPending(inserter);
+        pending_.width = width;
+        for (size_t i = 0; i < width; ++i) {
+            if (i >= count) {
+                pending_.add("");
+            } else if (!converted[i]) {
+                pending_.add(record->field(i));
+            } else if (DBValue value = fieldValueObjectForConvertedFieldValue(
+                           std::string(record->field(i)), types[i], convertDates, convertTimes,
+                           convertNULL, options_.nullText, options_.useUTC)) {
+                pending_.add(*value);
+            } else {
+                pending_.addNull();
+            }
+        }
+        pending_.lines.push_back(n);
+        pending_.changed.push_back(changed);
+        // A batch ends with a statement, so that it is kept or dropped whole.
+        const int64_t batchRoom = options_.batchLines ? kBatchSize - counts_.pending : kBatchSize;
+        if (width != expected || pending_.rows() >= pending_.capacity ||
+            static_cast<int64_t>(pending_.rows()) >= batchRoom) {
+            if (!flushPending(inserter) && !options_.batchLines &&
+                (options_.bailFlags & ImportOptions::BailOnError)) {
+                return bail();
+            }
         }
         if (stopImport_) break;
     }
+    flushPending(inserter);
     return Outcome::Next;
 }
 
-bool ImportRun::insertRow(RowInserter& inserter, const std::vector<DBValue>& values, int64_t line) {
-    FileCounts& counts = counts_;
+void ImportRun::countLostLine() {
+    ++counts_.failed;
+    ++counts_.lost;
+    ++runFailed_;
+}
+
+bool ImportRun::flushPending(RowInserter& inserter) {
+    const size_t rows = pending_.rows();
+    if (rows == 0) return true;
     sqlite3* db = connection_->handle();
-    if (options_.batchLines && !batchOpen_) {
-        batchOpen_ = execOnConnection(db, "savepoint import_batch", nullptr) == SQLITE_OK;
-    }
-    std::string error;
-    const bool inserted = inserter.insert(values, &error) == SQLITE_OK;
-    if (inserted) {
-        ++counts.imported;
-        ++counts.uncommitted;
-        ++runImported_;
-        if (batchOpen_) ++counts.batchImported;
+    openBatch();
+    bool allInserted = true;
+    const std::optional<std::string_view>* values = pending_.boundValues();
+    if (rows > 1 && inserter.insertRows(values, pending_.width, rows, nullptr) == SQLITE_OK) {
+        for (size_t r = 0; r < rows; ++r) {
+            countWrittenRow(pending_.changed[r]);
+            rowDone(true);
+        }
     } else {
-        ++counts.failed;
-        ++runFailed_;
-        log(ActivityLog::Error,
-            localizedFormat("Line %d could not be imported: %@", {number(line), error}));
-        if (sqlite3_get_autocommit(db)) {
-            // The failure's conflict rule rolled the whole transaction back.
-            loseUncommittedRows();
-            counts.pending = 0;
-            counts.batchImported = 0;
-            batchOpen_ = false;
-            beginTransaction();
-            return false;
+        // A failed statement left nothing of itself: its rows go again one by one, so that
+        // each failing line is told.
+        if (rows > 1 && sqlite3_get_autocommit(db)) recoverFromRollback();
+        for (size_t r = 0; r < rows; ++r) {
+            allInserted &= insertAlone(inserter, values + r * pending_.width, pending_.lines[r],
+                                       pending_.changed[r]);
         }
     }
+    pending_.clear();
+    // The clock is read every few rows only: reading it costs as much as binding a row.
+    rowsSinceClockRead_ += static_cast<int>(rows);
+    if (!options_.batchLines && rowsSinceClockRead_ >= 16) {
+        rowsSinceClockRead_ = 0;
+        commitIfDue();
+    }
+    return allInserted;
+}
+
+void ImportRun::openBatch() {
+    if (options_.batchLines && !batchOpen_) {
+        batchOpen_ =
+            execOnConnection(connection_->handle(), "savepoint import_batch", nullptr) == SQLITE_OK;
+    }
+}
+
+void ImportRun::countWrittenRow(bool changed) {
+    FileCounts& counts = counts_;
+    ++counts.imported;
+    ++counts.uncommitted;
+    ++runImported_;
+    if (batchOpen_) ++counts.batchImported;
+    if (changed) {
+        ++counts.failed;
+        ++counts.uncommittedChanged;
+        ++runFailed_;
+    }
+}
+
+bool ImportRun::insertAlone(RowInserter& inserter, const DBInterface::BoundText* values,
+                            int64_t line, bool changed) {
+    openBatch();
+    std::string error;
+    if (inserter.insertRows(values, pending_.width, 1, &error) == SQLITE_OK) {
+        countWrittenRow(changed);
+        rowDone(true);
+        return true;
+    }
+    countLostLine();
+    log(ActivityLog::Error,
+        localizedFormat("Line %d could not be imported: %@", {number(line), error}));
+    if (sqlite3_get_autocommit(connection_->handle())) {
+        // The failure's conflict rule rolled the whole transaction back.
+        recoverFromRollback();
+    } else {
+        rowDone(false);
+    }
+    return false;
+}
+
+void ImportRun::recoverFromRollback() {
+    loseUncommittedRows();
+    counts_.pending = 0;
+    counts_.batchImported = 0;
+    batchOpen_ = false;
+    beginTransaction();
+}
+
+void ImportRun::rowDone(bool inserted) {
+    FileCounts& counts = counts_;
     if (options_.batchLines) {
         if (++counts.pending >= kBatchSize) endBatch(true);
-    } else {
-        const int64_t processed = counts.imported + counts.failed;
-        if (inserted && processed % 100 == 0) {
-            reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
-        }
-        // The clock is read every few rows only: reading it costs as much as binding a row.
-        if (++rowsSinceClockRead_ >= 16) {
-            rowsSinceClockRead_ = 0;
-            commitIfDue();
-        }
+        return;
     }
-    return inserted;
+    const int64_t processed = counts.imported + counts.lost;
+    if (processed % 100 != 0) return;
+    if (inserted) {
+        reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
+    } else {
+        log(ActivityLog::Error,
+            localizedFormat("Could not import %d row(s)", {number(counts.lost)}));
+    }
 }
 
 void ImportRun::endBatch(bool keep) {
@@ -531,6 +655,7 @@ bool ImportRun::commit() {
         return false;
     }
     counts_.uncommitted = 0;
+    counts_.uncommittedChanged = 0;
     return true;
 }
 
@@ -539,11 +664,15 @@ void ImportRun::loseUncommittedRows() {
     log(ActivityLog::Error,
         localizedFormat("%d row(s) imported since the last commit were rolled back",
                         {number(counts_.uncommitted)}));
+    // Lines that went in changed count as failed already.
+    const int64_t newlyFailed = counts_.uncommitted - counts_.uncommittedChanged;
     counts_.imported -= counts_.uncommitted;
-    counts_.failed += counts_.uncommitted;
+    counts_.lost += counts_.uncommitted;
+    counts_.failed += newlyFailed;
     runImported_ -= counts_.uncommitted;
-    runFailed_ += counts_.uncommitted;
+    runFailed_ += newlyFailed;
     counts_.uncommitted = 0;
+    counts_.uncommittedChanged = 0;
 }
 
 void ImportRun::commitIfDue() {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "Common/FieldsAndLinesParser.h"
+#include "Common/FieldSplitter.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Pasteboard.h"
 
@@ -11,6 +11,8 @@ namespace {
 
 constexpr const char* kFieldMark = "<F||F>";
 constexpr const char* kLineMark = "<L||L>";
+// A copy quotes the values that need it whatever its separator.
+constexpr const char* kPastedTextQuote = "\"";
 
 std::vector<std::string> splitAt(const std::string& text, const std::string& mark) {
     std::vector<std::string> pieces;
@@ -47,10 +49,6 @@ std::string fieldSeparatorForFileTypeTag(int64_t tag) {
     return tag == 3 ? "|" : "\t";
 }
 
-std::string quoteForFileTypeTag(int64_t tag) {
-    return tag == 2 ? "\"" : "";
-}
-
 std::string exportDelimiterStringFromFileTypeTag(int64_t tag) {
     return tag == 3 ? "|" : tag == 2 ? "," : "\t";
 }
@@ -70,34 +68,13 @@ std::string csvFieldText(const std::string& value, const std::string& separator,
 }
 
 void makeNewArray(TextGrid* rows, size_t* minimum, size_t* maximum,
-                  const std::vector<std::string>& texts, const std::string& separator,
-                  const std::string& quote) {
-    auto addLine = [&](std::string_view line) {
-        std::vector<std::string> fields;
-        FieldsAndLinesParser::findFieldsInLine(line, &fields, separator, quote);
-        *minimum = std::min(*minimum, fields.size());
-        *maximum = std::max(*maximum, fields.size());
-        rows->push_back(std::move(fields));
-    };
+                  const std::vector<std::string>& texts, const std::string& separator) {
     for (const std::string& text : texts) {
-        bool quoted = false;
-        size_t start = 0;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (!quote.empty() && text.compare(i, quote.size(), quote) == 0) {
-                quoted = !quoted;
-                i += quote.size() - 1;
-                continue;
-            }
-            if (quoted || (text[i] != '\r' && text[i] != '\n')) continue;
-            addLine(std::string_view(text).substr(start, i - start));
-            // "\r\n" and "\n\r" end one line.
-            if (i + 1 < text.size() && text[i + 1] != text[i] &&
-                (text[i + 1] == '\r' || text[i + 1] == '\n')) {
-                ++i;
-            }
-            start = i + 1;
+        for (std::vector<std::string>& fields : splitText(text, separator, kPastedTextQuote)) {
+            *minimum = std::min(*minimum, fields.size());
+            *maximum = std::max(*maximum, fields.size());
+            rows->push_back(std::move(fields));
         }
-        addLine(std::string_view(text).substr(start));
     }
 }
 
@@ -107,7 +84,6 @@ PasteboardTextFormat pasteboardTextFormat() {
     format.fileTypeTag = defaults.integerForKey("LastImportFileTypeTag");
     format.encoding = defaults.integerForKey("LastImportEncodingTag");
     format.separator = fieldSeparatorForFileTypeTag(format.fileTypeTag);
-    format.quote = quoteForFileTypeTag(format.fileTypeTag);
     std::optional<std::string> type = Pasteboard::dataType();
     format.ownType = type.has_value();
     if (!type) return format;
@@ -116,9 +92,8 @@ PasteboardTextFormat pasteboardTextFormat() {
     if (auto delimiter = record->find("export_delimiter");
         delimiter != record->end() && delimiter->is_number_integer()) {
         format.fileTypeTag = fileTypeTagFromExportDelimiter(delimiter->get<int64_t>());
-        // The text was written with this separator and quoted by the CSV rules.
+        // The text was written with this separator.
         format.separator = exportDelimiterStringFromFileTypeTag(format.fileTypeTag);
-        format.quote = quoteForFileTypeTag(2);
     }
     if (auto encoding = record->find("encoding");
         encoding != record->end() && encoding->is_number_integer()) {
@@ -166,7 +141,7 @@ PastedRows pasteboardRows() {
     if (!text) return pasted;
     TextGrid grid;
     size_t minimum = SIZE_MAX, maximum = 0;
-    makeNewArray(&grid, &minimum, &maximum, {*text}, pasted.format.separator, pasted.format.quote);
+    makeNewArray(&grid, &minimum, &maximum, {*text}, pasted.format.separator);
     for (auto& fields : grid) pasted.rows.emplace_back(fields.begin(), fields.end());
     return pasted;
 }

@@ -18,8 +18,6 @@ std::string joinStrings(const std::vector<std::string>& strings, const std::stri
 
 // Tag 2 (CSV): CSVSeparatorString when set and not empty, else ","; 3: "|"; any other: a tab.
 std::string fieldSeparatorForFileTypeTag(int64_t tag);
-// Only CSV text is quoted.
-std::string quoteForFileTypeTag(int64_t tag);
 // 3 gives "|", 2 gives "," (whatever CSVSeparatorString holds), any other a tab.
 std::string exportDelimiterStringFromFileTypeTag(int64_t tag);
 // Export delimiter 1 (comma) gives tag 2, 2 ("|") gives 3, any other 1 (tab).
@@ -29,18 +27,17 @@ int64_t fileTypeTagFromExportDelimiter(int64_t delimiter);
 // separator, a quote or a line end, or always with quoteAlways.
 std::string csvFieldText(const std::string& value, const std::string& separator, bool quoteAlways);
 // Appends one row per line of each text, lines ending at "\r\n", "\n\r", "\r" or "\n" outside a
-// quoted field (the empty line after a final line end included), and lowers minimum and raises
-// maximum to the shortest and longest row.
+// value in double quotes (a copy quotes values so whatever its separator); the empty line after
+// a final line end is a row too. Lowers minimum and raises maximum to the shortest and longest
+// row.
 void makeNewArray(TextGrid* rows, size_t* minimum, size_t* maximum,
-                  const std::vector<std::string>& texts, const std::string& separator,
-                  const std::string& quote);
+                  const std::vector<std::string>& texts, const std::string& separator);
 
 // How the pasteboard's plain text is to be read.
 struct PasteboardTextFormat {
     int64_t fileTypeTag = 1;
     int64_t encoding = 0;
     std::string separator;
-    std::string quote;
     // One of the own types is on the pasteboard.
     bool ownType = false;
 };

@@ -3,40 +3,16 @@
 #include <unistd.h>
 
 #include "exchange/ImportFileSettings.h"
-#include "platform/foundation/TextEncoding.h"
 
 namespace {
-constexpr size_t kRecordsPerChunk = 256;
+// Few hand-overs between the threads, and a chunk of long records still stays small.
+constexpr size_t kRecordsPerChunk = 2048;
+constexpr size_t kChunkTextBytes = size_t{1} << 20;
 constexpr size_t kChunksAhead = 4;
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
-// An odd number of quote strings: the record's last quoted value was never closed.
-bool hasUnclosedQuote(const std::string& text, const std::string& quote) {
-    if (quote.empty()) return false;
-    size_t count = 0;
-    for (size_t at = text.find(quote); at != std::string::npos; at = text.find(quote, at + 1)) {
-        ++count;
-    }
-    return count % 2 == 1;
-}
 }  // namespace
 
-void removeByteOrderMark(std::string& text, int encoding) {
-    if (encoding == kUTF8StringEncoding && text.starts_with(kByteOrderMark)) {
-        text.erase(0, kByteOrderMark.size());
-    }
-}
-
-void removeCarriageReturns(std::string& text) {
-    if (text.find('\r') != std::string::npos) std::erase(text, '\r');
-}
-
 SplitRecordReader::SplitRecordReader(int fileDescriptor, const ImportFileSettings& settings)
-    : thread_([this, fileDescriptor, encoding = settings.readerEncoding(),
-               separator = settings.separatorString(), quote = settings.quoteString(),
-               lineSeparator = settings.lineSeparatorString()] {
-          read(fileDescriptor, encoding, separator, quote, lineSeparator);
-      }) {}
+    : thread_([this, fileDescriptor, settings] { read(fileDescriptor, settings); }) {}
 
 SplitRecordReader::~SplitRecordReader() {
     stop_ = true;
@@ -44,7 +20,7 @@ SplitRecordReader::~SplitRecordReader() {
     thread_.join();
 }
 
-bool SplitRecordReader::push(Chunk chunk) {
+bool SplitRecordReader::push(ChunkPointer chunk) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return stop_ || ready_.size() < kChunksAhead; });
     if (stop_) return false;
@@ -53,66 +29,60 @@ bool SplitRecordReader::push(Chunk chunk) {
     return true;
 }
 
-SplitRecordReader::Chunk SplitRecordReader::takeSpare() {
-    std::lock_guard lock(mutex_);
-    if (spare_.empty()) return {};
-    Chunk chunk = std::move(spare_.back());
-    spare_.pop_back();
+SplitRecordReader::ChunkPointer SplitRecordReader::takeSpare() {
+    ChunkPointer chunk;
+    {
+        std::lock_guard lock(mutex_);
+        if (!spare_.empty()) {
+            chunk = std::move(spare_.back());
+            spare_.pop_back();
+        }
+    }
+    if (!chunk) chunk = std::make_unique<Chunk>();
+    chunk->fields.clear();
+    chunk->used = 0;
     return chunk;
 }
 
-void SplitRecordReader::read(int fileDescriptor, int encoding, std::string separator,
-                             std::string quote, std::string lineSeparator) {
-    FieldsAndLinesParser parser;
-    std::string line;
-    line.reserve(8192);
-    Chunk chunk = takeSpare();
-    size_t used = 0;
-    bool first = true;
+void SplitRecordReader::read(int fileDescriptor, const ImportFileSettings& settings) {
+    FieldsAndLinesParser parser(fileDescriptor, settings.readerEncoding(),
+                                settings.separatorString(), settings.quoteString(),
+                                settings.lineEnds());
+    ChunkPointer chunk = takeSpare();
     for (bool more = true; more && !stop_;) {
-        line.clear();
-        if (used == chunk.size()) chunk.emplace_back();
-        SplitRecord& record = chunk[used];
+        if (chunk->used == chunk->records.size()) chunk->records.emplace_back();
+        SplitRecord& record = chunk->records[chunk->used];
         record.readError.clear();
-        record.fields.clear();
-        record.result = parser.readLineFrom(fileDescriptor, encoding, quote, lineSeparator, &line,
-                                            &record.readError);
+        record.texts = &chunk->fields;
+        record.firstField = chunk->fields.size();
+        FieldsAndLinesParser::Record facts;
+        record.result = parser.readRecord(&chunk->fields, &facts, &record.readError);
+        if (record.result == FieldsAndLinesParser::kEndOfFile) break;
         more = record.result == FieldsAndLinesParser::kLineRead;
-        if (record.result == FieldsAndLinesParser::kEndOfFile && line.empty()) break;
-        if (first) removeByteOrderMark(line, encoding);
-        first = false;
-        record.wasEmpty = line.empty();
-        record.unclosedQuote =
-            record.result == FieldsAndLinesParser::kEndOfFile && hasUnclosedQuote(line, quote);
-        removeCarriageReturns(line);
-        if (record.result != FieldsAndLinesParser::kReadError) {
-            FieldsAndLinesParser::findFieldsInLine(line, &record.fields, separator, quote);
-        }
-        if (++used == kRecordsPerChunk) {
+        record.wasEmpty = facts.wasEmpty;
+        record.unclosedQuote = facts.unclosedQuote;
+        record.fieldCount = chunk->fields.size() - record.firstField;
+        if (++chunk->used == kRecordsPerChunk || chunk->fields.text.size() >= kChunkTextBytes) {
             bytesRead_ = ::lseek(fileDescriptor, 0, SEEK_CUR);
             if (!push(std::move(chunk))) return;
             chunk = takeSpare();
-            used = 0;
         }
     }
-    if (used > 0) {
-        chunk.resize(used);
-        if (!push(std::move(chunk))) return;
-    }
+    if (chunk->used > 0 && !push(std::move(chunk))) return;
     std::lock_guard lock(mutex_);
     finished_ = true;
     changed_.notify_all();
 }
 
-SplitRecord* SplitRecordReader::next() {
-    if (position_ < current_.size()) return &current_[position_++];
+const SplitRecord* SplitRecordReader::next() {
+    if (current_ && position_ < current_->used) return &current_->records[position_++];
     std::unique_lock lock(mutex_);
-    if (!current_.empty()) spare_.push_back(std::move(current_));
+    if (current_) spare_.push_back(std::move(current_));
     changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
     if (ready_.empty()) return nullptr;
     current_ = std::move(ready_.front());
     ready_.pop_front();
     changed_.notify_all();
     position_ = 0;
-    return &current_[position_++];
+    return &current_->records[position_++];
 }

@@ -101,6 +101,7 @@ void TablesAndRowsController::reloadTables() {
 }
 
 void TablesAndRowsController::enableUIWhileImportingFiles(bool enable) {
+    state_.importing = !enable;
     tablesList_->setEnabled(enable);
     if (QWidget* rows = consoleViews_[TablesAndRowsState::RowsConsole]) rows->setEnabled(enable);
 }

@@ -69,7 +69,8 @@ class DatabaseWindow {
     // After a schema change: the tables list is read again and the named object selected.
     virtual void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
                                                  int firstFieldIndex) = 0;
-    // The tables list and the rows grid are disabled while an import writes to the database.
+    // The tables list, the rows grid and the record editor's Add are disabled while an import
+    // writes to the database.
     virtual void enableUIWhileImportingFiles(bool enable) = 0;
     // Reads the database's picker types and values into the state again.
     virtual void reloadPickerTypes() = 0;

@@ -147,4 +147,7 @@ struct TablesAndRowsState {
     PickerTypes pickerTypes;
     bool printPreviewMode = false;
     bool designMode = false;
+    // An import writes to the database: the tables list, the grid and the record editor's Add
+    // are off meanwhile, so that no write of the window waits on the import's lock.
+    bool importing = false;
 };

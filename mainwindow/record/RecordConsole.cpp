@@ -303,7 +303,7 @@ void RecordConsole::enableAddRowViewButtons(const std::string& message, int stat
                       state_.selectedObject.tableType == DBInterface::kSchemaTable &&
                       state_.selectedObject.selectedObjectStatus >= DBInterface::kObjectEditable &&
                       state_.selectedObject.selectedObjectStatus <= DBInterface::kObjectLimited;
-    addButton_->setEnabled(one && insertable);
+    addButton_->setEnabled(one && insertable && !state_.importing);
     saveButton_->setEnabled(one && dirty && hasRowid);
     clearButton_->setEnabled(one && insertable);
     deleteButton_->setEnabled(one && focus && hasRowid);
@@ -348,6 +348,7 @@ void RecordConsole::makeAddRowTableViewRowFirstResponder(FieldIndex field) {
 }
 
 void RecordConsole::addRowNow(bool focusFirstField) {
+    if (state_.importing) return;
     FieldIndex noted = state_.selection.fieldIndexToEdit;
     form_->setFocus();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();

@@ -19,8 +19,9 @@
 #include "exchange/GridCopy.h"
 #include "exchange/GridPaste.h"
 #include "exchange/PasteboardText.h"
+#include "platform/ui/MainWindow.h"
 #include "platform/ui/Pasteboard.h"
-#include "tests/mainwindow/ControllerTest.h"
+#include "tests/mainwindow/GridTest.h"
 
 namespace {
 
@@ -137,8 +138,7 @@ TEST_F(ClipboardTest, RowsRoundTripIntoAnotherWindowWithSeparatorsQuotesLineEnds
         PasteboardTextFormat format = pasteboardTextFormat();
         TextGrid grid;
         size_t minimum = SIZE_MAX, maximum = 0;
-        makeNewArray(&grid, &minimum, &maximum, {*Pasteboard::string()}, format.separator,
-                     format.quote);
+        makeNewArray(&grid, &minimum, &maximum, {*Pasteboard::string()}, format.separator);
         ASSERT_EQ(grid.size(), 3u) << delimiter;
         EXPECT_EQ(grid[0], (std::vector<std::string>{"a,b", "tab\there"}));
         EXPECT_EQ(grid[1], (std::vector<std::string>{"line\nfeed", "say \"hi\""}));
@@ -161,6 +161,38 @@ TEST_F(ClipboardTest, RowsRoundTripIntoAnotherWindowWithSeparatorsQuotesLineEnds
     GridPaste(*target, *rowsOf(target)).pasteFromClipboardToSelectedCell(true);
     pasted = query(other, "select p, q from t order by rowid limit 3");
     EXPECT_EQ(pasted, expected);
+}
+
+// Copy and paste with the keys, another program in between keeping only the plain text.
+class PlainTextPasteTest : public GridTest {};
+
+TEST_F(PlainTextPasteTest, RowsCopiedAsTabTextPasteBackAsTheSameRows) {
+    run("create table t (p, q); insert into t values ('tab\there', 'line\nfeed'), "
+        "('say \"hi\"', '\"quoted\" start'), ('5''10\"', 'crlf\r\nend'), ('plain', '')");
+    const std::string other = pathInDocuments("other.db");
+    run("create table t (p, q)", other);
+    showGrid("t");
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_C, Qt::ControlModifier);
+    const QString text = QGuiApplication::clipboard()->text();
+    ASSERT_FALSE(text.isEmpty());
+    QGuiApplication::clipboard()->setText(text);
+    ASSERT_FALSE(Pasteboard::dataType().has_value());
+
+    app->showDatabase(other, 1, false, std::nullopt, 0)->show();
+    QTest::qWait(kSettleWaitMs);
+    TablesAndRowsController* target = app->tablesAndRowsControllerForWindowIndex(1);
+    target->selectTableWithName("t");
+    QWidget* window = app->databaseWindowForWindowIndex(1);
+    makeKeyAndOrderFront(window);
+    QApplication::processEvents();
+    alertAnswer = 0;
+    QTest::keyClick(window, Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
+    QApplication::processEvents();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Number of rows to add: 4");
+    EXPECT_EQ(query(other, "select p, q from t order by rowid"),
+              query(db, "select p, q from t order by rowid"));
 }
 
 TEST_F(ClipboardTest, CutClearsOnlyTheCopiedCellsAndNothingWhenTheCopyFailed) {
@@ -361,8 +393,7 @@ TEST_F(ClipboardTest, ClipboardWindowSplitsTheWholeTextAndTransposesWhatReadsBac
     UserDefaults::standard().setString(";", "CSVSeparatorString");
     TextGrid grid;
     size_t minimum = SIZE_MAX, maximum = 0;
-    makeNewArray(&grid, &minimum, &maximum, {"x|y", "\"p;q\";r"}, fieldSeparatorForFileTypeTag(2),
-                 quoteForFileTypeTag(2));
+    makeNewArray(&grid, &minimum, &maximum, {"x|y", "\"p;q\";r"}, fieldSeparatorForFileTypeTag(2));
     EXPECT_EQ(grid, (TextGrid{{"x|y"}, {"p;q", "r"}}));
     UserDefaults::standard().setString("", "CSVSeparatorString");
 

@@ -2,13 +2,17 @@
 // changed for the clicked and selected files, and runs on their thread that end through the
 // event loop.
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 
+#include "Common/SchemaChanges.h"
 #include "exchange/ImportConsole.h"
+#include "exchange/ImportDestinationSheet.h"
 #include "exchange/TextEntrySheet.h"
+#include "mainwindow/record/RecordConsole.h"
 #include "tests/mainwindow/ControllerTest.h"
 
 namespace {
@@ -29,6 +33,7 @@ class ImportConsoleTest : public ControllerTest {
     }
     void TearDown() override {
         TextEntrySheet::setTestResponder({});
+        ImportDestinationSheet::setTestResponder({});
         ControllerTest::TearDown();
     }
 
@@ -180,4 +185,43 @@ TEST_F(ImportConsoleTest, ClosingTheWindowDuringARunStopsItAndKeepsTheFileWhole)
     std::vector<std::string> check;
     ASSERT_EQ(DBInterface::getRows(&check, "pragma integrity_check", db, nullptr), 0);
     EXPECT_EQ(check, std::vector<std::string>{"ok"});
+}
+
+TEST_F(ImportConsoleTest, ImportIntoOffersTheTablesOnly) {
+    run("create view v as select 1; create index byName on t (name); create trigger tr after "
+        "insert on t begin select 1; end; create table b (x)");
+    std::string error;
+    ASSERT_EQ(DBInterface::createTable("hidden", 8192, {"x"}, {1}, nullptr, nullptr, db, &error), 0)
+        << error;
+    controller->reloadTables();
+    console->addFilePaths({file("data.csv", "1\n")}, std::nullopt);
+    table->selectRow(0);
+    std::vector<std::string> offered;
+    ImportDestinationSheet::setTestResponder([&](const ImportDestinationSheet& sheet) {
+        offered = sheet.tableNames;
+        return std::optional<QString>("b");
+    });
+    console->importViewChangeDestinationMenuItemClicked();
+    EXPECT_EQ(offered, (std::vector<std::string>{"b", "t"}));
+    EXPECT_EQ(settingsOfRow(0).name, "b");
+}
+
+TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
+    console->addFilePaths({file("big.txt", text)}, std::nullopt);
+    console->importViewImportButtonPressed();
+    ASSERT_TRUE(console->isImporting());
+    controller->selectAddRowView();
+    auto* add = controller->view()->findChild<QPushButton*>("addRowViewAddButton");
+    EXPECT_FALSE(add->isEnabled());
+    auto* record =
+        static_cast<RecordConsole*>(controller->console(TablesAndRowsState::RecordConsole));
+    QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Period, Qt::ControlModifier);
+    console->importViewImportButtonPressed();  // Stop
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    std::vector<std::string> count;
+    ASSERT_EQ(DBInterface::getRows(&count, "select count(*) from t", db, nullptr), 0);
+    EXPECT_EQ(count, std::vector<std::string>{"3"});
+    EXPECT_TRUE(add->isEnabled());
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <random>
 
 #include <gmock/gmock.h>
 
@@ -98,6 +99,17 @@ TEST_F(ImportRunTest, HeaderLineByteOrderMarkAndCarriageReturnsMakeTheTable) {
     EXPECT_NEAR(reporter.progress, 1.0, 1e-9);  // a whole file fills the bar once
 }
 
+TEST_F(ImportRunTest, QuotesInsidePlainValuesAreTextAndEveryLineIsOneRow) {
+    ImportFileSettings settings = file(
+        "people.csv",
+        "id,height,said\n1,5'10\",Ann\n2,say \"x\" now,Bo\n3,\"6'1\"\" \",\"Cy, \"\"Jr\"\"\"\n");
+    settings.line1 = ImportFileSettings::FieldNames;
+    EXPECT_EQ(import({settings}), "Import completed without issues");
+    EXPECT_THAT(directQuery("select id || '|' || height || '|' || said from people order by rowid"),
+                ElementsAre("1|5'10\"|Ann", "2|say \"x\" now|Bo", "3|6'1\" |Cy, \"Jr\""));
+    EXPECT_EQ(imported, 3);
+}
+
 TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines) {
     ImportFileSettings settings = file("ragged.txt", "a\tb\tc\n1\t2\n1\t2\t3\t4\n\n5\t6\t7\n");
     settings.line1 = ImportFileSettings::FieldNames;
@@ -166,6 +178,38 @@ TEST_F(ImportRunTest, ReaderTroublesAreWarningsWithTheirLinesAndTheTextStillArri
     EXPECT_THAT(warnings[1], HasSubstr("Line 4: a quoted value is not closed"));
 }
 
+TEST_F(ImportRunTest, ABinaryFileIsRefusedBeforeAnythingIsMadeOrDeleted) {
+    std::mt19937 random(31);
+    std::string bytes;
+    for (int i = 0; i < 65536; ++i) bytes += static_cast<char>(random() % 256);
+    run("insert into existing values ('old', 1)");
+    ImportOptions options;
+    options.deleteAllRowsFirst = true;
+    EXPECT_EQ(import({file("photo.jpg", bytes), file("blob.bin", bytes, "existing")}, options),
+              "Import completed with issues");
+    EXPECT_THAT(directQuery("select count(*) from sqlite_master where name = 'photo'"),
+                ElementsAre("0"));
+    EXPECT_THAT(directQuery("select a from existing"), ElementsAre("old"));
+    EXPECT_THAT(logged(ActivityLog::Error, "NUL"),
+                ElementsAre("\"photo.jpg\" is not a delimited text file: it holds NUL bytes",
+                            "\"blob.bin\" is not a delimited text file: it holds NUL bytes"));
+    EXPECT_EQ(imported, 0);
+}
+
+TEST_F(ImportRunTest, EveryLineChangedOrLostCountsAsFailed) {
+    run("create table counted (k integer primary key, v)");
+    // Cut, padded, mended UTF-8 and a quote left open go in changed; the duplicate key is lost.
+    const std::string text = "1,a\n2,b,extra\n3\n4,caf\xE9\n1,dup\n5,\"open\n6,x\n";
+    EXPECT_EQ(import({file("counted.csv", text, "counted")}), "Import completed with issues");
+    EXPECT_THAT(directQuery("select group_concat(k) from counted"), ElementsAre("1,2,3,4,5"));
+    EXPECT_EQ(imported, 5);
+    EXPECT_EQ(failed, 5);
+    EXPECT_THAT(logged(ActivityLog::Error, "failed lines"),
+                ElementsAre("Number of failed lines from \"counted.csv\": 5"));
+    EXPECT_THAT(logged(ActivityLog::Information, "failed lines"),
+                ElementsAre("Total number of failed lines: 5"));
+}
+
 TEST_F(ImportRunTest, SingleByteEncodingsAreDecoded) {
     ImportFileSettings windows = file("windows.txt", "caf\xe9\t\x80\n", "encoded");
     windows.textEncoding = 1;
@@ -206,6 +250,76 @@ TEST_F(ImportRunTest, FailedRowsAreCountedExactlyAndReportedWithTheirLines) {
         EXPECT_EQ(imported, 0);
         EXPECT_THAT(directQuery("select count(*) from keyed"), ElementsAre("251"));
     }
+}
+
+TEST_F(ImportRunTest, UnbatchedRunsSumUpTheRowsNotImported) {
+    run("create table keyed (k integer primary key); insert into keyed select value from "
+        "generate_series(1, 100)");
+    // 100 taken keys, then 50 new ones, the last line cut but imported.
+    std::string text;
+    for (int i = 1; i <= 150; ++i) text += std::to_string(i) + "\n";
+    text += "151\textra\n";
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        run("delete from keyed where k > 100");
+        ImportOptions options;
+        options.batchLines = batched;
+        EXPECT_EQ(import({file("keys.txt", text, "keyed")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 51);
+        EXPECT_EQ(failed, 101);
+        EXPECT_EQ(logged(ActivityLog::Error, "could not be imported").size(), 100u);
+        EXPECT_THAT(logged(ActivityLog::Error, "Could not import"),
+                    batched ? Strings{} : Strings{"Could not import 100 row(s)"});
+        EXPECT_THAT(logged(ActivityLog::Information, "Failed to import"),
+                    batched ? Strings{} : Strings{"Failed to import 100 row(s)"});
+    }
+}
+
+TEST_F(ImportRunTest, LongRecordsOverManyChunksArriveWholeAndConverted) {
+    // Records of about a kilobyte: the reader's chunks end between rows that go in together.
+    std::string text;
+    for (int i = 1; i <= 5000; ++i) {
+        char value[1001];
+        std::snprintf(value, sizeof value, "%01000d", i);
+        text += std::to_string(i) + "\t" + value + (i % 7 == 0 ? "\tnull\n" : "\tx\n");
+    }
+    for (const bool convertNULL : {false, true}) {
+        SCOPED_TRACE(convertNULL);
+        ImportOptions options;
+        if (convertNULL) options.dataTypesToConvert = ImportOptions::ConvertNULL;
+        EXPECT_EQ(import({file("long.txt", text, "long")}, options),
+                  "Import completed without issues");
+        EXPECT_EQ(imported, 5000);
+        EXPECT_THAT(directQuery("select count(*), count(distinct \"Field 1\") from long where "
+                                "\"Field 2\" = printf('%01000d', \"Field 1\")"),
+                    ElementsAre("5000", "5000"));
+        EXPECT_THAT(directQuery("select count(*) from long where \"Field 3\" is null"),
+                    ElementsAre(convertNULL ? "714" : "0"));
+        run("drop table long");
+    }
+}
+
+TEST_F(ImportRunTest, RowsBeforeAFailingRowUnderAFailRuleGoInOnce) {
+    // A FAIL rule keeps what its statement wrote before the failing row.
+    run("create table failing (k, v not null on conflict fail); create table raising (k, v); "
+        "create trigger refuse before insert on raising when new.v is null begin "
+        "select raise(fail, 'refused'); end");
+    std::string text;
+    for (int i = 1; i <= 100; ++i) text += std::to_string(i) + (i == 50 ? "\tbad\n" : "\tv\n");
+    ImportOptions options;
+    options.dataTypesToConvert = ImportOptions::ConvertNULL;
+    options.nullText = "bad";
+    EXPECT_EQ(import({file("failing.txt", text, "failing"), file("raising.txt", text, "raising")},
+                     options),
+              "Import completed with issues");
+    for (const char* table : {"failing", "raising"}) {
+        SCOPED_TRACE(table);
+        EXPECT_THAT(
+            directQuery(std::string("select count(*), count(distinct k), sum(k) from ") + table),
+            ElementsAre("99", "99", "5000"));
+    }
+    EXPECT_EQ(logged(ActivityLog::Error, "Line 50 could not be imported").size(), 2u);
 }
 
 TEST_F(ImportRunTest, AConflictThatRollsTheTransactionBackCountsItsRowsAsFailed) {

@@ -45,10 +45,10 @@ TEST(ImportThreads, RecordsArriveInOrderAndAnEarlyEndStopsTheReader) {
         lseek(fd, 0, SEEK_SET);
         SplitRecordReader reader(fd, settings);
         int expected = 1;
-        while (SplitRecord* record = reader.next()) {
-            ASSERT_EQ(record->fields.size(), 2u);
-            EXPECT_EQ(record->fields[0], std::to_string(expected));
-            EXPECT_EQ(record->fields[1], "v\n" + std::to_string(expected));
+        while (const SplitRecord* record = reader.next()) {
+            ASSERT_EQ(record->fieldCount, 2u);
+            EXPECT_EQ(record->field(0), std::to_string(expected));
+            EXPECT_EQ(record->field(1), "v\n" + std::to_string(expected));
             if (early && expected == 300) break;  // the reader goes with the loop
             ++expected;
         }
