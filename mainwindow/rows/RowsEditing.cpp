@@ -213,6 +213,16 @@ bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text) {
         return false;
     }
     window_.showErrorAlert(error, window_.window());
+    if (DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
+        // Renamed or dropped elsewhere: once the editor has closed, the list is read again and
+        // the grid of a table that is no longer there goes.
+        QTimer::singleShot(0, this, [this, path = target.databaseFilePath, table = target.table] {
+            if (state_.databaseFilePath == path && window_.selectedTableNameIfOnlyOne() == table) {
+                window_.reloadTablesAndSelectTableNamed(std::nullopt, -1);
+            }
+        });
+        return false;
+    }
     // Until it is edited again the cell shows the loaded value, NULL included.
     reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
