@@ -347,6 +347,8 @@ class RowsConsole : public QObject,
         std::string text;
     };
     std::optional<FailedEdit> failedEdit_;
+    // The editor holding a failed edit's text again, until it ends.
+    QPointer<QLineEdit> offeredEditor_;
     bool focusNoticePending_ = false;
     // The row the loaded page starts at, where a failed page load leaves the port.
     RowIndex firstRowIndexOfLoadedPage_{0};

@@ -173,7 +173,12 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
     CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
     std::optional<EditTarget> target = std::move(editTarget_);
     editTarget_.reset();
+    bool offered = control == offeredEditor_;
+    offeredEditor_ = nullptr;
     if (!target || target->cell != cell) return;
+    // A failed edit offered again is written again only at the user's word: a key that ends it
+    // or a change typed into it. Ended any other way (a click elsewhere, a reload) it is dropped.
+    if (offered && !control->isModified()) return;
     std::string text = toStdString(control->text());
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
@@ -213,7 +218,9 @@ bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text) {
         return false;
     }
     window_.showErrorAlert(error, window_.window());
-    if (DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
+    // A lock held elsewhere has been waited for once already: the schema is not read behind it.
+    if (!RowsDataPort::isBusy(rc) &&
+        DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
         // Renamed or dropped elsewhere: once the editor has closed, the list is read again and
         // the grid of a table that is no longer there goes.
         QTimer::singleShot(0, this, [this, path = target.databaseFilePath, table = target.table] {
@@ -243,18 +250,24 @@ void RowsConsole::reopenFailedEdit() {
     std::optional<FailedEdit> failed = std::move(failedEdit_);
     failedEdit_.reset();
     const EditTarget& was = failed->target;
+    RowIndex focusedRow = state_.selection.focusedRowIndex;
+    FieldIndex focusedField = state_.selection.focusedFieldIndex;
     focusCellShowingIt(was.cell.row, was.cell.field);
     GridRow row;
     GridColumn column;
-    if (!editableFocusedCell(&row, &column)) return;
-    // Only over the row and field it was typed for; the page may show others by now.
-    std::optional<EditTarget> target = editTargetOfCell(row, column);
+    std::optional<EditTarget> target;
+    if (editableFocusedCell(&row, &column)) target = editTargetOfCell(row, column);
+    // Only over the row and field it was typed for; the page may show others by now, and then
+    // the focus goes back where the user left it.
     if (!target || target->databaseFilePath != was.databaseFilePath || target->table != was.table ||
         target->fieldName != was.fieldName || target->rowid != was.rowid) {
+        focusCellShowingIt(focusedRow, focusedField);
         return;
     }
     beginEditingCell(row, column);
     auto* control =
         qobject_cast<QLineEdit*>(rowsTableView_->indexWidget(rowsTableView_->currentIndex()));
-    if (control) control->setText(toQString(failed->text));
+    if (!control) return;
+    control->setText(toQString(failed->text));
+    offeredEditor_ = control;
 }

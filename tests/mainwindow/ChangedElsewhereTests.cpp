@@ -46,3 +46,81 @@ TEST_F(ChangedElsewhereTest, ReloadTablesShowsATableRenamedElsewhere) {
     EXPECT_EQ(c->selectedTableName(), std::nullopt);
     EXPECT_EQ(grid->numberOfRows(), 0);
 }
+
+TEST_F(ChangedElsewhereTest, AnEditUnderAnExclusiveLockWaitsOnceAndComesBackInItsOwnCell) {
+    makeRowsTable(8);
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive; update t set amount = amount", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    typeInto(1, 1, "typed");
+    // A click on another row while the window waits is handled once the wait is over.
+    QPoint elsewhere = cellPoint(5, 2);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            grid->viewport(),
+            new QMouseEvent(type, elsewhere, grid->viewport()->mapToGlobal(elsewhere),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    }
+    int64_t waits = DBConnection::busyWaitCount();
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_EQ(DBConnection::busyWaitCount() - waits, 1);
+    QTest::qWait(50);
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].both().find("database is locked"), std::string::npos) << alerts[0].both();
+    // The text is offered again in the cell it was typed into, not on the row clicked.
+    QLineEdit* field = openedEditor();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(), "typed");
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    // Return is the user's word: now it is written, once.
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed");
+    EXPECT_EQ(readBack("select group_concat(id) from updates"), "2");
+    EXPECT_EQ(alerts.size(), 1u);
+}
+
+TEST_F(ChangedElsewhereTest, AFailedEditOfferedAgainIsNeverWrittenUnasked) {
+    makeRowsTable(8);
+    logUpdates();
+    run("create trigger t_refused before update on t begin select raise(abort, 'refused'); end");
+    TablesAndRowsController* c = showGrid("t");
+    typeInto(2, 1, "typed");
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QApplication::processEvents();
+    ASSERT_EQ(alerts.size(), 1u);
+    ASSERT_NE(openedEditor(), nullptr);
+    EXPECT_EQ(editor()->text(), "typed");
+    // The refusal goes; a scroll and a click elsewhere end the offered edit without writing it.
+    run("drop trigger t_refused");
+    wheel(QPoint(0, -120));
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    typeInto(2, 1, "again");
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QApplication::processEvents();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(readBack("select name from t where rowid = 4"), "again");
+    // Typed into after the failure, an offered edit is the user's own again.
+    run("create trigger t_refused before update on t begin select raise(abort, 'refused'); end");
+    typeInto(4, 1, "third");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_NE(openedEditor(), nullptr);
+    run("drop trigger t_refused");
+    QTest::keyClicks(editor(), "!");
+    click(6, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select count(*) from t where name = 'third!'"), "1");
+    EXPECT_EQ(readBack("select count(*) from updates"), "2");
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value,
+              c->state().dataPort.firstRowIndexInDataPort.value + 6);
+}
