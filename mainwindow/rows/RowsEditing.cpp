@@ -102,8 +102,35 @@ bool RowsConsole::controlTextViewDoCommandBySelector(QLineEdit* control, TextCom
     if (failedEdit_) return false;
     moveFocusForEditing(command);
     // After the current edit has fully ended; the next one passes the same checks as Return.
-    QTimer::singleShot(0, this, [this] { startEditingFocusedCellThread(); });
+    editStartPending_ = true;
+    QTimer::singleShot(0, this, [this] { startPendingEdit(); });
     return false;
+}
+
+bool RowsConsole::eventFilter(QObject* watched, QEvent* event) {
+    bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (watched != rowsTableView_ || !editStartPending_ || !key) return false;
+    keysTypedAhead_.emplace_back(event->clone());
+    return true;
+}
+
+void RowsConsole::startPendingEdit() {
+    editStartPending_ = false;
+    startEditingFocusedCellThread();
+    // The keys typed meanwhile go where they would have gone had the edit opened at once: into
+    // it, or to the grid when the cell may not be edited. One of them may queue the next edit.
+    std::vector<std::unique_ptr<QEvent>> keys = std::move(keysTypedAhead_);
+    keysTypedAhead_.clear();
+    for (auto next = keys.begin(); next != keys.end(); ++next) {
+        if (editStartPending_) {
+            std::move(next, keys.end(), std::back_inserter(keysTypedAhead_));
+            return;
+        }
+        QWidget* editor = rowsTableView_->isEditing()
+                              ? rowsTableView_->indexWidget(rowsTableView_->currentIndex())
+                              : nullptr;
+        QCoreApplication::sendEvent(editor ? editor : rowsTableView_, next->get());
+    }
 }
 
 void RowsConsole::moveFocusForEditing(TextCommand command) {
