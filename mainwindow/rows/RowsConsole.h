@@ -289,6 +289,8 @@ class RowsConsole : public QObject,
     void buildView();
     // Opens the edit a command from an edited cell queued, then hands it the keys typed meanwhile.
     void startPendingEdit();
+    // Hands the keys held while an edit was on its way to the edit, or to the grid.
+    void sendKeysTypedAhead();
     // The window hears once, after the events that redrew the grid, that its focus, page or
     // values may have changed.
     void noticeFocusMove();
@@ -357,7 +359,8 @@ class RowsConsole : public QObject,
     // The editor holding a failed edit's text again, until it ends.
     QPointer<QLineEdit> offeredEditor_;
     bool focusNoticePending_ = false;
-    // An edit queued by a command from an edited cell, and the keys typed before it opened.
+    // An edit queued by a command from an edited cell, and the keys typed before it (or a
+    // failed edit offered again) opened.
     bool editStartPending_ = false;
     std::vector<std::unique_ptr<QEvent>> keysTypedAhead_;
     // The row the loaded page starts at, where a failed page load leaves the port.

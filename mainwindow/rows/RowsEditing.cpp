@@ -109,7 +109,7 @@ bool RowsConsole::controlTextViewDoCommandBySelector(QLineEdit* control, TextCom
 
 bool RowsConsole::eventFilter(QObject* watched, QEvent* event) {
     bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-    if (watched != rowsTableView_ || !editStartPending_ || !key) return false;
+    if (watched != rowsTableView_ || !key || (!editStartPending_ && !failedEdit_)) return false;
     keysTypedAhead_.emplace_back(event->clone());
     return true;
 }
@@ -117,8 +117,12 @@ bool RowsConsole::eventFilter(QObject* watched, QEvent* event) {
 void RowsConsole::startPendingEdit() {
     editStartPending_ = false;
     startEditingFocusedCellThread();
-    // The keys typed meanwhile go where they would have gone had the edit opened at once: into
-    // it, or to the grid when the cell may not be edited. One of them may queue the next edit.
+    sendKeysTypedAhead();
+}
+
+void RowsConsole::sendKeysTypedAhead() {
+    // The keys go where they would have gone had the edit opened at once: into it, or to the
+    // grid when the cell may not be edited. One of them may queue the next edit.
     std::vector<std::unique_ptr<QEvent>> keys = std::move(keysTypedAhead_);
     keysTypedAhead_.clear();
     for (auto next = keys.begin(); next != keys.end(); ++next) {
@@ -289,12 +293,15 @@ void RowsConsole::reopenFailedEdit() {
     if (!target || target->databaseFilePath != was.databaseFilePath || target->table != was.table ||
         target->fieldName != was.fieldName || target->rowid != was.rowid) {
         focusCellShowingIt(focusedRow, focusedField);
-        return;
+    } else {
+        beginEditingCell(row, column);
+        auto* control =
+            qobject_cast<QLineEdit*>(rowsTableView_->indexWidget(rowsTableView_->currentIndex()));
+        if (control) {
+            control->setText(toQString(failed->text));
+            offeredEditor_ = control;
+        }
     }
-    beginEditingCell(row, column);
-    auto* control =
-        qobject_cast<QLineEdit*>(rowsTableView_->indexWidget(rowsTableView_->currentIndex()));
-    if (!control) return;
-    control->setText(toQString(failed->text));
-    offeredEditor_ = control;
+    // Keys typed while the write waited follow the text they were typed after.
+    sendKeysTypedAhead();
 }
