@@ -1,5 +1,9 @@
 #include "Common/DBConnection.h"
 
+#include <algorithm>
+#include <iterator>
+#include <thread>
+
 #include "Common/DBExtensions.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SystemLog.h"
@@ -7,8 +11,10 @@
 #include "platform/foundation/Utf8.h"
 
 namespace {
-// A read that meets another connection's write lock waits this long before it gives up.
-constexpr int kBusyTimeoutMilliseconds = 5000;
+// A connection that meets another connection's lock waits this long in all before it gives up.
+constexpr std::chrono::milliseconds kBusyTimeout{5000};
+// The pauses between tries: short at first, so that a lock about to end costs little.
+constexpr int kBusyPausesMilliseconds[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
 }  // namespace
 
 DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString) {
@@ -21,7 +27,7 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
     ++openedConnections_;
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
-    sqlite3_busy_timeout(db_, kBusyTimeoutMilliseconds);
+    sqlite3_busy_handler(db_, &DBConnection::waitWhileBusy, this);
     if (kind == ConnectionKind::Statement || kind == ConnectionKind::NewFileStatement) {
         prepareStatementConnection(path, errorString);
     }
@@ -30,6 +36,25 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
 DBConnection::~DBConnection() {
     // Closes even a handle whose open failed; unfinalized statements never outlive a call.
     sqlite3_close_v2(db_);
+}
+
+int DBConnection::waitWhileBusy(void* connection, int attempt) {
+    auto* self = static_cast<DBConnection*>(connection);
+    if (self->busyWaitRanOut_) return 0;
+    auto now = std::chrono::steady_clock::now();
+    if (attempt == 0) {
+        self->busyDeadline_ = now + kBusyTimeout;
+        ++busyWaits_;
+    }
+    if (now >= self->busyDeadline_) {
+        self->busyWaitRanOut_ = true;
+        return 0;
+    }
+    constexpr int kPauses = std::size(kBusyPausesMilliseconds);
+    std::chrono::milliseconds pause(kBusyPausesMilliseconds[std::min(attempt, kPauses - 1)]);
+    std::this_thread::sleep_for(
+        std::min<std::chrono::steady_clock::duration>(pause, self->busyDeadline_ - now));
+    return 1;
 }
 
 std::string DBConnection::errorMessage() const {

@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -35,14 +36,23 @@ class DBConnection {
     // How many connections this process has opened (or tried to), so that a test can count
     // the connections one operation costs.
     static int64_t openedConnectionCount() { return openedConnections_.load(); }
+    // How many times connections of this process began to wait on a lock held elsewhere.
+    static int64_t busyWaitCount() { return busyWaits_.load(); }
 
   private:
     static inline std::atomic<int64_t> openedConnections_{0};
+    static inline std::atomic<int64_t> busyWaits_{0};
 
+    static int waitWhileBusy(void* connection, int attempt);
     void prepareStatementConnection(const std::string& path, std::string* errorString);
 
     sqlite3* db_ = nullptr;
     int openResult_ = SQLITE_ERROR;
+    // When the wait on the lock met last ends; once a wait has run out, the connection waits no
+    // more, so a lock met by the journal-mode check and again by the statement that follows
+    // costs one wait, not two.
+    std::chrono::steady_clock::time_point busyDeadline_;
+    bool busyWaitRanOut_ = false;
 };
 
 // Appends "Null database file path"; kMissingPathResult.

@@ -72,6 +72,12 @@ int getTableTypeAndDefinition(std::vector<std::string>* typeAndDefinition, const
                    databaseFilePath, errorString);
 }
 
+bool isObjectGone(const std::string& name, const std::string& databaseFilePath) {
+    std::vector<std::string> typeAndDefinition;
+    return getTableTypeAndDefinition(&typeAndDefinition, name, databaseFilePath, nullptr) == 0 &&
+           typeAndDefinition.empty();
+}
+
 int getTableDictionary(TableDictionary* dictionary, const std::string& tableName,
                        const std::string& databaseFilePath, std::string* errorString) {
     dictionary->name = tableName;

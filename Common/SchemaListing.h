@@ -56,6 +56,9 @@ int getMasterTables(MasterTables* tables, const std::string& databaseFilePath,
 // Appends the object's type text and CREATE text; nothing when there is no such object.
 int getTableTypeAndDefinition(std::vector<std::string>* typeAndDefinition, const std::string& name,
                               const std::string& databaseFilePath, std::string* errorString);
+// True only when the schema, read without error, has no object of that name: a read that
+// failed (a lock held elsewhere) proves nothing.
+bool isObjectGone(const std::string& name, const std::string& databaseFilePath);
 // Returns the code of the last read made; callers check for a type.
 int getTableDictionary(TableDictionary* dictionary, const std::string& tableName,
                        const std::string& databaseFilePath, std::string* errorString);

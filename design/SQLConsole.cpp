@@ -119,8 +119,9 @@ void SQLConsole::buildView() {
     auto* topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
     topLayout->addWidget(queryTextView_, 1);
-    topLayout->addLayout(buttons);
+    // A message coming or going takes its room from the query text, never moves the buttons.
     topLayout->addWidget(messageLabel_);
+    topLayout->addLayout(buttons);
     auto* split = new QSplitter(Qt::Vertical, view_);
     split->addWidget(top);
     split->addWidget(resultsTableView_);

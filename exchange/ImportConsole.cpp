@@ -238,6 +238,9 @@ void ImportConsole::buildView() {
     progress_->hide();
     statusLabel_ = new QLabel(view_);
     statusLabel_->setObjectName("importViewStatusLabel");
+    // As tall as the progress bar that takes its row during a run, so that a run starting never
+    // moves Import (then Stop) away from under the pointer.
+    statusLabel_->setMinimumHeight(progress_->sizeHint().height());
     numberOfRowsLabel_ = new QLabel(view_);
     numberOfRowsLabel_->setObjectName("importViewNumberOfRowsLabel");
     numberOfRowsLabel_->hide();

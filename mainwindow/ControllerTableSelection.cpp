@@ -20,13 +20,6 @@ namespace {
 
 constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
 
-// Only the schema saying so counts: a read that failed (a lock held elsewhere) proves nothing.
-bool isObjectGone(const std::string& name, const std::string& path) {
-    std::vector<std::string> typeAndDefinition;
-    return DBInterface::getTableTypeAndDefinition(&typeAndDefinition, name, path, nullptr) == 0 &&
-           typeAndDefinition.empty();
-}
-
 std::string goneObjectText(const std::string& name, const DBInterface::MasterTables& allTables) {
     auto entry = allTables.find(name);
     std::string type = entry != allTables.end() ? entry->second.type : "table";
@@ -243,7 +236,8 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
         name = selectedTableName();
     }
     // Renamed or dropped elsewhere: the list is brought up to date and nothing is shown.
-    if (name && state_.databaseFilePath && isObjectGone(*name, *state_.databaseFilePath)) {
+    if (name && state_.databaseFilePath &&
+        DBInterface::isObjectGone(*name, *state_.databaseFilePath)) {
         showErrorAlert(goneObjectText(*name, state_.selectedObject.allTables), window());
         reloadTables();
         name.reset();

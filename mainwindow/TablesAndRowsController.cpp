@@ -307,6 +307,12 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
                 runErrorAlert(message, error);
             });
     }
+    // The object shown belongs to the database left behind: an open edit is written there, and
+    // no console reads that object's fields from the new file while the window changes over.
+    tellConsoles(&Console::selectedObjectWillChange);
+    state_.databaseFilePath.reset();
+    reloadTables();
+    emptyFieldModel();
     state_.databaseFilePath = path;
     initializeAfterShown();
     reloadTablesAndSelectTableNamed(lastTableShown(path), -1);

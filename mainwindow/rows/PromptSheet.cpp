@@ -9,6 +9,7 @@
 
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/SheetFocus.h"
 
 QDialog* showPromptSheet(QWidget* window, const PromptTexts& texts, PromptDoneHandler done) {
     auto* sheet = new QDialog(window);
@@ -44,8 +45,7 @@ QDialog* showPromptSheet(QWidget* window, const PromptTexts& texts, PromptDoneHa
             sheet->accept();
         }
     });
-    sheet->open();
     field->selectAll();
-    field->setFocus();
+    openWithKeyboard(sheet, field);
     return sheet;
 }

@@ -50,6 +50,7 @@ void RowsConsole::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, view_);
     rowsTableModel_ = rowsTableView_->rowsModel();
+    rowsTableView_->installEventFilter(this);
     connect(rowsTableModel_, &QAbstractItemModel::dataChanged, this, &RowsConsole::noticeFocusMove);
     connect(rowsTableModel_, &QAbstractItemModel::modelReset, this, &RowsConsole::noticeFocusMove);
     columns_.setGrid(rowsTableView_, rowsTableModel_);

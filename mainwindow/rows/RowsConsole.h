@@ -19,6 +19,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "mainwindow/Console.h"
 #include "mainwindow/TablesAndRowsState.h"
@@ -280,8 +281,16 @@ class RowsConsole : public QObject,
     QPushButton* rowsViewNumberOfRowsButton() const { return rowsViewNumberOfRowsButton_; }
     QToolButton* rowsViewMoreFieldsPopUpButton() const { return rowsViewMoreFieldsPopUpButton_; }
 
+  protected:
+    // Holds the keys that reach the grid while an edit is on its way.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void buildView();
+    // Opens the edit a command from an edited cell queued, then hands it the keys typed meanwhile.
+    void startPendingEdit();
+    // Hands the keys held while an edit was on its way to the edit, or to the grid.
+    void sendKeysTypedAhead();
     // The window hears once, after the events that redrew the grid, that its focus, page or
     // values may have changed.
     void noticeFocusMove();
@@ -348,7 +357,13 @@ class RowsConsole : public QObject,
         std::string text;
     };
     std::optional<FailedEdit> failedEdit_;
+    // The editor holding a failed edit's text again, until it ends.
+    QPointer<QLineEdit> offeredEditor_;
     bool focusNoticePending_ = false;
+    // An edit queued by a command from an edited cell, and the keys typed before it (or a
+    // failed edit offered again) opened.
+    bool editStartPending_ = false;
+    std::vector<std::unique_ptr<QEvent>> keysTypedAhead_;
     // The row the loaded page starts at, where a failed page load leaves the port.
     RowIndex firstRowIndexOfLoadedPage_{0};
     // The view's widgets live as long as the view, which lives as long as its window.

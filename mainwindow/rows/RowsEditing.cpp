@@ -101,8 +101,39 @@ bool RowsConsole::controlTextViewDoCommandBySelector(QLineEdit* control, TextCom
     if (failedEdit_) return false;
     moveFocusForEditing(command);
     // After the current edit has fully ended; the next one passes the same checks as Return.
-    QTimer::singleShot(0, this, [this] { startEditingFocusedCellThread(); });
+    editStartPending_ = true;
+    QTimer::singleShot(0, this, [this] { startPendingEdit(); });
     return false;
+}
+
+bool RowsConsole::eventFilter(QObject* watched, QEvent* event) {
+    bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (watched != rowsTableView_ || !key || (!editStartPending_ && !failedEdit_)) return false;
+    keysTypedAhead_.emplace_back(event->clone());
+    return true;
+}
+
+void RowsConsole::startPendingEdit() {
+    editStartPending_ = false;
+    startEditingFocusedCellThread();
+    sendKeysTypedAhead();
+}
+
+void RowsConsole::sendKeysTypedAhead() {
+    // The keys go where they would have gone had the edit opened at once: into it, or to the
+    // grid when the cell may not be edited. One of them may queue the next edit.
+    std::vector<std::unique_ptr<QEvent>> keys = std::move(keysTypedAhead_);
+    keysTypedAhead_.clear();
+    for (auto next = keys.begin(); next != keys.end(); ++next) {
+        if (editStartPending_) {
+            std::move(next, keys.end(), std::back_inserter(keysTypedAhead_));
+            return;
+        }
+        QWidget* editor = rowsTableView_->isEditing()
+                              ? rowsTableView_->indexWidget(rowsTableView_->currentIndex())
+                              : nullptr;
+        QCoreApplication::sendEvent(editor ? editor : rowsTableView_, next->get());
+    }
 }
 
 void RowsConsole::moveFocusForEditing(TextCommand command) {
@@ -172,7 +203,12 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
     CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
     std::optional<EditTarget> target = std::move(editTarget_);
     editTarget_.reset();
+    bool offered = control == offeredEditor_;
+    offeredEditor_ = nullptr;
     if (!target || target->cell != cell) return;
+    // A failed edit offered again is written again only at the user's word: a key that ends it
+    // or a change typed into it. Ended any other way (a click elsewhere, a reload) it is dropped.
+    if (offered && !control->isModified()) return;
     std::string text = toStdString(control->text());
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
@@ -207,6 +243,18 @@ bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text, D
         return false;
     }
     window_.showErrorAlert(error, window_.window());
+    // A lock held elsewhere has been waited for once already: the schema is not read behind it.
+    if (!RowsDataPort::isBusy(rc) &&
+        DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
+        // Renamed or dropped elsewhere: once the editor has closed, the list is read again and
+        // the grid of a table that is no longer there goes.
+        QTimer::singleShot(0, this, [this, path = target.databaseFilePath, table = target.table] {
+            if (state_.databaseFilePath == path && window_.selectedTableNameIfOnlyOne() == table) {
+                window_.reloadTablesAndSelectTableNamed(std::nullopt, -1);
+            }
+        });
+        return false;
+    }
     // Until it is edited again the cell shows the loaded value, NULL included.
     reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
@@ -227,18 +275,27 @@ void RowsConsole::reopenFailedEdit() {
     std::optional<FailedEdit> failed = std::move(failedEdit_);
     failedEdit_.reset();
     const EditTarget& was = failed->target;
+    RowIndex focusedRow = state_.selection.focusedRowIndex;
+    FieldIndex focusedField = state_.selection.focusedFieldIndex;
     focusCellShowingIt(was.cell.row, was.cell.field);
     GridRow row;
     GridColumn column;
-    if (!editableFocusedCell(&row, &column)) return;
-    // Only over the row and field it was typed for; the page may show others by now.
-    std::optional<EditTarget> target = editTargetOfCell(row, column);
+    std::optional<EditTarget> target;
+    if (editableFocusedCell(&row, &column)) target = editTargetOfCell(row, column);
+    // Only over the row and field it was typed for; the page may show others by now, and then
+    // the focus goes back where the user left it.
     if (!target || target->databaseFilePath != was.databaseFilePath || target->table != was.table ||
         target->fieldName != was.fieldName || target->rowid != was.rowid) {
-        return;
+        focusCellShowingIt(focusedRow, focusedField);
+    } else {
+        beginEditingCell(row, column);
+        auto* control =
+            qobject_cast<QLineEdit*>(rowsTableView_->indexWidget(rowsTableView_->currentIndex()));
+        if (control) {
+            control->setText(toQString(failed->text));
+            offeredEditor_ = control;
+        }
     }
-    beginEditingCell(row, column);
-    auto* control =
-        qobject_cast<QLineEdit*>(rowsTableView_->indexWidget(rowsTableView_->currentIndex()));
-    if (control) control->setText(toQString(failed->text));
+    // Keys typed while the write waited follow the text they were typed after.
+    sendKeysTypedAhead();
 }

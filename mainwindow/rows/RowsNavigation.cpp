@@ -39,7 +39,9 @@ void RowsConsole::moveSelection(int direction, int64_t offset, bool moveFocus) {
         RowIndex moved = first + offset;
         int64_t target = row.value + offset;
         bool inRange = !moved.isNone() && moved.value < port.totalRows;
-        if (target >= gridRows) first = inRange ? moved : RowIndex(port.totalRows - 1);
+        // A move past the end shows the last page full, not the last row alone.
+        RowIndex lastPage(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
+        if (target >= gridRows) first = inRange ? moved : lastPage;
         if (target < 0) first = inRange ? moved : RowIndex(0);
         if (first != port.firstRowIndexInDataPort) {
             port.firstRowIndexInDataPort = first;

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "platform/ui/SheetFocus.h"
+
 namespace {
 
 Alert::Responder& testResponder() {
@@ -54,6 +56,12 @@ QMessageBox* makeBox(const Alert& alert, QWidget* parent, QList<QAbstractButton*
     return box;
 }
 
+// The text field when there is one, else the default button.
+QWidget* keyboardTarget(QMessageBox* box) {
+    if (auto* field = box->findChild<QLineEdit*>("alertTextField")) return field;
+    return box->defaultButton();
+}
+
 int pressedIndex(const QMessageBox* box, const QList<QAbstractButton*>& order) {
     return static_cast<int>(order.indexOf(box->clickedButton()));
 }
@@ -65,7 +73,7 @@ int Alert::runModal() const {
     QList<QAbstractButton*> order;
     QMessageBox* box = makeBox(*this, nullptr, &order);
     box->setWindowModality(Qt::ApplicationModal);
-    box->exec();
+    execWithKeyboard(box, keyboardTarget(box));
     int pressed = pressedIndex(box, order);
     delete box;
     return pressed;
@@ -89,7 +97,7 @@ void Alert::beginSheetModalForWindow(QWidget* window, std::function<void(int)> c
     QObject::connect(box, &QMessageBox::finished, box, [box, order, completion](int) {
         if (completion) completion(pressedIndex(box, order));
     });
-    box->open();
+    openWithKeyboard(box, keyboardTarget(box));
 }
 
 void Alert::setTestResponder(Responder responder) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QPushButton>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -130,6 +131,44 @@ TEST_F(DocumentsFilesTest, TheDatabasesWindowOpensCreatesAndPrunesWidths) {
     window.databasesWindowOpenButtonPressed();
     EXPECT_EQ(pathInSlot(0), documents(window.filteredDatabaseFilesArray()[0].fileName));
     window.reject();
+}
+
+TEST_F(DocumentsFilesTest, ANewDatabaseOpensEmptyWithoutAlertsWhateverTheWindowShowed) {
+    UserDefaults::standard().setInteger(15, "SchemaObjectTypesToShow");
+    std::string shop = documents("shop.db");
+    ASSERT_EQ(DBInterface::execMultipleQueryString(
+                  "create table t (a, b, c); insert into t values (1, 2, 3)", nullptr, nullptr,
+                  shop, nullptr, DBInterface::MissingFile::Create),
+              0);
+    // Each console the window can show when the user asks for a new database.
+    for (int console :
+         {int(TablesAndRowsState::RowsConsole), int(TablesAndRowsState::RecordConsole),
+          int(TablesAndRowsState::SQLConsole)}) {
+        SCOPED_TRACE(console);
+        TablesAndRowsWindow* window = app->showDatabase(shop, 0, false, std::string("t"), 0);
+        window->resize(900, 500);
+        TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(0);
+        controller->selectTableWithName(std::string("t"));
+        controller->changeConsole(console);
+        QApplication::processEvents();
+        controller->openDatabase(std::nullopt);
+        DatabasesWindow& databases = app->databasesWindow();
+        QPushButton* newButton = nullptr;
+        for (QPushButton* button : databases.findChildren<QPushButton*>()) {
+            if (button->text() == "New") newButton = button;
+        }
+        ASSERT_NE(newButton, nullptr);
+        QTest::mouseClick(newButton, Qt::LeftButton);
+        QTest::qWait(50);
+        EXPECT_TRUE(alerts.empty()) << alerts[0].both();
+        alerts.clear();
+        ASSERT_TRUE(pathInSlot(0).has_value());
+        EXPECT_NE(*pathInSlot(0), shop);
+        EXPECT_TRUE(tablesListed(0).isEmpty());
+        EXPECT_EQ(fs::file_size(*pathInSlot(0)), 0u);
+    }
+    // The database left behind is untouched.
+    EXPECT_EQ(DBInterface::getNumberWithQueryString("select count(*) from t", shop, nullptr), 1);
 }
 
 TEST_F(DocumentsFilesTest, RenamesRefuseUnsafeNamesAndWindowsFollowTheFile) {

@@ -134,3 +134,35 @@ TEST_F(SQLConsoleTest, CopiedRowsAreDelimitedAsTheExportDelimiterSays) {
     console->sqlResultsTableViewCopy();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "x|say \"hi\"");
 }
+
+TEST_F(SQLConsoleTest, ItsButtonsStayUnderThePointerWhateverTheMessageSays) {
+    makeRowsTable(3);
+    SQLConsole* console = showConsole("t");
+    QWidget* window = console->view()->window();
+    auto* executeButton = console->view()->findChild<QPushButton*>("sqlViewExecuteButton");
+    auto* clearButton = console->view()->findChild<QPushButton*>("sqlViewClearButton");
+    ASSERT_TRUE(executeButton && clearButton);
+    QApplication::processEvents();
+    auto place = [&](QWidget* button) {
+        QApplication::processEvents();
+        return button->mapTo(window, button->rect().center());
+    };
+    const QPoint executeAt = place(executeButton);
+    const QPoint clearAt = place(clearButton);
+    // No message, a short one, a long error and none again: each click lands where the last
+    // one did.
+    for (const char* sql : {"update t set name = name",
+                            "select * from nosuch_table_with_a_name_long_enough_to_wrap_the_"
+                            "message_over_more_than_one_line_of_the_console_at_this_width",
+                            "select 1", ""}) {
+        SCOPED_TRACE(sql);
+        console->queryTextView()->setPlainText(sql);
+        QTest::mouseClick(window->childAt(executeAt), Qt::LeftButton);
+        EXPECT_EQ(place(executeButton), executeAt);
+        EXPECT_EQ(place(clearButton), clearAt);
+        QTest::mouseClick(window->childAt(clearAt), Qt::LeftButton);
+        EXPECT_EQ(console->queryTextView()->toPlainText(), "");
+        EXPECT_EQ(place(executeButton), executeAt);
+        EXPECT_EQ(window->childAt(executeAt), executeButton);
+    }
+}

@@ -174,6 +174,26 @@ TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndStopEndsARun) {
     EXPECT_EQ(count, std::vector<std::string>{"1"});
 }
 
+TEST_F(ImportConsoleTest, StopSitsWhereImportWasSoASecondClickStopsTheRun) {
+    std::string text;
+    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
+    console->addFilePaths({file("big.txt", text)}, std::string("t"));
+    QWidget* window = console->view()->window();
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    QApplication::processEvents();
+    const QPoint at = button->mapTo(window, button->rect().center());
+    const QRect frame(button->mapTo(window, QPoint(0, 0)), button->size());
+    QTest::mouseClick(window->childAt(at), Qt::LeftButton);
+    ASSERT_TRUE(console->isImporting());
+    QApplication::processEvents();
+    EXPECT_EQ(button->text(), "Stop");
+    EXPECT_EQ(QRect(button->mapTo(window, QPoint(0, 0)), button->size()), frame);
+    QTest::mouseClick(window->childAt(at), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    EXPECT_EQ(console->statusText(), "Import stopped by user");
+    EXPECT_EQ(QRect(button->mapTo(window, QPoint(0, 0)), button->size()), frame);
+}
+
 TEST_F(ImportConsoleTest, ClosingTheWindowDuringARunStopsItAndKeepsTheFileWhole) {
     std::string text;
     for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";

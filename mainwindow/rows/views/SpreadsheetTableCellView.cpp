@@ -159,7 +159,9 @@ bool SpreadsheetTableCellView::eventFilter(QObject* object, QEvent* event) {
         emit closeEditor(control, QAbstractItemDelegate::RevertModelCache);
         return true;
     }
-    // The edit ends (and writes) before the command moves the focus to another cell.
+    // The edit ends (and writes) before the command moves the focus to another cell. A key that
+    // ends it confirms its text, typed or offered again after a failed write.
+    control->setModified(true);
     emit commitData(control);
     emit closeEditor(control, QAbstractItemDelegate::NoHint);
     textFieldDelegate_->controlTextViewDoCommandBySelector(control, *command);

@@ -1,0 +1,136 @@
+// The window while another program changes or locks its database: edits that fail keep what was
+// typed without writing it again unasked, and a table renamed elsewhere leaves no stale grid.
+#include <QWindow>
+
+#include "tests/mainwindow/GridTest.h"
+
+class ChangedElsewhereTest : public GridTest {
+  protected:
+    // Runs sql on a connection of the test's own, as another program would.
+    void elsewhere(const char* sql) {
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(other);
+    }
+    void keys(int key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(grid->window(), Qt::Key(key), modifiers);
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(ChangedElsewhereTest, AnEditOfATableRenamedElsewhereReloadsTheListAndDropsTheGrid) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    elsewhere("alter table t rename to renamed");
+    doubleClick(1, 1);
+    typeAndEnd("typed");
+    QTest::qWait(20);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].both().find("no such table"), std::string::npos) << alerts[0].both();
+    EXPECT_EQ(tablesListed(0), QStringList{"renamed"});
+    EXPECT_EQ(c->selectedTableName(), std::nullopt);
+    EXPECT_EQ(grid->numberOfRows(), 0);
+    EXPECT_EQ(openedEditor(), nullptr);
+    EXPECT_EQ(readBack("select count(*) from renamed where name = 'typed'"), "0");
+    EXPECT_EQ(readBack("select count(*) from renamed"), "5");
+}
+
+TEST_F(ChangedElsewhereTest, ReloadTablesShowsATableRenamedElsewhere) {
+    makeRowsTable(5);
+    run("create table u (x)");
+    TablesAndRowsController* c = showGrid("t");
+    elsewhere("alter table t rename to renamed");
+    keys(Qt::Key_R, Qt::ControlModifier);
+    QStringList listed = tablesListed(0);
+    listed.sort();
+    EXPECT_EQ(listed, (QStringList{"renamed", "u"}));
+    EXPECT_EQ(c->selectedTableName(), std::nullopt);
+    EXPECT_EQ(grid->numberOfRows(), 0);
+}
+
+TEST_F(ChangedElsewhereTest, AnEditUnderAnExclusiveLockWaitsOnceAndComesBackInItsOwnCell) {
+    makeRowsTable(8);
+    logUpdates();
+    TablesAndRowsController* c = showGrid("t");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive; update t set amount = amount", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    typeInto(1, 1, "typed");
+    // A click on another row while the window waits is handled once the wait is over.
+    QPoint elsewhere = cellPoint(5, 2);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QCoreApplication::postEvent(
+            grid->viewport(),
+            new QMouseEvent(type, elsewhere, grid->viewport()->mapToGlobal(elsewhere),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    }
+    // So are keys typed meanwhile: they follow the text they were typed after.
+    for (const char* typed : {"!", "?"}) {
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QCoreApplication::postEvent(
+                grid->window()->windowHandle(),
+                new QKeyEvent(type, Qt::Key_unknown, Qt::NoModifier, typed));
+        }
+    }
+    int64_t waits = DBConnection::busyWaitCount();
+    QTest::keyClick(editor(), Qt::Key_Return);
+    EXPECT_EQ(DBConnection::busyWaitCount() - waits, 1);
+    QTest::qWait(50);
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].both().find("database is locked"), std::string::npos) << alerts[0].both();
+    // The text is offered again in the cell it was typed into, not on the row clicked.
+    QLineEdit* field = openedEditor();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->text(), "typed!?");
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 1);
+    EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    // Return is the user's word: now it is written, once.
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed!?");
+    EXPECT_EQ(readBack("select group_concat(id) from updates"), "2");
+    EXPECT_EQ(alerts.size(), 1u);
+}
+
+TEST_F(ChangedElsewhereTest, AFailedEditOfferedAgainIsNeverWrittenUnasked) {
+    makeRowsTable(8);
+    logUpdates();
+    run("create trigger t_refused before update on t begin select raise(abort, 'refused'); end");
+    TablesAndRowsController* c = showGrid("t");
+    typeInto(2, 1, "typed");
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QApplication::processEvents();
+    ASSERT_EQ(alerts.size(), 1u);
+    ASSERT_NE(openedEditor(), nullptr);
+    EXPECT_EQ(editor()->text(), "typed");
+    // The refusal goes; a scroll and a click elsewhere end the offered edit without writing it.
+    run("drop trigger t_refused");
+    wheel(QPoint(0, -120));
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    typeInto(2, 1, "again");
+    QTest::keyClick(editor(), Qt::Key_Tab);
+    QApplication::processEvents();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(readBack("select name from t where rowid = 4"), "again");
+    // Typed into after the failure, an offered edit is the user's own again.
+    run("create trigger t_refused before update on t begin select raise(abort, 'refused'); end");
+    typeInto(4, 1, "third");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();
+    ASSERT_NE(openedEditor(), nullptr);
+    run("drop trigger t_refused");
+    QTest::keyClicks(editor(), "!");
+    click(6, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select count(*) from t where name = 'third!'"), "1");
+    EXPECT_EQ(readBack("select count(*) from updates"), "2");
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value,
+              c->state().dataPort.firstRowIndexInDataPort.value + 6);
+}
