@@ -32,13 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 // Items whose effect a test cannot see: Quit ends the process's event loop, which a test does
 // not run.
 const std::set<std::string> kNotWalked = {"terminate"};
@@ -135,8 +128,8 @@ class ReachabilityTest : public ControllerTest {
         const QMimeData* clipboard = QApplication::clipboard()->mimeData();
         text << "clipboard " << (clipboard ? clipboard->formats().join(",").toStdString() : "")
              << " " << QApplication::clipboard()->text().toStdString() << "\n";
-        text << "file " << std::hash<std::string>()(fileText(db)) << " defaults "
-             << std::hash<std::string>()(fileText(UserDefaults::standard().filePath())) << "\n";
+        text << "file " << std::hash<std::string>()(readFile(db)) << " defaults "
+             << std::hash<std::string>()(readFile(UserDefaults::standard().filePath())) << "\n";
         QWidget* focus = QApplication::focusWidget();
         text << "focus " << (focus ? focus->objectName().toStdString() : "") << "\n";
         for (int slot = 0; slot < 5; ++slot) {
@@ -295,7 +288,7 @@ TEST(ProgramClassesTest, EveryWindowClassIsBuiltByTheProgram) {
         for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
             std::string extension = entry.path().extension().string();
             if (extension == ".h" || extension == ".cpp") {
-                sources[entry.path().string()] = fileText(entry.path().string());
+                sources[entry.path().string()] = readFile(entry.path().string());
             }
         }
     }
