@@ -10,6 +10,7 @@
 #include "app/MapPanel.h"
 #include "app/MathPanel.h"
 #include "app/MenuRouter.h"
+#include "app/MenuRules.h"
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
@@ -119,12 +120,10 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
         if (QWidget* window = controller.window()) window->close();
     });
 
-    const char* consoles[] = {"rowsViewMenuItemClicked",   "addRowViewMenuItemClicked",
-                              "sqlViewMenuItemClicked",    "importViewMenuItemClicked",
-                              "exportViewMenuItemClicked", "printViewMenuItemClicked"};
     for (int console = 0; console < TablesAndRowsState::kNumberOfConsoles; ++console) {
         router.bindApplicationCommand(
-            consoles[console], [&router, console] { router.selectConsoleOfMainWindow(console); });
+            consoleMenuItemActions()[static_cast<size_t>(console)],
+            [&router, console] { router.selectConsoleOfMainWindow(console); });
     }
     router.bindApplicationCommand("selectPreviousViewMenuItemClicked",
                                   [&router] { router.selectPreviousViewMenuItemClicked(); });

@@ -1,35 +1,17 @@
 #include "app/MenuRouter.h"
 
 #include <QAction>
-#include <QListWidget>
 #include <QMenu>
 
-#include "Common/SchemaListing.h"
 #include "app/AppDelegate.h"
+#include "app/TablesListMenuContext.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/Workspace.h"
-
-namespace {
-
-ObjectCommandContext objectCommandContext(const TablesAndRowsController& controller) {
-    ObjectCommandContext context;
-    if (QListWidget* list = controller.tablesTableView()) {
-        context.selectedRowCount = static_cast<int>(list->selectedItems().size());
-    }
-    if (std::optional<std::string> name = controller.selectedTableNameIfOnlyOne()) {
-        const auto& allTables = controller.state().selectedObject.allTables;
-        if (auto entry = allTables.find(*name); entry != allTables.end()) {
-            context.objectType = DBInterface::tableTypeCodeForSchemaObjectType(&entry->second.type);
-        }
-    }
-    return context;
-}
-
-}  // namespace
 
 std::string menuItemAction(const QAction* item) {
     return item ? toStdString(item->objectName()) : std::string();
@@ -68,6 +50,7 @@ MainWindowMenuContext MenuRouter::mainWindowMenuContext() const {
     main.databaseInAppContainer = main.hasDatabase && AppDelegate::isDatabaseInAppContainer(*path);
     main.window = menuWindowState(*controller);
     main.objects = objectCommandContext(*controller);
+    main.hidden = hiddenMenuItemDecision(*controller);
     return main;
 }
 
@@ -87,6 +70,12 @@ bool MenuRouter::validateMenuItem(QAction* item) const {
         bool hidden =
             controller && (!expandedFieldsPanelHidden_ || expandedFieldsPanelHidden_(*controller));
         item->setText(toQString(expandedFieldsToggleTitle(hidden)));
+    } else if (action == "hiddenMenuItemClicked") {
+        setMenuItemState(item, main.hidden.state);
+    } else if (std::optional<int> console = consoleOfMenuItem(action)) {
+        // The console shown is marked.
+        TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
+        setMenuItemState(item, controller && controller->selectedConsole() == *console);
     }
     bool enabled = isBound(action) && isMenuItemEnabled(action, menuItemTag(item), main);
     item->setEnabled(enabled);

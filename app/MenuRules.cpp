@@ -1,5 +1,6 @@
 #include "app/MenuRules.h"
 
+#include <algorithm>
 #include <map>
 
 #include "mainwindow/TablesAndRowsState.h"
@@ -14,13 +15,13 @@ using WindowRule = bool (*)(const MenuWindowState&);
 // The items whose enabling the main window's grid state decides.
 const std::map<std::string, WindowRule>& windowRules() {
     static const std::map<std::string, WindowRule> rules = {
-        {"copyForExportMenuItemClicked", shouldEnableEditFieldInPanelMenuItem},
         {"editFieldInPanelMenuItemClicked", shouldEnableEditFieldInPanelMenuItem},
         {"setToNULLMenuItemClicked", shouldEnableSetToNULLMenuItem},
         {"goToRowMenuItemClicked", shouldEnableGoToRowMenuItem},
         {"deselectAllMenuItemClicked", shouldEnableDeselectAllMenuItem},
         {"clearMenuItemClicked", shouldEnableClearReplaceMenuItem},
         {"replaceMenuItemClicked", shouldEnableClearReplaceMenuItem},
+        {"addOneBlankRowItemClicked", shouldEnableAddBlankRowsMenuItem},
         {"addBlankRowsItemClicked", shouldEnableAddBlankRowsMenuItem},
         {"pasteRowsMenuItemClicked", shouldEnableAddBlankRowsMenuItem},
         {"deleteAllRowsMenuItemClicked", shouldEnableDeleteAllRowsMenuItem},
@@ -31,7 +32,6 @@ const std::map<std::string, WindowRule>& windowRules() {
 const std::map<std::string, GridCommand>& gridCommands() {
     static const std::map<std::string, GridCommand> commands = {
         {"cut", GridCommand::Cut},
-        {"copy", GridCommand::Copy},
         {"paste", GridCommand::Paste},
         {"delete", GridCommand::Delete},
     };
@@ -66,6 +66,10 @@ bool isMenuItemEnabled(const std::string& action, int tag, const MainWindowMenuC
     if (auto rule = windowRules().find(action); rule != windowRules().end()) {
         return main.hasController && rule->second(main.window);
     }
+    if (action == "copy" || action == "copyForExportMenuItemClicked") {
+        return main.hasController && isGridCopyEnabled(main.window);
+    }
+    if (action == "hiddenMenuItemClicked") return main.hasController && main.hidden.enabled;
     if (auto command = gridCommands().find(action); command != gridCommands().end()) {
         // Only the grid answers for the clipboard commands; a text field handles its own.
         return main.hasController && main.window.responder == MenuResponder::RowsGrid &&
@@ -106,6 +110,21 @@ nlohmann::json toggledSlotFlags(const nlohmann::json& stored, int slot, bool* wa
     if (slot >= 0 && slot < kNumberOfSlots) flags[static_cast<size_t>(slot)] = !hidden;
     if (wasHidden) *wasHidden = hidden;
     return flags;
+}
+
+const std::array<const char*, 6>& consoleMenuItemActions() {
+    static_assert(TablesAndRowsState::kNumberOfConsoles == 6);
+    static const std::array<const char*, 6> actions = {
+        "rowsViewMenuItemClicked",   "addRowViewMenuItemClicked", "sqlViewMenuItemClicked",
+        "importViewMenuItemClicked", "exportViewMenuItemClicked", "printViewMenuItemClicked"};
+    return actions;
+}
+
+std::optional<int> consoleOfMenuItem(const std::string& action) {
+    const auto& actions = consoleMenuItemActions();
+    auto found = std::find(actions.begin(), actions.end(), action);
+    if (found == actions.end()) return std::nullopt;
+    return static_cast<int>(found - actions.begin());
 }
 
 std::optional<int> nextConsoleInCycle(int segment) {

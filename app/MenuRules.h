@@ -2,6 +2,7 @@
 // The application's menu rules: which main-menu items are enabled for the main database
 // window as it stands, the titles of the toggle items, the per-slot arrays the toggles keep and
 // the console cycle. Pure functions; MenuRouter applies them to the menus.
+#include <array>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,7 @@ struct MainWindowMenuContext {
     bool databaseInAppContainer = false;
     MenuWindowState window;
     ObjectCommandContext objects;
+    ItemDecision hidden;  // the Hidden item over the tables list's selection
 };
 
 // Whether the item of that action and tag is enabled. Actions are the items' names without
@@ -39,6 +41,11 @@ std::string expandedFieldsToggleTitle(bool expandedFieldsPanelHidden);
 // value that is not an array of one element per slot starts again from all NO. wasHidden
 // receives the slot's state before the flip.
 nlohmann::json toggledSlotFlags(const nlohmann::json& stored, int slot, bool* wasHidden);
+
+// The View menu's item that shows the console, by console index.
+const std::array<const char*, 6>& consoleMenuItemActions();
+// The console the item shows; nullopt for any other item.
+std::optional<int> consoleOfMenuItem(const std::string& action);
 
 // The console after or before the segment, wrapping around; nullopt for a segment outside the
 // consoles.

@@ -1,8 +1,15 @@
 #include "app/TablesListContextMenu.h"
 
+#include <QAction>
 #include <QListWidget>
 #include <QMenu>
+#include <QToolButton>
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+#include "app/TablesListMenuContext.h"
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
@@ -11,53 +18,169 @@
 #include "design/SortPanel.h"
 #include "design/TableSchemaWindow.h"
 #include "exchange/DragTablesPanel.h"
+#include "mainwindow/MenuValidation.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
+
+namespace {
+
+// The item whose check mark tells a lookup or picker table.
+constexpr int kSpecialTableTag = 10;
+
+// The tables list's menu, shown by a right click on the list and by the Action button. The
+// commands for one object act on the row clicked, or on the selected row when the menu was
+// not opened on a row.
+class TablesListMenu : public QObject {
+  public:
+    TablesListMenu(TablesAndRowsController& window, QListWidget* list)
+        : QObject(list), window_(window), list_(list), menu_(new QMenu(list)) {
+        menu_->setObjectName("tablesListMenu");
+        addItems();
+        connect(menu_, &QMenu::aboutToShow, this, [this] { menuWillOpen(); });
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this,
+                [this](QPoint at) { showForClickAt(at); });
+    }
+
+    QMenu* menu() const { return menu_; }
+
+  private:
+    struct Item {
+        const char* title;  // nullptr: a separator
+        const char* action = "";
+        std::function<void()> command = {};
+        std::function<bool()> enabled = {};
+        int tag = 0;
+    };
+
+    void addItems() {
+        TablesAndRowsController& w = window_;
+        auto object = [this](ObjectCommand command) {
+            return [this, command] {
+                return isObjectCommandEnabled(command, objectCommandContext(window_, actedRow()));
+            };
+        };
+        const Item items[] = {
+            {"New Table…", "addTableButtonPressed",
+             [&w] { w.panel<NameAndFieldsPanel>()->addTableButtonPressed(); },
+             [&w] {
+                 auto* panel = w.panel<NameAndFieldsPanel>();
+                 return isAddTableEnabled(panel->isNameAndFieldsPanelVisible(),
+                                          panel->changeExistingTable());
+             }},
+            {nullptr},
+            {"Schema", "tablesSchemaMenuItemClicked",
+             [this] { window_.panel<TableSchemaWindow>()->showTableSchemaForRowIndex(actedRow()); },
+             object(ObjectCommand::Schema)},
+            {"Name and Fields…", "tablesNamesAndFieldsMenuItemClicked",
+             [&w] { w.panel<NameAndFieldsPanel>()->showNameAndFieldsPanel(); },
+             object(ObjectCommand::NameAndFields)},
+            {"Lookup or Picker Table", "tablesSpecialTableMenuItemClicked",
+             [&w] { w.panel<NameAndFieldsPanel>()->showNameAndFieldsPanel(); },
+             object(ObjectCommand::NameAndFields), kSpecialTableTag},
+            {"Sort Fields…", "tablesSortFieldsMenuItemClicked",
+             [this] { window_.panel<SortPanel>()->showTableSortFieldsForRowIndex(actedRow()); },
+             object(ObjectCommand::SortFields)},
+            {"Duplicate Table…", "tablesDuplicateTableMenuItemClicked",
+             [&w] { w.panel<DuplicateTablesSheet>()->duplicateTableMenuItemPressed(); },
+             object(ObjectCommand::DuplicateTable)},
+            {"Create View…", "tablesCreateViewMenuItemClicked",
+             [&w] {
+                 static_cast<SQLConsole*>(w.console(TablesAndRowsState::SQLConsole))
+                     ->createViewMenuItemPressed();
+             },
+             object(ObjectCommand::CreateView)},
+            {nullptr},
+            // What another window's Add Table from Clipboard pastes through its drag-tables
+            // panel.
+            {"Copy Tables", "copyTablesMenuItemClicked",
+             [&w] {
+                 DragTablesPanel::writeTablesToPasteboard(*w.state().databaseFilePath,
+                                                          w.selectedTableNames(), w.windowIndex());
+             },
+             [&w] { return w.state().databaseFilePath && !w.selectedTableNames().empty(); }},
+            {nullptr},
+            {"Hidden", "hiddenMenuItemClicked",
+             [&w] { w.panel<HiddenObjects>()->hiddenMenuItemClicked(); },
+             [&w] { return hiddenMenuItemDecision(w).enabled; }},
+            {"Show Hidden Objects", "showHiddenTablesMenuItemClicked",
+             [&w] { w.panel<HiddenObjects>()->showHiddenTablesMenuItemClicked(); }},
+            {nullptr},
+            {"Delete All Rows…", "deleteAllRowsMenuItemClicked",
+             [&w] { w.panel<DeleteAllRows>()->deleteAllRowsMenuItemClicked(); },
+             [&w] { return shouldEnableDeleteAllRowsMenuItem(menuWindowState(w)); }},
+            {"Delete…", "deleteTableButtonPressed", [&w] { w.deleteTableButtonPressed(); }},
+        };
+        for (const Item& item : items) {
+            if (!item.title) {
+                menu_->addSeparator();
+                continue;
+            }
+            QAction* action = menu_->addAction(toQString(localizedString(item.title)));
+            action->setObjectName(item.action);
+            action->setData(item.tag);
+            connect(action, &QAction::triggered, this, item.command);
+            if (item.enabled) rules_.emplace_back(action, item.enabled);
+        }
+    }
+
+    // A right click on a row outside the selection selects that row alone first.
+    void showForClickAt(QPoint at) {
+        int row = list_->row(list_->itemAt(at));
+        if (row >= 0 && !list_->item(row)->isSelected()) list_->setCurrentRow(row);
+        clickedRow_ = row;
+        menu_->exec(list_->viewport()->mapToGlobal(at));
+        clickedRow_ = -1;
+    }
+
+    void menuWillOpen() {
+        for (auto& [action, enabled] : rules_) action->setEnabled(enabled());
+        for (QAction* action : menu_->actions()) {
+            if (action->data().toInt() == kSpecialTableTag) {
+                setMenuItemState(action, isActedObjectSpecial() ? kMenuItemOn : kMenuItemOff);
+            } else if (action->objectName() == "hiddenMenuItemClicked") {
+                setMenuItemState(action, hiddenMenuItemDecision(window_).state);
+            }
+        }
+    }
+
+    int actedRow() const {
+        if (clickedRow_ >= 0) return clickedRow_;
+        const auto& tableNames = window_.state().selectedObject.tableNames;
+        std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
+        auto found =
+            name ? std::find(tableNames.begin(), tableNames.end(), *name) : tableNames.end();
+        return found == tableNames.end() ? -1 : static_cast<int>(found - tableNames.begin());
+    }
+
+    bool isActedObjectSpecial() const {
+        const auto& state = window_.state();
+        int row = actedRow();
+        if (!window_.selectedTableNameIfOnlyOne() || row < 0) return false;
+        const std::string& name = state.selectedObject.tableNames[static_cast<size_t>(row)];
+        const auto& special = state.fieldModel.specialTableNames;
+        return std::find(special.begin(), special.end(), name) != special.end();
+    }
+
+    TablesAndRowsController& window_;
+    QListWidget* list_;
+    QMenu* menu_;
+    std::vector<std::pair<QAction*, std::function<bool()>>> rules_;
+    int clickedRow_ = -1;
+};
+
+}  // namespace
 
 void installTablesListContextMenu(TablesAndRowsController& window) {
     QListWidget* list = window.tablesTableView();
     if (!list) return;
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(list, &QListWidget::itemDoubleClicked, list, [&window, list](auto* item) {
         window.panel<TableSchemaWindow>()->showTableSchemaForRowIndex(list->row(item));
     });
-    QObject::connect(list, &QWidget::customContextMenuRequested, list, [&window, list](QPoint at) {
-        // The commands for one row act on the row clicked, the others on the selection.
-        int row = list->row(list->itemAt(at));
-        QMenu menu(list);
-        auto add = [&menu](const char* title, auto action) {
-            QObject::connect(menu.addAction(toQString(localizedString(title))), &QAction::triggered,
-                             &menu, action);
-        };
-        add("New Table…", [&] { window.panel<NameAndFieldsPanel>()->addTableButtonPressed(); });
-        menu.addSeparator();
-        add("Schema", [&] { window.panel<TableSchemaWindow>()->showTableSchemaForRowIndex(row); });
-        add("Name and Fields…",
-            [&] { window.panel<NameAndFieldsPanel>()->nameAndFieldsMenuItemClicked(); });
-        add("Sort Fields…",
-            [&] { window.panel<SortPanel>()->showTableSortFieldsForRowIndex(row); });
-        add("Duplicate Table…",
-            [&] { window.panel<DuplicateTablesSheet>()->duplicateTableMenuItemPressed(); });
-        add("Create View…", [&] {
-            static_cast<SQLConsole*>(window.console(TablesAndRowsState::SQLConsole))
-                ->createViewMenuItemPressed();
-        });
-        menu.addSeparator();
-        // What another window's Add Table from Clipboard pastes through its drag-tables panel.
-        add("Copy Tables", [&] {
-            if (const auto& path = window.state().databaseFilePath) {
-                DragTablesPanel::writeTablesToPasteboard(*path, window.selectedTableNames(),
-                                                         window.windowIndex());
-            }
-        });
-        menu.addSeparator();
-        add("Hide / Unhide", [&] { window.panel<HiddenObjects>()->hiddenMenuItemClicked(); });
-        add("Show Hidden Objects",
-            [&] { window.panel<HiddenObjects>()->showHiddenTablesMenuItemClicked(); });
-        menu.addSeparator();
-        add("Delete All Rows…",
-            [&] { window.panel<DeleteAllRows>()->deleteAllRowsMenuItemClicked(); });
-        menu.exec(list->viewport()->mapToGlobal(at));
-    });
+    auto* menu = new TablesListMenu(window, list);
+    window.leftSideActionButton()->setMenu(menu->menu());
+    QObject::connect(window.leftSideAddButton(), &QToolButton::clicked, list,
+                     [&window] { window.panel<NameAndFieldsPanel>()->addTableButtonPressed(); });
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The tables list's context menu and double click, which reach the window's panels.
+// The tables list's menu (its context menu and the Action button below it), its Add button and
+// its double click, which reach the window's panels.
 class TablesAndRowsController;
 
 void installTablesListContextMenu(TablesAndRowsController& window);

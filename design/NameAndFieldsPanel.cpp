@@ -19,8 +19,10 @@
 #include "design/FormatStyles.h"
 #include "design/PanelWindows.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/MenuCheckMarks.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/ReorderDrag.h"
 
@@ -181,23 +183,29 @@ void NameAndFieldsPanel::buildPanel() {
     connect(table_, &QTableWidget::itemSelectionChanged, this,
             [this] { updateNameAndFieldsPanelHelpLabel(); });
     connect(table_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        // A right click on a row outside the selection selects that row alone.
+        int clicked = table_->rowAt(at.y());
+        if (clicked >= 0 && !table_->selectionModel()->isRowSelected(clicked, QModelIndex())) {
+            table_->selectRow(clicked);
+        }
         std::vector<int> selected = selectedFieldRows();
         QMenu menu;
         QAction* rename = menu.addAction(localizedText("Rename"),
                                          [this] { nameAndFieldsPanelRenameMenuItemClicked(); });
+        rename->setObjectName("nameAndFieldsPanelRenameMenuItemClicked");
         rename->setEnabled(selected.size() == 1 && isFieldTableEditable());
         QAction* style = menu.addAction(localizedText("Display Format..."),
                                         [this] { nameAndFieldsPanelStyleMenuItemClicked(); });
-        style->setEnabled(selected.size() == 1 &&
-                          sheetKindForType(rows_.types[static_cast<size_t>(selected[0])]));
+        style->setObjectName("nameAndFieldsPanelStyleMenuItemClicked");
+        style->setEnabled(isNameAndFieldsStyleEnabled(selected, rows_.types, rows_.formatStyles));
         QAction* expanded = menu.addAction(localizedText("Show Expanded"), [this] {
             nameAndFieldsPanelShowExpandedMenuItemClicked();
         });
+        expanded->setObjectName("nameAndFieldsPanelShowExpandedMenuItemClicked");
         expanded->setEnabled(!selected.empty());
-        expanded->setCheckable(true);
-        expanded->setChecked(!selected.empty() &&
-                             (rows_.formatStyles[static_cast<size_t>(selected[0])] &
-                              FormatStyles::kShowExpandedBit));
+        std::vector<int64_t> styles;
+        for (int row : selected) styles.push_back(rows_.formatStyles[static_cast<size_t>(row)]);
+        setMenuItemState(expanded, showExpandedMenuItemState(styles));
         menu.exec(table_->viewport()->mapToGlobal(at));
     });
 }
@@ -210,6 +218,10 @@ void NameAndFieldsPanel::selectedObjectDidChange() {
     // Without one object the panel keeps what it shows, and what it compares with.
     if (found != names.end())
         updateNameAndFieldsPanelViews(static_cast<int>(found - names.begin()));
+}
+
+bool NameAndFieldsPanel::isNameAndFieldsPanelVisible() const {
+    return panel_ && panel_->isVisible();
 }
 
 void NameAndFieldsPanel::windowWillClose() {

@@ -91,6 +91,7 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
 
     const FieldRows& fieldRows() const { return rows_; }
     bool changeExistingTable() const { return changeExistingTable_; }
+    bool isNameAndFieldsPanelVisible() const;
     const std::optional<std::string>& errorDetailString() const { return errorDetailString_; }
     // The sheet open on the panel; nullptr when none.
     FormatStyleSheet* formatStyleSheet() const;

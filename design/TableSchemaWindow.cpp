@@ -3,6 +3,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "Common/DBInterface.h"
 #include "design/PanelWindows.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -35,6 +37,19 @@ void TableSchemaWindow::buildPanel() {
     textView_->setFont(QFont("Monospace"));
     layout->addWidget(textView_);
     panel_->resize(520, 300);
+}
+
+void TableSchemaWindow::selectedObjectDidChange() {
+    if (!panel_ || !panel_->isVisible()) return;
+    std::optional<std::string> name = window_.selectedTableName();
+    const auto& tableNames = window_.state().selectedObject.tableNames;
+    auto row = name ? std::find(tableNames.begin(), tableNames.end(), *name) : tableNames.end();
+    if (row != tableNames.end()) {
+        updateTableSchemaWindow(static_cast<int>(row - tableNames.begin()));
+    } else {
+        // Nothing selected (the object deleted, say): no text of an object no longer shown.
+        textView_->clear();
+    }
 }
 
 void TableSchemaWindow::windowWillClose() {

@@ -18,6 +18,8 @@ class TableSchemaWindow : public QObject, public WindowPanel {
     ~TableSchemaWindow() override;
 
     // ---- WindowPanel ----
+    // A window shown follows the object selected.
+    void selectedObjectDidChange() override;
     void windowWillClose() override;
 
     // The menu command: the window for the one object selected, else an information alert.

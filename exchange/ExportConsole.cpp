@@ -19,6 +19,7 @@
 #include "exchange/ActivityLogView.h"
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/RowCountText.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/Localized.h"
@@ -26,6 +27,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/FilePanel.h"
+#include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -125,9 +127,10 @@ void ExportConsole::buildView() {
                 [this, tag = tag] { exportViewChangeSetting(tag); });
     }
     connect(menu, &QMenu::aboutToShow, this, [menu] {
-        for (QAction* item : menu->actions()) {
-            if (item->isCheckable()) item->setChecked(isSettingChecked(item->data().toInt()));
-        }
+        const UserDefaults& defaults = UserDefaults::standard();
+        MenuStates states = exportSettingsMenuStates(defaults);
+        states.merge(exportFieldSeparatorMenuStates(defaults));
+        applyMenuItemStates(menu, states);
     });
     settings->setMenu(menu);
     buttons->addWidget(settings);
@@ -304,27 +307,6 @@ void ExportConsole::exportToPath(const std::string& path) {
     }
     log_.add(ActivityLog::Information, localizedFormat("Export ended %@", {nowText()}));
     logView_->reloadLog();
-}
-
-bool ExportConsole::isSettingChecked(int tag) {
-    UserDefaults& defaults = UserDefaults::standard();
-    for (const ValueSetting& setting : kValueSettings) {
-        if (setting.tag == tag) return defaults.integerForKey(setting.key) == setting.value;
-    }
-    switch (tag) {
-        case 1514:
-            return defaults.integerForKey("ExportDelimiter") == 3;
-        case 1521:
-            return !defaults.boolForKey("WindowsFormat");
-        case 1522:
-            return defaults.boolForKey("WindowsFormat");
-        case 1541:
-            return !defaults.boolForKey("DontExportFieldNames");
-        case 1551:
-            return defaults.boolForKey("ExportFieldTypes");
-        default:
-            return false;
-    }
 }
 
 void ExportConsole::askForText(const char* title, const char* informative, const char* key,

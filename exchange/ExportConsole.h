@@ -49,9 +49,8 @@ class ExportConsole : public QObject, public Console {
     void exportButtonPressed();
     void doExportButtonPressed();
 
-    // The settings menu (tags 1511-1563) and whether an item shows a check mark.
+    // The settings menu (tags 1511-1563) whose check marks the menu rules set as it opens.
     void exportViewChangeSetting(int tag);
-    static bool isSettingChecked(int tag);
 
     ActivityLog& exportLog() { return log_; }
     QString statusText() const;

@@ -9,6 +9,7 @@
 #include "Common/DBInterface.h"
 #include "exchange/PasteboardText.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/MenuValidation.h"
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/RowsConsole.h"
 #include "platform/foundation/Localized.h"
@@ -33,8 +34,14 @@ bool GridCopy::gridIsShown() const {
 }
 
 void GridCopy::copyCommand(bool forExport) {
+    // With the tables list focused the user means the list, not the grid; a refused copy leaves
+    // the clipboard as it was.
+    if (window_.state().selectedConsoleIndex != TablesAndRowsState::RowsConsole ||
+        menuResponder(window_) == MenuResponder::TablesList) {
+        return;
+    }
     Pasteboard::clear();
-    if (gridIsShown()) copyRowsToPasteboard(forExport);
+    copyRowsToPasteboard(forExport);
 }
 
 std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
@@ -192,7 +199,6 @@ std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
 }
 
 void GridCopy::rowsTableViewCut() {
-    Pasteboard::clear();
     TablesAndRowsState& state = window_.state();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
     if (!gridIsShown() || !table || state.dataPort.totalRows < 1 ||
@@ -208,6 +214,7 @@ void GridCopy::rowsTableViewCut() {
     GridCopy self = *this;
     alert.beginSheetModalForWindow(window_.window(), [self, table](int pressed) mutable {
         if (pressed != 0) return;
+        Pasteboard::clear();
         std::optional<Copied> copied = self.copyRowsToPasteboard(false);
         // Nothing is cleared unless the pasteboard holds what is cleared.
         if (copied && copied->written) self.clearCopiedCells(*copied, *table);

@@ -27,10 +27,12 @@ class GridCopy {
         bool written = false;
     };
 
-    // Empty the pasteboard, then copy the grid's selection while the grid shows.
+    // Replace the clipboard with the grid's selection while the rows console shows and the
+    // tables list has not the focus; else the clipboard is left alone.
     void rowsTableViewCopy() { copyCommand(false); }
     void copyForExportMenuItemClicked() { copyCommand(true); }
-    // Asks, copies, and clears the copied cells once the pasteboard holds them.
+    // Asks, copies, and clears the copied cells once the pasteboard holds them; the clipboard is
+    // untouched until the user confirms.
     void rowsTableViewCut();
     // Writes the record and the text of the selection; nullopt when there was nothing to copy.
     std::optional<Copied> copyRowsToPasteboard(bool forExport);

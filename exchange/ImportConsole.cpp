@@ -20,6 +20,7 @@
 #include "exchange/ImportRun.h"
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/RowCountText.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
@@ -28,6 +29,7 @@
 #include "platform/ui/DroppedFiles.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
+#include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -55,6 +57,16 @@ constexpr BoolSetting kBoolSettings[] = {
     {1412, "TruncateExcessFieldsDuringImport", 103},
     {1413, "AddMissingFieldsDuringImport", 104},
 };
+
+// What the per-file menus read of a file's settings.
+nlohmann::json menuSettingsOf(const ImportFileSettings& settings) {
+    return {{"field_separator", settings.fieldSeparator},
+            {"remove_surrounding_quotes", settings.removeSurroundingQuotes},
+            {"line_separator", settings.lineSeparator},
+            {"text_encoding", settings.textEncoding},
+            {"line1", settings.line1},
+            {"line2", settings.line2}};
+}
 
 QString deleteAllRowsTitle(bool on) {
     return on ? QObject::tr("DELETE ALL ROWS BEFORE IMPORT")
@@ -456,57 +468,52 @@ void ImportConsole::showFilesContextMenu(const QPoint& at) {
         filesTable_->selectRow(row);
     }
     clickedRow_ = row;
-    std::vector<ImportFileSettings> acted;
+    std::vector<nlohmann::json> acted;
     for (int r : clickedOrSelectedRows()) {
         if (r < static_cast<int>(urlsToImport_.size())) {
             if (const ImportFileSettings* s =
                     settingsForFile(urlsToImport_[static_cast<size_t>(r)])) {
-                acted.push_back(*s);
+                acted.push_back(menuSettingsOf(*s));
             }
         }
     }
-    // A check mark only where every file acted on has the value.
-    auto checkedWhen = [&acted](auto member, int value) {
-        if (acted.empty()) return false;
-        for (const ImportFileSettings& s : acted) {
-            if (s.*member != value) return false;
-        }
-        return true;
-    };
     QMenu menu;
-    auto addItems = [&](QMenu* into, auto member, std::vector<std::pair<const char*, int>> items,
+    // A submenu of items tagged with their values, marked by the rule over the files acted on.
+    auto addItems = [&](const char* title, std::vector<std::pair<const char*, int>> items,
                         void (ImportConsole::*action)(int)) {
-        for (const auto& [title, tag] : items) {
-            QAction* item = into->addAction(tr(title));
-            item->setCheckable(true);
-            item->setChecked(checkedWhen(member, tag));
+        QMenu* into = menu.addMenu(tr(title));
+        for (const auto& [itemTitle, tag] : items) {
+            QAction* item = into->addAction(tr(itemTitle));
+            item->setData(tag);
             connect(item, &QAction::triggered, this,
                     [this, action, tag = tag] { (this->*action)(tag); });
         }
+        return into;
     };
-    QMenu* separators = menu.addMenu(tr("Field Separator"));
-    addItems(separators, &ImportFileSettings::fieldSeparator,
-             {{"Tab", 1}, {"CSV", 2}, {"Pipe", 3}, {"Other...", 5}},
-             &ImportConsole::importViewFieldSeparatorMenuItemClicked);
+    QMenu* separators =
+        addItems("Field Separator", {{"Tab", 1}, {"CSV", 2}, {"Pipe", 3}, {"Other...", 5}},
+                 &ImportConsole::importViewFieldSeparatorMenuItemClicked);
     separators->addSeparator();
     QAction* quotes = separators->addAction(tr("Remove Surrounding Quotes"));
     quotes->setData(1111);
-    quotes->setCheckable(true);
-    quotes->setChecked(checkedWhen(&ImportFileSettings::removeSurroundingQuotes, 1));
     connect(quotes, &QAction::triggered, this,
             [this] { importViewRemoveSurroundingQuotesMenuItemClicked(); });
-    addItems(menu.addMenu(tr("Line Separator")), &ImportFileSettings::lineSeparator,
-             {{"LF (\\n)", 0}, {"CRLF (\\r\\n)", 1}},
-             &ImportConsole::importViewLineSeparatorMenuItemClicked);
-    addItems(menu.addMenu(tr("Text Encoding")), &ImportFileSettings::textEncoding,
-             {{"UTF-8", 0}, {"Windows CP1252", 1}, {"Mac Roman", 2}},
-             &ImportConsole::importViewTextEncodingMenuItemClicked);
+    applyMenuItemStates(separators, importFieldSeparatorMenuStates(acted));
+    applyMenuItemStates(addItems("Line Separator", {{"LF (\\n)", 0}, {"CRLF (\\r\\n)", 1}},
+                                 &ImportConsole::importViewLineSeparatorMenuItemClicked),
+                        importLineSeparatorMenuStates(acted));
+    applyMenuItemStates(
+        addItems("Text Encoding", {{"UTF-8", 0}, {"Windows CP1252", 1}, {"Mac Roman", 2}},
+                 &ImportConsole::importViewTextEncodingMenuItemClicked),
+        importTextEncodingMenuStates(acted));
     const std::vector<std::pair<const char*, int>> roles = {
         {"Data", 1}, {"Field names", 2}, {"Field formats", 4}, {"Discard", 8}};
-    addItems(menu.addMenu(tr("1st Line")), &ImportFileSettings::line1, roles,
-             &ImportConsole::importView1stLineMenuItemClicked);
-    addItems(menu.addMenu(tr("2nd Line")), &ImportFileSettings::line2, roles,
-             &ImportConsole::importView2ndLineMenuItemClicked);
+    applyMenuItemStates(
+        addItems("1st Line", roles, &ImportConsole::importView1stLineMenuItemClicked),
+        importLineMenuStates(acted, "line1"));
+    applyMenuItemStates(
+        addItems("2nd Line", roles, &ImportConsole::importView2ndLineMenuItemClicked),
+        importLineMenuStates(acted, "line2"));
     menu.addSeparator();
     menu.addAction(tr("Change Destination Table..."), this,
                    [this] { importViewChangeDestinationMenuItemClicked(); });
@@ -544,22 +551,10 @@ QMenu* ImportConsole::makeSettingsMenu() {
                 [this, tag = tag] { importViewChangeSetting(tag); });
     }
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-        for (QAction* item : menu->actions()) {
-            if (item->isCheckable()) item->setChecked(isSettingChecked(item->data().toInt()));
-        }
+        applyMenuItemStates(
+            menu, importSettingsMenuStates(UserDefaults::standard(), deleteAllRowsFirst_));
     });
     return menu;
-}
-
-bool ImportConsole::isSettingChecked(int tag) const {
-    UserDefaults& defaults = UserDefaults::standard();
-    for (const BoolSetting& setting : kBoolSettings) {
-        if (setting.tag == tag) return defaults.boolForKey(setting.key);
-    }
-    for (const BitSetting& setting : kBitSettings) {
-        if (setting.tag == tag) return (defaults.integerForKey(setting.key) & setting.bit) != 0;
-    }
-    return tag == 1414 && deleteAllRowsFirst_;
 }
 
 void ImportConsole::importViewChangeSetting(int tag) {

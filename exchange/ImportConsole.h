@@ -62,9 +62,8 @@ class ImportConsole : public QObject, public Console {
     void importViewRemoveSurroundingQuotesMenuItemClicked();
     void importViewChangeDestinationMenuItemClicked();
 
-    // The settings menu (tags 1411-1433) and whether an item shows a check mark.
+    // The settings menu (tags 1411-1433) whose check marks the menu rules set as it opens.
     void importViewChangeSetting(int tag);
-    bool isSettingChecked(int tag) const;
     bool deleteAllRowsFirst() const { return deleteAllRowsFirst_; }
 
     // Starts a run, or asks the running one to stop.

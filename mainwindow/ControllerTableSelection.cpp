@@ -1,6 +1,8 @@
 // The tables list: which object is selected, loading the selected object's field model and
 // first page, renaming and deleting objects from the list.
 #include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
 
 #include <filesystem>
 
@@ -99,8 +101,18 @@ void TablesAndRowsController::enableUIWhileImportingFiles(bool enable) {
     if (QWidget* rows = consoleViews_[TablesAndRowsState::RowsConsole]) rows->setEnabled(enable);
 }
 
+void TablesAndRowsController::enableLeftSideButtons() {
+    const bool open = state_.databaseFilePath.has_value();
+    for (QWidget* button : std::initializer_list<QWidget*>{
+             leftSideAddButton_, leftSideDeleteButton_, leftSideActionButton_, warningButton_}) {
+        button->setEnabled(open);
+    }
+}
+
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
+    view();
+    enableLeftSideButtons();
     reloadTables();
     {
         QSignalBlocker blocker(tablesList_);

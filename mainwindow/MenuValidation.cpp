@@ -1,5 +1,9 @@
 #include "mainwindow/MenuValidation.h"
 
+#include <QAbstractSpinBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QWidget>
 
 #include "Common/GridQuery.h"
@@ -9,16 +13,6 @@
 namespace {
 
 using State = TablesAndRowsState;
-
-MenuResponder responderOf(const DatabaseWindow& window) {
-    QWidget* top = window.window();
-    // The window's own focus: a menu opening or a panel in front does not move it.
-    QWidget* focus = top ? top->focusWidget() : nullptr;
-    if (!focus) return MenuResponder::Other;
-    if (focus->objectName() == "tablesTableView") return MenuResponder::TablesList;
-    if (focus->objectName() == "rowsTableView") return MenuResponder::RowsGrid;
-    return MenuResponder::Other;
-}
 
 int32_t objectTypeNamed(const State& state, const std::optional<std::string>& name) {
     if (!name) return DBInterface::kSchemaTable;
@@ -35,13 +29,28 @@ bool gridHasFocus(const MenuWindowState& state) {
     return state.responder == MenuResponder::RowsGrid;
 }
 bool listOrGridHasFocus(const MenuWindowState& state) {
-    return state.responder != MenuResponder::Other;
+    return state.responder == MenuResponder::TablesList ||
+           state.responder == MenuResponder::RowsGrid;
 }
 bool somethingSelectedOrFocused(const MenuWindowState& state) {
     return state.somethingSelected || state.somethingFocused;
 }
 
 }  // namespace
+
+MenuResponder menuResponder(const DatabaseWindow& window) {
+    QWidget* top = window.window();
+    // The window's own focus: a menu opening or a panel in front does not move it.
+    QWidget* focus = top ? top->focusWidget() : nullptr;
+    if (!focus) return MenuResponder::Other;
+    if (focus->objectName() == "tablesTableView") return MenuResponder::TablesList;
+    if (focus->objectName() == "rowsTableView") return MenuResponder::RowsGrid;
+    if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QTextEdit*>(focus) ||
+        qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QAbstractSpinBox*>(focus)) {
+        return MenuResponder::TextInput;
+    }
+    return MenuResponder::Other;
+}
 
 MenuWindowState menuWindowState(const DatabaseWindow& window) {
     const State& state = window.state();
@@ -53,7 +62,7 @@ MenuWindowState menuWindowState(const DatabaseWindow& window) {
     snapshot.selectedObjectType = objectTypeNamed(state, window.selectedTableName());
     snapshot.selectedObjectStatus = state.selectedObject.selectedObjectStatus;
     snapshot.totalRows = state.dataPort.totalRows;
-    snapshot.responder = responderOf(window);
+    snapshot.responder = menuResponder(window);
     snapshot.somethingFocused =
         !selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone();
     snapshot.rowsSelected = !selection.mySelectedRowIndexes.empty();
@@ -131,4 +140,10 @@ bool rowsTableViewValidateMenuItem(const MenuWindowState& state, GridCommand com
             return true;
     }
     return true;
+}
+
+bool isGridCopyEnabled(const MenuWindowState& state) {
+    return state.responder != MenuResponder::TablesList &&
+           state.responder != MenuResponder::TextInput &&
+           rowsTableViewValidateMenuItem(state, GridCommand::Copy);
 }

@@ -8,8 +8,9 @@
 
 class DatabaseWindow;
 
-// The view of the window that has the keyboard focus.
-enum class MenuResponder { Other, TablesList, RowsGrid };
+// The view of the window that has the keyboard focus. A text input handles its own clipboard
+// commands.
+enum class MenuResponder { Other, TablesList, RowsGrid, TextInput };
 
 struct MenuWindowState {
     int console = 0;  // TablesAndRowsState::ConsoleIndex
@@ -30,6 +31,8 @@ struct MenuWindowState {
 
 // The snapshot of a window as it stands.
 MenuWindowState menuWindowState(const DatabaseWindow& window);
+// Which view of the window has its keyboard focus.
+MenuResponder menuResponder(const DatabaseWindow& window);
 
 bool isSelectedTableUpdateCapable(const MenuWindowState& state);
 bool isSelectedTableInsertCapable(const MenuWindowState& state);
@@ -49,3 +52,7 @@ bool shouldEnableClearReplaceMenuItem(const MenuWindowState& state);
 // The grid's own clipboard commands.
 enum class GridCommand { Cut, Copy, Paste, Delete, Other };
 bool rowsTableViewValidateMenuItem(const MenuWindowState& state, GridCommand command);
+// Copy and Copy for Export of the grid's selection: refused only in another console, while the
+// tables list has the focus (it is not the grid's selection the user means) or while a text
+// input has it (it copies its own text).
+bool isGridCopyEnabled(const MenuWindowState& state);

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QDialog>
+#include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
@@ -109,12 +110,33 @@ void TablesAndRowsController::buildView() {
     connect(tablesList_, &QListWidget::itemChanged, this,
             &TablesAndRowsController::tablesTableViewItemChanged);
     tablesLayout->addWidget(tablesList_, 1);
+    // Add and Action reach panels and menus the application plugs in; Delete is the list's own.
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
+    auto makeButton = [tablesSide, buttons](const char* name, const char* text,
+                                            const char* toolTip) {
+        auto* button = new QToolButton(tablesSide);
+        button->setObjectName(name);
+        button->setText(toQString(localizedString(text)));
+        button->setToolTip(toQString(localizedString(toolTip)));
+        buttons->addWidget(button);
+        return button;
+    };
+    leftSideAddButton_ = makeButton("leftSideAddButton", "+", "New Table");
+    leftSideDeleteButton_ = makeButton("leftSideDeleteButton", "-", "Delete");
+    leftSideActionButton_ = makeButton("leftSideActionButton", "Action", "Action");
+    leftSideActionButton_->setPopupMode(QToolButton::InstantPopup);
+    connect(leftSideDeleteButton_, &QToolButton::clicked, this,
+            &TablesAndRowsController::deleteTableButtonPressed);
+    buttons->addStretch(1);
     warningButton_ = new QPushButton(toQString(localizedString("External Database")), tablesSide);
-    warningButton_->setObjectName("warningButton");
+    warningButton_->setObjectName("leftSideWarningButton");
     warningButton_->hide();
     connect(warningButton_, &QPushButton::clicked, this,
             [this] { showExternalDatabaseWarning(false); });
-    tablesLayout->addWidget(warningButton_);
+    buttons->addWidget(warningButton_);
+    tablesLayout->addLayout(buttons);
+    enableLeftSideButtons();
 
     // Each console's view stands here; only the one selected is shown.
     consolesSide_ = new QWidget(tablesRowsSplitView_);

@@ -28,6 +28,7 @@ class QListWidgetItem;
 class QPushButton;
 class QSplitter;
 class QToolBar;
+class QToolButton;
 class QVBoxLayout;
 class QWidget;
 class WindowShell;
@@ -165,6 +166,10 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void chooseTableTextFieldReturnKeyPressed(int row, const std::string& typedName);
 
     QListWidget* tablesTableView() const { return tablesList_; }
+    // The buttons below the tables list, enabled while a database is shown.
+    QToolButton* leftSideAddButton() const { return leftSideAddButton_; }
+    QToolButton* leftSideDeleteButton() const { return leftSideDeleteButton_; }
+    QToolButton* leftSideActionButton() const { return leftSideActionButton_; }
     QSplitter* tablesRowsSplitView() const { return tablesRowsSplitView_; }
 
     // The prompt sheets, run by the commands that ask; their codes: 1000 Done, 1001 Cancel.
@@ -183,6 +188,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void loadViewFieldModel(const std::string& name, bool sorted, std::string* error);
     void makeDisplayFormatters();
     void tablesTableViewItemChanged(QListWidgetItem* item);
+    void enableLeftSideButtons();
     // Calls the event on every console.
     void tellConsoles(void (Console::*event)());
 
@@ -196,6 +202,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QListWidget* tablesList_ = nullptr;
     QSplitter* tablesRowsSplitView_ = nullptr;
     QToolBar* consoleToolbar_ = nullptr;
+    QToolButton* leftSideAddButton_ = nullptr;
+    QToolButton* leftSideDeleteButton_ = nullptr;
+    QToolButton* leftSideActionButton_ = nullptr;
     QPushButton* warningButton_ = nullptr;
     QWidget* consolesSide_ = nullptr;
     std::array<QWidget*, TablesAndRowsState::kNumberOfConsoles> consoleViews_{};

@@ -21,6 +21,7 @@
 #include "mainwindow/record/LocationEditor.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
 
@@ -129,13 +130,9 @@ void EditFieldPanel::buildActionMenu() {
         QAction* item = menu->addAction(toQString(localizedString(title)), this,
                                         [this, tag] { editFieldPanelActionMenuItemClicked(tag); });
         item->setData(tag);
-        item->setCheckable(true);
     }
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
-        MenuStates states = editFieldPanelActionMenuStates(isEditFieldPanelHex_);
-        for (QAction* item : menu->actions()) {
-            item->setChecked(states[item->data().toInt()] == kMenuItemOn);
-        }
+        applyMenuItemStates(menu, editFieldPanelActionMenuStates(isEditFieldPanelHex_));
     });
     actionMenuButton_->setMenu(menu);
 }

@@ -255,13 +255,11 @@ class RowsConsole : public QObject,
     void rowsTableViewCommandRightKeyPressed() override {
         moveSelection(3, state_.dataPort.numberOfFieldsPerRow, true);
     }
-    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewShiftArrowKeyPressed(0); }
-    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewShiftArrowKeyPressed(1); }
-    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewShiftArrowKeyPressed(2); }
-    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewShiftArrowKeyPressed(3); }
-    // Grows the rectangle of the focus and the selected cells by one row or field in the
-    // direction (as moveSelection's) and selects its cells; the focus stays.
-    void rowsTableViewShiftArrowKeyPressed(int direction);
+    // Shift extends nothing: the Shift-arrows are the plain arrows.
+    void rowsTableViewShiftUpKeyPressed() override { rowsTableViewUpKeyPressed(); }
+    void rowsTableViewShiftDownKeyPressed() override { rowsTableViewDownKeyPressed(); }
+    void rowsTableViewShiftLeftKeyPressed() override { rowsTableViewLeftKeyPressed(); }
+    void rowsTableViewShiftRightKeyPressed() override { rowsTableViewRightKeyPressed(); }
     // Rows are deleted through the Delete command, never by the key.
     void rowsTableViewDeleteKeyPressed() override {}
     void rowsTableViewTabKeyPressed() override;

@@ -73,11 +73,12 @@ void RowsConsole::startEditingFocusedCellThread() {
 
 void RowsConsole::rowsTableDoubleClickOnRow(QPoint point) {
     Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
+    // Shift wins over every other modifier: a Shift double click does nothing.
+    if (modifiers & Qt::ShiftModifier) return;
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier)) {
         rowsTableModifiedDoubleClickOnRow(point, modifiers & Qt::ControlModifier);
         return;
     }
-    if (modifiers & Qt::ShiftModifier) return;
     GridRow row(rowsTableView_->rowAt(point.y()));
     if (row.isNone() || !isSelectedTableUpdateCapable()) return;
     GridColumn column(rowsTableView_->columnAt(point.x()));

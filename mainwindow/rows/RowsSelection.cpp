@@ -294,29 +294,6 @@ void RowsConsole::selectRectangleTo(GridRow row, GridColumn column) {
     updateRowsViewScrollBars();
 }
 
-void RowsConsole::rowsTableViewShiftArrowKeyPressed(int direction) {
-    const auto& port = state_.dataPort;
-    int64_t left, right, top, bottom;
-    getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
-    if (left < 0 || top < 0) return;
-    int64_t offset = direction % 2 == 0 ? -1 : 1;
-    if (direction < 2) {
-        (offset < 0 ? top : bottom) += offset;
-    } else {
-        (offset < 0 ? left : right) += offset;
-    }
-    if (top < 0 || bottom >= port.totalRows || left < kFirstFieldIndex.value ||
-        right > port.lastFieldIndex().value) {
-        return;
-    }
-    moveSelection(direction, offset, false);
-    // The rows the move brought in are loaded before their cells are selected.
-    loadPendingDataPort();
-    selectCellsInRectangle(left, right, top, bottom);
-    clearSelectedCellsAndReload(false);
-    updateRowsViewScrollBars();
-}
-
 void RowsConsole::deselectAllMenuItemClicked() {
     clearSelectedCellsAndReload(true);
     clearSelectedFieldsAndReload(true);

@@ -22,13 +22,6 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Reads a file back record by record and splits each record into its fields.
 std::vector<Strings> readBack(const std::string& path, std::string_view separator,
                               std::string_view quote, std::string* errors) {
@@ -90,7 +83,7 @@ class ExportTest : public DatabaseTest {
 TEST_F(ExportTest, QuotesOnlyWhenNeededByDefault) {
     setDefault(1, "ExportDelimiter");
     ASSERT_EQ(dump({"a", "b"}), 0) << errors;
-    EXPECT_EQ(fileText(out), "a,b\n\"x,y\",\"say \"\"hi\"\"\"\n,\"two\nlines\"\n\"cr\ronly\",3\n");
+    EXPECT_EQ(readFile(out), "a,b\n\"x,y\",\"say \"\"hi\"\"\"\n,\"two\nlines\"\n\"cr\ronly\",3\n");
 }
 
 TEST_F(ExportTest, SeparatorSettings) {
@@ -99,21 +92,21 @@ TEST_F(ExportTest, SeparatorSettings) {
     setDefault("", "CSVSeparatorString");
     setDefault(true, "DontExportFieldNames");
     ASSERT_EQ(dump({"b"}, false), 0);
-    EXPECT_EQ(fileText(out), "\"say \"\"hi\"\"\"\n\"two\nlines\"\n3\n");
+    EXPECT_EQ(readFile(out), "\"say \"\"hi\"\"\"\n\"two\nlines\"\n3\n");
 
     setDefault(false, "CSV");
     setDefault(3, "ExportDelimiter");
     setDefault("", "ExportFieldSeparatorString");
     setDefault(2, "ExportSurroundingQuotes");
     ASSERT_EQ(dump({"a", "b"}), 0);
-    EXPECT_EQ(fileText(out), "x,ysay \"hi\"\ntwo\nlines\ncr\ronly3\n");
+    EXPECT_EQ(readFile(out), "x,ysay \"hi\"\ntwo\nlines\ncr\ronly3\n");
 
     // Tab by default; a NULL text holding the separator is quoted like any value.
     UserDefaults::standard().removeObjectForKey("ExportDelimiter");
     setDefault(0, "ExportSurroundingQuotes");
     setDefault("<\t>", "NULLValueString");
     ASSERT_EQ(dump({"a"}), 0);
-    EXPECT_EQ(fileText(out), "x,y\n\"<\t>\"\n\"cr\ronly\"\n");
+    EXPECT_EQ(readFile(out), "x,y\n\"<\t>\"\n\"cr\ronly\"\n");
 }
 
 TEST_F(ExportTest, HeaderRowsAreQuotedLikeValuesAndAppendWritesRowsOnly) {
@@ -123,14 +116,14 @@ TEST_F(ExportTest, HeaderRowsAreQuotedLikeValuesAndAppendWritesRowsOnly) {
     setDefault(1, "ExportSurroundingQuotes");
     setDefault(true, "ExportFieldTypes");
     ASSERT_EQ(dump({"n,1", "n2"}, false, "m"), 0) << errors;
-    EXPECT_EQ(fileText(out), "\"n,1\",\"n2\"\n\"Date\",\"Text\"\n\"1\",\"2\"\n");
+    EXPECT_EQ(readFile(out), "\"n,1\",\"n2\"\n\"Date\",\"Text\"\n\"1\",\"2\"\n");
 
     setDefault(true, "DontExportFieldNames");
     setDefault(0, "ExportSurroundingQuotes");
     ASSERT_EQ(dump({"n2"}, false, "m"), 0);
-    EXPECT_EQ(fileText(out), "Text\n2\n");
+    EXPECT_EQ(readFile(out), "Text\n2\n");
     ASSERT_EQ(dump({"n2", "n,1"}, true, "m"), 0);
-    EXPECT_EQ(fileText(out), "Text\n2\n2,1\n");
+    EXPECT_EQ(readFile(out), "Text\n2\n2,1\n");
 }
 
 TEST_F(ExportTest, WindowsFormatEndsLinesAndQuotedLineFeedsInCarriageReturns) {
@@ -138,14 +131,14 @@ TEST_F(ExportTest, WindowsFormatEndsLinesAndQuotedLineFeedsInCarriageReturns) {
     setDefault(true, "WindowsFormat");
     setDefault(2, "ExportDelimiter");
     ASSERT_EQ(dump({"a"}), 0);
-    EXPECT_EQ(fileText(out), "a\r\nx,y\r\n\r\n\"cr\ronly\"\r\n\"a\r\r\nb\"\r\n");
+    EXPECT_EQ(readFile(out), "a\r\nx,y\r\n\r\n\"cr\ronly\"\r\n\"a\r\r\nb\"\r\n");
 }
 
 TEST_F(ExportTest, BlobsAreWrittenAsHexAndInvalidTextAsStored) {
     run("create table bin (v); insert into bin values (x'00ff10'), (x''), "
         "(cast(x'c328' as text)), ('ok')");
     ASSERT_EQ(dump({"v"}, false, "bin"), 0);
-    EXPECT_EQ(fileText(out), "v\n00FF10\n\n\xC3(\nok\n");
+    EXPECT_EQ(readFile(out), "v\n00FF10\n\n\xC3(\nok\n");
 }
 
 TEST_F(ExportTest, ReadsThroughAConnectionWithTheSystemFunctions) {
@@ -155,7 +148,7 @@ TEST_F(ExportTest, ReadsThroughAConnectionWithTheSystemFunctions) {
                               nullptr),
               0);
     ASSERT_EQ(dump({"s", "d"}, false, "v"), 0) << errors;
-    EXPECT_EQ(fileText(out), "s\td\nab\t" + rows.at(0).at(0) + "\n");
+    EXPECT_EQ(readFile(out), "s\td\nab\t" + rows.at(0).at(0) + "\n");
 }
 
 TEST_F(ExportTest, FailuresLeaveTheOutputFileAlone) {
@@ -176,7 +169,7 @@ TEST_F(ExportTest, FailuresLeaveTheOutputFileAlone) {
     const std::string missing = pathInHome("missing.db");
     EXPECT_NE(dumpFromTable("t", {"a"}, out, false, missing, nullptr), 0);
     EXPECT_FALSE(std::ifstream(missing).good());
-    EXPECT_EQ(fileText(out), "keep me");
+    EXPECT_EQ(readFile(out), "keep me");
 }
 
 TEST_F(ExportTest, FileFailuresAreReportedNeverExported) {
@@ -199,7 +192,7 @@ TEST_F(ExportTest, FieldTypesRowNamesEachFieldsOwnTypeAfterAFieldWasDropped) {
     run("alter table typed drop column b");
     setDefault(true, "ExportFieldTypes");
     ASSERT_EQ(dump({"c", "a"}, false, "typed"), 0) << errors;
-    EXPECT_EQ(fileText(out), "c\ta\nNumber\tText\n");
+    EXPECT_EQ(readFile(out), "c\ta\nNumber\tText\n");
 }
 
 TEST_F(ExportTest, AFailedExportLeavesTheEarlierFileAsItWas) {
@@ -212,13 +205,13 @@ TEST_F(ExportTest, AFailedExportLeavesTheEarlierFileAsItWas) {
     writeFile(out, earlierExport);
     const auto files = filesInHome();
     EXPECT_TRUE(exportFailsWithFileSizeLimit("big", "v", out, false, db, 1 << 20));
-    EXPECT_TRUE(fileText(out) == earlierExport);
+    EXPECT_TRUE(readFile(out) == earlierExport);
     EXPECT_EQ(filesInHome(), files);  // nothing left beside it
 
     // An append is cut back to where it began.
     writeFile(out, "earlier rows\n");
     EXPECT_TRUE(exportFailsWithFileSizeLimit("big", "v", out, true, db, 1 << 20));
-    EXPECT_EQ(fileText(out), "earlier rows\n");
+    EXPECT_EQ(readFile(out), "earlier rows\n");
     EXPECT_EQ(filesInHome(), files);
 }
 

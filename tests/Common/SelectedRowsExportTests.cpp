@@ -10,12 +10,6 @@
 using namespace DBInterface;
 
 namespace {
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class SelectedRowsExportTest : public DatabaseTest {
   protected:
@@ -36,11 +30,11 @@ TEST_F(SelectedRowsExportTest, RowsArrayWritesTheSelectedColumnsInFieldOrder) {
     const std::vector<std::string> selected{"c", "a"};
     const std::vector<DBRow> rows{{"1,5", "x", std::nullopt}, {"say \"hi\"", "y", "z"}, {"short"}};
     ASSERT_EQ(dumpFromRowsArray(rows, fields, &selected, out, false, nullptr), 0);
-    EXPECT_EQ(fileText(out), "a,c\nText,Text\n\"1,5\",NULL\n\"say \"\"hi\"\"\",z\nshort\n");
+    EXPECT_EQ(readFile(out), "a,c\nText,Text\n\"1,5\",NULL\n\"say \"\"hi\"\"\",z\nshort\n");
 
     // Appending keeps the text and adds no headers; no selection writes every field.
     ASSERT_EQ(dumpFromRowsArray({{"p", "q", "r"}}, fields, nullptr, out, true, nullptr), 0);
-    EXPECT_EQ(fileText(out), "a,c\nText,Text\n\"1,5\",NULL\n\"say \"\"hi\"\"\",z\nshort\np,q,r\n");
+    EXPECT_EQ(readFile(out), "a,c\nText,Text\n\"1,5\",NULL\n\"say \"\"hi\"\"\",z\nshort\np,q,r\n");
 
     std::string error;
     EXPECT_EQ(dumpFromRowsArray(rows, fields, nullptr, pathInHome("none/out.txt"), false, &error),
@@ -58,11 +52,11 @@ TEST_F(SelectedRowsExportTest, PickedRowsFollowTheStoredSortAndQueriesTheirRowid
 
     const std::vector<int> types{2};  // n is a Number, s has no type
     ASSERT_EQ(dumpFromTable("t", nullptr, {"1", "2", "3"}, false, types, out, db, nullptr), 0);
-    EXPECT_EQ(fileText(out), "n,s\nNumber,Text\n118,NULL\n119,v2\n120,v1\n");
+    EXPECT_EQ(readFile(out), "n,s\nNumber,Text\n118,NULL\n119,v2\n120,v1\n");
 
     // All rows but the exceptions.
     ASSERT_EQ(dumpFromTable("t", nullptr, {"2"}, true, types, out, db, nullptr), 0);
-    const std::string all = fileText(out);
+    const std::string all = readFile(out);
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 2 + 119);
     EXPECT_EQ(all.find("119,v2\n"), std::string::npos);
     EXPECT_EQ(all.find("n,s\nNumber,Text\n1,v120\n2,v119\n"), 0u);
@@ -77,7 +71,7 @@ TEST_F(SelectedRowsExportTest, PickedRowsFollowTheStoredSortAndQueriesTheirRowid
             expected +=
                 std::to_string(121 - i) + "," + (i == 3 ? "NULL" : "v" + std::to_string(i)) + "\n";
     }
-    EXPECT_EQ(fileText(out), expected);
+    EXPECT_EQ(readFile(out), expected);
     EXPECT_EQ(directQuery("select count(*) from varnelo_db_special_query_rowids"),
               (std::vector<std::string>{"0"}));
 }

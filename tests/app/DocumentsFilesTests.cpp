@@ -20,13 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 std::vector<std::string> namesOf(const std::vector<AppFileEntry>& files) {
     std::vector<std::string> names;
     for (const AppFileEntry& entry : files) names.push_back(entry.fileName);

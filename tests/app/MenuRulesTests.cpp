@@ -4,6 +4,7 @@
 
 #include "app/MenuRules.h"
 #include "app/PreferencesRecord.h"
+#include "mainwindow/TablesAndRowsState.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/TempHome.h"
 
@@ -48,18 +49,34 @@ TEST(MenuRulesTest, ItemsNeedAMainWindowByTheirTagsAndRules) {
          {"copyForExportMenuItemClicked", "editFieldInPanelMenuItemClicked",
           "setToNULLMenuItemClicked", "deselectAllMenuItemClicked", "clearMenuItemClicked",
           "replaceMenuItemClicked", "addBlankRowsItemClicked", "pasteRowsMenuItemClicked",
-          "deleteAllRowsMenuItemClicked", "cut", "copy", "paste", "delete",
-          "nameAndFieldsMenuItemClicked", "schemaMenuItemClicked"}) {
+          "deleteAllRowsMenuItemClicked", "addOneBlankRowItemClicked", "hiddenMenuItemClicked",
+          "cut", "copy", "paste", "delete", "nameAndFieldsMenuItemClicked",
+          "schemaMenuItemClicked"}) {
         EXPECT_FALSE(isMenuItemEnabled(action, 0, {})) << action;
     }
-    // The clipboard items answer for the grid only.
+    // Copy refuses the tables list's focus and a text input's, which copies its own text; Cut
+    // answers for the grid alone.
     MainWindowMenuContext grid = mainWindowShowing(true);
     grid.window.oneObjectSelected = true;
     grid.window.selectedObjectStatus = 1;
     grid.window.somethingFocused = true;
-    EXPECT_FALSE(isMenuItemEnabled("copy", 0, grid));
-    grid.window.responder = MenuResponder::RowsGrid;
-    EXPECT_TRUE(isMenuItemEnabled("copy", 0, grid));
+    for (auto [responder, copies] : {std::pair{MenuResponder::Other, true},
+                                     {MenuResponder::RowsGrid, true},
+                                     {MenuResponder::TablesList, false},
+                                     {MenuResponder::TextInput, false}}) {
+        grid.window.responder = responder;
+        EXPECT_EQ(isMenuItemEnabled("copy", 0, grid), copies);
+        EXPECT_EQ(isMenuItemEnabled("copyForExportMenuItemClicked", 0, grid), copies);
+        EXPECT_EQ(isMenuItemEnabled("cut", 0, grid), responder == MenuResponder::RowsGrid);
+    }
+    // A blank row is added only in the rows console, with the grid or the tables list focused.
+    grid.window.responder = MenuResponder::TablesList;
+    EXPECT_TRUE(isMenuItemEnabled("addOneBlankRowItemClicked", 731, grid));
+    for (int console : {TablesAndRowsState::RecordConsole, TablesAndRowsState::SQLConsole}) {
+        grid.window.console = console;
+        EXPECT_FALSE(isMenuItemEnabled("addOneBlankRowItemClicked", 731, grid));
+        EXPECT_FALSE(isMenuItemEnabled("copyForExportMenuItemClicked", 0, grid));
+    }
 }
 
 TEST(MenuRulesTest, TogglesKeepOneFlagPerSlotAndTitleTheirItems) {

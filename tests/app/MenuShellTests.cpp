@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <sqlite3.h>
+
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
 #include "design/NameAndFieldsPanel.h"
@@ -239,4 +241,41 @@ TEST_F(MenuShellTest, CellCommandsOfTheMenuActOnTheFocusedCell) {
     item("addOneBlankRowItemClicked")->trigger();
     QApplication::processEvents();
     EXPECT_EQ(DBInterface::getNumberWithQueryString("select count(*) from t", db, nullptr), 6);
+}
+
+TEST_F(MenuShellTest, AddOneBlankRowActsOnlyFromTheRowsConsole) {
+    makeRowsTable(3);
+    TablesAndRowsController* c = showActive("t");
+    auto rowsInFile = [this] {
+        sqlite3* connection = nullptr;
+        sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(connection, "select count(*) from t", -1, &statement, nullptr);
+        int64_t count =
+            sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+        sqlite3_finalize(statement);
+        sqlite3_close(connection);
+        return count;
+    };
+    auto addOneBlankRowKeys = [] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QApplication::processEvents();
+    };
+    // Typed in the SQL console, the keys add no row the user cannot see.
+    item("sqlViewMenuItemClicked")->trigger();
+    QWidget* query = c->view()->findChild<QWidget*>("sqlViewQueryTextView");
+    query->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), query);
+    addOneBlankRowKeys();
+    EXPECT_EQ(rowsInFile(), 3);
+    open("addOneBlankRowItemClicked");
+    EXPECT_FALSE(item("addOneBlankRowItemClicked")->isEnabled());
+    emit menuOf("addOneBlankRowItemClicked")->aboutToHide();
+    // In the rows console, with the grid or the tables list focused, they add one.
+    item("rowsViewMenuItemClicked")->trigger();
+    c->tablesTableView()->setFocus();
+    addOneBlankRowKeys();
+    EXPECT_EQ(rowsInFile(), 4);
+    EXPECT_EQ(c->state().dataPort.totalRows, 4);
 }

@@ -12,8 +12,10 @@
 #include "design/FieldTypeMenu.h"
 #include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
+#include "mainwindow/MenuCheckMarks.h"
 #include "tests/design/PanelTest.h"
 #include "tests/support/DropEvents.h"
+#include "tests/support/Menus.h"
 
 namespace {
 
@@ -144,6 +146,48 @@ TEST_F(NameAndFieldsPanelTest, AWindowWhoseFileIsGoneSaysSoAndMakesNoNewDatabase
     QTest::mouseClick(panel->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
     EXPECT_EQ(message(panel), gone);
     EXPECT_FALSE(std::filesystem::exists(db));
+}
+
+TEST_F(NameAndFieldsPanelTest, FieldMenuMarksShowExpandedOverEverySelectedField) {
+    run("create table t (a, b)");
+    TablesAndRowsController* c = show("t");
+    NameAndFieldsPanel* panel = openOn(c);
+    chooseType(panel, 1, DBInterface::kFieldTypeNumber);
+    QTableWidget* table = panel->nameAndFieldsPanelTableView();
+    auto at = [table](int row) { return table->visualItemRect(table->item(row, 0)).center(); };
+    auto selectedRows = [table] {
+        std::vector<int> rows;
+        for (const QModelIndex& index : table->selectionModel()->selectedRows()) {
+            rows.push_back(index.row());
+        }
+        return rows;
+    };
+    table->selectRow(0);
+    ASSERT_TRUE(withContextMenu(table->viewport(), at(0), [&](QMenu* menu) {
+        // A Text field has no display format.
+        EXPECT_FALSE(menuItemNamed(menu, "nameAndFieldsPanelStyleMenuItemClicked")->isEnabled());
+        QAction* expanded = menuItemNamed(menu, "nameAndFieldsPanelShowExpandedMenuItemClicked");
+        EXPECT_EQ(menuItemState(expanded), kMenuItemOff);
+        clickMenuItem(menu, expanded);
+    }));
+    // One of two selected fields shown expanded: the mark is mixed.
+    table->selectAll();
+    ASSERT_TRUE(withContextMenu(table->viewport(), at(1), [&](QMenu* menu) {
+        EXPECT_EQ(
+            menuItemState(menuItemNamed(menu, "nameAndFieldsPanelShowExpandedMenuItemClicked")),
+            kMenuItemMixed);
+        EXPECT_FALSE(menuItemNamed(menu, "nameAndFieldsPanelStyleMenuItemClicked")->isEnabled());
+    }));
+    EXPECT_EQ(selectedRows(), (std::vector<int>{0, 1}));
+    // A right click outside the selection selects the row clicked alone.
+    table->selectRow(0);
+    ASSERT_TRUE(withContextMenu(table->viewport(), at(1), [&](QMenu* menu) {
+        EXPECT_EQ(
+            menuItemState(menuItemNamed(menu, "nameAndFieldsPanelShowExpandedMenuItemClicked")),
+            kMenuItemOff);
+        EXPECT_TRUE(menuItemNamed(menu, "nameAndFieldsPanelStyleMenuItemClicked")->isEnabled());
+    }));
+    EXPECT_EQ(selectedRows(), std::vector<int>{1});
 }
 
 TEST_F(NameAndFieldsPanelTest, ChangeReportsNoChangeCaseRenameFlagsAndFormatsOnly) {

@@ -18,12 +18,6 @@ std::vector<std::string> messages(const ActivityLog& log) {
     return texts;
 }
 
-std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 }  // namespace
 
 TEST(ActivityLogTest, RepeatsAreCountedAndNotedOnceBeforeTheNextMessage) {
@@ -74,7 +68,7 @@ TEST_F(LogFileTest, TheLogIsWrittenOverTheOldFileInOnePiece) {
     const auto files = std::distance(std::filesystem::directory_iterator(home()), {});
     std::string error;
     ASSERT_TRUE(writeTextFileAtomically(path, "new\nlog\n", &error)) << error;
-    EXPECT_EQ(fileText(path), "new\nlog\n");
+    EXPECT_EQ(readFile(path), "new\nlog\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home()), {}), files);
 
     // A file that cannot be written leaves the old one and reports why.

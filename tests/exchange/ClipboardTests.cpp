@@ -124,6 +124,49 @@ TEST_F(ClipboardTest, WholeRowsAreCopiedAsRecordAndTextAndTheLimitIsTold) {
     EXPECT_EQ(Pasteboard::string(), "1\n2\n6\n7");
 }
 
+TEST_F(ClipboardTest, CopyKeysActOnTheGridUnlessTheTablesListHasTheFocus) {
+    run("create table t (a, b); insert into t values (1, 'x'), (2, 'y')");
+    TablesAndRowsController* c = show("t");
+    makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
+    grid->setFocus();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(1, 2)).center());
+    // The keys go where the keyboard is, as the user types them.
+    auto press = [](int key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+        QApplication::processEvents();
+    };
+    QApplication::clipboard()->setText("kept");
+    // The tables list means the list: the clipboard stays as it was.
+    c->tablesTableView()->setFocus();
+    press(Qt::Key_C, Qt::ControlModifier);
+    press(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    // Another control of the rows console leaves the grid's selection to copy.
+    auto* rowCount = c->view()->findChild<QPushButton*>("rowsViewNumberOfRowsButton");
+    rowCount->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), rowCount);
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "y");
+    QApplication::clipboard()->setText("kept");
+    press(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "y");
+    // Another console refuses, and leaves the clipboard alone.
+    QApplication::clipboard()->setText("kept");
+    c->selectConsole(TablesAndRowsState::RecordConsole);
+    QApplication::processEvents();
+    press(Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    // A cut the user cancels leaves it alone too.
+    c->selectConsole(TablesAndRowsState::RowsConsole);
+    grid->setFocus();
+    alertAnswer = 1;
+    press(Qt::Key_X, Qt::ControlModifier);
+    ASSERT_EQ(alerts.back().messageText, "Cut the selected fields?");
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+}
+
 TEST_F(ClipboardTest, RowsRoundTripIntoAnotherWindowWithSeparatorsQuotesLineEndsAndNull) {
     const std::string values = "('a,b', 'tab\there'), ('line\nfeed', 'say \"hi\"'), (NULL, '')";
     run("create table t (p, q); insert into t values " + values);

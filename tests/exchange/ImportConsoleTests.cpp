@@ -14,6 +14,7 @@
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/Menus.h"
 
 namespace {
 ImportConsole* importOf(TablesAndRowsController* controller) {
@@ -98,6 +99,36 @@ TEST_F(ImportConsoleTest, FilesGetTheirOwnSettingsAndMenusChangeClickedAndSelect
     EXPECT_EQ(cell(1, 0).toStdString(), pathInDocuments("notes.txt"));
 }
 
+TEST_F(ImportConsoleTest, FilesMenuMarksOnlyWhatEveryFileActedOnShares) {
+    console->addFilePaths({file("data.csv", ""), file("DATA.CSV", ""), file("notes.txt", "")},
+                          std::nullopt);
+    auto at = [this](int row) { return table->visualItemRect(table->item(row, 0)).center(); };
+    // The submenu's checked tags, for the files of a right click on the row.
+    auto marks = [&](int row) {
+        std::map<std::string, std::string> checked;
+        EXPECT_TRUE(withContextMenu(table->viewport(), at(row), [&](QMenu* menu) {
+            for (QAction* item : menu->actions()) {
+                if (item->menu())
+                    checked[item->text().toStdString()] = checkedMenuTags(item->menu());
+            }
+        }));
+        return checked;
+    };
+    std::map<std::string, std::string> checked = marks(0);
+    EXPECT_EQ(checked["Field Separator"], "2,1111");
+    EXPECT_EQ(checked["1st Line"], "1");
+    // A comma file and a tab file: no separator and no quote removal is marked.
+    table->selectRow(0);
+    table->selectionModel()->select(table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    checked = marks(1);
+    EXPECT_EQ(checked["Field Separator"], "");
+    EXPECT_EQ(checked["Text Encoding"], "0");
+    // A right click outside the selection acts on that file alone.
+    checked = marks(2);
+    EXPECT_EQ(checked["Field Separator"], "1");
+}
+
 TEST_F(ImportConsoleTest, SettingsMenuTogglesDefaultsAndTheDeleteAllRowsBox) {
     console->importViewChangeSetting(1411);
     console->importViewChangeSetting(1422);
@@ -107,13 +138,18 @@ TEST_F(ImportConsoleTest, SettingsMenuTogglesDefaultsAndTheDeleteAllRowsBox) {
     EXPECT_TRUE(console->view()->findChild<QCheckBox*>("importViewCheckBox102")->isChecked());
     EXPECT_EQ(UserDefaults::standard().integerForKey("DataTypesToConvert"), 2);
     EXPECT_EQ(UserDefaults::standard().integerForKey("BailFlags"), 0);
-    EXPECT_TRUE(console->isSettingChecked(1422));
     console->importViewChangeSetting(1414);
     auto* box = console->view()->findChild<QCheckBox*>("importViewDeleteAllRowsCheckBox");
     EXPECT_TRUE(box->isChecked());
     EXPECT_EQ(box->text(), "DELETE ALL ROWS BEFORE IMPORT");
+    // The settings menu, as it opens, marks the choices in force.
+    auto* menu = console->view()->findChild<QMenu*>("importViewSettingsMenu");
+    popUpAndClose(menu);
+    EXPECT_EQ(checkedMenuTags(menu), "1411,1414,1422");
     box->click();
     EXPECT_FALSE(console->deleteAllRowsFirst());
+    popUpAndClose(menu);
+    EXPECT_EQ(checkedMenuTags(menu), "1411,1422");
 }
 
 TEST_F(ImportConsoleTest, ARunOnItsThreadEndsThroughTheEventLoop) {

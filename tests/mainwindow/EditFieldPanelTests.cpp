@@ -204,6 +204,12 @@ TEST_F(EditFieldPanelTest, SaveWritesOnlyChangesToTheRowItWasOpenedFor) {
 TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheirConsoles) {
     makeRowsTable(20);
     TablesAndRowsController* c = showGrid("t");
+    // With Shift it opens nothing: a Shift double click does nothing whatever else is held.
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier,
+                       cellPoint(3, 1));
+    QApplication::processEvents();
+    EXPECT_FALSE(panelOf(c)->isShown());
+    EXPECT_EQ(editor(), nullptr);
     // Control-double-click focuses the cell alone and opens the panel on it.
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, cellPoint(3, 1));
     QApplication::processEvents();

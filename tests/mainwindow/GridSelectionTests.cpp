@@ -107,12 +107,15 @@ TEST_F(GridSelectionTest, KeysAndMenuCommandsSelectAndDeselect) {
     EXPECT_TRUE(rows->isAtLeastOneCellSelected());
     EXPECT_TRUE(rows->isFocusOnCellAndNotEditing());
     EXPECT_FALSE(rows->isSomethingSelected());
-    // Shift-arrows grow the rectangle from the focus, which stays; at the first field they stop.
+    // Shift-arrows only move the focus; a Shift-click selects the rectangle to the cell.
     key(Qt::Key_Down, Qt::ShiftModifier);
     key(Qt::Key_Right, Qt::ShiftModifier);
-    key(Qt::Key_Left, Qt::ShiftModifier);
-    EXPECT_EQ(selection.focusedRowIndex.value, 1);
-    EXPECT_EQ(selection.focusedFieldIndex.value, 1);
+    EXPECT_EQ(selection.focusedRowIndex.value, 2);
+    EXPECT_EQ(selection.focusedFieldIndex.value, 2);
+    EXPECT_TRUE(selection.mySelectedCells.empty());
+    click(1, 1);
+    click(2, 2, Qt::ShiftModifier);
+    EXPECT_EQ(selection.focusedRowIndex.value, 2);
     ASSERT_EQ(selection.mySelectedCells.size(), 2u);
     EXPECT_EQ(selection.mySelectedCells[RowIndex(2)].size(), 2u);
     EXPECT_EQ(selection.mySelectedCells[RowIndex(2)][FieldIndex(2)], DBValue("4.5"));

@@ -89,6 +89,10 @@ TEST_F(NavigationTest, ArrowsMoveTheFocusInsideTheGridAndThePortAtItsEdges) {
     key(Qt::Key_Left, Qt::ControlModifier);
     EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
+    // Shift-arrows are the plain arrows.
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, 1);
+    EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
 }
 
 TEST_F(NavigationTest, EndThenUpAndPageKeysAtTheEnds) {

@@ -24,5 +24,7 @@ class TempHomeTest : public ::testing::Test {
 
 // Writes bytes to a file, replacing it.
 void writeFile(const std::string& path, const std::string& bytes);
+// The bytes of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
 // The number of open file descriptors of this process.
 int openFileDescriptorCount();

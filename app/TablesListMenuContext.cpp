@@ -1,0 +1,52 @@
+#include "app/TablesListMenuContext.h"
+
+#include <QListWidget>
+#include <QWidget>
+
+#include "Common/SchemaListing.h"
+#include "design/NameAndFieldsPanel.h"
+#include "mainwindow/TablesAndRowsController.h"
+#include "mainwindow/TablesListContents.h"
+
+namespace {
+
+// The kind of the listed object; none when the name has no schema entry.
+std::optional<int32_t> objectTypeNamed(const TablesAndRowsController& window,
+                                       const std::string& name) {
+    const auto& allTables = window.state().selectedObject.allTables;
+    auto entry = allTables.find(name);
+    if (entry == allTables.end()) return std::nullopt;
+    return DBInterface::tableTypeCodeForSchemaObjectType(&entry->second.type);
+}
+
+}  // namespace
+
+ObjectCommandContext objectCommandContext(const TablesAndRowsController& window,
+                                          std::optional<int> row) {
+    ObjectCommandContext context;
+    if (QListWidget* list = window.tablesTableView()) {
+        context.selectedRowCount = static_cast<int>(list->selectedItems().size());
+    }
+    std::optional<std::string> name;
+    const auto& tableNames = window.state().selectedObject.tableNames;
+    if (!row) {
+        name = window.selectedTableNameIfOnlyOne();
+    } else if (*row >= 0 && *row < static_cast<int>(tableNames.size())) {
+        name = tableNames[static_cast<size_t>(*row)];
+    }
+    if (name) context.objectType = objectTypeNamed(window, *name);
+    if (auto* panel = window.panel<NameAndFieldsPanel>()) {
+        context.nameAndFieldsPanelVisible = panel->isNameAndFieldsPanelVisible();
+        context.changeExistingTable = panel->changeExistingTable();
+    }
+    return context;
+}
+
+ItemDecision hiddenMenuItemDecision(const TablesAndRowsController& window) {
+    std::vector<TablesListRow> rows;
+    for (const std::string& name : window.selectedTableNames()) {
+        rows.push_back({objectTypeNamed(window, name),
+                        isHiddenObject(name, window.state().selectedObject.tableFlags)});
+    }
+    return hiddenMenuItemState(rows);
+}
