@@ -13,6 +13,11 @@ constexpr int64_t kRows = 25000;  // enough for the pages to be found by key
 
 class WalFileWindowTest : public GridTest {
   protected:
+    // Once the marks are sampled no read runs in the background.
+    void waitForMarks(TablesAndRowsController* c) {
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return rowsOf(c)->dataPort().pagesFoundByKey(); }, 20000));
+    }
     std::string sideFiles() const {
         std::string found;
         for (const char* suffix : {"-wal", "-shm"}) {
@@ -50,9 +55,9 @@ TEST_F(WalFileWindowTest, BrowsingLeavesNoSideFilesWhileTheWindowIsOpen) {
     ASSERT_EQ(c->selectedTableNames(), std::vector<std::string>{"t"});
     for (int i = 0; i < 3; ++i) key(Qt::Key_PageDown);
     expectPortShown(c);
+    waitForMarks(c);
     EXPECT_EQ(sideFiles(), "");
-    // Past the first marks, once they are sampled.
-    QTest::qWait(300);
+    // Past the first marks.
     for (int i = 0; i < 400; ++i) key(Qt::Key_PageDown);
     expectPortShown(c);
     EXPECT_EQ(sideFiles(), "");
@@ -67,6 +72,7 @@ TEST_F(WalFileWindowTest, BrowsingLeavesNoSideFilesWhileTheWindowIsOpen) {
     QApplication::processEvents();
     int64_t first = c->state().dataPort.firstRowIndexInDataPort.value;
     EXPECT_EQ(shown(0, 1).toStdString(), "name " + std::to_string(first + 101));
+    waitForMarks(c);
     EXPECT_EQ(sideFiles(), "");
 
     clickTable(c, "other");
