@@ -1,6 +1,10 @@
 #include "Common/DBConnection.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <thread>
 
@@ -17,10 +21,24 @@ constexpr std::chrono::milliseconds kBusyTimeout{5000};
 constexpr int kBusyPausesMilliseconds[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
 }  // namespace
 
+bool isWriteAheadLogFile(const std::string& path) {
+    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) return false;
+    // The magic text, then the write and read format versions at offsets 18 and 19: 2 is WAL.
+    char header[20];
+    const bool read =
+        ::pread(file, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+    ::close(file);
+    return read && std::memcmp(header, "SQLite format 3", 16) == 0 && header[18] == 2 &&
+           header[19] == 2;
+}
+
 DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString) {
+    // A read-only connection could neither checkpoint a WAL file nor remove its side files.
+    const bool walRead = kind == ConnectionKind::ReadOnly && isWriteAheadLogFile(path);
     // Only an operation meant to make a new file may create one; a read or a change of a vanished
     // file fails instead of leaving a new database in its place.
-    int flags = kind == ConnectionKind::ReadOnly ? SQLITE_OPEN_READONLY
+    int flags = kind == ConnectionKind::ReadOnly && !walRead ? SQLITE_OPEN_READONLY
                 : kind == ConnectionKind::NewFileStatement
                     ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                     : SQLITE_OPEN_READWRITE;
@@ -28,6 +46,10 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
     sqlite3_busy_handler(db_, &DBConnection::waitWhileBusy, this);
+    if (walRead) {
+        openResult_ = sqlite3_exec(db_, "pragma query_only = 1", nullptr, nullptr, nullptr);
+        if (openResult_ != SQLITE_OK) return;
+    }
     if (kind == ConnectionKind::Statement || kind == ConnectionKind::NewFileStatement) {
         prepareStatementConnection(path, errorString);
     }

@@ -3,7 +3,9 @@
 // statement connections (read-write, with the system's SQL functions, the files table, the misc
 // extensions, foreign keys when asked and the journal-mode rule), plain read-write connections
 // and read-only connections, both without extras. Only a statement connection for a new file
-// creates a missing file; every other kind fails on it.
+// creates a missing file; every other kind fails on it. A read-only connection to a file in WAL
+// mode is opened for writing but refuses every change (query_only): only such a connection,
+// closing last, removes the -wal and -shm files that every read of the file makes.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -54,6 +56,9 @@ class DBConnection {
     std::chrono::steady_clock::time_point busyDeadline_;
     bool busyWaitRanOut_ = false;
 };
+
+// Whether the file's header says it is in WAL mode; reads the header only, creates nothing.
+bool isWriteAheadLogFile(const std::string& path);
 
 // Appends "Null database file path"; kMissingPathResult.
 int missingDatabasePath(std::string* errorString);

@@ -23,6 +23,8 @@ WindowDrops::WindowDrops(DatabaseWindow& window, QAbstractItemView* tablesList,
       window_(window),
       tablesList_(tablesList),
       rowsGrid_(rowsGrid),
+      tablesViewport_(tablesList ? tablesList->viewport() : nullptr),
+      gridViewport_(rowsGrid ? rowsGrid->viewport() : nullptr),
       routes_(std::move(routes)) {
     for (QAbstractItemView* view : {tablesList_, rowsGrid_}) {
         if (!view) continue;
@@ -115,9 +117,9 @@ void WindowDrops::startTablesDrag() {
 }
 
 bool WindowDrops::eventFilter(QObject* watched, QEvent* event) {
-    QAbstractItemView* view = tablesList_ && watched == tablesList_->viewport() ? tablesList_
-                              : rowsGrid_ && watched == rowsGrid_->viewport()   ? rowsGrid_
-                                                                                : nullptr;
+    QAbstractItemView* view = watched == tablesViewport_ ? tablesList_
+                              : watched == gridViewport_ ? rowsGrid_
+                                                         : nullptr;
     if (!view) return false;
     switch (event->type()) {
         case QEvent::MouseButtonPress: {

@@ -15,6 +15,7 @@
 class DatabaseWindow;
 class QAbstractItemView;
 class QMimeData;
+class QWidget;
 
 class WindowDrops : public QObject {
   public:
@@ -49,6 +50,9 @@ class WindowDrops : public QObject {
     DatabaseWindow& window_;
     QAbstractItemView* tablesList_;
     QAbstractItemView* rowsGrid_;
+    // Compared with the watched object: a view is no longer one while it is destroyed.
+    QWidget* tablesViewport_;
+    QWidget* gridViewport_;
     Routes routes_;
     std::optional<QPoint> pressedAt_;
 };

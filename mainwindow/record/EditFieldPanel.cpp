@@ -214,7 +214,14 @@ std::optional<EditFieldPanel::SaveTarget> EditFieldPanel::saveTargetOfFocusedCel
 
 void EditFieldPanel::updateEditFieldPanel() {
     if (!isShown() || sheet_) return;
-    target_ = saveTargetOfFocusedCell();
+    std::optional<SaveTarget> target = saveTargetOfFocusedCell();
+    // A reload or redraw that leaves the focus on the cell keeps the text typed over its value.
+    if (target && target_ && target->isSameCell(*target_) &&
+        text() != target_->loaded.value_or(std::string())) {
+        target_->row = target->row;
+        return;
+    }
+    target_ = std::move(target);
     if (state_.dataPort.totalRows >= 1 && target_) {
         updateEditFieldPanelWithRowIndex(target_->row, target_->field, target_->loaded);
     } else {

@@ -89,6 +89,11 @@ class EditFieldPanel : public QObject, public WindowPanel {
         DBValue loaded;
         RowIndex row;
         FieldIndex field;
+
+        bool isSameCell(const SaveTarget& other) const {
+            return databaseFilePath == other.databaseFilePath && table == other.table &&
+                   fieldName == other.fieldName && rowid == other.rowid && field == other.field;
+        }
     };
 
     void buildPanel();

@@ -19,13 +19,13 @@ QStringList droppedFilePaths(const QMimeData* data) {
 
 FileDropTarget::FileDropTarget(QAbstractItemView* view,
                                std::function<void(const QStringList&)> dropped)
-    : QObject(view), view_(view), dropped_(std::move(dropped)) {
-    view_->viewport()->setAcceptDrops(true);
-    view_->viewport()->installEventFilter(this);
+    : QObject(view), view_(view), viewport_(view->viewport()), dropped_(std::move(dropped)) {
+    viewport_->setAcceptDrops(true);
+    viewport_->installEventFilter(this);
 }
 
 bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != view_->viewport()) return false;
+    if (watched != viewport_) return false;
     if (event->type() != QEvent::DragEnter && event->type() != QEvent::DragMove &&
         event->type() != QEvent::Drop) {
         return false;

@@ -7,6 +7,7 @@
 
 class QAbstractItemView;
 class QMimeData;
+class QWidget;
 
 // The local files of the drop, in their order; empty for a drop of anything else.
 QStringList droppedFilePaths(const QMimeData* data);
@@ -22,5 +23,7 @@ class FileDropTarget : public QObject {
 
   private:
     QAbstractItemView* view_;
+    // Compared with the watched object: the view is no longer one while it is destroyed.
+    QWidget* viewport_;
     std::function<void(const QStringList&)> dropped_;
 };

@@ -84,14 +84,15 @@ ReorderDrag::ReorderDrag(QAbstractItemView* view, QString type,
                          std::function<bool()> enabled)
     : QObject(view),
       view_(view),
+      viewport_(view->viewport()),
       type_(std::move(type)),
       moved_(std::move(moved)),
       enabled_(std::move(enabled)) {
     // The view's own drag would carry its items; ours carries the rows.
     view_->setDragEnabled(false);
     view_->setDragDropMode(QAbstractItemView::NoDragDrop);
-    view_->viewport()->setAcceptDrops(true);
-    view_->viewport()->installEventFilter(this);
+    viewport_->setAcceptDrops(true);
+    viewport_->installEventFilter(this);
 }
 
 std::vector<int> ReorderDrag::selectedRows() const {
@@ -109,7 +110,7 @@ bool ReorderDrag::takesDrop(const QMimeData* data, QPoint at) const {
 }
 
 bool ReorderDrag::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != view_->viewport()) return false;
+    if (watched != viewport_) return false;
     switch (event->type()) {
         case QEvent::MouseButtonPress: {
             auto* press = static_cast<QMouseEvent*>(event);

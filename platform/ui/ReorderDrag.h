@@ -12,6 +12,7 @@
 #include <vector>
 
 class QAbstractItemView;
+class QWidget;
 
 inline constexpr const char* kPickerValuesTableViewDataType =
     "application/x-varnelo.PickerValuesTableViewDataType";
@@ -63,6 +64,8 @@ class ReorderDrag : public QObject {
     bool takesDrop(const QMimeData* data, QPoint at) const;
 
     QAbstractItemView* view_;
+    // Compared with the watched object: the view is no longer one while it is destroyed.
+    QWidget* viewport_;
     QString type_;
     std::function<void(const std::vector<int>&, int)> moved_;
     std::function<bool()> enabled_;

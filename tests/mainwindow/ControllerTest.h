@@ -52,6 +52,11 @@ class ControllerTest : public ShellTest {
         QTest::qWait(kSettleWaitMs);
         TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(0);
         controller->selectTableWithName(table);
+        // The table's fields may resize the grid (a scroller shown or hidden) and start another
+        // settle delay; that layout too comes before the test acts.
+        QApplication::processEvents();
+        RowsTableView* grid = rowsOf(controller)->rowsTableView();
+        EXPECT_TRUE(QTest::qWaitFor([grid] { return !grid || !grid->isSettlingAfterResize(); }));
         return controller;
     }
 

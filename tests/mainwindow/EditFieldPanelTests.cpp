@@ -201,6 +201,32 @@ TEST_F(EditFieldPanelTest, SaveWritesOnlyChangesToTheRowItWasOpenedFor) {
     EXPECT_EQ(readBack("select name from t where rowid = 3"), "name 3");
 }
 
+TEST_F(EditFieldPanelTest, TextTypedInThePanelOutlivesReloadsOfTheGrid) {
+    makeRowsTable(12);
+    TablesAndRowsController* c = showGrid("t");
+    EditFieldPanel* panel = openOn(c, 2, 1);
+    ASSERT_EQ(panelText(panel), "name 3");
+    typeInPanel(panel, "typed");
+    // The page reloads and the window is resized (its grid reloads once the resize settles).
+    rowsOf(c)->reloadRowsKeepingPort();
+    QApplication::processEvents();
+    EXPECT_EQ(panelText(panel), "typed");
+    grid->window()->resize(950, 520);
+    QTest::qWait(kSettleWaitMs);
+    EXPECT_EQ(panelText(panel), "typed");
+    save(panel);
+    EXPECT_EQ(readBack("select name from t where rowid = 3"), "typed");
+    // Untouched text follows the value, and the focus moved elsewhere takes that cell's.
+    run("update t set name = 'elsewhere' where rowid = 3");
+    rowsOf(c)->reloadRowsKeepingPort();
+    QApplication::processEvents();
+    EXPECT_EQ(panelText(panel), "elsewhere");
+    typeInPanel(panel, "dropped");
+    click(3, 1);
+    QApplication::processEvents();
+    EXPECT_EQ(panelText(panel), "name 4");
+}
+
 TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheirConsoles) {
     makeRowsTable(20);
     TablesAndRowsController* c = showGrid("t");

@@ -39,6 +39,8 @@ class RowsTableView : public QTableView {
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
     // Ends an open in-place edit, writing it as Return would.
     void endEditing();
+    // Whether the layout of a resize is still to come, once the resizing has settled.
+    bool isSettlingAfterResize() const { return liveResizeEnd_.isActive(); }
     // The grid's background below its last row and beside its last column.
     static QColor backgroundColor();
 
