@@ -7,13 +7,16 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <sqlite3.h>
 
 #include "Common/DBInterface.h"
 #include "Common/SQLQuote.h"
+#include "design/DropFileNameTextView.h"
 #include "design/DuplicateTablesSheet.h"
+#include "design/SQLConsole.h"
 #include "exchange/DragTablesPanel.h"
 #include "platform/ui/Pasteboard.h"
 #include "tests/mainwindow/ControllerTest.h"
@@ -128,6 +131,27 @@ TEST_F(CopiedTableSettingsTest, ADuplicateKeepsEachSortKeyInItsPlaceWithSearchAn
     EXPECT_EQ(gridRowids(c, 6), kSortedRowids);
     // The original's settings are left as they were.
     EXPECT_EQ(storedSettings(db, "people"), original);
+
+    // The copy sorted and typed otherwise, then dropped with SQL, which leaves its meta rows
+    // behind: the next copy under that name takes the original's settings, not those.
+    std::string error;
+    ASSERT_EQ(updateSortCodes({sortCodeFromIndex(1, 2)}, "people_2", db, &error), 0) << error;
+    run("update varnelo_db_fields set type = 3 where table_name = 'people_2'");
+    c->selectSQLView();
+    auto* sql = static_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
+    sql->queryTextView()->setPlainText("drop table people_2");
+    sql->executeButtonPressed();
+    ASSERT_EQ(directQuery(db, "select count(*) from sqlite_master where name = 'people_2'"),
+              Strings{"0"});
+    c->selectRowsView();
+    QTest::qWait(kSettleWaitMs);  // the grid takes its full height again
+    c->selectTableWithName("people");
+    duplicate->duplicateTableMenuItemPressed();
+    click(button);
+    EXPECT_TRUE(alerts.empty()) << alerts[0].both();
+    EXPECT_EQ(storedSettings(db, "people_2"), original);
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "people_2");
+    EXPECT_EQ(gridRowids(c, 6), kSortedRowids);
 }
 
 TEST_F(CopiedTableSettingsTest, ATablePastedFromAnotherWindowKeepsEachSortKeyInItsPlace) {
