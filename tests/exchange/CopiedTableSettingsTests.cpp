@@ -10,8 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <sqlite3.h>
-
 #include "Common/DBInterface.h"
 #include "Common/SQLQuote.h"
 #include "design/DropFileNameTextView.h"
@@ -20,31 +18,13 @@
 #include "exchange/DragTablesPanel.h"
 #include "platform/ui/Pasteboard.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DirectQuery.h"
 #include "tests/support/DropEvents.h"
 
 using namespace DBInterface;
 using Strings = std::vector<std::string>;
 
 namespace {
-
-// Every column of every row of the query, flat, NULL as "<null>".
-Strings directQuery(const std::string& path, const std::string& sql) {
-    Strings values;
-    sqlite3* connection = nullptr;
-    EXPECT_EQ(sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    sqlite3_stmt* statement = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(connection);
-    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            const auto* text = sqlite3_column_text(statement, i);
-            values.push_back(text ? reinterpret_cast<const char*>(text) : "<null>");
-        }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(connection);
-    return values;
-}
 
 // The stored settings of a table: its meta row, then its field rows.
 Strings storedSettings(const std::string& path, const std::string& table) {

@@ -5,11 +5,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include <sqlite3.h>
-
 #include "Common/DBInterface.h"
 #include "exchange/ImportConsole.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DirectQuery.h"
 #include "tests/support/FixedLocale.h"
 
 using namespace DBInterface;
@@ -20,26 +19,6 @@ class ImportIntoExistingTableTest : public ControllerTest {
     QString file(const std::string& name, const std::string& bytes) {
         writeFile(pathInDocuments(name), bytes);
         return QString::fromStdString(pathInDocuments(name));
-    }
-
-    // Every column of every row of the query, flat, NULL as "<null>".
-    Strings directQuery(const std::string& sql) const {
-        Strings values;
-        sqlite3* connection = nullptr;
-        EXPECT_EQ(sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr),
-                  SQLITE_OK);
-        sqlite3_stmt* statement = nullptr;
-        EXPECT_EQ(sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
-            << sqlite3_errmsg(connection);
-        while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                const auto* text = sqlite3_column_text(statement, i);
-                values.push_back(text ? reinterpret_cast<const char*>(text) : "<null>");
-            }
-        }
-        sqlite3_finalize(statement);
-        sqlite3_close(connection);
-        return values;
     }
 
     FixedLocale locale{"en_US", "UTC"};
@@ -85,13 +64,14 @@ TEST_F(ImportIntoExistingTableTest, ValuesAreConvertedByTheTablesFieldTypesNotTh
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
     EXPECT_EQ(console->statusText(), "Import completed without issues");
 
-    EXPECT_EQ(directQuery("select title, label, day, at, note from events order by rowid"),
+    EXPECT_EQ(directQuery(db, "select title, label, day, at, note from events order by rowid"),
               (Strings{"3/5/2021", "3/5/2021", "2021-03-05 +0000", "2021-03-05 23:30:00 +0000",
                        "3/5/2021",  //
                        "7/4/2022", "7/4/2022", "2022-07-04 +0000", "2022-07-04 08:15:00 +0000",
                        "7/4/2022"}));
     // The table keeps its own descriptions.
-    EXPECT_EQ(directQuery("select name, type from varnelo_db_fields where table_name = 'events' "
+    EXPECT_EQ(directQuery(db,
+                          "select name, type from varnelo_db_fields where table_name = 'events' "
                           "and name <> 'old' order by number"),
               (Strings{"title", "1", "label", "1", "day", "3", "at", "4", "note", "1"}));
 }
