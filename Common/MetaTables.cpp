@@ -81,6 +81,17 @@ std::string integerText(const std::string& text) {
 }
 }  // namespace
 
+std::string deleteMetaRowsSQL(const std::string& name, const std::string& databaseFilePath) {
+    std::string sql;
+    if (doesTableExist(kTablesMetaTable, databaseFilePath)) {
+        sql += "delete from main.varnelo_db_tables where name=" + quoteLiteral(name) + ";\n";
+    }
+    if (doesTableExist(kFieldsMetaTable, databaseFilePath)) {
+        sql += "delete from main.varnelo_db_fields where table_name=" + quoteLiteral(name) + ";\n";
+    }
+    return sql;
+}
+
 std::string systemTableFlagsSQL(const std::vector<std::string>& values,
                                 const std::string& tableName) {
     // The row is numbered after the rows already there, counted when the statement runs.

@@ -31,6 +31,10 @@ int changeFieldsForTable(const std::string& tableName,
                          const std::vector<std::string>& newFieldLookupTables,
                          const std::string& databaseFilePath, std::string* errorString);
 
+// The statements that delete the object's rows from the meta tables the file has (those of the
+// main schema, should another file be attached), ";\n" after each.
+std::string deleteMetaRowsSQL(const std::string& name, const std::string& databaseFilePath);
+
 // The statements (meta table created when missing) that add a copied varnelo_db_tables row
 // (exactly five values) and copied field rows (four values a field), for a caller's script.
 std::string systemTableFlagsSQL(const std::vector<std::string>& values,

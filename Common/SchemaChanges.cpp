@@ -99,13 +99,7 @@ int deleteObject(const std::string& name, const std::string& type,
     std::string kind = type == "view" || type == "index" || type == "trigger" ? type : "table";
     std::string drop = "drop " + kind + " if exists " + quoteIdentifier(name) + ";\n";
     if (name.rfind("varnelo_db_", 0) == 0) return runScript(drop, databaseFilePath, errorString);
-    std::string sql = "begin transaction;\n" + drop;
-    if (doesTableExist(kTablesMetaTable, databaseFilePath)) {
-        sql += "delete from varnelo_db_tables where name=" + quoteLiteral(name) + ";\n";
-    }
-    if (doesTableExist(kFieldsMetaTable, databaseFilePath)) {
-        sql += "delete from varnelo_db_fields where table_name=" + quoteLiteral(name) + ";\n";
-    }
+    std::string sql = "begin transaction;\n" + drop + deleteMetaRowsSQL(name, databaseFilePath);
     return runScript(sql + "commit transaction;", databaseFilePath, errorString);
 }
 

@@ -220,6 +220,9 @@ int copyTableFromDatabase(const TableDictionary& description, const std::string&
                              : std::string();
     // Line ends keep a trailing comment of a stored text from swallowing what follows.
     sql += "begin transaction;\n" + createStatement + "\n;\n";
+    // The name is new to the schema: rows still kept under it are those of a table dropped with
+    // SQL, and would be read in place of the copy's own.
+    sql += deleteMetaRowsSQL(newName, databaseFilePath);
     const auto& fieldRows = description.varnelo_db_fields;
     if (fieldRows && !fieldRows->empty() && fieldRows->size() % 4 == 0) {
         sql += systemFieldsSQL(*fieldRows, newName);

@@ -1,0 +1,28 @@
+#pragma once
+// Reads a database file through a connection of the test's own, so that what the program wrote
+// is read back without it.
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// Every column of every row of the query, flat, NULL as "<null>".
+inline std::vector<std::string> directQuery(const std::string& path, const std::string& sql) {
+    std::vector<std::string> values;
+    sqlite3* connection = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(path.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(connection);
+    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+            const auto* text = sqlite3_column_text(statement, i);
+            values.push_back(text ? reinterpret_cast<const char*>(text) : "<null>");
+        }
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(connection);
+    return values;
+}
