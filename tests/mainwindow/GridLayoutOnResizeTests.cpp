@@ -107,10 +107,14 @@ TEST_F(GridLayoutOnResizeTest, OnlyASizeHoldingOtherRowsOrFieldsLoadsTheGridAgai
         grid->viewport()->width() - grid->columnViewportPosition(last) - grid->columnWidth(last);
     const int spareWidth = std::max(0, grid->columnWidth(last) - 1 - room);
 
-    // Taller by less than a row, wider by less than a field: the same page stays.
+    // Taller by less than a row, wider by less than a field: the same page stays, and nothing is
+    // drawn again after the resize's own drawing.
     window->resize(window->width() + spareWidth, window->height() + spareHeight);
+    QTest::qWait(kSettleWaitMs / 5);
+    const int resizePaints = redraws.fullPaints;
     QTest::qWait(kSettleWaitMs);
     EXPECT_EQ(redraws.loads, 0);
+    EXPECT_EQ(redraws.fullPaints, resizePaints);
     EXPECT_EQ(grid->numberOfRows(), rows);
     EXPECT_EQ(grid->numberOfColumns(), columns);
 
