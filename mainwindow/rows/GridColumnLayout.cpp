@@ -56,10 +56,12 @@ int64_t GridColumnLayout::numberOfDataPortFieldsInFirstPage() const {
 }
 
 int64_t GridColumnLayout::numberOfFieldsToShow() const {
-    const auto& port = state_.dataPort;
-    return std::max<int64_t>(
-        0, std::min(port.numberOfFieldsPerRow - port.firstFieldIndexInDataPort.value,
-                    numberOfDataPortFields()));
+    return numberOfFieldsToShowFrom(state_.dataPort.firstFieldIndexInDataPort);
+}
+
+int64_t GridColumnLayout::numberOfFieldsToShowFrom(FieldIndex first) const {
+    return std::max<int64_t>(0, std::min(state_.dataPort.numberOfFieldsPerRow - first.value,
+                                         numberOfFieldsFrom(first, window_.selectedTableName())));
 }
 
 void GridColumnLayout::fillFieldWidthsWithDefaultValues(std::vector<double>* widths) const {
@@ -156,10 +158,18 @@ void GridColumnLayout::storeFieldWidths() {
 }
 
 void GridColumnLayout::fillRoomBeforeFirstField() {
-    auto& port = state_.dataPort;
-    if (!view_ || numberOfColumns() < 1 || port.numberOfFieldsPerRow < 1) return;
+    state_.dataPort.firstFieldIndexInDataPort = firstFieldFillingRoom();
+}
+
+FieldIndex GridColumnLayout::firstFieldFillingRoom() const {
+    const auto& port = state_.dataPort;
+    if (!view_ || numberOfColumns() < 1 || port.numberOfFieldsPerRow < 1) {
+        return port.firstFieldIndexInDataPort;
+    }
     std::vector<double> widths = fieldWidthsForTable(window_.selectedTableName());
-    if (static_cast<int64_t>(widths.size()) < port.numberOfFieldsPerRow) return;
+    if (static_cast<int64_t>(widths.size()) < port.numberOfFieldsPerRow) {
+        return port.firstFieldIndexInDataPort;
+    }
     // As numberOfDataPortFields counts: a field fits while the grid's width stays beyond it.
     double room = view_->viewport()->width() - view_->columnWidth(0);
     FieldIndex first = port.firstFieldIndexInDataPort;
@@ -170,5 +180,5 @@ void GridColumnLayout::fillRoomBeforeFirstField() {
         --first;
         room -= widths[static_cast<size_t>(first.value)];
     }
-    port.firstFieldIndexInDataPort = first;
+    return first;
 }

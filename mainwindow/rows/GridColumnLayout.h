@@ -25,8 +25,9 @@ class GridColumnLayout {
     int64_t numberOfDataPortFields() const;
     // The fields of the first page, from field 1.
     int64_t numberOfDataPortFieldsInFirstPage() const;
-    // The data columns the grid shows.
+    // The data columns the grid shows, from the port's first field or from `first`.
     int64_t numberOfFieldsToShow() const;
+    int64_t numberOfFieldsToShowFrom(FieldIndex first) const;
     void fillFieldWidthsWithDefaultValues(std::vector<double>* widths) const;
     // The stored widths of the table when their count fits the field model, else the defaults.
     std::vector<double> fieldWidthsForTable(const std::optional<std::string>& tableName) const;
@@ -38,6 +39,8 @@ class GridColumnLayout {
     // Moves the port's first field left while the fields before it fit in the room left of the
     // last field, so a widened grid shows no blank room beside its last field.
     void fillRoomBeforeFirstField();
+    // The first field that move leads to.
+    FieldIndex firstFieldFillingRoom() const;
     // Set while the layout itself resizes columns: no width is stored then.
     bool isResizingColumns() const { return resizingColumns_; }
 

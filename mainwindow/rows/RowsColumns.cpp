@@ -42,6 +42,16 @@ void RowsConsole::tableViewColumnDidResize() {
     updateHorizontalDataScrollerViewX();
 }
 
+bool RowsConsole::isGridLaidOutForItsSize() const {
+    const auto& port = state_.dataPort;
+    if (port.dataPortLoadPending || numberOfGridRows() != port.numberOfLoadedRows()) return false;
+    // Only a table's columns are laid out again for a new size.
+    if (port.numberOfFieldsPerRow < 1 || !window_.selectedTableNameIfOnlyOne()) return true;
+    FieldIndex first = columns_.firstFieldFillingRoom();
+    return first == port.firstFieldIndexInDataPort &&
+           columns_.numberOfFieldsToShowFrom(first) == rowsTableModel_->numberOfDataColumns();
+}
+
 void RowsConsole::windowDidEndLiveResize() {
     if (std::optional<std::string> table = window_.selectedTableNameIfOnlyOne()) {
         columns_.fillRoomBeforeFirstField();

@@ -121,6 +121,7 @@ class RowsConsole : public QObject,
     void updateHorizontalDataScrollerViewX();
     void tableViewColumnDidResize() override;
     void windowDidEndLiveResize() override;
+    bool isGridLaidOutForItsSize() const override;
 
     // ---- Grid cells: display texts, highlights, redraw ----
     bool isFocusedCell(CellIdentity cell) const override;

@@ -53,7 +53,9 @@ RowsTableView::RowsTableView(RowsTableViewController* controller, QWidget* paren
             liveResizeEnd_.start();
             return;
         }
-        if (controller_) controller_->windowDidEndLiveResize();
+        if (controller_ && !controller_->isGridLaidOutForItsSize()) {
+            controller_->windowDidEndLiveResize();
+        }
     });
 }
 
@@ -117,11 +119,17 @@ void RowsTableView::wheelEvent(QWheelEvent* event) {
 
 void RowsTableView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
+    // Sizes that hold the rows and fields shown need no layout: Qt draws the cells they uncover
+    // from the page held. The window's first sizes at start are mostly such.
+    if (!controller_ || controller_->isGridLaidOutForItsSize()) {
+        liveResizeEnd_.stop();
+        return;
+    }
     // A first size (the grid shown, or shown again after a resize while hidden) is no live
     // resize: the grid lays out for it at once rather than after the settle delay.
     if (!event->oldSize().isValid()) {
         liveResizeEnd_.stop();
-        if (controller_) controller_->windowDidEndLiveResize();
+        controller_->windowDidEndLiveResize();
         return;
     }
     liveResizeEnd_.start();

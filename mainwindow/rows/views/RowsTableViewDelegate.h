@@ -55,6 +55,9 @@ class RowsTableViewDelegate {
     virtual void tableViewColumnDidResize() = 0;
     // The grid's size settled after a resize.
     virtual void windowDidEndLiveResize() = 0;
+    // Whether the grid shows the rows and fields its present size holds: a resize to a size
+    // that holds the same ones needs no new layout.
+    virtual bool isGridLaidOutForItsSize() const = 0;
     // Width that shows every loaded value of the grid column.
     virtual double tableViewSizeToFitWidthOfColumn(GridColumn column) const = 0;
 };
