@@ -88,8 +88,13 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
         size_t mark =
             std::min(static_cast<size_t>(firstRowIndex / spacing_) - 1, marks_->marks.size() - 1);
         int64_t markRowIndex = static_cast<int64_t>(mark + 1) * spacing_ - 1;
-        return readGridPageAfterKey(page, query_, marks_->marks[mark],
+        return readGridPageAfterKey(page, query_, &marks_->marks[mark],
                                     firstRowIndex - markRowIndex - 1, limit, path_, errorString);
+    }
+    // Before the first mark the order is read from its start the same way.
+    if (firstRowIndex < spacing_) {
+        return readGridPageAfterKey(page, query_, nullptr, firstRowIndex, limit, path_,
+                                    errorString);
     }
     int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
     if (countVersion_ == version && countedRows_ >= 0 && rowsAfter + spacing_ < firstRowIndex) {

@@ -32,9 +32,9 @@ struct PageMarks {
 int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
                     std::string* errorString);
 
-// Appends up to limit rows flat, beginning skip rows after the row whose keys are given, read on
-// one connection.
-int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey& key,
+// Appends up to limit rows flat, beginning skip rows after the row whose keys are given (from the
+// start of the order without a key), read on one connection.
+int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
                          std::string* errorString);
 
