@@ -158,18 +158,26 @@ class KeyOrderReader {
         return order;
     }
 
-    // Reads the rows of one range in order, passing over what is left to skip.
+    // Reads the rows of one range in order, passing over what is left to skip. Read in an
+    // index's order, SQLite passes over an offset's rows without reading them from the table;
+    // sorted, every row is read anyway, so the rows to skip are counted as they come instead of
+    // by a second read when the range holds no more.
     int readRange(const std::vector<sqlite3_value*>& prefix, size_t level, const Range& range,
                   size_t index) {
         std::vector<sqlite3_value*> parameters;
         const std::string condition = where(prefix, level, range, index, &parameters);
+        const bool sorted = level < keys_ && index != level;
         const int64_t wanted = limit_ - static_cast<int64_t>(page_->size());
         const size_t before = page_->size();
-        // SQLite passes over an offset's rows in the index without reading them from the table.
         int rc = run("select " + query_.columns + " from " + query_.table + condition +
-                         orderFrom(level) + " limit " + std::to_string(wanted) + " offset " +
-                         std::to_string(skip_),
+                         orderFrom(level) + " limit " +
+                         (sorted ? std::to_string(wanted + skip_)
+                                 : std::to_string(wanted) + " offset " + std::to_string(skip_)),
                      parameters, [&](sqlite3_stmt* statement) {
+                         if (sorted && skip_ > 0) {
+                             --skip_;
+                             return;
+                         }
                          const int columns = sqlite3_column_count(statement);
                          DBRow row;
                          row.reserve(static_cast<size_t>(columns));
@@ -178,7 +186,7 @@ class KeyOrderReader {
                          }
                          page_->push_back(std::move(row));
                      });
-        if (rc != SQLITE_OK || skip_ == 0) return rc;
+        if (rc != SQLITE_OK || sorted || skip_ == 0) return rc;
         if (page_->size() > before) {
             skip_ = 0;
             return SQLITE_OK;
@@ -217,8 +225,10 @@ class KeyOrderReader {
     // The key whose index reads the rows equal to the prefix, in the order from level on, at the
     // least cost: an equal key's index gives its value's rows (all read and sorted), the index of
     // the key of level gives the rows in order (read until enough are equal to the prefix, whose
-    // share of the rows is taken as the product of its keys' shares). At the ROWID level the
-    // equal key with the fewest rows, whose index holds them by ROWID.
+    // share of the rows is taken as the product of its keys' shares). When every equal key has
+    // more rows than were counted, sorting them could take millions: the rows are read in order.
+    // At the ROWID level the equal key with the fewest rows (of those counted alike the later
+    // key, which parts the earlier keys' runs), whose index holds them by ROWID.
     size_t indexFor(const std::vector<sqlite3_value*>& prefix, size_t level, int64_t rows) {
         if (prefix.empty()) return level;
         size_t fewest = 0;
@@ -226,10 +236,11 @@ class KeyOrderReader {
         std::vector<int64_t> counts;
         for (size_t i = 0; i < prefix.size(); ++i) {
             counts.push_back(rowsOf(i, prefix[i]));
-            if (counts[i] < counts[fewest]) fewest = i;
+            if (counts[i] <= counts[fewest]) fewest = i;
             share *= static_cast<double>(std::max<int64_t>(counts[i], 1)) / tableRows();
         }
         if (level == keys_ || !indexed(level)) return fewest;
+        if (counts[fewest] >= kCountedRows) return level;
         return static_cast<double>(rows) / share < static_cast<double>(counts[fewest]) ? level
                                                                                        : fewest;
     }

@@ -10,9 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -21,33 +19,11 @@
 #include "Common/DBInterface.h"
 #include "Common/KeysetPager.h"
 #include "ShellComparison.h"
+#include "tests/support/PostedCalls.h"
 
 namespace {
 
 constexpr int64_t kPageRows = 100;
-
-// What the sampling posts, run here as the main thread's event loop would.
-class PostedCalls {
-  public:
-    BackgroundTask::Poster poster() {
-        return [this](std::function<void()> call) {
-            std::lock_guard lock(mutex_);
-            calls_.push_back(std::move(call));
-        };
-    }
-    void runAll() {
-        std::deque<std::function<void()>> calls;
-        {
-            std::lock_guard lock(mutex_);
-            calls.swap(calls_);
-        }
-        for (const auto& call : calls) call();
-    }
-
-  private:
-    std::mutex mutex_;
-    std::deque<std::function<void()>> calls_;
-};
 
 struct Order {
     const char* name;
