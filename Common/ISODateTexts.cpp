@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/foundation/UserLocale.h"
 
@@ -135,20 +136,28 @@ std::optional<int64_t> zoneOffset(std::string_view zone) {
     return zone[0] == '-' ? -offset : offset;
 }
 
-// The moment of the text in milliseconds since 1970 UTC. Anything but the exact widths, a field
-// out of range or a year before 1900 (old calendars and local mean times) is refused.
-std::optional<int64_t> isoMilliseconds(std::string_view text, bool withTime, bool utc) {
+// A date and time of day as a clock shows it.
+struct WallTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The text and its offset (when it has a zone), or nothing. Anything but the exact widths, a
+// field out of range or a year before 1900 (old calendars and local mean times) is refused.
+std::optional<std::pair<WallTime, std::optional<int64_t>>> readISOText(std::string_view text,
+                                                                       bool withTime) {
     if (text.size() < 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    const int year = digitsAt(text, 0, 4), month = digitsAt(text, 5, 2), day = digitsAt(text, 8, 2);
+    WallTime time;
+    time.year = digitsAt(text, 0, 4);
+    time.month = digitsAt(text, 5, 2);
+    time.day = digitsAt(text, 8, 2);
     size_t end = 10;
-    int hour = 0, minute = 0, second = 0;
     if (withTime) {
         if (text.size() < 16 || text[10] != ' ' || text[13] != ':') return std::nullopt;
-        hour = digitsAt(text, 11, 2);
-        minute = digitsAt(text, 14, 2);
+        time.hour = digitsAt(text, 11, 2);
+        time.minute = digitsAt(text, 14, 2);
         end = 16;
         if (text.size() >= 19 && text[16] == ':') {
-            second = digitsAt(text, 17, 2);
+            time.second = digitsAt(text, 17, 2);
             end = 19;
         }
     }
@@ -156,47 +165,42 @@ std::optional<int64_t> isoMilliseconds(std::string_view text, bool withTime, boo
     if (end < text.size()) {
         if (text[end] != ' ' || !(offset = zoneOffset(text.substr(end + 1)))) return std::nullopt;
     }
-    const std::chrono::year_month_day date{std::chrono::year(year),
-                                           std::chrono::month(static_cast<unsigned>(month)),
-                                           std::chrono::day(static_cast<unsigned>(day))};
-    if (year < 1900 || month < 0 || day < 0 || !date.ok() || hour < 0 || hour > 23 || minute < 0 ||
-        minute > 59 || second < 0 || second > 59) {
+    const std::chrono::year_month_day date{std::chrono::year(time.year),
+                                           std::chrono::month(static_cast<unsigned>(time.month)),
+                                           std::chrono::day(static_cast<unsigned>(time.day))};
+    if (time.year < 1900 || time.month < 0 || time.day < 0 || !date.ok() || time.hour < 0 ||
+        time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
+        time.second > 59) {
         return std::nullopt;
     }
-    const int64_t days = std::chrono::sys_days(date).time_since_epoch().count();
-    const int64_t wall = days * kDay + ((hour * 60LL + minute) * 60 + second) * 1000;
-    if (offset) return wall - *offset;
-    if (utc) return wall;
-    const auto localOffset = LocalZone::current().offsetAtWallTime(wall);
-    return localOffset ? std::optional(wall - *localOffset) : std::nullopt;
+    return std::pair(time, offset);
 }
 
-// The moment in the stored form of the local zone; nothing when the zone's offset then is not a
-// whole minute (old local mean times), which ICU writes its own way.
-std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) {
-    const auto found = LocalZone::current().offsetAt(milliseconds);
-    if (!found || *found % 60000 != 0) return std::nullopt;
-    const int64_t offset = *found;
-    const int64_t local = milliseconds + offset;
-    const int64_t days = dayOf(local);
-    const int64_t secondsOfDay = (local - days * kDay) / 1000;
-    const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
+// Milliseconds since 1970 of the wall time read as UTC.
+int64_t wallMilliseconds(const WallTime& time) {
+    const std::chrono::year_month_day date{std::chrono::year(time.year),
+                                           std::chrono::month(static_cast<unsigned>(time.month)),
+                                           std::chrono::day(static_cast<unsigned>(time.day))};
+    const int64_t days = std::chrono::sys_days(date).time_since_epoch().count();
+    return days * kDay + ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000;
+}
+
+// The stored form of a wall time at an offset of whole minutes.
+std::string storedForm(const WallTime& time, int64_t offset, bool withTime) {
     const int64_t offsetMinutes = std::abs(offset) / 60000;
-    const int year = static_cast<int>(date.year());
-    if (year > 9999) return std::nullopt;  // ICU writes five digits
     char text[25];
-    char* end = putDigits(text, year, 4);
+    char* end = putDigits(text, time.year, 4);
     *end++ = '-';
-    end = putDigits(end, static_cast<unsigned>(date.month()), 2);
+    end = putDigits(end, time.month, 2);
     *end++ = '-';
-    end = putDigits(end, static_cast<unsigned>(date.day()), 2);
+    end = putDigits(end, time.day, 2);
     if (withTime) {
         *end++ = ' ';
-        end = putDigits(end, secondsOfDay / 3600, 2);
+        end = putDigits(end, time.hour, 2);
         *end++ = ':';
-        end = putDigits(end, secondsOfDay / 60 % 60, 2);
+        end = putDigits(end, time.minute, 2);
         *end++ = ':';
-        end = putDigits(end, secondsOfDay % 60, 2);
+        end = putDigits(end, time.second, 2);
     }
     *end++ = ' ';
     *end++ = offset < 0 ? '-' : '+';
@@ -205,11 +209,38 @@ std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) 
     return std::string(text, end);
 }
 
+// The moment in the stored form of the local zone; nothing when the zone's offset then is not a
+// whole minute (old local mean times), which ICU writes its own way.
+std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) {
+    const auto offset = LocalZone::current().offsetAt(milliseconds);
+    if (!offset || *offset % 60000 != 0) return std::nullopt;
+    const int64_t local = milliseconds + *offset;
+    const int64_t days = dayOf(local);
+    const int64_t secondsOfDay = (local - days * kDay) / 1000;
+    const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
+    const WallTime time{static_cast<int>(date.year()),
+                        static_cast<int>(static_cast<unsigned>(date.month())),
+                        static_cast<int>(static_cast<unsigned>(date.day())),
+                        static_cast<int>(secondsOfDay / 3600),
+                        static_cast<int>(secondsOfDay / 60 % 60),
+                        static_cast<int>(secondsOfDay % 60)};
+    if (time.year > 9999) return std::nullopt;  // ICU writes five digits
+    return storedForm(time, *offset, withTime);
+}
+
 }  // namespace
 
 std::optional<std::string> storedFormOfISOText(std::string_view text, bool withTime, bool utc) {
-    const auto milliseconds = isoMilliseconds(text, withTime, utc);
-    return milliseconds ? localStoredForm(*milliseconds, withTime) : std::nullopt;
+    const auto read = readISOText(text, withTime);
+    if (!read) return std::nullopt;
+    const auto& [time, offset] = *read;
+    const int64_t wall = wallMilliseconds(time);
+    if (offset) return localStoredForm(wall - *offset, withTime);
+    if (utc) return localStoredForm(wall, withTime);
+    // Read in the local zone, the text is its own local form, at the offset of that time.
+    const auto localOffset = LocalZone::current().offsetAtWallTime(wall);
+    if (!localOffset || *localOffset % 60000 != 0) return std::nullopt;
+    return storedForm(time, *localOffset, withTime);
 }
 
 }  // namespace DBInterface
