@@ -1,7 +1,8 @@
-// Imports of generated CSV files whose Date and Time fields hold ordinary ISO texts
-// ("2005-08-15", "2005-08-15 13:03:53", and times with a zone "+02:00"), spread over forty years
-// so that every change of daylight saving time is met: with date and time conversion on, in the
-// local zone and with zoneless texts read in UTC, each beside the same file imported as text.
+// Imports of generated CSV files of seven fields, three of them Date and Time fields holding
+// ordinary ISO texts ("2005-08-15", "2005-08-15 13:03:53", and times with a zone "+02:00") spread
+// over forty years so that every change of daylight saving time is met: with date and time
+// conversion on, in the local zone and with zoneless texts read in UTC, each beside the same file
+// imported as text.
 #include <cstdio>
 #include <fstream>
 
@@ -25,21 +26,24 @@ class SilentReporter : public ImportRun::Reporter {
     void logChanged() override {}
 };
 
-// Rows of id, a date, a time, a time with a zone and a note, after a names and a formats line.
+// Rows of id, name, amount, a date, a time, a time with a zone and a note, after a names and a
+// formats line.
 void writeCsv(const std::string& path, int64_t rows) {
     std::ofstream out(path, std::ios::binary);
-    out << "id,day,moment,zoned,note\nNumber,Date,Time,Time,Text\n";
-    char line[160];
+    out << "id,name,amount,day,moment,zoned,note\nNumber,Text,Number,Date,Time,Time,Text\n";
+    char line[200];
     for (int64_t row = 1; row <= rows; ++row) {
         const int year = 1990 + static_cast<int>(row % 40), month = 1 + static_cast<int>(row % 12),
                   day = 1 + static_cast<int>(row * 7 % 28), hour = static_cast<int>(row % 24),
                   minute = static_cast<int>(row * 13 % 60), second = static_cast<int>(row % 60);
         const int length = std::snprintf(
             line, sizeof line,
-            "%lld,%04d-%02d-%02d,%04d-%02d-%02d %02d:%02d:%02d,%04d-%02d-%02d %02d:%02d:%02d "
-            "%+03d:00,a note\n",
-            static_cast<long long>(row), year, month, day, year, month, day, hour, minute, second,
-            year, 12 - month + 1, day, hour, minute, second, static_cast<int>(row % 25) - 12);
+            "%lld,name %lld,%lld.%02lld,%04d-%02d-%02d,%04d-%02d-%02d %02d:%02d:%02d,"
+            "%04d-%02d-%02d %02d:%02d:%02d %+03d:00,a note\n",
+            static_cast<long long>(row), static_cast<long long>(row * 7919 % 100003),
+            static_cast<long long>(row % 100000), static_cast<long long>(row % 100), year, month,
+            day, year, month, day, hour, minute, second, year, 12 - month + 1, day, hour, minute,
+            second, static_cast<int>(row % 25) - 12);
         out.write(line, length);
     }
 }
