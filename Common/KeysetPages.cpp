@@ -69,15 +69,27 @@ int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, con
 
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                         int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
-                        std::string* errorString) {
+                        std::string* errorString, bool byKey) {
     int64_t end = std::min(firstRowIndex + limit, totalRows);
     if (end <= firstRowIndex) return SQLITE_OK;
-    std::string sql = rowsOf(query, query.columns) + orderBy(query.orderKeys, true) + " limit " +
-                      std::to_string(end - firstRowIndex) + " offset " +
-                      std::to_string(totalRows - end);
     std::vector<DBRow> page;
-    int rc = getArrayOfRows(&page, sql, true, databaseFilePath, errorString);
-    if (rc != SQLITE_OK) return rc;
+    if (byKey) {
+        std::optional<DBConnection> connection;
+        int rc =
+            openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
+        if (rc != SQLITE_OK) return rc;
+        GridQuery reversed = query;
+        for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
+        rc = readRowsInKeyOrder(&page, reversed, nullptr, totalRows - end, end - firstRowIndex,
+                                connection->handle());
+        if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
+    } else {
+        std::string sql = rowsOf(query, query.columns) + orderBy(query.orderKeys, true) +
+                          " limit " + std::to_string(end - firstRowIndex) + " offset " +
+                          std::to_string(totalRows - end);
+        int rc = getArrayOfRows(&page, sql, true, databaseFilePath, errorString);
+        if (rc != SQLITE_OK) return rc;
+    }
     std::reverse(page.begin(), page.end());
     return appendGridRows(rows, page, query, errorString);
 }
