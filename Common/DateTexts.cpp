@@ -13,12 +13,12 @@
 #include <cstdio>
 #include <initializer_list>
 #include <map>
-#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "Common/DecimalText.h"
 #include "Common/FieldTypes.h"
+#include "Common/ISODateTexts.h"
 #include "platform/foundation/UserLocale.h"
 
 namespace DBInterface {
@@ -103,119 +103,6 @@ bool equalsIgnoringASCIICase(std::string_view a, std::string_view b) {
            });
 }
 
-// The stored forms "yyyy-MM-dd Z", "yyyy-MM-dd HH:mm:ss Z" and "yyyy-MM-dd HH:mm Z" are what
-// most imported Date and Time values look like; reading them through ICU costs 10 to 100
-// microseconds a value. They are read here instead, strictly (anything else, a day out of range
-// or a year before 1900 goes to ICU), and written in the local zone ICU would use, so the text
-// is the same either way.
-int digitsAt(std::string_view text, size_t at, size_t count) {
-    int value = 0;
-    for (size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') return -1;
-        value = value * 10 + (text[i] - '0');
-    }
-    return value;
-}
-
-const icu::TimeZone& localTimeZone() {
-    thread_local std::unique_ptr<icu::TimeZone> zone;
-    thread_local uint64_t cachedFor = 0;
-    const uint64_t generation = userTimeZoneGeneration();
-    if (!zone || generation != cachedFor) {
-        // The generation is read first: a change after it makes the next call rebuild again.
-        zone.reset(icu::TimeZone::createDefault());
-        cachedFor = generation;
-    }
-    return *zone;
-}
-
-// Appends the number with at least `width` digits.
-void appendDigits(std::string& out, int64_t value, int width) {
-    char digits[20];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    for (int i = count; i < width; ++i) out += '0';
-    while (count > 0) out += digits[--count];
-}
-
-// The moment of a stored form; withTime asks for a time of day (seconds optional).
-std::optional<int64_t> storedFormMilliseconds(std::string_view text, bool withTime) {
-    const size_t zoneAt = text.size() - 6;  // " +hhmm" ends every form
-    const bool lengthFits = withTime ? (text.size() == 25 || text.size() == 22) : text.size() == 16;
-    if (!lengthFits || text[4] != '-' || text[7] != '-' || text[zoneAt] != ' ' ||
-        (text[zoneAt + 1] != '+' && text[zoneAt + 1] != '-')) {
-        return std::nullopt;
-    }
-    const int year = digitsAt(text, 0, 4), month = digitsAt(text, 5, 2), day = digitsAt(text, 8, 2);
-    int hour = 0, minute = 0, second = 0;
-    if (withTime) {
-        if (text[10] != ' ' || text[13] != ':') return std::nullopt;
-        hour = digitsAt(text, 11, 2);
-        minute = digitsAt(text, 14, 2);
-        if (text.size() == 25) {
-            if (text[16] != ':') return std::nullopt;
-            second = digitsAt(text, 17, 2);
-        }
-    }
-    const int zoneHours = digitsAt(text, zoneAt + 2, 2),
-              zoneMinutes = digitsAt(text, zoneAt + 4, 2);
-    const std::chrono::year_month_day date{std::chrono::year(year),
-                                           std::chrono::month(static_cast<unsigned>(month)),
-                                           std::chrono::day(static_cast<unsigned>(day))};
-    if (year < 1900 || month < 0 || day < 0 || !date.ok() || hour < 0 || hour > 23 || minute < 0 ||
-        minute > 59 || second < 0 || second > 59 || zoneHours < 0 || zoneHours > 23 ||
-        zoneMinutes < 0 || zoneMinutes > 59) {
-        return std::nullopt;
-    }
-    const int64_t offset =
-        (text[zoneAt + 1] == '-' ? -1 : 1) * (zoneHours * 3600000LL + zoneMinutes * 60000LL);
-    const int64_t days = std::chrono::sys_days(date).time_since_epoch().count();
-    return days * 86400000LL + ((hour * 60LL + minute) * 60 + second) * 1000 - offset;
-}
-
-// The moment in the stored form of the local zone; nothing when the zone's offset then is not a
-// whole minute (old local mean times), which ICU writes its own way.
-std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) {
-    int32_t rawOffset = 0, dstOffset = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    localTimeZone().getOffset(static_cast<UDate>(milliseconds), false, rawOffset, dstOffset,
-                              status);
-    const int64_t offset = static_cast<int64_t>(rawOffset) + dstOffset;
-    if (U_FAILURE(status) || offset % 60000 != 0) return std::nullopt;
-    const int64_t local = milliseconds + offset;
-    const int64_t days = local >= 0 ? local / 86400000 : (local - 86399999) / 86400000;
-    const int64_t secondsOfDay = (local - days * 86400000) / 1000;
-    const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
-    const int64_t offsetMinutes = std::abs(offset) / 60000;
-    std::string text;
-    text.reserve(25);
-    appendDigits(text, static_cast<int>(date.year()), 4);
-    text += '-';
-    appendDigits(text, static_cast<unsigned>(date.month()), 2);
-    text += '-';
-    appendDigits(text, static_cast<unsigned>(date.day()), 2);
-    if (withTime) {
-        text += ' ';
-        appendDigits(text, secondsOfDay / 3600, 2);
-        text += ':';
-        appendDigits(text, secondsOfDay / 60 % 60, 2);
-        text += ':';
-        appendDigits(text, secondsOfDay % 60, 2);
-    }
-    text += offset < 0 ? " -" : " +";
-    appendDigits(text, offsetMinutes / 60, 2);
-    appendDigits(text, offsetMinutes % 60, 2);
-    return text;
-}
-
-std::optional<std::string> fastStoredForm(const std::string& text, bool withTime) {
-    const auto milliseconds = storedFormMilliseconds(text, withTime);
-    return milliseconds ? localStoredForm(*milliseconds, withTime) : std::nullopt;
-}
-
 // 0, which no calendar field accepts here, for a number too large to be a date's part.
 int leadingInteger(const std::string& text) {
     double number = scanDecimal(text);
@@ -298,13 +185,21 @@ std::optional<Date> dateFromDatabaseString(const std::string& text,
 }
 
 std::string parseDate(const std::string& text, bool utc) {
-    if (auto stored = fastStoredForm(text, false)) return *stored;
+    if (auto stored = storedFormOfISOText(text, false, utc)) return *stored;
+    return parseDateByPatterns(text, utc);
+}
+
+std::string parseDateByPatterns(const std::string& text, bool utc) {
     auto date = firstParse(text, {"yyyy-MM-dd Z"}, {"yyyy-M-d", "M/d/yyyy", "d-MMM-yyyy"}, utc);
     return stringForDatabaseFromDate(date, 0);
 }
 
 std::string parseTime(const std::string& text, bool utc) {
-    if (auto stored = fastStoredForm(text, true)) return *stored;
+    if (auto stored = storedFormOfISOText(text, true, utc)) return *stored;
+    return parseTimeByPatterns(text, utc);
+}
+
+std::string parseTimeByPatterns(const std::string& text, bool utc) {
     auto date = firstParse(
         text, {"yyyy-MM-dd HH:mm:ss Z", "yyyy-MM-dd HH:mm Z"},
         {"yyyy-M-d h:mm:ss a", "M/d/yyyy h:mm:ss a", "d-MMM-yyyy h:mm:ss a", "yyyy-M-d h:mm a",
@@ -355,7 +250,8 @@ DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t
     std::string converted;
     if (fieldType == kFieldTypeDate && convertDate) converted = parseDate(value, utc);
     if (fieldType == kFieldTypeTime && convertTime) converted = parseTime(value, utc);
-    return converted.empty() ? value : converted;
+    if (converted.empty()) return value;
+    return converted;
 }
 
 std::string time24FromDate(Date date, const std::string& timeZone) {

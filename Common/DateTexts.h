@@ -41,6 +41,9 @@ std::optional<Date> dateFromDatabaseString(const std::string& text,
 // text without a zone is read in UTC.
 std::string parseDate(const std::string& text, bool utc);
 std::string parseTime(const std::string& text, bool utc);
+// The same by the patterns alone, without the quick reading of ISO texts, which must agree.
+std::string parseDateByPatterns(const std::string& text, bool utc);
+std::string parseTimeByPatterns(const std::string& text, bool utc);
 
 // Text typed into the edit-field panel; with utc, text without a zone is read in UTC.
 std::optional<Date> dateFromDateString(const std::string& text, bool utc);

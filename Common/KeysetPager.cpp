@@ -84,15 +84,27 @@ void KeysetPager::marksSampled(int64_t generation, int64_t version,
 
 int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex, int64_t limit,
                                int64_t version, std::string* errorString) {
+    const int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
+    const bool countHolds = countVersion_ == version && countedRows_ >= 0;
+    // Near the end the order is read backwards by key from there, passing over fewer rows than
+    // from the last mark.
+    if (countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_) {
+        return readGridPageFromEnd(page, query_, firstRowIndex, limit, countedRows_, path_,
+                                   errorString, true);
+    }
     if (marks_ && !marks_->marks.empty() && firstRowIndex >= spacing_) {
         size_t mark =
             std::min(static_cast<size_t>(firstRowIndex / spacing_) - 1, marks_->marks.size() - 1);
         int64_t markRowIndex = static_cast<int64_t>(mark + 1) * spacing_ - 1;
-        return readGridPageAfterKey(page, query_, marks_->marks[mark],
+        return readGridPageAfterKey(page, query_, &marks_->marks[mark],
                                     firstRowIndex - markRowIndex - 1, limit, path_, errorString);
     }
-    int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
-    if (countVersion_ == version && countedRows_ >= 0 && rowsAfter + spacing_ < firstRowIndex) {
+    // Before the first mark the order is read from its start the same way.
+    if (firstRowIndex < spacing_) {
+        return readGridPageAfterKey(page, query_, nullptr, firstRowIndex, limit, path_,
+                                    errorString);
+    }
+    if (countHolds && rowsAfter + spacing_ < firstRowIndex) {
         return readGridPageFromEnd(page, query_, firstRowIndex, limit, countedRows_, path_,
                                    errorString);
     }

@@ -1,7 +1,8 @@
 #pragma once
 // How the pages of the grid's query are read: by key once the marks of the query are sampled
-// (in the background, after its rows are counted), else by offset, from the nearer end of the
-// order when the count of its rows is known to hold. Any change of the file drops the marks and
+// (in the background, after its rows are counted), and before the first mark by key from the
+// start of the order; else by offset, from the nearer end of the order when the count of its
+// rows is known to hold. Any change of the file drops the marks and
 // samples them again, so no page is ever found by the marks of older rows. Queries that are not
 // keyed are read by offset, as they are.
 #include <cstdint>

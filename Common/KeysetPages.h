@@ -32,16 +32,16 @@ struct PageMarks {
 int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
                     std::string* errorString);
 
-// Appends up to limit rows flat, beginning skip rows after the row whose keys are given, read on
-// one connection.
-int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey& key,
+// Appends up to limit rows flat, beginning skip rows after the row whose keys are given (from the
+// start of the order without a key), read on one connection.
+int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
                          std::string* errorString);
 
-// Appends up to limit rows flat from firstRowIndex, read with an offset from the end of the order,
-// which holds totalRows rows.
+// Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
+// which holds totalRows rows: with an offset, or by key (range by range, for pages near the end).
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                         int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
-                        std::string* errorString);
+                        std::string* errorString, bool byKey = false);
 
 }  // namespace DBInterface

@@ -1,5 +1,5 @@
 // Value conversions met once per cell: import parsing of dates and times (best and worst
-// pattern), stored-number display and SQL literals.
+// pattern, ISO texts read quickly and by the patterns), stored-number display and SQL literals.
 #include <benchmark/benchmark.h>
 
 #include "Common/DBInterface.h"
@@ -19,6 +19,33 @@ void BM_ImportDateFirstPattern(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ImportDateFirstPattern);
+
+// ISO texts as most files carry them, by the quick reading and by the patterns alone.
+const char* const kISOTexts[] = {"2005-08-15", "2005-08-15 13:03:53", "2005-08-15 13:03:53 +02:00"};
+
+void BM_ImportISOText(benchmark::State& state) {
+    fixLocale();
+    const std::string text = kISOTexts[state.range(0)];
+    const bool time = state.range(0) > 0, utc = state.range(1) != 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(time ? DBInterface::parseTime(text, utc)
+                                      : DBInterface::parseDate(text, utc));
+    }
+    state.SetLabel(text + (utc ? " utc" : " local"));
+}
+BENCHMARK(BM_ImportISOText)->ArgsProduct({{0, 1, 2}, {0, 1}});
+
+void BM_ImportISOTextByPatterns(benchmark::State& state) {
+    fixLocale();
+    const std::string text = kISOTexts[state.range(0)];
+    const bool time = state.range(0) > 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(time ? DBInterface::parseTimeByPatterns(text, false)
+                                      : DBInterface::parseDateByPatterns(text, false));
+    }
+    state.SetLabel(text);
+}
+BENCHMARK(BM_ImportISOTextByPatterns)->DenseRange(0, 2);
 
 void BM_ImportTimeLastPattern(benchmark::State& state) {
     fixLocale();

@@ -138,6 +138,63 @@ TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange
     }
 }
 
+// Long runs of equal keys, so that ranges start in the middle of runs and long runs are read on
+// their own: every kind of order, each with its sort indexes, read forwards and backwards in
+// pages of two sizes against LIMIT/OFFSET on the same rows.
+TEST_F(KeysetPagingTest, EveryKindOfOrderPagesAsOffsetsDoForwardsAndBackwards) {
+    std::string error;
+    ASSERT_EQ(createTable("big", 0, {"name", "amount", "rep", "num", "two", "sparse"},
+                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText, kFieldTypeNumber,
+                           kFieldTypeText, kFieldTypeNumber},
+                          nullptr, nullptr, db, &error),
+              0)
+        << error;
+    // Unique names in two letter cases; unique amounts; 7 texts tied without case; 11 numbers,
+    // some stored as text; two values; a number in one row of 40, else NULL.
+    run("insert into big select case when value % 2 then 'Name ' else 'name ' end || "
+        "(value * 577 % 4001), (value * 1031 % 4001) * 0.5, case value % 7 when 0 then 'a' when "
+        "1 then 'A' else 'r' || (value * 3 % 7) end, case when value % 3 = 0 then (value % 11) "
+        "|| '' else value % 11 end, case when value % 3 = 0 then 'yes' else 'no' end, case when "
+        "value % 40 = 0 then value % 9 end from generate_series(1, 4000)");
+    const std::vector<Order> orders = {
+        {{}, 1, ""},         {{}, 2, ""},          {{1}, 1, ""},     {{4}, 1, ""},
+        {{5}, 1, ""},        {{6}, 1, ""},         {{7}, 1, ""},     {{8}, 1, ""},
+        {{9}, 1, ""},        {{10}, 1, ""},        {{11}, 1, ""},    {{12}, 1, ""},
+        {{9, 5}, 1, ""},     {{10, 8}, 1, ""},     {{12, 1}, 1, ""}, {{5, 7, 1}, 1, ""},
+        {{10, 5, 7}, 1, ""}, {{11, 10, 6}, 1, ""}, {{9}, 1, "%7%"},  {{9, 5}, 1, "%1%"},
+    };
+    for (const Order& order : orders) {
+        std::vector<int64_t> codes(order.sortCodes.begin(), order.sortCodes.end());
+        ASSERT_EQ(updateTableIndexes("big", codes, db, &error), 0) << error;
+        GridQuery query;
+        ASSERT_EQ(
+            buildGridQuery(&query, "big", order.like, order.like.empty() ? IndexSet{} : IndexSet{0},
+                           order.sortCodes, order.rowidCode, 0, 0, db, &error),
+            0)
+            << error;
+        ASSERT_TRUE(query.keyed);
+        KeysetPager pager(posted.poster(), 50, 100);
+        const int64_t rows = pager.countRows(query, db, nullptr);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!pager.marksReady() && std::chrono::steady_clock::now() < deadline) {
+            posted.runAll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(pager.marksReady()) << query.select;
+        std::vector<int64_t> firsts;
+        for (int64_t first = 0; first < rows + 3; first += 37) firsts.push_back(first);
+        firsts.insert(firsts.end(), firsts.rbegin(), firsts.rend());
+        for (size_t i = 0; i < firsts.size(); ++i) {
+            const int64_t limit = i % 2 ? 61 : kPageRows;
+            std::vector<DBValue> expected, read;
+            ASSERT_EQ(readGridPage(&expected, query, limit, firsts[i], db, nullptr), 0);
+            ASSERT_EQ(pager.readPage(&read, query, firsts[i], limit, db, &error), 0) << error;
+            ASSERT_EQ(read, expected)
+                << limit << " rows at " << firsts[i] << " of " << query.select;
+        }
+    }
+}
+
 TEST_F(KeysetPagingTest, MarksSampledForTheLastQueryAreNeverUsedForTheNext) {
     KeysetPager pager(posted.poster(), kSpacing, 20);
     GridQuery up = grid({{1}, 1, ""});

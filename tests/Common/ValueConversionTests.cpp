@@ -177,41 +177,89 @@ TEST_F(StopwatchTest, PrunesByDatabaseTableAndRowid) {
     EXPECT_TRUE(defaults.objectForKey("RunningStopwatches").is_null());
 }
 
-// Stored forms are read without ICU; what they give must be what ICU's patterns give, in zones
-// with and without daylight saving and with half-hour offsets, across a change of offset, and
-// for texts the quick reading must leave to ICU (lenient days, short forms, other zones' names).
-TEST(ImportConversion, StoredFormsReadQuicklyGiveWhatICUGives) {
-    auto icuStored = [](const std::string& text, bool time) {
-        const std::vector<std::string> patterns =
-            time ? std::vector<std::string>{"yyyy-MM-dd HH:mm:ss Z", "yyyy-MM-dd HH:mm Z"}
-                 : std::vector<std::string>{"yyyy-MM-dd Z"};
-        DateFormatter out;
-        out.setLocale(kPosixLocaleIdentifier);
-        out.setDateFormat(time ? "yyyy-MM-dd HH:mm:ss Z" : "yyyy-MM-dd Z");
-        for (const std::string& pattern : patterns) {
-            DateFormatter in;
-            in.setLocale(kPosixLocaleIdentifier);
-            in.setDateFormat(pattern);
-            if (auto date = in.dateFromString(text)) return out.stringFromDate(*date);
-        }
-        return std::string();
-    };
-    const std::vector<std::string> dates = {
-        "2021-03-05 +0000", "2021-03-28 +0100", "2021-10-31 -0930",    "1999-12-31 +1400",
-        "2024-02-29 +0530", "1900-01-01 +0000", "2021-02-30 +0000",    "2021-13-01 +0000",
-        "1850-06-01 +0000", "2021-3-5 +0000",   "2021-03-05 GMT+01:00"};
-    const std::vector<std::string> times = {
-        "2021-03-28 01:59:59 +0000", "2021-03-28 02:30:00 +0200", "2021-11-07 01:30:00 -0400",
-        "2021-03-05 23:30 +0000",    "2000-01-01 00:00:00 -1200", "2021-03-05 24:00:00 +0000",
-        "2021-03-05 12:60:00 +0000", "2021-03-05 7:05:09 +0000"};
-    for (const char* zone :
-         {"UTC", "Europe/Berlin", "America/New_York", "Asia/Kolkata", "Pacific/Chatham"}) {
-        FixedLocale fixed("en_US", zone);
-        for (const std::string& text : dates) {
-            EXPECT_EQ(parseDate(text, false), icuStored(text, false)) << zone << " " << text;
-        }
-        for (const std::string& text : times) {
-            EXPECT_EQ(parseTime(text, true), icuStored(text, true)) << zone << " " << text;
+// ISO texts are read without ICU; what they give must be what the patterns alone give, for
+// each reading of zoneless text, in zones with and without daylight saving time, with
+// half-hour and odd offsets, a skipped day and an offset of seconds, at changes of offset
+// (skipped and repeated local times, a skipped midnight), and for texts the quick reading must
+// leave to the patterns (other widths, spaces, letters, fields out of range).
+TEST(ImportConversion, ISOTextsReadQuicklyGiveWhatThePatternsGive) {
+    // Days of changes of offset, and days and forms that are not what they seem.
+    const std::vector<std::string> changeDays = {"2021-03-28", "2021-10-31", "2021-03-14",
+                                                 "2021-11-07", "2018-11-04", "2019-02-16",
+                                                 "2011-12-30", "2021-04-04", "2005-08-15"};
+    const std::vector<std::string> otherDays = {"2024-02-29",
+                                                "2023-02-29",
+                                                "1900-01-01",
+                                                "1899-12-31",
+                                                "9999-12-31",
+                                                "1970-01-01",
+                                                "2005-13-01",
+                                                "2005-00-10",
+                                                "2005-08-00",
+                                                "2005-08-32",
+                                                "2005-8-15",
+                                                "2005-08-5",
+                                                "05-08-15",
+                                                "2005/08/15",
+                                                "20050815",
+                                                "2005-08-15 ",
+                                                " 2005-08-15",
+                                                "2005-08-15T",
+                                                "2005-08-15 13:03:53 +0200 x",
+                                                "２００５-08-15",
+                                                ""};
+    const std::vector<std::string> clock = {
+        "00:00:00", "00:30",    "01:30:00", "01:59:59", "02:00:00",     "02:30:00",
+        "02:30",    "03:00:00", "23:30:00", "23:59:59", "24:00:00",     "13:60",
+        "13:03:60", "1:03:53",  "13:3:53",  "13:03:5",  "13:03:53.250", "01:03:53 PM"};
+    const std::vector<std::string> zones = {
+        "",       " +0200",     " -0930", " +02:00", " -05:30", " +02",   " Z",
+        " +2359", " -0000",     " +2400", " +0260",  " +02:60", " +2",    " z",
+        " UTC",   " GMT+01:00", "Z",      "+0200",   " +0200 ", "  +0200"};
+    std::vector<std::string> texts;
+    for (const auto* list : {&changeDays, &otherDays}) {
+        for (const std::string& day : *list) {
+            for (const std::string& zone : zones) texts.push_back(day + zone);
         }
     }
+    for (const std::string& day : changeDays) {
+        for (const std::string& time : clock) {
+            for (const char* zone : {"", " +0100", " Z"}) texts.push_back(day + " " + time + zone);
+        }
+    }
+    for (const std::string& zone : zones) texts.push_back("2005-08-15 13:03:53" + zone);
+    for (const std::string& zone : zones) texts.push_back("2005-08-15 13:03" + zone);
+    texts.insert(texts.end(), {"2005-08-15T13:03:53", "2005-08-15  13:03:53", "2005-08-15 13:03:"});
+    for (const char* zone :
+         {"UTC", "Europe/Berlin", "America/New_York", "America/Sao_Paulo", "Asia/Kolkata",
+          "Pacific/Chatham", "Pacific/Apia", "Australia/Lord_Howe", "Africa/Monrovia"}) {
+        FixedLocale fixed("en_US", zone);
+        for (const std::string& text : texts) {
+            for (bool utc : {false, true}) {
+                ASSERT_EQ(parseDate(text, utc), parseDateByPatterns(text, utc))
+                    << zone << " [" << text << "] utc " << utc;
+                ASSERT_EQ(parseTime(text, utc), parseTimeByPatterns(text, utc))
+                    << zone << " [" << text << "] utc " << utc;
+            }
+        }
+    }
+}
+
+// What the quick reading gives for the common forms, so that a fault shared with the patterns
+// cannot hide behind the comparison above.
+TEST(ImportConversion, ISOTextsInTheLocalZoneAndInUTC) {
+    FixedLocale fixed("en_US", "America/New_York");
+    EXPECT_EQ(parseDate("2005-08-15", false), "2005-08-15 -0400");
+    EXPECT_EQ(parseDate("2005-08-15", true), "2005-08-14 -0400");
+    EXPECT_EQ(parseDate("2005-01-15 +02:00", false), "2005-01-14 -0500");
+    EXPECT_EQ(parseTime("2005-08-15 13:03:53", false), "2005-08-15 13:03:53 -0400");
+    EXPECT_EQ(parseTime("2005-08-15 13:03", true), "2005-08-15 09:03:00 -0400");
+    EXPECT_EQ(parseTime("2005-08-15 13:03:53 Z", false), "2005-08-15 09:03:53 -0400");
+    EXPECT_EQ(parseTime("2024-02-29 23:30:00 -05:30", false), "2024-03-01 00:00:00 -0500");
+    // Skipped by the change to daylight saving time: no such local time, left as it is.
+    EXPECT_EQ(parseTime("2021-03-14 02:30:00", false), "");
+    EXPECT_EQ(parseTime("2021-03-14 02:30:00", true), "2021-03-13 21:30:00 -0500");
+    // Repeated by the change back: the later one, in standard time.
+    EXPECT_EQ(parseTime("2021-11-07 01:30:00", false), "2021-11-07 01:30:00 -0500");
+    EXPECT_EQ(parseDate("2005-02-29", false), "");
 }

@@ -1,0 +1,246 @@
+#include "Common/ISODateTexts.h"
+
+#include <unicode/basictz.h>
+#include <unicode/timezone.h>
+#include <unicode/tztrans.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+
+#include "platform/foundation/UserLocale.h"
+
+namespace DBInterface {
+
+namespace {
+
+// The value of `count` ASCII digits, -1 when one is not a digit.
+int digitsAt(std::string_view text, size_t at, size_t count) {
+    int value = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+constexpr int64_t kDay = 86400000;
+
+int64_t dayOf(int64_t milliseconds) {
+    return milliseconds >= 0 ? milliseconds / kDay : (milliseconds - kDay + 1) / kDay;
+}
+
+// The user's zone as this thread last saw it. Asking ICU for an offset costs a few hundred
+// nanoseconds while a file's dates mostly fall on days already met, so the offset of each UTC day
+// that no change of offset falls on is kept.
+class LocalZone {
+  public:
+    static LocalZone& current() {
+        thread_local LocalZone zone;
+        const uint64_t generation = userTimeZoneGeneration();
+        if (!zone.zone_ || generation != zone.generation_) {
+            // The generation is read first: a change after it makes the next call rebuild again.
+            zone.zone_.reset(icu::TimeZone::createDefault());
+            zone.basic_ = dynamic_cast<const icu::BasicTimeZone*>(zone.zone_.get());
+            zone.generation_ = generation;
+            zone.days_.fill(Day{});
+        }
+        return zone;
+    }
+
+    // The offset at a moment, in milliseconds east of UTC.
+    std::optional<int64_t> offsetAt(int64_t moment) {
+        if (auto offset = steadyOffsetOn(dayOf(moment))) return offset;
+        int32_t raw = 0, dst = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        zone_->getOffset(static_cast<UDate>(moment), false, raw, dst, status);
+        return U_SUCCESS(status) ? std::optional<int64_t>(int64_t{raw} + dst) : std::nullopt;
+    }
+
+    // The offset at a wall-clock time (milliseconds as if it were UTC); nothing when a change of
+    // offset skips that time (ICU's strict calendar refuses it) or repeats it (ICU takes the
+    // later one). Offsets stay within a day, so steady days on either side make the time unique.
+    std::optional<int64_t> offsetAtWallTime(int64_t wall) {
+        const int64_t day = dayOf(wall);
+        const auto offset = steadyOffsetOn(day);
+        if (offset && offset == steadyOffsetOn(day - 1) && offset == steadyOffsetOn(day + 1)) {
+            return offset;
+        }
+        if (!basic_) return std::nullopt;
+        int32_t rawBefore = 0, dstBefore = 0, rawAfter = 0, dstAfter = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        const auto moment = static_cast<UDate>(wall);
+        basic_->getOffsetFromLocal(moment, UCAL_TZ_LOCAL_FORMER, UCAL_TZ_LOCAL_FORMER, rawBefore,
+                                   dstBefore, status);
+        basic_->getOffsetFromLocal(moment, UCAL_TZ_LOCAL_LATTER, UCAL_TZ_LOCAL_LATTER, rawAfter,
+                                   dstAfter, status);
+        if (U_FAILURE(status) || rawBefore + dstBefore != rawAfter + dstAfter) return std::nullopt;
+        return int64_t{rawBefore} + dstBefore;
+    }
+
+  private:
+    struct Day {
+        int64_t day = INT64_MIN;
+        std::optional<int32_t> offset;  // nothing when the offset changes that day
+    };
+
+    std::optional<int64_t> steadyOffsetOn(int64_t day) {
+        Day& entry = days_[static_cast<uint64_t>(day) % days_.size()];
+        if (entry.day != day) entry = Day{day, steadyOffsetByICU(day)};
+        return entry.offset;
+    }
+
+    std::optional<int32_t> steadyOffsetByICU(int64_t day) const {
+        if (!basic_) return std::nullopt;
+        const auto start = static_cast<UDate>(day * kDay);
+        icu::TimeZoneTransition next;
+        if (basic_->getNextTransition(start, false, next) && next.getTime() < start + kDay) {
+            return std::nullopt;
+        }
+        int32_t raw = 0, dst = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        basic_->getOffset(start, false, raw, dst, status);
+        return U_SUCCESS(status) ? std::optional<int32_t>(raw + dst) : std::nullopt;
+    }
+
+    std::unique_ptr<icu::TimeZone> zone_;
+    const icu::BasicTimeZone* basic_ = nullptr;  // null should ICU make a zone of another kind
+    uint64_t generation_ = 0;
+    std::array<Day, 4096> days_;
+};
+
+// Writes the number with `width` digits, the most it has, and returns the end.
+char* putDigits(char* out, int64_t value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+    return out + width;
+}
+
+// "+hh", "+hhmm", "+hh:mm" (either sign) or "Z", in milliseconds east of UTC.
+std::optional<int64_t> zoneOffset(std::string_view zone) {
+    if (zone == "Z") return 0;
+    if (zone.size() < 3 || (zone[0] != '+' && zone[0] != '-')) return std::nullopt;
+    const int hours = digitsAt(zone, 1, 2);
+    int minutes = 0;
+    if (zone.size() == 5) {
+        minutes = digitsAt(zone, 3, 2);
+    } else if (zone.size() == 6 && zone[3] == ':') {
+        minutes = digitsAt(zone, 4, 2);
+    } else if (zone.size() != 3) {
+        return std::nullopt;
+    }
+    if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59) return std::nullopt;
+    const int64_t offset = hours * 3600000LL + minutes * 60000LL;
+    return zone[0] == '-' ? -offset : offset;
+}
+
+// A date and time of day as a clock shows it.
+struct WallTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The text and its offset (when it has a zone), or nothing. Anything but the exact widths, a
+// field out of range or a year before 1900 (old calendars and local mean times) is refused.
+std::optional<std::pair<WallTime, std::optional<int64_t>>> readISOText(std::string_view text,
+                                                                       bool withTime) {
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    WallTime time;
+    time.year = digitsAt(text, 0, 4);
+    time.month = digitsAt(text, 5, 2);
+    time.day = digitsAt(text, 8, 2);
+    size_t end = 10;
+    if (withTime) {
+        if (text.size() < 16 || text[10] != ' ' || text[13] != ':') return std::nullopt;
+        time.hour = digitsAt(text, 11, 2);
+        time.minute = digitsAt(text, 14, 2);
+        end = 16;
+        if (text.size() >= 19 && text[16] == ':') {
+            time.second = digitsAt(text, 17, 2);
+            end = 19;
+        }
+    }
+    std::optional<int64_t> offset;
+    if (end < text.size()) {
+        if (text[end] != ' ' || !(offset = zoneOffset(text.substr(end + 1)))) return std::nullopt;
+    }
+    const std::chrono::year_month_day date{std::chrono::year(time.year),
+                                           std::chrono::month(static_cast<unsigned>(time.month)),
+                                           std::chrono::day(static_cast<unsigned>(time.day))};
+    if (time.year < 1900 || time.month < 0 || time.day < 0 || !date.ok() || time.hour < 0 ||
+        time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
+        time.second > 59) {
+        return std::nullopt;
+    }
+    return std::pair(time, offset);
+}
+
+// Milliseconds since 1970 of the wall time read as UTC.
+int64_t wallMilliseconds(const WallTime& time) {
+    const std::chrono::year_month_day date{std::chrono::year(time.year),
+                                           std::chrono::month(static_cast<unsigned>(time.month)),
+                                           std::chrono::day(static_cast<unsigned>(time.day))};
+    const int64_t days = std::chrono::sys_days(date).time_since_epoch().count();
+    return days * kDay + ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000;
+}
+
+// The stored form of a wall time at an offset of whole minutes.
+std::string storedForm(const WallTime& time, int64_t offset, bool withTime) {
+    const int64_t offsetMinutes = std::abs(offset) / 60000;
+    char text[25];
+    char* end = putDigits(text, time.year, 4);
+    *end++ = '-';
+    end = putDigits(end, time.month, 2);
+    *end++ = '-';
+    end = putDigits(end, time.day, 2);
+    if (withTime) {
+        *end++ = ' ';
+        end = putDigits(end, time.hour, 2);
+        *end++ = ':';
+        end = putDigits(end, time.minute, 2);
+        *end++ = ':';
+        end = putDigits(end, time.second, 2);
+    }
+    *end++ = ' ';
+    *end++ = offset < 0 ? '-' : '+';
+    end = putDigits(end, offsetMinutes / 60, 2);
+    end = putDigits(end, offsetMinutes % 60, 2);
+    return std::string(text, end);
+}
+
+// The moment in the stored form of the local zone; nothing when the zone's offset then is not a
+// whole minute (old local mean times), which ICU writes its own way.
+std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) {
+    const auto offset = LocalZone::current().offsetAt(milliseconds);
+    if (!offset || *offset % 60000 != 0) return std::nullopt;
+    const int64_t local = milliseconds + *offset;
+    const int64_t days = dayOf(local);
+    const int64_t secondsOfDay = (local - days * kDay) / 1000;
+    const std::chrono::year_month_day date{std::chrono::sys_days(std::chrono::days(days))};
+    const WallTime time{static_cast<int>(date.year()),
+                        static_cast<int>(static_cast<unsigned>(date.month())),
+                        static_cast<int>(static_cast<unsigned>(date.day())),
+                        static_cast<int>(secondsOfDay / 3600),
+                        static_cast<int>(secondsOfDay / 60 % 60),
+                        static_cast<int>(secondsOfDay % 60)};
+    if (time.year > 9999) return std::nullopt;  // ICU writes five digits
+    return storedForm(time, *offset, withTime);
+}
+
+}  // namespace
+
+std::optional<std::string> storedFormOfISOText(std::string_view text, bool withTime, bool utc) {
+    const auto read = readISOText(text, withTime);
+    if (!read) return std::nullopt;
+    const auto& [time, offset] = *read;
+    const int64_t wall = wallMilliseconds(time);
+    if (offset) return localStoredForm(wall - *offset, withTime);
+    if (utc) return localStoredForm(wall, withTime);
+    // Read in the local zone, the text is its own local form, at the offset of that time.
+    const auto localOffset = LocalZone::current().offsetAtWallTime(wall);
+    if (!localOffset || *localOffset % 60000 != 0) return std::nullopt;
+    return storedForm(time, *localOffset, withTime);
+}
+
+}  // namespace DBInterface

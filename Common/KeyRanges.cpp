@@ -1,0 +1,375 @@
+#include "Common/KeyRanges.h"
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "Common/DBConnection.h"
+#include "Common/Statement.h"
+
+namespace DBInterface {
+
+namespace {
+
+// A run of equal values of a key no longer than this is sorted with its next keys in passing;
+// a longer one is read on its own.
+constexpr int64_t kShortRun = 256;
+// Rows of a key's value are counted up to this many in its index to choose the index a range is
+// read through.
+constexpr int64_t kCountedRows = 20000;
+
+bool isNull(sqlite3_value* value) {
+    return sqlite3_value_type(value) == SQLITE_NULL;
+}
+
+// One range of a key: a condition on it, with the value it compares to ("" for every row).
+struct Range {
+    std::string condition;  // "? " stands for the key
+    sqlite3_value* value = nullptr;
+};
+
+class KeyOrderReader {
+  public:
+    KeyOrderReader(const GridQuery& query, sqlite3* db, int64_t skip, int64_t limit,
+                   std::vector<DBRow>* page)
+        : query_(query),
+          db_(db),
+          keys_(query.orderKeys.size() - 1),
+          skip_(skip),
+          limit_(limit),
+          page_(page) {}
+
+    int readAfter(const RowKey& key) {
+        std::vector<sqlite3_value*> prefix;
+        for (size_t i = 0; i < keys_; ++i) prefix.push_back(key[i].get());
+        int rc = readEqualRun(prefix, key[keys_].get());
+        for (size_t level = keys_; rc == SQLITE_OK && level-- > 0 && !full();) {
+            prefix.resize(level);
+            rc = readLevel(level, prefix, key[level].get());
+        }
+        return rc;
+    }
+
+    int readFromStart() {
+        std::vector<sqlite3_value*> prefix;
+        return keys_ == 0 ? readEqualRun(prefix, nullptr) : readLevel(0, prefix, nullptr, true);
+    }
+
+  private:
+    bool full() const { return static_cast<int64_t>(page_->size()) >= limit_; }
+
+    const std::string& expression(size_t key) const { return query_.orderKeys[key].expression; }
+    bool descending(size_t key) const { return query_.orderKeys[key].descending; }
+
+    // The rows equal on every key to the prefix, after the ROWID (or all of them), by ROWID.
+    int readEqualRun(std::vector<sqlite3_value*>& prefix, sqlite3_value* rowid) {
+        Range range;
+        if (rowid) range = {descending(keys_) ? "? < ?" : "? > ?", rowid};
+        return readRange(prefix, keys_, range, indexFor(prefix, keys_, wanted()));
+    }
+
+    // The rows equal on the keys before level to the prefix and after the value on the key of
+    // level (from its start with fromStart), in order.
+    int readLevel(size_t level, std::vector<sqlite3_value*>& prefix, sqlite3_value* after,
+                  bool fromStart = false) {
+        const size_t index = indexFor(prefix, level, wanted());
+        std::vector<SQLValue> runValues;  // owns the values of runs read on their own
+        for (;;) {
+            std::vector<Range> ranges =
+                fromStart ? std::vector<Range>{Range{}} : rangesAfter(level, after);
+            const bool keysFollow = level + 1 < keys_;
+            if (keysFollow && index == level && !ranges.empty()) {
+                SQLValue run;
+                int rc = firstValue(level, prefix, ranges, &run);
+                if (rc != SQLITE_OK || !run) return rc;
+                if (!shortRun(level, run.get())) {
+                    prefix.push_back(run.get());
+                    rc = readLevel(level + 1, prefix, nullptr, true);
+                    prefix.pop_back();
+                    if (rc != SQLITE_OK || full()) return rc;
+                    after = run.get();
+                    fromStart = false;
+                    runValues.push_back(std::move(run));
+                    continue;
+                }
+            }
+            for (const Range& range : ranges) {
+                int rc = readRange(prefix, level, range, index);
+                if (rc != SQLITE_OK || full()) return rc;
+            }
+            return SQLITE_OK;
+        }
+    }
+
+    // The ranges of the key of level after the value, in order. NULL comes before every value,
+    // so it is first going up and last going down; the rows after NULL going up start at the
+    // key's least value, which its index seeks past the NULLs to.
+    std::vector<Range> rangesAfter(size_t level, sqlite3_value* after) {
+        if (!isNull(after)) {
+            if (!descending(level)) return {{"? > ?", after}};
+            return {{"? < ?", after}, {"? is null", nullptr}};
+        }
+        if (descending(level)) return {};
+        sqlite3_value* least = leastValue(level);
+        if (!least || isNull(least)) return {};
+        return {{"? >= ?", least}};
+    }
+
+    // Where, from the search, the prefix, and the range on the key of level. SQLite's planner
+    // knows nothing of how many rows a value has (a file keeps no statistics unless asked to), so
+    // only the term of the key whose index is to be used is left to it; the others are written
+    // "+(key)", which no index serves.
+    std::string where(const std::vector<sqlite3_value*>& prefix, size_t level, const Range& range,
+                      size_t index, std::vector<sqlite3_value*>* parameters) const {
+        std::string sql;
+        auto add = [&](const std::string& term) {
+            sql += (sql.empty() ? " where " : " and ") + term;
+        };
+        if (!query_.search.empty()) add("(" + query_.search + ")");
+        auto key = [&](size_t i, bool usable) {
+            return usable ? expression(i) : "+(" + expression(i) + ")";
+        };
+        for (size_t i = 0; i < prefix.size(); ++i) {
+            const bool usable = i == index;
+            if (isNull(prefix[i])) {
+                add(key(i, usable) + " is null");
+            } else {
+                add(key(i, usable) + " = ?");
+                parameters->push_back(prefix[i]);
+            }
+        }
+        if (!range.condition.empty()) {
+            const std::string subject = level == keys_ ? "ROWID" : key(level, index == level);
+            std::string term = range.condition;
+            term.replace(0, 1, subject);
+            add(term);
+            if (range.value) parameters->push_back(range.value);
+        }
+        return sql;
+    }
+
+    std::string orderFrom(size_t level) const {
+        std::string order;
+        for (size_t i = level; i < query_.orderKeys.size(); ++i) {
+            order += (order.empty() ? " order by " : ", ") + orderTerm(query_.orderKeys[i]);
+        }
+        return order;
+    }
+
+    // Reads the rows of one range in order, passing over what is left to skip. Read in an
+    // index's order, SQLite passes over an offset's rows without reading them from the table;
+    // sorted, every row is read anyway, so the rows to skip are counted as they come instead of
+    // by a second read when the range holds no more.
+    int readRange(const std::vector<sqlite3_value*>& prefix, size_t level, const Range& range,
+                  size_t index) {
+        std::vector<sqlite3_value*> parameters;
+        const std::string condition = where(prefix, level, range, index, &parameters);
+        const bool sorted = level < keys_ && index != level;
+        const int64_t wanted = limit_ - static_cast<int64_t>(page_->size());
+        const size_t before = page_->size();
+        int rc = run("select " + query_.columns + " from " + query_.table + condition +
+                         orderFrom(level) + " limit " +
+                         (sorted ? std::to_string(wanted + skip_)
+                                 : std::to_string(wanted) + " offset " + std::to_string(skip_)),
+                     parameters, [&](sqlite3_stmt* statement) {
+                         if (sorted && skip_ > 0) {
+                             --skip_;
+                             return;
+                         }
+                         const int columns = sqlite3_column_count(statement);
+                         DBRow row;
+                         row.reserve(static_cast<size_t>(columns));
+                         for (int i = 0; i < columns; ++i) {
+                             row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
+                         }
+                         page_->push_back(std::move(row));
+                     });
+        if (rc != SQLITE_OK || sorted || skip_ == 0) return rc;
+        if (page_->size() > before) {
+            skip_ = 0;
+            return SQLITE_OK;
+        }
+        // No row came, so the range held no more rows than were to be skipped: how many.
+        return run("select count(*) from (select 1 from " + query_.table + condition + " limit " +
+                       std::to_string(skip_) + ")",
+                   parameters,
+                   [&](sqlite3_stmt* statement) { skip_ -= sqlite3_column_int64(statement, 0); });
+    }
+
+    // The value of the key of level of the first row in the ranges, into value (none when they
+    // hold no row).
+    int firstValue(size_t level, const std::vector<sqlite3_value*>& prefix,
+                   const std::vector<Range>& ranges, SQLValue* value) {
+        for (const Range& range : ranges) {
+            std::vector<sqlite3_value*> parameters;
+            const std::string condition = where(prefix, level, range, level, &parameters);
+            int rc = run("select " + expression(level) + " from " + query_.table + condition +
+                             " order by " + orderTerm(query_.orderKeys[level]) + " limit 1",
+                         parameters, [&](sqlite3_stmt* statement) {
+                             value->reset(sqlite3_value_dup(sqlite3_column_value(statement, 0)));
+                         });
+            if (rc != SQLITE_OK || *value) return rc;
+        }
+        return SQLITE_OK;
+    }
+
+    // Whether the rows of the value on the key of level are few enough to sort in passing.
+    bool shortRun(size_t level, sqlite3_value* value) {
+        return !indexed(level) || rowsOfValue(level, value, kShortRun) < kShortRun;
+    }
+
+    int64_t wanted() const { return limit_ + skip_ - static_cast<int64_t>(page_->size()); }
+
+    // The key whose index reads the rows equal to the prefix, in the order from level on, at the
+    // least cost: an equal key's index gives its value's rows (all read and sorted), the index of
+    // the key of level gives the rows in order (read until enough are equal to the prefix, whose
+    // share of the rows is taken as the product of its keys' shares). When every equal key has
+    // more rows than were counted, sorting them could take millions: the rows are read in order.
+    // At the ROWID level the equal key with the fewest rows (of those counted alike the later
+    // key, which parts the earlier keys' runs), whose index holds them by ROWID.
+    size_t indexFor(const std::vector<sqlite3_value*>& prefix, size_t level, int64_t rows) {
+        if (prefix.empty()) return level;
+        size_t fewest = 0;
+        double share = 1;
+        std::vector<int64_t> counts;
+        for (size_t i = 0; i < prefix.size(); ++i) {
+            counts.push_back(rowsOf(i, prefix[i]));
+            if (counts[i] <= counts[fewest]) fewest = i;
+            share *= static_cast<double>(std::max<int64_t>(counts[i], 1)) / tableRows();
+        }
+        if (level == keys_ || !indexed(level)) return fewest;
+        if (counts[fewest] >= kCountedRows) return level;
+        return static_cast<double>(rows) / share < static_cast<double>(counts[fewest]) ? level
+                                                                                       : fewest;
+    }
+
+    // The rows of the key's value, counted up to kCountedRows; cached, a value being met again
+    // and again. Without an index of the key, counting could read the whole table: taken as many.
+    int64_t rowsOf(size_t key, sqlite3_value* value) {
+        for (const auto& [counted, rows] : counts_[key]) {
+            if (sameValue(counted.get(), value)) return rows;
+        }
+        const int64_t rows = indexed(key) ? rowsOfValue(key, value, kCountedRows) : kCountedRows;
+        counts_[key].emplace_back(SQLValue(sqlite3_value_dup(value)), rows);
+        return rows;
+    }
+
+    // The rows of the table, from its largest ROWID, which is no fewer.
+    double tableRows() {
+        if (tableRows_ < 0) {
+            tableRows_ = 1;
+            run("select max(ROWID) from " + query_.table, {}, [&](sqlite3_stmt* statement) {
+                tableRows_ = std::max<double>(1, sqlite3_column_double(statement, 0));
+            });
+        }
+        return tableRows_;
+    }
+
+    static bool sameValue(sqlite3_value* a, sqlite3_value* b) {
+        const int type = sqlite3_value_type(a);
+        if (type != sqlite3_value_type(b)) return false;
+        switch (type) {
+            case SQLITE_NULL:
+                return true;
+            case SQLITE_INTEGER:
+                return sqlite3_value_int64(a) == sqlite3_value_int64(b);
+            case SQLITE_FLOAT:
+                return sqlite3_value_double(a) == sqlite3_value_double(b);
+            default:
+                return sqlite3_value_bytes(a) == sqlite3_value_bytes(b) &&
+                       std::string_view(static_cast<const char*>(sqlite3_value_blob(a)),
+                                        static_cast<size_t>(sqlite3_value_bytes(a))) ==
+                           std::string_view(static_cast<const char*>(sqlite3_value_blob(b)),
+                                            static_cast<size_t>(sqlite3_value_bytes(b)));
+        }
+    }
+
+    // The rows whose key of level equals the value, counted up to cap in the key's index.
+    int64_t rowsOfValue(size_t level, sqlite3_value* value, int64_t cap) {
+        const bool null = isNull(value);
+        int64_t rows = cap;
+        run("select count(*) from (select 1 from " + query_.table + " where " + expression(level) +
+                (null ? " is null" : " = ?") + " limit " + std::to_string(cap) + ")",
+            null ? std::vector<sqlite3_value*>{} : std::vector<sqlite3_value*>{value},
+            [&](sqlite3_stmt* statement) { rows = sqlite3_column_int64(statement, 0); });
+        return rows;
+    }
+
+    // Whether the key has an index of its own: without one, counting its rows could read the
+    // whole table.
+    bool indexed(size_t level) {
+        auto found = indexed_.find(level);
+        if (found != indexed_.end()) return found->second;
+        bool usesIndex = false;
+        forEachRow(
+            db_,
+            "explain query plan select 1 from " + query_.table + " where " + expression(level) +
+                " = 0",
+            [&](sqlite3_stmt* statement) {
+                const auto* detail = sqlite3_column_text(statement, 3);
+                if (detail && std::string(reinterpret_cast<const char*>(detail)).find(" INDEX ") !=
+                                  std::string::npos) {
+                    usesIndex = true;
+                }
+                return true;
+            });
+        return indexed_[level] = usesIndex;
+    }
+
+    // The least value of the key of level, found by its index past the NULLs; cached.
+    sqlite3_value* leastValue(size_t level) {
+        auto found = leastValues_.find(level);
+        if (found != leastValues_.end()) return found->second.get();
+        SQLValue least;
+        run("select min(" + expression(level) + ") from " + query_.table, {},
+            [&](sqlite3_stmt* statement) {
+                least.reset(sqlite3_value_dup(sqlite3_column_value(statement, 0)));
+            });
+        return (leastValues_[level] = std::move(least)).get();
+    }
+
+    // Runs a statement, prepared once per text, with the parameters bound in order.
+    template <typename OnRow>
+    int run(const std::string& sql, const std::vector<sqlite3_value*>& parameters, OnRow&& onRow) {
+        std::unique_ptr<Statement>& statement = statements_[sql];
+        int rc = SQLITE_OK;
+        if (!statement) {
+            statement = std::make_unique<Statement>();
+            rc = statement->prepare(db_, sql);
+        } else {
+            sqlite3_reset(statement->get());
+        }
+        for (size_t i = 0; rc == SQLITE_OK && i < parameters.size(); ++i) {
+            rc = sqlite3_bind_value(statement->get(), static_cast<int>(i + 1), parameters[i]);
+        }
+        while (rc == SQLITE_OK && (rc = sqlite3_step(statement->get())) == SQLITE_ROW) {
+            onRow(statement->get());
+            rc = SQLITE_OK;
+        }
+        return rc == SQLITE_DONE ? SQLITE_OK : rc;
+    }
+
+    const GridQuery& query_;
+    sqlite3* db_;
+    const size_t keys_;  // the order's keys before ROWID
+    int64_t skip_;
+    const int64_t limit_;
+    std::vector<DBRow>* page_;
+    std::map<std::string, std::unique_ptr<Statement>> statements_;
+    std::map<size_t, bool> indexed_;
+    std::map<size_t, SQLValue> leastValues_;
+    std::map<size_t, std::vector<std::pair<SQLValue, int64_t>>> counts_;
+    double tableRows_ = -1;
+};
+
+}  // namespace
+
+int readRowsInKeyOrder(std::vector<DBRow>* page, const GridQuery& query, const RowKey* key,
+                       int64_t skip, int64_t limit, sqlite3* db) {
+    KeyOrderReader reader(query, db, skip, limit, page);
+    return key ? reader.readAfter(*key) : reader.readFromStart();
+}
+
+}  // namespace DBInterface

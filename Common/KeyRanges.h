@@ -1,0 +1,24 @@
+#pragma once
+// The rows of a keyed grid query read in its order range by range: the rows equal on every key
+// after a row's ROWID, then those equal on fewer keys and after it on the next one, down to
+// those after it on the first key. Each range is read through the index of one key, whose
+// entries are in the order of that key and ROWID, so a range starts where its first row is
+// instead of walking the rows of equal keys before it. Where a key has long runs of equal
+// values and keys follow it, each run is read on its own rather than sorted whole.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "Common/DBTypes.h"
+#include "Common/GridQuery.h"
+#include "Common/KeysetPages.h"
+
+namespace DBInterface {
+
+// Appends to page up to limit rows, skipping skip rows first, from just after the row whose keys
+// are given, or from the start of the order when key is null.
+int readRowsInKeyOrder(std::vector<DBRow>* page, const GridQuery& query, const RowKey* key,
+                       int64_t skip, int64_t limit, sqlite3* db);
+
+}  // namespace DBInterface

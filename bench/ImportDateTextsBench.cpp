@@ -1,0 +1,115 @@
+// Imports of generated CSV files of seven fields, three of them Date and Time fields holding
+// ordinary ISO texts ("2005-08-15", "2005-08-15 13:03:53", and times with a zone "+02:00") spread
+// over forty years so that every change of daylight saving time is met: with date and time
+// conversion on, in the local zone and with zoneless texts read in UTC, each beside the same file
+// imported as text.
+#include <cstdio>
+#include <fstream>
+
+#include <sqlite3.h>
+
+#include "Common/DBConnection.h"
+#include "ShellComparison.h"
+#include "exchange/ActivityLog.h"
+#include "exchange/ImportRun.h"
+#include "platform/foundation/UserLocale.h"
+
+namespace {
+
+constexpr int kRuns = 3;
+
+class SilentReporter : public ImportRun::Reporter {
+  public:
+    void status(const std::string&) override {}
+    void resetProgress() override {}
+    void advanceProgress(double) override {}
+    void logChanged() override {}
+};
+
+// Rows of id, name, amount, a date, a time, a time with a zone and a note, after a names and a
+// formats line.
+void writeCsv(const std::string& path, int64_t rows) {
+    std::ofstream out(path, std::ios::binary);
+    out << "id,name,amount,day,moment,zoned,note\nNumber,Text,Number,Date,Time,Time,Text\n";
+    char line[200];
+    for (int64_t row = 1; row <= rows; ++row) {
+        const int year = 1990 + static_cast<int>(row % 40), month = 1 + static_cast<int>(row % 12),
+                  day = 1 + static_cast<int>(row * 7 % 28), hour = static_cast<int>(row % 24),
+                  minute = static_cast<int>(row * 13 % 60), second = static_cast<int>(row % 60);
+        const int length = std::snprintf(
+            line, sizeof line,
+            "%lld,name %lld,%lld.%02lld,%04d-%02d-%02d,%04d-%02d-%02d %02d:%02d:%02d,"
+            "%04d-%02d-%02d %02d:%02d:%02d %+03d:00,a note\n",
+            static_cast<long long>(row), static_cast<long long>(row * 7919 % 100003),
+            static_cast<long long>(row % 100000), static_cast<long long>(row % 100), year, month,
+            day, year, month, day, hour, minute, second, year, 12 - month + 1, day, hour, minute,
+            second, static_cast<int>(row % 25) - 12);
+        out.write(line, length);
+    }
+}
+
+void import(const std::string& csv, const std::string& db, bool convert, bool utc) {
+    std::filesystem::remove(db);
+    sqlite3* created = nullptr;
+    sqlite3_open(db.c_str(), &created);
+    sqlite3_close(created);
+    ImportFileSettings settings = ImportFileSettings::forFile(csv, std::string("t"));
+    settings.line1 = ImportFileSettings::FieldNames;
+    settings.line2 = ImportFileSettings::FieldFormats;
+    ImportOptions options;
+    if (convert)
+        options.dataTypesToConvert = ImportOptions::ConvertDates | ImportOptions::ConvertTimes;
+    options.useUTC = utc;
+    ActivityLog log;
+    SilentReporter reporter;
+    ImportRun run({settings}, options, log, reporter);
+    DBConnection connection(db, ConnectionKind::Statement);
+    run.run(connection, db);
+    if (run.failedRows() != 0 || run.finalStatus() != "Import completed without issues") {
+        std::fprintf(stderr, "import failed: %s\n", log.text().c_str());
+        std::exit(1);
+    }
+}
+
+// Values the conversion left as they were: only local times skipped by a change of offset.
+int64_t unconvertedValues(const std::string& db) {
+    sqlite3* connection = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_prepare_v2(connection,
+                       "select sum((length(day) <> 16) + (length(moment) <> 25) + "
+                       "(length(zoned) <> 25)) from t",
+                       -1, &statement, nullptr);
+    const int64_t count =
+        sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    sqlite3_finalize(statement);
+    sqlite3_close(connection);
+    return count;
+}
+
+void compare(int64_t rows) {
+    bench::ScratchFolder scratch;
+    const std::string csv = scratch.file("dates.csv"), db = scratch.file("import.db");
+    writeCsv(csv, rows);
+    const double plain = bench::bestSeconds(kRuns, [&] { import(csv, db, false, false); });
+    const double local = bench::bestSeconds(kRuns, [&] { import(csv, db, true, false); });
+    const double utc = bench::bestSeconds(kRuns, [&] { import(csv, db, true, true); });
+    const int64_t leftInUTC = unconvertedValues(db);
+    import(csv, db, true, false);
+    const int64_t leftLocal = unconvertedValues(db);
+    std::printf(
+        "%8lld rows: as text %.3f s; converted, zoneless texts local %.3f s (ratio %.2f), "
+        "in UTC %.3f s (ratio %.2f); values left unconverted: local %lld, UTC %lld\n",
+        static_cast<long long>(rows), plain, local, local / plain, utc, utc / plain,
+        static_cast<long long>(leftLocal), static_cast<long long>(leftInUTC));
+}
+
+}  // namespace
+
+int main() {
+    setUserLocaleIdentifier("en_US");
+    setUserTimeZoneIdentifier("Europe/Berlin");
+    compare(100000);
+    compare(1000000);
+    return 0;
+}
