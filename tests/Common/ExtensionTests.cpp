@@ -46,49 +46,44 @@ class TimeZone {
 
 }  // namespace
 
-TEST(DateFunctions, ZonedTextsToUtc) {
-    TimeZone zone("Asia/Tokyo");  // the local zone must not matter for these two
-    EXPECT_EQ(scalar("select date2utc('2021-03-04 +0100')"), "2021-03-03");
-    EXPECT_EQ(scalar("select date2utc('2021-03-04 +0100 ')"), "2021-03-03");
-    EXPECT_EQ(scalar("select date2utc('2021-03-04 -0100')"), "2021-03-04");
-    EXPECT_EQ(scalar("select time2utc('2021-03-04 12:30:00 -0500')"), "2021-03-04 17:30:00");
-    EXPECT_EQ(scalar("select time2utc('2021-12-31 23:30:00 -0130')"), "2022-01-01 01:00:00");
-    // An unknown sign counts as positive.
-    EXPECT_EQ(scalar("select time2utc('2021-03-04 12:30:00 x0200')"), "2021-03-04 10:30:00");
-}
-
-TEST(DateFunctions, UnusableInputGivesNull) {
-    EXPECT_EQ(scalar("select date2utc('2021-03-04')"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc(20210304)"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc(NULL)"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc('')"), "<NULL>");
-    EXPECT_EQ(scalar("select time2utc('2021-03-04 12:30:00')"), "<NULL>");
-    EXPECT_EQ(scalar("select utc2date('2021-03-04 +0100')"), "<NULL>");
-    EXPECT_EQ(scalar("select utc2time(printf('%.200c', 'x'))"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc('a', 'b')").rfind("error 1:", 0), 0u);
-}
-
-TEST(DateFunctions, UtcToLocalFollowsTheTimeZone) {
-    {
-        TimeZone zone("Europe/Berlin");
-        EXPECT_EQ(scalar("select utc2date('2021-03-04')"), "2021-03-04 +0100");
-        EXPECT_EQ(scalar("select utc2date('2021-03-04 23:30:00')"), "2021-03-05 +0100");
-        EXPECT_EQ(scalar("select utc2time('2021-07-04 12:00:00')"), "2021-07-04 14:00:00 +0200");
+TEST(DateFunctions, ConvertBetweenZonedTextsAndUtcInTheLocalZone) {
+    struct Case {
+        const char* zone;
+        const char* sql;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Zoned texts to UTC: the local zone must not matter.
+        {"Asia/Tokyo", "date2utc('2021-03-04 +0100')", "2021-03-03"},
+        {"Asia/Tokyo", "date2utc('2021-03-04 +0100 ')", "2021-03-03"},
+        {"Asia/Tokyo", "date2utc('2021-03-04 -0100')", "2021-03-04"},
+        {"Asia/Tokyo", "time2utc('2021-03-04 12:30:00 -0500')", "2021-03-04 17:30:00"},
+        {"Asia/Tokyo", "time2utc('2021-12-31 23:30:00 -0130')", "2022-01-01 01:00:00"},
+        // An unknown sign counts as positive.
+        {"Asia/Tokyo", "time2utc('2021-03-04 12:30:00 x0200')", "2021-03-04 10:30:00"},
+        // UTC to local texts follow the zone and its summer time.
+        {"Europe/Berlin", "utc2date('2021-03-04')", "2021-03-04 +0100"},
+        {"Europe/Berlin", "utc2date('2021-03-04 23:30:00')", "2021-03-05 +0100"},
+        {"Europe/Berlin", "utc2time('2021-07-04 12:00:00')", "2021-07-04 14:00:00 +0200"},
+        {"America/New_York", "utc2time('2021-03-04 02:00:00')", "2021-03-03 21:00:00 -0500"},
+        {"America/New_York", "utc2date('2021-03-04')", "2021-03-03 -0500"},
+        {"UTC", "utc2time('2021-03-04 02:00:00')", "2021-03-04 02:00:00 +0000"},
+        // A half-hour offset there and back.
+        {"Australia/Adelaide", "time2utc(utc2time('2021-06-15 08:45:10'))", "2021-06-15 08:45:10"},
+        // Unusable input gives NULL.
+        {"UTC", "date2utc('2021-03-04')", "<NULL>"},
+        {"UTC", "date2utc(20210304)", "<NULL>"},
+        {"UTC", "date2utc(NULL)", "<NULL>"},
+        {"UTC", "date2utc('')", "<NULL>"},
+        {"UTC", "time2utc('2021-03-04 12:30:00')", "<NULL>"},
+        {"UTC", "utc2date('2021-03-04 +0100')", "<NULL>"},
+        {"UTC", "utc2time(printf('%.200c', 'x'))", "<NULL>"},
+        {"UTC", "date2utc('a', 'b')", "error 1: wrong number of arguments to function date2utc()"},
+    };
+    for (const Case& c : cases) {
+        TimeZone zone(c.zone);
+        EXPECT_EQ(scalar(std::string("select ") + c.sql), c.expected) << c.zone << ": " << c.sql;
     }
-    {
-        TimeZone zone("America/New_York");
-        EXPECT_EQ(scalar("select utc2time('2021-03-04 02:00:00')"), "2021-03-03 21:00:00 -0500");
-        EXPECT_EQ(scalar("select utc2date('2021-03-04')"), "2021-03-03 -0500");
-    }
-    {
-        TimeZone zone("UTC");
-        EXPECT_EQ(scalar("select utc2time('2021-03-04 02:00:00')"), "2021-03-04 02:00:00 +0000");
-    }
-}
-
-TEST(DateFunctions, RoundTripThroughLocalTime) {
-    TimeZone zone("Australia/Adelaide");  // a half-hour offset
-    EXPECT_EQ(scalar("select time2utc(utc2time('2021-06-15 08:45:10'))"), "2021-06-15 08:45:10");
 }
 
 class FilesTableTest : public DatabaseTest {
