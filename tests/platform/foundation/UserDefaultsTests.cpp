@@ -1,7 +1,6 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <thread>
 
@@ -41,8 +40,7 @@ TEST_F(UserDefaultsTest, EveryChangeIsOnDiskAndSurvivesAReload) {
     defaults.setObject(json::array({"a", "b"}), "List");
     defaults.setInteger(5, "Count");
     defaults.removeObjectForKey("Count");
-    std::ifstream file(defaults.filePath());
-    json stored = json::parse(file);
+    json stored = json::parse(readFile(defaults.filePath()));
     EXPECT_EQ(stored["List"], json::array({"a", "b"}));
     EXPECT_FALSE(stored.contains("Count"));
     // No temporary file is left beside it.
@@ -59,8 +57,7 @@ TEST_F(UserDefaultsTest, CorruptFileReadsAsEmptyAndIsReplacedOnWrite) {
     UserDefaults& defaults = UserDefaults::standard();
     EXPECT_EQ(defaults.integerForKey("Anything"), 0);
     defaults.setInteger(3, "Anything");
-    std::ifstream file(path);
-    EXPECT_EQ(json::parse(file)["Anything"], 3);
+    EXPECT_EQ(json::parse(readFile(path))["Anything"], 3);
 }
 
 TEST_F(UserDefaultsTest, NumbersBeyondTheIntegerRangeReadAsItsEnds) {
@@ -80,6 +77,5 @@ TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing) {
         });
     }
     for (auto& thread : threads) thread.join();
-    std::ifstream file(defaults.filePath());
-    EXPECT_EQ(json::parse(file).size(), 200u);
+    EXPECT_EQ(json::parse(readFile(defaults.filePath())).size(), 200u);
 }
