@@ -191,31 +191,22 @@ TEST_F(ImportConsoleTest, ARunOnItsThreadEndsThroughTheEventLoop) {
               (std::vector<std::string>{"12", "34", "5"}));
 }
 
-TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndStopEndsARun) {
+// Stop takes the place of Import, so a second click on the same spot stops the run.
+TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndAClickOnTheSameSpotStopsTheRun) {
     console->addFilePaths({bigFile()}, std::string("t"));
     console->importViewChangeSetting(1414);
-    alertAnswer = 1;  // Cancel
-    console->importViewImportButtonPressed();
-    EXPECT_FALSE(console->isImporting());
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].messageText, "Delete ALL Rows?");
-
-    alertAnswer = 0;
-    console->importViewImportButtonPressed();
-    ASSERT_TRUE(console->isImporting());
-    console->importViewImportButtonPressed();  // Stop
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
-    EXPECT_EQ(console->statusText(), "Import stopped by user");
-    EXPECT_EQ(directQuery(db, "select count(*) < 300000 from t"), std::vector<std::string>{"1"});
-}
-
-TEST_F(ImportConsoleTest, StopSitsWhereImportWasSoASecondClickStopsTheRun) {
-    console->addFilePaths({bigFile()}, std::string("t"));
     QWidget* window = console->view()->window();
     auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
     QApplication::processEvents();
     const QPoint at = button->mapTo(window, button->rect().center());
     const QRect frame(button->mapTo(window, QPoint(0, 0)), button->size());
+    alertAnswer = 1;  // Cancel
+    QTest::mouseClick(window->childAt(at), Qt::LeftButton);
+    EXPECT_FALSE(console->isImporting());
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Delete ALL Rows?");
+
+    alertAnswer = 0;
     QTest::mouseClick(window->childAt(at), Qt::LeftButton);
     ASSERT_TRUE(console->isImporting());
     QApplication::processEvents();
@@ -225,6 +216,7 @@ TEST_F(ImportConsoleTest, StopSitsWhereImportWasSoASecondClickStopsTheRun) {
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
     EXPECT_EQ(console->statusText(), "Import stopped by user");
     EXPECT_EQ(QRect(button->mapTo(window, QPoint(0, 0)), button->size()), frame);
+    EXPECT_EQ(directQuery(db, "select count(*) < 300000 from t"), std::vector<std::string>{"1"});
 }
 
 TEST_F(ImportConsoleTest, ClosingTheWindowDuringARunStopsItAndKeepsTheFileWhole) {
