@@ -11,7 +11,7 @@ using nlohmann::json;
 
 class UserDefaultsTest : public TempHomeTest {};
 
-TEST_F(UserDefaultsTest, AbsentKeysReadAsZeroNoEmptyOrNull) {
+TEST_F(UserDefaultsTest, ValuesReadByThePlatformsRulesAbsentOnesAsZeroNoEmptyOrNull) {
     UserDefaults& defaults = UserDefaults::standard();
     EXPECT_EQ(defaults.integerForKey("Missing"), 0);
     EXPECT_FALSE(defaults.boolForKey("Missing"));
@@ -19,10 +19,7 @@ TEST_F(UserDefaultsTest, AbsentKeysReadAsZeroNoEmptyOrNull) {
     EXPECT_EQ(defaults.doubleForKey("Missing"), 0.0);
     EXPECT_TRUE(defaults.objectForKey("Missing").is_null());
     EXPECT_TRUE(defaults.arrayForKey("Missing").is_null());
-}
-
-TEST_F(UserDefaultsTest, ValuesConvertAsThePlatformReadsThem) {
-    UserDefaults& defaults = UserDefaults::standard();
+    // Present values convert as the platform reads them.
     defaults.setString("12", "Text");
     defaults.setBool(true, "Flag");
     defaults.setDouble(2.75, "Real");
