@@ -1,8 +1,6 @@
-// The ORDER BY of a table's stored sort, the literal escaping of the facade and the edition
-// answers.
+// The ORDER BY of a table's stored sort and the edition answers.
 #include <filesystem>
 
-#include "Common/SQLQuote.h"
 #include "tests/support/DatabaseTest.h"
 
 using namespace DBInterface;
@@ -51,12 +49,7 @@ TEST_F(OrderByClauseTest, KeysTieBreakAndFallbacksOrderTheRowsAsTheySay) {
     EXPECT_FALSE(error.empty());
 }
 
-TEST_F(OrderByClauseTest, LiteralEscapingAndEditionNames) {
-    EXPECT_EQ(dbStringForString("it's ''"), "it''s ''''");
-    EXPECT_EQ(dbStringForString(""), "");
-    EXPECT_EQ(directQuery("select b from t where a='" + dbStringForString("it's") + "'"),
-              (Strings{"2"}));
-
+TEST(Editions, NamesSchemesAndKeys) {
     EXPECT_FALSE(isSorvaneDB());
     EXPECT_TRUE(isSorvaneDB("com.example.sorvanedb"));
     EXPECT_FALSE(isSorvaneDB("com.example.sorvanedb.helper"));
