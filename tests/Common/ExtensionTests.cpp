@@ -1,7 +1,5 @@
 // What statement connections add: date functions, the files table, the misc extensions, the
 // substr rule and the journal mode.
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -12,13 +10,21 @@ using namespace DBInterface;
 
 namespace {
 
-// Runs the script runner and gives the first value of the first row ("<NULL>" for NULL).
-std::string scalar(const std::string& sql, const std::string& db = ":memory:") {
+// The rows of a script run on a statement connection, NULL kept; a failure as one row holding
+// "error <code>: <message>".
+std::vector<DBRow> statementRows(const std::string& sql, const std::string& db = ":memory:",
+                                 MissingFile missing = MissingFile::Fail) {
     std::vector<DBRow> rows;
     std::string error;
-    int rc = execMultipleQueryString(sql, 10, true, nullptr, nullptr, &rows, nullptr, nullptr, db,
-                                     &error);
-    if (rc != 0) return "error " + std::to_string(rc) + ": " + error;
+    int rc = execMultipleQueryString(sql, 100, true, nullptr, nullptr, &rows, nullptr, nullptr, db,
+                                     &error, missing);
+    if (rc != 0) return {{"error " + std::to_string(rc) + ": " + error}};
+    return rows;
+}
+
+// The first value of the first row ("<NULL>" for NULL).
+std::string scalar(const std::string& sql) {
+    std::vector<DBRow> rows = statementRows(sql);
     if (rows.empty() || rows[0].empty()) return "<no row>";
     return rows[0][0].value_or("<NULL>");
 }
@@ -46,49 +52,44 @@ class TimeZone {
 
 }  // namespace
 
-TEST(DateFunctions, ZonedTextsToUtc) {
-    TimeZone zone("Asia/Tokyo");  // the local zone must not matter for these two
-    EXPECT_EQ(scalar("select date2utc('2021-03-04 +0100')"), "2021-03-03");
-    EXPECT_EQ(scalar("select date2utc('2021-03-04 +0100 ')"), "2021-03-03");
-    EXPECT_EQ(scalar("select date2utc('2021-03-04 -0100')"), "2021-03-04");
-    EXPECT_EQ(scalar("select time2utc('2021-03-04 12:30:00 -0500')"), "2021-03-04 17:30:00");
-    EXPECT_EQ(scalar("select time2utc('2021-12-31 23:30:00 -0130')"), "2022-01-01 01:00:00");
-    // An unknown sign counts as positive.
-    EXPECT_EQ(scalar("select time2utc('2021-03-04 12:30:00 x0200')"), "2021-03-04 10:30:00");
-}
-
-TEST(DateFunctions, UnusableInputGivesNull) {
-    EXPECT_EQ(scalar("select date2utc('2021-03-04')"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc(20210304)"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc(NULL)"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc('')"), "<NULL>");
-    EXPECT_EQ(scalar("select time2utc('2021-03-04 12:30:00')"), "<NULL>");
-    EXPECT_EQ(scalar("select utc2date('2021-03-04 +0100')"), "<NULL>");
-    EXPECT_EQ(scalar("select utc2time(printf('%.200c', 'x'))"), "<NULL>");
-    EXPECT_EQ(scalar("select date2utc('a', 'b')").rfind("error 1:", 0), 0u);
-}
-
-TEST(DateFunctions, UtcToLocalFollowsTheTimeZone) {
-    {
-        TimeZone zone("Europe/Berlin");
-        EXPECT_EQ(scalar("select utc2date('2021-03-04')"), "2021-03-04 +0100");
-        EXPECT_EQ(scalar("select utc2date('2021-03-04 23:30:00')"), "2021-03-05 +0100");
-        EXPECT_EQ(scalar("select utc2time('2021-07-04 12:00:00')"), "2021-07-04 14:00:00 +0200");
+TEST(DateFunctions, ConvertBetweenZonedTextsAndUtcInTheLocalZone) {
+    struct Case {
+        const char* zone;
+        const char* sql;
+        const char* expected;
+    };
+    const Case cases[] = {
+        // Zoned texts to UTC: the local zone must not matter.
+        {"Asia/Tokyo", "date2utc('2021-03-04 +0100')", "2021-03-03"},
+        {"Asia/Tokyo", "date2utc('2021-03-04 +0100 ')", "2021-03-03"},
+        {"Asia/Tokyo", "date2utc('2021-03-04 -0100')", "2021-03-04"},
+        {"Asia/Tokyo", "time2utc('2021-03-04 12:30:00 -0500')", "2021-03-04 17:30:00"},
+        {"Asia/Tokyo", "time2utc('2021-12-31 23:30:00 -0130')", "2022-01-01 01:00:00"},
+        // An unknown sign counts as positive.
+        {"Asia/Tokyo", "time2utc('2021-03-04 12:30:00 x0200')", "2021-03-04 10:30:00"},
+        // UTC to local texts follow the zone and its summer time.
+        {"Europe/Berlin", "utc2date('2021-03-04')", "2021-03-04 +0100"},
+        {"Europe/Berlin", "utc2date('2021-03-04 23:30:00')", "2021-03-05 +0100"},
+        {"Europe/Berlin", "utc2time('2021-07-04 12:00:00')", "2021-07-04 14:00:00 +0200"},
+        {"America/New_York", "utc2time('2021-03-04 02:00:00')", "2021-03-03 21:00:00 -0500"},
+        {"America/New_York", "utc2date('2021-03-04')", "2021-03-03 -0500"},
+        {"UTC", "utc2time('2021-03-04 02:00:00')", "2021-03-04 02:00:00 +0000"},
+        // A half-hour offset there and back.
+        {"Australia/Adelaide", "time2utc(utc2time('2021-06-15 08:45:10'))", "2021-06-15 08:45:10"},
+        // Unusable input gives NULL.
+        {"UTC", "date2utc('2021-03-04')", "<NULL>"},
+        {"UTC", "date2utc(20210304)", "<NULL>"},
+        {"UTC", "date2utc(NULL)", "<NULL>"},
+        {"UTC", "date2utc('')", "<NULL>"},
+        {"UTC", "time2utc('2021-03-04 12:30:00')", "<NULL>"},
+        {"UTC", "utc2date('2021-03-04 +0100')", "<NULL>"},
+        {"UTC", "utc2time(printf('%.200c', 'x'))", "<NULL>"},
+        {"UTC", "date2utc('a', 'b')", "error 1: wrong number of arguments to function date2utc()"},
+    };
+    for (const Case& c : cases) {
+        TimeZone zone(c.zone);
+        EXPECT_EQ(scalar(std::string("select ") + c.sql), c.expected) << c.zone << ": " << c.sql;
     }
-    {
-        TimeZone zone("America/New_York");
-        EXPECT_EQ(scalar("select utc2time('2021-03-04 02:00:00')"), "2021-03-03 21:00:00 -0500");
-        EXPECT_EQ(scalar("select utc2date('2021-03-04')"), "2021-03-03 -0500");
-    }
-    {
-        TimeZone zone("UTC");
-        EXPECT_EQ(scalar("select utc2time('2021-03-04 02:00:00')"), "2021-03-04 02:00:00 +0000");
-    }
-}
-
-TEST(DateFunctions, RoundTripThroughLocalTime) {
-    TimeZone zone("Australia/Adelaide");  // a half-hour offset
-    EXPECT_EQ(scalar("select time2utc(utc2time('2021-06-15 08:45:10'))"), "2021-06-15 08:45:10");
 }
 
 class FilesTableTest : public DatabaseTest {
@@ -105,17 +106,10 @@ TEST_F(FilesTableTest, ListsOnlyRegularFilesOfTheDocumentsFolder) {
     writeFile(pathInDocuments(".DS_Store"), "x");
     std::filesystem::create_directory(pathInDocuments("folder"));
     std::filesystem::create_symlink(pathInDocuments("a.db"), pathInDocuments("link.db"));
-    std::vector<DBRow> rows;
-    std::string error;
-    ASSERT_EQ(
-        execMultipleQueryString("select name, size, modified > 1600000000, rowid > 0 from "
-                                "varnelo_db_files order by name",
-                                100, false, nullptr, nullptr, &rows, nullptr, nullptr, db, &error),
-        0)
-        << error;
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0], (DBRow{"a.db", "5", "1", "1"}));
-    EXPECT_EQ(rows[1], (DBRow{"b.txt", "0", "1", "1"}));
+    EXPECT_EQ(statementRows("select name, size, modified > 1600000000, rowid > 0 from "
+                            "varnelo_db_files order by name",
+                            db),
+              (std::vector<DBRow>{{"a.db", "5", "1", "1"}, {"b.txt", "0", "1", "1"}}));
 }
 
 TEST_F(FilesTableTest, IsEponymousOnlyAndReadOnly) {
@@ -134,36 +128,31 @@ TEST_F(FilesTableTest, UnreadableFolderIsAnError) {
     EXPECT_EQ(error, "cannot read directory: " + home() + "/Documents");
 }
 
-TEST(MiscExtensions, AreOnStatementConnections) {
-    EXPECT_EQ(scalar("select decimal_add('0.1', '0.2')"), "0.3");
-    EXPECT_EQ(scalar("select decimal_mul('123456789012345678901234567890', '10')"),
-              "1234567890123456789012345678900");
-    EXPECT_EQ(scalar("select ieee754(2.0)"), "ieee754(2,0)");
-    EXPECT_EQ(scalar("select sum(value) from generate_series(1, 100)"), "5050");
-    EXPECT_EQ(scalar("select 'abc123' regexp '^[a-c]+[0-9]{3}$'"), "1");
-    EXPECT_EQ(scalar("select regexpi('ABC', 'xabcx')"), "1");
-}
-
-TEST(MiscExtensions, LoadingExtensionLibrariesStaysOff) {
-    EXPECT_EQ(scalar("select load_extension('/nonexistent.so')"), "error 1: not authorized");
-}
-
-TEST(Substr, StartZeroCountsAsOne) {
-    EXPECT_EQ(scalar("select substr('abcdef', 0, 3)"), "abc");
-    EXPECT_EQ(scalar("select substring('abcdef', 0, 2)"), "ab");
-    EXPECT_EQ(scalar("select substr('\xC3\xA4\xC3\xB6\xC3\xBC', 0, 2)"), "\xC3\xA4\xC3\xB6");
-    EXPECT_EQ(scalar("select hex(substr(x'00112233', 0, 2))"), "0011");
-    EXPECT_EQ(scalar("select substr(NULL, 1, 2)"), "<NULL>");
-    EXPECT_EQ(scalar("select substr('abc', NULL)"), "<NULL>");
-}
-
-TEST(Substr, ExtremeStartsAndCountsStayWithinTheText) {
+TEST(StatementConnections, HaveTheMiscExtensionsAndTheSubstrRuleButNoExtensionLoading) {
     const std::string least = "-9223372036854775808", most = "9223372036854775807";
-    EXPECT_EQ(scalar("select substr('abc', 2, " + least + ")"), "a");
-    EXPECT_EQ(scalar("select substr('abc', 3, " + least + ")"), "ab");
-    EXPECT_EQ(scalar("select substr('abc', " + least + ", 2)"), "");
-    EXPECT_EQ(scalar("select substr('abc', " + most + ", " + most + ")"), "");
-    EXPECT_EQ(scalar("select hex(substr(x'616263', " + least + ", " + least + "))"), "");
+    const std::pair<std::string, std::string> cases[] = {
+        {"decimal_add('0.1', '0.2')", "0.3"},
+        {"decimal_mul('123456789012345678901234567890', '10')", "1234567890123456789012345678900"},
+        {"ieee754(2.0)", "ieee754(2,0)"},
+        {"sum(value) from generate_series(1, 100)", "5050"},
+        {"'abc123' regexp '^[a-c]+[0-9]{3}$'", "1"},
+        {"regexpi('ABC', 'xabcx')", "1"},
+        {"load_extension('/nonexistent.so')", "error 1: not authorized"},
+        // A start of 0 counts as 1.
+        {"substr('abcdef', 0, 3)", "abc"},
+        {"substring('abcdef', 0, 2)", "ab"},
+        {"substr('\xC3\xA4\xC3\xB6\xC3\xBC', 0, 2)", "\xC3\xA4\xC3\xB6"},
+        {"hex(substr(x'00112233', 0, 2))", "0011"},
+        {"substr(NULL, 1, 2)", "<NULL>"},
+        {"substr('abc', NULL)", "<NULL>"},
+        // Extreme starts and counts stay within the text.
+        {"substr('abc', 2, " + least + ")", "a"},
+        {"substr('abc', 3, " + least + ")", "ab"},
+        {"substr('abc', " + least + ", 2)", ""},
+        {"substr('abc', " + most + ", " + most + ")", ""},
+        {"hex(substr(x'616263', " + least + ", " + least + "))", ""},
+    };
+    for (const auto& [call, expected] : cases) EXPECT_EQ(scalar("select " + call), expected);
 }
 
 TEST(Substr, AgreesWithSQLiteForEveryOtherStart) {
@@ -183,45 +172,26 @@ TEST(Substr, AgreesWithSQLiteForEveryOtherStart) {
                                   ")), quote(substr(" + text + ", " + std::to_string(start) + "))";
                 std::vector<std::string> builtin;
                 ASSERT_EQ(getRows(&builtin, sql, db, nullptr), 0);
-                std::vector<DBRow> own;
-                ASSERT_EQ(execMultipleQueryString(sql, 10, false, nullptr, nullptr, &own, nullptr,
-                                                  nullptr, ":memory:", nullptr),
-                          0);
-                EXPECT_EQ(*own[0][0], builtin[0]) << sql;
-                EXPECT_EQ(*own[0][1], builtin[1]) << sql;
+                EXPECT_EQ(statementRows(sql), (std::vector<DBRow>{{builtin[0], builtin[1]}}))
+                    << sql;
             }
         }
     }
     std::filesystem::remove(db);
 }
 
-class JournalModeTest : public DatabaseTest {
-  protected:
-    std::string journalMode(const std::string& path) {
-        std::vector<std::string> values;
-        getRows(&values, "pragma journal_mode", path, nullptr);
-        return values.empty() ? "" : values[0];
-    }
-};
+using JournalModeTest = DatabaseTest;
 
-TEST_F(JournalModeTest, EveryFileGetsARollbackJournalOnDisk) {
-    std::string inside = pathInDocuments("in.db");
-    std::string outside = pathInHome("out.db");
-    std::vector<DBRow> rows;
-    for (const std::string& path : {inside, outside}) {
-        rows.clear();
-        ASSERT_EQ(execMultipleQueryString("create table t (a); pragma journal_mode", 5, false,
-                                          nullptr, nullptr, &rows, nullptr, nullptr, path, nullptr,
-                                          MissingFile::Create),
-                  0);
-        EXPECT_EQ(rows[0][0], DBValue("delete")) << path;
+TEST_F(JournalModeTest, EveryFileGetsARollbackJournalOnDiskButAWalFileStaysInWalMode) {
+    for (const std::string& path : {pathInDocuments("in.db"), pathInHome("out.db")}) {
+        EXPECT_EQ(
+            statementRows("create table t (a); pragma journal_mode", path, MissingFile::Create),
+            std::vector<DBRow>{{"delete"}})
+            << path;
     }
-}
-
-TEST_F(JournalModeTest, AWalFileStaysInWalMode) {
     run("pragma journal_mode = wal; create table t (a)");
-    EXPECT_EQ(journalMode(db), "wal");
+    EXPECT_EQ(query("pragma journal_mode"), std::vector<std::string>{"wal"});
     run("insert into t values (1)");
-    EXPECT_EQ(journalMode(db), "wal");
+    EXPECT_EQ(query("pragma journal_mode"), std::vector<std::string>{"wal"});
     EXPECT_EQ(query("select count(*) from t"), std::vector<std::string>{"1"});
 }

@@ -54,13 +54,13 @@ TEST_F(FormatStyleTest, StoredNumbersReadTheSameInACommaLocale) {
 }
 
 TEST_F(FormatStyleTest, DateAndTimeStyles) {
-    EXPECT_EQ(dateFormatterForDateFormatStyleType(1).stringFromDate(kMoment), "3/5/21");
-    EXPECT_EQ(dateFormatterForDateFormatStyleType(2).stringFromDate(kMoment), "Mar 5, 2021");
-    EXPECT_EQ(dateFormatterForDateFormatStyleType(3).stringFromDate(kMoment), "March 5, 2021");
-    EXPECT_EQ(dateFormatterForDateFormatStyleType(4).stringFromDate(kMoment),
-              "Friday, March 5, 2021");
-    EXPECT_EQ(dateFormatterForDateFormatStyleType(5).stringFromDate(kMoment), "2021-03-05");
-    EXPECT_EQ(dateFormatterForDateFormatStyleType(0).stringFromDate(kMoment), "Mar 5, 2021");
+    // Style 0 follows the user default, medium without one.
+    const char* dates[] = {"Mar 5, 2021",           "3/5/21",    "Mar 5, 2021", "March 5, 2021",
+                           "Friday, March 5, 2021", "2021-03-05"};
+    for (int style = 0; style <= 5; ++style) {
+        EXPECT_EQ(dateFormatterForDateFormatStyleType(style).stringFromDate(kMoment), dates[style])
+            << style;
+    }
     UserDefaults::standard().setInteger(5, "DateDisplayFormat");
     EXPECT_EQ(dateFormatterForDateFormatStyleType(0).stringFromDate(kMoment), "2021-03-05");
 

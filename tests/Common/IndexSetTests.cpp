@@ -19,57 +19,23 @@ std::vector<int64_t> items(const IndexSet& set) {
 }
 }  // namespace
 
-TEST(IndexSet, InsertMergesTouchingAndOverlappingRanges) {
-    IndexSet set;
-    EXPECT_TRUE(set.insert(5));
-    EXPECT_FALSE(set.insert(5));
-    EXPECT_TRUE(set.insert(7));
-    EXPECT_EQ(set.rangeCount(), 2u);
-    set.insert(6);  // fills the gap: one range
-    EXPECT_EQ(set.rangeCount(), 1u);
-    set.insertRange(8, 10);  // adjacent after
-    set.insertRange(1, 4);   // adjacent before
-    EXPECT_EQ(set.rangeCount(), 1u);
-    EXPECT_EQ(set.size(), 10u);
-    // A span over several ranges and the gaps between them becomes one range.
-    set.insertRange(20, 22);
-    set.insertRange(30, 31);
-    set.insertRange(40, 40);
-    EXPECT_EQ(set.rangeCount(), 4u);
-    set.insertRange(15, 35);
-    EXPECT_EQ(set.rangeCount(), 3u);
-    EXPECT_EQ(set.size(), 10u + 21u + 1u);
-    EXPECT_EQ(set.first(), 1);
-    EXPECT_EQ(set.last(), 40);
-    // Inside an existing range, or empty: no change.
-    set.insertRange(16, 18);
+// Merging, splitting, sizes and counts are checked against an ordinary set further down; these
+// are the answers that check does not read.
+TEST(IndexSet, LookupsAndEmptyRanges) {
+    IndexSet set{9, -3, 4, 5, 0, 9};
+    std::vector<int64_t> more{7, 2};
+    set.insert(more.begin(), more.end());
+    EXPECT_EQ(items(set), (std::vector<int64_t>{-3, 0, 2, 4, 5, 7, 9}));
+    EXPECT_EQ(set.first(), -3);
+    EXPECT_EQ(set.last(), 9);
+    EXPECT_TRUE(set.contains(5));
+    EXPECT_FALSE(set.contains(6));
+    EXPECT_EQ(set.count(7), 1u);
+    EXPECT_EQ(set.count(8), 0u);
+    // A range whose end is before its start is empty.
     set.insertRange(9, 3);
-    EXPECT_EQ(set.rangeCount(), 3u);
-    EXPECT_EQ(set.size(), 32u);
-}
-
-TEST(IndexSet, EraseSplitsAndTrimsRanges) {
-    IndexSet set;
-    set.insertRange(1, 10);
-    EXPECT_EQ(set.erase(5), 1u);
-    EXPECT_EQ(set.erase(5), 0u);
-    EXPECT_EQ(items(set), (std::vector<int64_t>{1, 2, 3, 4, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(set.rangeCount(), 2u);
-    // Across several ranges: trims the outer two, drops those between.
-    set.insertRange(20, 30);
-    set.insertRange(40, 50);
-    EXPECT_EQ(set.eraseRange(8, 45), 3u + 11u + 6u);
-    EXPECT_EQ(items(set), (std::vector<int64_t>{1, 2, 3, 4, 6, 7, 46, 47, 48, 49, 50}));
-    // Ends of ranges and spans in the gaps.
-    EXPECT_EQ(set.eraseRange(11, 45), 0u);
-    EXPECT_EQ(set.eraseRange(50, 60), 1u);
-    EXPECT_EQ(set.eraseRange(-5, 1), 1u);
     EXPECT_EQ(set.eraseRange(9, 3), 0u);
-    EXPECT_EQ(items(set), (std::vector<int64_t>{2, 3, 4, 6, 7, 46, 47, 48, 49}));
-    EXPECT_FALSE(set.contains(5));
-    EXPECT_TRUE(set.contains(46));
-    EXPECT_EQ(set.count(49), 1u);
-    EXPECT_EQ(set.count(50), 0u);
+    EXPECT_EQ(set.size(), 7u);
     set.clear();
     EXPECT_TRUE(set.empty());
     EXPECT_EQ(set.size(), 0u);
@@ -86,16 +52,6 @@ TEST(IndexSet, CountInRangeCountsOnlyTheOverlap) {
     EXPECT_EQ(set.countInRange(5, 4), 0u);
     EXPECT_EQ(set.size(), 10'000'005u);
     EXPECT_EQ(set.rangeCount(), 2u);
-}
-
-TEST(IndexSet, IterationIsAscendingWhateverTheInsertOrder) {
-    IndexSet set{9, -3, 4, 5, 0, 9};
-    std::vector<int64_t> more{7, 2};
-    set.insert(more.begin(), more.end());
-    EXPECT_EQ(items(set), (std::vector<int64_t>{-3, 0, 2, 4, 5, 7, 9}));
-    EXPECT_EQ(set.size(), 7u);
-    EXPECT_EQ(set.first(), -3);
-    EXPECT_EQ(set.last(), 9);
 }
 
 TEST(IndexSet, HoldsTheInt64Limits) {

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "Common/DBInterface.h"
 #include "platform/foundation/Paths.h"
@@ -23,12 +21,7 @@ class PhotoFileTest : public TempHomeTest {
         setSystemLogSink(nullptr);
         TempHomeTest::TearDown();
     }
-    std::string read(const std::string& name) {
-        std::ifstream in(pathInDocuments(name));
-        std::stringstream content;
-        content << in.rdbuf();
-        return content.str();
-    }
+    std::string read(const std::string& name) { return readFile(pathInDocuments(name)); }
     bool exists(const std::string& name) { return fs::exists(pathInDocuments(name)); }
     std::vector<std::string> log;
 };
@@ -91,10 +84,7 @@ TEST_F(PhotoFileTest, NamesLeadingOutOfDocumentsAreRefused) {
     copyImageAndThumbnailFiles("../keep.jpg", "stolen.jpg");
     replaceImageAndThumbnailFiles("../keep.jpg", "in.jpg");
     replaceImageAndThumbnailFiles("moved.jpg", "../keep.jpg");
-    std::ifstream in(outside);
-    std::stringstream content;
-    content << in.rdbuf();
-    EXPECT_EQ(content.str(), "mine");
+    EXPECT_EQ(readFile(outside), "mine");
     EXPECT_TRUE(fs::exists(pathInHome("thumbkeep.jpg")));
     EXPECT_FALSE(exists("stolen.jpg"));
     EXPECT_FALSE(exists("moved.jpg"));

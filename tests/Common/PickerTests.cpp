@@ -5,6 +5,7 @@
 #include "tests/support/DatabaseTest.h"
 
 using namespace DBInterface;
+using Strings = std::vector<std::string>;
 
 namespace {
 class PickerTest : public DatabaseTest {
@@ -38,13 +39,13 @@ TEST_F(PickerTest, TypesAndValuesAreNumberedInOrder) {
     ASSERT_EQ(addPickerType("sizes", db, &error), 0) << error;
     ASSERT_EQ(addPickerType("Animals", {"cat"}, db, &error), 0) << error;
     EXPECT_EQ(query("select rowid, number from varnelo_db_picker_types order by rowid"),
-              (std::vector<std::string>{"1", "1", "2", "2", "3", "3"}));
-    EXPECT_EQ(values("1"), (std::vector<std::string>{"red", "1", "it's green", "2", "blue", "3"}));
-    EXPECT_EQ(values("3"), (std::vector<std::string>{"cat", "1"}));
+              (Strings{"1", "1", "2", "2", "3", "3"}));
+    EXPECT_EQ(values("1"), (Strings{"red", "1", "it's green", "2", "blue", "3"}));
+    EXPECT_EQ(values("3"), (Strings{"cat", "1"}));
 
     std::vector<std::string> types;
     ASSERT_EQ(getPickerTypes(&types, db, nullptr), 0);
-    EXPECT_EQ(types, (std::vector<std::string>{"3", "Animals", "1", "Colours", "2", "sizes"}));
+    EXPECT_EQ(types, (Strings{"3", "Animals", "1", "Colours", "2", "sizes"}));
 
     // After a delete, an appended value still ends the list.
     std::vector<std::string> colours;
@@ -52,12 +53,11 @@ TEST_F(PickerTest, TypesAndValuesAreNumberedInOrder) {
     ASSERT_EQ(deletePickerValues({colours[0]}, db, nullptr), 0);
     ASSERT_EQ(addPickerValue("black", "1", db, &error), 0) << error;
     ASSERT_EQ(addPickerValue("small", "2", db, &error), 0) << error;
-    EXPECT_EQ(values("1"),
-              (std::vector<std::string>{"it's green", "2", "blue", "3", "black", "4"}));
-    EXPECT_EQ(values("2"), (std::vector<std::string>{"small", "1"}));
+    EXPECT_EQ(values("1"), (Strings{"it's green", "2", "blue", "3", "black", "4"}));
+    EXPECT_EQ(values("2"), (Strings{"small", "1"}));
 
     ASSERT_EQ(updatePickerValues({"a", "b", "c"}, "1", db, &error), 0) << error;
-    EXPECT_EQ(values("1"), (std::vector<std::string>{"a", "1", "b", "2", "c", "3"}));
+    EXPECT_EQ(values("1"), (Strings{"a", "1", "b", "2", "c", "3"}));
     EXPECT_EQ(query("select min(rowid) > 6 from varnelo_db_picker_values where type_id=1")[0], "1");
 
     ASSERT_EQ(deletePickerTypes({"1", "3"}, db, nullptr), 0);
@@ -101,11 +101,10 @@ TEST_F(PickerTest, FavouritesAndBookmarks) {
     EXPECT_EQ(rowid, 2);
     std::vector<std::string> rows;
     ASSERT_EQ(getFavoriteQueries(&rows, db, nullptr), 0);
-    EXPECT_EQ(rows, (std::vector<std::string>{"2", "a", "select 2", "1", "b's", "select 'x'"}));
+    EXPECT_EQ(rows, (Strings{"2", "a", "select 2", "1", "b's", "select 'x'"}));
     ASSERT_EQ(updateFavoriteQuery("2", "c", db, nullptr), 0);
     ASSERT_EQ(deleteFavoriteQueryWithID("1", db, nullptr), 0);
-    EXPECT_EQ(query("select title from varnelo_db_favorite_queries"),
-              (std::vector<std::string>{"c"}));
+    EXPECT_EQ(query("select title from varnelo_db_favorite_queries"), (Strings{"c"}));
     std::vector<std::string> none;
     ASSERT_EQ(deleteFavoriteQueries(&none, db, nullptr), 0);
     EXPECT_EQ(query("select count(*) from varnelo_db_favorite_queries")[0], "0");
@@ -115,8 +114,7 @@ TEST_F(PickerTest, FavouritesAndBookmarks) {
     ASSERT_EQ(updateBookmark("2", "Another", "http://z", db, nullptr), 0);
     rows.clear();
     ASSERT_EQ(getBookmarks(&rows, db, nullptr), 0);
-    EXPECT_EQ(rows, (std::vector<std::string>{"2", "Another", "http://z", "1", "Site",
-                                              "http://x/?q='1'"}));
+    EXPECT_EQ(rows, (Strings{"2", "Another", "http://z", "1", "Site", "http://x/?q='1'"}));
     ASSERT_EQ(deleteBookmarks({}, db, nullptr), 0);
     EXPECT_EQ(query("select count(*) from varnelo_db_bookmarks")[0], "2");
     ASSERT_EQ(deleteBookmarks({"1"}, db, nullptr), 0);
@@ -147,11 +145,11 @@ TEST_F(PickerTest, LookupAndPickerTables) {
     std::map<std::string, std::vector<std::string>> pickers;
     std::map<std::string, int> types;
     ASSERT_EQ(getSpecialTableNames(&names, &lookups, &inverses, &pickers, &types, db, nullptr), 0);
-    EXPECT_EQ(names, (std::vector<std::string>{"one", "three"}));
+    EXPECT_EQ(names, (Strings{"one", "three"}));
     EXPECT_EQ(lookups["three"], (LookupDictionary{{"k1", "a"}, {"k2", "a"}, {"k3", "b"}}));
     EXPECT_EQ(inverses["three"].size(), 2u);
     EXPECT_EQ(inverses["three"]["b"], "k3");
-    EXPECT_EQ(pickers["three"], (std::vector<std::string>{"k1", "k2", "k3"}));
+    EXPECT_EQ(pickers["three"], (Strings{"k1", "k2", "k3"}));
     EXPECT_FALSE(pickers.contains("one"));
     EXPECT_EQ(types["one"], kLookupSpecialTable);
     EXPECT_EQ(types["three"], kReplacingPickerTable);

@@ -8,6 +8,7 @@
 #include "tests/support/DatabaseTest.h"
 
 using namespace DBInterface;
+using Strings = std::vector<std::string>;
 
 namespace {
 const std::set<std::string> kNoHidden;
@@ -62,7 +63,7 @@ TEST_F(RowWritingTest, UpdatesOneField) {
     EXPECT_EQ(updateField("it's", table, "a", "1", db, &error), 0) << error;
     EXPECT_EQ(updateField(FieldValue::null(), table, "b", "2", db, &error), 0) << error;
     EXPECT_EQ(query("select a, b from \"t\"\"q\" order by rowid"),
-              (std::vector<std::string>{"it's", "1", "y", "", "z", "3"}));
+              (Strings{"it's", "1", "y", "", "z", "3"}));
     EXPECT_EQ(query("select typeof(b) from \"t\"\"q\" where rowid=2")[0], "null");
     // No value is refused rather than written as NULL.
     EXPECT_EQ(updateField(FieldValue(), table, "a", "1", db, &error), -1);
@@ -113,8 +114,7 @@ TEST_F(RowWritingTest, RefusesTheMarkerAndBadRowids) {
     EXPECT_EQ(error, "Invalid rowid: 1 or 1=1");
     EXPECT_EQ(deleteRowsArray({"1", "2); drop table x; --"}, table, db, nullptr), -1);
     EXPECT_EQ(deleteRow("", table, db, nullptr), -1);
-    EXPECT_EQ(query("select a from \"t\"\"q\" order by rowid"),
-              (std::vector<std::string>{"x", "y", "z"}));
+    EXPECT_EQ(query("select a from \"t\"\"q\" order by rowid"), (Strings{"x", "y", "z"}));
 }
 
 TEST_F(RowWritingTest, UpdatesWholeRowsAndManyRows) {
@@ -123,8 +123,7 @@ TEST_F(RowWritingTest, UpdatesWholeRowsAndManyRows) {
     EXPECT_EQ(
         updateFieldValues({"p", 9, "ignored"}, {"a", "b", "g"}, {"g"}, table, "3", db, &error), 0)
         << error;
-    EXPECT_EQ(query("select a, b, g from \"t\"\"q\" where rowid=3"),
-              (std::vector<std::string>{"p", "9", "p9"}));
+    EXPECT_EQ(query("select a, b, g from \"t\"\"q\" where rowid=3"), (Strings{"p", "9", "p9"}));
     EXPECT_EQ(updateFieldValues({"p"}, {"a", "b"}, kNoHidden, table, "3", db, &error), -1);
     EXPECT_EQ(error, "Field values count 1 does not equal field names count 2");
     error.clear();
@@ -153,15 +152,14 @@ TEST_F(RowWritingTest, InsertsAndDeletes) {
               0)
         << error;
     EXPECT_EQ(rowid, 4);
-    EXPECT_EQ(query("select a, b from \"t\"\"q\" where rowid=4"),
-              (std::vector<std::string>{"w", "4.25"}));
+    EXPECT_EQ(query("select a, b from \"t\"\"q\" where rowid=4"), (Strings{"w", "4.25"}));
     EXPECT_EQ(
         insertAllFieldValues({}, {"a"}, kNoHidden, table, nullptr, false, nullptr, db, &error), -1);
     EXPECT_EQ(error, "Both field names and values are required.");
 
     EXPECT_EQ(deleteRow("1", table, db, nullptr), 0);
     EXPECT_EQ(deleteRowsArray({"2", "4"}, table, db, nullptr), 0);
-    EXPECT_EQ(query("select rowid from \"t\"\"q\""), (std::vector<std::string>{"3"}));
+    EXPECT_EQ(query("select rowid from \"t\"\"q\""), (Strings{"3"}));
     EXPECT_EQ(deleteRowsArray({}, table, db, nullptr), -1);
     EXPECT_EQ(deleteFromTable(table, db, nullptr), 0);
     EXPECT_EQ(query("select count(*) from \"t\"\"q\"")[0], "0");
@@ -202,7 +200,7 @@ TEST_F(RowWritingTest, AnEmptyRowidColumnTakesTheNextRowidAndOtherKeysKeepTheEmp
     ASSERT_EQ(addBlankRows(3, names, "k", nullptr, db, &error), 0) << error;
     EXPECT_EQ(directQuery("select group_concat(\"My Id\" || ':' || quote(name) || ':' || "
                           "quote(price)) from k where \"My Id\" > 20"),
-              (std::vector<std::string>{"21:'':'',22:'':'',23:'':''"}));
+              (Strings{"21:'':'',22:'':'',23:'':''"}));
     // The bound inserts of the import and the row paste follow the same rule.
     {
         sqlite3* connection = nullptr;
@@ -213,22 +211,21 @@ TEST_F(RowWritingTest, AnEmptyRowidColumnTakesTheNextRowidAndOtherKeysKeepTheEmp
         sqlite3_close(connection);
     }
     EXPECT_EQ(directQuery("select group_concat(\"My Id\" || name) from k where \"My Id\" > 23"),
-              (std::vector<std::string>{"24c,30d"}));
+              (Strings{"24c,30d"}));
 
     // Keys that are not the rowid take the empty text as any field does.
     run("create table descending (id INTEGER PRIMARY KEY DESC, v); create table typed (id int "
         "primary key, v); create table keyed (id integer primary key, v) without rowid; "
         "create table pair (a integer, b integer, primary key (a, b))");
     for (const char* other : {"descending", "typed", "keyed", "pair"}) {
-        const std::vector<std::string> fields = other == std::string("pair")
-                                                    ? std::vector<std::string>{"a", "b"}
-                                                    : std::vector<std::string>{"id", "v"};
+        const std::vector<std::string> fields =
+            other == std::string("pair") ? Strings{"a", "b"} : Strings{"id", "v"};
         EXPECT_EQ(insertAllFieldValues({"", ""}, fields, kNoHidden, other, nullptr, false, nullptr,
                                        db, &error),
                   0)
             << other << ": " << error;
         EXPECT_EQ(directQuery(std::string("select quote(") + fields[0] + ") from " + other),
-                  (std::vector<std::string>{"''"}))
+                  (Strings{"''"}))
             << other;
     }
 }
@@ -243,6 +240,6 @@ TEST_F(RowWritingTest, DeletesAQueryLessItsExceptions) {
     EXPECT_EQ(query("select count(*) from varnelo_db_special_query_rowids")[0], "0");
     // Without a query: every row but the exceptions.
     ASSERT_EQ(deleteFromTable("big", nullptr, {"1"}, true, db, &error), 0) << error;
-    EXPECT_EQ(query("select v from big"), (std::vector<std::string>{"1"}));
+    EXPECT_EQ(query("select v from big"), (Strings{"1"}));
     EXPECT_EQ(deleteFromTable("big", nullptr, {"1) or (1"}, false, db, nullptr), -1);
 }

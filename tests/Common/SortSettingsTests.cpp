@@ -91,16 +91,13 @@ TEST_F(SortSettingsTest, FlagBitsAndROWIDOrder) {
     EXPECT_EQ(query("select flags from varnelo_db_tables where name='t'"), Strings{"0"});
     ASSERT_EQ(updateSystemTable("u", kTableFlagSortedOnUniqueKey, true, db, nullptr), 0);
     EXPECT_EQ(query("select flags from varnelo_db_tables where name='u'"), Strings{"4"});
-    ASSERT_EQ(updateSortByROWIDCode(2, "u", db, nullptr), 0);
+    // Each ROWID order code replaces the last one and keeps the other bits.
     uint64_t flags = 0;
-    readCodes("u", &flags);
-    EXPECT_EQ(flags, 6u);
-    ASSERT_EQ(updateSortByROWIDCode(1, "u", db, nullptr), 0);
-    readCodes("u", &flags);
-    EXPECT_EQ(flags, 5u);
-    ASSERT_EQ(updateSortByROWIDCode(3, "u", db, nullptr), 0);
-    readCodes("u", &flags);
-    EXPECT_EQ(flags, 4u);
+    for (const auto& [code, expected] : {std::pair{2, 6u}, {1, 5u}, {3, 4u}}) {
+        ASSERT_EQ(updateSortByROWIDCode(code, "u", db, nullptr), 0);
+        readCodes("u", &flags);
+        EXPECT_EQ(flags, expected) << code;
+    }
     ASSERT_EQ(makeTableSortByROWIDUp("u", db, nullptr), 0);
     readCodes("u", &flags);
     EXPECT_EQ(flags, 1u);

@@ -129,14 +129,8 @@ TEST_F(TableCopyTest, CopiesMadeTogetherEachKeepAllIndexesAndSortingLeavesThem) 
 TEST_F(TableCopyTest, AFailingStepLeavesNothingOfTheCopy) {
     // Rows that break the table's own check: the copy of the rows fails after its CREATE and meta
     // rows have run.
-    sqlite3* connection = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &connection), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(connection,
-                           "create table t (a check (a > 0)); create index ta on t (a);"
-                           "pragma ignore_check_constraints = 1; insert into t values (-1);",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(connection);
+    run("create table t (a check (a > 0)); create index ta on t (a);"
+        "pragma ignore_check_constraints = 1; insert into t values (-1);");
     ASSERT_EQ(addSystemFields({"a", "1", "1", "0"}, "t", db, nullptr), 0);
     ASSERT_EQ(addSystemTableFlags({"1", "", "", "", ""}, "t", db, nullptr), 0);
 

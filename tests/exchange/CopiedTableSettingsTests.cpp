@@ -32,13 +32,11 @@ Strings storedSettings(const std::string& path, const std::string& table) {
                                    "select flags, search_field, sort_field1, sort_field2, "
                                    "sort_field3 from varnelo_db_tables where name = " +
                                        quoteLiteral(table));
-    for (const std::string& value :
-         directQuery(path,
-                     "select name, number, type, flags from varnelo_db_fields where "
-                     "table_name = " +
-                         quoteLiteral(table) + " order by number")) {
-        settings.push_back(value);
-    }
+    const Strings fields = directQuery(path,
+                                       "select name, number, type, flags from varnelo_db_fields "
+                                       "where table_name = " +
+                                           quoteLiteral(table) + " order by number");
+    settings.insert(settings.end(), fields.begin(), fields.end());
     return settings;
 }
 

@@ -14,6 +14,7 @@
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DirectQuery.h"
 #include "tests/support/Menus.h"
 
 namespace {
@@ -46,6 +47,12 @@ class ImportConsoleTest : public ControllerTest {
         return *console->settingsForFile(console->urlsToImport().at(row));
     }
     QString cell(int row, int column) { return table->item(row, column)->text(); }
+    // A file long enough that a run is still going when the test acts on it.
+    QString bigFile() {
+        std::string text;
+        for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
+        return file("big.txt", text);
+    }
 
     TablesAndRowsController* controller = nullptr;
     ImportConsole* console = nullptr;
@@ -180,45 +187,26 @@ TEST_F(ImportConsoleTest, ARunOnItsThreadEndsThroughTheEventLoop) {
                   .toString()
                   .left(12),
               "Elapsed time");
-    std::vector<std::string> rows;
-    ASSERT_EQ(
-        DBInterface::getRows(&rows, "select a || b from first union all select x || y from second",
-                             db, nullptr),
-        0);
-    EXPECT_EQ(rows, (std::vector<std::string>{"12", "34", "5"}));
+    EXPECT_EQ(directQuery(db, "select a || b from first union all select x || y from second"),
+              (std::vector<std::string>{"12", "34", "5"}));
 }
 
-TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndStopEndsARun) {
-    std::string text;
-    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
-    console->addFilePaths({file("big.txt", text)}, std::string("t"));
+// Stop takes the place of Import, so a second click on the same spot stops the run.
+TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndAClickOnTheSameSpotStopsTheRun) {
+    console->addFilePaths({bigFile()}, std::string("t"));
     console->importViewChangeSetting(1414);
-    alertAnswer = 1;  // Cancel
-    console->importViewImportButtonPressed();
-    EXPECT_FALSE(console->isImporting());
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].messageText, "Delete ALL Rows?");
-
-    alertAnswer = 0;
-    console->importViewImportButtonPressed();
-    ASSERT_TRUE(console->isImporting());
-    console->importViewImportButtonPressed();  // Stop
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
-    EXPECT_EQ(console->statusText(), "Import stopped by user");
-    std::vector<std::string> count;
-    ASSERT_EQ(DBInterface::getRows(&count, "select count(*) < 300000 from t", db, nullptr), 0);
-    EXPECT_EQ(count, std::vector<std::string>{"1"});
-}
-
-TEST_F(ImportConsoleTest, StopSitsWhereImportWasSoASecondClickStopsTheRun) {
-    std::string text;
-    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
-    console->addFilePaths({file("big.txt", text)}, std::string("t"));
     QWidget* window = console->view()->window();
     auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
     QApplication::processEvents();
     const QPoint at = button->mapTo(window, button->rect().center());
     const QRect frame(button->mapTo(window, QPoint(0, 0)), button->size());
+    alertAnswer = 1;  // Cancel
+    QTest::mouseClick(window->childAt(at), Qt::LeftButton);
+    EXPECT_FALSE(console->isImporting());
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Delete ALL Rows?");
+
+    alertAnswer = 0;
     QTest::mouseClick(window->childAt(at), Qt::LeftButton);
     ASSERT_TRUE(console->isImporting());
     QApplication::processEvents();
@@ -228,19 +216,16 @@ TEST_F(ImportConsoleTest, StopSitsWhereImportWasSoASecondClickStopsTheRun) {
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
     EXPECT_EQ(console->statusText(), "Import stopped by user");
     EXPECT_EQ(QRect(button->mapTo(window, QPoint(0, 0)), button->size()), frame);
+    EXPECT_EQ(directQuery(db, "select count(*) < 300000 from t"), std::vector<std::string>{"1"});
 }
 
 TEST_F(ImportConsoleTest, ClosingTheWindowDuringARunStopsItAndKeepsTheFileWhole) {
-    std::string text;
-    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
-    console->addFilePaths({file("big.txt", text)}, std::string("t"));
+    console->addFilePaths({bigFile()}, std::string("t"));
     console->importViewImportButtonPressed();
     ASSERT_TRUE(console->isImporting());
     app->databaseWindowForWindowIndex(0)->close();
     QTest::qWait(200);  // whatever the run posted arrives now, and must find nothing gone
-    std::vector<std::string> check;
-    ASSERT_EQ(DBInterface::getRows(&check, "pragma integrity_check", db, nullptr), 0);
-    EXPECT_EQ(check, std::vector<std::string>{"ok"});
+    EXPECT_EQ(directQuery(db, "pragma integrity_check"), std::vector<std::string>{"ok"});
 }
 
 TEST_F(ImportConsoleTest, ImportIntoOffersTheTablesOnly) {
@@ -263,9 +248,7 @@ TEST_F(ImportConsoleTest, ImportIntoOffersTheTablesOnly) {
 }
 
 TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
-    std::string text;
-    for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
-    console->addFilePaths({file("big.txt", text)}, std::nullopt);
+    console->addFilePaths({bigFile()}, std::nullopt);
     console->importViewImportButtonPressed();
     ASSERT_TRUE(console->isImporting());
     controller->selectAddRowView();
@@ -276,8 +259,6 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Period, Qt::ControlModifier);
     console->importViewImportButtonPressed();  // Stop
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
-    std::vector<std::string> count;
-    ASSERT_EQ(DBInterface::getRows(&count, "select count(*) from t", db, nullptr), 0);
-    EXPECT_EQ(count, std::vector<std::string>{"3"});
+    EXPECT_EQ(directQuery(db, "select count(*) from t"), std::vector<std::string>{"3"});
     EXPECT_TRUE(add->isEnabled());
 }

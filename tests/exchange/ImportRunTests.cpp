@@ -99,17 +99,6 @@ TEST_F(ImportRunTest, HeaderLineByteOrderMarkAndCarriageReturnsMakeTheTable) {
     EXPECT_NEAR(reporter.progress, 1.0, 1e-9);  // a whole file fills the bar once
 }
 
-TEST_F(ImportRunTest, QuotesInsidePlainValuesAreTextAndEveryLineIsOneRow) {
-    ImportFileSettings settings = file(
-        "people.csv",
-        "id,height,said\n1,5'10\",Ann\n2,say \"x\" now,Bo\n3,\"6'1\"\" \",\"Cy, \"\"Jr\"\"\"\n");
-    settings.line1 = ImportFileSettings::FieldNames;
-    EXPECT_EQ(import({settings}), "Import completed without issues");
-    EXPECT_THAT(directQuery("select id || '|' || height || '|' || said from people order by rowid"),
-                ElementsAre("1|5'10\"|Ann", "2|say \"x\" now|Bo", "3|6'1\" |Cy, \"Jr\""));
-    EXPECT_EQ(imported, 3);
-}
-
 TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines) {
     ImportFileSettings settings = file("ragged.txt", "a\tb\tc\n1\t2\n1\t2\t3\t4\n\n5\t6\t7\n");
     settings.line1 = ImportFileSettings::FieldNames;

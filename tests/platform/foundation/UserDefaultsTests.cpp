@@ -1,7 +1,6 @@
 #include "platform/foundation/UserDefaults.h"
 
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <thread>
 
@@ -12,7 +11,7 @@ using nlohmann::json;
 
 class UserDefaultsTest : public TempHomeTest {};
 
-TEST_F(UserDefaultsTest, AbsentKeysReadAsZeroNoEmptyOrNull) {
+TEST_F(UserDefaultsTest, ValuesReadByThePlatformsRulesAbsentOnesAsZeroNoEmptyOrNull) {
     UserDefaults& defaults = UserDefaults::standard();
     EXPECT_EQ(defaults.integerForKey("Missing"), 0);
     EXPECT_FALSE(defaults.boolForKey("Missing"));
@@ -20,10 +19,7 @@ TEST_F(UserDefaultsTest, AbsentKeysReadAsZeroNoEmptyOrNull) {
     EXPECT_EQ(defaults.doubleForKey("Missing"), 0.0);
     EXPECT_TRUE(defaults.objectForKey("Missing").is_null());
     EXPECT_TRUE(defaults.arrayForKey("Missing").is_null());
-}
-
-TEST_F(UserDefaultsTest, ValuesConvertAsThePlatformReadsThem) {
-    UserDefaults& defaults = UserDefaults::standard();
+    // Present values convert as the platform reads them.
     defaults.setString("12", "Text");
     defaults.setBool(true, "Flag");
     defaults.setDouble(2.75, "Real");
@@ -41,8 +37,7 @@ TEST_F(UserDefaultsTest, EveryChangeIsOnDiskAndSurvivesAReload) {
     defaults.setObject(json::array({"a", "b"}), "List");
     defaults.setInteger(5, "Count");
     defaults.removeObjectForKey("Count");
-    std::ifstream file(defaults.filePath());
-    json stored = json::parse(file);
+    json stored = json::parse(readFile(defaults.filePath()));
     EXPECT_EQ(stored["List"], json::array({"a", "b"}));
     EXPECT_FALSE(stored.contains("Count"));
     // No temporary file is left beside it.
@@ -59,8 +54,7 @@ TEST_F(UserDefaultsTest, CorruptFileReadsAsEmptyAndIsReplacedOnWrite) {
     UserDefaults& defaults = UserDefaults::standard();
     EXPECT_EQ(defaults.integerForKey("Anything"), 0);
     defaults.setInteger(3, "Anything");
-    std::ifstream file(path);
-    EXPECT_EQ(json::parse(file)["Anything"], 3);
+    EXPECT_EQ(json::parse(readFile(path))["Anything"], 3);
 }
 
 TEST_F(UserDefaultsTest, NumbersBeyondTheIntegerRangeReadAsItsEnds) {
@@ -80,6 +74,5 @@ TEST_F(UserDefaultsTest, ConcurrentWritersLoseNothing) {
         });
     }
     for (auto& thread : threads) thread.join();
-    std::ifstream file(defaults.filePath());
-    EXPECT_EQ(json::parse(file).size(), 200u);
+    EXPECT_EQ(json::parse(readFile(defaults.filePath())).size(), 200u);
 }
