@@ -60,8 +60,8 @@ std::string rowNoLongerExistsMessage() {
 }
 
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
-                const std::string& rowid, DBValue* stored, const std::string& databaseFilePath,
-                std::string* errorString) {
+                const std::string& rowid, DBValue* stored, std::string* rowidAfter,
+                const std::string& databaseFilePath, std::string* errorString) {
     if (value.isNoObject() || table.empty() || fieldName.empty() || rowid.empty()) {
         return kRefused;
     }
@@ -77,19 +77,35 @@ int updateField(const FieldValue& value, const std::string& table, const std::st
                nullptr, errorString);
     if (rc != SQLITE_OK) return rc;
     if (sqlite3_changes64(connection->handle()) == 0) return rowGone(errorString);
-    if (!stored) return SQLITE_OK;
+    if (!stored && !rowidAfter) return SQLITE_OK;
+    const std::string select = "select " + quoteIdentifier(fieldName) + ", rowid from " +
+                               quoteIdentifier(table) + " where rowid=";
     std::vector<DBRow> rows;
-    rc = runOn(*connection,
-               "select " + quoteIdentifier(fieldName) + " from " + quoteIdentifier(table) + where,
-               &rows, errorString);
-    if (rc == SQLITE_OK && !rows.empty()) *stored = rows.front().front();
+    rc = runOn(*connection, select + rowid, &rows, errorString);
+    // A field that is the table's rowid moved the row to the value written.
+    if (rc == SQLITE_OK && rows.empty()) {
+        rc = runOn(*connection,
+                   select + *literal + " and " + quoteIdentifier(fieldName) + " is rowid", &rows,
+                   errorString);
+    }
+    if (rc != SQLITE_OK || rows.empty()) return rc;
+    if (stored) *stored = rows.front()[0];
+    if (rowidAfter) *rowidAfter = rows.front()[1].value_or(rowid);
     return rc;
+}
+
+int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
+                const std::string& rowid, DBValue* stored, const std::string& databaseFilePath,
+                std::string* errorString) {
+    return updateField(value, table, fieldName, rowid, stored, nullptr, databaseFilePath,
+                       errorString);
 }
 
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
                 const std::string& rowid, const std::string& databaseFilePath,
                 std::string* errorString) {
-    return updateField(value, table, fieldName, rowid, nullptr, databaseFilePath, errorString);
+    return updateField(value, table, fieldName, rowid, nullptr, nullptr, databaseFilePath,
+                       errorString);
 }
 
 int updateFieldValues(const std::vector<FieldValue>& values,

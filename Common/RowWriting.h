@@ -19,7 +19,11 @@ std::string rowNoLongerExistsMessage();
 
 // One field of one row. No object, or an empty table, field name or rowid, gives -1. stored (when
 // given) receives what the field holds afterwards, read on the same connection: SQLite may store
-// another text than the one written (450 into a REAL field reads 450.0).
+// another text than the one written (450 into a REAL field reads 450.0). rowidAfter (when given)
+// receives the row's rowid afterwards, which a write into its INTEGER PRIMARY KEY changes.
+int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
+                const std::string& rowid, DBValue* stored, std::string* rowidAfter,
+                const std::string& databaseFilePath, std::string* errorString);
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
                 const std::string& rowid, DBValue* stored, const std::string& databaseFilePath,
                 std::string* errorString);

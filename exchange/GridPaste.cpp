@@ -171,9 +171,10 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
             const std::string& fieldName =
                 state.fieldModel.fieldNames[static_cast<size_t>(field.value - 1)];
             DBValue stored;
+            std::string rowidAfter = *rowid;
             const int rc =
                 DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, *rowid,
-                                         &stored, *state.databaseFilePath, &error);
+                                         &stored, &rowidAfter, *state.databaseFilePath, &error);
             // Either stops the paste; the cells written before stay written.
             if (rc == DBInterface::kRowGone) {
                 window_.rowNoLongerExists(nullptr);
@@ -184,6 +185,9 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
                 return;
             }
             if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = stored;
+            // A new INTEGER PRIMARY KEY moved the row: the row's next values follow it there.
+            state.dataPort.fieldValuesLoaded[static_cast<size_t>(row.value * fieldsPerRow)] =
+                rowidAfter;
         }
     }
     reloadPasteDestinationCells(state.selection.pasteDestinationCells);

@@ -282,11 +282,12 @@ void EditFieldPanel::saveInPanel() {
     if (!changed) return;
     std::string error;
     DBValue stored;
+    std::string rowid = target_->rowid;
     int rc;
     {
         WaitCursor waiting;
         rc = DBInterface::updateField(DBInterface::FieldValue(typed), target_->table,
-                                      target_->fieldName, target_->rowid, &stored,
+                                      target_->fieldName, target_->rowid, &stored, &rowid,
                                       target_->databaseFilePath, &error);
     }
     if (rc == DBInterface::kRowGone) {
@@ -308,9 +309,12 @@ void EditFieldPanel::saveInPanel() {
         window_.selectedTableNameIfOnlyOne() == target_->table && at >= 0 &&
         at + target_->field.value < int64_t(port.fieldValuesLoaded.size()) &&
         port.fieldValuesLoaded[size_t(at)] == target_->rowid) {
+        // A new INTEGER PRIMARY KEY moved the row: the page follows it there.
+        port.fieldValuesLoaded[size_t(at)] = rowid;
         port.fieldValuesLoaded[size_t(at + target_->field.value)] = stored;
         window_.cellDidChange(target_->row, target_->field);
     }
+    target_->rowid = rowid;
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
         window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
     }

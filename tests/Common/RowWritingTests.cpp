@@ -99,6 +99,23 @@ TEST_F(RowWritingTest, AWrittenFieldReadsBackAsSQLiteStoredIt) {
     }
 }
 
+TEST_F(RowWritingTest, AWriteIntoTheIntegerPrimaryKeyFollowsTheMovedRow) {
+    run("create table keyed (id integer primary key, n); insert into keyed values (3, 'a'), "
+        "(8, 'b')");
+    DBValue stored;
+    std::string rowidAfter;
+    std::string error;
+    ASSERT_EQ(updateField(" 7", "keyed", "id", "3", &stored, &rowidAfter, db, &error), 0) << error;
+    EXPECT_EQ(stored, "7");
+    EXPECT_EQ(rowidAfter, "7");
+    // Another field leaves the rowid where it was.
+    ASSERT_EQ(updateField("c", "keyed", "n", "8", &stored, &rowidAfter, db, &error), 0) << error;
+    EXPECT_EQ(stored, "c");
+    EXPECT_EQ(rowidAfter, "8");
+    EXPECT_EQ(query("select id, n from keyed order by id"),
+              (std::vector<std::string>{"7", "a", "8", "c"}));
+}
+
 TEST_F(RowWritingTest, RefusesTheMarkerAndBadRowids) {
     std::string error;
     EXPECT_EQ(updateField(std::string(kInvalidUtf8Marker), table, "a", "1", db, &error), -1);

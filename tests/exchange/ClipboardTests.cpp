@@ -314,6 +314,14 @@ TEST_F(ClipboardTest, PasteOverCellsMarksAndWritesOnlyLoadedCellsOfTheTable) {
     GridPaste(*c, *rowsOf(c)).rowsTableViewPaste();
     EXPECT_EQ(alerts.size(), asked);
     EXPECT_EQ(query(db, "select a from t where rowid = 1")[0][0], "z");
+
+    // A new INTEGER PRIMARY KEY moves the row; the values after it go to the moved row.
+    run("create table k (id integer primary key, name text); insert into k values (3, 'c')");
+    c = show("k");
+    putText("7\tseven");
+    focus(c, 0, 1);
+    GridPaste(*c, *rowsOf(c)).rowsTableViewPaste();
+    EXPECT_EQ(query(db, "select id, name from k"), (std::vector<DBRow>{{"7", "seven"}}));
 }
 
 TEST_F(ClipboardTest, TablesPasteUnderFreeNamesWithMetaRowsIndexesAndRows) {

@@ -28,6 +28,16 @@ TEST_F(CellEditingTest, DoubleClickAndReturnWriteOneUpdateOfThatField) {
     EXPECT_TRUE(alerts.empty());
 }
 
+TEST_F(CellEditingTest, AnEditedIntegerPrimaryKeyShowsTheValueTheMovedRowHolds) {
+    run("create table k (id integer primary key, name text); insert into k values (3, 'c')");
+    showGrid("k");
+    doubleClick(0, 1);
+    typeAndEnd("7");
+    EXPECT_EQ(readBack("select group_concat(id) from k"), "7");
+    EXPECT_EQ(shown(0, 1), "7");
+    EXPECT_TRUE(alerts.empty());
+}
+
 TEST_F(CellEditingTest, ReturnOnTheFocusedCellStartsTheEditAndQuotesAreStoredExactly) {
     makeRowsTable(5);
     showGrid("t");

@@ -201,6 +201,23 @@ TEST_F(EditFieldPanelTest, SaveWritesOnlyChangesToTheRowItWasOpenedFor) {
     EXPECT_EQ(readBack("select name from t where rowid = 3"), "name 3");
 }
 
+TEST_F(EditFieldPanelTest, ANewIntegerPrimaryKeyTakesLaterSavesToTheMovedRow) {
+    run("create table k (id integer primary key, name text); insert into k values (3, 'c')");
+    TablesAndRowsController* c = showGrid("k");
+    EditFieldPanel* panel = openOn(c, 0, 1);
+    typeInPanel(panel, "7");
+    save(panel);
+    // Saved again in the panel, then from the next field of the same row.
+    typeInPanel(panel, "8");
+    save(panel);
+    click(0, 2);
+    QApplication::processEvents();
+    typeInPanel(panel, "moved");
+    save(panel);
+    EXPECT_TRUE(alerts.empty());
+    EXPECT_EQ(readBack("select id || ' ' || name from k"), "8 moved");
+}
+
 TEST_F(EditFieldPanelTest, TextTypedInThePanelOutlivesReloadsOfTheGrid) {
     makeRowsTable(12);
     TablesAndRowsController* c = showGrid("t");
