@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/foundation/UserLocale.h"
@@ -185,8 +186,8 @@ int64_t wallMilliseconds(const WallTime& time) {
     return days * kDay + ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000;
 }
 
-// The stored form of a wall time at an offset of whole minutes.
-std::string storedForm(const WallTime& time, int64_t offset, bool withTime) {
+// Appends the stored form of a wall time at an offset of whole minutes.
+void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::string* into) {
     const int64_t offsetMinutes = std::abs(offset) / 60000;
     char text[25];
     char* end = putDigits(text, time.year, 4);
@@ -206,14 +207,14 @@ std::string storedForm(const WallTime& time, int64_t offset, bool withTime) {
     *end++ = offset < 0 ? '-' : '+';
     end = putDigits(end, offsetMinutes / 60, 2);
     end = putDigits(end, offsetMinutes % 60, 2);
-    return std::string(text, end);
+    into->append(text, end);
 }
 
-// The moment in the stored form of the local zone; nothing when the zone's offset then is not a
-// whole minute (old local mean times), which ICU writes its own way.
-std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) {
+// Appends the moment in the stored form of the local zone; false when the zone's offset then is
+// not a whole minute (old local mean times), which ICU writes its own way.
+bool appendLocalStoredForm(int64_t milliseconds, bool withTime, std::string* into) {
     const auto offset = LocalZone::current().offsetAt(milliseconds);
-    if (!offset || *offset % 60000 != 0) return std::nullopt;
+    if (!offset || *offset % 60000 != 0) return false;
     const int64_t local = milliseconds + *offset;
     const int64_t days = dayOf(local);
     const int64_t secondsOfDay = (local - days * kDay) / 1000;
@@ -224,23 +225,25 @@ std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) 
                         static_cast<int>(secondsOfDay / 3600),
                         static_cast<int>(secondsOfDay / 60 % 60),
                         static_cast<int>(secondsOfDay % 60)};
-    if (time.year > 9999) return std::nullopt;  // ICU writes five digits
-    return storedForm(time, *offset, withTime);
+    if (time.year > 9999) return false;  // ICU writes five digits
+    appendStoredForm(time, *offset, withTime, into);
+    return true;
 }
 
 }  // namespace
 
-std::optional<std::string> storedFormOfISOText(std::string_view text, bool withTime, bool utc) {
+bool appendStoredFormOfISOText(std::string_view text, bool withTime, bool utc, std::string* into) {
     const auto read = readISOText(text, withTime);
-    if (!read) return std::nullopt;
+    if (!read) return false;
     const auto& [time, offset] = *read;
     const int64_t wall = wallMilliseconds(time);
-    if (offset) return localStoredForm(wall - *offset, withTime);
-    if (utc) return localStoredForm(wall, withTime);
+    if (offset) return appendLocalStoredForm(wall - *offset, withTime, into);
+    if (utc) return appendLocalStoredForm(wall, withTime, into);
     // Read in the local zone, the text is its own local form, at the offset of that time.
     const auto localOffset = LocalZone::current().offsetAtWallTime(wall);
-    if (!localOffset || *localOffset % 60000 != 0) return std::nullopt;
-    return storedForm(time, *localOffset, withTime);
+    if (!localOffset || *localOffset % 60000 != 0) return false;
+    appendStoredForm(time, *localOffset, withTime, into);
+    return true;
 }
 
 }  // namespace DBInterface
