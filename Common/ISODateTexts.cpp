@@ -113,10 +113,11 @@ class LocalZone {
     std::array<Day, 4096> days_;
 };
 
-// Writes the number with `width` digits, the most it has, and returns the end.
-char* putDigits(char* out, int64_t value, int width) {
-    for (int i = width - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
-    return out + width;
+// Writes a number below 100 in two digits and returns the end.
+char* putTwoDigits(char* out, int value) {
+    out[0] = static_cast<char>('0' + value / 10);
+    out[1] = static_cast<char>('0' + value % 10);
+    return out + 2;
 }
 
 // "+hh", "+hhmm", "+hh:mm" (either sign) or "Z", in milliseconds east of UTC.
@@ -188,25 +189,25 @@ int64_t wallMilliseconds(const WallTime& time) {
 
 // Appends the stored form of a wall time at an offset of whole minutes.
 void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::string* into) {
-    const int64_t offsetMinutes = std::abs(offset) / 60000;
+    const int offsetMinutes = static_cast<int>(std::abs(offset) / 60000);
     char text[25];
-    char* end = putDigits(text, time.year, 4);
+    char* end = putTwoDigits(putTwoDigits(text, time.year / 100), time.year % 100);
     *end++ = '-';
-    end = putDigits(end, time.month, 2);
+    end = putTwoDigits(end, time.month);
     *end++ = '-';
-    end = putDigits(end, time.day, 2);
+    end = putTwoDigits(end, time.day);
     if (withTime) {
         *end++ = ' ';
-        end = putDigits(end, time.hour, 2);
+        end = putTwoDigits(end, time.hour);
         *end++ = ':';
-        end = putDigits(end, time.minute, 2);
+        end = putTwoDigits(end, time.minute);
         *end++ = ':';
-        end = putDigits(end, time.second, 2);
+        end = putTwoDigits(end, time.second);
     }
     *end++ = ' ';
     *end++ = offset < 0 ? '-' : '+';
-    end = putDigits(end, offsetMinutes / 60, 2);
-    end = putDigits(end, offsetMinutes % 60, 2);
+    end = putTwoDigits(end, offsetMinutes / 60);
+    end = putTwoDigits(end, offsetMinutes % 60);
     into->append(text, end);
 }
 
