@@ -187,10 +187,17 @@ int64_t wallMilliseconds(const WallTime& time) {
     return days * kDay + ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000;
 }
 
+// Appends " +hhmm" (or "-") for an offset of whole minutes.
+void appendOffset(int64_t offset, std::string* into) {
+    const int offsetMinutes = static_cast<int>(std::abs(offset) / 60000);
+    char text[6] = {' ', offset < 0 ? '-' : '+'};
+    putTwoDigits(putTwoDigits(text + 2, offsetMinutes / 60), offsetMinutes % 60);
+    into->append(text, sizeof text);
+}
+
 // Appends the stored form of a wall time at an offset of whole minutes.
 void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::string* into) {
-    const int offsetMinutes = static_cast<int>(std::abs(offset) / 60000);
-    char text[25];
+    char text[19];
     char* end = putTwoDigits(putTwoDigits(text, time.year / 100), time.year % 100);
     *end++ = '-';
     end = putTwoDigits(end, time.month);
@@ -204,11 +211,8 @@ void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::
         *end++ = ':';
         end = putTwoDigits(end, time.second);
     }
-    *end++ = ' ';
-    *end++ = offset < 0 ? '-' : '+';
-    end = putTwoDigits(end, offsetMinutes / 60);
-    end = putTwoDigits(end, offsetMinutes % 60);
     into->append(text, end);
+    appendOffset(offset, into);
 }
 
 // Appends the moment in the stored form of the local zone; false when the zone's offset then is
@@ -243,7 +247,9 @@ bool appendStoredFormOfISOText(std::string_view text, bool withTime, bool utc, s
     // Read in the local zone, the text is its own local form, at the offset of that time.
     const auto localOffset = LocalZone::current().offsetAtWallTime(wall);
     if (!localOffset || *localOffset % 60000 != 0) return false;
-    appendStoredForm(time, *localOffset, withTime, into);
+    into->append(text);
+    if (withTime && text.size() == 16) into->append(":00");
+    appendOffset(*localOffset, into);
     return true;
 }
 
