@@ -19,18 +19,25 @@
 
 struct ImportFileSettings;
 
+// A chunk's fields, and which of them the conversion made NULL (none when empty).
+struct ChunkFields {
+    FieldTexts texts;
+    std::vector<bool> nulls;
+};
+
 struct SplitRecord {
     int result = FieldsAndLinesParser::kLineRead;  // kReadError ends the file
     bool wasEmpty = false;                         // the record held no text at all
     bool unclosedQuote = false;                    // its last quoted value never closed
     std::string readError;                         // the reader's messages (invalid UTF-8)
-    const FieldTexts* texts = nullptr;
+    const ChunkFields* fields = nullptr;           // of its chunk, shared by the chunk's records
     size_t firstField = 0;
     size_t fieldCount = 0;
-    std::vector<bool> nulls;  // the fields the conversion made NULL; empty when none
 
-    std::string_view field(size_t i) const { return (*texts)[firstField + i]; }
-    bool isNull(size_t i) const { return i < nulls.size() && nulls[i]; }
+    std::string_view field(size_t i) const { return fields->texts[firstField + i]; }
+    bool isNull(size_t i) const {
+        return firstField + i < fields->nulls.size() && fields->nulls[firstField + i];
+    }
 };
 
 // What the reading thread makes of each record's values before handing it on, so that the thread
@@ -58,7 +65,7 @@ class SplitRecordReader {
 
   private:
     struct Chunk {
-        FieldTexts fields;
+        ChunkFields fields;
         std::vector<SplitRecord> records;  // the first `used` are this chunk's
         size_t used = 0;
     };
