@@ -185,7 +185,8 @@ std::optional<Date> dateFromDatabaseString(const std::string& text,
 }
 
 std::string parseDate(const std::string& text, bool utc) {
-    if (auto stored = storedFormOfISOText(text, false, utc)) return *stored;
+    std::string stored;
+    if (appendStoredFormOfISOText(text, false, utc, &stored)) return stored;
     return parseDateByPatterns(text, utc);
 }
 
@@ -195,7 +196,8 @@ std::string parseDateByPatterns(const std::string& text, bool utc) {
 }
 
 std::string parseTime(const std::string& text, bool utc) {
-    if (auto stored = storedFormOfISOText(text, true, utc)) return *stored;
+    std::string stored;
+    if (appendStoredFormOfISOText(text, true, utc, &stored)) return stored;
     return parseTimeByPatterns(text, utc);
 }
 
@@ -243,15 +245,36 @@ std::optional<Date> dateFromTimeString(const std::string& text, bool utc) {
 DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t fieldType,
                                                bool convertDate, bool convertTime, bool convertNULL,
                                                const std::string& nullString, bool utc) {
+    std::string converted;
+    if (!appendConvertedFieldValue(value, fieldType, convertDate, convertTime, convertNULL,
+                                   nullString, utc, &converted)) {
+        return std::nullopt;
+    }
+    return converted;
+}
+
+bool appendConvertedFieldValue(std::string_view value, int64_t fieldType, bool convertDate,
+                               bool convertTime, bool convertNULL, std::string_view nullString,
+                               bool utc, std::string* into) {
     // Both sides in lower case: the NULL text is compared as the user may have typed it.
     if (equalsIgnoringASCIICase(trimmedView(value), nullString)) {
-        return convertNULL ? DBValue() : DBValue(value);
+        if (convertNULL) return false;
+        into->append(value);
+        return true;
     }
-    std::string converted;
-    if (fieldType == kFieldTypeDate && convertDate) converted = parseDate(value, utc);
-    if (fieldType == kFieldTypeTime && convertTime) converted = parseTime(value, utc);
-    if (converted.empty()) return value;
-    return converted;
+    const bool time = fieldType == kFieldTypeTime && convertTime;
+    if (time || (fieldType == kFieldTypeDate && convertDate)) {
+        if (appendStoredFormOfISOText(value, time, utc, into)) return true;
+        const std::string text(value);
+        const std::string parsed =
+            time ? parseTimeByPatterns(text, utc) : parseDateByPatterns(text, utc);
+        if (!parsed.empty()) {
+            into->append(parsed);
+            return true;
+        }
+    }
+    into->append(value);
+    return true;
 }
 
 std::string time24FromDate(Date date, const std::string& timeZone) {

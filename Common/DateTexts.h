@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "Common/DBTypes.h"
@@ -55,6 +56,10 @@ std::optional<Date> dateFromTimeString(const std::string& text, bool utc);
 DBValue fieldValueObjectForConvertedFieldValue(const std::string& value, int64_t fieldType,
                                                bool convertDate, bool convertTime, bool convertNULL,
                                                const std::string& nullString, bool utc);
+// The same appended to `into`; false, with nothing appended, for the null object.
+bool appendConvertedFieldValue(std::string_view value, int64_t fieldType, bool convertDate,
+                               bool convertTime, bool convertNULL, std::string_view nullString,
+                               bool utc, std::string* into);
 
 // "HH:mm" in the zone ("" for the user's), made 24-hour should the locale impose AM/PM.
 std::string time24FromDate(Date date, const std::string& timeZone);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "platform/foundation/UserLocale.h"
@@ -112,10 +113,11 @@ class LocalZone {
     std::array<Day, 4096> days_;
 };
 
-// Writes the number with `width` digits, the most it has, and returns the end.
-char* putDigits(char* out, int64_t value, int width) {
-    for (int i = width - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
-    return out + width;
+// Writes a number below 100 in two digits and returns the end.
+char* putTwoDigits(char* out, int value) {
+    out[0] = static_cast<char>('0' + value / 10);
+    out[1] = static_cast<char>('0' + value % 10);
+    return out + 2;
 }
 
 // "+hh", "+hhmm", "+hh:mm" (either sign) or "Z", in milliseconds east of UTC.
@@ -185,35 +187,39 @@ int64_t wallMilliseconds(const WallTime& time) {
     return days * kDay + ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000;
 }
 
-// The stored form of a wall time at an offset of whole minutes.
-std::string storedForm(const WallTime& time, int64_t offset, bool withTime) {
-    const int64_t offsetMinutes = std::abs(offset) / 60000;
-    char text[25];
-    char* end = putDigits(text, time.year, 4);
-    *end++ = '-';
-    end = putDigits(end, time.month, 2);
-    *end++ = '-';
-    end = putDigits(end, time.day, 2);
-    if (withTime) {
-        *end++ = ' ';
-        end = putDigits(end, time.hour, 2);
-        *end++ = ':';
-        end = putDigits(end, time.minute, 2);
-        *end++ = ':';
-        end = putDigits(end, time.second, 2);
-    }
-    *end++ = ' ';
-    *end++ = offset < 0 ? '-' : '+';
-    end = putDigits(end, offsetMinutes / 60, 2);
-    end = putDigits(end, offsetMinutes % 60, 2);
-    return std::string(text, end);
+// Appends " +hhmm" (or "-") for an offset of whole minutes.
+void appendOffset(int64_t offset, std::string* into) {
+    const int offsetMinutes = static_cast<int>(std::abs(offset) / 60000);
+    char text[6] = {' ', offset < 0 ? '-' : '+'};
+    putTwoDigits(putTwoDigits(text + 2, offsetMinutes / 60), offsetMinutes % 60);
+    into->append(text, sizeof text);
 }
 
-// The moment in the stored form of the local zone; nothing when the zone's offset then is not a
-// whole minute (old local mean times), which ICU writes its own way.
-std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) {
+// Appends the stored form of a wall time at an offset of whole minutes.
+void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::string* into) {
+    char text[19];
+    char* end = putTwoDigits(putTwoDigits(text, time.year / 100), time.year % 100);
+    *end++ = '-';
+    end = putTwoDigits(end, time.month);
+    *end++ = '-';
+    end = putTwoDigits(end, time.day);
+    if (withTime) {
+        *end++ = ' ';
+        end = putTwoDigits(end, time.hour);
+        *end++ = ':';
+        end = putTwoDigits(end, time.minute);
+        *end++ = ':';
+        end = putTwoDigits(end, time.second);
+    }
+    into->append(text, end);
+    appendOffset(offset, into);
+}
+
+// Appends the moment in the stored form of the local zone; false when the zone's offset then is
+// not a whole minute (old local mean times), which ICU writes its own way.
+bool appendLocalStoredForm(int64_t milliseconds, bool withTime, std::string* into) {
     const auto offset = LocalZone::current().offsetAt(milliseconds);
-    if (!offset || *offset % 60000 != 0) return std::nullopt;
+    if (!offset || *offset % 60000 != 0) return false;
     const int64_t local = milliseconds + *offset;
     const int64_t days = dayOf(local);
     const int64_t secondsOfDay = (local - days * kDay) / 1000;
@@ -224,23 +230,27 @@ std::optional<std::string> localStoredForm(int64_t milliseconds, bool withTime) 
                         static_cast<int>(secondsOfDay / 3600),
                         static_cast<int>(secondsOfDay / 60 % 60),
                         static_cast<int>(secondsOfDay % 60)};
-    if (time.year > 9999) return std::nullopt;  // ICU writes five digits
-    return storedForm(time, *offset, withTime);
+    if (time.year > 9999) return false;  // ICU writes five digits
+    appendStoredForm(time, *offset, withTime, into);
+    return true;
 }
 
 }  // namespace
 
-std::optional<std::string> storedFormOfISOText(std::string_view text, bool withTime, bool utc) {
+bool appendStoredFormOfISOText(std::string_view text, bool withTime, bool utc, std::string* into) {
     const auto read = readISOText(text, withTime);
-    if (!read) return std::nullopt;
+    if (!read) return false;
     const auto& [time, offset] = *read;
     const int64_t wall = wallMilliseconds(time);
-    if (offset) return localStoredForm(wall - *offset, withTime);
-    if (utc) return localStoredForm(wall, withTime);
+    if (offset) return appendLocalStoredForm(wall - *offset, withTime, into);
+    if (utc) return appendLocalStoredForm(wall, withTime, into);
     // Read in the local zone, the text is its own local form, at the offset of that time.
     const auto localOffset = LocalZone::current().offsetAtWallTime(wall);
-    if (!localOffset || *localOffset % 60000 != 0) return std::nullopt;
-    return storedForm(time, *localOffset, withTime);
+    if (!localOffset || *localOffset % 60000 != 0) return false;
+    into->append(text);
+    if (withTime && text.size() == 16) into->append(":00");
+    appendOffset(*localOffset, into);
+    return true;
 }
 
 }  // namespace DBInterface

@@ -5,15 +5,14 @@
 // microseconds a value. Only what the patterns are sure to read the same way is taken; anything
 // else (other widths, years before 1900, a local time skipped or repeated by a change of offset)
 // is left to them.
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace DBInterface {
 
-// The stored text of storage format 0 (in the local zone) of a date (withTime false) or a time;
-// with utc, a text without a zone is read in UTC, else in the local zone. Nothing when the
-// patterns must read it.
-std::optional<std::string> storedFormOfISOText(std::string_view text, bool withTime, bool utc);
+// Appends the stored text of storage format 0 (in the local zone) of a date (withTime false) or a
+// time to `into`; with utc, a text without a zone is read in UTC, else in the local zone. False,
+// with nothing appended, when the patterns must read it.
+bool appendStoredFormOfISOText(std::string_view text, bool withTime, bool utc, std::string* into);
 
 }  // namespace DBInterface

@@ -2,29 +2,19 @@
 // ordinary ISO texts ("2005-08-15", "2005-08-15 13:03:53", and times with a zone "+02:00") spread
 // over forty years so that every change of daylight saving time is met: with date and time
 // conversion on, in the local zone and with zoneless texts read in UTC, each beside the same file
-// imported as text.
+// imported as text and the sqlite3 shell's ".import --csv" of it.
 #include <cstdio>
 #include <fstream>
 
 #include <sqlite3.h>
 
-#include "Common/DBConnection.h"
+#include "ImportByRun.h"
 #include "ShellComparison.h"
-#include "exchange/ActivityLog.h"
-#include "exchange/ImportRun.h"
 #include "platform/foundation/UserLocale.h"
 
 namespace {
 
 constexpr int kRuns = 3;
-
-class SilentReporter : public ImportRun::Reporter {
-  public:
-    void status(const std::string&) override {}
-    void resetProgress() override {}
-    void advanceProgress(double) override {}
-    void logChanged() override {}
-};
 
 // Rows of id, name, amount, a date, a time, a time with a zone and a note, after a names and a
 // formats line.
@@ -48,29 +38,6 @@ void writeCsv(const std::string& path, int64_t rows) {
     }
 }
 
-void import(const std::string& csv, const std::string& db, bool convert, bool utc) {
-    std::filesystem::remove(db);
-    sqlite3* created = nullptr;
-    sqlite3_open(db.c_str(), &created);
-    sqlite3_close(created);
-    ImportFileSettings settings = ImportFileSettings::forFile(csv, std::string("t"));
-    settings.line1 = ImportFileSettings::FieldNames;
-    settings.line2 = ImportFileSettings::FieldFormats;
-    ImportOptions options;
-    if (convert)
-        options.dataTypesToConvert = ImportOptions::ConvertDates | ImportOptions::ConvertTimes;
-    options.useUTC = utc;
-    ActivityLog log;
-    SilentReporter reporter;
-    ImportRun run({settings}, options, log, reporter);
-    DBConnection connection(db, ConnectionKind::Statement);
-    run.run(connection, db);
-    if (run.failedRows() != 0 || run.finalStatus() != "Import completed without issues") {
-        std::fprintf(stderr, "import failed: %s\n", log.text().c_str());
-        std::exit(1);
-    }
-}
-
 // Values the conversion left as they were: only local times skipped by a change of offset.
 int64_t unconvertedValues(const std::string& db) {
     sqlite3* connection = nullptr;
@@ -91,17 +58,25 @@ void compare(int64_t rows) {
     bench::ScratchFolder scratch;
     const std::string csv = scratch.file("dates.csv"), db = scratch.file("import.db");
     writeCsv(csv, rows);
-    const double plain = bench::bestSeconds(kRuns, [&] { import(csv, db, false, false); });
-    const double local = bench::bestSeconds(kRuns, [&] { import(csv, db, true, false); });
-    const double utc = bench::bestSeconds(kRuns, [&] { import(csv, db, true, true); });
+    constexpr int64_t kDatesAndTimes = ImportOptions::ConvertDates | ImportOptions::ConvertTimes;
+    const double plain = bench::bestSeconds(kRuns, [&] { bench::importByRun(csv, db, true, 0); });
+    const double local =
+        bench::bestSeconds(kRuns, [&] { bench::importByRun(csv, db, true, kDatesAndTimes); });
+    const double utc =
+        bench::bestSeconds(kRuns, [&] { bench::importByRun(csv, db, true, kDatesAndTimes, true); });
     const int64_t leftInUTC = unconvertedValues(db);
-    import(csv, db, true, false);
+    bench::importByRun(csv, db, true, kDatesAndTimes);
     const int64_t leftLocal = unconvertedValues(db);
+    const double shell = bench::bestSeconds(kRuns, [&] {
+        std::filesystem::remove(db);
+        bench::runOrDie("sqlite3 '" + db + "' '.import --csv " + csv + " t'");
+    });
     std::printf(
         "%8lld rows: as text %.3f s; converted, zoneless texts local %.3f s (ratio %.2f), "
-        "in UTC %.3f s (ratio %.2f); values left unconverted: local %lld, UTC %lld\n",
-        static_cast<long long>(rows), plain, local, local / plain, utc, utc / plain,
-        static_cast<long long>(leftLocal), static_cast<long long>(leftInUTC));
+        "in UTC %.3f s (ratio %.2f); sqlite3 shell as text %.3f s (as text/shell %.2f); values "
+        "left unconverted: local %lld, UTC %lld\n",
+        static_cast<long long>(rows), plain, local, local / plain, utc, utc / plain, shell,
+        plain / shell, static_cast<long long>(leftLocal), static_cast<long long>(leftInUTC));
 }
 
 }  // namespace

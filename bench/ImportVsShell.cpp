@@ -12,22 +12,12 @@
 #include <fstream>
 #include <vector>
 
-#include "Common/DBConnection.h"
+#include "ImportByRun.h"
 #include "ShellComparison.h"
-#include "exchange/ActivityLog.h"
-#include "exchange/ImportRun.h"
 
 namespace {
 
 constexpr int kRuns = 3;
-
-class QuietReporter : public ImportRun::Reporter {
-  public:
-    void status(const std::string&) override {}
-    void resetProgress() override {}
-    void advanceProgress(double) override {}
-    void logChanged() override {}
-};
 
 // Rows of id, name, amount, city, count and note; with dates, the 4th and 5th fields are a date
 // and a time in their stored forms, and a formats line follows the names.
@@ -48,26 +38,6 @@ void writeCsv(const std::string& path, int64_t rows, bool dates) {
         }
         line += ",a note\n";
         out << line;
-    }
-}
-
-void importWithRun(const std::string& csv, const std::string& db, bool dates, bool convert) {
-    std::filesystem::remove(db);
-    bench::runOrDie("sqlite3 '" + db + "' 'pragma journal_mode'>/dev/null");
-    ImportFileSettings settings = ImportFileSettings::forFile(csv, std::string("t"));
-    settings.line1 = ImportFileSettings::FieldNames;
-    if (dates) settings.line2 = ImportFileSettings::FieldFormats;
-    ImportOptions options;
-    if (convert)
-        options.dataTypesToConvert = ImportOptions::ConvertDates | ImportOptions::ConvertTimes;
-    ActivityLog log;
-    QuietReporter reporter;
-    ImportRun run({settings}, options, log, reporter);
-    DBConnection connection(db, ConnectionKind::Statement);
-    run.run(connection, db);
-    if (run.failedRows() != 0 || run.finalStatus() != "Import completed without issues") {
-        std::fprintf(stderr, "import failed: %s\n", log.text().c_str());
-        std::exit(1);
     }
 }
 
@@ -150,7 +120,7 @@ void importPlain(const std::string& csv, const std::string& db) {
 double peakMegabytesOfImport(const std::string& csv, const std::string& db) {
     const pid_t child = fork();
     if (child == 0) {
-        importWithRun(csv, db, false, false);
+        bench::importByRun(csv, db, false, 0);
         _exit(0);
     }
     int status = 0;
@@ -166,7 +136,7 @@ int main() {
     const std::string csv = scratch.file("rows.csv"), db = scratch.file("import.db");
     writeCsv(csv, 1000000, false);
     const double megabytes = static_cast<double>(std::filesystem::file_size(csv)) / 1e6;
-    const double ours = bench::bestSeconds(kRuns, [&] { importWithRun(csv, db, false, false); });
+    const double ours = bench::bestSeconds(kRuns, [&] { bench::importByRun(csv, db, false, 0); });
     const double plain = bench::bestSeconds(kRuns, [&] { importPlain(csv, db); });
     const double shell = bench::bestSeconds(kRuns, [&] {
         std::filesystem::remove(db);
@@ -179,10 +149,12 @@ int main() {
 
     const std::string datesCsv = scratch.file("dates.csv");
     writeCsv(datesCsv, 1000000, true);
-    const double converted =
-        bench::bestSeconds(kRuns, [&] { importWithRun(datesCsv, db, true, true); });
+    const double converted = bench::bestSeconds(kRuns, [&] {
+        bench::importByRun(datesCsv, db, true,
+                           ImportOptions::ConvertDates | ImportOptions::ConvertTimes);
+    });
     const double asText =
-        bench::bestSeconds(kRuns, [&] { importWithRun(datesCsv, db, true, false); });
+        bench::bestSeconds(kRuns, [&] { bench::importByRun(datesCsv, db, true, 0); });
     std::printf("Date and Time fields converted %.3f s, the same read as text %.3f s: ratio %.2f\n",
                 converted, asText, converted / asText);
 

@@ -400,10 +400,20 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
     const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
     const bool convertNULL = options_.dataTypesToConvert & ImportOptions::ConvertNULL;
     // Which fields may change on their way in; the others go in as read.
-    std::vector<bool> converted(expected);
+    ValueConversion conversion;
+    conversion.fields.resize(expected);
     for (size_t i = 0; i < expected; ++i) {
-        converted[i] = convertNULL || (types[i] == kFieldTypeDate && convertDates) ||
-                       (types[i] == kFieldTypeTime && convertTimes);
+        conversion.fields[i] = convertNULL || (types[i] == kFieldTypeDate && convertDates) ||
+                               (types[i] == kFieldTypeTime && convertTimes);
+    }
+    if (std::find(conversion.fields.begin(), conversion.fields.end(), true) !=
+        conversion.fields.end()) {
+        conversion.convert = [types, convertDates, convertTimes, convertNULL,
+                              nullText = options_.nullText, utc = options_.useUTC](
+                                 size_t field, std::string_view value, std::string* into) {
+            return appendConvertedFieldValue(value, types[field], convertDates, convertTimes,
+                                             convertNULL, nullText, utc, into);
+        };
     }
     auto bail = [this] {
         log(ActivityLog::Warning, localizedString("Bailing"));
@@ -413,7 +423,7 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
     // The bar moves by a hundredth of the file, as far as the reader has come.
     struct stat info {};
     const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
-    SplitRecordReader reader(fd, settings);
+    SplitRecordReader reader(fd, settings, std::move(conversion));
     int64_t& n = counts_.records;
     for (const SplitRecord* record; (record = reader.next());) {
         ++n;
@@ -481,14 +491,10 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         for (size_t i = 0; i < width; ++i) {
             if (i >= count) {
                 pending_.add("");
-            } else if (!converted[i]) {
-                pending_.add(record->field(i));
-            } else if (DBValue value = fieldValueObjectForConvertedFieldValue(
-                           std::string(record->field(i)), types[i], convertDates, convertTimes,
-                           convertNULL, options_.nullText, options_.useUTC)) {
-                pending_.add(*value);
-            } else {
+            } else if (record->isNull(i)) {
                 pending_.addNull();
+            } else {
+                pending_.add(record->field(i));
             }
         }
         pending_.lines.push_back(n);

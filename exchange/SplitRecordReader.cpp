@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "exchange/ImportFileSettings.h"
 
 namespace {
@@ -9,10 +11,41 @@ namespace {
 constexpr size_t kRecordsPerChunk = 2048;
 constexpr size_t kChunkTextBytes = size_t{1} << 20;
 constexpr size_t kChunksAhead = 4;
+
+// Rewrites the record's values, the last ones of the chunk's fields, as the conversion makes
+// them; the original text from the first converted field on is copied aside first.
+void convertRecord(const ValueConversion& conversion, const SplitRecord& record,
+                   ChunkFields* chunkFields, FieldTexts* original) {
+    const size_t converted = std::min(record.fieldCount, conversion.fields.size());
+    size_t first = 0;
+    while (first < converted && !conversion.fields[first]) ++first;
+    if (first == converted) return;
+    FieldTexts& fields = chunkFields->texts;
+    const size_t from = record.firstField + first;
+    const size_t start = from == 0 ? 0 : fields.ends[from - 1];
+    original->text.assign(fields.text, start);
+    original->ends.clear();
+    for (size_t i = from; i < fields.size(); ++i) original->ends.push_back(fields.ends[i] - start);
+    fields.text.resize(start);
+    fields.ends.resize(from);
+    for (size_t i = first; i < record.fieldCount; ++i) {
+        const std::string_view value = (*original)[i - first];
+        if (i >= converted || !conversion.fields[i]) {
+            fields.text.append(value);
+        } else if (!conversion.convert(i, value, &fields.text)) {
+            chunkFields->nulls.resize(record.firstField + record.fieldCount);
+            chunkFields->nulls[record.firstField + i] = true;
+        }
+        fields.ends.push_back(fields.text.size());
+    }
+}
 }  // namespace
 
-SplitRecordReader::SplitRecordReader(int fileDescriptor, const ImportFileSettings& settings)
-    : thread_([this, fileDescriptor, settings] { read(fileDescriptor, settings); }) {}
+SplitRecordReader::SplitRecordReader(int fileDescriptor, const ImportFileSettings& settings,
+                                     ValueConversion conversion)
+    : thread_([this, fileDescriptor, settings, conversion = std::move(conversion)] {
+          read(fileDescriptor, settings, conversion);
+      }) {}
 
 SplitRecordReader::~SplitRecordReader() {
     stop_ = true;
@@ -39,30 +72,35 @@ SplitRecordReader::ChunkPointer SplitRecordReader::takeSpare() {
         }
     }
     if (!chunk) chunk = std::make_unique<Chunk>();
-    chunk->fields.clear();
+    chunk->fields.texts.clear();
+    chunk->fields.nulls.clear();
     chunk->used = 0;
     return chunk;
 }
 
-void SplitRecordReader::read(int fileDescriptor, const ImportFileSettings& settings) {
+void SplitRecordReader::read(int fileDescriptor, const ImportFileSettings& settings,
+                             const ValueConversion& conversion) {
     FieldsAndLinesParser parser(fileDescriptor, settings.readerEncoding(),
                                 settings.separatorString(), settings.quoteString(),
                                 settings.lineEnds());
     ChunkPointer chunk = takeSpare();
+    FieldTexts original;  // of the record being converted
     for (bool more = true; more && !stop_;) {
         if (chunk->used == chunk->records.size()) chunk->records.emplace_back();
         SplitRecord& record = chunk->records[chunk->used];
         record.readError.clear();
-        record.texts = &chunk->fields;
-        record.firstField = chunk->fields.size();
+        record.fields = &chunk->fields;
+        record.firstField = chunk->fields.texts.size();
         FieldsAndLinesParser::Record facts;
-        record.result = parser.readRecord(&chunk->fields, &facts, &record.readError);
+        record.result = parser.readRecord(&chunk->fields.texts, &facts, &record.readError);
         if (record.result == FieldsAndLinesParser::kEndOfFile) break;
         more = record.result == FieldsAndLinesParser::kLineRead;
         record.wasEmpty = facts.wasEmpty;
         record.unclosedQuote = facts.unclosedQuote;
-        record.fieldCount = chunk->fields.size() - record.firstField;
-        if (++chunk->used == kRecordsPerChunk || chunk->fields.text.size() >= kChunkTextBytes) {
+        record.fieldCount = chunk->fields.texts.size() - record.firstField;
+        if (conversion.convert) convertRecord(conversion, record, &chunk->fields, &original);
+        if (++chunk->used == kRecordsPerChunk ||
+            chunk->fields.texts.text.size() >= kChunkTextBytes) {
             bytesRead_ = ::lseek(fileDescriptor, 0, SEEK_CUR);
             if (!push(std::move(chunk))) return;
             chunk = takeSpare();
