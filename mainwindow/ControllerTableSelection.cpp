@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "Common/DBInterface.h"
+#include "Common/ReadSession.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesListContents.h"
 #include "mainwindow/TablesListIcons.h"
@@ -112,6 +113,9 @@ void TablesAndRowsController::enableLeftSideButtons() {
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
     view();
+    // The list and the object chosen in it are read as one.
+    std::optional<ReadSession> session;
+    if (state_.databaseFilePath) session.emplace(*state_.databaseFilePath);
     enableLeftSideButtons();
     reloadTables();
     {
@@ -235,6 +239,9 @@ void TablesAndRowsController::readDisplaySettings() {
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
     view();
+    // Whatever a selection reads, the consoles and panels included, shares one connection.
+    std::optional<ReadSession> session;
+    if (state_.databaseFilePath) session.emplace(*state_.databaseFilePath);
     tellConsoles(&Console::selectedObjectWillChange);
     emptyFieldModel();
     readDisplaySettings();
