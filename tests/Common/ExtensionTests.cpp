@@ -14,11 +14,11 @@ namespace {
 
 // Runs the script runner and gives the first value of the first row ("<NULL>" for NULL).
 std::string scalar(const std::string& sql, const std::string& db = ":memory:") {
-    std::vector<DBRow> rows;
+    ScriptResult result;
     std::string error;
-    int rc = execMultipleQueryString(sql, 10, true, nullptr, nullptr, &rows, nullptr, nullptr, db,
-                                     &error);
+    int rc = execMultipleQueryString(sql, ScriptOptions{10, true}, &result, db, &error);
     if (rc != 0) return "error " + std::to_string(rc) + ": " + error;
+    const std::vector<DBRow>& rows = result.rows;
     if (rows.empty() || rows[0].empty()) return "<no row>";
     return rows[0][0].value_or("<NULL>");
 }
@@ -105,14 +105,14 @@ TEST_F(FilesTableTest, ListsOnlyRegularFilesOfTheDocumentsFolder) {
     writeFile(pathInDocuments(".DS_Store"), "x");
     std::filesystem::create_directory(pathInDocuments("folder"));
     std::filesystem::create_symlink(pathInDocuments("a.db"), pathInDocuments("link.db"));
-    std::vector<DBRow> rows;
+    ScriptResult result;
     std::string error;
-    ASSERT_EQ(
-        execMultipleQueryString("select name, size, modified > 1600000000, rowid > 0 from "
-                                "varnelo_db_files order by name",
-                                100, false, nullptr, nullptr, &rows, nullptr, nullptr, db, &error),
-        0)
+    ASSERT_EQ(execMultipleQueryString("select name, size, modified > 1600000000, rowid > 0 from "
+                                      "varnelo_db_files order by name",
+                                      ScriptOptions{100}, &result, db, &error),
+              0)
         << error;
+    const std::vector<DBRow>& rows = result.rows;
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0], (DBRow{"a.db", "5", "1", "1"}));
     EXPECT_EQ(rows[1], (DBRow{"b.txt", "0", "1", "1"}));
@@ -183,12 +183,11 @@ TEST(Substr, AgreesWithSQLiteForEveryOtherStart) {
                                   ")), quote(substr(" + text + ", " + std::to_string(start) + "))";
                 std::vector<std::string> builtin;
                 ASSERT_EQ(getRows(&builtin, sql, db, nullptr), 0);
-                std::vector<DBRow> own;
-                ASSERT_EQ(execMultipleQueryString(sql, 10, false, nullptr, nullptr, &own, nullptr,
-                                                  nullptr, ":memory:", nullptr),
-                          0);
-                EXPECT_EQ(*own[0][0], builtin[0]) << sql;
-                EXPECT_EQ(*own[0][1], builtin[1]) << sql;
+                ScriptResult own;
+                ASSERT_EQ(
+                    execMultipleQueryString(sql, ScriptOptions{10}, &own, ":memory:", nullptr), 0);
+                EXPECT_EQ(*own.rows[0][0], builtin[0]) << sql;
+                EXPECT_EQ(*own.rows[0][1], builtin[1]) << sql;
             }
         }
     }
@@ -207,14 +206,13 @@ class JournalModeTest : public DatabaseTest {
 TEST_F(JournalModeTest, EveryFileGetsARollbackJournalOnDisk) {
     std::string inside = pathInDocuments("in.db");
     std::string outside = pathInHome("out.db");
-    std::vector<DBRow> rows;
     for (const std::string& path : {inside, outside}) {
-        rows.clear();
-        ASSERT_EQ(execMultipleQueryString("create table t (a); pragma journal_mode", 5, false,
-                                          nullptr, nullptr, &rows, nullptr, nullptr, path, nullptr,
-                                          MissingFile::Create),
+        ScriptResult result;
+        ASSERT_EQ(execMultipleQueryString("create table t (a); pragma journal_mode",
+                                          ScriptOptions{5, false, MissingFile::Create}, &result,
+                                          path, nullptr),
                   0);
-        EXPECT_EQ(rows[0][0], DBValue("delete")) << path;
+        EXPECT_EQ(result.rows[0][0], DBValue("delete")) << path;
     }
 }
 
