@@ -11,8 +11,10 @@
 
 namespace DBInterface {
 
-// Result of the script runner when the row limit kept rows back; callers treat it like 0.
-inline constexpr int kRowLimitReached = 4;
+// Result of the script runner when the row limit kept rows back; callers treat it like 0. No
+// SQLite result code is negative.
+inline constexpr int kRowLimitReached = -2;
+static_assert(kRowLimitReached != kMissingPathResult);
 
 // Whether the script runner may create a missing database file: only operations meant to make a
 // new file ask for it; anything else fails on a vanished file instead of leaving a new one.
