@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <cassert>
 #include <filesystem>
 
 #include "Common/DBInterface.h"
@@ -346,7 +347,9 @@ void TablesAndRowsController::loadViewFieldModel(const std::string& name, bool s
 
 void TablesAndRowsController::makeDisplayFormatters() {
     auto& model = state_.fieldModel;
-    for (size_t i = 0; i < model.fieldFormatStyles.size() && i < model.fieldTypes.size(); ++i) {
+    assert(model.fieldTypes.size() == model.fieldNames.size() &&
+           model.fieldFormatStyles.size() == model.fieldNames.size());
+    for (size_t i = 0; i < model.fieldTypes.size(); ++i) {
         int64_t style = model.fieldFormatStyles[i];
         FieldPosition position(static_cast<int64_t>(i));
         switch (model.fieldTypes[i]) {
