@@ -30,7 +30,7 @@ void BackgroundTask::stop() {
 }
 
 void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job) {
-    DBConnection connection(databaseFilePath, kind);
+    DBConnection connection(databaseFilePath, kind, nullptr, ConnectionSharing::Own);
     if (connection.isOpen()) {
         sqlite3_progress_handler(connection.handle(), kStepsBetweenStopChecks, stopWhenAsked,
                                  &stop_);

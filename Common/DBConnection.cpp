@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "Common/DBExtensions.h"
+#include "Common/ReadSession.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
@@ -33,7 +34,17 @@ bool isWriteAheadLogFile(const std::string& path) {
            header[19] == 2;
 }
 
-DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString) {
+DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString,
+                           ConnectionSharing sharing) {
+    const bool reader = kind == ConnectionKind::Plain || kind == ConnectionKind::ReadOnly;
+    if (const DBConnection* session = reader && sharing == ConnectionSharing::Session
+                                          ? ReadSession::connectionFor(path)
+                                          : nullptr) {
+        db_ = session->db_;
+        openResult_ = session->openResult_;
+        borrowed_ = true;
+        return;
+    }
     // A read-only connection could neither checkpoint a WAL file nor remove its side files.
     const bool walRead = kind == ConnectionKind::ReadOnly && isWriteAheadLogFile(path);
     // Only an operation meant to make a new file may create one; a read or a change of a vanished
@@ -47,7 +58,7 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
     if (openResult_ != SQLITE_OK) return;
     sqlite3_busy_handler(db_, &DBConnection::waitWhileBusy, this);
     if (walRead) {
-        openResult_ = sqlite3_exec(db_, "pragma query_only = 1", nullptr, nullptr, nullptr);
+        refuseChanges();
         if (openResult_ != SQLITE_OK) return;
     }
     if (kind == ConnectionKind::Statement || kind == ConnectionKind::NewFileStatement) {
@@ -57,7 +68,13 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
 
 DBConnection::~DBConnection() {
     // Closes even a handle whose open failed; unfinalized statements never outlive a call.
-    sqlite3_close_v2(db_);
+    if (!borrowed_) sqlite3_close_v2(db_);
+}
+
+void DBConnection::refuseChanges() {
+    if (isOpen()) {
+        openResult_ = sqlite3_exec(db_, "pragma query_only = 1", nullptr, nullptr, nullptr);
+    }
 }
 
 int DBConnection::waitWhileBusy(void* connection, int attempt) {

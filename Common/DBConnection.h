@@ -19,12 +19,16 @@
 #include "Common/Statement.h"
 
 enum class ConnectionKind { Statement, NewFileStatement, Plain, ReadOnly };
+// Whether a plain or read-only connection is the read session's when one is open on the thread
+// for the file (see ReadSession), or always one of its own (a connection kept past the session).
+enum class ConnectionSharing { Session, Own };
 
 class DBConnection {
   public:
     // Opens the path; openResult() tells whether it worked. A statement connection is also
     // prepared, its messages (foreign keys, journal mode) appended to errorString.
-    DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString = nullptr);
+    DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString = nullptr,
+                 ConnectionSharing sharing = ConnectionSharing::Session);
     ~DBConnection();
     DBConnection(const DBConnection&) = delete;
     DBConnection& operator=(const DBConnection&) = delete;
@@ -34,6 +38,8 @@ class DBConnection {
     sqlite3* handle() const { return db_; }
     // sqlite3_errmsg of the connection ("out of memory" when there is none).
     std::string errorMessage() const;
+    // From here on every change fails (query_only); the reads go on.
+    void refuseChanges();
 
     // How many connections this process has opened (or tried to), so that a test can count
     // the connections one operation costs.
@@ -50,6 +56,7 @@ class DBConnection {
 
     sqlite3* db_ = nullptr;
     int openResult_ = SQLITE_ERROR;
+    bool borrowed_ = false;  // the read session's handle, closed by the session
     // When the wait on the lock met last ends; once a wait has run out, the connection waits no
     // more, so a lock met by the journal-mode check and again by the statement that follows
     // costs one wait, not two.

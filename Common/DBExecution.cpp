@@ -80,16 +80,14 @@ int readRows(ConnectionKind kind, MissingPathLog missingPathLog, const std::stri
 
 }  // namespace
 
-int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullPossible,
-                            int* fieldCount, std::vector<std::string>* fieldNames,
-                            std::vector<DBRow>* fieldValuesInArrays, int64_t* numberOfChanges,
-                            int64_t* lastRowID, const std::string& databaseFilePath,
-                            std::string* errorString, MissingFile missingFile,
-                            std::string* failedStatement) {
+int execMultipleQueryString(const std::string& sql, const ScriptOptions& options,
+                            ScriptResult* result, const std::string& databaseFilePath,
+                            std::string* errorString) {
     std::optional<DBConnection> connection;
     int rc = openForStatement(connection, databaseFilePath,
-                              missingFile == MissingFile::Create ? ConnectionKind::NewFileStatement
-                                                                 : ConnectionKind::Statement,
+                              options.missingFile == MissingFile::Create
+                                  ? ConnectionKind::NewFileStatement
+                                  : ConnectionKind::Statement,
                               errorString);
     if (rc != SQLITE_OK) return rc;
     sqlite3* db = connection->handle();
@@ -110,31 +108,29 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
                                &next);
         if (rc != SQLITE_OK) {
             // Unparsed: the statement is taken to run up to the next semicolon.
-            if (failedStatement) {
-                std::string_view rest(tail, static_cast<size_t>(end - tail));
-                *failedStatement = rest.substr(0, rest.find(';'));
-            }
+            std::string_view rest(tail, static_cast<size_t>(end - tail));
+            result->failedStatement = rest.substr(0, rest.find(';'));
             break;
         }
         tail = next;
         if (!statement) continue;
         int step;
         while ((step = sqlite3_step(statement.get())) == SQLITE_ROW) {
-            if (fieldNames && !namesPresent) {
+            if (!namesPresent) {
                 int columns = sqlite3_column_count(statement.get());
                 for (int i = 0; i < columns; ++i) {
                     names.push_back(columnName(statement.get(), i, "", kInvalidUtf8Marker));
                 }
                 namesPresent = true;
             }
-            if (!fieldValuesInArrays) continue;
-            if (rowLimit >= 1 && static_cast<int64_t>(rows.size()) < rowLimit) {
+            if (!options.rowLimit) continue;
+            if (static_cast<int64_t>(rows.size()) < *options.rowLimit) {
                 int columns = sqlite3_column_count(statement.get());
                 DBRow row;
                 row.reserve(static_cast<size_t>(columns));
                 for (int i = 0; i < columns; ++i) {
                     row.push_back(
-                        columnValue(statement.get(), i, nullPossible, kInvalidUtf8Marker));
+                        columnValue(statement.get(), i, options.nullPossible, kInvalidUtf8Marker));
                 }
                 rows.push_back(std::move(row));
                 continue;
@@ -148,7 +144,7 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
         }
         if (step != SQLITE_DONE) {
             rc = step;
-            if (failedStatement) *failedStatement = sqlite3_sql(statement.get());
+            result->failedStatement = sqlite3_sql(statement.get());
         }
     }
     if (rc != SQLITE_OK) {
@@ -162,23 +158,24 @@ int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullP
                                                  "changes were rolled back."));
         return SQLITE_ERROR;
     }
-    if (lastRowID) *lastRowID = sqlite3_last_insert_rowid(db);
-    if (numberOfChanges) *numberOfChanges = sqlite3_changes64(db);
-    if (fieldCount) *fieldCount = fieldNames ? static_cast<int>(names.size()) : 0;
-    if (fieldNames) fieldNames->insert(fieldNames->end(), names.begin(), names.end());
-    if (fieldValuesInArrays) {
-        fieldValuesInArrays->insert(fieldValuesInArrays->end(),
-                                    std::make_move_iterator(rows.begin()),
-                                    std::make_move_iterator(rows.end()));
-    }
+    result->lastRowID = sqlite3_last_insert_rowid(db);
+    result->numberOfChanges = sqlite3_changes64(db);
+    result->fieldNames = std::move(names);
+    result->rows = std::move(rows);
     return limitReached ? kRowLimitReached : SQLITE_OK;
 }
 
 int execMultipleQueryString(const std::string& sql, int64_t* numberOfChanges, int64_t* lastRowID,
                             const std::string& databaseFilePath, std::string* errorString,
                             MissingFile missingFile) {
-    return execMultipleQueryString(sql, -1, false, nullptr, nullptr, nullptr, numberOfChanges,
-                                   lastRowID, databaseFilePath, errorString, missingFile);
+    ScriptResult result;
+    int rc = execMultipleQueryString(sql, ScriptOptions{std::nullopt, false, missingFile}, &result,
+                                     databaseFilePath, errorString);
+    if (rc == SQLITE_OK) {
+        if (numberOfChanges) *numberOfChanges = result.numberOfChanges;
+        if (lastRowID) *lastRowID = result.lastRowID;
+    }
+    return rc;
 }
 
 int execQueryString(const std::string& sql, int64_t rowLimit, int* fieldCount,

@@ -3,6 +3,7 @@
 // connection before it returns. Results are SQLite codes (0 success, -1 for a missing path) with
 // messages appended to the optional error string; lists are appended to, never cleared.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,24 +11,39 @@
 
 namespace DBInterface {
 
-// Result of the script runner when the row limit kept rows back; callers treat it like 0.
-inline constexpr int kRowLimitReached = 4;
+// Result of the script runner when the row limit kept rows back; callers treat it like 0. No
+// SQLite result code is negative.
+inline constexpr int kRowLimitReached = -2;
+static_assert(kRowLimitReached != kMissingPathResult);
 
 // Whether the script runner may create a missing database file: only operations meant to make a
 // new file ask for it; anything else fails on a vanished file instead of leaving a new one.
 enum class MissingFile { Fail, Create };
 
-// The script runner: runs every statement of sql on a statement connection. Names come from
-// the first statement that returns a row; rows of all statements are collected up to rowLimit
-// (a limit below 1 collects none). Past the limit the remaining statements still run and the
-// result is 4. On failure nothing is delivered: the first failing statement ends the script,
-// and failedStatement (when given) receives its text.
-int execMultipleQueryString(const std::string& sql, int64_t rowLimit, bool nullPossible,
-                            int* fieldCount, std::vector<std::string>* fieldNames,
-                            std::vector<DBRow>* fieldValuesInArrays, int64_t* numberOfChanges,
-                            int64_t* lastRowID, const std::string& databaseFilePath,
-                            std::string* errorString, MissingFile missingFile = MissingFile::Fail,
-                            std::string* failedStatement = nullptr);
+// How the script runner treats the rows a script returns.
+struct ScriptOptions {
+    // The rows of all statements are kept up to the limit (a limit below 1 keeps none); past it
+    // a read stops, the remaining statements still run and the result is kRowLimitReached.
+    // Without a limit no row is kept and every statement runs in full.
+    std::optional<int64_t> rowLimit;
+    bool nullPossible = false;  // SQL NULL as the null object, else as empty text
+    MissingFile missingFile = MissingFile::Fail;
+};
+
+// What a script delivers on success; on failure only failedStatement.
+struct ScriptResult {
+    std::vector<std::string> fieldNames;  // of the first statement that returned a row
+    std::vector<DBRow> rows;
+    int64_t numberOfChanges = 0;  // of the last statement
+    int64_t lastRowID = 0;
+    std::string failedStatement;  // the text of the statement that ended the script
+};
+
+// The script runner: runs every statement of sql on a statement connection, in turn; the first
+// failing statement ends the script.
+int execMultipleQueryString(const std::string& sql, const ScriptOptions& options,
+                            ScriptResult* result, const std::string& databaseFilePath,
+                            std::string* errorString);
 // The script runner without names, rows or limit.
 int execMultipleQueryString(const std::string& sql, int64_t* numberOfChanges, int64_t* lastRowID,
                             const std::string& databaseFilePath, std::string* errorString,

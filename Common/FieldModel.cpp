@@ -1,5 +1,6 @@
 #include "Common/FieldModel.h"
 
+#include <cassert>
 #include <map>
 
 #include "Common/DBConnection.h"
@@ -136,6 +137,9 @@ void appendAll(std::vector<T>* list, const std::vector<T>& values) {
 
 void appendModel(const ObjectFieldModel& model, std::vector<std::string>* fieldNames,
                  std::vector<int>* fieldTypes, std::vector<int64_t>* formatStyles) {
+    // The lists are read side by side, one entry a field.
+    assert(model.types.size() == model.names.size() &&
+           model.formatStyles.size() == model.names.size());
     appendAll(fieldNames, model.names);
     appendAll(fieldTypes, model.types);
     appendAll(formatStyles, model.formatStyles);

@@ -73,7 +73,7 @@ int64_t FileChangeWatch::version() {
         // The data version of one connection says nothing of another file. Where writes cannot
         // be watched, a WAL file is watched through a connection too, side files and all.
         if (!writeAheadLog || !watchWrites()) {
-            connection_.emplace(path_, ConnectionKind::ReadOnly);
+            connection_.emplace(path_, ConnectionKind::ReadOnly, nullptr, ConnectionSharing::Own);
             if (!connection_->isOpen()) return changed();
         }
         device_ = file.st_dev;

@@ -30,12 +30,11 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 }  // namespace
 
 int getFunctions(std::vector<std::string>* functions, std::string* errorString) {
-    std::vector<DBRow> rows;
+    ScriptResult result;
     int rc = execMultipleQueryString("select distinct name from pragma_function_list order by name",
-                                     50000, false, nullptr, nullptr, &rows, nullptr, nullptr,
-                                     ":memory:", errorString);
+                                     ScriptOptions{50000}, &result, ":memory:", errorString);
     if (rc != 0) return rc;
-    for (const DBRow& row : rows) {
+    for (const DBRow& row : result.rows) {
         if (row.empty()) {
             appendError(errorString, localizedString("Expected at least one element in array."));
             rc = -1;

@@ -1,6 +1,7 @@
 #include "Common/KeysetPager.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "Common/DBExecution.h"
 
@@ -96,6 +97,8 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
         size_t mark =
             std::min(static_cast<size_t>(firstRowIndex / spacing_) - 1, marks_->marks.size() - 1);
         int64_t markRowIndex = static_cast<int64_t>(mark + 1) * spacing_ - 1;
+        // The page is read on from the last mark before its first row.
+        assert(markRowIndex < firstRowIndex && marks_->spacing == spacing_);
         return readGridPageAfterKey(page, query_, &marks_->marks[mark],
                                     firstRowIndex - markRowIndex - 1, limit, path_, errorString);
     }

@@ -1,6 +1,7 @@
 #include "Common/KeysetPages.h"
 
 #include <algorithm>
+#include <cassert>
 #include <optional>
 
 #include "Common/DBConnection.h"
@@ -51,6 +52,8 @@ int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, s
         return true;
     });
     if (rc != SQLITE_OK) return failed(db, rc, errorString);
+    // Mark j is the row at (j + 1) * spacing - 1: one for each whole spacing, in the scan's order.
+    assert(static_cast<int64_t>(sampled.marks.size()) == sampled.rows / spacing);
     *marks = std::move(sampled);
     return SQLITE_OK;
 }

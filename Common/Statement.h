@@ -3,12 +3,14 @@
 // the object goes.
 #include <sqlite3.h>
 
+#include <cassert>
 #include <string_view>
+#include <thread>
 
 class Statement {
   public:
     Statement() = default;
-    ~Statement() { sqlite3_finalize(statement_); }
+    ~Statement() { finalize(); }
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
@@ -16,12 +18,14 @@ class Statement {
     // where the rest of sql begins. Text of only white space or comments holds no statement and
     // gives SQLITE_OK.
     int prepare(sqlite3* db, std::string_view sql, const char** tail = nullptr) {
-        sqlite3_finalize(statement_);
-        statement_ = nullptr;
+        finalize();
+        thread_ = std::this_thread::get_id();
         return sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement_, tail);
     }
     // Finalizes now; the code of the statement's last failed step, or SQLITE_OK.
     int finalize() {
+        // A connection is used by one thread at a time: its statements end where they began.
+        assert(!statement_ || thread_ == std::this_thread::get_id());
         const int rc = sqlite3_finalize(statement_);
         statement_ = nullptr;
         return rc;
@@ -32,4 +36,5 @@ class Statement {
 
   private:
     sqlite3_stmt* statement_ = nullptr;
+    std::thread::id thread_;
 };

@@ -36,12 +36,10 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
     });
     const double runner = bench::bestSeconds(kRuns, [&] {
-        int fieldCount = 0;
-        std::vector<std::string> names;
-        std::vector<DBRow> values;
-        DBInterface::execMultipleQueryString("select * from t", SQLConsole::kResultRowLimit, false,
-                                             &fieldCount, &names, &values, nullptr, nullptr, db,
-                                             nullptr);
+        DBInterface::ScriptResult result;
+        DBInterface::execMultipleQueryString(
+            "select * from t", DBInterface::ScriptOptions{SQLConsole::kResultRowLimit}, &result, db,
+            nullptr);
     });
     const double start = shellSeconds(db, "select 1");
     const double shell = shellSeconds(db, "select * from t limit 1000");

@@ -234,19 +234,18 @@ void SQLConsole::executeQueryInSQLView(const std::string& queryString) {
     view();
     const auto& path = window_.state().databaseFilePath;
     const int64_t schemaBefore = schemaVersion();
-    int fieldCount = 0;
-    std::vector<std::string> names;
-    std::vector<DBRow> rows;
-    int64_t changes = 0;
-    std::string error, failedStatement;
-    const int rc = DBInterface::execMultipleQueryString(
-        queryString, kResultRowLimit, false, &fieldCount, &names, &rows, &changes, nullptr,
-        path.value_or(":memory:"), &error, DBInterface::MissingFile::Fail, &failedStatement);
+    DBInterface::ScriptResult result;
+    std::string error;
+    const int rc = DBInterface::execMultipleQueryString(queryString,
+                                                        DBInterface::ScriptOptions{kResultRowLimit},
+                                                        &result, path.value_or(":memory:"), &error);
+    const int fieldCount = static_cast<int>(result.fieldNames.size());
+    const int64_t changes = result.numberOfChanges;
     SqlResultsModel* model = resultsTableView_->resultsModel();
     bool hasColumns = false;
     if (rc != 0 && rc != DBInterface::kRowLimitReached) {
         // In a long script the message alone rarely says where the fault is.
-        const QString statement = toQString(failedStatement).trimmed();
+        const QString statement = toQString(result.failedStatement).trimmed();
         showMessage(statement.isEmpty()
                         ? error
                         : localizedFormat("%@ (in \"%@\")", {error, toStdString(statement)}),
@@ -264,8 +263,8 @@ void SQLConsole::executeQueryInSQLView(const std::string& queryString) {
         hasColumns = true;
         const int width = std::max(resultsTableView_->viewport()->width() / fieldCount,
                                    kMinimumResultColumnWidth);
-        sqlViewFieldNames_ = names;
-        model->setResults(std::move(names), std::move(rows));
+        sqlViewFieldNames_ = result.fieldNames;
+        model->setResults(std::move(result.fieldNames), std::move(result.rows));
         resultsTableView_->horizontalHeader()->setStretchLastSection(false);
         for (int i = 0; i < fieldCount; ++i) resultsTableView_->setColumnWidth(i, width);
         // The statements after the limit did run; say why the rows stop.

@@ -38,7 +38,8 @@ QString localizedText(const char* text) {
 
 }  // namespace
 
-PrintConsole::PrintConsole(DatabaseWindow& window) : window_(window), dataPort_(window) {}
+PrintConsole::PrintConsole(DatabaseWindow& window, RowsDataPort& rowReader)
+    : window_(window), dataPort_(rowReader) {}
 
 PrintConsole::~PrintConsole() {
     delete layoutPanel_.data();

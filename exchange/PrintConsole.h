@@ -21,7 +21,8 @@ class QPrinter;
 
 class PrintConsole : public Console, public PrintRowsViewDelegate, public LayoutPanelDelegate {
   public:
-    explicit PrintConsole(DatabaseWindow& window);
+    // Reads its rows through the window's one row reader, the grid's.
+    PrintConsole(DatabaseWindow& window, RowsDataPort& rowReader);
     ~PrintConsole() override;
 
     // ---- Console ----
@@ -83,7 +84,7 @@ class PrintConsole : public Console, public PrintRowsViewDelegate, public Layout
     void forgetReadRows();
 
     DatabaseWindow& window_;
-    RowsDataPort dataPort_;
+    RowsDataPort& dataPort_;
     PrintLayout layout_;
     std::set<int64_t> selectedObjects_;
     // A tool window of the database window: whichever goes first takes it along.

@@ -4,9 +4,11 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <cassert>
 #include <filesystem>
 
 #include "Common/DBInterface.h"
+#include "Common/ReadSession.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesListContents.h"
 #include "mainwindow/TablesListIcons.h"
@@ -112,6 +114,9 @@ void TablesAndRowsController::enableLeftSideButtons() {
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
     view();
+    // The list and the object chosen in it are read as one.
+    std::optional<ReadSession> session;
+    if (state_.databaseFilePath) session.emplace(*state_.databaseFilePath);
     enableLeftSideButtons();
     reloadTables();
     {
@@ -235,6 +240,9 @@ void TablesAndRowsController::readDisplaySettings() {
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
     view();
+    // Whatever a selection reads, the consoles and panels included, shares one connection.
+    std::optional<ReadSession> session;
+    if (state_.databaseFilePath) session.emplace(*state_.databaseFilePath);
     tellConsoles(&Console::selectedObjectWillChange);
     emptyFieldModel();
     readDisplaySettings();
@@ -339,7 +347,9 @@ void TablesAndRowsController::loadViewFieldModel(const std::string& name, bool s
 
 void TablesAndRowsController::makeDisplayFormatters() {
     auto& model = state_.fieldModel;
-    for (size_t i = 0; i < model.fieldFormatStyles.size() && i < model.fieldTypes.size(); ++i) {
+    assert(model.fieldTypes.size() == model.fieldNames.size() &&
+           model.fieldFormatStyles.size() == model.fieldNames.size());
+    for (size_t i = 0; i < model.fieldTypes.size(); ++i) {
         int64_t style = model.fieldFormatStyles[i];
         FieldPosition position(static_cast<int64_t>(i));
         switch (model.fieldTypes[i]) {

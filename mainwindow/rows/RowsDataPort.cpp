@@ -1,6 +1,7 @@
 #include "mainwindow/rows/RowsDataPort.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include <sqlite3.h>
 
@@ -94,7 +95,10 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
         case DBInterface::kObjectReadOnlyPaged: {
             const DBInterface::GridQuery* built = query(*name, error);
             if (!built) return -1;
-            return pager_.readPage(destination, *built, firstRowIndex.value, limit, path, error);
+            const size_t before = destination->size();
+            int rc = pager_.readPage(destination, *built, firstRowIndex.value, limit, path, error);
+            assert((destination->size() - before) % static_cast<size_t>(built->columnsPerRow) == 0);
+            return rc;
         }
         case DBInterface::kObjectLimited: {
             int rc = 0;
@@ -111,6 +115,9 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
                 }
                 port.limitedFieldValuesLoaded = std::move(cache);
             }
+            assert(port.limitedFieldValuesLoaded.size() %
+                       static_cast<size_t>(port.numberOfFieldsPerRow) ==
+                   0);
             const auto& cache = port.limitedFieldValuesLoaded;
             int64_t cachedRows = static_cast<int64_t>(cache.size()) / port.numberOfFieldsPerRow;
             int64_t first = firstRowIndex.value;
@@ -128,6 +135,7 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
 }
 
 RowIndex RowsDataPort::rowIndexFromTableViewRow(GridRow row) const {
+    assert(row.value >= 0);
     return state_.dataPort.firstRowIndexInDataPort + row.value;
 }
 
@@ -136,6 +144,7 @@ GridRow RowsDataPort::tableViewRowFromRowIndex(RowIndex rowIndex) const {
 }
 
 FieldIndex RowsDataPort::fieldIndexFromDataColumn(int64_t dataColumn) const {
+    assert(dataColumn >= 0);
     return state_.dataPort.firstFieldIndexInDataPort + dataColumn;
 }
 

@@ -14,12 +14,11 @@ namespace {
 // "error <code>: <message>".
 std::vector<DBRow> statementRows(const std::string& sql, const std::string& db = ":memory:",
                                  MissingFile missing = MissingFile::Fail) {
-    std::vector<DBRow> rows;
+    ScriptResult result;
     std::string error;
-    int rc = execMultipleQueryString(sql, 100, true, nullptr, nullptr, &rows, nullptr, nullptr, db,
-                                     &error, missing);
+    int rc = execMultipleQueryString(sql, ScriptOptions{100, true, missing}, &result, db, &error);
     if (rc != 0) return {{"error " + std::to_string(rc) + ": " + error}};
-    return rows;
+    return result.rows;
 }
 
 // The first value of the first row ("<NULL>" for NULL).

@@ -22,10 +22,12 @@ TEST_F(ResourceLeakTest, NoFileDescriptorOutlivesACall) {
             case 1:
                 execCommandString("select * from nosuch", db, &error);
                 break;
-            case 2:
-                execMultipleQueryString("select 1; select x from nosuch", 5, false, nullptr,
-                                        nullptr, &rows, nullptr, nullptr, db, &error);
+            case 2: {
+                ScriptResult result;
+                execMultipleQueryString("select 1; select x from nosuch", ScriptOptions{5}, &result,
+                                        db, &error);
                 break;
+            }
             case 3:
                 getRows(&values, "select * from t", unopenable, &error);
                 break;

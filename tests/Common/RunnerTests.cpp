@@ -21,8 +21,15 @@ class ScriptRunnerTest : public DatabaseTest {
     int script(const std::string& sql, int limit, std::vector<DBRow>* rows,
                Strings* names = nullptr, int* fieldCount = nullptr, std::string* error = nullptr,
                bool nullAsObject = false) {
-        return execMultipleQueryString(sql, limit, nullAsObject, fieldCount, names, rows, nullptr,
-                                       nullptr, db, error);
+        // Without a list no row is kept.
+        ScriptOptions options{rows ? std::optional<int64_t>(limit) : std::nullopt, nullAsObject};
+        ScriptResult result;
+        int rc = execMultipleQueryString(sql, options, &result, db, error);
+        if (rc != 0 && rc != kRowLimitReached) return rc;
+        if (rows) *rows = std::move(result.rows);
+        if (fieldCount) *fieldCount = static_cast<int>(result.fieldNames.size());
+        if (names) *names = std::move(result.fieldNames);
+        return rc;
     }
 };
 

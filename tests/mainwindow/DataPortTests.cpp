@@ -262,6 +262,32 @@ TEST_F(DataPortTest, APageMoveOpensOneConnection) {
               "name 117");
 }
 
+TEST_F(DataPortTest, ATableSelectionOpensOneConnection) {
+    makeRowsTable(100);
+    run("create table other (x); insert into other values (1)");
+    std::string error;
+    ASSERT_EQ(DBInterface::updateSortCodes({1}, "t", db, &error), 0) << error;
+    TablesAndRowsController* c = show("other");
+    QListWidget* list = c->tablesTableView();
+    auto rowOf = [&](const std::string& name) {
+        const auto& names = c->state().selectedObject.tableNames;
+        return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    // A click in the tables list: the field model, the query, the count and the first page.
+    int64_t before = DBConnection::openedConnectionCount();
+    list->setCurrentRow(rowOf("t"));
+    EXPECT_EQ(DBConnection::openedConnectionCount() - before, 1);
+    EXPECT_EQ(c->state().dataPort.totalRows, 100);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
+              "name 1");
+    // The list read again with the table chosen in it, too.
+    before = DBConnection::openedConnectionCount();
+    c->reloadTablesAndSelectTableNamed("other", -1);
+    EXPECT_EQ(DBConnection::openedConnectionCount() - before, 1);
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)), "1");
+    EXPECT_TRUE(alerts.empty());
+}
+
 TEST_F(DataPortTest, APageThatCannotBeReadKeepsThePageShownAndSaysWhy) {
     makeRowsTable(200);
     TablesAndRowsController* c = show("t");

@@ -7,6 +7,10 @@
 
 #include "platform/foundation/Paths.h"
 
+#ifdef NDEBUG
+#error "The tests are built with asserts on."
+#endif
+
 namespace fs = std::filesystem;
 
 void TempHomeTest::SetUp() {
