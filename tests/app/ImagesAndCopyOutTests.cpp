@@ -120,12 +120,18 @@ TEST_F(ImagesAndCopyOutTest, ThumbnailsFitTheImageOnWhiteAsJpeg) {
     EXPECT_EQ(alerts[0].both(), "Error|Could not create the thumbnail image");
     EXPECT_FALSE(fs::exists(pathInDocuments("thumbbroken.jpg")));
 
-    // The window hides thumbnails, and its selection reaches a photo editor's name field.
+    // The window hides thumbnails, opens on the photo editor's file, and its selection reaches
+    // the editor's name field.
     QWidget editor;
     auto* name = new QLineEdit(&editor);
     editor.show();
-    window.showImagesWindowAndUpdateTextView(name, nullptr, "");
+    window.showImagesWindowAndUpdateTextView(name, nullptr, "tall.jpg");
     ASSERT_EQ(window.filteredImageFilesArray().size(), 3u);
+    std::vector<int> selected = window.tableView()->selectedRows();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(window.filteredImageFilesArray()[static_cast<size_t>(selected[0])].fileName,
+              "tall.jpg");
+    EXPECT_EQ(name->text(), "tall.jpg");
     std::set<std::string> names;
     for (const AppFileEntry& entry : window.filteredImageFilesArray()) names.insert(entry.fileName);
     EXPECT_EQ(names, (std::set<std::string>{"broken.jpg", "tall.jpg", "wide.png"}));
