@@ -40,10 +40,7 @@ std::string windowLimitText(const char* pattern) {
 
 }  // namespace
 
-AppDelegate::AppDelegate()
-    : preferencesArray_(
-          {tr("General"), tr("Tables List"), tr("Field Display"), tr("Field Storage")}),
-      menuRouter_(std::make_unique<MenuRouter>(*this)) {
+AppDelegate::AppDelegate() : menuRouter_(std::make_unique<MenuRouter>(*this)) {
     bindMenuCommands(*menuRouter_, *this);
     keepWindowsInsideAvailableScreen();
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
@@ -154,7 +151,7 @@ TablesAndRowsWindow* AppDelegate::showDatabase(const std::optional<std::string>&
     window->raise();
     controller->setDatabaseFilePath(hasPath ? path : std::nullopt);
     controller->initializeAfterShown();
-    controller->reloadTablesAndSelectTableNamed(tableName, -1);
+    controller->reloadTablesAndSelectTableNamed(tableName);
     controller->reloadPickerTypes();
     selectConsole(console, windowIndex);
     return window;
@@ -236,7 +233,7 @@ void AppDelegate::openNewWindowExternal(bool external, const std::optional<std::
     controller->setDatabaseFilePath(std::nullopt);
     makeKeyAndOrderFront(window);
     controller->initializeAfterShown();
-    controller->reloadTablesAndSelectTableNamed(std::nullopt, -1);
+    controller->reloadTablesAndSelectTableNamed(std::nullopt);
     controller->reloadPickerTypes();
     controller->selectRowsView();
     if (external) {
@@ -315,7 +312,8 @@ void AppDelegate::selectConsole(int console, int windowIndex) {
 PreferencesWindow* AppDelegate::preferencesWindow() {
     if (!preferencesWindow_) {
         preferencesWindow_ = std::make_unique<PreferencesWindow>(
-            preferencesArray_, [this] { reloadVisibleWindowsKeepingTheirTables(); });
+            QStringList{tr("General"), tr("Tables List"), tr("Field Display"), tr("Field Storage")},
+            [this] { reloadVisibleWindowsKeepingTheirTables(); });
     }
     return preferencesWindow_.get();
 }
@@ -328,8 +326,7 @@ void AppDelegate::reloadVisibleWindowsKeepingTheirTables() {
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
         TablesAndRowsController* controller = tablesAndRowsControllers_[i].get();
         if (controller && databaseWindows_[i]->isVisible()) {
-            controller->reloadTablesAndSelectTableNamed(controller->selectedTableNameIfOnlyOne(),
-                                                        -1);
+            controller->reloadTablesAndSelectTableNamed(controller->selectedTableNameIfOnlyOne());
         }
     }
 }

@@ -4,7 +4,6 @@
 // with its diagnostics window.
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -53,7 +52,6 @@ class AppDelegate : public QObject, public WindowShell {
     void applicationWillTerminate();
     bool isApplicationLaunched() const { return isApplicationLaunched_; }
 
-    const QStringList& preferencesArray() const { return preferencesArray_; }
     void showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
                                            const std::string& selectedImageFile) override;
     const std::vector<std::string>& sqliteFunctions() const override { return sqliteFunctions_; }
@@ -151,7 +149,6 @@ class AppDelegate : public QObject, public WindowShell {
     TablesAndRowsController* attachController(int windowIndex);
     void removeFileBookmarkUnlessShown(const std::string& path, int closingWindowIndex);
 
-    QStringList preferencesArray_;
     bool isApplicationLaunched_ = false;
     // Set while a quit closes the windows: their bookmarks are needed at the next launch.
     bool isTerminating_ = false;

@@ -352,6 +352,6 @@ void CreateViewWizard::createViewWindowCreateButtonPressed() {
         window_.showErrorAlert(error, this);
         return;
     }
-    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne(), -1);
+    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     accept();
 }

@@ -279,7 +279,7 @@ void SQLConsole::executeQueryInSQLView(const std::string& queryString) {
     const bool succeeded = rc == 0 || rc == DBInterface::kRowLimitReached;
     // A CREATE or DROP changes no rows but the tables list all the same.
     if (succeeded && (changes >= 1 || schemaVersion() != schemaBefore)) {
-        window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne(), -1);
+        window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
         if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
             window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
         }

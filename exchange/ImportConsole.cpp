@@ -684,7 +684,7 @@ void ImportConsole::importViewUpdateUIAfterImport() {
     window_.enableUIWhileImportingFiles(true);
     importButton_->setText(tr("Import"));
     logView_->reloadLog();
-    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne(), -1);
+    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     progress_->hide();
     importing_ = false;
 }

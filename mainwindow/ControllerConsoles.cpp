@@ -1,5 +1,4 @@
-// Consoles of the database window, its toolbar, the tables list's visibility and width, and the
-// row counts of the table views the controller serves.
+// Consoles of the database window, its toolbar, and the tables list's visibility and width.
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QListWidget>
@@ -196,18 +195,6 @@ void TablesAndRowsController::showConsoleToolbar(bool show) {
 
 bool TablesAndRowsController::isConsoleToolbarShown() const {
     return toolbarShown_;
-}
-
-int64_t TablesAndRowsController::numberOfRowsInTableView(const QAbstractItemView* tableView) const {
-    if (!tableView) return 0;
-    if (tableView == tablesList_) {
-        return static_cast<int64_t>(state_.selectedObject.tableNames.size());
-    }
-    if (tableView->objectName() == "rowsTableView") return state_.dataPort.numberOfLoadedRows();
-    if (tableView->objectName() == "addRowTableView") {
-        return std::max<int64_t>(state_.dataPort.numberOfFieldsPerRow - 1, 0);
-    }
-    return 0;
 }
 
 void TablesAndRowsController::storeSplitViewWidths() {

@@ -110,7 +110,7 @@ void TablesAndRowsController::enableLeftSideButtons() {
 }
 
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
-    const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
+    const std::optional<std::string>& tableName) {
     view();
     enableLeftSideButtons();
     reloadTables();
@@ -403,7 +403,7 @@ void TablesAndRowsController::selectTableWithName(const std::optional<std::strin
 }
 
 void TablesAndRowsController::reloadTablesMenuItemClicked() {
-    reloadTablesAndSelectTableNamed(selectedTableNameIfOnlyOne(), -1);
+    reloadTablesAndSelectTableNamed(selectedTableNameIfOnlyOne());
 }
 
 void TablesAndRowsController::deleteTable() {

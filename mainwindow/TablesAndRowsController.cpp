@@ -1,7 +1,6 @@
 #include "mainwindow/TablesAndRowsController.h"
 
 #include <QButtonGroup>
-#include <QDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
@@ -277,23 +276,6 @@ void TablesAndRowsController::showExternalDatabaseWarning(bool offerToSuppress) 
     });
 }
 
-void TablesAndRowsController::endPrompt(QDialog* prompt, int returnCode) {
-    if (prompt) prompt->done(returnCode);
-}
-
-void TablesAndRowsController::promptWindowDoneButtonPressed() {
-    endPrompt(promptWindow, 1000);
-}
-void TablesAndRowsController::promptWindowCancelButtonPressed() {
-    endPrompt(promptWindow, 1001);
-}
-void TablesAndRowsController::prompt2WindowDoneButtonPressed() {
-    endPrompt(prompt2Window, 1000);
-}
-void TablesAndRowsController::prompt2WindowCancelButtonPressed() {
-    endPrompt(prompt2Window, 1001);
-}
-
 bool TablesAndRowsController::windowShouldClose(QWidget* window) {
     tellConsoles(&Console::windowWillClose);
     for (auto& panel : panels_) panel->windowWillClose();
@@ -337,7 +319,7 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
     emptyFieldModel();
     state_.databaseFilePath = path;
     initializeAfterShown();
-    reloadTablesAndSelectTableNamed(lastTableShown(path), -1);
+    reloadTablesAndSelectTableNamed(lastTableShown(path));
     reloadPickerTypes();
     selectRowsView();
     updateNumberOfRowsLabel();

@@ -21,8 +21,6 @@
 #include "mainwindow/WindowPanel.h"
 
 class FilePanel;
-class QAbstractItemView;
-class QDialog;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -105,11 +103,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showInfoAlert(const std::string& title, const std::string& info, QWidget* window) override;
     void showInfoAlert(const std::string& title, const std::string& info);
     void showExternalDatabaseWarning(bool offerToSuppress);
-    // Ends a prompt sheet with 1000 (Done) or 1001 (Cancel).
-    void promptWindowDoneButtonPressed();
-    void promptWindowCancelButtonPressed();
-    void prompt2WindowDoneButtonPressed();
-    void prompt2WindowCancelButtonPressed();
     // The window is about to close; the shell frees the slot. Every window always closes.
     bool windowShouldClose(QWidget* window);
 
@@ -141,18 +134,14 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     bool isConsoleToolbarShown() const;
     // The console widget of an index.
     QWidget* consoleView(int console);
-    // Rows of the table views this controller serves.
-    int64_t numberOfRowsInTableView(const QAbstractItemView* tableView) const;
     void storeSplitViewWidths();
     void updateTablesRowsSplitViewWidths();
     void splitViewDidResizeSubviews();
 
     // ---- Tables list and the selected object ----
     void reloadTables() override;
-    // Reloads the tables list and selects the first entry of that name; the field index is kept
-    // for callers and has no effect.
-    void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
-                                         int firstFieldIndex) override;
+    // Reloads the tables list and selects the first entry of that name.
+    void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName) override;
     void enableUIWhileImportingFiles(bool enable) override;
     void reloadPickerTypes() override;
     int selectedTableTypeCode() const;
@@ -172,16 +161,11 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QToolButton* leftSideActionButton() const { return leftSideActionButton_; }
     QSplitter* tablesRowsSplitView() const { return tablesRowsSplitView_; }
 
-    // The prompt sheets, run by the commands that ask; their codes: 1000 Done, 1001 Cancel.
-    QPointer<QDialog> promptWindow;
-    QPointer<QDialog> prompt2Window;
-
   private:
     void buildView();
     void showOnlyConsole(int console);
     // Runs the panel as a sheet on the window and shows the database chosen.
     void showChosenDatabase(FilePanel panel);
-    static void endPrompt(QDialog* prompt, int returnCode);
     void readDisplaySettings();
     void emptyFieldModel();
     void loadTableFieldModel(const std::string& name, bool sorted, std::string* error);

@@ -45,9 +45,8 @@ class RecordConsole : public QObject, public Console {
     // The detail button of a field's line: the edit-field sheet over that field.
     void editRowDetailButtonPressed(FieldIndex field);
 
-    // The buffer: current values by field index (the rowid at 0), and the values as loaded.
+    // The buffer: current values by field index (the rowid at 0).
     const std::vector<DBValue>& addRowViewFieldValues() const { return values_; }
-    const std::vector<DBValue>& addRowViewOrigFieldValues() const { return origValues_; }
 
     // Loads the grid's focused row (empty strings without one) and shows it.
     void reloadAddRowView();

@@ -165,7 +165,6 @@ class RowsConsole : public QObject,
 
     // ---- Grid selection and focus ----
     FieldIndex firstFieldIndexToShow() const override { return kFirstFieldIndex; }
-    FieldIndex lastFieldIndexToShow() const { return state_.dataPort.lastFieldIndex(); }
     void clearSelectedFieldsAndReload(bool clear);
     void clearSelectedRowsAndReload(bool clear);
     void clearSelectedCellsAndReload(bool clear);
