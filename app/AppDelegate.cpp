@@ -235,7 +235,7 @@ void AppDelegate::openNewWindowExternal(bool external, const std::optional<std::
     controller->initializeAfterShown();
     controller->reloadTablesAndSelectTableNamed(std::nullopt);
     controller->reloadPickerTypes();
-    controller->selectRowsView();
+    controller->selectConsole(TablesAndRowsState::RowsConsole);
     if (external) {
         controller->openExternalDatabase();
     } else {

@@ -45,6 +45,10 @@ RowsConsole* rowsConsoleOf(TablesAndRowsController& controller) {
     return static_cast<RowsConsole*>(controller.console(TablesAndRowsState::RowsConsole));
 }
 
+RecordConsole* recordConsoleOf(TablesAndRowsController& controller) {
+    return static_cast<RecordConsole*>(controller.console(TablesAndRowsState::RecordConsole));
+}
+
 // Binds a window command to a cell command of the window's grid.
 template <typename Result>
 void bindCellCommand(MenuRouter& router, const char* action, Result (CellCommands::*command)()) {
@@ -135,8 +139,10 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
                                   [&router] { router.showToolbarMenuItemClicked(); });
     router.bindWindowCommand(
         "editFieldInPanelMenuItemClicked", [](TablesAndRowsController& controller) {
-            if (Console* shown = controller.console(controller.selectedConsole())) {
-                shown->editFieldInPanelMenuItemClicked();
+            if (controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
+                rowsConsoleOf(controller)->editFieldInPanelMenuItemClicked();
+            } else if (controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
+                recordConsoleOf(controller)->editFieldInPanelMenuItemClicked();
             }
         });
     bindPanelCommand(router, "showExpandedFieldsMenuItemClicked",

@@ -59,12 +59,15 @@ std::unique_ptr<TablesAndRowsController> makeTablesAndRowsController(WindowShell
                                                                      int windowIndex) {
     auto controller = std::make_unique<TablesAndRowsController>(shell, windowIndex);
     TablesAndRowsController& window = *controller;
-    window.setConsole(TablesAndRowsState::RowsConsole, std::make_unique<RowsConsole>(window));
-    window.setConsole(TablesAndRowsState::RecordConsole, std::make_unique<RecordConsole>(window));
-    window.setConsole(TablesAndRowsState::SQLConsole, std::make_unique<SQLConsole>(window));
-    window.setConsole(TablesAndRowsState::ImportConsole, std::make_unique<ImportConsole>(window));
-    window.setConsole(TablesAndRowsState::ExportConsole, std::make_unique<ExportConsole>(window));
-    window.setConsole(TablesAndRowsState::PrintConsole, std::make_unique<PrintConsole>(window));
+    auto rows = std::make_unique<RowsConsole>(window);
+    auto record = std::make_unique<RecordConsole>(window);
+    GridRequests& grid = *rows;
+    RecordEditorRequests& recordEditor = *record;
+    window.setConsoles(
+        {std::move(rows), std::move(record), std::make_unique<SQLConsole>(window),
+         std::make_unique<ImportConsole>(window), std::make_unique<ExportConsole>(window),
+         std::make_unique<PrintConsole>(window)},
+        grid, recordEditor);
     window.addPanel(std::make_unique<SortPanel>(window));
     window.addPanel(std::make_unique<SearchPanel>(window));
     window.addPanel(std::make_unique<WebBookmarksWindow>(window));

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         PrintLayoutStore::addLayout(PrintLayoutStore::kLabelSheet, current));
     TablesAndRowsController* window = bench::showRowsTable(application.app(), db);
     window->selectTableWithName("t");
-    window->selectPrintView();
+    window->selectConsole(TablesAndRowsState::PrintConsole);
     auto* console = static_cast<PrintConsole*>(window->console(TablesAndRowsState::PrintConsole));
     std::printf("before printing: peak memory %ld kB\n", peakKilobytes());
     print(console, window, kRows - 1000, Paths::documentsFolder() + "/labels-1000.pdf");

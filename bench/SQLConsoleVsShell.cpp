@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     const std::string db = Paths::documentsFolder() + "/rows.db";
     bench::makeRowsTable(db, rows);
     TablesAndRowsController* c = bench::showRowsTable(app, db);
-    c->selectSQLView();
+    c->selectConsole(TablesAndRowsState::SQLConsole);
     auto* console = static_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
     const double ours = bench::bestSeconds(kRuns, [&] {
         console->executeQueryInSQLView("select * from t");

@@ -10,64 +10,17 @@
 #include "mainwindow/TablesAndRowsController.h"
 #include "settings/ColumnWidths.h"
 
-void TablesAndRowsController::selectRowsView() {
-    view();
-    if (state_.selectedConsoleIndex == TablesAndRowsState::RowsConsole &&
-        consoleViews_[TablesAndRowsState::RowsConsole]->isVisibleTo(view_)) {
-        if (Console* rows = console(TablesAndRowsState::RowsConsole)) rows->consoleDidAppear();
-        return;
-    }
-    changeConsole(TablesAndRowsState::RowsConsole);
-}
-
-void TablesAndRowsController::selectAddRowView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::RecordConsole) {
-        changeConsole(TablesAndRowsState::RecordConsole);
-    }
-}
-void TablesAndRowsController::selectSQLView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::SQLConsole) {
-        changeConsole(TablesAndRowsState::SQLConsole);
-    }
-}
-void TablesAndRowsController::selectImportView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::ImportConsole) {
-        changeConsole(TablesAndRowsState::ImportConsole);
-    }
-}
-void TablesAndRowsController::selectExportView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::ExportConsole) {
-        changeConsole(TablesAndRowsState::ExportConsole);
-    }
-}
-void TablesAndRowsController::selectPrintView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::PrintConsole) {
-        changeConsole(TablesAndRowsState::PrintConsole);
-    }
-}
-
 void TablesAndRowsController::selectConsole(int console) {
-    switch (console) {
-        case TablesAndRowsState::RecordConsole:
-            selectAddRowView();
-            break;
-        case TablesAndRowsState::SQLConsole:
-            selectSQLView();
-            break;
-        case TablesAndRowsState::ImportConsole:
-            selectImportView();
-            break;
-        case TablesAndRowsState::ExportConsole:
-            selectExportView();
-            break;
-        case TablesAndRowsState::PrintConsole:
-            selectPrintView();
-            break;
-        case TablesAndRowsState::RowsConsole:
-            selectRowsView();
-            break;
-        default:
-            break;  // no such segment
+    if (console < 0 || console >= kNumberOfConsoles) return;  // no such segment
+    if (console != state_.selectedConsoleIndex) {
+        changeConsole(console);
+    } else if (console == TablesAndRowsState::RowsConsole) {
+        // The grid chosen again takes the keyboard back; hidden, it is shown.
+        if (consoleViews_[TablesAndRowsState::RowsConsole]->isVisibleTo(view_)) {
+            consoles_[TablesAndRowsState::RowsConsole]->consoleDidAppear();
+        } else {
+            changeConsole(console);
+        }
     }
 }
 
@@ -126,7 +79,7 @@ void TablesAndRowsController::rowsDidChange() {
 }
 
 void TablesAndRowsController::moveFocusedRowBy(int64_t offset) {
-    if (Console* rows = console(TablesAndRowsState::RowsConsole)) rows->moveFocusedRowBy(offset);
+    grid_->moveFocusedRowBy(offset);
 }
 
 void TablesAndRowsController::sortOrSearchDidChange() {
@@ -145,14 +98,11 @@ void TablesAndRowsController::rowNoLongerExists(QWidget* alertWindow) {
 }
 
 void TablesAndRowsController::cellDidChange(RowIndex row, FieldIndex field) {
-    for (const auto& console : consoles_) {
-        if (console) console->cellDidChange(row, field);
-    }
+    grid_->cellDidChange(row, field);
 }
 
 std::optional<QRect> TablesAndRowsController::focusedCellScreenRect() const {
-    Console* rows = console(TablesAndRowsState::RowsConsole);
-    return rows ? rows->focusedCellScreenRect() : std::nullopt;
+    return grid_->focusedCellScreenRect();
 }
 
 void TablesAndRowsController::showEditFieldPanel() {
@@ -165,9 +115,7 @@ void TablesAndRowsController::showEditFieldSheet(FieldIndex field, const DBValue
 
 void TablesAndRowsController::editFieldSheetDidEnd(FieldIndex field,
                                                    const std::optional<std::string>& text) {
-    if (Console* record = console(TablesAndRowsState::RecordConsole)) {
-        record->editFieldSheetDidEnd(field, text);
-    }
+    recordEditor_->editFieldSheetDidEnd(field, text);
 }
 
 void TablesAndRowsController::focusTablesView() {

@@ -37,9 +37,11 @@ TablesAndRowsController::~TablesAndRowsController() {
     if (view_ && !view_->parent()) delete view_.data();
 }
 
-void TablesAndRowsController::setConsole(int console, std::unique_ptr<Console> instance) {
-    if (console < 0 || console >= kNumberOfConsoles) return;
-    consoles_[static_cast<size_t>(console)] = std::move(instance);
+void TablesAndRowsController::setConsoles(Consoles consoles, GridRequests& grid,
+                                          RecordEditorRequests& recordEditor) {
+    consoles_ = std::move(consoles);
+    grid_ = &grid;
+    recordEditor_ = &recordEditor;
 }
 
 void TablesAndRowsController::addPanel(std::unique_ptr<WindowPanel> panel) {
@@ -165,7 +167,7 @@ void TablesAndRowsController::initializeAfterShown() {
     view();
     updateTablesRowsSplitViewWidths();
     state_.printPreviewMode = false;
-    selectRowsView();
+    selectConsole(TablesAndRowsState::RowsConsole);
     updateWindowTitle();
 
     UserDefaults& defaults = UserDefaults::standard();
@@ -321,7 +323,7 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
     initializeAfterShown();
     reloadTablesAndSelectTableNamed(lastTableShown(path));
     reloadPickerTypes();
-    selectRowsView();
+    selectConsole(TablesAndRowsState::RowsConsole);
     updateNumberOfRowsLabel();
 }
 

@@ -17,6 +17,8 @@
 
 #include "mainwindow/Console.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/GridRequests.h"
+#include "mainwindow/RecordEditorRequests.h"
 #include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/WindowPanel.h"
 
@@ -42,9 +44,10 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     TablesAndRowsController(WindowShell* shell, int windowIndex);
     ~TablesAndRowsController() override;
 
-    // The console shown for the index; what the application hands over once, before the view
-    // is first shown. An index without a console shows an empty view.
-    void setConsole(int console, std::unique_ptr<Console> instance);
+    // The consoles in toolbar order, with the grid's and the record editor's own requests: what
+    // the application hands over once, before the view is first shown.
+    using Consoles = std::array<std::unique_ptr<Console>, TablesAndRowsState::kNumberOfConsoles>;
+    void setConsoles(Consoles consoles, GridRequests& grid, RecordEditorRequests& recordEditor);
     Console* console(int console) const;
     // The floating panels of the window, handed over by the application like the consoles;
     // they hear of every load of the selected object and of the window's closing.
@@ -117,12 +120,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void runErrorAlert(const std::string& message, const std::string& errorDescription);
 
     // ---- Consoles and toolbar ----
-    void selectRowsView();
-    void selectAddRowView();
-    void selectSQLView();
-    void selectImportView();
-    void selectExportView();
-    void selectPrintView();
     void changeConsole(int console);
     // The toolbar's segmented control mirrors the console.
     void selectSegmentInToolbar(int console);
@@ -179,7 +176,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     WindowShell* shell_;
     int windowIndex_;
     TablesAndRowsState state_;
-    std::array<std::unique_ptr<Console>, TablesAndRowsState::kNumberOfConsoles> consoles_;
+    Consoles consoles_;
+    GridRequests* grid_ = nullptr;
+    RecordEditorRequests* recordEditor_ = nullptr;
     std::vector<std::unique_ptr<WindowPanel>> panels_;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;

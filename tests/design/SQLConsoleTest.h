@@ -27,7 +27,7 @@ class SQLConsoleTest : public ControllerTest {
         TablesAndRowsController* controller =
             app->tablesAndRowsControllerForWindowIndex(windowIndex);
         controller->selectTableWithName(table);
-        controller->selectSQLView();
+        controller->selectConsole(TablesAndRowsState::SQLConsole);
         return sqlConsoleOf(controller);
     }
 

@@ -117,13 +117,13 @@ TEST_F(CopiedTableSettingsTest, ADuplicateKeepsEachSortKeyInItsPlaceWithSearchAn
     std::string error;
     ASSERT_EQ(updateSortCodes({sortCodeFromIndex(1, 2)}, "people_2", db, &error), 0) << error;
     run("update varnelo_db_fields set type = 3 where table_name = 'people_2'");
-    c->selectSQLView();
+    c->selectConsole(TablesAndRowsState::SQLConsole);
     auto* sql = static_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
     sql->queryTextView()->setPlainText("drop table people_2");
     sql->executeButtonPressed();
     ASSERT_EQ(directQuery(db, "select count(*) from sqlite_master where name = 'people_2'"),
               Strings{"0"});
-    c->selectRowsView();
+    c->selectConsole(TablesAndRowsState::RowsConsole);
     QTest::qWait(kSettleWaitMs);  // the grid takes its full height again
     c->selectTableWithName("people");
     duplicate->duplicateTableMenuItemPressed();

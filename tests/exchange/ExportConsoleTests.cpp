@@ -26,7 +26,7 @@ class ExportConsoleTest : public ControllerTest {
         run("create table t (name text, amount); insert into t values ('a,b', 1), (NULL, 'say "
             "\"x\"'); create view v as select amount from t");
         controller = show("t");
-        controller->selectExportView();
+        controller->selectConsole(TablesAndRowsState::ExportConsole);
         console = exportOf(controller);
         out = pathInDocuments("out.txt");
         panelAnswer = {QString::fromStdString(out)};
@@ -112,7 +112,7 @@ TEST_F(ExportConsoleTest, TheFilePanelsOfExportImportAndTheLogsSayWhatTheyDo) {
     controller->view()
         ->findChild<ActivityLogView*>("exportViewLogTableView")
         ->writeLogToFileMenuItemClicked();
-    controller->selectImportView();
+    controller->selectConsole(TablesAndRowsState::ImportConsole);
     auto* import =
         static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
     panelAnswer.clear();

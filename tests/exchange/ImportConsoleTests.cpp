@@ -28,7 +28,7 @@ class ImportConsoleTest : public ControllerTest {
         ControllerTest::SetUp();
         makeRowsTable(3);
         controller = show("t");
-        controller->selectImportView();
+        controller->selectConsole(TablesAndRowsState::ImportConsole);
         console = importOf(controller);
         table = console->view()->findChild<QTableWidget*>("importViewFilesTableView");
     }
@@ -268,7 +268,7 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     console->addFilePaths({file("big.txt", text)}, std::nullopt);
     console->importViewImportButtonPressed();
     ASSERT_TRUE(console->isImporting());
-    controller->selectAddRowView();
+    controller->selectConsole(TablesAndRowsState::RecordConsole);
     auto* add = controller->view()->findChild<QPushButton*>("addRowViewAddButton");
     EXPECT_FALSE(add->isEnabled());
     auto* record =

@@ -38,7 +38,7 @@ TEST_F(ImportIntoExistingTableTest, ValuesAreConvertedByTheTablesFieldTypesNotTh
     run("alter table events drop column old");
 
     TablesAndRowsController* controller = show("events");
-    controller->selectImportView();
+    controller->selectConsole(TablesAndRowsState::ImportConsole);
     auto* console =
         static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
     // A format line that says the opposite of the table, and a file with names only (its

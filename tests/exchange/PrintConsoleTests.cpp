@@ -36,7 +36,7 @@ class PrintConsoleTest : public ControllerTest {
         current.boxObjects = std::move(objects);
         PrintLayoutStore::setCurrentPrintLayoutName(PrintLayoutStore::addLayout(preset, current));
         controller = show("t");
-        controller->selectPrintView();
+        controller->selectConsole(TablesAndRowsState::PrintConsole);
         return static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
     }
 
@@ -253,7 +253,7 @@ TEST_F(PrintConsoleTest, FontsThatAreNotInstalledFallBackToAnInstalledFamily) {
         json::array({{{"type", 1}, {"field_index", 0}, {"font_name", "No Such Family Bold"}}});
     PrintLayoutStore::savePrintLayoutToName(made, std::nullopt);
     controller = show("t");
-    controller->selectPrintView();
+    controller->selectConsole(TablesAndRowsState::PrintConsole);
     auto* console =
         static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
     controller->state().selection.focusedRowIndex = RowIndex(0);
@@ -285,7 +285,7 @@ TEST_F(PrintConsoleTest, TheLayoutPanelFollowsTheTableAndEachChosenLayoutStartsA
     EXPECT_EQ(objects->item(1)->text().toStdString(), "F  3. (No Field)");
 
     // The panel stays open over the grid, and follows the table chosen there.
-    controller->selectRowsView();
+    controller->selectConsole(TablesAndRowsState::RowsConsole);
     clickTable("u");
     ASSERT_EQ(controller->selectedTableName(), "u");
     EXPECT_EQ(objects->item(0)->text().toStdString(), "F  1. x");

@@ -275,7 +275,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "changed");
 
     // The print console follows the grid's focus.
-    c->selectPrintView();
+    c->selectConsole(TablesAndRowsState::PrintConsole);
     rowsOf(c)->selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
     QApplication::processEvents();
     EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "Row 15 of 20");
