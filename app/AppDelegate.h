@@ -31,6 +31,7 @@ class MenuRouter;
 class PreferencesWindow;
 class TablesAndRowsController;
 class TablesAndRowsWindow;
+struct WindowParts;
 class QWidget;
 
 class AppDelegate : public QObject, public WindowShell {
@@ -66,6 +67,10 @@ class AppDelegate : public QObject, public WindowShell {
     TablesAndRowsWindow* mainDatabaseWindow() const;
     TablesAndRowsController* tablesAndRowsControllerForMainWindow() const;
     TablesAndRowsController* tablesAndRowsControllerForWindowIndex(int windowIndex) const;
+    // The slot's window parts, each console and panel by its type; nullptr before the slot's
+    // window was first shown.
+    WindowParts* windowPartsForWindowIndex(int windowIndex) const;
+    WindowParts* windowPartsForMainWindow() const;
     std::optional<std::string> databaseFilePathForWindowIndex(int windowIndex) const;
     // The first slot without a database, -1 when all are in use.
     int getNextAvailableWindowIndex() const;
@@ -157,8 +162,7 @@ class AppDelegate : public QObject, public WindowShell {
     bool isLaunching_ = false;
     std::vector<std::vector<std::string>> filenamesHandedOverDuringLaunch_;
     std::array<std::unique_ptr<TablesAndRowsWindow>, kNumberOfWindowSlots> databaseWindows_;
-    std::array<std::unique_ptr<TablesAndRowsController>, kNumberOfWindowSlots>
-        tablesAndRowsControllers_;
+    std::array<std::unique_ptr<WindowParts>, kNumberOfWindowSlots> windowParts_;
     std::vector<std::string> sqliteFunctions_;
     std::map<std::string, std::string> sqliteFunctionDescriptions_;
     std::unique_ptr<DiagnosticsWindow> diagnosticsWindow_;

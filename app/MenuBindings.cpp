@@ -11,6 +11,7 @@
 #include "app/MathPanel.h"
 #include "app/MenuRouter.h"
 #include "app/MenuRules.h"
+#include "app/WindowParts.h"
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
@@ -41,28 +42,11 @@ constexpr const char* kSampleDatabasesURL = "https://varnelo.example.org/samples
 constexpr const char* kTutorialsURL = "https://varnelo.example.org/desktop";
 constexpr const char* kSupportURL = "https://varnelo.example.org/support";
 
-RowsConsole* rowsConsoleOf(TablesAndRowsController& controller) {
-    return static_cast<RowsConsole*>(controller.console(TablesAndRowsState::RowsConsole));
-}
-
-RecordConsole* recordConsoleOf(TablesAndRowsController& controller) {
-    return static_cast<RecordConsole*>(controller.console(TablesAndRowsState::RecordConsole));
-}
-
 // Binds a window command to a cell command of the window's grid.
 template <typename Result>
 void bindCellCommand(MenuRouter& router, const char* action, Result (CellCommands::*command)()) {
-    router.bindWindowCommand(action, [command](TablesAndRowsController& controller) {
-        if (RowsConsole* rows = rowsConsoleOf(controller)) (rows->cellCommands().*command)();
-    });
-}
-
-// Binds a window command to an operation of one of the window's panels, when it has that panel.
-template <class Panel>
-void bindPanelCommand(MenuRouter& router, const char* action, void (Panel::*operation)()) {
-    router.bindWindowCommand(action, [operation](TablesAndRowsController& controller) {
-        if (Panel* panel = controller.panel<Panel>()) (panel->*operation)();
-    });
+    router.bindWindowCommand(
+        action, [command](WindowParts& window) { (window.rows.cellCommands().*command)(); });
 }
 
 // The record editor's field whose value field has the keyboard focus; none without one.
@@ -76,30 +60,28 @@ FieldIndex focusedRecordField(RecordConsole& record, const TablesAndRowsState& s
 
 // The chosen location goes into the grid's focused cell, or into the record editor's field
 // being edited (saved with the row).
-void chooseLocation(TablesAndRowsController& controller) {
-    auto* record =
-        static_cast<RecordConsole*>(controller.console(TablesAndRowsState::RecordConsole));
-    bool inRecord = controller.selectedConsole() == TablesAndRowsState::RecordConsole && record;
+void chooseLocation(WindowParts& window) {
+    TablesAndRowsController& controller = window.controller;
+    RecordConsole& record = window.record;
+    bool inRecord = controller.selectedConsole() == TablesAndRowsState::RecordConsole;
     FieldIndex recordField =
-        inRecord ? focusedRecordField(*record, controller.state()) : FieldIndex();
+        inRecord ? focusedRecordField(record, controller.state()) : FieldIndex();
     LocationChooser chooser(controller.window());
     std::optional<std::string> text = chooser.chooseLocation();
     if (!text) return;
     if (controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
-        if (RowsConsole* rows = rowsConsoleOf(controller)) {
-            ChosenValueWriter(controller, *rows).updateFocusedCell(*text);
-        }
+        ChosenValueWriter(controller, window.rows).updateFocusedCell(*text);
     } else if (inRecord && !recordField.isNone()) {
-        record->takeTypedText(recordField, *text);
-        if (QLineEdit* line = record->valueField(recordField)) line->setText(toQString(*text));
+        record.takeTypedText(recordField, *text);
+        if (QLineEdit* line = record.valueField(recordField)) line->setText(toQString(*text));
     }
 }
 
 // Binds a window command to a clipboard command on the window's grid.
 template <class Commands>
 void bindClipboardCommand(MenuRouter& router, const char* action, void (Commands::*command)()) {
-    router.bindWindowCommand(action, [command](TablesAndRowsController& controller) {
-        if (RowsConsole* rows = rowsConsoleOf(controller)) (Commands(controller, *rows).*command)();
+    router.bindWindowCommand(action, [command](WindowParts& window) {
+        (Commands(window.controller, window.rows).*command)();
     });
 }
 
@@ -120,8 +102,8 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     router.bindApplicationCommand("clipboardContentsWindowMenuItemClicked",
                                   [&app] { app.refreshAndShowClipboardWindow(); });
     router.bindApplicationCommand("terminate", [] { QApplication::quit(); });
-    router.bindWindowCommand("performClose", [](TablesAndRowsController& controller) {
-        if (QWidget* window = controller.window()) window->close();
+    router.bindWindowCommand("performClose", [](WindowParts& window) {
+        if (QWidget* shown = window.controller.window()) shown->close();
     });
 
     for (int console = 0; console < TablesAndRowsState::kNumberOfConsoles; ++console) {
@@ -137,44 +119,40 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
                                   [&router] { router.showTablesViewMenuItemClicked(); });
     router.bindApplicationCommand("showToolbarMenuItemClicked",
                                   [&router] { router.showToolbarMenuItemClicked(); });
-    router.bindWindowCommand(
-        "editFieldInPanelMenuItemClicked", [](TablesAndRowsController& controller) {
-            if (controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
-                rowsConsoleOf(controller)->editFieldInPanelMenuItemClicked();
-            } else if (controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
-                recordConsoleOf(controller)->editFieldInPanelMenuItemClicked();
-            }
-        });
-    bindPanelCommand(router, "showExpandedFieldsMenuItemClicked",
-                     &ExpandedFieldsPanel::showExpandedFieldsMenuItemClicked);
-    router.bindExpandedFieldsPanelHidden([](TablesAndRowsController& controller) {
-        ExpandedFieldsPanel* panel = controller.panel<ExpandedFieldsPanel>();
-        return !panel || panel->isExpandedFieldsPanelHidden();
+    router.bindWindowCommand("editFieldInPanelMenuItemClicked", [](WindowParts& window) {
+        if (window.controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
+            window.rows.editFieldInPanelMenuItemClicked();
+        } else if (window.controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
+            window.record.editFieldInPanelMenuItemClicked();
+        }
     });
-    router.bindWindowCommand("tablesViewMenuItemClicked", [](TablesAndRowsController& controller) {
-        controller.focusTablesView();
+    router.bindWindowCommand("showExpandedFieldsMenuItemClicked", [](WindowParts& window) {
+        window.expandedFields.showExpandedFieldsMenuItemClicked();
     });
-    router.bindWindowCommand(
-        "reloadTablesMenuItemClicked",
-        [](TablesAndRowsController& controller) { controller.reloadTablesMenuItemClicked(); });
-    router.bindWindowCommand("selectAll", [](TablesAndRowsController& controller) {
-        RowsConsole* rows = rowsConsoleOf(controller);
-        if (rows && controller.selectedConsole() == TablesAndRowsState::RowsConsole &&
-            rows->isRowsTableViewFirstResponder()) {
-            rows->selectAllFields();
+    router.bindExpandedFieldsPanelHidden(
+        [](WindowParts& window) { return window.expandedFields.isExpandedFieldsPanelHidden(); });
+    router.bindWindowCommand("tablesViewMenuItemClicked",
+                             [](WindowParts& window) { window.controller.focusTablesView(); });
+    router.bindWindowCommand("reloadTablesMenuItemClicked", [](WindowParts& window) {
+        window.controller.reloadTablesMenuItemClicked();
+    });
+    router.bindWindowCommand("selectAll", [](WindowParts& window) {
+        TablesAndRowsController& controller = window.controller;
+        if (controller.selectedConsole() == TablesAndRowsState::RowsConsole &&
+            window.rows.isRowsTableViewFirstResponder()) {
+            window.rows.selectAllFields();
             return;
         }
         // Any other list or text of the window selects all its own way.
-        QWidget* window = controller.window();
-        QWidget* focus = window ? window->focusWidget() : nullptr;
+        QWidget* shown = controller.window();
+        QWidget* focus = shown ? shown->focusWidget() : nullptr;
         if (focus && focus->metaObject()->indexOfMethod("selectAll()") >= 0) {
             QMetaObject::invokeMethod(focus, "selectAll");
         }
     });
 
-    router.bindWindowCommand("deselectAllMenuItemClicked", [](TablesAndRowsController& controller) {
-        if (RowsConsole* rows = rowsConsoleOf(controller)) rows->deselectAllMenuItemClicked();
-    });
+    router.bindWindowCommand("deselectAllMenuItemClicked",
+                             [](WindowParts& window) { window.rows.deselectAllMenuItemClicked(); });
     // The grid's cell commands (those with a prompt answer it themselves); Set to NULL acts on the
     // record editor's field when it is shown.
     bindCellCommand(router, "clearMenuItemClicked", &CellCommands::clearMenuItemClicked);
@@ -190,44 +168,48 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     bindCellCommand(router, "addOneBlankRowItemClicked", &CellCommands::addOneBlankRow);
     bindCellCommand(router, "addBlankRowsItemClicked", &CellCommands::addBlankRows);
     bindCellCommand(router, "goToRowMenuItemClicked", &CellCommands::goToRowMenuItemClicked);
-    router.bindWindowCommand("setToNULLMenuItemClicked", [](TablesAndRowsController& controller) {
-        if (controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
-            auto* record =
-                static_cast<RecordConsole*>(controller.console(TablesAndRowsState::RecordConsole));
-            if (record) record->setToNULLMenuItemClicked();
-        } else if (RowsConsole* rows = rowsConsoleOf(controller)) {
-            rows->cellCommands().setToNULLMenuItemClicked();
+    router.bindWindowCommand("setToNULLMenuItemClicked", [](WindowParts& window) {
+        if (window.controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
+            window.record.setToNULLMenuItemClicked();
+        } else {
+            window.rows.cellCommands().setToNULLMenuItemClicked();
         }
     });
-    router.bindWindowCommand("addBlankTableMenuItemClicked", [](TablesAndRowsController& c) {
-        if (auto* sheet = c.panel<AddTableSheet>()) sheet->addBlankTable();
-    });
+    router.bindWindowCommand("addBlankTableMenuItemClicked",
+                             [](WindowParts& window) { window.addTable.addBlankTable(); });
     // Tables copied from another window come through the drag-tables panel; any other
     // clipboard makes a table of its rows.
-    router.bindWindowCommand("addTableFromClipboardMenuItemClicked",
-                             [](TablesAndRowsController& c) {
-                                 auto* tables = c.panel<DragTablesPanel>();
-                                 if (tables && tables->promptWithPasteboard()) return;
-                                 if (auto* sheet = c.panel<AddTableSheet>()) {
-                                     sheet->addTableFromClipboard();
-                                 }
-                             });
-    bindPanelCommand(router, "sortFieldsMenuItemClicked", &SortPanel::sortFieldsMenuItemClicked);
-    bindPanelCommand(router, "searchMenuItemClicked", &SearchPanel::searchMenuItemClicked);
-    bindPanelCommand(router, "webBrowserBookmarksMenuItemClicked",
-                     &WebBookmarksWindow::webBrowserBookmarksMenuItemClicked);
-    bindPanelCommand(router, "schemaMenuItemClicked", &TableSchemaWindow::schemaMenuItemClicked);
-    bindPanelCommand(router, "hiddenMenuItemClicked", &HiddenObjects::hiddenMenuItemClicked);
-    bindPanelCommand(router, "showHiddenTablesMenuItemClicked",
-                     &HiddenObjects::showHiddenTablesMenuItemClicked);
-    bindPanelCommand(router, "duplicateTableMenuItemPressed",
-                     &DuplicateTablesSheet::duplicateTableMenuItemPressed);
-    bindPanelCommand(router, "deleteAllRowsMenuItemClicked",
-                     &DeleteAllRows::deleteAllRowsMenuItemClicked);
-    bindPanelCommand(router, "nameAndFieldsMenuItemClicked",
-                     &NameAndFieldsPanel::nameAndFieldsMenuItemClicked);
-    bindPanelCommand(router, "pickerTypesMenuItemClicked",
-                     &PickerTypesWindow::pickerTypesMenuItemClicked);
+    router.bindWindowCommand("addTableFromClipboardMenuItemClicked", [](WindowParts& window) {
+        if (!window.dragTables.promptWithPasteboard()) window.addTable.addTableFromClipboard();
+    });
+    router.bindWindowCommand("sortFieldsMenuItemClicked",
+                             [](WindowParts& window) { window.sort.sortFieldsMenuItemClicked(); });
+    router.bindWindowCommand("searchMenuItemClicked",
+                             [](WindowParts& window) { window.search.searchMenuItemClicked(); });
+    router.bindWindowCommand("webBrowserBookmarksMenuItemClicked", [](WindowParts& window) {
+        window.webBookmarks.webBrowserBookmarksMenuItemClicked();
+    });
+    router.bindWindowCommand("schemaMenuItemClicked", [](WindowParts& window) {
+        window.tableSchema.schemaMenuItemClicked();
+    });
+    router.bindWindowCommand("hiddenMenuItemClicked", [](WindowParts& window) {
+        window.hiddenObjects.hiddenMenuItemClicked();
+    });
+    router.bindWindowCommand("showHiddenTablesMenuItemClicked", [](WindowParts& window) {
+        window.hiddenObjects.showHiddenTablesMenuItemClicked();
+    });
+    router.bindWindowCommand("duplicateTableMenuItemPressed", [](WindowParts& window) {
+        window.duplicateTables.duplicateTableMenuItemPressed();
+    });
+    router.bindWindowCommand("deleteAllRowsMenuItemClicked", [](WindowParts& window) {
+        window.deleteAllRows.deleteAllRowsMenuItemClicked();
+    });
+    router.bindWindowCommand("nameAndFieldsMenuItemClicked", [](WindowParts& window) {
+        window.nameAndFields.nameAndFieldsMenuItemClicked();
+    });
+    router.bindWindowCommand("pickerTypesMenuItemClicked", [](WindowParts& window) {
+        window.pickerTypes.pickerTypesMenuItemClicked();
+    });
     router.bindApplicationCommand("databasesWindowMenuItemClicked",
                                   [&app] { app.databaseFiles().databasesWindowMenuItemClicked(); });
     router.bindApplicationCommand("renameDatabaseMenuItemClicked",
@@ -241,10 +223,8 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
                                   [&app] { app.databaseCopyOut().copyDatabaseToFolder(); });
     router.bindApplicationCommand("uploadToDropbox",
                                   [&app] { app.databaseCopyOut().uploadToDropbox(); });
-    router.bindWindowCommand("createViewMenuItemPressed", [](TablesAndRowsController& controller) {
-        auto* sql = static_cast<SQLConsole*>(controller.console(TablesAndRowsState::SQLConsole));
-        if (sql) sql->createViewMenuItemPressed();
-    });
+    router.bindWindowCommand("createViewMenuItemPressed",
+                             [](WindowParts& window) { window.sql.createViewMenuItemPressed(); });
 
     router.bindApplicationCommand("sampleDatabasesMenuItemClicked",
                                   [&router] { router.openHelpPage(kSampleDatabasesURL); });

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     bench::makeRowsTable(db, rows);
     TablesAndRowsController* c = bench::showRowsTable(app, db);
     c->selectConsole(TablesAndRowsState::SQLConsole);
-    auto* console = static_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
+    auto* console = &bench::partsOf(app, c).sql;
     const double ours = bench::bestSeconds(kRuns, [&] {
         console->executeQueryInSQLView("select * from t");
         QApplication::processEvents();

@@ -48,18 +48,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     // the application hands over once, before the view is first shown.
     using Consoles = std::array<std::unique_ptr<Console>, TablesAndRowsState::kNumberOfConsoles>;
     void setConsoles(Consoles consoles, GridRequests& grid, RecordEditorRequests& recordEditor);
-    Console* console(int console) const;
     // The floating panels of the window, handed over by the application like the consoles;
     // they hear of every load of the selected object and of the window's closing.
     void addPanel(std::unique_ptr<WindowPanel> panel);
-    // The panel of that class; nullptr when the window has none.
-    template <class Panel>
-    Panel* panel() const {
-        for (const auto& instance : panels_) {
-            if (auto* found = dynamic_cast<Panel*>(instance.get())) return found;
-        }
-        return nullptr;
-    }
 
     int windowIndex() const override { return windowIndex_; }
     // The window's content; the window that shows it owns it.
@@ -159,6 +150,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QSplitter* tablesRowsSplitView() const { return tablesRowsSplitView_; }
 
   private:
+    Console* console(int console) const;
     void buildView();
     void showOnlyConsole(int console);
     // Runs the panel as a sheet on the window and shows the database chosen.

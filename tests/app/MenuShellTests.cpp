@@ -56,7 +56,7 @@ TEST_F(MenuShellTest, KeyEquivalentsDoNothingWithoutAMainDatabaseWindowOrAgainst
     TablesAndRowsController* c = showActive("t");
     int setToNULL = 0;
     app->menuRouter().bindWindowCommand("setToNULLMenuItemClicked",
-                                        [&](TablesAndRowsController&) { ++setToNULL; });
+                                        [&](WindowParts&) { ++setToNULL; });
 
     c->tablesTableView()->setFocus();
     keys(Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
@@ -200,15 +200,15 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
         item(action)->trigger();
         QApplication::processEvents();
     }
-    EXPECT_TRUE(c->panel<TableSchemaWindow>()->tableSchemaPanel()->isVisible());
-    EXPECT_TRUE(c->panel<NameAndFieldsPanel>()->nameAndFieldsPanel()->isVisible());
-    EXPECT_TRUE(c->panel<PickerTypesWindow>()->pickerTypesWindow()->isVisible());
-    EXPECT_TRUE(c->panel<SortPanel>()->sortPanel()->isVisible());
-    EXPECT_TRUE(c->panel<SearchPanel>()->searchPanel()->isVisible());
-    EXPECT_TRUE(c->panel<WebBookmarksWindow>()->webBrowserBookmarksWindow()->isVisible());
-    EXPECT_TRUE(c->panel<NameAndFieldsPanel>()->nameAndFieldsPanel()->isVisible());
-    EXPECT_TRUE(c->panel<TableSchemaWindow>()->tableSchemaPanel()->isVisible());
-    EXPECT_TRUE(c->panel<PickerTypesWindow>()->pickerTypesWindow()->isVisible());
+    EXPECT_TRUE(partsOf(c).tableSchema.tableSchemaPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).nameAndFields.nameAndFieldsPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).pickerTypes.pickerTypesWindow()->isVisible());
+    EXPECT_TRUE(partsOf(c).sort.sortPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).search.searchPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).webBookmarks.webBrowserBookmarksWindow()->isVisible());
+    EXPECT_TRUE(partsOf(c).nameAndFields.nameAndFieldsPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).tableSchema.tableSchemaPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).pickerTypes.pickerTypesWindow()->isVisible());
     for (const char* action :
          {"duplicateTableMenuItemPressed", "hiddenMenuItemClicked",
           "showHiddenTablesMenuItemClicked", "deleteAllRowsMenuItemClicked",

@@ -129,7 +129,7 @@ TEST_F(TablesListMenuTest, TheDeleteButtonAndTheMenuDeleteTheObjectsAfterAsking)
 TEST_F(TablesListMenuTest, AddOpensTheNewTablePanelAndActionShowsTheListMenuOnTheSelection) {
     run("create table t (a); create index i on t(a)");
     TablesAndRowsController* c = showActive("t");
-    auto* panel = c->panel<NameAndFieldsPanel>();
+    auto* panel = &partsOf(c).nameAndFields;
     QTest::mouseClick(c->leftSideAddButton(), Qt::LeftButton);
     ASSERT_TRUE(panel->isNameAndFieldsPanelVisible());
     EXPECT_FALSE(panel->changeExistingTable());
@@ -146,7 +146,7 @@ TEST_F(TablesListMenuTest, AddOpensTheNewTablePanelAndActionShowsTheListMenuOnTh
         EXPECT_TRUE(menuItemNamed(menu, "addTableButtonPressed")->isEnabled());
         clickMenuItem(menu, menuItemNamed(menu, "tablesSchemaMenuItemClicked"));
     }));
-    auto* schema = c->panel<TableSchemaWindow>();
+    auto* schema = &partsOf(c).tableSchema;
     ASSERT_TRUE(schema->tableSchemaPanel()->isVisible());
     EXPECT_EQ(schema->tableSchemaPanelTextView()->toPlainText().toStdString(),
               "CREATE TABLE t (a)\n\nCREATE INDEX i on t(a)");
@@ -252,7 +252,7 @@ TEST_F(TablesListMenuTest, TheSchemaWindowFollowsTheSelection) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint("a"));
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowPoint("a"));
     QApplication::processEvents();
-    auto* schema = c->panel<TableSchemaWindow>();
+    auto* schema = &partsOf(c).tableSchema;
     ASSERT_TRUE(schema->tableSchemaPanel()->isVisible());
     auto text = [schema] {
         return schema->tableSchemaPanelTextView()->toPlainText().toStdString();

@@ -37,7 +37,7 @@ class PanelTest : public ControllerTest {
     }
 
     // The value of field `field` in grid row `row` of the loaded page.
-    static std::string gridValue(TablesAndRowsController* c, int64_t row, int64_t field) {
+    std::string gridValue(TablesAndRowsController* c, int64_t row, int64_t field) const {
         return rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(row),
                                                                     FieldIndex(field));
     }

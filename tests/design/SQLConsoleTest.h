@@ -11,10 +11,6 @@
 #include "design/SqlResultsTableView.h"
 #include "tests/mainwindow/ControllerTest.h"
 
-inline SQLConsole* sqlConsoleOf(TablesAndRowsController* controller) {
-    return static_cast<SQLConsole*>(controller->console(TablesAndRowsState::SQLConsole));
-}
-
 class SQLConsoleTest : public ControllerTest {
   protected:
     // Shows the database in the slot with the table selected and the SQL console shown.
@@ -28,7 +24,7 @@ class SQLConsoleTest : public ControllerTest {
             app->tablesAndRowsControllerForWindowIndex(windowIndex);
         controller->selectTableWithName(table);
         controller->selectConsole(TablesAndRowsState::SQLConsole);
-        return sqlConsoleOf(controller);
+        return &partsOf(controller).sql;
     }
 
     static void execute(SQLConsole* console, const std::string& sql) {

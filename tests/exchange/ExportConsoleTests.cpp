@@ -12,13 +12,6 @@
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/Menus.h"
 
-namespace {
-ExportConsole* exportOf(TablesAndRowsController* controller) {
-    return static_cast<ExportConsole*>(controller->console(TablesAndRowsState::ExportConsole));
-}
-
-}  // namespace
-
 class ExportConsoleTest : public ControllerTest {
   protected:
     void SetUp() override {
@@ -27,7 +20,7 @@ class ExportConsoleTest : public ControllerTest {
             "\"x\"'); create view v as select amount from t");
         controller = show("t");
         controller->selectConsole(TablesAndRowsState::ExportConsole);
-        console = exportOf(controller);
+        console = &partsOf(controller).exportConsole;
         out = pathInDocuments("out.txt");
         panelAnswer = {QString::fromStdString(out)};
     }
@@ -113,8 +106,7 @@ TEST_F(ExportConsoleTest, TheFilePanelsOfExportImportAndTheLogsSayWhatTheyDo) {
         ->findChild<ActivityLogView*>("exportViewLogTableView")
         ->writeLogToFileMenuItemClicked();
     controller->selectConsole(TablesAndRowsState::ImportConsole);
-    auto* import =
-        static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
+    auto* import = &partsOf(controller).import;
     panelAnswer.clear();
     import->showImportFileChooser();
     ASSERT_EQ(panelsShown.size(), 3u);

@@ -16,11 +16,7 @@
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/Menus.h"
 
-namespace {
-ImportConsole* importOf(TablesAndRowsController* controller) {
-    return static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
-}
-}  // namespace
+namespace {}  // namespace
 
 class ImportConsoleTest : public ControllerTest {
   protected:
@@ -29,7 +25,7 @@ class ImportConsoleTest : public ControllerTest {
         makeRowsTable(3);
         controller = show("t");
         controller->selectConsole(TablesAndRowsState::ImportConsole);
-        console = importOf(controller);
+        console = &partsOf(controller).import;
         table = console->view()->findChild<QTableWidget*>("importViewFilesTableView");
     }
     void TearDown() override {
@@ -271,8 +267,7 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     controller->selectConsole(TablesAndRowsState::RecordConsole);
     auto* add = controller->view()->findChild<QPushButton*>("addRowViewAddButton");
     EXPECT_FALSE(add->isEnabled());
-    auto* record =
-        static_cast<RecordConsole*>(controller->console(TablesAndRowsState::RecordConsole));
+    auto* record = &partsOf(controller).record;
     QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Period, Qt::ControlModifier);
     console->importViewImportButtonPressed();  // Stop
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);

@@ -39,8 +39,7 @@ TEST_F(ImportIntoExistingTableTest, ValuesAreConvertedByTheTablesFieldTypesNotTh
 
     TablesAndRowsController* controller = show("events");
     controller->selectConsole(TablesAndRowsState::ImportConsole);
-    auto* console =
-        static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
+    auto* console = &partsOf(controller).import;
     // A format line that says the opposite of the table, and a file with names only (its
     // formats all Text).
     console->addFilePaths({file("typed.csv",

@@ -37,7 +37,7 @@ class PrintConsoleTest : public ControllerTest {
         PrintLayoutStore::setCurrentPrintLayoutName(PrintLayoutStore::addLayout(preset, current));
         controller = show("t");
         controller->selectConsole(TablesAndRowsState::PrintConsole);
-        return static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
+        return &partsOf(controller).print;
     }
 
     std::string pdf() const { return pathInDocuments("rows.pdf"); }
@@ -254,8 +254,7 @@ TEST_F(PrintConsoleTest, FontsThatAreNotInstalledFallBackToAnInstalledFamily) {
     PrintLayoutStore::savePrintLayoutToName(made, std::nullopt);
     controller = show("t");
     controller->selectConsole(TablesAndRowsState::PrintConsole);
-    auto* console =
-        static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
+    auto* console = &partsOf(controller).print;
     controller->state().selection.focusedRowIndex = RowIndex(0);
     ASSERT_EQ(console->printRowsToPDF(pdf()), 3);
     EXPECT_NE(commandOutput("pdftotext '" + pdf() + "' -").find("name 1"), std::string::npos);

@@ -21,7 +21,7 @@
 
 class EditFieldPanelTest : public GridTest {
   protected:
-    EditFieldPanel* panelOf(TablesAndRowsController* c) { return c->panel<EditFieldPanel>(); }
+    EditFieldPanel* panelOf(TablesAndRowsController* c) { return &partsOf(c).editField; }
     // Focuses the grid cell and opens the panel over it with Control-Return.
     EditFieldPanel* openOn(TablesAndRowsController* c, int row, int column) {
         click(row, column);
@@ -248,7 +248,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     QApplication::processEvents();
     ASSERT_EQ(c->selectedConsole(), TablesAndRowsState::RecordConsole);
     EXPECT_FALSE(panel->isShown());
-    auto* record = static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    auto* record = &partsOf(c).record;
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 6");
 
     // A focus moved by the grid while the record editor is shown reaches it.
@@ -309,7 +309,7 @@ TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocused
     EXPECT_EQ(expandedFieldsText(state, true), "name 2\n\n3");
     EXPECT_EQ(expandedFieldsText(state, false), "");
     // The panel shows the same text and follows the focus.
-    ExpandedFieldsPanel* expanded = c->panel<ExpandedFieldsPanel>();
+    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
     expanded->showExpandedFieldsPanel(true);
     EXPECT_EQ(expanded->expandedFieldsPanelTextView()->toPlainText(), "name 2\n\n3");
     click(3, 1);

@@ -15,7 +15,7 @@ class RecordConsoleTest : public GridTest {
         click(row, 1);
         key(Qt::Key_Return, Qt::AltModifier);
         controller = c;
-        return static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+        return &partsOf(c).record;
     }
     QString status(RecordConsole* record) const { return record->statusLabel()->text(); }
     bool enabled(const char* button) const {
