@@ -18,6 +18,7 @@
 #include "app/Thumbnail.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
+#include "tests/support/DirectQuery.h"
 #include "tests/support/ShellTest.h"
 
 namespace fs = std::filesystem;
@@ -41,19 +42,8 @@ bool isWhite(QRgb pixel) {
 
 // One answer of an independent connection: the first column of the first row.
 std::string scalar(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::string answer;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(statement, 0);
-            answer = text ? reinterpret_cast<const char*>(text) : "";
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return answer;
+    std::vector<std::string> values = directQuery(path, sql);
+    return values.empty() || values.front() == "<null>" ? "" : values.front();
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <sqlite3.h>
-
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
 #include "design/NameAndFieldsPanel.h"
@@ -18,6 +16,7 @@
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DirectQuery.h"
 
 class MenuShellTest : public ControllerTest {
   protected:
@@ -247,15 +246,7 @@ TEST_F(MenuShellTest, AddOneBlankRowActsOnlyFromTheRowsConsole) {
     makeRowsTable(3);
     TablesAndRowsController* c = showActive("t");
     auto rowsInFile = [this] {
-        sqlite3* connection = nullptr;
-        sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(connection, "select count(*) from t", -1, &statement, nullptr);
-        int64_t count =
-            sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
-        sqlite3_finalize(statement);
-        sqlite3_close(connection);
-        return count;
+        return std::stoll(directQuery(db, "select count(*) from t").at(0));
     };
     auto addOneBlankRowKeys = [] {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_N,
