@@ -42,13 +42,6 @@ constexpr const char* kSampleDatabasesURL = "https://varnelo.example.org/samples
 constexpr const char* kTutorialsURL = "https://varnelo.example.org/desktop";
 constexpr const char* kSupportURL = "https://varnelo.example.org/support";
 
-// Binds a window command to a cell command of the window's grid.
-template <typename Result>
-void bindCellCommand(MenuRouter& router, const char* action, Result (CellCommands::*command)()) {
-    router.bindWindowCommand(
-        action, [command](WindowParts& window) { (window.rows.cellCommands().*command)(); });
-}
-
 // The record editor's field whose value field has the keyboard focus; none without one.
 FieldIndex focusedRecordField(RecordConsole& record, const TablesAndRowsState& state) {
     QWidget* focus = QApplication::focusWidget();
@@ -77,159 +70,171 @@ void chooseLocation(WindowParts& window) {
     }
 }
 
-// Binds a window command to a clipboard command on the window's grid.
-template <class Commands>
-void bindClipboardCommand(MenuRouter& router, const char* action, void (Commands::*command)()) {
-    router.bindWindowCommand(action, [command](WindowParts& window) {
-        (Commands(window.controller, window.rows).*command)();
-    });
+// Select All: the grid's cells while it has the keyboard, else whatever list or text of the
+// window has it, its own way.
+void selectAll(WindowParts& window) {
+    TablesAndRowsController& controller = window.controller;
+    if (controller.selectedConsole() == TablesAndRowsState::RowsConsole &&
+        window.rows.isRowsTableViewFirstResponder()) {
+        window.rows.selectAllFields();
+        return;
+    }
+    QWidget* shown = controller.window();
+    QWidget* focus = shown ? shown->focusWidget() : nullptr;
+    if (focus && focus->metaObject()->indexOfMethod("selectAll()") >= 0) {
+        QMetaObject::invokeMethod(focus, "selectAll");
+    }
 }
+
+template <class Target>
+struct Binding {
+    const char* action;
+    void (*command)(Target&);
+};
+
+const Binding<AppDelegate> kApplicationCommands[] = {
+    {"openNewWindow", [](AppDelegate& app) { app.openNewWindow(); }},
+    {"openDocument", [](AppDelegate& app) { app.openDocument(); }},
+    {"openExternalDatabase", [](AppDelegate& app) { app.openExternalDatabase(); }},
+    {"showPreferences", [](AppDelegate& app) { app.showPreferences(); }},
+    {"showDiagnosticsWindow", [](AppDelegate& app) { app.showDiagnosticsWindow(); }},
+    {"gettingStartedMenuItemClicked",
+     [](AppDelegate& app) { app.gettingStartedMenuItemClicked(); }},
+    {"showMapPanel", [](AppDelegate& app) { app.mapPanel().showMapPanel(); }},
+    {"mathMenuItemClicked", [](AppDelegate& app) { app.mathPanel().mathMenuItemClicked(); }},
+    {"clipboardContentsWindowMenuItemClicked",
+     [](AppDelegate& app) { app.refreshAndShowClipboardWindow(); }},
+    {"terminate", [](AppDelegate&) { QApplication::quit(); }},
+    {"databasesWindowMenuItemClicked",
+     [](AppDelegate& app) { app.databaseFiles().databasesWindowMenuItemClicked(); }},
+    {"renameDatabaseMenuItemClicked",
+     [](AppDelegate& app) { app.databaseFiles().renameDatabaseMenuItemClicked(); }},
+    {"imagesWindowMenuItemClicked",
+     [](AppDelegate& app) { app.imagesWindow().imagesWindowMenuItemClicked(); }},
+    {"shareCurrentDatabaseUsingEmail",
+     [](AppDelegate& app) { app.databaseCopyOut().shareCurrentDatabaseUsingEmail(); }},
+    {"copyDatabaseToFolder",
+     [](AppDelegate& app) { app.databaseCopyOut().copyDatabaseToFolder(); }},
+    {"uploadToDropbox", [](AppDelegate& app) { app.databaseCopyOut().uploadToDropbox(); }},
+};
+
+// What the router does itself: the main window's console cycle and views, the help pages.
+const Binding<MenuRouter> kRouterCommands[] = {
+    {"selectPreviousViewMenuItemClicked",
+     [](MenuRouter& router) { router.selectPreviousViewMenuItemClicked(); }},
+    {"selectNextViewMenuItemClicked",
+     [](MenuRouter& router) { router.selectNextViewMenuItemClicked(); }},
+    {"showTablesViewMenuItemClicked",
+     [](MenuRouter& router) { router.showTablesViewMenuItemClicked(); }},
+    {"showToolbarMenuItemClicked", [](MenuRouter& router) { router.showToolbarMenuItemClicked(); }},
+    {"sampleDatabasesMenuItemClicked",
+     [](MenuRouter& router) { router.openHelpPage(kSampleDatabasesURL); }},
+    {"tutorialsMenuItemClicked", [](MenuRouter& router) { router.openHelpPage(kTutorialsURL); }},
+    {"supportMenuItemClicked", [](MenuRouter& router) { router.openHelpPage(kSupportURL); }},
+};
+
+// The main database window's commands. The grid's cell commands with a prompt answer it
+// themselves; Set to NULL acts on the record editor's field when that is shown.
+const Binding<WindowParts> kWindowCommands[] = {
+    {"chooseLocationMenuItemClicked", chooseLocation},
+    {"performClose",
+     [](WindowParts& window) {
+         if (QWidget* shown = window.controller.window()) shown->close();
+     }},
+    {"editFieldInPanelMenuItemClicked",
+     [](WindowParts& window) {
+         if (window.controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
+             window.rows.editFieldInPanelMenuItemClicked();
+         } else if (window.controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
+             window.record.editFieldInPanelMenuItemClicked();
+         }
+     }},
+    {"showExpandedFieldsMenuItemClicked",
+     [](WindowParts& window) { window.expandedFields.showExpandedFieldsMenuItemClicked(); }},
+    {"tablesViewMenuItemClicked", [](WindowParts& window) { window.controller.focusTablesView(); }},
+    {"reloadTablesMenuItemClicked",
+     [](WindowParts& window) { window.controller.reloadTablesMenuItemClicked(); }},
+    {"selectAll", selectAll},
+    {"deselectAllMenuItemClicked",
+     [](WindowParts& window) { window.rows.deselectAllMenuItemClicked(); }},
+    {"clearMenuItemClicked",
+     [](WindowParts& window) { window.rows.cellCommands().clearMenuItemClicked(); }},
+    {"replaceMenuItemClicked",
+     [](WindowParts& window) { window.rows.cellCommands().replaceMenuItemClicked(); }},
+    {"delete", [](WindowParts& window) { window.rows.cellCommands().rowsTableViewDelete(); }},
+    {"copy",
+     [](WindowParts& window) { GridCopy(window.controller, window.rows).rowsTableViewCopy(); }},
+    {"cut",
+     [](WindowParts& window) { GridCopy(window.controller, window.rows).rowsTableViewCut(); }},
+    {"copyForExportMenuItemClicked",
+     [](WindowParts& window) {
+         GridCopy(window.controller, window.rows).copyForExportMenuItemClicked();
+     }},
+    {"paste",
+     [](WindowParts& window) { GridPaste(window.controller, window.rows).rowsTableViewPaste(); }},
+    {"pasteRowsMenuItemClicked",
+     [](WindowParts& window) {
+         GridPaste(window.controller, window.rows).pasteByAddingRowsFromPasteboard();
+     }},
+    {"addOneBlankRowItemClicked",
+     [](WindowParts& window) { window.rows.cellCommands().addOneBlankRow(); }},
+    {"addBlankRowsItemClicked",
+     [](WindowParts& window) { window.rows.cellCommands().addBlankRows(); }},
+    {"goToRowMenuItemClicked",
+     [](WindowParts& window) { window.rows.cellCommands().goToRowMenuItemClicked(); }},
+    {"setToNULLMenuItemClicked",
+     [](WindowParts& window) {
+         if (window.controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
+             window.record.setToNULLMenuItemClicked();
+         } else {
+             window.rows.cellCommands().setToNULLMenuItemClicked();
+         }
+     }},
+    {"addBlankTableMenuItemClicked", [](WindowParts& window) { window.addTable.addBlankTable(); }},
+    // Tables copied from another window come through the drag-tables panel; any other
+    // clipboard makes a table of its rows.
+    {"addTableFromClipboardMenuItemClicked",
+     [](WindowParts& window) {
+         if (!window.dragTables.promptWithPasteboard()) window.addTable.addTableFromClipboard();
+     }},
+    {"sortFieldsMenuItemClicked",
+     [](WindowParts& window) { window.sort.sortFieldsMenuItemClicked(); }},
+    {"searchMenuItemClicked", [](WindowParts& window) { window.search.searchMenuItemClicked(); }},
+    {"webBrowserBookmarksMenuItemClicked",
+     [](WindowParts& window) { window.webBookmarks.webBrowserBookmarksMenuItemClicked(); }},
+    {"schemaMenuItemClicked",
+     [](WindowParts& window) { window.tableSchema.schemaMenuItemClicked(); }},
+    {"hiddenMenuItemClicked",
+     [](WindowParts& window) { window.hiddenObjects.hiddenMenuItemClicked(); }},
+    {"showHiddenTablesMenuItemClicked",
+     [](WindowParts& window) { window.hiddenObjects.showHiddenTablesMenuItemClicked(); }},
+    {"duplicateTableMenuItemPressed",
+     [](WindowParts& window) { window.duplicateTables.duplicateTableMenuItemPressed(); }},
+    {"deleteAllRowsMenuItemClicked",
+     [](WindowParts& window) { window.deleteAllRows.deleteAllRowsMenuItemClicked(); }},
+    {"nameAndFieldsMenuItemClicked",
+     [](WindowParts& window) { window.nameAndFields.nameAndFieldsMenuItemClicked(); }},
+    {"pickerTypesMenuItemClicked",
+     [](WindowParts& window) { window.pickerTypes.pickerTypesMenuItemClicked(); }},
+    {"createViewMenuItemPressed",
+     [](WindowParts& window) { window.sql.createViewMenuItemPressed(); }},
+};
 
 }  // namespace
 
 void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
-    router.bindApplicationCommand("openNewWindow", [&app] { app.openNewWindow(); });
-    router.bindApplicationCommand("openDocument", [&app] { app.openDocument(); });
-    router.bindApplicationCommand("openExternalDatabase", [&app] { app.openExternalDatabase(); });
-    router.bindApplicationCommand("showPreferences", [&app] { app.showPreferences(); });
-    router.bindApplicationCommand("showDiagnosticsWindow", [&app] { app.showDiagnosticsWindow(); });
-    router.bindApplicationCommand("gettingStartedMenuItemClicked",
-                                  [&app] { app.gettingStartedMenuItemClicked(); });
-    router.bindApplicationCommand("showMapPanel", [&app] { app.mapPanel().showMapPanel(); });
-    router.bindApplicationCommand("mathMenuItemClicked",
-                                  [&app] { app.mathPanel().mathMenuItemClicked(); });
-    router.bindWindowCommand("chooseLocationMenuItemClicked", chooseLocation);
-    router.bindApplicationCommand("clipboardContentsWindowMenuItemClicked",
-                                  [&app] { app.refreshAndShowClipboardWindow(); });
-    router.bindApplicationCommand("terminate", [] { QApplication::quit(); });
-    router.bindWindowCommand("performClose", [](WindowParts& window) {
-        if (QWidget* shown = window.controller.window()) shown->close();
-    });
-
+    for (const auto& [action, command] : kApplicationCommands) {
+        router.bindApplicationCommand(action, [&app, command] { command(app); });
+    }
+    for (const auto& [action, command] : kRouterCommands) {
+        router.bindApplicationCommand(action, [&router, command] { command(router); });
+    }
     for (int console = 0; console < TablesAndRowsState::kNumberOfConsoles; ++console) {
         router.bindApplicationCommand(
             consoleMenuItemActions()[static_cast<size_t>(console)],
             [&router, console] { router.selectConsoleOfMainWindow(console); });
     }
-    router.bindApplicationCommand("selectPreviousViewMenuItemClicked",
-                                  [&router] { router.selectPreviousViewMenuItemClicked(); });
-    router.bindApplicationCommand("selectNextViewMenuItemClicked",
-                                  [&router] { router.selectNextViewMenuItemClicked(); });
-    router.bindApplicationCommand("showTablesViewMenuItemClicked",
-                                  [&router] { router.showTablesViewMenuItemClicked(); });
-    router.bindApplicationCommand("showToolbarMenuItemClicked",
-                                  [&router] { router.showToolbarMenuItemClicked(); });
-    router.bindWindowCommand("editFieldInPanelMenuItemClicked", [](WindowParts& window) {
-        if (window.controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
-            window.rows.editFieldInPanelMenuItemClicked();
-        } else if (window.controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
-            window.record.editFieldInPanelMenuItemClicked();
-        }
-    });
-    router.bindWindowCommand("showExpandedFieldsMenuItemClicked", [](WindowParts& window) {
-        window.expandedFields.showExpandedFieldsMenuItemClicked();
-    });
+    for (const auto& [action, command] : kWindowCommands) router.bindWindowCommand(action, command);
     router.bindExpandedFieldsPanelHidden(
         [](WindowParts& window) { return window.expandedFields.isExpandedFieldsPanelHidden(); });
-    router.bindWindowCommand("tablesViewMenuItemClicked",
-                             [](WindowParts& window) { window.controller.focusTablesView(); });
-    router.bindWindowCommand("reloadTablesMenuItemClicked", [](WindowParts& window) {
-        window.controller.reloadTablesMenuItemClicked();
-    });
-    router.bindWindowCommand("selectAll", [](WindowParts& window) {
-        TablesAndRowsController& controller = window.controller;
-        if (controller.selectedConsole() == TablesAndRowsState::RowsConsole &&
-            window.rows.isRowsTableViewFirstResponder()) {
-            window.rows.selectAllFields();
-            return;
-        }
-        // Any other list or text of the window selects all its own way.
-        QWidget* shown = controller.window();
-        QWidget* focus = shown ? shown->focusWidget() : nullptr;
-        if (focus && focus->metaObject()->indexOfMethod("selectAll()") >= 0) {
-            QMetaObject::invokeMethod(focus, "selectAll");
-        }
-    });
-
-    router.bindWindowCommand("deselectAllMenuItemClicked",
-                             [](WindowParts& window) { window.rows.deselectAllMenuItemClicked(); });
-    // The grid's cell commands (those with a prompt answer it themselves); Set to NULL acts on the
-    // record editor's field when it is shown.
-    bindCellCommand(router, "clearMenuItemClicked", &CellCommands::clearMenuItemClicked);
-    bindCellCommand(router, "replaceMenuItemClicked", &CellCommands::replaceMenuItemClicked);
-    bindCellCommand(router, "delete", &CellCommands::rowsTableViewDelete);
-    bindClipboardCommand(router, "copy", &GridCopy::rowsTableViewCopy);
-    bindClipboardCommand(router, "cut", &GridCopy::rowsTableViewCut);
-    bindClipboardCommand(router, "copyForExportMenuItemClicked",
-                         &GridCopy::copyForExportMenuItemClicked);
-    bindClipboardCommand(router, "paste", &GridPaste::rowsTableViewPaste);
-    bindClipboardCommand(router, "pasteRowsMenuItemClicked",
-                         &GridPaste::pasteByAddingRowsFromPasteboard);
-    bindCellCommand(router, "addOneBlankRowItemClicked", &CellCommands::addOneBlankRow);
-    bindCellCommand(router, "addBlankRowsItemClicked", &CellCommands::addBlankRows);
-    bindCellCommand(router, "goToRowMenuItemClicked", &CellCommands::goToRowMenuItemClicked);
-    router.bindWindowCommand("setToNULLMenuItemClicked", [](WindowParts& window) {
-        if (window.controller.selectedConsole() == TablesAndRowsState::RecordConsole) {
-            window.record.setToNULLMenuItemClicked();
-        } else {
-            window.rows.cellCommands().setToNULLMenuItemClicked();
-        }
-    });
-    router.bindWindowCommand("addBlankTableMenuItemClicked",
-                             [](WindowParts& window) { window.addTable.addBlankTable(); });
-    // Tables copied from another window come through the drag-tables panel; any other
-    // clipboard makes a table of its rows.
-    router.bindWindowCommand("addTableFromClipboardMenuItemClicked", [](WindowParts& window) {
-        if (!window.dragTables.promptWithPasteboard()) window.addTable.addTableFromClipboard();
-    });
-    router.bindWindowCommand("sortFieldsMenuItemClicked",
-                             [](WindowParts& window) { window.sort.sortFieldsMenuItemClicked(); });
-    router.bindWindowCommand("searchMenuItemClicked",
-                             [](WindowParts& window) { window.search.searchMenuItemClicked(); });
-    router.bindWindowCommand("webBrowserBookmarksMenuItemClicked", [](WindowParts& window) {
-        window.webBookmarks.webBrowserBookmarksMenuItemClicked();
-    });
-    router.bindWindowCommand("schemaMenuItemClicked", [](WindowParts& window) {
-        window.tableSchema.schemaMenuItemClicked();
-    });
-    router.bindWindowCommand("hiddenMenuItemClicked", [](WindowParts& window) {
-        window.hiddenObjects.hiddenMenuItemClicked();
-    });
-    router.bindWindowCommand("showHiddenTablesMenuItemClicked", [](WindowParts& window) {
-        window.hiddenObjects.showHiddenTablesMenuItemClicked();
-    });
-    router.bindWindowCommand("duplicateTableMenuItemPressed", [](WindowParts& window) {
-        window.duplicateTables.duplicateTableMenuItemPressed();
-    });
-    router.bindWindowCommand("deleteAllRowsMenuItemClicked", [](WindowParts& window) {
-        window.deleteAllRows.deleteAllRowsMenuItemClicked();
-    });
-    router.bindWindowCommand("nameAndFieldsMenuItemClicked", [](WindowParts& window) {
-        window.nameAndFields.nameAndFieldsMenuItemClicked();
-    });
-    router.bindWindowCommand("pickerTypesMenuItemClicked", [](WindowParts& window) {
-        window.pickerTypes.pickerTypesMenuItemClicked();
-    });
-    router.bindApplicationCommand("databasesWindowMenuItemClicked",
-                                  [&app] { app.databaseFiles().databasesWindowMenuItemClicked(); });
-    router.bindApplicationCommand("renameDatabaseMenuItemClicked",
-                                  [&app] { app.databaseFiles().renameDatabaseMenuItemClicked(); });
-    router.bindApplicationCommand("imagesWindowMenuItemClicked",
-                                  [&app] { app.imagesWindow().imagesWindowMenuItemClicked(); });
-    router.bindApplicationCommand("shareCurrentDatabaseUsingEmail", [&app] {
-        app.databaseCopyOut().shareCurrentDatabaseUsingEmail();
-    });
-    router.bindApplicationCommand("copyDatabaseToFolder",
-                                  [&app] { app.databaseCopyOut().copyDatabaseToFolder(); });
-    router.bindApplicationCommand("uploadToDropbox",
-                                  [&app] { app.databaseCopyOut().uploadToDropbox(); });
-    router.bindWindowCommand("createViewMenuItemPressed",
-                             [](WindowParts& window) { window.sql.createViewMenuItemPressed(); });
-
-    router.bindApplicationCommand("sampleDatabasesMenuItemClicked",
-                                  [&router] { router.openHelpPage(kSampleDatabasesURL); });
-    router.bindApplicationCommand("tutorialsMenuItemClicked",
-                                  [&router] { router.openHelpPage(kTutorialsURL); });
-    router.bindApplicationCommand("supportMenuItemClicked",
-                                  [&router] { router.openHelpPage(kSupportURL); });
 }
