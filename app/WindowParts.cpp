@@ -96,7 +96,6 @@ std::unique_ptr<WindowParts> makeWindowParts(WindowShell* shell, int windowIndex
     window.setConsoles({std::move(rows), std::move(record), std::move(sql), std::move(import),
                         std::move(exportConsole), std::move(print)},
                        parts->rows, parts->record);
-    window.view();
     installTablesListContextMenu(*parts);
     installWindowDrops(*parts);
     return parts;

@@ -25,7 +25,6 @@ void TablesAndRowsController::selectConsole(int console) {
 }
 
 void TablesAndRowsController::changeConsole(int console) {
-    view();
     if (console < 0 || console >= kNumberOfConsoles) console = TablesAndRowsState::RowsConsole;
     if (console == TablesAndRowsState::RecordConsole) {
         selectAddRowViewAtFieldIndex(FieldIndex());
@@ -35,7 +34,6 @@ void TablesAndRowsController::changeConsole(int console) {
 }
 
 void TablesAndRowsController::selectAddRowViewAtFieldIndex(FieldIndex field) {
-    view();
     // The rowid is never a field to edit: it stands for the first field shown.
     state_.selection.fieldIndexToEdit = field < kFirstFieldIndex ? FieldIndex() : field;
     showOnlyConsole(TablesAndRowsState::RecordConsole);
@@ -65,7 +63,6 @@ void TablesAndRowsController::selectSegmentInToolbar(int console) {
 }
 
 QWidget* TablesAndRowsController::consoleView(int console) {
-    view();
     if (console < 0 || console >= kNumberOfConsoles) return nullptr;
     return consoleViews_[static_cast<size_t>(console)];
 }
@@ -119,12 +116,10 @@ void TablesAndRowsController::editFieldSheetDidEnd(FieldIndex field,
 }
 
 void TablesAndRowsController::focusTablesView() {
-    view();
     tablesList_->setFocus();
 }
 
 void TablesAndRowsController::showTablesView(bool show) {
-    view();
     QList<int> sizes = tablesRowsSplitView_->sizes();
     int total = std::max(sizes.value(0) + sizes.value(1), kTablesViewWidth + 1);
     int tablesWidth = show ? kTablesViewWidth : 0;
@@ -136,7 +131,6 @@ bool TablesAndRowsController::isTablesViewShown() const {
 }
 
 void TablesAndRowsController::showConsoleToolbar(bool show) {
-    view();
     toolbarShown_ = show;
     consoleToolbar_->setVisible(show);
 }

@@ -45,7 +45,6 @@ DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
 }  // namespace
 
 void TablesAndRowsController::reloadTables() {
-    view();
     tellConsoles(&Console::selectedObjectWillChange);
     auto& selectedObject = state_.selectedObject;
     // The rows selected stay selected by their exact names, wherever the rebuild puts them.
@@ -111,7 +110,6 @@ void TablesAndRowsController::enableLeftSideButtons() {
 
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
     const std::optional<std::string>& tableName) {
-    view();
     enableLeftSideButtons();
     reloadTables();
     {
@@ -234,7 +232,6 @@ void TablesAndRowsController::readDisplaySettings() {
 }
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
-    view();
     tellConsoles(&Console::selectedObjectWillChange);
     emptyFieldModel();
     readDisplaySettings();
@@ -387,7 +384,6 @@ void TablesAndRowsController::reloadSpecialTables(const std::string& tableName) 
 }
 
 void TablesAndRowsController::selectTableWithName(const std::optional<std::string>& name) {
-    view();
     const auto& tableNames = state_.selectedObject.tableNames;
     auto found = name ? std::find(tableNames.begin(), tableNames.end(), *name) : tableNames.end();
     if (found == tableNames.end()) {
@@ -407,7 +403,6 @@ void TablesAndRowsController::reloadTablesMenuItemClicked() {
 }
 
 void TablesAndRowsController::deleteTable() {
-    view();
     // The names and the file are those the user was asked about; the list may be reloaded
     // before the answer comes.
     std::vector<std::string> names = selectedTableNames();
@@ -457,7 +452,6 @@ void TablesAndRowsController::tablesTableViewItemChanged(QListWidgetItem* item) 
 
 void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
                                                                    const std::string& typedName) {
-    view();
     auto& tableNames = state_.selectedObject.tableNames;
     if (row < 0 || row >= static_cast<int>(tableNames.size()) || !state_.databaseFilePath) return;
     const std::string& path = *state_.databaseFilePath;

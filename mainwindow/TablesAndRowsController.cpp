@@ -42,6 +42,7 @@ void TablesAndRowsController::setConsoles(Consoles consoles, GridRequests& grid,
     consoles_ = std::move(consoles);
     grid_ = &grid;
     recordEditor_ = &recordEditor;
+    buildView();
 }
 
 void TablesAndRowsController::addPanel(std::unique_ptr<WindowPanel> panel) {
@@ -57,11 +58,6 @@ void TablesAndRowsController::tellConsoles(void (Console::*event)()) {
     for (auto& instance : consoles_) {
         if (instance) (instance.get()->*event)();
     }
-}
-
-QWidget* TablesAndRowsController::view() {
-    if (!view_) buildView();
-    return view_;
 }
 
 QWidget* TablesAndRowsController::window() const {
@@ -164,7 +160,6 @@ void TablesAndRowsController::buildView() {
 }
 
 void TablesAndRowsController::initializeAfterShown() {
-    view();
     updateTablesRowsSplitViewWidths();
     state_.printPreviewMode = false;
     selectConsole(TablesAndRowsState::RowsConsole);
@@ -198,7 +193,6 @@ bool TablesAndRowsController::isDatabaseInAppContainer() const {
 }
 
 void TablesAndRowsController::updateWindowTitle() {
-    view();
     std::string name;
     if (const std::optional<std::string>& path = state_.databaseFilePath) {
         bool inContainer = isDatabaseInAppContainer();

@@ -45,7 +45,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     ~TablesAndRowsController() override;
 
     // The consoles in toolbar order, with the grid's and the record editor's own requests: what
-    // the application hands over once, before the view is first shown.
+    // the application hands over once. The window's view is built with them.
     using Consoles = std::array<std::unique_ptr<Console>, TablesAndRowsState::kNumberOfConsoles>;
     void setConsoles(Consoles consoles, GridRequests& grid, RecordEditorRequests& recordEditor);
     // The floating panels of the window, handed over by the application like the consoles;
@@ -54,7 +54,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
 
     int windowIndex() const override { return windowIndex_; }
     // The window's content; the window that shows it owns it.
-    QWidget* view();
+    QWidget* view() const { return view_; }
 
     // ---- DatabaseWindow ----
     TablesAndRowsState& state() override { return state_; }
