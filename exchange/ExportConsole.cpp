@@ -45,14 +45,15 @@ constexpr ValueSetting kValueSettings[] = {
 };
 }  // namespace
 
-ExportConsole::ExportConsole(DatabaseWindow& window) : window_(window) {}
+ExportConsole::ExportConsole(DatabaseWindow& window) : window_(window) {
+    buildView();
+}
 
 ExportConsole::~ExportConsole() {
     if (view_ && !view_->parent()) delete view_.data();
 }
 
 QWidget* ExportConsole::view() {
-    if (!view_) buildView();
     return view_;
 }
 
@@ -152,7 +153,6 @@ void ExportConsole::selectedObjectDidChange() {
 }
 
 void ExportConsole::numberOfRowsDidChange() {
-    view();
     showNumberOfRows(numberOfRowsLabel_, window_);
 }
 
@@ -165,7 +165,6 @@ QString ExportConsole::statusText() const {
 }
 
 void ExportConsole::updateExportView() {
-    view();
     statusLabel_->clear();
     entry_.reset();
     const TablesAndRowsState& state = window_.state();
@@ -246,7 +245,6 @@ void ExportConsole::exportButtonPressed() {
 }
 
 void ExportConsole::doExportButtonPressed() {
-    view();
     const bool anyChecked = entry_ && std::find(entry_->checked.begin(), entry_->checked.end(),
                                                 true) != entry_->checked.end();
     if (!anyChecked) {
