@@ -9,7 +9,7 @@ class Console {
   public:
     virtual ~Console() = default;
 
-    // Made on first use; the window's content owns it from then on.
+    // Made by the time the window takes its consoles; the window's content owns it from then on.
     virtual QWidget* view() = 0;
     // Anything the console holds for the object shown (an edit in progress) is written now: the
     // selected object is about to be reloaded or replaced.
