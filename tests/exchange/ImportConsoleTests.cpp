@@ -16,8 +16,6 @@
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/Menus.h"
 
-namespace {}  // namespace
-
 class ImportConsoleTest : public ControllerTest {
   protected:
     void SetUp() override {
