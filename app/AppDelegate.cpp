@@ -20,7 +20,7 @@
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
 #include "app/ShellMenus.h"
-#include "app/WindowConsoles.h"
+#include "app/WindowParts.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "platform/foundation/Bookmarks.h"
@@ -40,10 +40,7 @@ std::string windowLimitText(const char* pattern) {
 
 }  // namespace
 
-AppDelegate::AppDelegate()
-    : preferencesArray_(
-          {tr("General"), tr("Tables List"), tr("Field Display"), tr("Field Storage")}),
-      menuRouter_(std::make_unique<MenuRouter>(*this)) {
+AppDelegate::AppDelegate() : menuRouter_(std::make_unique<MenuRouter>(*this)) {
     bindMenuCommands(*menuRouter_, *this);
     keepWindowsInsideAvailableScreen();
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
@@ -83,8 +80,17 @@ TablesAndRowsController* AppDelegate::tablesAndRowsControllerForMainWindow() con
 }
 
 TablesAndRowsController* AppDelegate::tablesAndRowsControllerForWindowIndex(int windowIndex) const {
+    WindowParts* parts = windowPartsForWindowIndex(windowIndex);
+    return parts ? &parts->controller : nullptr;
+}
+
+WindowParts* AppDelegate::windowPartsForWindowIndex(int windowIndex) const {
     if (windowIndex < 0 || windowIndex >= kNumberOfWindowSlots) return nullptr;
-    return tablesAndRowsControllers_[windowIndex].get();
+    return windowParts_[windowIndex].get();
+}
+
+WindowParts* AppDelegate::windowPartsForMainWindow() const {
+    return windowPartsForWindowIndex(windowIndexForMainDatabaseWindow());
 }
 
 std::optional<std::string> AppDelegate::databaseFilePathForWindowIndex(int windowIndex) const {
@@ -124,12 +130,12 @@ std::optional<std::string> AppDelegate::lastTableSelectedForDatabaseFilePath(
 }
 
 TablesAndRowsController* AppDelegate::attachController(int windowIndex) {
-    auto& controller = tablesAndRowsControllers_[windowIndex];
-    if (!controller) controller = makeTablesAndRowsController(this, windowIndex);
+    auto& parts = windowParts_[windowIndex];
+    if (!parts) parts = makeWindowParts(this, windowIndex);
     TablesAndRowsWindow* window = databaseWindows_[windowIndex].get();
-    window->setDelegate(controller.get());
-    window->setCentralWidget(controller->view());
-    return controller.get();
+    window->setDelegate(&parts->controller);
+    window->setCentralWidget(parts->controller.view());
+    return &parts->controller;
 }
 
 TablesAndRowsWindow* AppDelegate::showDatabase(const std::optional<std::string>& path,
@@ -154,7 +160,7 @@ TablesAndRowsWindow* AppDelegate::showDatabase(const std::optional<std::string>&
     window->raise();
     controller->setDatabaseFilePath(hasPath ? path : std::nullopt);
     controller->initializeAfterShown();
-    controller->reloadTablesAndSelectTableNamed(tableName, -1);
+    controller->reloadTablesAndSelectTableNamed(tableName);
     controller->reloadPickerTypes();
     selectConsole(console, windowIndex);
     return window;
@@ -218,7 +224,7 @@ void AppDelegate::openDroppedFiles(const std::vector<std::string>& paths,
 void AppDelegate::openNewWindowExternal(bool external, const std::optional<std::string>& fileName) {
     int windowIndex = -1;
     for (int i = 0; i < kNumberOfWindowSlots && windowIndex < 0; ++i) {
-        TablesAndRowsController* controller = tablesAndRowsControllers_[i].get();
+        TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(i);
         if (!controller || (!controller->databaseFilePath() && !databaseWindows_[i]->isVisible())) {
             windowIndex = i;
         }
@@ -236,9 +242,9 @@ void AppDelegate::openNewWindowExternal(bool external, const std::optional<std::
     controller->setDatabaseFilePath(std::nullopt);
     makeKeyAndOrderFront(window);
     controller->initializeAfterShown();
-    controller->reloadTablesAndSelectTableNamed(std::nullopt, -1);
+    controller->reloadTablesAndSelectTableNamed(std::nullopt);
     controller->reloadPickerTypes();
-    controller->selectRowsView();
+    controller->selectConsole(TablesAndRowsState::RowsConsole);
     if (external) {
         controller->openExternalDatabase();
     } else {
@@ -298,7 +304,7 @@ void AppDelegate::removeFileBookmarkUnlessShown(const std::string& path, int clo
 
 void AppDelegate::reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window) {
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
-        TablesAndRowsController* controller = tablesAndRowsControllers_[i].get();
+        TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(i);
         if (controller && databaseWindows_[i]->isVisible() && databaseWindows_[i].get() != window) {
             controller->reloadSelectedDatabaseObject();
         }
@@ -315,7 +321,8 @@ void AppDelegate::selectConsole(int console, int windowIndex) {
 PreferencesWindow* AppDelegate::preferencesWindow() {
     if (!preferencesWindow_) {
         preferencesWindow_ = std::make_unique<PreferencesWindow>(
-            preferencesArray_, [this] { reloadVisibleWindowsKeepingTheirTables(); });
+            QStringList{tr("General"), tr("Tables List"), tr("Field Display"), tr("Field Storage")},
+            [this] { reloadVisibleWindowsKeepingTheirTables(); });
     }
     return preferencesWindow_.get();
 }
@@ -326,10 +333,9 @@ void AppDelegate::showPreferences() {
 
 void AppDelegate::reloadVisibleWindowsKeepingTheirTables() {
     for (int i = 0; i < kNumberOfWindowSlots; ++i) {
-        TablesAndRowsController* controller = tablesAndRowsControllers_[i].get();
+        TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(i);
         if (controller && databaseWindows_[i]->isVisible()) {
-            controller->reloadTablesAndSelectTableNamed(controller->selectedTableNameIfOnlyOne(),
-                                                        -1);
+            controller->reloadTablesAndSelectTableNamed(controller->selectedTableNameIfOnlyOne());
         }
     }
 }

@@ -4,7 +4,6 @@
 // with its diagnostics window.
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
 
 #include <array>
 #include <functional>
@@ -32,6 +31,7 @@ class MenuRouter;
 class PreferencesWindow;
 class TablesAndRowsController;
 class TablesAndRowsWindow;
+struct WindowParts;
 class QWidget;
 
 class AppDelegate : public QObject, public WindowShell {
@@ -53,7 +53,6 @@ class AppDelegate : public QObject, public WindowShell {
     void applicationWillTerminate();
     bool isApplicationLaunched() const { return isApplicationLaunched_; }
 
-    const QStringList& preferencesArray() const { return preferencesArray_; }
     void showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
                                            const std::string& selectedImageFile) override;
     const std::vector<std::string>& sqliteFunctions() const override { return sqliteFunctions_; }
@@ -68,6 +67,10 @@ class AppDelegate : public QObject, public WindowShell {
     TablesAndRowsWindow* mainDatabaseWindow() const;
     TablesAndRowsController* tablesAndRowsControllerForMainWindow() const;
     TablesAndRowsController* tablesAndRowsControllerForWindowIndex(int windowIndex) const;
+    // The slot's window parts, each console and panel by its type; nullptr before the slot's
+    // window was first shown.
+    WindowParts* windowPartsForWindowIndex(int windowIndex) const;
+    WindowParts* windowPartsForMainWindow() const;
     std::optional<std::string> databaseFilePathForWindowIndex(int windowIndex) const;
     // The first slot without a database, -1 when all are in use.
     int getNextAvailableWindowIndex() const;
@@ -151,7 +154,6 @@ class AppDelegate : public QObject, public WindowShell {
     TablesAndRowsController* attachController(int windowIndex);
     void removeFileBookmarkUnlessShown(const std::string& path, int closingWindowIndex);
 
-    QStringList preferencesArray_;
     bool isApplicationLaunched_ = false;
     // Set while a quit closes the windows: their bookmarks are needed at the next launch.
     bool isTerminating_ = false;
@@ -160,8 +162,7 @@ class AppDelegate : public QObject, public WindowShell {
     bool isLaunching_ = false;
     std::vector<std::vector<std::string>> filenamesHandedOverDuringLaunch_;
     std::array<std::unique_ptr<TablesAndRowsWindow>, kNumberOfWindowSlots> databaseWindows_;
-    std::array<std::unique_ptr<TablesAndRowsController>, kNumberOfWindowSlots>
-        tablesAndRowsControllers_;
+    std::array<std::unique_ptr<WindowParts>, kNumberOfWindowSlots> windowParts_;
     std::vector<std::string> sqliteFunctions_;
     std::map<std::string, std::string> sqliteFunctionDescriptions_;
     std::unique_ptr<DiagnosticsWindow> diagnosticsWindow_;

@@ -2,16 +2,14 @@
 #include "app/AppDelegate.h"
 #include "app/MapPanel.h"
 #include "app/MathPanel.h"
-#include "mainwindow/TablesAndRowsController.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "app/WindowParts.h"
 
 namespace {
 
 std::function<RowsConsole*()> mainWindowGrid(AppDelegate& app) {
     return [&app]() -> RowsConsole* {
-        TablesAndRowsController* controller = app.tablesAndRowsControllerForMainWindow();
-        if (!controller) return nullptr;
-        return static_cast<RowsConsole*>(controller->console(TablesAndRowsState::RowsConsole));
+        WindowParts* parts = app.windowPartsForMainWindow();
+        return parts ? &parts->rows : nullptr;
     };
 }
 

@@ -244,8 +244,7 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
                 for (int windowIndex : windowsShowing(pending.destination)) {
                     TablesAndRowsController* controller =
                         app_.tablesAndRowsControllerForWindowIndex(windowIndex);
-                    controller->reloadTablesAndSelectTableNamed(controller->selectedTableName(),
-                                                                -1);
+                    controller->reloadTablesAndSelectTableNamed(controller->selectedTableName());
                 }
             }
         }

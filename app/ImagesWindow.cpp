@@ -139,12 +139,16 @@ void ImagesWindow::reloadTable() {
 }
 
 void ImagesWindow::showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
-                                                     const std::string& /*selectedImageFile*/) {
+                                                     const std::string& selectedImageFile) {
     imagesWindowTextViewToUpdate_ = textView;
     imagesWindowImageViewToUpdate_ = imageView;
     tableView_->updateFilesTableViewIndicatorImage(imagesSortOrder_);
-    imagesWindowReloadFiles(nullptr, nullptr, thumbnailsShown());
-    reloadTable();
+    if (selectedImageFile.empty()) {
+        imagesWindowReloadFiles(nullptr, nullptr, thumbnailsShown());
+        reloadTable();
+    } else {
+        reloadSelectingFileNames({selectedImageFile});
+    }
     show();
     raise();
     activateWindow();

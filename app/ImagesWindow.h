@@ -27,6 +27,7 @@ class ImagesWindow : public QWidget {
 
     // Shows the window; the text view (a QLineEdit, QTextEdit or QPlainTextEdit) and the image
     // view (a QLabel) follow the selection while their windows are visible. Either may be null.
+    // The named file, when listed, is selected.
     void showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
                                            const std::string& selectedImageFile);
     // Menu: shows the window with nothing to keep in step.

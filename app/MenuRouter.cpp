@@ -5,6 +5,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/TablesListMenuContext.h"
+#include "app/WindowParts.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
@@ -49,7 +50,7 @@ MainWindowMenuContext MenuRouter::mainWindowMenuContext() const {
     main.hasDatabase = path && !path->empty();
     main.databaseInAppContainer = main.hasDatabase && AppDelegate::isDatabaseInAppContainer(*path);
     main.window = menuWindowState(*controller);
-    main.objects = objectCommandContext(*controller);
+    main.objects = objectCommandContext(*app_.windowPartsForMainWindow());
     main.hidden = hiddenMenuItemDecision(*controller);
     return main;
 }
@@ -66,9 +67,8 @@ bool MenuRouter::validateMenuItem(QAction* item) const {
         item->setText(
             toQString(toolbarToggleTitle(defaults.arrayForKey("HiddenToolbars"), main.slot)));
     } else if (action == "showExpandedFieldsMenuItemClicked") {
-        TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
-        bool hidden =
-            controller && (!expandedFieldsPanelHidden_ || expandedFieldsPanelHidden_(*controller));
+        WindowParts* parts = app_.windowPartsForMainWindow();
+        bool hidden = parts && (!expandedFieldsPanelHidden_ || expandedFieldsPanelHidden_(*parts));
         item->setText(toQString(expandedFieldsToggleTitle(hidden)));
     } else if (action == "hiddenMenuItemClicked") {
         setMenuItemState(item, main.hidden.state);
@@ -95,8 +95,8 @@ void MenuRouter::menuItemClicked(QAction* item) {
         return;
     }
     auto command = windowCommands_.find(action);
-    TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
-    if (command != windowCommands_.end() && controller) command->second(*controller);
+    WindowParts* parts = app_.windowPartsForMainWindow();
+    if (command != windowCommands_.end() && parts) command->second(*parts);
 }
 
 void MenuRouter::selectConsoleOfMainWindow(int console) {

@@ -17,18 +17,19 @@ class AppDelegate;
 class QAction;
 class QMenu;
 class TablesAndRowsController;
+struct WindowParts;
 
 class MenuRouter : public QObject {
     Q_OBJECT
 
   public:
-    using WindowCommand = std::function<void(TablesAndRowsController&)>;
+    using WindowCommand = std::function<void(WindowParts&)>;
     using ApplicationCommand = std::function<void()>;
-    using WindowQuery = std::function<bool(TablesAndRowsController&)>;
+    using WindowQuery = std::function<bool(WindowParts&)>;
 
     explicit MenuRouter(AppDelegate& app);
 
-    // A command of the main database window's controller; it never runs without one.
+    // A command of the main database window; it never runs without one.
     void bindWindowCommand(const std::string& action, WindowCommand command);
     // A command of the application, run whatever window is main.
     void bindApplicationCommand(const std::string& action, ApplicationCommand command);

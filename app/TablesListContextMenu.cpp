@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/TablesListMenuContext.h"
+#include "app/WindowParts.h"
 #include "design/DeleteAllRows.h"
 #include "design/DuplicateTablesSheet.h"
 #include "design/HiddenObjects.h"
@@ -34,8 +35,12 @@ constexpr int kSpecialTableTag = 10;
 // not opened on a row.
 class TablesListMenu : public QObject {
   public:
-    TablesListMenu(TablesAndRowsController& window, QListWidget* list)
-        : QObject(list), window_(window), list_(list), menu_(new QMenu(list)) {
+    TablesListMenu(WindowParts& parts, QListWidget* list)
+        : QObject(list),
+          parts_(parts),
+          window_(parts.controller),
+          list_(list),
+          menu_(new QMenu(list)) {
         menu_->setObjectName("tablesListMenu");
         addItems();
         connect(menu_, &QMenu::aboutToShow, this, [this] { menuWillOpen(); });
@@ -57,41 +62,37 @@ class TablesListMenu : public QObject {
 
     void addItems() {
         TablesAndRowsController& w = window_;
+        WindowParts& p = parts_;
         auto object = [this](ObjectCommand command) {
             return [this, command] {
-                return isObjectCommandEnabled(command, objectCommandContext(window_, actedRow()));
+                return isObjectCommandEnabled(command, objectCommandContext(parts_, actedRow()));
             };
         };
         const Item items[] = {
             {"New Table…", "addTableButtonPressed",
-             [&w] { w.panel<NameAndFieldsPanel>()->addTableButtonPressed(); },
-             [&w] {
-                 auto* panel = w.panel<NameAndFieldsPanel>();
-                 return isAddTableEnabled(panel->isNameAndFieldsPanelVisible(),
-                                          panel->changeExistingTable());
+             [&p] { p.nameAndFields.addTableButtonPressed(); },
+             [&p] {
+                 return isAddTableEnabled(p.nameAndFields.isNameAndFieldsPanelVisible(),
+                                          p.nameAndFields.changeExistingTable());
              }},
             {nullptr},
             {"Schema", "tablesSchemaMenuItemClicked",
-             [this] { window_.panel<TableSchemaWindow>()->showTableSchemaForRowIndex(actedRow()); },
+             [this] { parts_.tableSchema.showTableSchemaForRowIndex(actedRow()); },
              object(ObjectCommand::Schema)},
             {"Name and Fields…", "tablesNamesAndFieldsMenuItemClicked",
-             [&w] { w.panel<NameAndFieldsPanel>()->showNameAndFieldsPanel(); },
+             [&p] { p.nameAndFields.showNameAndFieldsPanel(); },
              object(ObjectCommand::NameAndFields)},
             {"Lookup or Picker Table", "tablesSpecialTableMenuItemClicked",
-             [&w] { w.panel<NameAndFieldsPanel>()->showNameAndFieldsPanel(); },
+             [&p] { p.nameAndFields.showNameAndFieldsPanel(); },
              object(ObjectCommand::NameAndFields), kSpecialTableTag},
             {"Sort Fields…", "tablesSortFieldsMenuItemClicked",
-             [this] { window_.panel<SortPanel>()->showTableSortFieldsForRowIndex(actedRow()); },
+             [this] { parts_.sort.showTableSortFieldsForRowIndex(actedRow()); },
              object(ObjectCommand::SortFields)},
             {"Duplicate Table…", "tablesDuplicateTableMenuItemClicked",
-             [&w] { w.panel<DuplicateTablesSheet>()->duplicateTableMenuItemPressed(); },
+             [&p] { p.duplicateTables.duplicateTableMenuItemPressed(); },
              object(ObjectCommand::DuplicateTable)},
             {"Create View…", "tablesCreateViewMenuItemClicked",
-             [&w] {
-                 static_cast<SQLConsole*>(w.console(TablesAndRowsState::SQLConsole))
-                     ->createViewMenuItemPressed();
-             },
-             object(ObjectCommand::CreateView)},
+             [&p] { p.sql.createViewMenuItemPressed(); }, object(ObjectCommand::CreateView)},
             {nullptr},
             // What another window's Add Table from Clipboard pastes through its drag-tables
             // panel.
@@ -102,14 +103,13 @@ class TablesListMenu : public QObject {
              },
              [&w] { return w.state().databaseFilePath && !w.selectedTableNames().empty(); }},
             {nullptr},
-            {"Hidden", "hiddenMenuItemClicked",
-             [&w] { w.panel<HiddenObjects>()->hiddenMenuItemClicked(); },
+            {"Hidden", "hiddenMenuItemClicked", [&p] { p.hiddenObjects.hiddenMenuItemClicked(); },
              [&w] { return hiddenMenuItemDecision(w).enabled; }},
             {"Show Hidden Objects", "showHiddenTablesMenuItemClicked",
-             [&w] { w.panel<HiddenObjects>()->showHiddenTablesMenuItemClicked(); }},
+             [&p] { p.hiddenObjects.showHiddenTablesMenuItemClicked(); }},
             {nullptr},
             {"Delete All Rows…", "deleteAllRowsMenuItemClicked",
-             [&w] { w.panel<DeleteAllRows>()->deleteAllRowsMenuItemClicked(); },
+             [&p] { p.deleteAllRows.deleteAllRowsMenuItemClicked(); },
              [&w] { return shouldEnableDeleteAllRowsMenuItem(menuWindowState(w)); }},
             {"Delete…", "deleteTableButtonPressed", [&w] { w.deleteTableButtonPressed(); }},
         };
@@ -164,6 +164,7 @@ class TablesListMenu : public QObject {
         return std::find(special.begin(), special.end(), name) != special.end();
     }
 
+    WindowParts& parts_;
     TablesAndRowsController& window_;
     QListWidget* list_;
     QMenu* menu_;
@@ -173,14 +174,15 @@ class TablesListMenu : public QObject {
 
 }  // namespace
 
-void installTablesListContextMenu(TablesAndRowsController& window) {
+void installTablesListContextMenu(WindowParts& parts) {
+    TablesAndRowsController& window = parts.controller;
     QListWidget* list = window.tablesTableView();
     if (!list) return;
-    QObject::connect(list, &QListWidget::itemDoubleClicked, list, [&window, list](auto* item) {
-        window.panel<TableSchemaWindow>()->showTableSchemaForRowIndex(list->row(item));
+    QObject::connect(list, &QListWidget::itemDoubleClicked, list, [&parts, list](auto* item) {
+        parts.tableSchema.showTableSchemaForRowIndex(list->row(item));
     });
-    auto* menu = new TablesListMenu(window, list);
+    auto* menu = new TablesListMenu(parts, list);
     window.leftSideActionButton()->setMenu(menu->menu());
     QObject::connect(window.leftSideAddButton(), &QToolButton::clicked, list,
-                     [&window] { window.panel<NameAndFieldsPanel>()->addTableButtonPressed(); });
+                     [&parts] { parts.nameAndFields.addTableButtonPressed(); });
 }

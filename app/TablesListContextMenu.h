@@ -1,6 +1,6 @@
 #pragma once
 // The tables list's menu (its context menu and the Action button below it), its Add button and
 // its double click, which reach the window's panels.
-class TablesAndRowsController;
+struct WindowParts;
 
-void installTablesListContextMenu(TablesAndRowsController& window);
+void installTablesListContextMenu(WindowParts& window);

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "Common/SchemaListing.h"
+#include "app/WindowParts.h"
 #include "design/NameAndFieldsPanel.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesListContents.h"
@@ -21,8 +22,8 @@ std::optional<int32_t> objectTypeNamed(const TablesAndRowsController& window,
 
 }  // namespace
 
-ObjectCommandContext objectCommandContext(const TablesAndRowsController& window,
-                                          std::optional<int> row) {
+ObjectCommandContext objectCommandContext(const WindowParts& parts, std::optional<int> row) {
+    const TablesAndRowsController& window = parts.controller;
     ObjectCommandContext context;
     if (QListWidget* list = window.tablesTableView()) {
         context.selectedRowCount = static_cast<int>(list->selectedItems().size());
@@ -35,10 +36,8 @@ ObjectCommandContext objectCommandContext(const TablesAndRowsController& window,
         name = tableNames[static_cast<size_t>(*row)];
     }
     if (name) context.objectType = objectTypeNamed(window, *name);
-    if (auto* panel = window.panel<NameAndFieldsPanel>()) {
-        context.nameAndFieldsPanelVisible = panel->isNameAndFieldsPanelVisible();
-        context.changeExistingTable = panel->changeExistingTable();
-    }
+    context.nameAndFieldsPanelVisible = parts.nameAndFields.isNameAndFieldsPanelVisible();
+    context.changeExistingTable = parts.nameAndFields.changeExistingTable();
     return context;
 }
 

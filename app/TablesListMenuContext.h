@@ -7,10 +7,11 @@
 #include "mainwindow/MenuCheckMarks.h"
 
 class TablesAndRowsController;
+struct WindowParts;
 
 // The context of the object commands for the row acted on: the tables list's one selected row
 // when no row is given (the main menu), else that row (the context menu's clicked row).
-ObjectCommandContext objectCommandContext(const TablesAndRowsController& window,
+ObjectCommandContext objectCommandContext(const WindowParts& window,
                                           std::optional<int> row = std::nullopt);
 // The Hidden item over the tables list's selected rows.
 ItemDecision hiddenMenuItemDecision(const TablesAndRowsController& window);

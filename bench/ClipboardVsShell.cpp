@@ -51,7 +51,7 @@ void copyAndPasteRows(AppDelegate& app, const bench::ScratchFolder& scratch) {
     runOrExit("create table t (" + fields + ")", to);
     TablesAndRowsController* source = showTable(app, from, 0);
     TablesAndRowsController* target = showTable(app, to, 1);
-    RowsConsole* sourceRows = bench::rowsConsole(source);
+    RowsConsole* sourceRows = bench::rowsConsole(app, source);
     sourceRows->includeRowIndexes(RowIndex(0), RowIndex(999));
     // The limit notice and the paste's confirmation are answered at once.
     Alert::setTestResponder([](const Alert&, QWidget*) { return 0; });
@@ -60,7 +60,7 @@ void copyAndPasteRows(AppDelegate& app, const bench::ScratchFolder& scratch) {
     });
     const double pasteSeconds = bench::bestSeconds(kRuns, [&] {
         runOrExit("delete from t", to);
-        GridPaste(*target, *bench::rowsConsole(target)).pasteByAddingRowsFromPasteboard();
+        GridPaste(*target, *bench::rowsConsole(app, target)).pasteByAddingRowsFromPasteboard();
     });
     Alert::setTestResponder({});
     std::printf("copy 1000 rows x 20 fields %.1f ms   paste them into another window %.1f ms\n",

@@ -12,6 +12,7 @@
 
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
+#include "app/WindowParts.h"
 #include "bench/ShellComparison.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesAndRowsWindow.h"
@@ -64,9 +65,14 @@ inline void makeRowsTable(const std::string& db, int64_t rows) {
     }
 }
 
+// The consoles and panels of a database window, each by its type.
+inline WindowParts& partsOf(AppDelegate& app, const TablesAndRowsController* c) {
+    return *app.windowPartsForWindowIndex(c->windowIndex());
+}
+
 // The grid console of a database window.
-inline RowsConsole* rowsConsole(TablesAndRowsController* c) {
-    return static_cast<RowsConsole*>(c->console(TablesAndRowsState::RowsConsole));
+inline RowsConsole* rowsConsole(AppDelegate& app, const TablesAndRowsController* c) {
+    return &partsOf(app, c).rows;
 }
 
 // Sorts t on the field of sortCode (0: rowid order), with an index on a sorted field.

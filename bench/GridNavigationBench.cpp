@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     for (const auto& [order, sortCode] : orders) {
         bench::sortRowsTable(db, sortCode);
         auto shown = std::chrono::steady_clock::now();
-        RowsConsole* c = bench::rowsConsole(bench::showRowsTable(app, db));
+        RowsConsole* c = bench::rowsConsole(app, bench::showRowsTable(app, db));
         std::printf("%lld rows, %s, %lld rows a page\n", static_cast<long long>(kRows), order,
                     static_cast<long long>(c->numberOfDataPortRows()));
         Grid grid(c);

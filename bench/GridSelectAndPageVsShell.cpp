@@ -44,7 +44,7 @@ void measure(AppDelegate& app, const std::string& db, int64_t rows, const char* 
     bench::sortRowsTable(db, sortCode);
     auto shown = std::chrono::steady_clock::now();
     TablesAndRowsController* c = bench::showRowsTable(app, db);
-    RowsConsole* grid = bench::rowsConsole(c);
+    RowsConsole* grid = bench::rowsConsole(app, c);
     double ready = bench::waitForPagesByKey(grid, shown);
     std::printf("  pages found by key %.2f s after the window was shown, RSS %.0f MB\n", ready,
                 bench::residentMegabytes());

@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
         PrintLayoutStore::addLayout(PrintLayoutStore::kLabelSheet, current));
     TablesAndRowsController* window = bench::showRowsTable(application.app(), db);
     window->selectTableWithName("t");
-    window->selectPrintView();
-    auto* console = static_cast<PrintConsole*>(window->console(TablesAndRowsState::PrintConsole));
+    window->selectConsole(TablesAndRowsState::PrintConsole);
+    auto* console = &bench::partsOf(application.app(), window).print;
     std::printf("before printing: peak memory %ld kB\n", peakKilobytes());
     print(console, window, kRows - 1000, Paths::documentsFolder() + "/labels-1000.pdf");
     print(console, window, 0, Paths::documentsFolder() + "/labels-10000.pdf");

@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     const std::string db = Paths::documentsFolder() + "/rows.db";
     bench::makeRowsTable(db, rows);
     TablesAndRowsController* c = bench::showRowsTable(app, db);
-    c->selectSQLView();
-    auto* console = static_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
+    c->selectConsole(TablesAndRowsState::SQLConsole);
+    auto* console = &bench::partsOf(app, c).sql;
     const double ours = bench::bestSeconds(kRuns, [&] {
         console->executeQueryInSQLView("select * from t");
         QApplication::processEvents();

@@ -56,13 +56,13 @@ int main(int argc, char** argv) {
     bench::makeRowsTable(shellDb, kRows);
     TablesAndRowsController* c = bench::showRowsTable(application.app(), db);
     c->selectTableWithName("t");
-    RowsConsole* grid = bench::rowsConsole(c);
+    RowsConsole* grid = bench::rowsConsole(application.app(), c);
     const std::string page = " limit " + std::to_string(grid->numberOfDataPortRows());
     double shellStart =
         bench::bestSeconds(kRuns, [&] { bench::runOrDie(shellCommand(shellDb, "select 1")); });
     std::printf("%lld rows\n", static_cast<long long>(kRows));
 
-    SortPanel* sort = c->panel<SortPanel>();
+    SortPanel* sort = &bench::partsOf(application.app(), c).sort;
     sort->showTableSortFieldsForRowIndex(0);
     auto choose = [&](int code) {
         sort->sortPanelSortOnButton()->setCurrentIndex(code);
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
         });
     report("sort on name (index + first page)", ours, shell, shellStart);
 
-    SearchPanel* search = c->panel<SearchPanel>();
+    SearchPanel* search = &bench::partsOf(application.app(), c).search;
     search->showSearchPanel();
     search->searchPanelSearchField()->setText("Name 12345");
     ours = bench::bestSeconds(kRuns, [&] { search->searchPanelSearchButtonPressed(); });

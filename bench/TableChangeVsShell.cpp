@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     makeTables(shellDb);
     TablesAndRowsController* c = bench::showRowsTable(application.app(), db);
     c->selectTableWithName("t");
-    auto* panel = c->panel<NameAndFieldsPanel>();
+    auto* panel = &bench::partsOf(application.app(), c).nameAndFields;
     panel->showNameAndFieldsPanel();
 
     bool renamed = false;

@@ -232,13 +232,9 @@ void CreateViewWizard::moveFieldRows(const std::vector<int>& rows, int destinati
         fields_.checked.size() != count) {
         return;
     }
-    const std::vector<size_t> order = placeholderOrder(count, rows, destinationRow);
-    fields_.fieldNames = reordered(fields_.fieldNames, order);
-    fields_.viewFieldNames = reordered(fields_.viewFieldNames, order);
-    fields_.fieldTypes = reordered(fields_.fieldTypes, order);
-    fields_.fieldFormatStyles = reordered(fields_.fieldFormatStyles, order);
-    fields_.fieldLookupTables = reordered(fields_.fieldLookupTables, order);
-    fields_.checked = reordered(fields_.checked, order);
+    moveRowsInStep(rows, destinationRow, fields_.fieldNames, fields_.viewFieldNames,
+                   fields_.fieldTypes, fields_.fieldFormatStyles, fields_.fieldLookupTables,
+                   fields_.checked);
     reloadFieldsTable();
 }
 
@@ -352,6 +348,6 @@ void CreateViewWizard::createViewWindowCreateButtonPressed() {
         window_.showErrorAlert(error, this);
         return;
     }
-    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne(), -1);
+    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     accept();
 }

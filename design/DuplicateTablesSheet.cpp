@@ -164,5 +164,5 @@ void DuplicateTablesSheet::duplicateOneTable(const std::string& name, bool inclu
         shell.showErrorAlert(error);
         return;
     }
-    window_.reloadTablesAndSelectTableNamed(newName, -1);
+    window_.reloadTablesAndSelectTableNamed(newName);
 }

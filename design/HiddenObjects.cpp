@@ -24,7 +24,7 @@ void HiddenObjects::hiddenMenuItemClicked() {
         }
         changed = true;
     }
-    if (changed) window_.reloadTablesAndSelectTableNamed(std::nullopt, -1);
+    if (changed) window_.reloadTablesAndSelectTableNamed(std::nullopt);
 }
 
 void HiddenObjects::showHiddenTablesMenuItemClicked() {

@@ -303,7 +303,7 @@ void NameAndFieldsPanel::finishChange(const std::string& name, int64_t oldFlags,
 }
 
 void NameAndFieldsPanel::reloadAndSelect(const std::string& name) {
-    window_.reloadTablesAndSelectTableNamed(name, -1);
+    window_.reloadTablesAndSelectTableNamed(name);
 }
 
 void NameAndFieldsPanel::showOutcome(const Outcome& outcome) {

@@ -444,12 +444,8 @@ void NameAndFieldsPanel::nameAndFieldsPanelMoveFieldRows(std::vector<int> rows,
     std::erase_if(rows, [count](int row) { return row < 0 || row >= count; });
     if (rows.empty()) return;
     storeTypedFieldNames();
-    const std::vector<size_t> order = placeholderOrder(rows_.names.size(), rows, destinationRow);
-    rows_.names = reordered(rows_.names, order);
-    rows_.types = reordered(rows_.types, order);
-    rows_.formatStyles = reordered(rows_.formatStyles, order);
-    rows_.lookupTables = reordered(rows_.lookupTables, order);
-    rows_.indices = reordered(rows_.indices, order);
+    moveRowsInStep(rows, destinationRow, rows_.names, rows_.types, rows_.formatStyles,
+                   rows_.lookupTables, rows_.indices);
     reloadFieldTable();
 }
 

@@ -45,7 +45,9 @@ bool isASCII(const std::string& text) {
 
 }  // namespace
 
-SQLConsole::SQLConsole(DatabaseWindow& window) : window_(window) {}
+SQLConsole::SQLConsole(DatabaseWindow& window) : window_(window) {
+    buildView();
+}
 
 SQLConsole::~SQLConsole() {
     // A view never put into a window has no owner but us.
@@ -53,7 +55,6 @@ SQLConsole::~SQLConsole() {
 }
 
 QWidget* SQLConsole::view() {
-    if (!view_) buildView();
     return view_;
 }
 
@@ -145,7 +146,6 @@ void SQLConsole::buildView() {
 }
 
 void SQLConsole::consoleDidAppear() {
-    view();
     if (queriesPanel_) queriesPanel_->reloadQueriesArray();
     queryTextView_->setFocus();
 }
@@ -195,7 +195,6 @@ void SQLConsole::setNumberOfResults(int64_t results) {
 }
 
 void SQLConsole::executeButtonPressed() {
-    view();
     const std::string text = toStdString(queryTextView_->toPlainText());
     if (text.empty()) {
         window_.updateNumberOfRowsLabel();
@@ -231,7 +230,6 @@ int64_t SQLConsole::schemaVersion() const {
 }
 
 void SQLConsole::executeQueryInSQLView(const std::string& queryString) {
-    view();
     const auto& path = window_.state().databaseFilePath;
     const int64_t schemaBefore = schemaVersion();
     DBInterface::ScriptResult result;
@@ -278,7 +276,7 @@ void SQLConsole::executeQueryInSQLView(const std::string& queryString) {
     const bool succeeded = rc == 0 || rc == DBInterface::kRowLimitReached;
     // A CREATE or DROP changes no rows but the tables list all the same.
     if (succeeded && (changes >= 1 || schemaVersion() != schemaBefore)) {
-        window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne(), -1);
+        window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
         if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
             window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
         }
@@ -299,7 +297,6 @@ void SQLConsole::clearResultsTableView() {
 }
 
 void SQLConsole::sqlViewClearButtonPressed() {
-    view();
     clearResultsTableView();
     numberOfRowsLabel_->clear();
     queryTextView_->clear();
@@ -330,7 +327,6 @@ void SQLConsole::sqlViewFunctionsButtonPressed() {
 
 void SQLConsole::templatesButtonPressed(int tag) {
     if (tag < 0 || tag > static_cast<int>(SQLTemplate::CreateTable)) return;
-    view();
     std::optional<SQLTemplateTable> table;
     if (std::optional<std::string> name = window_.selectedTableName()) {
         const auto& fieldModel = window_.state().fieldModel;
@@ -348,7 +344,6 @@ bool SQLConsole::sqlResultsTableViewValidateCopy() const {
 }
 
 void SQLConsole::sqlResultsTableViewCopy() {
-    view();
     std::vector<int64_t> rowIndexes;
     for (const QModelIndex& index : resultsTableView_->selectionModel()->selectedRows()) {
         rowIndexes.push_back(index.row());

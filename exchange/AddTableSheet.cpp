@@ -157,7 +157,7 @@ std::optional<std::string> AddTableSheet::addBlankTableNow() {
         return failure;
     }
     sheet_->hide();
-    window_.reloadTablesAndSelectTableNamed(name, -1);
+    window_.reloadTablesAndSelectTableNamed(name);
     if (clipboardRows_) {
         window_.showInfoAlert(localizedString("Table from Clipboard"),
                               localizedFormat("Rows added: %ld", {std::to_string(added)}),

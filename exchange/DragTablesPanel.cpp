@@ -173,5 +173,5 @@ void DragTablesPanel::pasteTable(const std::string& source, const std::string& n
         shell.showErrorAlert(error);
         return;
     }
-    window_.reloadTablesAndSelectTableNamed(newName, -1);
+    window_.reloadTablesAndSelectTableNamed(newName);
 }

@@ -9,7 +9,6 @@
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <chrono>
 
 #include "Common/DelimitedExport.h"
 #include "Common/FieldModel.h"
@@ -17,11 +16,11 @@
 #include "Common/GridQuery.h"
 #include "Common/SchemaListing.h"
 #include "exchange/ActivityLogView.h"
+#include "exchange/LogTime.h"
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/RowCountText.h"
-#include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -32,14 +31,6 @@
 
 namespace {
 constexpr const char* kRowid = "ROWID";
-
-std::string nowText() {
-    DateFormatter formatter;
-    formatter.setDateStyle(DateFormatter::Style::Medium);
-    formatter.setTimeStyle(DateFormatter::Style::Medium);
-    return formatter.stringFromDate(
-        std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now()));
-}
 
 // Settings menu items that set an integer default to a value.
 struct ValueSetting {
@@ -54,14 +45,15 @@ constexpr ValueSetting kValueSettings[] = {
 };
 }  // namespace
 
-ExportConsole::ExportConsole(DatabaseWindow& window) : window_(window) {}
+ExportConsole::ExportConsole(DatabaseWindow& window) : window_(window) {
+    buildView();
+}
 
 ExportConsole::~ExportConsole() {
     if (view_ && !view_->parent()) delete view_.data();
 }
 
 QWidget* ExportConsole::view() {
-    if (!view_) buildView();
     return view_;
 }
 
@@ -161,7 +153,6 @@ void ExportConsole::selectedObjectDidChange() {
 }
 
 void ExportConsole::numberOfRowsDidChange() {
-    view();
     showNumberOfRows(numberOfRowsLabel_, window_);
 }
 
@@ -174,7 +165,6 @@ QString ExportConsole::statusText() const {
 }
 
 void ExportConsole::updateExportView() {
-    view();
     statusLabel_->clear();
     entry_.reset();
     const TablesAndRowsState& state = window_.state();
@@ -255,7 +245,6 @@ void ExportConsole::exportButtonPressed() {
 }
 
 void ExportConsole::doExportButtonPressed() {
-    view();
     const bool anyChecked = entry_ && std::find(entry_->checked.begin(), entry_->checked.end(),
                                                 true) != entry_->checked.end();
     if (!anyChecked) {

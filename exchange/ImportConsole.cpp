@@ -111,7 +111,9 @@ class ImportConsole::PostingReporter : public ImportRun::Reporter {
     std::atomic<bool> reloadPending_{false};
 };
 
-ImportConsole::ImportConsole(DatabaseWindow& window) : window_(window) {}
+ImportConsole::ImportConsole(DatabaseWindow& window) : window_(window) {
+    buildView();
+}
 
 ImportConsole::~ImportConsole() {
     *alive_ = false;
@@ -128,7 +130,6 @@ void ImportConsole::windowWillClose() {
 }
 
 QWidget* ImportConsole::view() {
-    if (!view_) buildView();
     return view_;
 }
 
@@ -268,12 +269,10 @@ void ImportConsole::buildView() {
 }
 
 void ImportConsole::numberOfRowsDidChange() {
-    view();
     showNumberOfRows(numberOfRowsLabel_, window_);
 }
 
 void ImportConsole::consoleDidAppear() {
-    view();
     if (!importing_) {
         statusLabel_->clear();
         progress_->hide();
@@ -291,7 +290,6 @@ QString ImportConsole::statusText() const {
 
 void ImportConsole::addFilePaths(const QStringList& paths,
                                  const std::optional<std::string>& table) {
-    view();
     for (const QString& path : paths) {
         const std::string file = toStdString(path);
         if (importDictionaries_.count(file)) continue;
@@ -315,7 +313,6 @@ void ImportConsole::showImportFileChooser() {
 }
 
 void ImportConsole::importViewDeleteButtonPressed() {
-    view();
     std::set<int> rows;
     for (const QModelIndex& index : filesTable_->selectionModel()->selectedRows()) {
         rows.insert(index.row());
@@ -558,7 +555,6 @@ QMenu* ImportConsole::makeSettingsMenu() {
 }
 
 void ImportConsole::importViewChangeSetting(int tag) {
-    view();
     UserDefaults& defaults = UserDefaults::standard();
     for (const BoolSetting& setting : kBoolSettings) {
         if (setting.tag != tag) continue;
@@ -610,7 +606,6 @@ void ImportConsole::importViewImportButtonPressed() {
 }
 
 void ImportConsole::importFilesNow() {
-    view();
     if (urlsToImport_.empty()) {
         statusLabel_->setText(tr("No files selected to import"));
         return;
@@ -684,7 +679,7 @@ void ImportConsole::importViewUpdateUIAfterImport() {
     window_.enableUIWhileImportingFiles(true);
     importButton_->setText(tr("Import"));
     logView_->reloadLog();
-    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne(), -1);
+    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     progress_->hide();
     importing_ = false;
 }

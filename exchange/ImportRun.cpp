@@ -22,8 +22,8 @@
 #include "Common/SQLQuote.h"
 #include "Common/SchemaChanges.h"
 #include "exchange/ActivityLog.h"
+#include "exchange/LogTime.h"
 #include "exchange/SplitRecordReader.h"
-#include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/TextEncoding.h"
 #include "platform/foundation/UserDefaults.h"
@@ -34,14 +34,6 @@ namespace {
 
 std::string number(int64_t value) {
     return std::to_string(value);
-}
-
-std::string nowText() {
-    DateFormatter formatter;
-    formatter.setDateStyle(DateFormatter::Style::Medium);
-    formatter.setTimeStyle(DateFormatter::Style::Medium);
-    return formatter.stringFromDate(
-        std::chrono::time_point_cast<std::chrono::milliseconds>(std::chrono::system_clock::now()));
 }
 
 std::string trimmedName(const std::string& text) {

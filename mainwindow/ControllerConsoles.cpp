@@ -1,5 +1,4 @@
-// Consoles of the database window, its toolbar, the tables list's visibility and width, and the
-// row counts of the table views the controller serves.
+// Consoles of the database window, its toolbar, and the tables list's visibility and width.
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QListWidget>
@@ -11,69 +10,21 @@
 #include "mainwindow/TablesAndRowsController.h"
 #include "settings/ColumnWidths.h"
 
-void TablesAndRowsController::selectRowsView() {
-    view();
-    if (state_.selectedConsoleIndex == TablesAndRowsState::RowsConsole &&
-        consoleViews_[TablesAndRowsState::RowsConsole]->isVisibleTo(view_)) {
-        if (Console* rows = console(TablesAndRowsState::RowsConsole)) rows->consoleDidAppear();
-        return;
-    }
-    changeConsole(TablesAndRowsState::RowsConsole);
-}
-
-void TablesAndRowsController::selectAddRowView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::RecordConsole) {
-        changeConsole(TablesAndRowsState::RecordConsole);
-    }
-}
-void TablesAndRowsController::selectSQLView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::SQLConsole) {
-        changeConsole(TablesAndRowsState::SQLConsole);
-    }
-}
-void TablesAndRowsController::selectImportView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::ImportConsole) {
-        changeConsole(TablesAndRowsState::ImportConsole);
-    }
-}
-void TablesAndRowsController::selectExportView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::ExportConsole) {
-        changeConsole(TablesAndRowsState::ExportConsole);
-    }
-}
-void TablesAndRowsController::selectPrintView() {
-    if (state_.selectedConsoleIndex != TablesAndRowsState::PrintConsole) {
-        changeConsole(TablesAndRowsState::PrintConsole);
-    }
-}
-
 void TablesAndRowsController::selectConsole(int console) {
-    switch (console) {
-        case TablesAndRowsState::RecordConsole:
-            selectAddRowView();
-            break;
-        case TablesAndRowsState::SQLConsole:
-            selectSQLView();
-            break;
-        case TablesAndRowsState::ImportConsole:
-            selectImportView();
-            break;
-        case TablesAndRowsState::ExportConsole:
-            selectExportView();
-            break;
-        case TablesAndRowsState::PrintConsole:
-            selectPrintView();
-            break;
-        case TablesAndRowsState::RowsConsole:
-            selectRowsView();
-            break;
-        default:
-            break;  // no such segment
+    if (console < 0 || console >= kNumberOfConsoles) return;  // no such segment
+    if (console != state_.selectedConsoleIndex) {
+        changeConsole(console);
+    } else if (console == TablesAndRowsState::RowsConsole) {
+        // The grid chosen again takes the keyboard back; hidden, it is shown.
+        if (consoleViews_[TablesAndRowsState::RowsConsole]->isVisibleTo(view_)) {
+            consoles_[TablesAndRowsState::RowsConsole]->consoleDidAppear();
+        } else {
+            changeConsole(console);
+        }
     }
 }
 
 void TablesAndRowsController::changeConsole(int console) {
-    view();
     if (console < 0 || console >= kNumberOfConsoles) console = TablesAndRowsState::RowsConsole;
     if (console == TablesAndRowsState::RecordConsole) {
         selectAddRowViewAtFieldIndex(FieldIndex());
@@ -83,7 +34,6 @@ void TablesAndRowsController::changeConsole(int console) {
 }
 
 void TablesAndRowsController::selectAddRowViewAtFieldIndex(FieldIndex field) {
-    view();
     // The rowid is never a field to edit: it stands for the first field shown.
     state_.selection.fieldIndexToEdit = field < kFirstFieldIndex ? FieldIndex() : field;
     showOnlyConsole(TablesAndRowsState::RecordConsole);
@@ -113,7 +63,6 @@ void TablesAndRowsController::selectSegmentInToolbar(int console) {
 }
 
 QWidget* TablesAndRowsController::consoleView(int console) {
-    view();
     if (console < 0 || console >= kNumberOfConsoles) return nullptr;
     return consoleViews_[static_cast<size_t>(console)];
 }
@@ -127,7 +76,7 @@ void TablesAndRowsController::rowsDidChange() {
 }
 
 void TablesAndRowsController::moveFocusedRowBy(int64_t offset) {
-    if (Console* rows = console(TablesAndRowsState::RowsConsole)) rows->moveFocusedRowBy(offset);
+    grid_->moveFocusedRowBy(offset);
 }
 
 void TablesAndRowsController::sortOrSearchDidChange() {
@@ -146,14 +95,11 @@ void TablesAndRowsController::rowNoLongerExists(QWidget* alertWindow) {
 }
 
 void TablesAndRowsController::cellDidChange(RowIndex row, FieldIndex field) {
-    for (const auto& console : consoles_) {
-        if (console) console->cellDidChange(row, field);
-    }
+    grid_->cellDidChange(row, field);
 }
 
 std::optional<QRect> TablesAndRowsController::focusedCellScreenRect() const {
-    Console* rows = console(TablesAndRowsState::RowsConsole);
-    return rows ? rows->focusedCellScreenRect() : std::nullopt;
+    return grid_->focusedCellScreenRect();
 }
 
 void TablesAndRowsController::showEditFieldPanel() {
@@ -166,18 +112,14 @@ void TablesAndRowsController::showEditFieldSheet(FieldIndex field, const DBValue
 
 void TablesAndRowsController::editFieldSheetDidEnd(FieldIndex field,
                                                    const std::optional<std::string>& text) {
-    if (Console* record = console(TablesAndRowsState::RecordConsole)) {
-        record->editFieldSheetDidEnd(field, text);
-    }
+    recordEditor_->editFieldSheetDidEnd(field, text);
 }
 
 void TablesAndRowsController::focusTablesView() {
-    view();
     tablesList_->setFocus();
 }
 
 void TablesAndRowsController::showTablesView(bool show) {
-    view();
     QList<int> sizes = tablesRowsSplitView_->sizes();
     int total = std::max(sizes.value(0) + sizes.value(1), kTablesViewWidth + 1);
     int tablesWidth = show ? kTablesViewWidth : 0;
@@ -189,25 +131,12 @@ bool TablesAndRowsController::isTablesViewShown() const {
 }
 
 void TablesAndRowsController::showConsoleToolbar(bool show) {
-    view();
     toolbarShown_ = show;
     consoleToolbar_->setVisible(show);
 }
 
 bool TablesAndRowsController::isConsoleToolbarShown() const {
     return toolbarShown_;
-}
-
-int64_t TablesAndRowsController::numberOfRowsInTableView(const QAbstractItemView* tableView) const {
-    if (!tableView) return 0;
-    if (tableView == tablesList_) {
-        return static_cast<int64_t>(state_.selectedObject.tableNames.size());
-    }
-    if (tableView->objectName() == "rowsTableView") return state_.dataPort.numberOfLoadedRows();
-    if (tableView->objectName() == "addRowTableView") {
-        return std::max<int64_t>(state_.dataPort.numberOfFieldsPerRow - 1, 0);
-    }
-    return 0;
 }
 
 void TablesAndRowsController::storeSplitViewWidths() {

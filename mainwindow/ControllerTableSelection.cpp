@@ -47,7 +47,6 @@ DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
 }  // namespace
 
 void TablesAndRowsController::reloadTables() {
-    view();
     tellConsoles(&Console::selectedObjectWillChange);
     auto& selectedObject = state_.selectedObject;
     // The rows selected stay selected by their exact names, wherever the rebuild puts them.
@@ -112,8 +111,7 @@ void TablesAndRowsController::enableLeftSideButtons() {
 }
 
 void TablesAndRowsController::reloadTablesAndSelectTableNamed(
-    const std::optional<std::string>& tableName, int /*firstFieldIndex*/) {
-    view();
+    const std::optional<std::string>& tableName) {
     // The list and the object chosen in it are read as one.
     std::optional<ReadSession> session;
     if (state_.databaseFilePath) session.emplace(*state_.databaseFilePath);
@@ -239,7 +237,6 @@ void TablesAndRowsController::readDisplaySettings() {
 }
 
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
-    view();
     // Whatever a selection reads, the consoles and panels included, shares one connection.
     std::optional<ReadSession> session;
     if (state_.databaseFilePath) session.emplace(*state_.databaseFilePath);
@@ -397,7 +394,6 @@ void TablesAndRowsController::reloadSpecialTables(const std::string& tableName) 
 }
 
 void TablesAndRowsController::selectTableWithName(const std::optional<std::string>& name) {
-    view();
     const auto& tableNames = state_.selectedObject.tableNames;
     auto found = name ? std::find(tableNames.begin(), tableNames.end(), *name) : tableNames.end();
     if (found == tableNames.end()) {
@@ -413,11 +409,10 @@ void TablesAndRowsController::selectTableWithName(const std::optional<std::strin
 }
 
 void TablesAndRowsController::reloadTablesMenuItemClicked() {
-    reloadTablesAndSelectTableNamed(selectedTableNameIfOnlyOne(), -1);
+    reloadTablesAndSelectTableNamed(selectedTableNameIfOnlyOne());
 }
 
 void TablesAndRowsController::deleteTable() {
-    view();
     // The names and the file are those the user was asked about; the list may be reloaded
     // before the answer comes.
     std::vector<std::string> names = selectedTableNames();
@@ -467,7 +462,6 @@ void TablesAndRowsController::tablesTableViewItemChanged(QListWidgetItem* item) 
 
 void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
                                                                    const std::string& typedName) {
-    view();
     auto& tableNames = state_.selectedObject.tableNames;
     if (row < 0 || row >= static_cast<int>(tableNames.size()) || !state_.databaseFilePath) return;
     const std::string& path = *state_.databaseFilePath;

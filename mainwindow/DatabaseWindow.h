@@ -67,8 +67,7 @@ class DatabaseWindow {
     // The tables list is read again; the selection is not touched.
     virtual void reloadTables() = 0;
     // After a schema change: the tables list is read again and the named object selected.
-    virtual void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
-                                                 int firstFieldIndex) = 0;
+    virtual void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName) = 0;
     // The tables list, the rows grid and the record editor's Add are disabled while an import
     // writes to the database.
     virtual void enableUIWhileImportingFiles(bool enable) = 0;

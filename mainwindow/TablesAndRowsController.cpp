@@ -1,7 +1,6 @@
 #include "mainwindow/TablesAndRowsController.h"
 
 #include <QButtonGroup>
-#include <QDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
@@ -38,9 +37,12 @@ TablesAndRowsController::~TablesAndRowsController() {
     if (view_ && !view_->parent()) delete view_.data();
 }
 
-void TablesAndRowsController::setConsole(int console, std::unique_ptr<Console> instance) {
-    if (console < 0 || console >= kNumberOfConsoles) return;
-    consoles_[static_cast<size_t>(console)] = std::move(instance);
+void TablesAndRowsController::setConsoles(Consoles consoles, GridRequests& grid,
+                                          RecordEditorRequests& recordEditor) {
+    consoles_ = std::move(consoles);
+    grid_ = &grid;
+    recordEditor_ = &recordEditor;
+    buildView();
 }
 
 void TablesAndRowsController::addPanel(std::unique_ptr<WindowPanel> panel) {
@@ -56,11 +58,6 @@ void TablesAndRowsController::tellConsoles(void (Console::*event)()) {
     for (auto& instance : consoles_) {
         if (instance) (instance.get()->*event)();
     }
-}
-
-QWidget* TablesAndRowsController::view() {
-    if (!view_) buildView();
-    return view_;
 }
 
 QWidget* TablesAndRowsController::window() const {
@@ -163,10 +160,9 @@ void TablesAndRowsController::buildView() {
 }
 
 void TablesAndRowsController::initializeAfterShown() {
-    view();
     updateTablesRowsSplitViewWidths();
     state_.printPreviewMode = false;
-    selectRowsView();
+    selectConsole(TablesAndRowsState::RowsConsole);
     updateWindowTitle();
 
     UserDefaults& defaults = UserDefaults::standard();
@@ -197,7 +193,6 @@ bool TablesAndRowsController::isDatabaseInAppContainer() const {
 }
 
 void TablesAndRowsController::updateWindowTitle() {
-    view();
     std::string name;
     if (const std::optional<std::string>& path = state_.databaseFilePath) {
         bool inContainer = isDatabaseInAppContainer();
@@ -277,23 +272,6 @@ void TablesAndRowsController::showExternalDatabaseWarning(bool offerToSuppress) 
     });
 }
 
-void TablesAndRowsController::endPrompt(QDialog* prompt, int returnCode) {
-    if (prompt) prompt->done(returnCode);
-}
-
-void TablesAndRowsController::promptWindowDoneButtonPressed() {
-    endPrompt(promptWindow, 1000);
-}
-void TablesAndRowsController::promptWindowCancelButtonPressed() {
-    endPrompt(promptWindow, 1001);
-}
-void TablesAndRowsController::prompt2WindowDoneButtonPressed() {
-    endPrompt(prompt2Window, 1000);
-}
-void TablesAndRowsController::prompt2WindowCancelButtonPressed() {
-    endPrompt(prompt2Window, 1001);
-}
-
 bool TablesAndRowsController::windowShouldClose(QWidget* window) {
     tellConsoles(&Console::windowWillClose);
     for (auto& panel : panels_) panel->windowWillClose();
@@ -337,9 +315,9 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
     emptyFieldModel();
     state_.databaseFilePath = path;
     initializeAfterShown();
-    reloadTablesAndSelectTableNamed(lastTableShown(path), -1);
+    reloadTablesAndSelectTableNamed(lastTableShown(path));
     reloadPickerTypes();
-    selectRowsView();
+    selectConsole(TablesAndRowsState::RowsConsole);
     updateNumberOfRowsLabel();
 }
 

@@ -17,12 +17,12 @@
 
 #include "mainwindow/Console.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/GridRequests.h"
+#include "mainwindow/RecordEditorRequests.h"
 #include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/WindowPanel.h"
 
 class FilePanel;
-class QAbstractItemView;
-class QDialog;
 class QListWidget;
 class QListWidgetItem;
 class QPushButton;
@@ -44,25 +44,17 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     TablesAndRowsController(WindowShell* shell, int windowIndex);
     ~TablesAndRowsController() override;
 
-    // The console shown for the index; what the application hands over once, before the view
-    // is first shown. An index without a console shows an empty view.
-    void setConsole(int console, std::unique_ptr<Console> instance);
-    Console* console(int console) const;
+    // The consoles in toolbar order, with the grid's and the record editor's own requests: what
+    // the application hands over once. The window's view is built with them.
+    using Consoles = std::array<std::unique_ptr<Console>, TablesAndRowsState::kNumberOfConsoles>;
+    void setConsoles(Consoles consoles, GridRequests& grid, RecordEditorRequests& recordEditor);
     // The floating panels of the window, handed over by the application like the consoles;
     // they hear of every load of the selected object and of the window's closing.
     void addPanel(std::unique_ptr<WindowPanel> panel);
-    // The panel of that class; nullptr when the window has none.
-    template <class Panel>
-    Panel* panel() const {
-        for (const auto& instance : panels_) {
-            if (auto* found = dynamic_cast<Panel*>(instance.get())) return found;
-        }
-        return nullptr;
-    }
 
     int windowIndex() const override { return windowIndex_; }
     // The window's content; the window that shows it owns it.
-    QWidget* view();
+    QWidget* view() const { return view_; }
 
     // ---- DatabaseWindow ----
     TablesAndRowsState& state() override { return state_; }
@@ -105,11 +97,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showInfoAlert(const std::string& title, const std::string& info, QWidget* window) override;
     void showInfoAlert(const std::string& title, const std::string& info);
     void showExternalDatabaseWarning(bool offerToSuppress);
-    // Ends a prompt sheet with 1000 (Done) or 1001 (Cancel).
-    void promptWindowDoneButtonPressed();
-    void promptWindowCancelButtonPressed();
-    void prompt2WindowDoneButtonPressed();
-    void prompt2WindowCancelButtonPressed();
     // The window is about to close; the shell frees the slot. Every window always closes.
     bool windowShouldClose(QWidget* window);
 
@@ -124,12 +111,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void runErrorAlert(const std::string& message, const std::string& errorDescription);
 
     // ---- Consoles and toolbar ----
-    void selectRowsView();
-    void selectAddRowView();
-    void selectSQLView();
-    void selectImportView();
-    void selectExportView();
-    void selectPrintView();
     void changeConsole(int console);
     // The toolbar's segmented control mirrors the console.
     void selectSegmentInToolbar(int console);
@@ -141,18 +122,14 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     bool isConsoleToolbarShown() const;
     // The console widget of an index.
     QWidget* consoleView(int console);
-    // Rows of the table views this controller serves.
-    int64_t numberOfRowsInTableView(const QAbstractItemView* tableView) const;
     void storeSplitViewWidths();
     void updateTablesRowsSplitViewWidths();
     void splitViewDidResizeSubviews();
 
     // ---- Tables list and the selected object ----
     void reloadTables() override;
-    // Reloads the tables list and selects the first entry of that name; the field index is kept
-    // for callers and has no effect.
-    void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName,
-                                         int firstFieldIndex) override;
+    // Reloads the tables list and selects the first entry of that name.
+    void reloadTablesAndSelectTableNamed(const std::optional<std::string>& tableName) override;
     void enableUIWhileImportingFiles(bool enable) override;
     void reloadPickerTypes() override;
     int selectedTableTypeCode() const;
@@ -172,16 +149,12 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QToolButton* leftSideActionButton() const { return leftSideActionButton_; }
     QSplitter* tablesRowsSplitView() const { return tablesRowsSplitView_; }
 
-    // The prompt sheets, run by the commands that ask; their codes: 1000 Done, 1001 Cancel.
-    QPointer<QDialog> promptWindow;
-    QPointer<QDialog> prompt2Window;
-
   private:
+    Console* console(int console) const;
     void buildView();
     void showOnlyConsole(int console);
     // Runs the panel as a sheet on the window and shows the database chosen.
     void showChosenDatabase(FilePanel panel);
-    static void endPrompt(QDialog* prompt, int returnCode);
     void readDisplaySettings();
     void emptyFieldModel();
     void loadTableFieldModel(const std::string& name, bool sorted, std::string* error);
@@ -195,7 +168,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     WindowShell* shell_;
     int windowIndex_;
     TablesAndRowsState state_;
-    std::array<std::unique_ptr<Console>, TablesAndRowsState::kNumberOfConsoles> consoles_;
+    Consoles consoles_;
+    GridRequests* grid_ = nullptr;
+    RecordEditorRequests* recordEditor_ = nullptr;
     std::vector<std::unique_ptr<WindowPanel>> panels_;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;

@@ -29,7 +29,9 @@ const QColor kErrorMessageColor = QColor::fromRgbF(0.85f, 0, 0);
 
 }  // namespace
 
-RecordConsole::RecordConsole(DatabaseWindow& window) : window_(window), state_(window.state()) {}
+RecordConsole::RecordConsole(DatabaseWindow& window) : window_(window), state_(window.state()) {
+    buildView();
+}
 
 RecordConsole::~RecordConsole() {
     // A view never put into a window has no owner but us.
@@ -37,7 +39,6 @@ RecordConsole::~RecordConsole() {
 }
 
 QWidget* RecordConsole::view() {
-    if (!view_) buildView();
     return view_;
 }
 
@@ -98,7 +99,6 @@ void RecordConsole::buildView() {
 }
 
 void RecordConsole::makeLines() {
-    view();
     if (lineFieldNames_ == state_.fieldModel.fieldNames && !valueFields_.empty()) return;
     while (QLayoutItem* item = lines_->takeAt(0)) {
         delete item->widget();
@@ -288,7 +288,6 @@ void RecordConsole::addRowViewShowNotSaved() {
 }
 
 void RecordConsole::enableAddRowViewButtons(const std::string& message, int status) {
-    view();
     const auto& port = state_.dataPort;
     RowIndex focused = state_.selection.focusedRowIndex;
     bool one = window_.selectedTableNameIfOnlyOne().has_value();

@@ -15,6 +15,7 @@
 #include "Common/DBTypes.h"
 #include "mainwindow/Console.h"
 #include "mainwindow/IndexSpaces.h"
+#include "mainwindow/RecordEditorRequests.h"
 
 class DatabaseWindow;
 class QGridLayout;
@@ -24,7 +25,7 @@ class QPushButton;
 class QWidget;
 struct TablesAndRowsState;
 
-class RecordConsole : public QObject, public Console {
+class RecordConsole : public QObject, public Console, public RecordEditorRequests {
     Q_OBJECT
 
   public:
@@ -39,15 +40,14 @@ class RecordConsole : public QObject, public Console {
     void consoleDidAppear() override;
     // While shown and unchanged, the editor follows the grid to another focused row.
     void focusDidMove() override;
-    // The edit-field sheet over the field being edited.
-    void editFieldInPanelMenuItemClicked() override;
+    // The menu's "Edit Field in Panel": the edit-field sheet over the field being edited.
+    void editFieldInPanelMenuItemClicked();
     void editFieldSheetDidEnd(FieldIndex field, const std::optional<std::string>& text) override;
     // The detail button of a field's line: the edit-field sheet over that field.
     void editRowDetailButtonPressed(FieldIndex field);
 
-    // The buffer: current values by field index (the rowid at 0), and the values as loaded.
+    // The buffer: current values by field index (the rowid at 0).
     const std::vector<DBValue>& addRowViewFieldValues() const { return values_; }
-    const std::vector<DBValue>& addRowViewOrigFieldValues() const { return origValues_; }
 
     // Loads the grid's focused row (empty strings without one) and shows it.
     void reloadAddRowView();

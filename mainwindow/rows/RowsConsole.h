@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "mainwindow/Console.h"
+#include "mainwindow/GridRequests.h"
 #include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/GridColumnLayout.h"
@@ -38,6 +39,7 @@ class QWidget;
 
 class RowsConsole : public QObject,
                     public Console,
+                    public GridRequests,
                     public RowsTableViewController,
                     public VerticalDataScrollerViewDelegate,
                     public HorizontalDataScrollerViewDelegate {
@@ -61,12 +63,15 @@ class RowsConsole : public QObject,
     }
 
     void rowsDidChange() override;
+
+    // ---- GridRequests ----
     void moveFocusedRowBy(int64_t offset) override;
     std::optional<QRect> focusedCellScreenRect() const override;
     void cellDidChange(RowIndex row, FieldIndex field) override {
         reloadRowsTableViewRowIndex(row, field);
     }
-    void editFieldInPanelMenuItemClicked() override;
+    // The menu's "Edit Field in Panel" while the grid is shown.
+    void editFieldInPanelMenuItemClicked();
 
     // The commands of the selection and the statistics of the selected cells.
     CellCommands& cellCommands() { return *cellCommands_; }
@@ -165,7 +170,6 @@ class RowsConsole : public QObject,
 
     // ---- Grid selection and focus ----
     FieldIndex firstFieldIndexToShow() const override { return kFirstFieldIndex; }
-    FieldIndex lastFieldIndexToShow() const { return state_.dataPort.lastFieldIndex(); }
     void clearSelectedFieldsAndReload(bool clear);
     void clearSelectedRowsAndReload(bool clear);
     void clearSelectedCellsAndReload(bool clear);

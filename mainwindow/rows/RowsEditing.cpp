@@ -251,7 +251,7 @@ bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text, D
         // the grid of a table that is no longer there goes.
         QTimer::singleShot(0, this, [this, path = target.databaseFilePath, table = target.table] {
             if (state_.databaseFilePath == path && window_.selectedTableNameIfOnlyOne() == table) {
-                window_.reloadTablesAndSelectTableNamed(std::nullopt, -1);
+                window_.reloadTablesAndSelectTableNamed(std::nullopt);
             }
         });
         return false;

@@ -36,6 +36,15 @@ List reordered(const List& list, const std::vector<size_t>& order) {
     return result;
 }
 
+// Moves the entries at `rows` to the drop line above `destination` in lists kept side by side
+// (entry i of each describes the same line), every list by the same order.
+template <typename First, typename... Rest>
+void moveRowsInStep(const std::vector<int>& rows, int destination, First& first, Rest&... rest) {
+    const std::vector<size_t> order = placeholderOrder(first.size(), rows, destination);
+    first = reordered(first, order);
+    ((rest = reordered(rest, order)), ...);
+}
+
 // Where the moved block starts after the move.
 int placeholderBlockStart(size_t count, std::vector<int> rows, int destination);
 

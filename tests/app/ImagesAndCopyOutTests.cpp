@@ -18,6 +18,7 @@
 #include "app/Thumbnail.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
+#include "tests/support/DirectQuery.h"
 #include "tests/support/ShellTest.h"
 
 namespace fs = std::filesystem;
@@ -41,19 +42,8 @@ bool isWhite(QRgb pixel) {
 
 // One answer of an independent connection: the first column of the first row.
 std::string scalar(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    std::string answer;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW) {
-            const unsigned char* text = sqlite3_column_text(statement, 0);
-            answer = text ? reinterpret_cast<const char*>(text) : "";
-        }
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return answer;
+    std::vector<std::string> values = directQuery(path, sql);
+    return values.empty() || values.front() == "<null>" ? "" : values.front();
 }
 
 }  // namespace
@@ -120,12 +110,18 @@ TEST_F(ImagesAndCopyOutTest, ThumbnailsFitTheImageOnWhiteAsJpeg) {
     EXPECT_EQ(alerts[0].both(), "Error|Could not create the thumbnail image");
     EXPECT_FALSE(fs::exists(pathInDocuments("thumbbroken.jpg")));
 
-    // The window hides thumbnails, and its selection reaches a photo editor's name field.
+    // The window hides thumbnails, opens on the photo editor's file, and its selection reaches
+    // the editor's name field.
     QWidget editor;
     auto* name = new QLineEdit(&editor);
     editor.show();
-    window.showImagesWindowAndUpdateTextView(name, nullptr, "");
+    window.showImagesWindowAndUpdateTextView(name, nullptr, "tall.jpg");
     ASSERT_EQ(window.filteredImageFilesArray().size(), 3u);
+    std::vector<int> selected = window.tableView()->selectedRows();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(window.filteredImageFilesArray()[static_cast<size_t>(selected[0])].fileName,
+              "tall.jpg");
+    EXPECT_EQ(name->text(), "tall.jpg");
     std::set<std::string> names;
     for (const AppFileEntry& entry : window.filteredImageFilesArray()) names.insert(entry.fileName);
     EXPECT_EQ(names, (std::set<std::string>{"broken.jpg", "tall.jpg", "wide.png"}));

@@ -5,8 +5,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <sqlite3.h>
-
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
 #include "design/NameAndFieldsPanel.h"
@@ -18,6 +16,7 @@
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DirectQuery.h"
 
 class MenuShellTest : public ControllerTest {
   protected:
@@ -56,7 +55,7 @@ TEST_F(MenuShellTest, KeyEquivalentsDoNothingWithoutAMainDatabaseWindowOrAgainst
     TablesAndRowsController* c = showActive("t");
     int setToNULL = 0;
     app->menuRouter().bindWindowCommand("setToNULLMenuItemClicked",
-                                        [&](TablesAndRowsController&) { ++setToNULL; });
+                                        [&](WindowParts&) { ++setToNULL; });
 
     c->tablesTableView()->setFocus();
     keys(Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
@@ -200,15 +199,15 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
         item(action)->trigger();
         QApplication::processEvents();
     }
-    EXPECT_TRUE(c->panel<TableSchemaWindow>()->tableSchemaPanel()->isVisible());
-    EXPECT_TRUE(c->panel<NameAndFieldsPanel>()->nameAndFieldsPanel()->isVisible());
-    EXPECT_TRUE(c->panel<PickerTypesWindow>()->pickerTypesWindow()->isVisible());
-    EXPECT_TRUE(c->panel<SortPanel>()->sortPanel()->isVisible());
-    EXPECT_TRUE(c->panel<SearchPanel>()->searchPanel()->isVisible());
-    EXPECT_TRUE(c->panel<WebBookmarksWindow>()->webBrowserBookmarksWindow()->isVisible());
-    EXPECT_TRUE(c->panel<NameAndFieldsPanel>()->nameAndFieldsPanel()->isVisible());
-    EXPECT_TRUE(c->panel<TableSchemaWindow>()->tableSchemaPanel()->isVisible());
-    EXPECT_TRUE(c->panel<PickerTypesWindow>()->pickerTypesWindow()->isVisible());
+    EXPECT_TRUE(partsOf(c).tableSchema.tableSchemaPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).nameAndFields.nameAndFieldsPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).pickerTypes.pickerTypesWindow()->isVisible());
+    EXPECT_TRUE(partsOf(c).sort.sortPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).search.searchPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).webBookmarks.webBrowserBookmarksWindow()->isVisible());
+    EXPECT_TRUE(partsOf(c).nameAndFields.nameAndFieldsPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).tableSchema.tableSchemaPanel()->isVisible());
+    EXPECT_TRUE(partsOf(c).pickerTypes.pickerTypesWindow()->isVisible());
     for (const char* action :
          {"duplicateTableMenuItemPressed", "hiddenMenuItemClicked",
           "showHiddenTablesMenuItemClicked", "deleteAllRowsMenuItemClicked",
@@ -247,15 +246,7 @@ TEST_F(MenuShellTest, AddOneBlankRowActsOnlyFromTheRowsConsole) {
     makeRowsTable(3);
     TablesAndRowsController* c = showActive("t");
     auto rowsInFile = [this] {
-        sqlite3* connection = nullptr;
-        sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_stmt* statement = nullptr;
-        sqlite3_prepare_v2(connection, "select count(*) from t", -1, &statement, nullptr);
-        int64_t count =
-            sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
-        sqlite3_finalize(statement);
-        sqlite3_close(connection);
-        return count;
+        return std::stoll(directQuery(db, "select count(*) from t").at(0));
     };
     auto addOneBlankRowKeys = [] {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_N,

@@ -82,7 +82,7 @@ class RowWritesTest : public GridTest {
         click(row, column);
         key(Qt::Key_Return, Qt::ControlModifier);
         QApplication::processEvents();
-        EditFieldPanel* panel = c->panel<EditFieldPanel>();
+        EditFieldPanel* panel = &partsOf(c).editField;
         EXPECT_TRUE(panel->isShown());
         return panel;
     }
@@ -147,7 +147,7 @@ TEST_F(RowWritesTest, EveryWriterOfACellTellsOfARowDeletedElsewhereAndShowsTheRo
     // The record editor's Save.
     click(1, 1);
     key(Qt::Key_Return, Qt::AltModifier);
-    auto* record = static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    auto* record = &partsOf(c).record;
     QLineEdit* name = record->valueField(FieldIndex(1));
     name->setFocus();
     name->selectAll();
@@ -271,7 +271,7 @@ TEST_F(RowWritesTest, BlankRowsAndTheRecordEditorAddRowsToATableKeyedByItsRowid)
     // The record editor: Clear empties the key too, and Add leaves it to SQLite.
     click(0, 2);
     key(Qt::Key_Return, Qt::AltModifier);
-    auto* record = static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    auto* record = &partsOf(c).record;
     QWidget* view = record->view();
     QTest::mouseClick(view->findChild<QPushButton*>("addRowViewClearButton"), Qt::LeftButton);
     QLineEdit* price = record->valueField(FieldIndex(3));

@@ -8,30 +8,23 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include <sqlite3.h>
-
 #include "design/NameAndFieldsPanel.h"
 #include "design/TableSchemaWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DirectQuery.h"
 #include "tests/support/Menus.h"
 
 namespace {
 
 // The names of the file's schema objects, in name order, read by a connection of our own.
 std::string objectsInFile(const std::string& path) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
     std::string names;
-    sqlite3_prepare_v2(db, "select name from sqlite_master order by name", -1, &statement, nullptr);
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        names += (names.empty() ? "" : " ") +
-                 std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+    for (const std::string& name :
+         directQuery(path, "select name from sqlite_master order by name")) {
+        names += (names.empty() ? "" : " ") + name;
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
     return names;
 }
 
@@ -129,7 +122,7 @@ TEST_F(TablesListMenuTest, TheDeleteButtonAndTheMenuDeleteTheObjectsAfterAsking)
 TEST_F(TablesListMenuTest, AddOpensTheNewTablePanelAndActionShowsTheListMenuOnTheSelection) {
     run("create table t (a); create index i on t(a)");
     TablesAndRowsController* c = showActive("t");
-    auto* panel = c->panel<NameAndFieldsPanel>();
+    auto* panel = &partsOf(c).nameAndFields;
     QTest::mouseClick(c->leftSideAddButton(), Qt::LeftButton);
     ASSERT_TRUE(panel->isNameAndFieldsPanelVisible());
     EXPECT_FALSE(panel->changeExistingTable());
@@ -146,7 +139,7 @@ TEST_F(TablesListMenuTest, AddOpensTheNewTablePanelAndActionShowsTheListMenuOnTh
         EXPECT_TRUE(menuItemNamed(menu, "addTableButtonPressed")->isEnabled());
         clickMenuItem(menu, menuItemNamed(menu, "tablesSchemaMenuItemClicked"));
     }));
-    auto* schema = c->panel<TableSchemaWindow>();
+    auto* schema = &partsOf(c).tableSchema;
     ASSERT_TRUE(schema->tableSchemaPanel()->isVisible());
     EXPECT_EQ(schema->tableSchemaPanelTextView()->toPlainText().toStdString(),
               "CREATE TABLE t (a)\n\nCREATE INDEX i on t(a)");
@@ -252,7 +245,7 @@ TEST_F(TablesListMenuTest, TheSchemaWindowFollowsTheSelection) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowPoint("a"));
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rowPoint("a"));
     QApplication::processEvents();
-    auto* schema = c->panel<TableSchemaWindow>();
+    auto* schema = &partsOf(c).tableSchema;
     ASSERT_TRUE(schema->tableSchemaPanel()->isVisible());
     auto text = [schema] {
         return schema->tableSchemaPanelTextView()->toPlainText().toStdString();

@@ -55,7 +55,7 @@ TEST_F(WindowDropsTest, TablesGoOnlyToAnotherWindowWhichCopiesThemThroughItsPane
     auto* grid = destination->view()->findChild<QAbstractItemView*>("rowsTableView");
     ASSERT_NE(grid, nullptr);
     EXPECT_FALSE(sendDrop(grid->viewport(), *data, QPoint(20, 20)));
-    DragTablesPanel* panel = destination->panel<DragTablesPanel>();
+    DragTablesPanel* panel = &partsOf(destination).dragTables;
     EXPECT_FALSE(panel->statusLabel() && panel->statusLabel()->isVisible());
 
     EXPECT_TRUE(dropOnTablesList(destination, *data, tablesListPoint(destination, 0, true)));
@@ -79,8 +79,8 @@ TEST_F(WindowDropsTest, SQLFilesGoToTheQueryTextAndOtherFilesToTheImportList) {
     writeFile(query, "select 1;");
     writeFile(empty, "");
     writeFile(other, "c,d\n");
-    auto* sql = dynamic_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
-    auto* import = dynamic_cast<ImportConsole*>(c->console(TablesAndRowsState::ImportConsole));
+    auto* sql = &partsOf(c).sql;
+    auto* import = &partsOf(c).import;
 
     // Only the ".sql" file is read, after "\n\n" since it is not the first path dropped.
     QMimeData files;

@@ -22,7 +22,7 @@ namespace {
 class NameAndFieldsPanelTest : public PanelTest {
   protected:
     NameAndFieldsPanel* openOn(TablesAndRowsController* c) {
-        auto* panel = c->panel<NameAndFieldsPanel>();
+        auto* panel = &partsOf(c).nameAndFields;
         panel->showNameAndFieldsPanel();
         return panel;
     }
@@ -74,7 +74,7 @@ class NameAndFieldsPanelTest : public PanelTest {
 TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTheNameIsTaken) {
     run("create table MyTable (a); create view v as select 1 as x");
     TablesAndRowsController* c = show("MyTable");
-    auto* panel = c->panel<NameAndFieldsPanel>();
+    auto* panel = &partsOf(c).nameAndFields;
     panel->addTableButtonPressed();
     EXPECT_EQ(panel->nameAndFieldsPanelTableNameField()->text().toStdString(), "MyTable_2");
     EXPECT_EQ(panel->nameAndFieldsPanelCreateButton()->text().toStdString(), "Create");
@@ -129,7 +129,7 @@ TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTh
 TEST_F(NameAndFieldsPanelTest, AWindowWhoseFileIsGoneSaysSoAndMakesNoNewDatabase) {
     run("create table Items (a)");
     TablesAndRowsController* c = show("Items");
-    auto* panel = c->panel<NameAndFieldsPanel>();
+    auto* panel = &partsOf(c).nameAndFields;
     panel->addTableButtonPressed();
     panel->nameAndFieldsPanelAddFieldButtonPressed();
     setName(panel, "fresh");

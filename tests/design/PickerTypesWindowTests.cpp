@@ -12,7 +12,7 @@ class PickerTypesWindowTest : public PanelTest {
   protected:
     PickerTypesWindow* showWindow() {
         makeRowsTable(1);
-        auto* pickers = show("t")->panel<PickerTypesWindow>();
+        auto* pickers = &partsOf(show("t")).pickerTypes;
         pickers->showPickerTypesWindow();
         return pickers;
     }
@@ -106,7 +106,7 @@ TEST_F(PickerTypesWindowTest, EditsRenameTheEditedRowAndMultipleChoiceAddsTheFla
         "varnelo_db_picker_types values ('Colours', 1), ('Sizes', 2); insert into "
         "varnelo_db_picker_values values (1, 'red', 1), (1, 'blue', 2), (2, 'S', 1)");
     TablesAndRowsController* c = show("t");
-    auto* pickers = c->panel<PickerTypesWindow>();
+    auto* pickers = &partsOf(c).pickerTypes;
     pickers->showPickerTypesWindow();
     QTableWidget* types = pickers->pickerTypesWindowTypesTableView();
     QTableWidget* values = pickers->pickerTypesWindowValuesTableView();

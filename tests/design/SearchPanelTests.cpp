@@ -17,7 +17,7 @@ class SearchPanelTest : public PanelTest {
             "('100%', 'x'), ('1000', 'x'), ('a_b', 'x'), ('axb', 'x'), ('back\\slash', 'x'), "
             "('backslash', 'x'), ('plain', 'it''s')");
         c = show("s");
-        panel = c->panel<SearchPanel>();
+        panel = &partsOf(c).search;
         panel->showSearchPanel();
     }
     // The rows the grid counts after searching for the text.
@@ -60,7 +60,7 @@ TEST_F(SearchPanelTest, ChosenFieldsAreStoredAndTheSearchOutlivesASortChange) {
     EXPECT_EQ(search("it's"), 2);
 
     // A new order shows the same rows found, reversed.
-    SortPanel* sort = c->panel<SortPanel>();
+    SortPanel* sort = &partsOf(c).sort;
     sort->showTableSortFieldsForRowIndex(rowOf(c, "s"));
     sort->sortPanelSortOnButton()->setCurrentIndex(2);  // name descending
     QTest::mouseClick(sort->sortPanelSortButton(), Qt::LeftButton);

@@ -14,7 +14,7 @@ const std::string kTable = "we[ir\"d";
 class SortPanelTest : public PanelTest {
   protected:
     SortPanel* showPanel(TablesAndRowsController* c, const std::string& name) {
-        SortPanel* panel = c->panel<SortPanel>();
+        SortPanel* panel = &partsOf(c).sort;
         panel->showTableSortFieldsForRowIndex(rowOf(c, name));
         return panel;
     }

@@ -35,7 +35,7 @@ TEST_F(TablesListPanelsTest, SchemaWindowShowsTheCreateTextWithItsIndexes) {
     run("create table t (a, b unique); create index ta on t (a);"
         "create table plain (x); create view v as select a from t");
     TablesAndRowsController* c = show("t");
-    auto* schema = c->panel<TableSchemaWindow>();
+    auto* schema = &partsOf(c).tableSchema;
     schema->schemaMenuItemClicked();
     EXPECT_TRUE(schema->tableSchemaPanel()->isVisible());
     EXPECT_EQ(schema->tableSchemaPanelTextView()->toPlainText().toStdString(),
@@ -62,7 +62,7 @@ TEST_F(TablesListPanelsTest, HidingWritesTheFlagBitAndShowingHiddenListsThemAgai
         "default '', sort_field2 not null default '', sort_field3 not null default '');"
         "insert into varnelo_db_tables (name, flags) values ('u', 3)");
     TablesAndRowsController* c = show("t");
-    auto* hidden = c->panel<HiddenObjects>();
+    auto* hidden = &partsOf(c).hiddenObjects;
     select(c, {"t", "ta", "u"});
     hidden->hiddenMenuItemClicked();
     EXPECT_EQ(query("select name, flags from varnelo_db_tables order by name"),
@@ -92,7 +92,7 @@ TEST_F(TablesListPanelsTest, DuplicateSheetCopiesUnderAFreeNameAndSelectsTheCopy
         " values ('kept');"
         "create view v as select n from Items");
     TablesAndRowsController* c = show("Items");
-    auto* duplicate = c->panel<DuplicateTablesSheet>();
+    auto* duplicate = &partsOf(c).duplicateTables;
     select(c, {"Items", hostile});
     duplicate->duplicateTableMenuItemPressed();
     ASSERT_TRUE(duplicate->duplicateTablesWindow()->isVisible());
@@ -133,7 +133,7 @@ TEST_F(TablesListPanelsTest, AFailedDuplicateIsShownAndLeavesNoCopy) {
               SQLITE_OK);
     sqlite3_close(connection);
     TablesAndRowsController* c = show("t");
-    c->panel<DuplicateTablesSheet>()->duplicateTablesNow({"t"}, true, true);
+    partsOf(c).duplicateTables.duplicateTablesNow({"t"}, true, true);
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_NE(alerts[0].informativeText.find("CHECK"), std::string::npos);
@@ -147,7 +147,7 @@ TEST_F(TablesListPanelsTest, DeleteAllRowsNamesCascadingChildrenAndDeletesOnlyWh
         "create table kid (p references parent on delete cascade); insert into kid values (1);"
         "create view pv as select * from parent");
     TablesAndRowsController* c = show("pv");
-    auto* deleteAll = c->panel<DeleteAllRows>();
+    auto* deleteAll = &partsOf(c).deleteAllRows;
     deleteAll->deleteAllRowsMenuItemClicked();  // a view's rows are never deleted
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].informativeText, "Select one or more tables to delete rows from.");

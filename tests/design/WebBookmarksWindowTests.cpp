@@ -21,7 +21,7 @@ class WebBookmarksWindowTest : public PanelTest {
 
 TEST_F(WebBookmarksWindowTest, BookmarksAreEditedReorderedOpenedAndSurviveAReopen) {
     makeRowsTable(3);
-    WebBookmarksWindow* bookmarks = show("t")->panel<WebBookmarksWindow>();
+    WebBookmarksWindow* bookmarks = &partsOf(show("t")).webBookmarks;
     bookmarks->showWebBrowserBookmarksWindow();
     QTableWidget* table = bookmarks->webBrowserBookmarksWindowTableView();
     EXPECT_EQ(table->rowCount(), 0);
@@ -62,7 +62,7 @@ TEST_F(WebBookmarksWindowTest, BookmarksAreEditedReorderedOpenedAndSurviveAReope
     EXPECT_EQ(query("select count(*) from varnelo_db_bookmarks"), (std::vector<std::string>{"2"}));
 
     relaunch();
-    WebBookmarksWindow* reopened = show("t")->panel<WebBookmarksWindow>();
+    WebBookmarksWindow* reopened = &partsOf(show("t")).webBookmarks;
     reopened->showWebBrowserBookmarksWindow();
     table = reopened->webBrowserBookmarksWindowTableView();
     ASSERT_EQ(table->rowCount(), 2);

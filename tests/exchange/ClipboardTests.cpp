@@ -339,7 +339,7 @@ TEST_F(ClipboardTest, TablesPasteUnderFreeNamesWithMetaRowsIndexesAndRows) {
     run("create index byA on t (a); create view v as select 1");
     UserDefaults::standard().setInteger(1, "SchemaObjectTypesToShow");
     TablesAndRowsController* c = show("t");
-    DragTablesPanel* panel = c->panel<DragTablesPanel>();
+    DragTablesPanel* panel = &partsOf(c).dragTables;
     ASSERT_TRUE(DragTablesPanel::writeTablesToPasteboard(other, {"v", "t", "w"}, 1));
     ASSERT_NE(panel->promptWithPasteboard(), nullptr);
     EXPECT_EQ(panel->statusLabel()->text().toStdString(),
@@ -376,7 +376,7 @@ TEST_F(ClipboardTest, ATableFromTheClipboardTakesEveryRowAndBlankTablesKeepTheir
     run("create table MyTable (x); create table big (n); insert into big select value from "
         "generate_series(1, 1000)");
     TablesAndRowsController* c = show("MyTable");
-    AddTableSheet* sheet = c->panel<AddTableSheet>();
+    AddTableSheet* sheet = &partsOf(c).addTable;
     ASSERT_NE(sheet->addBlankTable(), nullptr);
     EXPECT_EQ(sheet->tableNameTextField()->text(), "MyTable_2");
     sheet->numberOfFieldsTextField()->setText("0");
@@ -415,7 +415,7 @@ TEST_F(ClipboardTest, ATableFromTheClipboardTakesEveryRowAndBlankTablesKeepTheir
 TEST_F(ClipboardTest, ATableAddedToAWindowWhoseFileIsGoneMakesNoNewDatabase) {
     run("create table t (a)");
     TablesAndRowsController* c = show("t");
-    AddTableSheet* sheet = c->panel<AddTableSheet>();
+    AddTableSheet* sheet = &partsOf(c).addTable;
     QDialog* dialog = sheet->addBlankTable();
     ASSERT_NE(dialog, nullptr);
     std::filesystem::remove(db);

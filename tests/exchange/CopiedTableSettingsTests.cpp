@@ -71,7 +71,7 @@ class CopiedTableSettingsTest : public ControllerTest {
     static inline const Strings kSortedRowids{"4", "6", "2", "3", "5", "1"};
 
     // The rowids of the first rows of the window's grid, top down.
-    static Strings gridRowids(TablesAndRowsController* c, int64_t rows) {
+    Strings gridRowids(TablesAndRowsController* c, int64_t rows) const {
         Strings rowids;
         for (int64_t row = 0; row < rows; ++row) {
             rowids.push_back(
@@ -93,7 +93,7 @@ TEST_F(CopiedTableSettingsTest, ADuplicateKeepsEachSortKeyInItsPlaceWithSearchAn
     const Strings original = storedSettings(db, "people");
     ASSERT_EQ(original.size(), 5u + 3 * 4);
 
-    auto* duplicate = c->panel<DuplicateTablesSheet>();
+    auto* duplicate = &partsOf(c).duplicateTables;
     duplicate->duplicateTableMenuItemPressed();
     QDialog* sheet = duplicate->duplicateTablesWindow();
     ASSERT_TRUE(sheet->isVisible());
@@ -115,13 +115,13 @@ TEST_F(CopiedTableSettingsTest, ADuplicateKeepsEachSortKeyInItsPlaceWithSearchAn
     std::string error;
     ASSERT_EQ(updateSortCodes({sortCodeFromIndex(1, 2)}, "people_2", db, &error), 0) << error;
     run("update varnelo_db_fields set type = 3 where table_name = 'people_2'");
-    c->selectSQLView();
-    auto* sql = static_cast<SQLConsole*>(c->console(TablesAndRowsState::SQLConsole));
+    c->selectConsole(TablesAndRowsState::SQLConsole);
+    auto* sql = &partsOf(c).sql;
     sql->queryTextView()->setPlainText("drop table people_2");
     sql->executeButtonPressed();
     ASSERT_EQ(directQuery(db, "select count(*) from sqlite_master where name = 'people_2'"),
               Strings{"0"});
-    c->selectRowsView();
+    c->selectConsole(TablesAndRowsState::RowsConsole);
     QTest::qWait(kSettleWaitMs);  // the grid takes its full height again
     c->selectTableWithName("people");
     duplicate->duplicateTableMenuItemPressed();
@@ -146,7 +146,7 @@ TEST_F(CopiedTableSettingsTest, ATablePastedFromAnotherWindowKeepsEachSortKeyInI
         kAddTablesFromDatabaseDataType, DragTablesPanel::tablesRecord(other, {"people"}, 1)));
     QListWidget* list = destination->tablesTableView();
     ASSERT_TRUE(sendDrop(list->viewport(), *data, list->visualItemRect(list->item(0)).center()));
-    DragTablesPanel* panel = destination->panel<DragTablesPanel>();
+    DragTablesPanel* panel = &partsOf(destination).dragTables;
     panel->copyRowsButton()->setChecked(true);
     ASSERT_NE(panel->statusLabel(), nullptr);
     click(panel->statusLabel()->window()->findChild<QPushButton*>(

@@ -12,13 +12,6 @@
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/Menus.h"
 
-namespace {
-ExportConsole* exportOf(TablesAndRowsController* controller) {
-    return static_cast<ExportConsole*>(controller->console(TablesAndRowsState::ExportConsole));
-}
-
-}  // namespace
-
 class ExportConsoleTest : public ControllerTest {
   protected:
     void SetUp() override {
@@ -26,8 +19,8 @@ class ExportConsoleTest : public ControllerTest {
         run("create table t (name text, amount); insert into t values ('a,b', 1), (NULL, 'say "
             "\"x\"'); create view v as select amount from t");
         controller = show("t");
-        controller->selectExportView();
-        console = exportOf(controller);
+        controller->selectConsole(TablesAndRowsState::ExportConsole);
+        console = &partsOf(controller).exportConsole;
         out = pathInDocuments("out.txt");
         panelAnswer = {QString::fromStdString(out)};
     }
@@ -112,9 +105,8 @@ TEST_F(ExportConsoleTest, TheFilePanelsOfExportImportAndTheLogsSayWhatTheyDo) {
     controller->view()
         ->findChild<ActivityLogView*>("exportViewLogTableView")
         ->writeLogToFileMenuItemClicked();
-    controller->selectImportView();
-    auto* import =
-        static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
+    controller->selectConsole(TablesAndRowsState::ImportConsole);
+    auto* import = &partsOf(controller).import;
     panelAnswer.clear();
     import->showImportFileChooser();
     ASSERT_EQ(panelsShown.size(), 3u);

@@ -17,20 +17,14 @@
 #include "tests/support/DirectQuery.h"
 #include "tests/support/Menus.h"
 
-namespace {
-ImportConsole* importOf(TablesAndRowsController* controller) {
-    return static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
-}
-}  // namespace
-
 class ImportConsoleTest : public ControllerTest {
   protected:
     void SetUp() override {
         ControllerTest::SetUp();
         makeRowsTable(3);
         controller = show("t");
-        controller->selectImportView();
-        console = importOf(controller);
+        controller->selectConsole(TablesAndRowsState::ImportConsole);
+        console = &partsOf(controller).import;
         table = console->view()->findChild<QTableWidget*>("importViewFilesTableView");
     }
     void TearDown() override {
@@ -251,11 +245,10 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     console->addFilePaths({bigFile()}, std::nullopt);
     console->importViewImportButtonPressed();
     ASSERT_TRUE(console->isImporting());
-    controller->selectAddRowView();
+    controller->selectConsole(TablesAndRowsState::RecordConsole);
     auto* add = controller->view()->findChild<QPushButton*>("addRowViewAddButton");
     EXPECT_FALSE(add->isEnabled());
-    auto* record =
-        static_cast<RecordConsole*>(controller->console(TablesAndRowsState::RecordConsole));
+    auto* record = &partsOf(controller).record;
     QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Period, Qt::ControlModifier);
     console->importViewImportButtonPressed();  // Stop
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);

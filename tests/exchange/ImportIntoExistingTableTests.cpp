@@ -38,9 +38,8 @@ TEST_F(ImportIntoExistingTableTest, ValuesAreConvertedByTheTablesFieldTypesNotTh
     run("alter table events drop column old");
 
     TablesAndRowsController* controller = show("events");
-    controller->selectImportView();
-    auto* console =
-        static_cast<ImportConsole*>(controller->console(TablesAndRowsState::ImportConsole));
+    controller->selectConsole(TablesAndRowsState::ImportConsole);
+    auto* console = &partsOf(controller).import;
     // A format line that says the opposite of the table, and a file with names only (its
     // formats all Text).
     console->addFilePaths({file("typed.csv",

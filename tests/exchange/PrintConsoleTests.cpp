@@ -36,8 +36,8 @@ class PrintConsoleTest : public ControllerTest {
         current.boxObjects = std::move(objects);
         PrintLayoutStore::setCurrentPrintLayoutName(PrintLayoutStore::addLayout(preset, current));
         controller = show("t");
-        controller->selectPrintView();
-        return static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
+        controller->selectConsole(TablesAndRowsState::PrintConsole);
+        return &partsOf(controller).print;
     }
 
     std::string pdf() const { return pathInDocuments("rows.pdf"); }
@@ -253,9 +253,8 @@ TEST_F(PrintConsoleTest, FontsThatAreNotInstalledFallBackToAnInstalledFamily) {
         json::array({{{"type", 1}, {"field_index", 0}, {"font_name", "No Such Family Bold"}}});
     PrintLayoutStore::savePrintLayoutToName(made, std::nullopt);
     controller = show("t");
-    controller->selectPrintView();
-    auto* console =
-        static_cast<PrintConsole*>(controller->console(TablesAndRowsState::PrintConsole));
+    controller->selectConsole(TablesAndRowsState::PrintConsole);
+    auto* console = &partsOf(controller).print;
     controller->state().selection.focusedRowIndex = RowIndex(0);
     ASSERT_EQ(console->printRowsToPDF(pdf()), 3);
     EXPECT_NE(commandOutput("pdftotext '" + pdf() + "' -").find("name 1"), std::string::npos);
@@ -285,7 +284,7 @@ TEST_F(PrintConsoleTest, TheLayoutPanelFollowsTheTableAndEachChosenLayoutStartsA
     EXPECT_EQ(objects->item(1)->text().toStdString(), "F  3. (No Field)");
 
     // The panel stays open over the grid, and follows the table chosen there.
-    controller->selectRowsView();
+    controller->selectConsole(TablesAndRowsState::RowsConsole);
     clickTable("u");
     ASSERT_EQ(controller->selectedTableName(), "u");
     EXPECT_EQ(objects->item(0)->text().toStdString(), "F  1. x");

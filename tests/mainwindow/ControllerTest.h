@@ -7,11 +7,6 @@
 #include "mainwindow/rows/RowsConsole.h"
 #include "tests/support/ShellTest.h"
 
-// The grid console of a database window.
-inline RowsConsole* rowsOf(TablesAndRowsController* controller) {
-    return static_cast<RowsConsole*>(controller->console(TablesAndRowsState::RowsConsole));
-}
-
 // Longer than the grid's resize-settle delay.
 inline constexpr int kSettleWaitMs = 250;
 
@@ -58,6 +53,11 @@ class ControllerTest : public ShellTest {
         RowsTableView* grid = rowsOf(controller)->rowsTableView();
         EXPECT_TRUE(QTest::qWaitFor([grid] { return !grid || !grid->isSettlingAfterResize(); }));
         return controller;
+    }
+
+    // The grid console of a database window.
+    RowsConsole* rowsOf(const TablesAndRowsController* controller) const {
+        return &partsOf(controller).rows;
     }
 
     std::string title() const {

@@ -282,7 +282,7 @@ TEST_F(DataPortTest, ATableSelectionOpensOneConnection) {
               "name 1");
     // The list read again with the table chosen in it, too.
     before = DBConnection::openedConnectionCount();
-    c->reloadTablesAndSelectTableNamed("other", -1);
+    c->reloadTablesAndSelectTableNamed("other");
     EXPECT_EQ(DBConnection::openedConnectionCount() - before, 1);
     EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)), "1");
     EXPECT_TRUE(alerts.empty());

@@ -21,7 +21,7 @@
 
 class EditFieldPanelTest : public GridTest {
   protected:
-    EditFieldPanel* panelOf(TablesAndRowsController* c) { return c->panel<EditFieldPanel>(); }
+    EditFieldPanel* panelOf(TablesAndRowsController* c) { return &partsOf(c).editField; }
     // Focuses the grid cell and opens the panel over it with Control-Return.
     EditFieldPanel* openOn(TablesAndRowsController* c, int row, int column) {
         click(row, column);
@@ -265,7 +265,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     QApplication::processEvents();
     ASSERT_EQ(c->selectedConsole(), TablesAndRowsState::RecordConsole);
     EXPECT_FALSE(panel->isShown());
-    auto* record = static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+    auto* record = &partsOf(c).record;
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 6");
 
     // A focus moved by the grid while the record editor is shown reaches it.
@@ -292,7 +292,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "changed");
 
     // The print console follows the grid's focus.
-    c->selectPrintView();
+    c->selectConsole(TablesAndRowsState::PrintConsole);
     rowsOf(c)->selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
     QApplication::processEvents();
     EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "Row 15 of 20");
@@ -326,7 +326,7 @@ TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocused
     EXPECT_EQ(expandedFieldsText(state, true), "name 2\n\n3");
     EXPECT_EQ(expandedFieldsText(state, false), "");
     // The panel shows the same text and follows the focus.
-    ExpandedFieldsPanel* expanded = c->panel<ExpandedFieldsPanel>();
+    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
     expanded->showExpandedFieldsPanel(true);
     EXPECT_EQ(expanded->expandedFieldsPanelTextView()->toPlainText(), "name 2\n\n3");
     click(3, 1);

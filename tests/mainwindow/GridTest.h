@@ -8,11 +8,10 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include <sqlite3.h>
-
 #include "mainwindow/rows/views/RowsTableModel.h"
 #include "mainwindow/rows/views/RowsTableView.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/DirectQuery.h"
 
 class GridTest : public ControllerTest {
   protected:
@@ -99,19 +98,8 @@ class GridTest : public ControllerTest {
     // The first column of the first row of the query, read by a connection of the test's own;
     // "<null>" for NULL.
     std::string readBack(const std::string& sql) const {
-        sqlite3* connection = nullptr;
-        std::string result = "<none>";
-        if (sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(connection, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_step(statement) == SQLITE_ROW) {
-                auto text = sqlite3_column_text(statement, 0);
-                result = text ? reinterpret_cast<const char*>(text) : "<null>";
-            }
-            sqlite3_finalize(statement);
-        }
-        sqlite3_close(connection);
-        return result;
+        std::vector<std::string> values = directQuery(db, sql);
+        return values.empty() ? "<none>" : values.front();
     }
     // Every update of table t leaves the updated rowid in table updates.
     void logUpdates() {

@@ -62,7 +62,7 @@ class LocationEditingTest : public GridTest {
         click(row, column);
         key(Qt::Key_Return, Qt::ControlModifier);
         QApplication::processEvents();
-        return c->panel<EditFieldPanel>();
+        return &partsOf(c).editField;
     }
     static std::string panelText(EditFieldPanel* panel) {
         return panel->textView()->toPlainText().toStdString();

@@ -15,7 +15,7 @@ class RecordConsoleTest : public GridTest {
         click(row, 1);
         key(Qt::Key_Return, Qt::AltModifier);
         controller = c;
-        return static_cast<RecordConsole*>(c->console(TablesAndRowsState::RecordConsole));
+        return &partsOf(c).record;
     }
     QString status(RecordConsole* record) const { return record->statusLabel()->text(); }
     bool enabled(const char* button) const {
@@ -110,7 +110,7 @@ TEST_F(RecordConsoleTest, ClearThenAddInsertsANewRowAndDeleteAsksUnlessTold) {
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "name 2");
     EXPECT_EQ(controller->state().dataPort.totalRows, 6);
     // Delete the grid's focused row: cancelled, then confirmed.
-    controller->selectRowsView();
+    controller->selectConsole(TablesAndRowsState::RowsConsole);
     click(2, 1);
     key(Qt::Key_Return, Qt::AltModifier);
     alertAnswer = 1;
@@ -149,7 +149,7 @@ TEST_F(RecordConsoleTest, ButtonsFollowTheObjectAndControlPeriodAddsTheRowTyped)
     EXPECT_FALSE(enabled("addRowViewDeleteButton"));
     EXPECT_TRUE(record->valueField(FieldIndex(1))->isReadOnly());
     EXPECT_EQ(label("addRowViewROWIDLabel"), "");
-    controller->selectRowsView();
+    controller->selectConsole(TablesAndRowsState::RowsConsole);
     controller->selectTableWithName("t");
     click(0, 1);
     key(Qt::Key_Return, Qt::AltModifier);

@@ -61,9 +61,9 @@ TEST_F(TablesListReloadTest, ReloadKeepsTheSelectionByExactNameAndSelectsOnlyExa
     EXPECT_EQ(c->selectedTableNames(), Strings{"b"});
     EXPECT_EQ(c->tablesTableView()->currentRow(), 2);
     // A name that differs only in case selects nothing.
-    c->reloadTablesAndSelectTableNamed("B", -1);
+    c->reloadTablesAndSelectTableNamed("B");
     EXPECT_TRUE(c->selectedTableNames().empty());
-    c->reloadTablesAndSelectTableNamed("a b", -1);
+    c->reloadTablesAndSelectTableNamed("a b");
     EXPECT_EQ(c->selectedTableNames(), Strings{"a b"});
     // An emptied name renames nothing.
     c->chooseTableTextFieldReturnKeyPressed(1, " \n");

@@ -134,7 +134,6 @@ TEST_F(TablesListTest, EachConsoleIsShownAlone) {
     EXPECT_EQ(c->state().selection.fieldIndexToEdit.value, 2);
     EXPECT_TRUE(c->consoleView(TablesAndRowsState::RecordConsole)->isVisible());
     EXPECT_FALSE(c->consoleView(TablesAndRowsState::RowsConsole)->isVisible());
-    EXPECT_EQ(c->numberOfRowsInTableView(c->tablesTableView()), 1);
 }
 
 TEST_F(TablesListTest, TitlesOfEmptyAndExternalWindows) {

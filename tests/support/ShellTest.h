@@ -11,6 +11,7 @@
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
 #include "app/ErrorLog.h"
+#include "app/WindowParts.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "platform/foundation/UserDefaults.h"
@@ -67,6 +68,11 @@ class ShellTest : public TempHomeTest {
                   0)
             << error;
         return path;
+    }
+
+    // The consoles and panels of the window the controller belongs to, each by its type.
+    WindowParts& partsOf(const TablesAndRowsController* controller) const {
+        return *app->windowPartsForWindowIndex(controller->windowIndex());
     }
 
     std::optional<std::string> pathInSlot(int windowIndex) const {

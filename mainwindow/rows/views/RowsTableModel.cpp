@@ -66,7 +66,7 @@ QVariant RowsTableModel::data(const QModelIndex& index, int role) const {
 
 Qt::ItemFlags RowsTableModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    // Only the controller starts an edit, and only after its own checks.
+    // The view starts no edit by itself: the console starts one after its own checks.
     return index.isValid() && index.column() > 0 ? flags | Qt::ItemIsEditable : flags;
 }
 

@@ -1,0 +1,21 @@
+#pragma once
+// What the window asks of its grid beyond a console's life cycle: the record editor moves the
+// grid's focus, and the edit-field panel stands over the focused cell and writes into it.
+#include <QRect>
+
+#include <cstdint>
+#include <optional>
+
+#include "mainwindow/IndexSpaces.h"
+
+class GridRequests {
+  public:
+    virtual ~GridRequests() = default;
+
+    // Moves the focus by rows (negative up), its page loaded at once.
+    virtual void moveFocusedRowBy(int64_t offset) = 0;
+    // The focused cell on the screen; nullopt while none is shown.
+    virtual std::optional<QRect> focusedCellScreenRect() const = 0;
+    // One cell of the page took a new value written outside the grid.
+    virtual void cellDidChange(RowIndex row, FieldIndex field) = 0;
+};
