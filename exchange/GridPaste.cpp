@@ -107,8 +107,8 @@ void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
         state.selection.focusedRowIndex.isNone() || state.selection.focusedFieldIndex.isNone()) {
         return;
     }
-    rows_.clearSelectedFieldsAndReload(true);
-    rows_.clearSelectedRowsAndReload(true);
+    rows_.selection().clearSelectedFieldsAndReload(true);
+    rows_.selection().clearSelectedRowsAndReload(true);
     makePasteDestinationCells(pasted.rows);
     // The rows past the loaded page are the last ones: the count asked for is the count written,
     // and the others are named.

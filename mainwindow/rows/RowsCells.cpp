@@ -36,36 +36,6 @@ std::optional<std::string> RowsConsole::nullPlaceholder() const {
     return state_.display.displayStringForNULLValue;
 }
 
-bool RowsConsole::isFocusedCell(CellIdentity cell) const {
-    return state_.selection.focusedRowIndex == cell.row &&
-           state_.selection.focusedFieldIndex == cell.field;
-}
-
-bool RowsConsole::highlightFocusedCell(CellIdentity cell) const {
-    return isFocusedCell(cell);
-}
-
-bool RowsConsole::highlightSelectedCell(CellIdentity cell) const {
-    const auto& selection = state_.selection;
-    auto row = selection.mySelectedCells.find(cell.row);
-    return (row != selection.mySelectedCells.end() && row->second.count(cell.field)) ||
-           selection.mySelectedFieldIndexes.count(cell.field.value);
-}
-
-bool RowsConsole::highlightSelectedRow(CellIdentity cell) const {
-    return state_.selection.mySelectedRowIndexes.count(cell.row.value) > 0;
-}
-
-bool RowsConsole::highlightRowNumberCell(CellIdentity cell) const {
-    return cell.field.isNone() && highlightSelectedRow(cell);
-}
-
-bool RowsConsole::highlightPasteDestinationCell(CellIdentity cell) const {
-    const auto& destinations = state_.selection.pasteDestinationCells;
-    auto row = destinations.find(cell.row);
-    return row != destinations.end() && row->second.count(cell.field.value);
-}
-
 double RowsConsole::lastColumnPosition() const {
     if (numberOfColumns() < 1) return 0;
     int last = numberOfColumns() - 1;

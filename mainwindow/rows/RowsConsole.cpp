@@ -2,6 +2,7 @@
 // page that fits in the grid is loaded; moves of the wheel and the scrollers merge into one load.
 #include "mainwindow/rows/RowsConsole.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -30,7 +31,8 @@ RowsConsole::RowsConsole(DatabaseWindow& window)
       state_(window.state()),
       dataPort_(window),
       columns_(window, dataPort_),
-      cellCommands_(std::make_unique<CellCommands>(*this, window)) {}
+      cellCommands_(std::make_unique<CellCommands>(*this, window)),
+      selection_(std::make_unique<GridSelection>(*this, window)) {}
 
 RowsConsole::~RowsConsole() {
     if (view_ && rowsTableView_) rowsTableView_->detachController();
@@ -174,9 +176,7 @@ void RowsConsole::resetTableSelections() {
     port.firstFieldIndexInDataPort = kFirstFieldIndex;
     selection.focusedRowIndex = port.totalRows >= 1 ? RowIndex(0) : RowIndex();
     selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
-    selection.mySelectedCells.clear();
-    selection.mySelectedRowIndexes.clear();
-    selection.mySelectedFieldIndexes.clear();
+    selection_->forgetSelected();
     selection.fieldIndexesOfDirtyData.clear();
     port.dataPortLoadPending = false;
     loadPage(true);
@@ -251,10 +251,7 @@ void RowsConsole::reloadRowsKeepingPort() {
 
 void RowsConsole::rowsDidChange() {
     view();
-    auto& selection = state_.selection;
-    selection.mySelectedCells.clear();
-    selection.mySelectedRowIndexes.clear();
-    selection.mySelectedFieldIndexes.clear();
+    selection_->forgetSelected();
     reloadRowsKeepingPort();
 }
 
@@ -305,6 +302,14 @@ void RowsConsole::updateRowsViewScrollBars() {
     rowsTableView_->viewport()->update();
     verticalDataScrollerView_->update();
     horizontalDataScrollerView_->update();
+}
+
+bool RowsConsole::isRowsTableViewFirstResponder() const {
+    return rowsTableView_ && QApplication::focusWidget() == rowsTableView_;
+}
+
+void RowsConsole::redrawGrid() {
+    rowsTableModel_->reload();
 }
 
 int RowsConsole::numberOfColumns() const {

@@ -6,7 +6,7 @@
 //   RowsConsole.cpp     the view, the console's life cycle, paging and the page loader
 //   RowsColumns.cpp     laying out the grid's columns (GridColumnLayout) again
 //   RowsCells.cpp       display texts, highlights, redraw, size-to-fit, the first-field menu
-//   RowsSelection.cpp   the grid's own focus and selection, clicks
+//   GridSelection       the grid's own focus and selection, clicks, highlights
 //   RowsEditing.cpp     starting, ending and writing in-place edits
 //   RowsNavigation.cpp  keys, Tab, header clicks and jumps moving the focus and port
 //   RowsRelays.cpp      what the grid tells the window's panels: focus moves, the edit-field panel
@@ -25,6 +25,7 @@
 #include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/GridColumnLayout.h"
+#include "mainwindow/rows/GridSelection.h"
 #include "mainwindow/rows/RowsDataPort.h"
 #include "mainwindow/rows/SelectionStatistics.h"
 #include "mainwindow/rows/views/HorizontalDataScrollerView.h"
@@ -124,12 +125,20 @@ class RowsConsole : public QObject,
     bool isGridLaidOutForItsSize() const override;
 
     // ---- Grid cells: display texts, highlights, redraw ----
-    bool isFocusedCell(CellIdentity cell) const override;
-    bool highlightPasteDestinationCell(CellIdentity cell) const override;
-    bool highlightRowNumberCell(CellIdentity cell) const override;
-    bool highlightFocusedCell(CellIdentity cell) const override;
-    bool highlightSelectedRow(CellIdentity cell) const override;
-    bool highlightSelectedCell(CellIdentity cell) const override;
+    bool isFocusedCell(CellIdentity cell) const override { return selection_->isFocusedCell(cell); }
+    bool highlightPasteDestinationCell(CellIdentity cell) const override {
+        return selection_->highlightPasteDestinationCell(cell);
+    }
+    bool highlightRowNumberCell(CellIdentity cell) const override {
+        return selection_->highlightRowNumberCell(cell);
+    }
+    bool highlightFocusedCell(CellIdentity cell) const override { return isFocusedCell(cell); }
+    bool highlightSelectedRow(CellIdentity cell) const override {
+        return selection_->highlightSelectedRow(cell);
+    }
+    bool highlightSelectedCell(CellIdentity cell) const override {
+        return selection_->highlightSelectedCell(cell);
+    }
     double lastColumnPosition() const override;
     double lastRowPosition() const override;
     QColor spreadsheetTableRowViewBackgroundColor(QWidget* window) const override;
@@ -164,48 +173,28 @@ class RowsConsole : public QObject,
     std::optional<std::string> nullPlaceholder() const override;
 
     // ---- Grid selection and focus ----
+    GridSelection& selection() { return *selection_; }
+    const GridSelection& selection() const { return *selection_; }
     FieldIndex firstFieldIndexToShow() const override { return kFirstFieldIndex; }
     FieldIndex lastFieldIndexToShow() const { return state_.dataPort.lastFieldIndex(); }
-    void clearSelectedFieldsAndReload(bool clear);
-    void clearSelectedRowsAndReload(bool clear);
-    void clearSelectedCellsAndReload(bool clear);
-    void selectAllFields();
+    void selectAllFields() { selection_->selectAllFields(); }
     void rowsTableViewSelectAllMenuItemClicked() override { selectAllFields(); }
-    // Empties the selected cells, fields and rows; the focus stays.
-    void deselectAllMenuItemClicked();
-    bool isSomethingFocused() const;
-    bool isSomethingSelected() const;
-    bool isSomethingSelectedOrFocused() const;
-    // A selection of any kind or a focused cell: what the selection's commands act on.
-    bool isAtLeastOneCellSelected() const;
-    // A cell is focused and the grid itself has the keyboard, not an editor inside it.
-    bool isFocusOnCellAndNotEditing() const;
-    // Toggles the whole row; a row selected without extending replaces the selected rows and
-    // takes the focus. Indexes outside the table are logged and change nothing.
-    void selectMyRowIndex(RowIndex rowIndex, bool extendSelection);
-    void selectTableViewRow(GridRow row, bool extendSelection);
+    void deselectAllMenuItemClicked() { selection_->deselectAll(); }
+    bool isAtLeastOneCellSelected() const { return selection_->isAtLeastOneCellSelected(); }
     bool isRowsTableViewFirstResponder() const override;
-    // A click on grid cell (row, column): deselect is a plain click, else a Control-click.
-    void selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect);
-    void selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field, bool removeIfPresent);
-    // Bounding boxes of row indexes (top, bottom) and field indexes (left, right); an empty one
-    // is left = top = INT64_MAX, right = bottom = -1.
-    void getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top, int64_t* bottom) const;
-    void getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
-                                       int64_t* bottom) const;
-    // Adds a row, or the rows first...last, of the table to the whole selected rows; indexes
-    // outside the table are logged and left out.
-    void includeRowIndex(RowIndex rowIndex);
-    void includeRowIndexes(RowIndex first, RowIndex last);
-    void rowsTableViewClickedOnPoint(QPoint point) override;
-    void rowsTableViewCommandClickedOnPoint(QPoint point) override;
-    // On a row number: extends the selected rows to it; on a cell: selects the rectangle from
-    // the focus and the selected cells to it.
-    void rowsTableViewShiftClickedOnPoint(QPoint point) override;
-    // On a row number: starts the port at that row.
-    void rowsTableViewAlternateClickedOnPoint(QPoint point) override;
-    // On a row number: focuses that row, moving the port so that it is shown last when needed.
-    void rowsTableViewShiftAlternateClickedOnPoint(QPoint point) override;
+    void rowsTableViewClickedOnPoint(QPoint point) override { selection_->clickedOnPoint(point); }
+    void rowsTableViewCommandClickedOnPoint(QPoint point) override {
+        selection_->commandClickedOnPoint(point);
+    }
+    void rowsTableViewShiftClickedOnPoint(QPoint point) override {
+        selection_->shiftClickedOnPoint(point);
+    }
+    void rowsTableViewAlternateClickedOnPoint(QPoint point) override {
+        selection_->alternateClickedOnPoint(point);
+    }
+    void rowsTableViewShiftAlternateClickedOnPoint(QPoint point) override {
+        selection_->shiftAlternateClickedOnPoint(point);
+    }
 
     // ---- In-place editing ----
     bool isSelectedTableUpdateCapable() const;
@@ -276,6 +265,17 @@ class RowsConsole : public QObject,
     FieldIndex prevFieldIndex(FieldIndex field) const;
     FieldIndex nextFieldIndex(FieldIndex field) const;
 
+    // ---- For the grid's parts: redraw and layout ----
+    // Asks the grid to draw every cell again.
+    void redrawGrid();
+    // Columns, headers and widths after the port's first field changed, then the grid redrawn.
+    void layOutGridColumns();
+    // Asks the grid to draw these grid rows and columns again.
+    void reloadDataForRowIndexes(const std::set<GridRow>& rows,
+                                 const std::set<GridColumn>& columns);
+    int numberOfColumns() const;
+    int numberOfRows() const;
+
     RowsTableView* rowsTableView() const { return rowsTableView_; }
     QPushButton* rowsViewNumberOfRowsButton() const { return rowsViewNumberOfRowsButton_; }
     QToolButton* rowsViewMoreFieldsPopUpButton() const { return rowsViewMoreFieldsPopUpButton_; }
@@ -300,15 +300,6 @@ class RowsConsole : public QObject,
     // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
     void setFirstRowIndexInDataPort(RowIndex rowIndex);
     void scheduleDataPortLoad();
-    // Columns, headers and widths after the port's first field changed, then the grid redrawn.
-    void layOutGridColumns();
-    // The data row of a clicked row number that holds one, else none.
-    RowIndex rowIndexOfRowNumberAt(QPoint point) const;
-    void extendSelectedRowsTo(RowIndex rowIndex);
-    void selectRectangleTo(GridRow row, GridColumn column);
-    // Selects the loaded cells of the rectangle of row and field indexes, while fewer rows than
-    // the limit hold selected cells.
-    void selectCellsInRectangle(int64_t left, int64_t right, int64_t top, int64_t bottom);
     // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
     // shown first when its column lies before lowestColumn or past the grid.
     void focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset);
@@ -338,17 +329,13 @@ class RowsConsole : public QObject,
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
     void moveFocusForEditing(TextCommand command);
     void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
-    // Asks the grid to draw these grid rows and columns again.
-    void reloadDataForRowIndexes(const std::set<GridRow>& rows,
-                                 const std::set<GridColumn>& columns);
-    int numberOfColumns() const;
-    int numberOfRows() const;
 
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort dataPort_;
     GridColumnLayout columns_;
     std::unique_ptr<CellCommands> cellCommands_;
+    std::unique_ptr<GridSelection> selection_;
     std::optional<EditTarget> editTarget_;
     // An edit whose write failed: its cell and the text typed, offered again in a new edit.
     struct FailedEdit {

@@ -82,7 +82,7 @@ void RowsConsole::rowsTableDoubleClickOnRow(QPoint point) {
     GridRow row(rowsTableView_->rowAt(point.y()));
     if (row.isNone() || !isSelectedTableUpdateCapable()) return;
     GridColumn column(rowsTableView_->columnAt(point.x()));
-    selectRowsTableViewCellAtRow(row, column, true);
+    selection_->selectRowsTableViewCellAtRow(row, column, true);
     FieldIndex field = fieldIndexFromTableViewColumn(column, row);
     if (!field.isNone() &&
         state_.fieldModel.fieldTypeAtFieldIndexP1(field) != DBInterface::kFieldTypeRaw) {

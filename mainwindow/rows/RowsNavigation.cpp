@@ -248,12 +248,12 @@ void RowsConsole::rowsTableViewDidClickTableColumn(int clicked) {
         return;
     }
     if (column == kRowNumberColumn) {
-        selectAllFields();
+        selection_->selectAllFields();
         return;
     }
     if (!dataColumn) return;
-    clearSelectedCellsAndReload(true);
-    clearSelectedRowsAndReload(true);
+    selection_->clearSelectedCellsAndReload(true);
+    selection_->clearSelectedRowsAndReload(true);
     FieldIndex field = dataPort_.fieldIndexFromDataColumn(column.value - 1);
     if (field < kFirstFieldIndex || field.value >= port.numberOfFieldsPerRow) return;
     auto& fields = selection.mySelectedFieldIndexes;
@@ -275,7 +275,7 @@ void RowsConsole::rowsTableViewDidClickTableColumn(int clicked) {
             selection.focusedFieldIndex = field;
             updateRowsViewScrollBars();
             reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
-            clearSelectedFieldsAndReload(true);
+            selection_->clearSelectedFieldsAndReload(true);
         }
         if (!onlySelected) fields.insert(field.value);
     }

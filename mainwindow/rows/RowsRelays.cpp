@@ -46,7 +46,7 @@ void RowsConsole::rowsTableModifiedDoubleClickOnRow(QPoint point, bool control) 
     GridColumn column(rowsTableView_->columnAt(point.x()));
     if (row.isNone() || column.value < 1 || row.value >= numberOfGridRows()) return;
     // A plain click's selection: the cell alone, focused.
-    selectRowsTableViewCellAtRow(row, column, true);
+    selection_->selectRowsTableViewCellAtRow(row, column, true);
     updateNumberOfRowsLabel();
     if (control) {
         window_.showEditFieldPanel();

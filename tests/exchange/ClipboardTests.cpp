@@ -71,7 +71,7 @@ class ClipboardTest : public ControllerTest {
         return controller;
     }
     void selectRows(TablesAndRowsController* c, int64_t first, int64_t last) {
-        rowsOf(c)->includeRowIndexes(RowIndex(first), RowIndex(last));
+        rowsOf(c)->selection().includeRowIndexes(RowIndex(first), RowIndex(last));
     }
     std::optional<GridCopy::Copied> copy(TablesAndRowsController* c, bool forExport = false) {
         return GridCopy(*c, *rowsOf(c)).copyRowsToPasteboard(forExport);

@@ -87,8 +87,8 @@ TEST_F(GridClickTest, ShiftClickOnRowNumbersExtendsTheRowsFromTheFocusedRow) {
     EXPECT_EQ(c->state().selection.mySelectedCells, cells);
     std::vector<std::string> logged;
     setSystemLogSink([&](const std::string& line) { logged.push_back(line); });
-    rowsOf(c)->includeRowIndex(RowIndex(40));
-    rowsOf(c)->includeRowIndex(RowIndex(-1));
+    rowsOf(c)->selection().includeRowIndex(RowIndex(40));
+    rowsOf(c)->selection().includeRowIndex(RowIndex(-1));
     setSystemLogSink({});
     EXPECT_EQ(c->state().selection.mySelectedRowIndexes.size(), 6u);
     EXPECT_EQ(logged, (std::vector<std::string>{"includeRowIndex: invalid index 40",

@@ -22,7 +22,7 @@ TEST_F(GridSelectionTest, APlainClickFocusesTheCellAndClearsSingleCells) {
     ASSERT_TRUE(c->state().selection.mySelectedCells[RowIndex(9)].count(FieldIndex(2)));
     EXPECT_FALSE(c->state().selection.mySelectedCells[RowIndex(9)][FieldIndex(2)].has_value());
     int64_t left, right, top, bottom;
-    rowsOf(c)->getSelectedCellsLeft(&left, &right, &top, &bottom);
+    rowsOf(c)->selection().getSelectedCellsLeft(&left, &right, &top, &bottom);
     EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({1, 2, 3, 9}));
     // A plain click drops the single cells, whole rows and whole fields.
     c->state().selection.mySelectedRowIndexes = {12};
@@ -66,9 +66,9 @@ TEST_F(GridSelectionTest, ClicksOffTheRowsAndCellsOffThePortChangeNothing) {
     c->state().selection.focusedRowIndex.value = 500;
     click(0, 2, Qt::ControlModifier);
     EXPECT_EQ(c->state().selection.mySelectedCells.size(), 1u);
-    rowsOf(c)->selectCellWithRowIndex(RowIndex(900), FieldIndex(1), false);
+    rowsOf(c)->selection().selectCellWithRowIndex(RowIndex(900), FieldIndex(1), false);
     EXPECT_EQ(c->state().selection.mySelectedCells.size(), 1u);
-    rowsOf(c)->selectCellWithRowIndex(RowIndex(0), FieldIndex(2), true);
+    rowsOf(c)->selection().selectCellWithRowIndex(RowIndex(0), FieldIndex(2), true);
     EXPECT_TRUE(c->state().selection.mySelectedCells[RowIndex(0)].empty());
     EXPECT_EQ(c->state().selection.mySelectedCells.size(), 1u);  // an emptied row stays
 }
@@ -78,12 +78,12 @@ TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
     TablesAndRowsController* c = showGrid("t");
     int64_t left, right, top, bottom;
     constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-    rowsOf(c)->getSelectedCellsLeft(&left, &right, &top, &bottom);
+    rowsOf(c)->selection().getSelectedCellsLeft(&left, &right, &top, &bottom);
     EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}),
               std::vector<int64_t>({kMax, -1, kMax, -1}));
     c->state().selection.focusedRowIndex.value = 3;
     c->state().selection.focusedFieldIndex.value = 2;
-    rowsOf(c)->getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
+    rowsOf(c)->selection().getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
     EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({2, 2, 3, 3}));
     c->state().selection.mySelectedRowIndexes = {1};
     rowsOf(c)->selectAllFields();
@@ -105,8 +105,8 @@ TEST_F(GridSelectionTest, KeysAndMenuCommandsSelectAndDeselect) {
     EXPECT_FALSE(rows->isAtLeastOneCellSelected());
     click(1, 1);
     EXPECT_TRUE(rows->isAtLeastOneCellSelected());
-    EXPECT_TRUE(rows->isFocusOnCellAndNotEditing());
-    EXPECT_FALSE(rows->isSomethingSelected());
+    EXPECT_TRUE(rows->selection().isFocusOnCellAndNotEditing());
+    EXPECT_FALSE(rows->selection().isSomethingSelected());
     // Shift-arrows only move the focus; a Shift-click selects the rectangle to the cell.
     key(Qt::Key_Down, Qt::ShiftModifier);
     key(Qt::Key_Right, Qt::ShiftModifier);
@@ -123,16 +123,16 @@ TEST_F(GridSelectionTest, KeysAndMenuCommandsSelectAndDeselect) {
     key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
     // Whole rows: a row selected alone replaces the others, extending adds to them.
-    rows->selectMyRowIndex(RowIndex(3), false);
-    rows->selectTableViewRow(GridRow(4), true);
-    rows->selectMyRowIndex(RowIndex(9), false);
+    rows->selection().selectMyRowIndex(RowIndex(3), false);
+    rows->selection().selectTableViewRow(GridRow(4), true);
+    rows->selection().selectMyRowIndex(RowIndex(9), false);
     EXPECT_EQ(selection.mySelectedRowIndexes, DBInterface::IndexSet({3, 4}));
     EXPECT_EQ(selection.focusedRowIndex.value, 4);
-    rows->selectMyRowIndex(RowIndex(4), true);
+    rows->selection().selectMyRowIndex(RowIndex(4), true);
     EXPECT_EQ(selection.mySelectedRowIndexes, DBInterface::IndexSet({3}));
     rows->deselectAllMenuItemClicked();
-    EXPECT_FALSE(rows->isSomethingSelected());
-    EXPECT_TRUE(rows->isSomethingFocused());
+    EXPECT_FALSE(rows->selection().isSomethingSelected());
+    EXPECT_TRUE(rows->selection().isSomethingFocused());
 }
 
 TEST_F(GridSelectionTest, AnEmptyTableNeverGetsAFocusedRow) {

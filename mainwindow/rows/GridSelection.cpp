@@ -1,6 +1,4 @@
-// The grid's own focus and selection, kept by row index so that it survives paging: the focused
-// cell, single cells, whole rows and whole fields, and the clicks that change them.
-#include <QApplication>
+#include "mainwindow/rows/GridSelection.h"
 
 #include <algorithm>
 #include <limits>
@@ -10,34 +8,37 @@
 #include "mainwindow/rows/RowsConsole.h"
 #include "platform/foundation/SystemLog.h"
 
-void RowsConsole::clearSelectedFieldsAndReload(bool clear) {
+GridSelection::GridSelection(RowsConsole& rows, DatabaseWindow& window)
+    : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
+
+void GridSelection::clearSelectedFieldsAndReload(bool clear) {
     auto& fields = state_.selection.mySelectedFieldIndexes;
-    if (numberOfRows() == 0 || fields.empty()) return;
+    if (rows_.numberOfRows() == 0 || fields.empty()) return;
     std::vector<GridColumn> columns;
-    for (GridColumn column(0); column.value < numberOfColumns(); ++column) {
-        if (fields.count(fieldIndexFromTableViewColumn(column, GridRow(0)).value)) {
+    for (GridColumn column(0); column.value < rows_.numberOfColumns(); ++column) {
+        if (fields.count(rows_.fieldIndexFromTableViewColumn(column, GridRow(0)).value)) {
             columns.push_back(column);
         }
     }
     if (clear) fields.clear();
-    for (GridColumn column : columns) reloadRowsTableViewColumn(column);
+    for (GridColumn column : columns) rows_.reloadRowsTableViewColumn(column);
 }
 
-void RowsConsole::clearSelectedRowsAndReload(bool clear) {
+void GridSelection::clearSelectedRowsAndReload(bool clear) {
     auto& selectedRows = state_.selection.mySelectedRowIndexes;
     if (selectedRows.empty()) return;
     // Only the rows on screen need a redraw: the walk never covers a long selection.
     std::vector<GridRow> rows;
-    for (GridRow row(0); row.value < numberOfRows(); ++row) {
+    for (GridRow row(0); row.value < rows_.numberOfRows(); ++row) {
         if (selectedRows.contains(dataPort_.rowIndexFromTableViewRow(row).value)) {
             rows.push_back(row);
         }
     }
     if (clear) selectedRows.clear();
-    for (GridRow row : rows) reloadRowsTableViewRow(row);
+    for (GridRow row : rows) rows_.reloadRowsTableViewRow(row);
 }
 
-void RowsConsole::clearSelectedCellsAndReload(bool clear) {
+void GridSelection::clearSelectedCellsAndReload(bool clear) {
     auto& cells = state_.selection.mySelectedCells;
     if (cells.empty()) return;
     std::set<GridRow> rows;
@@ -49,10 +50,10 @@ void RowsConsole::clearSelectedCellsAndReload(bool clear) {
         if (!columns.empty()) rows.insert(dataPort_.tableViewRowFromRowIndex(rowIndex));
     }
     if (clear) cells.clear();
-    reloadDataForRowIndexes(rows, columns);
+    rows_.reloadDataForRowIndexes(rows, columns);
 }
 
-void RowsConsole::selectAllFields() {
+void GridSelection::selectAllFields() {
     auto& selection = state_.selection;
     const auto& port = state_.dataPort;
     selection.mySelectedRowIndexes.clear();
@@ -61,16 +62,12 @@ void RowsConsole::selectAllFields() {
     // An empty table has no top-left cell to focus.
     selection.focusedRowIndex = port.totalRows >= 1 ? port.firstRowIndexInDataPort : RowIndex();
     selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
-    updateRowsViewScrollBars();
-    rowsTableModel_->reload();
+    rows_.updateRowsViewScrollBars();
+    rows_.redrawGrid();
 }
 
-bool RowsConsole::isRowsTableViewFirstResponder() const {
-    return rowsTableView_ && QApplication::focusWidget() == rowsTableView_;
-}
-
-void RowsConsole::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
-                                         bool removeIfPresent) {
+void GridSelection::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
+                                           bool removeIfPresent) {
     auto& cells = state_.selection.mySelectedCells;
     const DBValue* value = dataPort_.fieldValueObjectForTableViewRowIndex(
         dataPort_.tableViewRowFromRowIndex(rowIndex), field);
@@ -87,8 +84,8 @@ void RowsConsole::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
     }
 }
 
-void RowsConsole::getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
-                                       int64_t* bottom) const {
+void GridSelection::getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
+                                         int64_t* bottom) const {
     *left = *top = std::numeric_limits<int64_t>::max();
     *right = *bottom = -1;
     for (const auto& [rowIndex, fields] : state_.selection.mySelectedCells) {
@@ -101,8 +98,8 @@ void RowsConsole::getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* t
     }
 }
 
-void RowsConsole::getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
-                                                int64_t* bottom) const {
+void GridSelection::getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
+                                                  int64_t* bottom) const {
     getSelectedCellsLeft(left, right, top, bottom);
     // Without a focus the -1s widen the box to a negative bound, which callers read as empty.
     const auto& selection = state_.selection;
@@ -112,12 +109,12 @@ void RowsConsole::getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, i
     *right = std::max(*right, selection.focusedFieldIndex.value);
 }
 
-void RowsConsole::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect) {
+void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect) {
     if (row.isNone() || column.isNone()) return;
     auto& selection = state_.selection;
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
     if (column.value >= 1) {
-        FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+        FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
         RowIndex oldRowIndex = selection.focusedRowIndex;
         FieldIndex oldFieldIndex = selection.focusedFieldIndex;
         selection.focusedRowIndex = rowIndex;
@@ -130,9 +127,9 @@ void RowsConsole::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, b
             selectCellWithRowIndex(oldRowIndex, oldFieldIndex, false);
             selectCellWithRowIndex(rowIndex, field, false);
         }
-        updateRowsViewScrollBars();
-        reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
-        reloadRowsTableViewRow(row, column);
+        rows_.updateRowsViewScrollBars();
+        rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+        rows_.reloadRowsTableViewRow(row, column);
         return;
     }
     clearSelectedCellsAndReload(true);
@@ -140,7 +137,7 @@ void RowsConsole::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, b
     auto& selectedRows = selection.mySelectedRowIndexes;
     if (!deselect) {
         if (!selectedRows.erase(rowIndex.value)) selectedRows.insert(rowIndex.value);
-        reloadRowsTableViewRow(row);
+        rows_.reloadRowsTableViewRow(row);
         return;
     }
     bool onlySelectedRow = selectedRows.size() == 1 && selectedRows.first() == rowIndex.value;
@@ -148,16 +145,16 @@ void RowsConsole::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, b
     // A plain click on the one selected row number deselects it.
     if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows || onlySelectedRow) return;
     selectedRows.insert(rowIndex.value);
-    reloadRowsTableViewRow(row);
+    rows_.reloadRowsTableViewRow(row);
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     selection.focusedRowIndex = rowIndex;
-    selection.focusedFieldIndex = fieldIndexFromTableViewColumn(GridColumn(1), row);
-    updateRowsViewScrollBars();
-    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    selection.focusedFieldIndex = rows_.fieldIndexFromTableViewColumn(GridColumn(1), row);
+    rows_.updateRowsViewScrollBars();
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
 }
 
-void RowsConsole::includeRowIndex(RowIndex rowIndex) {
+void GridSelection::includeRowIndex(RowIndex rowIndex) {
     if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) {
         systemLog("includeRowIndex: invalid index " + std::to_string(rowIndex.value));
         return;
@@ -165,7 +162,7 @@ void RowsConsole::includeRowIndex(RowIndex rowIndex) {
     includeRowIndexes(rowIndex, rowIndex);
 }
 
-void RowsConsole::includeRowIndexes(RowIndex first, RowIndex last) {
+void GridSelection::includeRowIndexes(RowIndex first, RowIndex last) {
     int64_t totalRows = state_.dataPort.totalRows;
     if (first.isNone() || last.value >= totalRows) {
         systemLog("includeRowIndexes: invalid indexes " + std::to_string(first.value) + "..." +
@@ -175,66 +172,66 @@ void RowsConsole::includeRowIndexes(RowIndex first, RowIndex last) {
     last = std::min(last, RowIndex(totalRows - 1));
     if (first > last) return;
     state_.selection.mySelectedRowIndexes.insertRange(first.value, last.value);
-    reloadRowsTableViewRowIndexes(first, last);
+    rows_.reloadRowsTableViewRowIndexes(first, last);
 }
 
-void RowsConsole::rowsTableViewClickedOnPoint(QPoint point) {
+void GridSelection::clickedOnPoint(QPoint point) {
     if (state_.dataPort.totalRows < 1) return;
-    GridColumn column(rowsTableView_->columnAt(point.x()));
+    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
     // A row number clears the rows itself, after noting whether it was the one selected row:
     // a second click on it deselects it.
     if (column != kRowNumberColumn) {
         clearSelectedRowsAndReload(true);
         clearSelectedFieldsAndReload(true);
     }
-    selectRowsTableViewCellAtRow(GridRow(rowsTableView_->rowAt(point.y())), column, true);
+    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())), column, true);
 }
 
-void RowsConsole::rowsTableViewCommandClickedOnPoint(QPoint point) {
+void GridSelection::commandClickedOnPoint(QPoint point) {
     if (state_.dataPort.totalRows < 1) return;
-    selectRowsTableViewCellAtRow(GridRow(rowsTableView_->rowAt(point.y())),
-                                 GridColumn(rowsTableView_->columnAt(point.x())), false);
+    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())),
+                                 GridColumn(rows_.rowsTableView()->columnAt(point.x())), false);
 }
 
-RowIndex RowsConsole::rowIndexOfRowNumberAt(QPoint point) const {
-    GridRow row(rowsTableView_->rowAt(point.y()));
+RowIndex GridSelection::rowIndexOfRowNumberAt(QPoint point) const {
+    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
     if (state_.dataPort.totalRows < 1 || row.isNone() ||
-        GridColumn(rowsTableView_->columnAt(point.x())) != kRowNumberColumn) {
+        GridColumn(rows_.rowsTableView()->columnAt(point.x())) != kRowNumberColumn) {
         return RowIndex();
     }
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
     return rowIndex.value < state_.dataPort.totalRows ? rowIndex : RowIndex();
 }
 
-void RowsConsole::rowsTableViewAlternateClickedOnPoint(QPoint point) {
+void GridSelection::alternateClickedOnPoint(QPoint point) {
     RowIndex rowIndex = rowIndexOfRowNumberAt(point);
     if (!rowIndex.isNone()) {
-        selectStartRowIndex(rowIndex, state_.dataPort.firstFieldIndexInDataPort, false);
+        rows_.selectStartRowIndex(rowIndex, state_.dataPort.firstFieldIndexInDataPort, false);
     }
 }
 
-void RowsConsole::rowsTableViewShiftAlternateClickedOnPoint(QPoint point) {
+void GridSelection::shiftAlternateClickedOnPoint(QPoint point) {
     RowIndex rowIndex = rowIndexOfRowNumberAt(point);
     if (rowIndex.isNone()) return;
     auto& selection = state_.selection;
-    int64_t portRows = numberOfDataPortRows();
+    int64_t portRows = rows_.numberOfDataPortRows();
     RowIndex oldRowIndex = selection.focusedRowIndex;
     selection.focusedRowIndex = rowIndex;
     if (rowIndex.value >= portRows - 1) {
         state_.dataPort.firstRowIndexInDataPort = rowIndex - (portRows - 1);
-        reloadFieldValues();
-        layOutGridColumns();
+        rows_.reloadFieldValues();
+        rows_.layOutGridColumns();
     } else {
-        reloadRowsTableViewRowIndex(oldRowIndex, selection.focusedFieldIndex);
-        reloadRowsTableViewRowIndex(rowIndex, selection.focusedFieldIndex);
+        rows_.reloadRowsTableViewRowIndex(oldRowIndex, selection.focusedFieldIndex);
+        rows_.reloadRowsTableViewRowIndex(rowIndex, selection.focusedFieldIndex);
     }
-    updateRowsViewScrollBars();
+    rows_.updateRowsViewScrollBars();
 }
 
-void RowsConsole::rowsTableViewShiftClickedOnPoint(QPoint point) {
+void GridSelection::shiftClickedOnPoint(QPoint point) {
     if (state_.dataPort.totalRows < 1) return;
-    GridRow row(rowsTableView_->rowAt(point.y()));
-    GridColumn column(rowsTableView_->columnAt(point.x()));
+    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
+    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
     if (row.isNone() || column.isNone()) return;
     if (column == kRowNumberColumn) {
         extendSelectedRowsTo(dataPort_.rowIndexFromTableViewRow(row));
@@ -243,7 +240,8 @@ void RowsConsole::rowsTableViewShiftClickedOnPoint(QPoint point) {
     }
 }
 
-void RowsConsole::selectCellsInRectangle(int64_t left, int64_t right, int64_t top, int64_t bottom) {
+void GridSelection::selectCellsInRectangle(int64_t left, int64_t right, int64_t top,
+                                           int64_t bottom) {
     // Cells are added only while fewer rows than this hold selected cells.
     constexpr size_t kMaxRowsOfSelectedCells = 1000;
     auto& cells = state_.selection.mySelectedCells;
@@ -251,7 +249,7 @@ void RowsConsole::selectCellsInRectangle(int64_t left, int64_t right, int64_t to
     // Only loaded rows have values to select, so the walk covers no row beyond the port's.
     int64_t firstRow = state_.dataPort.firstRowIndexInDataPort.value;
     int64_t from = std::max(top, firstRow);
-    int64_t to = std::min(bottom, firstRow + numberOfGridRows() - 1);
+    int64_t to = std::min(bottom, firstRow + rows_.numberOfGridRows() - 1);
     for (int64_t f = left; f <= right; ++f) {
         for (int64_t r = from; r <= to; ++r) {
             if (cells.size() >= kMaxRowsOfSelectedCells) return;
@@ -260,7 +258,7 @@ void RowsConsole::selectCellsInRectangle(int64_t left, int64_t right, int64_t to
     }
 }
 
-void RowsConsole::extendSelectedRowsTo(RowIndex rowIndex) {
+void GridSelection::extendSelectedRowsTo(RowIndex rowIndex) {
     const auto& selectedRows = state_.selection.mySelectedRowIndexes;
     RowIndex first = state_.selection.focusedRowIndex, last = first;
     if (!selectedRows.empty()) {
@@ -275,12 +273,12 @@ void RowsConsole::extendSelectedRowsTo(RowIndex rowIndex) {
     }
 }
 
-void RowsConsole::selectRectangleTo(GridRow row, GridColumn column) {
+void GridSelection::selectRectangleTo(GridRow row, GridColumn column) {
     clearSelectedFieldsAndReload(true);
     clearSelectedRowsAndReload(true);
     auto& selection = state_.selection;
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
-    FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+    FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
     selectCellsInRectangle(field.value, field.value, rowIndex.value, rowIndex.value);
     int64_t left, right, top, bottom;
     getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
@@ -289,41 +287,44 @@ void RowsConsole::selectRectangleTo(GridRow row, GridColumn column) {
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     selection.focusedRowIndex = rowIndex;
     selection.focusedFieldIndex = field;
-    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
     clearSelectedCellsAndReload(false);
-    updateRowsViewScrollBars();
+    rows_.updateRowsViewScrollBars();
 }
 
-void RowsConsole::deselectAllMenuItemClicked() {
+void GridSelection::forgetSelected() {
+    auto& selection = state_.selection;
+    selection.mySelectedCells.clear();
+    selection.mySelectedRowIndexes.clear();
+    selection.mySelectedFieldIndexes.clear();
+}
+
+void GridSelection::deselectAll() {
     clearSelectedCellsAndReload(true);
     clearSelectedFieldsAndReload(true);
     clearSelectedRowsAndReload(true);
 }
 
-bool RowsConsole::isSomethingFocused() const {
+bool GridSelection::isSomethingFocused() const {
     return !state_.selection.focusedRowIndex.isNone() &&
            !state_.selection.focusedFieldIndex.isNone();
 }
 
-bool RowsConsole::isSomethingSelected() const {
+bool GridSelection::isSomethingSelected() const {
     const auto& selection = state_.selection;
     return !selection.mySelectedRowIndexes.empty() || !selection.mySelectedFieldIndexes.empty() ||
            !selection.mySelectedCells.empty();
 }
 
-bool RowsConsole::isSomethingSelectedOrFocused() const {
+bool GridSelection::isSomethingSelectedOrFocused() const {
     return isSomethingSelected() || isSomethingFocused();
 }
 
-bool RowsConsole::isAtLeastOneCellSelected() const {
-    return isSomethingSelectedOrFocused();
+bool GridSelection::isFocusOnCellAndNotEditing() const {
+    return isSomethingFocused() && rows_.isRowsTableViewFirstResponder();
 }
 
-bool RowsConsole::isFocusOnCellAndNotEditing() const {
-    return isSomethingFocused() && isRowsTableViewFirstResponder();
-}
-
-void RowsConsole::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
+void GridSelection::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
     auto& selection = state_.selection;
     if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) {
         systemLog("selectMyRowIndex: invalid index " + std::to_string(rowIndex.value));
@@ -339,12 +340,38 @@ void RowsConsole::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
         selectedRows.insert(rowIndex.value);
         selection.focusedRowIndex = rowIndex;
         selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
-        updateRowsViewScrollBars();
+        rows_.updateRowsViewScrollBars();
     }
-    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
-    reloadRowsTableViewRowIndex(rowIndex);
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    rows_.reloadRowsTableViewRowIndex(rowIndex);
 }
 
-void RowsConsole::selectTableViewRow(GridRow row, bool extendSelection) {
+void GridSelection::selectTableViewRow(GridRow row, bool extendSelection) {
     selectMyRowIndex(dataPort_.rowIndexFromTableViewRow(row), extendSelection);
+}
+
+bool GridSelection::isFocusedCell(CellIdentity cell) const {
+    return state_.selection.focusedRowIndex == cell.row &&
+           state_.selection.focusedFieldIndex == cell.field;
+}
+
+bool GridSelection::highlightSelectedCell(CellIdentity cell) const {
+    const auto& selection = state_.selection;
+    auto row = selection.mySelectedCells.find(cell.row);
+    return (row != selection.mySelectedCells.end() && row->second.count(cell.field)) ||
+           selection.mySelectedFieldIndexes.count(cell.field.value);
+}
+
+bool GridSelection::highlightSelectedRow(CellIdentity cell) const {
+    return state_.selection.mySelectedRowIndexes.count(cell.row.value) > 0;
+}
+
+bool GridSelection::highlightRowNumberCell(CellIdentity cell) const {
+    return cell.field.isNone() && highlightSelectedRow(cell);
+}
+
+bool GridSelection::highlightPasteDestinationCell(CellIdentity cell) const {
+    const auto& destinations = state_.selection.pasteDestinationCells;
+    auto row = destinations.find(cell.row);
+    return row != destinations.end() && row->second.count(cell.field.value);
 }
