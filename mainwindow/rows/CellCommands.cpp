@@ -413,8 +413,8 @@ std::optional<std::string> CellCommands::goToRowButtonPressed(const std::string&
         return localizedString("Row number must be between 1 and the total rows.");
     }
     if (state_.selection.focusedRowIndex != RowIndex(row - 1)) {
-        rows_.selectStartRowIndex(RowIndex(row - 1), state_.dataPort.firstFieldIndexInDataPort,
-                                  false);
+        rows_.navigator().selectStartRowIndex(RowIndex(row - 1),
+                                              state_.dataPort.firstFieldIndexInDataPort, false);
     }
     return std::nullopt;
 }

@@ -206,7 +206,8 @@ RowIndex GridSelection::rowIndexOfRowNumberAt(QPoint point) const {
 void GridSelection::alternateClickedOnPoint(QPoint point) {
     RowIndex rowIndex = rowIndexOfRowNumberAt(point);
     if (!rowIndex.isNone()) {
-        rows_.selectStartRowIndex(rowIndex, state_.dataPort.firstFieldIndexInDataPort, false);
+        rows_.navigator().selectStartRowIndex(rowIndex, state_.dataPort.firstFieldIndexInDataPort,
+                                              false);
     }
 }
 

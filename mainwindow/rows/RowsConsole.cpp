@@ -32,7 +32,9 @@ RowsConsole::RowsConsole(DatabaseWindow& window)
       dataPort_(window),
       columns_(window, dataPort_),
       cellCommands_(std::make_unique<CellCommands>(*this, window)),
-      selection_(std::make_unique<GridSelection>(*this, window)) {}
+      selection_(std::make_unique<GridSelection>(*this, window)),
+      navigator_(std::make_unique<GridNavigator>(*this, window)),
+      editor_(std::make_unique<InPlaceEditor>(*this, window)) {}
 
 RowsConsole::~RowsConsole() {
     if (view_ && rowsTableView_) rowsTableView_->detachController();
@@ -52,7 +54,7 @@ void RowsConsole::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, view_);
     rowsTableModel_ = rowsTableView_->rowsModel();
-    rowsTableView_->installEventFilter(this);
+    rowsTableView_->installEventFilter(editor_.get());
     connect(rowsTableModel_, &QAbstractItemModel::dataChanged, this, &RowsConsole::noticeFocusMove);
     connect(rowsTableModel_, &QAbstractItemModel::modelReset, this, &RowsConsole::noticeFocusMove);
     columns_.setGrid(rowsTableView_, rowsTableModel_);
@@ -257,8 +259,17 @@ void RowsConsole::rowsDidChange() {
 
 void RowsConsole::moveFocusedRowBy(int64_t offset) {
     view();
-    moveSelection(offset < 0 ? 0 : 1, offset, true);
+    if (offset < 0) {
+        navigator_->move(MoveDirection::Up, -offset, true);
+    } else {
+        navigator_->move(MoveDirection::Down, offset, true);
+    }
     loadPendingDataPort();
+}
+
+void RowsConsole::moveDataPortToFieldIndex(FieldIndex field) {
+    changeFirstFieldFieldIndexToShow(field);
+    updateRowsViewScrollBars();
 }
 
 void RowsConsole::scheduleDataPortLoad() {

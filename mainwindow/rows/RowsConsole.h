@@ -7,8 +7,8 @@
 //   RowsColumns.cpp     laying out the grid's columns (GridColumnLayout) again
 //   RowsCells.cpp       display texts, highlights, redraw, size-to-fit, the first-field menu
 //   GridSelection       the grid's own focus and selection, clicks, highlights
-//   RowsEditing.cpp     starting, ending and writing in-place edits
-//   RowsNavigation.cpp  keys, Tab, header clicks and jumps moving the focus and port
+//   InPlaceEditor       starting, ending and writing in-place edits
+//   GridNavigator       keys, Tab, header clicks and jumps moving the focus and port
 //   RowsRelays.cpp      what the grid tells the window's panels: focus moves, the edit-field panel
 // The commands of the selection (CellCommands) and its statistics (SelectionStatistics) are
 // classes of their own.
@@ -25,7 +25,9 @@
 #include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/GridColumnLayout.h"
+#include "mainwindow/rows/GridNavigator.h"
 #include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/InPlaceEditor.h"
 #include "mainwindow/rows/RowsDataPort.h"
 #include "mainwindow/rows/SelectionStatistics.h"
 #include "mainwindow/rows/views/HorizontalDataScrollerView.h"
@@ -109,6 +111,10 @@ class RowsConsole : public QObject,
     void moveDataPortToFieldIndex(FieldIndex field) override;
     // Loads now the page a move left waiting, if any.
     void loadPendingDataPort() override;
+    // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
+    void setFirstRowIndexInDataPort(RowIndex rowIndex);
+    // Loads the port's page once the moves already waiting have been handled.
+    void scheduleDataPortLoad();
     // Rows the grid shows once the port's page is loaded.
     int64_t numberOfGridRows() const;
     void updateNumberOfRowsLabel();
@@ -197,53 +203,55 @@ class RowsConsole : public QObject,
     }
 
     // ---- In-place editing ----
-    bool isSelectedTableUpdateCapable() const;
-    void rowsTableViewReturnKeyPressed() override;
-    void rowsTableDoubleClickOnRow(QPoint point) override;
+    InPlaceEditor& editor() { return *editor_; }
+    bool isSelectedTableUpdateCapable() const { return editor_->isSelectedTableUpdateCapable(); }
+    void rowsTableViewReturnKeyPressed() override { editor_->startEditingFocusedCellThread(); }
+    void rowsTableDoubleClickOnRow(QPoint point) override { editor_->doubleClickOnRow(point); }
     // Control: the cell alone is focused and the edit-field panel shows it; Alt: the record
     // editor opens on it.
     void rowsTableModifiedDoubleClickOnRow(QPoint point, bool control);
-    // Puts the focused cell into editing when it may be edited; what a command from an edited
-    // cell queues after moving the focus.
-    void startEditingFocusedCellThread();
-    bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override;
-    void controlTextDidEndEditing(QLineEdit* control) override;
+    bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override {
+        return editor_->controlTextViewDoCommandBySelector(control, command);
+    }
+    void controlTextDidEndEditing(QLineEdit* control) override {
+        editor_->controlTextDidEndEditing(control);
+    }
 
     // ---- Keyboard and mouse navigation ----
-    // Direction 0 or 1 moves along rows, 2 or 3 along fields; the sign of offset gives the way.
-    void moveSelection(int direction, int64_t offset, bool moveFocus);
-    void moveDataPortLeftOneColumn(bool moveFocus) override { moveSelection(2, -1, moveFocus); }
-    void moveDataPortRightOneColumn(bool moveFocus) override { moveSelection(3, 1, moveFocus); }
-    // Move the focus inside the grid; the port stays.
-    void offsetFocusedCellByRow(int64_t offset);
-    void offsetFocusedCellByColumn(int64_t offset);
-    void rowsTableViewUpKeyPressed() override { moveSelection(0, -1, true); }
-    void rowsTableViewDownKeyPressed() override { moveSelection(1, 1, true); }
+    GridNavigator& navigator() { return *navigator_; }
+    void moveDataPortLeftOneColumn(bool moveFocus) override {
+        navigator_->move(MoveDirection::Left, 1, moveFocus);
+    }
+    void moveDataPortRightOneColumn(bool moveFocus) override {
+        navigator_->move(MoveDirection::Right, 1, moveFocus);
+    }
+    void rowsTableViewUpKeyPressed() override { navigator_->move(MoveDirection::Up, 1, true); }
+    void rowsTableViewDownKeyPressed() override { navigator_->move(MoveDirection::Down, 1, true); }
     void rowsTableViewAlternateUpKeyPressed() override {
-        moveSelection(0, -numberOfDataPortRows(), true);
+        navigator_->move(MoveDirection::Up, numberOfDataPortRows(), true);
     }
     void rowsTableViewAlternateDownKeyPressed() override {
-        moveSelection(1, numberOfDataPortRows(), true);
+        navigator_->move(MoveDirection::Down, numberOfDataPortRows(), true);
     }
     void rowsTableViewCommandUpKeyPressed() override {
-        moveSelection(0, -state_.dataPort.totalRows, true);
+        navigator_->move(MoveDirection::Up, state_.dataPort.totalRows, true);
     }
     void rowsTableViewCommandDownKeyPressed() override {
-        moveSelection(1, state_.dataPort.totalRows, true);
+        navigator_->move(MoveDirection::Down, state_.dataPort.totalRows, true);
     }
     void rowsTableViewLeftKeyPressed() override { moveDataPortLeftOneColumn(true); }
     void rowsTableViewRightKeyPressed() override { moveDataPortRightOneColumn(true); }
     void rowsTableViewAlternateLeftKeyPressed() override {
-        moveSelection(2, -numberOfDataPortFields(), true);
+        navigator_->move(MoveDirection::Left, numberOfDataPortFields(), true);
     }
     void rowsTableViewAlternateRightKeyPressed() override {
-        moveSelection(3, numberOfDataPortFields(), true);
+        navigator_->move(MoveDirection::Right, numberOfDataPortFields(), true);
     }
     void rowsTableViewCommandLeftKeyPressed() override {
-        moveSelection(2, -state_.dataPort.numberOfFieldsPerRow, true);
+        navigator_->move(MoveDirection::Left, state_.dataPort.numberOfFieldsPerRow, true);
     }
     void rowsTableViewCommandRightKeyPressed() override {
-        moveSelection(3, state_.dataPort.numberOfFieldsPerRow, true);
+        navigator_->move(MoveDirection::Right, state_.dataPort.numberOfFieldsPerRow, true);
     }
     // Shift extends nothing: the Shift-arrows are the plain arrows.
     void rowsTableViewShiftUpKeyPressed() override { rowsTableViewUpKeyPressed(); }
@@ -252,19 +260,15 @@ class RowsConsole : public QObject,
     void rowsTableViewShiftRightKeyPressed() override { rowsTableViewRightKeyPressed(); }
     // Rows are deleted through the Delete command, never by the key.
     void rowsTableViewDeleteKeyPressed() override {}
-    void rowsTableViewTabKeyPressed() override;
-    void rowsTableViewShiftTabKeyPressed() override;
-    // A click on the header of grid column `column`.
-    void rowsTableViewDidClickTableColumn(int column) override;
+    void rowsTableViewTabKeyPressed() override { navigator_->tabKeyPressed(); }
+    void rowsTableViewShiftTabKeyPressed() override { navigator_->shiftTabKeyPressed(); }
+    void rowsTableViewDidClickTableColumn(int column) override {
+        navigator_->didClickTableColumn(column);
+    }
     // Opens the record editor on the focused cell's row and field.
     void rowsTableViewAlternateReturnKeyPressed() override;
     // Shows the edit-field panel over the rows console.
     void rowsTableViewCommandReturnKeyPressed() override;
-    // Jumps the port to the row and focuses it at the field.
-    void selectStartRowIndex(RowIndex rowIndex, FieldIndex field, bool makeRowsViewResponder);
-    FieldIndex prevFieldIndex(FieldIndex field) const;
-    FieldIndex nextFieldIndex(FieldIndex field) const;
-
     // ---- For the grid's parts: redraw and layout ----
     // Asks the grid to draw every cell again.
     void redrawGrid();
@@ -280,16 +284,8 @@ class RowsConsole : public QObject,
     QPushButton* rowsViewNumberOfRowsButton() const { return rowsViewNumberOfRowsButton_; }
     QToolButton* rowsViewMoreFieldsPopUpButton() const { return rowsViewMoreFieldsPopUpButton_; }
 
-  protected:
-    // Holds the keys that reach the grid while an edit is on its way.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void buildView();
-    // Opens the edit a command from an edited cell queued, then hands it the keys typed meanwhile.
-    void startPendingEdit();
-    // Hands the keys held while an edit was on its way to the edit, or to the grid.
-    void sendKeysTypedAhead();
     // The window hears once, after the events that redrew the grid, that its focus, page or
     // values may have changed.
     void noticeFocusMove();
@@ -297,38 +293,6 @@ class RowsConsole : public QObject,
     void showReadError(const std::string& error);
     // Loads the page at the port's first row into the grid's values.
     void loadPage(bool reloadCachedValues);
-    // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
-    void setFirstRowIndexInDataPort(RowIndex rowIndex);
-    void scheduleDataPortLoad();
-    // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
-    // shown first when its column lies before lowestColumn or past the grid.
-    void focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset);
-    // Tab and Shift-Tab across a row's end: the port starts at firstRowIndex and at the field,
-    // which is focused in the row.
-    void wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIndex field);
-    // The grid row and column of the focused cell when an edit may start there.
-    bool editableFocusedCell(GridRow* row, GridColumn* column) const;
-    void beginEditingCell(GridRow row, GridColumn column);
-    // What an open in-place edit writes to, taken when it starts: whatever reloads, pages or
-    // selects before it ends, the text goes to this row and field or nowhere.
-    struct EditTarget {
-        std::string databaseFilePath;
-        std::string table;
-        std::string fieldName;
-        std::string rowid;
-        DBValue loaded;
-        CellIdentity cell;
-    };
-    // Gives the cell's target; nullopt when it has no loaded row or field.
-    std::optional<EditTarget> editTargetOfCell(GridRow row, GridColumn column) const;
-    // Writes the edited text to its target, reporting a failure or a row that is gone; stored
-    // receives what the field holds afterwards.
-    bool writeEdit(const EditTarget& target, const std::string& text, DBValue* stored);
-    // Opens the failed edit's cell again with the text typed.
-    void reopenFailedEdit();
-    // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
-    void moveFocusForEditing(TextCommand command);
-    void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
 
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
@@ -336,20 +300,9 @@ class RowsConsole : public QObject,
     GridColumnLayout columns_;
     std::unique_ptr<CellCommands> cellCommands_;
     std::unique_ptr<GridSelection> selection_;
-    std::optional<EditTarget> editTarget_;
-    // An edit whose write failed: its cell and the text typed, offered again in a new edit.
-    struct FailedEdit {
-        EditTarget target;
-        std::string text;
-    };
-    std::optional<FailedEdit> failedEdit_;
-    // The editor holding a failed edit's text again, until it ends.
-    QPointer<QLineEdit> offeredEditor_;
+    std::unique_ptr<GridNavigator> navigator_;
+    std::unique_ptr<InPlaceEditor> editor_;
     bool focusNoticePending_ = false;
-    // An edit queued by a command from an edited cell, and the keys typed before it (or a
-    // failed edit offered again) opened.
-    bool editStartPending_ = false;
-    std::vector<std::unique_ptr<QEvent>> keysTypedAhead_;
     // The row the loaded page starts at, where a failed page load leaves the port.
     RowIndex firstRowIndexOfLoadedPage_{0};
     // The view's widgets live as long as the view, which lives as long as its window.

@@ -34,6 +34,12 @@ void RowsConsole::editFieldInPanelMenuItemClicked() {
     window_.showEditFieldPanel();
 }
 
+void RowsConsole::rowsTableViewAlternateReturnKeyPressed() {
+    const auto& selection = state_.selection;
+    if (selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) return;
+    window_.selectAddRowViewAtFieldIndex(selection.focusedFieldIndex);
+}
+
 void RowsConsole::rowsTableViewCommandReturnKeyPressed() {
     if (state_.selectedConsoleIndex == TablesAndRowsState::RowsConsole) {
         window_.showEditFieldPanel();

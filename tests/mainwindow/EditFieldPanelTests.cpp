@@ -67,7 +67,7 @@ class EditFieldPanelTest : public GridTest {
     }
     // Focuses the field of the first row, the port moved to show it, as Go to row does.
     void focusField(TablesAndRowsController* c, int field) {
-        rowsOf(c)->selectStartRowIndex(RowIndex(0), FieldIndex(field), true);
+        rowsOf(c)->navigator().selectStartRowIndex(RowIndex(0), FieldIndex(field), true);
         QApplication::processEvents();
     }
     void save(EditFieldPanel* panel) {
@@ -252,7 +252,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 6");
 
     // A focus moved by the grid while the record editor is shown reaches it.
-    rowsOf(c)->selectStartRowIndex(RowIndex(8), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(8), FieldIndex(1), false);
     QApplication::processEvents();
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 9");
 
@@ -276,7 +276,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
 
     // The print console follows the grid's focus.
     c->selectPrintView();
-    rowsOf(c)->selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
     QApplication::processEvents();
     EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "Row 15 of 20");
 }

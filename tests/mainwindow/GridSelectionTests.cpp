@@ -146,10 +146,10 @@ TEST_F(GridSelectionTest, AnEmptyTableNeverGetsAFocusedRow) {
     // A table emptied under the window loses its focus on a jump to a row.
     run("insert into t values (1, 2), (3, 4)");
     rowsOf(c)->calculateTotalRows();
-    rowsOf(c)->selectStartRowIndex(RowIndex(0), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(0), FieldIndex(1), false);
     ASSERT_EQ(c->state().selection.focusedRowIndex.value, 0);
     run("delete from t");
-    rowsOf(c)->selectStartRowIndex(RowIndex(1), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(1), FieldIndex(1), false);
     EXPECT_EQ(c->state().dataPort.totalRows, 0);
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, -1);
 }

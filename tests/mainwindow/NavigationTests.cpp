@@ -229,22 +229,22 @@ TEST_F(NavigationTest, HeaderClicksSelectFieldsOrChooseTheFirstColumn) {
 
 TEST_F(NavigationTest, JumpingToARowFocusesItAtTheField) {
     TablesAndRowsController* c = showWideTable();
-    rowsOf(c)->selectStartRowIndex(RowIndex(5000), FieldIndex(0), true);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(5000), FieldIndex(0), true);
     EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 5000);
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 5000);
     EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
     EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
               "5001:1");
-    rowsOf(c)->selectStartRowIndex(RowIndex(kRows - 1), FieldIndex(4), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(kRows - 1), FieldIndex(4), false);
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 1);
     EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 4);
     EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 4);
-    rowsOf(c)->selectStartRowIndex(RowIndex(kRows), FieldIndex(1), false);  // no such row
-    rowsOf(c)->selectStartRowIndex(RowIndex(1), FieldIndex(kFields + 1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(kRows), FieldIndex(1), false);  // no such row
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(1), FieldIndex(kFields + 1), false);
     EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 1);
     // A table that shrank under the window keeps the port inside what is left.
     run("delete from w where rowid > 100");
-    rowsOf(c)->selectStartRowIndex(RowIndex(5000), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(5000), FieldIndex(1), false);
     EXPECT_EQ(c->state().dataPort.totalRows, 100);
     EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 99);
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 99);
