@@ -7,7 +7,9 @@
 //   GridColumn     a column of the grid: 0 the row numbers, c >= 1 field (first field shown + c -
 //   1) FieldPosition  a field's place in the field model's lists: FieldIndex - 1
 // A value of -1 means none.
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 template <typename Space>
 class Index {
@@ -63,4 +65,22 @@ struct CellIdentity {
         return a.row == b.row && a.field == b.field;
     }
     friend constexpr bool operator!=(CellIdentity a, CellIdentity b) { return !(a == b); }
+};
+
+// The bounding box of grid cells: rows top to bottom, fields left to right. An empty box has its
+// low ends past every index and its high ends at none, so the first cell taken in sets all four;
+// taking in none widens it to a negative bound.
+struct SelectionBox {
+    RowIndex top{std::numeric_limits<int64_t>::max()};
+    RowIndex bottom;
+    FieldIndex left{std::numeric_limits<int64_t>::max()};
+    FieldIndex right;
+
+    void include(RowIndex row, FieldIndex field) {
+        top = std::min(top, row);
+        bottom = std::max(bottom, row);
+        left = std::min(left, field);
+        right = std::max(right, field);
+    }
+    bool operator==(const SelectionBox&) const = default;
 };

@@ -84,29 +84,19 @@ void GridSelection::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
     }
 }
 
-void GridSelection::getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
-                                         int64_t* bottom) const {
-    *left = *top = std::numeric_limits<int64_t>::max();
-    *right = *bottom = -1;
+SelectionBox GridSelection::selectedCellsBox() const {
+    SelectionBox box;
     for (const auto& [rowIndex, fields] : state_.selection.mySelectedCells) {
-        *top = std::min(*top, rowIndex.value);
-        *bottom = std::max(*bottom, rowIndex.value);
-        for (const auto& field : fields) {
-            *left = std::min(*left, field.first.value);
-            *right = std::max(*right, field.first.value);
-        }
+        for (const auto& field : fields) box.include(rowIndex, field.first);
     }
+    return box;
 }
 
-void GridSelection::getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
-                                                  int64_t* bottom) const {
-    getSelectedCellsLeft(left, right, top, bottom);
-    // Without a focus the -1s widen the box to a negative bound, which callers read as empty.
-    const auto& selection = state_.selection;
-    *top = std::min(*top, selection.focusedRowIndex.value);
-    *bottom = std::max(*bottom, selection.focusedRowIndex.value);
-    *left = std::min(*left, selection.focusedFieldIndex.value);
-    *right = std::max(*right, selection.focusedFieldIndex.value);
+SelectionBox GridSelection::focusedOrSelectedCellsBox() const {
+    SelectionBox box = selectedCellsBox();
+    // Without a focus the box widens to a negative bound, which selects nothing.
+    box.include(state_.selection.focusedRowIndex, state_.selection.focusedFieldIndex);
+    return box;
 }
 
 void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect) {
@@ -241,20 +231,19 @@ void GridSelection::shiftClickedOnPoint(QPoint point) {
     }
 }
 
-void GridSelection::selectCellsInRectangle(int64_t left, int64_t right, int64_t top,
-                                           int64_t bottom) {
+void GridSelection::selectCellsInBox(const SelectionBox& box) {
     // Cells are added only while fewer rows than this hold selected cells.
     constexpr size_t kMaxRowsOfSelectedCells = 1000;
     auto& cells = state_.selection.mySelectedCells;
-    if (left < 0 || top < 0) return;
+    if (box.left.isNone() || box.top.isNone()) return;
     // Only loaded rows have values to select, so the walk covers no row beyond the port's.
-    int64_t firstRow = state_.dataPort.firstRowIndexInDataPort.value;
-    int64_t from = std::max(top, firstRow);
-    int64_t to = std::min(bottom, firstRow + rows_.numberOfGridRows() - 1);
-    for (int64_t f = left; f <= right; ++f) {
-        for (int64_t r = from; r <= to; ++r) {
+    RowIndex firstRow = state_.dataPort.firstRowIndexInDataPort;
+    RowIndex from = std::max(box.top, firstRow);
+    RowIndex to = std::min(box.bottom, firstRow + (rows_.numberOfGridRows() - 1));
+    for (FieldIndex field = box.left; field <= box.right; ++field) {
+        for (RowIndex row = from; row <= to; ++row) {
             if (cells.size() >= kMaxRowsOfSelectedCells) return;
-            selectCellWithRowIndex(RowIndex(r), FieldIndex(f), false);
+            selectCellWithRowIndex(row, field, false);
         }
     }
 }
@@ -280,10 +269,10 @@ void GridSelection::selectRectangleTo(GridRow row, GridColumn column) {
     auto& selection = state_.selection;
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
     FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
-    selectCellsInRectangle(field.value, field.value, rowIndex.value, rowIndex.value);
-    int64_t left, right, top, bottom;
-    getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
-    selectCellsInRectangle(left, right, top, bottom);
+    SelectionBox clicked;
+    clicked.include(rowIndex, field);
+    selectCellsInBox(clicked);
+    selectCellsInBox(focusedOrSelectedCellsBox());
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     selection.focusedRowIndex = rowIndex;

@@ -39,11 +39,9 @@ class GridSelection {
     // A click on grid cell (row, column): deselect is a plain click, else a Control-click.
     void selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect);
     void selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field, bool removeIfPresent);
-    // Bounding boxes of row indexes (top, bottom) and field indexes (left, right); an empty one
-    // is left = top = INT64_MAX, right = bottom = -1.
-    void getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top, int64_t* bottom) const;
-    void getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
-                                       int64_t* bottom) const;
+    // The boxes of the selected cells, and of those and the focused cell.
+    SelectionBox selectedCellsBox() const;
+    SelectionBox focusedOrSelectedCellsBox() const;
     // Adds a row, or the rows first...last, of the table to the whole selected rows; indexes
     // outside the table are logged and left out.
     void includeRowIndex(RowIndex rowIndex);
@@ -72,9 +70,9 @@ class GridSelection {
     RowIndex rowIndexOfRowNumberAt(QPoint point) const;
     void extendSelectedRowsTo(RowIndex rowIndex);
     void selectRectangleTo(GridRow row, GridColumn column);
-    // Selects the loaded cells of the rectangle of row and field indexes, while fewer rows than
-    // the limit hold selected cells.
-    void selectCellsInRectangle(int64_t left, int64_t right, int64_t top, int64_t bottom);
+    // Selects the loaded cells of the box, while fewer rows than the limit hold selected cells;
+    // a box reaching below row or field 0 selects nothing.
+    void selectCellsInBox(const SelectionBox& box);
 
     RowsConsole& rows_;
     DatabaseWindow& window_;

@@ -21,9 +21,8 @@ TEST_F(GridSelectionTest, APlainClickFocusesTheCellAndClearsSingleCells) {
     click(9, 2, Qt::ControlModifier);  // a NULL amount is selected as NULL
     ASSERT_TRUE(c->state().selection.mySelectedCells[RowIndex(9)].count(FieldIndex(2)));
     EXPECT_FALSE(c->state().selection.mySelectedCells[RowIndex(9)][FieldIndex(2)].has_value());
-    int64_t left, right, top, bottom;
-    rowsOf(c)->selection().getSelectedCellsLeft(&left, &right, &top, &bottom);
-    EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({1, 2, 3, 9}));
+    EXPECT_EQ(rowsOf(c)->selection().selectedCellsBox(),
+              (SelectionBox{RowIndex(3), RowIndex(9), FieldIndex(1), FieldIndex(2)}));
     // A plain click drops the single cells, whole rows and whole fields.
     c->state().selection.mySelectedRowIndexes = {12};
     c->state().selection.mySelectedFieldIndexes = {1};
@@ -76,15 +75,13 @@ TEST_F(GridSelectionTest, ClicksOffTheRowsAndCellsOffThePortChangeNothing) {
 TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
     makeRowsTable(5);
     TablesAndRowsController* c = showGrid("t");
-    int64_t left, right, top, bottom;
     constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
-    rowsOf(c)->selection().getSelectedCellsLeft(&left, &right, &top, &bottom);
-    EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}),
-              std::vector<int64_t>({kMax, -1, kMax, -1}));
-    c->state().selection.focusedRowIndex.value = 3;
-    c->state().selection.focusedFieldIndex.value = 2;
-    rowsOf(c)->selection().getFocusedOrSelectedCellsLeft(&left, &right, &top, &bottom);
-    EXPECT_EQ(std::vector<int64_t>({left, right, top, bottom}), std::vector<int64_t>({2, 2, 3, 3}));
+    EXPECT_EQ(rowsOf(c)->selection().selectedCellsBox(),
+              (SelectionBox{RowIndex(kMax), RowIndex(-1), FieldIndex(kMax), FieldIndex(-1)}));
+    c->state().selection.focusedRowIndex = RowIndex(3);
+    c->state().selection.focusedFieldIndex = FieldIndex(2);
+    EXPECT_EQ(rowsOf(c)->selection().focusedOrSelectedCellsBox(),
+              (SelectionBox{RowIndex(3), RowIndex(3), FieldIndex(2), FieldIndex(2)}));
     c->state().selection.mySelectedRowIndexes = {1};
     rowsOf(c)->selectAllFields();
     EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
