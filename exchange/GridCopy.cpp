@@ -124,14 +124,14 @@ std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
         for (int64_t r = 0; r < std::min(state.dataPort.totalRows, kCopyRowLimit); ++r) {
             rowIndexes.push_back(r);
         }
-        std::set<int64_t> fields(selection.mySelectedFieldIndexes.begin(),
-                                 selection.mySelectedFieldIndexes.end());
+        std::set<int64_t> fields;
+        for (FieldIndex field : selection.mySelectedFieldIndexes) fields.insert(field.value);
         copyRowIndexes(rowIndexes, fields);
         fieldUnion = fields;
     } else if (!selection.mySelectedRowIndexes.empty()) {
         type = kAddRowsFromDatabaseDataType;
-        std::vector<int64_t> rowIndexes(selection.mySelectedRowIndexes.begin(),
-                                        selection.mySelectedRowIndexes.end());
+        std::vector<int64_t> rowIndexes;
+        for (RowIndex row : selection.mySelectedRowIndexes) rowIndexes.push_back(row.value);
         copyRowIndexes(rowIndexes, std::nullopt);
         fieldUnion.clear();
         for (int64_t f = 1; f < fieldsPerRow; ++f) fieldUnion.insert(f);

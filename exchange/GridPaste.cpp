@@ -54,7 +54,7 @@ void GridPaste::makePasteDestinationCells(const std::vector<DBRow>& rows) {
             RowIndex rowIndex;
             FieldIndex field;
             if (!destinationCell(r, i, &rowIndex, &field)) continue;
-            marks[rowIndex].insert(field.value);
+            marks[rowIndex].insert(field);
             rows_.reloadRowsTableViewRowIndex(rowIndex, field);
         }
     }
@@ -62,7 +62,7 @@ void GridPaste::makePasteDestinationCells(const std::vector<DBRow>& rows) {
 
 void GridPaste::reloadPasteDestinationCells(const Marks& marks) {
     for (const auto& [rowIndex, fields] : marks) {
-        for (int64_t field : fields) rows_.reloadRowsTableViewRowIndex(rowIndex, FieldIndex(field));
+        for (FieldIndex field : fields) rows_.reloadRowsTableViewRowIndex(rowIndex, field);
     }
 }
 

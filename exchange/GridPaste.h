@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "Common/DBTypes.h"
-#include "Common/IndexSet.h"
 #include "mainwindow/IndexSpaces.h"
 
 class DatabaseWindow;
@@ -28,7 +27,7 @@ class GridPaste {
     void pasteByAddingRowsFromPasteboard();
 
   private:
-    using Marks = std::map<RowIndex, DBInterface::IndexSet>;
+    using Marks = std::map<RowIndex, FieldIndexSet>;
     // The loaded cell that value i of pasted row r reaches, or none.
     bool destinationCell(size_t r, size_t i, RowIndex* rowIndex, FieldIndex* field) const;
     void makePasteDestinationCells(const std::vector<DBRow>& rows);

@@ -254,16 +254,18 @@ void GridNavigator::didClickTableColumn(int clicked) {
     if (field < kFirstFieldIndex || field.value >= port.numberOfFieldsPerRow) return;
     auto& fields = selection.mySelectedFieldIndexes;
     if (modifiers & Qt::ControlModifier) {
-        if (!fields.erase(field.value)) fields.insert(field.value);
+        if (!fields.erase(field)) fields.insert(field);
     } else if (modifiers & Qt::ShiftModifier) {
         if (fields.empty()) return;
-        int64_t low = fields.first(), high = fields.last();
-        int64_t from = field.value < low ? field.value : high + 1;
-        int64_t to = field.value < low ? low - 1 : field.value;
-        fields.insertRange(from, to);
+        FieldIndex low = fields.first(), high = fields.last();
+        if (field < low) {
+            fields.insertRange(field, low - 1);
+        } else {
+            fields.insertRange(high + 1, field);
+        }
         rows_.rowsTableView()->viewport()->update();
     } else {
-        bool onlySelected = fields.size() == 1 && fields.first() == field.value;
+        bool onlySelected = fields.size() == 1 && fields.first() == field;
         if (rows_.numberOfGridRows() >= 1) {
             RowIndex oldRowIndex = selection.focusedRowIndex;
             FieldIndex oldFieldIndex = selection.focusedFieldIndex;
@@ -273,7 +275,7 @@ void GridNavigator::didClickTableColumn(int clicked) {
             rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
             rows_.selection().clearSelectedFieldsAndReload(true);
         }
-        if (!onlySelected) fields.insert(field.value);
+        if (!onlySelected) fields.insert(field);
     }
     rows_.reloadRowsTableViewColumn(column);
 }

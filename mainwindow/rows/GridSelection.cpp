@@ -16,7 +16,7 @@ void GridSelection::clearSelectedFieldsAndReload(bool clear) {
     if (rows_.numberOfRows() == 0 || fields.empty()) return;
     std::vector<GridColumn> columns;
     for (GridColumn column(0); column.value < rows_.numberOfColumns(); ++column) {
-        if (fields.count(rows_.fieldIndexFromTableViewColumn(column, GridRow(0)).value)) {
+        if (fields.count(rows_.fieldIndexFromTableViewColumn(column, GridRow(0)))) {
             columns.push_back(column);
         }
     }
@@ -30,7 +30,7 @@ void GridSelection::clearSelectedRowsAndReload(bool clear) {
     // Only the rows on screen need a redraw: the walk never covers a long selection.
     std::vector<GridRow> rows;
     for (GridRow row(0); row.value < rows_.numberOfRows(); ++row) {
-        if (selectedRows.contains(dataPort_.rowIndexFromTableViewRow(row).value)) {
+        if (selectedRows.contains(dataPort_.rowIndexFromTableViewRow(row))) {
             rows.push_back(row);
         }
     }
@@ -58,7 +58,7 @@ void GridSelection::selectAllFields() {
     const auto& port = state_.dataPort;
     selection.mySelectedRowIndexes.clear();
     selection.mySelectedCells.clear();
-    selection.mySelectedFieldIndexes.insertRange(1, port.numberOfFieldsPerRow - 1);
+    selection.mySelectedFieldIndexes.insertRange(kFirstFieldIndex, port.lastFieldIndex());
     // An empty table has no top-left cell to focus.
     selection.focusedRowIndex = port.totalRows >= 1 ? port.firstRowIndexInDataPort : RowIndex();
     selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
@@ -126,15 +126,15 @@ void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column,
     clearSelectedFieldsAndReload(true);
     auto& selectedRows = selection.mySelectedRowIndexes;
     if (!deselect) {
-        if (!selectedRows.erase(rowIndex.value)) selectedRows.insert(rowIndex.value);
+        if (!selectedRows.erase(rowIndex)) selectedRows.insert(rowIndex);
         rows_.reloadRowsTableViewRow(row);
         return;
     }
-    bool onlySelectedRow = selectedRows.size() == 1 && selectedRows.first() == rowIndex.value;
+    bool onlySelectedRow = selectedRows.size() == 1 && selectedRows.first() == rowIndex;
     clearSelectedRowsAndReload(true);
     // A plain click on the one selected row number deselects it.
     if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows || onlySelectedRow) return;
-    selectedRows.insert(rowIndex.value);
+    selectedRows.insert(rowIndex);
     rows_.reloadRowsTableViewRow(row);
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
@@ -161,7 +161,7 @@ void GridSelection::includeRowIndexes(RowIndex first, RowIndex last) {
     first = std::max(first, RowIndex(0));
     last = std::min(last, RowIndex(totalRows - 1));
     if (first > last) return;
-    state_.selection.mySelectedRowIndexes.insertRange(first.value, last.value);
+    state_.selection.mySelectedRowIndexes.insertRange(first, last);
     rows_.reloadRowsTableViewRowIndexes(first, last);
 }
 
@@ -252,8 +252,8 @@ void GridSelection::extendSelectedRowsTo(RowIndex rowIndex) {
     const auto& selectedRows = state_.selection.mySelectedRowIndexes;
     RowIndex first = state_.selection.focusedRowIndex, last = first;
     if (!selectedRows.empty()) {
-        first = RowIndex(selectedRows.first());
-        last = RowIndex(selectedRows.last());
+        first = selectedRows.first();
+        last = selectedRows.last();
     }
     // Without a focus or a selected row the span starts at the top.
     if (rowIndex > last) {
@@ -326,8 +326,8 @@ void GridSelection::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     auto& selectedRows = selection.mySelectedRowIndexes;
-    if (!selectedRows.erase(rowIndex.value)) {
-        selectedRows.insert(rowIndex.value);
+    if (!selectedRows.erase(rowIndex)) {
+        selectedRows.insert(rowIndex);
         selection.focusedRowIndex = rowIndex;
         selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
         rows_.updateRowsViewScrollBars();
@@ -349,11 +349,11 @@ bool GridSelection::highlightSelectedCell(CellIdentity cell) const {
     const auto& selection = state_.selection;
     auto row = selection.mySelectedCells.find(cell.row);
     return (row != selection.mySelectedCells.end() && row->second.count(cell.field)) ||
-           selection.mySelectedFieldIndexes.count(cell.field.value);
+           selection.mySelectedFieldIndexes.count(cell.field);
 }
 
 bool GridSelection::highlightSelectedRow(CellIdentity cell) const {
-    return state_.selection.mySelectedRowIndexes.count(cell.row.value) > 0;
+    return state_.selection.mySelectedRowIndexes.count(cell.row) > 0;
 }
 
 bool GridSelection::highlightRowNumberCell(CellIdentity cell) const {
@@ -363,5 +363,5 @@ bool GridSelection::highlightRowNumberCell(CellIdentity cell) const {
 bool GridSelection::highlightPasteDestinationCell(CellIdentity cell) const {
     const auto& destinations = state_.selection.pasteDestinationCells;
     auto row = destinations.find(cell.row);
-    return row != destinations.end() && row->second.count(cell.field.value);
+    return row != destinations.end() && row->second.count(cell.field);
 }

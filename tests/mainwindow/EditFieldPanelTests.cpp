@@ -298,8 +298,8 @@ TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocused
     QApplication::processEvents();
     auto& state = c->state();
     EXPECT_EQ(expandedFieldsText(state, true), "");
-    state.fieldModel.expandedFieldIndexes.insert(0);
-    state.fieldModel.expandedFieldIndexes.insert(1);
+    state.fieldModel.expandedFieldIndexes.insert(FieldPosition(0));
+    state.fieldModel.expandedFieldIndexes.insert(FieldPosition(1));
     state.display.showNULLInRowsView = false;
     state.display.displayStringForNULLValue = "NULL";
     state.display.formatDataInRowsConsole = false;

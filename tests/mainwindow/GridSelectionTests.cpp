@@ -24,8 +24,8 @@ TEST_F(GridSelectionTest, APlainClickFocusesTheCellAndClearsSingleCells) {
     EXPECT_EQ(rowsOf(c)->selection().selectedCellsBox(),
               (SelectionBox{RowIndex(3), RowIndex(9), FieldIndex(1), FieldIndex(2)}));
     // A plain click drops the single cells, whole rows and whole fields.
-    c->state().selection.mySelectedRowIndexes = {12};
-    c->state().selection.mySelectedFieldIndexes = {1};
+    c->state().selection.mySelectedRowIndexes = {RowIndex(12)};
+    c->state().selection.mySelectedFieldIndexes = {FieldIndex(1)};
     click(0, 1);
     EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
     EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
@@ -37,18 +37,18 @@ TEST_F(GridSelectionTest, RowNumberClicksSelectRowsAndMoveTheFocusOnlyWhenPlain)
     TablesAndRowsController* c = showGrid("t");
     click(2, 2);
     click(4, 0);
-    EXPECT_EQ(c->state().selection.mySelectedRowIndexes, DBInterface::IndexSet({4}));
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes.indexes(), DBInterface::IndexSet({4}));
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 4);
     EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
     // Control-clicks add and remove rows without moving the focus.
     click(7, 0, Qt::ControlModifier);
     click(8, 0, Qt::ControlModifier);
     click(4, 0, Qt::ControlModifier);
-    EXPECT_EQ(c->state().selection.mySelectedRowIndexes, DBInterface::IndexSet({7, 8}));
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes.indexes(), DBInterface::IndexSet({7, 8}));
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 4);
     // A plain click makes one row the selection; clicking it again leaves none.
     click(8, 0);
-    EXPECT_EQ(c->state().selection.mySelectedRowIndexes, DBInterface::IndexSet({8}));
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes.indexes(), DBInterface::IndexSet({8}));
     click(8, 0);
     EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 8);
@@ -82,9 +82,9 @@ TEST_F(GridSelectionTest, BoundingBoxesAndSelectAllFields) {
     c->state().selection.focusedFieldIndex = FieldIndex(2);
     EXPECT_EQ(rowsOf(c)->selection().focusedOrSelectedCellsBox(),
               (SelectionBox{RowIndex(3), RowIndex(3), FieldIndex(2), FieldIndex(2)}));
-    c->state().selection.mySelectedRowIndexes = {1};
+    c->state().selection.mySelectedRowIndexes = {RowIndex(1)};
     rowsOf(c)->selectAllFields();
-    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.indexes(), DBInterface::IndexSet({1, 2}));
     EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
     EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 1);
@@ -118,15 +118,15 @@ TEST_F(GridSelectionTest, KeysAndMenuCommandsSelectAndDeselect) {
     EXPECT_EQ(selection.mySelectedCells[RowIndex(2)][FieldIndex(2)], DBValue("4.5"));
     // Control+A selects every field.
     key(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    EXPECT_EQ(selection.mySelectedFieldIndexes.indexes(), DBInterface::IndexSet({1, 2}));
     // Whole rows: a row selected alone replaces the others, extending adds to them.
     rows->selection().selectMyRowIndex(RowIndex(3), false);
     rows->selection().selectTableViewRow(GridRow(4), true);
     rows->selection().selectMyRowIndex(RowIndex(9), false);
-    EXPECT_EQ(selection.mySelectedRowIndexes, DBInterface::IndexSet({3, 4}));
+    EXPECT_EQ(selection.mySelectedRowIndexes.indexes(), DBInterface::IndexSet({3, 4}));
     EXPECT_EQ(selection.focusedRowIndex.value, 4);
     rows->selection().selectMyRowIndex(RowIndex(4), true);
-    EXPECT_EQ(selection.mySelectedRowIndexes, DBInterface::IndexSet({3}));
+    EXPECT_EQ(selection.mySelectedRowIndexes.indexes(), DBInterface::IndexSet({3}));
     rows->deselectAllMenuItemClicked();
     EXPECT_FALSE(rows->selection().isSomethingSelected());
     EXPECT_TRUE(rows->selection().isSomethingFocused());
@@ -138,7 +138,7 @@ TEST_F(GridSelectionTest, AnEmptyTableNeverGetsAFocusedRow) {
     ASSERT_EQ(c->state().dataPort.totalRows, 0);
     // The row-number header selects every field, but there is no top row to focus.
     clickHeader(0);
-    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, DBInterface::IndexSet({1, 2}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.indexes(), DBInterface::IndexSet({1, 2}));
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, -1);
     // A table emptied under the window loses its focus on a jump to a row.
     run("insert into t values (1, 2), (3, 4)");
