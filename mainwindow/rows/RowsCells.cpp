@@ -1,6 +1,5 @@
-// What the grid's cells show and how they are highlighted: display texts of stored values, the
-// highlight questions of the cell views, backgrounds, redraw of cells, rows and columns, column
-// size-to-fit and the first-field menu.
+// What the grid's cells show: display texts of stored values, backgrounds, redraw of cells, rows
+// and columns, column size-to-fit and the first-field menu.
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMenu>

@@ -1,17 +1,16 @@
 #pragma once
 // The rows console: the grid of the selected object's rows over the data port, with its two data
-// scrollers, the row count and the first-field menu. It keeps the grid's focus and selection,
-// moves the port by keys, clicks, the wheel and the scrollers, and edits cells in place. Its
-// operations are spread over several sources by concern:
-//   RowsConsole.cpp     the view, the console's life cycle, paging and the page loader
-//   RowsColumns.cpp     laying out the grid's columns (GridColumnLayout) again
-//   RowsCells.cpp       display texts, highlights, redraw, size-to-fit, the first-field menu
+// scrollers, the row count and the first-field menu. It keeps the view, its life cycle and
+// paging, and hands what the view asks to the objects it is made of:
 //   GridSelection       the grid's own focus and selection, clicks, highlights
-//   InPlaceEditor       starting, ending and writing in-place edits
 //   GridNavigator       keys, Tab, header clicks and jumps moving the focus and port
-//   RowsRelays.cpp      what the grid tells the window's panels: focus moves, the edit-field panel
-// The commands of the selection (CellCommands) and its statistics (SelectionStatistics) are
-// classes of their own.
+//   InPlaceEditor       starting, ending and writing in-place edits
+//   GridColumnLayout    the grid's columns and their widths
+//   CellCommands        the commands of the selection; SelectionStatistics, its numbers
+//   GridClipboard       the grid's half of copy and paste (made by its users)
+// Its own sources: RowsConsole.cpp (view, life cycle, paging, page loader), RowsColumns.cpp
+// (laying the columns out again), RowsCells.cpp (display texts, redraw, size-to-fit, the
+// first-field menu), RowsRelays.cpp (what the grid tells the window's panels).
 #include <QObject>
 #include <QPointer>
 
