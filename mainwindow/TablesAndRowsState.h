@@ -100,6 +100,11 @@ struct TablesAndRowsState {
                        : static_cast<int64_t>(fieldValuesLoaded.size()) / numberOfFieldsPerRow;
         }
         FieldIndex lastFieldIndex() const { return FieldIndex(numberOfFieldsPerRow - 1); }
+        // The row is one of the counted rows; the field is the rowid or one of the fields.
+        bool holdsRow(RowIndex row) const { return !row.isNone() && row.value < totalRows; }
+        bool holdsField(FieldIndex field) const {
+            return !field.isNone() && field.value < numberOfFieldsPerRow;
+        }
     };
 
     struct GridSelection {

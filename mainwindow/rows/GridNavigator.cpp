@@ -24,8 +24,7 @@ void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus)
         if (gridRows >= 1 && moveFocus && gridColumns >= 2) {
             selection.focusedFieldIndex = std::max(selection.focusedFieldIndex, kFirstFieldIndex);
             RowIndex top = dataPort_.rowIndexFromTableViewRow(GridRow(0));
-            selection.focusedRowIndex =
-                !top.isNone() && top.value < port.totalRows ? top : RowIndex(0);
+            selection.focusedRowIndex = port.holdsRow(top) ? top : RowIndex(0);
             rows_.updateRowsViewScrollBars();
         }
         return;
@@ -38,7 +37,7 @@ void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus)
         RowIndex first = port.firstRowIndexInDataPort;
         RowIndex moved = first + offset;
         int64_t target = row.value + offset;
-        bool inRange = !moved.isNone() && moved.value < port.totalRows;
+        bool inRange = port.holdsRow(moved);
         // A move past the end shows the last page full, not the last row alone.
         RowIndex lastPage(std::max<int64_t>(0, port.totalRows - rows_.numberOfDataPortRows()));
         if (target >= gridRows) first = inRange ? moved : lastPage;
@@ -121,7 +120,7 @@ FieldIndex GridNavigator::nextFieldIndex(FieldIndex field) const {
 void GridNavigator::focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset) {
     auto& port = state_.dataPort;
     GridColumn column = dataPort_.tableViewColumnFromFieldIndex(field);
-    if (!field.isNone() && field.value < port.numberOfFieldsPerRow &&
+    if (port.holdsField(field) &&
         (column < lowestColumn || column.value >= rows_.numberOfColumns())) {
         port.firstFieldIndexInDataPort = field;
         rows_.layOutGridColumns();
@@ -191,8 +190,7 @@ void GridNavigator::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
                                         bool makeRowsViewResponder) {
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
-    if (rowIndex.isNone() || rowIndex.value >= port.totalRows || field.isNone() ||
-        field.value >= port.numberOfFieldsPerRow) {
+    if (!port.holdsRow(rowIndex) || !port.holdsField(field)) {
         return;
     }
     port.firstRowIndexInDataPort = rowIndex;

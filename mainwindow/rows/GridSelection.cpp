@@ -133,7 +133,7 @@ void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column,
     bool onlySelectedRow = selectedRows.size() == 1 && selectedRows.first() == rowIndex;
     clearSelectedRowsAndReload(true);
     // A plain click on the one selected row number deselects it.
-    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows || onlySelectedRow) return;
+    if (!state_.dataPort.holdsRow(rowIndex) || onlySelectedRow) return;
     selectedRows.insert(rowIndex);
     rows_.reloadRowsTableViewRow(row);
     RowIndex oldRowIndex = selection.focusedRowIndex;
@@ -145,7 +145,7 @@ void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column,
 }
 
 void GridSelection::includeRowIndex(RowIndex rowIndex) {
-    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) {
+    if (!state_.dataPort.holdsRow(rowIndex)) {
         systemLog("includeRowIndex: invalid index " + std::to_string(rowIndex.value));
         return;
     }
@@ -190,7 +190,7 @@ RowIndex GridSelection::rowIndexOfRowNumberAt(QPoint point) const {
         return RowIndex();
     }
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
-    return rowIndex.value < state_.dataPort.totalRows ? rowIndex : RowIndex();
+    return state_.dataPort.holdsRow(rowIndex) ? rowIndex : RowIndex();
 }
 
 void GridSelection::alternateClickedOnPoint(QPoint point) {
@@ -316,7 +316,7 @@ bool GridSelection::isFocusOnCellAndNotEditing() const {
 
 void GridSelection::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
     auto& selection = state_.selection;
-    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) {
+    if (!state_.dataPort.holdsRow(rowIndex)) {
         systemLog("selectMyRowIndex: invalid index " + std::to_string(rowIndex.value));
         return;
     }

@@ -175,7 +175,7 @@ void InPlaceEditor::moveFocusForEditing(TextCommand command) {
 void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
-    if (rowIndex.isNone() || rowIndex.value >= port.totalRows || field < kFirstFieldIndex) return;
+    if (!port.holdsRow(rowIndex) || field < kFirstFieldIndex) return;
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     selection.focusedRowIndex = rowIndex;

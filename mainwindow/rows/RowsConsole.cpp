@@ -229,13 +229,13 @@ void RowsConsole::setFirstRowIndexInDataPort(RowIndex rowIndex) {
 }
 
 void RowsConsole::moveDataPortToRow(RowIndex rowIndex) {
-    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) return;
+    if (!state_.dataPort.holdsRow(rowIndex)) return;
     setFirstRowIndexInDataPort(rowIndex);
     loadDataPort();
 }
 
 void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
-    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) return;
+    if (!state_.dataPort.holdsRow(rowIndex)) return;
     // An edit in progress is written before its row leaves the grid.
     rowsTableView_->endEditing();
     setFirstRowIndexInDataPort(rowIndex);
