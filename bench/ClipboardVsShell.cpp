@@ -52,7 +52,7 @@ void copyAndPasteRows(AppDelegate& app, const bench::ScratchFolder& scratch) {
     TablesAndRowsController* source = showTable(app, from, 0);
     TablesAndRowsController* target = showTable(app, to, 1);
     RowsConsole* sourceRows = bench::rowsConsole(app, source);
-    sourceRows->includeRowIndexes(RowIndex(0), RowIndex(999));
+    sourceRows->selection().includeRowIndexes(RowIndex(0), RowIndex(999));
     // The limit notice and the paste's confirmation are answered at once.
     Alert::setTestResponder([](const Alert&, QWidget*) { return 0; });
     const double copySeconds = bench::bestSeconds(kRuns, [&] {

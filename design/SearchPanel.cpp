@@ -108,8 +108,8 @@ void SearchPanel::updateSearchPanel() {
     if (enabled) {
         QSignalBlocker blocker(fieldsTable_);
         fieldsTable_->clearSelection();
-        for (int64_t position : state.sortAndSearch.searchFieldIndexes) {
-            if (QListWidgetItem* item = fieldsTable_->item(static_cast<int>(position))) {
+        for (FieldPosition position : state.sortAndSearch.searchFieldIndexes) {
+            if (QListWidgetItem* item = fieldsTable_->item(static_cast<int>(position.value))) {
                 item->setSelected(true);
             }
         }
@@ -123,9 +123,9 @@ void SearchPanel::updateSearchPanelSearchFieldPlaceholder() {
     searchPanel();
     const auto& names = window_.state().fieldModel.fieldNames;
     std::string listed;
-    for (int64_t position : window_.state().sortAndSearch.searchFieldIndexes) {
-        if (position < 0 || position >= static_cast<int64_t>(names.size())) continue;
-        listed += (listed.empty() ? "" : ", ") + names[static_cast<size_t>(position)];
+    for (FieldPosition position : window_.state().sortAndSearch.searchFieldIndexes) {
+        if (position.isNone() || position.value >= static_cast<int64_t>(names.size())) continue;
+        listed += (listed.empty() ? "" : ", ") + names[static_cast<size_t>(position.value)];
     }
     searchField_->setPlaceholderText(toQString(localizedString("Search ") + listed));
 }
@@ -145,7 +145,7 @@ void SearchPanel::searchPanelSearchFieldsTableViewAction() {
                                             &error) != 0) {
             window_.showErrorAlert(error, panel_);
         } else {
-            state.sortAndSearch.searchFieldIndexes = chosen;
+            state.sortAndSearch.searchFieldIndexes = FieldPositionSet(chosen);
         }
     }
     updateSearchPanelSearchFieldPlaceholder();

@@ -191,7 +191,7 @@ void ExportConsole::updateExportView() {
                 std::vector<std::string> row;
                 const auto& search = state.sortAndSearch;
                 if (DBInterface::getRows(&row, *table, search.likeString.value_or(""),
-                                         search.searchFieldIndexes, search.sortCodes,
+                                         search.searchFieldIndexes.indexes(), search.sortCodes,
                                          search.sortByROWIDCode, 1, 0, false, db, nullptr) == 0 &&
                     !row.empty()) {
                     if (!editable) row.erase(row.begin());

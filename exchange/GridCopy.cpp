@@ -11,7 +11,6 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuValidation.h"
 #include "mainwindow/WindowShell.h"
-#include "mainwindow/rows/RowsConsole.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
@@ -27,11 +26,6 @@ struct RowTexts {
 };
 
 }  // namespace
-
-bool GridCopy::gridIsShown() const {
-    return window_.state().selectedConsoleIndex == TablesAndRowsState::RowsConsole &&
-           rows_.isRowsTableViewFirstResponder();
-}
 
 void GridCopy::copyCommand(bool forExport) {
     // With the tables list focused the user means the list, not the grid; a refused copy leaves
@@ -54,22 +48,23 @@ std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
     const bool csv = forExport && delimiter == 1;
     const std::string separator =
         exportDelimiterStringFromFileTypeTag(fileTypeTagFromExportDelimiter(delimiter));
-    const auto& selection = state.selection;
     const auto& fieldNames = state.fieldModel.fieldNames;
 
     std::vector<std::string> lines, internalLines;
     nlohmann::json recordRows = nlohmann::json::array();
     Copied copied;
-    std::set<int64_t> fieldUnion;
-    // Appends the row's values of the fields given; false when it yields none.
-    auto addRow = [&](const std::string& rowid,
-                      const std::vector<std::pair<int64_t, DBValue>>& values) {
+    std::set<FieldIndex> fieldUnion;
+    // Appends the row's values of the fields given; nothing when it yields none.
+    auto addRow = [&](const GridClipboard::TakenRow& taken) {
         RowTexts row;
-        CopiedRow cells{rowid, {}};
-        for (const auto& [field, value] : values) {
-            if (field < 1 || field > static_cast<int64_t>(fieldNames.size())) continue;
+        CopiedRow cells{taken.rowid, {}};
+        for (const auto& [field, value] : taken.values) {
+            if (field < kFirstFieldIndex || field.value > state.fieldModel.numberOfFields()) {
+                continue;
+            }
             fieldUnion.insert(field);
-            cells.fieldNames.push_back(fieldNames[static_cast<size_t>(field - 1)]);
+            cells.fieldNames.push_back(
+                fieldNames[static_cast<size_t>(positionOfField(field).value)]);
             if (!value) {
                 row.text.push_back(null);
                 row.internal.push_back(null);
@@ -86,89 +81,22 @@ std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
         recordRows.push_back(std::move(row.values));
         copied.rows.push_back(std::move(cells));
     };
-    // Loads the rows by position, every contiguous run of them, the first 1000 at most.
-    auto copyRowIndexes = [&](const std::vector<int64_t>& rowIndexes,
-                              const std::optional<std::set<int64_t>>& fields) {
-        const int64_t wanted = std::min<int64_t>(std::ssize(rowIndexes), kCopyRowLimit);
-        int64_t loaded = 0;
-        for (size_t i = 0; i < rowIndexes.size() && loaded < wanted;) {
-            size_t end = i + 1;
-            while (end < rowIndexes.size() && rowIndexes[end] == rowIndexes[end - 1] + 1) ++end;
-            int64_t count = std::min<int64_t>(static_cast<int64_t>(end - i), wanted - loaded);
-            std::vector<DBValue> values;
-            std::string error;
-            if (rows_.dataPort().loadFieldValues(&values, RowIndex(rowIndexes[i]), count, false,
-                                                 &error) != 0) {
-                window_.showErrorAlert(error, window_.window());
-                break;
-            }
-            for (size_t at = 0; at + static_cast<size_t>(fieldsPerRow) <= values.size();
-                 at += static_cast<size_t>(fieldsPerRow)) {
-                std::vector<std::pair<int64_t, DBValue>> rowValues;
-                for (int64_t f = 1; f < fieldsPerRow; ++f) {
-                    if (!fields || fields->count(f)) {
-                        rowValues.emplace_back(f, values[at + static_cast<size_t>(f)]);
-                    }
-                }
-                addRow(values[at].value_or(""), rowValues);
-            }
-            loaded += count;
-            i = end;
-        }
-    };
 
-    const char* type = nullptr;
-    if (!selection.mySelectedFieldIndexes.empty()) {
-        type = kAddFieldsFromDatabaseDataType;
-        std::vector<int64_t> rowIndexes;
-        for (int64_t r = 0; r < std::min(state.dataPort.totalRows, kCopyRowLimit); ++r) {
-            rowIndexes.push_back(r);
-        }
-        std::set<int64_t> fields(selection.mySelectedFieldIndexes.begin(),
-                                 selection.mySelectedFieldIndexes.end());
-        copyRowIndexes(rowIndexes, fields);
-        fieldUnion = fields;
-    } else if (!selection.mySelectedRowIndexes.empty()) {
-        type = kAddRowsFromDatabaseDataType;
-        std::vector<int64_t> rowIndexes(selection.mySelectedRowIndexes.begin(),
-                                        selection.mySelectedRowIndexes.end());
-        copyRowIndexes(rowIndexes, std::nullopt);
-        fieldUnion.clear();
-        for (int64_t f = 1; f < fieldsPerRow; ++f) fieldUnion.insert(f);
-    } else if ((!selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone()) ||
-               !selection.mySelectedCells.empty()) {
-        type = kAddCellsFromDatabaseDataType;
-        std::map<RowIndex, std::map<FieldIndex, DBValue>> cells = selection.mySelectedCells;
-        if (!selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone()) {
-            GridRow row = rows_.dataPort().tableViewRowFromRowIndex(selection.focusedRowIndex);
-            const DBValue* value =
-                rows_.fieldValueObjectForTableViewRowIndex(row, selection.focusedFieldIndex);
-            if (value) cells[selection.focusedRowIndex][selection.focusedFieldIndex] = *value;
-        }
-        for (const auto& [rowIndex, fields] : cells) {
-            // The rowid, for a cut: from the loaded page, else read alone.
-            GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
-            const DBValue* rowid = rows_.fieldValueObjectForTableViewRowIndex(row, FieldIndex(0));
-            std::vector<DBValue> values;
-            std::string error;
-            if (!rowid &&
-                rows_.dataPort().loadFieldValues(&values, rowIndex, 1, false, &error) == 0 &&
-                !values.empty()) {
-                rowid = &values[0];
-            }
-            std::vector<std::pair<int64_t, DBValue>> rowValues;
-            for (const auto& [field, value] : fields) rowValues.emplace_back(field.value, value);
-            addRow(rowid ? rowid->value_or("") : std::string(), rowValues);
-        }
-    } else {
-        return std::nullopt;
+    std::optional<GridClipboard::Selection> selected = grid_.readSelection(kCopyRowLimit);
+    if (!selected) return std::nullopt;
+    for (const GridClipboard::TakenRow& row : selected->rows) addRow(row);
+    const char* type = kAddCellsFromDatabaseDataType;
+    if (selected->taken != GridClipboard::Taken::Cells) {
+        type = selected->taken == GridClipboard::Taken::Fields ? kAddFieldsFromDatabaseDataType
+                                                               : kAddRowsFromDatabaseDataType;
+        fieldUnion = {selected->fields.begin(), selected->fields.end()};
     }
 
     nlohmann::json names = nlohmann::json::array(), types = nlohmann::json::array();
-    for (int64_t field : fieldUnion) {
-        if (field < 1 || field > static_cast<int64_t>(fieldNames.size())) continue;
-        names.push_back(fieldNames[static_cast<size_t>(field - 1)]);
-        types.push_back(state.fieldModel.fieldTypeAtFieldIndexP1(FieldIndex(field)));
+    for (FieldIndex field : fieldUnion) {
+        if (field < kFirstFieldIndex || field.value > state.fieldModel.numberOfFields()) continue;
+        names.push_back(fieldNames[static_cast<size_t>(positionOfField(field).value)]);
+        types.push_back(state.fieldModel.fieldTypeAtFieldIndexP1(field));
     }
     nlohmann::json record = {
         {"database", *state.databaseFilePath},
@@ -201,8 +129,7 @@ std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
 void GridCopy::rowsTableViewCut() {
     TablesAndRowsState& state = window_.state();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
-    if (!gridIsShown() || !table || state.dataPort.totalRows < 1 ||
-        !rows_.isSelectedTableUpdateCapable()) {
+    if (!grid_.isGridShown() || !table || state.dataPort.totalRows < 1 || !grid_.isEditable()) {
         return;
     }
     Alert alert;
@@ -235,7 +162,7 @@ void GridCopy::clearCopiedCells(const Copied& copied, const std::string& table) 
             break;
         }
     }
-    rows_.reloadRowsKeepingPort();
+    grid_.reloadRows();
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
         window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/rows/GridClipboard.h"
+
 class DatabaseWindow;
 class RowsConsole;
 
@@ -14,7 +16,7 @@ class GridCopy {
   public:
     static constexpr int64_t kCopyRowLimit = 1000;
 
-    GridCopy(DatabaseWindow& window, RowsConsole& rows) : window_(window), rows_(rows) {}
+    GridCopy(DatabaseWindow& window, RowsConsole& rows) : window_(window), grid_(window, rows) {}
 
     // The cells a copy took, row by row, so that a cut clears exactly these.
     struct CopiedRow {
@@ -39,10 +41,9 @@ class GridCopy {
 
   private:
     void copyCommand(bool forExport);
-    bool gridIsShown() const;
     // Sets the copied cells to the empty string, one statement per set of fields.
     void clearCopiedCells(const Copied& copied, const std::string& table);
 
     DatabaseWindow& window_;
-    RowsConsole& rows_;
+    GridClipboard grid_;
 };

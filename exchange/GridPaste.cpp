@@ -9,7 +9,6 @@
 #include "exchange/RowsInsertion.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
-#include "mainwindow/rows/RowsConsole.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
@@ -35,57 +34,6 @@ void GridPaste::suppressPasteUpdateAlert(bool suppress) {
     suppressFlag() = suppress;
 }
 
-bool GridPaste::destinationCell(size_t r, size_t i, RowIndex* rowIndex, FieldIndex* field) const {
-    const TablesAndRowsState& state = window_.state();
-    const int64_t fieldsPerRow = state.dataPort.numberOfFieldsPerRow;
-    *rowIndex = state.selection.focusedRowIndex + static_cast<int64_t>(r);
-    *field = state.selection.focusedFieldIndex + static_cast<int64_t>(i);
-    if (field->value >= fieldsPerRow) return false;
-    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(*rowIndex);
-    return !row.isNone() &&
-           row.value * fieldsPerRow + field->value < std::ssize(state.dataPort.fieldValuesLoaded);
-}
-
-void GridPaste::makePasteDestinationCells(const std::vector<DBRow>& rows) {
-    Marks& marks = window_.state().selection.pasteDestinationCells;
-    marks.clear();
-    for (size_t r = 0; r < rows.size(); ++r) {
-        for (size_t i = 0; i < rows[r].size(); ++i) {
-            RowIndex rowIndex;
-            FieldIndex field;
-            if (!destinationCell(r, i, &rowIndex, &field)) continue;
-            marks[rowIndex].insert(field.value);
-            rows_.reloadRowsTableViewRowIndex(rowIndex, field);
-        }
-    }
-}
-
-void GridPaste::reloadPasteDestinationCells(const Marks& marks) {
-    for (const auto& [rowIndex, fields] : marks) {
-        for (int64_t field : fields) rows_.reloadRowsTableViewRowIndex(rowIndex, FieldIndex(field));
-    }
-}
-
-void GridPaste::endPaste() {
-    Marks marks;
-    marks.swap(window_.state().selection.pasteDestinationCells);
-    reloadPasteDestinationCells(marks);
-}
-
-size_t GridPaste::rowsReached(const std::vector<DBRow>& rows) const {
-    const RowsDataPort& port = rows_.dataPort();
-    size_t reached = 0;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        RowIndex rowIndex;
-        FieldIndex field;
-        if (rows[r].empty() || !destinationCell(r, 0, &rowIndex, &field)) continue;
-        const DBValue* rowid = port.fieldValueObjectForTableViewRowIndex(
-            port.tableViewRowFromRowIndex(rowIndex), kRowidFieldIndex);
-        if (rowid && *rowid) reached = r + 1;
-    }
-    return reached;
-}
-
 std::string GridPaste::leftOutText(size_t reached, size_t pasted) {
     if (reached >= pasted) return std::string();
     if (reached + 1 == pasted) {
@@ -102,21 +50,19 @@ void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
     TablesAndRowsState& state = window_.state();
     PastedRows pasted = pasteboardRows();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
-    if (!table || !rows_.isSelectedTableUpdateCapable() ||
-        state.dataPort.numberOfFieldsPerRow < 2 || pasted.rows.empty() ||
-        state.selection.focusedRowIndex.isNone() || state.selection.focusedFieldIndex.isNone()) {
+    if (!table || !grid_.isEditable() || state.dataPort.numberOfFieldsPerRow < 2 ||
+        pasted.rows.empty() || state.selection.focusedRowIndex.isNone() ||
+        state.selection.focusedFieldIndex.isNone()) {
         return;
     }
-    rows_.clearSelectedFieldsAndReload(true);
-    rows_.clearSelectedRowsAndReload(true);
-    makePasteDestinationCells(pasted.rows);
+    grid_.markPasteDestinations(pasted.rows);
     // The rows past the loaded page are the last ones: the count asked for is the count written,
     // and the others are named.
-    const size_t reached = rowsReached(pasted.rows);
+    const size_t reached = grid_.rowsReached(pasted.rows);
     const std::string leftOut = leftOutText(reached, pasted.rows.size());
     if (now) {
         pasteArrayOver(pasted.rows, *table);
-        endPaste();
+        grid_.endPaste();
         if (!leftOut.empty()) {
             window_.showInfoAlert(localizedString("Rows Left Out"), leftOut, window_.window());
         }
@@ -138,7 +84,7 @@ void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
                                    [self, rows = std::move(pasted.rows), table = *table,
                                     suppress = alert.suppressionButton](int pressed) mutable {
                                        if (pressed == 0) self.pasteArrayOver(rows, table);
-                                       self.endPaste();
+                                       self.grid_.endPaste();
                                        if (*suppress) suppressPasteUpdateAlert(true);
                                    });
 }
@@ -150,16 +96,13 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
     const int64_t convert = defaults.integerForKey("DataTypesToConvert");
     std::string nullText = defaults.stringForKey("ImportNULLValueString");
     if (nullText.empty()) nullText = "null";
-    const int64_t fieldsPerRow = state.dataPort.numberOfFieldsPerRow;
     for (size_t r = 0; r < rows.size(); ++r) {
         for (size_t i = 0; i < rows[r].size(); ++i) {
             RowIndex rowIndex;
             FieldIndex field;
-            if (!destinationCell(r, i, &rowIndex, &field)) continue;
-            GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
-            const DBValue& rowid =
-                state.dataPort.fieldValuesLoaded[static_cast<size_t>(row.value * fieldsPerRow)];
-            if (!rowid) continue;
+            if (!grid_.destinationCell(r, i, &rowIndex, &field)) continue;
+            const DBValue* rowid = grid_.loadedRowid(rowIndex);
+            if (!rowid || !*rowid) continue;
             // A NULL of the own record stays NULL; text is converted as an import would.
             DBValue value = rows[r][i];
             if (value) {
@@ -171,9 +114,9 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
             const std::string& fieldName =
                 state.fieldModel.fieldNames[static_cast<size_t>(field.value - 1)];
             DBValue stored;
-            std::string rowidAfter = *rowid;
+            std::string rowidAfter = **rowid;
             const int rc =
-                DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, *rowid,
+                DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, **rowid,
                                          &stored, &rowidAfter, *state.databaseFilePath, &error);
             // Either stops the paste; the cells written before stay written.
             if (rc == DBInterface::kRowGone) {
@@ -184,13 +127,10 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
                 window_.shell().showErrorAlert(error);
                 return;
             }
-            if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = stored;
-            // A new INTEGER PRIMARY KEY moved the row: the row's next values follow it there.
-            state.dataPort.fieldValuesLoaded[static_cast<size_t>(row.value * fieldsPerRow)] =
-                rowidAfter;
+            grid_.storeWritten(rowIndex, field, stored, rowidAfter);
         }
     }
-    reloadPasteDestinationCells(state.selection.pasteDestinationCells);
+    grid_.redrawPasteDestinations();
 }
 
 void GridPaste::pasteByAddingRowsFromPasteboard() {
@@ -242,7 +182,7 @@ void GridPaste::pasteByAddingRowsFromPasteboard() {
                                     {error, failed.empty() ? "" : failed[0].value_or("NULL")}));
             }
             if (inserted < 1) return;
-            self.rows_.resetTableSelections();
+            self.grid_.showAddedRows();
             self.window_.rowsDidChange();
             if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
                 self.window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(

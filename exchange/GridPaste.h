@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "Common/DBTypes.h"
-#include "Common/IndexSet.h"
 #include "mainwindow/IndexSpaces.h"
+
+#include "mainwindow/rows/GridClipboard.h"
 
 class DatabaseWindow;
 class RowsConsole;
 
 class GridPaste {
   public:
-    GridPaste(DatabaseWindow& window, RowsConsole& rows) : window_(window), rows_(rows) {}
+    GridPaste(DatabaseWindow& window, RowsConsole& rows) : window_(window), grid_(window, rows) {}
 
     // Lets grid pastes of every window update cells without asking; not stored.
     static bool suppressPasteUpdate();
@@ -28,18 +29,10 @@ class GridPaste {
     void pasteByAddingRowsFromPasteboard();
 
   private:
-    using Marks = std::map<RowIndex, DBInterface::IndexSet>;
-    // The loaded cell that value i of pasted row r reaches, or none.
-    bool destinationCell(size_t r, size_t i, RowIndex* rowIndex, FieldIndex* field) const;
-    void makePasteDestinationCells(const std::vector<DBRow>& rows);
-    // How many of the pasted rows, from the first, reach a loaded row of the table.
-    size_t rowsReached(const std::vector<DBRow>& rows) const;
     // Names the pasted rows past the reached ones; "" when all are reached.
     static std::string leftOutText(size_t reached, size_t pasted);
-    void reloadPasteDestinationCells(const Marks& marks);
-    void endPaste();
     void pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table);
 
     DatabaseWindow& window_;
-    RowsConsole& rows_;
+    GridClipboard grid_;
 };

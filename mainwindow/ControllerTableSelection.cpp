@@ -321,8 +321,9 @@ void TablesAndRowsController::loadTableFieldModel(const std::string& name, bool 
     state_.dataPort.numberOfFieldsPerRow = static_cast<int64_t>(model.fieldTypes.size()) + 1;
     search.sortByROWIDCode =
         static_cast<uint64_t>(DBInterface::sortByROWIDCodeFromFlags(static_cast<int32_t>(flags)));
-    search.searchFieldIndexes.insert(storedSearchIndexes.begin(), storedSearchIndexes.end());
-    if (search.searchFieldIndexes.empty()) search.searchFieldIndexes.insert(0);
+    for (int64_t position : storedSearchIndexes)
+        search.searchFieldIndexes.insert(FieldPosition(position));
+    if (search.searchFieldIndexes.empty()) search.searchFieldIndexes.insert(FieldPosition(0));
 }
 
 void TablesAndRowsController::loadViewFieldModel(const std::string& name, bool sorted,
@@ -366,7 +367,7 @@ void TablesAndRowsController::makeDisplayFormatters() {
                 break;
         }
         if (static_cast<uint64_t>(style) & kFieldFormatStyleExpanded) {
-            model.expandedFieldIndexes.insert(position.value);
+            model.expandedFieldIndexes.insert(position);
         }
     }
 }

@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "Common/DBTypes.h"
-#include "Common/IndexSet.h"
 #include "Common/LookupAndPickerTables.h"
 #include "Common/Pickers.h"
 #include "Common/SchemaListing.h"
@@ -63,7 +62,7 @@ struct TablesAndRowsState {
         // By field position; nullopt for a Number field shown as stored.
         std::map<FieldPosition, std::optional<NumberFormatter>> fieldNumberFormatters;
         std::map<FieldPosition, DateFormatter> fieldDateFormatters;
-        DBInterface::IndexSet expandedFieldIndexes;  // field positions
+        FieldPositionSet expandedFieldIndexes;
         // Special tables of the database.
         std::vector<std::string> specialTableNames;
         std::map<std::string, int> specialTableTypeDictionary;
@@ -81,7 +80,7 @@ struct TablesAndRowsState {
         std::vector<int> sortCodes;
         uint64_t sortByROWIDCode = 1;
         std::optional<std::string> likeString;
-        DBInterface::IndexSet searchFieldIndexes;  // field positions
+        FieldPositionSet searchFieldIndexes;
     };
 
     struct DataPort {
@@ -101,16 +100,21 @@ struct TablesAndRowsState {
                        : static_cast<int64_t>(fieldValuesLoaded.size()) / numberOfFieldsPerRow;
         }
         FieldIndex lastFieldIndex() const { return FieldIndex(numberOfFieldsPerRow - 1); }
+        // The row is one of the counted rows; the field is the rowid or one of the fields.
+        bool holdsRow(RowIndex row) const { return !row.isNone() && row.value < totalRows; }
+        bool holdsField(FieldIndex field) const {
+            return !field.isNone() && field.value < numberOfFieldsPerRow;
+        }
     };
 
     struct GridSelection {
         RowIndex focusedRowIndex;
         FieldIndex focusedFieldIndex;
-        DBInterface::IndexSet mySelectedRowIndexes;    // row indexes
-        DBInterface::IndexSet mySelectedFieldIndexes;  // field indexes
+        RowIndexSet mySelectedRowIndexes;
+        FieldIndexSet mySelectedFieldIndexes;
         std::map<RowIndex, std::map<FieldIndex, DBValue>> mySelectedCells;
-        std::map<RowIndex, DBInterface::IndexSet> pasteDestinationCells;  // field indexes
-        DBInterface::IndexSet fieldIndexesOfDirtyData;
+        std::map<RowIndex, FieldIndexSet> pasteDestinationCells;
+        FieldIndexSet fieldIndexesOfDirtyData;
         // The field the record editor starts on; none stands for the first field shown.
         FieldIndex fieldIndexToEdit;
     };

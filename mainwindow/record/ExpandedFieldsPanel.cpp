@@ -16,8 +16,8 @@ std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSe
     int64_t at = port.numberOfFieldsPerRow * (row - port.firstRowIndexInDataPort);
     std::string text;
     bool first = true;
-    for (int64_t position : state.fieldModel.expandedFieldIndexes) {
-        FieldIndex field = fieldAtPosition(FieldPosition(position));
+    for (FieldPosition position : state.fieldModel.expandedFieldIndexes) {
+        FieldIndex field = fieldAtPosition(position);
         int64_t index = at + field.value;
         std::string shown;
         if (at >= 0 && field.value < port.numberOfFieldsPerRow &&

@@ -269,9 +269,9 @@ void RecordConsole::updateFieldIndexesOfDirtyData(FieldIndex field) {
     auto& dirty = state_.selection.fieldIndexesOfDirtyData;
     // Both NULL, or equal texts.
     if (values_[at] == origValues_[at]) {
-        dirty.erase(field.value);
+        dirty.erase(field);
     } else {
-        dirty.insert(field.value);
+        dirty.insert(field);
     }
 }
 

@@ -59,14 +59,13 @@ bool CellCommands::checkTableEditStatus(const std::string& table, const std::str
     return false;
 }
 
-std::vector<std::string> CellCommands::eligibleFieldNames(const std::vector<int64_t>& fields,
+std::vector<std::string> CellCommands::eligibleFieldNames(const std::vector<FieldIndex>& fields,
                                                           int onlyIfFieldType) const {
     bool filtered = onlyIfFieldType == DBInterface::kFieldTypeDate ||
                     onlyIfFieldType == DBInterface::kFieldTypeTime;
     const auto& model = state_.fieldModel;
     std::vector<std::string> names;
-    for (int64_t index : fields) {
-        FieldIndex field(index);
+    for (FieldIndex field : fields) {
         if (field < kFirstFieldIndex || field.value > model.numberOfFields()) continue;
         if (filtered && model.fieldTypeAtFieldIndexP1(field) != onlyIfFieldType) continue;
         names.push_back(model.fieldNames[static_cast<size_t>(positionOfField(field).value)]);
@@ -91,7 +90,7 @@ void CellCommands::replaceSelectedFieldsWith(const DBValue& value, const std::st
 void CellCommands::writeSelectedFields(const DBValue& value, const std::string& table, int filter) {
     const auto& selected = state_.selection.mySelectedFieldIndexes;
     std::vector<std::string> names =
-        eligibleFieldNames(std::vector<int64_t>(selected.begin(), selected.end()), filter);
+        eligibleFieldNames(std::vector<FieldIndex>(selected.begin(), selected.end()), filter);
     if (names.empty()) return;
     std::string error;
     // No rowids: every row of the table, also those the search hides.
@@ -104,8 +103,9 @@ void CellCommands::writeSelectedFields(const DBValue& value, const std::string& 
 }
 
 void CellCommands::writeSelectedRows(const DBValue& value, const std::string& table, int filter) {
-    std::vector<int64_t> allFields;
-    for (int64_t field = 1; field < state_.dataPort.numberOfFieldsPerRow; ++field) {
+    std::vector<FieldIndex> allFields;
+    for (FieldIndex field = kFirstFieldIndex; field.value < state_.dataPort.numberOfFieldsPerRow;
+         ++field) {
         allFields.push_back(field);
     }
     std::vector<std::string> names = eligibleFieldNames(allFields, filter);
@@ -144,8 +144,7 @@ void CellCommands::writeSelectedCells(const DBValue& value, const std::string& t
     DBInterface::FieldValue written(value);
     bool wroteOne = false;
     if (focused) {
-        std::vector<std::string> names =
-            eligibleFieldNames({selection.focusedFieldIndex.value}, filter);
+        std::vector<std::string> names = eligibleFieldNames({selection.focusedFieldIndex}, filter);
         std::optional<std::string> rowid = loadedRowid(selection.focusedRowIndex);
         if (!names.empty() && rowid) {
             std::string error;
@@ -159,12 +158,12 @@ void CellCommands::writeSelectedCells(const DBValue& value, const std::string& t
     for (const auto& [row, cells] : selection.mySelectedCells) {
         std::optional<std::string> rowid = loadedRowid(row);
         if (!rowid) continue;
-        std::vector<int64_t> fields;
+        std::vector<FieldIndex> fields;
         for (const auto& cell : cells) {
             // The focused cell was written above.
             if (!(focused && row == selection.focusedRowIndex &&
                   cell.first == selection.focusedFieldIndex)) {
-                fields.push_back(cell.first.value);
+                fields.push_back(cell.first);
             }
         }
         std::vector<std::string> names = eligibleFieldNames(fields, filter);
@@ -194,10 +193,10 @@ std::optional<bool> CellCommands::loadedRowsStillStand(std::string* error) {
     std::vector<std::string> rowids;
     const auto& search = state_.sortAndSearch;
     if (DBInterface::getRows(&rowids, *window_.selectedTableNameIfOnlyOne(),
-                             search.likeString.value_or(std::string()), search.searchFieldIndexes,
-                             search.sortCodes, search.sortByROWIDCode, loadedRows,
-                             port.firstRowIndexInDataPort.value, true, *state_.databaseFilePath,
-                             error) != 0) {
+                             search.likeString.value_or(std::string()),
+                             search.searchFieldIndexes.indexes(), search.sortCodes,
+                             search.sortByROWIDCode, loadedRows, port.firstRowIndexInDataPort.value,
+                             true, *state_.databaseFilePath, error) != 0) {
         return std::nullopt;
     }
     if (rowids.size() != static_cast<size_t>(loadedRows)) return false;
@@ -237,14 +236,14 @@ std::optional<std::vector<std::string>> CellCommands::rowidsOfSelectedRows(bool*
     // One read per run of adjacent selected rows.
     auto index = selected.begin();
     while (index != selected.end() && rowids.size() < wanted) {
-        int64_t start = *index;
+        RowIndex start = *index;
         int64_t length = 1;
         for (++index; index != selected.end() && *index == start + length; ++index) ++length;
         int64_t limit = std::min<int64_t>(static_cast<int64_t>(wanted - rowids.size()), length);
         if (DBInterface::getRows(&rowids, *window_.selectedTableNameIfOnlyOne(),
                                  search.likeString.value_or(std::string()),
-                                 search.searchFieldIndexes, search.sortCodes,
-                                 search.sortByROWIDCode, limit, start, true,
+                                 search.searchFieldIndexes.indexes(), search.sortCodes,
+                                 search.sortByROWIDCode, limit, start.value, true,
                                  *state_.databaseFilePath, &error) != 0) {
             window_.showErrorAlert(error, sheetWindow());
             return std::nullopt;
@@ -413,8 +412,8 @@ std::optional<std::string> CellCommands::goToRowButtonPressed(const std::string&
         return localizedString("Row number must be between 1 and the total rows.");
     }
     if (state_.selection.focusedRowIndex != RowIndex(row - 1)) {
-        rows_.selectStartRowIndex(RowIndex(row - 1), state_.dataPort.firstFieldIndexInDataPort,
-                                  false);
+        rows_.navigator().selectStartRowIndex(RowIndex(row - 1),
+                                              state_.dataPort.firstFieldIndexInDataPort, false);
     }
     return std::nullopt;
 }

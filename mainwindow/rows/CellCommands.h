@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Common/DBTypes.h"
+#include "mainwindow/IndexSpaces.h"
 
 class DatabaseWindow;
 class QDialog;
@@ -64,7 +65,7 @@ class CellCommands {
     // Whether the count and the rowids of the loaded page still stand in the database; nullopt
     // when a read failed.
     std::optional<bool> loadedRowsStillStand(std::string* error);
-    std::vector<std::string> eligibleFieldNames(const std::vector<int64_t>& fields,
+    std::vector<std::string> eligibleFieldNames(const std::vector<FieldIndex>& fields,
                                                 int onlyIfFieldType) const;
     void writeSelectedFields(const DBValue& value, const std::string& table, int filter);
     void writeSelectedRows(const DBValue& value, const std::string& table, int filter);

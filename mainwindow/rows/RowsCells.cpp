@@ -1,6 +1,5 @@
-// What the grid's cells show and how they are highlighted: display texts of stored values, the
-// highlight questions of the cell views, backgrounds, redraw of cells, rows and columns, column
-// size-to-fit and the first-field menu.
+// What the grid's cells show: display texts of stored values, backgrounds, redraw of cells, rows
+// and columns, column size-to-fit and the first-field menu.
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMenu>
@@ -34,36 +33,6 @@ bool RowsConsole::isNumberField(FieldIndex field) const {
 std::optional<std::string> RowsConsole::nullPlaceholder() const {
     if (!state_.display.showNULLInRowsView) return std::nullopt;
     return state_.display.displayStringForNULLValue;
-}
-
-bool RowsConsole::isFocusedCell(CellIdentity cell) const {
-    return state_.selection.focusedRowIndex == cell.row &&
-           state_.selection.focusedFieldIndex == cell.field;
-}
-
-bool RowsConsole::highlightFocusedCell(CellIdentity cell) const {
-    return isFocusedCell(cell);
-}
-
-bool RowsConsole::highlightSelectedCell(CellIdentity cell) const {
-    const auto& selection = state_.selection;
-    auto row = selection.mySelectedCells.find(cell.row);
-    return (row != selection.mySelectedCells.end() && row->second.count(cell.field)) ||
-           selection.mySelectedFieldIndexes.count(cell.field.value);
-}
-
-bool RowsConsole::highlightSelectedRow(CellIdentity cell) const {
-    return state_.selection.mySelectedRowIndexes.count(cell.row.value) > 0;
-}
-
-bool RowsConsole::highlightRowNumberCell(CellIdentity cell) const {
-    return cell.field.isNone() && highlightSelectedRow(cell);
-}
-
-bool RowsConsole::highlightPasteDestinationCell(CellIdentity cell) const {
-    const auto& destinations = state_.selection.pasteDestinationCells;
-    auto row = destinations.find(cell.row);
-    return row != destinations.end() && row->second.count(cell.field.value);
 }
 
 double RowsConsole::lastColumnPosition() const {

@@ -12,6 +12,11 @@ void RowsConsole::updateColumns(const std::optional<std::string>& tableName) {
     updateHorizontalDataScrollerViewX();
 }
 
+void RowsConsole::layOutGridColumns() {
+    updateColumns(window_.selectedTableNameIfOnlyOne());
+    rowsTableModel_->reload();
+}
+
 void RowsConsole::reloadRowsConsoleColumns(const std::optional<std::string>& tableName) {
     view();
     auto& port = state_.dataPort;

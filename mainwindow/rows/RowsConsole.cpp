@@ -2,6 +2,7 @@
 // page that fits in the grid is loaded; moves of the wheel and the scrollers merge into one load.
 #include "mainwindow/rows/RowsConsole.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
@@ -30,7 +31,10 @@ RowsConsole::RowsConsole(DatabaseWindow& window)
       state_(window.state()),
       dataPort_(window),
       columns_(window, dataPort_),
-      cellCommands_(std::make_unique<CellCommands>(*this, window)) {}
+      cellCommands_(std::make_unique<CellCommands>(*this, window)),
+      selection_(std::make_unique<GridSelection>(*this, window)),
+      navigator_(std::make_unique<GridNavigator>(*this, window)),
+      editor_(std::make_unique<InPlaceEditor>(*this, window)) {}
 
 RowsConsole::~RowsConsole() {
     if (view_ && rowsTableView_) rowsTableView_->detachController();
@@ -50,7 +54,7 @@ void RowsConsole::buildView() {
     rowsLayout->setContentsMargins(0, 0, 0, 0);
     rowsTableView_ = new RowsTableView(this, view_);
     rowsTableModel_ = rowsTableView_->rowsModel();
-    rowsTableView_->installEventFilter(this);
+    rowsTableView_->installEventFilter(editor_.get());
     connect(rowsTableModel_, &QAbstractItemModel::dataChanged, this, &RowsConsole::noticeFocusMove);
     connect(rowsTableModel_, &QAbstractItemModel::modelReset, this, &RowsConsole::noticeFocusMove);
     columns_.setGrid(rowsTableView_, rowsTableModel_);
@@ -174,9 +178,7 @@ void RowsConsole::resetTableSelections() {
     port.firstFieldIndexInDataPort = kFirstFieldIndex;
     selection.focusedRowIndex = port.totalRows >= 1 ? RowIndex(0) : RowIndex();
     selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
-    selection.mySelectedCells.clear();
-    selection.mySelectedRowIndexes.clear();
-    selection.mySelectedFieldIndexes.clear();
+    selection_->forgetSelected();
     selection.fieldIndexesOfDirtyData.clear();
     port.dataPortLoadPending = false;
     loadPage(true);
@@ -227,13 +229,13 @@ void RowsConsole::setFirstRowIndexInDataPort(RowIndex rowIndex) {
 }
 
 void RowsConsole::moveDataPortToRow(RowIndex rowIndex) {
-    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) return;
+    if (!state_.dataPort.holdsRow(rowIndex)) return;
     setFirstRowIndexInDataPort(rowIndex);
     loadDataPort();
 }
 
 void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
-    if (rowIndex.isNone() || rowIndex.value >= state_.dataPort.totalRows) return;
+    if (!state_.dataPort.holdsRow(rowIndex)) return;
     // An edit in progress is written before its row leaves the grid.
     rowsTableView_->endEditing();
     setFirstRowIndexInDataPort(rowIndex);
@@ -251,17 +253,23 @@ void RowsConsole::reloadRowsKeepingPort() {
 
 void RowsConsole::rowsDidChange() {
     view();
-    auto& selection = state_.selection;
-    selection.mySelectedCells.clear();
-    selection.mySelectedRowIndexes.clear();
-    selection.mySelectedFieldIndexes.clear();
+    selection_->forgetSelected();
     reloadRowsKeepingPort();
 }
 
 void RowsConsole::moveFocusedRowBy(int64_t offset) {
     view();
-    moveSelection(offset < 0 ? 0 : 1, offset, true);
+    if (offset < 0) {
+        navigator_->move(MoveDirection::Up, -offset, true);
+    } else {
+        navigator_->move(MoveDirection::Down, offset, true);
+    }
     loadPendingDataPort();
+}
+
+void RowsConsole::moveDataPortToFieldIndex(FieldIndex field) {
+    changeFirstFieldFieldIndexToShow(field);
+    updateRowsViewScrollBars();
 }
 
 void RowsConsole::scheduleDataPortLoad() {
@@ -305,6 +313,14 @@ void RowsConsole::updateRowsViewScrollBars() {
     rowsTableView_->viewport()->update();
     verticalDataScrollerView_->update();
     horizontalDataScrollerView_->update();
+}
+
+bool RowsConsole::isRowsTableViewFirstResponder() const {
+    return rowsTableView_ && QApplication::focusWidget() == rowsTableView_;
+}
+
+void RowsConsole::redrawGrid() {
+    rowsTableModel_->reload();
 }
 
 int RowsConsole::numberOfColumns() const {

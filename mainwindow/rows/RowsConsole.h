@@ -1,17 +1,16 @@
 #pragma once
 // The rows console: the grid of the selected object's rows over the data port, with its two data
-// scrollers, the row count and the first-field menu. It keeps the grid's focus and selection,
-// moves the port by keys, clicks, the wheel and the scrollers, and edits cells in place. Its
-// operations are spread over several sources by concern:
-//   RowsConsole.cpp     the view, the console's life cycle, paging and the page loader
-//   RowsColumns.cpp     laying out the grid's columns (GridColumnLayout) again
-//   RowsCells.cpp       display texts, highlights, redraw, size-to-fit, the first-field menu
-//   RowsSelection.cpp   the grid's own focus and selection, clicks
-//   RowsEditing.cpp     starting, ending and writing in-place edits
-//   RowsNavigation.cpp  keys, Tab, header clicks and jumps moving the focus and port
-//   RowsRelays.cpp      what the grid tells the window's panels: focus moves, the edit-field panel
-// The commands of the selection (CellCommands) and its statistics (SelectionStatistics) are
-// classes of their own.
+// scrollers, the row count and the first-field menu. It keeps the view, its life cycle and
+// paging, and hands what the view asks to the objects it is made of:
+//   GridSelection       the grid's own focus and selection, clicks, highlights
+//   GridNavigator       keys, Tab, header clicks and jumps moving the focus and port
+//   InPlaceEditor       starting, ending and writing in-place edits
+//   GridColumnLayout    the grid's columns and their widths
+//   CellCommands        the commands of the selection; SelectionStatistics, its numbers
+//   GridClipboard       the grid's half of copy and paste (made by its users)
+// Its own sources: RowsConsole.cpp (view, life cycle, paging, page loader), RowsColumns.cpp
+// (laying the columns out again), RowsCells.cpp (display texts, redraw, size-to-fit, the
+// first-field menu), RowsRelays.cpp (what the grid tells the window's panels).
 #include <QObject>
 #include <QPointer>
 
@@ -26,6 +25,9 @@
 #include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/GridColumnLayout.h"
+#include "mainwindow/rows/GridNavigator.h"
+#include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/InPlaceEditor.h"
 #include "mainwindow/rows/RowsDataPort.h"
 #include "mainwindow/rows/SelectionStatistics.h"
 #include "mainwindow/rows/views/HorizontalDataScrollerView.h"
@@ -113,6 +115,10 @@ class RowsConsole : public QObject,
     void moveDataPortToFieldIndex(FieldIndex field) override;
     // Loads now the page a move left waiting, if any.
     void loadPendingDataPort() override;
+    // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
+    void setFirstRowIndexInDataPort(RowIndex rowIndex);
+    // Loads the port's page once the moves already waiting have been handled.
+    void scheduleDataPortLoad();
     // Rows the grid shows once the port's page is loaded.
     int64_t numberOfGridRows() const;
     void updateNumberOfRowsLabel();
@@ -129,12 +135,20 @@ class RowsConsole : public QObject,
     bool isGridLaidOutForItsSize() const override;
 
     // ---- Grid cells: display texts, highlights, redraw ----
-    bool isFocusedCell(CellIdentity cell) const override;
-    bool highlightPasteDestinationCell(CellIdentity cell) const override;
-    bool highlightRowNumberCell(CellIdentity cell) const override;
-    bool highlightFocusedCell(CellIdentity cell) const override;
-    bool highlightSelectedRow(CellIdentity cell) const override;
-    bool highlightSelectedCell(CellIdentity cell) const override;
+    bool isFocusedCell(CellIdentity cell) const override { return selection_->isFocusedCell(cell); }
+    bool highlightPasteDestinationCell(CellIdentity cell) const override {
+        return selection_->highlightPasteDestinationCell(cell);
+    }
+    bool highlightRowNumberCell(CellIdentity cell) const override {
+        return selection_->highlightRowNumberCell(cell);
+    }
+    bool highlightFocusedCell(CellIdentity cell) const override { return isFocusedCell(cell); }
+    bool highlightSelectedRow(CellIdentity cell) const override {
+        return selection_->highlightSelectedRow(cell);
+    }
+    bool highlightSelectedCell(CellIdentity cell) const override {
+        return selection_->highlightSelectedCell(cell);
+    }
     double lastColumnPosition() const override;
     double lastRowPosition() const override;
     QColor spreadsheetTableRowViewBackgroundColor(QWidget* window) const override;
@@ -169,96 +183,78 @@ class RowsConsole : public QObject,
     std::optional<std::string> nullPlaceholder() const override;
 
     // ---- Grid selection and focus ----
+    GridSelection& selection() { return *selection_; }
+    const GridSelection& selection() const { return *selection_; }
     FieldIndex firstFieldIndexToShow() const override { return kFirstFieldIndex; }
-    void clearSelectedFieldsAndReload(bool clear);
-    void clearSelectedRowsAndReload(bool clear);
-    void clearSelectedCellsAndReload(bool clear);
-    void selectAllFields();
+    void selectAllFields() { selection_->selectAllFields(); }
     void rowsTableViewSelectAllMenuItemClicked() override { selectAllFields(); }
-    // Empties the selected cells, fields and rows; the focus stays.
-    void deselectAllMenuItemClicked();
-    bool isSomethingFocused() const;
-    bool isSomethingSelected() const;
-    bool isSomethingSelectedOrFocused() const;
-    // A selection of any kind or a focused cell: what the selection's commands act on.
-    bool isAtLeastOneCellSelected() const;
-    // A cell is focused and the grid itself has the keyboard, not an editor inside it.
-    bool isFocusOnCellAndNotEditing() const;
-    // Toggles the whole row; a row selected without extending replaces the selected rows and
-    // takes the focus. Indexes outside the table are logged and change nothing.
-    void selectMyRowIndex(RowIndex rowIndex, bool extendSelection);
-    void selectTableViewRow(GridRow row, bool extendSelection);
+    void deselectAllMenuItemClicked() { selection_->deselectAll(); }
+    bool isAtLeastOneCellSelected() const { return selection_->isAtLeastOneCellSelected(); }
     bool isRowsTableViewFirstResponder() const override;
-    // A click on grid cell (row, column): deselect is a plain click, else a Control-click.
-    void selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect);
-    void selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field, bool removeIfPresent);
-    // Bounding boxes of row indexes (top, bottom) and field indexes (left, right); an empty one
-    // is left = top = INT64_MAX, right = bottom = -1.
-    void getSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top, int64_t* bottom) const;
-    void getFocusedOrSelectedCellsLeft(int64_t* left, int64_t* right, int64_t* top,
-                                       int64_t* bottom) const;
-    // Adds a row, or the rows first...last, of the table to the whole selected rows; indexes
-    // outside the table are logged and left out.
-    void includeRowIndex(RowIndex rowIndex);
-    void includeRowIndexes(RowIndex first, RowIndex last);
-    void rowsTableViewClickedOnPoint(QPoint point) override;
-    void rowsTableViewCommandClickedOnPoint(QPoint point) override;
-    // On a row number: extends the selected rows to it; on a cell: selects the rectangle from
-    // the focus and the selected cells to it.
-    void rowsTableViewShiftClickedOnPoint(QPoint point) override;
-    // On a row number: starts the port at that row.
-    void rowsTableViewAlternateClickedOnPoint(QPoint point) override;
-    // On a row number: focuses that row, moving the port so that it is shown last when needed.
-    void rowsTableViewShiftAlternateClickedOnPoint(QPoint point) override;
+    void rowsTableViewClickedOnPoint(QPoint point) override { selection_->clickedOnPoint(point); }
+    void rowsTableViewCommandClickedOnPoint(QPoint point) override {
+        selection_->commandClickedOnPoint(point);
+    }
+    void rowsTableViewShiftClickedOnPoint(QPoint point) override {
+        selection_->shiftClickedOnPoint(point);
+    }
+    void rowsTableViewAlternateClickedOnPoint(QPoint point) override {
+        selection_->alternateClickedOnPoint(point);
+    }
+    void rowsTableViewShiftAlternateClickedOnPoint(QPoint point) override {
+        selection_->shiftAlternateClickedOnPoint(point);
+    }
 
     // ---- In-place editing ----
-    bool isSelectedTableUpdateCapable() const;
-    void rowsTableViewReturnKeyPressed() override;
-    void rowsTableDoubleClickOnRow(QPoint point) override;
+    InPlaceEditor& editor() { return *editor_; }
+    bool isSelectedTableUpdateCapable() const { return editor_->isSelectedTableUpdateCapable(); }
+    void rowsTableViewReturnKeyPressed() override { editor_->startEditingFocusedCellThread(); }
+    void rowsTableDoubleClickOnRow(QPoint point) override { editor_->doubleClickOnRow(point); }
     // Control: the cell alone is focused and the edit-field panel shows it; Alt: the record
     // editor opens on it.
     void rowsTableModifiedDoubleClickOnRow(QPoint point, bool control);
-    // Puts the focused cell into editing when it may be edited; what a command from an edited
-    // cell queues after moving the focus.
-    void startEditingFocusedCellThread();
-    bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override;
-    void controlTextDidEndEditing(QLineEdit* control) override;
+    bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override {
+        return editor_->controlTextViewDoCommandBySelector(control, command);
+    }
+    void controlTextDidEndEditing(QLineEdit* control) override {
+        editor_->controlTextDidEndEditing(control);
+    }
 
     // ---- Keyboard and mouse navigation ----
-    // Direction 0 or 1 moves along rows, 2 or 3 along fields; the sign of offset gives the way.
-    void moveSelection(int direction, int64_t offset, bool moveFocus);
-    void moveDataPortLeftOneColumn(bool moveFocus) override { moveSelection(2, -1, moveFocus); }
-    void moveDataPortRightOneColumn(bool moveFocus) override { moveSelection(3, 1, moveFocus); }
-    // Move the focus inside the grid; the port stays.
-    void offsetFocusedCellByRow(int64_t offset);
-    void offsetFocusedCellByColumn(int64_t offset);
-    void rowsTableViewUpKeyPressed() override { moveSelection(0, -1, true); }
-    void rowsTableViewDownKeyPressed() override { moveSelection(1, 1, true); }
+    GridNavigator& navigator() { return *navigator_; }
+    void moveDataPortLeftOneColumn(bool moveFocus) override {
+        navigator_->move(MoveDirection::Left, 1, moveFocus);
+    }
+    void moveDataPortRightOneColumn(bool moveFocus) override {
+        navigator_->move(MoveDirection::Right, 1, moveFocus);
+    }
+    void rowsTableViewUpKeyPressed() override { navigator_->move(MoveDirection::Up, 1, true); }
+    void rowsTableViewDownKeyPressed() override { navigator_->move(MoveDirection::Down, 1, true); }
     void rowsTableViewAlternateUpKeyPressed() override {
-        moveSelection(0, -numberOfDataPortRows(), true);
+        navigator_->move(MoveDirection::Up, numberOfDataPortRows(), true);
     }
     void rowsTableViewAlternateDownKeyPressed() override {
-        moveSelection(1, numberOfDataPortRows(), true);
+        navigator_->move(MoveDirection::Down, numberOfDataPortRows(), true);
     }
     void rowsTableViewCommandUpKeyPressed() override {
-        moveSelection(0, -state_.dataPort.totalRows, true);
+        navigator_->move(MoveDirection::Up, state_.dataPort.totalRows, true);
     }
     void rowsTableViewCommandDownKeyPressed() override {
-        moveSelection(1, state_.dataPort.totalRows, true);
+        navigator_->move(MoveDirection::Down, state_.dataPort.totalRows, true);
     }
     void rowsTableViewLeftKeyPressed() override { moveDataPortLeftOneColumn(true); }
     void rowsTableViewRightKeyPressed() override { moveDataPortRightOneColumn(true); }
     void rowsTableViewAlternateLeftKeyPressed() override {
-        moveSelection(2, -numberOfDataPortFields(), true);
+        navigator_->move(MoveDirection::Left, numberOfDataPortFields(), true);
     }
     void rowsTableViewAlternateRightKeyPressed() override {
-        moveSelection(3, numberOfDataPortFields(), true);
+        navigator_->move(MoveDirection::Right, numberOfDataPortFields(), true);
     }
     void rowsTableViewCommandLeftKeyPressed() override {
-        moveSelection(2, -state_.dataPort.numberOfFieldsPerRow, true);
+        navigator_->move(MoveDirection::Left, state_.dataPort.numberOfFieldsPerRow, true);
     }
     void rowsTableViewCommandRightKeyPressed() override {
-        moveSelection(3, state_.dataPort.numberOfFieldsPerRow, true);
+        navigator_->move(MoveDirection::Right, state_.dataPort.numberOfFieldsPerRow, true);
     }
     // Shift extends nothing: the Shift-arrows are the plain arrows.
     void rowsTableViewShiftUpKeyPressed() override { rowsTableViewUpKeyPressed(); }
@@ -267,33 +263,32 @@ class RowsConsole : public QObject,
     void rowsTableViewShiftRightKeyPressed() override { rowsTableViewRightKeyPressed(); }
     // Rows are deleted through the Delete command, never by the key.
     void rowsTableViewDeleteKeyPressed() override {}
-    void rowsTableViewTabKeyPressed() override;
-    void rowsTableViewShiftTabKeyPressed() override;
-    // A click on the header of grid column `column`.
-    void rowsTableViewDidClickTableColumn(int column) override;
+    void rowsTableViewTabKeyPressed() override { navigator_->tabKeyPressed(); }
+    void rowsTableViewShiftTabKeyPressed() override { navigator_->shiftTabKeyPressed(); }
+    void rowsTableViewDidClickTableColumn(int column) override {
+        navigator_->didClickTableColumn(column);
+    }
     // Opens the record editor on the focused cell's row and field.
     void rowsTableViewAlternateReturnKeyPressed() override;
     // Shows the edit-field panel over the rows console.
     void rowsTableViewCommandReturnKeyPressed() override;
-    // Jumps the port to the row and focuses it at the field.
-    void selectStartRowIndex(RowIndex rowIndex, FieldIndex field, bool makeRowsViewResponder);
-    FieldIndex prevFieldIndex(FieldIndex field) const;
-    FieldIndex nextFieldIndex(FieldIndex field) const;
+    // ---- For the grid's parts: redraw and layout ----
+    // Asks the grid to draw every cell again.
+    void redrawGrid();
+    // Columns, headers and widths after the port's first field changed, then the grid redrawn.
+    void layOutGridColumns();
+    // Asks the grid to draw these grid rows and columns again.
+    void reloadDataForRowIndexes(const std::set<GridRow>& rows,
+                                 const std::set<GridColumn>& columns);
+    int numberOfColumns() const;
+    int numberOfRows() const;
 
     RowsTableView* rowsTableView() const { return rowsTableView_; }
     QPushButton* rowsViewNumberOfRowsButton() const { return rowsViewNumberOfRowsButton_; }
     QToolButton* rowsViewMoreFieldsPopUpButton() const { return rowsViewMoreFieldsPopUpButton_; }
 
-  protected:
-    // Holds the keys that reach the grid while an edit is on its way.
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void buildView();
-    // Opens the edit a command from an edited cell queued, then hands it the keys typed meanwhile.
-    void startPendingEdit();
-    // Hands the keys held while an edit was on its way to the edit, or to the grid.
-    void sendKeysTypedAhead();
     // The window hears once, after the events that redrew the grid, that its focus, page or
     // values may have changed.
     void noticeFocusMove();
@@ -301,72 +296,16 @@ class RowsConsole : public QObject,
     void showReadError(const std::string& error);
     // Loads the page at the port's first row into the grid's values.
     void loadPage(bool reloadCachedValues);
-    // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
-    void setFirstRowIndexInDataPort(RowIndex rowIndex);
-    void scheduleDataPortLoad();
-    // Columns, headers and widths after the port's first field changed, then the grid redrawn.
-    void layOutGridColumns();
-    // The data row of a clicked row number that holds one, else none.
-    RowIndex rowIndexOfRowNumberAt(QPoint point) const;
-    void extendSelectedRowsTo(RowIndex rowIndex);
-    void selectRectangleTo(GridRow row, GridColumn column);
-    // Selects the loaded cells of the rectangle of row and field indexes, while fewer rows than
-    // the limit hold selected cells.
-    void selectCellsInRectangle(int64_t left, int64_t right, int64_t top, int64_t bottom);
-    // Tab and Shift-Tab inside a row: the focus moves offset columns to the field, which is
-    // shown first when its column lies before lowestColumn or past the grid.
-    void focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset);
-    // Tab and Shift-Tab across a row's end: the port starts at firstRowIndex and at the field,
-    // which is focused in the row.
-    void wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIndex field);
-    // The grid row and column of the focused cell when an edit may start there.
-    bool editableFocusedCell(GridRow* row, GridColumn* column) const;
-    void beginEditingCell(GridRow row, GridColumn column);
-    // What an open in-place edit writes to, taken when it starts: whatever reloads, pages or
-    // selects before it ends, the text goes to this row and field or nowhere.
-    struct EditTarget {
-        std::string databaseFilePath;
-        std::string table;
-        std::string fieldName;
-        std::string rowid;
-        DBValue loaded;
-        CellIdentity cell;
-    };
-    // Gives the cell's target; nullopt when it has no loaded row or field.
-    std::optional<EditTarget> editTargetOfCell(GridRow row, GridColumn column) const;
-    // Writes the edited text to its target, reporting a failure or a row that is gone; stored
-    // receives what the field holds afterwards.
-    bool writeEdit(const EditTarget& target, const std::string& text, DBValue* stored);
-    // Opens the failed edit's cell again with the text typed.
-    void reopenFailedEdit();
-    // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
-    void moveFocusForEditing(TextCommand command);
-    void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
-    // Asks the grid to draw these grid rows and columns again.
-    void reloadDataForRowIndexes(const std::set<GridRow>& rows,
-                                 const std::set<GridColumn>& columns);
-    int numberOfColumns() const;
-    int numberOfRows() const;
 
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort dataPort_;
     GridColumnLayout columns_;
     std::unique_ptr<CellCommands> cellCommands_;
-    std::optional<EditTarget> editTarget_;
-    // An edit whose write failed: its cell and the text typed, offered again in a new edit.
-    struct FailedEdit {
-        EditTarget target;
-        std::string text;
-    };
-    std::optional<FailedEdit> failedEdit_;
-    // The editor holding a failed edit's text again, until it ends.
-    QPointer<QLineEdit> offeredEditor_;
+    std::unique_ptr<GridSelection> selection_;
+    std::unique_ptr<GridNavigator> navigator_;
+    std::unique_ptr<InPlaceEditor> editor_;
     bool focusNoticePending_ = false;
-    // An edit queued by a command from an edited cell, and the keys typed before it (or a
-    // failed edit offered again) opened.
-    bool editStartPending_ = false;
-    std::vector<std::unique_ptr<QEvent>> keysTypedAhead_;
     // The row the loaded page starts at, where a failed page load leaves the port.
     RowIndex firstRowIndexOfLoadedPage_{0};
     // The view's widgets live as long as the view, which lives as long as its window.

@@ -27,9 +27,9 @@ std::string RowsDataPort::countStatementForLimitedObject(const std::string& name
     std::string rows = "select 1 from " + quoteIdentifier(name);
     std::vector<std::string> searchNames;
     const auto& fieldNames = state_.fieldModel.fieldNames;
-    for (int64_t position : state_.sortAndSearch.searchFieldIndexes) {
-        if (position >= 0 && position < static_cast<int64_t>(fieldNames.size())) {
-            searchNames.push_back(fieldNames[static_cast<size_t>(position)]);
+    for (FieldPosition position : state_.sortAndSearch.searchFieldIndexes) {
+        if (!position.isNone() && position.value < static_cast<int64_t>(fieldNames.size())) {
+            searchNames.push_back(fieldNames[static_cast<size_t>(position.value)]);
         }
     }
     const std::optional<std::string>& likeString = state_.sortAndSearch.likeString;
@@ -61,7 +61,7 @@ const DBInterface::GridQuery* RowsDataPort::query(const std::string& name, std::
         search.likeString,
         search.sortCodes,
         search.sortByROWIDCode,
-        search.searchFieldIndexes,
+        search.searchFieldIndexes.indexes(),
         status == DBInterface::kObjectReadOnlyPaged || status == DBInterface::kObjectLimited};
     if (queryInputs_ != inputs) {
         queryInputs_.reset();

@@ -34,6 +34,12 @@ void RowsConsole::editFieldInPanelMenuItemClicked() {
     window_.showEditFieldPanel();
 }
 
+void RowsConsole::rowsTableViewAlternateReturnKeyPressed() {
+    const auto& selection = state_.selection;
+    if (selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) return;
+    window_.selectAddRowViewAtFieldIndex(selection.focusedFieldIndex);
+}
+
 void RowsConsole::rowsTableViewCommandReturnKeyPressed() {
     if (state_.selectedConsoleIndex == TablesAndRowsState::RowsConsole) {
         window_.showEditFieldPanel();
@@ -46,7 +52,7 @@ void RowsConsole::rowsTableModifiedDoubleClickOnRow(QPoint point, bool control) 
     GridColumn column(rowsTableView_->columnAt(point.x()));
     if (row.isNone() || column.value < 1 || row.value >= numberOfGridRows()) return;
     // A plain click's selection: the cell alone, focused.
-    selectRowsTableViewCellAtRow(row, column, true);
+    selection_->selectRowsTableViewCellAtRow(row, column, true);
     updateNumberOfRowsLabel();
     if (control) {
         window_.showEditFieldPanel();

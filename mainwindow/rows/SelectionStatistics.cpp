@@ -77,15 +77,15 @@ void SelectionStatistics::forEachSelectedValue(Visit visit) const {
     RowIndex endShown = firstShown + port.numberOfLoadedRows();
     if (!selection.mySelectedFieldIndexes.empty()) {
         for (RowIndex row = firstShown; row < endShown; ++row) {
-            for (int64_t field : selection.mySelectedFieldIndexes) {
-                CellIdentity cell{row, FieldIndex(field)};
+            for (FieldIndex field : selection.mySelectedFieldIndexes) {
+                CellIdentity cell{row, field};
                 if (!(focused && cell == focus)) visit(loadedText(cell.row, cell.field));
             }
         }
     } else if (!selection.mySelectedRowIndexes.empty()) {
         const auto& rows = selection.mySelectedRowIndexes;
         for (RowIndex row = firstShown; row < endShown; ++row) {
-            if (!rows.contains(row.value)) continue;
+            if (!rows.contains(row)) continue;
             for (FieldIndex field = kFirstFieldIndex; field.value < port.numberOfFieldsPerRow;
                  ++field) {
                 CellIdentity cell{row, field};

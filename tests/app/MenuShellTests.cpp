@@ -217,7 +217,7 @@ TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {
         EXPECT_TRUE(item(action)->isEnabled()) << action;
     }
     // Deselect All clears the grid's selection.
-    c->state().selection.mySelectedRowIndexes = {1, 2};
+    c->state().selection.mySelectedRowIndexes = {RowIndex(1), RowIndex(2)};
     open("deselectAllMenuItemClicked");
     item("deselectAllMenuItemClicked")->trigger();
     EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());

@@ -71,7 +71,7 @@ class ClipboardTest : public ControllerTest {
         return controller;
     }
     void selectRows(TablesAndRowsController* c, int64_t first, int64_t last) {
-        rowsOf(c)->includeRowIndexes(RowIndex(first), RowIndex(last));
+        rowsOf(c)->selection().includeRowIndexes(RowIndex(first), RowIndex(last));
     }
     std::optional<GridCopy::Copied> copy(TablesAndRowsController* c, bool forExport = false) {
         return GridCopy(*c, *rowsOf(c)).copyRowsToPasteboard(forExport);
@@ -245,7 +245,7 @@ TEST_F(ClipboardTest, CutClearsOnlyTheCopiedCellsAndNothingWhenTheCopyFailed) {
     grid->activateWindow();
     grid->setFocus();
     QApplication::processEvents();
-    c->state().selection.mySelectedFieldIndexes.insert(1);
+    c->state().selection.mySelectedFieldIndexes.insert(FieldIndex(1));
     alertAnswer = 0;
 
     Pasteboard::setRefusesWritesForTesting(true);
@@ -253,7 +253,7 @@ TEST_F(ClipboardTest, CutClearsOnlyTheCopiedCellsAndNothingWhenTheCopyFailed) {
     EXPECT_EQ(query(db, "select count(*) from t where name = ''")[0][0], "0");
 
     Pasteboard::setRefusesWritesForTesting(false);
-    c->state().selection.mySelectedFieldIndexes.insert(1);
+    c->state().selection.mySelectedFieldIndexes.insert(FieldIndex(1));
     GridCopy(*c, *rowsOf(c)).rowsTableViewCut();
     EXPECT_EQ(record(kAddFieldsFromDatabaseDataType)["rows"].size(), 1000u);
     // Only the 1000 rows on the pasteboard are cleared, not the whole field.

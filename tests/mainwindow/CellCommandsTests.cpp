@@ -15,11 +15,11 @@ class CellCommandsTest : public GridTest {
     // A search for names holding the text, as the search panel sets it.
     void search(TablesAndRowsController* c, const std::string& text) {
         c->state().sortAndSearch.likeString = "%" + text + "%";
-        c->state().sortAndSearch.searchFieldIndexes = {0};
+        c->state().sortAndSearch.searchFieldIndexes = {FieldPosition(0)};
         c->sortOrSearchDidChange();
     }
     void selectRows(TablesAndRowsController* c, int64_t first, int64_t last) {
-        c->state().selection.mySelectedRowIndexes.insertRange(first, last);
+        c->state().selection.mySelectedRowIndexes.insertRange(RowIndex(first), RowIndex(last));
     }
 };
 

@@ -87,7 +87,7 @@ TEST_F(DataPortTest, SearchCountsAndLoadsOnlyMatchingRows) {
     makeRowsTable(100);
     TablesAndRowsController* c = show("t");
     c->state().sortAndSearch.likeString = "%name 1%";
-    c->state().sortAndSearch.searchFieldIndexes = {0};
+    c->state().sortAndSearch.searchFieldIndexes = {FieldPosition(0)};
     rowsOf(c)->resetTableSelections();
     EXPECT_EQ(c->state().dataPort.totalRows, 12);  // 1, 10 to 19, 100
     EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(1), FieldIndex(1)),
@@ -98,7 +98,7 @@ TEST_F(DataPortTest, SearchCountsAndLoadsOnlyMatchingRows) {
     EXPECT_EQ(c->state().dataPort.totalRows, 100);
     // A quote in the search text is searched for, not run.
     c->state().sortAndSearch.likeString = "%'; drop table t; --%";
-    c->state().sortAndSearch.searchFieldIndexes = {0};
+    c->state().sortAndSearch.searchFieldIndexes = {FieldPosition(0)};
     rowsOf(c)->resetTableSelections();
     EXPECT_EQ(c->state().dataPort.totalRows, 0);
     EXPECT_TRUE(alerts.empty());
@@ -120,7 +120,7 @@ TEST_F(DataPortTest, ALimitedViewCountsAtMostAThousandRowsAndPagesFromItsCache) 
     ASSERT_EQ(page.size(), 30u);
     EXPECT_EQ(page[1], "name 991");
     // The search is counted under the same cap.
-    c->state().sortAndSearch.searchFieldIndexes = {0};
+    c->state().sortAndSearch.searchFieldIndexes = {FieldPosition(0)};
     c->state().sortAndSearch.likeString = "%name 2%";
     rowsOf(c)->resetTableSelections();
     EXPECT_EQ(c->state().dataPort.totalRows, 612);
@@ -211,7 +211,7 @@ TEST_F(DataPortTest, NamesWithQuotesAreCountedAndPaged) {
     EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, Status::kObjectLimited);
     EXPECT_EQ(c->state().dataPort.totalRows, 30);
     c->state().sortAndSearch.likeString = "%v2%";
-    c->state().sortAndSearch.searchFieldIndexes = {0};
+    c->state().sortAndSearch.searchFieldIndexes = {FieldPosition(0)};
     rowsOf(c)->resetTableSelections();
     EXPECT_EQ(c->state().dataPort.totalRows, 11);  // v2 and v20 to v29
     EXPECT_TRUE(alerts.empty());

@@ -67,7 +67,7 @@ class EditFieldPanelTest : public GridTest {
     }
     // Focuses the field of the first row, the port moved to show it, as Go to row does.
     void focusField(TablesAndRowsController* c, int field) {
-        rowsOf(c)->selectStartRowIndex(RowIndex(0), FieldIndex(field), true);
+        rowsOf(c)->navigator().selectStartRowIndex(RowIndex(0), FieldIndex(field), true);
         QApplication::processEvents();
     }
     void save(EditFieldPanel* panel) {
@@ -269,7 +269,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 6");
 
     // A focus moved by the grid while the record editor is shown reaches it.
-    rowsOf(c)->selectStartRowIndex(RowIndex(8), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(8), FieldIndex(1), false);
     QApplication::processEvents();
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "name 9");
 
@@ -293,7 +293,7 @@ TEST_F(EditFieldPanelTest, SheetChangesOnlyTheRecordBufferAndTheRelaysReachTheir
 
     // The print console follows the grid's focus.
     c->selectConsole(TablesAndRowsState::PrintConsole);
-    rowsOf(c)->selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(14), FieldIndex(1), false);
     QApplication::processEvents();
     EXPECT_EQ(c->view()->findChild<QLabel*>("printViewRowNumberLabel")->text(), "Row 15 of 20");
 }
@@ -315,8 +315,8 @@ TEST_F(EditFieldPanelTest, PanelClearsWithoutRowsAndExpandedFieldsJoinTheFocused
     QApplication::processEvents();
     auto& state = c->state();
     EXPECT_EQ(expandedFieldsText(state, true), "");
-    state.fieldModel.expandedFieldIndexes.insert(0);
-    state.fieldModel.expandedFieldIndexes.insert(1);
+    state.fieldModel.expandedFieldIndexes.insert(FieldPosition(0));
+    state.fieldModel.expandedFieldIndexes.insert(FieldPosition(1));
     state.display.showNULLInRowsView = false;
     state.display.displayStringForNULLValue = "NULL";
     state.display.formatDataInRowsConsole = false;

@@ -110,20 +110,22 @@ TEST_F(GridCellsTest, HighlightsAnswerForTheCellsTheyName) {
     c->state().selection.focusedRowIndex.value = 2;
     c->state().selection.focusedFieldIndex.value = 1;
     c->state().selection.mySelectedCells[RowIndex(4)][FieldIndex(2)] = std::string("x");
-    c->state().selection.mySelectedRowIndexes = {6};
-    c->state().selection.mySelectedFieldIndexes = {2};
-    c->state().selection.pasteDestinationCells[RowIndex(7)] = {1};
-    EXPECT_TRUE(rowsOf(c)->isFocusedCell({RowIndex(2), FieldIndex(1)}));
-    EXPECT_FALSE(rowsOf(c)->isFocusedCell({RowIndex(3), FieldIndex(1)}));
-    EXPECT_TRUE(rowsOf(c)->highlightSelectedCell({RowIndex(4), FieldIndex(2)}));
-    EXPECT_TRUE(rowsOf(c)->highlightSelectedCell({RowIndex(9), FieldIndex(2)}));  // a whole field
-    EXPECT_FALSE(rowsOf(c)->highlightSelectedCell({RowIndex(4), FieldIndex(1)}));
-    EXPECT_TRUE(rowsOf(c)->highlightSelectedRow({RowIndex(6), FieldIndex(1)}));
-    EXPECT_TRUE(rowsOf(c)->highlightRowNumberCell({RowIndex(6), FieldIndex(-1)}));
-    EXPECT_FALSE(rowsOf(c)->highlightRowNumberCell({RowIndex(6), FieldIndex(1)}));
-    EXPECT_FALSE(rowsOf(c)->highlightRowNumberCell({RowIndex(5), FieldIndex(-1)}));
-    EXPECT_TRUE(rowsOf(c)->highlightPasteDestinationCell({RowIndex(7), FieldIndex(1)}));
-    EXPECT_FALSE(rowsOf(c)->highlightPasteDestinationCell({RowIndex(7), FieldIndex(2)}));
+    c->state().selection.mySelectedRowIndexes = {RowIndex(6)};
+    c->state().selection.mySelectedFieldIndexes = {FieldIndex(2)};
+    c->state().selection.pasteDestinationCells[RowIndex(7)] = {FieldIndex(1)};
+    EXPECT_TRUE(rowsOf(c)->selection().isFocusedCell({RowIndex(2), FieldIndex(1)}));
+    EXPECT_FALSE(rowsOf(c)->selection().isFocusedCell({RowIndex(3), FieldIndex(1)}));
+    EXPECT_TRUE(rowsOf(c)->selection().highlightSelectedCell({RowIndex(4), FieldIndex(2)}));
+    EXPECT_TRUE(rowsOf(c)->selection().highlightSelectedCell(
+        {RowIndex(9), FieldIndex(2)}));  // a whole field
+    EXPECT_FALSE(rowsOf(c)->selection().highlightSelectedCell({RowIndex(4), FieldIndex(1)}));
+    EXPECT_TRUE(rowsOf(c)->selection().highlightSelectedRow({RowIndex(6), FieldIndex(1)}));
+    EXPECT_TRUE(rowsOf(c)->selection().highlightRowNumberCell({RowIndex(6), FieldIndex(-1)}));
+    EXPECT_FALSE(rowsOf(c)->selection().highlightRowNumberCell({RowIndex(6), FieldIndex(1)}));
+    EXPECT_FALSE(rowsOf(c)->selection().highlightRowNumberCell({RowIndex(5), FieldIndex(-1)}));
+    EXPECT_TRUE(rowsOf(c)->selection().highlightPasteDestinationCell({RowIndex(7), FieldIndex(1)}));
+    EXPECT_FALSE(
+        rowsOf(c)->selection().highlightPasteDestinationCell({RowIndex(7), FieldIndex(2)}));
     // A selected row's cells are filled and edged by a darker frame; the focus is a frame.
     QImage image = grid->viewport()->grab().toImage();
     QRect cell = grid->visualRect(grid->model()->index(6, 1));

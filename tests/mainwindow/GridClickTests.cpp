@@ -19,8 +19,8 @@ TEST_F(GridClickTest, ShiftClickSelectsTheRectangleFromTheFocusAndTheSelectedCel
     makeRowsTable(40);
     TablesAndRowsController* c = showGrid("t");
     click(2, 1);
-    c->state().selection.mySelectedRowIndexes = {20};
-    c->state().selection.mySelectedFieldIndexes = {2};
+    c->state().selection.mySelectedRowIndexes = {RowIndex(20)};
+    c->state().selection.mySelectedFieldIndexes = {FieldIndex(2)};
     click(5, 2, Qt::ShiftModifier);
     using Cells = std::map<int64_t, DBInterface::IndexSet>;
     EXPECT_EQ(cellsOf(c), Cells({{2, {1, 2}}, {3, {1, 2}}, {4, {1, 2}}, {5, {1, 2}}}));
@@ -75,9 +75,10 @@ TEST_F(GridClickTest, ShiftClickOnRowNumbersExtendsTheRowsFromTheFocusedRow) {
     auto cells = c->state().selection.mySelectedCells;
     // No row selected: the span is the focused row alone.
     click(10, 0, Qt::ShiftModifier);
-    EXPECT_EQ(c->state().selection.mySelectedRowIndexes, DBInterface::IndexSet({8, 9, 10}));
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes.indexes(),
+              DBInterface::IndexSet({8, 9, 10}));
     click(5, 0, Qt::ShiftModifier);
-    EXPECT_EQ(c->state().selection.mySelectedRowIndexes,
+    EXPECT_EQ(c->state().selection.mySelectedRowIndexes.indexes(),
               DBInterface::IndexSet({5, 6, 7, 8, 9, 10}));
     click(7, 0, Qt::ShiftModifier);
     EXPECT_EQ(c->state().selection.mySelectedRowIndexes.size(), 6u);
@@ -87,8 +88,8 @@ TEST_F(GridClickTest, ShiftClickOnRowNumbersExtendsTheRowsFromTheFocusedRow) {
     EXPECT_EQ(c->state().selection.mySelectedCells, cells);
     std::vector<std::string> logged;
     setSystemLogSink([&](const std::string& line) { logged.push_back(line); });
-    rowsOf(c)->includeRowIndex(RowIndex(40));
-    rowsOf(c)->includeRowIndex(RowIndex(-1));
+    rowsOf(c)->selection().includeRowIndex(RowIndex(40));
+    rowsOf(c)->selection().includeRowIndex(RowIndex(-1));
     setSystemLogSink({});
     EXPECT_EQ(c->state().selection.mySelectedRowIndexes.size(), 6u);
     EXPECT_EQ(logged, (std::vector<std::string>{"includeRowIndex: invalid index 40",
@@ -133,7 +134,7 @@ TEST_F(GridClickTest, ClicksOnTheHeaderNeverReachTheCells) {
     ASSERT_EQ(c->state().selection.focusedRowIndex.value, 13);
     // A cell would add itself and the old focus; the header toggles its field alone.
     clickHeader(1, Qt::ControlModifier);
-    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, DBInterface::IndexSet({1}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.indexes(), DBInterface::IndexSet({1}));
     EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 13);
     // A row number would move the port.

@@ -7,7 +7,8 @@ class LargeSelectionTest : public GridTest {
     // cells ask: with the tags the model gives them.
     bool shownSelected(TablesAndRowsController* c, int row, int column) const {
         QModelIndex index = grid->model()->index(row, column);
-        return rowsOf(c)->highlightSelectedRow(SpreadsheetTableCellView::cellOfIndex(index));
+        return rowsOf(c)->selection().highlightSelectedRow(
+            SpreadsheetTableCellView::cellOfIndex(index));
     }
 };
 
@@ -16,9 +17,9 @@ TEST_F(LargeSelectionTest, ShiftClickOnRowNumbersAcrossTenMillionRowsIsOneRange)
         "10000000)");
     TablesAndRowsController* c = showGrid("t");
     ASSERT_EQ(c->state().dataPort.totalRows, 10'000'000);
-    rowsOf(c)->includeRowIndex(RowIndex(9'999'999));
+    rowsOf(c)->selection().includeRowIndex(RowIndex(9'999'999));
     click(2, 0, Qt::ShiftModifier);
-    const DBInterface::IndexSet& rows = c->state().selection.mySelectedRowIndexes;
+    const DBInterface::IndexSet& rows = c->state().selection.mySelectedRowIndexes.indexes();
     EXPECT_EQ(rows.rangeCount(), 1u);
     EXPECT_EQ(rows.size(), 9'999'998u);
     EXPECT_EQ(rows.first(), 2);

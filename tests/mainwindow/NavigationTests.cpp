@@ -186,19 +186,21 @@ TEST_F(NavigationTest, HeaderClicksSelectFieldsOrChooseTheFirstColumn) {
     key(Qt::Key_Down);
     // A plain click selects the field alone and focuses it in the top row; again deselects it.
     clickHeader(2);
-    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{2}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.indexes(), (DBInterface::IndexSet{2}));
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 0);
     EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 2);
     clickHeader(2);
     EXPECT_TRUE(c->state().selection.mySelectedFieldIndexes.empty());
     clickHeader(2);
     clickHeader(1);
-    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{1}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.indexes(), (DBInterface::IndexSet{1}));
     // Shift extends to the clicked field; Control toggles one field.
     clickHeader(4, Qt::ShiftModifier);
-    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{1, 2, 3, 4}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.indexes(),
+              (DBInterface::IndexSet{1, 2, 3, 4}));
     clickHeader(3, Qt::ControlModifier);
-    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes, (DBInterface::IndexSet{1, 2, 4}));
+    EXPECT_EQ(c->state().selection.mySelectedFieldIndexes.indexes(),
+              (DBInterface::IndexSet{1, 2, 4}));
     // Shift with nothing selected selects nothing, but clears selected cells.
     c->state().selection.mySelectedFieldIndexes.clear();
     c->state().selection.mySelectedCells[RowIndex(0)][FieldIndex(1)] = DBValue("1:1");
@@ -229,22 +231,23 @@ TEST_F(NavigationTest, HeaderClicksSelectFieldsOrChooseTheFirstColumn) {
 
 TEST_F(NavigationTest, JumpingToARowFocusesItAtTheField) {
     TablesAndRowsController* c = showWideTable();
-    rowsOf(c)->selectStartRowIndex(RowIndex(5000), FieldIndex(0), true);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(5000), FieldIndex(0), true);
     EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 5000);
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 5000);
     EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 1);
     EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
               "5001:1");
-    rowsOf(c)->selectStartRowIndex(RowIndex(kRows - 1), FieldIndex(4), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(kRows - 1), FieldIndex(4), false);
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, kRows - 1);
     EXPECT_EQ(c->state().selection.focusedFieldIndex.value, 4);
     EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 4);
-    rowsOf(c)->selectStartRowIndex(RowIndex(kRows), FieldIndex(1), false);  // no such row
-    rowsOf(c)->selectStartRowIndex(RowIndex(1), FieldIndex(kFields + 1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(kRows), FieldIndex(1),
+                                               false);  // no such row
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(1), FieldIndex(kFields + 1), false);
     EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, kRows - 1);
     // A table that shrank under the window keeps the port inside what is left.
     run("delete from w where rowid > 100");
-    rowsOf(c)->selectStartRowIndex(RowIndex(5000), FieldIndex(1), false);
+    rowsOf(c)->navigator().selectStartRowIndex(RowIndex(5000), FieldIndex(1), false);
     EXPECT_EQ(c->state().dataPort.totalRows, 100);
     EXPECT_EQ(c->state().dataPort.firstRowIndexInDataPort.value, 99);
     EXPECT_EQ(c->state().selection.focusedRowIndex.value, 99);
@@ -353,8 +356,8 @@ TEST_F(NavigationTest, SmallTablesKeepTheFocusAndPortOnTheirRowsUnderKeysAndClic
                         c->state().selection.focusedFieldIndex.value <= fields)
                 << "step " << step << ": focus on field "
                 << c->state().selection.focusedFieldIndex.value;
-            for (int64_t r : c->state().selection.mySelectedRowIndexes)
-                ASSERT_LT(r, rows) << "step " << step;
+            for (RowIndex r : c->state().selection.mySelectedRowIndexes)
+                ASSERT_LT(r.value, rows) << "step " << step;
             for (const auto& [r, cells] : c->state().selection.mySelectedCells) {
                 ASSERT_LT(r.value, rows) << "step " << step;
                 for (const auto& cell : cells)

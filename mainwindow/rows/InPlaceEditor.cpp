@@ -1,5 +1,5 @@
-// In-place editing of grid cells: which cells may be edited, what the editor starts with, the
-// keys inside an edited cell, and writing the edited value to its row.
+#include "mainwindow/rows/InPlaceEditor.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
@@ -12,14 +12,17 @@
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
 
-bool RowsConsole::isSelectedTableUpdateCapable() const {
+InPlaceEditor::InPlaceEditor(RowsConsole& rows, DatabaseWindow& window)
+    : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
+
+bool InPlaceEditor::isSelectedTableUpdateCapable() const {
     return window_.selectedTableNameIfOnlyOne() &&
            state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable;
 }
 
-bool RowsConsole::editableFocusedCell(GridRow* row, GridColumn* column) const {
+bool InPlaceEditor::editableFocusedCell(GridRow* row, GridColumn* column) const {
     const auto& selection = state_.selection;
-    if (!isSelectedTableUpdateCapable() || numberOfColumns() < 2 ||
+    if (!isSelectedTableUpdateCapable() || rows_.numberOfColumns() < 2 ||
         selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) {
         return false;
     }
@@ -27,15 +30,15 @@ bool RowsConsole::editableFocusedCell(GridRow* row, GridColumn* column) const {
     *column = dataPort_.tableViewColumnFromFieldIndex(selection.focusedFieldIndex);
     if (row->isNone() || column->isNone()) return false;
     // Raw values are never edited in place; a cell off the grid is not edited at all.
-    FieldIndex field = fieldIndexFromTableViewColumn(*column, *row);
+    FieldIndex field = rows_.fieldIndexFromTableViewColumn(*column, *row);
     return !field.isNone() &&
            state_.fieldModel.fieldTypeAtFieldIndexP1(field) != DBInterface::kFieldTypeRaw;
 }
 
-std::optional<RowsConsole::EditTarget> RowsConsole::editTargetOfCell(GridRow row,
-                                                                     GridColumn column) const {
+std::optional<InPlaceEditor::EditTarget> InPlaceEditor::editTargetOfCell(GridRow row,
+                                                                         GridColumn column) const {
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
-    FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+    FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
     const auto& names = state_.fieldModel.fieldNames;
     if (!table || !state_.databaseFilePath || field.value < 1 ||
         field.value > static_cast<int64_t>(names.size())) {
@@ -52,45 +55,41 @@ std::optional<RowsConsole::EditTarget> RowsConsole::editTargetOfCell(GridRow row
                       {dataPort_.rowIndexFromTableViewRow(row), field}};
 }
 
-void RowsConsole::beginEditingCell(GridRow row, GridColumn column) {
+void InPlaceEditor::beginEditingCell(GridRow row, GridColumn column) {
     // A previous edit still open is ended first, so that it is written to its own target.
-    rowsTableView_->endEditing();
+    rows_.rowsTableView()->endEditing();
     editTarget_ = editTargetOfCell(row, column);
     if (!editTarget_) return;
-    rowsTableView_->setFocus();
-    rowsTableView_->editCell(static_cast<int>(row.value), static_cast<int>(column.value));
+    rows_.rowsTableView()->setFocus();
+    rows_.rowsTableView()->editCell(static_cast<int>(row.value), static_cast<int>(column.value));
 }
 
-void RowsConsole::rowsTableViewReturnKeyPressed() {
-    startEditingFocusedCellThread();
-}
-
-void RowsConsole::startEditingFocusedCellThread() {
+void InPlaceEditor::startEditingFocusedCellThread() {
     GridRow row;
     GridColumn column;
     if (editableFocusedCell(&row, &column)) beginEditingCell(row, column);
 }
 
-void RowsConsole::rowsTableDoubleClickOnRow(QPoint point) {
+void InPlaceEditor::doubleClickOnRow(QPoint point) {
     Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
     // Shift wins over every other modifier: a Shift double click does nothing.
     if (modifiers & Qt::ShiftModifier) return;
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier)) {
-        rowsTableModifiedDoubleClickOnRow(point, modifiers & Qt::ControlModifier);
+        rows_.rowsTableModifiedDoubleClickOnRow(point, modifiers & Qt::ControlModifier);
         return;
     }
-    GridRow row(rowsTableView_->rowAt(point.y()));
+    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
     if (row.isNone() || !isSelectedTableUpdateCapable()) return;
-    GridColumn column(rowsTableView_->columnAt(point.x()));
-    selectRowsTableViewCellAtRow(row, column, true);
-    FieldIndex field = fieldIndexFromTableViewColumn(column, row);
+    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    rows_.selection().selectRowsTableViewCellAtRow(row, column, true);
+    FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
     if (!field.isNone() &&
         state_.fieldModel.fieldTypeAtFieldIndexP1(field) != DBInterface::kFieldTypeRaw) {
         beginEditingCell(row, column);
     }
 }
 
-bool RowsConsole::controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) {
+bool InPlaceEditor::controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) {
     CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
     if (cell.row.isNone() || cell.field.value < 1 || !window_.selectedTableNameIfOnlyOne() ||
         state_.dataPort.totalRows < 1) {
@@ -107,20 +106,21 @@ bool RowsConsole::controlTextViewDoCommandBySelector(QLineEdit* control, TextCom
     return false;
 }
 
-bool RowsConsole::eventFilter(QObject* watched, QEvent* event) {
+bool InPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
     bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-    if (watched != rowsTableView_ || !key || (!editStartPending_ && !failedEdit_)) return false;
+    if (watched != rows_.rowsTableView() || !key || (!editStartPending_ && !failedEdit_))
+        return false;
     keysTypedAhead_.emplace_back(event->clone());
     return true;
 }
 
-void RowsConsole::startPendingEdit() {
+void InPlaceEditor::startPendingEdit() {
     editStartPending_ = false;
     startEditingFocusedCellThread();
     sendKeysTypedAhead();
 }
 
-void RowsConsole::sendKeysTypedAhead() {
+void InPlaceEditor::sendKeysTypedAhead() {
     // The keys go where they would have gone had the edit opened at once: into it, or to the
     // grid when the cell may not be edited. One of them may queue the next edit.
     std::vector<std::unique_ptr<QEvent>> keys = std::move(keysTypedAhead_);
@@ -130,14 +130,15 @@ void RowsConsole::sendKeysTypedAhead() {
             std::move(next, keys.end(), std::back_inserter(keysTypedAhead_));
             return;
         }
-        QWidget* editor = rowsTableView_->isEditing()
-                              ? rowsTableView_->indexWidget(rowsTableView_->currentIndex())
-                              : nullptr;
-        QCoreApplication::sendEvent(editor ? editor : rowsTableView_, next->get());
+        QWidget* editor =
+            rows_.rowsTableView()->isEditing()
+                ? rows_.rowsTableView()->indexWidget(rows_.rowsTableView()->currentIndex())
+                : nullptr;
+        QCoreApplication::sendEvent(editor ? editor : rows_.rowsTableView(), next->get());
     }
 }
 
-void RowsConsole::moveFocusForEditing(TextCommand command) {
+void InPlaceEditor::moveFocusForEditing(TextCommand command) {
     const auto& port = state_.dataPort;
     RowIndex rowIndex = state_.selection.focusedRowIndex;
     FieldIndex field = state_.selection.focusedFieldIndex;
@@ -151,7 +152,7 @@ void RowsConsole::moveFocusForEditing(TextCommand command) {
             break;
         case TextCommand::InsertTab:
             if (field < lastField) {
-                field = nextFieldIndexInViewport(field);
+                field = rows_.nextFieldIndexInViewport(field);
             } else if (rowIndex.value < port.totalRows - 1) {
                 ++rowIndex;
                 field = kFirstFieldIndex;
@@ -171,36 +172,36 @@ void RowsConsole::moveFocusForEditing(TextCommand command) {
     focusCellShowingIt(rowIndex, field);
 }
 
-void RowsConsole::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
+void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
-    if (rowIndex.isNone() || rowIndex.value >= port.totalRows || field < kFirstFieldIndex) return;
+    if (!port.holdsRow(rowIndex) || field < kFirstFieldIndex) return;
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     selection.focusedRowIndex = rowIndex;
     selection.focusedFieldIndex = field;
-    int64_t rows = numberOfDataPortRows();
+    int64_t rows = rows_.numberOfDataPortRows();
     RowIndex firstRow = port.firstRowIndexInDataPort;
     if (rowIndex < firstRow) firstRow = rowIndex;
     if (rowIndex >= firstRow + rows) firstRow = rowIndex - (rows - 1);
     GridColumn column = dataPort_.tableViewColumnFromFieldIndex(field);
-    bool fieldsMove = column.value < 1 || column.value >= numberOfColumns();
+    bool fieldsMove = column.value < 1 || column.value >= rows_.numberOfColumns();
     if (fieldsMove) {
         port.firstFieldIndexInDataPort = field;
-        updateColumns(window_.selectedTableNameIfOnlyOne());
+        rows_.updateColumns(window_.selectedTableNameIfOnlyOne());
     }
     if (firstRow != port.firstRowIndexInDataPort || fieldsMove) {
         port.firstRowIndexInDataPort = firstRow;
-        reloadFieldValues();
-        rowsTableModel_->reload();
-        updateRowsViewScrollBars();
+        rows_.reloadFieldValues();
+        rows_.redrawGrid();
+        rows_.updateRowsViewScrollBars();
         return;
     }
-    reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
-    reloadRowsTableViewRowIndex(rowIndex, field);
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    rows_.reloadRowsTableViewRowIndex(rowIndex, field);
 }
 
-void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
+void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
     std::optional<EditTarget> target = std::move(editTarget_);
     editTarget_.reset();
@@ -223,14 +224,14 @@ void RowsConsole::controlTextDidEndEditing(QLineEdit* control) {
         window_.selectedTableNameIfOnlyOne() == target->table && rowid && *rowid == target->rowid &&
         shown) {
         *shown = stored;
-        reloadRowsTableViewRowIndex(cell.row, cell.field);
+        rows_.reloadRowsTableViewRowIndex(cell.row, cell.field);
     }
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
         window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
     }
 }
 
-bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text, DBValue* stored) {
+bool InPlaceEditor::writeEdit(const EditTarget& target, const std::string& text, DBValue* stored) {
     std::string error;
     int rc;
     {
@@ -257,14 +258,14 @@ bool RowsConsole::writeEdit(const EditTarget& target, const std::string& text, D
         return false;
     }
     // Until it is edited again the cell shows the loaded value, NULL included.
-    reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
+    rows_.reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
     failedEdit_ = FailedEdit{target, text};
     QTimer::singleShot(0, this, [this] { reopenFailedEdit(); });
     return false;
 }
 
-void RowsConsole::reopenFailedEdit() {
+void InPlaceEditor::reopenFailedEdit() {
     if (!failedEdit_) return;
     // An editor open under the failure's alert loses the focus to it, which ends the edit and
     // writes again: alert after alert. The text is offered once the alert is gone.
@@ -290,8 +291,8 @@ void RowsConsole::reopenFailedEdit() {
         focusCellShowingIt(focusedRow, focusedField);
     } else {
         beginEditingCell(row, column);
-        auto* control =
-            qobject_cast<QLineEdit*>(rowsTableView_->indexWidget(rowsTableView_->currentIndex()));
+        auto* control = qobject_cast<QLineEdit*>(
+            rows_.rowsTableView()->indexWidget(rows_.rowsTableView()->currentIndex()));
         if (control) {
             control->setText(toQString(failed->text));
             offeredEditor_ = control;

@@ -1,7 +1,7 @@
-// Moving the grid's focus and data port: arrow, page and home/end keys, Tab and Shift-Tab with
-// their wrap from row to row, clicks on the column headers, the horizontal scroller and jumps
-// to a row. Row moves change the port at once and leave its page to the merged loader, so that
-// keys repeating faster than pages load end where they should without a queue of loads.
+// Row moves change the port at once and leave its page to the merged loader, so that keys
+// repeating faster than pages load end where they should without a queue of loads.
+#include "mainwindow/rows/GridNavigator.h"
+
 #include <QApplication>
 
 #include <algorithm>
@@ -9,44 +9,43 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/rows/RowsConsole.h"
 
-void RowsConsole::layOutGridColumns() {
-    updateColumns(window_.selectedTableNameIfOnlyOne());
-    rowsTableModel_->reload();
-}
+GridNavigator::GridNavigator(RowsConsole& rows, DatabaseWindow& window)
+    : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
-void RowsConsole::moveSelection(int direction, int64_t offset, bool moveFocus) {
+void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus) {
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (port.totalRows < 1) return;
-    rowsTableView_->endEditing();
-    int64_t gridRows = numberOfGridRows();
-    int64_t gridColumns = numberOfColumns();
+    rows_.rowsTableView()->endEditing();
+    int64_t gridRows = rows_.numberOfGridRows();
+    int64_t gridColumns = rows_.numberOfColumns();
     if (selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) {
         // The first move only makes a focus, on the top row shown.
         if (gridRows >= 1 && moveFocus && gridColumns >= 2) {
             selection.focusedFieldIndex = std::max(selection.focusedFieldIndex, kFirstFieldIndex);
             RowIndex top = dataPort_.rowIndexFromTableViewRow(GridRow(0));
-            selection.focusedRowIndex =
-                !top.isNone() && top.value < port.totalRows ? top : RowIndex(0);
-            updateRowsViewScrollBars();
+            selection.focusedRowIndex = port.holdsRow(top) ? top : RowIndex(0);
+            rows_.updateRowsViewScrollBars();
         }
         return;
     }
     GridRow row = dataPort_.tableViewRowFromRowIndex(selection.focusedRowIndex);
     if (gridRows < 1 || row.isNone()) return;
-    if (direction < 2) {
+    const int64_t offset =
+        direction == MoveDirection::Up || direction == MoveDirection::Left ? -steps : steps;
+    if (direction == MoveDirection::Up || direction == MoveDirection::Down) {
         RowIndex first = port.firstRowIndexInDataPort;
         RowIndex moved = first + offset;
         int64_t target = row.value + offset;
-        bool inRange = !moved.isNone() && moved.value < port.totalRows;
+        bool inRange = port.holdsRow(moved);
         // A move past the end shows the last page full, not the last row alone.
-        RowIndex lastPage(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
+        RowIndex lastPage(std::max<int64_t>(0, port.totalRows - rows_.numberOfDataPortRows()));
         if (target >= gridRows) first = inRange ? moved : lastPage;
         if (target < 0) first = inRange ? moved : RowIndex(0);
         if (first != port.firstRowIndexInDataPort) {
             port.firstRowIndexInDataPort = first;
-            scheduleDataPortLoad();
-            updateRowsViewScrollBars();
+            rows_.scheduleDataPortLoad();
+            rows_.updateRowsViewScrollBars();
         }
         if (moveFocus) offsetFocusedCellByRow(offset);
         return;
@@ -57,19 +56,19 @@ void RowsConsole::moveSelection(int direction, int64_t offset, bool moveFocus) {
     int64_t target = column.value + offset;
     bool inRange = moved.value >= 1 && moved.value < port.numberOfFieldsPerRow;
     if (target >= gridColumns) first = inRange ? moved : port.lastFieldIndex();
-    if (target <= 0) first = inRange ? moved : firstFieldIndexToShow();
+    if (target <= 0) first = inRange ? moved : rows_.firstFieldIndexToShow();
     if (first != port.firstFieldIndexInDataPort) {
         port.firstFieldIndexInDataPort = first;
-        layOutGridColumns();
-        updateRowsViewScrollBars();
+        rows_.layOutGridColumns();
+        rows_.updateRowsViewScrollBars();
     }
     if (moveFocus) offsetFocusedCellByColumn(offset);
 }
 
-void RowsConsole::offsetFocusedCellByRow(int64_t offset) {
+void GridNavigator::offsetFocusedCellByRow(int64_t offset) {
     auto& selection = state_.selection;
-    int64_t gridRows = numberOfGridRows();
-    if (gridRows < 1 || numberOfColumns() < 2 || selection.focusedRowIndex.isNone() ||
+    int64_t gridRows = rows_.numberOfGridRows();
+    if (gridRows < 1 || rows_.numberOfColumns() < 2 || selection.focusedRowIndex.isNone() ||
         selection.focusedFieldIndex.isNone()) {
         return;
     }
@@ -83,15 +82,15 @@ void RowsConsole::offsetFocusedCellByRow(int64_t offset) {
     }
     RowIndex oldRowIndex = selection.focusedRowIndex;
     selection.focusedRowIndex = dataPort_.rowIndexFromTableViewRow(GridRow(target));
-    reloadRowsTableViewRowIndex(oldRowIndex, selection.focusedFieldIndex);
-    reloadRowsTableViewRowIndex(selection.focusedRowIndex, selection.focusedFieldIndex);
-    updateRowsViewScrollBars();
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, selection.focusedFieldIndex);
+    rows_.reloadRowsTableViewRowIndex(selection.focusedRowIndex, selection.focusedFieldIndex);
+    rows_.updateRowsViewScrollBars();
 }
 
-void RowsConsole::offsetFocusedCellByColumn(int64_t offset) {
+void GridNavigator::offsetFocusedCellByColumn(int64_t offset) {
     auto& selection = state_.selection;
-    int64_t gridColumns = numberOfColumns();
-    int64_t gridRows = numberOfGridRows();
+    int64_t gridColumns = rows_.numberOfColumns();
+    int64_t gridRows = rows_.numberOfGridRows();
     if (gridColumns < 2 || gridRows < 1 || selection.focusedRowIndex.isNone() ||
         selection.focusedFieldIndex.isNone()) {
         return;
@@ -105,44 +104,44 @@ void RowsConsole::offsetFocusedCellByColumn(int64_t offset) {
     if (target >= 1 && target < gridColumns && !row.isNone() && row.value < gridRows) {
         FieldIndex oldFieldIndex = selection.focusedFieldIndex;
         selection.focusedFieldIndex = dataPort_.fieldIndexFromDataColumn(target - 1);
-        reloadRowsTableViewRowIndex(selection.focusedRowIndex, oldFieldIndex);
-        reloadRowsTableViewRowIndex(selection.focusedRowIndex, selection.focusedFieldIndex);
+        rows_.reloadRowsTableViewRowIndex(selection.focusedRowIndex, oldFieldIndex);
+        rows_.reloadRowsTableViewRowIndex(selection.focusedRowIndex, selection.focusedFieldIndex);
     }
 }
 
-FieldIndex RowsConsole::prevFieldIndex(FieldIndex field) const {
+FieldIndex GridNavigator::prevFieldIndex(FieldIndex field) const {
     return field > kFirstFieldIndex ? field - 1 : kFirstFieldIndex;
 }
 
-FieldIndex RowsConsole::nextFieldIndex(FieldIndex field) const {
+FieldIndex GridNavigator::nextFieldIndex(FieldIndex field) const {
     return std::min(field + 1, state_.dataPort.lastFieldIndex());
 }
 
-void RowsConsole::focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset) {
+void GridNavigator::focusNeighbourField(FieldIndex field, GridColumn lowestColumn, int64_t offset) {
     auto& port = state_.dataPort;
     GridColumn column = dataPort_.tableViewColumnFromFieldIndex(field);
-    if (!field.isNone() && field.value < port.numberOfFieldsPerRow &&
-        (column < lowestColumn || column.value >= numberOfColumns())) {
+    if (port.holdsField(field) &&
+        (column < lowestColumn || column.value >= rows_.numberOfColumns())) {
         port.firstFieldIndexInDataPort = field;
-        layOutGridColumns();
+        rows_.layOutGridColumns();
     }
     if (field != state_.selection.focusedFieldIndex) offsetFocusedCellByColumn(offset);
 }
 
-void RowsConsole::wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIndex field) {
+void GridNavigator::wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIndex field) {
     auto& port = state_.dataPort;
     state_.selection.focusedRowIndex = rowIndex;
     state_.selection.focusedFieldIndex = field;
     port.firstFieldIndexInDataPort = field;
     if (firstRowIndex != port.firstRowIndexInDataPort) {
         port.firstRowIndexInDataPort = firstRowIndex;
-        scheduleDataPortLoad();
+        rows_.scheduleDataPortLoad();
     }
-    updateRowsViewScrollBars();
-    layOutGridColumns();
+    rows_.updateRowsViewScrollBars();
+    rows_.layOutGridColumns();
 }
 
-void RowsConsole::rowsTableViewTabKeyPressed() {
+void GridNavigator::tabKeyPressed() {
     const auto& port = state_.dataPort;
     const auto& selection = state_.selection;
     if (!window_.selectedTableName() || port.totalRows < 1 || selection.focusedRowIndex.isNone() ||
@@ -154,29 +153,29 @@ void RowsConsole::rowsTableViewTabKeyPressed() {
         return;
     }
     GridRow row = dataPort_.tableViewRowFromRowIndex(selection.focusedRowIndex);
-    int64_t gridRows = numberOfGridRows();
+    int64_t gridRows = rows_.numberOfGridRows();
     if (selection.focusedRowIndex.value >= port.totalRows - 1 || gridRows < 1 || row.isNone()) {
         return;
     }
     // Past the last field of the bottom row shown the port moves down one row.
     RowIndex first = port.firstRowIndexInDataPort;
     if (row.value >= gridRows - 1) first = std::min(first + 1, RowIndex(port.totalRows - 1));
-    wrapFocus(first, selection.focusedRowIndex + 1, firstFieldIndexToShow());
+    wrapFocus(first, selection.focusedRowIndex + 1, rows_.firstFieldIndexToShow());
 }
 
-void RowsConsole::rowsTableViewShiftTabKeyPressed() {
+void GridNavigator::shiftTabKeyPressed() {
     const auto& port = state_.dataPort;
     const auto& selection = state_.selection;
     if (!window_.selectedTableName() || port.totalRows < 1 || selection.focusedRowIndex.isNone() ||
         selection.focusedFieldIndex.isNone()) {
         return;
     }
-    if (selection.focusedFieldIndex != firstFieldIndexToShow()) {
+    if (selection.focusedFieldIndex != rows_.firstFieldIndexToShow()) {
         focusNeighbourField(prevFieldIndex(selection.focusedFieldIndex), GridColumn(1), -1);
         return;
     }
     GridRow row = dataPort_.tableViewRowFromRowIndex(selection.focusedRowIndex);
-    int64_t gridRows = numberOfGridRows();
+    int64_t gridRows = rows_.numberOfGridRows();
     if (selection.focusedRowIndex.value < 1 || gridRows < 1 || row.isNone()) return;
     // Before field 1 of the top row shown the port moves up one row and starts at the last
     // field.
@@ -187,52 +186,47 @@ void RowsConsole::rowsTableViewShiftTabKeyPressed() {
     wrapFocus(first, selection.focusedRowIndex - 1, port.lastFieldIndex());
 }
 
-void RowsConsole::moveDataPortToFieldIndex(FieldIndex field) {
-    changeFirstFieldFieldIndexToShow(field);
-    updateRowsViewScrollBars();
-}
-
-void RowsConsole::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
-                                      bool makeRowsViewResponder) {
+void GridNavigator::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
+                                        bool makeRowsViewResponder) {
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
-    if (rowIndex.isNone() || rowIndex.value >= port.totalRows || field.isNone() ||
-        field.value >= port.numberOfFieldsPerRow) {
+    if (!port.holdsRow(rowIndex) || !port.holdsField(field)) {
         return;
     }
     port.firstRowIndexInDataPort = rowIndex;
     if (port.firstFieldIndexInDataPort != field) {
-        port.firstFieldIndexInDataPort = std::max(field, firstFieldIndexToShow());
+        port.firstFieldIndexInDataPort = std::max(field, rows_.firstFieldIndexToShow());
         selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
-        updateColumns(window_.selectedTableNameIfOnlyOne());
+        rows_.updateColumns(window_.selectedTableNameIfOnlyOne());
     }
-    calculateTotalRows();
+    rows_.calculateTotalRows();
     // The recount may have left fewer rows than the row asked for.
     RowIndex row =
         std::clamp(rowIndex, RowIndex(0), RowIndex(std::max<int64_t>(port.totalRows - 1, 0)));
-    if (port.totalRows >= 1 && numberOfColumns() >= 2 && !selection.focusedFieldIndex.isNone()) {
+    if (port.totalRows >= 1 && rows_.numberOfColumns() >= 2 &&
+        !selection.focusedFieldIndex.isNone()) {
         selection.focusedRowIndex = row;
     }
-    setFirstRowIndexInDataPort(row);
-    loadDataPort();
-    if (makeRowsViewResponder) rowsTableView_->setFocus();
+    rows_.setFirstRowIndexInDataPort(row);
+    rows_.loadDataPort();
+    if (makeRowsViewResponder) rows_.rowsTableView()->setFocus();
 }
 
-void RowsConsole::rowsTableViewDidClickTableColumn(int clicked) {
+void GridNavigator::didClickTableColumn(int clicked) {
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!window_.selectedTableNameIfOnlyOne() || port.numberOfFieldsPerRow < 1) return;
-    rowsTableView_->setFocus();
-    loadPendingDataPort();
+    rows_.rowsTableView()->setFocus();
+    rows_.loadPendingDataPort();
     GridColumn column(clicked);
     Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
-    bool dataColumn = column.value >= 1 && column.value < numberOfColumns();
+    bool dataColumn = column.value >= 1 && column.value < rows_.numberOfColumns();
     if (modifiers & Qt::AltModifier) {
         if (!dataColumn) return;
         FieldIndex field = dataPort_.fieldIndexFromDataColumn(column.value - 1);
         if (modifiers & Qt::ShiftModifier) {
             // The clicked field becomes the last one shown.
-            FieldIndex first = field - (numberOfDataPortFields() - 1);
+            FieldIndex first = field - (rows_.numberOfDataPortFields() - 1);
             if (first >= kFirstFieldIndex) {
                 port.firstFieldIndexInDataPort = first;
                 selection.focusedFieldIndex = field;
@@ -243,47 +237,43 @@ void RowsConsole::rowsTableViewDidClickTableColumn(int clicked) {
             port.firstFieldIndexInDataPort = field;
             selection.focusedFieldIndex = field;
         }
-        layOutGridColumns();
-        updateRowsViewScrollBars();
+        rows_.layOutGridColumns();
+        rows_.updateRowsViewScrollBars();
         return;
     }
     if (column == kRowNumberColumn) {
-        selectAllFields();
+        rows_.selection().selectAllFields();
         return;
     }
     if (!dataColumn) return;
-    clearSelectedCellsAndReload(true);
-    clearSelectedRowsAndReload(true);
+    rows_.selection().clearSelectedCellsAndReload(true);
+    rows_.selection().clearSelectedRowsAndReload(true);
     FieldIndex field = dataPort_.fieldIndexFromDataColumn(column.value - 1);
     if (field < kFirstFieldIndex || field.value >= port.numberOfFieldsPerRow) return;
     auto& fields = selection.mySelectedFieldIndexes;
     if (modifiers & Qt::ControlModifier) {
-        if (!fields.erase(field.value)) fields.insert(field.value);
+        if (!fields.erase(field)) fields.insert(field);
     } else if (modifiers & Qt::ShiftModifier) {
         if (fields.empty()) return;
-        int64_t low = fields.first(), high = fields.last();
-        int64_t from = field.value < low ? field.value : high + 1;
-        int64_t to = field.value < low ? low - 1 : field.value;
-        fields.insertRange(from, to);
-        rowsTableView_->viewport()->update();
+        FieldIndex low = fields.first(), high = fields.last();
+        if (field < low) {
+            fields.insertRange(field, low - 1);
+        } else {
+            fields.insertRange(high + 1, field);
+        }
+        rows_.rowsTableView()->viewport()->update();
     } else {
-        bool onlySelected = fields.size() == 1 && fields.first() == field.value;
-        if (numberOfGridRows() >= 1) {
+        bool onlySelected = fields.size() == 1 && fields.first() == field;
+        if (rows_.numberOfGridRows() >= 1) {
             RowIndex oldRowIndex = selection.focusedRowIndex;
             FieldIndex oldFieldIndex = selection.focusedFieldIndex;
             selection.focusedRowIndex = port.firstRowIndexInDataPort;
             selection.focusedFieldIndex = field;
-            updateRowsViewScrollBars();
-            reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
-            clearSelectedFieldsAndReload(true);
+            rows_.updateRowsViewScrollBars();
+            rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+            rows_.selection().clearSelectedFieldsAndReload(true);
         }
-        if (!onlySelected) fields.insert(field.value);
+        if (!onlySelected) fields.insert(field);
     }
-    reloadRowsTableViewColumn(column);
-}
-
-void RowsConsole::rowsTableViewAlternateReturnKeyPressed() {
-    const auto& selection = state_.selection;
-    if (selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) return;
-    window_.selectAddRowViewAtFieldIndex(selection.focusedFieldIndex);
+    rows_.reloadRowsTableViewColumn(column);
 }

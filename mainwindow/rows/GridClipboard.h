@@ -1,0 +1,73 @@
+#pragma once
+// The grid's half of copy and paste: which cells a copy takes from the selection (read from the
+// loaded page or the database), where pasted values land in the loaded page, the marks of the
+// paste's destination and the redraws. The pasteboard records and texts are made elsewhere.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Common/DBTypes.h"
+#include "mainwindow/IndexSpaces.h"
+
+class DatabaseWindow;
+class RowsConsole;
+
+class GridClipboard {
+  public:
+    GridClipboard(DatabaseWindow& window, RowsConsole& rows) : window_(window), rows_(rows) {}
+
+    // The rows console shows and the grid has the keyboard.
+    bool isGridShown() const;
+    bool isEditable() const;
+
+    // What a copy takes: whole fields (the first rows of the table), whole rows, or the focused
+    // and selected cells; each row with its rowid ("" when unknown) and its values by field.
+    enum class Taken { Fields, Rows, Cells };
+    struct TakenRow {
+        std::string rowid;
+        std::vector<std::pair<FieldIndex, DBValue>> values;
+    };
+    struct Selection {
+        Taken taken = Taken::Cells;
+        std::vector<TakenRow> rows;
+        // The fields taken, for whole fields and rows; cells name their own.
+        std::vector<FieldIndex> fields;
+    };
+    // Reads the selection, at most rowLimit rows of whole fields or rows; a failed read is shown
+    // and ends the rows read. nullopt when nothing is selected or focused.
+    std::optional<Selection> readSelection(int64_t rowLimit);
+    // The rows are read again after a write, the port kept in place.
+    void reloadRows();
+
+    // The loaded cell that value i of pasted row r reaches from the focused cell, or none.
+    bool destinationCell(size_t r, size_t i, RowIndex* rowIndex, FieldIndex* field) const;
+    // Whole fields and rows are deselected and the cells the rows reach are marked.
+    void markPasteDestinations(const std::vector<DBRow>& rows);
+    // How many of the pasted rows, from the first, reach a loaded row of the table.
+    size_t rowsReached(const std::vector<DBRow>& rows) const;
+    // The loaded rowid of the row; nullptr when the page does not hold it.
+    const DBValue* loadedRowid(RowIndex rowIndex) const;
+    // The page takes the value written to the cell, and the row's rowid after the write (a new
+    // INTEGER PRIMARY KEY moves the row, and the row's next values follow it there).
+    void storeWritten(RowIndex rowIndex, FieldIndex field, const DBValue& stored,
+                      const std::string& rowidAfter);
+    void redrawPasteDestinations();
+    // The marks go and their cells are drawn again.
+    void endPaste();
+    // The table shown again from its first rows, after rows were added.
+    void showAddedRows() const;
+
+  private:
+    using Marks = std::map<RowIndex, FieldIndexSet>;
+    void redrawCells(const Marks& marks);
+    // Reads the rows at the positions given, by runs of adjacent ones, up to rowLimit rows;
+    // without fields every field is taken.
+    void readRows(const std::vector<RowIndex>& rowIndexes, const FieldIndexSet* fields,
+                  int64_t rowLimit, std::vector<TakenRow>* rows);
+
+    DatabaseWindow& window_;
+    RowsConsole& rows_;
+};

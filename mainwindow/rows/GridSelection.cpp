@@ -1,0 +1,367 @@
+#include "mainwindow/rows/GridSelection.h"
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/rows/RowsConsole.h"
+#include "platform/foundation/SystemLog.h"
+
+GridSelection::GridSelection(RowsConsole& rows, DatabaseWindow& window)
+    : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
+
+void GridSelection::clearSelectedFieldsAndReload(bool clear) {
+    auto& fields = state_.selection.mySelectedFieldIndexes;
+    if (rows_.numberOfRows() == 0 || fields.empty()) return;
+    std::vector<GridColumn> columns;
+    for (GridColumn column(0); column.value < rows_.numberOfColumns(); ++column) {
+        if (fields.count(rows_.fieldIndexFromTableViewColumn(column, GridRow(0)))) {
+            columns.push_back(column);
+        }
+    }
+    if (clear) fields.clear();
+    for (GridColumn column : columns) rows_.reloadRowsTableViewColumn(column);
+}
+
+void GridSelection::clearSelectedRowsAndReload(bool clear) {
+    auto& selectedRows = state_.selection.mySelectedRowIndexes;
+    if (selectedRows.empty()) return;
+    // Only the rows on screen need a redraw: the walk never covers a long selection.
+    std::vector<GridRow> rows;
+    for (GridRow row(0); row.value < rows_.numberOfRows(); ++row) {
+        if (selectedRows.contains(dataPort_.rowIndexFromTableViewRow(row))) {
+            rows.push_back(row);
+        }
+    }
+    if (clear) selectedRows.clear();
+    for (GridRow row : rows) rows_.reloadRowsTableViewRow(row);
+}
+
+void GridSelection::clearSelectedCellsAndReload(bool clear) {
+    auto& cells = state_.selection.mySelectedCells;
+    if (cells.empty()) return;
+    std::set<GridRow> rows;
+    std::set<GridColumn> columns;
+    for (const auto& [rowIndex, fields] : cells) {
+        for (const auto& field : fields) {
+            columns.insert(dataPort_.tableViewColumnFromFieldIndex(field.first));
+        }
+        if (!columns.empty()) rows.insert(dataPort_.tableViewRowFromRowIndex(rowIndex));
+    }
+    if (clear) cells.clear();
+    rows_.reloadDataForRowIndexes(rows, columns);
+}
+
+void GridSelection::selectAllFields() {
+    auto& selection = state_.selection;
+    const auto& port = state_.dataPort;
+    selection.mySelectedRowIndexes.clear();
+    selection.mySelectedCells.clear();
+    selection.mySelectedFieldIndexes.insertRange(kFirstFieldIndex, port.lastFieldIndex());
+    // An empty table has no top-left cell to focus.
+    selection.focusedRowIndex = port.totalRows >= 1 ? port.firstRowIndexInDataPort : RowIndex();
+    selection.focusedFieldIndex = port.firstFieldIndexInDataPort;
+    rows_.updateRowsViewScrollBars();
+    rows_.redrawGrid();
+}
+
+void GridSelection::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
+                                           bool removeIfPresent) {
+    auto& cells = state_.selection.mySelectedCells;
+    const DBValue* value = dataPort_.fieldValueObjectForTableViewRowIndex(
+        dataPort_.tableViewRowFromRowIndex(rowIndex), field);
+    auto row = cells.find(rowIndex);
+    if (row == cells.end()) {
+        if (value) cells[rowIndex][field] = *value;
+        return;
+    }
+    auto entry = row->second.find(field);
+    if (entry == row->second.end()) {
+        if (value) row->second[field] = *value;
+    } else if (removeIfPresent) {
+        row->second.erase(entry);
+    }
+}
+
+SelectionBox GridSelection::selectedCellsBox() const {
+    SelectionBox box;
+    for (const auto& [rowIndex, fields] : state_.selection.mySelectedCells) {
+        for (const auto& field : fields) box.include(rowIndex, field.first);
+    }
+    return box;
+}
+
+SelectionBox GridSelection::focusedOrSelectedCellsBox() const {
+    SelectionBox box = selectedCellsBox();
+    // Without a focus the box widens to a negative bound, which selects nothing.
+    box.include(state_.selection.focusedRowIndex, state_.selection.focusedFieldIndex);
+    return box;
+}
+
+void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect) {
+    if (row.isNone() || column.isNone()) return;
+    auto& selection = state_.selection;
+    RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
+    if (column.value >= 1) {
+        FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
+        RowIndex oldRowIndex = selection.focusedRowIndex;
+        FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+        selection.focusedRowIndex = rowIndex;
+        selection.focusedFieldIndex = field;
+        if (deselect) {
+            clearSelectedCellsAndReload(true);
+        } else {
+            // Control-clicks build a set of single cells, the old focus among them.
+            clearSelectedFieldsAndReload(true);
+            selectCellWithRowIndex(oldRowIndex, oldFieldIndex, false);
+            selectCellWithRowIndex(rowIndex, field, false);
+        }
+        rows_.updateRowsViewScrollBars();
+        rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+        rows_.reloadRowsTableViewRow(row, column);
+        return;
+    }
+    clearSelectedCellsAndReload(true);
+    clearSelectedFieldsAndReload(true);
+    auto& selectedRows = selection.mySelectedRowIndexes;
+    if (!deselect) {
+        if (!selectedRows.erase(rowIndex)) selectedRows.insert(rowIndex);
+        rows_.reloadRowsTableViewRow(row);
+        return;
+    }
+    bool onlySelectedRow = selectedRows.size() == 1 && selectedRows.first() == rowIndex;
+    clearSelectedRowsAndReload(true);
+    // A plain click on the one selected row number deselects it.
+    if (!state_.dataPort.holdsRow(rowIndex) || onlySelectedRow) return;
+    selectedRows.insert(rowIndex);
+    rows_.reloadRowsTableViewRow(row);
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+    selection.focusedRowIndex = rowIndex;
+    selection.focusedFieldIndex = rows_.fieldIndexFromTableViewColumn(GridColumn(1), row);
+    rows_.updateRowsViewScrollBars();
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+}
+
+void GridSelection::includeRowIndex(RowIndex rowIndex) {
+    if (!state_.dataPort.holdsRow(rowIndex)) {
+        systemLog("includeRowIndex: invalid index " + std::to_string(rowIndex.value));
+        return;
+    }
+    includeRowIndexes(rowIndex, rowIndex);
+}
+
+void GridSelection::includeRowIndexes(RowIndex first, RowIndex last) {
+    int64_t totalRows = state_.dataPort.totalRows;
+    if (first.isNone() || last.value >= totalRows) {
+        systemLog("includeRowIndexes: invalid indexes " + std::to_string(first.value) + "..." +
+                  std::to_string(last.value));
+    }
+    first = std::max(first, RowIndex(0));
+    last = std::min(last, RowIndex(totalRows - 1));
+    if (first > last) return;
+    state_.selection.mySelectedRowIndexes.insertRange(first, last);
+    rows_.reloadRowsTableViewRowIndexes(first, last);
+}
+
+void GridSelection::clickedOnPoint(QPoint point) {
+    if (state_.dataPort.totalRows < 1) return;
+    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    // A row number clears the rows itself, after noting whether it was the one selected row:
+    // a second click on it deselects it.
+    if (column != kRowNumberColumn) {
+        clearSelectedRowsAndReload(true);
+        clearSelectedFieldsAndReload(true);
+    }
+    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())), column, true);
+}
+
+void GridSelection::commandClickedOnPoint(QPoint point) {
+    if (state_.dataPort.totalRows < 1) return;
+    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())),
+                                 GridColumn(rows_.rowsTableView()->columnAt(point.x())), false);
+}
+
+RowIndex GridSelection::rowIndexOfRowNumberAt(QPoint point) const {
+    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
+    if (state_.dataPort.totalRows < 1 || row.isNone() ||
+        GridColumn(rows_.rowsTableView()->columnAt(point.x())) != kRowNumberColumn) {
+        return RowIndex();
+    }
+    RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
+    return state_.dataPort.holdsRow(rowIndex) ? rowIndex : RowIndex();
+}
+
+void GridSelection::alternateClickedOnPoint(QPoint point) {
+    RowIndex rowIndex = rowIndexOfRowNumberAt(point);
+    if (!rowIndex.isNone()) {
+        rows_.navigator().selectStartRowIndex(rowIndex, state_.dataPort.firstFieldIndexInDataPort,
+                                              false);
+    }
+}
+
+void GridSelection::shiftAlternateClickedOnPoint(QPoint point) {
+    RowIndex rowIndex = rowIndexOfRowNumberAt(point);
+    if (rowIndex.isNone()) return;
+    auto& selection = state_.selection;
+    int64_t portRows = rows_.numberOfDataPortRows();
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    selection.focusedRowIndex = rowIndex;
+    if (rowIndex.value >= portRows - 1) {
+        state_.dataPort.firstRowIndexInDataPort = rowIndex - (portRows - 1);
+        rows_.reloadFieldValues();
+        rows_.layOutGridColumns();
+    } else {
+        rows_.reloadRowsTableViewRowIndex(oldRowIndex, selection.focusedFieldIndex);
+        rows_.reloadRowsTableViewRowIndex(rowIndex, selection.focusedFieldIndex);
+    }
+    rows_.updateRowsViewScrollBars();
+}
+
+void GridSelection::shiftClickedOnPoint(QPoint point) {
+    if (state_.dataPort.totalRows < 1) return;
+    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
+    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    if (row.isNone() || column.isNone()) return;
+    if (column == kRowNumberColumn) {
+        extendSelectedRowsTo(dataPort_.rowIndexFromTableViewRow(row));
+    } else {
+        selectRectangleTo(row, column);
+    }
+}
+
+void GridSelection::selectCellsInBox(const SelectionBox& box) {
+    // Cells are added only while fewer rows than this hold selected cells.
+    constexpr size_t kMaxRowsOfSelectedCells = 1000;
+    auto& cells = state_.selection.mySelectedCells;
+    if (box.left.isNone() || box.top.isNone()) return;
+    // Only loaded rows have values to select, so the walk covers no row beyond the port's.
+    RowIndex firstRow = state_.dataPort.firstRowIndexInDataPort;
+    RowIndex from = std::max(box.top, firstRow);
+    RowIndex to = std::min(box.bottom, firstRow + (rows_.numberOfGridRows() - 1));
+    for (FieldIndex field = box.left; field <= box.right; ++field) {
+        for (RowIndex row = from; row <= to; ++row) {
+            if (cells.size() >= kMaxRowsOfSelectedCells) return;
+            selectCellWithRowIndex(row, field, false);
+        }
+    }
+}
+
+void GridSelection::extendSelectedRowsTo(RowIndex rowIndex) {
+    const auto& selectedRows = state_.selection.mySelectedRowIndexes;
+    RowIndex first = state_.selection.focusedRowIndex, last = first;
+    if (!selectedRows.empty()) {
+        first = selectedRows.first();
+        last = selectedRows.last();
+    }
+    // Without a focus or a selected row the span starts at the top.
+    if (rowIndex > last) {
+        includeRowIndexes(std::max(last, RowIndex(0)), rowIndex);
+    } else if (rowIndex < first) {
+        includeRowIndexes(rowIndex, first);
+    }
+}
+
+void GridSelection::selectRectangleTo(GridRow row, GridColumn column) {
+    clearSelectedFieldsAndReload(true);
+    clearSelectedRowsAndReload(true);
+    auto& selection = state_.selection;
+    RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
+    FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
+    SelectionBox clicked;
+    clicked.include(rowIndex, field);
+    selectCellsInBox(clicked);
+    selectCellsInBox(focusedOrSelectedCellsBox());
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+    selection.focusedRowIndex = rowIndex;
+    selection.focusedFieldIndex = field;
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    clearSelectedCellsAndReload(false);
+    rows_.updateRowsViewScrollBars();
+}
+
+void GridSelection::forgetSelected() {
+    auto& selection = state_.selection;
+    selection.mySelectedCells.clear();
+    selection.mySelectedRowIndexes.clear();
+    selection.mySelectedFieldIndexes.clear();
+}
+
+void GridSelection::deselectAll() {
+    clearSelectedCellsAndReload(true);
+    clearSelectedFieldsAndReload(true);
+    clearSelectedRowsAndReload(true);
+}
+
+bool GridSelection::isSomethingFocused() const {
+    return !state_.selection.focusedRowIndex.isNone() &&
+           !state_.selection.focusedFieldIndex.isNone();
+}
+
+bool GridSelection::isSomethingSelected() const {
+    const auto& selection = state_.selection;
+    return !selection.mySelectedRowIndexes.empty() || !selection.mySelectedFieldIndexes.empty() ||
+           !selection.mySelectedCells.empty();
+}
+
+bool GridSelection::isSomethingSelectedOrFocused() const {
+    return isSomethingSelected() || isSomethingFocused();
+}
+
+bool GridSelection::isFocusOnCellAndNotEditing() const {
+    return isSomethingFocused() && rows_.isRowsTableViewFirstResponder();
+}
+
+void GridSelection::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
+    auto& selection = state_.selection;
+    if (!state_.dataPort.holdsRow(rowIndex)) {
+        systemLog("selectMyRowIndex: invalid index " + std::to_string(rowIndex.value));
+        return;
+    }
+    if (rowIndex != selection.focusedRowIndex && !extendSelection) {
+        clearSelectedRowsAndReload(true);
+    }
+    RowIndex oldRowIndex = selection.focusedRowIndex;
+    FieldIndex oldFieldIndex = selection.focusedFieldIndex;
+    auto& selectedRows = selection.mySelectedRowIndexes;
+    if (!selectedRows.erase(rowIndex)) {
+        selectedRows.insert(rowIndex);
+        selection.focusedRowIndex = rowIndex;
+        selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
+        rows_.updateRowsViewScrollBars();
+    }
+    rows_.reloadRowsTableViewRowIndex(oldRowIndex, oldFieldIndex);
+    rows_.reloadRowsTableViewRowIndex(rowIndex);
+}
+
+void GridSelection::selectTableViewRow(GridRow row, bool extendSelection) {
+    selectMyRowIndex(dataPort_.rowIndexFromTableViewRow(row), extendSelection);
+}
+
+bool GridSelection::isFocusedCell(CellIdentity cell) const {
+    return state_.selection.focusedRowIndex == cell.row &&
+           state_.selection.focusedFieldIndex == cell.field;
+}
+
+bool GridSelection::highlightSelectedCell(CellIdentity cell) const {
+    const auto& selection = state_.selection;
+    auto row = selection.mySelectedCells.find(cell.row);
+    return (row != selection.mySelectedCells.end() && row->second.count(cell.field)) ||
+           selection.mySelectedFieldIndexes.count(cell.field);
+}
+
+bool GridSelection::highlightSelectedRow(CellIdentity cell) const {
+    return state_.selection.mySelectedRowIndexes.count(cell.row) > 0;
+}
+
+bool GridSelection::highlightRowNumberCell(CellIdentity cell) const {
+    return cell.field.isNone() && highlightSelectedRow(cell);
+}
+
+bool GridSelection::highlightPasteDestinationCell(CellIdentity cell) const {
+    const auto& destinations = state_.selection.pasteDestinationCells;
+    auto row = destinations.find(cell.row);
+    return row != destinations.end() && row->second.count(cell.field);
+}
