@@ -13,15 +13,16 @@ bool ChosenValueWriter::updateFieldValue(const std::string& value, const std::st
     if (positionOfField(field).value >= state.fieldModel.numberOfFields()) return false;
     RowsDataPort& port = rows_.dataPort();
     GridRow row = port.tableViewRowFromRowIndex(rowIndex);
-    const DBValue* rowid = port.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
+    DBValue* rowid = port.loadedValue(row, kRowidFieldIndex);
     DBValue* loaded = port.loadedValue(row, field);
     if (!rowid || !*rowid || !loaded || !state.databaseFilePath) return false;
     std::string error;
     const std::string& fieldName =
         state.fieldModel.fieldNames[static_cast<size_t>(positionOfField(field).value)];
     DBValue stored;
+    std::string rowidAfter = **rowid;
     int rc = DBInterface::updateField(DBInterface::FieldValue(value), tableName, fieldName, **rowid,
-                                      &stored, *state.databaseFilePath, &error);
+                                      &stored, &rowidAfter, *state.databaseFilePath, &error);
     if (rc == DBInterface::kRowGone) {
         window_.rowNoLongerExists(nullptr);
         return false;
@@ -31,6 +32,7 @@ bool ChosenValueWriter::updateFieldValue(const std::string& value, const std::st
         return false;
     }
     *loaded = stored;
+    *rowid = rowidAfter;  // a new INTEGER PRIMARY KEY moved the row
     rows_.reloadRowsTableViewRowIndex(rowIndex, field);
     return true;
 }

@@ -215,15 +215,18 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
     DBValue stored;
-    if (!changed || !writeEdit(*target, text, &stored)) return;
+    std::string rowidAfter = target->rowid;
+    if (!changed || !writeEdit(*target, text, &stored, &rowidAfter)) return;
     // The page shown takes the new value only when it still holds the edited row.
     GridRow row = dataPort_.tableViewRowFromRowIndex(cell.row);
-    const DBValue* rowid = dataPort_.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
+    DBValue* rowid = dataPort_.loadedValue(row, kRowidFieldIndex);
     DBValue* shown = dataPort_.loadedValue(row, cell.field);
     if (state_.databaseFilePath == target->databaseFilePath &&
         window_.selectedTableNameIfOnlyOne() == target->table && rowid && *rowid == target->rowid &&
         shown) {
         *shown = stored;
+        // A new INTEGER PRIMARY KEY moved the row: its next edits go where it is now.
+        *rowid = rowidAfter;
         rows_.reloadRowsTableViewRowIndex(cell.row, cell.field);
     }
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
@@ -231,13 +234,15 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     }
 }
 
-bool InPlaceEditor::writeEdit(const EditTarget& target, const std::string& text, DBValue* stored) {
+bool InPlaceEditor::writeEdit(const EditTarget& target, const std::string& text, DBValue* stored,
+                              std::string* rowidAfter) {
     std::string error;
     int rc;
     {
         WaitCursor waiting;
         rc = DBInterface::updateField(DBInterface::FieldValue(text), target.table, target.fieldName,
-                                      target.rowid, stored, target.databaseFilePath, &error);
+                                      target.rowid, stored, rowidAfter, target.databaseFilePath,
+                                      &error);
     }
     if (rc == 0) return true;
     if (rc == DBInterface::kRowGone) {

@@ -62,7 +62,8 @@ class InPlaceEditor : public QObject {
     std::optional<EditTarget> editTargetOfCell(GridRow row, GridColumn column) const;
     // Writes the edited text to its target, reporting a failure or a row that is gone; stored
     // receives what the field holds afterwards.
-    bool writeEdit(const EditTarget& target, const std::string& text, DBValue* stored);
+    bool writeEdit(const EditTarget& target, const std::string& text, DBValue* stored,
+                   std::string* rowidAfter);
     // Opens the failed edit's cell again with the text typed.
     void reopenFailedEdit();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.

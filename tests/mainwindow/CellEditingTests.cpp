@@ -35,6 +35,10 @@ TEST_F(CellEditingTest, AnEditedIntegerPrimaryKeyShowsTheValueTheMovedRowHolds) 
     typeAndEnd("7");
     EXPECT_EQ(readBack("select group_concat(id) from k"), "7");
     EXPECT_EQ(shown(0, 1), "7");
+    // The row's next edit goes to the row where the new key moved it.
+    doubleClick(0, 2);
+    typeAndEnd("seven");
+    EXPECT_EQ(readBack("select name from k where id = 7"), "seven");
     EXPECT_TRUE(alerts.empty());
 }
 
