@@ -1,6 +1,7 @@
 #pragma once
 // A set of int64 indexes kept as sorted, disjoint, non-adjacent closed ranges, so that a span of
 // millions of selected rows costs one entry. Shaped like std::set<int64_t> where callers use it.
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -72,8 +73,14 @@ class IndexSet {
     // The number of disjoint ranges the indexes form.
     size_t rangeCount() const { return ranges_.size(); }
     // The lowest and highest index; the set must not be empty.
-    int64_t first() const { return ranges_.begin()->first; }
-    int64_t last() const { return ranges_.rbegin()->second; }
+    int64_t first() const {
+        assert(!ranges_.empty());
+        return ranges_.begin()->first;
+    }
+    int64_t last() const {
+        assert(!ranges_.empty());
+        return ranges_.rbegin()->second;
+    }
 
     const_iterator begin() const { return const_iterator(ranges_.begin(), ranges_.end()); }
     const_iterator end() const { return const_iterator(ranges_.end(), ranges_.end()); }

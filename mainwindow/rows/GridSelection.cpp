@@ -1,6 +1,7 @@
 #include "mainwindow/rows/GridSelection.h"
 
 #include <algorithm>
+#include <cassert>
 #include <limits>
 #include <vector>
 
@@ -89,6 +90,11 @@ SelectionBox GridSelection::selectedCellsBox() const {
     for (const auto& [rowIndex, fields] : state_.selection.mySelectedCells) {
         for (const auto& field : fields) box.include(rowIndex, field.first);
     }
+    // Selected cells are dropped whenever the table or its rows change under them.
+    assert(state_.selection.mySelectedCells.empty() ||
+           (box.top.value >= 0 && box.bottom.value < state_.dataPort.totalRows &&
+            box.left.value >= kFirstFieldIndex.value &&
+            positionOfField(box.right).value < state_.fieldModel.numberOfFields()));
     return box;
 }
 
