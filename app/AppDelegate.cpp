@@ -141,7 +141,7 @@ TablesAndRowsController* AppDelegate::attachController(int windowIndex) {
 TablesAndRowsWindow* AppDelegate::showDatabase(const std::optional<std::string>& path,
                                                int windowIndex, bool bookmark,
                                                const std::optional<std::string>& tableName,
-                                               int console) {
+                                               TablesAndRowsState::ConsoleIndex console) {
     TablesAndRowsWindow* window = databaseWindowForWindowIndex(windowIndex);
     if (!window) return nullptr;
     bool hasPath = path && !path->empty();
@@ -211,7 +211,8 @@ void AppDelegate::openDroppedFiles(const std::vector<std::string>& paths,
             break;
         }
         TablesAndRowsWindow* window =
-            showDatabase(path, windowIndex, true, lastTableSelectedForDatabaseFilePath(path), 0);
+            showDatabase(path, windowIndex, true, lastTableSelectedForDatabaseFilePath(path),
+                         TablesAndRowsState::RowsConsole);
         if (cascadeFrameUsed) cascadeFrame.translate(kCascadeOffset, kCascadeOffset);
         cascadeFrameUsed = true;
         window->setGeometry(cascadeFrame);
@@ -311,8 +312,7 @@ void AppDelegate::reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* wi
     }
 }
 
-void AppDelegate::selectConsole(int console, int windowIndex) {
-    if (console < 0 || console >= TablesAndRowsState::kNumberOfConsoles) return;
+void AppDelegate::selectConsole(TablesAndRowsState::ConsoleIndex console, int windowIndex) {
     if (TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(windowIndex)) {
         controller->selectConsole(console);
     }

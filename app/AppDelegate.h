@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/WindowShell.h"
 
 class ClipboardWindow;
@@ -86,7 +87,7 @@ class AppDelegate : public QObject, public WindowShell {
     // Shows the database (none for nullopt) in the slot's window and answers that window.
     TablesAndRowsWindow* showDatabase(const std::optional<std::string>& path, int windowIndex,
                                       bool bookmark, const std::optional<std::string>& tableName,
-                                      int console);
+                                      TablesAndRowsState::ConsoleIndex console);
     // Opens each valid database file in a free slot, cascading the windows.
     void openDroppedFiles(const std::vector<std::string>& paths, bool useAvailableWindowsOnly);
     // Prepares a free window and lets its controller choose the database.
@@ -94,8 +95,7 @@ class AppDelegate : public QObject, public WindowShell {
     // Frees the window's slot; the window always closes.
     bool closeDatabaseWindow(QWidget* window) override;
     void reloadSelectedDatabaseObjectInVisibleWindowsExcept(QWidget* window) override;
-    // Shows the console (0-5) in the slot's window; any other console changes nothing.
-    void selectConsole(int console, int windowIndex);
+    void selectConsole(TablesAndRowsState::ConsoleIndex console, int windowIndex);
 
     // The main menu's router, where commands are bound by action name.
     MenuRouter& menuRouter() const { return *menuRouter_; }

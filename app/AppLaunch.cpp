@@ -49,14 +49,11 @@ std::string stringInEntry(const nlohmann::json& entry, const char* key) {
 }
 
 // The console of an entry; anything but 0-5 (negative numbers too) is the rows console.
-int consoleInEntry(const nlohmann::json& entry) {
+TablesAndRowsState::ConsoleIndex consoleInEntry(const nlohmann::json& entry) {
     auto found = entry.find(kLastWindowSelectedConsole);
-    if (found == entry.end() || !found->is_number()) return 0;
-    // Compared as a double: a fraction or a number past any integer must not be converted.
-    const double console = found->get<double>();
-    return console >= 0 && console < TablesAndRowsController::kNumberOfConsoles
-               ? static_cast<int>(console)
-               : 0;
+    if (found == entry.end() || !found->is_number()) return TablesAndRowsState::RowsConsole;
+    // Read as a double: a fraction or a number past any integer must not be converted.
+    return TablesAndRowsState::consoleIndexFromNumber(found->get<double>());
 }
 
 }  // namespace
@@ -99,7 +96,8 @@ void AppDelegate::applicationDidFinishLaunching() {
             // An empty file is an empty database; the window then lists no tables, not an error.
             std::ofstream(path, std::ios::app);
             state.windowToFront =
-                showDatabase(path, 0, false, lastTableSelectedForDatabaseFilePath(path), 0);
+                showDatabase(path, 0, false, lastTableSelectedForDatabaseFilePath(path),
+                             TablesAndRowsState::RowsConsole);
         }
         makeKeyAndOrderFront(state.windowToFront);
     }
@@ -116,7 +114,7 @@ void AppDelegate::restoreWindowInfoEntry(const nlohmann::json& entry, int window
     TablesAndRowsWindow* window = databaseWindowForWindowIndex(windowIndex);
     if (!window || !entry.is_object()) return;
     std::string path = stringInEntry(entry, kLastWindowDatabasePath);
-    int console = consoleInEntry(entry);
+    TablesAndRowsState::ConsoleIndex console = consoleInEntry(entry);
     std::optional<QRect> frame = frameFromEntry(entry);
     std::optional<std::string> table;
     if (!path.empty()) {

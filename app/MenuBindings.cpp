@@ -229,9 +229,11 @@ void bindMenuCommands(MenuRouter& router, AppDelegate& app) {
     for (const auto& [action, command] : kRouterCommands) {
         router.bindApplicationCommand(action, [&router, command] { command(router); });
     }
-    for (int console = 0; console < TablesAndRowsState::kNumberOfConsoles; ++console) {
+    for (int tag = 0; tag < TablesAndRowsState::kNumberOfConsoles; ++tag) {
+        const TablesAndRowsState::ConsoleIndex console =
+            TablesAndRowsState::consoleIndexFromNumber(tag);
         router.bindApplicationCommand(
-            consoleMenuItemActions()[static_cast<size_t>(console)],
+            consoleMenuItemActions()[static_cast<size_t>(tag)],
             [&router, console] { router.selectConsoleOfMainWindow(console); });
     }
     for (const auto& [action, command] : kWindowCommands) router.bindWindowCommand(action, command);

@@ -72,7 +72,8 @@ bool MenuRouter::validateMenuItem(QAction* item) const {
         item->setText(toQString(expandedFieldsToggleTitle(hidden)));
     } else if (action == "hiddenMenuItemClicked") {
         setMenuItemState(item, main.hidden.state);
-    } else if (std::optional<int> console = consoleOfMenuItem(action)) {
+    } else if (std::optional<TablesAndRowsState::ConsoleIndex> console =
+                   consoleOfMenuItem(action)) {
         // The console shown is marked.
         TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
         setMenuItemState(item, controller && controller->selectedConsole() == *console);
@@ -99,7 +100,7 @@ void MenuRouter::menuItemClicked(QAction* item) {
     if (command != windowCommands_.end() && parts) command->second(*parts);
 }
 
-void MenuRouter::selectConsoleOfMainWindow(int console) {
+void MenuRouter::selectConsoleOfMainWindow(TablesAndRowsState::ConsoleIndex console) {
     int slot = app_.windowIndexForMainDatabaseWindow();
     if (app_.tablesAndRowsControllerForWindowIndex(slot)) app_.selectConsole(console, slot);
 }
@@ -107,17 +108,13 @@ void MenuRouter::selectConsoleOfMainWindow(int console) {
 void MenuRouter::selectPreviousViewMenuItemClicked() {
     TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
     if (!controller) return;
-    if (std::optional<int> console = previousConsoleInCycle(controller->selectedConsole())) {
-        selectConsoleOfMainWindow(*console);
-    }
+    selectConsoleOfMainWindow(previousConsoleInCycle(controller->selectedConsole()));
 }
 
 void MenuRouter::selectNextViewMenuItemClicked() {
     TablesAndRowsController* controller = app_.tablesAndRowsControllerForMainWindow();
     if (!controller) return;
-    if (std::optional<int> console = nextConsoleInCycle(controller->selectedConsole())) {
-        selectConsoleOfMainWindow(*console);
-    }
+    selectConsoleOfMainWindow(nextConsoleInCycle(controller->selectedConsole()));
 }
 
 void MenuRouter::showTablesViewMenuItemClicked() {

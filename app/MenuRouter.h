@@ -47,7 +47,7 @@ class MenuRouter : public QObject {
 
     // ---- Commands of the main database window ----
     // Shows the console in the main window and marks its toolbar segment.
-    void selectConsoleOfMainWindow(int console);
+    void selectConsoleOfMainWindow(TablesAndRowsState::ConsoleIndex console);
     void selectPreviousViewMenuItemClicked();
     void selectNextViewMenuItemClicked();
     // Toggle the main window's tables list and toolbar, keeping the per-slot arrays.

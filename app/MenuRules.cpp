@@ -120,20 +120,20 @@ const std::array<const char*, 6>& consoleMenuItemActions() {
     return actions;
 }
 
-std::optional<int> consoleOfMenuItem(const std::string& action) {
+std::optional<TablesAndRowsState::ConsoleIndex> consoleOfMenuItem(const std::string& action) {
     const auto& actions = consoleMenuItemActions();
     auto found = std::find(actions.begin(), actions.end(), action);
     if (found == actions.end()) return std::nullopt;
-    return static_cast<int>(found - actions.begin());
+    return TablesAndRowsState::consoleIndexFromNumber(static_cast<double>(found - actions.begin()));
 }
 
-std::optional<int> nextConsoleInCycle(int segment) {
-    if (segment < 0 || segment >= TablesAndRowsState::kNumberOfConsoles) return std::nullopt;
-    return (segment + 1) % TablesAndRowsState::kNumberOfConsoles;
+TablesAndRowsState::ConsoleIndex nextConsoleInCycle(TablesAndRowsState::ConsoleIndex console) {
+    return TablesAndRowsState::consoleIndexFromNumber((console + 1) %
+                                                      TablesAndRowsState::kNumberOfConsoles);
 }
 
-std::optional<int> previousConsoleInCycle(int segment) {
-    if (segment < 0 || segment >= TablesAndRowsState::kNumberOfConsoles) return std::nullopt;
-    return (segment + TablesAndRowsState::kNumberOfConsoles - 1) %
-           TablesAndRowsState::kNumberOfConsoles;
+TablesAndRowsState::ConsoleIndex previousConsoleInCycle(TablesAndRowsState::ConsoleIndex console) {
+    return TablesAndRowsState::consoleIndexFromNumber(
+        (console + TablesAndRowsState::kNumberOfConsoles - 1) %
+        TablesAndRowsState::kNumberOfConsoles);
 }

@@ -10,6 +10,7 @@
 
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/MenuValidation.h"
+#include "mainwindow/TablesAndRowsState.h"
 
 // Items tagged in these ranges need a main database window, or one showing a database.
 inline constexpr int kNeedsMainWindowFirstTag = 730;
@@ -45,9 +46,8 @@ nlohmann::json toggledSlotFlags(const nlohmann::json& stored, int slot, bool* wa
 // The View menu's item that shows the console, by console index.
 const std::array<const char*, 6>& consoleMenuItemActions();
 // The console the item shows; nullopt for any other item.
-std::optional<int> consoleOfMenuItem(const std::string& action);
+std::optional<TablesAndRowsState::ConsoleIndex> consoleOfMenuItem(const std::string& action);
 
-// The console after or before the segment, wrapping around; nullopt for a segment outside the
-// consoles.
-std::optional<int> nextConsoleInCycle(int segment);
-std::optional<int> previousConsoleInCycle(int segment);
+// The console after or before this one, wrapping around.
+TablesAndRowsState::ConsoleIndex nextConsoleInCycle(TablesAndRowsState::ConsoleIndex console);
+TablesAndRowsState::ConsoleIndex previousConsoleInCycle(TablesAndRowsState::ConsoleIndex console);

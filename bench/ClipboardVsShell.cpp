@@ -28,7 +28,8 @@ void runOrExit(const std::string& sql, const std::string& db) {
 }
 
 TablesAndRowsController* showTable(AppDelegate& app, const std::string& db, int slot) {
-    TablesAndRowsWindow* window = app.showDatabase(db, slot, false, std::nullopt, 0);
+    TablesAndRowsWindow* window =
+        app.showDatabase(db, slot, false, std::nullopt, TablesAndRowsState::RowsConsole);
     window->resize(1200, 800);
     window->show();
     QApplication::processEvents();

@@ -84,7 +84,8 @@ inline void sortRowsTable(const std::string& db, int sortCode) {
 
 // Shows t, as it is sorted, selected in a database window of slot 0.
 inline TablesAndRowsController* showRowsTable(AppDelegate& app, const std::string& db) {
-    TablesAndRowsWindow* window = app.showDatabase(db, 0, false, std::nullopt, 0);
+    TablesAndRowsWindow* window =
+        app.showDatabase(db, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
     window->resize(1200, 800);
     window->show();
     QApplication::processEvents();

@@ -39,7 +39,9 @@ QString localizedText(const char* text) {
 }  // namespace
 
 PrintConsole::PrintConsole(DatabaseWindow& window, RowsDataPort& rowReader)
-    : window_(window), dataPort_(rowReader) {}
+    : window_(window), dataPort_(rowReader) {
+    buildView();
+}
 
 PrintConsole::~PrintConsole() {
     delete layoutPanel_.data();
@@ -48,7 +50,10 @@ PrintConsole::~PrintConsole() {
 }
 
 QWidget* PrintConsole::view() {
-    if (view_) return view_;
+    return view_;
+}
+
+void PrintConsole::buildView() {
     view_ = new QWidget;
     view_->setObjectName("printView");
     auto* layout = new QVBoxLayout(view_);
@@ -91,7 +96,6 @@ QWidget* PrintConsole::view() {
     printRowsView_->setDelegate(this);
     host->rowsView = printRowsView_;
     layout->addWidget(host, 1);
-    return view_;
 }
 
 void PrintConsole::focusDidMove() {
@@ -101,7 +105,6 @@ void PrintConsole::focusDidMove() {
 }
 
 void PrintConsole::initializePrintViewAfterShown() {
-    view();
     layout_ = PrintLayoutStore::loadCurrentPrintLayout();
     forgetReadRows();
     printRowsView_->update();
@@ -109,20 +112,17 @@ void PrintConsole::initializePrintViewAfterShown() {
 }
 
 void PrintConsole::showPrintView() {
-    view();
     window_.state().printPreviewMode = pageButton_->isChecked();
     resizePrintRowsView();
     updateRowNumberLabel();
 }
 
 void PrintConsole::boxOrPageSegmentedControlChanged(int segment) {
-    view();
     (segment == 1 ? pageButton_ : boxButton_)->setChecked(true);
     showPrintView();
 }
 
 void PrintConsole::resizePrintRowsView() {
-    view();
     printRowsView_->resizePrintRowsView();
 }
 
@@ -286,7 +286,6 @@ nlohmann::json PrintConsole::loadBoxObjects(int64_t rowIndex) {
 // ---- Layout panel ----
 
 void PrintConsole::layoutPanelButtonPressed() {
-    view();
     if (!layoutPanel_) layoutPanel_ = new LayoutPanel(*this, window_.window());
     layoutPanel_->open();
     setDesignMode(true);

@@ -77,6 +77,7 @@ class PrintConsole : public Console, public PrintRowsViewDelegate, public Layout
     void showInfoAlert(const std::string& title, const std::string& text) override;
 
   private:
+    void buildView();
     // The display texts of the row's fields; nullopt when it cannot be read.
     std::optional<std::vector<std::string>> formattedFieldValues(int64_t rowIndex);
     void readFailed(const std::string& error);

@@ -10,8 +10,7 @@
 #include "mainwindow/TablesAndRowsController.h"
 #include "settings/ColumnWidths.h"
 
-void TablesAndRowsController::selectConsole(int console) {
-    if (console < 0 || console >= kNumberOfConsoles) return;  // no such segment
+void TablesAndRowsController::selectConsole(ConsoleIndex console) {
     if (console != state_.selectedConsoleIndex) {
         changeConsole(console);
     } else if (console == TablesAndRowsState::RowsConsole) {
@@ -24,8 +23,7 @@ void TablesAndRowsController::selectConsole(int console) {
     }
 }
 
-void TablesAndRowsController::changeConsole(int console) {
-    if (console < 0 || console >= kNumberOfConsoles) console = TablesAndRowsState::RowsConsole;
+void TablesAndRowsController::changeConsole(ConsoleIndex console) {
     if (console == TablesAndRowsState::RecordConsole) {
         selectAddRowViewAtFieldIndex(FieldIndex());
         return;
@@ -39,7 +37,7 @@ void TablesAndRowsController::selectAddRowViewAtFieldIndex(FieldIndex field) {
     showOnlyConsole(TablesAndRowsState::RecordConsole);
 }
 
-void TablesAndRowsController::showOnlyConsole(int console) {
+void TablesAndRowsController::showOnlyConsole(ConsoleIndex console) {
     if (console != state_.selectedConsoleIndex) {
         for (const auto& panel : panels_) panel->closeEditFieldPanel();
     }
@@ -55,15 +53,14 @@ void TablesAndRowsController::showOnlyConsole(int console) {
     }
 }
 
-void TablesAndRowsController::selectSegmentInToolbar(int console) {
+void TablesAndRowsController::selectSegmentInToolbar(ConsoleIndex console) {
     auto* segments = consoleToolbar_->findChild<QButtonGroup*>();
     if (QAbstractButton* button = segments ? segments->button(console) : nullptr) {
         button->setChecked(true);
     }
 }
 
-QWidget* TablesAndRowsController::consoleView(int console) {
-    if (console < 0 || console >= kNumberOfConsoles) return nullptr;
+QWidget* TablesAndRowsController::consoleView(ConsoleIndex console) {
     return consoleViews_[static_cast<size_t>(console)];
 }
 

@@ -29,8 +29,7 @@ class DatabaseWindow {
     virtual std::vector<std::string> selectedTableNames() const = 0;
     // The object selected last, also when several are.
     virtual std::optional<std::string> selectedTableName() const = 0;
-    // Shows the console (TablesAndRowsState::ConsoleIndex).
-    virtual void selectConsole(int console) = 0;
+    virtual void selectConsole(TablesAndRowsState::ConsoleIndex console) = 0;
     // Shows the record console on the field (none for the first field shown).
     virtual void selectAddRowViewAtFieldIndex(FieldIndex field) = 0;
     // The row count changed: the labels that show it are updated.

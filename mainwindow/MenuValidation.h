@@ -6,6 +6,8 @@
 // equivalent fires without its menu being shown.
 #include <cstdint>
 
+#include "mainwindow/TablesAndRowsState.h"
+
 class DatabaseWindow;
 
 // The view of the window that has the keyboard focus. A text input handles its own clipboard
@@ -13,7 +15,7 @@ class DatabaseWindow;
 enum class MenuResponder { Other, TablesList, RowsGrid, TextInput };
 
 struct MenuWindowState {
-    int console = 0;  // TablesAndRowsState::ConsoleIndex
+    TablesAndRowsState::ConsoleIndex console = TablesAndRowsState::RowsConsole;
     // Exactly one object is selected in the tables list.
     bool oneObjectSelected = false;
     // The kind of the object shown (SchemaObjectTypeCode).

@@ -49,8 +49,7 @@ void TablesAndRowsController::addPanel(std::unique_ptr<WindowPanel> panel) {
     if (panel) panels_.push_back(std::move(panel));
 }
 
-Console* TablesAndRowsController::console(int console) const {
-    if (console < 0 || console >= kNumberOfConsoles) return nullptr;
+Console* TablesAndRowsController::console(ConsoleIndex console) const {
     return consoles_[static_cast<size_t>(console)].get();
 }
 
@@ -84,8 +83,9 @@ void TablesAndRowsController::buildView() {
         segments->addButton(button, console);
         consoleToolbar_->addWidget(button);
     }
-    connect(segments, &QButtonGroup::idClicked, this,
-            [this](int console) { selectConsole(console); });
+    connect(segments, &QButtonGroup::idClicked, this, [this](int segment) {
+        selectConsole(TablesAndRowsState::consoleIndexFromNumber(segment));
+    });
     layout->addWidget(consoleToolbar_);
 
     tablesRowsSplitView_ = new QSplitter(Qt::Horizontal, view_);
@@ -141,7 +141,8 @@ void TablesAndRowsController::buildView() {
     consolesLayout->setContentsMargins(0, 0, 0, 0);
     const char* emptyNames[kNumberOfConsoles] = {"rowsScrollView", "addRowView", "sqlView",
                                                  "importView",     "exportView", "printView"};
-    for (int console = 0; console < kNumberOfConsoles; ++console) {
+    for (int number = 0; number < kNumberOfConsoles; ++number) {
+        const ConsoleIndex console = TablesAndRowsState::consoleIndexFromNumber(number);
         Console* instance = this->console(console);
         QWidget* consoleView = instance ? instance->view() : new QWidget;
         if (!instance) consoleView->setObjectName(emptyNames[console]);

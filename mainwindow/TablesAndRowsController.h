@@ -64,7 +64,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     std::optional<std::string> selectedTableName() const override;
     std::optional<std::string> selectedTableNameIfOnlyOne() const override;
     std::vector<std::string> selectedTableNames() const override;
-    void selectConsole(int console) override;
+    void selectConsole(ConsoleIndex console) override;
     void selectAddRowViewAtFieldIndex(FieldIndex field) override;
     void updateNumberOfRowsLabel() override;
     void rowsDidChange() override;
@@ -111,17 +111,17 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void runErrorAlert(const std::string& message, const std::string& errorDescription);
 
     // ---- Consoles and toolbar ----
-    void changeConsole(int console);
+    void changeConsole(ConsoleIndex console);
     // The toolbar's segmented control mirrors the console.
-    void selectSegmentInToolbar(int console);
-    int selectedConsole() const { return state_.selectedConsoleIndex; }
+    void selectSegmentInToolbar(ConsoleIndex console);
+    ConsoleIndex selectedConsole() const { return state_.selectedConsoleIndex; }
     void focusTablesView();
     void showTablesView(bool show);
     void showConsoleToolbar(bool show);
     bool isTablesViewShown() const;
     bool isConsoleToolbarShown() const;
     // The console widget of an index.
-    QWidget* consoleView(int console);
+    QWidget* consoleView(ConsoleIndex console);
     void storeSplitViewWidths();
     void updateTablesRowsSplitViewWidths();
     void splitViewDidResizeSubviews();
@@ -150,9 +150,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QSplitter* tablesRowsSplitView() const { return tablesRowsSplitView_; }
 
   private:
-    Console* console(int console) const;
+    Console* console(ConsoleIndex console) const;
     void buildView();
-    void showOnlyConsole(int console);
+    void showOnlyConsole(ConsoleIndex console);
     // Runs the panel as a sheet on the window and shows the database chosen.
     void showChosenDatabase(FilePanel panel);
     void readDisplaySettings();

@@ -37,6 +37,14 @@ struct TablesAndRowsState {
         PrintConsole
     };
     static constexpr int kNumberOfConsoles = 6;
+    // The console a number from outside names (a stored setting, a toolbar segment, a menu
+    // item); a fraction counts by its whole part and anything outside the consoles is the rows
+    // console.
+    static constexpr ConsoleIndex consoleIndexFromNumber(double number) {
+        return number >= 0 && number < kNumberOfConsoles
+                   ? static_cast<ConsoleIndex>(static_cast<int>(number))
+                   : RowsConsole;
+    }
     // A limited object shows at most its first rows.
     static constexpr int64_t kLimitedRows = 1000;
 
@@ -141,7 +149,7 @@ struct TablesAndRowsState {
     };
 
     std::optional<std::string> databaseFilePath;
-    int selectedConsoleIndex = RowsConsole;
+    ConsoleIndex selectedConsoleIndex = RowsConsole;
     SelectedObject selectedObject;
     FieldModel fieldModel;
     SortAndSearch sortAndSearch;

@@ -89,7 +89,6 @@ void RowsConsole::reloadRowsTableViewRowIndex(RowIndex rowIndex) {
 }
 
 void RowsConsole::reloadRowsTableViewRowIndexes(RowIndex first, RowIndex last) {
-    if (!rowsTableView_) return;
     // Clipped to the rows on screen first, so a long span costs no more than a short one.
     int64_t from = std::max<int64_t>(dataPort_.tableViewRowFromRowIndex(first).value, 0);
     int64_t to =

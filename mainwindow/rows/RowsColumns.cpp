@@ -6,7 +6,6 @@
 #include "mainwindow/rows/RowsConsole.h"
 
 void RowsConsole::updateColumns(const std::optional<std::string>& tableName) {
-    view();
     columns_.updateRowsTableViewColumnsAndHeaders();
     columns_.updateRowsTableViewColumnWidths(tableName);
     updateHorizontalDataScrollerViewX();
@@ -18,7 +17,6 @@ void RowsConsole::layOutGridColumns() {
 }
 
 void RowsConsole::reloadRowsConsoleColumns(const std::optional<std::string>& tableName) {
-    view();
     auto& port = state_.dataPort;
     bool noFields = port.numberOfFieldsPerRow < 1;
     rowsTableView_->setColumnHidden(0, noFields);

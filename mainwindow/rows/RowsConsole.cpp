@@ -34,16 +34,17 @@ RowsConsole::RowsConsole(DatabaseWindow& window)
       cellCommands_(std::make_unique<CellCommands>(*this, window)),
       selection_(std::make_unique<GridSelection>(*this, window)),
       navigator_(std::make_unique<GridNavigator>(*this, window)),
-      editor_(std::make_unique<InPlaceEditor>(*this, window)) {}
+      editor_(std::make_unique<InPlaceEditor>(*this, window)) {
+    buildView();
+}
 
 RowsConsole::~RowsConsole() {
-    if (view_ && rowsTableView_) rowsTableView_->detachController();
+    if (view_) rowsTableView_->detachController();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
 }
 
 QWidget* RowsConsole::view() {
-    if (!view_) buildView();
     return view_;
 }
 
@@ -96,11 +97,10 @@ void RowsConsole::buildView() {
 
 void RowsConsole::selectedObjectWillChange() {
     // An open edit is written while the list and the page still say which row it belongs to.
-    if (rowsTableView_) rowsTableView_->endEditing();
+    rowsTableView_->endEditing();
 }
 
 void RowsConsole::selectedObjectDidChange() {
-    view();
     dataPort_.forgetQuery();
     if (state_.dataPort.numberOfFieldsPerRow >= 1) calculateTotalRows();
     reloadRowsConsoleColumns(window_.selectedTableNameIfOnlyOne());
@@ -111,14 +111,13 @@ void RowsConsole::selectedObjectDidChange() {
 }
 
 void RowsConsole::consoleDidAppear() {
-    view();
     if (QWidget* window = rowsTableView_->window()) window->activateWindow();
     rowsTableView_->setFocus();
 }
 
 void RowsConsole::windowWillClose() {
     // The edit in progress is written while the window still knows its database.
-    if (rowsTableView_) rowsTableView_->endEditing();
+    rowsTableView_->endEditing();
 }
 
 void RowsConsole::showReadError(const std::string& error) {
@@ -170,7 +169,6 @@ void RowsConsole::reloadFieldValues() {
 }
 
 void RowsConsole::resetTableSelections() {
-    view();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     port.firstRowIndexInDataPort = RowIndex(0);
@@ -189,12 +187,11 @@ void RowsConsole::resetTableSelections() {
 }
 
 double RowsConsole::verticalDataScrollerViewHeight() const {
-    if (!rowsTableView_) return 1.0;
     return std::max(1.0, double(rowsTableView_->viewport()->height()));
 }
 
 int64_t RowsConsole::numberOfDataPortRows() const {
-    int rowHeight = rowsTableView_ ? std::max(rowsTableView_->rowHeight(), 1) : 1;
+    int rowHeight = std::max(rowsTableView_->rowHeight(), 1);
     return std::max<int64_t>(
         1, static_cast<int64_t>(std::trunc(verticalDataScrollerViewHeight() / rowHeight)));
 }
@@ -208,7 +205,7 @@ FieldIndex RowsConsole::nextFieldIndexInViewport(FieldIndex field) const {
 }
 
 FieldIndex RowsConsole::fieldIndexFromTableViewColumn(GridColumn column, GridRow row) const {
-    if (!rowsTableView_ || column.value < 1 || column.value >= numberOfColumns() || row.isNone() ||
+    if (column.value < 1 || column.value >= numberOfColumns() || row.isNone() ||
         row.value >= numberOfRows()) {
         return FieldIndex();
     }
@@ -252,13 +249,11 @@ void RowsConsole::reloadRowsKeepingPort() {
 }
 
 void RowsConsole::rowsDidChange() {
-    view();
     selection_->forgetSelected();
     reloadRowsKeepingPort();
 }
 
 void RowsConsole::moveFocusedRowBy(int64_t offset) {
-    view();
     if (offset < 0) {
         navigator_->move(MoveDirection::Up, -offset, true);
     } else {
@@ -301,7 +296,6 @@ void RowsConsole::updateNumberOfRowsLabel() {
 }
 
 void RowsConsole::numberOfRowsDidChange() {
-    view();
     bool shown = window_.selectedTableName().has_value();
     rowsViewNumberOfRowsButton_->setText(
         shown ? toQString(localizedFormat("%ld", {std::to_string(state_.dataPort.totalRows)}))
@@ -324,9 +318,9 @@ void RowsConsole::redrawGrid() {
 }
 
 int RowsConsole::numberOfColumns() const {
-    return rowsTableView_ ? rowsTableView_->numberOfColumns() : 0;
+    return rowsTableView_->numberOfColumns();
 }
 
 int RowsConsole::numberOfRows() const {
-    return rowsTableView_ ? rowsTableView_->numberOfRows() : 0;
+    return rowsTableView_->numberOfRows();
 }

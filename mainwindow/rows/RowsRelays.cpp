@@ -17,8 +17,7 @@ void RowsConsole::noticeFocusMove() {
 
 std::optional<QRect> RowsConsole::focusedCellScreenRect() const {
     const auto& selection = state_.selection;
-    if (!rowsTableView_ || selection.focusedRowIndex.isNone() ||
-        selection.focusedFieldIndex.isNone()) {
+    if (selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) {
         return std::nullopt;
     }
     GridRow row = dataPort_.tableViewRowFromRowIndex(selection.focusedRowIndex);

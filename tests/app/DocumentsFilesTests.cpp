@@ -134,11 +134,11 @@ TEST_F(DocumentsFilesTest, ANewDatabaseOpensEmptyWithoutAlertsWhateverTheWindowS
                   shop, nullptr, DBInterface::MissingFile::Create),
               0);
     // Each console the window can show when the user asks for a new database.
-    for (int console :
-         {int(TablesAndRowsState::RowsConsole), int(TablesAndRowsState::RecordConsole),
-          int(TablesAndRowsState::SQLConsole)}) {
+    for (auto console : {TablesAndRowsState::RowsConsole, TablesAndRowsState::RecordConsole,
+                         TablesAndRowsState::SQLConsole}) {
         SCOPED_TRACE(console);
-        TablesAndRowsWindow* window = app->showDatabase(shop, 0, false, std::string("t"), 0);
+        TablesAndRowsWindow* window =
+            app->showDatabase(shop, 0, false, std::string("t"), TablesAndRowsState::RowsConsole);
         window->resize(900, 500);
         TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(0);
         controller->selectTableWithName(std::string("t"));
@@ -181,8 +181,8 @@ TEST_F(DocumentsFilesTest, RenamesRefuseUnsafeNamesAndWindowsFollowTheFile) {
     EXPECT_TRUE(DBInterface::doesTableExist("t", old));
 
     // Shown in two windows: both follow the file through the menu's sheet.
-    app->showDatabase(old, 0, false, std::string("t"), 0);
-    app->showDatabase(old, 1, false, std::string("t"), 0);
+    app->showDatabase(old, 0, false, std::string("t"), TablesAndRowsState::RowsConsole);
+    app->showDatabase(old, 1, false, std::string("t"), TablesAndRowsState::RowsConsole);
     UserDefaults::standard().setObject({{"shop.db", {{"t", {40, 80}}}}}, "RowsTableColumnWidths");
     Alert::setTestResponder([this](const Alert& alert, QWidget* window) {
         alerts.push_back({alert.messageText.toStdString(), "", window != nullptr});
@@ -255,7 +255,7 @@ TEST_F(DocumentsFilesTest, CopyingInAsksOnceAndAFailedReplaceKeepsTheOldFile) {
 TEST_F(DocumentsFilesTest, DeletionKeepsFilesShownInAWindow) {
     std::string shown = makeDatabase(documents("shown.db"));
     writeFile(documents("a.png"), "a");
-    app->showDatabase(shown, 0, false, std::nullopt, 0);
+    app->showDatabase(shown, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
     std::vector<AppFileEntry> list;
     reloadAppFilesInto(list, FileNameFilter{}, NameAscending);
     ASSERT_EQ(namesOf(list), (std::vector<std::string>{"a.png", "shown.db"}));

@@ -172,7 +172,8 @@ TEST_F(ImagesAndCopyOutTest, MailRouteFormsTheMessageAndRevealsTheFile) {
     EXPECT_EQ(DatabaseCopyOut::mailURLForDatabaseFileName("my shop & co.db"),
               "mailto:?SUBJECT=Your%20database%20my%20shop%20%26%20co.db%20is%20attached&BODY=");
     std::string path = makeDatabase(pathInDocuments("my shop.db"));
-    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    makeKeyAndOrderFront(
+        app->showDatabase(path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
     app->databaseCopyOut().shareCurrentDatabaseUsingEmail();
     std::string url = "mailto:?SUBJECT=Your%20database%20my%20shop.db%20is%20attached&BODY=";
     EXPECT_EQ(DatabaseCopyOut::mailURLForDatabaseFileName("my shop.db"), url);
@@ -193,7 +194,8 @@ TEST_F(ImagesAndCopyOutTest, CopyOutIsConsistentWhileAnotherConnectionWrites) {
                            "FROM n; BEGIN; INSERT INTO t VALUES('uncommitted');",
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
-    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    makeKeyAndOrderFront(
+        app->showDatabase(path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
     std::string folder = pathInHome("copies");
     fs::create_directory(folder);
     app->databaseCopyOut().copyDatabaseIntoFolder(folder, false);
@@ -230,7 +232,8 @@ TEST_F(ImagesAndCopyOutTest, CopyOutIsConsistentWhileAnotherConnectionWrites) {
 
 TEST_F(ImagesAndCopyOutTest, ThePanelsOfImagesAndCopiesSayWhatTheyDo) {
     std::string path = makeDatabase(pathInDocuments("shop.db"));
-    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    makeKeyAndOrderFront(
+        app->showDatabase(path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
     app->databaseCopyOut().copyDatabaseToFolder();
     app->databaseCopyOut().uploadToDropbox();
     app->imagesWindow().chooseImageFile();

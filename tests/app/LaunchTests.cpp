@@ -41,7 +41,8 @@ TEST_F(LaunchTest, FirstLaunchOpensTheDefaultDatabaseInSlotZero) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), "varnelo.db");
     EXPECT_EQ(app->mainDatabaseWindow(), window);
-    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedConsole(), 0);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedConsole(),
+              TablesAndRowsState::RowsConsole);
     EXPECT_TRUE(app->isApplicationLaunched());
     EXPECT_FALSE(app->sqliteFunctions().empty());
     EXPECT_TRUE(alerts.empty());
@@ -82,8 +83,8 @@ TEST_F(LaunchTest, WindowsOfSlotsOneAndThreeComeBackInSlotsZeroAndOne) {
     std::string external = makeDatabase(pathInHome("elsewhere.sqlite"), "second");
     app->applicationDidFinishLaunching();
     app->databaseWindowForWindowIndex(0)->close();
-    app->showDatabase(inDocuments, 1, true, std::string("first"), 2);
-    app->showDatabase(external, 3, true, std::nullopt, 0);
+    app->showDatabase(inDocuments, 1, true, std::string("first"), TablesAndRowsState::SQLConsole);
+    app->showDatabase(external, 3, true, std::nullopt, TablesAndRowsState::RowsConsole);
     app->databaseWindowForWindowIndex(1)->setGeometry(100, 120, 700, 500);
     app->databaseWindowForWindowIndex(3)->setGeometry(140, 160, 720, 520);
     app->applicationWillTerminate();
@@ -104,7 +105,8 @@ TEST_F(LaunchTest, WindowsOfSlotsOneAndThreeComeBackInSlotsZeroAndOne) {
     EXPECT_FALSE(pathInSlot(3));
     EXPECT_EQ(app->databaseWindowForWindowIndex(0)->geometry(), QRect(100, 120, 700, 500));
     EXPECT_EQ(app->databaseWindowForWindowIndex(1)->geometry(), QRect(140, 160, 720, 520));
-    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedConsole(), 2);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedConsole(),
+              TablesAndRowsState::SQLConsole);
     EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedTableNameIfOnlyOne(), "first");
     EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(1));
 
@@ -117,7 +119,7 @@ TEST_F(LaunchTest, WindowsOfSlotsOneAndThreeComeBackInSlotsZeroAndOne) {
 TEST_F(LaunchTest, AVanishedExternalFileIsLoggedAndTheDefaultDatabaseOpens) {
     std::string external = makeDatabase(pathInHome("gone.db"));
     app->applicationDidFinishLaunching();
-    app->showDatabase(external, 1, true, std::nullopt, 0);
+    app->showDatabase(external, 1, true, std::nullopt, TablesAndRowsState::RowsConsole);
     app->applicationWillTerminate();
     std::filesystem::remove(external);
 
@@ -141,7 +143,7 @@ TEST_F(LaunchTest, AnExternalFileWithoutBookmarkIsNotRestored) {
 TEST_F(LaunchTest, AReplacedExternalFileGetsANewBookmarkAndIsRestored) {
     std::string external = makeDatabase(pathInHome("replaced.db"));
     app->applicationDidFinishLaunching();
-    app->showDatabase(external, 0, true, std::nullopt, 0);
+    app->showDatabase(external, 0, true, std::nullopt, TablesAndRowsState::RowsConsole);
     app->applicationWillTerminate();
     nlohmann::json before = UserDefaults::standard().dictionaryForKey("FileBookmarks");
     std::filesystem::rename(external, pathInHome("replaced-old.db"));
@@ -172,8 +174,10 @@ TEST_F(LaunchTest, MalformedEntriesAreSkippedAndOddConsolesBecomeTheRowsConsole)
     EXPECT_FALSE(pathInSlot(2));
     EXPECT_EQ(pathInSlot(3), third);
     EXPECT_FALSE(pathInSlot(4));  // entries past the fifth are ignored
-    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(1)->selectedConsole(), 0);
-    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(3)->selectedConsole(), 0);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(1)->selectedConsole(),
+              TablesAndRowsState::RowsConsole);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(3)->selectedConsole(),
+              TablesAndRowsState::RowsConsole);
     EXPECT_TRUE(alerts.empty());
 }
 
@@ -264,5 +268,6 @@ TEST_F(LaunchTest, NumbersBeyondAnyRangeAreMalformedFramesAndTheRowsConsole) {
     EXPECT_FALSE(pathInSlot(0));
     EXPECT_FALSE(pathInSlot(1));
     EXPECT_EQ(pathInSlot(2), saved);
-    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(2)->selectedConsole(), 0);
+    EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(2)->selectedConsole(),
+              TablesAndRowsState::RowsConsole);
 }

@@ -16,7 +16,7 @@ MainWindowMenuContext mainWindowShowing(bool database, bool inAppContainer = tru
     main.hasController = true;
     main.hasDatabase = database;
     main.databaseInAppContainer = database && inAppContainer;
-    main.window.console = 0;
+    main.window.console = TablesAndRowsState::RowsConsole;
     main.window.totalRows = 3;
     return main;
 }
@@ -72,7 +72,7 @@ TEST(MenuRulesTest, ItemsNeedAMainWindowByTheirTagsAndRules) {
     // A blank row is added only in the rows console, with the grid or the tables list focused.
     grid.window.responder = MenuResponder::TablesList;
     EXPECT_TRUE(isMenuItemEnabled("addOneBlankRowItemClicked", 731, grid));
-    for (int console : {TablesAndRowsState::RecordConsole, TablesAndRowsState::SQLConsole}) {
+    for (auto console : {TablesAndRowsState::RecordConsole, TablesAndRowsState::SQLConsole}) {
         grid.window.console = console;
         EXPECT_FALSE(isMenuItemEnabled("addOneBlankRowItemClicked", 731, grid));
         EXPECT_FALSE(isMenuItemEnabled("copyForExportMenuItemClicked", 0, grid));
@@ -98,17 +98,21 @@ TEST(MenuRulesTest, TogglesKeepOneFlagPerSlotAndTitleTheirItems) {
     EXPECT_EQ(expandedFieldsToggleTitle(false), "Hide Expanded Fields");
 }
 
-TEST(MenuRulesTest, TheConsoleCycleWrapsAndIgnoresSegmentsOutsideTheConsoles) {
+TEST(MenuRulesTest, TheConsoleCycleWrapsAndNumbersOutsideTheConsolesAreTheRowsConsole) {
     const int next[] = {1, 2, 3, 4, 5, 0};
     const int previous[] = {5, 0, 1, 2, 3, 4};
-    for (int segment = 0; segment < 6; ++segment) {
-        EXPECT_EQ(nextConsoleInCycle(segment), next[segment]);
-        EXPECT_EQ(previousConsoleInCycle(segment), previous[segment]);
+    for (int number = 0; number < 6; ++number) {
+        TablesAndRowsState::ConsoleIndex console =
+            TablesAndRowsState::consoleIndexFromNumber(number);
+        EXPECT_EQ(console, number);
+        EXPECT_EQ(nextConsoleInCycle(console), next[number]);
+        EXPECT_EQ(previousConsoleInCycle(console), previous[number]);
     }
-    for (int segment : {-1, 6, 9}) {
-        EXPECT_EQ(nextConsoleInCycle(segment), std::nullopt);
-        EXPECT_EQ(previousConsoleInCycle(segment), std::nullopt);
+    for (double number : {-1.0, -0.5, 6.0, 9.0, 1e300}) {
+        EXPECT_EQ(TablesAndRowsState::consoleIndexFromNumber(number),
+                  TablesAndRowsState::RowsConsole);
     }
+    EXPECT_EQ(TablesAndRowsState::consoleIndexFromNumber(2.5), TablesAndRowsState::SQLConsole);
 }
 
 class PreferencesRecordTest : public TempHomeTest {};

@@ -96,7 +96,7 @@ TEST_F(MenuShellTest, KeyEquivalentsDoNothingWithoutAMainDatabaseWindowOrAgainst
     EXPECT_FALSE(item("performClose")->isEnabled());
 }
 
-TEST_F(MenuShellTest, TheConsoleCycleWrapsAndAConsoleOutsideTheToolbarChangesNothing) {
+TEST_F(MenuShellTest, TheConsoleCycleWraps) {
     makeRowsTable(3);
     TablesAndRowsController* c = showActive("t");
     item("printViewMenuItemClicked")->trigger();
@@ -105,19 +105,13 @@ TEST_F(MenuShellTest, TheConsoleCycleWrapsAndAConsoleOutsideTheToolbarChangesNot
     EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::RowsConsole);
     item("selectPreviousViewMenuItemClicked")->trigger();
     EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::PrintConsole);
-
-    item("sqlViewMenuItemClicked")->trigger();
-    app->selectConsole(9, 0);
-    app->selectConsole(-1, 0);
-    c->selectConsole(9);
-    EXPECT_EQ(c->selectedConsole(), TablesAndRowsState::SQLConsole);
 }
 
 TEST_F(MenuShellTest, TogglesStoreOneFlagPerSlotAndRetitleTheirItems) {
     makeRowsTable(3);
     UserDefaults::standard().setObject(nlohmann::json::array({true, false, false, true}),
                                        "HiddenTablesViews");
-    app->showDatabase(db, 1, false, std::string("t"), 0);
+    app->showDatabase(db, 1, false, std::string("t"), TablesAndRowsState::RowsConsole);
     makeKeyAndOrderFront(app->databaseWindowForWindowIndex(1));
     TablesAndRowsController* c = app->tablesAndRowsControllerForWindowIndex(1);
     ASSERT_EQ(app->windowIndexForMainDatabaseWindow(), 1);
@@ -140,7 +134,7 @@ TEST_F(MenuShellTest, TogglesStoreOneFlagPerSlotAndRetitleTheirItems) {
     open("showToolbarMenuItemClicked", 1);
     EXPECT_EQ(item("showToolbarMenuItemClicked", 1)->text(), "Show Toolbar");
     // Shown again in the window, the database keeps its hidden toolbar.
-    app->showDatabase(db, 1, false, std::string("t"), 0);
+    app->showDatabase(db, 1, false, std::string("t"), TablesAndRowsState::RowsConsole);
     EXPECT_FALSE(c->isConsoleToolbarShown());
 }
 
@@ -156,7 +150,7 @@ TEST_F(MenuShellTest, MenusEnableTheirItemsAsTheyOpenAndKeyEquivalentsStayLive) 
     EXPECT_TRUE(item("setToNULLMenuItemClicked")->isEnabled());
 
     // A window showing no database is main: items needing a database are disabled.
-    app->showDatabase(std::nullopt, 0, false, std::nullopt, 0);
+    app->showDatabase(std::nullopt, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
     makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
     open("reloadTablesMenuItemClicked");
     EXPECT_FALSE(item("reloadTablesMenuItemClicked")->isEnabled());

@@ -113,7 +113,7 @@ TEST_F(TablesListMenuTest, TheDeleteButtonAndTheMenuDeleteTheObjectsAfterAsking)
     QTest::mouseClick(deleteButton, Qt::LeftButton);
     EXPECT_EQ(alerts.back().both(), "No table selected|Select a table to delete.");
     // A window showing no database offers no list buttons.
-    app->showDatabase(std::nullopt, 0, false, std::nullopt, 0);
+    app->showDatabase(std::nullopt, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
     EXPECT_FALSE(deleteButton->isEnabled());
     EXPECT_FALSE(c->leftSideAddButton()->isEnabled());
     EXPECT_FALSE(c->leftSideActionButton()->isEnabled());

@@ -44,8 +44,10 @@ TEST_F(WindowDropsTest, TablesGoOnlyToAnotherWindowWhichCopiesThemThroughItsPane
     const std::string from = makeDatabase(pathInDocuments("from.db"), "orders");
     const std::string to = makeDatabase(pathInDocuments("to.db"), "t");
     app->applicationDidFinishLaunching();
-    makeKeyAndOrderFront(app->showDatabase(from, 0, false, std::nullopt, 0));
-    makeKeyAndOrderFront(app->showDatabase(to, 1, false, std::nullopt, 0));
+    makeKeyAndOrderFront(
+        app->showDatabase(from, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
+    makeKeyAndOrderFront(
+        app->showDatabase(to, 1, false, std::nullopt, TablesAndRowsState::RowsConsole));
     TablesAndRowsController* source = window(0);
     TablesAndRowsController* destination = window(1);
     std::unique_ptr<QMimeData> data(Pasteboard::mimeData(
@@ -71,7 +73,8 @@ TEST_F(WindowDropsTest, TablesGoOnlyToAnotherWindowWhichCopiesThemThroughItsPane
 TEST_F(WindowDropsTest, SQLFilesGoToTheQueryTextAndOtherFilesToTheImportList) {
     const std::string path = makeDatabase(pathInDocuments("shop.db"), "orders");
     app->applicationDidFinishLaunching();
-    makeKeyAndOrderFront(app->showDatabase(path, 0, false, std::nullopt, 0));
+    makeKeyAndOrderFront(
+        app->showDatabase(path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
     TablesAndRowsController* c = window(0);
     const std::string notes = home() + "/notes.txt", query = home() + "/X.SQL",
                       empty = home() + "/empty.sql", other = home() + "/other.csv";

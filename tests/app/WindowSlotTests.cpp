@@ -72,7 +72,7 @@ TEST_F(WindowSlotTest, ATextFileIsRefusedAndTheOthersStillOpen) {
 TEST_F(WindowSlotTest, DroppedFilesCascadeFromTheHighestVisibleWindow) {
     std::vector<std::string> paths = databases(3);
     app->applicationDidFinishLaunching();
-    app->showDatabase(paths[0], 2, false, std::nullopt, 0);
+    app->showDatabase(paths[0], 2, false, std::nullopt, TablesAndRowsState::RowsConsole);
     app->databaseWindowForWindowIndex(2)->setGeometry(300, 200, 640, 480);
     app->openDroppedFiles({paths[1], paths[2]}, true);
     EXPECT_EQ(pathInSlot(1), paths[1]);
@@ -103,9 +103,9 @@ TEST_F(WindowSlotTest, ClosingAWindowFreesItsSlotForTheNextFile) {
 
 TEST_F(WindowSlotTest, ABookmarkStaysWhileAnotherWindowShowsTheSameFile) {
     std::vector<std::string> paths = databases(2);
-    app->showDatabase(paths[0], 0, true, std::nullopt, 0);
-    app->showDatabase(paths[0], 1, true, std::nullopt, 0);
-    app->showDatabase(paths[1], 2, true, std::nullopt, 0);
+    app->showDatabase(paths[0], 0, true, std::nullopt, TablesAndRowsState::RowsConsole);
+    app->showDatabase(paths[0], 1, true, std::nullopt, TablesAndRowsState::RowsConsole);
+    app->showDatabase(paths[1], 2, true, std::nullopt, TablesAndRowsState::RowsConsole);
     ASSERT_TRUE(hasBookmark(paths[0]));
     app->databaseWindowForWindowIndex(0)->close();
     EXPECT_TRUE(hasBookmark(paths[0]));
@@ -135,8 +135,8 @@ TEST_F(WindowSlotTest, LastTableShownIsKeptByFileNameInsideAndByPathOutside) {
     std::string inside = makeDatabase(pathInDocuments("shop.db"), "orders");
     std::string outside = makeDatabase(pathInHome("shop.db"), "stock");
     app->applicationDidFinishLaunching();
-    app->showDatabase(inside, 0, false, std::string("orders"), 0);
-    app->showDatabase(outside, 1, false, std::string("stock"), 0);
+    app->showDatabase(inside, 0, false, std::string("orders"), TablesAndRowsState::RowsConsole);
+    app->showDatabase(outside, 1, false, std::string("stock"), TablesAndRowsState::RowsConsole);
     UserDefaults& defaults = UserDefaults::standard();
     EXPECT_EQ(defaults.dictionaryForKey("LastTablesShown")["shop.db"], "orders");
     EXPECT_EQ(defaults.dictionaryForKey("LastExternalTablesShown")[outside], "stock");
@@ -173,7 +173,7 @@ TEST_F(WindowSlotTest, TheOpenPanelsShowTheChosenFileInTheirWindow) {
 TEST_F(WindowSlotTest, ABrokenBookmarkIsReportedAndTheDatabaseStillShows) {
     std::string external = databases(1)[0];
     UserDefaults::standard().setObject({{external, "garbage"}}, "FileBookmarks");
-    app->showDatabase(external, 0, true, std::nullopt, 0);
+    app->showDatabase(external, 0, true, std::nullopt, TablesAndRowsState::RowsConsole);
     EXPECT_EQ(pathInSlot(0), external);
     std::vector<ErrorLogEntry> log = applicationErrorLog().snapshot();
     ASSERT_EQ(log.size(), 1u);

@@ -17,7 +17,8 @@ class SQLConsoleTest : public ControllerTest {
     SQLConsole* showConsole(const std::optional<std::string>& table, int windowIndex = 0,
                             const std::string& path = {}) {
         TablesAndRowsWindow* window =
-            app->showDatabase(path.empty() ? db : path, windowIndex, false, std::nullopt, 0);
+            app->showDatabase(path.empty() ? db : path, windowIndex, false, std::nullopt,
+                              TablesAndRowsState::RowsConsole);
         window->resize(900, 600);
         window->show();
         TablesAndRowsController* controller =

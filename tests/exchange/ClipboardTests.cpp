@@ -62,7 +62,8 @@ class ClipboardTest : public ControllerTest {
     }
     // The second window, on the other file.
     TablesAndRowsController* showOther(const std::string& table) {
-        TablesAndRowsWindow* window = app->showDatabase(other, 1, false, std::nullopt, 0);
+        TablesAndRowsWindow* window =
+            app->showDatabase(other, 1, false, std::nullopt, TablesAndRowsState::RowsConsole);
         window->resize(900, 500);
         window->show();
         QTest::qWait(kSettleWaitMs);
@@ -222,7 +223,7 @@ TEST_F(PlainTextPasteTest, RowsCopiedAsTabTextPasteBackAsTheSameRows) {
     QGuiApplication::clipboard()->setText(text);
     ASSERT_FALSE(Pasteboard::dataType().has_value());
 
-    app->showDatabase(other, 1, false, std::nullopt, 0)->show();
+    app->showDatabase(other, 1, false, std::nullopt, TablesAndRowsState::RowsConsole)->show();
     QTest::qWait(kSettleWaitMs);
     TablesAndRowsController* target = app->tablesAndRowsControllerForWindowIndex(1);
     target->selectTableWithName("t");

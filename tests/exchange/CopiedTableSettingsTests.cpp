@@ -139,7 +139,8 @@ TEST_F(CopiedTableSettingsTest, ATablePastedFromAnotherWindowKeepsEachSortKeyInI
     // The destination has no meta tables yet, and a table of the same name.
     run("create table people (x)");
     TablesAndRowsController* destination = show("people");
-    TablesAndRowsWindow* sourceWindow = app->showDatabase(other, 1, false, std::nullopt, 0);
+    TablesAndRowsWindow* sourceWindow =
+        app->showDatabase(other, 1, false, std::nullopt, TablesAndRowsState::RowsConsole);
     sourceWindow->show();
 
     std::unique_ptr<QMimeData> data(Pasteboard::mimeData(

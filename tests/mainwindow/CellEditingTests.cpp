@@ -264,7 +264,8 @@ TEST_F(CellEditingTest, AutoRefreshReloadsTheOtherWindowsAfterAWrite) {
     UserDefaults::standard().setBool(true, "AutoRefreshAllWindows");
     makeRowsTable(5);
     TablesAndRowsController* c = showGrid("t");
-    TablesAndRowsWindow* other = app->showDatabase(db, 1, false, std::string("t"), 0);
+    TablesAndRowsWindow* other =
+        app->showDatabase(db, 1, false, std::string("t"), TablesAndRowsState::RowsConsole);
     other->show();
     QApplication::processEvents();
     TablesAndRowsController* second = app->tablesAndRowsControllerForWindowIndex(1);
@@ -349,7 +350,8 @@ TEST_F(CellEditingTest, AReloadDuringAnEditWritesItToItsOwnRowFirst) {
 
     // A write in another window reloads this one while its editor is still open.
     typeInto(2, 1, "kept over a refresh");
-    TablesAndRowsWindow* other = app->showDatabase(db, 1, false, std::string("t"), 0);
+    TablesAndRowsWindow* other =
+        app->showDatabase(db, 1, false, std::string("t"), TablesAndRowsState::RowsConsole);
     QApplication::processEvents();
     TablesAndRowsController* second = app->tablesAndRowsControllerForWindowIndex(1);
     second->selectTableWithName("t");

@@ -38,8 +38,8 @@ class ControllerTest : public ShellTest {
 
     // Shows the database in slot 0 with the table selected, in a window of a fixed size.
     TablesAndRowsController* show(const std::string& table, const std::string& path = {}) {
-        TablesAndRowsWindow* window =
-            app->showDatabase(path.empty() ? db : path, 0, false, std::nullopt, 0);
+        TablesAndRowsWindow* window = app->showDatabase(
+            path.empty() ? db : path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
         window->resize(900, 500);
         window->show();
         // The grid reloads once a resize has settled; let that happen before the test acts, so

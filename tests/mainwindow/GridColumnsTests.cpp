@@ -99,7 +99,8 @@ TEST_F(GridColumnsTest, TheFirstShowLaysOutOnceAndAWidenedGridFillsItsRoom) {
         clock.start();
         while (clock.elapsed() < kSettleWaitMs) QApplication::processEvents();
     };
-    TablesAndRowsWindow* window = app->showDatabase(db, 0, false, "typed", 0);
+    TablesAndRowsWindow* window =
+        app->showDatabase(db, 0, false, "typed", TablesAndRowsState::RowsConsole);
     TablesAndRowsController* c = app->tablesAndRowsControllerForWindowIndex(0);
     RowsTableView* grid = rowsOf(c)->rowsTableView();
     // The page shown first is laid out for the window's first size: nothing reloads it later.

@@ -119,12 +119,14 @@ TEST_F(TablesListTest, AFailedDeletionKeepsTheWidthsAndStopsTheRest) {
 TEST_F(TablesListTest, EachConsoleIsShownAlone) {
     makeRowsTable(3);
     TablesAndRowsController* c = show("t");
-    for (int console = TablesAndRowsController::kNumberOfConsoles - 1; console >= 0; --console) {
+    for (int number = TablesAndRowsController::kNumberOfConsoles - 1; number >= 0; --number) {
+        const auto console = TablesAndRowsState::consoleIndexFromNumber(number);
         c->selectConsole(console);
         EXPECT_EQ(c->selectedConsole(), console);
         int shown = 0;
         for (int other = 0; other < TablesAndRowsController::kNumberOfConsoles; ++other) {
-            bool visible = c->consoleView(other)->isVisible();
+            bool visible =
+                c->consoleView(TablesAndRowsState::consoleIndexFromNumber(other))->isVisible();
             shown += visible;
             EXPECT_EQ(visible, other == console) << "console " << other;
         }
@@ -137,7 +139,8 @@ TEST_F(TablesListTest, EachConsoleIsShownAlone) {
 }
 
 TEST_F(TablesListTest, TitlesOfEmptyAndExternalWindows) {
-    TablesAndRowsWindow* window = app->showDatabase(std::nullopt, 2, false, std::nullopt, 0);
+    TablesAndRowsWindow* window =
+        app->showDatabase(std::nullopt, 2, false, std::nullopt, TablesAndRowsState::RowsConsole);
     EXPECT_EQ(window->windowTitle(), "Window 3");
     std::string external = pathInHome("outside.db");
     makeRowsTable(2, external);
