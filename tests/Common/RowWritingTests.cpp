@@ -222,10 +222,12 @@ TEST_F(RowWritingTest, AnEmptyRowidColumnTakesTheNextRowidAndOtherKeysKeepTheEmp
     {
         sqlite3* connection = nullptr;
         ASSERT_EQ(sqlite3_open(db.c_str(), &connection), SQLITE_OK);
-        RowInserter inserter(connection, "k", names);
-        EXPECT_EQ(inserter.insert({"", "c"}, &error), SQLITE_OK) << error;
-        EXPECT_EQ(inserter.insert({"30", "d"}, &error), SQLITE_OK) << error;
-        sqlite3_close(connection);
+        {
+            RowInserter inserter(connection, "k", names);
+            EXPECT_EQ(inserter.insert({"", "c"}, &error), SQLITE_OK) << error;
+            EXPECT_EQ(inserter.insert({"30", "d"}, &error), SQLITE_OK) << error;
+        }  // its statements are finalized before the connection closes
+        EXPECT_EQ(sqlite3_close(connection), SQLITE_OK);
     }
     EXPECT_EQ(directQuery("select group_concat(\"My Id\" || name) from k where \"My Id\" > 23"),
               (Strings{"24c,30d"}));
