@@ -310,6 +310,7 @@ std::optional<std::string> CellCommands::replaceButtonPressed(const std::string&
 }
 
 void CellCommands::rowsTableViewDelete() {
+    state_.assertConsistent();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
     if (!table || state_.dataPort.totalRows < 1 || !state_.databaseFilePath) return;
     std::string notEditable = localizedString("Table is not editable in this app.");
@@ -376,6 +377,7 @@ std::optional<std::string> CellCommands::addBlankRowsButtonPressed(const std::st
 }
 
 void CellCommands::addSomeBlankRows(int64_t count) {
+    state_.assertConsistent();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
     if (!table || !isSelectedTableInsertCapable() || !state_.databaseFilePath || count < 1) return;
     std::vector<std::string> names;

@@ -115,6 +115,7 @@ bool GridClipboard::destinationCell(size_t r, size_t i, RowIndex* rowIndex,
 }
 
 void GridClipboard::markPasteDestinations(const std::vector<DBRow>& rows) {
+    window_.state().assertConsistent();
     rows_.selection().clearSelectedFieldsAndReload(true);
     rows_.selection().clearSelectedRowsAndReload(true);
     auto& marks = window_.state().selection.pasteDestinationCells;
@@ -154,6 +155,7 @@ const DBValue* GridClipboard::loadedRowid(RowIndex rowIndex) const {
 
 void GridClipboard::storeWritten(RowIndex rowIndex, FieldIndex field, const DBValue& stored,
                                  const std::string& rowidAfter) {
+    window_.state().assertConsistent();
     GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
     if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = stored;
     if (DBValue* rowid = rows_.dataPort().loadedValue(row, kRowidFieldIndex)) *rowid = rowidAfter;
@@ -170,6 +172,7 @@ void GridClipboard::redrawPasteDestinations() {
 }
 
 void GridClipboard::endPaste() {
+    window_.state().assertConsistent();
     Marks marks;
     marks.swap(window_.state().selection.pasteDestinationCells);
     redrawCells(marks);

@@ -13,6 +13,7 @@ GridNavigator::GridNavigator(RowsConsole& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
 void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (port.totalRows < 1) return;
@@ -66,6 +67,7 @@ void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus)
 }
 
 void GridNavigator::offsetFocusedCellByRow(int64_t offset) {
+    state_.assertConsistent();
     auto& selection = state_.selection;
     int64_t gridRows = rows_.numberOfGridRows();
     if (gridRows < 1 || rows_.numberOfColumns() < 2 || selection.focusedRowIndex.isNone() ||
@@ -88,6 +90,7 @@ void GridNavigator::offsetFocusedCellByRow(int64_t offset) {
 }
 
 void GridNavigator::offsetFocusedCellByColumn(int64_t offset) {
+    state_.assertConsistent();
     auto& selection = state_.selection;
     int64_t gridColumns = rows_.numberOfColumns();
     int64_t gridRows = rows_.numberOfGridRows();
@@ -142,6 +145,7 @@ void GridNavigator::wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIn
 }
 
 void GridNavigator::tabKeyPressed() {
+    state_.assertConsistent();
     const auto& port = state_.dataPort;
     const auto& selection = state_.selection;
     if (!window_.selectedTableName() || port.totalRows < 1 || selection.focusedRowIndex.isNone() ||
@@ -164,6 +168,7 @@ void GridNavigator::tabKeyPressed() {
 }
 
 void GridNavigator::shiftTabKeyPressed() {
+    state_.assertConsistent();
     const auto& port = state_.dataPort;
     const auto& selection = state_.selection;
     if (!window_.selectedTableName() || port.totalRows < 1 || selection.focusedRowIndex.isNone() ||
@@ -188,6 +193,7 @@ void GridNavigator::shiftTabKeyPressed() {
 
 void GridNavigator::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
                                         bool makeRowsViewResponder) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!port.holdsRow(rowIndex) || !port.holdsField(field)) {
@@ -213,6 +219,7 @@ void GridNavigator::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
 }
 
 void GridNavigator::didClickTableColumn(int clicked) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!window_.selectedTableNameIfOnlyOne() || port.numberOfFieldsPerRow < 1) return;

@@ -173,6 +173,7 @@ void InPlaceEditor::moveFocusForEditing(TextCommand command) {
 }
 
 void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!port.holdsRow(rowIndex) || field < kFirstFieldIndex) return;

@@ -169,6 +169,7 @@ void RowsConsole::reloadFieldValues() {
 }
 
 void RowsConsole::resetTableSelections() {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     port.firstRowIndexInDataPort = RowIndex(0);
@@ -226,12 +227,14 @@ void RowsConsole::setFirstRowIndexInDataPort(RowIndex rowIndex) {
 }
 
 void RowsConsole::moveDataPortToRow(RowIndex rowIndex) {
+    state_.assertConsistent();
     if (!state_.dataPort.holdsRow(rowIndex)) return;
     setFirstRowIndexInDataPort(rowIndex);
     loadDataPort();
 }
 
 void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
+    state_.assertConsistent();
     if (!state_.dataPort.holdsRow(rowIndex)) return;
     // An edit in progress is written before its row leaves the grid.
     rowsTableView_->endEditing();
@@ -241,8 +244,13 @@ void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
 }
 
 void RowsConsole::reloadRowsKeepingPort() {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
+    const int64_t countBefore = port.totalRows;
     calculateTotalRows();
+    // Rows that came or left (a write moved them out of the search) shift every position
+    // after them: rows and cells selected by position would name other rows, or none.
+    if (port.totalRows != countBefore) selection_->forgetSelected();
     RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
     setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
     loadDataPort();
@@ -254,6 +262,7 @@ void RowsConsole::rowsDidChange() {
 }
 
 void RowsConsole::moveFocusedRowBy(int64_t offset) {
+    state_.assertConsistent();
     if (offset < 0) {
         navigator_->move(MoveDirection::Up, -offset, true);
     } else {
@@ -263,6 +272,7 @@ void RowsConsole::moveFocusedRowBy(int64_t offset) {
 }
 
 void RowsConsole::moveDataPortToFieldIndex(FieldIndex field) {
+    state_.assertConsistent();
     changeFirstFieldFieldIndexToShow(field);
     updateRowsViewScrollBars();
 }
@@ -275,6 +285,7 @@ void RowsConsole::scheduleDataPortLoad() {
 }
 
 void RowsConsole::loadPendingDataPort() {
+    state_.assertConsistent();
     if (state_.dataPort.dataPortLoadPending) loadDataPort();
 }
 
