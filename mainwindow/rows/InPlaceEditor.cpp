@@ -9,6 +9,7 @@
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/RowsConsole.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/PendingInput.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
 
@@ -250,10 +251,10 @@ bool InPlaceEditor::writeEdit(const EditTarget& target, const std::string& text,
         window_.rowNoLongerExists(window_.window());
         return false;
     }
-    window_.showErrorAlert(error, window_.window());
     // A lock held elsewhere has been waited for once already: the schema is not read behind it.
     if (!RowsDataPort::isBusy(rc) &&
         DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
+        window_.showErrorAlert(error, window_.window());
         // Renamed or dropped elsewhere: once the editor has closed, the list is read again and
         // the grid of a table that is no longer there goes.
         QTimer::singleShot(0, this, [this, path = target.databaseFilePath, table = target.table] {
@@ -267,8 +268,18 @@ bool InPlaceEditor::writeEdit(const EditTarget& target, const std::string& text,
     rows_.reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
     failedEdit_ = FailedEdit{target, text};
-    QTimer::singleShot(0, this, [this] { reopenFailedEdit(); });
+    QTimer::singleShot(0, this, [this, error] { reportFailedEdit(error); });
     return false;
+}
+
+void InPlaceEditor::reportFailedEdit(const std::string& error) {
+    // What the user typed and clicked while the write waited comes first: under the sheet it
+    // would be lost. Keys for the grid are held meanwhile and follow the text offered again.
+    QPointer<InPlaceEditor> self(this);
+    deliverPendingInput();
+    if (!self) return;
+    window_.showErrorAlert(error, window_.window());
+    reopenFailedEdit();
 }
 
 void InPlaceEditor::reopenFailedEdit() {

@@ -64,6 +64,8 @@ class InPlaceEditor : public QObject {
     // receives what the field holds afterwards.
     bool writeEdit(const EditTarget& target, const std::string& text, DBValue* stored,
                    std::string* rowidAfter);
+    // Shows a write's failure once the editor has closed, then offers its text again.
+    void reportFailedEdit(const std::string& error);
     // Opens the failed edit's cell again with the text typed.
     void reopenFailedEdit();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
