@@ -54,17 +54,37 @@ class OpenFile {
     const int fd;
 };
 
-// Delimited text never holds a NUL byte; binary files almost always do.
-bool holdsNulByte(const std::string& path) {
+enum class FileContent { DelimitedText, Utf16, NulBytes, ControlCharacters };
+
+// Delimited text never holds a NUL byte, nor control characters other than tab, the line ends
+// and form feed; binary files almost always hold both, and hold them early.
+FileContent inspectContent(const std::string& path) {
     OpenFile file(path);
     std::vector<char> block(size_t{1} << 20);
+    bool first = true;
     for (ssize_t count; file.fd >= 0;) {
         count = ::read(file.fd, block.data(), block.size());
         if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        if (std::memchr(block.data(), 0, static_cast<size_t>(count))) return true;
+        if (count <= 0) return FileContent::DelimitedText;
+        const auto size = static_cast<size_t>(count);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
+        if (first && size >= 2 &&
+            ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+            return FileContent::Utf16;
+        }
+        if (std::memchr(bytes, 0, size)) return FileContent::NulBytes;
+        if (first) {
+            first = false;
+            const size_t checked = std::min<size_t>(size, 65536);
+            for (size_t i = 0; i < checked; ++i) {
+                const unsigned char c = bytes[i];
+                if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) {
+                    return FileContent::ControlCharacters;
+                }
+            }
+        }
     }
-    return false;
+    return FileContent::DelimitedText;
 }
 }  // namespace
 
@@ -168,10 +188,25 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     statusAndLog(localizedFormat("Preparing to import \"%@\" into \"%@\"", {fileName, table}));
 
     // The file is checked against the table before anything is written to it.
-    if (holdsNulByte(settings.filePath)) {
-        log(ActivityLog::Error,
-            localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes", {fileName}));
-        return fileFailure(fileName, table);
+    switch (inspectContent(settings.filePath)) {
+        case FileContent::DelimitedText:
+            break;
+        case FileContent::Utf16:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is UTF-16 text: UTF-16 is not among the text encodings "
+                                "of the import",
+                                {fileName}));
+            return fileFailure(fileName, table);
+        case FileContent::NulBytes:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes",
+                                {fileName}));
+            return fileFailure(fileName, table);
+        case FileContent::ControlCharacters:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is not a delimited text file: it holds control characters",
+                                {fileName}));
+            return fileFailure(fileName, table);
     }
     std::vector<std::string> names, formats;
     if (!readNamesAndFormats(settings, &names, &formats)) {

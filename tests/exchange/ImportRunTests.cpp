@@ -192,6 +192,30 @@ TEST_F(ImportRunTest, ABinaryFileIsRefusedBeforeAnythingIsMadeOrDeleted) {
     EXPECT_EQ(imported, 0);
 }
 
+TEST_F(ImportRunTest, BinaryWithoutNulBytesAndUtf16AreRefusedPlainTextIsNot) {
+    std::mt19937 random(7);
+    std::string junk;
+    while (junk.size() < 3000) {
+        if (const char c = static_cast<char>(random() % 256)) junk += c;
+    }
+    ImportFileSettings utf16 = file("wide.txt", std::string("\xFF\xFE"
+                                                            "a\0\tb\0\n\0",
+                                                            8));
+    ImportFileSettings plain = file("plain.txt", "a\tb\r\n\fpage\tc\r\n");
+    EXPECT_EQ(import({file("junk.bin", junk), utf16, plain}), "Import completed with issues");
+    EXPECT_THAT(directQuery("select name from sqlite_master where name in ('junk', 'wide', "
+                            "'plain')"),
+                ElementsAre("plain"));
+    EXPECT_THAT(directQuery("select count(*) from plain"), ElementsAre("2"));
+    EXPECT_THAT(logged(ActivityLog::Error, "\""),
+                ElementsAre("\"junk.bin\" is not a delimited text file: it holds control "
+                            "characters",
+                            "Cannot import \"junk.bin\" into \"junk\"",
+                            "\"wide.txt\" is UTF-16 text: UTF-16 is not among the text "
+                            "encodings of the import",
+                            "Cannot import \"wide.txt\" into \"wide\""));
+}
+
 TEST_F(ImportRunTest, OnlyLinesNotWrittenCountAsFailed) {
     run("create table counted (k integer primary key, v)");
     // Cut, padded, mended UTF-8 and a quote left open go in; only the duplicate key is lost.
