@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <atomic>
@@ -34,6 +35,9 @@
 
 namespace {
 constexpr int kProgressSteps = 1000;
+// A click meant for Stop may arrive just after the run ended: Import waits this long before it
+// takes clicks again.
+constexpr int kImportButtonRearmMs = 500;
 
 // Settings menu items that toggle a bit of an integer default.
 struct BitSetting {
@@ -678,6 +682,10 @@ void ImportConsole::importViewUpdateUIAfterImport() {
     reporter_.reset();
     window_.enableUIWhileImportingFiles(true);
     importButton_->setText(tr("Import"));
+    // Disabling also drops a press on Stop still held.
+    importButton_->setEnabled(false);
+    QTimer::singleShot(kImportButtonRearmMs, importButton_,
+                       [button = importButton_] { button->setEnabled(true); });
     logView_->reloadLog();
     window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     progress_->hide();

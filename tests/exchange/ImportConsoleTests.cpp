@@ -255,3 +255,31 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     EXPECT_EQ(directQuery(db, "select count(*) from t"), std::vector<std::string>{"3"});
     EXPECT_TRUE(add->isEnabled());
 }
+
+// Stop pressed as the run ends, or clicked just after, lands on Import: it starts nothing.
+TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
+    run("create table once (a, b)");
+    console->addFilePaths({file("rows.txt", "1\t2\n3\t4\n")}, std::string("once"));
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(console->isImporting());
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(console->isImporting());
+
+    // Pressed during a run, released after it ended.
+    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(console->isImporting());
+    QTest::mousePress(button, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    EXPECT_FALSE(console->isImporting());
+    EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"4"});
+
+    // A click given after Import is back starts a run.
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(console->isImporting());
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+}
