@@ -353,7 +353,7 @@ void ImportConsole::reloadFilesTable() {
 void ImportConsole::updateFileToImportButtons() {
     helpLabel_->setText(filesTable_->rowCount() == 0
                             ? tr("Drag and drop text files into the box above.")
-                            : tr("Control-click a file above to change its options."));
+                            : tr("Right-click a file above to change its options."));
     deleteButton_->setEnabled(filesTable_->selectionModel()->hasSelection());
 }
 

@@ -2,6 +2,7 @@
 // changed for the clicked and selected files, and runs on their thread that end through the
 // event loop.
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
@@ -282,4 +283,18 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(console->isImporting());
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+}
+
+TEST_F(ImportConsoleTest, TheHintNamesTheRightClickThatOpensAFilesOptions) {
+    auto* hint = console->view()->findChild<QLabel*>("importViewHelpLabel");
+    EXPECT_EQ(hint->text(), "Drag and drop text files into the box above.");
+    console->addFilePaths({file("data.csv", "a,b\n")}, std::nullopt);
+    EXPECT_EQ(hint->text(), "Right-click a file above to change its options.");
+    QApplication::processEvents();
+    const QPoint row = table->visualRect(table->model()->index(0, 0)).center();
+    QStringList titles;
+    EXPECT_TRUE(withContextMenu(table->viewport(), row, [&](QMenu* menu) {
+        for (QAction* item : menu->actions()) titles << item->text();
+    }));
+    EXPECT_TRUE(titles.contains("Field Separator"));
 }
