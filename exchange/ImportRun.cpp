@@ -263,12 +263,18 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     if (stopImport_) return Outcome::EndRun;
 
     statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
+    // Counted first, so that the bar moves by a hundredth of the records.
+    const int64_t lines = FieldsAndLinesParser().findMaxLineCountInFile(
+        settings.filePath, settings.readerEncoding(), settings.quoteString(),
+        settings.lineSeparatorString());
     OpenFile file(settings.filePath);
     if (file.fd < 0) {
         log(ActivityLog::Error,
             localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));
         return fileFailure(fileName, table);
     }
+    log(ActivityLog::Information,
+        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(lines)}));
     reporter_.resetProgress();
 
     RowInserter inserter(connection_->handle(), table, fieldNames);
@@ -293,8 +299,7 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     }
 
     percentShown_ = 0;
-    int64_t records = 0;
-    const Outcome outcome = importRecords(settings, file.fd, writer, fieldTypes, &records);
+    const Outcome outcome = importRecords(settings, file.fd, writer, fieldTypes, lines);
     showProgress(100);
     if (writer.finish() && deleteFirst) {
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
@@ -308,9 +313,6 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
                 localizedFormat("Failed to import %d row(s)", {number(writer.failed())}));
         }
     }
-    // Counted while reading: a pass over the file to count first would cost a tenth of the run.
-    log(ActivityLog::Information,
-        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(records)}));
     log(ActivityLog::Information, localizedFormat("Number of imported lines from \"%@\": %d",
                                                   {fileName, number(writer.imported())}));
     log(writer.failed() > 0 ? ActivityLog::Error : ActivityLog::Information,
@@ -412,7 +414,7 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
 
 ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, int fd,
                                             BatchedRowWriter& writer, const std::vector<int>& types,
-                                            int64_t* records) {
+                                            int64_t lines) {
     const size_t expected = types.size();
     const bool convertDates = options_.dataTypesToConvert & ImportOptions::ConvertDates;
     const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
@@ -438,19 +440,16 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         return Outcome::EndRun;
     };
 
-    // The bar moves by a hundredth of the file, as far as the reader has come.
-    struct stat info {};
-    const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
     SplitRecordReader reader(fd, settings, std::move(conversion));
-    int64_t& n = *records;
+    int64_t n = 0, counted = 0;
     for (const SplitRecord* record; (record = reader.next());) {
         ++n;
-        if (n % 256 == 0 && fileBytes > 0) {
-            showProgress(
-                static_cast<int>(std::min<int64_t>(99, reader.bytesRead() * 100 / fileBytes)));
-        }
         const size_t count = record->fieldCount;
         const bool skipped = (n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2);
+        // A file of a hundred lines or fewer moves the bar once, at its end.
+        if (!skipped && lines > 100) {
+            showProgress(static_cast<int>(std::min<int64_t>(99, ++counted * 100 / lines)));
+        }
         const bool told = !record->readError.empty() || record->unclosedQuote || count > expected ||
                           (!record->wasEmpty && count < expected);
         // What is told of a line comes after what is told of the lines before it.

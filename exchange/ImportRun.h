@@ -73,12 +73,12 @@ class ImportRun : private BatchedRowWriter::Events {
     bool readNamesAndFormats(const ImportFileSettings& settings, std::vector<std::string>* names,
                              std::vector<std::string>* formats);
     Outcome fileFailure(const std::string& fileName, const std::string& table);
-    // Reads each record, checks it and hands its row to the writer; records counts the records
-    // read, skipped ones included.
+    // Reads each record, checks it and hands its row to the writer; the bar moves by a hundredth
+    // of the file's lines.
     Outcome importRecords(const ImportFileSettings& settings, int fd, BatchedRowWriter& writer,
-                          const std::vector<int>& types, int64_t* records);
+                          const std::vector<int>& types, int64_t lines);
 
-    // Moves the bar to the percentage of the file read (it never moves back).
+    // Moves the bar to the percentage of the file's lines (it never moves back).
     void showProgress(int percent);
     void log(int type, const std::string& message) override;
     void status(const std::string& text) override { reporter_.status(text); }

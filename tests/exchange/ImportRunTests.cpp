@@ -27,7 +27,10 @@ class RecordingReporter : public ImportRun::Reporter {
         if (onStatus) onStatus(text);
     }
     void resetProgress() override { progress = 0; }
-    void advanceProgress(double amount) override { progress += amount; }
+    void advanceProgress(double amount) override {
+        progress += amount;
+        steps.push_back(amount);
+    }
     void logChanged() override {
         if (onLog) onLog();
     }
@@ -35,6 +38,7 @@ class RecordingReporter : public ImportRun::Reporter {
     Strings statuses;
     std::function<void()> onLog;
     double progress = 0;
+    std::vector<double> steps;
     std::function<void(const std::string&)> onStatus;
 };
 
@@ -126,6 +130,25 @@ TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines
     EXPECT_EQ(import({settings}, options), "Import completed with issues");
     EXPECT_THAT(directQuery("select a || b || c from ragged"), ElementsAre("12"));
     EXPECT_THAT(logged(ActivityLog::Warning, "Bailing"), ElementsAre("Bailing"));
+}
+
+TEST_F(ImportRunTest, LinesAreCountedBeforeTheRecordsAndTheBarMovesByAHundredthOfThem) {
+    // 1000 lines, one of them two lines long in quotes; one short, told as it is read.
+    std::string text = "\"two\nlines\",x\n";
+    for (int i = 2; i <= 1000; ++i) text += std::to_string(i) + (i == 500 ? "\n" : ",x\n");
+    EXPECT_EQ(import({file("many.csv", text)}), "Import completed without issues");
+    EXPECT_EQ(imported, 1000);
+    const Strings told = logged(ActivityLog::Information, "ine");
+    ASSERT_GE(told.size(), 2u);
+    EXPECT_EQ(told[0], "Number of lines in \"many.csv\": 1000");
+    EXPECT_THAT(told[1], testing::StartsWith("Line 500 had 1 field(s)"));
+    ASSERT_EQ(reporter.steps.size(), 100u);
+    for (const double step : reporter.steps) EXPECT_NEAR(step, 0.01, 1e-9);
+
+    // A hundred lines or fewer: once, at the end.
+    reporter.steps.clear();
+    EXPECT_EQ(import({file("few.csv", "1,2\n3,4\n")}), "Import completed without issues");
+    EXPECT_THAT(reporter.steps, ElementsAre(1.0));
 }
 
 TEST_F(ImportRunTest, RolesOfTheFirstTwoRecords) {
