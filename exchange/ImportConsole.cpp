@@ -23,6 +23,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/RowCountText.h"
+#include "mainwindow/SettingsMenuTags.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -32,6 +33,7 @@
 #include "platform/ui/MainThread.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/TaggedMenu.h"
 
 namespace {
 constexpr int kProgressSteps = 1000;
@@ -46,9 +48,12 @@ struct BitSetting {
     int64_t bit;
 };
 constexpr BitSetting kBitSettings[] = {
-    {1421, "DataTypesToConvert", 1}, {1422, "DataTypesToConvert", 2},
-    {1423, "DataTypesToConvert", 4}, {1431, "BailFlags", 1},
-    {1432, "BailFlags", 2},          {1433, "BailFlags", 4},
+    {ImportSettingsTag::ConvertDates, "DataTypesToConvert", 1},
+    {ImportSettingsTag::ConvertTimes, "DataTypesToConvert", 2},
+    {ImportSettingsTag::ConvertNULL, "DataTypesToConvert", 4},
+    {ImportSettingsTag::StopAtErrors, "BailFlags", 1},
+    {ImportSettingsTag::StopAtMissingFields, "BailFlags", 2},
+    {ImportSettingsTag::StopAtExcessFields, "BailFlags", 4},
 };
 // Settings menu items that toggle a boolean default, and the check box that shows it.
 struct BoolSetting {
@@ -57,9 +62,9 @@ struct BoolSetting {
     int checkBoxTag;
 };
 constexpr BoolSetting kBoolSettings[] = {
-    {1411, "BatchLinesDuringImport", 102},
-    {1412, "TruncateExcessFieldsDuringImport", 103},
-    {1413, "AddMissingFieldsDuringImport", 104},
+    {ImportSettingsTag::BatchLines, "BatchLinesDuringImport", 102},
+    {ImportSettingsTag::TruncateExcessFields, "TruncateExcessFieldsDuringImport", 103},
+    {ImportSettingsTag::AddMissingFields, "AddMissingFieldsDuringImport", 104},
 };
 
 // What the per-file menus read of a file's settings.
@@ -525,32 +530,22 @@ void ImportConsole::showFilesContextMenu(const QPoint& at) {
 QMenu* ImportConsole::makeSettingsMenu() {
     auto* menu = new QMenu(view_);
     menu->setObjectName("importViewSettingsMenu");
-    const std::pair<int, const char*> items[] = {
-        {1411, "Batch Lines"},
-        {1412, "Truncate Excess Fields"},
-        {1413, "Add Missing Fields"},
-        {1414, "Delete All Rows First"},
-        {0, nullptr},
-        {1421, "Convert Dates"},
-        {1422, "Convert Times"},
-        {1423, "Convert NULL Text to NULL"},
-        {1424, "NULL Text..."},
-        {0, nullptr},
-        {1431, "Stop at Errors"},
-        {1432, "Stop at Missing Fields"},
-        {1433, "Stop at Excess Fields"},
-    };
-    for (const auto& [tag, title] : items) {
-        if (!title) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* item = menu->addAction(tr(title));
-        item->setData(tag);
-        item->setCheckable(tag != 1424);
-        connect(item, &QAction::triggered, this,
-                [this, tag = tag] { importViewChangeSetting(tag); });
-    }
+    using namespace ImportSettingsTag;
+    addTaggedMenuItems(menu, "ImportConsole",
+                       {{BatchLines, "Batch Lines"},
+                        {TruncateExcessFields, "Truncate Excess Fields"},
+                        {AddMissingFields, "Add Missing Fields"},
+                        {DeleteAllRowsFirst, "Delete All Rows First"},
+                        {},
+                        {ConvertDates, "Convert Dates"},
+                        {ConvertTimes, "Convert Times"},
+                        {ConvertNULL, "Convert NULL Text to NULL"},
+                        {NULLText, "NULL Text...", false},
+                        {},
+                        {StopAtErrors, "Stop at Errors"},
+                        {StopAtMissingFields, "Stop at Missing Fields"},
+                        {StopAtExcessFields, "Stop at Excess Fields"}},
+                       [this](int tag) { importViewChangeSetting(tag); });
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
         applyMenuItemStates(
             menu, importSettingsMenuStates(UserDefaults::standard(), deleteAllRowsFirst_));
@@ -576,9 +571,9 @@ void ImportConsole::importViewChangeSetting(int tag) {
         defaults.setInteger(defaults.integerForKey(setting.key) ^ setting.bit, setting.key);
         return;
     }
-    if (tag == 1414) {
+    if (tag == ImportSettingsTag::DeleteAllRowsFirst) {
         setDeleteAllRowsFirst(!deleteAllRowsFirst_);
-    } else if (tag == 1424) {
+    } else if (tag == ImportSettingsTag::NULLText) {
         TextEntrySheet sheet;
         sheet.messageText = tr("NULL Text String");
         sheet.informativeText =
