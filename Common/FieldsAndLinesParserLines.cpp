@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -196,8 +198,15 @@ int FieldsAndLinesParser::readLineForCountingFrom(int fileDescriptor, int encodi
 int64_t FieldsAndLinesParser::countLines(int fileDescriptor, int encoding, unsigned char quote,
                                          unsigned char separator) {
     // In UTF-8 a byte below 0x80 is tested only where a character begins: the bytes a first
-    // byte announces belong to its character, whatever they are.
-    const bool utf8 = encoding == kUTF8StringEncoding;
+    // byte announces belong to its character, whatever they are. Runs of other bytes are
+    // skipped whole.
+    enum Kind : unsigned char { Plain, Quote, Separator, FirstOfSeveral };
+    std::array<unsigned char, 256> kinds{};
+    if (encoding == kUTF8StringEncoding) {
+        for (size_t byte = 0xC0; byte < 256; ++byte) kinds[byte] = FirstOfSeveral;
+    }
+    kinds[separator] = Separator;
+    if (quote != 0) kinds[quote] = Quote;
     int64_t lines = 0;
     bool inQuotes = false, lineHasBytes = false;
     size_t skip = 0;
@@ -211,24 +220,32 @@ int64_t FieldsAndLinesParser::countLines(int fileDescriptor, int encoding, unsig
         if (count == 0) return lines + (lineHasBytes ? 1 : 0);
         const unsigned char* p = readCharacterBuffer_.data();
         const unsigned char* end = p + count;
+        lineHasBytes = true;  // reset below where a line ends on the block's last byte
         while (p < end) {
             if (skip > 0) {
                 const size_t n = std::min(skip, static_cast<size_t>(end - p));
                 p += n;
                 skip -= n;
-                lineHasBytes = true;
                 continue;
             }
+            while (p < end && kinds[*p] == Plain) ++p;
+            if (p == end) break;
             const unsigned char byte = *p++;
-            lineHasBytes = true;
-            if (utf8 && byte >= 0xC0) {
-                skip = announcedLength(byte) - 1;
-                continue;
-            }
-            if (quote != 0 && byte == quote) inQuotes = !inQuotes;
-            if (!inQuotes && byte == separator) {
-                ++lines;
-                lineHasBytes = false;
+            switch (kinds[byte]) {
+                case Quote:
+                    inQuotes = !inQuotes;
+                    // A separator byte equal to the quote byte is tested after the flip.
+                    if (byte != separator || inQuotes) break;
+                    [[fallthrough]];
+                case Separator:
+                    if (!inQuotes) {
+                        ++lines;
+                        lineHasBytes = p < end;
+                    }
+                    break;
+                default:
+                    skip = announcedLength(byte) - 1;
+                    break;
             }
         }
     }

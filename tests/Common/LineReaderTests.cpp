@@ -164,7 +164,7 @@ TEST_F(LineReaderTest, TheBlockCountEqualsTheLineByLineCount) {
         const std::string path = fileWith(bytes);
         for (const int encoding : {kUTF8StringEncoding, kWindowsCP1252StringEncoding}) {
             for (const char* quote : {"\"", ""}) {
-                for (const char* separator : {"\n", "\r\n", "\xC2\x85"}) {
+                for (const char* separator : {"\n", "\r\n", "\xC2\x85", "\""}) {
                     SCOPED_TRACE(std::to_string(round) + " " + std::to_string(encoding) + " " +
                                  quote + " " + separator);
                     FieldsAndLinesParser parser;
