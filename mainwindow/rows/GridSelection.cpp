@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/GridNavigator.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
 #include "platform/foundation/SystemLog.h"
 
-GridSelection::GridSelection(RowsConsole& rows, DatabaseWindow& window)
+GridSelection::GridSelection(GridSurface& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
 void GridSelection::clearSelectedFieldsAndReload(bool clear) {
@@ -182,27 +185,26 @@ void GridSelection::includeRowIndexes(RowIndex first, RowIndex last) {
 void GridSelection::clickedOnPoint(QPoint point) {
     state_.assertConsistent();
     if (state_.dataPort.totalRows < 1) return;
-    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    GridColumn column = rows_.gridColumnAt(point);
     // A row number clears the rows itself, after noting whether it was the one selected row:
     // a second click on it deselects it.
     if (column != kRowNumberColumn) {
         clearSelectedRowsAndReload(true);
         clearSelectedFieldsAndReload(true);
     }
-    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())), column, true);
+    selectRowsTableViewCellAtRow(rows_.gridRowAt(point), column, true);
 }
 
 void GridSelection::commandClickedOnPoint(QPoint point) {
     state_.assertConsistent();
     if (state_.dataPort.totalRows < 1) return;
-    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())),
-                                 GridColumn(rows_.rowsTableView()->columnAt(point.x())), false);
+    selectRowsTableViewCellAtRow(rows_.gridRowAt(point), rows_.gridColumnAt(point), false);
 }
 
 RowIndex GridSelection::rowIndexOfRowNumberAt(QPoint point) const {
-    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
+    GridRow row = rows_.gridRowAt(point);
     if (state_.dataPort.totalRows < 1 || row.isNone() ||
-        GridColumn(rows_.rowsTableView()->columnAt(point.x())) != kRowNumberColumn) {
+        rows_.gridColumnAt(point) != kRowNumberColumn) {
         return RowIndex();
     }
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
@@ -240,8 +242,8 @@ void GridSelection::shiftAlternateClickedOnPoint(QPoint point) {
 void GridSelection::shiftClickedOnPoint(QPoint point) {
     state_.assertConsistent();
     if (state_.dataPort.totalRows < 1) return;
-    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
-    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    GridRow row = rows_.gridRowAt(point);
+    GridColumn column = rows_.gridColumnAt(point);
     if (row.isNone() || column.isNone()) return;
     if (column == kRowNumberColumn) {
         extendSelectedRowsTo(dataPort_.rowIndexFromTableViewRow(row));

@@ -335,3 +335,36 @@ int RowsConsole::numberOfColumns() const {
 int RowsConsole::numberOfRows() const {
     return rowsTableView_->numberOfRows();
 }
+
+GridRow RowsConsole::gridRowAt(QPoint point) const {
+    return GridRow(rowsTableView_->rowAt(point.y()));
+}
+
+GridColumn RowsConsole::gridColumnAt(QPoint point) const {
+    return GridColumn(rowsTableView_->columnAt(point.x()));
+}
+
+void RowsConsole::repaintGrid() {
+    rowsTableView_->viewport()->update();
+}
+
+void RowsConsole::focusGrid() {
+    rowsTableView_->setFocus();
+}
+
+QWidget* RowsConsole::gridWidget() const {
+    return rowsTableView_;
+}
+
+void RowsConsole::endEditing() {
+    rowsTableView_->endEditing();
+}
+
+void RowsConsole::editCell(GridRow row, GridColumn column) {
+    rowsTableView_->editCell(static_cast<int>(row.value), static_cast<int>(column.value));
+}
+
+QWidget* RowsConsole::cellEditor() const {
+    return rowsTableView_->isEditing() ? rowsTableView_->indexWidget(rowsTableView_->currentIndex())
+                                       : nullptr;
+}
