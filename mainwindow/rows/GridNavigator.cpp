@@ -7,9 +7,12 @@
 #include <algorithm>
 
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
 
-GridNavigator::GridNavigator(RowsConsole& rows, DatabaseWindow& window)
+GridNavigator::GridNavigator(GridSurface& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
 void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus) {
@@ -17,7 +20,7 @@ void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus)
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (port.totalRows < 1) return;
-    rows_.rowsTableView()->endEditing();
+    rows_.endEditing();
     int64_t gridRows = rows_.numberOfGridRows();
     int64_t gridColumns = rows_.numberOfColumns();
     if (selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) {
@@ -215,7 +218,7 @@ void GridNavigator::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
     }
     rows_.setFirstRowIndexInDataPort(row);
     rows_.loadDataPort();
-    if (makeRowsViewResponder) rows_.rowsTableView()->setFocus();
+    if (makeRowsViewResponder) rows_.focusGrid();
 }
 
 void GridNavigator::didClickTableColumn(int clicked) {
@@ -223,7 +226,7 @@ void GridNavigator::didClickTableColumn(int clicked) {
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!window_.selectedTableNameIfOnlyOne() || port.numberOfFieldsPerRow < 1) return;
-    rows_.rowsTableView()->setFocus();
+    rows_.focusGrid();
     rows_.loadPendingDataPort();
     GridColumn column(clicked);
     Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
@@ -268,7 +271,7 @@ void GridNavigator::didClickTableColumn(int clicked) {
         } else {
             fields.insertRange(high + 1, field);
         }
-        rows_.rowsTableView()->viewport()->update();
+        rows_.repaintGrid();
     } else {
         bool onlySelected = fields.size() == 1 && fields.first() == field;
         if (rows_.numberOfGridRows() >= 1) {
