@@ -7,13 +7,15 @@
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/PendingInput.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
 
-InPlaceEditor::InPlaceEditor(RowsConsole& rows, DatabaseWindow& window)
+InPlaceEditor::InPlaceEditor(GridSurface& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
 bool InPlaceEditor::isSelectedTableUpdateCapable() const {
@@ -58,11 +60,11 @@ std::optional<InPlaceEditor::EditTarget> InPlaceEditor::editTargetOfCell(GridRow
 
 void InPlaceEditor::beginEditingCell(GridRow row, GridColumn column) {
     // A previous edit still open is ended first, so that it is written to its own target.
-    rows_.rowsTableView()->endEditing();
+    rows_.endEditing();
     editTarget_ = editTargetOfCell(row, column);
     if (!editTarget_) return;
-    rows_.rowsTableView()->setFocus();
-    rows_.rowsTableView()->editCell(static_cast<int>(row.value), static_cast<int>(column.value));
+    rows_.focusGrid();
+    rows_.editCell(row, column);
 }
 
 void InPlaceEditor::startEditingFocusedCellThread() {
@@ -79,9 +81,9 @@ void InPlaceEditor::doubleClickOnRow(QPoint point) {
         rows_.rowsTableModifiedDoubleClickOnRow(point, modifiers & Qt::ControlModifier);
         return;
     }
-    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
+    GridRow row = rows_.gridRowAt(point);
     if (row.isNone() || !isSelectedTableUpdateCapable()) return;
-    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    GridColumn column = rows_.gridColumnAt(point);
     rows_.selection().selectRowsTableViewCellAtRow(row, column, true);
     FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
     if (!field.isNone() &&
@@ -109,8 +111,7 @@ bool InPlaceEditor::controlTextViewDoCommandBySelector(QLineEdit* control, TextC
 
 bool InPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
     bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-    if (watched != rows_.rowsTableView() || !key || (!editStartPending_ && !failedEdit_))
-        return false;
+    if (watched != rows_.gridWidget() || !key || (!editStartPending_ && !failedEdit_)) return false;
     keysTypedAhead_.emplace_back(event->clone());
     return true;
 }
@@ -131,11 +132,8 @@ void InPlaceEditor::sendKeysTypedAhead() {
             std::move(next, keys.end(), std::back_inserter(keysTypedAhead_));
             return;
         }
-        QWidget* editor =
-            rows_.rowsTableView()->isEditing()
-                ? rows_.rowsTableView()->indexWidget(rows_.rowsTableView()->currentIndex())
-                : nullptr;
-        QCoreApplication::sendEvent(editor ? editor : rows_.rowsTableView(), next->get());
+        QWidget* editor = rows_.cellEditor();
+        QCoreApplication::sendEvent(editor ? editor : rows_.gridWidget(), next->get());
     }
 }
 
@@ -308,8 +306,7 @@ void InPlaceEditor::reopenFailedEdit() {
         focusCellShowingIt(focusedRow, focusedField);
     } else {
         beginEditingCell(row, column);
-        auto* control = qobject_cast<QLineEdit*>(
-            rows_.rowsTableView()->indexWidget(rows_.rowsTableView()->currentIndex()));
+        auto* control = qobject_cast<QLineEdit*>(rows_.cellEditor());
         if (control) {
             control->setText(toQString(failed->text));
             offeredEditor_ = control;

@@ -18,7 +18,7 @@
 
 class DatabaseWindow;
 class QLineEdit;
-class RowsConsole;
+class GridSurface;
 class RowsDataPort;
 struct TablesAndRowsState;
 
@@ -26,7 +26,7 @@ class InPlaceEditor : public QObject {
     Q_OBJECT
 
   public:
-    InPlaceEditor(RowsConsole& rows, DatabaseWindow& window);
+    InPlaceEditor(GridSurface& rows, DatabaseWindow& window);
 
     bool isSelectedTableUpdateCapable() const;
     // Puts the focused cell into editing when it may be edited; what a command from an edited
@@ -72,7 +72,7 @@ class InPlaceEditor : public QObject {
     void moveFocusForEditing(TextCommand command);
     void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
 
-    RowsConsole& rows_;
+    GridSurface& rows_;
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort& dataPort_;
