@@ -4,7 +4,9 @@
 #include <map>
 
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
 
 bool GridClipboard::isGridShown() const {
     return window_.state().selectedConsoleIndex == TablesAndRowsState::RowsConsole &&

@@ -8,6 +8,7 @@
 //   GridColumnLayout    the grid's columns and their widths
 //   CellCommands        the commands of the selection; SelectionStatistics, its numbers
 //   GridClipboard       the grid's half of copy and paste (made by its users)
+// The parts reach the console only through the GridSurface it implements.
 // Its own sources: RowsConsole.cpp (view, life cycle, paging, page loader), RowsColumns.cpp
 // (laying the columns out again), RowsCells.cpp (display texts, redraw, size-to-fit, the
 // first-field menu), RowsRelays.cpp (what the grid tells the window's panels).

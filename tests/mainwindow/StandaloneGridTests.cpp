@@ -2,6 +2,7 @@
 // what they change in the state and what they ask the grid to redraw and load.
 #include <gtest/gtest.h>
 
+#include "mainwindow/rows/GridClipboard.h"
 #include "tests/mainwindow/StandaloneGrid.h"
 
 using testing::ElementsAre;
@@ -69,4 +70,29 @@ TEST_F(StandaloneGridTest, ArrowsPageOneRowAtTheEdgeAndLoadOnceWhenAsked) {
     EXPECT_EQ(selection.focusedRowIndex, RowIndex(14));
     EXPECT_EQ(selection.focusedFieldIndex, FieldIndex(2));
     EXPECT_EQ(window.state().consistencyFault(), nullptr);
+}
+
+TEST_F(StandaloneGridTest, PastedRowsLandOnlyOnLoadedCellsFromTheFocus) {
+    RecordingSurface grid(window, 100, 3, 10, 20);
+    GridClipboard clipboard(window, grid);
+    grid.selection().clickedOnPoint(RecordingSurface::cellPoint(8, 2));  // row 28, field 2
+    const std::vector<DBRow> pasted{{"a", "b", "c"}, {"d", "e", "f"}, {"g", "h", "i"}};
+    clipboard.markPasteDestinations(pasted);
+    std::map<RowIndex, FieldIndexSet> expected{{RowIndex(28), {FieldIndex(2), FieldIndex(3)}},
+                                               {RowIndex(29), {FieldIndex(2), FieldIndex(3)}}};
+    EXPECT_EQ(selection.pasteDestinationCells, expected);
+    EXPECT_EQ(clipboard.rowsReached(pasted), 2u);
+    EXPECT_EQ(window.state().consistencyFault(), nullptr);
+    ASSERT_NE(clipboard.loadedRowid(RowIndex(29)), nullptr);
+    EXPECT_EQ(*clipboard.loadedRowid(RowIndex(29)), DBValue("30"));
+    EXPECT_EQ(clipboard.loadedRowid(RowIndex(30)), nullptr);
+    EXPECT_EQ(clipboard.loadedRowid(RowIndex(19)), nullptr);
+    // A write moves its row to a new rowid; the page follows it.
+    clipboard.storeWritten(RowIndex(29), FieldIndex(3), "f", "300");
+    EXPECT_EQ(port.fieldValuesLoaded[9 * 4 + 3], DBValue("f"));
+    EXPECT_EQ(*clipboard.loadedRowid(RowIndex(29)), DBValue("300"));
+    grid.redraws.clear();
+    clipboard.endPaste();
+    EXPECT_TRUE(selection.pasteDestinationCells.empty());
+    EXPECT_THAT(grid.redraws, ElementsAre("cell@28,2", "cell@28,3", "cell@29,2", "cell@29,3"));
 }
