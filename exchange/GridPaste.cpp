@@ -9,6 +9,7 @@
 #include "exchange/RowsInsertion.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/CellWriter.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
@@ -91,18 +92,18 @@ void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
 
 void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table) {
     TablesAndRowsState& state = window_.state();
-    if (!state.databaseFilePath) return;
     UserDefaults& defaults = UserDefaults::standard();
     const int64_t convert = defaults.integerForKey("DataTypesToConvert");
     std::string nullText = defaults.stringForKey("ImportNULLValueString");
     if (nullText.empty()) nullText = "null";
+    CellWriter writer(window_);
     for (size_t r = 0; r < rows.size(); ++r) {
         for (size_t i = 0; i < rows[r].size(); ++i) {
             RowIndex rowIndex;
             FieldIndex field;
             if (!grid_.destinationCell(r, i, &rowIndex, &field)) continue;
-            const DBValue* rowid = grid_.loadedRowid(rowIndex);
-            if (!rowid || !*rowid) continue;
+            std::optional<CellTarget> target = writer.targetOfLoadedCell(rowIndex, field);
+            if (!target || target->table != table) continue;
             // A NULL of the own record stays NULL; text is converted as an import would.
             DBValue value = rows[r][i];
             if (value) {
@@ -110,24 +111,13 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
                     *value, state.fieldModel.fieldTypeAtFieldIndexP1(field), convert & 1,
                     convert & 2, convert & 4, nullText, state.display.useUTC);
             }
-            std::string error;
-            const std::string& fieldName =
-                state.fieldModel.fieldNames[static_cast<size_t>(field.value - 1)];
-            DBValue stored;
-            std::string rowidAfter = **rowid;
-            const int rc =
-                DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, **rowid,
-                                         &stored, &rowidAfter, *state.databaseFilePath, &error);
-            // Either stops the paste; the cells written before stay written.
-            if (rc == DBInterface::kRowGone) {
-                window_.rowNoLongerExists(nullptr);
+            const CellWriter::Result result = writer.write(*target, value, {nullptr, false});
+            // A failure stops the paste; the cells written before stay written.
+            if (!result.written()) {
+                writer.reportFailure(result, nullptr);
+                grid_.redrawPasteDestinations();
                 return;
             }
-            if (rc != 0) {
-                window_.shell().showErrorAlert(error);
-                return;
-            }
-            grid_.storeWritten(rowIndex, field, stored, rowidAfter);
         }
     }
     grid_.redrawPasteDestinations();

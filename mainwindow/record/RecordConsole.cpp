@@ -405,7 +405,7 @@ void RecordConsole::saveRowButtonPressed() {
                                            changed, names, state_.fieldModel.hiddenFields, *table,
                                            *origValues_.front(), *state_.databaseFilePath, &error);
         if (rc == DBInterface::kRowGone) {
-            window_.rowNoLongerExists(window_.window());
+            window_.rowNoLongerExists(error, window_.window());
         } else if (rc != 0) {
             window_.showErrorAlert(error, window_.window());
         } else if (!names.empty()) {

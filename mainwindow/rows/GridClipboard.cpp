@@ -144,21 +144,6 @@ size_t GridClipboard::rowsReached(const std::vector<DBRow>& rows) const {
     return reached;
 }
 
-const DBValue* GridClipboard::loadedRowid(RowIndex rowIndex) const {
-    const auto& port = window_.state().dataPort;
-    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
-    const int64_t at = row.value * port.numberOfFieldsPerRow;
-    if (row.isNone() || at >= std::ssize(port.fieldValuesLoaded)) return nullptr;
-    return &port.fieldValuesLoaded[static_cast<size_t>(at)];
-}
-
-void GridClipboard::storeWritten(RowIndex rowIndex, FieldIndex field, const DBValue& stored,
-                                 const std::string& rowidAfter) {
-    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
-    if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = stored;
-    if (DBValue* rowid = rows_.dataPort().loadedValue(row, kRowidFieldIndex)) *rowid = rowidAfter;
-}
-
 void GridClipboard::redrawCells(const Marks& marks) {
     for (const auto& [rowIndex, fields] : marks) {
         for (FieldIndex field : fields) rows_.reloadRowsTableViewRowIndex(rowIndex, field);
