@@ -90,6 +90,42 @@ void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
                                    });
 }
 
+std::string GridPaste::rowNumbersText(const std::vector<int64_t>& numbers) {
+    std::string text;
+    for (size_t first = 0; first < numbers.size();) {
+        size_t last = first;
+        while (last + 1 < numbers.size() && numbers[last + 1] == numbers[last] + 1) ++last;
+        if (!text.empty()) text += ", ";
+        text += last == first ? std::to_string(numbers[first])
+                              : localizedFormat("%@ to %@", {std::to_string(numbers[first]),
+                                                             std::to_string(numbers[last])});
+        first = last + 1;
+    }
+    return text;
+}
+
+std::string GridPaste::writtenRowsText(RowIndex stoppedAt, bool stoppedRowPartly) const {
+    // The rows are numbered as the confirmation numbers them.
+    std::vector<int64_t> written, notWritten;
+    for (const auto& [row, fields] : window_.state().selection.pasteDestinationCells) {
+        if (row < stoppedAt) {
+            written.push_back(row.value + 1);
+        } else if (row > stoppedAt || !stoppedRowPartly) {
+            notWritten.push_back(row.value + 1);
+        }
+    }
+    std::string text = localizedFormat(
+        "Rows written: %@.", {written.empty() ? localizedString("none") : rowNumbersText(written)});
+    if (stoppedRowPartly) {
+        text += "\n" +
+                localizedFormat("Row partly written: %@.", {std::to_string(stoppedAt.value + 1)});
+    }
+    if (!notWritten.empty()) {
+        text += "\n" + localizedFormat("Rows not written: %@.", {rowNumbersText(notWritten)});
+    }
+    return text;
+}
+
 void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table) {
     TablesAndRowsState& state = window_.state();
     UserDefaults& defaults = UserDefaults::standard();
@@ -98,6 +134,7 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
     if (nullText.empty()) nullText = "null";
     CellWriter writer(window_);
     for (size_t r = 0; r < rows.size(); ++r) {
+        bool rowWritten = false;
         for (size_t i = 0; i < rows[r].size(); ++i) {
             RowIndex rowIndex;
             FieldIndex field;
@@ -112,12 +149,14 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
                     convert & 2, convert & 4, nullText, state.display.useUTC);
             }
             const CellWriter::Result result = writer.write(*target, value, {nullptr, false});
-            // A failure stops the paste; the cells written before stay written.
+            // A failure stops the paste; the cells written before stay written, and the alert
+            // names the rows that took the paste and those that did not.
             if (!result.written()) {
-                writer.reportFailure(result, nullptr);
+                writer.reportFailure(result, nullptr, writtenRowsText(rowIndex, rowWritten));
                 grid_.redrawPasteDestinations();
                 return;
             }
+            rowWritten = true;
         }
     }
     grid_.redrawPasteDestinations();
