@@ -65,6 +65,8 @@ CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,
     }
     if (rc == DBInterface::kRowGone) {
         result.outcome = Outcome::RowGone;
+    } else if ((rc & 0xff) == SQLITE_READONLY) {
+        result.outcome = Outcome::ReadOnly;
     } else if (!RowsDataPort::isBusy(rc) &&
                DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
         // SQLite's "no such table" names neither what happened nor which table.

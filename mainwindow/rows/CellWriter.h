@@ -38,6 +38,8 @@ class CellWriter {
         RowGone,
         // Renamed or dropped elsewhere.
         TableGone,
+        // The file cannot be written at all: the same write would fail again.
+        ReadOnly,
         Failed
     };
     struct Result {

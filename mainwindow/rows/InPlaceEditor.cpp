@@ -207,6 +207,8 @@ void InPlaceEditor::writeEdit(CellTarget target, const std::string& text) {
     if (result.written() || result.outcome == Outcome::RowGone) return;
     // Until it is edited again the cell shows the loaded value, NULL included.
     rows_.reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
+    // A file that cannot be written refuses the text again however often it is offered.
+    if (result.outcome == Outcome::ReadOnly) return;
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
     failedEdit_ = FailedEdit{std::move(target), text};
     QTimer::singleShot(0, this, [this] { reopenFailedEdit(); });

@@ -1,7 +1,7 @@
 // The four ways one cell of the grid's table is written (an in-place edit, a chosen value, a
 // paste, the edit-field panel's Save): each goes to the table row it names on a page far from the
-// first row, and each tells a row or table gone elsewhere the same way. The database is read back
-// by a connection of the test's own.
+// first row, and each tells a row or table gone elsewhere, or a file that cannot be written, the
+// same way. The database is read back by a connection of the test's own.
 #include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -13,6 +13,7 @@
 #include "mainwindow/rows/ChosenValueWriter.h"
 #include "platform/ui/Pasteboard.h"
 #include "tests/mainwindow/GridTest.h"
+#include "tests/support/ReadOnlyDatabases.h"
 
 class CellWriterTest;
 // Writes the text into the cell (row index, field index) of the window's grid.
@@ -166,4 +167,23 @@ TEST_F(CellWriterTest, TextTypedInThePanelForATableGoneStaysThere) {
     saveInPanel(c, 6, 1, "typed in panel");
     EXPECT_EQ(partsOf(c).editField.textView()->toPlainText(), "typed in panel");
     EXPECT_EQ(alerts.size(), 1u);
+}
+
+TEST_F(CellWriterTest, AnEditTheFileRefusesIsNotOfferedAgain) {
+    makeRowsTable(5);
+    showGrid("t");
+    {
+        ReadOnlyDatabases readOnly;
+        doubleClick(2, 1);
+        typeAndEnd("refused");
+        QTest::qWait(20);
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_NE(alerts[0].informativeText.find("readonly"), std::string::npos)
+            << alerts[0].both();
+        // Offered again, Return would only fail again: alert after alert.
+        EXPECT_EQ(openedEditor(), nullptr);
+        EXPECT_EQ(shown(2, 1), "name 3");
+    }
+    EXPECT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(changedRows(), "");
 }
