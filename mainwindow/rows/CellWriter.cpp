@@ -10,20 +10,6 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/WaitCursor.h"
 
-namespace {
-
-// The page's value of the row and field; nullptr outside the page or while a moved port's page
-// is not loaded yet.
-DBValue* pageValue(TablesAndRowsState::DataPort& port, RowIndex row, FieldIndex field) {
-    if (port.dataPortLoadPending || row.isNone() || !port.holdsField(field)) return nullptr;
-    const int64_t gridRow = row - port.firstRowIndexInDataPort;
-    const int64_t at = gridRow * port.numberOfFieldsPerRow + field.value;
-    if (gridRow < 0 || at >= std::ssize(port.fieldValuesLoaded)) return nullptr;
-    return &port.fieldValuesLoaded[static_cast<size_t>(at)];
-}
-
-}  // namespace
-
 std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldIndex field) const {
     TablesAndRowsState& state = window_.state();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
@@ -32,8 +18,8 @@ std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldInde
         field.value > std::ssize(names)) {
         return std::nullopt;
     }
-    const DBValue* rowid = pageValue(state.dataPort, row, kRowidFieldIndex);
-    const DBValue* value = pageValue(state.dataPort, row, field);
+    const DBValue* rowid = state.dataPort.page.rowid(row);
+    const DBValue* value = state.dataPort.page.cell(row, field);
     if (!rowid || !*rowid || !value) return std::nullopt;
     return CellTarget{*state.databaseFilePath,
                       *table,
@@ -101,10 +87,8 @@ void CellWriter::patchPage(const CellTarget& before, const CellTarget& after) {
         window_.selectedTableNameIfOnlyOne() != before.table) {
         return;
     }
-    DBValue* rowid = pageValue(state.dataPort, before.cell.row, kRowidFieldIndex);
-    DBValue* value = pageValue(state.dataPort, before.cell.row, before.cell.field);
-    if (!rowid || *rowid != before.rowid || !value) return;
-    *value = after.loaded;
-    *rowid = after.rowid;
-    window_.cellDidChange(before.cell.row, before.cell.field);
+    if (state.dataPort.page.patch(before.cell.row, before.cell.field, before.rowid, after.loaded,
+                                  after.rowid)) {
+        window_.cellDidChange(before.cell.row, before.cell.field);
+    }
 }

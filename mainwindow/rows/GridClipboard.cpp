@@ -105,13 +105,9 @@ void GridClipboard::reloadRows() {
 bool GridClipboard::destinationCell(size_t r, size_t i, RowIndex* rowIndex,
                                     FieldIndex* field) const {
     const TablesAndRowsState& state = window_.state();
-    const int64_t fieldsPerRow = state.dataPort.numberOfFieldsPerRow;
     *rowIndex = state.selection.focusedRowIndex + static_cast<int64_t>(r);
     *field = state.selection.focusedFieldIndex + static_cast<int64_t>(i);
-    if (field->value >= fieldsPerRow) return false;
-    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(*rowIndex);
-    return !row.isNone() &&
-           row.value * fieldsPerRow + field->value < std::ssize(state.dataPort.fieldValuesLoaded);
+    return state.dataPort.page.cell(*rowIndex, *field) != nullptr;
 }
 
 void GridClipboard::markPasteDestinations(const std::vector<DBRow>& rows) {
