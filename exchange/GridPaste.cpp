@@ -148,7 +148,7 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
                     *value, state.fieldModel.fieldTypeAtFieldIndexP1(field), convert & 1,
                     convert & 2, convert & 4, nullText, state.display.useUTC);
             }
-            const CellWriter::Result result = writer.write(*target, value, {nullptr, false});
+            const CellWriter::Result result = writer.write(*target, value, {.alert = false});
             // A failure stops the paste; the cells written before stay written, and the alert
             // names the rows that took the paste and those that did not.
             if (!result.written()) {

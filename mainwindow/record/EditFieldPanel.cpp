@@ -258,9 +258,9 @@ void EditFieldPanel::saveInPanel() {
     // An untouched NULL shows as empty text and stays NULL; an unchanged value is not written.
     bool changed = target_->loaded ? *target_->loaded != typed : !typed.empty();
     if (!changed) return;
+    const CellWriter::Report report{.alertWindow = panel_, .tellOtherWindows = true};
     // A failure leaves the text as typed, so nothing is lost.
-    if (!CellWriter(window_).write(*target_, DBValue(typed), {panel_, true, true}).written())
-        return;
+    if (!CellWriter(window_).write(*target_, DBValue(typed), report).written()) return;
     // The panel shows what was stored, as the grid does.
     if (target_->loaded != DBValue(typed)) setText(target_->loaded.value_or(std::string()));
 }

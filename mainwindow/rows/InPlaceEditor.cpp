@@ -201,8 +201,8 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
 }
 
 void InPlaceEditor::writeEdit(CellTarget target, const std::string& text) {
-    const CellWriter::Result result =
-        CellWriter(window_).write(target, DBValue(text), {window_.window(), true, true});
+    const CellWriter::Result result = CellWriter(window_).write(
+        target, DBValue(text), {.alertWindow = window_.window(), .tellOtherWindows = true});
     using Outcome = CellWriter::Outcome;
     if (result.written() || result.outcome == Outcome::RowGone) return;
     // Until it is edited again the cell shows the loaded value, NULL included.
