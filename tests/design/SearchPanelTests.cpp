@@ -31,18 +31,26 @@ class SearchPanelTest : public PanelTest {
     SearchPanel* panel = nullptr;
 };
 
-TEST_F(SearchPanelTest, QuotePercentUnderscoreAndBackslashFindExactlyTheRowsHoldingThem) {
+TEST_F(SearchPanelTest, PercentAndUnderscoreAreWildcardsWhileQuoteAndBackslashMatchThemselves) {
     // Without stored search fields the first field is searched.
     EXPECT_EQ(panel->searchPanelSearchField()->placeholderText().toStdString(), "Search name");
     ASSERT_EQ(panel->searchPanelSearchFieldsTableView()->selectedItems().size(), 1);
     EXPECT_EQ(search("'"), 1);
     EXPECT_EQ(gridValue(c, 0, 1), "it's");
-    EXPECT_EQ(search("%"), 1);
-    EXPECT_EQ(gridValue(c, 0, 1), "100%");
-    EXPECT_EQ(search("_"), 1);
+    // The text goes into the pattern as typed: "%" and "_" stand for any text and any one
+    // character.
+    const struct {
+        const char* text;
+        int64_t rows;
+    } cases[] = {{"%", 8},    {"_", 8},       {"1%0", 2}, {"a_b", 2},  {"a%b", 2},
+                 {"___", 8},  {"_______", 2}, {"%'%", 1}, {"it_s", 1}, {"\\", 1},
+                 {"k\\s", 1}, {"x", 1},       {"%x%", 1}, {"it''s", 0}};
+    for (const auto& row : cases) {
+        EXPECT_EQ(search(row.text), row.rows) << row.text;
+    }
+    EXPECT_EQ(search("a_b"), 2);
     EXPECT_EQ(gridValue(c, 0, 1), "a_b");
-    EXPECT_EQ(search("\\"), 1);
-    EXPECT_EQ(gridValue(c, 0, 1), "back\\slash");
+    EXPECT_EQ(gridValue(c, 1, 1), "axb");
     // Letter case does not matter; no text shows every row.
     EXPECT_EQ(search("PLAIN"), 1);
     EXPECT_EQ(search(""), 8);
