@@ -12,6 +12,7 @@
 #include <vector>
 
 class QAbstractItemView;
+class QMouseEvent;
 class QWidget;
 
 inline constexpr const char* kPickerValuesTableViewDataType =
@@ -59,6 +60,9 @@ std::optional<int> dropRowAbove(const QAbstractItemView* view, QPoint viewportPo
 
 // Drags of a list's selected rows onto the same list. `moved` gets the dragged rows and the
 // row they were dropped above, after the drop has ended; `enabled` may refuse the reorder.
+// The mouse drag is followed inside the list: a press on a selected line keeps the selection
+// and starts no editing until it proves to be a click, and a press-drag moves the lines instead
+// of extending the selection. Drops of the list's type from outside are taken too.
 class ReorderDrag : public QObject {
   public:
     ReorderDrag(QAbstractItemView* view, QString type,
@@ -71,6 +75,10 @@ class ReorderDrag : public QObject {
   private:
     std::vector<int> selectedRows() const;
     bool takesDrop(const QMimeData* data, QPoint at) const;
+    bool mousePressed(const QMouseEvent& press);
+    bool mouseMoved(const QMouseEvent& move);
+    bool mouseReleased(const QMouseEvent& release);
+    void endMouseDrag();
 
     QAbstractItemView* view_;
     // Compared with the watched object: the view is no longer one while it is destroyed.
@@ -78,5 +86,14 @@ class ReorderDrag : public QObject {
     QString type_;
     std::function<void(const std::vector<int>&, int)> moved_;
     std::function<bool()> enabled_;
-    std::optional<QPoint> pressedAt_;
+    // The press a drag may start from; held back from the view when it hit a selected line.
+    struct Press {
+        QPoint at;
+        QPointF globalAt;
+        Qt::KeyboardModifiers modifiers;
+        bool heldBack;
+    };
+    std::optional<Press> press_;
+    bool dragging_ = false;
+    bool replaying_ = false;
 };

@@ -184,6 +184,14 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
     for (size_t i = 0; i < order.size(); ++i) {
         EXPECT_EQ(stored.boxObjects[i], storedBefore[order[i]]) << i;
     }
+    // An object dragged with the mouse to the end is saved there.
+    const json draggedBefore = stored.boxObjects;
+    objects->clearSelection();
+    mouseDragRow(objects, 0, 5);
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
+    ASSERT_EQ(stored.boxObjects.size(), 5u);
+    EXPECT_EQ(stored.boxObjects[4], draggedBefore[0]);
+    EXPECT_EQ(stored.boxObjects[0], draggedBefore[1]);
 
     // A name typed into the list renames the layout, which stays the current one.
     layouts->item(1)->setText("Cards");

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QTableWidget>
+#include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 #include <string>
@@ -69,4 +71,63 @@ TEST(ReorderDragTest, ListTakesOnlyItsOwnRowsDroppedBetweenRows) {
     ASSERT_EQ(moves.size(), 2u);
     EXPECT_EQ(moves[0], std::make_pair(std::vector<int>{1, 3}, 0));
     EXPECT_EQ(moves[1], std::make_pair(std::vector<int>{1, 3}, 5));
+}
+
+TEST(ReorderDragTest, AMouseDragMovesTheSelectedLinesWithoutSelectingOrEditing) {
+    ensureQApplication();
+    QTableWidget view(5, 1);
+    for (int row = 0; row < 5; ++row)
+        view.setItem(row, 0, new QTableWidgetItem(QString::number(row)));
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+    view.resize(200, 300);
+    view.show();
+    std::vector<std::pair<std::vector<int>, int>> moves;
+    bool enabled = true;
+    new ReorderDrag(
+        &view, kAddTableViewDataType,
+        [&](const std::vector<int>& rows, int destination) {
+            moves.emplace_back(rows, destination);
+        },
+        [&] { return enabled; });
+    auto selected = [&] {
+        std::vector<int> rows;
+        for (const QModelIndex& index : view.selectionModel()->selectedRows()) {
+            rows.push_back(index.row());
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+
+    // An unselected line is taken alone and moved, not swept into the selection.
+    view.selectRow(0);
+    mouseDragRow(&view, 1, 4);
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0], std::make_pair(std::vector<int>{1}, 4));
+    // Pressed on one line of a selection of two: both move, and no editor opens.
+    view.selectionModel()->select(view.model()->index(3, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_EQ(selected(), (std::vector<int>{1, 3}));
+    mouseDragRow(&view, 3, 0);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[1], std::make_pair(std::vector<int>{1, 3}, 0));
+    EXPECT_EQ(selected(), (std::vector<int>{1, 3}));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_FALSE(hasOpenEditor(&view));
+    // Released on a line's middle, nothing moves.
+    mouseDragRow(&view, 3, 1, true);
+    EXPECT_EQ(moves.size(), 2u);
+    // A click on a selected line is still the view's click: it edits that line.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                      view.visualRect(view.model()->index(3, 0)).center());
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_TRUE(hasOpenEditor(&view));
+    EXPECT_EQ(moves.size(), 2u);
+    // Where reordering is refused, a press-drag is the view's own again.
+    enabled = false;
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    mouseDragRow(&view, 0, 3);
+    EXPECT_EQ(moves.size(), 2u);
+    EXPECT_GE(selected().size(), 3u);
 }
