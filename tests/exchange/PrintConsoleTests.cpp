@@ -319,6 +319,42 @@ TEST_F(PrintConsoleTest, TheLayoutPanelFollowsTheTableAndEachChosenLayoutStartsA
     EXPECT_EQ(objects->count(), 0);
 }
 
+TEST_F(PrintConsoleTest, ChoosingTheDefaultLayoutShowsItAndEditsChangeOnlyIt) {
+    makeRowsTable(3);
+    // No default stored yet: it is the built-in one box a page.
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kLabelSheet, kNameAndAmount);
+    console->layoutPanelButtonPressed();
+    LayoutPanel* panel = console->layoutPanel();
+    auto* layouts = panel->findChild<QListWidget*>("layoutPanelLayoutsTableView");
+    auto* rows = panel->findChild<QLineEdit*>("layoutPanelPageGridRowsTextField");
+    auto* columns = panel->findChild<QLineEdit*>("layoutPanelPageGridColumnsTextField");
+    auto* left = panel->findChild<QLineEdit*>("layoutPanelPageMarginsLeftTextField");
+    auto* objects = panel->findChild<QListWidget*>("layoutPanelObjectsTableView");
+    ASSERT_EQ(rows->text(), "10");
+    ASSERT_EQ(objects->count(), 4);
+    clickRow(layouts, 0);
+    EXPECT_EQ(rows->text(), "1");
+    EXPECT_EQ(columns->text(), "1");
+    EXPECT_EQ(left->text(), "1.2500");
+    EXPECT_EQ(objects->count(), 0);
+    EXPECT_EQ(console->currentLayout().rowsInPrintView, 1);
+    // An edit of the default stores the default with that one change.
+    columns->setText("3");
+    panel->settingsFieldDidEndEditing(columns);
+    PrintLayout stored;
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, std::nullopt);
+    EXPECT_EQ(stored.rowsInPrintView, 1);
+    EXPECT_EQ(stored.columnsInPrintView, 3);
+    EXPECT_EQ(stored.pageOffsetFromLeft, 1.25);
+    EXPECT_TRUE(stored.boxObjects.empty());
+    // The labels are kept as they were, and shown again when chosen.
+    clickRow(layouts, 1);
+    EXPECT_EQ(rows->text(), "10");
+    EXPECT_EQ(objects->count(), 4);
+    clickRow(layouts, 0);
+    EXPECT_EQ(columns->text(), "3");
+}
+
 TEST_F(PrintConsoleTest, ADoubleClickEditsATextObjectInPlaceAndStoresIt) {
     makeRowsTable(3);
     PrintConsole* console = showPrintConsole(
