@@ -6,6 +6,7 @@
 #include <QItemSelectionModel>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QRubberBand>
 
 #include <algorithm>
 
@@ -135,8 +136,22 @@ bool ReorderDrag::mouseMoved(const QMouseEvent& move) {
         dragging_ = true;
         viewport_->setCursor(Qt::DragMoveCursor);
     }
+    if (dragging_) showDropLine(dropRowAbove(view_, move.position().toPoint()));
     // Moves never extend the selection while a line may be dragged.
     return true;
+}
+
+void ReorderDrag::showDropLine(std::optional<int> above) {
+    const int count = view_->model() ? view_->model()->rowCount() : 0;
+    if (!above || count < 1) {
+        if (dropLine_) dropLine_->hide();
+        return;
+    }
+    if (!dropLine_) dropLine_ = new QRubberBand(QRubberBand::Line, viewport_);
+    const int y = *above < count ? view_->visualRect(view_->model()->index(*above, 0)).top()
+                                 : view_->visualRect(view_->model()->index(count - 1, 0)).bottom();
+    dropLine_->setGeometry(0, y - 1, viewport_->width(), 2);
+    dropLine_->show();
 }
 
 bool ReorderDrag::mouseReleased(const QMouseEvent& release) {
@@ -163,6 +178,7 @@ bool ReorderDrag::mouseReleased(const QMouseEvent& release) {
 
 void ReorderDrag::endMouseDrag() {
     if (dragging_) viewport_->unsetCursor();
+    if (dropLine_) dropLine_->hide();
     press_.reset();
     dragging_ = false;
 }

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -62,7 +63,8 @@ std::optional<int> dropRowAbove(const QAbstractItemView* view, QPoint viewportPo
 // row they were dropped above, after the drop has ended; `enabled` may refuse the reorder.
 // The mouse drag is followed inside the list: a press on a selected line keeps the selection
 // and starts no editing until it proves to be a click, and a press-drag moves the lines instead
-// of extending the selection. Drops of the list's type from outside are taken too.
+// of extending the selection, a line showing where they would land. Drops of the list's type
+// from outside are taken too.
 class ReorderDrag : public QObject {
   public:
     ReorderDrag(QAbstractItemView* view, QString type,
@@ -79,6 +81,8 @@ class ReorderDrag : public QObject {
     bool mouseMoved(const QMouseEvent& move);
     bool mouseReleased(const QMouseEvent& release);
     void endMouseDrag();
+    // Where the dragged lines would land; hidden for none.
+    void showDropLine(std::optional<int> above);
 
     QAbstractItemView* view_;
     // Compared with the watched object: the view is no longer one while it is destroyed.
@@ -95,5 +99,6 @@ class ReorderDrag : public QObject {
     };
     std::optional<Press> press_;
     bool dragging_ = false;
+    QPointer<QWidget> dropLine_;
     bool replaying_ = false;
 };

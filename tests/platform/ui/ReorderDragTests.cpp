@@ -1,6 +1,7 @@
 // Reordering a list by dragging its rows: the placeholder move and the drops a list takes.
 #include <gtest/gtest.h>
 
+#include <QRubberBand>
 #include <QTableWidget>
 #include <QTest>
 
@@ -99,9 +100,23 @@ TEST(ReorderDragTest, AMouseDragMovesTheSelectedLinesWithoutSelectingOrEditing) 
         return rows;
     };
 
-    // An unselected line is taken alone and moved, not swept into the selection.
+    // An unselected line is taken alone and moved, not swept into the selection; while it is
+    // dragged a line shows where it would land.
     view.selectRow(0);
-    mouseDragRow(&view, 1, 4);
+    const QPoint start = view.visualRect(view.model()->index(1, 0)).center();
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(view.viewport(), start + QPoint(0, 20));
+    QTest::mouseMove(view.viewport(), lineAboveRow(&view, 4));
+    auto* dropLine = view.viewport()->findChild<QRubberBand*>();
+    ASSERT_TRUE(dropLine && dropLine->isVisible());
+    EXPECT_NEAR(dropLine->geometry().center().y(), view.visualRect(view.model()->index(4, 0)).top(),
+                2);
+    QTest::mouseMove(view.viewport(), view.visualRect(view.model()->index(2, 0)).center());
+    EXPECT_FALSE(dropLine->isVisible());
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    QTest::mouseMove(view.viewport(), lineAboveRow(&view, 4));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, lineAboveRow(&view, 4));
+    EXPECT_FALSE(dropLine->isVisible());
     ASSERT_EQ(moves.size(), 1u);
     EXPECT_EQ(moves[0], std::make_pair(std::vector<int>{1}, 4));
     // Pressed on one line of a selection of two: both move, and no editor opens.
