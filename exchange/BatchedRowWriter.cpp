@@ -84,8 +84,11 @@ bool BatchedRowWriter::flush() {
     const BoundText* values = pending_.boundValues();
     int64_t written = 0;
     if (rows > 1 && insertUnderSavepoint(values, rows, &written, nullptr) == SQLITE_OK) {
-        countWrittenRows(written);
-        for (size_t r = 0; r < rows; ++r) lineDone(true);
+        // Row by row, so that the count is told at every hundredth line.
+        for (size_t r = 0; r < rows; ++r) {
+            countWrittenRows(1);
+            lineDone(true);
+        }
     } else {
         // The statement left nothing of itself: its rows go again one by one, so that each
         // line that fails or is ignored is told.

@@ -490,3 +490,22 @@ TEST_F(ImportRunTest, AFileDeletedDuringTheRunIsReportedNotCompletedWithoutIssue
     // Nor is a new database made where the deleted one was.
     EXPECT_FALSE(std::filesystem::exists(db));
 }
+
+TEST_F(ImportRunTest, AnUnbatchedRunTellsItsCountOnceEveryHundredRows) {
+    // Two hundred and fifty lines, the fifth a failure, the 130th cut into a statement of its own.
+    std::string text;
+    for (int i = 1; i <= 250; ++i) {
+        text += (i == 5 ? std::string("x\ty\tz") : std::to_string(i) + "\ta") +
+                (i == 130 ? "\tb\n" : "\n");
+    }
+    run("create table counted (k integer primary key, v)");
+    EXPECT_EQ(import({file("counted.txt", text, "counted")}), "Import completed with issues");
+    EXPECT_EQ(imported, 249);
+    Strings told;
+    for (const std::string& status : reporter.statuses) {
+        if (status.starts_with("Imported ")) told.push_back(status);
+    }
+    // Lines 100 and 200 are the 99th and 199th rows written; the last count is the file's.
+    EXPECT_THAT(told,
+                ElementsAre("Imported 99 row(s)", "Imported 199 row(s)", "Imported 249 row(s)"));
+}
