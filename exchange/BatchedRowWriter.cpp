@@ -47,7 +47,17 @@ bool BatchedRowWriter::begin() {
         return false;
     }
     lastCommit_ = std::chrono::steady_clock::now();
+    // What the rollback undid goes first again, before any row.
+    if (!uncommittedSql_.empty() && execOnConnection(db_, uncommittedSql_, &error) != SQLITE_OK) {
+        events_.log(ActivityLog::Error, error);
+    }
     return true;
+}
+
+int BatchedRowWriter::runUntilCommitted(const std::string& sql, std::string* errorString) {
+    const int rc = execOnConnection(db_, sql, errorString);
+    if (rc == SQLITE_OK) uncommittedSql_ = sql;
+    return rc;
 }
 
 void BatchedRowWriter::startRow(size_t width) {
@@ -220,6 +230,7 @@ bool BatchedRowWriter::commit() {
         return false;
     }
     uncommitted_ = 0;
+    uncommittedSql_.clear();
     return true;
 }
 

@@ -289,8 +289,10 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
         // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
         log(ActivityLog::Information, localizedFormat("Deleting all rows in \"%@\"", {table}));
         error.clear();
-        if (execOnConnection(connection_->handle(), "delete from " + quoteIdentifier(table),
-                             &error) != SQLITE_OK) {
+        // Also after a conflict rule rolled that transaction back: the old rows never mix with
+        // the new ones.
+        if (writer.runUntilCommitted("delete from " + quoteIdentifier(table), &error) !=
+            SQLITE_OK) {
             log(ActivityLog::Error,
                 localizedFormat("Could not delete all rows in \"%@\": %@", {table, error}));
             execOnConnection(connection_->handle(), "rollback", nullptr);

@@ -509,3 +509,21 @@ TEST_F(ImportRunTest, AnUnbatchedRunTellsItsCountOnceEveryHundredRows) {
     EXPECT_THAT(told,
                 ElementsAre("Imported 99 row(s)", "Imported 199 row(s)", "Imported 249 row(s)"));
 }
+
+TEST_F(ImportRunTest, RowsDeletedFirstStayDeletedWhenAConflictRollsTheTransactionBack) {
+    run("create table keyed (k unique on conflict rollback, v); insert into keyed values "
+        "('old 1', 1), ('old 2', 2)");
+    ImportOptions options;
+    options.deleteAllRowsFirst = true;
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        options.batchLines = batched;
+        // The third line rolls back the transaction that deleted the old rows and wrote two.
+        EXPECT_EQ(import({file("keys.txt", "1\ta\n2\tb\n1\tc\n3\td\n", "keyed")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 1);
+        EXPECT_EQ(failed, 3);
+        EXPECT_THAT(directQuery("select group_concat(k || v) from keyed"), ElementsAre("3d"));
+        run("delete from keyed; insert into keyed values ('old 1', 1), ('old 2', 2)");
+    }
+}
