@@ -263,11 +263,17 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     if (stopImport_) return Outcome::EndRun;
 
     statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
-    // Counted first, so that the bar moves by a hundredth of the records.
-    const int64_t lines = FieldsAndLinesParser().findMaxLineCountInFile(
-        settings.filePath, settings.readerEncoding(), settings.quoteString(),
-        settings.lineSeparatorString());
+    // Counted first, so that the bar moves by a hundredth of the records. Counted by the reader
+    // itself: a quote inside an unquoted value, which opens nothing, would make a count by quote
+    // bytes swallow the rest of the file.
     OpenFile file(settings.filePath);
+    const int64_t lines =
+        file.fd < 0
+            ? 0
+            : FieldsAndLinesParser(file.fd, settings.readerEncoding(), settings.separatorString(),
+                                   settings.quoteString(), settings.lineEnds())
+                  .countRecords();
+    if (file.fd >= 0) ::lseek(file.fd, 0, SEEK_SET);
     if (file.fd < 0) {
         log(ActivityLog::Error,
             localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));

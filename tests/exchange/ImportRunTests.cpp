@@ -527,3 +527,22 @@ TEST_F(ImportRunTest, RowsDeletedFirstStayDeletedWhenAConflictRollsTheTransactio
         run("delete from keyed; insert into keyed values ('old 1', 1), ('old 2', 2)");
     }
 }
+
+TEST_F(ImportRunTest, LinesAreCountedAsTheyAreReadWhateverQuotesTheyHold) {
+    // A quote inside an unquoted value is text to the reader; invalid UTF-8 ends no line early.
+    const struct {
+        const char* name;
+        std::string first;
+    } cases[] = {{"inches.csv", "5\" disk,x\n"}, {"latin.csv", "caf\xC3\n"}};
+    for (const auto& [name, first] : cases) {
+        SCOPED_TRACE(name);
+        std::string text = first;
+        for (int i = 2; i <= 300; ++i) text += std::to_string(i) + ",x\n";
+        reporter.steps.clear();
+        import({file(name, text)});
+        EXPECT_EQ(imported, 300);
+        EXPECT_THAT(logged(ActivityLog::Information, "Number of lines"),
+                    ElementsAre("Number of lines in \"" + std::string(name) + "\": 300"));
+        EXPECT_EQ(reporter.steps.size(), 100u);
+    }
+}
