@@ -546,3 +546,35 @@ TEST_F(ImportRunTest, LinesAreCountedAsTheyAreReadWhateverQuotesTheyHold) {
         EXPECT_EQ(reporter.steps.size(), 100u);
     }
 }
+
+TEST_F(ImportRunTest, AStopAtAnyLineKeepsEveryLineReadBeforeItOnce) {
+    // Every seventh line is short and told; the run is stopped as one of them is told.
+    std::string text;
+    for (int i = 1; i <= 1000; ++i) text += std::to_string(i) + (i % 7 == 0 ? "\n" : "\tx\n");
+    for (const bool batched : {false, true}) {
+        for (const int stopLine : {7, 98, 99 * 7, 700, 994}) {
+            SCOPED_TRACE(std::to_string(batched) + " " + std::to_string(stopLine));
+            run("drop table if exists numbers");
+            ImportOptions options;
+            options.batchLines = batched;
+            options.commitInterval = std::chrono::milliseconds(0);
+            ImportRun importRun({file("numbers.txt", text)}, options, log, reporter);
+            const std::string told = "Line " + std::to_string(stopLine) + " had";
+            reporter.onLog = [&] {
+                const auto entries = log.entries();
+                if (!entries.empty() && entries.back().message.starts_with(told)) {
+                    importRun.requestStop();
+                }
+            };
+            DBConnection connection(db, ConnectionKind::Statement);
+            importRun.run(connection, db);
+            reporter.onLog = nullptr;
+            EXPECT_EQ(importRun.finalStatus(), "Import stopped by user");
+            EXPECT_EQ(importRun.importedRows(), stopLine);
+            EXPECT_THAT(directQuery("select count(*), count(distinct \"Field 1\"), "
+                                    "max(\"Field 1\" + 0) from numbers"),
+                        ElementsAre(std::to_string(stopLine), std::to_string(stopLine),
+                                    std::to_string(stopLine)));
+        }
+    }
+}
