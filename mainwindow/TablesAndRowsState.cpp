@@ -57,14 +57,14 @@ const char* TablesAndRowsState::consistencyFault() const {
     const int64_t fieldsPerRow = dataPort.numberOfFieldsPerRow;
     const int64_t total = dataPort.totalRows;
     if (fieldsPerRow < 0 || total < 0) return "negative fields per row or total rows";
-    const int64_t values = static_cast<int64_t>(dataPort.fieldValuesLoaded.size());
-    if (fieldsPerRow == 0 ? values != 0 : values % fieldsPerRow != 0) {
-        return "the page is not whole rows of fields";
+    const LoadedPage& page = dataPort.page;
+    if (!page.empty() && page.fieldsPerRow() != fieldsPerRow) {
+        return "the page's rows are not the fields per row";
     }
-    const RowIndex first = dataPort.firstRowIndexInDataPort;
-    const int64_t loaded = dataPort.numberOfLoadedRows();
-    if (first.isNone()) return "the page starts at no row";
-    if (!dataPort.dataPortLoadPending && first.value + loaded > total) {
+    if (dataPort.firstRowIndexInDataPort.isNone()) return "the page starts at no row";
+    const RowIndex first = page.firstRow();
+    const int64_t loaded = page.numberOfRows();
+    if (!dataPort.dataPortLoadPending && loaded > 0 && first.value + loaded > total) {
         return "the page reaches past the counted rows";
     }
     if (!selection.focusedRowIndex.isNone() && selection.focusedRowIndex.value >= total) {

@@ -17,6 +17,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/MenuValidation.h"
 #include "mainwindow/RowCountText.h"
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
@@ -172,12 +173,8 @@ void RecordConsole::focusDidMove() {
     RowIndex focused = state_.selection.focusedRowIndex;
     // The row just added stays shown until the grid's focus goes to a row.
     if (focused.isNone() && showsAddedRow_) return;
-    int64_t at = focused.isNone()
-                     ? -1
-                     : (focused - port.firstRowIndexInDataPort) * port.numberOfFieldsPerRow;
-    DBValue rowid = at >= 0 && at < int64_t(port.fieldValuesLoaded.size())
-                        ? port.fieldValuesLoaded[size_t(at)]
-                        : DBValue();
+    const DBValue* loaded = port.page.rowid(focused);
+    DBValue rowid = loaded ? *loaded : DBValue();
     // Its own moves have loaded the row already.
     if (!values_.empty() && values_[0] == rowid) return;
     FieldIndex field = state_.selection.fieldIndexToEdit;
@@ -218,14 +215,10 @@ void RecordConsole::reloadAddRowView() {
     values_.clear();
     origValues_.clear();
     state_.selection.fieldIndexesOfDirtyData.clear();
-    int64_t perRow = port.numberOfFieldsPerRow;
-    RowIndex focused = state_.selection.focusedRowIndex;
-    int64_t gridRow = focused.isNone() ? -1 : focused - port.firstRowIndexInDataPort;
-    if (gridRow < 0 || gridRow >= port.numberOfLoadedRows()) {
-        values_.assign(static_cast<size_t>(std::max<int64_t>(perRow, 0)), std::string());
-    } else {
-        auto first = port.fieldValuesLoaded.begin() + gridRow * perRow;
-        values_.assign(first, first + perRow);
+    values_ = port.page.values(state_.selection.focusedRowIndex);
+    if (values_.empty()) {
+        values_.assign(static_cast<size_t>(std::max<int64_t>(port.numberOfFieldsPerRow, 0)),
+                       std::string());
     }
     origValues_ = values_;
     state_.selection.fieldIndexToEdit = FieldIndex();
@@ -418,7 +411,7 @@ void RecordConsole::saveRowButtonPressed() {
                                            changed, names, state_.fieldModel.hiddenFields, *table,
                                            *origValues_.front(), *state_.databaseFilePath, &error);
         if (rc == DBInterface::kRowGone) {
-            window_.rowNoLongerExists(window_.window());
+            window_.rowNoLongerExists(error, window_.window());
         } else if (rc != 0) {
             showWriteError(error);
         } else if (!names.empty()) {
@@ -524,10 +517,35 @@ void RecordConsole::deleteRowNow(const std::string& table) {
 
 void RecordConsole::followGrid(int64_t offset) {
     FieldIndex field = state_.selection.fieldIndexToEdit;
+    followGrid(offset, field.isNone() ? kFirstFieldIndex : field);
+}
+
+void RecordConsole::followGrid(int64_t offset, FieldIndex field) {
     window_.moveFocusedRowBy(offset);
     reloadAddRowView();
     enableAddRowViewButtons(std::string(), kPlain);
-    makeAddRowTableViewRowFirstResponder(field.isNone() ? kFirstFieldIndex : field);
+    makeAddRowTableViewRowFirstResponder(field);
+}
+
+void RecordConsole::insertTab(FieldIndex field) {
+    if (field.value + 1 < static_cast<int64_t>(values_.size())) {
+        makeAddRowTableViewRowFirstResponder(field + 1);
+        return;
+    }
+    // Leaving the row would drop what was typed into it.
+    if (!state_.selection.fieldIndexesOfDirtyData.empty()) return;
+    if (state_.selection.focusedRowIndex.value >= state_.dataPort.totalRows - 1) return;
+    followGrid(1, kFirstFieldIndex);
+}
+
+void RecordConsole::insertBacktab(FieldIndex field) {
+    if (field > kFirstFieldIndex) {
+        makeAddRowTableViewRowFirstResponder(field - 1);
+        return;
+    }
+    if (!state_.selection.fieldIndexesOfDirtyData.empty()) return;
+    if (state_.selection.focusedRowIndex.value < 1) return;
+    followGrid(-1, FieldIndex(static_cast<int64_t>(values_.size()) - 1));
 }
 
 void RecordConsole::moveSelectionUpOnePage() {
@@ -567,8 +585,28 @@ bool RecordConsole::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (fieldOfValueField(watched).isNone()) return false;
+    FieldIndex field = fieldOfValueField(watched);
+    if (field.isNone()) return false;
+    // Where the desktop binds it to the line edit's end of line, the menu's Edit Field in
+    // Panel never sees the key.
+    if (key->key() == Qt::Key_E && modifiers == Qt::ControlModifier) {
+        if (shouldEnableEditFieldInPanelMenuItem(menuWindowState(window_))) {
+            state_.selection.fieldIndexToEdit = field;
+            editFieldInPanelMenuItemClicked();
+        }
+        return true;
+    }
     switch (key->key()) {
+        case Qt::Key_Tab:
+            if (modifiers & Qt::ShiftModifier) {
+                insertBacktab(field);
+            } else {
+                insertTab(field);
+            }
+            return true;
+        case Qt::Key_Backtab:
+            insertBacktab(field);
+            return true;
         case Qt::Key_Escape:
             state_.selection.fieldIndexToEdit = FieldIndex();
             form_->setFocus();

@@ -18,6 +18,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/rows/views/RowsLowerRightView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
@@ -91,7 +92,10 @@ void RowsConsole::buildView() {
         rowsViewMoreFieldsPopUpButton_->sizeHint().width() +
         rowsViewMoreFieldsPopUpButton_->style()->pixelMetric(QStyle::PM_MenuButtonIndicator));
     belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
-    belowGrid->addSpacing(kDataScrollerThickness);
+    auto* corner = new RowsLowerRightView(view_);
+    corner->setFixedWidth(kDataScrollerThickness);
+    corner->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    belowGrid->addWidget(corner);
     rowsLayout->addLayout(belowGrid);
 }
 
@@ -149,18 +153,16 @@ void RowsConsole::loadPage(bool reloadCachedValues) {
                                        reloadCachedValues, &error);
     }
     if (rc == 0) {
-        port.fieldValuesLoaded = std::move(page);
-        firstRowIndexOfLoadedPage_ = port.firstRowIndexInDataPort;
-    } else if (RowsDataPort::isBusy(rc) && !port.fieldValuesLoaded.empty()) {
+        dataPort_.takePage(std::move(page));
+    } else if (RowsDataPort::isBusy(rc) && !port.page.empty()) {
         // A lock held elsewhere passes: the page shown stays, at the rows it shows.
-        setFirstRowIndexInDataPort(firstRowIndexOfLoadedPage_);
+        setFirstRowIndexInDataPort(port.page.firstRow());
     } else {
         // A file or fields gone: nothing shown of the object can be trusted any longer.
-        port.fieldValuesLoaded.clear();
+        dataPort_.clearPage();
     }
     if (rc != 0) showReadError(error);
-    assert(static_cast<int64_t>(port.fieldValuesLoaded.size()) <=
-           numberOfDataPortRows() * std::max<int64_t>(port.numberOfFieldsPerRow, 1));
+    assert(port.page.numberOfRows() <= numberOfDataPortRows());
 }
 
 void RowsConsole::reloadFieldValues() {

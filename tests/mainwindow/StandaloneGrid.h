@@ -30,7 +30,7 @@ class StateOnlyWindow : public DatabaseWindow {
     MOCK_METHOD(void, rowsDidChange, (), (override));
     MOCK_METHOD(void, moveFocusedRowBy, (int64_t), (override));
     MOCK_METHOD(void, focusDidMove, (), (override));
-    MOCK_METHOD(void, rowNoLongerExists, (QWidget*), (override));
+    MOCK_METHOD(void, rowNoLongerExists, (const std::string&, QWidget*), (override));
     MOCK_METHOD(void, cellDidChange, (RowIndex, FieldIndex), (override));
     MOCK_METHOD(std::optional<QRect>, focusedCellScreenRect, (), (const, override));
     MOCK_METHOD(void, showEditFieldPanel, (), (override));
@@ -176,17 +176,17 @@ class RecordingSurface : public GridSurface {
   private:
     // The page's values: "r.f" for row r and field f of the object, the rowid r + 1.
     void fillPage() {
-        auto& port = window_.state().dataPort;
-        port.fieldValuesLoaded.clear();
+        const auto& port = window_.state().dataPort;
+        std::vector<DBValue> values;
         for (int64_t row = port.firstRowIndexInDataPort.value;
              row < std::min(port.totalRows, port.firstRowIndexInDataPort.value + pageRows_);
              ++row) {
-            port.fieldValuesLoaded.emplace_back(std::to_string(row + 1));
+            values.emplace_back(std::to_string(row + 1));
             for (int64_t field = 1; field < port.numberOfFieldsPerRow; ++field) {
-                port.fieldValuesLoaded.emplace_back(std::to_string(row) + "." +
-                                                    std::to_string(field));
+                values.emplace_back(std::to_string(row) + "." + std::to_string(field));
             }
         }
+        port_.takePage(std::move(values));
     }
 
     StateOnlyWindow& window_;
