@@ -19,7 +19,7 @@ void SchemaChangeWatch::watchFile(const std::optional<std::string>& path) {
     stamp_.reset();
     if (!path) return;
     path_ = *path;
-    fileWatch_ = std::make_unique<FileChangeWatch>(path_);
+    fileWatch_ = std::make_unique<FileChangeWatch>(path_, FileChangeWatch::LockWait::Never);
     fileVersion_ = fileWatch_->version();
     stamp_ = readStamp();
     timer_.start();

@@ -197,3 +197,21 @@ TEST_F(SchemaFollowTest, ARecordNotSavedKeepsItsTableShownUntilItIsReverted) {
     ASSERT_TRUE(listFollows({"renamed"}));
     EXPECT_EQ(c->state().dataPort.totalRows, 0);
 }
+
+TEST_F(SchemaFollowTest, ALockHeldElsewhereNeverMakesTheWindowWait) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(locker, "begin exclusive; create table z (a)", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const int64_t waits = DBConnection::busyWaitCount();
+    QTest::qWait(kQuietWaitMs);
+    EXPECT_EQ(DBConnection::busyWaitCount() - waits, 0);
+    sqlite3_exec(locker, "commit", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    // What was committed under the lock is seen once it is gone.
+    EXPECT_TRUE(listFollows({"t", "z"}));
+    EXPECT_EQ(c->selectedTableNames(), std::vector<std::string>{"t"});
+}
