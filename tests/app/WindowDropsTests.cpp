@@ -150,6 +150,13 @@ TEST_F(WindowDropsTest, ASQLFileThatIsNotUTF8IsReportedAndTheOthersStillRead) {
     ASSERT_EQ(alerts.size(), 2u);
     EXPECT_NE(alerts[1].messageText.find("latin.sql"), std::string::npos);
     EXPECT_EQ(text->toPlainText().toStdString(), "\n\nselect 1;");
+
+    // Alone on the window, nothing read: the query typed stays as it was.
+    text->setPlainText("select 'mine';");
+    EXPECT_TRUE(dropOnTablesList(c, files, tablesListPoint(c, 0, false)));
+    ASSERT_EQ(alerts.size(), 3u);
+    EXPECT_NE(alerts[2].informativeText.find("latin.sql"), std::string::npos);
+    EXPECT_EQ(text->toPlainText().toStdString(), "select 'mine';");
 }
 
 TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
