@@ -16,6 +16,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/HeldValues.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/record/LocationEditor.h"
@@ -203,13 +204,20 @@ std::optional<EditFieldPanel::SaveTarget> EditFieldPanel::saveTargetOfFocusedCel
     if (at < 0 || at + field.value >= int64_t(port.fieldValuesLoaded.size())) return std::nullopt;
     const DBValue& rowid = port.fieldValuesLoaded[size_t(at)];
     if (!rowid) return std::nullopt;
-    return SaveTarget{*state_.databaseFilePath,
+    SaveTarget target{*state_.databaseFilePath,
                       *table,
                       names[size_t(positionOfField(field).value)],
                       *rowid,
                       port.fieldValuesLoaded[size_t(at + field.value)],
                       row,
                       field};
+    // The page holds only the first part of a long value; the panel edits all of it.
+    if (isCutValue(target.loaded) &&
+        readWholeValue(target.databaseFilePath, target.table, target.fieldName, target.rowid,
+                       &target.loaded, nullptr) != 0) {
+        return std::nullopt;
+    }
+    return target;
 }
 
 void EditFieldPanel::updateEditFieldPanel() {

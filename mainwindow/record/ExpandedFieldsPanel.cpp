@@ -6,6 +6,7 @@
 
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
+#include "mainwindow/HeldValues.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 
@@ -23,8 +24,11 @@ std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSe
         if (at >= 0 && field.value < port.numberOfFieldsPerRow &&
             index < int64_t(port.fieldValuesLoaded.size())) {
             const DBValue& value = port.fieldValuesLoaded[size_t(index)];
+            std::string held;
             if (!value) {
                 shown = state.display.displayStringForNULLValue;
+            } else if (heldTextOfValue(*value, &held).size() != value->size()) {
+                shown = std::move(held);  // the first part of a long value
             } else {
                 shown = state.display.formatDataInRowsConsole
                             ? formattedFieldValueObject(state, value, field)

@@ -44,9 +44,15 @@ std::optional<InPlaceEditor::EditTarget> InPlaceEditor::editTargetOfCell(GridRow
         field.value > static_cast<int64_t>(names.size())) {
         return std::nullopt;
     }
-    const DBValue* loaded = dataPort_.fieldValueObjectForTableViewRowIndex(row, field);
     const DBValue* rowid = dataPort_.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
-    if (!loaded || !rowid || !*rowid) return std::nullopt;
+    if (!rowid || !*rowid) return std::nullopt;
+    // The page may hold only the first part of a long value: the edit starts from all of it.
+    std::string error;
+    const DBValue* loaded = dataPort_.wholeLoadedValue(row, field, &error);
+    if (!loaded) {
+        if (!error.empty()) window_.showErrorAlert(error, window_.window());
+        return std::nullopt;
+    }
     return EditTarget{*state_.databaseFilePath,
                       *table,
                       names[static_cast<size_t>(positionOfField(field).value)],
