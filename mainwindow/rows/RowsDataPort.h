@@ -32,9 +32,6 @@ class RowsDataPort {
     // The same for the grid's page: each long value is held as its prefix (HeldValues.h).
     int loadPageValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
                        bool reloadCachedValues, std::string* error);
-    // The loaded value of the grid row's field, a cut one first read again whole into the page;
-    // nullptr when it is not loaded, or with the error when the read failed.
-    const DBValue* wholeLoadedValue(GridRow row, FieldIndex field, std::string* error);
     // The whole value of the field of the row at rowIndex: by its rowid where the object is
     // edited by rowid, else read at its place.
     int readWholeValue(RowIndex rowIndex, const std::string& rowid, FieldIndex field,
@@ -52,8 +49,10 @@ class RowsDataPort {
     std::string fieldHeaderNameAtFieldIndex(FieldIndex field) const;
     // The object was read again, its fields perhaps changed: the grid query is built anew.
     void forgetQuery() { queryInputs_.reset(); }
-    // The loaded value the page holds for the row and field, to be replaced after a write.
-    DBValue* loadedValue(GridRow row, FieldIndex field);
+    // The rows read from the port's first row on become the window's page; the page of an object
+    // that cannot be read any longer goes.
+    void takePage(std::vector<DBValue> values);
+    void clearPage() { state_.dataPort.page.clear(); }
     // Whether pages are found by key now rather than by offset.
     bool pagesFoundByKey() const { return pager_.marksReady(); }
 

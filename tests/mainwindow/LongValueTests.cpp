@@ -35,8 +35,11 @@ class LongValueTest : public GridTest {
 TEST_F(LongValueTest, ThePageHoldsAndDrawsOnlyTheFirstPartOfALongValue) {
     TablesAndRowsController* c = showGrid("t");
     ASSERT_EQ(grid->numberOfRows(), 3);
-    for (const DBValue& value : c->state().dataPort.fieldValuesLoaded) {
-        EXPECT_LE(value.value_or("").size(), kHeldValueBytes + 1);
+    const LoadedPage& page = c->state().dataPort.page;
+    for (RowIndex row(0); row.value < 3; ++row) {
+        for (const DBValue& value : page.values(row)) {
+            EXPECT_LE(value.value_or("").size(), kHeldValueBytes + 1);
+        }
     }
     QString drawn = shown(0, 2);
     EXPECT_TRUE(drawn.endsWith(QChar(0x2026)));
