@@ -199,7 +199,7 @@ void ImagesWindow::chooseImageFile() {
     panel.message = toQString(localizedString(
         "The image file will be copied into the app container and a thumbnail image will be "
         "created"));
-    panel.allowedFileTypes = {"jpg", "JPG", "jpeg", "JPEG", "png", "PNG"};
+    panel.allowedFileTypes = {"jpg", "JPG", "png", "PNG"};
     panel.beginSheetModalForWindow(this, [this](const QStringList& paths) {
         if (paths.isEmpty()) return;
         std::string source = toStdString(paths.first());
