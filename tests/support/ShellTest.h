@@ -24,6 +24,7 @@ struct ShownAlert {
     std::string messageText;
     std::string informativeText;
     bool isSheet = false;
+    Alert::Style style = Alert::Style::Warning;
     std::string both() const { return messageText + "|" + informativeText; }
 };
 
@@ -35,7 +36,7 @@ class ShellTest : public TempHomeTest {
         applicationErrorLog().clear();
         Alert::setTestResponder([this](const Alert& alert, QWidget* window) {
             alerts.push_back({alert.messageText.toStdString(), alert.informativeText.toStdString(),
-                              window != nullptr});
+                              window != nullptr, alert.style});
             return alertAnswer;
         });
         FilePanel::setTestResponder([this](const FilePanel& panel, QWidget*) {
