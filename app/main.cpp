@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QFileInfo>
 
-#include <cstdio>
-
 #include "Common/ProductVariant.h"
 #include "app/AppDelegate.h"
 #include "app/InstanceStart.h"
@@ -27,16 +25,7 @@ int main(int argc, char* argv[]) {
     }
     // A program already running takes the files, and this start ends.
     InstanceHandover handover;
-    std::string error;
-    switch (handover.start(handedOver, &error)) {
-        case InstanceHandover::Start::HandedOver:
-            return 0;
-        case InstanceHandover::Start::Failed:
-            std::fprintf(stderr, "varnelo: %s\n", error.c_str());
-            return 1;
-        case InstanceHandover::Start::Instance:
-            break;
-    }
+    if (std::optional<int> exitCode = startOrHandOver(handover, handedOver)) return *exitCode;
 
     AppDelegate appDelegate;
     receiveHandedOverFiles(handover, appDelegate);
