@@ -295,8 +295,14 @@ void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
     panel.beginSheetModalForWindow(
         shell_->databaseWindowForWindowIndex(windowIndex_), [this](const QStringList& paths) {
             if (paths.isEmpty()) return;
-            checkAndShowDatabase(toStdString(paths.first()), true);
-            RecentDocuments::noteNewRecentDocument(toStdString(paths.first()));
+            std::string path = toStdString(paths.first());
+            // Refused before the window lets go of its own database.
+            if (!DBInterface::isValidDatabaseFile(path)) {
+                shell_->showAlert(localizedString("Not a valid database file"), path);
+                return;
+            }
+            checkAndShowDatabase(path, true);
+            RecentDocuments::noteNewRecentDocument(path);
         });
 }
 

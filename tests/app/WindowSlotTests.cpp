@@ -201,3 +201,31 @@ TEST_F(WindowSlotTest, AFileNameThatIsNotUtf8StillShowsWithoutABookmark) {
     EXPECT_EQ(log[0].message, "The file name is not valid UTF-8.");
     EXPECT_TRUE(alerts.empty());
 }
+
+TEST_F(WindowSlotTest, AnExternalFileThatIsNoDatabaseIsRefusedAndTheWindowKeepsItsOwn) {
+    UserDefaults::standard().setInteger(15, "SchemaObjectTypesToShow");
+    std::string own = databases(1)[0];
+    app->showDatabase(own, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(0);
+    const QString title = app->databaseWindowForWindowIndex(0)->windowTitle();
+    const std::vector<std::string> tables = controller->state().selectedObject.tableNames;
+    ASSERT_FALSE(tables.empty());
+
+    std::string truncated = pathInHome("truncated.db");
+    writeFile(truncated, readFile(makeDatabase(pathInHome("whole.db"))).substr(0, 1000));
+    std::string text = pathInHome("not_a_db.db");
+    writeFile(text, "Just some text that is no SQLite database, long enough to hold a header.");
+    std::string csv = pathInHome("rows.sqlite");
+    writeFile(csv, "a,b\n1,2\n3,4\n");
+    for (const std::string& file : {text, truncated, csv}) {
+        alerts.clear();
+        panelAnswer = {QString::fromStdString(file)};
+        controller->openExternalDatabase();
+        ASSERT_EQ(alerts.size(), 1u) << file;
+        EXPECT_EQ(alerts[0].both(), "Not a valid database file|" + file);
+        EXPECT_EQ(pathInSlot(0), own);
+        EXPECT_EQ(app->databaseWindowForWindowIndex(0)->windowTitle(), title);
+        EXPECT_EQ(controller->state().selectedObject.tableNames, tables);
+        EXPECT_FALSE(hasBookmark(file));
+    }
+}
