@@ -24,8 +24,11 @@
 #include "platform/ui/RecentDocuments.h"
 #include "settings/DocumentsDatabaseDefaults.h"
 
-DatabasesWindow::DatabasesWindow(AppDelegate& app)
-    : app_(app), tableView_(new FileTableView(this)), openButton_(new QPushButton(tr("Open"))) {
+DatabasesWindow::DatabasesWindow(AppDelegate& app, int windowIndex)
+    : app_(app),
+      windowIndex_(windowIndex),
+      tableView_(new FileTableView(this)),
+      openButton_(new QPushButton(tr("Open"))) {
     setObjectName("databasesWindow");
     setWindowTitle(tr("Databases"));
     resize(560, 360);
@@ -90,8 +93,11 @@ void DatabasesWindow::updateOpenButton() {
     openButton_->setEnabled(row >= 0 && row < static_cast<int>(filteredDatabaseFilesArray_.size()));
 }
 
-void DatabasesWindow::openDatabase(int windowIndex, const std::optional<std::string>& fileName) {
-    windowIndex_ = windowIndex;
+void DatabasesWindow::windowWillClose() {
+    if (isVisible()) reject();
+}
+
+void DatabasesWindow::openDatabase(const std::optional<std::string>& fileName) {
     databasesWindowReloadFiles(nullptr, nullptr);
     if (!filteredDatabaseFilesArray_.empty()) {
         std::set<std::string> listed;
@@ -110,8 +116,8 @@ void DatabasesWindow::openDatabase(int windowIndex, const std::optional<std::str
     }
     updateOpenButton();
     tableView_->updateFilesTableViewIndicatorImage(databasesSortOrder_);
-    if (QWidget* window = app_.databaseWindowForWindowIndex(windowIndex)) {
-        setParent(window, Qt::Sheet);
+    if (QWidget* window = app_.databaseWindowForWindowIndex(windowIndex_)) {
+        if (parentWidget() != window) setParent(window, Qt::Sheet);
     }
     setWindowModality(Qt::WindowModal);
     open();

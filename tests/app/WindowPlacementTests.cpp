@@ -92,7 +92,7 @@ TEST_F(WindowPlacementTest, WindowsAndPanelsOfAWindowInTheScreensCornerOpenInsid
             shown->move(available.bottomRight() - QPoint(60, 40));
             shown->close();
         }
-        app->databasesWindow().reject();
+        partsOf(c).databases.reject();
     }
     EXPECT_TRUE(alerts.empty());
 }

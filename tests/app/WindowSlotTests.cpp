@@ -156,15 +156,16 @@ TEST_F(WindowSlotTest, TheOpenPanelsShowTheChosenFileInTheirWindow) {
 
     std::string inside = makeDatabase(pathInDocuments("chosen.db"));
     app->openDocument();  // the main window's databases sheet chooses
-    DatabasesWindow& databases = app->databasesWindow();
+    DatabasesWindow& databases = databasesWindowOf(0);
     databases.tableView()->selectRows({0});
     databases.databasesWindowOpenButtonPressed();
     EXPECT_EQ(pathInSlot(0), inside);
     EXPECT_FALSE(pathInSlot(1));
 
     app->openNewWindow();  // preselects the main window's file; cancelled: the window shows nothing
-    EXPECT_EQ(databases.tableView()->selectedRows(), std::vector<int>{0});
-    databases.databasesWindowCancelButtonPressed();
+    DatabasesWindow& second = databasesWindowOf(1);
+    EXPECT_EQ(second.tableView()->selectedRows(), std::vector<int>{0});
+    second.databasesWindowCancelButtonPressed();
     EXPECT_FALSE(pathInSlot(1));
     EXPECT_TRUE(app->databaseWindowForWindowIndex(1)->isVisible());
     EXPECT_EQ(app->databaseWindowForWindowIndex(1)->windowTitle(), "Window 2");

@@ -10,6 +10,7 @@
 
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
+#include "app/DatabasesWindow.h"
 #include "app/ErrorLog.h"
 #include "app/WindowParts.h"
 #include "mainwindow/TablesAndRowsController.h"
@@ -74,6 +75,11 @@ class ShellTest : public TempHomeTest {
     // The consoles and panels of the window the controller belongs to, each by its type.
     WindowParts& partsOf(const TablesAndRowsController* controller) const {
         return *app->windowPartsForWindowIndex(controller->windowIndex());
+    }
+
+    // The databases window of the slot's database window, which must have been shown.
+    DatabasesWindow& databasesWindowOf(int windowIndex) const {
+        return app->windowPartsForWindowIndex(windowIndex)->databases;
     }
 
     std::optional<std::string> pathInSlot(int windowIndex) const {
