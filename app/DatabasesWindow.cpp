@@ -19,6 +19,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/RecentDocuments.h"
@@ -59,15 +60,15 @@ DatabasesWindow::DatabasesWindow(AppDelegate& app, int windowIndex)
     // must never bring up the overwrite question.
     tableView_->acceptsDroppedFiles = [](const QStringList& paths) {
         for (const QString& path : paths) {
-            if (DBInterface::isSupportedDatabaseFile(toStdString(path))) return true;
+            if (DBInterface::isSupportedDatabaseFile(toStdFileName(path))) return true;
         }
         return false;
     };
     tableView_->filesDropped = [this](const QStringList& paths) {
         std::vector<std::string> sources;
         for (const QString& path : paths) {
-            if (DBInterface::isSupportedDatabaseFile(toStdString(path))) {
-                sources.push_back(toStdString(path));
+            if (DBInterface::isSupportedDatabaseFile(toStdFileName(path))) {
+                sources.push_back(toStdFileName(path));
             }
         }
         performOnMainThread([this, sources] {

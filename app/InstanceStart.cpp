@@ -1,6 +1,8 @@
 #include "app/InstanceStart.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "app/AppDelegate.h"
 #include "mainwindow/TablesAndRowsWindow.h"
@@ -24,6 +26,16 @@ int refuseStart(const std::string& reason) {
 }
 
 }  // namespace
+
+std::vector<std::string> commandLineFiles(int argc, char* argv[]) {
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        std::error_code ec;
+        std::filesystem::path path = std::filesystem::absolute(argv[i], ec);
+        paths.push_back(ec ? std::string(argv[i]) : path.lexically_normal().string());
+    }
+    return paths;
+}
 
 std::optional<int> startOrHandOver(InstanceHandover& handover,
                                    const std::vector<std::string>& paths) {

@@ -1,14 +1,12 @@
 // Entry point: starts Qt, hands the database files named on the command line to the running
 // instance when there is one, else to the application object, and runs the launch sequence.
 #include <QApplication>
-#include <QFileInfo>
 
 #include "Common/ProductVariant.h"
 #include "app/AppDelegate.h"
 #include "app/InstanceStart.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/InstanceHandover.h"
-#include "platform/ui/QtStrings.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -19,10 +17,8 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(
         QString::fromUtf8(DBInterface::kApplicationIdentifier.data(),
                           static_cast<qsizetype>(DBInterface::kApplicationIdentifier.size())));
-    std::vector<std::string> handedOver;
-    for (const QString& argument : application.arguments().mid(1)) {
-        handedOver.push_back(toStdString(QFileInfo(argument).absoluteFilePath()));
-    }
+    // Qt's own arguments were taken out of argv by QApplication; the rest are files.
+    const std::vector<std::string> handedOver = commandLineFiles(argc, argv);
     // A program already running takes the files, and this start ends.
     InstanceHandover handover;
     if (std::optional<int> exitCode = startOrHandOver(handover, handedOver)) return *exitCode;

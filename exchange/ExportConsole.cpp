@@ -28,6 +28,7 @@
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/FileNameStrings.h"
 
 namespace {
 constexpr const char* kRowid = "ROWID";
@@ -261,7 +262,7 @@ void ExportConsole::doExportButtonPressed() {
     panel.directory = toQString(Paths::documentsFolder());
     panel.nameFieldStringValue = toQString(entry_->table + (csv ? ".csv" : ".txt"));
     panel.beginSheetModalForWindow(window_.window(), [this](const QStringList& paths) {
-        if (!paths.isEmpty()) exportToPath(toStdString(paths.first()));
+        if (!paths.isEmpty()) exportToPath(toStdFileName(paths.first()));
     });
 }
 

@@ -27,6 +27,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/DroppedFiles.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/MenuItemStates.h"
@@ -291,7 +292,7 @@ QString ImportConsole::statusText() const {
 void ImportConsole::addFilePaths(const QStringList& paths,
                                  const std::optional<std::string>& table) {
     for (const QString& path : paths) {
-        const std::string file = toStdString(path);
+        const std::string file = toStdFileName(path);
         if (importDictionaries_.count(file)) continue;
         urlsToImport_.push_back(file);
         importDictionaries_.emplace(file, ImportFileSettings::forFile(file, table));

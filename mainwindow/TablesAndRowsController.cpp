@@ -16,6 +16,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/RecentDocuments.h"
@@ -295,7 +296,7 @@ void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
     panel.beginSheetModalForWindow(
         shell_->databaseWindowForWindowIndex(windowIndex_), [this](const QStringList& paths) {
             if (paths.isEmpty()) return;
-            std::string path = toStdString(paths.first());
+            std::string path = toStdFileName(paths.first());
             // Refused before the window lets go of its own database.
             if (!DBInterface::isValidDatabaseFile(path)) {
                 shell_->showAlert(localizedString("Not a valid database file"), path);

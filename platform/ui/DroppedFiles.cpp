@@ -7,12 +7,13 @@
 #include <QUrl>
 
 #include "platform/ui/ReorderDrag.h"
+#include "platform/ui/FileNameStrings.h"
 
 QStringList droppedFilePaths(const QMimeData* data) {
     QStringList paths;
     if (!data || !data->hasUrls()) return paths;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) paths << url.toLocalFile();
+        if (url.isLocalFile()) paths << localFilePath(url);
     }
     return paths;
 }

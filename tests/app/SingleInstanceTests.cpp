@@ -255,3 +255,19 @@ TEST_F(SingleInstanceTest, AHomeOrLockFolderThatCannotBeWrittenEndsTheStartWithA
     EXPECT_EQ(alerts[1].informativeText.rfind("cannot open " + runtime + "/varnelo-", 0), 0u)
         << alerts[1].informativeText;
 }
+
+TEST_F(SingleInstanceTest, FilesOnTheCommandLineKeepTheirBytesAndBecomeAbsolute) {
+    const std::string latin1 = makeDatabase(pathInHome("caf\xE9.db"));
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(home());
+    std::string program = "varnelo", relative = "caf\xE9.db", dotted = "sub/../x.db",
+                absolute = "/abs/y.db";
+    char* argv[] = {program.data(), relative.data(), dotted.data(), absolute.data(), nullptr};
+    const std::vector<std::string> files = commandLineFiles(4, argv);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(files, (std::vector<std::string>{latin1, pathInHome("x.db"), "/abs/y.db"}));
+    app->applicationOpenFiles({files[0]});
+    app->applicationDidFinishLaunching();
+    EXPECT_EQ(pathInSlot(0), latin1);
+    EXPECT_TRUE(alerts.empty());
+}

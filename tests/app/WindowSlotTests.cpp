@@ -4,6 +4,7 @@
 #include "app/DatabasesWindow.h"
 #include "app/FileTableView.h"
 #include "platform/foundation/Paths.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/support/ShellTest.h"
 
@@ -229,4 +230,17 @@ TEST_F(WindowSlotTest, AnExternalFileThatIsNoDatabaseIsRefusedAndTheWindowKeepsI
         EXPECT_EQ(controller->state().selectedObject.tableNames, tables);
         EXPECT_FALSE(hasBookmark(file));
     }
+}
+
+TEST_F(WindowSlotTest, AnExternalFileWhoseNameIsNotUtf8OpensUnderItsOwnName) {
+    std::string own = databases(1)[0];
+    app->showDatabase(own, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    std::string latin1 = makeDatabase(pathInHome("caf\xE9.db"));
+    panelAnswer = {toQFileName(latin1)};
+    app->tablesAndRowsControllerForWindowIndex(0)->openExternalDatabase();
+    // No bookmark can hold the name; the window's own panel says so, and the file opens.
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(),
+              "Error invalid bookmark to file|The file name is not valid UTF-8.");
+    EXPECT_EQ(pathInSlot(0), latin1);
 }
