@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -136,8 +137,15 @@ void TablesAndRowsController::buildView() {
     tablesLayout->addLayout(buttons);
     enableLeftSideButtons();
 
-    // Each console's view stands here; only the one selected is shown.
-    consolesSide_ = new QWidget(tablesRowsSplitView_);
+    // Each console's view stands here; only the one selected is shown. A console wider or taller
+    // than the window scrolls inside it rather than growing the window past the screen.
+    auto* consolesScroller = new QScrollArea(tablesRowsSplitView_);
+    consolesScroller->setObjectName("consolesScrollArea");
+    consolesScroller->setFrameShape(QFrame::NoFrame);
+    consolesScroller->setWidgetResizable(true);
+    consolesScroller->setFocusPolicy(Qt::NoFocus);  // the keyboard stays with the console
+    consolesSide_ = new QWidget;
+    consolesScroller->setWidget(consolesSide_);
     auto* consolesLayout = new QVBoxLayout(consolesSide_);
     consolesLayout->setContentsMargins(0, 0, 0, 0);
     const char* emptyNames[kNumberOfConsoles] = {"rowsScrollView", "addRowView", "sqlView",

@@ -4,7 +4,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
+#include <QTest>
 
 #include <set>
 
@@ -120,4 +122,36 @@ TEST_F(WindowPlacementTest, RestoredAndCascadedWindowsStayInsideAndLargerOnesShr
     EXPECT_TRUE(pathInSlot(3));
     EXPECT_EQ(outsideTheScreen(), "");
     EXPECT_EQ(app->databaseWindowForWindowIndex(3)->size(), QSize(700, 500));
+}
+
+TEST_F(WindowPlacementTest, EveryConsoleFitsTheWindowAsItIsAndImportStaysWithinReach) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = show("t");
+    TablesAndRowsWindow* window = app->databaseWindowForWindowIndex(0);
+    // Near the screen's right edge, as narrow as a window is often kept.
+    window->resize(700, 600);
+    window->move(880, 100);
+    QApplication::processEvents();
+    const QSize size = window->size();
+    for (auto console : {TablesAndRowsState::ImportConsole, TablesAndRowsState::SQLConsole,
+                         TablesAndRowsState::ExportConsole, TablesAndRowsState::PrintConsole,
+                         TablesAndRowsState::RecordConsole, TablesAndRowsState::RowsConsole}) {
+        c->changeConsole(console);
+        QTest::qWait(50);  // the layout requests that would resize the window
+        EXPECT_EQ(window->size(), size) << console;
+        EXPECT_EQ(outsideTheScreen(), "") << console;
+        if (console != TablesAndRowsState::ImportConsole) continue;
+        auto* import = window->findChild<QPushButton*>("importViewImportButton");
+        ASSERT_NE(import, nullptr);
+        const QRect shown(import->mapTo(window, QPoint(0, 0)), import->size());
+        EXPECT_TRUE(window->rect().contains(shown));
+        EXPECT_EQ(window->childAt(shown.center()), import);
+    }
+    // Narrower than any console needs: the console scrolls, the window keeps its size.
+    window->resize(420, 600);
+    for (auto console : {TablesAndRowsState::SQLConsole, TablesAndRowsState::ImportConsole}) {
+        c->changeConsole(console);
+        QTest::qWait(50);
+        EXPECT_EQ(window->width(), 420) << console;
+    }
 }
