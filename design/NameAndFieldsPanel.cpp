@@ -218,6 +218,7 @@ void NameAndFieldsPanel::selectedObjectDidChange() {
         followDatabaseChange();
         return;
     }
+    updateDeleteFieldButton();
     if (!changeExistingTable_) return;
     std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
     const auto& names = window_.state().selectedObject.tableNames;
@@ -315,6 +316,7 @@ void NameAndFieldsPanel::addTableButtonPressed() {
     reloadFieldTable();
     addFieldButton_->show();
     deleteFieldButton_->show();
+    updateDeleteFieldButton();
     noteFilledDatabase();
     filledTableName_ = defaultNewTableName();
     tableNameField_->setText(toQString(filledTableName_));
@@ -366,6 +368,7 @@ void NameAndFieldsPanel::updateNameAndFieldsPanelViews(int row) {
     const bool isTable = kind == DBInterface::kSchemaTable;
     addFieldButton_->setVisible(isTable);
     deleteFieldButton_->setVisible(isTable);
+    updateDeleteFieldButton();
 
     rows_ = {};
     const auto& model = state.fieldModel;
@@ -397,6 +400,19 @@ void NameAndFieldsPanel::updateNameAndFieldsPanelViews(int row) {
     filledSpecialTag_ = specialTag;
     static const char* const kKindTitles[] = {"Table", "View", "Index", "Trigger"};
     panel_->setWindowTitle(localizedText(kKindTitles[std::clamp(kind, 0, 3)]));
+}
+
+void NameAndFieldsPanel::updateDeleteFieldButton() {
+    const auto& selectedObject = window_.state().selectedObject;
+    std::vector<std::string> selected = window_.selectedTableNames();
+    std::optional<int32_t> kind;
+    if (selected.size() == 1) {
+        auto entry = selectedObject.allTables.find(selected.front());
+        if (entry != selectedObject.allTables.end()) {
+            kind = DBInterface::tableTypeCodeForSchemaObjectType(&entry->second.type);
+        }
+    }
+    deleteFieldButton_->setEnabled(isDeleteFieldEnabled(static_cast<int>(selected.size()), kind));
 }
 
 bool NameAndFieldsPanel::isFieldTableEditable() const {

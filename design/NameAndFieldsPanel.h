@@ -127,6 +127,8 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     // The window shows another database: the panel follows it, and unapplied edits are reported
     // rather than carried over into that database.
     void followDatabaseChange();
+    // The delete-field button, by what the tables list has selected.
+    void updateDeleteFieldButton();
     std::string databaseFilePath() const;
     std::string defaultNewTableName() const;
     // The steps of Create and Change (NameAndFieldsChange.cpp).

@@ -1,6 +1,7 @@
 // The tables list's schema window, hiding objects, duplicating tables and deleting all rows.
 #include <QCheckBox>
 #include <QDialog>
+#include <QFontDatabase>
 #include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -38,6 +39,10 @@ TEST_F(TablesListPanelsTest, SchemaWindowShowsTheCreateTextWithItsIndexes) {
     auto* schema = &partsOf(c).tableSchema;
     schema->schemaMenuItemClicked();
     EXPECT_TRUE(schema->tableSchemaPanel()->isVisible());
+    // The text stands in the user's fixed-pitch font, at a size that reads.
+    const QFont font = schema->tableSchemaPanelTextView()->font();
+    EXPECT_EQ(font.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    EXPECT_EQ(font.pointSize(), 15);
     EXPECT_EQ(schema->tableSchemaPanelTextView()->toPlainText().toStdString(),
               "CREATE TABLE t (a, b unique)\n\nCREATE INDEX ta on t (a)");
     schema->showTableSchemaForRowIndex(rowOf(c, "plain"));
