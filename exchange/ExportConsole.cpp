@@ -26,10 +26,10 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
-#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/TaggedMenu.h"
 
 namespace {

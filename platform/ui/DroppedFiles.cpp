@@ -6,8 +6,8 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "platform/ui/ReorderDrag.h"
 #include "platform/ui/FileNameStrings.h"
+#include "platform/ui/ReorderDrag.h"
 
 QStringList droppedFilePaths(const QMimeData* data) {
     QStringList paths;

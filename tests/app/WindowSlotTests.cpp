@@ -240,7 +240,6 @@ TEST_F(WindowSlotTest, AnExternalFileWhoseNameIsNotUtf8OpensUnderItsOwnName) {
     app->tablesAndRowsControllerForWindowIndex(0)->openExternalDatabase();
     // No bookmark can hold the name; the window's own panel says so, and the file opens.
     ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].both(),
-              "Error invalid bookmark to file|The file name is not valid UTF-8.");
+    EXPECT_EQ(alerts[0].both(), "Error invalid bookmark to file|The file name is not valid UTF-8.");
     EXPECT_EQ(pathInSlot(0), latin1);
 }
