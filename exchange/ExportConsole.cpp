@@ -14,6 +14,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/GridQuery.h"
+#include "Common/RowidField.h"
 #include "Common/SchemaListing.h"
 #include "exchange/ActivityLogView.h"
 #include "exchange/LogTime.h"
@@ -33,7 +34,6 @@
 #include "platform/ui/TaggedMenu.h"
 
 namespace {
-constexpr const char* kRowid = "ROWID";
 
 // Settings menu items that set an integer default to a value.
 struct ValueSetting {
@@ -172,7 +172,7 @@ void ExportConsole::updateExportView() {
         const bool editable = state.selectedObject.selectedObjectStatus == 1;
         Entry entry{*table, {}, {}, {}, std::nullopt};
         if (editable) {
-            entry.fieldNames.push_back(kRowid);
+            entry.fieldNames.push_back(kRowidFieldName);
             entry.fieldTypes.push_back(DBInterface::kFieldTypeNumber);
         }
         std::string error;
@@ -181,7 +181,7 @@ void ExportConsole::updateExportView() {
             window_.showErrorAlert(*table + "\n\n" + error, window_.window());
         } else {
             for (const std::string& name : entry.fieldNames)
-                entry.checked.push_back(name != kRowid);
+                entry.checked.push_back(name != kRowidFieldName);
             if (state.dataPort.totalRows >= 1) {
                 // The first row as the grid shows it, under its search and sort.
                 std::vector<std::string> row;

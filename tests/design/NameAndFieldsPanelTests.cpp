@@ -519,6 +519,25 @@ TEST_F(NameAndFieldsPanelTest, DraggedLinesMoveTogetherInAllFiveListsAndNotOntoA
     // After the last line.
     EXPECT_TRUE(dropRows(list, kAddTableViewDataType, {0}, 5));
     EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"d", "a", "c", "e", "b"}));
+
+    // The same with the mouse: a line pressed and dragged, then two lines, one added by a
+    // Control-click, dragged by one of them; neither opens the name editor.
+    list->clearSelection();
+    mouseDragRow(list, 4, 0);
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"b", "d", "a", "c", "e"}));
+    auto rowCenter = [list](int row) {
+        return list->visualRect(list->model()->index(row, 0)).center();
+    };
+    list->clearSelection();
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCenter(1));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCenter(3));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    mouseDragRow(list, 3, 5);
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"b", "a", "e", "d", "c"}));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_FALSE(hasOpenEditor(list));
 }
 
 TEST_F(NameAndFieldsPanelTest, ThePanelFollowsTheWindowToAnotherDatabase) {

@@ -101,6 +101,9 @@ TEST_F(TablesListPanelsTest, DuplicateSheetCopiesUnderAFreeNameAndSelectsTheCopy
     select(c, {"Items", hostile});
     duplicate->duplicateTableMenuItemPressed();
     ASSERT_TRUE(duplicate->duplicateTablesWindow()->isVisible());
+    // Wide enough for its whole title beside the title bar's buttons.
+    QDialog* sheet = duplicate->duplicateTablesWindow();
+    EXPECT_GE(sheet->width(), sheet->fontMetrics().horizontalAdvance(sheet->windowTitle()) + 120);
     duplicate->duplicateTablesWindowIncludeIndexesButton()->setChecked(true);
     duplicate->duplicateTablesWindowCopyRowsButton()->setChecked(true);
     duplicate->duplicateTablesWindowDuplicateButtonPressed();
