@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QWidget>
 
@@ -172,4 +173,14 @@ TEST_F(PlatformUiTest, AnAlertWithAShortTextIsStillWideEnoughForItsWholeTitle) {
         delete box;
     }
     QGuiApplication::setApplicationDisplayName(previous);
+}
+
+// Tests share one application: a Ctrl key click in one must not turn the next one's plain clicks
+// and row selections into Ctrl-clicks.
+TEST_F(PlatformUiTest, ATestStartsWithNoKeyHeldDownAfterAControlKeyClick) {
+    QWidget field;
+    QTest::keyClick(&field, Qt::Key_Period, Qt::ControlModifier);
+    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    SetUp();  // what the next test's set-up does
+    EXPECT_EQ(QGuiApplication::keyboardModifiers(), Qt::NoModifier);
 }
