@@ -165,8 +165,9 @@ TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
     makeDatabase(outside + "/real.db", "kept");
     writeFile(outside + "/fake.db", "just text");
     writeFile(outside + "/notes.txt", "text");
-    DatabasesWindow& databases = app->databasesWindow();
-    databases.openDatabase(0, std::nullopt);
+    app->showDatabase(std::nullopt, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    DatabasesWindow& databases = databasesWindowOf(0);
+    databases.openDatabase(std::nullopt);
     QMimeData files;
     setFileUrls(files, {outside + "/notes.txt"});
     EXPECT_FALSE(sendDrop(databases.tableView()->viewport(), files, QPoint(10, 10)));
