@@ -54,7 +54,7 @@ class KeyOrderReader {
 
     int readFromStart() {
         std::vector<sqlite3_value*> prefix;
-        return keys_ == 0 ? readEqualRun(prefix, nullptr) : readLevel(0, prefix, nullptr, true);
+        return readFromStartOf(0, prefix);
     }
 
   private:
@@ -62,6 +62,12 @@ class KeyOrderReader {
 
     const std::string& expression(size_t key) const { return query_.orderKeys[key].expression; }
     bool descending(size_t key) const { return query_.orderKeys[key].descending; }
+
+    // The rows equal on the keys before level to the prefix, in order.
+    int readFromStartOf(size_t level, std::vector<sqlite3_value*>& prefix) {
+        return level == keys_ ? readEqualRun(prefix, nullptr)
+                              : readLevel(level, prefix, nullptr, true);
+    }
 
     // The rows equal on every key to the prefix, after the ROWID (or all of them), by ROWID.
     int readEqualRun(std::vector<sqlite3_value*>& prefix, sqlite3_value* rowid) {
@@ -79,14 +85,16 @@ class KeyOrderReader {
         for (;;) {
             std::vector<Range> ranges =
                 fromStart ? std::vector<Range>{Range{}} : rangesAfter(level, after);
-            const bool keysFollow = level + 1 < keys_;
+            // A key's index holds a value's rows by ROWID, so it gives the order whole only
+            // while ROWID runs the key's way; against it each run would be sorted.
+            const bool keysFollow = level + 1 < keys_ || descending(level) != descending(keys_);
             if (keysFollow && index == level && !ranges.empty()) {
                 SQLValue run;
                 int rc = firstValue(level, prefix, ranges, &run);
                 if (rc != SQLITE_OK || !run) return rc;
                 if (!shortRun(level, run.get())) {
                     prefix.push_back(run.get());
-                    rc = readLevel(level + 1, prefix, nullptr, true);
+                    rc = readFromStartOf(level + 1, prefix);
                     prefix.pop_back();
                     if (rc != SQLITE_OK || full()) return rc;
                     after = run.get();

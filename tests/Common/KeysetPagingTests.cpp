@@ -99,8 +99,9 @@ class KeysetPagingTest : public DatabaseTest {
 
 TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange) {
     const std::vector<Order> orders = {
-        {{}, 1, ""},  {{}, 2, ""},     {{1}, 1, ""},       {{2}, 1, ""},    {{3}, 1, ""},
-        {{4}, 1, ""}, {{1, 4}, 1, ""}, {{2, 3, 1}, 1, ""}, {{3}, 1, "%1%"},
+        {{}, 1, ""},     {{}, 2, ""},  {{1}, 1, ""},    {{2}, 1, ""},
+        {{3}, 1, ""},    {{4}, 1, ""}, {{1, 4}, 1, ""}, {{2, 3, 1}, 1, ""},
+        {{3}, 1, "%1%"}, {{1}, 2, ""}, {{4}, 2, ""},    {{2, 3}, 2, ""},
     };
     std::vector<GridQuery> queries;
     std::vector<std::unique_ptr<KeysetPager>> pagers;
@@ -140,7 +141,8 @@ TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange
 
 // Long runs of equal keys, so that ranges start in the middle of runs and long runs are read on
 // their own: every kind of order, each with its sort indexes, read forwards and backwards in
-// pages of two sizes against LIMIT/OFFSET on the same rows.
+// pages of two sizes against LIMIT/OFFSET on the same rows. The last orders break ties
+// against the keys' direction.
 TEST_F(KeysetPagingTest, EveryKindOfOrderPagesAsOffsetsDoForwardsAndBackwards) {
     std::string error;
     ASSERT_EQ(createTable("big", 0, {"name", "amount", "rep", "num", "two", "sparse"},
@@ -162,6 +164,8 @@ TEST_F(KeysetPagingTest, EveryKindOfOrderPagesAsOffsetsDoForwardsAndBackwards) {
         {{9}, 1, ""},        {{10}, 1, ""},        {{11}, 1, ""},    {{12}, 1, ""},
         {{9, 5}, 1, ""},     {{10, 8}, 1, ""},     {{12, 1}, 1, ""}, {{5, 7, 1}, 1, ""},
         {{10, 5, 7}, 1, ""}, {{11, 10, 6}, 1, ""}, {{9}, 1, "%7%"},  {{9, 5}, 1, "%1%"},
+        {{5}, 2, ""},        {{10}, 2, ""},        {{9, 5}, 2, ""},  {{10, 8}, 2, ""},
+        {{6, 5, 7}, 2, ""},  {{10, 6}, 1, "%1%"},
     };
     for (const Order& order : orders) {
         std::vector<int64_t> codes(order.sortCodes.begin(), order.sortCodes.end());

@@ -164,7 +164,10 @@ TEST_F(SortSettingsTest, TheGridsSortedQueryWalksTheSortIndex) {
     for (int code : {1, 2, 3, 4}) {
         ASSERT_EQ(updateTableIndexes("big", {code}, db, &error), 0) << error;
         std::string sql;
-        ASSERT_EQ(getQueryString(&sql, "big", "", {code}, 1, {}, false, db, &error), 0) << error;
+        // With ties in the key's direction the index gives the whole order.
+        ASSERT_EQ(getQueryString(&sql, "big", "", {code}, code % 2 ? 1 : 2, {}, false, db, &error),
+                  0)
+            << error;
         Strings plan = query("explain query plan " + sql + " limit 20 offset 100");
         std::string steps;
         for (const std::string& step : plan) steps += step + ";";
