@@ -286,23 +286,9 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
     std::vector<std::string> fieldNames;
     std::vector<int> fieldTypes;
     getFieldNames(&fieldNames, &fieldTypes, nullptr, nullptr, tableName, databaseFilePath, nullptr);
-    std::vector<std::string> indexes;
-    getRows(&indexes,
-            "select name, sql from sqlite_master where type='index' and tbl_name=" +
-                quoteLiteral(tableName),
-            databaseFilePath, nullptr);
-    std::string sql = "begin transaction; ";
-    for (size_t i = 0; i + 1 < indexes.size(); i += 2) {
-        if (isSortIndex(indexes[i], indexes[i + 1])) {
-            sql += "drop index if exists " + quoteIdentifier(indexes[i]) + "; ";
-        }
-    }
-    int64_t rootPage = getNumberWithQueryString(
-        "select rootpage from sqlite_master where type='table' and name=" + quoteLiteral(tableName),
-        databaseFilePath, nullptr);
-    std::string suffix = "_" + std::to_string(std::time(nullptr) - kSortIndexEpoch) + "_" +
-                         std::to_string(std::max<int64_t>(rootPage, 0));
+    // What each key's index is made on, "" for a key without one.
     int64_t codes[] = {sortCode1, sortCode2, sortCode3};
+    std::string wanted[3];
     for (int key = 0; key < 3; ++key) {
         int64_t position = codes[key] < 1 ? -1 : (codes[key] - 1) / 2;
         if (position < 0 || position >= static_cast<int64_t>(fieldNames.size()) ||
@@ -310,9 +296,40 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
             continue;
         }
         auto field = static_cast<size_t>(position);
+        wanted[key] = " on " + quoteIdentifier(tableName) + " (" +
+                      sortKeyExpression(fieldNames[field], fieldTypes[field], key == 0) + ")";
+    }
+    std::vector<std::string> indexes;
+    getRows(&indexes,
+            "select name, sql from sqlite_master where type='index' and tbl_name=" +
+                quoteLiteral(tableName),
+            databaseFilePath, nullptr);
+    // Building an index reads the whole table: one still made for its key's place on the same
+    // expression (only the direction changed, or another key) is kept.
+    bool kept[3] = {false, false, false};
+    std::string sql = "begin transaction; ";
+    for (size_t i = 0; i + 1 < indexes.size(); i += 2) {
+        const std::string& name = indexes[i];
+        const std::string& definition = indexes[i + 1];
+        if (!isSortIndex(name, definition)) continue;
+        const auto key = static_cast<size_t>(name[3] - '1');
+        // SQLite keeps the statement as it was written after its first two words.
+        if (!kept[key] && !wanted[key].empty() &&
+            definition == "CREATE INDEX " + quoteIdentifier(name) + wanted[key]) {
+            kept[key] = true;
+        } else {
+            sql += "drop index if exists " + quoteIdentifier(name) + "; ";
+        }
+    }
+    int64_t rootPage = getNumberWithQueryString(
+        "select rootpage from sqlite_master where type='table' and name=" + quoteLiteral(tableName),
+        databaseFilePath, nullptr);
+    std::string suffix = "_" + std::to_string(std::time(nullptr) - kSortIndexEpoch) + "_" +
+                         std::to_string(std::max<int64_t>(rootPage, 0));
+    for (int key = 0; key < 3; ++key) {
+        if (wanted[key].empty() || kept[key]) continue;
         sql += "create index " + quoteIdentifier("ind" + std::to_string(key + 1) + suffix) +
-               " on " + quoteIdentifier(tableName) + " (" +
-               sortKeyExpression(fieldNames[field], fieldTypes[field], key == 0) + "); ";
+               wanted[key] + "; ";
     }
     sql += "commit transaction; ";
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);

@@ -175,3 +175,55 @@ TEST_F(SortSettingsTest, TheGridsSortedQueryWalksTheSortIndex) {
         EXPECT_EQ(steps.find("TEMP B-TREE"), std::string::npos) << sql << "\n" << steps;
     }
 }
+
+// Building an index reads the whole table: a rebuild keeps each index still made for its key's
+// place on the same expression, and replaces only the others.
+TEST_F(SortSettingsTest, ARebuildKeepsTheIndexesOfKeysThatStayTheSame) {
+    run("create index \"ind1_5\" on \"t\" (\"a\" collate nocase); create index \"ind2_5\" on "
+        "\"t\" (\"b\"); create index \"ind3_5\" on \"t\" (\"c\"); create index \"ind1_6\" on "
+        "\"t\" (\"a\" collate nocase)");
+    // Each sort index as "<name> <what it is on>", the names of indexes made now as indN_new.
+    auto sortIndexes = [&] {
+        Strings listed;
+        Strings rows = query(
+            "select name, sql from sqlite_master where type = 'index' and "
+            "tbl_name = 't' order by name");
+        for (size_t i = 0; i + 1 < rows.size(); i += 2) {
+            const std::string& name = rows[i];
+            std::string label = name.size() == 6 ? name : name.substr(0, 5) + "new";
+            listed.push_back(label +
+                             rows[i + 1].substr(("CREATE INDEX " + quoteIdentifier(name)).size()));
+        }
+        return listed;
+    };
+    struct Step {
+        std::vector<int64_t> codes;
+        Strings indexes;
+    };
+    const Step steps[] = {
+        // Directions alone change: every index stays; the extra one of key 1 goes.
+        {{2, 4, 6},
+         {"ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")",
+          "ind3_5 on \"t\" (\"c\")"}},
+        {{2, 4, 0}, {"ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")"}},
+        // Only the second key changes.
+        {{2, 6, 0}, {"ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_new on \"t\" (\"c\")"}},
+        // A field moved to another key is indexed anew for its place.
+        {{5, 1, 0}, {"ind1_new on \"t\" (\"c\" collate nocase)", "ind2_new on \"t\" (\"a\")"}},
+    };
+    for (const Step& step : steps) {
+        std::string error;
+        ASSERT_EQ(updateTableIndexes("t", step.codes, db, &error), 0) << error;
+        EXPECT_EQ(sortIndexes(), step.indexes) << step.codes[0] << ", " << step.codes[1];
+    }
+    // A field that becomes a Number is sorted by its number: its index is made again.
+    run("drop index \"" + query("select name from sqlite_master where name like 'ind1%'")[0] +
+        "\"; create index \"ind1_7\" on \"t\" (\"b\" collate nocase)");
+    std::string error;
+    ASSERT_EQ(updateTableIndexes("t", {3}, db, &error), 0) << error;
+    EXPECT_EQ(sortIndexes(), Strings{"ind1_7 on \"t\" (\"b\" collate nocase)"});
+    run("create table varnelo_db_fields (table_name, name, number, type, flags); insert into "
+        "varnelo_db_fields values ('t', 'b', 2, 2, 0)");
+    ASSERT_EQ(updateTableIndexes("t", {3}, db, &error), 0) << error;
+    EXPECT_EQ(sortIndexes(), Strings{"ind1_new on \"t\" (cast (\"b\" as numeric))"});
+}
