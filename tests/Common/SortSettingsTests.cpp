@@ -181,8 +181,9 @@ TEST_F(SortSettingsTest, TheGridsSortedQueryWalksTheSortIndex) {
 TEST_F(SortSettingsTest, ARebuildKeepsTheIndexesOfKeysThatStayTheSame) {
     run("create index \"ind1_5\" on \"t\" (\"a\" collate nocase); create index \"ind2_5\" on "
         "\"t\" (\"b\"); create index \"ind3_5\" on \"t\" (\"c\"); create index \"ind1_6\" on "
-        "\"t\" (\"a\" collate nocase)");
-    // Each sort index as "<name> <what it is on>", the names of indexes made now as indN_new.
+        "\"t\" (\"a\" collate nocase); create index \"ind12_5\" on \"t\" (\"a\" collate "
+        "nocase, \"b\")");
+    // Each sort index as "<name> <what it is on>", the stamps of indexes made now as "new".
     auto sortIndexes = [&] {
         Strings listed;
         Strings rows = query(
@@ -190,7 +191,9 @@ TEST_F(SortSettingsTest, ARebuildKeepsTheIndexesOfKeysThatStayTheSame) {
             "tbl_name = 't' order by name");
         for (size_t i = 0; i + 1 < rows.size(); i += 2) {
             const std::string& name = rows[i];
-            std::string label = name.size() == 6 ? name : name.substr(0, 5) + "new";
+            const size_t stamp = name.find('_') + 1;
+            const std::string label =
+                name.substr(0, stamp) + (name.size() == stamp + 1 ? name.substr(stamp) : "new");
             listed.push_back(label +
                              rows[i + 1].substr(("CREATE INDEX " + quoteIdentifier(name)).size()));
         }
@@ -201,15 +204,22 @@ TEST_F(SortSettingsTest, ARebuildKeepsTheIndexesOfKeysThatStayTheSame) {
         Strings indexes;
     };
     const Step steps[] = {
-        // Directions alone change: every index stays; the extra one of key 1 goes.
+        // Directions alone change: the indexes stay; the extra one of key 1 and key 3's go.
+        {{2, 4, 0},
+         {"ind12_5 on \"t\" (\"a\" collate nocase, \"b\")",
+          "ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")"}},
         {{2, 4, 6},
-         {"ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")",
-          "ind3_5 on \"t\" (\"c\")"}},
-        {{2, 4, 0}, {"ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")"}},
+         {"ind123_new on \"t\" (\"a\" collate nocase, \"b\", \"c\")",
+          "ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")",
+          "ind3_new on \"t\" (\"c\")"}},
         // Only the second key changes.
-        {{2, 6, 0}, {"ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_new on \"t\" (\"c\")"}},
+        {{2, 6, 0},
+         {"ind12_new on \"t\" (\"a\" collate nocase, \"c\")",
+          "ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_new on \"t\" (\"c\")"}},
         // A field moved to another key is indexed anew for its place.
-        {{5, 1, 0}, {"ind1_new on \"t\" (\"c\" collate nocase)", "ind2_new on \"t\" (\"a\")"}},
+        {{5, 1, 0},
+         {"ind12_new on \"t\" (\"c\" collate nocase, \"a\")",
+          "ind1_new on \"t\" (\"c\" collate nocase)", "ind2_new on \"t\" (\"a\")"}},
     };
     for (const Step& step : steps) {
         std::string error;
@@ -217,13 +227,19 @@ TEST_F(SortSettingsTest, ARebuildKeepsTheIndexesOfKeysThatStayTheSame) {
         EXPECT_EQ(sortIndexes(), step.indexes) << step.codes[0] << ", " << step.codes[1];
     }
     // A field that becomes a Number is sorted by its number: its index is made again.
-    run("drop index \"" + query("select name from sqlite_master where name like 'ind1%'")[0] +
-        "\"; create index \"ind1_7\" on \"t\" (\"b\" collate nocase)");
     std::string error;
+    ASSERT_EQ(updateTableIndexes("t", {0, 0, 0}, db, &error), 0) << error;
+    EXPECT_EQ(sortIndexes(), Strings{});
+    run("create index \"ind1_7\" on \"t\" (\"b\" collate nocase)");
     ASSERT_EQ(updateTableIndexes("t", {3}, db, &error), 0) << error;
     EXPECT_EQ(sortIndexes(), Strings{"ind1_7 on \"t\" (\"b\" collate nocase)"});
     run("create table varnelo_db_fields (table_name, name, number, type, flags); insert into "
         "varnelo_db_fields values ('t', 'b', 2, 2, 0)");
     ASSERT_EQ(updateTableIndexes("t", {3}, db, &error), 0) << error;
     EXPECT_EQ(sortIndexes(), Strings{"ind1_new on \"t\" (cast (\"b\" as numeric))"});
+    // The keys of the grid's order come one after another: without a second key the third is
+    // indexed alone, and no index holds them together.
+    ASSERT_EQ(updateTableIndexes("t", {1, 0, 6}, db, &error), 0) << error;
+    EXPECT_EQ(sortIndexes(),
+              (Strings{"ind1_new on \"t\" (\"a\" collate nocase)", "ind3_new on \"t\" (\"c\")"}));
 }
