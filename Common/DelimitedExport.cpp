@@ -9,6 +9,7 @@
 #include "Common/ExportSettings.h"
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
+#include "Common/RowidField.h"
 #include "Common/SQLQuote.h"
 #include "platform/foundation/Localized.h"
 
@@ -25,6 +26,14 @@ int64_t columnIndex(const std::vector<std::string>& columns, const std::string& 
     return -1;
 }
 
+// The rowid shows as a number wherever fields are typed.
+constexpr int kRowidTypeCode = 2;
+
+// The field "ROWID" that names no column stands for the table's rowid.
+bool isRowidField(const std::vector<std::string>& columns, const std::string& field) {
+    return columnIndex(columns, field) < 0 && sqlite3_stricmp(field.c_str(), kRowidFieldName) == 0;
+}
+
 // The localized type name of each field, looked up by the field's name, since the meta rows'
 // numbers go stale when a field is dropped; "Text" for a field without a type.
 std::vector<std::string> fieldTypeNames(const std::string& tableName,
@@ -36,6 +45,10 @@ std::vector<std::string> fieldTypeNames(const std::string& tableName,
     std::vector<std::string> result;
     for (const std::string& field : fields) {
         const int64_t index = columnIndex(names, field);
+        if (isRowidField(names, field)) {
+            result.push_back(getColumnTypeStringForceText(kRowidTypeCode));
+            continue;
+        }
         result.push_back(
             getColumnTypeStringForceText(index >= 0 && index < static_cast<int64_t>(types.size())
                                              ? types[static_cast<size_t>(index)]
@@ -44,12 +57,14 @@ std::vector<std::string> fieldTypeNames(const std::string& tableName,
     return result;
 }
 
-std::string selectQuery(const std::string& tableName,
+std::string selectQuery(const std::string& tableName, const std::vector<std::string>& columns,
                         const std::vector<std::string>& selectedFields) {
     std::string query = "select ";
     for (size_t i = 0; i < selectedFields.size(); ++i) {
         if (i > 0) query += ",";
-        query += quoteIdentifier(selectedFields[i]);
+        query += isRowidField(columns, selectedFields[i])
+                     ? "rowid as " + quoteIdentifier(kRowidFieldName)
+                     : quoteIdentifier(selectedFields[i]);
     }
     return query + " from " + quoteIdentifier(tableName);
 }
@@ -65,7 +80,8 @@ int dumpFromTable(const std::string& tableName, const std::vector<std::string>& 
     int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
     if (rc != SQLITE_OK) return rc;
     // A double-quoted name that is no column would be read as a text literal, so every field is
-    // looked up among the object's columns first.
+    // looked up among the object's columns first; "ROWID" is the rowid, which `select *` never
+    // lists, unless a column takes that name.
     Statement allColumns;
     rc = allColumns.prepare(connection->handle(), "select * from " + quoteIdentifier(tableName));
     if (rc != SQLITE_OK) {
@@ -77,13 +93,13 @@ int dumpFromTable(const std::string& tableName, const std::vector<std::string>& 
         columns.push_back(sqlite3_column_name(allColumns.get(), i));
     }
     for (const std::string& field : selectedFields) {
-        if (columnIndex(columns, field) < 0) {
+        if (columnIndex(columns, field) < 0 && !isRowidField(columns, field)) {
             appendError(errorString, localizedFormat("no such column: %@", {field}));
             return SQLITE_ERROR;
         }
     }
     Statement rows;
-    rc = rows.prepare(connection->handle(), selectQuery(tableName, selectedFields));
+    rc = rows.prepare(connection->handle(), selectQuery(tableName, columns, selectedFields));
     if (rc != SQLITE_OK) {
         appendError(errorString, connection->errorMessage());
         return rc;

@@ -85,10 +85,16 @@ DateFormatter dateFormatterForDateFormatStyleType(int64_t formatStyleCode) {
         resolvedCode(formatStyleCode, "DateDisplayFormat"));
 }
 
+int64_t dateStyleTypeInForce(int64_t formatStyleCode) {
+    const int64_t type = styleType(formatStyleCode);
+    return type >= 1 && type <= 5 ? type : 2;
+}
+
 DateFormatter dateFormatterNoDefaultForDateFormatStyleType(int64_t formatStyleCode) {
-    if (styleType(formatStyleCode) == 5) return patternFormatter("yyyy-MM-dd");
+    const int64_t type = dateStyleTypeInForce(formatStyleCode);
+    if (type == 5) return patternFormatter("yyyy-MM-dd");
     DateFormatter formatter;
-    switch (styleType(formatStyleCode)) {
+    switch (type) {
         case 1:
             formatter.setDateStyle(DateFormatter::Style::Short);
             break;

@@ -18,6 +18,9 @@ std::optional<NumberFormatter> numberFormatterNoDefaultForNumberFormatStyleType(
     int64_t formatStyleCode);
 DateFormatter dateFormatterForDateFormatStyleType(int64_t formatStyleCode);
 DateFormatter dateFormatterNoDefaultForDateFormatStyleType(int64_t formatStyleCode);
+// The date style type a code's formatter uses: 1 Short, 2 Medium, 3 Long, 4 Full, 5 yyyy-MM-dd;
+// Medium for any other.
+int64_t dateStyleTypeInForce(int64_t formatStyleCode);
 DateFormatter dateFormatterForTimeFormatStyleType(int64_t formatStyleCode);
 DateFormatter dateFormatterNoDefaultForTimeFormatStyleType(int64_t formatStyleCode);
 

@@ -48,11 +48,12 @@ std::vector<std::string> FieldTexts::strings(size_t first, size_t count) const {
 }
 
 FieldSplitter::FieldSplitter(std::string_view separator, std::string_view quote, LineEnds lineEnds,
-                             bool removeCarriageReturns)
+                             bool removeCarriageReturns, bool quotesMustClose)
     : separator_(isOneComposedCharacter(separator) ? separator : std::string_view()),
       quote_(isOneComposedCharacter(quote) ? quote : std::string_view()),
       lineEnds_(lineEnds),
-      removeCarriageReturns_(removeCarriageReturns) {
+      removeCarriageReturns_(removeCarriageReturns),
+      quotesMustClose_(quotesMustClose) {
     stopsUnquoted_[static_cast<unsigned char>('\n')] = true;
     stopsUnquoted_[static_cast<unsigned char>('\r')] = true;
     if (!separator_.empty()) stopsUnquoted_[static_cast<unsigned char>(separator_[0])] = true;
@@ -93,6 +94,30 @@ int FieldSplitter::lineEndAt(std::string_view text, size_t at, bool atEnd) const
     return 0;
 }
 
+FieldSplitter::Match FieldSplitter::closesProperly(std::string_view text, size_t at,
+                                                   bool atEnd) const {
+    // The first quote that is not doubled closes the value, as the quoted state reads it.
+    for (size_t i = at + quote_.size(); (i = text.find(quote_, i)) != std::string_view::npos;) {
+        const Match quote = matchAt(text, i, quote_, atEnd);
+        if (quote == Match::NeedMore) return Match::NeedMore;
+        i += quote_.size();
+        if (quote == Match::No) continue;
+        if (i == text.size()) return atEnd ? Match::Yes : Match::NeedMore;
+        const Match doubled = matchAt(text, i, quote_, atEnd);
+        if (doubled == Match::NeedMore) return Match::NeedMore;
+        if (doubled == Match::Yes) {
+            i += quote_.size();
+            continue;
+        }
+        if (text[i] == '\n' || text[i] == '\r') {
+            const int length = lineEndAt(text, i, atEnd);
+            if (length != 0) return length < 0 ? Match::NeedMore : Match::Yes;
+        }
+        return matchAt(text, i, separator_, atEnd);
+    }
+    return atEnd ? Match::No : Match::NeedMore;
+}
+
 bool FieldSplitter::split(std::string_view text, size_t* at, bool atEnd, FieldTexts* into) {
     const char* data = text.data();
     const size_t n = text.size();
@@ -101,7 +126,10 @@ bool FieldSplitter::split(std::string_view text, size_t* at, bool atEnd, FieldTe
     while (i < n) {
         if (state_ == State::FieldStart || state_ == State::QuoteInQuoted) {
             if (!quote_.empty() && data[i] == quote_[0]) {
-                const Match match = matchAt(text, i, quote_, atEnd);
+                Match match = matchAt(text, i, quote_, atEnd);
+                if (match == Match::Yes && state_ == State::FieldStart && quotesMustClose_) {
+                    match = closesProperly(text, i, atEnd);
+                }
                 if (match == Match::NeedMore) break;
                 if (match == Match::Yes) {
                     // Opens a quoted value, or after a closing quote stands for one quote.
@@ -176,7 +204,7 @@ void FieldSplitter::endRecord(FieldTexts* into) {
 
 std::vector<std::vector<std::string>> splitText(std::string_view text, std::string_view separator,
                                                 std::string_view quote) {
-    FieldSplitter splitter(separator, quote, LineEnds::Any, false);
+    FieldSplitter splitter(separator, quote, LineEnds::Any, false, true);
     std::vector<std::vector<std::string>> rows;
     FieldTexts fields;
     size_t at = 0;

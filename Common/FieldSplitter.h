@@ -3,6 +3,8 @@
 // match only as whole composed characters. A quote opens a quoted value only at the start of a
 // field; inside one a doubled quote stands for one quote and the next quote closes it; anywhere
 // else a quote is text, kept as it stands. Line ends end a record outside quoted values only.
+// With quotesMustClose a quote opens a quoted value only when its closing quote is followed by
+// the separator, a line end or the end of the text; an unpaired quote is then text.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -35,9 +37,10 @@ class FieldSplitter {
   public:
     // An empty quote reads every quote as text; a separator or quote of more than one composed
     // character never matches. With removeCarriageReturns every carriage return that is not part
-    // of a line end is dropped, inside quoted values too.
+    // of a line end is dropped, inside quoted values too. With quotesMustClose split may stop
+    // before a quote until the text that closes it has been seen.
     FieldSplitter(std::string_view separator, std::string_view quote, LineEnds lineEnds,
-                  bool removeCarriageReturns);
+                  bool removeCarriageReturns, bool quotesMustClose = false);
 
     // Appends the open record's fields from text[*at] on to `into`, moving *at on. True when it
     // passed a line end that ends the record (call endRecord next); false when the text ran out.
@@ -59,10 +62,13 @@ class FieldSplitter {
     // At a carriage return or line feed outside quotes: the length of the line end there, 0 when
     // it is text, -1 when the next byte must be seen first.
     int lineEndAt(std::string_view text, size_t at, bool atEnd) const;
+    // For a quote at text[at] that starts a field: whether the value it opens closes properly.
+    Match closesProperly(std::string_view text, size_t at, bool atEnd) const;
 
     std::string separator_, quote_;
     LineEnds lineEnds_;
     bool removeCarriageReturns_;
+    bool quotesMustClose_;
     // Bytes that end a run of plain text outside and inside quoted values.
     bool stopsUnquoted_[256] = {};
     bool stopsQuoted_[256] = {};
@@ -70,7 +76,8 @@ class FieldSplitter {
     bool hasText_ = false;
 };
 
-// The rows of a whole text, lines ending at any line end outside quoted values; the empty line
-// after a final line end is a row too.
+// The rows of a whole pasted text, lines ending at any line end outside quoted values; the empty
+// line after a final line end is a row too. Quotes must close (see above): a stray inch mark
+// never swallows the rest of the text.
 std::vector<std::vector<std::string>> splitText(std::string_view text, std::string_view separator,
                                                 std::string_view quote);

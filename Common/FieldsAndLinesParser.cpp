@@ -30,6 +30,9 @@ FieldsAndLinesParser::FieldsAndLinesParser(int fileDescriptor, int encoding,
       table_(tableOf(encoding)),
       splitter_(separator, quote, lineEnds, true) {}
 
+FieldsAndLinesParser::FieldsAndLinesParser()
+    : FieldsAndLinesParser(-1, kUTF8StringEncoding, {}, {}, LineEnds::LineFeed) {}
+
 void FieldsAndLinesParser::appendInvalidSequence() {
     invalid_.push_back({textStart_ + text_.size(), sequence_.length});
     text_.append(kReplacementCharacter);

@@ -261,7 +261,8 @@ std::string whereExpressionForSimpleSearchString(const std::string* searchText,
 std::string likePatternForSearchText(const std::string& searchText) {
     std::string pattern = "%";
     for (char ch : searchText) {
-        if (ch == '\\' || ch == '%' || ch == '_') pattern += '\\';
+        // Only the escape character needs escaping: "%" and "_" are the user's wildcards.
+        if (ch == '\\') pattern += '\\';
         pattern += ch;
     }
     return pattern + "%";

@@ -101,8 +101,8 @@ std::string whereExpressionForLikeString(const std::string& likeString,
 // The same for the pattern of the search text; "" for no text.
 std::string whereExpressionForSimpleSearchString(const std::string* searchText,
                                                  const std::vector<std::string>& searchFieldNames);
-// The pattern that finds the text anywhere in a value, its "%", "_" and backslashes taken as
-// they are (escaped for the conditions above).
+// The pattern that finds the text anywhere in a value: "%" and "_" in the text keep their LIKE
+// meaning, a backslash stands for itself (escaped for the conditions above).
 std::string likePatternForSearchText(const std::string& searchText);
 
 // Rows under the search; -1 on failure or a search index beyond the fields; 0 for no table.

@@ -4,7 +4,6 @@
 
 #include "Common/DBConnection.h"
 #include "Common/SQLQuote.h"
-#include "Common/SQLTokens.h"
 
 namespace DBInterface {
 
@@ -16,25 +15,6 @@ constexpr size_t kRowsPerStatement = 32;
 int failed(sqlite3* db, int rc, std::string* errorString) {
     appendError(errorString, sqlite3_errmsg(db));
     return rc;
-}
-
-// Whether a failure in the table's inserts always undoes just the failing statement: no FAIL
-// or ROLLBACK in its definition, its indexes or its triggers.
-bool failuresUndoWholeStatements(sqlite3* db, const std::string& table) {
-    bool whole = true;
-    const int rc = forEachRow(
-        db,
-        "select sql from sqlite_master where sql is not null and tbl_name = " +
-            quoteLiteral(table) + " collate nocase",
-        [&](sqlite3_stmt* statement) {
-            const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-            std::optional<Tokens> tokens = tokenizeSQL(sql ? sql : "");
-            whole = tokens && std::none_of(tokens->begin(), tokens->end(), [](const Token& t) {
-                        return isWord(t, {"fail", "rollback"});
-                    });
-            return whole;
-        });
-    return rc == SQLITE_OK && whole;
 }
 
 }  // namespace
@@ -71,13 +51,10 @@ int rowidAliasColumn(sqlite3* db, const std::string& table, std::string* column,
 }
 
 RowInserter::RowInserter(sqlite3* db, std::string table, std::vector<std::string> fieldNames)
-    : db_(db),
-      table_(std::move(table)),
-      fieldNames_(std::move(fieldNames)),
-      wholeStatementsFail_(failuresUndoWholeStatements(db_, table_)) {}
+    : db_(db), table_(std::move(table)), fieldNames_(std::move(fieldNames)) {}
 
 size_t RowInserter::rowsPerStatement(size_t fieldCount) const {
-    if (!wholeStatementsFail_ || fieldCount == 0) return 1;
+    if (fieldCount == 0) return 1;
     const auto variables =
         static_cast<size_t>(sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1));
     return std::clamp<size_t>(variables / fieldCount, 1, kRowsPerStatement);

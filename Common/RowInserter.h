@@ -40,21 +40,19 @@ class RowInserter {
     // so is an empty text for the rowid's own column, which then takes the next rowid.
     // SQLite's code, its message appended to errorString.
     int insert(const std::vector<DBValue>& values, std::string* errorString);
-    // Inserts rowCount rows of fieldCount values each, given row after row, in one statement:
-    // all of them, or none when it fails. Values are bound as insert binds them.
+    // Inserts rowCount rows of fieldCount values each, given row after row, in one statement.
+    // Values are bound as insert binds them. A failing statement may keep the rows before the
+    // failing one (a FAIL rule, a strict column's type check): a caller that tries the rows again
+    // runs the statement under a savepoint.
     int insertRows(const BoundText* values, size_t fieldCount, size_t rowCount,
                    std::string* errorString);
-    // How many rows of fieldCount values insertRows may take at once. One when a failing row
-    // could keep the rows before it in the statement or end the transaction (a FAIL or
-    // ROLLBACK conflict rule or trigger): then rows go one by one, as a caller that tries each
-    // row of a failed statement again must have them.
+    // How many rows of fieldCount values insertRows may take at once.
     size_t rowsPerStatement(size_t fieldCount) const;
 
   private:
     sqlite3* db_;
     std::string table_;
     std::vector<std::string> fieldNames_;
-    bool wholeStatementsFail_;
     // The position of the rowid's own column among the fields, once read; fieldNames_.size()
     // for none.
     std::optional<size_t> rowidAlias_;

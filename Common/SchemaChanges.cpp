@@ -5,6 +5,7 @@
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/MetaTables.h"
+#include "Common/RowidField.h"
 #include "Common/SQLQuote.h"
 #include "Common/SortSettings.h"
 #include "platform/foundation/Localized.h"
@@ -146,7 +147,13 @@ std::string queryStringToCreateView(const std::string& viewName, const std::stri
     if (!fieldNames.empty() && fieldNames.size() == newFieldNames.size()) {
         for (size_t i = 0; i < fieldNames.size(); ++i) {
             sql += (i ? ", " : "") + quoteIdentifier(fieldNames[i]);
-            if (!newFieldNames[i].empty()) sql += " AS " + quoteIdentifier(newFieldNames[i]);
+            if (!newFieldNames[i].empty()) {
+                sql += " AS " + quoteIdentifier(newFieldNames[i]);
+            } else if (fieldNames[i] == kRowidFieldName) {
+                // SQLite names the rowid's column after an INTEGER PRIMARY KEY that aliases it;
+                // the view's column keeps the name its field description is stored under.
+                sql += " AS " + quoteIdentifier(kRowidFieldName);
+            }
         }
     }
     if (tableName) sql += "\nFROM " + quoteIdentifier(*tableName);

@@ -62,8 +62,9 @@ int copyRowsDatabase(const std::string& fromDatabaseFilePath, const std::string&
                      const std::vector<std::string>& toFields,
                      const std::string& toDatabaseFilePath, std::string* errorString);
 
-// "CREATE VIEW ... AS\nSELECT ..." of the fields (each renamed where its new name is not empty)
-// from the table when one is given; the fields are left out when the two lists differ in length.
+// "CREATE VIEW ... AS\nSELECT ..." of the fields (each renamed where its new name is not empty,
+// the rowid field as "ROWID") from the table when one is given; the fields are left out when the
+// two lists differ in length.
 std::string queryStringToCreateView(const std::string& viewName, const std::string* tableName,
                                     const std::vector<std::string>& fieldNames,
                                     const std::vector<std::string>& newFieldNames);

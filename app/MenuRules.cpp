@@ -16,6 +16,7 @@ using WindowRule = bool (*)(const MenuWindowState&);
 const std::map<std::string, WindowRule>& windowRules() {
     static const std::map<std::string, WindowRule> rules = {
         {"editFieldInPanelMenuItemClicked", shouldEnableEditFieldInPanelMenuItem},
+        {"copyForExportMenuItemClicked", shouldEnableEditFieldInPanelMenuItem},
         {"setToNULLMenuItemClicked", shouldEnableSetToNULLMenuItem},
         {"goToRowMenuItemClicked", shouldEnableGoToRowMenuItem},
         {"deselectAllMenuItemClicked", shouldEnableDeselectAllMenuItem},
@@ -66,7 +67,7 @@ bool isMenuItemEnabled(const std::string& action, int tag, const MainWindowMenuC
     if (auto rule = windowRules().find(action); rule != windowRules().end()) {
         return main.hasController && rule->second(main.window);
     }
-    if (action == "copy" || action == "copyForExportMenuItemClicked") {
+    if (action == "copy") {
         return main.hasController && isGridCopyEnabled(main.window);
     }
     if (action == "hiddenMenuItemClicked") return main.hasController && main.hidden.enabled;

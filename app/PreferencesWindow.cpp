@@ -337,7 +337,8 @@ void PreferencesWindow::updatePreferencesWindow() {
     selectIndexIfInRange(ifNoTimeZonePopUp_, p.ifNoTimeZone);
     selectIndexIfInRange(dateStorageFormatPopUp_, p.dateStorageFormat);
     selectIndexIfInRange(timeStorageFormatPopUp_, p.timeStorageFormat);
-    selectTag(dateFormatPopUp_, firstValidEnum(p.dateDisplayFormat & 0xff, 1, 6));
+    // The pop-up names the format the grid shows, which an unset code leaves at Medium.
+    selectTag(dateFormatPopUp_, DBInterface::dateStyleTypeInForce(p.dateDisplayFormat));
     selectTag(timeFormatPopUp_, firstValidEnum(p.timeDisplayFormat & 0xff, 1, 5));
     selectTag(numberFormatPopUp_, firstValidEnum(p.numberDisplayFormat & 0xff, 1, 8));
     updatePreferencesWindowDisplayFormatExamples();

@@ -99,9 +99,9 @@ class TablesListMenu : public QObject {
             {"Copy Tables", "copyTablesMenuItemClicked",
              [&w] {
                  DragTablesPanel::writeTablesToPasteboard(*w.state().databaseFilePath,
-                                                          w.selectedTableNames(), w.windowIndex());
+                                                          copyableTableNames(w), w.windowIndex());
              },
-             [&w] { return w.state().databaseFilePath && !w.selectedTableNames().empty(); }},
+             [&w] { return w.state().databaseFilePath && !copyableTableNames(w).empty(); }},
             {nullptr},
             {"Hidden", "hiddenMenuItemClicked", [&p] { p.hiddenObjects.hiddenMenuItemClicked(); },
              [&w] { return hiddenMenuItemDecision(w).enabled; }},

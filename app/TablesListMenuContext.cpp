@@ -49,3 +49,14 @@ ItemDecision hiddenMenuItemDecision(const TablesAndRowsController& window) {
     }
     return hiddenMenuItemState(rows);
 }
+
+std::vector<std::string> copyableTableNames(const TablesAndRowsController& window) {
+    std::vector<std::string> names;
+    for (const std::string& name : window.selectedTableNames()) {
+        const std::optional<int32_t> type = objectTypeNamed(window, name);
+        if (type == DBInterface::kSchemaTable || type == DBInterface::kSchemaView) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}

@@ -38,7 +38,8 @@ void installWindowDrops(WindowParts& parts) {
         parts.dragTables.promptWithRecord(record);
     };
     routes.sqlFilesDropped = [&parts](const QStringList& paths) {
-        parts.sql.queryTextView()->readDroppedSQLFiles(paths);
+        parts.sql.queryTextView()->readDroppedSQLFiles(
+            paths, [&parts](const std::string& error) { parts.controller.showErrorAlert(error); });
         parts.controller.selectConsole(TablesAndRowsState::SQLConsole);
     };
     routes.importFilesDropped = [&parts](const QStringList& paths,

@@ -1,6 +1,8 @@
 // A generated 100 MB CSV with some quoted multi-line values, read and split into fields by the
 // import's record reader beside the sqlite3 shell's ".import --csv" into an in-memory table (the
-// shell cannot read without storing). The whole import is measured by bench_import_vs_shell.
+// shell cannot read without storing); and the line count the import makes first, by blocks beside
+// line by line, on that file and on one of accented text, where every other byte begins a
+// character of two. The whole import is measured by bench_import_vs_shell.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -50,6 +52,37 @@ int64_t readRecords(const std::string& path) {
     return records;
 }
 
+// The same rows with every letter accented: the counter meets a multibyte character every
+// other byte.
+void writeAccentedCsv(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary);
+    for (char c; in.get(c);) {
+        if (c >= 'a' && c <= 'z') {
+            out << "\xC3" << static_cast<char>(0xA0 + (c - 'a') % 28);
+        } else {
+            out << c;
+        }
+    }
+}
+
+int64_t countLineByLine(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    FieldsAndLinesParser parser;
+    int64_t lines = 0;
+    std::string errors;
+    for (bool empty = false;;) {
+        const int rc =
+            parser.readLineForCountingFrom(fd, kUTF8StringEncoding, '"', '\n', &errors, &empty);
+        if (rc == FieldsAndLinesParser::kLineRead ||
+            (rc == FieldsAndLinesParser::kEndOfFile && !empty))
+            ++lines;
+        if (rc != FieldsAndLinesParser::kLineRead) break;
+    }
+    close(fd);
+    return lines;
+}
+
 void checkRecords(int64_t records, int64_t expected) {
     if (records == expected) return;
     std::fprintf(stderr, "read %lld records of %lld\n", static_cast<long long>(records),
@@ -74,5 +107,21 @@ int main() {
                         " t' 'select 1' >/dev/null");
     });
     bench::printComparison("read + split / into memory", read, shellRead, megabytes);
+
+    const std::string accented = scratch.file("accented.csv");
+    writeAccentedCsv(csv, accented);
+    for (const std::string& file : {csv, accented}) {
+        int64_t byBlocks = 0, byLines = 0;
+        const double blocks = bench::bestSeconds(kRuns, [&] {
+            byBlocks = FieldsAndLinesParser().findMaxLineCountInFile(file, kUTF8StringEncoding,
+                                                                     "\"", "\n");
+        });
+        const double lines = bench::bestSeconds(1, [&] { byLines = countLineByLine(file); });
+        checkRecords(byBlocks, byLines);
+        std::printf(
+            "%-9s line count by blocks %.3f s, line by line %.3f s: ratio %.2f; "
+            "count / read + split %.2f\n",
+            file == csv ? "ASCII" : "accented", blocks, lines, blocks / lines, blocks / read);
+    }
     return 0;
 }

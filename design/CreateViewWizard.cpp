@@ -5,7 +5,6 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,6 +20,7 @@
 #include "Common/FieldTypes.h"
 #include "Common/FileNames.h"
 #include "Common/MetaTables.h"
+#include "Common/RowidField.h"
 #include "Common/SQLQuote.h"
 #include "Common/SchemaChanges.h"
 #include "Common/SchemaListing.h"
@@ -35,6 +35,9 @@ namespace {
 QString localizedText(const char* text) {
     return toQString(localizedString(text));
 }
+
+// The statement is read and typed at a size that keeps long identifiers legible.
+constexpr int kStatementPointSize = 14;
 
 }  // namespace
 
@@ -78,7 +81,9 @@ CreateViewWizard::CreateViewWizard(DatabaseWindow& window, QWidget* parent)
     marksRow->addWidget(uniqueKeyButton_);
     page1Layout->addLayout(marksRow);
 
-    const QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(kStatementPointSize);
+    font.setWeight(QFont::Normal);
     sqlReadOnly_ = new QPlainTextEdit(this);
     sqlReadOnly_->setObjectName("createViewWindowSqlReadOnlyLabel");
     sqlReadOnly_->setReadOnly(true);
@@ -122,6 +127,37 @@ CreateViewWizard::CreateViewWizard(DatabaseWindow& window, QWidget* parent)
     });
     connect(fieldsTable_, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { fieldsTableDoubleClicked(row); });
+    makeRenamePrompt();
+}
+
+void CreateViewWizard::makeRenamePrompt() {
+    promptWindow_ = new QDialog(this);
+    promptWindow_->setObjectName("promptWindow");
+    promptWindow_->setWindowModality(Qt::WindowModal);
+    promptLabel_ = new QLabel(promptWindow_);
+    promptLabel_->setObjectName("promptWindowLabel");
+    promptTextField_ = new QLineEdit(promptWindow_);
+    promptTextField_->setObjectName("promptWindowTextField");
+    promptTextField_->setMinimumWidth(300);
+    promptStatusLabel_ = new QLabel(promptWindow_);
+    promptStatusLabel_->setObjectName("promptWindowStatusLabel");
+    auto* cancel = new QPushButton(localizedText("Cancel"), promptWindow_);
+    cancel->setObjectName("promptWindowCancelButton");
+    auto* done = new QPushButton(localizedText("Rename"), promptWindow_);
+    done->setObjectName("promptWindowDoneButton");
+    done->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(promptStatusLabel_, 1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(done);
+    auto* layout = new QVBoxLayout(promptWindow_);
+    layout->addWidget(promptLabel_);
+    layout->addWidget(promptTextField_);
+    layout->addLayout(buttons);
+    connect(done, &QPushButton::clicked, this,
+            [this] { createViewWindowRenameFieldDoneButtonPressed(); });
+    connect(cancel, &QPushButton::clicked, this,
+            [this] { createViewWindowRenameFieldCancelButtonPressed(); });
 }
 
 void CreateViewWizard::showCreateViewSheetForSelectedTable() {
@@ -149,7 +185,7 @@ void CreateViewWizard::showCreateViewSheetForSelectedTable() {
         return;
     }
     if (type == DBInterface::kSchemaTable) {
-        fields.fieldNames.push_back("ROWID");
+        fields.fieldNames.push_back(kRowidFieldName);
         fields.fieldTypes.push_back(DBInterface::kFieldTypeNumber);
         fields.fieldFormatStyles.push_back(0);
         if (!fields.fieldLookupTables.empty()) fields.fieldLookupTables.push_back("");
@@ -273,11 +309,25 @@ void CreateViewWizard::fieldsTableDoubleClicked(int row) {
         return;
     }
     if (row < 0 || static_cast<size_t>(row) >= fields_.fieldNames.size()) return;
-    bool done = false;
-    const QString name = QInputDialog::getText(
-        this, localizedText("Rename Field"), localizedText("Rename Field"), QLineEdit::Normal,
-        toQString(fields_.fieldNames[static_cast<size_t>(row)]), &done);
-    if (done) renameFieldAtRow(row, toStdString(name));
+    promptLabel_->setText(localizedText("Rename Field"));
+    promptTextField_->setText(toQString(fields_.fieldNames[static_cast<size_t>(row)]));
+    promptTextField_->selectAll();
+    promptStatusLabel_->clear();
+    promptWindow_->open();
+    promptTextField_->setFocus();
+}
+
+void CreateViewWizard::createViewWindowRenameFieldDoneButtonPressed() {
+    promptWindow_->done(1000);
+    const QModelIndexList selected = fieldsTable_->selectionModel()->selectedRows();
+    if (selected.isEmpty()) return;
+    int first = selected.first().row();
+    for (const QModelIndex& index : selected) first = std::min(first, index.row());
+    renameFieldAtRow(first, toStdString(promptTextField_->text()));
+}
+
+void CreateViewWizard::createViewWindowRenameFieldCancelButtonPressed() {
+    promptWindow_->done(1001);
 }
 
 void CreateViewWizard::renameFieldAtRow(int row, const std::string& newName) {

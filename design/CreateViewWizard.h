@@ -11,6 +11,7 @@
 
 class DatabaseWindow;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -45,6 +46,9 @@ class CreateViewWizard : public QDialog {
     void checkBoxPressedInCreateViewWindow(int row);
     // An empty name removes the new name.
     void renameFieldAtRow(int row, const std::string& newName);
+    // The rename prompt's buttons: Done gives the first selected line the prompt's text.
+    void createViewWindowRenameFieldDoneButtonPressed();
+    void createViewWindowRenameFieldCancelButtonPressed();
     // A code of the field-type menu: a base or picker type, or 90000 + a special table's
     // position for a Text field shown through that table.
     void changeFieldTypeAtRow(int row, int fieldType);
@@ -58,11 +62,13 @@ class CreateViewWizard : public QDialog {
     QPlainTextEdit* sqlLabel() const { return sqlEditable_; }
     QCheckBox* sortedOnUniqueKeyButton() const { return uniqueKeyButton_; }
     bool isOnSecondPage() const;
+    QDialog* promptWindow() const { return promptWindow_; }
 
   private:
     void beginSheet(const std::string& viewName);
     void reloadFieldsTable();
     void fieldsTableDoubleClicked(int row);
+    void makeRenamePrompt();
 
     DatabaseWindow& window_;
     bool fromQueryResults_ = false;
@@ -80,5 +86,9 @@ class CreateViewWizard : public QDialog {
     QPlainTextEdit* sqlEditable_;
     QPushButton* previousButton_;
     QPushButton* createButton_;
+    QDialog* promptWindow_ = nullptr;
+    QLabel* promptLabel_ = nullptr;
+    QLineEdit* promptTextField_ = nullptr;
+    QLabel* promptStatusLabel_ = nullptr;
     bool reloading_ = false;
 };

@@ -9,24 +9,36 @@
 #include <optional>
 
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Utf8.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/DroppedFiles.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
 
-// The file's text; nullopt, after an alert, when it cannot be read.
-std::optional<QString> readFileText(const QString& path) {
+struct ReadFailure {
+    std::string description;  // what the alert says
+    QString reason;           // why, when the system told
+};
+
+// The file's text; nullopt with the failure when it cannot be read or is not UTF-8, whose
+// bytes would otherwise come in as replacement characters.
+std::optional<QString> readFileText(const QString& path, ReadFailure* failure) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        Alert alert;
-        alert.messageText =
-            toQString(localizedFormat("The file \"%@\" couldn't be opened.", {toStdString(path)}));
-        alert.informativeText = file.errorString();
-        alert.runModal();
+        failure->description =
+            localizedFormat("The file \"%@\" couldn't be opened.", {toStdString(path)});
+        failure->reason = file.errorString();
         return std::nullopt;
     }
-    return QString::fromUtf8(file.readAll());
+    const QByteArray bytes = file.readAll();
+    if (!isValidUtf8(bytes.constData(), static_cast<size_t>(bytes.size()))) {
+        failure->description = localizedFormat(
+            "The file \"%@\" couldn't be opened using text encoding Unicode (UTF-8).",
+            {toStdString(path)});
+        return std::nullopt;
+    }
+    return QString::fromUtf8(bytes);
 }
 
 }  // namespace
@@ -37,8 +49,15 @@ void DropFileNameTextView::readDroppedFiles(const QStringList& paths) {
     QString text;
     bool anyRead = false;
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        std::optional<QString> read = readFileText(paths[i]);
-        if (!read) continue;
+        ReadFailure failure;
+        std::optional<QString> read = readFileText(paths[i], &failure);
+        if (!read) {
+            Alert alert;
+            alert.messageText = toQString(failure.description);
+            alert.informativeText = failure.reason;
+            alert.runModal();
+            continue;
+        }
         if (i > 0) text += "\n\n";
         text += *read;
         anyRead = true;
@@ -46,12 +65,17 @@ void DropFileNameTextView::readDroppedFiles(const QStringList& paths) {
     if (anyRead) replaceText(text);
 }
 
-void DropFileNameTextView::readDroppedSQLFiles(const QStringList& paths) {
+void DropFileNameTextView::readDroppedSQLFiles(
+    const QStringList& paths, const std::function<void(const std::string&)>& showErrorAlert) {
     QString text;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (!paths[i].endsWith(".sql", Qt::CaseInsensitive)) continue;
-        std::optional<QString> read = readFileText(paths[i]);
-        if (!read) continue;
+        ReadFailure failure;
+        std::optional<QString> read = readFileText(paths[i], &failure);
+        if (!read) {
+            showErrorAlert(failure.description);
+            continue;
+        }
         if (i > 0) text += "\n\n";
         text += *read;
     }

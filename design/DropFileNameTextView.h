@@ -3,18 +3,24 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+#include <functional>
+#include <string>
+
 class DropFileNameTextView : public QPlainTextEdit {
   public:
     explicit DropFileNameTextView(QWidget* parent = nullptr);
 
     // Reads each file as UTF-8 and joins the texts by "\n\n" (the first file counts as first
-    // even when it cannot be read); an unreadable file is reported in an alert and skipped.
+    // even when it cannot be read); a file that cannot be read, or is not UTF-8, is reported in
+    // an alert and skipped.
     // The result replaces the whole text as one undoable edit; when no file could be read the
     // typed text stays.
     void readDroppedFiles(const QStringList& paths);
     // Files dropped on the window: only the ".sql" ones (any case) are read, each after "\n\n"
     // unless it is the first path of the drop, and the result replaces the text even when empty.
-    void readDroppedSQLFiles(const QStringList& paths);
+    // Each file that cannot be read goes to showErrorAlert and the others are still read.
+    void readDroppedSQLFiles(const QStringList& paths,
+                             const std::function<void(const std::string&)>& showErrorAlert);
 
   protected:
     void dragEnterEvent(QDragEnterEvent* event) override;

@@ -17,6 +17,8 @@
 namespace {
 constexpr int kDuplicateReturnCode = 1000;
 constexpr int kCancelReturnCode = 1001;
+// The close and other buttons of a title bar, beside its title.
+constexpr int kTitleBarButtonsWidth = 140;
 
 bool equalIgnoringASCIICase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -50,7 +52,10 @@ QCheckBox* DuplicateTablesSheet::duplicateTablesWindowCopyRowsButton() {
 void DuplicateTablesSheet::buildSheet() {
     sheet_ = new QDialog(window_.window());
     sheet_->setObjectName("duplicateTablesWindow");
-    sheet_->setWindowTitle(toQString(localizedString("Duplicate Tables")));
+    const QString title = toQString(localizedString("Duplicate Tables"));
+    sheet_->setWindowTitle(title);
+    // The window manager cuts a title wider than the window; the title bar's buttons need room.
+    sheet_->setMinimumWidth(sheet_->fontMetrics().horizontalAdvance(title) + kTitleBarButtonsWidth);
     sheet_->setWindowModality(Qt::WindowModal);
     auto* layout = new QVBoxLayout(sheet_);
     includeIndexesButton_ = new QCheckBox(toQString(localizedString("Include indexes")), sheet_);

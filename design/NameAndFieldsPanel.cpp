@@ -211,7 +211,9 @@ void NameAndFieldsPanel::buildPanel() {
 }
 
 void NameAndFieldsPanel::selectedObjectDidChange() {
-    if (!panel_ || !panel_->isVisible() || !changeExistingTable_) return;
+    if (!panel_ || !panel_->isVisible()) return;
+    updateDeleteFieldButton();
+    if (!changeExistingTable_) return;
     std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
     const auto& names = window_.state().selectedObject.tableNames;
     auto found = name ? std::find(names.begin(), names.end(), *name) : names.end();
@@ -261,6 +263,7 @@ void NameAndFieldsPanel::addTableButtonPressed() {
     reloadFieldTable();
     addFieldButton_->show();
     deleteFieldButton_->show();
+    updateDeleteFieldButton();
     tableNameField_->setText(toQString(defaultNewTableName()));
     if (!panel_->isVisible()) {
         specialPopUp_->setCurrentIndex(specialPopUp_->findData(OrdinaryTable));
@@ -309,6 +312,7 @@ void NameAndFieldsPanel::updateNameAndFieldsPanelViews(int row) {
     const bool isTable = kind == DBInterface::kSchemaTable;
     addFieldButton_->setVisible(isTable);
     deleteFieldButton_->setVisible(isTable);
+    updateDeleteFieldButton();
 
     rows_ = {};
     const auto& model = state.fieldModel;
@@ -337,6 +341,19 @@ void NameAndFieldsPanel::updateNameAndFieldsPanelViews(int row) {
     specialPopUp_->setCurrentIndex(specialPopUp_->findData(specialTag));
     static const char* const kKindTitles[] = {"Table", "View", "Index", "Trigger"};
     panel_->setWindowTitle(localizedText(kKindTitles[std::clamp(kind, 0, 3)]));
+}
+
+void NameAndFieldsPanel::updateDeleteFieldButton() {
+    const auto& selectedObject = window_.state().selectedObject;
+    std::vector<std::string> selected = window_.selectedTableNames();
+    std::optional<int32_t> kind;
+    if (selected.size() == 1) {
+        auto entry = selectedObject.allTables.find(selected.front());
+        if (entry != selectedObject.allTables.end()) {
+            kind = DBInterface::tableTypeCodeForSchemaObjectType(&entry->second.type);
+        }
+    }
+    deleteFieldButton_->setEnabled(isDeleteFieldEnabled(static_cast<int>(selected.size()), kind));
 }
 
 bool NameAndFieldsPanel::isFieldTableEditable() const {

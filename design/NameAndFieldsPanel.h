@@ -118,6 +118,8 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     // Every row's name as its cell shows it, trimmed and cleaned where the user changed it.
     void storeTypedFieldNames();
     bool isFieldTableEditable() const;
+    // The delete-field button, by what the tables list has selected.
+    void updateDeleteFieldButton();
     std::string databaseFilePath() const;
     std::string defaultNewTableName() const;
     // The steps of Create and Change (NameAndFieldsChange.cpp).

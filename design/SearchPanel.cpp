@@ -1,5 +1,7 @@
 #include "design/SearchPanel.h"
 
+#include <QAction>
+#include <QEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -60,6 +62,26 @@ void SearchPanel::buildPanel() {
             [this] { searchPanelSearchButtonPressed(); });
     connect(searchButton_, &QPushButton::clicked, this,
             [this] { searchPanelSearchButtonPressed(); });
+    // The field's clear button searches for the emptied text, which shows every row again.
+    if (auto* clear = searchField_->findChild<QAction*>("_q_qlineeditclearaction")) {
+        connect(
+            clear, &QAction::triggered, this, [this] { searchPanelSearchButtonPressed(); },
+            Qt::QueuedConnection);
+    }
+    panel_->installEventFilter(this);
+}
+
+bool SearchPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == panel_ && event->type() == QEvent::Close) searchPanelWillClose();
+    return false;
+}
+
+void SearchPanel::searchPanelWillClose() {
+    // Rows left filtered with no panel to say so would pass for the whole table.
+    auto& search = window_.state().sortAndSearch;
+    if (!search.likeString) return;
+    search.likeString.reset();
+    window_.sortOrSearchDidChange();
 }
 
 void SearchPanel::selectedObjectDidChange() {

@@ -46,8 +46,13 @@ class SearchPanel : public QObject, public WindowPanel {
     QLineEdit* searchPanelSearchField();
     QPushButton* searchPanelSearchButton();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void buildPanel();
+    // The close box ends the search in force.
+    void searchPanelWillClose();
 
     DatabaseWindow& window_;
     QPointer<QWidget> panel_;

@@ -57,6 +57,8 @@ void SortPanel::buildPanel() {
     for (size_t level = 0; level < sortOnButtons_.size(); ++level) {
         sortOnButtons_[level] = new QComboBox(panel_);
         sortOnButtons_[level]->setObjectName(names[level]);
+        // Sized by the fields of the table shown, which arrive after the panel is built.
+        sortOnButtons_[level]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
         layout->addRow(toQString(localizedString(labels[level])), sortOnButtons_[level]);
     }
     thenOnROWIDButton_ = new QComboBox(panel_);
@@ -108,9 +110,9 @@ void SortPanel::showTableSortFieldsForRowIndex(int row) {
         return;
     }
     if (!sortPanel()->isVisible()) {
+        updateSortPanel();
         panel_->adjustSize();
         placePanelBelowTablesListRow(panel_, window_, row);
-        updateSortPanel();
     }
     bringPanelToFront(panel_);
 }
@@ -119,6 +121,8 @@ void SortPanel::updateSortPanel() {
     if (!panel_) return;
     updateSortPanelSortOnPopUpButtons();
     updateSortPanelSortButtons();
+    // An open panel grows to the longest field name with its arrow of the table now shown.
+    if (panel_->isVisible()) panel_->resize(panel_->size().expandedTo(panel_->sizeHint()));
 }
 
 void SortPanel::updateSortPanelSortOnPopUpButtons() {

@@ -1,5 +1,6 @@
 #include "design/TableSchemaWindow.h"
 
+#include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -11,6 +12,10 @@
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
+
+namespace {
+constexpr int kSchemaFontSize = 15;
+}  // namespace
 
 TableSchemaWindow::TableSchemaWindow(DatabaseWindow& window) : window_(window) {}
 
@@ -34,7 +39,9 @@ void TableSchemaWindow::buildPanel() {
     textView_ = new QPlainTextEdit(panel_);
     textView_->setObjectName("tableSchemaPanelTextView");
     textView_->setReadOnly(true);
-    textView_->setFont(QFont("Monospace"));
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(kSchemaFontSize);
+    textView_->setFont(font);
     layout->addWidget(textView_);
     panel_->resize(520, 300);
 }

@@ -14,6 +14,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/GridQuery.h"
+#include "Common/RowidField.h"
 #include "Common/SchemaListing.h"
 #include "exchange/ActivityLogView.h"
 #include "exchange/LogTime.h"
@@ -21,6 +22,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/RowCountText.h"
+#include "mainwindow/SettingsMenuTags.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -28,9 +30,9 @@
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/TaggedMenu.h"
 
 namespace {
-constexpr const char* kRowid = "ROWID";
 
 // Settings menu items that set an integer default to a value.
 struct ValueSetting {
@@ -39,9 +41,12 @@ struct ValueSetting {
     int64_t value;
 };
 constexpr ValueSetting kValueSettings[] = {
-    {1511, "ExportDelimiter", 1},         {1512, "ExportDelimiter", 0},
-    {1513, "ExportDelimiter", 2},         {1561, "ExportSurroundingQuotes", 0},
-    {1562, "ExportSurroundingQuotes", 1}, {1563, "ExportSurroundingQuotes", 2},
+    {ExportSettingsTag::Comma, "ExportDelimiter", 1},
+    {ExportSettingsTag::Tab, "ExportDelimiter", 0},
+    {ExportSettingsTag::VerticalBar, "ExportDelimiter", 2},
+    {ExportSettingsTag::QuoteWhenNeeded, "ExportSurroundingQuotes", 0},
+    {ExportSettingsTag::QuoteEveryValue, "ExportSurroundingQuotes", 1},
+    {ExportSettingsTag::NeverQuote, "ExportSurroundingQuotes", 2},
 };
 }  // namespace
 
@@ -88,36 +93,26 @@ void ExportConsole::buildView() {
     settings->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(settings);
     menu->setObjectName("exportViewSettingsMenu");
-    const std::pair<int, const char*> items[] = {
-        {1511, "Comma"},
-        {1512, "Tab"},
-        {1513, "Vertical Bar"},
-        {1514, "Other Field Separator..."},
-        {0, nullptr},
-        {1521, "LF (\\n)"},
-        {1522, "CRLF (\\r\\n)"},
-        {1523, "Other Line Separator..."},
-        {0, nullptr},
-        {1531, "NULL Value..."},
-        {0, nullptr},
-        {1541, "Export Field Names"},
-        {1551, "Export Field Types"},
-        {0, nullptr},
-        {1561, "Quote When Needed"},
-        {1562, "Quote Every Value"},
-        {1563, "Never Quote"},
-    };
-    for (const auto& [tag, title] : items) {
-        if (!title) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* item = menu->addAction(tr(title));
-        item->setData(tag);
-        item->setCheckable(tag != 1523 && tag != 1531);
-        connect(item, &QAction::triggered, this,
-                [this, tag = tag] { exportViewChangeSetting(tag); });
-    }
+    using namespace ExportSettingsTag;
+    addTaggedMenuItems(menu, "ExportConsole",
+                       {{Comma, "Comma"},
+                        {Tab, "Tab"},
+                        {VerticalBar, "Vertical Bar"},
+                        {OtherFieldSeparator, "Other Field Separator..."},
+                        {},
+                        {LineFeed, "LF (\\n)"},
+                        {CarriageReturnLineFeed, "CRLF (\\r\\n)"},
+                        {OtherLineSeparator, "Other Line Separator...", false},
+                        {},
+                        {NULLValue, "NULL Value...", false},
+                        {},
+                        {FieldNames, "Export Field Names"},
+                        {FieldTypes, "Export Field Types"},
+                        {},
+                        {QuoteWhenNeeded, "Quote When Needed"},
+                        {QuoteEveryValue, "Quote Every Value"},
+                        {NeverQuote, "Never Quote"}},
+                       [this](int tag) { exportViewChangeSetting(tag); });
     connect(menu, &QMenu::aboutToShow, this, [menu] {
         const UserDefaults& defaults = UserDefaults::standard();
         MenuStates states = exportSettingsMenuStates(defaults);
@@ -176,7 +171,7 @@ void ExportConsole::updateExportView() {
         const bool editable = state.selectedObject.selectedObjectStatus == 1;
         Entry entry{*table, {}, {}, {}, std::nullopt};
         if (editable) {
-            entry.fieldNames.push_back(kRowid);
+            entry.fieldNames.push_back(kRowidFieldName);
             entry.fieldTypes.push_back(DBInterface::kFieldTypeNumber);
         }
         std::string error;
@@ -185,7 +180,7 @@ void ExportConsole::updateExportView() {
             window_.showErrorAlert(*table + "\n\n" + error, window_.window());
         } else {
             for (const std::string& name : entry.fieldNames)
-                entry.checked.push_back(name != kRowid);
+                entry.checked.push_back(name != kRowidFieldName);
             if (state.dataPort.totalRows >= 1) {
                 // The first row as the grid shows it, under its search and sort.
                 std::vector<std::string> row;
@@ -319,7 +314,7 @@ void ExportConsole::exportViewChangeSetting(int tag) {
         }
     }
     switch (tag) {
-        case 1514:
+        case ExportSettingsTag::OtherFieldSeparator:
             askForText(
                 "Other Field Separator",
                 "Enter a text string to use to separate fields.\n\nIf not specified, it will "
@@ -329,12 +324,13 @@ void ExportConsole::exportViewChangeSetting(int tag) {
                     UserDefaults::standard().setInteger(3, "ExportDelimiter");
                 });
             break;
-        case 1521:
-        case 1522:
-            defaults.setString(tag == 1522 ? "\r\n" : "\n", "ExportLineSeparatorString");
-            defaults.setBool(tag == 1522, "WindowsFormat");
+        case ExportSettingsTag::LineFeed:
+        case ExportSettingsTag::CarriageReturnLineFeed:
+            defaults.setString(tag == ExportSettingsTag::CarriageReturnLineFeed ? "\r\n" : "\n",
+                               "ExportLineSeparatorString");
+            defaults.setBool(tag == ExportSettingsTag::CarriageReturnLineFeed, "WindowsFormat");
             break;
-        case 1523:
+        case ExportSettingsTag::OtherLineSeparator:
             askForText(
                 "Other Line Separator",
                 "Enter a text string to use to separate lines.\n\nIf not specified, it will be "
@@ -343,7 +339,7 @@ void ExportConsole::exportViewChangeSetting(int tag) {
                     UserDefaults::standard().setString(text, "ExportLineSeparatorString");
                 });
             break;
-        case 1531:
+        case ExportSettingsTag::NULLValue:
             askForText(
                 "NULL Value",
                 "Enter a text string to use when exporting NULL values in a table.\n\nIf not "
@@ -352,10 +348,10 @@ void ExportConsole::exportViewChangeSetting(int tag) {
                     UserDefaults::standard().setString(text, "NULLValueString");
                 });
             break;
-        case 1541:
+        case ExportSettingsTag::FieldNames:
             defaults.setBool(!defaults.boolForKey("DontExportFieldNames"), "DontExportFieldNames");
             break;
-        case 1551:
+        case ExportSettingsTag::FieldTypes:
             defaults.setBool(!defaults.boolForKey("ExportFieldTypes"), "ExportFieldTypes");
             break;
         default:

@@ -49,7 +49,7 @@ class ExportConsole : public QObject, public Console {
     void exportButtonPressed();
     void doExportButtonPressed();
 
-    // The settings menu (tags 1511-1563) whose check marks the menu rules set as it opens.
+    // The settings menu (ExportSettingsTag) whose check marks the menu rules set as it opens.
     void exportViewChangeSetting(int tag);
 
     ActivityLog& exportLog() { return log_; }

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <atomic>
@@ -22,6 +23,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/RowCountText.h"
+#include "mainwindow/SettingsMenuTags.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -31,9 +33,13 @@
 #include "platform/ui/MainThread.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/TaggedMenu.h"
 
 namespace {
 constexpr int kProgressSteps = 1000;
+// A click meant for Stop may arrive just after the run ended: Import waits this long before it
+// takes clicks again.
+constexpr int kImportButtonRearmMs = 500;
 
 // Settings menu items that toggle a bit of an integer default.
 struct BitSetting {
@@ -42,9 +48,12 @@ struct BitSetting {
     int64_t bit;
 };
 constexpr BitSetting kBitSettings[] = {
-    {1421, "DataTypesToConvert", 1}, {1422, "DataTypesToConvert", 2},
-    {1423, "DataTypesToConvert", 4}, {1431, "BailFlags", 1},
-    {1432, "BailFlags", 2},          {1433, "BailFlags", 4},
+    {ImportSettingsTag::ConvertDates, "DataTypesToConvert", 1},
+    {ImportSettingsTag::ConvertTimes, "DataTypesToConvert", 2},
+    {ImportSettingsTag::ConvertNULL, "DataTypesToConvert", 4},
+    {ImportSettingsTag::StopAtErrors, "BailFlags", 1},
+    {ImportSettingsTag::StopAtMissingFields, "BailFlags", 2},
+    {ImportSettingsTag::StopAtExcessFields, "BailFlags", 4},
 };
 // Settings menu items that toggle a boolean default, and the check box that shows it.
 struct BoolSetting {
@@ -53,9 +62,9 @@ struct BoolSetting {
     int checkBoxTag;
 };
 constexpr BoolSetting kBoolSettings[] = {
-    {1411, "BatchLinesDuringImport", 102},
-    {1412, "TruncateExcessFieldsDuringImport", 103},
-    {1413, "AddMissingFieldsDuringImport", 104},
+    {ImportSettingsTag::BatchLines, "BatchLinesDuringImport", 102},
+    {ImportSettingsTag::TruncateExcessFields, "TruncateExcessFieldsDuringImport", 103},
+    {ImportSettingsTag::AddMissingFields, "AddMissingFieldsDuringImport", 104},
 };
 
 // What the per-file menus read of a file's settings.
@@ -349,7 +358,7 @@ void ImportConsole::reloadFilesTable() {
 void ImportConsole::updateFileToImportButtons() {
     helpLabel_->setText(filesTable_->rowCount() == 0
                             ? tr("Drag and drop text files into the box above.")
-                            : tr("Control-click a file above to change its options."));
+                            : tr("Right-click a file above to change its options."));
     deleteButton_->setEnabled(filesTable_->selectionModel()->hasSelection());
 }
 
@@ -521,32 +530,22 @@ void ImportConsole::showFilesContextMenu(const QPoint& at) {
 QMenu* ImportConsole::makeSettingsMenu() {
     auto* menu = new QMenu(view_);
     menu->setObjectName("importViewSettingsMenu");
-    const std::pair<int, const char*> items[] = {
-        {1411, "Batch Lines"},
-        {1412, "Truncate Excess Fields"},
-        {1413, "Add Missing Fields"},
-        {1414, "Delete All Rows First"},
-        {0, nullptr},
-        {1421, "Convert Dates"},
-        {1422, "Convert Times"},
-        {1423, "Convert NULL Text to NULL"},
-        {1424, "NULL Text..."},
-        {0, nullptr},
-        {1431, "Stop at Errors"},
-        {1432, "Stop at Missing Fields"},
-        {1433, "Stop at Excess Fields"},
-    };
-    for (const auto& [tag, title] : items) {
-        if (!title) {
-            menu->addSeparator();
-            continue;
-        }
-        QAction* item = menu->addAction(tr(title));
-        item->setData(tag);
-        item->setCheckable(tag != 1424);
-        connect(item, &QAction::triggered, this,
-                [this, tag = tag] { importViewChangeSetting(tag); });
-    }
+    using namespace ImportSettingsTag;
+    addTaggedMenuItems(menu, "ImportConsole",
+                       {{BatchLines, "Batch Lines"},
+                        {TruncateExcessFields, "Truncate Excess Fields"},
+                        {AddMissingFields, "Add Missing Fields"},
+                        {DeleteAllRowsFirst, "Delete All Rows First"},
+                        {},
+                        {ConvertDates, "Convert Dates"},
+                        {ConvertTimes, "Convert Times"},
+                        {ConvertNULL, "Convert NULL Text to NULL"},
+                        {NULLText, "NULL Text...", false},
+                        {},
+                        {StopAtErrors, "Stop at Errors"},
+                        {StopAtMissingFields, "Stop at Missing Fields"},
+                        {StopAtExcessFields, "Stop at Excess Fields"}},
+                       [this](int tag) { importViewChangeSetting(tag); });
     connect(menu, &QMenu::aboutToShow, this, [this, menu] {
         applyMenuItemStates(
             menu, importSettingsMenuStates(UserDefaults::standard(), deleteAllRowsFirst_));
@@ -572,9 +571,9 @@ void ImportConsole::importViewChangeSetting(int tag) {
         defaults.setInteger(defaults.integerForKey(setting.key) ^ setting.bit, setting.key);
         return;
     }
-    if (tag == 1414) {
+    if (tag == ImportSettingsTag::DeleteAllRowsFirst) {
         setDeleteAllRowsFirst(!deleteAllRowsFirst_);
-    } else if (tag == 1424) {
+    } else if (tag == ImportSettingsTag::NULLText) {
         TextEntrySheet sheet;
         sheet.messageText = tr("NULL Text String");
         sheet.informativeText =
@@ -678,6 +677,10 @@ void ImportConsole::importViewUpdateUIAfterImport() {
     reporter_.reset();
     window_.enableUIWhileImportingFiles(true);
     importButton_->setText(tr("Import"));
+    // Disabling also drops a press on Stop still held.
+    importButton_->setEnabled(false);
+    QTimer::singleShot(kImportButtonRearmMs, importButton_,
+                       [button = importButton_] { button->setEnabled(true); });
     logView_->reloadLog();
     window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     progress_->hide();

@@ -62,7 +62,7 @@ class ImportConsole : public QObject, public Console {
     void importViewRemoveSurroundingQuotesMenuItemClicked();
     void importViewChangeDestinationMenuItemClicked();
 
-    // The settings menu (tags 1411-1433) whose check marks the menu rules set as it opens.
+    // The settings menu (ImportSettingsTag) whose check marks the menu rules set as it opens.
     void importViewChangeSetting(int tag);
     bool deleteAllRowsFirst() const { return deleteAllRowsFirst_; }
 

@@ -44,6 +44,10 @@ LineEnds ImportFileSettings::lineEnds() const {
     return lineSeparator == 1 ? LineEnds::CarriageReturnLineFeed : LineEnds::LineFeed;
 }
 
+std::string ImportFileSettings::lineSeparatorString() const {
+    return lineSeparator == 1 ? "\r\n" : "\n";
+}
+
 std::string ImportFileSettings::quoteString() const {
     return removeSurroundingQuotes == 1 ? "\"" : "";
 }

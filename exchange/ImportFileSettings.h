@@ -33,6 +33,7 @@ struct ImportFileSettings {
     std::string cleanedTableName() const;
     std::string separatorString() const;
     LineEnds lineEnds() const;
+    std::string lineSeparatorString() const;
     std::string quoteString() const;
     int readerEncoding() const;
 

@@ -54,17 +54,37 @@ class OpenFile {
     const int fd;
 };
 
-// Delimited text never holds a NUL byte; binary files almost always do.
-bool holdsNulByte(const std::string& path) {
+enum class FileContent { DelimitedText, Utf16, NulBytes, ControlCharacters };
+
+// Delimited text never holds a NUL byte, nor control characters other than tab, the line ends
+// and form feed; binary files almost always hold both, and hold them early.
+FileContent inspectContent(const std::string& path) {
     OpenFile file(path);
     std::vector<char> block(size_t{1} << 20);
+    bool first = true;
     for (ssize_t count; file.fd >= 0;) {
         count = ::read(file.fd, block.data(), block.size());
         if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return false;
-        if (std::memchr(block.data(), 0, static_cast<size_t>(count))) return true;
+        if (count <= 0) return FileContent::DelimitedText;
+        const auto size = static_cast<size_t>(count);
+        const auto* bytes = reinterpret_cast<const unsigned char*>(block.data());
+        if (first && size >= 2 &&
+            ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+            return FileContent::Utf16;
+        }
+        if (std::memchr(bytes, 0, size)) return FileContent::NulBytes;
+        if (first) {
+            first = false;
+            const size_t checked = std::min<size_t>(size, 65536);
+            for (size_t i = 0; i < checked; ++i) {
+                const unsigned char c = bytes[i];
+                if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) {
+                    return FileContent::ControlCharacters;
+                }
+            }
+        }
     }
-    return false;
+    return FileContent::DelimitedText;
 }
 }  // namespace
 
@@ -168,10 +188,25 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     statusAndLog(localizedFormat("Preparing to import \"%@\" into \"%@\"", {fileName, table}));
 
     // The file is checked against the table before anything is written to it.
-    if (holdsNulByte(settings.filePath)) {
-        log(ActivityLog::Error,
-            localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes", {fileName}));
-        return fileFailure(fileName, table);
+    switch (inspectContent(settings.filePath)) {
+        case FileContent::DelimitedText:
+            break;
+        case FileContent::Utf16:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is UTF-16 text: UTF-16 is not among the text encodings "
+                                "of the import",
+                                {fileName}));
+            return fileFailure(fileName, table);
+        case FileContent::NulBytes:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes",
+                                {fileName}));
+            return fileFailure(fileName, table);
+        case FileContent::ControlCharacters:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is not a delimited text file: it holds control characters",
+                                {fileName}));
+            return fileFailure(fileName, table);
     }
     std::vector<std::string> names, formats;
     if (!readNamesAndFormats(settings, &names, &formats)) {
@@ -228,15 +263,28 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     if (stopImport_) return Outcome::EndRun;
 
     statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
+    // Counted first, so that the bar moves by a hundredth of the records.
+    const int64_t lines = FieldsAndLinesParser().findMaxLineCountInFile(
+        settings.filePath, settings.readerEncoding(), settings.quoteString(),
+        settings.lineSeparatorString());
     OpenFile file(settings.filePath);
     if (file.fd < 0) {
         log(ActivityLog::Error,
             localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));
         return fileFailure(fileName, table);
     }
+    log(ActivityLog::Information,
+        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(lines)}));
     reporter_.resetProgress();
 
-    if (!beginTransaction()) return fileFailure(fileName, table);
+    RowInserter inserter(connection_->handle(), table, fieldNames);
+    BatchedRowWriter::Options writing;
+    writing.batchLines = options_.batchLines;
+    // Rows failing one by one may bail.
+    writing.rowsOneByOne = options_.bailFlags & ImportOptions::BailOnError;
+    writing.commitInterval = options_.commitInterval;
+    BatchedRowWriter writer(connection_->handle(), inserter, fieldNames.size(), writing, *this);
+    if (!writer.begin()) return fileFailure(fileName, table);
     if (deleteFirst) {
         // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
         log(ActivityLog::Information, localizedFormat("Deleting all rows in \"%@\"", {table}));
@@ -250,31 +298,26 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
         }
     }
 
-    RowInserter inserter(connection_->handle(), table, fieldNames);
-    counts_ = {};
     percentShown_ = 0;
-    const Outcome outcome = importRecords(settings, file.fd, inserter, fieldTypes);
+    const Outcome outcome = importRecords(settings, file.fd, writer, fieldTypes, lines);
     showProgress(100);
-    endBatch(!stopImport_);
-    if (commit() && deleteFirst) {
+    if (writer.finish() && deleteFirst) {
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
-    const FileCounts& counts = counts_;
-    if (!options_.batchLines && counts.imported + counts.lost > 0) {
-        reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
-        if (counts.lost > 0) {
+    runImported_ += writer.imported();
+    runFailed_ += writer.failed();
+    if (!options_.batchLines && writer.imported() + writer.failed() > 0) {
+        reporter_.status(localizedFormat("Imported %d row(s)", {number(writer.imported())}));
+        if (writer.failed() > 0) {
             log(ActivityLog::Information,
-                localizedFormat("Failed to import %d row(s)", {number(counts.lost)}));
+                localizedFormat("Failed to import %d row(s)", {number(writer.failed())}));
         }
     }
-    // Counted while reading: a pass over the file to count first would cost a tenth of the run.
-    log(ActivityLog::Information,
-        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(counts.records)}));
     log(ActivityLog::Information, localizedFormat("Number of imported lines from \"%@\": %d",
-                                                  {fileName, number(counts.imported)}));
-    log(counts.failed > 0 ? ActivityLog::Error : ActivityLog::Information,
+                                                  {fileName, number(writer.imported())}));
+    log(writer.failed() > 0 ? ActivityLog::Error : ActivityLog::Information,
         localizedFormat("Number of failed lines from \"%@\": %d",
-                        {fileName, number(counts.failed)}));
+                        {fileName, number(writer.failed())}));
     return outcome;
 }
 
@@ -369,25 +412,10 @@ bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,
     return true;
 }
 
-const std::optional<std::string_view>* ImportRun::PendingRows::boundValues() {
-    bound.clear();
-    for (const Value& value : values) {
-        if (value.null) {
-            bound.emplace_back(std::nullopt);
-        } else {
-            bound.emplace_back(std::string_view(text).substr(value.start, value.size));
-        }
-    }
-    return bound.data();
-}
-
 ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, int fd,
-                                            RowInserter& inserter, const std::vector<int>& types) {
+                                            BatchedRowWriter& writer, const std::vector<int>& types,
+                                            int64_t lines) {
     const size_t expected = types.size();
-    // Rows failing one by one may bail; otherwise full rows go in several to a statement.
-    pending_.clear();
-    pending_.capacity =
-        options_.bailFlags & ImportOptions::BailOnError ? 1 : inserter.rowsPerStatement(expected);
     const bool convertDates = options_.dataTypesToConvert & ImportOptions::ConvertDates;
     const bool convertTimes = options_.dataTypesToConvert & ImportOptions::ConvertTimes;
     const bool convertNULL = options_.dataTypesToConvert & ImportOptions::ConvertNULL;
@@ -412,31 +440,27 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
         return Outcome::EndRun;
     };
 
-    // The bar moves by a hundredth of the file, as far as the reader has come.
-    struct stat info {};
-    const int64_t fileBytes = ::fstat(fd, &info) == 0 ? info.st_size : 0;
     SplitRecordReader reader(fd, settings, std::move(conversion));
-    int64_t& n = counts_.records;
+    int64_t n = 0, counted = 0;
     for (const SplitRecord* record; (record = reader.next());) {
         ++n;
-        if (n % 256 == 0 && fileBytes > 0) {
-            showProgress(
-                static_cast<int>(std::min<int64_t>(99, reader.bytesRead() * 100 / fileBytes)));
-        }
         const size_t count = record->fieldCount;
         const bool skipped = (n == 1 && settings.line1 >= 2) || (n == 2 && settings.line2 >= 2);
-        // A line whose row goes in other than it reads is a failed line too.
-        const bool changed = !record->readError.empty() || record->unclosedQuote ||
-                             count > expected || (!record->wasEmpty && count < expected);
+        // A file of a hundred lines or fewer moves the bar once, at its end.
+        if (!skipped && lines > 100) {
+            showProgress(static_cast<int>(std::min<int64_t>(99, ++counted * 100 / lines)));
+        }
+        const bool told = !record->readError.empty() || record->unclosedQuote || count > expected ||
+                          (!record->wasEmpty && count < expected);
         // What is told of a line comes after what is told of the lines before it.
-        if (skipped || changed || record->result == FieldsAndLinesParser::kReadError) {
-            flushPending(inserter);
+        if (skipped || told || record->result == FieldsAndLinesParser::kReadError) {
+            writer.flush();
         }
         if (record->result == FieldsAndLinesParser::kReadError) {
             // Reading on would meet the same error again: the file ends here.
             log(ActivityLog::Error,
                 localizedFormat("Line %d error: %@", {number(n), record->readError}));
-            countLostLine();
+            writer.countLostLine();
             return options_.bailFlags & ImportOptions::BailOnError ? bail() : Outcome::Next;
         }
         if (skipped) {
@@ -455,226 +479,45 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                                 {number(n)}));
         }
         if (count > expected) {
+            // Cutting drops values: a warning, so the run does not end without issues.
             log(ActivityLog::Warning,
                 localizedFormat("Line %d had %d field(s), more than the expected %d field(s), "
                                 "truncated excess fields",
                                 {number(n), number(static_cast<int64_t>(count)),
                                  number(static_cast<int64_t>(expected))}));
             if (options_.bailFlags & ImportOptions::BailOnTooManyFields) {
-                countLostLine();
+                writer.countLostLine();
                 return bail();
             }
         }
         if (!record->wasEmpty && count < expected) {
-            log(ActivityLog::Warning,
+            log(ActivityLog::Information,
                 localizedFormat("Line %d had %d field(s), less than the expected %d field(s), "
                                 "added empty text fields",
                                 {number(n), number(static_cast<int64_t>(count)),
                                  number(static_cast<int64_t>(expected))}));
             if (options_.bailFlags & ImportOptions::BailOnTooFewFields) {
-                countLostLine();
+                writer.countLostLine();
                 return bail();
             }
         }
         // An empty record goes in alone with its one empty value; others are cut or padded.
         const size_t width = record->wasEmpty ? std::min(count, expected) : expected;
-        if (pending_.rows() > 0 && width != pending_.width) flushPending(inserter);
-        pending_.width = width;
+        writer.startRow(width);
         for (size_t i = 0; i < width; ++i) {
             if (i >= count) {
-                pending_.add("");
+                writer.addValue("");
             } else if (record->isNull(i)) {
-                pending_.addNull();
+                writer.addNull();
             } else {
-                pending_.add(record->field(i));
+                writer.addValue(record->field(i));
             }
         }
-        pending_.lines.push_back(n);
-        pending_.changed.push_back(changed);
-        // A batch ends with a statement, so that it is kept or dropped whole.
-        const int64_t batchRoom = options_.batchLines ? kBatchSize - counts_.pending : kBatchSize;
-        if (width != expected || pending_.rows() >= pending_.capacity ||
-            static_cast<int64_t>(pending_.rows()) >= batchRoom) {
-            if (!flushPending(inserter) && !options_.batchLines &&
-                (options_.bailFlags & ImportOptions::BailOnError)) {
-                return bail();
-            }
+        if (!writer.endRow(n) && !options_.batchLines &&
+            (options_.bailFlags & ImportOptions::BailOnError)) {
+            return bail();
         }
         if (stopImport_) break;
     }
-    flushPending(inserter);
     return Outcome::Next;
-}
-
-void ImportRun::countLostLine() {
-    ++counts_.failed;
-    ++counts_.lost;
-    ++runFailed_;
-}
-
-bool ImportRun::flushPending(RowInserter& inserter) {
-    const size_t rows = pending_.rows();
-    if (rows == 0) return true;
-    sqlite3* db = connection_->handle();
-    openBatch();
-    bool allInserted = true;
-    const std::optional<std::string_view>* values = pending_.boundValues();
-    if (rows > 1 && inserter.insertRows(values, pending_.width, rows, nullptr) == SQLITE_OK) {
-        for (size_t r = 0; r < rows; ++r) {
-            countWrittenRow(pending_.changed[r]);
-            rowDone(true);
-        }
-    } else {
-        // A failed statement left nothing of itself: its rows go again one by one, so that
-        // each failing line is told.
-        if (rows > 1 && sqlite3_get_autocommit(db)) recoverFromRollback();
-        for (size_t r = 0; r < rows; ++r) {
-            allInserted &= insertAlone(inserter, values + r * pending_.width, pending_.lines[r],
-                                       pending_.changed[r]);
-        }
-    }
-    pending_.clear();
-    // The clock is read every few rows only: reading it costs as much as binding a row.
-    rowsSinceClockRead_ += static_cast<int>(rows);
-    if (!options_.batchLines && rowsSinceClockRead_ >= 16) {
-        rowsSinceClockRead_ = 0;
-        commitIfDue();
-    }
-    return allInserted;
-}
-
-void ImportRun::openBatch() {
-    if (options_.batchLines && !batchOpen_) {
-        batchOpen_ =
-            execOnConnection(connection_->handle(), "savepoint import_batch", nullptr) == SQLITE_OK;
-    }
-}
-
-void ImportRun::countWrittenRow(bool changed) {
-    FileCounts& counts = counts_;
-    ++counts.imported;
-    ++counts.uncommitted;
-    ++runImported_;
-    if (batchOpen_) ++counts.batchImported;
-    if (changed) {
-        ++counts.failed;
-        ++counts.uncommittedChanged;
-        ++runFailed_;
-    }
-}
-
-bool ImportRun::insertAlone(RowInserter& inserter, const DBInterface::BoundText* values,
-                            int64_t line, bool changed) {
-    openBatch();
-    std::string error;
-    if (inserter.insertRows(values, pending_.width, 1, &error) == SQLITE_OK) {
-        countWrittenRow(changed);
-        rowDone(true);
-        return true;
-    }
-    countLostLine();
-    log(ActivityLog::Error,
-        localizedFormat("Line %d could not be imported: %@", {number(line), error}));
-    if (sqlite3_get_autocommit(connection_->handle())) {
-        // The failure's conflict rule rolled the whole transaction back.
-        recoverFromRollback();
-    } else {
-        rowDone(false);
-    }
-    return false;
-}
-
-void ImportRun::recoverFromRollback() {
-    loseUncommittedRows();
-    counts_.pending = 0;
-    counts_.batchImported = 0;
-    batchOpen_ = false;
-    beginTransaction();
-}
-
-void ImportRun::rowDone(bool inserted) {
-    FileCounts& counts = counts_;
-    if (options_.batchLines) {
-        if (++counts.pending >= kBatchSize) endBatch(true);
-        return;
-    }
-    const int64_t processed = counts.imported + counts.lost;
-    if (processed % 100 != 0) return;
-    if (inserted) {
-        reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
-    } else {
-        log(ActivityLog::Error,
-            localizedFormat("Could not import %d row(s)", {number(counts.lost)}));
-    }
-}
-
-void ImportRun::endBatch(bool keep) {
-    FileCounts& counts = counts_;
-    if (!batchOpen_) return;
-    sqlite3* db = connection_->handle();
-    if (keep) {
-        execOnConnection(db, "release import_batch", nullptr);
-        reporter_.status(localizedFormat("Imported batch of %d row(s)", {number(counts.pending)}));
-    } else {
-        // A stop drops the unfinished batch whole.
-        execOnConnection(db, "rollback to import_batch", nullptr);
-        execOnConnection(db, "release import_batch", nullptr);
-        // Only the batch's imported rows were written; its failed rows stay failed.
-        counts.imported -= counts.batchImported;
-        counts.uncommitted -= counts.batchImported;
-        runImported_ -= counts.batchImported;
-        log(ActivityLog::Information,
-            localizedFormat("Stopped: the unfinished batch of %d row(s) was not imported",
-                            {number(counts.pending)}));
-    }
-    batchOpen_ = false;
-    counts.pending = 0;
-    counts.batchImported = 0;
-    commitIfDue();
-}
-
-bool ImportRun::beginTransaction() {
-    std::string error;
-    if (execOnConnection(connection_->handle(), "begin immediate", &error) != SQLITE_OK) {
-        log(ActivityLog::Error, error);
-        return false;
-    }
-    lastCommit_ = std::chrono::steady_clock::now();
-    return true;
-}
-
-bool ImportRun::commit() {
-    std::string error;
-    if (sqlite3_get_autocommit(connection_->handle())) return true;
-    if (execOnConnection(connection_->handle(), "commit", &error) != SQLITE_OK) {
-        log(ActivityLog::Error, error);
-        execOnConnection(connection_->handle(), "rollback", nullptr);
-        loseUncommittedRows();
-        return false;
-    }
-    counts_.uncommitted = 0;
-    counts_.uncommittedChanged = 0;
-    return true;
-}
-
-void ImportRun::loseUncommittedRows() {
-    if (counts_.uncommitted == 0) return;
-    log(ActivityLog::Error,
-        localizedFormat("%d row(s) imported since the last commit were rolled back",
-                        {number(counts_.uncommitted)}));
-    // Lines that went in changed count as failed already.
-    const int64_t newlyFailed = counts_.uncommitted - counts_.uncommittedChanged;
-    counts_.imported -= counts_.uncommitted;
-    counts_.lost += counts_.uncommitted;
-    counts_.failed += newlyFailed;
-    runImported_ -= counts_.uncommitted;
-    runFailed_ += newlyFailed;
-    counts_.uncommitted = 0;
-    counts_.uncommittedChanged = 0;
-}
-
-void ImportRun::commitIfDue() {
-    if (batchOpen_ || std::chrono::steady_clock::now() - lastCommit_ < options_.commitInterval)
-        return;
-    if (commit()) beginTransaction();
 }

@@ -423,7 +423,9 @@ void LayoutPanel::layoutPanelUpdateButtonsFromLayoutsTableView() {
         std::optional<std::string> name;
         if (row >= 1) name = layoutPanelLayouts_[static_cast<size_t>(row - 1)];
         PrintLayoutStore::setCurrentPrintLayoutName(name);
-        PrintLayoutStore::restorePrintLayoutFromName(&delegate_.currentLayout(), name);
+        // Loaded afresh: restoring over the layout shown would keep what the chosen one does
+        // not store (the default before it is first saved), and an edit would then save it.
+        delegate_.currentLayout() = PrintLayoutStore::loadCurrentPrintLayout();
         layoutPanelUpdateAll();
         delegate_.currentLayoutDidChange();
     }

@@ -1,7 +1,5 @@
 #include "exchange/SplitRecordReader.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "exchange/ImportFileSettings.h"
@@ -101,7 +99,6 @@ void SplitRecordReader::read(int fileDescriptor, const ImportFileSettings& setti
         if (conversion.convert) convertRecord(conversion, record, &chunk->fields, &original);
         if (++chunk->used == kRecordsPerChunk ||
             chunk->fields.texts.text.size() >= kChunkTextBytes) {
-            bytesRead_ = ::lseek(fileDescriptor, 0, SEEK_CUR);
             if (!push(std::move(chunk))) return;
             chunk = takeSpare();
         }

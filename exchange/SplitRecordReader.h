@@ -60,8 +60,6 @@ class SplitRecordReader {
 
     // The next record, valid until the next call; nullptr after the last (or a read error).
     const SplitRecord* next();
-    // How far into the file the reading thread has come, in bytes.
-    int64_t bytesRead() const { return bytesRead_; }
 
   private:
     struct Chunk {
@@ -83,7 +81,6 @@ class SplitRecordReader {
     std::vector<ChunkPointer> spare_;
     bool finished_ = false;  // guarded: no more chunks will come
     std::atomic<bool> stop_{false};
-    std::atomic<int64_t> bytesRead_{0};
     ChunkPointer current_;
     size_t position_ = 0;
     std::thread thread_;  // last, so that it starts after the members above

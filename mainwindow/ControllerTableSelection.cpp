@@ -9,6 +9,7 @@
 
 #include "Common/DBInterface.h"
 #include "Common/ReadSession.h"
+#include "mainwindow/ChooseTableCellView.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesListContents.h"
 #include "mainwindow/TablesListIcons.h"
@@ -80,9 +81,10 @@ void TablesAndRowsController::reloadTables() {
     selectedObject.onlyTableNames = std::move(contents.onlyTableNames);
     for (const std::string& name : selectedObject.tableNames) {
         const std::string& type = selectedObject.allTables[name].type;
-        auto* item = new QListWidgetItem(
-            iconForSchemaObjectType(DBInterface::tableTypeCodeForSchemaObjectType(&type)),
-            toQString(name), tablesList_);
+        const int kind = DBInterface::tableTypeCodeForSchemaObjectType(&type);
+        auto* item =
+            new QListWidgetItem(iconForSchemaObjectType(kind), toQString(name), tablesList_);
+        item->setData(ChooseTableCellView::ImageNameRole, imageNameForSchemaObjectType(kind));
         item->setFlags(item->flags() | Qt::ItemIsEditable);
     }
     for (const std::string& name : selectedNames) {

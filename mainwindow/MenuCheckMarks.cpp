@@ -4,6 +4,7 @@
 
 #include "Common/FieldTypes.h"
 #include "Common/SchemaListing.h"
+#include "mainwindow/SettingsMenuTags.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace {
@@ -122,15 +123,17 @@ MenuStates editFieldPanelActionMenuStates(bool isEditFieldPanelHex) {
 }
 
 MenuStates importSettingsMenuStates(const UserDefaults& defaults, bool deleteAllRowsFirst) {
+    using namespace ImportSettingsTag;
     MenuStates states = {
-        {1411, onWhen(defaults.boolForKey("BatchLinesDuringImport"))},
-        {1412, onWhen(defaults.boolForKey("TruncateExcessFieldsDuringImport"))},
-        {1413, onWhen(defaults.boolForKey("AddMissingFieldsDuringImport"))},
-        {1414, onWhen(deleteAllRowsFirst)},
+        {BatchLines, onWhen(defaults.boolForKey("BatchLinesDuringImport"))},
+        {TruncateExcessFields, onWhen(defaults.boolForKey("TruncateExcessFieldsDuringImport"))},
+        {AddMissingFields, onWhen(defaults.boolForKey("AddMissingFieldsDuringImport"))},
+        {DeleteAllRowsFirst, onWhen(deleteAllRowsFirst)},
     };
     addBitStates(&states, defaults.integerForKey("DataTypesToConvert"),
-                 {{1421, 1}, {1422, 2}, {1423, 4}});
-    addBitStates(&states, defaults.integerForKey("BailFlags"), {{1431, 1}, {1432, 2}, {1433, 4}});
+                 {{ConvertDates, 1}, {ConvertTimes, 2}, {ConvertNULL, 4}});
+    addBitStates(&states, defaults.integerForKey("BailFlags"),
+                 {{StopAtErrors, 1}, {StopAtMissingFields, 2}, {StopAtExcessFields, 4}});
     return states;
 }
 
@@ -153,17 +156,20 @@ MenuStates importLineMenuStates(const std::vector<nlohmann::json>& files, const 
 }
 
 MenuStates exportFieldSeparatorMenuStates(const UserDefaults& defaults) {
+    using namespace ExportSettingsTag;
     return statesFor(defaults.integerForKey("ExportSurroundingQuotes"),
-                     {{1561, 0}, {1562, 1}, {1563, 2}});
+                     {{QuoteWhenNeeded, 0}, {QuoteEveryValue, 1}, {NeverQuote, 2}});
 }
 
 MenuStates exportSettingsMenuStates(const UserDefaults& defaults) {
-    MenuStates states = statesFor(defaults.integerForKey("ExportDelimiter"),
-                                  {{1511, 1}, {1512, 0}, {1513, 2}, {1514, 3}});
+    using namespace ExportSettingsTag;
+    MenuStates states =
+        statesFor(defaults.integerForKey("ExportDelimiter"),
+                  {{Comma, 1}, {Tab, 0}, {VerticalBar, 2}, {OtherFieldSeparator, 3}});
     bool windowsFormat = defaults.boolForKey("WindowsFormat");
-    states[1521] = onWhen(!windowsFormat);
-    states[1522] = onWhen(windowsFormat);
-    states[1541] = onWhen(!defaults.boolForKey("DontExportFieldNames"));
-    states[1551] = onWhen(defaults.boolForKey("ExportFieldTypes"));
+    states[LineFeed] = onWhen(!windowsFormat);
+    states[CarriageReturnLineFeed] = onWhen(windowsFormat);
+    states[FieldNames] = onWhen(!defaults.boolForKey("DontExportFieldNames"));
+    states[FieldTypes] = onWhen(defaults.boolForKey("ExportFieldTypes"));
     return states;
 }

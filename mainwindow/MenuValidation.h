@@ -54,7 +54,7 @@ bool shouldEnableClearReplaceMenuItem(const MenuWindowState& state);
 // The grid's own clipboard commands.
 enum class GridCommand { Cut, Copy, Paste, Delete, Other };
 bool rowsTableViewValidateMenuItem(const MenuWindowState& state, GridCommand command);
-// Copy and Copy for Export of the grid's selection: refused only in another console, while the
-// tables list has the focus (it is not the grid's selection the user means) or while a text
-// input has it (it copies its own text).
+// Copy of the grid's selection: refused only in another console, while the tables list has
+// the focus (it is not the grid's selection the user means) or while a text input has it (it
+// copies its own text).
 bool isGridCopyEnabled(const MenuWindowState& state);

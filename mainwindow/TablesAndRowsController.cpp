@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "Common/DBInterface.h"
+#include "mainwindow/ChooseTableCellView.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
@@ -99,6 +100,7 @@ void TablesAndRowsController::buildView() {
     tablesList_ = new QListWidget(tablesSide);
     tablesList_->setObjectName("tablesTableView");
     tablesList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    tablesList_->setItemDelegate(new ChooseTableCellView(tablesList_));
     // A double click is the schema's; a name is edited by clicking the selected row.
     tablesList_->setEditTriggers(QAbstractItemView::SelectedClicked |
                                  QAbstractItemView::EditKeyPressed);

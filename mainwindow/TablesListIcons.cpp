@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <optional>
+
 #include "Common/SchemaListing.h"
 
 namespace {
@@ -15,13 +17,19 @@ QPixmap blankSquare() {
     return pixmap;
 }
 
-// Indexes and triggers: a letter in a rounded square stands for each.
-QIcon letterIcon(const QString& letter, const QColor& colour) {
+// Indexes and triggers: a letter in a rounded square stands for each; the white variant, for
+// the selection's colour (no fill), is the square's outline around the letter.
+QIcon letterIcon(const QString& letter, const std::optional<QColor>& fill) {
     QPixmap pixmap = blankSquare();
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(colour);
-    painter.setPen(Qt::NoPen);
+    if (fill) {
+        painter.setBrush(*fill);
+        painter.setPen(Qt::NoPen);
+    } else {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 2.5));
+    }
     painter.drawRoundedRect(QRectF(2, 2, 28, 28), 7, 7);
     QFont font = painter.font();
     font.setBold(true);
@@ -65,20 +73,38 @@ QIcon eyeIcon() {
 }
 }  // namespace
 
+QIcon tablesListImageNamed(const QString& name) {
+    static const QIcon index = letterIcon("i", QColor(70, 120, 200));
+    static const QIcon trigger = letterIcon("r", QColor(200, 110, 50));
+    static const QIcon whiteIndex = letterIcon("i", std::nullopt);
+    static const QIcon whiteTrigger = letterIcon("r", std::nullopt);
+    if (name == QLatin1String("i_icon")) return index;
+    if (name == QLatin1String("r_icon")) return trigger;
+    if (name == QLatin1String("white-i_icon")) return whiteIndex;
+    if (name == QLatin1String("white-r_icon")) return whiteTrigger;
+    return QIcon();
+}
+
+QString imageNameForSchemaObjectType(int typeCode) {
+    switch (typeCode) {
+        case DBInterface::kSchemaIndex:
+            return QStringLiteral("i_icon");
+        case DBInterface::kSchemaTrigger:
+            return QStringLiteral("r_icon");
+        default:
+            return QString();
+    }
+}
+
 QIcon iconForSchemaObjectType(int typeCode) {
     switch (typeCode) {
         case DBInterface::kSchemaView: {
             static const QIcon view = eyeIcon();
             return view;
         }
-        case DBInterface::kSchemaIndex: {
-            static const QIcon index = letterIcon("i", QColor(70, 120, 200));
-            return index;
-        }
-        case DBInterface::kSchemaTrigger: {
-            static const QIcon trigger = letterIcon("r", QColor(200, 110, 50));
-            return trigger;
-        }
+        case DBInterface::kSchemaIndex:
+        case DBInterface::kSchemaTrigger:
+            return tablesListImageNamed(imageNameForSchemaObjectType(typeCode));
         default: {
             static const QIcon table = listIcon();
             return table;

@@ -15,6 +15,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/MenuValidation.h"
 #include "mainwindow/RowCountText.h"
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
@@ -511,10 +512,35 @@ void RecordConsole::deleteRowNow(const std::string& table) {
 
 void RecordConsole::followGrid(int64_t offset) {
     FieldIndex field = state_.selection.fieldIndexToEdit;
+    followGrid(offset, field.isNone() ? kFirstFieldIndex : field);
+}
+
+void RecordConsole::followGrid(int64_t offset, FieldIndex field) {
     window_.moveFocusedRowBy(offset);
     reloadAddRowView();
     enableAddRowViewButtons(std::string(), kPlain);
-    makeAddRowTableViewRowFirstResponder(field.isNone() ? kFirstFieldIndex : field);
+    makeAddRowTableViewRowFirstResponder(field);
+}
+
+void RecordConsole::insertTab(FieldIndex field) {
+    if (field.value + 1 < static_cast<int64_t>(values_.size())) {
+        makeAddRowTableViewRowFirstResponder(field + 1);
+        return;
+    }
+    // Leaving the row would drop what was typed into it.
+    if (!state_.selection.fieldIndexesOfDirtyData.empty()) return;
+    if (state_.selection.focusedRowIndex.value >= state_.dataPort.totalRows - 1) return;
+    followGrid(1, kFirstFieldIndex);
+}
+
+void RecordConsole::insertBacktab(FieldIndex field) {
+    if (field > kFirstFieldIndex) {
+        makeAddRowTableViewRowFirstResponder(field - 1);
+        return;
+    }
+    if (!state_.selection.fieldIndexesOfDirtyData.empty()) return;
+    if (state_.selection.focusedRowIndex.value < 1) return;
+    followGrid(-1, FieldIndex(static_cast<int64_t>(values_.size()) - 1));
 }
 
 void RecordConsole::moveSelectionUpOnePage() {
@@ -554,8 +580,28 @@ bool RecordConsole::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    if (fieldOfValueField(watched).isNone()) return false;
+    FieldIndex field = fieldOfValueField(watched);
+    if (field.isNone()) return false;
+    // Where the desktop binds it to the line edit's end of line, the menu's Edit Field in
+    // Panel never sees the key.
+    if (key->key() == Qt::Key_E && modifiers == Qt::ControlModifier) {
+        if (shouldEnableEditFieldInPanelMenuItem(menuWindowState(window_))) {
+            state_.selection.fieldIndexToEdit = field;
+            editFieldInPanelMenuItemClicked();
+        }
+        return true;
+    }
     switch (key->key()) {
+        case Qt::Key_Tab:
+            if (modifiers & Qt::ShiftModifier) {
+                insertBacktab(field);
+            } else {
+                insertTab(field);
+            }
+            return true;
+        case Qt::Key_Backtab:
+            insertBacktab(field);
+            return true;
         case Qt::Key_Escape:
             state_.selection.fieldIndexToEdit = FieldIndex();
             form_->setFocus();

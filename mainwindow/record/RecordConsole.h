@@ -92,6 +92,11 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     void showDirtyState();
     void deleteRowNow(const std::string& table);
     void followGrid(int64_t offset);
+    void followGrid(int64_t offset, FieldIndex field);
+    // Tab and Shift-Tab in a value field: the next or previous field, across the row's ends
+    // to the neighbouring row.
+    void insertTab(FieldIndex field);
+    void insertBacktab(FieldIndex field);
     bool isInsertCapable() const;
     FieldIndex fieldOfValueField(const QObject* field) const;
 

@@ -38,9 +38,9 @@ void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus)
         RowIndex moved = first + offset;
         int64_t target = row.value + offset;
         bool inRange = port.holdsRow(moved);
-        // A move past the end shows the last page full, not the last row alone.
-        RowIndex lastPage(std::max<int64_t>(0, port.totalRows - rows_.numberOfDataPortRows()));
-        if (target >= gridRows) first = inRange ? moved : lastPage;
+        // A move past the end starts the port at the last row, which the grid then shows alone
+        // at its top.
+        if (target >= gridRows) first = inRange ? moved : RowIndex(port.totalRows - 1);
         if (target < 0) first = inRange ? moved : RowIndex(0);
         if (first != port.firstRowIndexInDataPort) {
             port.firstRowIndexInDataPort = first;

@@ -18,6 +18,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/rows/views/RowsLowerRightView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
@@ -91,7 +92,10 @@ void RowsConsole::buildView() {
         rowsViewMoreFieldsPopUpButton_->sizeHint().width() +
         rowsViewMoreFieldsPopUpButton_->style()->pixelMetric(QStyle::PM_MenuButtonIndicator));
     belowGrid->addWidget(rowsViewMoreFieldsPopUpButton_);
-    belowGrid->addSpacing(kDataScrollerThickness);
+    auto* corner = new RowsLowerRightView(view_);
+    corner->setFixedWidth(kDataScrollerThickness);
+    corner->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+    belowGrid->addWidget(corner);
     rowsLayout->addLayout(belowGrid);
 }
 

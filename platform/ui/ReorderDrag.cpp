@@ -2,11 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDrag>
 #include <QDropEvent>
 #include <QItemSelectionModel>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QRubberBand>
 
 #include <algorithm>
 
@@ -109,34 +109,89 @@ bool ReorderDrag::takesDrop(const QMimeData* data, QPoint at) const {
     return reorderRows(data, type_) && (!enabled_ || enabled_()) && dropRowAbove(view_, at);
 }
 
+bool ReorderDrag::mousePressed(const QMouseEvent& press) {
+    endMouseDrag();
+    const QPoint at = press.position().toPoint();
+    const QModelIndex index = view_->indexAt(at);
+    if (press.button() != Qt::LeftButton || press.modifiers() != Qt::NoModifier ||
+        !index.isValid() || (enabled_ && !enabled_())) {
+        return false;
+    }
+    // A selected line may be the handle of a drag of the whole selection: the view would
+    // select it alone or start editing it, so it learns of the press only at a click.
+    const bool selected = view_->selectionModel()->isRowSelected(index.row(), QModelIndex());
+    press_ = Press{at, press.globalPosition(), press.modifiers(), selected};
+    if (selected) view_->setFocus(Qt::MouseFocusReason);
+    return selected;
+}
+
+bool ReorderDrag::mouseMoved(const QMouseEvent& move) {
+    if (!press_) return false;
+    if (!(move.buttons() & Qt::LeftButton)) {
+        endMouseDrag();
+        return false;
+    }
+    if (!dragging_ && (move.position().toPoint() - press_->at).manhattanLength() >=
+                          QApplication::startDragDistance()) {
+        dragging_ = true;
+        viewport_->setCursor(Qt::DragMoveCursor);
+    }
+    if (dragging_) showDropLine(dropRowAbove(view_, move.position().toPoint()));
+    // Moves never extend the selection while a line may be dragged.
+    return true;
+}
+
+void ReorderDrag::showDropLine(std::optional<int> above) {
+    const int count = view_->model() ? view_->model()->rowCount() : 0;
+    if (!above || count < 1) {
+        if (dropLine_) dropLine_->hide();
+        return;
+    }
+    if (!dropLine_) dropLine_ = new QRubberBand(QRubberBand::Line, viewport_);
+    const int y = *above < count ? view_->visualRect(view_->model()->index(*above, 0)).top()
+                                 : view_->visualRect(view_->model()->index(count - 1, 0)).bottom();
+    dropLine_->setGeometry(0, y - 1, viewport_->width(), 2);
+    dropLine_->show();
+}
+
+bool ReorderDrag::mouseReleased(const QMouseEvent& release) {
+    if (!press_ || release.button() != Qt::LeftButton) return false;
+    const Press press = *press_;
+    const bool dragged = dragging_;
+    endMouseDrag();
+    if (dragged) {
+        const std::optional<int> destination = dropRowAbove(view_, release.position().toPoint());
+        std::vector<int> rows = selectedRows();
+        if (destination && !rows.empty()) moved_(rows, *destination);
+        return true;
+    }
+    if (press.heldBack) {
+        // Only a click after all: the view gets its press before the release.
+        QMouseEvent replay(QEvent::MouseButtonPress, press.at, press.globalAt, Qt::LeftButton,
+                           Qt::LeftButton, press.modifiers);
+        replaying_ = true;
+        QApplication::sendEvent(viewport_, &replay);
+        replaying_ = false;
+    }
+    return false;
+}
+
+void ReorderDrag::endMouseDrag() {
+    if (dragging_) viewport_->unsetCursor();
+    if (dropLine_) dropLine_->hide();
+    press_.reset();
+    dragging_ = false;
+}
+
 bool ReorderDrag::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != viewport_) return false;
+    if (watched != viewport_ || replaying_) return false;
     switch (event->type()) {
-        case QEvent::MouseButtonPress: {
-            auto* press = static_cast<QMouseEvent*>(event);
-            pressedAt_.reset();
-            const QModelIndex index = view_->indexAt(press->position().toPoint());
-            if (press->button() == Qt::LeftButton && index.isValid() &&
-                view_->selectionModel()->isRowSelected(index.row(), QModelIndex())) {
-                pressedAt_ = press->position().toPoint();
-            }
-            return false;
-        }
-        case QEvent::MouseMove: {
-            auto* move = static_cast<QMouseEvent*>(event);
-            if (!pressedAt_ || !(move->buttons() & Qt::LeftButton) ||
-                (move->position().toPoint() - *pressedAt_).manhattanLength() <
-                    QApplication::startDragDistance()) {
-                return false;
-            }
-            pressedAt_.reset();
-            std::vector<int> rows = selectedRows();
-            if (rows.empty()) return false;
-            auto* drag = new QDrag(view_);
-            drag->setMimeData(reorderMimeData(type_, rows));
-            drag->exec(Qt::MoveAction);
-            return true;
-        }
+        case QEvent::MouseButtonPress:
+            return mousePressed(*static_cast<QMouseEvent*>(event));
+        case QEvent::MouseMove:
+            return mouseMoved(*static_cast<QMouseEvent*>(event));
+        case QEvent::MouseButtonRelease:
+            return mouseReleased(*static_cast<QMouseEvent*>(event));
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);

@@ -5,6 +5,7 @@
 #include <QMimeData>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class QAbstractItemView;
+class QMouseEvent;
 class QWidget;
 
 inline constexpr const char* kPickerValuesTableViewDataType =
@@ -59,6 +61,10 @@ std::optional<int> dropRowAbove(const QAbstractItemView* view, QPoint viewportPo
 
 // Drags of a list's selected rows onto the same list. `moved` gets the dragged rows and the
 // row they were dropped above, after the drop has ended; `enabled` may refuse the reorder.
+// The mouse drag is followed inside the list: a press on a selected line keeps the selection
+// and starts no editing until it proves to be a click, and a press-drag moves the lines instead
+// of extending the selection, a line showing where they would land. Drops of the list's type
+// from outside are taken too.
 class ReorderDrag : public QObject {
   public:
     ReorderDrag(QAbstractItemView* view, QString type,
@@ -71,6 +77,12 @@ class ReorderDrag : public QObject {
   private:
     std::vector<int> selectedRows() const;
     bool takesDrop(const QMimeData* data, QPoint at) const;
+    bool mousePressed(const QMouseEvent& press);
+    bool mouseMoved(const QMouseEvent& move);
+    bool mouseReleased(const QMouseEvent& release);
+    void endMouseDrag();
+    // Where the dragged lines would land; hidden for none.
+    void showDropLine(std::optional<int> above);
 
     QAbstractItemView* view_;
     // Compared with the watched object: the view is no longer one while it is destroyed.
@@ -78,5 +90,15 @@ class ReorderDrag : public QObject {
     QString type_;
     std::function<void(const std::vector<int>&, int)> moved_;
     std::function<bool()> enabled_;
-    std::optional<QPoint> pressedAt_;
+    // The press a drag may start from; held back from the view when it hit a selected line.
+    struct Press {
+        QPoint at;
+        QPointF globalAt;
+        Qt::KeyboardModifiers modifiers;
+        bool heldBack;
+    };
+    std::optional<Press> press_;
+    bool dragging_ = false;
+    QPointer<QWidget> dropLine_;
+    bool replaying_ = false;
 };

@@ -132,6 +132,25 @@ TEST_F(GridQueryTest, TotalsUnderASearch) {
               "\"a\" like '%o''k%' escape '\\' or \"b\" like '%o''k%' escape '\\'");
 }
 
+TEST_F(GridQueryTest, SearchTextsAreLikePatternsAsTyped) {
+    // "%" and "_" keep their LIKE meaning; a backslash stands for itself under the escape.
+    const struct {
+        std::string text;
+        std::string pattern;
+        int64_t rows;  // of t, searching a
+    } cases[] = {{"%", "%%%", 4},   {"_", "%_%", 4},     {"i_'s", "%i_'s%", 1}, {"t_s", "%t_s%", 1},
+                 {"%'", "%%'%", 1}, {"\\", "%\\\\%", 0}, {"b%", "%b%%", 2},     {"", "%%", 4}};
+    for (const auto& row : cases) {
+        EXPECT_EQ(likePatternForSearchText(row.text), row.pattern) << row.text;
+        EXPECT_EQ(calculateTotalRowsForTable("t", row.pattern, {0}, db, nullptr), row.rows)
+            << row.text;
+    }
+    run("insert into t values ('a\\b', 1), ('a\\\\b', 1)");
+    EXPECT_EQ(calculateTotalRowsForTable("t", likePatternForSearchText("a\\b"), {0}, db, nullptr),
+              1);
+    EXPECT_EQ(calculateTotalRowsForTable("t", likePatternForSearchText("\\"), {0}, db, nullptr), 2);
+}
+
 TEST_F(GridQueryTest, EditStatuses) {
     run("create table k (rowid integer primary key, x); create table h (RowId text, x); "
         "create table w (id primary key, x) without rowid; create table c (rowid integer, y, "

@@ -66,7 +66,6 @@ TEST(MenuRulesTest, ItemsNeedAMainWindowByTheirTagsAndRules) {
                                      {MenuResponder::TextInput, false}}) {
         grid.window.responder = responder;
         EXPECT_EQ(isMenuItemEnabled("copy", 0, grid), copies);
-        EXPECT_EQ(isMenuItemEnabled("copyForExportMenuItemClicked", 0, grid), copies);
         EXPECT_EQ(isMenuItemEnabled("cut", 0, grid), responder == MenuResponder::RowsGrid);
     }
     // A blank row is added only in the rows console, with the grid or the tables list focused.
@@ -75,7 +74,45 @@ TEST(MenuRulesTest, ItemsNeedAMainWindowByTheirTagsAndRules) {
     for (auto console : {TablesAndRowsState::RecordConsole, TablesAndRowsState::SQLConsole}) {
         grid.window.console = console;
         EXPECT_FALSE(isMenuItemEnabled("addOneBlankRowItemClicked", 731, grid));
-        EXPECT_FALSE(isMenuItemEnabled("copyForExportMenuItemClicked", 0, grid));
+    }
+}
+
+TEST(MenuRulesTest, CopyForExportIsEnabledLikeEditFieldInPanelNotLikeCopy) {
+    MainWindowMenuContext main = mainWindowShowing(true);
+    main.window.oneObjectSelected = true;
+    main.window.selectedObjectStatus = 1;
+    struct Case {
+        const char* name;
+        TablesAndRowsState::ConsoleIndex console;
+        MenuResponder responder;
+        bool focused;
+        bool selected;
+        int64_t totalRows;
+        bool exports;
+    };
+    const Case cases[] = {
+        {"grid focused on a cell", TablesAndRowsState::RowsConsole, MenuResponder::RowsGrid, true,
+         false, 3, true},
+        {"grid with a selection but no focused cell", TablesAndRowsState::RowsConsole,
+         MenuResponder::RowsGrid, false, true, 3, false},
+        {"another view has the keyboard", TablesAndRowsState::RowsConsole, MenuResponder::Other,
+         true, true, 3, false},
+        {"an empty table", TablesAndRowsState::RowsConsole, MenuResponder::RowsGrid, true, false, 0,
+         false},
+        {"a record editor field has the keyboard", TablesAndRowsState::RecordConsole,
+         MenuResponder::TextInput, false, false, 3, true},
+        {"the SQL console", TablesAndRowsState::SQLConsole, MenuResponder::RowsGrid, true, true, 3,
+         false},
+    };
+    for (const Case& c : cases) {
+        main.window.console = c.console;
+        main.window.responder = c.responder;
+        main.window.somethingFocused = c.focused;
+        main.window.somethingSelected = c.selected;
+        main.window.totalRows = c.totalRows;
+        EXPECT_EQ(isMenuItemEnabled("copyForExportMenuItemClicked", 0, main), c.exports) << c.name;
+        EXPECT_EQ(isMenuItemEnabled("editFieldInPanelMenuItemClicked", 0, main), c.exports)
+            << c.name;
     }
 }
 

@@ -2,9 +2,12 @@
 // open windows in the new display format, and the two style sheets.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <regex>
 
 #include "Common/MetaTables.h"
 #include "app/PreferencesWindow.h"
@@ -97,6 +100,30 @@ TEST_F(PreferencesWindowTest, ApplyStoresTheRecordAndReloadsOpenWindowsInTheNewF
     EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "n");
     EXPECT_EQ(shown(0, 1), "1,234.50");
     EXPECT_EQ(shown(0, 2), "2021-03-05 13:30:45");  // read as UTC, shown in New York
+}
+
+TEST_F(PreferencesWindowTest, TheDatesPopUpNamesTheFormatTheGridShows) {
+    FixedLocale locale("en_US", "America/New_York");
+    run("create table d (day text); insert into d values ('2021-03-05');" +
+        DBInterface::createFieldsMetaTableSQL() +
+        DBInterface::fieldRowsSQL("d", {"day"}, {DBInterface::kFieldTypeDate}, nullptr, nullptr));
+    showGrid("d");
+    // Nothing chosen yet: the grid, the example and the pop-up all say Medium.
+    EXPECT_EQ(shown(0, 1), "Mar 5, 2021");
+    showPreferences();
+    auto* dates = control<QComboBox>("preferencesWindowDateFormatPopUpButton");
+    EXPECT_EQ(dates->currentText().toStdString(), "Medium");
+    const std::string example =
+        control<QLabel>("preferencesWindowDateFormatExampleLabel")->text().toStdString();
+    EXPECT_TRUE(std::regex_match(example, std::regex("[A-Z][a-z]{2} [0-9]{1,2}, [0-9]{4}")))
+        << example;
+    EXPECT_FALSE(applyEnabled());
+    // Short chosen and applied is what the grid shows next.
+    choose("preferencesWindowDateFormatPopUpButton", 1);
+    control<QPushButton>("preferencesWindowApplyButton")->click();
+    EXPECT_EQ(shown(0, 1), "3/5/21");
+    showPreferences();
+    EXPECT_EQ(dates->currentText().toStdString(), "Short");
 }
 
 TEST_F(PreferencesWindowTest, StyleSheetsPackTheChoiceRefuseBadDigitsAndCancelBack) {

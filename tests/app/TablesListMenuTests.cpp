@@ -12,6 +12,7 @@
 #include "design/TableSchemaWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/Pasteboard.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/DirectQuery.h"
 #include "tests/support/Menus.h"
@@ -201,6 +202,40 @@ TEST_F(TablesListMenuTest, EachObjectIsOfferedOnlyWhatAppliesToIt) {
     };
     EXPECT_EQ(special("lk"), kMenuItemOn);
     EXPECT_EQ(special("t"), kMenuItemOff);
+}
+
+TEST_F(TablesListMenuTest, CopyTablesTakesOnlyTheSelectedTablesAndViews) {
+    run("create table items (a); create view v as select a from items; "
+        "create index i on items(a); create trigger tr after insert on items begin select 1; end");
+    showActive("items");
+    auto copyOn = [&](const char* name, bool choose) {
+        bool enabled = false;
+        EXPECT_TRUE(withContextMenu(list->viewport(), rowPoint(name), [&](QMenu* menu) {
+            QAction* item = menuItemNamed(menu, "copyTablesMenuItemClicked");
+            enabled = item->isEnabled();
+            if (choose && enabled) clickMenuItem(menu, item);
+        }));
+        return enabled;
+    };
+    auto copied = [] {
+        const std::optional<nlohmann::json> record =
+            Pasteboard::record(kAddTablesFromDatabaseDataType);
+        return record ? record->value("tables", std::vector<std::string>())
+                      : std::vector<std::string>();
+    };
+    Pasteboard::clear();
+    EXPECT_FALSE(copyOn("i", true));
+    EXPECT_FALSE(copyOn("tr", true));
+    EXPECT_TRUE(copied().empty());
+    EXPECT_TRUE(copyOn("v", true));
+    EXPECT_EQ(copied(), std::vector<std::string>{"v"});
+    // With an index among the selection only the table and the view are copied.
+    clickRow("i");
+    clickRow("items", Qt::ControlModifier);
+    clickRow("v", Qt::ControlModifier);
+    ASSERT_EQ(list->selectedItems().size(), 3);
+    EXPECT_TRUE(copyOn("v", true));
+    EXPECT_EQ(copied(), (std::vector<std::string>{"items", "v"}));
 }
 
 TEST_F(TablesListMenuTest, HiddenShowsTheStateOfTheSelectedTablesAndViews) {

@@ -125,6 +125,33 @@ TEST_F(WindowDropsTest, SQLFilesGoToTheQueryTextAndOtherFilesToTheImportList) {
     EXPECT_TRUE(alerts.empty());
 }
 
+TEST_F(WindowDropsTest, ASQLFileThatIsNotUTF8IsReportedAndTheOthersStillRead) {
+    const std::string path = makeDatabase(pathInDocuments("shop.db"), "orders");
+    app->applicationDidFinishLaunching();
+    makeKeyAndOrderFront(
+        app->showDatabase(path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
+    TablesAndRowsController* c = window(0);
+    const std::string latin = home() + "/latin.sql", query = home() + "/query.sql";
+    writeFile(latin, "select 'caf\xE9';");
+    writeFile(query, "select 1;");
+    DropFileNameTextView* text = partsOf(c).sql.queryTextView();
+
+    QMimeData files;
+    setFileUrls(files, {latin, query});
+    EXPECT_TRUE(dropOnTablesList(c, files, tablesListPoint(c, 0, false)));
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_NE(alerts[0].informativeText.find("latin.sql"), std::string::npos);
+    EXPECT_EQ(text->toPlainText().toStdString(), "\n\nselect 1;");
+
+    // Dropped on the query text itself it is refused too, and the text stays.
+    setFileUrls(files, {latin});
+    EXPECT_TRUE(sendDrop(text->viewport(), files, QPoint(10, 10)));
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_NE(alerts[1].messageText.find("latin.sql"), std::string::npos);
+    EXPECT_EQ(text->toPlainText().toStdString(), "\n\nselect 1;");
+}
+
 TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
     const std::string outside = home() + "/outside";
     fs::create_directories(outside);

@@ -1,6 +1,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -124,6 +125,31 @@ TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTh
     EXPECT_EQ(query("select type from sqlite_master where name = 'v'"),
               (std::vector<std::string>{"view"}));
     EXPECT_TRUE(fieldRows("v").empty());
+}
+
+TEST_F(NameAndFieldsPanelTest, DeleteFieldIsRefusedOnlyWhileOneObjectThatIsNoTableIsSelected) {
+    run("create table a (x); create view v as select 1 as y; create index a_x on a (x)");
+    TablesAndRowsController* c = show("v");
+    auto* panel = &partsOf(c).nameAndFields;
+    panel->addTableButtonPressed();
+    auto* deleteField =
+        panel->nameAndFieldsPanel()->findChild<QPushButton*>("nameAndFieldsPanelDeleteFieldButton");
+    ASSERT_TRUE(deleteField);
+    EXPECT_FALSE(deleteField->isEnabled());
+    c->selectTableWithName("a");
+    EXPECT_TRUE(deleteField->isEnabled());
+    c->selectTableWithName("a_x");
+    EXPECT_FALSE(deleteField->isEnabled());
+    // Two objects selected, or none: nothing speaks against it.
+    QListWidget* list = c->view()->findChild<QListWidget*>("tablesTableView");
+    list->item(rowOf(c, "a"))->setSelected(true);
+    EXPECT_TRUE(deleteField->isEnabled());
+    list->clearSelection();
+    EXPECT_TRUE(deleteField->isEnabled());
+    // Changing a table.
+    c->selectTableWithName("a");
+    panel->showNameAndFieldsPanel();
+    EXPECT_TRUE(deleteField->isEnabled());
 }
 
 TEST_F(NameAndFieldsPanelTest, AWindowWhoseFileIsGoneSaysSoAndMakesNoNewDatabase) {
@@ -493,4 +519,23 @@ TEST_F(NameAndFieldsPanelTest, DraggedLinesMoveTogetherInAllFiveListsAndNotOntoA
     // After the last line.
     EXPECT_TRUE(dropRows(list, kAddTableViewDataType, {0}, 5));
     EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"d", "a", "c", "e", "b"}));
+
+    // The same with the mouse: a line pressed and dragged, then two lines, one added by a
+    // Control-click, dragged by one of them; neither opens the name editor.
+    list->clearSelection();
+    mouseDragRow(list, 4, 0);
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"b", "d", "a", "c", "e"}));
+    auto rowCenter = [list](int row) {
+        return list->visualRect(list->model()->index(row, 0)).center();
+    };
+    list->clearSelection();
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCenter(1));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCenter(3));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    mouseDragRow(list, 3, 5);
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"b", "a", "e", "d", "c"}));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_FALSE(hasOpenEditor(list));
 }

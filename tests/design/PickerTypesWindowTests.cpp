@@ -86,6 +86,12 @@ TEST_F(PickerTypesWindowTest, PresetsAreListedByNameAndValuesKeepTheirOrder) {
     EXPECT_EQ(storedValues("Started/Completed"),
               (std::vector<std::string>{"Started", "New Picker Value", "New Picker Value",
                                         "Completed", "New Picker Value"}));
+    // A value dragged with the mouse is stored in its new place too.
+    values->clearSelection();
+    mouseDragRow(values, 3, 0);
+    EXPECT_EQ(storedValues("Started/Completed"),
+              (std::vector<std::string>{"Completed", "Started", "New Picker Value",
+                                        "New Picker Value", "New Picker Value"}));
 
     // Deleting a type takes its values; the other types stay.
     types->selectRow(0);

@@ -2,7 +2,10 @@
 // functions list.
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include "design/CreateViewWizard.h"
@@ -65,7 +68,8 @@ TEST_F(SQLConsoleTest, CreateViewFieldLinesMoveWhereDroppedWithTheirNamesAndMark
     EXPECT_EQ(list->item(3, 0)->text().toStdString(), "b AS x");
     wizard->createViewWindowCreateButtonPressed();
     EXPECT_EQ(wizard->sqlReadOnlyLabel()->toPlainText().toStdString(),
-              "CREATE VIEW \"T View\" AS\nSELECT \"d\", \"a\", \"b\" AS \"x\", \"ROWID\"\nFROM "
+              "CREATE VIEW \"T View\" AS\nSELECT \"d\", \"a\", \"b\" AS \"x\", \"ROWID\" AS "
+              "\"ROWID\"\nFROM "
               "\"T\"");
 }
 
@@ -79,8 +83,10 @@ TEST_F(SQLConsoleTest, CreateViewFromATableRenamesMarksAndCleansTheName) {
     wizard->renameFieldAtRow(1, "x");
     wizard->createViewWindowCreateButtonPressed();
     ASSERT_TRUE(wizard->isOnSecondPage());
-    EXPECT_EQ(wizard->sqlReadOnlyLabel()->toPlainText().toStdString(),
-              "CREATE VIEW \"T View\" AS\nSELECT \"a\", \"b\" AS \"x\", \"ROWID\"\nFROM \"T\"");
+    EXPECT_EQ(
+        wizard->sqlReadOnlyLabel()->toPlainText().toStdString(),
+        "CREATE VIEW \"T View\" AS\nSELECT \"a\", \"b\" AS \"x\", \"ROWID\" AS \"ROWID\"\nFROM "
+        "\"T\"");
 
     wizard->createViewWindowPreviousButtonPressed();
     wizard->viewNameField()->setText(" [my view]\n");
@@ -115,6 +121,72 @@ TEST_F(SQLConsoleTest, CreateViewFromATableRenamesMarksAndCleansTheName) {
     EXPECT_EQ(alerts[0].messageText, "No fields checked");
     EXPECT_EQ(alerts[1].messageText, "View name is required");
     EXPECT_FALSE(wizard->isOnSecondPage());
+}
+
+TEST_F(SQLConsoleTest, CreateViewRenamePromptIsAnsweredLikeAUserDoes) {
+    run("create table T (a, b); insert into T values (1, 2)");
+    SQLConsole* console = showConsole("T");
+    console->createViewMenuItemPressed();
+    CreateViewWizard* wizard = console->createViewWizard();
+    QTableWidget* list = wizard->fieldsTableView();
+    auto doubleClickRow = [&](int row) {
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+    QDialog* prompt = wizard->promptWindow();
+    auto* field = prompt->findChild<QLineEdit*>("promptWindowTextField");
+    auto* done = prompt->findChild<QPushButton*>("promptWindowDoneButton");
+    doubleClickRow(1);
+    ASSERT_TRUE(prompt->isVisible());
+    EXPECT_EQ(done->text(), "Rename");
+    EXPECT_EQ(prompt->findChild<QLabel*>("promptWindowLabel")->text(), "Rename Field");
+    EXPECT_EQ(field->text(), "b");
+    field->selectAll();
+    QTest::keyClicks(field, "x");
+    QTest::mouseClick(done, Qt::LeftButton);
+    EXPECT_FALSE(prompt->isVisible());
+    EXPECT_EQ(list->item(1, 0)->text().toStdString(), "b AS x");
+    // Cancel keeps the name; an emptied field removes it.
+    doubleClickRow(1);
+    QTest::keyClicks(field, "y");
+    QTest::mouseClick(prompt->findChild<QPushButton*>("promptWindowCancelButton"), Qt::LeftButton);
+    EXPECT_EQ(wizard->fields().viewFieldNames[1], "x");
+    doubleClickRow(0);
+    field->clear();
+    QTest::mouseClick(done, Qt::LeftButton);
+    EXPECT_EQ(wizard->fields().viewFieldNames, (std::vector<std::string>{"", "x", ""}));
+    // A line dragged with the mouse takes its new name along.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    list->clearSelection();
+    mouseDragRow(list, 1, 0);
+    EXPECT_EQ(wizard->fields().fieldNames, (std::vector<std::string>{"b", "a", "ROWID"}));
+    EXPECT_EQ(wizard->fields().viewFieldNames, (std::vector<std::string>{"x", "", ""}));
+
+    wizard->createViewWindowCreateButtonPressed();
+    for (QPlainTextEdit* text : {wizard->sqlReadOnlyLabel(), wizard->sqlLabel()}) {
+        EXPECT_EQ(text->font().pointSize(), 14);
+        EXPECT_EQ(text->font().weight(), QFont::Normal);
+    }
+}
+
+TEST_F(SQLConsoleTest, AViewOfATableWithAnIntegerKeyNamesItsRowidColumnROWID) {
+    run("create table T (pid integer primary key, name); insert into T values (5, 'e')");
+    SQLConsole* console = showConsole("T");
+    console->createViewMenuItemPressed();
+    CreateViewWizard* wizard = console->createViewWizard();
+    wizard->createViewWindowCreateButtonPressed();
+    wizard->createViewWindowCreateButtonPressed();
+    ASSERT_FALSE(wizard->isVisible());
+    EXPECT_EQ(directQuery(db, "select name from pragma_table_info('T View')"),
+              (std::vector<std::string>{"pid", "name", "ROWID"}));
+    EXPECT_EQ(directQuery(db, "select \"ROWID\", pid from \"T View\""),
+              (std::vector<std::string>{"5", "5"}));
+    // Every field description names a column of the view.
+    EXPECT_EQ(directQuery(db,
+                          "select count(*) from varnelo_db_fields where table_name = 'T View' "
+                          "and name not in (select name from pragma_table_info('T View'))"),
+              std::vector<std::string>{"0"});
 }
 
 TEST_F(SQLConsoleTest, CreateViewFromTheLastResultUsesItsQuery) {

@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QToolButton>
 
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
@@ -31,18 +32,26 @@ class SearchPanelTest : public PanelTest {
     SearchPanel* panel = nullptr;
 };
 
-TEST_F(SearchPanelTest, QuotePercentUnderscoreAndBackslashFindExactlyTheRowsHoldingThem) {
+TEST_F(SearchPanelTest, PercentAndUnderscoreAreWildcardsWhileQuoteAndBackslashMatchThemselves) {
     // Without stored search fields the first field is searched.
     EXPECT_EQ(panel->searchPanelSearchField()->placeholderText().toStdString(), "Search name");
     ASSERT_EQ(panel->searchPanelSearchFieldsTableView()->selectedItems().size(), 1);
     EXPECT_EQ(search("'"), 1);
     EXPECT_EQ(gridValue(c, 0, 1), "it's");
-    EXPECT_EQ(search("%"), 1);
-    EXPECT_EQ(gridValue(c, 0, 1), "100%");
-    EXPECT_EQ(search("_"), 1);
+    // The text goes into the pattern as typed: "%" and "_" stand for any text and any one
+    // character.
+    const struct {
+        const char* text;
+        int64_t rows;
+    } cases[] = {{"%", 8},    {"_", 8},       {"1%0", 2}, {"a_b", 2},  {"a%b", 2},
+                 {"___", 8},  {"_______", 2}, {"%'%", 1}, {"it_s", 1}, {"\\", 1},
+                 {"k\\s", 1}, {"x", 1},       {"%x%", 1}, {"it''s", 0}};
+    for (const auto& row : cases) {
+        EXPECT_EQ(search(row.text), row.rows) << row.text;
+    }
+    EXPECT_EQ(search("a_b"), 2);
     EXPECT_EQ(gridValue(c, 0, 1), "a_b");
-    EXPECT_EQ(search("\\"), 1);
-    EXPECT_EQ(gridValue(c, 0, 1), "back\\slash");
+    EXPECT_EQ(gridValue(c, 1, 1), "axb");
     // Letter case does not matter; no text shows every row.
     EXPECT_EQ(search("PLAIN"), 1);
     EXPECT_EQ(search(""), 8);
@@ -71,6 +80,80 @@ TEST_F(SearchPanelTest, ChosenFieldsAreStoredAndTheSearchOutlivesASortChange) {
     c->reloadSelectedDatabaseObject();
     EXPECT_EQ(c->state().dataPort.totalRows, 8);
     EXPECT_EQ(fields->selectedItems().size(), 2);
+    EXPECT_TRUE(alerts.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// A table of 200 names "n1" to "n200": "n19" finds 11 of them.
+class SearchEndTest : public PanelTest {
+  protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        run("create table n (name text); insert into n select 'n' || value from "
+            "generate_series(1, 200)");
+        c = show("n");
+        panel = &partsOf(c).search;
+        panel->showSearchPanel();
+    }
+    int64_t rows() const { return c->state().dataPort.totalRows; }
+    void searchFor(const QString& text) {
+        QTest::keyClicks(panel->searchPanelSearchField(), text);
+        QTest::keyClick(panel->searchPanelSearchField(), Qt::Key_Return);
+    }
+    // The field's clear button, shown while it holds text.
+    QToolButton* clearButton() const {
+        for (auto* button : panel->searchPanelSearchField()->findChildren<QToolButton*>()) {
+            if (button->isVisible()) return button;
+        }
+        return nullptr;
+    }
+
+    TablesAndRowsController* c = nullptr;
+    SearchPanel* panel = nullptr;
+};
+
+TEST_F(SearchEndTest, ClosingThePanelEndsTheSearchAndOnlyThen) {
+    searchFor("n19");
+    ASSERT_EQ(rows(), 11);
+    panel->searchPanel()->close();
+    EXPECT_FALSE(c->state().sortAndSearch.likeString);
+    EXPECT_EQ(rows(), 200);
+    EXPECT_EQ(gridValue(c, 0, 1), "n1");
+    EXPECT_EQ(c->state().selection.focusedRowIndex, RowIndex(0));
+
+    // Without a search in force closing leaves the grid as it is.
+    panel->showSearchPanel();
+    QTest::keyClick(rowsOf(c)->rowsTableView(), Qt::Key_Down);
+    QTest::keyClick(rowsOf(c)->rowsTableView(), Qt::Key_Down);
+    ASSERT_EQ(c->state().selection.focusedRowIndex, RowIndex(2));
+    panel->searchPanel()->close();
+    EXPECT_EQ(c->state().selection.focusedRowIndex, RowIndex(2));
+    EXPECT_EQ(rows(), 200);
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(SearchEndTest, TheFieldsClearButtonShowsEveryRowAgain) {
+    searchFor("n19");
+    ASSERT_EQ(rows(), 11);
+    QToolButton* clear = clearButton();
+    ASSERT_TRUE(clear);
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(panel->searchPanelSearchField()->text().isEmpty());
+    EXPECT_FALSE(c->state().sortAndSearch.likeString);
+    EXPECT_EQ(rows(), 200);
+    // Another search, then the button again after reopening the panel.
+    searchFor("n2");
+    ASSERT_EQ(rows(), 12);
+    panel->searchPanel()->hide();
+    panel->showSearchPanel();
+    ASSERT_TRUE(clearButton());
+    QTest::mouseClick(clearButton(), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(rows(), 200);
     EXPECT_TRUE(alerts.empty());
 }
 

@@ -1,6 +1,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include "Common/SQLQuote.h"
 #include "design/SortPanel.h"
@@ -133,3 +135,31 @@ TEST_F(SortPanelTest, ForAViewOnlyTheUniqueKeyMarkIsStored) {
 }
 
 }  // namespace
+
+TEST_F(SortPanelTest, FieldPopUpsShowTheLongestFieldWithItsArrow) {
+    run("create table s (id integer, a text); create table orders (id integer, "
+        "order_date_of_first_shipment text, n number); insert into s values (1, 'x'); "
+        "insert into orders values (1, '2024-01-01', 3)");
+    TablesAndRowsController* c = show("s");
+    SortPanel* panel = showPanel(c, "s");
+    // Where a pop-up shows its text: its box less the arrow button and the frame.
+    auto fits = [](QComboBox* button, const QString& text) {
+        QStyleOptionComboBox option;
+        option.initFrom(button);
+        option.editable = false;
+        option.frame = true;
+        const QRect field = button->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                            QStyle::SC_ComboBoxEditField, button);
+        return button->fontMetrics().horizontalAdvance(text) <= field.width();
+    };
+    // Shown first for a short table, then following the selection to a long field name.
+    EXPECT_TRUE(fits(panel->sortPanelSortOnButton(), "id ↓"));
+    c->selectTableWithName("orders");
+    QApplication::processEvents();
+    QComboBox* first = panel->sortPanelSortOnButton();
+    ASSERT_EQ(first->count(), 7);
+    first->setCurrentIndex(4);
+    EXPECT_EQ(first->currentText().toStdString(), "order_date_of_first_shipment ↓");
+    EXPECT_TRUE(fits(first, first->currentText()));
+    EXPECT_TRUE(fits(panel->sortPanelThenOn2Button(), first->currentText()));
+}

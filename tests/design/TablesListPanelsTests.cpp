@@ -1,6 +1,7 @@
 // The tables list's schema window, hiding objects, duplicating tables and deleting all rows.
 #include <QCheckBox>
 #include <QDialog>
+#include <QFontDatabase>
 #include <QItemSelectionModel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -38,6 +39,10 @@ TEST_F(TablesListPanelsTest, SchemaWindowShowsTheCreateTextWithItsIndexes) {
     auto* schema = &partsOf(c).tableSchema;
     schema->schemaMenuItemClicked();
     EXPECT_TRUE(schema->tableSchemaPanel()->isVisible());
+    // The text stands in the user's fixed-pitch font, at a size that reads.
+    const QFont font = schema->tableSchemaPanelTextView()->font();
+    EXPECT_EQ(font.family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+    EXPECT_EQ(font.pointSize(), 15);
     EXPECT_EQ(schema->tableSchemaPanelTextView()->toPlainText().toStdString(),
               "CREATE TABLE t (a, b unique)\n\nCREATE INDEX ta on t (a)");
     schema->showTableSchemaForRowIndex(rowOf(c, "plain"));
@@ -96,6 +101,9 @@ TEST_F(TablesListPanelsTest, DuplicateSheetCopiesUnderAFreeNameAndSelectsTheCopy
     select(c, {"Items", hostile});
     duplicate->duplicateTableMenuItemPressed();
     ASSERT_TRUE(duplicate->duplicateTablesWindow()->isVisible());
+    // Wide enough for its whole title beside the title bar's buttons.
+    QDialog* sheet = duplicate->duplicateTablesWindow();
+    EXPECT_GE(sheet->width(), sheet->fontMetrics().horizontalAdvance(sheet->windowTitle()) + 120);
     duplicate->duplicateTablesWindowIncludeIndexesButton()->setChecked(true);
     duplicate->duplicateTablesWindowCopyRowsButton()->setChecked(true);
     duplicate->duplicateTablesWindowDuplicateButtonPressed();

@@ -61,6 +61,20 @@ TEST_F(ExportConsoleTest, FieldsListStartsWithAnUncheckedRowidAndShowsTheFirstRo
     EXPECT_NE(alerts.back().both().find("At least one field must be checked."), std::string::npos);
 }
 
+TEST_F(ExportConsoleTest, CheckedRowidIsExportedAsTheRowidFieldAloneAndWithAll) {
+    run("delete from t where name is null; insert into t (rowid, name, amount) values (9, 'z', 2)");
+    controller->selectTableWithName("t");
+    auto* fields = console->view()->findChild<QTableWidget*>("exportViewFieldsTableView");
+    console->noneButtonPressed();
+    static_cast<QCheckBox*>(fields->cellWidget(0, 0))->click();
+    console->exportButtonPressed();
+    EXPECT_EQ(readFile(out), "ROWID\n1\n9\n");
+    console->allButtonPressed();
+    console->exportButtonPressed();
+    EXPECT_EQ(readFile(out), "ROWID\tname\tamount\n1\ta,b\t1\n9\tz\t2\n");
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+}
+
 TEST_F(ExportConsoleTest, SettingsMenuChoosesSeparatorQuotesLineEndsAndHeaders) {
     struct Case {
         std::vector<int> tags;

@@ -2,6 +2,7 @@
 // changed for the clicked and selected files, and runs on their thread that end through the
 // event loop.
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
@@ -165,7 +166,7 @@ TEST_F(ImportConsoleTest, ARunOnItsThreadEndsThroughTheEventLoop) {
     EXPECT_EQ(button->text(), "Stop");
     EXPECT_FALSE(tablesList->isEnabled());
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
-    EXPECT_EQ(console->statusText(), "Import completed with issues");
+    EXPECT_EQ(console->statusText(), "Import completed without issues");  // "5" padded
     EXPECT_EQ(button->text(), "Import");
     EXPECT_TRUE(tablesList->isEnabled());
     EXPECT_FALSE(
@@ -254,4 +255,46 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
     EXPECT_EQ(directQuery(db, "select count(*) from t"), std::vector<std::string>{"3"});
     EXPECT_TRUE(add->isEnabled());
+}
+
+// Stop pressed as the run ends, or clicked just after, lands on Import: it starts nothing.
+TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
+    run("create table once (a, b)");
+    console->addFilePaths({file("rows.txt", "1\t2\n3\t4\n")}, std::string("once"));
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(console->isImporting());
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(console->isImporting());
+
+    // Pressed during a run, released after it ended.
+    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(console->isImporting());
+    QTest::mousePress(button, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+    QTest::mouseRelease(button, Qt::LeftButton);
+    EXPECT_FALSE(console->isImporting());
+    EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"4"});
+
+    // A click given after Import is back starts a run.
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(console->isImporting());
+    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+}
+
+TEST_F(ImportConsoleTest, TheHintNamesTheRightClickThatOpensAFilesOptions) {
+    auto* hint = console->view()->findChild<QLabel*>("importViewHelpLabel");
+    EXPECT_EQ(hint->text(), "Drag and drop text files into the box above.");
+    console->addFilePaths({file("data.csv", "a,b\n")}, std::nullopt);
+    EXPECT_EQ(hint->text(), "Right-click a file above to change its options.");
+    QApplication::processEvents();
+    const QPoint row = table->visualRect(table->model()->index(0, 0)).center();
+    QStringList titles;
+    EXPECT_TRUE(withContextMenu(table->viewport(), row, [&](QMenu* menu) {
+        for (QAction* item : menu->actions()) titles << item->text();
+    }));
+    EXPECT_TRUE(titles.contains("Field Separator"));
 }

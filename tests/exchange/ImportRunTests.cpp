@@ -27,11 +27,18 @@ class RecordingReporter : public ImportRun::Reporter {
         if (onStatus) onStatus(text);
     }
     void resetProgress() override { progress = 0; }
-    void advanceProgress(double amount) override { progress += amount; }
-    void logChanged() override {}
+    void advanceProgress(double amount) override {
+        progress += amount;
+        steps.push_back(amount);
+    }
+    void logChanged() override {
+        if (onLog) onLog();
+    }
 
     Strings statuses;
+    std::function<void()> onLog;
     double progress = 0;
+    std::vector<double> steps;
     std::function<void(const std::string&)> onStatus;
 };
 
@@ -106,11 +113,15 @@ TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines
     EXPECT_THAT(directQuery("select ifnull(a, 'N') || ifnull(b, 'N') || ifnull(c, 'N') || '.' "
                             "|| typeof(c) from ragged order by rowid"),
                 ElementsAre("12.text", "123.text", "NN.null", "567.text"));
-    EXPECT_THAT(logged(ActivityLog::Warning),
+    // Padding loses nothing; cutting drops a value.
+    EXPECT_THAT(logged(ActivityLog::Information, "field(s)"),
                 ElementsAre("Line 2 had 2 field(s), less than the expected 3 field(s), added "
-                            "empty text fields",
-                            "Line 3 had 4 field(s), more than the expected 3 field(s), truncated "
+                            "empty text fields"));
+    EXPECT_THAT(logged(ActivityLog::Warning),
+                ElementsAre("Line 3 had 4 field(s), more than the expected 3 field(s), truncated "
                             "excess fields"));
+    EXPECT_EQ(imported, 4);
+    EXPECT_EQ(failed, 0);
 
     // Bailing at the record with too many fields keeps what came before and is an issue.
     run("delete from ragged");
@@ -119,6 +130,25 @@ TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines
     EXPECT_EQ(import({settings}, options), "Import completed with issues");
     EXPECT_THAT(directQuery("select a || b || c from ragged"), ElementsAre("12"));
     EXPECT_THAT(logged(ActivityLog::Warning, "Bailing"), ElementsAre("Bailing"));
+}
+
+TEST_F(ImportRunTest, LinesAreCountedBeforeTheRecordsAndTheBarMovesByAHundredthOfThem) {
+    // 1000 lines, one of them two lines long in quotes; one short, told as it is read.
+    std::string text = "\"two\nlines\",x\n";
+    for (int i = 2; i <= 1000; ++i) text += std::to_string(i) + (i == 500 ? "\n" : ",x\n");
+    EXPECT_EQ(import({file("many.csv", text)}), "Import completed without issues");
+    EXPECT_EQ(imported, 1000);
+    const Strings told = logged(ActivityLog::Information, "ine");
+    ASSERT_GE(told.size(), 2u);
+    EXPECT_EQ(told[0], "Number of lines in \"many.csv\": 1000");
+    EXPECT_THAT(told[1], testing::StartsWith("Line 500 had 1 field(s)"));
+    ASSERT_EQ(reporter.steps.size(), 100u);
+    for (const double step : reporter.steps) EXPECT_NEAR(step, 0.01, 1e-9);
+
+    // A hundred lines or fewer: once, at the end.
+    reporter.steps.clear();
+    EXPECT_EQ(import({file("few.csv", "1,2\n3,4\n")}), "Import completed without issues");
+    EXPECT_THAT(reporter.steps, ElementsAre(1.0));
 }
 
 TEST_F(ImportRunTest, RolesOfTheFirstTwoRecords) {
@@ -185,18 +215,62 @@ TEST_F(ImportRunTest, ABinaryFileIsRefusedBeforeAnythingIsMadeOrDeleted) {
     EXPECT_EQ(imported, 0);
 }
 
-TEST_F(ImportRunTest, EveryLineChangedOrLostCountsAsFailed) {
+TEST_F(ImportRunTest, BinaryWithoutNulBytesAndUtf16AreRefusedPlainTextIsNot) {
+    std::mt19937 random(7);
+    std::string junk;
+    while (junk.size() < 3000) {
+        if (const char c = static_cast<char>(random() % 256)) junk += c;
+    }
+    ImportFileSettings utf16 = file("wide.txt", std::string("\xFF\xFE"
+                                                            "a\0\tb\0\n\0",
+                                                            8));
+    ImportFileSettings plain = file("plain.txt", "a\tb\r\n\fpage\tc\r\n");
+    EXPECT_EQ(import({file("junk.bin", junk), utf16, plain}), "Import completed with issues");
+    EXPECT_THAT(directQuery("select name from sqlite_master where name in ('junk', 'wide', "
+                            "'plain')"),
+                ElementsAre("plain"));
+    EXPECT_THAT(directQuery("select count(*) from plain"), ElementsAre("2"));
+    EXPECT_THAT(logged(ActivityLog::Error, "\""),
+                ElementsAre("\"junk.bin\" is not a delimited text file: it holds control "
+                            "characters",
+                            "Cannot import \"junk.bin\" into \"junk\"",
+                            "\"wide.txt\" is UTF-16 text: UTF-16 is not among the text "
+                            "encodings of the import",
+                            "Cannot import \"wide.txt\" into \"wide\""));
+}
+
+TEST_F(ImportRunTest, OnlyLinesNotWrittenCountAsFailed) {
     run("create table counted (k integer primary key, v)");
-    // Cut, padded, mended UTF-8 and a quote left open go in changed; the duplicate key is lost.
+    // Cut, padded, mended UTF-8 and a quote left open go in; only the duplicate key is lost.
     const std::string text = "1,a\n2,b,extra\n3\n4,caf\xE9\n1,dup\n5,\"open\n6,x\n";
     EXPECT_EQ(import({file("counted.csv", text, "counted")}), "Import completed with issues");
     EXPECT_THAT(directQuery("select group_concat(k) from counted"), ElementsAre("1,2,3,4,5"));
     EXPECT_EQ(imported, 5);
-    EXPECT_EQ(failed, 5);
+    EXPECT_EQ(failed, 1);
     EXPECT_THAT(logged(ActivityLog::Error, "failed lines"),
-                ElementsAre("Number of failed lines from \"counted.csv\": 5"));
+                ElementsAre("Number of failed lines from \"counted.csv\": 1"));
     EXPECT_THAT(logged(ActivityLog::Information, "failed lines"),
-                ElementsAre("Total number of failed lines: 5"));
+                ElementsAre("Total number of failed lines: 1"));
+}
+
+TEST_F(ImportRunTest, RowsIgnoredByAConflictRuleAreNotCountedAsImported) {
+    run("create table once (k unique on conflict ignore, v)");
+    std::string text;
+    for (int i = 1; i <= 80; ++i) text += std::to_string(i == 41 ? 40 : i) + "\tv\n";
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        run("delete from once");
+        ImportOptions options;
+        options.batchLines = batched;
+        EXPECT_EQ(import({file("once.txt", text, "once")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 79);
+        EXPECT_EQ(failed, 1);
+        EXPECT_THAT(directQuery("select count(*) from once"), ElementsAre("79"));
+        EXPECT_THAT(logged(ActivityLog::Warning, "ignored"),
+                    ElementsAre("Line 41 was not imported: a conflict rule or trigger of the "
+                                "table ignored it"));
+    }
 }
 
 TEST_F(ImportRunTest, SingleByteEncodingsAreDecoded) {
@@ -256,7 +330,7 @@ TEST_F(ImportRunTest, UnbatchedRunsSumUpTheRowsNotImported) {
         EXPECT_EQ(import({file("keys.txt", text, "keyed")}, options),
                   "Import completed with issues");
         EXPECT_EQ(imported, 51);
-        EXPECT_EQ(failed, 101);
+        EXPECT_EQ(failed, 100);
         EXPECT_EQ(logged(ActivityLog::Error, "could not be imported").size(), 100u);
         EXPECT_THAT(logged(ActivityLog::Error, "Could not import"),
                     batched ? Strings{} : Strings{"Could not import 100 row(s)"});
@@ -355,6 +429,27 @@ TEST_F(ImportRunTest, StopInABatchedRunKeepsWholeBatchesOnly) {
     EXPECT_EQ(imported, 300);
     EXPECT_THAT(directQuery("select count(*), max(\"Field 1\" + 0) from numbers"),
                 ElementsAre("300", "300"));
+}
+
+TEST_F(ImportRunTest, StopInABatchedRunWritesEveryLineReadBeforeIt) {
+    // Line 250 is short: the run is stopped as its padding is logged, mid-batch.
+    std::string text;
+    for (int i = 1; i <= 1000; ++i) text += std::to_string(i) + (i == 250 ? "\n" : "\tx\n");
+    ImportOptions options;
+    options.batchLines = true;
+    ImportRun importRun({file("numbers.txt", text)}, options, log, reporter);
+    reporter.onLog = [&] {
+        const auto entries = log.entries();
+        if (!entries.empty() && entries.back().message.starts_with("Line 250 had")) {
+            importRun.requestStop();
+        }
+    };
+    DBConnection connection(db, ConnectionKind::Statement);
+    importRun.run(connection, db);
+    EXPECT_EQ(importRun.finalStatus(), "Import stopped by user");
+    EXPECT_EQ(importRun.importedRows(), 250);
+    EXPECT_THAT(directQuery("select count(*), max(\"Field 1\" + 0) from numbers"),
+                ElementsAre("250", "250"));
 }
 
 TEST_F(ImportRunTest, AKilledImportLeavesWholeCommittedBatches) {

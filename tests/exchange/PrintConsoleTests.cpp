@@ -184,6 +184,14 @@ TEST_F(PrintConsoleTest, LayoutPanelEditsAreStoredAndBadLengthsRefused) {
     for (size_t i = 0; i < order.size(); ++i) {
         EXPECT_EQ(stored.boxObjects[i], storedBefore[order[i]]) << i;
     }
+    // An object dragged with the mouse to the end is saved there.
+    const json draggedBefore = stored.boxObjects;
+    objects->clearSelection();
+    mouseDragRow(objects, 0, 5);
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, "New Layout");
+    ASSERT_EQ(stored.boxObjects.size(), 5u);
+    EXPECT_EQ(stored.boxObjects[4], draggedBefore[0]);
+    EXPECT_EQ(stored.boxObjects[0], draggedBefore[1]);
 
     // A name typed into the list renames the layout, which stays the current one.
     layouts->item(1)->setText("Cards");
@@ -309,6 +317,42 @@ TEST_F(PrintConsoleTest, TheLayoutPanelFollowsTheTableAndEachChosenLayoutStartsA
     EXPECT_TRUE(text->alignment() & Qt::AlignLeft);
     EXPECT_EQ(size->text().toStdString(), "13");
     EXPECT_EQ(objects->count(), 0);
+}
+
+TEST_F(PrintConsoleTest, ChoosingTheDefaultLayoutShowsItAndEditsChangeOnlyIt) {
+    makeRowsTable(3);
+    // No default stored yet: it is the built-in one box a page.
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kLabelSheet, kNameAndAmount);
+    console->layoutPanelButtonPressed();
+    LayoutPanel* panel = console->layoutPanel();
+    auto* layouts = panel->findChild<QListWidget*>("layoutPanelLayoutsTableView");
+    auto* rows = panel->findChild<QLineEdit*>("layoutPanelPageGridRowsTextField");
+    auto* columns = panel->findChild<QLineEdit*>("layoutPanelPageGridColumnsTextField");
+    auto* left = panel->findChild<QLineEdit*>("layoutPanelPageMarginsLeftTextField");
+    auto* objects = panel->findChild<QListWidget*>("layoutPanelObjectsTableView");
+    ASSERT_EQ(rows->text(), "10");
+    ASSERT_EQ(objects->count(), 4);
+    clickRow(layouts, 0);
+    EXPECT_EQ(rows->text(), "1");
+    EXPECT_EQ(columns->text(), "1");
+    EXPECT_EQ(left->text(), "1.2500");
+    EXPECT_EQ(objects->count(), 0);
+    EXPECT_EQ(console->currentLayout().rowsInPrintView, 1);
+    // An edit of the default stores the default with that one change.
+    columns->setText("3");
+    panel->settingsFieldDidEndEditing(columns);
+    PrintLayout stored;
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, std::nullopt);
+    EXPECT_EQ(stored.rowsInPrintView, 1);
+    EXPECT_EQ(stored.columnsInPrintView, 3);
+    EXPECT_EQ(stored.pageOffsetFromLeft, 1.25);
+    EXPECT_TRUE(stored.boxObjects.empty());
+    // The labels are kept as they were, and shown again when chosen.
+    clickRow(layouts, 1);
+    EXPECT_EQ(rows->text(), "10");
+    EXPECT_EQ(objects->count(), 4);
+    clickRow(layouts, 0);
+    EXPECT_EQ(columns->text(), "3");
 }
 
 TEST_F(PrintConsoleTest, ADoubleClickEditsATextObjectInPlaceAndStoresIt) {

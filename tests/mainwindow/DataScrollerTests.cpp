@@ -235,3 +235,26 @@ TEST_F(DataScrollerTest, AFieldWiderThanTheGridStillCountsAsOneFieldOfThePage) {
     click(horizontal, QPointF(horizontal->width() - 2, 8));
     EXPECT_EQ(c->state().dataPort.firstFieldIndexInDataPort.value, 2);
 }
+
+TEST_F(DataScrollerTest, TheCornerBesideTheScrollersIsPlainWindowBackground) {
+    TablesAndRowsController* c = showRows(1000);
+    QWidget* corner = c->view()->findChild<QWidget*>("rowsLowerRightView");
+    ASSERT_NE(corner, nullptr);
+    ASSERT_TRUE(corner->isVisible());
+    // Below the vertical scroller, as wide as it, level with the horizontal one.
+    QRect below = corner->geometry();
+    QRect beside = vertical->geometry();
+    EXPECT_EQ(below.left(), beside.left());
+    EXPECT_EQ(below.width(), beside.width());
+    EXPECT_GT(below.top(), beside.bottom());
+    EXPECT_GE(below.left(), horizontal->geometry().right());
+    EXPECT_LE(below.top(), horizontal->geometry().top());
+    EXPECT_GE(below.bottom(), horizontal->geometry().bottom());
+    QImage image = corner->grab().toImage();
+    const QColor window = corner->palette().color(QPalette::Window);
+    int other = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) other += image.pixelColor(x, y) != window;
+    }
+    EXPECT_EQ(other, 0);
+}

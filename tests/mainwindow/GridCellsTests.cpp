@@ -126,13 +126,22 @@ TEST_F(GridCellsTest, HighlightsAnswerForTheCellsTheyName) {
     EXPECT_TRUE(rowsOf(c)->selection().highlightPasteDestinationCell({RowIndex(7), FieldIndex(1)}));
     EXPECT_FALSE(
         rowsOf(c)->selection().highlightPasteDestinationCell({RowIndex(7), FieldIndex(2)}));
-    // A selected row's cells are filled and edged by a darker frame; the focus is a frame.
+    // Filled highlights (a selected row, its number, a paste destination) are framed in their
+    // fill's own colour, edge to edge; the focus is a frame alone.
     QImage image = grid->viewport()->grab().toImage();
-    QRect cell = grid->visualRect(grid->model()->index(6, 1));
-    QColor fill = image.pixelColor(cell.center());
-    QColor edge = image.pixelColor(cell.left(), cell.center().y());
-    EXPECT_NE(fill, grid->palette().base().color());
-    EXPECT_LT(edge.lightness(), fill.lightness());
+    for (auto [row, column] : {std::pair{6, 1}, {6, 0}, {7, 1}, {4, 2}}) {
+        QRect cell = grid->visualRect(grid->model()->index(row, column));
+        QColor fill = image.pixelColor(cell.center());
+        EXPECT_NE(fill, grid->palette().base().color()) << row << ", " << column;
+        for (QPoint edge :
+             {QPoint(cell.left(), cell.center().y()), QPoint(cell.right(), cell.center().y()),
+              QPoint(cell.center().x(), cell.top()), QPoint(cell.center().x(), cell.bottom())}) {
+            EXPECT_EQ(image.pixelColor(edge), fill) << row << ", " << column;
+        }
+    }
+    QRect focused = grid->visualRect(grid->model()->index(2, 1));
+    EXPECT_NE(image.pixelColor(focused.left() + 1, focused.center().y()),
+              image.pixelColor(focused.center()));
     // The first-field button shows its whole title inside the window.
     QToolButton* button = rowsOf(c)->rowsViewMoreFieldsPopUpButton();
     EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()) +

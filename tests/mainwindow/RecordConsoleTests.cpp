@@ -4,8 +4,24 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "tests/mainwindow/GridTest.h"
+
+namespace {
+// What a desktop binding Control-E to the line edit's end of line does: the field claims the
+// key before any shortcut sees it.
+class ClaimsControlE : public QObject {
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_E || key->modifiers() != Qt::ControlModifier) return false;
+        event->accept();
+        return true;
+    }
+};
+}  // namespace
 
 class RecordConsoleTest : public GridTest {
   protected:
@@ -164,4 +180,92 @@ TEST_F(RecordConsoleTest, ButtonsFollowTheObjectAndControlPeriodAddsTheRowTyped)
     EXPECT_EQ(status(record), "Added a row");
     EXPECT_EQ(readBack("select count(*) from t where name is null"), "1");
     EXPECT_EQ(readBack("select name from t where rowid = 1"), "name 1");
+}
+
+TEST_F(RecordConsoleTest, TabWalksTheValueFieldsAndWrapsToTheNextRow) {
+    run("create table f (a text, b text, c text); insert into f select 'a' || value, 'b' || "
+        "value, 'c' || value from generate_series(1, 3)");
+    RecordConsole* record = showRecord("f");
+    auto focused = [record]() -> std::string {
+        for (int field = 1; field <= 3; ++field) {
+            if (QApplication::focusWidget() == record->valueField(FieldIndex(field))) {
+                return record->valueField(FieldIndex(field))->text().toStdString();
+            }
+        }
+        return "<not a value field>";
+    };
+    auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    };
+    ASSERT_EQ(focused(), "a1");
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* lands;
+        int64_t row;
+    } steps[] = {
+        {Qt::Key_Tab, Qt::NoModifier, "b1", 0},
+        {Qt::Key_Tab, Qt::NoModifier, "c1", 0},
+        // Past the last field: the next row's first field, the grid following.
+        {Qt::Key_Tab, Qt::NoModifier, "a2", 1},
+        {Qt::Key_Backtab, Qt::ShiftModifier, "c1", 0},
+        {Qt::Key_Backtab, Qt::ShiftModifier, "b1", 0},
+        {Qt::Key_Backtab, Qt::ShiftModifier, "a1", 0},
+        // Before the first field of the first row there is nowhere to go.
+        {Qt::Key_Backtab, Qt::ShiftModifier, "a1", 0},
+        {Qt::Key_Down, Qt::ControlModifier, "a3", 2},
+        {Qt::Key_Tab, Qt::NoModifier, "b3", 2},
+        {Qt::Key_Tab, Qt::NoModifier, "c3", 2},
+        // Nor after the last field of the last row.
+        {Qt::Key_Tab, Qt::NoModifier, "c3", 2},
+    };
+    for (const auto& step : steps) {
+        press(step.key, step.modifiers);
+        EXPECT_EQ(focused(), step.lands) << "after a key to " << step.lands;
+        EXPECT_EQ(controller->state().selection.focusedRowIndex, RowIndex(step.row));
+    }
+    // What was typed in the row is not dropped by a Tab past its end.
+    press(Qt::Key_Up, Qt::ControlModifier);
+    type(record, 3, "typed");
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), "typed");
+    EXPECT_EQ(controller->state().selection.focusedRowIndex, RowIndex(0));
+    EXPECT_EQ(status(record), "Not saved");
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), "a1");
+    EXPECT_EQ(controller->selectedConsole(), TablesAndRowsState::RecordConsole);
+}
+
+TEST_F(RecordConsoleTest, ControlEOpensTheEditFieldSheetFromAValueField) {
+    makeRowsTable(3);
+    RecordConsole* record = showRecord("t", 1);
+    EditFieldPanel& panel = partsOf(controller).editField;
+    QLineEdit* amount = record->valueField(FieldIndex(2));
+    const QString before = amount->text();
+    amount->setFocus();
+    amount->setCursorPosition(0);
+    QTest::keyClick(amount, Qt::Key_E, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_TRUE(panel.isShown());
+    EXPECT_TRUE(panel.isSheet());
+    EXPECT_EQ(panel.editFieldPanel()->windowTitle(), "amount");
+    panel.cancelButton()->click();
+    EXPECT_EQ(amount->text(), before);
+
+    // Where the desktop's key bindings give Control-E to the line edit (end of line), the key
+    // reaches the field itself: the sheet opens all the same and the cursor stays.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(amount->window()));
+    QLineEdit* name = record->valueField(FieldIndex(1));
+    ClaimsControlE bindings;
+    name->installEventFilter(&bindings);
+    name->setFocus();
+    name->setCursorPosition(0);
+    QTest::keyClick(name, Qt::Key_E, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_TRUE(panel.isShown());
+    EXPECT_EQ(panel.editFieldPanel()->windowTitle(), "name");
+    EXPECT_EQ(name->cursorPosition(), 0);
+    panel.cancelButton()->click();
 }

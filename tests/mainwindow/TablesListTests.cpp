@@ -3,8 +3,11 @@
 #include "tests/mainwindow/ControllerTest.h"
 
 #include <QListWidget>
+#include <QStyle>
 #include <QTest>
 #include <QToolBar>
+
+#include <map>
 
 #include "mainwindow/rows/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
@@ -259,4 +262,36 @@ TEST_F(TablesListTest, AnObjectRenamedOrDroppedElsewhereIsReportedAndNoStaleGrid
     EXPECT_EQ(alerts[1].informativeText, "The view “v” no longer exists.");
     EXPECT_EQ(rowOf(c, "v"), -1);
     EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 0);
+}
+
+TEST_F(TablesListTest, IndexAndTriggerIconsTurnWhiteOnTheSelectionWhileTheListHasTheKeyboard) {
+    run("create table a (x); create view v as select x from a; create index a_x on a (x); "
+        "create trigger a_t after insert on a begin select 1; end");
+    TablesAndRowsController* c = show("a");
+    QListWidget* list = c->tablesTableView();
+    list->window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(list->window()));
+    list->selectAll();
+    // The icon of each row, as drawn with the list focused and then with the grid focused.
+    auto icons = [&] {
+        QApplication::processEvents();
+        QImage image = list->viewport()->grab().toImage();
+        std::map<std::string, QImage> shown;
+        for (const std::string name : {"a", "v", "a_x", "a_t"}) {
+            QRect icon = list->visualItemRect(list->item(rowOf(c, name)));
+            icon.setWidth(list->style()->pixelMetric(QStyle::PM_SmallIconSize) + 4);
+            shown[name] = image.copy(icon.adjusted(2, 2, -2, -2));
+            EXPECT_FALSE(shown[name].isNull());
+        }
+        return shown;
+    };
+    list->setFocus();
+    ASSERT_TRUE(list->hasFocus());
+    auto emphasized = icons();
+    rowsOf(c)->rowsTableView()->setFocus();
+    auto plain = icons();
+    EXPECT_EQ(emphasized["a"], plain["a"]);
+    EXPECT_EQ(emphasized["v"], plain["v"]);
+    EXPECT_NE(emphasized["a_x"], plain["a_x"]);
+    EXPECT_NE(emphasized["a_t"], plain["a_t"]);
 }

@@ -25,12 +25,10 @@ void drawFrame(QPainter* painter, const QRect& bounds, int width, const QColor& 
     painter->fillRect(bounds.right() - width + 1, bounds.top(), width, bounds.height(), color);
 }
 
-// A filled highlight is edged by a 1-point frame a shade darker, so that a block of selected
-// cells reads as one and a lone cell stands out from the grid lines.
+// A filled highlight's 1-point frame has the fill's own colour, so the fill alone draws both
+// and a block of selected cells reads as one colour from edge to edge.
 void drawFramedFill(QPainter* painter, const QRect& bounds, const QColor& color) {
-    constexpr int kFrameDarkness = 125;
     painter->fillRect(bounds, color);
-    drawFrame(painter, bounds, 1, color.darker(kFrameDarkness));
 }
 
 std::optional<TextCommand> commandForKey(const QKeyEvent* key) {

@@ -1,8 +1,11 @@
 // Reordering a list by dragging its rows: the placeholder move and the drops a list takes.
 #include <gtest/gtest.h>
 
+#include <QRubberBand>
 #include <QTableWidget>
+#include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 #include <string>
@@ -69,4 +72,77 @@ TEST(ReorderDragTest, ListTakesOnlyItsOwnRowsDroppedBetweenRows) {
     ASSERT_EQ(moves.size(), 2u);
     EXPECT_EQ(moves[0], std::make_pair(std::vector<int>{1, 3}, 0));
     EXPECT_EQ(moves[1], std::make_pair(std::vector<int>{1, 3}, 5));
+}
+
+TEST(ReorderDragTest, AMouseDragMovesTheSelectedLinesWithoutSelectingOrEditing) {
+    ensureQApplication();
+    QTableWidget view(5, 1);
+    for (int row = 0; row < 5; ++row)
+        view.setItem(row, 0, new QTableWidgetItem(QString::number(row)));
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+    view.resize(200, 300);
+    view.show();
+    std::vector<std::pair<std::vector<int>, int>> moves;
+    bool enabled = true;
+    new ReorderDrag(
+        &view, kAddTableViewDataType,
+        [&](const std::vector<int>& rows, int destination) {
+            moves.emplace_back(rows, destination);
+        },
+        [&] { return enabled; });
+    auto selected = [&] {
+        std::vector<int> rows;
+        for (const QModelIndex& index : view.selectionModel()->selectedRows()) {
+            rows.push_back(index.row());
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+
+    // An unselected line is taken alone and moved, not swept into the selection; while it is
+    // dragged a line shows where it would land.
+    view.selectRow(0);
+    const QPoint start = view.visualRect(view.model()->index(1, 0)).center();
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(view.viewport(), start + QPoint(0, 20));
+    QTest::mouseMove(view.viewport(), lineAboveRow(&view, 4));
+    auto* dropLine = view.viewport()->findChild<QRubberBand*>();
+    ASSERT_TRUE(dropLine && dropLine->isVisible());
+    EXPECT_NEAR(dropLine->geometry().center().y(), view.visualRect(view.model()->index(4, 0)).top(),
+                2);
+    QTest::mouseMove(view.viewport(), view.visualRect(view.model()->index(2, 0)).center());
+    EXPECT_FALSE(dropLine->isVisible());
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    QTest::mouseMove(view.viewport(), lineAboveRow(&view, 4));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, lineAboveRow(&view, 4));
+    EXPECT_FALSE(dropLine->isVisible());
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0], std::make_pair(std::vector<int>{1}, 4));
+    // Pressed on one line of a selection of two: both move, and no editor opens.
+    view.selectionModel()->select(view.model()->index(3, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ASSERT_EQ(selected(), (std::vector<int>{1, 3}));
+    mouseDragRow(&view, 3, 0);
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[1], std::make_pair(std::vector<int>{1, 3}, 0));
+    EXPECT_EQ(selected(), (std::vector<int>{1, 3}));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_FALSE(hasOpenEditor(&view));
+    // Released on a line's middle, nothing moves.
+    mouseDragRow(&view, 3, 1, true);
+    EXPECT_EQ(moves.size(), 2u);
+    // A click on a selected line is still the view's click: it edits that line.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                      view.visualRect(view.model()->index(3, 0)).center());
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    EXPECT_TRUE(hasOpenEditor(&view));
+    EXPECT_EQ(moves.size(), 2u);
+    // Where reordering is refused, a press-drag is the view's own again.
+    enabled = false;
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    mouseDragRow(&view, 0, 3);
+    EXPECT_EQ(moves.size(), 2u);
+    EXPECT_GE(selected().size(), 3u);
 }
