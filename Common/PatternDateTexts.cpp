@@ -55,8 +55,10 @@ struct LocaleNames {
     bool usable = false;  // the locale writes numbers in ASCII digits
     std::vector<std::string> months[2];
     std::vector<std::string> dayPeriods[2];
-    size_t window = 0;         // bytes of text that decide a match, the longest name and one more
-    bool starts[2][128] = {};  // [months or day periods][c]: whether a name begins with c
+    size_t window = 0;  // bytes of text that decide a match, the longest name and one more
+    // [months or day periods][wide or not][c]: the names beginning with c, in order; no other
+    // name matches a text beginning with c.
+    std::vector<uint8_t> beginningWith[2][2][128];
 
     static const LocaleNames& current() {
         // Plain pointers, which a thread reaches without a guard; the names are kept by owner.
@@ -100,11 +102,14 @@ struct LocaleNames {
             dayPeriods[1].push_back(folded(narrow.format(moment, period)));
         }
         for (int kind = 0; kind < 2; ++kind) {
-            for (const auto& list : kind == 0 ? months : dayPeriods) {
-                for (const std::string& name : list) {
-                    window = std::max(window, name.size() + 1);
-                    if (!name.empty() && isASCII(name[0]))
-                        starts[kind][static_cast<unsigned char>(name[0])] = true;
+            for (int width = 0; width < 2; ++width) {
+                const std::vector<std::string>& list = (kind == 0 ? months : dayPeriods)[width];
+                for (size_t i = 0; i < list.size(); ++i) {
+                    window = std::max(window, list[i].size() + 1);
+                    if (!list[i].empty() && isASCII(list[i][0])) {
+                        beginningWith[kind][width][static_cast<unsigned char>(list[i][0])]
+                            .push_back(static_cast<uint8_t>(i));
+                    }
                 }
             }
         }
@@ -116,11 +121,13 @@ namespace {
 
 // ICU's match of a list of names at the start of the text: the name matching the most text
 // (the first of those alike), a trailing "." of a name being optional. Only ASCII text is matched
-// here, which no name holding other letters matches. The index and the length matched, or -1.
-int matchName(const std::vector<std::string>& names, std::string_view text, size_t* length) {
+// here, which no name holding other letters matches; only the candidates, the names beginning as
+// the text does, are tried. The index and the length matched, or -1.
+int matchName(const std::vector<std::string>& names, const std::vector<uint8_t>& candidates,
+              std::string_view text, size_t* length) {
     int best = -1;
     size_t bestLength = 0;
-    for (size_t i = 0; i < names.size(); ++i) {
+    for (const size_t i : candidates) {
         const std::string& name = names[i];
         size_t same = 0;
         while (same < name.size() && same < text.size() && lowered(text[same]) == name[same]) {
@@ -270,18 +277,22 @@ QuickDatePattern::Reading QuickDatePattern::readOn(std::string_view text,
             }
             case Kind::MonthName:
             case Kind::DayPeriod: {
-                // No name begins with most characters.
                 const bool month = element.kind == Kind::MonthName;
-                if (at < text.size() && isASCII(text[at]) &&
-                    !names->starts[month ? 0 : 1][static_cast<unsigned char>(lowered(text[at]))]) {
+                if (at == text.size()) return Reading::NotRead;
+                if (!isASCII(text[at])) return Reading::AskICU;
+                // Only names beginning as the text does can match it, and most characters begin
+                // none.
+                const auto& candidates = names->beginningWith[month ? 0 : 1];
+                const auto first = static_cast<unsigned char>(lowered(text[at]));
+                if (candidates[0][first].empty() && candidates[1][first].empty()) {
                     return Reading::NotRead;
                 }
                 const std::string_view rest = text.substr(at, names->window);
                 if (!std::all_of(rest.begin(), rest.end(), isASCII)) return Reading::AskICU;
                 const auto& lists = month ? names->months : names->dayPeriods;
                 size_t length = 0;
-                int index = matchName(lists[0], rest, &length);
-                if (index < 0) index = matchName(lists[1], rest, &length);
+                int index = matchName(lists[0], candidates[0][first], rest, &length);
+                if (index < 0) index = matchName(lists[1], candidates[1][first], rest, &length);
                 if (index < 0) return Reading::NotRead;
                 if (month) {
                     progress->fields[1] = index + 1;
