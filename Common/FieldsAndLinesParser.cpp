@@ -167,3 +167,14 @@ int FieldsAndLinesParser::readRecord(FieldTexts* into, Record* record, std::stri
         }
     }
 }
+
+int64_t FieldsAndLinesParser::countRecords() {
+    int64_t records = 0;
+    FieldTexts fields;
+    Record record;
+    while (readRecord(&fields, &record, nullptr) == kLineRead) {
+        ++records;
+        fields.clear();
+    }
+    return records;
+}

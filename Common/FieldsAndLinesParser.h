@@ -77,6 +77,9 @@ class FieldsAndLinesParser {
     // one of those above, with nothing of the record appended. Messages (the read error, invalid
     // UTF-8 in the record) are appended to errorString.
     int readRecord(FieldTexts* into, Record* record, std::string* errorString);
+    // The number of records left in the file, read as readRecord reads them; a read error ends
+    // the count.
+    int64_t countRecords();
 
   private:
     // Reads and decodes the next block; false on a read error.

@@ -47,7 +47,17 @@ bool BatchedRowWriter::begin() {
         return false;
     }
     lastCommit_ = std::chrono::steady_clock::now();
+    // What the rollback undid goes first again, before any row.
+    if (!uncommittedSql_.empty() && execOnConnection(db_, uncommittedSql_, &error) != SQLITE_OK) {
+        events_.log(ActivityLog::Error, error);
+    }
     return true;
+}
+
+int BatchedRowWriter::runUntilCommitted(const std::string& sql, std::string* errorString) {
+    const int rc = execOnConnection(db_, sql, errorString);
+    if (rc == SQLITE_OK) uncommittedSql_ = sql;
+    return rc;
 }
 
 void BatchedRowWriter::startRow(size_t width) {
@@ -84,8 +94,11 @@ bool BatchedRowWriter::flush() {
     const BoundText* values = pending_.boundValues();
     int64_t written = 0;
     if (rows > 1 && insertUnderSavepoint(values, rows, &written, nullptr) == SQLITE_OK) {
-        countWrittenRows(written);
-        for (size_t r = 0; r < rows; ++r) lineDone(true);
+        // Row by row, so that the count is told at every hundredth line.
+        for (size_t r = 0; r < rows; ++r) {
+            countWrittenRows(1);
+            lineDone(true);
+        }
     } else {
         // The statement left nothing of itself: its rows go again one by one, so that each
         // line that fails or is ignored is told.
@@ -217,6 +230,7 @@ bool BatchedRowWriter::commit() {
         return false;
     }
     uncommitted_ = 0;
+    uncommittedSql_.clear();
     return true;
 }
 

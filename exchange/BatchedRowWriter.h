@@ -39,6 +39,9 @@ class BatchedRowWriter {
 
     // Opens the transaction the rows go into; false (logged) when it cannot.
     bool begin();
+    // Runs SQL that writes no rows in the open transaction, and again at the start of each
+    // transaction that follows a rollback, until a commit has kept it; SQLite's code.
+    int runUntilCommitted(const std::string& sql, std::string* errorString);
 
     // A row is handed over as startRow, its values, endRow. Rows of one width go in together; a
     // row narrower than the table goes in alone.
@@ -109,6 +112,7 @@ class BatchedRowWriter {
     size_t rowsPerStatement_;
     PendingRows pending_;
     Statement savepoint_, release_, rollbackTo_;
+    std::string uncommittedSql_;  // of runUntilCommitted
 
     int64_t imported_ = 0;
     int64_t failed_ = 0;       // lines not written

@@ -9,6 +9,7 @@
 #include "exchange/RowsInsertion.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/CellWriter.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
@@ -89,20 +90,57 @@ void GridPaste::pasteFromClipboardToSelectedCell(bool now) {
                                    });
 }
 
+std::string GridPaste::rowNumbersText(const std::vector<int64_t>& numbers) {
+    std::string text;
+    for (size_t first = 0; first < numbers.size();) {
+        size_t last = first;
+        while (last + 1 < numbers.size() && numbers[last + 1] == numbers[last] + 1) ++last;
+        if (!text.empty()) text += ", ";
+        text += last == first ? std::to_string(numbers[first])
+                              : localizedFormat("%@ to %@", {std::to_string(numbers[first]),
+                                                             std::to_string(numbers[last])});
+        first = last + 1;
+    }
+    return text;
+}
+
+std::string GridPaste::writtenRowsText(RowIndex stoppedAt, bool stoppedRowPartly) const {
+    // The rows are numbered as the confirmation numbers them.
+    std::vector<int64_t> written, notWritten;
+    for (const auto& [row, fields] : window_.state().selection.pasteDestinationCells) {
+        if (row < stoppedAt) {
+            written.push_back(row.value + 1);
+        } else if (row > stoppedAt || !stoppedRowPartly) {
+            notWritten.push_back(row.value + 1);
+        }
+    }
+    std::string text = localizedFormat(
+        "Rows written: %@.", {written.empty() ? localizedString("none") : rowNumbersText(written)});
+    if (stoppedRowPartly) {
+        text += "\n" +
+                localizedFormat("Row partly written: %@.", {std::to_string(stoppedAt.value + 1)});
+    }
+    if (!notWritten.empty()) {
+        text += "\n" + localizedFormat("Rows not written: %@.", {rowNumbersText(notWritten)});
+    }
+    return text;
+}
+
 void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table) {
     TablesAndRowsState& state = window_.state();
-    if (!state.databaseFilePath) return;
     UserDefaults& defaults = UserDefaults::standard();
     const int64_t convert = defaults.integerForKey("DataTypesToConvert");
     std::string nullText = defaults.stringForKey("ImportNULLValueString");
     if (nullText.empty()) nullText = "null";
+    CellWriter writer(window_);
     for (size_t r = 0; r < rows.size(); ++r) {
+        bool rowWritten = false;
         for (size_t i = 0; i < rows[r].size(); ++i) {
             RowIndex rowIndex;
             FieldIndex field;
             if (!grid_.destinationCell(r, i, &rowIndex, &field)) continue;
-            const DBValue* rowid = grid_.loadedRowid(rowIndex);
-            if (!rowid || !*rowid) continue;
+            std::optional<CellTarget> target = writer.targetOfLoadedCell(rowIndex, field);
+            if (!target || target->table != table) continue;
             // A NULL of the own record stays NULL; text is converted as an import would.
             DBValue value = rows[r][i];
             if (value) {
@@ -110,24 +148,15 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
                     *value, state.fieldModel.fieldTypeAtFieldIndexP1(field), convert & 1,
                     convert & 2, convert & 4, nullText, state.display.useUTC);
             }
-            std::string error;
-            const std::string& fieldName =
-                state.fieldModel.fieldNames[static_cast<size_t>(field.value - 1)];
-            DBValue stored;
-            std::string rowidAfter = **rowid;
-            const int rc =
-                DBInterface::updateField(DBInterface::FieldValue(value), table, fieldName, **rowid,
-                                         &stored, &rowidAfter, *state.databaseFilePath, &error);
-            // Either stops the paste; the cells written before stay written.
-            if (rc == DBInterface::kRowGone) {
-                window_.rowNoLongerExists(nullptr);
+            const CellWriter::Result result = writer.write(*target, value, {.alert = false});
+            // A failure stops the paste; the cells written before stay written, and the alert
+            // names the rows that took the paste and those that did not.
+            if (!result.written()) {
+                writer.reportFailure(result, nullptr, writtenRowsText(rowIndex, rowWritten));
+                grid_.redrawPasteDestinations();
                 return;
             }
-            if (rc != 0) {
-                window_.shell().showErrorAlert(error);
-                return;
-            }
-            grid_.storeWritten(rowIndex, field, stored, rowidAfter);
+            rowWritten = true;
         }
     }
     grid_.redrawPasteDestinations();

@@ -31,6 +31,11 @@ class GridPaste {
   private:
     // Names the pasted rows past the reached ones; "" when all are reached.
     static std::string leftOutText(size_t reached, size_t pasted);
+    // "5", "5 to 7", "2, 5 to 7": ascending numbers as runs.
+    static std::string rowNumbersText(const std::vector<int64_t>& numbers);
+    // Which marked rows took the paste that stopped at the row (which took some of its values
+    // when partly), and which did not.
+    std::string writtenRowsText(RowIndex stoppedAt, bool stoppedRowPartly) const;
     void pasteArrayOver(const std::vector<DBRow>& rows, const std::string& table);
 
     DatabaseWindow& window_;

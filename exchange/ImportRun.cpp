@@ -263,11 +263,17 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     if (stopImport_) return Outcome::EndRun;
 
     statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
-    // Counted first, so that the bar moves by a hundredth of the records.
-    const int64_t lines = FieldsAndLinesParser().findMaxLineCountInFile(
-        settings.filePath, settings.readerEncoding(), settings.quoteString(),
-        settings.lineSeparatorString());
+    // Counted first, so that the bar moves by a hundredth of the records. Counted by the reader
+    // itself: a quote inside an unquoted value, which opens nothing, would make a count by quote
+    // bytes swallow the rest of the file.
     OpenFile file(settings.filePath);
+    const int64_t lines =
+        file.fd < 0
+            ? 0
+            : FieldsAndLinesParser(file.fd, settings.readerEncoding(), settings.separatorString(),
+                                   settings.quoteString(), settings.lineEnds())
+                  .countRecords();
+    if (file.fd >= 0) ::lseek(file.fd, 0, SEEK_SET);
     if (file.fd < 0) {
         log(ActivityLog::Error,
             localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));
@@ -289,8 +295,10 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
         // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
         log(ActivityLog::Information, localizedFormat("Deleting all rows in \"%@\"", {table}));
         error.clear();
-        if (execOnConnection(connection_->handle(), "delete from " + quoteIdentifier(table),
-                             &error) != SQLITE_OK) {
+        // Also after a conflict rule rolled that transaction back: the old rows never mix with
+        // the new ones.
+        if (writer.runUntilCommitted("delete from " + quoteIdentifier(table), &error) !=
+            SQLITE_OK) {
             log(ActivityLog::Error,
                 localizedFormat("Could not delete all rows in \"%@\": %@", {table, error}));
             execOnConnection(connection_->handle(), "rollback", nullptr);

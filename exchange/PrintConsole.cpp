@@ -302,7 +302,7 @@ std::vector<std::string> PrintConsole::fieldNames() const {
 }
 
 bool PrintConsole::hasLoadedRows() const {
-    return !window_.state().dataPort.fieldValuesLoaded.empty();
+    return !window_.state().dataPort.page.empty();
 }
 
 std::string PrintConsole::sampleFieldText(int64_t fieldPosition) {

@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "Common/RowWriting.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "settings/ColumnWidths.h"
 
@@ -85,8 +84,8 @@ void TablesAndRowsController::focusDidMove() {
     for (const auto& panel : panels_) panel->focusDidMove();
 }
 
-void TablesAndRowsController::rowNoLongerExists(QWidget* alertWindow) {
-    showErrorAlert(DBInterface::rowNoLongerExistsMessage(), alertWindow);
+void TablesAndRowsController::rowNoLongerExists(const std::string& message, QWidget* alertWindow) {
+    showErrorAlert(message, alertWindow);
     // An in-place editor may still be closing: the page shown is read again after it.
     QTimer::singleShot(0, this, [this] { rowsDidChange(); });
 }

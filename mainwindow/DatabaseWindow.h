@@ -42,10 +42,10 @@ class DatabaseWindow {
     // The grid's focus, page or loaded values changed: consoles and panels that follow it are
     // told.
     virtual void focusDidMove() = 0;
-    // A write by rowid found its row deleted in another window or program: the alert says so on
-    // alertWindow (application-modal for nullptr), and the rows are read again once the event
-    // that wrote has ended.
-    virtual void rowNoLongerExists(QWidget* alertWindow) = 0;
+    // A write by rowid found its row deleted in another window or program: the alert shows the
+    // message on alertWindow (application-modal for nullptr), and the rows are read again once
+    // the event that wrote has ended.
+    virtual void rowNoLongerExists(const std::string& message, QWidget* alertWindow) = 0;
     // A cell of the loaded page took a value written elsewhere: the grid redraws it.
     virtual void cellDidChange(RowIndex row, FieldIndex field) = 0;
     // The grid's focused cell on the screen; nullopt while none is shown.

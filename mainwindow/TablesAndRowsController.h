@@ -72,7 +72,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void reloadSelectedDatabaseObject() override;
     void sortOrSearchDidChange() override;
     void focusDidMove() override;
-    void rowNoLongerExists(QWidget* alertWindow) override;
+    void rowNoLongerExists(const std::string& message, QWidget* alertWindow) override;
     void cellDidChange(RowIndex row, FieldIndex field) override;
     std::optional<QRect> focusedCellScreenRect() const override;
     void showEditFieldPanel() override;

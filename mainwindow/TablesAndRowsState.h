@@ -5,8 +5,7 @@
 //   sortAndSearch   the object's sort codes, rowid order and the search in force
 //   dataPort        the counted rows and the one page of them that is loaded: the grid shows
 //                   rows firstRowIndexInDataPort... and fields firstFieldIndexInDataPort...;
-//                   fieldValuesLoaded holds that page flat, numberOfFieldsPerRow values a row
-//                   (the rowid first), so grid row r, field f is element r * fieldsPerRow + f
+//                   the page (mainwindow/LoadedPage.h) holds the rows read, by row index
 //   selection       the grid's focus and selection, kept by row index so they survive paging
 //   display         display and storage settings read when an object is loaded
 //   pickerTypes     the database's picker types and their values
@@ -23,6 +22,7 @@
 #include "Common/Pickers.h"
 #include "Common/SchemaListing.h"
 #include "mainwindow/IndexSpaces.h"
+#include "mainwindow/LoadedPage.h"
 #include "platform/foundation/DateFormatter.h"
 #include "platform/foundation/NumberFormatter.h"
 
@@ -92,7 +92,7 @@ struct TablesAndRowsState {
     };
 
     struct DataPort {
-        std::vector<DBValue> fieldValuesLoaded;
+        LoadedPage page;
         std::vector<DBValue> limitedFieldValuesLoaded;
         int64_t totalRows = 0;
         RowIndex firstRowIndexInDataPort{0};
@@ -102,11 +102,7 @@ struct TablesAndRowsState {
         // Set while a move waits for its page: the values held are another page's.
         bool dataPortLoadPending = false;
         // Loaded rows, as many as the page holds.
-        int64_t numberOfLoadedRows() const {
-            return numberOfFieldsPerRow < 1
-                       ? 0
-                       : static_cast<int64_t>(fieldValuesLoaded.size()) / numberOfFieldsPerRow;
-        }
+        int64_t numberOfLoadedRows() const { return page.numberOfRows(); }
         FieldIndex lastFieldIndex() const { return FieldIndex(numberOfFieldsPerRow - 1); }
         // The row is one of the counted rows; the field is the rowid or one of the fields.
         bool holdsRow(RowIndex row) const { return !row.isNone() && row.value < totalRows; }

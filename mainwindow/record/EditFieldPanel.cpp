@@ -14,16 +14,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
-#include "mainwindow/WindowShell.h"
 #include "mainwindow/record/LocationEditor.h"
 #include "platform/foundation/Localized.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
-#include "platform/ui/WaitCursor.h"
 
 EditFieldPanel::EditFieldPanel(DatabaseWindow& window) : window_(window), state_(window.state()) {}
 
@@ -189,41 +185,23 @@ void EditFieldPanel::closeEditFieldPanel() {
     panel_->hide();
 }
 
-std::optional<EditFieldPanel::SaveTarget> EditFieldPanel::saveTargetOfFocusedCell() const {
-    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
-    const auto& port = state_.dataPort;
-    RowIndex row = state_.selection.focusedRowIndex;
-    FieldIndex field = state_.selection.focusedFieldIndex;
-    const auto& names = state_.fieldModel.fieldNames;
-    if (!table || !state_.databaseFilePath || row.isNone() || field < kFirstFieldIndex ||
-        field.value > int64_t(names.size())) {
-        return std::nullopt;
-    }
-    int64_t at = port.numberOfFieldsPerRow * (row - port.firstRowIndexInDataPort);
-    if (at < 0 || at + field.value >= int64_t(port.fieldValuesLoaded.size())) return std::nullopt;
-    const DBValue& rowid = port.fieldValuesLoaded[size_t(at)];
-    if (!rowid) return std::nullopt;
-    return SaveTarget{*state_.databaseFilePath,
-                      *table,
-                      names[size_t(positionOfField(field).value)],
-                      *rowid,
-                      port.fieldValuesLoaded[size_t(at + field.value)],
-                      row,
-                      field};
+std::optional<CellTarget> EditFieldPanel::saveTargetOfFocusedCell() const {
+    return CellWriter(window_).targetOfLoadedCell(state_.selection.focusedRowIndex,
+                                                  state_.selection.focusedFieldIndex);
 }
 
 void EditFieldPanel::updateEditFieldPanel() {
     if (!isShown() || sheet_) return;
-    std::optional<SaveTarget> target = saveTargetOfFocusedCell();
+    std::optional<CellTarget> target = saveTargetOfFocusedCell();
     // A reload or redraw that leaves the focus on the cell keeps the text typed over its value.
     if (target && target_ && target->isSameCell(*target_) &&
         text() != target_->loaded.value_or(std::string())) {
-        target_->row = target->row;
+        target_->cell.row = target->cell.row;
         return;
     }
     target_ = std::move(target);
     if (state_.dataPort.totalRows >= 1 && target_) {
-        updateEditFieldPanelWithRowIndex(target_->row, target_->field, target_->loaded);
+        updateEditFieldPanelWithRowIndex(target_->cell.row, target_->cell.field, target_->loaded);
     } else {
         clearPanel();
     }
@@ -280,44 +258,11 @@ void EditFieldPanel::saveInPanel() {
     // An untouched NULL shows as empty text and stays NULL; an unchanged value is not written.
     bool changed = target_->loaded ? *target_->loaded != typed : !typed.empty();
     if (!changed) return;
-    std::string error;
-    DBValue stored;
-    std::string rowid = target_->rowid;
-    int rc;
-    {
-        WaitCursor waiting;
-        rc = DBInterface::updateField(DBInterface::FieldValue(typed), target_->table,
-                                      target_->fieldName, target_->rowid, &stored, &rowid,
-                                      target_->databaseFilePath, &error);
-    }
-    if (rc == DBInterface::kRowGone) {
-        window_.rowNoLongerExists(panel_);
-        return;
-    }
-    if (rc != 0) {
-        // The text stays as typed, so nothing is lost.
-        window_.showErrorAlert(error, panel_);
-        return;
-    }
-    target_->loaded = stored;
+    const CellWriter::Report report{.alertWindow = panel_, .tellOtherWindows = true};
+    // A failure leaves the text as typed, so nothing is lost.
+    if (!CellWriter(window_).write(*target_, DBValue(typed), report).written()) return;
     // The panel shows what was stored, as the grid does.
-    if (stored != DBValue(typed)) setText(stored.value_or(std::string()));
-    // The page takes the value only while it still holds the saved row.
-    auto& port = state_.dataPort;
-    int64_t at = port.numberOfFieldsPerRow * (target_->row - port.firstRowIndexInDataPort);
-    if (state_.databaseFilePath == target_->databaseFilePath &&
-        window_.selectedTableNameIfOnlyOne() == target_->table && at >= 0 &&
-        at + target_->field.value < int64_t(port.fieldValuesLoaded.size()) &&
-        port.fieldValuesLoaded[size_t(at)] == target_->rowid) {
-        // A new INTEGER PRIMARY KEY moved the row: the page follows it there.
-        port.fieldValuesLoaded[size_t(at)] = rowid;
-        port.fieldValuesLoaded[size_t(at + target_->field.value)] = stored;
-        window_.cellDidChange(target_->row, target_->field);
-    }
-    target_->rowid = rowid;
-    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
-        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
-    }
+    if (target_->loaded != DBValue(typed)) setText(target_->loaded.value_or(std::string()));
 }
 
 void EditFieldPanel::saveInSheet() {

@@ -17,6 +17,7 @@
 #include "Common/DBTypes.h"
 #include "mainwindow/IndexSpaces.h"
 #include "mainwindow/WindowPanel.h"
+#include "mainwindow/rows/CellWriter.h"
 
 class DatabaseWindow;
 class LocationEditor;
@@ -79,26 +80,11 @@ class EditFieldPanel : public QObject, public WindowPanel {
     QToolButton* actionMenuButton() const { return actionMenuButton_; }
 
   private:
-    // What Save writes to, taken when the panel is filled over the grid: whatever the grid does
-    // before Save, the text goes to this row and field or nowhere.
-    struct SaveTarget {
-        std::string databaseFilePath;
-        std::string table;
-        std::string fieldName;
-        std::string rowid;
-        DBValue loaded;
-        RowIndex row;
-        FieldIndex field;
-
-        bool isSameCell(const SaveTarget& other) const {
-            return databaseFilePath == other.databaseFilePath && table == other.table &&
-                   fieldName == other.fieldName && rowid == other.rowid && field == other.field;
-        }
-    };
-
     void buildPanel();
     void buildActionMenu();
-    std::optional<SaveTarget> saveTargetOfFocusedCell() const;
+    // What Save writes to, taken when the panel is filled over the grid: whatever the grid does
+    // before Save, the text goes to this row and field or nowhere.
+    std::optional<CellTarget> saveTargetOfFocusedCell() const;
     void saveInPanel();
     void saveInSheet();
     void clearPanel();
@@ -128,7 +114,7 @@ class EditFieldPanel : public QObject, public WindowPanel {
 
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
-    std::optional<SaveTarget> target_;
+    std::optional<CellTarget> target_;
     // The field being edited; in sheet mode the record editor's.
     FieldIndex field_;
     std::string editFieldPanelFieldLookupTable_;

@@ -13,23 +13,18 @@ std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSe
     const auto& port = state.dataPort;
     RowIndex row = state.selection.focusedRowIndex;
     if (!oneObjectSelected || port.totalRows < 1 || row.isNone()) return {};
-    int64_t at = port.numberOfFieldsPerRow * (row - port.firstRowIndexInDataPort);
     std::string text;
     bool first = true;
     for (FieldPosition position : state.fieldModel.expandedFieldIndexes) {
         FieldIndex field = fieldAtPosition(position);
-        int64_t index = at + field.value;
+        const DBValue* value = port.page.cell(row, field);
         std::string shown;
-        if (at >= 0 && field.value < port.numberOfFieldsPerRow &&
-            index < int64_t(port.fieldValuesLoaded.size())) {
-            const DBValue& value = port.fieldValuesLoaded[size_t(index)];
-            if (!value) {
-                shown = state.display.displayStringForNULLValue;
-            } else {
-                shown = state.display.formatDataInRowsConsole
-                            ? formattedFieldValueObject(state, value, field)
-                            : *value;
-            }
+        if (value && !*value) {
+            shown = state.display.displayStringForNULLValue;
+        } else if (value) {
+            shown = state.display.formatDataInRowsConsole
+                        ? formattedFieldValueObject(state, *value, field)
+                        : **value;
         }
         if (!first) text += "\n\n";
         text += shown;

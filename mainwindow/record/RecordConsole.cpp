@@ -170,12 +170,8 @@ void RecordConsole::focusDidMove() {
     RowIndex focused = state_.selection.focusedRowIndex;
     // The row just added stays shown until the grid's focus goes to a row.
     if (focused.isNone() && showsAddedRow_) return;
-    int64_t at = focused.isNone()
-                     ? -1
-                     : (focused - port.firstRowIndexInDataPort) * port.numberOfFieldsPerRow;
-    DBValue rowid = at >= 0 && at < int64_t(port.fieldValuesLoaded.size())
-                        ? port.fieldValuesLoaded[size_t(at)]
-                        : DBValue();
+    const DBValue* loaded = port.page.rowid(focused);
+    DBValue rowid = loaded ? *loaded : DBValue();
     // Its own moves have loaded the row already.
     if (!values_.empty() && values_[0] == rowid) return;
     FieldIndex field = state_.selection.fieldIndexToEdit;
@@ -216,14 +212,10 @@ void RecordConsole::reloadAddRowView() {
     values_.clear();
     origValues_.clear();
     state_.selection.fieldIndexesOfDirtyData.clear();
-    int64_t perRow = port.numberOfFieldsPerRow;
-    RowIndex focused = state_.selection.focusedRowIndex;
-    int64_t gridRow = focused.isNone() ? -1 : focused - port.firstRowIndexInDataPort;
-    if (gridRow < 0 || gridRow >= port.numberOfLoadedRows()) {
-        values_.assign(static_cast<size_t>(std::max<int64_t>(perRow, 0)), std::string());
-    } else {
-        auto first = port.fieldValuesLoaded.begin() + gridRow * perRow;
-        values_.assign(first, first + perRow);
+    values_ = port.page.values(state_.selection.focusedRowIndex);
+    if (values_.empty()) {
+        values_.assign(static_cast<size_t>(std::max<int64_t>(port.numberOfFieldsPerRow, 0)),
+                       std::string());
     }
     origValues_ = values_;
     state_.selection.fieldIndexToEdit = FieldIndex();
@@ -406,7 +398,7 @@ void RecordConsole::saveRowButtonPressed() {
                                            changed, names, state_.fieldModel.hiddenFields, *table,
                                            *origValues_.front(), *state_.databaseFilePath, &error);
         if (rc == DBInterface::kRowGone) {
-            window_.rowNoLongerExists(window_.window());
+            window_.rowNoLongerExists(error, window_.window());
         } else if (rc != 0) {
             window_.showErrorAlert(error, window_.window());
         } else if (!names.empty()) {

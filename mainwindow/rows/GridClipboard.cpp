@@ -105,13 +105,9 @@ void GridClipboard::reloadRows() {
 bool GridClipboard::destinationCell(size_t r, size_t i, RowIndex* rowIndex,
                                     FieldIndex* field) const {
     const TablesAndRowsState& state = window_.state();
-    const int64_t fieldsPerRow = state.dataPort.numberOfFieldsPerRow;
     *rowIndex = state.selection.focusedRowIndex + static_cast<int64_t>(r);
     *field = state.selection.focusedFieldIndex + static_cast<int64_t>(i);
-    if (field->value >= fieldsPerRow) return false;
-    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(*rowIndex);
-    return !row.isNone() &&
-           row.value * fieldsPerRow + field->value < std::ssize(state.dataPort.fieldValuesLoaded);
+    return state.dataPort.page.cell(*rowIndex, *field) != nullptr;
 }
 
 void GridClipboard::markPasteDestinations(const std::vector<DBRow>& rows) {
@@ -142,21 +138,6 @@ size_t GridClipboard::rowsReached(const std::vector<DBRow>& rows) const {
         if (rowid && *rowid) reached = r + 1;
     }
     return reached;
-}
-
-const DBValue* GridClipboard::loadedRowid(RowIndex rowIndex) const {
-    const auto& port = window_.state().dataPort;
-    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
-    const int64_t at = row.value * port.numberOfFieldsPerRow;
-    if (row.isNone() || at >= std::ssize(port.fieldValuesLoaded)) return nullptr;
-    return &port.fieldValuesLoaded[static_cast<size_t>(at)];
-}
-
-void GridClipboard::storeWritten(RowIndex rowIndex, FieldIndex field, const DBValue& stored,
-                                 const std::string& rowidAfter) {
-    GridRow row = rows_.dataPort().tableViewRowFromRowIndex(rowIndex);
-    if (DBValue* loaded = rows_.dataPort().loadedValue(row, field)) *loaded = stored;
-    if (DBValue* rowid = rows_.dataPort().loadedValue(row, kRowidFieldIndex)) *rowid = rowidAfter;
 }
 
 void GridClipboard::redrawCells(const Marks& marks) {

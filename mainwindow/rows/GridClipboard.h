@@ -48,12 +48,6 @@ class GridClipboard {
     void markPasteDestinations(const std::vector<DBRow>& rows);
     // How many of the pasted rows, from the first, reach a loaded row of the table.
     size_t rowsReached(const std::vector<DBRow>& rows) const;
-    // The loaded rowid of the row; nullptr when the page does not hold it.
-    const DBValue* loadedRowid(RowIndex rowIndex) const;
-    // The page takes the value written to the cell, and the row's rowid after the write (a new
-    // INTEGER PRIMARY KEY moves the row, and the row's next values follow it there).
-    void storeWritten(RowIndex rowIndex, FieldIndex field, const DBValue& stored,
-                      const std::string& rowidAfter);
     void redrawPasteDestinations();
     // The marks go and their cells are drawn again.
     void endPaste();

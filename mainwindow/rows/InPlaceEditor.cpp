@@ -6,11 +6,8 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/RowsConsole.h"
-#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/QtStrings.h"
-#include "platform/ui/WaitCursor.h"
 
 InPlaceEditor::InPlaceEditor(RowsConsole& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
@@ -35,24 +32,10 @@ bool InPlaceEditor::editableFocusedCell(GridRow* row, GridColumn* column) const 
            state_.fieldModel.fieldTypeAtFieldIndexP1(field) != DBInterface::kFieldTypeRaw;
 }
 
-std::optional<InPlaceEditor::EditTarget> InPlaceEditor::editTargetOfCell(GridRow row,
-                                                                         GridColumn column) const {
-    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+std::optional<CellTarget> InPlaceEditor::editTargetOfCell(GridRow row, GridColumn column) const {
     FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
-    const auto& names = state_.fieldModel.fieldNames;
-    if (!table || !state_.databaseFilePath || field.value < 1 ||
-        field.value > static_cast<int64_t>(names.size())) {
-        return std::nullopt;
-    }
-    const DBValue* loaded = dataPort_.fieldValueObjectForTableViewRowIndex(row, field);
-    const DBValue* rowid = dataPort_.fieldValueObjectForTableViewRowIndex(row, kRowidFieldIndex);
-    if (!loaded || !rowid || !*rowid) return std::nullopt;
-    return EditTarget{*state_.databaseFilePath,
-                      *table,
-                      names[static_cast<size_t>(positionOfField(field).value)],
-                      **rowid,
-                      *loaded,
-                      {dataPort_.rowIndexFromTableViewRow(row), field}};
+    if (row.isNone() || field.isNone()) return std::nullopt;
+    return CellWriter(window_).targetOfLoadedCell(dataPort_.rowIndexFromTableViewRow(row), field);
 }
 
 void InPlaceEditor::beginEditingCell(GridRow row, GridColumn column) {
@@ -203,7 +186,7 @@ void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
 
 void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
-    std::optional<EditTarget> target = std::move(editTarget_);
+    std::optional<CellTarget> target = std::move(editTarget_);
     editTarget_.reset();
     bool offered = control == offeredEditor_;
     offeredEditor_ = nullptr;
@@ -214,60 +197,21 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     std::string text = toStdString(control->text());
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
-    DBValue stored;
-    std::string rowidAfter = target->rowid;
-    if (!changed || !writeEdit(*target, text, &stored, &rowidAfter)) return;
-    // The page shown takes the new value only when it still holds the edited row.
-    GridRow row = dataPort_.tableViewRowFromRowIndex(cell.row);
-    DBValue* rowid = dataPort_.loadedValue(row, kRowidFieldIndex);
-    DBValue* shown = dataPort_.loadedValue(row, cell.field);
-    if (state_.databaseFilePath == target->databaseFilePath &&
-        window_.selectedTableNameIfOnlyOne() == target->table && rowid && *rowid == target->rowid &&
-        shown) {
-        *shown = stored;
-        // A new INTEGER PRIMARY KEY moved the row: its next edits go where it is now.
-        *rowid = rowidAfter;
-        rows_.reloadRowsTableViewRowIndex(cell.row, cell.field);
-    }
-    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
-        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
-    }
+    if (changed) writeEdit(std::move(*target), text);
 }
 
-bool InPlaceEditor::writeEdit(const EditTarget& target, const std::string& text, DBValue* stored,
-                              std::string* rowidAfter) {
-    std::string error;
-    int rc;
-    {
-        WaitCursor waiting;
-        rc = DBInterface::updateField(DBInterface::FieldValue(text), target.table, target.fieldName,
-                                      target.rowid, stored, rowidAfter, target.databaseFilePath,
-                                      &error);
-    }
-    if (rc == 0) return true;
-    if (rc == DBInterface::kRowGone) {
-        window_.rowNoLongerExists(window_.window());
-        return false;
-    }
-    window_.showErrorAlert(error, window_.window());
-    // A lock held elsewhere has been waited for once already: the schema is not read behind it.
-    if (!RowsDataPort::isBusy(rc) &&
-        DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
-        // Renamed or dropped elsewhere: once the editor has closed, the list is read again and
-        // the grid of a table that is no longer there goes.
-        QTimer::singleShot(0, this, [this, path = target.databaseFilePath, table = target.table] {
-            if (state_.databaseFilePath == path && window_.selectedTableNameIfOnlyOne() == table) {
-                window_.reloadTablesAndSelectTableNamed(std::nullopt);
-            }
-        });
-        return false;
-    }
+void InPlaceEditor::writeEdit(CellTarget target, const std::string& text) {
+    const CellWriter::Result result = CellWriter(window_).write(
+        target, DBValue(text), {.alertWindow = window_.window(), .tellOtherWindows = true});
+    using Outcome = CellWriter::Outcome;
+    if (result.written() || result.outcome == Outcome::RowGone) return;
     // Until it is edited again the cell shows the loaded value, NULL included.
     rows_.reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
+    // A file that cannot be written refuses the text again however often it is offered.
+    if (result.outcome == Outcome::ReadOnly) return;
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
-    failedEdit_ = FailedEdit{target, text};
+    failedEdit_ = FailedEdit{std::move(target), text};
     QTimer::singleShot(0, this, [this] { reopenFailedEdit(); });
-    return false;
 }
 
 void InPlaceEditor::reopenFailedEdit() {
@@ -281,18 +225,17 @@ void InPlaceEditor::reopenFailedEdit() {
     }
     std::optional<FailedEdit> failed = std::move(failedEdit_);
     failedEdit_.reset();
-    const EditTarget& was = failed->target;
+    const CellTarget& was = failed->target;
     RowIndex focusedRow = state_.selection.focusedRowIndex;
     FieldIndex focusedField = state_.selection.focusedFieldIndex;
     focusCellShowingIt(was.cell.row, was.cell.field);
     GridRow row;
     GridColumn column;
-    std::optional<EditTarget> target;
+    std::optional<CellTarget> target;
     if (editableFocusedCell(&row, &column)) target = editTargetOfCell(row, column);
     // Only over the row and field it was typed for; the page may show others by now, and then
     // the focus goes back where the user left it.
-    if (!target || target->databaseFilePath != was.databaseFilePath || target->table != was.table ||
-        target->fieldName != was.fieldName || target->rowid != was.rowid) {
+    if (!target || !target->isSameCell(was)) {
         focusCellShowingIt(focusedRow, focusedField);
     } else {
         beginEditingCell(row, column);

@@ -14,6 +14,7 @@
 
 #include "Common/DBTypes.h"
 #include "mainwindow/IndexSpaces.h"
+#include "mainwindow/rows/CellWriter.h"
 #include "mainwindow/rows/views/SpreadsheetTableCellView.h"
 
 class DatabaseWindow;
@@ -48,22 +49,11 @@ class InPlaceEditor : public QObject {
     // The grid row and column of the focused cell when an edit may start there.
     bool editableFocusedCell(GridRow* row, GridColumn* column) const;
     void beginEditingCell(GridRow row, GridColumn column);
-    // What an open in-place edit writes to, taken when it starts: whatever reloads, pages or
-    // selects before it ends, the text goes to this row and field or nowhere.
-    struct EditTarget {
-        std::string databaseFilePath;
-        std::string table;
-        std::string fieldName;
-        std::string rowid;
-        DBValue loaded;
-        CellIdentity cell;
-    };
     // Gives the cell's target; nullopt when it has no loaded row or field.
-    std::optional<EditTarget> editTargetOfCell(GridRow row, GridColumn column) const;
-    // Writes the edited text to its target, reporting a failure or a row that is gone; stored
-    // receives what the field holds afterwards.
-    bool writeEdit(const EditTarget& target, const std::string& text, DBValue* stored,
-                   std::string* rowidAfter);
+    // What an open in-place edit writes to is taken when it starts.
+    std::optional<CellTarget> editTargetOfCell(GridRow row, GridColumn column) const;
+    // Writes the edited text to its target; a failure that may pass is offered again.
+    void writeEdit(CellTarget target, const std::string& text);
     // Opens the failed edit's cell again with the text typed.
     void reopenFailedEdit();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
@@ -74,10 +64,10 @@ class InPlaceEditor : public QObject {
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort& dataPort_;
-    std::optional<EditTarget> editTarget_;
+    std::optional<CellTarget> editTarget_;
     // An edit whose write failed: its cell and the text typed, offered again in a new edit.
     struct FailedEdit {
-        EditTarget target;
+        CellTarget target;
         std::string text;
     };
     std::optional<FailedEdit> failedEdit_;

@@ -28,7 +28,7 @@ void RowsConsole::reloadRowsConsoleColumns(const std::optional<std::string>& tab
         updateColumns(tableName);
     }
     port.dataPortLoadPending = false;
-    port.fieldValuesLoaded.clear();
+    dataPort_.clearPage();
     if (port.totalRows >= 1) loadPage(true);
     rowsTableModel_->reload();
     updateRowsViewScrollBars();

@@ -153,18 +153,16 @@ void RowsConsole::loadPage(bool reloadCachedValues) {
                                        reloadCachedValues, &error);
     }
     if (rc == 0) {
-        port.fieldValuesLoaded = std::move(page);
-        firstRowIndexOfLoadedPage_ = port.firstRowIndexInDataPort;
-    } else if (RowsDataPort::isBusy(rc) && !port.fieldValuesLoaded.empty()) {
+        dataPort_.takePage(std::move(page));
+    } else if (RowsDataPort::isBusy(rc) && !port.page.empty()) {
         // A lock held elsewhere passes: the page shown stays, at the rows it shows.
-        setFirstRowIndexInDataPort(firstRowIndexOfLoadedPage_);
+        setFirstRowIndexInDataPort(port.page.firstRow());
     } else {
         // A file or fields gone: nothing shown of the object can be trusted any longer.
-        port.fieldValuesLoaded.clear();
+        dataPort_.clearPage();
     }
     if (rc != 0) showReadError(error);
-    assert(static_cast<int64_t>(port.fieldValuesLoaded.size()) <=
-           numberOfDataPortRows() * std::max<int64_t>(port.numberOfFieldsPerRow, 1));
+    assert(port.page.numberOfRows() <= numberOfDataPortRows());
 }
 
 void RowsConsole::reloadFieldValues() {

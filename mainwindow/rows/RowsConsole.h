@@ -306,8 +306,6 @@ class RowsConsole : public QObject,
     std::unique_ptr<GridNavigator> navigator_;
     std::unique_ptr<InPlaceEditor> editor_;
     bool focusNoticePending_ = false;
-    // The row the loaded page starts at, where a failed page load leaves the port.
-    RowIndex firstRowIndexOfLoadedPage_{0};
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
     RowsTableView* rowsTableView_ = nullptr;

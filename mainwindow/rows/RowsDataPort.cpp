@@ -155,15 +155,14 @@ GridColumn RowsDataPort::tableViewColumnFromFieldIndex(FieldIndex field) const {
 const DBValue* RowsDataPort::fieldValueObjectForTableViewRowIndex(GridRow row,
                                                                   FieldIndex field) const {
     const auto& port = state_.dataPort;
-    if (port.dataPortLoadPending) return nullptr;
-    if (row.isNone() || field.isNone() || field.value >= port.numberOfFieldsPerRow) return nullptr;
-    int64_t position = row.value * port.numberOfFieldsPerRow + field.value;
-    if (position >= static_cast<int64_t>(port.fieldValuesLoaded.size())) return nullptr;
-    return &port.fieldValuesLoaded[static_cast<size_t>(position)];
+    // A moved port's grid shows nothing until its own page is read.
+    if (port.dataPortLoadPending || row.isNone()) return nullptr;
+    return port.page.cell(rowIndexFromTableViewRow(row), field);
 }
 
-DBValue* RowsDataPort::loadedValue(GridRow row, FieldIndex field) {
-    return const_cast<DBValue*>(fieldValueObjectForTableViewRowIndex(row, field));
+void RowsDataPort::takePage(std::vector<DBValue> values) {
+    auto& port = state_.dataPort;
+    port.page.assign(port.firstRowIndexInDataPort, port.numberOfFieldsPerRow, std::move(values));
 }
 
 std::string RowsDataPort::fieldValueForTableViewRowIndex(GridRow row, FieldIndex field) const {

@@ -42,8 +42,10 @@ class RowsDataPort {
     std::string fieldHeaderNameAtFieldIndex(FieldIndex field) const;
     // The object was read again, its fields perhaps changed: the grid query is built anew.
     void forgetQuery() { queryInputs_.reset(); }
-    // The loaded value the page holds for the row and field, to be replaced after a write.
-    DBValue* loadedValue(GridRow row, FieldIndex field);
+    // The rows read from the port's first row on become the window's page; the page of an object
+    // that cannot be read any longer goes.
+    void takePage(std::vector<DBValue> values);
+    void clearPage() { state_.dataPort.page.clear(); }
     // Whether pages are found by key now rather than by offset.
     bool pagesFoundByKey() const { return pager_.marksReady(); }
 

@@ -329,6 +329,50 @@ TEST_F(ClipboardTest, PasteOverCellsMarksAndWritesOnlyLoadedCellsOfTheTable) {
     EXPECT_EQ(query(db, "select id, name from k"), (std::vector<DBRow>{{"7", "seven"}}));
 }
 
+TEST_F(ClipboardTest, APasteThatStopsNamesTheRowsWrittenAndThoseNot) {
+    // Three rows pasted from row 1501, the middle one deleted or refusing its second value.
+    struct Case {
+        const char* table;
+        const char* elsewhere;
+        const char* told;
+        std::vector<DBRow> after;
+    };
+    const Case cases[] = {
+        {"gone",
+         "delete from gone where rowid = 1502",
+         "Rows written: 1501.\nRows not written: 1502 to 1503.",
+         {{"x1", "y1"}, {"a1503", "b1503"}}},
+        {"refused",
+         "create trigger refuse before update of b on refused when old.rowid = 1502 begin "
+         "select raise(abort, 'refused'); end",
+         "Rows written: 1501.\nRow partly written: 1502.\nRows not written: 1503.",
+         {{"x1", "y1"}, {"x2", "b1502"}, {"a1503", "b1503"}}},
+    };
+    GridPaste::suppressPasteUpdateAlert(true);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.table);
+        const std::string table = test.table;
+        run("create table " + table + " (a, b); insert into " + table +
+            " select 'a' || value, 'b' || value from generate_series(1, 3000)");
+        TablesAndRowsController* c = show(table);
+        rowsOf(c)->navigator().selectStartRowIndex(RowIndex(1500), FieldIndex(1), true);
+        run(test.elsewhere);
+        Pasteboard::clear();
+        QGuiApplication::clipboard()->setText("x1\ty1\nx2\ty2\nx3\ty3");
+        alerts.clear();
+        GridPaste(*c, *rowsOf(c)).rowsTableViewPaste();
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_EQ(alerts[0].messageText, "Error");
+        EXPECT_TRUE(alerts[0].informativeText.ends_with(std::string("\n\n") + test.told))
+            << alerts[0].informativeText;
+        EXPECT_EQ(query(db, "select a, b from " + table + " where rowid between 1501 and 1503"),
+                  test.after);
+        // Nothing went to any other row.
+        EXPECT_EQ(query(db, "select count(*) from " + table + " where a || b like '%x%'")[0][0],
+                  test.table == std::string("gone") ? "1" : "2");
+    }
+}
+
 TEST_F(ClipboardTest, TablesPasteUnderFreeNamesWithMetaRowsIndexesAndRows) {
     run("create table t (a, b); insert into t values (1, 2)");
     std::string error;

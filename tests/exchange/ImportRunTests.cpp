@@ -490,3 +490,91 @@ TEST_F(ImportRunTest, AFileDeletedDuringTheRunIsReportedNotCompletedWithoutIssue
     // Nor is a new database made where the deleted one was.
     EXPECT_FALSE(std::filesystem::exists(db));
 }
+
+TEST_F(ImportRunTest, AnUnbatchedRunTellsItsCountOnceEveryHundredRows) {
+    // Two hundred and fifty lines, the fifth a failure, the 130th cut into a statement of its own.
+    std::string text;
+    for (int i = 1; i <= 250; ++i) {
+        text += (i == 5 ? std::string("x\ty\tz") : std::to_string(i) + "\ta") +
+                (i == 130 ? "\tb\n" : "\n");
+    }
+    run("create table counted (k integer primary key, v)");
+    EXPECT_EQ(import({file("counted.txt", text, "counted")}), "Import completed with issues");
+    EXPECT_EQ(imported, 249);
+    Strings told;
+    for (const std::string& status : reporter.statuses) {
+        if (status.starts_with("Imported ")) told.push_back(status);
+    }
+    // Lines 100 and 200 are the 99th and 199th rows written; the last count is the file's.
+    EXPECT_THAT(told,
+                ElementsAre("Imported 99 row(s)", "Imported 199 row(s)", "Imported 249 row(s)"));
+}
+
+TEST_F(ImportRunTest, RowsDeletedFirstStayDeletedWhenAConflictRollsTheTransactionBack) {
+    run("create table keyed (k unique on conflict rollback, v); insert into keyed values "
+        "('old 1', 1), ('old 2', 2)");
+    ImportOptions options;
+    options.deleteAllRowsFirst = true;
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched);
+        options.batchLines = batched;
+        // The third line rolls back the transaction that deleted the old rows and wrote two.
+        EXPECT_EQ(import({file("keys.txt", "1\ta\n2\tb\n1\tc\n3\td\n", "keyed")}, options),
+                  "Import completed with issues");
+        EXPECT_EQ(imported, 1);
+        EXPECT_EQ(failed, 3);
+        EXPECT_THAT(directQuery("select group_concat(k || v) from keyed"), ElementsAre("3d"));
+        run("delete from keyed; insert into keyed values ('old 1', 1), ('old 2', 2)");
+    }
+}
+
+TEST_F(ImportRunTest, LinesAreCountedAsTheyAreReadWhateverQuotesTheyHold) {
+    // A quote inside an unquoted value is text to the reader; invalid UTF-8 ends no line early.
+    const struct {
+        const char* name;
+        std::string first;
+    } cases[] = {{"inches.csv", "5\" disk,x\n"}, {"latin.csv", "caf\xC3\n"}};
+    for (const auto& [name, first] : cases) {
+        SCOPED_TRACE(name);
+        std::string text = first;
+        for (int i = 2; i <= 300; ++i) text += std::to_string(i) + ",x\n";
+        reporter.steps.clear();
+        import({file(name, text)});
+        EXPECT_EQ(imported, 300);
+        EXPECT_THAT(logged(ActivityLog::Information, "Number of lines"),
+                    ElementsAre("Number of lines in \"" + std::string(name) + "\": 300"));
+        EXPECT_EQ(reporter.steps.size(), 100u);
+    }
+}
+
+TEST_F(ImportRunTest, AStopAtAnyLineKeepsEveryLineReadBeforeItOnce) {
+    // Every seventh line is short and told; the run is stopped as one of them is told.
+    std::string text;
+    for (int i = 1; i <= 1000; ++i) text += std::to_string(i) + (i % 7 == 0 ? "\n" : "\tx\n");
+    for (const bool batched : {false, true}) {
+        for (const int stopLine : {7, 98, 99 * 7, 700, 994}) {
+            SCOPED_TRACE(std::to_string(batched) + " " + std::to_string(stopLine));
+            run("drop table if exists numbers");
+            ImportOptions options;
+            options.batchLines = batched;
+            options.commitInterval = std::chrono::milliseconds(0);
+            ImportRun importRun({file("numbers.txt", text)}, options, log, reporter);
+            const std::string told = "Line " + std::to_string(stopLine) + " had";
+            reporter.onLog = [&] {
+                const auto entries = log.entries();
+                if (!entries.empty() && entries.back().message.starts_with(told)) {
+                    importRun.requestStop();
+                }
+            };
+            DBConnection connection(db, ConnectionKind::Statement);
+            importRun.run(connection, db);
+            reporter.onLog = nullptr;
+            EXPECT_EQ(importRun.finalStatus(), "Import stopped by user");
+            EXPECT_EQ(importRun.importedRows(), stopLine);
+            EXPECT_THAT(directQuery("select count(*), count(distinct \"Field 1\"), "
+                                    "max(\"Field 1\" + 0) from numbers"),
+                        ElementsAre(std::to_string(stopLine), std::to_string(stopLine),
+                                    std::to_string(stopLine)));
+        }
+    }
+}

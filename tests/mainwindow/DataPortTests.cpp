@@ -26,7 +26,8 @@ TEST_F(DataPortTest, SelectingATableLoadsItsFieldModelAndFirstPage) {
     EXPECT_EQ(title(), "test.db - t");
     int64_t rows = rowsOf(c)->numberOfDataPortRows();
     ASSERT_GT(rows, 3);
-    ASSERT_EQ(static_cast<int64_t>(c->state().dataPort.fieldValuesLoaded.size()), rows * 3);
+    ASSERT_EQ(c->state().dataPort.page.numberOfRows(), rows);
+    ASSERT_EQ(c->state().dataPort.page.fieldsPerRow(), 3);
     EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(0)), "1");
     EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(1)),
               "name 1");
@@ -193,7 +194,7 @@ TEST_F(DataPortTest, NoSelectionEmptiesThePortAndForgetsTheLastTable) {
     c->tablesTableView()->clearSelection();
     EXPECT_EQ(c->state().dataPort.numberOfFieldsPerRow, 0);
     EXPECT_EQ(c->state().dataPort.totalRows, 0);
-    EXPECT_TRUE(c->state().dataPort.fieldValuesLoaded.empty());
+    EXPECT_TRUE(c->state().dataPort.page.empty());
     EXPECT_FALSE(UserDefaults::standard().dictionaryForKey("LastTablesShown").contains("test.db"));
     EXPECT_EQ(rowsOf(c)->rowsViewNumberOfRowsButton()->text(), "");
     EXPECT_EQ(title(), "test.db");

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QWidget>
 
@@ -145,4 +146,14 @@ TEST_F(PlatformUiTest, AFilePanelShowsItsMessageAndNamesItsButtonByThePrompt) {
     EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), "Copy");
     dialog->reject();
     EXPECT_TRUE(ended);
+}
+
+// Tests share one application: a Ctrl key click in one must not turn the next one's plain clicks
+// and row selections into Ctrl-clicks.
+TEST_F(PlatformUiTest, ATestStartsWithNoKeyHeldDownAfterAControlKeyClick) {
+    QWidget field;
+    QTest::keyClick(&field, Qt::Key_Period, Qt::ControlModifier);
+    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    SetUp();  // what the next test's set-up does
+    EXPECT_EQ(QGuiApplication::keyboardModifiers(), Qt::NoModifier);
 }

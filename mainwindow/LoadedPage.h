@@ -1,0 +1,68 @@
+#pragma once
+// The one page of rows a database window has loaded, read by the grid, the record editor, the
+// panels and printing: rows of the selected object under its search from the page's first row
+// on, each its rowid and then its fields. It is read and patched by row index and field index;
+// where a value lies in it is its own business. Only the rows data port fills or empties it.
+#include <cassert>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Common/DBTypes.h"
+#include "mainwindow/IndexSpaces.h"
+
+class RowsDataPort;
+
+class LoadedPage {
+  public:
+    // The row the page starts at, and the rowid and fields of each row.
+    RowIndex firstRow() const { return firstRow_; }
+    int64_t fieldsPerRow() const { return fieldsPerRow_; }
+    int64_t numberOfRows() const {
+        return fieldsPerRow_ < 1 ? 0 : static_cast<int64_t>(values_.size()) / fieldsPerRow_;
+    }
+    bool empty() const { return values_.empty(); }
+    bool holds(RowIndex row) const {
+        return !row.isNone() && row >= firstRow_ && row - firstRow_ < numberOfRows();
+    }
+
+    // nullptr when the page does not hold the row or the field.
+    const DBValue* cell(RowIndex row, FieldIndex field) const {
+        if (!holds(row) || field.isNone() || field.value >= fieldsPerRow_) return nullptr;
+        return &values_[static_cast<size_t>((row - firstRow_) * fieldsPerRow_ + field.value)];
+    }
+    const DBValue* rowid(RowIndex row) const { return cell(row, kRowidFieldIndex); }
+    // The row's rowid and fields; empty when the page does not hold it.
+    std::vector<DBValue> values(RowIndex row) const {
+        if (!holds(row)) return {};
+        auto first = values_.begin() + (row - firstRow_) * fieldsPerRow_;
+        return {first, first + fieldsPerRow_};
+    }
+
+    // A value written into a field of the row that had the rowid `before`, and the row's rowid
+    // now (a new INTEGER PRIMARY KEY moves the row). Only while the page holds that row there:
+    // false when it holds another by now.
+    bool patch(RowIndex row, FieldIndex field, const std::string& before, const DBValue& value,
+               const std::string& after) {
+        const DBValue* at = cell(row, field);
+        if (!at || *rowid(row) != before) return false;
+        values_[static_cast<size_t>(at - values_.data())] = value;
+        values_[static_cast<size_t>((row - firstRow_) * fieldsPerRow_)] = after;
+        return true;
+    }
+
+  private:
+    friend class RowsDataPort;
+    void assign(RowIndex firstRow, int64_t fieldsPerRow, std::vector<DBValue> values) {
+        assert(values.empty() ||
+               (fieldsPerRow >= 1 && values.size() % static_cast<size_t>(fieldsPerRow) == 0));
+        firstRow_ = firstRow;
+        fieldsPerRow_ = fieldsPerRow;
+        values_ = std::move(values);
+    }
+    void clear() { values_.clear(); }
+
+    std::vector<DBValue> values_;
+    RowIndex firstRow_{0};
+    int64_t fieldsPerRow_ = 0;
+};

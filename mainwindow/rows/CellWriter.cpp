@@ -1,0 +1,94 @@
+#include "mainwindow/rows/CellWriter.h"
+
+#include <sqlite3.h>
+
+#include "Common/DBInterface.h"
+#include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/RowsDataPort.h"
+#include "platform/foundation/Localized.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/WaitCursor.h"
+
+std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldIndex field) const {
+    TablesAndRowsState& state = window_.state();
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    const auto& names = state.fieldModel.fieldNames;
+    if (!table || !state.databaseFilePath || field < kFirstFieldIndex ||
+        field.value > std::ssize(names)) {
+        return std::nullopt;
+    }
+    const DBValue* rowid = state.dataPort.page.rowid(row);
+    const DBValue* value = state.dataPort.page.cell(row, field);
+    if (!rowid || !*rowid || !value) return std::nullopt;
+    return CellTarget{*state.databaseFilePath,
+                      *table,
+                      names[static_cast<size_t>(positionOfField(field).value)],
+                      **rowid,
+                      *value,
+                      {row, field}};
+}
+
+CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,
+                                     const Report& report) {
+    Result result;
+    std::string rowidAfter = target.rowid;
+    int rc;
+    {
+        WaitCursor waiting;
+        rc = DBInterface::updateField(DBInterface::FieldValue(value), target.table,
+                                      target.fieldName, target.rowid, &result.stored, &rowidAfter,
+                                      target.databaseFilePath, &result.message);
+    }
+    if (rc == SQLITE_OK) {
+        result.outcome = Outcome::Written;
+        const CellTarget before = target;
+        target.loaded = result.stored;
+        target.rowid = rowidAfter;
+        patchPage(before, target);
+        if (report.tellOtherWindows) tellOtherWindows();
+        return result;
+    }
+    if (rc == DBInterface::kRowGone) {
+        result.outcome = Outcome::RowGone;
+    } else if ((rc & 0xff) == SQLITE_READONLY) {
+        result.outcome = Outcome::ReadOnly;
+    } else if (!RowsDataPort::isBusy(rc) &&
+               DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
+        // SQLite's "no such table" names neither what happened nor which table.
+        result.outcome = Outcome::TableGone;
+        result.message = localizedFormat("The table \"%@\" no longer exists.", {target.table});
+    }
+    if (report.alert) reportFailure(result, report.alertWindow);
+    return result;
+}
+
+void CellWriter::reportFailure(const Result& result, QWidget* alertWindow,
+                               const std::string& details) const {
+    const std::string text = details.empty() ? result.message : result.message + "\n\n" + details;
+    if (result.outcome == Outcome::RowGone) {
+        window_.rowNoLongerExists(text, alertWindow);
+    } else {
+        window_.showErrorAlert(text, alertWindow);
+    }
+}
+
+void CellWriter::tellOtherWindows() const {
+    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
+        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
+    }
+}
+
+void CellWriter::patchPage(const CellTarget& before, const CellTarget& after) {
+    TablesAndRowsState& state = window_.state();
+    // Only while the page still holds the written row: the window may show another file, table
+    // or page by now.
+    if (state.databaseFilePath != before.databaseFilePath ||
+        window_.selectedTableNameIfOnlyOne() != before.table) {
+        return;
+    }
+    if (state.dataPort.page.patch(before.cell.row, before.cell.field, before.rowid, after.loaded,
+                                  after.rowid)) {
+        window_.cellDidChange(before.cell.row, before.cell.field);
+    }
+}

@@ -1,0 +1,189 @@
+// The four ways one cell of the grid's table is written (an in-place edit, a chosen value, a
+// paste, the edit-field panel's Save): each goes to the table row it names on a page far from the
+// first row, and each tells a row or table gone elsewhere, or a file that cannot be written, the
+// same way. The database is read back by a connection of the test's own.
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <functional>
+
+#include "exchange/GridPaste.h"
+#include "mainwindow/record/EditFieldPanel.h"
+#include "mainwindow/rows/ChosenValueWriter.h"
+#include "platform/ui/Pasteboard.h"
+#include "tests/mainwindow/GridTest.h"
+#include "tests/support/ReadOnlyDatabases.h"
+
+class CellWriterTest;
+// Writes the text into the cell (row index, field index) of the window's grid.
+using CellWrite = std::function<void(CellWriterTest&, TablesAndRowsController*, int64_t, int64_t,
+                                     const QString&)>;
+
+class CellWriterTest : public GridTest {
+  public:
+    void TearDown() override {
+        GridPaste::suppressPasteUpdateAlert(false);
+        GridTest::TearDown();
+    }
+
+    // Focuses the cell with the port moved to show it, as Go to row does.
+    void focusCell(TablesAndRowsController* c, int64_t row, int64_t field) {
+        rowsOf(c)->navigator().selectStartRowIndex(RowIndex(row), FieldIndex(field), true);
+        QApplication::processEvents();
+    }
+
+    void editInPlace(TablesAndRowsController* c, int64_t row, int64_t field, const QString& text) {
+        focusCell(c, row, field);
+        const auto& port = c->state().dataPort;
+        doubleClick(
+            int(row - port.firstRowIndexInDataPort.value),
+            int(rowsOf(c)->dataPort().tableViewColumnFromFieldIndex(FieldIndex(field)).value));
+        ASSERT_NE(openedEditor(), nullptr);
+        beforeWriting();
+        typeAndEnd(text);
+    }
+    void chooseValue(TablesAndRowsController* c, int64_t row, int64_t field, const QString& text) {
+        focusCell(c, row, field);
+        beforeWriting();
+        ChosenValueWriter(*c, *rowsOf(c)).updateFocusedCell(text.toStdString());
+    }
+    void paste(TablesAndRowsController* c, int64_t row, int64_t field, const QString& text) {
+        focusCell(c, row, field);
+        Pasteboard::clear();
+        QGuiApplication::clipboard()->setText(text);
+        beforeWriting();
+        GridPaste(*c, *rowsOf(c)).pasteFromClipboardToSelectedCell(true);
+    }
+    void saveInPanel(TablesAndRowsController* c, int64_t row, int64_t field, const QString& text) {
+        focusCell(c, row, field);
+        key(Qt::Key_Return, Qt::ControlModifier);
+        QApplication::processEvents();
+        EditFieldPanel& panel = partsOf(c).editField;
+        ASSERT_TRUE(panel.isShown());
+        panel.textView()->selectAll();
+        QTest::keyClicks(panel.textView(), text);
+        beforeWriting();
+        panel.saveButton()->click();
+        QApplication::processEvents();
+    }
+
+    // What another program does once the cell is focused, before it is written.
+    std::function<void()> beforeWriting = [] {};
+
+    // The rows of t that no longer hold what makeRowsTable wrote, as "rowid=name/amount;...".
+    std::string changedRows() const {
+        return readBack(
+            "select ifnull(group_concat(rowid || '=' || name || '/' || ifnull(amount, 'NULL'), "
+            "';'), '') from t where name is not 'name ' || rowid or amount is not (case when "
+            "rowid % 10 = 0 then null else rowid * 1.5 end)");
+    }
+};
+
+TEST_F(CellWriterTest, EveryCellWriteOnAPageFarDownGoesToItsTableRow) {
+    makeRowsTable(5000);
+    TablesAndRowsController* c = showGrid("t");
+    const RowsDataPort& port = rowsOf(c)->dataPort();
+    // The page shows each value where it was written.
+    auto pageShows = [&](int64_t row, int64_t field) {
+        return port.fieldValueForDatabaseRowIndex(RowIndex(row), FieldIndex(field));
+    };
+    editInPlace(c, 1000, 1, "edited");
+    // No grid row is also a table row of the page: a write to the one instead of the other is
+    // seen.
+    ASSERT_GT(c->state().dataPort.firstRowIndexInDataPort.value,
+              c->state().dataPort.numberOfLoadedRows());
+    EXPECT_EQ(pageShows(1000, 1), "edited");
+    chooseValue(c, 1001, 1, "chosen");
+    EXPECT_EQ(pageShows(1001, 1), "chosen");
+    paste(c, 1002, 1, "p1\tq1\np2\tq2");
+    EXPECT_EQ(pageShows(1002, 2), "q1");
+    EXPECT_EQ(pageShows(1003, 1), "p2");
+    saveInPanel(c, 1004, 2, "77");
+    EXPECT_EQ(pageShows(1004, 2), "77");
+    EXPECT_EQ(pageShows(1005, 1), "name 1006");
+    EXPECT_TRUE(alerts.empty()) << alerts.front().both();
+    EXPECT_EQ(changedRows(),
+              "1001=edited/1501.5;1002=chosen/1503;1003=p1/q1;1004=p2/q2;1005=name 1005/77");
+}
+
+class EachCellWriteTest : public CellWriterTest,
+                          public ::testing::WithParamInterface<std::pair<const char*, CellWrite>> {
+  protected:
+    void write(TablesAndRowsController* c, int64_t row, int64_t field, const QString& text) {
+        GetParam().second(*this, c, row, field, text);
+        QTest::qWait(20);
+    }
+};
+
+TEST_P(EachCellWriteTest, ARowDeletedElsewhereIsToldAndTheRowsReadAgain) {
+    makeRowsTable(20);
+    TablesAndRowsController* c = showGrid("t");
+    beforeWriting = [this] { run("delete from t where rowid = 4"); };
+    write(c, 3, 1, "lost");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_NE(alerts[0].informativeText.find("The row no longer exists."), std::string::npos)
+        << alerts[0].both();
+    EXPECT_EQ(changedRows(), "");
+    EXPECT_EQ(c->state().dataPort.totalRows, 19);
+}
+
+TEST_P(EachCellWriteTest, ATableRenamedElsewhereIsNamedAndNothingIsWritten) {
+    makeRowsTable(20);
+    TablesAndRowsController* c = showGrid("t");
+    beforeWriting = [this] { run("alter table t rename to places"); };
+    write(c, 5, 1, "typed");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Error");
+    EXPECT_TRUE(alerts[0].informativeText.starts_with("The table \"t\" no longer exists."))
+        << alerts[0].both();
+    EXPECT_EQ(readBack("select count(*) from places where name = 'typed'"), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writes, EachCellWriteTest,
+    ::testing::Values(
+        std::pair<const char*, CellWrite>{"InPlaceEdit", &CellWriterTest::editInPlace},
+        std::pair<const char*, CellWrite>{"ChosenValue", &CellWriterTest::chooseValue},
+        std::pair<const char*, CellWrite>{"Paste", &CellWriterTest::paste},
+        std::pair<const char*, CellWrite>{"EditFieldPanel", &CellWriterTest::saveInPanel}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+TEST_F(CellWriterTest, TextTypedInACellForATableGoneIsOfferedAgain) {
+    makeRowsTable(20);
+    TablesAndRowsController* c = showGrid("t");
+    beforeWriting = [this] { run("alter table t rename to places"); };
+    editInPlace(c, 5, 1, "typed in cell");
+    ASSERT_NE(openedEditor(), nullptr);
+    EXPECT_EQ(editor()->text(), "typed in cell");
+    EXPECT_EQ(alerts.size(), 1u);
+}
+
+TEST_F(CellWriterTest, TextTypedInThePanelForATableGoneStaysThere) {
+    makeRowsTable(20);
+    TablesAndRowsController* c = showGrid("t");
+    beforeWriting = [this] { run("alter table t rename to places"); };
+    saveInPanel(c, 6, 1, "typed in panel");
+    EXPECT_EQ(partsOf(c).editField.textView()->toPlainText(), "typed in panel");
+    EXPECT_EQ(alerts.size(), 1u);
+}
+
+TEST_F(CellWriterTest, AnEditTheFileRefusesIsNotOfferedAgain) {
+    makeRowsTable(5);
+    showGrid("t");
+    {
+        ReadOnlyDatabases readOnly;
+        doubleClick(2, 1);
+        typeAndEnd("refused");
+        QTest::qWait(20);
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_NE(alerts[0].informativeText.find("readonly"), std::string::npos)
+            << alerts[0].both();
+        // Offered again, Return would only fail again: alert after alert.
+        EXPECT_EQ(openedEditor(), nullptr);
+        EXPECT_EQ(shown(2, 1), "name 3");
+    }
+    EXPECT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(changedRows(), "");
+}
