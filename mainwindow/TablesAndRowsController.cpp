@@ -11,6 +11,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/ChooseTableCellView.h"
+#include "mainwindow/SchemaChangeWatch.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
@@ -25,7 +26,9 @@
 #include "settings/LastTablesShown.h"
 
 TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowIndex)
-    : shell_(shell), windowIndex_(windowIndex) {
+    : shell_(shell),
+      windowIndex_(windowIndex),
+      schemaWatch_(new SchemaChangeWatch([this] { return followSchemaChangedElsewhere(); }, this)) {
     state_.display.displayStringForNULLValue = localizedString("NULL");
     readDisplaySettings();
 }
@@ -36,6 +39,11 @@ TablesAndRowsController::~TablesAndRowsController() {
     panels_.clear();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
+}
+
+void TablesAndRowsController::setDatabaseFilePath(std::optional<std::string> path) {
+    if (path != state_.databaseFilePath) schemaWatch_->watchFile(path);
+    state_.databaseFilePath = std::move(path);
 }
 
 void TablesAndRowsController::setConsoles(Consoles consoles, GridRequests& grid,
@@ -313,10 +321,10 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
     // The object shown belongs to the database left behind: an open edit is written there, and
     // no console reads that object's fields from the new file while the window changes over.
     tellConsoles(&Console::selectedObjectWillChange);
-    state_.databaseFilePath.reset();
+    setDatabaseFilePath(std::nullopt);
     reloadTables();
     emptyFieldModel();
-    state_.databaseFilePath = path;
+    setDatabaseFilePath(path);
     initializeAfterShown();
     reloadTablesAndSelectTableNamed(lastTableShown(path));
     reloadPickerTypes();
