@@ -1,5 +1,6 @@
 // The tables list: which object is selected, loading the selected object's field model and
 // first page, renaming and deleting objects from the list.
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -49,36 +50,48 @@ DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
 
 void TablesAndRowsController::reloadTables() {
     tellConsoles(&Console::selectedObjectWillChange);
+    std::string error;
+    std::optional<TablesAndRowsState::SelectedObject> listing = readTablesListing(&error);
+    if (!listing) {
+        // A file gone lists nothing and says nothing; one that cannot be read says why.
+        showTablesListing(TablesAndRowsState::SelectedObject{});
+        if (!error.empty()) shell_->showErrorAlert(error);
+        return;
+    }
+    showTablesListing(std::move(*listing));
+}
+
+std::optional<TablesAndRowsState::SelectedObject> TablesAndRowsController::readTablesListing(
+    std::string* error) const {
+    std::error_code missing;
+    if (!state_.databaseFilePath || !std::filesystem::exists(*state_.databaseFilePath, missing)) {
+        return std::nullopt;
+    }
+    const std::string& path = *state_.databaseFilePath;
+    TablesAndRowsState::SelectedObject listing;
+    if (DBInterface::getAllTables(&listing.allTables, path, error) != 0) return std::nullopt;
+    // Unreadable flags hide nothing.
+    DBInterface::getTableFlags(&listing.tableFlags, path, nullptr);
+    UserDefaults& defaults = UserDefaults::standard();
+    TablesListContents contents = tablesListContents(
+        listing.allTables, listing.tableFlags, defaults.integerForKey("SchemaObjectTypesToShow"),
+        defaults.boolForKey("ShowSystemTables"), state_.selectedObject.showHiddenObjects);
+    listing.tableNames = std::move(contents.tableNames);
+    listing.onlyTableNames = std::move(contents.onlyTableNames);
+    return listing;
+}
+
+void TablesAndRowsController::showTablesListing(TablesAndRowsState::SelectedObject listing) {
     auto& selectedObject = state_.selectedObject;
     // The rows selected stay selected by their exact names, wherever the rebuild puts them.
     std::vector<std::string> selectedNames = selectedTableNames();
     std::optional<std::string> currentName = selectedTableName();
     QSignalBlocker blocker(tablesList_);
     tablesList_->clear();
-    selectedObject.tableNames.clear();
-    selectedObject.onlyTableNames.clear();
-    selectedObject.allTables.clear();
-    selectedObject.tableFlags.clear();
-    std::error_code missing;
-    if (!state_.databaseFilePath || !std::filesystem::exists(*state_.databaseFilePath, missing)) {
-        return;
-    }
-    const std::string& path = *state_.databaseFilePath;
-    std::string error;
-    if (DBInterface::getAllTables(&selectedObject.allTables, path, &error) != 0) {
-        selectedObject.allTables.clear();
-        shell_->showErrorAlert(error);
-        return;
-    }
-    // Unreadable flags hide nothing.
-    DBInterface::getTableFlags(&selectedObject.tableFlags, path, nullptr);
-    UserDefaults& defaults = UserDefaults::standard();
-    TablesListContents contents = tablesListContents(
-        selectedObject.allTables, selectedObject.tableFlags,
-        defaults.integerForKey("SchemaObjectTypesToShow"), defaults.boolForKey("ShowSystemTables"),
-        selectedObject.showHiddenObjects);
-    selectedObject.tableNames = std::move(contents.tableNames);
-    selectedObject.onlyTableNames = std::move(contents.onlyTableNames);
+    selectedObject.allTables = std::move(listing.allTables);
+    selectedObject.tableFlags = std::move(listing.tableFlags);
+    selectedObject.tableNames = std::move(listing.tableNames);
+    selectedObject.onlyTableNames = std::move(listing.onlyTableNames);
     for (const std::string& name : selectedObject.tableNames) {
         const std::string& type = selectedObject.allTables[name].type;
         const int kind = DBInterface::tableTypeCodeForSchemaObjectType(&type);
@@ -96,6 +109,37 @@ void TablesAndRowsController::reloadTables() {
             currentName ? rowOfTableNamed(selectedObject.tableNames, *currentName) : std::nullopt) {
         tablesList_->setCurrentRow(*row, QItemSelectionModel::Current);
     }
+}
+
+bool TablesAndRowsController::followSchemaChangedElsewhere() {
+    if (!state_.databaseFilePath) return true;
+    // Nothing is pulled from under an import, a name being typed or a dialog; the change waits.
+    if (state_.importing || isTypingTableName() || QApplication::activeModalWidget()) {
+        return false;
+    }
+    // The listing and the object shown are read as one.
+    ReadSession session(*state_.databaseFilePath);
+    std::optional<TablesAndRowsState::SelectedObject> listing = readTablesListing(nullptr);
+    if (!listing) return false;
+    const std::optional<std::string> shown = nameOfObjectToShow();
+    auto entryOf = [](const DBInterface::MasterTables& tables, const std::string& name) {
+        auto entry = tables.find(name);
+        return entry != tables.end() ? std::optional(entry->second) : std::nullopt;
+    };
+    const bool shownChanged = shown && entryOf(state_.selectedObject.allTables, *shown) !=
+                                           entryOf(listing->allTables, *shown);
+    // An edit open or a record not saved on an object that changed is the user's to end first.
+    if (shownChanged &&
+        ((grid_ && grid_->isEditingCell()) || !state_.selection.fieldIndexesOfDirtyData.empty())) {
+        return false;
+    }
+    showTablesListing(std::move(*listing));
+    if (shownChanged || nameOfObjectToShow() != shown) {
+        reloadSelectedDatabaseObject();
+    } else {
+        updateWindowTitle();
+    }
+    return true;
 }
 
 void TablesAndRowsController::enableUIWhileImportingFiles(bool enable) {
@@ -245,15 +289,7 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     tellConsoles(&Console::selectedObjectWillChange);
     emptyFieldModel();
     readDisplaySettings();
-    const auto& tableNames = state_.selectedObject.tableNames;
-    std::optional<std::string> name;
-    int row = tablesList_->currentRow();
-    if (tablesList_->selectedItems().size() == 1 && row >= 0 &&
-        row < static_cast<int>(tableNames.size())) {
-        name = tableNames[static_cast<size_t>(row)];
-    } else {
-        name = selectedTableName();
-    }
+    std::optional<std::string> name = nameOfObjectToShow();
     // Renamed or dropped elsewhere: the list is brought up to date and nothing is shown.
     if (name && state_.databaseFilePath &&
         DBInterface::isObjectGone(*name, *state_.databaseFilePath)) {
@@ -285,6 +321,24 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     for (auto& panel : panels_) panel->selectedObjectDidChange();
     updateWindowTitle();
     updateNumberOfRowsLabel();
+}
+
+bool TablesAndRowsController::isTypingTableName() const {
+    // A row's editor is the one widget the list puts on its viewport.
+    const auto editors =
+        tablesList_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    return std::any_of(editors.begin(), editors.end(),
+                       [](const QWidget* editor) { return editor->isVisible(); });
+}
+
+std::optional<std::string> TablesAndRowsController::nameOfObjectToShow() const {
+    const auto& tableNames = state_.selectedObject.tableNames;
+    int row = tablesList_->currentRow();
+    if (tablesList_->selectedItems().size() == 1 && row >= 0 &&
+        row < static_cast<int>(tableNames.size())) {
+        return tableNames[static_cast<size_t>(row)];
+    }
+    return selectedTableName();
 }
 
 void TablesAndRowsController::loadTableFieldModel(const std::string& name, bool sorted,
@@ -335,7 +389,12 @@ void TablesAndRowsController::loadViewFieldModel(const std::string& name, bool s
     // An empty view shows nothing, but it is never left with the last table's edit status.
     state_.selectedObject.selectedObjectStatus =
         sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
-    if (!DBInterface::isAtLeastOneRowInTable(name, path, nullptr)) return;
+    std::string rowsError;
+    if (!DBInterface::isAtLeastOneRowInTable(name, path, &rowsError)) {
+        // A view over a table dropped since fails to read: that is no empty view.
+        if (!rowsError.empty()) showErrorAlert(rowsError, window());
+        return;
+    }
     if (DBInterface::getFieldNames(&model.fieldNames, &model.fieldTypes, &model.fieldFormatStyles,
                                    name, path, error) != 0) {
         showErrorAlert(*error, window());
@@ -504,6 +563,8 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         entry.key() = newName;
         allTables.insert(std::move(entry));
     }
+    // SQLite rewrote the CREATE texts that name the table: the listing holds them as they are.
+    if (auto listing = readTablesListing(nullptr)) allTables = std::move(listing->allTables);
     {
         QSignalBlocker blocker(tablesList_);
         tablesList_->item(row)->setText(toQString(newName));

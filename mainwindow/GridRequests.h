@@ -18,4 +18,6 @@ class GridRequests {
     virtual std::optional<QRect> focusedCellScreenRect() const = 0;
     // One cell of the page took a new value written outside the grid.
     virtual void cellDidChange(RowIndex row, FieldIndex field) = 0;
+    // A cell's in-place editor is open.
+    virtual bool isEditingCell() const = 0;
 };

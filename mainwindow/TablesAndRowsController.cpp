@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -11,12 +12,14 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/ChooseTableCellView.h"
+#include "mainwindow/SchemaChangeWatch.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/RecentDocuments.h"
@@ -25,7 +28,9 @@
 #include "settings/LastTablesShown.h"
 
 TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowIndex)
-    : shell_(shell), windowIndex_(windowIndex) {
+    : shell_(shell),
+      windowIndex_(windowIndex),
+      schemaWatch_(new SchemaChangeWatch([this] { return followSchemaChangedElsewhere(); }, this)) {
     state_.display.displayStringForNULLValue = localizedString("NULL");
     readDisplaySettings();
 }
@@ -36,6 +41,11 @@ TablesAndRowsController::~TablesAndRowsController() {
     panels_.clear();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
+}
+
+void TablesAndRowsController::setDatabaseFilePath(std::optional<std::string> path) {
+    if (path != state_.databaseFilePath) schemaWatch_->watchFile(path);
+    state_.databaseFilePath = std::move(path);
 }
 
 void TablesAndRowsController::setConsoles(Consoles consoles, GridRequests& grid,
@@ -137,8 +147,15 @@ void TablesAndRowsController::buildView() {
     tablesLayout->addLayout(buttons);
     enableLeftSideButtons();
 
-    // Each console's view stands here; only the one selected is shown.
-    consolesSide_ = new QWidget(tablesRowsSplitView_);
+    // Each console's view stands here; only the one selected is shown. A console wider or taller
+    // than the window scrolls inside it rather than growing the window past the screen.
+    auto* consolesScroller = new QScrollArea(tablesRowsSplitView_);
+    consolesScroller->setObjectName("consolesScrollArea");
+    consolesScroller->setFrameShape(QFrame::NoFrame);
+    consolesScroller->setWidgetResizable(true);
+    consolesScroller->setFocusPolicy(Qt::NoFocus);  // the keyboard stays with the console
+    consolesSide_ = new QWidget;
+    consolesScroller->setWidget(consolesSide_);
     auto* consolesLayout = new QVBoxLayout(consolesSide_);
     consolesLayout->setContentsMargins(0, 0, 0, 0);
     const char* emptyNames[kNumberOfConsoles] = {"rowsScrollView", "addRowView", "sqlView",
@@ -297,8 +314,14 @@ void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
     panel.beginSheetModalForWindow(
         shell_->databaseWindowForWindowIndex(windowIndex_), [this](const QStringList& paths) {
             if (paths.isEmpty()) return;
-            checkAndShowDatabase(toStdString(paths.first()), true);
-            RecentDocuments::noteNewRecentDocument(toStdString(paths.first()));
+            std::string path = toStdFileName(paths.first());
+            // Refused before the window lets go of its own database.
+            if (!DBInterface::isValidDatabaseFile(path)) {
+                shell_->showAlert(localizedString("Not a valid database file"), path);
+                return;
+            }
+            checkAndShowDatabase(path, true);
+            RecentDocuments::noteNewRecentDocument(path);
         });
 }
 
@@ -313,10 +336,10 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
     // The object shown belongs to the database left behind: an open edit is written there, and
     // no console reads that object's fields from the new file while the window changes over.
     tellConsoles(&Console::selectedObjectWillChange);
-    state_.databaseFilePath.reset();
+    setDatabaseFilePath(std::nullopt);
     reloadTables();
     emptyFieldModel();
-    state_.databaseFilePath = path;
+    setDatabaseFilePath(path);
     initializeAfterShown();
     reloadTablesAndSelectTableNamed(lastTableShown(path));
     reloadPickerTypes();

@@ -27,8 +27,10 @@ class ChangedElsewhereTest : public GridTest {
 TEST_F(ChangedElsewhereTest, AnEditOfATableRenamedElsewhereNamesItAndKeepsTheTypedText) {
     makeRowsTable(5);
     showGrid("t");
-    elsewhere("alter table t rename to renamed");
+    // Opened first, the edit is what meets the rename, not the window's watch.
     doubleClick(1, 1);
+    ASSERT_NE(openedEditor(), nullptr);
+    elsewhere("alter table t rename to renamed");
     typeAndEnd("typed");
     QTest::qWait(20);
     ASSERT_EQ(alerts.size(), 1u);
@@ -191,4 +193,21 @@ TEST_F(ChangedElsewhereTest, AFailedEditOfferedAgainIsNeverWrittenUnasked) {
     EXPECT_EQ(readBack("select count(*) from updates"), "2");
     EXPECT_EQ(c->state().selection.focusedRowIndex.value,
               c->state().dataPort.firstRowIndexInDataPort.value + 6);
+}
+
+TEST_F(ChangedElsewhereTest, AViewOverADroppedTableShowsSQLitesErrorRatherThanAnEmptyGrid) {
+    run("create table gone (a); insert into gone values (1); create view v as select a from gone");
+    elsewhere("drop table gone");
+    showGrid("v");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].both().find("no such table: main.gone"), std::string::npos)
+        << alerts[0].both();
+    EXPECT_EQ(grid->numberOfRows(), 0);
+}
+
+TEST_F(ChangedElsewhereTest, AnEmptyViewOpensWithoutAnAlert) {
+    run("create table t (a); create view v as select a from t");
+    showGrid("v");
+    EXPECT_TRUE(alerts.empty());
+    EXPECT_EQ(grid->numberOfRows(), 0);
 }
