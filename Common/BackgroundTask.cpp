@@ -30,6 +30,8 @@ void BackgroundTask::stop() {
 }
 
 void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job) {
+    // Nobody waits on this thread: a lock held elsewhere is waited out rather than failing a run.
+    DBConnection::setLockWaitOnThisThread(DBConnection::kBackgroundLockWait);
     DBConnection connection(databaseFilePath, kind, nullptr, ConnectionSharing::Own);
     if (connection.isOpen()) {
         sqlite3_progress_handler(connection.handle(), kStepsBetweenStopChecks, stopWhenAsked,

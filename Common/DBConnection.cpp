@@ -17,8 +17,6 @@
 #include "platform/foundation/Utf8.h"
 
 namespace {
-// A connection that meets another connection's lock waits this long in all before it gives up.
-constexpr std::chrono::milliseconds kBusyTimeout{5000};
 // The pauses between tries: short at first, so that a lock about to end costs little.
 constexpr int kBusyPausesMilliseconds[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
 }  // namespace
@@ -95,7 +93,7 @@ int DBConnection::waitWhileBusy(void* connection, int attempt) {
     if (self->busyWaitRanOut_) return 0;
     auto now = std::chrono::steady_clock::now();
     if (attempt == 0) {
-        self->busyDeadline_ = now + kBusyTimeout;
+        self->busyDeadline_ = now + lockWait_;
         ++busyWaits_;
     }
     if (now >= self->busyDeadline_) {

@@ -48,9 +48,17 @@ class DBConnection {
     // How many times connections of this process began to wait on a lock held elsewhere.
     static int64_t busyWaitCount() { return busyWaits_.load(); }
 
+    // How long connections opened on this thread wait on a lock held elsewhere before they fail:
+    // kWindowLockWait unless set, since the window's thread must never freeze; a background task
+    // nobody waits for sets kBackgroundLockWait on its thread.
+    static constexpr std::chrono::milliseconds kWindowLockWait{250};
+    static constexpr std::chrono::milliseconds kBackgroundLockWait{5000};
+    static void setLockWaitOnThisThread(std::chrono::milliseconds wait) { lockWait_ = wait; }
+
   private:
     static inline std::atomic<int64_t> openedConnections_{0};
     static inline std::atomic<int64_t> busyWaits_{0};
+    static inline thread_local std::chrono::milliseconds lockWait_ = kWindowLockWait;
 
     static int waitWhileBusy(void* connection, int attempt);
     void prepareStatementConnection(const std::string& path, std::string* errorString);

@@ -10,13 +10,13 @@
 #include "mainwindow/rows/GridClipboard.h"
 
 class DatabaseWindow;
-class RowsConsole;
+class GridSurface;
 
 class GridCopy {
   public:
     static constexpr int64_t kCopyRowLimit = 1000;
 
-    GridCopy(DatabaseWindow& window, RowsConsole& rows) : window_(window), grid_(window, rows) {}
+    GridCopy(DatabaseWindow& window, GridSurface& rows) : window_(window), grid_(window, rows) {}
 
     // The cells a copy took, row by row, so that a cut clears exactly these.
     struct CopiedRow {

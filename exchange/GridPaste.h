@@ -11,11 +11,11 @@
 #include "mainwindow/rows/GridClipboard.h"
 
 class DatabaseWindow;
-class RowsConsole;
+class GridSurface;
 
 class GridPaste {
   public:
-    GridPaste(DatabaseWindow& window, RowsConsole& rows) : window_(window), grid_(window, rows) {}
+    GridPaste(DatabaseWindow& window, GridSurface& rows) : window_(window), grid_(window, rows) {}
 
     // Lets grid pastes of every window update cells without asking; not stored.
     static bool suppressPasteUpdate();

@@ -158,4 +158,12 @@ struct TablesAndRowsState {
     // An import writes to the database: the tables list, the grid and the record editor's Add
     // are off meanwhile, so that no write of the window waits on the import's lock.
     bool importing = false;
+
+    // What is wrong with the page and the selection, or nullptr when they hold together: the
+    // page's rows have the fields per row and end within the counted rows (not checked while a
+    // move waits for its page); the focus, the selected rows, fields and cells lie inside the
+    // table; the paste marks lie inside the page.
+    const char* consistencyFault() const;
+    // Only our own code can break these; called where the page or the selection is changed.
+    void assertConsistent() const;
 };

@@ -6,8 +6,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,6 +24,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/PendingInput.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -380,7 +383,7 @@ void RecordConsole::addRowNow(bool focusFirstField) {
         if (DBInterface::insertAllFieldValues(values, state_.fieldModel.fieldNames,
                                               state_.fieldModel.hiddenFields, *table, &rowid, true,
                                               &stored, *state_.databaseFilePath, &error) != 0) {
-            window_.showErrorAlert(error, window_.window());
+            showWriteError(error);
         } else {
             // The new row as stored: its rowid, a key SQLite assigned, values it converted.
             if (stored.size() == values_.size()) {
@@ -403,6 +406,16 @@ void RecordConsole::addRowNow(bool focusFirstField) {
     }
     makeAddRowTableViewRowFirstResponder(focusFirstField || noted.isNone() ? kFirstFieldIndex
                                                                            : noted);
+}
+
+void RecordConsole::showWriteError(const std::string& error) {
+    // Clicks and keys given while the write waited on a lock are handled first: the sheet would
+    // block the window and they would be lost.
+    QTimer::singleShot(0, this, [this, error] {
+        QPointer<RecordConsole> self(this);
+        deliverPendingInput();
+        if (self) window_.showErrorAlert(error, window_.window());
+    });
 }
 
 void RecordConsole::saveRowButtonPressed() {
@@ -428,7 +441,7 @@ void RecordConsole::saveRowButtonPressed() {
         if (rc == DBInterface::kRowGone) {
             window_.rowNoLongerExists(error, window_.window());
         } else if (rc != 0) {
-            window_.showErrorAlert(error, window_.window());
+            showWriteError(error);
         } else if (!names.empty()) {
             state_.selection.fieldIndexesOfDirtyData.clear();
             origValues_ = values_;

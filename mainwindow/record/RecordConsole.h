@@ -78,6 +78,8 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Shows a failed write's error once the input given during the write has been handled.
+    void showWriteError(const std::string& error);
     void buildView();
     // One line per field of the object; made again when the fields changed.
     void makeLines();

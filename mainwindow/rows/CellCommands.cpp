@@ -7,8 +7,10 @@
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/GridNavigator.h"
+#include "mainwindow/rows/GridSurface.h"
 #include "mainwindow/rows/PromptSheet.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/rows/RowsDataPort.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
@@ -27,7 +29,7 @@ int64_t typedInteger(const std::string& text) {
 
 }  // namespace
 
-CellCommands::CellCommands(RowsConsole& rows, DatabaseWindow& window)
+CellCommands::CellCommands(GridSurface& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()) {}
 
 bool CellCommands::isSelectedTableInsertCapable() const {
@@ -310,6 +312,7 @@ std::optional<std::string> CellCommands::replaceButtonPressed(const std::string&
 }
 
 void CellCommands::rowsTableViewDelete() {
+    state_.assertConsistent();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
     if (!table || state_.dataPort.totalRows < 1 || !state_.databaseFilePath) return;
     std::string notEditable = localizedString("Table is not editable in this app.");
@@ -376,6 +379,7 @@ std::optional<std::string> CellCommands::addBlankRowsButtonPressed(const std::st
 }
 
 void CellCommands::addSomeBlankRows(int64_t count) {
+    state_.assertConsistent();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
     if (!table || !isSelectedTableInsertCapable() || !state_.databaseFilePath || count < 1) return;
     std::vector<std::string> names;

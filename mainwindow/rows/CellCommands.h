@@ -15,7 +15,7 @@
 class DatabaseWindow;
 class QDialog;
 class QWidget;
-class RowsConsole;
+class GridSurface;
 struct TablesAndRowsState;
 
 class CellCommands {
@@ -24,7 +24,7 @@ class CellCommands {
     static constexpr size_t kBulkRowLimit = 1000;
     static constexpr int64_t kMaximumBlankRows = 10000;
 
-    CellCommands(RowsConsole& rows, DatabaseWindow& window);
+    CellCommands(GridSurface& rows, DatabaseWindow& window);
 
     bool isSelectedTableInsertCapable() const;
     bool isSelectedTableUpdateCapable() const;
@@ -80,7 +80,7 @@ class CellCommands {
     void refreshOtherWindows();
     QWidget* sheetWindow() const;
 
-    RowsConsole& rows_;
+    GridSurface& rows_;
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
 };

@@ -5,7 +5,9 @@
 
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/HeldValues.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
 
 bool GridClipboard::isGridShown() const {
     return window_.state().selectedConsoleIndex == TablesAndRowsState::RowsConsole &&
@@ -122,6 +124,7 @@ bool GridClipboard::destinationCell(size_t r, size_t i, RowIndex* rowIndex,
 }
 
 void GridClipboard::markPasteDestinations(const std::vector<DBRow>& rows) {
+    window_.state().assertConsistent();
     rows_.selection().clearSelectedFieldsAndReload(true);
     rows_.selection().clearSelectedRowsAndReload(true);
     auto& marks = window_.state().selection.pasteDestinationCells;
@@ -162,6 +165,7 @@ void GridClipboard::redrawPasteDestinations() {
 }
 
 void GridClipboard::endPaste() {
+    window_.state().assertConsistent();
     Marks marks;
     marks.swap(window_.state().selection.pasteDestinationCells);
     redrawCells(marks);

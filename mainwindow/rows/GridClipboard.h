@@ -13,11 +13,11 @@
 #include "mainwindow/IndexSpaces.h"
 
 class DatabaseWindow;
-class RowsConsole;
+class GridSurface;
 
 class GridClipboard {
   public:
-    GridClipboard(DatabaseWindow& window, RowsConsole& rows) : window_(window), rows_(rows) {}
+    GridClipboard(DatabaseWindow& window, GridSurface& rows) : window_(window), rows_(rows) {}
 
     // The rows console shows and the grid has the keyboard.
     bool isGridShown() const;
@@ -63,5 +63,5 @@ class GridClipboard {
                   int64_t rowLimit, std::vector<TakenRow>* rows);
 
     DatabaseWindow& window_;
-    RowsConsole& rows_;
+    GridSurface& rows_;
 };

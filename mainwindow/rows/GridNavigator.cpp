@@ -7,16 +7,20 @@
 #include <algorithm>
 
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
 
-GridNavigator::GridNavigator(RowsConsole& rows, DatabaseWindow& window)
+GridNavigator::GridNavigator(GridSurface& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
 void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (port.totalRows < 1) return;
-    rows_.rowsTableView()->endEditing();
+    rows_.endEditing();
     int64_t gridRows = rows_.numberOfGridRows();
     int64_t gridColumns = rows_.numberOfColumns();
     if (selection.focusedRowIndex.isNone() || selection.focusedFieldIndex.isNone()) {
@@ -66,6 +70,7 @@ void GridNavigator::move(MoveDirection direction, int64_t steps, bool moveFocus)
 }
 
 void GridNavigator::offsetFocusedCellByRow(int64_t offset) {
+    state_.assertConsistent();
     auto& selection = state_.selection;
     int64_t gridRows = rows_.numberOfGridRows();
     if (gridRows < 1 || rows_.numberOfColumns() < 2 || selection.focusedRowIndex.isNone() ||
@@ -88,6 +93,7 @@ void GridNavigator::offsetFocusedCellByRow(int64_t offset) {
 }
 
 void GridNavigator::offsetFocusedCellByColumn(int64_t offset) {
+    state_.assertConsistent();
     auto& selection = state_.selection;
     int64_t gridColumns = rows_.numberOfColumns();
     int64_t gridRows = rows_.numberOfGridRows();
@@ -142,6 +148,7 @@ void GridNavigator::wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIn
 }
 
 void GridNavigator::tabKeyPressed() {
+    state_.assertConsistent();
     const auto& port = state_.dataPort;
     const auto& selection = state_.selection;
     if (!window_.selectedTableName() || port.totalRows < 1 || selection.focusedRowIndex.isNone() ||
@@ -164,6 +171,7 @@ void GridNavigator::tabKeyPressed() {
 }
 
 void GridNavigator::shiftTabKeyPressed() {
+    state_.assertConsistent();
     const auto& port = state_.dataPort;
     const auto& selection = state_.selection;
     if (!window_.selectedTableName() || port.totalRows < 1 || selection.focusedRowIndex.isNone() ||
@@ -188,6 +196,7 @@ void GridNavigator::shiftTabKeyPressed() {
 
 void GridNavigator::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
                                         bool makeRowsViewResponder) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!port.holdsRow(rowIndex) || !port.holdsField(field)) {
@@ -209,14 +218,15 @@ void GridNavigator::selectStartRowIndex(RowIndex rowIndex, FieldIndex field,
     }
     rows_.setFirstRowIndexInDataPort(row);
     rows_.loadDataPort();
-    if (makeRowsViewResponder) rows_.rowsTableView()->setFocus();
+    if (makeRowsViewResponder) rows_.focusGrid();
 }
 
 void GridNavigator::didClickTableColumn(int clicked) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!window_.selectedTableNameIfOnlyOne() || port.numberOfFieldsPerRow < 1) return;
-    rows_.rowsTableView()->setFocus();
+    rows_.focusGrid();
     rows_.loadPendingDataPort();
     GridColumn column(clicked);
     Qt::KeyboardModifiers modifiers = QApplication::keyboardModifiers();
@@ -261,7 +271,7 @@ void GridNavigator::didClickTableColumn(int clicked) {
         } else {
             fields.insertRange(high + 1, field);
         }
-        rows_.rowsTableView()->viewport()->update();
+        rows_.repaintGrid();
     } else {
         bool onlySelected = fields.size() == 1 && fields.first() == field;
         if (rows_.numberOfGridRows() >= 1) {

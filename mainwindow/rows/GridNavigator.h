@@ -6,7 +6,7 @@
 #include "mainwindow/IndexSpaces.h"
 
 class DatabaseWindow;
-class RowsConsole;
+class GridSurface;
 class RowsDataPort;
 struct TablesAndRowsState;
 
@@ -14,7 +14,7 @@ enum class MoveDirection { Up, Down, Left, Right };
 
 class GridNavigator {
   public:
-    GridNavigator(RowsConsole& rows, DatabaseWindow& window);
+    GridNavigator(GridSurface& rows, DatabaseWindow& window);
 
     // Moves the port, and the focus with moveFocus, steps rows or fields that way; the first
     // move without a focus only makes one.
@@ -39,7 +39,7 @@ class GridNavigator {
     // which is focused in the row.
     void wrapFocus(RowIndex firstRowIndex, RowIndex rowIndex, FieldIndex field);
 
-    RowsConsole& rows_;
+    GridSurface& rows_;
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort& dataPort_;

@@ -6,13 +6,17 @@
 #include <vector>
 
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/TablesAndRowsState.h"
+#include "mainwindow/rows/GridNavigator.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
 #include "platform/foundation/SystemLog.h"
 
-GridSelection::GridSelection(RowsConsole& rows, DatabaseWindow& window)
+GridSelection::GridSelection(GridSurface& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
 void GridSelection::clearSelectedFieldsAndReload(bool clear) {
+    state_.assertConsistent();
     auto& fields = state_.selection.mySelectedFieldIndexes;
     if (rows_.numberOfRows() == 0 || fields.empty()) return;
     std::vector<GridColumn> columns;
@@ -26,6 +30,7 @@ void GridSelection::clearSelectedFieldsAndReload(bool clear) {
 }
 
 void GridSelection::clearSelectedRowsAndReload(bool clear) {
+    state_.assertConsistent();
     auto& selectedRows = state_.selection.mySelectedRowIndexes;
     if (selectedRows.empty()) return;
     // Only the rows on screen need a redraw: the walk never covers a long selection.
@@ -40,6 +45,7 @@ void GridSelection::clearSelectedRowsAndReload(bool clear) {
 }
 
 void GridSelection::clearSelectedCellsAndReload(bool clear) {
+    state_.assertConsistent();
     auto& cells = state_.selection.mySelectedCells;
     if (cells.empty()) return;
     std::set<GridRow> rows;
@@ -55,6 +61,7 @@ void GridSelection::clearSelectedCellsAndReload(bool clear) {
 }
 
 void GridSelection::selectAllFields() {
+    state_.assertConsistent();
     auto& selection = state_.selection;
     const auto& port = state_.dataPort;
     selection.mySelectedRowIndexes.clear();
@@ -69,6 +76,7 @@ void GridSelection::selectAllFields() {
 
 void GridSelection::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
                                            bool removeIfPresent) {
+    state_.assertConsistent();
     auto& cells = state_.selection.mySelectedCells;
     const DBValue* value = dataPort_.fieldValueObjectForTableViewRowIndex(
         dataPort_.tableViewRowFromRowIndex(rowIndex), field);
@@ -106,6 +114,7 @@ SelectionBox GridSelection::focusedOrSelectedCellsBox() const {
 }
 
 void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column, bool deselect) {
+    state_.assertConsistent();
     if (row.isNone() || column.isNone()) return;
     auto& selection = state_.selection;
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
@@ -151,6 +160,7 @@ void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column,
 }
 
 void GridSelection::includeRowIndex(RowIndex rowIndex) {
+    state_.assertConsistent();
     if (!state_.dataPort.holdsRow(rowIndex)) {
         systemLog("includeRowIndex: invalid index " + std::to_string(rowIndex.value));
         return;
@@ -159,6 +169,7 @@ void GridSelection::includeRowIndex(RowIndex rowIndex) {
 }
 
 void GridSelection::includeRowIndexes(RowIndex first, RowIndex last) {
+    state_.assertConsistent();
     int64_t totalRows = state_.dataPort.totalRows;
     if (first.isNone() || last.value >= totalRows) {
         systemLog("includeRowIndexes: invalid indexes " + std::to_string(first.value) + "..." +
@@ -172,27 +183,28 @@ void GridSelection::includeRowIndexes(RowIndex first, RowIndex last) {
 }
 
 void GridSelection::clickedOnPoint(QPoint point) {
+    state_.assertConsistent();
     if (state_.dataPort.totalRows < 1) return;
-    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    GridColumn column = rows_.gridColumnAt(point);
     // A row number clears the rows itself, after noting whether it was the one selected row:
     // a second click on it deselects it.
     if (column != kRowNumberColumn) {
         clearSelectedRowsAndReload(true);
         clearSelectedFieldsAndReload(true);
     }
-    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())), column, true);
+    selectRowsTableViewCellAtRow(rows_.gridRowAt(point), column, true);
 }
 
 void GridSelection::commandClickedOnPoint(QPoint point) {
+    state_.assertConsistent();
     if (state_.dataPort.totalRows < 1) return;
-    selectRowsTableViewCellAtRow(GridRow(rows_.rowsTableView()->rowAt(point.y())),
-                                 GridColumn(rows_.rowsTableView()->columnAt(point.x())), false);
+    selectRowsTableViewCellAtRow(rows_.gridRowAt(point), rows_.gridColumnAt(point), false);
 }
 
 RowIndex GridSelection::rowIndexOfRowNumberAt(QPoint point) const {
-    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
+    GridRow row = rows_.gridRowAt(point);
     if (state_.dataPort.totalRows < 1 || row.isNone() ||
-        GridColumn(rows_.rowsTableView()->columnAt(point.x())) != kRowNumberColumn) {
+        rows_.gridColumnAt(point) != kRowNumberColumn) {
         return RowIndex();
     }
     RowIndex rowIndex = dataPort_.rowIndexFromTableViewRow(row);
@@ -200,6 +212,7 @@ RowIndex GridSelection::rowIndexOfRowNumberAt(QPoint point) const {
 }
 
 void GridSelection::alternateClickedOnPoint(QPoint point) {
+    state_.assertConsistent();
     RowIndex rowIndex = rowIndexOfRowNumberAt(point);
     if (!rowIndex.isNone()) {
         rows_.navigator().selectStartRowIndex(rowIndex, state_.dataPort.firstFieldIndexInDataPort,
@@ -208,6 +221,7 @@ void GridSelection::alternateClickedOnPoint(QPoint point) {
 }
 
 void GridSelection::shiftAlternateClickedOnPoint(QPoint point) {
+    state_.assertConsistent();
     RowIndex rowIndex = rowIndexOfRowNumberAt(point);
     if (rowIndex.isNone()) return;
     auto& selection = state_.selection;
@@ -226,9 +240,10 @@ void GridSelection::shiftAlternateClickedOnPoint(QPoint point) {
 }
 
 void GridSelection::shiftClickedOnPoint(QPoint point) {
+    state_.assertConsistent();
     if (state_.dataPort.totalRows < 1) return;
-    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
-    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    GridRow row = rows_.gridRowAt(point);
+    GridColumn column = rows_.gridColumnAt(point);
     if (row.isNone() || column.isNone()) return;
     if (column == kRowNumberColumn) {
         extendSelectedRowsTo(dataPort_.rowIndexFromTableViewRow(row));
@@ -296,6 +311,7 @@ void GridSelection::forgetSelected() {
 }
 
 void GridSelection::deselectAll() {
+    state_.assertConsistent();
     clearSelectedCellsAndReload(true);
     clearSelectedFieldsAndReload(true);
     clearSelectedRowsAndReload(true);
@@ -321,6 +337,7 @@ bool GridSelection::isFocusOnCellAndNotEditing() const {
 }
 
 void GridSelection::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
+    state_.assertConsistent();
     auto& selection = state_.selection;
     if (!state_.dataPort.holdsRow(rowIndex)) {
         systemLog("selectMyRowIndex: invalid index " + std::to_string(rowIndex.value));

@@ -9,13 +9,13 @@
 #include "mainwindow/IndexSpaces.h"
 
 class DatabaseWindow;
-class RowsConsole;
+class GridSurface;
 class RowsDataPort;
 struct TablesAndRowsState;
 
 class GridSelection {
   public:
-    GridSelection(RowsConsole& rows, DatabaseWindow& window);
+    GridSelection(GridSurface& rows, DatabaseWindow& window);
 
     void clearSelectedFieldsAndReload(bool clear);
     void clearSelectedRowsAndReload(bool clear);
@@ -74,7 +74,7 @@ class GridSelection {
     // a box reaching below row or field 0 selects nothing.
     void selectCellsInBox(const SelectionBox& box);
 
-    RowsConsole& rows_;
+    GridSurface& rows_;
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort& dataPort_;

@@ -6,10 +6,13 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/GridSurface.h"
+#include "mainwindow/rows/RowsDataPort.h"
+#include "platform/ui/PendingInput.h"
 #include "platform/ui/QtStrings.h"
 
-InPlaceEditor::InPlaceEditor(RowsConsole& rows, DatabaseWindow& window)
+InPlaceEditor::InPlaceEditor(GridSurface& rows, DatabaseWindow& window)
     : rows_(rows), window_(window), state_(window.state()), dataPort_(rows.dataPort()) {}
 
 bool InPlaceEditor::isSelectedTableUpdateCapable() const {
@@ -40,11 +43,11 @@ std::optional<CellTarget> InPlaceEditor::editTargetOfCell(GridRow row, GridColum
 
 void InPlaceEditor::beginEditingCell(GridRow row, GridColumn column) {
     // A previous edit still open is ended first, so that it is written to its own target.
-    rows_.rowsTableView()->endEditing();
+    rows_.endEditing();
     editTarget_ = editTargetOfCell(row, column);
     if (!editTarget_) return;
-    rows_.rowsTableView()->setFocus();
-    rows_.rowsTableView()->editCell(static_cast<int>(row.value), static_cast<int>(column.value));
+    rows_.focusGrid();
+    rows_.editCell(row, column);
 }
 
 void InPlaceEditor::startEditingFocusedCellThread() {
@@ -61,9 +64,9 @@ void InPlaceEditor::doubleClickOnRow(QPoint point) {
         rows_.rowsTableModifiedDoubleClickOnRow(point, modifiers & Qt::ControlModifier);
         return;
     }
-    GridRow row(rows_.rowsTableView()->rowAt(point.y()));
+    GridRow row = rows_.gridRowAt(point);
     if (row.isNone() || !isSelectedTableUpdateCapable()) return;
-    GridColumn column(rows_.rowsTableView()->columnAt(point.x()));
+    GridColumn column = rows_.gridColumnAt(point);
     rows_.selection().selectRowsTableViewCellAtRow(row, column, true);
     FieldIndex field = rows_.fieldIndexFromTableViewColumn(column, row);
     if (!field.isNone() &&
@@ -91,8 +94,7 @@ bool InPlaceEditor::controlTextViewDoCommandBySelector(QLineEdit* control, TextC
 
 bool InPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
     bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-    if (watched != rows_.rowsTableView() || !key || (!editStartPending_ && !failedEdit_))
-        return false;
+    if (watched != rows_.gridWidget() || !key || (!editStartPending_ && !failedEdit_)) return false;
     keysTypedAhead_.emplace_back(event->clone());
     return true;
 }
@@ -113,11 +115,8 @@ void InPlaceEditor::sendKeysTypedAhead() {
             std::move(next, keys.end(), std::back_inserter(keysTypedAhead_));
             return;
         }
-        QWidget* editor =
-            rows_.rowsTableView()->isEditing()
-                ? rows_.rowsTableView()->indexWidget(rows_.rowsTableView()->currentIndex())
-                : nullptr;
-        QCoreApplication::sendEvent(editor ? editor : rows_.rowsTableView(), next->get());
+        QWidget* editor = rows_.cellEditor();
+        QCoreApplication::sendEvent(editor ? editor : rows_.gridWidget(), next->get());
     }
 }
 
@@ -156,6 +155,7 @@ void InPlaceEditor::moveFocusForEditing(TextCommand command) {
 }
 
 void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     if (!port.holdsRow(rowIndex) || field < kFirstFieldIndex) return;
@@ -201,17 +201,35 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
 }
 
 void InPlaceEditor::writeEdit(CellTarget target, const std::string& text) {
-    const CellWriter::Result result = CellWriter(window_).write(
-        target, DBValue(text), {.alertWindow = window_.window(), .tellOtherWindows = true});
+    CellWriter writer(window_);
+    const CellWriter::Result result =
+        writer.write(target, DBValue(text), {.alert = false, .tellOtherWindows = true});
     using Outcome = CellWriter::Outcome;
-    if (result.written() || result.outcome == Outcome::RowGone) return;
+    if (result.written()) return;
+    if (result.outcome == Outcome::RowGone) {
+        writer.reportFailure(result, window_.window());
+        return;
+    }
     // Until it is edited again the cell shows the loaded value, NULL included.
     rows_.reloadRowsTableViewRowIndex(target.cell.row, target.cell.field);
     // A file that cannot be written refuses the text again however often it is offered.
-    if (result.outcome == Outcome::ReadOnly) return;
+    if (result.outcome == Outcome::ReadOnly) {
+        writer.reportFailure(result, window_.window());
+        return;
+    }
     // Nothing typed is lost: the cell is edited again with the text, once this editor has closed.
     failedEdit_ = FailedEdit{std::move(target), text};
-    QTimer::singleShot(0, this, [this] { reopenFailedEdit(); });
+    QTimer::singleShot(0, this, [this, result] { reportFailedEdit(result); });
+}
+
+void InPlaceEditor::reportFailedEdit(const CellWriter::Result& result) {
+    // What the user typed and clicked while the write waited comes first: under the sheet it
+    // would be lost. Keys for the grid are held meanwhile and follow the text offered again.
+    QPointer<InPlaceEditor> self(this);
+    deliverPendingInput();
+    if (!self) return;
+    CellWriter(window_).reportFailure(result, window_.window());
+    reopenFailedEdit();
 }
 
 void InPlaceEditor::reopenFailedEdit() {
@@ -239,8 +257,7 @@ void InPlaceEditor::reopenFailedEdit() {
         focusCellShowingIt(focusedRow, focusedField);
     } else {
         beginEditingCell(row, column);
-        auto* control = qobject_cast<QLineEdit*>(
-            rows_.rowsTableView()->indexWidget(rows_.rowsTableView()->currentIndex()));
+        auto* control = qobject_cast<QLineEdit*>(rows_.cellEditor());
         if (control) {
             control->setText(toQString(failed->text));
             offeredEditor_ = control;

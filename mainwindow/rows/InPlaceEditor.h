@@ -19,7 +19,7 @@
 
 class DatabaseWindow;
 class QLineEdit;
-class RowsConsole;
+class GridSurface;
 class RowsDataPort;
 struct TablesAndRowsState;
 
@@ -27,7 +27,7 @@ class InPlaceEditor : public QObject {
     Q_OBJECT
 
   public:
-    InPlaceEditor(RowsConsole& rows, DatabaseWindow& window);
+    InPlaceEditor(GridSurface& rows, DatabaseWindow& window);
 
     bool isSelectedTableUpdateCapable() const;
     // Puts the focused cell into editing when it may be edited; what a command from an edited
@@ -54,13 +54,15 @@ class InPlaceEditor : public QObject {
     std::optional<CellTarget> editTargetOfCell(GridRow row, GridColumn column) const;
     // Writes the edited text to its target; a failure that may pass is offered again.
     void writeEdit(CellTarget target, const std::string& text);
+    // Shows a write's failure once the editor has closed, then offers its text again.
+    void reportFailedEdit(const CellWriter::Result& result);
     // Opens the failed edit's cell again with the text typed.
     void reopenFailedEdit();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
     void moveFocusForEditing(TextCommand command);
     void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
 
-    RowsConsole& rows_;
+    GridSurface& rows_;
     DatabaseWindow& window_;
     TablesAndRowsState& state_;
     RowsDataPort& dataPort_;

@@ -171,6 +171,7 @@ void RowsConsole::reloadFieldValues() {
 }
 
 void RowsConsole::resetTableSelections() {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
     port.firstRowIndexInDataPort = RowIndex(0);
@@ -228,12 +229,14 @@ void RowsConsole::setFirstRowIndexInDataPort(RowIndex rowIndex) {
 }
 
 void RowsConsole::moveDataPortToRow(RowIndex rowIndex) {
+    state_.assertConsistent();
     if (!state_.dataPort.holdsRow(rowIndex)) return;
     setFirstRowIndexInDataPort(rowIndex);
     loadDataPort();
 }
 
 void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
+    state_.assertConsistent();
     if (!state_.dataPort.holdsRow(rowIndex)) return;
     // An edit in progress is written before its row leaves the grid.
     rowsTableView_->endEditing();
@@ -243,8 +246,13 @@ void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
 }
 
 void RowsConsole::reloadRowsKeepingPort() {
+    state_.assertConsistent();
     auto& port = state_.dataPort;
+    const int64_t countBefore = port.totalRows;
     calculateTotalRows();
+    // Rows that came or left (a write moved them out of the search) shift every position
+    // after them: rows and cells selected by position would name other rows, or none.
+    if (port.totalRows != countBefore) selection_->forgetSelected();
     RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
     setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
     loadDataPort();
@@ -256,6 +264,7 @@ void RowsConsole::rowsDidChange() {
 }
 
 void RowsConsole::moveFocusedRowBy(int64_t offset) {
+    state_.assertConsistent();
     if (offset < 0) {
         navigator_->move(MoveDirection::Up, -offset, true);
     } else {
@@ -265,6 +274,7 @@ void RowsConsole::moveFocusedRowBy(int64_t offset) {
 }
 
 void RowsConsole::moveDataPortToFieldIndex(FieldIndex field) {
+    state_.assertConsistent();
     changeFirstFieldFieldIndexToShow(field);
     updateRowsViewScrollBars();
 }
@@ -277,6 +287,7 @@ void RowsConsole::scheduleDataPortLoad() {
 }
 
 void RowsConsole::loadPendingDataPort() {
+    state_.assertConsistent();
     if (state_.dataPort.dataPortLoadPending) loadDataPort();
 }
 
@@ -325,4 +336,37 @@ int RowsConsole::numberOfColumns() const {
 
 int RowsConsole::numberOfRows() const {
     return rowsTableView_->numberOfRows();
+}
+
+GridRow RowsConsole::gridRowAt(QPoint point) const {
+    return GridRow(rowsTableView_->rowAt(point.y()));
+}
+
+GridColumn RowsConsole::gridColumnAt(QPoint point) const {
+    return GridColumn(rowsTableView_->columnAt(point.x()));
+}
+
+void RowsConsole::repaintGrid() {
+    rowsTableView_->viewport()->update();
+}
+
+void RowsConsole::focusGrid() {
+    rowsTableView_->setFocus();
+}
+
+QWidget* RowsConsole::gridWidget() const {
+    return rowsTableView_;
+}
+
+void RowsConsole::endEditing() {
+    rowsTableView_->endEditing();
+}
+
+void RowsConsole::editCell(GridRow row, GridColumn column) {
+    rowsTableView_->editCell(static_cast<int>(row.value), static_cast<int>(column.value));
+}
+
+QWidget* RowsConsole::cellEditor() const {
+    return rowsTableView_->isEditing() ? rowsTableView_->indexWidget(rowsTableView_->currentIndex())
+                                       : nullptr;
 }

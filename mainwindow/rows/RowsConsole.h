@@ -8,6 +8,7 @@
 //   GridColumnLayout    the grid's columns and their widths
 //   CellCommands        the commands of the selection; SelectionStatistics, its numbers
 //   GridClipboard       the grid's half of copy and paste (made by its users)
+// The parts reach the console only through the GridSurface it implements.
 // Its own sources: RowsConsole.cpp (view, life cycle, paging, page loader), RowsColumns.cpp
 // (laying the columns out again), RowsCells.cpp (display texts, redraw, size-to-fit, the
 // first-field menu), RowsRelays.cpp (what the grid tells the window's panels).
@@ -27,6 +28,7 @@
 #include "mainwindow/rows/GridColumnLayout.h"
 #include "mainwindow/rows/GridNavigator.h"
 #include "mainwindow/rows/GridSelection.h"
+#include "mainwindow/rows/GridSurface.h"
 #include "mainwindow/rows/InPlaceEditor.h"
 #include "mainwindow/rows/RowsDataPort.h"
 #include "mainwindow/rows/SelectionStatistics.h"
@@ -44,7 +46,8 @@ class RowsConsole : public QObject,
                     public GridRequests,
                     public RowsTableViewController,
                     public VerticalDataScrollerViewDelegate,
-                    public HorizontalDataScrollerViewDelegate {
+                    public HorizontalDataScrollerViewDelegate,
+                    public GridSurface {
     Q_OBJECT
 
   public:
@@ -80,33 +83,33 @@ class RowsConsole : public QObject,
     CellCommands& cellCommands() { return *cellCommands_; }
     SelectionStatistics selectionStatistics() const { return {state_, dataPort_}; }
 
-    RowsDataPort& dataPort() { return dataPort_; }
+    RowsDataPort& dataPort() override { return dataPort_; }
     const RowsDataPort& dataPort() const { return dataPort_; }
 
     // ---- Data port ----
-    void calculateTotalRows();
-    void reloadFieldValues();
+    void calculateTotalRows() override;
+    void reloadFieldValues() override;
     // Loads the port's page now and redraws the grid.
-    void loadDataPort();
+    void loadDataPort() override;
     // Counts and loads the rows again, the port kept in place as far as the rows reach.
-    void reloadRowsKeepingPort();
+    void reloadRowsKeepingPort() override;
     // Clears the selection and shows the object's first rows and fields, recounted.
-    void resetTableSelections();
+    void resetTableSelections() override;
     double verticalDataScrollerViewHeight() const;
     int64_t numberOfDataPortRows() const override;
-    int64_t numberOfDataPortFields() const { return columns_.numberOfDataPortFields(); }
+    int64_t numberOfDataPortFields() const override { return columns_.numberOfDataPortFields(); }
     int64_t numberOfDataPortFieldsInFirstPage() const override {
         return columns_.numberOfDataPortFieldsInFirstPage();
     }
     int64_t totalNumberOfRows() const override { return state_.dataPort.totalRows; }
     int64_t totalNumberOfFieldsToShow() const override;
-    FieldIndex nextFieldIndexInViewport(FieldIndex field) const;
+    FieldIndex nextFieldIndexInViewport(FieldIndex field) const override;
     FieldIndex firstFieldIndexOfDataPort() const override {
         return state_.dataPort.firstFieldIndexInDataPort;
     }
     RowIndex firstRowIndex() const override { return state_.dataPort.firstRowIndexInDataPort; }
     // The field a grid column shows; none outside the grid's data columns.
-    FieldIndex fieldIndexFromTableViewColumn(GridColumn column, GridRow row) const;
+    FieldIndex fieldIndexFromTableViewColumn(GridColumn column, GridRow row) const override;
     // Moves the port's first row to rowIndex (0 <= rowIndex < totalRows) and reloads the grid.
     void moveDataPortToRow(RowIndex rowIndex);
     // The same for the wheel and the scrollers, whose moves come faster than pages load: the
@@ -117,19 +120,19 @@ class RowsConsole : public QObject,
     // Loads now the page a move left waiting, if any.
     void loadPendingDataPort() override;
     // The port's first row becomes rowIndex, the focus kept inside the port; nothing is loaded.
-    void setFirstRowIndexInDataPort(RowIndex rowIndex);
+    void setFirstRowIndexInDataPort(RowIndex rowIndex) override;
     // Loads the port's page once the moves already waiting have been handled.
-    void scheduleDataPortLoad();
+    void scheduleDataPortLoad() override;
     // Rows the grid shows once the port's page is loaded.
-    int64_t numberOfGridRows() const;
+    int64_t numberOfGridRows() const override;
     void updateNumberOfRowsLabel();
-    void updateRowsViewScrollBars();
+    void updateRowsViewScrollBars() override;
 
     // ---- Grid columns and widths ----
     GridColumnLayout& columnLayout() { return columns_; }
     void reloadRowsConsoleColumns(const std::optional<std::string>& tableName);
     // Data columns, headers and widths for the port's first field.
-    void updateColumns(const std::optional<std::string>& tableName);
+    void updateColumns(const std::optional<std::string>& tableName) override;
     void updateHorizontalDataScrollerViewX();
     void tableViewColumnDidResize() override;
     void windowDidEndLiveResize() override;
@@ -156,12 +159,12 @@ class RowsConsole : public QObject,
     // Width that shows every loaded value of the grid column, at least 40.
     double tableViewSizeToFitWidthOfColumn(GridColumn column) const override;
     // Redraws one cell, one row or one column of the grid; out of the grid nothing happens.
-    void reloadRowsTableViewRow(GridRow row, GridColumn column);
-    void reloadRowsTableViewRowIndex(RowIndex rowIndex, FieldIndex field);
-    void reloadRowsTableViewRow(GridRow row);
-    void reloadRowsTableViewRowIndex(RowIndex rowIndex);
-    void reloadRowsTableViewRowIndexes(RowIndex first, RowIndex last);
-    void reloadRowsTableViewColumn(GridColumn column);
+    void reloadRowsTableViewRow(GridRow row, GridColumn column) override;
+    void reloadRowsTableViewRowIndex(RowIndex rowIndex, FieldIndex field) override;
+    void reloadRowsTableViewRow(GridRow row) override;
+    void reloadRowsTableViewRowIndex(RowIndex rowIndex) override;
+    void reloadRowsTableViewRowIndexes(RowIndex first, RowIndex last) override;
+    void reloadRowsTableViewColumn(GridColumn column) override;
     // The first-field menu: one item per field of the selected table or view.
     void updateMoreFieldsButton();
     // Makes the field the grid's first data column.
@@ -184,7 +187,7 @@ class RowsConsole : public QObject,
     std::optional<std::string> nullPlaceholder() const override;
 
     // ---- Grid selection and focus ----
-    GridSelection& selection() { return *selection_; }
+    GridSelection& selection() override { return *selection_; }
     const GridSelection& selection() const { return *selection_; }
     FieldIndex firstFieldIndexToShow() const override { return kFirstFieldIndex; }
     void selectAllFields() { selection_->selectAllFields(); }
@@ -208,12 +211,14 @@ class RowsConsole : public QObject,
 
     // ---- In-place editing ----
     InPlaceEditor& editor() { return *editor_; }
-    bool isSelectedTableUpdateCapable() const { return editor_->isSelectedTableUpdateCapable(); }
+    bool isSelectedTableUpdateCapable() const override {
+        return editor_->isSelectedTableUpdateCapable();
+    }
     void rowsTableViewReturnKeyPressed() override { editor_->startEditingFocusedCellThread(); }
     void rowsTableDoubleClickOnRow(QPoint point) override { editor_->doubleClickOnRow(point); }
     // Control: the cell alone is focused and the edit-field panel shows it; Alt: the record
     // editor opens on it.
-    void rowsTableModifiedDoubleClickOnRow(QPoint point, bool control);
+    void rowsTableModifiedDoubleClickOnRow(QPoint point, bool control) override;
     bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override {
         return editor_->controlTextViewDoCommandBySelector(control, command);
     }
@@ -222,7 +227,7 @@ class RowsConsole : public QObject,
     }
 
     // ---- Keyboard and mouse navigation ----
-    GridNavigator& navigator() { return *navigator_; }
+    GridNavigator& navigator() override { return *navigator_; }
     void moveDataPortLeftOneColumn(bool moveFocus) override {
         navigator_->move(MoveDirection::Left, 1, moveFocus);
     }
@@ -275,14 +280,24 @@ class RowsConsole : public QObject,
     void rowsTableViewCommandReturnKeyPressed() override;
     // ---- For the grid's parts: redraw and layout ----
     // Asks the grid to draw every cell again.
-    void redrawGrid();
+    void redrawGrid() override;
     // Columns, headers and widths after the port's first field changed, then the grid redrawn.
-    void layOutGridColumns();
+    void layOutGridColumns() override;
     // Asks the grid to draw these grid rows and columns again.
     void reloadDataForRowIndexes(const std::set<GridRow>& rows,
-                                 const std::set<GridColumn>& columns);
-    int numberOfColumns() const;
-    int numberOfRows() const;
+                                 const std::set<GridColumn>& columns) override;
+    int numberOfColumns() const override;
+    int numberOfRows() const override;
+
+    // ---- GridSurface: the view's geometry and editing ----
+    GridRow gridRowAt(QPoint point) const override;
+    GridColumn gridColumnAt(QPoint point) const override;
+    void repaintGrid() override;
+    void focusGrid() override;
+    QWidget* gridWidget() const override;
+    void endEditing() override;
+    void editCell(GridRow row, GridColumn column) override;
+    QWidget* cellEditor() const override;
 
     RowsTableView* rowsTableView() const { return rowsTableView_; }
     QPushButton* rowsViewNumberOfRowsButton() const { return rowsViewNumberOfRowsButton_; }

@@ -1,7 +1,10 @@
 // A job on a thread of its own: stop() interrupts the SQL it runs, its reports reach the poster in
 // order, and a task destroyed while its job runs stops it and waits for it.
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <mutex>
+#include <thread>
 
 #include "Common/BackgroundTask.h"
 #include "tests/support/DatabaseTest.h"
@@ -56,4 +59,36 @@ TEST_F(BackgroundTaskTest, DestroyingARunningTaskStopsItsJobAtAnyStage) {
         }
         EXPECT_EQ(result, SQLITE_INTERRUPT);
     }
+}
+
+// A lock held elsewhere for longer than a blink: the window's thread gives up on it, a task's
+// thread waits it out, each once.
+TEST_F(BackgroundTaskTest, ATaskWaitsOutALockTheWindowsThreadGivesUpOn) {
+    run("create table t (a)");
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+    std::thread releaser([locker] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    });
+    std::string error;
+    EXPECT_EQ(DBInterface::execMultipleQueryString("insert into t values (1)", nullptr, nullptr, db,
+                                                   &error),
+              SQLITE_BUSY);
+    EXPECT_NE(error.find("database is locked"), std::string::npos) << error;
+    PostedCalls posted;
+    std::atomic<int> taskResult{-1};
+    {
+        BackgroundTask task(db, ConnectionKind::Statement, posted.poster(),
+                            [&](DBConnection& connection, BackgroundTask&) {
+                                taskResult =
+                                    sqlite3_exec(connection.handle(), "insert into t values (2)",
+                                                 nullptr, nullptr, nullptr);
+                            });
+    }
+    releaser.join();
+    sqlite3_close(locker);
+    EXPECT_EQ(taskResult, SQLITE_OK);
+    EXPECT_EQ(query("select group_concat(a) from t"), std::vector<std::string>{"2"});
 }

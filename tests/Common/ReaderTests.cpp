@@ -122,14 +122,15 @@ TEST_F(ReaderTest, ReadersLackTheSystemFunctionsAndFilesTable) {
 }
 
 TEST_F(ReaderTest, AReadWaitsForAnotherConnectionsWrite) {
-    // A write transaction held briefly by another connection: the read must wait, not fail.
+    // A write transaction held for less than a blink by another connection: the read must wait, not
+    // fail.
     sqlite3* writer = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &writer), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(writer, "begin exclusive; insert into t values (5, 'w')", nullptr,
                            nullptr, nullptr),
               SQLITE_OK);
     std::thread committer([writer] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
         sqlite3_exec(writer, "commit", nullptr, nullptr, nullptr);
     });
     std::string error;

@@ -145,6 +145,20 @@ TEST_F(CellCommandsTest, WholeRowsUnderASearchWriteOnlyTheSelectedRowsUpToTheLim
     EXPECT_EQ(alerts[0].both(), "Row Limit Exceeded|Only 1000 rows were changed.");
 }
 
+TEST_F(CellCommandsTest, RowsWrittenOutOfTheSearchTakeTheirSelectionWithThem) {
+    makeRowsTable(30);
+    TablesAndRowsController* c = showGrid("t");
+    search(c, "name 1");  // 1, 10-19
+    selectRows(c, 1, 2);  // name 10, name 11
+    EXPECT_FALSE(commands(c).replaceButtonPressed("x"));
+    ASSERT_EQ(c->state().dataPort.totalRows, 9);
+    EXPECT_TRUE(c->state().selection.mySelectedRowIndexes.empty());
+    // The rows that moved up into those positions were never chosen.
+    EXPECT_FALSE(commands(c).replaceButtonPressed("y"));
+    EXPECT_EQ(readBack("select count(*) from t where name in ('name 12', 'name 13')"), "2");
+    EXPECT_EQ(readBack("select group_concat(rowid) from t where name = 'x'"), "10,11");
+}
+
 TEST_F(CellCommandsTest, RowsSelectedBeforeAnotherConnectionChangedTheTableAreNeverTouched) {
     run("create table t (name text); insert into t select 'n' || value from "
         "generate_series(1, 20)");

@@ -226,10 +226,11 @@ TEST_F(CellEditingTest, AWriteWaitingOnALockShowsTheWaitCursor) {
     sqlite3* locker = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(locker, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
-    // The other connection looks at the cursor while the write waits, then lets it through.
+    // The other connection looks at the cursor while the write waits, then lets it through
+    // within the blink the window waits.
     Qt::CursorShape seen = Qt::ArrowCursor;
     std::thread other([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
         if (const QCursor* cursor = QGuiApplication::overrideCursor()) seen = cursor->shape();
         sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
     });

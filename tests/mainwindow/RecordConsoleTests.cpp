@@ -3,9 +3,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
+
+#include <chrono>
+#include <thread>
 
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/RecordConsole.h"
+#include "platform/ui/Alert.h"
 #include "tests/mainwindow/GridTest.h"
 
 namespace {
@@ -180,6 +185,50 @@ TEST_F(RecordConsoleTest, ButtonsFollowTheObjectAndControlPeriodAddsTheRowTyped)
     EXPECT_EQ(status(record), "Added a row");
     EXPECT_EQ(readBack("select count(*) from t where name is null"), "1");
     EXPECT_EQ(readBack("select name from t where rowid = 1"), "name 1");
+}
+
+TEST_F(RecordConsoleTest, NextClickedWhileASaveWaitsOnALockIsNotLostToTheSheet) {
+    makeRowsTable(8);
+    RecordConsole* record = showRecord("t", 2);
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+    Alert::setTestResponder({});  // a real sheet, which blocks the window
+    type(record, 1, "renamed");
+    // Next clicked twice while the save waits; the window system hands the clicks over once the
+    // main thread is free again.
+    auto* next = controller->view()->findChild<QPushButton*>("addRowViewNextButton");
+    QWindow* window = next->window()->windowHandle();
+    QPointF at = next->mapTo(next->window(), next->rect().center());
+    const int64_t waitsBefore = DBConnection::busyWaitCount();
+    std::thread clicker([window, at, waitsBefore] {
+        while (DBConnection::busyWaitCount() == waitsBefore) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        for (int click = 0; click < 2; ++click) {
+            QMetaObject::invokeMethod(
+                qApp,
+                [window, at] {
+                    QPointF global = window->mapToGlobal(at);
+                    qt_handleMouseEvent(window, at, global, Qt::LeftButton, Qt::LeftButton,
+                                        QEvent::MouseButtonPress, Qt::NoModifier, 0);
+                    qt_handleMouseEvent(window, at, global, Qt::NoButton, Qt::LeftButton,
+                                        QEvent::MouseButtonRelease, Qt::NoModifier, 0);
+                },
+                Qt::QueuedConnection);
+        }
+    });
+    QTest::mouseClick(controller->view()->findChild<QPushButton*>("addRowViewSaveButton"),
+                      Qt::LeftButton);
+    clicker.join();
+    ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    QTest::qWait(50);  // the user reads the sheet
+    QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
+    EXPECT_EQ(label("addRowViewRowNumberLabel"), "Row 5 of 8");
+    EXPECT_EQ(readBack("select name from t where rowid = 3"), "name 3");
 }
 
 TEST_F(RecordConsoleTest, TabWalksTheValueFieldsAndWrapsToTheNextRow) {
