@@ -10,6 +10,7 @@
 
 #include "Common/DBExtensions.h"
 #include "Common/ReadSession.h"
+#include "Common/WalSideFiles.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SystemLog.h"
 #include "platform/foundation/UserDefaults.h"
@@ -53,6 +54,7 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
                 : kind == ConnectionKind::NewFileStatement
                     ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                     : SQLITE_OPEN_READWRITE;
+    openedForWriting_ = (flags & SQLITE_OPEN_READWRITE) != 0;
     ++openedConnections_;
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
@@ -67,8 +69,19 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
 }
 
 DBConnection::~DBConnection() {
+    if (borrowed_) return;
+    // SQLite fell back to reading a file it may not write: it cannot checkpoint a WAL file then,
+    // nor remove the side files its reads made.
+    std::string readOnlyPath;
+    if (isOpen() && openedForWriting_ && sqlite3_db_readonly(db_, "main") == 1) {
+        const char* name = sqlite3_db_filename(db_, "main");
+        readOnlyPath = name ? name : "";
+    }
     // Closes even a handle whose open failed; unfinalized statements never outlive a call.
-    if (!borrowed_) sqlite3_close_v2(db_);
+    sqlite3_close_v2(db_);
+    if (!readOnlyPath.empty() && isWriteAheadLogFile(readOnlyPath)) {
+        removeIdleWalSideFiles(readOnlyPath);
+    }
 }
 
 void DBConnection::refuseChanges() {

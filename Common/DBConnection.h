@@ -5,7 +5,8 @@
 // and read-only connections, both without extras. Only a statement connection for a new file
 // creates a missing file; every other kind fails on it. A read-only connection to a file in WAL
 // mode is opened for writing but refuses every change (query_only): only such a connection,
-// closing last, removes the -wal and -shm files that every read of the file makes.
+// closing last, removes the -wal and -shm files that every read of the file makes; a connection
+// to a WAL file SQLite could open only for reading removes them itself when it closes last.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -57,6 +58,7 @@ class DBConnection {
     sqlite3* db_ = nullptr;
     int openResult_ = SQLITE_ERROR;
     bool borrowed_ = false;  // the read session's handle, closed by the session
+    bool openedForWriting_ = false;
     // When the wait on the lock met last ends; once a wait has run out, the connection waits no
     // more, so a lock met by the journal-mode check and again by the statement that follows
     // costs one wait, not two.

@@ -19,6 +19,7 @@
 #include "Common/DecimalText.h"
 #include "Common/FieldTypes.h"
 #include "Common/ISODateTexts.h"
+#include "Common/PatternDateTexts.h"
 #include "platform/foundation/UserLocale.h"
 
 namespace DBInterface {
@@ -53,6 +54,17 @@ const DateFormatter& patternFormatter(std::string_view pattern, bool utc = false
 std::string storageText(const std::optional<Date>& date, const char* pattern, bool utc) {
     return date ? patternFormatter(pattern, utc).stringFromDate(*date) : std::string();
 }
+
+// The import's patterns, tried in this order: the zoned ones read in the local zone, the rest
+// in UTC when asked.
+constexpr std::initializer_list<const char*> kZonedDatePatterns = {"yyyy-MM-dd Z"};
+constexpr std::initializer_list<const char*> kDatePatterns = {"yyyy-M-d", "M/d/yyyy", "d-MMM-yyyy"};
+constexpr std::initializer_list<const char*> kZonedTimePatterns = {"yyyy-MM-dd HH:mm:ss Z",
+                                                                   "yyyy-MM-dd HH:mm Z"};
+constexpr std::initializer_list<const char*> kTimePatterns = {
+    "yyyy-M-d h:mm:ss a", "M/d/yyyy h:mm:ss a", "d-MMM-yyyy h:mm:ss a", "yyyy-M-d h:mm a",
+    "M/d/yyyy h:mm a",    "d-MMM-yyyy h:mm a",  "yyyy-M-d H:mm:ss",     "M/d/yyyy H:mm:ss",
+    "d-MMM-yyyy H:mm:ss", "yyyy-M-d H:mm",      "M/d/yyyy H:mm",        "d-MMM-yyyy H:mm"};
 
 // The first pattern that reads the whole text: the zoned ones in the local zone, the rest in
 // UTC when asked.
@@ -131,6 +143,45 @@ std::optional<Date> dateFromSlashedWord(const std::string& word, bool utc) {
     if (U_FAILURE(status)) return std::nullopt;
     return Date(std::chrono::milliseconds(static_cast<int64_t>(moment)));
 }
+
+std::vector<ImportDatePatterns::Pattern> importPatterns(std::initializer_list<const char*> zoned,
+                                                        std::initializer_list<const char*> plain) {
+    std::vector<ImportDatePatterns::Pattern> patterns;
+    for (const char* pattern : zoned) patterns.push_back({pattern, true});
+    for (const char* pattern : plain) patterns.push_back({pattern, false});
+    return patterns;
+}
+
+// The stored text of the first pattern that reads the text, each read without ICU where that is
+// sure to give what ICU gives. False, with nothing appended, when none reads it.
+bool appendStoredFormByPatterns(std::string_view text, bool withTime, bool utc, std::string* into) {
+    static const ImportDatePatterns datePatterns(importPatterns(kZonedDatePatterns, kDatePatterns));
+    static const ImportDatePatterns timePatterns(importPatterns(kZonedTimePatterns, kTimePatterns));
+    struct Asking {
+        std::string_view text;
+        bool withTime;
+        std::string* into;
+        std::optional<std::string> copy;  // ICU reads a string
+    } asking{text, withTime, into, std::nullopt};
+    auto askICU = [](void* context, const char* pattern, bool inUTC) {
+        Asking& a = *static_cast<Asking*>(context);
+        if (!a.copy) a.copy.emplace(a.text);
+        const auto date = patternFormatter(pattern, inUTC).dateFromString(*a.copy);
+        if (!date) return false;
+        a.into->append(a.withTime ? stringForDatabaseFromTime(date, 0)
+                                  : stringForDatabaseFromDate(date, 0));
+        return true;
+    };
+    return (withTime ? timePatterns : datePatterns)
+        .appendStoredForm(text, withTime, utc, into, askICU, &asking);
+}
+
+std::string parsed(const std::string& text, bool withTime, bool utc) {
+    std::string stored;
+    if (appendStoredFormOfISOText(text, withTime, utc, &stored)) return stored;
+    appendStoredFormByPatterns(text, withTime, utc, &stored);
+    return stored;
+}
 }  // namespace
 
 std::string stringForDatabaseFromDate(const std::optional<Date>& date, int64_t storageFormat) {
@@ -185,30 +236,19 @@ std::optional<Date> dateFromDatabaseString(const std::string& text,
 }
 
 std::string parseDate(const std::string& text, bool utc) {
-    std::string stored;
-    if (appendStoredFormOfISOText(text, false, utc, &stored)) return stored;
-    return parseDateByPatterns(text, utc);
+    return parsed(text, false, utc);
 }
 
 std::string parseDateByPatterns(const std::string& text, bool utc) {
-    auto date = firstParse(text, {"yyyy-MM-dd Z"}, {"yyyy-M-d", "M/d/yyyy", "d-MMM-yyyy"}, utc);
-    return stringForDatabaseFromDate(date, 0);
+    return stringForDatabaseFromDate(firstParse(text, kZonedDatePatterns, kDatePatterns, utc), 0);
 }
 
 std::string parseTime(const std::string& text, bool utc) {
-    std::string stored;
-    if (appendStoredFormOfISOText(text, true, utc, &stored)) return stored;
-    return parseTimeByPatterns(text, utc);
+    return parsed(text, true, utc);
 }
 
 std::string parseTimeByPatterns(const std::string& text, bool utc) {
-    auto date = firstParse(
-        text, {"yyyy-MM-dd HH:mm:ss Z", "yyyy-MM-dd HH:mm Z"},
-        {"yyyy-M-d h:mm:ss a", "M/d/yyyy h:mm:ss a", "d-MMM-yyyy h:mm:ss a", "yyyy-M-d h:mm a",
-         "M/d/yyyy h:mm a", "d-MMM-yyyy h:mm a", "yyyy-M-d H:mm:ss", "M/d/yyyy H:mm:ss",
-         "d-MMM-yyyy H:mm:ss", "yyyy-M-d H:mm", "M/d/yyyy H:mm", "d-MMM-yyyy H:mm"},
-        utc);
-    return stringForDatabaseFromTime(date, 0);
+    return stringForDatabaseFromTime(firstParse(text, kZonedTimePatterns, kTimePatterns, utc), 0);
 }
 
 std::optional<Date> dateFromDateString(const std::string& text, bool utc) {
@@ -264,12 +304,8 @@ bool appendConvertedFieldValue(std::string_view value, int64_t fieldType, bool c
     }
     const bool time = fieldType == kFieldTypeTime && convertTime;
     if (time || (fieldType == kFieldTypeDate && convertDate)) {
-        if (appendStoredFormOfISOText(value, time, utc, into)) return true;
-        const std::string text(value);
-        const std::string parsed =
-            time ? parseTimeByPatterns(text, utc) : parseDateByPatterns(text, utc);
-        if (!parsed.empty()) {
-            into->append(parsed);
+        if (appendStoredFormOfISOText(value, time, utc, into) ||
+            appendStoredFormByPatterns(value, time, utc, into)) {
             return true;
         }
     }

@@ -209,7 +209,11 @@ std::vector<std::vector<std::string>> splitText(std::string_view text, std::stri
     FieldTexts fields;
     size_t at = 0;
     for (bool more = true; more;) {
+        const size_t start = at;
         more = splitter.split(text, &at, true, &fields);
+        // Copied lines end in a line end: nothing after the last one is no row, else a paste
+        // would write an empty value over the next row or add an empty row.
+        if (!more && start == text.size() && !rows.empty()) break;
         splitter.endRecord(&fields);
         rows.push_back(fields.strings(0, fields.size()));
         fields.clear();

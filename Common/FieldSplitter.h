@@ -76,8 +76,8 @@ class FieldSplitter {
     bool hasText_ = false;
 };
 
-// The rows of a whole pasted text, lines ending at any line end outside quoted values; the empty
-// line after a final line end is a row too. Quotes must close (see above): a stray inch mark
-// never swallows the rest of the text.
+// The rows of a whole pasted text, lines ending at any line end outside quoted values; a final
+// line end ends the last row without starting another. Quotes must close (see above): a stray
+// inch mark never swallows the rest of the text.
 std::vector<std::vector<std::string>> splitText(std::string_view text, std::string_view separator,
                                                 std::string_view quote);

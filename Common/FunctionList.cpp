@@ -31,8 +31,12 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 
 int getFunctions(std::vector<std::string>* functions, std::string* errorString) {
     ScriptResult result;
-    int rc = execMultipleQueryString("select distinct name from pragma_function_list order by name",
-                                     ScriptOptions{50000}, &result, ":memory:", errorString);
+    // The function list leaves out table-valued functions; generate_series is one the
+    // connection offers, listed when its module is there.
+    int rc = execMultipleQueryString(
+        "select name from pragma_function_list union "
+        "select name from pragma_module_list where name = 'generate_series' order by name",
+        ScriptOptions{50000}, &result, ":memory:", errorString);
     if (rc != 0) return rc;
     for (const DBRow& row : result.rows) {
         if (row.empty()) {

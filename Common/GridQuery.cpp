@@ -142,14 +142,12 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
                              : std::string();
     std::string from =
         " from " + quoteIdentifier(table) + (search.empty() ? "" : " where " + search);
-    // Rows equal on every key keep a stable order: ROWID ends the order of every table.
+    // Rows equal on every key keep a stable order: ROWID ends the order of every table, in the
+    // direction the sort panel shows for it, whichever way the keys run.
     bool isView = model.type == "view";
     std::vector<OrderKey> keys = sortKeysOfCodes(sortCodes, names, types);
     bool rowidLast = usesRowid && (!isView || (!keys.empty() && sortCode[1] >= 1));
-    if (rowidLast) {
-        bool descending = keys.empty() ? sortByROWIDCode == 2 : keys.front().descending;
-        keys.push_back(OrderKey{"ROWID", descending});
-    }
+    if (rowidLast) keys.push_back(OrderKey{"ROWID", sortByROWIDCode == 2});
     std::string order;
     for (size_t i = 0; i < keys.size(); ++i) {
         bool rowidAfterKeys = i > 0 && i + 1 == keys.size() && rowidLast;

@@ -138,11 +138,6 @@ std::optional<int64_t> zoneOffset(std::string_view zone) {
     return zone[0] == '-' ? -offset : offset;
 }
 
-// A date and time of day as a clock shows it.
-struct WallTime {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-
 // The text and its offset (when it has a zone), or nothing. Anything but the exact widths, a
 // field out of range or a year before 1900 (old calendars and local mean times) is refused.
 std::optional<std::pair<WallTime, std::optional<int64_t>>> readISOText(std::string_view text,
@@ -241,15 +236,18 @@ bool appendStoredFormOfISOText(std::string_view text, bool withTime, bool utc, s
     const auto read = readISOText(text, withTime);
     if (!read) return false;
     const auto& [time, offset] = *read;
+    if (offset) return appendLocalStoredForm(wallMilliseconds(time) - *offset, withTime, into);
+    return appendStoredFormOfWallTime(time, withTime, utc, into);
+}
+
+bool appendStoredFormOfWallTime(const WallTime& time, bool withTime, bool utc, std::string* into) {
+    if (time.year < 1900 || time.year > 9999) return false;
     const int64_t wall = wallMilliseconds(time);
-    if (offset) return appendLocalStoredForm(wall - *offset, withTime, into);
     if (utc) return appendLocalStoredForm(wall, withTime, into);
-    // Read in the local zone, the text is its own local form, at the offset of that time.
+    // Read in the local zone, the wall time is its own local form, at the offset of that time.
     const auto localOffset = LocalZone::current().offsetAtWallTime(wall);
     if (!localOffset || *localOffset % 60000 != 0) return false;
-    into->append(text);
-    if (withTime && text.size() == 16) into->append(":00");
-    appendOffset(*localOffset, into);
+    appendStoredForm(time, *localOffset, withTime, into);
     return true;
 }
 

@@ -15,4 +15,13 @@ namespace DBInterface {
 // with nothing appended, when the patterns must read it.
 bool appendStoredFormOfISOText(std::string_view text, bool withTime, bool utc, std::string* into);
 
+// A date and time of day as a clock shows it.
+struct WallTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The same for a wall time read from a text without a zone (its fields in range); false, with
+// nothing appended, where the patterns must read it.
+bool appendStoredFormOfWallTime(const WallTime& time, bool withTime, bool utc, std::string* into);
+
 }  // namespace DBInterface

@@ -39,7 +39,9 @@ class KeyOrderReader {
           keys_(query.orderKeys.size() - 1),
           skip_(skip),
           limit_(limit),
-          page_(page) {}
+          page_(page) {
+        composite_ = keys_ >= 2 && indexOfAllKeys();
+    }
 
     int readAfter(const RowKey& key) {
         std::vector<sqlite3_value*> prefix;
@@ -54,7 +56,7 @@ class KeyOrderReader {
 
     int readFromStart() {
         std::vector<sqlite3_value*> prefix;
-        return keys_ == 0 ? readEqualRun(prefix, nullptr) : readLevel(0, prefix, nullptr, true);
+        return readFromStartOf(0, prefix);
     }
 
   private:
@@ -62,6 +64,12 @@ class KeyOrderReader {
 
     const std::string& expression(size_t key) const { return query_.orderKeys[key].expression; }
     bool descending(size_t key) const { return query_.orderKeys[key].descending; }
+
+    // The rows equal on the keys before level to the prefix, in order.
+    int readFromStartOf(size_t level, std::vector<sqlite3_value*>& prefix) {
+        return level == keys_ ? readEqualRun(prefix, nullptr)
+                              : readLevel(level, prefix, nullptr, true);
+    }
 
     // The rows equal on every key to the prefix, after the ROWID (or all of them), by ROWID.
     int readEqualRun(std::vector<sqlite3_value*>& prefix, sqlite3_value* rowid) {
@@ -79,14 +87,19 @@ class KeyOrderReader {
         for (;;) {
             std::vector<Range> ranges =
                 fromStart ? std::vector<Range>{Range{}} : rangesAfter(level, after);
-            const bool keysFollow = level + 1 < keys_;
+            // A key's index holds a value's rows by ROWID, so it gives the order whole only
+            // while ROWID runs the key's way; against it each run would be sorted. An index of
+            // all keys gives it while the later keys and ROWID run the key's way too.
+            const bool keysFollow =
+                composite_ ? directionChangesAfter(level)
+                           : level + 1 < keys_ || descending(level) != descending(keys_);
             if (keysFollow && index == level && !ranges.empty()) {
                 SQLValue run;
                 int rc = firstValue(level, prefix, ranges, &run);
                 if (rc != SQLITE_OK || !run) return rc;
-                if (!shortRun(level, run.get())) {
+                if (!shortRun(level, prefix, run.get())) {
                     prefix.push_back(run.get());
-                    rc = readLevel(level + 1, prefix, nullptr, true);
+                    rc = readFromStartOf(level + 1, prefix);
                     prefix.pop_back();
                     if (rc != SQLITE_OK || full()) return rc;
                     after = run.get();
@@ -101,6 +114,30 @@ class KeyOrderReader {
             }
             return SQLITE_OK;
         }
+    }
+
+    bool directionChangesAfter(size_t level) const {
+        for (size_t i = level + 1; i <= keys_; ++i) {
+            if (descending(i) != descending(level)) return true;
+        }
+        return false;
+    }
+
+    // Whether one index holds the keys in the order's turn, as the sort indexes of two and three
+    // keys do: every range is then read through it, with the keys before the range's equal.
+    bool indexOfAllKeys() {
+        std::string columns;
+        for (size_t i = 0; i < keys_; ++i) columns += (i ? ", " : "") + expression(i);
+        const std::string madeOn = " on " + query_.table + " (" + columns + ")";
+        bool found = false;
+        run("select sql from sqlite_master where type = 'index' and sql is not null", {},
+            [&](sqlite3_stmt* statement) {
+                const std::string_view sql(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
+                    static_cast<size_t>(sqlite3_column_bytes(statement, 0)));
+                found = found || sql.ends_with(madeOn);
+            });
+        return found;
     }
 
     // The ranges of the key of level after the value, in order. NULL comes before every value,
@@ -129,7 +166,7 @@ class KeyOrderReader {
         };
         if (!query_.search.empty()) add("(" + query_.search + ")");
         auto key = [&](size_t i, bool usable) {
-            return usable ? expression(i) : "+(" + expression(i) + ")";
+            return usable || composite_ ? expression(i) : "+(" + expression(i) + ")";
         };
         for (size_t i = 0; i < prefix.size(); ++i) {
             const bool usable = i == index;
@@ -216,8 +253,19 @@ class KeyOrderReader {
     }
 
     // Whether the rows of the value on the key of level are few enough to sort in passing.
-    bool shortRun(size_t level, sqlite3_value* value) {
-        return !indexed(level) || rowsOfValue(level, value, kShortRun) < kShortRun;
+    bool shortRun(size_t level, const std::vector<sqlite3_value*>& prefix, sqlite3_value* value) {
+        if (!composite_) return !indexed(level) || rowsOfValue(level, value, kShortRun) < kShortRun;
+        // The index of all keys counts the run itself, under the keys before it.
+        std::vector<sqlite3_value*> equal = prefix;
+        equal.push_back(value);
+        std::vector<sqlite3_value*> parameters;
+        const std::string condition = where(equal, level + 1, Range{}, level + 1, &parameters);
+        int64_t rows = kShortRun;
+        run("select count(*) from (select 1 from " + query_.table + condition + " limit " +
+                std::to_string(kShortRun) + ")",
+            parameters,
+            [&](sqlite3_stmt* statement) { rows = sqlite3_column_int64(statement, 0); });
+        return rows < kShortRun;
     }
 
     int64_t wanted() const { return limit_ + skip_ - static_cast<int64_t>(page_->size()); }
@@ -230,7 +278,7 @@ class KeyOrderReader {
     // At the ROWID level the equal key with the fewest rows (of those counted alike the later
     // key, which parts the earlier keys' runs), whose index holds them by ROWID.
     size_t indexFor(const std::vector<sqlite3_value*>& prefix, size_t level, int64_t rows) {
-        if (prefix.empty()) return level;
+        if (prefix.empty() || composite_) return level;
         size_t fewest = 0;
         double share = 1;
         std::vector<int64_t> counts;
@@ -362,6 +410,7 @@ class KeyOrderReader {
     std::map<size_t, SQLValue> leastValues_;
     std::map<size_t, std::vector<std::pair<SQLValue, int64_t>>> counts_;
     double tableRows_ = -1;
+    bool composite_ = false;  // one index holds every key in turn
 };
 
 }  // namespace

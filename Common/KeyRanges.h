@@ -4,7 +4,9 @@
 // those after it on the first key. Each range is read through the index of one key, whose
 // entries are in the order of that key and ROWID, so a range starts where its first row is
 // instead of walking the rows of equal keys before it. Where a key has long runs of equal
-// values and keys follow it, each run is read on its own rather than sorted whole.
+// values and keys follow it, each run is read on its own rather than sorted whole. Where one index
+// holds all the keys in turn (the sort indexes of two and three keys), every range is read
+// through it, and runs are read on their own only where a later key runs the other way.
 #include <sqlite3.h>
 
 #include <cstdint>

@@ -5,12 +5,6 @@
 
 namespace DBInterface {
 
-namespace {
-const char* direction(int sortCode) {
-    return sortCode % 2 == 1 ? "asc" : "desc";
-}
-}  // namespace
-
 std::string sortKeysClause(const std::vector<int>& sortCodes,
                            const std::vector<std::string>& fieldNames,
                            const std::vector<int>& fieldTypes) {
@@ -24,14 +18,16 @@ std::string sortKeysClause(const std::vector<int>& sortCodes,
 std::string getOrderByClause(const std::string& table, const std::vector<int>& sortCodes,
                              uint64_t sortByROWIDCode, const std::string& databaseFilePath,
                              std::string* errorString) {
+    // Ties follow the ROWID order, as in the grid.
+    const std::string rowid = sortByROWIDCode == 2 ? "ROWID desc" : "ROWID asc";
     std::vector<std::string> names;
     std::vector<int> types;
     if (!sortCodes.empty() && getFieldNames(&names, &types, nullptr, nullptr, table,
                                             databaseFilePath, errorString) == 0) {
         std::string keys = sortKeysClause(sortCodes, names, types);
-        if (!keys.empty()) return keys + " , ROWID " + direction(sortCodes.front());
+        if (!keys.empty()) return keys + " , " + rowid;
     }
-    return sortByROWIDCode == 2 ? " order by ROWID desc" : " order by ROWID asc";
+    return " order by " + rowid;
 }
 
 }  // namespace DBInterface

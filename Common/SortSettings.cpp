@@ -3,7 +3,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <ctime>
+#include <map>
+#include <set>
 #include <string_view>
 
 #include "Common/CommaLists.h"
@@ -248,17 +251,25 @@ bool isDigits(std::string_view text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// Sort indexes are named ind<key>_<stamp>, and since several tables may get theirs within one
+// The keys a sort index is made for, "1", "2" or "3" for one key, "12" or "123" for the keys of
+// the grid's order together; "" for any other index.
+std::string_view sortIndexKeys(std::string_view name) {
+    if (name.substr(0, 3) != "ind") return {};
+    const std::string_view keys = name.substr(3, name.find('_') - 3);
+    for (std::string_view known : {"1", "2", "3", "12", "123"}) {
+        if (keys == known) return keys;
+    }
+    return {};
+}
+
+// Sort indexes are named ind<keys>_<stamp>, and since several tables may get theirs within one
 // second, now also _<the table's root page>. Only plain indexes named so are ours to drop.
 // Checked by hand: a pattern matcher recurses once per character, and a file may hold a very
 // long definition.
 bool isSortIndex(const std::string& name, const std::string& sql) {
-    std::string_view rest(name);
-    if (rest.size() < 5 || rest.substr(0, 3) != "ind" || rest[3] < '1' || rest[3] > '3' ||
-        rest[4] != '_') {
-        return false;
-    }
-    rest.remove_prefix(5);
+    const std::string_view keys = sortIndexKeys(name);
+    if (keys.empty() || name.size() < keys.size() + 5) return false;
+    std::string_view rest = std::string_view(name).substr(keys.size() + 4);
     size_t underscore = rest.find('_');
     if (!isDigits(rest.substr(0, underscore)) ||
         (underscore != std::string_view::npos && !isDigits(rest.substr(underscore + 1)))) {
@@ -286,22 +297,9 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
     std::vector<std::string> fieldNames;
     std::vector<int> fieldTypes;
     getFieldNames(&fieldNames, &fieldTypes, nullptr, nullptr, tableName, databaseFilePath, nullptr);
-    std::vector<std::string> indexes;
-    getRows(&indexes,
-            "select name, sql from sqlite_master where type='index' and tbl_name=" +
-                quoteLiteral(tableName),
-            databaseFilePath, nullptr);
-    std::string sql = "begin transaction; ";
-    for (size_t i = 0; i + 1 < indexes.size(); i += 2) {
-        if (isSortIndex(indexes[i], indexes[i + 1])) {
-            sql += "drop index if exists " + quoteIdentifier(indexes[i]) + "; ";
-        }
-    }
-    int64_t rootPage = getNumberWithQueryString(
-        "select rootpage from sqlite_master where type='table' and name=" + quoteLiteral(tableName),
-        databaseFilePath, nullptr);
-    std::string suffix = "_" + std::to_string(std::time(nullptr) - kSortIndexEpoch) + "_" +
-                         std::to_string(std::max<int64_t>(rootPage, 0));
+    // The indexes wanted, each by the keys it is for and what it is made on.
+    std::map<std::string, std::string> wanted;
+    const std::string on = " on " + quoteIdentifier(tableName) + " (";
     int64_t codes[] = {sortCode1, sortCode2, sortCode3};
     for (int key = 0; key < 3; ++key) {
         int64_t position = codes[key] < 1 ? -1 : (codes[key] - 1) / 2;
@@ -310,9 +308,54 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
             continue;
         }
         auto field = static_cast<size_t>(position);
-        sql += "create index " + quoteIdentifier("ind" + std::to_string(key + 1) + suffix) +
-               " on " + quoteIdentifier(tableName) + " (" +
-               sortKeyExpression(fieldNames[field], fieldTypes[field], key == 0) + "); ";
+        wanted[std::to_string(key + 1)] =
+            on + sortKeyExpression(fieldNames[field], fieldTypes[field], key == 0) + ")";
+    }
+    // Where the grid orders by two or three keys, one index of them all finds a page by its keys
+    // without sorting the rows of equal earlier keys.
+    std::vector<int> gridCodes;
+    for (int64_t code : codes)
+        gridCodes.push_back(static_cast<int>(std::clamp<int64_t>(code, 0, INT32_MAX)));
+    const std::vector<OrderKey> gridKeys = sortKeysOfCodes(gridCodes, fieldNames, fieldTypes);
+    if (gridKeys.size() >= 2) {
+        std::string keys, expressions;
+        for (const OrderKey& key : gridKeys) {
+            keys += std::to_string(keys.size() + 1);
+            expressions += (expressions.empty() ? "" : ", ") + key.expression;
+        }
+        wanted[keys] = on + expressions + ")";
+    }
+    std::vector<std::string> indexes;
+    getRows(&indexes,
+            "select name, sql from sqlite_master where type='index' and tbl_name=" +
+                quoteLiteral(tableName),
+            databaseFilePath, nullptr);
+    // Building an index reads the whole table: one still made for its keys on the same
+    // expressions (only a direction changed, or another key) is kept.
+    std::set<std::string> kept;
+    std::string sql = "begin transaction; ";
+    for (size_t i = 0; i + 1 < indexes.size(); i += 2) {
+        const std::string& name = indexes[i];
+        const std::string& definition = indexes[i + 1];
+        if (!isSortIndex(name, definition)) continue;
+        const std::string keys(sortIndexKeys(name));
+        auto found = wanted.find(keys);
+        // SQLite keeps the statement as it was written after its first two words.
+        if (!kept.count(keys) && found != wanted.end() &&
+            definition == "CREATE INDEX " + quoteIdentifier(name) + found->second) {
+            kept.insert(keys);
+        } else {
+            sql += "drop index if exists " + quoteIdentifier(name) + "; ";
+        }
+    }
+    int64_t rootPage = getNumberWithQueryString(
+        "select rootpage from sqlite_master where type='table' and name=" + quoteLiteral(tableName),
+        databaseFilePath, nullptr);
+    std::string suffix = "_" + std::to_string(std::time(nullptr) - kSortIndexEpoch) + "_" +
+                         std::to_string(std::max<int64_t>(rootPage, 0));
+    for (const auto& [keys, madeOn] : wanted) {
+        if (kept.count(keys)) continue;
+        sql += "create index " + quoteIdentifier("ind" + keys + suffix) + madeOn + "; ";
     }
     sql += "commit transaction; ";
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);

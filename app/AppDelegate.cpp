@@ -131,7 +131,7 @@ std::optional<std::string> AppDelegate::lastTableSelectedForDatabaseFilePath(
 
 TablesAndRowsController* AppDelegate::attachController(int windowIndex) {
     auto& parts = windowParts_[windowIndex];
-    if (!parts) parts = makeWindowParts(this, windowIndex);
+    if (!parts) parts = makeWindowParts(*this, windowIndex);
     TablesAndRowsWindow* window = databaseWindows_[windowIndex].get();
     window->setDelegate(&parts->controller);
     window->setCentralWidget(parts->controller.view());

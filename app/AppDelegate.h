@@ -21,7 +21,6 @@
 class ClipboardWindow;
 class DatabaseCopyOut;
 class DatabaseFiles;
-class DatabasesWindow;
 class DiagnosticsWindow;
 class ImagesWindow;
 class MapPanel;
@@ -122,7 +121,6 @@ class AppDelegate : public QObject, public WindowShell {
 
     // The Documents folder's files and the windows that show them, made on first use.
     DatabaseFiles& databaseFiles();
-    DatabasesWindow& databasesWindow();
     ImagesWindow& imagesWindow();
     DatabaseCopyOut& databaseCopyOut();
     // The map and math panels over the main database window's grid, made on first use.
@@ -170,7 +168,6 @@ class AppDelegate : public QObject, public WindowShell {
     std::unique_ptr<GettingStartedPanel> gettingStartedPanel_;
     std::unique_ptr<MenuRouter> menuRouter_;
     std::unique_ptr<DatabaseFiles> databaseFiles_;
-    std::unique_ptr<DatabasesWindow> databasesWindow_;
     std::unique_ptr<ImagesWindow> imagesWindow_;
     std::unique_ptr<DatabaseCopyOut> databaseCopyOut_;
     std::unique_ptr<MapPanel> mapPanel_;

@@ -4,16 +4,12 @@
 #include "app/DatabaseFiles.h"
 #include "app/DatabasesWindow.h"
 #include "app/ImagesWindow.h"
+#include "app/WindowParts.h"
 #include "exchange/ClipboardWindow.h"
 
 DatabaseFiles& AppDelegate::databaseFiles() {
     if (!databaseFiles_) databaseFiles_ = std::make_unique<DatabaseFiles>(*this);
     return *databaseFiles_;
-}
-
-DatabasesWindow& AppDelegate::databasesWindow() {
-    if (!databasesWindow_) databasesWindow_ = std::make_unique<DatabasesWindow>(*this);
-    return *databasesWindow_;
 }
 
 ImagesWindow& AppDelegate::imagesWindow() {
@@ -41,5 +37,7 @@ DatabaseCopyOut& AppDelegate::databaseCopyOut() {
 }
 
 void AppDelegate::showDatabasesWindow(int windowIndex, const std::optional<std::string>& fileName) {
-    databasesWindow().openDatabase(windowIndex, fileName);
+    if (WindowParts* parts = windowPartsForWindowIndex(windowIndex)) {
+        parts->databases.openDatabase(fileName);
+    }
 }

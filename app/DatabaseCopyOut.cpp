@@ -14,6 +14,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/StringFormat.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/WaitCursor.h"
@@ -83,7 +84,7 @@ void DatabaseCopyOut::chooseFolderAndCopy(bool cloud) {
     if (cloud) panel.directory = toQString(cloudStartFolder());
     panel.beginSheetModalForWindow(
         app_.mainDatabaseWindow(), [this, cloud](const QStringList& paths) {
-            if (!paths.isEmpty()) copyDatabaseIntoFolder(toStdString(paths.first()), cloud);
+            if (!paths.isEmpty()) copyDatabaseIntoFolder(toStdFileName(paths.first()), cloud);
         });
 }
 

@@ -13,6 +13,7 @@
 #include "app/AppDelegate.h"
 #include "app/DatabasesWindow.h"
 #include "app/ImagesWindow.h"
+#include "app/WindowParts.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "platform/foundation/Localized.h"
@@ -148,8 +149,15 @@ void DatabaseFiles::renameDatabaseMenuItemClicked() {
 }
 
 void DatabaseFiles::databasesWindowMenuItemClicked() {
-    std::vector<std::string> shown;
+    // The main window's own file comes first: the file manager selects only one.
+    const int main = app_.windowIndexForMainDatabaseWindow();
+    std::vector<int> order;
+    if (main >= 0) order.push_back(main);
     for (int i = 0; i < AppDelegate::kNumberOfWindowSlots; ++i) {
+        if (i != main) order.push_back(i);
+    }
+    std::vector<std::string> shown;
+    for (int i : order) {
         TablesAndRowsWindow* window = app_.databaseWindowForWindowIndex(i);
         std::optional<std::string> path = app_.databaseFilePathForWindowIndex(i);
         if (window->isVisible() && path && AppDelegate::isDatabaseInAppContainer(*path)) {
@@ -251,7 +259,11 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
     }
     if (failed) app_.showErrorAlert(error);
     if (target == DatabasesList) {
-        app_.databasesWindow().reloadDatabasesWindow(names);
+        for (int i = 0; i < AppDelegate::kNumberOfWindowSlots; ++i) {
+            if (WindowParts* parts = app_.windowPartsForWindowIndex(i)) {
+                parts->databases.reloadDatabasesWindow(names);
+            }
+        }
     } else {
         app_.imagesWindow().reloadSelectingFileNames(names);
     }

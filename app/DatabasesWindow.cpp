@@ -19,13 +19,17 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/RecentDocuments.h"
 #include "settings/DocumentsDatabaseDefaults.h"
 
-DatabasesWindow::DatabasesWindow(AppDelegate& app)
-    : app_(app), tableView_(new FileTableView(this)), openButton_(new QPushButton(tr("Open"))) {
+DatabasesWindow::DatabasesWindow(AppDelegate& app, int windowIndex)
+    : app_(app),
+      windowIndex_(windowIndex),
+      tableView_(new FileTableView(this)),
+      openButton_(new QPushButton(tr("Open"))) {
     setObjectName("databasesWindow");
     setWindowTitle(tr("Databases"));
     resize(560, 360);
@@ -56,15 +60,15 @@ DatabasesWindow::DatabasesWindow(AppDelegate& app)
     // must never bring up the overwrite question.
     tableView_->acceptsDroppedFiles = [](const QStringList& paths) {
         for (const QString& path : paths) {
-            if (DBInterface::isSupportedDatabaseFile(toStdString(path))) return true;
+            if (DBInterface::isSupportedDatabaseFile(toStdFileName(path))) return true;
         }
         return false;
     };
     tableView_->filesDropped = [this](const QStringList& paths) {
         std::vector<std::string> sources;
         for (const QString& path : paths) {
-            if (DBInterface::isSupportedDatabaseFile(toStdString(path))) {
-                sources.push_back(toStdString(path));
+            if (DBInterface::isSupportedDatabaseFile(toStdFileName(path))) {
+                sources.push_back(toStdFileName(path));
             }
         }
         performOnMainThread([this, sources] {
@@ -90,8 +94,11 @@ void DatabasesWindow::updateOpenButton() {
     openButton_->setEnabled(row >= 0 && row < static_cast<int>(filteredDatabaseFilesArray_.size()));
 }
 
-void DatabasesWindow::openDatabase(int windowIndex, const std::optional<std::string>& fileName) {
-    windowIndex_ = windowIndex;
+void DatabasesWindow::windowWillClose() {
+    if (isVisible()) reject();
+}
+
+void DatabasesWindow::openDatabase(const std::optional<std::string>& fileName) {
     databasesWindowReloadFiles(nullptr, nullptr);
     if (!filteredDatabaseFilesArray_.empty()) {
         std::set<std::string> listed;
@@ -110,8 +117,8 @@ void DatabasesWindow::openDatabase(int windowIndex, const std::optional<std::str
     }
     updateOpenButton();
     tableView_->updateFilesTableViewIndicatorImage(databasesSortOrder_);
-    if (QWidget* window = app_.databaseWindowForWindowIndex(windowIndex)) {
-        setParent(window, Qt::Sheet);
+    if (QWidget* window = app_.databaseWindowForWindowIndex(windowIndex_)) {
+        if (parentWidget() != window) setParent(window, Qt::Sheet);
     }
     setWindowModality(Qt::WindowModal);
     open();

@@ -1,7 +1,8 @@
 #pragma once
-// The databases window: a sheet on a database window listing the databases of the Documents
-// folder; it opens the chosen one in that window, creates a new one, renames a file whose name
-// is edited in the list and copies in database files dropped on it.
+// The databases window of one database window: a sheet on it listing the databases of the
+// Documents folder; it opens the chosen one in that window, creates a new one there, renames a
+// file whose name is edited in the list and copies in database files dropped on it. Each window
+// has its own, with its own sort order; the listing is the application's.
 #include <QDialog>
 
 #include <optional>
@@ -10,19 +11,24 @@
 #include <vector>
 
 #include "app/AppFileList.h"
+#include "mainwindow/WindowPanel.h"
 
 class AppDelegate;
 class FileTableView;
 class QPushButton;
 
-class DatabasesWindow : public QDialog {
+class DatabasesWindow : public QDialog, public WindowPanel {
     Q_OBJECT
 
   public:
-    explicit DatabasesWindow(AppDelegate& app);
+    // The databases window of the slot's database window.
+    DatabasesWindow(AppDelegate& app, int windowIndex);
 
-    // Shows the sheet on the slot's window, preselecting the file of that name.
-    void openDatabase(int windowIndex, const std::optional<std::string>& fileName);
+    // ---- WindowPanel ----
+    void windowWillClose() override;
+
+    // Shows the sheet on its window, preselecting the file of that name.
+    void openDatabase(const std::optional<std::string>& fileName);
     // Refills the list in the current order; positions of the named files go to indexes.
     void databasesWindowReloadFiles(const std::set<std::string>* fileNames,
                                     std::vector<int>* indexes);
@@ -52,7 +58,7 @@ class DatabasesWindow : public QDialog {
     void showSheetError(const std::string& text);
 
     AppDelegate& app_;
-    int windowIndex_ = -1;
+    const int windowIndex_;
     std::vector<AppFileEntry> filteredDatabaseFilesArray_;
     int databasesSortOrder_ = NameAscending;
     FileTableView* tableView_;

@@ -23,6 +23,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/QtStrings.h"
@@ -106,13 +107,13 @@ ImagesWindow::ImagesWindow(AppDelegate& app)
             &ImagesWindow::selectionDidChange);
     tableView_->acceptsDroppedFiles = [](const QStringList& paths) {
         for (const QString& path : paths) {
-            if (DBInterface::isSupportedImageFile(toStdString(path))) return true;
+            if (DBInterface::isSupportedImageFile(toStdFileName(path))) return true;
         }
         return false;
     };
     tableView_->filesDropped = [this](const QStringList& paths) {
         std::vector<std::string> sources;
-        for (const QString& path : paths) sources.push_back(toStdString(path));
+        for (const QString& path : paths) sources.push_back(toStdFileName(path));
         performOnMainThread([this, sources] { copyImageFiles(sources); });
     };
 }
@@ -199,10 +200,10 @@ void ImagesWindow::chooseImageFile() {
     panel.message = toQString(localizedString(
         "The image file will be copied into the app container and a thumbnail image will be "
         "created"));
-    panel.allowedFileTypes = {"jpg", "JPG", "jpeg", "JPEG", "png", "PNG"};
+    panel.allowedFileTypes = {"jpg", "JPG", "png", "PNG"};
     panel.beginSheetModalForWindow(this, [this](const QStringList& paths) {
         if (paths.isEmpty()) return;
-        std::string source = toStdString(paths.first());
+        std::string source = toStdFileName(paths.first());
         std::string name = Paths::lastPathComponent(source);
         std::string destination = documentsPath(name);
         std::error_code ec;

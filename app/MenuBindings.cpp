@@ -37,11 +37,6 @@
 
 namespace {
 
-// The help pages.
-constexpr const char* kSampleDatabasesURL = "https://varnelo.example.org/samples";
-constexpr const char* kTutorialsURL = "https://varnelo.example.org/desktop";
-constexpr const char* kSupportURL = "https://varnelo.example.org/support";
-
 // The record editor's field whose value field has the keyboard focus; none without one.
 FieldIndex focusedRecordField(RecordConsole& record, const TablesAndRowsState& state) {
     QWidget* focus = QApplication::focusWidget();
@@ -128,9 +123,11 @@ const Binding<MenuRouter> kRouterCommands[] = {
      [](MenuRouter& router) { router.showTablesViewMenuItemClicked(); }},
     {"showToolbarMenuItemClicked", [](MenuRouter& router) { router.showToolbarMenuItemClicked(); }},
     {"sampleDatabasesMenuItemClicked",
-     [](MenuRouter& router) { router.openHelpPage(kSampleDatabasesURL); }},
-    {"tutorialsMenuItemClicked", [](MenuRouter& router) { router.openHelpPage(kTutorialsURL); }},
-    {"supportMenuItemClicked", [](MenuRouter& router) { router.openHelpPage(kSupportURL); }},
+     [](MenuRouter& router) { router.showHelpPageNotProvided("Sample Databases"); }},
+    {"tutorialsMenuItemClicked",
+     [](MenuRouter& router) { router.showHelpPageNotProvided("Tutorials"); }},
+    {"supportMenuItemClicked",
+     [](MenuRouter& router) { router.showHelpPageNotProvided("Support"); }},
 };
 
 // The main database window's commands. The grid's cell commands with a prompt answer it

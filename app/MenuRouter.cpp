@@ -12,7 +12,6 @@
 #include "platform/ui/Alert.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
-#include "platform/ui/Workspace.h"
 
 std::string menuItemAction(const QAction* item) {
     return item ? toStdString(item->objectName()) : std::string();
@@ -136,9 +135,10 @@ void MenuRouter::toggleSlotFlag(const char* key, void (TablesAndRowsController::
     defaults.setObject(flags, key);
 }
 
-void MenuRouter::openHelpPage(const QString& url) {
-    if (Workspace::openURL(url)) return;
+void MenuRouter::showHelpPageNotProvided(const char* title) {
     Alert alert;
-    alert.messageText = toQString(localizedString("Could not open URL"));
+    alert.style = Alert::Style::Informational;
+    alert.messageText = toQString(localizedString(title));
+    alert.informativeText = toQString(localizedString("This page is not provided."));
     alert.runModal();
 }

@@ -53,8 +53,8 @@ class MenuRouter : public QObject {
     // Toggle the main window's tables list and toolbar, keeping the per-slot arrays.
     void showTablesViewMenuItemClicked();
     void showToolbarMenuItemClicked();
-    // Opens a help page in the browser; "Could not open URL" when that fails.
-    void openHelpPage(const QString& url);
+    // The help pages have no site to open: an informational alert says so.
+    void showHelpPageNotProvided(const char* title);
 
   private:
     void toggleSlotFlag(const char* key, void (TablesAndRowsController::*show)(bool));

@@ -4,6 +4,8 @@
 
 #include <QListWidget>
 
+#include "app/AppDelegate.h"
+#include "app/DatabasesWindow.h"
 #include "app/TablesListContextMenu.h"
 #include "design/DeleteAllRows.h"
 #include "design/DropFileNameTextView.h"
@@ -63,8 +65,8 @@ Panel& handOver(TablesAndRowsController& window, std::unique_ptr<Panel> panel) {
 
 WindowParts::~WindowParts() = default;
 
-std::unique_ptr<WindowParts> makeWindowParts(WindowShell* shell, int windowIndex) {
-    auto controller = std::make_unique<TablesAndRowsController>(shell, windowIndex);
+std::unique_ptr<WindowParts> makeWindowParts(AppDelegate& app, int windowIndex) {
+    auto controller = std::make_unique<TablesAndRowsController>(&app, windowIndex);
     TablesAndRowsController& window = *controller;
     auto rows = std::make_unique<RowsConsole>(window);
     auto record = std::make_unique<RecordConsole>(window);
@@ -93,7 +95,8 @@ std::unique_ptr<WindowParts> makeWindowParts(WindowShell* shell, int windowIndex
                         handOver(window, std::make_unique<EditFieldPanel>(window)),
                         handOver(window, std::make_unique<ExpandedFieldsPanel>(window)),
                         handOver(window, std::make_unique<AddTableSheet>(window)),
-                        handOver(window, std::make_unique<DragTablesPanel>(window))});
+                        handOver(window, std::make_unique<DragTablesPanel>(window)),
+                        handOver(window, std::make_unique<DatabasesWindow>(app, windowIndex))});
     window.setConsoles({std::move(rows), std::move(record), std::move(sql), std::move(import),
                         std::move(exportConsole), std::move(print)},
                        parts->rows, parts->record);

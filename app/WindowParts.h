@@ -4,6 +4,8 @@
 #include <memory>
 
 class AddTableSheet;
+class AppDelegate;
+class DatabasesWindow;
 class DeleteAllRows;
 class DragTablesPanel;
 class DuplicateTablesSheet;
@@ -23,7 +25,6 @@ class SortPanel;
 class TableSchemaWindow;
 class TablesAndRowsController;
 class WebBookmarksWindow;
-class WindowShell;
 
 struct WindowParts {
     // Owns the controller, which owns every console and panel below.
@@ -50,9 +51,10 @@ struct WindowParts {
     ExpandedFieldsPanel& expandedFields;
     AddTableSheet& addTable;
     DragTablesPanel& dragTables;
+    DatabasesWindow& databases;
 
     ~WindowParts();
 };
 
 // A database window's controller with the consoles and panels it shows, made for a window slot.
-std::unique_ptr<WindowParts> makeWindowParts(WindowShell* shell, int windowIndex);
+std::unique_ptr<WindowParts> makeWindowParts(AppDelegate& app, int windowIndex);

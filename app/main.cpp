@@ -1,16 +1,12 @@
 // Entry point: starts Qt, hands the database files named on the command line to the running
 // instance when there is one, else to the application object, and runs the launch sequence.
 #include <QApplication>
-#include <QFileInfo>
-
-#include <cstdio>
 
 #include "Common/ProductVariant.h"
 #include "app/AppDelegate.h"
 #include "app/InstanceStart.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/InstanceHandover.h"
-#include "platform/ui/QtStrings.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -21,22 +17,11 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(
         QString::fromUtf8(DBInterface::kApplicationIdentifier.data(),
                           static_cast<qsizetype>(DBInterface::kApplicationIdentifier.size())));
-    std::vector<std::string> handedOver;
-    for (const QString& argument : application.arguments().mid(1)) {
-        handedOver.push_back(toStdString(QFileInfo(argument).absoluteFilePath()));
-    }
+    // Qt's own arguments were taken out of argv by QApplication; the rest are files.
+    const std::vector<std::string> handedOver = commandLineFiles(argc, argv);
     // A program already running takes the files, and this start ends.
     InstanceHandover handover;
-    std::string error;
-    switch (handover.start(handedOver, &error)) {
-        case InstanceHandover::Start::HandedOver:
-            return 0;
-        case InstanceHandover::Start::Failed:
-            std::fprintf(stderr, "varnelo: %s\n", error.c_str());
-            return 1;
-        case InstanceHandover::Start::Instance:
-            break;
-    }
+    if (std::optional<int> exitCode = startOrHandOver(handover, handedOver)) return *exitCode;
 
     AppDelegate appDelegate;
     receiveHandedOverFiles(handover, appDelegate);

@@ -64,6 +64,28 @@ void BM_ImportUnparsableTime(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportUnparsableTime);
 
+// The other forms the import reads, and texts none of them reads, as the import converts them.
+const char* const kOtherTexts[][2] = {
+    {"08/15/2005", "d"},           {"08/15/2005 13:03:53", "t"}, {"8/15/2005 1:03:53 PM", "t"},
+    {"2005-8-15 13:03", "t"},      {"15-Aug-2005 1:03 PM", "t"}, {"2005-08-15T13:03:53Z", "t"},
+    {"2005-08-15T13:03:53Z", "d"}, {"15.08.2005", "d"},          {"15.08.2005 13:03:53", "t"}};
+
+void BM_ImportOtherForms(benchmark::State& state) {
+    fixLocale();
+    const auto& [text, kind] = kOtherTexts[state.range(0)];
+    const int64_t type = kind[0] == 't' ? DBInterface::kFieldTypeTime : DBInterface::kFieldTypeDate;
+    std::string into;
+    for (auto _ : state) {
+        into.clear();
+        DBInterface::appendConvertedFieldValue(text, type, true, true, true, "null",
+                                               state.range(1) != 0, &into);
+        benchmark::DoNotOptimize(into);
+    }
+    state.SetLabel(std::string(text) + (kind[0] == 't' ? " as time" : " as date") +
+                   (state.range(1) ? " utc" : " local"));
+}
+BENCHMARK(BM_ImportOtherForms)->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8}, {0, 1}});
+
 void BM_NumberDisplay(benchmark::State& state) {
     fixLocale();
     auto formatter = DBInterface::numberFormatterNoDefaultForNumberFormatStyleType(3);

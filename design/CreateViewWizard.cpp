@@ -19,6 +19,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/FileNames.h"
+#include "Common/GridQuery.h"
 #include "Common/MetaTables.h"
 #include "Common/RowidField.h"
 #include "Common/SQLQuote.h"
@@ -184,7 +185,10 @@ void CreateViewWizard::showCreateViewSheetForSelectedTable() {
         window_.showErrorAlert(error, window_.window());
         return;
     }
-    if (type == DBInterface::kSchemaTable) {
+    // Only a rowid that can be read: without one "ROWID" reads as a text, and a column taking
+    // its name would be read instead.
+    if (type == DBInterface::kSchemaTable &&
+        DBInterface::tableEditStatus(*name, path, nullptr) == DBInterface::kTableEditable) {
         fields.fieldNames.push_back(kRowidFieldName);
         fields.fieldTypes.push_back(DBInterface::kFieldTypeNumber);
         fields.fieldFormatStyles.push_back(0);

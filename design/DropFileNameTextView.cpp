@@ -68,6 +68,7 @@ void DropFileNameTextView::readDroppedFiles(const QStringList& paths) {
 void DropFileNameTextView::readDroppedSQLFiles(
     const QStringList& paths, const std::function<void(const std::string&)>& showErrorAlert) {
     QString text;
+    bool anyRead = false;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         if (!paths[i].endsWith(".sql", Qt::CaseInsensitive)) continue;
         ReadFailure failure;
@@ -78,8 +79,10 @@ void DropFileNameTextView::readDroppedSQLFiles(
         }
         if (i > 0) text += "\n\n";
         text += *read;
+        anyRead = true;
     }
-    replaceText(text);
+    // An empty file read replaces the text; none read leaves the query typed.
+    if (anyRead) replaceText(text);
 }
 
 void DropFileNameTextView::replaceText(const QString& text) {

@@ -18,7 +18,8 @@ class DropFileNameTextView : public QPlainTextEdit {
     void readDroppedFiles(const QStringList& paths);
     // Files dropped on the window: only the ".sql" ones (any case) are read, each after "\n\n"
     // unless it is the first path of the drop, and the result replaces the text even when empty.
-    // Each file that cannot be read goes to showErrorAlert and the others are still read.
+    // Each file that cannot be read goes to showErrorAlert and the others are still read; when
+    // none could be read the text stays.
     void readDroppedSQLFiles(const QStringList& paths,
                              const std::function<void(const std::string&)>& showErrorAlert);
 

@@ -1,5 +1,7 @@
 #include "design/NameAndFieldsPanel.h"
 
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -212,6 +214,10 @@ void NameAndFieldsPanel::buildPanel() {
 
 void NameAndFieldsPanel::selectedObjectDidChange() {
     if (!panel_ || !panel_->isVisible()) return;
+    if (!isFilledDatabaseShown()) {
+        followDatabaseChange();
+        return;
+    }
     updateDeleteFieldButton();
     if (!changeExistingTable_) return;
     std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
@@ -220,6 +226,53 @@ void NameAndFieldsPanel::selectedObjectDidChange() {
     // Without one object the panel keeps what it shows, and what it compares with.
     if (found != names.end())
         updateNameAndFieldsPanelViews(static_cast<int>(found - names.begin()));
+}
+
+namespace {
+
+std::optional<std::pair<uint64_t, uint64_t>> fileIdentity(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return std::make_pair(static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino));
+}
+
+}  // namespace
+
+void NameAndFieldsPanel::noteFilledDatabase() {
+    filledDatabasePath_ = databaseFilePath();
+    filledDatabaseIdentity_ = fileIdentity(filledDatabasePath_);
+}
+
+bool NameAndFieldsPanel::isFilledDatabaseShown() const {
+    const std::string path = databaseFilePath();
+    if (path == filledDatabasePath_) return true;
+    // A renamed database is still the one the panel was filled from.
+    return filledDatabaseIdentity_ && fileIdentity(path) == filledDatabaseIdentity_;
+}
+
+bool NameAndFieldsPanel::hasUnappliedEdits() {
+    storeTypedFieldNames();
+    return rows_ != old_ || toStdString(tableNameField_->text().trimmed()) != filledTableName_ ||
+           specialPopUp_->currentData().toInt() != filledSpecialTag_;
+}
+
+void NameAndFieldsPanel::followDatabaseChange() {
+    if (hasUnappliedEdits()) {
+        const std::string name = changeExistingTable_ ? oldTableName_ : filledTableName_;
+        panel_->hide();
+        window_.showInfoAlert(
+            localizedString("Changes Not Applied"),
+            localizedFormat("The changes to table \"%@\" were not applied: the window now shows "
+                            "another database.",
+                            {name}),
+            window_.window());
+    } else if (!changeExistingTable_) {
+        addTableButtonPressed();
+    } else if (window_.selectedTableNameIfOnlyOne()) {
+        showNameAndFieldsPanel();
+    } else {
+        panel_->hide();
+    }
 }
 
 bool NameAndFieldsPanel::isNameAndFieldsPanelVisible() const {
@@ -264,11 +317,14 @@ void NameAndFieldsPanel::addTableButtonPressed() {
     addFieldButton_->show();
     deleteFieldButton_->show();
     updateDeleteFieldButton();
-    tableNameField_->setText(toQString(defaultNewTableName()));
+    noteFilledDatabase();
+    filledTableName_ = defaultNewTableName();
+    tableNameField_->setText(toQString(filledTableName_));
     if (!panel_->isVisible()) {
         specialPopUp_->setCurrentIndex(specialPopUp_->findData(OrdinaryTable));
         placePanelBesideTablesList(panel_, window_);
     }
+    filledSpecialTag_ = specialPopUp_->currentData().toInt();
     panel_->setWindowTitle(localizedText("New Table"));
     bringPanelToFront(panel_);
 }
@@ -330,6 +386,8 @@ void NameAndFieldsPanel::updateNameAndFieldsPanelViews(int row) {
     rows_.indices = oldFieldIndices_;
     old_ = rows_;
     oldTableName_ = name;
+    noteFilledDatabase();
+    filledTableName_ = name;
     reloadFieldTable();
 
     tableNameField_->setText(toQString(name));
@@ -339,6 +397,7 @@ void NameAndFieldsPanel::updateNameAndFieldsPanelViews(int row) {
     createButton_->setEnabled(isTable || kind == DBInterface::kSchemaView);
     int specialTag = specialEntry == special.end() ? OrdinaryTable : specialEntry->second;
     specialPopUp_->setCurrentIndex(specialPopUp_->findData(specialTag));
+    filledSpecialTag_ = specialTag;
     static const char* const kKindTitles[] = {"Table", "View", "Index", "Trigger"};
     panel_->setWindowTitle(localizedText(kKindTitles[std::clamp(kind, 0, 3)]));
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "mainwindow/WindowPanel.h"
@@ -48,6 +49,7 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
         std::vector<std::string> lookupTables;  // "" for none
         // Position of the existing field the row comes from; -1 for a field added here.
         std::vector<int64_t> indices;
+        bool operator==(const FieldRows&) const = default;
     };
 
     explicit NameAndFieldsPanel(DatabaseWindow& window);
@@ -118,6 +120,13 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     // Every row's name as its cell shows it, trimmed and cleaned where the user changed it.
     void storeTypedFieldNames();
     bool isFieldTableEditable() const;
+    // Whether the name, the special kind or any field row differs from how the panel was filled.
+    bool hasUnappliedEdits();
+    void noteFilledDatabase();
+    bool isFilledDatabaseShown() const;
+    // The window shows another database: the panel follows it, and unapplied edits are reported
+    // rather than carried over into that database.
+    void followDatabaseChange();
     // The delete-field button, by what the tables list has selected.
     void updateDeleteFieldButton();
     std::string databaseFilePath() const;
@@ -143,6 +152,12 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     FieldRows old_;
     std::vector<int64_t> oldFieldIndices_;
     std::string oldTableName_;
+    // The database (its path and its file's identity, which a rename keeps), table name and
+    // special kind the panel was filled with.
+    std::string filledDatabasePath_;
+    std::optional<std::pair<uint64_t, uint64_t>> filledDatabaseIdentity_;
+    std::string filledTableName_;
+    int filledSpecialTag_ = OrdinaryTable;
     bool changeExistingTable_ = false;
     std::optional<std::string> errorDetailString_;
     QPointer<QWidget> panel_;

@@ -27,6 +27,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
@@ -256,7 +257,7 @@ void ExportConsole::doExportButtonPressed() {
     panel.directory = toQString(Paths::documentsFolder());
     panel.nameFieldStringValue = toQString(entry_->table + (csv ? ".csv" : ".txt"));
     panel.beginSheetModalForWindow(window_.window(), [this](const QStringList& paths) {
-        if (!paths.isEmpty()) exportToPath(toStdString(paths.first()));
+        if (!paths.isEmpty()) exportToPath(toStdFileName(paths.first()));
     });
 }
 

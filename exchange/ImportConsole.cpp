@@ -29,6 +29,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/DroppedFiles.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/MenuItemStates.h"
@@ -181,7 +182,11 @@ void ImportConsole::buildView() {
             [this] { importViewDeleteButtonPressed(); });
     buttons->addWidget(addButton);
     buttons->addWidget(deleteButton_);
+    // The options and pop-ups take rows of their own, so that the console fits a window of the
+    // usual width without widening it.
     auto* options = new QHBoxLayout;
+    auto* moreOptions = new QHBoxLayout;
+    auto* popUps = new QHBoxLayout;
 
     UserDefaults& defaults = UserDefaults::standard();
     auto* formatBox = new QCheckBox(tr("Format data"), view_);
@@ -198,14 +203,15 @@ void ImportConsole::buildView() {
         box->setChecked(defaults.boolForKey(setting.key));
         connect(box, &QCheckBox::toggled, this,
                 [key = setting.key](bool on) { UserDefaults::standard().setBool(on, key); });
-        options->addWidget(box);
+        (i < 2 ? options : moreOptions)->addWidget(box);
     }
     deleteAllRowsBox_ = new QCheckBox(deleteAllRowsTitle(false), view_);
     deleteAllRowsBox_->setObjectName("importViewDeleteAllRowsCheckBox");
     connect(deleteAllRowsBox_, &QCheckBox::toggled, this,
             [this](bool on) { setDeleteAllRowsFirst(on); });
-    options->addWidget(deleteAllRowsBox_);
+    moreOptions->addWidget(deleteAllRowsBox_);
     options->addStretch(1);
+    moreOptions->addStretch(1);
 
     auto* settingsButton = new QToolButton(view_);
     settingsButton->setObjectName("importViewSettingsButton");
@@ -246,13 +252,16 @@ void ImportConsole::buildView() {
         connect(box, &QComboBox::activated, this, [box, key = popUp.key](int) {
             UserDefaults::standard().setInteger(box->currentData().toInt(), key);
         });
-        buttons->addWidget(box);
+        popUps->addWidget(box);
     }
+    popUps->addStretch(1);
     buttons->addStretch(1);
     buttons->addWidget(settingsButton);
     buttons->addWidget(importButton_);
     layout->addLayout(buttons);
+    layout->addLayout(popUps);
     layout->addLayout(options);
+    layout->addLayout(moreOptions);
 
     progress_ = new QProgressBar(view_);
     progress_->setObjectName("importViewProgressIndicator");
@@ -300,7 +309,7 @@ QString ImportConsole::statusText() const {
 void ImportConsole::addFilePaths(const QStringList& paths,
                                  const std::optional<std::string>& table) {
     for (const QString& path : paths) {
-        const std::string file = toStdString(path);
+        const std::string file = toStdFileName(path);
         if (importDictionaries_.count(file)) continue;
         urlsToImport_.push_back(file);
         importDictionaries_.emplace(file, ImportFileSettings::forFile(file, table));

@@ -632,9 +632,14 @@ void LayoutPanel::layoutPanelUpdateObjectArea() {
             objectTextField_->setText(localizedText("(Multiple objects selected)"));
         }
     } else {
-        objectTextField_->clear();
         objectTypePopUp_->show();
         layoutPanelUpdateObjectAreaFromObjectType();
+        // The field pop-up keeps its field: its sample stays beside it.
+        if (objectTypePopUp_->currentIndex() == kFieldItem) {
+            layoutPanelUpdateObjectTextFieldValue();
+        } else {
+            objectTextField_->clear();
+        }
         deleteObjectButton_->setEnabled(false);
         saveObjectButton_->setEnabled(false);
     }

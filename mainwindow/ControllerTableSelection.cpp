@@ -393,7 +393,12 @@ void TablesAndRowsController::loadViewFieldModel(const std::string& name, bool s
     // An empty view shows nothing, but it is never left with the last table's edit status.
     state_.selectedObject.selectedObjectStatus =
         sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
-    if (!DBInterface::isAtLeastOneRowInTable(name, path, nullptr)) return;
+    std::string rowsError;
+    if (!DBInterface::isAtLeastOneRowInTable(name, path, &rowsError)) {
+        // A view over a table dropped since fails to read: that is no empty view.
+        if (!rowsError.empty()) showErrorAlert(rowsError, window());
+        return;
+    }
     if (DBInterface::getFieldNames(&model.fieldNames, &model.fieldTypes, &model.fieldFormatStyles,
                                    name, path, error) != 0) {
         showErrorAlert(*error, window());

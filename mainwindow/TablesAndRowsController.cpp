@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -18,6 +19,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/RecentDocuments.h"
@@ -145,8 +147,15 @@ void TablesAndRowsController::buildView() {
     tablesLayout->addLayout(buttons);
     enableLeftSideButtons();
 
-    // Each console's view stands here; only the one selected is shown.
-    consolesSide_ = new QWidget(tablesRowsSplitView_);
+    // Each console's view stands here; only the one selected is shown. A console wider or taller
+    // than the window scrolls inside it rather than growing the window past the screen.
+    auto* consolesScroller = new QScrollArea(tablesRowsSplitView_);
+    consolesScroller->setObjectName("consolesScrollArea");
+    consolesScroller->setFrameShape(QFrame::NoFrame);
+    consolesScroller->setWidgetResizable(true);
+    consolesScroller->setFocusPolicy(Qt::NoFocus);  // the keyboard stays with the console
+    consolesSide_ = new QWidget;
+    consolesScroller->setWidget(consolesSide_);
     auto* consolesLayout = new QVBoxLayout(consolesSide_);
     consolesLayout->setContentsMargins(0, 0, 0, 0);
     const char* emptyNames[kNumberOfConsoles] = {"rowsScrollView", "addRowView", "sqlView",
@@ -305,8 +314,14 @@ void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
     panel.beginSheetModalForWindow(
         shell_->databaseWindowForWindowIndex(windowIndex_), [this](const QStringList& paths) {
             if (paths.isEmpty()) return;
-            checkAndShowDatabase(toStdString(paths.first()), true);
-            RecentDocuments::noteNewRecentDocument(toStdString(paths.first()));
+            std::string path = toStdFileName(paths.first());
+            // Refused before the window lets go of its own database.
+            if (!DBInterface::isValidDatabaseFile(path)) {
+                shell_->showAlert(localizedString("Not a valid database file"), path);
+                return;
+            }
+            checkAndShowDatabase(path, true);
+            RecentDocuments::noteNewRecentDocument(path);
         });
 }
 

@@ -6,6 +6,7 @@
 
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
+#include "mainwindow/HeldValues.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 
@@ -19,8 +20,11 @@ std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSe
         FieldIndex field = fieldAtPosition(position);
         const DBValue* value = port.page.cell(row, field);
         std::string shown;
+        std::string held;
         if (value && !*value) {
             shown = state.display.displayStringForNULLValue;
+        } else if (value && heldTextOfValue(**value, &held).size() != (*value)->size()) {
+            shown = std::move(held);  // the first part of a long value
         } else if (value) {
             shown = state.display.formatDataInRowsConsole
                         ? formattedFieldValueObject(state, *value, field)

@@ -15,6 +15,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/HeldValues.h"
 #include "mainwindow/MenuValidation.h"
 #include "mainwindow/RowCountText.h"
 #include "mainwindow/WindowShell.h"
@@ -183,6 +184,7 @@ void RecordConsole::focusDidMove() {
 void RecordConsole::editRowDetailButtonPressed(FieldIndex field) {
     if (field.isNone() || field.value >= int64_t(values_.size())) return;
     state_.selection.fieldIndexToEdit = field;
+    if (!readCutValuesWhole(field, field)) return;
     window_.showEditFieldSheet(field, values_[size_t(field.value)]);
 }
 
@@ -222,6 +224,28 @@ void RecordConsole::reloadAddRowView() {
     reloadLines();
 }
 
+bool RecordConsole::readCutValuesWhole(FieldIndex first, FieldIndex last) {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    const auto& names = state_.fieldModel.fieldNames;
+    for (FieldIndex field = first; field <= last && field.value < std::ssize(values_); ++field) {
+        const auto at = static_cast<size_t>(field.value);
+        if (field < kFirstFieldIndex || !isCutValue(values_[at])) continue;
+        std::string error;
+        DBValue whole;
+        // A cut value is one the page held and nobody has changed since.
+        if (!table || !state_.databaseFilePath || origValues_.empty() || !origValues_.front() ||
+            at > names.size() ||
+            readWholeValue(*state_.databaseFilePath, *table, names[at - 1], *origValues_.front(),
+                           &whole, &error) != 0) {
+            window_.showErrorAlert(error, window_.window());
+            return false;
+        }
+        if (at < origValues_.size() && origValues_[at] == values_[at]) origValues_[at] = whole;
+        values_[at] = std::move(whole);
+    }
+    return true;
+}
+
 void RecordConsole::reloadLines() {
     makeLines();
     bool editable = isInsertCapable();
@@ -232,9 +256,12 @@ void RecordConsole::reloadLines() {
         // NULL always shows its placeholder here, whatever the grid's setting.
         field->setPlaceholderText(
             value && !*value ? toQString(state_.display.displayStringForNULLValue) : QString());
-        field->setText(value && *value ? toQString(**value) : QString());
-        field->setReadOnly(!editable || state_.fieldModel.fieldTypeAtFieldIndexP1(index) ==
-                                            DBInterface::kFieldTypeRaw);
+        std::string held;
+        field->setText(value && *value ? toQString(heldTextOfValue(**value, &held)) : QString());
+        // Only the first part of a long value is shown: it is edited whole in the edit-field panel.
+        field->setReadOnly(!editable || !held.empty() ||
+                           state_.fieldModel.fieldTypeAtFieldIndexP1(index) ==
+                               DBInterface::kFieldTypeRaw);
     }
     updateLabels();
 }
@@ -348,6 +375,7 @@ void RecordConsole::addRowNow(bool focusFirstField) {
         std::string error;
         int64_t rowid = 0;
         DBRow stored;
+        if (!readCutValuesWhole(kFirstFieldIndex, FieldIndex(std::ssize(values_) - 1))) return;
         std::vector<DBInterface::FieldValue> values(values_.begin(), values_.end());
         if (DBInterface::insertAllFieldValues(values, state_.fieldModel.fieldNames,
                                               state_.fieldModel.hiddenFields, *table, &rowid, true,

@@ -83,6 +83,9 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     void makeLines();
     // Shows the buffer in the lines.
     void reloadLines();
+    // The values from first to last that the page held cut are read whole; false when a read
+    // failed (shown).
+    bool readCutValuesWhole(FieldIndex first, FieldIndex last);
     void updateFieldIndexesOfDirtyData(FieldIndex field);
     void addRowViewShowNotSaved();
     void enableAddRowViewButtons(const std::string& message, int status);

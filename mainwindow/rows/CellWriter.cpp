@@ -4,6 +4,7 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/HeldValues.h"
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/RowsDataPort.h"
 #include "platform/foundation/Localized.h"
@@ -21,12 +22,24 @@ std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldInde
     const DBValue* rowid = state.dataPort.page.rowid(row);
     const DBValue* value = state.dataPort.page.cell(row, field);
     if (!rowid || !*rowid || !value) return std::nullopt;
-    return CellTarget{*state.databaseFilePath,
+    CellTarget target{*state.databaseFilePath,
                       *table,
                       names[static_cast<size_t>(positionOfField(field).value)],
                       **rowid,
                       *value,
                       {row, field}};
+    // The page holds only the first part of a long value: an edit starts from all of it, and the
+    // page takes it whole for the editor to show.
+    if (isCutValue(target.loaded)) {
+        std::string error;
+        if (readWholeValue(target.databaseFilePath, target.table, target.fieldName, target.rowid,
+                           &target.loaded, &error) != 0) {
+            window_.showErrorAlert(error, window_.window());
+            return std::nullopt;
+        }
+        state.dataPort.page.patch(row, field, target.rowid, target.loaded, target.rowid);
+    }
+    return target;
 }
 
 CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,

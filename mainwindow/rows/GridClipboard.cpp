@@ -4,6 +4,7 @@
 #include <map>
 
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/HeldValues.h"
 #include "mainwindow/rows/RowsConsole.h"
 
 bool GridClipboard::isGridShown() const {
@@ -94,6 +95,16 @@ std::optional<GridClipboard::Selection> GridClipboard::readSelection(int64_t row
         }
         taken.rows.push_back(
             {rowid ? rowid->value_or("") : std::string(), {fields.begin(), fields.end()}});
+        // The page holds only the first part of a long value; a copy takes all of it.
+        for (auto& [field, value] : taken.rows.back().values) {
+            std::string readError;
+            if (isCutValue(value) &&
+                rows_.dataPort().readWholeValue(rowIndex, taken.rows.back().rowid, field, &value,
+                                                &readError) != 0) {
+                window_.showErrorAlert(readError, window_.window());
+                return std::nullopt;
+            }
+        }
     }
     return taken;
 }

@@ -1,5 +1,9 @@
 #include "mainwindow/rows/GridColumnLayout.h"
 
+#include <QStyle>
+
+#include <algorithm>
+
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/rows/RowsDataPort.h"
@@ -13,6 +17,8 @@ constexpr double kRowidWidth = 60;
 constexpr double kNumberWidth = 60;
 constexpr double kTimeWidth = 180;
 constexpr double kOtherWidth = 100;
+// Room beside the largest row number, so that it never touches the column's edge.
+constexpr int kRowNumberSlack = 4;
 }  // namespace
 
 GridColumnLayout::GridColumnLayout(DatabaseWindow& window, const RowsDataPort& dataPort)
@@ -94,7 +100,7 @@ std::vector<double> GridColumnLayout::fieldWidthsForTable(
 void GridColumnLayout::updateRowsTableViewColumnsAndHeaders() {
     // The row-number column's width decides how many fields fit beside it.
     resizingColumns_ = true;
-    view_->setColumnWidth(0, static_cast<int>(rowNumberWidth()));
+    view_->setColumnWidth(0, rowNumberColumnWidth());
     resizingColumns_ = false;
     int64_t count = numberOfFieldsToShow();
     if (count < 1) return;
@@ -127,9 +133,7 @@ void GridColumnLayout::updateRowsTableViewColumnWidths(
                                   static_cast<int>(widths[static_cast<size_t>(f.value)]));
         }
     }
-    if (numberOfColumns() > 0) {
-        view_->setColumnWidth(0, static_cast<int>(rowNumberWidth()));
-    }
+    if (numberOfColumns() > 0) view_->setColumnWidth(0, rowNumberColumnWidth());
     resizingColumns_ = false;
 }
 
@@ -140,7 +144,8 @@ void GridColumnLayout::storeFieldWidths() {
         return;
     }
     const std::string& path = *state_.databaseFilePath;
-    setRowNumberWidth(view_->columnWidth(0));
+    // A width widened to fit this table's row numbers is not the user's choice for every table.
+    if (view_->columnWidth(0) != rowNumberColumnWidth()) setRowNumberWidth(view_->columnWidth(0));
     std::vector<double> widths;
     if (std::optional<std::vector<double>> stored = storedFieldWidths(path, *table)) {
         widths = *stored;
@@ -155,6 +160,17 @@ void GridColumnLayout::storeFieldWidths() {
         }
     }
     setStoredFieldWidths(path, *table, widths);
+}
+
+int GridColumnLayout::rowNumberColumnWidth() const {
+    int stored = static_cast<int>(rowNumberWidth());
+    if (!view_ || state_.dataPort.totalRows < 1) return stored;
+    // The item view draws its text inside a focus-frame margin on either side, plus one point.
+    const int margin =
+        view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1;
+    const int largest = view_->fontMetrics().horizontalAdvance(
+        QString::number(static_cast<qlonglong>(state_.dataPort.totalRows)));
+    return std::max(stored, largest + 2 * margin + kRowNumberSlack);
 }
 
 void GridColumnLayout::fillRoomBeforeFirstField() {

@@ -46,6 +46,8 @@ class GridColumnLayout {
 
   private:
     int numberOfColumns() const;
+    // The stored row-number width, widened to fit the largest row number of the object.
+    int rowNumberColumnWidth() const;
 
     DatabaseWindow& window_;
     TablesAndRowsState& state_;

@@ -10,6 +10,7 @@
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
+#include "mainwindow/HeldValues.h"
 #include "mainwindow/rows/RowsConsole.h"
 #include "platform/ui/QtStrings.h"
 
@@ -22,6 +23,10 @@ constexpr int kFitFontSize = 13;
 }  // namespace
 
 std::string RowsConsole::displayTextOfFieldValue(const std::string& value, FieldIndex field) const {
+    // A long value is no number or date: its first characters are all a cell can show.
+    std::string held;
+    std::string_view text = heldTextOfValue(value, &held);
+    if (text.size() != value.size()) return std::string(text);
     if (!state_.display.formatDataInRowsConsole) return value;
     return formattedFieldValueObject(state_, value, field);
 }
@@ -59,7 +64,9 @@ double RowsConsole::tableViewSizeToFitWidthOfColumn(GridColumn column) const {
     font.setPointSize(kFitFontSize);
     QFontMetrics metrics(font);
     for (GridRow row(0); row.value < numberOfRows(); ++row) {
-        QString text = toQString(dataPort_.fieldValueForTableViewRowIndex(row, field));
+        std::string held;
+        QString text =
+            toQString(heldTextOfValue(dataPort_.fieldValueForTableViewRowIndex(row, field), &held));
         width = std::max(width, metrics.horizontalAdvance(text) + kFitPadding);
     }
     return width;

@@ -149,8 +149,8 @@ void RowsConsole::loadPage(bool reloadCachedValues) {
     int rc;
     {
         WaitCursor waiting;
-        rc = dataPort_.loadFieldValues(&page, port.firstRowIndexInDataPort, numberOfDataPortRows(),
-                                       reloadCachedValues, &error);
+        rc = dataPort_.loadPageValues(&page, port.firstRowIndexInDataPort, numberOfDataPortRows(),
+                                      reloadCachedValues, &error);
     }
     if (rc == 0) {
         dataPort_.takePage(std::move(page));

@@ -8,6 +8,7 @@
 #include "Common/DBInterface.h"
 #include "Common/SQLQuote.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/HeldValues.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/MainThread.h"
 
@@ -132,6 +133,38 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
         default:
             return 0;
     }
+}
+
+int RowsDataPort::loadPageValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
+                                 int64_t limit, bool reloadCachedValues, std::string* error) {
+    const size_t before = destination->size();
+    const int rc = loadFieldValues(destination, firstRowIndex, limit, reloadCachedValues, error);
+    for (size_t i = before; i < destination->size(); ++i) holdPrefixOfValue(&(*destination)[i]);
+    return rc;
+}
+
+int RowsDataPort::readWholeValue(RowIndex rowIndex, const std::string& rowid, FieldIndex field,
+                                 DBValue* value, std::string* error) {
+    std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
+    const auto& names = state_.fieldModel.fieldNames;
+    if (!name || !state_.databaseFilePath || field < kFirstFieldIndex ||
+        field.value > static_cast<int64_t>(names.size())) {
+        return -1;
+    }
+    if (state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable) {
+        return ::readWholeValue(*state_.databaseFilePath, *name,
+                                names[static_cast<size_t>(positionOfField(field).value)], rowid,
+                                value, error);
+    }
+    std::vector<DBValue> row;
+    const int rc = loadFieldValues(&row, rowIndex, 1, false, error);
+    if (rc != 0) return rc;
+    if (static_cast<int64_t>(row.size()) != state_.dataPort.numberOfFieldsPerRow) {
+        appendError(error, DBInterface::rowNoLongerExistsMessage());
+        return DBInterface::kRowGone;
+    }
+    *value = std::move(row[static_cast<size_t>(field.value)]);
+    return 0;
 }
 
 RowIndex RowsDataPort::rowIndexFromTableViewRow(GridRow row) const {

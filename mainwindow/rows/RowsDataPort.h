@@ -29,6 +29,13 @@ class RowsDataPort {
     // cache is kept only through a lock.
     int loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
                         bool reloadCachedValues, std::string* error);
+    // The same for the grid's page: each long value is held as its prefix (HeldValues.h).
+    int loadPageValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
+                       bool reloadCachedValues, std::string* error);
+    // The whole value of the field of the row at rowIndex: by its rowid where the object is
+    // edited by rowid, else read at its place.
+    int readWholeValue(RowIndex rowIndex, const std::string& rowid, FieldIndex field,
+                       DBValue* value, std::string* error);
     RowIndex rowIndexFromTableViewRow(GridRow row) const;
     GridRow tableViewRowFromRowIndex(RowIndex rowIndex) const;
     FieldIndex fieldIndexFromDataColumn(int64_t dataColumn) const;

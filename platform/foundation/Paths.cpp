@@ -3,7 +3,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -48,6 +50,21 @@ std::string applicationHome() {
 
 std::string documentsFolder() {
     return ensureFolder(applicationHome() + "/Documents");
+}
+
+std::string applicationHomeProblem() {
+    for (const std::string& folder : {applicationHome(), documentsFolder()}) {
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        if (ec || !fs::is_directory(folder, ec)) {
+            return "Cannot create the folder " + folder + ": " +
+                   (ec ? ec.message() : std::generic_category().message(ENOTDIR));
+        }
+        if (::access(folder.c_str(), W_OK | X_OK) != 0) {
+            return "Cannot write to the folder " + folder + ": " + std::strerror(errno);
+        }
+    }
+    return {};
 }
 
 std::string temporaryFolder() {

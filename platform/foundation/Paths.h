@@ -10,6 +10,9 @@ namespace Paths {
 std::string applicationHome();
 // The Documents subfolder of the application home; created when missing.
 std::string documentsFolder();
+// Why the application home or its Documents folder cannot be made or written to; empty when
+// both can.
+std::string applicationHomeProblem();
 std::string temporaryFolder();
 std::string homeFolder();
 

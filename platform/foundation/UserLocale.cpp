@@ -6,13 +6,22 @@
 
 #include <atomic>
 
+namespace {
+std::atomic<uint64_t> localeGeneration{0};
+}  // namespace
+
 std::string userLocaleIdentifier() {
     return icu::Locale::getDefault().getName();
+}
+
+uint64_t userLocaleGeneration() {
+    return localeGeneration.load();
 }
 
 void setUserLocaleIdentifier(const std::string& identifier) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale::setDefault(icu::Locale(identifier.c_str()), status);
+    ++localeGeneration;
 }
 
 std::string userTimeZoneIdentifier() {

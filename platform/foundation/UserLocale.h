@@ -6,6 +6,9 @@
 
 std::string userLocaleIdentifier();
 void setUserLocaleIdentifier(const std::string& identifier);
+// Changes with every setUserLocaleIdentifier, so a cache of the locale's texts knows when to
+// rebuild without asking ICU for its default locale (which takes a lock).
+uint64_t userLocaleGeneration();
 std::string userTimeZoneIdentifier();
 void setUserTimeZoneIdentifier(const std::string& identifier);
 // Changes with every setUserTimeZoneIdentifier, so a cache of zone objects knows when to rebuild

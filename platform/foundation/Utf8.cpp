@@ -16,32 +16,37 @@ bool isValidUtf8(const char* bytes, size_t length) {
                 continue;
             }
         }
-        unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        size_t need;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            need = 1;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            need = 2;
-            if (c == 0xE0) lo = 0xA0;
-            if (c == 0xED) hi = 0x9F;  // surrogates
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            need = 3;
-            if (c == 0xF0) lo = 0x90;
-            if (c == 0xF4) hi = 0x8F;  // above U+10FFFF
-        } else {
-            return false;
-        }
-        if (i + need >= length) return false;  // truncated sequence
-        if (s[i + 1] < lo || s[i + 1] > hi) return false;
-        for (size_t k = 2; k <= need; ++k) {
-            if (s[i + k] < 0x80 || s[i + k] > 0xBF) return false;
-        }
-        i += need + 1;
+        size_t sequence = s[i] < 0x80 ? 1 : utf8SequenceLength(bytes + i, length - i);
+        if (sequence == 0) return false;
+        i += sequence;
     }
     return true;
+}
+
+size_t utf8SequenceLength(const char* bytes, size_t length) {
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes);
+    if (length == 0) return 0;
+    unsigned char c = s[0];
+    if (c < 0x80) return 1;
+    size_t need;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        need = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        need = 2;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;  // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        need = 3;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;  // above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (need >= length) return 0;  // truncated sequence
+    if (s[1] < lo || s[1] > hi) return 0;
+    for (size_t k = 2; k <= need; ++k) {
+        if (s[k] < 0x80 || s[k] > 0xBF) return 0;
+    }
+    return need + 1;
 }

@@ -5,6 +5,9 @@
 #include <string_view>
 
 bool isValidUtf8(const char* bytes, size_t length);
+// The length of the well-formed sequence that begins the bytes (1 to 4); 0 when they begin with
+// none (a stray, overlong, surrogate or truncated sequence) or are empty.
+size_t utf8SequenceLength(const char* bytes, size_t length);
 inline bool isValidUtf8(std::string_view text) {
     return isValidUtf8(text.data(), text.size());
 }

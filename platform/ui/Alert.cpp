@@ -2,10 +2,13 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 #include "platform/ui/SheetFocus.h"
 
@@ -14,6 +17,26 @@ namespace {
 Alert::Responder& testResponder() {
     static Alert::Responder responder;
     return responder;
+}
+
+// A box with a short text is narrower than its title: the window manager would clip the title.
+// The title bar's font is the window manager's own; a bold font a size larger, and room for its
+// buttons, stand in for it.
+constexpr int kTitleBarButtonsWidth = 160;
+
+void keepTitleWhole(QMessageBox* box) {
+    if (box->windowTitle().isEmpty())
+        box->setWindowTitle(QGuiApplication::applicationDisplayName());
+    QFont titleFont = box->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    const int width =
+        QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + kTitleBarButtonsWidth;
+    // A message box sizes itself to its texts: a spacer across its grid holds it wider.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
 }
 
 // The box and its buttons in the alert's order (the box's own order follows the platform).
@@ -53,6 +76,7 @@ QMessageBox* makeBox(const Alert& alert, QWidget* parent, QList<QAbstractButton*
         if (i == 0) box->setDefaultButton(button);
         if (buttons[i] == QObject::tr("Cancel")) box->setEscapeButton(button);
     }
+    keepTitleWhole(box);
     return box;
 }
 

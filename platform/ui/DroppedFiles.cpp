@@ -6,13 +6,14 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/ReorderDrag.h"
 
 QStringList droppedFilePaths(const QMimeData* data) {
     QStringList paths;
     if (!data || !data->hasUrls()) return paths;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) paths << url.toLocalFile();
+        if (url.isLocalFile()) paths << localFilePath(url);
     }
     return paths;
 }

@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/foundation/Paths.h"
 
@@ -100,7 +102,12 @@ QString InstanceHandover::serverName() {
     // The runtime folder is private to the user and not cleaned while the session lasts.
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::tempPath();
-    const QByteArray home = QByteArray::fromStdString(Paths::applicationHome());
+    // A home reached through a symbolic link is still the same home: one instance for both.
+    std::error_code ec;
+    std::filesystem::path canonical =
+        std::filesystem::weakly_canonical(Paths::applicationHome(), ec);
+    const QByteArray home =
+        QByteArray::fromStdString(ec ? Paths::applicationHome() : canonical.string());
     const QByteArray digest = QCryptographicHash::hash(home, QCryptographicHash::Sha256).toHex();
     return QString("%1/varnelo-%2-%3")
         .arg(folder)

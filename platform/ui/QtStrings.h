@@ -3,8 +3,9 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
-inline QString toQString(const std::string& text) {
+inline QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 

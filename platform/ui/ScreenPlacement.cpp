@@ -7,6 +7,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -23,19 +24,24 @@ bool isPlacedWindow(const QWidget* widget) {
     }
 }
 
+// Set on a window placed before any frame was known: it is placed again once it has one.
+constexpr const char* kPlacedWithoutFrame = "varneloPlacedWithoutFrame";
+
+bool hasOwnFrame(const QWidget* window) {
+    QWindow* handle = window->windowHandle();
+    return handle && !handle->frameMargins().isNull();
+}
+
 // The window's frame is known once the window manager has framed it; until then another
-// framed window of the application's stands in for it.
-QMargins frameMargins(const QWidget* window) {
-    if (QWindow* handle = window->windowHandle(); handle && !handle->frameMargins().isNull()) {
-        return handle->frameMargins();
-    }
+// framed window of the application's stands in for it. nullopt while no frame is known.
+std::optional<QMargins> frameMargins(const QWidget* window) {
+    if (hasOwnFrame(window)) return window->windowHandle()->frameMargins();
     for (const QWidget* other : QApplication::topLevelWidgets()) {
-        QWindow* handle = other->windowHandle();
-        if (other != window && other->isVisible() && handle && !handle->frameMargins().isNull()) {
-            return handle->frameMargins();
+        if (other != window && other->isVisible() && hasOwnFrame(other)) {
+            return other->windowHandle()->frameMargins();
         }
     }
-    return {};
+    return std::nullopt;
 }
 
 QScreen* screenFor(const QWidget* window, const QRect& frame) {
@@ -52,6 +58,16 @@ class Placer : public QObject {
             auto* widget = static_cast<QWidget*>(watched);
             if (isPlacedWindow(widget)) placeInsideAvailableScreen(widget);
         }
+        // The window manager framed and showed a window placed without knowing its frame: the
+        // client was kept inside, but its title bar may stand above the screen.
+        if (event->type() == QEvent::Expose && watched->isWindowType()) {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->windowHandle() == watched &&
+                    widget->property(kPlacedWithoutFrame).toBool() && hasOwnFrame(widget)) {
+                    placeInsideAvailableScreen(widget);
+                }
+            }
+        }
         return false;
     }
 };
@@ -60,7 +76,9 @@ class Placer : public QObject {
 
 void placeInsideAvailableScreen(QWidget* window) {
     if (!window) return;
-    const QMargins margins = frameMargins(window);
+    const std::optional<QMargins> known = frameMargins(window);
+    window->setProperty(kPlacedWithoutFrame, !known.has_value());
+    const QMargins margins = known.value_or(QMargins());
     const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
     QRect frame = window->geometry().marginsAdded(margins);
     if (!window->testAttribute(Qt::WA_Moved)) {

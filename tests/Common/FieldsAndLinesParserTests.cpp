@@ -191,9 +191,13 @@ TEST_F(RecordReaderTest, SeparatorsAndQuotesMatchWholeComposedCharactersOnly) {
 
 TEST(TextSplitterTest, SplitsLinesAtAnyLineEndOutsideQuotedValues) {
     EXPECT_EQ(splitText("a,\"b,c\",d", ",", "\""), (Rows{{"a", "b,c", "d"}}));
-    // "\r\n", "\n\r", "\r" and "\n" each end one line; the line after a final one is a row.
+    // "\r\n", "\n\r", "\r" and "\n" each end one line; a final one starts no row, though an
+    // empty line before it is one.
     EXPECT_EQ(splitText("a\r\nb\n\rc\rd\ne\r\n", ",", "\""),
-              (Rows{{"a"}, {"b"}, {"c"}, {"d"}, {"e"}, {""}}));
+              (Rows{{"a"}, {"b"}, {"c"}, {"d"}, {"e"}}));
+    EXPECT_EQ(splitText("a\n\n", ",", "\""), (Rows{{"a"}, {""}}));
+    EXPECT_EQ(splitText("\n", ",", "\""), (Rows{{""}}));
+    EXPECT_EQ(splitText("\"a\n\"\n", ",", "\""), (Rows{{"a\n"}}));
     EXPECT_EQ(splitText("\"x\r\ny\"\tz\n5'10\"\tsay \"hi\" now", "\t", "\""),
               (Rows{{"x\r\ny", "z"}, {"5'10\"", "say \"hi\" now"}}));
     EXPECT_EQ(splitText("", ",", "\""), (Rows{{""}}));

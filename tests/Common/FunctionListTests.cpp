@@ -15,7 +15,7 @@ TEST(FunctionList, NamesAreSortedDistinctAndIncludeTheSystemsOwn) {
     EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
     EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
     for (const char* name : {"date2utc", "time2utc", "utc2date", "utc2time", "decimal_add",
-                             "ieee754", "regexp", "substr", "abs"}) {
+                             "ieee754", "regexp", "substr", "abs", "generate_series"}) {
         EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
     }
 }

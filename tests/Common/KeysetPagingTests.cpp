@@ -99,8 +99,9 @@ class KeysetPagingTest : public DatabaseTest {
 
 TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange) {
     const std::vector<Order> orders = {
-        {{}, 1, ""},  {{}, 2, ""},     {{1}, 1, ""},       {{2}, 1, ""},    {{3}, 1, ""},
-        {{4}, 1, ""}, {{1, 4}, 1, ""}, {{2, 3, 1}, 1, ""}, {{3}, 1, "%1%"},
+        {{}, 1, ""},     {{}, 2, ""},  {{1}, 1, ""},    {{2}, 1, ""},
+        {{3}, 1, ""},    {{4}, 1, ""}, {{1, 4}, 1, ""}, {{2, 3, 1}, 1, ""},
+        {{3}, 1, "%1%"}, {{1}, 2, ""}, {{4}, 2, ""},    {{2, 3}, 2, ""},
     };
     std::vector<GridQuery> queries;
     std::vector<std::unique_ptr<KeysetPager>> pagers;
@@ -140,7 +141,8 @@ TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange
 
 // Long runs of equal keys, so that ranges start in the middle of runs and long runs are read on
 // their own: every kind of order, each with its sort indexes, read forwards and backwards in
-// pages of two sizes against LIMIT/OFFSET on the same rows.
+// pages of two sizes against LIMIT/OFFSET on the same rows. The last orders break ties
+// against the keys' direction.
 TEST_F(KeysetPagingTest, EveryKindOfOrderPagesAsOffsetsDoForwardsAndBackwards) {
     std::string error;
     ASSERT_EQ(createTable("big", 0, {"name", "amount", "rep", "num", "two", "sparse"},
@@ -162,6 +164,8 @@ TEST_F(KeysetPagingTest, EveryKindOfOrderPagesAsOffsetsDoForwardsAndBackwards) {
         {{9}, 1, ""},        {{10}, 1, ""},        {{11}, 1, ""},    {{12}, 1, ""},
         {{9, 5}, 1, ""},     {{10, 8}, 1, ""},     {{12, 1}, 1, ""}, {{5, 7, 1}, 1, ""},
         {{10, 5, 7}, 1, ""}, {{11, 10, 6}, 1, ""}, {{9}, 1, "%7%"},  {{9, 5}, 1, "%1%"},
+        {{5}, 2, ""},        {{10}, 2, ""},        {{9, 5}, 2, ""},  {{10, 8}, 2, ""},
+        {{6, 5, 7}, 2, ""},  {{10, 6}, 1, "%1%"},
     };
     for (const Order& order : orders) {
         std::vector<int64_t> codes(order.sortCodes.begin(), order.sortCodes.end());
@@ -239,6 +243,70 @@ TEST_F(KeysetPagingTest, OnlyOrdinaryTablesReadWithTheirRowidAreKeyed) {
         GridQuery query;
         ASSERT_EQ(buildGridQuery(&query, name, "", {}, {1}, 1, 0, rowidName, db, nullptr), 0);
         EXPECT_FALSE(query.keyed) << name;
+    }
+}
+
+// Orders of two and three keys over hostile values (NULLs, long runs of repeats, quotes, letter
+// case, numbers and texts and blobs in one field, texts that are no number in a Number field),
+// read through the index of all keys and without it, at scattered places and widths, against
+// LIMIT/OFFSET on the same rows.
+TEST_F(KeysetPagingTest, OrdersOfSeveralKeysPageAsOffsetsDoWithAndWithoutTheirJointIndex) {
+    std::string error;
+    ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
+                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
+                          &error),
+              0)
+        << error;
+    run("insert into h select case value % 9 when 0 then null when 1 then 'it''s ' || (value % "
+        "4) when 2 then '\"q\" ' || (value % 3) when 3 then 'Ab' when 4 then 'aB' when 5 then "
+        "value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' else 'n' || (value % 13) "
+        "end, case value % 7 when 0 then null when 1 then 'abc' when 2 then (value % 11) || '' "
+        "when 3 then '1e1' else value % 4 end, case when value % 5 = 0 then null when value % "
+        "3 = 0 then 'x''y' else 'z' end from generate_series(1, 1500)");
+    const std::vector<std::vector<int>> codes = {{1, 3},    {2, 3},    {1, 4},    {4, 1},
+                                                 {6, 2},    {3, 2, 5}, {6, 3, 2}, {5, 2, 3},
+                                                 {2, 4, 6}, {4, 5, 1}};
+    uint32_t seed = 7;
+    auto next = [&](uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % below;
+    };
+    for (const std::vector<int>& order : codes) {
+        std::vector<int64_t> indexed(order.begin(), order.end());
+        ASSERT_EQ(updateTableIndexes("h", indexed, db, &error), 0) << error;
+        for (bool joint : {true, false}) {
+            if (!joint) {
+                run("drop index \"" +
+                    query("select name from sqlite_master where name like 'ind12%'").at(0) + "\"");
+            }
+            for (uint64_t rowidCode : {1, 2}) {
+                for (const char* like : {"", "%'%"}) {
+                    GridQuery query;
+                    ASSERT_EQ(buildGridQuery(&query, "h", like, like[0] ? IndexSet{0} : IndexSet{},
+                                             order, rowidCode, 0, 0, db, &error),
+                              0)
+                        << error;
+                    KeysetPager pager(posted.poster(), 50, 100);
+                    const int64_t rows = pager.countRows(query, db, nullptr);
+                    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                    while (!pager.marksReady() && std::chrono::steady_clock::now() < deadline) {
+                        posted.runAll();
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                    }
+                    ASSERT_TRUE(pager.marksReady()) << query.select;
+                    for (int read = 0; read < 25; ++read) {
+                        const int64_t first = next(static_cast<uint32_t>(rows + 5));
+                        const int64_t limit = 1 + next(70);
+                        std::vector<DBValue> expected, got;
+                        ASSERT_EQ(readGridPage(&expected, query, limit, first, db, nullptr), 0);
+                        ASSERT_EQ(pager.readPage(&got, query, first, limit, db, &error), 0)
+                            << error;
+                        ASSERT_EQ(got, expected) << limit << " rows at " << first << " of "
+                                                 << query.select << (joint ? " (joint)" : "");
+                    }
+                }
+            }
+        }
     }
 }
 

@@ -1,11 +1,17 @@
-// Files in WAL mode: browsing one leaves no -wal or -shm beside it, the reads still refuse to
-// change it, another process's side files are left to it, and the watch that tells a changed file
-// sees every commit without keeping the file open.
+// Files in WAL mode: browsing one leaves no -wal or -shm beside it, even one this process may
+// only read, the reads still refuse to change it, another process's side files are left to it,
+// and the watch that tells a changed file sees every commit without keeping the file open.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "Common/KeysetPager.h"
+#include "Common/ReadSession.h"
 #include "Common/SchemaListing.h"
 #include "tests/support/DatabaseTest.h"
 #include "tests/support/PostedCalls.h"
@@ -174,4 +180,88 @@ TEST_F(WalFileTest, TheWatchSeesEveryCommitButNotTheReadsAndKeepsNoFileOpen) {
     EXPECT_EQ(watch.version(), rollback);
     write("update t set amount = 30 where rowid = 3");
     EXPECT_NE(watch.version(), rollback);
+}
+
+namespace {
+// A WAL file of mode 0444 in a folder everyone may write, read by a user who is not its owner.
+class ReadOnlyWalFileTest : public WalFileTest {
+  protected:
+    void SetUp() override {
+        WalFileTest::SetUp();
+        ASSERT_EQ(::chmod(home().c_str(), 0711), 0);
+        const std::string folder = pathInHome("shared");
+        fs::create_directory(folder);
+        ASSERT_EQ(::chmod(folder.c_str(), 0777), 0);
+        const std::string moved = folder + "/test.db";
+        fs::rename(db, moved);
+        db = moved;
+        ASSERT_EQ(::chmod(db.c_str(), 0444), 0);
+    }
+
+    // What reads returns, run in a child process that has given up root (as "nobody").
+    static std::string readAsAnotherUser(const std::function<std::string()>& reads) {
+        int channel[2];
+        if (::pipe(channel) != 0) return "no pipe";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(channel[0]);
+            const bool unprivileged =
+                ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+            const std::string told = unprivileged ? reads() : "still root";
+            const bool written =
+                ::write(channel[1], told.data(), told.size()) == static_cast<ssize_t>(told.size());
+            ::_exit(written ? 0 : 1);
+        }
+        ::close(channel[1]);
+        std::string told;
+        char buffer[256];
+        for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+            told.append(buffer, static_cast<size_t>(n));
+        }
+        ::close(channel[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return told;
+    }
+
+    // The rows counted, then the side files left once the reads are over.
+    std::string countThenSideFiles(bool inOneSession) {
+        return readAsAnotherUser([&] {
+            std::string counted;
+            {
+                std::optional<ReadSession> session;
+                if (inOneSession) session.emplace(db);
+                std::string error;
+                counted =
+                    std::to_string(getNumberWithQueryString("select count(*) from t", db, &error)) +
+                    error;
+                std::vector<std::string> rows;
+                getRows(&rows, "select name from t limit 1", db, &error);
+            }
+            return counted + " " + sideFiles();
+        });
+    }
+};
+}  // namespace
+
+TEST_F(ReadOnlyWalFileTest, ReadsOfAFileOnlyReadableLeaveNoSideFiles) {
+    EXPECT_EQ(countThenSideFiles(false), "300 ");
+    EXPECT_EQ(countThenSideFiles(true), "300 ");
+}
+
+TEST_F(ReadOnlyWalFileTest, SideFilesInUseOrHoldingFramesAreKept) {
+    // A program that keeps the file open: its index is in use.
+    sqlite3* other = openOther();
+    exec(other, "select count(*) from t");
+    ASSERT_EQ(sideFiles(), "-wal-shm");
+    EXPECT_EQ(countThenSideFiles(false), "300 -wal-shm");
+    // One that left frames in the log on closing: they are the file's last rows.
+    int off = 0;
+    sqlite3_db_config(other, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, &off);
+    exec(other, "pragma wal_autocheckpoint = 0; insert into t values ('logged', 1)");
+    sqlite3_close(other);
+    ASSERT_EQ(sideFiles(), "-wal-shm");
+    EXPECT_EQ(countThenSideFiles(true), "301 -wal-shm");
+    EXPECT_EQ(directQuery("select count(*) from t where name = 'logged'"),
+              std::vector<std::string>{"1"});
 }

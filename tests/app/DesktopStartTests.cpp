@@ -71,7 +71,7 @@ TEST_F(DesktopStartTest, DatabasesOpenedOrCreatedInTheDatabasesWindowAppearInThe
     const std::string chosen = makeDatabase(pathInDocuments("chosen #1.db"));
     QAction* open =
         app->databaseWindowForWindowIndex(0)->menuBar()->findChild<QAction*>("openDocument");
-    DatabasesWindow& sheet = app->databasesWindow();
+    DatabasesWindow& sheet = databasesWindowOf(0);
 
     open->trigger();
     ASSERT_TRUE(sheet.isVisible());

@@ -14,6 +14,7 @@
 #include "app/FileTableView.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/Workspace.h"
 #include "tests/support/ShellTest.h"
 
 namespace fs = std::filesystem;
@@ -92,7 +93,7 @@ TEST_F(DocumentsFilesTest, TheDatabasesWindowOpensCreatesAndPrunesWidths) {
     UserDefaults::standard().setObject({{"varnelo.db", {}}, {"gone.db", {}}},
                                        "RowsTableColumnWidths");
     app->openNewWindowExternal(false, std::string("varnelo_2.db"));
-    DatabasesWindow& window = app->databasesWindow();
+    DatabasesWindow& window = databasesWindowOf(0);
     ASSERT_TRUE(window.isVisible());
     const std::vector<AppFileEntry>& shown = window.filteredDatabaseFilesArray();
     ASSERT_EQ(shown.size(), 2u);
@@ -145,7 +146,7 @@ TEST_F(DocumentsFilesTest, ANewDatabaseOpensEmptyWithoutAlertsWhateverTheWindowS
         controller->changeConsole(console);
         QApplication::processEvents();
         controller->openDatabase(std::nullopt);
-        DatabasesWindow& databases = app->databasesWindow();
+        DatabasesWindow& databases = partsOf(controller).databases;
         QPushButton* newButton = nullptr;
         for (QPushButton* button : databases.findChildren<QPushButton*>()) {
             if (button->text() == "New") newButton = button;
@@ -264,4 +265,57 @@ TEST_F(DocumentsFilesTest, DeletionKeepsFilesShownInAWindow) {
     EXPECT_TRUE(fs::exists(shown));
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].informativeText.rfind("Could not delete " + shown + ":\n\n", 0), 0u);
+}
+
+TEST_F(DocumentsFilesTest, EachWindowOpensAndCreatesThroughItsOwnDatabasesWindow) {
+    const std::string a = makeDatabase(documents("a.db"));
+    const std::string b = makeDatabase(documents("b.db"));
+    app->showDatabase(a, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    app->showDatabase(b, 1, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    app->tablesAndRowsControllerForWindowIndex(0)->openDatabase(std::string("a.db"));
+    app->tablesAndRowsControllerForWindowIndex(1)->openDatabase(std::string("b.db"));
+    DatabasesWindow& first = databasesWindowOf(0);
+    DatabasesWindow& second = databasesWindowOf(1);
+    ASSERT_NE(&first, &second);
+    EXPECT_TRUE(first.isVisible() && second.isVisible());
+    EXPECT_EQ(first.parentWidget(), app->databaseWindowForWindowIndex(0));
+    EXPECT_EQ(second.parentWidget(), app->databaseWindowForWindowIndex(1));
+
+    // Sorting one list leaves the other's order and selection alone.
+    second.databasesWindowTableViewDidClickTableColumn("Name");
+    EXPECT_EQ(second.databasesSortOrder(), NameDescending);
+    EXPECT_EQ(first.databasesSortOrder(), NameAscending);
+    EXPECT_EQ(first.tableView()->selectedRows(), std::vector<int>{0});
+
+    // New in the second window creates the file there; the first keeps its file and its sheet.
+    second.databasesWindowNewDatabaseButtonPressed();
+    EXPECT_EQ(pathInSlot(1), documents("varnelo.db"));
+    EXPECT_EQ(pathInSlot(0), a);
+    EXPECT_TRUE(first.isVisible());
+    EXPECT_FALSE(second.isVisible());
+    first.tableView()->selectRows({1});
+    first.databasesWindowOpenButtonPressed();
+    EXPECT_EQ(pathInSlot(0), b);
+    EXPECT_EQ(pathInSlot(1), documents("varnelo.db"));
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(DocumentsFilesTest, ShowingTheDatabasesFolderSelectsTheMainWindowsOwnFile) {
+    std::vector<std::string> revealed;
+    Workspace::setTestRecorder([&](const QString& kind, const QString& argument) {
+        revealed.push_back((kind + " " + argument).toStdString());
+        return true;
+    });
+    fs::create_directories(documents("sub"));
+    const std::string top = makeDatabase(documents("top.db"));
+    const std::string nested = makeDatabase(documents("sub/nested.db"));
+    app->showDatabase(top, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    makeKeyAndOrderFront(
+        app->showDatabase(nested, 1, false, std::nullopt, TablesAndRowsState::RowsConsole));
+    files().databasesWindowMenuItemClicked();
+    makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
+    files().databasesWindowMenuItemClicked();
+    Workspace::setTestRecorder({});
+    EXPECT_EQ(revealed, (std::vector<std::string>{"reveal file://" + documents("sub"),
+                                                  "reveal file://" + home() + "/Documents"}));
 }

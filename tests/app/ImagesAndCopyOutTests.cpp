@@ -249,6 +249,7 @@ TEST_F(ImagesAndCopyOutTest, ThePanelsOfImagesAndCopiesSayWhatTheyDo) {
     EXPECT_EQ(texts(panelsShown[2]),
               "Choose Image File|Choose|The image file will be copied into the app container and "
               "a thumbnail image will be created");
+    EXPECT_EQ(panelsShown[2].allowedFileTypes, QStringList({"jpg", "JPG", "png", "PNG"}));
     // Nothing was chosen: nothing copied.
     EXPECT_TRUE(alerts.empty());
 }

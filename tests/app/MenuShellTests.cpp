@@ -158,19 +158,25 @@ TEST_F(MenuShellTest, MenusEnableTheirItemsAsTheyOpenAndKeyEquivalentsStayLive) 
     EXPECT_TRUE(item("rowsViewMenuItemClicked")->isEnabled());
 }
 
-TEST_F(MenuShellTest, AHelpPageThatCannotOpenIsReported) {
+TEST_F(MenuShellTest, HelpPagesSayTheyAreNotProvidedInsteadOfOpeningAnAddress) {
     std::vector<QString> opened;
     Workspace::setTestRecorder([&](const QString&, const QString& url) {
         opened.push_back(url);
-        return opened.size() == 1;
+        return true;
     });
-    item("supportMenuItemClicked")->trigger();
-    EXPECT_TRUE(alerts.empty());
-    item("tutorialsMenuItemClicked")->trigger();
-    ASSERT_EQ(opened.size(), 2u);
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].messageText, "Could not open URL");
-    EXPECT_FALSE(alerts[0].isSheet);
+    const std::pair<const char*, std::string> pages[] = {
+        {"sampleDatabasesMenuItemClicked", "Sample Databases"},
+        {"tutorialsMenuItemClicked", "Tutorials"},
+        {"supportMenuItemClicked", "Support"}};
+    for (const auto& [action, title] : pages) {
+        alerts.clear();
+        item(action)->trigger();
+        ASSERT_EQ(alerts.size(), 1u) << action;
+        EXPECT_EQ(alerts[0].both(), title + "|This page is not provided.");
+        EXPECT_EQ(alerts[0].style, Alert::Style::Informational);
+        EXPECT_FALSE(alerts[0].isSheet);
+    }
+    EXPECT_TRUE(opened.empty());
 }
 
 TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {

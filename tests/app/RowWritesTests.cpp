@@ -233,6 +233,33 @@ TEST_F(RowWritesTest, PasteOverCellsAsksForTheRowsItWritesAndNamesThoseLeftOut) 
     EXPECT_EQ(c->state().dataPort.totalRows, 2);
 }
 
+TEST_F(RowWritesTest, TextCopiedWithAFinalLineEndPastesOnlyItsLines) {
+    // Copied lines end in a line end: the nothing after it is no row to write or add.
+    run("create table t (a, b); insert into t values ('a1', 'b1'), ('a2', 'b2'), ('a3', 'b3')");
+    TablesAndRowsController* c = showMain("t");
+    click(0, 1);
+    paste("x1\ty1\r\n");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Number of rows to update: 1");
+    EXPECT_EQ(readBack("select group_concat(a || b, ',') from t"), "x1y1,a2b2,a3b3");
+    // Over the last row, nothing is named as left out.
+    alerts.clear();
+    GridPaste::suppressPasteUpdateAlert(true);
+    click(2, 1);
+    paste("\"q\nr\"\tz\n");
+    EXPECT_EQ(readBack("select a || b from t where rowid = 3"), "q\nrz");
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+
+    alerts.clear();
+    Pasteboard::clear();
+    QGuiApplication::clipboard()->setText("n1\tm1\nn2\tm2\n");
+    pick("pasteRowsMenuItemClicked");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Number of rows to add: 2");
+    EXPECT_EQ(readBack("select group_concat(a || b, ',') from t where rowid > 3"), "n1m1,n2m2");
+    EXPECT_EQ(c->state().dataPort.totalRows, 5);
+}
+
 TEST_F(RowWritesTest, BlankRowsAndTheRecordEditorAddRowsToATableKeyedByItsRowid) {
     run("create table items (id integer primary key, name text, price real); insert into items "
         "values (5, 'first', 1.5)");

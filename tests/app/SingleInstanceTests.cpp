@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 
@@ -221,4 +222,52 @@ TEST_F(SingleInstanceTest, AFileHandedOverWhileTheLaunchShowsAnAlertOpensAfterTh
     EXPECT_EQ(pathInSlot(0), pathInDocuments("varnelo.db"));
     EXPECT_EQ(pathInSlot(1), later);
     EXPECT_EQ(app->mainDatabaseWindow(), app->databaseWindowForWindowIndex(1));
+}
+
+TEST_F(SingleInstanceTest, AHomeOrLockFolderThatCannotBeWrittenEndsTheStartWithAnAlert) {
+    // The home is a file: no folder can be made there.
+    writeFile(pathInHome("file"), "x");
+    setenv("VARNELO_HOME", pathInHome("file/home").c_str(), 1);
+    InstanceHandover refused;
+    EXPECT_EQ(startOrHandOver(refused, {}), 1);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Varnelo cannot start");
+    EXPECT_EQ(alerts[0].informativeText,
+              "Cannot create the folder " + pathInHome("file/home") + ": Not a directory");
+    EXPECT_EQ(alerts[0].style, Alert::Style::Critical);
+
+    // The lock cannot be made where the instance keeps it.
+    setenv("VARNELO_HOME", home().c_str(), 1);
+    const std::string runtime = pathInHome("runtime");
+    std::filesystem::create_directories(runtime);
+    const std::string previous = qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    std::filesystem::create_directories((InstanceHandover::serverName() + ".lock").toStdString());
+    InstanceHandover locked;
+    EXPECT_EQ(startOrHandOver(locked, {}), 1);
+    if (previous.empty()) {
+        unsetenv("XDG_RUNTIME_DIR");
+    } else {
+        setenv("XDG_RUNTIME_DIR", previous.c_str(), 1);
+    }
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[1].messageText, "Varnelo cannot start");
+    EXPECT_EQ(alerts[1].informativeText.rfind("cannot open " + runtime + "/varnelo-", 0), 0u)
+        << alerts[1].informativeText;
+}
+
+TEST_F(SingleInstanceTest, FilesOnTheCommandLineKeepTheirBytesAndBecomeAbsolute) {
+    const std::string latin1 = makeDatabase(pathInHome("caf\xE9.db"));
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(home());
+    std::string program = "varnelo", relative = "caf\xE9.db", dotted = "sub/../x.db",
+                absolute = "/abs/y.db";
+    char* argv[] = {program.data(), relative.data(), dotted.data(), absolute.data(), nullptr};
+    const std::vector<std::string> files = commandLineFiles(4, argv);
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(files, (std::vector<std::string>{latin1, pathInHome("x.db"), "/abs/y.db"}));
+    app->applicationOpenFiles({files[0]});
+    app->applicationDidFinishLaunching();
+    EXPECT_EQ(pathInSlot(0), latin1);
+    EXPECT_TRUE(alerts.empty());
 }

@@ -150,6 +150,13 @@ TEST_F(WindowDropsTest, ASQLFileThatIsNotUTF8IsReportedAndTheOthersStillRead) {
     ASSERT_EQ(alerts.size(), 2u);
     EXPECT_NE(alerts[1].messageText.find("latin.sql"), std::string::npos);
     EXPECT_EQ(text->toPlainText().toStdString(), "\n\nselect 1;");
+
+    // Alone on the window, nothing read: the query typed stays as it was.
+    text->setPlainText("select 'mine';");
+    EXPECT_TRUE(dropOnTablesList(c, files, tablesListPoint(c, 0, false)));
+    ASSERT_EQ(alerts.size(), 3u);
+    EXPECT_NE(alerts[2].informativeText.find("latin.sql"), std::string::npos);
+    EXPECT_EQ(text->toPlainText().toStdString(), "select 'mine';");
 }
 
 TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
@@ -158,8 +165,9 @@ TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
     makeDatabase(outside + "/real.db", "kept");
     writeFile(outside + "/fake.db", "just text");
     writeFile(outside + "/notes.txt", "text");
-    DatabasesWindow& databases = app->databasesWindow();
-    databases.openDatabase(0, std::nullopt);
+    app->showDatabase(std::nullopt, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    DatabasesWindow& databases = databasesWindowOf(0);
+    databases.openDatabase(std::nullopt);
     QMimeData files;
     setFileUrls(files, {outside + "/notes.txt"});
     EXPECT_FALSE(sendDrop(databases.tableView()->viewport(), files, QPoint(10, 10)));

@@ -4,8 +4,15 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
 
+#include <cstdlib>
 #include <set>
 
 #include "app/DatabasesWindow.h"
@@ -92,7 +99,7 @@ TEST_F(WindowPlacementTest, WindowsAndPanelsOfAWindowInTheScreensCornerOpenInsid
             shown->move(available.bottomRight() - QPoint(60, 40));
             shown->close();
         }
-        app->databasesWindow().reject();
+        partsOf(c).databases.reject();
     }
     EXPECT_TRUE(alerts.empty());
 }
@@ -120,4 +127,106 @@ TEST_F(WindowPlacementTest, RestoredAndCascadedWindowsStayInsideAndLargerOnesShr
     EXPECT_TRUE(pathInSlot(3));
     EXPECT_EQ(outsideTheScreen(), "");
     EXPECT_EQ(app->databaseWindowForWindowIndex(3)->size(), QSize(700, 500));
+}
+
+TEST_F(WindowPlacementTest, EveryConsoleFitsTheWindowAsItIsAndImportStaysWithinReach) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = show("t");
+    TablesAndRowsWindow* window = app->databaseWindowForWindowIndex(0);
+    // Near the screen's right edge, as narrow as a window is often kept.
+    window->resize(700, 600);
+    window->move(880, 100);
+    QApplication::processEvents();
+    const QSize size = window->size();
+    for (auto console : {TablesAndRowsState::ImportConsole, TablesAndRowsState::SQLConsole,
+                         TablesAndRowsState::ExportConsole, TablesAndRowsState::PrintConsole,
+                         TablesAndRowsState::RecordConsole, TablesAndRowsState::RowsConsole}) {
+        c->changeConsole(console);
+        QTest::qWait(50);  // the layout requests that would resize the window
+        EXPECT_EQ(window->size(), size) << console;
+        EXPECT_EQ(outsideTheScreen(), "") << console;
+        if (console != TablesAndRowsState::ImportConsole) continue;
+        auto* import = window->findChild<QPushButton*>("importViewImportButton");
+        ASSERT_NE(import, nullptr);
+        const QRect shown(import->mapTo(window, QPoint(0, 0)), import->size());
+        EXPECT_TRUE(window->rect().contains(shown));
+        EXPECT_EQ(window->childAt(shown.center()), import);
+    }
+    // Narrower than any console needs: the console scrolls, the window keeps its size.
+    window->resize(420, 600);
+    for (auto console : {TablesAndRowsState::SQLConsole, TablesAndRowsState::ImportConsole}) {
+        c->changeConsole(console);
+        QTest::qWait(50);
+        EXPECT_EQ(window->width(), 420) << console;
+    }
+}
+
+// Under a real window manager a window is framed only after it is shown, so the first placement
+// cannot know the frame. These run in a child process of this test program on a virtual X
+// display with a window manager (see below).
+class FramedWindowPlacementTest : public WindowPlacementTest {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("VARNELO_FRAMED_CHILD")) GTEST_SKIP() << "runs on a virtual display";
+        WindowPlacementTest::SetUp();
+    }
+
+    // Waits for the window manager to frame each window, then for it to be placed inside with
+    // its frame; then no window of the program passes an edge.
+    static void expectFramedInside(const std::vector<QWidget*>& windows) {
+        for (QWidget* window : windows) {
+            const QRect available = window->screen()->availableGeometry();
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] { return !window->windowHandle()->frameMargins().isNull(); }, 10000));
+            EXPECT_TRUE(
+                QTest::qWaitFor([&] { return available.contains(window->frameGeometry()); }, 5000));
+        }
+        EXPECT_EQ(outsideTheScreen(), "");
+    }
+};
+
+TEST_F(FramedWindowPlacementTest, TheFirstWindowOfAStartWithAFileShowsItsTitleBar) {
+    app->applicationOpenFiles({makeDatabase(pathInHome("first.db"))});
+    app->applicationDidFinishLaunching();
+    expectFramedInside({app->databaseWindowForWindowIndex(0)});
+}
+
+TEST_F(FramedWindowPlacementTest, WindowsRestoredAtTheTopLeftOrTooLargeShowTheirTitleBars) {
+    UserDefaults::standard().setObject(
+        nlohmann::json::array(
+            {windowInfoEntry(makeDatabase(pathInDocuments("corner.db")), {0, 0, 700, 500}),
+             windowInfoEntry(makeDatabase(pathInDocuments("large.db")), {-400, -80, 2600, 1700})}),
+        "WindowInfo");
+    app->applicationDidFinishLaunching();
+    expectFramedInside(
+        {app->databaseWindowForWindowIndex(0), app->databaseWindowForWindowIndex(1)});
+}
+
+TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
+    if (std::getenv("VARNELO_FRAMED_CHILD")) GTEST_SKIP();
+    ensureQApplication();
+    if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
+        QStandardPaths::findExecutable("openbox").isEmpty()) {
+        GTEST_SKIP() << "needs xvfb-run and openbox";
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VARNELO_FRAMED_CHILD", "1");
+    environment.insert("QT_QPA_PLATFORM", "xcb");
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    // The windows are shown once the window manager has started.
+    QTemporaryDir folder;
+    environment.insert("VARNELO_WM_READY", folder.filePath("ready"));
+    child.setProcessEnvironment(environment);
+    child.start(
+        "xvfb-run",
+        {"-a", "-s", "-screen 0 1600x1000x24", "sh", "-c",
+         "openbox --startup \"touch $VARNELO_WM_READY\" >/dev/null 2>&1 &"
+         " for i in $(seq 100); do [ -e \"$VARNELO_WM_READY\" ] && break; sleep 0.1; done;"
+         " exec \"$0\" \"$@\"",
+         QCoreApplication::applicationFilePath(), "--gtest_filter=FramedWindowPlacementTest.*"});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 2 tests")) << output.toStdString();
 }

@@ -4,6 +4,7 @@
 #include "app/DatabasesWindow.h"
 #include "app/FileTableView.h"
 #include "platform/foundation/Paths.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/support/ShellTest.h"
 
@@ -156,15 +157,16 @@ TEST_F(WindowSlotTest, TheOpenPanelsShowTheChosenFileInTheirWindow) {
 
     std::string inside = makeDatabase(pathInDocuments("chosen.db"));
     app->openDocument();  // the main window's databases sheet chooses
-    DatabasesWindow& databases = app->databasesWindow();
+    DatabasesWindow& databases = databasesWindowOf(0);
     databases.tableView()->selectRows({0});
     databases.databasesWindowOpenButtonPressed();
     EXPECT_EQ(pathInSlot(0), inside);
     EXPECT_FALSE(pathInSlot(1));
 
     app->openNewWindow();  // preselects the main window's file; cancelled: the window shows nothing
-    EXPECT_EQ(databases.tableView()->selectedRows(), std::vector<int>{0});
-    databases.databasesWindowCancelButtonPressed();
+    DatabasesWindow& second = databasesWindowOf(1);
+    EXPECT_EQ(second.tableView()->selectedRows(), std::vector<int>{0});
+    second.databasesWindowCancelButtonPressed();
     EXPECT_FALSE(pathInSlot(1));
     EXPECT_TRUE(app->databaseWindowForWindowIndex(1)->isVisible());
     EXPECT_EQ(app->databaseWindowForWindowIndex(1)->windowTitle(), "Window 2");
@@ -200,4 +202,44 @@ TEST_F(WindowSlotTest, AFileNameThatIsNotUtf8StillShowsWithoutABookmark) {
     EXPECT_EQ(log[0].code, -1);
     EXPECT_EQ(log[0].message, "The file name is not valid UTF-8.");
     EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(WindowSlotTest, AnExternalFileThatIsNoDatabaseIsRefusedAndTheWindowKeepsItsOwn) {
+    UserDefaults::standard().setInteger(15, "SchemaObjectTypesToShow");
+    std::string own = databases(1)[0];
+    app->showDatabase(own, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(0);
+    const QString title = app->databaseWindowForWindowIndex(0)->windowTitle();
+    const std::vector<std::string> tables = controller->state().selectedObject.tableNames;
+    ASSERT_FALSE(tables.empty());
+
+    std::string truncated = pathInHome("truncated.db");
+    writeFile(truncated, readFile(makeDatabase(pathInHome("whole.db"))).substr(0, 1000));
+    std::string text = pathInHome("not_a_db.db");
+    writeFile(text, "Just some text that is no SQLite database, long enough to hold a header.");
+    std::string csv = pathInHome("rows.sqlite");
+    writeFile(csv, "a,b\n1,2\n3,4\n");
+    for (const std::string& file : {text, truncated, csv}) {
+        alerts.clear();
+        panelAnswer = {QString::fromStdString(file)};
+        controller->openExternalDatabase();
+        ASSERT_EQ(alerts.size(), 1u) << file;
+        EXPECT_EQ(alerts[0].both(), "Not a valid database file|" + file);
+        EXPECT_EQ(pathInSlot(0), own);
+        EXPECT_EQ(app->databaseWindowForWindowIndex(0)->windowTitle(), title);
+        EXPECT_EQ(controller->state().selectedObject.tableNames, tables);
+        EXPECT_FALSE(hasBookmark(file));
+    }
+}
+
+TEST_F(WindowSlotTest, AnExternalFileWhoseNameIsNotUtf8OpensUnderItsOwnName) {
+    std::string own = databases(1)[0];
+    app->showDatabase(own, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    std::string latin1 = makeDatabase(pathInHome("caf\xE9.db"));
+    panelAnswer = {toQFileName(latin1)};
+    app->tablesAndRowsControllerForWindowIndex(0)->openExternalDatabase();
+    // No bookmark can hold the name; the window's own panel says so, and the file opens.
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Error invalid bookmark to file|The file name is not valid UTF-8.");
+    EXPECT_EQ(pathInSlot(0), latin1);
 }

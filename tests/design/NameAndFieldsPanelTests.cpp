@@ -539,3 +539,49 @@ TEST_F(NameAndFieldsPanelTest, DraggedLinesMoveTogetherInAllFiveListsAndNotOntoA
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     EXPECT_FALSE(hasOpenEditor(list));
 }
+
+TEST_F(NameAndFieldsPanelTest, ThePanelFollowsTheWindowToAnotherDatabase) {
+    run("create table people (a, b, c)");
+    const std::string other = pathInDocuments("other.db");
+    run("create table things (x)", other);
+    const std::string empty = pathInDocuments("empty.db");
+    writeFile(empty, "");
+    show("things", other);  // the table the other database opens with
+    TablesAndRowsController* c = show("people");
+
+    // Unchanged, it shows the other database's table, and closes on one without a table.
+    NameAndFieldsPanel* panel = openOn(c);
+    c->checkAndShowDatabase(other, false);
+    ASSERT_TRUE(panel->isNameAndFieldsPanelVisible());
+    EXPECT_EQ(panel->fieldRows().names, std::vector<std::string>{"x"});
+    c->checkAndShowDatabase(empty, false);
+    EXPECT_FALSE(panel->isNameAndFieldsPanelVisible());
+    panel->addTableNow();
+    EXPECT_EQ(directQuery(empty, "select count(*) from sqlite_master where name = 'people'"),
+              std::vector<std::string>{"0"});
+    EXPECT_TRUE(alerts.empty());
+
+    // Edited, its edits are reported, not carried into the database shown next.
+    c->checkAndShowDatabase(db, false);
+    c->selectTableWithName(std::string("people"));
+    openOn(c);
+    setFieldName(panel, 1, "renamed");
+    c->checkAndShowDatabase(empty, false);
+    EXPECT_FALSE(panel->isNameAndFieldsPanelVisible());
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(),
+              "Changes Not Applied|The changes to table \"people\" were not applied: the window "
+              "now shows another database.");
+    EXPECT_EQ(columns("people"), (std::vector<std::string>{"a", "b", "c"}));
+
+    // A new table's design starts afresh for the other database when nothing was entered.
+    alerts.clear();
+    panel->addTableButtonPressed();
+    c->checkAndShowDatabase(other, false);
+    ASSERT_TRUE(panel->isNameAndFieldsPanelVisible());
+    EXPECT_TRUE(panel->fieldRows().names.empty());
+    panel->nameAndFieldsPanelAddFieldButtonPressed();
+    c->checkAndShowDatabase(db, false);
+    EXPECT_FALSE(panel->isNameAndFieldsPanelVisible());
+    EXPECT_EQ(alerts.size(), 1u);
+}

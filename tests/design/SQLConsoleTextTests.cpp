@@ -189,6 +189,33 @@ TEST_F(SQLConsoleTest, AViewOfATableWithAnIntegerKeyNamesItsRowidColumnROWID) {
               std::vector<std::string>{"0"});
 }
 
+TEST_F(SQLConsoleTest, CreateViewOffersROWIDOnlyWhereTheTableHasOneToRead) {
+    // Without a rowid, or with a column in its place, "ROWID" would be read as a text or as
+    // that column: the view would show the word, or the column again, in every row.
+    run("create table W (k text primary key, v) without rowid; insert into W values ('a', 1);"
+        "create table H (rowid text, v); insert into H values ('h', 2);"
+        "create table K (rowid integer primary key, v); insert into K values (7, 3)");
+    using Names = std::vector<std::string>;
+    const struct {
+        const char* table;
+        Names fields;
+    } cases[] = {{"W", {"k", "v"}}, {"H", {"rowid", "v"}}, {"K", {"rowid", "v", "ROWID"}}};
+    for (const auto& c : cases) {
+        SQLConsole* console = showConsole(c.table);
+        console->createViewMenuItemPressed();
+        CreateViewWizard* wizard = console->createViewWizard();
+        ASSERT_TRUE(wizard->isVisible()) << c.table;
+        EXPECT_EQ(wizard->fields().fieldNames, c.fields) << c.table;
+        wizard->createViewWindowCreateButtonPressed();
+        wizard->createViewWindowCreateButtonPressed();
+        EXPECT_FALSE(wizard->isVisible()) << c.table;
+    }
+    EXPECT_TRUE(alerts.empty()) << alerts.back().messageText;
+    EXPECT_EQ(directQuery(db, "select * from \"W View\""), (Names{"a", "1"}));
+    EXPECT_EQ(directQuery(db, "select * from \"H View\""), (Names{"h", "2"}));
+    EXPECT_EQ(directQuery(db, "select * from \"K View\""), (Names{"7", "3", "7"}));
+}
+
 TEST_F(SQLConsoleTest, CreateViewFromTheLastResultUsesItsQuery) {
     run("create table T (a, b); insert into T values (1, 2)");
     SQLConsole* console = showConsole("T");

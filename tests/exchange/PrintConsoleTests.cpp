@@ -418,3 +418,31 @@ TEST_F(PrintConsoleTest, FramesArePointsOfThePageAndGrowWithIt) {
     }
     EXPECT_NEAR(framed, scale / 2, 1.0);
 }
+
+TEST_F(PrintConsoleTest, TheFieldPreviewStaysBesideItsFieldWhenLayoutOrTableChanges) {
+    makeRowsTable(3);
+    run("create table u (x, y); insert into u values ('ex', 'why')");
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);
+    console->layoutPanelButtonPressed();
+    LayoutPanel* panel = console->layoutPanel();
+    auto* layouts = panel->findChild<QListWidget*>("layoutPanelLayoutsTableView");
+    auto* fields = panel->findChild<QComboBox*>("layoutPanelFieldPopUpButton");
+    auto* preview = panel->findChild<QLineEdit*>("layoutPanelObjectTextField");
+    ASSERT_EQ(preview->text().toStdString(), "name 1");
+    panel->layoutPanelAddLayoutButtonPressed(PrintLayoutStore::kLabelSheet);
+    ASSERT_EQ(layouts->currentRow(), 2);
+    EXPECT_EQ(fields->currentText().toStdString(), "1. name");
+    EXPECT_EQ(preview->text().toStdString(), "name 1");
+    // Another field chosen, then the layouts chosen again by the mouse.
+    fields->setCurrentIndex(1);
+    emit fields->activated(1);
+    ASSERT_EQ(preview->text().toStdString(), "1.5");
+    for (int row : {0, 1, 2}) {
+        clickRow(layouts, row);
+        EXPECT_EQ(preview->text().toStdString(), "1.5") << row;
+    }
+    // The table chosen in the list brings its own first row.
+    clickTable("u");
+    EXPECT_EQ(fields->currentText().toStdString(), "1. x");
+    EXPECT_EQ(preview->text().toStdString(), "ex");
+}

@@ -134,3 +134,20 @@ TEST_F(ChangedElsewhereTest, AFailedEditOfferedAgainIsNeverWrittenUnasked) {
     EXPECT_EQ(c->state().selection.focusedRowIndex.value,
               c->state().dataPort.firstRowIndexInDataPort.value + 6);
 }
+
+TEST_F(ChangedElsewhereTest, AViewOverADroppedTableShowsSQLitesErrorRatherThanAnEmptyGrid) {
+    run("create table gone (a); insert into gone values (1); create view v as select a from gone");
+    elsewhere("drop table gone");
+    showGrid("v");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].both().find("no such table: main.gone"), std::string::npos)
+        << alerts[0].both();
+    EXPECT_EQ(grid->numberOfRows(), 0);
+}
+
+TEST_F(ChangedElsewhereTest, AnEmptyViewOpensWithoutAnAlert) {
+    run("create table t (a); create view v as select a from t");
+    showGrid("v");
+    EXPECT_TRUE(alerts.empty());
+    EXPECT_EQ(grid->numberOfRows(), 0);
+}

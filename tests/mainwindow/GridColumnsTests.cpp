@@ -121,3 +121,49 @@ TEST_F(GridColumnsTest, TheFirstShowLaysOutOnceAndAWidenedGridFillsItsRoom) {
     EXPECT_EQ(grid->numberOfColumns(), 4);
     EXPECT_EQ(grid->model()->headerData(1, Qt::Horizontal).toString(), "label");
 }
+
+// Whether the row number's text fits the text room a row-number cell of the grid draws it in.
+static bool rowNumberFits(RowsTableView* grid, qlonglong rowNumber) {
+    QStyleOptionViewItem option;
+    option.initFrom(grid);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = QString::number(rowNumber);
+    option.rect = grid->visualRect(grid->model()->index(0, 0));
+    QRect room = grid->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, grid);
+    return grid->fontMetrics().horizontalAdvance(option.text) <= room.width();
+}
+
+TEST_F(GridColumnsTest, TheRowNumberColumnFitsTheLargestRowNumberWithoutStoringIt) {
+    run("create table big (x); insert into big select null from generate_series(1, 1999999)");
+    // A desktop whose font is larger than the offscreen one.
+    struct LargerFont {
+        QFont before = QApplication::font();
+        LargerFont() {
+            QFont larger = before;
+            larger.setPointSize(16);
+            QApplication::setFont(larger);
+        }
+        ~LargerFont() { QApplication::setFont(before); }
+    } largerFont;
+    TablesAndRowsController* c = show("big");
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
+    EXPECT_TRUE(rowNumberFits(grid, 1999999)) << grid->columnWidth(0);
+    EXPECT_TRUE(UserDefaults::standard().objectForKey("RowNumberWidth").is_null());
+    // A small table keeps the usual width.
+    c->selectTableWithName("typed");
+    QApplication::processEvents();
+    EXPECT_EQ(grid->columnWidth(0), 60);
+}
+
+TEST_F(GridColumnsTest, ARowNumberWidthDraggedWiderIsKeptForEveryTable) {
+    TablesAndRowsController* c = show("typed");
+    RowsTableView* grid = rowsOf(c)->rowsTableView();
+    grid->setColumnWidth(0, 90);  // as a drag of the column's divider does
+    rowsOf(c)->tableViewColumnDidResize();
+    EXPECT_EQ(UserDefaults::standard().doubleForKey("RowNumberWidth"), 90);
+    run("create table other (x); insert into other values (1)");
+    c->reloadTables();
+    c->selectTableWithName("other");
+    QApplication::processEvents();
+    EXPECT_EQ(grid->columnWidth(0), 90);
+}

@@ -10,6 +10,7 @@
 
 #include "Common/DBInterface.h"
 #include "app/AppDelegate.h"
+#include "app/DatabasesWindow.h"
 #include "app/ErrorLog.h"
 #include "app/WindowParts.h"
 #include "mainwindow/TablesAndRowsController.h"
@@ -24,6 +25,7 @@ struct ShownAlert {
     std::string messageText;
     std::string informativeText;
     bool isSheet = false;
+    Alert::Style style = Alert::Style::Warning;
     std::string both() const { return messageText + "|" + informativeText; }
 };
 
@@ -35,7 +37,7 @@ class ShellTest : public TempHomeTest {
         applicationErrorLog().clear();
         Alert::setTestResponder([this](const Alert& alert, QWidget* window) {
             alerts.push_back({alert.messageText.toStdString(), alert.informativeText.toStdString(),
-                              window != nullptr});
+                              window != nullptr, alert.style});
             return alertAnswer;
         });
         FilePanel::setTestResponder([this](const FilePanel& panel, QWidget*) {
@@ -73,6 +75,11 @@ class ShellTest : public TempHomeTest {
     // The consoles and panels of the window the controller belongs to, each by its type.
     WindowParts& partsOf(const TablesAndRowsController* controller) const {
         return *app->windowPartsForWindowIndex(controller->windowIndex());
+    }
+
+    // The databases window of the slot's database window, which must have been shown.
+    DatabasesWindow& databasesWindowOf(int windowIndex) const {
+        return app->windowPartsForWindowIndex(windowIndex)->databases;
     }
 
     std::optional<std::string> pathInSlot(int windowIndex) const {

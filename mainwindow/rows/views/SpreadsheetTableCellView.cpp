@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPainter>
 
+#include <limits>
 #include <optional>
 
 #include "mainwindow/rows/views/RowsTableModel.h"
@@ -124,6 +125,9 @@ QWidget* SpreadsheetTableCellView::createEditor(QWidget* parent, const QStyleOpt
                                                 const QModelIndex& index) const {
     auto* editor = new QLineEdit(parent);
     editor->setFrame(false);
+    // A line edit cuts its text at 32,767 characters unless told otherwise: the end of a long
+    // value would be written away by an edit that did not touch it.
+    editor->setMaxLength(std::numeric_limits<int>::max());
     editor->setProperty(kRowIndexProperty, index.data(RowsTableModel::RowIndexRole));
     editor->setProperty(kFieldIndexProperty, index.data(RowsTableModel::FieldIndexRole));
     editor->setPlaceholderText(index.data(RowsTableModel::PlaceholderRole).toString());

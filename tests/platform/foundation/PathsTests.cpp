@@ -27,3 +27,17 @@ TEST(PathsLastComponent, NamesTheFile) {
     EXPECT_EQ(Paths::lastPathComponent("x.db"), "x.db");
     EXPECT_EQ(Paths::lastPathComponent("/a/b/"), "b");
 }
+
+TEST_F(PathsTest, AHomeThatCannotBeMadeOrWrittenIsExplained) {
+    EXPECT_EQ(Paths::applicationHomeProblem(), "");
+    writeFile(home() + "/file", "x");
+    setenv("VARNELO_HOME", (home() + "/file/home").c_str(), 1);
+    EXPECT_EQ(Paths::applicationHomeProblem(),
+              "Cannot create the folder " + home() + "/file/home: Not a directory");
+    // A Documents entry that is a file leaves the home without its Documents folder.
+    setenv("VARNELO_HOME", home().c_str(), 1);
+    std::filesystem::remove(home() + "/Documents");
+    writeFile(home() + "/Documents", "x");
+    EXPECT_EQ(Paths::applicationHomeProblem(),
+              "Cannot create the folder " + home() + "/Documents: Not a directory");
+}

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -194,4 +195,23 @@ TEST_F(InstanceHandoverTest, FilesAreOpenedOutsideTheSignalsOfTheConnectionThatB
     accepted.set_value();
     EXPECT_TRUE(QTest::qWaitFor([&] { return opened; }, kTimeout));
     later.join();
+}
+
+TEST_F(InstanceHandoverTest, AHomeReachedThroughASymbolicLinkHasTheSameInstance) {
+    const std::string real = pathInHome("real");
+    const std::string link = pathInHome("link");
+    ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+    setenv("VARNELO_HOME", real.c_str(), 1);
+    InstanceHandover running;
+    ASSERT_EQ(running.start({}, nullptr), Start::Instance);
+    std::vector<PathList> received;
+    running.setReceiver([&](const PathList& paths) { received.push_back(paths); });
+    // Through the link and through a spelling with a trailing "/.": both reach the instance.
+    for (const std::string& home : {link, link + "/."}) {
+        setenv("VARNELO_HOME", home.c_str(), 1);
+        std::string error;
+        EXPECT_EQ(startElsewhere({"/x.db"}, &error), Start::HandedOver) << home << ": " << error;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return received.size() == 2; }, kTimeout));
 }

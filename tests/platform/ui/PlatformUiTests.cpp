@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -146,6 +147,32 @@ TEST_F(PlatformUiTest, AFilePanelShowsItsMessageAndNamesItsButtonByThePrompt) {
     EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), "Copy");
     dialog->reject();
     EXPECT_TRUE(ended);
+}
+
+TEST_F(PlatformUiTest, AnAlertWithAShortTextIsStillWideEnoughForItsWholeTitle) {
+    const QString previous = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName("Varnelo");
+    QWidget window;
+    window.resize(600, 400);
+    window.show();
+    for (const char* text : {"file is not a database", "", "x"}) {
+        Alert alert;
+        alert.messageText = "Error";
+        alert.informativeText = text;
+        alert.beginSheetModalForWindow(&window);
+        auto* box = window.findChild<QMessageBox*>();
+        ASSERT_NE(box, nullptr);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(box->windowTitle(), "Varnelo");
+        // The title bar holds the title in a font at least as large and bold as the box's,
+        // beside its close, minimise and maximise buttons.
+        QFont titleFont = box->font();
+        titleFont.setBold(true);
+        const int titleWidth = QFontMetrics(titleFont).horizontalAdvance("Varnelo");
+        EXPECT_GE(box->width(), titleWidth + 3 * 32) << text;
+        delete box;
+    }
+    QGuiApplication::setApplicationDisplayName(previous);
 }
 
 // Tests share one application: a Ctrl key click in one must not turn the next one's plain clicks

@@ -1,0 +1,104 @@
+// A table of long values: the grid holds and draws only the first part of each, while an edit
+// and a copy still take the value whole and write back exactly what they took.
+#include <QClipboard>
+
+#include <algorithm>
+
+#include "mainwindow/HeldValues.h"
+#include "mainwindow/record/RecordConsole.h"
+#include "platform/ui/MainWindow.h"
+#include "tests/mainwindow/GridTest.h"
+
+// Equal texts; on a difference only the sizes and where it starts, never the long texts.
+testing::AssertionResult sameText(const std::string& actual, const std::string& expected) {
+    if (actual == expected) return testing::AssertionSuccess();
+    auto [differs, unused] =
+        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    return testing::AssertionFailure() << actual.size() << " bytes instead of " << expected.size()
+                                       << ", differing from byte " << (differs - actual.begin());
+}
+
+class LongValueTest : public GridTest {
+  protected:
+    void SetUp() override {
+        GridTest::SetUp();
+        // 60,000 characters of two kinds, one of two bytes: longer than a line edit holds unasked.
+        run("create table t (name text, body); insert into t values "
+            "('text', replace(hex(zeroblob(30000)), '00', 'aé')), ('blob', zeroblob(2000000)), "
+            "('small', 'x')");
+        wholeText = readBack("select body from t where rowid = 1");
+        ASSERT_EQ(wholeText.size(), 90000u);
+    }
+    std::string wholeText;
+};
+
+TEST_F(LongValueTest, ThePageHoldsAndDrawsOnlyTheFirstPartOfALongValue) {
+    TablesAndRowsController* c = showGrid("t");
+    ASSERT_EQ(grid->numberOfRows(), 3);
+    const LoadedPage& page = c->state().dataPort.page;
+    for (RowIndex row(0); row.value < 3; ++row) {
+        for (const DBValue& value : page.values(row)) {
+            EXPECT_LE(value.value_or("").size(), kHeldValueBytes + 1);
+        }
+    }
+    QString drawn = shown(0, 2);
+    EXPECT_TRUE(drawn.endsWith(QChar(0x2026)));
+    EXPECT_LE(drawn.size(), static_cast<qsizetype>(kHeldValueBytes));
+    // Cut on a character boundary: no broken character before the ellipsis.
+    EXPECT_TRUE(QString::fromStdString(wholeText).startsWith(drawn.chopped(1)));
+    EXPECT_FALSE(drawn.contains(QChar::ReplacementCharacter));
+    EXPECT_EQ(shown(2, 2), "x");
+}
+
+TEST_F(LongValueTest, AnEditStartsFromTheWholeValueAndWritesNothingUnchanged) {
+    logUpdates();
+    showGrid("t");
+    doubleClick(0, 2);
+    QLineEdit* field = openedEditor();
+    ASSERT_NE(field, nullptr);
+    EXPECT_TRUE(sameText(field->text().toStdString(), wholeText));
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+    EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), wholeText));
+
+    doubleClick(0, 2);
+    field = openedEditor();
+    ASSERT_NE(field, nullptr);
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClicks(field, "!");
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), wholeText + "!"));
+    EXPECT_EQ(readBack("select length(body) from t where rowid = 2"), "2000000");
+}
+
+TEST_F(LongValueTest, ACopyTakesTheWholeValue) {
+    showGrid("t");
+    makeKeyAndOrderFront(grid->window());
+    grid->setFocus();
+    click(0, 2);
+    QApplication::clipboard()->setText("kept");
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), wholeText));
+}
+
+TEST_F(LongValueTest, TheRecordEditorShowsTheFirstPartAndAddsACopyWhole) {
+    TablesAndRowsController* c = showGrid("t");
+    click(0, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    RecordConsole* record = &partsOf(c).record;
+    QLineEdit* body = record->valueField(FieldIndex(2));
+    ASSERT_NE(body, nullptr);
+    // Only the first part is there to edit: the line refuses typing.
+    EXPECT_TRUE(body->isReadOnly());
+    EXPECT_TRUE(body->text().endsWith(QChar(0x2026)));
+    QLineEdit* name = record->valueField(FieldIndex(1));
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, "copy");
+    record->addRowButtonPressed();
+    EXPECT_TRUE(sameText(readBack("select body from t where name = 'copy'"), wholeText));
+    EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), wholeText));
+}
