@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cassert>
 #include <filesystem>
 
@@ -129,8 +130,11 @@ bool TablesAndRowsController::followSchemaChangedElsewhere() {
     const bool shownChanged = shown && entryOf(state_.selectedObject.allTables, *shown) !=
                                            entryOf(listing->allTables, *shown);
     // An edit open or a record not saved on an object that changed is the user's to end first.
-    if (shownChanged &&
-        ((grid_ && grid_->isEditingCell()) || !state_.selection.fieldIndexesOfDirtyData.empty())) {
+    const bool textUnsaved = std::any_of(panels_.begin(), panels_.end(), [](const auto& panel) {
+        return panel->holdsUnsavedText();
+    });
+    if (shownChanged && ((grid_ && grid_->isEditingCell()) ||
+                         !state_.selection.fieldIndexesOfDirtyData.empty() || textUnsaved)) {
         return false;
     }
     showTablesListing(std::move(*listing));

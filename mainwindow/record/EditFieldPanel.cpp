@@ -252,12 +252,20 @@ void EditFieldPanel::editFieldPanelSaveButtonPressed() {
     }
 }
 
+bool EditFieldPanel::isTextChanged() const {
+    // An untouched NULL shows as empty text and stays NULL.
+    const std::string typed = text();
+    return target_ && (target_->loaded ? *target_->loaded != typed : !typed.empty());
+}
+
+bool EditFieldPanel::holdsUnsavedText() const {
+    return isShown() && !sheet_ && isTextChanged();
+}
+
 void EditFieldPanel::saveInPanel() {
-    if (!target_) return;
+    // An unchanged value is not written.
+    if (!isTextChanged()) return;
     std::string typed = text();
-    // An untouched NULL shows as empty text and stays NULL; an unchanged value is not written.
-    bool changed = target_->loaded ? *target_->loaded != typed : !typed.empty();
-    if (!changed) return;
     const CellWriter::Report report{.alertWindow = panel_, .tellOtherWindows = true};
     // A failure leaves the text as typed, so nothing is lost.
     if (!CellWriter(window_).write(*target_, DBValue(typed), report).written()) return;

@@ -51,6 +51,7 @@ class EditFieldPanel : public QObject, public WindowPanel {
     void showEditFieldSheet(FieldIndex field, const DBValue& value) override;
     void closeEditFieldPanel() override;
     void windowWillClose() override { closeEditFieldPanel(); }
+    bool holdsUnsavedText() const override;
 
     // Refreshes the panel, when shown over the grid, from the focused cell.
     void updateEditFieldPanel();
@@ -86,6 +87,8 @@ class EditFieldPanel : public QObject, public WindowPanel {
     // before Save, the text goes to this row and field or nowhere.
     std::optional<CellTarget> saveTargetOfFocusedCell() const;
     void saveInPanel();
+    // The text differs from the value the panel was filled with.
+    bool isTextChanged() const;
     void saveInSheet();
     void clearPanel();
     // The text view fills the panel, every type's editor hidden.

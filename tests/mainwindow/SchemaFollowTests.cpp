@@ -1,10 +1,12 @@
 // The tables list follows schema changes another program makes while the window is open,
 // without a click: objects renamed, dropped or created, the selection kept by name.
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <filesystem>
 
+#include "mainwindow/record/EditFieldPanel.h"
 #include "tests/mainwindow/GridTest.h"
 
 namespace {
@@ -188,6 +190,31 @@ TEST_F(SchemaFollowTest, ARecordNotSavedKeepsItsTableShownUntilItIsReverted) {
     QTest::mouseClick(c->view()->findChild<QPushButton*>("addRowViewRevertButton"), Qt::LeftButton);
     ASSERT_TRUE(listFollows({"renamed"}));
     EXPECT_EQ(c->state().dataPort.totalRows, 0);
+}
+
+TEST_F(SchemaFollowTest, TextTypedInTheEditFieldPanelKeepsItsTableShownUntilItIsGivenUp) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    click(2, 1);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EditFieldPanel& panel = partsOf(c).editField;
+    ASSERT_TRUE(panel.isShown());
+    panel.textView()->selectAll();
+    QTest::keyClicks(panel.textView(), "typed in panel");
+    elsewhere("alter table t rename to renamed");
+    QTest::qWait(kQuietWaitMs);
+    EXPECT_EQ(tablesListed(0), QStringList{"t"});
+    EXPECT_EQ(panel.textView()->toPlainText(), "typed in panel");
+    // Saved, it names the table gone and keeps the text.
+    panel.saveButton()->click();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].informativeText, "The table \"t\" no longer exists.");
+    EXPECT_EQ(panel.textView()->toPlainText(), "typed in panel");
+    // Closing the panel gives the text up; then the list and the grid follow.
+    panel.editFieldPanel()->close();
+    ASSERT_TRUE(listFollows({"renamed"}));
+    EXPECT_EQ(c->state().dataPort.totalRows, 0);
+    EXPECT_EQ(readBack("select count(*) from renamed where name = 'typed in panel'"), "0");
 }
 
 TEST_F(SchemaFollowTest, ALockHeldElsewhereNeverMakesTheWindowWait) {
