@@ -165,7 +165,7 @@ TEST_F(ImportConsoleTest, ARunOnItsThreadEndsThroughTheEventLoop) {
     EXPECT_TRUE(console->isImporting());
     EXPECT_EQ(button->text(), "Stop");
     EXPECT_FALSE(tablesList->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
     EXPECT_EQ(console->statusText(), "Import completed without issues");  // "5" padded
     EXPECT_EQ(button->text(), "Import");
     EXPECT_TRUE(tablesList->isEnabled());
@@ -208,7 +208,7 @@ TEST_F(ImportConsoleTest, DeleteAllRowsIsAskedFirstAndAClickOnTheSameSpotStopsTh
     EXPECT_EQ(button->text(), "Stop");
     EXPECT_EQ(QRect(button->mapTo(window, QPoint(0, 0)), button->size()), frame);
     QTest::mouseClick(window->childAt(at), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
     EXPECT_EQ(console->statusText(), "Import stopped by user");
     EXPECT_EQ(QRect(button->mapTo(window, QPoint(0, 0)), button->size()), frame);
     EXPECT_EQ(directQuery(db, "select count(*) < 300000 from t"), std::vector<std::string>{"1"});
@@ -252,7 +252,7 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     auto* record = &partsOf(controller).record;
     QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Period, Qt::ControlModifier);
     console->importViewImportButtonPressed();  // Stop
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
     EXPECT_EQ(directQuery(db, "select count(*) from t"), std::vector<std::string>{"3"});
     EXPECT_TRUE(add->isEnabled());
 }
@@ -264,17 +264,17 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(console->isImporting());
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(console->isImporting());
 
     // Pressed during a run, released after it ended.
-    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(console->isImporting());
     QTest::mousePress(button, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
-    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
     QTest::mouseRelease(button, Qt::LeftButton);
     EXPECT_FALSE(console->isImporting());
     EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"4"});
@@ -282,7 +282,7 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     // A click given after Import is back starts a run.
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(console->isImporting());
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
 }
 
 TEST_F(ImportConsoleTest, TheHintNamesTheRightClickThatOpensAFilesOptions) {

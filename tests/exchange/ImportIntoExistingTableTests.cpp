@@ -60,7 +60,7 @@ TEST_F(ImportIntoExistingTableTest, ValuesAreConvertedByTheTablesFieldTypesNotTh
 
     QTest::mouseClick(console->view()->findChild<QPushButton*>("importViewImportButton"),
                       Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!console->isImporting(), 10000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
     EXPECT_EQ(console->statusText(), "Import completed without issues");
 
     EXPECT_EQ(directQuery(db, "select title, label, day, at, note from events order by rowid"),

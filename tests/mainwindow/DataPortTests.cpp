@@ -320,7 +320,7 @@ TEST_F(DataPortTest, ALargeTablesPagesAreFoundByKeyAndFollowWritesElsewhere) {
     ASSERT_EQ(DBInterface::updateSortCodes({3}, "t", db, &error), 0) << error;  // amount up
     TablesAndRowsController* c = show("t");
     RowsConsole* rows = rowsOf(c);
-    QTRY_VERIFY_WITH_TIMEOUT(rows->dataPort().pagesFoundByKey(), 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->dataPort().pagesFoundByKey(); }, 20000));
     auto expectRowAt = [&](int64_t first, const std::string& rowid) {
         rows->moveDataPortToRow(RowIndex(first));
         EXPECT_EQ(rows->dataPort().fieldValueForTableViewRowIndex(GridRow(0), FieldIndex(0)), rowid)
@@ -338,7 +338,7 @@ TEST_F(DataPortTest, ALargeTablesPagesAreFoundByKeyAndFollowWritesElsewhere) {
     sqlite3_close(other);
     expectRowAt(19999, "19999");
     EXPECT_FALSE(rows->dataPort().pagesFoundByKey());
-    QTRY_VERIFY_WITH_TIMEOUT(rows->dataPort().pagesFoundByKey(), 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows->dataPort().pagesFoundByKey(); }, 20000));
     expectRowAt(20000, "20001");
     EXPECT_TRUE(alerts.empty());
 }
