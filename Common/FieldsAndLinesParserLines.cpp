@@ -12,6 +12,7 @@
 #include "Common/FieldsAndLinesParser.h"
 #include "platform/foundation/ComposedCharacters.h"
 #include "platform/foundation/Localized.h"
+#include "platform/foundation/Utf8.h"
 
 namespace {
 
@@ -22,30 +23,9 @@ size_t announcedLength(unsigned char lead) {
     return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-// Well-formed UTF-8 of the announced length: no overlong forms, no surrogates, nothing above
-// U+10FFFF.
+// Well-formed UTF-8 of exactly the announced length.
 bool isWellFormed(const unsigned char* s, size_t length) {
-    auto continuation = [&](size_t from) {
-        for (size_t i = from; i < length; ++i) {
-            if (s[i] < 0x80 || s[i] > 0xBF) return false;
-        }
-        return true;
-    };
-    switch (length) {
-        case 1:
-            return s[0] < 0x80;
-        case 2:
-            return s[0] >= 0xC2 && continuation(1);
-        case 3:
-            if (s[0] == 0xE0 && s[1] < 0xA0) return false;
-            if (s[0] == 0xED && s[1] > 0x9F) return false;
-            return continuation(1);
-        default:
-            if (s[0] > 0xF4 || (s[0] == 0xF0 && s[1] < 0x90) || (s[0] == 0xF4 && s[1] > 0x8F)) {
-                return false;
-            }
-            return continuation(1);
-    }
+    return utf8SequenceLength(reinterpret_cast<const char*>(s), length) == length;
 }
 
 void readFailed(std::string* errorString) {
