@@ -24,6 +24,7 @@ void KeysetPager::follow(const GridQuery& query, const std::string& databaseFile
     samplingFailed_ = false;
     countedRows_ = -1;
     countVersion_ = -1;
+    firstRow_.clear();
     if (databaseFilePath != path_) watch_.reset();
     query_ = query;
     path_ = databaseFilePath;
@@ -39,7 +40,7 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     follow(query, databaseFilePath);
     if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     int64_t version = watch().version();
-    int64_t count = getNumberWithQueryString(query.count, databaseFilePath, errorString);
+    int64_t count = countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString);
     countedRows_ = count;
     countVersion_ = version;
     if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);
@@ -87,6 +88,7 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
                                int64_t version, std::string* errorString) {
     const int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
     const bool countHolds = countVersion_ == version && countedRows_ >= 0;
+    if (countHolds && firstRowIndex >= countedRows_) return SQLITE_OK;  // no row is there
     // Near the end the order is read backwards by key from there, passing over fewer rows than
     // from the last mark.
     if (countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_) {
@@ -102,14 +104,20 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
         return readGridPageAfterKey(page, query_, &marks_->marks[mark],
                                     firstRowIndex - markRowIndex - 1, limit, path_, errorString);
     }
-    // Before the first mark the order is read from its start the same way.
+    // Before the first mark the order is read from its start the same way, or from its first row
+    // under the search, past the rows before it.
+    const RowKey* first = countHolds && !firstRow_.empty() ? &firstRow_ : nullptr;
     if (firstRowIndex < spacing_) {
-        return readGridPageAfterKey(page, query_, nullptr, firstRowIndex, limit, path_,
-                                    errorString);
+        return readGridPageAfterKey(page, query_, first, firstRowIndex, limit, path_, errorString,
+                                    first != nullptr);
     }
     if (countHolds && rowsAfter + spacing_ < firstRowIndex) {
         return readGridPageFromEnd(page, query_, firstRowIndex, limit, countedRows_, path_,
                                    errorString);
+    }
+    if (first) {
+        return readGridPageAfterKey(page, query_, first, firstRowIndex, limit, path_, errorString,
+                                    true);
     }
     return readGridPage(page, query_, limit, firstRowIndex, path_, errorString);
 }

@@ -56,7 +56,8 @@ class KeysetPager {
     std::string path_;
     std::optional<FileChangeWatch> watch_;
     int64_t countedRows_ = -1;
-    int64_t countVersion_ = -1;  // the file's version before it was counted
+    int64_t countVersion_ = -1;     // the file's version before it was counted
+    DBInterface::RowKey firstRow_;  // the keys of the first row counted, when it was found by key
     std::shared_ptr<const DBInterface::PageMarks> marks_;
     int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
     std::unique_ptr<BackgroundTask> sampling_;

@@ -60,14 +60,68 @@ int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, s
 
 int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
-                         std::string* errorString) {
+                         std::string* errorString, bool fromKey) {
     std::optional<DBConnection> connection;
     int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
     if (rc != SQLITE_OK) return rc;
     std::vector<DBRow> page;
-    rc = readRowsInKeyOrder(&page, query, key, skip, limit, connection->handle());
+    rc = readRowsInKeyOrder(&page, query, key, skip, limit, connection->handle(), fromKey);
     if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
     return appendGridRows(rows, page, query, errorString);
+}
+
+int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
+                              const std::string& databaseFilePath, std::string* errorString) {
+    first->clear();
+    // Without a search the first row is the order's first, and SQLite counts a table in a glance.
+    if (!query.keyed || query.search.empty() || databaseFilePath.empty()) {
+        return getNumberWithQueryString(query.count, databaseFilePath, errorString);
+    }
+    DBConnection connection(databaseFilePath, ConnectionKind::Plain);
+    if (!connection.isOpen()) {
+        return getNumberWithQueryString(query.count, databaseFilePath, errorString);  // says why
+    }
+    sqlite3* db = connection.handle();
+    // One read: the first row and the rows after it are of the same rows.
+    const bool ownRead = sqlite3_get_autocommit(db) != 0;
+    int rc = ownRead ? sqlite3_exec(db, "begin", nullptr, nullptr, nullptr) : SQLITE_OK;
+    int64_t rows = -1;
+    RowKey key;
+    std::string keys;
+    for (const OrderKey& orderKey : query.orderKeys) {
+        keys += (keys.empty() ? "" : ", ") + orderKey.expression;
+    }
+    const std::string firstRow = rowsOf(query, keys) + orderBy(query.orderKeys, false) + " limit 1";
+    // Sorted whole, every row under the search would be read to find the first; sorted run by
+    // run after the first key, only the first row's run is.
+    if (rc == SQLITE_OK &&
+        queryPlanOf(db, firstRow).find("TEMP B-TREE FOR ORDER BY") == std::string::npos) {
+        rc = forEachRow(db, firstRow, [&](sqlite3_stmt* statement) {
+            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+                key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement, i)));
+            }
+            return false;
+        });
+        if (rc == SQLITE_OK && key.empty()) rows = 0;
+        if (rc == SQLITE_OK && !key.empty()) {
+            int64_t after = -1;
+            rc = countRowsAfterKey(&after, query, key, db);
+            if (rc == SQLITE_OK && after >= 0) rows = after + 1;
+        }
+    }
+    // Counted whole, the rows before the first row are passed over once more, but a page from
+    // it still need not.
+    if (rc == SQLITE_OK && rows < 0) {
+        rc = forEachRow(db, query.count, [&](sqlite3_stmt* statement) {
+            rows = sqlite3_column_int64(statement, 0);
+            return false;
+        });
+    }
+    if (rc != SQLITE_OK) appendError(errorString, sqlite3_errmsg(db));
+    if (ownRead) sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return -1;
+    *first = std::move(key);
+    return rows;
 }
 
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,

@@ -32,11 +32,18 @@ struct PageMarks {
 int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
                     std::string* errorString);
 
-// Appends up to limit rows flat, beginning skip rows after the row whose keys are given (from the
-// start of the order without a key), read on one connection.
+// Appends up to limit rows flat, beginning skip rows after the row whose keys are given (skip rows
+// from it with fromKey; from the start of the order without a key), read on one connection.
 int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
-                         std::string* errorString);
+                         std::string* errorString, bool fromKey = false);
+
+// The rows of the query (its count); -1 with the error. Where the order's index leads to the first
+// row under a search, its keys go into first and the rows are counted on from it, so that neither
+// the count nor the pages read from that row pass over the rows before it a second time; else
+// first is left empty and the count statement is run.
+int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
+                              const std::string& databaseFilePath, std::string* errorString);
 
 // Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
 // which holds totalRows rows: with an offset, or by key (range by range, for pages near the end).
