@@ -25,8 +25,8 @@ int readRowsInKeyOrder(std::vector<DBRow>* page, const GridQuery& query, const R
                        int64_t skip, int64_t limit, sqlite3* db, bool fromKey = false);
 
 // Counts into rows the rows after the row whose keys are given, over the ranges
-// readRowsInKeyOrder reads; -1 when SQLite would not seek one of them through an index (or the
-// ROWID) alone, so that counting it would pass over every row before it.
+// readRowsInKeyOrder reads; -1 when SQLite would not seek one of them in an index that holds all
+// the count looks at, so that counting it could cost more than counting every row.
 int countRowsAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db);
 
 // The details of SQLite's plan for the statement, joined by "; "; "" when it does not compile.

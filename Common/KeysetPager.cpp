@@ -88,7 +88,12 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
                                int64_t version, std::string* errorString) {
     const int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
     const bool countHolds = countVersion_ == version && countedRows_ >= 0;
-    if (countHolds && firstRowIndex >= countedRows_) return SQLITE_OK;  // no row is there
+    if (countHolds) {
+        // A read that asks for no row past the last one counted stops there instead of looking
+        // on to the end of the order.
+        if (firstRowIndex >= countedRows_) return SQLITE_OK;
+        limit = std::min(limit, countedRows_ - firstRowIndex);
+    }
     // Near the end the order is read backwards by key from there, passing over fewer rows than
     // from the last mark.
     if (countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_) {

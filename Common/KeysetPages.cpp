@@ -7,6 +7,7 @@
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/KeyRanges.h"
+#include "Common/Statement.h"
 
 namespace DBInterface {
 
@@ -30,6 +31,46 @@ std::string rowsOf(const GridQuery& query, const std::string& columns) {
 int failed(sqlite3* db, int rc, std::string* errorString) {
     appendError(errorString, sqlite3_errmsg(db));
     return rc;
+}
+
+// The keys of the first row of the order under the search into key, one key after the other:
+// the first value of the key, then the first ROWID among the rows of that value. Each statement
+// stops at the first row it meets, where one ordered by the key and ROWID against the key's index
+// would sort the key's runs and read on for a row of the next value. found says whether the key's
+// index led to the first row, or to none (the key then stays empty).
+int firstRowKey(RowKey* key, bool* found, const GridQuery& query, sqlite3* db) {
+    std::string condition = "(" + query.search + ")";
+    for (const OrderKey& orderKey : query.orderKeys) {
+        const std::string sql = "select " + orderKey.expression + " from " + query.table +
+                                " where " + condition + " order by " + orderTerm(orderKey) +
+                                " limit 1";
+        // Sorted, every row under the search would be read for the first.
+        if (key->empty() && queryPlanOf(db, sql).find("TEMP B-TREE") != std::string::npos) {
+            return SQLITE_OK;
+        }
+        *found = true;
+        Statement statement;
+        int rc = statement.prepare(db, sql);
+        int parameter = 0;
+        for (size_t i = 0; rc == SQLITE_OK && i < key->size(); ++i) {
+            if (sqlite3_value_type((*key)[i].get()) != SQLITE_NULL) {
+                rc = sqlite3_bind_value(statement.get(), ++parameter, (*key)[i].get());
+            }
+        }
+        if (rc == SQLITE_OK) rc = sqlite3_step(statement.get());
+        if (rc == SQLITE_DONE) {
+            // No row; after the first key's value, never within one read, but then counted whole.
+            *found = key->empty();
+            key->clear();
+            return SQLITE_OK;
+        }
+        if (rc != SQLITE_ROW) return rc;
+        sqlite3_value* value = sqlite3_column_value(statement.get(), 0);
+        condition += " and " + orderKey.expression +
+                     (sqlite3_value_type(value) == SQLITE_NULL ? " is null" : " = ?");
+        key->emplace_back(sqlite3_value_dup(value));
+    }
+    return SQLITE_OK;
 }
 
 }  // namespace
@@ -74,7 +115,10 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
                               const std::string& databaseFilePath, std::string* errorString) {
     first->clear();
     // Without a search the first row is the order's first, and SQLite counts a table in a glance.
-    if (!query.keyed || query.search.empty() || databaseFilePath.empty()) {
+    // Orders of several keys are counted whole: finding their first row could mean sorting long
+    // runs of their first key.
+    if (!query.keyed || query.search.empty() || query.orderKeys.size() > 2 ||
+        databaseFilePath.empty()) {
         return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     }
     DBConnection connection(databaseFilePath, ConnectionKind::Plain);
@@ -87,27 +131,13 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
     int rc = ownRead ? sqlite3_exec(db, "begin", nullptr, nullptr, nullptr) : SQLITE_OK;
     int64_t rows = -1;
     RowKey key;
-    std::string keys;
-    for (const OrderKey& orderKey : query.orderKeys) {
-        keys += (keys.empty() ? "" : ", ") + orderKey.expression;
-    }
-    const std::string firstRow = rowsOf(query, keys) + orderBy(query.orderKeys, false) + " limit 1";
-    // Sorted whole, every row under the search would be read to find the first; sorted run by
-    // run after the first key, only the first row's run is.
-    if (rc == SQLITE_OK &&
-        queryPlanOf(db, firstRow).find("TEMP B-TREE FOR ORDER BY") == std::string::npos) {
-        rc = forEachRow(db, firstRow, [&](sqlite3_stmt* statement) {
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement, i)));
-            }
-            return false;
-        });
-        if (rc == SQLITE_OK && key.empty()) rows = 0;
-        if (rc == SQLITE_OK && !key.empty()) {
-            int64_t after = -1;
-            rc = countRowsAfterKey(&after, query, key, db);
-            if (rc == SQLITE_OK && after >= 0) rows = after + 1;
-        }
+    bool found = false;
+    if (rc == SQLITE_OK) rc = firstRowKey(&key, &found, query, db);
+    if (rc == SQLITE_OK && found && key.empty()) rows = 0;
+    if (rc == SQLITE_OK && !key.empty()) {
+        int64_t after = -1;
+        rc = countRowsAfterKey(&after, query, key, db);
+        if (rc == SQLITE_OK && after >= 0) rows = after + 1;
     }
     // Counted whole, the rows before the first row are passed over once more, but a page from
     // it still need not.

@@ -93,6 +93,25 @@ int main(int argc, char** argv) {
             "ms\n",
             text, static_cast<long long>(c->state().dataPort.totalRows), ours * 1e3, shell * 1e3,
             ours / shell, oursCount * 1e3, shellCount * 1e3, oursPage * 1e3, shellPageOnly * 1e3);
+        // Pages at random places of the rows found, not only the first.
+        const int64_t found = c->state().dataPort.totalRows;
+        const int64_t pageRows = grid->numberOfDataPortRows();
+        if (found <= pageRows) continue;
+        double fewest = 1e30, most = 0;
+        for (int read = 0; read < 3; ++read) {
+            const int64_t at = static_cast<int64_t>(random() % (found - pageRows + 1));
+            std::string error;
+            const double oursAt = seconds([&] {
+                std::vector<DBValue> values;
+                grid->dataPort().loadPageValues(&values, RowIndex(at), pageRows, false, &error);
+            });
+            const double start = seconds([&] { runShell(db, "select 1"); });
+            const double shellAt =
+                seconds([&] { runShell(db, shellPage + " offset " + std::to_string(at)); }) - start;
+            fewest = std::min(fewest, oursAt / shellAt);
+            most = std::max(most, oursAt / shellAt);
+        }
+        std::printf("      pages at random places: ours/shell %.2f to %.2f\n", fewest, most);
     }
     std::printf("(load %.1f at the end)\n", load());
     return 0;

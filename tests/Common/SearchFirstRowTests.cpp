@@ -125,28 +125,36 @@ TEST_F(SearchFirstRowTest, CountsAndPagesFromTheFirstRowAreThoseOfCountAndOffset
     EXPECT_GT(firstRowsFound, 150);
 }
 
-TEST_F(SearchFirstRowTest, TheFirstPageOfASearchPassesOverNoRowBeforeItsFirstRow) {
+TEST_F(SearchFirstRowTest, TheFirstPageOfASearchPassesOverNoRowBeforeOrAfterItsRows) {
     std::string error;
     ASSERT_EQ(createTable("t", 0, {"name", "amount"}, {kFieldTypeText, kFieldTypeNumber}, nullptr,
                           nullptr, db, &error),
               0)
         << error;
-    // Only the last 30 names in the order hold "zz".
+    // Only the last 30 names in the order hold "zz"; "a1000" is the fourth name, and the only
+    // one holding it.
     run("insert into t select case when value > 2970 then 'zz' || value else 'a' || value end, "
         "value from generate_series(1, 3000)");
     ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
-    for (uint64_t rowidCode : {1, 2}) {
-        const GridQuery query = grid("t", "zz", IndexSet{0}, {1}, rowidCode);
-        KeysetPager pager(posted.poster());
-        CountedLike counted;
-        likeCalls = 0;
-        ASSERT_EQ(pager.countRows(query, db, &error), 30) << error;
-        std::vector<DBValue> page, expected;
-        ASSERT_EQ(pager.readPage(&page, query, 0, 10, db, &error), 0) << error;
-        // The count looks at each row once; the page only at the rows it shows and a few more.
-        EXPECT_LT(likeCalls, 3000 + 100);
-        ASSERT_EQ(readGridPage(&expected, query, 10, 0, db, nullptr), 0);
-        EXPECT_EQ(page, expected);
+    const struct {
+        const char* text;
+        int64_t rows;
+    } searches[] = {{"zz", 30}, {"a1000", 1}};
+    for (const auto& search : searches) {
+        for (uint64_t rowidCode : {1, 2}) {
+            const GridQuery query = grid("t", search.text, IndexSet{0}, {1}, rowidCode);
+            KeysetPager pager(posted.poster());
+            CountedLike counted;
+            likeCalls = 0;
+            ASSERT_EQ(pager.countRows(query, db, &error), search.rows) << error;
+            std::vector<DBValue> page, expected;
+            ASSERT_EQ(pager.readPage(&page, query, 0, 10, db, &error), 0) << error;
+            // The count looks at each row once; the page only at the rows it shows and a few
+            // more.
+            EXPECT_LT(likeCalls, 3000 + 100) << search.text;
+            ASSERT_EQ(readGridPage(&expected, query, 10, 0, db, nullptr), 0);
+            EXPECT_EQ(page, expected);
+        }
     }
 }
 
