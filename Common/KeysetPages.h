@@ -38,10 +38,11 @@ int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, con
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
                          std::string* errorString, bool fromKey = false);
 
-// The rows of the query (its count); -1 with the error. Where the order's index leads to the first
-// row under a search, its keys go into first and the rows are counted on from it, so that neither
-// the count nor the pages read from that row pass over the rows before it a second time; else
-// first is left empty and the count statement is run.
+// The rows of the query (its count); -1 with the error. Where the index of an order of one key
+// leads to the first row under a search, its keys go into first, so that the pages read from that
+// row never pass over the rows before it again; the rows are then counted on from it where an
+// index holds all the count looks at, else by the count statement. Without that row first is
+// left empty.
 int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
                               const std::string& databaseFilePath, std::string* errorString);
 
