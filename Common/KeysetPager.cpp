@@ -25,6 +25,7 @@ void KeysetPager::follow(const GridQuery& query, const std::string& databaseFile
     countedRows_ = -1;
     countVersion_ = -1;
     firstRow_.clear();
+    lastRow_.clear();
     if (databaseFilePath != path_) watch_.reset();
     query_ = query;
     path_ = databaseFilePath;
@@ -40,6 +41,7 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     follow(query, databaseFilePath);
     if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     int64_t version = watch().version();
+    lastRow_.clear();
     int64_t count = countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString);
     countedRows_ = count;
     countVersion_ = version;
@@ -94,11 +96,22 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
         if (firstRowIndex >= countedRows_) return SQLITE_OK;
         limit = std::min(limit, countedRows_ - firstRowIndex);
     }
+    const RowKey* first = countHolds && !firstRow_.empty() ? &firstRow_ : nullptr;
     // Near the end the order is read backwards by key from there, passing over fewer rows than
-    // from the last mark.
-    if (countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_) {
+    // from the last mark; from the last row under a search whose first row was found.
+    const bool nearEnd = countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_;
+    const bool laterHalf = countHolds && rowsAfter + spacing_ < firstRowIndex;
+    const RowKey* last = nullptr;
+    if (first && (nearEnd || (laterHalf && !marks_))) {
+        if (lastRow_.empty()) {
+            int rc = lastRowKey(&lastRow_, query_, path_, errorString);
+            if (rc != SQLITE_OK) return rc;
+        }
+        if (!lastRow_.empty()) last = &lastRow_;
+    }
+    if (nearEnd || (last && laterHalf)) {
         return readGridPageFromEnd(page, query_, firstRowIndex, limit, countedRows_, path_,
-                                   errorString, true);
+                                   errorString, true, last);
     }
     if (marks_ && !marks_->marks.empty() && firstRowIndex >= spacing_) {
         size_t mark =
@@ -111,7 +124,6 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
     }
     // Before the first mark the order is read from its start the same way, or from its first row
     // under the search, past the rows before it.
-    const RowKey* first = countHolds && !firstRow_.empty() ? &firstRow_ : nullptr;
     if (firstRowIndex < spacing_) {
         return readGridPageAfterKey(page, query_, first, firstRowIndex, limit, path_, errorString,
                                     first != nullptr);

@@ -33,6 +33,12 @@ int failed(sqlite3* db, int rc, std::string* errorString) {
     return rc;
 }
 
+GridQuery reversedOrder(const GridQuery& query) {
+    GridQuery reversed = query;
+    for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
+    return reversed;
+}
+
 // The keys of the first row of the order under the search into key, one key after the other:
 // the first value of the key, then the first ROWID among the rows of that value. Each statement
 // stops at the first row it meets, where one ordered by the key and ROWID against the key's index
@@ -154,9 +160,21 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
     return rows;
 }
 
+int lastRowKey(RowKey* last, const GridQuery& query, const std::string& databaseFilePath,
+               std::string* errorString) {
+    last->clear();
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
+    if (rc != SQLITE_OK) return rc;
+    bool found = false;
+    rc = firstRowKey(last, &found, reversedOrder(query), connection->handle());
+    if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
+    return SQLITE_OK;
+}
+
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                         int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
-                        std::string* errorString, bool byKey) {
+                        std::string* errorString, bool byKey, const RowKey* lastRow) {
     int64_t end = std::min(firstRowIndex + limit, totalRows);
     if (end <= firstRowIndex) return SQLITE_OK;
     std::vector<DBRow> page;
@@ -165,10 +183,8 @@ int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int6
         int rc =
             openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
         if (rc != SQLITE_OK) return rc;
-        GridQuery reversed = query;
-        for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
-        rc = readRowsInKeyOrder(&page, reversed, nullptr, totalRows - end, end - firstRowIndex,
-                                connection->handle());
+        rc = readRowsInKeyOrder(&page, reversedOrder(query), lastRow, totalRows - end,
+                                end - firstRowIndex, connection->handle(), lastRow != nullptr);
         if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
     } else {
         std::string sql = rowsOf(query, query.columns) + orderBy(query.orderKeys, true) +

@@ -158,6 +158,36 @@ TEST_F(SearchFirstRowTest, TheFirstPageOfASearchPassesOverNoRowBeforeOrAfterItsR
     }
 }
 
+TEST_F(SearchFirstRowTest, PagesInTheLaterHalfOfASearchAreReadFromItsLastRow) {
+    std::string error;
+    ASSERT_EQ(createTable("t", 0, {"name"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)
+        << error;
+    // The 100 names holding "ax" come first in the order, 2900 others after them.
+    run("insert into t select case when value <= 100 then 'ax' || value else 'n' || value end "
+        "from generate_series(1, 3000)");
+    ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
+    for (uint64_t rowidCode : {1, 2}) {
+        const GridQuery query = grid("t", "ax", IndexSet{0}, {1}, rowidCode);
+        // Without marks.
+        KeysetPager pager(posted.poster(), 10, 1 << 30);
+        ASSERT_EQ(pager.countRows(query, db, &error), 100) << error;
+        CountedLike counted;
+        std::vector<DBValue> page;
+        ASSERT_EQ(pager.readPage(&page, query, 80, 5, db, &error), 0) << error;
+        // Once the last row is known, a page of the later half passes over the 2900 rows after
+        // it no more.
+        for (int64_t at : {70, 60, 88}) {
+            likeCalls = 0;
+            page.clear();
+            ASSERT_EQ(pager.readPage(&page, query, at, 5, db, &error), 0) << error;
+            EXPECT_LT(likeCalls, 100) << at;
+            std::vector<DBValue> expected;
+            ASSERT_EQ(readGridPage(&expected, query, 5, at, db, nullptr), 0);
+            EXPECT_EQ(page, expected) << at;
+        }
+    }
+}
+
 TEST_F(SearchFirstRowTest, ASearchThatFindsNothingReadsNoPage) {
     std::string error;
     ASSERT_EQ(createTable("t", 0, {"name"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)
