@@ -6,6 +6,7 @@
 
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
+#include "Common/HeldPrefixPages.h"
 #include "Common/KeyRanges.h"
 
 namespace DBInterface {
@@ -61,12 +62,18 @@ int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, s
 int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
                          std::string* errorString) {
-    std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
-    if (rc != SQLITE_OK) return rc;
     std::vector<DBRow> page;
-    rc = readRowsInKeyOrder(&page, query, key, skip, limit, connection->handle());
-    if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
+    int rc = readHoldingPrefixes(
+        &page, query, databaseFilePath, errorString,
+        [&](const GridQuery& read, std::vector<DBRow>* into) {
+            std::optional<DBConnection> connection;
+            int opened = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly,
+                                          errorString);
+            if (opened != SQLITE_OK) return opened;
+            int done = readRowsInKeyOrder(into, read, key, skip, limit, connection->handle());
+            return done == SQLITE_OK ? done : failed(connection->handle(), done, errorString);
+        });
+    if (rc != SQLITE_OK) return rc;
     return appendGridRows(rows, page, query, errorString);
 }
 
@@ -76,23 +83,26 @@ int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int6
     int64_t end = std::min(firstRowIndex + limit, totalRows);
     if (end <= firstRowIndex) return SQLITE_OK;
     std::vector<DBRow> page;
-    if (byKey) {
-        std::optional<DBConnection> connection;
-        int rc =
-            openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
-        if (rc != SQLITE_OK) return rc;
-        GridQuery reversed = query;
-        for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
-        rc = readRowsInKeyOrder(&page, reversed, nullptr, totalRows - end, end - firstRowIndex,
-                                connection->handle());
-        if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
-    } else {
-        std::string sql = rowsOf(query, query.columns) + orderBy(query.orderKeys, true) +
-                          " limit " + std::to_string(end - firstRowIndex) + " offset " +
-                          std::to_string(totalRows - end);
-        int rc = getArrayOfRows(&page, sql, true, databaseFilePath, errorString);
-        if (rc != SQLITE_OK) return rc;
-    }
+    int rc = readHoldingPrefixes(
+        &page, query, databaseFilePath, errorString,
+        [&](const GridQuery& read, std::vector<DBRow>* into) {
+            if (!byKey) {
+                std::string sql = rowsOf(read, read.columns) + orderBy(read.orderKeys, true) +
+                                  " limit " + std::to_string(end - firstRowIndex) + " offset " +
+                                  std::to_string(totalRows - end);
+                return getArrayOfRows(into, sql, true, databaseFilePath, errorString);
+            }
+            std::optional<DBConnection> connection;
+            int opened = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly,
+                                          errorString);
+            if (opened != SQLITE_OK) return opened;
+            GridQuery reversed = read;
+            for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
+            int done = readRowsInKeyOrder(into, reversed, nullptr, totalRows - end,
+                                          end - firstRowIndex, connection->handle());
+            return done == SQLITE_OK ? done : failed(connection->handle(), done, errorString);
+        });
+    if (rc != SQLITE_OK) return rc;
     std::reverse(page.begin(), page.end());
     return appendGridRows(rows, page, query, errorString);
 }
