@@ -182,17 +182,18 @@ int64_t wallMilliseconds(const WallTime& time) {
     return days * kDay + ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000;
 }
 
-// Appends " +hhmm" (or "-") for an offset of whole minutes.
-void appendOffset(int64_t offset, std::string* into) {
+// Writes " +hhmm" (or "-") for an offset of whole minutes and returns the end.
+char* putOffset(char* out, int64_t offset) {
     const int offsetMinutes = static_cast<int>(std::abs(offset) / 60000);
-    char text[6] = {' ', offset < 0 ? '-' : '+'};
-    putTwoDigits(putTwoDigits(text + 2, offsetMinutes / 60), offsetMinutes % 60);
-    into->append(text, sizeof text);
+    out[0] = ' ';
+    out[1] = offset < 0 ? '-' : '+';
+    return putTwoDigits(putTwoDigits(out + 2, offsetMinutes / 60), offsetMinutes % 60);
 }
 
-// Appends the stored form of a wall time at an offset of whole minutes.
+// Appends the stored form of a wall time at an offset of whole minutes, in one piece: a million
+// values append as many.
 void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::string* into) {
-    char text[19];
+    char text[25];
     char* end = putTwoDigits(putTwoDigits(text, time.year / 100), time.year % 100);
     *end++ = '-';
     end = putTwoDigits(end, time.month);
@@ -206,8 +207,7 @@ void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::
         *end++ = ':';
         end = putTwoDigits(end, time.second);
     }
-    into->append(text, end);
-    appendOffset(offset, into);
+    into->append(text, putOffset(end, offset));
 }
 
 // Appends the moment in the stored form of the local zone; false when the zone's offset then is
