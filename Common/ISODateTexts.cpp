@@ -50,6 +50,7 @@ class LocalZone {
             zone.basic_ = dynamic_cast<const icu::BasicTimeZone*>(zone.zone_.get());
             zone.generation_ = generation;
             zone.spans_.clear();
+            zone.buckets_.clear();
             zone.knownUntil_ = kFirstSpan;
         }
         return zone;
@@ -102,11 +103,10 @@ class LocalZone {
     const Span* spanHolding(int64_t first, int64_t last) {
         if (!basic_ || first < kFirstSpan || last >= kLastSpan) return nullptr;
         if (last >= knownUntil_ && !learnPast(last)) return nullptr;
-        // The last span beginning by `last`; the first one begins before any moment asked about.
-        const auto after =
-            std::upper_bound(spans_.begin(), spans_.end(), last,
-                             [](int64_t moment, const Span& span) { return moment < span.from; });
-        const Span& span = *(after - 1);
+        // The last span beginning by `last`, a step or two from the last one begun by its bucket.
+        size_t at = buckets_[static_cast<size_t>((last - kFirstSpan) >> kBucketBits)];
+        while (at + 1 < spans_.size() && spans_[at + 1].from <= last) ++at;
+        const Span& span = spans_[at];
         return span.from <= first ? &span : nullptr;
     }
 
@@ -126,15 +126,20 @@ class LocalZone {
         while (basic_->getNextTransition(from, inclusive, next)) {
             from = next.getTime();
             inclusive = false;
-            if (from >= static_cast<UDate>(until)) {
-                knownUntil_ = until;
-                return true;
-            }
+            if (from >= static_cast<UDate>(until)) break;
             const auto offset = offsetByICU(from);
             if (!offset) return false;
             spans_.push_back({static_cast<int64_t>(from), static_cast<int32_t>(*offset)});
         }
-        knownUntil_ = kLastSpan;  // no more changes
+        // Past `until`, or no more changes.
+        knownUntil_ = from >= static_cast<UDate>(until) ? until : kLastSpan;
+        // The buckets whose spans are all known now.
+        size_t at = buckets_.empty() ? 0 : buckets_.back();
+        for (int64_t start = kFirstSpan + (static_cast<int64_t>(buckets_.size()) << kBucketBits);
+             start < knownUntil_; start += int64_t{1} << kBucketBits) {
+            while (at + 1 < spans_.size() && spans_[at + 1].from <= start) ++at;
+            buckets_.push_back(static_cast<uint32_t>(at));
+        }
         return true;
     }
 
@@ -142,6 +147,10 @@ class LocalZone {
     const icu::BasicTimeZone* basic_ = nullptr;  // null should ICU make a zone of another kind
     uint64_t generation_ = 0;
     std::vector<Span> spans_;  // in order, the first from kFirstSpan
+    // For each year or so (2^35 ms) from kFirstSpan, the last span begun by its start, so that a
+    // moment is placed without a search; a zone changes its offset a few times a year at most.
+    static constexpr int kBucketBits = 35;
+    std::vector<uint32_t> buckets_;
     int64_t knownUntil_ = kFirstSpan;
 };
 
