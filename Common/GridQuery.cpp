@@ -9,6 +9,7 @@
 #include "Common/DBExistence.h"
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
+#include "Common/HeldPrefixPages.h"
 #include "Common/MetaTables.h"
 #include "Common/OrderByClause.h"
 #include "Common/SQLQuote.h"
@@ -88,7 +89,8 @@ std::string sortKeyExpression(const std::string& fieldName, int fieldType, bool 
 int buildGridQuery(GridQuery* query, const std::string& table, const std::string& likeString,
                    const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
                    uint64_t sortByROWIDCode, uint32_t rowidPresenceCode, uint32_t rowidNameCode,
-                   const std::string& databaseFilePath, std::string* errorString) {
+                   const std::string& databaseFilePath, std::string* errorString,
+                   LongValues longValues) {
     if (databaseFilePath.empty()) {
         appendError(errorString, localizedString("Null database file path"));
         return kMissingPathResult;
@@ -98,6 +100,9 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
         appendError(errorString, connection.errorMessage());
         return connection.openResult();
     }
+    // Read before the fields, so that a change between the two tells at the first page.
+    const int64_t version =
+        longValues == LongValues::HeldPrefix ? schemaVersion(connection.handle()) : -1;
     // A failed read must not pass for an object without search and sort: the grid would show
     // every row, unsorted, as if that were the answer.
     ObjectFieldModel model;
@@ -161,14 +166,37 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
     query->select = select + from + order;
     query->count = "select count(*)" + from;
     query->columnsPerRow = columns;
+    query->heldPrefixes.reset();
+    if (longValues == LongValues::HeldPrefix && query->keyed && rowidPresenceCode == 0) {
+        query->heldPrefixes = heldPrefixesOfTable(table, model, version, connection.handle());
+    }
+    if (query->heldPrefixes) {
+        query->heldPrefixes->wholeColumns = query->columns;
+        query->heldPrefixes->wholeSelect = query->select;
+        query->columns = heldPrefixColumns(*query->heldPrefixes);
+        query->select = "select " + query->columns + from + order;
+    }
     return 0;
+}
+
+GridQuery wholeValuesOf(const GridQuery& query) {
+    GridQuery whole = query;
+    if (whole.heldPrefixes) {
+        whole.columns = std::move(whole.heldPrefixes->wholeColumns);
+        whole.select = std::move(whole.heldPrefixes->wholeSelect);
+        whole.heldPrefixes.reset();
+    }
+    return whole;
 }
 
 int readGridPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t limit, int64_t offset,
                  const std::string& databaseFilePath, std::string* errorString) {
     std::vector<DBRow> page;
-    int rc =
-        getArrayOfRows(&page, query.select, true, limit, offset, databaseFilePath, errorString);
+    int rc = readHoldingPrefixes(&page, query, databaseFilePath, errorString,
+                                 [&](const GridQuery& read, std::vector<DBRow>* into) {
+                                     return getArrayOfRows(into, read.select, true, limit, offset,
+                                                           databaseFilePath, errorString);
+                                 });
     if (rc != 0) return rc;
     return appendGridRows(rows, page, query, errorString);
 }

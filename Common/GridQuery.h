@@ -2,6 +2,7 @@
 // The SELECT the rows grid reads a table or view with, under its search and sort settings; the
 // number of rows under the search; and whether the rows can be addressed by rowid.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,22 @@ inline constexpr uint32_t kRowidOnly = 2;
 inline constexpr uint32_t kFieldsOnly = 3;
 // rowidNameCode 3: the object has no usable rowid; the ROWID column is '' and never ordered by.
 inline constexpr uint32_t kNoRowidName = 3;
+
+// How the grid's query reads values: whole, or for an ordinary table, a long blob as the prefix
+// it is held by (ValuePrefix.h), read through a blob handle without the rest of it.
+enum class LongValues { Whole, HeldPrefix };
+
+// A query that holds long blobs by their prefix: its columns select a stand-in for each long
+// blob, whose prefix is read after the rows (HeldPrefixPages.h).
+struct HeldPrefixes {
+    std::string table;                // the table's name as it is
+    std::vector<std::string> fields;  // the field of each column after ROWID
+    std::vector<bool> rawFields;      // which of them are read as hex text
+    // The query's columns and select reading every value whole, for a schema changed since.
+    std::string wholeColumns;
+    std::string wholeSelect;
+    int64_t schemaVersion = -1;  // of the schema the columns were built on
+};
 
 // One key of the grid's order.
 struct OrderKey {
@@ -42,15 +59,21 @@ struct GridQuery {
     std::vector<OrderKey> orderKeys;  // the order of select, ROWID last when keyed
     // An ordinary table ordered totally (ROWID is its last key): a row's keys say where it is.
     bool keyed = false;
+    std::optional<HeldPrefixes> heldPrefixes;
 };
 
 // likeString is the LIKE pattern as it is (likePatternForSearchText); it is quoted here, so a
 // quote in the search text is searched for. Search indexes beyond the fields are skipped. The
-// object's type and field model are read on one connection; any failed read is returned.
+// object's type and field model are read on one connection; any failed read is returned. Long
+// blobs are held by their prefix only where asked and the rows are an ordinary UTF-8 table's
+// with ROWID first and no hidden or generated fields; other values are read whole.
 int buildGridQuery(GridQuery* query, const std::string& table, const std::string& likeString,
                    const IndexSet& searchFieldIndexes, const std::vector<int>& sortCodes,
                    uint64_t sortByROWIDCode, uint32_t rowidPresenceCode, uint32_t rowidNameCode,
-                   const std::string& databaseFilePath, std::string* errorString);
+                   const std::string& databaseFilePath, std::string* errorString,
+                   LongValues longValues = LongValues::Whole);
+// The query reading every value whole: the query itself unless it holds long blobs by prefix.
+GridQuery wholeValuesOf(const GridQuery& query);
 // Appends a page of the query's rows flat, NULL as the null object, read on one connection
 // with " limit L offset O" (when limit is at least 1). Rows of another width than the query was
 // built for (the fields changed since) are refused whole with -1.

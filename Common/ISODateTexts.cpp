@@ -4,13 +4,14 @@
 #include <unicode/timezone.h>
 #include <unicode/tztrans.h>
 
-#include <array>
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "platform/foundation/UserLocale.h"
 
@@ -35,8 +36,9 @@ int64_t dayOf(int64_t milliseconds) {
 }
 
 // The user's zone as this thread last saw it. Asking ICU for an offset costs a few hundred
-// nanoseconds while a file's dates mostly fall on days already met, so the offset of each UTC day
-// that no change of offset falls on is kept.
+// nanoseconds, and finding that no change of offset falls near a moment some microseconds, while
+// a zone changes its offset twice a year at most. So the offsets between its changes are kept,
+// from 1900 on, a few years further each time a later moment is met.
 class LocalZone {
   public:
     static LocalZone& current() {
@@ -47,29 +49,25 @@ class LocalZone {
             zone.zone_.reset(icu::TimeZone::createDefault());
             zone.basic_ = dynamic_cast<const icu::BasicTimeZone*>(zone.zone_.get());
             zone.generation_ = generation;
-            zone.days_.fill(Day{});
+            zone.spans_.clear();
+            zone.buckets_.clear();
+            zone.knownUntil_ = kFirstSpan;
         }
         return zone;
     }
 
     // The offset at a moment, in milliseconds east of UTC.
     std::optional<int64_t> offsetAt(int64_t moment) {
-        if (auto offset = steadyOffsetOn(dayOf(moment))) return offset;
-        int32_t raw = 0, dst = 0;
-        UErrorCode status = U_ZERO_ERROR;
-        zone_->getOffset(static_cast<UDate>(moment), false, raw, dst, status);
-        return U_SUCCESS(status) ? std::optional<int64_t>(int64_t{raw} + dst) : std::nullopt;
+        if (const Span* span = spanHolding(moment, moment)) return span->offset;
+        return offsetByICU(static_cast<UDate>(moment));
     }
 
     // The offset at a wall-clock time (milliseconds as if it were UTC); nothing when a change of
     // offset skips that time (ICU's strict calendar refuses it) or repeats it (ICU takes the
-    // later one). Offsets stay within a day, so steady days on either side make the time unique.
+    // later one). Offsets stay within a day, so an offset held from the day before the wall time
+    // to the day after is the only one it can have.
     std::optional<int64_t> offsetAtWallTime(int64_t wall) {
-        const int64_t day = dayOf(wall);
-        const auto offset = steadyOffsetOn(day);
-        if (offset && offset == steadyOffsetOn(day - 1) && offset == steadyOffsetOn(day + 1)) {
-            return offset;
-        }
+        if (const Span* span = spanHolding(wall - kDay, wall + kDay)) return span->offset;
         if (!basic_) return std::nullopt;
         int32_t rawBefore = 0, dstBefore = 0, rawAfter = 0, dstAfter = 0;
         UErrorCode status = U_ZERO_ERROR;
@@ -83,34 +81,77 @@ class LocalZone {
     }
 
   private:
-    struct Day {
-        int64_t day = INT64_MIN;
-        std::optional<int32_t> offset;  // nothing when the offset changes that day
+    // 1900-01-01 and 10000-01-01 UTC; a moment outside is asked of ICU each time.
+    static constexpr int64_t kFirstSpan = -2208988800000, kLastSpan = 253402300800000;
+    static constexpr int64_t kSomeYears = 10 * 366 * kDay;
+
+    // An offset held from a change of offset until the next one.
+    struct Span {
+        int64_t from;
+        int32_t offset;
     };
 
-    std::optional<int64_t> steadyOffsetOn(int64_t day) {
-        Day& entry = days_[static_cast<uint64_t>(day) % days_.size()];
-        if (entry.day != day) entry = Day{day, steadyOffsetByICU(day)};
-        return entry.offset;
-    }
-
-    std::optional<int32_t> steadyOffsetByICU(int64_t day) const {
-        if (!basic_) return std::nullopt;
-        const auto start = static_cast<UDate>(day * kDay);
-        icu::TimeZoneTransition next;
-        if (basic_->getNextTransition(start, false, next) && next.getTime() < start + kDay) {
-            return std::nullopt;
-        }
+    std::optional<int64_t> offsetByICU(UDate moment) const {
         int32_t raw = 0, dst = 0;
         UErrorCode status = U_ZERO_ERROR;
-        basic_->getOffset(start, false, raw, dst, status);
-        return U_SUCCESS(status) ? std::optional<int32_t>(raw + dst) : std::nullopt;
+        zone_->getOffset(moment, false, raw, dst, status);
+        return U_SUCCESS(status) ? std::optional<int64_t>(int64_t{raw} + dst) : std::nullopt;
+    }
+
+    // The span holding every moment from first to last, or null when the offset changes between
+    // them.
+    const Span* spanHolding(int64_t first, int64_t last) {
+        if (!basic_ || first < kFirstSpan || last >= kLastSpan) return nullptr;
+        if (last >= knownUntil_ && !learnPast(last)) return nullptr;
+        // The last span beginning by `last`, a step or two from the last one begun by its bucket.
+        size_t at = buckets_[static_cast<size_t>((last - kFirstSpan) >> kBucketBits)];
+        while (at + 1 < spans_.size() && spans_[at + 1].from <= last) ++at;
+        const Span& span = spans_[at];
+        return span.from <= first ? &span : nullptr;
+    }
+
+    // Learns the changes of offset up to past the moment, some years at a time; false should ICU
+    // fail.
+    bool learnPast(int64_t moment) {
+        if (spans_.empty()) {
+            const auto offset = offsetByICU(static_cast<UDate>(kFirstSpan));
+            if (!offset) return false;
+            spans_.push_back({kFirstSpan, static_cast<int32_t>(*offset)});
+        }
+        const int64_t until = std::min(kLastSpan, std::max(moment + 1, knownUntil_ + kSomeYears));
+        icu::TimeZoneTransition next;
+        // Every change before knownUntil_ is known; one falling on it is not.
+        auto from = static_cast<UDate>(knownUntil_);
+        bool inclusive = true;
+        while (basic_->getNextTransition(from, inclusive, next)) {
+            from = next.getTime();
+            inclusive = false;
+            if (from >= static_cast<UDate>(until)) break;
+            const auto offset = offsetByICU(from);
+            if (!offset) return false;
+            spans_.push_back({static_cast<int64_t>(from), static_cast<int32_t>(*offset)});
+        }
+        // Past `until`, or no more changes.
+        knownUntil_ = from >= static_cast<UDate>(until) ? until : kLastSpan;
+        // The buckets whose spans are all known now.
+        size_t at = buckets_.empty() ? 0 : buckets_.back();
+        for (int64_t start = kFirstSpan + (static_cast<int64_t>(buckets_.size()) << kBucketBits);
+             start < knownUntil_; start += int64_t{1} << kBucketBits) {
+            while (at + 1 < spans_.size() && spans_[at + 1].from <= start) ++at;
+            buckets_.push_back(static_cast<uint32_t>(at));
+        }
+        return true;
     }
 
     std::unique_ptr<icu::TimeZone> zone_;
     const icu::BasicTimeZone* basic_ = nullptr;  // null should ICU make a zone of another kind
     uint64_t generation_ = 0;
-    std::array<Day, 4096> days_;
+    std::vector<Span> spans_;  // in order, the first from kFirstSpan
+    // For each year or so (2^35 ms) from kFirstSpan, the last span begun by its start, so that a
+    // moment is placed without a search; a zone changes its offset a few times a year at most.
+    static constexpr int kBucketBits = 35;
+    std::vector<uint32_t> buckets_;
+    int64_t knownUntil_ = kFirstSpan;
 };
 
 // Writes a number below 100 in two digits and returns the end.
@@ -182,17 +223,18 @@ int64_t wallMilliseconds(const WallTime& time) {
     return days * kDay + ((time.hour * 60LL + time.minute) * 60 + time.second) * 1000;
 }
 
-// Appends " +hhmm" (or "-") for an offset of whole minutes.
-void appendOffset(int64_t offset, std::string* into) {
+// Writes " +hhmm" (or "-") for an offset of whole minutes and returns the end.
+char* putOffset(char* out, int64_t offset) {
     const int offsetMinutes = static_cast<int>(std::abs(offset) / 60000);
-    char text[6] = {' ', offset < 0 ? '-' : '+'};
-    putTwoDigits(putTwoDigits(text + 2, offsetMinutes / 60), offsetMinutes % 60);
-    into->append(text, sizeof text);
+    out[0] = ' ';
+    out[1] = offset < 0 ? '-' : '+';
+    return putTwoDigits(putTwoDigits(out + 2, offsetMinutes / 60), offsetMinutes % 60);
 }
 
-// Appends the stored form of a wall time at an offset of whole minutes.
+// Appends the stored form of a wall time at an offset of whole minutes, in one piece: a million
+// values append as many.
 void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::string* into) {
-    char text[19];
+    char text[25];
     char* end = putTwoDigits(putTwoDigits(text, time.year / 100), time.year % 100);
     *end++ = '-';
     end = putTwoDigits(end, time.month);
@@ -206,8 +248,7 @@ void appendStoredForm(const WallTime& time, int64_t offset, bool withTime, std::
         *end++ = ':';
         end = putTwoDigits(end, time.second);
     }
-    into->append(text, end);
-    appendOffset(offset, into);
+    into->append(text, putOffset(end, offset));
 }
 
 // Appends the moment in the stored form of the local zone; false when the zone's offset then is

@@ -28,6 +28,7 @@ void KeysetPager::follow(const GridQuery& query, const std::string& databaseFile
     lastRow_.clear();
     if (databaseFilePath != path_) watch_.reset();
     query_ = query;
+    wholeQuery_ = wholeValuesOf(query);
     path_ = databaseFilePath;
 }
 
@@ -86,8 +87,9 @@ void KeysetPager::marksSampled(int64_t generation, int64_t version,
     marksVersion_ = version;
 }
 
-int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex, int64_t limit,
-                               int64_t version, std::string* errorString) {
+int KeysetPager::readKnownPage(std::vector<DBValue>* page, const GridQuery& query,
+                               int64_t firstRowIndex, int64_t limit, int64_t version,
+                               std::string* errorString) {
     const int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
     const bool countHolds = countVersion_ == version && countedRows_ >= 0;
     if (countHolds) {
@@ -110,7 +112,7 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
         if (!lastRow_.empty()) last = &lastRow_;
     }
     if (nearEnd || (last && laterHalf)) {
-        return readGridPageFromEnd(page, query_, firstRowIndex, limit, countedRows_, path_,
+        return readGridPageFromEnd(page, query, firstRowIndex, limit, countedRows_, path_,
                                    errorString, true, last);
     }
     if (marks_ && !marks_->marks.empty() && firstRowIndex >= spacing_) {
@@ -119,45 +121,46 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex
         int64_t markRowIndex = static_cast<int64_t>(mark + 1) * spacing_ - 1;
         // The page is read on from the last mark before its first row.
         assert(markRowIndex < firstRowIndex && marks_->spacing == spacing_);
-        return readGridPageAfterKey(page, query_, &marks_->marks[mark],
+        return readGridPageAfterKey(page, query, &marks_->marks[mark],
                                     firstRowIndex - markRowIndex - 1, limit, path_, errorString);
     }
     // Before the first mark the order is read from its start the same way, or from its first row
     // under the search, past the rows before it.
     if (firstRowIndex < spacing_) {
-        return readGridPageAfterKey(page, query_, first, firstRowIndex, limit, path_, errorString,
+        return readGridPageAfterKey(page, query, first, firstRowIndex, limit, path_, errorString,
                                     first != nullptr);
     }
     if (countHolds && rowsAfter + spacing_ < firstRowIndex) {
-        return readGridPageFromEnd(page, query_, firstRowIndex, limit, countedRows_, path_,
+        return readGridPageFromEnd(page, query, firstRowIndex, limit, countedRows_, path_,
                                    errorString);
     }
     if (first) {
-        return readGridPageAfterKey(page, query_, first, firstRowIndex, limit, path_, errorString,
+        return readGridPageAfterKey(page, query, first, firstRowIndex, limit, path_, errorString,
                                     true);
     }
-    return readGridPage(page, query_, limit, firstRowIndex, path_, errorString);
+    return readGridPage(page, query, limit, firstRowIndex, path_, errorString);
 }
 
 int KeysetPager::readPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                           int64_t limit, const std::string& databaseFilePath,
-                          std::string* errorString) {
+                          std::string* errorString, LongValues longValues) {
     follow(query, databaseFilePath);
+    const GridQuery& read = longValues == LongValues::Whole ? wholeQuery_ : query_;
     // Without a limit every row is read.
     if (!query.keyed || limit < 1) {
-        return readGridPage(rows, query, limit, firstRowIndex, path_, errorString);
+        return readGridPage(rows, read, limit, firstRowIndex, path_, errorString);
     }
     int64_t version = watch().version();
     if (marks_ && marksVersion_ != version) marks_.reset();
     if (!marks_ && !sampling_ && countedRows_ >= rowsWorthMarks_) sampleMarks(version);
     std::vector<DBValue> page;
-    int rc = readKnownPage(&page, firstRowIndex, limit, version, errorString);
+    int rc = readKnownPage(&page, read, firstRowIndex, limit, version, errorString);
     if (rc == 0 && watch().version() != version) {
         // The file changed while the page was read: what was known of it may not hold.
         marks_.reset();
         countVersion_ = -1;
         page.clear();
-        rc = readGridPage(&page, query_, limit, firstRowIndex, path_, errorString);
+        rc = readGridPage(&page, read, limit, firstRowIndex, path_, errorString);
     }
     if (rc != 0) return rc;
     rows->insert(rows->end(), std::make_move_iterator(page.begin()),

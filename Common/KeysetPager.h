@@ -32,11 +32,13 @@ class KeysetPager {
     // The rows of the query (those of its count statement); -1 with the error.
     int64_t countRows(const DBInterface::GridQuery& query, const std::string& databaseFilePath,
                       std::string* errorString);
-    // Appends up to limit rows from firstRowIndex, the rows readGridPage gives. A failure appends
-    // its message and returns non-zero, leaving rows as they were.
+    // Appends up to limit rows from firstRowIndex, the rows readGridPage gives: with every value
+    // whole, or long blobs held by prefix where the query holds them. A failure appends its
+    // message and returns non-zero, leaving rows as they were.
     int readPage(std::vector<DBValue>* rows, const DBInterface::GridQuery& query,
                  int64_t firstRowIndex, int64_t limit, const std::string& databaseFilePath,
-                 std::string* errorString);
+                 std::string* errorString,
+                 DBInterface::LongValues longValues = DBInterface::LongValues::Whole);
     // Whether the marks of the query last read are ready (they may still turn out stale).
     bool marksReady() const { return marks_ != nullptr; }
 
@@ -47,13 +49,15 @@ class KeysetPager {
     void sampleMarks(int64_t version);
     void marksSampled(int64_t generation, int64_t version,
                       std::shared_ptr<const DBInterface::PageMarks> marks);
-    int readKnownPage(std::vector<DBValue>* page, int64_t firstRowIndex, int64_t limit,
-                      int64_t version, std::string* errorString);
+    int readKnownPage(std::vector<DBValue>* page, const DBInterface::GridQuery& query,
+                      int64_t firstRowIndex, int64_t limit, int64_t version,
+                      std::string* errorString);
 
     BackgroundTask::Poster poster_;
     int64_t spacing_;
     int64_t rowsWorthMarks_;
     DBInterface::GridQuery query_;
+    DBInterface::GridQuery wholeQuery_;  // query_ reading every value whole
     std::string path_;
     std::optional<FileChangeWatch> watch_;
     int64_t countedRows_ = -1;

@@ -6,6 +6,7 @@
 
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
+#include "Common/HeldPrefixPages.h"
 #include "Common/KeyRanges.h"
 #include "Common/Statement.h"
 
@@ -108,12 +109,19 @@ int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, s
 int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
                          std::string* errorString, bool fromKey) {
-    std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
-    if (rc != SQLITE_OK) return rc;
     std::vector<DBRow> page;
-    rc = readRowsInKeyOrder(&page, query, key, skip, limit, connection->handle(), fromKey);
-    if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
+    int rc = readHoldingPrefixes(
+        &page, query, databaseFilePath, errorString,
+        [&](const GridQuery& read, std::vector<DBRow>* into) {
+            std::optional<DBConnection> connection;
+            int opened = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly,
+                                          errorString);
+            if (opened != SQLITE_OK) return opened;
+            int done =
+                readRowsInKeyOrder(into, read, key, skip, limit, connection->handle(), fromKey);
+            return done == SQLITE_OK ? done : failed(connection->handle(), done, errorString);
+        });
+    if (rc != SQLITE_OK) return rc;
     return appendGridRows(rows, page, query, errorString);
 }
 
@@ -178,21 +186,25 @@ int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int6
     int64_t end = std::min(firstRowIndex + limit, totalRows);
     if (end <= firstRowIndex) return SQLITE_OK;
     std::vector<DBRow> page;
-    if (byKey) {
-        std::optional<DBConnection> connection;
-        int rc =
-            openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
-        if (rc != SQLITE_OK) return rc;
-        rc = readRowsInKeyOrder(&page, reversedOrder(query), lastRow, totalRows - end,
-                                end - firstRowIndex, connection->handle(), lastRow != nullptr);
-        if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
-    } else {
-        std::string sql = rowsOf(query, query.columns) + orderBy(query.orderKeys, true) +
-                          " limit " + std::to_string(end - firstRowIndex) + " offset " +
-                          std::to_string(totalRows - end);
-        int rc = getArrayOfRows(&page, sql, true, databaseFilePath, errorString);
-        if (rc != SQLITE_OK) return rc;
-    }
+    int rc = readHoldingPrefixes(
+        &page, query, databaseFilePath, errorString,
+        [&](const GridQuery& read, std::vector<DBRow>* into) {
+            if (!byKey) {
+                std::string sql = rowsOf(read, read.columns) + orderBy(read.orderKeys, true) +
+                                  " limit " + std::to_string(end - firstRowIndex) + " offset " +
+                                  std::to_string(totalRows - end);
+                return getArrayOfRows(into, sql, true, databaseFilePath, errorString);
+            }
+            std::optional<DBConnection> connection;
+            int opened = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly,
+                                          errorString);
+            if (opened != SQLITE_OK) return opened;
+            int done =
+                readRowsInKeyOrder(into, reversedOrder(read), lastRow, totalRows - end,
+                                   end - firstRowIndex, connection->handle(), lastRow != nullptr);
+            return done == SQLITE_OK ? done : failed(connection->handle(), done, errorString);
+        });
+    if (rc != SQLITE_OK) return rc;
     std::reverse(page.begin(), page.end());
     return appendGridRows(rows, page, query, errorString);
 }

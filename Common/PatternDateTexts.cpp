@@ -8,6 +8,7 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <chrono>
 #include <cstdint>
@@ -52,7 +53,9 @@ std::string folded(const icu::UnicodeString& name) {
 // The names ICU matches month names and day periods against in the user's locale, case folded,
 // in the order it tries them: wide before abbreviated months, abbreviated before narrow periods.
 struct LocaleNames {
-    bool usable = false;  // the locale writes numbers in ASCII digits
+    bool usable = false;      // the locale writes numbers in ASCII digits
+    bool digitFree = true;    // no name holds an ASCII digit
+    uint64_t generation = 0;  // of the user's locale, which the names are of
     std::vector<std::string> months[2];
     std::vector<std::string> dayPeriods[2];
     size_t window = 0;  // bytes of text that decide a match, the longest name and one more
@@ -69,6 +72,7 @@ struct LocaleNames {
         if (!names || generation != cachedFor) {
             thread_local std::unique_ptr<LocaleNames> owner;
             owner.reset(new LocaleNames(icu::Locale::getDefault()));
+            owner->generation = generation;
             names = owner.get();
             cachedFor = generation;
         }
@@ -106,6 +110,7 @@ struct LocaleNames {
                 const std::vector<std::string>& list = (kind == 0 ? months : dayPeriods)[width];
                 for (size_t i = 0; i < list.size(); ++i) {
                     window = std::max(window, list[i].size() + 1);
+                    digitFree = digitFree && std::none_of(list[i].begin(), list[i].end(), isDigit);
                     if (!list[i].empty() && isASCII(list[i][0])) {
                         beginningWith[kind][width][static_cast<unsigned char>(list[i][0])]
                             .push_back(static_cast<uint8_t>(i));
@@ -144,7 +149,70 @@ int matchName(const std::vector<std::string>& names, const std::vector<uint8_t>&
     return best;
 }
 
+using Element = DatePatternElement;
+using Kind = DatePatternElement::Kind;
+
+// Takes a number of so many digits for the element.
+void takeNumber(const Element& element, const char* begin, size_t digits,
+                DateTextProgress* progress) {
+    if (element.field < 0 || digits < element.fewestDigits || digits > element.mostDigits) {
+        progress->sure = false;
+        return;
+    }
+    int value = 0;
+    for (size_t i = 0; i < digits; ++i) value = value * 10 + (begin[i] - '0');
+    progress->fields[element.field] = value;
+    if (value < element.least || value > element.most) {
+        // Hour 0 reads as 12; past 12 the hour is refused.
+        if (element.symbol == 'h' && progress->sure) {
+            progress->refused = true;
+        } else {
+            progress->sure = false;
+        }
+    }
+}
+
+void takeName(const Element& element, int index, DateTextProgress* progress) {
+    if (element.kind == Kind::MonthName) {
+        progress->fields[1] = index + 1;
+    } else {
+        progress->dayPeriod = index;
+    }
+}
+
+void noteStep(const Element& element, size_t at, size_t length, int name,
+              DateTextProgress* progress) {
+    DateTextSteps* steps = progress->steps;
+    if (!steps) return;
+    if (steps->count == DateTextSteps::kMost || at > UINT8_MAX || length > UINT8_MAX) {
+        steps->complete = false;
+        return;
+    }
+    steps->steps[steps->count++] = {&element, static_cast<uint8_t>(at),
+                                    static_cast<uint8_t>(length), static_cast<int8_t>(name)};
+}
+
+// Two bits of readings an entry. The shapes of a file's dates are short and few, though month
+// names, day periods and the widths of days and hours make a hundred of one form.
+constexpr size_t kMostEntries = 16, kLongestShape = 40, kShapeSets = 256, kShapeWays = 4;
+
+uint64_t nextPatternsId() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+
 }  // namespace
+
+// What a set of patterns' entries make of the texts of one shape.
+struct ShapeReadings {
+    uint64_t patterns = 0;    // the set's id, 0 for none
+    uint64_t generation = 0;  // of the user's locale
+    uint32_t readings = 0;    // two bits an entry
+    uint8_t first = 0;        // the first entry that may read such a text
+    uint8_t length = 0;
+    char shape[kLongestShape];
+    DateTextSteps steps;  // the first entry's, when it reads such a text
+};
 
 QuickDatePattern::QuickDatePattern(std::string_view pattern) {
     for (size_t i = 0; i < pattern.size();) {
@@ -215,12 +283,22 @@ QuickDatePattern::Reading QuickDatePattern::finish(std::string_view text,
     return Reading::Read;
 }
 
+void QuickDatePattern::retrace(std::string_view text, const DateTextSteps& steps,
+                               DateTextProgress* progress) {
+    for (size_t i = 0; i < steps.count; ++i) {
+        const DateTextSteps::Step& step = steps.steps[i];
+        if (step.element->kind == Kind::Number) {
+            takeNumber(*step.element, text.data() + step.at, step.length, progress);
+        } else {
+            takeName(*step.element, step.name, progress);
+        }
+    }
+    progress->at = text.size();
+}
+
 QuickDatePattern::Reading QuickDatePattern::readOn(std::string_view text,
                                                    DateTextProgress* progress) const {
     const LocaleNames* names = progress->names;
-    int& dayPeriod = progress->dayPeriod;
-    bool& sure = progress->sure;
-    bool& refused = progress->refused;
     size_t& at = progress->at;
     for (const Element& element : elements_) {
         switch (element.kind) {
@@ -231,33 +309,16 @@ QuickDatePattern::Reading QuickDatePattern::readOn(std::string_view text,
                     return isSpace(text[at]) || !isASCII(text[at]) ? Reading::AskICU
                                                                    : Reading::NotRead;
                 }
-                const char* digit = text.data() + at;
-                const char* const end = text.data() + text.size();
-                const char* const begin = digit;
-                int value = 0;
-                do {
-                    if (digit - begin < 4) value = value * 10 + (*digit - '0');
-                } while (++digit != end && isDigit(*digit));
-                at = static_cast<size_t>(digit - text.data());
+                const size_t begin = at;
+                while (++at != text.size() && isDigit(text[at])) {
+                }
                 // An exponent is read on, and what lies beyond ASCII may be ignored.
-                if (digit != end && (!isASCII(*digit) || *digit == 'e' || *digit == 'E')) {
+                if (at != text.size() &&
+                    (!isASCII(text[at]) || text[at] == 'e' || text[at] == 'E')) {
                     return Reading::AskICU;
                 }
-                const auto digits = static_cast<size_t>(digit - begin);
-                if (element.field < 0 || digits < element.fewestDigits ||
-                    digits > element.mostDigits) {
-                    sure = false;
-                    break;
-                }
-                progress->fields[element.field] = value;
-                if (value < element.least || value > element.most) {
-                    // Hour 0 reads as 12; past 12 the hour is refused.
-                    if (element.symbol == 'h' && sure) {
-                        refused = true;
-                    } else {
-                        sure = false;
-                    }
-                }
+                noteStep(element, begin, at - begin, -1, progress);
+                takeNumber(element, text.data() + begin, at - begin, progress);
                 break;
             }
             case Kind::Literal:
@@ -294,11 +355,8 @@ QuickDatePattern::Reading QuickDatePattern::readOn(std::string_view text,
                 int index = matchName(lists[0], candidates[0][first], rest, &length);
                 if (index < 0) index = matchName(lists[1], candidates[1][first], rest, &length);
                 if (index < 0) return Reading::NotRead;
-                if (month) {
-                    progress->fields[1] = index + 1;
-                } else {
-                    dayPeriod = index;
-                }
+                noteStep(element, at, length, index, progress);
+                takeName(element, index, progress);
                 at += length;
                 break;
             }
@@ -309,10 +367,12 @@ QuickDatePattern::Reading QuickDatePattern::readOn(std::string_view text,
     return Reading::Read;
 }
 
-ImportDatePatterns::ImportDatePatterns(const std::vector<Pattern>& patterns) {
+ImportDatePatterns::ImportDatePatterns(const std::vector<Pattern>& patterns)
+    : id_(nextPatternsId()) {
     std::vector<std::string_view> dateParts;
     for (const Pattern& pattern : patterns) {
         const std::string_view text(pattern.text);
+        byShape_ = byShape_ && std::none_of(text.begin(), text.end(), isDigit);
         const size_t blank = std::min(text.find(' '), text.size());
         const std::string_view datePart = text.substr(0, blank);
         auto known = std::find(dateParts.begin(), dateParts.end(), datePart);
@@ -325,44 +385,125 @@ ImportDatePatterns::ImportDatePatterns(const std::vector<Pattern>& patterns) {
         entries_.push_back({pattern, static_cast<size_t>(known - dateParts.begin()),
                             QuickDatePattern(text.substr(blank))});
     }
+    assert(entries_.size() <= kMostEntries);
+}
+
+QuickDatePattern::Reading ImportDatePatterns::readEntry(const Entry& entry, std::string_view text,
+                                                        const LocaleNames* names,
+                                                        DateReadings& dates,
+                                                        DateTextProgress* progress) const {
+    const size_t number = entry.datePart;
+    if (!(dates.known & (1u << number))) {
+        dates.progresses[number] = DateTextProgress{names};
+        dates.readings[number] = dateParts_[number].readOn(text, &dates.progresses[number]);
+        dates.known |= 1u << number;
+    }
+    if (dates.readings[number] != Reading::Read) return dates.readings[number];
+    *progress = dates.progresses[number];
+    progress->names = names;
+    return entry.rest.readOn(text, progress);
+}
+
+const ShapeReadings& ImportDatePatterns::readingsOfShape(std::string_view text,
+                                                         const LocaleNames& names,
+                                                         DateReadings& dates) const {
+    // The shape in whole words, the last one padded with zeros.
+    uint64_t words[kLongestShape / 8] = {};
+    auto* const shape = reinterpret_cast<char*>(words);
+    for (size_t i = 0; i < text.size(); ++i) shape[i] = isDigit(text[i]) ? '0' : text[i];
+    constexpr uint64_t kOdd = 0x9e3779b97f4a7c15u;
+    uint64_t hash = text.size();
+    for (size_t i = 0; i * 8 < text.size(); ++i) {
+        hash = (hash ^ words[i]) * kOdd;
+        hash ^= hash >> 32;
+    }
+    thread_local std::unique_ptr<ShapeReadings[]> kept;
+    if (!kept) kept = std::make_unique<ShapeReadings[]>(kShapeSets * kShapeWays);
+    ShapeReadings* const set = &kept[(hash * kOdd >> 56) % kShapeSets * kShapeWays];
+    for (size_t way = 0; way < kShapeWays; ++way) {
+        const ShapeReadings& known = set[way];
+        if (known.patterns == id_ && known.generation == names.generation &&
+            known.length == text.size() && std::memcmp(known.shape, shape, text.size()) == 0) {
+            return known;
+        }
+    }
+    // The shape met longest ago makes way.
+    std::move_backward(set, set + kShapeWays - 1, set + kShapeWays);
+    ShapeReadings& slot = set[0];
+    uint32_t readings = 0;
+    size_t first = entries_.size();
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        DateTextProgress progress;
+        Reading reading = readEntry(entries_[i], text, &names, dates, &progress);
+        // Reading less than the whole text is a matter of its shape too.
+        if (reading == Reading::Read && progress.at != text.size()) reading = Reading::NotRead;
+        readings |= static_cast<uint32_t>(reading) << (2 * i);
+        if (reading != Reading::NotRead && first == entries_.size()) first = i;
+    }
+    slot.patterns = id_;
+    slot.generation = names.generation;
+    slot.readings = readings;
+    slot.first = static_cast<uint8_t>(first);
+    slot.length = static_cast<uint8_t>(text.size());
+    std::memcpy(slot.shape, shape, text.size());
+    slot.steps = DateTextSteps{};
+    if (first < entries_.size() && ((readings >> (2 * first)) & 3) == 0) {
+        // Read again from the start, noting the steps.
+        DateTextProgress progress{&names};
+        progress.steps = &slot.steps;
+        const Entry& entry = entries_[first];
+        [[maybe_unused]] const Reading date = dateParts_[entry.datePart].readOn(text, &progress);
+        [[maybe_unused]] const Reading rest = entry.rest.readOn(text, &progress);
+        assert(date == Reading::Read && rest == Reading::Read);
+    }
+    return slot;
 }
 
 bool ImportDatePatterns::appendStoredForm(std::string_view text, bool withTime, bool utc,
-                                          std::string* into, AskICU askICU, void* context) const {
-    // What each date part came to, read once for the text.
-    QuickDatePattern::Reading readings[kMostDateParts];
-    DateTextProgress progresses[kMostDateParts];
-    uint32_t known = 0;
+                                          std::string* into, AskICU askICU, void* context,
+                                          Lookup lookup) const {
+    DateReadings dates;
     const LocaleNames* names = nullptr;
-    for (const Entry& entry : entries_) {
+    const ShapeReadings* shape = nullptr;
+    if (lookup == Lookup::ByShape && byShape_ && text.size() <= kLongestShape) {
+        names = &LocaleNames::current();
+        // A name holding a digit would tell the digits apart; in a locale of other digits the
+        // patterns are ICU's anyway.
+        if (names->usable && names->digitFree) shape = &readingsOfShape(text, *names, dates);
+    }
+    const uint32_t shapeReadings = shape ? shape->readings : 0;
+    const size_t first = shape ? shape->first : 0;
+    for (size_t i = first; i < entries_.size(); ++i) {
+        const Entry& entry = entries_[i];
         const bool inUTC = utc && !entry.pattern.zoned;
-        const QuickDatePattern& datePart = dateParts_[entry.datePart];
-        if (datePart.localized() || entry.rest.localized()) {
-            if (!names) names = &LocaleNames::current();
-            // In a locale of other digits ICU reads even the numbers otherwise.
-            if (!names->usable) {
-                if (askICU(context, entry.pattern.text, inUTC)) return true;
-                continue;
+        DateTextProgress progress{names};
+        Reading reading;
+        if (shape) {
+            reading = static_cast<Reading>((shapeReadings >> (2 * i)) & 3);
+            if (reading == Reading::Read) {
+                // Nothing can have filled the shape again before its first entry is read.
+                if (i == first && shape->steps.complete) {
+                    QuickDatePattern::retrace(text, shape->steps, &progress);
+                } else {
+                    reading = readEntry(entry, text, names, dates, &progress);
+                }
             }
-        }
-        const size_t number = entry.datePart;
-        if (!(known & (1u << number))) {
-            progresses[number] = DateTextProgress{names};
-            readings[number] = datePart.readOn(text, &progresses[number]);
-            known |= 1u << number;
-        }
-        QuickDatePattern::Reading reading = readings[number];
-        if (reading == QuickDatePattern::Reading::NotRead) continue;
-        if (reading == QuickDatePattern::Reading::Read) {
-            DateTextProgress progress = progresses[number];
-            progress.names = names;
-            reading = entry.rest.readOn(text, &progress);
-            if (reading == QuickDatePattern::Reading::Read) {
-                reading = QuickDatePattern::finish(text, progress, withTime, inUTC, into);
+        } else {
+            if (dateParts_[entry.datePart].localized() || entry.rest.localized()) {
+                if (!names) names = &LocaleNames::current();
+                // In a locale of other digits ICU reads even the numbers otherwise.
+                if (!names->usable) {
+                    if (askICU(context, entry.pattern.text, inUTC)) return true;
+                    continue;
+                }
             }
-            if (reading == QuickDatePattern::Reading::Read) return true;
-            if (reading == QuickDatePattern::Reading::NotRead) continue;
+            reading = readEntry(entry, text, names, dates, &progress);
         }
+        if (reading == Reading::Read) {
+            reading = QuickDatePattern::finish(text, progress, withTime, inUTC, into);
+        }
+        if (reading == Reading::Read) return true;
+        if (reading == Reading::NotRead) continue;
         if (askICU(context, entry.pattern.text, inUTC)) return true;
     }
     return false;

@@ -1,8 +1,15 @@
 // Value conversions met once per cell: import parsing of dates and times (best and worst
-// pattern, ISO texts read quickly and by the patterns), stored-number display and SQL literals.
+// pattern, ISO texts read quickly and by the patterns, the other forms by the readings kept for
+// their shapes and by every pattern), stored-number display and SQL literals.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
 #include "Common/DBInterface.h"
+#include "Common/PatternDateTexts.h"
 #include "platform/foundation/UserLocale.h"
 
 namespace {
@@ -85,6 +92,81 @@ void BM_ImportOtherForms(benchmark::State& state) {
                    (state.range(1) ? " utc" : " local"));
 }
 BENCHMARK(BM_ImportOtherForms)->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8}, {0, 1}});
+
+// The import's time patterns over a pool of texts read in random order, by the readings kept
+// for each shape and by trying every pattern: the other forms with random fields (a few hundred
+// shapes, met again and again), and the same forms followed by random letters (none read, each
+// a shape of its own, more than are kept). ICU is told to refuse, so that only the quick reading
+// is timed.
+std::vector<std::string> timeTextPool(bool newShapes) {
+    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::mt19937 random(7);
+    std::vector<std::string> pool;
+    char text[64];
+    for (int i = 0; i < 8192; ++i) {
+        const int year = 1950 + static_cast<int>(random() % 80),
+                  month = 1 + static_cast<int>(random() % 12),
+                  day = 1 + static_cast<int>(random() % 28), hour = static_cast<int>(random() % 24),
+                  minute = static_cast<int>(random() % 60);
+        const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
+        const char* period = hour < 12 ? "AM" : "PM";
+        switch (random() % 3) {
+            case 0:
+                std::snprintf(text, sizeof text, "%04d-%d-%d %d:%02d", year, month, day, hour,
+                              minute);
+                break;
+            case 1:
+                std::snprintf(text, sizeof text, "%d-%s-%04d %d:%02d %s", day, months[month - 1],
+                              year, hour12, minute, period);
+                break;
+            default:
+                std::snprintf(text, sizeof text, "%d/%d/%04d %d:%02d:%02d %s", month, day, year,
+                              hour12, minute, minute, period);
+        }
+        pool.emplace_back(text);
+        for (int letters = newShapes ? 6 : 0; letters > 0; --letters) {
+            pool.back() += static_cast<char>('a' + random() % 26);
+        }
+    }
+    return pool;
+}
+
+void BM_ImportTimePatterns(benchmark::State& state) {
+    fixLocale();
+    static const DBInterface::ImportDatePatterns patterns({{"yyyy-MM-dd HH:mm:ss Z", true},
+                                                           {"yyyy-MM-dd HH:mm Z", true},
+                                                           {"yyyy-M-d h:mm:ss a", false},
+                                                           {"M/d/yyyy h:mm:ss a", false},
+                                                           {"d-MMM-yyyy h:mm:ss a", false},
+                                                           {"yyyy-M-d h:mm a", false},
+                                                           {"M/d/yyyy h:mm a", false},
+                                                           {"d-MMM-yyyy h:mm a", false},
+                                                           {"yyyy-M-d H:mm:ss", false},
+                                                           {"M/d/yyyy H:mm:ss", false},
+                                                           {"d-MMM-yyyy H:mm:ss", false},
+                                                           {"yyyy-M-d H:mm", false},
+                                                           {"M/d/yyyy H:mm", false},
+                                                           {"d-MMM-yyyy H:mm", false}});
+    const bool byShape = state.range(0) != 0, newShapes = state.range(1) != 0;
+    const std::vector<std::string> pool = timeTextPool(newShapes);
+    std::vector<uint32_t> order(1 << 20);
+    std::mt19937 random(11);
+    for (uint32_t& at : order) at = random() % pool.size();
+    const auto lookup = byShape ? DBInterface::ImportDatePatterns::Lookup::ByShape
+                                : DBInterface::ImportDatePatterns::Lookup::EachPattern;
+    auto refuse = [](void*, const char*, bool) { return false; };
+    std::string into;
+    size_t next = 0;
+    for (auto _ : state) {
+        into.clear();
+        benchmark::DoNotOptimize(patterns.appendStoredForm(pool[order[next++ % order.size()]], true,
+                                                           false, &into, refuse, nullptr, lookup));
+    }
+    state.SetLabel(std::string(byShape ? "by shape" : "each pattern") +
+                   (newShapes ? ", a new shape each" : ", forms met again"));
+}
+BENCHMARK(BM_ImportTimePatterns)->ArgsProduct({{0, 1}, {0, 1}});
 
 void BM_NumberDisplay(benchmark::State& state) {
     fixLocale();

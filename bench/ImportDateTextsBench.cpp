@@ -2,10 +2,10 @@
 // forty years so that every change of daylight saving time is met: ordinary ISO texts
 // ("2005-08-15", "2005-08-15 13:03:53", and times with a zone "+02:00"); the other forms the
 // import reads (US "08/15/2005" and "8/15/2005 1:03:53 PM", "2005-8-15 13:03", "15-Aug-2005
-// 13:03"); and texts that no pattern reads and that stay text (ISO 8601 with a "T", German
-// "15.08.2005"). Each with date and time conversion on, in the local zone and with zoneless texts
-// read in UTC, beside the same file imported as text, and the ISO file beside the sqlite3 shell's
-// ".import --csv" of it.
+// 13:03"), also with days anywhere in a century in no order; and texts that no pattern reads and
+// that stay text (ISO 8601 with a "T", German "15.08.2005"). Each with date and time conversion
+// on, in the local zone and with zoneless texts read in UTC, beside the same file imported as
+// text, and the ISO file beside the sqlite3 shell's ".import --csv" of it.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,13 +21,35 @@ namespace {
 constexpr int kRuns = 3;
 
 // The day, the time and the zoned time of a row, in one of the forms.
-enum class Form { ISO, US, Other, ISOWithT, German };
+enum class Form { ISO, US, Other, OtherAtRandom, ISOWithT, German };
+
+// A well-mixed number of the row, for fields that fall anywhere.
+uint64_t scrambled(int64_t row) {
+    uint64_t x = static_cast<uint64_t>(row) * 0x9e3779b97f4a7c15u;
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9u;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebu;
+    return x ^ (x >> 31);
+}
 
 int formatDates(char* out, size_t size, Form form, int64_t row) {
-    const int year = 1990 + static_cast<int>(row % 40), month = 1 + static_cast<int>(row % 12),
-              day = 1 + static_cast<int>(row * 7 % 28), hour = static_cast<int>(row % 24),
-              minute = static_cast<int>(row * 13 % 60), second = static_cast<int>(row % 60),
-              zone = static_cast<int>(row % 25) - 12;
+    // The fields cycle through forty years, or with OtherAtRandom fall anywhere in a century.
+    int year = 1990 + static_cast<int>(row % 40), month = 1 + static_cast<int>(row % 12),
+        day = 1 + static_cast<int>(row * 7 % 28), hour = static_cast<int>(row % 24),
+        minute = static_cast<int>(row * 13 % 60), second = static_cast<int>(row % 60),
+        zone = static_cast<int>(row % 25) - 12;
+    if (form == Form::OtherAtRandom) {
+        uint64_t mixed = scrambled(row);
+        auto next = [&mixed](int count) {
+            const auto value = static_cast<int>(mixed % static_cast<uint64_t>(count));
+            mixed /= static_cast<uint64_t>(count);
+            return value;
+        };
+        year = 1950 + next(100);
+        month = 1 + next(12);
+        day = 1 + next(28);
+        hour = next(24);
+        minute = next(60);
+    }
     const int hour12 = hour % 12 == 0 ? 12 : hour % 12;
     const char* period = hour < 12 ? "AM" : "PM";
     static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -46,6 +68,7 @@ int formatDates(char* out, size_t size, Form form, int64_t row) {
                 day, year, month, day, year, hour, minute, second, month, day, year, hour12, minute,
                 second, period);
         case Form::Other:
+        case Form::OtherAtRandom:
             return std::snprintf(out, size, "%04d-%d-%d,%04d-%d-%d %d:%02d,%d-%s-%04d %d:%02d %s",
                                  year, month, day, year, month, day, hour, minute, day,
                                  months[month - 1], year, hour12, minute, period);
@@ -124,6 +147,7 @@ void compare(int64_t rows) {
         const char* name;
     } others[] = {{Form::US, "US \"08/15/2005 1:03:53 PM\""},
                   {Form::Other, "\"2005-8-15 13:03\", \"15-Aug-2005 1:03 PM\""},
+                  {Form::OtherAtRandom, "the same, days anywhere in 1950-2049"},
                   {Form::ISOWithT, "ISO with T (stay text)"},
                   {Form::German, "German \"15.08.2005\" (stay text)"}};
     for (const auto& other : others) {

@@ -1,15 +1,19 @@
 // Counting and paging a 1,000,000-row table the way the grid reads it: one connection per call,
 // a count, and 100-row pages at the start, the middle and the end; a grid page read from a query
-// built once, beside the same page with the grid query built again for it.
+// built once, beside the same page with the grid query built again for it; and pages found by
+// key at random rows with long blobs held by their prefix, as the window reads them, beside the
+// same pages read whole.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <random>
 #include <set>
 #include <string>
 
 #include "Common/DBConnection.h"
 #include "Common/DBInterface.h"
+#include "Common/KeysetPages.h"
 
 namespace {
 
@@ -118,6 +122,45 @@ void BM_GridPageFromABuiltQuery(benchmark::State& state) {
     state.counters["connections"] = benchmark::Counter(
         double(DBConnection::openedConnectionCount() - opened), benchmark::Counter::kAvgIterations);
 }
+
+// Per page: a page found by the key of a random row, from a query built once that holds long
+// blobs by their prefix (argument 1) or reads every value whole (0); the table has none.
+void BM_GridPageByKeyAtRandomRows(benchmark::State& state) {
+    const std::string& db = benchDatabase();
+    DBInterface::GridQuery query;
+    if (DBInterface::buildGridQuery(&query, "t", "", {}, {}, 1, 0, 0, db, nullptr,
+                                    state.range(0) ? DBInterface::LongValues::HeldPrefix
+                                                   : DBInterface::LongValues::Whole) != 0 ||
+        query.heldPrefixes.has_value() != (state.range(0) == 1)) {
+        state.SkipWithError("build failed");
+    }
+    // The keys are ROWIDs, made as values by a statement of their own.
+    sqlite3* values = nullptr;
+    sqlite3_open(":memory:", &values);
+    std::vector<DBInterface::RowKey> keys;
+    std::mt19937 random(7);
+    for (int i = 0; i < 256; ++i) {
+        sqlite3_stmt* statement = nullptr;
+        sqlite3_prepare_v2(values, "select ?", -1, &statement, nullptr);
+        sqlite3_bind_int64(statement, 1,
+                           std::uniform_int_distribution<int64_t>(1, kRows - kPageRows)(random));
+        sqlite3_step(statement);
+        DBInterface::RowKey key;
+        key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement, 0)));
+        keys.push_back(std::move(key));
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(values);
+    size_t next = 0;
+    for (auto _ : state) {
+        std::vector<DBValue> page;
+        DBInterface::readGridPageAfterKey(&page, query, &keys[next++ % keys.size()], 0, kPageRows,
+                                          db, nullptr);
+        if (page.size() != 5 * kPageRows) state.SkipWithError("short page");
+        benchmark::DoNotOptimize(page);
+    }
+}
+BENCHMARK(BM_GridPageByKeyAtRandomRows)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void gridOffsets(benchmark::internal::Benchmark* benchmark) {
     for (int64_t offset : kGridOffsets) benchmark->Arg(offset);

@@ -8,28 +8,8 @@
 #include "Common/SQLQuote.h"
 
 namespace {
-constexpr char kCutMark = '\xff';
 constexpr std::string_view kEllipsis = "\xe2\x80\xa6";
-
-// The length of the longest prefix of at most limit bytes that ends on a character boundary.
-size_t characterBoundaryBefore(std::string_view text, size_t limit) {
-    if (text.size() <= limit) return text.size();
-    size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xc0) == 0x80) --end;
-    return end;
-}
 }  // namespace
-
-void holdPrefixOfValue(DBValue* value) {
-    if (!value || !*value || (*value)->size() <= kHeldValueBytes) return;
-    std::string held = (*value)->substr(0, characterBoundaryBefore(**value, kHeldValueBytes));
-    held.push_back(kCutMark);
-    *value = std::move(held);
-}
-
-bool isCutValue(const DBValue& value) {
-    return value && !value->empty() && value->back() == kCutMark;
-}
 
 std::string_view heldTextOfValue(const std::string& value, std::string* withEllipsis) {
     const bool cut = !value.empty() && value.back() == kCutMark;

@@ -66,11 +66,11 @@ const DBInterface::GridQuery* RowsDataPort::query(const std::string& name, std::
         status == DBInterface::kObjectReadOnlyPaged || status == DBInterface::kObjectLimited};
     if (queryInputs_ != inputs) {
         queryInputs_.reset();
-        if (DBInterface::buildGridQuery(&query_, name, inputs.likeString.value_or(std::string()),
-                                        inputs.searchFieldIndexes, inputs.sortCodes,
-                                        inputs.sortByROWIDCode, 0,
-                                        inputs.noROWID ? DBInterface::kNoRowidName : 0,
-                                        inputs.databaseFilePath, error) != 0) {
+        if (DBInterface::buildGridQuery(
+                &query_, name, inputs.likeString.value_or(std::string()), inputs.searchFieldIndexes,
+                inputs.sortCodes, inputs.sortByROWIDCode, 0,
+                inputs.noROWID ? DBInterface::kNoRowidName : 0, inputs.databaseFilePath, error,
+                DBInterface::LongValues::HeldPrefix) != 0) {
             return nullptr;
         }
         queryInputs_ = std::move(inputs);
@@ -87,6 +87,13 @@ const DBInterface::GridQuery* RowsDataPort::query(const std::string& name, std::
 
 int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
                                   int64_t limit, bool reloadCachedValues, std::string* error) {
+    return loadValues(destination, firstRowIndex, limit, reloadCachedValues,
+                      DBInterface::LongValues::Whole, error);
+}
+
+int RowsDataPort::loadValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
+                             int64_t limit, bool reloadCachedValues,
+                             DBInterface::LongValues longValues, std::string* error) {
     std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
     auto& port = state_.dataPort;
     if (!name || !state_.databaseFilePath || port.numberOfFieldsPerRow < 1) return 0;
@@ -97,7 +104,8 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
             const DBInterface::GridQuery* built = query(*name, error);
             if (!built) return -1;
             const size_t before = destination->size();
-            int rc = pager_.readPage(destination, *built, firstRowIndex.value, limit, path, error);
+            int rc = pager_.readPage(destination, *built, firstRowIndex.value, limit, path, error,
+                                     longValues);
             assert((destination->size() - before) % static_cast<size_t>(built->columnsPerRow) == 0);
             return rc;
         }
@@ -138,7 +146,9 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
 int RowsDataPort::loadPageValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
                                  int64_t limit, bool reloadCachedValues, std::string* error) {
     const size_t before = destination->size();
-    const int rc = loadFieldValues(destination, firstRowIndex, limit, reloadCachedValues, error);
+    const int rc = loadValues(destination, firstRowIndex, limit, reloadCachedValues,
+                              DBInterface::LongValues::HeldPrefix, error);
+    // Long blobs of a table come held already; long texts are cut here.
     for (size_t i = before; i < destination->size(); ++i) holdPrefixOfValue(&(*destination)[i]);
     return rc;
 }

@@ -57,6 +57,8 @@ class RowsDataPort {
     bool pagesFoundByKey() const { return pager_.marksReady(); }
 
   private:
+    int loadValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
+                   bool reloadCachedValues, DBInterface::LongValues longValues, std::string* error);
     std::string countStatementForLimitedObject(const std::string& name) const;
     // What the grid query is built from; it is built again only when one of them changed.
     struct QueryInputs {

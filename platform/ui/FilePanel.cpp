@@ -1,8 +1,11 @@
 #include "platform/ui/FilePanel.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 
 namespace {
 
@@ -11,8 +14,56 @@ FilePanel::Responder& testResponder() {
     return responder;
 }
 
-QFileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
-    auto* dialog = new QFileDialog(parent, panel.title, panel.directory);
+// Qt's own dialog reads a quote in the typed name as the start of a list of names ("a" "b"), so
+// a name holding one chose another file. A typed text that is not such a list is one name.
+class FileDialog : public QFileDialog {
+  public:
+    using QFileDialog::QFileDialog;
+
+    QStringList chosenFiles() const {
+        return typedName_.isEmpty() ? selectedFiles() : QStringList{typedName_};
+    }
+
+  protected:
+    void accept() override {
+        typedName_.clear();
+        auto* edit = findChild<QLineEdit*>("fileNameEdit");
+        const QString typed = edit ? edit->text() : QString();
+        const bool list = fileMode() == ExistingFiles && typed.startsWith('"');
+        if (!typed.contains('"') || list || fileMode() == Directory) {
+            QFileDialog::accept();
+            return;
+        }
+        const QFileInfo file(directory().absoluteFilePath(typed));
+        if (file.isDir()) {
+            setDirectory(file.absoluteFilePath());
+            edit->clear();
+            return;
+        }
+        if (acceptMode() == AcceptOpen && !file.exists()) {
+            QMessageBox::warning(this, windowTitle(),
+                                 tr("%1\nFile not found.\nPlease verify the correct file name "
+                                    "was given.")
+                                     .arg(file.fileName()));
+            return;
+        }
+        if (acceptMode() == AcceptSave && file.exists() &&
+            QMessageBox::warning(
+                this, windowTitle(),
+                tr("%1 already exists.\nDo you want to replace it?").arg(file.fileName()),
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes) {
+            return;
+        }
+        typedName_ = file.absoluteFilePath();
+        QDialog::accept();
+    }
+
+  private:
+    QString typedName_;
+};
+
+FileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
+    auto* dialog = new FileDialog(parent, panel.title, panel.directory);
     bool save = panel.kind == FilePanel::Kind::Save;
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save                                    ? QFileDialog::AnyFile
@@ -44,9 +95,8 @@ QFileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
 
 QStringList FilePanel::runModal() const {
     if (testResponder()) return testResponder()(*this, nullptr);
-    QFileDialog* dialog = makeDialog(*this, nullptr);
-    QStringList paths =
-        dialog->exec() == QDialog::Accepted ? dialog->selectedFiles() : QStringList();
+    FileDialog* dialog = makeDialog(*this, nullptr);
+    QStringList paths = dialog->exec() == QDialog::Accepted ? dialog->chosenFiles() : QStringList();
     delete dialog;
     return paths;
 }
@@ -58,12 +108,12 @@ void FilePanel::beginSheetModalForWindow(QWidget* window,
         if (completion) completion(paths);
         return;
     }
-    QFileDialog* dialog = makeDialog(*this, window);
+    FileDialog* dialog = makeDialog(*this, window);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion](int result) {
         if (completion)
-            completion(result == QDialog::Accepted ? dialog->selectedFiles() : QStringList());
+            completion(result == QDialog::Accepted ? dialog->chosenFiles() : QStringList());
     });
     dialog->open();
 }

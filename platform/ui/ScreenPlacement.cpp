@@ -24,7 +24,8 @@ bool isPlacedWindow(const QWidget* widget) {
     }
 }
 
-// Set on a window placed before any frame was known: it is placed again once it has one.
+// Set on a window placed before any frame was known, to the frame corner it was placed at: it is
+// placed there again once it has a frame.
 constexpr const char* kPlacedWithoutFrame = "varneloPlacedWithoutFrame";
 
 bool hasOwnFrame(const QWidget* window) {
@@ -50,38 +51,17 @@ QScreen* screenFor(const QWidget* window, const QRect& frame) {
     return QGuiApplication::primaryScreen();
 }
 
-class Placer : public QObject {
-  public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        // The show event comes before the window is mapped: placed now, it never shows outside.
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            auto* widget = static_cast<QWidget*>(watched);
-            if (isPlacedWindow(widget)) placeInsideAvailableScreen(widget);
-        }
-        // The window manager framed and showed a window placed without knowing its frame: the
-        // client was kept inside, but its title bar may stand above the screen.
-        if (event->type() == QEvent::Expose && watched->isWindowType()) {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (widget->windowHandle() == watched &&
-                    widget->property(kPlacedWithoutFrame).toBool() && hasOwnFrame(widget)) {
-                    placeInsideAvailableScreen(widget);
-                }
-            }
-        }
-        return false;
-    }
-};
-
-}  // namespace
-
-void placeInsideAvailableScreen(QWidget* window) {
-    if (!window) return;
+// Places the window with its frame inside the available area. frameCorner: where the frame was
+// meant to stand, for a window framed after it was placed; else the frame goes where the window
+// stands, and a window not placed yet goes to the centre of its parent or screen.
+void placeFrame(QWidget* window, std::optional<QPoint> frameCorner) {
     const std::optional<QMargins> known = frameMargins(window);
-    window->setProperty(kPlacedWithoutFrame, !known.has_value());
     const QMargins margins = known.value_or(QMargins());
     const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
     QRect frame = window->geometry().marginsAdded(margins);
-    if (!window->testAttribute(Qt::WA_Moved)) {
+    if (frameCorner) {
+        frame.moveTopLeft(*frameCorner);
+    } else if (!window->testAttribute(Qt::WA_Moved)) {
         const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
         frame.moveCenter(parent && parent->isVisible()
                              ? parent->frameGeometry().center()
@@ -97,12 +77,46 @@ void placeInsideAvailableScreen(QWidget* window) {
         std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
     const int y =
         std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
+    window->setProperty(kPlacedWithoutFrame, known ? QVariant() : QVariant(QPoint(x, y)));
     if (client != window->size()) window->resize(client);
     // The frame's corner goes where the frame is; untouched when the window is already there.
+    // A window framed after it was placed is always moved: moves asked before the frame came
+    // may still be carried out, and the position last reported may be older than the last
+    // one asked.
     const QPoint clientCorner(x + margins.left(), y + margins.top());
-    if (clientCorner != window->geometry().topLeft() || !window->testAttribute(Qt::WA_Moved)) {
+    if (frameCorner || clientCorner != window->geometry().topLeft() ||
+        !window->testAttribute(Qt::WA_Moved)) {
         window->move(x, y);
     }
+}
+
+class Placer : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // The show event comes before the window is mapped: placed now, it never shows outside.
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (isPlacedWindow(widget)) placeFrame(widget, std::nullopt);
+        }
+        // The window manager framed and showed a window placed without knowing its frame: the
+        // client was kept inside, but its title bar may stand above the screen.
+        if (event->type() == QEvent::Expose && watched->isWindowType()) {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                const QVariant intended = widget->property(kPlacedWithoutFrame);
+                if (widget->windowHandle() == watched && intended.isValid() &&
+                    hasOwnFrame(widget)) {
+                    placeFrame(widget, intended.toPoint());
+                }
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void placeInsideAvailableScreen(QWidget* window) {
+    if (window) placeFrame(window, std::nullopt);
 }
 
 void keepWindowsInsideAvailableScreen() {

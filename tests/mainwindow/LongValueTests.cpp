@@ -2,6 +2,8 @@
 // and a copy still take the value whole and write back exactly what they took.
 #include <QClipboard>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 #include "mainwindow/HeldValues.h"
@@ -48,6 +50,42 @@ TEST_F(LongValueTest, ThePageHoldsAndDrawsOnlyTheFirstPartOfALongValue) {
     EXPECT_TRUE(QString::fromStdString(wholeText).startsWith(drawn.chopped(1)));
     EXPECT_FALSE(drawn.contains(QChar::ReplacementCharacter));
     EXPECT_EQ(shown(2, 2), "x");
+}
+
+TEST_F(LongValueTest, ALongBlobIsShownWithoutSQLiteReadingItWhole) {
+    run("create table big (name text, b blob); insert into big values ('long', "
+        "cast(printf('%.20000000c', 'z') as blob)), ('short', x'41')");
+    sqlite3_int64 used = 0, peak = 0;
+    sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &used, &peak, 1);
+    showGrid("big");
+    sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &used, &peak, 0);
+    EXPECT_LT(peak, 4000000);
+    EXPECT_EQ(shown(0, 2), QString(kHeldValueBytes, 'z') + QChar(0x2026));
+    EXPECT_EQ(shown(1, 2), "A");
+}
+
+TEST_F(LongValueTest, AHeldBlobIsEditedAndCopiedWhole) {
+    logUpdates();
+    run("create table held (b blob); insert into held values (cast(replace(hex(zeroblob(3000)), "
+        "'00', 'aé') as blob))");
+    const std::string whole = readBack("select b from held");
+    ASSERT_EQ(whole.size(), 9000u);
+    TablesAndRowsController* c = showGrid("held");
+    EXPECT_TRUE(isCutValue(*c->state().dataPort.page.cell(RowIndex(0), FieldIndex(1))));
+    doubleClick(0, 1);
+    QLineEdit* field = openedEditor();
+    ASSERT_NE(field, nullptr);
+    EXPECT_TRUE(sameText(field->text().toStdString(), whole));
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(readBack("select count(*) from updates"), "0");
+
+    makeKeyAndOrderFront(grid->window());
+    grid->setFocus();
+    click(0, 1);
+    QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), whole));
 }
 
 TEST_F(LongValueTest, AnEditStartsFromTheWholeValueAndWritesNothingUnchanged) {

@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 
+#include "mainwindow/rows/views/LongCellText.h"
 #include "mainwindow/rows/views/RowsTableModel.h"
 
 namespace {
@@ -116,6 +117,7 @@ void SpreadsheetTableCellView::paint(QPainter* painter, const QStyleOptionViewIt
         cell.text = placeholder;
         cell.palette.setColor(QPalette::Text, cell.palette.color(QPalette::PlaceholderText));
     }
+    cell.text = visiblePartOfLongText(cell.text, cell.fontMetrics, cell.rect.width());
     const QWidget* widget = option.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);

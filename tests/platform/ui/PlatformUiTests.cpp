@@ -2,17 +2,23 @@
 // work posted to the main thread and the main window.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
+#include <optional>
 #include <thread>
 
 #include "platform/ui/Alert.h"
@@ -183,4 +189,59 @@ TEST_F(PlatformUiTest, ATestStartsWithNoKeyHeldDownAfterAControlKeyClick) {
     QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
     SetUp();  // what the next test's set-up does
     EXPECT_EQ(QGuiApplication::keyboardModifiers(), Qt::NoModifier);
+}
+
+// Qt's dialog reads a quote in a typed name as the start of a list of names ("a" "b"): a name
+// holding one chose another file, a save went to a file the user never named.
+TEST_F(PlatformUiTest, AFileNameHoldingAQuoteIsTheFileChosen) {
+    QTemporaryDir folder;
+    const QString dir = folder.path();
+    for (const char* name : {"in\"side.csv", "x.csv", "y.csv"}) {
+        QFile file(dir + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QWidget window;
+    window.show();
+    struct Case {
+        FilePanel::Kind kind;
+        bool multiple;
+        QString typed;
+        QStringList chosen;
+    };
+    for (const Case& c :
+         {Case{FilePanel::Kind::Save, false, "new\"name.txt", {"new\"name.txt"}},
+          Case{FilePanel::Kind::Save, false, dir + "/o'k\"2.txt", {"o'k\"2.txt"}},
+          Case{FilePanel::Kind::Open, false, "in\"side.csv", {"in\"side.csv"}},
+          Case{FilePanel::Kind::Open, true, "in\"side.csv", {"in\"side.csv"}},
+          Case{FilePanel::Kind::Open, true, "\"x.csv\" \"y.csv\"", {"x.csv", "y.csv"}},
+          Case{FilePanel::Kind::Save, false, "plain.txt", {"plain.txt"}}}) {
+        FilePanel panel;
+        panel.kind = c.kind;
+        panel.allowsMultipleSelection = c.multiple;
+        panel.directory = dir;
+        panel.message = "m";  // the program's own dialog, as on a desktop without a native one
+        std::optional<QStringList> paths;
+        panel.beginSheetModalForWindow(&window, [&](const QStringList& chosen) { paths = chosen; });
+        auto* dialog = window.findChild<QFileDialog*>();
+        ASSERT_NE(dialog, nullptr);
+        auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(edit, nullptr);
+        edit->setText(c.typed);
+        QString asked;  // a question or warning the dialog put up instead of choosing
+        QTimer::singleShot(500, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = box->text();
+                box->reject();
+            }
+        });
+        QTest::keyClick(edit, Qt::Key_Return);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return paths.has_value(); }, 2000))
+            << c.typed.toStdString();
+        QStringList expected;
+        for (const QString& name : c.chosen) expected << dir + "/" + name;
+        EXPECT_EQ(paths->join('|').toStdString(), expected.join('|').toStdString());
+        EXPECT_EQ(asked, "") << c.typed.toStdString();
+        QTest::qWait(0);  // the dialog deletes itself
+        delete window.findChild<QFileDialog*>();
+    }
 }
