@@ -43,10 +43,10 @@ class KeyOrderReader {
         composite_ = keys_ >= 2 && indexOfAllKeys();
     }
 
-    int readAfter(const RowKey& key) {
+    int readAfter(const RowKey& key, bool fromKey) {
         std::vector<sqlite3_value*> prefix;
         for (size_t i = 0; i < keys_; ++i) prefix.push_back(key[i].get());
-        int rc = readEqualRun(prefix, key[keys_].get());
+        int rc = readEqualRun(prefix, key[keys_].get(), fromKey);
         for (size_t level = keys_; rc == SQLITE_OK && level-- > 0 && !full();) {
             prefix.resize(level);
             rc = readLevel(level, prefix, key[level].get());
@@ -57,6 +57,24 @@ class KeyOrderReader {
     int readFromStart() {
         std::vector<sqlite3_value*> prefix;
         return readFromStartOf(0, prefix);
+    }
+
+    // The ranges readAfter reads, counted; -1 when one of them is not counted in an index
+    // seeked to its start (counting it would pass over the rows before it).
+    int countAfter(const RowKey& key, int64_t* rows) {
+        std::vector<sqlite3_value*> prefix;
+        for (size_t i = 0; i < keys_; ++i) prefix.push_back(key[i].get());
+        *rows = 0;
+        int rc = countRange(prefix, keys_, {rowidRange(false), key[keys_].get()},
+                            composite_ ? keys_ : 0, rows);
+        for (size_t level = keys_; rc == SQLITE_OK && *rows >= 0 && level-- > 0;) {
+            prefix.resize(level);
+            for (const Range& range : rangesAfter(level, key[level].get())) {
+                rc = countRange(prefix, level, range, level, rows);
+                if (rc != SQLITE_OK || *rows < 0) break;
+            }
+        }
+        return rc;
     }
 
   private:
@@ -71,11 +89,18 @@ class KeyOrderReader {
                               : readLevel(level, prefix, nullptr, true);
     }
 
-    // The rows equal on every key to the prefix, after the ROWID (or all of them), by ROWID.
-    int readEqualRun(std::vector<sqlite3_value*>& prefix, sqlite3_value* rowid) {
+    // The rows equal on every key to the prefix, after the ROWID (from it with fromRowid, or all
+    // of them), by ROWID.
+    int readEqualRun(std::vector<sqlite3_value*>& prefix, sqlite3_value* rowid,
+                     bool fromRowid = false) {
         Range range;
-        if (rowid) range = {descending(keys_) ? "? < ?" : "? > ?", rowid};
+        if (rowid) range = {rowidRange(fromRowid), rowid};
         return readRange(prefix, keys_, range, indexFor(prefix, keys_, wanted()));
+    }
+
+    const char* rowidRange(bool fromRowid) const {
+        if (descending(keys_)) return fromRowid ? "? <= ?" : "? < ?";
+        return fromRowid ? "? >= ?" : "? > ?";
     }
 
     // The rows equal on the keys before level to the prefix and after the value on the key of
@@ -235,6 +260,24 @@ class KeyOrderReader {
                    [&](sqlite3_stmt* statement) { skip_ -= sqlite3_column_int64(statement, 0); });
     }
 
+    // Adds the rows of one range to rows, or makes it -1 when SQLite would not seek them in an
+    // index that holds all it looks at (walking the table from a ROWID could cost more than a
+    // count of the whole search in a narrow index).
+    int countRange(const std::vector<sqlite3_value*>& prefix, size_t level, const Range& range,
+                   size_t index, int64_t* rows) {
+        std::vector<sqlite3_value*> parameters;
+        const std::string sql = "select count(*) from " + query_.table +
+                                where(prefix, level, range, index, &parameters);
+        const std::string plan = queryPlanOf(db_, sql);
+        if (plan.find("SEARCH") == std::string::npos ||
+            plan.find("COVERING INDEX") == std::string::npos) {
+            *rows = -1;
+            return SQLITE_OK;
+        }
+        return run(sql, parameters,
+                   [&](sqlite3_stmt* statement) { *rows += sqlite3_column_int64(statement, 0); });
+    }
+
     // The value of the key of level of the first row in the ranges, into value (none when they
     // hold no row).
     int firstValue(size_t level, const std::vector<sqlite3_value*>& prefix,
@@ -350,20 +393,9 @@ class KeyOrderReader {
     bool indexed(size_t level) {
         auto found = indexed_.find(level);
         if (found != indexed_.end()) return found->second;
-        bool usesIndex = false;
-        forEachRow(
-            db_,
-            "explain query plan select 1 from " + query_.table + " where " + expression(level) +
-                " = 0",
-            [&](sqlite3_stmt* statement) {
-                const auto* detail = sqlite3_column_text(statement, 3);
-                if (detail && std::string(reinterpret_cast<const char*>(detail)).find(" INDEX ") !=
-                                  std::string::npos) {
-                    usesIndex = true;
-                }
-                return true;
-            });
-        return indexed_[level] = usesIndex;
+        const std::string plan = queryPlanOf(
+            db_, "select 1 from " + query_.table + " where " + expression(level) + " = 0");
+        return indexed_[level] = plan.find(" INDEX ") != std::string::npos;
     }
 
     // The least value of the key of level, found by its index past the NULLs; cached.
@@ -415,10 +447,27 @@ class KeyOrderReader {
 
 }  // namespace
 
+std::string queryPlanOf(sqlite3* db, const std::string& sql) {
+    std::string plan;
+    forEachRow(db, "explain query plan " + sql, [&](sqlite3_stmt* statement) {
+        if (const auto* detail = sqlite3_column_text(statement, 3)) {
+            plan += (plan.empty() ? "" : "; ") + std::string(reinterpret_cast<const char*>(detail));
+        }
+        return true;
+    });
+    return plan;
+}
+
 int readRowsInKeyOrder(std::vector<DBRow>* page, const GridQuery& query, const RowKey* key,
-                       int64_t skip, int64_t limit, sqlite3* db) {
+                       int64_t skip, int64_t limit, sqlite3* db, bool fromKey) {
     KeyOrderReader reader(query, db, skip, limit, page);
-    return key ? reader.readAfter(*key) : reader.readFromStart();
+    return key ? reader.readAfter(*key, fromKey) : reader.readFromStart();
+}
+
+int countRowsAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db) {
+    std::vector<DBRow> none;
+    KeyOrderReader reader(query, db, 0, 0, &none);
+    return reader.countAfter(key, rows);
 }
 
 }  // namespace DBInterface

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "Common/DBTypes.h"
@@ -19,8 +20,16 @@
 namespace DBInterface {
 
 // Appends to page up to limit rows, skipping skip rows first, from just after the row whose keys
-// are given, or from the start of the order when key is null.
+// are given (from that row itself with fromKey), or from the start of the order when key is null.
 int readRowsInKeyOrder(std::vector<DBRow>* page, const GridQuery& query, const RowKey* key,
-                       int64_t skip, int64_t limit, sqlite3* db);
+                       int64_t skip, int64_t limit, sqlite3* db, bool fromKey = false);
+
+// Counts into rows the rows after the row whose keys are given, over the ranges
+// readRowsInKeyOrder reads; -1 when SQLite would not seek one of them in an index that holds all
+// the count looks at, so that counting it could cost more than counting every row.
+int countRowsAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db);
+
+// The details of SQLite's plan for the statement, joined by "; "; "" when it does not compile.
+std::string queryPlanOf(sqlite3* db, const std::string& sql);
 
 }  // namespace DBInterface

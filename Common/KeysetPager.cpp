@@ -24,6 +24,8 @@ void KeysetPager::follow(const GridQuery& query, const std::string& databaseFile
     samplingFailed_ = false;
     countedRows_ = -1;
     countVersion_ = -1;
+    firstRow_.clear();
+    lastRow_.clear();
     if (databaseFilePath != path_) watch_.reset();
     query_ = query;
     wholeQuery_ = wholeValuesOf(query);
@@ -40,7 +42,8 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     follow(query, databaseFilePath);
     if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     int64_t version = watch().version();
-    int64_t count = getNumberWithQueryString(query.count, databaseFilePath, errorString);
+    lastRow_.clear();
+    int64_t count = countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString);
     countedRows_ = count;
     countVersion_ = version;
     if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);
@@ -89,11 +92,28 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, const GridQuery& quer
                                std::string* errorString) {
     const int64_t rowsAfter = std::max<int64_t>(countedRows_ - firstRowIndex - limit, 0);
     const bool countHolds = countVersion_ == version && countedRows_ >= 0;
+    if (countHolds) {
+        // A read that asks for no row past the last one counted stops there instead of looking
+        // on to the end of the order.
+        if (firstRowIndex >= countedRows_) return SQLITE_OK;
+        limit = std::min(limit, countedRows_ - firstRowIndex);
+    }
+    const RowKey* first = countHolds && !firstRow_.empty() ? &firstRow_ : nullptr;
     // Near the end the order is read backwards by key from there, passing over fewer rows than
-    // from the last mark.
-    if (countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_) {
+    // from the last mark; from the last row under a search whose first row was found.
+    const bool nearEnd = countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_;
+    const bool laterHalf = countHolds && rowsAfter + spacing_ < firstRowIndex;
+    const RowKey* last = nullptr;
+    if (first && (nearEnd || (laterHalf && !marks_))) {
+        if (lastRow_.empty()) {
+            int rc = lastRowKey(&lastRow_, query_, path_, errorString);
+            if (rc != SQLITE_OK) return rc;
+        }
+        if (!lastRow_.empty()) last = &lastRow_;
+    }
+    if (nearEnd || (last && laterHalf)) {
         return readGridPageFromEnd(page, query, firstRowIndex, limit, countedRows_, path_,
-                                   errorString, true);
+                                   errorString, true, last);
     }
     if (marks_ && !marks_->marks.empty() && firstRowIndex >= spacing_) {
         size_t mark =
@@ -104,13 +124,19 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, const GridQuery& quer
         return readGridPageAfterKey(page, query, &marks_->marks[mark],
                                     firstRowIndex - markRowIndex - 1, limit, path_, errorString);
     }
-    // Before the first mark the order is read from its start the same way.
+    // Before the first mark the order is read from its start the same way, or from its first row
+    // under the search, past the rows before it.
     if (firstRowIndex < spacing_) {
-        return readGridPageAfterKey(page, query, nullptr, firstRowIndex, limit, path_, errorString);
+        return readGridPageAfterKey(page, query, first, firstRowIndex, limit, path_, errorString,
+                                    first != nullptr);
     }
     if (countHolds && rowsAfter + spacing_ < firstRowIndex) {
         return readGridPageFromEnd(page, query, firstRowIndex, limit, countedRows_, path_,
                                    errorString);
+    }
+    if (first) {
+        return readGridPageAfterKey(page, query, first, firstRowIndex, limit, path_, errorString,
+                                    true);
     }
     return readGridPage(page, query, limit, firstRowIndex, path_, errorString);
 }

@@ -8,6 +8,7 @@
 #include "Common/DBExecution.h"
 #include "Common/HeldPrefixPages.h"
 #include "Common/KeyRanges.h"
+#include "Common/Statement.h"
 
 namespace DBInterface {
 
@@ -31,6 +32,52 @@ std::string rowsOf(const GridQuery& query, const std::string& columns) {
 int failed(sqlite3* db, int rc, std::string* errorString) {
     appendError(errorString, sqlite3_errmsg(db));
     return rc;
+}
+
+GridQuery reversedOrder(const GridQuery& query) {
+    GridQuery reversed = query;
+    for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
+    return reversed;
+}
+
+// The keys of the first row of the order under the search into key, one key after the other:
+// the first value of the key, then the first ROWID among the rows of that value. Each statement
+// stops at the first row it meets, where one ordered by the key and ROWID against the key's index
+// would sort the key's runs and read on for a row of the next value. found says whether the key's
+// index led to the first row, or to none (the key then stays empty).
+int firstRowKey(RowKey* key, bool* found, const GridQuery& query, sqlite3* db) {
+    std::string condition = "(" + query.search + ")";
+    for (const OrderKey& orderKey : query.orderKeys) {
+        const std::string sql = "select " + orderKey.expression + " from " + query.table +
+                                " where " + condition + " order by " + orderTerm(orderKey) +
+                                " limit 1";
+        // Sorted, every row under the search would be read for the first.
+        if (key->empty() && queryPlanOf(db, sql).find("TEMP B-TREE") != std::string::npos) {
+            return SQLITE_OK;
+        }
+        *found = true;
+        Statement statement;
+        int rc = statement.prepare(db, sql);
+        int parameter = 0;
+        for (size_t i = 0; rc == SQLITE_OK && i < key->size(); ++i) {
+            if (sqlite3_value_type((*key)[i].get()) != SQLITE_NULL) {
+                rc = sqlite3_bind_value(statement.get(), ++parameter, (*key)[i].get());
+            }
+        }
+        if (rc == SQLITE_OK) rc = sqlite3_step(statement.get());
+        if (rc == SQLITE_DONE) {
+            // No row; after the first key's value, never within one read, but then counted whole.
+            *found = key->empty();
+            key->clear();
+            return SQLITE_OK;
+        }
+        if (rc != SQLITE_ROW) return rc;
+        sqlite3_value* value = sqlite3_column_value(statement.get(), 0);
+        condition += " and " + orderKey.expression +
+                     (sqlite3_value_type(value) == SQLITE_NULL ? " is null" : " = ?");
+        key->emplace_back(sqlite3_value_dup(value));
+    }
+    return SQLITE_OK;
 }
 
 }  // namespace
@@ -61,7 +108,7 @@ int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, s
 
 int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
-                         std::string* errorString) {
+                         std::string* errorString, bool fromKey) {
     std::vector<DBRow> page;
     int rc = readHoldingPrefixes(
         &page, query, databaseFilePath, errorString,
@@ -70,16 +117,72 @@ int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, con
             int opened = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly,
                                           errorString);
             if (opened != SQLITE_OK) return opened;
-            int done = readRowsInKeyOrder(into, read, key, skip, limit, connection->handle());
+            int done =
+                readRowsInKeyOrder(into, read, key, skip, limit, connection->handle(), fromKey);
             return done == SQLITE_OK ? done : failed(connection->handle(), done, errorString);
         });
     if (rc != SQLITE_OK) return rc;
     return appendGridRows(rows, page, query, errorString);
 }
 
+int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
+                              const std::string& databaseFilePath, std::string* errorString) {
+    first->clear();
+    // Without a search the first row is the order's first, and SQLite counts a table in a glance.
+    // Orders of several keys are counted whole: finding their first row could mean sorting long
+    // runs of their first key.
+    if (!query.keyed || query.search.empty() || query.orderKeys.size() > 2 ||
+        databaseFilePath.empty()) {
+        return getNumberWithQueryString(query.count, databaseFilePath, errorString);
+    }
+    DBConnection connection(databaseFilePath, ConnectionKind::Plain);
+    if (!connection.isOpen()) {
+        return getNumberWithQueryString(query.count, databaseFilePath, errorString);  // says why
+    }
+    sqlite3* db = connection.handle();
+    // One read: the first row and the rows after it are of the same rows.
+    const bool ownRead = sqlite3_get_autocommit(db) != 0;
+    int rc = ownRead ? sqlite3_exec(db, "begin", nullptr, nullptr, nullptr) : SQLITE_OK;
+    int64_t rows = -1;
+    RowKey key;
+    bool found = false;
+    if (rc == SQLITE_OK) rc = firstRowKey(&key, &found, query, db);
+    if (rc == SQLITE_OK && found && key.empty()) rows = 0;
+    if (rc == SQLITE_OK && !key.empty()) {
+        int64_t after = -1;
+        rc = countRowsAfterKey(&after, query, key, db);
+        if (rc == SQLITE_OK && after >= 0) rows = after + 1;
+    }
+    // Counted whole, the rows before the first row are passed over once more, but a page from
+    // it still need not.
+    if (rc == SQLITE_OK && rows < 0) {
+        rc = forEachRow(db, query.count, [&](sqlite3_stmt* statement) {
+            rows = sqlite3_column_int64(statement, 0);
+            return false;
+        });
+    }
+    if (rc != SQLITE_OK) appendError(errorString, sqlite3_errmsg(db));
+    if (ownRead) sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return -1;
+    *first = std::move(key);
+    return rows;
+}
+
+int lastRowKey(RowKey* last, const GridQuery& query, const std::string& databaseFilePath,
+               std::string* errorString) {
+    last->clear();
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
+    if (rc != SQLITE_OK) return rc;
+    bool found = false;
+    rc = firstRowKey(last, &found, reversedOrder(query), connection->handle());
+    if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
+    return SQLITE_OK;
+}
+
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                         int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
-                        std::string* errorString, bool byKey) {
+                        std::string* errorString, bool byKey, const RowKey* lastRow) {
     int64_t end = std::min(firstRowIndex + limit, totalRows);
     if (end <= firstRowIndex) return SQLITE_OK;
     std::vector<DBRow> page;
@@ -96,10 +199,9 @@ int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int6
             int opened = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly,
                                           errorString);
             if (opened != SQLITE_OK) return opened;
-            GridQuery reversed = read;
-            for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
-            int done = readRowsInKeyOrder(into, reversed, nullptr, totalRows - end,
-                                          end - firstRowIndex, connection->handle());
+            int done =
+                readRowsInKeyOrder(into, reversedOrder(read), lastRow, totalRows - end,
+                                   end - firstRowIndex, connection->handle(), lastRow != nullptr);
             return done == SQLITE_OK ? done : failed(connection->handle(), done, errorString);
         });
     if (rc != SQLITE_OK) return rc;

@@ -32,16 +32,32 @@ struct PageMarks {
 int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
                     std::string* errorString);
 
-// Appends up to limit rows flat, beginning skip rows after the row whose keys are given (from the
-// start of the order without a key), read on one connection.
+// Appends up to limit rows flat, beginning skip rows after the row whose keys are given (skip rows
+// from it with fromKey; from the start of the order without a key), read on one connection.
 int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, const RowKey* key,
                          int64_t skip, int64_t limit, const std::string& databaseFilePath,
-                         std::string* errorString);
+                         std::string* errorString, bool fromKey = false);
+
+// The rows of the query (its count); -1 with the error. Where the index of an order of one key
+// leads to the first row under a search, its keys go into first, so that the pages read from that
+// row never pass over the rows before it again; the rows are then counted on from it where an
+// index holds all the count looks at, else by the count statement. Without that row first is
+// left empty.
+int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
+                              const std::string& databaseFilePath, std::string* errorString);
+
+// The keys of the last row under the search of a query whose count found its first row (see
+// countRowsFromFirstRow), found the same way from the end of the order; empty when there is none
+// or its index does not lead there.
+int lastRowKey(RowKey* last, const GridQuery& query, const std::string& databaseFilePath,
+               std::string* errorString);
 
 // Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
-// which holds totalRows rows: with an offset, or by key (range by range, for pages near the end).
+// which holds totalRows rows: with an offset, or by key (range by range, for pages near the end;
+// from lastRow on when it is given, its keys those of the last of the rows).
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                         int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
-                        std::string* errorString, bool byKey = false);
+                        std::string* errorString, bool byKey = false,
+                        const RowKey* lastRow = nullptr);
 
 }  // namespace DBInterface

@@ -158,3 +158,76 @@ TEST_F(SearchEndTest, TheFieldsClearButtonShowsEveryRowAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// 600 names sorted with their index: those holding "zz" (in either case) come last in the order,
+// a NULL name first.
+class SortedSearchTest : public PanelTest {
+  protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        run("create table w (name text, note text); insert into w select case when value % 40 = "
+            "0 then 'zz' || (value % 7) when value % 41 = 0 then 'ZZ''' || value when value = 5 "
+            "then null else 'a' || value end, 'n' || value from generate_series(1, 600)");
+        std::string error;
+        ASSERT_EQ(DBInterface::updateSortCodes({1}, "w", db, &error), 0) << error;
+        ASSERT_EQ(DBInterface::updateTableIndexes("w", {1}, db, &error), 0) << error;
+        c = show("w");
+        panel = &partsOf(c).search;
+        panel->showSearchPanel();
+    }
+    void searchFor(const QString& text) {
+        panel->searchPanelSearchField()->clear();
+        QTest::keyClicks(panel->searchPanelSearchField(), text);
+        QTest::keyClick(panel->searchPanelSearchField(), Qt::Key_Return);
+    }
+    // The grid's rows from the top, as ROWID and name.
+    std::vector<std::string> shown() const {
+        std::vector<std::string> values;
+        for (int64_t row = 0; row < rowsOf(c)->rowsTableView()->numberOfRows(); ++row) {
+            values.push_back(gridValue(c, row, 0));
+            values.push_back(gridValue(c, row, 1));
+        }
+        return values;
+    }
+    std::vector<std::string> expected(const std::string& pattern, int64_t rows) const {
+        return query("select rowid, name from w where name like '" + pattern +
+                     "' order by name collate nocase, rowid limit " + std::to_string(rows));
+    }
+
+    TablesAndRowsController* c = nullptr;
+    SearchPanel* panel = nullptr;
+};
+
+TEST_F(SortedSearchTest, RowsFoundAtTheEndOfTheOrderShowFromTheFirstAndFollowWritesElsewhere) {
+    const int64_t pageRows = rowsOf(c)->numberOfDataPortRows();
+    searchFor("zz");
+    ASSERT_EQ(c->state().dataPort.totalRows, 29);  // 15 "zz" and 14 "ZZ'"
+    EXPECT_EQ(shown(), expected("%zz%", pageRows));
+    searchFor("Z'");
+    ASSERT_EQ(c->state().dataPort.totalRows, 14);
+    EXPECT_EQ(shown(), expected("%z''%", pageRows));
+    searchFor("no such name");
+    EXPECT_EQ(c->state().dataPort.totalRows, 0);
+    EXPECT_TRUE(shown().empty());
+
+    // Rows written by another connection are found by the next search, the first of them too.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "insert into w values ('no such name', 'x'), ('a zz', 'y'); delete "
+                           "from w where name = 'zz0'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    searchFor("no such name");
+    EXPECT_EQ(c->state().dataPort.totalRows, 1);
+    searchFor("zz");
+    ASSERT_EQ(c->state().dataPort.totalRows, 28);
+    EXPECT_EQ(gridValue(c, 0, 1), "a zz");
+    EXPECT_EQ(shown(), expected("%zz%", pageRows));
+    EXPECT_TRUE(alerts.empty());
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+// A search is counted on from its first row in the order, and its pages are read from that row:
+// the counts and pages are those of COUNT(*) and LIMIT/OFFSET over hostile values, and the rows
+// before the first one under the search are passed over once, by the count, not again by the page.
+#include <sqlite3.h>
+
+#include <atomic>
+
+#include "Common/KeysetPager.h"
+#include "tests/support/DatabaseTest.h"
+#include "tests/support/PostedCalls.h"
+
+using namespace DBInterface;
+
+namespace {
+
+// LIKE as SQLite has it, counting the values it looks at.
+std::atomic<int64_t> likeCalls{0};
+
+void countingLike(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    ++likeCalls;
+    const auto* pattern = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    const auto* escape = argc == 3 ? sqlite3_value_text(argv[2]) : nullptr;
+    if (!pattern || !text) return sqlite3_result_null(context);
+    sqlite3_result_int(context, sqlite3_strlike(pattern, text, escape ? escape[0] : 0) == 0);
+}
+
+int installCountingLike(sqlite3* db, char**, const sqlite3_api_routines*) {
+    for (int arguments : {2, 3}) {
+        sqlite3_create_function(db, "like", arguments, SQLITE_UTF8, nullptr, countingLike, nullptr,
+                                nullptr);
+    }
+    return SQLITE_OK;
+}
+
+// Every connection opened while it lives evaluates LIKE through countingLike.
+class CountedLike {
+  public:
+    CountedLike() { sqlite3_auto_extension(autoExtension()); }
+    ~CountedLike() { sqlite3_cancel_auto_extension(autoExtension()); }
+
+  private:
+    static void (*autoExtension())() { return reinterpret_cast<void (*)()>(installCountingLike); }
+};
+
+class SearchFirstRowTest : public DatabaseTest {
+  protected:
+    void SetUp() override {
+        DatabaseTest::SetUp();
+        run("pragma user_version = 1");
+    }
+
+    GridQuery grid(const std::string& table, const std::string& text, const IndexSet& fields,
+                   const std::vector<int>& sortCodes, uint64_t rowidCode) {
+        GridQuery query;
+        std::string error;
+        EXPECT_EQ(buildGridQuery(&query, table, likePatternForSearchText(text), fields, sortCodes,
+                                 rowidCode, 0, 0, db, &error),
+                  0)
+            << error;
+        EXPECT_TRUE(query.keyed) << query.select;
+        return query;
+    }
+
+    PostedCalls posted;
+};
+
+}  // namespace
+
+// NULLs, long runs of one value, letter case, quotes, "%", "_" and backslashes in values and in
+// the searched texts, numbers, texts and blobs in one field: counted and paged at random places
+// in every kind of order, against COUNT(*) and LIMIT/OFFSET on the same rows.
+TEST_F(SearchFirstRowTest, CountsAndPagesFromTheFirstRowAreThoseOfCountAndOffset) {
+    std::string error;
+    ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
+                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
+                          &error),
+              0)
+        << error;
+    run("insert into h select case value % 13 when 0 then null when 1 then 'it''s ' || (value % "
+        "4) when 2 then '50% off ' || (value % 7) when 3 then 'a_b' when 4 then 'A\\B ' || (value "
+        "% 3) when 5 then value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' when 8 then "
+        "'same' when 9 then 'Same' else 'n' || (value * 37 % 2000) end, case value % 7 when 0 "
+        "then null when 1 then 'abc' when 2 then (value % 11) || '' when 3 then '1e1' else value "
+        "% 4 end, case when value % 5 = 0 then null when value % 3 = 0 then 'x''y %' else 'z_' "
+        "end from generate_series(1, 2000)");
+    const std::vector<std::vector<int>> orders = {{1}, {2}, {3},    {4},    {5},
+                                                  {6}, {},  {1, 3}, {4, 1}, {6, 3, 2}};
+    const char* texts[] = {"n1", "it's", "%", "_", "\\", "same", "a_b", "50%", "1", "no such"};
+    uint32_t seed = 11;
+    auto next = [&](uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % below;
+    };
+    int firstRowsFound = 0;
+    for (const std::vector<int>& order : orders) {
+        std::vector<int64_t> indexed(order.begin(), order.end());
+        ASSERT_EQ(updateTableIndexes("h", indexed, db, &error), 0) << error;
+        for (uint64_t rowidCode : {1, 2}) {
+            for (const IndexSet& fields : {IndexSet{0}, IndexSet{0, 2}}) {
+                for (const char* text : texts) {
+                    const GridQuery query = grid("h", text, fields, order, rowidCode);
+                    const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+                    RowKey first;
+                    ASSERT_EQ(countRowsFromFirstRow(&first, query, db, &error), rows)
+                        << error << " " << query.select;
+                    if (!first.empty()) ++firstRowsFound;
+                    // No marks, so that pages are read from the first row or from the end.
+                    KeysetPager pager(posted.poster(), 20, 1 << 30);
+                    ASSERT_EQ(pager.countRows(query, db, &error), rows) << error;
+                    for (int read = 0; read < 12; ++read) {
+                        const int64_t at = read == 0 ? 0 : next(static_cast<uint32_t>(rows + 4));
+                        const int64_t limit = 1 + next(40);
+                        std::vector<DBValue> expected, got;
+                        ASSERT_EQ(readGridPage(&expected, query, limit, at, db, nullptr), 0);
+                        ASSERT_EQ(pager.readPage(&got, query, at, limit, db, &error), 0) << error;
+                        ASSERT_EQ(got, expected) << limit << " rows at " << at << " of " << rows
+                                                 << " of " << query.select;
+                    }
+                }
+            }
+        }
+    }
+    // Most orders have their index, so most searches were counted from their first row.
+    EXPECT_GT(firstRowsFound, 150);
+}
+
+TEST_F(SearchFirstRowTest, TheFirstPageOfASearchPassesOverNoRowBeforeOrAfterItsRows) {
+    std::string error;
+    ASSERT_EQ(createTable("t", 0, {"name", "amount"}, {kFieldTypeText, kFieldTypeNumber}, nullptr,
+                          nullptr, db, &error),
+              0)
+        << error;
+    // Only the last 30 names in the order hold "zz"; "a1000" is the fourth name, and the only
+    // one holding it.
+    run("insert into t select case when value > 2970 then 'zz' || value else 'a' || value end, "
+        "value from generate_series(1, 3000)");
+    ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
+    const struct {
+        const char* text;
+        int64_t rows;
+    } searches[] = {{"zz", 30}, {"a1000", 1}};
+    for (const auto& search : searches) {
+        for (uint64_t rowidCode : {1, 2}) {
+            const GridQuery query = grid("t", search.text, IndexSet{0}, {1}, rowidCode);
+            KeysetPager pager(posted.poster());
+            CountedLike counted;
+            likeCalls = 0;
+            ASSERT_EQ(pager.countRows(query, db, &error), search.rows) << error;
+            std::vector<DBValue> page, expected;
+            ASSERT_EQ(pager.readPage(&page, query, 0, 10, db, &error), 0) << error;
+            // The count looks at each row once; the page only at the rows it shows and a few
+            // more.
+            EXPECT_LT(likeCalls, 3000 + 100) << search.text;
+            ASSERT_EQ(readGridPage(&expected, query, 10, 0, db, nullptr), 0);
+            EXPECT_EQ(page, expected);
+        }
+    }
+}
+
+TEST_F(SearchFirstRowTest, PagesInTheLaterHalfOfASearchAreReadFromItsLastRow) {
+    std::string error;
+    ASSERT_EQ(createTable("t", 0, {"name"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)
+        << error;
+    // The 100 names holding "ax" come first in the order, 2900 others after them.
+    run("insert into t select case when value <= 100 then 'ax' || value else 'n' || value end "
+        "from generate_series(1, 3000)");
+    ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
+    for (uint64_t rowidCode : {1, 2}) {
+        const GridQuery query = grid("t", "ax", IndexSet{0}, {1}, rowidCode);
+        // Without marks.
+        KeysetPager pager(posted.poster(), 10, 1 << 30);
+        ASSERT_EQ(pager.countRows(query, db, &error), 100) << error;
+        CountedLike counted;
+        std::vector<DBValue> page;
+        ASSERT_EQ(pager.readPage(&page, query, 80, 5, db, &error), 0) << error;
+        // Once the last row is known, a page of the later half passes over the 2900 rows after
+        // it no more.
+        for (int64_t at : {70, 60, 88}) {
+            likeCalls = 0;
+            page.clear();
+            ASSERT_EQ(pager.readPage(&page, query, at, 5, db, &error), 0) << error;
+            EXPECT_LT(likeCalls, 100) << at;
+            std::vector<DBValue> expected;
+            ASSERT_EQ(readGridPage(&expected, query, 5, at, db, nullptr), 0);
+            EXPECT_EQ(page, expected) << at;
+        }
+    }
+}
+
+TEST_F(SearchFirstRowTest, ASearchThatFindsNothingReadsNoPage) {
+    std::string error;
+    ASSERT_EQ(createTable("t", 0, {"name"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)
+        << error;
+    run("insert into t select 'name ' || value from generate_series(1, 500)");
+    ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
+    const GridQuery query = grid("t", "no such name", IndexSet{0}, {1}, 1);
+    KeysetPager pager(posted.poster());
+    ASSERT_EQ(pager.countRows(query, db, &error), 0) << error;
+    const int64_t opened = DBConnection::openedConnectionCount();
+    std::vector<DBValue> page;
+    ASSERT_EQ(pager.readPage(&page, query, 0, 20, db, &error), 0) << error;
+    EXPECT_TRUE(page.empty());
+    EXPECT_EQ(DBConnection::openedConnectionCount(), opened);
+    // A row that comes afterwards is read, not taken for the nothing counted before.
+    run("insert into t values ('no such name')");
+    ASSERT_EQ(pager.readPage(&page, query, 0, 20, db, &error), 0) << error;
+    EXPECT_EQ(page.size(), 2u);
+}
