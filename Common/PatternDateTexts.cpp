@@ -354,8 +354,11 @@ QuickDatePattern::Reading QuickDatePattern::readOn(std::string_view text,
                     break;
                 }
                 if (!isDigit(text[at])) {
-                    return isSpace(text[at]) || !isASCII(text[at]) ? Reading::AskICU
-                                                                   : Reading::NotRead;
+                    // A minus sign is read with the number ("-0" is 0).
+                    const bool minus =
+                        text[at] == '-' && at + 1 != text.size() && isDigit(text[at + 1]);
+                    return minus || isSpace(text[at]) || !isASCII(text[at]) ? Reading::AskICU
+                                                                            : Reading::NotRead;
                 }
                 const size_t begin = at;
                 while (++at != text.size() && isDigit(text[at])) {

@@ -261,3 +261,40 @@ TEST(PatternDateTexts, LocalesOfOtherCalendarsAsICU) {
         }
     }
 }
+
+// ICU reads a minus sign with a number: "-0" and "-00" are 0, other numbers below 0 are out of
+// range.
+TEST(PatternDateTexts, SignedNumbersAsICU) {
+    FixedLocale fixed("en_US", "Europe/Berlin");
+    struct Case {
+        const char* text;
+        const char* time;  // nullptr: only as ICU reads it
+    };
+    const Case cases[] = {
+        {"2005-8-15 -0:30", "2005-08-15 00:30:00 +0200"},
+        {"2005-8-15 -00:00", "2005-08-15 00:00:00 +0200"},
+        {"2005-8-15 1:-00", "2005-08-15 01:00:00 +0200"},
+        {"2005-8-15 1:03:-00", "2005-08-15 01:03:00 +0200"},
+        {"2005-8-15 -0:03 PM", "2005-08-15 12:03:00 +0200"},
+        {"2005-8-15 -1:30", ""},
+        {"2005-8-15 +0:30", nullptr},
+        {"2005-8-15 12:-03 PM", nullptr},
+        {"2005--0-15", nullptr},
+        {"8/-0/2005", nullptr},
+        {"2005-8--0", nullptr},
+        {"-0-8-15", nullptr},
+        {"15--Aug-2005", nullptr},
+        {"2005-08-15 -0400", nullptr},
+    };
+    for (const Case& c : cases) {
+        for (bool utc : {false, true}) {
+            EXPECT_EQ(parseDate(c.text, utc), parseDateByPatterns(c.text, utc))
+                << "[" << c.text << "] utc " << utc;
+            const std::string time = parseTime(c.text, utc);
+            EXPECT_EQ(time, parseTimeByPatterns(c.text, utc)) << "[" << c.text << "] utc " << utc;
+            if (c.time && !utc) {
+                EXPECT_EQ(time, c.time) << "[" << c.text << "]";
+            }
+        }
+    }
+}
