@@ -538,6 +538,9 @@ bool ImportDatePatterns::appendStoredForm(std::string_view text, bool withTime, 
                 } else {
                     reading = readEntry(entry, text, names, dates, &progress);
                 }
+            } else if (reading == Reading::AskICU) {
+                // Read as far as it goes, for a field ICU is sure to refuse.
+                reading = readEntry(entry, text, names, dates, &progress);
             }
         } else {
             if (dateParts_[entry.datePart].localized() || entry.rest.localized()) {
@@ -554,7 +557,9 @@ bool ImportDatePatterns::appendStoredForm(std::string_view text, bool withTime, 
             reading = QuickDatePattern::finish(text, progress, withTime, inUTC, into);
         }
         if (reading == Reading::Read) return true;
-        if (reading == Reading::NotRead) continue;
+        // A field refused before what is left to ICU (a day past 31 read where a month's name
+        // stands for its number, then a zone) is refused whatever follows.
+        if (reading == Reading::NotRead || progress.refused) continue;
         if (askICU(context, entry.pattern.text, inUTC)) return true;
     }
     return false;
