@@ -1,5 +1,6 @@
 #include "Common/PatternDateTexts.h"
 
+#include <unicode/calendar.h>
 #include <unicode/dtfmtsym.h>
 #include <unicode/locid.h>
 #include <unicode/numsys.h>
@@ -38,6 +39,14 @@ bool isSpace(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isNameChar(char c) {
+    return isLetter(c) || c == '.';
+}
+
 char lowered(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -53,8 +62,11 @@ std::string folded(const icu::UnicodeString& name) {
 // The names ICU matches month names and day periods against in the user's locale, case folded,
 // in the order it tries them: wide before abbreviated months, abbreviated before narrow periods.
 struct LocaleNames {
-    bool usable = false;      // the locale writes numbers in ASCII digits
-    bool digitFree = true;    // no name holds an ASCII digit
+    bool usable = false;    // the locale writes numbers in ASCII digits, on a Gregorian calendar
+    bool digitFree = true;  // no name holds an ASCII digit
+    // Every month name that ASCII text can match is ASCII letters and dots, so that a run of
+    // those holds all ICU may take for a month's name.
+    bool plainMonths = true;
     uint64_t generation = 0;  // of the user's locale, which the names are of
     std::vector<std::string> months[2];
     std::vector<std::string> dayPeriods[2];
@@ -86,6 +98,12 @@ struct LocaleNames {
             icu::NumberingSystem::createInstance(locale, status));
         icu::DateFormatSymbols symbols(locale, status);
         if (U_FAILURE(status) || !numbers || std::strcmp(numbers->getName(), "latn") != 0) return;
+        // Years and months are read as Gregorian ones; a locale of another calendar (Thai's
+        // Buddhist one, or one asked for by "@calendar=") counts them otherwise.
+        std::unique_ptr<icu::Calendar> calendar(icu::Calendar::createInstance(locale, status));
+        if (U_FAILURE(status) || !calendar || std::strcmp(calendar->getType(), "gregorian") != 0) {
+            return;
+        }
         const icu::DateFormatSymbols::DtWidthType widths[] = {icu::DateFormatSymbols::WIDE,
                                                               icu::DateFormatSymbols::ABBREVIATED};
         for (int i = 0; i < 2; ++i) {
@@ -111,6 +129,10 @@ struct LocaleNames {
                 for (size_t i = 0; i < list.size(); ++i) {
                     window = std::max(window, list[i].size() + 1);
                     digitFree = digitFree && std::none_of(list[i].begin(), list[i].end(), isDigit);
+                    if (kind == 0 && std::all_of(list[i].begin(), list[i].end(), isASCII)) {
+                        plainMonths =
+                            plainMonths && std::all_of(list[i].begin(), list[i].end(), isNameChar);
+                    }
                     if (!list[i].empty() && isASCII(list[i][0])) {
                         beginningWith[kind][width][static_cast<unsigned char>(list[i][0])]
                             .push_back(static_cast<uint8_t>(i));
@@ -152,10 +174,19 @@ int matchName(const std::vector<std::string>& names, const std::vector<uint8_t>&
 using Element = DatePatternElement;
 using Kind = DatePatternElement::Kind;
 
+// A step that took letters where a number was due.
+constexpr int8_t kNameForNumber = -2;
+
 // Takes a number of so many digits for the element.
 void takeNumber(const Element& element, const char* begin, size_t digits,
                 DateTextProgress* progress) {
     if (element.field < 0 || digits < element.fewestDigits || digits > element.mostDigits) {
+        // ICU reads every digit of a day, and no calendar has a day past 31.
+        if (element.field == 2 && digits > element.mostDigits && digits <= 9) {
+            int value = 0;
+            for (size_t i = 0; i < digits; ++i) value = value * 10 + (begin[i] - '0');
+            if (value > 31) progress->refused = true;
+        }
         progress->sure = false;
         return;
     }
@@ -287,7 +318,9 @@ void QuickDatePattern::retrace(std::string_view text, const DateTextSteps& steps
                                DateTextProgress* progress) {
     for (size_t i = 0; i < steps.count; ++i) {
         const DateTextSteps::Step& step = steps.steps[i];
-        if (step.element->kind == Kind::Number) {
+        if (step.name == kNameForNumber) {
+            progress->sure = false;
+        } else if (step.element->kind == Kind::Number) {
             takeNumber(*step.element, text.data() + step.at, step.length, progress);
         } else {
             takeName(*step.element, step.name, progress);
@@ -305,9 +338,27 @@ QuickDatePattern::Reading QuickDatePattern::readOn(std::string_view text,
             case Kind::Number: {
                 // ICU skips white space before a number and reads signs and other digits.
                 if (at == text.size()) return Reading::NotRead;
+                if (element.symbol == 'M' && isLetter(text[at])) {
+                    // ICU reads a month's name where its number is due, by the names of the
+                    // pattern's locale or the user's. When no name holds more than letters and
+                    // dots, all it can take is the run of them: what comes after is read on
+                    // (to find a day no calendar has), never taken as sure.
+                    if (!names) names = &LocaleNames::current();
+                    if (!names->usable || !names->plainMonths) return Reading::AskICU;
+                    const size_t begin = at;
+                    while (++at != text.size() && isNameChar(text[at])) {
+                    }
+                    if (at != text.size() && !isASCII(text[at])) return Reading::AskICU;
+                    noteStep(element, begin, at - begin, kNameForNumber, progress);
+                    progress->sure = false;
+                    break;
+                }
                 if (!isDigit(text[at])) {
-                    return isSpace(text[at]) || !isASCII(text[at]) ? Reading::AskICU
-                                                                   : Reading::NotRead;
+                    // A minus sign is read with the number ("-0" is 0).
+                    const bool minus =
+                        text[at] == '-' && at + 1 != text.size() && isDigit(text[at + 1]);
+                    return minus || isSpace(text[at]) || !isASCII(text[at]) ? Reading::AskICU
+                                                                            : Reading::NotRead;
                 }
                 const size_t begin = at;
                 while (++at != text.size() && isDigit(text[at])) {
@@ -487,6 +538,9 @@ bool ImportDatePatterns::appendStoredForm(std::string_view text, bool withTime, 
                 } else {
                     reading = readEntry(entry, text, names, dates, &progress);
                 }
+            } else if (reading == Reading::AskICU) {
+                // Read as far as it goes, for a field ICU is sure to refuse.
+                reading = readEntry(entry, text, names, dates, &progress);
             }
         } else {
             if (dateParts_[entry.datePart].localized() || entry.rest.localized()) {
@@ -503,7 +557,9 @@ bool ImportDatePatterns::appendStoredForm(std::string_view text, bool withTime, 
             reading = QuickDatePattern::finish(text, progress, withTime, inUTC, into);
         }
         if (reading == Reading::Read) return true;
-        if (reading == Reading::NotRead) continue;
+        // A field refused before what is left to ICU (a day past 31 read where a month's name
+        // stands for its number, then a zone) is refused whatever follows.
+        if (reading == Reading::NotRead || progress.refused) continue;
         if (askICU(context, entry.pattern.text, inUTC)) return true;
     }
     return false;

@@ -33,7 +33,7 @@ struct DateTextSteps {
     struct Step {
         const DatePatternElement* element;
         uint8_t at, length;
-        int8_t name;  // the index of a month name or day period
+        int8_t name;  // the index of a month name or day period; -2 for letters in a number's place
     };
     Step steps[kMost];
     size_t count = 0;

@@ -75,7 +75,8 @@ BENCHMARK(BM_ImportUnparsableTime);
 const char* const kOtherTexts[][2] = {
     {"08/15/2005", "d"},           {"08/15/2005 13:03:53", "t"}, {"8/15/2005 1:03:53 PM", "t"},
     {"2005-8-15 13:03", "t"},      {"15-Aug-2005 1:03 PM", "t"}, {"2005-08-15T13:03:53Z", "t"},
-    {"2005-08-15T13:03:53Z", "d"}, {"15.08.2005", "d"},          {"15.08.2005 13:03:53", "t"}};
+    {"2005-08-15T13:03:53Z", "d"}, {"15.08.2005", "d"},          {"15.08.2005 13:03:53", "t"},
+    {"2005-Aug-15", "d"},          {"Aug/15/2005 1:03 PM", "t"}};
 
 void BM_ImportOtherForms(benchmark::State& state) {
     fixLocale();
@@ -91,7 +92,7 @@ void BM_ImportOtherForms(benchmark::State& state) {
     state.SetLabel(std::string(text) + (kind[0] == 't' ? " as time" : " as date") +
                    (state.range(1) ? " utc" : " local"));
 }
-BENCHMARK(BM_ImportOtherForms)->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8}, {0, 1}});
+BENCHMARK(BM_ImportOtherForms)->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0, 1}});
 
 // The import's time patterns over a pool of texts read in random order, by the readings kept
 // for each shape and by trying every pattern: the other forms with random fields (a few hundred

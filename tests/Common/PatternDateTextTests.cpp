@@ -191,3 +191,110 @@ TEST(PatternDateTexts, CommonFormsAndOtherTextsAreDecidedWithoutICU) {
             << c.text;
     }
 }
+
+// ICU takes a month's name where a pattern has its number ("yyyy-M-d", "M/d/yyyy"), by the
+// English names or, in patterns with a day period, the user's; texts of one shape follow one
+// another, some with a day no month has.
+TEST(PatternDateTexts, MonthNamesInPlaceOfNumbersAsICU) {
+    struct Case {
+        const char* locale;
+        const char* text;
+        bool withTime;
+        const char* stored;  // nullptr: only as ICU reads it
+    };
+    const Case cases[] = {
+        {"en_US", "2005-Aug-15", false, "2005-08-15 +0200"},
+        {"en_US", "2005-Aug-45", false, ""},
+        {"en_US", "2005-aug-05", false, "2005-08-05 +0200"},
+        {"en_US", "2005-August-15", false, "2005-08-15 +0200"},
+        {"en_US", "Aug/15/2005", false, "2005-08-15 +0200"},
+        {"en_US", "Sep/31/2005", false, ""},
+        {"en_US", "Sept/15/2005", false, nullptr},
+        {"en_US", "2005-Aug.-15", false, nullptr},
+        {"en_US", "2005-Augx-15", false, ""},
+        {"en_US", "2005-Aug-150", false, ""},
+        {"en_US", "2005-Aug-0000000015", false, nullptr},
+        {"en_US", "15-Aug-2005", false, "2005-08-15 +0200"},
+        {"de_DE", "2005-Mai-15", false, ""},
+        {"de_DE", "2005-May-15", false, "2005-05-15 +0200"},
+        {"en_US", "2005-Aug-15 1:03 PM", true, "2005-08-15 13:03:00 +0200"},
+        {"de_DE", "2005-Mai-15 1:03 PM", true, "2005-05-15 13:03:00 +0200"},
+        {"de_DE", "2005-Mai-15 13:03", true, ""},
+        {"en_US", "Aug/15/2005 13:03", true, "2005-08-15 13:03:00 +0200"},
+        {"en_US", "2005-Aug-2005 13:03", true, ""},
+        // Names of words and hyphens, which reach past a run of letters.
+        {"ca_ES", "2005-de gen.-15 1:03 a. m.", true, nullptr},
+        {"ca_ES", "2005-de gener-15 1:03 a. m.", true, nullptr},
+        {"ak_GH", "2005-e-o-15 1:03 AN", true, nullptr},
+        {"vi_VN", "2005-thg 8-15 1:03 CH", true, nullptr},
+    };
+    for (const Case& c : cases) {
+        FixedLocale fixed(c.locale, "Europe/Berlin");
+        for (bool utc : {false, true}) {
+            const std::string read = c.withTime ? parseTime(c.text, utc) : parseDate(c.text, utc);
+            EXPECT_EQ(read, c.withTime ? parseTimeByPatterns(c.text, utc)
+                                       : parseDateByPatterns(c.text, utc))
+                << c.locale << " [" << c.text << "] utc " << utc;
+            if (c.stored && !utc) {
+                EXPECT_EQ(read, c.stored) << c.locale << " [" << c.text << "]";
+            }
+        }
+    }
+}
+
+// A locale whose calendar is not the Gregorian one counts the years of the patterns that read
+// its names and day periods its own way.
+TEST(PatternDateTexts, LocalesOfOtherCalendarsAsICU) {
+    const char* texts[] = {"15-Aug-2005",       "2005-8-15",           "8/15/2005 1:03 PM",
+                           "2005-8-15 1:03 a",  "2005-8-15 1:03 p",    "15-Aug-2005 1:03:53 pm",
+                           "2005-Aug-15 13:03", "15-January-2005 2:30"};
+    for (const char* locale : {"th_TH", "en_US@calendar=buddhist", "en_US@calendar=japanese",
+                               "en_US@calendar=islamic", "de_DE@calendar=buddhist"}) {
+        FixedLocale fixed(locale, "Europe/Berlin");
+        for (const char* text : texts) {
+            for (bool utc : {false, true}) {
+                EXPECT_EQ(parseDate(text, utc), parseDateByPatterns(text, utc))
+                    << locale << " [" << text << "] utc " << utc;
+                EXPECT_EQ(parseTime(text, utc), parseTimeByPatterns(text, utc))
+                    << locale << " [" << text << "] utc " << utc;
+            }
+        }
+    }
+}
+
+// ICU reads a minus sign with a number: "-0" and "-00" are 0, other numbers below 0 are out of
+// range.
+TEST(PatternDateTexts, SignedNumbersAsICU) {
+    FixedLocale fixed("en_US", "Europe/Berlin");
+    struct Case {
+        const char* text;
+        const char* time;  // nullptr: only as ICU reads it
+    };
+    const Case cases[] = {
+        {"2005-8-15 -0:30", "2005-08-15 00:30:00 +0200"},
+        {"2005-8-15 -00:00", "2005-08-15 00:00:00 +0200"},
+        {"2005-8-15 1:-00", "2005-08-15 01:00:00 +0200"},
+        {"2005-8-15 1:03:-00", "2005-08-15 01:03:00 +0200"},
+        {"2005-8-15 -0:03 PM", "2005-08-15 12:03:00 +0200"},
+        {"2005-8-15 -1:30", ""},
+        {"2005-8-15 +0:30", nullptr},
+        {"2005-8-15 12:-03 PM", nullptr},
+        {"2005--0-15", nullptr},
+        {"8/-0/2005", nullptr},
+        {"2005-8--0", nullptr},
+        {"-0-8-15", nullptr},
+        {"15--Aug-2005", nullptr},
+        {"2005-08-15 -0400", nullptr},
+    };
+    for (const Case& c : cases) {
+        for (bool utc : {false, true}) {
+            EXPECT_EQ(parseDate(c.text, utc), parseDateByPatterns(c.text, utc))
+                << "[" << c.text << "] utc " << utc;
+            const std::string time = parseTime(c.text, utc);
+            EXPECT_EQ(time, parseTimeByPatterns(c.text, utc)) << "[" << c.text << "] utc " << utc;
+            if (c.time && !utc) {
+                EXPECT_EQ(time, c.time) << "[" << c.text << "]";
+            }
+        }
+    }
+}
