@@ -41,7 +41,8 @@ uint64_t userTimeZoneGeneration() {
 }
 
 void setUserTimeZoneIdentifier(const std::string& identifier) {
-    ++timeZoneGeneration;
+    // The zone first: a reader that sees the new generation must find the new zone.
     icu::TimeZone::adoptDefault(
         icu::TimeZone::createTimeZone(icu::UnicodeString::fromUTF8(identifier)));
+    ++timeZoneGeneration;
 }
