@@ -113,6 +113,20 @@ int readHeldValues(std::vector<DBRow>* page, size_t firstRow, const HeldPrefixes
     return SQLITE_OK;
 }
 
+// The definition of the table as sqlite_master holds it; empty when there is none.
+std::string tableDefinition(sqlite3* db, const std::string& table) {
+    std::string sql;
+    forEachRow(
+        db, "select sql from sqlite_master where type = 'table' and name = " + quoteLiteral(table),
+        [&](sqlite3_stmt* statement) {
+            if (const auto* text = sqlite3_column_text(statement, 0)) {
+                sql = reinterpret_cast<const char*>(text);
+            }
+            return false;
+        });
+    return sql;
+}
+
 }  // namespace
 
 int64_t schemaVersion(sqlite3* db) {
@@ -144,6 +158,8 @@ std::optional<HeldPrefixes> heldPrefixesOfTable(const std::string& table,
         held.rawFields.push_back(i < model.types.size() && model.types[i] == kFieldTypeRaw);
     }
     held.schemaVersion = version;
+    held.tableSQL = tableDefinition(db, table);
+    if (held.tableSQL.empty()) return std::nullopt;
     return held;
 }
 
@@ -175,9 +191,11 @@ int readHoldingPrefixes(
     if (rc != SQLITE_OK) return rc;
     sqlite3* db = connection->handle();
     Snapshot snapshot(db);
-    if (schemaVersion(db) != held.schemaVersion) {
-        // The fields may have changed: the whole values are read as the plain query reads them,
-        // which tells a changed width.
+    // Another object made or dropped leaves the table's fields as they were; a changed
+    // definition may not: the whole values are then read as the plain query reads them, which
+    // tells a changed width.
+    if (schemaVersion(db) != held.schemaVersion &&
+        tableDefinition(db, held.table) != held.tableSQL) {
         return read(wholeValuesOf(query), page);
     }
     const size_t before = page->size();
