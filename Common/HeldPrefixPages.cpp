@@ -6,6 +6,7 @@
 
 #include "Common/DBConnection.h"
 #include "Common/FieldTypes.h"
+#include "Common/MetaTableText.h"
 #include "Common/ReadSession.h"
 #include "Common/SQLQuote.h"
 #include "Common/ValuePrefix.h"
@@ -113,20 +114,6 @@ int readHeldValues(std::vector<DBRow>* page, size_t firstRow, const HeldPrefixes
     return SQLITE_OK;
 }
 
-// The definition of the table as sqlite_master holds it; empty when there is none.
-std::string tableDefinition(sqlite3* db, const std::string& table) {
-    std::string sql;
-    forEachRow(
-        db, "select sql from sqlite_master where type = 'table' and name = " + quoteLiteral(table),
-        [&](sqlite3_stmt* statement) {
-            if (const auto* text = sqlite3_column_text(statement, 0)) {
-                sql = reinterpret_cast<const char*>(text);
-            }
-            return false;
-        });
-    return sql;
-}
-
 }  // namespace
 
 int64_t schemaVersion(sqlite3* db) {
@@ -140,8 +127,10 @@ int64_t schemaVersion(sqlite3* db) {
 
 std::optional<HeldPrefixes> heldPrefixesOfTable(const std::string& table,
                                                 const ObjectFieldModel& model, int64_t version,
-                                                sqlite3* db) {
-    if (version < 0 || !model.hiddenFields.empty() || model.names.empty()) return std::nullopt;
+                                                const std::string& definition, sqlite3* db) {
+    if (version < 0 || definition.empty() || !model.hiddenFields.empty() || model.names.empty()) {
+        return std::nullopt;
+    }
     // Blobs read through a handle are the stored bytes; the row readers' text of a blob is
     // converted from the file's encoding.
     std::string encoding;
@@ -158,8 +147,7 @@ std::optional<HeldPrefixes> heldPrefixesOfTable(const std::string& table,
         held.rawFields.push_back(i < model.types.size() && model.types[i] == kFieldTypeRaw);
     }
     held.schemaVersion = version;
-    held.tableSQL = tableDefinition(db, table);
-    if (held.tableSQL.empty()) return std::nullopt;
+    held.tableSQL = definition;
     return held;
 }
 
@@ -195,7 +183,7 @@ int readHoldingPrefixes(
     // definition may not: the whole values are then read as the plain query reads them, which
     // tells a changed width.
     if (schemaVersion(db) != held.schemaVersion &&
-        tableDefinition(db, held.table) != held.tableSQL) {
+        tableDefinition(held.table, databaseFilePath) != held.tableSQL) {
         return read(wholeValuesOf(query), page);
     }
     const size_t before = page->size();
