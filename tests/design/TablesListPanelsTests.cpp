@@ -132,14 +132,9 @@ TEST_F(TablesListPanelsTest, DuplicateSheetCopiesUnderAFreeNameAndSelectsTheCopy
 }
 
 TEST_F(TablesListPanelsTest, AFailedDuplicateIsShownAndLeavesNoCopy) {
-    sqlite3* connection = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &connection), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(connection,
-                           "create table t (a check (a > 0)); pragma ignore_check_constraints = 1;"
-                           "insert into t values (-1)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(connection);
+    directExec(db,
+               "create table t (a check (a > 0)); pragma ignore_check_constraints = 1;"
+               "insert into t values (-1)");
     TablesAndRowsController* c = show("t");
     partsOf(c).duplicateTables.duplicateTablesNow({"t"}, true, true);
     ASSERT_EQ(alerts.size(), 1u);

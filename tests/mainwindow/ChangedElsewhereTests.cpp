@@ -10,13 +10,7 @@
 
 class ChangedElsewhereTest : public GridTest {
   protected:
-    // Runs sql on a connection of the test's own, as another program would.
-    void elsewhere(const char* sql) {
-        sqlite3* other = nullptr;
-        ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(other);
-    }
+    void elsewhere(const char* sql) { directExec(db, sql); }
     void keys(int key, Qt::KeyboardModifiers modifiers) {
         QTest::keyClick(grid->window(), Qt::Key(key), modifiers);
         QApplication::processEvents();

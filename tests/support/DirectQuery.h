@@ -1,6 +1,6 @@
 #pragma once
-// Reads a database file through a connection of the test's own, so that what the program wrote
-// is read back without it.
+// Reads or writes a database file through a connection of the test's own: what the program wrote
+// is read back without it, and a change is made as another program would make it.
 #include <sqlite3.h>
 
 #include <string>
@@ -25,4 +25,13 @@ inline std::vector<std::string> directQuery(const std::string& path, const std::
     sqlite3_finalize(statement);
     sqlite3_close(connection);
     return values;
+}
+
+// Runs sql (one or more statements) on a connection of its own.
+inline void directExec(const std::string& path, const std::string& sql) {
+    sqlite3* connection = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &connection), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(connection, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(connection);
+    sqlite3_close(connection);
 }
