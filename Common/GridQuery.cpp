@@ -10,6 +10,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/HeldPrefixPages.h"
+#include "Common/MetaTableText.h"
 #include "Common/MetaTables.h"
 #include "Common/OrderByClause.h"
 #include "Common/SQLQuote.h"
@@ -101,8 +102,10 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
         return connection.openResult();
     }
     // Read before the fields, so that a change between the two tells at the first page.
-    const int64_t version =
-        longValues == LongValues::HeldPrefix ? schemaVersion(connection.handle()) : -1;
+    const bool held = longValues == LongValues::HeldPrefix;
+    const int64_t version = held ? schemaVersion(connection.handle()) : -1;
+    const std::string definition =
+        held ? tableDefinition(table, databaseFilePath).value_or("") : "";
     // A failed read must not pass for an object without search and sort: the grid would show
     // every row, unsorted, as if that were the answer.
     ObjectFieldModel model;
@@ -167,8 +170,9 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
     query->count = "select count(*)" + from;
     query->columnsPerRow = columns;
     query->heldPrefixes.reset();
-    if (longValues == LongValues::HeldPrefix && query->keyed && rowidPresenceCode == 0) {
-        query->heldPrefixes = heldPrefixesOfTable(table, model, version, connection.handle());
+    if (held && query->keyed && rowidPresenceCode == 0) {
+        query->heldPrefixes =
+            heldPrefixesOfTable(table, model, version, definition, connection.handle());
     }
     if (query->heldPrefixes) {
         query->heldPrefixes->wholeColumns = query->columns;

@@ -31,6 +31,7 @@ struct HeldPrefixes {
     std::string wholeColumns;
     std::string wholeSelect;
     int64_t schemaVersion = -1;  // of the schema the columns were built on
+    std::string tableSQL;        // the table's definition then
 };
 
 // One key of the grid's order.

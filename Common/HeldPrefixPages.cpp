@@ -6,6 +6,7 @@
 
 #include "Common/DBConnection.h"
 #include "Common/FieldTypes.h"
+#include "Common/MetaTableText.h"
 #include "Common/ReadSession.h"
 #include "Common/SQLQuote.h"
 #include "Common/ValuePrefix.h"
@@ -126,8 +127,10 @@ int64_t schemaVersion(sqlite3* db) {
 
 std::optional<HeldPrefixes> heldPrefixesOfTable(const std::string& table,
                                                 const ObjectFieldModel& model, int64_t version,
-                                                sqlite3* db) {
-    if (version < 0 || !model.hiddenFields.empty() || model.names.empty()) return std::nullopt;
+                                                const std::string& definition, sqlite3* db) {
+    if (version < 0 || definition.empty() || !model.hiddenFields.empty() || model.names.empty()) {
+        return std::nullopt;
+    }
     // Blobs read through a handle are the stored bytes; the row readers' text of a blob is
     // converted from the file's encoding.
     std::string encoding;
@@ -144,6 +147,7 @@ std::optional<HeldPrefixes> heldPrefixesOfTable(const std::string& table,
         held.rawFields.push_back(i < model.types.size() && model.types[i] == kFieldTypeRaw);
     }
     held.schemaVersion = version;
+    held.tableSQL = definition;
     return held;
 }
 
@@ -175,9 +179,11 @@ int readHoldingPrefixes(
     if (rc != SQLITE_OK) return rc;
     sqlite3* db = connection->handle();
     Snapshot snapshot(db);
-    if (schemaVersion(db) != held.schemaVersion) {
-        // The fields may have changed: the whole values are read as the plain query reads them,
-        // which tells a changed width.
+    // Another object made or dropped leaves the table's fields as they were; a changed
+    // definition may not: the whole values are then read as the plain query reads them, which
+    // tells a changed width.
+    if (schemaVersion(db) != held.schemaVersion &&
+        tableDefinition(held.table, databaseFilePath) != held.tableSQL) {
         return read(wholeValuesOf(query), page);
     }
     const size_t before = page->size();

@@ -20,12 +20,12 @@ namespace DBInterface {
 int64_t schemaVersion(sqlite3* db);
 
 // The held-prefix form of a table's grid query whose columns are ROWID and every field, built
-// on the connection the field model was read on at schemaVersion; nullopt where a blob handle
-// would not read the stored values as the query does (generated or hidden fields, a text
-// encoding other than UTF-8).
+// on the connection the field model was read on, at the schema version and table definition
+// read before the model; nullopt where a blob handle would not read the stored values as the
+// query does (generated or hidden fields, a text encoding other than UTF-8).
 std::optional<HeldPrefixes> heldPrefixesOfTable(const std::string& table,
                                                 const ObjectFieldModel& model, int64_t version,
-                                                sqlite3* db);
+                                                const std::string& definition, sqlite3* db);
 // What the held-prefix query selects: ROWID, then each field or the stand-in of a long blob.
 std::string heldPrefixColumns(const HeldPrefixes& held);
 

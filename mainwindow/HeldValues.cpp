@@ -21,20 +21,21 @@ std::string_view heldTextOfValue(const std::string& value, std::string* withElli
 }
 
 int readWholeValue(const std::string& databaseFilePath, const std::string& table,
-                   const std::string& fieldName, const std::string& rowid, DBValue* value,
-                   std::string* error) {
+                   const std::string& fieldName, bool rawField, const std::string& rowid,
+                   DBValue* value, std::string* error) {
     int64_t key = 0;
     auto [end, failed] = std::from_chars(rowid.data(), rowid.data() + rowid.size(), key);
     if (failed != std::errc() || end != rowid.data() + rowid.size()) {
         appendError(error, DBInterface::rowNoLongerExistsMessage());
         return DBInterface::kRowGone;
     }
+    const std::string field = quoteIdentifier(fieldName);
     std::vector<DBRow> rows;
-    const int rc = DBInterface::getArrayOfRows(&rows,
-                                               "select " + quoteIdentifier(fieldName) + " from " +
-                                                   quoteIdentifier(table) +
-                                                   " where rowid = " + std::to_string(key),
-                                               true, databaseFilePath, error);
+    const int rc = DBInterface::getArrayOfRows(
+        &rows,
+        "select " + (rawField ? "hex(" + field + ")" : field) + " from " + quoteIdentifier(table) +
+            " where rowid = " + std::to_string(key),
+        true, databaseFilePath, error);
     if (rc != 0) return rc;
     if (rows.empty() || rows.front().empty()) {
         appendError(error, DBInterface::rowNoLongerExistsMessage());

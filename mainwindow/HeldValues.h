@@ -11,8 +11,8 @@
 // The value as the window draws it: a cut or long value as its first characters and "…".
 std::string_view heldTextOfValue(const std::string& value, std::string* withEllipsis);
 
-// Reads the field of the table's row with the rowid whole into value: 0, else non-zero with the
-// error (a row gone is one).
+// Reads the field of the table's row with the rowid whole into value, a raw field as the hex text
+// the grid shows of it: 0, else non-zero with the error (a row gone is one).
 int readWholeValue(const std::string& databaseFilePath, const std::string& table,
-                   const std::string& fieldName, const std::string& rowid, DBValue* value,
-                   std::string* error);
+                   const std::string& fieldName, bool rawField, const std::string& rowid,
+                   DBValue* value, std::string* error);

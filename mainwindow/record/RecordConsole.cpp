@@ -238,8 +238,10 @@ bool RecordConsole::readCutValuesWhole(FieldIndex first, FieldIndex last) {
         // A cut value is one the page held and nobody has changed since.
         if (!table || !state_.databaseFilePath || origValues_.empty() || !origValues_.front() ||
             at > names.size() ||
-            readWholeValue(*state_.databaseFilePath, *table, names[at - 1], *origValues_.front(),
-                           &whole, &error) != 0) {
+            readWholeValue(
+                *state_.databaseFilePath, *table, names[at - 1],
+                state_.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw,
+                *origValues_.front(), &whole, &error) != 0) {
             window_.showErrorAlert(error, window_.window());
             return false;
         }

@@ -32,8 +32,10 @@ std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldInde
     // page takes it whole for the editor to show.
     if (isCutValue(target.loaded)) {
         std::string error;
-        if (readWholeValue(target.databaseFilePath, target.table, target.fieldName, target.rowid,
-                           &target.loaded, &error) != 0) {
+        const bool raw =
+            state.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw;
+        if (readWholeValue(target.databaseFilePath, target.table, target.fieldName, raw,
+                           target.rowid, &target.loaded, &error) != 0) {
             window_.showErrorAlert(error, window_.window());
             return std::nullopt;
         }

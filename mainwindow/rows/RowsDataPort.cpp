@@ -162,9 +162,11 @@ int RowsDataPort::readWholeValue(RowIndex rowIndex, const std::string& rowid, Fi
         return -1;
     }
     if (state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable) {
-        return ::readWholeValue(*state_.databaseFilePath, *name,
-                                names[static_cast<size_t>(positionOfField(field).value)], rowid,
-                                value, error);
+        return ::readWholeValue(
+            *state_.databaseFilePath, *name,
+            names[static_cast<size_t>(positionOfField(field).value)],
+            state_.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw, rowid,
+            value, error);
     }
     std::vector<DBValue> row;
     const int rc = loadFieldValues(&row, rowIndex, 1, false, error);

@@ -240,3 +240,34 @@ TEST_F(HeldPrefixPageTest, AFaultPastTheHeldCharactersIsNotSeen) {
     ASSERT_EQ(page.size(), 2u);
     EXPECT_EQ(page[1], std::string(kHeldValueBytes, 'a') + kCutMark);
 }
+
+TEST_F(HeldPrefixPageTest, AChangeOfTheSchemaThatLeavesTheTableAsItWasKeepsItsBlobsUnread) {
+    run("create table big (id integer primary key, b); insert into big values (1, "
+        "zeroblob(30000000)), (2, 'x')");
+    GridQuery held = grid("big", LongValues::HeldPrefix);
+    ASSERT_TRUE(held.heldPrefixes);
+    auto peakOfRead = [&](std::vector<DBValue>* page) {
+        sqlite3_int64 current = 0, peak = 0;
+        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 1);
+        std::string error;
+        EXPECT_EQ(readGridPage(page, held, 0, 0, db, &error), 0) << error;
+        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 0);
+        return peak;
+    };
+    // Another table, an index, a view: the fields of this one are as they were.
+    for (const char* change : {"create table other (x)", "create index bigb on big (length(b))",
+                               "create view v as select id from big", "drop table other"}) {
+        run(change);
+        std::vector<DBValue> page;
+        EXPECT_LT(peakOfRead(&page), 2000000) << change;
+        ASSERT_EQ(page.size(), 6u);
+        EXPECT_EQ(page[2], std::string(kHeldValueBytes, '\0') + kCutMark);
+    }
+    // The table made again as it was, its rows changed: the rows as they are now.
+    run("drop table big; create table big (id integer primary key, b); insert into big values "
+        "(7, zeroblob(9000))");
+    expectHeldPageIsWholePageCut(held, 0, 5);
+    // A field renamed: what the plain read gives.
+    run("alter table big rename column b to c");
+    expectHeldPageIsWholePageCut(held, 0, 5);
+}

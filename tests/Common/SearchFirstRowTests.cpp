@@ -207,3 +207,68 @@ TEST_F(SearchFirstRowTest, ASearchThatFindsNothingReadsNoPage) {
     ASSERT_EQ(pager.readPage(&page, query, 0, 20, db, &error), 0) << error;
     EXPECT_EQ(page.size(), 2u);
 }
+
+// Pages of a search read from its first and last rows, from marks, and with long blobs held by
+// their prefix, while rows are added, removed and moved in the order between the count and the
+// pages: each page is what LIMIT/OFFSET gives on the rows as they are when it is read.
+TEST_F(SearchFirstRowTest, PagesFollowRowsChangedAfterTheCount) {
+    std::string error;
+    ASSERT_EQ(createTable("t", 0, {"name", "amount", "body"},
+                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
+                          &error),
+              0)
+        << error;
+    ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
+    const char* changes[] = {
+        "insert into t (name, body) values (null, 'key'), ('key 0', zeroblob(9000))",
+        "delete from t where rowid in (select rowid from t where name like '%key%' order by name "
+        "collate nocase, rowid limit 3)",
+        "update t set name = 'KEY 9' where rowid = (select min(rowid) from t where name like "
+        "'key%')",
+        "delete from t where name like '%key%' and rowid % 2 = 0",
+        "delete from t where name like '%key%'"};
+    uint32_t seed = 5;
+    auto next = [&](uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % below;
+    };
+    for (uint64_t rowidCode : {1, 2}) {
+        for (int sortCode : {1, 2}) {
+            run("delete from t; insert into t select case value % 5 when 0 then null when 1 then "
+                "'Key ' || (value % 9) when 2 then 'key ' || (value % 4) when 3 then value % 7 "
+                "else 'other' end, value % 3, case when value % 11 = 0 then zeroblob(5000 + "
+                "value) else 'key' end from generate_series(1, 300)");
+            GridQuery query;
+            ASSERT_EQ(
+                buildGridQuery(&query, "t", likePatternForSearchText("key"), IndexSet{0},
+                               {sortCode}, rowidCode, 0, 0, db, &error, LongValues::HeldPrefix),
+                0)
+                << error;
+            RowKey first;
+            ASSERT_GT(countRowsFromFirstRow(&first, query, db, &error), 0) << error;
+            EXPECT_FALSE(first.empty()) << query.select;
+            KeysetPager pager(posted.poster(), 7, 14);
+            for (const char* change : changes) {
+                const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+                ASSERT_EQ(pager.countRows(query, db, &error), rows) << error;
+                posted.runAll();
+                run(change);
+                const int64_t now = getNumberWithQueryString(query.count, db, nullptr);
+                for (int read = 0; read < 10; ++read) {
+                    const int64_t at = read < 3 ? std::max<int64_t>(rows - 1 - read * 6, 0)
+                                                : next(static_cast<uint32_t>(rows + 3));
+                    const int64_t limit = 1 + next(9);
+                    std::vector<DBValue> expected, got;
+                    ASSERT_EQ(readGridPage(&expected, query, limit, at, db, nullptr), 0);
+                    ASSERT_EQ(
+                        pager.readPage(&got, query, at, limit, db, &error, LongValues::HeldPrefix),
+                        0)
+                        << error;
+                    ASSERT_EQ(got, expected) << limit << " rows at " << at << " of " << now
+                                             << " after " << change << " in " << query.select;
+                    posted.runAll();
+                }
+            }
+        }
+    }
+}

@@ -52,6 +52,9 @@ TEST(LongCellText, TheHeadOfALongTextDrawsWhatAllOfItDraws) {
         {QString(100, 'a') + arabic.repeated(2000), true},
         {arabic.repeated(2000) + ellipsis, false},
         {QString(40, 'a') + arabic.repeated(2000), false},
+        {QString("1 ").repeated(300) + arabic.repeated(2000), true},
+        {QString(700, ' ') + arabic.repeated(2000), true},
+        {QString::fromUtf8("\xe2\x80\x8b").repeated(600) + arabic.repeated(2000), false},
         {QString(3000, 'a') + "\n" + QString(1000, 'b'), false},
         {QString(500, 'a'), false},
         {QString(), false}};

@@ -140,3 +140,23 @@ TEST_F(LongValueTest, TheRecordEditorShowsTheFirstPartAndAddsACopyWhole) {
     EXPECT_TRUE(sameText(readBack("select body from t where name = 'copy'"), wholeText));
     EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), wholeText));
 }
+
+TEST_F(LongValueTest, ALongRawValueIsCopiedAsTheHexTextTheGridShows) {
+    // A raw field shows its bytes as hex; a blob past half the cut is held cut, and the copy of
+    // it is the hex text whole, as for a short one.
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('raw', 'b', 1, 9, 0);"
+        "create table raw (b blob); insert into raw values (x'00ff' || zeroblob(3000)), (x'41ff')");
+    const std::string whole = readBack("select hex(b) from raw where rowid = 1");
+    TablesAndRowsController* c = showGrid("raw");
+    EXPECT_TRUE(isCutValue(*c->state().dataPort.page.cell(RowIndex(0), FieldIndex(1))));
+    makeKeyAndOrderFront(grid->window());
+    grid->setFocus();
+    for (auto [row, expected] : {std::pair{1, std::string("41FF")}, std::pair{0, whole}}) {
+        click(row, 1);
+        QApplication::clipboard()->setText("kept");
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        QApplication::processEvents();
+        EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), expected)) << row;
+    }
+}
