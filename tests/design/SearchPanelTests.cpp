@@ -213,14 +213,9 @@ TEST_F(SortedSearchTest, RowsFoundAtTheEndOfTheOrderShowFromTheFirstAndFollowWri
     EXPECT_TRUE(shown().empty());
 
     // Rows written by another connection are found by the next search, the first of them too.
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other,
-                           "insert into w values ('no such name', 'x'), ('a zz', 'y'); delete "
-                           "from w where name = 'zz0'",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(other);
+    directExec(db,
+               "insert into w values ('no such name', 'x'), ('a zz', 'y'); delete from w where "
+               "name = 'zz0'");
     searchFor("no such name");
     EXPECT_EQ(c->state().dataPort.totalRows, 1);
     searchFor("zz");
