@@ -7,6 +7,8 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
+#include <utility>
 
 #include "Common/DBTypes.h"
 #include "Common/FieldsAndLinesParser.h"
@@ -23,10 +25,30 @@ size_t announcedLength(unsigned char lead) {
     return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-// Well-formed UTF-8 of exactly the announced length.
-bool isWellFormed(const unsigned char* s, size_t length) {
-    return utf8SequenceLength(reinterpret_cast<const char*>(s), length) == length;
-}
+// Gathers the bytes of one UTF-8 character as they are read; a character that is not well-formed
+// is reported as an error and dropped.
+class CharacterBytes {
+  public:
+    // The character once its last byte came; empty before, and for a character dropped.
+    std::string_view take(unsigned char byte, std::string* errorString) {
+        if (length_ == 0) announced_ = announcedLength(byte);
+        bytes_[length_++] = byte;
+        if (length_ < announced_) return {};
+        length_ = 0;
+        const std::string_view character(reinterpret_cast<const char*>(bytes_), announced_);
+        if (utf8SequenceLength(character.data(), announced_) == announced_) return character;
+        appendError(errorString, localizedFormat("Invalid %d-byte UTF-8 character.",
+                                                 {std::to_string(announced_)}));
+        dropped_ = announced_;
+        return {};
+    }
+    // How many bytes the character just dropped had; 0 when none was.
+    size_t takeDropped() { return std::exchange(dropped_, 0); }
+
+  private:
+    unsigned char bytes_[4] = {};
+    size_t length_ = 0, announced_ = 0, dropped_ = 0;
+};
 
 void readFailed(std::string* errorString) {
     appendError(errorString, localizedFormat("Error reading file: %d", {std::to_string(errno)}));
@@ -92,8 +114,7 @@ int FieldsAndLinesParser::readLineFrom(int fileDescriptor, int encoding,
         return !inQuotes && !lineSeparator.empty() && recent.size() == lineSeparator.size() &&
                recent == lineSeparator;
     };
-    unsigned char sequence[4];
-    size_t length = 0, announced = 0;
+    CharacterBytes characterBytes;
     for (;;) {
         unsigned char byte;
         const int64_t rc = readNextCharFrom(fileDescriptor, &byte);
@@ -116,18 +137,11 @@ int FieldsAndLinesParser::readLineFrom(int fileDescriptor, int encoding,
                 character = table ? std::string_view((*table)[byte]) : std::string_view("?");
             }
         } else {
-            if (length == 0) announced = announcedLength(byte);
-            sequence[length++] = byte;
-            if (length < announced) continue;
-            length = 0;
-            if (!isWellFormed(sequence, announced)) {
-                const std::string marks(announced, '?');
-                append(marks, announced);
-                appendError(errorString, localizedFormat("Invalid %d-byte UTF-8 character.",
-                                                         {std::to_string(announced)}));
-                continue;
+            character = characterBytes.take(byte, errorString);
+            if (const size_t dropped = characterBytes.takeDropped()) {
+                append(std::string(dropped, '?'), dropped);
             }
-            character = std::string_view(reinterpret_cast<const char*>(sequence), announced);
+            if (character.empty()) continue;
         }
         append(character, character.size() == 4 ? 2 : 1);
         if (lineEnds(character)) {
@@ -145,8 +159,7 @@ int FieldsAndLinesParser::readLineForCountingFrom(int fileDescriptor, int encodi
     const bool utf8 = encoding == kUTF8StringEncoding;
     bool inQuotes = false;
     bool anyByte = false;
-    unsigned char sequence[4];
-    size_t length = 0, announced = 0;
+    CharacterBytes characterBytes;
     for (;;) {
         unsigned char byte;
         const int64_t rc = readNextCharFrom(fileDescriptor, &byte);
@@ -159,17 +172,7 @@ int FieldsAndLinesParser::readLineForCountingFrom(int fileDescriptor, int encodi
             return kEndOfFile;
         }
         anyByte = true;
-        if (utf8) {
-            if (length == 0) announced = announcedLength(byte);
-            sequence[length++] = byte;
-            if (length < announced) continue;
-            length = 0;
-            if (!isWellFormed(sequence, announced)) {
-                appendError(errorString, localizedFormat("Invalid %d-byte UTF-8 character.",
-                                                         {std::to_string(announced)}));
-                continue;
-            }
-        }
+        if (utf8 && characterBytes.take(byte, errorString).empty()) continue;
         if (quoteCharacter != 0 && byte == quoteCharacter) inQuotes = !inQuotes;
         if (!inQuotes && byte == lineSeparatorCharacter) return kLineRead;
     }
