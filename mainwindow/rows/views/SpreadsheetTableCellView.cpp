@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include <limits>
 #include <optional>
 
+#include "mainwindow/rows/views/CellTextField.h"
 #include "mainwindow/rows/views/LongCellText.h"
 #include "mainwindow/rows/views/RowsTableModel.h"
 
@@ -125,11 +125,8 @@ void SpreadsheetTableCellView::paint(QPainter* painter, const QStyleOptionViewIt
 
 QWidget* SpreadsheetTableCellView::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                                 const QModelIndex& index) const {
-    auto* editor = new QLineEdit(parent);
+    auto* editor = new CellTextField(parent);
     editor->setFrame(false);
-    // A line edit cuts its text at 32,767 characters unless told otherwise: the end of a long
-    // value would be written away by an edit that did not touch it.
-    editor->setMaxLength(std::numeric_limits<int>::max());
     editor->setProperty(kRowIndexProperty, index.data(RowsTableModel::RowIndexRole));
     editor->setProperty(kFieldIndexProperty, index.data(RowsTableModel::FieldIndexRole));
     editor->setPlaceholderText(index.data(RowsTableModel::PlaceholderRole).toString());
@@ -140,7 +137,7 @@ QWidget* SpreadsheetTableCellView::createEditor(QWidget* parent, const QStyleOpt
 
 void SpreadsheetTableCellView::setEditorData(QWidget* editor, const QModelIndex& index) const {
     // The stored text, not the display form; NULL edits as an empty text.
-    static_cast<QLineEdit*>(editor)->setText(index.data(Qt::EditRole).toString());
+    static_cast<CellTextField*>(editor)->setWholeText(index.data(Qt::EditRole).toString());
 }
 
 void SpreadsheetTableCellView::setModelData(QWidget* editor, QAbstractItemModel*,
