@@ -142,6 +142,8 @@ int main(int argc, char** argv) {
     QTest::keyClick(field, Qt::Key_Return);
     QApplication::processEvents();
     const double save = secondsSince(start);
+    const double written = bench::residentMegabytes();
     std::printf("  %-30s %12s %9.2f ms\n", "Return writing it", "", save * 1e3);
+    std::printf("  %-30s %12s %9.0f MB\n", "process RSS after writing", "", written);
     return 0;
 }

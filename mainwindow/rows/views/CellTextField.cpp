@@ -97,15 +97,17 @@ QString CellTextField::wholeTextOf(const QLineEdit* editor) {
     return editor->text();
 }
 
-void CellTextField::setWholeText(const QString& text) {
+void CellTextField::setWholeText(QString text) {
     wideAnchor_.reset();
+    pendingCursor_.reset();
     after_.clear();
     placing_ = true;
     setText(QString());
     placing_ = false;
     // Held before the (empty) window, so that placing the window at the end takes what it shows.
-    before_ = text;
-    placeWindow(text.size(), text.size(), true);
+    const qsizetype length = text.size();
+    before_ = std::move(text);
+    placeWindow(length, length, true);
 }
 
 QString CellTextField::wholeText() const {

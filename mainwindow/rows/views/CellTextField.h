@@ -21,7 +21,7 @@ class CellTextField : public QLineEdit {
                            qsizetype windowSize = 4096, qsizetype margin = 1024);
 
     // Replaces the text; the cursor goes to its end.
-    void setWholeText(const QString& text);
+    void setWholeText(QString text);
     QString wholeText() const;
     qsizetype wholeLength() const { return before_.size() + text().size() + after_.size(); }
     // Where the cursor and the selection's other end lie in the whole text.

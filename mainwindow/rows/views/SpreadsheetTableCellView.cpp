@@ -137,7 +137,9 @@ QWidget* SpreadsheetTableCellView::createEditor(QWidget* parent, const QStyleOpt
 
 void SpreadsheetTableCellView::setEditorData(QWidget* editor, const QModelIndex& index) const {
     // The stored text, not the display form; NULL edits as an empty text.
-    static_cast<CellTextField*>(editor)->setWholeText(index.data(Qt::EditRole).toString());
+    // Taken on its own, so that the field holds the only copy of a long text.
+    QString text = index.data(Qt::EditRole).toString();
+    static_cast<CellTextField*>(editor)->setWholeText(std::move(text));
 }
 
 void SpreadsheetTableCellView::setModelData(QWidget* editor, QAbstractItemModel*,
