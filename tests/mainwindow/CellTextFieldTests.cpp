@@ -84,6 +84,8 @@ TEST(CellTextFieldTest, AWindowedLongTextEditsAsTheWholeTextUnderRandomKeys) {
                         {Qt::Key_End, control, {}},
                         {Qt::Key_Home, control | shift, {}},
                         {Qt::Key_End, control | shift, {}},
+                        {Qt::Key_Up, shift, {}},
+                        {Qt::Key_Down, control, {}},
                         {Qt::Key_A, control, {}},
                         {Qt::Key_Backspace, {}, {}},
                         {Qt::Key_Delete, {}, {}},

@@ -17,7 +17,16 @@ bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::Stan
     return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
 }
 
+// Up and Down with a modifier, which a line edit leaves alone: to the start or end of the text,
+// selecting with Shift.
+bool isVertical(const QKeyEvent* event, int key) {
+    return event->key() == key &&
+           (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+}
+
 bool isToStart(const QKeyEvent* event, bool select) {
+    if (isVertical(event, Qt::Key_Up))
+        return select == bool(event->modifiers() & Qt::ShiftModifier);
     return select ? matchesAny(event,
                                {QKeySequence::SelectStartOfDocument,
                                 QKeySequence::SelectStartOfLine, QKeySequence::SelectStartOfBlock})
@@ -27,6 +36,9 @@ bool isToStart(const QKeyEvent* event, bool select) {
 }
 
 bool isToEnd(const QKeyEvent* event, bool select) {
+    if (isVertical(event, Qt::Key_Down)) {
+        return select == bool(event->modifiers() & Qt::ShiftModifier);
+    }
     return select
                ? matchesAny(event, {QKeySequence::SelectEndOfDocument,
                                     QKeySequence::SelectEndOfLine, QKeySequence::SelectEndOfBlock})

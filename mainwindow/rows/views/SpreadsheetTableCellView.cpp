@@ -34,6 +34,7 @@ void drawFramedFill(QPainter* painter, const QRect& bounds, const QColor& color)
 }
 
 std::optional<TextCommand> commandForKey(const QKeyEvent* key) {
+    const bool plain = !(key->modifiers() & ~Qt::KeypadModifier);
     switch (key->key()) {
         case Qt::Key_Escape:
             return TextCommand::Cancel;
@@ -45,10 +46,11 @@ std::optional<TextCommand> commandForKey(const QKeyEvent* key) {
                                                         : TextCommand::InsertTab;
         case Qt::Key_Backtab:
             return TextCommand::InsertBacktab;
+        // With a modifier these move or select within the text, as in any text field.
         case Qt::Key_Up:
-            return TextCommand::MoveUp;
+            return plain ? std::optional(TextCommand::MoveUp) : std::nullopt;
         case Qt::Key_Down:
-            return TextCommand::MoveDown;
+            return plain ? std::optional(TextCommand::MoveDown) : std::nullopt;
         default:
             return std::nullopt;
     }
