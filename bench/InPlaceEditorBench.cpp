@@ -1,6 +1,7 @@
 // Editing a cell that holds a 5,000,004-character text in place, beside editing a cell of a short
 // text in the same window (the anchor): the time from the double click to the editor drawn, the
-// time each key takes until the editor is drawn again (typed characters, End, Home, Left), the
+// time each key takes until the editor is drawn again (typed characters, End, Home, Left, and a
+// character typed after a click at a random point of the editor), the
 // growth of the process's resident memory while the editor is open, and Return writing it.
 #include <QApplication>
 #include <QLineEdit>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "Common/DBInterface.h"
@@ -26,11 +28,6 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-std::string loadAverage() {
-    double load[3] = {0, 0, 0};
-    return getloadavg(load, 3) == 3 ? std::to_string(load[0]) : std::string("unknown");
-}
-
 QLineEdit* openEditor(RowsTableView* grid) {
     for (QLineEdit* field : grid->findChildren<QLineEdit*>()) {
         if (field->isVisible()) return field;
@@ -42,6 +39,7 @@ struct Figures {
     double open = 1e30;
     double typed = 0;      // worst typed character
     double moves = 0;      // worst of End, Home, Left
+    double clicked = 0;    // worst click at a random point and character typed there
     double megabytes = 0;  // resident growth while open
 };
 
@@ -80,6 +78,14 @@ Figures measure(RowsTableView* grid, int row) {
         moves = std::max(moves, timedKey(field, Qt::Key_Home));
         for (int i = 0; i < kKeys; ++i) typed = std::max(typed, timedKey(field, Qt::Key_B, 'b'));
         moves = std::max(moves, timedKey(field, Qt::Key_Left));
+        std::mt19937 random(run);
+        for (int i = 0; i < kKeys; ++i) {
+            auto clickStart = std::chrono::steady_clock::now();
+            QTest::mouseClick(field, Qt::LeftButton, Qt::NoModifier,
+                              QPoint(int(random() % field->width()), field->height() / 2));
+            timedKey(field, Qt::Key_C, 'c');
+            figures.clicked = std::max(figures.clicked, secondsSince(clickStart));
+        }
         figures.megabytes = std::max(figures.megabytes, bench::residentMegabytes() - before);
         // Escape: nothing is written, the next run starts from the same value.
         QTest::keyClick(field, Qt::Key_Escape);
@@ -104,13 +110,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "setup failed: %s\n", error.c_str());
         return 1;
     }
-    TablesAndRowsWindow* window =
-        application.app().showDatabase(db, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
-    window->resize(1200, 800);
-    window->show();
-    QApplication::processEvents();
-    TablesAndRowsController* c = application.app().tablesAndRowsControllerForWindowIndex(0);
-    c->selectTableWithName("t");
+    TablesAndRowsController* c = bench::showRowsTable(application.app(), db);
     QApplication::processEvents();
     RowsTableView* grid = bench::rowsConsole(application.app(), c)->rowsTableView();
     grid->window()->activateWindow();
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
 
     const Figures small = measure(grid, 0);
     const Figures large = measure(grid, 1);
-    std::printf("in-place editor, load %s, process RSS %.0f MB\n", loadAverage().c_str(),
+    std::printf("in-place editor, load %s, process RSS %.0f MB\n", bench::loadAverage().c_str(),
                 bench::residentMegabytes());
     std::printf("  %-30s %12s %12s %10s\n", "", "short text", "5,000,004", "long/short");
     auto row = [](const char* what, double s, double l) {
@@ -128,6 +128,7 @@ int main(int argc, char** argv) {
     row("open, best of 3", small.open, large.open);
     row("typed character, worst", small.typed, large.typed);
     row("End/Home/Left, worst", small.moves, large.moves);
+    row("click and type, worst", small.clicked, large.clicked);
     std::printf("  %-30s %9.1f MB %9.1f MB\n", "RSS growth while open", small.megabytes,
                 large.megabytes);
 
