@@ -195,10 +195,9 @@ qsizetype CellTextField::startInWholeDirection(qsizetype start, qsizetype end) c
     return start;
 }
 
-QString CellTextField::regroup(qsizetype start, qsizetype end) {
+void CellTextField::regroup(qsizetype start, qsizetype end) {
     const qsizetype oldStart = before_.size(), oldEnd = oldStart + text().size();
-    // Every slice is taken before any part changes.
-    QString middle = wholeSlice(start, end);
+    // Both slices are taken before either part changes.
     const QString toBefore = start > oldStart ? wholeSlice(oldStart, start) : QString();
     const QString toAfter = end < oldEnd ? wholeSlice(end, oldEnd) : QString();
     if (start > oldStart) {
@@ -216,7 +215,6 @@ QString CellTextField::regroup(qsizetype start, qsizetype end) {
     for (QString* part : {&before_, &after_}) {
         if (part->capacity() > 2 * (part->size() + windowSize_)) part->squeeze();
     }
-    return middle;
 }
 
 void CellTextField::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
@@ -236,7 +234,8 @@ void CellTextField::placeWindow(qsizetype anchor, qsizetype cursor, bool always)
         }
         if (newStart != start || newEnd != end) {
             const bool modified = isModified();
-            const QString window = regroup(newStart, newEnd);
+            const QString window = wholeSlice(newStart, newEnd);
+            regroup(newStart, newEnd);
             placing_ = true;
             setText(window);
             setModified(modified);
@@ -286,7 +285,7 @@ void CellTextField::deleteWideSelection() {
     const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
     const qsizetype from = std::min(anchor, cursor), to = std::max(anchor, cursor);
     wideAnchor_.reset();
-    // The selection becomes the window, which is then dropped.
+    // What lies between the parts, the selection, is dropped with the window.
     regroup(from, to);
     placing_ = true;
     setText(QString());
@@ -375,4 +374,12 @@ void CellTextField::mousePressEvent(QMouseEvent* event) {
     wideAnchor_.reset();
     pendingCursor_.reset();
     QLineEdit::mousePressEvent(event);
+}
+
+void CellTextField::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu's commands act on what the line edit holds: a selection reaching past it ends
+    // first, so that none of them takes only its visible part.
+    settle();
+    if (wideAnchor_) placeWindow(wholeCursorPosition(), wholeCursorPosition());
+    QLineEdit::contextMenuEvent(event);
 }

@@ -37,6 +37,7 @@ class CellTextField : public QLineEdit {
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
     bool holdsPart() const { return !before_.isEmpty() || !after_.isEmpty(); }
@@ -55,9 +56,9 @@ class CellTextField : public QLineEdit {
     // the window follows the cursor to the text's end once the line edit is done (settle).
     void selectionDidChange();
     void settle();
-    // Regroups the whole text as before_ = [0, start) and after_ = [end, length); gives the
-    // characters between, which the caller puts in the line edit or drops.
-    QString regroup(qsizetype start, qsizetype end);
+    // Regroups the whole text as before_ = [0, start) and after_ = [end, length); the characters
+    // between are the caller's to put in the line edit (taken before) or to drop.
+    void regroup(qsizetype start, qsizetype end);
     // A line edit takes its direction from the first letter that has one: a window starts
     // where its first such letter has the whole text's direction, earlier when it must.
     Qt::LayoutDirection wholeDirection() const;
