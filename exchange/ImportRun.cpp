@@ -58,10 +58,10 @@ class OpenFile {
     const int fd;
 };
 
-enum class FileContent { DelimitedText, Utf16, NulBytes, ControlCharacters };
+enum class FileContent { DelimitedText, Utf16, NulBytes };
 
-// Delimited text never holds a NUL byte, nor control characters other than tab, the line ends
-// and form feed; binary files almost always hold both, and hold them early.
+// Delimited text never holds a NUL byte; binary files almost always do. Other control characters
+// are text to the reader (a unit separator between fields, a vertical tab inside a value).
 FileContent inspectContent(const std::string& path) {
     OpenFile file(path);
     std::vector<char> block(size_t{1} << 20);
@@ -76,17 +76,8 @@ FileContent inspectContent(const std::string& path) {
             ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
             return FileContent::Utf16;
         }
+        first = false;
         if (std::memchr(bytes, 0, size)) return FileContent::NulBytes;
-        if (first) {
-            first = false;
-            const size_t checked = std::min<size_t>(size, 65536);
-            for (size_t i = 0; i < checked; ++i) {
-                const unsigned char c = bytes[i];
-                if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) {
-                    return FileContent::ControlCharacters;
-                }
-            }
-        }
     }
     return FileContent::DelimitedText;
 }
@@ -242,11 +233,6 @@ bool ImportRun::checkContent(const std::string& path, const std::string& fileNam
         case FileContent::NulBytes:
             log(ActivityLog::Error,
                 localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes",
-                                {fileName}));
-            return false;
-        case FileContent::ControlCharacters:
-            log(ActivityLog::Error,
-                localizedFormat("\"%@\" is not a delimited text file: it holds control characters",
                                 {fileName}));
             return false;
     }
