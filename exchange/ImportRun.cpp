@@ -272,7 +272,7 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
             ? 0
             : FieldsAndLinesParser(file.fd, settings.readerEncoding(), settings.separatorString(),
                                    settings.quoteString(), settings.lineEnds())
-                  .countRecords();
+                  .countRecordsFast();
     if (file.fd >= 0) ::lseek(file.fd, 0, SEEK_SET);
     if (file.fd < 0) {
         log(ActivityLog::Error,
