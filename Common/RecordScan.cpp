@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -23,6 +27,8 @@ constexpr size_t kBlockSize = size_t{1} << 18;
 constexpr size_t kBehind = 4;
 // Needed after a byte found: a doubled quote and the character after it, which may join it.
 constexpr size_t kAhead = 12;
+// Bytes looked at together.
+constexpr size_t kChunk = 64;
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 constexpr unsigned char kByteOrderMark[] = {0xEF, 0xBB, 0xBF};
 
@@ -77,45 +83,38 @@ std::unique_ptr<DecodedBytes> decodedBytes(const SingleByteTable& table) {
     return decoded;
 }
 
-// Finds the first of one to three bytes, sixteen bytes at a time.
-class Stops {
-  public:
-    explicit Stops(std::string_view bytes) : count_(bytes.size()) {
-        for (size_t i = 0; i < 16; ++i) {
-            a_[i] = static_cast<unsigned char>(bytes[0]);
-            b_[i] = static_cast<unsigned char>(bytes[count_ > 1 ? 1 : 0]);
-            c_[i] = static_cast<unsigned char>(bytes[count_ > 2 ? 2 : 0]);
-        }
-        for (const char byte : bytes) isStop_[static_cast<unsigned char>(byte)] = true;
-    }
-
-    const unsigned char* find(const unsigned char* p, const unsigned char* end) const {
-        if (count_ == 1) {
-            const void* found = std::memchr(p, a_[0], static_cast<size_t>(end - p));
-            return found ? static_cast<const unsigned char*>(found) : end;
-        }
-        while (end - p >= 16) {
-            Chunk chunk;
-            std::memcpy(&chunk, p, 16);
-            const auto hits = (chunk == a_) | (chunk == b_) | (chunk == c_);
-            uint64_t halves[2];
-            std::memcpy(halves, &hits, 16);
-            if ((halves[0] | halves[1]) != 0) break;
-            p += 16;
-        }
-        while (p < end && !isStop_[*p]) ++p;
-        return p;
-    }
-
-  private:
-    using Chunk = unsigned char __attribute__((vector_size(16)));
-    size_t count_;
-    Chunk a_, b_, c_;
-    bool isStop_[256] = {};
+// Where a chunk holds either line-end byte and the quote byte, as bits (bit i for the byte at
+// p + i).
+struct ChunkBits {
+    uint64_t lineEnds = 0, quotes = 0;
 };
+ChunkBits chunkBits(const unsigned char* p, unsigned char lineEnd, unsigned char otherLineEnd,
+                    unsigned char quote) {
+    ChunkBits bits;
+#if defined(__SSE2__)
+    const __m128i a = _mm_set1_epi8(static_cast<char>(lineEnd));
+    const __m128i b = _mm_set1_epi8(static_cast<char>(otherLineEnd));
+    const __m128i q = _mm_set1_epi8(static_cast<char>(quote));
+    for (size_t i = 0; i < kChunk; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const int ends =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, a), _mm_cmpeq_epi8(bytes, b)));
+        const int quotes = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, q));
+        bits.lineEnds |= static_cast<uint64_t>(static_cast<uint16_t>(ends)) << i;
+        bits.quotes |= static_cast<uint64_t>(static_cast<uint16_t>(quotes)) << i;
+    }
+#else
+    for (size_t i = 0; i < kChunk; ++i) {
+        bits.lineEnds |= static_cast<uint64_t>(p[i] == lineEnd || p[i] == otherLineEnd) << i;
+        bits.quotes |= static_cast<uint64_t>(p[i] == quote) << i;
+    }
+#endif
+    return bits;
+}
 
 // The reader's states reduced to what decides where records end: inside a quoted value or not,
-// and at the start of a record, where a quote opens one.
+// and at the start of a record, where a quote opens one. The bytes that can change them (line
+// ends and the quote's first byte) are found a chunk at a time.
 class Scanner {
   public:
     Scanner(std::string separator, std::string quote, LineEnds lineEnds, bool utf8)
@@ -123,10 +122,12 @@ class Scanner {
           quote_(std::move(quote)),
           lineEnds_(lineEnds),
           utf8_(utf8),
-          unquotedStops_(unquotedStops(lineEnds, quote_)) {}
+          lineEnd_(lineEnds == LineEnds::CarriageReturnLineFeed ? '\r' : '\n'),
+          otherLineEnd_(lineEnds == LineEnds::Any ? '\r' : lineEnd_) {}
 
     int64_t count(int fileDescriptor) {
-        buffer_.resize(kBehind + kBlockSize + kAhead);
+        // Room after the bytes read for a whole chunk.
+        buffer_.resize(kBehind + kBlockSize + kAhead + kChunk);
         for (bool first = true;; first = false) {
             ssize_t got;
             do {
@@ -155,23 +156,19 @@ class Scanner {
     }
 
   private:
-    static std::string unquotedStops(LineEnds lineEnds, const std::string& quote) {
-        std::string stops = lineEnds == LineEnds::LineFeed                 ? "\n"
-                            : lineEnds == LineEnds::CarriageReturnLineFeed ? "\r"
-                                                                           : "\n\r";
-        if (!quote.empty()) stops += quote[0];
-        return stops;
-    }
-
     // Whether the bytes from the position on read as enough to decide.
     bool enough(size_t at) const { return atEnd_ || at + kAhead <= filled_; }
 
+    // Whether the bytes at the position are those of the text (not empty).
+    bool bytesAt(size_t at, const std::string& text) const {
+        return filled_ - at >= text.size() && buffer_[at] == static_cast<unsigned char>(text[0]) &&
+               (text.size() == 1 ||
+                std::memcmp(buffer_.data() + at + 1, text.data() + 1, text.size() - 1) == 0);
+    }
+
     // A whole quote character at the position: no mark follows it.
     bool quoteAt(size_t at) const {
-        if (quote_.empty() || filled_ - at < quote_.size() ||
-            std::memcmp(buffer_.data() + at, quote_.data(), quote_.size()) != 0) {
-            return false;
-        }
+        if (quote_.empty() || !bytesAt(at, quote_)) return false;
         const size_t after = at + quote_.size();
         if (!utf8_ || after == filled_ || buffer_[after] < 0x80) return true;
         const std::string_view rest(reinterpret_cast<const char*>(buffer_.data()) + at,
@@ -195,72 +192,88 @@ class Scanner {
         return 0;
     }
 
+    // At the start of a record a quote opens a quoted value; false when the bytes read do not
+    // tell yet.
+    bool startRecord() {
+        if (!enough(next_)) return false;
+        atRecordStart_ = false;
+        if (quoteAt(next_)) {
+            quoted_ = true;
+            next_ += quote_.size();
+        }
+        return true;
+    }
+
     // Scans on from next_ until the bytes read no longer tell what comes next.
     void scan() {
-        const unsigned char* data = buffer_.data();
-        for (;;) {
-            if (atRecordStart_) {
-                if (!enough(next_)) return;
-                atRecordStart_ = false;
-                if (quoteAt(next_)) {
-                    quoted_ = true;
-                    next_ += quote_.size();
+        if (atRecordStart_ && !startRecord()) return;
+        while (next_ < filled_) {
+            const size_t chunk = next_;
+            const uint64_t read =
+                filled_ - chunk >= kChunk ? ~uint64_t{0} : (uint64_t{1} << (filled_ - chunk)) - 1;
+            const ChunkBits bits = chunkBits(buffer_.data() + chunk, lineEnd_, otherLineEnd_,
+                                             quote_.empty() ? lineEnd_ : quote_[0]);
+            uint64_t lineEnds = bits.lineEnds & read;
+            uint64_t quotes = quote_.empty() ? 0 : bits.quotes & read;
+            // The chunk's bytes that matter, in order.
+            for (;;) {
+                const uint64_t stops = quoted_ ? quotes : quotes | lineEnds;
+                if (stops == 0) {
+                    next_ = std::min(chunk + kChunk, filled_);
+                    break;
                 }
-                continue;
-            }
-            if (quoted_) {
-                const void* found = std::memchr(data + next_, quote_[0], filled_ - next_);
-                if (!found) {
-                    next_ = filled_;
-                    return;
-                }
-                const auto at =
-                    static_cast<size_t>(static_cast<const unsigned char*>(found) - data);
+                const size_t at = chunk + static_cast<size_t>(__builtin_ctzll(stops));
                 if (!enough(at)) {
                     next_ = at;
                     return;
                 }
-                next_ = at + 1;
-                if (!quoteAt(at)) continue;
-                next_ = at + quote_.size();
-                if (quoteAt(next_)) {
-                    next_ += quote_.size();  // a doubled quote
-                } else {
-                    quoted_ = false;
-                }
-                continue;
+                step(at);
+                if (atRecordStart_ && !startRecord()) return;
+                if (next_ >= chunk + kChunk) break;
+                const uint64_t passed = ~uint64_t{0} << (next_ - chunk);
+                quotes &= passed;
+                lineEnds &= passed;
             }
-            const auto at =
-                static_cast<size_t>(unquotedStops_.find(data + next_, data + filled_) - data);
-            if (at == filled_ || !enough(at)) {
-                next_ = at;
-                return;
-            }
-            const unsigned char byte = data[at];
-            if (byte == '\n' || byte == '\r') {
-                const size_t length = lineEndAt(at);
-                next_ = at + (length > 0 ? length : 1);
-                if (length > 0) {
-                    ++records_;
-                    recordStart_ = bufferStart_ + next_;
-                    atRecordStart_ = true;
-                }
-                continue;
-            }
-            // A quote opens a quoted value right after a separator (kept in the buffer). Those
-            // bytes belong to this stretch outside quoted values: a separator is one character,
-            // neither the quote nor a line end.
-            const size_t s = separator_.size();
-            quoted_ = s > 0 && at >= s && std::memcmp(data + at - s, separator_.data(), s) == 0 &&
-                      quoteAt(at);
-            next_ = at + (quoted_ ? quote_.size() : 1);
         }
+    }
+
+    // Moves on past a line end or quote byte found at the position.
+    void step(size_t at) {
+        if (quoted_) {
+            next_ = at + 1;
+            if (!quoteAt(at)) return;
+            next_ = at + quote_.size();
+            if (quoteAt(next_)) {
+                next_ += quote_.size();  // a doubled quote
+            } else {
+                quoted_ = false;
+            }
+            return;
+        }
+        const unsigned char byte = buffer_[at];
+        if (byte == lineEnd_ || byte == otherLineEnd_) {
+            const size_t length = lineEndAt(at);
+            next_ = at + (length > 0 ? length : 1);
+            if (length > 0) {
+                ++records_;
+                recordStart_ = bufferStart_ + next_;
+                atRecordStart_ = true;
+            }
+            return;
+        }
+        // A quote opens a quoted value right after a separator (kept in the buffer). Those
+        // bytes belong to this stretch outside quoted values: a separator is one character,
+        // neither the quote nor a line end.
+        const size_t s = separator_.size();
+        quoted_ = s > 0 && at >= s && bytesAt(at - s, separator_) && quoteAt(at);
+        next_ = at + (quoted_ ? quote_.size() : 1);
     }
 
     const std::string separator_, quote_;
     const LineEnds lineEnds_;
     const bool utf8_;
-    const Stops unquotedStops_;
+    // The bytes that may end a line: one of them, or both the same.
+    const unsigned char lineEnd_, otherLineEnd_;
     std::vector<unsigned char> buffer_;
     size_t filled_ = 0, next_ = 0;
     uint64_t bufferStart_ = 0;  // where the buffer begins in what is read
