@@ -21,9 +21,9 @@
 
 namespace {
 
+// Every read asks for a whole block, so blocks begin at its multiples in the file.
 constexpr size_t kBlockSize = size_t{1} << 18;
-// Blocks begin at multiples of the block size in the file; kept before the next byte to scan: a
-// separator right before a quote.
+// Kept before the next byte to scan: a separator right before a quote.
 constexpr size_t kBehind = 4;
 // Needed after a byte found: a doubled quote and the character after it, which may join it.
 constexpr size_t kAhead = 12;
@@ -83,32 +83,44 @@ std::unique_ptr<DecodedBytes> decodedBytes(const SingleByteTable& table) {
     return decoded;
 }
 
-// Where a chunk holds either line-end byte and the quote byte, as bits (bit i for the byte at
-// p + i).
+// Where a chunk holds line feeds, carriage returns, a quote byte, a separator byte and bytes
+// from 0x80 up, as bits (bit i for the byte at p + i).
 struct ChunkBits {
-    uint64_t lineEnds = 0, quotes = 0;
+    uint64_t lineFeeds = 0, returns = 0, quotes = 0, separators = 0, high = 0;
 };
-ChunkBits chunkBits(const unsigned char* p, unsigned char lineEnd, unsigned char otherLineEnd,
-                    unsigned char quote) {
+ChunkBits chunkBits(const unsigned char* p, unsigned char quote, unsigned char separator) {
     ChunkBits bits;
 #if defined(__SSE2__)
-    const __m128i a = _mm_set1_epi8(static_cast<char>(lineEnd));
-    const __m128i b = _mm_set1_epi8(static_cast<char>(otherLineEnd));
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
     const __m128i q = _mm_set1_epi8(static_cast<char>(quote));
+    const __m128i s = _mm_set1_epi8(static_cast<char>(separator));
+    auto bitsOf = [](__m128i equal) {
+        return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(equal)));
+    };
     for (size_t i = 0; i < kChunk; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const int ends =
-            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, a), _mm_cmpeq_epi8(bytes, b)));
-        const int quotes = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, q));
-        bits.lineEnds |= static_cast<uint64_t>(static_cast<uint16_t>(ends)) << i;
-        bits.quotes |= static_cast<uint64_t>(static_cast<uint16_t>(quotes)) << i;
+        bits.lineFeeds |= bitsOf(_mm_cmpeq_epi8(bytes, lineFeed)) << i;
+        bits.returns |= bitsOf(_mm_cmpeq_epi8(bytes, carriageReturn)) << i;
+        bits.quotes |= bitsOf(_mm_cmpeq_epi8(bytes, q)) << i;
+        bits.separators |= bitsOf(_mm_cmpeq_epi8(bytes, s)) << i;
+        bits.high |= bitsOf(bytes) << i;
     }
 #else
     for (size_t i = 0; i < kChunk; ++i) {
-        bits.lineEnds |= static_cast<uint64_t>(p[i] == lineEnd || p[i] == otherLineEnd) << i;
+        bits.lineFeeds |= static_cast<uint64_t>(p[i] == '\n') << i;
+        bits.returns |= static_cast<uint64_t>(p[i] == '\r') << i;
         bits.quotes |= static_cast<uint64_t>(p[i] == quote) << i;
+        bits.separators |= static_cast<uint64_t>(p[i] == separator) << i;
+        bits.high |= static_cast<uint64_t>(p[i] >= 0x80) << i;
     }
 #endif
+    return bits;
+}
+
+// Bit i set where an odd number of the bits 0 to i are.
+uint64_t prefixParity(uint64_t bits) {
+    for (int shift = 1; shift < 64; shift *= 2) bits ^= bits << shift;
     return bits;
 }
 
@@ -122,8 +134,7 @@ class Scanner {
           quote_(std::move(quote)),
           lineEnds_(lineEnds),
           utf8_(utf8),
-          lineEnd_(lineEnds == LineEnds::CarriageReturnLineFeed ? '\r' : '\n'),
-          otherLineEnd_(lineEnds == LineEnds::Any ? '\r' : lineEnd_) {}
+          wholeChunks_(quote_.size() <= 1 && separator_.size() <= 1 && lineEnds != LineEnds::Any) {}
 
     int64_t count(int fileDescriptor) {
         // Room after the bytes read for a whole chunk.
@@ -209,11 +220,19 @@ class Scanner {
         if (atRecordStart_ && !startRecord()) return;
         while (next_ < filled_) {
             const size_t chunk = next_;
+            const ChunkBits bits = chunkBits(buffer_.data() + chunk, quote_.empty() ? 0 : quote_[0],
+                                             separator_.size() == 1 ? separator_[0] : 0);
+            if (takeChunk(chunk, bits)) {
+                if (atRecordStart_ && !startRecord()) return;
+                continue;
+            }
             const uint64_t read =
                 filled_ - chunk >= kChunk ? ~uint64_t{0} : (uint64_t{1} << (filled_ - chunk)) - 1;
-            const ChunkBits bits = chunkBits(buffer_.data() + chunk, lineEnd_, otherLineEnd_,
-                                             quote_.empty() ? lineEnd_ : quote_[0]);
-            uint64_t lineEnds = bits.lineEnds & read;
+            uint64_t lineEnds =
+                (lineEnds_ == LineEnds::LineFeed                 ? bits.lineFeeds
+                 : lineEnds_ == LineEnds::CarriageReturnLineFeed ? bits.returns
+                                                                 : bits.lineFeeds | bits.returns) &
+                read;
             uint64_t quotes = quote_.empty() ? 0 : bits.quotes & read;
             // The chunk's bytes that matter, in order.
             for (;;) {
@@ -237,6 +256,56 @@ class Scanner {
         }
     }
 
+    // Takes a whole chunk at once where every quote flips being inside a quoted value (a doubled
+    // quote flips twice): where each quote that would open a value stands right after a
+    // separator, a record end or a closing quote, and no quote has a byte from 0x80 up after it
+    // (which may be a mark). False, with nothing taken, otherwise.
+    bool takeChunk(size_t chunk, const ChunkBits& bits) {
+        if (!wholeChunks_ || filled_ - chunk <= kChunk) return false;
+        const unsigned char* p = buffer_.data() + chunk;
+        // The bit for a byte before the chunk (none before the file's start).
+        auto before = [&](unsigned char byte, size_t back) -> uint64_t {
+            return chunk >= back && p[-static_cast<ptrdiff_t>(back)] == byte ? 1 : 0;
+        };
+        const uint64_t quotes = quote_.empty() ? 0 : bits.quotes;
+        // A quote last may be the first of a doubled one: only step() tells.
+        if (quotes >> 63) return false;
+        if (utf8_ && (quotes & ((bits.high >> 1) | (uint64_t{p[kChunk] >= 0x80} << 63))) != 0) {
+            return false;
+        }
+        const uint64_t insideAfter = prefixParity(quotes) ^ (quoted_ ? ~uint64_t{0} : 0);
+        const uint64_t insideBefore = (insideAfter << 1) | (quoted_ ? 1 : 0);
+        const uint64_t lineFeedBefore = (bits.lineFeeds << 1) | before('\n', 1);
+        uint64_t recordEndBefore = lineFeedBefore;
+        uint64_t ends = bits.lineFeeds & ~insideAfter;
+        if (lineEnds_ == LineEnds::CarriageReturnLineFeed) {
+            recordEndBefore &= (bits.returns << 2) | (before('\r', 1) << 1) | before('\r', 2);
+            ends = bits.returns & ((bits.lineFeeds >> 1) | (uint64_t{p[kChunk] == '\n'} << 63)) &
+                   ~insideAfter;
+        }
+        const uint64_t separatorBefore =
+            separator_.empty()
+                ? 0
+                : (bits.separators << 1) | before(static_cast<unsigned char>(separator_[0]), 1);
+        // A quote before the chunk may have been text; a doubled quote across chunks is step()'s.
+        const uint64_t closingQuoteBefore = quotes << 1;
+        const uint64_t openers = quotes & ~insideBefore;
+        if ((openers & ~(separatorBefore | closingQuoteBefore | recordEndBefore)) != 0) {
+            return false;
+        }
+        quoted_ = insideAfter >> 63;
+        next_ = chunk + kChunk;
+        if (ends != 0) {
+            records_ += __builtin_popcountll(ends);
+            const size_t end = chunk + static_cast<size_t>(63 - __builtin_clzll(ends)) +
+                               (lineEnds_ == LineEnds::CarriageReturnLineFeed ? 2 : 1);
+            recordStart_ = bufferStart_ + end;
+            next_ = std::max(next_, end);
+            atRecordStart_ = end == next_;
+        }
+        return true;
+    }
+
     // Moves on past a line end or quote byte found at the position.
     void step(size_t at) {
         if (quoted_) {
@@ -251,7 +320,7 @@ class Scanner {
             return;
         }
         const unsigned char byte = buffer_[at];
-        if (byte == lineEnd_ || byte == otherLineEnd_) {
+        if (byte == '\n' || byte == '\r') {
             const size_t length = lineEndAt(at);
             next_ = at + (length > 0 ? length : 1);
             if (length > 0) {
@@ -272,8 +341,8 @@ class Scanner {
     const std::string separator_, quote_;
     const LineEnds lineEnds_;
     const bool utf8_;
-    // The bytes that may end a line: one of them, or both the same.
-    const unsigned char lineEnd_, otherLineEnd_;
+    // Whether takeChunk can read the quote, separator and line ends.
+    const bool wholeChunks_;
     std::vector<unsigned char> buffer_;
     size_t filled_ = 0, next_ = 0;
     uint64_t bufferStart_ = 0;  // where the buffer begins in what is read

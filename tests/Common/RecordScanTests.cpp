@@ -219,6 +219,34 @@ TEST_F(RecordScanTest, RandomHostileFilesCountAsTheReaderCountsThem) {
     }
 }
 
+// Ordinary CSV with a hostile piece now and then: the scan takes stretches of it whole and
+// steps through the rest, and must agree with the reader where one meets the other.
+TEST_F(RecordScanTest, CsvWithHostilePiecesCountsAsTheReaderCountsThem) {
+    const std::vector<Format> formats = allFormats();
+    const std::string values[] = {
+        "2024-03-15",     "open", "12.50", "\"Smith, Jo\"", "\"say \"\"hi\"\"\"",
+        "\"two\nlines\"", "\"\"", "",      "\"a\"\"\"",     "x\"y"};
+    const char* separators[] = {",", "\t", ";", "|"};
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        const std::string separator = separators[random() % std::size(separators)];
+        const std::string lineEnd = random() % 2 ? "\n" : "\r\n";
+        std::string bytes;
+        while (bytes.size() < 4000) {
+            for (int field = 0; field < 5; ++field) {
+                if (field > 0) bytes += separator;
+                bytes += random() % 40 == 0 ? hostileBytes(random, 3)
+                                            : values[random() % std::size(values)];
+            }
+            bytes += lineEnd;
+        }
+        const std::string path = fileWith(bytes);
+        for (const Format& format : formats) expectSameCount(path, format);
+        if (HasFailure()) return;
+    }
+}
+
 // Records, quoted values, line ends and marks across the blocks of both the reader and the scan
 // (the scan's blocks divide the reader's).
 TEST_F(RecordScanTest, RecordsAcrossBlockBoundariesCountAsTheReaderCountsThem) {
