@@ -83,35 +83,33 @@ std::unique_ptr<DecodedBytes> decodedBytes(const SingleByteTable& table) {
     return decoded;
 }
 
-// Where a chunk holds line feeds, carriage returns, a quote byte, a separator byte and bytes
-// from 0x80 up, as bits (bit i for the byte at p + i).
+// Where a chunk holds either line-end byte, the quote byte and bytes from 0x80 up, as bits (bit
+// i for the byte at p + i).
 struct ChunkBits {
-    uint64_t lineFeeds = 0, returns = 0, quotes = 0, separators = 0, high = 0;
+    uint64_t lineEnds = 0, quotes = 0, high = 0;
 };
-ChunkBits chunkBits(const unsigned char* p, unsigned char quote, unsigned char separator) {
+ChunkBits chunkBits(const unsigned char* p, unsigned char lineEnd, unsigned char otherLineEnd,
+                    unsigned char quote) {
     ChunkBits bits;
 #if defined(__SSE2__)
-    const __m128i lineFeed = _mm_set1_epi8('\n');
-    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    const __m128i a = _mm_set1_epi8(static_cast<char>(lineEnd));
+    const __m128i b = _mm_set1_epi8(static_cast<char>(otherLineEnd));
     const __m128i q = _mm_set1_epi8(static_cast<char>(quote));
-    const __m128i s = _mm_set1_epi8(static_cast<char>(separator));
-    auto bitsOf = [](__m128i equal) {
-        return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(equal)));
+    auto bitsOf = [](__m128i bytes) {
+        return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(bytes)));
     };
     for (size_t i = 0; i < kChunk; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        bits.lineFeeds |= bitsOf(_mm_cmpeq_epi8(bytes, lineFeed)) << i;
-        bits.returns |= bitsOf(_mm_cmpeq_epi8(bytes, carriageReturn)) << i;
+        __m128i ends = _mm_cmpeq_epi8(bytes, a);
+        if (otherLineEnd != lineEnd) ends = _mm_or_si128(ends, _mm_cmpeq_epi8(bytes, b));
+        bits.lineEnds |= bitsOf(ends) << i;
         bits.quotes |= bitsOf(_mm_cmpeq_epi8(bytes, q)) << i;
-        bits.separators |= bitsOf(_mm_cmpeq_epi8(bytes, s)) << i;
         bits.high |= bitsOf(bytes) << i;
     }
 #else
     for (size_t i = 0; i < kChunk; ++i) {
-        bits.lineFeeds |= static_cast<uint64_t>(p[i] == '\n') << i;
-        bits.returns |= static_cast<uint64_t>(p[i] == '\r') << i;
+        bits.lineEnds |= static_cast<uint64_t>(p[i] == lineEnd || p[i] == otherLineEnd) << i;
         bits.quotes |= static_cast<uint64_t>(p[i] == quote) << i;
-        bits.separators |= static_cast<uint64_t>(p[i] == separator) << i;
         bits.high |= static_cast<uint64_t>(p[i] >= 0x80) << i;
     }
 #endif
@@ -134,6 +132,8 @@ class Scanner {
           quote_(std::move(quote)),
           lineEnds_(lineEnds),
           utf8_(utf8),
+          lineEnd_(lineEnds == LineEnds::CarriageReturnLineFeed ? '\r' : '\n'),
+          otherLineEnd_(lineEnds == LineEnds::Any ? '\r' : lineEnd_),
           wholeChunks_(quote_.size() <= 1 && separator_.size() <= 1 && lineEnds != LineEnds::Any) {}
 
     int64_t count(int fileDescriptor) {
@@ -220,19 +220,15 @@ class Scanner {
         if (atRecordStart_ && !startRecord()) return;
         while (next_ < filled_) {
             const size_t chunk = next_;
-            const ChunkBits bits = chunkBits(buffer_.data() + chunk, quote_.empty() ? 0 : quote_[0],
-                                             separator_.size() == 1 ? separator_[0] : 0);
+            const ChunkBits bits = chunkBits(buffer_.data() + chunk, lineEnd_, otherLineEnd_,
+                                             quote_.empty() ? lineEnd_ : quote_[0]);
             if (takeChunk(chunk, bits)) {
                 if (atRecordStart_ && !startRecord()) return;
                 continue;
             }
             const uint64_t read =
                 filled_ - chunk >= kChunk ? ~uint64_t{0} : (uint64_t{1} << (filled_ - chunk)) - 1;
-            uint64_t lineEnds =
-                (lineEnds_ == LineEnds::LineFeed                 ? bits.lineFeeds
-                 : lineEnds_ == LineEnds::CarriageReturnLineFeed ? bits.returns
-                                                                 : bits.lineFeeds | bits.returns) &
-                read;
+            uint64_t lineEnds = bits.lineEnds & read;
             uint64_t quotes = quote_.empty() ? 0 : bits.quotes & read;
             // The chunk's bytes that matter, in order.
             for (;;) {
@@ -263,10 +259,6 @@ class Scanner {
     bool takeChunk(size_t chunk, const ChunkBits& bits) {
         if (!wholeChunks_ || filled_ - chunk <= kChunk) return false;
         const unsigned char* p = buffer_.data() + chunk;
-        // The bit for a byte before the chunk (none before the file's start).
-        auto before = [&](unsigned char byte, size_t back) -> uint64_t {
-            return chunk >= back && p[-static_cast<ptrdiff_t>(back)] == byte ? 1 : 0;
-        };
         const uint64_t quotes = quote_.empty() ? 0 : bits.quotes;
         // A quote last may be the first of a doubled one: only step() tells.
         if (quotes >> 63) return false;
@@ -275,35 +267,35 @@ class Scanner {
         }
         const uint64_t insideAfter = prefixParity(quotes) ^ (quoted_ ? ~uint64_t{0} : 0);
         const uint64_t insideBefore = (insideAfter << 1) | (quoted_ ? 1 : 0);
-        const uint64_t lineFeedBefore = (bits.lineFeeds << 1) | before('\n', 1);
-        uint64_t recordEndBefore = lineFeedBefore;
-        uint64_t ends = bits.lineFeeds & ~insideAfter;
-        if (lineEnds_ == LineEnds::CarriageReturnLineFeed) {
-            recordEndBefore &= (bits.returns << 2) | (before('\r', 1) << 1) | before('\r', 2);
-            ends = bits.returns & ((bits.lineFeeds >> 1) | (uint64_t{p[kChunk] == '\n'} << 63)) &
-                   ~insideAfter;
-        }
-        const uint64_t separatorBefore =
-            separator_.empty()
-                ? 0
-                : (bits.separators << 1) | before(static_cast<unsigned char>(separator_[0]), 1);
         // A quote before the chunk may have been text; a doubled quote across chunks is step()'s.
-        const uint64_t closingQuoteBefore = quotes << 1;
-        const uint64_t openers = quotes & ~insideBefore;
-        if ((openers & ~(separatorBefore | closingQuoteBefore | recordEndBefore)) != 0) {
-            return false;
+        for (uint64_t openers = quotes & ~insideBefore & ~(quotes << 1); openers != 0;
+             openers &= openers - 1) {
+            if (!startsField(chunk + static_cast<size_t>(__builtin_ctzll(openers)))) return false;
         }
         quoted_ = insideAfter >> 63;
         next_ = chunk + kChunk;
-        if (ends != 0) {
-            records_ += __builtin_popcountll(ends);
-            const size_t end = chunk + static_cast<size_t>(63 - __builtin_clzll(ends)) +
-                               (lineEnds_ == LineEnds::CarriageReturnLineFeed ? 2 : 1);
-            recordStart_ = bufferStart_ + end;
-            next_ = std::max(next_, end);
-            atRecordStart_ = end == next_;
+        for (uint64_t ends = bits.lineEnds & ~insideAfter; ends != 0; ends &= ends - 1) {
+            const size_t at = chunk + static_cast<size_t>(__builtin_ctzll(ends));
+            const size_t length = lineEndAt(at);
+            if (length == 0) continue;
+            ++records_;
+            recordStart_ = bufferStart_ + at + length;
+            next_ = std::max(next_, at + length);
         }
+        atRecordStart_ = recordStart_ == bufferStart_ + next_;
         return true;
+    }
+
+    // Whether a field begins at the position outside quoted values: after a separator or a line
+    // end.
+    bool startsField(size_t at) const {
+        if (at == 0) return false;
+        const unsigned char before = buffer_[at - 1];
+        if (separator_.size() == 1 && before == static_cast<unsigned char>(separator_[0])) {
+            return true;
+        }
+        return before == '\n' &&
+               (lineEnds_ == LineEnds::LineFeed || (at >= 2 && buffer_[at - 2] == '\r'));
     }
 
     // Moves on past a line end or quote byte found at the position.
@@ -341,6 +333,8 @@ class Scanner {
     const std::string separator_, quote_;
     const LineEnds lineEnds_;
     const bool utf8_;
+    // The bytes that may end a line: one of them, or both the same.
+    const unsigned char lineEnd_, otherLineEnd_;
     // Whether takeChunk can read the quote, separator and line ends.
     const bool wholeChunks_;
     std::vector<unsigned char> buffer_;
