@@ -1,6 +1,5 @@
 // The tables list: which object is selected, loading the selected object's field model and
 // first page, renaming and deleting objects from the list.
-#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -110,40 +109,6 @@ void TablesAndRowsController::showTablesListing(TablesAndRowsState::SelectedObje
             currentName ? rowOfTableNamed(selectedObject.tableNames, *currentName) : std::nullopt) {
         tablesList_->setCurrentRow(*row, QItemSelectionModel::Current);
     }
-}
-
-bool TablesAndRowsController::followSchemaChangedElsewhere() {
-    if (!state_.databaseFilePath) return true;
-    // Nothing is pulled from under an import, a name being typed or a dialog; the change waits.
-    if (state_.importing || isTypingTableName() || QApplication::activeModalWidget()) {
-        return false;
-    }
-    // The listing and the object shown are read as one.
-    ReadSession session(*state_.databaseFilePath);
-    std::optional<TablesAndRowsState::SelectedObject> listing = readTablesListing(nullptr);
-    if (!listing) return false;
-    const std::optional<std::string> shown = nameOfObjectToShow();
-    auto entryOf = [](const DBInterface::MasterTables& tables, const std::string& name) {
-        auto entry = tables.find(name);
-        return entry != tables.end() ? std::optional(entry->second) : std::nullopt;
-    };
-    const bool shownChanged = shown && entryOf(state_.selectedObject.allTables, *shown) !=
-                                           entryOf(listing->allTables, *shown);
-    // An edit open or a record not saved on an object that changed is the user's to end first.
-    const bool textUnsaved = std::any_of(panels_.begin(), panels_.end(), [](const auto& panel) {
-        return panel->holdsUnsavedText();
-    });
-    if (shownChanged && ((grid_ && grid_->isEditingCell()) ||
-                         !state_.selection.fieldIndexesOfDirtyData.empty() || textUnsaved)) {
-        return false;
-    }
-    showTablesListing(std::move(*listing));
-    if (shownChanged || nameOfObjectToShow() != shown) {
-        reloadSelectedDatabaseObject();
-    } else {
-        updateWindowTitle();
-    }
-    return true;
 }
 
 void TablesAndRowsController::enableUIWhileImportingFiles(bool enable) {
@@ -325,14 +290,6 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
     for (auto& panel : panels_) panel->selectedObjectDidChange();
     updateWindowTitle();
     updateNumberOfRowsLabel();
-}
-
-bool TablesAndRowsController::isTypingTableName() const {
-    // A row's editor is the one widget the list puts on its viewport.
-    const auto editors =
-        tablesList_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    return std::any_of(editors.begin(), editors.end(),
-                       [](const QWidget* editor) { return editor->isVisible(); });
 }
 
 std::optional<std::string> TablesAndRowsController::nameOfObjectToShow() const {

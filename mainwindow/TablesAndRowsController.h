@@ -31,7 +31,6 @@ class QToolBar;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
-class SchemaChangeWatch;
 class WindowShell;
 
 class TablesAndRowsController : public QObject, public DatabaseWindow {
@@ -84,8 +83,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
 
     // The database shown; nullopt while the window shows none (its slot is free).
     const std::optional<std::string>& databaseFilePath() const { return state_.databaseFilePath; }
-    // The file is watched for schema changes made elsewhere from here on.
-    void setDatabaseFilePath(std::optional<std::string> path);
+    void setDatabaseFilePath(std::optional<std::string> path) {
+        state_.databaseFilePath = std::move(path);
+    }
 
     // ---- Life cycle, title, alerts ----
     // Set-up each time a database was shown in the window.
@@ -141,9 +141,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void deleteTable();
     // The name typed into the tables list's row.
     void chooseTableTextFieldReturnKeyPressed(int row, const std::string& typedName);
-    // Another program changed the schema: the list follows, keeping what is selected by name,
-    // and the grid lets go of an object gone or changed. False while the change has to wait.
-    bool followSchemaChangedElsewhere();
 
     QListWidget* tablesTableView() const { return tablesList_; }
     // The buttons below the tables list, enabled while a database is shown.
@@ -167,8 +164,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showTablesListing(TablesAndRowsState::SelectedObject listing);
     // The object the grid shows for the list's selection.
     std::optional<std::string> nameOfObjectToShow() const;
-    // A name is being typed into a row of the tables list.
-    bool isTypingTableName() const;
     void loadTableFieldModel(const std::string& name, bool sorted, std::string* error);
     void loadViewFieldModel(const std::string& name, bool sorted, std::string* error);
     void makeDisplayFormatters();
@@ -196,5 +191,4 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QWidget* consolesSide_ = nullptr;
     std::array<QWidget*, TablesAndRowsState::kNumberOfConsoles> consoleViews_{};
     bool toolbarShown_ = true;
-    SchemaChangeWatch* schemaWatch_ = nullptr;
 };
