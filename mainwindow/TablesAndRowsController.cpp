@@ -29,7 +29,7 @@
 TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowIndex)
     : shell_(shell), windowIndex_(windowIndex) {
     state_.display.displayStringForNULLValue = localizedString("NULL");
-    readDisplaySettings();
+    fieldModelLoader_.readDisplaySettings();
 }
 
 TablesAndRowsController::~TablesAndRowsController() {
@@ -330,7 +330,7 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
     tellConsoles(&Console::selectedObjectWillChange);
     setDatabaseFilePath(std::nullopt);
     reloadTables();
-    emptyFieldModel();
+    fieldModelLoader_.emptyFieldModel();
     setDatabaseFilePath(path);
     initializeAfterShown();
     reloadTablesAndSelectTableNamed(lastTableShown(path));

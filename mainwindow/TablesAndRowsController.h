@@ -1,11 +1,11 @@
 #pragma once
 // The controller of one database window: its life cycle, title, toolbar, the tables list and the
-// selected object's field model. It owns the window's state and its consoles, which the
-// application hands to it; it routes to them and never does their work. Its operations are
-// spread over several sources by concern:
+// selected object, whose field model its FieldModelLoader reads. It owns the window's state and its
+// consoles, which the application hands to it; it routes to them and never does their work. Its
+// operations are spread over several sources by concern:
 //   TablesAndRowsController.cpp   construction, set-up, title, alerts, closing, opening files
 //   ControllerConsoles.cpp        consoles, toolbar, tables-list visibility, row counts
-//   ControllerTableSelection.cpp  tables list, selection, field model loading, rename, delete
+//   ControllerTableSelection.cpp  tables list, selection, reloading the object, rename, delete
 #include <QObject>
 #include <QPointer>
 
@@ -17,6 +17,7 @@
 
 #include "mainwindow/Console.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/FieldModelLoader.h"
 #include "mainwindow/GridRequests.h"
 #include "mainwindow/RecordEditorRequests.h"
 #include "mainwindow/TablesAndRowsState.h"
@@ -134,7 +135,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void reloadPickerTypes() override;
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();
-    void reloadSpecialTables(const std::string& tableName);
     void selectTableWithName(const std::optional<std::string>& name);
     void reloadTablesMenuItemClicked();
     void deleteTableButtonPressed() { deleteTable(); }
@@ -155,8 +155,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showOnlyConsole(ConsoleIndex console);
     // Runs the panel as a sheet on the window and shows the database chosen.
     void showChosenDatabase(FilePanel panel);
-    void readDisplaySettings();
-    void emptyFieldModel();
     // The listing of the database's objects; nullopt (with the error, if any) when the file is
     // gone or cannot be read.
     std::optional<TablesAndRowsState::SelectedObject> readTablesListing(std::string* error) const;
@@ -164,9 +162,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showTablesListing(TablesAndRowsState::SelectedObject listing);
     // The object the grid shows for the list's selection.
     std::optional<std::string> nameOfObjectToShow() const;
-    void loadTableFieldModel(const std::string& name, bool sorted, std::string* error);
-    void loadViewFieldModel(const std::string& name, bool sorted, std::string* error);
-    void makeDisplayFormatters();
     void tablesTableViewItemChanged(QListWidgetItem* item);
     void enableLeftSideButtons();
     // Calls the event on every console.
@@ -175,6 +170,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     WindowShell* shell_;
     int windowIndex_;
     TablesAndRowsState state_;
+    FieldModelLoader fieldModelLoader_{*this};
     Consoles consoles_;
     GridRequests* grid_ = nullptr;
     RecordEditorRequests* recordEditor_ = nullptr;
