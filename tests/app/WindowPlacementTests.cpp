@@ -1,6 +1,7 @@
 // Every window the program opens lies inside the available area of the screen, frame included:
 // also when the database window it belongs to stands in a corner of the screen, when a window
-// is restored from a larger screen and when dropped files cascade past the last window.
+// is restored from a larger screen and when dropped files cascade past the last window. A window
+// comes back at the next start with the frame it had, and a new one stands beside its main window.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -114,7 +115,8 @@ TEST_F(WindowPlacementTest, RestoredAndCascadedWindowsStayInsideAndLargerOnesShr
     app->applicationDidFinishLaunching();
     EXPECT_EQ(outsideTheScreen(), "");
     const QRect available = app->databaseWindowForWindowIndex(0)->screen()->availableGeometry();
-    EXPECT_EQ(app->databaseWindowForWindowIndex(0)->size(), QSize(700, 500));
+    // The frame saved, title bar included, is the frame restored.
+    EXPECT_EQ(app->databaseWindowForWindowIndex(0)->frameGeometry().size(), QSize(700, 500));
     EXPECT_EQ(app->databaseWindowForWindowIndex(1)->frameGeometry().topLeft(), available.topLeft());
     EXPECT_LE(app->databaseWindowForWindowIndex(1)->frameGeometry().height(), available.height());
 
@@ -208,6 +210,66 @@ TEST_F(FramedWindowPlacementTest, WindowsRestoredAtTheTopLeftOrTooLargeShowTheir
         {app->databaseWindowForWindowIndex(0), app->databaseWindowForWindowIndex(1)});
 }
 
+TEST_F(FramedWindowPlacementTest, FiveQuitsAndStartsLeaveEveryWindowWhereItWas) {
+    app->applicationOpenFiles(
+        {makeDatabase(pathInHome("first.db")), makeDatabase(pathInHome("second.db")),
+         makeDatabase(pathInHome("third.db")), makeDatabase(pathInHome("fourth.db"))});
+    app->applicationDidFinishLaunching();
+    std::vector<QWidget*> windows;
+    for (int i = 0; i < 4; ++i) windows.push_back(app->databaseWindowForWindowIndex(i));
+    expectFramedInside(windows);
+    // One window the user moved, one maximized.
+    windows[1]->move(300, 240);
+    windows[3]->showMaximized();
+    const QRect available = windows[3]->screen()->availableGeometry();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return windows[3]->frameGeometry() == available; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return windows[1]->frameGeometry().topLeft() == QPoint(300, 240); }, 5000));
+    std::vector<QRect> frames;
+    for (QWidget* window : windows) frames.push_back(window->frameGeometry());
+    for (int start = 1; start <= 5; ++start) {
+        app->applicationWillTerminate();
+        relaunch();
+        for (int i = 0; i < 4; ++i) {
+            QWidget* window = app->databaseWindowForWindowIndex(i);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry() == frames[i]; }, 5000))
+                << "start " << start << ", window " << i << " at " << window->frameGeometry().x()
+                << "," << window->frameGeometry().y() << " " << window->frameGeometry().width()
+                << "x" << window->frameGeometry().height() << " instead of " << frames[i].x() << ","
+                << frames[i].y() << " " << frames[i].width() << "x" << frames[i].height();
+        }
+    }
+}
+
+TEST_F(FramedWindowPlacementTest, ANewWindowStandsBesideTheMainWindowWithItsTitleBarOnScreen) {
+    app->applicationOpenFiles({makeDatabase(pathInHome("first.db"))});
+    app->applicationDidFinishLaunching();
+    TablesAndRowsWindow* main = app->databaseWindowForWindowIndex(0);
+    expectFramedInside({main});
+    // Beside a maximized main window the new one stays on the screen, title bar and all.
+    main->showMaximized();
+    const QRect available = main->screen()->availableGeometry();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->frameGeometry() == available; }, 5000));
+    item("openNewWindow")->trigger();
+    QWidget* beside = app->databaseWindowForWindowIndex(1);
+    expectFramedInside({beside});
+    EXPECT_EQ(beside->frameGeometry().topLeft(), available.topLeft());
+    beside->close();
+
+    // Beside a window where the user put it, the frame, title bar included, is what moves.
+    main->showNormal();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->frameGeometry() != available; }, 5000));
+    main->resize(700, 500);
+    main->move(200, 150);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return main->frameGeometry().topLeft() == QPoint(200, 150); }, 5000));
+    makeKeyAndOrderFront(main);
+    item("openNewWindow")->trigger();
+    expectFramedInside({beside});
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return beside->frameGeometry() == main->frameGeometry().translated(20, 20); }, 5000));
+}
+
 TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
     if (std::getenv("VARNELO_FRAMED_CHILD")) GTEST_SKIP();
     ensureQApplication();
@@ -234,5 +296,5 @@ TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
     ASSERT_TRUE(child.waitForFinished(120000));
     const QString output = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 2 tests")) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 4 tests")) << output.toStdString();
 }
