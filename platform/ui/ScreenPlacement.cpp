@@ -25,8 +25,7 @@ bool isPlacedWindow(const QWidget* widget) {
 }
 
 // Set on a window placed before its own frame was known, to the frame it was given and the client
-// area that frame was guessed to hold: it is given that frame again once the window manager has
-// framed it, wherever the window manager put the client meanwhile.
+// area that frame was guessed to hold.
 constexpr const char* kIntendedFrame = "varneloIntendedFrame";
 
 bool hasOwnFrame(const QWidget* window) {
@@ -46,13 +45,23 @@ std::optional<QMargins> frameMargins(const QWidget* window) {
     return std::nullopt;
 }
 
-// The frame given to a window not framed yet; with onlyWhereLeft, nullopt once the window was
-// moved or resized since.
-std::optional<QRect> intendedFrame(const QWidget* window, bool onlyWhereLeft = true) {
+// The frame given to a window not framed yet; nullopt once the window was moved or resized since.
+std::optional<QRect> intendedFrame(const QWidget* window) {
+    const QVariantList intended = window->property(kIntendedFrame).toList();
+    if (intended.size() != 2 || intended[1].toRect() != window->geometry()) return std::nullopt;
+    return intended[0].toRect();
+}
+
+// The frame a window just framed is to have: the frame given, wherever the window manager put the
+// client meanwhile; a window that resized itself since keeps its new size.
+std::optional<QRect> frameOnceFramed(const QWidget* window) {
     const QVariantList intended = window->property(kIntendedFrame).toList();
     if (intended.size() != 2) return std::nullopt;
-    if (onlyWhereLeft && intended[1].toRect() != window->geometry()) return std::nullopt;
-    return intended[0].toRect();
+    QRect frame = intended[0].toRect();
+    if (window->size() != intended[1].toRect().size()) {
+        frame.setSize(window->size().grownBy(window->windowHandle()->frameMargins()));
+    }
+    return frame;
 }
 
 QScreen* screenFor(const QWidget* window, const QRect& frame) {
@@ -108,9 +117,7 @@ class Placer : public QObject {
         if (event->type() == QEvent::Expose && watched->isWindowType()) {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
                 if (widget->windowHandle() != watched || !hasOwnFrame(widget)) continue;
-                if (std::optional<QRect> intended = intendedFrame(widget, false)) {
-                    placeFrame(widget, intended);
-                }
+                if (std::optional<QRect> frame = frameOnceFramed(widget)) placeFrame(widget, frame);
             }
         }
         return false;
