@@ -39,6 +39,11 @@ std::set<QWidget*> visibleWindows() {
     return windows;
 }
 
+std::string describe(const QRect& frame) {
+    return std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+           std::to_string(frame.width()) + "x" + std::to_string(frame.height());
+}
+
 // The shown windows whose frame passes an edge of the available area.
 std::string outsideTheScreen() {
     std::string outside;
@@ -46,9 +51,7 @@ std::string outsideTheScreen() {
         const QRect frame = window->frameGeometry();
         if (!window->screen()->availableGeometry().contains(frame)) {
             outside += window->objectName().toStdString() + " \"" +
-                       window->windowTitle().toStdString() + "\" at " + std::to_string(frame.x()) +
-                       "," + std::to_string(frame.y()) + " " + std::to_string(frame.width()) + "x" +
-                       std::to_string(frame.height()) + "; ";
+                       window->windowTitle().toStdString() + "\" at " + describe(frame) + "; ";
         }
     }
     return outside;
@@ -222,7 +225,8 @@ TEST_F(FramedWindowPlacementTest, FiveQuitsAndStartsLeaveEveryWindowWhereItWas) 
     windows[1]->move(300, 240);
     windows[3]->showMaximized();
     const QRect available = windows[3]->screen()->availableGeometry();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return windows[3]->frameGeometry() == available; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return windows[3]->frameGeometry() == available; }, 10000))
+        << describe(windows[3]->frameGeometry());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return windows[1]->frameGeometry().topLeft() == QPoint(300, 240); }, 5000));
     std::vector<QRect> frames;
@@ -232,11 +236,10 @@ TEST_F(FramedWindowPlacementTest, FiveQuitsAndStartsLeaveEveryWindowWhereItWas) 
         relaunch();
         for (int i = 0; i < 4; ++i) {
             QWidget* window = app->databaseWindowForWindowIndex(i);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry() == frames[i]; }, 5000))
-                << "start " << start << ", window " << i << " at " << window->frameGeometry().x()
-                << "," << window->frameGeometry().y() << " " << window->frameGeometry().width()
-                << "x" << window->frameGeometry().height() << " instead of " << frames[i].x() << ","
-                << frames[i].y() << " " << frames[i].width() << "x" << frames[i].height();
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return window->frameGeometry() == frames[i]; }, 10000))
+                << "start " << start << ", window " << i << " at "
+                << describe(window->frameGeometry()) << " instead of " << describe(frames[i]);
         }
     }
 }
@@ -249,7 +252,8 @@ TEST_F(FramedWindowPlacementTest, ANewWindowStandsBesideTheMainWindowWithItsTitl
     // Beside a maximized main window the new one stays on the screen, title bar and all.
     main->showMaximized();
     const QRect available = main->screen()->availableGeometry();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->frameGeometry() == available; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->frameGeometry() == available; }, 10000))
+        << describe(main->frameGeometry());
     item("openNewWindow")->trigger();
     QWidget* beside = app->databaseWindowForWindowIndex(1);
     expectFramedInside({beside});
