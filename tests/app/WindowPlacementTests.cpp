@@ -191,6 +191,12 @@ class FramedWindowPlacementTest : public WindowPlacementTest {
         QTest::qWait(1000);
         EXPECT_EQ(outsideTheScreen(), "");
     }
+
+    // The window manager maximized the window. Its client area tells: the frame it reports may
+    // still have the borders of the window as it was.
+    static bool isMaximizedOver(const QWidget* window, const QRect& available) {
+        return window->isMaximized() && window->geometry().width() == available.width();
+    }
 };
 
 TEST_F(FramedWindowPlacementTest, TheWindowsOfAStartWithFilesShowTheirTitleBars) {
@@ -225,12 +231,13 @@ TEST_F(FramedWindowPlacementTest, FiveQuitsAndStartsLeaveEveryWindowWhereItWas) 
     windows[1]->move(300, 240);
     windows[3]->showMaximized();
     const QRect available = windows[3]->screen()->availableGeometry();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return windows[3]->frameGeometry() == available; }, 10000))
-        << describe(windows[3]->frameGeometry());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isMaximizedOver(windows[3], available); }, 10000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return windows[1]->frameGeometry().topLeft() == QPoint(300, 240); }, 5000));
+    // The maximized one comes back as large as the area, its title bar at the top.
     std::vector<QRect> frames;
     for (QWidget* window : windows) frames.push_back(window->frameGeometry());
+    frames[3] = available;
     for (int start = 1; start <= 5; ++start) {
         app->applicationWillTerminate();
         relaunch();
@@ -252,8 +259,7 @@ TEST_F(FramedWindowPlacementTest, ANewWindowStandsBesideTheMainWindowWithItsTitl
     // Beside a maximized main window the new one stays on the screen, title bar and all.
     main->showMaximized();
     const QRect available = main->screen()->availableGeometry();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return main->frameGeometry() == available; }, 10000))
-        << describe(main->frameGeometry());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isMaximizedOver(main, available); }, 10000));
     item("openNewWindow")->trigger();
     QWidget* beside = app->databaseWindowForWindowIndex(1);
     expectFramedInside({beside});
