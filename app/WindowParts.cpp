@@ -73,7 +73,7 @@ std::unique_ptr<WindowParts> makeWindowParts(AppDelegate& app, int windowIndex) 
     auto record = std::make_unique<RecordConsole>(window);
     auto sql = std::make_unique<SQLConsole>(window);
     auto import = std::make_unique<ImportConsole>(window);
-    auto exportConsole = std::make_unique<ExportConsole>(window);
+    auto exportConsole = std::make_unique<ExportConsole>(window, rows->dataPort());
     auto print = std::make_unique<PrintConsole>(window, rows->dataPort());
     std::unique_ptr<WindowParts> parts(
         new WindowParts{std::move(controller),
