@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string_view>
 
-FileChangeWatch::FileChangeWatch(std::string databaseFilePath, LockWait lockWait)
-    : path_(std::move(databaseFilePath)), lockWait_(lockWait) {}
+FileChangeWatch::FileChangeWatch(std::string databaseFilePath)
+    : path_(std::move(databaseFilePath)) {}
 
 FileChangeWatch::~FileChangeWatch() {
     stopWatching();
@@ -75,9 +75,6 @@ int64_t FileChangeWatch::version() {
         if (!writeAheadLog || !watchWrites()) {
             connection_.emplace(path_, ConnectionKind::ReadOnly, nullptr, ConnectionSharing::Own);
             if (!connection_->isOpen()) return changed();
-            if (lockWait_ == LockWait::Never) {
-                sqlite3_busy_handler(connection_->handle(), nullptr, nullptr);
-            }
         }
         device_ = file.st_dev;
         inode_ = file.st_ino;
@@ -94,8 +91,6 @@ int64_t FileChangeWatch::version() {
         dataVersion = sqlite3_column_int64(statement, 0);
         return false;
     });
-    // The data version read after the lock is gone still tells of what was committed under it.
-    if (rc == SQLITE_BUSY && lockWait_ == LockWait::Never) return changes_;
     if (rc != SQLITE_OK || dataVersion < 0) return changed();
     if (dataVersion_ >= 0 && dataVersion != dataVersion_) ++changes_;
     dataVersion_ = dataVersion;

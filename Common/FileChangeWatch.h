@@ -14,11 +14,7 @@
 
 class FileChangeWatch {
   public:
-    // Whether a look waits for a lock held elsewhere to go (as a read would), or sees the file
-    // as unchanged until the lock is gone and the look after it can tell.
-    enum class LockWait { Wait, Never };
-
-    explicit FileChangeWatch(std::string databaseFilePath, LockWait lockWait = LockWait::Wait);
+    explicit FileChangeWatch(std::string databaseFilePath);
     ~FileChangeWatch();
     FileChangeWatch(const FileChangeWatch&) = delete;
     FileChangeWatch& operator=(const FileChangeWatch&) = delete;
@@ -36,7 +32,6 @@ class FileChangeWatch {
     bool writesReported();
 
     std::string path_;
-    LockWait lockWait_;
     std::optional<DBConnection> connection_;
     int writes_ = -1;       // the notification descriptor watching the file's folder
     std::string fileName_;  // the file's name in that folder, links resolved

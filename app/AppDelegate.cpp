@@ -193,10 +193,10 @@ void AppDelegate::updateFileBookmark(const std::string& path,
 void AppDelegate::openDroppedFiles(const std::vector<std::string>& paths,
                                    bool /*useAvailableWindowsOnly*/) {
     if (paths.empty()) return;
-    QRect cascadeFrame = databaseWindows_[0]->geometry();
+    QRect cascadeFrame = windowFrame(databaseWindows_[0].get());
     bool cascadeFrameUsed = false;
     if (TablesAndRowsWindow* visible = lastVisibleDatabaseWindow()) {
-        cascadeFrame = visible->geometry();
+        cascadeFrame = windowFrame(visible);
         cascadeFrameUsed = true;
     }
     TablesAndRowsWindow* lastOpened = nullptr;
@@ -215,8 +215,8 @@ void AppDelegate::openDroppedFiles(const std::vector<std::string>& paths,
                          TablesAndRowsState::RowsConsole);
         if (cascadeFrameUsed) cascadeFrame.translate(kCascadeOffset, kCascadeOffset);
         cascadeFrameUsed = true;
-        window->setGeometry(cascadeFrame);
-        placeInsideAvailableScreen(window);  // cascading from the last window may pass an edge
+        // Cascading from the last window may pass an edge: the frame is kept inside.
+        setWindowFrame(window, cascadeFrame);
         lastOpened = window;
     }
     makeKeyAndOrderFront(lastOpened);
@@ -237,7 +237,7 @@ void AppDelegate::openNewWindowExternal(bool external, const std::optional<std::
     }
     TablesAndRowsWindow* window = databaseWindows_[windowIndex].get();
     if (TablesAndRowsWindow* main = mainDatabaseWindow()) {
-        window->setGeometry(main->geometry().translated(kCascadeOffset, kCascadeOffset));
+        setWindowFrame(window, windowFrame(main).translated(kCascadeOffset, kCascadeOffset));
     }
     TablesAndRowsController* controller = attachController(windowIndex);
     controller->setDatabaseFilePath(std::nullopt);

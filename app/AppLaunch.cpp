@@ -16,6 +16,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/ScreenPlacement.h"
 #include "settings/FileBookmarkStore.h"
 
 namespace {
@@ -128,7 +129,7 @@ void AppDelegate::restoreWindowInfoEntry(const nlohmann::json& entry, int window
         if (!DBInterface::isValidDatabaseFile(path)) return;
     }
     if (!frame) return;
-    window->setGeometry(*frame);
+    setWindowFrame(window, *frame);
     state->windowToFront = showDatabase(path.empty() ? std::nullopt : std::optional(path),
                                         windowIndex, false, table, console);
     state->restored = true;
@@ -192,7 +193,7 @@ void AppDelegate::applicationWillTerminate() {
         TablesAndRowsController* controller = tablesAndRowsControllerForWindowIndex(i);
         TablesAndRowsWindow* window = databaseWindowForWindowIndex(i);
         if (!controller || !window->isVisible()) continue;
-        QRect frame = window->geometry();
+        const QRect frame = windowFrame(window);
         nlohmann::json entry = {
             {kLastWindowFrame,
              {double(frame.x()), double(frame.y()), double(frame.width()), double(frame.height())}},

@@ -1,12 +1,10 @@
-// The tables list: which object is selected, loading the selected object's field model and
-// first page, renaming and deleting objects from the list.
-#include <QApplication>
+// The tables list: which object is selected, reloading the selected object, renaming and
+// deleting objects from the list.
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
 
 #include <algorithm>
-#include <cassert>
 #include <filesystem>
 
 #include "Common/DBInterface.h"
@@ -25,8 +23,6 @@
 
 namespace {
 
-constexpr uint64_t kFieldFormatStyleExpanded = 0x100;
-
 std::string goneObjectText(const std::string& name, const DBInterface::MasterTables& allTables) {
     auto entry = allTables.find(name);
     std::string type = entry != allTables.end() ? entry->second.type : "table";
@@ -38,13 +34,6 @@ std::string goneObjectText(const std::string& name, const DBInterface::MasterTab
         default:
             return localizedFormat("The object “%@” no longer exists.", {name});
     }
-}
-
-DateFormatter fixedFormatter(const std::string& pattern, bool utc) {
-    DateFormatter formatter;
-    formatter.setDateFormat(pattern);
-    if (utc) formatter.setTimeZone("UTC");
-    return formatter;
 }
 
 }  // namespace
@@ -110,40 +99,6 @@ void TablesAndRowsController::showTablesListing(TablesAndRowsState::SelectedObje
             currentName ? rowOfTableNamed(selectedObject.tableNames, *currentName) : std::nullopt) {
         tablesList_->setCurrentRow(*row, QItemSelectionModel::Current);
     }
-}
-
-bool TablesAndRowsController::followSchemaChangedElsewhere() {
-    if (!state_.databaseFilePath) return true;
-    // Nothing is pulled from under an import, a name being typed or a dialog; the change waits.
-    if (state_.importing || isTypingTableName() || QApplication::activeModalWidget()) {
-        return false;
-    }
-    // The listing and the object shown are read as one.
-    ReadSession session(*state_.databaseFilePath);
-    std::optional<TablesAndRowsState::SelectedObject> listing = readTablesListing(nullptr);
-    if (!listing) return false;
-    const std::optional<std::string> shown = nameOfObjectToShow();
-    auto entryOf = [](const DBInterface::MasterTables& tables, const std::string& name) {
-        auto entry = tables.find(name);
-        return entry != tables.end() ? std::optional(entry->second) : std::nullopt;
-    };
-    const bool shownChanged = shown && entryOf(state_.selectedObject.allTables, *shown) !=
-                                           entryOf(listing->allTables, *shown);
-    // An edit open or a record not saved on an object that changed is the user's to end first.
-    const bool textUnsaved = std::any_of(panels_.begin(), panels_.end(), [](const auto& panel) {
-        return panel->holdsUnsavedText();
-    });
-    if (shownChanged && ((grid_ && grid_->isEditingCell()) ||
-                         !state_.selection.fieldIndexesOfDirtyData.empty() || textUnsaved)) {
-        return false;
-    }
-    showTablesListing(std::move(*listing));
-    if (shownChanged || nameOfObjectToShow() != shown) {
-        reloadSelectedDatabaseObject();
-    } else {
-        updateWindowTitle();
-    }
-    return true;
 }
 
 void TablesAndRowsController::enableUIWhileImportingFiles(bool enable) {
@@ -253,46 +208,13 @@ void TablesAndRowsController::tablesListSelectionDidChange() {
     reloadSelectedDatabaseObject();
 }
 
-void TablesAndRowsController::emptyFieldModel() {
-    state_.fieldModel = {};
-    state_.sortAndSearch = {};
-    state_.dataPort = {};
-    state_.selection = {};
-    state_.selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
-}
-
-void TablesAndRowsController::readDisplaySettings() {
-    UserDefaults& defaults = UserDefaults::standard();
-    auto& display = state_.display;
-    display.formatDataInRowsConsole = !defaults.boolForKey("DontFormatDataInRowsView");
-    display.showNULLInRowsView = defaults.boolForKey("ShowNULLInRowsView");
-    display.useUTC = defaults.integerForKey("IfNoTimeZone") == 1;
-    auto storageFormat = [&](const char* key) {
-        const char* from = defaults.objectForKey(key).is_null() ? "DateTimeStorageFormat" : key;
-        return static_cast<uint32_t>(defaults.integerForKey(from));
-    };
-    display.dateStorageFormat = storageFormat("DateStorageFormat");
-    display.timeStorageFormat = storageFormat("TimeStorageFormat");
-    // The preferences may have changed the default display formats since the last reload.
-    display.displayDateFormatter = DBInterface::dateFormatterForDateFormatStyleType(
-        defaults.integerForKey("DateDisplayFormat"));
-    display.displayTimeFormatter = DBInterface::dateFormatterForTimeFormatStyleType(
-        defaults.integerForKey("TimeDisplayFormat"));
-    display.displayNumberFormatter = DBInterface::numberFormatterForNumberFormatStyleType(
-        defaults.integerForKey("NumberDisplayFormat"));
-    display.defaultDBDateFormatter = fixedFormatter(DBInterface::defaultDBDateFormat(), false);
-    display.defaultDBTimeFormatter = fixedFormatter(DBInterface::defaultDBTimeFormat(), false);
-    display.alternateDBDateFormatter = fixedFormatter("yyyy-MM-dd", display.useUTC);
-    display.alternateDBTimeFormatter = fixedFormatter("yyyy-MM-dd HH:mm:ss", display.useUTC);
-}
-
 void TablesAndRowsController::reloadSelectedDatabaseObject() {
     // Whatever a selection reads, the consoles and panels included, shares one connection.
     std::optional<ReadSession> session;
     if (state_.databaseFilePath) session.emplace(*state_.databaseFilePath);
     tellConsoles(&Console::selectedObjectWillChange);
-    emptyFieldModel();
-    readDisplaySettings();
+    fieldModelLoader_.emptyFieldModel();
+    fieldModelLoader_.readDisplaySettings();
     std::optional<std::string> name = nameOfObjectToShow();
     // Renamed or dropped elsewhere: the list is brought up to date and nothing is shown.
     if (name && state_.databaseFilePath &&
@@ -301,38 +223,14 @@ void TablesAndRowsController::reloadSelectedDatabaseObject() {
         reloadTables();
         name.reset();
     }
-    if (name && state_.databaseFilePath) {
-        const auto& allTables = state_.selectedObject.allTables;
-        auto entry = allTables.find(*name);
-        std::string type = entry != allTables.end() ? entry->second.type : "table";
-        int32_t& tableType = state_.selectedObject.tableType;
-        tableType = DBInterface::tableTypeCodeForSchemaObjectType(&type);
-        if (tableType < DBInterface::kSchemaIndex) {
-            bool sorted =
-                DBInterface::isObjectSortedOnUniqueKey(*name, *state_.databaseFilePath, nullptr);
-            std::string error;
-            if (tableType == DBInterface::kSchemaTable) {
-                loadTableFieldModel(*name, sorted, &error);
-            } else {
-                loadViewFieldModel(*name, sorted, &error);
-            }
-        }
-    }
-    makeDisplayFormatters();
+    if (name && state_.databaseFilePath) fieldModelLoader_.loadFieldModel(*name);
+    fieldModelLoader_.makeDisplayFormatters();
     if (state_.databaseFilePath) setLastTableShown(name, *state_.databaseFilePath);
 
     tellConsoles(&Console::selectedObjectDidChange);
     for (auto& panel : panels_) panel->selectedObjectDidChange();
     updateWindowTitle();
     updateNumberOfRowsLabel();
-}
-
-bool TablesAndRowsController::isTypingTableName() const {
-    // A row's editor is the one widget the list puts on its viewport.
-    const auto editors =
-        tablesList_->viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
-    return std::any_of(editors.begin(), editors.end(),
-                       [](const QWidget* editor) { return editor->isVisible(); });
 }
 
 std::optional<std::string> TablesAndRowsController::nameOfObjectToShow() const {
@@ -343,120 +241,6 @@ std::optional<std::string> TablesAndRowsController::nameOfObjectToShow() const {
         return tableNames[static_cast<size_t>(row)];
     }
     return selectedTableName();
-}
-
-void TablesAndRowsController::loadTableFieldModel(const std::string& name, bool sorted,
-                                                  std::string* error) {
-    const std::string& path = *state_.databaseFilePath;
-    uint32_t& status = state_.selectedObject.selectedObjectStatus;
-    auto& model = state_.fieldModel;
-    auto& search = state_.sortAndSearch;
-    switch (DBInterface::tableEditStatus(name, path, error)) {
-        case DBInterface::kTableEditable:
-            status = DBInterface::kObjectEditable;
-            break;
-        case DBInterface::kNoRowid:
-        case DBInterface::kRowidHidden:
-            status = sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
-            break;
-        default:
-            status = DBInterface::kObjectLimited;
-            showErrorAlert(*error, window());
-            return;
-    }
-    if (DBInterface::getFieldNames(&model.fieldNames, &model.fieldTypes, &model.fieldFormatStyles,
-                                   &model.hiddenFields, name, path, error) != 0) {
-        status = DBInterface::kObjectLimited;
-        showErrorAlert(*error, window());
-        return;
-    }
-    reloadSpecialTables(name);
-    DBInterface::IndexSet storedSearchIndexes;
-    uint64_t flags = 0;
-    if (DBInterface::getSortCodes(&search.sortCodes, &storedSearchIndexes, &flags, name, path,
-                                  error) != 0) {
-        showErrorAlert(*error, window());
-        return;
-    }
-    state_.dataPort.numberOfFieldsPerRow = static_cast<int64_t>(model.fieldTypes.size()) + 1;
-    search.sortByROWIDCode =
-        static_cast<uint64_t>(DBInterface::sortByROWIDCodeFromFlags(static_cast<int32_t>(flags)));
-    for (int64_t position : storedSearchIndexes)
-        search.searchFieldIndexes.insert(FieldPosition(position));
-    if (search.searchFieldIndexes.empty()) search.searchFieldIndexes.insert(FieldPosition(0));
-}
-
-void TablesAndRowsController::loadViewFieldModel(const std::string& name, bool sorted,
-                                                 std::string* error) {
-    const std::string& path = *state_.databaseFilePath;
-    auto& model = state_.fieldModel;
-    // An empty view shows nothing, but it is never left with the last table's edit status.
-    state_.selectedObject.selectedObjectStatus =
-        sorted ? DBInterface::kObjectReadOnlyPaged : DBInterface::kObjectLimited;
-    std::string rowsError;
-    if (!DBInterface::isAtLeastOneRowInTable(name, path, &rowsError)) {
-        // A view over a table dropped since fails to read: that is no empty view.
-        if (!rowsError.empty()) showErrorAlert(rowsError, window());
-        return;
-    }
-    if (DBInterface::getFieldNames(&model.fieldNames, &model.fieldTypes, &model.fieldFormatStyles,
-                                   name, path, error) != 0) {
-        showErrorAlert(*error, window());
-        return;
-    }
-    reloadSpecialTables(name);
-    state_.dataPort.numberOfFieldsPerRow = static_cast<int64_t>(model.fieldTypes.size()) + 1;
-}
-
-void TablesAndRowsController::makeDisplayFormatters() {
-    auto& model = state_.fieldModel;
-    assert(model.fieldTypes.size() == model.fieldNames.size() &&
-           model.fieldFormatStyles.size() == model.fieldNames.size());
-    for (size_t i = 0; i < model.fieldTypes.size(); ++i) {
-        int64_t style = model.fieldFormatStyles[i];
-        FieldPosition position(static_cast<int64_t>(i));
-        switch (model.fieldTypes[i]) {
-            case DBInterface::kFieldTypeNumber:
-                model.fieldNumberFormatters[position] =
-                    DBInterface::numberFormatterForNumberFormatStyleType(style);
-                break;
-            case DBInterface::kFieldTypeDate:
-                model.fieldDateFormatters[position] =
-                    DBInterface::dateFormatterForDateFormatStyleType(style);
-                break;
-            case DBInterface::kFieldTypeTime:
-                model.fieldDateFormatters[position] =
-                    DBInterface::dateFormatterForTimeFormatStyleType(style);
-                break;
-            default:
-                break;
-        }
-        if (static_cast<uint64_t>(style) & kFieldFormatStyleExpanded) {
-            model.expandedFieldIndexes.insert(position);
-        }
-    }
-}
-
-void TablesAndRowsController::reloadSpecialTables(const std::string& tableName) {
-    const std::string& path = *state_.databaseFilePath;
-    auto& model = state_.fieldModel;
-    std::string error;
-    if (DBInterface::getSpecialTableNames(&model.specialTableNames, &model.lookupTableDictionary,
-                                          &model.inverseLookupTableDictionary,
-                                          &model.pickerTableDictionary,
-                                          &model.specialTableTypeDictionary, path, &error) != 0) {
-        showErrorAlert(error);
-        return;
-    }
-    if (DBInterface::getFieldLookupTables(&model.fieldLookupTables, tableName, model.fieldNames,
-                                          path, &error) != 0) {
-        showErrorAlert(error);
-    }
-    if (model.fieldLookupTables.empty()) {
-        model.fieldLookupTables.assign(model.fieldTypes.size(), std::string());
-    } else if (model.fieldLookupTables.size() != model.fieldTypes.size()) {
-        showErrorAlert(localizedString("Invalid number of field lookup tables."));
-    }
 }
 
 void TablesAndRowsController::selectTableWithName(const std::optional<std::string>& name) {

@@ -18,6 +18,4 @@ class GridRequests {
     virtual std::optional<QRect> focusedCellScreenRect() const = 0;
     // One cell of the page took a new value written outside the grid.
     virtual void cellDidChange(RowIndex row, FieldIndex field) = 0;
-    // A cell's in-place editor is open.
-    virtual bool isEditingCell() const = 0;
 };

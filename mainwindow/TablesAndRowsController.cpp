@@ -12,7 +12,6 @@
 
 #include "Common/DBInterface.h"
 #include "mainwindow/ChooseTableCellView.h"
-#include "mainwindow/SchemaChangeWatch.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "mainwindow/WindowShell.h"
 #include "platform/foundation/Localized.h"
@@ -28,11 +27,9 @@
 #include "settings/LastTablesShown.h"
 
 TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowIndex)
-    : shell_(shell),
-      windowIndex_(windowIndex),
-      schemaWatch_(new SchemaChangeWatch([this] { return followSchemaChangedElsewhere(); }, this)) {
+    : shell_(shell), windowIndex_(windowIndex) {
     state_.display.displayStringForNULLValue = localizedString("NULL");
-    readDisplaySettings();
+    fieldModelLoader_.readDisplaySettings();
 }
 
 TablesAndRowsController::~TablesAndRowsController() {
@@ -41,11 +38,6 @@ TablesAndRowsController::~TablesAndRowsController() {
     panels_.clear();
     // A view never put into a window has no owner but us.
     if (view_ && !view_->parent()) delete view_.data();
-}
-
-void TablesAndRowsController::setDatabaseFilePath(std::optional<std::string> path) {
-    if (path != state_.databaseFilePath) schemaWatch_->watchFile(path);
-    state_.databaseFilePath = std::move(path);
 }
 
 void TablesAndRowsController::setConsoles(Consoles consoles, GridRequests& grid,
@@ -338,7 +330,7 @@ void TablesAndRowsController::checkAndShowDatabase(const std::string& path, bool
     tellConsoles(&Console::selectedObjectWillChange);
     setDatabaseFilePath(std::nullopt);
     reloadTables();
-    emptyFieldModel();
+    fieldModelLoader_.emptyFieldModel();
     setDatabaseFilePath(path);
     initializeAfterShown();
     reloadTablesAndSelectTableNamed(lastTableShown(path));

@@ -1,11 +1,11 @@
 #pragma once
 // The controller of one database window: its life cycle, title, toolbar, the tables list and the
-// selected object's field model. It owns the window's state and its consoles, which the
-// application hands to it; it routes to them and never does their work. Its operations are
-// spread over several sources by concern:
+// selected object, whose field model its FieldModelLoader reads. It owns the window's state and its
+// consoles, which the application hands to it; it routes to them and never does their work. Its
+// operations are spread over several sources by concern:
 //   TablesAndRowsController.cpp   construction, set-up, title, alerts, closing, opening files
 //   ControllerConsoles.cpp        consoles, toolbar, tables-list visibility, row counts
-//   ControllerTableSelection.cpp  tables list, selection, field model loading, rename, delete
+//   ControllerTableSelection.cpp  tables list, selection, reloading the object, rename, delete
 #include <QObject>
 #include <QPointer>
 
@@ -17,6 +17,7 @@
 
 #include "mainwindow/Console.h"
 #include "mainwindow/DatabaseWindow.h"
+#include "mainwindow/FieldModelLoader.h"
 #include "mainwindow/GridRequests.h"
 #include "mainwindow/RecordEditorRequests.h"
 #include "mainwindow/TablesAndRowsState.h"
@@ -31,7 +32,6 @@ class QToolBar;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
-class SchemaChangeWatch;
 class WindowShell;
 
 class TablesAndRowsController : public QObject, public DatabaseWindow {
@@ -85,8 +85,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
 
     // The database shown; nullopt while the window shows none (its slot is free).
     const std::optional<std::string>& databaseFilePath() const { return state_.databaseFilePath; }
-    // The file is watched for schema changes made elsewhere from here on.
-    void setDatabaseFilePath(std::optional<std::string> path);
+    void setDatabaseFilePath(std::optional<std::string> path) {
+        state_.databaseFilePath = std::move(path);
+    }
 
     // ---- Life cycle, title, alerts ----
     // Set-up each time a database was shown in the window.
@@ -135,16 +136,12 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void reloadPickerTypes() override;
     int selectedTableTypeCode() const;
     void tablesListSelectionDidChange();
-    void reloadSpecialTables(const std::string& tableName);
     void selectTableWithName(const std::optional<std::string>& name);
     void reloadTablesMenuItemClicked();
     void deleteTableButtonPressed() { deleteTable(); }
     void deleteTable();
     // The name typed into the tables list's row.
     void chooseTableTextFieldReturnKeyPressed(int row, const std::string& typedName);
-    // Another program changed the schema: the list follows, keeping what is selected by name,
-    // and the grid lets go of an object gone or changed. False while the change has to wait.
-    bool followSchemaChangedElsewhere();
 
     QListWidget* tablesTableView() const { return tablesList_; }
     // The buttons below the tables list, enabled while a database is shown.
@@ -159,8 +156,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showOnlyConsole(ConsoleIndex console);
     // Runs the panel as a sheet on the window and shows the database chosen.
     void showChosenDatabase(FilePanel panel);
-    void readDisplaySettings();
-    void emptyFieldModel();
     // The listing of the database's objects; nullopt (with the error, if any) when the file is
     // gone or cannot be read.
     std::optional<TablesAndRowsState::SelectedObject> readTablesListing(std::string* error) const;
@@ -168,11 +163,6 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showTablesListing(TablesAndRowsState::SelectedObject listing);
     // The object the grid shows for the list's selection.
     std::optional<std::string> nameOfObjectToShow() const;
-    // A name is being typed into a row of the tables list.
-    bool isTypingTableName() const;
-    void loadTableFieldModel(const std::string& name, bool sorted, std::string* error);
-    void loadViewFieldModel(const std::string& name, bool sorted, std::string* error);
-    void makeDisplayFormatters();
     void tablesTableViewItemChanged(QListWidgetItem* item);
     void enableLeftSideButtons();
     // Calls the event on every console.
@@ -181,6 +171,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     WindowShell* shell_;
     int windowIndex_;
     TablesAndRowsState state_;
+    FieldModelLoader fieldModelLoader_{*this};
     Consoles consoles_;
     GridRequests* grid_ = nullptr;
     RecordEditorRequests* recordEditor_ = nullptr;
@@ -197,5 +188,4 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QWidget* consolesSide_ = nullptr;
     std::array<QWidget*, TablesAndRowsState::kNumberOfConsoles> consoleViews_{};
     bool toolbarShown_ = true;
-    SchemaChangeWatch* schemaWatch_ = nullptr;
 };

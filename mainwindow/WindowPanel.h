@@ -24,6 +24,4 @@ class WindowPanel {
     virtual void closeEditFieldPanel() {}
     // The window closes: the panel goes with it.
     virtual void windowWillClose() {}
-    // Text typed for a cell and not saved yet: the window does not reload from under it.
-    virtual bool holdsUnsavedText() const { return false; }
 };

@@ -258,10 +258,6 @@ bool EditFieldPanel::isTextChanged() const {
     return target_ && (target_->loaded ? *target_->loaded != typed : !typed.empty());
 }
 
-bool EditFieldPanel::holdsUnsavedText() const {
-    return isShown() && !sheet_ && isTextChanged();
-}
-
 void EditFieldPanel::saveInPanel() {
     // An unchanged value is not written.
     if (!isTextChanged()) return;

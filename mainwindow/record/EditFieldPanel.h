@@ -51,7 +51,6 @@ class EditFieldPanel : public QObject, public WindowPanel {
     void showEditFieldSheet(FieldIndex field, const DBValue& value) override;
     void closeEditFieldPanel() override;
     void windowWillClose() override { closeEditFieldPanel(); }
-    bool holdsUnsavedText() const override;
 
     // Refreshes the panel, when shown over the grid, from the focused cell.
     void updateEditFieldPanel();

@@ -75,7 +75,6 @@ class RowsConsole : public QObject,
     void cellDidChange(RowIndex row, FieldIndex field) override {
         reloadRowsTableViewRowIndex(row, field);
     }
-    bool isEditingCell() const override { return rowsTableView_->isEditing(); }
     // The menu's "Edit Field in Panel" while the grid is shown.
     void editFieldInPanelMenuItemClicked();
 

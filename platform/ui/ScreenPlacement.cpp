@@ -24,9 +24,9 @@ bool isPlacedWindow(const QWidget* widget) {
     }
 }
 
-// Set on a window placed before any frame was known, to the frame corner it was placed at: it is
-// placed there again once it has a frame.
-constexpr const char* kPlacedWithoutFrame = "varneloPlacedWithoutFrame";
+// Set on a window placed before its own frame was known, to the frame it was given and the client
+// area that frame was guessed to hold.
+constexpr const char* kIntendedFrame = "varneloIntendedFrame";
 
 bool hasOwnFrame(const QWidget* window) {
     QWindow* handle = window->windowHandle();
@@ -45,23 +45,39 @@ std::optional<QMargins> frameMargins(const QWidget* window) {
     return std::nullopt;
 }
 
+// The frame given to a window not framed yet; nullopt once the window was moved or resized since.
+std::optional<QRect> intendedFrame(const QWidget* window) {
+    const QVariantList intended = window->property(kIntendedFrame).toList();
+    if (intended.size() != 2 || intended[1].toRect() != window->geometry()) return std::nullopt;
+    return intended[0].toRect();
+}
+
+// The frame a window just framed is to have: the frame given, wherever the window manager put the
+// client meanwhile; a window that resized itself since keeps its new size.
+std::optional<QRect> frameOnceFramed(const QWidget* window) {
+    const QVariantList intended = window->property(kIntendedFrame).toList();
+    if (intended.size() != 2) return std::nullopt;
+    QRect frame = intended[0].toRect();
+    if (window->size() != intended[1].toRect().size()) {
+        frame.setSize(window->size().grownBy(window->windowHandle()->frameMargins()));
+    }
+    return frame;
+}
+
 QScreen* screenFor(const QWidget* window, const QRect& frame) {
     if (QScreen* screen = QGuiApplication::screenAt(frame.center())) return screen;
     if (QScreen* screen = window->screen()) return screen;
     return QGuiApplication::primaryScreen();
 }
 
-// Places the window with its frame inside the available area. frameCorner: where the frame was
-// meant to stand, for a window framed after it was placed; else the frame goes where the window
-// stands, and a window not placed yet goes to the centre of its parent or screen.
-void placeFrame(QWidget* window, std::optional<QPoint> frameCorner) {
-    const std::optional<QMargins> known = frameMargins(window);
-    const QMargins margins = known.value_or(QMargins());
+// Gives the window the frame wanted, or, without one, the frame it has where it stands (a window
+// not placed yet centred over its parent or on its screen), inside the available area.
+void placeFrame(QWidget* window, std::optional<QRect> wanted) {
+    const bool framed = hasOwnFrame(window);
+    const QMargins margins = frameMargins(window).value_or(QMargins());
     const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
-    QRect frame = window->geometry().marginsAdded(margins);
-    if (frameCorner) {
-        frame.moveTopLeft(*frameCorner);
-    } else if (!window->testAttribute(Qt::WA_Moved)) {
+    QRect frame = wanted.value_or(window->geometry().marginsAdded(margins));
+    if (!wanted && !window->testAttribute(Qt::WA_Moved)) {
         const QWidget* parent = window->parentWidget() ? window->parentWidget()->window() : nullptr;
         frame.moveCenter(parent && parent->isVisible()
                              ? parent->frameGeometry().center()
@@ -73,20 +89,18 @@ void placeFrame(QWidget* window, std::optional<QPoint> frameCorner) {
     frame.setSize(client + frameExtra);
     // A window taller or wider than the area keeps its top-left corner, and so its title bar,
     // inside.
-    const int x =
-        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
-    const int y =
-        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
-    window->setProperty(kPlacedWithoutFrame, known ? QVariant() : QVariant(QPoint(x, y)));
-    if (client != window->size()) window->resize(client);
-    // The frame's corner goes where the frame is; untouched when the window is already there.
-    // A window framed after it was placed is always moved: moves asked before the frame came
-    // may still be carried out, and the position last reported may be older than the last
-    // one asked.
-    const QPoint clientCorner(x + margins.left(), y + margins.top());
-    if (frameCorner || clientCorner != window->geometry().topLeft() ||
-        !window->testAttribute(Qt::WA_Moved)) {
-        window->move(x, y);
+    frame.moveTopLeft(QPoint(
+        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width())),
+        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()))));
+    // Placed by its client area, which means the same before and after the window manager has
+    // framed the window; a frame position would be taken for the client's until then. Untouched
+    // when the window is already there: a window framed after it was placed is always placed,
+    // since moves asked before the frame came may still be carried out.
+    const QRect clientArea = frame.marginsRemoved(margins);
+    window->setProperty(kIntendedFrame,
+                        framed ? QVariant() : QVariant(QVariantList{frame, clientArea}));
+    if (wanted || clientArea != window->geometry() || !window->testAttribute(Qt::WA_Moved)) {
+        window->setGeometry(clientArea);
     }
 }
 
@@ -96,17 +110,14 @@ class Placer : public QObject {
         // The show event comes before the window is mapped: placed now, it never shows outside.
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
-            if (isPlacedWindow(widget)) placeFrame(widget, std::nullopt);
+            if (isPlacedWindow(widget)) placeFrame(widget, intendedFrame(widget));
         }
-        // The window manager framed and showed a window placed without knowing its frame: the
-        // client was kept inside, but its title bar may stand above the screen.
+        // The window manager framed and showed a window placed before its frame was known: its
+        // frame may differ from the one guessed, and its title bar stand above the screen.
         if (event->type() == QEvent::Expose && watched->isWindowType()) {
             for (QWidget* widget : QApplication::topLevelWidgets()) {
-                const QVariant intended = widget->property(kPlacedWithoutFrame);
-                if (widget->windowHandle() == watched && intended.isValid() &&
-                    hasOwnFrame(widget)) {
-                    placeFrame(widget, intended.toPoint());
-                }
+                if (widget->windowHandle() != watched || !hasOwnFrame(widget)) continue;
+                if (std::optional<QRect> frame = frameOnceFramed(widget)) placeFrame(widget, frame);
             }
         }
         return false;
@@ -117,6 +128,15 @@ class Placer : public QObject {
 
 void placeInsideAvailableScreen(QWidget* window) {
     if (window) placeFrame(window, std::nullopt);
+}
+
+void setWindowFrame(QWidget* window, const QRect& frame) {
+    if (window) placeFrame(window, frame);
+}
+
+QRect windowFrame(const QWidget* window) {
+    if (std::optional<QRect> intended = intendedFrame(window)) return *intended;
+    return window->geometry().marginsAdded(frameMargins(window).value_or(QMargins()));
 }
 
 void keepWindowsInsideAvailableScreen() {

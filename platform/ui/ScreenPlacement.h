@@ -2,12 +2,20 @@
 // Every window opens inside the available area of its screen (the screen less the desktop's
 // panels): a window placed, restored or cascaded past an edge is moved back, and one larger
 // than the area is shrunk to it.
+class QRect;
 class QWidget;
 
 // Moves the window, its frame included, inside the available area of the screen it is on,
 // shrinking it when it is larger. A window never placed is first centred over its parent
 // window, or on the screen.
 void placeInsideAvailableScreen(QWidget* window);
+
+// A window's frame is its title bar and borders with the client area inside them: what the user
+// sees move. The frame's top-left corner goes where asked and its size is as asked, within the
+// available area; a window not yet framed by the window manager gets that frame once it is.
+void setWindowFrame(QWidget* window, const QRect& frame);
+// The frame the window has, or was given while it waits for the window manager to frame it.
+QRect windowFrame(const QWidget* window);
 
 // From now on every top-level window of the application is placed so as it is shown.
 void keepWindowsInsideAvailableScreen();

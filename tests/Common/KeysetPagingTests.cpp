@@ -309,22 +309,3 @@ TEST_F(KeysetPagingTest, OrdersOfSeveralKeysPageAsOffsetsDoWithAndWithoutTheirJo
         }
     }
 }
-
-TEST_F(KeysetPagingTest, AWatchThatNeverWaitsSeesACommitMadeUnderALockOnceItIsGone) {
-    FileChangeWatch watch(db, FileChangeWatch::LockWait::Never);
-    const int64_t version = watch.version();
-    sqlite3* locker = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive; update t set amount = 7 where rowid = 1",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    const int64_t waits = DBConnection::busyWaitCount();
-    EXPECT_EQ(watch.version(), version);
-    EXPECT_EQ(watch.version(), version);
-    EXPECT_EQ(DBConnection::busyWaitCount(), waits);
-    sqlite3_exec(locker, "commit", nullptr, nullptr, nullptr);
-    sqlite3_close(locker);
-    const int64_t committed = watch.version();
-    EXPECT_NE(committed, version);
-    EXPECT_EQ(watch.version(), committed);
-}

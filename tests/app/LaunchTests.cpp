@@ -7,6 +7,7 @@
 
 #include "platform/foundation/Paths.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/ScreenPlacement.h"
 #include "tests/support/ShellTest.h"
 
 namespace {
@@ -85,8 +86,9 @@ TEST_F(LaunchTest, WindowsOfSlotsOneAndThreeComeBackInSlotsZeroAndOne) {
     app->databaseWindowForWindowIndex(0)->close();
     app->showDatabase(inDocuments, 1, true, std::string("first"), TablesAndRowsState::SQLConsole);
     app->showDatabase(external, 3, true, std::nullopt, TablesAndRowsState::RowsConsole);
-    app->databaseWindowForWindowIndex(1)->setGeometry(100, 120, 700, 500);
-    app->databaseWindowForWindowIndex(3)->setGeometry(140, 160, 720, 520);
+    // Frames, title bars included, are what is saved and restored.
+    setWindowFrame(app->databaseWindowForWindowIndex(1), QRect(100, 120, 700, 500));
+    setWindowFrame(app->databaseWindowForWindowIndex(3), QRect(140, 160, 720, 520));
     app->applicationWillTerminate();
 
     nlohmann::json saved = UserDefaults::standard().arrayForKey("WindowInfo");
@@ -103,8 +105,8 @@ TEST_F(LaunchTest, WindowsOfSlotsOneAndThreeComeBackInSlotsZeroAndOne) {
     EXPECT_EQ(pathInSlot(1), external);
     EXPECT_FALSE(pathInSlot(2));
     EXPECT_FALSE(pathInSlot(3));
-    EXPECT_EQ(app->databaseWindowForWindowIndex(0)->geometry(), QRect(100, 120, 700, 500));
-    EXPECT_EQ(app->databaseWindowForWindowIndex(1)->geometry(), QRect(140, 160, 720, 520));
+    EXPECT_EQ(app->databaseWindowForWindowIndex(0)->frameGeometry(), QRect(100, 120, 700, 500));
+    EXPECT_EQ(app->databaseWindowForWindowIndex(1)->frameGeometry(), QRect(140, 160, 720, 520));
     EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedConsole(),
               TablesAndRowsState::SQLConsole);
     EXPECT_EQ(app->tablesAndRowsControllerForWindowIndex(0)->selectedTableNameIfOnlyOne(), "first");

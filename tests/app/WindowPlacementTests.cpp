@@ -1,6 +1,7 @@
 // Every window the program opens lies inside the available area of the screen, frame included:
 // also when the database window it belongs to stands in a corner of the screen, when a window
-// is restored from a larger screen and when dropped files cascade past the last window.
+// is restored from a larger screen and when dropped files cascade past the last window. A window
+// comes back at the next start with the frame it had, and a new one stands beside its main window.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -38,6 +39,11 @@ std::set<QWidget*> visibleWindows() {
     return windows;
 }
 
+std::string describe(const QRect& frame) {
+    return std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+           std::to_string(frame.width()) + "x" + std::to_string(frame.height());
+}
+
 // The shown windows whose frame passes an edge of the available area.
 std::string outsideTheScreen() {
     std::string outside;
@@ -45,9 +51,7 @@ std::string outsideTheScreen() {
         const QRect frame = window->frameGeometry();
         if (!window->screen()->availableGeometry().contains(frame)) {
             outside += window->objectName().toStdString() + " \"" +
-                       window->windowTitle().toStdString() + "\" at " + std::to_string(frame.x()) +
-                       "," + std::to_string(frame.y()) + " " + std::to_string(frame.width()) + "x" +
-                       std::to_string(frame.height()) + "; ";
+                       window->windowTitle().toStdString() + "\" at " + describe(frame) + "; ";
         }
     }
     return outside;
@@ -114,7 +118,8 @@ TEST_F(WindowPlacementTest, RestoredAndCascadedWindowsStayInsideAndLargerOnesShr
     app->applicationDidFinishLaunching();
     EXPECT_EQ(outsideTheScreen(), "");
     const QRect available = app->databaseWindowForWindowIndex(0)->screen()->availableGeometry();
-    EXPECT_EQ(app->databaseWindowForWindowIndex(0)->size(), QSize(700, 500));
+    // The frame saved, title bar included, is the frame restored.
+    EXPECT_EQ(app->databaseWindowForWindowIndex(0)->frameGeometry().size(), QSize(700, 500));
     EXPECT_EQ(app->databaseWindowForWindowIndex(1)->frameGeometry().topLeft(), available.topLeft());
     EXPECT_LE(app->databaseWindowForWindowIndex(1)->frameGeometry().height(), available.height());
 
@@ -186,6 +191,12 @@ class FramedWindowPlacementTest : public WindowPlacementTest {
         QTest::qWait(1000);
         EXPECT_EQ(outsideTheScreen(), "");
     }
+
+    // The window manager maximized the window. Its client area tells: the frame it reports may
+    // still have the borders of the window as it was.
+    static bool isMaximizedOver(const QWidget* window, const QRect& available) {
+        return window->isMaximized() && window->geometry().width() == available.width();
+    }
 };
 
 TEST_F(FramedWindowPlacementTest, TheWindowsOfAStartWithFilesShowTheirTitleBars) {
@@ -206,6 +217,67 @@ TEST_F(FramedWindowPlacementTest, WindowsRestoredAtTheTopLeftOrTooLargeShowTheir
     app->applicationDidFinishLaunching();
     expectFramedInside(
         {app->databaseWindowForWindowIndex(0), app->databaseWindowForWindowIndex(1)});
+}
+
+TEST_F(FramedWindowPlacementTest, FiveQuitsAndStartsLeaveEveryWindowWhereItWas) {
+    app->applicationOpenFiles(
+        {makeDatabase(pathInHome("first.db")), makeDatabase(pathInHome("second.db")),
+         makeDatabase(pathInHome("third.db")), makeDatabase(pathInHome("fourth.db"))});
+    app->applicationDidFinishLaunching();
+    std::vector<QWidget*> windows;
+    for (int i = 0; i < 4; ++i) windows.push_back(app->databaseWindowForWindowIndex(i));
+    expectFramedInside(windows);
+    // One window the user moved, one maximized.
+    windows[1]->move(300, 240);
+    windows[3]->showMaximized();
+    const QRect available = windows[3]->screen()->availableGeometry();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isMaximizedOver(windows[3], available); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return windows[1]->frameGeometry().topLeft() == QPoint(300, 240); }, 5000));
+    // The maximized one comes back as large as the area, its title bar at the top.
+    std::vector<QRect> frames;
+    for (QWidget* window : windows) frames.push_back(window->frameGeometry());
+    frames[3] = available;
+    for (int start = 1; start <= 5; ++start) {
+        app->applicationWillTerminate();
+        relaunch();
+        for (int i = 0; i < 4; ++i) {
+            QWidget* window = app->databaseWindowForWindowIndex(i);
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return window->frameGeometry() == frames[i]; }, 10000))
+                << "start " << start << ", window " << i << " at "
+                << describe(window->frameGeometry()) << " instead of " << describe(frames[i]);
+        }
+    }
+}
+
+TEST_F(FramedWindowPlacementTest, ANewWindowStandsBesideTheMainWindowWithItsTitleBarOnScreen) {
+    app->applicationOpenFiles({makeDatabase(pathInHome("first.db"))});
+    app->applicationDidFinishLaunching();
+    TablesAndRowsWindow* main = app->databaseWindowForWindowIndex(0);
+    expectFramedInside({main});
+    // Beside a maximized main window the new one stays on the screen, title bar and all.
+    main->showMaximized();
+    const QRect available = main->screen()->availableGeometry();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return isMaximizedOver(main, available); }, 10000));
+    item("openNewWindow")->trigger();
+    QWidget* beside = app->databaseWindowForWindowIndex(1);
+    expectFramedInside({beside});
+    EXPECT_EQ(beside->frameGeometry().topLeft(), available.topLeft());
+    beside->close();
+
+    // Beside a window where the user put it, the frame, title bar included, is what moves.
+    main->showNormal();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->frameGeometry() != available; }, 5000));
+    main->resize(700, 500);
+    main->move(200, 150);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return main->frameGeometry().topLeft() == QPoint(200, 150); }, 5000));
+    makeKeyAndOrderFront(main);
+    item("openNewWindow")->trigger();
+    expectFramedInside({beside});
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return beside->frameGeometry() == main->frameGeometry().translated(20, 20); }, 5000));
 }
 
 TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
@@ -234,5 +306,5 @@ TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
     ASSERT_TRUE(child.waitForFinished(120000));
     const QString output = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 2 tests")) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 4 tests")) << output.toStdString();
 }

@@ -6,6 +6,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/ui/FileNameStrings.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/ScreenPlacement.h"
 #include "tests/support/ShellTest.h"
 
 namespace {
@@ -31,12 +32,12 @@ class WindowSlotTest : public ShellTest {
 
 TEST_F(WindowSlotTest, SixDroppedFilesOpenFiveWindowsAndNoMoreWindowsOpen) {
     std::vector<std::string> paths = databases(6);
-    app->databaseWindowForWindowIndex(0)->setGeometry(50, 60, 800, 500);
+    setWindowFrame(app->databaseWindowForWindowIndex(0), QRect(50, 60, 800, 500));
     app->openDroppedFiles(paths, true);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(pathInSlot(i), paths[i]);
         // The first takes window 0's frame, each further one stands 20 right and below.
-        EXPECT_EQ(app->databaseWindowForWindowIndex(i)->geometry(),
+        EXPECT_EQ(app->databaseWindowForWindowIndex(i)->frameGeometry(),
                   QRect(50 + 20 * i, 60 + 20 * i, 800, 500));
     }
     ASSERT_EQ(alerts.size(), 1u);

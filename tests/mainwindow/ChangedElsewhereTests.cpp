@@ -1,16 +1,30 @@
 // The window while another program changes or locks its database: edits that fail keep what was
-// typed without writing it again unasked, and a table renamed elsewhere leaves no stale grid.
+// typed without writing it again unasked, a table renamed elsewhere leaves no stale grid, and
+// the tables list shows what changed elsewhere once it is reloaded.
 #include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QWindow>
 
 #include <chrono>
 #include <thread>
 
+#include "mainwindow/record/EditFieldPanel.h"
 #include "tests/mainwindow/GridTest.h"
+
+namespace {
+// Several times as long as any look a window could take at its file on its own.
+constexpr int kIdleLookMs = 2000;
+}  // namespace
 
 class ChangedElsewhereTest : public GridTest {
   protected:
     void elsewhere(const char* sql) { directExec(db, sql); }
+    QStringList sortedList() const {
+        QStringList names = tablesListed(0);
+        names.sort();
+        return names;
+    }
     void keys(int key, Qt::KeyboardModifiers modifiers) {
         QTest::keyClick(grid->window(), Qt::Key(key), modifiers);
         QApplication::processEvents();
@@ -20,7 +34,7 @@ class ChangedElsewhereTest : public GridTest {
 TEST_F(ChangedElsewhereTest, AnEditOfATableRenamedElsewhereNamesItAndKeepsTheTypedText) {
     makeRowsTable(5);
     showGrid("t");
-    // Opened first, the edit is what meets the rename, not the window's watch.
+    // The edit, opened before the rename, meets it when it is written.
     doubleClick(1, 1);
     ASSERT_NE(openedEditor(), nullptr);
     elsewhere("alter table t rename to renamed");
@@ -40,11 +54,73 @@ TEST_F(ChangedElsewhereTest, ReloadTablesShowsATableRenamedElsewhere) {
     TablesAndRowsController* c = showGrid("t");
     elsewhere("alter table t rename to renamed");
     keys(Qt::Key_R, Qt::ControlModifier);
-    QStringList listed = tablesListed(0);
-    listed.sort();
-    EXPECT_EQ(listed, (QStringList{"renamed", "u"}));
+    EXPECT_EQ(sortedList(), (QStringList{"renamed", "u"}));
     EXPECT_EQ(c->selectedTableName(), std::nullopt);
     EXPECT_EQ(grid->numberOfRows(), 0);
+}
+
+TEST_F(ChangedElsewhereTest, AWindowLeftAloneNeverReadsItsFileAndListsChangesWhenReloaded) {
+    makeRowsTable(200);
+    run("create table u (x); create table w (y)");
+    TablesAndRowsController* c = showGrid("t");
+    QApplication::processEvents();
+    elsewhere(
+        "drop table u; create view v as select name from t; create index t_name on t (name);"
+        "create trigger w_added after insert on w begin select 1; end");
+    // Nothing looks at the file behind the user's back: no connection is opened while idle.
+    const int64_t opened = DBConnection::openedConnectionCount();
+    EXPECT_FALSE(QTest::qWaitFor([&] { return DBConnection::openedConnectionCount() != opened; },
+                                 kIdleLookMs));
+    EXPECT_EQ(sortedList(), (QStringList{"t", "u", "w"}));
+    keys(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(sortedList(), (QStringList{"t", "t_name", "v", "w", "w_added"}));
+    EXPECT_EQ(c->selectedTableNames(), std::vector<std::string>{"t"});
+    EXPECT_EQ(c->state().dataPort.totalRows, 200);
+    EXPECT_NE(title().find(" - t"), std::string::npos) << title();
+}
+
+TEST_F(ChangedElsewhereTest, ColumnsAddedElsewhereShowWhenTheTableIsReloaded) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    ASSERT_EQ(c->state().fieldModel.numberOfFields(), 2);
+    elsewhere("alter table t add column extra text default 'x'");
+    keys(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(c->state().fieldModel.numberOfFields(), 3);
+    EXPECT_EQ(c->state().dataPort.totalRows, 5);
+    EXPECT_EQ(c->selectedTableNames(), std::vector<std::string>{"t"});
+}
+
+TEST_F(ChangedElsewhereTest, ARenameInTheListKeepsTheGridWhereItWas) {
+    makeRowsTable(200);
+    TablesAndRowsController* c = showGrid("t");
+    click(4, 1);
+    const int64_t focused = c->state().selection.focusedRowIndex.value;
+    c->chooseTableTextFieldReturnKeyPressed(0, "renamed");
+    QApplication::processEvents();
+    EXPECT_EQ(tablesListed(0), QStringList{"renamed"});
+    EXPECT_EQ(c->state().selection.focusedRowIndex.value, focused);
+    EXPECT_EQ(c->selectedTableNames(), std::vector<std::string>{"renamed"});
+}
+
+TEST_F(ChangedElsewhereTest, ASaveFromTheEditFieldPanelToATableGoneNamesItAndKeepsTheText) {
+    makeRowsTable(5);
+    TablesAndRowsController* c = showGrid("t");
+    click(2, 1);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    EditFieldPanel& panel = partsOf(c).editField;
+    ASSERT_TRUE(panel.isShown());
+    panel.textView()->selectAll();
+    QTest::keyClicks(panel.textView(), "typed in panel");
+    elsewhere("alter table t rename to renamed");
+    panel.saveButton()->click();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].informativeText, "The table \"t\" no longer exists.");
+    EXPECT_EQ(panel.textView()->toPlainText(), "typed in panel");
+    EXPECT_EQ(readBack("select count(*) from renamed where name = 'typed in panel'"), "0");
+    // The list learns of the rename when it is reloaded.
+    EXPECT_EQ(tablesListed(0), QStringList{"t"});
+    keys(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(tablesListed(0), QStringList{"renamed"});
 }
 
 TEST_F(ChangedElsewhereTest, AnEditUnderAnExclusiveLockWaitsOnceAndComesBackInItsOwnCell) {
