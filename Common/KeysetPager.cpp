@@ -42,8 +42,8 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     follow(query, databaseFilePath);
     if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     int64_t version = watch().version();
-    lastRow_.clear();
-    int64_t count = countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString);
+    int64_t count =
+        countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString, &lastRow_);
     countedRows_ = count;
     countVersion_ = version;
     if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);

@@ -63,7 +63,8 @@ class KeysetPager {
     int64_t countedRows_ = -1;
     int64_t countVersion_ = -1;     // the file's version before it was counted
     DBInterface::RowKey firstRow_;  // the keys of the first row counted, when it was found by key
-    DBInterface::RowKey lastRow_;   // and of the last, found at the first page read from the end
+    // and of the last, found by the count or else at the first page read from the end
+    DBInterface::RowKey lastRow_;
     std::shared_ptr<const DBInterface::PageMarks> marks_;
     int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
     std::unique_ptr<BackgroundTask> sampling_;
