@@ -6,8 +6,14 @@
 // them between two marks), at the first row and at the end; the slowest and the median page are
 // given beside the same page read with LIMIT/OFFSET at the middle of the order (checked to give
 // the same rows). Then the index rebuilds of sort changes: a new key, a change of direction only,
-// a change of a later key only, beside a page read by key. The database lives in /tmp and is
-// removed at the end.
+// a change of a later key only, beside a page read by key.
+// Right after each sort, before its marks arrive, pages at random places are read beside the
+// sqlite3 shell reading the same page with LIMIT/OFFSET (its start-up, timed on "select 1", taken
+// off), in turns, so that both meet the same load; under a search the count and first page are
+// timed beside the shell's count and first page.
+// The database lives in /tmp and is removed at the end, unless VARNELO_BENCH_DB names a file: the
+// table is then made there once and reused.
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -92,10 +98,76 @@ DBInterface::GridQuery gridQuery(const std::string& db, const Order& order) {
     return query;
 }
 
+// The shell's time for the statements, net of its start-up.
+double shellMilliseconds(const std::string& db, const std::string& sql) {
+    const double start =
+        bench::bestSeconds(1, [&] { bench::runOrDie(bench::shellCommand(db, "select 1")); });
+    return (bench::bestSeconds(1, [&] { bench::runOrDie(bench::shellCommand(db, sql)); }) - start) *
+           1000;
+}
+
+double load() {
+    double average[1] = {0};
+    getloadavg(average, 1);
+    return average[0];
+}
+
+// Pages at random places read right after the sort, before the marks are handed over, each beside
+// the shell's LIMIT/OFFSET of the same page; under a search, the count and first page beside the
+// shell's.
+void measureBeforeMarks(const std::string& db, const DBInterface::GridQuery& query,
+                        const Order& order) {
+    std::string error;
+    PostedCalls posted;  // never run: the marks stay away
+    KeysetPager pager(posted.poster());
+    std::vector<DBValue> page;
+    const auto start = std::chrono::steady_clock::now();
+    const int64_t rows = pager.countRows(query, db, &error);
+    pager.readPage(&page, query, 0, kPageRows, db, &error);
+    const double first =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() * 1000;
+    if (!order.like.empty()) {
+        const double shell = shellMilliseconds(
+            db, query.count + "; " + query.select + " limit " + std::to_string(kPageRows));
+        std::printf("    search: count and first page %8.1f ms, shell %8.1f ms (ratio %.2f)\n",
+                    first, shell, first / shell);
+    }
+    uint64_t seed = 777;
+    struct Read {
+        double ratio, ours, shell;
+    };
+    std::vector<Read> reads;
+    for (int i = 0; i < 6 && rows > kPageRows; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const int64_t at = static_cast<int64_t>((seed >> 20) % static_cast<uint64_t>(rows));
+        const double ours =
+            bench::bestSeconds(1,
+                               [&] {
+                                   page.clear();
+                                   pager.readPage(&page, query, at, kPageRows, db, &error);
+                               }) *
+            1000;
+        const double shell =
+            shellMilliseconds(db, query.select + " limit " + std::to_string(kPageRows) +
+                                      " offset " + std::to_string(at));
+        reads.push_back({ours / shell, ours, shell});
+    }
+    if (reads.empty()) return;
+    std::sort(reads.begin(), reads.end(),
+              [](const Read& a, const Read& b) { return a.ratio < b.ratio; });
+    std::printf(
+        "    before the marks: %zu pages at random places, ours/shell median %.2f, worst %.2f "
+        "(%.1f ms / %.1f ms); load %.1f\n",
+        reads.size(), reads[reads.size() / 2].ratio, reads.back().ratio, reads.back().ours,
+        reads.back().shell, load());
+}
+
 void measure(const std::string& db, const Order& order) {
     const double indexing = indexMilliseconds(db, order.sortCodes) / 1000;
     const DBInterface::GridQuery query = gridQuery(db, order);
     std::string error;
+    std::printf("%s\n", order.name);
+    if (query.keyed) measureBeforeMarks(db, query, order);
     PostedCalls posted;
     KeysetPager pager(posted.poster());
     const auto start = std::chrono::steady_clock::now();
@@ -132,7 +204,7 @@ void measure(const std::string& db, const Order& order) {
         DBInterface::readGridPage(&byOffset, query, kPageRows, middle, db, &error);
     });
     std::printf(
-        "%-62s %9lld rows, indexes %5.1f s, count and marks %5.1f s\n"
+        "    %-62s %9lld rows, indexes %5.1f s, count and marks %5.1f s\n"
         "    %zu pages by key: slowest %7.2f ms, median %6.2f ms; at the middle %6.2f ms, "
         "LIMIT/OFFSET %8.2f ms (ratio %.4f)%s\n",
         order.name, static_cast<long long>(rows), indexing, sampling.count(), times.size(),
@@ -166,12 +238,17 @@ void measureSortChanges(const std::string& db) {
 
 int main(int argc, char** argv) {
     const int64_t rows = argc > 1 ? std::atoll(argv[1]) : 10000000;
-    const std::string db = "/tmp/varnelo-keyset-bench-" + std::to_string(getpid()) + ".db";
-    std::remove(db.c_str());
-    sqlite3* created = nullptr;  // an empty file for the table to be made in
-    sqlite3_open(db.c_str(), &created);
-    sqlite3_close(created);
-    makeTable(db, rows);
+    const char* kept = getenv("VARNELO_BENCH_DB");
+    const std::string db =
+        kept ? kept : "/tmp/varnelo-keyset-bench-" + std::to_string(getpid()) + ".db";
+    if (!kept || access(db.c_str(), F_OK) != 0) {
+        std::remove(db.c_str());
+        sqlite3* created = nullptr;  // an empty file for the table to be made in
+        sqlite3_open(db.c_str(), &created);
+        sqlite3_close(created);
+        makeTable(db, rows);
+    }
+    std::printf("load %.1f\n", load());
     const Order orders[] = {
         {"ROWID", {}, 1, ""},
         {"ROWID descending", {}, 2, ""},
@@ -192,6 +269,14 @@ int main(int argc, char** argv) {
         {"three keys: two values desc, repeated text, repeated number", {10, 5, 7}, 1, ""},
         {"three keys: repeated text, repeated number, unique text", {5, 7, 1}, 1, ""},
         {"three keys: repeated text desc, repeated number, mostly NULL", {6, 7, 11}, 2, ""},
+        {"mixed: two values, repeated text desc", {9, 6}, 1, ""},
+        {"mixed: repeated number desc, repeated text, ties ascending", {8, 5}, 1, ""},
+        {"mixed: repeated text desc, repeated number desc, unique number", {6, 8, 3}, 1, ""},
+        {"mixed: two values, repeated number desc, unique text", {9, 8, 1}, 2, ""},
+        {"mixed: repeated number desc, repeated text desc, unique number, search \"7\"",
+         {8, 6, 3},
+         1,
+         "7"},
         {"two values, search \"7\" in name", {9}, 1, "7"},
         {"two keys: repeated text, repeated number, search \"7\"", {5, 7}, 1, "7"},
     };
@@ -203,6 +288,7 @@ int main(int argc, char** argv) {
     if (argc <= 2 || std::string("sort changes").find(argv[2]) != std::string::npos) {
         measureSortChanges(db);
     }
-    std::remove(db.c_str());
+    if (!kept) std::remove(db.c_str());
+    std::printf("load %.1f at the end\n", load());
     return 0;
 }
