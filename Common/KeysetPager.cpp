@@ -103,14 +103,8 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, const GridQuery& quer
     // from the last mark; from the last row under a search whose first row was found.
     const bool nearEnd = countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_;
     const bool laterHalf = countHolds && rowsAfter + spacing_ < firstRowIndex;
-    const RowKey* last = nullptr;
-    if (first && (nearEnd || (laterHalf && !marks_))) {
-        if (lastRow_.empty()) {
-            int rc = lastRowKey(&lastRow_, query_, path_, errorString);
-            if (rc != SQLITE_OK) return rc;
-        }
-        if (!lastRow_.empty()) last = &lastRow_;
-    }
+    const RowKey* last =
+        first && !lastRow_.empty() && (nearEnd || (laterHalf && !marks_)) ? &lastRow_ : nullptr;
     if (nearEnd || (last && laterHalf)) {
         return readGridPageFromEnd(page, query, firstRowIndex, limit, countedRows_, path_,
                                    errorString, true, last);

@@ -185,7 +185,6 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
     // rather than from past the rows after it in the whole order.
     if (rc == SQLITE_OK && last && rows > 0 && lastValue) {
         last->push_back(std::move(lastValue));
-        bool found = false;
         rc = firstRowKey(last, &found, reversedOrder(query), db);
     }
     if (rc != SQLITE_OK) appendError(errorString, sqlite3_errmsg(db));
@@ -196,18 +195,6 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
     }
     *first = std::move(key);
     return rows;
-}
-
-int lastRowKey(RowKey* last, const GridQuery& query, const std::string& databaseFilePath,
-               std::string* errorString) {
-    last->clear();
-    std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
-    if (rc != SQLITE_OK) return rc;
-    bool found = false;
-    rc = firstRowKey(last, &found, reversedOrder(query), connection->handle());
-    if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
-    return SQLITE_OK;
 }
 
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,

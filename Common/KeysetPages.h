@@ -48,12 +48,6 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
                               const std::string& databaseFilePath, std::string* errorString,
                               RowKey* last = nullptr);
 
-// The keys of the last row under the search of a query whose count found its first row (see
-// countRowsFromFirstRow), found the same way from the end of the order; empty when there is none
-// or its index does not lead there.
-int lastRowKey(RowKey* last, const GridQuery& query, const std::string& databaseFilePath,
-               std::string* errorString);
-
 // Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
 // which holds totalRows rows: with an offset, or by key (range by range, for pages near the end;
 // from lastRow on when it is given, its keys those of the last of the rows).
