@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "Common/DBInterface.h"
 #include "bench/GeneratedRowsTable.h"
@@ -98,30 +99,8 @@ int main(int argc, char** argv) {
         const int64_t found = c->state().dataPort.totalRows;
         const int64_t pageRows = grid->numberOfDataPortRows();
         if (found <= pageRows) continue;
-        // The first move into the later half of the rows found, right after the search, before
-        // its marks are handed over, beside the shell's read of that page.
-        {
-            search->searchPanelSearchButtonPressed();
-            const int64_t at = found * 3 / 4;
-            std::string error;
-            const bool byKey = grid->dataPort().pagesFoundByKey();
-            const double oursLate = seconds([&] {
-                std::vector<DBValue> values;
-                grid->dataPort().loadPageValues(&values, RowIndex(at), pageRows, false, &error);
-            });
-            const double start = seconds([&] { runShell(db, "select 1"); });
-            const double shellLate =
-                seconds([&] { runShell(db, shellPage + " offset " + std::to_string(at)); }) - start;
-            std::printf(
-                "      first page of the later half (%lld)%s: ours %.1f ms, shell %.1f ms, "
-                "ours/shell %.2f\n",
-                static_cast<long long>(at), byKey ? " (marks in)" : " before the marks",
-                oursLate * 1e3, shellLate * 1e3, oursLate / shellLate);
-        }
-        // The first page read from the end of a search before its marks come finds its last row.
-        std::printf("      pages at random places (ours/shell ms):");
-        for (int read = 0; read < 4; ++read) {
-            const int64_t at = static_cast<int64_t>(random() % (found - pageRows + 1));
+        // Our read of the page at a place and the shell's, in ms.
+        auto pageBesideShell = [&](int64_t at) {
             std::string error;
             const double oursAt = seconds([&] {
                 std::vector<DBValue> values;
@@ -130,8 +109,23 @@ int main(int argc, char** argv) {
             const double start = seconds([&] { runShell(db, "select 1"); });
             const double shellAt =
                 seconds([&] { runShell(db, shellPage + " offset " + std::to_string(at)); }) - start;
-            std::printf("  %lld: %.1f/%.1f", static_cast<long long>(at), oursAt * 1e3,
-                        shellAt * 1e3);
+            return std::make_pair(oursAt * 1e3, shellAt * 1e3);
+        };
+        // The first move into the later half of the rows found, right after the search, before
+        // its marks are handed over.
+        search->searchPanelSearchButtonPressed();
+        const bool byKey = grid->dataPort().pagesFoundByKey();
+        const auto [oursLate, shellLate] = pageBesideShell(found * 3 / 4);
+        std::printf(
+            "      first page of the later half (%lld)%s: ours %.1f ms, shell %.1f ms, ours/shell "
+            "%.2f\n",
+            static_cast<long long>(found * 3 / 4), byKey ? " (marks in)" : " before the marks",
+            oursLate, shellLate, oursLate / shellLate);
+        std::printf("      pages at random places (ours/shell ms):");
+        for (int read = 0; read < 4; ++read) {
+            const int64_t at = static_cast<int64_t>(random() % (found - pageRows + 1));
+            const auto [oursAt, shellAt] = pageBesideShell(at);
+            std::printf("  %lld: %.1f/%.1f", static_cast<long long>(at), oursAt, shellAt);
         }
         std::printf("\n");
     }
