@@ -259,12 +259,14 @@ std::string_view sortIndexKeys(std::string_view name) {
     const std::string_view keys = name.substr(3, name.find('_') - 3);
     if (keys == "1" || keys == "2" || keys == "3") return keys;
     std::string_view rest = keys;
-    for (char key : {'1', '2', '3'}) {
-        if (rest.empty() && key == '3') break;
-        if (rest.empty() || rest.front() != key) return {};
-        rest.remove_prefix(1);
-        if (key != '1' && !rest.empty() && rest.front() == 'd') rest.remove_prefix(1);
-    }
+    auto skip = [&](std::string_view part) {
+        const bool found = rest.starts_with(part);
+        if (found) rest.remove_prefix(part.size());
+        return found;
+    };
+    if (!skip("12")) return {};
+    skip("d");
+    if (skip("3")) skip("d");
     return rest.empty() ? keys : std::string_view();
 }
 
