@@ -137,26 +137,32 @@ void measureBeforeMarks(const std::string& db, const DBInterface::GridQuery& que
         double ratio, ours, shell;
     };
     std::vector<Read> reads;
-    for (int i = 0; i < 6 && rows > kPageRows; ++i) {
+    for (int i = 0; i < 8 && rows > kPageRows; ++i) {
         seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
         const int64_t at = static_cast<int64_t>((seed >> 20) % static_cast<uint64_t>(rows));
-        const double ours =
-            bench::bestSeconds(1,
-                               [&] {
-                                   page.clear();
-                                   pager.readPage(&page, query, at, kPageRows, db, &error);
-                               }) *
-            1000;
-        const double shell =
-            shellMilliseconds(db, query.select + " limit " + std::to_string(kPageRows) +
-                                      " offset " + std::to_string(at));
+        // Each the best of two reads, taking turns, the one to go first changing from page to
+        // page: whoever reads a page first reads it from the disk.
+        double ours = 1e30, shell = 1e30;
+        for (int turn = 0; turn < 4; ++turn) {
+            if ((turn + i) % 2 == 0) {
+                ours = std::min(ours, bench::bestSeconds(1, [&] {
+                                          page.clear();
+                                          pager.readPage(&page, query, at, kPageRows, db, &error);
+                                      }) * 1000);
+            } else {
+                shell = std::min(shell, shellMilliseconds(db, query.select + " limit " +
+                                                                  std::to_string(kPageRows) +
+                                                                  " offset " + std::to_string(at)));
+            }
+        }
         reads.push_back({ours / shell, ours, shell});
     }
     if (reads.empty()) return;
     std::sort(reads.begin(), reads.end(),
               [](const Read& a, const Read& b) { return a.ratio < b.ratio; });
     std::printf(
-        "    before the marks: %zu pages at random places, ours/shell median %.2f, worst %.2f "
+        "    before the marks: %zu pages at random places, ours/shell (best of 2) median %.2f, "
+        "worst %.2f "
         "(%.1f ms / %.1f ms); load %.1f\n",
         reads.size(), reads[reads.size() / 2].ratio, reads.back().ratio, reads.back().ours,
         reads.back().shell, load());
@@ -280,14 +286,16 @@ int main(int argc, char** argv) {
         {"two values, search \"7\" in name", {9}, 1, "7"},
         {"two keys: repeated text, repeated number, search \"7\"", {5, 7}, 1, "7"},
     };
+    // Orders whose names hold any of the further arguments, or all.
+    auto chosen = [&](const std::string& name) {
+        return argc <= 2 || std::any_of(argv + 2, argv + argc, [&](const char* part) {
+                   return name.find(part) != std::string::npos;
+               });
+    };
     for (const Order& order : orders) {
-        if (argc <= 2 || std::string(order.name).find(argv[2]) != std::string::npos) {
-            measure(db, order);
-        }
+        if (chosen(order.name)) measure(db, order);
     }
-    if (argc <= 2 || std::string("sort changes").find(argv[2]) != std::string::npos) {
-        measureSortChanges(db);
-    }
+    if (chosen("sort changes")) measureSortChanges(db);
     if (!kept) std::remove(db.c_str());
     std::printf("load %.1f at the end\n", load());
     return 0;
