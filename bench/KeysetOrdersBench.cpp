@@ -135,6 +135,7 @@ void measureBeforeMarks(const std::string& db, const DBInterface::GridQuery& que
     uint64_t seed = 777;
     struct Read {
         double ratio, ours, shell;
+        int64_t at;
     };
     std::vector<Read> reads;
     for (int i = 0; i < 8 && rows > kPageRows; ++i) {
@@ -155,7 +156,7 @@ void measureBeforeMarks(const std::string& db, const DBInterface::GridQuery& que
                                                                   " offset " + std::to_string(at)));
             }
         }
-        reads.push_back({ours / shell, ours, shell});
+        reads.push_back({ours / shell, ours, shell, at});
     }
     if (reads.empty()) return;
     std::sort(reads.begin(), reads.end(),
@@ -163,9 +164,10 @@ void measureBeforeMarks(const std::string& db, const DBInterface::GridQuery& que
     std::printf(
         "    before the marks: %zu pages at random places, ours/shell (best of 2) median %.2f, "
         "worst %.2f "
-        "(%.1f ms / %.1f ms); load %.1f\n",
+        "(%.1f ms / %.1f ms at %lld of %lld); load %.1f\n",
         reads.size(), reads[reads.size() / 2].ratio, reads.back().ratio, reads.back().ours,
-        reads.back().shell, load());
+        reads.back().shell, static_cast<long long>(reads.back().at), static_cast<long long>(rows),
+        load());
 }
 
 void measure(const std::string& db, const Order& order) {
