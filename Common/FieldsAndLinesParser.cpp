@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "Common/DBTypes.h"
+#include "Common/RecordScan.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/TextEncoding.h"
 
@@ -27,6 +28,9 @@ FieldsAndLinesParser::FieldsAndLinesParser(int fileDescriptor, int encoding,
                                            LineEnds lineEnds)
     : fileDescriptor_(fileDescriptor),
       encoding_(encoding),
+      separator_(separator),
+      quote_(quote),
+      lineEnds_(lineEnds),
       table_(tableOf(encoding)),
       splitter_(separator, quote, lineEnds, true) {}
 
@@ -177,4 +181,14 @@ int64_t FieldsAndLinesParser::countRecords() {
         fields.clear();
     }
     return records;
+}
+
+int64_t FieldsAndLinesParser::countRecordsFast() {
+    if (!started_) {
+        if (const auto records =
+                scanRecordCount(fileDescriptor_, encoding_, separator_, quote_, lineEnds_)) {
+            return *records;
+        }
+    }
+    return countRecords();
 }

@@ -80,6 +80,9 @@ class FieldsAndLinesParser {
     // The number of records left in the file, read as readRecord reads them; a read error ends
     // the count.
     int64_t countRecords();
+    // The same count by a scan that builds no values, on a parser that has read nothing yet;
+    // countRecords where the scan cannot follow the reader.
+    int64_t countRecordsFast();
 
   private:
     // Reads and decodes the next block; false on a read error.
@@ -113,6 +116,8 @@ class FieldsAndLinesParser {
 
     int fileDescriptor_ = -1;
     int encoding_ = kUTF8StringEncoding;
+    std::string separator_, quote_;  // as given
+    LineEnds lineEnds_;
     const SingleByteTable* table_ = nullptr;  // null for UTF-8
     FieldSplitter splitter_;
     std::vector<unsigned char> block_;

@@ -1,17 +1,23 @@
 // A whole import of a generated 1,000,000-row, 6-field CSV (text and number fields, a header
 // line) into a new table, by the import run beside two anchors on the same file: a plain
 // single-threaded C++ importer (read, split, one prepared INSERT in one transaction) and the
-// sqlite3 shell's ".import --csv"; the same rows with a Date and a Time field converted beside
-// them read as plain text; and the peak memory of a child process importing a small and a large
-// file.
+// sqlite3 shell's ".import --csv", and the import's record count (the scan it runs, and the
+// reader's own count it stands for) as a share of the import's time, also for an ordinary CSV of
+// dates, few distinct values and quoted values with commas; the same into a table whose trigger
+// may roll back, without and with a line that does; the same rows with a Date and a Time field
+// converted beside them read as plain text; and the peak memory of a child process importing a
+// small and a large file.
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <fstream>
 #include <vector>
 
+#include "Common/FieldsAndLinesParser.h"
 #include "ImportByRun.h"
 #include "ShellComparison.h"
 
@@ -20,8 +26,9 @@ namespace {
 constexpr int kRuns = 3;
 
 // Rows of id, name, amount, city, count and note; with dates, the 4th and 5th fields are a date
-// and a time in their stored forms, and a formats line follows the names.
-void writeCsv(const std::string& path, int64_t rows, bool dates) {
+// and a time in their stored forms, and a formats line follows the names. The refused row's note
+// reads "refused".
+void writeCsv(const std::string& path, int64_t rows, bool dates, int64_t refusedRow = 0) {
     std::ofstream out(path, std::ios::binary);
     out << "id,name,amount,city,count,note\n";
     if (dates) out << "Number,Text,Number,Date,Time,Text\n";
@@ -36,7 +43,24 @@ void writeCsv(const std::string& path, int64_t rows, bool dates) {
         } else {
             line += ",city " + std::to_string(row % 977) + "," + std::to_string(row % 5000);
         }
-        line += ",a note\n";
+        line += row == refusedRow ? ",refused\n" : ",a note\n";
+        out << line;
+    }
+}
+
+// Rows of id, day, status, customer, amount and note as a spreadsheet exports them: a few
+// distinct statuses, names quoted for their commas, some notes quoted with doubled quotes.
+void writeOrdinaryCsv(const std::string& path, int64_t rows) {
+    static const char* const statuses[] = {"open", "paid", "late", "void"};
+    std::ofstream out(path, std::ios::binary);
+    out << "id,day,status,customer,amount,note\n";
+    std::string line;
+    for (int64_t row = 1; row <= rows; ++row) {
+        line = std::to_string(row) + ",2024-0" + std::to_string(row % 9 + 1) + "-" +
+               std::to_string(row % 18 + 10) + "," + statuses[row % 4] + ",\"Smith, Jo " +
+               std::to_string(row % 500) + "\"," + std::to_string(row % 9000) + "." +
+               std::to_string(row % 90 + 10) +
+               (row % 3 == 0 ? ",\"said \"\"call, later\"\"\"\n" : ",none\n");
         out << line;
     }
 }
@@ -116,11 +140,13 @@ void importPlain(const std::string& csv, const std::string& db) {
     sqlite3_close(connection);
 }
 
-// The peak resident memory, in MB, of a child process that imports the file.
-double peakMegabytesOfImport(const std::string& csv, const std::string& db) {
+// The peak resident memory, in MB, of a child process that imports the file into a table of the
+// schema (a new one when empty).
+double peakMegabytesOfImport(const std::string& csv, const std::string& db,
+                             const std::string& schema = {}) {
     const pid_t child = fork();
     if (child == 0) {
-        bench::importByRun(csv, db, false, 0);
+        bench::importByRun(csv, db, false, 0, false, schema);
         _exit(0);
     }
     int status = 0;
@@ -129,12 +155,26 @@ double peakMegabytesOfImport(const std::string& csv, const std::string& db) {
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
-}  // namespace
+// The floor of any count: the file read in blocks and its line feeds found by memchr.
+int64_t lineFeedCount(const std::string& path) {
+    std::vector<char> block(size_t{1} << 18);
+    const int fd = open(path.c_str(), O_RDONLY);
+    int64_t lineFeeds = 0;
+    for (ssize_t got; (got = read(fd, block.data(), block.size())) > 0;) {
+        const char* end = block.data() + got;
+        for (const char* p = block.data();
+             (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p))));
+             ++p) {
+            ++lineFeeds;
+        }
+    }
+    close(fd);
+    return lineFeeds;
+}
 
-int main() {
-    bench::ScratchFolder scratch;
-    const std::string csv = scratch.file("rows.csv"), db = scratch.file("import.db");
-    writeCsv(csv, 1000000, false);
+// The import run, the plain importer and the shell on one file, and the record count's share
+// of the import: the scan the import runs and the reader's count that it stands for.
+void compareImports(const char* what, const std::string& csv, const std::string& db) {
     const double megabytes = static_cast<double>(std::filesystem::file_size(csv)) / 1e6;
     const double ours = bench::bestSeconds(kRuns, [&] { bench::importByRun(csv, db, false, 0); });
     const double plain = bench::bestSeconds(kRuns, [&] { importPlain(csv, db); });
@@ -142,10 +182,42 @@ int main() {
         std::filesystem::remove(db);
         bench::runOrDie("sqlite3 '" + db + "' '.import --csv " + csv + " t'");
     });
-    std::printf("file: 1,000,000 rows x 6 fields, %.1f MB\n", megabytes);
+    int64_t scanned = 0, read = 0;
+    auto count = [&](bool scan) {
+        const int fd = open(csv.c_str(), O_RDONLY);
+        FieldsAndLinesParser parser(fd, kUTF8StringEncoding, ",", "\"", LineEnds::LineFeed);
+        const int64_t records = scan ? parser.countRecordsFast() : parser.countRecords();
+        close(fd);
+        return records;
+    };
+    const double scan = bench::bestSeconds(kRuns, [&] { scanned = count(true); });
+    const double reader = bench::bestSeconds(kRuns, [&] { read = count(false); });
+    const double search = bench::bestSeconds(kRuns, [&] { lineFeedCount(csv); });
+    if (scanned != read) {
+        std::fprintf(stderr, "counts differ: %lld %lld\n", static_cast<long long>(scanned),
+                     static_cast<long long>(read));
+        std::exit(1);
+    }
+    std::printf("file: %s, %.1f MB\n", what, megabytes);
     bench::printComparison("import into a new table", ours, shell, megabytes);
     std::printf("%-28s ours %7.3f s   plain C++ importer %7.3f s   ours/plain time %.2f\n",
                 "import into a new table", ours, plain, ours / plain);
+    std::printf("%-28s scan %7.3f s = %.1f%% of the import   reader's count %7.3f s = %.1f%%\n",
+                "record count", scan, 100 * scan / ours, reader, 100 * reader / ours);
+    std::printf("%-28s scan %7.3f s   line feeds by memchr %7.3f s   scan/memchr time %.2f\n",
+                "record count", scan, search, scan / search);
+}
+
+}  // namespace
+
+int main() {
+    bench::ScratchFolder scratch;
+    const std::string csv = scratch.file("rows.csv"), db = scratch.file("import.db");
+    writeCsv(csv, 1000000, false);
+    compareImports("1,000,000 rows x 6 fields", csv, db);
+    const std::string ordinary = scratch.file("ordinary.csv");
+    writeOrdinaryCsv(ordinary, 1000000);
+    compareImports("1,000,000 rows x 6 fields: dates, statuses, quoted values", ordinary, db);
 
     const std::string datesCsv = scratch.file("dates.csv");
     writeCsv(datesCsv, 1000000, true);
@@ -166,5 +238,31 @@ int main() {
                 peakMegabytesOfImport(small, db),
                 static_cast<double>(std::filesystem::file_size(large)) / 1e6,
                 peakMegabytesOfImport(large, db));
+
+    // Where a trigger may roll the transaction back, the rows since the last commit are kept to be
+    // written again: beside the same trigger that aborts, once with a line in the middle that is
+    // rolled back, so that they are. Last, so that the memory figures above are of a fresh heap.
+    auto refusing = [](const char* how) {
+        return std::string(
+                   "create table t (id, name, amount, city, count, note); create trigger "
+                   "g before insert on t when new.note = 'refused' begin select raise(") +
+               how + ", 'refused'); end";
+    };
+    std::printf("peak memory, table whose trigger may roll back: %.1f MB file %.1f MB\n",
+                static_cast<double>(std::filesystem::file_size(large)) / 1e6,
+                peakMegabytesOfImport(large, db, refusing("rollback")));
+    const double aborting = bench::bestSeconds(
+        kRuns, [&] { bench::importByRun(csv, db, false, 0, false, refusing("abort")); });
+    const double kept = bench::bestSeconds(
+        kRuns, [&] { bench::importByRun(csv, db, false, 0, false, refusing("rollback")); });
+    const std::string refusedCsv = scratch.file("refused.csv");
+    writeCsv(refusedCsv, 1000000, false, 500000);
+    const double writtenAgain = bench::bestSeconds(kRuns, [&] {
+        bench::importByRun(refusedCsv, db, false, 0, false, refusing("rollback"), 1);
+    });
+    std::printf("%-28s ours %7.3f s   same trigger aborting %7.3f s   ratio %.2f\n",
+                "trigger may roll back", kept, aborting, kept / aborting);
+    std::printf("%-28s ours %7.3f s   none rolled back %7.3f s   ratio %.2f\n",
+                "a line rolled back mid-file", writtenAgain, kept, writtenAgain / kept);
     return 0;
 }
