@@ -64,6 +64,15 @@ std::string orderTerm(const OrderKey& key) {
     return key.expression + (key.descending ? " desc" : " asc");
 }
 
+std::string allKeysIndexColumns(const std::vector<OrderKey>& keys) {
+    std::string columns;
+    for (const OrderKey& key : keys) {
+        columns += (columns.empty() ? "" : ", ") + key.expression;
+        if (key.descending != keys.front().descending) columns += " desc";
+    }
+    return columns;
+}
+
 std::vector<OrderKey> sortKeysOfCodes(const std::vector<int>& sortCodes,
                                       const std::vector<std::string>& names,
                                       const std::vector<int>& types) {
@@ -150,12 +159,15 @@ int buildGridQuery(GridQuery* query, const std::string& table, const std::string
                              : std::string();
     std::string from =
         " from " + quoteIdentifier(table) + (search.empty() ? "" : " where " + search);
-    // Rows equal on every key keep a stable order: ROWID ends the order of every table, in the
-    // direction the sort panel shows for it, whichever way the keys run.
+    // Rows equal on every key keep a stable order: ROWID ends the order of every table. Ties
+    // run key 1's way, so that one index walked forwards or backwards gives the whole order.
     bool isView = model.type == "view";
     std::vector<OrderKey> keys = sortKeysOfCodes(sortCodes, names, types);
     bool rowidLast = usesRowid && (!isView || (!keys.empty() && sortCode[1] >= 1));
-    if (rowidLast) keys.push_back(OrderKey{"ROWID", sortByROWIDCode == 2});
+    if (rowidLast) {
+        bool descending = keys.empty() ? sortByROWIDCode == 2 : keys.front().descending;
+        keys.push_back(OrderKey{"ROWID", descending});
+    }
     std::string order;
     for (size_t i = 0; i < keys.size(); ++i) {
         bool rowidAfterKeys = i > 0 && i + 1 == keys.size() && rowidLast;

@@ -47,6 +47,10 @@ std::vector<OrderKey> sortKeysOfCodes(const std::vector<int>& sortCodes,
                                       const std::vector<int>& types);
 // The key with its direction: "expression asc" or "expression desc".
 std::string orderTerm(const OrderKey& key);
+// The columns of the index that holds an order's keys in turn: each later key runs in it as it
+// runs against key 1, so that the order, whose ties run key 1's way, is that index walked
+// forwards or backwards with no run of equal keys to sort.
+std::string allKeysIndexColumns(const std::vector<OrderKey>& keys);
 
 // The grid's query of one object under one search and sort: built once, then read page by page.
 struct GridQuery {

@@ -61,7 +61,8 @@ class KeyOrderReader {
 
     // The ranges readAfter reads, counted; -1 when one of them is not counted in an index
     // seeked to its start (counting it would pass over the rows before it).
-    int countAfter(const RowKey& key, int64_t* rows) {
+    int countAfter(const RowKey& key, int64_t* rows, SQLValue* lastValue) {
+        lastValue_ = lastValue;
         std::vector<sqlite3_value*> prefix;
         for (size_t i = 0; i < keys_; ++i) prefix.push_back(key[i].get());
         *rows = 0;
@@ -113,10 +114,11 @@ class KeyOrderReader {
             std::vector<Range> ranges =
                 fromStart ? std::vector<Range>{Range{}} : rangesAfter(level, after);
             // A key's index holds a value's rows by ROWID, so it gives the order whole only
-            // while ROWID runs the key's way; against it each run would be sorted. An index of
-            // all keys gives it while the later keys and ROWID run the key's way too.
+            // while ROWID runs the key's way; against it each run would be sorted. The index of
+            // all keys runs each later key as it runs against key 1: it gives the order whole
+            // while ROWID runs key 1's way.
             const bool keysFollow =
-                composite_ ? directionChangesAfter(level)
+                composite_ ? descending(keys_) != descending(0)
                            : level + 1 < keys_ || descending(level) != descending(keys_);
             if (keysFollow && index == level && !ranges.empty()) {
                 SQLValue run;
@@ -141,19 +143,11 @@ class KeyOrderReader {
         }
     }
 
-    bool directionChangesAfter(size_t level) const {
-        for (size_t i = level + 1; i <= keys_; ++i) {
-            if (descending(i) != descending(level)) return true;
-        }
-        return false;
-    }
-
     // Whether one index holds the keys in the order's turn, as the sort indexes of two and three
     // keys do: every range is then read through it, with the keys before the range's equal.
     bool indexOfAllKeys() {
-        std::string columns;
-        for (size_t i = 0; i < keys_; ++i) columns += (i ? ", " : "") + expression(i);
-        const std::string madeOn = " on " + query_.table + " (" + columns + ")";
+        const std::vector<OrderKey> keys(query_.orderKeys.begin(), query_.orderKeys.end() - 1);
+        const std::string madeOn = " on " + query_.table + " (" + allKeysIndexColumns(keys) + ")";
         bool found = false;
         run("select sql from sqlite_master where type = 'index' and sql is not null", {},
             [&](sqlite3_stmt* statement) {
@@ -266,16 +260,21 @@ class KeyOrderReader {
     int countRange(const std::vector<sqlite3_value*>& prefix, size_t level, const Range& range,
                    size_t index, int64_t* rows) {
         std::vector<sqlite3_value*> parameters;
-        const std::string sql = "select count(*) from " + query_.table +
-                                where(prefix, level, range, index, &parameters);
+        const std::string sql = "select count(*), " + lastValueOfFirstKey(query_) + " from " +
+                                query_.table + where(prefix, level, range, index, &parameters);
         const std::string plan = queryPlanOf(db_, sql);
         if (plan.find("SEARCH") == std::string::npos ||
             plan.find("COVERING INDEX") == std::string::npos) {
             *rows = -1;
             return SQLITE_OK;
         }
-        return run(sql, parameters,
-                   [&](sqlite3_stmt* statement) { *rows += sqlite3_column_int64(statement, 0); });
+        // The ranges come in order: the last with rows holds the last row.
+        return run(sql, parameters, [&](sqlite3_stmt* statement) {
+            const int64_t counted = sqlite3_column_int64(statement, 0);
+            *rows += counted;
+            if (counted > 0)
+                lastValue_->reset(sqlite3_value_dup(sqlite3_column_value(statement, 1)));
+        });
     }
 
     // The value of the key of level of the first row in the ranges, into value (none when they
@@ -442,7 +441,8 @@ class KeyOrderReader {
     std::map<size_t, SQLValue> leastValues_;
     std::map<size_t, std::vector<std::pair<SQLValue, int64_t>>> counts_;
     double tableRows_ = -1;
-    bool composite_ = false;  // one index holds every key in turn
+    bool composite_ = false;         // one index holds every key in turn
+    SQLValue* lastValue_ = nullptr;  // of the ranges counted
 };
 
 }  // namespace
@@ -464,10 +464,18 @@ int readRowsInKeyOrder(std::vector<DBRow>* page, const GridQuery& query, const R
     return key ? reader.readAfter(*key, fromKey) : reader.readFromStart();
 }
 
-int countRowsAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db) {
+int countRowsAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db,
+                      SQLValue* lastValue) {
     std::vector<DBRow> none;
     KeyOrderReader reader(query, db, 0, 0, &none);
-    return reader.countAfter(key, rows);
+    lastValue->reset();
+    return reader.countAfter(key, rows, lastValue);
+}
+
+std::string lastValueOfFirstKey(const GridQuery& query) {
+    const std::string& key = query.orderKeys.front().expression;
+    if (!query.orderKeys.front().descending) return "max(" + key + ")";
+    return "case when count(" + key + ") = count(*) then min(" + key + ") end";
 }
 
 }  // namespace DBInterface

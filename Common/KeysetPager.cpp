@@ -42,8 +42,8 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     follow(query, databaseFilePath);
     if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     int64_t version = watch().version();
-    lastRow_.clear();
-    int64_t count = countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString);
+    int64_t count =
+        countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString, &lastRow_);
     countedRows_ = count;
     countVersion_ = version;
     if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);
@@ -103,14 +103,8 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, const GridQuery& quer
     // from the last mark; from the last row under a search whose first row was found.
     const bool nearEnd = countHolds && firstRowIndex >= spacing_ && rowsAfter < spacing_;
     const bool laterHalf = countHolds && rowsAfter + spacing_ < firstRowIndex;
-    const RowKey* last = nullptr;
-    if (first && (nearEnd || (laterHalf && !marks_))) {
-        if (lastRow_.empty()) {
-            int rc = lastRowKey(&lastRow_, query_, path_, errorString);
-            if (rc != SQLITE_OK) return rc;
-        }
-        if (!lastRow_.empty()) last = &lastRow_;
-    }
+    const RowKey* last =
+        first && !lastRow_.empty() && (nearEnd || (laterHalf && !marks_)) ? &lastRow_ : nullptr;
     if (nearEnd || (last && laterHalf)) {
         return readGridPageFromEnd(page, query, firstRowIndex, limit, countedRows_, path_,
                                    errorString, true, last);

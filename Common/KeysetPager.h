@@ -2,10 +2,10 @@
 // How the pages of the grid's query are read: by key once the marks of the query are sampled
 // (in the background, after its rows are counted), and before the first mark by key from the
 // start of the order, or from the first row under a search where its count found that row (and
-// pages of its later half from its last row, found once); else by offset, from the nearer end of
-// the order when the count of its rows is known to hold, and never past its last row then. Any
-// change of the file drops the marks and samples them again, so no page is ever found by the marks
-// of older rows. Queries that are not keyed are read by offset, as they are.
+// pages of its later half from its last row, found by the same count); else by offset, from the
+// nearer end of the order when the count of its rows is known to hold, and never past its last
+// row then. Any change of the file drops the marks and samples them again, so no page is ever
+// found by the marks of older rows. Queries that are not keyed are read by offset, as they are.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -63,7 +63,7 @@ class KeysetPager {
     int64_t countedRows_ = -1;
     int64_t countVersion_ = -1;     // the file's version before it was counted
     DBInterface::RowKey firstRow_;  // the keys of the first row counted, when it was found by key
-    DBInterface::RowKey lastRow_;   // and of the last, found at the first page read from the end
+    DBInterface::RowKey lastRow_;   // and of the last, found by the same count
     std::shared_ptr<const DBInterface::PageMarks> marks_;
     int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
     std::unique_ptr<BackgroundTask> sampling_;

@@ -34,20 +34,32 @@ int failed(sqlite3* db, int rc, std::string* errorString) {
     return rc;
 }
 
+// " and <key> = ?", or " is null" for NULL, which no parameter matches.
+std::string equalTo(const OrderKey& key, sqlite3_value* value) {
+    return " and " + key.expression +
+           (sqlite3_value_type(value) == SQLITE_NULL ? " is null" : " = ?");
+}
+
 GridQuery reversedOrder(const GridQuery& query) {
     GridQuery reversed = query;
     for (OrderKey& key : reversed.orderKeys) key.descending = !key.descending;
     return reversed;
 }
 
-// The keys of the first row of the order under the search into key, one key after the other:
-// the first value of the key, then the first ROWID among the rows of that value. Each statement
-// stops at the first row it meets, where one ordered by the key and ROWID against the key's index
-// would sort the key's runs and read on for a row of the next value. found says whether the key's
-// index led to the first row, or to none (the key then stays empty).
+// The keys of the first row of the order under the search into key, one key after the other
+// (after those key holds already): the first value of the key, then the first ROWID among the
+// rows of that value. Each statement stops at the first row it meets, where one ordered by the
+// key and ROWID against the key's index would sort the key's runs and read on for a row of the
+// next value. found says whether the key's index led to the first row, or to none (the key then
+// stays empty).
 int firstRowKey(RowKey* key, bool* found, const GridQuery& query, sqlite3* db) {
     std::string condition = "(" + query.search + ")";
-    for (const OrderKey& orderKey : query.orderKeys) {
+    for (size_t i = 0; i < query.orderKeys.size(); ++i) {
+        const OrderKey& orderKey = query.orderKeys[i];
+        if (i < key->size()) {
+            condition += equalTo(orderKey, (*key)[i].get());
+            continue;
+        }
         const std::string sql = "select " + orderKey.expression + " from " + query.table +
                                 " where " + condition + " order by " + orderTerm(orderKey) +
                                 " limit 1";
@@ -73,8 +85,7 @@ int firstRowKey(RowKey* key, bool* found, const GridQuery& query, sqlite3* db) {
         }
         if (rc != SQLITE_ROW) return rc;
         sqlite3_value* value = sqlite3_column_value(statement.get(), 0);
-        condition += " and " + orderKey.expression +
-                     (sqlite3_value_type(value) == SQLITE_NULL ? " is null" : " = ?");
+        condition += equalTo(orderKey, value);
         key->emplace_back(sqlite3_value_dup(value));
     }
     return SQLITE_OK;
@@ -126,8 +137,10 @@ int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, con
 }
 
 int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
-                              const std::string& databaseFilePath, std::string* errorString) {
+                              const std::string& databaseFilePath, std::string* errorString,
+                              RowKey* last) {
     first->clear();
+    if (last) last->clear();
     // Without a search the first row is the order's first, and SQLite counts a table in a glance.
     // Orders of several keys are counted whole: finding their first row could mean sorting long
     // runs of their first key.
@@ -148,36 +161,40 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
     bool found = false;
     if (rc == SQLITE_OK) rc = firstRowKey(&key, &found, query, db);
     if (rc == SQLITE_OK && found && key.empty()) rows = 0;
+    SQLValue lastValue;  // the first key's value of the last row
     if (rc == SQLITE_OK && !key.empty()) {
         int64_t after = -1;
-        rc = countRowsAfterKey(&after, query, key, db);
+        rc = countRowsAfterKey(&after, query, key, db, &lastValue);
         if (rc == SQLITE_OK && after >= 0) rows = after + 1;
     }
     // Counted whole, the rows before the first row are passed over once more, but a page from
-    // it still need not.
+    // it still need not; nor need a page of the later half pass over those after the last.
     if (rc == SQLITE_OK && rows < 0) {
-        rc = forEachRow(db, query.count, [&](sqlite3_stmt* statement) {
+        const std::string sql = key.empty() ? query.count
+                                            : "select count(*), " + lastValueOfFirstKey(query) +
+                                                  " from " + query.table + " where " + query.search;
+        rc = forEachRow(db, sql, [&](sqlite3_stmt* statement) {
             rows = sqlite3_column_int64(statement, 0);
+            if (!key.empty())
+                lastValue.reset(sqlite3_value_dup(sqlite3_column_value(statement, 1)));
             return false;
         });
     }
+    // The count looked at every row under the search: the last row's ROWID is found among the
+    // rows of its first key's value, so that pages of the later half are read back from there
+    // rather than from past the rows after it in the whole order.
+    if (rc == SQLITE_OK && last && rows > 0 && lastValue) {
+        last->push_back(std::move(lastValue));
+        rc = firstRowKey(last, &found, reversedOrder(query), db);
+    }
     if (rc != SQLITE_OK) appendError(errorString, sqlite3_errmsg(db));
     if (ownRead) sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) return -1;
+    if (rc != SQLITE_OK) {
+        if (last) last->clear();
+        return -1;
+    }
     *first = std::move(key);
     return rows;
-}
-
-int lastRowKey(RowKey* last, const GridQuery& query, const std::string& databaseFilePath,
-               std::string* errorString) {
-    last->clear();
-    std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
-    if (rc != SQLITE_OK) return rc;
-    bool found = false;
-    rc = firstRowKey(last, &found, reversedOrder(query), connection->handle());
-    if (rc != SQLITE_OK) return failed(connection->handle(), rc, errorString);
-    return SQLITE_OK;
 }
 
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,

@@ -41,16 +41,12 @@ int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, con
 // The rows of the query (its count); -1 with the error. Where the index of an order of one key
 // leads to the first row under a search, its keys go into first, so that the pages read from that
 // row never pass over the rows before it again; the rows are then counted on from it where an
-// index holds all the count looks at, else by the count statement. Without that row first is
-// left empty.
+// index holds all the count looks at, else by the count statement, which then also finds the
+// keys of the last row under the search for last (when given). Without the first row first and
+// last are left empty.
 int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
-                              const std::string& databaseFilePath, std::string* errorString);
-
-// The keys of the last row under the search of a query whose count found its first row (see
-// countRowsFromFirstRow), found the same way from the end of the order; empty when there is none
-// or its index does not lead there.
-int lastRowKey(RowKey* last, const GridQuery& query, const std::string& databaseFilePath,
-               std::string* errorString);
+                              const std::string& databaseFilePath, std::string* errorString,
+                              RowKey* last = nullptr);
 
 // Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
 // which holds totalRows rows: with an offset, or by key (range by range, for pages near the end;

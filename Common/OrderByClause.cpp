@@ -18,16 +18,15 @@ std::string sortKeysClause(const std::vector<int>& sortCodes,
 std::string getOrderByClause(const std::string& table, const std::vector<int>& sortCodes,
                              uint64_t sortByROWIDCode, const std::string& databaseFilePath,
                              std::string* errorString) {
-    // Ties follow the ROWID order, as in the grid.
-    const std::string rowid = sortByROWIDCode == 2 ? "ROWID desc" : "ROWID asc";
     std::vector<std::string> names;
     std::vector<int> types;
     if (!sortCodes.empty() && getFieldNames(&names, &types, nullptr, nullptr, table,
                                             databaseFilePath, errorString) == 0) {
+        // Ties run key 1's way, as in the grid.
         std::string keys = sortKeysClause(sortCodes, names, types);
-        if (!keys.empty()) return keys + " , " + rowid;
+        if (!keys.empty()) return keys + (sortCodes.front() % 2 ? " , ROWID asc" : " , ROWID desc");
     }
-    return " order by " + rowid;
+    return sortByROWIDCode == 2 ? " order by ROWID desc" : " order by ROWID asc";
 }
 
 }  // namespace DBInterface

@@ -14,9 +14,9 @@ std::string sortKeysClause(const std::vector<int>& sortCodes,
                            const std::vector<std::string>& fieldNames,
                            const std::vector<int>& fieldTypes);
 
-// The sort keys followed by " , ROWID desc" for ROWID sort code 2 and " , ROWID asc" for any
-// other; without a usable key 1 that ROWID order alone. The field list is read from the table;
-// when that fails the ROWID order is given.
+// The sort keys followed by " , ROWID" in key 1's direction; without a usable key 1,
+// " order by ROWID desc" for ROWID sort code 2 and " order by ROWID asc" for any other. The
+// field list is read from the table; when that fails the ROWID order is given.
 std::string getOrderByClause(const std::string& table, const std::vector<int>& sortCodes,
                              uint64_t sortByROWIDCode, const std::string& databaseFilePath,
                              std::string* errorString);

@@ -257,14 +257,22 @@ bool isDigits(std::string_view text) {
 }
 
 // The keys a sort index is made for, "1", "2" or "3" for one key, "12" or "123" for the keys of
-// the grid's order together; "" for any other index.
+// the grid's order together, where a "d" follows a key that runs against key 1; "" for any
+// other index.
 std::string_view sortIndexKeys(std::string_view name) {
     if (name.substr(0, 3) != "ind") return {};
     const std::string_view keys = name.substr(3, name.find('_') - 3);
-    for (std::string_view known : {"1", "2", "3", "12", "123"}) {
-        if (keys == known) return keys;
-    }
-    return {};
+    if (keys == "1" || keys == "2" || keys == "3") return keys;
+    std::string_view rest = keys;
+    auto skip = [&](std::string_view part) {
+        const bool found = rest.starts_with(part);
+        if (found) rest.remove_prefix(part.size());
+        return found;
+    };
+    if (!skip("12")) return {};
+    skip("d");
+    if (skip("3")) skip("d");
+    return rest.empty() ? keys : std::string_view();
 }
 
 // Sort indexes are named ind<keys>_<stamp>, and since several tables may get theirs within one
@@ -317,18 +325,19 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
             on + sortKeyExpression(fieldNames[field], fieldTypes[field], key == 0) + ")";
     }
     // Where the grid orders by two or three keys, one index of them all finds a page by its keys
-    // without sorting the rows of equal earlier keys.
+    // without sorting the rows of equal earlier keys; a key running against key 1 is marked "d"
+    // in its name, so that an index of other directions is never taken for it.
     std::vector<int> gridCodes;
     for (int64_t code : codes)
         gridCodes.push_back(static_cast<int>(std::clamp<int64_t>(code, 0, INT32_MAX)));
     const std::vector<OrderKey> gridKeys = sortKeysOfCodes(gridCodes, fieldNames, fieldTypes);
     if (gridKeys.size() >= 2) {
-        std::string keys, expressions;
-        for (const OrderKey& key : gridKeys) {
-            keys += std::to_string(keys.size() + 1);
-            expressions += (expressions.empty() ? "" : ", ") + key.expression;
+        std::string keys;
+        for (size_t i = 0; i < gridKeys.size(); ++i) {
+            keys += std::to_string(i + 1);
+            if (gridKeys[i].descending != gridKeys.front().descending) keys += 'd';
         }
-        wanted[keys] = on + expressions + ")";
+        wanted[keys] = on + allKeysIndexColumns(gridKeys) + ")";
     }
     std::vector<std::string> indexes;
     getRows(&indexes,

@@ -67,8 +67,9 @@ int updateSystemTable(const std::string& tableName, const std::string& insertStr
                       std::string* errorString);
 
 // Replaces the indexes of the table's sort keys by one index per key (codes beyond the field
-// list are skipped) and, where the grid orders by two or three keys, one of them all; an index
-// whose keys and expressions are unchanged is kept, as are indexes this system did not make.
+// list are skipped) and, where the grid orders by two or three keys, one of them all, each
+// later key in it running as it runs against key 1; an index whose keys, expressions and
+// directions are unchanged is kept, as are indexes this system did not make.
 int updateTableIndexes(const std::string& tableName, const std::vector<int64_t>& sortCodes,
                        const std::string& databaseFilePath, std::string* errorString);
 int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t sortCode2,

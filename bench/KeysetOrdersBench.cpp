@@ -1,13 +1,19 @@
 // 100-row pages of a generated table (10,000,000 rows unless a count is given) read the way the
 // grid reads them, through the pager once its marks are sampled, in every kind of order the sort
 // panel stores: ROWID, unique and repeated texts and numbers, a field of two values, a field mostly
-// NULL, two and three keys, either direction, ties by ROWID either way, and under a search. Each
-// order gets its sort indexes as the sort panel makes them. Pages start at random places (most of
-// them between two marks), at the first row and at the end; the slowest and the median page are
+// NULL, two and three keys, either direction and mixed, either stored ROWID order, under a search.
+// Each order gets its sort indexes as the sort panel makes them. Pages start at random places (most
+// of them between two marks), at the first row and at the end; the slowest and the median page are
 // given beside the same page read with LIMIT/OFFSET at the middle of the order (checked to give
 // the same rows). Then the index rebuilds of sort changes: a new key, a change of direction only,
-// a change of a later key only, beside a page read by key. The database lives in /tmp and is
-// removed at the end.
+// a change of a later key only, beside a page read by key.
+// Right after each sort, before its marks arrive, pages at random places are read beside the
+// sqlite3 shell reading the same page with LIMIT/OFFSET (its start-up, timed on "select 1", taken
+// off), in turns, so that both meet the same load; under a search the count and first page are
+// timed beside the shell's count and first page.
+// The database lives in /tmp and is removed at the end, unless VARNELO_BENCH_DB names a file: the
+// table is then made there once and reused.
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -92,10 +98,84 @@ DBInterface::GridQuery gridQuery(const std::string& db, const Order& order) {
     return query;
 }
 
+// The shell's time for the statements, net of its start-up.
+double shellMilliseconds(const std::string& db, const std::string& sql) {
+    const double start =
+        bench::bestSeconds(1, [&] { bench::runOrDie(bench::shellCommand(db, "select 1")); });
+    return (bench::bestSeconds(1, [&] { bench::runOrDie(bench::shellCommand(db, sql)); }) - start) *
+           1000;
+}
+
+double load() {
+    double average[1] = {0};
+    getloadavg(average, 1);
+    return average[0];
+}
+
+// Pages at random places read right after the sort, before the marks are handed over, each beside
+// the shell's LIMIT/OFFSET of the same page; under a search, the count and first page beside the
+// shell's.
+void measureBeforeMarks(const std::string& db, const DBInterface::GridQuery& query,
+                        const Order& order) {
+    std::string error;
+    PostedCalls posted;  // never run: the marks stay away
+    KeysetPager pager(posted.poster());
+    std::vector<DBValue> page;
+    const auto start = std::chrono::steady_clock::now();
+    const int64_t rows = pager.countRows(query, db, &error);
+    pager.readPage(&page, query, 0, kPageRows, db, &error);
+    const double first =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() * 1000;
+    if (!order.like.empty()) {
+        const double shell = shellMilliseconds(
+            db, query.count + "; " + query.select + " limit " + std::to_string(kPageRows));
+        std::printf("    search: count and first page %8.1f ms, shell %8.1f ms (ratio %.2f)\n",
+                    first, shell, first / shell);
+    }
+    uint64_t seed = 777;
+    struct Read {
+        double ratio, ours, shell;
+        int64_t at;
+    };
+    std::vector<Read> reads;
+    for (int i = 0; i < 8 && rows > kPageRows; ++i) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        const int64_t at = static_cast<int64_t>((seed >> 20) % static_cast<uint64_t>(rows));
+        // Each the best of two reads, taking turns, the one to go first changing from page to
+        // page: whoever reads a page first reads it from the disk.
+        double ours = 1e30, shell = 1e30;
+        for (int turn = 0; turn < 4; ++turn) {
+            if ((turn + i) % 2 == 0) {
+                ours = std::min(ours, bench::bestSeconds(1, [&] {
+                                          page.clear();
+                                          pager.readPage(&page, query, at, kPageRows, db, &error);
+                                      }) * 1000);
+            } else {
+                shell = std::min(shell, shellMilliseconds(db, query.select + " limit " +
+                                                                  std::to_string(kPageRows) +
+                                                                  " offset " + std::to_string(at)));
+            }
+        }
+        reads.push_back({ours / shell, ours, shell, at});
+    }
+    if (reads.empty()) return;
+    std::sort(reads.begin(), reads.end(),
+              [](const Read& a, const Read& b) { return a.ratio < b.ratio; });
+    std::printf(
+        "    before the marks: %zu pages at random places, ours/shell (best of 2) median %.2f, "
+        "worst %.2f "
+        "(%.1f ms / %.1f ms at %lld of %lld); load %.1f\n",
+        reads.size(), reads[reads.size() / 2].ratio, reads.back().ratio, reads.back().ours,
+        reads.back().shell, static_cast<long long>(reads.back().at), static_cast<long long>(rows),
+        load());
+}
+
 void measure(const std::string& db, const Order& order) {
     const double indexing = indexMilliseconds(db, order.sortCodes) / 1000;
     const DBInterface::GridQuery query = gridQuery(db, order);
     std::string error;
+    std::printf("%s\n", order.name);
+    if (query.keyed) measureBeforeMarks(db, query, order);
     PostedCalls posted;
     KeysetPager pager(posted.poster());
     const auto start = std::chrono::steady_clock::now();
@@ -132,7 +212,7 @@ void measure(const std::string& db, const Order& order) {
         DBInterface::readGridPage(&byOffset, query, kPageRows, middle, db, &error);
     });
     std::printf(
-        "%-62s %9lld rows, indexes %5.1f s, count and marks %5.1f s\n"
+        "    %-62s %9lld rows, indexes %5.1f s, count and marks %5.1f s\n"
         "    %zu pages by key: slowest %7.2f ms, median %6.2f ms; at the middle %6.2f ms, "
         "LIMIT/OFFSET %8.2f ms (ratio %.4f)%s\n",
         order.name, static_cast<long long>(rows), indexing, sampling.count(), times.size(),
@@ -166,43 +246,59 @@ void measureSortChanges(const std::string& db) {
 
 int main(int argc, char** argv) {
     const int64_t rows = argc > 1 ? std::atoll(argv[1]) : 10000000;
-    const std::string db = "/tmp/varnelo-keyset-bench-" + std::to_string(getpid()) + ".db";
-    std::remove(db.c_str());
-    sqlite3* created = nullptr;  // an empty file for the table to be made in
-    sqlite3_open(db.c_str(), &created);
-    sqlite3_close(created);
-    makeTable(db, rows);
+    const char* kept = getenv("VARNELO_BENCH_DB");
+    const std::string db =
+        kept ? kept : "/tmp/varnelo-keyset-bench-" + std::to_string(getpid()) + ".db";
+    if (!kept || access(db.c_str(), F_OK) != 0) {
+        std::remove(db.c_str());
+        sqlite3* created = nullptr;  // an empty file for the table to be made in
+        sqlite3_open(db.c_str(), &created);
+        sqlite3_close(created);
+        makeTable(db, rows);
+    }
+    std::printf("load %.1f\n", load());
     const Order orders[] = {
         {"ROWID", {}, 1, ""},
         {"ROWID descending", {}, 2, ""},
         {"unique text", {1}, 1, ""},
         {"unique number descending", {4}, 1, ""},
-        {"unique number descending, ties descending", {4}, 2, ""},
+        {"unique number descending, ROWID stored descending", {4}, 2, ""},
         {"repeated text (97 values)", {5}, 1, ""},
         {"repeated number (1,000 values) descending", {8}, 1, ""},
-        {"repeated number (1,000 values) descending, ties descending", {8}, 2, ""},
+        {"repeated number (1,000 values) descending, ROWID stored descending", {8}, 2, ""},
         {"two values", {9}, 1, ""},
         {"two values descending", {10}, 1, ""},
         {"mostly NULL", {11}, 1, ""},
         {"mostly NULL descending", {12}, 1, ""},
         {"two keys: two values, repeated text", {9, 5}, 1, ""},
         {"two keys: repeated number desc, unique text", {8, 1}, 1, ""},
-        {"two keys: repeated number desc, unique text, ties descending", {8, 1}, 2, ""},
+        {"two keys: repeated number desc, unique text, ROWID stored descending", {8, 1}, 2, ""},
         {"two keys: repeated text, repeated number desc", {5, 8}, 1, ""},
         {"three keys: two values desc, repeated text, repeated number", {10, 5, 7}, 1, ""},
         {"three keys: repeated text, repeated number, unique text", {5, 7, 1}, 1, ""},
         {"three keys: repeated text desc, repeated number, mostly NULL", {6, 7, 11}, 2, ""},
+        {"mixed: two values, repeated text desc", {9, 6}, 1, ""},
+        {"mixed: repeated number desc, repeated text", {8, 5}, 1, ""},
+        {"mixed: repeated text desc, repeated number desc, unique number", {6, 8, 3}, 1, ""},
+        {"mixed: two values, repeated number desc, unique text", {9, 8, 1}, 2, ""},
+        {"mixed: repeated number desc, repeated text desc, unique number, search \"7\"",
+         {8, 6, 3},
+         1,
+         "7"},
         {"two values, search \"7\" in name", {9}, 1, "7"},
         {"two keys: repeated text, repeated number, search \"7\"", {5, 7}, 1, "7"},
     };
+    // Orders whose names hold any of the further arguments, or all.
+    auto chosen = [&](const std::string& name) {
+        return argc <= 2 || std::any_of(argv + 2, argv + argc, [&](const char* part) {
+                   return name.find(part) != std::string::npos;
+               });
+    };
     for (const Order& order : orders) {
-        if (argc <= 2 || std::string(order.name).find(argv[2]) != std::string::npos) {
-            measure(db, order);
-        }
+        if (chosen(order.name)) measure(db, order);
     }
-    if (argc <= 2 || std::string("sort changes").find(argv[2]) != std::string::npos) {
-        measureSortChanges(db);
-    }
-    std::remove(db.c_str());
+    if (chosen("sort changes")) measureSortChanges(db);
+    if (!kept) std::remove(db.c_str());
+    std::printf("load %.1f at the end\n", load());
     return 0;
 }

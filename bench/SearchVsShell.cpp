@@ -4,7 +4,8 @@
 // on the same file (its start-up time, timed on "select 1", is taken off). Searches for a text
 // near the start of the order, one in the middle, one at its end, one that finds nothing, so
 // the page is not only read where it is found early, and one that finds over a million rows,
-// whose page marks are then sampled in the background while the first page is read. Our runs and
+// whose page marks are then sampled in the background while the first page is read, and whose
+// first page of the later half is read before they arrive. Our runs and
 // the shell's take turns, so that both meet the same load of a shared machine; the count and the
 // page are also timed apart.
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "Common/DBInterface.h"
 #include "bench/GeneratedRowsTable.h"
@@ -27,9 +29,7 @@ namespace {
 constexpr int kRuns = 5;
 
 void runShell(const std::string& db, const std::string& sql) {
-    std::string quoted;
-    for (char ch : sql) quoted += ch == '"' ? std::string("\\\"") : std::string(1, ch);
-    bench::runOrDie("sqlite3 '" + db + "' \"" + quoted + "\" > /dev/null");
+    bench::runOrDie(bench::shellCommand(db, sql));
 }
 
 double seconds(const std::function<void()>& job) {
@@ -99,10 +99,8 @@ int main(int argc, char** argv) {
         const int64_t found = c->state().dataPort.totalRows;
         const int64_t pageRows = grid->numberOfDataPortRows();
         if (found <= pageRows) continue;
-        // The first page read from the end of a search before its marks come finds its last row.
-        std::printf("      pages at random places (ours/shell ms):");
-        for (int read = 0; read < 4; ++read) {
-            const int64_t at = static_cast<int64_t>(random() % (found - pageRows + 1));
+        // Our read of the page at a place and the shell's, in ms.
+        auto pageBesideShell = [&](int64_t at) {
             std::string error;
             const double oursAt = seconds([&] {
                 std::vector<DBValue> values;
@@ -111,8 +109,23 @@ int main(int argc, char** argv) {
             const double start = seconds([&] { runShell(db, "select 1"); });
             const double shellAt =
                 seconds([&] { runShell(db, shellPage + " offset " + std::to_string(at)); }) - start;
-            std::printf("  %lld: %.1f/%.1f", static_cast<long long>(at), oursAt * 1e3,
-                        shellAt * 1e3);
+            return std::make_pair(oursAt * 1e3, shellAt * 1e3);
+        };
+        // The first move into the later half of the rows found, right after the search, before
+        // its marks are handed over.
+        search->searchPanelSearchButtonPressed();
+        const bool byKey = grid->dataPort().pagesFoundByKey();
+        const auto [oursLate, shellLate] = pageBesideShell(found * 3 / 4);
+        std::printf(
+            "      first page of the later half (%lld)%s: ours %.1f ms, shell %.1f ms, ours/shell "
+            "%.2f\n",
+            static_cast<long long>(found * 3 / 4), byKey ? " (marks in)" : " before the marks",
+            oursLate, shellLate, oursLate / shellLate);
+        std::printf("      pages at random places (ours/shell ms):");
+        for (int read = 0; read < 4; ++read) {
+            const int64_t at = static_cast<int64_t>(random() % (found - pageRows + 1));
+            const auto [oursAt, shellAt] = pageBesideShell(at);
+            std::printf("  %lld: %.1f/%.1f", static_cast<long long>(at), oursAt, shellAt);
         }
         std::printf("\n");
     }

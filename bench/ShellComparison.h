@@ -30,6 +30,13 @@ inline void runOrDie(const std::string& command) {
     }
 }
 
+// The sqlite3 shell running the statements on the file, its output dropped.
+inline std::string shellCommand(const std::string& db, const std::string& sql) {
+    std::string quoted;
+    for (char ch : sql) quoted += ch == '"' ? std::string("\\\"") : std::string(1, ch);
+    return "sqlite3 '" + db + "' \"" + quoted + "\" > /dev/null";
+}
+
 // A folder for generated files, removed when the benchmark ends.
 class ScratchFolder {
   public:

@@ -22,12 +22,6 @@ namespace {
 constexpr int kRuns = 3;
 constexpr int64_t kRows = 1000000;
 
-std::string shellCommand(const std::string& db, const std::string& sql) {
-    std::string quoted;
-    for (char ch : sql) quoted += ch == '"' ? std::string("\\\"") : std::string(1, ch);
-    return "sqlite3 '" + db + "' \"" + quoted + "\" > /dev/null";
-}
-
 // The best time of the job over kRuns, each run after its untimed preparation.
 double bestPreparedSeconds(const std::function<void()>& prepare, const std::function<void()>& job) {
     double best = 1e30;
@@ -58,8 +52,8 @@ int main(int argc, char** argv) {
     c->selectTableWithName("t");
     RowsConsole* grid = bench::rowsConsole(application.app(), c);
     const std::string page = " limit " + std::to_string(grid->numberOfDataPortRows());
-    double shellStart =
-        bench::bestSeconds(kRuns, [&] { bench::runOrDie(shellCommand(shellDb, "select 1")); });
+    double shellStart = bench::bestSeconds(
+        kRuns, [&] { bench::runOrDie(bench::shellCommand(shellDb, "select 1")); });
     std::printf("%lld rows\n", static_cast<long long>(kRows));
 
     SortPanel* sort = &bench::partsOf(application.app(), c).sort;
@@ -71,9 +65,9 @@ int main(int argc, char** argv) {
     double ours = bestPreparedSeconds([&] { choose(0); }, [&] { choose(1); });
     const std::string order = " from \"t\" order by \"name\" collate nocase asc";
     double shell = bestPreparedSeconds(
-        [&] { bench::runOrDie(shellCommand(shellDb, "drop index if exists s1")); },
+        [&] { bench::runOrDie(bench::shellCommand(shellDb, "drop index if exists s1")); },
         [&] {
-            bench::runOrDie(shellCommand(
+            bench::runOrDie(bench::shellCommand(
                 shellDb, "create index s1 on \"t\" (\"name\" collate nocase); select ROWID, *" +
                              order + page));
         });
@@ -85,9 +79,9 @@ int main(int argc, char** argv) {
     ours = bench::bestSeconds(kRuns, [&] { search->searchPanelSearchButtonPressed(); });
     const std::string where = " from \"t\" where \"name\" like '%Name 12345%' escape '\\'";
     shell = bench::bestSeconds(kRuns, [&] {
-        bench::runOrDie(shellCommand(shellDb, "select count(*)" + where + "; select ROWID, *" +
-                                                  where + " order by \"name\" collate nocase asc" +
-                                                  page));
+        bench::runOrDie(
+            bench::shellCommand(shellDb, "select count(*)" + where + "; select ROWID, *" + where +
+                                             " order by \"name\" collate nocase asc" + page));
     });
     report("search under the sort (count + page)", ours, shell, shellStart);
     std::printf("  rows found: %lld\n", static_cast<long long>(c->state().dataPort.totalRows));

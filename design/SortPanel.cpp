@@ -65,7 +65,9 @@ void SortPanel::buildPanel() {
     thenOnROWIDButton_->setObjectName("sortPanelThenOnROWIDButton");
     thenOnROWIDButton_->addItem(toQString(localizedString("ROWID ↑")), 1);
     thenOnROWIDButton_->addItem(toQString(localizedString("ROWID ↓")), 2);
-    layout->addRow(toQString(localizedString("Then on")), thenOnROWIDButton_);
+    // Rows tied on the sort fields follow the first field's direction: this order applies only
+    // where no sort field does.
+    layout->addRow(toQString(localizedString("Without sort fields")), thenOnROWIDButton_);
     sortedOnUniqueKeyButton_ =
         new QCheckBox(toQString(localizedString("Sorted on unique key")), panel_);
     sortedOnUniqueKeyButton_->setObjectName("sortPanelSortedOnUniqueKeyButton");

@@ -34,7 +34,7 @@ class GridQueryTest : public DatabaseTest {
 TEST_F(GridQueryTest, OrderClauses) {
     EXPECT_EQ(grid({}, 2), "select ROWID, * from \"t\" order by ROWID desc");
     EXPECT_EQ(grid({4}),
-              "select ROWID, * from \"t\" order by cast (\"b\" as numeric) desc , ROWID asc");
+              "select ROWID, * from \"t\" order by cast (\"b\" as numeric) desc , ROWID desc");
     EXPECT_EQ(grid({1, 4}),
               "select ROWID, * from \"t\" order by \"a\" collate nocase asc, cast (\"b\" as "
               "numeric) desc , ROWID asc");
@@ -60,29 +60,30 @@ TEST_F(GridQueryTest, TwoKeysReadInOrderWithRowidTieBreak) {
                                               "x", "2"}));
 }
 
-// Rows tied on every key follow the ROWID order the sort panel shows, whatever the keys' own
-// directions: rows 1 and 3 tie on b (10), rows 2 and 3 on a without letter case.
-TEST_F(GridQueryTest, TiesFollowTheChosenRowidOrder) {
+// Rows tied on every key follow key 1's direction, whatever the ROWID order used without keys
+// and the later keys' directions: rows 1 and 3 tie on b (10), rows 2 and 3 on a without case.
+TEST_F(GridQueryTest, TiesFollowTheFirstKeysDirection) {
     struct Case {
         std::vector<int> sortCodes;
-        uint64_t rowidCode;
         std::vector<std::string> rowids;
     };
     const Case cases[] = {
-        {{4}, 1, {"1", "3", "2", "4"}},    {{4}, 2, {"3", "1", "2", "4"}},
-        {{3}, 2, {"4", "2", "3", "1"}},    {{3}, 1, {"4", "2", "1", "3"}},
-        {{2}, 1, {"4", "1", "2", "3"}},    {{1}, 2, {"3", "2", "1", "4"}},
-        {{4, 8}, 1, {"1", "3", "2", "4"}}, {{4, 4}, 1, {"1", "3", "2", "4"}},
+        {{4}, {"3", "1", "2", "4"}},    {{3}, {"4", "2", "1", "3"}},
+        {{2}, {"4", "1", "3", "2"}},    {{1}, {"2", "3", "1", "4"}},
+        {{4, 8}, {"3", "1", "2", "4"}}, {{3, 4}, {"4", "2", "1", "3"}},
+        {{4, 3}, {"3", "1", "2", "4"}},
     };
     for (const Case& c : cases) {
-        std::vector<std::string> rowids;
-        ASSERT_EQ(getRows(&rowids, "t", "", {}, c.sortCodes, c.rowidCode, 0, 0, true, db, nullptr),
-                  0);
-        EXPECT_EQ(rowids, c.rowids) << grid(c.sortCodes, c.rowidCode);
+        for (uint64_t rowidCode : {1, 2}) {
+            std::vector<std::string> rowids;
+            ASSERT_EQ(
+                getRows(&rowids, "t", "", {}, c.sortCodes, rowidCode, 0, 0, true, db, nullptr), 0);
+            EXPECT_EQ(rowids, c.rowids) << grid(c.sortCodes, rowidCode);
+        }
     }
     // Export of the stored order lists the rows as the grid shows them.
     EXPECT_EQ(directQuery("select rowid from t" + getOrderByClause("t", {4}, 1, db, nullptr)),
-              (std::vector<std::string>{"1", "3", "2", "4"}));
+              (std::vector<std::string>{"3", "1", "2", "4"}));
 }
 
 TEST_F(GridQueryTest, SearchTextWithAQuoteFindsItsRow) {
@@ -105,8 +106,8 @@ TEST_F(GridQueryTest, RawFieldsViewsAndRowidPages) {
     EXPECT_EQ(grid({}, 2, "", {}, false, "v"), "select ROWID, * from \"v\"");
     std::vector<std::string> rowids;
     ASSERT_EQ(getRows(&rowids, "t", "", {}, {4}, 1, 2, 1, true, db, nullptr), 0);
-    // Rows 1 and 3 tie on b; ROWID breaks the tie in its own direction.
-    EXPECT_EQ(rowids, (std::vector<std::string>{"3", "2"}));
+    // Rows 1 and 3 tie on b; ROWID breaks the tie in the direction of the first key.
+    EXPECT_EQ(rowids, (std::vector<std::string>{"1", "2"}));
     std::vector<std::string> page;
     ASSERT_EQ(getRows(&page, "t", 1, 1, "%b%", {0}, {}, 2, db, nullptr), 0);
     EXPECT_EQ(page, (std::vector<std::string>{"2", "B", "9"}));

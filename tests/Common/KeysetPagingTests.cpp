@@ -21,6 +21,26 @@ struct Order {
     std::string like;
 };
 
+struct HandOrder {
+    std::vector<int> sortCodes;
+    uint64_t rowidCode;  // the stored ROWID order, which ties must not follow
+    std::string like;    // searched in the field "rep"
+    std::string orderBy;
+};
+
+// Orders as the sort panel stores them, with their ORDER BY written out by hand.
+const std::vector<HandOrder> kHandOrders = {
+    {{5}, 2, "", "rep collate nocase asc, rowid asc"},
+    {{6}, 1, "", "rep collate nocase desc, rowid desc"},
+    {{12}, 1, "", "cast(sparse as numeric) desc, rowid desc"},
+    {{9, 6}, 2, "", "two collate nocase asc, rep desc, rowid asc"},
+    {{10, 5}, 1, "", "two collate nocase desc, rep asc, rowid desc"},
+    {{6, 9, 8}, 1, "", "rep collate nocase desc, two asc, cast(num as numeric) desc, rowid desc"},
+    {{11, 10}, 2, "", "cast(sparse as numeric) asc, two desc, rowid asc"},
+    {{8, 8}, 1, "", "cast(num as numeric) desc, cast(num as numeric) desc, rowid desc"},
+    {{10, 7}, 1, "%r%", "two collate nocase desc, cast(num as numeric) asc, rowid desc"},
+};
+
 class KeysetPagingTest : public DatabaseTest {
   protected:
     void SetUp() override {
@@ -92,6 +112,25 @@ class KeysetPagingTest : public DatabaseTest {
         ASSERT_TRUE(ready());
     }
 
+    // big (name, amount, rep, num, two, sparse): unique names in two letter cases; unique
+    // amounts; 7 texts tied without case; 11 numbers, some stored as text; two values; a number in
+    // one row of 40, else NULL.
+    void makeBigTable(int rows) {
+        std::string error;
+        ASSERT_EQ(createTable("big", 0, {"name", "amount", "rep", "num", "two", "sparse"},
+                              {kFieldTypeText, kFieldTypeNumber, kFieldTypeText, kFieldTypeNumber,
+                               kFieldTypeText, kFieldTypeNumber},
+                              nullptr, nullptr, db, &error),
+                  0)
+            << error;
+        run("insert into big select case when value % 2 then 'Name ' else 'name ' end || "
+            "(value * 577 % 4001), (value * 1031 % 4001) * 0.5, case value % 7 when 0 then 'a' "
+            "when 1 then 'A' else 'r' || (value * 3 % 7) end, case when value % 3 = 0 then "
+            "(value % 11) || '' else value % 11 end, case when value % 3 = 0 then 'yes' else "
+            "'no' end, case when value % 40 = 0 then value % 9 end from generate_series(1, " +
+            std::to_string(rows) + ")");
+    }
+
     PostedCalls posted;
 };
 
@@ -141,23 +180,11 @@ TEST_F(KeysetPagingTest, PagesByKeyAndFromTheEndAreTheOffsetPagesWhileRowsChange
 
 // Long runs of equal keys, so that ranges start in the middle of runs and long runs are read on
 // their own: every kind of order, each with its sort indexes, read forwards and backwards in
-// pages of two sizes against LIMIT/OFFSET on the same rows. The last orders break ties
-// against the keys' direction.
+// pages of two sizes against LIMIT/OFFSET on the same rows. The last orders store a ROWID order
+// against the keys' direction, which their ties do not follow.
 TEST_F(KeysetPagingTest, EveryKindOfOrderPagesAsOffsetsDoForwardsAndBackwards) {
+    makeBigTable(4000);
     std::string error;
-    ASSERT_EQ(createTable("big", 0, {"name", "amount", "rep", "num", "two", "sparse"},
-                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText, kFieldTypeNumber,
-                           kFieldTypeText, kFieldTypeNumber},
-                          nullptr, nullptr, db, &error),
-              0)
-        << error;
-    // Unique names in two letter cases; unique amounts; 7 texts tied without case; 11 numbers,
-    // some stored as text; two values; a number in one row of 40, else NULL.
-    run("insert into big select case when value % 2 then 'Name ' else 'name ' end || "
-        "(value * 577 % 4001), (value * 1031 % 4001) * 0.5, case value % 7 when 0 then 'a' when "
-        "1 then 'A' else 'r' || (value * 3 % 7) end, case when value % 3 = 0 then (value % 11) "
-        "|| '' else value % 11 end, case when value % 3 = 0 then 'yes' else 'no' end, case when "
-        "value % 40 = 0 then value % 9 end from generate_series(1, 4000)");
     const std::vector<Order> orders = {
         {{}, 1, ""},         {{}, 2, ""},          {{1}, 1, ""},     {{4}, 1, ""},
         {{5}, 1, ""},        {{6}, 1, ""},         {{7}, 1, ""},     {{8}, 1, ""},
@@ -306,6 +333,73 @@ TEST_F(KeysetPagingTest, OrdersOfSeveralKeysPageAsOffsetsDoWithAndWithoutTheirJo
                     }
                 }
             }
+        }
+    }
+}
+// Rows tied on every sort key follow key 1's direction, whatever the stored ROWID order: the
+// grid's pages by offset, its pages by key before and after the marks and the rowid batches give
+// the rows an ORDER BY written out by hand gives, as does the stored order's clause.
+TEST_F(KeysetPagingTest, EveryReaderTiesRowsInTheFirstKeysDirection) {
+    makeBigTable(1500);
+    auto handPage = [&](const HandOrder& order, int64_t limit, int64_t offset) {
+        return directQuery("select rowid from big" +
+                           (order.like.empty() ? "" : " where rep like '" + order.like + "'") +
+                           " order by " + order.orderBy + " limit " + std::to_string(limit) +
+                           " offset " + std::to_string(offset));
+    };
+    auto rowidsOf = [](const std::vector<DBValue>& rows, int64_t width) {
+        std::vector<std::string> rowids;
+        for (size_t i = 0; i < rows.size(); i += static_cast<size_t>(width)) {
+            rowids.push_back(rows[i].value_or(""));
+        }
+        return rowids;
+    };
+    for (const HandOrder& order : kHandOrders) {
+        std::string error;
+        const IndexSet search = order.like.empty() ? IndexSet{} : IndexSet{2};
+        std::vector<int64_t> codes(order.sortCodes.begin(), order.sortCodes.end());
+        ASSERT_EQ(updateTableIndexes("big", codes, db, &error), 0) << error;
+        GridQuery query;
+        ASSERT_EQ(buildGridQuery(&query, "big", order.like, search, order.sortCodes,
+                                 order.rowidCode, 0, 0, db, &error),
+                  0)
+            << error;
+        ASSERT_TRUE(query.keyed) << query.select;
+        std::vector<std::unique_ptr<KeysetPager>> pagers;
+        pagers.push_back(std::make_unique<KeysetPager>(posted.poster(), 50, 100));
+        KeysetPager& pager = *pagers.front();
+        const int64_t rows = pager.countRows(query, db, &error);
+        ASSERT_GT(rows, 100) << error;
+        std::vector<int64_t> firsts;
+        for (int64_t first = 0; first < rows + 3; first += 97) firsts.push_back(first);
+        firsts.push_back(rows - 4);
+        // Right after the count, then once the marks are in.
+        for (const std::string stage : {"counted", "marks"}) {
+            if (stage == "marks") waitForMarks(pagers);
+            for (int64_t first : firsts) {
+                const std::vector<std::string> expected = handPage(order, 9, first);
+                std::vector<DBValue> offsetPage, keyPage;
+                ASSERT_EQ(readGridPage(&offsetPage, query, 9, first, db, &error), 0) << error;
+                EXPECT_EQ(rowidsOf(offsetPage, query.columnsPerRow), expected)
+                    << query.select << " at " << first;
+                ASSERT_EQ(pager.readPage(&keyPage, query, first, 9, db, &error), 0) << error;
+                EXPECT_EQ(rowidsOf(keyPage, query.columnsPerRow), expected)
+                    << stage << ", " << query.select << " at " << first;
+                std::vector<std::string> batch;
+                ASSERT_EQ(getRows(&batch, "big", order.like, search, order.sortCodes,
+                                  order.rowidCode, 9, first, true, db, &error),
+                          0)
+                    << error;
+                EXPECT_EQ(batch, expected) << "rowid batch at " << first;
+            }
+        }
+        // The stored order read whole, as an export of the table's rows reads it.
+        if (order.like.empty()) {
+            EXPECT_EQ(
+                directQuery("select rowid from big" +
+                            getOrderByClause("big", order.sortCodes, order.rowidCode, db, &error)),
+                handPage(order, -1, 0))
+                << order.orderBy;
         }
     }
 }

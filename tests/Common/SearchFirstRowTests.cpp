@@ -188,6 +188,51 @@ TEST_F(SearchFirstRowTest, PagesInTheLaterHalfOfASearchAreReadFromItsLastRow) {
     }
 }
 
+// The count finds the last row under the search as it goes, so that the first page of the later
+// half, before any mark, passes over none of the rows after that row in the order; pages stay
+// those of LIMIT/OFFSET once rows change after the count.
+TEST_F(SearchFirstRowTest, TheFirstPageOfTheLaterHalfPassesOverNoRowAfterTheLastOne) {
+    std::string error;
+    ASSERT_EQ(createTable("t", 0, {"name"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)
+        << error;
+    ASSERT_EQ(updateTableIndexes("t", {1}, db, &error), 0) << error;
+    const char* changes[] = {
+        "insert into t values ('zmx'), ('MX 5'), ('a mx')",
+        "delete from t where name = (select max(name) from t where name like '%mx%')",
+        "update t set name = 'mX' where rowid % 10 = 1 and name like 'mx%'"};
+    for (int sortCode : {1, 2}) {
+        for (uint64_t rowidCode : {1, 2}) {
+            // 100 names holding "mx" in the middle of the order, 1400 before and 1500 after.
+            run("delete from t; insert into t select case when value <= 100 then 'mx' || (value "
+                "% 30) when value <= 1500 then 'a' || value else 'z' || value end from "
+                "generate_series(1, 3000)");
+            const GridQuery query = grid("t", "mx", IndexSet{0}, {sortCode}, rowidCode);
+            KeysetPager pager(posted.poster(), 10, 1 << 30);  // no marks
+            ASSERT_EQ(pager.countRows(query, db, &error), 100) << error;
+            CountedLike counted;
+            likeCalls = 0;
+            std::vector<DBValue> page, expected;
+            ASSERT_EQ(pager.readPage(&page, query, 80, 5, db, &error), 0) << error;
+            EXPECT_LT(likeCalls, 100) << query.select;
+            ASSERT_EQ(readGridPage(&expected, query, 5, 80, db, nullptr), 0);
+            EXPECT_EQ(page, expected) << query.select;
+            for (const char* change : changes) {
+                run(change);
+                const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+                for (int64_t at : {rows - 1, rows - 7, rows / 2 + 3}) {
+                    page.clear();
+                    expected.clear();
+                    ASSERT_EQ(pager.readPage(&page, query, at, 6, db, &error), 0) << error;
+                    ASSERT_EQ(readGridPage(&expected, query, 6, at, db, nullptr), 0);
+                    EXPECT_EQ(page, expected)
+                        << at << " after " << change << " in " << query.select;
+                }
+                ASSERT_EQ(pager.countRows(query, db, &error), rows) << error;
+            }
+        }
+    }
+}
+
 TEST_F(SearchFirstRowTest, ASearchThatFindsNothingReadsNoPage) {
     std::string error;
     ASSERT_EQ(createTable("t", 0, {"name"}, {kFieldTypeText}, nullptr, nullptr, db, &error), 0)

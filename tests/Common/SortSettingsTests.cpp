@@ -164,15 +164,73 @@ TEST_F(SortSettingsTest, TheGridsSortedQueryWalksTheSortIndex) {
     for (int code : {1, 2, 3, 4}) {
         ASSERT_EQ(updateTableIndexes("big", {code}, db, &error), 0) << error;
         std::string sql;
-        // With ties in the key's direction the index gives the whole order.
-        ASSERT_EQ(getQueryString(&sql, "big", "", {code}, code % 2 ? 1 : 2, {}, false, db, &error),
-                  0)
-            << error;
+        // Ties run the key's way, so the index gives the whole order, whatever the ROWID order.
+        ASSERT_EQ(getQueryString(&sql, "big", "", {code}, 1, {}, false, db, &error), 0) << error;
         Strings plan = query("explain query plan " + sql + " limit 20 offset 100");
         std::string steps;
         for (const std::string& step : plan) steps += step + ";";
         EXPECT_NE(steps.find("USING INDEX ind1_"), std::string::npos) << sql << "\n" << steps;
         EXPECT_EQ(steps.find("TEMP B-TREE"), std::string::npos) << sql << "\n" << steps;
+    }
+}
+
+// Every order the sort panel can store on three fields (one to three keys, each up or down,
+// a field used twice too), searched or not, read forwards or from its end: SQLite walks the sort
+// indexes for it and never sorts rows, neither whole nor a run of equal keys.
+TEST_F(SortSettingsTest, NoStorableOrderPlansASort) {
+    std::string error;
+    ASSERT_EQ(createTable("big", 0, {"label", "amount", "city"},
+                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
+                          &error),
+              0)
+        << error;
+    run("insert into big select 'x' || (value % 7), value % 5, 'c' || (value % 3) from "
+        "generate_series(1, 300)");
+    std::vector<Codes> orders;
+    for (int first = 1; first <= 6; ++first) {
+        orders.push_back({first});
+        for (int second = 1; second <= 6; ++second) {
+            orders.push_back({first, second});
+            for (int third = 1; third <= 6; ++third) orders.push_back({first, second, third});
+        }
+    }
+    for (const Codes& codes : orders) {
+        ASSERT_EQ(
+            updateTableIndexes("big", std::vector<int64_t>(codes.begin(), codes.end()), db, &error),
+            0)
+            << error;
+        for (const std::string like : {"", "%4%"}) {
+            GridQuery grid;
+            ASSERT_EQ(buildGridQuery(&grid, "big", like, {0}, codes, 2, 0, 0, db, &error), 0)
+                << error;
+            // The page itself, and the ranges of a page found by key: equal on the keys before
+            // one, after a value on it (none after a value it equals on an earlier key).
+            std::vector<std::string> statements = {grid.select + " limit 20 offset 100"};
+            const std::string condition = grid.search.empty() ? "" : " and (" + grid.search + ")";
+            for (size_t level = 0; level < grid.orderKeys.size(); ++level) {
+                auto repeated = [&](const OrderKey& key) {
+                    return key.expression == grid.orderKeys[level].expression;
+                };
+                if (std::any_of(grid.orderKeys.begin(), grid.orderKeys.begin() + level, repeated))
+                    continue;
+                std::string where, order;
+                for (size_t i = 0; i < grid.orderKeys.size(); ++i) {
+                    const OrderKey& key = grid.orderKeys[i];
+                    if (i < level) where += " and " + key.expression + " = 1";
+                    if (i == level) where += " and " + key.expression + " > 1";
+                    if (i >= level) order += (i > level ? ", " : " order by ") + orderTerm(key);
+                }
+                statements.push_back("select " + grid.columns + " from " + grid.table + " where 1" +
+                                     condition + where + order + " limit 20");
+            }
+            for (const std::string& statement : statements) {
+                std::string steps;
+                for (const std::string& step : query("explain query plan " + statement))
+                    steps += step + ";";
+                EXPECT_EQ(steps.find("TEMP B-TREE"), std::string::npos) << statement << "\n"
+                                                                        << steps;
+            }
+        }
     }
 }
 
@@ -208,6 +266,10 @@ TEST_F(SortSettingsTest, ARebuildKeepsTheIndexesOfKeysThatStayTheSame) {
         {{2, 4, 0},
          {"ind12_5 on \"t\" (\"a\" collate nocase, \"b\")",
           "ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")"}},
+        // Key 2 turns against key 1: the index of both is another, named so; the others stay.
+        {{2, 3, 0},
+         {"ind12d_new on \"t\" (\"a\" collate nocase, \"b\" desc)",
+          "ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")"}},
         {{2, 4, 6},
          {"ind123_new on \"t\" (\"a\" collate nocase, \"b\", \"c\")",
           "ind1_5 on \"t\" (\"a\" collate nocase)", "ind2_5 on \"t\" (\"b\")",
@@ -220,6 +282,10 @@ TEST_F(SortSettingsTest, ARebuildKeepsTheIndexesOfKeysThatStayTheSame) {
         {{5, 1, 0},
          {"ind12_new on \"t\" (\"c\" collate nocase, \"a\")",
           "ind1_new on \"t\" (\"c\" collate nocase)", "ind2_new on \"t\" (\"a\")"}},
+        {{1, 4, 5},
+         {"ind12d3_new on \"t\" (\"a\" collate nocase, \"b\" desc, \"c\")",
+          "ind1_new on \"t\" (\"a\" collate nocase)", "ind2_new on \"t\" (\"b\")",
+          "ind3_new on \"t\" (\"c\")"}},
     };
     for (const Step& step : steps) {
         std::string error;

@@ -1,5 +1,7 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -83,7 +85,37 @@ TEST_F(SortPanelTest, SecondFieldDescendingIsStoredIndexedAndOrdersTheGridThroug
     for (const std::string& value : query("explain query plan " + grid.select + " limit 20"))
         plan += value + " ";
     EXPECT_NE(plan.find("USING INDEX " + indexes[0]), std::string::npos) << plan;
-    EXPECT_EQ(plan.find("TEMP B-TREE FOR ORDER BY"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
+    EXPECT_TRUE(alerts.empty());
+}
+
+// The ROWID pop-up says it orders rows only where no sort field applies: rows tied on the
+// fields follow the first field's direction, whatever it shows.
+TEST_F(SortPanelTest, TheRowidOrderIsLabelledAsTheOrderWithoutSortFieldsAndTiesFollowField1) {
+    run("create table t (name text, amount number); insert into t select 'name ' || (value % 3), "
+        "value from generate_series(1, 12)");
+    TablesAndRowsController* c = show("t");
+    SortPanel* panel = showPanel(c, "t");
+    auto* form = qobject_cast<QFormLayout*>(panel->sortPanel()->layout());
+    ASSERT_NE(form, nullptr);
+    auto* label = qobject_cast<QLabel*>(form->labelForField(panel->sortPanelThenOnROWIDButton()));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text().toStdString(), "Without sort fields");
+    EXPECT_TRUE(panel->sortPanelThenOnROWIDButton()->isEnabled());
+
+    // name ↓ with ROWID ↑ chosen: "name 2" holds rows 11, 8, 5, 2 in that order.
+    panel->sortPanelSortOnButton()->setCurrentIndex(2);
+    panel->sortPanelThenOnROWIDButton()->setCurrentIndex(0);
+    pressSort(panel);
+    ASSERT_EQ(c->state().sortAndSearch.sortCodes, (std::vector<int>{2, 0, 0}));
+    std::vector<std::string> amounts;
+    for (int64_t row = 0; row < 5; ++row) amounts.push_back(gridValue(c, row, 2));
+    EXPECT_EQ(amounts, (std::vector<std::string>{"11", "8", "5", "2", "10"}));
+    // Without a sort field the ROWID order is the order.
+    panel->sortPanelSortOnButton()->setCurrentIndex(0);
+    panel->sortPanelThenOnROWIDButton()->setCurrentIndex(1);
+    pressSort(panel);
+    EXPECT_EQ(gridValue(c, 0, 2), "12");
     EXPECT_TRUE(alerts.empty());
 }
 
