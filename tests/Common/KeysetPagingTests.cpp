@@ -336,6 +336,7 @@ TEST_F(KeysetPagingTest, OrdersOfSeveralKeysPageAsOffsetsDoWithAndWithoutTheirJo
         }
     }
 }
+
 // Rows tied on every sort key follow key 1's direction, whatever the stored ROWID order: the
 // grid's pages by offset, its pages by key before and after the marks and the rowid batches give
 // the rows an ORDER BY written out by hand gives, as does the stored order's clause.
