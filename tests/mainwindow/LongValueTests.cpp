@@ -34,6 +34,12 @@ class LongValueTest : public GridTest {
         wholeText = readBack("select body from t where rowid = 1");
         ASSERT_EQ(wholeText.size(), 90000u);
     }
+    // The value field's text replaced by typing, as a user would.
+    static void typeOver(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+    }
     std::string wholeText;
 };
 
@@ -153,10 +159,7 @@ TEST_F(LongValueTest, TheRecordEditorShowsEditsAndSavesALongTextWhole) {
     body = record->valueField(FieldIndex(2));
     EXPECT_TRUE(sameText(body->text().toStdString(), million));
     // Another field's save leaves the long one as it is.
-    QLineEdit* other = record->valueField(FieldIndex(3));
-    other->setFocus();
-    other->selectAll();
-    QTest::keyClicks(other, "changed");
+    typeOver(record->valueField(FieldIndex(3)), "changed");
     record->saveRowButtonPressed();
     EXPECT_EQ(readBack("select other from big where rowid = 2"), "changed");
     EXPECT_TRUE(sameText(readBack("select body from big where rowid = 2"), million));
@@ -184,10 +187,7 @@ TEST_F(LongValueTest, TheRecordEditorAddsACopyWholeAndKeepsARawValueCut) {
     QLineEdit* body = record->valueField(FieldIndex(2));
     ASSERT_NE(body, nullptr);
     EXPECT_TRUE(sameText(body->text().toStdString(), wholeText));
-    QLineEdit* name = record->valueField(FieldIndex(1));
-    name->setFocus();
-    name->selectAll();
-    QTest::keyClicks(name, "copy");
+    typeOver(record->valueField(FieldIndex(1)), "copy");
     record->addRowButtonPressed();
     EXPECT_TRUE(sameText(readBack("select body from t where name = 'copy'"), wholeText));
     EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), wholeText));
