@@ -18,6 +18,6 @@ class GridRequests {
     virtual std::optional<QRect> focusedCellScreenRect() const = 0;
     // Values were written into cells of the page: the page shows what the file holds now.
     virtual void pageWasWritten() = 0;
-    // A cell's in-place editor is open.
+    // A cell's in-place editor is open, or an edit whose write failed waits to be opened again.
     virtual bool isEditingCell() const = 0;
 };

@@ -36,6 +36,8 @@ class InPlaceEditor : public QObject {
     void doubleClickOnRow(QPoint point);
     bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command);
     void controlTextDidEndEditing(QLineEdit* control);
+    // A failed edit waits to be offered again: its cell is as good as being edited.
+    bool holdsFailedEdit() const { return failedEdit_.has_value(); }
 
   protected:
     // Holds the keys that reach the grid while an edit is on its way.

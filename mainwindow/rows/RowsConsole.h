@@ -73,7 +73,9 @@ class RowsConsole : public QObject,
     void moveFocusedRowBy(int64_t offset) override;
     std::optional<QRect> focusedCellScreenRect() const override;
     void pageWasWritten() override;
-    bool isEditingCell() const override { return rowsTableView_->isEditing(); }
+    bool isEditingCell() const override {
+        return rowsTableView_->isEditing() || editor_->holdsFailedEdit();
+    }
     // The menu's "Edit Field in Panel" while the grid is shown.
     void editFieldInPanelMenuItemClicked();
 
