@@ -26,16 +26,13 @@ int64_t columnIndex(const std::vector<std::string>& columns, const std::string& 
     return -1;
 }
 
-// The rowid shows as a number wherever fields are typed.
-constexpr int kRowidTypeCode = 2;
-
 // The field "ROWID" that names no column stands for the table's rowid.
 bool isRowidField(const std::vector<std::string>& columns, const std::string& field) {
     return columnIndex(columns, field) < 0 && sqlite3_stricmp(field.c_str(), kRowidFieldName) == 0;
 }
 
 // The localized type name of each field, looked up by the field's name, since the meta rows'
-// numbers go stale when a field is dropped; "Text" for a field without a type.
+// numbers go stale when a field is dropped; "Text" for a field without a type, the rowid too.
 std::vector<std::string> fieldTypeNames(const std::string& tableName,
                                         const std::vector<std::string>& fields,
                                         const std::string& databaseFilePath) {
@@ -45,10 +42,6 @@ std::vector<std::string> fieldTypeNames(const std::string& tableName,
     std::vector<std::string> result;
     for (const std::string& field : fields) {
         const int64_t index = columnIndex(names, field);
-        if (isRowidField(names, field)) {
-            result.push_back(getColumnTypeStringForceText(kRowidTypeCode));
-            continue;
-        }
         result.push_back(
             getColumnTypeStringForceText(index >= 0 && index < static_cast<int64_t>(types.size())
                                              ? types[static_cast<size_t>(index)]

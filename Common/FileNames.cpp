@@ -83,14 +83,16 @@ bool isSupportedCompressedFile(const std::string& name) {
     return endsWithAny(name, {".zip", ".gz", ".z"});
 }
 
+std::string withoutQuotingCharacters(std::string name) {
+    for (char quoting : {'`', '[', ']', '"'}) std::replace(name.begin(), name.end(), quoting, '_');
+    return name;
+}
+
 std::string nameWithoutQuotingCharacters(const std::string& name) {
     auto isSpace = [](unsigned char c) { return std::isspace(c) != 0; };
     auto begin = std::find_if_not(name.begin(), name.end(), isSpace);
     auto end = std::find_if_not(name.rbegin(), std::make_reverse_iterator(begin), isSpace).base();
-    std::string cleaned(begin, end);
-    for (char quoting : {'`', '[', ']', '"'})
-        std::replace(cleaned.begin(), cleaned.end(), quoting, '_');
-    return cleaned;
+    return withoutQuotingCharacters(std::string(begin, end));
 }
 
 std::string trimTrailingNewlineFromString(const std::string& text) {

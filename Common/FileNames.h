@@ -16,6 +16,9 @@ bool isSupportedSQLFile(const std::string& name);
 bool isSupportedImageFile(const std::string& name);
 bool isSupportedCompressedFile(const std::string& name);
 
+// Every backquote, "[", "]" and double quote made "_", nothing trimmed: the name createTable gives
+// a table or field.
+std::string withoutQuotingCharacters(std::string name);
 // Trimmed, with every backquote, "[", "]" and double quote made "_".
 std::string nameWithoutQuotingCharacters(const std::string& name);
 // The text without a line end of at most two bytes.

@@ -4,6 +4,7 @@
 
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
+#include "Common/FileNames.h"
 #include "Common/MetaTables.h"
 #include "Common/RowidField.h"
 #include "Common/SQLQuote.h"
@@ -14,14 +15,6 @@
 namespace DBInterface {
 
 namespace {
-// Names the system creates must not need quoting characters of their own.
-std::string withoutQuotingCharacters(std::string name) {
-    for (char& c : name) {
-        if (c == '`' || c == '[' || c == ']' || c == '"') c = '_';
-    }
-    return name;
-}
-
 int runScript(const std::string& sql, const std::string& databaseFilePath,
               std::string* errorString) {
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
@@ -42,6 +35,7 @@ int createTable(const std::string& tableName, int64_t flags,
     }
     // An older file's field rows have no lookup table column yet.
     if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
+    // Names the system creates must not need quoting characters of their own.
     std::string table = withoutQuotingCharacters(tableName);
     std::string sql = "begin transaction;\n" + createTablesMetaTableSQL() +
                       "insert or ignore into varnelo_db_tables (name, number, flags) select " +

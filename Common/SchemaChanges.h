@@ -7,6 +7,8 @@
 
 namespace DBInterface {
 
+struct DroppedFieldSettings;
+
 // Creates the table (when missing) with one untyped column per field name, its varnelo_db_tables
 // row and its field rows, in one transaction. Backquotes, square brackets and double quotes in
 // the table and field names become "_". Without field names the columns are "Field 1" to
@@ -24,7 +26,9 @@ int createTable(const std::string& tableName, int64_t flags,
 // survive; a renamed field keeps its indexes and triggers, and the views and foreign keys that
 // name it follow the new name; child rows of other tables are kept. A field that another table's
 // foreign key refers to cannot be dropped. The names of the indexes and triggers dropped with
-// their fields are appended to droppedObjects, when given.
+// their fields are appended to droppedObjects, when given. The table's stored sort keys and
+// searched fields follow their fields; those of deleted fields are removed and told in
+// droppedSettings, when given.
 int changeTable(const std::string& tableName, const std::vector<std::string>& oldFieldNames,
                 const std::vector<int64_t>& oldFieldIndices,
                 const std::vector<std::string>& newFieldNames,
@@ -32,7 +36,7 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                 const std::vector<int64_t>* newFieldFormatStyles,
                 const std::vector<std::string>* newFieldLookupTables,
                 std::vector<std::string>* droppedObjects, const std::string& databaseFilePath,
-                std::string* errorString);
+                std::string* errorString, DroppedFieldSettings* droppedSettings = nullptr);
 // Appends the names of the indexes and triggers that changeTable would drop, and fails as it
 // would fail on the schema; changes nothing.
 int objectsDroppedByChangeTable(std::vector<std::string>* droppedObjects,

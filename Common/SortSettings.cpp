@@ -76,8 +76,21 @@ std::vector<std::string> split(const std::string& text, char separator) {
     }
 }
 
-// Sort codes from the three stored key texts ("mask#code direction", or the older
-// "mask direction"); an odd number of pieces is logged and gives no codes.
+// The settings row read into the out-parameters; found tells whether there was a row.
+int readSortSettings(std::vector<int>* sortCodes, uint64_t* flags, std::string* searchField,
+                     const std::string& tableName, const std::string& databaseFilePath,
+                     std::string* errorString) {
+    std::vector<std::string> row;
+    int rc = readSettingsRow(&row, tableName, databaseFilePath, errorString);
+    if (rc != 0 || row.size() < 5) return rc;
+    *searchField = row[0];
+    *flags = static_cast<uint64_t>(leadingInteger(row[1]));
+    appendStoredSortCodes(sortCodes, row[2], row[3], row[4], tableName);
+    return 0;
+}
+
+}  // namespace
+
 void appendStoredSortCodes(std::vector<int>* sortCodes, const std::string& key1,
                            const std::string& key2, const std::string& key3,
                            const std::string& tableName) {
@@ -113,20 +126,23 @@ void appendStoredSortCodes(std::vector<int>* sortCodes, const std::string& key1,
     }
 }
 
-// The settings row read into the out-parameters; found tells whether there was a row.
-int readSortSettings(std::vector<int>* sortCodes, uint64_t* flags, std::string* searchField,
-                     const std::string& tableName, const std::string& databaseFilePath,
-                     std::string* errorString) {
-    std::vector<std::string> row;
-    int rc = readSettingsRow(&row, tableName, databaseFilePath, errorString);
-    if (rc != 0 || row.size() < 5) return rc;
-    *searchField = row[0];
-    *flags = static_cast<uint64_t>(leadingInteger(row[1]));
-    appendStoredSortCodes(sortCodes, row[2], row[3], row[4], tableName);
-    return 0;
+std::string storedSortField(int code) {
+    int position = sortFieldIndexFromCode(code);
+    uint64_t mask = position < 0 || position > 63 ? 0 : uint64_t{1} << position;
+    return std::to_string(mask) + "#" + std::to_string(code) + " " +
+           std::to_string(sortDirectionFromCode(code));
 }
 
-}  // namespace
+bool searchIndexesFromStoredSettings(const std::string& stored, IndexSet* searchIndexes) {
+    size_t semicolon = stored.find(';');
+    if (semicolon == std::string::npos) return false;
+    searchIndexes->clear();
+    if (semicolon == 0) return true;
+    for (const std::string& piece : split(stored.substr(0, semicolon), ',')) {
+        searchIndexes->insert(leadingInteger(piece));
+    }
+    return true;
+}
 
 int getSortCodes(std::vector<int>* sortCodes, IndexSet* searchIndexes, uint64_t* flags,
                  const std::string& tableName, const std::string& databaseFilePath,
@@ -134,15 +150,8 @@ int getSortCodes(std::vector<int>* sortCodes, IndexSet* searchIndexes, uint64_t*
     std::string searchField;
     int rc =
         readSortSettings(sortCodes, flags, &searchField, tableName, databaseFilePath, errorString);
-    size_t semicolon = searchField.find(';');
-    if (rc != 0 || !searchIndexes || semicolon == std::string::npos) return rc;
-    searchIndexes->clear();
-    // An empty list of positions (the text begins with ";") means no searched field.
-    if (semicolon == 0) return 0;
-    for (const std::string& piece : split(searchField.substr(0, semicolon), ',')) {
-        searchIndexes->insert(leadingInteger(piece));
-    }
-    return 0;
+    if (rc == 0 && searchIndexes) searchIndexesFromStoredSettings(searchField, searchIndexes);
+    return rc;
 }
 
 int getSortCodesSearchFieldNumber(std::vector<int>* sortCodes, int64_t* searchFieldNumber,
@@ -193,12 +202,8 @@ int updateSortCodes(const std::vector<int>& sortCodes, const std::string& tableN
     if (sortCodes.empty()) return 0;
     std::string assignments, columns, values;
     for (size_t i = 0; i < sortCodes.size(); ++i) {
-        int code = sortCodes[i];
-        int position = sortFieldIndexFromCode(code);
-        uint64_t mask = position < 0 || position > 63 ? 0 : uint64_t{1} << position;
         std::string column = "sort_field" + std::to_string(i + 1);
-        std::string stored = quoteLiteral(std::to_string(mask) + "#" + std::to_string(code) + " " +
-                                          std::to_string(sortDirectionFromCode(code)));
+        std::string stored = quoteLiteral(storedSortField(sortCodes[i]));
         assignments += (i ? ", " : "") + column + "=" + stored;
         columns += "," + column;
         values += "," + stored;

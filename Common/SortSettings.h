@@ -22,6 +22,17 @@ int sortDirectionFromCode(int code);
 // 2 (descending) when only bit 2 is set of bits 1 and 2, else 1.
 int sortByROWIDCodeFromFlags(int32_t flags);
 
+// The stored text of one sort key: "mask#code direction".
+std::string storedSortField(int code);
+// Appends the codes of the three stored key texts (also the older "mask direction"); a text of an
+// odd number of pieces is logged and gives none.
+void appendStoredSortCodes(std::vector<int>* sortCodes, const std::string& key1,
+                           const std::string& key2, const std::string& key3,
+                           const std::string& tableName);
+// The searched positions of stored search settings ("0,2;=filter"); false, filling nothing, for
+// a text without the list. An empty list means no searched field.
+bool searchIndexesFromStoredSettings(const std::string& stored, IndexSet* searchIndexes);
+
 // Appends the stored sort codes, stores the flags and, when the stored search settings have a
 // list of positions, puts them into searchIndexes. Fills nothing and gives 0 when the meta table
 // or the row is missing.

@@ -1,12 +1,14 @@
 // Changing a table's field list. SQLite alters little in place, so the table is rebuilt the way
 // SQLite documents for general table changes: foreign keys off, a new table under a temporary
 // name, the rows copied with their rowids, the old table dropped, the new one renamed, its
-// indexes and triggers recreated and the foreign keys checked, all in one transaction. Renamed
-// fields take their new names with SQLite's own column rename.
+// indexes and triggers recreated, the stored settings moved with their fields and the foreign keys
+// checked, all in one transaction. Renamed fields take their new names with SQLite's own column
+// rename.
 #include <algorithm>
 #include <map>
 
 #include "Common/CreateTableText.h"
+#include "Common/FieldMoves.h"
 #include "Common/MetaTables.h"
 #include "Common/RebuildFields.h"
 #include "Common/SQLQuote.h"
@@ -110,7 +112,8 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
             const std::vector<std::string>& newFieldNames, const std::vector<int>& newFieldTypes,
             const std::vector<int64_t>* newFieldFormatStyles,
             const std::vector<std::string>* newFieldLookupTables,
-            std::vector<std::string>* droppedObjects, std::string* errorString) {
+            std::vector<std::string>* droppedObjects, DroppedFieldSettings* droppedSettings,
+            std::string* errorString) {
     int rc = refuseDuplicateNames(newFieldNames, errorString);
     if (rc != SQLITE_OK) return rc;
     TableShape shape;
@@ -246,6 +249,11 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
                          quoteLiteral(tableName) + ";\n" + rows);
         if (rc != SQLITE_OK) return rc;
     }
+    // The sort keys and searched fields are stored by position: they follow their fields.
+    rc = moveFieldSettings(session, tableName,
+                           newFieldPositions(oldFieldIndices, oldFieldNames.size()),
+                           droppedSettings);
+    if (rc != SQLITE_OK) return rc;
     if (session.foreignKeysWereOn()) {
         std::vector<DBRow> violations;
         if ((rc = session.read("pragma foreign_key_check", &violations)) != SQLITE_OK) return rc;
@@ -285,14 +293,14 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                 const std::vector<int64_t>* newFieldFormatStyles,
                 const std::vector<std::string>* newFieldLookupTables,
                 std::vector<std::string>* droppedObjects, const std::string& databaseFilePath,
-                std::string* errorString) {
+                std::string* errorString, DroppedFieldSettings* droppedSettings) {
     if (databaseFilePath.empty()) return kMissingPathResult;
     // An older file's field rows have no lookup table column yet.
     if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::Change, tableName, oldFieldNames, oldFieldIndices,
                        newFieldNames, newFieldTypes, newFieldFormatStyles, newFieldLookupTables,
-                       droppedObjects, errorString);
+                       droppedObjects, droppedSettings, errorString);
     });
 }
 
@@ -304,7 +312,7 @@ int objectsDroppedByChangeTable(std::vector<std::string>* droppedObjects,
                                 const std::string& databaseFilePath, std::string* errorString) {
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::DryRun, tableName, oldFieldNames, oldFieldIndices,
-                       newFieldNames, {}, nullptr, nullptr, droppedObjects, errorString);
+                       newFieldNames, {}, nullptr, nullptr, droppedObjects, nullptr, errorString);
     });
 }
 

@@ -9,10 +9,12 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <set>
 #include <system_error>
 
 #include "Common/FileNames.h"
@@ -103,8 +105,7 @@ ImagesWindow::ImagesWindow(AppDelegate& app)
             &ImagesWindow::imagesWindowTableViewDidClickTableColumn);
     connect(tableView_, &FileTableView::nameEdited, this,
             &ImagesWindow::imagesWindowFileNameEdited);
-    connect(tableView_, &QTableWidget::itemSelectionChanged, this,
-            &ImagesWindow::selectionDidChange);
+    connect(tableView_, &QTableWidget::itemSelectionChanged, this, [this] { showSelection(true); });
     tableView_->acceptsDroppedFiles = [](const QStringList& paths) {
         for (const QString& path : paths) {
             if (DBInterface::isSupportedImageFile(toStdFileName(path))) return true;
@@ -130,13 +131,29 @@ void ImagesWindow::imagesWindowReloadFiles(const std::set<std::string>* fileName
 }
 
 void ImagesWindow::reloadTable() {
-    tableView_->showEntries(filteredImageFilesArray_, [](const AppFileEntry& entry) {
-        std::string thumbnail = documentsPath("thumb" + entry.fileName);
-        std::error_code ec;
-        if (!fs::is_regular_file(thumbnail, ec)) return QIcon();
-        return QIcon(QPixmap(toQString(thumbnail)));
-    });
-    selectionDidChange();
+    // A reload is not the user choosing a file: the files selected stay selected where they are
+    // still listed, and the editor kept in step keeps its value.
+    std::set<QString> selected;
+    for (int row : tableView_->selectedRows()) {
+        if (QTableWidgetItem* item = tableView_->item(row, 0)) selected.insert(item->text());
+    }
+    {
+        QSignalBlocker quiet(tableView_);
+        tableView_->showEntries(filteredImageFilesArray_, [](const AppFileEntry& entry) {
+            std::string thumbnail = documentsPath("thumb" + entry.fileName);
+            std::error_code ec;
+            if (!fs::is_regular_file(thumbnail, ec)) return QIcon();
+            return QIcon(QPixmap(toQString(thumbnail)));
+        });
+        std::vector<int> rows;
+        for (size_t i = 0; i < filteredImageFilesArray_.size(); ++i) {
+            if (selected.count(toQString(filteredImageFilesArray_[i].fileName))) {
+                rows.push_back(static_cast<int>(i));
+            }
+        }
+        if (!rows.empty()) tableView_->selectRows(rows);
+    }
+    showSelection(false);
 }
 
 void ImagesWindow::showImagesWindowAndUpdateTextView(QWidget* textView, QLabel* imageView,
@@ -166,7 +183,7 @@ void ImagesWindow::reloadSelectingFileNames(const std::set<std::string>& fileNam
     if (!indexes.empty()) tableView_->selectRows(indexes);
 }
 
-void ImagesWindow::selectionDidChange() {
+void ImagesWindow::showSelection(bool keepEditorInStep) {
     std::vector<int> rows = tableView_->selectedRows();
     int row = rows.empty() ? -1 : rows.front();
     QImage image;
@@ -176,10 +193,12 @@ void ImagesWindow::selectionDidChange() {
         image = loadImage(toStdString(name));
     }
     showImage(preview_, image);
-    if (imagesWindowTextViewToUpdate_ && imagesWindowTextViewToUpdate_->window()->isVisible()) {
+    if (keepEditorInStep && imagesWindowTextViewToUpdate_ &&
+        imagesWindowTextViewToUpdate_->window()->isVisible()) {
         setText(imagesWindowTextViewToUpdate_, name);
     }
-    if (imagesWindowImageViewToUpdate_ && imagesWindowImageViewToUpdate_->window()->isVisible()) {
+    if (keepEditorInStep && imagesWindowImageViewToUpdate_ &&
+        imagesWindowImageViewToUpdate_->window()->isVisible()) {
         showImage(imagesWindowImageViewToUpdate_, image);
     }
     createThumbnail_->setEnabled(!rows.empty());

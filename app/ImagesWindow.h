@@ -59,7 +59,9 @@ class ImagesWindow : public QWidget {
   private:
     bool thumbnailsShown() const;
     void reloadTable();
-    void selectionDidChange();
+    // The selected file in the preview and the buttons; with keepEditorInStep also in the
+    // editor's name field and image, as when the user chose it.
+    void showSelection(bool keepEditorInStep);
     void showSheetError(const std::string& text);
 
     AppDelegate& app_;

@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "app/DatabaseCopyOut.h"
 #include "app/DatabaseFiles.h"
+#include "app/HelpPages.h"
 #include "app/ImagesWindow.h"
 #include "app/MapPanel.h"
 #include "app/MathPanel.h"
@@ -123,11 +124,9 @@ const Binding<MenuRouter> kRouterCommands[] = {
      [](MenuRouter& router) { router.showTablesViewMenuItemClicked(); }},
     {"showToolbarMenuItemClicked", [](MenuRouter& router) { router.showToolbarMenuItemClicked(); }},
     {"sampleDatabasesMenuItemClicked",
-     [](MenuRouter& router) { router.showHelpPageNotProvided("Sample Databases"); }},
-    {"tutorialsMenuItemClicked",
-     [](MenuRouter& router) { router.showHelpPageNotProvided("Tutorials"); }},
-    {"supportMenuItemClicked",
-     [](MenuRouter& router) { router.showHelpPageNotProvided("Support"); }},
+     [](MenuRouter&) { openHelpPage(HelpPage::SampleDatabases); }},
+    {"tutorialsMenuItemClicked", [](MenuRouter&) { openHelpPage(HelpPage::Tutorials); }},
+    {"supportMenuItemClicked", [](MenuRouter&) { openHelpPage(HelpPage::Support); }},
 };
 
 // The main database window's commands. The grid's cell commands with a prompt answer it

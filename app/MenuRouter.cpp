@@ -7,9 +7,7 @@
 #include "app/TablesListMenuContext.h"
 #include "app/WindowParts.h"
 #include "mainwindow/TablesAndRowsController.h"
-#include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/Alert.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
 
@@ -133,12 +131,4 @@ void MenuRouter::toggleSlotFlag(const char* key, void (TablesAndRowsController::
     nlohmann::json flags = toggledSlotFlags(defaults.objectForKey(key), slot, &wasHidden);
     (controller->*show)(wasHidden);
     defaults.setObject(flags, key);
-}
-
-void MenuRouter::showHelpPageNotProvided(const char* title) {
-    Alert alert;
-    alert.style = Alert::Style::Informational;
-    alert.messageText = toQString(localizedString(title));
-    alert.informativeText = toQString(localizedString("This page is not provided."));
-    alert.runModal();
 }

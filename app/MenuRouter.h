@@ -53,8 +53,6 @@ class MenuRouter : public QObject {
     // Toggle the main window's tables list and toolbar, keeping the per-slot arrays.
     void showTablesViewMenuItemClicked();
     void showToolbarMenuItemClicked();
-    // The help pages have no site to open: an informational alert says so.
-    void showHelpPageNotProvided(const char* title);
 
   private:
     void toggleSlotFlag(const char* key, void (TablesAndRowsController::*show)(bool));

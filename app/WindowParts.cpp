@@ -23,6 +23,7 @@
 #include "exchange/ExportConsole.h"
 #include "exchange/ImportConsole.h"
 #include "exchange/PrintConsole.h"
+#include "exchange/PrintLayoutStore.h"
 #include "exchange/WindowDrops.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/record/EditFieldPanel.h"
@@ -72,7 +73,7 @@ std::unique_ptr<WindowParts> makeWindowParts(AppDelegate& app, int windowIndex) 
     auto record = std::make_unique<RecordConsole>(window);
     auto sql = std::make_unique<SQLConsole>(window);
     auto import = std::make_unique<ImportConsole>(window);
-    auto exportConsole = std::make_unique<ExportConsole>(window);
+    auto exportConsole = std::make_unique<ExportConsole>(window, rows->dataPort());
     auto print = std::make_unique<PrintConsole>(window, rows->dataPort());
     std::unique_ptr<WindowParts> parts(
         new WindowParts{std::move(controller),
@@ -100,6 +101,7 @@ std::unique_ptr<WindowParts> makeWindowParts(AppDelegate& app, int windowIndex) 
     window.setConsoles({std::move(rows), std::move(record), std::move(sql), std::move(import),
                         std::move(exportConsole), std::move(print)},
                        parts->rows, parts->record);
+    parts->nameAndFields.setLayoutFieldsFollower(&PrintLayoutStore::fieldObjectsFollowFields);
     installTablesListContextMenu(*parts);
     installWindowDrops(*parts);
     return parts;

@@ -9,6 +9,8 @@
 #include <algorithm>
 
 #include "Common/DBInterface.h"
+#include "Common/FieldMoves.h"
+#include "Common/ViewDependencies.h"
 #include "design/NameAndFieldsPanel.h"
 #include "design/PanelWindows.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -27,6 +29,8 @@ struct NameAndFieldsPanel::Outcome {
     bool fieldsUnchanged = false;
     // The table's fields are the panel's (a cancelled rebuild leaves the old ones).
     bool fieldsAsPanel = true;
+    // The settings that went with deleted fields, told after the result.
+    std::string droppedSettings;
 
     void succeed(const char* message) { result = localizedString(message); }
 };
@@ -55,6 +59,30 @@ std::string joined(const std::vector<std::string>& names) {
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
     return text;
+}
+
+// The sort keys, searched fields and layouts that lost a deleted field, by the fields' old names.
+std::string droppedSettingsText(const DBInterface::DroppedFieldSettings& dropped,
+                                const std::vector<std::string>& layouts,
+                                const std::vector<std::string>& oldNames) {
+    auto nameAt = [&oldNames](int64_t position) {
+        return position >= 0 && static_cast<size_t>(position) < oldNames.size()
+                   ? oldNames[static_cast<size_t>(position)]
+                   : std::to_string(position + 1);
+    };
+    std::vector<std::string> items;
+    for (int code : dropped.sortCodes) {
+        items.push_back(
+            localizedFormat("sort on %@", {nameAt(DBInterface::sortFieldIndexFromCode(code))}));
+    }
+    for (int64_t position : dropped.searchIndexes) {
+        items.push_back(localizedFormat("search in %@", {nameAt(position)}));
+    }
+    for (const std::string& layout : layouts) {
+        items.push_back(localizedFormat("fields of print layout %@", {layout}));
+    }
+    if (items.empty()) return {};
+    return localizedFormat("Dropped with the deleted fields: %@.", {joined(items)});
 }
 }  // namespace
 
@@ -220,6 +248,15 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
         informative += "\n\n" + localizedFormat("These indexes and triggers will be deleted: %@",
                                                 {joined(droppedObjects)});
     }
+    // SQLite reads a quoted name that is gone as a text: such a view would show the name.
+    std::vector<std::string> views;
+    if (!droppedFields.empty() &&
+        DBInterface::viewsReadingFields(&views, name, droppedFields, databaseFilePath(), nullptr) ==
+            0 &&
+        !views.empty()) {
+        informative +=
+            "\n\n" + localizedFormat("These views read the deleted fields: %@", {joined(views)});
+    }
     Alert alert;
     alert.messageText = localizedText("Change table definition?");
     alert.informativeText = toQString(informative);
@@ -240,14 +277,22 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
 
 void NameAndFieldsPanel::rebuildTable(const std::string& name, Outcome& outcome) {
     std::string error;
+    DBInterface::DroppedFieldSettings dropped;
     if (DBInterface::changeTable(name, old_.names, rows_.indices, rows_.names, rows_.types,
                                  &rows_.formatStyles, &rows_.lookupTables, nullptr,
-                                 databaseFilePath(), &error) != 0) {
+                                 databaseFilePath(), &error, &dropped) != 0) {
         outcome.error = localizedString("Could not change fields.");
         errorDetailString_ = error;
         outcome.fieldStepFailed = true;
         return;
     }
+    // Layouts name fields by position, as the table's settings do.
+    std::vector<std::string> layouts;
+    if (layoutFieldsFollower_) {
+        layouts =
+            layoutFieldsFollower_(DBInterface::newFieldPositions(rows_.indices, old_.names.size()));
+    }
+    outcome.droppedSettings = droppedSettingsText(dropped, layouts, old_.names);
     outcome.succeed("Table was changed.");
     outcome.written = true;
 }
@@ -308,7 +353,9 @@ void NameAndFieldsPanel::reloadAndSelect(const std::string& name) {
 
 void NameAndFieldsPanel::showOutcome(const Outcome& outcome) {
     if (!outcome.result.empty()) {
-        errorLabel_->setText(toQString(outcome.result));
+        errorLabel_->setText(toQString(outcome.droppedSettings.empty()
+                                           ? outcome.result
+                                           : outcome.result + " " + outcome.droppedSettings));
         errorDetailButton_->hide();
         return;
     }

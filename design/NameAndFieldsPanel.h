@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,6 +55,14 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
 
     explicit NameAndFieldsPanel(DatabaseWindow& window);
     ~NameAndFieldsPanel() override;
+
+    // Moves the print layouts' field objects after a rebuild, given each old field's new position
+    // (-1 deleted); answers the layouts that lost objects. The layouts are the application's.
+    using LayoutFieldsFollower =
+        std::function<std::vector<std::string>(const std::vector<int64_t>& newPositions)>;
+    void setLayoutFieldsFollower(LayoutFieldsFollower follower) {
+        layoutFieldsFollower_ = std::move(follower);
+    }
 
     // ---- WindowPanel ----
     // A panel shown on an existing object follows the object shown.
@@ -174,4 +183,5 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     std::array<QPointer<FormatStyleSheet>, 3> sheets_;
     QPointer<FormatStyleSheet> sheet_;
     bool reloading_ = false;
+    LayoutFieldsFollower layoutFieldsFollower_;
 };

@@ -94,6 +94,12 @@ void SQLConsole::buildView() {
     functionsButton->setObjectName("sqlViewFunctionsButton");
     createViewButton_ = new QPushButton(localizedText("Create View"), view_);
     createViewButton_->setObjectName("sqlViewCreateViewButton");
+    // Shown only with a result to make a view of; its row keeps its height meanwhile, so that
+    // the buttons above never move.
+    QSizePolicy keepRoom = createViewButton_->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    createViewButton_->setSizePolicy(keepRoom);
+    createViewButton_->ensurePolished();  // the room kept is the styled button's
     createViewButton_->hide();
 
     messageLabel_ = new QLabel(view_);
@@ -114,8 +120,12 @@ void SQLConsole::buildView() {
     buttons->addWidget(templatesButton);
     buttons->addWidget(functionsButton);
     buttons->addStretch(1);
-    buttons->addWidget(createViewButton_);
-    buttons->addWidget(numberOfRowsLabel_);
+    // What concerns the results takes a row of its own, so that the console fits a window of
+    // the usual width without widening it.
+    auto* resultsRow = new QHBoxLayout;
+    resultsRow->addWidget(createViewButton_);
+    resultsRow->addStretch(1);
+    resultsRow->addWidget(numberOfRowsLabel_);
     auto* top = new QWidget(view_);
     auto* topLayout = new QVBoxLayout(top);
     topLayout->setContentsMargins(0, 0, 0, 0);
@@ -123,6 +133,7 @@ void SQLConsole::buildView() {
     // A message coming or going takes its room from the query text, never moves the buttons.
     topLayout->addWidget(messageLabel_);
     topLayout->addLayout(buttons);
+    topLayout->addLayout(resultsRow);
     auto* split = new QSplitter(Qt::Vertical, view_);
     split->addWidget(top);
     split->addWidget(resultsTableView_);

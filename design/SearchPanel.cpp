@@ -175,6 +175,8 @@ void SearchPanel::searchPanelSearchFieldsTableViewAction() {
 
 void SearchPanel::searchPanelSearchButtonPressed() {
     if (!window_.selectedTableNameIfOnlyOne()) return;
+    // The rows found start again from the first: the cell the panel stood on is gone.
+    window_.closeEditFieldPanel();
     searchPanel();
     auto& search = window_.state().sortAndSearch;
     std::string text = toStdString(searchField_->text());

@@ -206,13 +206,12 @@ void SortPanel::sortPanelSortButtonPressed() {
     // Only a table has sort fields: the pop-ups of anything else are empty, not a choice.
     bool sortChanged =
         state.selectedObject.tableType == DBInterface::kSchemaTable && storeSortChoice(*name, path);
-    if (markChanged) {
-        // The mark decides how the object is read, which only a reload settles.
-        window_.reloadSelectedDatabaseObject();
-    } else if (sortChanged) {
-        window_.sortOrSearchDidChange();
-    }
-    if (markChanged || sortChanged) updateSortPanelSortButtons();
+    if (!markChanged && !sortChanged) return;
+    // The cell the edit-field panel stood on moves with the new order.
+    window_.closeEditFieldPanel();
+    // Every console reads the object again under the settings just stored.
+    window_.reloadSelectedDatabaseObject();
+    updateSortPanelSortButtons();
 }
 
 bool SortPanel::storeSortChoice(const std::string& name, const std::string& path) {

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "Common/DBExistence.h"
+#include "Common/FileNames.h"
 #include "Common/MetaTables.h"
 #include "Common/RowWriting.h"
 #include "Common/SchemaChanges.h"
@@ -127,7 +128,8 @@ std::string AddTableSheet::refuse(const char* text, QLineEdit* field) {
 
 std::optional<std::string> AddTableSheet::addBlankTableNow() {
     if (!sheet_) return std::string();
-    const std::string name = toStdString(nameField_->text());
+    // The name the table is made under, so that its rows, its settings and the list find it.
+    const std::string name = DBInterface::withoutQuotingCharacters(toStdString(nameField_->text()));
     if (name.empty()) return refuse("Table name is required", nameField_);
     int64_t fields = numberIn(fieldsField_).value_or(0);
     if (fields < 1) return refuse("# fields must be > 0", fieldsField_);

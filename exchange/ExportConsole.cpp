@@ -13,7 +13,6 @@
 #include "Common/DelimitedExport.h"
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
-#include "Common/GridQuery.h"
 #include "Common/RowidField.h"
 #include "Common/SchemaListing.h"
 #include "exchange/ActivityLogView.h"
@@ -23,6 +22,7 @@
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/RowCountText.h"
 #include "mainwindow/SettingsMenuTags.h"
+#include "mainwindow/rows/RowsDataPort.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
@@ -51,7 +51,8 @@ constexpr ValueSetting kValueSettings[] = {
 };
 }  // namespace
 
-ExportConsole::ExportConsole(DatabaseWindow& window) : window_(window) {
+ExportConsole::ExportConsole(DatabaseWindow& window, RowsDataPort& rowReader)
+    : window_(window), dataPort_(rowReader) {
     buildView();
 }
 
@@ -183,15 +184,14 @@ void ExportConsole::updateExportView() {
             for (const std::string& name : entry.fieldNames)
                 entry.checked.push_back(name != kRowidFieldName);
             if (state.dataPort.totalRows >= 1) {
-                // The first row as the grid shows it, under its search and sort.
-                std::vector<std::string> row;
-                const auto& search = state.sortAndSearch;
-                if (DBInterface::getRows(&row, *table, search.likeString.value_or(""),
-                                         search.searchFieldIndexes.indexes(), search.sortCodes,
-                                         search.sortByROWIDCode, 1, 0, false, db, nullptr) == 0 &&
+                // The first row as the grid shows it, under its search and sort; an object
+                // without a usable rowid reads as the grid reads it, with '' in its place.
+                std::vector<DBValue> row;
+                if (dataPort_.loadFieldValues(&row, RowIndex(0), 1, false, &error) == 0 &&
                     !row.empty()) {
                     if (!editable) row.erase(row.begin());
-                    entry.firstRowFieldValues = std::move(row);
+                    std::vector<std::string>& values = entry.firstRowFieldValues.emplace();
+                    for (const DBValue& value : row) values.push_back(value.value_or(""));
                 }
             }
             entry_ = std::move(entry);

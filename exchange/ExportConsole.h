@@ -14,12 +14,14 @@
 
 class ActivityLogView;
 class DatabaseWindow;
+class RowsDataPort;
 class QLabel;
 class QTableWidget;
 
 class ExportConsole : public QObject, public Console {
   public:
-    explicit ExportConsole(DatabaseWindow& window);
+    // The first row is read through the window's row reader, as the grid reads it.
+    ExportConsole(DatabaseWindow& window, RowsDataPort& rowReader);
     ~ExportConsole() override;
 
     QWidget* view() override;
@@ -63,6 +65,7 @@ class ExportConsole : public QObject, public Console {
                     std::function<void(const std::string&)> done);
 
     DatabaseWindow& window_;
+    RowsDataPort& dataPort_;
     QPointer<QWidget> view_;
     QTableWidget* fieldsTable_ = nullptr;
     QLabel* statusLabel_ = nullptr;

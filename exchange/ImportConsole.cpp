@@ -173,14 +173,14 @@ void ImportConsole::buildView() {
     layout->addWidget(helpLabel_);
 
     auto* buttons = new QHBoxLayout;
-    auto* addButton = new QPushButton(tr("Add..."), view_);
-    addButton->setObjectName("importViewAddFileToImportButton");
-    connect(addButton, &QPushButton::clicked, this, [this] { showImportFileChooser(); });
+    addButton_ = new QPushButton(tr("Add..."), view_);
+    addButton_->setObjectName("importViewAddFileToImportButton");
+    connect(addButton_, &QPushButton::clicked, this, [this] { showImportFileChooser(); });
     deleteButton_ = new QPushButton(tr("Remove"), view_);
     deleteButton_->setObjectName("importViewDeleteFileToImportButton");
     connect(deleteButton_, &QPushButton::clicked, this,
             [this] { importViewDeleteButtonPressed(); });
-    buttons->addWidget(addButton);
+    buttons->addWidget(addButton_);
     buttons->addWidget(deleteButton_);
     // The options and pop-ups take rows of their own, so that the console fits a window of the
     // usual width without widening it.
@@ -213,11 +213,11 @@ void ImportConsole::buildView() {
     options->addStretch(1);
     moreOptions->addStretch(1);
 
-    auto* settingsButton = new QToolButton(view_);
-    settingsButton->setObjectName("importViewSettingsButton");
-    settingsButton->setText(tr("Settings"));
-    settingsButton->setPopupMode(QToolButton::InstantPopup);
-    settingsButton->setMenu(makeSettingsMenu());
+    settingsButton_ = new QToolButton(view_);
+    settingsButton_->setObjectName("importViewSettingsButton");
+    settingsButton_->setText(tr("Settings"));
+    settingsButton_->setPopupMode(QToolButton::InstantPopup);
+    settingsButton_->setMenu(makeSettingsMenu());
     importButton_ = new QPushButton(tr("Import"), view_);
     importButton_->setObjectName("importViewImportButton");
     connect(importButton_, &QPushButton::clicked, this,
@@ -256,7 +256,7 @@ void ImportConsole::buildView() {
     }
     popUps->addStretch(1);
     buttons->addStretch(1);
-    buttons->addWidget(settingsButton);
+    buttons->addWidget(settingsButton_);
     buttons->addWidget(importButton_);
     layout->addLayout(buttons);
     layout->addLayout(popUps);
@@ -368,7 +368,16 @@ void ImportConsole::updateFileToImportButtons() {
     helpLabel_->setText(filesTable_->rowCount() == 0
                             ? tr("Drag and drop text files into the box above.")
                             : tr("Right-click a file above to change its options."));
-    deleteButton_->setEnabled(filesTable_->selectionModel()->hasSelection());
+    const bool open = window_.state().databaseFilePath.has_value();
+    deleteButton_->setEnabled(open && filesTable_->selectionModel()->hasSelection());
+    // Without a database there is nothing to import into.
+    addButton_->setEnabled(open);
+    settingsButton_->setEnabled(open);
+    importButton_->setEnabled(open && !importButtonRearming_);
+}
+
+void ImportConsole::selectedObjectDidChange() {
+    updateFileToImportButtons();
 }
 
 std::vector<int> ImportConsole::clickedOrSelectedRows() const {
@@ -687,9 +696,12 @@ void ImportConsole::importViewUpdateUIAfterImport() {
     window_.enableUIWhileImportingFiles(true);
     importButton_->setText(tr("Import"));
     // Disabling also drops a press on Stop still held.
+    importButtonRearming_ = true;
     importButton_->setEnabled(false);
-    QTimer::singleShot(kImportButtonRearmMs, importButton_,
-                       [button = importButton_] { button->setEnabled(true); });
+    QTimer::singleShot(kImportButtonRearmMs, this, [this] {
+        importButtonRearming_ = false;
+        updateFileToImportButtons();
+    });
     logView_->reloadLog();
     window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     progress_->hide();

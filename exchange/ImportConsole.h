@@ -28,6 +28,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QTableWidget;
+class QToolButton;
 
 class ImportConsole : public QObject, public Console {
   public:
@@ -35,6 +36,7 @@ class ImportConsole : public QObject, public Console {
     ~ImportConsole() override;
 
     QWidget* view() override;
+    void selectedObjectDidChange() override;
     void numberOfRowsDidChange() override;
     void consoleDidAppear() override;
     void windowWillClose() override;
@@ -94,9 +96,12 @@ class ImportConsole : public QObject, public Console {
     QPointer<QWidget> view_;
     QTableWidget* filesTable_ = nullptr;
     QLabel* helpLabel_ = nullptr;
+    QPushButton* addButton_ = nullptr;
     QPushButton* deleteButton_ = nullptr;
+    QToolButton* settingsButton_ = nullptr;
     QCheckBox* deleteAllRowsBox_ = nullptr;
     QPushButton* importButton_ = nullptr;
+    bool importButtonRearming_ = false;
     QProgressBar* progress_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QLabel* numberOfRowsLabel_ = nullptr;

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
+#include "Common/FieldMoves.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 
@@ -26,6 +28,34 @@ void storeNames(std::vector<std::string> names) {
 
 bool contains(const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Moves the field objects of a stored record; whether any was removed.
+bool moveFieldObjects(json* record, const std::vector<int64_t>& newPositions, bool* changed) {
+    if (!record->is_object() || !record->contains("box_objects") ||
+        !(*record)["box_objects"].is_array()) {
+        return false;
+    }
+    bool removed = false;
+    json kept = json::array();
+    for (json& object : (*record)["box_objects"]) {
+        if (isFieldObject(object) && object.contains("field_index") &&
+            object["field_index"].is_number()) {
+            const auto index = static_cast<int64_t>(object["field_index"].get<double>());
+            const int64_t moved = DBInterface::movedFieldPosition(index, newPositions);
+            if (moved < 0) {
+                removed = *changed = true;
+                continue;
+            }
+            if (moved != index) {
+                object["field_index"] = moved;
+                *changed = true;
+            }
+        }
+        kept.push_back(std::move(object));
+    }
+    (*record)["box_objects"] = std::move(kept);
+    return removed;
 }
 
 PrintLayout presetLayout(int preset, const PrintLayout& current) {
@@ -161,6 +191,22 @@ void deleteLayouts(const std::vector<std::string>& names) {
         kept.erase(std::remove(kept.begin(), kept.end(), name), kept.end());
     }
     UserDefaults::standard().setObject(kept, kPrintLayouts);
+}
+
+std::vector<std::string> fieldObjectsFollowFields(const std::vector<int64_t>& newPositions) {
+    std::vector<std::pair<std::string, std::string>> layouts = {
+        {kLastPrintLayouts, localizedString("(Default Layout)")}};
+    for (const std::string& name : layoutNames())
+        layouts.emplace_back(keyForLayoutName(name), name);
+    std::vector<std::string> losing;
+    UserDefaults& defaults = UserDefaults::standard();
+    for (const auto& [key, name] : layouts) {
+        json record = defaults.objectForKey(key);
+        bool changed = false;
+        if (moveFieldObjects(&record, newPositions, &changed)) losing.push_back(name);
+        if (changed) defaults.setObject(record, key);
+    }
+    return losing;
 }
 
 }  // namespace PrintLayoutStore

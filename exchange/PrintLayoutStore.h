@@ -3,6 +3,7 @@
 // LastPrintLayouts, each named layout under a key of its own, their names (sorted without regard
 // to case) under PrintLayouts and the layout in use under CurrentPrintLayout (absent while the
 // default layout is in use). Every change is written at once.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,5 +39,9 @@ std::string addLayout(int preset, const PrintLayout& current);
 bool renameLayout(const std::string& oldName, const std::string& newName);
 // Deletes the named layouts and their records.
 void deleteLayouts(const std::vector<std::string>& names);
+// The field objects of every stored layout follow a change of a table's field list: newPositions
+// gives each old field's new position, -1 for a deleted field, whose objects are removed. Answers
+// the names of the layouts that lost objects, "(Default Layout)" for the default one.
+std::vector<std::string> fieldObjectsFollowFields(const std::vector<int64_t>& newPositions);
 
 }  // namespace PrintLayoutStore

@@ -37,9 +37,7 @@ void TablesAndRowsController::selectAddRowViewAtFieldIndex(FieldIndex field) {
 }
 
 void TablesAndRowsController::showOnlyConsole(ConsoleIndex console) {
-    if (console != state_.selectedConsoleIndex) {
-        for (const auto& panel : panels_) panel->closeEditFieldPanel();
-    }
+    if (console != state_.selectedConsoleIndex) closeEditFieldPanel();
     state_.selectedConsoleIndex = console;
     for (int other = 0; other < kNumberOfConsoles; ++other) {
         consoleViews_[static_cast<size_t>(other)]->setVisible(other == console);
@@ -104,6 +102,10 @@ void TablesAndRowsController::showEditFieldPanel() {
 
 void TablesAndRowsController::showEditFieldSheet(FieldIndex field, const DBValue& value) {
     for (const auto& panel : panels_) panel->showEditFieldSheet(field, value);
+}
+
+void TablesAndRowsController::closeEditFieldPanel() {
+    for (const auto& panel : panels_) panel->closeEditFieldPanel();
 }
 
 void TablesAndRowsController::editFieldSheetDidEnd(FieldIndex field,

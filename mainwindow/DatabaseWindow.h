@@ -57,6 +57,8 @@ class DatabaseWindow {
     // its end comes back through editFieldSheetDidEnd.
     virtual void showEditFieldSheet(FieldIndex field, const DBValue& value) = 0;
     virtual void editFieldSheetDidEnd(FieldIndex field, const std::optional<std::string>& text) = 0;
+    // The edit-field panel over the grid closes: what it showed is about to move.
+    virtual void closeEditFieldPanel() = 0;
     // Reads the selected object again: its field model, stored sort settings and first page.
     // Any search in force ends.
     virtual void reloadSelectedDatabaseObject() = 0;

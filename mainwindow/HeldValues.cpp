@@ -1,5 +1,6 @@
 #include "mainwindow/HeldValues.h"
 
+#include <cassert>
 #include <charconv>
 #include <vector>
 
@@ -23,24 +24,40 @@ std::string_view heldTextOfValue(const std::string& value, std::string* withElli
 int readWholeValue(const std::string& databaseFilePath, const std::string& table,
                    const std::string& fieldName, bool rawField, const std::string& rowid,
                    DBValue* value, std::string* error) {
+    std::vector<DBValue> values;
+    const int rc =
+        readWholeValues(databaseFilePath, table, {{fieldName, rawField}}, rowid, &values, error);
+    if (rc == 0) *value = std::move(values.front());
+    return rc;
+}
+
+int readWholeValues(const std::string& databaseFilePath, const std::string& table,
+                    const std::vector<WholeValueField>& fields, const std::string& rowid,
+                    std::vector<DBValue>* values, std::string* error) {
+    assert(!fields.empty());
     int64_t key = 0;
     auto [end, failed] = std::from_chars(rowid.data(), rowid.data() + rowid.size(), key);
     if (failed != std::errc() || end != rowid.data() + rowid.size()) {
         appendError(error, DBInterface::rowNoLongerExistsMessage());
         return DBInterface::kRowGone;
     }
-    const std::string field = quoteIdentifier(fieldName);
+    std::string columns;
+    for (const WholeValueField& field : fields) {
+        const std::string quoted = quoteIdentifier(field.name);
+        if (!columns.empty()) columns += ", ";
+        columns += field.raw ? "hex(" + quoted + ")" : quoted;
+    }
     std::vector<DBRow> rows;
-    const int rc = DBInterface::getArrayOfRows(
-        &rows,
-        "select " + (rawField ? "hex(" + field + ")" : field) + " from " + quoteIdentifier(table) +
-            " where rowid = " + std::to_string(key),
-        true, databaseFilePath, error);
+    const int rc =
+        DBInterface::getArrayOfRows(&rows,
+                                    "select " + columns + " from " + quoteIdentifier(table) +
+                                        " where rowid = " + std::to_string(key),
+                                    true, databaseFilePath, error);
     if (rc != 0) return rc;
-    if (rows.empty() || rows.front().empty()) {
+    if (rows.empty() || rows.front().size() != fields.size()) {
         appendError(error, DBInterface::rowNoLongerExistsMessage());
         return DBInterface::kRowGone;
     }
-    *value = std::move(rows.front().front());
+    *values = std::move(rows.front());
     return 0;
 }

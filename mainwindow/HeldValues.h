@@ -4,6 +4,7 @@
 // is edited or copied, a cut value is read again whole.
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Common/DBTypes.h"
 #include "Common/ValuePrefix.h"
@@ -16,3 +17,13 @@ std::string_view heldTextOfValue(const std::string& value, std::string* withElli
 int readWholeValue(const std::string& databaseFilePath, const std::string& table,
                    const std::string& fieldName, bool rawField, const std::string& rowid,
                    DBValue* value, std::string* error);
+
+// A field of a row to read whole: its name and whether it is raw.
+struct WholeValueField {
+    std::string name;
+    bool raw = false;
+};
+// The same for several fields of the row in one query: values gets one value a field, in order.
+int readWholeValues(const std::string& databaseFilePath, const std::string& table,
+                    const std::vector<WholeValueField>& fields, const std::string& rowid,
+                    std::vector<DBValue>* values, std::string* error);

@@ -22,6 +22,8 @@ class LoadedPage {
         return fieldsPerRow_ < 1 ? 0 : static_cast<int64_t>(values_.size()) / fieldsPerRow_;
     }
     bool empty() const { return values_.empty(); }
+    // Changes whenever the values held change: what was read beside them is to be read again.
+    uint64_t generation() const { return generation_; }
     bool holds(RowIndex row) const {
         return !row.isNone() && row >= firstRow_ && row - firstRow_ < numberOfRows();
     }
@@ -48,6 +50,7 @@ class LoadedPage {
         if (!at || *rowid(row) != before) return false;
         values_[static_cast<size_t>(at - values_.data())] = value;
         values_[static_cast<size_t>((row - firstRow_) * fieldsPerRow_)] = after;
+        ++generation_;
         return true;
     }
 
@@ -59,10 +62,15 @@ class LoadedPage {
         firstRow_ = firstRow;
         fieldsPerRow_ = fieldsPerRow;
         values_ = std::move(values);
+        ++generation_;
     }
-    void clear() { values_.clear(); }
+    void clear() {
+        values_.clear();
+        ++generation_;
+    }
 
     std::vector<DBValue> values_;
     RowIndex firstRow_{0};
     int64_t fieldsPerRow_ = 0;
+    uint64_t generation_ = 0;
 };

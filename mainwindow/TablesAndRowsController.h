@@ -78,6 +78,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     std::optional<QRect> focusedCellScreenRect() const override;
     void showEditFieldPanel() override;
     void showEditFieldSheet(FieldIndex field, const DBValue& value) override;
+    void closeEditFieldPanel() override;
     void editFieldSheetDidEnd(FieldIndex field, const std::optional<std::string>& text) override;
     void showErrorAlert(const std::string& text, QWidget* window) override;
     void showAlert(const std::string& title, const std::string& message, QWidget* window) override;

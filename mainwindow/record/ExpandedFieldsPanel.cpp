@@ -4,13 +4,15 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "Common/FieldTypes.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
 #include "mainwindow/HeldValues.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 
-std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSelected) {
+std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSelected,
+                               const std::map<FieldIndex, DBValue>& wholeValues) {
     const auto& port = state.dataPort;
     RowIndex row = state.selection.focusedRowIndex;
     if (!oneObjectSelected || port.totalRows < 1 || row.isNone()) return {};
@@ -19,12 +21,17 @@ std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSe
     for (FieldPosition position : state.fieldModel.expandedFieldIndexes) {
         FieldIndex field = fieldAtPosition(position);
         const DBValue* value = port.page.cell(row, field);
+        if (value && isCutValue(*value)) {
+            auto whole = wholeValues.find(field);
+            if (whole != wholeValues.end()) value = &whole->second;
+        }
         std::string shown;
         std::string held;
         if (value && !*value) {
             shown = state.display.displayStringForNULLValue;
-        } else if (value && heldTextOfValue(**value, &held).size() != (*value)->size()) {
-            shown = std::move(held);  // the first part of a long value
+        } else if (value && isCutValue(*value)) {
+            heldTextOfValue(**value, &held);
+            shown = std::move(held);  // the first part of a value that could not be read whole
         } else if (value) {
             shown = state.display.formatDataInRowsConsole
                         ? formattedFieldValueObject(state, *value, field)
@@ -68,6 +75,42 @@ bool ExpandedFieldsPanel::isExpandedFieldsPanelHidden() const {
 
 void ExpandedFieldsPanel::updateExpandedFieldsPanel() {
     if (isExpandedFieldsPanelHidden()) return;
-    textView_->setPlainText(toQString(
-        expandedFieldsText(window_.state(), window_.selectedTableNameIfOnlyOne().has_value())));
+    readCutValuesWhole();
+    textView_->setPlainText(toQString(expandedFieldsText(
+        window_.state(), window_.selectedTableNameIfOnlyOne().has_value(), wholeValues_)));
+}
+
+void ExpandedFieldsPanel::readCutValuesWhole() {
+    const TablesAndRowsState& state = window_.state();
+    const LoadedPage& page = state.dataPort.page;
+    RowIndex row = state.selection.focusedRowIndex;
+    if (page.generation() == wholeValuesGeneration_ && row == wholeValuesRow_) return;
+    wholeValues_.clear();
+    wholeValuesGeneration_ = page.generation();
+    wholeValuesRow_ = row;
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    const DBValue* rowid = page.rowid(row);
+    if (!table || !state.databaseFilePath || !rowid || !*rowid) return;
+    std::vector<WholeValueField> fields;
+    std::vector<FieldIndex> indexes;
+    for (FieldPosition position : state.fieldModel.expandedFieldIndexes) {
+        FieldIndex field = fieldAtPosition(position);
+        const DBValue* value = page.cell(row, field);
+        if (!value || !isCutValue(*value) ||
+            static_cast<size_t>(position.value) >= state.fieldModel.fieldNames.size()) {
+            continue;
+        }
+        fields.push_back(
+            {state.fieldModel.fieldNames[static_cast<size_t>(position.value)],
+             state.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw});
+        indexes.push_back(field);
+    }
+    std::vector<DBValue> whole;
+    std::string ignored;
+    // A value that cannot be read now is shown cut.
+    if (fields.empty() ||
+        readWholeValues(*state.databaseFilePath, *table, fields, **rowid, &whole, &ignored) != 0) {
+        return;
+    }
+    for (size_t k = 0; k < indexes.size(); ++k) wholeValues_[indexes[k]] = std::move(whole[k]);
 }

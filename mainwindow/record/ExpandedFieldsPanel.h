@@ -5,8 +5,12 @@
 #include <QObject>
 #include <QPointer>
 
+#include <cstdint>
+#include <map>
 #include <string>
 
+#include "Common/DBTypes.h"
+#include "mainwindow/IndexSpaces.h"
 #include "mainwindow/WindowPanel.h"
 
 class DatabaseWindow;
@@ -14,8 +18,10 @@ class QPlainTextEdit;
 struct TablesAndRowsState;
 
 // The focused row's expanded values joined by a blank line; NULL reads as the NULL text whatever
-// the grid shows.
-std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSelected);
+// the grid shows. A value the page holds cut is shown from wholeValues when it is there (by
+// field index), else cut.
+std::string expandedFieldsText(const TablesAndRowsState& state, bool oneObjectSelected,
+                               const std::map<FieldIndex, DBValue>& wholeValues = {});
 
 class ExpandedFieldsPanel : public QObject, public WindowPanel {
     Q_OBJECT
@@ -37,7 +43,14 @@ class ExpandedFieldsPanel : public QObject, public WindowPanel {
     QPlainTextEdit* expandedFieldsPanelTextView() const { return textView_; }
 
   private:
+    // The focused row's expanded values that the page holds cut, read whole once for the row
+    // and the page it is shown from.
+    void readCutValuesWhole();
+
     DatabaseWindow& window_;
+    std::map<FieldIndex, DBValue> wholeValues_;
+    uint64_t wholeValuesGeneration_ = 0;
+    RowIndex wholeValuesRow_;
     // The panel lives as long as the window it floats over.
     QPointer<QDialog> panel_;
     QPlainTextEdit* textView_ = nullptr;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -116,6 +117,8 @@ void RecordConsole::makeLines() {
         lines_->addWidget(new QLabel(toQString(lineFieldNames_[i]), form_), line, 0);
         auto* field = new QLineEdit(form_);
         field->setObjectName(QString("addRowViewValue%1").arg(line + 1));
+        // A long text is shown and edited whole, past the line edit's own limit.
+        field->setMaxLength(std::numeric_limits<int>::max());
         field->installEventFilter(this);
         connect(field, &QLineEdit::textEdited, this, [this, field](const QString& text) {
             takeTypedText(fieldOfValueField(field), toStdString(text));
@@ -222,6 +225,7 @@ void RecordConsole::reloadAddRowView() {
         values_.assign(static_cast<size_t>(std::max<int64_t>(port.numberOfFieldsPerRow, 0)),
                        std::string());
     }
+    readCutTextsWhole();
     origValues_ = values_;
     state_.selection.fieldIndexToEdit = FieldIndex();
     reloadLines();
@@ -251,6 +255,37 @@ bool RecordConsole::readCutValuesWhole(FieldIndex first, FieldIndex last) {
     return true;
 }
 
+void RecordConsole::readCutTextsWhole() {
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    const auto& names = state_.fieldModel.fieldNames;
+    // Hidden, the console reads its row again when it appears.
+    if (state_.selectedConsoleIndex != TablesAndRowsState::RecordConsole || !table ||
+        !state_.databaseFilePath || values_.empty() || !values_.front()) {
+        return;
+    }
+    std::vector<WholeValueField> fields;
+    std::vector<size_t> at;
+    for (size_t i = 1; i < values_.size() && i <= names.size(); ++i) {
+        // A raw value is shown as hex and not typed into: it stays cut.
+        if (!isCutValue(values_[i]) || state_.fieldModel.fieldTypeAtFieldIndexP1(
+                                           FieldIndex(int64_t(i))) == DBInterface::kFieldTypeRaw) {
+            continue;
+        }
+        fields.push_back({names[i - 1], false});
+        at.push_back(i);
+    }
+    if (fields.empty()) return;
+    std::vector<DBValue> whole;
+    std::string ignored;
+    // A value that cannot be read now stays cut and read only; Add and the detail button read
+    // it again and say why they cannot.
+    if (readWholeValues(*state_.databaseFilePath, *table, fields, *values_.front(), &whole,
+                        &ignored) != 0) {
+        return;
+    }
+    for (size_t k = 0; k < at.size(); ++k) values_[at[k]] = std::move(whole[k]);
+}
+
 void RecordConsole::reloadLines() {
     makeLines();
     bool editable = isInsertCapable();
@@ -261,12 +296,18 @@ void RecordConsole::reloadLines() {
         // NULL always shows its placeholder here, whatever the grid's setting.
         field->setPlaceholderText(
             value && !*value ? toQString(state_.display.displayStringForNULLValue) : QString());
+        const bool raw =
+            state_.fieldModel.fieldTypeAtFieldIndexP1(index) == DBInterface::kFieldTypeRaw;
         std::string held;
-        field->setText(value && *value ? toQString(heldTextOfValue(**value, &held)) : QString());
-        // Only the first part of a long value is shown: it is edited whole in the edit-field panel.
-        field->setReadOnly(!editable || !held.empty() ||
-                           state_.fieldModel.fieldTypeAtFieldIndexP1(index) ==
-                               DBInterface::kFieldTypeRaw);
+        if (!value || !*value) {
+            field->setText(QString());
+        } else if (raw || isCutValue(**value)) {
+            field->setText(toQString(heldTextOfValue(**value, &held)));
+        } else {
+            field->setText(toQString(**value));
+        }
+        // A value shown cut is edited whole in the edit-field panel.
+        field->setReadOnly(!editable || !held.empty() || raw);
     }
     updateLabels();
 }
@@ -523,11 +564,18 @@ void RecordConsole::deleteRowNow(const std::string& table) {
     const std::string& path = *state_.databaseFilePath;
     std::string error;
     // The rowid must address the table's own rows, not a field that took the name.
-    if (state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable &&
-        DBInterface::tableEditStatus(table, path, &error) != DBInterface::kTableEditable) {
-        window_.showErrorAlert(localizedString("ROWID is required in a table to delete a row."),
-                               window_.window());
-        return;
+    if (state_.selectedObject.selectedObjectStatus == DBInterface::kObjectEditable) {
+        const auto status = DBInterface::tableEditStatus(table, path, &error);
+        if (status == DBInterface::kColumnsUnreadable) {
+            // Not a question of the rowid: the table could not be read (locked, gone).
+            window_.showErrorAlert(error, window_.window());
+            return;
+        }
+        if (status != DBInterface::kTableEditable) {
+            window_.showErrorAlert(localizedString("ROWID is required in a table to delete a row."),
+                                   window_.window());
+            return;
+        }
     }
     if (values_.empty() || !values_.front()) return;
     if (DBInterface::deleteRow(*values_.front(), table, path, &error) != 0) {

@@ -85,6 +85,9 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     void makeLines();
     // Shows the buffer in the lines.
     void reloadLines();
+    // The buffer's values that the page held cut are read whole, except raw ones; a value that
+    // cannot be read stays cut.
+    void readCutTextsWhole();
     // The values from first to last that the page held cut are read whole; false when a read
     // failed (shown).
     bool readCutValuesWhole(FieldIndex first, FieldIndex last);

@@ -42,6 +42,11 @@ std::string homeFolder() {
     return "/";
 }
 
+std::string userDataFolder() {
+    std::string folder = envOrEmpty("XDG_DATA_HOME");
+    return folder.empty() ? homeFolder() + "/.local/share" : normalised(folder);
+}
+
 std::string applicationHome() {
     std::string home = envOrEmpty("VARNELO_HOME");
     if (home.empty()) home = homeFolder() + "/.local/share/varnelo";

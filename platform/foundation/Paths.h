@@ -15,6 +15,8 @@ std::string documentsFolder();
 std::string applicationHomeProblem();
 std::string temporaryFolder();
 std::string homeFolder();
+// The user's data folder of the desktop: $XDG_DATA_HOME, else ~/.local/share.
+std::string userDataFolder();
 
 // Whether path lies inside folder (or is it), compared by whole path components, so that
 // "/a/Documents2/x" is not inside "/a/Documents".

@@ -10,6 +10,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include "platform/foundation/Paths.h"
 #include "platform/ui/QtStrings.h"
 
 namespace RecentDocuments {
@@ -88,9 +89,7 @@ void copyRenewedEntry(QXmlStreamReader& in, QXmlStreamWriter& out, const QString
 }  // namespace
 
 std::string recentlyUsedFilePath() {
-    QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    if (dataHome.isEmpty()) dataHome = QDir::homePath() + "/.local/share";
-    return toStdString(dataHome + "/recently-used.xbel");
+    return Paths::userDataFolder() + "/recently-used.xbel";
 }
 
 bool noteNewRecentDocument(const std::string& path) {

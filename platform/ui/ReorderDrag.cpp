@@ -79,6 +79,14 @@ std::optional<int> dropRowAbove(const QAbstractItemView* view, QPoint viewportPo
     return std::nullopt;
 }
 
+int reorderDropRow(const QAbstractItemView* view, QPoint viewportPoint) {
+    const QModelIndex index = view->indexAt(viewportPoint);
+    if (!index.isValid()) return view->model() ? view->model()->rowCount() : 0;
+    const QRect rect = view->visualRect(index);
+    return viewportPoint.y() - rect.top() <= rect.bottom() - viewportPoint.y() ? index.row()
+                                                                               : index.row() + 1;
+}
+
 ReorderDrag::ReorderDrag(QAbstractItemView* view, QString type,
                          std::function<void(const std::vector<int>&, int)> moved,
                          std::function<bool()> enabled)
@@ -105,8 +113,8 @@ std::vector<int> ReorderDrag::selectedRows() const {
     return rows;
 }
 
-bool ReorderDrag::takesDrop(const QMimeData* data, QPoint at) const {
-    return reorderRows(data, type_) && (!enabled_ || enabled_()) && dropRowAbove(view_, at);
+bool ReorderDrag::takesDrop(const QMimeData* data) const {
+    return reorderRows(data, type_) && (!enabled_ || enabled_());
 }
 
 bool ReorderDrag::mousePressed(const QMouseEvent& press) {
@@ -136,20 +144,20 @@ bool ReorderDrag::mouseMoved(const QMouseEvent& move) {
         dragging_ = true;
         viewport_->setCursor(Qt::DragMoveCursor);
     }
-    if (dragging_) showDropLine(dropRowAbove(view_, move.position().toPoint()));
+    if (dragging_) showDropLine(reorderDropRow(view_, move.position().toPoint()));
     // Moves never extend the selection while a line may be dragged.
     return true;
 }
 
-void ReorderDrag::showDropLine(std::optional<int> above) {
+void ReorderDrag::showDropLine(int above) {
     const int count = view_->model() ? view_->model()->rowCount() : 0;
-    if (!above || count < 1) {
+    if (count < 1) {
         if (dropLine_) dropLine_->hide();
         return;
     }
     if (!dropLine_) dropLine_ = new QRubberBand(QRubberBand::Line, viewport_);
-    const int y = *above < count ? view_->visualRect(view_->model()->index(*above, 0)).top()
-                                 : view_->visualRect(view_->model()->index(count - 1, 0)).bottom();
+    const int y = above < count ? view_->visualRect(view_->model()->index(above, 0)).top()
+                                : view_->visualRect(view_->model()->index(count - 1, 0)).bottom();
     dropLine_->setGeometry(0, y - 1, viewport_->width(), 2);
     dropLine_->show();
 }
@@ -160,9 +168,9 @@ bool ReorderDrag::mouseReleased(const QMouseEvent& release) {
     const bool dragged = dragging_;
     endMouseDrag();
     if (dragged) {
-        const std::optional<int> destination = dropRowAbove(view_, release.position().toPoint());
+        const int destination = reorderDropRow(view_, release.position().toPoint());
         std::vector<int> rows = selectedRows();
-        if (destination && !rows.empty()) moved_(rows, *destination);
+        if (!rows.empty()) moved_(rows, destination);
         return true;
     }
     if (press.heldBack) {
@@ -195,7 +203,7 @@ bool ReorderDrag::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {
             auto* drag = static_cast<QDragMoveEvent*>(event);
-            if (takesDrop(drag->mimeData(), drag->position().toPoint())) {
+            if (takesDrop(drag->mimeData())) {
                 drag->setDropAction(Qt::MoveAction);
                 drag->accept();
             } else {
@@ -206,12 +214,12 @@ bool ReorderDrag::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Drop: {
             auto* drop = static_cast<QDropEvent*>(event);
             const QPoint at = drop->position().toPoint();
-            if (!takesDrop(drop->mimeData(), at)) {
+            if (!takesDrop(drop->mimeData())) {
                 drop->ignore();
                 return true;
             }
             std::vector<int> rows = *reorderRows(drop->mimeData(), type_);
-            const int destination = *dropRowAbove(view_, at);
+            const int destination = reorderDropRow(view_, at);
             // Ours is the move: the view removes nothing itself.
             drop->setDropAction(Qt::CopyAction);
             drop->accept();

@@ -1,7 +1,7 @@
 #pragma once
 // Reordering the lines of an editing list by dragging them: the drag carries only the dragged
-// rows under the list's own type, a drop is taken only between rows ("above" a row, or after
-// the last), and every list moves its entries with the one placeholder move below.
+// rows under the list's own type, a drop lands on the line between rows nearest to it (above a
+// row, or after the last), and every list moves its entries with the one placeholder move below.
 #include <QMimeData>
 #include <QObject>
 #include <QPoint>
@@ -58,6 +58,9 @@ std::optional<std::vector<int>> reorderRows(const QMimeData* data, const QString
 // The row a drop at the viewport point lands above: the row count below the last row;
 // nullopt for a drop on a row's middle.
 std::optional<int> dropRowAbove(const QAbstractItemView* view, QPoint viewportPoint);
+// The row a reordering drop lands above: over a row, the edge of that row nearest the point,
+// since lines may be too low to aim between them; the row count below the last row.
+int reorderDropRow(const QAbstractItemView* view, QPoint viewportPoint);
 
 // Drags of a list's selected rows onto the same list. `moved` gets the dragged rows and the
 // row they were dropped above, after the drop has ended; `enabled` may refuse the reorder.
@@ -76,13 +79,13 @@ class ReorderDrag : public QObject {
 
   private:
     std::vector<int> selectedRows() const;
-    bool takesDrop(const QMimeData* data, QPoint at) const;
+    bool takesDrop(const QMimeData* data) const;
     bool mousePressed(const QMouseEvent& press);
     bool mouseMoved(const QMouseEvent& move);
     bool mouseReleased(const QMouseEvent& release);
     void endMouseDrag();
-    // Where the dragged lines would land; hidden for none.
-    void showDropLine(std::optional<int> above);
+    // Where the dragged lines would land.
+    void showDropLine(int above);
 
     QAbstractItemView* view_;
     // Compared with the watched object: the view is no longer one while it is destroyed.

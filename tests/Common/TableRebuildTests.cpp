@@ -1,6 +1,7 @@
 // Changing a table's field list: rows, rowids, indexes, triggers, child rows and field rows.
 #include <sqlite3.h>
 
+#include "Common/FieldMoves.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/DatabaseTest.h"
 
@@ -205,4 +206,48 @@ TEST_F(TableRebuildTest, MissingTableFailsWithAMessage) {
     std::string error;
     EXPECT_NE(rebuild("nope", {"a"}, {0}, {"a"}, {1}, &error), 0);
     EXPECT_EQ(error, "No such table: nope");
+}
+
+// The stored settings follow their fields in the older sort form too, keep the search's filter
+// text and drop with a deleted field; an unreadable sort setting and other tables' rows are left
+// alone.
+TEST_F(TableRebuildTest, StoredSortAndSearchSettingsFollowTheirFields) {
+    run("create table t (a, b, c); create table u (a, b, c); create table varnelo_db_tables "
+        "(name not null default '', number int not null default 0, flags int not null default "
+        "0, search_field not null default '', sort_field1 not null default '', sort_field2 not "
+        "null default '', sort_field3 not null default ''); insert into varnelo_db_tables (name, "
+        "search_field, sort_field1, sort_field2, sort_field3) values ('t', '1,2; it''s', '4 2', "
+        "'1#1 1', '0#0 0'), ('u', '1;=x', '4 2', '', '')");
+    const std::string settings =
+        "select search_field, sort_field1, sort_field2, sort_field3 from varnelo_db_tables "
+        "order by name";
+    DroppedFieldSettings dropped;
+    std::string error;
+    // c moves to the front, a goes, n is new.
+    ASSERT_EQ(changeTable("t", {"a", "b", "c"}, {2, 1, -1}, {"c", "b", "n"}, {1, 1, 1}, nullptr,
+                          nullptr, nullptr, db, &error, &dropped),
+              0)
+        << error;
+    EXPECT_EQ(directQuery(settings),
+              (Strings{"0,1; it's", "1#2 2", "0#0 0", "0#0 0", "1;=x", "4 2", "", ""}));
+    EXPECT_EQ(dropped.sortCodes, (std::vector<int>{1}));
+    EXPECT_TRUE(dropped.searchIndexes.empty());
+
+    // Swapping back drops nothing; a rename alone moves nothing.
+    ASSERT_EQ(changeTable("t", {"c", "b", "n"}, {1, 0, 2}, {"b", "c", "m"}, {1, 1, 1}, nullptr,
+                          nullptr, nullptr, db, &error, &dropped),
+              0)
+        << error;
+    EXPECT_EQ(directQuery(settings),
+              (Strings{"0,1; it's", "2#4 2", "0#0 0", "0#0 0", "1;=x", "4 2", "", ""}));
+
+    // An odd number of sort pieces cannot be read and stays.
+    run("update varnelo_db_tables set sort_field1 = '4', sort_field2 = '', sort_field3 = '' "
+        "where name = 'u'");
+    ASSERT_EQ(changeTable("u", {"a", "b", "c"}, {2, 1, 0}, {"c", "b", "a"}, {1, 1, 1}, nullptr,
+                          nullptr, nullptr, db, &error, nullptr),
+              0)
+        << error;
+    EXPECT_EQ(directQuery(settings),
+              (Strings{"0,1; it's", "2#4 2", "0#0 0", "0#0 0", "1;=x", "4", "", ""}));
 }

@@ -2,8 +2,12 @@
 // allows it at that moment, also by key equivalent; toggles keep their per-slot arrays; menus
 // enable and retitle their items as they open.
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
+#include <QUrl>
 
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
@@ -14,6 +18,7 @@
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/QtStrings.h"
 #include "platform/ui/Workspace.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/DirectQuery.h"
@@ -158,25 +163,56 @@ TEST_F(MenuShellTest, MenusEnableTheirItemsAsTheyOpenAndKeyEquivalentsStayLive) 
     EXPECT_TRUE(item("rowsViewMenuItemClicked")->isEnabled());
 }
 
-TEST_F(MenuShellTest, HelpPagesSayTheyAreNotProvidedInsteadOfOpeningAnAddress) {
+TEST_F(MenuShellTest, HelpPagesOpenTheInstalledPagesAndAFailureSaysSo) {
+    // The pages as the set-up installs them for the user; the build's own copies stand beside
+    // the built program.
+    QProcess install;
+    install.start(VARNELO_SOURCE_DIR "/scripts/install-help-pages", {});
+    ASSERT_TRUE(install.waitForFinished(30000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    const QString installed = toQString(pathInHome("doc/varnelo"));
     std::vector<QString> opened;
-    Workspace::setTestRecorder([&](const QString&, const QString& url) {
-        opened.push_back(url);
-        return true;
+    bool desktopAccepts = true;
+    Workspace::setTestRecorder([&](const QString& kind, const QString& url) {
+        opened.push_back(kind + " " + url);
+        return desktopAccepts;
     });
-    const std::pair<const char*, std::string> pages[] = {
-        {"sampleDatabasesMenuItemClicked", "Sample Databases"},
-        {"tutorialsMenuItemClicked", "Tutorials"},
-        {"supportMenuItemClicked", "Support"}};
-    for (const auto& [action, title] : pages) {
+    const std::pair<const char*, const char*> pages[] = {
+        {"sampleDatabasesMenuItemClicked", "sample-databases.html"},
+        {"tutorialsMenuItemClicked", "tour.html"},
+        {"supportMenuItemClicked", "support.html"}};
+    for (const auto& [action, page] : pages) {
+        opened.clear();
+        item(action)->trigger();
+        ASSERT_EQ(opened.size(), 1u) << action;
+        const QString file = installed + "/" + page;
+        EXPECT_EQ(opened[0], "url " + QUrl::fromLocalFile(file).toString());
+        QFile text(file);
+        ASSERT_TRUE(text.open(QIODevice::ReadOnly)) << action;
+        EXPECT_TRUE(text.readAll().contains("<title>Varnelo: ")) << action;
+        EXPECT_TRUE(QFileInfo::exists(QFileInfo(VARNELO_APP_PATH).absolutePath() + "/help/" + page))
+            << page;
+    }
+    EXPECT_TRUE(alerts.empty());
+
+    // The desktop cannot show them.
+    desktopAccepts = false;
+    for (const auto& [action, page] : pages) {
         alerts.clear();
         item(action)->trigger();
         ASSERT_EQ(alerts.size(), 1u) << action;
-        EXPECT_EQ(alerts[0].both(), title + "|This page is not provided.");
-        EXPECT_EQ(alerts[0].style, Alert::Style::Informational);
+        EXPECT_EQ(alerts[0].both(), "Could not open URL|");
         EXPECT_FALSE(alerts[0].isSheet);
     }
+    // A page that is nowhere to be found is not handed to the desktop.
+    ASSERT_TRUE(QFile::remove(installed + "/tour.html"));
+    desktopAccepts = true;
+    opened.clear();
+    alerts.clear();
+    item("tutorialsMenuItemClicked")->trigger();
     EXPECT_TRUE(opened.empty());
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Could not open URL|");
 }
 
 TEST_F(MenuShellTest, PanelAndConsoleCommandsReachTheirPanels) {

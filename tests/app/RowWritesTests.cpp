@@ -2,6 +2,7 @@
 // was deleted elsewhere, what the cells show afterwards, how many pasted rows they write, and
 // new rows of tables keyed by their rowid; read back by a connection of the test's own.
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
@@ -12,6 +13,8 @@
 
 #include <functional>
 
+#include "app/FileTableView.h"
+#include "app/ImagesWindow.h"
 #include "exchange/GridPaste.h"
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/LocationChooser.h"
@@ -316,4 +319,37 @@ TEST_F(RowWritesTest, BlankRowsAndTheRecordEditorAddRowsToATableKeyedByItsRowid)
     EXPECT_EQ(record->valueField(FieldIndex(3))->text(), "450.0");
     EXPECT_EQ(record->addRowViewFieldValues().front(), "11");
     EXPECT_EQ(readBack("select count(*) from items"), "7");
+}
+
+TEST_F(RowWritesTest, ShowingThumbnailsLeavesThePhotoEditorsFileAsItIs) {
+    QImage tall(100, 200, QImage::Format_RGB32);
+    tall.fill(Qt::red);
+    ASSERT_TRUE(tall.save(QString::fromStdString(pathInDocuments("tall.jpg"))));
+    ASSERT_TRUE(tall.save(QString::fromStdString(pathInDocuments("wide.jpg"))));
+    app->imagesWindow().createThumbnail("tall.jpg");
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('p', 'photo', 1, 7, 0);"
+        "create table p (photo text); insert into p values ('tall.jpg')");
+    TablesAndRowsController* c = showMain("p");
+    EditFieldPanel* panel = openPanel(c, 0, 1);
+    ASSERT_EQ(panel->textView()->toPlainText(), "tall.jpg");
+    QTest::mouseClick(panel->specialButton(), Qt::LeftButton);
+    ImagesWindow& images = app->imagesWindow();
+    ASSERT_TRUE(images.isVisible());
+    // Listing the thumbnails, and back, is no choice of a file.
+    images.showThumbnailsButton()->click();
+    EXPECT_EQ(panel->textView()->toPlainText(), "tall.jpg");
+    images.showThumbnailsButton()->click();
+    EXPECT_EQ(panel->textView()->toPlainText(), "tall.jpg");
+    std::vector<int> selected = images.tableView()->selectedRows();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(images.filteredImageFilesArray()[size_t(selected[0])].fileName, "tall.jpg");
+    // A file the user picks still reaches the editor.
+    images.tableView()->selectRows({selected[0] == 0 ? 1 : 0});
+    EXPECT_EQ(panel->textView()->toPlainText(), "wide.jpg");
+    images.tableView()->selectRows({selected[0]});
+    QTest::mouseClick(panel->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(readBack("select photo from p"), "tall.jpg");
+    images.close();
 }

@@ -13,6 +13,9 @@
 #include "design/FieldTypeMenu.h"
 #include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
+#include "design/SearchPanel.h"
+#include "exchange/PrintConsole.h"
+#include "exchange/PrintLayoutStore.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "tests/design/PanelTest.h"
 #include "tests/support/DropEvents.h"
@@ -498,14 +501,13 @@ TEST_F(FormatStyleSheetTest, SheetsComposeCodesAndKeepTheExpandedBit) {
 
 }  // namespace
 
-TEST_F(NameAndFieldsPanelTest, DraggedLinesMoveTogetherInAllFiveListsAndNotOntoALine) {
+TEST_F(NameAndFieldsPanelTest, DraggedLinesMoveTogetherInAllFiveListsToTheLineNearestTheDrop) {
     run("create table f (a text, b integer, c real, d blob, e text)");
     NameAndFieldsPanel* p = openOn(show("f"));
     QTableWidget* list = p->nameAndFieldsPanelTableView();
     const auto before = p->fieldRows();
-    EXPECT_FALSE(dropRows(list, kAddTableViewDataType, {1, 3}, 0, true));
-    EXPECT_EQ(p->fieldRows().names, before.names);
-    EXPECT_TRUE(dropRows(list, kAddTableViewDataType, {1, 3}, 0));
+    // Over the first line, near its top.
+    EXPECT_TRUE(dropRows(list, kAddTableViewDataType, {1, 3}, 0, true));
     const auto after = p->fieldRows();
     const std::vector<size_t> order = {1, 3, 0, 2, 4};
     for (size_t i = 0; i < order.size(); ++i) {
@@ -584,4 +586,151 @@ TEST_F(NameAndFieldsPanelTest, ThePanelFollowsTheWindowToAnotherDatabase) {
     c->checkAndShowDatabase(db, false);
     EXPECT_FALSE(panel->isNameAndFieldsPanelVisible());
     EXPECT_EQ(alerts.size(), 1u);
+}
+
+// A table sorted on price descending, then quantity, searched in name, with a current print
+// layout that prints name, pid and price.
+class FieldSettingsTest : public NameAndFieldsPanelTest {
+  protected:
+    void SetUp() override {
+        NameAndFieldsPanelTest::SetUp();
+        run("create table items (id, name, quantity, price, pid); insert into items values "
+            "(1, 'apple', 5, 2.5, 'p-10'), (2, 'bread', 1, 4, 'p-20'), (3, 'cheese', 9, 7.25, "
+            "'p-30'), (4, 'dates', 3, 1, 'p-40')");
+        ASSERT_EQ(DBInterface::updateSortCodes({8, 5, 0}, "items", db, nullptr), 0);
+        ASSERT_EQ(DBInterface::updateSearchFields({1}, true, nullptr, "items", db, nullptr), 0);
+        PrintLayout labels;
+        labels.rowsInPrintView = labels.columnsInPrintView = 1;
+        labels.boxObjects = nlohmann::json::array({{{"type", 1}, {"field_index", 1}},
+                                                   {{"type", 100001}, {"text", "/"}},
+                                                   {{"type", 1}, {"field_index", 4}},
+                                                   {{"type", 1}, {"field_index", 3}}});
+        PrintLayoutStore::savePrintLayoutToName(labels, std::string("Labels"));
+        UserDefaults::standard().setObject(nlohmann::json::array({"Labels"}), "PrintLayouts");
+        PrintLayoutStore::setCurrentPrintLayoutName(std::string("Labels"));
+        c = show("items");
+        p = openOn(c);
+    }
+    // The names down the grid, name being the field at that position.
+    std::vector<std::string> namesInGrid(int64_t namePosition) const {
+        std::vector<std::string> names;
+        for (int64_t row = 0; row < c->state().dataPort.totalRows; ++row) {
+            names.push_back(gridValue(c, row, namePosition + 1));
+        }
+        return names;
+    }
+    // The rows the search finds and the field it names.
+    std::pair<int64_t, std::string> search(const QString& text) {
+        SearchPanel& panel = partsOf(c).search;
+        panel.showSearchPanel();
+        panel.searchPanelSearchField()->setText(text);
+        QTest::mouseClick(panel.searchPanelSearchButton(), Qt::LeftButton);
+        std::pair<int64_t, std::string> found(
+            c->state().dataPort.totalRows,
+            panel.searchPanelSearchField()->placeholderText().toStdString());
+        panel.searchPanelSearchField()->clear();
+        QTest::mouseClick(panel.searchPanelSearchButton(), Qt::LeftButton);
+        return found;
+    }
+    // The texts of the first box as the print console fills it.
+    std::vector<std::string> printedBox() {
+        c->selectConsole(TablesAndRowsState::PrintConsole);
+        std::vector<std::string> texts;
+        for (const auto& object : partsOf(c).print.loadBoxObjects(0)) {
+            texts.push_back(object.value("text", std::string()));
+        }
+        c->selectConsole(TablesAndRowsState::RowsConsole);
+        return texts;
+    }
+    void change() {
+        p->addTableNow();
+        QApplication::processEvents();
+    }
+
+    TablesAndRowsController* c = nullptr;
+    NameAndFieldsPanel* p = nullptr;
+};
+
+TEST_F(FieldSettingsTest, SortSearchAndLayoutFollowMovedRenamedAndDeletedFields) {
+    using Names = std::vector<std::string>;
+    const Names byPrice = {"cheese", "bread", "apple", "dates"};
+    EXPECT_EQ(namesInGrid(1), byPrice);
+    EXPECT_EQ(search("p-"), std::make_pair(int64_t{0}, std::string("Search name")));
+    EXPECT_EQ(printedBox(), (Names{"cheese", "/", "p-30", "7.25"}));
+
+    // pid dragged up to the second line.
+    EXPECT_TRUE(dropRows(p->nameAndFieldsPanelTableView(), kAddTableViewDataType, {4}, 1));
+    change();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(columns("items"), (Names{"id", "pid", "name", "quantity", "price"}));
+    EXPECT_EQ(c->state().sortAndSearch.sortCodes, (std::vector<int>{10, 7, 0}));
+    EXPECT_EQ(namesInGrid(2), byPrice);
+    EXPECT_EQ(search("p-"), std::make_pair(int64_t{0}, std::string("Search name")));
+    EXPECT_EQ(search("bread").first, 1);
+    EXPECT_EQ(printedBox(), (Names{"cheese", "/", "p-30", "7.25"}));
+
+    // A renamed field keeps its settings; one added at the end changes none.
+    setFieldName(p, 2, "title");
+    p->nameAndFieldsPanelAddFieldButtonPressed();
+    change();
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(columns("items"), (Names{"id", "pid", "title", "quantity", "price", "Field 6"}));
+    EXPECT_EQ(c->state().sortAndSearch.sortCodes, (std::vector<int>{10, 7, 0}));
+    EXPECT_EQ(search("apple"), std::make_pair(int64_t{1}, std::string("Search title")));
+    EXPECT_EQ(printedBox(), (Names{"cheese", "/", "p-30", "7.25"}));
+
+    // Deleting price drops the sort on it, quantity sorting first, and the layout's price.
+    p->nameAndFieldsPanelTableView()->selectRow(4);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    change();
+    EXPECT_EQ(message(p),
+              "Table was changed. Dropped with the deleted fields: sort on price, "
+              "fields of print layout Labels.");
+    EXPECT_EQ(c->state().sortAndSearch.sortCodes, (std::vector<int>{7, 0, 0}));
+    EXPECT_EQ(namesInGrid(2), (Names{"bread", "dates", "apple", "cheese"}));
+    EXPECT_EQ(printedBox(), (Names{"bread", "/", "p-20"}));
+    // Deleting the searched field: the search falls back to the first field.
+    p->nameAndFieldsPanelTableView()->selectRow(2);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    change();
+    EXPECT_EQ(message(p),
+              "Table was changed. Dropped with the deleted fields: search in title, "
+              "fields of print layout Labels.");
+    EXPECT_EQ(query("select search_field from varnelo_db_tables where name = 'items'"),
+              (Names{";="}));
+    EXPECT_EQ(printedBox(), (Names{"/", "p-20"}));
+    EXPECT_EQ(alerts.size(), 3u);
+}
+
+TEST_F(NameAndFieldsPanelTest, DeletingFieldsNamesTheViewsThatReadThem) {
+    run("create table t (name, price, \"we\"\"ight\", note); insert into t values ('a', 1, 2, "
+        "'n'); create view v_price as select name, price from t; create view v_weight as select "
+        "\"we\"\"ight\" * 2 as twice from t; create view v_case as select name from t where "
+        "PRICE > 0; create view v_plain as select name, note from t; create view v_literal as "
+        "select 'price' as price, 'we\"ight' as label, name from t; create view v_nested as "
+        "select twice from v_weight");
+    TablesAndRowsController* c = show("t");
+    NameAndFieldsPanel* p = openOn(c);
+    // Deleting note: no view but v_plain reads it.
+    p->nameAndFieldsPanelTableView()->selectRow(3);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    alertAnswer = 1;
+    p->addTableNow();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].informativeText.find("These views read the deleted fields: v_plain"),
+              std::string::npos)
+        << alerts[0].informativeText;
+
+    openOn(c);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"name", "note"}));
+    p->addTableNow();
+    ASSERT_EQ(alerts.size(), 2u);
+    const std::string& text = alerts[1].informativeText;
+    EXPECT_NE(text.find("lost: price, we\"ight"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.rfind("\n\n") + 2),
+              "These views read the deleted fields: v_price, v_weight, v_case, v_nested");
 }

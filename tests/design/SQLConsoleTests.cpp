@@ -1,5 +1,6 @@
 // Running scripts in the SQL console: the row limit, errors, schema changes and the history
 // shared by the windows.
+#include <QAbstractButton>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -164,5 +165,30 @@ TEST_F(SQLConsoleTest, ItsButtonsStayUnderThePointerWhateverTheMessageSays) {
         EXPECT_EQ(console->queryTextView()->toPlainText(), "");
         EXPECT_EQ(place(executeButton), executeAt);
         EXPECT_EQ(window->childAt(executeAt), executeButton);
+    }
+}
+
+TEST_F(SQLConsoleTest, ButtonsAndTheRowCountStayWholeInsideANarrowWindow) {
+    makeRowsTable(1500);
+    SQLConsole* console = showConsole("t");
+    QWidget* window = console->view()->window();
+    window->resize(790, 600);
+    execute(console, "select * from t");
+    ASSERT_EQ(console->numberOfRowsLabel()->text(), "First 1000 results");
+    std::vector<QWidget*> parts = {console->numberOfRowsLabel()};
+    for (QAbstractButton* button : console->view()->findChildren<QAbstractButton*>()) {
+        if (button->objectName().startsWith("sqlView") && button->isVisibleTo(console->view()))
+            parts.push_back(button);
+    }
+    ASSERT_EQ(parts.size(), 7u);  // the row count, Execute to Functions and Create View
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 790 && parts[0]->isVisible(); }));
+    QApplication::processEvents();
+    // Each stands inside the window, in sight, and no narrower than its text needs.
+    for (QWidget* part : parts) {
+        const QRect shown(part->mapTo(window, QPoint(0, 0)), part->size());
+        const std::string name = part->objectName().toStdString();
+        EXPECT_TRUE(window->rect().contains(shown)) << name;
+        EXPECT_EQ(window->childAt(shown.center()), part) << name;
+        EXPECT_GE(part->width(), part->minimumSizeHint().width()) << name;
     }
 }

@@ -57,9 +57,8 @@ TEST_F(SQLConsoleTest, CreateViewFieldLinesMoveWhereDroppedWithTheirNamesAndMark
     wizard->renameFieldAtRow(1, "x");
     wizard->checkBoxPressedInCreateViewWindow(2);
     using Names = std::vector<std::string>;
-    EXPECT_FALSE(dropRows(list, kCreateViewTableViewDataType, {1}, 3, true));
-    // One line down lands above the line it was dropped on.
-    EXPECT_TRUE(dropRows(list, kCreateViewTableViewDataType, {1}, 3));
+    // One line down, dropped over the upper part of a line, lands above that line.
+    EXPECT_TRUE(dropRows(list, kCreateViewTableViewDataType, {1}, 3, true));
     EXPECT_EQ(wizard->fields().fieldNames, (Names{"a", "c", "b", "d", "ROWID"}));
     EXPECT_TRUE(dropRows(list, kCreateViewTableViewDataType, {1, 3}, 0));
     EXPECT_EQ(wizard->fields().fieldNames, (Names{"c", "d", "a", "b", "ROWID"}));

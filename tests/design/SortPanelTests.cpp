@@ -1,11 +1,14 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 
 #include "Common/SQLQuote.h"
+#include "design/SearchPanel.h"
 #include "design/SortPanel.h"
+#include "mainwindow/record/EditFieldPanel.h"
 #include "tests/design/PanelTest.h"
 
 namespace {
@@ -162,4 +165,51 @@ TEST_F(SortPanelTest, FieldPopUpsShowTheLongestFieldWithItsArrow) {
     EXPECT_EQ(first->currentText().toStdString(), "order_date_of_first_shipment ↓");
     EXPECT_TRUE(fits(first, first->currentText()));
     EXPECT_TRUE(fits(panel->sortPanelThenOn2Button(), first->currentText()));
+}
+
+// The edit-field panel stands on a cell the new order or the search moves away: it closes.
+TEST_F(SortPanelTest, AnyChangedSortAndASearchCloseTheEditFieldPanelAnUnchangedSortDoesNot) {
+    makeRowsTable(30);
+    run("create view v as select * from t");
+    TablesAndRowsController* c = show("t");
+    EditFieldPanel& editField = partsOf(c).editField;
+    // Control-Return on a cell of the grid, as the user opens it.
+    auto openEditField = [&] {
+        RowsTableView* grid = rowsOf(c)->rowsTableView();
+        grid->setFocus();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(2, 1)).center());
+        QTest::keyClick(grid, Qt::Key_Return, Qt::ControlModifier);
+        QApplication::processEvents();
+        return editField.isShown();
+    };
+    SortPanel* panel = showPanel(c, "t");
+    ASSERT_TRUE(openEditField());
+    panel->sortPanelThenOnROWIDButton()->setCurrentIndex(1);
+    pressSort(panel);
+    EXPECT_FALSE(editField.isShown());
+    ASSERT_TRUE(openEditField());
+    pressSort(panel);
+    EXPECT_TRUE(editField.isShown());
+    panel->sortPanelSortOnButton()->setCurrentIndex(3);  // amount ascending
+    pressSort(panel);
+    EXPECT_FALSE(editField.isShown());
+
+    ASSERT_TRUE(openEditField());
+    SearchPanel& search = partsOf(c).search;
+    search.showSearchPanel();
+    search.searchPanelSearchField()->setText("name 2");
+    QTest::mouseClick(search.searchPanelSearchButton(), Qt::LeftButton);
+    EXPECT_EQ(c->state().dataPort.totalRows, 11);
+    EXPECT_FALSE(editField.isShown());
+    search.searchPanel()->hide();
+
+    // The unique-key mark of a view.
+    c->selectTableWithName("v");
+    panel = showPanel(c, "v");
+    ASSERT_TRUE(openEditField());
+    panel->sortPanelSortedOnUniqueKeyButton()->setChecked(true);
+    pressSort(panel);
+    EXPECT_FALSE(editField.isShown());
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
 }

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 
+#include "Common/SQLQuote.h"
 #include "exchange/AddTableSheet.h"
 #include "exchange/ClipboardWindow.h"
 #include "exchange/DragTablesPanel.h"
@@ -459,6 +460,47 @@ TEST_F(ClipboardTest, ATableFromTheClipboardTakesEveryRowAndBlankTablesKeepTheir
     EXPECT_EQ(query(db, "select count(*), sum(\"Field 1\") from fromRows")[0],
               (DBRow{"1000", "500500"}));
     EXPECT_EQ(alerts.back().informativeText, "Rows added: 1000");
+}
+
+TEST_F(ClipboardTest, NamesWithQuotingCharactersAreTheNamesTheTablesAreMadeUnder) {
+    run("create table t (a)");
+    TablesAndRowsController* c = show("t");
+    AddTableSheet* sheet = &partsOf(c).addTable;
+    ASSERT_NE(sheet->addBlankTable(), nullptr);
+    sheet->numberOfFieldsTextField()->setText("2");
+    sheet->numberOfRowsTextField()->setText("3");
+    for (const auto& [typed, made] :
+         {std::pair<QString, std::string>{"q\"1", "q_1"}, {"order \"x\" [y]", "order _x_ _y_"}}) {
+        sheet->tableNameTextField()->setText(typed);
+        EXPECT_EQ(sheet->addBlankTableNow(), std::nullopt) << made;
+        EXPECT_EQ(query(db, "select count(*) from " + quoteIdentifier(made)),
+                  (std::vector<DBRow>{{"3"}}));
+        EXPECT_EQ(query(db, "select group_concat(name) from pragma_table_info(" +
+                                quoteLiteral(made) + ")"),
+                  (std::vector<DBRow>{{"Field 1,Field 2"}}));
+        EXPECT_EQ(c->selectedTableNameIfOnlyOne(), made);
+        EXPECT_EQ(
+            query(db, "select count(*) from varnelo_db_tables where name = " + quoteLiteral(made)),
+            (std::vector<DBRow>{{"1"}}));
+    }
+    const auto& listed = c->state().selectedObject.tableNames;
+    EXPECT_NE(std::find(listed.begin(), listed.end(), "q_1"), listed.end());
+    // The name it would be made under is taken.
+    ASSERT_NE(sheet->addBlankTable(), nullptr);
+    sheet->tableNameTextField()->setText("q[1");
+    EXPECT_EQ(sheet->addBlankTableNow(), "Table already exists");
+    EXPECT_EQ(query(db, "select count(*) from varnelo_db_tables where name = 'q_1'"),
+              (std::vector<DBRow>{{"1"}}));
+
+    // The clipboard's rows go into the table made.
+    UserDefaults::standard().setInteger(1, "LastImportFileTypeTag");
+    QGuiApplication::clipboard()->setText("1\t2\n3\t4");
+    ASSERT_NE(sheet->addTableFromClipboard(), nullptr);
+    sheet->tableNameTextField()->setText("`pasted`");
+    EXPECT_EQ(sheet->addBlankTableNow(), std::nullopt);
+    EXPECT_EQ(query(db, "select \"Field 1\", \"Field 2\" from _pasted_ order by rowid"),
+              (std::vector<DBRow>{{"1", "2"}, {"3", "4"}}));
+    EXPECT_EQ(alerts.back().informativeText, "Rows added: 2");
 }
 
 TEST_F(ClipboardTest, ATableAddedToAWindowWhoseFileIsGoneMakesNoNewDatabase) {

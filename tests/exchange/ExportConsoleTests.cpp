@@ -1,14 +1,19 @@
 // The export console in a database window: the fields of the selected object, their checks and
 // first-row values, the settings menu, and the file an export writes, byte for byte.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 #include <fstream>
 #include <sstream>
 
+#include "design/SortPanel.h"
 #include "exchange/ActivityLogView.h"
 #include "exchange/ExportConsole.h"
 #include "exchange/ImportConsole.h"
 #include "exchange/TextEntrySheet.h"
+#include "mainwindow/SettingsMenuTags.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/Menus.h"
 
@@ -61,6 +66,35 @@ TEST_F(ExportConsoleTest, FieldsListStartsWithAnUncheckedRowidAndShowsTheFirstRo
     EXPECT_NE(alerts.back().both().find("At least one field must be checked."), std::string::npos);
 }
 
+TEST_F(ExportConsoleTest, FirstRowOfAViewAndATableWithoutRowidAndAfterASortMadeHere) {
+    run("create table nr (k primary key, v) without rowid; insert into nr values (5, 'five'), "
+        "(3, 'three'); create view two as select amount from t union all select 'more'");
+    auto firstRow = [this] {
+        auto* fields = console->view()->findChild<QTableWidget*>("exportViewFieldsTableView");
+        std::vector<std::string> values;
+        for (int row = 0; row < fields->rowCount(); ++row)
+            values.push_back(fields->item(row, 1)->text().toStdString());
+        return values;
+    };
+    controller->reloadTablesAndSelectTableNamed("nr");
+    EXPECT_EQ(console->entry()->fieldNames, (std::vector<std::string>{"k", "v"}));
+    EXPECT_EQ(firstRow(), (std::vector<std::string>{"3", "three"}));
+    controller->selectTableWithName("v");
+    EXPECT_EQ(firstRow(), std::vector<std::string>{"1"});
+    controller->selectTableWithName("two");
+    EXPECT_EQ(firstRow(), std::vector<std::string>{"1"});
+
+    // The rowid order turned round in the sort panel: the last row comes first.
+    controller->selectTableWithName("t");
+    EXPECT_EQ(firstRow(), (std::vector<std::string>{"1", "a,b", "1"}));
+    SortPanel& sort = partsOf(controller).sort;
+    sort.showTableSortFieldsForRowIndex(controller->tablesTableView()->currentRow());
+    sort.sortPanelThenOnROWIDButton()->setCurrentIndex(1);
+    QTest::mouseClick(sort.sortPanelSortButton(), Qt::LeftButton);
+    EXPECT_EQ(firstRow(), (std::vector<std::string>{"2", "", "say \"x\""}));
+    EXPECT_TRUE(alerts.empty()) << alerts.back().both();
+}
+
 TEST_F(ExportConsoleTest, CheckedRowidIsExportedAsTheRowidFieldAloneAndWithAll) {
     run("delete from t where name is null; insert into t (rowid, name, amount) values (9, 'z', 2)");
     controller->selectTableWithName("t");
@@ -72,6 +106,10 @@ TEST_F(ExportConsoleTest, CheckedRowidIsExportedAsTheRowidFieldAloneAndWithAll) 
     console->allButtonPressed();
     console->exportButtonPressed();
     EXPECT_EQ(readFile(out), "ROWID\tname\tamount\n1\ta,b\t1\n9\tz\t2\n");
+    // With the types row, the rowid is typed as any field the meta tables do not type.
+    console->exportViewChangeSetting(ExportSettingsTag::FieldTypes);
+    console->exportButtonPressed();
+    EXPECT_EQ(readFile(out), "ROWID\tname\tamount\nText\tText\tText\n1\ta,b\t1\n9\tz\t2\n");
     EXPECT_TRUE(alerts.empty()) << alerts.back().both();
 }
 

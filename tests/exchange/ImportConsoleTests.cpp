@@ -285,6 +285,35 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
 }
 
+TEST_F(ImportConsoleTest, WithoutADatabaseNoFileCanBeAddedRemovedOrImported) {
+    // A new window whose databases sheet is cancelled shows no database.
+    app->openNewWindow();
+    databasesWindowOf(1).databasesWindowCancelButtonPressed();
+    ASSERT_FALSE(pathInSlot(1));
+    TablesAndRowsController* empty = app->tablesAndRowsControllerForWindowIndex(1);
+    empty->selectConsole(TablesAndRowsState::ImportConsole);
+    ImportConsole& import = partsOf(empty).import;
+    auto enabled = [&import] {
+        std::string states;
+        for (const char* name :
+             {"importViewAddFileToImportButton", "importViewDeleteFileToImportButton",
+              "importViewSettingsButton", "importViewImportButton"}) {
+            states += import.view()->findChild<QWidget*>(name)->isEnabled() ? '1' : '0';
+        }
+        return states;
+    };
+    EXPECT_EQ(enabled(), "0000");
+    import.addFilePaths({file("data.txt", "a\tb\n")}, std::nullopt);
+    import.view()->findChild<QTableWidget*>("importViewFilesTableView")->selectRow(0);
+    EXPECT_EQ(enabled(), "0000");
+
+    // With a database shown they are back; Remove needs a file selected.
+    empty->checkAndShowDatabase(db, false);
+    EXPECT_EQ(enabled(), "1111");
+    import.view()->findChild<QTableWidget*>("importViewFilesTableView")->clearSelection();
+    EXPECT_EQ(enabled(), "1011");
+}
+
 TEST_F(ImportConsoleTest, TheHintNamesTheRightClickThatOpensAFilesOptions) {
     auto* hint = console->view()->findChild<QLabel*>("importViewHelpLabel");
     EXPECT_EQ(hint->text(), "Drag and drop text files into the box above.");

@@ -1,12 +1,14 @@
 // A table of long values: the grid holds and draws only the first part of each, while an edit
 // and a copy still take the value whole and write back exactly what they took.
 #include <QClipboard>
+#include <QPlainTextEdit>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 
 #include "mainwindow/HeldValues.h"
+#include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/mainwindow/GridTest.h"
@@ -122,16 +124,65 @@ TEST_F(LongValueTest, ACopyTakesTheWholeValue) {
     EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), wholeText));
 }
 
-TEST_F(LongValueTest, TheRecordEditorShowsTheFirstPartAndAddsACopyWhole) {
+TEST_F(LongValueTest, TheRecordEditorShowsEditsAndSavesALongTextWhole) {
+    // 20,000 characters and a million, each ending in a mark that a cut would lose.
+    run("create table big (name text, body text, other text); insert into big values "
+        "('twenty', printf('%.19999c', 'a') || 'Z', 'o1'), "
+        "('million', replace(printf('%.499999c', 'x'), 'x', 'ü') || 'Z', 'o2')");
+    const std::string twenty = readBack("select body from big where rowid = 1");
+    const std::string million = readBack("select body from big where rowid = 2");
+    ASSERT_EQ(twenty.size(), 20000u);
+    ASSERT_EQ(million.size(), 999999u);
+    TablesAndRowsController* c = showGrid("big");
+    click(0, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    RecordConsole* record = &partsOf(c).record;
+    QLineEdit* body = record->valueField(FieldIndex(2));
+    ASSERT_NE(body, nullptr);
+    EXPECT_FALSE(body->isReadOnly());
+    EXPECT_TRUE(sameText(body->text().toStdString(), twenty));
+    // Typed at its end and saved: the whole text and the typed character.
+    body->setFocus();
+    body->end(false);
+    QTest::keyClicks(body, "!");
+    record->saveRowButtonPressed();
+    EXPECT_TRUE(sameText(readBack("select body from big where rowid = 1"), twenty + "!"));
+
+    QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Down);
+    body = record->valueField(FieldIndex(2));
+    EXPECT_TRUE(sameText(body->text().toStdString(), million));
+    // Another field's save leaves the long one as it is.
+    QLineEdit* other = record->valueField(FieldIndex(3));
+    other->setFocus();
+    other->selectAll();
+    QTest::keyClicks(other, "changed");
+    record->saveRowButtonPressed();
+    EXPECT_EQ(readBack("select other from big where rowid = 2"), "changed");
+    EXPECT_TRUE(sameText(readBack("select body from big where rowid = 2"), million));
+    // Edited in the middle and saved whole.
+    body->setFocus();
+    body->setCursorPosition(10);
+    QTest::keyClicks(body, "#");
+    record->saveRowButtonPressed();
+    std::string expected = million;
+    expected.insert(20, "#");  // ten two-byte characters
+    EXPECT_TRUE(sameText(readBack("select body from big where rowid = 2"), expected));
+    // Moving back shows the first row's text as saved.
+    QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Up);
+    EXPECT_TRUE(sameText(record->valueField(FieldIndex(2))->text().toStdString(), twenty + "!"));
+}
+
+TEST_F(LongValueTest, TheRecordEditorAddsACopyWholeAndKeepsARawValueCut) {
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('raw', 'b', 1, 9, 0);"
+        "create table raw (b blob); insert into raw values (x'00ff' || zeroblob(3000))");
     TablesAndRowsController* c = showGrid("t");
     click(0, 1);
     key(Qt::Key_Return, Qt::AltModifier);
     RecordConsole* record = &partsOf(c).record;
     QLineEdit* body = record->valueField(FieldIndex(2));
     ASSERT_NE(body, nullptr);
-    // Only the first part is there to edit: the line refuses typing.
-    EXPECT_TRUE(body->isReadOnly());
-    EXPECT_TRUE(body->text().endsWith(QChar(0x2026)));
+    EXPECT_TRUE(sameText(body->text().toStdString(), wholeText));
     QLineEdit* name = record->valueField(FieldIndex(1));
     name->setFocus();
     name->selectAll();
@@ -139,6 +190,37 @@ TEST_F(LongValueTest, TheRecordEditorShowsTheFirstPartAndAddsACopyWhole) {
     record->addRowButtonPressed();
     EXPECT_TRUE(sameText(readBack("select body from t where name = 'copy'"), wholeText));
     EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), wholeText));
+
+    c->selectConsole(TablesAndRowsState::RowsConsole);
+    c->selectTableWithName("raw");
+    click(0, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    QLineEdit* raw = record->valueField(FieldIndex(1));
+    ASSERT_NE(raw, nullptr);
+    EXPECT_TRUE(raw->isReadOnly());
+    EXPECT_TRUE(raw->text().endsWith(QChar(0x2026)));
+}
+
+TEST_F(LongValueTest, TheExpandedFieldsPanelShowsLongValuesWholeAndFollowsAnEdit) {
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256)");
+    TablesAndRowsController* c = showGrid("t");
+    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
+    expanded->showExpandedFieldsPanel(true);
+    click(0, 2);
+    QApplication::processEvents();
+    EXPECT_TRUE(
+        sameText(expanded->expandedFieldsPanelTextView()->toPlainText().toStdString(), wholeText));
+    click(2, 2);
+    QApplication::processEvents();
+    EXPECT_EQ(expanded->expandedFieldsPanelTextView()->toPlainText(), "x");
+    // An edit past the held part shows in the panel.
+    run("update t set body = body || '!' where rowid = 1");
+    c->reloadSelectedDatabaseObject();
+    click(0, 2);
+    QApplication::processEvents();
+    EXPECT_TRUE(sameText(expanded->expandedFieldsPanelTextView()->toPlainText().toStdString(),
+                         wholeText + "!"));
 }
 
 TEST_F(LongValueTest, ALongRawValueIsCopiedAsTheHexTextTheGridShows) {

@@ -161,6 +161,23 @@ TEST_F(RecordConsoleTest, ARowidTakenByAFieldRefusesTheDelete) {
     EXPECT_EQ(readBack("select count(*) from r"), "2");
 }
 
+TEST_F(RecordConsoleTest, DeleteWhileAnotherProgramLocksTheFileSaysSo) {
+    makeRowsTable(3);
+    RecordConsole* record = showRecord("t", 1);
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive; update t set amount = amount", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    UserDefaults::standard().setBool(true, "NoWarnOnRowDelete");
+    record->deleteRowButtonPressed();
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !alerts.empty(); }));
+    EXPECT_EQ(alerts[0].both(), "Error|database is locked");
+    EXPECT_EQ(readBack("select count(*) from t"), "3");
+}
+
 TEST_F(RecordConsoleTest, ButtonsFollowTheObjectAndControlPeriodAddsTheRowTyped) {
     makeRowsTable(3);
     run("create view v as select * from t");

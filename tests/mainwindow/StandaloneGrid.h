@@ -37,6 +37,7 @@ class StateOnlyWindow : public DatabaseWindow {
     MOCK_METHOD(void, showEditFieldSheet, (FieldIndex, const DBValue&), (override));
     MOCK_METHOD(void, editFieldSheetDidEnd, (FieldIndex, const std::optional<std::string>&),
                 (override));
+    MOCK_METHOD(void, closeEditFieldPanel, (), (override));
     MOCK_METHOD(void, reloadSelectedDatabaseObject, (), (override));
     MOCK_METHOD(void, sortOrSearchDidChange, (), (override));
     MOCK_METHOD(void, updateWindowTitle, (), (override));

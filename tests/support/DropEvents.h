@@ -41,31 +41,34 @@ inline void setFileUrls(QMimeData& data, const std::vector<std::string>& paths) 
     data.setUrls(urls);
 }
 
-// The viewport point of the line above row `above` (the row count for after the last row), or
-// of the middle of that row.
-inline QPoint lineAboveRow(const QAbstractItemView* view, int above, bool onTheRow = false) {
+// The viewport point of the line above row `above` (the row count for after the last row), or,
+// over the row, a point a quarter of a row's height away from that line, well inside the row
+// (the last row, for the line after it).
+inline QPoint lineAboveRow(const QAbstractItemView* view, int above, bool overTheRow = false) {
     const int count = view->model()->rowCount();
     const QRect last = view->visualRect(view->model()->index(count - 1, 0));
-    return above < count ? view->visualRect(view->model()->index(above, 0)).topLeft() +
-                               QPoint(4, onTheRow ? last.height() / 2 : 1)
-                         : last.bottomLeft() + QPoint(4, 2 + last.height() / 2);
+    const int inside = last.height() / 4;
+    return above < count
+               ? view->visualRect(view->model()->index(above, 0)).topLeft() +
+                     QPoint(4, overTheRow ? inside : 1)
+               : last.bottomLeft() + QPoint(4, overTheRow ? -inside : 2 + last.height() / 2);
 }
 
 // Drops rows of the list, dragged under the type, on the line above row `above` (the row count
-// for after the last row), or on the middle of that row.
+// for after the last row), or over the row near that line.
 inline bool dropRows(QAbstractItemView* view, const char* type, const std::vector<int>& rows,
-                     int above, bool onTheRow = false) {
+                     int above, bool overTheRow = false) {
     std::unique_ptr<QMimeData> data(reorderMimeData(type, rows));
-    return sendDrop(view->viewport(), *data, lineAboveRow(view, above, onTheRow), Qt::MoveAction);
+    return sendDrop(view->viewport(), *data, lineAboveRow(view, above, overTheRow), Qt::MoveAction);
 }
 
 // A user's drag with the mouse: the left button pressed on the middle of row `from`, moved in
-// steps, and released on the line above row `above` (or on that row's middle). The view must be
+// steps, and released on the line above row `above` (or over the row near it). The view must be
 // shown. Work the release queues is run.
-inline void mouseDragRow(QAbstractItemView* view, int from, int above, bool onTheRow = false) {
+inline void mouseDragRow(QAbstractItemView* view, int from, int above, bool overTheRow = false) {
     QWidget* viewport = view->viewport();
     const QPoint start = view->visualRect(view->model()->index(from, 0)).center();
-    const QPoint end = lineAboveRow(view, above, onTheRow);
+    const QPoint end = lineAboveRow(view, above, overTheRow);
     QTest::mousePress(viewport, Qt::LeftButton, {}, start);
     for (int step = 1; step <= 4; ++step) {
         QTest::mouseMove(viewport, start + (end - start) * step / 4);

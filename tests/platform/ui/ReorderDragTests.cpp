@@ -40,7 +40,7 @@ TEST(ReorderDragTest, PlaceholderMovePutsTheDraggedRowsWhereTheDropLineWas) {
     EXPECT_EQ(placeholderBlockStart(5, {1, 3}, 0), 0);
 }
 
-TEST(ReorderDragTest, ListTakesOnlyItsOwnRowsDroppedBetweenRows) {
+TEST(ReorderDragTest, ListTakesOnlyItsOwnRowsOnTheLineNearestTheDrop) {
     ensureQApplication();
     QTableWidget view(5, 1);
     view.resize(200, 300);
@@ -57,7 +57,11 @@ TEST(ReorderDragTest, ListTakesOnlyItsOwnRowsDroppedBetweenRows) {
     const QRect row4 = view.visualRect(view.model()->index(4, 0));
     std::unique_ptr<QMimeData> data(reorderMimeData(kAddTableViewDataType, {1, 3}));
 
-    EXPECT_FALSE(sendDrop(view.viewport(), *data, row0.center(), Qt::MoveAction));
+    // Anywhere over a row, the drop lands on the row's nearer edge.
+    EXPECT_TRUE(sendDrop(view.viewport(), *data, row0.center() + QPoint(0, row0.height() / 4),
+                         Qt::MoveAction));
+    EXPECT_TRUE(sendDrop(view.viewport(), *data, row4.center() - QPoint(0, row4.height() / 4),
+                         Qt::MoveAction));
     EXPECT_TRUE(sendDrop(view.viewport(), *data, row0.topLeft() + QPoint(5, 1), Qt::MoveAction));
     EXPECT_TRUE(
         sendDrop(view.viewport(), *data, row4.bottomLeft() + QPoint(5, 40), Qt::MoveAction));
@@ -69,9 +73,11 @@ TEST(ReorderDragTest, ListTakesOnlyItsOwnRowsDroppedBetweenRows) {
     enabled = false;
     EXPECT_FALSE(sendDrop(view.viewport(), *data, row0.topLeft() + QPoint(5, 1), Qt::MoveAction));
 
-    ASSERT_EQ(moves.size(), 2u);
-    EXPECT_EQ(moves[0], std::make_pair(std::vector<int>{1, 3}, 0));
-    EXPECT_EQ(moves[1], std::make_pair(std::vector<int>{1, 3}, 5));
+    ASSERT_EQ(moves.size(), 4u);
+    EXPECT_EQ(moves[0], std::make_pair(std::vector<int>{1, 3}, 1));
+    EXPECT_EQ(moves[1], std::make_pair(std::vector<int>{1, 3}, 4));
+    EXPECT_EQ(moves[2], std::make_pair(std::vector<int>{1, 3}, 0));
+    EXPECT_EQ(moves[3], std::make_pair(std::vector<int>{1, 3}, 5));
 }
 
 TEST(ReorderDragTest, AMouseDragMovesTheSelectedLinesWithoutSelectingOrEditing) {
@@ -111,8 +117,11 @@ TEST(ReorderDragTest, AMouseDragMovesTheSelectedLinesWithoutSelectingOrEditing) 
     ASSERT_TRUE(dropLine && dropLine->isVisible());
     EXPECT_NEAR(dropLine->geometry().center().y(), view.visualRect(view.model()->index(4, 0)).top(),
                 2);
-    QTest::mouseMove(view.viewport(), view.visualRect(view.model()->index(2, 0)).center());
-    EXPECT_FALSE(dropLine->isVisible());
+    // Over a row, the line stands at the row's nearer edge.
+    QTest::mouseMove(view.viewport(), lineAboveRow(&view, 3, true));
+    EXPECT_TRUE(dropLine->isVisible());
+    EXPECT_NEAR(dropLine->geometry().center().y(), view.visualRect(view.model()->index(3, 0)).top(),
+                2);
     EXPECT_EQ(selected(), std::vector<int>{1});
     QTest::mouseMove(view.viewport(), lineAboveRow(&view, 4));
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, lineAboveRow(&view, 4));
@@ -129,20 +138,21 @@ TEST(ReorderDragTest, AMouseDragMovesTheSelectedLinesWithoutSelectingOrEditing) 
     EXPECT_EQ(selected(), (std::vector<int>{1, 3}));
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     EXPECT_FALSE(hasOpenEditor(&view));
-    // Released on a line's middle, nothing moves.
-    mouseDragRow(&view, 3, 1, true);
-    EXPECT_EQ(moves.size(), 2u);
+    // Released over a line, they land at its nearer edge.
+    mouseDragRow(&view, 3, 2, true);
+    ASSERT_EQ(moves.size(), 3u);
+    EXPECT_EQ(moves[2], std::make_pair(std::vector<int>{1, 3}, 2));
     // A click on a selected line is still the view's click: it edits that line.
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                       view.visualRect(view.model()->index(3, 0)).center());
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     EXPECT_TRUE(hasOpenEditor(&view));
-    EXPECT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves.size(), 3u);
     // Where reordering is refused, a press-drag is the view's own again.
     enabled = false;
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     mouseDragRow(&view, 0, 3);
-    EXPECT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves.size(), 3u);
     EXPECT_GE(selected().size(), 3u);
 }
