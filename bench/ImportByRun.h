@@ -16,9 +16,11 @@
 namespace bench {
 
 // The file's first line holds the names and, with formatsLine, its second the formats; convert
-// holds ImportOptions::Convert bits, and with utc zoneless texts are read in UTC.
+// holds ImportOptions::Convert bits, and with utc zoneless texts are read in UTC. The schema, when
+// given, makes the table first; that many lines are expected to fail.
 inline void importByRun(const std::string& csv, const std::string& db, bool formatsLine,
-                        int64_t convert, bool utc = false) {
+                        int64_t convert, bool utc = false, const std::string& schema = {},
+                        int64_t failures = 0) {
     class QuietReporter : public ImportRun::Reporter {
       public:
         void status(const std::string&) override {}
@@ -29,6 +31,7 @@ inline void importByRun(const std::string& csv, const std::string& db, bool form
     std::filesystem::remove(db);
     sqlite3* created = nullptr;
     sqlite3_open(db.c_str(), &created);
+    if (!schema.empty()) sqlite3_exec(created, schema.c_str(), nullptr, nullptr, nullptr);
     sqlite3_close(created);
     ImportFileSettings settings = ImportFileSettings::forFile(csv, std::string("t"));
     settings.line1 = ImportFileSettings::FieldNames;
@@ -41,7 +44,9 @@ inline void importByRun(const std::string& csv, const std::string& db, bool form
     ImportRun run({settings}, options, log, reporter);
     DBConnection connection(db, ConnectionKind::Statement);
     run.run(connection, db);
-    if (run.failedRows() != 0 || run.finalStatus() != "Import completed without issues") {
+    if (run.failedRows() != failures ||
+        run.finalStatus() !=
+            (failures ? "Import completed with issues" : "Import completed without issues")) {
         std::fprintf(stderr, "import failed: %s\n", log.text().c_str());
         std::exit(1);
     }

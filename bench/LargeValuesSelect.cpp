@@ -26,11 +26,6 @@ double peakResidentMegabytes() {
     return static_cast<double>(usage.ru_maxrss) / 1024;
 }
 
-std::string loadAverage() {
-    double load[3] = {0, 0, 0};
-    return getloadavg(load, 3) == 3 ? std::to_string(load[0]) : std::string("unknown");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,7 +70,7 @@ int main(int argc, char** argv) {
     std::printf(
         "select and draw, 3 rows: small values %8.2f ms   a 50 MB and a 5 MB blob %8.2f ms"
         "   large/small %.2f (load %s)\n",
-        small * 1e3, large * 1e3, large / small, loadAverage().c_str());
+        small * 1e3, large * 1e3, large / small, bench::loadAverage().c_str());
     sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &used, &sqlitePeak, 0);
     // The process's peak includes making the 50 MB blob.
     std::printf("peak RSS %.0f MB, SQLite's peak while selecting %.1f MB\n",

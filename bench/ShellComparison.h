@@ -48,6 +48,12 @@ class ScratchFolder {
     std::string path_;
 };
 
+// The machine's one-minute load average, as a text for a benchmark's report.
+inline std::string loadAverage() {
+    double load[3] = {0, 0, 0};
+    return getloadavg(load, 3) == 3 ? std::to_string(load[0]) : std::string("unknown");
+}
+
 inline void printComparison(const char* job, double ours, double shell, double megabytes) {
     std::printf(
         "%-28s ours %7.3f s (%7.1f MB/s)   sqlite3 shell %7.3f s (%7.1f MB/s)   "

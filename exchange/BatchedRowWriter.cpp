@@ -1,5 +1,7 @@
 #include "exchange/BatchedRowWriter.h"
 
+#include <cassert>
+
 #include "exchange/ActivityLog.h"
 #include "platform/foundation/Localized.h"
 
@@ -12,16 +14,27 @@ std::string number(int64_t value) {
 }
 }  // namespace
 
-const BoundText* BatchedRowWriter::PendingRows::boundValues() {
-    bound.clear();
-    for (const Value& value : values) {
-        if (value.null) {
-            bound.emplace_back(std::nullopt);
+const BoundText* BatchedRowWriter::KeptRows::boundValues(size_t first, size_t count,
+                                                         std::vector<BoundText>* bound) const {
+    bound->clear();
+    const size_t end = first + count < rows.size() ? rows[first + count].firstValue : sizes.size();
+    for (size_t i = rows[first].firstValue, start = rows[first].textStart; i < end; ++i) {
+        if (sizes[i] == kNull) {
+            bound->emplace_back(std::nullopt);
         } else {
-            bound.emplace_back(std::string_view(text).substr(value.start, value.size));
+            bound->emplace_back(std::string_view(text).substr(start, sizes[i]));
+            start += sizes[i];
         }
     }
-    return bound.data();
+    return bound->data();
+}
+
+void BatchedRowWriter::KeptRows::clear() {
+    assert(waitingRows() == 0);
+    text.clear();
+    sizes.clear();
+    rows.clear();
+    waiting = 0;
 }
 
 BatchedRowWriter::BatchedRowWriter(sqlite3* db, DBInterface::RowInserter& inserter,
@@ -47,6 +60,18 @@ bool BatchedRowWriter::begin() {
         return false;
     }
     lastCommit_ = std::chrono::steady_clock::now();
+    // Only a ROLLBACK rule, a RAISE(ROLLBACK) or an INSERT OR ROLLBACK in a trigger ends the
+    // transaction of a failing row: without one, the rows need not be kept once written.
+    if (schemaMayRollBack_ ||
+        schemaMayRollBack_.prepare(db_,
+                                   "select exists (select 1 from sqlite_master where sql "
+                                   "like '%rollback%')") == SQLITE_OK) {
+        keepWrittenRows_ = sqlite3_step(schemaMayRollBack_.get()) != SQLITE_ROW ||
+                           sqlite3_column_int(schemaMayRollBack_.get(), 0) != 0;
+        sqlite3_reset(schemaMayRollBack_.get());
+    } else {
+        keepWrittenRows_ = true;
+    }
     // What the rollback undid goes first again, before any row.
     if (!uncommittedSql_.empty() && execOnConnection(db_, uncommittedSql_, &error) != SQLITE_OK) {
         events_.log(ActivityLog::Error, error);
@@ -61,41 +86,45 @@ int BatchedRowWriter::runUntilCommitted(const std::string& sql, std::string* err
 }
 
 void BatchedRowWriter::startRow(size_t width) {
-    if (pending_.rows() > 0 && width != pending_.width) flush();
-    pending_.width = width;
+    if (kept_.waitingRows() > 0 && width != kept_.width) flush();
+    kept_.width = width;
+    kept_.rows.push_back({0, kept_.sizes.size(), kept_.text.size(), KeptRows::State::Waiting});
 }
 
 void BatchedRowWriter::addValue(std::string_view value) {
-    pending_.values.push_back({pending_.text.size(), value.size(), false});
-    pending_.text.append(value);
+    kept_.sizes.push_back(value.size());
+    kept_.text.append(value);
 }
 
 void BatchedRowWriter::addNull() {
-    pending_.values.push_back({pending_.text.size(), 0, true});
+    kept_.sizes.push_back(KeptRows::kNull);
 }
 
 bool BatchedRowWriter::endRow(int64_t line) {
-    pending_.lines.push_back(line);
+    kept_.rows.back().line = line;
     // A batch ends with a statement, so that it is kept whole.
     const int64_t batchRoom = options_.batchLines ? kBatchSize - batchLines_ : kBatchSize;
-    const auto rows = static_cast<int64_t>(pending_.rows());
-    if (pending_.width != fieldCount_ || pending_.rows() >= rowsPerStatement_ ||
-        rows >= batchRoom) {
+    const size_t rows = kept_.waitingRows();
+    if (kept_.width != fieldCount_ || rows >= rowsPerStatement_ ||
+        static_cast<int64_t>(rows) >= batchRoom) {
         return flush();
     }
     return true;
 }
 
 bool BatchedRowWriter::flush() {
-    const size_t rows = pending_.rows();
+    const size_t rows = kept_.waitingRows();
     if (rows == 0) return true;
     openBatch();
     bool allWritten = true;
-    const BoundText* values = pending_.boundValues();
+    const size_t first = kept_.waiting;
+    const BoundText* values = kept_.boundValues(first, rows, &bound_);
     int64_t written = 0;
-    if (rows > 1 && insertUnderSavepoint(values, rows, &written, nullptr) == SQLITE_OK) {
+    if (rows > 1 &&
+        insertUnderSavepoint(values, kept_.width, rows, &written, nullptr) == SQLITE_OK) {
         // Row by row, so that the count is told at every hundredth line.
-        for (size_t r = 0; r < rows; ++r) {
+        for (size_t r = first; r < first + rows; ++r) {
+            kept_.rows[r].state = KeptRows::State::Written;
             countWrittenRows(1);
             lineDone(true);
         }
@@ -104,26 +133,27 @@ bool BatchedRowWriter::flush() {
         // line that fails or is ignored is told.
         if (rows > 1 && sqlite3_get_autocommit(db_)) recoverFromRollback();
         for (size_t r = 0; r < rows; ++r) {
-            allWritten &= insertAlone(values + r * pending_.width, pending_.lines[r]);
+            allWritten &= insertAlone(values + r * kept_.width, first + r);
         }
     }
-    pending_.clear();
+    kept_.waiting = kept_.rows.size();
+    if (!keepWrittenRows_) kept_.clear();
     // The clock is read every few rows only: reading it costs as much as binding a row.
     rowsSinceClockRead_ += static_cast<int>(rows);
-    if (!options_.batchLines && rowsSinceClockRead_ >= 16) {
+    if (!batchOpen_ && rowsSinceClockRead_ >= 16) {
         rowsSinceClockRead_ = 0;
         commitIfDue();
     }
     return allWritten;
 }
 
-int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t rows, int64_t* written,
-                                           std::string* error) {
+int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t width, size_t rows,
+                                           int64_t* written, std::string* error) {
     if (!exec(savepoint_, "savepoint import_statement")) {
         appendError(error, sqlite3_errmsg(db_));
         return sqlite3_errcode(db_);
     }
-    int rc = inserter_.insertRows(values, pending_.width, rows, error);
+    int rc = inserter_.insertRows(values, width, rows, error);
     *written = rc == SQLITE_OK ? sqlite3_changes64(db_) : 0;
     // Rows a conflict rule or trigger ignored: they go again one by one to tell which.
     if (rc == SQLITE_OK && rows > 1 && *written < static_cast<int64_t>(rows)) {
@@ -137,32 +167,101 @@ int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t rows,
     return rc;
 }
 
-bool BatchedRowWriter::insertAlone(const BoundText* values, int64_t line) {
+bool BatchedRowWriter::insertAlone(const BoundText* values, size_t row) {
+    KeptRows::Row& kept = kept_.rows[row];
     std::string error;
     int64_t written = 0;
-    const int rc = insertUnderSavepoint(values, 1, &written, &error);
+    const int rc = insertUnderSavepoint(values, kept_.widthOf(row), 1, &written, &error);
     if (rc == SQLITE_OK && written == 1) {
+        kept.state = KeptRows::State::Written;
         countWrittenRows(1);
         lineDone(true);
         return true;
     }
     ++failed_;
     if (rc == SQLITE_OK) {
+        kept.state = KeptRows::State::Ignored;
         events_.log(ActivityLog::Warning,
                     localizedFormat("Line %d was not imported: a conflict rule or trigger of "
                                     "the table ignored it",
-                                    {number(line)}));
+                                    {number(kept.line)}));
         lineDone(false);
         return true;
     }
+    kept.state = KeptRows::State::Failed;
+    tellFailure(kept.line, error);
+    if (sqlite3_get_autocommit(db_)) recoverFromRollback();
+    lineDone(false);
+    return false;
+}
+
+void BatchedRowWriter::recoverFromRollback() {
+    batchLines_ = 0;
+    batchOpen_ = false;
+    if (!keepWrittenRows_) {
+        // Nothing in the schema rolls back (a full disk did): the rows were not kept.
+        loseUncommittedRows();
+        begin();
+        return;
+    }
+    if (!begin()) return;
+    writeAgain();
+    // Committed soon, so that a further rollback has less to write again.
+    lastCommit_ = {};
+}
+
+void BatchedRowWriter::writeAgain() {
+    using State = KeptRows::State;
+    const std::vector<KeptRows::Row>& rows = kept_.rows;
+    size_t aloneUntil = 0;  // the rows before it go alone: their statement failed this time
+    for (size_t row = 0; row < rows.size();) {
+        if (rows[row].state != State::Written && rows[row].state != State::Ignored) {
+            ++row;
+            continue;
+        }
+        // Rows written go in together again; an ignored row goes alone, as it did.
+        const size_t width = kept_.widthOf(row);
+        size_t end = row + 1;
+        while (row >= aloneUntil && rows[row].state == State::Written && end < rows.size() &&
+               end - row < rowsPerStatement_ && rows[end].state == State::Written &&
+               kept_.widthOf(end) == width) {
+            ++end;
+        }
+        const BoundText* values = kept_.boundValues(row, end - row, &boundAgain_);
+        std::string error;
+        int64_t written = 0;
+        if (insertUnderSavepoint(values, width, end - row, &written, &error) == SQLITE_OK) {
+            row = end;
+            continue;
+        }
+        // Only what reads the clock or chance can fail now.
+        if (end - row > 1) {
+            aloneUntil = end;
+        } else {
+            loseOnSecondWrite(row, error);
+            ++row;
+        }
+        if (sqlite3_get_autocommit(db_)) {
+            if (!begin()) return;
+            row = 0;
+        }
+    }
+}
+
+void BatchedRowWriter::loseOnSecondWrite(size_t row, const std::string& error) {
+    KeptRows::Row& kept = kept_.rows[row];
+    if (kept.state == KeptRows::State::Written) {
+        --imported_;
+        --uncommitted_;
+        ++failed_;
+    }
+    kept.state = KeptRows::State::Failed;
+    tellFailure(kept.line, error);
+}
+
+void BatchedRowWriter::tellFailure(int64_t line, const std::string& error) {
     events_.log(ActivityLog::Error,
                 localizedFormat("Line %d could not be imported: %@", {number(line), error}));
-    if (sqlite3_get_autocommit(db_)) {
-        recoverFromRollback();
-    } else {
-        lineDone(false);
-    }
-    return false;
 }
 
 void BatchedRowWriter::countLostLine() {
@@ -204,39 +303,35 @@ void BatchedRowWriter::loseUncommittedRows() {
     uncommitted_ = 0;
 }
 
-void BatchedRowWriter::recoverFromRollback() {
-    loseUncommittedRows();
-    batchLines_ = 0;
-    batchOpen_ = false;
-    begin();
-}
-
 void BatchedRowWriter::endBatch() {
     if (!batchOpen_) return;
     execOnConnection(db_, "release import_batch", nullptr);
     events_.status(localizedFormat("Imported batch of %d row(s)", {number(batchLines_)}));
     batchOpen_ = false;
     batchLines_ = 0;
-    commitIfDue();
 }
 
 bool BatchedRowWriter::commit() {
-    if (sqlite3_get_autocommit(db_)) return true;
     std::string error;
-    if (execOnConnection(db_, "commit", &error) != SQLITE_OK) {
+    if (!sqlite3_get_autocommit(db_) && execOnConnection(db_, "commit", &error) != SQLITE_OK) {
         events_.log(ActivityLog::Error, error);
         execOnConnection(db_, "rollback", nullptr);
         loseUncommittedRows();
+        kept_.clear();
         return false;
     }
     uncommitted_ = 0;
     uncommittedSql_.clear();
+    kept_.clear();
     return true;
 }
 
 void BatchedRowWriter::commitIfDue() {
-    if (batchOpen_ || std::chrono::steady_clock::now() - lastCommit_ < options_.commitInterval)
+    // The rows kept for a rollback are bounded as the wait of other writers is.
+    if (batchOpen_ || (kept_.bytes() < kMostBytesKept &&
+                       std::chrono::steady_clock::now() - lastCommit_ < options_.commitInterval)) {
         return;
+    }
     commit();
     begin();
 }

@@ -3,7 +3,9 @@
 // statement, inside a transaction committed every so often, and with batches a hundred rows under
 // a savepoint of their own. Each statement runs under a savepoint too, so a failing statement
 // leaves nothing of itself whatever the table's conflict rules and triggers are, and its rows go
-// again one by one. What is counted as imported is what SQLite wrote.
+// again one by one. The rows since the last commit are kept: when a ROLLBACK rule or trigger
+// takes the transaction, they are written again, so that only the failing line is lost, as if
+// each line had a transaction of its own. What is counted as imported is what SQLite wrote.
 #include <sqlite3.h>
 
 #include <chrono>
@@ -18,6 +20,8 @@
 class BatchedRowWriter {
   public:
     static constexpr int kBatchSize = 100;
+    // Past this, the rows kept for a rollback are committed, whatever the clock says.
+    static constexpr size_t kMostBytesKept = size_t{16} << 20;
 
     struct Options {
         bool batchLines = false;    // savepoints of kBatchSize rows, kept whole
@@ -62,43 +66,59 @@ class BatchedRowWriter {
     int64_t failed() const { return failed_; }
 
   private:
-    // Rows waiting to go in together in one statement, all of one width, their values kept back
-    // to back in one text.
-    struct PendingRows {
-        struct Value {
-            size_t start, size;
-            bool null;
+    // The rows handed over since the last commit, their values back to back in one text: those
+    // written (or ignored) are written again after a rollback; the waiting ones, all of one
+    // width, go in together at the next flush. Only the waiting rows are kept where nothing in
+    // the schema can roll a transaction back.
+    struct KeptRows {
+        enum class State : uint8_t { Waiting, Written, Ignored, Failed };
+        static constexpr size_t kNull = SIZE_MAX;  // the size of a NULL value
+        struct Row {
+            int64_t line;
+            size_t firstValue, textStart;
+            State state;
         };
-        size_t width = 0;
+        size_t width = 0;    // of the waiting rows
+        size_t waiting = 0;  // the first waiting row
         std::string text;
-        std::vector<Value> values;  // row after row
-        std::vector<int64_t> lines;
-        std::vector<DBInterface::BoundText> bound;  // made as they go in
+        std::vector<size_t> sizes;  // of the values, row after row
+        std::vector<Row> rows;
 
-        size_t rows() const { return lines.size(); }
-        // The values to bind, valid until the next change.
-        const DBInterface::BoundText* boundValues();
-        void clear() {
-            text.clear();
-            values.clear();
-            lines.clear();
+        size_t waitingRows() const { return rows.size() - waiting; }
+        size_t widthOf(size_t row) const {
+            return (row + 1 < rows.size() ? rows[row + 1].firstValue : sizes.size()) -
+                   rows[row].firstValue;
         }
+        size_t bytes() const {
+            return text.size() + sizes.size() * sizeof(size_t) + rows.size() * sizeof(Row);
+        }
+        // The values of count rows from the first, to bind, valid until the next change of bound.
+        const DBInterface::BoundText* boundValues(size_t first, size_t count,
+                                                  std::vector<DBInterface::BoundText>* bound) const;
+        void clear();
     };
 
-    // Runs a statement of the waiting rows' width under a savepoint of its own. A statement of
+    // Runs a statement of rows of one width under a savepoint of its own. A statement of
     // several rows is kept only when it wrote every row; otherwise nothing of it is left (or the
     // transaction is gone, which the caller sees). Written: the rows SQLite wrote.
-    int insertUnderSavepoint(const DBInterface::BoundText* values, size_t rows, int64_t* written,
-                             std::string* error);
-    bool insertAlone(const DBInterface::BoundText* values, int64_t line);
+    int insertUnderSavepoint(const DBInterface::BoundText* values, size_t width, size_t rows,
+                             int64_t* written, std::string* error);
+    // Writes the kept row alone and tells what became of it.
+    bool insertAlone(const DBInterface::BoundText* values, size_t row);
     void openBatch();
     void countWrittenRows(int64_t rows);
     // After each line: the batch and the status told every hundred lines.
     void lineDone(bool written);
-    // The transaction was rolled back: the rows written since the last commit count as failed.
+    // The commit failed: the rows written since the last one count as failed.
     void loseUncommittedRows();
-    // A conflict rule rolled the transaction back: its rows are lost, a new one begins.
+    // A conflict rule or trigger rolled the transaction back: a new one begins with what the
+    // rollback undid.
     void recoverFromRollback();
+    // Writes the rows written since the last commit again, several to a statement.
+    void writeAgain();
+    // A row written again that fails now (a trigger that reads the clock): it is lost after all.
+    void loseOnSecondWrite(size_t row, const std::string& error);
+    void tellFailure(int64_t line, const std::string& error);
     void endBatch();
     bool commit();
     void commitIfDue();
@@ -110,9 +130,12 @@ class BatchedRowWriter {
     const Options options_;
     Events& events_;
     size_t rowsPerStatement_;
-    PendingRows pending_;
+    KeptRows kept_;
+    std::vector<DBInterface::BoundText> bound_, boundAgain_;
     Statement savepoint_, release_, rollbackTo_;
     std::string uncommittedSql_;  // of runUntilCommitted
+    Statement schemaMayRollBack_;
+    bool keepWrittenRows_ = false;  // for the open transaction
 
     int64_t imported_ = 0;
     int64_t failed_ = 0;       // lines not written

@@ -36,6 +36,10 @@ std::string number(int64_t value) {
     return std::to_string(value);
 }
 
+std::string fileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
 std::string trimmedName(const std::string& text) {
     const char* space = " \t\r\n\v\f";
     const size_t first = text.find_first_not_of(space);
@@ -54,10 +58,10 @@ class OpenFile {
     const int fd;
 };
 
-enum class FileContent { DelimitedText, Utf16, NulBytes, ControlCharacters };
+enum class FileContent { DelimitedText, Utf16, NulBytes };
 
-// Delimited text never holds a NUL byte, nor control characters other than tab, the line ends
-// and form feed; binary files almost always hold both, and hold them early.
+// Delimited text never holds a NUL byte; binary files almost always do. Other control characters
+// are text to the reader (a unit separator between fields, a vertical tab inside a value).
 FileContent inspectContent(const std::string& path) {
     OpenFile file(path);
     std::vector<char> block(size_t{1} << 20);
@@ -72,17 +76,8 @@ FileContent inspectContent(const std::string& path) {
             ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
             return FileContent::Utf16;
         }
+        first = false;
         if (std::memchr(bytes, 0, size)) return FileContent::NulBytes;
-        if (first) {
-            first = false;
-            const size_t checked = std::min<size_t>(size, 65536);
-            for (size_t i = 0; i < checked; ++i) {
-                const unsigned char c = bytes[i];
-                if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) {
-                    return FileContent::ControlCharacters;
-                }
-            }
-        }
     }
     return FileContent::DelimitedText;
 }
@@ -181,38 +176,74 @@ ImportRun::Outcome ImportRun::fileFailure(const std::string& fileName, const std
     return Outcome::EndRun;
 }
 
+// The table a file goes into: its fields that take values, in order.
+struct ImportRun::Destination {
+    std::string table;
+    std::vector<std::string> fieldNames;
+    std::vector<int> fieldTypes;
+    bool deleteFirst = false;
+};
+
 ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     const std::string table = settings.cleanedTableName();
     if (table.empty()) return Outcome::Next;
-    const std::string fileName = std::filesystem::path(settings.filePath).filename().string();
+    const std::string fileName = fileNameOf(settings.filePath);
     statusAndLog(localizedFormat("Preparing to import \"%@\" into \"%@\"", {fileName, table}));
 
     // The file is checked against the table before anything is written to it.
-    switch (inspectContent(settings.filePath)) {
-        case FileContent::DelimitedText:
-            break;
-        case FileContent::Utf16:
-            log(ActivityLog::Error,
-                localizedFormat("\"%@\" is UTF-16 text: UTF-16 is not among the text encodings "
-                                "of the import",
-                                {fileName}));
-            return fileFailure(fileName, table);
-        case FileContent::NulBytes:
-            log(ActivityLog::Error,
-                localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes",
-                                {fileName}));
-            return fileFailure(fileName, table);
-        case FileContent::ControlCharacters:
-            log(ActivityLog::Error,
-                localizedFormat("\"%@\" is not a delimited text file: it holds control characters",
-                                {fileName}));
-            return fileFailure(fileName, table);
-    }
+    if (!checkContent(settings.filePath, fileName)) return fileFailure(fileName, table);
     std::vector<std::string> names, formats;
     if (!readNamesAndFormats(settings, &names, &formats)) {
         log(ActivityLog::Error, localizedString("Error getting field names or types from file"));
         return fileFailure(fileName, table);
     }
+    Destination destination;
+    destination.table = table;
+    if (const auto failure = prepareTable(fileName, names, formats, &destination)) return *failure;
+    if (stopImport_) return Outcome::EndRun;
+
+    statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
+    OpenFile file(settings.filePath);
+    if (file.fd < 0) {
+        log(ActivityLog::Error,
+            localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));
+        return fileFailure(fileName, table);
+    }
+    const int64_t lines = countRecords(settings, file.fd);
+    log(ActivityLog::Information,
+        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(lines)}));
+    reporter_.resetProgress();
+
+    std::optional<FileCounts> counts;
+    const Outcome outcome = writeRecords(settings, file.fd, destination, lines, &counts);
+    if (counts) logCounts(fileName, *counts);
+    return outcome;
+}
+
+bool ImportRun::checkContent(const std::string& path, const std::string& fileName) {
+    switch (inspectContent(path)) {
+        case FileContent::DelimitedText:
+            return true;
+        case FileContent::Utf16:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is UTF-16 text: UTF-16 is not among the text encodings "
+                                "of the import",
+                                {fileName}));
+            return false;
+        case FileContent::NulBytes:
+            log(ActivityLog::Error,
+                localizedFormat("\"%@\" is not a delimited text file: it holds NUL bytes",
+                                {fileName}));
+            return false;
+    }
+    return false;
+}
+
+std::optional<ImportRun::Outcome> ImportRun::prepareTable(const std::string& fileName,
+                                                          const std::vector<std::string>& names,
+                                                          const std::vector<std::string>& formats,
+                                                          Destination* destination) {
+    const std::string& table = destination->table;
     std::vector<int> types;
     for (const std::string& format : formats) {
         types.push_back(static_cast<int>(getColumnTypeFromString(format)));
@@ -244,57 +275,55 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
         return fileFailure(fileName, table);
     }
     // Generated and hidden columns take no values: rows fill the other fields in order.
-    std::vector<std::string> fieldNames;
-    std::vector<int> fieldTypes;
     for (size_t i = 0; i < model.names.size(); ++i) {
         if (model.hiddenFields.count(model.names[i])) continue;
-        fieldNames.push_back(model.names[i]);
-        fieldTypes.push_back(i < model.types.size() ? model.types[i]
-                                                    : static_cast<int>(kFieldTypeText));
+        destination->fieldNames.push_back(model.names[i]);
+        destination->fieldTypes.push_back(
+            i < model.types.size() ? model.types[i] : static_cast<int>(kFieldTypeText));
     }
-    if (fieldNames.size() != formats.size()) {
-        log(ActivityLog::Error, localizedFormat("%d types in table but %d types in file",
-                                                {number(static_cast<int64_t>(fieldNames.size())),
-                                                 number(static_cast<int64_t>(formats.size()))}));
+    if (destination->fieldNames.size() != formats.size()) {
+        log(ActivityLog::Error,
+            localizedFormat("%d types in table but %d types in file",
+                            {number(static_cast<int64_t>(destination->fieldNames.size())),
+                             number(static_cast<int64_t>(formats.size()))}));
         return fileFailure(fileName, table);
     }
-    const bool deleteFirst = options_.deleteAllRowsFirst && !handledTables_.count(table);
+    destination->deleteFirst = options_.deleteAllRowsFirst && !handledTables_.count(table);
     handledTables_.insert(table);
-    if (stopImport_) return Outcome::EndRun;
+    return std::nullopt;
+}
 
-    statusAndLog(localizedFormat("Importing \"%@\" into \"%@\"", {fileName, table}));
+int64_t ImportRun::countRecords(const ImportFileSettings& settings, int fd) {
     // Counted first, so that the bar moves by a hundredth of the records. Counted by the reader
     // itself: a quote inside an unquoted value, which opens nothing, would make a count by quote
     // bytes swallow the rest of the file.
-    OpenFile file(settings.filePath);
     const int64_t lines =
-        file.fd < 0
-            ? 0
-            : FieldsAndLinesParser(file.fd, settings.readerEncoding(), settings.separatorString(),
-                                   settings.quoteString(), settings.lineEnds())
-                  .countRecords();
-    if (file.fd >= 0) ::lseek(file.fd, 0, SEEK_SET);
-    if (file.fd < 0) {
-        log(ActivityLog::Error,
-            localizedFormat("Could not open the file for reading, errno %d", {number(errno)}));
-        return fileFailure(fileName, table);
-    }
-    log(ActivityLog::Information,
-        localizedFormat("Number of lines in \"%@\": %d", {fileName, number(lines)}));
-    reporter_.resetProgress();
+        FieldsAndLinesParser(fd, settings.readerEncoding(), settings.separatorString(),
+                             settings.quoteString(), settings.lineEnds())
+            .countRecords();
+    ::lseek(fd, 0, SEEK_SET);
+    return lines;
+}
 
-    RowInserter inserter(connection_->handle(), table, fieldNames);
+ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, int fd,
+                                           const Destination& destination, int64_t lines,
+                                           std::optional<FileCounts>* counts) {
+    const std::string& table = destination.table;
+    RowInserter inserter(connection_->handle(), table, destination.fieldNames);
     BatchedRowWriter::Options writing;
     writing.batchLines = options_.batchLines;
     // Rows failing one by one may bail.
     writing.rowsOneByOne = options_.bailFlags & ImportOptions::BailOnError;
     writing.commitInterval = options_.commitInterval;
-    BatchedRowWriter writer(connection_->handle(), inserter, fieldNames.size(), writing, *this);
-    if (!writer.begin()) return fileFailure(fileName, table);
-    if (deleteFirst) {
+    BatchedRowWriter writer(connection_->handle(), inserter, destination.fieldNames.size(), writing,
+                            *this);
+    if (!writer.begin()) {
+        return fileFailure(fileNameOf(settings.filePath), table);
+    }
+    if (destination.deleteFirst) {
         // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
         log(ActivityLog::Information, localizedFormat("Deleting all rows in \"%@\"", {table}));
-        error.clear();
+        std::string error;
         // Also after a conflict rule rolled that transaction back: the old rows never mix with
         // the new ones.
         if (writer.runUntilCommitted("delete from " + quoteIdentifier(table), &error) !=
@@ -307,26 +336,30 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     }
 
     percentShown_ = 0;
-    const Outcome outcome = importRecords(settings, file.fd, writer, fieldTypes, lines);
+    const Outcome outcome = importRecords(settings, fd, writer, destination.fieldTypes, lines);
     showProgress(100);
-    if (writer.finish() && deleteFirst) {
+    if (writer.finish() && destination.deleteFirst) {
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
-    runImported_ += writer.imported();
-    runFailed_ += writer.failed();
-    if (!options_.batchLines && writer.imported() + writer.failed() > 0) {
-        reporter_.status(localizedFormat("Imported %d row(s)", {number(writer.imported())}));
-        if (writer.failed() > 0) {
+    *counts = FileCounts{writer.imported(), writer.failed()};
+    return outcome;
+}
+
+void ImportRun::logCounts(const std::string& fileName, const FileCounts& counts) {
+    runImported_ += counts.imported;
+    runFailed_ += counts.failed;
+    if (!options_.batchLines && counts.imported + counts.failed > 0) {
+        reporter_.status(localizedFormat("Imported %d row(s)", {number(counts.imported)}));
+        if (counts.failed > 0) {
             log(ActivityLog::Information,
-                localizedFormat("Failed to import %d row(s)", {number(writer.failed())}));
+                localizedFormat("Failed to import %d row(s)", {number(counts.failed)}));
         }
     }
     log(ActivityLog::Information, localizedFormat("Number of imported lines from \"%@\": %d",
-                                                  {fileName, number(writer.imported())}));
-    log(writer.failed() > 0 ? ActivityLog::Error : ActivityLog::Information,
+                                                  {fileName, number(counts.imported)}));
+    log(counts.failed > 0 ? ActivityLog::Error : ActivityLog::Information,
         localizedFormat("Number of failed lines from \"%@\": %d",
-                        {fileName, number(writer.failed())}));
-    return outcome;
+                        {fileName, number(counts.failed)}));
 }
 
 bool ImportRun::readNamesAndFormats(const ImportFileSettings& settings,

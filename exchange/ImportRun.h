@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -69,7 +70,25 @@ class ImportRun : private BatchedRowWriter::Events {
   private:
     enum class Outcome { Next, EndRun };
 
+    struct Destination;
+    struct FileCounts {
+        int64_t imported = 0, failed = 0;
+    };
+
+    // A file's phases: its content checked, its names and formats read, the table made or
+    // checked, its records counted and written, the counts logged.
     Outcome importFile(const ImportFileSettings& settings);
+    bool checkContent(const std::string& path, const std::string& fileName);
+    // The outcome of a failure, none when the table is ready for the rows.
+    std::optional<Outcome> prepareTable(const std::string& fileName,
+                                        const std::vector<std::string>& names,
+                                        const std::vector<std::string>& formats,
+                                        Destination* destination);
+    static int64_t countRecords(const ImportFileSettings& settings, int fd);
+    // Counts are given when the writer ran.
+    Outcome writeRecords(const ImportFileSettings& settings, int fd, const Destination& destination,
+                         int64_t lines, std::optional<FileCounts>* counts);
+    void logCounts(const std::string& fileName, const FileCounts& counts);
     bool readNamesAndFormats(const ImportFileSettings& settings, std::vector<std::string>* names,
                              std::vector<std::string>* formats);
     Outcome fileFailure(const std::string& fileName, const std::string& table);

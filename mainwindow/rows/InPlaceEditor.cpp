@@ -9,6 +9,7 @@
 #include "mainwindow/rows/GridSelection.h"
 #include "mainwindow/rows/GridSurface.h"
 #include "mainwindow/rows/RowsDataPort.h"
+#include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/PendingInput.h"
 #include "platform/ui/QtStrings.h"
 
@@ -125,6 +126,8 @@ void InPlaceEditor::moveFocusForEditing(TextCommand command) {
     RowIndex rowIndex = state_.selection.focusedRowIndex;
     FieldIndex field = state_.selection.focusedFieldIndex;
     FieldIndex lastField = port.lastFieldIndex();
+    // Where the fields shown start when the new cell needs it; none keeps them where they are.
+    FieldIndex firstField;
     switch (command) {
         case TextCommand::MoveUp:
             rowIndex = std::max(RowIndex(0), rowIndex - 1);
@@ -135,26 +138,32 @@ void InPlaceEditor::moveFocusForEditing(TextCommand command) {
         case TextCommand::InsertTab:
             if (field < lastField) {
                 field = rows_.nextFieldIndexInViewport(field);
+                // A field right of those shown brings the fields along by one, as a step right.
+                if (dataPort_.tableViewColumnFromFieldIndex(field).value >=
+                    rows_.numberOfColumns()) {
+                    firstField = std::min(port.firstFieldIndexInDataPort + 1, lastField);
+                }
             } else if (rowIndex.value < port.totalRows - 1) {
                 ++rowIndex;
-                field = kFirstFieldIndex;
+                field = firstField = kFirstFieldIndex;
             }
             break;
         case TextCommand::InsertBacktab:
             if (field > kFirstFieldIndex) {
                 --field;
             } else if (rowIndex.value >= 1) {
+                // The previous row is entered from its end: the fields shown start at its last.
                 --rowIndex;
-                field = lastField;
+                field = firstField = lastField;
             }
             break;
         default:
             return;
     }
-    focusCellShowingIt(rowIndex, field);
+    focusCellShowingIt(rowIndex, field, firstField);
 }
 
-void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
+void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field, FieldIndex firstField) {
     state_.assertConsistent();
     auto& port = state_.dataPort;
     auto& selection = state_.selection;
@@ -168,9 +177,13 @@ void InPlaceEditor::focusCellShowingIt(RowIndex rowIndex, FieldIndex field) {
     if (rowIndex < firstRow) firstRow = rowIndex;
     if (rowIndex >= firstRow + rows) firstRow = rowIndex - (rows - 1);
     GridColumn column = dataPort_.tableViewColumnFromFieldIndex(field);
-    bool fieldsMove = column.value < 1 || column.value >= rows_.numberOfColumns();
+    // A field off the grid is shown first, unless the caller chose where the fields start.
+    if (firstField.isNone() && (column.value < 1 || column.value >= rows_.numberOfColumns())) {
+        firstField = field;
+    }
+    bool fieldsMove = !firstField.isNone() && firstField != port.firstFieldIndexInDataPort;
     if (fieldsMove) {
-        port.firstFieldIndexInDataPort = field;
+        port.firstFieldIndexInDataPort = firstField;
         rows_.updateColumns(window_.selectedTableNameIfOnlyOne());
     }
     if (firstRow != port.firstRowIndexInDataPort || fieldsMove) {
@@ -194,7 +207,7 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     // A failed edit offered again is written again only at the user's word: a key that ends it
     // or a change typed into it. Ended any other way (a click elsewhere, a reload) it is dropped.
     if (offered && !control->isModified()) return;
-    std::string text = toStdString(control->text());
+    std::string text = toStdString(CellTextField::wholeTextOf(control));
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
     if (changed) writeEdit(std::move(*target), text);
@@ -257,9 +270,9 @@ void InPlaceEditor::reopenFailedEdit() {
         focusCellShowingIt(focusedRow, focusedField);
     } else {
         beginEditingCell(row, column);
-        auto* control = qobject_cast<QLineEdit*>(rows_.cellEditor());
+        auto* control = qobject_cast<CellTextField*>(rows_.cellEditor());
         if (control) {
-            control->setText(toQString(failed->text));
+            control->setWholeText(toQString(failed->text));
             offeredEditor_ = control;
         }
     }

@@ -62,7 +62,8 @@ class InPlaceEditor : public QObject {
     void reopenFailedEdit();
     // Moves the focus by rows or fields, bringing the data port along, for the edit that follows.
     void moveFocusForEditing(TextCommand command);
-    void focusCellShowingIt(RowIndex rowIndex, FieldIndex field);
+    // Focuses the cell, the data port brought along; with firstField the fields shown start there.
+    void focusCellShowingIt(RowIndex rowIndex, FieldIndex field, FieldIndex firstField = {});
 
     GridSurface& rows_;
     DatabaseWindow& window_;

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <random>
+
 #include "Common/SchemaChanges.h"
 #include "exchange/ImportConsole.h"
 #include "exchange/ImportDestinationSheet.h"
@@ -326,4 +328,65 @@ TEST_F(ImportConsoleTest, TheHintNamesTheRightClickThatOpensAFilesOptions) {
         for (QAction* item : menu->actions()) titles << item->text();
     }));
     EXPECT_TRUE(titles.contains("Field Separator"));
+}
+
+// Control characters other than NUL are text: a vertical tab or escape inside a value, the unit
+// separator chosen to part the fields. Only a NUL byte says a file is not text.
+TEST_F(ImportConsoleTest, ControlCharactersAreImportedAsTextAndOnlyNulBytesAreRefused) {
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    auto importListed = [&] {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
+        button->click();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+        const QString status = console->statusText();
+        table->selectAll();
+        console->importViewDeleteButtonPressed();
+        return status;
+    };
+    console->addFilePaths(
+        {file("tabs.txt", "1\tfirst\vsecond\n2\t\x1B[1mbold\x1B[0m del\x7F\n"), file("units.txt",
+                                                                                     "3\x1F"
+                                                                                     "a\x1E"
+                                                                                     "b\n4\x1F"
+                                                                                     "c\n")},
+        std::nullopt);
+    table->clearSelection();
+    console->setClickedRow(1);
+    TextEntrySheet::setTestResponder([](const TextEntrySheet&) { return QString("\x1F"); });
+    console->importViewFieldSeparatorMenuItemClicked(ImportFileSettings::Other);
+    console->setClickedRow(-1);
+    EXPECT_EQ(importListed(), "Import completed without issues");
+    EXPECT_EQ(directQuery(db,
+                          "select \"Field 1\" || '|' || \"Field 2\" from tabs union all "
+                          "select \"Field 1\" || '|' || \"Field 2\" from units"),
+              (std::vector<std::string>{"1|first\vsecond", "2|\x1B[1mbold\x1B[0m del\x7F",
+                                        "3|a\x1E"
+                                        "b",
+                                        "4|c"}));
+
+    // Random bytes without a NUL go in, their invalid UTF-8 warned about; with one NUL they
+    // are refused.
+    std::mt19937 random(11);
+    std::string bytes;
+    while (bytes.size() < 4000) {
+        if (const char c = static_cast<char>(random() % 256)) bytes += c;
+    }
+    console->addFilePaths({file("noise.bin", bytes)}, std::nullopt);
+    EXPECT_EQ(importListed(), "Import completed with issues");
+    EXPECT_EQ(directQuery(db, "select count(*) > 0 from noise"), std::vector<std::string>{"1"});
+    bool warned = false;
+    for (const auto& entry : console->importLog().entries()) {
+        warned |= entry.type == ActivityLog::Warning &&
+                  entry.message.find("Invalid") != std::string::npos;
+    }
+    EXPECT_TRUE(warned);
+
+    bytes[2000] = '\0';
+    console->addFilePaths({file("nul.bin", bytes)}, std::nullopt);
+    EXPECT_EQ(importListed(), "Import completed with issues");
+    EXPECT_EQ(directQuery(db, "select count(*) from sqlite_master where name = 'nul'"),
+              std::vector<std::string>{"0"});
+    EXPECT_EQ(console->importLog().entries().at(2).message,
+              "\"nul.bin\" is not a delimited text file: it holds NUL bytes");
+    EXPECT_TRUE(console->urlsToImport().empty());
 }

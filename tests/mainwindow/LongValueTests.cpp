@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "mainwindow/HeldValues.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
@@ -241,4 +242,46 @@ TEST_F(LongValueTest, ALongRawValueIsCopiedAsTheHexTextTheGridShows) {
         QApplication::processEvents();
         EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), expected)) << row;
     }
+}
+
+TEST_F(LongValueTest, AFiveMillionCharacterTextIsEditedInAWindowAndWrittenWhole) {
+    run("create table huge (name text, body text); insert into huge values ('long', "
+        "printf('%.5000000c', 'z') || 'tail')");
+    const std::string whole = readBack("select body from huge");
+    ASSERT_EQ(whole.size(), 5000004u);
+    showGrid("huge");
+    // Each edit is read back whole; the line edit holds only the part around the cursor.
+    auto edit = [&](const std::function<void(QLineEdit*)>& keys) {
+        doubleClick(0, 2);
+        QLineEdit* field = openedEditor();
+        ASSERT_NE(field, nullptr);
+        EXPECT_LT(field->text().size(), 100000);
+        keys(field);
+        QTest::keyClick(field, Qt::Key_Return);
+        QApplication::processEvents();
+        ASSERT_EQ(editor(), nullptr);
+    };
+    // Typed and taken back: the text written is the text read.
+    edit([](QLineEdit* field) {
+        QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(field, "!");
+        QTest::keyClick(field, Qt::Key_Backspace);
+    });
+    EXPECT_TRUE(sameText(readBack("select body from huge"), whole));
+    edit([](QLineEdit* field) {
+        QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(field, "!");
+    });
+    EXPECT_TRUE(sameText(readBack("select body from huge"), whole + "!"));
+    edit([](QLineEdit* field) {
+        QTest::keyClick(field, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClicks(field, "<");
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClick(field, Qt::Key_Backspace);
+        QTest::keyClicks(field, ">");
+    });
+    EXPECT_TRUE(sameText(readBack("select body from huge"), "<" + whole + ">"));
+    // Everything selected, as the editor opens, and typed over.
+    edit([](QLineEdit* field) { QTest::keyClicks(field, "short"); });
+    EXPECT_EQ(readBack("select body from huge"), "short");
 }

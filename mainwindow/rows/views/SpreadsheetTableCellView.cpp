@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include <limits>
 #include <optional>
 
+#include "mainwindow/rows/views/CellTextField.h"
 #include "mainwindow/rows/views/LongCellText.h"
 #include "mainwindow/rows/views/RowsTableModel.h"
 
@@ -34,6 +34,7 @@ void drawFramedFill(QPainter* painter, const QRect& bounds, const QColor& color)
 }
 
 std::optional<TextCommand> commandForKey(const QKeyEvent* key) {
+    const bool plain = !(key->modifiers() & ~Qt::KeypadModifier);
     switch (key->key()) {
         case Qt::Key_Escape:
             return TextCommand::Cancel;
@@ -45,10 +46,11 @@ std::optional<TextCommand> commandForKey(const QKeyEvent* key) {
                                                         : TextCommand::InsertTab;
         case Qt::Key_Backtab:
             return TextCommand::InsertBacktab;
+        // With a modifier these move or select within the text, as in any text field.
         case Qt::Key_Up:
-            return TextCommand::MoveUp;
+            return plain ? std::optional(TextCommand::MoveUp) : std::nullopt;
         case Qt::Key_Down:
-            return TextCommand::MoveDown;
+            return plain ? std::optional(TextCommand::MoveDown) : std::nullopt;
         default:
             return std::nullopt;
     }
@@ -125,11 +127,8 @@ void SpreadsheetTableCellView::paint(QPainter* painter, const QStyleOptionViewIt
 
 QWidget* SpreadsheetTableCellView::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                                 const QModelIndex& index) const {
-    auto* editor = new QLineEdit(parent);
+    auto* editor = new CellTextField(parent);
     editor->setFrame(false);
-    // A line edit cuts its text at 32,767 characters unless told otherwise: the end of a long
-    // value would be written away by an edit that did not touch it.
-    editor->setMaxLength(std::numeric_limits<int>::max());
     editor->setProperty(kRowIndexProperty, index.data(RowsTableModel::RowIndexRole));
     editor->setProperty(kFieldIndexProperty, index.data(RowsTableModel::FieldIndexRole));
     editor->setPlaceholderText(index.data(RowsTableModel::PlaceholderRole).toString());
@@ -140,7 +139,9 @@ QWidget* SpreadsheetTableCellView::createEditor(QWidget* parent, const QStyleOpt
 
 void SpreadsheetTableCellView::setEditorData(QWidget* editor, const QModelIndex& index) const {
     // The stored text, not the display form; NULL edits as an empty text.
-    static_cast<QLineEdit*>(editor)->setText(index.data(Qt::EditRole).toString());
+    // Taken on its own, so that the field holds the only copy of a long text.
+    QString text = index.data(Qt::EditRole).toString();
+    static_cast<CellTextField*>(editor)->setWholeText(std::move(text));
 }
 
 void SpreadsheetTableCellView::setModelData(QWidget* editor, QAbstractItemModel*,

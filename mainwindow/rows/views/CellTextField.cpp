@@ -1,0 +1,385 @@
+#include "mainwindow/rows/views/CellTextField.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+// Enough either side of a position to find the character it lies in.
+constexpr qsizetype kCharacterReach = 32;
+
+bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::StandardKey> keys) {
+    return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
+}
+
+// Up and Down with a modifier, which a line edit leaves alone: to the start or end of the text,
+// selecting with Shift.
+bool isVertical(const QKeyEvent* event, int key) {
+    return event->key() == key &&
+           (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+}
+
+bool isToStart(const QKeyEvent* event, bool select) {
+    if (isVertical(event, Qt::Key_Up))
+        return select == bool(event->modifiers() & Qt::ShiftModifier);
+    return select ? matchesAny(event,
+                               {QKeySequence::SelectStartOfDocument,
+                                QKeySequence::SelectStartOfLine, QKeySequence::SelectStartOfBlock})
+                  : matchesAny(event,
+                               {QKeySequence::MoveToStartOfDocument,
+                                QKeySequence::MoveToStartOfLine, QKeySequence::MoveToStartOfBlock});
+}
+
+bool isToEnd(const QKeyEvent* event, bool select) {
+    if (isVertical(event, Qt::Key_Down)) {
+        return select == bool(event->modifiers() & Qt::ShiftModifier);
+    }
+    return select
+               ? matchesAny(event, {QKeySequence::SelectEndOfDocument,
+                                    QKeySequence::SelectEndOfLine, QKeySequence::SelectEndOfBlock})
+               : matchesAny(event, {QKeySequence::MoveToEndOfDocument,
+                                    QKeySequence::MoveToEndOfLine, QKeySequence::MoveToEndOfBlock});
+}
+
+// A key that moves the cursor and extends the selection with it.
+bool extendsSelection(const QKeyEvent* event) {
+    return matchesAny(event, {QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
+                              QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord,
+                              QKeySequence::SelectStartOfLine, QKeySequence::SelectEndOfLine,
+                              QKeySequence::SelectStartOfBlock, QKeySequence::SelectEndOfBlock,
+                              QKeySequence::SelectStartOfDocument,
+                              QKeySequence::SelectEndOfDocument, QKeySequence::SelectAll});
+}
+
+// A key whose whole effect on a selection is to take it away.
+bool erasesSelection(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
+           matchesAny(event, {QKeySequence::Cut, QKeySequence::Delete, QKeySequence::Backspace,
+                              QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord,
+                              QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine});
+}
+
+// A key that puts text in the selection's place.
+bool replacesSelection(const QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste)) return true;
+    const QString text = event->text();
+    return !text.isEmpty() && text.at(0).isPrint() &&
+           !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+}
+
+// The direction of the first character that has one of its own.
+std::optional<Qt::LayoutDirection> firstStrongDirection(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        switch (QChar::direction(c)) {
+            case QChar::DirL:
+                return Qt::LeftToRight;
+            case QChar::DirR:
+            case QChar::DirAL:
+                return Qt::RightToLeft;
+            default:
+                break;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+CellTextField::CellTextField(QWidget* parent, qsizetype wholeLimit, qsizetype windowSize,
+                             qsizetype margin)
+    : QLineEdit(parent), wholeLimit_(wholeLimit), windowSize_(windowSize), margin_(margin) {
+    // A line edit cuts its text at 32,767 characters unless told otherwise: the end of a long
+    // value would be written away by an edit that did not touch it.
+    setMaxLength(std::numeric_limits<int>::max());
+    connect(this, &QLineEdit::selectionChanged, this, &CellTextField::selectionDidChange);
+}
+
+QString CellTextField::wholeTextOf(const QLineEdit* editor) {
+    if (auto* field = qobject_cast<const CellTextField*>(editor)) return field->wholeText();
+    return editor->text();
+}
+
+void CellTextField::setWholeText(QString text) {
+    wideAnchor_.reset();
+    pendingCursor_.reset();
+    after_.clear();
+    placing_ = true;
+    setText(QString());
+    placing_ = false;
+    // Held before the (empty) window, so that placing the window at the end takes what it shows.
+    const qsizetype length = text.size();
+    before_ = std::move(text);
+    placeWindow(length, length, true);
+}
+
+QString CellTextField::wholeText() const {
+    if (!holdsPart()) return text();
+    return before_ + text() + after_;
+}
+
+qsizetype CellTextField::wholeAnchorPosition() const {
+    if (wideAnchor_) return *wideAnchor_;
+    if (!hasSelectedText()) return wholeCursorPosition();
+    const qsizetype start = selectionStart();
+    return before_.size() + (cursorPosition() == start ? selectionEnd() : start);
+}
+
+QString CellTextField::wholeSlice(qsizetype from, qsizetype to) const {
+    QString slice;
+    if (to <= from) return slice;
+    slice.reserve(to - from);
+    const QString window = text();
+    qsizetype partStart = 0;
+    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
+        const qsizetype low = std::max(from, partStart);
+        const qsizetype high = std::min(to, partStart + part.size());
+        if (low < high) slice += part.mid(low - partStart, high - low);
+        partStart += part.size();
+    }
+    return slice;
+}
+
+qsizetype CellTextField::characterStartAtOrBefore(qsizetype position) const {
+    const qsizetype length = wholeLength();
+    if (position <= 0 || position >= length) return position;
+    const qsizetype from = std::max<qsizetype>(0, position - kCharacterReach);
+    const QString around = wholeSlice(from, std::min(length, position + kCharacterReach));
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, around);
+    finder.setPosition(position - from);
+    if (finder.isAtBoundary()) return position;
+    const qsizetype previous = finder.toPreviousBoundary();
+    // The slice's own start is no boundary of the text unless it is the text's start.
+    if (previous > 0 || (previous == 0 && from == 0)) return from + previous;
+    return around.at(position - from).isLowSurrogate() ? position - 1 : position;
+}
+
+Qt::LayoutDirection CellTextField::wholeDirection() const {
+    const QString window = text();
+    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
+        if (std::optional<Qt::LayoutDirection> direction = firstStrongDirection(part)) {
+            return *direction;
+        }
+    }
+    return Qt::LeftToRight;
+}
+
+qsizetype CellTextField::startInWholeDirection(qsizetype start, qsizetype end) const {
+    const Qt::LayoutDirection whole = wholeDirection();
+    if (start == 0 ||
+        firstStrongDirection(wholeSlice(start, end)).value_or(Qt::LeftToRight) == whole) {
+        return start;
+    }
+    // The window starts at the last letter of that direction before it, within reach.
+    const qsizetype from = std::max<qsizetype>(0, start - windowSize_);
+    const QString earlier = wholeSlice(from, start);
+    for (qsizetype i = earlier.size(); i-- > 0;) {
+        // A half of a surrogate pair counts as a letter left to right; the pair rarely is.
+        if (earlier.at(i).isSurrogate()) continue;
+        const QChar::Direction direction = earlier.at(i).direction();
+        const bool rightToLeft = direction == QChar::DirR || direction == QChar::DirAL;
+        if ((direction == QChar::DirL || rightToLeft) &&
+            rightToLeft == (whole == Qt::RightToLeft)) {
+            return characterStartAtOrBefore(from + i);
+        }
+    }
+    return start;
+}
+
+void CellTextField::regroup(qsizetype start, qsizetype end) {
+    const qsizetype oldStart = before_.size(), oldEnd = oldStart + text().size();
+    // Both slices are taken before either part changes.
+    const QString toBefore = start > oldStart ? wholeSlice(oldStart, start) : QString();
+    const QString toAfter = end < oldEnd ? wholeSlice(end, oldEnd) : QString();
+    if (start > oldStart) {
+        before_ += toBefore;
+    } else {
+        before_.truncate(start);
+    }
+    if (end < oldEnd) {
+        after_.prepend(toAfter);
+    } else {
+        after_.remove(0, end - oldEnd);
+    }
+    // A jump across the text leaves a part's room mostly empty: it goes, so that the text is
+    // held about once.
+    for (QString* part : {&before_, &after_}) {
+        if (part->capacity() > 2 * (part->size() + windowSize_)) part->squeeze();
+    }
+}
+
+void CellTextField::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
+    const qsizetype length = wholeLength();
+    const qsizetype start = before_.size(), end = start + text().size();
+    const bool roomBefore = start == 0 || cursor - start >= margin_;
+    const bool roomAfter = end == length || end - cursor >= margin_;
+    if (always || !roomBefore || !roomAfter) {
+        qsizetype newStart = 0, newEnd = length;
+        if (length > wholeLimit_) {
+            const qsizetype around =
+                std::clamp<qsizetype>(cursor - windowSize_ / 2, 0, length - windowSize_);
+            newEnd = around + windowSize_;
+            if (newEnd < length) newEnd = characterStartAtOrBefore(newEnd);
+            newStart = characterStartAtOrBefore(around);
+            newStart = startInWholeDirection(newStart, newEnd);
+        }
+        if (newStart != start || newEnd != end) {
+            const bool modified = isModified();
+            const QString window = wholeSlice(newStart, newEnd);
+            regroup(newStart, newEnd);
+            placing_ = true;
+            setText(window);
+            setModified(modified);
+            placing_ = false;
+        }
+    }
+    showSelection(anchor, cursor);
+}
+
+void CellTextField::showSelection(qsizetype anchor, qsizetype cursor) {
+    const qsizetype start = before_.size(), size = text().size();
+    const qsizetype at = cursor - start;
+    qsizetype from = anchor - start;
+    wideAnchor_.reset();
+    if (from < 0 || from > size) {
+        wideAnchor_ = anchor;
+        from = from < 0 ? 0 : size;
+    }
+    placing_ = true;
+    if (from == at) {
+        setCursorPosition(static_cast<int>(at));
+    } else {
+        setSelection(static_cast<int>(from), static_cast<int>(at - from));
+    }
+    placing_ = false;
+}
+
+void CellTextField::selectionDidChange() {
+    if (placing_ || !holdsPart() || wideAnchor_ || !hasSelectedText()) return;
+    if (selectionStart() != 0 || selectionEnd() != text().size()) return;
+    // The line edit is still at work: the window is moved after it.
+    const qsizetype length = wholeLength();
+    const bool forward = cursorPosition() == text().size();
+    wideAnchor_ = forward ? 0 : length;
+    pendingCursor_ = forward ? length : 0;
+    QMetaObject::invokeMethod(this, &CellTextField::settle, Qt::QueuedConnection);
+}
+
+void CellTextField::settle() {
+    if (!pendingCursor_) return;
+    const qsizetype anchor = *wideAnchor_, cursor = *pendingCursor_;
+    pendingCursor_.reset();
+    placeWindow(anchor, cursor, true);
+}
+
+void CellTextField::deleteWideSelection() {
+    const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
+    const qsizetype from = std::min(anchor, cursor), to = std::max(anchor, cursor);
+    wideAnchor_.reset();
+    // What lies between the parts, the selection, is dropped with the window.
+    regroup(from, to);
+    placing_ = true;
+    setText(QString());
+    placing_ = false;
+    placeWindow(from, from, true);
+    setModified(true);
+}
+
+bool CellTextField::moveToTextEnd(const QKeyEvent* event) {
+    if (event->matches(QKeySequence::SelectAll)) {
+        placeWindow(0, wholeLength());
+        return true;
+    }
+    const bool select = isToStart(event, true) || isToEnd(event, true);
+    qsizetype target;
+    if (isToStart(event, select)) {
+        target = 0;
+    } else if (isToEnd(event, select)) {
+        target = wholeLength();
+    } else {
+        return false;
+    }
+    placeWindow(select ? wholeAnchorPosition() : target, target);
+    return true;
+}
+
+bool CellTextField::actOnWideSelection(const QKeyEvent* event) {
+    if (!wideAnchor_) return false;
+    const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
+    if (event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut)) {
+        QApplication::clipboard()->setText(
+            wholeSlice(std::min(anchor, cursor), std::max(anchor, cursor)));
+        if (event->matches(QKeySequence::Copy)) return true;
+    }
+    if (erasesSelection(event)) {
+        deleteWideSelection();
+        return true;
+    }
+    if (replacesSelection(event)) {
+        deleteWideSelection();
+        return false;
+    }
+    if (extendsSelection(event)) return false;
+    // A step or an undo starts from the cursor, as the line edit's own; other keys (a modifier
+    // pressed alone) leave the selection be.
+    if (matchesAny(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
+                           QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord,
+                           QKeySequence::Undo, QKeySequence::Redo})) {
+        placeWindow(cursor, cursor);
+    }
+    return false;
+}
+
+bool CellTextField::event(QEvent* event) {
+    // The ends of the text are the field's keys, whatever a menu would make of them.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (isToStart(key, false) || isToEnd(key, false) || isToStart(key, true) ||
+            isToEnd(key, true)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
+void CellTextField::keyPressEvent(QKeyEvent* event) {
+    settle();
+    if (!moveToTextEnd(event) && !actOnWideSelection(event)) {
+        QLineEdit::keyPressEvent(event);
+        if (holdsPart()) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+    }
+    // Whatever the line edit made of it, the key was the field's: none reaches the grid.
+    event->accept();
+}
+
+void CellTextField::inputMethodEvent(QInputMethodEvent* event) {
+    settle();
+    if (wideAnchor_ && !event->commitString().isEmpty()) deleteWideSelection();
+    QLineEdit::inputMethodEvent(event);
+    if (holdsPart()) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+}
+
+void CellTextField::mousePressEvent(QMouseEvent* event) {
+    // A click puts the cursor in the window: a selection reaching past it ends.
+    wideAnchor_.reset();
+    pendingCursor_.reset();
+    QLineEdit::mousePressEvent(event);
+}
+
+void CellTextField::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu's commands act on what the line edit holds: a selection reaching past it ends
+    // first, so that none of them takes only its visible part.
+    settle();
+    if (wideAnchor_) placeWindow(wholeCursorPosition(), wholeCursorPosition());
+    QLineEdit::contextMenuEvent(event);
+}

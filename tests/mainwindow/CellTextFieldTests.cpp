@@ -1,0 +1,141 @@
+// The cell editor's line edit holding only a window of a long text does what it does holding the
+// text whole: the same keys over texts of mixed scripts, surrogate pairs and combining marks
+// leave the same text, cursor and selection in both.
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "mainwindow/rows/views/CellTextField.h"
+#include "tests/support/QtApplication.h"
+
+namespace {
+
+// Runs of up to two tokens between spaces, so that a word never outgrows the window's margin.
+QString hostileText(std::mt19937& random, int tokens) {
+    const QString pieces[] = {"a",
+                              "bc",
+                              QString::fromUtf8("\xc3\xa9"),
+                              QString::fromUtf8("e\xcc\x81"),
+                              QString::fromUtf8("\xf0\x9f\x98\x80"),
+                              QString::fromUtf8("\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9"),
+                              QString::fromUtf8("\xd7\xa9\xd7\x9c"),
+                              QString::fromUtf8("\xe4\xb8\xad"),
+                              "'",
+                              "\"",
+                              "."};
+    QString text;
+    for (int i = 0; i < tokens; ++i) {
+        text += pieces[random() % std::size(pieces)];
+        if (i % 2 == 1) text += ' ';
+    }
+    return text;
+}
+
+struct Key {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+};
+
+void press(QWidget* field, const Key& key) {
+    if (key.text.isEmpty()) {
+        QTest::keyClick(field, key.key, key.modifiers);
+    } else {
+        QTest::sendKeyEvent(QTest::Click, field, key.key, key.text, key.modifiers);
+    }
+}
+
+testing::AssertionResult same(const CellTextField& windowed, const CellTextField& whole) {
+    if (windowed.wholeText() != whole.wholeText()) {
+        return testing::AssertionFailure() << "text " << windowed.wholeText().toStdString()
+                                           << " instead of " << whole.wholeText().toStdString();
+    }
+    if (windowed.wholeCursorPosition() != whole.wholeCursorPosition() ||
+        windowed.wholeAnchorPosition() != whole.wholeAnchorPosition()) {
+        return testing::AssertionFailure()
+               << "cursor " << windowed.wholeCursorPosition() << " anchor "
+               << windowed.wholeAnchorPosition() << " instead of " << whole.wholeCursorPosition()
+               << " " << whole.wholeAnchorPosition();
+    }
+    return testing::AssertionSuccess();
+}
+
+}  // namespace
+
+TEST(CellTextFieldTest, AWindowedLongTextEditsAsTheWholeTextUnderRandomKeys) {
+    ensureQApplication();
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, control = Qt::ControlModifier;
+    const Key keys[] = {{Qt::Key_Left, {}, {}},
+                        {Qt::Key_Right, {}, {}},
+                        {Qt::Key_Left, shift, {}},
+                        {Qt::Key_Right, shift, {}},
+                        {Qt::Key_Left, control, {}},
+                        {Qt::Key_Right, control, {}},
+                        {Qt::Key_Right, control | shift, {}},
+                        {Qt::Key_Home, {}, {}},
+                        {Qt::Key_End, {}, {}},
+                        {Qt::Key_Home, shift, {}},
+                        {Qt::Key_End, shift, {}},
+                        {Qt::Key_Home, control, {}},
+                        {Qt::Key_End, control, {}},
+                        {Qt::Key_Home, control | shift, {}},
+                        {Qt::Key_End, control | shift, {}},
+                        {Qt::Key_Up, shift, {}},
+                        {Qt::Key_Down, control, {}},
+                        {Qt::Key_A, control, {}},
+                        {Qt::Key_Backspace, {}, {}},
+                        {Qt::Key_Delete, {}, {}},
+                        {Qt::Key_X, {}, "x"},
+                        {Qt::Key_E, {}, QString::fromUtf8("\xc3\xa9")},
+                        {Qt::Key_Space, {}, " "},
+                        {Qt::Key_X, control, {}},
+                        {Qt::Key_V, control, {}}};
+    std::mt19937 random(7);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const QString text = hostileText(random, 100 + round * 40);
+        CellTextField windowed(nullptr, 96, 96, 24);
+        CellTextField whole(nullptr, 1 << 30, 96, 24);
+        windowed.setWholeText(text);
+        whole.setWholeText(text);
+        // As an editor opens: everything selected.
+        windowed.selectAll();
+        whole.selectAll();
+        ASSERT_TRUE(same(windowed, whole));
+        QApplication::clipboard()->setText(QString::fromUtf8("p\xc3\xa9"));
+        for (int step = 0; step < 400; ++step) {
+            const Key& key = keys[random() % std::size(keys)];
+            press(&windowed, key);
+            const QString cut = QApplication::clipboard()->text();
+            press(&whole, key);
+            ASSERT_EQ(QApplication::clipboard()->text(), cut) << "step " << step;
+            ASSERT_TRUE(same(windowed, whole))
+                << "step " << step << " key " << key.key << " " << key.modifiers;
+        }
+    }
+}
+
+TEST(CellTextFieldTest, ALongTextKeepsAWindowAndIsTakenWholeAfterEdits) {
+    ensureQApplication();
+    const QString text = QString(200000, 'z') + "tail";
+    CellTextField field(nullptr, 4096, 4096, 512);
+    field.setWholeText(text);
+    EXPECT_LE(field.text().size(), 4096);
+    EXPECT_EQ(field.wholeText(), text);
+    EXPECT_EQ(field.wholeCursorPosition(), text.size());
+    QTest::keyClick(&field, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClicks(&field, "<");
+    QTest::keyClick(&field, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(&field, ">");
+    EXPECT_LE(field.text().size(), 4097);
+    EXPECT_EQ(field.wholeText(), "<" + text + ">");
+    EXPECT_TRUE(field.isModified());
+    // Everything selected and typed over leaves only what was typed.
+    QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&field, "new");
+    EXPECT_EQ(field.wholeText(), "new");
+}
