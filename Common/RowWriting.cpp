@@ -157,6 +157,56 @@ int updateRowsArray(const std::vector<std::string>& rowids,
     return execUpdateStatement(sql, databaseFilePath, errorString);
 }
 
+int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value,
+                     const std::string& table, size_t* rowsWritten,
+                     const std::string& databaseFilePath, std::string* errorString) {
+    if (rowsWritten) *rowsWritten = 0;
+    if (value.isNoObject() || table.empty() || rows.empty()) return kRefused;
+    std::optional<std::string> literal;
+    for (const RowFields& row : rows) {
+        if (!checkRowid(row.rowid, errorString)) return kRefused;
+        if (!literal && !row.fieldNames.empty()) {
+            literal = writableLiteral(value, row.fieldNames.front(), errorString);
+            if (!literal) return kRefused;
+        }
+    }
+    if (!literal) return kRefused;
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    if (rc != SQLITE_OK) return rc;
+    rc = runOn(*connection, "begin", nullptr, errorString);
+    if (rc != SQLITE_OK) return rc;
+    size_t written = 0;
+    for (const RowFields& row : rows) {
+        if (row.fieldNames.empty()) continue;
+        std::vector<std::string> assignments;
+        for (const std::string& name : row.fieldNames) {
+            assignments.push_back(quoteIdentifier(name) + "=" + *literal);
+        }
+        rc = runOn(*connection,
+                   "update " + quoteIdentifier(table) + " set " +
+                       commaSeparatedStringForStringArray(&assignments, false) +
+                       " where rowid=" + row.rowid,
+                   nullptr, errorString);
+        if (rc == SQLITE_OK && sqlite3_changes64(connection->handle()) == 0) {
+            rc = rowGone(errorString);
+        }
+        if (rc != SQLITE_OK) break;
+        ++written;
+    }
+    // A conflict clause of ROLLBACK may have ended the transaction with the rows in it.
+    if (sqlite3_get_autocommit(connection->handle())) {
+        written = 0;
+    } else if (int commit = runOn(*connection, "commit", nullptr, errorString);
+               commit != SQLITE_OK) {
+        runOn(*connection, "rollback", nullptr, nullptr);
+        written = 0;
+        if (rc == SQLITE_OK) rc = commit;
+    }
+    if (rowsWritten) *rowsWritten = written;
+    return rc;
+}
+
 std::string stringForInsertRowIntoTable(const std::string& table,
                                         const std::vector<std::string>& fieldNames,
                                         const std::vector<FieldValue>& fieldValues,

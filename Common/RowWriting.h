@@ -43,6 +43,18 @@ int updateRowsArray(const std::vector<std::string>& rowids,
                     const std::string& table, const std::string& databaseFilePath,
                     std::string* errorString);
 
+// Some fields of one row, named by its rowid.
+struct RowFields {
+    std::string rowid;
+    std::vector<std::string> fieldNames;
+};
+// One value into the named fields of each row, one UPDATE a row, all in one transaction. The first
+// row that fails stops the write (kRowGone when its rowid names no row); the rows before it stay
+// written. rowsWritten (when given) receives how many rows were written.
+int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value,
+                     const std::string& table, size_t* rowsWritten,
+                     const std::string& databaseFilePath, std::string* errorString);
+
 // "insert into ... (...) values (...)" for the fields that have a value and are not hidden;
 // removeFirstValue drops a grid row's rowid first. The field named rowidAlias is left out when its
 // value is the empty text, so that SQLite gives it the next rowid.

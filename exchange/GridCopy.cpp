@@ -1,7 +1,6 @@
 #include "exchange/GridCopy.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -10,7 +9,7 @@
 #include "exchange/PasteboardText.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuValidation.h"
-#include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/CellWriter.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
@@ -149,21 +148,15 @@ void GridCopy::rowsTableViewCut() {
 }
 
 void GridCopy::clearCopiedCells(const Copied& copied, const std::string& table) {
-    std::map<std::vector<std::string>, std::vector<std::string>> rowidsByFields;
+    RowsTarget target{*window_.state().databaseFilePath, table, {}};
     for (const CopiedRow& row : copied.rows) {
-        if (!row.rowid.empty()) rowidsByFields[row.fieldNames].push_back(row.rowid);
+        if (!row.rowid.empty()) target.rows.push_back({row.rowid, row.fieldNames});
     }
-    const std::string& path = *window_.state().databaseFilePath;
-    for (const auto& [fields, rowids] : rowidsByFields) {
-        std::string error;
-        if (DBInterface::updateRowsArray(rowids, fields, DBInterface::FieldValue(std::string()),
-                                         table, path, &error) != 0) {
-            window_.showErrorAlert(error, window_.window());
-            break;
-        }
-    }
+    if (target.rows.empty()) return;
+    CellWriter writer(window_);
+    size_t written = 0;
+    writer.write(target, std::string(), {.alertWindow = window_.window()}, &written);
+    if (written == 0) return;
     grid_.reloadRows();
-    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
-        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
-    }
+    writer.tellOtherWindows();
 }

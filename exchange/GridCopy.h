@@ -41,7 +41,8 @@ class GridCopy {
 
   private:
     void copyCommand(bool forExport);
-    // Sets the copied cells to the empty string, one statement per set of fields.
+    // Sets the copied cells to the empty string, up to the first row that fails; the grid and
+    // the other windows show the rows again once one was written.
     void clearCopiedCells(const Copied& copied, const std::string& table);
 
     DatabaseWindow& window_;

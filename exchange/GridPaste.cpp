@@ -133,6 +133,12 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
     std::string nullText = defaults.stringForKey("ImportNULLValueString");
     if (nullText.empty()) nullText = "null";
     CellWriter writer(window_);
+    // The cells are found by their places: the page is read back once all are written.
+    bool written = false;
+    auto showWritten = [&] {
+        if (written) writer.readPageBack();
+        grid_.redrawPasteDestinations();
+    };
     for (size_t r = 0; r < rows.size(); ++r) {
         bool rowWritten = false;
         for (size_t i = 0; i < rows[r].size(); ++i) {
@@ -148,18 +154,19 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
                     *value, state.fieldModel.fieldTypeAtFieldIndexP1(field), convert & 1,
                     convert & 2, convert & 4, nullText, state.display.useUTC);
             }
-            const CellWriter::Result result = writer.write(*target, value, {.alert = false});
+            const CellWriter::Result result =
+                writer.write(*target, value, {.alert = false, .readPageBack = false});
             // A failure stops the paste; the cells written before stay written, and the alert
             // names the rows that took the paste and those that did not.
             if (!result.written()) {
                 writer.reportFailure(result, nullptr, writtenRowsText(rowIndex, rowWritten));
-                grid_.redrawPasteDestinations();
+                showWritten();
                 return;
             }
-            rowWritten = true;
+            rowWritten = written = true;
         }
     }
-    grid_.redrawPasteDestinations();
+    showWritten();
 }
 
 void GridPaste::pasteByAddingRowsFromPasteboard() {

@@ -88,8 +88,8 @@ void TablesAndRowsController::rowNoLongerExists(const std::string& message, QWid
     QTimer::singleShot(0, this, [this] { rowsDidChange(); });
 }
 
-void TablesAndRowsController::cellDidChange(RowIndex row, FieldIndex field) {
-    grid_->cellDidChange(row, field);
+void TablesAndRowsController::pageWasWritten() {
+    grid_->pageWasWritten();
 }
 
 std::optional<QRect> TablesAndRowsController::focusedCellScreenRect() const {

@@ -46,8 +46,9 @@ class DatabaseWindow {
     // message on alertWindow (application-modal for nullptr), and the rows are read again once
     // the event that wrote has ended.
     virtual void rowNoLongerExists(const std::string& message, QWidget* alertWindow) = 0;
-    // A cell of the loaded page took a value written elsewhere: the grid redraws it.
-    virtual void cellDidChange(RowIndex row, FieldIndex field) = 0;
+    // Values were written into cells of the loaded page: the grid reads the page back and
+    // redraws it.
+    virtual void pageWasWritten() = 0;
     // The grid's focused cell on the screen; nullopt while none is shown.
     virtual std::optional<QRect> focusedCellScreenRect() const = 0;
     // The edit-field panel over the grid's focused cell.

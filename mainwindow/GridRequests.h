@@ -16,6 +16,6 @@ class GridRequests {
     virtual void moveFocusedRowBy(int64_t offset) = 0;
     // The focused cell on the screen; nullopt while none is shown.
     virtual std::optional<QRect> focusedCellScreenRect() const = 0;
-    // One cell of the page took a new value written outside the grid.
-    virtual void cellDidChange(RowIndex row, FieldIndex field) = 0;
+    // Values were written into cells of the page: the page shows what the file holds now.
+    virtual void pageWasWritten() = 0;
 };

@@ -74,7 +74,7 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void sortOrSearchDidChange() override;
     void focusDidMove() override;
     void rowNoLongerExists(const std::string& message, QWidget* alertWindow) override;
-    void cellDidChange(RowIndex row, FieldIndex field) override;
+    void pageWasWritten() override;
     std::optional<QRect> focusedCellScreenRect() const override;
     void showEditFieldPanel() override;
     void showEditFieldSheet(FieldIndex field, const DBValue& value) override;

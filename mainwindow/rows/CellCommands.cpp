@@ -3,10 +3,12 @@
 #include <QString>
 
 #include <algorithm>
+#include <iterator>
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/CellWriter.h"
 #include "mainwindow/rows/GridNavigator.h"
 #include "mainwindow/rows/GridSurface.h"
 #include "mainwindow/rows/PromptSheet.h"
@@ -53,9 +55,14 @@ QWidget* CellCommands::sheetWindow() const {
 
 bool CellCommands::checkTableEditStatus(const std::string& table, const std::string& title) {
     std::string error;
-    if (DBInterface::tableEditStatus(table, *state_.databaseFilePath, &error) ==
-        DBInterface::kTableEditable) {
+    const std::string& path = *state_.databaseFilePath;
+    if (DBInterface::tableEditStatus(table, path, &error) == DBInterface::kTableEditable) {
         return true;
+    }
+    // Renamed or dropped elsewhere: said as every write of a cell says it.
+    if (DBInterface::isObjectGone(table, path)) {
+        window_.showErrorAlert(CellWriter::tableGoneMessage(table), sheetWindow());
+        return false;
     }
     window_.showAlert(title, error, sheetWindow());
     return false;
@@ -132,57 +139,46 @@ void CellCommands::writeSelectedRows(const DBValue& value, const std::string& ta
 
 void CellCommands::writeSelectedCells(const DBValue& value, const std::string& table, int filter) {
     auto& selection = state_.selection;
-    const RowsDataPort& port = rows_.dataPort();
     bool focused = !selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone();
     if (!focused && selection.mySelectedCells.empty()) return;
-    // The rowid the grid loaded with the row: the very row the user sees.
-    auto loadedRowid = [&port](RowIndex row) -> std::optional<std::string> {
-        const DBValue* rowid = port.fieldValueObjectForTableViewRowIndex(
-            port.tableViewRowFromRowIndex(row), kRowidFieldIndex);
-        if (!rowid || !*rowid || (*rowid)->empty()) return std::nullopt;
-        return **rowid;
+    CellWriter writer(window_);
+    // A row the page holds, by the rowid it was loaded with: the very row the user sees.
+    auto rowTarget = [&](RowIndex row, const std::vector<FieldIndex>& fields) {
+        RowsTarget target{*state_.databaseFilePath, table, {}};
+        std::optional<std::string> rowid = writer.loadedRowid(row);
+        std::vector<std::string> names = eligibleFieldNames(fields, filter);
+        if (rowid && !names.empty()) target.rows.push_back({*rowid, std::move(names)});
+        return target;
     };
-    const std::string& path = *state_.databaseFilePath;
-    DBInterface::FieldValue written(value);
-    bool wroteOne = false;
+    const CellWriter::Report report{.alertWindow = sheetWindow()};
+    size_t written = 0;
+    // The focused cell goes alone: its failure is told and the cells go on.
     if (focused) {
-        std::vector<std::string> names = eligibleFieldNames({selection.focusedFieldIndex}, filter);
-        std::optional<std::string> rowid = loadedRowid(selection.focusedRowIndex);
-        if (!names.empty() && rowid) {
-            std::string error;
-            if (DBInterface::updateRowsArray({*rowid}, names, written, table, path, &error) == 0) {
-                wroteOne = true;
-            } else {
-                window_.showErrorAlert(error, sheetWindow());
-            }
-        }
+        RowsTarget target = rowTarget(selection.focusedRowIndex, {selection.focusedFieldIndex});
+        if (!target.rows.empty()) writer.write(target, value, report, &written);
     }
-    for (const auto& [row, cells] : selection.mySelectedCells) {
-        std::optional<std::string> rowid = loadedRowid(row);
-        if (!rowid) continue;
+    // The selected cells one row at a time, up to the first row that fails.
+    RowsTarget cells{*state_.databaseFilePath, table, {}};
+    for (const auto& [row, rowCells] : selection.mySelectedCells) {
         std::vector<FieldIndex> fields;
-        for (const auto& cell : cells) {
+        for (const auto& cell : rowCells) {
             // The focused cell was written above.
             if (!(focused && row == selection.focusedRowIndex &&
                   cell.first == selection.focusedFieldIndex)) {
                 fields.push_back(cell.first);
             }
         }
-        std::vector<std::string> names = eligibleFieldNames(fields, filter);
-        if (names.empty()) continue;
-        std::string error;
-        if (DBInterface::updateRowsArray({*rowid}, names, written, table, path, &error) != 0) {
-            window_.showErrorAlert(error, sheetWindow());
-            break;
-        }
-        wroteOne = true;
+        RowsTarget target = rowTarget(row, fields);
+        std::move(target.rows.begin(), target.rows.end(), std::back_inserter(cells.rows));
     }
-    if (!wroteOne) return;
+    size_t cellRowsWritten = 0;
+    if (!cells.rows.empty()) writer.write(cells, value, report, &cellRowsWritten);
+    if (written + cellRowsWritten == 0) return;
     selection.mySelectedCells.clear();
     selection.mySelectedFieldIndexes.clear();
     selection.mySelectedRowIndexes.clear();
     reloadGrid();
-    refreshOtherWindows();
+    writer.tellOtherWindows();
 }
 
 std::optional<bool> CellCommands::loadedRowsStillStand(std::string* error) {
@@ -350,7 +346,7 @@ void CellCommands::rowsTableViewDelete() {
                 localizedFormat("Only %d rows were deleted.", {std::to_string(rowids->size())}),
                 sheetWindow());
         }
-        refreshOtherWindows();
+        CellWriter(window_).tellOtherWindows();
     });
 }
 
@@ -394,7 +390,7 @@ void CellCommands::addSomeBlankRows(int64_t count) {
         return;
     }
     window_.reloadSelectedDatabaseObject();
-    refreshOtherWindows();
+    CellWriter(window_).tellOtherWindows();
 }
 
 QDialog* CellCommands::goToRowMenuItemClicked() {
@@ -425,10 +421,4 @@ std::optional<std::string> CellCommands::goToRowButtonPressed(const std::string&
 void CellCommands::reloadGrid() {
     // Written rows may have left the search: the count is taken again with the page.
     rows_.reloadRowsKeepingPort();
-}
-
-void CellCommands::refreshOtherWindows() {
-    if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
-        window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
-    }
 }

@@ -77,7 +77,6 @@ class CellCommands {
     // With whole fields selected, a note that every row is written, hidden ones too; else "".
     std::string wholeFieldsNote() const;
     void reloadGrid();
-    void refreshOtherWindows();
     QWidget* sheetWindow() const;
 
     GridSurface& rows_;

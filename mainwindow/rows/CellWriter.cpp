@@ -44,6 +44,12 @@ std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldInde
     return target;
 }
 
+std::optional<std::string> CellWriter::loadedRowid(RowIndex row) const {
+    const DBValue* rowid = window_.state().dataPort.page.rowid(row);
+    if (!rowid || !*rowid || (*rowid)->empty()) return std::nullopt;
+    return **rowid;
+}
+
 CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,
                                      const Report& report) {
     Result result;
@@ -55,27 +61,49 @@ CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,
                                       target.fieldName, target.rowid, &result.stored, &rowidAfter,
                                       target.databaseFilePath, &result.message);
     }
+    finish(rc, target.table, target.databaseFilePath, report, result);
+    if (!result.written()) return result;
+    const CellTarget before = target;
+    target.loaded = result.stored;
+    target.rowid = rowidAfter;
+    if (patchPage(before, target) && report.readPageBack) readPageBack();
+    if (report.tellOtherWindows) tellOtherWindows();
+    return result;
+}
+
+CellWriter::Result CellWriter::write(const RowsTarget& target, const DBValue& value,
+                                     const Report& report, size_t* rowsWritten) {
+    Result result;
+    size_t written = 0;
+    int rc;
+    {
+        WaitCursor waiting;
+        rc =
+            DBInterface::updateRowsFields(target.rows, DBInterface::FieldValue(value), target.table,
+                                          &written, target.databaseFilePath, &result.message);
+    }
+    finish(rc, target.table, target.databaseFilePath, report, result);
+    if (report.tellOtherWindows && written > 0) tellOtherWindows();
+    if (rowsWritten) *rowsWritten = written;
+    return result;
+}
+
+void CellWriter::finish(int rc, const std::string& table, const std::string& databaseFilePath,
+                        const Report& report, Result& result) const {
     if (rc == SQLITE_OK) {
         result.outcome = Outcome::Written;
-        const CellTarget before = target;
-        target.loaded = result.stored;
-        target.rowid = rowidAfter;
-        patchPage(before, target);
-        if (report.tellOtherWindows) tellOtherWindows();
-        return result;
+        return;
     }
     if (rc == DBInterface::kRowGone) {
         result.outcome = Outcome::RowGone;
     } else if ((rc & 0xff) == SQLITE_READONLY) {
         result.outcome = Outcome::ReadOnly;
-    } else if (!RowsDataPort::isBusy(rc) &&
-               DBInterface::isObjectGone(target.table, target.databaseFilePath)) {
+    } else if (!RowsDataPort::isBusy(rc) && DBInterface::isObjectGone(table, databaseFilePath)) {
         // SQLite's "no such table" names neither what happened nor which table.
         result.outcome = Outcome::TableGone;
-        result.message = localizedFormat("The table \"%@\" no longer exists.", {target.table});
+        result.message = tableGoneMessage(table);
     }
     if (report.alert) reportFailure(result, report.alertWindow);
-    return result;
 }
 
 void CellWriter::reportFailure(const Result& result, QWidget* alertWindow,
@@ -88,22 +116,26 @@ void CellWriter::reportFailure(const Result& result, QWidget* alertWindow,
     }
 }
 
+std::string CellWriter::tableGoneMessage(const std::string& table) {
+    return localizedFormat("The table \"%@\" no longer exists.", {table});
+}
+
+void CellWriter::readPageBack() const {
+    window_.pageWasWritten();
+}
+
 void CellWriter::tellOtherWindows() const {
     if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
         window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(window_.window());
     }
 }
 
-void CellWriter::patchPage(const CellTarget& before, const CellTarget& after) {
+bool CellWriter::patchPage(const CellTarget& before, const CellTarget& after) {
     TablesAndRowsState& state = window_.state();
     // Only while the page still holds the written row: the window may show another file, table
     // or page by now.
-    if (state.databaseFilePath != before.databaseFilePath ||
-        window_.selectedTableNameIfOnlyOne() != before.table) {
-        return;
-    }
-    if (state.dataPort.page.patch(before.cell.row, before.cell.field, before.rowid, after.loaded,
-                                  after.rowid)) {
-        window_.cellDidChange(before.cell.row, before.cell.field);
-    }
+    return state.databaseFilePath == before.databaseFilePath &&
+           window_.selectedTableNameIfOnlyOne() == before.table &&
+           state.dataPort.page.patch(before.cell.row, before.cell.field, before.rowid, after.loaded,
+                                     after.rowid);
 }

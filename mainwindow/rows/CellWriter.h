@@ -1,12 +1,15 @@
 #pragma once
-// The one writer of a value into one field of a table row, addressed by the row's rowid: it
-// writes, reports a failure, patches the loaded page while it still holds the row (a new INTEGER
-// PRIMARY KEY moves the row, and the page follows it there) and tells the other windows. Its
-// callers decide only what is written where.
+// The one writer of the grid's table cells, addressed by the rows' rowids: one value into one
+// field of a row, or one value into fields of many rows. It writes, reports a failure, has the
+// loaded page show what the file holds afterwards (a new INTEGER PRIMARY KEY moves the row, and
+// the page follows it there) and tells the other windows. Its callers decide only what is
+// written where.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Common/DBTypes.h"
+#include "Common/RowWriting.h"
 #include "mainwindow/IndexSpaces.h"
 
 class DatabaseWindow;
@@ -28,6 +31,14 @@ struct CellTarget {
                fieldName == other.fieldName && rowid == other.rowid &&
                cell.field == other.cell.field;
     }
+};
+
+// Cells of many rows of one table that take one value (Clear, Set to NULL, Replace, Cut), taken
+// when the user starts the write.
+struct RowsTarget {
+    std::string databaseFilePath;
+    std::string table;
+    std::vector<DBInterface::RowFields> rows;
 };
 
 class CellWriter {
@@ -56,6 +67,10 @@ class CellWriter {
         QWidget* alertWindow = nullptr;
         bool alert = true;
         bool tellOtherWindows = false;
+        // Whether the page is read back after the write. A caller that writes cell after cell
+        // by their places reads it back once when done (readPageBack), so that the rows keep
+        // their places meanwhile.
+        bool readPageBack = true;
     };
 
     explicit CellWriter(DatabaseWindow& window) : window_(window) {}
@@ -63,16 +78,33 @@ class CellWriter {
     // The target of a cell of the selected table in the loaded page; nullopt when the page does
     // not hold the row, its rowid is not known or the field is not one of the table's.
     std::optional<CellTarget> targetOfLoadedCell(RowIndex row, FieldIndex field) const;
-    // Writes the value; once written the target holds the stored value and the row's rowid.
+    // The rowid of a row the loaded page holds; nullopt when it does not hold it or the rowid is
+    // not known.
+    std::optional<std::string> loadedRowid(RowIndex row) const;
+    // Writes the value; once written the target holds the stored value and the row's rowid, and
+    // the page is read back: triggers and generated columns may have changed other cells.
     Result write(CellTarget& target, const DBValue& value, const Report& report);
+    // Writes the value into the fields of each row, one UPDATE a row; the first row that fails
+    // stops the write and is reported, the rows before it stay written. Other windows are told
+    // only when a row was written. The caller reloads the rows.
+    Result write(const RowsTarget& target, const DBValue& value, const Report& report,
+                 size_t* rowsWritten);
     // The failure's alert, details appended; a row gone also has the rows read again.
     void reportFailure(const Result& result, QWidget* alertWindow,
                        const std::string& details = {}) const;
+    // The page is read back from the file and redrawn.
+    void readPageBack() const;
     // Other windows reload, when the user asked for it.
     void tellOtherWindows() const;
+    // What a write to a table renamed or dropped elsewhere tells.
+    static std::string tableGoneMessage(const std::string& table);
 
   private:
-    void patchPage(const CellTarget& before, const CellTarget& after);
+    // The outcome of a write that returned rc; a failure is reported as asked.
+    void finish(int rc, const std::string& table, const std::string& databaseFilePath,
+                const Report& report, Result& result) const;
+    // Whether the page still held the written row and took the value.
+    bool patchPage(const CellTarget& before, const CellTarget& after);
 
     DatabaseWindow& window_;
 };

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMenu>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
+#include <vector>
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -79,6 +81,25 @@ void RowsConsole::reloadRowsTableViewRow(GridRow row, GridColumn column) {
     }
     rowsTableModel_->cellsChanged(int(row.value), int(row.value), int(column.value),
                                   int(column.value));
+}
+
+void RowsConsole::pageWasWritten() {
+    const LoadedPage& page = state_.dataPort.page;
+    auto rowids = [&page] {
+        std::vector<DBValue> ids;
+        for (RowIndex row = page.firstRow(); page.holds(row); ++row)
+            ids.push_back(*page.rowid(row));
+        return ids;
+    };
+    const std::vector<DBValue> before = rowids();
+    // Generated columns and triggers may have changed other cells of the row, or other rows: the
+    // page is read back. Redrawn in place, it keeps the focus, the selection, the scroll position
+    // and an editor still closing.
+    reloadFieldValues();
+    rowsTableModel_->cellsChanged(0, numberOfRows() - 1, 0, numberOfColumns() - 1);
+    // A row that left the search or moved in the sort shifts the rows after it, and the count may
+    // be off: both are taken again once the write's event has ended.
+    if (rowids() != before) QTimer::singleShot(0, this, [this] { reloadRowsKeepingPort(); });
 }
 
 void RowsConsole::reloadRowsTableViewRowIndex(RowIndex rowIndex, FieldIndex field) {

@@ -72,9 +72,7 @@ class RowsConsole : public QObject,
     // ---- GridRequests ----
     void moveFocusedRowBy(int64_t offset) override;
     std::optional<QRect> focusedCellScreenRect() const override;
-    void cellDidChange(RowIndex row, FieldIndex field) override {
-        reloadRowsTableViewRowIndex(row, field);
-    }
+    void pageWasWritten() override;
     // The menu's "Edit Field in Panel" while the grid is shown.
     void editFieldInPanelMenuItemClicked();
 
