@@ -34,7 +34,7 @@ TEST_F(ChangedElsewhereTest, AnEditOfATableRenamedElsewhereNamesItAndKeepsTheTyp
     ASSERT_NE(openedEditor(), nullptr);
     elsewhere("alter table t rename to renamed");
     typeAndEnd("typed");
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !alerts.empty(); }));
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].informativeText, "The table \"t\" no longer exists.");
     ASSERT_NE(openedEditor(), nullptr);
