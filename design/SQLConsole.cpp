@@ -106,6 +106,9 @@ void SQLConsole::buildView() {
     messageLabel_->setObjectName("sqlViewMessageLabel");
     messageLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     messageLabel_->setWordWrap(true);
+    // An error naming a long word (a table name) is cut at the console's edge rather than
+    // widening the console past its window.
+    messageLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     numberOfRowsLabel_ = new QLabel(view_);
     numberOfRowsLabel_->setObjectName("sqlViewNumberOfRowsLabel");
 

@@ -191,4 +191,18 @@ TEST_F(SQLConsoleTest, ButtonsAndTheRowCountStayWholeInsideANarrowWindow) {
         EXPECT_EQ(window->childAt(shown.center()), part) << name;
         EXPECT_GE(part->width(), part->minimumSizeHint().width()) << name;
     }
+    // An error naming one long word stays inside the window too, and so do the results.
+    execute(console, "select * from t" + std::string(120, 'x'));
+    ASSERT_FALSE(console->view()->findChild<QLabel*>("sqlViewMessageLabel")->text().isEmpty());
+    // Layouts settle in passes, each posting the next.
+    for (int pass = 0; pass < 5; ++pass) {
+        QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QApplication::processEvents();
+    }
+    for (const char* name : {"sqlViewMessageLabel", "sqlViewResultsTableView"}) {
+        auto* part = console->view()->findChild<QWidget*>(name);
+        ASSERT_NE(part, nullptr) << name;
+        const QRect shown(part->mapTo(window, QPoint(0, 0)), part->size());
+        EXPECT_LE(shown.right(), window->rect().right()) << name;
+    }
 }
