@@ -294,9 +294,9 @@ std::optional<ImportRun::Outcome> ImportRun::prepareTable(const std::string& fil
 }
 
 int64_t ImportRun::countRecords(const ImportFileSettings& settings, int fd) {
-    // Counted first, so that the bar moves by a hundredth of the records. Counted by the reader
-    // itself: a quote inside an unquoted value, which opens nothing, would make a count by quote
-    // bytes swallow the rest of the file.
+    // Counted first, so that the bar moves by a hundredth of the records. Counted as the reader
+    // reads: a quote inside an unquoted value opens nothing, and a count that took every quote
+    // byte for one would swallow the rest of the file.
     const int64_t lines =
         FieldsAndLinesParser(fd, settings.readerEncoding(), settings.separatorString(),
                              settings.quoteString(), settings.lineEnds())

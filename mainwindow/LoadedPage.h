@@ -3,6 +3,7 @@
 // panels and printing: rows of the selected object under its search from the page's first row
 // on, each its rowid and then its fields. It is read and patched by row index and field index;
 // where a value lies in it is its own business. Only the rows data port fills or empties it.
+#include <atomic>
 #include <cassert>
 #include <cstdint>
 #include <string>
@@ -22,7 +23,8 @@ class LoadedPage {
         return fieldsPerRow_ < 1 ? 0 : static_cast<int64_t>(values_.size()) / fieldsPerRow_;
     }
     bool empty() const { return values_.empty(); }
-    // Changes whenever the values held change: what was read beside them is to be read again.
+    // Changes whenever the values held change, to a number no page had before (a window's page
+    // is replaced by a new one at every reload): what was read beside them is to be read again.
     uint64_t generation() const { return generation_; }
     bool holds(RowIndex row) const {
         return !row.isNone() && row >= firstRow_ && row - firstRow_ < numberOfRows();
@@ -50,7 +52,7 @@ class LoadedPage {
         if (!at || *rowid(row) != before) return false;
         values_[static_cast<size_t>(at - values_.data())] = value;
         values_[static_cast<size_t>((row - firstRow_) * fieldsPerRow_)] = after;
-        ++generation_;
+        changed();
         return true;
     }
 
@@ -62,15 +64,17 @@ class LoadedPage {
         firstRow_ = firstRow;
         fieldsPerRow_ = fieldsPerRow;
         values_ = std::move(values);
-        ++generation_;
+        changed();
     }
     void clear() {
         values_.clear();
-        ++generation_;
+        changed();
     }
+    void changed() { generation_ = ++lastGeneration_; }
 
     std::vector<DBValue> values_;
     RowIndex firstRow_{0};
     int64_t fieldsPerRow_ = 0;
     uint64_t generation_ = 0;
+    static inline std::atomic<uint64_t> lastGeneration_{0};
 };

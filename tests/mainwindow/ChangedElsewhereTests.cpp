@@ -12,11 +12,6 @@
 #include "mainwindow/record/EditFieldPanel.h"
 #include "tests/mainwindow/GridTest.h"
 
-namespace {
-// Several times as long as any look a window could take at its file on its own.
-constexpr int kIdleLookMs = 2000;
-}  // namespace
-
 class ChangedElsewhereTest : public GridTest {
   protected:
     void elsewhere(const char* sql) { directExec(db, sql); }
@@ -39,7 +34,7 @@ TEST_F(ChangedElsewhereTest, AnEditOfATableRenamedElsewhereNamesItAndKeepsTheTyp
     ASSERT_NE(openedEditor(), nullptr);
     elsewhere("alter table t rename to renamed");
     typeAndEnd("typed");
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !alerts.empty(); }));
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].informativeText, "The table \"t\" no longer exists.");
     ASSERT_NE(openedEditor(), nullptr);
@@ -59,7 +54,7 @@ TEST_F(ChangedElsewhereTest, ReloadTablesShowsATableRenamedElsewhere) {
     EXPECT_EQ(grid->numberOfRows(), 0);
 }
 
-TEST_F(ChangedElsewhereTest, AWindowLeftAloneNeverReadsItsFileAndListsChangesWhenReloaded) {
+TEST_F(ChangedElsewhereTest, ReloadTablesListsObjectsMadeAndDroppedElsewhereKeepingTheGrid) {
     makeRowsTable(200);
     run("create table u (x); create table w (y)");
     TablesAndRowsController* c = showGrid("t");
@@ -67,10 +62,7 @@ TEST_F(ChangedElsewhereTest, AWindowLeftAloneNeverReadsItsFileAndListsChangesWhe
     elsewhere(
         "drop table u; create view v as select name from t; create index t_name on t (name);"
         "create trigger w_added after insert on w begin select 1; end");
-    // Nothing looks at the file behind the user's back: no connection is opened while idle.
-    const int64_t opened = DBConnection::openedConnectionCount();
-    EXPECT_FALSE(QTest::qWaitFor([&] { return DBConnection::openedConnectionCount() != opened; },
-                                 kIdleLookMs));
+    QApplication::processEvents();
     EXPECT_EQ(sortedList(), (QStringList{"t", "u", "w"}));
     keys(Qt::Key_R, Qt::ControlModifier);
     EXPECT_EQ(sortedList(), (QStringList{"t", "t_name", "v", "w", "w_added"}));

@@ -224,6 +224,30 @@ TEST_F(LongValueTest, TheExpandedFieldsPanelShowsLongValuesWholeAndFollowsAnEdit
                          wholeText + "!"));
 }
 
+// A reload reads the page anew, whatever it held before: the panel shows a long value changed
+// elsewhere even when the same row stays focused, and another table's row never shows this one's.
+TEST_F(LongValueTest, TheExpandedFieldsPanelShowsALongValueChangedElsewhereAfterAReload) {
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256), ('u', 'body', 2, 1, 256);"
+        "create table u (name text, body text); insert into u select name, upper(body) from t");
+    TablesAndRowsController* c = showGrid("t");
+    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
+    expanded->showExpandedFieldsPanel(true);
+    auto shown = [&] {
+        QApplication::processEvents();
+        return expanded->expandedFieldsPanelTextView()->toPlainText().toStdString();
+    };
+    click(0, 2);
+    EXPECT_TRUE(sameText(shown(), wholeText));
+    run("update t set body = body || '!' where rowid = 1");
+    c->reloadSelectedDatabaseObject();
+    click(0, 2);
+    EXPECT_TRUE(sameText(shown(), wholeText + "!"));
+    c->reloadTablesAndSelectTableNamed("u");
+    click(0, 2);
+    EXPECT_TRUE(sameText(shown(), readBack("select body from u where rowid = 1")));
+}
+
 TEST_F(LongValueTest, ALongRawValueIsCopiedAsTheHexTextTheGridShows) {
     // A raw field shows its bytes as hex; a blob past half the cut is held cut, and the copy of
     // it is the hex text whole, as for a short one.

@@ -41,7 +41,6 @@ class CellTextField : public QLineEdit {
 
   private:
     bool holdsPart() const { return !before_.isEmpty() || !after_.isEmpty(); }
-    // Keys the line edit would act on at the window's edges or not at all.
     // Select All and the keys to the text's start or end, which a window's edges would stop.
     bool moveToTextEnd(const QKeyEvent* event);
     // Copies, cuts or deletes a selection reaching past the window; false when there is none.
