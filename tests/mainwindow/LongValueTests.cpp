@@ -40,6 +40,12 @@ class LongValueTest : public GridTest {
         field->selectAll();
         QTest::keyClicks(field, text);
     }
+    // The record editor on the grid's first row, opened with Option-Return.
+    RecordConsole* openRecordEditor(TablesAndRowsController* c) {
+        click(0, 1);
+        key(Qt::Key_Return, Qt::AltModifier);
+        return &partsOf(c).record;
+    }
     std::string wholeText;
 };
 
@@ -140,10 +146,7 @@ TEST_F(LongValueTest, TheRecordEditorShowsEditsAndSavesALongTextWhole) {
     const std::string million = readBack("select body from big where rowid = 2");
     ASSERT_EQ(twenty.size(), 20000u);
     ASSERT_EQ(million.size(), 999999u);
-    TablesAndRowsController* c = showGrid("big");
-    click(0, 1);
-    key(Qt::Key_Return, Qt::AltModifier);
-    RecordConsole* record = &partsOf(c).record;
+    RecordConsole* record = openRecordEditor(showGrid("big"));
     QLineEdit* body = record->valueField(FieldIndex(2));
     ASSERT_NE(body, nullptr);
     EXPECT_FALSE(body->isReadOnly());
@@ -181,9 +184,7 @@ TEST_F(LongValueTest, TheRecordEditorAddsACopyWholeAndKeepsARawValueCut) {
         "insert into varnelo_db_fields values ('raw', 'b', 1, 9, 0);"
         "create table raw (b blob); insert into raw values (x'00ff' || zeroblob(3000))");
     TablesAndRowsController* c = showGrid("t");
-    click(0, 1);
-    key(Qt::Key_Return, Qt::AltModifier);
-    RecordConsole* record = &partsOf(c).record;
+    RecordConsole* record = openRecordEditor(c);
     QLineEdit* body = record->valueField(FieldIndex(2));
     ASSERT_NE(body, nullptr);
     EXPECT_TRUE(sameText(body->text().toStdString(), wholeText));
@@ -194,8 +195,7 @@ TEST_F(LongValueTest, TheRecordEditorAddsACopyWholeAndKeepsARawValueCut) {
 
     c->selectConsole(TablesAndRowsState::RowsConsole);
     c->selectTableWithName("raw");
-    click(0, 1);
-    key(Qt::Key_Return, Qt::AltModifier);
+    openRecordEditor(c);
     QLineEdit* raw = record->valueField(FieldIndex(1));
     ASSERT_NE(raw, nullptr);
     EXPECT_TRUE(raw->isReadOnly());
