@@ -7,6 +7,7 @@
 #include "Common/DBExecution.h"
 #include "Common/RowWriting.h"
 #include "Common/SQLQuote.h"
+#include "mainwindow/TablesAndRowsState.h"
 
 namespace {
 constexpr std::string_view kEllipsis = "\xe2\x80\xa6";
@@ -59,5 +60,36 @@ int readWholeValues(const std::string& databaseFilePath, const std::string& tabl
         return DBInterface::kRowGone;
     }
     *values = std::move(rows.front());
+    return 0;
+}
+
+int readCutValuesOfRow(const TablesAndRowsState& state, const std::string& table,
+                       const std::vector<FieldIndex>& fields, bool withRaw,
+                       std::vector<DBValue>* row, std::string* error) {
+    const auto& names = state.fieldModel.fieldNames;
+    std::vector<WholeValueField> cut;
+    std::vector<size_t> at;
+    for (FieldIndex field : fields) {
+        const auto i = static_cast<size_t>(field.value);
+        if (field < kFirstFieldIndex || i >= row->size() || i > names.size() ||
+            !isCutValue((*row)[i])) {
+            continue;
+        }
+        const bool raw =
+            state.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw;
+        if (raw && !withRaw) continue;
+        cut.push_back({names[i - 1], raw});
+        at.push_back(i);
+    }
+    if (cut.empty()) return 0;
+    if (!state.databaseFilePath || row->empty() || !row->front()) {
+        appendError(error, DBInterface::rowNoLongerExistsMessage());
+        return DBInterface::kRowGone;
+    }
+    std::vector<DBValue> whole;
+    const int rc =
+        readWholeValues(*state.databaseFilePath, table, cut, *row->front(), &whole, error);
+    if (rc != 0) return rc;
+    for (size_t k = 0; k < at.size(); ++k) (*row)[at[k]] = std::move(whole[k]);
     return 0;
 }

@@ -8,6 +8,9 @@
 
 #include "Common/DBTypes.h"
 #include "Common/ValuePrefix.h"
+#include "mainwindow/IndexSpaces.h"
+
+struct TablesAndRowsState;
 
 // The value as the window draws it: a cut or long value as its first characters and "…".
 std::string_view heldTextOfValue(const std::string& value, std::string* withEllipsis);
@@ -27,3 +30,11 @@ struct WholeValueField {
 int readWholeValues(const std::string& databaseFilePath, const std::string& table,
                     const std::vector<WholeValueField>& fields, const std::string& rowid,
                     std::vector<DBValue>* values, std::string* error);
+
+// The values of a row of the table shown (its rowid first, then its fields, as the page holds
+// them) that are held cut among the fields given, read whole in one query; raw ones only with
+// withRaw. 0 when nothing was cut or everything cut was read (replaced in row), else non-zero with
+// the error and row as it was.
+int readCutValuesOfRow(const TablesAndRowsState& state, const std::string& table,
+                       const std::vector<FieldIndex>& fields, bool withRaw,
+                       std::vector<DBValue>* row, std::string* error);

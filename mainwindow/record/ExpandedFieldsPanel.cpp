@@ -4,7 +4,6 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-#include "Common/FieldTypes.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
 #include "mainwindow/HeldValues.h"
@@ -89,28 +88,18 @@ void ExpandedFieldsPanel::readCutValuesWhole() {
     wholeValuesGeneration_ = page.generation();
     wholeValuesRow_ = row;
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
-    const DBValue* rowid = page.rowid(row);
-    if (!table || !state.databaseFilePath || !rowid || !*rowid) return;
-    std::vector<WholeValueField> fields;
-    std::vector<FieldIndex> indexes;
+    std::vector<DBValue> values = page.values(row);
+    if (!table || values.empty()) return;
+    std::vector<FieldIndex> fields;
     for (FieldPosition position : state.fieldModel.expandedFieldIndexes) {
-        FieldIndex field = fieldAtPosition(position);
-        const DBValue* value = page.cell(row, field);
-        if (!value || !isCutValue(*value) ||
-            static_cast<size_t>(position.value) >= state.fieldModel.fieldNames.size()) {
-            continue;
-        }
-        fields.push_back(
-            {state.fieldModel.fieldNames[static_cast<size_t>(position.value)],
-             state.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw});
-        indexes.push_back(field);
+        fields.push_back(fieldAtPosition(position));
     }
-    std::vector<DBValue> whole;
     std::string ignored;
     // A value that cannot be read now is shown cut.
-    if (fields.empty() ||
-        readWholeValues(*state.databaseFilePath, *table, fields, **rowid, &whole, &ignored) != 0) {
-        return;
+    if (readCutValuesOfRow(state, *table, fields, true, &values, &ignored) != 0) return;
+    for (FieldIndex field : fields) {
+        const auto at = static_cast<size_t>(field.value);
+        const DBValue* held = page.cell(row, field);
+        if (held && isCutValue(*held) && at < values.size()) wholeValues_[field] = values[at];
     }
-    for (size_t k = 0; k < indexes.size(); ++k) wholeValues_[indexes[k]] = std::move(whole[k]);
 }

@@ -232,58 +232,44 @@ void RecordConsole::reloadAddRowView() {
 }
 
 bool RecordConsole::readCutValuesWhole(FieldIndex first, FieldIndex last) {
-    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
-    const auto& names = state_.fieldModel.fieldNames;
-    for (FieldIndex field = first; field <= last && field.value < std::ssize(values_); ++field) {
-        const auto at = static_cast<size_t>(field.value);
-        if (field < kFirstFieldIndex || !isCutValue(values_[at])) continue;
-        std::string error;
-        DBValue whole;
-        // A cut value is one the page held and nobody has changed since.
-        if (!table || !state_.databaseFilePath || origValues_.empty() || !origValues_.front() ||
-            at > names.size() ||
-            readWholeValue(
-                *state_.databaseFilePath, *table, names[at - 1],
-                state_.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw,
-                *origValues_.front(), &whole, &error) != 0) {
-            window_.showErrorAlert(error, window_.window());
-            return false;
-        }
-        if (at < origValues_.size() && origValues_[at] == values_[at]) origValues_[at] = whole;
-        values_[at] = std::move(whole);
+    std::vector<FieldIndex> fields;
+    for (FieldIndex field = std::max(first, kFirstFieldIndex);
+         field <= last && field.value < std::ssize(values_); ++field) {
+        fields.push_back(field);
     }
-    return true;
+    std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    const std::vector<DBValue> before = values_;
+    std::string error;
+    if (!table) {
+        if (std::none_of(fields.begin(), fields.end(), [this](FieldIndex field) {
+                return isCutValue(values_[static_cast<size_t>(field.value)]);
+            })) {
+            return true;
+        }
+    } else if (readCutValuesOfRow(state_, *table, fields, true, &values_, &error) == 0) {
+        // A value read whole that nobody had changed is also the value as loaded.
+        for (FieldIndex field : fields) {
+            const auto at = static_cast<size_t>(field.value);
+            if (at < origValues_.size() && origValues_[at] == before[at]) {
+                origValues_[at] = values_[at];
+            }
+        }
+        return true;
+    }
+    window_.showErrorAlert(error, window_.window());
+    return false;
 }
 
 void RecordConsole::readCutTextsWhole() {
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
-    const auto& names = state_.fieldModel.fieldNames;
     // Hidden, the console reads its row again when it appears.
-    if (state_.selectedConsoleIndex != TablesAndRowsState::RecordConsole || !table ||
-        !state_.databaseFilePath || values_.empty() || !values_.front()) {
-        return;
-    }
-    std::vector<WholeValueField> fields;
-    std::vector<size_t> at;
-    for (size_t i = 1; i < values_.size() && i <= names.size(); ++i) {
-        // A raw value is shown as hex and not typed into: it stays cut.
-        if (!isCutValue(values_[i]) || state_.fieldModel.fieldTypeAtFieldIndexP1(
-                                           FieldIndex(int64_t(i))) == DBInterface::kFieldTypeRaw) {
-            continue;
-        }
-        fields.push_back({names[i - 1], false});
-        at.push_back(i);
-    }
-    if (fields.empty()) return;
-    std::vector<DBValue> whole;
+    if (state_.selectedConsoleIndex != TablesAndRowsState::RecordConsole || !table) return;
+    std::vector<FieldIndex> fields;
+    for (int64_t i = 1; i < std::ssize(values_); ++i) fields.emplace_back(i);
     std::string ignored;
-    // A value that cannot be read now stays cut and read only; Add and the detail button read
-    // it again and say why they cannot.
-    if (readWholeValues(*state_.databaseFilePath, *table, fields, *values_.front(), &whole,
-                        &ignored) != 0) {
-        return;
-    }
-    for (size_t k = 0; k < at.size(); ++k) values_[at[k]] = std::move(whole[k]);
+    // A raw value is shown as hex and not typed into: it stays cut. A value that cannot be read
+    // now stays cut and read only; Add and the detail button read it again and say why not.
+    readCutValuesOfRow(state_, *table, fields, false, &values_, &ignored);
 }
 
 void RecordConsole::reloadLines() {
