@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Common/DBExecution.h"
+#include "Common/DBInterface.h"
 #include "Common/RowWriting.h"
 #include "Common/SQLQuote.h"
 #include "mainwindow/TablesAndRowsState.h"
