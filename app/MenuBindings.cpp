@@ -159,7 +159,13 @@ const Binding<WindowParts> kWindowCommands[] = {
      [](WindowParts& window) { window.rows.cellCommands().replaceMenuItemClicked(); }},
     {"delete", [](WindowParts& window) { window.rows.cellCommands().rowsTableViewDelete(); }},
     {"copy",
-     [](WindowParts& window) { GridCopy(window.controller, window.rows).rowsTableViewCopy(); }},
+     [](WindowParts& window) {
+         if (window.controller.selectedConsole() == TablesAndRowsState::SQLConsole) {
+             window.sql.sqlResultsTableViewCopy();
+         } else {
+             GridCopy(window.controller, window.rows).rowsTableViewCopy();
+         }
+     }},
     {"cut",
      [](WindowParts& window) { GridCopy(window.controller, window.rows).rowsTableViewCut(); }},
     {"copyForExportMenuItemClicked",
