@@ -89,8 +89,11 @@ void MenuRouter::menuNeedsUpdate(QMenu* menu) const {
 }
 
 void MenuRouter::menuItemClicked(QAction* item) {
-    std::string action = menuItemAction(item);
-    if (!isMenuItemEnabled(action, menuItemTag(item), mainWindowMenuContext())) return;
+    runMenuCommand(menuItemAction(item), menuItemTag(item));
+}
+
+void MenuRouter::runMenuCommand(const std::string& action, int tag) {
+    if (!isMenuItemEnabled(action, tag, mainWindowMenuContext())) return;
     if (auto command = applicationCommands_.find(action); command != applicationCommands_.end()) {
         command->second();
         return;
