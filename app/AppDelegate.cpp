@@ -47,6 +47,7 @@ AppDelegate::AppDelegate() : menuRouter_(std::make_unique<MenuRouter>(*this)) {
         databaseWindows_[i] = std::make_unique<TablesAndRowsWindow>(i);
         addShellMenus(databaseWindows_[i].get(), menuRouter_.get());
     }
+    answerApplicationKeysInEveryWindow(menuRouter_.get());
     // Quitting closes every window before the event loop ends; the windows are saved first.
     if (QCoreApplication* application = QCoreApplication::instance()) {
         application->installEventFilter(this);

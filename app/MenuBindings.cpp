@@ -34,6 +34,7 @@
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/ChosenValueWriter.h"
 #include "mainwindow/rows/RowsConsole.h"
+#include "platform/ui/MainWindow.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -82,6 +83,14 @@ void selectAll(WindowParts& window) {
     }
 }
 
+// Close acts on the window in front, whichever it is; on the main database window while none
+// of the program's windows is active.
+void closeWindowInFront() {
+    QWidget* window = QApplication::activeWindow();
+    if (!window) window = mainWindow();
+    if (window) window->close();
+}
+
 template <class Target>
 struct Binding {
     const char* action;
@@ -100,6 +109,7 @@ const Binding<AppDelegate> kApplicationCommands[] = {
     {"mathMenuItemClicked", [](AppDelegate& app) { app.mathPanel().mathMenuItemClicked(); }},
     {"clipboardContentsWindowMenuItemClicked",
      [](AppDelegate& app) { app.refreshAndShowClipboardWindow(); }},
+    {"performClose", [](AppDelegate&) { closeWindowInFront(); }},
     {"terminate", [](AppDelegate&) { QApplication::quit(); }},
     {"databasesWindowMenuItemClicked",
      [](AppDelegate& app) { app.databaseFiles().databasesWindowMenuItemClicked(); }},
@@ -133,10 +143,6 @@ const Binding<MenuRouter> kRouterCommands[] = {
 // themselves; Set to NULL acts on the record editor's field when that is shown.
 const Binding<WindowParts> kWindowCommands[] = {
     {"chooseLocationMenuItemClicked", chooseLocation},
-    {"performClose",
-     [](WindowParts& window) {
-         if (QWidget* shown = window.controller.window()) shown->close();
-     }},
     {"editFieldInPanelMenuItemClicked",
      [](WindowParts& window) {
          if (window.controller.selectedConsole() == TablesAndRowsState::RowsConsole) {
@@ -159,7 +165,13 @@ const Binding<WindowParts> kWindowCommands[] = {
      [](WindowParts& window) { window.rows.cellCommands().replaceMenuItemClicked(); }},
     {"delete", [](WindowParts& window) { window.rows.cellCommands().rowsTableViewDelete(); }},
     {"copy",
-     [](WindowParts& window) { GridCopy(window.controller, window.rows).rowsTableViewCopy(); }},
+     [](WindowParts& window) {
+         if (window.controller.selectedConsole() == TablesAndRowsState::SQLConsole) {
+             window.sql.sqlResultsTableViewCopy();
+         } else {
+             GridCopy(window.controller, window.rows).rowsTableViewCopy();
+         }
+     }},
     {"cut",
      [](WindowParts& window) { GridCopy(window.controller, window.rows).rowsTableViewCut(); }},
     {"copyForExportMenuItemClicked",

@@ -6,6 +6,7 @@
 #include "app/AppDelegate.h"
 #include "app/TablesListMenuContext.h"
 #include "app/WindowParts.h"
+#include "design/SQLConsole.h"
 #include "mainwindow/TablesAndRowsController.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/MenuItemStates.h"
@@ -47,7 +48,9 @@ MainWindowMenuContext MenuRouter::mainWindowMenuContext() const {
     main.hasDatabase = path && !path->empty();
     main.databaseInAppContainer = main.hasDatabase && AppDelegate::isDatabaseInAppContainer(*path);
     main.window = menuWindowState(*controller);
-    main.objects = objectCommandContext(*app_.windowPartsForMainWindow());
+    WindowParts& parts = *app_.windowPartsForMainWindow();
+    main.objects = objectCommandContext(parts);
+    main.resultRowsSelected = parts.sql.sqlResultsTableViewValidateCopy();
     main.hidden = hiddenMenuItemDecision(*controller);
     return main;
 }
@@ -86,8 +89,11 @@ void MenuRouter::menuNeedsUpdate(QMenu* menu) const {
 }
 
 void MenuRouter::menuItemClicked(QAction* item) {
-    std::string action = menuItemAction(item);
-    if (!isMenuItemEnabled(action, menuItemTag(item), mainWindowMenuContext())) return;
+    runMenuCommand(menuItemAction(item), menuItemTag(item));
+}
+
+void MenuRouter::runMenuCommand(const std::string& action, int tag) {
+    if (!isMenuItemEnabled(action, tag, mainWindowMenuContext())) return;
     if (auto command = applicationCommands_.find(action); command != applicationCommands_.end()) {
         command->second();
         return;

@@ -44,6 +44,8 @@ class MenuRouter : public QObject {
     void menuNeedsUpdate(QMenu* menu) const;
     // The item's command, when bound and enabled now.
     void menuItemClicked(QAction* item);
+    // The command of that action and tag, the same way.
+    void runMenuCommand(const std::string& action, int tag);
 
     // ---- Commands of the main database window ----
     // Shows the console in the main window and marks its toolbar segment.

@@ -68,7 +68,11 @@ bool isMenuItemEnabled(const std::string& action, int tag, const MainWindowMenuC
         return main.hasController && rule->second(main.window);
     }
     if (action == "copy") {
-        return main.hasController && isGridCopyEnabled(main.window);
+        // The SQL console copies its result rows; every other console is the grid's.
+        return main.hasController &&
+               (main.window.console == TablesAndRowsState::SQLConsole
+                    ? isResultsCopyEnabled(main.window, main.resultRowsSelected)
+                    : isGridCopyEnabled(main.window));
     }
     if (action == "hiddenMenuItemClicked") return main.hasController && main.hidden.enabled;
     if (auto command = gridCommands().find(action); command != gridCommands().end()) {

@@ -26,7 +26,8 @@ struct MainWindowMenuContext {
     bool databaseInAppContainer = false;
     MenuWindowState window;
     ObjectCommandContext objects;
-    ItemDecision hidden;  // the Hidden item over the tables list's selection
+    ItemDecision hidden;              // the Hidden item over the tables list's selection
+    bool resultRowsSelected = false;  // the SQL console's results grid has a selected row
 };
 
 // Whether the item of that action and tag is enabled. Actions are the items' names without

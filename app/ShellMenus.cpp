@@ -1,6 +1,8 @@
 #include "app/ShellMenus.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
 
@@ -15,14 +17,17 @@ struct Item {
     const char* action = "";
     int tag = 0;
     QKeySequence keys = {};
+    // The application's own command: its key answers from every window of the program.
+    bool fromEveryWindow = false;
 };
 
-// The keys are made on use: a key sequence needs the application.
+// The keys are made on use: a key sequence needs the application. Close and Quit have the keys
+// of the Linux desktops also where the platform's theme gives them others or none.
 // Items needing a main database window carry 730-739, those needing it to show a database
 // 720-729.
 std::vector<Item> fileMenu() {
     return {
-        {"New Window", "openNewWindow", 0, QKeySequence::New},
+        {"New Window", "openNewWindow", 0, QKeySequence::New, true},
         {"Open…", "openDocument", 0, QKeySequence::Open},
         {"Open External Database…", "openExternalDatabase", 0, QKeySequence("Ctrl+Shift+O")},
         {"Show Databases Folder", "databasesWindowMenuItemClicked"},
@@ -32,9 +37,9 @@ std::vector<Item> fileMenu() {
         {"Copy Database to Folder…", "copyDatabaseToFolder", 722},
         {"Copy Database to Dropbox…", "uploadToDropbox", 723},
         {nullptr},
-        {"Close", "performClose", 730, QKeySequence::Close},
-        {"Preferences…", "showPreferences", 0, QKeySequence("Ctrl+,")},
-        {"Quit", "terminate", 0, QKeySequence::Quit},
+        {"Close", "performClose", 0, QKeySequence("Ctrl+W"), true},
+        {"Preferences…", "showPreferences", 0, QKeySequence("Ctrl+,"), true},
+        {"Quit", "terminate", 0, QKeySequence("Ctrl+Q"), true},
     };
 }
 
@@ -151,7 +156,46 @@ void addMenu(QMainWindow* window, MenuRouter* router, const char* title,
     });
 }
 
+// Only the database windows have the menu bar, and the panels over them reach it; in the other
+// windows (images, diagnostics, preferences, sheets, floating panels of their own) the keys of
+// the application's own commands that no widget took come here.
+class ApplicationKeys : public QObject {
+  public:
+    explicit ApplicationKeys(MenuRouter* router) : QObject(router), router_(router) {
+        for (const Item& item : fileMenu()) {
+            if (item.fromEveryWindow) items_.push_back(item);
+        }
+        if (qApp) qApp->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        // A key reaches its window after every widget in it declined it. A menu keeps its
+        // keys, and an alert waits for its answer.
+        auto* window = qobject_cast<QWidget*>(watched);
+        if (!window || !window->isWindow() || window->windowType() == Qt::Popup ||
+            window->windowModality() == Qt::ApplicationModal) {
+            return false;
+        }
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        for (const Item& item : items_) {
+            if (item.keys != pressed) continue;
+            router_->runMenuCommand(item.action, item.tag);
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    MenuRouter* router_;
+    std::vector<Item> items_;
+};
+
 }  // namespace
+
+void answerApplicationKeysInEveryWindow(MenuRouter* router) {
+    new ApplicationKeys(router);
+}
 
 void addShellMenus(QMainWindow* window, MenuRouter* router) {
     addMenu(window, router, "&File", fileMenu());

@@ -6,3 +6,6 @@ class MenuRouter;
 class QMainWindow;
 
 void addShellMenus(QMainWindow* window, MenuRouter* router);
+// The keys of the application's own commands (New Window, Close, Preferences, Quit) answer
+// also in the windows without the menu bar.
+void answerApplicationKeysInEveryWindow(MenuRouter* router);

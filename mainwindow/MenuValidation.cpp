@@ -35,6 +35,12 @@ bool listOrGridHasFocus(const MenuWindowState& state) {
 bool somethingSelectedOrFocused(const MenuWindowState& state) {
     return state.somethingSelected || state.somethingFocused;
 }
+// The tables list's selection is not the one the user means to copy, and a text input copies
+// its own text.
+bool copiesAGridsSelection(const MenuWindowState& state) {
+    return state.responder != MenuResponder::TablesList &&
+           state.responder != MenuResponder::TextInput;
+}
 
 }  // namespace
 
@@ -143,7 +149,9 @@ bool rowsTableViewValidateMenuItem(const MenuWindowState& state, GridCommand com
 }
 
 bool isGridCopyEnabled(const MenuWindowState& state) {
-    return state.responder != MenuResponder::TablesList &&
-           state.responder != MenuResponder::TextInput &&
-           rowsTableViewValidateMenuItem(state, GridCommand::Copy);
+    return copiesAGridsSelection(state) && rowsTableViewValidateMenuItem(state, GridCommand::Copy);
+}
+
+bool isResultsCopyEnabled(const MenuWindowState& state, bool resultRowsSelected) {
+    return state.console == State::SQLConsole && resultRowsSelected && copiesAGridsSelection(state);
 }

@@ -58,3 +58,6 @@ bool rowsTableViewValidateMenuItem(const MenuWindowState& state, GridCommand com
 // the focus (it is not the grid's selection the user means) or while a text input has it (it
 // copies its own text).
 bool isGridCopyEnabled(const MenuWindowState& state);
+// Copy of the SQL console's selected result rows: only while that console is shown, refused
+// for the same views as the grid's copy.
+bool isResultsCopyEnabled(const MenuWindowState& state, bool resultRowsSelected);

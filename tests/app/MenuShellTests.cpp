@@ -2,22 +2,28 @@
 // allows it at that moment, also by key equivalent; toggles keep their per-slot arrays; menus
 // enable and retitle their items as they open.
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
+#include <QPushButton>
 #include <QUrl>
 
 #include "app/MenuRouter.h"
 #include "app/PreferencesWindow.h"
+#include "design/DropFileNameTextView.h"
 #include "design/NameAndFieldsPanel.h"
 #include "design/PickerTypesWindow.h"
+#include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
+#include "design/SqlResultsTableView.h"
 #include "design/TableSchemaWindow.h"
 #include "design/WebBookmarksWindow.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/QtStrings.h"
 #include "platform/ui/Workspace.h"
 #include "tests/mainwindow/ControllerTest.h"
@@ -98,7 +104,7 @@ TEST_F(MenuShellTest, KeyEquivalentsDoNothingWithoutAMainDatabaseWindowOrAgainst
     EXPECT_FALSE(item("rowsViewMenuItemClicked")->isEnabled());
     open("showPreferences");
     EXPECT_TRUE(item("showPreferences")->isEnabled());
-    EXPECT_FALSE(item("performClose")->isEnabled());
+    EXPECT_TRUE(item("performClose")->isEnabled());  // it closes the window in front
 }
 
 TEST_F(MenuShellTest, TheConsoleCycleWraps) {
@@ -305,4 +311,70 @@ TEST_F(MenuShellTest, AddOneBlankRowActsOnlyFromTheRowsConsole) {
     addOneBlankRowKeys();
     EXPECT_EQ(rowsInFile(), 4);
     EXPECT_EQ(c->state().dataPort.totalRows, 4);
+}
+
+TEST_F(MenuShellTest, EditCopyAndItsKeyCopyTheSQLConsolesSelectedResultRows) {
+    run("create table q (a, b); insert into q values ('x', 'say \"hi\"'), ('y', 'z'), ('w', 'v')");
+    TablesAndRowsController* c = showActive("q");
+    item("sqlViewMenuItemClicked")->trigger();
+    SQLConsole& sql = partsOf(c).sql;
+    sql.queryTextView()->setPlainText("select * from q");
+    QTest::mouseClick(c->view()->findChild<QPushButton*>("sqlViewExecuteButton"), Qt::LeftButton);
+    SqlResultsTableView* grid = sql.resultsTableView();
+    ASSERT_EQ(grid->model()->rowCount(), 3);
+    auto clickRow = [grid](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers,
+                          grid->visualRect(grid->model()->index(row, 0)).center());
+    };
+    auto copyKeys = [grid] {
+        QApplication::clipboard()->setText("before");
+        QTest::keyClick(grid, Qt::Key_C, Qt::ControlModifier);
+        QApplication::processEvents();
+        return QApplication::clipboard()->text().toStdString();
+    };
+    auto copyEnabled = [this] {
+        open("copy");
+        bool enabled = item("copy")->isEnabled();
+        emit menuOf("copy")->aboutToHide();
+        return enabled;
+    };
+
+    // Nothing selected: nothing to copy.
+    grid->setFocus();
+    EXPECT_FALSE(copyEnabled());
+    EXPECT_EQ(copyKeys(), "before");
+
+    // The first and the last row, clicked as the user does.
+    clickRow(0, {});
+    clickRow(2, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_TRUE(copyEnabled());
+    const std::pair<int, const char*> delimited[] = {
+        {1, "\"x\",\"say \"\"hi\"\"\"\n\"w\",\"v\""},
+        {2, "x|say \"hi\"\nw|v"},
+        {0, "x\tsay \"hi\"\nw\tv"},
+        {3, "x\tsay \"hi\"\nw\tv"},
+    };
+    for (const auto& [delimiter, text] : delimited) {
+        SCOPED_TRACE(delimiter);
+        UserDefaults::standard().setInteger(delimiter, "ExportDelimiter");
+        EXPECT_EQ(copyKeys(), text);
+        std::optional<nlohmann::json> record = Pasteboard::record(kAddRowsFromSQLViewDataType);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(*record, (nlohmann::json{{"database", db},
+                                           {"source_view", 2},
+                                           {"window", 0},
+                                           {"export_delimiter", delimiter},
+                                           {"encoding", 0}}));
+        QApplication::clipboard()->setText("before");
+        item("copy")->trigger();
+        EXPECT_EQ(QApplication::clipboard()->text().toStdString(), text);
+    }
+
+    // Another console shown: its copy is not the results'.
+    item("addRowViewMenuItemClicked")->trigger();
+    EXPECT_FALSE(copyEnabled());
+    QApplication::clipboard()->setText("before");
+    item("copy")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
 }
