@@ -99,10 +99,6 @@ void TablesAndRowsState::setAbortOnInconsistency(bool abort) {
     abortOnInconsistency = abort;
 }
 
-bool TablesAndRowsState::abortsOnInconsistency() {
-    return abortOnInconsistency;
-}
-
 void TablesAndRowsState::assertConsistent() const {
     const char* fault = consistencyFault();
     if (!fault) return;

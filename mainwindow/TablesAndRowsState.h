@@ -173,5 +173,4 @@ struct TablesAndRowsState {
     // On unless the program turns it off: a test run ends at the first fault, where the program
     // users run keeps the window and what it holds.
     static void setAbortOnInconsistency(bool abort);
-    static bool abortsOnInconsistency();
 };
