@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "Common/CommaLists.h"
 #include "Common/SQLQuote.h"
 #include "Common/SortSettings.h"
@@ -101,6 +103,10 @@ int moveFieldSettings(RebuildSession& session, const std::string& tableName,
     if (!assignments.empty()) {
         rc = session.run("update varnelo_db_tables set " + assignments + " where name=" + name);
     }
+    // The sort indexes are made on the fields the order names now, and on their new types.
+    const bool sorted =
+        std::any_of(movedCodes.begin(), movedCodes.end(), [](int c) { return c > 0; });
+    if (rc == SQLITE_OK && sorted) rc = updateSortIndexes(session, tableName, movedCodes);
     if (rc == SQLITE_OK && dropped) {
         dropped->sortCodes = droppedCodes;
         dropped->searchIndexes = droppedSearched;

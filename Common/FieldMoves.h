@@ -35,7 +35,8 @@ struct DroppedFieldSettings {
 };
 
 // Rewrites the table's varnelo_db_tables row on the session, inside its transaction, when a
-// setting moves; the filter text of the search settings is kept.
+// setting moves, and brings the sort indexes of a stored order in line with it; the filter text
+// of the search settings is kept.
 int moveFieldSettings(RebuildSession& session, const std::string& tableName,
                       const std::vector<int64_t>& newPositions, DroppedFieldSettings* dropped);
 

@@ -6,10 +6,12 @@
 #include <cstdint>
 #include <ctime>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 
 #include "Common/CommaLists.h"
+#include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/FieldModel.h"
@@ -18,6 +20,7 @@
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
 #include "Common/SchemaListing.h"
+#include "Common/TableShape.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 #include "platform/foundation/SystemLog.h"
@@ -197,9 +200,14 @@ int updateSystemTable(const std::string& tableName, uint64_t flags,
         databaseFilePath, errorString);
 }
 
-int updateSortCodes(const std::vector<int>& sortCodes, const std::string& tableName,
-                    const std::string& databaseFilePath, std::string* errorString) {
-    if (sortCodes.empty()) return 0;
+namespace {
+// The statements that store the codes in the table's varnelo_db_tables row: one updates the row,
+// the other inserts it where there is none.
+struct SortFieldsRowSQL {
+    std::string update, insert;
+};
+
+SortFieldsRowSQL sortFieldsRowSQL(const std::vector<int>& sortCodes, const std::string& tableName) {
     std::string assignments, columns, values;
     for (size_t i = 0; i < sortCodes.size(); ++i) {
         std::string column = "sort_field" + std::to_string(i + 1);
@@ -209,11 +217,17 @@ int updateSortCodes(const std::vector<int>& sortCodes, const std::string& tableN
         values += "," + stored;
     }
     std::string name = quoteLiteral(tableName);
-    return updateSystemTable(
-        tableName,
-        "insert into varnelo_db_tables (name" + columns + ") values (" + name + values + "); ",
-        "update varnelo_db_tables set " + assignments + " where name=" + name + "; ",
-        databaseFilePath, errorString);
+    return {"update varnelo_db_tables set " + assignments + " where name=" + name + "; ",
+            "insert into varnelo_db_tables (name" + columns + ") select " + name + values +
+                " where not exists (select 1 from varnelo_db_tables where name=" + name + "); "};
+}
+}  // namespace
+
+int updateSortCodes(const std::vector<int>& sortCodes, const std::string& tableName,
+                    const std::string& databaseFilePath, std::string* errorString) {
+    if (sortCodes.empty()) return 0;
+    SortFieldsRowSQL row = sortFieldsRowSQL(sortCodes, tableName);
+    return updateSystemTable(tableName, row.insert, row.update, databaseFilePath, errorString);
 }
 
 int updateSortByROWIDCode(uint64_t sortByROWIDCode, const std::string& tableName,
@@ -293,29 +307,61 @@ bool isSortIndex(const std::string& name, const std::string& sql) {
            sqlite3_strnicmp(sql.c_str(), kPlainIndex.data(), kPlainIndex.size()) == 0 &&
            sql.find_first_of("\r\n") == std::string::npos;
 }
-}  // namespace
 
-int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t sortCode2,
-                       int64_t sortCode3, const std::string& databaseFilePath,
-                       std::string* errorString) {
-    // A file that cannot be read or a table that is not there must not pass for indexes kept.
-    std::vector<std::string> typeAndDefinition;
-    int rc =
-        getTableTypeAndDefinition(&typeAndDefinition, tableName, databaseFilePath, errorString);
+// What a table's sort indexes are made from, read on one connection.
+struct SortIndexSources {
+    std::vector<std::string> fieldNames;
+    std::vector<int> fieldTypes;
+    std::vector<std::string> indexes;  // name and definition of each index of the table
+    int64_t rootPage = 0;
+};
+
+int readSortIndexSources(const DBConnection& connection, const std::string& tableName,
+                         SortIndexSources* sources, std::string* errorString) {
+    ObjectFieldModel model;
+    int rc = readFieldModel(&model, tableName, connection, errorString);
     if (rc != SQLITE_OK) return rc;
-    if (typeAndDefinition.empty()) {
+    // A table that is not there must not pass for indexes kept.
+    if (model.type != "table") {
         appendError(errorString, localizedFormat("no such table: %@", {tableName}));
         return SQLITE_ERROR;
     }
-    std::vector<std::string> fieldNames;
-    std::vector<int> fieldTypes;
-    getFieldNames(&fieldNames, &fieldTypes, nullptr, nullptr, tableName, databaseFilePath, nullptr);
-    // The indexes wanted, each by the keys it is for and what it is made on.
+    sources->fieldNames = std::move(model.names);
+    sources->fieldTypes = std::move(model.types);
+    const std::string name = quoteLiteral(tableName);
+    rc = forEachRow(
+        connection.handle(),
+        "select name, sql from sqlite_master where type='index' and tbl_name=" + name,
+        [&](sqlite3_stmt* row) {
+            for (int column : {0, 1}) {
+                sources->indexes.push_back(*columnValue(row, column, false, kInvalidUtf8Marker));
+            }
+            return true;
+        });
+    if (rc == SQLITE_OK) {
+        rc = forEachRow(connection.handle(),
+                        "select rootpage from sqlite_master where type='table' and name=" + name,
+                        [&](sqlite3_stmt* row) {
+                            sources->rootPage = sqlite3_column_int64(row, 0);
+                            return false;
+                        });
+    }
+    if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
+    return rc;
+}
+
+// The indexes wanted for the sort codes, each by the keys it is for and what it is made on.
+std::map<std::string, std::string> wantedSortIndexes(const std::string& tableName,
+                                                     const std::vector<int>& sortCodes,
+                                                     const SortIndexSources& sources) {
+    const std::vector<std::string>& fieldNames = sources.fieldNames;
+    const std::vector<int>& fieldTypes = sources.fieldTypes;
     std::map<std::string, std::string> wanted;
     const std::string on = " on " + quoteIdentifier(tableName) + " (";
-    int64_t codes[] = {sortCode1, sortCode2, sortCode3};
+    std::vector<int> codes(3, 0);
+    std::copy_n(sortCodes.begin(), std::min<size_t>(sortCodes.size(), 3), codes.begin());
     for (int key = 0; key < 3; ++key) {
-        int64_t position = codes[key] < 1 ? -1 : (codes[key] - 1) / 2;
+        int64_t position = sortFieldIndexFromCode(codes[static_cast<size_t>(key)]);
         if (position < 0 || position >= static_cast<int64_t>(fieldNames.size()) ||
             position >= static_cast<int64_t>(fieldTypes.size())) {
             continue;
@@ -327,10 +373,8 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
     // Where the grid orders by two or three keys, one index of them all finds a page by its keys
     // without sorting the rows of equal earlier keys; a key running against key 1 is marked "d"
     // in its name, so that an index of other directions is never taken for it.
-    std::vector<int> gridCodes;
-    for (int64_t code : codes)
-        gridCodes.push_back(static_cast<int>(std::clamp<int64_t>(code, 0, INT32_MAX)));
-    const std::vector<OrderKey> gridKeys = sortKeysOfCodes(gridCodes, fieldNames, fieldTypes);
+    for (int& code : codes) code = std::max(code, 0);
+    const std::vector<OrderKey> gridKeys = sortKeysOfCodes(codes, fieldNames, fieldTypes);
     if (gridKeys.size() >= 2) {
         std::string keys;
         for (size_t i = 0; i < gridKeys.size(); ++i) {
@@ -339,15 +383,20 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
         }
         wanted[keys] = on + allKeysIndexColumns(gridKeys) + ")";
     }
-    std::vector<std::string> indexes;
-    getRows(&indexes,
-            "select name, sql from sqlite_master where type='index' and tbl_name=" +
-                quoteLiteral(tableName),
-            databaseFilePath, nullptr);
+    return wanted;
+}
+
+// The statements that drop the sort indexes not wanted as they stand and make the wanted ones
+// missing; empty when every wanted index stands.
+std::string sortIndexStatements(const std::string& tableName, const std::vector<int>& sortCodes,
+                                const SortIndexSources& sources) {
+    const std::map<std::string, std::string> wanted =
+        wantedSortIndexes(tableName, sortCodes, sources);
     // Building an index reads the whole table: one still made for its keys on the same
     // expressions (only a direction changed, or another key) is kept.
     std::set<std::string> kept;
-    std::string sql = "begin transaction; ";
+    std::string sql;
+    const std::vector<std::string>& indexes = sources.indexes;
     for (size_t i = 0; i + 1 < indexes.size(); i += 2) {
         const std::string& name = indexes[i];
         const std::string& definition = indexes[i + 1];
@@ -362,23 +411,109 @@ int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t 
             sql += "drop index if exists " + quoteIdentifier(name) + "; ";
         }
     }
-    int64_t rootPage = getNumberWithQueryString(
-        "select rootpage from sqlite_master where type='table' and name=" + quoteLiteral(tableName),
-        databaseFilePath, nullptr);
+    if (kept.size() == wanted.size()) return sql;
     std::string suffix = "_" + std::to_string(std::time(nullptr) - kSortIndexEpoch) + "_" +
-                         std::to_string(std::max<int64_t>(rootPage, 0));
+                         std::to_string(std::max<int64_t>(sources.rootPage, 0));
     for (const auto& [keys, madeOn] : wanted) {
         if (kept.count(keys)) continue;
         sql += "create index " + quoteIdentifier("ind" + keys + suffix) + madeOn + "; ";
     }
-    sql += "commit transaction; ";
-    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+    return sql;
+}
+
+// Runs the statements that make() gives, read and written on one connection in one transaction;
+// a failure leaves the file as it was.
+template <typename Make>
+int writeInOneTransaction(const std::string& databaseFilePath, std::string* errorString,
+                          Make&& make) {
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    if (rc != SQLITE_OK) return rc;
+    auto run = [&](const std::string& sql) {
+        int result = forEachRow(connection->handle(), sql, [](sqlite3_stmt*) { return true; });
+        if (result != SQLITE_OK) appendError(errorString, connection->errorMessage());
+        return result;
+    };
+    rc = run("begin immediate transaction");
+    if (rc != SQLITE_OK) return rc;
+    std::string sql;
+    rc = make(*connection, &sql);
+    if (rc == SQLITE_OK) rc = run(sql + "commit transaction");
+    if (rc != SQLITE_OK) {
+        forEachRow(connection->handle(), "rollback transaction",
+                   [](sqlite3_stmt*) { return true; });
+    }
+    return rc;
+}
+
+int sortIndexStatementsOn(const DBConnection& connection, const std::string& tableName,
+                          const std::vector<int>& sortCodes, std::string* statements,
+                          std::string* errorString) {
+    SortIndexSources sources;
+    int rc = readSortIndexSources(connection, tableName, &sources, errorString);
+    if (rc == SQLITE_OK) *statements += sortIndexStatements(tableName, sortCodes, sources);
+    return rc;
+}
+
+std::vector<int> threeCodes(int64_t sortCode1, int64_t sortCode2, int64_t sortCode3) {
+    std::vector<int> codes;
+    for (int64_t code : {sortCode1, sortCode2, sortCode3}) {
+        codes.push_back(static_cast<int>(std::clamp<int64_t>(code, 0, INT32_MAX)));
+    }
+    return codes;
+}
+}  // namespace
+
+int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t sortCode2,
+                       int64_t sortCode3, const std::string& databaseFilePath,
+                       std::string* errorString) {
+    return writeInOneTransaction(
+        databaseFilePath, errorString, [&](const DBConnection& connection, std::string* sql) {
+            return sortIndexStatementsOn(connection, tableName,
+                                         threeCodes(sortCode1, sortCode2, sortCode3), sql,
+                                         errorString);
+        });
 }
 
 int updateTableIndexes(const std::string& tableName, const std::vector<int64_t>& sortCodes,
                        const std::string& databaseFilePath, std::string* errorString) {
     auto code = [&](int64_t i) { return objectAtIndexOrDefault<int64_t>(&sortCodes, i, 0); };
     return updateTableIndexes(tableName, code(0), code(1), code(2), databaseFilePath, errorString);
+}
+
+int updateSortCodesAndIndexes(const std::vector<int>& sortCodes, const std::string& tableName,
+                              const std::string& databaseFilePath, std::string* errorString) {
+    return writeInOneTransaction(
+        databaseFilePath, errorString, [&](const DBConnection& connection, std::string* sql) {
+            *sql = createTablesMetaTableSQL() + createFieldsMetaTableSQL();
+            if (!sortCodes.empty()) {
+                SortFieldsRowSQL row = sortFieldsRowSQL(sortCodes, tableName);
+                *sql += row.update + row.insert;
+            }
+            return sortIndexStatementsOn(connection, tableName, sortCodes, sql, errorString);
+        });
+}
+
+bool hasSortIndexes(const std::vector<int>& sortCodes, const std::string& tableName,
+                    const std::string& databaseFilePath) {
+    DBConnection connection(databaseFilePath, ConnectionKind::Plain);
+    SortIndexSources sources;
+    // Unreadable: nothing to build, and a build would fail the same way.
+    if (!connection.isOpen() ||
+        readSortIndexSources(connection, tableName, &sources, nullptr) != SQLITE_OK) {
+        return true;
+    }
+    return sortIndexStatements(tableName, sortCodes, sources).find("create index ") ==
+           std::string::npos;
+}
+
+int updateSortIndexes(RebuildSession& session, const std::string& tableName,
+                      const std::vector<int>& sortCodes) {
+    std::string statements;
+    int rc = sortIndexStatementsOn(session.connection(), tableName, sortCodes, &statements,
+                                   session.errorString());
+    if (rc == SQLITE_OK && !statements.empty()) rc = session.run(statements);
+    return rc;
 }
 
 }  // namespace DBInterface

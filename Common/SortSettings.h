@@ -9,6 +9,8 @@
 
 namespace DBInterface {
 
+class RebuildSession;
+
 // Flag bits of varnelo_db_tables.flags.
 inline constexpr uint64_t kTableFlagSortByROWIDUp = 1;
 inline constexpr uint64_t kTableFlagSortByROWIDDown = 2;
@@ -75,5 +77,17 @@ int updateTableIndexes(const std::string& tableName, const std::vector<int64_t>&
 int updateTableIndexes(const std::string& tableName, int64_t sortCode1, int64_t sortCode2,
                        int64_t sortCode3, const std::string& databaseFilePath,
                        std::string* errorString);
+// Stores the sort codes as updateSortCodes does and brings the sort indexes in line with them, in
+// one transaction: when an index cannot be built, the codes stored before stay.
+int updateSortCodesAndIndexes(const std::vector<int>& sortCodes, const std::string& tableName,
+                              const std::string& databaseFilePath, std::string* errorString);
+// Whether every sort index the codes want stands (also when the table cannot be read): a build
+// cut short leaves a stored order without them.
+bool hasSortIndexes(const std::vector<int>& sortCodes, const std::string& tableName,
+                    const std::string& databaseFilePath);
+// Brings the sort indexes in line with the codes on the rebuild's session, inside its
+// transaction.
+int updateSortIndexes(RebuildSession& session, const std::string& tableName,
+                      const std::vector<int>& sortCodes);
 
 }  // namespace DBInterface

@@ -17,6 +17,9 @@ class RebuildSession {
 
     bool isOpen() const { return connection_.isOpen(); }
     int openResult() const { return connection_.openResult(); }
+    // For the reads of other operations that take part in the rebuild's transaction.
+    const DBConnection& connection() const { return connection_; }
+    std::string* errorString() const { return errorString_; }
 
     int run(const std::string& sql) {
         int rc = forEachRow(connection_.handle(), sql, [](sqlite3_stmt*) { return true; });

@@ -115,7 +115,7 @@ class AppDelegate : public QObject, public WindowShell {
     void showErrorAlert(const std::string& text, QWidget* window);
 
     // The application error log.
-    void appendErrorMessage(const std::optional<std::string>& message, int code);
+    void appendErrorMessage(const std::optional<std::string>& message, int code) override;
     ErrorLog& sqliteErrorMessagesArray() const;
     DiagnosticsWindow* diagnosticsWindow();
 

@@ -221,17 +221,20 @@ bool SortPanel::storeSortChoice(const std::string& name, const std::string& path
     std::vector<int> codes;
     for (QComboBox* button : sortOnButtons_) codes.push_back(button->currentData().toInt());
     uint64_t rowidCode = thenOnROWIDButton_->currentData().toInt() == 2 ? 2 : 1;
+    // A stored order whose indexes a build cut short never made is stored and built again.
     bool codesChanged = sort.sortCodes.size() < codes.size() ||
-                        !std::equal(codes.begin(), codes.end(), sort.sortCodes.begin());
+                        !std::equal(codes.begin(), codes.end(), sort.sortCodes.begin()) ||
+                        !DBInterface::hasSortIndexes(codes, name, path);
     bool rowidChanged = rowidCode != sort.sortByROWIDCode;
     if (!codesChanged && !rowidChanged) return false;
     std::string error;
     if (codesChanged) {
-        sort.sortCodes = codes;
-        if (DBInterface::updateSortCodes(codes, name, path, &error) != 0) {
+        // With their indexes, or not at all: an order without them sorts every page it reads.
+        if (DBInterface::updateSortCodesAndIndexes(codes, name, path, &error) != 0) {
             window_.shell().showErrorAlert(error);
             return false;
         }
+        sort.sortCodes = codes;
     }
     if (rowidChanged) {
         if (DBInterface::updateSortByROWIDCode(rowidCode, name, path, &error) != 0) {
@@ -240,11 +243,6 @@ bool SortPanel::storeSortChoice(const std::string& name, const std::string& path
         } else {
             sort.sortByROWIDCode = rowidCode;
         }
-    }
-    if (codesChanged &&
-        DBInterface::updateTableIndexes(name, std::vector<int64_t>(codes.begin(), codes.end()),
-                                        path, &error) != 0) {
-        window_.shell().showErrorAlert(error);
     }
     return true;
 }

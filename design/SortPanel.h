@@ -37,8 +37,9 @@ class SortPanel : public QObject, public WindowPanel {
     // The sort pop-ups offer "(None)" and each field up and down, for a table only.
     void updateSortPanelSortOnPopUpButtons();
     void updateSortPanelSortButtons();
-    // Stores the unique-key mark when it changed, then for a table the changed sort codes, the
-    // changed ROWID order and, with new codes, the sort indexes; the grid follows.
+    // Stores the unique-key mark when it changed, then for a table the changed sort codes with
+    // their indexes (a stored order missing its indexes counts as changed) and the changed ROWID
+    // order; the grid follows.
     void sortPanelSortButtonPressed();
 
     // Made on first use.
@@ -53,8 +54,9 @@ class SortPanel : public QObject, public WindowPanel {
   private:
     void buildPanel();
     QComboBox* sortOnButton(size_t level);
-    // Stores the sort codes, the ROWID order and the indexes of table `name` as far as they
-    // changed; whether anything was stored.
+    // Stores the sort codes with their indexes in one transaction (a failure keeps the old
+    // order) and the ROWID order of table `name` as far as they changed; whether anything was
+    // stored.
     bool storeSortChoice(const std::string& name, const std::string& path);
 
     DatabaseWindow& window_;

@@ -140,9 +140,9 @@ void PrintConsole::updatePrintViewAfterTableChange() {
 
 void PrintConsole::selectedObjectDidChange() {
     lastReadError_.clear();
-    if (window_.state().selectedConsoleIndex == TablesAndRowsState::PrintConsole) {
-        initializePrintViewAfterShown();
-    }
+    // Hidden or not: a change of fields moved the stored layouts' field objects, and the layout
+    // held here, which an open layout panel edits and saves, must not move them back.
+    initializePrintViewAfterShown();
     updatePrintViewAfterTableChange();
 }
 

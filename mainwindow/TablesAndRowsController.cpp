@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -30,6 +31,18 @@ TablesAndRowsController::TablesAndRowsController(WindowShell* shell, int windowI
     : shell_(shell), windowIndex_(windowIndex) {
     state_.display.displayStringForNULLValue = localizedString("NULL");
     fieldModelLoader_.readDisplaySettings();
+    state_.inconsistencyFound = [this](const char* fault) { recoverFromInconsistency(fault); };
+}
+
+void TablesAndRowsController::recoverFromInconsistency(const char* fault) {
+    if (inconsistencyReloadPending_) return;
+    inconsistencyReloadPending_ = true;
+    shell_->appendErrorMessage(localizedFormat("Inconsistent window state: %@", {fault}), -1);
+    // Not in the middle of the move or click that met the fault: after it, from the event loop.
+    QTimer::singleShot(0, this, [this] {
+        inconsistencyReloadPending_ = false;
+        reloadSelectedDatabaseObject();
+    });
 }
 
 TablesAndRowsController::~TablesAndRowsController() {

@@ -167,6 +167,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void enableLeftSideButtons();
     // Calls the event on every console.
     void tellConsoles(void (Console::*event)());
+    // A fault of the window's state is logged and the object read again, once however many
+    // checks meet it before the reload.
+    void recoverFromInconsistency(const char* fault);
 
     WindowShell* shell_;
     int windowIndex_;
@@ -188,4 +191,5 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     QWidget* consolesSide_ = nullptr;
     std::array<QWidget*, TablesAndRowsState::kNumberOfConsoles> consoleViews_{};
     bool toolbarShown_ = true;
+    bool inconsistencyReloadPending_ = false;
 };

@@ -1,7 +1,8 @@
 #include "mainwindow/TablesAndRowsState.h"
 
-#include <cassert>
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 
 #include "Common/FieldTypes.h"
 
@@ -90,8 +91,18 @@ const char* TablesAndRowsState::consistencyFault() const {
     return nullptr;
 }
 
+namespace {
+std::atomic<bool> abortOnInconsistency{true};
+}  // namespace
+
+void TablesAndRowsState::setAbortOnInconsistency(bool abort) {
+    abortOnInconsistency = abort;
+}
+
 void TablesAndRowsState::assertConsistent() const {
-    [[maybe_unused]] const char* fault = consistencyFault();
-    if (fault) std::fprintf(stderr, "Inconsistent window state: %s\n", fault);
-    assert(!fault);
+    const char* fault = consistencyFault();
+    if (!fault) return;
+    std::fprintf(stderr, "Inconsistent window state: %s\n", fault);
+    if (abortOnInconsistency || !inconsistencyFound) std::abort();
+    inconsistencyFound(fault);
 }

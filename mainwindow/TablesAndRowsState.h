@@ -11,6 +11,7 @@
 //   pickerTypes     the database's picker types and their values
 // The index spaces are told apart by type (mainwindow/IndexSpaces.h).
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -164,6 +165,12 @@ struct TablesAndRowsState {
     // move waits for its page); the focus, the selected rows, fields and cells lie inside the
     // table; the paste marks lie inside the page.
     const char* consistencyFault() const;
-    // Only our own code can break these; called where the page or the selection is changed.
+    // Only our own code can break these; called where the page or the selection is changed. A
+    // fault aborts the process where faults abort (the tests); elsewhere it goes to
+    // inconsistencyFound, which the window sets to log it and reload its object.
     void assertConsistent() const;
+    std::function<void(const char* fault)> inconsistencyFound;
+    // On unless the program turns it off: a test run ends at the first fault, where the program
+    // users run keeps the window and what it holds.
+    static void setAbortOnInconsistency(bool abort);
 };

@@ -1,6 +1,6 @@
 #pragma once
 // What a database window asks of the application that holds it: its window slots, closing,
-// file bookmarks, the other windows and the application-modal alerts.
+// file bookmarks, the other windows, the error log and the application-modal alerts.
 #include <functional>
 #include <map>
 #include <optional>
@@ -32,6 +32,8 @@ class WindowShell {
                                      const std::optional<std::string>& fileName) = 0;
     // The clipboard window, rebuilt from the pasteboard, in front.
     virtual void refreshAndShowClipboardWindow() {}
+    // The application error log, which the diagnostics window shows.
+    virtual void appendErrorMessage(const std::optional<std::string>& message, int code) = 0;
     virtual void showAlert(const std::string& title, const std::string& message) = 0;
     virtual void showErrorAlert(const std::string& text) = 0;
     // The images window; choosing an image puts its file name into the text view and shows it in

@@ -137,6 +137,15 @@ void GridColumnLayout::updateRowsTableViewColumnWidths(
     resizingColumns_ = false;
 }
 
+void GridColumnLayout::setColumnsHidden(bool hidden) {
+    // A column shown again resizes from nothing to the grid's default width, which a click in
+    // the tables list would otherwise store as the next table's width.
+    resizingColumns_ = true;
+    view_->setColumnHidden(0, hidden);
+    view_->setColumnHidden(1, hidden);
+    resizingColumns_ = false;
+}
+
 void GridColumnLayout::storeFieldWidths() {
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
     if (!table || !state_.databaseFilePath || !view_ || state_.dataPort.numberOfFieldsPerRow < 1 ||

@@ -34,6 +34,9 @@ class GridColumnLayout {
     // Data columns and their headers for the port's first field.
     void updateRowsTableViewColumnsAndHeaders();
     void updateRowsTableViewColumnWidths(const std::optional<std::string>& tableName);
+    // Hides the row-number column and the first data column while no object with fields is
+    // shown; showing them again stores no width.
+    void setColumnsHidden(bool hidden);
     // Each column's width kept under the field it shows.
     void storeFieldWidths();
     // Moves the port's first field left while the fields before it fit in the room left of the

@@ -19,8 +19,7 @@ void RowsConsole::layOutGridColumns() {
 void RowsConsole::reloadRowsConsoleColumns(const std::optional<std::string>& tableName) {
     auto& port = state_.dataPort;
     bool noFields = port.numberOfFieldsPerRow < 1;
-    rowsTableView_->setColumnHidden(0, noFields);
-    rowsTableView_->setColumnHidden(1, noFields);
+    columns_.setColumnsHidden(noFields);
     if (noFields) {
         rowsTableModel_->setNumberOfDataColumns(1);
         rowsTableModel_->setHeader(0, QString());

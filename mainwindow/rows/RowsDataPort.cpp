@@ -207,6 +207,14 @@ const DBValue* RowsDataPort::fieldValueObjectForTableViewRowIndex(GridRow row,
 
 void RowsDataPort::takePage(std::vector<DBValue> values) {
     auto& port = state_.dataPort;
+    // Rows another program added since the count come back past the counted rows; they are shown
+    // once a reload counts them.
+    const int64_t counted =
+        std::max<int64_t>(port.totalRows - port.firstRowIndexInDataPort.value, 0);
+    if (port.numberOfFieldsPerRow > 0) {
+        values.resize(
+            std::min(values.size(), static_cast<size_t>(counted * port.numberOfFieldsPerRow)));
+    }
     port.page.assign(port.firstRowIndexInDataPort, port.numberOfFieldsPerRow, std::move(values));
 }
 

@@ -49,8 +49,8 @@ class RowsDataPort {
     std::string fieldHeaderNameAtFieldIndex(FieldIndex field) const;
     // The object was read again, its fields perhaps changed: the grid query is built anew.
     void forgetQuery() { queryInputs_.reset(); }
-    // The rows read from the port's first row on become the window's page; the page of an object
-    // that cannot be read any longer goes.
+    // The rows read from the port's first row on, as far as the counted rows reach, become the
+    // window's page; the page of an object that cannot be read any longer goes.
     void takePage(std::vector<DBValue> values);
     void clearPage() { state_.dataPort.page.clear(); }
     // Whether pages are found by key now rather than by offset.

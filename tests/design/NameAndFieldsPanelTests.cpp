@@ -14,6 +14,7 @@
 #include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
 #include "design/SearchPanel.h"
+#include "design/SortPanel.h"
 #include "exchange/PrintConsole.h"
 #include "exchange/PrintLayoutStore.h"
 #include "mainwindow/MenuCheckMarks.h"
@@ -700,6 +701,85 @@ TEST_F(FieldSettingsTest, SortSearchAndLayoutFollowMovedRenamedAndDeletedFields)
               (Names{";="}));
     EXPECT_EQ(printedBox(), (Names{"/", "p-20"}));
     EXPECT_EQ(alerts.size(), 3u);
+}
+
+// The field objects of the stored layout, by their field positions.
+static std::vector<int64_t> storedFieldPositions(const std::string& layout) {
+    PrintLayout stored;
+    PrintLayoutStore::restorePrintLayoutFromName(&stored, layout);
+    std::vector<int64_t> positions;
+    for (const auto& object : stored.boxObjects) {
+        if (object.contains("field_index")) positions.push_back(object["field_index"]);
+    }
+    return positions;
+}
+
+TEST_F(FieldSettingsTest, ALayoutPanelLeftOpenOverTheGridShowsAndSavesTheMovedFields) {
+    c->selectConsole(TablesAndRowsState::PrintConsole);
+    PrintConsole& print = partsOf(c).print;
+    QTest::mouseClick(print.view()->findChild<QPushButton*>("printViewLayoutButton"),
+                      Qt::LeftButton);
+    LayoutPanel* layoutPanel = print.layoutPanel();
+    ASSERT_NE(layoutPanel, nullptr);
+    auto* objects = layoutPanel->findChild<QListWidget*>("layoutPanelObjectsTableView");
+    auto* rows = layoutPanel->findChild<QLineEdit*>("layoutPanelPageGridRowsTextField");
+    auto listed = [objects] {
+        std::vector<std::string> texts;
+        for (int row = 0; row < objects->count(); ++row) {
+            texts.push_back(objects->item(row)->text().toStdString());
+        }
+        return texts;
+    };
+    // An edit of the panel saves the layout it holds.
+    auto saveFromPanel = [rows](const char* count) {
+        rows->setText(count);
+        QTest::keyClick(rows, Qt::Key_Return);
+    };
+    c->selectConsole(TablesAndRowsState::RowsConsole);
+    ASSERT_TRUE(layoutPanel->isVisible());
+
+    // pid dragged up to the second line.
+    EXPECT_TRUE(dropRows(p->nameAndFieldsPanelTableView(), kAddTableViewDataType, {4}, 1));
+    change();
+    ASSERT_EQ(storedFieldPositions("Labels"), (std::vector<int64_t>{2, 1, 4}));
+    std::vector<std::string> shown = listed();
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[0], "F  3. name");
+    EXPECT_EQ(shown[2], "F  2. pid");
+    EXPECT_EQ(shown[3], "F  5. price");
+    saveFromPanel("2");
+    EXPECT_EQ(storedFieldPositions("Labels"), (std::vector<int64_t>{2, 1, 4}));
+
+    // price deleted: its object does not come back with the next save.
+    p->nameAndFieldsPanelTableView()->selectRow(4);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    change();
+    EXPECT_EQ(listed().size(), 3u);
+    saveFromPanel("3");
+    EXPECT_EQ(storedFieldPositions("Labels"), (std::vector<int64_t>{2, 1}));
+    for (const std::string& text : listed()) EXPECT_EQ(text.find("(No Field)"), std::string::npos);
+}
+
+TEST_F(FieldSettingsTest, ARebuildRemakesTheSortIndexesOfTheOrderItMoved) {
+    // The stored order's indexes are built by sorting the same way.
+    SortPanel& sort = partsOf(c).sort;
+    sort.showTableSortFieldsForRowIndex(rowOf(c, "items"));
+    QTest::mouseClick(sort.sortPanelSortButton(), Qt::LeftButton);
+    ASSERT_TRUE(DBInterface::hasSortIndexes({8, 5, 0}, "items", db));
+    // price, key 1, deleted: quantity sorts first, on its text without regard to case.
+    p->nameAndFieldsPanelTableView()->selectRow(3);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    change();
+    ASSERT_EQ(c->state().sortAndSearch.sortCodes, (std::vector<int>{5, 0, 0}));
+    EXPECT_TRUE(DBInterface::hasSortIndexes({5, 0, 0}, "items", db));
+    DBInterface::GridQuery grid;
+    ASSERT_EQ(DBInterface::buildGridQuery(&grid, "items", "", {}, {5, 0, 0}, 1, 0, 0, db, nullptr),
+              0);
+    std::string plan;
+    for (const std::string& step : query("explain query plan " + grid.select + " limit 20"))
+        plan += step + " ";
+    EXPECT_NE(plan.find("USING INDEX ind1_"), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
 }
 
 TEST_F(NameAndFieldsPanelTest, DeletingFieldsNamesTheViewsThatReadThem) {

@@ -7,6 +7,8 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 
+#include <ctime>
+
 #include "Common/SQLQuote.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
@@ -34,6 +36,24 @@ class SortPanelTest : public PanelTest {
             "select flags, sort_field1, sort_field2, sort_field3 from varnelo_db_tables "
             "where name = " +
             quoteLiteral(name));
+    }
+    // The query plan of the grid's first page under the window's sort.
+    std::string gridPlan(TablesAndRowsController* c, const std::string& table) const {
+        DBInterface::GridQuery grid;
+        const auto& sort = c->state().sortAndSearch;
+        EXPECT_EQ(DBInterface::buildGridQuery(&grid, table, "", {}, sort.sortCodes,
+                                              sort.sortByROWIDCode, 0, 0, db, nullptr),
+                  0);
+        std::string plan;
+        for (const std::string& value : query("explain query plan " + grid.select + " limit 20"))
+            plan += value + " ";
+        return plan;
+    }
+    std::vector<std::string> sortIndexes(const std::string& table) const {
+        return query(
+            "select name from sqlite_master where type = 'index' and name glob 'ind*' "
+            "and tbl_name = " +
+            quoteLiteral(table) + " order by name");
     }
     int64_t dataVersion(sqlite3* connection) const {
         sqlite3_stmt* statement = nullptr;
@@ -76,14 +96,7 @@ TEST_F(SortPanelTest, SecondFieldDescendingIsStoredIndexedAndOrdersTheGridThroug
     EXPECT_EQ(indexes[0].substr(0, 5), "ind1_");
     // The grid's pages walk that index rather than sorting the table: only the rows of equal
     // values are put in the ROWID order shown.
-    DBInterface::GridQuery grid;
-    const auto& sort = c->state().sortAndSearch;
-    ASSERT_EQ(DBInterface::buildGridQuery(&grid, kTable, "", {}, sort.sortCodes,
-                                          sort.sortByROWIDCode, 0, 0, db, nullptr),
-              0);
-    std::string plan;
-    for (const std::string& value : query("explain query plan " + grid.select + " limit 20"))
-        plan += value + " ";
+    const std::string plan = gridPlan(c, kTable);
     EXPECT_NE(plan.find("USING INDEX " + indexes[0]), std::string::npos) << plan;
     EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
     EXPECT_TRUE(alerts.empty());
@@ -167,6 +180,57 @@ TEST_F(SortPanelTest, ForAViewOnlyTheUniqueKeyMarkIsStored) {
     EXPECT_EQ(c->state().selectedObject.selectedObjectStatus, DBInterface::kObjectReadOnlyPaged);
     EXPECT_TRUE(panel->sortPanelSortedOnUniqueKeyButton()->isChecked());
     EXPECT_TRUE(alerts.empty());
+}
+
+// A build cut short leaves the order stored without its indexes: the same choice builds them.
+TEST_F(SortPanelTest, SortingAsStoredBuildsTheIndexesTheStoredOrderIsMissing) {
+    makeRowsTable(50);
+    ASSERT_EQ(DBInterface::updateSortCodes({2, 3, 0}, "t", db, nullptr), 0);
+    TablesAndRowsController* c = show("t");
+    EXPECT_NE(gridPlan(c, "t").find("TEMP B-TREE"), std::string::npos);
+    SortPanel* panel = showPanel(c, "t");
+    ASSERT_EQ(panel->sortPanelSortOnButton()->currentIndex(), 2);
+    pressSort(panel);
+    const std::vector<std::string> built = sortIndexes("t");
+    ASSERT_EQ(built.size(), 3u);
+    EXPECT_EQ(built[0].substr(0, 6), "ind12d");
+    const std::string plan = gridPlan(c, "t");
+    EXPECT_NE(plan.find("INDEX " + built[0]), std::string::npos) << plan;
+    EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
+    // Built, the same choice writes nothing.
+    sqlite3* watcher = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &watcher), SQLITE_OK);
+    const int64_t before = dataVersion(watcher);
+    pressSort(panel);
+    EXPECT_EQ(dataVersion(watcher), before);
+    sqlite3_close(watcher);
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(SortPanelTest, AnIndexThatCannotBeBuiltLeavesTheOrderStoredBefore) {
+    makeRowsTable(30);
+    ASSERT_EQ(DBInterface::updateSortCodes({1, 0, 0}, "t", db, nullptr), 0);
+    run("create index ind1_5 on t (name collate nocase)");
+    // The name the next index of key 1 takes, for the next two minutes, is a view's already.
+    const std::string root =
+        query("select rootpage from sqlite_master where type = 'table' and name = 't'").at(0);
+    const int64_t stamp = std::time(nullptr) - 1261440000;
+    std::string views;
+    for (int64_t s = stamp - 2; s < stamp + 120; ++s) {
+        views += "create view ind1_" + std::to_string(s) + "_" + root + " as select 1; ";
+    }
+    run(views);
+    TablesAndRowsController* c = show("t");
+    SortPanel* panel = showPanel(c, "t");
+    panel->sortPanelSortOnButton()->setCurrentIndex(4);
+    pressSort(panel);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].informativeText.find("already"), std::string::npos)
+        << alerts[0].informativeText;
+    EXPECT_EQ(settings("t"), (std::vector<std::string>{"0", "1#1 1", "0#0 0", "0#0 0"}));
+    EXPECT_EQ(sortIndexes("t"), std::vector<std::string>{"ind1_5"});
+    EXPECT_EQ(c->state().sortAndSearch.sortCodes, (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(gridValue(c, 0, 1), "name 1");
 }
 
 }  // namespace

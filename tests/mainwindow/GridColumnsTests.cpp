@@ -2,6 +2,7 @@
 #include "tests/mainwindow/ControllerTest.h"
 
 #include <QElapsedTimer>
+#include <QListWidget>
 #include <QSplitter>
 
 #include "mainwindow/rows/views/RowsTableView.h"
@@ -166,4 +167,25 @@ TEST_F(GridColumnsTest, ARowNumberWidthDraggedWiderIsKeptForEveryTable) {
     c->selectTableWithName("other");
     QApplication::processEvents();
     EXPECT_EQ(grid->columnWidth(0), 90);
+}
+
+TEST_F(GridColumnsTest, ClickingATableAfterNoneKeepsItsStoredWidths) {
+    run("create table u (x); insert into u values (1)");
+    UserDefaults::standard().setObject({{"test.db", {{"u", {60, 90}}}}}, "RowsTableColumnWidths");
+    TablesAndRowsController* c = show("typed");
+    QListWidget* list = c->tablesTableView();
+    auto clickRow = [list](const char* name, Qt::KeyboardModifiers modifiers) {
+        QList<QListWidgetItem*> items = list->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                          list->visualItemRect(items[0]).center());
+        QApplication::processEvents();
+    };
+    // The selected table Ctrl-clicked leaves none selected, and the grid without columns.
+    clickRow("typed", Qt::ControlModifier);
+    ASSERT_EQ(c->selectedTableName(), std::nullopt);
+    clickRow("u", Qt::NoModifier);
+    ASSERT_EQ(c->selectedTableName(), "u");
+    EXPECT_EQ(storedWidths()["u"], nlohmann::json({60, 90}));
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->columnWidth(1), 90);
 }

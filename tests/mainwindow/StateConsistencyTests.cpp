@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "mainwindow/TablesAndRowsState.h"
 #include "tests/mainwindow/StandaloneGrid.h"
@@ -14,7 +15,10 @@ namespace {
 // Ten rows of two fields; the page shows rows 2...5 loaded from `first` on.
 void loadPage(RowsDataPort& port, TablesAndRowsState& state, int64_t first) {
     state.dataPort.firstRowIndexInDataPort = RowIndex(first);
+    // Taken as if its rows were counted: the port itself ends a page at the counted rows.
+    const int64_t counted = std::exchange(state.dataPort.totalRows, first + 4);
     port.takePage(std::vector<DBValue>(4 * 3, DBValue("v")));
+    state.dataPort.totalRows = counted;
 }
 
 void makePaged(RowsDataPort& port, TablesAndRowsState& state) {
