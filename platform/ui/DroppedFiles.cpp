@@ -33,10 +33,23 @@ bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* drop = static_cast<QDropEvent*>(event);
     const QStringList paths = droppedFilePaths(drop->mimeData());
-    if (paths.isEmpty() || !dropRowAbove(view_, drop->position().toPoint())) {
+    if (paths.isEmpty()) {
         drop->ignore();
         return true;
     }
+    // Files are taken or refused by where the drag is: a drag that enters over a row's middle
+    // must still be followed, and Qt sends its moves and drop only to a target that took the
+    // enter. A move always follows the enter and decides for the entering position.
+    if (event->type() == QEvent::DragEnter) {
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        return true;
+    }
+    if (!dropRowAbove(view_, drop->position().toPoint())) {
+        drop->ignore();
+        return true;
+    }
+    // A copy: a move would let the file manager remove the user's file.
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
     if (event->type() == QEvent::Drop) {
