@@ -406,7 +406,7 @@ TEST_F(CellEditingTest, ScrollingDuringAnEditWritesItBeforeTheRowLeaves) {
 TEST_F(CellEditingTest, ReloadsNeverLoseAnEditInProgress) {
     makeRowsTable(50);
     TablesAndRowsController* c = showGrid("t");
-    // The grid reloads once a window resize settles, but not while an edit is open.
+    // The grid lays out for the window's new size once the edit has ended, never during it.
     doubleClick(1, 1);
     ASSERT_NE(openedEditor(), nullptr);
     editor()->selectAll();
