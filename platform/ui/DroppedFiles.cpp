@@ -33,19 +33,11 @@ bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* drop = static_cast<QDropEvent*>(event);
     const QStringList paths = droppedFilePaths(drop->mimeData());
-    if (paths.isEmpty()) {
-        drop->ignore();
-        return true;
-    }
-    // Files are taken or refused by where the drag is: a drag that enters over a row's middle
-    // must still be followed, and Qt sends its moves and drop only to a target that took the
-    // enter. A move always follows the enter and decides for the entering position.
-    if (event->type() == QEvent::DragEnter) {
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        return true;
-    }
-    if (!dropRowAbove(view_, drop->position().toPoint())) {
+    // Qt sends the moves and the drop only to a target that took the enter: files are taken at
+    // any enter, and each move, the first coming with the enter, decides by where the drag is.
+    const bool offered = !paths.isEmpty() && (event->type() == QEvent::DragEnter ||
+                                              dropRowAbove(view_, drop->position().toPoint()));
+    if (!offered) {
         drop->ignore();
         return true;
     }
