@@ -415,9 +415,12 @@ TEST_F(CellEditingTest, ReloadsNeverLoseAnEditInProgress) {
     QTest::qWait(400);
     ASSERT_NE(editor(), nullptr);
     EXPECT_EQ(editor()->text(), "typed while resizing");
+    const int64_t rowsBefore = grid->numberOfRows();
     QTest::keyClick(editor(), Qt::Key_Return);
     QTest::qWait(400);
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed while resizing");
+    EXPECT_GT(grid->numberOfRows(), rowsBefore);
+    EXPECT_EQ(grid->numberOfRows(), rowsOf(c)->numberOfGridRows());
     // Moving the page from elsewhere than the grid.
     doubleClick(2, 1);
     ASSERT_NE(openedEditor(), nullptr);
