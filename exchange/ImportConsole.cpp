@@ -9,7 +9,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <atomic>
@@ -19,6 +18,7 @@
 #include "exchange/ActivityLogView.h"
 #include "exchange/ImportDestinationSheet.h"
 #include "exchange/ImportRun.h"
+#include "exchange/RunButtonPresses.h"
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
@@ -38,9 +38,6 @@
 
 namespace {
 constexpr int kProgressSteps = 1000;
-// A click meant for Stop may arrive just after the run ended: Import waits this long before it
-// takes clicks again.
-constexpr int kImportButtonRearmMs = 500;
 
 // Settings menu items that toggle a bit of an integer default.
 struct BitSetting {
@@ -220,8 +217,12 @@ void ImportConsole::buildView() {
     settingsButton_->setMenu(makeSettingsMenu());
     importButton_ = new QPushButton(tr("Import"), view_);
     importButton_->setObjectName("importViewImportButton");
-    connect(importButton_, &QPushButton::clicked, this,
-            [this] { importViewImportButtonPressed(); });
+    importButtonPresses_ = new RunButtonPresses(importButton_);
+    connect(importButton_, &QPushButton::clicked, this, [this] {
+        // Stop clicked as the run ended lands on Import: it must not start the run again.
+        if (importButtonPresses_->takeClickMeantForStop() && !importing_) return;
+        importViewImportButtonPressed();
+    });
 
     // The last choices of the pop-ups are kept for copy and paste.
     struct PopUp {
@@ -373,7 +374,7 @@ void ImportConsole::updateFileToImportButtons() {
     // Without a database there is nothing to import into.
     addButton_->setEnabled(open);
     settingsButton_->setEnabled(open);
-    importButton_->setEnabled(open && !importButtonRearming_);
+    importButton_->setEnabled(open);
 }
 
 void ImportConsole::selectedObjectDidChange() {
@@ -695,13 +696,7 @@ void ImportConsole::importViewUpdateUIAfterImport() {
     reporter_.reset();
     window_.enableUIWhileImportingFiles(true);
     importButton_->setText(tr("Import"));
-    // Disabling also drops a press on Stop still held.
-    importButtonRearming_ = true;
-    importButton_->setEnabled(false);
-    QTimer::singleShot(kImportButtonRearmMs, this, [this] {
-        importButtonRearming_ = false;
-        updateFileToImportButtons();
-    });
+    importButtonPresses_->runEnded();
     logView_->reloadLog();
     window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     progress_->hide();

@@ -29,6 +29,7 @@ class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QToolButton;
+class RunButtonPresses;
 
 class ImportConsole : public QObject, public Console {
   public:
@@ -101,7 +102,7 @@ class ImportConsole : public QObject, public Console {
     QToolButton* settingsButton_ = nullptr;
     QCheckBox* deleteAllRowsBox_ = nullptr;
     QPushButton* importButton_ = nullptr;
-    bool importButtonRearming_ = false;
+    RunButtonPresses* importButtonPresses_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QLabel* numberOfRowsLabel_ = nullptr;

@@ -33,10 +33,15 @@ bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
     }
     auto* drop = static_cast<QDropEvent*>(event);
     const QStringList paths = droppedFilePaths(drop->mimeData());
-    if (paths.isEmpty() || !dropRowAbove(view_, drop->position().toPoint())) {
+    // Qt sends the moves and the drop only to a target that took the enter: files are taken at
+    // any enter, and each move, the first coming with the enter, decides by where the drag is.
+    const bool offered = !paths.isEmpty() && (event->type() == QEvent::DragEnter ||
+                                              dropRowAbove(view_, drop->position().toPoint()));
+    if (!offered) {
         drop->ignore();
         return true;
     }
+    // A copy: a move would let the file manager remove the user's file.
     drop->setDropAction(Qt::CopyAction);
     drop->accept();
     if (event->type() == QEvent::Drop) {

@@ -12,8 +12,8 @@ class QWidget;
 // The local files of the drop, in their order; empty for a drop of anything else.
 QStringList droppedFilePaths(const QMimeData* data);
 
-// Takes files dropped between the rows of a list (not on a row's middle) and hands them on
-// after the drop has ended.
+// Takes files dropped between the rows of a list (not on a row's middle), as a copy, and hands
+// them on after the drop has ended. A drag is followed wherever it enters the list.
 class FileDropTarget : public QObject {
   public:
     FileDropTarget(QAbstractItemView* view, std::function<void(const QStringList& paths)> dropped);

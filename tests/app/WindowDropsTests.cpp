@@ -179,3 +179,62 @@ TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
     EXPECT_FALSE(fs::exists(pathInDocuments("notes.txt")));
     EXPECT_TRUE(alerts.empty());
 }
+
+TEST_F(WindowDropsTest, AFileDragEnteringTheImportListOverARowIsDecidedByWhereItMoves) {
+    const std::string path = makeDatabase(pathInDocuments("shop.db"), "orders");
+    app->applicationDidFinishLaunching();
+    makeKeyAndOrderFront(
+        app->showDatabase(path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
+    TablesAndRowsController* c = window(0);
+    c->selectConsole(TablesAndRowsState::ImportConsole);
+    ImportConsole* import = &partsOf(c).import;
+    const std::string first = home() + "/first.csv", second = home() + "/second.csv",
+                      third = home() + "/third.csv";
+    for (const std::string& file : {first, second, third}) writeFile(file, "a,b\n");
+    import->addFilePaths({QString::fromStdString(first), QString::fromStdString(second)},
+                         std::nullopt);
+    QApplication::processEvents();
+    auto* list = import->view()->findChild<QAbstractItemView*>("importViewFilesTableView");
+    const QRect row0 = list->visualRect(list->model()->index(0, 0));
+    const QRect row1 = list->visualRect(list->model()->index(1, 0));
+    const QPoint below = row1.bottomLeft() + QPoint(4, 20);
+    QMimeData files;
+
+    // Entered and released over a row's middle: followed, never offered.
+    setFileUrls(files, {third});
+    {
+        DragOver drag(list->viewport(), files, Qt::MoveAction);
+        EXPECT_TRUE(drag.enter(row0.center()));
+        EXPECT_FALSE(drag.moveTo(row0.center()));
+        EXPECT_FALSE(drag.moveTo(row1.center()));
+        EXPECT_FALSE(drag.drop(row1.center()));
+    }
+    EXPECT_EQ(import->urlsToImport().size(), 2u);
+
+    // Entered over a row's middle, then moved below the rows: added there, as a copy even when
+    // the file manager proposes a move.
+    {
+        DragOver drag(list->viewport(), files, Qt::MoveAction);
+        drag.enter(row0.center());
+        EXPECT_FALSE(drag.moveTo(row0.center()));
+        EXPECT_TRUE(drag.moveTo(below));
+        EXPECT_EQ(drag.action(), Qt::CopyAction);
+        EXPECT_TRUE(drag.drop(below));
+        EXPECT_EQ(drag.action(), Qt::CopyAction);
+    }
+    EXPECT_EQ(import->urlsToImport(), (std::vector<std::string>{first, second, third}));
+
+    // At a row's edge after its middle: offered again, and the files join the list's end.
+    const std::string fourth = home() + "/fourth.csv";
+    writeFile(fourth, "a,b\n");
+    setFileUrls(files, {fourth});
+    {
+        DragOver drag(list->viewport(), files, Qt::CopyAction);
+        drag.enter(row1.center());
+        EXPECT_FALSE(drag.moveTo(row1.center()));
+        EXPECT_TRUE(drag.moveTo(row1.topLeft() + QPoint(4, 1)));
+        EXPECT_TRUE(drag.drop(row1.topLeft() + QPoint(4, 1)));
+    }
+    EXPECT_EQ(import->urlsToImport(), (std::vector<std::string>{first, second, third, fourth}));
+    EXPECT_TRUE(alerts.empty());
+}

@@ -2,9 +2,11 @@
 // changed for the clicked and selected files, and runs on their thread that end through the
 // event loop.
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -259,32 +261,54 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     EXPECT_TRUE(add->isEnabled());
 }
 
-// Stop pressed as the run ends, or clicked just after, lands on Import: it starts nothing.
+// Stop clicked as the run ends lands on Import: a click pressed before the end starts nothing,
+// even when it is handled or released after the end; one pressed after it starts a run at once.
 TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     run("create table once (a, b)");
     console->addFilePaths({file("rows.txt", "1\t2\n3\t4\n")}, std::string("once"));
     auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
-    QTest::mouseClick(button, Qt::LeftButton);
+    // The window system's clock, whose start is its own; readings are whole milliseconds.
+    QElapsedTimer clock;
+    clock.start();
+    auto eventTimeNow = [&clock] { return 7'000'000 + static_cast<quint64>(clock.elapsed()) + 3; };
+    auto send = [button](QEvent::Type type, quint64 time) {
+        const QPoint at = button->rect().center();
+        QMouseEvent event(type, at, button->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        event.setTimestamp(time);
+        QApplication::sendEvent(button, &event);
+    };
+    auto click = [&send](quint64 time) {
+        send(QEvent::MouseButtonPress, time);
+        send(QEvent::MouseButtonRelease, time + 80);
+    };
+    auto waitForTheEnd = [&] {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    };
+
+    const quint64 started = eventTimeNow();
+    click(started);
     ASSERT_TRUE(console->isImporting());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
-    QTest::mouseClick(button, Qt::LeftButton);
+    waitForTheEnd();
+    // Made while the run went, handled after its end.
+    click(started + 1);
     EXPECT_FALSE(console->isImporting());
 
-    // Pressed during a run, released after it ended.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
-    QTest::mouseClick(button, Qt::LeftButton);
+    // Made after the end: a run starts, however soon.
+    click(eventTimeNow());
     ASSERT_TRUE(console->isImporting());
-    QTest::mousePress(button, Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 5000));
-    QTest::mouseRelease(button, Qt::LeftButton);
+    // Pressed during the run, released after it ended.
+    send(QEvent::MouseButtonPress, eventTimeNow());
+    waitForTheEnd();
+    send(QEvent::MouseButtonRelease, eventTimeNow());
     EXPECT_FALSE(console->isImporting());
     EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"4"});
 
-    // A click given after Import is back starts a run.
-    QTest::mouseClick(button, Qt::LeftButton);
+    click(eventTimeNow());
     EXPECT_TRUE(console->isImporting());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    waitForTheEnd();
+    EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"6"});
 }
 
 TEST_F(ImportConsoleTest, WithoutADatabaseNoFileCanBeAddedRemovedOrImported) {

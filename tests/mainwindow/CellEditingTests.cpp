@@ -406,7 +406,7 @@ TEST_F(CellEditingTest, ScrollingDuringAnEditWritesItBeforeTheRowLeaves) {
 TEST_F(CellEditingTest, ReloadsNeverLoseAnEditInProgress) {
     makeRowsTable(50);
     TablesAndRowsController* c = showGrid("t");
-    // The grid reloads once a window resize settles, but not while an edit is open.
+    // The grid lays out for the window's new size once the edit has ended, never during it.
     doubleClick(1, 1);
     ASSERT_NE(openedEditor(), nullptr);
     editor()->selectAll();
@@ -415,9 +415,12 @@ TEST_F(CellEditingTest, ReloadsNeverLoseAnEditInProgress) {
     QTest::qWait(400);
     ASSERT_NE(editor(), nullptr);
     EXPECT_EQ(editor()->text(), "typed while resizing");
+    const int64_t rowsBefore = grid->numberOfRows();
     QTest::keyClick(editor(), Qt::Key_Return);
     QTest::qWait(400);
     EXPECT_EQ(readBack("select name from t where rowid = 2"), "typed while resizing");
+    EXPECT_GT(grid->numberOfRows(), rowsBefore);
+    EXPECT_EQ(grid->numberOfRows(), rowsOf(c)->numberOfGridRows());
     // Moving the page from elsewhere than the grid.
     doubleClick(2, 1);
     ASSERT_NE(openedEditor(), nullptr);

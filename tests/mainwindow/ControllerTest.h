@@ -7,7 +7,8 @@
 #include "mainwindow/rows/RowsConsole.h"
 #include "tests/support/ShellTest.h"
 
-// Longer than the grid's resize-settle delay.
+// Long enough for a window shown or resized to settle: its geometry, the grid's layout for its
+// size and its drawing.
 inline constexpr int kSettleWaitMs = 250;
 
 class ControllerTest : public ShellTest {
@@ -42,16 +43,16 @@ class ControllerTest : public ShellTest {
             path.empty() ? db : path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
         window->resize(900, 500);
         window->show();
-        // The grid reloads once a resize has settled; let that happen before the test acts, so
-        // a slow machine never sees it arrive in the middle of an edit.
+        // The grid lays out for a new size after the events already queued; let that happen
+        // before the test acts, so that it never arrives in the middle of an edit.
         QTest::qWait(kSettleWaitMs);
         TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(0);
         controller->selectTableWithName(table);
-        // The table's fields may resize the grid (a scroller shown or hidden) and start another
-        // settle delay; that layout too comes before the test acts.
+        // The table's fields may resize the grid (a scroller shown or hidden); that layout too
+        // comes before the test acts.
         QApplication::processEvents();
         RowsTableView* grid = rowsOf(controller)->rowsTableView();
-        EXPECT_TRUE(QTest::qWaitFor([grid] { return !grid || !grid->isSettlingAfterResize(); }));
+        EXPECT_TRUE(QTest::qWaitFor([grid] { return !grid || !grid->hasLayoutForSizeToCome(); }));
         return controller;
     }
 

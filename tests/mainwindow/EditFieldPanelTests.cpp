@@ -224,7 +224,7 @@ TEST_F(EditFieldPanelTest, TextTypedInThePanelOutlivesReloadsOfTheGrid) {
     EditFieldPanel* panel = openOn(c, 2, 1);
     ASSERT_EQ(panelText(panel), "name 3");
     typeInPanel(panel, "typed");
-    // The page reloads and the window is resized (its grid reloads once the resize settles).
+    // The page reloads and the window is resized (its grid lays out for the new size).
     rowsOf(c)->reloadRowsKeepingPort();
     QApplication::processEvents();
     EXPECT_EQ(panelText(panel), "typed");

@@ -84,7 +84,7 @@ TEST_F(GridColumnsTest, AResizedWindowKeepsTheTablesListWidthAndRefillsThePort) 
     int tablesWidth = c->tablesRowsSplitView()->sizes().value(0);
     int64_t rows = rowsOf(c)->rowsTableView()->numberOfRows();
     window->resize(1200, 900);
-    // The port is refilled once the resize has settled.
+    // The port is refilled for the new size.
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);

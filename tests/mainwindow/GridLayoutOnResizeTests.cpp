@@ -1,9 +1,10 @@
 // The grid is loaded and drawn once when the program starts, and loaded again only for a size
-// that holds other rows or fields.
+// that holds other rows or fields, as soon as the window has taken it.
 #include "tests/mainwindow/ControllerTest.h"
 
 #include <QPaintEvent>
 
+#include "mainwindow/TablesAndRowsWindow.h"
 #include "mainwindow/rows/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
 
@@ -14,11 +15,15 @@ class GridRedraws : public QObject {
   public:
     explicit GridRedraws(RowsTableView* grid) : viewport_(grid->viewport()) {
         viewport_->installEventFilter(this);
-        connect(grid->model(), &QAbstractItemModel::modelReset, this, [this] { ++loads; });
+        connect(grid->model(), &QAbstractItemModel::modelReset, this, [this] {
+            ++loads;
+            if (paints > 0) ++loadsAfterDrawn;
+        });
     }
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint &&
-            QRegion(viewport_->rect())
+        if (event->type() != QEvent::Paint) return false;
+        ++paints;
+        if (QRegion(viewport_->rect())
                 .subtracted(static_cast<QPaintEvent*>(event)->region())
                 .isEmpty()) {
             ++fullPaints;
@@ -26,10 +31,30 @@ class GridRedraws : public QObject {
         return false;
     }
     int loads = 0;
+    int loadsAfterDrawn = 0;
+    int paints = 0;
     int fullPaints = 0;
 
   private:
     QWidget* viewport_;
+};
+
+// Frames the first database window as a window manager does once it has mapped it: the client
+// area shrinks by the title bar and borders drawn around it, before the window is drawn.
+class WindowManagerFraming : public QObject {
+  public:
+    WindowManagerFraming() { qApp->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (framed || event->type() != QEvent::Expose || !watched->isWindowType()) return false;
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->windowHandle() == watched && dynamic_cast<TablesAndRowsWindow*>(window)) {
+                framed = true;
+                window->resize(window->size() - QSize(2, 25));
+            }
+        }
+        return false;
+    }
+    bool framed = false;
 };
 
 }  // namespace
@@ -90,6 +115,29 @@ TEST_F(GridLayoutOnResizeTest, AFileHandedOverAtStartStartsWithOneLoadAndOnePain
     expectOneLoadAndOnePaintAtStart();
 }
 
+TEST_F(GridLayoutOnResizeTest, AWindowFramedOnceShownLaysItsGridOutOnceBeforeItIsDrawn) {
+    makeDefaultDatabaseWithRows();
+    UserDefaults::standard().setObject({{"varnelo.db", "t"}}, "LastTablesShown");
+    UserDefaults::standard().setBool(true, "IsFirstLaunch");
+    WindowManagerFraming framing;
+    app->applicationDidFinishLaunching();
+    RowsConsole* rows = rowsOf(app->tablesAndRowsControllerForWindowIndex(0));
+    RowsTableView* grid = rows->rowsTableView();
+    const int shownHeight = grid->viewport()->height();
+    GridRedraws redraws(grid);
+    QTest::qWait(kSettleWaitMs * 2);
+    ASSERT_TRUE(framing.framed);
+    ASSERT_LT(grid->viewport()->height(), shownHeight);
+    // The framed size holds fewer rows: the grid lays out for it once, before its first drawing,
+    // which is never redrawn whole.
+    EXPECT_EQ(redraws.loads, 1);
+    EXPECT_EQ(redraws.loadsAfterDrawn, 0);
+    EXPECT_EQ(redraws.fullPaints, 1);
+    EXPECT_EQ(grid->numberOfRows(), rows->numberOfGridRows());
+    EXPECT_LE(grid->rowViewportPosition(grid->numberOfRows() - 1) + grid->rowHeight(),
+              grid->viewport()->height());
+}
+
 TEST_F(GridLayoutOnResizeTest, OnlyASizeHoldingOtherRowsOrFieldsLoadsTheGridAgain) {
     run("create table wide (a, b, c, d, e, f, g, h, i, j, k, l); insert into wide select value, "
         "value, value, value, value, value, value, value, value, value, value, value from "
@@ -118,22 +166,29 @@ TEST_F(GridLayoutOnResizeTest, OnlyASizeHoldingOtherRowsOrFieldsLoadsTheGridAgai
     EXPECT_EQ(grid->numberOfRows(), rows);
     EXPECT_EQ(grid->numberOfColumns(), columns);
 
-    // A drag through sizes that hold more rows loads once, when it has settled.
+    // Sizes that hold more rows, coming faster than the grid lays out (a window dragged): it
+    // lays out once, for the last of them, as soon as they have been taken.
     for (int step = 1; step <= 4; ++step) {
         window->resize(window->width() + 30, window->height() + rowHeight);
-        QApplication::processEvents();
     }
     EXPECT_EQ(redraws.loads, 0);
-    QTest::qWait(kSettleWaitMs);
+    QApplication::processEvents();
     EXPECT_EQ(redraws.loads, 1);
     EXPECT_EQ(grid->numberOfRows(), rows + 4);
     EXPECT_GT(grid->numberOfColumns(), columns);
+    QTest::qWait(kSettleWaitMs);
+    EXPECT_EQ(redraws.loads, 1);
 
-    // Dragged away and back before it settles: the page held fits again, nothing loads.
+    // Dragged away and back before the grid lays out: the page held fits again, nothing loads.
     window->resize(window->width(), window->height() - 3 * rowHeight);
-    QApplication::processEvents();
     window->resize(window->width(), window->height() + 3 * rowHeight);
     QTest::qWait(kSettleWaitMs);
     EXPECT_EQ(redraws.loads, 1);
     EXPECT_EQ(grid->numberOfRows(), rows + 4);
+
+    // Each size the window stops at is laid out as it comes.
+    window->resize(window->width(), window->height() + 2 * rowHeight);
+    QApplication::processEvents();
+    EXPECT_EQ(redraws.loads, 2);
+    EXPECT_EQ(grid->numberOfRows(), rows + 6);
 }

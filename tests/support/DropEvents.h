@@ -16,23 +16,61 @@
 
 #include "platform/ui/ReorderDrag.h"
 
-// Whether the widget took the drop.
+// One drag over a widget as the window system follows it: it enters at a point, moves, and is
+// dropped or leaves. Each step says whether the widget took it and leaves the action it set.
+class DragOver {
+  public:
+    DragOver(QWidget* target, const QMimeData& data, Qt::DropAction proposed = Qt::CopyAction)
+        : target_(target), data_(data), proposed_(proposed) {}
+    ~DragOver() {
+        if (inside_) leave();
+    }
+
+    bool enter(QPoint at) {
+        QDragEnterEvent enter(at, kActions, &data_, Qt::LeftButton, Qt::NoModifier);
+        inside_ = true;
+        return send(enter);
+    }
+    bool moveTo(QPoint at) {
+        QDragMoveEvent move(at, kActions, &data_, Qt::LeftButton, Qt::NoModifier);
+        return send(move);
+    }
+    // Work the drop queues is run before the answer.
+    bool drop(QPoint at) {
+        QDropEvent drop(QPointF(at), kActions, &data_, Qt::LeftButton, Qt::NoModifier);
+        inside_ = false;
+        const bool taken = send(drop);
+        QApplication::processEvents();
+        return taken;
+    }
+    void leave() {
+        QDragLeaveEvent leave;
+        inside_ = false;
+        QApplication::sendEvent(target_, &leave);
+    }
+    Qt::DropAction action() const { return action_; }
+
+  private:
+    static constexpr Qt::DropActions kActions = Qt::CopyAction | Qt::MoveAction;
+    bool send(QDropEvent& event) {
+        event.setDropAction(proposed_);
+        QApplication::sendEvent(target_, &event);
+        action_ = event.dropAction();
+        return event.isAccepted();
+    }
+
+    QWidget* target_;
+    const QMimeData& data_;
+    Qt::DropAction proposed_;
+    Qt::DropAction action_ = Qt::IgnoreAction;
+    bool inside_ = false;
+};
+
+// Whether the widget took the drop, entered, moved and dropped at one point.
 inline bool sendDrop(QWidget* target, const QMimeData& data, QPoint at,
                      Qt::DropAction action = Qt::CopyAction) {
-    const Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-    enter.setDropAction(action);
-    QApplication::sendEvent(target, &enter);
-    if (!enter.isAccepted()) return false;
-    QDragMoveEvent move(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
-    move.setDropAction(action);
-    QApplication::sendEvent(target, &move);
-    if (!move.isAccepted()) return false;
-    QDropEvent drop(QPointF(at), actions, &data, Qt::LeftButton, Qt::NoModifier);
-    drop.setDropAction(action);
-    QApplication::sendEvent(target, &drop);
-    QApplication::processEvents();
-    return drop.isAccepted();
+    DragOver drag(target, data, action);
+    return drag.enter(at) && drag.moveTo(at) && drag.drop(at);
 }
 
 inline void setFileUrls(QMimeData& data, const std::vector<std::string>& paths) {

@@ -8,7 +8,6 @@
 #include <cmath>
 
 namespace {
-constexpr int kLiveResizeSettleMs = 150;
 constexpr double kEighthsPerDegree = 8;
 // A sideways movement must pass this before it moves a field.
 constexpr double kSidewaysThreshold = 1.0;
@@ -44,19 +43,6 @@ RowsTableView::RowsTableView(RowsTableViewController* controller, QWidget* paren
             controller_->tableViewColumnDidResize();
         }
     });
-    // A resize ends when no further resize came for a moment.
-    liveResizeEnd_.setSingleShot(true);
-    liveResizeEnd_.setInterval(kLiveResizeSettleMs);
-    connect(&liveResizeEnd_, &QTimer::timeout, this, [this] {
-        // The new layout waits until an edit in progress has ended rather than cut it short.
-        if (isEditing()) {
-            liveResizeEnd_.start();
-            return;
-        }
-        if (controller_ && !controller_->isGridLaidOutForItsSize()) {
-            controller_->windowDidEndLiveResize();
-        }
-    });
 }
 
 void RowsTableView::endEditing() {
@@ -73,7 +59,6 @@ void RowsTableView::detachController() {
     model_ = nullptr;
     delete itemDelegate();
     controller_ = nullptr;
-    liveResizeEnd_.stop();
 }
 
 int RowsTableView::numberOfColumns() const {
@@ -121,18 +106,46 @@ void RowsTableView::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     // Sizes that hold the rows and fields shown need no layout: Qt draws the cells they uncover
     // from the page held. The window's first sizes at start are mostly such.
-    if (!controller_ || controller_->isGridLaidOutForItsSize()) {
-        liveResizeEnd_.stop();
-        return;
-    }
-    // A first size (the grid shown, or shown again after a resize while hidden) is no live
-    // resize: the grid lays out for it at once rather than after the settle delay.
-    if (!event->oldSize().isValid()) {
-        liveResizeEnd_.stop();
+    if (!controller_ || controller_->isGridLaidOutForItsSize()) return;
+    // Sizes the grid takes before it is drawn (its first, and the window manager's once it has
+    // framed a new window) are laid out at once: the first drawing shows the page of the size
+    // the window keeps, and nothing is loaded or drawn again after it.
+    if (!event->oldSize().isValid() || !drawnSinceShown_) {
         controller_->windowDidEndLiveResize();
+        // The view's own layout of the new page too, or it would draw the grid once more.
+        executeDelayedItemsLayout();
         return;
     }
-    liveResizeEnd_.start();
+    layOutForSizeSoon();
+}
+
+void RowsTableView::layOutForSizeSoon() {
+    // The sizes of a window being dragged come faster than the grid loads: the resizes already
+    // waiting are taken first, and the grid lays out once, for the size they leave.
+    if (layoutForSize_ == LayoutForSize::Queued) return;
+    layoutForSize_ = LayoutForSize::Queued;
+    QMetaObject::invokeMethod(
+        this, [this] { layOutForSize(); }, Qt::QueuedConnection);
+}
+
+void RowsTableView::layOutForSize() {
+    // An edit in progress is not cut short: the layout comes when it has ended.
+    if (isEditing()) {
+        layoutForSize_ = LayoutForSize::AfterEdit;
+        return;
+    }
+    layoutForSize_ = LayoutForSize::None;
+    if (controller_ && !controller_->isGridLaidOutForItsSize()) {
+        controller_->windowDidEndLiveResize();
+    }
+}
+
+void RowsTableView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QTableView::closeEditor(editor, hint);
+    if (layoutForSize_ == LayoutForSize::AfterEdit) {
+        layoutForSize_ = LayoutForSize::None;
+        layOutForSizeSoon();
+    }
 }
 
 void RowsTableView::editCell(int row, int column) {
@@ -262,6 +275,7 @@ void RowsTableView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void RowsTableView::paintEvent(QPaintEvent* event) {
     QTableView::paintEvent(event);
+    drawnSinceShown_ = true;
     if (!controller_) return;
     // No empty rows below the data port and no empty cells beside the last field.
     QPainter painter(viewport());
@@ -275,6 +289,11 @@ void RowsTableView::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRect(0, below, bounds.width(), bounds.bottom() - below + 1),
                          backgroundColor());
     }
+}
+
+void RowsTableView::hideEvent(QHideEvent* event) {
+    QTableView::hideEvent(event);
+    drawnSinceShown_ = false;
 }
 
 void RowsTableView::focusInEvent(QFocusEvent* event) {

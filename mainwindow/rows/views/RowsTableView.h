@@ -4,7 +4,6 @@
 // draws no selection of its own (the grid keeps its own selection and focus): its cells ask the
 // console how to highlight themselves, and keys and clicks go to the console.
 #include <QTableView>
-#include <QTimer>
 
 #include "mainwindow/rows/views/RowsTableModel.h"
 #include "mainwindow/rows/views/RowsTableViewDelegate.h"
@@ -39,8 +38,8 @@ class RowsTableView : public QTableView {
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
     // Ends an open in-place edit, writing it as Return would.
     void endEditing();
-    // Whether the layout of a resize is still to come, once the resizing has settled.
-    bool isSettlingAfterResize() const { return liveResizeEnd_.isActive(); }
+    // Whether the layout for a new size is still to come.
+    bool hasLayoutForSizeToCome() const { return layoutForSize_ != LayoutForSize::None; }
     // The grid's background below its last row and beside its last column.
     static QColor backgroundColor();
 
@@ -52,16 +51,22 @@ class RowsTableView : public QTableView {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     int sizeHintForColumn(int column) const override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
   private:
     // Sends a move key to the controller; false when the key is not one.
     bool dispatchMoveKey(const QKeyEvent* event);
+    void layOutForSizeSoon();
+    void layOutForSize();
 
     RowsTableViewController* controller_;
     RowsTableModel* model_;
     SpreadsheetTableRowView rowView_;
-    QTimer liveResizeEnd_;
+    enum class LayoutForSize { None, Queued, AfterEdit };
+    LayoutForSize layoutForSize_ = LayoutForSize::None;
+    bool drawnSinceShown_ = false;
 };
