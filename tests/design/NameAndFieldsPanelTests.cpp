@@ -733,3 +733,42 @@ TEST_F(NameAndFieldsPanelTest, DeletingFieldsNamesTheViewsThatReadThem) {
     EXPECT_EQ(text.substr(text.rfind("\n\n") + 2),
               "These views read the deleted fields: v_price, v_weight, v_case, v_nested");
 }
+
+TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersReadingItInside) {
+    // Each object on its table u_<name> (a, b) reads b only inside an expression; kept, it
+    // would read "b" as a text.
+    const std::pair<std::string, std::string> objects[] = {
+        {"ue", "create unique index ue on u_ue (lower(\"b\"))"},
+        {"up", "create unique index up on u_up (a) where \"b\" > 0"},
+        {"uw", "create unique index uw on u_uw (a) where b > 0"},
+        {"tq", "create trigger tq after insert on u_tq begin update u_tq set a = a || "
+               "lower(\"b\") where a = new.a; end"},
+        {"tn", "create trigger tn after insert on u_tn begin update u_tn set a = a || "
+               "coalesce(new.b, '') where a = new.a; end"},
+    };
+    for (const auto& [name, sql] : objects) run("create table u_" + name + " (a, b); " + sql);
+    TablesAndRowsController* c = show("u_ue");
+    for (const auto& [name, sql] : objects) {
+        SCOPED_TRACE(name);
+        const std::string table = "u_" + name;
+        c->selectTableWithName(table);
+        NameAndFieldsPanel* p = openOn(c);
+        p->nameAndFieldsPanelTableView()->selectRow(1);
+        QTest::mouseClick(p->nameAndFieldsPanel()->findChild<QPushButton*>(
+                              "nameAndFieldsPanelDeleteFieldButton"),
+                          Qt::LeftButton);
+        alerts.clear();
+        QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_NE(alerts[0].informativeText.find("These indexes and triggers will be deleted: " +
+                                                 name),
+                  std::string::npos)
+            << alerts[0].informativeText;
+        EXPECT_EQ(message(p), "Table was changed.");
+        EXPECT_EQ(query("select count(*) from sqlite_master where tbl_name = '" + table +
+                        "' and type in ('index', 'trigger')"),
+                  (std::vector<std::string>{"0"}));
+        run("insert into " + table + " values ('x'), ('x')");
+        EXPECT_EQ(query("select a from " + table), (std::vector<std::string>{"x", "x"}));
+    }
+}
