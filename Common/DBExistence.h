@@ -1,6 +1,6 @@
 #pragma once
-// Existence and validity tests; each answers a boolean and reports nothing. And what a window
-// says when its database file is gone.
+// Existence and validity tests, and whether a new table or view may take a name; none reports
+// anything. And what a window says when its database file is gone.
 #include <optional>
 #include <string>
 
