@@ -7,6 +7,7 @@
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/SQLQuote.h"
+#include "Common/SchemaListing.h"
 #include "platform/foundation/Localized.h"
 
 namespace DBInterface {
@@ -28,6 +29,38 @@ bool doesTableOrViewExist(const std::string& name, const std::string& databaseFi
     return yieldsARow("select sql from sqlite_master where name=" + quoteLiteral(name) +
                           " and (type='table' or type='view')",
                       databaseFilePath);
+}
+
+bool isSameSQLiteName(const std::string& a, const std::string& b) {
+    return sqlite3_stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::optional<std::string> objectBearingName(const std::string& name,
+                                             const std::string& databaseFilePath) {
+    // Triggers have names of their own: a table may share one with a trigger.
+    std::vector<std::string> names;
+    if (getRows(&names,
+                "select name from sqlite_master where type in ('table', 'view', 'index') and "
+                "name = " +
+                    quoteLiteral(name) + " collate nocase limit 1",
+                databaseFilePath, nullptr) != 0 ||
+        names.empty()) {
+        return std::nullopt;
+    }
+    return names.front();
+}
+
+bool isNameTaken(const std::string& name, const std::string& databaseFilePath) {
+    return objectBearingName(name, databaseFilePath).has_value();
+}
+
+NewNameUse newObjectNameUse(const std::string& name, const std::string& databaseFilePath) {
+    if (isHiddenByListings(name)) return NewNameUse::Reserved;
+    return isNameTaken(name, databaseFilePath) ? NewNameUse::Taken : NewNameUse::Free;
+}
+
+std::string reservedNameMessage(const std::string& name) {
+    return localizedFormat("The name %@ is reserved for the program.", {name});
 }
 
 bool doesTableExistInMetadataTable(const std::string& name, const std::string& databaseFilePath) {

@@ -1,6 +1,7 @@
 #pragma once
-// Existence and validity tests; each answers a boolean and reports nothing. And what a window
-// says when its database file is gone.
+// Existence and validity tests, and whether a new table or view may take a name; none reports
+// anything. And what a window says when its database file is gone.
+#include <optional>
 #include <string>
 
 namespace DBInterface {
@@ -9,6 +10,22 @@ namespace DBInterface {
 bool doesTableExist(const std::string& name, const std::string& databaseFilePath);
 // A table or view of exactly that name.
 bool doesTableOrViewExist(const std::string& name, const std::string& databaseFilePath);
+// Whether SQLite takes the two names for one: ASCII letters compare without case, every other
+// character as it is.
+bool isSameSQLiteName(const std::string& a, const std::string& b);
+// Whether a table, view or index of the file bears the name as SQLite compares names: a new
+// table or view cannot take it.
+bool isNameTaken(const std::string& name, const std::string& databaseFilePath);
+// The table, view or index that bears the name as SQLite compares names, spelt as the file has
+// it; nothing when the name is free.
+std::optional<std::string> objectBearingName(const std::string& name,
+                                             const std::string& databaseFilePath);
+// What keeps a new or renamed table or view from a name: the listings hide it, or SQLite
+// takes it for an object the file has.
+enum class NewNameUse { Free, Reserved, Taken };
+NewNameUse newObjectNameUse(const std::string& name, const std::string& databaseFilePath);
+// "The name %@ is reserved for the program."
+std::string reservedNameMessage(const std::string& name);
 // A row of exactly that name in varnelo_db_tables.
 bool doesTableExistInMetadataTable(const std::string& name, const std::string& databaseFilePath);
 

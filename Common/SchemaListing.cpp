@@ -1,5 +1,9 @@
 #include "Common/SchemaListing.h"
 
+#include <sqlite3.h>
+
+#include <algorithm>
+
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/FieldModel.h"
@@ -12,10 +16,22 @@ namespace DBInterface {
 namespace {
 constexpr const char* kPhotoFieldType = "7";
 
+constexpr std::string_view kSystemTablePrefixes[] = {"varnelo_db_", "sqlite_"};
+
 // "_" is a LIKE wildcard: unescaped, the patterns would also hide user tables such as
 // "SQLiteData".
-const std::string kNotSystemTable =
-    "name not like 'varnelo\\_db\\_%' escape '\\' and name not like 'sqlite\\_%' escape '\\'";
+std::string notSystemTableCondition() {
+    std::string condition;
+    for (std::string_view prefix : kSystemTablePrefixes) {
+        std::string pattern;
+        for (char c : prefix) pattern += c == '_' ? std::string("\\_") : std::string(1, c);
+        condition += std::string(condition.empty() ? "" : " and ") + "name not like '" + pattern +
+                     "%' escape '\\'";
+    }
+    return condition;
+}
+
+const std::string kNotSystemTable = notSystemTableCondition();
 
 const std::string kNonSystemTablesQuery = "select name from sqlite_master where type='table' and " +
                                           kNotSystemTable + " order by name collate nocase";
@@ -30,7 +46,18 @@ bool showsSystemTables() {
 }  // namespace
 
 bool isSystemTable(const std::string& name) {
-    return startsWith(name, "sqlite_") || startsWith(name, "varnelo_db_");
+    return std::any_of(std::begin(kSystemTablePrefixes), std::end(kSystemTablePrefixes),
+                       [&](std::string_view prefix) { return startsWith(name, prefix); });
+}
+
+bool isHiddenByListings(const std::string& name) {
+    // As LIKE compares: ASCII letters without case.
+    return std::any_of(std::begin(kSystemTablePrefixes), std::end(kSystemTablePrefixes),
+                       [&](std::string_view prefix) {
+                           return name.size() >= prefix.size() &&
+                                  sqlite3_strnicmp(name.data(), prefix.data(),
+                                                   static_cast<int>(prefix.size())) == 0;
+                       });
 }
 
 SchemaObjectTypeCode tableTypeCodeForSchemaObjectType(const std::string* type) {

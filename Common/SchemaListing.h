@@ -45,6 +45,9 @@ struct TableDictionary {
 
 // Names beginning "sqlite_" or "varnelo_db_" (case-sensitive).
 bool isSystemTable(const std::string& name);
+// Names the listings that leave the system tables out hide: those beginning "sqlite_" or
+// "varnelo_db_" in any ASCII letter case.
+bool isHiddenByListings(const std::string& name);
 // "view" 1, "index" 2, "trigger" 3, anything else (no text included) 0.
 SchemaObjectTypeCode tableTypeCodeForSchemaObjectType(const std::string* type);
 

@@ -14,6 +14,7 @@
 #include "Common/SQLQuote.h"
 #include "Common/SQLTokens.h"
 #include "Common/SchemaChanges.h"
+#include "Common/ViewDependencies.h"
 #include "platform/foundation/Localized.h"
 
 namespace DBInterface {
@@ -189,6 +190,18 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
         selectList += (selectList.empty() ? "" : ",") + selectItems[i];
     }
 
+    // An index or trigger that reads a dropped column only inside an expression would come back
+    // reading its quoted name as a text: it is found while the column is still there.
+    std::vector<std::string> keptColumns, droppedColumns;
+    for (const auto& source : plan.sources) {
+        if (source) keptColumns.push_back(*source);
+    }
+    for (const std::string& column : shape.columnOrder) {
+        if (!isOneOf(column, keptColumns)) droppedColumns.push_back(column);
+    }
+    const std::set<std::string> readingDropped =
+        indexesAndTriggersReadingFields(session.handle(), tableName, droppedColumns);
+
     std::string table = quoteIdentifier(tableName);
     std::string temporary = quoteIdentifier("xyztmp_" + tableName);
     std::string rowid = shape.rowidName.empty() ? "" : shape.rowidName + ", ";
@@ -219,8 +232,8 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
         const std::vector<std::string>& columns = shape.indexColumns[i];
         bool columnsRemain = std::all_of(columns.begin(), columns.end(),
                                          [&](const auto& c) { return isOneOf(c, fieldNames); });
-        if (!columnsRemain || !namesOnlyColumnsOf(definition, fieldNames) ||
-            !session.tryRun(definition)) {
+        if (!columnsRemain || readingDropped.count(shape.indexAndTriggerNames[i]) ||
+            !namesOnlyColumnsOf(definition, fieldNames) || !session.tryRun(definition)) {
             dropped.push_back(shape.indexAndTriggerNames[i]);
         }
     }

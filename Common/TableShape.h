@@ -16,6 +16,7 @@ class RebuildSession {
         : connection_(path, ConnectionKind::Statement, errorString), errorString_(errorString) {}
 
     bool isOpen() const { return connection_.isOpen(); }
+    sqlite3* handle() const { return connection_.handle(); }
     int openResult() const { return connection_.openResult(); }
     // For the reads of other operations that take part in the rebuild's transaction.
     const DBConnection& connection() const { return connection_; }

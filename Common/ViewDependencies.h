@@ -1,8 +1,12 @@
 #pragma once
-// Which views read given fields of a table, as SQLite itself resolves the names when it compiles
-// each view: a name in a string literal is no read, a quoted or differently cased one is.
+// Which views, indexes and triggers read given fields of a table, as SQLite itself resolves the
+// names when it compiles each: a name in a string literal is no read, a quoted or differently
+// cased one is.
+#include <set>
 #include <string>
 #include <vector>
+
+struct sqlite3;
 
 namespace DBInterface {
 
@@ -11,5 +15,11 @@ namespace DBInterface {
 int viewsReadingFields(std::vector<std::string>* views, const std::string& tableName,
                        const std::vector<std::string>& fieldNames,
                        const std::string& databaseFilePath, std::string* errorString);
+
+// The indexes and triggers of the table whose expressions, WHERE or WHEN clauses or statements
+// read any of the fields, found on the caller's connection while the fields are still there;
+// nothing is changed.
+std::set<std::string> indexesAndTriggersReadingFields(sqlite3* db, const std::string& tableName,
+                                                      const std::vector<std::string>& fieldNames);
 
 }  // namespace DBInterface

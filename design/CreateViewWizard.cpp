@@ -16,6 +16,7 @@
 
 #include <algorithm>
 
+#include "Common/DBExistence.h"
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/FileNames.h"
@@ -370,6 +371,15 @@ void CreateViewWizard::createViewWindowCreateButtonPressed() {
     if (!isOnSecondPage()) {
         if (viewName.empty()) {
             window_.showInfoAlert(localizedString("View name is required"),
+                                  localizedString("Enter a view name"), this);
+            return;
+        }
+        const std::string path = window_.state().databaseFilePath.value_or("");
+        const DBInterface::NewNameUse use = DBInterface::newObjectNameUse(viewName, path);
+        if (use != DBInterface::NewNameUse::Free) {
+            window_.showInfoAlert(use == DBInterface::NewNameUse::Reserved
+                                      ? DBInterface::reservedNameMessage(viewName)
+                                      : localizedString("Table already exists"),
                                   localizedString("Enter a view name"), this);
             return;
         }

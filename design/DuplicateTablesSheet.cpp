@@ -19,13 +19,6 @@ constexpr int kDuplicateReturnCode = 1000;
 constexpr int kCancelReturnCode = 1001;
 // The close and other buttons of a title bar, beside its title.
 constexpr int kTitleBarButtonsWidth = 140;
-
-bool equalIgnoringASCIICase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 }  // namespace
 
 DuplicateTablesSheet::DuplicateTablesSheet(DatabaseWindow& window) : window_(window) {}
@@ -136,19 +129,15 @@ void DuplicateTablesSheet::duplicateOneTable(const std::string& name, bool inclu
     }
     if (!description.sql || !description.type) return;
     bool isTable = *description.type == "table";
-    const auto& selectedObject = window_.state().selectedObject;
-    const auto& tableNames = selectedObject.tableNames;
+    const auto& tableNames = window_.state().selectedObject.tableNames;
     std::string newName = name;
     std::string createStatement = *description.sql;
     if (std::find(tableNames.begin(), tableNames.end(), name) != tableNames.end()) {
-        // SQLite names are one space for all objects, whatever the letter case; hidden ones
-        // count too.
-        auto taken = [&](const std::string& candidate) {
-            return std::any_of(
-                selectedObject.allTables.begin(), selectedObject.allTables.end(),
-                [&](const auto& entry) { return equalIgnoringASCIICase(entry.first, candidate); });
-        };
-        std::optional<std::string> freeName = DBInterface::nextAvailableName(name, taken);
+        // Hidden objects and other letter cases count too, as SQLite sees names.
+        std::optional<std::string> freeName =
+            DBInterface::nextAvailableName(name, [&path](const std::string& candidate) {
+                return DBInterface::isNameTaken(candidate, path);
+            });
         if (!freeName) {
             shell.showErrorAlert(localizedString("Exhausted all possible new table names"));
             shell.showErrorAlert(localizedString("Could not construct the CREATE SQL statement"));
@@ -163,6 +152,10 @@ void DuplicateTablesSheet::duplicateOneTable(const std::string& name, bool inclu
         }
         newName = *freeName;
         createStatement = *rewritten;
+    }
+    if (DBInterface::isHiddenByListings(newName)) {
+        shell.showErrorAlert(DBInterface::reservedNameMessage(newName));
+        return;
     }
     if (DBInterface::copyTable(description, createStatement, newName, includeIndexes, copyRows,
                                path, &error) != 0) {

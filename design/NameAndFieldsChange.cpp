@@ -51,8 +51,17 @@ uint64_t flagsForSpecialTableType(int special) {
     }
 }
 
-bool equalIgnoringCase(const std::string& a, const std::string& b) {
-    return QString::compare(toQString(a), toQString(b), Qt::CaseInsensitive) == 0;
+// The message of a name a new or renamed table cannot take; nothing when it is free.
+std::optional<std::string> refusalOfName(const std::string& name, const std::string& path) {
+    switch (DBInterface::newObjectNameUse(name, path)) {
+        case DBInterface::NewNameUse::Reserved:
+            return DBInterface::reservedNameMessage(name);
+        case DBInterface::NewNameUse::Taken:
+            return localizedString("Table already exists.");
+        case DBInterface::NewNameUse::Free:
+            break;
+    }
+    return std::nullopt;
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -98,7 +107,10 @@ void NameAndFieldsPanel::addTableNow() {
         return;
     }
     std::string name = toStdString(tableNameField_->text());
-    if (!name.empty()) name = DBInterface::nameWithoutQuotingCharacters(name);
+    // The table's own name stands as it is, whatever made it; only a name typed is cleaned.
+    if (!name.empty() && !(changeExistingTable_ && name == oldTableName_)) {
+        name = DBInterface::nameWithoutQuotingCharacters(name);
+    }
     if (name.empty()) {
         outcome.error = localizedString("Table name is required.");
         showOutcome(outcome);
@@ -138,8 +150,8 @@ void NameAndFieldsPanel::addTableNow() {
 
 void NameAndFieldsPanel::createTableNamed(const std::string& name, int64_t newFlags,
                                           bool lookupFieldAdded, Outcome& outcome) {
-    if (DBInterface::doesTableOrViewExist(name, databaseFilePath())) {
-        outcome.error = localizedString("Table already exists.");
+    if (std::optional<std::string> refusal = refusalOfName(name, databaseFilePath())) {
+        outcome.error = *refusal;
         showOutcome(outcome);
         return;
     }
@@ -162,10 +174,12 @@ void NameAndFieldsPanel::changeTableNamed(const std::string& name, int64_t oldFl
                                           Outcome& outcome) {
     if (name != oldTableName_) {
         std::string error;
-        if (equalIgnoringCase(name, oldTableName_)) {
+        if (DBInterface::isSameSQLiteName(name, oldTableName_)) {
             outcome.error = localizedString("Cannot change table name case.");
             errorDetailString_ = localizedString(
                 "To rename a table using different case, first rename it to a temporary name.");
+        } else if (std::optional<std::string> refusal = refusalOfName(name, databaseFilePath())) {
+            outcome.error = *refusal;
         } else if (DBInterface::renameTable(oldTableName_, name, databaseFilePath(), &error) != 0) {
             outcome.error = localizedString("Error");
             errorDetailString_ = error;

@@ -120,7 +120,10 @@ QDialog* AddTableSheet::addTableFromClipboard() {
 }
 
 std::string AddTableSheet::refuse(const char* text, QLineEdit* field) {
-    std::string status = localizedString(text);
+    return refuseWith(localizedString(text), field);
+}
+
+std::string AddTableSheet::refuseWith(std::string status, QLineEdit* field) {
     statusLabel_->setText(toQString(status));
     if (field) field->setFocus();
     return status;
@@ -146,17 +149,19 @@ std::optional<std::string> AddTableSheet::addBlankTableNow() {
     // Nothing is made in place of a file deleted or moved meanwhile.
     const std::string& path = *window_.state().databaseFilePath;
     if (!DBInterface::doesDatabaseFileExist(path)) {
-        std::string gone = DBInterface::databaseFileGoneMessage(path);
-        statusLabel_->setText(toQString(gone));
-        return gone;
+        return refuseWith(DBInterface::databaseFileGoneMessage(path), nullptr);
     }
-    if (DBInterface::doesTableExist(name, path)) {
-        return refuse("Table already exists", nameField_);
+    switch (DBInterface::newObjectNameUse(name, path)) {
+        case DBInterface::NewNameUse::Reserved:
+            return refuseWith(DBInterface::reservedNameMessage(name), nameField_);
+        case DBInterface::NewNameUse::Taken:
+            return refuse("Table already exists", nameField_);
+        case DBInterface::NewNameUse::Free:
+            break;
     }
     int64_t added = 0;
     if (std::optional<std::string> failure = createAndFill(name, fields, rows, &added)) {
-        statusLabel_->setText(toQString(*failure));
-        return failure;
+        return refuseWith(*failure, nullptr);
     }
     sheet_->hide();
     window_.reloadTablesAndSelectTableNamed(name);

@@ -47,6 +47,7 @@ class AddTableSheet : public QObject, public WindowPanel {
     void buildSheet();
     // Writes the status and puts the keyboard into the field; the text is returned.
     std::string refuse(const char* text, QLineEdit* field);
+    std::string refuseWith(std::string status, QLineEdit* field);
     // Creates the table and fills it; the failure's text, or nullopt.
     std::optional<std::string> createAndFill(const std::string& name, int64_t fields, int64_t rows,
                                              int64_t* rowsAdded);

@@ -8,9 +8,9 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
-#include <set>
 
 #include "Common/CommaLists.h"
+#include "Common/DBExistence.h"
 #include "Common/SchemaListing.h"
 #include "Common/TableCopy.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -145,14 +145,16 @@ void DragTablesPanel::pasteTable(const std::string& source, const std::string& n
     // A table that cannot be described is left out without a word.
     if (!description.type || !description.sql || description.name.empty()) return;
     const bool isTable = *description.type == "table";
-    const std::vector<std::string>& shown = window_.state().selectedObject.tableNames;
-    std::set<std::string> names(shown.begin(), shown.end());
+    const std::string& destination = *window_.state().databaseFilePath;
+    // Hidden objects and other letter cases count too, as SQLite sees names.
+    auto taken = [&destination](const std::string& candidate) {
+        return DBInterface::isNameTaken(candidate, destination);
+    };
     std::string newName = description.name;
     std::string createStatement = *description.sql;
     WindowShell& shell = window_.shell();
-    if (names.count(newName)) {
-        std::optional<std::string> freeName =
-            DBInterface::nextAvailableTableName(description.name, names);
+    if (taken(newName)) {
+        std::optional<std::string> freeName = DBInterface::nextAvailableName(newName, taken);
         std::optional<std::string> rewritten =
             freeName ? DBInterface::rewriteCreateStatement(*description.sql, description.name,
                                                            *freeName, isTable)
@@ -167,9 +169,13 @@ void DragTablesPanel::pasteTable(const std::string& source, const std::string& n
         newName = *freeName;
         createStatement = *rewritten;
     }
+    if (DBInterface::isHiddenByListings(newName)) {
+        shell.showErrorAlert(DBInterface::reservedNameMessage(newName));
+        return;
+    }
     if (DBInterface::copyTableFromDatabase(description, createStatement, newName,
                                            isTable && includeIndexes, isTable && copyRows, source,
-                                           *window_.state().databaseFilePath, &error) != 0) {
+                                           destination, &error) != 0) {
         shell.showErrorAlert(error);
         return;
     }

@@ -21,6 +21,7 @@
 #include "Common/RunningStopwatches.h"
 #include "Common/SQLQuote.h"
 #include "Common/SchemaChanges.h"
+#include "Common/SchemaListing.h"
 #include "exchange/ActivityLog.h"
 #include "exchange/LogTime.h"
 #include "exchange/SplitRecordReader.h"
@@ -34,6 +35,14 @@ namespace {
 
 std::string number(int64_t value) {
     return std::to_string(value);
+}
+
+// An existing table is written under its own name; a name for a new table is cleaned as the
+// program's names are, and then names the table SQLite takes it for, when there is one.
+std::string destinationTableName(const ImportFileSettings& settings, const std::string& path) {
+    if (doesTableExist(settings.name, path)) return settings.name;
+    const std::string cleaned = settings.cleanedTableName();
+    return objectBearingName(cleaned, path).value_or(cleaned);
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -185,10 +194,15 @@ struct ImportRun::Destination {
 };
 
 ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
-    const std::string table = settings.cleanedTableName();
+    const std::string table = destinationTableName(settings, databaseFilePath_);
     if (table.empty()) return Outcome::Next;
     const std::string fileName = fileNameOf(settings.filePath);
     statusAndLog(localizedFormat("Preparing to import \"%@\" into \"%@\"", {fileName, table}));
+    // A table the list would hide is never made.
+    if (isHiddenByListings(table) && !doesTableExist(table, databaseFilePath_)) {
+        log(ActivityLog::Error, reservedNameMessage(table));
+        return fileFailure(fileName, table);
+    }
 
     // The file is checked against the table before anything is written to it.
     if (!checkContent(settings.filePath, fileName)) return fileFailure(fileName, table);

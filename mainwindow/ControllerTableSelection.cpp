@@ -326,8 +326,13 @@ void TablesAndRowsController::chooseTableTextFieldReturnKeyPressed(int row,
         showOldName();
         return;
     }
-    if (QString::compare(toQString(newName), toQString(oldName), Qt::CaseInsensitive) == 0) {
+    if (DBInterface::isSameSQLiteName(newName, oldName)) {
         showOldName();
+        return;
+    }
+    if (DBInterface::isHiddenByListings(newName)) {
+        showOldName();
+        showErrorAlert(DBInterface::reservedNameMessage(newName));
         return;
     }
     // SQLite alters no view: its CREATE text would have to be written again under the new name.

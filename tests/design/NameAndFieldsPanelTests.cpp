@@ -266,12 +266,11 @@ TEST_F(NameAndFieldsPanelTest, ChangeReportsNoChangeCaseRenameFlagsAndFormatsOnl
     EXPECT_EQ(query("select rowid, name, price from Items"),
               (std::vector<std::string>{"1", "pen", "1.5", "2", "ink", "2"}));
 
-    // A rename to a taken name fails and changes nothing; another name takes the meta rows.
+    // A rename to a taken name is refused and changes nothing; another name takes the meta rows.
     run("create table Other (x)");
     setName(p, "Other");
     p->addTableNow();
-    EXPECT_EQ(message(p), "Error");
-    EXPECT_TRUE(p->errorDetailString().has_value());
+    EXPECT_EQ(message(p), "Table already exists.");
     setName(p, "Goods");
     p->addTableNow();
     EXPECT_EQ(message(p), "Table name was changed.");
@@ -813,4 +812,96 @@ TEST_F(NameAndFieldsPanelTest, DeletingFieldsNamesTheViewsThatReadThem) {
     EXPECT_NE(text.find("lost: price, we\"ight"), std::string::npos) << text;
     EXPECT_EQ(text.substr(text.rfind("\n\n") + 2),
               "These views read the deleted fields: v_price, v_weight, v_case, v_nested");
+}
+
+TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersReadingItInside) {
+    // Each object on its table u_<name> (a, b) reads b only inside an expression; kept, it
+    // would read "b" as a text.
+    const std::pair<std::string, std::string> objects[] = {
+        {"ue", "create unique index ue on u_ue (lower(\"b\"))"},
+        {"up", "create unique index up on u_up (a) where \"b\" > 0"},
+        {"uw", "create unique index uw on u_uw (a) where b > 0"},
+        {"tq",
+         "create trigger tq after insert on u_tq begin update u_tq set a = a || "
+         "lower(\"b\") where a = new.a; end"},
+        {"tn",
+         "create trigger tn after insert on u_tn begin update u_tn set a = a || "
+         "coalesce(new.b, '') where a = new.a; end"},
+    };
+    for (const auto& [name, sql] : objects) run("create table u_" + name + " (a, b); " + sql);
+    TablesAndRowsController* c = show("u_ue");
+    for (const auto& [name, sql] : objects) {
+        SCOPED_TRACE(name);
+        const std::string table = "u_" + name;
+        c->selectTableWithName(table);
+        NameAndFieldsPanel* p = openOn(c);
+        p->nameAndFieldsPanelTableView()->selectRow(1);
+        QTest::mouseClick(
+            p->nameAndFieldsPanel()->findChild<QPushButton*>("nameAndFieldsPanelDeleteFieldButton"),
+            Qt::LeftButton);
+        alerts.clear();
+        QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+        ASSERT_EQ(alerts.size(), 1u);
+        EXPECT_NE(
+            alerts[0].informativeText.find("These indexes and triggers will be deleted: " + name),
+            std::string::npos)
+            << alerts[0].informativeText;
+        EXPECT_EQ(message(p), "Table was changed.");
+        EXPECT_EQ(query("select count(*) from sqlite_master where tbl_name = '" + table +
+                        "' and type in ('index', 'trigger')"),
+                  (std::vector<std::string>{"0"}));
+        run("insert into " + table + " values ('x'), ('x')");
+        EXPECT_EQ(query("select a from " + table), (std::vector<std::string>{"x", "x"}));
+    }
+}
+
+TEST_F(NameAndFieldsPanelTest, NamesSQLiteTakesOrTheListsHideAreRefusedAndAnExistingNameStands) {
+    run("create table \"tab \"\"q\"\" [b] 🙂\" (a, b)");
+    std::string error;
+    for (const char* table : {"Stuff", "q_1"}) {
+        ASSERT_EQ(DBInterface::createTable(table, 0, {"a"}, {1}, nullptr, nullptr, db, &error), 0);
+    }
+    run("create index byA on Stuff (a)");
+    const std::string reserved = "The name varnelo_db_notes is reserved for the program.";
+    const std::pair<const char*, std::string> refused[] = {
+        {"STUFF", "Table already exists."},
+        {"Q\"1", "Table already exists."},
+        {"bya", "Table already exists."},
+        {"varnelo_db_notes", reserved},
+        {"VARNELO_DB_x", "The name VARNELO_DB_x is reserved for the program."},
+    };
+    const auto schema = [this] {
+        return query(
+            "select name from sqlite_master union all select name from "
+            "varnelo_db_tables union all select table_name from varnelo_db_fields");
+    };
+    const std::vector<std::string> before = schema();
+    TablesAndRowsController* c = show("q_1");
+    NameAndFieldsPanel* p = &partsOf(c).nameAndFields;
+    p->addTableButtonPressed();
+    p->nameAndFieldsPanelAddFieldButtonPressed();
+    for (const auto& [typed, text] : refused) {
+        setName(p, typed);
+        QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+        EXPECT_EQ(message(p), text) << "create " << typed;
+    }
+    // Renaming q_1 to any of them is refused alike (but for its own name in another case).
+    openOn(c);
+    for (const auto& [typed, text] : refused) {
+        if (std::string(typed) == "Q\"1") continue;
+        setName(p, typed);
+        QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+        EXPECT_EQ(message(p), text) << "rename to " << typed;
+    }
+    EXPECT_EQ(schema(), before);
+
+    // Renaming a field of a table named elsewhere keeps the table's name.
+    const std::string hostile = "tab \"q\" [b] 🙂";
+    c->selectTableWithName(hostile);
+    openOn(c);
+    setFieldName(p, 1, "c");
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(columns(hostile), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), hostile);
 }

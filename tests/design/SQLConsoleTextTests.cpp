@@ -268,3 +268,22 @@ TEST_F(SQLConsoleTest, FunctionDescriptionsFollowAnAlias) {
     EXPECT_EQ(alerts[0].both(), "nodesc|No description available for this function.");
     EXPECT_EQ(alerts[1].both(), "upper|lower case");
 }
+
+TEST_F(SQLConsoleTest, CreateViewRefusesNamesSQLiteTakesOrTheListsHide) {
+    run("create table T (a); create index Idx on T (a)");
+    SQLConsole* console = showConsole("T");
+    console->createViewMenuItemPressed();
+    CreateViewWizard* wizard = console->createViewWizard();
+    for (const auto& [typed, text] :
+         {std::pair<QString, std::string>{"t", "Table already exists|Enter a view name"},
+          {"IDX", "Table already exists|Enter a view name"},
+          {"varnelo_db_view",
+           "The name varnelo_db_view is reserved for the program.|Enter a view name"}}) {
+        alerts.clear();
+        wizard->viewNameField()->setText(typed);
+        wizard->createViewWindowCreateButtonPressed();
+        ASSERT_EQ(alerts.size(), 1u) << text;
+        EXPECT_EQ(alerts[0].both(), text);
+        EXPECT_FALSE(wizard->isOnSecondPage());
+    }
+}

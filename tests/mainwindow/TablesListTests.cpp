@@ -66,12 +66,19 @@ TEST_F(TablesListTest, ARenameThatOnlyChangesCaseOrFailsKeepsTheName) {
     EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
     EXPECT_TRUE(widthsOf("test.db").contains("t"));
+    // A name the list would hide is refused, whatever its letter case.
+    c->tablesTableView()->item(rowOf(c, "t"))->setText("Varnelo_DB_t");  // as typed in the list
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[1].informativeText, "The name Varnelo_DB_t is reserved for the program.");
+    EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "t"))->text(), "t");
+    EXPECT_TRUE(DBInterface::doesTableExist("t", db));
+    alerts.clear();
     // A view is never renamed: the alert says why instead of passing on SQLite's error.
     run("create view v as select name from t");
     c->reloadTables();
     c->tablesTableView()->item(rowOf(c, "v"))->setText("w");  // as typed in the list
-    ASSERT_EQ(alerts.size(), 2u);
-    EXPECT_NE(alerts[1].informativeText.find("view cannot be renamed"), std::string::npos);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].informativeText.find("view cannot be renamed"), std::string::npos);
     EXPECT_EQ(c->tablesTableView()->item(rowOf(c, "v"))->text(), "v");
     std::vector<std::string> typeAndDefinition;
     DBInterface::getTableTypeAndDefinition(&typeAndDefinition, "v", db, nullptr);
