@@ -2,22 +2,29 @@
 // also when the database window it belongs to stands in a corner of the screen, when a window
 // is restored from a larger screen and when dropped files cascade past the last window. A window
 // comes back at the next start with the frame it had, and a new one stands beside its main window.
+// The map and math panels float above every database window, not above other programs' windows.
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
 #include "app/DatabasesWindow.h"
+#include "app/MathPanel.h"
+#include "mainwindow/rows/views/RowsTableView.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/ScreenPlacement.h"
 #include "tests/mainwindow/ControllerTest.h"
 
 namespace {
@@ -55,6 +62,36 @@ std::string outsideTheScreen() {
         }
     }
     return outside;
+}
+
+// The program's windows in the stacking order the window manager keeps, bottom first.
+std::vector<WId> stackingOrder() {
+    QProcess xprop;
+    xprop.start("xprop", {"-root", "-notype", "_NET_CLIENT_LIST_STACKING"});
+    xprop.waitForFinished(10000);
+    std::vector<WId> order;
+    static const QRegularExpression id("0x[0-9a-fA-F]+");
+    for (auto found = id.globalMatch(QString::fromUtf8(xprop.readAllStandardOutput()));
+         found.hasNext();) {
+        order.push_back(found.next().captured().toULongLong(nullptr, 16));
+    }
+    return order;
+}
+
+bool isOurs(WId window) {
+    for (const QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->internalWinId() == window) return true;
+    }
+    return false;
+}
+
+bool stacksAbove(const QWidget* upper, const QWidget* lower) {
+    const std::vector<WId> order = stackingOrder();
+    auto at = [&](const QWidget* window) {
+        return std::find(order.begin(), order.end(), window->winId()) - order.begin();
+    };
+    const auto size = static_cast<std::ptrdiff_t>(order.size());
+    return at(upper) < size && at(lower) < size && at(upper) > at(lower);
 }
 
 }  // namespace
@@ -280,12 +317,55 @@ TEST_F(FramedWindowPlacementTest, ANewWindowStandsBesideTheMainWindowWithItsTitl
         [&] { return beside->frameGeometry() == main->frameGeometry().translated(20, 20); }, 5000));
 }
 
+TEST_F(FramedWindowPlacementTest, TheMathPanelStaysAboveWhicheverDatabaseWindowIsClicked) {
+    std::vector<std::string> paths{pathInHome("first.db"), pathInHome("second.db")};
+    run("create table t (n number); insert into t values (10)", paths[0]);
+    run("create table t (n number); insert into t values (20)", paths[1]);
+    app->applicationOpenFiles(paths);
+    app->applicationDidFinishLaunching();
+    std::vector<TablesAndRowsWindow*> windows{app->databaseWindowForWindowIndex(0),
+                                              app->databaseWindowForWindowIndex(1)};
+    expectFramedInside({windows[0], windows[1]});
+    makeKeyAndOrderFront(windows[0]);
+    emit qobject_cast<QMenu*>(item("mathMenuItemClicked")->parent())->aboutToShow();
+    item("mathMenuItemClicked")->trigger();
+    MathPanel& panel = app->mathPanel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stacksAbove(&panel, windows[0]); }, 10000));
+    for (int i : {1, 0, 1}) {
+        // A click in a window: the window manager raises it, and the grid selects the cell. (The
+        // window manager may keep the focus where it was against a request of the program's.)
+        makeKeyAndOrderFront(windows[i]);
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return stacksAbove(windows[i], windows[1 - i]); }, 10000));
+        TablesAndRowsController* controller = app->tablesAndRowsControllerForWindowIndex(i);
+        controller->selectTableWithName("t");
+        RowsTableView* grid = partsOf(controller).rows.rowsTableView();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                          grid->visualRect(grid->model()->index(0, 1)).center());
+        EXPECT_TRUE(panel.isVisible());
+        EXPECT_TRUE(stacksAbove(&panel, windows[i])) << "window " << i;
+        QTest::mouseClick(panel.findChild<QPushButton*>(), Qt::LeftButton);
+        EXPECT_EQ(panel.totalField()->text(), i == 0 ? "10" : "20");
+    }
+    // Another program's window opened now stands above it: the panel floats over this program's
+    // windows only.
+    QProcess other;
+    other.start("xmessage", {"another program"});
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::vector<WId> order = stackingOrder();
+            return !order.empty() && !isOurs(order.back());
+        },
+        10000));
+    other.kill();
+    other.waitForFinished();
+}
+
 TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
     if (std::getenv("VARNELO_FRAMED_CHILD")) GTEST_SKIP();
     ensureQApplication();
-    if (QStandardPaths::findExecutable("xvfb-run").isEmpty() ||
-        QStandardPaths::findExecutable("openbox").isEmpty()) {
-        GTEST_SKIP() << "needs xvfb-run and openbox";
+    for (const char* program : {"xvfb-run", "openbox", "xprop", "xmessage"}) {
+        if (QStandardPaths::findExecutable(program).isEmpty()) GTEST_SKIP() << "needs " << program;
     }
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -306,5 +386,5 @@ TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
     ASSERT_TRUE(child.waitForFinished(120000));
     const QString output = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 4 tests")) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 5 tests")) << output.toStdString();
 }
