@@ -139,6 +139,10 @@ QRect windowFrame(const QWidget* window) {
     return window->geometry().marginsAdded(frameMargins(window).value_or(QMargins()));
 }
 
+bool awaitsFrame(const QWidget* window) {
+    return window->property(kIntendedFrame).toList().size() == 2;
+}
+
 void keepWindowsInsideAvailableScreen() {
     static Placer* placer = nullptr;
     if (placer || !qApp) return;

@@ -16,6 +16,9 @@ void placeInsideAvailableScreen(QWidget* window);
 void setWindowFrame(QWidget* window, const QRect& frame);
 // The frame the window has, or was given while it waits for the window manager to frame it.
 QRect windowFrame(const QWidget* window);
+// Whether the window, placed before the window manager framed it, is still to be placed again
+// with its frame.
+bool awaitsFrame(const QWidget* window);
 
 // From now on every top-level window of the application is placed so as it is shown.
 void keepWindowsInsideAvailableScreen();
