@@ -324,6 +324,30 @@ TEST_F(FramedWindowPlacementTest, ANewWindowStandsBesideTheMainWindowWithItsTitl
         QTest::qWaitFor([&] { return frameOf(beside) == frameOf(main).translated(20, 20); }, 5000));
 }
 
+TEST_F(FramedWindowPlacementTest, NewWindowsBesideALargeMainWindowStayInsideTheScreen) {
+    app->applicationOpenFiles({makeDatabase(pathInHome("first.db"))});
+    app->applicationDidFinishLaunching();
+    TablesAndRowsWindow* main = app->databaseWindowForWindowIndex(0);
+    expectFramedInside({main});
+    const QRect available = main->screen()->availableGeometry();
+    const QRect large(available.topLeft() + QPoint(20, 30), QSize(1540, 920));
+    setWindowFrame(main, large);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frameOf(main) == large; }, 10000))
+        << describe(frameOf(main));
+    // Each from the window made last: 20 further while that fits, moved back in once it would not.
+    for (int i = 1; i < 5; ++i) {
+        const QRect before = frameOf(app->mainDatabaseWindow());
+        item("openNewWindow")->trigger();
+        QWidget* beside = app->databaseWindowForWindowIndex(i);
+        expectFramedInside({beside});
+        databasesWindowOf(i).reject();
+        const QRect expected = frameInsideArea(before.translated(20, 20), available, {});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return frameOf(beside) == expected; }, 10000))
+            << "window " << i << " at " << describe(frameOf(beside)) << " instead of "
+            << describe(expected);
+    }
+}
+
 TEST_F(FramedWindowPlacementTest, TheMathPanelStaysAboveWhicheverDatabaseWindowIsClicked) {
     std::vector<std::string> paths{pathInHome("first.db"), pathInHome("second.db")};
     run("create table t (n number); insert into t values (10)", paths[0]);
@@ -393,5 +417,5 @@ TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
     ASSERT_TRUE(child.waitForFinished(300000));
     const QString output = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 5 tests")) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 6 tests")) << output.toStdString();
 }
