@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <system_error>
 
@@ -197,14 +198,18 @@ bool DatabaseFiles::copyIntoPlace(const std::string& source, const std::string& 
     fs::remove(temporary, ec);
     fs::copy_file(source, temporary, ec);
     bool placed = !ec;
+    std::string reason;
     if (!placed) {
-        if (error) *error = ec.message() + ": " + source;
+        // The copy fails at either end: a source that still opens means the destination refused.
+        const bool sourceOpens = std::ifstream(source, std::ios::binary).is_open();
+        if (error) *error = ec.message() + ": " + (sourceOpens ? destination : source);
     } else if (replace) {
         fs::rename(temporary, target, ec);
         placed = !ec;
         if (!placed && error) *error = ec.message() + ": " + destination;
-    } else {
-        placed = renameWithoutReplacing(temporary.string(), destination, error);
+    } else if (!renameWithoutReplacing(temporary.string(), destination, &reason)) {
+        placed = false;
+        if (error) *error = reason + ": " + destination;
     }
     if (!placed) fs::remove(temporary, ec);
     return placed;
@@ -216,16 +221,21 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
     };
     std::vector<Pending> existing;
     std::set<std::string> names;
+    // Named as a database but none: said, since the drop that brought them was taken.
+    std::vector<std::string> notDatabases;
     std::string error;
     bool failed = false;
     for (const std::string& source : sourcePaths) {
         std::string name = Paths::lastPathComponent(source);
         if (name.empty()) continue;
         // A drop on a list brings in only the files that list shows.
-        bool taken = target == DatabasesList ? DBInterface::isSupportedDatabaseFile(name) &&
-                                                   DBInterface::isValidDatabaseFile(source)
+        bool taken = target == DatabasesList ? DBInterface::isSupportedDatabaseFile(name)
                                              : DBInterface::isSupportedImageFile(name);
         if (!taken) continue;
+        if (target == DatabasesList && !DBInterface::isValidDatabaseFile(source)) {
+            notDatabases.push_back(source);
+            continue;
+        }
         names.insert(name);
         std::string destination = documentsPath(name);
         if (existsAsAnything(destination)) {
@@ -258,6 +268,12 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
         }
     }
     if (failed) app_.showErrorAlert(error);
+    if (!notDatabases.empty()) {
+        std::string paths;
+        for (const std::string& path : notDatabases) paths += "\n" + path;
+        app_.showAlert(localizedString("Not a valid database file"),
+                       localizedFormat("Not copied:%@", {paths}));
+    }
     if (target == DatabasesList) {
         for (int i = 0; i < AppDelegate::kNumberOfWindowSlots; ++i) {
             if (WindowParts* parts = app_.windowPartsForWindowIndex(i)) {

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMimeData>
+#include <QMouseEvent>
 
 #include "Common/FileNames.h"
 #include "platform/ui/DroppedFiles.h"
@@ -94,6 +95,18 @@ void FileTableView::selectRows(const std::vector<int>& rows) {
     if (!rows.empty() && rows.front() >= 0 && rows.front() < rowCount()) {
         scrollTo(model()->index(rows.front(), 0));
     }
+}
+
+void FileTableView::mousePressEvent(QMouseEvent* event) {
+    // A plain click on a row of a multiple selection (the files a drop copied in) makes that row
+    // the selection, as on any row not selected; it does not edit the row's name.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && event->button() == Qt::LeftButton &&
+        event->modifiers() == Qt::NoModifier && selectedRows().size() > 1 &&
+        selectionModel()->isRowSelected(index.row())) {
+        selectionModel()->clearSelection();
+    }
+    QTableWidget::mousePressEvent(event);
 }
 
 bool FileTableView::takesDrop(const QMimeData* data, QStringList* paths) const {

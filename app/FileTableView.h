@@ -40,6 +40,7 @@ class FileTableView : public QTableWidget {
     void nameEdited(int row, const QString& text);
 
   protected:
+    void mousePressEvent(QMouseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;

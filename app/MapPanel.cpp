@@ -10,6 +10,7 @@
 #include "mainwindow/rows/RowsConsole.h"
 #include "mainwindow/rows/SelectionStatistics.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/FloatingPanel.h"
 #include "platform/ui/LocationService.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/MapView.h"
@@ -44,6 +45,7 @@ MapPanel::MapPanel(GridSource grid, QWidget* parent)
       locations_(new LocationService(this)) {
     setWindowTitle(toQString(localizedString("Map")));
     declareWindowRole(this, WindowRole::Panel);
+    floatAboveApplicationWindows(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(mapView_, 1);
     helpLabel_->setWordWrap(true);

@@ -15,6 +15,7 @@
 #include "mainwindow/rows/SelectionStatistics.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/ui/FloatingPanel.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtStrings.h"
 
@@ -53,6 +54,7 @@ MathPanel::MathPanel(GridSource grid, QWidget* parent)
       decimalStepper_(new QSpinBox(this)) {
     setWindowTitle(toQString(localizedString("Math")));
     declareWindowRole(this, WindowRole::Panel);
+    floatAboveApplicationWindows(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(cellCountLabel_);
     auto* form = new QFormLayout;

@@ -83,15 +83,8 @@ void placeFrame(QWidget* window, std::optional<QRect> wanted) {
                              ? parent->frameGeometry().center()
                              : screenFor(window, frame)->availableGeometry().center());
     }
-    const QRect available = screenFor(window, frame)->availableGeometry();
-    const QSize client =
-        (frame.size().boundedTo(available.size()) - frameExtra).expandedTo(window->minimumSize());
-    frame.setSize(client + frameExtra);
-    // A window taller or wider than the area keeps its top-left corner, and so its title bar,
-    // inside.
-    frame.moveTopLeft(QPoint(
-        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width())),
-        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()))));
+    frame = frameInsideArea(frame, screenFor(window, frame)->availableGeometry(),
+                            window->minimumSize() + frameExtra);
     // Placed by its client area, which means the same before and after the window manager has
     // framed the window; a frame position would be taken for the client's until then. Untouched
     // when the window is already there: a window framed after it was placed is always placed,
@@ -126,6 +119,16 @@ class Placer : public QObject {
 
 }  // namespace
 
+QRect frameInsideArea(QRect frame, const QRect& area, const QSize& minimumSize) {
+    frame.setSize(frame.size().boundedTo(area.size()).expandedTo(minimumSize));
+    // A frame taller or wider than the area keeps its top-left corner, and so its title bar,
+    // inside.
+    frame.moveTopLeft(
+        QPoint(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())),
+               std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()))));
+    return frame;
+}
+
 void placeInsideAvailableScreen(QWidget* window) {
     if (window) placeFrame(window, std::nullopt);
 }
@@ -137,6 +140,10 @@ void setWindowFrame(QWidget* window, const QRect& frame) {
 QRect windowFrame(const QWidget* window) {
     if (std::optional<QRect> intended = intendedFrame(window)) return *intended;
     return window->geometry().marginsAdded(frameMargins(window).value_or(QMargins()));
+}
+
+bool awaitsFrame(const QWidget* window) {
+    return window->property(kIntendedFrame).toList().size() == 2;
 }
 
 void keepWindowsInsideAvailableScreen() {

@@ -228,8 +228,10 @@ TEST_F(DocumentsFilesTest, CopyingInAsksOnceAndAFailedReplaceKeepsTheOldFile) {
     alertAnswer = 1;  // Cancel
     files().copyFiles({fresh, replacement, outside + "/varnelo.db", outside + "/notes.txt"},
                       DatabaseFiles::DatabasesList);
-    ASSERT_EQ(alerts.size(), 1u);
+    ASSERT_EQ(alerts.size(), 2u);
     EXPECT_EQ(alerts[0].messageText, "Overwrite Existing Files?");
+    EXPECT_EQ(alerts[1].both(),
+              "Not a valid database file|Not copied:\n" + outside + "/varnelo.db");
     EXPECT_TRUE(DBInterface::doesTableExist("t", documents("fresh.db")));
     EXPECT_TRUE(DBInterface::doesTableExist("kept", existing));
     EXPECT_TRUE(DBInterface::doesTableExist("mine", documents("varnelo.db")));

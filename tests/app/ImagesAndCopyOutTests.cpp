@@ -1,8 +1,11 @@
 // Thumbnails and the images window, and copying a database out by mail or into a folder.
+#include <QAction>
 #include <QApplication>
 #include <QDropEvent>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QUrl>
 
@@ -13,6 +16,7 @@
 #include <fstream>
 
 #include "app/DatabaseCopyOut.h"
+#include "app/DatabaseFiles.h"
 #include "app/FileTableView.h"
 #include "app/ImagesWindow.h"
 #include "app/Thumbnail.h"
@@ -228,6 +232,32 @@ TEST_F(ImagesAndCopyOutTest, CopyOutIsConsistentWhileAnotherConnectionWrites) {
     EXPECT_EQ(alerts[0].messageText, "Error");
     EXPECT_TRUE(fs::is_empty(other));
     EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(ImagesAndCopyOutTest, AFailedCopyNamesTheEndThatFailed) {
+    // A folder nobody may create files in, not even the superuser.
+    const std::string unwritable = "/sys";
+    if (!fs::is_directory(unwritable)) GTEST_SKIP() << "needs " << unwritable;
+    std::string path = makeDatabase(pathInDocuments("shop.db"));
+    makeKeyAndOrderFront(
+        app->showDatabase(path, 0, false, std::nullopt, TablesAndRowsState::RowsConsole));
+    panelAnswer = {QString::fromStdString(unwritable)};
+    QAction* copy = app->databaseWindowForWindowIndex(0)->menuBar()->findChild<QAction*>(
+        "copyDatabaseToFolder");
+    ASSERT_NE(copy, nullptr);
+    emit qobject_cast<QMenu*>(copy->parent())->aboutToShow();
+    copy->trigger();
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Error|Permission denied: " + unwritable + "/shop.db");
+
+    // A source that cannot be read is the one named.
+    std::string error;
+    EXPECT_FALSE(
+        DatabaseFiles::copyIntoPlace(pathInHome("gone.db"), pathInHome("to.db"), false, &error));
+    EXPECT_EQ(error, "No such file or directory: " + pathInHome("gone.db"));
+    writeFile(pathInHome("to.db"), "kept");
+    EXPECT_FALSE(DatabaseFiles::copyIntoPlace(path, pathInHome("to.db"), false, &error));
+    EXPECT_EQ(error, "File exists: " + pathInHome("to.db"));
 }
 
 TEST_F(ImagesAndCopyOutTest, ThePanelsOfImagesAndCopiesSayWhatTheyDo) {

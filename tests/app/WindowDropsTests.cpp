@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include <filesystem>
 
@@ -177,6 +178,27 @@ TEST_F(WindowDropsTest, TheDatabasesListCopiesOnlyTheDatabaseFilesOfADrop) {
     EXPECT_TRUE(DBInterface::doesTableExist("kept", pathInDocuments("real.db")));
     EXPECT_FALSE(fs::exists(pathInDocuments("fake.db")));
     EXPECT_FALSE(fs::exists(pathInDocuments("notes.txt")));
+    // The drop was taken: the file named as a database but none is said not to be copied.
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].both(), "Not a valid database file|Not copied:\n" + outside + "/fake.db");
+}
+
+TEST_F(WindowDropsTest, AClickOnOneOfTheRowsADropSelectedOpensThatRow) {
+    const std::string outside = home() + "/outside";
+    fs::create_directories(outside);
+    app->showDatabase(std::nullopt, 0, false, std::nullopt, TablesAndRowsState::RowsConsole);
+    DatabasesWindow& databases = databasesWindowOf(0);
+    databases.openDatabase(std::nullopt);
+    QMimeData files;
+    setFileUrls(files, {makeDatabase(outside + "/a.db"), makeDatabase(outside + "/b.db", "bee")});
+    ASSERT_TRUE(sendDrop(databases.tableView()->viewport(), files, QPoint(10, 10)));
+    FileTableView* list = databases.tableView();
+    ASSERT_EQ(list->selectedRows(), (std::vector<int>{0, 1}));
+    const QRect second = list->visualRect(list->model()->index(1, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(list->selectedRows(), (std::vector<int>{1}));
+    QTest::mouseClick(databases.openButton(), Qt::LeftButton);
+    EXPECT_EQ(pathInSlot(0), pathInDocuments("b.db"));
     EXPECT_TRUE(alerts.empty());
 }
 
