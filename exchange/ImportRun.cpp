@@ -315,8 +315,8 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
     // Rows failing one by one may bail.
     writing.rowsOneByOne = options_.bailFlags & ImportOptions::BailOnError;
     writing.commitInterval = options_.commitInterval;
-    BatchedRowWriter writer(connection_->handle(), inserter, destination.fieldNames.size(), writing,
-                            *this);
+    writing.stop = &stopImport_;
+    BatchedRowWriter writer(*connection_, inserter, destination.fieldNames.size(), writing, *this);
     if (!writer.begin()) {
         return fileFailure(fileNameOf(settings.filePath), table);
     }
