@@ -54,6 +54,8 @@ class DBConnection {
     static constexpr std::chrono::milliseconds kWindowLockWait{250};
     static constexpr std::chrono::milliseconds kBackgroundLockWait{5000};
     static void setLockWaitOnThisThread(std::chrono::milliseconds wait) { lockWait_ = wait; }
+    // A connection kept for many transactions (the import's) waits once more on its next lock.
+    void armLockWait() { busyWaitRanOut_ = false; }
 
   private:
     static inline std::atomic<int64_t> openedConnections_{0};

@@ -68,15 +68,19 @@ bool doesTableExistInMetadataTable(const std::string& name, const std::string& d
                       databaseFilePath);
 }
 
-bool isValidDatabaseFile(const std::string& path) {
+bool isValidDatabaseFile(const std::string& path, std::string* errorString) {
     if (path.empty()) return false;
     // Read-write without create: a hot journal left by a writer that crashed is rolled back, as
     // the next change would do anyway, where a read-only connection could only refuse the file;
     // a missing path is still left missing.
     DBConnection connection(path, ConnectionKind::Plain);
-    if (!connection.isOpen()) return false;
-    return forEachRow(connection.handle(), "select name from sqlite_master limit 1",
-                      [](sqlite3_stmt*) { return false; }) == SQLITE_OK;
+    if (connection.isOpen() &&
+        forEachRow(connection.handle(), "select name from sqlite_master limit 1",
+                   [](sqlite3_stmt*) { return false; }) == SQLITE_OK) {
+        return true;
+    }
+    appendError(errorString, connection.errorMessage());
+    return false;
 }
 
 bool doesDatabaseFileExist(const std::string& path) {

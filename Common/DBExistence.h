@@ -30,8 +30,9 @@ std::string reservedNameMessage(const std::string& name);
 bool doesTableExistInMetadataTable(const std::string& name, const std::string& databaseFilePath);
 
 // Whether the file is a readable SQLite database; never creates a file. A file left with a hot
-// journal by a crash is recovered (rolled back to its last commit) on the way.
-bool isValidDatabaseFile(const std::string& path);
+// journal by a crash is recovered (rolled back to its last commit) on the way. Why it could not be
+// read (another program's lock, say) is appended to errorString.
+bool isValidDatabaseFile(const std::string& path, std::string* errorString = nullptr);
 // Whether anything is at the path: a database file moved or deleted by another program is not,
 // and a change of it must not make a new file there.
 bool doesDatabaseFileExist(const std::string& path);

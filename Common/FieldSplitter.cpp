@@ -11,14 +11,6 @@ bool isGraphemeExtender(UChar32 c) {
     return kind == U_GCB_EXTEND || kind == U_GCB_ZWJ || kind == U_GCB_SPACING_MARK;
 }
 
-bool extenderAt(std::string_view text, size_t position) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-    auto index = static_cast<int32_t>(position);
-    UChar32 c;
-    U8_NEXT(bytes, index, static_cast<int32_t>(text.size()), c);
-    return c >= 0 && isGraphemeExtender(c);
-}
-
 // A base character with its marks is one composed character; only one can match.
 bool isOneComposedCharacter(std::string_view text) {
     if (text.empty()) return false;
@@ -32,10 +24,6 @@ bool isOneComposedCharacter(std::string_view text) {
         if (c < 0 || !isGraphemeExtender(c)) return false;
     }
     return true;
-}
-
-size_t sequenceLength(unsigned char lead) {
-    return lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
 }  // namespace
@@ -67,14 +55,9 @@ FieldSplitter::Match FieldSplitter::matchAt(std::string_view text, size_t at, st
     if (text.size() - at < what.size()) {
         return !atEnd && what.starts_with(text.substr(at)) ? Match::NeedMore : Match::No;
     }
-    if (text.compare(at, what.size(), what) != 0) return Match::No;
-    // A mark after it makes it part of another character.
-    const size_t next = at + what.size();
-    if (next == text.size()) return atEnd ? Match::Yes : Match::NeedMore;
-    const auto lead = static_cast<unsigned char>(text[next]);
-    if (lead < 0x80) return Match::Yes;
-    if (!atEnd && text.size() - next < sequenceLength(lead)) return Match::NeedMore;
-    return extenderAt(text, next) ? Match::No : Match::Yes;
+    // Marks after it are the next text's, as the line reader, which tests each character on
+    // its own, takes them: else the two would disagree on where a quoted value ends.
+    return text.compare(at, what.size(), what) == 0 ? Match::Yes : Match::No;
 }
 
 int FieldSplitter::lineEndAt(std::string_view text, size_t at, bool atEnd) const {

@@ -1,10 +1,11 @@
 #pragma once
 // Splits delimited text into records of fields in one pass. The field separator and the quote
-// match only as whole composed characters. A quote opens a quoted value only at the start of a
-// field; inside one a doubled quote stands for one quote and the next quote closes it; anywhere
-// else a quote is text, kept as it stands. Line ends end a record outside quoted values only.
-// With quotesMustClose a quote opens a quoted value only when its closing quote is followed by
-// the separator, a line end or the end of the text; an unpaired quote is then text.
+// are each one composed character; marks that follow one (a combining mark, a joiner, a variation
+// selector) do not hide it but begin the text after it. A quote opens a quoted value only at the
+// start of a field; inside one a doubled quote stands for one quote and the next quote closes it;
+// anywhere else a quote is text, kept as it stands. Line ends end a record outside quoted values
+// only. With quotesMustClose a quote opens a quoted value only when its closing quote is followed
+// by the separator, a line end or the end of the text; an unpaired quote is then text.
 #include <cstddef>
 #include <string>
 #include <string_view>

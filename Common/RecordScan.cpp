@@ -25,7 +25,7 @@ namespace {
 constexpr size_t kBlockSize = size_t{1} << 18;
 // Kept before the next byte to scan: a separator right before a quote.
 constexpr size_t kBehind = 4;
-// Needed after a byte found: a doubled quote and the character after it, which may join it.
+// Needed after a byte found: a doubled quote, or a line end of two bytes.
 constexpr size_t kAhead = 12;
 // Bytes looked at together.
 constexpr size_t kChunk = 64;
@@ -83,10 +83,10 @@ std::unique_ptr<DecodedBytes> decodedBytes(const SingleByteTable& table) {
     return decoded;
 }
 
-// Where a chunk holds either line-end byte, the quote byte and bytes from 0x80 up, as bits (bit
-// i for the byte at p + i).
+// Where a chunk holds either line-end byte and the quote byte, as bits (bit i for the byte at
+// p + i).
 struct ChunkBits {
-    uint64_t lineEnds = 0, quotes = 0, high = 0;
+    uint64_t lineEnds = 0, quotes = 0;
 };
 ChunkBits chunkBits(const unsigned char* p, unsigned char lineEnd, unsigned char otherLineEnd,
                     unsigned char quote) {
@@ -104,13 +104,11 @@ ChunkBits chunkBits(const unsigned char* p, unsigned char lineEnd, unsigned char
         if (otherLineEnd != lineEnd) ends = _mm_or_si128(ends, _mm_cmpeq_epi8(bytes, b));
         bits.lineEnds |= bitsOf(ends) << i;
         bits.quotes |= bitsOf(_mm_cmpeq_epi8(bytes, q)) << i;
-        bits.high |= bitsOf(bytes) << i;
     }
 #else
     for (size_t i = 0; i < kChunk; ++i) {
         bits.lineEnds |= static_cast<uint64_t>(p[i] == lineEnd || p[i] == otherLineEnd) << i;
         bits.quotes |= static_cast<uint64_t>(p[i] == quote) << i;
-        bits.high |= static_cast<uint64_t>(p[i] >= 0x80) << i;
     }
 #endif
     return bits;
@@ -177,15 +175,8 @@ class Scanner {
                 std::memcmp(buffer_.data() + at + 1, text.data() + 1, text.size() - 1) == 0);
     }
 
-    // A whole quote character at the position: no mark follows it.
-    bool quoteAt(size_t at) const {
-        if (quote_.empty() || !bytesAt(at, quote_)) return false;
-        const size_t after = at + quote_.size();
-        if (!utf8_ || after == filled_ || buffer_[after] < 0x80) return true;
-        const std::string_view rest(reinterpret_cast<const char*>(buffer_.data()) + at,
-                                    filled_ - at);
-        return composedCharacterLength(rest, 0) == quote_.size();
-    }
+    // A quote at the position; marks after it are text of their own to the reader.
+    bool quoteAt(size_t at) const { return !quote_.empty() && bytesAt(at, quote_); }
 
     // The length of the line end at a line-end byte outside quoted values; 0 when it is text.
     size_t lineEndAt(size_t at) const {
@@ -254,17 +245,12 @@ class Scanner {
 
     // Takes a whole chunk at once where every quote flips being inside a quoted value (a doubled
     // quote flips twice): where each quote that would open a value stands right after a
-    // separator, a record end or a closing quote, and no quote has a byte from 0x80 up after it
-    // (which may be a mark). False, with nothing taken, otherwise.
+    // separator, a record end or a closing quote. False, with nothing taken, otherwise.
     bool takeChunk(size_t chunk, const ChunkBits& bits) {
         if (!wholeChunks_ || filled_ - chunk <= kChunk) return false;
-        const unsigned char* p = buffer_.data() + chunk;
         const uint64_t quotes = quote_.empty() ? 0 : bits.quotes;
         // A quote last may be the first of a doubled one: only step() tells.
         if (quotes >> 63) return false;
-        if (utf8_ && (quotes & ((bits.high >> 1) | (uint64_t{p[kChunk] >= 0x80} << 63))) != 0) {
-            return false;
-        }
         const uint64_t insideAfter = prefixParity(quotes) ^ (quoted_ ? ~uint64_t{0} : 0);
         const uint64_t insideBefore = (insideAfter << 1) | (quoted_ ? 1 : 0);
         // A quote before the chunk may have been text; a doubled quote across chunks is step()'s.

@@ -2,6 +2,7 @@
 
 #include <cassert>
 
+#include "Common/DBConnection.h"
 #include "exchange/ActivityLog.h"
 #include "platform/foundation/Localized.h"
 
@@ -37,14 +38,19 @@ void BatchedRowWriter::KeptRows::clear() {
     waiting = 0;
 }
 
-BatchedRowWriter::BatchedRowWriter(sqlite3* db, DBInterface::RowInserter& inserter,
+BatchedRowWriter::BatchedRowWriter(DBConnection& connection, DBInterface::RowInserter& inserter,
                                    size_t fieldCount, Options options, Events& events)
-    : db_(db),
+    : connection_(connection),
+      db_(connection.handle()),
       inserter_(inserter),
       fieldCount_(fieldCount),
       options_(options),
       events_(events),
-      rowsPerStatement_(options.rowsOneByOne ? 1 : inserter.rowsPerStatement(fieldCount)) {}
+      rowsPerStatement_(options.rowsOneByOne ? 1 : inserter.rowsPerStatement(fieldCount)) {
+    int enforced = 0;
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, -1, &enforced);
+    foreignKeys_ = enforced != 0;
+}
 
 bool BatchedRowWriter::exec(Statement& statement, const char* sql) {
     if (!statement && statement.prepare(db_, sql) != SQLITE_OK) return false;
@@ -53,10 +59,32 @@ bool BatchedRowWriter::exec(Statement& statement, const char* sql) {
     return rc == SQLITE_DONE;
 }
 
+int BatchedRowWriter::runWaitingOutLocks(const char* sql, std::string* error) {
+    const int autocommitBefore = sqlite3_get_autocommit(db_);
+    for (;;) {
+        // The connection lives through many transactions: each try waits once more.
+        connection_.armLockWait();
+        error->clear();
+        const int rc = execOnConnection(db_, sql, error);
+        // A BEGIN or COMMIT that met a lock left the transaction as it was: it may try again.
+        if ((rc & 0xFF) != SQLITE_BUSY || sqlite3_get_autocommit(db_) != autocommitBefore ||
+            (options_.stop && *options_.stop)) {
+            return rc;
+        }
+        events_.status(localizedFormat("Waiting for the database: %@", {*error}));
+    }
+}
+
+int BatchedRowWriter::deferredViolations() const {
+    int outstanding = 0, highest = 0;
+    sqlite3_db_status(db_, SQLITE_DBSTATUS_DEFERRED_FKS, &outstanding, &highest, 0);
+    return outstanding;
+}
+
 bool BatchedRowWriter::begin() {
-    std::string error;
-    if (execOnConnection(db_, "begin immediate", &error) != SQLITE_OK) {
-        events_.log(ActivityLog::Error, error);
+    beginResult_ = runWaitingOutLocks("begin immediate", &beginError_);
+    if (beginResult_ != SQLITE_OK) {
+        events_.log(ActivityLog::Error, beginError_);
         return false;
     }
     lastCommit_ = std::chrono::steady_clock::now();
@@ -73,6 +101,7 @@ bool BatchedRowWriter::begin() {
         keepWrittenRows_ = true;
     }
     // What the rollback undid goes first again, before any row.
+    std::string error;
     if (!uncommittedSql_.empty() && execOnConnection(db_, uncommittedSql_, &error) != SQLITE_OK) {
         events_.log(ActivityLog::Error, error);
     }
@@ -115,6 +144,11 @@ bool BatchedRowWriter::endRow(int64_t line) {
 bool BatchedRowWriter::flush() {
     const size_t rows = kept_.waitingRows();
     if (rows == 0) return true;
+    // A lock that outlasted the waits left no transaction: never write outside one.
+    if (sqlite3_get_autocommit(db_) && !begin()) {
+        loseWaitingRows();
+        return false;
+    }
     openBatch();
     bool allWritten = true;
     const size_t first = kept_.waiting;
@@ -149,11 +183,24 @@ bool BatchedRowWriter::flush() {
 
 int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t width, size_t rows,
                                            int64_t* written, std::string* error) {
+    *written = 0;
+    // Outside a transaction the savepoint would commit the statement on its own.
+    if (sqlite3_get_autocommit(db_)) {
+        appendError(error, beginError_);
+        return beginResult_ != SQLITE_OK ? beginResult_ : SQLITE_ERROR;
+    }
     if (!exec(savepoint_, "savepoint import_statement")) {
         appendError(error, sqlite3_errmsg(db_));
         return sqlite3_errcode(db_);
     }
+    const int violationsBefore = foreignKeys_ ? deferredViolations() : 0;
     int rc = inserter_.insertRows(values, width, rows, error);
+    if (rc == SQLITE_OK && foreignKeys_ && deferredViolations() > violationsBefore) {
+        // A deferred reference is refused at its own line, as an immediate one is, rather than
+        // failing the commit of every line since the last.
+        rc = SQLITE_CONSTRAINT_FOREIGNKEY;
+        appendError(error, "FOREIGN KEY constraint failed");
+    }
     *written = rc == SQLITE_OK ? sqlite3_changes64(db_) : 0;
     // Rows a conflict rule or trigger ignored: they go again one by one to tell which.
     if (rc == SQLITE_OK && rows > 1 && *written < static_cast<int64_t>(rows)) {
@@ -171,6 +218,7 @@ bool BatchedRowWriter::insertAlone(const BoundText* values, size_t row) {
     KeptRows::Row& kept = kept_.rows[row];
     std::string error;
     int64_t written = 0;
+    const bool inTransaction = !sqlite3_get_autocommit(db_);
     const int rc = insertUnderSavepoint(values, kept_.widthOf(row), 1, &written, &error);
     if (rc == SQLITE_OK && written == 1) {
         kept.state = KeptRows::State::Written;
@@ -190,9 +238,28 @@ bool BatchedRowWriter::insertAlone(const BoundText* values, size_t row) {
     }
     kept.state = KeptRows::State::Failed;
     tellFailure(kept.line, error);
-    if (sqlite3_get_autocommit(db_)) recoverFromRollback();
+    if (inTransaction && sqlite3_get_autocommit(db_)) recoverFromRollback();
     lineDone(false);
     return false;
+}
+
+void BatchedRowWriter::loseWaitingRows() {
+    for (size_t row = kept_.waiting; row < kept_.rows.size(); ++row) {
+        kept_.rows[row].state = KeptRows::State::Failed;
+        ++failed_;
+        tellFailure(kept_.rows[row].line, beginError_);
+        lineDone(false);
+    }
+    kept_.waiting = kept_.rows.size();
+    if (!keepWrittenRows_) kept_.clear();
+}
+
+void BatchedRowWriter::forgetWrittenRows() {
+    for (KeptRows::Row& row : kept_.rows) {
+        if (row.state == KeptRows::State::Written || row.state == KeptRows::State::Ignored) {
+            row.state = KeptRows::State::Failed;
+        }
+    }
 }
 
 void BatchedRowWriter::recoverFromRollback() {
@@ -204,13 +271,15 @@ void BatchedRowWriter::recoverFromRollback() {
         begin();
         return;
     }
-    if (!begin()) return;
-    writeAgain();
+    if (!begin() || !writeAgain()) {
+        loseUncommittedRows();
+        forgetWrittenRows();
+    }
     // Committed soon, so that a further rollback has less to write again.
     lastCommit_ = {};
 }
 
-void BatchedRowWriter::writeAgain() {
+bool BatchedRowWriter::writeAgain() {
     using State = KeptRows::State;
     const std::vector<KeptRows::Row>& rows = kept_.rows;
     size_t aloneUntil = 0;  // the rows before it go alone: their statement failed this time
@@ -242,10 +311,11 @@ void BatchedRowWriter::writeAgain() {
             ++row;
         }
         if (sqlite3_get_autocommit(db_)) {
-            if (!begin()) return;
+            if (!begin()) return false;
             row = 0;
         }
     }
+    return true;
 }
 
 void BatchedRowWriter::loseOnSecondWrite(size_t row, const std::string& error) {
@@ -313,7 +383,7 @@ void BatchedRowWriter::endBatch() {
 
 bool BatchedRowWriter::commit() {
     std::string error;
-    if (!sqlite3_get_autocommit(db_) && execOnConnection(db_, "commit", &error) != SQLITE_OK) {
+    if (!sqlite3_get_autocommit(db_) && runWaitingOutLocks("commit", &error) != SQLITE_OK) {
         events_.log(ActivityLog::Error, error);
         execOnConnection(db_, "rollback", nullptr);
         loseUncommittedRows();

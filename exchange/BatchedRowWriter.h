@@ -5,9 +5,12 @@
 // leaves nothing of itself whatever the table's conflict rules and triggers are, and its rows go
 // again one by one. The rows since the last commit are kept: when a ROLLBACK rule or trigger
 // takes the transaction, they are written again, so that only the failing line is lost, as if
-// each line had a transaction of its own. What is counted as imported is what SQLite wrote.
+// each line had a transaction of its own. A deferred foreign key is checked at its own line too.
+// Another program's lock is waited out, a wait at a time, until it ends or the run is stopped; no
+// row is ever written outside a transaction. What is counted as imported is what SQLite wrote.
 #include <sqlite3.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -16,6 +19,8 @@
 
 #include "Common/RowInserter.h"
 #include "Common/Statement.h"
+
+class DBConnection;
 
 class BatchedRowWriter {
   public:
@@ -27,6 +32,8 @@ class BatchedRowWriter {
         bool batchLines = false;    // savepoints of kBatchSize rows, kept whole
         bool rowsOneByOne = false;  // every row a statement of its own
         std::chrono::milliseconds commitInterval{250};
+        // Once set, a lock is waited on no more: what cannot be written then is lost and told.
+        const std::atomic<bool>* stop = nullptr;
     };
     // Where the writer tells what happened; called on the writer's thread.
     class Events {
@@ -36,12 +43,13 @@ class BatchedRowWriter {
         virtual void status(const std::string& text) = 0;
     };
 
-    BatchedRowWriter(sqlite3* db, DBInterface::RowInserter& inserter, size_t fieldCount,
-                     Options options, Events& events);
+    BatchedRowWriter(DBConnection& connection, DBInterface::RowInserter& inserter,
+                     size_t fieldCount, Options options, Events& events);
     BatchedRowWriter(const BatchedRowWriter&) = delete;
     BatchedRowWriter& operator=(const BatchedRowWriter&) = delete;
 
-    // Opens the transaction the rows go into; false (logged) when it cannot.
+    // Opens the transaction the rows go into, waiting out another program's lock; false (logged)
+    // when it cannot.
     bool begin();
     // Runs SQL that writes no rows in the open transaction, and again at the start of each
     // transaction that follows a rollback, until a commit has kept it; SQLite's code.
@@ -114,8 +122,13 @@ class BatchedRowWriter {
     // A conflict rule or trigger rolled the transaction back: a new one begins with what the
     // rollback undid.
     void recoverFromRollback();
-    // Writes the rows written since the last commit again, several to a statement.
-    void writeAgain();
+    // Writes the rows written since the last commit again, several to a statement; false when a
+    // rollback on the way left no transaction open.
+    bool writeAgain();
+    // No transaction could be opened: the waiting rows are lost, each told.
+    void loseWaitingRows();
+    // The rows written since the last commit were undone and are lost: none is written again.
+    void forgetWrittenRows();
     // A row written again that fails now (a trigger that reads the clock): it is lost after all.
     void loseOnSecondWrite(size_t row, const std::string& error);
     void tellFailure(int64_t line, const std::string& error);
@@ -123,7 +136,13 @@ class BatchedRowWriter {
     bool commit();
     void commitIfDue();
     bool exec(Statement& statement, const char* sql);
+    // Runs BEGIN or COMMIT, each try with a wait of its own, while another program holds the lock
+    // and the run goes on; SQLite's code, the message in error.
+    int runWaitingOutLocks(const char* sql, std::string* error);
+    // The deferred foreign key violations outstanding in the transaction.
+    int deferredViolations() const;
 
+    DBConnection& connection_;
     sqlite3* db_;
     DBInterface::RowInserter& inserter_;
     const size_t fieldCount_;
@@ -136,6 +155,9 @@ class BatchedRowWriter {
     std::string uncommittedSql_;  // of runUntilCommitted
     Statement schemaMayRollBack_;
     bool keepWrittenRows_ = false;  // for the open transaction
+    bool foreignKeys_ = false;      // enforced on the connection
+    int beginResult_ = SQLITE_OK;   // of the last BEGIN, and its message
+    std::string beginError_;
 
     int64_t imported_ = 0;
     int64_t failed_ = 0;       // lines not written

@@ -128,6 +128,11 @@ void ImportRun::statusAndLog(const std::string& text) {
 }
 
 namespace {
+// Why the database could not be used, with SQLite's word for it ("database is locked").
+std::string couldNotOpen(const std::string& path, const std::string& cause) {
+    return localizedFormat("Could not open the database %@", {path}) + ": " + cause;
+}
+
 // The file's identity, to tell whether it is still the one the run writes into.
 std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
     struct stat status {};
@@ -146,9 +151,7 @@ void ImportRun::run(DBConnection& connection, const std::string& databaseFilePat
     const auto start = std::chrono::steady_clock::now();
     log(ActivityLog::Information, localizedFormat("Import started %@", {nowText()}));
     if (!connection.isOpen()) {
-        log(ActivityLog::Error,
-            localizedFormat("Could not open the database %@", {databaseFilePath}) + ": " +
-                connection.errorMessage());
+        log(ActivityLog::Error, couldNotOpen(databaseFilePath, connection.errorMessage()));
     } else {
         for (const ImportFileSettings& settings : files_) {
             if (stopImport_ || importFile(settings) == Outcome::EndRun) break;
@@ -266,9 +269,8 @@ std::optional<ImportRun::Outcome> ImportRun::prepareTable(const std::string& fil
     std::string error;
     // The table goes into the database being imported into, never into a new file made where
     // that one was deleted meanwhile.
-    if (!isValidDatabaseFile(databaseFilePath_)) {
-        log(ActivityLog::Error,
-            localizedFormat("Could not open the database %@", {databaseFilePath_}));
+    if (!isValidDatabaseFile(databaseFilePath_, &error)) {
+        log(ActivityLog::Error, couldNotOpen(databaseFilePath_, error));
         return Outcome::EndRun;
     }
     if (!doesTableExist(table, databaseFilePath_)) {
@@ -329,8 +331,8 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
     // Rows failing one by one may bail.
     writing.rowsOneByOne = options_.bailFlags & ImportOptions::BailOnError;
     writing.commitInterval = options_.commitInterval;
-    BatchedRowWriter writer(connection_->handle(), inserter, destination.fieldNames.size(), writing,
-                            *this);
+    writing.stop = &stopImport_;
+    BatchedRowWriter writer(*connection_, inserter, destination.fieldNames.size(), writing, *this);
     if (!writer.begin()) {
         return fileFailure(fileNameOf(settings.filePath), table);
     }

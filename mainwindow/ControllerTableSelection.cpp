@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -41,10 +43,15 @@ std::string goneObjectText(const std::string& name, const DBInterface::MasterTab
 void TablesAndRowsController::reloadTables() {
     tellConsoles(&Console::selectedObjectWillChange);
     std::string error;
-    std::optional<TablesAndRowsState::SelectedObject> listing = readTablesListing(&error);
+    int result = SQLITE_OK;
+    std::optional<TablesAndRowsState::SelectedObject> listing = readTablesListing(&error, &result);
     if (!listing) {
-        // A file gone lists nothing and says nothing; one that cannot be read says why.
-        showTablesListing(TablesAndRowsState::SelectedObject{});
+        // A file gone lists nothing and says nothing; one that cannot be read says why. Another
+        // program's lock passes: the list stays as it was until a reload after it.
+        const int primary = result & 0xFF;
+        if (primary != SQLITE_BUSY && primary != SQLITE_LOCKED) {
+            showTablesListing(TablesAndRowsState::SelectedObject{});
+        }
         if (!error.empty()) shell_->showErrorAlert(error);
         return;
     }
@@ -52,14 +59,17 @@ void TablesAndRowsController::reloadTables() {
 }
 
 std::optional<TablesAndRowsState::SelectedObject> TablesAndRowsController::readTablesListing(
-    std::string* error) const {
+    std::string* error, int* result) const {
     std::error_code missing;
     if (!state_.databaseFilePath || !std::filesystem::exists(*state_.databaseFilePath, missing)) {
         return std::nullopt;
     }
     const std::string& path = *state_.databaseFilePath;
     TablesAndRowsState::SelectedObject listing;
-    if (DBInterface::getAllTables(&listing.allTables, path, error) != 0) return std::nullopt;
+    if (const int rc = DBInterface::getAllTables(&listing.allTables, path, error); rc != 0) {
+        if (result) *result = rc;
+        return std::nullopt;
+    }
     // Unreadable flags hide nothing.
     DBInterface::getTableFlags(&listing.tableFlags, path, nullptr);
     UserDefaults& defaults = UserDefaults::standard();

@@ -156,9 +156,10 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void showOnlyConsole(ConsoleIndex console);
     // Runs the panel as a sheet on the window and shows the database chosen.
     void showChosenDatabase(FilePanel panel);
-    // The listing of the database's objects; nullopt (with the error, if any) when the file is
-    // gone or cannot be read.
-    std::optional<TablesAndRowsState::SelectedObject> readTablesListing(std::string* error) const;
+    // The listing of the database's objects; nullopt (with the error, if any, and SQLite's code)
+    // when the file is gone or cannot be read.
+    std::optional<TablesAndRowsState::SelectedObject> readTablesListing(
+        std::string* error, int* result = nullptr) const;
     // Puts the listing into the state and the list, the selection kept by name; tells no one.
     void showTablesListing(TablesAndRowsState::SelectedObject listing);
     // The object the grid shows for the list's selection.

@@ -265,6 +265,45 @@ TEST_P(ExportRoundTripTest, RowsComeBackExactly) {
     EXPECT_EQ(rows, std::vector<Strings>(std::begin(expected), std::end(expected)));
 }
 
+// Marks that join the character before them, after a separator or a quote: the reader must split
+// where the export put the separators and quotes, and count the records it reads.
+TEST_P(ExportRoundTripTest, ValuesBeginningWithMarksComeBackExactly) {
+    const auto [delimiter, quoting] = GetParam();
+    const Strings separators{"\t", ";", "|", "§"};
+    setDefault(delimiter, "ExportDelimiter");
+    setDefault(";", "CSVSeparatorString");
+    setDefault("§", "ExportFieldSeparatorString");
+    setDefault(quoting, "ExportSurroundingQuotes");
+    setDefault(true, "DontExportFieldNames");
+    const Strings marks{"\u0301", "\u200D", "\uFE0F", "\u093E", "\u0301\u200D\uFE0F"};
+    // Where the mark stands: a value's start, after a quote at its start, in the middle or at the
+    // end, after a separator inside it, alone.
+    const Strings shapes{"#x", "\"#x", "x\"#y", "x\"#", "a;|§\t#b", "#", "\"#\"", "x\n#"};
+    std::vector<Strings> expected;
+    std::string sql = "create table marks (a, b, c); insert into marks values ";
+    for (const std::string& mark : marks) {
+        for (std::string value : shapes) {
+            value.replace(value.find('#'), 1, mark);
+            const std::string n = std::to_string(expected.size());
+            expected.push_back({"r" + n, value, "end" + n});
+            sql += (n == "0" ? "('r" : ", ('r") + n + "', " + quoteLiteral(value) + ", 'end" + n +
+                   "')";
+        }
+    }
+    run(sql);
+    const std::string out = pathInHome("marks.txt");
+    std::string errors;
+    ASSERT_EQ(dumpFromTable("marks", {"a", "b", "c"}, out, false, db, &errors), 0) << errors;
+    const std::string separator = separators[static_cast<size_t>(delimiter)];
+    EXPECT_EQ(readBack(out, separator, "\"", &errors), expected);
+    EXPECT_EQ(errors, "");
+    const int fd = open(out.c_str(), O_RDONLY);
+    EXPECT_EQ(FieldsAndLinesParser(fd, kUTF8StringEncoding, separator, "\"", LineEnds::LineFeed)
+                  .countRecordsFast(),
+              static_cast<int64_t>(expected.size()));
+    close(fd);
+}
+
 INSTANTIATE_TEST_SUITE_P(DelimitersAndQuoting, ExportRoundTripTest,
                          ::testing::Combine(::testing::Values(0, 1, 2, 3),
                                             ::testing::Values(0, 1)));

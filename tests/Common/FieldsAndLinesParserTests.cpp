@@ -179,10 +179,10 @@ TEST_F(RecordReaderTest, ReadErrorsAndUnknownEncodingsAreReported) {
     EXPECT_EQ(unknown.errors, Strings{"Unsupported text encoding: 999"});
 }
 
-TEST_F(RecordReaderTest, SeparatorsAndQuotesMatchWholeComposedCharactersOnly) {
-    // A comma carrying an accent is text, not a separator; so is a quote carrying one.
-    EXPECT_EQ(records("a,\u0301b,c\n\"\u0301x,y\n"),
-              (Rows{{"a,\u0301b", "c"}, {"\"\u0301x", "y"}}));
+TEST_F(RecordReaderTest, SeparatorsAndQuotesAreOneCharacterAndMarksAfterThemAreText) {
+    // A mark after a separator or quote begins the text after it, as the line reader reads it.
+    EXPECT_EQ(records("a,\u0301b,c\n\"\u0301x\"\u0301,y\n"),
+              (Rows{{"a", "\u0301b", "c"}, {"\u0301x\u0301", "y"}}));
     EXPECT_EQ(records("é;ü;\U0001F600\n", {.separator = "\u00FC"}), (Rows{{"é;", ";\U0001F600"}}));
     EXPECT_EQ(records("«a,b«,c\n", {.quote = "«"}), (Rows{{"a,b", "c"}}));
     // A separator of two characters never matches.

@@ -40,6 +40,9 @@ TEST(PastedTextSplitTest, QuoteOpensAValueOnlyWhereThatValueCloses) {
         {"\"", "\t", {{"\""}}},
         {"\"\n\"", "\t", {{"\n"}}},
         {"\"\n\"x", "\t", {{"\""}, {"\"x"}}},
+        // Marks after a separator or quote are the next value's text.
+        {"r1\t\u0301x\tend", "\t", {{"r1", "\u0301x", "end"}}},
+        {"\"\u200Dx\t\"\tend", "\t", {{"\u200Dx\t", "end"}}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(splitText(c.text, c.separator, "\""), c.rows) << c.text;

@@ -131,7 +131,10 @@ std::string hostileBytes(std::mt19937& random, size_t size) {
         "\xA6",          // the broken bar in Windows-1252, a stray byte in UTF-8
         "\xE2\x82\xAC",  // euro sign, a separator
         "\x80",          // the euro sign in Windows-1252, a stray byte in UTF-8
-        "\xCC\x81",      // a mark: a quote or separator before it is no quote or separator
+        "\xCC\x81",      // a mark: text of its own after a quote or separator
+        "\xE2\x80\x8D",  // a joiner
+        "\xEF\xB8\x8F",  // a variation selector
+        "\xE0\xA4\xBE",  // a spacing mark
         "e\xCC\x81",     // "e" with the mark, a separator
         "\xEF\xBB\xBF",  // byte-order mark
         "\xEF\xBF\xBD",  // replacement character
@@ -179,9 +182,9 @@ TEST_F(RecordScanTest, HostileFilesCountAsTheReaderCountsThem) {
         {"a byte-order mark is dropped before a quote", "\xEF\xBB\xBF\"a\nb\",c\n", {}, 1},
         {"a byte-order mark alone", "\xEF\xBB\xBF", {}, 0},
         {"a byte-order mark later is text", "a\n\xEF\xBB\xBF\"b\nc\"\n", {}, 3},
-        {"a quote with a mark opens nothing", "a,\"\xCC\x81x\ny\n", {}, 2},
-        {"a quote with a mark closes nothing", "\"a\"\xCC\x81\nb\"\n", {}, 1},
-        {"a separator with a mark", "a,\xCC\x81\"x\ny\"\n", {}, 2},
+        {"a quote before a mark opens a value", "a,\"\xCC\x81x\ny\n", {}, 1},
+        {"a quote before a mark closes a value", "\"a\"\xCC\x81\nb\"\n", {}, 2},
+        {"a mark after a separator is text before a quote", "a,\xCC\x81\"x\ny\"\n", {}, 2},
         {"invalid UTF-8 around quotes", "\xFF,\"\xC3\n\xE0\x80\"\n\xED\xA0\x80\n\xC3", {}, 3},
         {"a euro-sign separator in Windows-1252",
          "x\x80\"a\nb\"\n",

@@ -6,10 +6,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <sqlite3.h>
 
 #include <random>
 
@@ -413,4 +416,39 @@ TEST_F(ImportConsoleTest, ControlCharactersAreImportedAsTextAndOnlyNulBytesAreRe
     EXPECT_EQ(console->importLog().entries().at(2).message,
               "\"nul.bin\" is not a delimited text file: it holds NUL bytes");
     EXPECT_TRUE(console->urlsToImport().empty());
+}
+
+// Another program holds the write lock through a run: the log says the database is locked, and
+// the tables list keeps its tables until a reload after the lock shows them again.
+TEST_F(ImportConsoleTest, AnotherProgramsLockIsNamedAndTheTablesListKeepsItsTables) {
+    const QStringList listed = tablesListed(0);
+    ASSERT_TRUE(listed.contains("t"));
+    console->addFilePaths({file("locked.csv", "a,b\n1,2\n")}, std::nullopt);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 60000));
+    bool named = false;
+    for (const auto& entry : console->importLog().entries()) {
+        if (entry.message.starts_with("Could not open the database")) {
+            EXPECT_EQ(entry.message, "Could not open the database " + db + ": database is locked");
+            named = true;
+        }
+    }
+    EXPECT_TRUE(named);
+    EXPECT_EQ(tablesListed(0), listed);
+    ASSERT_FALSE(alerts.empty());
+    EXPECT_EQ(alerts.front().both(), "Error|database is locked");
+
+    auto* reload = app->databaseWindowForWindowIndex(0)->menuBar()->findChild<QAction*>(
+        "reloadTablesMenuItemClicked");
+    reload->trigger();
+    EXPECT_EQ(tablesListed(0), listed);
+    sqlite3_exec(other, "commit", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    reload->trigger();
+    EXPECT_EQ(tablesListed(0), listed);
+    EXPECT_EQ(controller->selectedTableNameIfOnlyOne(), "t");
 }

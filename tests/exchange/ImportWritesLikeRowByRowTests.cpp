@@ -4,14 +4,21 @@
 // transaction of its own and undoes a line that fails.
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
+#include <optional>
 #include <random>
+#include <thread>
 
 #include <gmock/gmock.h>
 
 #include "Common/DBConnection.h"
 #include "exchange/ActivityLog.h"
 #include "exchange/ImportRun.h"
+#include "platform/foundation/UserDefaults.h"
 #include "tests/support/DatabaseTest.h"
 
 using Strings = std::vector<std::string>;
@@ -20,13 +27,16 @@ namespace {
 
 class CallingReporter : public ImportRun::Reporter {
   public:
-    void status(const std::string&) override {}
+    void status(const std::string& text) override {
+        if (onStatus) onStatus(text);
+    }
     void resetProgress() override {}
     void advanceProgress(double) override {}
     void logChanged() override {
         if (onLog) onLog();
     }
     std::function<void()> onLog;
+    std::function<void(const std::string&)> onStatus;
 };
 
 struct ImportResult {
@@ -55,16 +65,20 @@ ImportResult importLineByLine(sqlite3* db, const std::vector<Strings>& lines, bo
                 sqlite3_bind_text(insert, i + 1, line[i].c_str(), -1, SQLITE_TRANSIENT);
             }
         }
-        const bool done = sqlite3_step(insert) == SQLITE_DONE;
-        const std::string error = sqlite3_errmsg(db);
+        bool done = sqlite3_step(insert) == SQLITE_DONE;
+        std::string error = sqlite3_errmsg(db);
         sqlite3_finalize(insert);
-        const bool written = done && sqlite3_changes(db) == 1;
+        bool written = done && sqlite3_changes(db) == 1;
+        // A deferred foreign key fails the commit.
+        if (done && sqlite3_exec(db, "commit", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            error = sqlite3_errmsg(db);
+            done = written = false;
+        }
         if (!done) {
             if (!sqlite3_get_autocommit(db))
                 sqlite3_exec(db, "rollback", nullptr, nullptr, nullptr);
             result.told.push_back("Line " + std::to_string(n) + " could not be imported: " + error);
         } else {
-            sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
             if (!written) {
                 result.told.push_back("Line " + std::to_string(n) +
                                       " was not imported: a conflict rule or trigger of the "
@@ -114,29 +128,45 @@ class ImportWritesLikeRowByRowTest : public DatabaseTest {
   protected:
     struct Run {
         ImportOptions options;
-        // Stop is pressed as the log tells of the line that holds this text.
+        // Stop is pressed as the log or the status tells of the line that holds this text.
         std::string stopAt;
+        bool foreignKeys = false;  // enforced on both sides
+        // Called with each status the import tells.
+        std::function<void(const std::string&)> onStatus;
+    };
+    struct Imported {
+        ImportResult result;
+        std::string finalStatus;
     };
 
-    // Imports the lines into table t of a new database made by the schema, and the same lines
-    // line by line into another; compares the two. Returns the lines the import read.
-    int64_t compareWithLineByLine(const std::string& schema, const std::vector<Strings>& lines,
-                                  Run importRun) {
+    // Makes a new database by the schema at the path.
+    void makeDatabase(const std::string& path, const std::string& schema) {
+        std::remove(path.c_str());
+        db = path;
+        run(schema);
+    }
+
+    // Imports the lines into table t of a new database made by the schema, as the program does.
+    Imported importLines(const std::string& schema, const std::vector<Strings>& lines,
+                         Run importRun) {
         std::string text;
         for (const Strings& line : lines) text += line[0] + "\t" + line[1] + "\n";
         const std::string imported = pathInHome("imported.db");
-        const std::string plain = pathInHome("plain.db");
-        std::remove(imported.c_str());
-        std::remove(plain.c_str());
-        db = imported;
-        run(schema);
+        makeDatabase(imported, schema);
         const std::string file = pathInHome("rows.txt");
         writeFile(file, text);
         importRun.options.dataTypesToConvert = ImportOptions::ConvertNULL;
+        UserDefaults::standard().setBool(importRun.foreignKeys, "EnableForeignKeyConstraints");
         ActivityLog log;
         CallingReporter reporter;
         ImportRun importing({ImportFileSettings::forFile(file, "t")}, importRun.options, log,
                             reporter);
+        reporter.onStatus = [&](const std::string& text) {
+            if (importRun.onStatus) importRun.onStatus(text);
+            if (!importRun.stopAt.empty() && text.starts_with(importRun.stopAt)) {
+                importing.requestStop();
+            }
+        };
         if (!importRun.stopAt.empty()) {
             reporter.onLog = [&] {
                 const auto entries = log.entries();
@@ -149,32 +179,84 @@ class ImportWritesLikeRowByRowTest : public DatabaseTest {
             DBConnection connection(imported, ConnectionKind::Statement);
             importing.run(connection, imported);
         }
-        const int64_t read = importing.importedRows() + importing.failedRows();
+        Imported done{{importing.importedRows(), importing.failedRows(), {}},
+                      importing.finalStatus()};
+        for (const auto& entry : log.entries()) {
+            if (tellsOfALine(entry.message)) done.result.told.push_back(entry.message);
+        }
+        return done;
+    }
 
-        db = plain;
-        run(schema);
+    // The same lines line by line into another database made by the schema, with its tables.
+    ImportResult importLinesOneByOne(const std::string& schema, const std::vector<Strings>& lines,
+                                     const Run& importRun, Strings* tables) {
+        const std::string plain = pathInHome("plain.db");
+        makeDatabase(plain, schema);
         sqlite3* expected = nullptr;
-        sqlite3* actual = nullptr;
         EXPECT_EQ(sqlite3_open(plain.c_str(), &expected), SQLITE_OK);
         // A commit per line: not synced, or the oracle alone takes minutes.
         sqlite3_exec(expected, "pragma synchronous = off", nullptr, nullptr, nullptr);
-        EXPECT_EQ(sqlite3_open(imported.c_str(), &actual), SQLITE_OK);
-        const ImportResult oracle =
-            importLineByLine(expected, std::vector<Strings>(lines.begin(), lines.begin() + read),
-                             importRun.options.batchLines);
-        EXPECT_EQ(dumpTables(actual), dumpTables(expected));
-        EXPECT_EQ(importing.importedRows(), oracle.imported);
-        EXPECT_EQ(importing.failedRows(), oracle.failed);
-        Strings told;
-        for (const auto& entry : log.entries()) {
-            if (tellsOfALine(entry.message)) told.push_back(entry.message);
+        if (importRun.foreignKeys) {
+            sqlite3_exec(expected, "pragma foreign_keys = on", nullptr, nullptr, nullptr);
         }
-        EXPECT_EQ(told, oracle.told);
-        EXPECT_EQ(importing.finalStatus(), !importRun.stopAt.empty() ? "Import stopped by user"
-                                           : oracle.told.empty() ? "Import completed without issues"
-                                                                 : "Import completed with issues");
+        const ImportResult oracle = importLineByLine(expected, lines, importRun.options.batchLines);
+        *tables = dumpTables(expected);
         sqlite3_close(expected);
+        return oracle;
+    }
+
+    Strings importedTables() {
+        sqlite3* actual = nullptr;
+        EXPECT_EQ(sqlite3_open(pathInHome("imported.db").c_str(), &actual), SQLITE_OK);
+        Strings tables = dumpTables(actual);
         sqlite3_close(actual);
+        return tables;
+    }
+
+    // Where an import may lose lines to another program's locks: its rows are those of the lines
+    // it read imported line by line, each once, less some lost; its counts are the table's.
+    // Returns how many were lost.
+    int64_t linesLost(const std::string& schema, const std::vector<Strings>& lines,
+                      const Imported& imported, const Run& importRun) {
+        const int64_t read = imported.result.imported + imported.result.failed;
+        Strings expectedTables;
+        const ImportResult oracle =
+            importLinesOneByOne(schema, std::vector<Strings>(lines.begin(), lines.begin() + read),
+                                importRun, &expectedTables);
+        const int64_t lost = oracle.imported - imported.result.imported;
+        EXPECT_GE(lost, 0);
+        EXPECT_EQ(imported.result.failed, oracle.failed + lost);
+        const Strings tables = importedTables();
+        EXPECT_EQ(static_cast<int64_t>(tables.size()) - 1, imported.result.imported);
+        auto expectedRow = expectedTables.begin();
+        for (const std::string& row : tables) {
+            expectedRow = std::find(expectedRow, expectedTables.end(), row);
+            if (expectedRow == expectedTables.end()) {
+                ADD_FAILURE() << "not imported line by line, or twice: " << row;
+                break;
+            }
+            ++expectedRow;
+        }
+        return lost;
+    }
+
+    // Imports the lines and the same lines line by line; compares the two. Returns the lines the
+    // import read.
+    int64_t compareWithLineByLine(const std::string& schema, const std::vector<Strings>& lines,
+                                  const Run& importRun) {
+        const Imported imported = importLines(schema, lines, importRun);
+        const int64_t read = imported.result.imported + imported.result.failed;
+        Strings expectedTables;
+        const ImportResult oracle =
+            importLinesOneByOne(schema, std::vector<Strings>(lines.begin(), lines.begin() + read),
+                                importRun, &expectedTables);
+        EXPECT_EQ(importedTables(), expectedTables);
+        EXPECT_EQ(imported.result.imported, oracle.imported);
+        EXPECT_EQ(imported.result.failed, oracle.failed);
+        EXPECT_EQ(imported.result.told, oracle.told);
+        EXPECT_EQ(imported.finalStatus, !importRun.stopAt.empty() ? "Import stopped by user"
+                                        : oracle.told.empty() ? "Import completed without issues"
+                                                              : "Import completed with issues");
         return read;
     }
 };
@@ -311,4 +393,209 @@ TEST_F(ImportWritesLikeRowByRowTest, AStopAsARollbackIsToldKeepsEveryLineReadBef
             }
         }
     }
+}
+
+// A deferred reference to a missing parent is refused at its own line, as an immediate one is,
+// also when a trigger writes it and whichever statement of several rows holds it.
+TEST_F(ImportWritesLikeRowByRowTest, ADeferredForeignKeyFailsOnlyItsOwnLine) {
+    const std::string parents =
+        "create table p(id integer primary key); "
+        "insert into p values (1), (2), (3); ";
+    const Strings schemas = {
+        parents + "create table t(a, b references p(id) deferrable initially deferred)",
+        parents + "create table t(a, b references p(id))",
+        parents +
+            "create table c(x references p(id) deferrable initially deferred); "
+            "create table t(a, b); "
+            "create trigger g after insert on t begin insert into c values(new.b); end",
+    };
+    for (const std::string& schema : schemas) {
+        for (const unsigned seed : {1u, 2u}) {
+            std::mt19937 random(seed);
+            std::vector<Strings> lines;
+            for (int i = 1; i <= 90; ++i) {
+                const unsigned pick = random() % 10;
+                lines.push_back({std::to_string(i), pick == 0   ? "9"
+                                                    : pick == 1 ? "null"
+                                                                : std::to_string(1 + pick % 3)});
+            }
+            for (const bool batched : {false, true}) {
+                SCOPED_TRACE(schema + " seed " + std::to_string(seed) +
+                             (batched ? " batched" : ""));
+                Run importRun;
+                importRun.foreignKeys = true;
+                importRun.options.batchLines = batched;
+                importRun.options.commitInterval =
+                    std::chrono::milliseconds(seed == 1 ? 0 : 3600000);
+                compareWithLineByLine(schema, lines, importRun);
+            }
+        }
+    }
+}
+
+TEST_F(ImportWritesLikeRowByRowTest, OneOrphanAmongTwoHundredThousandLinesLosesOnlyItself) {
+    std::vector<Strings> lines;
+    for (int i = 1; i <= 200000; ++i) lines.push_back({std::to_string(i), "1"});
+    lines[123456][1] = "9";
+    Run importRun;
+    importRun.foreignKeys = true;
+    const Imported imported = importLines(
+        "create table p(id integer primary key); insert into p values (1); "
+        "create table t(a, b references p(id) deferrable initially deferred)",
+        lines, importRun);
+    EXPECT_EQ(imported.result.imported, 199999);
+    EXPECT_EQ(imported.result.failed, 1);
+    EXPECT_EQ(imported.result.told,
+              Strings{"Line 123457 could not be imported: FOREIGN KEY constraint failed"});
+    EXPECT_EQ(query("select count(*), sum(b = 9) from t"), (Strings{"199999", "0"}));
+}
+
+namespace {
+
+// Another program on the same file: takes its lock when asked, as soon as the file allows, and
+// holds it for a while.
+class OtherProgram {
+  public:
+    struct Lock {
+        bool write;  // BEGIN EXCLUSIVE, else a read transaction
+        std::chrono::milliseconds hold;
+    };
+
+    explicit OtherProgram(const std::string& path) : thread_([this, path] { serve(path); }) {}
+    ~OtherProgram() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    void take(Lock lock) {
+        {
+            std::lock_guard guard(mutex_);
+            asked_.push_back(lock);
+        }
+        changed_.notify_all();
+    }
+    // The locks held so far.
+    std::vector<Lock> held() {
+        std::lock_guard lock(mutex_);
+        return held_;
+    }
+
+  private:
+    void serve(const std::string& path) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.c_str(), &db);
+        // Tries again at once, so that it gets in between two of the import's transactions.
+        sqlite3_busy_handler(
+            db, [](void*, int) { return 1; }, nullptr);
+        for (;;) {
+            Lock lock;
+            {
+                std::unique_lock guard(mutex_);
+                changed_.wait(guard, [this] { return done_ || !asked_.empty(); });
+                if (asked_.empty()) break;
+                lock = asked_.front();
+                asked_.pop_front();
+            }
+            sqlite3_exec(db, lock.write ? "begin exclusive" : "begin; select count(*) from t",
+                         nullptr, nullptr, nullptr);
+            std::this_thread::sleep_for(lock.hold);
+            sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+            std::lock_guard guard(mutex_);
+            held_.push_back(lock);
+        }
+        sqlite3_close(db);
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Lock> asked_;
+    std::vector<Lock> held_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+}  // namespace
+
+// Another program's write lock between two transactions, or its read holding back a commit, some
+// for less than one wait and some for more: no line is written twice, the counts are the table's,
+// and no more lines are lost than a line-a-transaction import waiting once a line would lose.
+TEST_F(ImportWritesLikeRowByRowTest, AnotherProgramsLocksLoseNoMoreLinesThanALineATransaction) {
+    constexpr std::chrono::milliseconds kWait(100);
+    DBConnection::setLockWaitOnThisThread(kWait);
+    const Strings schemas = {"create table t(a, b)",
+                             "create table t(a, b not null on conflict rollback)"};
+    const std::vector<OtherProgram::Lock> locks = {
+        {false, kWait * 5 / 2}, {true, kWait / 3}, {true, kWait * 5 / 2}, {false, kWait / 3}};
+    std::vector<Strings> lines;
+    std::mt19937 random(5);
+    for (int i = 1; i <= 2500; ++i) {
+        lines.push_back({std::to_string(i), random() % 300 == 0 ? "null" : std::to_string(i)});
+    }
+    for (const std::string& schema : schemas) {
+        for (const bool batched : {false, true}) {
+            SCOPED_TRACE(schema + (batched ? " batched" : ""));
+            const int64_t waitsBefore = DBConnection::busyWaitCount();
+            std::optional<OtherProgram> other;
+            int statuses = 0;
+            Run importRun;
+            importRun.options.batchLines = batched;
+            importRun.options.commitInterval = std::chrono::milliseconds(0);
+            // Every few hundred lines the other program asks for the next lock.
+            importRun.onStatus = [&](const std::string& text) {
+                if (!other) other.emplace(pathInHome("imported.db"));
+                const size_t next = static_cast<size_t>(statuses / 4);
+                if (text.starts_with("Imported") && ++statuses % 4 == 2 && next < locks.size()) {
+                    other->take(locks[next]);
+                }
+            };
+            const Imported imported = importLines(schema, lines, importRun);
+            std::vector<OtherProgram::Lock> held;
+            if (other) held = other->held();
+            other.reset();
+            EXPECT_GT(DBConnection::busyWaitCount(), waitsBefore);
+
+            int64_t mayLose = 0;
+            for (const OtherProgram::Lock& lock : held) mayLose += lock.hold / kWait;
+            EXPECT_LE(linesLost(schema, lines, imported, importRun), mayLose);
+        }
+    }
+    DBConnection::setLockWaitOnThisThread(DBConnection::kWindowLockWait);
+}
+
+// Stop pressed while the import waits on another program's lock ends the run; what it could not
+// write is lost, each line once, and the counts are still the table's.
+TEST_F(ImportWritesLikeRowByRowTest, AStopWhileAnotherProgramHoldsTheLockEndsTheRun) {
+    DBConnection::setLockWaitOnThisThread(std::chrono::milliseconds(50));
+    const std::string schema = "create table t(a, b not null on conflict rollback)";
+    std::vector<Strings> lines;
+    for (int i = 1; i <= 3000; ++i) lines.push_back({std::to_string(i), std::to_string(i)});
+    lines[2000][1] = "null";
+    for (const bool write : {false, true}) {
+        for (const bool batched : {false, true}) {
+            SCOPED_TRACE(std::string(write ? "write lock" : "read") + (batched ? " batched" : ""));
+            std::optional<OtherProgram> other;
+            Run importRun;
+            importRun.options.batchLines = batched;
+            importRun.options.commitInterval = std::chrono::milliseconds(0);
+            importRun.stopAt = "Waiting for the database: database is locked";
+            importRun.onStatus = [&](const std::string&) {
+                if (other) return;
+                other.emplace(pathInHome("imported.db"));
+                other->take({write, std::chrono::milliseconds(400)});
+            };
+            const Imported imported = importLines(schema, lines, importRun);
+            other.reset();
+            EXPECT_EQ(imported.finalStatus, "Import stopped by user");
+            // A read held back the commit: the rows since the last one are lost at the stop.
+            if (!write) {
+                EXPECT_GT(imported.result.failed, 0);
+            }
+            linesLost(schema, lines, imported, importRun);
+        }
+    }
+    DBConnection::setLockWaitOnThisThread(DBConnection::kWindowLockWait);
 }
