@@ -157,12 +157,12 @@ TablesAndRowsWindow* AppDelegate::showDatabase(const std::optional<std::string>&
             });
     }
     TablesAndRowsController* controller = attachController(windowIndex);
-    window->show();
-    window->raise();
     controller->setDatabaseFilePath(hasPath ? path : std::nullopt);
     controller->initializeAfterShown();
     controller->reloadTablesAndSelectTableNamed(tableName);
     controller->reloadPickerTypes();
+    window->show();
+    window->raise();
     selectConsole(console, windowIndex);
     return window;
 }
