@@ -15,6 +15,7 @@
 #include "Common/BackgroundTask.h"
 #include "Common/FileChangeWatch.h"
 #include "Common/KeysetPages.h"
+#include "Common/MatchedRows.h"
 
 class KeysetPager {
   public:
@@ -48,7 +49,13 @@ class KeysetPager {
     FileChangeWatch& watch();
     void sampleMarks(int64_t version);
     void marksSampled(int64_t generation, int64_t version,
-                      std::shared_ptr<const DBInterface::PageMarks> marks);
+                      std::shared_ptr<const DBInterface::PageMarks> marks, bool yielded);
+    // The rows of the query's search, taken by its count, when one walk of the order's index
+    // gives its order; nullptr otherwise.
+    std::shared_ptr<DBInterface::MatchedRows> roomForMatchedRows(
+        const DBInterface::GridQuery& query);
+    int readMatchedPage(std::vector<DBValue>* page, const DBInterface::GridQuery& query,
+                        int64_t firstRowIndex, int64_t limit, std::string* errorString);
     int readKnownPage(std::vector<DBValue>* page, const DBInterface::GridQuery& query,
                       int64_t firstRowIndex, int64_t limit, int64_t version,
                       std::string* errorString);
@@ -64,6 +71,8 @@ class KeysetPager {
     int64_t countVersion_ = -1;     // the file's version before it was counted
     DBInterface::RowKey firstRow_;  // the keys of the first row counted, when it was found by key
     DBInterface::RowKey lastRow_;   // and of the last, found by the same count
+    // The ROWIDs of the rows the same count found, when the order is walked in an index.
+    std::shared_ptr<const DBInterface::MatchedRows> matched_;
     std::shared_ptr<const DBInterface::PageMarks> marks_;
     int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
     std::unique_ptr<BackgroundTask> sampling_;
