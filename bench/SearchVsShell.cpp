@@ -68,6 +68,7 @@ struct Search {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     bench::OffscreenApplication application(argc, argv);
     const int64_t rows = argc > 1 ? std::atoll(argv[1]) : 10000000;
     const char* kept = getenv("VARNELO_BENCH_DB");
