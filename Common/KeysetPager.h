@@ -51,10 +51,9 @@ class KeysetPager {
     void marksSampled(int64_t generation, int64_t version,
                       std::shared_ptr<const DBInterface::PageMarks> marks, bool yielded);
     // Room for the rows of the query's search, taken by its count, when one walk of the order's
-    // index gives its order; nullptr otherwise. searchInIndex says whether the index of the
-    // order's first key holds all the search reads.
+    // index gives its order; nullptr otherwise.
     std::shared_ptr<DBInterface::MatchedRows> roomForMatchedRows(
-        const DBInterface::GridQuery& query, bool* searchInIndex);
+        const DBInterface::GridQuery& query);
     int readMatchedPage(std::vector<DBValue>* page, const DBInterface::GridQuery& query,
                         int64_t firstRowIndex, int64_t limit, std::string* errorString);
     int readKnownPage(std::vector<DBValue>* page, const DBInterface::GridQuery& query,
