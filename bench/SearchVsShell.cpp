@@ -95,7 +95,9 @@ int main(int argc, char** argv) {
     double worstMarks = 0, worstDrag = 0, worstCount = 0;
     for (const Search& s : searches) {
         if (argc > 2 && std::string(s.name).find(argv[2]) == std::string::npos) continue;
+        // Three codes, so that no key of the last order is left stored.
         std::vector<int> codes(s.sortCodes.begin(), s.sortCodes.end());
+        codes.resize(3, 0);
         if (DBInterface::updateSortCodes(codes, "t", db, &error) != 0 ||
             DBInterface::updateTableIndexes("t", s.sortCodes, db, &error) != 0 ||
             DBInterface::updateSearchFields(DBInterface::IndexSet{0}, false, nullptr, "t", db,
