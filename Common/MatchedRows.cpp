@@ -102,7 +102,11 @@ GridQuery readingMatchedRows(const GridQuery& query) {
 
 bool rowidBounds(sqlite3* db, const GridQuery& query, int64_t* first, int64_t* last) {
     bool found = false;
-    forEachRow(db, "select min(ROWID), max(ROWID) from " + query.table,
+    // Each on its own: SQLite seeks one min() or max() at an end of the table, but scans the
+    // table for both at once.
+    forEachRow(db,
+               "select (select min(ROWID) from " + query.table + "), (select max(ROWID) from " +
+                   query.table + ")",
                [&](sqlite3_stmt* statement) {
                    found = sqlite3_column_type(statement, 0) != SQLITE_NULL;
                    *first = sqlite3_column_int64(statement, 0);
