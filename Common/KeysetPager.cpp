@@ -44,11 +44,18 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
         });
         if (taken->rows() == counted) matched = &*taken;
     }
-    if (rc == SQLITE_OK) {
-        MatchedRowsScope scope(nullptr, matched);
-        rc = matched ? samplePageMarks(marks, read, spacing, db, nullptr)
-                     : samplePageMarks(marks, query, spacing, db, nullptr);
-        if (rc == SQLITE_OK && matched && marks->rows != matched->rows()) rc = SQLITE_ERROR;
+    if (rc == SQLITE_OK && matched) {
+        // The walk gives only the rows marked, so that no other row of the table is read for
+        // the keys an index of expressions does not give.
+        MatchedRowsScope scope(nullptr, matched, spacing);
+        rc = samplePageMarks(marks, read, 1, db, nullptr);
+        marks->spacing = spacing;
+        marks->rows = matched->rows();
+        if (rc == SQLITE_OK && static_cast<int64_t>(marks->marks.size()) != marks->rows / spacing) {
+            rc = SQLITE_ERROR;
+        }
+    } else if (rc == SQLITE_OK) {
+        rc = samplePageMarks(marks, query, spacing, db, nullptr);
     }
     sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
     return rc;

@@ -13,6 +13,8 @@ constexpr int64_t kMostBits = int64_t{1} << 27;
 
 thread_local MatchedRows* taking = nullptr;
 thread_local const MatchedRows* reading = nullptr;
+thread_local int64_t every = 1;
+thread_local int64_t seen = 0;  // of the rows read
 
 void matched(sqlite3_context* context, int, sqlite3_value** argv) {
     if (taking) taking->add(sqlite3_value_int64(argv[0]));
@@ -20,7 +22,8 @@ void matched(sqlite3_context* context, int, sqlite3_value** argv) {
 }
 
 void member(sqlite3_context* context, int, sqlite3_value** argv) {
-    sqlite3_result_int(context, reading && reading->contains(sqlite3_value_int64(argv[0])));
+    const bool found = reading && reading->contains(sqlite3_value_int64(argv[0]));
+    sqlite3_result_int(context, found && ++seen % every == 0);
 }
 
 int installOn(sqlite3* db, char**, const sqlite3_api_routines*) {
@@ -58,15 +61,20 @@ bool MatchedRows::contains(int64_t rowid) const {
     return rowid >= first_ && at / 64 < bits_.size() && (bits_[at / 64] >> (at % 64) & 1) != 0;
 }
 
-MatchedRowsScope::MatchedRowsScope(MatchedRows* takingRows, const MatchedRows* readingRows)
-    : outerTaking_(taking), outerReading_(reading) {
+MatchedRowsScope::MatchedRowsScope(MatchedRows* takingRows, const MatchedRows* readingRows,
+                                   int64_t everyRow)
+    : outerTaking_(taking), outerReading_(reading), outerEvery_(every), outerSeen_(seen) {
     taking = takingRows;
     reading = readingRows;
+    every = everyRow;
+    seen = 0;
 }
 
 MatchedRowsScope::~MatchedRowsScope() {
     taking = outerTaking_;
     reading = outerReading_;
+    every = outerEvery_;
+    seen = outerSeen_;
 }
 
 void installMatchedRowsFunctions() {

@@ -4,8 +4,9 @@
 // tests each entry's ROWID against them instead of reading the row from the table for the search.
 // Two SQL functions of every connection reach them through the scope open on the calling thread:
 // varnelo_matched(ROWID) takes the row into the rows being taken and is true, and
-// varnelo_member(ROWID) says whether the row is one of the rows being read; without a scope
-// neither takes nor finds a row.
+// varnelo_member(ROWID) says whether the row is one of the rows being read (only every n-th of
+// them where the scope asks for that, so that a walk gives only the rows it marks); without a
+// scope neither takes nor finds a row.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -35,10 +36,11 @@ class MatchedRows {
     bool spoiled_ = false;
 };
 
-// While it lives, varnelo_matched on this thread adds to taking, varnelo_member reads reading.
+// While it lives, varnelo_matched on this thread adds to taking, varnelo_member reads reading,
+// finding every n-th of its rows in the order it is asked about them.
 class MatchedRowsScope {
   public:
-    MatchedRowsScope(MatchedRows* taking, const MatchedRows* reading);
+    MatchedRowsScope(MatchedRows* taking, const MatchedRows* reading, int64_t every = 1);
     ~MatchedRowsScope();
     MatchedRowsScope(const MatchedRowsScope&) = delete;
     MatchedRowsScope& operator=(const MatchedRowsScope&) = delete;
@@ -46,6 +48,8 @@ class MatchedRowsScope {
   private:
     MatchedRows* outerTaking_;
     const MatchedRows* outerReading_;
+    int64_t outerEvery_;
+    int64_t outerSeen_;
 };
 
 // Makes the two functions part of every connection opened from now on.
