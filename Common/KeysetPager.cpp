@@ -96,18 +96,22 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     follow(query, databaseFilePath);
     if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     int64_t version = watch().version();
-    std::shared_ptr<MatchedRows> taking = roomForMatchedRows(query);
+    bool searchInIndex = false;
+    std::shared_ptr<MatchedRows> taking = roomForMatchedRows(query, &searchInIndex);
     int64_t count = -1;
-    if (taking) {
+    MatchedRowsScope scope(taking.get(), nullptr);
+    if (taking && !searchInIndex) {
         // Over the table, in one pass: found through the order's index, the first row could
         // cost a read of the table row of every entry before it, and the pages need it no more.
-        MatchedRowsScope scope(taking.get(), nullptr);
         firstRow_.clear();
         lastRow_.clear();
         count =
             getNumberWithQueryString(takingMatchedRows(query).count, databaseFilePath, errorString);
     } else {
-        count = countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString, &lastRow_);
+        // Where the index of the order's first key holds all the search reads, counting on in
+        // it from the search's first row reads less than the table.
+        count = countRowsFromFirstRow(&firstRow_, taking ? takingMatchedRows(query) : query,
+                                      databaseFilePath, errorString, &lastRow_);
     }
     matched_.reset();
     if (taking && count >= 0 && taking->rows() == count) matched_ = std::move(taking);
@@ -117,7 +121,8 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     return count;
 }
 
-std::shared_ptr<MatchedRows> KeysetPager::roomForMatchedRows(const GridQuery& query) {
+std::shared_ptr<MatchedRows> KeysetPager::roomForMatchedRows(const GridQuery& query,
+                                                             bool* searchInIndex) {
     if (query.search.empty() || path_.empty()) return nullptr;
     DBConnection connection(path_, ConnectionKind::ReadOnly);
     int64_t first = 0, last = 0;
@@ -126,6 +131,10 @@ std::shared_ptr<MatchedRows> KeysetPager::roomForMatchedRows(const GridQuery& qu
         !readInOrder(connection.handle(), readingMatchedRows(query).select + " limit 1 offset 1")) {
         return nullptr;
     }
+    *searchInIndex = queryPlanOf(connection.handle(),
+                                 "select ROWID from " + query.table + " where " + query.search +
+                                     " order by " + orderTerm(query.orderKeys.front()) + " limit 1")
+                         .find("COVERING INDEX") != std::string::npos;
     return std::make_shared<MatchedRows>(first, last);
 }
 
