@@ -3,17 +3,25 @@
 namespace {
 // How many virtual machine steps pass between two looks at the stop flag.
 constexpr int kStepsBetweenStopChecks = 1000;
+}  // namespace
 
 // An interrupt that comes before a statement has started is forgotten by SQLite, so the stop
 // flag is also checked while statements run.
-int stopWhenAsked(void* stopFlag) {
-    return static_cast<std::atomic<bool>*>(stopFlag)->load() ? 1 : 0;
+int BackgroundTask::stopWhenAsked(void* task) {
+    auto* self = static_cast<BackgroundTask*>(task);
+    if (self->yield_ == Yield::ToWaitingWriters &&
+        DBConnection::lockWaitsOfOthers() != self->lockWaitsAtStart_) {
+        self->yielded_ = true;
+        return 1;
+    }
+    return self->stop_.load() ? 1 : 0;
 }
-}  // namespace
 
 BackgroundTask::BackgroundTask(std::string databaseFilePath, ConnectionKind kind, Poster poster,
-                               Job job)
+                               Job job, Yield yield)
     : poster_(std::move(poster)),
+      yield_(yield),
+      lockWaitsAtStart_(DBConnection::lockWaitsOfOthers()),
       thread_([this, path = std::move(databaseFilePath), kind, job = std::move(job)] {
           run(path, kind, job);
       }) {}
@@ -32,10 +40,10 @@ void BackgroundTask::stop() {
 void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job) {
     // Nobody waits on this thread: a lock held elsewhere is waited out rather than failing a run.
     DBConnection::setLockWaitOnThisThread(DBConnection::kBackgroundLockWait);
+    if (yield_ == Yield::ToWaitingWriters) DBConnection::yieldOnThisThread();
     DBConnection connection(databaseFilePath, kind, nullptr, ConnectionSharing::Own);
     if (connection.isOpen()) {
-        sqlite3_progress_handler(connection.handle(), kStepsBetweenStopChecks, stopWhenAsked,
-                                 &stop_);
+        sqlite3_progress_handler(connection.handle(), kStepsBetweenStopChecks, stopWhenAsked, this);
         std::lock_guard lock(connectionMutex_);
         runningConnection_ = connection.handle();
     }

@@ -3,7 +3,10 @@
 // The job reports to the main thread through the caller's poster (the window code passes its
 // post-to-the-event-loop function, so this layer stays free of the window system) and polls
 // stopRequested(); stop() also interrupts the SQL the job is running. The destructor stops the
-// job and waits for it.
+// job and waits for it. A job that only reads may yield to the writes of others: its statement is
+// interrupted as soon as a connection of another thread begins to wait on a lock, so that the
+// write it may be holding up goes on; the job then sees yielded() and is run again later by its
+// owner.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -21,7 +24,10 @@ class BackgroundTask {
     // The job, given its connection (open or not: see openResult()) and its task.
     using Job = std::function<void(DBConnection& connection, BackgroundTask& task)>;
 
-    BackgroundTask(std::string databaseFilePath, ConnectionKind kind, Poster poster, Job job);
+    enum class Yield { Never, ToWaitingWriters };
+
+    BackgroundTask(std::string databaseFilePath, ConnectionKind kind, Poster poster, Job job,
+                   Yield yield = Yield::Never);
     ~BackgroundTask();
     BackgroundTask(const BackgroundTask&) = delete;
     BackgroundTask& operator=(const BackgroundTask&) = delete;
@@ -31,14 +37,20 @@ class BackgroundTask {
     // times.
     void stop();
     bool stopRequested() const { return stop_.load(); }
+    // Whether the job's statement was interrupted to let another thread's write go on.
+    bool yielded() const { return yielded_.load(); }
     // Hands the function to the poster; the poster keeps the order of the calls.
     void report(std::function<void()> onMainThread) { poster_(std::move(onMainThread)); }
 
   private:
     void run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job);
+    static int stopWhenAsked(void* task);
 
     Poster poster_;
+    const Yield yield_;
+    int64_t lockWaitsAtStart_ = 0;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> yielded_{false};
     std::mutex connectionMutex_;
     sqlite3* runningConnection_ = nullptr;  // guarded: interrupt never reaches a closed handle
     std::thread thread_;                    // last, so that it starts after the members above

@@ -95,6 +95,7 @@ int DBConnection::waitWhileBusy(void* connection, int attempt) {
     if (attempt == 0) {
         self->busyDeadline_ = now + lockWait_;
         ++busyWaits_;
+        if (!yields_) ++lockWaitsOfOthers_;
     }
     if (now >= self->busyDeadline_) {
         self->busyWaitRanOut_ = true;

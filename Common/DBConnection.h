@@ -57,10 +57,18 @@ class DBConnection {
     // A connection kept for many transactions (the import's) waits once more on its next lock.
     void armLockWait() { busyWaitRanOut_ = false; }
 
+    // How many times a connection of a thread that does not yield began to wait on a lock: a
+    // background read that yields stops when it changes, since the lock waited on may be its own.
+    static int64_t lockWaitsOfOthers() { return lockWaitsOfOthers_.load(); }
+    // The reads of this thread give way to the waits of other threads and ask none to give way.
+    static void yieldOnThisThread() { yields_ = true; }
+
   private:
     static inline std::atomic<int64_t> openedConnections_{0};
     static inline std::atomic<int64_t> busyWaits_{0};
     static inline thread_local std::chrono::milliseconds lockWait_ = kWindowLockWait;
+    static inline std::atomic<int64_t> lockWaitsOfOthers_{0};
+    static inline thread_local bool yields_ = false;
 
     static int waitWhileBusy(void* connection, int attempt);
     void prepareStatementConnection(const std::string& path, std::string* errorString);

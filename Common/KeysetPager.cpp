@@ -3,12 +3,65 @@
 #include <algorithm>
 #include <cassert>
 
+#include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
+#include "Common/KeyRanges.h"
 
 using namespace DBInterface;
 
 KeysetPager::KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing, int64_t rowsWorthMarks)
-    : poster_(std::move(poster)), spacing_(markSpacing), rowsWorthMarks_(rowsWorthMarks) {}
+    : poster_(std::move(poster)), spacing_(markSpacing), rowsWorthMarks_(rowsWorthMarks) {
+    installMatchedRowsFunctions();
+}
+
+namespace {
+
+// Whether SQLite reads the statement's rows in their order, sorting none.
+bool readInOrder(sqlite3* db, const std::string& sql) {
+    const std::string plan = queryPlanOf(db, sql);
+    return !plan.empty() && plan.find("TEMP B-TREE") == std::string::npos;
+}
+
+// The marks of the search's order sampled in a walk of the order's index that tests each entry's
+// ROWID against the rows of the search, taken here unless matched holds them; in one read, so
+// that the rows taken are those walked. Without such a walk the search is tested row by row.
+int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t spacing,
+                             const MatchedRows* matched, sqlite3* db) {
+    if (query.search.empty()) return samplePageMarks(marks, query, spacing, db, nullptr);
+    const GridQuery read = readingMatchedRows(query);
+    if (!readInOrder(db, read.select)) return samplePageMarks(marks, query, spacing, db, nullptr);
+    int rc = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    std::optional<MatchedRows> taken;
+    int64_t first = 0, last = 0;
+    if (rc == SQLITE_OK && !matched && rowidBounds(db, query, &first, &last) &&
+        MatchedRows::worthTaking(first, last)) {
+        taken.emplace(first, last);
+        MatchedRowsScope scope(&*taken, nullptr);
+        int64_t counted = -1;
+        rc = forEachRow(db, takingMatchedRows(query).count, [&](sqlite3_stmt* statement) {
+            counted = sqlite3_column_int64(statement, 0);
+            return false;
+        });
+        if (taken->rows() == counted) matched = &*taken;
+    }
+    if (rc == SQLITE_OK && matched) {
+        // The walk gives only the rows marked, so that no other row of the table is read for
+        // the keys an index of expressions does not give.
+        MatchedRowsScope scope(nullptr, matched, spacing);
+        rc = samplePageMarks(marks, read, 1, db, nullptr);
+        marks->spacing = spacing;
+        marks->rows = matched->rows();
+        if (rc == SQLITE_OK && static_cast<int64_t>(marks->marks.size()) != marks->rows / spacing) {
+            rc = SQLITE_ERROR;
+        }
+    } else if (rc == SQLITE_OK) {
+        rc = samplePageMarks(marks, query, spacing, db, nullptr);
+    }
+    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    return rc;
+}
+
+}  // namespace
 
 KeysetPager::~KeysetPager() = default;
 
@@ -26,6 +79,7 @@ void KeysetPager::follow(const GridQuery& query, const std::string& databaseFile
     countVersion_ = -1;
     firstRow_.clear();
     lastRow_.clear();
+    matched_.reset();
     if (databaseFilePath != path_) watch_.reset();
     query_ = query;
     wholeQuery_ = wholeValuesOf(query);
@@ -42,38 +96,79 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     follow(query, databaseFilePath);
     if (!query.keyed) return getNumberWithQueryString(query.count, databaseFilePath, errorString);
     int64_t version = watch().version();
-    int64_t count =
-        countRowsFromFirstRow(&firstRow_, query, databaseFilePath, errorString, &lastRow_);
+    bool searchInIndex = false;
+    std::shared_ptr<MatchedRows> taking = roomForMatchedRows(query, &searchInIndex);
+    int64_t count = -1;
+    MatchedRowsScope scope(taking.get(), nullptr);
+    if (taking && !searchInIndex) {
+        // Over the table, in one pass: found through the order's index, the first row could
+        // cost a read of the table row of every entry before it, and the pages need it no more.
+        firstRow_.clear();
+        lastRow_.clear();
+        count =
+            getNumberWithQueryString(takingMatchedRows(query).count, databaseFilePath, errorString);
+    } else {
+        // Where the index of the order's first key holds all the search reads, counting on in
+        // it from the search's first row reads less than the table.
+        count = countRowsFromFirstRow(&firstRow_, taking ? takingMatchedRows(query) : query,
+                                      databaseFilePath, errorString, &lastRow_);
+    }
+    matched_.reset();
+    if (taking && count >= 0 && taking->rows() == count) matched_ = std::move(taking);
     countedRows_ = count;
     countVersion_ = version;
     if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);
     return count;
 }
 
+std::shared_ptr<MatchedRows> KeysetPager::roomForMatchedRows(const GridQuery& query,
+                                                             bool* searchInIndex) {
+    if (query.search.empty() || path_.empty()) return nullptr;
+    DBConnection connection(path_, ConnectionKind::ReadOnly);
+    int64_t first = 0, last = 0;
+    if (!connection.isOpen() || !rowidBounds(connection.handle(), query, &first, &last) ||
+        !MatchedRows::worthTaking(first, last) ||
+        !readInOrder(connection.handle(), readingMatchedRows(query).select + " limit 1 offset 1")) {
+        return nullptr;
+    }
+    *searchInIndex = queryPlanOf(connection.handle(),
+                                 "select ROWID from " + query.table + " where " + query.search +
+                                     " order by " + orderTerm(query.orderKeys.front()) + " limit 1")
+                         .find("COVERING INDEX") != std::string::npos;
+    return std::make_shared<MatchedRows>(first, last);
+}
+
 void KeysetPager::sampleMarks(int64_t version) {
     if (samplingFailed_) return;
     int64_t generation = ++generation_;
     std::weak_ptr<int> alive = alive_;
+    std::shared_ptr<const MatchedRows> matched = countVersion_ == version ? matched_ : nullptr;
     sampling_ = std::make_unique<BackgroundTask>(
         path_, ConnectionKind::ReadOnly, poster_,
-        [this, alive, generation, version, query = query_, spacing = spacing_](
+        [this, alive, generation, version, query = query_, spacing = spacing_, matched](
             DBConnection& connection, BackgroundTask& task) {
             auto marks = std::make_shared<PageMarks>();
             if (!connection.isOpen() ||
-                samplePageMarks(marks.get(), query, spacing, connection.handle(), nullptr) != 0) {
+                sampleMarksOfMatchedRows(marks.get(), query, spacing, matched.get(),
+                                         connection.handle()) != 0) {
                 marks.reset();
             }
             // Only the report touches the pager, on the main thread, while the pager lives.
-            task.report([this, alive, generation, version, marks] {
-                if (alive.lock()) marksSampled(generation, version, marks);
+            task.report([this, alive, generation, version, marks, yielded = task.yielded()] {
+                if (alive.lock()) marksSampled(generation, version, marks, yielded);
             });
-        });
+        },
+        BackgroundTask::Yield::ToWaitingWriters);
 }
 
 void KeysetPager::marksSampled(int64_t generation, int64_t version,
-                               std::shared_ptr<const PageMarks> marks) {
+                               std::shared_ptr<const PageMarks> marks, bool yielded) {
     if (generation != generation_) return;
     sampling_.reset();
+    if (!marks && yielded) {
+        sampleMarks(watch().version());  // the write it gave way to is done
+        return;
+    }
     if (!marks) {
         samplingFailed_ = true;
         return;
@@ -105,6 +200,12 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, const GridQuery& quer
     const bool laterHalf = countHolds && rowsAfter + spacing_ < firstRowIndex;
     const RowKey* last =
         first && !lastRow_.empty() && (nearEnd || (laterHalf && !marks_)) ? &lastRow_ : nullptr;
+    // Before the marks, the rows the count took are found in a walk of the order's index, unless
+    // the page is read from the first or last row under the search in passing.
+    if (countHolds && !marks_ && matched_ && !(first && firstRowIndex < spacing_) &&
+        !(last && nearEnd)) {
+        return readMatchedPage(page, query, firstRowIndex, limit, errorString);
+    }
     if (nearEnd || (last && laterHalf)) {
         return readGridPageFromEnd(page, query, firstRowIndex, limit, countedRows_, path_,
                                    errorString, true, last);
@@ -133,6 +234,18 @@ int KeysetPager::readKnownPage(std::vector<DBValue>* page, const GridQuery& quer
                                     true);
     }
     return readGridPage(page, query, limit, firstRowIndex, path_, errorString);
+}
+
+int KeysetPager::readMatchedPage(std::vector<DBValue>* page, const GridQuery& query,
+                                 int64_t firstRowIndex, int64_t limit, std::string* errorString) {
+    MatchedRowsScope scope(nullptr, matched_.get());
+    const GridQuery read = readingMatchedRows(query);
+    // From the nearer end: the walk passes over the entries before the page.
+    if (countedRows_ - firstRowIndex - limit < firstRowIndex) {
+        return readGridPageFromEnd(page, read, firstRowIndex, limit, countedRows_, path_,
+                                   errorString);
+    }
+    return readGridPage(page, read, limit, firstRowIndex, path_, errorString);
 }
 
 int KeysetPager::readPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,

@@ -6,6 +6,10 @@
 // nearer end of the order when the count of its rows is known to hold, and never past its last
 // row then. Any change of the file drops the marks and samples them again, so no page is ever
 // found by the marks of older rows. Queries that are not keyed are read by offset, as they are.
+// A search's count takes the ROWIDs of its rows (MatchedRows.h) where one walk of the order's
+// index gives the order: its marks are then sampled, and its pages before them read, in such a
+// walk that reads no table row to test the search. The sampling gives way to the writes of
+// others and starts again once it has.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,6 +19,7 @@
 #include "Common/BackgroundTask.h"
 #include "Common/FileChangeWatch.h"
 #include "Common/KeysetPages.h"
+#include "Common/MatchedRows.h"
 
 class KeysetPager {
   public:
@@ -48,7 +53,14 @@ class KeysetPager {
     FileChangeWatch& watch();
     void sampleMarks(int64_t version);
     void marksSampled(int64_t generation, int64_t version,
-                      std::shared_ptr<const DBInterface::PageMarks> marks);
+                      std::shared_ptr<const DBInterface::PageMarks> marks, bool yielded);
+    // Room for the rows of the query's search, taken by its count, when one walk of the order's
+    // index gives its order; nullptr otherwise. searchInIndex says whether the index of the
+    // order's first key holds all the search reads.
+    std::shared_ptr<DBInterface::MatchedRows> roomForMatchedRows(
+        const DBInterface::GridQuery& query, bool* searchInIndex);
+    int readMatchedPage(std::vector<DBValue>* page, const DBInterface::GridQuery& query,
+                        int64_t firstRowIndex, int64_t limit, std::string* errorString);
     int readKnownPage(std::vector<DBValue>* page, const DBInterface::GridQuery& query,
                       int64_t firstRowIndex, int64_t limit, int64_t version,
                       std::string* errorString);
@@ -64,6 +76,8 @@ class KeysetPager {
     int64_t countVersion_ = -1;     // the file's version before it was counted
     DBInterface::RowKey firstRow_;  // the keys of the first row counted, when it was found by key
     DBInterface::RowKey lastRow_;   // and of the last, found by the same count
+    // The ROWIDs of the rows the same count found, when the order is walked in an index.
+    std::shared_ptr<const DBInterface::MatchedRows> matched_;
     std::shared_ptr<const DBInterface::PageMarks> marks_;
     int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
     std::unique_ptr<BackgroundTask> sampling_;

@@ -4,6 +4,8 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "Common/KeysetPager.h"
 #include "tests/support/DatabaseTest.h"
@@ -50,6 +52,24 @@ class SearchFirstRowTest : public DatabaseTest {
         run("pragma user_version = 1");
     }
 
+    // h (name, amount, tag) of 2000 rows: NULLs, long runs of one value, letter case, quotes,
+    // "%", "_" and backslashes, numbers, texts and blobs in one field.
+    void makeHostileTable() {
+        std::string error;
+        ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
+                              {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr,
+                              db, &error),
+                  0)
+            << error;
+        run("insert into h select case value % 13 when 0 then null when 1 then 'it''s ' || "
+            "(value % 4) when 2 then '50% off ' || (value % 7) when 3 then 'a_b' when 4 then "
+            "'A\\B ' || (value % 3) when 5 then value % 6 when 6 then (value % 5) * 0.5 when 7 "
+            "then x'00ff' when 8 then 'same' when 9 then 'Same' else 'n' || (value * 37 % 2000) "
+            "end, case value % 7 when 0 then null when 1 then 'abc' when 2 then (value % 11) || "
+            "'' when 3 then '1e1' else value % 4 end, case when value % 5 = 0 then null when "
+            "value % 3 = 0 then 'x''y %' else 'z_' end from generate_series(1, 2000)");
+    }
+
     GridQuery grid(const std::string& table, const std::string& text, const IndexSet& fields,
                    const std::vector<int>& sortCodes, uint64_t rowidCode) {
         GridQuery query;
@@ -72,18 +92,7 @@ class SearchFirstRowTest : public DatabaseTest {
 // in every kind of order, against COUNT(*) and LIMIT/OFFSET on the same rows.
 TEST_F(SearchFirstRowTest, CountsAndPagesFromTheFirstRowAreThoseOfCountAndOffset) {
     std::string error;
-    ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
-                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
-                          &error),
-              0)
-        << error;
-    run("insert into h select case value % 13 when 0 then null when 1 then 'it''s ' || (value % "
-        "4) when 2 then '50% off ' || (value % 7) when 3 then 'a_b' when 4 then 'A\\B ' || (value "
-        "% 3) when 5 then value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' when 8 then "
-        "'same' when 9 then 'Same' else 'n' || (value * 37 % 2000) end, case value % 7 when 0 "
-        "then null when 1 then 'abc' when 2 then (value % 11) || '' when 3 then '1e1' else value "
-        "% 4 end, case when value % 5 = 0 then null when value % 3 = 0 then 'x''y %' else 'z_' "
-        "end from generate_series(1, 2000)");
+    makeHostileTable();
     const std::vector<std::vector<int>> orders = {{1}, {2}, {3},    {4},    {5},
                                                   {6}, {},  {1, 3}, {4, 1}, {6, 3, 2}};
     const char* texts[] = {"n1", "it's", "%", "_", "\\", "same", "a_b", "50%", "1", "no such"};
@@ -316,4 +325,118 @@ TEST_F(SearchFirstRowTest, PagesFollowRowsChangedAfterTheCount) {
             }
         }
     }
+}
+
+namespace {
+
+// Runs what the sampling posts until the pager's marks are in.
+bool waitForMarks(KeysetPager& pager, PostedCalls& posted) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!pager.marksReady() && std::chrono::steady_clock::now() < deadline) {
+        posted.runAll();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return pager.marksReady();
+}
+
+}  // namespace
+
+// The count of a search takes the ROWIDs of its rows: the marks are then sampled, and the pages
+// before them read, in a walk of the order's index that tests the search on no row again, with
+// the searched field outside the order or one of its keys.
+TEST_F(SearchFirstRowTest, MarksAndPagesOfASearchTestNoRowAgainAfterItsCount) {
+    std::string error;
+    ASSERT_EQ(createTable("t", 0, {"name", "amount", "note"},
+                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
+                          &error),
+              0)
+        << error;
+    run("insert into t select 'n' || (value * 37 % 3000), value % 50, 'note ' || (value % 7) "
+        "from generate_series(1, 3000)");
+    for (const std::vector<int>& order :
+         std::vector<std::vector<int>>{{1}, {3}, {5, 1}, {6, 3, 1}}) {
+        ASSERT_EQ(
+            updateTableIndexes("t", std::vector<int64_t>(order.begin(), order.end()), db, &error),
+            0)
+            << error;
+        const GridQuery query = grid("t", "1", IndexSet{0}, order, 1);
+        const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+        const int64_t places[] = {rows / 3, rows / 2, rows - 30};
+        std::vector<DBValue> expected[3];
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(readGridPage(&expected[i], query, 20, places[i], db, nullptr), 0);
+        }
+        CountedLike counted;
+        KeysetPager pager(posted.poster(), 10, 20);
+        ASSERT_EQ(pager.countRows(query, db, &error), rows) << error;
+        likeCalls = 0;
+        for (int i = 0; i < 3; ++i) {
+            std::vector<DBValue> page;
+            ASSERT_EQ(pager.readPage(&page, query, places[i], 20, db, &error), 0) << error;
+            EXPECT_EQ(page, expected[i]) << places[i] << " in " << query.select;
+        }
+        EXPECT_FALSE(pager.marksReady());
+        ASSERT_TRUE(waitForMarks(pager, posted)) << query.select;
+        EXPECT_EQ(likeCalls, 0) << query.select;
+    }
+}
+
+// Counts and pages of searches in orders of one to three keys, mixed directions, the searched
+// fields in and out of the order, texts found nowhere, once, in most rows: before the marks, from
+// them, and after another connection added and removed rows, each page is LIMIT/OFFSET's.
+TEST_F(SearchFirstRowTest, PagesFromTheRowsACountTookAreThoseOfCountAndOffset) {
+    std::string error;
+    makeHostileTable();
+    const std::vector<std::vector<int>> orders = {{4}, {6, 3, 2}, {1, 4}, {3, 6, 1}, {}};
+    const char* texts[] = {"n1", "%", "a_b", "no such", "n1001"};
+    uint32_t seed = 29;
+    auto next = [&](uint32_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % below;
+    };
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+    auto expectPages = [&](KeysetPager& pager, const GridQuery& query, const char* stage) {
+        const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+        for (int read = 0; read < 6; ++read) {
+            const int64_t at = read == 0 ? rows - 3 : next(static_cast<uint32_t>(rows + 2));
+            const int64_t limit = 1 + next(12);
+            std::vector<DBValue> expected, got;
+            ASSERT_EQ(readGridPage(&expected, query, limit, at, db, nullptr), 0);
+            ASSERT_EQ(pager.readPage(&got, query, at, limit, db, &error), 0) << error;
+            ASSERT_EQ(got, expected) << limit << " rows at " << at << " of " << rows << " " << stage
+                                     << " in " << query.select;
+        }
+    };
+    for (const std::vector<int>& order : orders) {
+        ASSERT_EQ(
+            updateTableIndexes("h", std::vector<int64_t>(order.begin(), order.end()), db, &error),
+            0)
+            << error;
+        for (uint64_t rowidCode : {1, 2}) {
+            for (const IndexSet& fields : {IndexSet{0}, IndexSet{1, 2}}) {
+                for (const char* text : texts) {
+                    const GridQuery query = grid("h", text, fields, order, rowidCode);
+                    KeysetPager pager(posted.poster(), 7, 14);
+                    ASSERT_EQ(pager.countRows(query, db, &error),
+                              getNumberWithQueryString(query.count, db, nullptr))
+                        << error;
+                    expectPages(pager, query, "before the marks");
+                    if (pager.countRows(query, db, &error) >= 14) {
+                        ASSERT_TRUE(waitForMarks(pager, posted)) << query.select;
+                        expectPages(pager, query, "from the marks");
+                    }
+                    ASSERT_EQ(sqlite3_exec(other,
+                                           "insert into h (name, amount, tag) select name, amount, "
+                                           "tag from h where rowid % 97 = 3; delete from h where "
+                                           "rowid % 89 = 5",
+                                           nullptr, nullptr, nullptr),
+                              SQLITE_OK);
+                    expectPages(pager, query, "after other rows came and went");
+                    posted.runAll();
+                }
+            }
+        }
+    }
+    sqlite3_close(other);
 }

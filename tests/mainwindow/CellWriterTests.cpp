@@ -190,6 +190,24 @@ TEST_F(CellWriterTest, EveryCellWriteOnAPageFarDownGoesToItsTableRow) {
               "1006=/;1007=replaced/replaced;1008=/;1009=name 1009/NULL;1010=name 1010/88");
 }
 
+// Each write starts the sampling of the marks of a large table's pages again, in the background;
+// the sampling gives way to the writes, so that none of twenty written back to back fails on the
+// lock its read holds.
+TEST_F(CellWriterTest, WritesBackToBackNeverFailOnTheSamplingOfMarks) {
+    // Sorted without an index, the sampling sorts every row while it holds its read.
+    makeRowsTable(400000);
+    std::string error;
+    ASSERT_EQ(DBInterface::updateSortCodes({2}, "t", db, &error), 0) << error;
+    TablesAndRowsController* c = showGrid("t");
+    const CellWrite writes[] = {&CellWriterTest::editInPlace, &CellWriterTest::saveInRecordEditor,
+                                &CellWriterTest::paste};
+    for (int i = 0; i < 20; ++i) {
+        writes[i % 3](*this, c, i, 2, QString::number(-1 - i));
+        ASSERT_TRUE(alerts.empty()) << i << ": " << alerts.front().both();
+    }
+    EXPECT_EQ(readBack("select count(*) from t where amount < 0"), "20");
+}
+
 class EachCellWriteTest : public CellWriterTest,
                           public ::testing::WithParamInterface<std::pair<const char*, CellWrite>> {
   protected:
