@@ -17,6 +17,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/record/LocationEditor.h"
+#include "mainwindow/record/LongWordWrap.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
@@ -53,6 +54,7 @@ void EditFieldPanel::buildPanel() {
     QFont font = textView_->font();
     font.setPointSize(15);
     textView_->setFont(font);
+    wrapLongWordsAnywhere(textView_);
     layout->addWidget(textView_, 1);
 
     datePicker_ = new QDateTimeEdit(panel_);
