@@ -90,7 +90,7 @@ void EditFieldPanel::buildPanel() {
     layout->addWidget(photoImageView_, 1);
     locationEditor_ = new LocationEditor(panel_);
     connect(locationEditor_, &LocationEditor::locationTextChosen, this,
-            [this](const QString& text) { textView_->setPlainText(text); });
+            [this](const QString& text) { setPlainTextWrappingLongWords(textView_, text); });
     layout->addWidget(locationEditor_, 1);
 
     // Takes the room below a strip and a small editor, and none while the text view fills it.
@@ -238,7 +238,7 @@ void EditFieldPanel::shrinkEditFieldPanelTextView() {
 }
 
 void EditFieldPanel::setText(const std::string& text) {
-    textView_->setPlainText(toQString(text));
+    setPlainTextWrappingLongWords(textView_, toQString(text));
 }
 
 std::string EditFieldPanel::text() const {

@@ -77,8 +77,10 @@ bool ExpandedFieldsPanel::isExpandedFieldsPanelHidden() const {
 void ExpandedFieldsPanel::updateExpandedFieldsPanel() {
     if (isExpandedFieldsPanelHidden()) return;
     readCutValuesWhole();
-    textView_->setPlainText(toQString(expandedFieldsText(
-        window_.state(), window_.selectedTableNameIfOnlyOne().has_value(), wholeValues_)));
+    setPlainTextWrappingLongWords(
+        textView_,
+        toQString(expandedFieldsText(
+            window_.state(), window_.selectedTableNameIfOnlyOne().has_value(), wholeValues_)));
 }
 
 void ExpandedFieldsPanel::readCutValuesWhole() {

@@ -43,6 +43,10 @@ int wordAroundEdit(const QTextDocument* document, int position, int end) {
     return after - before;
 }
 
+QTextOption::WrapMode wrapModeFor(bool longWord) {
+    return longWord ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
 }  // namespace
 
 void wrapLongWordsAnywhere(QPlainTextEdit* view) {
@@ -57,7 +61,11 @@ void wrapLongWordsAnywhere(QPlainTextEdit* view) {
             const bool longWord = (!small || wordAroundEdit(document, position, position + added) >
                                                  kLongestWordWrappedAtBoundaries) &&
                                   documentHasLongWord(document);
-            view->setWordWrapMode(longWord ? QTextOption::WrapAnywhere
-                                           : QTextOption::WrapAtWordBoundaryOrAnywhere);
+            view->setWordWrapMode(wrapModeFor(longWord));
         });
+}
+
+void setPlainTextWrappingLongWords(QPlainTextEdit* view, const QString& text) {
+    view->setWordWrapMode(wrapModeFor(hasLongWord(text)));
+    view->setPlainText(text);
 }
