@@ -1,7 +1,7 @@
-// A 5,000,004-character text without a space beside a short text in the same window (the
-// anchor): the time from the key to the edit-field panel and the expanded-fields panel drawn with
-// the value, and in the record editor the time to the row drawn, the worst key (typed
-// characters, End, Home) until the field is drawn again, and the growth of the process's
+// A text of 5,000,004 characters (or as many as given) without a space beside a short text in the
+// same window (the anchor): the time from the key to the edit-field panel and the expanded-fields
+// panel drawn with the value, and in the record editor the time to the row drawn, the worst key
+// (typed characters, End, Home) until the field is drawn again, and the growth of the process's
 // resident memory while the editor is open.
 #include <QApplication>
 #include <QDialog>
@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "Common/DBInterface.h"
@@ -111,6 +112,8 @@ class Bench {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The long value's length: 5,000,004 characters unless given.
+    const long characters = argc > 1 ? std::atol(argv[1]) : 5000004;
     bench::OffscreenApplication application(argc, argv);
     const std::string db = Paths::documentsFolder() + "/long.db";
     std::string error;
@@ -119,7 +122,8 @@ int main(int argc, char** argv) {
             "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256);"
             "create table t (name text, body text);"
             "insert into t values ('short', 'a short text'), "
-            "('long', printf('%.5000000c', 'B') || 'tail');",
+            "('long', printf('%.' || " +
+                std::to_string(characters - 4) + " || 'c', 'B') || 'tail');",
             nullptr, nullptr, db, &error, DBInterface::MissingFile::Create) != 0) {
         std::fprintf(stderr, "setup failed: %s\n", error.c_str());
         return 1;
@@ -131,7 +135,8 @@ int main(int argc, char** argv) {
     const Figures large = bench.measure(1);
     std::printf("long value panels and record editor, load %s, process RSS %.0f MB\n",
                 bench::loadAverage().c_str(), bench::residentMegabytes());
-    std::printf("  %-34s %12s %12s %10s\n", "", "short text", "5,000,004", "long/short");
+    std::printf("  %-34s %12s %12s %10s\n", "", "short text", std::to_string(characters).c_str(),
+                "long/short");
     auto row = [](const char* what, double s, double l) {
         std::printf("  %-34s %9.2f ms %9.2f ms %10.1f\n", what, s * 1e3, l * 1e3, l / s);
     };
@@ -139,7 +144,7 @@ int main(int argc, char** argv) {
     row("expanded-fields panel shown, best", small.expandedPanel, large.expandedPanel);
     row("record editor row shown, best", small.recordRow, large.recordRow);
     row("record editor key, worst", small.recordKey, large.recordKey);
-    std::printf("  %-34s %9.1f MB %9.1f MB   (value 5.0 MB)\n", "RSS growth, record editor open",
-                small.megabytes, large.megabytes);
+    std::printf("  %-34s %9.1f MB %9.1f MB   (value %.1f MB)\n", "RSS growth, record editor open",
+                small.megabytes, large.megabytes, characters / 1e6);
     return 0;
 }
