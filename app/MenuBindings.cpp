@@ -1,7 +1,6 @@
 #include "app/MenuBindings.h"
 
 #include <QApplication>
-#include <QLineEdit>
 
 #include "app/AppDelegate.h"
 #include "app/DatabaseCopyOut.h"
@@ -34,6 +33,7 @@
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/ChosenValueWriter.h"
 #include "mainwindow/rows/RowsConsole.h"
+#include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtStrings.h"
 
@@ -63,7 +63,9 @@ void chooseLocation(WindowParts& window) {
         ChosenValueWriter(controller, window.rows).updateFocusedCell(*text);
     } else if (inRecord && !recordField.isNone()) {
         record.takeTypedText(recordField, *text);
-        if (QLineEdit* line = record.valueField(recordField)) line->setText(toQString(*text));
+        if (CellTextField* line = record.valueField(recordField)) {
+            line->setWholeText(toQString(*text));
+        }
     }
 }
 

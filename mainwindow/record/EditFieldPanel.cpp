@@ -17,6 +17,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/record/LocationEditor.h"
+#include "mainwindow/record/LongWordWrap.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
@@ -53,6 +54,7 @@ void EditFieldPanel::buildPanel() {
     QFont font = textView_->font();
     font.setPointSize(15);
     textView_->setFont(font);
+    wrapLongWordsAnywhere(textView_);
     layout->addWidget(textView_, 1);
 
     datePicker_ = new QDateTimeEdit(panel_);
@@ -88,7 +90,7 @@ void EditFieldPanel::buildPanel() {
     layout->addWidget(photoImageView_, 1);
     locationEditor_ = new LocationEditor(panel_);
     connect(locationEditor_, &LocationEditor::locationTextChosen, this,
-            [this](const QString& text) { textView_->setPlainText(text); });
+            [this](const QString& text) { setPlainTextWrappingLongWords(textView_, text); });
     layout->addWidget(locationEditor_, 1);
 
     // Takes the room below a strip and a small editor, and none while the text view fills it.
@@ -236,7 +238,7 @@ void EditFieldPanel::shrinkEditFieldPanelTextView() {
 }
 
 void EditFieldPanel::setText(const std::string& text) {
-    textView_->setPlainText(toQString(text));
+    setPlainTextWrappingLongWords(textView_, toQString(text));
 }
 
 std::string EditFieldPanel::text() const {

@@ -7,6 +7,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
 #include "mainwindow/HeldValues.h"
+#include "mainwindow/record/LongWordWrap.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 
@@ -61,6 +62,7 @@ void ExpandedFieldsPanel::showExpandedFieldsPanel(bool show) {
         QFont font = textView_->font();
         font.setPointSize(15);
         textView_->setFont(font);
+        wrapLongWordsAnywhere(textView_);
         layout->addWidget(textView_);
     }
     if (!panel_) return;
@@ -75,8 +77,10 @@ bool ExpandedFieldsPanel::isExpandedFieldsPanelHidden() const {
 void ExpandedFieldsPanel::updateExpandedFieldsPanel() {
     if (isExpandedFieldsPanelHidden()) return;
     readCutValuesWhole();
-    textView_->setPlainText(toQString(expandedFieldsText(
-        window_.state(), window_.selectedTableNameIfOnlyOne().has_value(), wholeValues_)));
+    setPlainTextWrappingLongWords(
+        textView_,
+        toQString(expandedFieldsText(
+            window_.state(), window_.selectedTableNameIfOnlyOne().has_value(), wholeValues_)));
 }
 
 void ExpandedFieldsPanel::readCutValuesWhole() {

@@ -14,7 +14,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <limits>
 
 #include "Common/DBInterface.h"
 #include "mainwindow/DatabaseWindow.h"
@@ -22,6 +21,7 @@
 #include "mainwindow/MenuValidation.h"
 #include "mainwindow/RowCountText.h"
 #include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/views/CellTextField.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"
@@ -115,13 +115,12 @@ void RecordConsole::makeLines() {
     for (size_t i = 0; i < lineFieldNames_.size(); ++i) {
         int line = static_cast<int>(i);
         lines_->addWidget(new QLabel(toQString(lineFieldNames_[i]), form_), line, 0);
-        auto* field = new QLineEdit(form_);
+        // A long text is edited whole through a window of it, as in the grid's cells.
+        auto* field = new CellTextField(form_);
         field->setObjectName(QString("addRowViewValue%1").arg(line + 1));
-        // A long text is shown and edited whole, past the line edit's own limit.
-        field->setMaxLength(std::numeric_limits<int>::max());
         field->installEventFilter(this);
-        connect(field, &QLineEdit::textEdited, this, [this, field](const QString& text) {
-            takeTypedText(fieldOfValueField(field), toStdString(text));
+        connect(field, &CellTextField::wholeTextEdited, this, [this, field] {
+            takeTypedText(fieldOfValueField(field), toStdString(field->wholeText()));
         });
         lines_->addWidget(field, line, 1);
         auto* detail = new QToolButton(form_);
@@ -141,7 +140,7 @@ FieldIndex RecordConsole::fieldOfValueField(const QObject* field) const {
                                        : FieldIndex(found - valueFields_.begin() + 1);
 }
 
-QLineEdit* RecordConsole::valueField(FieldIndex field) const {
+CellTextField* RecordConsole::valueField(FieldIndex field) const {
     if (field < kFirstFieldIndex || field.value > static_cast<int64_t>(valueFields_.size())) {
         return nullptr;
     }
@@ -207,8 +206,8 @@ void RecordConsole::editFieldSheetDidEnd(FieldIndex field, const std::optional<s
     if (field.isNone() || field.value >= int64_t(values_.size())) return;
     if (text) {
         takeTypedText(field, *text);
-        if (QLineEdit* line = valueField(field)) {
-            line->setText(toQString(values_[size_t(field.value)].value_or(std::string())));
+        if (CellTextField* line = valueField(field)) {
+            line->setWholeText(toQString(values_[size_t(field.value)].value_or(std::string())));
         }
     }
     makeAddRowTableViewRowFirstResponder(field);
@@ -276,7 +275,7 @@ void RecordConsole::reloadLines() {
     makeLines();
     bool editable = isInsertCapable();
     for (size_t i = 0; i < valueFields_.size(); ++i) {
-        QLineEdit* field = valueFields_[i];
+        CellTextField* field = valueFields_[i];
         FieldIndex index(static_cast<int64_t>(i) + 1);
         const DBValue* value = i + 1 < values_.size() ? &values_[i + 1] : nullptr;
         // NULL always shows its placeholder here, whatever the grid's setting.
@@ -286,11 +285,11 @@ void RecordConsole::reloadLines() {
             state_.fieldModel.fieldTypeAtFieldIndexP1(index) == DBInterface::kFieldTypeRaw;
         std::string held;
         if (!value || !*value) {
-            field->setText(QString());
+            field->setWholeText(QString());
         } else if (raw || isCutValue(**value)) {
-            field->setText(toQString(heldTextOfValue(**value, &held)));
+            field->setWholeText(toQString(heldTextOfValue(**value, &held)));
         } else {
-            field->setText(toQString(**value));
+            field->setWholeText(toQString(**value));
         }
         // A value shown cut is edited whole in the edit-field panel.
         field->setReadOnly(!editable || !held.empty() || raw);
@@ -473,8 +472,10 @@ void RecordConsole::saveRowButtonPressed() {
             showWriteError(error);
         } else if (!names.empty()) {
             state_.selection.fieldIndexesOfDirtyData.clear();
+            readRowAsStored(*table);
             origValues_ = values_;
             window_.rowsDidChange();
+            reloadLines();
             enableAddRowViewButtons(localizedString("Saved"), kSuccess);
             if (UserDefaults::standard().boolForKey("AutoRefreshAllWindows")) {
                 window_.shell().reloadSelectedDatabaseObjectInVisibleWindowsExcept(
@@ -483,6 +484,30 @@ void RecordConsole::saveRowButtonPressed() {
         }
     }
     makeAddRowTableViewRowFirstResponder(noted.isNone() ? kFirstFieldIndex : noted);
+}
+
+void RecordConsole::readRowAsStored(const std::string& table) {
+    const auto& names = state_.fieldModel.fieldNames;
+    if (values_.size() != names.size() + 1 || !values_.front()) return;
+    // A raw value is not typed into here and stays as the page holds it, cut.
+    std::vector<WholeValueField> fields;
+    std::vector<size_t> at;
+    for (size_t i = 0; i < names.size(); ++i) {
+        const FieldIndex field(static_cast<int64_t>(i) + 1);
+        if (state_.fieldModel.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw) {
+            continue;
+        }
+        fields.push_back({names[i], false});
+        at.push_back(i + 1);
+    }
+    std::vector<DBValue> stored;
+    std::string ignored;
+    // A row that cannot be read again keeps the values written.
+    if (fields.empty() || readWholeValues(*state_.databaseFilePath, table, fields, *values_.front(),
+                                          &stored, &ignored) != 0) {
+        return;
+    }
+    for (size_t i = 0; i < at.size(); ++i) values_[at[i]] = std::move(stored[i]);
 }
 
 void RecordConsole::revertRowButtonPressed() {

@@ -17,10 +17,10 @@
 #include "mainwindow/IndexSpaces.h"
 #include "mainwindow/RecordEditorRequests.h"
 
+class CellTextField;
 class DatabaseWindow;
 class QGridLayout;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 class QWidget;
 struct TablesAndRowsState;
@@ -71,7 +71,7 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     void moveSelectionDownAllTheWay();
     void makeAddRowTableViewRowFirstResponder(FieldIndex field);
 
-    QLineEdit* valueField(FieldIndex field) const;
+    CellTextField* valueField(FieldIndex field) const;
     QLabel* statusLabel() const { return statusLabel_; }
 
   protected:
@@ -91,6 +91,9 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     // The values from first to last that the page held cut are read whole; false when a read
     // failed (shown).
     bool readCutValuesWhole(FieldIndex first, FieldIndex last);
+    // After a write the buffer takes the row as the file holds it: generated fields and
+    // triggers may have stored other values than those typed.
+    void readRowAsStored(const std::string& table);
     void updateFieldIndexesOfDirtyData(FieldIndex field);
     void addRowViewShowNotSaved();
     void enableAddRowViewButtons(const std::string& message, int status);
@@ -119,7 +122,7 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     QPointer<QWidget> view_;
     QWidget* form_ = nullptr;
     QGridLayout* lines_ = nullptr;
-    std::vector<QLineEdit*> valueFields_;  // by field index - 1
+    std::vector<CellTextField*> valueFields_;  // by field index - 1
     QLabel* rowNumberLabel_ = nullptr;
     QLabel* rowidLabel_ = nullptr;
     QLabel* statusLabel_ = nullptr;

@@ -21,6 +21,7 @@
 #include "exchange/ImportDestinationSheet.h"
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/record/RecordConsole.h"
+#include "mainwindow/rows/views/CellTextField.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/DirectQuery.h"
 #include "tests/support/Menus.h"

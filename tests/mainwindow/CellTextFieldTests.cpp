@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
 #include "mainwindow/rows/views/CellTextField.h"
@@ -35,6 +36,28 @@ QString hostileText(std::mt19937& random, int tokens) {
     return text;
 }
 
+// Words of base64 (its '+', '/' and '=' part words), hex and letters, a few far longer than the
+// editor's window, between spaces and stops; long words at both ends.
+QString longWordsText(std::mt19937& random, qsizetype atLeast) {
+    static const QString base64 =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
+    const QString alphabets[] = {base64, "0123456789abcdef", "x"};
+    const QString gaps[] = {" ", "  ", ". ", "-", " \"", "\t"};
+    auto word = [&](qsizetype size) {
+        const QString& alphabet = alphabets[random() % std::size(alphabets)];
+        QString text(size, Qt::Uninitialized);
+        for (QChar& c : text) c = alphabet[random() % alphabet.size()];
+        return text;
+    };
+    auto longSize = [&] { return qsizetype(3000 + random() % 12000); };
+    QString text = word(longSize());
+    while (text.size() < atLeast) {
+        text += gaps[random() % std::size(gaps)];
+        text += word(random() % 4 == 0 ? longSize() : qsizetype(1 + random() % 12));
+    }
+    return text + " " + word(longSize());
+}
+
 struct Key {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
@@ -50,9 +73,14 @@ void press(QWidget* field, const Key& key) {
 }
 
 testing::AssertionResult same(const CellTextField& windowed, const CellTextField& whole) {
-    if (windowed.wholeText() != whole.wholeText()) {
-        return testing::AssertionFailure() << "text " << windowed.wholeText().toStdString()
-                                           << " instead of " << whole.wholeText().toStdString();
+    const QString text = windowed.wholeText(), expected = whole.wholeText();
+    if (text != expected) {
+        if (expected.size() > 1000) {
+            return testing::AssertionFailure()
+                   << "text of " << text.size() << " characters instead of " << expected.size();
+        }
+        return testing::AssertionFailure()
+               << "text " << text.toStdString() << " instead of " << expected.toStdString();
     }
     if (windowed.wholeCursorPosition() != whole.wholeCursorPosition() ||
         windowed.wholeAnchorPosition() != whole.wholeAnchorPosition()) {
@@ -76,6 +104,9 @@ TEST(CellTextFieldTest, AWindowedLongTextEditsAsTheWholeTextUnderRandomKeys) {
                         {Qt::Key_Left, control, {}},
                         {Qt::Key_Right, control, {}},
                         {Qt::Key_Right, control | shift, {}},
+                        {Qt::Key_Left, control | shift, {}},
+                        {Qt::Key_Backspace, control, {}},
+                        {Qt::Key_Delete, control, {}},
                         {Qt::Key_Home, {}, {}},
                         {Qt::Key_End, {}, {}},
                         {Qt::Key_Home, shift, {}},
@@ -138,4 +169,55 @@ TEST(CellTextFieldTest, ALongTextKeepsAWindowAndIsTakenWholeAfterEdits) {
     QTest::keyClick(&field, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(&field, "new");
     EXPECT_EQ(field.wholeText(), "new");
+}
+
+TEST(CellTextFieldTest, WordMovesAndDeletesOverWordsLongerThanTheWindowActOnTheWholeText) {
+    ensureQApplication();
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, control = Qt::ControlModifier;
+    const Key keys[] = {{Qt::Key_Left, control, {}},
+                        {Qt::Key_Right, control, {}},
+                        {Qt::Key_Left, control | shift, {}},
+                        {Qt::Key_Right, control | shift, {}},
+                        {Qt::Key_Backspace, control, {}},
+                        {Qt::Key_Delete, control, {}},
+                        {Qt::Key_Left, {}, {}},
+                        {Qt::Key_Right, shift, {}},
+                        {Qt::Key_Home, control, {}},
+                        {Qt::Key_End, control, {}},
+                        {Qt::Key_X, {}, "x"},
+                        {Qt::Key_Space, {}, " "}};
+    // Runs of single steps that bring the cursor to a window's margin or edge and just past.
+    const int runs[] = {1023, 1024, 1025, 2047, 2048, 2049};
+    std::mt19937 random(50);
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const QString text = longWordsText(random, 65537 + qsizetype(random() % 20000));
+        // The editor's own sizes, beside a line edit holding the whole text.
+        CellTextField windowed(nullptr);
+        CellTextField whole(nullptr, std::numeric_limits<qsizetype>::max());
+        windowed.setWholeText(text);
+        whole.setWholeText(text);
+        if (round % 2 == 1) {
+            QTest::keyClick(&windowed, Qt::Key_Home, control);
+            QTest::keyClick(&whole, Qt::Key_Home, control);
+        }
+        ASSERT_TRUE(same(windowed, whole));
+        for (int step = 0; step < 100; ++step) {
+            if (random() % 10 == 0) {
+                const Qt::Key way = random() % 2 ? Qt::Key_Left : Qt::Key_Right;
+                const int run = runs[random() % std::size(runs)];
+                for (int i = 0; i < run; ++i) {
+                    QTest::keyClick(&windowed, way);
+                    QTest::keyClick(&whole, way);
+                }
+                ASSERT_TRUE(same(windowed, whole)) << "step " << step << " run " << run;
+                continue;
+            }
+            const Key& key = keys[random() % std::size(keys)];
+            press(&windowed, key);
+            press(&whole, key);
+            ASSERT_TRUE(same(windowed, whole))
+                << "step " << step << " key " << key.key << " " << key.modifiers;
+        }
+    }
 }

@@ -2,6 +2,7 @@
 // and a copy still take the value whole and write back exactly what they took.
 #include <QClipboard>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include <sqlite3.h>
 
@@ -9,8 +10,10 @@
 #include <functional>
 
 #include "mainwindow/HeldValues.h"
+#include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/RecordConsole.h"
+#include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/mainwindow/GridTest.h"
 
@@ -147,10 +150,10 @@ TEST_F(LongValueTest, TheRecordEditorShowsEditsAndSavesALongTextWhole) {
     ASSERT_EQ(twenty.size(), 20000u);
     ASSERT_EQ(million.size(), 999999u);
     RecordConsole* record = openRecordEditor(showGrid("big"));
-    QLineEdit* body = record->valueField(FieldIndex(2));
+    CellTextField* body = record->valueField(FieldIndex(2));
     ASSERT_NE(body, nullptr);
     EXPECT_FALSE(body->isReadOnly());
-    EXPECT_TRUE(sameText(body->text().toStdString(), twenty));
+    EXPECT_TRUE(sameText(body->wholeText().toStdString(), twenty));
     // Typed at its end and saved: the whole text and the typed character.
     body->setFocus();
     body->end(false);
@@ -160,7 +163,7 @@ TEST_F(LongValueTest, TheRecordEditorShowsEditsAndSavesALongTextWhole) {
 
     QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Down);
     body = record->valueField(FieldIndex(2));
-    EXPECT_TRUE(sameText(body->text().toStdString(), million));
+    EXPECT_TRUE(sameText(body->wholeText().toStdString(), million));
     // Another field's save leaves the long one as it is.
     typeOver(record->valueField(FieldIndex(3)), "changed");
     record->saveRowButtonPressed();
@@ -168,7 +171,8 @@ TEST_F(LongValueTest, TheRecordEditorShowsEditsAndSavesALongTextWhole) {
     EXPECT_TRUE(sameText(readBack("select body from big where rowid = 2"), million));
     // Edited in the middle and saved whole.
     body->setFocus();
-    body->setCursorPosition(10);
+    QTest::keyClick(body, Qt::Key_Home, Qt::ControlModifier);
+    for (int i = 0; i < 10; ++i) QTest::keyClick(body, Qt::Key_Right);
     QTest::keyClicks(body, "#");
     record->saveRowButtonPressed();
     std::string expected = million;
@@ -176,7 +180,30 @@ TEST_F(LongValueTest, TheRecordEditorShowsEditsAndSavesALongTextWhole) {
     EXPECT_TRUE(sameText(readBack("select body from big where rowid = 2"), expected));
     // Moving back shows the first row's text as saved.
     QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Up);
-    EXPECT_TRUE(sameText(record->valueField(FieldIndex(2))->text().toStdString(), twenty + "!"));
+    EXPECT_TRUE(
+        sameText(record->valueField(FieldIndex(2))->wholeText().toStdString(), twenty + "!"));
+}
+
+// A line edit holding a million characters never draws their end: the field holds a window.
+TEST_F(LongValueTest, TheRecordEditorShowsTheEndOfAMillionCharacterTextAndWhatIsTypedThere) {
+    run("create table m (body text); insert into m values (printf('%.999999c', 'B') || 'E')");
+    TablesAndRowsController* c = showGrid("m");
+    RecordConsole* record = openRecordEditor(c);
+    CellTextField* body = record->valueField(FieldIndex(1));
+    ASSERT_NE(body, nullptr);
+    QTest::keyClick(body, Qt::Key_Home);
+    QTest::keyClick(body, Qt::Key_End);
+    QTest::keyClicks(body, "!?");
+    EXPECT_LE(body->text().size(), 4098);
+    EXPECT_TRUE(body->text().endsWith("BBE!?"));
+    // Drawn, the line edit scrolls to show the cursor.
+    body->repaint();
+    const QRect cursor = body->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_TRUE(body->rect().contains(cursor.center())) << cursor.x();
+    QTest::mouseClick(c->view()->findChild<QPushButton*>("addRowViewSaveButton"), Qt::LeftButton);
+    const std::string expected = std::string(999999, 'B') + "E!?";
+    EXPECT_TRUE(sameText(readBack("select body from m"), expected));
+    EXPECT_TRUE(sameText(body->wholeText().toStdString(), expected));
 }
 
 TEST_F(LongValueTest, TheRecordEditorAddsACopyWholeAndKeepsARawValueCut) {
@@ -185,9 +212,9 @@ TEST_F(LongValueTest, TheRecordEditorAddsACopyWholeAndKeepsARawValueCut) {
         "create table raw (b blob); insert into raw values (x'00ff' || zeroblob(3000))");
     TablesAndRowsController* c = showGrid("t");
     RecordConsole* record = openRecordEditor(c);
-    QLineEdit* body = record->valueField(FieldIndex(2));
+    CellTextField* body = record->valueField(FieldIndex(2));
     ASSERT_NE(body, nullptr);
-    EXPECT_TRUE(sameText(body->text().toStdString(), wholeText));
+    EXPECT_TRUE(sameText(body->wholeText().toStdString(), wholeText));
     typeOver(record->valueField(FieldIndex(1)), "copy");
     record->addRowButtonPressed();
     EXPECT_TRUE(sameText(readBack("select body from t where name = 'copy'"), wholeText));
@@ -222,6 +249,37 @@ TEST_F(LongValueTest, TheExpandedFieldsPanelShowsLongValuesWholeAndFollowsAnEdit
     QApplication::processEvents();
     EXPECT_TRUE(sameText(expanded->expandedFieldsPanelTextView()->toPlainText().toStdString(),
                          wholeText + "!"));
+}
+
+// A word longer than a line is broken anywhere; the word-boundary layout of it takes minutes.
+TEST_F(LongValueTest, BothPanelsBreakAWordLongerThanTheirLineAnywhere) {
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256);"
+        "update t set body = 'a few short words' where rowid = 3");
+    TablesAndRowsController* c = showGrid("t");
+    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
+    expanded->showExpandedFieldsPanel(true);
+    click(0, 2);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    QApplication::processEvents();
+    QPlainTextEdit* views[] = {partsOf(c).editField.textView(),
+                               expanded->expandedFieldsPanelTextView()};
+    for (QPlainTextEdit* view : views) {
+        EXPECT_TRUE(sameText(view->toPlainText().toStdString(), wholeText));
+        EXPECT_EQ(view->wordWrapMode(), QTextOption::WrapAnywhere);
+    }
+    // Words that fit a line wrap between them.
+    click(2, 2);
+    QApplication::processEvents();
+    for (QPlainTextEdit* view : views) {
+        EXPECT_EQ(view->toPlainText(), "a few short words");
+        EXPECT_EQ(view->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+    // A long word pasted into the edit-field panel.
+    QApplication::clipboard()->setText(" " + QString(5000, 'q'));
+    views[0]->moveCursor(QTextCursor::End);
+    QTest::keyClick(views[0], Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(views[0]->wordWrapMode(), QTextOption::WrapAnywhere);
 }
 
 // A reload reads the page anew, whatever it held before: the panel shows a long value changed

@@ -10,6 +10,7 @@
 
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/RecordConsole.h"
+#include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/Alert.h"
 #include "tests/mainwindow/GridTest.h"
 
@@ -115,6 +116,28 @@ TEST_F(RecordConsoleTest, SaveWritesOnlyTheChangedFieldsAndANullErasedStaysUncha
     record->revertRowButtonPressed();
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "renamed");
     EXPECT_EQ(readBack("select count(*) from log"), "1");
+}
+
+TEST_F(RecordConsoleTest, SaveShowsWhatGeneratedFieldsAndTriggersStored) {
+    run("create table gen (a, b, s as (a * b) stored, v as (a || '-' || b), note); "
+        "insert into gen (a, b) values (1, 2); "
+        "create trigger a_set after update of a on gen begin "
+        "update gen set note = new.a + 100 where rowid = new.rowid; end");
+    RecordConsole* record = showRecord("gen");
+    EXPECT_EQ(record->valueField(FieldIndex(3))->text(), "2");
+    type(record, 1, "9");
+    QTest::mouseClick(controller->view()->findChild<QPushButton*>("addRowViewSaveButton"),
+                      Qt::LeftButton);
+    EXPECT_EQ(status(record), "Saved");
+    ASSERT_EQ(readBack("select s || ' ' || v || ' ' || note from gen"), "18 9-2 109");
+    const char* shown[] = {"9", "2", "18", "9-2", "109"};
+    for (int field = 1; field <= 5; ++field) {
+        EXPECT_EQ(record->valueField(FieldIndex(field))->text(), shown[field - 1]) << field;
+        EXPECT_EQ(record->addRowViewFieldValues()[size_t(field)], shown[field - 1]) << field;
+    }
+    // Nothing is left to save or revert.
+    EXPECT_FALSE(enabled("addRowViewSaveButton"));
+    EXPECT_FALSE(enabled("addRowViewRevertButton"));
 }
 
 TEST_F(RecordConsoleTest, ClearThenAddInsertsANewRowAndDeleteAsksUnlessTold) {

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <limits>
@@ -49,7 +50,6 @@ bool isToEnd(const QKeyEvent* event, bool select) {
 // A key that moves the cursor and extends the selection with it.
 bool extendsSelection(const QKeyEvent* event) {
     return matchesAny(event, {QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
-                              QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord,
                               QKeySequence::SelectStartOfLine, QKeySequence::SelectEndOfLine,
                               QKeySequence::SelectStartOfBlock, QKeySequence::SelectEndOfBlock,
                               QKeySequence::SelectStartOfDocument,
@@ -60,7 +60,6 @@ bool extendsSelection(const QKeyEvent* event) {
 bool erasesSelection(const QKeyEvent* event) {
     return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
            matchesAny(event, {QKeySequence::Cut, QKeySequence::Delete, QKeySequence::Backspace,
-                              QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord,
                               QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine});
 }
 
@@ -102,6 +101,7 @@ CellTextField::CellTextField(QWidget* parent, qsizetype wholeLimit, qsizetype wi
     // value would be written away by an edit that did not touch it.
     setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::selectionChanged, this, &CellTextField::selectionDidChange);
+    connect(this, &QLineEdit::textEdited, this, &CellTextField::wholeTextEdited);
 }
 
 QString CellTextField::wholeTextOf(const QLineEdit* editor) {
@@ -292,6 +292,7 @@ void CellTextField::deleteWideSelection() {
     placing_ = false;
     placeWindow(from, from, true);
     setModified(true);
+    emit wholeTextEdited();
 }
 
 bool CellTextField::moveToTextEnd(const QKeyEvent* event) {
@@ -309,6 +310,65 @@ bool CellTextField::moveToTextEnd(const QKeyEvent* event) {
         return false;
     }
     placeWindow(select ? wholeAnchorPosition() : target, target);
+    return true;
+}
+
+qsizetype CellTextField::wordStep(qsizetype position, bool forward) const {
+    const qsizetype length = wholeLength();
+    // A word may be longer than the window, and than any stretch looked at: the stretch grows
+    // until the step ends inside it, short of the context a boundary may look at.
+    for (qsizetype reach = 2 * margin_;; reach *= 2) {
+        const qsizetype from = characterStartAtOrBefore(
+            std::max<qsizetype>(0, position - (forward ? kCharacterReach : reach)));
+        const qsizetype to = characterStartAtOrBefore(
+            std::min(length, position + (forward ? reach : kCharacterReach)));
+        QTextLayout layout(wholeSlice(from, to));
+        const int at = static_cast<int>(position - from);
+        if (forward) {
+            const qsizetype step = from + layout.nextCursorPosition(at, QTextLayout::SkipWords);
+            if (to == length || step < to - kCharacterReach) return step;
+        } else {
+            const qsizetype step = from + layout.previousCursorPosition(at, QTextLayout::SkipWords);
+            if (from == 0 || step > from + kCharacterReach) return step;
+        }
+    }
+}
+
+bool CellTextField::moveByWord(const QKeyEvent* event) {
+    if (!holdsPart()) return false;
+    // The next word lies to the right in a text running left to right, to the left otherwise;
+    // the word deletes go by the text's order.
+    const bool leftToRight = wholeDirection() == Qt::LeftToRight;
+    bool forward, select = false, erase = false;
+    if (matchesAny(event, {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord})) {
+        forward = leftToRight;
+        select = event->matches(QKeySequence::SelectNextWord);
+    } else if (matchesAny(event,
+                          {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord})) {
+        forward = !leftToRight;
+        select = event->matches(QKeySequence::SelectPreviousWord);
+    } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
+        forward = true;
+        erase = true;
+    } else if (event->matches(QKeySequence::DeleteStartOfWord) ||
+               (event->key() == Qt::Key_Backspace && (event->modifiers() & Qt::ControlModifier))) {
+        forward = false;
+        erase = true;
+    } else {
+        return false;
+    }
+    if (erase && isReadOnly()) return true;
+    const qsizetype target = wordStep(wholeCursorPosition(), forward);
+    // A delete takes the selection grown by the step, as the line edit's own does.
+    const qsizetype anchor = select || erase ? wholeAnchorPosition() : target;
+    placeWindow(anchor, target);
+    if (erase && anchor != target) {
+        if (wideAnchor_) {
+            deleteWideSelection();
+        } else {
+            del();
+        }
+    }
     return true;
 }
 
@@ -332,7 +392,6 @@ bool CellTextField::actOnWideSelection(const QKeyEvent* event) {
     // A step or an undo starts from the cursor, as the line edit's own; other keys (a modifier
     // pressed alone) leave the selection be.
     if (matchesAny(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
-                           QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord,
                            QKeySequence::Undo, QKeySequence::Redo})) {
         placeWindow(cursor, cursor);
     }
@@ -354,7 +413,7 @@ bool CellTextField::event(QEvent* event) {
 
 void CellTextField::keyPressEvent(QKeyEvent* event) {
     settle();
-    if (!moveToTextEnd(event) && !actOnWideSelection(event)) {
+    if (!moveToTextEnd(event) && !moveByWord(event) && !actOnWideSelection(event)) {
         QLineEdit::keyPressEvent(event);
         if (holdsPart()) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
     }

@@ -32,6 +32,11 @@ class CellTextField : public QLineEdit {
     // The text of an editor: its whole text for a cell's field, else what the line edit holds.
     static QString wholeTextOf(const QLineEdit* editor);
 
+  signals:
+    // The user changed the whole text, also where the line edit's own textEdited does not see
+    // it (a selection reaching past the window deleted).
+    void wholeTextEdited();
+
   protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,6 +48,10 @@ class CellTextField : public QLineEdit {
     bool holdsPart() const { return !before_.isEmpty() || !after_.isEmpty(); }
     // Select All and the keys to the text's start or end, which a window's edges would stop.
     bool moveToTextEnd(const QKeyEvent* event);
+    // The word moves and deletes, whose step a window's edge would stop short of a long word.
+    bool moveByWord(const QKeyEvent* event);
+    // Where a word step from position ends in the whole text, as the line edit finds it.
+    qsizetype wordStep(qsizetype position, bool forward) const;
     // Copies, cuts or deletes a selection reaching past the window; false when there is none.
     bool actOnWideSelection(const QKeyEvent* event);
     void deleteWideSelection();

@@ -1,0 +1,71 @@
+#include "mainwindow/record/LongWordWrap.h"
+
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+
+namespace {
+
+// A word up to this long costs the word-boundary layout little.
+constexpr int kLongestWordWrappedAtBoundaries = 2000;
+
+bool hasLongWord(QStringView text) {
+    int run = 0;
+    for (QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestWordWrappedAtBoundaries) return true;
+    }
+    return false;
+}
+
+bool documentHasLongWord(const QTextDocument* document) {
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (hasLongWord(block.text())) return true;
+    }
+    return false;
+}
+
+// At most the length of the word an edit of position..end made, looked at no further than
+// makes it long.
+int wordAroundEdit(const QTextDocument* document, int position, int end) {
+    int before = position, after = end;
+    while (before > 0 && after - before <= kLongestWordWrappedAtBoundaries &&
+           !document->characterAt(before - 1).isSpace()) {
+        --before;
+    }
+    while (after < document->characterCount() &&
+           after - before <= kLongestWordWrappedAtBoundaries &&
+           !document->characterAt(after).isSpace()) {
+        ++after;
+    }
+    return after - before;
+}
+
+QTextOption::WrapMode wrapModeFor(bool longWord) {
+    return longWord ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+}
+
+}  // namespace
+
+void wrapLongWordsAnywhere(QPlainTextEdit* view) {
+    view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QObject::connect(
+        view->document(), &QTextDocument::contentsChange, view,
+        [view](int position, int removed, int added) {
+            const QTextDocument* document = view->document();
+            const bool small = std::max(added, removed) <= kLongestWordWrappedAtBoundaries;
+            // A small edit keeps a long word's wrap; a new text is looked at whole.
+            if (small && view->wordWrapMode() == QTextOption::WrapAnywhere) return;
+            const bool longWord = (!small || wordAroundEdit(document, position, position + added) >
+                                                 kLongestWordWrappedAtBoundaries) &&
+                                  documentHasLongWord(document);
+            view->setWordWrapMode(wrapModeFor(longWord));
+        });
+}
+
+void setPlainTextWrappingLongWords(QPlainTextEdit* view, const QString& text) {
+    view->setWordWrapMode(wrapModeFor(hasLongWord(text)));
+    view->setPlainText(text);
+}
