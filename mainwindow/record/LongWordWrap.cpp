@@ -55,6 +55,9 @@ void wrapLongWordsAnywhere(QPlainTextEdit* view) {
         view->document(), &QTextDocument::contentsChange, view,
         [view](int position, int removed, int added) {
             const QTextDocument* document = view->document();
+            // A new text clears the document first, and is laid out before its own change is
+            // told: a word-boundary wrap chosen for the empty document would lay it out so.
+            if (added == 0 && document->isEmpty()) return;
             const bool small = std::max(added, removed) <= kLongestWordWrappedAtBoundaries;
             // A small edit keeps a long word's wrap; a new text is looked at whole.
             if (small && view->wordWrapMode() == QTextOption::WrapAnywhere) return;

@@ -3,11 +3,13 @@
 #include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "mainwindow/HeldValues.h"
 #include "mainwindow/record/EditFieldPanel.h"
@@ -280,6 +282,31 @@ TEST_F(LongValueTest, BothPanelsBreakAWordLongerThanTheirLineAnywhere) {
     views[0]->moveCursor(QTextCursor::End);
     QTest::keyClick(views[0], Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(views[0]->wordWrapMode(), QTextOption::WrapAnywhere);
+}
+
+// A long value shown over another is never laid out at word boundaries on the way, not even
+// while the document is emptied for it.
+TEST_F(LongValueTest, ALongValueShownOverAnotherKeepsItsWrapAnywhereThroughout) {
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256);"
+        "update t set body = replace(hex(zeroblob(20000)), '00', 'bé') where rowid = 2");
+    TablesAndRowsController* c = showGrid("t");
+    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
+    expanded->showExpandedFieldsPanel(true);
+    click(0, 2);
+    key(Qt::Key_Return, Qt::ControlModifier);
+    QApplication::processEvents();
+    std::vector<QTextOption::WrapMode> modes;
+    for (QPlainTextEdit* view :
+         {partsOf(c).editField.textView(), expanded->expandedFieldsPanelTextView()}) {
+        // Told after the panel's own handler, so it sees the wrap that handler chose.
+        QObject::connect(view->document(), &QTextDocument::contentsChange, view,
+                         [&modes, view] { modes.push_back(view->wordWrapMode()); });
+    }
+    click(1, 2);
+    QApplication::processEvents();
+    ASSERT_FALSE(modes.empty());
+    for (QTextOption::WrapMode mode : modes) EXPECT_EQ(mode, QTextOption::WrapAnywhere);
 }
 
 // A reload reads the page anew, whatever it held before: the panel shows a long value changed
