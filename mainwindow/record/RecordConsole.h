@@ -47,7 +47,7 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     void editRowDetailButtonPressed(FieldIndex field);
 
     // The buffer: current values by field index (the rowid at 0).
-    const std::vector<DBValue>& addRowViewFieldValues() const { return values_; }
+    const std::vector<DBValue>& addRowViewFieldValues();
 
     // Loads the grid's focused row (empty strings without one) and shows it.
     void reloadAddRowView();
@@ -94,6 +94,10 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     // After a write the buffer takes the row as the file holds it: generated fields and
     // triggers may have stored other values than those typed.
     void readRowAsStored(const std::string& table);
+    // A key edited the field's text: it stays held by the field alone until needed.
+    void valueFieldEdited(CellTextField* line);
+    // The texts held by their fields alone go into the buffer.
+    void takeTextsFromFields();
     void updateFieldIndexesOfDirtyData(FieldIndex field);
     void addRowViewShowNotSaved();
     void enableAddRowViewButtons(const std::string& message, int status);
@@ -115,6 +119,9 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     TablesAndRowsState& state_;
     std::vector<DBValue> values_;
     std::vector<DBValue> origValues_;
+    // By field index: the typed text is held by its value field alone, the buffer holding an
+    // empty text in its place, so that a key does not copy a long text.
+    std::vector<bool> heldByField_;
     // The buffer holds the row Add made, which the grid does not focus.
     bool showsAddedRow_ = false;
     std::vector<std::string> lineFieldNames_;
