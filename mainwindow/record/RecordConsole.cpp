@@ -216,7 +216,7 @@ void RecordConsole::editFieldSheetDidEnd(FieldIndex field, const std::optional<s
 void RecordConsole::reloadAddRowView() {
     showsAddedRow_ = false;
     const auto& port = state_.dataPort;
-    heldByField_.clear();
+    heldTexts_.clear();
     values_.clear();
     origValues_.clear();
     state_.selection.fieldIndexesOfDirtyData.clear();
@@ -244,23 +244,31 @@ void RecordConsole::valueFieldEdited(CellTextField* line) {
         takeTypedText(field, std::string());
         return;
     }
-    const auto at = static_cast<size_t>(field.value);
-    values_[at] = std::string();
-    heldByField_.resize(values_.size());
-    heldByField_[at] = true;
+    holdText(static_cast<size_t>(field.value), HeldText::kInField);
     line->setPlaceholderText(QString());
     updateFieldIndexesOfDirtyData(field);
     showDirtyState();
 }
 
+void RecordConsole::holdText(size_t at, HeldText where) {
+    if (at >= values_.size()) return;
+    // Emplaced, the long text's room goes too.
+    if (where != HeldText::kInBuffer) values_[at].emplace();
+    heldTexts_.resize(values_.size());
+    heldTexts_[at] = where;
+}
+
 void RecordConsole::takeTextsFromFields() {
-    for (size_t at = 1; at < heldByField_.size() && at < values_.size(); ++at) {
-        if (!heldByField_[at]) continue;
-        if (CellTextField* line = valueField(FieldIndex(static_cast<int64_t>(at)))) {
-            values_[at] = toStdString(line->wholeText());
+    for (size_t at = 1; at < heldTexts_.size() && at < values_.size(); ++at) {
+        if (heldTexts_[at] == HeldText::kAsLoaded && at < origValues_.size()) {
+            values_[at] = origValues_[at];
+        } else if (heldTexts_[at] == HeldText::kInField) {
+            if (CellTextField* line = valueField(FieldIndex(static_cast<int64_t>(at)))) {
+                values_[at] = toStdString(line->wholeText());
+            }
         }
     }
-    heldByField_.clear();
+    heldTexts_.clear();
 }
 
 bool RecordConsole::readCutValuesWhole(FieldIndex first, FieldIndex last) {
@@ -327,6 +335,10 @@ void RecordConsole::reloadLines() {
         }
         // A value shown cut is edited whole in the edit-field panel.
         field->setReadOnly(!editable || !held.empty() || raw);
+        if (!field->isReadOnly() && value && *value && i + 1 < origValues_.size() &&
+            *value == origValues_[i + 1]) {
+            holdText(i + 1, HeldText::kAsLoaded);
+        }
     }
     updateLabels();
 }
@@ -334,7 +346,7 @@ void RecordConsole::reloadLines() {
 void RecordConsole::takeTypedText(FieldIndex field, const std::string& text) {
     if (field.isNone() || field.value >= static_cast<int64_t>(values_.size())) return;
     auto at = static_cast<size_t>(field.value);
-    if (at < heldByField_.size()) heldByField_[at] = false;
+    holdText(at, HeldText::kInBuffer);
     if (text.empty() && (!values_[at] || (at < origValues_.size() && !origValues_[at]))) {
         // Erasing what was typed over a NULL gives the NULL back, unchanged.
         values_[at] = std::nullopt;
@@ -353,11 +365,11 @@ void RecordConsole::updateFieldIndexesOfDirtyData(FieldIndex field) {
     auto at = static_cast<size_t>(field.value);
     if (field.isNone() || at >= values_.size() || at >= origValues_.size()) return;
     auto& dirty = state_.selection.fieldIndexesOfDirtyData;
-    const CellTextField* line =
-        at < heldByField_.size() && heldByField_[at] ? valueField(field) : nullptr;
+    const CellTextField* line = heldText(at) == HeldText::kInField ? valueField(field) : nullptr;
     // Both NULL, or equal texts; a text held by its field is never NULL.
-    if (line ? origValues_[at] && line->wholeTextEquals(*origValues_[at])
-             : values_[at] == origValues_[at]) {
+    if (heldText(at) == HeldText::kAsLoaded ||
+        (line ? origValues_[at] && line->wholeTextEquals(*origValues_[at])
+              : values_[at] == origValues_[at])) {
         dirty.erase(field);
     } else {
         dirty.insert(field);
@@ -554,7 +566,7 @@ void RecordConsole::revertRowButtonPressed() {
     form_->setFocus();
     if (!values_.empty() && values_.size() == origValues_.size()) {
         values_ = origValues_;
-        heldByField_.clear();
+        heldTexts_.clear();
     }
     state_.selection.fieldIndexesOfDirtyData.clear();
     enableAddRowViewButtons(std::string(), kPlain);
@@ -567,7 +579,7 @@ void RecordConsole::revertRowButtonPressed() {
 void RecordConsole::clearRowButtonPressed() {
     form_->setFocus();
     if (values_.size() == origValues_.size()) {
-        heldByField_.clear();
+        heldTexts_.clear();
         for (size_t i = 1; i < values_.size(); ++i) {
             values_[i] = std::string();
             updateFieldIndexesOfDirtyData(FieldIndex(static_cast<int64_t>(i)));
@@ -585,7 +597,7 @@ void RecordConsole::setToNULLMenuItemClicked() {
     enableAddRowViewButtons(std::string(), kPlain);
     if (field.isNone() || field.value >= static_cast<int64_t>(values_.size())) return;
     const auto at = static_cast<size_t>(field.value);
-    if (at < heldByField_.size()) heldByField_[at] = false;
+    holdText(at, HeldText::kInBuffer);
     values_[at] = std::nullopt;
     updateFieldIndexesOfDirtyData(field);
     showDirtyState();
