@@ -119,9 +119,8 @@ void RecordConsole::makeLines() {
         auto* field = new CellTextField(form_);
         field->setObjectName(QString("addRowViewValue%1").arg(line + 1));
         field->installEventFilter(this);
-        connect(field, &CellTextField::wholeTextEdited, this, [this, field] {
-            takeTypedText(fieldOfValueField(field), toStdString(field->wholeText()));
-        });
+        connect(field, &CellTextField::wholeTextEdited, this,
+                [this, field] { valueFieldEdited(field); });
         lines_->addWidget(field, line, 1);
         auto* detail = new QToolButton(form_);
         detail->setText(QStringLiteral("…"));
@@ -188,6 +187,7 @@ void RecordConsole::focusDidMove() {
 
 void RecordConsole::editRowDetailButtonPressed(FieldIndex field) {
     if (field.isNone() || field.value >= int64_t(values_.size())) return;
+    takeTextsFromFields();
     state_.selection.fieldIndexToEdit = field;
     if (!readCutValuesWhole(field, field)) return;
     window_.showEditFieldSheet(field, values_[size_t(field.value)]);
@@ -216,6 +216,7 @@ void RecordConsole::editFieldSheetDidEnd(FieldIndex field, const std::optional<s
 void RecordConsole::reloadAddRowView() {
     showsAddedRow_ = false;
     const auto& port = state_.dataPort;
+    heldTexts_.clear();
     values_.clear();
     origValues_.clear();
     state_.selection.fieldIndexesOfDirtyData.clear();
@@ -228,6 +229,46 @@ void RecordConsole::reloadAddRowView() {
     origValues_ = values_;
     state_.selection.fieldIndexToEdit = FieldIndex();
     reloadLines();
+}
+
+const std::vector<DBValue>& RecordConsole::addRowViewFieldValues() {
+    takeTextsFromFields();
+    return values_;
+}
+
+void RecordConsole::valueFieldEdited(CellTextField* line) {
+    const FieldIndex field = fieldOfValueField(line);
+    if (field.isNone() || field.value >= std::ssize(values_)) return;
+    // An empty text may stand for NULL, which the buffer decides.
+    if (line->wholeLength() == 0) {
+        takeTypedText(field, std::string());
+        return;
+    }
+    holdText(static_cast<size_t>(field.value), HeldText::kInField);
+    line->setPlaceholderText(QString());
+    updateFieldIndexesOfDirtyData(field);
+    showDirtyState();
+}
+
+void RecordConsole::holdText(size_t at, HeldText where) {
+    if (at >= values_.size()) return;
+    // Emplaced, the long text's room goes too.
+    if (where != HeldText::kInBuffer) values_[at].emplace();
+    heldTexts_.resize(values_.size());
+    heldTexts_[at] = where;
+}
+
+void RecordConsole::takeTextsFromFields() {
+    for (size_t at = 1; at < heldTexts_.size() && at < values_.size(); ++at) {
+        if (heldTexts_[at] == HeldText::kAsLoaded && at < origValues_.size()) {
+            values_[at] = origValues_[at];
+        } else if (heldTexts_[at] == HeldText::kInField) {
+            if (CellTextField* line = valueField(FieldIndex(static_cast<int64_t>(at)))) {
+                values_[at] = toStdString(line->wholeText());
+            }
+        }
+    }
+    heldTexts_.clear();
 }
 
 bool RecordConsole::readCutValuesWhole(FieldIndex first, FieldIndex last) {
@@ -272,6 +313,7 @@ void RecordConsole::readCutTextsWhole() {
 }
 
 void RecordConsole::reloadLines() {
+    takeTextsFromFields();
     makeLines();
     bool editable = isInsertCapable();
     for (size_t i = 0; i < valueFields_.size(); ++i) {
@@ -293,6 +335,10 @@ void RecordConsole::reloadLines() {
         }
         // A value shown cut is edited whole in the edit-field panel.
         field->setReadOnly(!editable || !held.empty() || raw);
+        if (!field->isReadOnly() && value && *value && i + 1 < origValues_.size() &&
+            *value == origValues_[i + 1]) {
+            holdText(i + 1, HeldText::kAsLoaded);
+        }
     }
     updateLabels();
 }
@@ -300,6 +346,7 @@ void RecordConsole::reloadLines() {
 void RecordConsole::takeTypedText(FieldIndex field, const std::string& text) {
     if (field.isNone() || field.value >= static_cast<int64_t>(values_.size())) return;
     auto at = static_cast<size_t>(field.value);
+    holdText(at, HeldText::kInBuffer);
     if (text.empty() && (!values_[at] || (at < origValues_.size() && !origValues_[at]))) {
         // Erasing what was typed over a NULL gives the NULL back, unchanged.
         values_[at] = std::nullopt;
@@ -318,8 +365,11 @@ void RecordConsole::updateFieldIndexesOfDirtyData(FieldIndex field) {
     auto at = static_cast<size_t>(field.value);
     if (field.isNone() || at >= values_.size() || at >= origValues_.size()) return;
     auto& dirty = state_.selection.fieldIndexesOfDirtyData;
-    // Both NULL, or equal texts.
-    if (values_[at] == origValues_[at]) {
+    const CellTextField* line = heldText(at) == HeldText::kInField ? valueField(field) : nullptr;
+    // Both NULL, or equal texts; a text held by its field is never NULL.
+    if (heldText(at) == HeldText::kAsLoaded ||
+        (line ? origValues_[at] && line->wholeTextEquals(*origValues_[at])
+              : values_[at] == origValues_[at])) {
         dirty.erase(field);
     } else {
         dirty.insert(field);
@@ -403,6 +453,7 @@ void RecordConsole::addRowNow(bool focusFirstField) {
     form_->setFocus();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
     if (table && !values_.empty() && state_.databaseFilePath) {
+        takeTextsFromFields();
         std::string error;
         int64_t rowid = 0;
         DBRow stored;
@@ -451,6 +502,7 @@ void RecordConsole::saveRowButtonPressed() {
     state_.selection.fieldIndexToEdit = FieldIndex();
     form_->setFocus();
     std::optional<std::string> table = window_.selectedTableNameIfOnlyOne();
+    takeTextsFromFields();
     int64_t perRow = state_.dataPort.numberOfFieldsPerRow;
     if (table && perRow >= 1 && static_cast<int64_t>(values_.size()) == perRow &&
         origValues_.size() == values_.size() && origValues_.front() && state_.databaseFilePath) {
@@ -512,7 +564,10 @@ void RecordConsole::readRowAsStored(const std::string& table) {
 
 void RecordConsole::revertRowButtonPressed() {
     form_->setFocus();
-    if (!values_.empty() && values_.size() == origValues_.size()) values_ = origValues_;
+    if (!values_.empty() && values_.size() == origValues_.size()) {
+        values_ = origValues_;
+        heldTexts_.clear();
+    }
     state_.selection.fieldIndexesOfDirtyData.clear();
     enableAddRowViewButtons(std::string(), kPlain);
     FieldIndex noted = state_.selection.fieldIndexToEdit;
@@ -524,6 +579,7 @@ void RecordConsole::revertRowButtonPressed() {
 void RecordConsole::clearRowButtonPressed() {
     form_->setFocus();
     if (values_.size() == origValues_.size()) {
+        heldTexts_.clear();
         for (size_t i = 1; i < values_.size(); ++i) {
             values_[i] = std::string();
             updateFieldIndexesOfDirtyData(FieldIndex(static_cast<int64_t>(i)));
@@ -540,7 +596,9 @@ void RecordConsole::setToNULLMenuItemClicked() {
     form_->setFocus();
     enableAddRowViewButtons(std::string(), kPlain);
     if (field.isNone() || field.value >= static_cast<int64_t>(values_.size())) return;
-    values_[static_cast<size_t>(field.value)] = std::nullopt;
+    const auto at = static_cast<size_t>(field.value);
+    holdText(at, HeldText::kInBuffer);
+    values_[at] = std::nullopt;
     updateFieldIndexesOfDirtyData(field);
     showDirtyState();
     reloadLines();

@@ -47,7 +47,7 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     void editRowDetailButtonPressed(FieldIndex field);
 
     // The buffer: current values by field index (the rowid at 0).
-    const std::vector<DBValue>& addRowViewFieldValues() const { return values_; }
+    const std::vector<DBValue>& addRowViewFieldValues();
 
     // Loads the grid's focused row (empty strings without one) and shows it.
     void reloadAddRowView();
@@ -78,6 +78,8 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    enum class HeldText : char { kInBuffer, kAsLoaded, kInField };
+
     // Shows a failed write's error once the input given during the write has been handled.
     void showWriteError(const std::string& error);
     void buildView();
@@ -94,6 +96,16 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     // After a write the buffer takes the row as the file holds it: generated fields and
     // triggers may have stored other values than those typed.
     void readRowAsStored(const std::string& table);
+    // A key edited the field's text: it stays held by the field alone until needed.
+    void valueFieldEdited(CellTextField* line);
+    // The texts held elsewhere go back into the buffer.
+    void takeTextsFromFields();
+    // The text at the field index is held where told, the buffer keeping an empty one unless
+    // that is the buffer itself.
+    void holdText(size_t at, HeldText where);
+    HeldText heldText(size_t at) const {
+        return at < heldTexts_.size() ? heldTexts_[at] : HeldText::kInBuffer;
+    }
     void updateFieldIndexesOfDirtyData(FieldIndex field);
     void addRowViewShowNotSaved();
     void enableAddRowViewButtons(const std::string& message, int status);
@@ -115,6 +127,10 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     TablesAndRowsState& state_;
     std::vector<DBValue> values_;
     std::vector<DBValue> origValues_;
+    // Where a buffer's text is while the buffer holds an empty one in its place (heldTexts_, by
+    // field index): a key does not copy a long text out of its field, and a text as loaded is
+    // not held twice.
+    std::vector<HeldText> heldTexts_;
     // The buffer holds the row Add made, which the grid does not focus.
     bool showsAddedRow_ = false;
     std::vector<std::string> lineFieldNames_;

@@ -221,3 +221,33 @@ TEST(CellTextFieldTest, WordMovesAndDeletesOverWordsLongerThanTheWindowActOnTheW
         }
     }
 }
+
+// The comparison without a copy agrees with comparing the whole text's UTF-8, with surrogate
+// pairs and lone surrogates around its chunks' edges and bytes that are not UTF-8.
+TEST(CellTextFieldTest, TheWholeTextEqualsWhatComparingItsUtf8Says) {
+    ensureQApplication();
+    const QString pair = QString::fromUtf8("\xf0\x9f\x98\x80");
+    std::vector<QString> texts = {QString(), "a", QString(QChar(0xd83d)), QString(QChar(0xde00))};
+    for (qsizetype at : {4094, 4095, 4096, 8191}) {
+        texts.push_back(QString(at, 'a') + pair + "b");
+        texts.push_back(QString(at, 'a') + QChar(0xd83d));
+        texts.push_back(QString(at, 'a') + QChar(0xde00) + "b");
+    }
+    texts.push_back(QString(70000, QChar(0xe9)) + pair);
+    for (const QString& text : texts) {
+        CellTextField field(nullptr, 16, 8, 2);
+        field.setWholeText(text);
+        const std::string utf8 = field.wholeText().toStdString();
+        std::vector<std::string> candidates = {utf8, utf8 + "a", utf8 + "\xff", "\xff" + utf8};
+        if (!utf8.empty()) {
+            candidates.push_back(utf8.substr(0, utf8.size() - 1));
+            candidates.push_back(utf8.substr(1));
+            std::string changed = utf8;
+            changed[changed.size() / 2] ^= 1;
+            candidates.push_back(changed);
+        }
+        for (const std::string& candidate : candidates) {
+            EXPECT_EQ(field.wholeTextEquals(candidate), utf8 == candidate) << text.size();
+        }
+    }
+}

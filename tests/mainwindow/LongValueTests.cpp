@@ -208,6 +208,29 @@ TEST_F(LongValueTest, TheRecordEditorShowsTheEndOfAMillionCharacterTextAndWhatIs
     EXPECT_TRUE(sameText(body->wholeText().toStdString(), expected));
 }
 
+// Typed back to the text as loaded, a long value is unchanged again; Revert shows it as loaded.
+TEST_F(LongValueTest, TheRecordEditorSeesALongTextTypedBackAsUnchanged) {
+    run("create table m (body text); insert into m values (printf('%.999999c', 'B') || 'E')");
+    TablesAndRowsController* c = showGrid("m");
+    RecordConsole* record = openRecordEditor(c);
+    CellTextField* body = record->valueField(FieldIndex(1));
+    auto* save = c->view()->findChild<QPushButton*>("addRowViewSaveButton");
+    body->setFocus();
+    QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(body, "!");
+    EXPECT_TRUE(save->isEnabled());
+    QTest::keyClick(body, Qt::Key_Backspace);
+    EXPECT_FALSE(save->isEnabled());
+    QTest::keyClick(body, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClicks(body, "<");
+    EXPECT_TRUE(save->isEnabled());
+    record->revertRowButtonPressed();
+    EXPECT_FALSE(save->isEnabled());
+    const std::string loaded = std::string(999999, 'B') + "E";
+    EXPECT_TRUE(sameText(body->wholeText().toStdString(), loaded));
+    EXPECT_TRUE(sameText(*record->addRowViewFieldValues()[1], loaded));
+}
+
 TEST_F(LongValueTest, TheRecordEditorAddsACopyWholeAndKeepsARawValueCut) {
     run("create table varnelo_db_fields (table_name, name, number, type, flags);"
         "insert into varnelo_db_fields values ('raw', 'b', 1, 9, 0);"

@@ -127,6 +127,22 @@ QString CellTextField::wholeText() const {
     return before_ + text() + after_;
 }
 
+bool CellTextField::wholeTextEquals(std::string_view utf8) const {
+    constexpr qsizetype kChunk = 4096;
+    const qsizetype length = wholeLength();
+    size_t compared = 0;
+    for (qsizetype from = 0; from < length;) {
+        qsizetype to = std::min(length, from + kChunk);
+        // A surrogate pair is converted whole.
+        if (to < length && to - from > 1 && wholeSlice(to - 1, to).front().isHighSurrogate()) --to;
+        const QByteArray chunk = wholeSlice(from, to).toUtf8();
+        if (utf8.substr(compared, size_t(chunk.size())) != std::string_view(chunk)) return false;
+        compared += size_t(chunk.size());
+        from = to;
+    }
+    return compared == utf8.size();
+}
+
 qsizetype CellTextField::wholeAnchorPosition() const {
     if (wideAnchor_) return *wideAnchor_;
     if (!hasSelectedText()) return wholeCursorPosition();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include <optional>
+#include <string_view>
 
 class CellTextField : public QLineEdit {
     Q_OBJECT
@@ -23,6 +24,8 @@ class CellTextField : public QLineEdit {
     // Replaces the text; the cursor goes to its end.
     void setWholeText(QString text);
     QString wholeText() const;
+    // Whether the whole text in UTF-8 is utf8, found without a copy of the whole text.
+    bool wholeTextEquals(std::string_view utf8) const;
     qsizetype wholeLength() const { return before_.size() + text().size() + after_.size(); }
     // Where the cursor and the selection's other end lie in the whole text.
     qsizetype wholeCursorPosition() const {
