@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -50,6 +51,20 @@ class LongValueTest : public GridTest {
         click(0, 1);
         key(Qt::Key_Return, Qt::AltModifier);
         return &partsOf(c).record;
+    }
+    // Both text panels open on the first row's long value of t, with the rows' updates made
+    // first; the edit-field panel's view comes first.
+    std::array<QPlainTextEdit*, 2> openBothPanels(const std::string& updates) {
+        run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+            "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256);" +
+            updates);
+        TablesAndRowsController* c = showGrid("t");
+        ExpandedFieldsPanel& expanded = partsOf(c).expandedFields;
+        expanded.showExpandedFieldsPanel(true);
+        click(0, 2);
+        key(Qt::Key_Return, Qt::ControlModifier);
+        QApplication::processEvents();
+        return {partsOf(c).editField.textView(), expanded.expandedFieldsPanelTextView()};
     }
     std::string wholeText;
 };
@@ -278,17 +293,7 @@ TEST_F(LongValueTest, TheExpandedFieldsPanelShowsLongValuesWholeAndFollowsAnEdit
 
 // A word longer than a line is broken anywhere; the word-boundary layout of it takes minutes.
 TEST_F(LongValueTest, BothPanelsBreakAWordLongerThanTheirLineAnywhere) {
-    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
-        "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256);"
-        "update t set body = 'a few short words' where rowid = 3");
-    TablesAndRowsController* c = showGrid("t");
-    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
-    expanded->showExpandedFieldsPanel(true);
-    click(0, 2);
-    key(Qt::Key_Return, Qt::ControlModifier);
-    QApplication::processEvents();
-    QPlainTextEdit* views[] = {partsOf(c).editField.textView(),
-                               expanded->expandedFieldsPanelTextView()};
+    const auto views = openBothPanels("update t set body = 'a few short words' where rowid = 3");
     for (QPlainTextEdit* view : views) {
         EXPECT_TRUE(sameText(view->toPlainText().toStdString(), wholeText));
         EXPECT_EQ(view->wordWrapMode(), QTextOption::WrapAnywhere);
@@ -310,18 +315,10 @@ TEST_F(LongValueTest, BothPanelsBreakAWordLongerThanTheirLineAnywhere) {
 // A long value shown over another is never laid out at word boundaries on the way, not even
 // while the document is emptied for it.
 TEST_F(LongValueTest, ALongValueShownOverAnotherKeepsItsWrapAnywhereThroughout) {
-    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
-        "insert into varnelo_db_fields values ('t', 'body', 2, 1, 256);"
+    const auto views = openBothPanels(
         "update t set body = replace(hex(zeroblob(20000)), '00', 'bé') where rowid = 2");
-    TablesAndRowsController* c = showGrid("t");
-    ExpandedFieldsPanel* expanded = &partsOf(c).expandedFields;
-    expanded->showExpandedFieldsPanel(true);
-    click(0, 2);
-    key(Qt::Key_Return, Qt::ControlModifier);
-    QApplication::processEvents();
     std::vector<QTextOption::WrapMode> modes;
-    for (QPlainTextEdit* view :
-         {partsOf(c).editField.textView(), expanded->expandedFieldsPanelTextView()}) {
+    for (QPlainTextEdit* view : views) {
         // Told after the panel's own handler, so it sees the wrap that handler chose.
         QObject::connect(view->document(), &QTextDocument::contentsChange, view,
                          [&modes, view] { modes.push_back(view->wordWrapMode()); });
