@@ -31,8 +31,10 @@ bool isPlainType(const std::string& type) {
 }
 
 // SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
-// when it fires; such a trigger is not recreated.
-bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns) {
+// when it fires; such a trigger is not recreated. The rowid's names stay readable where the old
+// table had a rowid no column of it shadowed.
+bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns,
+                        const TableShape& shape) {
     auto tokens = tokenizeSQL(triggerSQL);
     if (!tokens) return true;
     size_t end = tokens->size();
@@ -42,7 +44,11 @@ bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::st
         if (dot == end || !isPunct((*tokens)[dot], '.')) continue;
         size_t column = nextSignificant(*tokens, dot + 1, end);
         auto name = column < end ? nameOf((*tokens)[column]) : std::nullopt;
-        if (name && !isOneOf(*name, columns)) return false;
+        if (!name || isOneOf(*name, columns)) continue;
+        const bool rowid = !shape.rowidName.empty() &&
+                           isOneOf(*name, {"rowid", "oid", "_rowid_"}) &&
+                           !isOneOf(*name, shape.columnOrder);
+        if (!rowid) return false;
     }
     return true;
 }
@@ -233,7 +239,7 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
         bool columnsRemain = std::all_of(columns.begin(), columns.end(),
                                          [&](const auto& c) { return isOneOf(c, fieldNames); });
         if (!columnsRemain || readingDropped.count(shape.indexAndTriggerNames[i]) ||
-            !namesOnlyColumnsOf(definition, fieldNames) || !session.tryRun(definition)) {
+            !namesOnlyColumnsOf(definition, fieldNames, shape) || !session.tryRun(definition)) {
             dropped.push_back(shape.indexAndTriggerNames[i]);
         }
     }

@@ -151,3 +151,17 @@ TEST(CreateTableTextTest, UnexpectedTextsAreNotSplit) {
     ASSERT_TRUE(definition);
     EXPECT_EQ(definition->body, "\"x\"");
 }
+
+TEST_F(TableSchemaRebuildTest, TriggersReadingTheRowidAreKeptUnlessTheNameWasADroppedColumn) {
+    run("create table t (a, gone); create table log (x);"
+        "create trigger byrowid after insert on t begin insert into log values (new.rowid); end;"
+        "create trigger byoid after update on t begin insert into log values (old._rowid_); end;"
+        "create table s (a, oid); create trigger shadowed after insert on s begin"
+        " insert into log values (new.oid); end");
+    ASSERT_EQ(rebuild("t", {"a", "gone"}, {0}, {"a"}), 0);
+    ASSERT_EQ(rebuild("s", {"a", "oid"}, {0}, {"a"}), 0);
+    run("insert into t (rowid, a) values (7, 'v'); update t set a = 'w'");
+    EXPECT_EQ(query("select x from log"), (Strings{"7", "7"}));
+    EXPECT_EQ(query("select name from sqlite_master where type = 'trigger' order by name"),
+              (Strings{"byoid", "byrowid"}));
+}
