@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include <limits>
 #include <set>
 
 #include "Common/DBExistence.h"
@@ -26,10 +28,17 @@
 
 namespace {
 
+// The field's whole number; one too large to hold stands at the limit of its sign, so that it is
+// refused as too large rather than as too small.
 std::optional<int64_t> numberIn(const QLineEdit* field) {
+    const QString text = field->text().trimmed();
     bool ok = false;
-    qlonglong number = field->text().trimmed().toLongLong(&ok);
-    return ok ? std::optional<int64_t>(number) : std::nullopt;
+    qlonglong number = text.toLongLong(&ok);
+    if (ok) return number;
+    static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+    if (!digits.match(text).hasMatch()) return std::nullopt;
+    return text.startsWith(u'-') ? std::numeric_limits<int64_t>::min()
+                                 : std::numeric_limits<int64_t>::max();
 }
 
 int64_t storedAtLeastOne(const char* key, int64_t fallback) {

@@ -432,8 +432,12 @@ TEST_F(ClipboardTest, ATableFromTheClipboardTakesEveryRowAndBlankTablesKeepTheir
     sheet->numberOfFieldsTextField()->setText("101");
     EXPECT_EQ(sheet->addBlankTableNow(), "# fields must be <= 100");
     sheet->numberOfFieldsTextField()->setText("100");
-    sheet->numberOfRowsTextField()->setText("1001");
-    EXPECT_EQ(sheet->addBlankTableNow(), "# rows must be <= 1000");
+    for (const char* tooMany : {"1001", "99999999999999999999", "+99999999999999999999"}) {
+        sheet->numberOfRowsTextField()->setText(tooMany);
+        EXPECT_EQ(sheet->addBlankTableNow(), "# rows must be <= 1000") << tooMany;
+    }
+    sheet->numberOfRowsTextField()->setText("-99999999999999999999");
+    EXPECT_EQ(sheet->addBlankTableNow(), "# rows must be > 0");
     sheet->numberOfRowsTextField()->setText("1000");
     EXPECT_EQ(sheet->addBlankTableNow(), std::nullopt);
     EXPECT_EQ(query(db, "select count(*) from MyTable_2")[0][0], "1000");
