@@ -36,22 +36,26 @@ TextPieces::TextPieces(Shared ascii, qsizetype from, qsizetype to) {
     pushBack({std::move(ascii), from, to - from, QString()});
 }
 
-void TextPieces::appendTo(QString& out, qsizetype from, qsizetype to) const {
+template <typename Part>
+void TextPieces::forEachPart(qsizetype from, qsizetype to, Part part) const {
     qsizetype start = 0;
     for (const Piece& piece : pieces_) {
         const qsizetype low = std::max(from, start);
         const qsizetype high = std::min(to, start + piece.size);
-        if (low < high) {
-            if (piece.shared) {
-                const std::string_view part = piece.ascii().substr(size_t(low - start));
-                out += QLatin1StringView(part.data(), high - low);
-            } else {
-                out += QStringView(piece.own).mid(low - start, high - low);
-            }
-        }
+        if (low < high) part(piece, low - start, high - low);
         start += piece.size;
         if (start >= to) break;
     }
+}
+
+void TextPieces::appendTo(QString& out, qsizetype from, qsizetype to) const {
+    forEachPart(from, to, [&](const Piece& piece, qsizetype offset, qsizetype size) {
+        if (piece.shared) {
+            out += QLatin1StringView(piece.ascii().substr(size_t(offset)).data(), size);
+        } else {
+            out += QStringView(piece.own).mid(offset, size);
+        }
+    });
 }
 
 QString TextPieces::toString() const {
@@ -63,22 +67,15 @@ QString TextPieces::toString() const {
 
 TextPieces TextPieces::mid(qsizetype from, qsizetype to) const {
     TextPieces part;
-    qsizetype start = 0;
-    for (const Piece& piece : pieces_) {
-        const qsizetype low = std::max(from, start);
-        const qsizetype high = std::min(to, start + piece.size);
-        if (low < high) {
-            if (piece.shared) {
-                part.pushBack({piece.shared, piece.from + low - start, high - low, QString()});
-            } else if (high - low == piece.size) {
-                part.pushBack(piece);
-            } else {
-                part.pushBack({nullptr, 0, high - low, piece.own.mid(low - start, high - low)});
-            }
+    forEachPart(from, to, [&](const Piece& piece, qsizetype offset, qsizetype size) {
+        if (piece.shared) {
+            part.pushBack({piece.shared, piece.from + offset, size, QString()});
+        } else if (size == piece.size) {
+            part.pushBack(piece);
+        } else {
+            part.pushBack({nullptr, 0, size, piece.own.mid(offset, size)});
         }
-        start += piece.size;
-        if (start >= to) break;
-    }
+    });
     return part;
 }
 

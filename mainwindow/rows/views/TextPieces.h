@@ -47,6 +47,9 @@ class TextPieces {
     void clear();
 
   private:
+    // Calls part(piece, offset, size) for each piece's part in [from, to).
+    template <typename Part>
+    void forEachPart(qsizetype from, qsizetype to, Part part) const;
     // Joins piece to the last (first) piece where they continue each other.
     void pushBack(Piece piece);
     void pushFront(Piece piece);
