@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/foundation/Utf8.h"
+
 namespace {
 
 // Enough either side of a position to find the character it lies in.

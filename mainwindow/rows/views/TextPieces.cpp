@@ -1,8 +1,6 @@
 #include "mainwindow/rows/views/TextPieces.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 namespace {
 
@@ -16,17 +14,6 @@ bool sharesRange(const TextPieces::Piece& first, const TextPieces::Piece& second
 }
 
 }  // namespace
-
-bool isAscii(std::string_view utf8) {
-    const char* at = utf8.data();
-    const char* end = at + utf8.size();
-    for (; end - at >= 8; at += 8) {
-        uint64_t word;
-        std::memcpy(&word, at, 8);
-        if (word & 0x8080808080808080ULL) return false;
-    }
-    return std::all_of(at, end, [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
-}
 
 TextPieces::TextPieces(QString own) {
     pushBack({nullptr, 0, own.size(), std::move(own)});

@@ -1,8 +1,8 @@
 #pragma once
 // A long text held as pieces: ranges of an ASCII text shared with its other holders (a value as
 // loaded, held once however the text is cut up around an edit) and texts of its own (what was
-// typed, or a text that is not ASCII). Positions count UTF-16 code units, as a QString's do; in
-// an ASCII text they are its bytes.
+// typed, or a text that is not ASCII); and the comparison of such a text with an UTF-8 one.
+// Positions count UTF-16 code units, as a QString's do; in an ASCII text they are its bytes.
 #include <QString>
 
 #include <memory>
@@ -59,9 +59,6 @@ class TextPieces {
     std::vector<Piece> pieces_;
     qsizetype size_ = 0;
 };
-
-// Whether an UTF-8 text is all ASCII, so that its bytes are its UTF-16 positions.
-bool isAscii(std::string_view utf8);
 
 // Compares a text given in parts, UTF-16 or ASCII, with an UTF-8 text, without a copy of either
 // whole. A surrogate pair split between parts is compared whole.
