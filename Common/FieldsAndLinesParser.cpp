@@ -9,6 +9,7 @@
 #include "Common/RecordScan.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/TextEncoding.h"
+#include "platform/foundation/Utf8.h"
 
 namespace {
 
@@ -52,11 +53,7 @@ void FieldsAndLinesParser::decodeUtf8(const unsigned char* bytes, size_t count) 
     while (p < end) {
         if (s.length == 0) {
             const unsigned char* run = p;
-            uint64_t word;
-            while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080u) == 0)) {
-                p += 8;
-            }
-            while (p < end && *p < 0x80) ++p;
+            p += asciiPrefixLength(reinterpret_cast<const char*>(p), static_cast<size_t>(end - p));
             text_.append(reinterpret_cast<const char*>(run), static_cast<size_t>(p - run));
             if (p == end) break;
         }

@@ -6,10 +6,12 @@
 #include "app/AppDelegate.h"
 #include "app/InstanceStart.h"
 #include "mainwindow/TablesAndRowsState.h"
+#include "platform/foundation/LargeBlocks.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/InstanceHandover.h"
 
 int main(int argc, char* argv[]) {
+    giveLargeBlocksBackWhenFreed();
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName("Varnelo");
     setLocalizedStringProvider(

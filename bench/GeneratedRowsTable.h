@@ -17,6 +17,7 @@
 #include "mainwindow/TablesAndRowsController.h"
 #include "mainwindow/TablesAndRowsWindow.h"
 #include "mainwindow/rows/RowsConsole.h"
+#include "platform/foundation/LargeBlocks.h"
 #include "platform/foundation/UserDefaults.h"
 
 namespace bench {
@@ -32,13 +33,18 @@ class OffscreenApplication {
     AppDelegate& app() { return *app_; }
 
   private:
+    static bool startAsTheProgramDoes() {
+        giveLargeBlocksBackWhenFreed();
+        return true;
+    }
     static bool useScratchHome(const ScratchFolder& scratch) {
         setenv("VARNELO_HOME", scratch.file("home").c_str(), 1);
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return true;
     }
-    // Made in this order: the home is set before the application starts, and the application
-    // object goes before the QApplication.
+    // Made in this order: the allocator is set as the program sets it, the home before the
+    // application starts, and the application object goes before the QApplication.
+    bool allocatorSet_ = startAsTheProgramDoes();
     ScratchFolder scratch_;
     bool homeSet_ = useScratchHome(scratch_);
     QApplication qapp_;

@@ -1,8 +1,8 @@
 // A text of 5,000,004 characters (or as many as given) without a space beside a short text in the
 // same window (the anchor): the time from the key to the edit-field panel and the expanded-fields
-// panel drawn with the value, and in the record editor the time to the row drawn, the worst key
-// (typed characters, End, Home) until the field is drawn again, and the growth of the process's
-// resident memory while the editor is open.
+// panel drawn with the value, and in the record editor and the grid's cell editor the time to the
+// value shown, the worst key (typed characters, End, Home) until the field is drawn again, and the
+// growth of the process's resident memory while the editor is open.
 #include <QApplication>
 #include <QDialog>
 #include <QPlainTextEdit>
@@ -36,28 +36,36 @@ double timed(Action action) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+// An editor of the value: the time until it shows it (best), its worst key, and the growth of the
+// resident memory while it is open (largest).
+struct EditorFigures {
+    double shown = 1e30;
+    double key = 0;
+    double megabytes = 0;
+};
+
 struct Figures {
     double editPanel = 1e30;
     double expandedPanel = 1e30;
-    double recordRow = 1e30;
-    double recordKey = 0;  // worst key
-    double megabytes = 0;  // resident growth while the record editor is open
+    EditorFigures record;
+    EditorFigures cell;
 };
 
 class Bench {
   public:
-    Bench(AppDelegate& app, TablesAndRowsController* c, bool recordOnly)
-        : c_(c),
-          parts_(bench::partsOf(app, c)),
-          grid_(parts_.rows.rowsTableView()),
-          recordOnly_(recordOnly) {}
+    // Which editors are measured: all, or only the one named.
+    enum class Only { None, Record, Cell };
+
+    Bench(AppDelegate& app, TablesAndRowsController* c, Only only)
+        : c_(c), parts_(bench::partsOf(app, c)), grid_(parts_.rows.rowsTableView()), only_(only) {}
 
     Figures measure(int row) {
         Figures figures;
         for (int run = 0; run < kRuns; ++run) {
             focus(row);
-            if (recordOnly_) {
-                measureRecordEditor(figures);
+            if (only_ != Only::None) {
+                if (only_ == Only::Record) measureRecordEditor(figures.record);
+                if (only_ == Only::Cell) measureCellEditor(figures.cell);
                 continue;
             }
             figures.editPanel =
@@ -73,7 +81,9 @@ class Bench {
                          }));
             parts_.expandedFields.showExpandedFieldsPanel(false);
             QApplication::processEvents();
-            measureRecordEditor(figures);
+            measureRecordEditor(figures.record);
+            focus(row);
+            measureCellEditor(figures.cell);
         }
         return figures;
     }
@@ -85,36 +95,63 @@ class Bench {
         QApplication::processEvents();
     }
 
-    void measureRecordEditor(Figures& figures) {
-        const double before = bench::residentMegabytes();
-        figures.recordRow = std::min(figures.recordRow, timed([&] {
-                                         QTest::keyClick(grid_, Qt::Key_Return, Qt::AltModifier);
-                                         c_->view()->repaint();
-                                     }));
-        RecordConsole& record = parts_.record;
-        CellTextField* body = record.valueField(FieldIndex(2));
-        body->setFocus();
+    // End, typed characters, Home and typed characters in the editor, each key timed until the
+    // editor is drawn again.
+    static void typeKeys(QLineEdit* editor, EditorFigures& figures) {
+        editor->setFocus();
         auto key = [&](Qt::Key key, const QString& text) {
-            figures.recordKey =
-                std::max(figures.recordKey, timed([&] {
-                             QTest::sendKeyEvent(QTest::Click, body, key, text, Qt::NoModifier);
-                             body->repaint();
+            figures.key =
+                std::max(figures.key, timed([&] {
+                             QTest::sendKeyEvent(QTest::Click, editor, key, text, Qt::NoModifier);
+                             editor->repaint();
                          }));
         };
         key(Qt::Key_End, {});
         for (int i = 0; i < kKeys; ++i) key(Qt::Key_A, "a");
         key(Qt::Key_Home, {});
         for (int i = 0; i < kKeys; ++i) key(Qt::Key_B, "b");
+    }
+
+    void measureRecordEditor(EditorFigures& figures) {
+        const double before = bench::residentMegabytes();
+        figures.shown = std::min(figures.shown, timed([&] {
+                                     QTest::keyClick(grid_, Qt::Key_Return, Qt::AltModifier);
+                                     c_->view()->repaint();
+                                 }));
+        RecordConsole& record = parts_.record;
+        typeKeys(record.valueField(FieldIndex(2)), figures);
         figures.megabytes = std::max(figures.megabytes, bench::residentMegabytes() - before);
         record.revertRowButtonPressed();
         c_->selectConsole(TablesAndRowsState::RowsConsole);
         QApplication::processEvents();
     }
 
+    // Return on the focused cell; Escape closes the editor without a write.
+    void measureCellEditor(EditorFigures& figures) {
+        const double before = bench::residentMegabytes();
+        QWidget* editor = nullptr;
+        figures.shown = std::min(figures.shown, timed([&] {
+                                     QTest::keyClick(grid_, Qt::Key_Return);
+                                     editor = parts_.rows.cellEditor();
+                                     if (editor) editor->repaint();
+                                 }));
+        auto* field = qobject_cast<QLineEdit*>(editor);
+        if (!field) {
+            std::fprintf(stderr, "the cell editor did not open\n");
+            std::exit(1);
+        }
+        typeKeys(field, figures);
+        figures.megabytes = std::max(figures.megabytes, bench::residentMegabytes() - before);
+        QTest::keyClick(field, Qt::Key_Escape);
+        // The closed editor goes, as it does once the event loop runs again.
+        QApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     TablesAndRowsController* c_;
     WindowParts& parts_;
     RowsTableView* grid_;
-    bool recordOnly_;
+    Only only_;
 };
 
 }  // namespace
@@ -138,11 +175,15 @@ int main(int argc, char** argv) {
     }
     TablesAndRowsController* c = bench::showRowsTable(application.app(), db);
     QApplication::processEvents();
-    // "record" after the length: the record editor alone.
-    Bench bench(application.app(), c, argc > 2 && std::string(argv[2]) == "record");
+    // "record" or "cell" after the length: that editor alone.
+    const std::string only = argc > 2 ? argv[2] : std::string();
+    Bench bench(application.app(), c,
+                only == "record" ? Bench::Only::Record
+                : only == "cell" ? Bench::Only::Cell
+                                 : Bench::Only::None);
     const Figures small = bench.measure(0);
     const Figures large = bench.measure(1);
-    std::printf("long value panels and record editor, load %s, process RSS %.0f MB\n",
+    std::printf("long value panels and editors, load %s, process RSS %.0f MB\n",
                 bench::loadAverage().c_str(), bench::residentMegabytes());
     std::printf("  %-34s %12s %12s %10s\n", "", "short text", std::to_string(characters).c_str(),
                 "long/short");
@@ -153,9 +194,16 @@ int main(int argc, char** argv) {
         row("edit-field panel shown, best", small.editPanel, large.editPanel);
         row("expanded-fields panel shown, best", small.expandedPanel, large.expandedPanel);
     }
-    row("record editor row shown, best", small.recordRow, large.recordRow);
-    row("record editor key, worst", small.recordKey, large.recordKey);
-    std::printf("  %-34s %9.1f MB %9.1f MB   (value %.1f MB)\n", "RSS growth, record editor open",
-                small.megabytes, large.megabytes, characters / 1e6);
+    // The growth as a multiple of the value's size, both in bytes.
+    auto editor = [&](const char* name, const EditorFigures& s, const EditorFigures& l) {
+        if (l.shown >= 1e30) return;
+        row((std::string(name) + " value shown, best").c_str(), s.shown, l.shown);
+        row((std::string(name) + " key, worst").c_str(), s.key, l.key);
+        std::printf("  %-34s %9.1f MB %9.1f MB %9.2fx value\n",
+                    (std::string(name) + " open, RSS growth").c_str(), s.megabytes, l.megabytes,
+                    l.megabytes * 1024 * 1024 / double(characters));
+    };
+    editor("record editor", small.record, large.record);
+    editor("cell editor", small.cell, large.cell);
     return 0;
 }

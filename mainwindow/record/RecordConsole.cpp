@@ -217,6 +217,7 @@ void RecordConsole::reloadAddRowView() {
     showsAddedRow_ = false;
     const auto& port = state_.dataPort;
     heldTexts_.clear();
+    loadedInFields_.clear();
     values_.clear();
     origValues_.clear();
     state_.selection.fieldIndexesOfDirtyData.clear();
@@ -258,10 +259,31 @@ void RecordConsole::holdText(size_t at, HeldText where) {
     heldTexts_[at] = where;
 }
 
+const CellTextField* RecordConsole::fieldHoldingLoaded(size_t at) const {
+    if (at >= loadedInFields_.size() || !loadedInFields_[at]) return nullptr;
+    return valueField(FieldIndex(static_cast<int64_t>(at)));
+}
+
+bool RecordConsole::isLoadedValue(size_t at, const DBValue& value) const {
+    if (const CellTextField* line = fieldHoldingLoaded(at)) {
+        return value && *value == line->loadedText();
+    }
+    return at < origValues_.size() && value == origValues_[at];
+}
+
+void RecordConsole::takeLoadedTextsFromFields() {
+    for (size_t at = 1; at < loadedInFields_.size() && at < origValues_.size(); ++at) {
+        if (const CellTextField* line = fieldHoldingLoaded(at))
+            origValues_[at] = line->loadedText();
+    }
+    loadedInFields_.clear();
+}
+
 void RecordConsole::takeTextsFromFields() {
     for (size_t at = 1; at < heldTexts_.size() && at < values_.size(); ++at) {
         if (heldTexts_[at] == HeldText::kAsLoaded && at < origValues_.size()) {
-            values_[at] = origValues_[at];
+            const CellTextField* line = fieldHoldingLoaded(at);
+            values_[at] = line ? DBValue(line->loadedText()) : origValues_[at];
         } else if (heldTexts_[at] == HeldText::kInField) {
             if (CellTextField* line = valueField(FieldIndex(static_cast<int64_t>(at)))) {
                 values_[at] = toStdString(line->wholeText());
@@ -269,6 +291,7 @@ void RecordConsole::takeTextsFromFields() {
         }
     }
     heldTexts_.clear();
+    takeLoadedTextsFromFields();
 }
 
 bool RecordConsole::readCutValuesWhole(FieldIndex first, FieldIndex last) {
@@ -325,20 +348,22 @@ void RecordConsole::reloadLines() {
             value && !*value ? toQString(state_.display.displayStringForNULLValue) : QString());
         const bool raw =
             state_.fieldModel.fieldTypeAtFieldIndexP1(index) == DBInterface::kFieldTypeRaw;
-        std::string held;
-        if (!value || !*value) {
-            field->setWholeText(QString());
-        } else if (raw || isCutValue(**value)) {
-            field->setWholeText(toQString(heldTextOfValue(**value, &held)));
-        } else {
-            field->setWholeText(toQString(**value));
-        }
+        std::string withEllipsis;
+        const bool cut = value && *value && (raw || isCutValue(**value));
+        const QString held = cut ? toQString(heldTextOfValue(**value, &withEllipsis)) : QString();
         // A value shown cut is edited whole in the edit-field panel.
-        field->setReadOnly(!editable || !held.empty() || raw);
+        field->setReadOnly(!editable || cut || raw);
         if (!field->isReadOnly() && value && *value && i + 1 < origValues_.size() &&
             *value == origValues_[i + 1]) {
+            // The text as loaded is held by its field alone, both as shown and as loaded.
             holdText(i + 1, HeldText::kAsLoaded);
+            field->setLoadedText(std::exchange(*origValues_[i + 1], std::string()));
+            loadedInFields_.resize(origValues_.size());
+            loadedInFields_[i + 1] = true;
+            continue;
         }
+        field->setLoadedText(std::string());
+        if (value && *value) field->setWholeText(cut ? held : toQString(**value));
     }
     updateLabels();
 }
@@ -366,10 +391,14 @@ void RecordConsole::updateFieldIndexesOfDirtyData(FieldIndex field) {
     if (field.isNone() || at >= values_.size() || at >= origValues_.size()) return;
     auto& dirty = state_.selection.fieldIndexesOfDirtyData;
     const CellTextField* line = heldText(at) == HeldText::kInField ? valueField(field) : nullptr;
+    const CellTextField* holdingLoaded = fieldHoldingLoaded(at);
     // Both NULL, or equal texts; a text held by its field is never NULL.
-    if (heldText(at) == HeldText::kAsLoaded ||
-        (line ? origValues_[at] && line->wholeTextEquals(*origValues_[at])
-              : values_[at] == origValues_[at])) {
+    const bool loaded = heldText(at) == HeldText::kAsLoaded ||
+                        (!line                   ? isLoadedValue(at, values_[at])
+                         : line == holdingLoaded ? line->isAsLoaded()
+                                                 : origValues_[at] && !holdingLoaded &&
+                                                       line->wholeTextEquals(*origValues_[at]));
+    if (loaded) {
         dirty.erase(field);
     } else {
         dirty.insert(field);
@@ -565,6 +594,7 @@ void RecordConsole::readRowAsStored(const std::string& table) {
 void RecordConsole::revertRowButtonPressed() {
     form_->setFocus();
     if (!values_.empty() && values_.size() == origValues_.size()) {
+        takeLoadedTextsFromFields();
         values_ = origValues_;
         heldTexts_.clear();
     }

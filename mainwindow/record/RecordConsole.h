@@ -98,8 +98,15 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     void readRowAsStored(const std::string& table);
     // A key edited the field's text: it stays held by the field alone until needed.
     void valueFieldEdited(CellTextField* line);
-    // The texts held elsewhere go back into the buffer.
+    // The texts held elsewhere go back into the buffer, and those as loaded into the values as
+    // loaded.
     void takeTextsFromFields();
+    void takeLoadedTextsFromFields();
+    // The field of the field index, when it holds the value as loaded in the place of
+    // origValues_.
+    const CellTextField* fieldHoldingLoaded(size_t at) const;
+    // Whether value is the value as loaded at the field index.
+    bool isLoadedValue(size_t at, const DBValue& value) const;
     // The text at the field index is held where told, the buffer keeping an empty one unless
     // that is the buffer itself.
     void holdText(size_t at, HeldText where);
@@ -131,6 +138,9 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     // field index): a key does not copy a long text out of its field, and a text as loaded is
     // not held twice.
     std::vector<HeldText> heldTexts_;
+    // The field indexes whose value as loaded, a text, is held by its field alone (shared with
+    // the text it shows) while origValues_ holds an empty one: a long text is held once.
+    std::vector<bool> loadedInFields_;
     // The buffer holds the row Add made, which the grid does not focus.
     bool showsAddedRow_ = false;
     std::vector<std::string> lineFieldNames_;

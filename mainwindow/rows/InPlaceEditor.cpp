@@ -46,6 +46,7 @@ void InPlaceEditor::beginEditingCell(GridRow row, GridColumn column) {
     // A previous edit still open is ended first, so that it is written to its own target.
     rows_.endEditing();
     editTarget_ = editTargetOfCell(row, column);
+    holdingLoaded_ = nullptr;
     if (!editTarget_) return;
     rows_.focusGrid();
     rows_.editCell(row, column);
@@ -82,7 +83,10 @@ bool InPlaceEditor::controlTextViewDoCommandBySelector(QLineEdit* control, TextC
         state_.dataPort.totalRows < 1) {
         return false;
     }
-    if (command == TextCommand::Cancel) editTarget_.reset();
+    if (command == TextCommand::Cancel) {
+        editTarget_.reset();
+        holdingLoaded_ = nullptr;
+    }
     if (command == TextCommand::Cancel || command == TextCommand::InsertNewline) return false;
     // A write that failed keeps its cell: that edit is opened again instead of the next one.
     if (failedEdit_) return false;
@@ -201,16 +205,34 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     CellIdentity cell = SpreadsheetTableCellView::cellOfEditor(control);
     std::optional<CellTarget> target = std::move(editTarget_);
     editTarget_.reset();
+    const QPointer<CellTextField> holdingLoaded = std::exchange(holdingLoaded_, nullptr);
     bool offered = control == offeredEditor_;
     offeredEditor_ = nullptr;
     if (!target || target->cell != cell) return;
     // A failed edit offered again is written again only at the user's word: a key that ends it
     // or a change typed into it. Ended any other way (a click elsewhere, a reload) it is dropped.
     if (offered && !control->isModified()) return;
+    auto* field = qobject_cast<CellTextField*>(control);
+    if (field && field == holdingLoaded) {
+        if (!field->isAsLoaded()) writeEdit(std::move(*target), toStdString(field->wholeText()));
+        return;
+    }
     std::string text = toStdString(CellTextField::wholeTextOf(control));
     // An untouched NULL stays NULL: its placeholder is never the text.
     bool changed = target->loaded ? *target->loaded != text : !text.empty();
     if (changed) writeEdit(std::move(*target), text);
+}
+
+bool InPlaceEditor::controlTextWillBeginEditing(CellTextField* control) {
+    // Only once, as the edit opens: a model's change shown later in it keeps the value as
+    // loaded when the edit began.
+    if (!editTarget_ || !editTarget_->loaded || holdingLoaded_ ||
+        editTarget_->cell != SpreadsheetTableCellView::cellOfEditor(control)) {
+        return false;
+    }
+    control->setLoadedText(std::exchange(*editTarget_->loaded, std::string()));
+    holdingLoaded_ = control;
+    return true;
 }
 
 void InPlaceEditor::writeEdit(CellTarget target, const std::string& text) {

@@ -17,6 +17,7 @@
 #include "mainwindow/rows/CellWriter.h"
 #include "mainwindow/rows/views/SpreadsheetTableCellView.h"
 
+class CellTextField;
 class DatabaseWindow;
 class QLineEdit;
 class GridSurface;
@@ -36,6 +37,8 @@ class InPlaceEditor : public QObject {
     void doubleClickOnRow(QPoint point);
     bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command);
     void controlTextDidEndEditing(QLineEdit* control);
+    // The edit being opened takes its target's value as loaded, held by the editor alone.
+    bool controlTextWillBeginEditing(CellTextField* control);
 
   protected:
     // Holds the keys that reach the grid while an edit is on its way.
@@ -68,6 +71,8 @@ class InPlaceEditor : public QObject {
     TablesAndRowsState& state_;
     RowsDataPort& dataPort_;
     std::optional<CellTarget> editTarget_;
+    // The editor holding the target's value as loaded, which the target holds empty meanwhile.
+    QPointer<CellTextField> holdingLoaded_;
     // An edit whose write failed: its cell and the text typed, offered again in a new edit.
     struct FailedEdit {
         CellTarget target;

@@ -219,6 +219,9 @@ class RowsConsole : public QObject,
     bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) override {
         return editor_->controlTextViewDoCommandBySelector(control, command);
     }
+    bool controlTextWillBeginEditing(CellTextField* control) override {
+        return editor_->controlTextWillBeginEditing(control);
+    }
     void controlTextDidEndEditing(QLineEdit* control) override {
         editor_->controlTextDidEndEditing(control);
     }

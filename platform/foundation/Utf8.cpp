@@ -3,20 +3,23 @@
 #include <cstdint>
 #include <cstring>
 
+size_t asciiPrefixLength(const char* bytes, size_t length) {
+    size_t i = 0;
+    // Eight bytes at a time: the common case for table data.
+    for (uint64_t chunk; i + 8 <= length; i += 8) {
+        std::memcpy(&chunk, bytes + i, 8);
+        if (chunk & 0x8080808080808080ULL) break;
+    }
+    while (i < length && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
+    return i;
+}
+
 bool isValidUtf8(const char* bytes, size_t length) {
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes);
     size_t i = 0;
     while (i < length) {
-        // Eight ASCII bytes at a time: the common case for table data.
-        if (i + 8 <= length) {
-            uint64_t chunk;
-            std::memcpy(&chunk, s + i, 8);
-            if ((chunk & 0x8080808080808080ULL) == 0) {
-                i += 8;
-                continue;
-            }
-        }
-        size_t sequence = s[i] < 0x80 ? 1 : utf8SequenceLength(bytes + i, length - i);
+        i += asciiPrefixLength(bytes + i, length - i);
+        if (i == length) break;
+        size_t sequence = utf8SequenceLength(bytes + i, length - i);
         if (sequence == 0) return false;
         i += sequence;
     }

@@ -92,39 +92,45 @@ testing::AssertionResult same(const CellTextField& windowed, const CellTextField
     return testing::AssertionSuccess();
 }
 
+// Moves, selections, word steps and deletes, ends of the text, typing, cut and paste.
+const std::vector<Key>& randomKeys() {
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, control = Qt::ControlModifier;
+    static const std::vector<Key> keys = {{Qt::Key_Left, {}, {}},
+                                          {Qt::Key_Right, {}, {}},
+                                          {Qt::Key_Left, shift, {}},
+                                          {Qt::Key_Right, shift, {}},
+                                          {Qt::Key_Left, control, {}},
+                                          {Qt::Key_Right, control, {}},
+                                          {Qt::Key_Right, control | shift, {}},
+                                          {Qt::Key_Left, control | shift, {}},
+                                          {Qt::Key_Backspace, control, {}},
+                                          {Qt::Key_Delete, control, {}},
+                                          {Qt::Key_Home, {}, {}},
+                                          {Qt::Key_End, {}, {}},
+                                          {Qt::Key_Home, shift, {}},
+                                          {Qt::Key_End, shift, {}},
+                                          {Qt::Key_Home, control, {}},
+                                          {Qt::Key_End, control, {}},
+                                          {Qt::Key_Home, control | shift, {}},
+                                          {Qt::Key_End, control | shift, {}},
+                                          {Qt::Key_Up, shift, {}},
+                                          {Qt::Key_Down, control, {}},
+                                          {Qt::Key_A, control, {}},
+                                          {Qt::Key_Backspace, {}, {}},
+                                          {Qt::Key_Delete, {}, {}},
+                                          {Qt::Key_X, {}, "x"},
+                                          {Qt::Key_E, {}, QString::fromUtf8("\xc3\xa9")},
+                                          {Qt::Key_Space, {}, " "},
+                                          {Qt::Key_X, control, {}},
+                                          {Qt::Key_V, control, {}}};
+    return keys;
+}
+
 }  // namespace
 
 TEST(CellTextFieldTest, AWindowedLongTextEditsAsTheWholeTextUnderRandomKeys) {
     ensureQApplication();
-    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, control = Qt::ControlModifier;
-    const Key keys[] = {{Qt::Key_Left, {}, {}},
-                        {Qt::Key_Right, {}, {}},
-                        {Qt::Key_Left, shift, {}},
-                        {Qt::Key_Right, shift, {}},
-                        {Qt::Key_Left, control, {}},
-                        {Qt::Key_Right, control, {}},
-                        {Qt::Key_Right, control | shift, {}},
-                        {Qt::Key_Left, control | shift, {}},
-                        {Qt::Key_Backspace, control, {}},
-                        {Qt::Key_Delete, control, {}},
-                        {Qt::Key_Home, {}, {}},
-                        {Qt::Key_End, {}, {}},
-                        {Qt::Key_Home, shift, {}},
-                        {Qt::Key_End, shift, {}},
-                        {Qt::Key_Home, control, {}},
-                        {Qt::Key_End, control, {}},
-                        {Qt::Key_Home, control | shift, {}},
-                        {Qt::Key_End, control | shift, {}},
-                        {Qt::Key_Up, shift, {}},
-                        {Qt::Key_Down, control, {}},
-                        {Qt::Key_A, control, {}},
-                        {Qt::Key_Backspace, {}, {}},
-                        {Qt::Key_Delete, {}, {}},
-                        {Qt::Key_X, {}, "x"},
-                        {Qt::Key_E, {}, QString::fromUtf8("\xc3\xa9")},
-                        {Qt::Key_Space, {}, " "},
-                        {Qt::Key_X, control, {}},
-                        {Qt::Key_V, control, {}}};
+    const std::vector<Key>& keys = randomKeys();
     std::mt19937 random(7);
     for (int round = 0; round < 12; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -139,7 +145,7 @@ TEST(CellTextFieldTest, AWindowedLongTextEditsAsTheWholeTextUnderRandomKeys) {
         ASSERT_TRUE(same(windowed, whole));
         QApplication::clipboard()->setText(QString::fromUtf8("p\xc3\xa9"));
         for (int step = 0; step < 400; ++step) {
-            const Key& key = keys[random() % std::size(keys)];
+            const Key& key = keys[random() % keys.size()];
             press(&windowed, key);
             const QString cut = QApplication::clipboard()->text();
             press(&whole, key);
@@ -250,4 +256,130 @@ TEST(CellTextFieldTest, TheWholeTextEqualsWhatComparingItsUtf8Says) {
             EXPECT_EQ(field.wholeTextEquals(candidate), utf8 == candidate) << text.size();
         }
     }
+}
+
+// ASCII tokens: letters, quotes, stops, digits and spaces, so that words stay short.
+std::string asciiText(std::mt19937& random, int tokens) {
+    const char* pieces[] = {"a", "bc", "'", "\"", ".", "42", " ", "Zz", "\t"};
+    std::string text;
+    for (int i = 0; i < tokens; ++i) text += pieces[random() % std::size(pieces)];
+    return text;
+}
+
+// A loaded ASCII text is held in pieces shared with the text as loaded; the same keys leave it
+// as the same text held whole leaves, and it is as loaded exactly when its UTF-8 is.
+TEST(CellTextFieldTest, ALoadedTextInSharedPiecesEditsAsATextHeldWholeAndKnowsWhenItIsAsLoaded) {
+    ensureQApplication();
+    std::vector<Key> keys = randomKeys();
+    keys.push_back({Qt::Key_X, {}, QString::fromUtf8("\xf0\x9f\x98\x80")});
+    keys.push_back({Qt::Key_A, {}, "a"});
+    std::mt19937 random(11);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const std::string loaded = asciiText(random, 120 + round * 40);
+        CellTextField pieces(nullptr, 96, 96, 24);
+        CellTextField whole(nullptr, 1 << 30, 96, 24);
+        pieces.setLoadedText(loaded);
+        whole.setWholeText(QString::fromStdString(loaded));
+        pieces.selectAll();
+        whole.selectAll();
+        ASSERT_TRUE(same(pieces, whole));
+        ASSERT_TRUE(pieces.isAsLoaded());
+        QApplication::clipboard()->setText("p");
+        for (int step = 0; step < 400; ++step) {
+            const Key& key = keys[random() % keys.size()];
+            press(&pieces, key);
+            press(&whole, key);
+            ASSERT_TRUE(same(pieces, whole)) << "step " << step << " key " << key.key;
+            const std::string utf8 = whole.wholeText().toStdString();
+            ASSERT_EQ(pieces.isAsLoaded(), utf8 == loaded) << "step " << step;
+            ASSERT_EQ(pieces.loadedText(), loaded);
+        }
+    }
+}
+
+// A change anywhere, of one character or of a surrogate pair for another of the same length, is
+// a change; typed back, the text is as loaded again. A text set over one as loaded keeps it.
+TEST(CellTextFieldTest, ALoadedTextTellsAChangeOfOneCharacterAnywhere) {
+    ensureQApplication();
+    const std::string pairs = "\xf0\x9f\x98\x80\xc3\xa9";  // a surrogate pair and é
+    struct Case {
+        const char* name;
+        std::string loaded;
+        qsizetype at;  // where the keys start, in UTF-16 units from the start
+        std::vector<Key> keys;
+        bool asLoaded;
+    };
+    const std::string ascii = std::string(300, 'z');
+    std::string nonAscii;
+    for (int i = 0; i < 60; ++i) nonAscii += pairs;
+    const QString grin = QString::fromUtf8("\xf0\x9f\x98\x81"),
+                  smile = QString::fromUtf8("\xf0\x9f\x98\x80");
+    const std::vector<Case> cases = {
+        {"untouched", ascii, 150, {}, true},
+        {"one character replaced",
+         ascii,
+         150,
+         {{Qt::Key_Delete, {}, {}}, {Qt::Key_Y, {}, "y"}},
+         false},
+        {"one character typed back",
+         ascii,
+         150,
+         {{Qt::Key_Delete, {}, {}}, {Qt::Key_Z, {}, "z"}},
+         true},
+        {"first character replaced",
+         ascii,
+         0,
+         {{Qt::Key_Delete, {}, {}}, {Qt::Key_Y, {}, "y"}},
+         false},
+        {"last character replaced",
+         ascii,
+         299,
+         {{Qt::Key_Delete, {}, {}}, {Qt::Key_Y, {}, "y"}},
+         false},
+        {"a pair typed and taken back",
+         ascii,
+         150,
+         {{Qt::Key_X, {}, smile}, {Qt::Key_Backspace, {}, {}}},
+         true},
+        {"a pair for a pair of the same length",
+         nonAscii,
+         90,
+         {{Qt::Key_Delete, {}, {}}, {Qt::Key_X, {}, grin}},
+         false},
+        {"a pair typed back",
+         nonAscii,
+         90,
+         {{Qt::Key_Delete, {}, {}}, {Qt::Key_X, {}, smile}},
+         true},
+        {"empty, typed and taken back",
+         "",
+         0,
+         {{Qt::Key_A, {}, "a"}, {Qt::Key_Backspace, {}, {}}},
+         true},
+        {"empty, typed", "", 0, {{Qt::Key_A, {}, "a"}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CellTextField field(nullptr, 16, 8, 2);
+        field.setLoadedText(c.loaded);
+        EXPECT_TRUE(field.isAsLoaded());
+        // Walked there and back across the window's moves.
+        QTest::keyClick(&field, Qt::Key_Home, Qt::ControlModifier);
+        while (field.wholeCursorPosition() < c.at) QTest::keyClick(&field, Qt::Key_Right);
+        for (const Key& key : c.keys) press(&field, key);
+        QTest::keyClick(&field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(&field, Qt::Key_Home, Qt::ControlModifier);
+        EXPECT_EQ(field.isAsLoaded(), c.asLoaded);
+        EXPECT_EQ(field.wholeTextEquals(c.loaded), c.asLoaded);
+        EXPECT_EQ(field.wholeText().toStdString() == c.loaded, c.asLoaded);
+    }
+    // Another text shown over it is compared with the text as loaded, not with itself.
+    CellTextField field(nullptr, 16, 8, 2);
+    field.setLoadedText(ascii);
+    field.setWholeText("offered");
+    EXPECT_FALSE(field.isAsLoaded());
+    field.setWholeText(QString::fromStdString(ascii));
+    EXPECT_TRUE(field.isAsLoaded());
+    EXPECT_EQ(field.loadedText(), ascii);
 }

@@ -1,6 +1,7 @@
 // A table of long values: the grid holds and draws only the first part of each, while an edit
 // and a copy still take the value whole and write back exactly what they took.
 #include <QClipboard>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextDocument>
@@ -413,4 +414,113 @@ TEST_F(LongValueTest, AFiveMillionCharacterTextIsEditedInAWindowAndWrittenWhole)
     // Everything selected, as the editor opens, and typed over.
     edit([](QLineEdit* field) { QTest::keyClicks(field, "short"); });
     EXPECT_EQ(readBack("select body from huge"), "short");
+}
+
+// Five million characters as two words: Ctrl+Left from the end reaches the middle in one key.
+class MiddleOfLongTextTest : public LongValueTest {
+  protected:
+    void SetUp() override {
+        LongValueTest::SetUp();
+        run("create table half (name text, body text); insert into half values ('long', "
+            "printf('%.2500000c', 'z') || ' ' || printf('%.2500003c', 'z')), ('empty', ''), "
+            "('null', NULL); create table writes (id integer); create trigger half_written "
+            "after update on half begin insert into writes values (old.rowid); end");
+        loaded = readBack("select body from half where rowid = 1");
+        ASSERT_EQ(loaded.size(), 5000004u);
+    }
+    // Keys in the field: to the first character of the second word, that character replaced.
+    static void replaceInTheMiddle(QLineEdit* field, const QString& by) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier);
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, by);
+    }
+    std::string writes() const { return readBack("select count(*) from writes"); }
+    std::string loaded;
+};
+
+TEST_F(MiddleOfLongTextTest, TheRecordEditorSavesAChangeOfOneCharacterInTheMiddleOnly) {
+    TablesAndRowsController* c = showGrid("half");
+    RecordConsole* record = openRecordEditor(c);
+    CellTextField* body = record->valueField(FieldIndex(2));
+    auto* save = c->view()->findChild<QPushButton*>("addRowViewSaveButton");
+    // The same character again: nothing to save.
+    replaceInTheMiddle(body, "z");
+    EXPECT_FALSE(save->isEnabled());
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(writes(), "0");
+    // Another of the same length, and a pair of UTF-16 units typed and taken back.
+    replaceInTheMiddle(body, "y");
+    EXPECT_TRUE(save->isEnabled());
+    EXPECT_EQ(record->statusLabel()->text(), "Not saved");
+    QTest::sendKeyEvent(QTest::Click, body, Qt::Key_X, QString::fromUtf8("\xf0\x9f\x98\x80"),
+                        Qt::NoModifier);
+    QTest::keyClick(body, Qt::Key_Backspace);
+    QTest::mouseClick(save, Qt::LeftButton);
+    EXPECT_EQ(writes(), "1");
+    std::string expected = loaded;
+    expected[2500001] = 'y';
+    EXPECT_TRUE(sameText(readBack("select body from half where rowid = 1"), expected));
+    // Changed back to the text as saved by typing: unchanged; Revert after a change shows it.
+    replaceInTheMiddle(body, "y");
+    EXPECT_FALSE(save->isEnabled());
+    replaceInTheMiddle(body, "x");
+    record->revertRowButtonPressed();
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_TRUE(sameText(body->wholeText().toStdString(), expected));
+    EXPECT_TRUE(sameText(*record->addRowViewFieldValues()[2], expected));
+    EXPECT_EQ(writes(), "1");
+}
+
+// An empty text and a NULL each stay what they are when typed into and taken back.
+TEST_F(MiddleOfLongTextTest, TheRecordEditorKeepsAnEmptyTextAndANullTypedBack) {
+    TablesAndRowsController* c = showGrid("half");
+    RecordConsole* record = openRecordEditor(c);
+    auto* save = c->view()->findChild<QPushButton*>("addRowViewSaveButton");
+    for (const char* name : {"empty", "null"}) {
+        SCOPED_TRACE(name);
+        QTest::keyClick(record->valueField(FieldIndex(1)), Qt::Key_Down);
+        CellTextField* body = record->valueField(FieldIndex(2));
+        body->setFocus();
+        QTest::keyClicks(body, "a");
+        EXPECT_TRUE(save->isEnabled());
+        QTest::keyClick(body, Qt::Key_Backspace);
+        EXPECT_FALSE(save->isEnabled());
+        QTest::mouseClick(save, Qt::LeftButton);
+    }
+    EXPECT_EQ(writes(), "0");
+    EXPECT_EQ(readBack("select quote(body) from half where rowid = 2"), "''");
+    EXPECT_EQ(readBack("select quote(body) from half where rowid = 3"), "NULL");
+}
+
+TEST_F(MiddleOfLongTextTest, TheCellEditorWritesAChangeOfOneCharacterInTheMiddleOnly) {
+    showGrid("half");
+    auto edit = [&](const QString& by) {
+        click(0, 2);
+        key(Qt::Key_Return);
+        QLineEdit* field = openedEditor();
+        ASSERT_NE(field, nullptr);
+        replaceInTheMiddle(field, by);
+        QTest::keyClick(field, Qt::Key_Return);
+        QApplication::processEvents();
+        ASSERT_EQ(editor(), nullptr);
+    };
+    edit("z");
+    EXPECT_EQ(writes(), "0");
+    edit("y");
+    EXPECT_EQ(writes(), "1");
+    std::string expected = loaded;
+    expected[2500001] = 'y';
+    EXPECT_TRUE(sameText(readBack("select body from half where rowid = 1"), expected));
+    // Escape writes nothing, whatever was typed.
+    click(0, 2);
+    key(Qt::Key_Return);
+    QLineEdit* field = openedEditor();
+    ASSERT_NE(field, nullptr);
+    replaceInTheMiddle(field, "x");
+    QTest::keyClick(field, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_EQ(writes(), "1");
+    EXPECT_TRUE(sameText(readBack("select body from half where rowid = 1"), expected));
 }

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/foundation/Utf8.h"
+
 namespace {
 
 // Enough either side of a position to find the character it lies in.
@@ -92,6 +94,22 @@ std::optional<Qt::LayoutDirection> firstStrongDirection(QStringView text) {
     return std::nullopt;
 }
 
+std::optional<Qt::LayoutDirection> firstStrongDirection(const TextPieces& text) {
+    for (const TextPieces::Piece& piece : text.pieces()) {
+        if (!piece.shared) {
+            if (auto direction = firstStrongDirection(QStringView(piece.own))) return direction;
+            continue;
+        }
+        // The only ASCII characters with a direction of their own are its letters.
+        const std::string_view ascii = piece.ascii();
+        if (std::any_of(ascii.begin(), ascii.end(),
+                        [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; })) {
+            return Qt::LeftToRight;
+        }
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 CellTextField::CellTextField(QWidget* parent, qsizetype wholeLimit, qsizetype windowSize,
@@ -110,9 +128,21 @@ QString CellTextField::wholeTextOf(const QLineEdit* editor) {
 }
 
 void CellTextField::setWholeText(QString text) {
+    setWholePieces(TextPieces(std::move(text)));
+}
+
+void CellTextField::setLoadedText(std::string utf8) {
+    loaded_ = std::make_shared<const std::string>(std::move(utf8));
+    const auto size = static_cast<qsizetype>(loaded_->size());
+    setWholePieces(isAscii(*loaded_) ? TextPieces(loaded_, 0, size)
+                                     : TextPieces(QString::fromUtf8(*loaded_)));
+}
+
+void CellTextField::setWholePieces(TextPieces text) {
     wideAnchor_.reset();
     pendingCursor_.reset();
     after_.clear();
+    windowSource_.clear();
     placing_ = true;
     setText(QString());
     placing_ = false;
@@ -122,25 +152,21 @@ void CellTextField::setWholeText(QString text) {
     placeWindow(length, length, true);
 }
 
+const std::string& CellTextField::loadedText() const {
+    static const std::string none;
+    return loaded_ ? *loaded_ : none;
+}
+
 QString CellTextField::wholeText() const {
     if (!holdsPart()) return text();
-    return before_ + text() + after_;
+    return wholeSlice(0, wholeLength());
 }
 
 bool CellTextField::wholeTextEquals(std::string_view utf8) const {
-    constexpr qsizetype kChunk = 4096;
-    const qsizetype length = wholeLength();
-    size_t compared = 0;
-    for (qsizetype from = 0; from < length;) {
-        qsizetype to = std::min(length, from + kChunk);
-        // A surrogate pair is converted whole.
-        if (to < length && to - from > 1 && wholeSlice(to - 1, to).front().isHighSurrogate()) --to;
-        const QByteArray chunk = wholeSlice(from, to).toUtf8();
-        if (utf8.substr(compared, size_t(chunk.size())) != std::string_view(chunk)) return false;
-        compared += size_t(chunk.size());
-        from = to;
-    }
-    return compared == utf8.size();
+    Utf8Comparison comparison(utf8);
+    const QString window = text();
+    return comparison.add(before_) && comparison.add(QStringView(window)) &&
+           comparison.add(after_) && comparison.finish();
 }
 
 qsizetype CellTextField::wholeAnchorPosition() const {
@@ -154,14 +180,12 @@ QString CellTextField::wholeSlice(qsizetype from, qsizetype to) const {
     QString slice;
     if (to <= from) return slice;
     slice.reserve(to - from);
+    before_.appendTo(slice, from, to);
     const QString window = text();
-    qsizetype partStart = 0;
-    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
-        const qsizetype low = std::max(from, partStart);
-        const qsizetype high = std::min(to, partStart + part.size());
-        if (low < high) slice += part.mid(low - partStart, high - low);
-        partStart += part.size();
-    }
+    const qsizetype start = before_.size(), end = start + window.size();
+    const qsizetype low = std::max(from, start), high = std::min(to, end);
+    if (low < high) slice += QStringView(window).mid(low - start, high - low);
+    after_.appendTo(slice, from - end, to - end);
     return slice;
 }
 
@@ -180,13 +204,10 @@ qsizetype CellTextField::characterStartAtOrBefore(qsizetype position) const {
 }
 
 Qt::LayoutDirection CellTextField::wholeDirection() const {
-    const QString window = text();
-    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
-        if (std::optional<Qt::LayoutDirection> direction = firstStrongDirection(part)) {
-            return *direction;
-        }
-    }
-    return Qt::LeftToRight;
+    std::optional<Qt::LayoutDirection> direction = firstStrongDirection(before_);
+    if (!direction) direction = firstStrongDirection(QStringView(text()));
+    if (!direction) direction = firstStrongDirection(after_);
+    return direction.value_or(Qt::LeftToRight);
 }
 
 qsizetype CellTextField::startInWholeDirection(qsizetype start, qsizetype end) const {
@@ -211,26 +232,38 @@ qsizetype CellTextField::startInWholeDirection(qsizetype start, qsizetype end) c
     return start;
 }
 
-void CellTextField::regroup(qsizetype start, qsizetype end) {
-    const qsizetype oldStart = before_.size(), oldEnd = oldStart + text().size();
-    // Both slices are taken before either part changes.
-    const QString toBefore = start > oldStart ? wholeSlice(oldStart, start) : QString();
-    const QString toAfter = end < oldEnd ? wholeSlice(end, oldEnd) : QString();
+TextPieces CellTextField::windowPieces() const {
+    const QString window = text();
+    if (windowSource_.size() == window.size() && windowSource_.toString() == window) {
+        return windowSource_;
+    }
+    return TextPieces(window);
+}
+
+TextPieces CellTextField::regroup(qsizetype start, qsizetype end) {
+    const TextPieces window = windowPieces();
+    const qsizetype oldStart = before_.size(), oldEnd = oldStart + window.size();
+    // The parts moved are taken before either part changes.
+    auto wholeMid = [&](qsizetype from, qsizetype to) {
+        TextPieces part = before_.mid(from, std::min(to, oldStart));
+        part.append(window.mid(from - oldStart, to - oldStart));
+        part.append(after_.mid(from - oldEnd, to - oldEnd));
+        return part;
+    };
+    TextPieces between = wholeMid(start, end);
+    TextPieces toBefore = wholeMid(oldStart, start);
+    TextPieces toAfter = wholeMid(end, oldEnd);
     if (start > oldStart) {
-        before_ += toBefore;
+        before_.append(std::move(toBefore));
     } else {
         before_.truncate(start);
     }
     if (end < oldEnd) {
-        after_.prepend(toAfter);
+        after_.prepend(std::move(toAfter));
     } else {
-        after_.remove(0, end - oldEnd);
+        after_.removeFront(end - oldEnd);
     }
-    // A jump across the text leaves a part's room mostly empty: it goes, so that the text is
-    // held about once.
-    for (QString* part : {&before_, &after_}) {
-        if (part->capacity() > 2 * (part->size() + windowSize_)) part->squeeze();
-    }
+    return between;
 }
 
 void CellTextField::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
@@ -250,10 +283,9 @@ void CellTextField::placeWindow(qsizetype anchor, qsizetype cursor, bool always)
         }
         if (newStart != start || newEnd != end) {
             const bool modified = isModified();
-            const QString window = wholeSlice(newStart, newEnd);
-            regroup(newStart, newEnd);
+            windowSource_ = regroup(newStart, newEnd);
             placing_ = true;
-            setText(window);
+            setText(windowSource_.toString());
             setModified(modified);
             placing_ = false;
         }
@@ -303,6 +335,7 @@ void CellTextField::deleteWideSelection() {
     wideAnchor_.reset();
     // What lies between the parts, the selection, is dropped with the window.
     regroup(from, to);
+    windowSource_.clear();
     placing_ = true;
     setText(QString());
     placing_ = false;

@@ -9,7 +9,10 @@
 #include <QLineEdit>
 
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "mainwindow/rows/views/TextPieces.h"
 
 class CellTextField : public QLineEdit {
     Q_OBJECT
@@ -21,11 +24,17 @@ class CellTextField : public QLineEdit {
     explicit CellTextField(QWidget* parent, qsizetype wholeLimit = 65536,
                            qsizetype windowSize = 4096, qsizetype margin = 1024);
 
-    // Replaces the text; the cursor goes to its end.
+    // Replaces the text, keeping the text as loaded; the cursor goes to its end.
     void setWholeText(QString text);
+    // Replaces the text and the text as loaded with an UTF-8 text, held once when it is ASCII:
+    // the whole text shares what it has not changed of it.
+    void setLoadedText(std::string utf8);
     QString wholeText() const;
     // Whether the whole text in UTF-8 is utf8, found without a copy of the whole text.
     bool wholeTextEquals(std::string_view utf8) const;
+    // The text as loaded (empty when none was), and whether the whole text still is it.
+    const std::string& loadedText() const;
+    bool isAsLoaded() const { return wholeTextEquals(loadedText()); }
     qsizetype wholeLength() const { return before_.size() + text().size() + after_.size(); }
     // Where the cursor and the selection's other end lie in the whole text.
     qsizetype wholeCursorPosition() const {
@@ -68,8 +77,11 @@ class CellTextField : public QLineEdit {
     void selectionDidChange();
     void settle();
     // Regroups the whole text as before_ = [0, start) and after_ = [end, length); the characters
-    // between are the caller's to put in the line edit (taken before) or to drop.
-    void regroup(qsizetype start, qsizetype end);
+    // between are returned, the caller's to put in the line edit or to drop.
+    TextPieces regroup(qsizetype start, qsizetype end);
+    // The line edit's text as pieces: those it was made of while it is unchanged.
+    TextPieces windowPieces() const;
+    void setWholePieces(TextPieces text);
     // A line edit takes its direction from the first letter that has one: a window starts
     // where its first such letter has the whole text's direction, earlier when it must.
     Qt::LayoutDirection wholeDirection() const;
@@ -83,8 +95,11 @@ class CellTextField : public QLineEdit {
     const qsizetype wholeLimit_;
     const qsizetype windowSize_;
     const qsizetype margin_;
-    QString before_;
-    QString after_;
+    TextPieces before_;
+    TextPieces after_;
+    // What the line edit's text was made of when the window was placed.
+    TextPieces windowSource_;
+    TextPieces::Shared loaded_;
     // The selection's anchor when it lies outside the window.
     std::optional<qsizetype> wideAnchor_;
     // The cursor's place while the window has still to follow it.

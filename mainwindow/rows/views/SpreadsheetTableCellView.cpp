@@ -138,10 +138,12 @@ QWidget* SpreadsheetTableCellView::createEditor(QWidget* parent, const QStyleOpt
 }
 
 void SpreadsheetTableCellView::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    auto* field = static_cast<CellTextField*>(editor);
+    if (textFieldDelegate_ && textFieldDelegate_->controlTextWillBeginEditing(field)) return;
     // The stored text, not the display form; NULL edits as an empty text.
     // Taken on its own, so that the field holds the only copy of a long text.
     QString text = index.data(Qt::EditRole).toString();
-    static_cast<CellTextField*>(editor)->setWholeText(std::move(text));
+    field->setWholeText(std::move(text));
 }
 
 void SpreadsheetTableCellView::setModelData(QWidget* editor, QAbstractItemModel*,

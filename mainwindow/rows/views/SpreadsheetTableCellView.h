@@ -8,6 +8,7 @@
 
 #include "mainwindow/IndexSpaces.h"
 
+class CellTextField;
 class QLineEdit;
 
 class SpreadsheetTableCellViewDelegate {
@@ -33,6 +34,9 @@ class CellTextFieldDelegate {
     virtual bool controlTextViewDoCommandBySelector(QLineEdit* control, TextCommand command) = 0;
     // The edit ended with the text to keep (never for Escape).
     virtual void controlTextDidEndEditing(QLineEdit* control) = 0;
+    // Gives an editor being opened the value it edits as loaded, which it then holds alone;
+    // false when there is none to give and the editor takes the model's text.
+    virtual bool controlTextWillBeginEditing(CellTextField* control) = 0;
 };
 
 class SpreadsheetTableCellView : public QStyledItemDelegate {
