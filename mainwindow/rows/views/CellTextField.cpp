@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QTextBoundaryFinder>
 #include <QTextLayout>
 
 #include <algorithm>
 #include <limits>
+
+#include "mainwindow/TextBoundaries.h"
 
 namespace {
 
@@ -69,27 +70,6 @@ bool replacesSelection(const QKeyEvent* event) {
     const QString text = event->text();
     return !text.isEmpty() && text.at(0).isPrint() &&
            !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
-}
-
-// The direction of the first character that has one of its own.
-std::optional<Qt::LayoutDirection> firstStrongDirection(QStringView text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        switch (QChar::direction(c)) {
-            case QChar::DirL:
-                return Qt::LeftToRight;
-            case QChar::DirR:
-            case QChar::DirAL:
-                return Qt::RightToLeft;
-            default:
-                break;
-        }
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -166,17 +146,9 @@ QString CellTextField::wholeSlice(qsizetype from, qsizetype to) const {
 }
 
 qsizetype CellTextField::characterStartAtOrBefore(qsizetype position) const {
-    const qsizetype length = wholeLength();
-    if (position <= 0 || position >= length) return position;
-    const qsizetype from = std::max<qsizetype>(0, position - kCharacterReach);
-    const QString around = wholeSlice(from, std::min(length, position + kCharacterReach));
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, around);
-    finder.setPosition(position - from);
-    if (finder.isAtBoundary()) return position;
-    const qsizetype previous = finder.toPreviousBoundary();
-    // The slice's own start is no boundary of the text unless it is the text's start.
-    if (previous > 0 || (previous == 0 && from == 0)) return from + previous;
-    return around.at(position - from).isLowSurrogate() ? position - 1 : position;
+    return ::characterStartAtOrBefore(
+        [this](qsizetype from, qsizetype to) { return wholeSlice(from, to); }, wholeLength(),
+        position);
 }
 
 Qt::LayoutDirection CellTextField::wholeDirection() const {
