@@ -1,0 +1,245 @@
+// The panels' text view holding a window of a long text acts as a view holding the text whole (a
+// plain text view of the same size and font): the same keys leave the same text, cursor and
+// selection, copy the same text, and Save writes the same value.
+#include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "Common/SQLQuote.h"
+#include "mainwindow/record/EditFieldPanel.h"
+#include "mainwindow/record/ExpandedFieldsPanel.h"
+#include "mainwindow/record/LongWordWrap.h"
+#include "tests/mainwindow/GridTest.h"
+#include "tests/support/KeyPresses.h"
+
+namespace {
+
+constexpr TextWindowSizes kSmall{.wholeLimit = 1000, .window = 400, .margin = 120};
+
+QString longWord(qsizetype size) {
+    return QString(size - 4, u'B') + "tail";
+}
+
+QString randomText(std::mt19937& random, const std::vector<QString>& pieces, qsizetype atLeast) {
+    QString text;
+    while (text.size() < atLeast) text += pieces[random() % pieces.size()];
+    return text;
+}
+
+// Letters of two code units, combining marks and joined emoji without a space, so that window
+// edges fall inside them.
+QString marks(std::mt19937& random, qsizetype atLeast) {
+    return randomText(random,
+                      {"a", QString::fromUtf8("\xc3\xa9"), QString::fromUtf8("e\xcc\x81\xcc\xa3"),
+                       QString::fromUtf8("\xf0\x9f\x98\x80"),
+                       QString::fromUtf8("\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x91\xa9"),
+                       QString::fromUtf8("\xe4\xb8\xad")},
+                      atLeast);
+}
+
+// Hebrew words with digits and a few Latin words, the paragraph starting in Hebrew.
+QString rightToLeft(std::mt19937& random, qsizetype atLeast) {
+    return QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d ") +
+           randomText(random,
+                      {QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d "),
+                       QString::fromUtf8("\xd7\xa2\xd7\x95\xd7\x9c\xd7\x9d, "), "123 ", "abc "},
+                      atLeast);
+}
+
+// Lines of 0 to 150 characters ending in CRLF, LF or CR, some with no-break spaces.
+QString mixedLines(std::mt19937& random, qsizetype atLeast) {
+    const QString ends[] = {"\r\n", "\n", "\r"};
+    QString text;
+    while (text.size() < atLeast) {
+        text += QString(qsizetype(random() % 150), random() % 5 ? QChar(u'x') : QChar(QChar::Nbsp));
+        text += ends[random() % 3];
+    }
+    return text;
+}
+
+struct Sequence {
+    const char* name;
+    std::vector<Key> keys;
+    // Keys whose result depends on where lines break.
+    bool byLines = false;
+};
+
+std::vector<Sequence> sequences() {
+    const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier,
+                                control = Qt::ControlModifier;
+    auto repeated = [](Key key, int times) { return std::vector<Key>(size_t(times), key); };
+    auto join = [](std::initializer_list<std::vector<Key>> parts) {
+        std::vector<Key> keys;
+        for (const auto& part : parts) keys.insert(keys.end(), part.begin(), part.end());
+        return keys;
+    };
+    const Key home{Qt::Key_Home, control, {}}, end{Qt::Key_End, control, {}};
+    const Key right{Qt::Key_Right, none, {}}, left{Qt::Key_Left, none, {}};
+    const Key selectAll{Qt::Key_A, control, {}}, copy{Qt::Key_C, control, {}};
+    const Key cut{Qt::Key_X, control, {}}, erase{Qt::Key_Delete, none, {}};
+    auto type = [](const char* text) { return Key{Qt::Key_A, Qt::NoModifier, text}; };
+    return {
+        {"typing at start, middle and end",
+         join({{type("x"), end, type("!"), home},
+               repeated(right, 700),
+               {type("m"), {Qt::Key_Return, none, "\r"}, type("n")}})},
+        {"select all and copy, then a step off it",
+         {selectAll, copy, right, type("R"), selectAll, copy, left, type("L")}},
+        {"select to the end, copy and delete", join({{home},
+                                                     repeated(right, 300),
+                                                     {{Qt::Key_End, control | shift, {}},
+                                                      copy,
+                                                      {Qt::Key_Left, shift, {}},
+                                                      {Qt::Key_Left, shift, {}},
+                                                      copy,
+                                                      erase,
+                                                      type("d")}})},
+        {"backspace and delete across window edges",
+         join({{end},
+               repeated({Qt::Key_Backspace, none, {}}, 700),
+               {type("b"), home},
+               repeated(erase, 500)})},
+        {"cut to the start, then everything",
+         join({{end},
+               repeated(left, 200),
+               {{Qt::Key_Home, control | shift, {}}, cut, type("c"), selectAll, cut}})},
+        {"undo of what was typed",
+         join({{home}, repeated(right, 500), {type("u"), type("v"), {Qt::Key_Z, control, {}}}})},
+        {"select all and type over", {selectAll, type("z")}},
+        {"select all and delete", {selectAll, erase, type("e")}},
+        {"pages and lines",
+         join({repeated({Qt::Key_PageDown, none, {}}, 14),
+               {type("p")},
+               repeated({Qt::Key_PageUp, none, {}}, 5),
+               {type("q"),
+                {Qt::Key_Down, none, {}},
+                {Qt::Key_Down, none, {}},
+                {Qt::Key_Up, none, {}},
+                type("r"),
+                end},
+               repeated({Qt::Key_PageUp, none, {}}, 4),
+               {type("s"), {Qt::Key_PageDown, shift, {}}, copy, erase}}),
+         true},
+    };
+}
+
+testing::AssertionResult same(const WindowedTextView& view, const QPlainTextEdit& oracle) {
+    const QString text = view.wholeText(), expected = oracle.toPlainText();
+    if (text != expected) {
+        auto [differs, unused] =
+            std::mismatch(text.begin(), text.end(), expected.begin(), expected.end());
+        return testing::AssertionFailure()
+               << "text of " << text.size() << " characters instead of " << expected.size()
+               << ", differing from " << (differs - text.begin());
+    }
+    const QTextCursor cursor = oracle.textCursor();
+    if (view.wholeCursorPosition() != cursor.position() ||
+        view.wholeAnchorPosition() != cursor.anchor()) {
+        return testing::AssertionFailure() << "cursor " << view.wholeCursorPosition() << " anchor "
+                                           << view.wholeAnchorPosition() << " instead of "
+                                           << cursor.position() << " " << cursor.anchor();
+    }
+    return testing::AssertionSuccess();
+}
+
+}  // namespace
+
+class PanelTextWindowTest : public GridTest {
+  protected:
+    // Table t holds the texts, row i text i, then a short one; the edit-field panel is opened
+    // over the short one, made small and given small windows.
+    void showTexts(const std::vector<QString>& texts) {
+        std::string sql = "create table t (body text);";
+        for (const QString& text : texts) {
+            sql += "insert into t values (" + quoteLiteral(text.toStdString()) + ");";
+        }
+        run(sql + "insert into t values ('short')");
+        c = showGrid("t");
+        shortRow = int(texts.size());
+        click(shortRow, 1);
+        key(Qt::Key_Return, Qt::ControlModifier);
+        panel = &partsOf(c).editField;
+        panel->editFieldPanel()->resize(260, 220);
+        QApplication::processEvents();
+        view = panel->textView();
+        view->setSizes(kSmall);
+        oracle = std::make_unique<QPlainTextEdit>();
+        oracle->setFont(view->font());
+        oracle->resize(view->size());
+        oracle->show();
+    }
+    std::string stored(int row) const {
+        return readBack("select body from t where rowid = " + std::to_string(row + 1));
+    }
+    // Both views show the row's value as stored.
+    void open(int row) {
+        click(shortRow, 1);
+        click(row, 1);
+        QApplication::processEvents();
+        const QString text = QString::fromStdString(stored(row));
+        oracle->setWordWrapMode(wrapModeFor(hasLongWord(text)));
+        oracle->setPlainText(text);
+        EXPECT_EQ(view->holdsPart(), text.size() > kSmall.wholeLimit);
+    }
+    // The key pressed in both views, each copy or cut compared.
+    void pressBoth(const Key& key, const std::string& where) {
+        QClipboard* clipboard = QApplication::clipboard();
+        clipboard->setText("before");
+        press(view, key);
+        const QString copied = clipboard->text();
+        clipboard->setText("before");
+        press(oracle.get(), key);
+        EXPECT_EQ(copied, clipboard->text()) << where;
+    }
+    void runSequences(int row, bool byLines, const char* textName) {
+        for (const Sequence& sequence : sequences()) {
+            if (sequence.byLines && !byLines) continue;
+            open(row);
+            const std::string where = std::string(textName) + ", " + sequence.name;
+            ASSERT_TRUE(same(*view, *oracle)) << where;
+            for (size_t step = 0; step < sequence.keys.size(); ++step) {
+                pressBoth(sequence.keys[step], where);
+                ASSERT_TRUE(same(*view, *oracle)) << where << ", key " << step;
+            }
+            panel->saveButton()->click();
+            QApplication::processEvents();
+            EXPECT_EQ(stored(row), oracle->toPlainText().toStdString()) << where;
+        }
+    }
+
+    TablesAndRowsController* c = nullptr;
+    EditFieldPanel* panel = nullptr;
+    WindowedTextView* view = nullptr;
+    std::unique_ptr<QPlainTextEdit> oracle;
+    int shortRow = 0;
+};
+
+TEST_F(PanelTextWindowTest, AWindowedTextEditsCopiesAndSavesAsTheWholeTextUnderTheSameKeys) {
+    std::mt19937 random(7);
+    struct Text {
+        const char* name;
+        QString text;
+        bool byLines;
+    };
+    const std::vector<Text> texts = {
+        {"a word far longer than the window", longWord(5000), true},
+        {"lines of mixed lengths and ends", mixedLines(random, 5000), true},
+        {"just over the whole limit", longWord(kSmall.wholeLimit + 1), true},
+        {"at the whole limit", longWord(kSmall.wholeLimit), true},
+        {"surrogate pairs and combining marks", marks(random, 3000), false},
+        {"right to left", rightToLeft(random, 3000), false},
+    };
+    std::vector<QString> values;
+    for (const Text& text : texts) values.push_back(text.text);
+    showTexts(values);
+    for (size_t row = 0; row < texts.size(); ++row) {
+        runSequences(int(row), texts[row].byLines, texts[row].name);
+    }
+}
