@@ -368,6 +368,12 @@ void WindowedTextView::wholeBarMoved(int line) {
             ? positionAfterLines(before_, line)
             : windowEnd + positionAfterLines(after_, inWindow - document()->lineCount());
     showFrom(position, position);
+    // The estimates aside, the bar stays where it was put: at its end the view shows the text's.
+    const bool wasPlacing = placing_;
+    placing_ = true;
+    own->setValue(int(std::clamp<qsizetype>(line - linesBefore_, 0, own->maximum())));
+    placing_ = wasPlacing;
+    syncWholeBar();
 }
 
 void WindowedTextView::syncWholeBar() {

@@ -243,3 +243,60 @@ TEST_F(PanelTextWindowTest, AWindowedTextEditsCopiesAndSavesAsTheWholeTextUnderT
         runSequences(int(row), texts[row].byLines, texts[row].name);
     }
 }
+
+// The scroll bar stands for the whole text: dragged or wheeled, the view shows that part, and a
+// key typed then acts at the cursor, as in a view holding the text whole.
+TEST_F(PanelTextWindowTest, TheScrollBarMovesOverTheWholeTextAndKeysStillActAtTheCursor) {
+    const QString text = QString(2500, u'B') + "MID" + QString(2500, u'B');
+    showTexts({text});
+    open(0);
+    QScrollBar* bar = view->wholeScrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    bar->setValue(bar->maximum() / 2);
+    // The line at the top lies near the text's middle.
+    const qsizetype middle = view->toPlainText().indexOf("MID");
+    ASSERT_GE(middle, 0);
+    const qsizetype top = view->cursorForPosition(QPoint(0, 0)).position();
+    EXPECT_LT(std::abs(top - middle), 300) << top << " " << middle;
+    pressBoth({Qt::Key_X, Qt::NoModifier, "x"}, "typed after a drag");
+    EXPECT_TRUE(same(*view, *oracle));
+    EXPECT_TRUE(view->toPlainText().startsWith("xB"));
+
+    bar->setValue(bar->maximum());
+    EXPECT_TRUE(view->toPlainText().endsWith("BBB"));
+    EXPECT_FALSE(view->toPlainText().contains("MID"));
+    // Wheeled up from the end, the view goes on past the window's start.
+    const int end = bar->value();
+    for (int i = 0; i < 30; ++i) wheel(QPoint(0, 120), view);
+    EXPECT_LT(bar->value(), end - 80);
+    pressBoth({Qt::Key_End, Qt::ControlModifier, {}}, "to the end after a wheel");
+    pressBoth({Qt::Key_Y, Qt::NoModifier, "y"}, "typed at the end");
+    EXPECT_TRUE(same(*view, *oracle));
+    EXPECT_EQ(bar->value(), bar->maximum());
+}
+
+// The expanded-fields panel has no cursor: Home and End go to the text's start and end, and
+// Select All copies the text whole.
+TEST_F(PanelTextWindowTest, TheExpandedFieldsPanelScrollsAndCopiesTheWholeText) {
+    const QString text = "head" + QString(3000, u'B') + "tail";
+    run("create table varnelo_db_fields (table_name, name, number, type, flags);"
+        "insert into varnelo_db_fields values ('t', 'body', 1, 1, 256)");
+    showTexts({text});
+    ExpandedFieldsPanel& expanded = partsOf(c).expandedFields;
+    expanded.showExpandedFieldsPanel(true);
+    WindowedTextView* shown = expanded.expandedFieldsPanelTextView();
+    shown->window()->resize(260, 220);
+    shown->setSizes(kSmall);
+    click(0, 1);
+    QApplication::processEvents();
+    ASSERT_TRUE(shown->holdsPart());
+    EXPECT_TRUE(shown->toPlainText().startsWith("head"));
+    QTest::keyClick(shown, Qt::Key_End);
+    EXPECT_TRUE(shown->toPlainText().endsWith("tail"));
+    EXPECT_EQ(shown->wholeScrollBar()->value(), shown->wholeScrollBar()->maximum());
+    QTest::keyClick(shown, Qt::Key_Home);
+    EXPECT_TRUE(shown->toPlainText().startsWith("head"));
+    QTest::keyClick(shown, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(shown, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), text);
+}
