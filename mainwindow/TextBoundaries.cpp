@@ -1,6 +1,7 @@
 #include "mainwindow/TextBoundaries.h"
 
 #include <QTextBoundaryFinder>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -43,4 +44,26 @@ qsizetype characterStartAtOrBefore(const std::function<QString(qsizetype, qsizet
     // The slice's own start is no boundary of the text unless it is the text's start.
     if (previous > 0 || (previous == 0 && from == 0)) return from + previous;
     return around.at(position - from).isLowSurrogate() ? position - 1 : position;
+}
+
+qsizetype wordStep(const std::function<QString(qsizetype, qsizetype)>& slice, qsizetype length,
+                   qsizetype start, qsizetype end, qsizetype position, bool forward,
+                   qsizetype reach) {
+    // A word may be longer than any stretch looked at: the stretch grows until the step ends
+    // inside it, short of the context a boundary may look at.
+    for (reach *= 2;; reach *= 2) {
+        const qsizetype from = characterStartAtOrBefore(
+            slice, length, std::max(start, position - (forward ? kCharacterReach : reach)));
+        const qsizetype to = characterStartAtOrBefore(
+            slice, length, std::min(end, position + (forward ? reach : kCharacterReach)));
+        QTextLayout layout(slice(from, to));
+        const int at = static_cast<int>(position - from);
+        if (forward) {
+            const qsizetype step = from + layout.nextCursorPosition(at, QTextLayout::SkipWords);
+            if (to == end || step < to - kCharacterReach) return step;
+        } else {
+            const qsizetype step = from + layout.previousCursorPosition(at, QTextLayout::SkipWords);
+            if (from == start || step > from + kCharacterReach) return step;
+        }
+    }
 }

@@ -15,3 +15,9 @@ std::optional<Qt::LayoutDirection> firstStrongDirection(QStringView text);
 // text's characters from..to.
 qsizetype characterStartAtOrBefore(const std::function<QString(qsizetype, qsizetype)>& slice,
                                    qsizetype length, qsizetype position);
+
+// Where a word step from position ends within start..end of a text of that length, as a text
+// layout of start..end finds it; the stretch laid out starts at twice reach and grows as needed.
+qsizetype wordStep(const std::function<QString(qsizetype, qsizetype)>& slice, qsizetype length,
+                   qsizetype start, qsizetype end, qsizetype position, bool forward,
+                   qsizetype reach);

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <limits>
@@ -11,9 +10,6 @@
 #include "mainwindow/TextBoundaries.h"
 
 namespace {
-
-// Enough either side of a position to find the character it lies in.
-constexpr qsizetype kCharacterReach = 32;
 
 bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::StandardKey> keys) {
     return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
@@ -302,24 +298,8 @@ bool CellTextField::moveToTextEnd(const QKeyEvent* event) {
 }
 
 qsizetype CellTextField::wordStep(qsizetype position, bool forward) const {
-    const qsizetype length = wholeLength();
-    // A word may be longer than the window, and than any stretch looked at: the stretch grows
-    // until the step ends inside it, short of the context a boundary may look at.
-    for (qsizetype reach = 2 * margin_;; reach *= 2) {
-        const qsizetype from = characterStartAtOrBefore(
-            std::max<qsizetype>(0, position - (forward ? kCharacterReach : reach)));
-        const qsizetype to = characterStartAtOrBefore(
-            std::min(length, position + (forward ? reach : kCharacterReach)));
-        QTextLayout layout(wholeSlice(from, to));
-        const int at = static_cast<int>(position - from);
-        if (forward) {
-            const qsizetype step = from + layout.nextCursorPosition(at, QTextLayout::SkipWords);
-            if (to == length || step < to - kCharacterReach) return step;
-        } else {
-            const qsizetype step = from + layout.previousCursorPosition(at, QTextLayout::SkipWords);
-            if (from == 0 || step > from + kCharacterReach) return step;
-        }
-    }
+    return ::wordStep([this](qsizetype from, qsizetype to) { return wholeSlice(from, to); },
+                      wholeLength(), 0, wholeLength(), position, forward, margin_);
 }
 
 bool CellTextField::moveByWord(const QKeyEvent* event) {
