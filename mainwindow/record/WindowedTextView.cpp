@@ -21,24 +21,31 @@ bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::Stan
     return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
 }
 
-// The text as a text document gives it back: every line break one '\n', a no-break space a space.
-QString asDocumentText(QString text) {
+// The text as a text document holds it: every paragraph break one '\n'.
+QString asHeldText(QString text) {
     qsizetype kept = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         QChar c = text.at(i);
         if (c == u'\r') {
             if (i + 1 < text.size() && text.at(i + 1) == u'\n') continue;
             c = u'\n';
-        } else if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator ||
-                   c.unicode() == 0xfdd0 || c.unicode() == 0xfdd1) {
+        } else if (c == QChar::ParagraphSeparator || c.unicode() == 0xfdd0 ||
+                   c.unicode() == 0xfdd1) {
             c = u'\n';
-        } else if (c == QChar::Nbsp) {
-            c = u' ';
         }
-        if (kept != i || c != text.at(i)) text[kept] = c;
-        ++kept;
+        text[kept++] = c;
     }
     text.truncate(kept);
+    return text;
+}
+
+// The plain text a text document gives back for what it holds: a line separator a line break, a
+// no-break space a space.
+QString asPlainText(QString text) {
+    for (QChar& c : text) {
+        if (c == QChar::LineSeparator) c = u'\n';
+        if (c == QChar::Nbsp) c = u' ';
+    }
     return text;
 }
 
@@ -125,7 +132,7 @@ void WindowedTextView::setWholeText(const QString& text) {
     }
     // Held after the (empty) window, so that placing the window at the start takes what it shows.
     showWindowText(QString());
-    after_ = asDocumentText(text);
+    after_ = asHeldText(text);
     placeWindow(0, 0, true);
     verticalScrollBar()->setValue(0);
     syncWholeBar();
@@ -133,7 +140,11 @@ void WindowedTextView::setWholeText(const QString& text) {
 
 QString WindowedTextView::wholeText() const {
     if (!holdsPart()) return toPlainText();
-    return before_ + toPlainText() + after_;
+    return asPlainText(before_ + windowText() + after_);
+}
+
+QString WindowedTextView::windowText() const {
+    return document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
 qsizetype WindowedTextView::wholeLength() const {
@@ -156,7 +167,7 @@ QString WindowedTextView::wholeSlice(qsizetype from, qsizetype to) const {
     QString slice;
     if (to <= from) return slice;
     slice.reserve(to - from);
-    const QString window = toPlainText();
+    const QString window = windowText();
     qsizetype partStart = 0;
     for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
         const qsizetype low = std::max(from, partStart);
@@ -174,7 +185,7 @@ qsizetype WindowedTextView::characterStartAtOrBefore(qsizetype position) const {
 }
 
 qsizetype WindowedTextView::paragraphStartAtOrBefore(qsizetype position) const {
-    const QString window = toPlainText();
+    const QString window = windowText();
     const QStringView parts[] = {before_, window, after_};
     qsizetype partStart = wholeLength();
     for (auto part = std::rbegin(parts); part != std::rend(parts); ++part) {
@@ -185,6 +196,38 @@ qsizetype WindowedTextView::paragraphStartAtOrBefore(qsizetype position) const {
         if (found >= 0) return partStart + found + 1;
     }
     return 0;
+}
+
+qsizetype WindowedTextView::paragraphEndAtOrAfter(qsizetype position) const {
+    const QString window = windowText();
+    qsizetype partStart = 0;
+    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
+        if (position < partStart + part.size()) {
+            const qsizetype found =
+                part.indexOf(u'\n', std::max<qsizetype>(0, position - partStart));
+            if (found >= 0) return partStart + found;
+        }
+        partStart += part.size();
+    }
+    return partStart;
+}
+
+Qt::LayoutDirection WindowedTextView::paragraphDirection(qsizetype position) const {
+    const qsizetype start = paragraphStartAtOrBefore(position);
+    const qsizetype end = paragraphEndAtOrAfter(position);
+    const QString window = windowText();
+    qsizetype partStart = 0;
+    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
+        const qsizetype low = std::max(start, partStart);
+        const qsizetype high = std::min(end, partStart + part.size());
+        if (low < high) {
+            if (auto direction = firstStrongDirection(part.mid(low - partStart, high - low))) {
+                return *direction;
+            }
+        }
+        partStart += part.size();
+    }
+    return Qt::LeftToRight;
 }
 
 std::pair<qsizetype, qsizetype> WindowedTextView::windowAround(qsizetype position) const {
@@ -265,6 +308,18 @@ void WindowedTextView::keepParagraphDirection() {
     document()->setUndoRedoEnabled(true);
 }
 
+void WindowedTextView::measureLines() {
+    if (lineCharacters_ > 0 || !holdsPart()) return;
+    // Measured on the window shown, whose lines start where the paragraph's do.
+    for (QTextBlock block = document()->firstBlock(); block.isValid(); block = block.next()) {
+        if (block.layout()->lineCount() > 1) {
+            lineCharacters_ = block.layout()->lineAt(0).textLength();
+            recountLines();
+            return;
+        }
+    }
+}
+
 void WindowedTextView::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
     const qsizetype length = wholeLength();
     const qsizetype start = before_.size(), end = start + windowLength();
@@ -273,16 +328,7 @@ void WindowedTextView::placeWindow(qsizetype anchor, qsizetype cursor, bool alwa
     // A long text pasted makes the window as slow as the whole text would be.
     const bool tooLong = length > sizes_.wholeLimit && end - start > 2 * sizes_.window;
     if (always || !roomBefore || !roomAfter || tooLong) {
-        if (lineCharacters_ == 0 && holdsPart()) {
-            // Measured on the window shown, whose lines start where the paragraph's do.
-            for (QTextBlock block = document()->firstBlock(); block.isValid();
-                 block = block.next()) {
-                if (block.layout()->lineCount() > 1) {
-                    lineCharacters_ = block.layout()->lineAt(0).textLength();
-                    break;
-                }
-            }
-        }
+        measureLines();
         auto [newStart, newEnd] = windowAround(cursor);
         if (newStart != start || newEnd != end) moveWindow(newStart, newEnd);
     }
@@ -313,6 +359,7 @@ void WindowedTextView::showFrom(qsizetype position, qsizetype middle) {
     const qsizetype anchor = wholeAnchorPosition(), cursor = wholeCursorPosition();
     const bool wasPlacing = placing_;
     placing_ = true;
+    measureLines();
     auto [start, end] = windowAround(middle);
     if (start != before_.size() || end != start + windowLength()) moveWindow(start, end);
     if (cursor >= start && cursor <= end) {
@@ -384,6 +431,8 @@ void WindowedTextView::syncWholeBar() {
         wholeBar_->setVisible(shown);
     }
     if (!shown) return;
+    // Once the window is laid out, the estimates outside it take its lines' length.
+    measureLines();
     const QScrollBar* own = verticalScrollBar();
     QSignalBlocker quiet(wholeBar_);
     wholeBar_->setRange(0, int(std::min<qsizetype>(linesBefore_ + own->maximum() + linesAfter_,
@@ -442,6 +491,7 @@ int WindowedTextView::windowLineOf(qsizetype position) const {
 qsizetype WindowedTextView::windowPositionOfLine(int line) const {
     const QTextBlock block = document()->findBlockByLineNumber(line);
     if (!block.isValid()) return windowLength();
+    // Laid out when asked for its size.
     if (block.layout()->lineCount() == 0) document()->documentLayout()->blockBoundingRect(block);
     const QTextLine found = block.layout()->lineAt(line - block.firstLineNumber());
     return block.position() + (found.isValid() ? found.textStart() : 0);
@@ -490,8 +540,8 @@ bool WindowedTextView::actOnWideSelection(const QKeyEvent* event) {
     if (extendsSelection(event)) return false;
     if (matchesAny(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar})) {
         // A step over a selection ends at its edge on that side, as the view's own does.
-        const bool next =
-            event->matches(QKeySequence::MoveToNextChar) == (layoutDirection() == Qt::LeftToRight);
+        const bool next = event->matches(QKeySequence::MoveToNextChar) ==
+                          (paragraphDirection(cursor) == Qt::LeftToRight);
         const qsizetype edge = next ? std::max(anchor, cursor) : std::min(anchor, cursor);
         placeWindow(edge, edge);
         return true;
@@ -500,6 +550,54 @@ bool WindowedTextView::actOnWideSelection(const QKeyEvent* event) {
     // selection be.
     if (movesCursor(event)) placeWindow(cursor, cursor);
     return false;
+}
+
+bool WindowedTextView::moveByWord(const QKeyEvent* event) {
+    const qsizetype cursor = wholeCursorPosition();
+    bool forward, select = false, erase = false;
+    if (matchesAny(event, {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord})) {
+        // Right goes back in a paragraph running right to left.
+        forward = paragraphDirection(cursor) == Qt::LeftToRight;
+        select = event->matches(QKeySequence::SelectNextWord);
+    } else if (matchesAny(event,
+                          {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord})) {
+        forward = paragraphDirection(cursor) != Qt::LeftToRight;
+        select = event->matches(QKeySequence::SelectPreviousWord);
+    } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
+        forward = true;
+        erase = true;
+    } else if (event->matches(QKeySequence::DeleteStartOfWord)) {
+        forward = false;
+        erase = true;
+    } else {
+        return false;
+    }
+    // A word delete over a selection takes only the selection, as the view's own does.
+    if (erase && (isReadOnly() || textCursor().hasSelection())) return false;
+    // A step goes no further than its paragraph, and from its edge over the break.
+    const qsizetype length = wholeLength();
+    const qsizetype start = paragraphStartAtOrBefore(cursor), end = paragraphEndAtOrAfter(cursor);
+    qsizetype target;
+    if (forward && cursor == end) {
+        target = std::min(length, cursor + 1);
+    } else if (!forward && cursor == start) {
+        target = std::max<qsizetype>(0, cursor - 1);
+    } else {
+        target = ::wordStep([this](qsizetype from, qsizetype to) { return wholeSlice(from, to); },
+                            length, start, end, cursor, forward, sizes_.margin);
+    }
+    placeWindow(select || erase ? wholeAnchorPosition() : target, target);
+    if (erase && target != cursor) {
+        if (wideAnchor_) {
+            deleteWideSelection();
+        } else {
+            QTextCursor shown = textCursor();
+            shown.removeSelectedText();
+            setTextCursor(shown);
+            placeWindow(wholeCursorPosition(), wholeCursorPosition());
+        }
+    }
+    return true;
 }
 
 void WindowedTextView::deleteWideSelection() {
@@ -554,7 +652,8 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (moveToTextEnd(event) || actOnWideSelection(event)) {
+    if (moveToTextEnd(event) || actOnWideSelection(event) ||
+        (keyboardCursor && moveByWord(event))) {
         event->accept();
         return;
     }
@@ -620,6 +719,6 @@ QMimeData* WindowedTextView::createMimeDataFromSelection() const {
     if (!wideAnchor_ && !away_) return QPlainTextEdit::createMimeDataFromSelection();
     const qsizetype anchor = wholeAnchorPosition(), cursor = wholeCursorPosition();
     auto* data = new QMimeData;
-    data->setText(wholeSlice(std::min(anchor, cursor), std::max(anchor, cursor)));
+    data->setText(asPlainText(wholeSlice(std::min(anchor, cursor), std::max(anchor, cursor))));
     return data;
 }

@@ -59,7 +59,11 @@ class WindowedTextView : public QPlainTextEdit {
     qsizetype windowLength() const { return document()->characterCount() - 1; }
     QString wholeSlice(qsizetype from, qsizetype to) const;
     qsizetype characterStartAtOrBefore(qsizetype position) const;
+    QString windowText() const;
     qsizetype paragraphStartAtOrBefore(qsizetype position) const;
+    qsizetype paragraphEndAtOrAfter(qsizetype position) const;
+    // As a text view takes it from the paragraph's first letter that has one.
+    Qt::LayoutDirection paragraphDirection(qsizetype position) const;
     // Where a window holding position with room either side starts and ends.
     std::pair<qsizetype, qsizetype> windowAround(qsizetype position) const;
     // Regroups the whole text as before_ = [0, start) and after_ = [end, length); the characters
@@ -90,10 +94,14 @@ class WindowedTextView : public QPlainTextEdit {
     int windowLineOf(qsizetype position) const;
     qsizetype windowPositionOfLine(int line) const;
     void recountLines();
+    // Takes the characters of a full line from the window as laid out, once for a text.
+    void measureLines();
     // Select All, Ctrl+Home and Ctrl+End and their selecting forms, which the window's edges would
     // stop.
     bool moveToTextEnd(const QKeyEvent* event);
     bool actOnWideSelection(const QKeyEvent* event);
+    // The word moves and deletes, whose step a window's edge would stop short of a long word.
+    bool moveByWord(const QKeyEvent* event);
     void deleteWideSelection();
     // A selection of the whole window by the view's own Select All selects the whole text once
     // the view is done (settle).
