@@ -323,3 +323,17 @@ TEST_F(PanelTextWindowTest, TheExpandedFieldsPanelScrollsAndCopiesTheWholeText) 
     QTest::keyClick(shown, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QApplication::clipboard()->text(), text);
 }
+
+// The images window puts a chosen file's name in the view as text views are given text: the long
+// text held beside the view goes with it.
+TEST_F(PanelTextWindowTest, ATextPutInTheViewReplacesALongTextWhole) {
+    showTexts({longWord(3000)});
+    open(0);
+    ASSERT_TRUE(view->holdsPart());
+    static_cast<QPlainTextEdit*>(view)->setPlainText("photo.jpg");
+    EXPECT_FALSE(view->holdsPart());
+    EXPECT_EQ(view->wholeText(), "photo.jpg");
+    EXPECT_FALSE(view->wholeScrollBar()->isVisible());
+    panel->saveButton()->click();
+    EXPECT_EQ(stored(0), "photo.jpg");
+}
