@@ -97,8 +97,8 @@ WindowedTextView::WindowedTextView(QWidget* parent, TextWindowSizes sizes)
                 if (placing_) return;
                 if (!document()->isUndoRedoEnabled()) {
                     // Replaced by the view's own setPlainText: the parts held beside it go.
-                    before_.clear();
-                    after_.clear();
+                    parts_.before.clear();
+                    parts_.after.clear();
                     wideAnchor_.reset();
                     away_.reset();
                     syncWholeBar();
@@ -120,8 +120,8 @@ void WindowedTextView::setWholeText(const QString& text) {
     wideAnchor_.reset();
     away_.reset();
     pendingCursor_.reset();
-    before_.clear();
-    after_.clear();
+    parts_.before.clear();
+    parts_.after.clear();
     lineCharacters_ = 0;
     setCursorWidth(1);
     setWordWrapMode(wrapModeFor(hasLongWord(text)));
@@ -132,7 +132,7 @@ void WindowedTextView::setWholeText(const QString& text) {
     }
     // Held after the (empty) window, so that placing the window at the start takes what it shows.
     showWindowText(QString());
-    after_ = asHeldText(text);
+    parts_.after = asHeldText(text);
     placeWindow(0, 0, true);
     verticalScrollBar()->setValue(0);
     syncWholeBar();
@@ -140,7 +140,7 @@ void WindowedTextView::setWholeText(const QString& text) {
 
 QString WindowedTextView::wholeText() const {
     if (!holdsPart()) return toPlainText();
-    return asPlainText(before_ + windowText() + after_);
+    return asPlainText(parts_.before + windowText() + parts_.after);
 }
 
 QString WindowedTextView::windowText() const {
@@ -148,34 +148,23 @@ QString WindowedTextView::windowText() const {
 }
 
 qsizetype WindowedTextView::wholeLength() const {
-    return before_.size() + windowLength() + after_.size();
+    return parts_.before.size() + windowLength() + parts_.after.size();
 }
 
 qsizetype WindowedTextView::wholeCursorPosition() const {
     if (away_) return away_->cursor;
     if (pendingCursor_) return *pendingCursor_;
-    return before_.size() + textCursor().position();
+    return parts_.before.size() + textCursor().position();
 }
 
 qsizetype WindowedTextView::wholeAnchorPosition() const {
     if (away_) return away_->anchor;
     if (wideAnchor_) return *wideAnchor_;
-    return before_.size() + textCursor().anchor();
+    return parts_.before.size() + textCursor().anchor();
 }
 
 QString WindowedTextView::wholeSlice(qsizetype from, qsizetype to) const {
-    QString slice;
-    if (to <= from) return slice;
-    slice.reserve(to - from);
-    const QString window = windowText();
-    qsizetype partStart = 0;
-    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
-        const qsizetype low = std::max(from, partStart);
-        const qsizetype high = std::min(to, partStart + part.size());
-        if (low < high) slice += part.mid(low - partStart, high - low);
-        partStart += part.size();
-    }
-    return slice;
+    return parts_.slice(from, to, windowText());
 }
 
 qsizetype WindowedTextView::characterStartAtOrBefore(qsizetype position) const {
@@ -186,7 +175,7 @@ qsizetype WindowedTextView::characterStartAtOrBefore(qsizetype position) const {
 
 qsizetype WindowedTextView::paragraphStartAtOrBefore(qsizetype position) const {
     const QString window = windowText();
-    const QStringView parts[] = {before_, window, after_};
+    const QStringView parts[] = {parts_.before, window, parts_.after};
     qsizetype partStart = wholeLength();
     for (auto part = std::rbegin(parts); part != std::rend(parts); ++part) {
         partStart -= part->size();
@@ -201,7 +190,8 @@ qsizetype WindowedTextView::paragraphStartAtOrBefore(qsizetype position) const {
 qsizetype WindowedTextView::paragraphEndAtOrAfter(qsizetype position) const {
     const QString window = windowText();
     qsizetype partStart = 0;
-    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
+    for (QStringView part :
+         {QStringView(parts_.before), QStringView(window), QStringView(parts_.after)}) {
         if (position < partStart + part.size()) {
             const qsizetype found =
                 part.indexOf(u'\n', std::max<qsizetype>(0, position - partStart));
@@ -217,7 +207,8 @@ Qt::LayoutDirection WindowedTextView::paragraphDirection(qsizetype position) con
     const qsizetype end = paragraphEndAtOrAfter(position);
     const QString window = windowText();
     qsizetype partStart = 0;
-    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
+    for (QStringView part :
+         {QStringView(parts_.before), QStringView(window), QStringView(parts_.after)}) {
         const qsizetype low = std::max(start, partStart);
         const qsizetype high = std::min(end, partStart + part.size());
         if (low < high) {
@@ -249,25 +240,7 @@ std::pair<qsizetype, qsizetype> WindowedTextView::windowAround(qsizetype positio
 }
 
 void WindowedTextView::regroup(qsizetype start, qsizetype end) {
-    const qsizetype oldStart = before_.size(), oldEnd = oldStart + windowLength();
-    // Both slices are taken before either part changes.
-    const QString toBefore = start > oldStart ? wholeSlice(oldStart, start) : QString();
-    const QString toAfter = end < oldEnd ? wholeSlice(end, oldEnd) : QString();
-    if (start > oldStart) {
-        before_ += toBefore;
-    } else {
-        before_.truncate(start);
-    }
-    if (end < oldEnd) {
-        after_.prepend(toAfter);
-    } else {
-        after_.remove(0, end - oldEnd);
-    }
-    // A jump across the text leaves a part's room mostly empty: it goes, so that the text is
-    // held about once.
-    for (QString* part : {&before_, &after_}) {
-        if (part->capacity() > 2 * (part->size() + sizes_.window)) part->squeeze();
-    }
+    parts_.regroup(start, end, windowText(), sizes_.window);
 }
 
 void WindowedTextView::showWindowText(const QString& text) {
@@ -278,7 +251,7 @@ void WindowedTextView::showWindowText(const QString& text) {
 }
 
 void WindowedTextView::moveWindow(qsizetype start, qsizetype end) {
-    const qsizetype oldStart = before_.size();
+    const qsizetype oldStart = parts_.before.size();
     const qsizetype top = oldStart + windowPositionOfLine(verticalScrollBar()->value());
     const QString window = wholeSlice(start, end);
     regroup(start, end);
@@ -292,12 +265,12 @@ void WindowedTextView::moveWindow(qsizetype start, qsizetype end) {
 }
 
 void WindowedTextView::keepParagraphDirection() {
-    const qsizetype start = before_.size();
-    if (start == 0 || before_.back() == u'\n') return;
-    const qsizetype paragraph = before_.lastIndexOf(u'\n') + 1;
+    const qsizetype start = parts_.before.size();
+    if (start == 0 || parts_.before.back() == u'\n') return;
+    const qsizetype paragraph = parts_.before.lastIndexOf(u'\n') + 1;
     const QTextBlock first = document()->firstBlock();
     std::optional<Qt::LayoutDirection> direction =
-        firstStrongDirection(QStringView(before_).mid(paragraph));
+        firstStrongDirection(QStringView(parts_.before).mid(paragraph));
     if (!direction) return;
     if (firstStrongDirection(first.text()).value_or(*direction) == *direction) return;
     // Set without an undo step: the window was put in just now.
@@ -322,7 +295,7 @@ void WindowedTextView::measureLines() {
 
 void WindowedTextView::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
     const qsizetype length = wholeLength();
-    const qsizetype start = before_.size(), end = start + windowLength();
+    const qsizetype start = parts_.before.size(), end = start + windowLength();
     const bool roomBefore = start == 0 || cursor - start >= sizes_.margin;
     const bool roomAfter = end == length || end - cursor >= sizes_.margin;
     // A long text pasted makes the window as slow as the whole text would be.
@@ -337,7 +310,7 @@ void WindowedTextView::placeWindow(qsizetype anchor, qsizetype cursor, bool alwa
 }
 
 void WindowedTextView::showSelection(qsizetype anchor, qsizetype cursor) {
-    const qsizetype start = before_.size(), size = windowLength();
+    const qsizetype start = parts_.before.size(), size = windowLength();
     qsizetype from = anchor - start;
     wideAnchor_.reset();
     away_.reset();
@@ -361,7 +334,7 @@ void WindowedTextView::showFrom(qsizetype position, qsizetype middle) {
     placing_ = true;
     measureLines();
     auto [start, end] = windowAround(middle);
-    if (start != before_.size() || end != start + windowLength()) moveWindow(start, end);
+    if (start != parts_.before.size() || end != start + windowLength()) moveWindow(start, end);
     if (cursor >= start && cursor <= end) {
         showSelection(anchor, cursor);
     } else {
@@ -388,10 +361,10 @@ void WindowedTextView::followView() {
     QScrollBar* own = verticalScrollBar();
     const qsizetype top = windowPositionOfLine(own->value());
     const qsizetype bottom = windowPositionOfLine(own->value() + own->pageStep());
-    if ((!before_.isEmpty() && top < sizes_.margin) ||
-        (!after_.isEmpty() && windowLength() - bottom < sizes_.margin)) {
+    if ((!parts_.before.isEmpty() && top < sizes_.margin) ||
+        (!parts_.after.isEmpty() && windowLength() - bottom < sizes_.margin)) {
         // Around the middle of what is shown, with room either side of it.
-        showFrom(before_.size() + top, before_.size() + (top + bottom) / 2);
+        showFrom(parts_.before.size() + top, parts_.before.size() + (top + bottom) / 2);
     }
 }
 
@@ -409,11 +382,11 @@ void WindowedTextView::wholeBarMoved(int line) {
         own->setValue(int(inWindow));
         return;
     }
-    const qsizetype windowEnd = before_.size() + windowLength();
+    const qsizetype windowEnd = parts_.before.size() + windowLength();
     const qsizetype position =
         line < linesBefore_
-            ? positionAfterLines(before_, line)
-            : windowEnd + positionAfterLines(after_, inWindow - document()->lineCount());
+            ? positionAfterLines(parts_.before, line)
+            : windowEnd + positionAfterLines(parts_.after, inWindow - document()->lineCount());
     showFrom(position, position);
     // The estimates aside, the bar stays where it was put: at its end the view shows the text's.
     const bool wasPlacing = placing_;
@@ -475,8 +448,8 @@ qsizetype WindowedTextView::positionAfterLines(QStringView text, qsizetype lines
 }
 
 void WindowedTextView::recountLines() {
-    linesBefore_ = estimatedLines(before_);
-    linesAfter_ = estimatedLines(after_);
+    linesBefore_ = estimatedLines(parts_.before);
+    linesAfter_ = estimatedLines(parts_.after);
 }
 
 int WindowedTextView::windowLineOf(qsizetype position) const {

@@ -11,6 +11,8 @@
 #include <optional>
 #include <utility>
 
+#include "mainwindow/TextParts.h"
+
 class QScrollBar;
 
 struct TextWindowSizes {
@@ -37,7 +39,7 @@ class WindowedTextView : public QPlainTextEdit {
     qsizetype wholeLength() const;
     qsizetype wholeCursorPosition() const;
     qsizetype wholeAnchorPosition() const;
-    bool holdsPart() const { return !before_.isEmpty() || !after_.isEmpty(); }
+    bool holdsPart() const { return !parts_.isEmpty(); }
     // Stands for the whole text while the view holds a part of it.
     QScrollBar* wholeScrollBar() const { return wholeBar_; }
 
@@ -66,8 +68,7 @@ class WindowedTextView : public QPlainTextEdit {
     Qt::LayoutDirection paragraphDirection(qsizetype position) const;
     // Where a window holding position with room either side starts and ends.
     std::pair<qsizetype, qsizetype> windowAround(qsizetype position) const;
-    // Regroups the whole text as before_ = [0, start) and after_ = [end, length); the characters
-    // between are the caller's to put in the view (taken before) or to drop.
+    // Regroups the parts so that the window is start..end (TextParts::regroup).
     void regroup(qsizetype start, qsizetype end);
     // Puts the characters start..end in the view, what is shown kept where it was.
     void moveWindow(qsizetype start, qsizetype end);
@@ -109,8 +110,7 @@ class WindowedTextView : public QPlainTextEdit {
     void settle();
 
     TextWindowSizes sizes_;
-    QString before_;
-    QString after_;
+    TextParts parts_;
     // The selection's anchor when it lies outside the window.
     std::optional<qsizetype> wideAnchor_;
     // The cursor and the anchor while the window shows another part of the text.

@@ -88,19 +88,19 @@ QString CellTextField::wholeTextOf(const QLineEdit* editor) {
 void CellTextField::setWholeText(QString text) {
     wideAnchor_.reset();
     pendingCursor_.reset();
-    after_.clear();
+    parts_.after.clear();
     placing_ = true;
     setText(QString());
     placing_ = false;
     // Held before the (empty) window, so that placing the window at the end takes what it shows.
     const qsizetype length = text.size();
-    before_ = std::move(text);
+    parts_.before = std::move(text);
     placeWindow(length, length, true);
 }
 
 QString CellTextField::wholeText() const {
     if (!holdsPart()) return text();
-    return before_ + text() + after_;
+    return parts_.before + text() + parts_.after;
 }
 
 bool CellTextField::wholeTextEquals(std::string_view utf8) const {
@@ -123,22 +123,11 @@ qsizetype CellTextField::wholeAnchorPosition() const {
     if (wideAnchor_) return *wideAnchor_;
     if (!hasSelectedText()) return wholeCursorPosition();
     const qsizetype start = selectionStart();
-    return before_.size() + (cursorPosition() == start ? selectionEnd() : start);
+    return parts_.before.size() + (cursorPosition() == start ? selectionEnd() : start);
 }
 
 QString CellTextField::wholeSlice(qsizetype from, qsizetype to) const {
-    QString slice;
-    if (to <= from) return slice;
-    slice.reserve(to - from);
-    const QString window = text();
-    qsizetype partStart = 0;
-    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
-        const qsizetype low = std::max(from, partStart);
-        const qsizetype high = std::min(to, partStart + part.size());
-        if (low < high) slice += part.mid(low - partStart, high - low);
-        partStart += part.size();
-    }
-    return slice;
+    return parts_.slice(from, to, text());
 }
 
 qsizetype CellTextField::characterStartAtOrBefore(qsizetype position) const {
@@ -149,7 +138,8 @@ qsizetype CellTextField::characterStartAtOrBefore(qsizetype position) const {
 
 Qt::LayoutDirection CellTextField::wholeDirection() const {
     const QString window = text();
-    for (QStringView part : {QStringView(before_), QStringView(window), QStringView(after_)}) {
+    for (QStringView part :
+         {QStringView(parts_.before), QStringView(window), QStringView(parts_.after)}) {
         if (std::optional<Qt::LayoutDirection> direction = firstStrongDirection(part)) {
             return *direction;
         }
@@ -180,30 +170,12 @@ qsizetype CellTextField::startInWholeDirection(qsizetype start, qsizetype end) c
 }
 
 void CellTextField::regroup(qsizetype start, qsizetype end) {
-    const qsizetype oldStart = before_.size(), oldEnd = oldStart + text().size();
-    // Both slices are taken before either part changes.
-    const QString toBefore = start > oldStart ? wholeSlice(oldStart, start) : QString();
-    const QString toAfter = end < oldEnd ? wholeSlice(end, oldEnd) : QString();
-    if (start > oldStart) {
-        before_ += toBefore;
-    } else {
-        before_.truncate(start);
-    }
-    if (end < oldEnd) {
-        after_.prepend(toAfter);
-    } else {
-        after_.remove(0, end - oldEnd);
-    }
-    // A jump across the text leaves a part's room mostly empty: it goes, so that the text is
-    // held about once.
-    for (QString* part : {&before_, &after_}) {
-        if (part->capacity() > 2 * (part->size() + windowSize_)) part->squeeze();
-    }
+    parts_.regroup(start, end, text(), windowSize_);
 }
 
 void CellTextField::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
     const qsizetype length = wholeLength();
-    const qsizetype start = before_.size(), end = start + text().size();
+    const qsizetype start = parts_.before.size(), end = start + text().size();
     const bool roomBefore = start == 0 || cursor - start >= margin_;
     const bool roomAfter = end == length || end - cursor >= margin_;
     if (always || !roomBefore || !roomAfter) {
@@ -230,7 +202,7 @@ void CellTextField::placeWindow(qsizetype anchor, qsizetype cursor, bool always)
 }
 
 void CellTextField::showSelection(qsizetype anchor, qsizetype cursor) {
-    const qsizetype start = before_.size(), size = text().size();
+    const qsizetype start = parts_.before.size(), size = text().size();
     const qsizetype at = cursor - start;
     qsizetype from = anchor - start;
     wideAnchor_.reset();

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include "mainwindow/TextParts.h"
+
 class CellTextField : public QLineEdit {
     Q_OBJECT
 
@@ -26,10 +28,12 @@ class CellTextField : public QLineEdit {
     QString wholeText() const;
     // Whether the whole text in UTF-8 is utf8, found without a copy of the whole text.
     bool wholeTextEquals(std::string_view utf8) const;
-    qsizetype wholeLength() const { return before_.size() + text().size() + after_.size(); }
+    qsizetype wholeLength() const {
+        return parts_.before.size() + text().size() + parts_.after.size();
+    }
     // Where the cursor and the selection's other end lie in the whole text.
     qsizetype wholeCursorPosition() const {
-        return pendingCursor_ ? *pendingCursor_ : before_.size() + cursorPosition();
+        return pendingCursor_ ? *pendingCursor_ : parts_.before.size() + cursorPosition();
     }
     qsizetype wholeAnchorPosition() const;
     // The text of an editor: its whole text for a cell's field, else what the line edit holds.
@@ -48,7 +52,7 @@ class CellTextField : public QLineEdit {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
-    bool holdsPart() const { return !before_.isEmpty() || !after_.isEmpty(); }
+    bool holdsPart() const { return !parts_.isEmpty(); }
     // Select All and the keys to the text's start or end, which a window's edges would stop.
     bool moveToTextEnd(const QKeyEvent* event);
     // The word moves and deletes, whose step a window's edge would stop short of a long word.
@@ -67,8 +71,7 @@ class CellTextField : public QLineEdit {
     // the window follows the cursor to the text's end once the line edit is done (settle).
     void selectionDidChange();
     void settle();
-    // Regroups the whole text as before_ = [0, start) and after_ = [end, length); the characters
-    // between are the caller's to put in the line edit (taken before) or to drop.
+    // Regroups the parts so that the window is start..end (TextParts::regroup).
     void regroup(qsizetype start, qsizetype end);
     // A line edit takes its direction from the first letter that has one: a window starts
     // where its first such letter has the whole text's direction, earlier when it must.
@@ -83,8 +86,7 @@ class CellTextField : public QLineEdit {
     const qsizetype wholeLimit_;
     const qsizetype windowSize_;
     const qsizetype margin_;
-    QString before_;
-    QString after_;
+    TextParts parts_;
     // The selection's anchor when it lies outside the window.
     std::optional<qsizetype> wideAnchor_;
     // The cursor's place while the window has still to follow it.
