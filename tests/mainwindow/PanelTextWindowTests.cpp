@@ -6,7 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
+#include <QToolButton>
 
 #include <memory>
 #include <random>
@@ -16,6 +16,8 @@
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/LongWordWrap.h"
+#include "mainwindow/record/RecordConsole.h"
+#include "mainwindow/rows/views/CellTextField.h"
 #include "tests/mainwindow/GridTest.h"
 #include "tests/support/KeyPresses.h"
 
@@ -336,4 +338,24 @@ TEST_F(PanelTextWindowTest, ATextPutInTheViewReplacesALongTextWhole) {
     EXPECT_FALSE(view->wholeScrollBar()->isVisible());
     panel->saveButton()->click();
     EXPECT_EQ(stored(0), "photo.jpg");
+}
+
+// As a sheet over the record editor, Done hands the record editor the whole text as edited.
+TEST_F(PanelTextWindowTest, TheSheetHandsTheRecordEditorTheWholeText) {
+    const QString text = longWord(3000);
+    showTexts({text});
+    click(0, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    RecordConsole& record = partsOf(c).record;
+    c->view()->findChild<QToolButton*>("addRowViewDetail1")->click();
+    ASSERT_TRUE(panel->isSheet());
+    ASSERT_TRUE(view->holdsPart());
+    press(view, {Qt::Key_End, Qt::ControlModifier, {}});
+    press(view, {Qt::Key_Exclam, Qt::NoModifier, "!"});
+    press(view, {Qt::Key_Home, Qt::ControlModifier, {}});
+    press(view, {Qt::Key_Less, Qt::NoModifier, "<"});
+    panel->saveButton()->click();
+    EXPECT_EQ(record.valueField(FieldIndex(1))->wholeText(), "<" + text + "!");
+    record.saveRowButtonPressed();
+    EXPECT_EQ(stored(0), ("<" + text + "!").toStdString());
 }
