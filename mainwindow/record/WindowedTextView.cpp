@@ -101,6 +101,7 @@ WindowedTextView::WindowedTextView(QWidget* parent, TextWindowSizes sizes)
                     parts_.after.clear();
                     wideAnchor_.reset();
                     away_.reset();
+                    wideDelete_.reset();
                     syncWholeBar();
                 }
                 chooseWrapAfterEdit(this, position, removed, added,
@@ -120,6 +121,7 @@ void WindowedTextView::setWholeText(const QString& text) {
     wideAnchor_.reset();
     away_.reset();
     pendingCursor_.reset();
+    wideDelete_.reset();
     parts_.before.clear();
     parts_.after.clear();
     lineCharacters_ = 0;
@@ -251,6 +253,8 @@ void WindowedTextView::showWindowText(const QString& text) {
 }
 
 void WindowedTextView::moveWindow(qsizetype start, qsizetype end) {
+    // The view's undo steps go with its text: a delete made before them can no longer be undone.
+    if (document()->isUndoAvailable()) wideDelete_.reset();
     const qsizetype oldStart = parts_.before.size();
     const qsizetype top = oldStart + windowPositionOfLine(verticalScrollBar()->value());
     const QString window = wholeSlice(start, end);
@@ -508,6 +512,8 @@ bool WindowedTextView::actOnWideSelection(const QKeyEvent* event) {
     }
     if (replacesSelection(event)) {
         deleteWideSelection();
+        // Undone in one step with what replaces it, as the view's own replacement is.
+        wideDelete_->replaced = true;
         return false;
     }
     if (extendsSelection(event)) return false;
@@ -577,10 +583,26 @@ void WindowedTextView::deleteWideSelection() {
     const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
     const qsizetype from = std::min(anchor, cursor), to = std::max(anchor, cursor);
     wideAnchor_.reset();
+    WideDelete undone{from, wholeSlice(from, to)};
     // What lies between the parts, the selection, is dropped with the window.
     regroup(from, to);
     showWindowText(QString());
     placeWindow(from, from, true);
+    wideDelete_ = std::move(undone);
+}
+
+void WindowedTextView::undoWideDelete() {
+    QString whole = parts_.before + windowText() + parts_.after;
+    whole.insert(wideDelete_->from, wideDelete_->text);
+    const qsizetype end = wideDelete_->from + wideDelete_->text.size();
+    wideDelete_.reset();
+    // Held after the (empty) window, as a new text is.
+    wideAnchor_.reset();
+    away_.reset();
+    parts_.before.clear();
+    parts_.after = std::move(whole);
+    showWindowText(QString());
+    placeWindow(end, end, true);
 }
 
 void WindowedTextView::selectionDidChange() {
@@ -602,6 +624,14 @@ void WindowedTextView::settle() {
 }
 
 void WindowedTextView::keyPressEvent(QKeyEvent* event) {
+    // Also once the text left is short enough to be held whole.
+    if (wideDelete_ && !isReadOnly() && event->matches(QKeySequence::Undo) &&
+        document()->availableUndoSteps() <= (wideDelete_->replaced ? 1 : 0)) {
+        if (document()->isUndoAvailable()) document()->undo();
+        undoWideDelete();
+        event->accept();
+        return;
+    }
     if (!holdsPart()) {
         QPlainTextEdit::keyPressEvent(event);
         return;

@@ -53,6 +53,12 @@ class WindowedTextView : public QPlainTextEdit {
     QMimeData* createMimeDataFromSelection() const override;
 
   private:
+    struct WideDelete {
+        qsizetype from;
+        QString text;
+        // By a typed key or a paste, whose text is undone with it.
+        bool replaced = false;
+    };
     struct Ends {
         qsizetype anchor;
         qsizetype cursor;
@@ -104,6 +110,9 @@ class WindowedTextView : public QPlainTextEdit {
     // The word moves and deletes, whose step a window's edge would stop short of a long word.
     bool moveByWord(const QKeyEvent* event);
     void deleteWideSelection();
+    // Ctrl+Z once the view's own undo steps are spent puts a selection deleted past the window
+    // back, which the view's steps lost when its text was put in anew.
+    void undoWideDelete();
     // A selection of the whole window by the view's own Select All selects the whole text once
     // the view is done (settle).
     void selectionDidChange();
@@ -115,6 +124,7 @@ class WindowedTextView : public QPlainTextEdit {
     std::optional<qsizetype> wideAnchor_;
     // The cursor and the anchor while the window shows another part of the text.
     std::optional<Ends> away_;
+    std::optional<WideDelete> wideDelete_;
     // The cursor's place while the window has still to follow a Select All.
     std::optional<qsizetype> pendingCursor_;
     QScrollBar* wholeBar_;

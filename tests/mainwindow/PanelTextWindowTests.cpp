@@ -86,6 +86,7 @@ std::vector<Sequence> sequences() {
     const Key home{Qt::Key_Home, control, {}}, end{Qt::Key_End, control, {}};
     const Key right{Qt::Key_Right, none, {}}, left{Qt::Key_Left, none, {}};
     const Key selectAll{Qt::Key_A, control, {}}, copy{Qt::Key_C, control, {}};
+    const Key undo{Qt::Key_Z, control, {}};
     const Key cut{Qt::Key_X, control, {}}, erase{Qt::Key_Delete, none, {}};
     auto type = [](const char* text) { return Key{Qt::Key_A, Qt::NoModifier, text}; };
     return {
@@ -114,7 +115,7 @@ std::vector<Sequence> sequences() {
                repeated(left, 200),
                {{Qt::Key_Home, control | shift, {}}, cut, type("c"), selectAll, cut}})},
         {"undo of what was typed",
-         join({{home}, repeated(right, 500), {type("u"), type("v"), {Qt::Key_Z, control, {}}}})},
+         join({{home}, repeated(right, 500), {type("u"), type("v"), undo}})},
         {"words across window edges", join({repeated({Qt::Key_Right, control, {}}, 8),
                                             {type("w")},
                                             repeated({Qt::Key_Left, control, {}}, 5),
@@ -127,6 +128,17 @@ std::vector<Sequence> sequences() {
                                              type("V")}})},
         {"select all and type over", {selectAll, type("z")}},
         {"select all and delete", {selectAll, erase, type("e")}},
+        {"select all, delete or type over, and undo",
+         {selectAll,
+          erase,
+          undo,
+          end,
+          {Qt::Key_Home, control | shift, {}},
+          type("y"),
+          type("z"),
+          undo,
+          right,
+          type("t")}},
         {"pages and lines",
          join({repeated({Qt::Key_PageDown, none, {}}, 14),
                {type("p")},
@@ -358,4 +370,45 @@ TEST_F(PanelTextWindowTest, TheSheetHandsTheRecordEditorTheWholeText) {
     EXPECT_EQ(record.valueField(FieldIndex(1))->wholeText(), "<" + text + "!");
     record.saveRowButtonPressed();
     EXPECT_EQ(stored(0), ("<" + text + "!").toStdString());
+}
+
+// Random keys over hostile texts; an undo is left out, as the view's own undo steps end where its
+// window moves.
+TEST_F(PanelTextWindowTest, AWindowedTextFollowsTheWholeTextUnderRandomKeys) {
+    std::mt19937 random(5);
+    const Qt::KeyboardModifiers none = Qt::NoModifier, shift = Qt::ShiftModifier,
+                                control = Qt::ControlModifier;
+    const std::vector<Key> keys = {
+        {Qt::Key_Left, none, {}},
+        {Qt::Key_Right, none, {}},
+        {Qt::Key_Left, shift, {}},
+        {Qt::Key_Right, shift, {}},
+        {Qt::Key_Left, control, {}},
+        {Qt::Key_Right, control | shift, {}},
+        {Qt::Key_Home, control, {}},
+        {Qt::Key_End, control, {}},
+        {Qt::Key_End, control | shift, {}},
+        {Qt::Key_A, control, {}},
+        {Qt::Key_C, control, {}},
+        {Qt::Key_X, control, {}},
+        {Qt::Key_V, control, {}},
+        {Qt::Key_Backspace, none, {}},
+        {Qt::Key_Delete, none, {}},
+        {Qt::Key_Backspace, control, {}},
+        {Qt::Key_A, none, "a"},
+        {Qt::Key_Space, none, " "},
+        {Qt::Key_Return, none, "\r"},
+    };
+    showTexts(
+        {marks(random, 3000), rightToLeft(random, 3000), mixedLines(random, 3000), longWord(3000)});
+    for (int row = 0; row < 4; ++row) {
+        open(row);
+        for (int step = 0; step < 600; ++step) {
+            const Key& key = keys[random() % keys.size()];
+            const std::string where =
+                "row " + std::to_string(row) + ", step " + std::to_string(step);
+            pressBoth(key, where);
+            ASSERT_TRUE(same(*view, *oracle)) << where;
+        }
+    }
 }
