@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextBlock>
@@ -711,6 +712,8 @@ void WindowedTextView::contextMenuEvent(QContextMenuEvent* event) {
 
 void WindowedTextView::resizeEvent(QResizeEvent* event) {
     QPlainTextEdit::resizeEvent(event);
+    // Measured anew for the new width.
+    if (event->size().width() != event->oldSize().width()) lineCharacters_ = 0;
     const QRect inside = contentsRect();
     const int width = wholeBar_->sizeHint().width();
     wholeBar_->setGeometry(inside.right() + 1 - width, inside.top(), width, inside.height());

@@ -5,7 +5,9 @@
 // along as either nears the window's edge. A scroll bar of the view's own stands for the whole
 // text, its lines outside the window estimated from the characters a line holds. A selection
 // reaching past the window keeps its far end here, and so do the cursor and the selection while
-// the view is scrolled away from them.
+// the view is scrolled away from them. In a paragraph longer than the window, lines break from
+// the window's start: a whole number of lines after the paragraph's own where its characters are
+// of one width, elsewhere near it.
 #include <QPlainTextEdit>
 
 #include <optional>
@@ -18,7 +20,7 @@ class QScrollBar;
 struct TextWindowSizes {
     // A text up to wholeLimit characters is held in the view whole, a longer one in a window
     // of about `window` characters, moved once the cursor or the view comes within margin
-    // characters of an edge that is not the text's own. A margin holds more than a page.
+    // characters of an edge that is not the text's own. A margin holds more than two pages.
     qsizetype wholeLimit = 65536;
     qsizetype window = 32768;
     qsizetype margin = 8192;
