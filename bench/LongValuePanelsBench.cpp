@@ -1,11 +1,14 @@
 // A text of 5,000,004 characters (or as many as given) without a space beside a short text in the
 // same window (the anchor): the time from the key to the edit-field panel and the expanded-fields
-// panel drawn with the value, and in the record editor and the grid's cell editor the time to the
-// value shown, the worst key (typed characters, End, Home) until the field is drawn again, and the
-// growth of the process's resident memory while the editor is open.
+// panel drawn with the value, in the edit-field panel the worst of Ctrl+End and the keys typed
+// there and the time to the view scrolled to the text's start by its scroll bar, and in the
+// record editor and the grid's cell editor the time to the value shown, the worst key (typed
+// characters, End, Home) until the field is drawn again, and the growth of the process's resident
+// memory while the editor is open.
 #include <QApplication>
 #include <QDialog>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
 
 #include <algorithm>
@@ -47,6 +50,8 @@ struct EditorFigures {
 struct Figures {
     double editPanel = 1e30;
     double expandedPanel = 1e30;
+    double panelKey = 0;     // worst key in the edit-field panel
+    double panelScroll = 0;  // worst scroll to the start
     EditorFigures record;
     EditorFigures cell;
 };
@@ -73,6 +78,7 @@ class Bench {
                              QTest::keyClick(grid_, Qt::Key_Return, Qt::ControlModifier);
                              parts_.editField.textView()->repaint();
                          }));
+            measurePanelKeys(figures);
             parts_.editField.closeEditFieldPanel();
             figures.expandedPanel =
                 std::min(figures.expandedPanel, timed([&] {
@@ -93,6 +99,27 @@ class Bench {
         QTest::mouseClick(grid_->viewport(), Qt::LeftButton, Qt::NoModifier,
                           grid_->visualRect(grid_->model()->index(row, 2)).center());
         QApplication::processEvents();
+    }
+
+    void measurePanelKeys(Figures& figures) {
+        WindowedTextView* view = parts_.editField.textView();
+        auto key = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text) {
+            figures.panelKey =
+                std::max(figures.panelKey, timed([&] {
+                             QTest::sendKeyEvent(QTest::Click, view, key, text, modifiers);
+                             view->repaint();
+                         }));
+        };
+        key(Qt::Key_End, Qt::ControlModifier, {});
+        for (int i = 0; i < kKeys; ++i) key(Qt::Key_A, Qt::NoModifier, "a");
+        // Taken back, so that the next run shows the value as stored.
+        for (int i = 0; i < kKeys; ++i) QTest::keyClick(view, Qt::Key_Backspace);
+        // Scrolled back to the start as a drag of the scroll bar's thumb would.
+        QScrollBar* bar = view->holdsPart() ? view->wholeScrollBar() : view->verticalScrollBar();
+        figures.panelScroll = std::max(figures.panelScroll, timed([&] {
+                                           bar->triggerAction(QScrollBar::SliderToMinimum);
+                                           view->repaint();
+                                       }));
     }
 
     // End, typed characters, Home and typed characters in the editor, each key timed until the
@@ -193,6 +220,8 @@ int main(int argc, char** argv) {
     if (small.editPanel < 1e30) {
         row("edit-field panel shown, best", small.editPanel, large.editPanel);
         row("expanded-fields panel shown, best", small.expandedPanel, large.expandedPanel);
+        row("edit-field panel key, worst", small.panelKey, large.panelKey);
+        row("edit-field panel scroll to start", small.panelScroll, large.panelScroll);
     }
     // The growth as a multiple of the value's size, both in bytes.
     auto editor = [&](const char* name, const EditorFigures& s, const EditorFigures& l) {

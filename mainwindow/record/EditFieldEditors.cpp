@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -21,6 +20,7 @@
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/LocationEditor.h"
+#include "mainwindow/record/WindowedTextView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/QtStrings.h"

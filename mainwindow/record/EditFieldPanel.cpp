@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QToolButton>
@@ -17,7 +16,7 @@
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/MenuCheckMarks.h"
 #include "mainwindow/record/LocationEditor.h"
-#include "mainwindow/record/LongWordWrap.h"
+#include "mainwindow/record/WindowedTextView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/MenuItemStates.h"
 #include "platform/ui/QtStrings.h"
@@ -50,11 +49,10 @@ void EditFieldPanel::buildPanel() {
     buildActionMenu();
     top->addWidget(actionMenuButton_);
     layout->addLayout(top);
-    textView_ = new QPlainTextEdit(panel_);
+    textView_ = new WindowedTextView(panel_);
     QFont font = textView_->font();
     font.setPointSize(15);
     textView_->setFont(font);
-    wrapLongWordsAnywhere(textView_);
     layout->addWidget(textView_, 1);
 
     datePicker_ = new QDateTimeEdit(panel_);
@@ -90,7 +88,7 @@ void EditFieldPanel::buildPanel() {
     layout->addWidget(photoImageView_, 1);
     locationEditor_ = new LocationEditor(panel_);
     connect(locationEditor_, &LocationEditor::locationTextChosen, this,
-            [this](const QString& text) { setPlainTextWrappingLongWords(textView_, text); });
+            [this](const QString& text) { textView_->setWholeText(text); });
     layout->addWidget(locationEditor_, 1);
 
     // Takes the room below a strip and a small editor, and none while the text view fills it.
@@ -214,7 +212,7 @@ void EditFieldPanel::clearPanel() {
     field_ = FieldIndex();
     panel_->setWindowTitle(QString());
     fieldNameLabel_->clear();
-    textView_->clear();
+    textView_->setWholeText(QString());
     saveButton_->setEnabled(false);
     resetEditFieldPanelToTextType();
 }
@@ -238,11 +236,11 @@ void EditFieldPanel::shrinkEditFieldPanelTextView() {
 }
 
 void EditFieldPanel::setText(const std::string& text) {
-    setPlainTextWrappingLongWords(textView_, toQString(text));
+    textView_->setWholeText(toQString(text));
 }
 
 std::string EditFieldPanel::text() const {
-    return toStdString(textView_->toPlainText());
+    return toStdString(textView_->wholeText());
 }
 
 void EditFieldPanel::editFieldPanelSaveButtonPressed() {

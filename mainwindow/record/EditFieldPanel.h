@@ -17,6 +17,7 @@
 #include "Common/DBTypes.h"
 #include "mainwindow/IndexSpaces.h"
 #include "mainwindow/WindowPanel.h"
+#include "mainwindow/record/WindowedTextView.h"
 #include "mainwindow/rows/CellWriter.h"
 
 class DatabaseWindow;
@@ -24,7 +25,6 @@ class LocationEditor;
 class QComboBox;
 class QDateTimeEdit;
 class QLabel;
-class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
 class QTableWidget;
@@ -67,7 +67,7 @@ class EditFieldPanel : public QObject, public WindowPanel {
 
     QDialog* editFieldPanel() const { return panel_; }
     QLabel* fieldNameLabel() const { return fieldNameLabel_; }
-    QPlainTextEdit* textView() const { return textView_; }
+    WindowedTextView* textView() const { return textView_; }
     QPushButton* saveButton() const { return saveButton_; }
     QPushButton* cancelButton() const { return cancelButton_; }
     QPushButton* specialButton() const { return specialButton_; }
@@ -124,7 +124,7 @@ class EditFieldPanel : public QObject, public WindowPanel {
     // The panel lives as long as the window it floats over.
     QPointer<QDialog> panel_;
     QLabel* fieldNameLabel_ = nullptr;
-    QPlainTextEdit* textView_ = nullptr;
+    WindowedTextView* textView_ = nullptr;
     QPushButton* saveButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QPushButton* specialButton_ = nullptr;

@@ -1,13 +1,12 @@
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 
 #include <QDialog>
-#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
 #include "mainwindow/HeldValues.h"
-#include "mainwindow/record/LongWordWrap.h"
+#include "mainwindow/record/WindowedTextView.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/QtStrings.h"
 
@@ -57,12 +56,11 @@ void ExpandedFieldsPanel::showExpandedFieldsPanel(bool show) {
         panel_->setWindowTitle(toQString(localizedString("Expanded Fields")));
         panel_->resize(360, 300);
         auto* layout = new QVBoxLayout(panel_);
-        textView_ = new QPlainTextEdit(panel_);
+        textView_ = new WindowedTextView(panel_);
         textView_->setReadOnly(true);
         QFont font = textView_->font();
         font.setPointSize(15);
         textView_->setFont(font);
-        wrapLongWordsAnywhere(textView_);
         layout->addWidget(textView_);
     }
     if (!panel_) return;
@@ -77,10 +75,8 @@ bool ExpandedFieldsPanel::isExpandedFieldsPanelHidden() const {
 void ExpandedFieldsPanel::updateExpandedFieldsPanel() {
     if (isExpandedFieldsPanelHidden()) return;
     readCutValuesWhole();
-    setPlainTextWrappingLongWords(
-        textView_,
-        toQString(expandedFieldsText(
-            window_.state(), window_.selectedTableNameIfOnlyOne().has_value(), wholeValues_)));
+    textView_->setWholeText(toQString(expandedFieldsText(
+        window_.state(), window_.selectedTableNameIfOnlyOne().has_value(), wholeValues_)));
 }
 
 void ExpandedFieldsPanel::readCutValuesWhole() {

@@ -12,9 +12,9 @@
 #include "Common/DBTypes.h"
 #include "mainwindow/IndexSpaces.h"
 #include "mainwindow/WindowPanel.h"
+#include "mainwindow/record/WindowedTextView.h"
 
 class DatabaseWindow;
-class QPlainTextEdit;
 struct TablesAndRowsState;
 
 // The focused row's expanded values joined by a blank line; NULL reads as the NULL text whatever
@@ -40,7 +40,7 @@ class ExpandedFieldsPanel : public QObject, public WindowPanel {
         showExpandedFieldsPanel(isExpandedFieldsPanelHidden());
     }
     void updateExpandedFieldsPanel();
-    QPlainTextEdit* expandedFieldsPanelTextView() const { return textView_; }
+    WindowedTextView* expandedFieldsPanelTextView() const { return textView_; }
 
   private:
     // The focused row's expanded values that the page holds cut, read whole once for the row
@@ -53,5 +53,5 @@ class ExpandedFieldsPanel : public QObject, public WindowPanel {
     RowIndex wholeValuesRow_;
     // The panel lives as long as the window it floats over.
     QPointer<QDialog> panel_;
-    QPlainTextEdit* textView_ = nullptr;
+    WindowedTextView* textView_ = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "mainwindow/record/LongWordWrap.h"
 
 #include <QPlainTextEdit>
-#include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -10,22 +9,6 @@ namespace {
 
 // A word up to this long costs the word-boundary layout little.
 constexpr int kLongestWordWrappedAtBoundaries = 2000;
-
-bool hasLongWord(QStringView text) {
-    int run = 0;
-    for (QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > kLongestWordWrappedAtBoundaries) return true;
-    }
-    return false;
-}
-
-bool documentHasLongWord(const QTextDocument* document) {
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (hasLongWord(block.text())) return true;
-    }
-    return false;
-}
 
 // At most the length of the word an edit of position..end made, looked at no further than
 // makes it long.
@@ -43,32 +26,32 @@ int wordAroundEdit(const QTextDocument* document, int position, int end) {
     return after - before;
 }
 
+}  // namespace
+
+bool hasLongWord(QStringView text) {
+    int run = 0;
+    for (QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestWordWrappedAtBoundaries) return true;
+    }
+    return false;
+}
+
 QTextOption::WrapMode wrapModeFor(bool longWord) {
     return longWord ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
 }
 
-}  // namespace
-
-void wrapLongWordsAnywhere(QPlainTextEdit* view) {
-    view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    QObject::connect(
-        view->document(), &QTextDocument::contentsChange, view,
-        [view](int position, int removed, int added) {
-            const QTextDocument* document = view->document();
-            // A new text clears the document first, and is laid out before its own change is
-            // told: a word-boundary wrap chosen for the empty document would lay it out so.
-            if (added == 0 && document->isEmpty()) return;
-            const bool small = std::max(added, removed) <= kLongestWordWrappedAtBoundaries;
-            // A small edit keeps a long word's wrap; a new text is looked at whole.
-            if (small && view->wordWrapMode() == QTextOption::WrapAnywhere) return;
-            const bool longWord = (!small || wordAroundEdit(document, position, position + added) >
-                                                 kLongestWordWrappedAtBoundaries) &&
-                                  documentHasLongWord(document);
-            view->setWordWrapMode(wrapModeFor(longWord));
-        });
-}
-
-void setPlainTextWrappingLongWords(QPlainTextEdit* view, const QString& text) {
-    view->setWordWrapMode(wrapModeFor(hasLongWord(text)));
-    view->setPlainText(text);
+void chooseWrapAfterEdit(QPlainTextEdit* view, int position, int removed, int added,
+                         const std::function<bool()>& textHasLongWord) {
+    const QTextDocument* document = view->document();
+    // A new text clears the document first, and is laid out before its own change is told: a
+    // word-boundary wrap chosen for the empty document would lay it out so.
+    if (added == 0 && document->isEmpty()) return;
+    const bool small = std::max(added, removed) <= kLongestWordWrappedAtBoundaries;
+    // A small edit keeps a long word's wrap; a new text is looked at whole.
+    if (small && view->wordWrapMode() == QTextOption::WrapAnywhere) return;
+    const bool longWord = (!small || wordAroundEdit(document, position, position + added) >
+                                         kLongestWordWrappedAtBoundaries) &&
+                          textHasLongWord();
+    view->setWordWrapMode(wrapModeFor(longWord));
 }

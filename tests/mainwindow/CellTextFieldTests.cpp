@@ -11,6 +11,7 @@
 #include <random>
 
 #include "mainwindow/rows/views/CellTextField.h"
+#include "tests/support/KeyPresses.h"
 #include "tests/support/QtApplication.h"
 
 namespace {
@@ -56,20 +57,6 @@ QString longWordsText(std::mt19937& random, qsizetype atLeast) {
         text += word(random() % 4 == 0 ? longSize() : qsizetype(1 + random() % 12));
     }
     return text + " " + word(longSize());
-}
-
-struct Key {
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    QString text;
-};
-
-void press(QWidget* field, const Key& key) {
-    if (key.text.isEmpty()) {
-        QTest::keyClick(field, key.key, key.modifiers);
-    } else {
-        QTest::sendKeyEvent(QTest::Click, field, key.key, key.text, key.modifiers);
-    }
 }
 
 testing::AssertionResult same(const CellTextField& windowed, const CellTextField& whole) {

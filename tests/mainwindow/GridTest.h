@@ -44,12 +44,13 @@ class GridTest : public ControllerTest {
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(grid, Qt::Key(key), modifiers);
     }
-    // One wheel event over the middle of the grid.
-    void wheel(QPoint angle) {
-        QPointF at(grid->viewport()->rect().center());
-        QWheelEvent event(at, grid->viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton,
+    // One wheel event over the middle of the grid, or of another scrolled view.
+    void wheel(QPoint angle, QAbstractScrollArea* view = nullptr) {
+        QWidget* viewport = (view ? view : grid)->viewport();
+        QPointF at(viewport->rect().center());
+        QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(), angle, Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(grid->viewport(), &event);
+        QApplication::sendEvent(viewport, &event);
     }
     // The open in-place editor of the grid (or of another window's grid), nullptr when none.
     QLineEdit* editor(const RowsTableView* view = nullptr) const {

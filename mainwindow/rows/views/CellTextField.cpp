@@ -3,18 +3,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
-#include <QTextBoundaryFinder>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <limits>
 
+#include "mainwindow/TextBoundaries.h"
 #include "platform/foundation/Utf8.h"
 
 namespace {
-
-// Enough either side of a position to find the character it lies in.
-constexpr qsizetype kCharacterReach = 32;
 
 bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::StandardKey> keys) {
     return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
@@ -73,27 +69,7 @@ bool replacesSelection(const QKeyEvent* event) {
            !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
 }
 
-// The direction of the first character that has one of its own.
-std::optional<Qt::LayoutDirection> firstStrongDirection(QStringView text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        char32_t c = text[i].unicode();
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(text[i], text[i + 1]);
-            ++i;
-        }
-        switch (QChar::direction(c)) {
-            case QChar::DirL:
-                return Qt::LeftToRight;
-            case QChar::DirR:
-            case QChar::DirAL:
-                return Qt::RightToLeft;
-            default:
-                break;
-        }
-    }
-    return std::nullopt;
-}
-
+// The direction of the first character of the pieces that has one of its own.
 std::optional<Qt::LayoutDirection> firstStrongDirection(const TextPieces& text) {
     for (const TextPieces::Piece& piece : text.pieces()) {
         if (!piece.shared) {
@@ -190,17 +166,9 @@ QString CellTextField::wholeSlice(qsizetype from, qsizetype to) const {
 }
 
 qsizetype CellTextField::characterStartAtOrBefore(qsizetype position) const {
-    const qsizetype length = wholeLength();
-    if (position <= 0 || position >= length) return position;
-    const qsizetype from = std::max<qsizetype>(0, position - kCharacterReach);
-    const QString around = wholeSlice(from, std::min(length, position + kCharacterReach));
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, around);
-    finder.setPosition(position - from);
-    if (finder.isAtBoundary()) return position;
-    const qsizetype previous = finder.toPreviousBoundary();
-    // The slice's own start is no boundary of the text unless it is the text's start.
-    if (previous > 0 || (previous == 0 && from == 0)) return from + previous;
-    return around.at(position - from).isLowSurrogate() ? position - 1 : position;
+    return ::characterStartAtOrBefore(
+        [this](qsizetype from, qsizetype to) { return wholeSlice(from, to); }, wholeLength(),
+        position);
 }
 
 Qt::LayoutDirection CellTextField::wholeDirection() const {
@@ -364,23 +332,8 @@ bool CellTextField::moveToTextEnd(const QKeyEvent* event) {
 
 qsizetype CellTextField::wordStep(qsizetype position, bool forward) const {
     const qsizetype length = wholeLength();
-    // A word may be longer than the window, and than any stretch looked at: the stretch grows
-    // until the step ends inside it, short of the context a boundary may look at.
-    for (qsizetype reach = 2 * margin_;; reach *= 2) {
-        const qsizetype from = characterStartAtOrBefore(
-            std::max<qsizetype>(0, position - (forward ? kCharacterReach : reach)));
-        const qsizetype to = characterStartAtOrBefore(
-            std::min(length, position + (forward ? reach : kCharacterReach)));
-        QTextLayout layout(wholeSlice(from, to));
-        const int at = static_cast<int>(position - from);
-        if (forward) {
-            const qsizetype step = from + layout.nextCursorPosition(at, QTextLayout::SkipWords);
-            if (to == length || step < to - kCharacterReach) return step;
-        } else {
-            const qsizetype step = from + layout.previousCursorPosition(at, QTextLayout::SkipWords);
-            if (from == 0 || step > from + kCharacterReach) return step;
-        }
-    }
+    return ::wordStep([this](qsizetype from, qsizetype to) { return wholeSlice(from, to); }, length,
+                      0, length, position, forward, margin_);
 }
 
 bool CellTextField::moveByWord(const QKeyEvent* event) {
