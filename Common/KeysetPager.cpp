@@ -6,11 +6,16 @@
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/KeyRanges.h"
+#include "Common/ParallelMatchedRows.h"
 
 using namespace DBInterface;
 
-KeysetPager::KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing, int64_t rowsWorthMarks)
-    : poster_(std::move(poster)), spacing_(markSpacing), rowsWorthMarks_(rowsWorthMarks) {
+KeysetPager::KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing, int64_t rowsWorthMarks,
+                         ParallelReads parallel)
+    : poster_(std::move(poster)),
+      spacing_(markSpacing),
+      rowsWorthMarks_(rowsWorthMarks),
+      parallel_(parallel) {
     installMatchedRowsFunctions();
 }
 
@@ -25,8 +30,10 @@ bool readInOrder(sqlite3* db, const std::string& sql) {
 // The marks of the search's order sampled in a walk of the order's index that tests each entry's
 // ROWID against the rows of the search, taken here unless matched holds them; in one read, so
 // that the rows taken are those walked. Without such a walk the search is tested row by row.
+// On a large table the walk is read in parts side by side, on connections the task governs.
 int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t spacing,
-                             const MatchedRows* matched, sqlite3* db) {
+                             const MatchedRows* matched, sqlite3* db, const std::string& path,
+                             const ParallelReads& parallel, BackgroundTask& task) {
     if (query.search.empty()) return samplePageMarks(marks, query, spacing, db, nullptr);
     const GridQuery read = readingMatchedRows(query);
     if (!readInOrder(db, read.select)) return samplePageMarks(marks, query, spacing, db, nullptr);
@@ -44,7 +51,12 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
         });
         if (taken->rows() == counted) matched = &*taken;
     }
+    bool walked = false;
     if (rc == SQLITE_OK && matched) {
+        rc = sampleMatchedMarksInParts(marks, &walked, query, spacing, *matched, db, path, parallel,
+                                       [&task](sqlite3* partDb) { task.governConnection(partDb); });
+    }
+    if (rc == SQLITE_OK && matched && !walked) {
         // The walk gives only the rows marked, so that no other row of the table is read for
         // the keys an index of expressions does not give.
         MatchedRowsScope scope(nullptr, matched, spacing);
@@ -54,7 +66,7 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
         if (rc == SQLITE_OK && static_cast<int64_t>(marks->marks.size()) != marks->rows / spacing) {
             rc = SQLITE_ERROR;
         }
-    } else if (rc == SQLITE_OK) {
+    } else if (rc == SQLITE_OK && !walked) {
         rc = samplePageMarks(marks, query, spacing, db, nullptr);
     }
     sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
@@ -99,15 +111,27 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     bool searchInIndex = false;
     std::shared_ptr<MatchedRows> taking = roomForMatchedRows(query, &searchInIndex);
     int64_t count = -1;
-    MatchedRowsScope scope(taking.get(), nullptr);
-    if (taking && !searchInIndex) {
+    // Orders of several keys are counted whole from the first row too.
+    const bool whole = taking && (!searchInIndex || query.orderKeys.size() > 2);
+    if (whole) {
         // Over the table, in one pass: found through the order's index, the first row could
         // cost a read of the table row of every entry before it, and the pages need it no more.
         firstRow_.clear();
         lastRow_.clear();
+        count = countTakingRowsInParts(taking.get(), query, databaseFilePath, parallel_);
+        if (count >= 0 && watch().version() != version) {
+            // Parts read while the file changed may not add up: counted again in one read.
+            version = watch().version();
+            taking = std::make_shared<MatchedRows>(taking->first(),
+                                                   taking->first() + taking->words() * 64 - 1);
+            count = -1;
+        }
+    }
+    MatchedRowsScope scope(taking.get(), nullptr);
+    if (whole && count < 0) {
         count =
             getNumberWithQueryString(takingMatchedRows(query).count, databaseFilePath, errorString);
-    } else {
+    } else if (!whole) {
         // Where the index of the order's first key holds all the search reads, counting on in
         // it from the search's first row reads less than the table.
         count = countRowsFromFirstRow(&firstRow_, taking ? takingMatchedRows(query) : query,
@@ -145,12 +169,12 @@ void KeysetPager::sampleMarks(int64_t version) {
     std::shared_ptr<const MatchedRows> matched = countVersion_ == version ? matched_ : nullptr;
     sampling_ = std::make_unique<BackgroundTask>(
         path_, ConnectionKind::ReadOnly, poster_,
-        [this, alive, generation, version, query = query_, spacing = spacing_, matched](
-            DBConnection& connection, BackgroundTask& task) {
+        [this, alive, generation, version, query = query_, spacing = spacing_, matched,
+         path = path_, parallel = parallel_](DBConnection& connection, BackgroundTask& task) {
             auto marks = std::make_shared<PageMarks>();
             if (!connection.isOpen() ||
                 sampleMarksOfMatchedRows(marks.get(), query, spacing, matched.get(),
-                                         connection.handle()) != 0) {
+                                         connection.handle(), path, parallel, task) != 0) {
                 marks.reset();
             }
             // Only the report touches the pager, on the main thread, while the pager lives.

@@ -8,7 +8,8 @@
 // found by the marks of older rows. Queries that are not keyed are read by offset, as they are.
 // A search's count takes the ROWIDs of its rows (MatchedRows.h) where one walk of the order's
 // index gives the order: its marks are then sampled, and its pages before them read, in such a
-// walk that reads no table row to test the search. The sampling gives way to the writes of
+// walk that reads no table row to test the search. On a large table the count and the walk are
+// read in parts side by side (ParallelMatchedRows.h). The sampling gives way to the writes of
 // others and starts again once it has.
 #include <cstdint>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "Common/FileChangeWatch.h"
 #include "Common/KeysetPages.h"
 #include "Common/MatchedRows.h"
+#include "Common/ParallelReads.h"
 
 class KeysetPager {
   public:
@@ -29,7 +31,8 @@ class KeysetPager {
 
     // poster runs the sampling's report on the main thread, where the pager is used.
     explicit KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing = kMarkSpacing,
-                         int64_t rowsWorthMarks = kRowsWorthMarks);
+                         int64_t rowsWorthMarks = kRowsWorthMarks,
+                         DBInterface::ParallelReads parallel = {});
     ~KeysetPager();
     KeysetPager(const KeysetPager&) = delete;
     KeysetPager& operator=(const KeysetPager&) = delete;
@@ -68,6 +71,7 @@ class KeysetPager {
     BackgroundTask::Poster poster_;
     int64_t spacing_;
     int64_t rowsWorthMarks_;
+    DBInterface::ParallelReads parallel_;
     DBInterface::GridQuery query_;
     DBInterface::GridQuery wholeQuery_;  // query_ reading every value whole
     std::string path_;

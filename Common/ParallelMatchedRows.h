@@ -1,0 +1,38 @@
+#pragma once
+// The two long reads of a search over a large table, split over connections read side by side
+// (ParallelReads.h): its count, which takes the ROWIDs of its rows (MatchedRows.h), over parts of
+// the table's ROWIDs, each taken into words of its own; and the walk of the order's index that
+// finds the marks of its rows, in parts that end at rows picked from the table in the order. Each
+// part of the walk puts down the rows it meets, so that once every part's rows are known the
+// marks are those one walk finds. Where the table is small or a part cannot be split cleanly,
+// nothing is read and the caller reads in one go as before.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "Common/GridQuery.h"
+#include "Common/KeysetPages.h"
+#include "Common/MatchedRows.h"
+#include "Common/ParallelReads.h"
+
+namespace DBInterface {
+
+// The rows of the query's search, each taken into taking (whose room is the table's ROWIDs),
+// counted over parts of the table in parallel; -1 when the table is read in one part or a part
+// failed, taking then left as it was.
+int64_t countTakingRowsInParts(MatchedRows* taking, const GridQuery& query,
+                               const std::string& databaseFilePath, const ParallelReads& parallel);
+
+// Samples into marks the marks of the query's order over the rows of matched (those of its
+// search), every spacing-th, in parts of the walk of the order's index read in parallel on
+// connections given to prepare, while db holds a read of the file. walked says whether it did;
+// without it, nothing failed but the walk could not be split, or a part met rows that were not
+// those of db's read (another connection wrote meanwhile). A failed or stopped read is returned.
+int sampleMatchedMarksInParts(PageMarks* marks, bool* walked, const GridQuery& query,
+                              int64_t spacing, const MatchedRows& matched, sqlite3* db,
+                              const std::string& databaseFilePath, const ParallelReads& parallel,
+                              const std::function<void(sqlite3* db)>& prepare);
+
+}  // namespace DBInterface
