@@ -197,6 +197,20 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
     return rows;
 }
 
+int searchEndRow(RowKey* key, const GridQuery& query, bool last,
+                 const std::string& databaseFilePath, std::string* errorString) {
+    key->clear();
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
+    bool found = false;
+    if (rc == SQLITE_OK) {
+        rc = firstRowKey(key, &found, last ? reversedOrder(query) : query, connection->handle());
+        if (rc != SQLITE_OK) failed(connection->handle(), rc, errorString);
+    }
+    if (rc != SQLITE_OK || !found) key->clear();
+    return rc;
+}
+
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                         int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
                         std::string* errorString, bool byKey, const RowKey* lastRow) {

@@ -48,6 +48,12 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
                               const std::string& databaseFilePath, std::string* errorString,
                               RowKey* last = nullptr);
 
+// The keys of the first row of the order under the search into key (of the last with last),
+// found by the index of the order's first key where it leads to it; else, or without such a row,
+// key is left empty.
+int searchEndRow(RowKey* key, const GridQuery& query, bool last,
+                 const std::string& databaseFilePath, std::string* errorString);
+
 // Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
 // which holds totalRows rows: with an offset, or by key (range by range, for pages near the end;
 // from lastRow on when it is given, its keys those of the last of the rows).

@@ -72,7 +72,10 @@ std::vector<WalkStatement> walkStatements(const GridQuery& query, const PartEnd*
     const std::string from = "select 1 from " + query.table + " where ";
     const OrderKey& key = query.orderKeys.front();
     const bool null = after && sqlite3_value_type(after->firstKey.get()) == SQLITE_NULL;
-    const std::string nulls = from + key.expression + " is null and " + walk + order;
+    // Ordered by the later keys alone: SQLite would sort the rows of a key IS NULL by it.
+    const std::string nulls = from + key.expression + " is null and " + walk +
+                              orderByClause({query.orderKeys.begin() + 1, query.orderKeys.end()}) +
+                              " limit 1";
     if (!after || (null && !key.descending)) return {{from + walk + order}};
     if (null) return {{nulls, true}};
     const std::string bound = key.expression + (key.descending ? " <= ?" : " >= ?");
