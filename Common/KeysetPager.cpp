@@ -74,6 +74,31 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
     return rc;
 }
 
+// The whole order walked in parts while the search is counted, the marks of the rows it counted
+// then taken from the walk; as after the count where the walk could not be split or no rows came.
+int sampleMarksBesideCount(PageMarks* marks, const GridQuery& query, int64_t spacing,
+                           const KeysetPager::CountedRows& counted, sqlite3* db,
+                           const std::string& path, const ParallelReads& parallel,
+                           BackgroundTask& task) {
+    OrderWalk walk;
+    bool walked = false;
+    const auto governed = [&task](sqlite3* partDb) { task.governConnection(partDb); };
+    int rc = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK && readInOrder(db, readingMatchedRows(query).select)) {
+        rc = walkOrderInParts(&walk, &walked, query, db, path, parallel, governed);
+    }
+    // Given in every case once the count is over.
+    const std::shared_ptr<const MatchedRows> matched = counted.get();
+    bool found = false;
+    if (rc == SQLITE_OK && walked && matched) {
+        rc = marksOfOrderWalk(marks, &found, std::move(walk), *matched, query, spacing, path,
+                              governed);
+    }
+    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK || found) return rc;
+    return sampleMarksOfMatchedRows(marks, query, spacing, matched.get(), db, path, parallel, task);
+}
+
 }  // namespace
 
 KeysetPager::~KeysetPager() = default;
@@ -114,7 +139,11 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     int64_t count = -1;
     // Orders of several keys are counted whole from the first row too.
     const bool whole = taking && (!searchInIndex || query.orderKeys.size() > 2);
-    if (taking && parallel_.partsFor(taking->words() * 64) > 1) {
+    const int64_t countedVersion = version;
+    std::promise<std::shared_ptr<const MatchedRows>> counted;
+    const bool inParts = taking && parallel_.partsFor(taking->words() * 64) > 1;
+    if (inParts && !marks_ && !sampling_) sampleMarks(version, counted.get_future().share());
+    if (inParts) {
         // Over the table in parts side by side, faster than counting on from the first row in
         // the index; the first and last rows, where the index leads to them, are found beside.
         firstRow_.clear();
@@ -155,6 +184,12 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     if (taking && count >= 0 && taking->rows() == count) matched_ = std::move(taking);
     countedRows_ = count;
     countVersion_ = version;
+    // The sampling begun beside the count waits for its rows.
+    counted.set_value(version == countedVersion ? matched_ : nullptr);
+    if (count < rowsWorthMarks_ && sampling_) {
+        ++generation_;
+        sampling_.reset();
+    }
     if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);
     return count;
 }
@@ -176,21 +211,24 @@ std::shared_ptr<MatchedRows> KeysetPager::roomForMatchedRows(const GridQuery& qu
     return std::make_shared<MatchedRows>(first, last);
 }
 
-void KeysetPager::sampleMarks(int64_t version) {
+void KeysetPager::sampleMarks(int64_t version, CountedRows counted) {
     if (samplingFailed_) return;
     int64_t generation = ++generation_;
     std::weak_ptr<int> alive = alive_;
     std::shared_ptr<const MatchedRows> matched = countVersion_ == version ? matched_ : nullptr;
     sampling_ = std::make_unique<BackgroundTask>(
         path_, ConnectionKind::ReadOnly, poster_,
-        [this, alive, generation, version, query = query_, spacing = spacing_, matched,
+        [this, alive, generation, version, query = query_, spacing = spacing_, matched, counted,
          path = path_, parallel = parallel_](DBConnection& connection, BackgroundTask& task) {
             auto marks = std::make_shared<PageMarks>();
-            if (!connection.isOpen() ||
-                sampleMarksOfMatchedRows(marks.get(), query, spacing, matched.get(),
-                                         connection.handle(), path, parallel, task) != 0) {
-                marks.reset();
-            }
+            const int rc =
+                !connection.isOpen() ? connection.openResult()
+                : counted.valid()
+                    ? sampleMarksBesideCount(marks.get(), query, spacing, counted,
+                                             connection.handle(), path, parallel, task)
+                    : sampleMarksOfMatchedRows(marks.get(), query, spacing, matched.get(),
+                                               connection.handle(), path, parallel, task);
+            if (rc != SQLITE_OK) marks.reset();
             // Only the report touches the pager, on the main thread, while the pager lives.
             task.report([this, alive, generation, version, marks, yielded = task.yielded()] {
                 if (alive.lock()) marksSampled(generation, version, marks, yielded);

@@ -9,9 +9,11 @@
 // A search's count takes the ROWIDs of its rows (MatchedRows.h) where one walk of the order's
 // index gives the order: its marks are then sampled, and its pages before them read, in such a
 // walk that reads no table row to test the search. On a large table the count and the walk are
-// read in parts side by side (ParallelMatchedRows.h). The sampling gives way to the writes of
+// read in parts side by side (ParallelMatchedRows.h), the walk of the whole order beside the
+// count, its rows then taken for the marks. The sampling gives way to the writes of
 // others and starts again once it has.
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +49,9 @@ class KeysetPager {
                  int64_t firstRowIndex, int64_t limit, const std::string& databaseFilePath,
                  std::string* errorString,
                  DBInterface::LongValues longValues = DBInterface::LongValues::Whole);
+    // The rows of the search the count took, once counted (nullptr when there are none to use).
+    using CountedRows = std::shared_future<std::shared_ptr<const DBInterface::MatchedRows>>;
+
     // Whether the marks of the query last read are ready (they may still turn out stale).
     bool marksReady() const { return marks_ != nullptr; }
 
@@ -54,7 +59,9 @@ class KeysetPager {
     // Forgets all that was known when the query or the file is another.
     void follow(const DBInterface::GridQuery& query, const std::string& databaseFilePath);
     FileChangeWatch& watch();
-    void sampleMarks(int64_t version);
+    // Samples the marks of the file's version; with counted, from a walk of the whole order read
+    // while the search is counted.
+    void sampleMarks(int64_t version, CountedRows counted = {});
     void marksSampled(int64_t generation, int64_t version,
                       std::shared_ptr<const DBInterface::PageMarks> marks, bool yielded);
     // Room for the rows of the query's search, taken by its count, when one walk of the order's

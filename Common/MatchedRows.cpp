@@ -79,9 +79,11 @@ void MatchedRows::merge(const MatchedRows& part) {
     spoiled_ = spoiled_ || part.spoiled_;
 }
 
-MatchedWalkScope::MatchedWalkScope(const MatchedRows& reading, std::optional<int64_t> start,
-                                   std::optional<int64_t> stop, std::vector<uint32_t>* met)
+MatchedWalkScope::MatchedWalkScope(const MatchedRows* reading, int64_t first,
+                                   std::optional<int64_t> start, std::optional<int64_t> stop,
+                                   std::vector<uint32_t>* met)
     : reading_(reading),
+      first_(first),
       start_(start.value_or(0)),
       stop_(stop),
       met_(met),
@@ -99,7 +101,11 @@ bool MatchedWalkScope::meet(int64_t rowid) {
         started_ = rowid == start_;
         return false;
     }
-    if (reading_.contains(rowid)) met_->push_back(static_cast<uint32_t>(rowid - reading_.first()));
+    if (!reading_ || reading_->contains(rowid)) {
+        const uint64_t offset = static_cast<uint64_t>(rowid) - static_cast<uint64_t>(first_);
+        overflowed_ = overflowed_ || rowid < first_ || offset > UINT32_MAX;
+        met_->push_back(static_cast<uint32_t>(offset));
+    }
     stopped_ = stop_ == rowid;
     return stopped_;
 }

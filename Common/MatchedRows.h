@@ -61,30 +61,34 @@ class MatchedRowsScope {
 };
 
 // While it lives, varnelo_walk on this thread passes over the rows a walk meets up to the one of
-// ROWID start (from the first without it), then puts down the offset from reading's first ROWID of
-// each of its rows met, up to that of ROWID stop, the last, for which it is true (never without
-// stop): one part of a walk whose parts end at rows of given ROWIDs.
+// ROWID start (from the first without it), then puts down the offset from ROWID first of each row
+// met (of each of reading's where given), up to that of ROWID stop, the last, for which it is true
+// (never without stop): one part of a walk whose parts end at rows of given ROWIDs.
 class MatchedWalkScope {
   public:
-    MatchedWalkScope(const MatchedRows& reading, std::optional<int64_t> start,
+    MatchedWalkScope(const MatchedRows* reading, int64_t first, std::optional<int64_t> start,
                      std::optional<int64_t> stop, std::vector<uint32_t>* met);
     ~MatchedWalkScope();
     MatchedWalkScope(const MatchedWalkScope&) = delete;
     MatchedWalkScope& operator=(const MatchedWalkScope&) = delete;
 
-    // Whether the walk met the row of start, and that of stop.
+    // Whether the walk met the row of start, and that of stop; whether it met a row too far from
+    // first for an offset.
     bool started() const { return started_; }
     bool stopped() const { return stopped_; }
-    // Whether the row is the last of the part; puts it down when it is in it and one of reading.
+    bool overflowed() const { return overflowed_; }
+    // Whether the row is the last of the part; puts it down when it is in it (and one of reading).
     bool meet(int64_t rowid);
 
   private:
-    const MatchedRows& reading_;
+    const MatchedRows* reading_;
+    const int64_t first_;
     const int64_t start_;
     const std::optional<int64_t> stop_;
     std::vector<uint32_t>* met_;
     bool started_;
     bool stopped_ = false;
+    bool overflowed_ = false;
     MatchedWalkScope* outer_;
 };
 

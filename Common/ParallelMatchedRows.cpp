@@ -1,7 +1,9 @@
 #include "Common/ParallelMatchedRows.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "Common/DBConnection.h"
@@ -13,6 +15,8 @@ namespace {
 
 // Rows picked from the table for every part of the walk, to find where the parts end.
 constexpr int64_t kPicksPerPart = 64;
+// The whole order is walked for tables of ROWIDs no further apart: 128 MB at most.
+constexpr int64_t kMostWalkedRows = int64_t{1} << 25;
 
 const std::string& rowidOf(const GridQuery& query) {
     return query.orderKeys.back().expression;
@@ -26,15 +30,13 @@ struct PartEnd {
 
 // Rows picked evenly over the table's ROWIDs, in the order, every kPicksPerPart-th of them taken
 // as the end of a part; fewer parts than asked where the table has fewer rows to pick.
-int partEnds(std::vector<PartEnd>* ends, unsigned parts, const GridQuery& query,
-             const MatchedRows& matched, sqlite3* db) {
+int partEnds(std::vector<PartEnd>* ends, unsigned parts, const GridQuery& query, int64_t first,
+             int64_t span, sqlite3* db) {
     const std::string& rowid = rowidOf(query);
     const int64_t picks = kPicksPerPart * parts;
-    const int64_t span = matched.words() * 64;
     const std::string pick = "(select " + rowid + " from " + query.table + " where " + rowid +
-                             " >= " + std::to_string(matched.first()) + " + " +
-                             std::to_string(span) + " * i / " + std::to_string(picks) +
-                             " order by " + rowid + " limit 1)";
+                             " >= " + std::to_string(first) + " + " + std::to_string(span) +
+                             " * i / " + std::to_string(picks) + " order by " + rowid + " limit 1)";
     const std::string sql =
         "with recursive s(i) as (select 0 union all select i + 1 from s where "
         "i < " +
@@ -94,10 +96,12 @@ bool walksInOrder(const std::vector<WalkStatement>& statements, sqlite3* db) {
     });
 }
 
-// Walks one part, putting down its rows in met; whether it began and ended at its rows.
-int walkPart(bool* whole, const std::vector<WalkStatement>& statements, const MatchedRows& matched,
-             const PartEnd* after, const PartEnd* end, std::vector<uint32_t>* met, sqlite3* db) {
-    MatchedWalkScope scope(matched, after ? std::optional(after->rowid) : std::nullopt,
+// Walks one part, putting down its rows (those of reading where given) in met as offsets from
+// first; whether it began and ended at its rows, each put down.
+int walkPart(bool* whole, const std::vector<WalkStatement>& statements, const MatchedRows* reading,
+             int64_t first, const PartEnd* after, const PartEnd* end, std::vector<uint32_t>* met,
+             sqlite3* db) {
+    MatchedWalkScope scope(reading, first, after ? std::optional(after->rowid) : std::nullopt,
                            end ? std::optional(end->rowid) : std::nullopt, met);
     for (const WalkStatement& walk : statements) {
         Statement statement;
@@ -107,41 +111,110 @@ int walkPart(bool* whole, const std::vector<WalkStatement>& statements, const Ma
         if (rc == SQLITE_ROW) break;
         if (rc != SQLITE_DONE) return rc;
     }
-    *whole = scope.started() && (scope.stopped() || !end);
+    *whole = scope.started() && (scope.stopped() || !end) && !scope.overflowed();
     return SQLITE_OK;
 }
 
-// The marks, every spacing-th of the rows the parts met in turn, each with its keys read by
-// ROWID on db.
+// The rows of the order (of reading where given) put down in parts walked side by side, each
+// as its offset from first, the table's ROWIDs spanning span from it; walked says whether the walk
+// could be split and every part began and ended at its rows.
+int walkInParts(std::vector<std::vector<uint32_t>>* met, bool* walked, const GridQuery& query,
+                const MatchedRows* reading, int64_t first, int64_t span, sqlite3* db,
+                const std::string& databaseFilePath, const ParallelReads& parallel,
+                const std::function<void(sqlite3* db)>& prepare) {
+    *walked = false;
+    std::vector<PartEnd> ends;
+    int rc = partEnds(&ends, parallel.partsFor(span), query, first, span, db);
+    if (rc != SQLITE_OK || ends.empty()) return rc;
+    const size_t parts = ends.size() + 1;
+    std::vector<std::vector<WalkStatement>> statements;
+    for (size_t part = 0; part < parts; ++part) {
+        statements.push_back(walkStatements(query, part > 0 ? &ends[part - 1] : nullptr));
+        if (!walksInOrder(statements.back(), db)) return SQLITE_OK;
+    }
+    met->assign(parts, {});
+    std::vector<char> whole(parts, false);
+    rc = readInParallel(
+        static_cast<unsigned>(parts), databaseFilePath, prepare,
+        [&](unsigned part, sqlite3* partDb) {
+            bool partWhole = false;
+            const int done = walkPart(
+                &partWhole, statements[part], reading, first, part > 0 ? &ends[part - 1] : nullptr,
+                part + 1 < parts ? &ends[part] : nullptr, &(*met)[part], partDb);
+            whole[part] = partWhole;
+            return done;
+        },
+        nullptr);
+    *walked = rc == SQLITE_OK && std::count(whole.begin(), whole.end(), false) == 0;
+    return rc;
+}
+
+// Where the parts of a walk are read: the file, and how each connection is prepared.
+struct PartsRead {
+    const std::string& databaseFilePath;
+    const std::function<void(sqlite3* db)>& prepare;
+};
+
+// The marks, every spacing-th of the rows the parts met in turn (offsets from first), each with
+// its keys read by ROWID, part by part side by side; SQLITE_NOTFOUND where a row is gone.
 int marksOfParts(PageMarks* marks, const std::vector<std::vector<uint32_t>>& met,
-                 const GridQuery& query, int64_t spacing, const MatchedRows& matched, sqlite3* db) {
+                 const GridQuery& query, int64_t spacing, int64_t first, const PartsRead& read) {
     std::string keys;
     for (const OrderKey& key : query.orderKeys) keys += (keys.empty() ? "" : ", ") + key.expression;
-    Statement statement;
-    int rc = statement.prepare(
-        db, "select " + keys + " from " + query.table + " where " + rowidOf(query) + " = ?");
-    int64_t before = 0;  // the rows of the parts before
-    for (const std::vector<uint32_t>& part : met) {
-        const int64_t size = static_cast<int64_t>(part.size());
-        // The first row of the part that is a mark: the one at (j + 1) * spacing - 1.
-        for (int64_t at = (spacing - 1 - before % spacing) % spacing; at < size && rc == SQLITE_OK;
-             at += spacing) {
-            sqlite3_reset(statement.get());
-            sqlite3_bind_int64(statement.get(), 1, matched.first() + part[static_cast<size_t>(at)]);
-            rc = sqlite3_step(statement.get());
-            if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? SQLITE_NOTFOUND : rc;
-            rc = SQLITE_OK;
-            RowKey key;
-            for (int i = 0; i < sqlite3_column_count(statement.get()); ++i) {
-                key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement.get(), i)));
+    const std::string sql =
+        "select " + keys + " from " + query.table + " where " + rowidOf(query) + " = ?";
+    std::vector<std::vector<RowKey>> partMarks(met.size());
+    std::vector<int64_t> before(met.size(), 0);  // the rows of the parts before each
+    for (size_t part = 1; part < met.size(); ++part) {
+        before[part] = before[part - 1] + static_cast<int64_t>(met[part - 1].size());
+    }
+    int rc = readInParallel(
+        static_cast<unsigned>(met.size()), read.databaseFilePath, read.prepare,
+        [&](unsigned part, sqlite3* db) {
+            Statement statement;
+            int done = statement.prepare(db, sql);
+            const std::vector<uint32_t>& rows = met[part];
+            const int64_t size = static_cast<int64_t>(rows.size());
+            // The first row of the part that is a mark: the one at (j + 1) * spacing - 1.
+            for (int64_t at = (spacing - 1 - before[part] % spacing) % spacing;
+                 at < size && done == SQLITE_OK; at += spacing) {
+                sqlite3_reset(statement.get());
+                sqlite3_bind_int64(statement.get(), 1, first + rows[static_cast<size_t>(at)]);
+                done = sqlite3_step(statement.get());
+                if (done != SQLITE_ROW) return done == SQLITE_DONE ? SQLITE_NOTFOUND : done;
+                done = SQLITE_OK;
+                RowKey key;
+                for (int i = 0; i < sqlite3_column_count(statement.get()); ++i) {
+                    key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement.get(), i)));
+                }
+                partMarks[part].push_back(std::move(key));
             }
-            marks->marks.push_back(std::move(key));
-        }
-        before += size;
+            return done;
+        },
+        nullptr);
+    for (std::vector<RowKey>& part : partMarks) {
+        std::move(part.begin(), part.end(), std::back_inserter(marks->marks));
     }
     marks->spacing = spacing;
-    marks->rows = before;
+    marks->rows = met.empty() ? 0 : before.back() + static_cast<int64_t>(met.back().size());
     return rc;
+}
+
+// The marks of the rows met, when they are as many as rows and each is still found by its ROWID
+// (found says so); else nothing failed, but the walk was not of the rows counted.
+int marksOfRows(PageMarks* marks, bool* found, const std::vector<std::vector<uint32_t>>& met,
+                int64_t rows, const GridQuery& query, int64_t spacing, int64_t first,
+                const PartsRead& read) {
+    int64_t metRows = 0;
+    for (const std::vector<uint32_t>& part : met) metRows += static_cast<int64_t>(part.size());
+    if (metRows != rows) return SQLITE_OK;
+    PageMarks sampled;
+    int rc = marksOfParts(&sampled, met, query, spacing, first, read);
+    if (rc == SQLITE_NOTFOUND) return SQLITE_OK;
+    if (rc != SQLITE_OK) return rc;
+    *marks = std::move(sampled);
+    *found = true;
+    return SQLITE_OK;
 }
 
 }  // namespace
@@ -185,42 +258,39 @@ int sampleMatchedMarksInParts(PageMarks* marks, bool* walked, const GridQuery& q
                               int64_t spacing, const MatchedRows& matched, sqlite3* db,
                               const std::string& databaseFilePath, const ParallelReads& parallel,
                               const std::function<void(sqlite3* db)>& prepare) {
+    std::vector<std::vector<uint32_t>> met;
+    int rc = walkInParts(&met, walked, query, &matched, matched.first(), matched.words() * 64, db,
+                         databaseFilePath, parallel, prepare);
+    if (rc != SQLITE_OK || !*walked) return rc;
     *walked = false;
-    std::vector<PartEnd> ends;
-    int rc = partEnds(&ends, parallel.partsFor(matched.words() * 64), query, matched, db);
-    if (rc != SQLITE_OK || ends.empty()) return rc;
-    const size_t parts = ends.size() + 1;
-    std::vector<std::vector<WalkStatement>> statements;
-    for (size_t part = 0; part < parts; ++part) {
-        statements.push_back(walkStatements(query, part > 0 ? &ends[part - 1] : nullptr));
-        if (!walksInOrder(statements.back(), db)) return SQLITE_OK;
+    return marksOfRows(marks, walked, met, matched.rows(), query, spacing, matched.first(),
+                       {databaseFilePath, prepare});
+}
+
+int walkOrderInParts(OrderWalk* walk, bool* walked, const GridQuery& query, sqlite3* db,
+                     const std::string& databaseFilePath, const ParallelReads& parallel,
+                     const std::function<void(sqlite3* db)>& prepare) {
+    *walked = false;
+    int64_t first = 0, last = 0;
+    if (!rowidBounds(db, query, &first, &last) || last - first >= kMostWalkedRows) return SQLITE_OK;
+    walk->first = first;
+    return walkInParts(&walk->parts, walked, query, nullptr, first, last - first + 1, db,
+                       databaseFilePath, parallel, prepare);
+}
+
+int marksOfOrderWalk(PageMarks* marks, bool* found, OrderWalk walk, const MatchedRows& matched,
+                     const GridQuery& query, int64_t spacing, const std::string& databaseFilePath,
+                     const std::function<void(sqlite3* db)>& prepare) {
+    std::vector<std::thread> filters;
+    for (std::vector<uint32_t>& part : walk.parts) {
+        filters.emplace_back([&part, &matched, first = walk.first] {
+            std::erase_if(part, [&](uint32_t offset) { return !matched.contains(first + offset); });
+        });
     }
-    std::vector<std::vector<uint32_t>> met(parts);
-    std::vector<char> whole(parts, false);
-    rc = readInParallel(
-        static_cast<unsigned>(parts), databaseFilePath, prepare,
-        [&](unsigned part, sqlite3* partDb) {
-            bool partWhole = false;
-            const int done = walkPart(&partWhole, statements[part], matched,
-                                      part > 0 ? &ends[part - 1] : nullptr,
-                                      part + 1 < parts ? &ends[part] : nullptr, &met[part], partDb);
-            whole[part] = partWhole;
-            return done;
-        },
-        nullptr);
-    if (rc != SQLITE_OK) return rc;
-    int64_t rows = 0;
-    for (const std::vector<uint32_t>& part : met) rows += static_cast<int64_t>(part.size());
-    if (std::count(whole.begin(), whole.end(), false) > 0 || rows != matched.rows()) {
-        return SQLITE_OK;
-    }
-    PageMarks sampled;
-    rc = marksOfParts(&sampled, met, query, spacing, matched, db);
-    if (rc == SQLITE_NOTFOUND) return SQLITE_OK;
-    if (rc != SQLITE_OK) return rc;
-    *marks = std::move(sampled);
-    *walked = true;
-    return SQLITE_OK;
+    for (std::thread& filter : filters) filter.join();
+    *found = false;
+    return marksOfRows(marks, found, walk.parts, matched.rows(), query, spacing, walk.first,
+                       {databaseFilePath, prepare});
 }
 
 }  // namespace DBInterface

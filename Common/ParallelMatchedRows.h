@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Common/GridQuery.h"
 #include "Common/KeysetPages.h"
@@ -34,5 +35,26 @@ int sampleMatchedMarksInParts(PageMarks* marks, bool* walked, const GridQuery& q
                               int64_t spacing, const MatchedRows& matched, sqlite3* db,
                               const std::string& databaseFilePath, const ParallelReads& parallel,
                               const std::function<void(sqlite3* db)>& prepare);
+
+// The rows of a keyed query's order, the search left out, in the parts of a walk: each part's
+// ROWIDs in the order as offsets from first.
+struct OrderWalk {
+    int64_t first = 0;
+    std::vector<std::vector<uint32_t>> parts;
+};
+
+// Walks the order of the query, its search left out, in parts read side by side on connections
+// given to prepare, while db holds a read of the file, so that the marks of any search over the
+// same rows follow from it; walked says whether it did (as sampleMatchedMarksInParts says).
+int walkOrderInParts(OrderWalk* walk, bool* walked, const GridQuery& query, sqlite3* db,
+                     const std::string& databaseFilePath, const ParallelReads& parallel,
+                     const std::function<void(sqlite3* db)>& prepare);
+
+// The marks of the rows of matched in the walk's order, every spacing-th, their keys read in
+// parts side by side on connections given to prepare; found says whether they were found, which
+// they are not when the walk and matched are not of the same rows.
+int marksOfOrderWalk(PageMarks* marks, bool* found, OrderWalk walk, const MatchedRows& matched,
+                     const GridQuery& query, int64_t spacing, const std::string& databaseFilePath,
+                     const std::function<void(sqlite3* db)>& prepare);
 
 }  // namespace DBInterface

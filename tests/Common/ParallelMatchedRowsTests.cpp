@@ -36,6 +36,20 @@ std::string textOf(const RowKey& key) {
     return text;
 }
 
+void expectSameMarks(const PageMarks& marks, const PageMarks& expected, int64_t rows,
+                     const std::string& what) {
+    ASSERT_EQ(marks.rows, rows) << what;
+    ASSERT_EQ(marks.marks.size(), expected.marks.size()) << what;
+    for (size_t m = 0; m < marks.marks.size(); ++m) {
+        const RowKey &got = marks.marks[m], &want = expected.marks[m];
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t k = 0; k < got.size(); ++k) {
+            ASSERT_TRUE(sameValue(got[k].get(), want[k].get()))
+                << "mark " << m << ": " << textOf(got) << " for " << textOf(want) << " in " << what;
+        }
+    }
+}
+
 class ParallelMatchedRowsTest : public DatabaseTest {
   protected:
     // p (name, amount, two, tag): names in two letter cases with long runs of one name; amounts
@@ -115,20 +129,29 @@ TEST_F(ParallelMatchedRowsTest, PartsTakeTheRowsAndFindTheMarksOfOneOrderedRead)
                         ASSERT_EQ(sampleMatchedMarksInParts(&marks, &walked, query, spacing, once,
                                                             read, db, parallel, [](sqlite3*) {}),
                                   0);
-                        ASSERT_EQ(sqlite3_exec(read, "commit", nullptr, nullptr, nullptr), 0);
-                        if (!walked) continue;
-                        ++walkedInParts;
-                        ASSERT_EQ(marks.rows, rows) << what;
-                        ASSERT_EQ(marks.marks.size(), expected.marks.size()) << what;
-                        for (size_t m = 0; m < marks.marks.size(); ++m) {
-                            const RowKey &got = marks.marks[m], &want = expected.marks[m];
-                            ASSERT_EQ(got.size(), want.size());
-                            for (size_t k = 0; k < got.size(); ++k) {
-                                ASSERT_TRUE(sameValue(got[k].get(), want[k].get()))
-                                    << "mark " << m << ": " << textOf(got) << " for "
-                                    << textOf(want) << " by " << spacing << " of " << what;
-                            }
+                        if (!walked) {
+                            ASSERT_EQ(sqlite3_exec(read, "commit", nullptr, nullptr, nullptr), 0);
+                            continue;
                         }
+                        ++walkedInParts;
+                        expectSameMarks(marks, expected, rows,
+                                        what + " by " + std::to_string(spacing));
+                        // The whole order walked, the rows of the search then taken from it.
+                        OrderWalk walk;
+                        ASSERT_EQ(walkOrderInParts(&walk, &walked, query, read, db, parallel,
+                                                   [](sqlite3*) {}),
+                                  0);
+                        ASSERT_TRUE(walked) << what;
+                        PageMarks fromWalk;
+                        bool found = false;
+                        ASSERT_EQ(marksOfOrderWalk(&fromWalk, &found, std::move(walk), once, query,
+                                                   spacing, db, [](sqlite3*) {}),
+                                  0);
+                        ASSERT_TRUE(found) << what;
+                        expectSameMarks(
+                            fromWalk, expected, rows,
+                            what + " from the whole order by " + std::to_string(spacing));
+                        ASSERT_EQ(sqlite3_exec(read, "commit", nullptr, nullptr, nullptr), 0);
                     }
                 }
             }
