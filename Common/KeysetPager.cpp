@@ -31,13 +31,22 @@ bool readInOrder(sqlite3* db, const std::string& sql) {
 // The marks of the search's order sampled in a walk of the order's index that tests each entry's
 // ROWID against the rows of the search, taken here unless matched holds them; in one read, so
 // that the rows taken are those walked. Without such a walk the search is tested row by row.
-// On a large table the walk is read in parts side by side, on connections the task governs.
+// On a large table the walk over the rows matched holds is read in parts side by side, on
+// connections the task governs, with no read held here: a writer waiting on it would keep the
+// parts from beginning theirs. What a commit between them spoils, the file's version tells.
 int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t spacing,
                              const MatchedRows* matched, sqlite3* db, const std::string& path,
                              const ParallelReads& parallel, BackgroundTask& task) {
     if (query.search.empty()) return samplePageMarks(marks, query, spacing, db, nullptr);
     const GridQuery read = readingMatchedRows(query);
     if (!readInOrder(db, read.select)) return samplePageMarks(marks, query, spacing, db, nullptr);
+    if (matched) {
+        bool walked = false;
+        const int rc =
+            sampleMatchedMarksInParts(marks, &walked, query, spacing, *matched, db, path, parallel,
+                                      [&task](sqlite3* partDb) { task.governConnection(partDb); });
+        if (rc != SQLITE_OK || walked) return rc;
+    }
     int rc = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
     std::optional<MatchedRows> taken;
     int64_t first = 0, last = 0;
@@ -52,12 +61,7 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
         });
         if (taken->rows() == counted) matched = &*taken;
     }
-    bool walked = false;
     if (rc == SQLITE_OK && matched) {
-        rc = sampleMatchedMarksInParts(marks, &walked, query, spacing, *matched, db, path, parallel,
-                                       [&task](sqlite3* partDb) { task.governConnection(partDb); });
-    }
-    if (rc == SQLITE_OK && matched && !walked) {
         // The walk gives only the rows marked, so that no other row of the table is read for
         // the keys an index of expressions does not give.
         MatchedRowsScope scope(nullptr, matched, spacing);
@@ -67,7 +71,7 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
         if (rc == SQLITE_OK && static_cast<int64_t>(marks->marks.size()) != marks->rows / spacing) {
             rc = SQLITE_ERROR;
         }
-    } else if (rc == SQLITE_OK && !walked) {
+    } else if (rc == SQLITE_OK) {
         rc = samplePageMarks(marks, query, spacing, db, nullptr);
     }
     sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
@@ -83,8 +87,8 @@ int sampleMarksBesideCount(PageMarks* marks, const GridQuery& query, int64_t spa
     OrderWalk walk;
     bool walked = false;
     const auto governed = [&task](sqlite3* partDb) { task.governConnection(partDb); };
-    int rc = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK && readInOrder(db, readingMatchedRows(query).select)) {
+    int rc = SQLITE_OK;
+    if (readInOrder(db, readingMatchedRows(query).select)) {
         rc = walkOrderInParts(&walk, &walked, query, db, path, parallel, governed);
     }
     // Given in every case once the count is over.
@@ -94,7 +98,6 @@ int sampleMarksBesideCount(PageMarks* marks, const GridQuery& query, int64_t spa
         rc = marksOfOrderWalk(marks, &found, std::move(walk), *matched, query, spacing, path,
                               governed);
     }
-    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK || found) return rc;
     return sampleMarksOfMatchedRows(marks, query, spacing, matched.get(), db, path, parallel, task);
 }
@@ -245,13 +248,14 @@ void KeysetPager::marksSampled(int64_t generation, int64_t version,
         sampleMarks(watch().version());  // the write it gave way to is done
         return;
     }
-    if (!marks) {
-        samplingFailed_ = true;
-        return;
-    }
     int64_t now = watch().version();
     if (now != version) {
-        sampleMarks(now);  // sampled while the file changed
+        // Sampled while the file changed: rows the count took may be gone, failing it too.
+        sampleMarks(now);
+        return;
+    }
+    if (!marks) {
+        samplingFailed_ = true;
         return;
     }
     marks_ = std::move(marks);

@@ -28,6 +28,11 @@ struct PageMarks {
     std::vector<RowKey> marks;  // marks[j]: the keys of the row at index (j + 1) * spacing - 1
 };
 
+// The order's keys as the columns of a select, ROWID last: what a row's RowKey holds.
+std::string keyColumnsOf(const GridQuery& query);
+// The values of the statement's row, as read: a RowKey where the columns are keyColumnsOf's.
+RowKey rowKeyOf(sqlite3_stmt* statement);
+
 // Samples the marks of the keyed query's order on the connection, in one scan of the order.
 int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
                     std::string* errorString);

@@ -159,10 +159,8 @@ struct PartsRead {
 // its keys read by ROWID, part by part side by side; SQLITE_NOTFOUND where a row is gone.
 int marksOfParts(PageMarks* marks, const std::vector<std::vector<uint32_t>>& met,
                  const GridQuery& query, int64_t spacing, int64_t first, const PartsRead& read) {
-    std::string keys;
-    for (const OrderKey& key : query.orderKeys) keys += (keys.empty() ? "" : ", ") + key.expression;
-    const std::string sql =
-        "select " + keys + " from " + query.table + " where " + rowidOf(query) + " = ?";
+    const std::string sql = "select " + keyColumnsOf(query) + " from " + query.table + " where " +
+                            rowidOf(query) + " = ?";
     std::vector<std::vector<RowKey>> partMarks(met.size());
     std::vector<int64_t> before(met.size(), 0);  // the rows of the parts before each
     for (size_t part = 1; part < met.size(); ++part) {
@@ -183,11 +181,7 @@ int marksOfParts(PageMarks* marks, const std::vector<std::vector<uint32_t>>& met
                 done = sqlite3_step(statement.get());
                 if (done != SQLITE_ROW) return done == SQLITE_DONE ? SQLITE_NOTFOUND : done;
                 done = SQLITE_OK;
-                RowKey key;
-                for (int i = 0; i < sqlite3_column_count(statement.get()); ++i) {
-                    key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement.get(), i)));
-                }
-                partMarks[part].push_back(std::move(key));
+                partMarks[part].push_back(rowKeyOf(statement.get()));
             }
             return done;
         },

@@ -5,7 +5,8 @@
 // finds the marks of its rows, in parts that end at rows picked from the table in the order. Each
 // part of the walk puts down the rows it meets, so that once every part's rows are known the
 // marks are those one walk finds. Where the table is small or a part cannot be split cleanly,
-// nothing is read and the caller reads in one go as before.
+// nothing is read and the caller reads in one go as before. The parts hold no read in common:
+// their callers tell a commit between them by the file's version.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -28,9 +29,11 @@ int64_t countTakingRowsInParts(MatchedRows* taking, const GridQuery& query,
 
 // Samples into marks the marks of the query's order over the rows of matched (those of its
 // search), every spacing-th, in parts of the walk of the order's index read in parallel on
-// connections given to prepare, while db holds a read of the file. walked says whether it did;
-// without it, nothing failed but the walk could not be split, or a part met rows that were not
-// those of db's read (another connection wrote meanwhile). A failed or stopped read is returned.
+// connections given to prepare (db finds where the parts end). walked says whether it did;
+// without it, nothing failed but the walk could not be split, or the parts met rows other than
+// those of matched (another connection wrote meanwhile; a write between the parts that they do
+// not notice is the caller's to find by the file's version). A failed or stopped read is
+// returned.
 int sampleMatchedMarksInParts(PageMarks* marks, bool* walked, const GridQuery& query,
                               int64_t spacing, const MatchedRows& matched, sqlite3* db,
                               const std::string& databaseFilePath, const ParallelReads& parallel,
@@ -44,8 +47,8 @@ struct OrderWalk {
 };
 
 // Walks the order of the query, its search left out, in parts read side by side on connections
-// given to prepare, while db holds a read of the file, so that the marks of any search over the
-// same rows follow from it; walked says whether it did (as sampleMatchedMarksInParts says).
+// given to prepare (db finds where the parts end), so that the marks of any search over the same
+// rows follow from it; walked says whether it did (as sampleMatchedMarksInParts says).
 int walkOrderInParts(OrderWalk* walk, bool* walked, const GridQuery& query, sqlite3* db,
                      const std::string& databaseFilePath, const ParallelReads& parallel,
                      const std::function<void(sqlite3* db)>& prepare);

@@ -5,12 +5,16 @@
 // row, one row or every row.
 #include <sqlite3.h>
 
+#include <chrono>
 #include <string_view>
+#include <thread>
 
 #include "Common/DBConnection.h"
+#include "Common/KeysetPager.h"
 #include "Common/KeysetPages.h"
 #include "Common/ParallelMatchedRows.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/PostedCalls.h"
 
 using namespace DBInterface;
 
@@ -168,4 +172,48 @@ TEST_F(ParallelMatchedRowsTest, ASmallTableIsReadInOnePart) {
     MatchedRows taken(1, 5003000);
     EXPECT_EQ(countTakingRowsInParts(&taken, query, db, ParallelReads{4, int64_t{1} << 23}), -1);
     EXPECT_EQ(taken.rows(), 0);
+}
+
+// Another connection changes rows while a large search is counted and its order walked in parts:
+// the marks then used are those of the rows after the change, and every page is LIMIT/OFFSET's.
+TEST_F(ParallelMatchedRowsTest, PagesAfterRowsChangedBesideTheWalkAreThoseOfCountAndOffset) {
+    makeTable();
+    std::string error;
+    ASSERT_EQ(updateTableIndexes("p", {6, 3}, db, &error), 0) << error;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+    sqlite3_busy_timeout(other, 5000);  // another program's writer waits out our reads
+    PostedCalls posted;
+    for (int round = 0; round < 3; ++round) {
+        const GridQuery query = grid(round == 1 ? "3" : "v", {6, 3}, 1);
+        KeysetPager pager(posted.poster(), 7, 14, ParallelReads{4, 5003000});
+        ASSERT_GT(pager.countRows(query, db, &error), 14) << error;
+        ASSERT_EQ(
+            sqlite3_exec(other,
+                         ("update p set two = case when rowid % 3 = " + std::to_string(round) +
+                          " then null else 'yes' end where rowid % 4 = 1; delete from p "
+                          "where rowid % 29 = " +
+                          std::to_string(round))
+                             .c_str(),
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (int64_t at = 0; !pager.marksReady() && std::chrono::steady_clock::now() < deadline;
+             at = (at + 97) % 2000) {
+            // Pages read meanwhile find the change and sample the marks again.
+            std::vector<DBValue> page;
+            ASSERT_EQ(pager.readPage(&page, query, at, 5, db, &error), 0) << error;
+            posted.runAll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(pager.marksReady());
+        const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+        for (int64_t at = 0; at < rows + 3; at += 53) {
+            std::vector<DBValue> expected, got;
+            ASSERT_EQ(readGridPage(&expected, query, 9, at, db, nullptr), 0);
+            ASSERT_EQ(pager.readPage(&got, query, at, 9, db, &error), 0) << error;
+            ASSERT_EQ(got, expected) << at << " of " << rows << " in round " << round;
+        }
+    }
+    sqlite3_close(other);
 }
