@@ -145,7 +145,8 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     const int64_t countedVersion = version;
     std::promise<std::shared_ptr<const MatchedRows>> counted;
     const bool inParts = taking && parallel_.partsFor(taking->words() * 64) > 1;
-    if (inParts && !marks_ && !sampling_) sampleMarks(version, counted.get_future().share());
+    const bool besideCount = inParts && !marks_ && !sampling_;
+    if (besideCount) sampleMarks(version, counted.get_future().share());
     if (inParts) {
         // Over the table in parts side by side, faster than counting on from the first row in
         // the index; the first and last rows, where the index leads to them, are found beside.
@@ -189,7 +190,7 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     countVersion_ = version;
     // The sampling begun beside the count waits for its rows.
     counted.set_value(version == countedVersion ? matched_ : nullptr);
-    if (count < rowsWorthMarks_ && sampling_) {
+    if (besideCount && count < rowsWorthMarks_) {
         ++generation_;
         sampling_.reset();
     }
