@@ -37,13 +37,17 @@ void BackgroundTask::stop() {
     if (runningConnection_) sqlite3_interrupt(runningConnection_);
 }
 
+void BackgroundTask::governConnection(sqlite3* db) {
+    sqlite3_progress_handler(db, kStepsBetweenStopChecks, stopWhenAsked, this);
+}
+
 void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job) {
     // Nobody waits on this thread: a lock held elsewhere is waited out rather than failing a run.
     DBConnection::setLockWaitOnThisThread(DBConnection::kBackgroundLockWait);
     if (yield_ == Yield::ToWaitingWriters) DBConnection::yieldOnThisThread();
     DBConnection connection(databaseFilePath, kind, nullptr, ConnectionSharing::Own);
     if (connection.isOpen()) {
-        sqlite3_progress_handler(connection.handle(), kStepsBetweenStopChecks, stopWhenAsked, this);
+        governConnection(connection.handle());
         std::lock_guard lock(connectionMutex_);
         runningConnection_ = connection.handle();
     }

@@ -39,6 +39,9 @@ class BackgroundTask {
     bool stopRequested() const { return stop_.load(); }
     // Whether the job's statement was interrupted to let another thread's write go on.
     bool yielded() const { return yielded_.load(); }
+    // Stops and yields the statements of another connection of the job (one a helper thread of
+    // the job reads on) as those of the task's own.
+    void governConnection(sqlite3* db);
     // Hands the function to the poster; the poster keeps the order of the calls.
     void report(std::function<void()> onMainThread) { poster_(std::move(onMainThread)); }
 

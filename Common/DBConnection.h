@@ -54,6 +54,7 @@ class DBConnection {
     static constexpr std::chrono::milliseconds kWindowLockWait{250};
     static constexpr std::chrono::milliseconds kBackgroundLockWait{5000};
     static void setLockWaitOnThisThread(std::chrono::milliseconds wait) { lockWait_ = wait; }
+    static std::chrono::milliseconds lockWaitOnThisThread() { return lockWait_; }
     // A connection kept for many transactions (the import's) waits once more on its next lock.
     void armLockWait() { busyWaitRanOut_ = false; }
 
@@ -62,6 +63,7 @@ class DBConnection {
     static int64_t lockWaitsOfOthers() { return lockWaitsOfOthers_.load(); }
     // The reads of this thread give way to the waits of other threads and ask none to give way.
     static void yieldOnThisThread() { yields_ = true; }
+    static bool yieldsOnThisThread() { return yields_; }
 
   private:
     static inline std::atomic<int64_t> openedConnections_{0};

@@ -64,6 +64,13 @@ std::string orderTerm(const OrderKey& key) {
     return key.expression + (key.descending ? " desc" : " asc");
 }
 
+std::string orderByClause(const std::vector<OrderKey>& keys) {
+    std::string order;
+    for (const OrderKey& key : keys)
+        order += (order.empty() ? " order by " : ", ") + orderTerm(key);
+    return order;
+}
+
 std::string allKeysIndexColumns(const std::vector<OrderKey>& keys) {
     std::string columns;
     for (const OrderKey& key : keys) {

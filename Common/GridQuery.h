@@ -47,6 +47,8 @@ std::vector<OrderKey> sortKeysOfCodes(const std::vector<int>& sortCodes,
                                       const std::vector<int>& types);
 // The key with its direction: "expression asc" or "expression desc".
 std::string orderTerm(const OrderKey& key);
+// " order by " and the keys' terms.
+std::string orderByClause(const std::vector<OrderKey>& keys);
 // The columns of the index that holds an order's keys in turn: each later key runs in it as it
 // runs against key 1, so that the order, whose ties run key 1's way, is that index walked
 // forwards or backwards with no run of equal keys to sort.

@@ -2,15 +2,21 @@
 
 #include <algorithm>
 #include <cassert>
+#include <thread>
 
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/KeyRanges.h"
+#include "Common/ParallelMatchedRows.h"
 
 using namespace DBInterface;
 
-KeysetPager::KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing, int64_t rowsWorthMarks)
-    : poster_(std::move(poster)), spacing_(markSpacing), rowsWorthMarks_(rowsWorthMarks) {
+KeysetPager::KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing, int64_t rowsWorthMarks,
+                         ParallelReads parallel)
+    : poster_(std::move(poster)),
+      spacing_(markSpacing),
+      rowsWorthMarks_(rowsWorthMarks),
+      parallel_(parallel) {
     installMatchedRowsFunctions();
 }
 
@@ -25,11 +31,22 @@ bool readInOrder(sqlite3* db, const std::string& sql) {
 // The marks of the search's order sampled in a walk of the order's index that tests each entry's
 // ROWID against the rows of the search, taken here unless matched holds them; in one read, so
 // that the rows taken are those walked. Without such a walk the search is tested row by row.
+// On a large table the walk over the rows matched holds is read in parts side by side, on
+// connections the task governs, with no read held here: a writer waiting on it would keep the
+// parts from beginning theirs. What a commit between them spoils, the file's version tells.
 int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t spacing,
-                             const MatchedRows* matched, sqlite3* db) {
+                             const MatchedRows* matched, sqlite3* db, const std::string& path,
+                             const ParallelReads& parallel, BackgroundTask& task) {
     if (query.search.empty()) return samplePageMarks(marks, query, spacing, db, nullptr);
     const GridQuery read = readingMatchedRows(query);
     if (!readInOrder(db, read.select)) return samplePageMarks(marks, query, spacing, db, nullptr);
+    if (matched) {
+        bool walked = false;
+        const int rc =
+            sampleMatchedMarksInParts(marks, &walked, query, spacing, *matched, db, path, parallel,
+                                      [&task](sqlite3* partDb) { task.governConnection(partDb); });
+        if (rc != SQLITE_OK || walked) return rc;
+    }
     int rc = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
     std::optional<MatchedRows> taken;
     int64_t first = 0, last = 0;
@@ -59,6 +76,30 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
     }
     sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
     return rc;
+}
+
+// The whole order walked in parts while the search is counted, the marks of the rows it counted
+// then taken from the walk; as after the count where the walk could not be split or no rows came.
+int sampleMarksBesideCount(PageMarks* marks, const GridQuery& query, int64_t spacing,
+                           const KeysetPager::CountedRows& counted, sqlite3* db,
+                           const std::string& path, const ParallelReads& parallel,
+                           BackgroundTask& task) {
+    OrderWalk walk;
+    bool walked = false;
+    const auto governed = [&task](sqlite3* partDb) { task.governConnection(partDb); };
+    int rc = SQLITE_OK;
+    if (readInOrder(db, readingMatchedRows(query).select)) {
+        rc = walkOrderInParts(&walk, &walked, query, db, path, parallel, governed);
+    }
+    // Given in every case once the count is over.
+    const std::shared_ptr<const MatchedRows> matched = counted.get();
+    bool found = false;
+    if (rc == SQLITE_OK && walked && matched) {
+        rc = marksOfOrderWalk(marks, &found, std::move(walk), *matched, query, spacing, path,
+                              governed);
+    }
+    if (rc != SQLITE_OK || found) return rc;
+    return sampleMarksOfMatchedRows(marks, query, spacing, matched.get(), db, path, parallel, task);
 }
 
 }  // namespace
@@ -99,15 +140,45 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     bool searchInIndex = false;
     std::shared_ptr<MatchedRows> taking = roomForMatchedRows(query, &searchInIndex);
     int64_t count = -1;
+    // Orders of several keys are counted whole from the first row too.
+    const bool whole = taking && (!searchInIndex || query.orderKeys.size() > 2);
+    const int64_t countedVersion = version;
+    std::promise<std::shared_ptr<const MatchedRows>> counted;
+    const bool inParts = taking && parallel_.partsFor(taking->words() * 64) > 1;
+    const bool besideCount = inParts && !marks_ && !sampling_;
+    if (besideCount) sampleMarks(version, counted.get_future().share());
+    if (inParts) {
+        // Over the table in parts side by side, faster than counting on from the first row in
+        // the index; the first and last rows, where the index leads to them, are found beside.
+        firstRow_.clear();
+        lastRow_.clear();
+        std::vector<std::thread> ends;
+        if (!whole) {
+            for (RowKey* end : {&firstRow_, &lastRow_}) {
+                ends.emplace_back([&, end] {
+                    searchEndRow(end, query, end == &lastRow_, databaseFilePath, nullptr);
+                });
+            }
+        }
+        count = countTakingRowsInParts(taking.get(), query, databaseFilePath, parallel_);
+        for (std::thread& end : ends) end.join();
+        if (count >= 0 && watch().version() != version) {
+            // Parts read while the file changed may not add up: counted again in one read.
+            version = watch().version();
+            taking = std::make_shared<MatchedRows>(taking->first(),
+                                                   taking->first() + taking->words() * 64 - 1);
+            count = -1;
+        }
+    }
     MatchedRowsScope scope(taking.get(), nullptr);
-    if (taking && !searchInIndex) {
+    if (count < 0 && whole) {
         // Over the table, in one pass: found through the order's index, the first row could
         // cost a read of the table row of every entry before it, and the pages need it no more.
         firstRow_.clear();
         lastRow_.clear();
         count =
             getNumberWithQueryString(takingMatchedRows(query).count, databaseFilePath, errorString);
-    } else {
+    } else if (count < 0) {
         // Where the index of the order's first key holds all the search reads, counting on in
         // it from the search's first row reads less than the table.
         count = countRowsFromFirstRow(&firstRow_, taking ? takingMatchedRows(query) : query,
@@ -117,6 +188,12 @@ int64_t KeysetPager::countRows(const GridQuery& query, const std::string& databa
     if (taking && count >= 0 && taking->rows() == count) matched_ = std::move(taking);
     countedRows_ = count;
     countVersion_ = version;
+    // The sampling begun beside the count waits for its rows.
+    counted.set_value(version == countedVersion ? matched_ : nullptr);
+    if (besideCount && count < rowsWorthMarks_) {
+        ++generation_;
+        sampling_.reset();
+    }
     if (count >= rowsWorthMarks_ && !marks_ && !sampling_) sampleMarks(version);
     return count;
 }
@@ -138,21 +215,24 @@ std::shared_ptr<MatchedRows> KeysetPager::roomForMatchedRows(const GridQuery& qu
     return std::make_shared<MatchedRows>(first, last);
 }
 
-void KeysetPager::sampleMarks(int64_t version) {
+void KeysetPager::sampleMarks(int64_t version, CountedRows counted) {
     if (samplingFailed_) return;
     int64_t generation = ++generation_;
     std::weak_ptr<int> alive = alive_;
     std::shared_ptr<const MatchedRows> matched = countVersion_ == version ? matched_ : nullptr;
     sampling_ = std::make_unique<BackgroundTask>(
         path_, ConnectionKind::ReadOnly, poster_,
-        [this, alive, generation, version, query = query_, spacing = spacing_, matched](
-            DBConnection& connection, BackgroundTask& task) {
+        [this, alive, generation, version, query = query_, spacing = spacing_, matched, counted,
+         path = path_, parallel = parallel_](DBConnection& connection, BackgroundTask& task) {
             auto marks = std::make_shared<PageMarks>();
-            if (!connection.isOpen() ||
-                sampleMarksOfMatchedRows(marks.get(), query, spacing, matched.get(),
-                                         connection.handle()) != 0) {
-                marks.reset();
-            }
+            const int rc =
+                !connection.isOpen() ? connection.openResult()
+                : counted.valid()
+                    ? sampleMarksBesideCount(marks.get(), query, spacing, counted,
+                                             connection.handle(), path, parallel, task)
+                    : sampleMarksOfMatchedRows(marks.get(), query, spacing, matched.get(),
+                                               connection.handle(), path, parallel, task);
+            if (rc != SQLITE_OK) marks.reset();
             // Only the report touches the pager, on the main thread, while the pager lives.
             task.report([this, alive, generation, version, marks, yielded = task.yielded()] {
                 if (alive.lock()) marksSampled(generation, version, marks, yielded);
@@ -169,13 +249,14 @@ void KeysetPager::marksSampled(int64_t generation, int64_t version,
         sampleMarks(watch().version());  // the write it gave way to is done
         return;
     }
-    if (!marks) {
-        samplingFailed_ = true;
-        return;
-    }
     int64_t now = watch().version();
     if (now != version) {
-        sampleMarks(now);  // sampled while the file changed
+        // Sampled while the file changed: rows the count took may be gone, failing it too.
+        sampleMarks(now);
+        return;
+    }
+    if (!marks) {
+        samplingFailed_ = true;
         return;
     }
     marks_ = std::move(marks);

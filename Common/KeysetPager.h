@@ -8,9 +8,12 @@
 // found by the marks of older rows. Queries that are not keyed are read by offset, as they are.
 // A search's count takes the ROWIDs of its rows (MatchedRows.h) where one walk of the order's
 // index gives the order: its marks are then sampled, and its pages before them read, in such a
-// walk that reads no table row to test the search. The sampling gives way to the writes of
+// walk that reads no table row to test the search. On a large table the count and the walk are
+// read in parts side by side (ParallelMatchedRows.h), the walk of the whole order beside the
+// count, its rows then taken for the marks. The sampling gives way to the writes of
 // others and starts again once it has.
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +23,7 @@
 #include "Common/FileChangeWatch.h"
 #include "Common/KeysetPages.h"
 #include "Common/MatchedRows.h"
+#include "Common/ParallelReads.h"
 
 class KeysetPager {
   public:
@@ -29,7 +33,8 @@ class KeysetPager {
 
     // poster runs the sampling's report on the main thread, where the pager is used.
     explicit KeysetPager(BackgroundTask::Poster poster, int64_t markSpacing = kMarkSpacing,
-                         int64_t rowsWorthMarks = kRowsWorthMarks);
+                         int64_t rowsWorthMarks = kRowsWorthMarks,
+                         DBInterface::ParallelReads parallel = {});
     ~KeysetPager();
     KeysetPager(const KeysetPager&) = delete;
     KeysetPager& operator=(const KeysetPager&) = delete;
@@ -44,6 +49,9 @@ class KeysetPager {
                  int64_t firstRowIndex, int64_t limit, const std::string& databaseFilePath,
                  std::string* errorString,
                  DBInterface::LongValues longValues = DBInterface::LongValues::Whole);
+    // The rows of the search the count took, once counted (nullptr when there are none to use).
+    using CountedRows = std::shared_future<std::shared_ptr<const DBInterface::MatchedRows>>;
+
     // Whether the marks of the query last read are ready (they may still turn out stale).
     bool marksReady() const { return marks_ != nullptr; }
 
@@ -51,7 +59,9 @@ class KeysetPager {
     // Forgets all that was known when the query or the file is another.
     void follow(const DBInterface::GridQuery& query, const std::string& databaseFilePath);
     FileChangeWatch& watch();
-    void sampleMarks(int64_t version);
+    // Samples the marks of the file's version; with counted, from a walk of the whole order read
+    // while the search is counted.
+    void sampleMarks(int64_t version, CountedRows counted = {});
     void marksSampled(int64_t generation, int64_t version,
                       std::shared_ptr<const DBInterface::PageMarks> marks, bool yielded);
     // Room for the rows of the query's search, taken by its count, when one walk of the order's
@@ -68,6 +78,7 @@ class KeysetPager {
     BackgroundTask::Poster poster_;
     int64_t spacing_;
     int64_t rowsWorthMarks_;
+    DBInterface::ParallelReads parallel_;
     DBInterface::GridQuery query_;
     DBInterface::GridQuery wholeQuery_;  // query_ reading every value whole
     std::string path_;

@@ -93,21 +93,27 @@ int firstRowKey(RowKey* key, bool* found, const GridQuery& query, sqlite3* db) {
 
 }  // namespace
 
-int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
-                    std::string* errorString) {
+std::string keyColumnsOf(const GridQuery& query) {
     std::string keys;
     for (const OrderKey& key : query.orderKeys) keys += (keys.empty() ? "" : ", ") + key.expression;
-    std::string sql = rowsOf(query, keys) + orderBy(query.orderKeys, false);
+    return keys;
+}
+
+RowKey rowKeyOf(sqlite3_stmt* statement) {
+    RowKey key;
+    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement, i)));
+    }
+    return key;
+}
+
+int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
+                    std::string* errorString) {
+    std::string sql = rowsOf(query, keyColumnsOf(query)) + orderBy(query.orderKeys, false);
     PageMarks sampled;
     sampled.spacing = spacing;
     int rc = forEachRow(db, sql, [&](sqlite3_stmt* statement) {
-        if (++sampled.rows % spacing == 0) {
-            RowKey key;
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                key.emplace_back(sqlite3_value_dup(sqlite3_column_value(statement, i)));
-            }
-            sampled.marks.push_back(std::move(key));
-        }
+        if (++sampled.rows % spacing == 0) sampled.marks.push_back(rowKeyOf(statement));
         return true;
     });
     if (rc != SQLITE_OK) return failed(db, rc, errorString);
@@ -195,6 +201,20 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
     }
     *first = std::move(key);
     return rows;
+}
+
+int searchEndRow(RowKey* key, const GridQuery& query, bool last,
+                 const std::string& databaseFilePath, std::string* errorString) {
+    key->clear();
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
+    bool found = false;
+    if (rc == SQLITE_OK) {
+        rc = firstRowKey(key, &found, last ? reversedOrder(query) : query, connection->handle());
+        if (rc != SQLITE_OK) failed(connection->handle(), rc, errorString);
+    }
+    if (rc != SQLITE_OK || !found) key->clear();
+    return rc;
 }
 
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,

@@ -28,6 +28,11 @@ struct PageMarks {
     std::vector<RowKey> marks;  // marks[j]: the keys of the row at index (j + 1) * spacing - 1
 };
 
+// The order's keys as the columns of a select, ROWID last: what a row's RowKey holds.
+std::string keyColumnsOf(const GridQuery& query);
+// The values of the statement's row, as read: a RowKey where the columns are keyColumnsOf's.
+RowKey rowKeyOf(sqlite3_stmt* statement);
+
 // Samples the marks of the keyed query's order on the connection, in one scan of the order.
 int samplePageMarks(PageMarks* marks, const GridQuery& query, int64_t spacing, sqlite3* db,
                     std::string* errorString);
@@ -47,6 +52,12 @@ int readGridPageAfterKey(std::vector<DBValue>* rows, const GridQuery& query, con
 int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
                               const std::string& databaseFilePath, std::string* errorString,
                               RowKey* last = nullptr);
+
+// The keys of the first row of the order under the search into key (of the last with last),
+// found by the index of the order's first key where it leads to it; else, or without such a row,
+// key is left empty.
+int searchEndRow(RowKey* key, const GridQuery& query, bool last,
+                 const std::string& databaseFilePath, std::string* errorString);
 
 // Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
 // which holds totalRows rows: with an offset, or by key (range by range, for pages near the end;

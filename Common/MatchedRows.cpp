@@ -1,5 +1,7 @@
 #include "Common/MatchedRows.h"
 
+#include <algorithm>
+#include <cassert>
 #include <mutex>
 
 #include "Common/DBConnection.h"
@@ -15,6 +17,7 @@ thread_local MatchedRows* taking = nullptr;
 thread_local const MatchedRows* reading = nullptr;
 thread_local int64_t every = 1;
 thread_local int64_t seen = 0;  // of the rows read
+thread_local MatchedWalkScope* walking = nullptr;
 
 void matched(sqlite3_context* context, int, sqlite3_value** argv) {
     if (taking) taking->add(sqlite3_value_int64(argv[0]));
@@ -26,12 +29,18 @@ void member(sqlite3_context* context, int, sqlite3_value** argv) {
     sqlite3_result_int(context, found && ++seen % every == 0);
 }
 
+void walk(sqlite3_context* context, int, sqlite3_value** argv) {
+    sqlite3_result_int(context, walking && walking->meet(sqlite3_value_int64(argv[0])));
+}
+
 int installOn(sqlite3* db, char**, const sqlite3_api_routines*) {
     // Not deterministic: each call looks at the scope of its moment.
     sqlite3_create_function(db, "varnelo_matched", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr,
                             matched, nullptr, nullptr);
     sqlite3_create_function(db, "varnelo_member", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr,
                             member, nullptr, nullptr);
+    sqlite3_create_function(db, "varnelo_walk", 1, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, walk,
+                            nullptr, nullptr);
     return SQLITE_OK;
 }
 
@@ -59,6 +68,46 @@ void MatchedRows::add(int64_t rowid) {
 bool MatchedRows::contains(int64_t rowid) const {
     const uint64_t at = static_cast<uint64_t>(rowid) - static_cast<uint64_t>(first_);
     return rowid >= first_ && at / 64 < bits_.size() && (bits_[at / 64] >> (at % 64) & 1) != 0;
+}
+
+void MatchedRows::merge(const MatchedRows& part) {
+    const int64_t words = (part.first_ - first_) / 64;
+    assert(part.first_ >= first_ && (part.first_ - first_) % 64 == 0 &&
+           words + static_cast<int64_t>(part.bits_.size()) <= static_cast<int64_t>(bits_.size()));
+    std::copy(part.bits_.begin(), part.bits_.end(), bits_.begin() + words);
+    rows_ += part.rows_;
+    spoiled_ = spoiled_ || part.spoiled_;
+}
+
+MatchedWalkScope::MatchedWalkScope(const MatchedRows* reading, int64_t first,
+                                   std::optional<int64_t> start, std::optional<int64_t> stop,
+                                   std::vector<uint32_t>* met)
+    : reading_(reading),
+      first_(first),
+      start_(start.value_or(0)),
+      stop_(stop),
+      met_(met),
+      started_(!start),
+      outer_(walking) {
+    walking = this;
+}
+
+MatchedWalkScope::~MatchedWalkScope() {
+    walking = outer_;
+}
+
+bool MatchedWalkScope::meet(int64_t rowid) {
+    if (!started_) {
+        started_ = rowid == start_;
+        return false;
+    }
+    if (!reading_ || reading_->contains(rowid)) {
+        const uint64_t offset = static_cast<uint64_t>(rowid) - static_cast<uint64_t>(first_);
+        overflowed_ = overflowed_ || rowid < first_ || offset > UINT32_MAX;
+        met_->push_back(static_cast<uint32_t>(offset));
+    }
+    stopped_ = stop_ == rowid;
+    return stopped_;
 }
 
 MatchedRowsScope::MatchedRowsScope(MatchedRows* takingRows, const MatchedRows* readingRows,
@@ -95,11 +144,8 @@ GridQuery takingMatchedRows(const GridQuery& query) {
 GridQuery readingMatchedRows(const GridQuery& query) {
     GridQuery read = query;
     read.search = "varnelo_member(ROWID)";
-    std::string order;
-    for (const OrderKey& key : query.orderKeys) {
-        order += (order.empty() ? " order by " : ", ") + orderTerm(key);
-    }
-    const std::string from = " from " + query.table + " where " + read.search + order;
+    const std::string from =
+        " from " + query.table + " where " + read.search + orderByClause(query.orderKeys);
     read.select = "select " + query.columns + from;
     read.count = "select count(*) from " + query.table + " where " + read.search;
     if (read.heldPrefixes) {

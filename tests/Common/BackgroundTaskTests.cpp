@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "Common/BackgroundTask.h"
+#include "Common/ParallelReads.h"
 #include "tests/support/DatabaseTest.h"
 #include "tests/support/PostedCalls.h"
 
@@ -91,4 +92,44 @@ TEST_F(BackgroundTaskTest, ATaskWaitsOutALockTheWindowsThreadGivesUpOn) {
     sqlite3_close(locker);
     EXPECT_EQ(taskResult, SQLITE_OK);
     EXPECT_EQ(query("select group_concat(a) from t"), std::vector<std::string>{"2"});
+}
+
+// A task that reads on several connections side by side has each of them give way to a write of
+// the window's thread, which would otherwise wait on their locks past its blink and fail.
+TEST_F(BackgroundTaskTest, ReadsSplitOverThreadsGiveWayToAWriteAsTheTaskDoes) {
+    run("create table t (a); insert into t values (1)");
+    PostedCalls posted;
+    std::atomic<int> reading{0};
+    std::atomic<int> result{-1};
+    std::atomic<bool> yielded{false};
+    std::string error;
+    {
+        BackgroundTask task(
+            db, ConnectionKind::ReadOnly, posted.poster(),
+            [&](DBConnection&, BackgroundTask& self) {
+                result = DBInterface::readInParallel(
+                    3, db, [&self](sqlite3* part) { self.governConnection(part); },
+                    [&](unsigned, sqlite3* part) {
+                        ++reading;
+                        // Holds its read of t for seconds unless interrupted.
+                        return forEachRow(part,
+                                          "with recursive c(x) as (select 1 union all select x + "
+                                          "1 from c where x < 50000000) select count(*) from c "
+                                          "where (select a from t) = 1",
+                                          [](sqlite3_stmt*) { return true; });
+                    },
+                    nullptr);
+                yielded = self.yielded();
+            },
+            BackgroundTask::Yield::ToWaitingWriters);
+        while (reading < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(DBInterface::execMultipleQueryString("insert into t values (2)", nullptr, nullptr,
+                                                       db, &error),
+                  SQLITE_OK)
+            << error;
+    }
+    EXPECT_EQ(result, SQLITE_INTERRUPT);
+    EXPECT_TRUE(yielded);
+    EXPECT_EQ(query("select count(*) from t"), std::vector<std::string>{"2"});
 }

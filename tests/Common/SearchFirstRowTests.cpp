@@ -383,12 +383,15 @@ TEST_F(SearchFirstRowTest, MarksAndPagesOfASearchTestNoRowAgainAfterItsCount) {
 
 // Counts and pages of searches in orders of one to three keys, mixed directions, the searched
 // fields in and out of the order, texts found nowhere, once, in most rows: before the marks, from
-// them, and after another connection added and removed rows, each page is LIMIT/OFFSET's.
+// them, and after another connection added and removed rows, each page is LIMIT/OFFSET's; with
+// the count and the walk for the marks read in one go, and in parts side by side (the table just
+// large enough for them).
 TEST_F(SearchFirstRowTest, PagesFromTheRowsACountTookAreThoseOfCountAndOffset) {
     std::string error;
     makeHostileTable();
     const std::vector<std::vector<int>> orders = {{4}, {6, 3, 2}, {1, 4}, {3, 6, 1}, {}};
     const char* texts[] = {"n1", "%", "a_b", "no such", "n1001"};
+    int searches = 0;
     uint32_t seed = 29;
     auto next = [&](uint32_t below) {
         seed = seed * 1103515245u + 12345u;
@@ -417,7 +420,9 @@ TEST_F(SearchFirstRowTest, PagesFromTheRowsACountTookAreThoseOfCountAndOffset) {
             for (const IndexSet& fields : {IndexSet{0}, IndexSet{1, 2}}) {
                 for (const char* text : texts) {
                     const GridQuery query = grid("h", text, fields, order, rowidCode);
-                    KeysetPager pager(posted.poster(), 7, 14);
+                    const ParallelReads parallel =
+                        ++searches % 2 ? ParallelReads{1, 0} : ParallelReads{3, 2000};
+                    KeysetPager pager(posted.poster(), 7, 14, parallel);
                     ASSERT_EQ(pager.countRows(query, db, &error),
                               getNumberWithQueryString(query.count, db, nullptr))
                         << error;
