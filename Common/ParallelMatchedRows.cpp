@@ -123,8 +123,10 @@ int walkInParts(std::vector<std::vector<uint32_t>>* met, bool* walked, const Gri
                 const std::string& databaseFilePath, const ParallelReads& parallel,
                 const std::function<void(sqlite3* db)>& prepare) {
     *walked = false;
+    const unsigned asked = parallel.partsFor(span);
+    if (asked < 2) return SQLITE_OK;
     std::vector<PartEnd> ends;
-    int rc = partEnds(&ends, parallel.partsFor(span), query, first, span, db);
+    int rc = partEnds(&ends, asked, query, first, span, db);
     if (rc != SQLITE_OK || ends.empty()) return rc;
     const size_t parts = ends.size() + 1;
     std::vector<std::vector<WalkStatement>> statements;
