@@ -36,7 +36,10 @@ int walkOrder(std::shared_ptr<const OrderWalk>* walk, const GridQuery& query, sq
     auto made = std::make_shared<OrderWalk>();
     bool walked = false;
     const int rc = walkOrderInParts(made.get(), &walked, query, db, path, parallel, governed);
-    if (rc == SQLITE_OK && walked) *walk = std::move(made);
+    if (rc != SQLITE_OK || !walked) return rc;
+    // Kept while the order is shown: no room past its rows.
+    for (std::vector<uint32_t>& part : made->parts) part.shrink_to_fit();
+    *walk = std::move(made);
     return rc;
 }
 
