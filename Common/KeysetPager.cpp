@@ -7,7 +7,6 @@
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/KeyRanges.h"
-#include "Common/ParallelMatchedRows.h"
 
 using namespace DBInterface;
 
@@ -28,6 +27,22 @@ bool readInOrder(sqlite3* db, const std::string& sql) {
     return !plan.empty() && plan.find("TEMP B-TREE") == std::string::npos;
 }
 
+// The ROWIDs of the whole order walked in parts into walk, unless it holds them already; left
+// empty where the walk could not be split.
+int walkOrder(std::shared_ptr<const OrderWalk>* walk, const GridQuery& query, sqlite3* db,
+              const std::string& path, const ParallelReads& parallel,
+              const std::function<void(sqlite3* db)>& governed) {
+    if (*walk) return SQLITE_OK;
+    auto made = std::make_shared<OrderWalk>();
+    bool walked = false;
+    const int rc = walkOrderInParts(made.get(), &walked, query, db, path, parallel, governed);
+    if (rc != SQLITE_OK || !walked) return rc;
+    // Kept while the order is shown: no room past its rows.
+    for (std::vector<uint32_t>& part : made->parts) part.shrink_to_fit();
+    *walk = std::move(made);
+    return rc;
+}
+
 // The marks of the search's order sampled in a walk of the order's index that tests each entry's
 // ROWID against the rows of the search, taken here unless matched holds them; in one read, so
 // that the rows taken are those walked. Without such a walk the search is tested row by row.
@@ -36,15 +51,25 @@ bool readInOrder(sqlite3* db, const std::string& sql) {
 // parts from beginning theirs. What a commit between them spoils, the file's version tells.
 int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t spacing,
                              const MatchedRows* matched, sqlite3* db, const std::string& path,
-                             const ParallelReads& parallel, BackgroundTask& task) {
-    if (query.search.empty()) return samplePageMarks(marks, query, spacing, db, nullptr);
+                             const ParallelReads& parallel, BackgroundTask& task,
+                             std::shared_ptr<const OrderWalk>* walk) {
     const GridQuery read = readingMatchedRows(query);
     if (!readInOrder(db, read.select)) return samplePageMarks(marks, query, spacing, db, nullptr);
+    const auto governed = [&task](sqlite3* partDb) { task.governConnection(partDb); };
+    if (query.search.empty() || (matched && *walk)) {
+        // The whole order is walked once for its own marks and kept for the searches after.
+        int rc = walkOrder(walk, query, db, path, parallel, governed);
+        bool found = false;
+        if (rc == SQLITE_OK && *walk) {
+            rc = marksOfOrderWalk(marks, &found, **walk, matched, query, spacing, path, governed);
+        }
+        if (rc != SQLITE_OK || found) return rc;
+        if (query.search.empty()) return samplePageMarks(marks, query, spacing, db, nullptr);
+    }
     if (matched) {
         bool walked = false;
-        const int rc =
-            sampleMatchedMarksInParts(marks, &walked, query, spacing, *matched, db, path, parallel,
-                                      [&task](sqlite3* partDb) { task.governConnection(partDb); });
+        const int rc = sampleMatchedMarksInParts(marks, &walked, query, spacing, *matched, db, path,
+                                                 parallel, governed);
         if (rc != SQLITE_OK || walked) return rc;
     }
     int rc = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
@@ -78,28 +103,27 @@ int sampleMarksOfMatchedRows(PageMarks* marks, const GridQuery& query, int64_t s
     return rc;
 }
 
-// The whole order walked in parts while the search is counted, the marks of the rows it counted
-// then taken from the walk; as after the count where the walk could not be split or no rows came.
+// The whole order walked in parts while the search is counted (unless walk holds it already),
+// the marks of the rows it counted then taken from the walk; as after the count where the walk
+// could not be split or no rows came.
 int sampleMarksBesideCount(PageMarks* marks, const GridQuery& query, int64_t spacing,
                            const KeysetPager::CountedRows& counted, sqlite3* db,
                            const std::string& path, const ParallelReads& parallel,
-                           BackgroundTask& task) {
-    OrderWalk walk;
-    bool walked = false;
+                           BackgroundTask& task, std::shared_ptr<const OrderWalk>* walk) {
     const auto governed = [&task](sqlite3* partDb) { task.governConnection(partDb); };
     int rc = SQLITE_OK;
     if (readInOrder(db, readingMatchedRows(query).select)) {
-        rc = walkOrderInParts(&walk, &walked, query, db, path, parallel, governed);
+        rc = walkOrder(walk, query, db, path, parallel, governed);
     }
     // Given in every case once the count is over.
     const std::shared_ptr<const MatchedRows> matched = counted.get();
     bool found = false;
-    if (rc == SQLITE_OK && walked && matched) {
-        rc = marksOfOrderWalk(marks, &found, std::move(walk), *matched, query, spacing, path,
-                              governed);
+    if (rc == SQLITE_OK && *walk && matched) {
+        rc = marksOfOrderWalk(marks, &found, **walk, matched.get(), query, spacing, path, governed);
     }
     if (rc != SQLITE_OK || found) return rc;
-    return sampleMarksOfMatchedRows(marks, query, spacing, matched.get(), db, path, parallel, task);
+    return sampleMarksOfMatchedRows(marks, query, spacing, matched.get(), db, path, parallel, task,
+                                    walk);
 }
 
 }  // namespace
@@ -121,7 +145,10 @@ void KeysetPager::follow(const GridQuery& query, const std::string& databaseFile
     firstRow_.clear();
     lastRow_.clear();
     matched_.reset();
-    if (databaseFilePath != path_) watch_.reset();
+    if (databaseFilePath != path_) {
+        watch_.reset();  // the versions of another watch say nothing of the walk
+        walk_.reset();
+    }
     query_ = query;
     wholeQuery_ = wholeValuesOf(query);
     path_ = databaseFilePath;
@@ -223,22 +250,45 @@ void KeysetPager::sampleMarks(int64_t version, CountedRows counted) {
     sampling_ = std::make_unique<BackgroundTask>(
         path_, ConnectionKind::ReadOnly, poster_,
         [this, alive, generation, version, query = query_, spacing = spacing_, matched, counted,
-         path = path_, parallel = parallel_](DBConnection& connection, BackgroundTask& task) {
+         path = path_, parallel = parallel_,
+         kept = keptWalk(version)](DBConnection& connection, BackgroundTask& task) {
             auto marks = std::make_shared<PageMarks>();
+            std::shared_ptr<const OrderWalk> walk = kept;
             const int rc =
                 !connection.isOpen() ? connection.openResult()
                 : counted.valid()
                     ? sampleMarksBesideCount(marks.get(), query, spacing, counted,
-                                             connection.handle(), path, parallel, task)
+                                             connection.handle(), path, parallel, task, &walk)
                     : sampleMarksOfMatchedRows(marks.get(), query, spacing, matched.get(),
-                                               connection.handle(), path, parallel, task);
+                                               connection.handle(), path, parallel, task, &walk);
             if (rc != SQLITE_OK) marks.reset();
             // Only the report touches the pager, on the main thread, while the pager lives.
-            task.report([this, alive, generation, version, marks, yielded = task.yielded()] {
-                if (alive.lock()) marksSampled(generation, version, marks, yielded);
+            task.report([this, alive, generation, version, marks, walk, order = orderOf(query),
+                         yielded = task.yielded()] {
+                if (!alive.lock()) return;
+                keepWalk(walk, order, version);
+                marksSampled(generation, version, marks, yielded);
             });
         },
         BackgroundTask::Yield::ToWaitingWriters);
+}
+
+std::string KeysetPager::orderOf(const GridQuery& query) {
+    return query.table + orderByClause(query.orderKeys);
+}
+
+std::shared_ptr<const OrderWalk> KeysetPager::keptWalk(int64_t version) {
+    if (walk_ && (walkVersion_ != version || walkedOrder_ != orderOf(query_))) walk_.reset();
+    return walk_;
+}
+
+void KeysetPager::keepWalk(std::shared_ptr<const OrderWalk> walk, const std::string& order,
+                           int64_t version) {
+    // Walked while the file changed, the ROWIDs may be in another order now.
+    if (!walk || order != orderOf(query_) || watch().version() != version) return;
+    walk_ = std::move(walk);
+    walkedOrder_ = order;
+    walkVersion_ = version;
 }
 
 void KeysetPager::marksSampled(int64_t generation, int64_t version,
@@ -340,6 +390,7 @@ int KeysetPager::readPage(std::vector<DBValue>* rows, const GridQuery& query, in
     }
     int64_t version = watch().version();
     if (marks_ && marksVersion_ != version) marks_.reset();
+    keptWalk(version);
     if (!marks_ && !sampling_ && countedRows_ >= rowsWorthMarks_) sampleMarks(version);
     std::vector<DBValue> page;
     int rc = readKnownPage(&page, read, firstRowIndex, limit, version, errorString);

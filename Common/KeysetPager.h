@@ -10,8 +10,10 @@
 // index gives the order: its marks are then sampled, and its pages before them read, in such a
 // walk that reads no table row to test the search. On a large table the count and the walk are
 // read in parts side by side (ParallelMatchedRows.h), the walk of the whole order beside the
-// count, its rows then taken for the marks. The sampling gives way to the writes of
-// others and starts again once it has.
+// count, its rows then taken for the marks. That walk of the order, the same for every search,
+// is kept (4 bytes a row) for the searches after it on the same order and version of the file;
+// the order's own sampling on a large table walks it so too. The sampling gives way to the writes
+// of others and starts again once it has.
 #include <cstdint>
 #include <future>
 #include <memory>
@@ -23,6 +25,7 @@
 #include "Common/FileChangeWatch.h"
 #include "Common/KeysetPages.h"
 #include "Common/MatchedRows.h"
+#include "Common/ParallelMatchedRows.h"
 #include "Common/ParallelReads.h"
 
 class KeysetPager {
@@ -54,6 +57,8 @@ class KeysetPager {
 
     // Whether the marks of the query last read are ready (they may still turn out stale).
     bool marksReady() const { return marks_ != nullptr; }
+    // Whether a walk of the whole order is kept for the searches on it.
+    bool orderWalkKept() const { return walk_ != nullptr; }
 
   private:
     // Forgets all that was known when the query or the file is another.
@@ -62,6 +67,11 @@ class KeysetPager {
     // Samples the marks of the file's version; with counted, from a walk of the whole order read
     // while the search is counted.
     void sampleMarks(int64_t version, CountedRows counted = {});
+    // The walk kept of the order read, while the file is at version; nullptr once either changed.
+    std::shared_ptr<const DBInterface::OrderWalk> keptWalk(int64_t version);
+    void keepWalk(std::shared_ptr<const DBInterface::OrderWalk> walk, const std::string& order,
+                  int64_t version);
+    static std::string orderOf(const DBInterface::GridQuery& query);
     void marksSampled(int64_t generation, int64_t version,
                       std::shared_ptr<const DBInterface::PageMarks> marks, bool yielded);
     // Room for the rows of the query's search, taken by its count, when one walk of the order's
@@ -91,6 +101,10 @@ class KeysetPager {
     std::shared_ptr<const DBInterface::MatchedRows> matched_;
     std::shared_ptr<const DBInterface::PageMarks> marks_;
     int64_t marksVersion_ = -1;  // the file's version before the marks were sampled
+    // The ROWIDs of the whole order walkedOrder_, walked at the file's version walkVersion_.
+    std::shared_ptr<const DBInterface::OrderWalk> walk_;
+    std::string walkedOrder_;
+    int64_t walkVersion_ = -1;
     std::unique_ptr<BackgroundTask> sampling_;
     bool samplingFailed_ = false;
     int64_t generation_ = 0;  // of the sampling whose report is awaited

@@ -123,8 +123,10 @@ int walkInParts(std::vector<std::vector<uint32_t>>* met, bool* walked, const Gri
                 const std::string& databaseFilePath, const ParallelReads& parallel,
                 const std::function<void(sqlite3* db)>& prepare) {
     *walked = false;
+    const unsigned asked = parallel.partsFor(span);
+    if (asked < 2) return SQLITE_OK;
     std::vector<PartEnd> ends;
-    int rc = partEnds(&ends, parallel.partsFor(span), query, first, span, db);
+    int rc = partEnds(&ends, asked, query, first, span, db);
     if (rc != SQLITE_OK || ends.empty()) return rc;
     const size_t parts = ends.size() + 1;
     std::vector<std::vector<WalkStatement>> statements;
@@ -272,19 +274,29 @@ int walkOrderInParts(OrderWalk* walk, bool* walked, const GridQuery& query, sqli
                        databaseFilePath, parallel, prepare);
 }
 
-int marksOfOrderWalk(PageMarks* marks, bool* found, OrderWalk walk, const MatchedRows& matched,
-                     const GridQuery& query, int64_t spacing, const std::string& databaseFilePath,
+int marksOfOrderWalk(PageMarks* marks, bool* found, const OrderWalk& walk,
+                     const MatchedRows* matched, const GridQuery& query, int64_t spacing,
+                     const std::string& databaseFilePath,
                      const std::function<void(sqlite3* db)>& prepare) {
+    *found = false;
+    const PartsRead read{databaseFilePath, prepare};
+    if (!matched) {
+        int64_t rows = 0;
+        for (const std::vector<uint32_t>& part : walk.parts) rows += std::ssize(part);
+        return marksOfRows(marks, found, walk.parts, rows, query, spacing, walk.first, read);
+    }
+    // The walk is kept for the next search, so its rows are copied rather than filtered in place.
+    std::vector<std::vector<uint32_t>> kept(walk.parts.size());
     std::vector<std::thread> filters;
-    for (std::vector<uint32_t>& part : walk.parts) {
-        filters.emplace_back([&part, &matched, first = walk.first] {
-            std::erase_if(part, [&](uint32_t offset) { return !matched.contains(first + offset); });
+    for (size_t part = 0; part < walk.parts.size(); ++part) {
+        filters.emplace_back([&, part] {
+            std::copy_if(walk.parts[part].begin(), walk.parts[part].end(),
+                         std::back_inserter(kept[part]),
+                         [&](uint32_t offset) { return matched->contains(walk.first + offset); });
         });
     }
     for (std::thread& filter : filters) filter.join();
-    *found = false;
-    return marksOfRows(marks, found, walk.parts, matched.rows(), query, spacing, walk.first,
-                       {databaseFilePath, prepare});
+    return marksOfRows(marks, found, kept, matched->rows(), query, spacing, walk.first, read);
 }
 
 }  // namespace DBInterface

@@ -53,11 +53,13 @@ int walkOrderInParts(OrderWalk* walk, bool* walked, const GridQuery& query, sqli
                      const std::string& databaseFilePath, const ParallelReads& parallel,
                      const std::function<void(sqlite3* db)>& prepare);
 
-// The marks of the rows of matched in the walk's order, every spacing-th, their keys read in
-// parts side by side on connections given to prepare; found says whether they were found, which
-// they are not when the walk and matched are not of the same rows.
-int marksOfOrderWalk(PageMarks* marks, bool* found, OrderWalk walk, const MatchedRows& matched,
-                     const GridQuery& query, int64_t spacing, const std::string& databaseFilePath,
+// The marks of the rows of matched (of every row without it) in the walk's order, every
+// spacing-th, their keys read in parts side by side on connections given to prepare; found says
+// whether they were found, which they are not when the walk and matched are not of the same rows
+// or a row walked is gone. The walk is left as it was, for other searches over the same rows.
+int marksOfOrderWalk(PageMarks* marks, bool* found, const OrderWalk& walk,
+                     const MatchedRows* matched, const GridQuery& query, int64_t spacing,
+                     const std::string& databaseFilePath,
                      const std::function<void(sqlite3* db)>& prepare);
 
 }  // namespace DBInterface

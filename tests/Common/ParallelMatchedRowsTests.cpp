@@ -86,6 +86,34 @@ class ParallelMatchedRowsTest : public DatabaseTest {
             << error;
         return query;
     }
+
+    // Reads pages of the query until its marks are in, running the reports posted meanwhile.
+    void waitForMarks(KeysetPager& pager, const GridQuery& query) {
+        std::string error;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (int64_t at = 0; !pager.marksReady() && std::chrono::steady_clock::now() < deadline;
+             at = (at + 97) % 2000) {
+            // Pages read meanwhile find a change of the file and sample the marks again.
+            std::vector<DBValue> page;
+            ASSERT_EQ(pager.readPage(&page, query, at, 5, db, &error), 0) << error;
+            posted.runAll();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        ASSERT_TRUE(pager.marksReady()) << query.select;
+    }
+
+    void expectPagesOfOffset(KeysetPager& pager, const GridQuery& query, const std::string& what) {
+        std::string error;
+        const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
+        for (int64_t at = 0; at < rows + 3; at += 53) {
+            std::vector<DBValue> expected, got;
+            ASSERT_EQ(readGridPage(&expected, query, 9, at, db, nullptr), 0);
+            ASSERT_EQ(pager.readPage(&got, query, at, 9, db, &error), 0) << error;
+            ASSERT_EQ(got, expected) << at << " of " << rows << " in " << what;
+        }
+    }
+
+    PostedCalls posted;
 };
 
 }  // namespace
@@ -148,8 +176,8 @@ TEST_F(ParallelMatchedRowsTest, PartsTakeTheRowsAndFindTheMarksOfOneOrderedRead)
                         ASSERT_TRUE(walked) << what;
                         PageMarks fromWalk;
                         bool found = false;
-                        ASSERT_EQ(marksOfOrderWalk(&fromWalk, &found, std::move(walk), once, query,
-                                                   spacing, db, [](sqlite3*) {}),
+                        ASSERT_EQ(marksOfOrderWalk(&fromWalk, &found, walk, &once, query, spacing,
+                                                   db, [](sqlite3*) {}),
                                   0);
                         ASSERT_TRUE(found) << what;
                         expectSameMarks(
@@ -183,7 +211,6 @@ TEST_F(ParallelMatchedRowsTest, PagesAfterRowsChangedBesideTheWalkAreThoseOfCoun
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
     sqlite3_busy_timeout(other, 5000);  // another program's writer waits out our reads
-    PostedCalls posted;
     for (int round = 0; round < 3; ++round) {
         const GridQuery query = grid(round == 1 ? "3" : "v", {6, 3}, 1);
         KeysetPager pager(posted.poster(), 7, 14, ParallelReads{4, 5003000});
@@ -197,23 +224,61 @@ TEST_F(ParallelMatchedRowsTest, PagesAfterRowsChangedBesideTheWalkAreThoseOfCoun
                              .c_str(),
                          nullptr, nullptr, nullptr),
             SQLITE_OK);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        for (int64_t at = 0; !pager.marksReady() && std::chrono::steady_clock::now() < deadline;
-             at = (at + 97) % 2000) {
-            // Pages read meanwhile find the change and sample the marks again.
-            std::vector<DBValue> page;
-            ASSERT_EQ(pager.readPage(&page, query, at, 5, db, &error), 0) << error;
-            posted.runAll();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        ASSERT_TRUE(pager.marksReady());
-        const int64_t rows = getNumberWithQueryString(query.count, db, nullptr);
-        for (int64_t at = 0; at < rows + 3; at += 53) {
-            std::vector<DBValue> expected, got;
-            ASSERT_EQ(readGridPage(&expected, query, 9, at, db, nullptr), 0);
-            ASSERT_EQ(pager.readPage(&got, query, at, 9, db, &error), 0) << error;
-            ASSERT_EQ(got, expected) << at << " of " << rows << " in round " << round;
-        }
+        waitForMarks(pager, query);
+        expectPagesOfOffset(pager, query, "round " + std::to_string(round));
     }
     sqlite3_close(other);
+}
+
+// The order's own marks, sampled in parts, keep the walk of the whole order; the searches on it
+// after take their marks from that walk, and every page is LIMIT/OFFSET's.
+TEST_F(ParallelMatchedRowsTest, MarksOfSearchesFromTheKeptWalkOfTheOrderAreThoseOfCountAndOffset) {
+    makeTable();
+    std::string error;
+    int kept = 0;
+    for (const std::vector<int>& order :
+         std::vector<std::vector<int>>{{1}, {4}, {6, 4}, {2, 5, 3}}) {
+        ASSERT_EQ(
+            updateTableIndexes("p", std::vector<int64_t>(order.begin(), order.end()), db, &error),
+            0)
+            << error;
+        for (uint64_t rowidCode : {1, 2}) {
+            KeysetPager pager(posted.poster(), 7, 14, ParallelReads{3, 5003000});
+            const GridQuery whole = grid("", order, rowidCode);
+            ASSERT_EQ(pager.countRows(whole, db, &error), 3000) << error;
+            waitForMarks(pager, whole);
+            if (!pager.orderWalkKept()) continue;
+            ++kept;
+            expectPagesOfOffset(pager, whole, whole.select);
+            for (const char* text : {"v", "3", "only", "no such"}) {
+                const GridQuery query = grid(text, order, rowidCode);
+                const int64_t rows = pager.countRows(query, db, &error);
+                ASSERT_GE(rows, 0) << error;
+                if (rows >= 14) waitForMarks(pager, query);
+                expectPagesOfOffset(pager, query, query.select);
+                EXPECT_TRUE(pager.orderWalkKept()) << query.select;
+            }
+        }
+    }
+    EXPECT_GE(kept, 6);
+}
+
+// A write after the order's walk was kept drops it: a search after it, whose rows are as many
+// but in another order, never takes its marks from the walk of the rows before.
+TEST_F(ParallelMatchedRowsTest, AWriteAfterTheOrderWasWalkedDropsTheWalkKept) {
+    makeTable();
+    std::string error;
+    ASSERT_EQ(updateTableIndexes("p", {1}, db, &error), 0) << error;
+    KeysetPager pager(posted.poster(), 7, 14, ParallelReads{4, 5003000});
+    const GridQuery whole = grid("", {1}, 1);
+    ASSERT_EQ(pager.countRows(whole, db, &error), 3000) << error;
+    waitForMarks(pager, whole);
+    ASSERT_TRUE(pager.orderWalkKept());
+    // Names turned around: every row stays, in another place of the order.
+    run("update p set name = char(200 - unicode(name)) || name");
+    const GridQuery query = grid("v", {1}, 1);
+    ASSERT_EQ(pager.countRows(query, db, &error), 3000) << error;
+    waitForMarks(pager, query);
+    expectPagesOfOffset(pager, query, "after the write");
+    expectPagesOfOffset(pager, whole, "every row after the write");
 }
