@@ -20,15 +20,7 @@
 #include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/mainwindow/GridTest.h"
-
-// Equal texts; on a difference only the sizes and where it starts, never the long texts.
-testing::AssertionResult sameText(const std::string& actual, const std::string& expected) {
-    if (actual == expected) return testing::AssertionSuccess();
-    auto [differs, unused] =
-        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-    return testing::AssertionFailure() << actual.size() << " bytes instead of " << expected.size()
-                                       << ", differing from byte " << (differs - actual.begin());
-}
+#include "tests/support/SameText.h"
 
 class LongValueTest : public GridTest {
   protected:
@@ -523,35 +515,36 @@ TEST_F(MiddleOfLongTextTest, TheCellEditorWritesAChangeOfOneCharacterInTheMiddle
     QApplication::processEvents();
     EXPECT_EQ(writes(), "1");
     EXPECT_TRUE(sameText(readBack("select body from half where rowid = 1"), expected));
+}
 
-    // Shown whole, a paragraph of millions of characters takes the text view seconds to lay out:
-    // both panels hold a window of it, and the edit-field panel's keys and Save still take it
-    // whole.
-    TEST_F(LongValueTest, BothPanelsShowAFiveMillionCharacterValueInAWindowAndSaveItWhole) {
-        const auto views = openBothPanels(
-            "update t set body = printf('%.5000000c', 'z') || 'tail' "
-            "where rowid = 1");
-        const std::string whole = readBack("select body from t where rowid = 1");
-        ASSERT_EQ(whole.size(), 5000004u);
-        for (QPlainTextEdit* view : views) {
-            EXPECT_LT(view->document()->characterCount(), 100000);
-            QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
-            EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), whole));
-        }
-        QPlainTextEdit* edited = views[0];
-        QTest::keyClick(edited, Qt::Key_Home, Qt::ControlModifier);
-        QTest::keyClicks(edited, "<");
-        QTest::keyClick(edited, Qt::Key_End, Qt::ControlModifier);
-        QTest::keyClicks(edited, ">");
-        EXPECT_TRUE(edited->toPlainText().endsWith("ztail>"));
-        EXPECT_LT(edited->document()->characterCount(), 100000);
-        QPushButton* save = nullptr;
-        for (QPushButton* button : edited->window()->findChildren<QPushButton*>()) {
-            if (button->text() == "Save") save = button;
-        }
-        ASSERT_NE(save, nullptr);
-        QTest::mouseClick(save, Qt::LeftButton);
-        QApplication::processEvents();
-        EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), "<" + whole + ">"));
+// Shown whole, a paragraph of millions of characters takes the text view seconds to lay out:
+// both panels hold a window of it, and the edit-field panel's keys and Save still take it
+// whole.
+TEST_F(LongValueTest, BothPanelsShowAFiveMillionCharacterValueInAWindowAndSaveItWhole) {
+    const auto views = openBothPanels(
+        "update t set body = printf('%.5000000c', 'z') || 'tail' "
+        "where rowid = 1");
+    const std::string whole = readBack("select body from t where rowid = 1");
+    ASSERT_EQ(whole.size(), 5000004u);
+    for (QPlainTextEdit* view : views) {
+        EXPECT_LT(view->document()->characterCount(), 100000);
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), whole));
     }
+    QPlainTextEdit* edited = views[0];
+    QTest::keyClick(edited, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClicks(edited, "<");
+    QTest::keyClick(edited, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(edited, ">");
+    EXPECT_TRUE(edited->toPlainText().endsWith("ztail>"));
+    EXPECT_LT(edited->document()->characterCount(), 100000);
+    QPushButton* save = nullptr;
+    for (QPushButton* button : edited->window()->findChildren<QPushButton*>()) {
+        if (button->text() == "Save") save = button;
+    }
+    ASSERT_NE(save, nullptr);
+    QTest::mouseClick(save, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), "<" + whole + ">"));
+}
