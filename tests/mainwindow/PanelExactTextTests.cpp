@@ -1,6 +1,6 @@
 // The edit-field panel gives a value back as it was stored, but for what the user changed: its
 // line breaks in their own forms, its no-break spaces and line separators as they were. So does a
-// copy from it or from the expanded-fields panel, and the grid's cell editor.
+// copy from it or from the expanded-fields panel.
 #include <QApplication>
 #include <QClipboard>
 #include <QPushButton>
@@ -183,40 +183,5 @@ TEST_F(PanelExactTextTest, TheExpandedFieldsPanelCopiesTheValueAsStored) {
         press(view, {Qt::Key_C, Qt::ControlModifier, {}});
         EXPECT_TRUE(sameText(QApplication::clipboard()->text().toStdString(), expected(rows[row])))
             << rows[row].where;
-    }
-}
-
-// A line edit holds every character as given: Return with nothing changed writes nothing, and a
-// letter typed keeps the rest as it was.
-TEST_F(PanelExactTextTest, TheCellEditorKeepsWhatItWasNotTold) {
-    std::string sql = "create table cells (body text);";
-    std::vector<std::pair<std::string, std::string>> values;
-    for (const Case& c : cases()) {
-        for (const QString& value : {c.text, windowed(c.text)}) {
-            values.emplace_back(c.name, value.toStdString());
-            sql += "insert into cells values (" + quoteLiteral(values.back().second) + ");";
-        }
-    }
-    run(sql +
-        "create table edits (id integer); create trigger cells_updated after update on "
-        "cells begin insert into edits values (old.rowid); end");
-    TablesAndRowsController* c = showGrid("cells");
-    for (size_t row = 0; row < values.size(); ++row) {
-        const auto& [where, value] = values[row];
-        const std::string read = "from cells where rowid = " + std::to_string(row + 1);
-        for (const char* typed : {"", "Z"}) {
-            focus(c, row);
-            key(Qt::Key_Return);
-            QLineEdit* field = openedEditor();
-            ASSERT_NE(field, nullptr) << where;
-            QTest::keyClick(field, Qt::Key_Home);
-            QTest::keyClicks(field, QString::fromStdString(typed));
-            QTest::keyClick(field, Qt::Key_Return);
-            QApplication::processEvents();
-            EXPECT_TRUE(sameText(readBack("select body " + read), std::string(typed) + value))
-                << where;
-        }
-        EXPECT_EQ(readBack("select count(*) from edits where id = " + std::to_string(row + 1)), "1")
-            << where;
     }
 }
