@@ -12,7 +12,9 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cassert>
 
+#include "mainwindow/BreakForms.h"
 #include "mainwindow/TextBoundaries.h"
 #include "mainwindow/record/LongWordWrap.h"
 
@@ -20,34 +22,6 @@ namespace {
 
 bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::StandardKey> keys) {
     return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
-}
-
-// The text as a text document holds it: every paragraph break one '\n'.
-QString asHeldText(QString text) {
-    qsizetype kept = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        QChar c = text.at(i);
-        if (c == u'\r') {
-            if (i + 1 < text.size() && text.at(i + 1) == u'\n') continue;
-            c = u'\n';
-        } else if (c == QChar::ParagraphSeparator || c.unicode() == 0xfdd0 ||
-                   c.unicode() == 0xfdd1) {
-            c = u'\n';
-        }
-        text[kept++] = c;
-    }
-    text.truncate(kept);
-    return text;
-}
-
-// The plain text a text document gives back for what it holds: a line separator a line break, a
-// no-break space a space.
-QString asPlainText(QString text) {
-    for (QChar& c : text) {
-        if (c == QChar::LineSeparator) c = u'\n';
-        if (c == QChar::Nbsp) c = u' ';
-    }
-    return text;
 }
 
 // A key that moves the cursor and extends the selection with it.
@@ -98,15 +72,18 @@ WindowedTextView::WindowedTextView(QWidget* parent, TextWindowSizes sizes)
                 if (placing_) return;
                 if (!document()->isUndoRedoEnabled()) {
                     // Replaced by the view's own setPlainText: the parts held beside it go.
-                    parts_.before.clear();
-                    parts_.after.clear();
+                    parts_.clear();
+                    firstForm_ = kLfBreak;
+                    windowForms_ = QByteArray(document()->blockCount() - 1, kLfBreak);
                     wideAnchor_.reset();
                     away_.reset();
                     wideDelete_.reset();
                     syncWholeBar();
+                } else {
+                    followBreaks(position, removed, added);
                 }
                 chooseWrapAfterEdit(this, position, removed, added,
-                                    [this] { return hasLongWord(wholeText()); });
+                                    [this] { return hasLongWord(wholeHeldText()); });
             });
     connect(this, &QPlainTextEdit::selectionChanged, this, &WindowedTextView::selectionDidChange);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &WindowedTextView::viewDidScroll);
@@ -123,27 +100,72 @@ void WindowedTextView::setWholeText(const QString& text) {
     away_.reset();
     pendingCursor_.reset();
     wideDelete_.reset();
-    parts_.before.clear();
-    parts_.after.clear();
+    parts_.clear();
     lineCharacters_ = 0;
     setCursorWidth(1);
     setWordWrapMode(wrapModeFor(hasLongWord(text)));
-    if (text.size() <= sizes_.wholeLimit) {
-        showWindowText(text);
+    const bool whole = text.size() <= sizes_.wholeLimit;
+    QByteArray forms;
+    QString held = heldText(text, &forms);
+    firstForm_ = forms.isEmpty() ? kLfBreak : forms.front();
+    if (whole) {
+        showWindowText(held, forms);
         syncWholeBar();
         return;
     }
     // Held after the (empty) window, so that placing the window at the start takes what it shows.
-    showWindowText(QString());
-    parts_.after = asHeldText(text);
+    showWindowText(QString(), {});
+    parts_.after = std::move(held);
+    parts_.afterForms = std::move(forms);
     placeWindow(0, 0, true);
     verticalScrollBar()->setValue(0);
     syncWholeBar();
 }
 
 QString WindowedTextView::wholeText() const {
-    if (!holdsPart()) return toPlainText();
-    return asPlainText(parts_.before + windowText() + parts_.after);
+    return parts_.text(0, wholeLength(), windowText(), windowForms_);
+}
+
+QString WindowedTextView::wholeHeldText() const {
+    return parts_.slice(0, wholeLength(), windowText());
+}
+
+void WindowedTextView::followBreaks(int position, int removed, int added) {
+    // The breaks before a document position: the paragraphs that end before it.
+    auto breaksBefore = [this](int at) {
+        const QTextBlock block = document()->findBlock(at);
+        return block.isValid() ? block.blockNumber() : document()->blockCount() - 1;
+    };
+    const qsizetype from = breaksBefore(position);
+    const qsizetype addedBreaks = breaksBefore(position + added) - from;
+    const qsizetype removedBreaks =
+        windowForms_.size() - (document()->blockCount() - 1 - addedBreaks);
+    assert(removedBreaks >= 0 && from + removedBreaks <= windowForms_.size());
+    // A break typed takes the form of the break that begins its paragraph.
+    char typed = firstForm_;
+    if (from > 0) {
+        typed = windowForms_[from - 1];
+    } else if (!parts_.beforeForms.isEmpty()) {
+        typed = parts_.beforeForms.back();
+    }
+    QByteArray forms(addedBreaks, typed);
+    // An undo puts back the breaks of the edit it undoes in their own forms.
+    const int steps = document()->availableUndoSteps();
+    if (!removedBreaks_.empty()) {
+        const RemovedBreaks& last = removedBreaks_.back();
+        // What the edit typed may have grown by typing merged with it.
+        if (steps < last.undoSteps && last.position == position && last.removed == added &&
+            last.forms.size() == addedBreaks) {
+            forms = last.forms;
+            removedBreaks_.pop_back();
+        }
+    }
+    if (removedBreaks > 0) {
+        removedBreaks_.push_back(
+            {position, removed, windowForms_.sliced(from, removedBreaks), steps});
+    }
+    windowForms_.remove(from, removedBreaks);
+    windowForms_.insert(from, forms);
 }
 
 QString WindowedTextView::windowText() const {
@@ -242,11 +264,13 @@ std::pair<qsizetype, qsizetype> WindowedTextView::windowAround(qsizetype positio
     return {start, end};
 }
 
-void WindowedTextView::regroup(qsizetype start, qsizetype end) {
-    parts_.regroup(start, end, windowText(), sizes_.window);
+QByteArray WindowedTextView::regroup(qsizetype start, qsizetype end) {
+    return parts_.regroup(start, end, windowText(), windowForms_, sizes_.window);
 }
 
-void WindowedTextView::showWindowText(const QString& text) {
+void WindowedTextView::showWindowText(const QString& text, QByteArray forms) {
+    windowForms_ = std::move(forms);
+    removedBreaks_.clear();
     const bool wasPlacing = placing_;
     placing_ = true;
     setPlainText(text);
@@ -259,10 +283,10 @@ void WindowedTextView::moveWindow(qsizetype start, qsizetype end) {
     const qsizetype oldStart = parts_.before.size();
     const qsizetype top = oldStart + windowPositionOfLine(verticalScrollBar()->value());
     const QString window = wholeSlice(start, end);
-    regroup(start, end);
+    const QByteArray forms = regroup(start, end);
     const bool wasPlacing = placing_;
     placing_ = true;
-    showWindowText(window);
+    showWindowText(window, forms);
     keepParagraphDirection();
     recountLines();
     if (top >= start && top <= end) verticalScrollBar()->setValue(windowLineOf(top - start));
@@ -584,25 +608,28 @@ void WindowedTextView::deleteWideSelection() {
     const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
     const qsizetype from = std::min(anchor, cursor), to = std::max(anchor, cursor);
     wideAnchor_.reset();
-    WideDelete undone{from, wholeSlice(from, to)};
+    QString text = wholeSlice(from, to);
     // What lies between the parts, the selection, is dropped with the window.
-    regroup(from, to);
-    showWindowText(QString());
+    WideDelete undone{from, std::move(text), regroup(from, to)};
+    showWindowText(QString(), {});
     placeWindow(from, from, true);
     wideDelete_ = std::move(undone);
 }
 
 void WindowedTextView::undoWideDelete() {
-    QString whole = parts_.before + windowText() + parts_.after;
+    QString whole = wholeHeldText();
+    QByteArray forms = parts_.forms(windowForms_);
+    forms.insert(QStringView(whole).first(wideDelete_->from).count(u'\n'), wideDelete_->forms);
     whole.insert(wideDelete_->from, wideDelete_->text);
     const qsizetype end = wideDelete_->from + wideDelete_->text.size();
     wideDelete_.reset();
     // Held after the (empty) window, as a new text is.
     wideAnchor_.reset();
     away_.reset();
-    parts_.before.clear();
+    parts_.clear();
     parts_.after = std::move(whole);
-    showWindowText(QString());
+    parts_.afterForms = std::move(forms);
+    showWindowText(QString(), {});
     placeWindow(end, end, true);
 }
 
@@ -624,7 +651,28 @@ void WindowedTextView::settle() {
     placeWindow(anchor, cursor, true);
 }
 
+bool WindowedTextView::event(QEvent* event) {
+    // A view that cannot be edited still selects and copies its own text: these keys are not the
+    // menus' while it has the focus.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll)) {
+            event->accept();
+            return true;
+        }
+    }
+    return QPlainTextEdit::event(event);
+}
+
 void WindowedTextView::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::InsertLineSeparator)) {
+        // A line break typed is a paragraph break, in the form of the text's own, never the line
+        // separator a text view would put in.
+        QKeyEvent paragraph(event->type(), Qt::Key_Return, Qt::NoModifier, event->text());
+        keyPressEvent(&paragraph);
+        event->setAccepted(paragraph.isAccepted());
+        return;
+    }
     // Also once the text left is short enough to be held whole.
     if (wideDelete_ && !isReadOnly() && event->matches(QKeySequence::Undo) &&
         document()->availableUndoSteps() <= (wideDelete_->replaced ? 1 : 0)) {
@@ -722,9 +770,11 @@ void WindowedTextView::resizeEvent(QResizeEvent* event) {
 }
 
 QMimeData* WindowedTextView::createMimeDataFromSelection() const {
-    if (!wideAnchor_ && !away_) return QPlainTextEdit::createMimeDataFromSelection();
+    // The text as it is, where a text view's own copy would give every break and no-break space
+    // as LF and space.
     const qsizetype anchor = wholeAnchorPosition(), cursor = wholeCursorPosition();
     auto* data = new QMimeData;
-    data->setText(asPlainText(wholeSlice(std::min(anchor, cursor), std::max(anchor, cursor))));
+    data->setText(parts_.text(std::min(anchor, cursor), std::max(anchor, cursor), windowText(),
+                              windowForms_));
     return data;
 }

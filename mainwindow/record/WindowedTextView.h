@@ -12,7 +12,9 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
+#include "mainwindow/BreakForms.h"
 #include "mainwindow/TextParts.h"
 
 class QScrollBar;
@@ -36,7 +38,9 @@ class WindowedTextView : public QPlainTextEdit {
 
     // Replaces the text as setPlainText does: the cursor at its start, shown from its top.
     void setWholeText(const QString& text);
-    // The text as toPlainText gives it for a view holding it whole.
+    // The text as it was set but for the user's edits: each paragraph break in the form of the
+    // break it stands for, or for one typed of the break that begins its paragraph (LF in a text
+    // without breaks); no-break spaces and line separators as they are.
     QString wholeText() const;
     qsizetype wholeLength() const;
     qsizetype wholeCursorPosition() const;
@@ -46,6 +50,7 @@ class WindowedTextView : public QPlainTextEdit {
     QScrollBar* wholeScrollBar() const { return wholeBar_; }
 
   protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -58,6 +63,7 @@ class WindowedTextView : public QPlainTextEdit {
     struct WideDelete {
         qsizetype from;
         QString text;
+        QByteArray forms;
         // By a typed key or a paste, whose text is undone with it.
         bool replaced = false;
     };
@@ -70,6 +76,10 @@ class WindowedTextView : public QPlainTextEdit {
     QString wholeSlice(qsizetype from, qsizetype to) const;
     qsizetype characterStartAtOrBefore(qsizetype position) const;
     QString windowText() const;
+    // The whole text with every break one '\n', as the view holds it.
+    QString wholeHeldText() const;
+    // Keeps the forms of the window's breaks in step with an edit of the document.
+    void followBreaks(int position, int removed, int added);
     qsizetype paragraphStartAtOrBefore(qsizetype position) const;
     qsizetype paragraphEndAtOrAfter(qsizetype position) const;
     // As a text view takes it from the paragraph's first letter that has one.
@@ -77,10 +87,11 @@ class WindowedTextView : public QPlainTextEdit {
     // Where a window holding position with room either side starts and ends.
     std::pair<qsizetype, qsizetype> windowAround(qsizetype position) const;
     // Regroups the parts so that the window is start..end (TextParts::regroup).
-    void regroup(qsizetype start, qsizetype end);
+    QByteArray regroup(qsizetype start, qsizetype end);
     // Puts the characters start..end in the view, what is shown kept where it was.
     void moveWindow(qsizetype start, qsizetype end);
-    void showWindowText(const QString& text);
+    // Puts the text in the view, forms being those of its breaks.
+    void showWindowText(const QString& text, QByteArray forms);
     // A window starting inside a paragraph takes the paragraph's direction, not its own.
     void keepParagraphDirection();
     // Moves the window when the cursor comes near its edge, then shows the selection from anchor
@@ -122,6 +133,19 @@ class WindowedTextView : public QPlainTextEdit {
 
     TextWindowSizes sizes_;
     TextParts parts_;
+    // The form of a break typed in the text's first paragraph: that of its first break as set.
+    char firstForm_ = kLfBreak;
+    // The forms of the window's breaks, in step with the view's paragraphs.
+    QByteArray windowForms_;
+    // Breaks an edit of the view removed, kept for its undo.
+    struct RemovedBreaks {
+        int position;
+        int removed;
+        QByteArray forms;
+        // The view's undo steps after the edit.
+        int undoSteps;
+    };
+    std::vector<RemovedBreaks> removedBreaks_;
     // The selection's anchor when it lies outside the window.
     std::optional<qsizetype> wideAnchor_;
     // The cursor and the anchor while the window shows another part of the text.

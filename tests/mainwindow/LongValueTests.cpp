@@ -20,15 +20,7 @@
 #include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/mainwindow/GridTest.h"
-
-// Equal texts; on a difference only the sizes and where it starts, never the long texts.
-testing::AssertionResult sameText(const std::string& actual, const std::string& expected) {
-    if (actual == expected) return testing::AssertionSuccess();
-    auto [differs, unused] =
-        std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
-    return testing::AssertionFailure() << actual.size() << " bytes instead of " << expected.size()
-                                       << ", differing from byte " << (differs - actual.begin());
-}
+#include "tests/support/SameText.h"
 
 class LongValueTest : public GridTest {
   protected:

@@ -1,6 +1,6 @@
-// The panels' text view holding a window of a long text acts as a view holding the text whole (a
-// plain text view of the same size and font): the same keys leave the same text, cursor and
-// selection, copy the same text, and Save writes the same value.
+// The panels' text view holding a window of a long text acts as the same view holding the text
+// whole, which is a plain text view's own (of the same size and font): the same keys leave the same
+// text, cursor and selection, copy the same text, and Save writes the same value.
 #include <QApplication>
 #include <QClipboard>
 #include <QPlainTextEdit>
@@ -15,7 +15,6 @@
 #include "Common/SQLQuote.h"
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
-#include "mainwindow/record/LongWordWrap.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/views/CellTextField.h"
 #include "tests/mainwindow/GridTest.h"
@@ -56,13 +55,16 @@ QString rightToLeft(std::mt19937& random, qsizetype atLeast) {
                       atLeast);
 }
 
-// Lines of 0 to 150 characters ending in CRLF, LF or CR, some with no-break spaces.
+// Lines of 0 to 150 characters ending in CRLF, LF, CR, a paragraph separator or a frame mark,
+// some of no-break spaces or line separators.
 QString mixedLines(std::mt19937& random, qsizetype atLeast) {
-    const QString ends[] = {"\r\n", "\n", "\r"};
+    const QChar ends[] = {u'\n', u'\r', QChar::ParagraphSeparator, QChar(0xfdd0)};
+    const QChar letters[] = {u'x', u'x', u'x', QChar::Nbsp, QChar::LineSeparator};
     QString text;
     while (text.size() < atLeast) {
-        text += QString(qsizetype(random() % 150), random() % 5 ? QChar(u'x') : QChar(QChar::Nbsp));
-        text += ends[random() % 3];
+        text += QString(qsizetype(random() % 150), letters[random() % 5]);
+        if (random() % 3 == 0) text += u'\r';
+        text += ends[random() % 4];
     }
     return text;
 }
@@ -155,14 +157,20 @@ std::vector<Sequence> sequences() {
     };
 }
 
-testing::AssertionResult same(const WindowedTextView& view, const QPlainTextEdit& oracle) {
-    const QString text = view.wholeText(), expected = oracle.toPlainText();
+testing::AssertionResult same(const WindowedTextView& view, const WindowedTextView& oracle) {
+    const QString text = view.wholeText(), expected = oracle.wholeText();
     if (text != expected) {
-        auto [differs, unused] =
+        auto [differs, expectedThere] =
             std::mismatch(text.begin(), text.end(), expected.begin(), expected.end());
         return testing::AssertionFailure()
                << "text of " << text.size() << " characters instead of " << expected.size()
-               << ", differing from " << (differs - text.begin());
+               << ", differing from " << (differs - text.begin()) << " (U+"
+               << QString::number(differs == text.end() ? 0 : differs->unicode(), 16).toStdString()
+               << " instead of U+"
+               << QString::number(expectedThere == expected.end() ? 0 : expectedThere->unicode(),
+                                  16)
+                      .toStdString()
+               << ")";
     }
     const QTextCursor cursor = oracle.textCursor();
     if (view.wholeCursorPosition() != cursor.position() ||
@@ -195,7 +203,7 @@ class PanelTextWindowTest : public GridTest {
         QApplication::processEvents();
         view = panel->textView();
         view->setSizes(kSmall);
-        oracle = std::make_unique<QPlainTextEdit>();
+        oracle = std::make_unique<WindowedTextView>(nullptr);
         oracle->setFont(view->font());
         oracle->resize(view->size());
         oracle->show();
@@ -211,8 +219,8 @@ class PanelTextWindowTest : public GridTest {
             QApplication::processEvents();
         }
         const QString text = QString::fromStdString(stored(row));
-        oracle->setWordWrapMode(wrapModeFor(hasLongWord(text)));
-        oracle->setPlainText(text);
+        oracle->setWholeText(text);
+        ASSERT_FALSE(oracle->holdsPart());
         // Both laid out, their scroll bars shown.
         QApplication::processEvents();
         ASSERT_EQ(view->viewport()->width(), oracle->viewport()->width());
@@ -238,13 +246,13 @@ class PanelTextWindowTest : public GridTest {
         }
         panel->saveButton()->click();
         QApplication::processEvents();
-        EXPECT_EQ(stored(row), oracle->toPlainText().toStdString()) << where;
+        EXPECT_EQ(stored(row), oracle->wholeText().toStdString()) << where;
     }
 
     TablesAndRowsController* c = nullptr;
     EditFieldPanel* panel = nullptr;
     WindowedTextView* view = nullptr;
-    std::unique_ptr<QPlainTextEdit> oracle;
+    std::unique_ptr<WindowedTextView> oracle;
     int shortRow = 0;
 };
 
