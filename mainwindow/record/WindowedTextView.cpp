@@ -17,39 +17,36 @@
 #include "mainwindow/BreakForms.h"
 #include "mainwindow/TextBoundaries.h"
 #include "mainwindow/record/LongWordWrap.h"
+#include "platform/ui/KeyMatches.h"
 
 namespace {
 
-bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::StandardKey> keys) {
-    return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
-}
-
 // A key that moves the cursor and extends the selection with it.
 bool extendsSelection(const QKeyEvent* event) {
-    return matchesAny(event, {QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
-                              QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord,
-                              QKeySequence::SelectNextLine, QKeySequence::SelectPreviousLine,
-                              QKeySequence::SelectNextPage, QKeySequence::SelectPreviousPage,
-                              QKeySequence::SelectStartOfLine, QKeySequence::SelectEndOfLine,
-                              QKeySequence::SelectStartOfBlock, QKeySequence::SelectEndOfBlock});
+    return matchesAnyKey(event, {QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
+                                 QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord,
+                                 QKeySequence::SelectNextLine, QKeySequence::SelectPreviousLine,
+                                 QKeySequence::SelectNextPage, QKeySequence::SelectPreviousPage,
+                                 QKeySequence::SelectStartOfLine, QKeySequence::SelectEndOfLine,
+                                 QKeySequence::SelectStartOfBlock, QKeySequence::SelectEndOfBlock});
 }
 
 // A key that moves the cursor and takes the selection away.
 bool movesCursor(const QKeyEvent* event) {
-    return matchesAny(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
-                              QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord,
-                              QKeySequence::MoveToNextLine, QKeySequence::MoveToPreviousLine,
-                              QKeySequence::MoveToNextPage, QKeySequence::MoveToPreviousPage,
-                              QKeySequence::MoveToStartOfLine, QKeySequence::MoveToEndOfLine,
-                              QKeySequence::MoveToStartOfBlock, QKeySequence::MoveToEndOfBlock,
-                              QKeySequence::Undo, QKeySequence::Redo});
+    return matchesAnyKey(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
+                                 QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord,
+                                 QKeySequence::MoveToNextLine, QKeySequence::MoveToPreviousLine,
+                                 QKeySequence::MoveToNextPage, QKeySequence::MoveToPreviousPage,
+                                 QKeySequence::MoveToStartOfLine, QKeySequence::MoveToEndOfLine,
+                                 QKeySequence::MoveToStartOfBlock, QKeySequence::MoveToEndOfBlock,
+                                 QKeySequence::Undo, QKeySequence::Redo});
 }
 
 // A key whose whole effect on a selection is to take it away.
 bool erasesSelection(const QKeyEvent* event) {
     return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
-           matchesAny(event, {QKeySequence::Delete, QKeySequence::Backspace,
-                              QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord});
+           matchesAnyKey(event, {QKeySequence::Delete, QKeySequence::Backspace,
+                                 QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord});
 }
 
 // A key that puts text in the selection's place.
@@ -505,14 +502,14 @@ bool WindowedTextView::moveToTextEnd(const QKeyEvent* event) {
         return true;
     }
     if (!hasKeyboardCursor()) return false;
-    const bool select =
-        matchesAny(event, {QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument});
+    const bool select = matchesAnyKey(
+        event, {QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument});
     qsizetype target;
-    if (matchesAny(event,
-                   {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument})) {
+    if (matchesAnyKey(event,
+                      {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument})) {
         target = 0;
-    } else if (matchesAny(event,
-                          {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument})) {
+    } else if (matchesAnyKey(
+                   event, {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument})) {
         target = wholeLength();
     } else {
         return false;
@@ -542,7 +539,7 @@ bool WindowedTextView::actOnWideSelection(const QKeyEvent* event) {
         return false;
     }
     if (extendsSelection(event)) return false;
-    if (matchesAny(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar})) {
+    if (matchesAnyKey(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar})) {
         // A step over a selection ends at its edge on that side, as the view's own does.
         const bool next = event->matches(QKeySequence::MoveToNextChar) ==
                           (paragraphDirection(cursor) == Qt::LeftToRight);
@@ -559,12 +556,12 @@ bool WindowedTextView::actOnWideSelection(const QKeyEvent* event) {
 bool WindowedTextView::moveByWord(const QKeyEvent* event) {
     const qsizetype cursor = wholeCursorPosition();
     bool forward, select = false, erase = false;
-    if (matchesAny(event, {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord})) {
+    if (matchesAnyKey(event, {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord})) {
         // Right goes back in a paragraph running right to left.
         forward = paragraphDirection(cursor) == Qt::LeftToRight;
         select = event->matches(QKeySequence::SelectNextWord);
-    } else if (matchesAny(event,
-                          {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord})) {
+    } else if (matchesAnyKey(
+                   event, {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord})) {
         forward = paragraphDirection(cursor) != Qt::LeftToRight;
         select = event->matches(QKeySequence::SelectPreviousWord);
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {

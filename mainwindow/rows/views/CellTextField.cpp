@@ -9,12 +9,9 @@
 
 #include "mainwindow/TextBoundaries.h"
 #include "platform/foundation/Utf8.h"
+#include "platform/ui/KeyMatches.h"
 
 namespace {
-
-bool matchesAny(const QKeyEvent* event, std::initializer_list<QKeySequence::StandardKey> keys) {
-    return std::any_of(keys.begin(), keys.end(), [event](auto key) { return event->matches(key); });
-}
 
 // Up and Down with a modifier, which a line edit leaves alone: to the start or end of the text,
 // selecting with Shift.
@@ -26,11 +23,11 @@ bool isVertical(const QKeyEvent* event, int key) {
 bool isToStart(const QKeyEvent* event, bool select) {
     if (isVertical(event, Qt::Key_Up))
         return select == bool(event->modifiers() & Qt::ShiftModifier);
-    return select ? matchesAny(event,
-                               {QKeySequence::SelectStartOfDocument,
+    return select ? matchesAnyKey(
+                        event, {QKeySequence::SelectStartOfDocument,
                                 QKeySequence::SelectStartOfLine, QKeySequence::SelectStartOfBlock})
-                  : matchesAny(event,
-                               {QKeySequence::MoveToStartOfDocument,
+                  : matchesAnyKey(
+                        event, {QKeySequence::MoveToStartOfDocument,
                                 QKeySequence::MoveToStartOfLine, QKeySequence::MoveToStartOfBlock});
 }
 
@@ -38,27 +35,28 @@ bool isToEnd(const QKeyEvent* event, bool select) {
     if (isVertical(event, Qt::Key_Down)) {
         return select == bool(event->modifiers() & Qt::ShiftModifier);
     }
-    return select
-               ? matchesAny(event, {QKeySequence::SelectEndOfDocument,
-                                    QKeySequence::SelectEndOfLine, QKeySequence::SelectEndOfBlock})
-               : matchesAny(event, {QKeySequence::MoveToEndOfDocument,
-                                    QKeySequence::MoveToEndOfLine, QKeySequence::MoveToEndOfBlock});
+    return select ? matchesAnyKey(event,
+                                  {QKeySequence::SelectEndOfDocument, QKeySequence::SelectEndOfLine,
+                                   QKeySequence::SelectEndOfBlock})
+                  : matchesAnyKey(event,
+                                  {QKeySequence::MoveToEndOfDocument, QKeySequence::MoveToEndOfLine,
+                                   QKeySequence::MoveToEndOfBlock});
 }
 
 // A key that moves the cursor and extends the selection with it.
 bool extendsSelection(const QKeyEvent* event) {
-    return matchesAny(event, {QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
-                              QKeySequence::SelectStartOfLine, QKeySequence::SelectEndOfLine,
-                              QKeySequence::SelectStartOfBlock, QKeySequence::SelectEndOfBlock,
-                              QKeySequence::SelectStartOfDocument,
-                              QKeySequence::SelectEndOfDocument, QKeySequence::SelectAll});
+    return matchesAnyKey(event, {QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
+                                 QKeySequence::SelectStartOfLine, QKeySequence::SelectEndOfLine,
+                                 QKeySequence::SelectStartOfBlock, QKeySequence::SelectEndOfBlock,
+                                 QKeySequence::SelectStartOfDocument,
+                                 QKeySequence::SelectEndOfDocument, QKeySequence::SelectAll});
 }
 
 // A key whose whole effect on a selection is to take it away.
 bool erasesSelection(const QKeyEvent* event) {
     return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
-           matchesAny(event, {QKeySequence::Cut, QKeySequence::Delete, QKeySequence::Backspace,
-                              QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine});
+           matchesAnyKey(event, {QKeySequence::Cut, QKeySequence::Delete, QKeySequence::Backspace,
+                                 QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine});
 }
 
 // A key that puts text in the selection's place.
@@ -342,11 +340,11 @@ bool CellTextField::moveByWord(const QKeyEvent* event) {
     // the word deletes go by the text's order.
     const bool leftToRight = wholeDirection() == Qt::LeftToRight;
     bool forward, select = false, erase = false;
-    if (matchesAny(event, {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord})) {
+    if (matchesAnyKey(event, {QKeySequence::MoveToNextWord, QKeySequence::SelectNextWord})) {
         forward = leftToRight;
         select = event->matches(QKeySequence::SelectNextWord);
-    } else if (matchesAny(event,
-                          {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord})) {
+    } else if (matchesAnyKey(
+                   event, {QKeySequence::MoveToPreviousWord, QKeySequence::SelectPreviousWord})) {
         forward = !leftToRight;
         select = event->matches(QKeySequence::SelectPreviousWord);
     } else if (event->matches(QKeySequence::DeleteEndOfWord)) {
@@ -393,8 +391,8 @@ bool CellTextField::actOnWideSelection(const QKeyEvent* event) {
     if (extendsSelection(event)) return false;
     // A step or an undo starts from the cursor, as the line edit's own; other keys (a modifier
     // pressed alone) leave the selection be.
-    if (matchesAny(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
-                           QKeySequence::Undo, QKeySequence::Redo})) {
+    if (matchesAnyKey(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
+                              QKeySequence::Undo, QKeySequence::Redo})) {
         placeWindow(cursor, cursor);
     }
     return false;
