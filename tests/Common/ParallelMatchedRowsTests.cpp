@@ -282,3 +282,32 @@ TEST_F(ParallelMatchedRowsTest, AWriteAfterTheOrderWasWalkedDropsTheWalkKept) {
     expectPagesOfOffset(pager, query, "after the write");
     expectPagesOfOffset(pager, whole, "every row after the write");
 }
+
+// Rows whose first key follows a pattern of the ROWIDs, one in 32 of them first in the order: a
+// walk still splits into parts of about as many rows each, so that no one part is left to take
+// most of the time.
+TEST_F(ParallelMatchedRowsTest, ThePartsOfAWalkHoldAboutAsManyRowsOverAPatternOfTheRowids) {
+    run("pragma user_version = 1");
+    std::string error;
+    ASSERT_EQ(createTable("p", 0, {"name", "amount", "two", "tag"},
+                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText, kFieldTypeText},
+                          nullptr, nullptr, db, &error),
+              0)
+        << error;
+    run("insert into p (rowid, name) select value, case when value % 32 = 1 then 'a' else 'b' || "
+        "(value % 50) end from generate_series(1, 4096)");
+    ASSERT_EQ(updateTableIndexes("p", {1}, db, &error), 0) << error;
+    installMatchedRowsFunctions();
+    DBConnection connection(db, ConnectionKind::ReadOnly);
+    OrderWalk walk;
+    bool walked = false;
+    ASSERT_EQ(walkOrderInParts(&walk, &walked, grid("", {1}, 1), connection.handle(), db,
+                               ParallelReads{2, 4096}, [](sqlite3*) {}),
+              0);
+    ASSERT_TRUE(walked);
+    ASSERT_EQ(walk.parts.size(), 2u);
+    for (const std::vector<uint32_t>& part : walk.parts) {
+        EXPECT_GT(part.size(), 1024u);
+        EXPECT_LT(part.size(), 3072u);
+    }
+}
