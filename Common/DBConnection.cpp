@@ -10,6 +10,7 @@
 
 #include "Common/DBExtensions.h"
 #include "Common/ReadSession.h"
+#include "Common/SQLiteLibrary.h"
 #include "Common/WalSideFiles.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SystemLog.h"
@@ -54,6 +55,7 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
                     : SQLITE_OPEN_READWRITE;
     openedForWriting_ = (flags & SQLITE_OPEN_READWRITE) != 0;
     ++openedConnections_;
+    DBInterface::configureSQLiteLibrary();
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
     sqlite3_busy_handler(db_, &DBConnection::waitWhileBusy, this);

@@ -37,8 +37,11 @@ int walkOrder(std::shared_ptr<const OrderWalk>* walk, const GridQuery& query, sq
     bool walked = false;
     const int rc = walkOrderInParts(made.get(), &walked, query, db, path, parallel, governed);
     if (rc != SQLITE_OK || !walked) return rc;
-    // Kept while the order is shown: no room past its rows.
-    for (std::vector<uint32_t>& part : made->parts) part.shrink_to_fit();
+    // Kept while the order is shown: no more room past its rows than the walk set aside for it,
+    // unless the rows fell far short of that (ROWIDs far apart).
+    for (std::vector<uint32_t>& part : made->parts) {
+        if (part.capacity() / 9 * 8 > part.size()) part.shrink_to_fit();
+    }
     *walk = std::move(made);
     return rc;
 }

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "Common/DBConnection.h"
+#include "Common/SQLiteLibrary.h"
 
 namespace DBInterface {
 
@@ -128,6 +129,7 @@ MatchedRowsScope::~MatchedRowsScope() {
 
 void installMatchedRowsFunctions() {
     static std::once_flag installed;
+    configureSQLiteLibrary();
     std::call_once(installed,
                    [] { sqlite3_auto_extension(reinterpret_cast<void (*)()>(installOn)); });
 }

@@ -22,21 +22,39 @@ const std::string& rowidOf(const GridQuery& query) {
     return query.orderKeys.back().expression;
 }
 
+// Room for about that many rows of a part, and some over, taken at once: a part's rows growing
+// step by step would move them to new memory of the process again and again, making every other
+// part wait on that.
+size_t roomFor(int64_t rows) {
+    return static_cast<size_t>(std::max<int64_t>(rows, 0) / 8 * 9);
+}
+
+int64_t rowsOf(const std::vector<std::vector<uint32_t>>& parts) {
+    int64_t rows = 0;
+    for (const std::vector<uint32_t>& part : parts) rows += std::ssize(part);
+    return rows;
+}
+
 // The row a part of the walk ends with, and the next part begins after.
 struct PartEnd {
     SQLValue firstKey;  // its value of the order's first key
     int64_t rowid = 0;
 };
 
-// Rows picked evenly over the table's ROWIDs, in the order, every kPicksPerPart-th of them taken
-// as the end of a part; fewer parts than asked where the table has fewer rows to pick.
+// Rows picked over the table's ROWIDs, one from each of even stretches, in the order, every
+// kPicksPerPart-th of them taken as the end of a part; fewer parts than asked where the table has
+// fewer rows to pick.
 int partEnds(std::vector<PartEnd>* ends, unsigned parts, const GridQuery& query, int64_t first,
              int64_t span, sqlite3* db) {
     const std::string& rowid = rowidOf(query);
     const int64_t picks = kPicksPerPart * parts;
+    // At a place in each stretch that varies from one to the next: rows an even step apart
+    // could all fall on one phase of a pattern of the rows, and the parts come out uneven.
+    const int64_t step = std::max<int64_t>(span / picks, 1);
     const std::string pick = "(select " + rowid + " from " + query.table + " where " + rowid +
-                             " >= " + std::to_string(first) + " + " + std::to_string(span) +
-                             " * i / " + std::to_string(picks) + " order by " + rowid + " limit 1)";
+                             " >= " + std::to_string(first) + " + " + std::to_string(step) +
+                             " * i + i * 2654435761 % " + std::to_string(step) + " order by " +
+                             rowid + " limit 1)";
     const std::string sql =
         "with recursive s(i) as (select 0 union all select i + 1 from s where "
         "i < " +
@@ -136,13 +154,19 @@ int walkInParts(std::vector<std::vector<uint32_t>>* met, bool* walked, const Gri
     }
     met->assign(parts, {});
     std::vector<char> whole(parts, false);
+    const int64_t rows = reading ? std::max<int64_t>(reading->rows(), 0) : span;
     rc = readInParallel(
         static_cast<unsigned>(parts), databaseFilePath, prepare,
         [&](unsigned part, sqlite3* partDb) {
             bool partWhole = false;
-            const int done = walkPart(
-                &partWhole, statements[part], reading, first, part > 0 ? &ends[part - 1] : nullptr,
-                part + 1 < parts ? &ends[part] : nullptr, &(*met)[part], partDb);
+            // Filled on its own and moved in once done: the parts' vectors lie side by side, and
+            // each write to one would stall the threads writing to those sharing its cache line.
+            std::vector<uint32_t> partMet;
+            partMet.reserve(roomFor(rows / static_cast<int64_t>(parts)));
+            const int done = walkPart(&partWhole, statements[part], reading, first,
+                                      part > 0 ? &ends[part - 1] : nullptr,
+                                      part + 1 < parts ? &ends[part] : nullptr, &partMet, partDb);
+            (*met)[part] = std::move(partMet);
             whole[part] = partWhole;
             return done;
         },
@@ -172,7 +196,9 @@ int marksOfParts(PageMarks* marks, const std::vector<std::vector<uint32_t>>& met
         static_cast<unsigned>(met.size()), read.databaseFilePath, read.prepare,
         [&](unsigned part, sqlite3* db) {
             Statement statement;
-            int done = statement.prepare(db, sql);
+            // One read for the part: each read of its own would lock the file anew.
+            int done = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+            if (done == SQLITE_OK) done = statement.prepare(db, sql);
             const std::vector<uint32_t>& rows = met[part];
             const int64_t size = static_cast<int64_t>(rows.size());
             // The first row of the part that is a mark: the one at (j + 1) * spacing - 1.
@@ -185,6 +211,7 @@ int marksOfParts(PageMarks* marks, const std::vector<std::vector<uint32_t>>& met
                 done = SQLITE_OK;
                 partMarks[part].push_back(rowKeyOf(statement.get()));
             }
+            sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
             return done;
         },
         nullptr);
@@ -201,9 +228,7 @@ int marksOfParts(PageMarks* marks, const std::vector<std::vector<uint32_t>>& met
 int marksOfRows(PageMarks* marks, bool* found, const std::vector<std::vector<uint32_t>>& met,
                 int64_t rows, const GridQuery& query, int64_t spacing, int64_t first,
                 const PartsRead& read) {
-    int64_t metRows = 0;
-    for (const std::vector<uint32_t>& part : met) metRows += static_cast<int64_t>(part.size());
-    if (metRows != rows) return SQLITE_OK;
+    if (rowsOf(met) != rows) return SQLITE_OK;
     PageMarks sampled;
     int rc = marksOfParts(&sampled, met, query, spacing, first, read);
     if (rc == SQLITE_NOTFOUND) return SQLITE_OK;
@@ -231,16 +256,19 @@ int64_t countTakingRowsInParts(MatchedRows* taking, const GridQuery& query,
     int rc = readInParallel(
         parts, databaseFilePath, [](sqlite3*) {},
         [&](unsigned part, sqlite3* db) {
-            taken[part].emplace(firstRowid(part), firstRowid(part + 1) - 1);
-            MatchedRowsScope scope(&*taken[part], nullptr);
+            // Its own until done, as each part's rows of a walk are.
+            MatchedRows partTaken(firstRowid(part), firstRowid(part + 1) - 1);
+            MatchedRowsScope scope(&partTaken, nullptr);
             std::string sql = "select count(*) from " + query.table + " where ";
             if (part > 0) sql += rowid + " >= " + std::to_string(firstRowid(part)) + " and ";
             if (part + 1 < parts)
                 sql += rowid + " < " + std::to_string(firstRowid(part + 1)) + " and ";
-            return forEachRow(db, sql + "(" + search + ")", [&](sqlite3_stmt* statement) {
+            const int done = forEachRow(db, sql + "(" + search + ")", [&](sqlite3_stmt* statement) {
                 counted[part] = sqlite3_column_int64(statement, 0);
                 return false;
             });
+            taken[part].emplace(std::move(partTaken));
+            return done;
         },
         nullptr);
     if (rc != SQLITE_OK) return -1;
@@ -281,18 +309,23 @@ int marksOfOrderWalk(PageMarks* marks, bool* found, const OrderWalk& walk,
     *found = false;
     const PartsRead read{databaseFilePath, prepare};
     if (!matched) {
-        int64_t rows = 0;
-        for (const std::vector<uint32_t>& part : walk.parts) rows += std::ssize(part);
-        return marksOfRows(marks, found, walk.parts, rows, query, spacing, walk.first, read);
+        return marksOfRows(marks, found, walk.parts, rowsOf(walk.parts), query, spacing, walk.first,
+                           read);
     }
     // The walk is kept for the next search, so its rows are copied rather than filtered in place.
     std::vector<std::vector<uint32_t>> kept(walk.parts.size());
+    const int64_t walkedRows = rowsOf(walk.parts);
     std::vector<std::thread> filters;
     for (size_t part = 0; part < walk.parts.size(); ++part) {
         filters.emplace_back([&, part] {
+            // Its own until done, as each part's rows of a walk are.
+            std::vector<uint32_t> partKept;
+            partKept.reserve(roomFor(std::ssize(walk.parts[part]) * matched->rows() /
+                                     std::max<int64_t>(walkedRows, 1)));
             std::copy_if(walk.parts[part].begin(), walk.parts[part].end(),
-                         std::back_inserter(kept[part]),
+                         std::back_inserter(partKept),
                          [&](uint32_t offset) { return matched->contains(walk.first + offset); });
+            kept[part] = std::move(partKept);
         });
     }
     for (std::thread& filter : filters) filter.join();

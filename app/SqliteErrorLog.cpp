@@ -3,9 +3,11 @@
 #include <sqlite3.h>
 
 #include "Common/DBTypes.h"
+#include "Common/SQLiteLibrary.h"
 #include "platform/foundation/Utf8.h"
 
 bool installSqliteErrorLog(ErrorLog* log) {
+    DBInterface::configureSQLiteLibrary();
     static const bool installed =
         sqlite3_config(SQLITE_CONFIG_LOG, sqliteErrorLogCallback, log) == SQLITE_OK;
     return installed;

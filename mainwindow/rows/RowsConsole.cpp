@@ -135,7 +135,8 @@ void RowsConsole::calculateTotalRows() {
         WaitCursor waiting;
         count = dataPort_.countRows(&error);
     }
-    if (count < 0) {
+    countFailed_ = count < 0;
+    if (countFailed_) {
         showReadError(error);
         count = 0;
     }
@@ -143,6 +144,12 @@ void RowsConsole::calculateTotalRows() {
 }
 
 void RowsConsole::loadPage(bool reloadCachedValues) {
+    if (countFailed_) {
+        // Its rows are unknown: a page read as well would fail a second time on the same cause
+        // (another program's lock) and say so again.
+        dataPort_.clearPage();
+        return;
+    }
     auto& port = state_.dataPort;
     std::vector<DBValue> page;
     std::string error;

@@ -322,6 +322,9 @@ class RowsConsole : public QObject,
     std::unique_ptr<GridNavigator> navigator_;
     std::unique_ptr<InPlaceEditor> editor_;
     bool focusNoticePending_ = false;
+    // The last count failed (its error shown): no row is shown, and no page read, until a count
+    // succeeds.
+    bool countFailed_ = false;
     // The view's widgets live as long as the view, which lives as long as its window.
     QPointer<QWidget> view_;
     RowsTableView* rowsTableView_ = nullptr;

@@ -9,6 +9,7 @@
 #include "platform/foundation/Utf8.h"
 #include "tests/support/DatabaseTest.h"
 #include "tests/support/PostedCalls.h"
+#include "tests/support/SQLiteMemoryPeak.h"
 
 using namespace DBInterface;
 
@@ -177,13 +178,11 @@ TEST_F(HeldPrefixPageTest, SQLiteReadsNoneOfALongBlobPastItsPrefix) {
     GridQuery held = grid("big", LongValues::HeldPrefix);
     ASSERT_TRUE(held.heldPrefixes);
     auto peakOfRead = [&](const GridQuery& query) {
-        sqlite3_int64 current = 0, peak = 0;
-        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 1);
-        std::vector<DBValue> page;
-        EXPECT_EQ(readGridPage(&page, query, 0, 0, db, nullptr), 0);
-        EXPECT_EQ(page.size(), 6u);
-        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 0);
-        return peak;
+        return sqliteMemoryPeakDuring([&] {
+            std::vector<DBValue> page;
+            EXPECT_EQ(readGridPage(&page, query, 0, 0, db, nullptr), 0);
+            EXPECT_EQ(page.size(), 6u);
+        });
     };
     EXPECT_LT(peakOfRead(held), 2000000);
     EXPECT_GT(peakOfRead(wholeValuesOf(held)), 30000000);
@@ -247,12 +246,10 @@ TEST_F(HeldPrefixPageTest, AChangeOfTheSchemaThatLeavesTheTableAsItWasKeepsItsBl
     GridQuery held = grid("big", LongValues::HeldPrefix);
     ASSERT_TRUE(held.heldPrefixes);
     auto peakOfRead = [&](std::vector<DBValue>* page) {
-        sqlite3_int64 current = 0, peak = 0;
-        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 1);
-        std::string error;
-        EXPECT_EQ(readGridPage(page, held, 0, 0, db, &error), 0) << error;
-        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 0);
-        return peak;
+        return sqliteMemoryPeakDuring([&] {
+            std::string error;
+            EXPECT_EQ(readGridPage(page, held, 0, 0, db, &error), 0) << error;
+        });
     };
     // Another table, an index, a view: the fields of this one are as they were.
     for (const char* change : {"create table other (x)", "create index bigb on big (length(b))",

@@ -60,6 +60,18 @@ class ParallelMatchedRowsTest : public DatabaseTest {
     // as numbers and as text, some NULL; two values with NULLs; tags of which "v" is in every one,
     // "only" in one. The ROWIDs leave gaps of thousands and one of millions.
     void makeTable() {
+        makeEmptyTable();
+        run("insert into p (rowid, name, amount, two, tag) select case when value < 2000 then "
+            "value when value < 2500 then value * 1000 else 5000000 + value end, case when value "
+            "% 300 < 200 then 'Run' when value % 2 then 'name ' || (value % 37) else 'NAME ' || "
+            "(value % 37) end, case value % 9 when 0 then null when 1 then (value % 13) || '' "
+            "else value % 13 end, case when value % 11 = 0 then null when value % 3 then 'no' "
+            "else 'yes' end, 'v' || case when value = 1234 then 'only' else value % 5 end from "
+            "generate_series(1, 3000)");
+    }
+
+    // p with its fields, and no rows.
+    void makeEmptyTable() {
         run("pragma user_version = 1");
         installMatchedRowsFunctions();
         std::string error;
@@ -68,13 +80,6 @@ class ParallelMatchedRowsTest : public DatabaseTest {
                               nullptr, nullptr, db, &error),
                   0)
             << error;
-        run("insert into p (rowid, name, amount, two, tag) select case when value < 2000 then "
-            "value when value < 2500 then value * 1000 else 5000000 + value end, case when value "
-            "% 300 < 200 then 'Run' when value % 2 then 'name ' || (value % 37) else 'NAME ' || "
-            "(value % 37) end, case value % 9 when 0 then null when 1 then (value % 13) || '' "
-            "else value % 13 end, case when value % 11 = 0 then null when value % 3 then 'no' "
-            "else 'yes' end, 'v' || case when value = 1234 then 'only' else value % 5 end from "
-            "generate_series(1, 3000)");
     }
 
     GridQuery grid(const std::string& text, const std::vector<int>& sortCodes, uint64_t rowidCode) {
@@ -281,4 +286,27 @@ TEST_F(ParallelMatchedRowsTest, AWriteAfterTheOrderWasWalkedDropsTheWalkKept) {
     waitForMarks(pager, query);
     expectPagesOfOffset(pager, query, "after the write");
     expectPagesOfOffset(pager, whole, "every row after the write");
+}
+
+// Rows whose first key follows a pattern of the ROWIDs, one in 32 of them first in the order: a
+// walk still splits into parts of about as many rows each, so that no one part is left to take
+// most of the time.
+TEST_F(ParallelMatchedRowsTest, ThePartsOfAWalkHoldAboutAsManyRowsOverAPatternOfTheRowids) {
+    makeEmptyTable();
+    run("insert into p (rowid, name) select value, case when value % 32 = 1 then 'a' else 'b' || "
+        "(value % 50) end from generate_series(1, 4096)");
+    std::string error;
+    ASSERT_EQ(updateTableIndexes("p", {1}, db, &error), 0) << error;
+    DBConnection connection(db, ConnectionKind::ReadOnly);
+    OrderWalk walk;
+    bool walked = false;
+    ASSERT_EQ(walkOrderInParts(&walk, &walked, grid("", {1}, 1), connection.handle(), db,
+                               ParallelReads{2, 4096}, [](sqlite3*) {}),
+              0);
+    ASSERT_TRUE(walked);
+    ASSERT_EQ(walk.parts.size(), 2u);
+    for (const std::vector<uint32_t>& part : walk.parts) {
+        EXPECT_GT(part.size(), 1024u);
+        EXPECT_LT(part.size(), 3072u);
+    }
 }

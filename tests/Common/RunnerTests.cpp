@@ -5,6 +5,7 @@
 
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/SQLiteMemoryPeak.h"
 
 using namespace DBInterface;
 using Strings = std::vector<std::string>;
@@ -142,11 +143,7 @@ TEST_F(ScriptRunnerTest, ALongScriptIsParsedInPlaceAndRunsToItsEnd) {
     const std::string statement = "select '" + std::string(1000, 'x') + "'; ";
     const std::string last = "insert into t values (0, 'last')";
     auto peakMemoryDuring = [this](const std::string& sql) {
-        sqlite3_int64 current = 0, peak = 0;
-        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 1);
-        run(sql);
-        sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &current, &peak, 0);
-        return peak;
+        return sqliteMemoryPeakDuring([&] { run(sql); });
     };
     std::string script;
     for (int i = 0; i < 2000; ++i) script += statement;

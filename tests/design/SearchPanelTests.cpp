@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include <sqlite3.h>
+
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
 #include "tests/design/PanelTest.h"
@@ -223,6 +225,25 @@ TEST_F(SortedSearchTest, RowsFoundAtTheEndOfTheOrderShowFromTheFirstAndFollowWri
     EXPECT_EQ(gridValue(c, 0, 1), "a zz");
     EXPECT_EQ(shown(), expected("%zz%", pageRows));
     EXPECT_TRUE(alerts.empty());
+}
+
+// Another program holds the file while a search is asked: the window says so once, shows no row
+// of the search, and finds its rows once the file is free.
+TEST_F(SearchEndTest, ASearchWhileAnotherProgramHoldsTheFileSaysSoOnceAndFindsWhenItIsFree) {
+    sqlite3* locker = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &locker), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(locker, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    searchFor("n19");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_NE(alerts[0].both().find("locked"), std::string::npos) << alerts[0].both();
+    EXPECT_EQ(rows(), 0);
+    EXPECT_EQ(rowsOf(c)->rowsTableView()->numberOfRows(), 0);
+    sqlite3_exec(locker, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+    QTest::keyClick(panel->searchPanelSearchField(), Qt::Key_Return);
+    EXPECT_EQ(rows(), 11);
+    EXPECT_EQ(gridValue(c, 0, 1), "n19");
+    EXPECT_EQ(alerts.size(), 1u);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/mainwindow/GridTest.h"
+#include "tests/support/SQLiteMemoryPeak.h"
 #include "tests/support/SameText.h"
 
 class LongValueTest : public GridTest {
@@ -83,11 +84,7 @@ TEST_F(LongValueTest, ThePageHoldsAndDrawsOnlyTheFirstPartOfALongValue) {
 TEST_F(LongValueTest, ALongBlobIsShownWithoutSQLiteReadingItWhole) {
     run("create table big (name text, b blob); insert into big values ('long', "
         "cast(printf('%.20000000c', 'z') as blob)), ('short', x'41')");
-    sqlite3_int64 used = 0, peak = 0;
-    sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &used, &peak, 1);
-    showGrid("big");
-    sqlite3_status64(SQLITE_STATUS_MEMORY_USED, &used, &peak, 0);
-    EXPECT_LT(peak, 4000000);
+    EXPECT_LT(sqliteMemoryPeakDuring([&] { showGrid("big"); }), 4000000);
     EXPECT_EQ(shown(0, 2), QString(kHeldValueBytes, 'z') + QChar(0x2026));
     EXPECT_EQ(shown(1, 2), "A");
 }
