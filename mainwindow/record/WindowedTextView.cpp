@@ -60,8 +60,8 @@ bool replacesSelection(const QKeyEvent* event) {
 
 }  // namespace
 
-WindowedTextView::WindowedTextView(QWidget* parent, TextWindowSizes sizes)
-    : QPlainTextEdit(parent), sizes_(sizes), wholeBar_(new QScrollBar(Qt::Vertical, this)) {
+WindowedTextView::WindowedTextView(QWidget* parent)
+    : QPlainTextEdit(parent), wholeBar_(new QScrollBar(Qt::Vertical, this)) {
     wholeBar_->hide();
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     connect(document(), &QTextDocument::contentsChange, this,

@@ -32,8 +32,8 @@ class WindowedTextView : public QPlainTextEdit {
     Q_OBJECT
 
   public:
-    explicit WindowedTextView(QWidget* parent, TextWindowSizes sizes = {});
-    // Taken by the texts set from now on.
+    explicit WindowedTextView(QWidget* parent);
+    // Taken by the texts set from now on (smaller ones let a test move the window on short texts).
     void setSizes(TextWindowSizes sizes) { sizes_ = sizes; }
 
     // Replaces the text as setPlainText does: the cursor at its start, shown from its top.
