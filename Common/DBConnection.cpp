@@ -1,12 +1,10 @@
 #include "Common/DBConnection.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstring>
 #include <iterator>
+#include <mutex>
 #include <thread>
+#include <unordered_map>
 
 #include "Common/DBExtensions.h"
 #include "Common/ReadSession.h"
@@ -20,19 +18,13 @@
 namespace {
 // The pauses between tries: short at first, so that a lock about to end costs little.
 constexpr int kBusyPausesMilliseconds[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
-}  // namespace
 
-bool isWriteAheadLogFile(const std::string& path) {
-    const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file < 0) return false;
-    // The magic text, then the write and read format versions at offsets 18 and 19: 2 is WAL.
-    char header[20];
-    const bool read =
-        ::pread(file, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
-    ::close(file);
-    return read && std::memcmp(header, "SQLite format 3", 16) == 0 && header[18] == 2 &&
-           header[19] == 2;
-}
+// How many connections this process holds to each file, by SQLite's full name of it. Opening
+// and closing a file's -shm drops the locks of every connection of the process to that file,
+// so its side files are looked at only while the process holds none.
+std::mutex openFilesMutex;
+std::unordered_map<std::string, int> openFiles;
+}  // namespace
 
 DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString,
                            ConnectionSharing sharing) {
@@ -58,6 +50,12 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
     DBInterface::configureSQLiteLibrary();
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
+    // Counted before any statement reads the file and so opens its side files.
+    if (const char* name = sqlite3_db_filename(db_, "main"); name && *name) {
+        fileName_ = name;
+        const std::lock_guard lock(openFilesMutex);
+        ++openFiles[fileName_];
+    }
     sqlite3_busy_handler(db_, &DBConnection::waitWhileBusy, this);
     if (walRead) {
         refuseChanges();
@@ -72,16 +70,15 @@ DBConnection::~DBConnection() {
     if (borrowed_) return;
     // SQLite fell back to reading a file it may not write: it cannot checkpoint a WAL file then,
     // nor remove the side files its reads made.
-    std::string readOnlyPath;
-    if (isOpen() && openedForWriting_ && sqlite3_db_readonly(db_, "main") == 1) {
-        const char* name = sqlite3_db_filename(db_, "main");
-        readOnlyPath = name ? name : "";
-    }
+    const bool readOnly = isOpen() && openedForWriting_ && sqlite3_db_readonly(db_, "main") == 1;
     // Closes even a handle whose open failed; unfinalized statements never outlive a call.
     sqlite3_close_v2(db_);
-    if (!readOnlyPath.empty() && isWriteAheadLogFile(readOnlyPath)) {
-        removeIdleWalSideFiles(readOnlyPath);
-    }
+    if (fileName_.empty()) return;
+    const std::lock_guard lock(openFilesMutex);
+    if (--openFiles[fileName_] > 0) return;
+    openFiles.erase(fileName_);
+    // Under the lock: a connection opened meanwhile reads nothing before it is counted.
+    if (readOnly && isWriteAheadLogFile(fileName_)) removeIdleWalSideFiles(fileName_);
 }
 
 void DBConnection::refuseChanges() {

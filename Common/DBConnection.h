@@ -6,7 +6,8 @@
 // creates a missing file; every other kind fails on it. A read-only connection to a file in WAL
 // mode is opened for writing but refuses every change (query_only): only such a connection,
 // closing last, removes the -wal and -shm files that every read of the file makes; a connection
-// to a WAL file SQLite could open only for reading removes them itself when it closes last.
+// to a WAL file SQLite could open only for reading removes them itself when it is the last of
+// this process to the file and no other program has them open.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include <string_view>
 
 #include "Common/DBTypes.h"
+#include "Common/DatabaseFileHeader.h"
 #include "Common/Statement.h"
 
 enum class ConnectionKind { Statement, NewFileStatement, Plain, ReadOnly };
@@ -79,15 +81,13 @@ class DBConnection {
     int openResult_ = SQLITE_ERROR;
     bool borrowed_ = false;  // the read session's handle, closed by the session
     bool openedForWriting_ = false;
+    std::string fileName_;  // SQLite's full name of the file, counted while the handle is open
     // When the wait on the lock met last ends; once a wait has run out, the connection waits no
     // more, so a lock met by the journal-mode check and again by the statement that follows
     // costs one wait, not two.
     std::chrono::steady_clock::time_point busyDeadline_;
     bool busyWaitRanOut_ = false;
 };
-
-// Whether the file's header says it is in WAL mode; reads the header only, creates nothing.
-bool isWriteAheadLogFile(const std::string& path);
 
 // Appends "Null database file path"; kMissingPathResult.
 int missingDatabasePath(std::string* errorString);

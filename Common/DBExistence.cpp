@@ -68,19 +68,31 @@ bool doesTableExistInMetadataTable(const std::string& name, const std::string& d
                       databaseFilePath);
 }
 
-bool isValidDatabaseFile(const std::string& path, std::string* errorString) {
-    if (path.empty()) return false;
+DatabaseFileCheck checkDatabaseFile(const std::string& path, std::string* errorString) {
+    if (path.empty()) return DatabaseFileCheck::Invalid;
     // Read-write without create: a hot journal left by a writer that crashed is rolled back, as
     // the next change would do anyway, where a read-only connection could only refuse the file;
     // a missing path is still left missing.
     DBConnection connection(path, ConnectionKind::Plain);
-    if (connection.isOpen() &&
-        forEachRow(connection.handle(), "select name from sqlite_master limit 1",
-                   [](sqlite3_stmt*) { return false; }) == SQLITE_OK) {
-        return true;
+    int rc = connection.openResult();
+    if (rc == SQLITE_OK) {
+        rc = forEachRow(connection.handle(), "select name from sqlite_master limit 1",
+                        [](sqlite3_stmt*) { return false; });
+        if (rc == SQLITE_OK) return DatabaseFileCheck::Valid;
     }
     appendError(errorString, connection.errorMessage());
-    return false;
+    const int primary = rc & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED ? DatabaseFileCheck::Locked
+                                                              : DatabaseFileCheck::Invalid;
+}
+
+bool isValidDatabaseFile(const std::string& path, std::string* errorString) {
+    return checkDatabaseFile(path, errorString) == DatabaseFileCheck::Valid;
+}
+
+std::string refusedDatabaseFileTitle(DatabaseFileCheck check) {
+    return localizedString(check == DatabaseFileCheck::Locked ? "database is locked"
+                                                              : "Not a valid database file");
 }
 
 bool doesDatabaseFileExist(const std::string& path) {

@@ -29,10 +29,14 @@ std::string reservedNameMessage(const std::string& name);
 // A row of exactly that name in varnelo_db_tables.
 bool doesTableExistInMetadataTable(const std::string& name, const std::string& databaseFilePath);
 
-// Whether the file is a readable SQLite database; never creates a file. A file left with a hot
-// journal by a crash is recovered (rolled back to its last commit) on the way. Why it could not be
-// read (another program's lock, say) is appended to errorString.
+// Whether the file is a readable SQLite database, one only locked by another connection for now,
+// or none; never creates a file. A file left with a hot journal by a crash is recovered (rolled
+// back to its last commit) on the way. Why it could not be read is appended to errorString.
+enum class DatabaseFileCheck { Valid, Locked, Invalid };
+DatabaseFileCheck checkDatabaseFile(const std::string& path, std::string* errorString = nullptr);
 bool isValidDatabaseFile(const std::string& path, std::string* errorString = nullptr);
+// The title of the alert that refuses a file: "database is locked" or "Not a valid database file".
+std::string refusedDatabaseFileTitle(DatabaseFileCheck check);
 // Whether anything is at the path: a database file moved or deleted by another program is not,
 // and a change of it must not make a new file there.
 bool doesDatabaseFileExist(const std::string& path);

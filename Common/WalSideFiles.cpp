@@ -16,11 +16,11 @@ bool exists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 || errno != ENOENT;
 }
 
-// Whether some connection holds the -shm's in-use lock; an index that cannot be checked is in use.
+// Whether another program holds the -shm's in-use lock; an index that cannot be checked is in use.
 bool isIndexInUse(const std::string& shm) {
     const int file = ::open(shm.c_str(), O_RDONLY | O_CLOEXEC);
     if (file < 0) return errno != ENOENT;
-    // An open-file-description query conflicts with the record locks of this process too.
+    // An open-file-description query sees the record locks of every process.
     struct flock lock {};
     lock.l_type = F_WRLCK;
     lock.l_whence = SEEK_SET;

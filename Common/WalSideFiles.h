@@ -4,6 +4,7 @@
 // read would leave them beside it.
 #include <string>
 
-// Removes the database's -wal and -shm when the -wal holds no frames and no connection, of this
-// process or another, has the -shm open; whether none is left.
+// Removes the database's -wal and -shm when the -wal holds no frames and no other program has the
+// -shm open; whether none is left. Only while this process holds no connection to the file: the
+// look opens and closes the -shm, which drops every lock the process holds on it.
 bool removeIdleWalSideFiles(const std::string& databaseFilePath);

@@ -202,8 +202,9 @@ void AppDelegate::openDroppedFiles(const std::vector<std::string>& paths,
     }
     TablesAndRowsWindow* lastOpened = nullptr;
     for (const std::string& path : paths) {
-        if (!DBInterface::isValidDatabaseFile(path)) {
-            showAlert(localizedString("Not a valid database file"), path);
+        if (const auto check = DBInterface::checkDatabaseFile(path);
+            check != DBInterface::DatabaseFileCheck::Valid) {
+            showAlert(DBInterface::refusedDatabaseFileTitle(check), path);
             continue;
         }
         int windowIndex = getNextAvailableWindowIndex();

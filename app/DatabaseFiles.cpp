@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -53,6 +54,31 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to, std:
 // rename then would part the file from the journal that can still roll it back.
 bool isBeingWritten(const std::string& path) {
     return existsAsAnything(path + "-journal") || existsAsAnything(path + "-wal");
+}
+
+// Copies the file as it stands into the new file temporary, for destination.
+bool copyFile(const std::string& source, const std::string& temporary,
+              const std::string& destination, std::string* error) {
+    std::error_code ec;
+    fs::copy_file(source, temporary, ec);
+    if (ec && error) {
+        // The copy fails at either end: a source that still opens means the destination refused.
+        const bool sourceOpens = std::ifstream(source, std::ios::binary).is_open();
+        *error = ec.message() + ": " + (sourceOpens ? destination : source);
+    }
+    return !ec;
+}
+
+// Copies a database through SQLite into the new file temporary: whole while another program
+// writes it, with what that program committed to its log, and without dropping the locks this
+// process holds on it, as a copy of its bytes would.
+bool copyDatabase(const std::string& source, const std::string& temporary, std::string* error) {
+    std::error_code ec;
+    fs::remove(temporary + "-journal", ec);
+    std::string reason;
+    if (DBInterface::copyDatabaseSnapshot(source, temporary, &reason) == 0) return true;
+    if (error) *error = reason.find(source) == std::string::npos ? reason + ": " + source : reason;
+    return false;
 }
 
 }  // namespace
@@ -191,23 +217,20 @@ void DatabaseFiles::deleteSelectedFilesNow(const std::vector<int>& indexes,
 }
 
 bool DatabaseFiles::copyIntoPlace(const std::string& source, const std::string& destination,
-                                  bool replace, std::string* error) {
+                                  bool replace, std::string* error, CopyKind kind) {
     fs::path target(destination);
     fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".copying");
     std::error_code ec;
     fs::remove(temporary, ec);
-    fs::copy_file(source, temporary, ec);
-    bool placed = !ec;
+    bool placed = kind == CopyKind::Database
+                      ? copyDatabase(source, temporary.string(), error)
+                      : copyFile(source, temporary.string(), destination, error);
     std::string reason;
-    if (!placed) {
-        // The copy fails at either end: a source that still opens means the destination refused.
-        const bool sourceOpens = std::ifstream(source, std::ios::binary).is_open();
-        if (error) *error = ec.message() + ": " + (sourceOpens ? destination : source);
-    } else if (replace) {
+    if (placed && replace) {
         fs::rename(temporary, target, ec);
         placed = !ec;
         if (!placed && error) *error = ec.message() + ": " + destination;
-    } else if (!renameWithoutReplacing(temporary.string(), destination, &reason)) {
+    } else if (placed && !renameWithoutReplacing(temporary.string(), destination, &reason)) {
         placed = false;
         if (error) *error = reason + ": " + destination;
     }
@@ -219,10 +242,12 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
     struct Pending {
         std::string source, destination;
     };
+    const CopyKind kind = target == DatabasesList ? CopyKind::Database : CopyKind::File;
     std::vector<Pending> existing;
     std::set<std::string> names;
-    // Named as a database but none: said, since the drop that brought them was taken.
-    std::vector<std::string> notDatabases;
+    // Named as a database but none, or one locked for now: said, since the drop that brought
+    // them was taken.
+    std::map<DBInterface::DatabaseFileCheck, std::vector<std::string>> refused;
     std::string error;
     bool failed = false;
     for (const std::string& source : sourcePaths) {
@@ -232,15 +257,18 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
         bool taken = target == DatabasesList ? DBInterface::isSupportedDatabaseFile(name)
                                              : DBInterface::isSupportedImageFile(name);
         if (!taken) continue;
-        if (target == DatabasesList && !DBInterface::isValidDatabaseFile(source)) {
-            notDatabases.push_back(source);
-            continue;
+        if (target == DatabasesList) {
+            const auto check = DBInterface::checkDatabaseFile(source);
+            if (check != DBInterface::DatabaseFileCheck::Valid) {
+                refused[check].push_back(source);
+                continue;
+            }
         }
         names.insert(name);
         std::string destination = documentsPath(name);
         if (existsAsAnything(destination)) {
             existing.push_back({source, destination});
-        } else if (!failed && !copyIntoPlace(source, destination, false, &error)) {
+        } else if (!failed && !copyIntoPlace(source, destination, false, &error, kind)) {
             failed = true;
         }
     }
@@ -254,7 +282,7 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
                             toQString(localizedString("Cancel"))};
         if (question.runModal() == 0) {
             for (const Pending& pending : existing) {
-                if (!copyIntoPlace(pending.source, pending.destination, true, &error)) {
+                if (!copyIntoPlace(pending.source, pending.destination, true, &error, kind)) {
                     failed = true;
                     break;
                 }
@@ -268,10 +296,10 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
         }
     }
     if (failed) app_.showErrorAlert(error);
-    if (!notDatabases.empty()) {
+    for (const auto& [check, sources] : refused) {
         std::string paths;
-        for (const std::string& path : notDatabases) paths += "\n" + path;
-        app_.showAlert(localizedString("Not a valid database file"),
+        for (const std::string& path : sources) paths += "\n" + path;
+        app_.showAlert(DBInterface::refusedDatabaseFileTitle(check),
                        localizedFormat("Not copied:%@", {paths}));
     }
     if (target == DatabasesList) {

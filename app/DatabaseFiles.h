@@ -45,14 +45,17 @@ class DatabaseFiles {
     // Each failure is shown at once.
     void deleteSelectedFilesNow(const std::vector<int>& indexes,
                                 const std::vector<AppFileEntry>& files);
-    // Copies the files the target takes (valid databases, or images) into the Documents folder,
-    // asking once before overwriting; any failure is shown. Then refreshes the target's list.
+    // Copies the files the target takes (valid databases, read through SQLite, or images) into
+    // the Documents folder, asking once before overwriting; any failure is shown, and a database
+    // only locked for now is said to be. Then refreshes the target's list.
     void copyFiles(const std::vector<std::string>& sourcePaths, CopyTarget target);
 
+    // How a file is copied: as it stands, or as a database read through SQLite.
+    enum class CopyKind { File, Database };
     // Copies source to destination through a temporary file in the destination's folder and an
     // atomic rename; without replace an existing destination is kept and the copy fails.
     static bool copyIntoPlace(const std::string& source, const std::string& destination,
-                              bool replace, std::string* error);
+                              bool replace, std::string* error, CopyKind kind = CopyKind::File);
 
   private:
     // Slots whose window shows the path.

@@ -8,10 +8,12 @@
 
 #include <optional>
 
+#include "Common/DatabaseFileHeader.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Utf8.h"
 #include "platform/ui/Alert.h"
 #include "platform/ui/DroppedFiles.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -24,6 +26,14 @@ struct ReadFailure {
 // The file's text; nullopt with the failure when it cannot be read or is not UTF-8, whose
 // bytes would otherwise come in as replacement characters.
 std::optional<QString> readFileText(const QString& path, ReadFailure* failure) {
+    // A database is no text, and is not opened here: closing the descriptor would drop the locks
+    // that connections of this process hold on it.
+    if (isSQLiteDatabaseFile(toStdFileName(path))) {
+        failure->description = localizedFormat(
+            "The file \"%@\" couldn't be opened using text encoding Unicode (UTF-8).",
+            {toStdString(path)});
+        return std::nullopt;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         failure->description =

@@ -321,8 +321,9 @@ void TablesAndRowsController::showChosenDatabase(FilePanel panel) {
             if (paths.isEmpty()) return;
             std::string path = toStdFileName(paths.first());
             // Refused before the window lets go of its own database.
-            if (!DBInterface::isValidDatabaseFile(path)) {
-                shell_->showAlert(localizedString("Not a valid database file"), path);
+            if (const auto check = DBInterface::checkDatabaseFile(path);
+                check != DBInterface::DatabaseFileCheck::Valid) {
+                shell_->showAlert(DBInterface::refusedDatabaseFileTitle(check), path);
                 return;
             }
             checkAndShowDatabase(path, true);

@@ -14,6 +14,7 @@
 #include "Common/ReadSession.h"
 #include "Common/SchemaListing.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/OtherProgram.h"
 #include "tests/support/PostedCalls.h"
 
 using namespace DBInterface;
@@ -264,4 +265,18 @@ TEST_F(ReadOnlyWalFileTest, SideFilesInUseOrHoldingFramesAreKept) {
     EXPECT_EQ(countThenSideFiles(true), "301 -wal-shm");
     EXPECT_EQ(directQuery("select count(*) from t where name = 'logged'"),
               std::vector<std::string>{"1"});
+}
+
+TEST_F(ReadOnlyWalFileTest, TheEndOfOneReadLeavesAnotherReadOfThisProcessItsLocksAndSideFiles) {
+    const std::string told = readAsAnotherUser([&] {
+        DBConnection reading(db, ConnectionKind::ReadOnly);
+        sqlite3_exec(reading.handle(), "begin; select count(*) from t", nullptr, nullptr, nullptr);
+        const std::string before = probeLocks(db);
+        std::vector<std::string> rows;
+        getRowsRO(&rows, "select name from t limit 1", db, nullptr);
+        return before + " | " + probeLocks(db) + " | " + sideFiles();
+    });
+    const std::string before = told.substr(0, told.find(" | "));
+    EXPECT_NE(before.find("index:held"), std::string::npos) << told;
+    EXPECT_EQ(told, before + " | " + before + " | -wal-shm");
 }

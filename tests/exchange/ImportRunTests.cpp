@@ -13,6 +13,7 @@
 #include "exchange/ActivityLog.h"
 #include "exchange/ImportRun.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/OtherProgram.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -213,6 +214,24 @@ TEST_F(ImportRunTest, ABinaryFileIsRefusedBeforeAnythingIsMadeOrDeleted) {
                 ElementsAre("\"photo.jpg\" is not a delimited text file: it holds NUL bytes",
                             "\"blob.bin\" is not a delimited text file: it holds NUL bytes"));
     EXPECT_EQ(imported, 0);
+}
+
+TEST_F(ImportRunTest, ADatabaseQueuedAsTextIsRefusedUnopenedAndKeepsTheLocksHeldOnIt) {
+    // A connection of this process, another window's, is writing the database queued.
+    const std::string shop = pathInHome("shop.db");
+    DBConnection writer(shop, ConnectionKind::NewFileStatement);
+    ASSERT_EQ(sqlite3_exec(writer.handle(),
+                           "create table t (a); begin immediate; insert into t "
+                           "values (1)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string held = probeLocks(shop);
+    ASSERT_EQ(held.substr(0, held.find(' ')), "write:refused") << held;
+    EXPECT_EQ(import({ImportFileSettings::forFile(shop, std::nullopt)}),
+              "Import completed with issues");
+    EXPECT_THAT(logged(ActivityLog::Error, "NUL"),
+                ElementsAre("\"shop.db\" is not a delimited text file: it holds NUL bytes"));
+    EXPECT_EQ(probeLocks(shop), held);
 }
 
 TEST_F(ImportRunTest, Utf16IsRefusedBinaryWithoutNulBytesIsReadAsTextWithWarnings) {

@@ -1,0 +1,158 @@
+// A database only locked for now, by another program or by another connection of this process
+// (an import in another window), is named as locked, never as invalid, and nothing is opened or
+// copied; once the lock is gone it opens and copies. A database dropped on the databases list is
+// copied through SQLite: whole while another program writes it, with what that program committed
+// to its log.
+#include <QApplication>
+
+#include <filesystem>
+#include <functional>
+
+#include "Common/DBConnection.h"
+#include "app/DatabasesWindow.h"
+#include "app/FileTableView.h"
+#include "platform/foundation/Paths.h"
+#include "tests/support/DropEvents.h"
+#include "tests/support/OtherProgram.h"
+#include "tests/support/ShellTest.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Rows ranging from 1 to count, made by SQL that needs no function of ours.
+std::string insertRows(int count) {
+    return "with recursive n(v) as (select 1 union all select v + 1 from n where v < " +
+           std::to_string(count) + ") insert into t select v from n;";
+}
+
+}  // namespace
+
+class LockedDatabaseFilesTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        outside = pathInHome("outside");
+        fs::create_directories(outside);
+        app->applicationDidFinishLaunching();
+        alerts.clear();
+    }
+
+    // Drops the files on the databases list of window 0, as the user would.
+    void dropOnDatabasesList(const std::vector<std::string>& paths) {
+        DatabasesWindow& databases = databasesWindowOf(0);
+        databases.openDatabase(std::nullopt);
+        QMimeData files;
+        setFileUrls(files, paths);
+        EXPECT_TRUE(sendDrop(databases.tableView()->viewport(), files, QPoint(10, 10)));
+        QApplication::processEvents();
+    }
+
+    bool shownInAWindow(const std::string& path) const {
+        for (int i = 0; i < AppDelegate::kNumberOfWindowSlots; ++i) {
+            if (pathInSlot(i) == path) return true;
+        }
+        return false;
+    }
+
+    std::string count(const std::string& path) {
+        std::vector<std::string> rows;
+        std::string error;
+        EXPECT_EQ(DBInterface::getRows(&rows, "select count(*) from t", path, &error), 0) << error;
+        return rows.empty() ? "" : rows[0];
+    }
+
+    std::string outside;
+};
+
+TEST_F(LockedDatabaseFilesTest, ALockedFileIsSaidLockedNothingOpensOrIsCopiedUntilTheLockEnds) {
+    const std::string path = makeDatabase(outside + "/busy.db");
+    const std::vector<std::pair<const char*, std::function<void()>>> opens = {
+        {"handed over", [&] { app->applicationOpenFiles({path}); }},
+        {"Open External Database",
+         [&] {
+             panelAnswer = {QString::fromStdString(path)};
+             app->openExternalDatabase();
+         }},
+    };
+    // Another program, and a connection of this process as an import in a window holds it.
+    const std::vector<std::pair<const char*, std::function<std::function<void()>()>>> holders = {
+        {"another program",
+         [&]() -> std::function<void()> {
+             auto other = std::make_shared<OtherProgram>(
+                 std::vector<std::string>{"hold", path, "begin exclusive"});
+             EXPECT_EQ(other->told(), "held");
+             return [other] { other->end(); };
+         }},
+        {"this process",
+         [&]() -> std::function<void()> {
+             auto writer = std::make_shared<DBConnection>(path, ConnectionKind::Plain);
+             EXPECT_EQ(sqlite3_exec(writer->handle(), "begin exclusive", nullptr, nullptr, nullptr),
+                       SQLITE_OK);
+             return [writer]() mutable { writer.reset(); };
+         }},
+    };
+    for (const auto& [holderName, hold] : holders) {
+        for (const auto& [openName, open] : opens) {
+            SCOPED_TRACE(std::string(holderName) + ", " + openName);
+            alerts.clear();
+            std::function<void()> release = hold();
+            open();
+            ASSERT_EQ(alerts.size(), 1u);
+            EXPECT_EQ(alerts[0].both(), "database is locked|" + path);
+            EXPECT_FALSE(shownInAWindow(path));
+            dropOnDatabasesList({path});
+            ASSERT_EQ(alerts.size(), 2u);
+            EXPECT_EQ(alerts[1].both(), "database is locked|Not copied:\n" + path);
+            EXPECT_FALSE(fs::exists(pathInDocuments("busy.db")));
+
+            release();
+            open();
+            EXPECT_EQ(alerts.size(), 2u);
+            EXPECT_TRUE(shownInAWindow(path));
+            dropOnDatabasesList({path});
+            EXPECT_TRUE(DBInterface::doesTableExist("t", pathInDocuments("busy.db")));
+            // Back as before: window 0 on its own database, no other window, no copy.
+            for (int i = AppDelegate::kNumberOfWindowSlots - 1; i > 0; --i) {
+                if (pathInSlot(i)) app->closeDatabaseWindow(app->databaseWindowForWindowIndex(i));
+            }
+            app->showDatabase(pathInDocuments("varnelo.db"), 0, false, std::nullopt,
+                              TablesAndRowsState::RowsConsole);
+            fs::remove(pathInDocuments("busy.db"));
+        }
+    }
+}
+
+TEST_F(LockedDatabaseFilesTest, ADroppedDatabaseIsCopiedWithWhatAnotherProgramCommittedToItsLog) {
+    const std::string live = outside + "/live.db";
+    makeDatabase(live);
+    std::string error;
+    ASSERT_EQ(DBInterface::execMultipleQueryString("pragma journal_mode = wal;" + insertRows(3),
+                                                   nullptr, nullptr, live, &error),
+              0)
+        << error;
+    // It keeps the file open, its 1,000 rows committed to the log and not yet to the file.
+    OtherProgram writer({"hold", live, "pragma wal_autocheckpoint = 0;" + insertRows(1000)});
+    ASSERT_EQ(writer.told(), "held");
+    ASSERT_GT(fs::file_size(live + "-wal"), 0u);
+
+    dropOnDatabasesList({live});
+    EXPECT_TRUE(alerts.empty()) << alerts[0].both();
+    const std::string copy = pathInDocuments("live.db");
+    EXPECT_EQ(count(copy), "1003");
+    std::vector<std::string> check;
+    EXPECT_EQ(DBInterface::getRows(&check, "pragma integrity_check", copy, &error), 0) << error;
+    EXPECT_EQ(check, std::vector<std::string>{"ok"});
+
+    // Dropped again, the copy that replaces it holds what a second program has committed since.
+    OtherProgram second({"hold", live, "pragma wal_autocheckpoint = 0;" + insertRows(500)});
+    ASSERT_EQ(second.told(), "held");
+    alertAnswer = 0;  // Overwrite
+    dropOnDatabasesList({live});
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Overwrite Existing Files?");
+    EXPECT_EQ(count(copy), "1503");
+    for (const auto& item : fs::directory_iterator(Paths::documentsFolder())) {
+        EXPECT_EQ(item.path().filename().string().find(".copying"), std::string::npos);
+    }
+}
