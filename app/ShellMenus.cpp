@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/MenuRouter.h"
+#include "platform/ui/TextFieldKeys.h"
 
 namespace {
 
@@ -158,7 +159,8 @@ void addMenu(QMainWindow* window, MenuRouter* router, const char* title,
 
 // Only the database windows have the menu bar, and the panels over them reach it; in the other
 // windows (images, diagnostics, preferences, sheets, floating panels of their own) the keys of
-// the application's own commands that no widget took come here.
+// the application's own commands that no widget took come here. Before any shortcut, a text
+// field with the keyboard claims the keys of text editing from the menus.
 class ApplicationKeys : public QObject {
   public:
     explicit ApplicationKeys(MenuRouter* router) : QObject(router), router_(router) {
@@ -169,7 +171,16 @@ class ApplicationKeys : public QObject {
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            if (!isKeyOfFocusedTextField(static_cast<QKeyEvent*>(event))) return false;
+            event->accept();
+            return true;
+        }
         if (event->type() != QEvent::KeyPress) return false;
+        if (keyLeftByTextField(watched, static_cast<QKeyEvent*>(event))) {
+            event->accept();
+            return true;
+        }
         // A key reaches its window after every widget in it declined it. A menu keeps its
         // keys, and an alert waits for its answer.
         auto* window = qobject_cast<QWidget*>(watched);
@@ -187,6 +198,14 @@ class ApplicationKeys : public QObject {
     }
 
   private:
+    // A text key the focused field had no use for, on its way to the widgets behind the field.
+    static bool keyLeftByTextField(QObject* watched, const QKeyEvent* key) {
+        QWidget* focus = QApplication::focusWidget();
+        auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && widget != focus && widget->isAncestorOf(focus) &&
+               isKeyOfFocusedTextField(key);
+    }
+
     MenuRouter* router_;
     std::vector<Item> items_;
 };

@@ -7,5 +7,6 @@ class QMainWindow;
 
 void addShellMenus(QMainWindow* window, MenuRouter* router);
 // The keys of the application's own commands (New Window, Close, Preferences, Quit) answer
-// also in the windows without the menu bar.
+// also in the windows without the menu bar; in every window a text field with the keyboard keeps
+// the keys of text editing from the menus.
 void answerApplicationKeysInEveryWindow(MenuRouter* router);

@@ -153,6 +153,8 @@ void EditFieldPanel::showEditFieldPanel() {
         saveButton_->setShortcut(QKeySequence("Ctrl+S"));
         saveButton_->setToolTip("Ctrl+S");
         panel_->show();
+        // Made key, the panel takes the keys typed: its text has them, not its first button.
+        textView_->setFocus();
     }
     panel_->raise();
     panel_->activateWindow();
@@ -176,6 +178,7 @@ void EditFieldPanel::showEditFieldSheet(FieldIndex field, const DBValue& value) 
                                : QString());
     panel_->setWindowModality(Qt::WindowModal);
     panel_->show();
+    textView_->setFocus();
     panel_->raise();
 }
 

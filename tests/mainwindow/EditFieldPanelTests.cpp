@@ -361,3 +361,32 @@ TEST_F(EditFieldPanelTest, TheActionMenuChecksTheItemLastChosen) {
     // The choice changes nothing else: the text is the stored value.
     EXPECT_EQ(panelText(panel), "name 1");
 }
+
+TEST_F(EditFieldPanelTest, ControlEGivesThePanelsTextTheKeyboardOverTheGridAndTheRecordEditor) {
+    makeRowsTable(3);
+    TablesAndRowsController* c = showGrid("t");
+    EditFieldPanel* panel = panelOf(c);
+    // Typed where the window system sends the keys: to the focus of the window in front.
+    auto typeInFront = [](const QString& text) {
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        QApplication::processEvents();
+    };
+    click(1, 1);
+    key(Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(panel->isShown());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QApplication::activeWindow() == panel->editFieldPanel(); }));
+    typeInFront("Z");
+    EXPECT_EQ(panelText(panel), "Zname 2");
+    panel->closeEditFieldPanel();
+
+    // The sheet over the record editor.
+    key(Qt::Key_Return, Qt::AltModifier);
+    QLineEdit* name = partsOf(c).record.valueField(FieldIndex(1));
+    QTest::keyClick(name, Qt::Key_E, Qt::ControlModifier);
+    ASSERT_TRUE(panel->isShown());
+    ASSERT_TRUE(panel->isSheet());
+    typeInFront("Y");
+    EXPECT_EQ(panelText(panel), "Yname 2");
+    panel->cancelButton()->click();
+}

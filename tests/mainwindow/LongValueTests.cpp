@@ -17,6 +17,7 @@
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/RecordConsole.h"
+#include "mainwindow/record/WindowedTextView.h"
 #include "mainwindow/rows/views/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "tests/mainwindow/GridTest.h"
@@ -544,4 +545,55 @@ TEST_F(LongValueTest, BothPanelsShowAFiveMillionCharacterValueInAWindowAndSaveIt
     QTest::mouseClick(save, Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_TRUE(sameText(readBack("select body from t where rowid = 1"), "<" + whole + ">"));
+}
+
+TEST_F(LongValueTest, LeftOnASelectionTypesAtItsStartInEveryEditorAtEveryLength) {
+    // Short; long; and with a last word longer than the part of the text an editor holds.
+    const std::string values[] = {"ab cd", std::string(70000, 'B') + " ab cd",
+                                  "ab cd " + std::string(70000, 'B')};
+    for (size_t i = 0; i < std::size(values); ++i) {
+        const std::string& value = values[i];
+        SCOPED_TRACE(value.substr(0, 8) + "… " + std::to_string(value.size()));
+        // The last word selected backwards from the end, Left, a letter: the letter goes where
+        // the word starts (a line edit under the Windows keys would put it a step before).
+        const qsizetype wordStart = static_cast<qsizetype>(value.rfind(' ') + 1);
+        QString expected = QString::fromStdString(value);
+        expected.insert(wordStart, 'Z');
+        auto typeBeforeLastWord = [](QWidget* field) {
+            QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(field, Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+            QTest::keyClick(field, Qt::Key_Left);
+            QTest::keyClicks(field, "Z");
+        };
+        const std::string table = "s" + std::to_string(i);
+        run("create table " + table + " (body text); insert into " + table + " values ('" + value +
+            "')");
+        TablesAndRowsController* c = showGrid(table);
+
+        doubleClick(0, 1);
+        auto* cell = qobject_cast<CellTextField*>(openedEditor());
+        ASSERT_NE(cell, nullptr);
+        typeBeforeLastWord(cell);
+        EXPECT_TRUE(cell->wholeText() == expected) << "grid";
+        EXPECT_EQ(cell->wholeCursorPosition(), wordStart + 1) << "grid";
+        QTest::keyClick(cell, Qt::Key_Escape);
+
+        RecordConsole* record = openRecordEditor(c);
+        CellTextField* field = record->valueField(FieldIndex(1));
+        field->setFocus();
+        typeBeforeLastWord(field);
+        EXPECT_TRUE(field->wholeText() == expected) << "record editor";
+        EXPECT_EQ(field->wholeCursorPosition(), wordStart + 1) << "record editor";
+        record->revertRowButtonPressed();
+
+        c->selectConsole(TablesAndRowsState::RowsConsole);
+        click(0, 1);
+        key(Qt::Key_Return, Qt::ControlModifier);
+        WindowedTextView* view = partsOf(c).editField.textView();
+        view->setFocus();
+        typeBeforeLastWord(view);
+        EXPECT_TRUE(view->wholeText() == expected) << "edit-field panel";
+        EXPECT_EQ(view->wholeCursorPosition(), wordStart + 1) << "edit-field panel";
+        partsOf(c).editField.closeEditFieldPanel();
+    }
 }

@@ -372,6 +372,18 @@ bool CellTextField::moveByWord(const QKeyEvent* event) {
     return true;
 }
 
+bool CellTextField::endSelection(const QKeyEvent* event) {
+    const bool previous = event->matches(QKeySequence::MoveToPreviousChar);
+    if (!previous && !event->matches(QKeySequence::MoveToNextChar)) return false;
+    const qsizetype anchor = wholeAnchorPosition(), cursor = wholeCursorPosition();
+    if (anchor == cursor) return false;
+    // As the desktops' line edits and the panels' text view have it; the line edit itself steps
+    // from the cursor under the Windows keys, and from a window's edge would miss the far end.
+    const qsizetype end = previous ? std::min(anchor, cursor) : std::max(anchor, cursor);
+    placeWindow(end, end);
+    return true;
+}
+
 bool CellTextField::actOnWideSelection(const QKeyEvent* event) {
     if (!wideAnchor_) return false;
     const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
@@ -389,12 +401,9 @@ bool CellTextField::actOnWideSelection(const QKeyEvent* event) {
         return false;
     }
     if (extendsSelection(event)) return false;
-    // A step or an undo starts from the cursor, as the line edit's own; other keys (a modifier
-    // pressed alone) leave the selection be.
-    if (matchesAnyKey(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
-                              QKeySequence::Undo, QKeySequence::Redo})) {
-        placeWindow(cursor, cursor);
-    }
+    // An undo starts from the cursor, as the line edit's own; other keys (a modifier pressed
+    // alone) leave the selection be.
+    if (matchesAnyKey(event, {QKeySequence::Undo, QKeySequence::Redo})) placeWindow(cursor, cursor);
     return false;
 }
 
@@ -413,7 +422,8 @@ bool CellTextField::event(QEvent* event) {
 
 void CellTextField::keyPressEvent(QKeyEvent* event) {
     settle();
-    if (!moveToTextEnd(event) && !moveByWord(event) && !actOnWideSelection(event)) {
+    if (!moveToTextEnd(event) && !moveByWord(event) && !endSelection(event) &&
+        !actOnWideSelection(event)) {
         QLineEdit::keyPressEvent(event);
         if (holdsPart()) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
     }

@@ -64,6 +64,9 @@ class CellTextField : public QLineEdit {
     bool moveByWord(const QKeyEvent* event);
     // Where a word step from position ends in the whole text, as the line edit finds it.
     qsizetype wordStep(qsizetype position, bool forward) const;
+    // Left or Right on a selection ends it at its start or end, also where it reaches past the
+    // window; false for any other key or without a selection.
+    bool endSelection(const QKeyEvent* event);
     // Copies, cuts or deletes a selection reaching past the window; false when there is none.
     bool actOnWideSelection(const QKeyEvent* event);
     void deleteWideSelection();
