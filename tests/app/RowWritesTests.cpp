@@ -262,6 +262,16 @@ TEST_F(RowWritesTest, TextCopiedWithAFinalLineEndPastesOnlyItsLines) {
     EXPECT_EQ(alerts[0].messageText, "Number of rows to add: 2");
     EXPECT_EQ(readBack("select group_concat(a || b, ',') from t where rowid > 3"), "n1m1,n2m2");
     EXPECT_EQ(c->state().dataPort.totalRows, 5);
+
+    // Empty lines before the last one are rows all the same.
+    alerts.clear();
+    Pasteboard::clear();
+    QGuiApplication::clipboard()->setText("a\nb\n\n\nc\nd\ne\n");
+    pick("pasteRowsMenuItemClicked");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Number of rows to add: 7");
+    EXPECT_EQ(readBack("select group_concat(quote(a), ',') from t where rowid > 5"),
+              "'a','b','','','c','d','e'");
 }
 
 TEST_F(RowWritesTest, BlankRowsAndTheRecordEditorAddRowsToATableKeyedByItsRowid) {
