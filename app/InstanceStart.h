@@ -18,5 +18,5 @@ std::optional<int> startOrHandOver(InstanceHandover& handover,
                                    const std::vector<std::string>& paths);
 
 // Files handed over go to the application object; a start without files brings its last
-// window to the front.
+// window to the front, restored when it was minimized.
 void receiveHandedOverFiles(InstanceHandover& handover, AppDelegate& app);

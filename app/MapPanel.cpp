@@ -91,7 +91,7 @@ void MapPanel::updateMapPanelMapView() {
         mapView_->setRegion(MapRegion{});
         return;
     }
-    mapView_->setRegion(*fitted);
+    mapView_->setRegion(*fitted, MapView::kPinHeight);
     helpLabel_->setText(
         toQString(localizedFormat("%d coordinate(s) shown.", {std::to_string(circles.size())})));
 }

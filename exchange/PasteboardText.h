@@ -27,9 +27,9 @@ int64_t fileTypeTagFromExportDelimiter(int64_t delimiter);
 // separator, a quote or a line end, or always with quoteAlways.
 std::string csvFieldText(const std::string& value, const std::string& separator, bool quoteAlways);
 // Appends one row per line of each text, lines ending at "\r\n", "\n\r", "\r" or "\n" outside a
-// value in double quotes (a copy quotes values so whatever its separator); the empty line after
-// a final line end is a row too. Lowers minimum and raises maximum to the shortest and longest
-// row.
+// value in double quotes (a copy quotes values so whatever its separator). Empty lines are rows,
+// but a final line end only ends the last line: copied text ends so, and the nothing after it is
+// no row. Lowers minimum and raises maximum to the shortest and longest row.
 void makeNewArray(TextGrid* rows, size_t* minimum, size_t* maximum,
                   const std::vector<std::string>& texts, const std::string& separator);
 

@@ -78,6 +78,8 @@ void resignMainWindow(QWidget* window) {
 
 void makeKeyAndOrderFront(QWidget* window) {
     if (!window) return;
+    // A minimized window comes back as it was before, maximized or not.
+    if (window->isMinimized()) window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();

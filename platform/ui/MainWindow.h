@@ -20,6 +20,7 @@ void setMainWindow(QWidget* window);
 // Forgets the window when it is the main one (it closed or hid).
 void resignMainWindow(QWidget* window);
 
-// Shows the window, brings it to the front and makes it the key window; it becomes main as its
-// role says (a window without a declared role counts as a document).
+// Shows the window (restoring it when minimized), brings it to the front and makes it the key
+// window; it becomes main as its role says (a window without a declared role counts as a
+// document).
 void makeKeyAndOrderFront(QWidget* window);

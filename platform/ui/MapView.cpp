@@ -33,8 +33,9 @@ MapView::MapView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(false);
 }
 
-void MapView::setRegion(const MapRegion& region) {
+void MapView::setRegion(const MapRegion& region, double edgePadding) {
     region_ = clampedRegion(region);
+    edgePadding_ = std::max(edgePadding, 0.0);
     update();
     emit regionDidChange();
 }
@@ -70,12 +71,18 @@ MapPoint MapView::centerPoint() const {
 
 double MapView::scale() const {
     QSizeF size = viewSize(*this);
+    const double inside = 2 * edgePadding_;
     double width = region_.longitudeDelta / 360 * kMapWorldSize;
+    double centre = centerPoint().y;
     double north =
         mapPointForCoordinate({region_.center.latitude + region_.latitudeDelta / 2, 0}).y;
     double south =
         mapPointForCoordinate({region_.center.latitude - region_.latitudeDelta / 2, 0}).y;
-    double fitted = std::max(width / size.width(), (south - north) / size.height());
+    // The view centres on the centre latitude, and the projection stretches the half nearer the
+    // pole: that half must fit too.
+    double halfHeight = std::max(centre - north, south - centre);
+    double fitted = std::max(width / std::max(size.width() - inside, 1.0),
+                             2 * halfHeight / std::max(size.height() - inside, 1.0));
     // A zero span still shows something.
     return std::max(fitted, 0.01);
 }
@@ -88,7 +95,10 @@ void MapView::setCenterAndScale(MapPoint center, double scale) {
     double top = coordinateForMapPoint({center.x, center.y - scale * size.height() / 2}).latitude;
     double bottom =
         coordinateForMapPoint({center.x, center.y + scale * size.height() / 2}).latitude;
-    setRegion({middle, top - bottom, scale * size.width() / kMapWorldSize * 360});
+    // The half nearer the pole spans fewer degrees; twice it is the span whose region, shown
+    // again, has this scale.
+    setRegion({middle, 2 * std::min(top - middle.latitude, middle.latitude - bottom),
+               scale * size.width() / kMapWorldSize * 360});
 }
 
 MapCoordinate MapView::convertPointToCoordinate(QPointF point) const {
@@ -158,12 +168,14 @@ void MapView::paintEvent(QPaintEvent*) {
         painter.setBrush(QColor(255, 0, 0, 26));
         painter.drawEllipse(centre, r, r);
     }
+    const double headRadius = 5;
+    const double stem = kPinHeight - 2 * headRadius;
     for (const MapCoordinate& pin : annotations_) {
         QPointF tip = convertCoordinateToPoint(pin);
         painter.setPen(QPen(Qt::black, 1));
-        painter.drawLine(tip, tip - QPointF(0, 14));
+        painter.drawLine(tip, tip - QPointF(0, stem));
         painter.setBrush(QColor(220, 30, 30));
-        painter.drawEllipse(tip - QPointF(0, 18), 5, 5);
+        painter.drawEllipse(tip - QPointF(0, stem + headRadius - 1), headRadius, headRadius);
     }
     if (userLocation_) {
         QPointF dot = convertCoordinateToPoint(*userLocation_);

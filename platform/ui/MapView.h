@@ -16,8 +16,13 @@ class MapView : public QWidget {
   public:
     explicit MapView(QWidget* parent = nullptr);
 
-    // Clamped into the world; the animation flag of the callers is not needed here.
-    void setRegion(const MapRegion& region);
+    // How far a pin's drawing reaches above its point, in view points.
+    static constexpr double kPinHeight = 24;
+
+    // Clamped into the world; the animation flag of the callers is not needed here. The whole
+    // region is shown, edgePadding view points inside each edge of the view (room for the pins
+    // drawn at its edges); a pan or zoom shows what is then in view, without padding.
+    void setRegion(const MapRegion& region, double edgePadding = 0);
     const MapRegion& region() const { return region_; }
 
     void addAnnotation(MapCoordinate coordinate);
@@ -47,13 +52,14 @@ class MapView : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // Map points per view point: the region's span fits inside the view.
+    // Map points per view point: the region fits inside the view less its padding.
     double scale() const;
     MapPoint centerPoint() const;
     void setCenterAndScale(MapPoint center, double scale);
     void drawGraticule(class QPainter& painter) const;
 
     MapRegion region_;
+    double edgePadding_ = 0;
     std::vector<MapCoordinate> annotations_;
     std::vector<MapCircle> overlays_;
     std::optional<MapCoordinate> userLocation_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -24,9 +25,10 @@ bool isPlacedWindow(const QWidget* widget) {
     }
 }
 
-// Set on a window placed before its own frame was known, to the frame it was given and the client
-// area that frame was guessed to hold.
+// Set on a window placed before its own frame was known, to the frame it was given, the client
+// area that frame was guessed to hold and the client size the program last gave the window.
 constexpr const char* kIntendedFrame = "varneloIntendedFrame";
+constexpr qsizetype kIntendedFrameParts = 3;
 
 bool hasOwnFrame(const QWidget* window) {
     QWindow* handle = window->windowHandle();
@@ -48,20 +50,33 @@ std::optional<QMargins> frameMargins(const QWidget* window) {
 // The frame given to a window not framed yet; nullopt once the window was moved or resized since.
 std::optional<QRect> intendedFrame(const QWidget* window) {
     const QVariantList intended = window->property(kIntendedFrame).toList();
-    if (intended.size() != 2 || intended[1].toRect() != window->geometry()) return std::nullopt;
+    if (intended.size() != kIntendedFrameParts || intended[1].toRect() != window->geometry()) {
+        return std::nullopt;
+    }
     return intended[0].toRect();
 }
 
 // The frame a window just framed is to have: the frame given, wherever the window manager put the
-// client meanwhile; a window that resized itself since keeps its new size.
+// client meanwhile; a window that resized itself since keeps its new size. The window's size now
+// may still be the window manager's answer to an earlier request, so it does not count.
 std::optional<QRect> frameOnceFramed(const QWidget* window) {
     const QVariantList intended = window->property(kIntendedFrame).toList();
-    if (intended.size() != 2) return std::nullopt;
+    if (intended.size() != kIntendedFrameParts) return std::nullopt;
     QRect frame = intended[0].toRect();
-    if (window->size() != intended[1].toRect().size()) {
-        frame.setSize(window->size().grownBy(window->windowHandle()->frameMargins()));
+    const QSize ownSize = intended[2].toSize();
+    if (ownSize != intended[1].toRect().size()) {
+        frame.setSize(ownSize.grownBy(window->windowHandle()->frameMargins()));
     }
     return frame;
+}
+
+// A resize the program made, not one the window manager reported, while the window awaits its
+// frame.
+void rememberOwnResize(QWidget* window, const QResizeEvent& event) {
+    QVariantList intended = window->property(kIntendedFrame).toList();
+    if (event.spontaneous() || intended.size() != kIntendedFrameParts) return;
+    intended[2] = event.size();
+    window->setProperty(kIntendedFrame, intended);
 }
 
 QScreen* screenFor(const QWidget* window, const QRect& frame) {
@@ -90,8 +105,9 @@ void placeFrame(QWidget* window, std::optional<QRect> wanted) {
     // when the window is already there: a window framed after it was placed is always placed,
     // since moves asked before the frame came may still be carried out.
     const QRect clientArea = frame.marginsRemoved(margins);
-    window->setProperty(kIntendedFrame,
-                        framed ? QVariant() : QVariant(QVariantList{frame, clientArea}));
+    window->setProperty(
+        kIntendedFrame,
+        framed ? QVariant() : QVariant(QVariantList{frame, clientArea, clientArea.size()}));
     if (wanted || clientArea != window->geometry() || !window->testAttribute(Qt::WA_Moved)) {
         window->setGeometry(clientArea);
     }
@@ -100,6 +116,10 @@ void placeFrame(QWidget* window, std::optional<QRect> wanted) {
 class Placer : public QObject {
   public:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow()) rememberOwnResize(widget, *static_cast<QResizeEvent*>(event));
+        }
         // The show event comes before the window is mapped: placed now, it never shows outside.
         if (event->type() == QEvent::Show && watched->isWidgetType()) {
             auto* widget = static_cast<QWidget*>(watched);
@@ -143,7 +163,7 @@ QRect windowFrame(const QWidget* window) {
 }
 
 bool awaitsFrame(const QWidget* window) {
-    return window->property(kIntendedFrame).toList().size() == 2;
+    return window->property(kIntendedFrame).toList().size() == kIntendedFrameParts;
 }
 
 void keepWindowsInsideAvailableScreen() {

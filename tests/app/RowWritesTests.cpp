@@ -59,6 +59,12 @@ class RowWritesTest : public GridTest {
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
         keys(Qt::Key_V, Qt::ControlModifier);
     }
+    // Paste Rows from the menu, the text alone on the clipboard.
+    void pasteRows(const std::string& text) {
+        Pasteboard::clear();
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        pick("pasteRowsMenuItemClicked");
+    }
     // Answers the next modal window of that class, once it runs, with the function.
     template <class Window>
     void whenModal(std::function<void(Window*)> answer) {
@@ -255,13 +261,19 @@ TEST_F(RowWritesTest, TextCopiedWithAFinalLineEndPastesOnlyItsLines) {
     EXPECT_TRUE(alerts.empty()) << alerts.back().both();
 
     alerts.clear();
-    Pasteboard::clear();
-    QGuiApplication::clipboard()->setText("n1\tm1\nn2\tm2\n");
-    pick("pasteRowsMenuItemClicked");
+    pasteRows("n1\tm1\nn2\tm2\n");
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].messageText, "Number of rows to add: 2");
     EXPECT_EQ(readBack("select group_concat(a || b, ',') from t where rowid > 3"), "n1m1,n2m2");
     EXPECT_EQ(c->state().dataPort.totalRows, 5);
+
+    // Empty lines before the last one are rows all the same.
+    alerts.clear();
+    pasteRows("a\nb\n\n\nc\nd\ne\n");
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].messageText, "Number of rows to add: 7");
+    EXPECT_EQ(readBack("select group_concat(quote(a), ',') from t where rowid > 5"),
+              "'a','b','','','c','d','e'");
 }
 
 TEST_F(RowWritesTest, BlankRowsAndTheRecordEditorAddRowsToATableKeyedByItsRowid) {
@@ -290,9 +302,7 @@ TEST_F(RowWritesTest, BlankRowsAndTheRecordEditorAddRowsToATableKeyedByItsRowid)
     EXPECT_EQ(c->state().dataPort.totalRows, 5);
 
     // Paste Rows of a line whose key is empty.
-    Pasteboard::clear();
-    QGuiApplication::clipboard()->setText("\tpasted\t2.5");
-    pick("pasteRowsMenuItemClicked");
+    pasteRows("\tpasted\t2.5");
     ASSERT_FALSE(alerts.empty());
     EXPECT_EQ(alerts.back().messageText, "Number of rows to add: 1");
     EXPECT_EQ(readBack("select id || ':' || name || ':' || price from items where id > 9"),

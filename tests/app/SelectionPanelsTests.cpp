@@ -61,6 +61,33 @@ TEST_F(SelectionPanelsTest, TheMapPinsTheSelectedLocationsAndFitsTheirRegion) {
               "Select some coordinates in the Rows Console and press the Update button.");
 }
 
+TEST_F(SelectionPanelsTest, EveryPinOfTheSelectionIsDrawnWholeInsideTheMap) {
+    // Far from the equator the projection stretches the half of a region nearer the pole.
+    run("create table t (place text); insert into t values ('48.12 11.58'), ('48.2 16.37'), "
+        "('52.52 13.40'), ('10 20'), ('70 20'), ('-78 -60'), ('-81.5 -58.5')");
+    const std::vector<std::vector<int>> selections{{0, 1, 2}, {3, 4}, {5, 6}};
+    showGrid("t");
+    MapPanel& panel = app->mapPanel();
+    MapView* map = panel.mapView();
+    panel.showMapPanel();
+    for (const std::vector<int>& rows : selections) {
+        click(rows[0], 1);
+        for (size_t i = 1; i < rows.size(); ++i) click(rows[i], 1, Qt::ControlModifier);
+        panel.updateMapPanelMapView();
+        ASSERT_EQ(map->annotations().size(), rows.size()) << rows[0];
+        EXPECT_EQ(panel.helpLabel()->text(),
+                  QString::number(rows.size()) + " coordinate(s) shown.");
+        // The pin's point, with the pin above it, within rounding.
+        const QRectF room =
+            QRectF(0, MapView::kPinHeight, map->width(), map->height() - MapView::kPinHeight)
+                .adjusted(-1e-6, -1e-6, 1e-6, 1e-6);
+        for (const MapCoordinate& pin : map->annotations()) {
+            const QPointF at = map->convertCoordinateToPoint(pin);
+            EXPECT_TRUE(room.contains(at)) << pin.latitude << " at " << at.x() << ", " << at.y();
+        }
+    }
+}
+
 TEST_F(SelectionPanelsTest, TheMathPanelComputesTheSelectionAndKeepsFieldAndStepperInStep) {
     run("create table t (amount number); insert into t values (1000), (234.5), ('(4)'), (null)");
     UserDefaults::standard().setInteger(45, "MathDecimal");

@@ -1,7 +1,8 @@
 // Every window the program opens lies inside the available area of the screen, frame included:
 // also when the database window it belongs to stands in a corner of the screen, when a window
 // is restored from a larger screen and when dropped files cascade past the last window. A window
-// comes back at the next start with the frame it had, and a new one stands beside its main window.
+// comes back at the next start with the frame it had, and a new one stands beside its main window,
+// as does one handed over by a second start; a start without files brings a minimized window back.
 // The map and math panels float above every database window, not above other programs' windows.
 #include <QAction>
 #include <QLineEdit>
@@ -18,13 +19,18 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <set>
 
 #include "app/DatabasesWindow.h"
+#include "app/InstanceStart.h"
 #include "app/MathPanel.h"
 #include "mainwindow/rows/views/RowsTableView.h"
+#include "platform/ui/InstanceHandover.h"
 #include "platform/ui/MainWindow.h"
+#include "platform/ui/QtStrings.h"
 #include "platform/ui/ScreenPlacement.h"
+#include "tests/app/WindowManagerAnswer.h"
 #include "tests/mainwindow/ControllerTest.h"
 
 namespace {
@@ -84,6 +90,67 @@ std::vector<WId> stackingOrder() {
     }
     return order;
 }
+
+// The window manager's state of the window: "Normal" or "Iconic".
+QString windowManagerState(const QWidget* window) {
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(window->winId()), "WM_STATE"});
+    xprop.waitForFinished(10000);
+    static const QRegularExpression state("window state: (\\w+)");
+    return state.match(QString::fromUtf8(xprop.readAllStandardOutput())).captured(1);
+}
+
+// The program started once more in the test's home, as the desktop starts it; true when it
+// handed its files over and ended well. Waits with events running, for this process answers it.
+bool startAgain(const QStringList& files) {
+    QProcess start;
+    start.start(VARNELO_APP_PATH, files);
+    return start.waitForStarted() &&
+           QTest::qWaitFor([&] { return start.state() == QProcess::NotRunning; }, 30000) &&
+           start.exitStatus() == QProcess::NormalExit && start.exitCode() == 0;
+}
+
+// As on a busy machine, the window manager takes the window on only after the program gave it
+// its frame, and tells it the place and size it was shown with (held from the showing until then).
+// Keeps the frame the program gives the window as it is framed: the window system may still
+// carry out the program's earlier request afterwards and hide a wrong one.
+class LateFirstAnswer : public QObject {
+  public:
+    explicit LateFirstAnswer(QWidget* window) : window_(window) {
+        window->installEventFilter(this);
+    }
+    ~LateFirstAnswer() override {
+        if (held_) releaseWindowManager();
+    }
+    std::optional<QRect> frameOnceFramed() const { return frameOnceFramed_; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!frameOnceFramed_ && event->type() == QEvent::Expose &&
+            watched == window_->windowHandle() && !awaitsFrame(window_)) {
+            frameOnceFramed_ = windowFrame(window_);
+        }
+        if (watched != window_ || answered_ || event->spontaneous()) return false;
+        if (event->type() == QEvent::Show) {
+            shown_ = window_->geometry();
+            window_->windowHandle()->installEventFilter(this);
+            holdWindowManager();
+            held_ = true;
+        } else if (event->type() == QEvent::Resize && held_) {
+            sendWindowManagerAnswer(window_, shown_);
+            releaseWindowManager();
+            held_ = false;
+            answered_ = true;
+        }
+        return false;
+    }
+
+  private:
+    QWidget* window_;
+    QRect shown_;
+    bool held_ = false;
+    bool answered_ = false;
+    std::optional<QRect> frameOnceFramed_;
+};
 
 bool isOurs(WId window) {
     for (const QWidget* widget : QApplication::topLevelWidgets()) {
@@ -348,6 +415,40 @@ TEST_F(FramedWindowPlacementTest, NewWindowsBesideALargeMainWindowStayInsideTheS
     }
 }
 
+TEST_F(FramedWindowPlacementTest, AHandedOverDatabaseCascadesAndAStartWithoutFilesRestoresIt) {
+    app->applicationDidFinishLaunching();
+    InstanceHandover handover;
+    ASSERT_EQ(handover.start({}, nullptr), InstanceHandover::Start::Instance);
+    receiveHandedOverFiles(handover, *app);
+    TablesAndRowsWindow* main = app->databaseWindowForWindowIndex(0);
+    expectFramedInside({main});
+    const QRect frame(200, 150, 700, 450);
+    setWindowFrame(main, frame);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frameOf(main) == frame; }, 10000));
+
+    // A second start hands a file over: its window takes the last one's frame moved by 20.
+    const std::string file = makeDatabase(pathInHome("handed over.db"));
+    LateFirstAnswer late(app->databaseWindowForWindowIndex(1));
+    ASSERT_TRUE(startAgain({toQString(file)}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pathInSlot(1) == file; }, 10000));
+    TablesAndRowsWindow* handed = app->databaseWindowForWindowIndex(1);
+    expectFramedInside({handed});
+    const QRect cascaded = frame.translated(20, 20);
+    EXPECT_EQ(late.frameOnceFramed(), cascaded)
+        << describe(late.frameOnceFramed().value_or(QRect()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frameOf(handed) == cascaded; }, 10000))
+        << describe(frameOf(handed));
+
+    // Minimized, it comes back where it was and in front at a start without files.
+    handed->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return windowManagerState(handed) == "Iconic"; }, 10000));
+    ASSERT_TRUE(startAgain({}));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return windowManagerState(handed) == "Normal" && stacksAbove(handed, main); }, 10000))
+        << windowManagerState(handed).toStdString();
+    EXPECT_EQ(frameOf(handed), cascaded) << describe(frameOf(handed));
+}
+
 TEST_F(FramedWindowPlacementTest, TheMathPanelStaysAboveWhicheverDatabaseWindowIsClicked) {
     std::vector<std::string> paths{pathInHome("first.db"), pathInHome("second.db")};
     run("create table t (n number); insert into t values (10)", paths[0]);
@@ -417,5 +518,5 @@ TEST(FramedWindowPlacement, RunsUnderAWindowManagerOnAVirtualDisplay) {
     ASSERT_TRUE(child.waitForFinished(300000));
     const QString output = QString::fromUtf8(child.readAll());
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 6 tests")) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 7 tests")) << output.toStdString();
 }

@@ -111,6 +111,23 @@ TEST(MapViewPoints, CirclesAndCoordinatesConvertToViewPoints) {
     EXPECT_NEAR(view.convertCoordinateToPoint({0, -179.9}).x(), 200 + 0.2 / 0.36 * 400, 1e-6);
 }
 
+TEST(MapViewPoints, ARegionFarNorthIsShownWholeAndADragKeepsItsScale) {
+    ensureQApplication();
+    MapView view;
+    view.resize(400, 300);
+    view.show();
+    view.setRegion({{40, 20}, 60, 1}, MapView::kPinHeight);
+    EXPECT_NEAR(view.convertCoordinateToPoint({70, 20}).y(), MapView::kPinHeight, 1e-6);
+    EXPECT_GT(view.convertCoordinateToPoint({10, 20}).y(), MapView::kPinHeight);
+    // Dragged, the map moves and keeps its scale, also where a degree is longer.
+    const double degree = view.convertCoordinateToPoint({70, 21}).x() - 200;
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(200, 150));
+    QTest::mouseMove(&view, QPoint(200, 40));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(200, 40));
+    EXPECT_LT(view.region().center.latitude, 30);
+    EXPECT_NEAR(view.convertCoordinateToPoint({70, 21}).x() - 200, degree, 1e-6);
+}
+
 TEST(ClickableMapViews, OnlyAControlClickReportsACoordinate) {
     ensureQApplication();
     ClickableMapView view;
