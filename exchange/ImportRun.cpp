@@ -17,6 +17,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/FieldsAndLinesParser.h"
+#include "Common/FileNames.h"
 #include "Common/RowInserter.h"
 #include "Common/RunningStopwatches.h"
 #include "Common/SQLQuote.h"
@@ -275,7 +276,11 @@ std::optional<ImportRun::Outcome> ImportRun::prepareTable(const std::string& fil
     }
     if (!doesTableExist(table, databaseFilePath_)) {
         log(ActivityLog::Information, localizedFormat("Creating table \"%@\"", {table}));
-        if (createTable(table, 0, names, types, nullptr, nullptr, databaseFilePath_, &error) != 0) {
+        // The file names the new table's fields: they are cleaned as every chosen name is.
+        std::vector<std::string> fields;
+        for (const std::string& name : names) fields.push_back(withoutQuotingCharacters(name));
+        if (createTable(table, 0, fields, types, nullptr, nullptr, databaseFilePath_, &error) !=
+            0) {
             log(ActivityLog::Error, error);
             return fileFailure(fileName, table);
         }

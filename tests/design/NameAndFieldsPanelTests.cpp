@@ -855,6 +855,40 @@ TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersR
     }
 }
 
+// Change writes the meta rows a table made elsewhere lacks under the table's own name, once;
+// no table of a cleaned name is made and no other table's rows are touched.
+TEST_F(NameAndFieldsPanelTest, MetaRowsOfATableNamedWithQuotingCharactersGoUnderItsOwnName) {
+    run("create table \"r[s]\" (a, b); insert into \"r[s]\" values (1, 2); create table n_m (x); "
+        "create table \"n\"\"m\" (x)");
+    std::string error;
+    ASSERT_EQ(DBInterface::changeFieldsForTable("n_m", {"x"}, {2}, nullptr, {""}, db, &error), 0)
+        << error;
+    TablesAndRowsController* c = show("r[s]");
+    NameAndFieldsPanel* p = openOn(c);
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(p), "System table was updated.");
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(p), "No changes made.");
+    EXPECT_EQ(fieldRows("r[s]"), (std::vector<std::string>{"a", "1", "0", "b", "1", "0"}));
+    EXPECT_EQ(query("select count(*) from varnelo_db_tables where name = 'r[s]'"),
+              std::vector<std::string>{"1"});
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "r[s]");
+
+    c->selectTableWithName("n\"m");
+    openOn(c);
+    setFieldName(p, 0, "z");
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(fieldRows("n\"m"), (std::vector<std::string>{"z", "1", "0"}));
+    EXPECT_EQ(fieldRows("n_m"), (std::vector<std::string>{"x", "2", "0"}));
+    EXPECT_EQ(query("select name from sqlite_master where type = 'table' and name not like "
+                    "'varnelo%' order by name"),
+              (std::vector<std::string>{"n\"m", "n_m", "r[s]"}));
+    EXPECT_EQ(query("select name from varnelo_db_tables order by name"),
+              (std::vector<std::string>{"n\"m", "r[s]"}));
+    EXPECT_EQ(query("select * from \"r[s]\""), (std::vector<std::string>{"1", "2"}));
+}
+
 TEST_F(NameAndFieldsPanelTest, NamesSQLiteTakesOrTheListsHideAreRefusedAndAnExistingNameStands) {
     run("create table \"tab \"\"q\"\" [b] 🙂\" (a, b)");
     std::string error;
