@@ -43,7 +43,19 @@ std::string number(int64_t value) {
 std::string destinationTableName(const ImportFileSettings& settings, const std::string& path) {
     if (doesTableExist(settings.name, path)) return settings.name;
     const std::string cleaned = settings.cleanedTableName();
-    return objectBearingName(cleaned, path).value_or(cleaned);
+    const auto object = objectBearingName(cleaned, path);
+    return object ? object->name : cleaned;
+}
+
+// Why the file's rows cannot go under the name: a view or an index bears it. A table made "if
+// not exists" would be none, and the view's field settings would be replaced.
+std::optional<std::string> viewOrIndexBearing(const std::string& table, const std::string& path) {
+    const auto object = objectBearingName(table, path);
+    if (!object || object->type == "table") return std::nullopt;
+    if (object->type == "view") {
+        return localizedFormat("A view named \"%@\" already exists", {object->name});
+    }
+    return localizedFormat("An index named \"%@\" already exists", {object->name});
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -205,6 +217,10 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
     // A table the list would hide is never made.
     if (isHiddenByListings(table) && !doesTableExist(table, databaseFilePath_)) {
         log(ActivityLog::Error, reservedNameMessage(table));
+        return fileFailure(fileName, table);
+    }
+    if (const auto refusal = viewOrIndexBearing(table, databaseFilePath_)) {
+        log(ActivityLog::Error, *refusal);
         return fileFailure(fileName, table);
     }
 
