@@ -262,14 +262,24 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
         informative += "\n\n" + localizedFormat("These indexes and triggers will be deleted: %@",
                                                 {joined(droppedObjects)});
     }
-    // SQLite reads a quoted name that is gone as a text: such a view would show the name.
-    std::vector<std::string> views;
+    // Views, and triggers the rebuild does not drop, are kept: SQLite reads a quoted name that
+    // is gone as a text, and fails on a bare one when the view is read or the trigger fires.
+    std::vector<std::string> views, triggers;
     if (!droppedFields.empty() &&
-        DBInterface::viewsReadingFields(&views, name, droppedFields, databaseFilePath(), nullptr) ==
-            0 &&
-        !views.empty()) {
-        informative +=
-            "\n\n" + localizedFormat("These views read the deleted fields: %@", {joined(views)});
+        DBInterface::viewsAndTriggersReadingFields(&views, &triggers, name, droppedFields,
+                                                   databaseFilePath(), nullptr) == 0) {
+        std::erase_if(triggers, [&droppedObjects](const std::string& trigger) {
+            return std::find(droppedObjects.begin(), droppedObjects.end(), trigger) !=
+                   droppedObjects.end();
+        });
+        if (!views.empty()) {
+            informative += "\n\n" + localizedFormat("These views read the deleted fields: %@",
+                                                    {joined(views)});
+        }
+        if (!triggers.empty()) {
+            informative += "\n\n" + localizedFormat("These triggers read the deleted fields: %@",
+                                                    {joined(triggers)});
+        }
     }
     Alert alert;
     alert.messageText = localizedText("Change table definition?");

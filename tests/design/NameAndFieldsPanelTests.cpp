@@ -814,6 +814,39 @@ TEST_F(NameAndFieldsPanelTest, DeletingFieldsNamesTheViewsThatReadThem) {
               "These views read the deleted fields: v_price, v_weight, v_case, v_nested");
 }
 
+// Triggers that read a deleted field, of other tables and views or through a view, are named
+// beside the views and kept as they are; the table's own triggers that read it themselves are
+// among the objects deleted.
+TEST_F(NameAndFieldsPanelTest, DeletingAFieldNamesTheTriggersOfOtherObjectsThatReadIt) {
+    run("create table u (a, b); insert into u values (1, 2); create table other (x); create "
+        "table log (v); create view v_b as select b from u; create view v_log as select v from "
+        "log; create trigger t_other after insert on other begin insert into log select b from "
+        "u; end; create trigger t_a after delete on other begin insert into log select a from u; "
+        "end; create trigger t_view instead of insert on v_log begin insert into log select "
+        "\"B\" from v_b; end; create trigger t_own after insert on u begin insert into log "
+        "values (new.b); end; create trigger t_own_view after delete on u begin insert into log "
+        "select * from v_b; end");
+    const std::string kept =
+        "select name, sql from sqlite_master where name in ('t_other', "
+        "'t_a', 't_view', 't_own_view') order by name";
+    const std::vector<std::string> before = query(kept);
+    TablesAndRowsController* c = show("u");
+    NameAndFieldsPanel* p = openOn(c);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    ASSERT_EQ(alerts.size(), 1u);
+    const std::string& text = alerts[0].informativeText;
+    EXPECT_NE(text.find("These indexes and triggers will be deleted: t_own"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.substr(text.find("These views")),
+              "These views read the deleted fields: v_b\n\nThese triggers read the deleted "
+              "fields: t_other, t_view, t_own_view");
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(query(kept), before);
+    EXPECT_TRUE(query("select name from sqlite_master where name = 't_own'").empty());
+}
+
 TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersReadingItInside) {
     // Each object on its table u_<name> (a, b) reads b only inside an expression; kept, it
     // would read "b" as a text.
