@@ -35,19 +35,19 @@ bool isSameSQLiteName(const std::string& a, const std::string& b) {
     return sqlite3_stricmp(a.c_str(), b.c_str()) == 0;
 }
 
-std::optional<std::string> objectBearingName(const std::string& name,
+std::optional<NamedObject> objectBearingName(const std::string& name,
                                              const std::string& databaseFilePath) {
     // Triggers have names of their own: a table may share one with a trigger.
-    std::vector<std::string> names;
-    if (getRows(&names,
-                "select name from sqlite_master where type in ('table', 'view', 'index') and "
-                "name = " +
+    std::vector<std::string> values;
+    if (getRows(&values,
+                "select name, type from sqlite_master where type in ('table', 'view', 'index') "
+                "and name = " +
                     quoteLiteral(name) + " collate nocase limit 1",
                 databaseFilePath, nullptr) != 0 ||
-        names.empty()) {
+        values.size() < 2) {
         return std::nullopt;
     }
-    return names.front();
+    return NamedObject{values[0], values[1]};
 }
 
 bool isNameTaken(const std::string& name, const std::string& databaseFilePath) {

@@ -16,9 +16,15 @@ bool isSameSQLiteName(const std::string& a, const std::string& b);
 // Whether a table, view or index of the file bears the name as SQLite compares names: a new
 // table or view cannot take it.
 bool isNameTaken(const std::string& name, const std::string& databaseFilePath);
-// The table, view or index that bears the name as SQLite compares names, spelt as the file has
-// it; nothing when the name is free.
-std::optional<std::string> objectBearingName(const std::string& name,
+// A table, view or index: its name as the file spells it, and its type ("table", "view",
+// "index").
+struct NamedObject {
+    std::string name;
+    std::string type;
+};
+// The table, view or index that bears the name as SQLite compares names; nothing when the name
+// is free.
+std::optional<NamedObject> objectBearingName(const std::string& name,
                                              const std::string& databaseFilePath);
 // What keeps a new or renamed table or view from a name: the listings hide it, or SQLite
 // takes it for an object the file has.

@@ -16,8 +16,8 @@ bool isSupportedSQLFile(const std::string& name);
 bool isSupportedImageFile(const std::string& name);
 bool isSupportedCompressedFile(const std::string& name);
 
-// Every backquote, "[", "]" and double quote made "_", nothing trimmed: the name createTable gives
-// a table or field.
+// Every backquote, "[", "]" and double quote made "_", nothing trimmed: a name chosen for a new
+// table or field.
 std::string withoutQuotingCharacters(std::string name);
 // Trimmed, with every backquote, "[", "]" and double quote made "_".
 std::string nameWithoutQuotingCharacters(const std::string& name);

@@ -4,7 +4,6 @@
 
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
-#include "Common/FileNames.h"
 #include "Common/MetaTables.h"
 #include "Common/RowidField.h"
 #include "Common/SQLQuote.h"
@@ -35,29 +34,26 @@ int createTable(const std::string& tableName, int64_t flags,
     }
     // An older file's field rows have no lookup table column yet.
     if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
-    // Names the system creates must not need quoting characters of their own.
-    std::string table = withoutQuotingCharacters(tableName);
+    // The names stand as given: a name chosen for a new table was cleaned where it was chosen,
+    // and the meta rows of a table that exists must name it and its columns as they are.
+    const std::string name = quoteLiteral(tableName);
+    // The name has no unique index: the row is written only where none is there yet.
     std::string sql = "begin transaction;\n" + createTablesMetaTableSQL() +
-                      "insert or ignore into varnelo_db_tables (name, number, flags) select " +
-                      quoteLiteral(table) + ", count(*) + 1, " + std::to_string(flags) +
-                      " from varnelo_db_tables;\n";
-    std::vector<std::string> columns;
+                      "insert into varnelo_db_tables (name, number, flags) select " + name +
+                      ", (select count(*) + 1 from varnelo_db_tables), " + std::to_string(flags) +
+                      " where not exists (select 1 from varnelo_db_tables where name=" + name +
+                      ");\n";
+    std::vector<std::string> columns = fieldNames;
     if (fieldNames.empty()) {
         for (size_t i = 1; i <= fieldTypes.size(); ++i) {
             columns.push_back("Field " + std::to_string(i));
         }
     } else {
-        // Rows for a table that is already there name its columns as they are: a cleaned name
-        // would match none of them.
-        const bool exists = doesTableOrViewExist(table, databaseFilePath);
-        for (const std::string& name : fieldNames) {
-            columns.push_back(exists ? name : withoutQuotingCharacters(name));
-        }
         sql += createFieldsMetaTableSQL() +
-               "delete from varnelo_db_fields where table_name=" + quoteLiteral(table) + ";\n" +
-               fieldRowsSQL(table, columns, fieldTypes, fieldFormatStyles, fieldLookupTables);
+               "delete from varnelo_db_fields where table_name=" + name + ";\n" +
+               fieldRowsSQL(tableName, columns, fieldTypes, fieldFormatStyles, fieldLookupTables);
     }
-    sql += "create table if not exists " + quoteIdentifier(table) + " (";
+    sql += "create table if not exists " + quoteIdentifier(tableName) + " (";
     for (size_t i = 0; i < columns.size(); ++i) {
         sql += (i ? ", " : "") + quoteIdentifier(columns[i]);
     }

@@ -10,10 +10,11 @@ namespace DBInterface {
 struct DroppedFieldSettings;
 
 // Creates the table (when missing) with one untyped column per field name, its varnelo_db_tables
-// row and its field rows, in one transaction. Backquotes, square brackets and double quotes in
-// the table and field names become "_". Without field names the columns are "Field 1" to
-// "Field n" for n types and no field rows are written. Non-empty names must be as many as the
-// types, else -1. A missing database file is not made.
+// row (unless one of that name is there) and its field rows, in one transaction. The names are
+// used as given: a caller cleans a name it chooses for a new table (withoutQuotingCharacters).
+// Without field names the columns are "Field 1" to "Field n" for n types and no field rows are
+// written. Non-empty names must be as many as the types, else -1. A missing database file is not
+// made.
 int createTable(const std::string& tableName, int64_t flags,
                 const std::vector<std::string>& fieldNames, const std::vector<int>& fieldTypes,
                 const std::vector<int64_t>* fieldFormatStyles,

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "Common/DBConnection.h"
@@ -18,14 +19,18 @@ struct FieldReads {
     const std::string* table;
     const std::vector<std::string>* fields;
     bool found = false;
-    // The triggers whose statements made a read, by their names.
+    // The triggers whose statements made a read, by their names (a read made inside a view is
+    // told with the view's name).
     std::set<std::string> triggers;
+    // Every table and view each trigger or view read from.
+    std::map<std::string, std::set<std::string>> objectsReadBy;
 };
 
 int noteRead(void* context, int action, const char* table, const char* column, const char*,
              const char* trigger) {
     auto* reads = static_cast<FieldReads*>(context);
     if (action != SQLITE_READ || !table || !column) return SQLITE_OK;
+    if (trigger) reads->objectsReadBy[trigger].insert(table);
     // Names are compared as SQLite compares them.
     if (sqlite3_stricmp(table, reads->table->c_str()) != 0) return SQLITE_OK;
     if (std::none_of(reads->fields->begin(), reads->fields->end(),
@@ -63,35 +68,89 @@ bool compileNotingReads(sqlite3* db, const std::string& sql) {
     return statement.prepare(db, sql) == SQLITE_OK;
 }
 
+// Compiles a statement of each kind on the table or view: together they fire all its triggers,
+// whose statements are compiled with them, each read told with the trigger's name.
+void compileFiringStatements(sqlite3* db, const std::string& object) {
+    std::vector<std::string> columns;
+    if (forEachRow(
+            db,
+            "select name from pragma_table_xinfo(" + quoteLiteral(object) + ") where hidden = 0",
+            [&](sqlite3_stmt* statement) {
+                columns.push_back(columnValue(statement, 0, false, "").value_or(""));
+                return true;
+            }) != SQLITE_OK ||
+        columns.empty()) {
+        return;
+    }
+    const std::string target = quoteIdentifier(object);
+    std::string assignments;
+    for (const std::string& column : columns) {
+        assignments += (assignments.empty() ? "" : ", ") + quoteIdentifier(column) + " = " +
+                       quoteIdentifier(column);
+    }
+    for (const std::string& firing :
+         {"insert into " + target + " default values", "delete from " + target,
+          "update " + target + " set " + assignments}) {
+        compileNotingReads(db, firing);
+    }
+}
+
 }  // namespace
 
-int viewsReadingFields(std::vector<std::string>* views, const std::string& tableName,
-                       const std::vector<std::string>& fieldNames,
-                       const std::string& databaseFilePath, std::string* errorString) {
+int viewsAndTriggersReadingFields(std::vector<std::string>* views,
+                                  std::vector<std::string>* triggers, const std::string& tableName,
+                                  const std::vector<std::string>& fieldNames,
+                                  const std::string& databaseFilePath, std::string* errorString) {
     std::optional<DBConnection> connection;
     // A statement connection knows the functions a view may call.
     int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
     if (rc != SQLITE_OK) return rc;
     sqlite3* db = connection->handle();
-    std::vector<std::string> names;
-    rc = forEachRow(db, "select name from sqlite_master where type = 'view' order by rowid",
+    std::vector<std::string> viewNames;
+    // Each trigger with the table or view it fires on.
+    std::vector<std::pair<std::string, std::string>> triggerObjects;
+    rc = forEachRow(db,
+                    "select type, name, tbl_name from sqlite_master where type in ('view', "
+                    "'trigger') order by rowid",
                     [&](sqlite3_stmt* statement) {
-                        names.push_back(columnValue(statement, 0, false, "").value_or(""));
+                        std::string name = columnValue(statement, 1, false, "").value_or("");
+                        if (columnValue(statement, 0, false, "") == "view") {
+                            viewNames.push_back(std::move(name));
+                        } else {
+                            triggerObjects.emplace_back(
+                                std::move(name), columnValue(statement, 2, false, "").value_or(""));
+                        }
                         return true;
                     });
     if (rc != SQLITE_OK) {
         appendError(errorString, connection->errorMessage());
         return rc;
     }
-    FieldReads reads{&tableName, &fieldNames, false, {}};
+    FieldReads reads{&tableName, &fieldNames, false, {}, {}};
     sqlite3_set_authorizer(db, noteRead, &reads);
-    for (const std::string& view : names) {
+    std::set<std::string> readingViews;
+    for (const std::string& view : viewNames) {
         reads.found = false;
         if (compileNotingReads(db, "select * from " + quoteIdentifier(view)) && reads.found) {
             views->push_back(view);
+            readingViews.insert(view);
         }
     }
+    std::set<std::string> fired;
+    for (const auto& [trigger, object] : triggerObjects) {
+        if (fired.insert(object).second) compileFiringStatements(db, object);
+    }
     sqlite3_set_authorizer(db, nullptr, nullptr);
+    // A view that reads the fields fails as a whole once they are gone: so does every trigger
+    // reading from it.
+    for (const auto& [trigger, object] : triggerObjects) {
+        const std::set<std::string>& objects = reads.objectsReadBy[trigger];
+        if (reads.triggers.count(trigger) ||
+            std::any_of(objects.begin(), objects.end(),
+                        [&](const std::string& read) { return readingViews.count(read) > 0; })) {
+            triggers->push_back(trigger);
+        }
+    }
     return SQLITE_OK;
 }
 
@@ -100,44 +159,25 @@ std::set<std::string> indexesAndTriggersReadingFields(sqlite3* db, const std::st
     std::set<std::string> readers;
     if (fieldNames.empty()) return readers;
     std::vector<std::pair<std::string, std::string>> indexes;
-    std::vector<std::string> columns;
-    const std::string name = quoteLiteral(tableName);
     if (forEachRow(db,
                    "select name, sql from sqlite_master where type = 'index' and sql is not null "
                    "and tbl_name = " +
-                       name + " collate nocase",
+                       quoteLiteral(tableName) + " collate nocase",
                    [&](sqlite3_stmt* statement) {
                        indexes.emplace_back(columnValue(statement, 0, false, "").value_or(""),
                                             columnValue(statement, 1, false, "").value_or(""));
                        return true;
-                   }) != SQLITE_OK ||
-        forEachRow(db, "select name from pragma_table_xinfo(" + name + ") where hidden = 0",
-                   [&](sqlite3_stmt* statement) {
-                       columns.push_back(columnValue(statement, 0, false, "").value_or(""));
-                       return true;
                    }) != SQLITE_OK) {
         return readers;
     }
-    FieldReads reads{&tableName, &fieldNames, false, {}};
+    FieldReads reads{&tableName, &fieldNames, false, {}, {}};
     sqlite3_set_authorizer(db, noteRead, &reads);
     for (const auto& [index, sql] : indexes) {
         reads.found = false;
         auto renamed = renamedIndexStatement(sql);
         if (renamed && compileNotingReads(db, *renamed) && reads.found) readers.insert(index);
     }
-    // A trigger's statements are compiled with the statement that fires it: one of each kind
-    // fires them all, each read told with the trigger's name.
-    const std::string table = quoteIdentifier(tableName);
-    std::string assignments;
-    for (const std::string& column : columns) {
-        assignments += (assignments.empty() ? "" : ", ") + quoteIdentifier(column) + " = " +
-                       quoteIdentifier(column);
-    }
-    for (const std::string& firing :
-         {"insert into " + table + " default values", "delete from " + table,
-          "update " + table + " set " + assignments}) {
-        compileNotingReads(db, firing);
-    }
+    compileFiringStatements(db, tableName);
     sqlite3_set_authorizer(db, nullptr, nullptr);
     readers.insert(reads.triggers.begin(), reads.triggers.end());
     return readers;

@@ -11,10 +11,12 @@ struct sqlite3;
 namespace DBInterface {
 
 // Appends, in the schema's order, the views that read any of the fields of the table, directly
-// or through other views; a view that does not compile is not counted.
-int viewsReadingFields(std::vector<std::string>* views, const std::string& tableName,
-                       const std::vector<std::string>& fieldNames,
-                       const std::string& databaseFilePath, std::string* errorString);
+// or through other views, and the triggers (of any table or view) whose statements read them,
+// directly or through those views; a view that does not compile is not counted.
+int viewsAndTriggersReadingFields(std::vector<std::string>* views,
+                                  std::vector<std::string>* triggers, const std::string& tableName,
+                                  const std::vector<std::string>& fieldNames,
+                                  const std::string& databaseFilePath, std::string* errorString);
 
 // The indexes and triggers of the table whose expressions, WHERE or WHEN clauses or statements
 // read any of the fields, found on the caller's connection while the fields are still there;

@@ -254,22 +254,24 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
     std::string informative = localizedString(
         "This cannot be undone!\n\nIf you created this table outside of this app, the new "
         "definition will not include field modifiers.");
-    if (!droppedFields.empty()) {
-        informative += "\n\n" + localizedFormat("The data of these fields will be lost: %@",
-                                                {joined(droppedFields)});
-    }
-    if (!droppedObjects.empty()) {
-        informative += "\n\n" + localizedFormat("These indexes and triggers will be deleted: %@",
-                                                {joined(droppedObjects)});
-    }
-    // SQLite reads a quoted name that is gone as a text: such a view would show the name.
-    std::vector<std::string> views;
+    // A paragraph naming the objects, when there are any.
+    auto naming = [&informative](const char* text, const std::vector<std::string>& names) {
+        if (!names.empty()) informative += "\n\n" + localizedFormat(text, {joined(names)});
+    };
+    naming("The data of these fields will be lost: %@", droppedFields);
+    naming("These indexes and triggers will be deleted: %@", droppedObjects);
+    // Views, and triggers the rebuild does not drop, are kept: SQLite reads a quoted name that
+    // is gone as a text, and fails on a bare one when the view is read or the trigger fires.
+    std::vector<std::string> views, triggers;
     if (!droppedFields.empty() &&
-        DBInterface::viewsReadingFields(&views, name, droppedFields, databaseFilePath(), nullptr) ==
-            0 &&
-        !views.empty()) {
-        informative +=
-            "\n\n" + localizedFormat("These views read the deleted fields: %@", {joined(views)});
+        DBInterface::viewsAndTriggersReadingFields(&views, &triggers, name, droppedFields,
+                                                   databaseFilePath(), nullptr) == 0) {
+        std::erase_if(triggers, [&droppedObjects](const std::string& trigger) {
+            return std::find(droppedObjects.begin(), droppedObjects.end(), trigger) !=
+                   droppedObjects.end();
+        });
+        naming("These views read the deleted fields: %@", views);
+        naming("These triggers read the deleted fields: %@", triggers);
     }
     Alert alert;
     alert.messageText = localizedText("Change table definition?");

@@ -17,6 +17,7 @@
 #include "Common/FieldModel.h"
 #include "Common/FieldTypes.h"
 #include "Common/FieldsAndLinesParser.h"
+#include "Common/FileNames.h"
 #include "Common/RowInserter.h"
 #include "Common/RunningStopwatches.h"
 #include "Common/SQLQuote.h"
@@ -42,7 +43,19 @@ std::string number(int64_t value) {
 std::string destinationTableName(const ImportFileSettings& settings, const std::string& path) {
     if (doesTableExist(settings.name, path)) return settings.name;
     const std::string cleaned = settings.cleanedTableName();
-    return objectBearingName(cleaned, path).value_or(cleaned);
+    const auto object = objectBearingName(cleaned, path);
+    return object ? object->name : cleaned;
+}
+
+// Why the file's rows cannot go under the name: a view or an index bears it. A table made "if
+// not exists" would be none, and the view's field settings would be replaced.
+std::optional<std::string> viewOrIndexBearing(const std::string& table, const std::string& path) {
+    const auto object = objectBearingName(table, path);
+    if (!object || object->type == "table") return std::nullopt;
+    if (object->type == "view") {
+        return localizedFormat("A view named \"%@\" already exists", {object->name});
+    }
+    return localizedFormat("An index named \"%@\" already exists", {object->name});
 }
 
 std::string fileNameOf(const std::string& path) {
@@ -209,6 +222,10 @@ ImportRun::Outcome ImportRun::importFile(const ImportFileSettings& settings) {
         log(ActivityLog::Error, reservedNameMessage(table));
         return fileFailure(fileName, table);
     }
+    if (const auto refusal = viewOrIndexBearing(table, databaseFilePath_)) {
+        log(ActivityLog::Error, *refusal);
+        return fileFailure(fileName, table);
+    }
 
     // The file is checked against the table before anything is written to it.
     if (!checkContent(settings.filePath, fileName)) return fileFailure(fileName, table);
@@ -278,7 +295,11 @@ std::optional<ImportRun::Outcome> ImportRun::prepareTable(const std::string& fil
     }
     if (!doesTableExist(table, databaseFilePath_)) {
         log(ActivityLog::Information, localizedFormat("Creating table \"%@\"", {table}));
-        if (createTable(table, 0, names, types, nullptr, nullptr, databaseFilePath_, &error) != 0) {
+        // The file names the new table's fields: they are cleaned as every chosen name is.
+        std::vector<std::string> fields;
+        for (const std::string& name : names) fields.push_back(withoutQuotingCharacters(name));
+        if (createTable(table, 0, fields, types, nullptr, nullptr, databaseFilePath_, &error) !=
+            0) {
             log(ActivityLog::Error, error);
             return fileFailure(fileName, table);
         }

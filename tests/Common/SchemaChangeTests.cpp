@@ -34,31 +34,60 @@ TEST_F(SchemaChangeTest, CreatedTableReadsBackItsFieldModel) {
               (Strings{"people", "1", "1"}));
 }
 
-TEST_F(SchemaChangeTest, CreationCleansNamesRefusesBadCountsAndNumbersDefaultFields) {
+TEST_F(SchemaChangeTest, CreationTakesNamesAsGivenRefusesBadCountsAndNumbersDefaultFields) {
     std::string error;
     EXPECT_EQ(createTable("t", 0, {"a"}, {1, 2}, nullptr, nullptr, db, &error), -1);
     EXPECT_EQ(error, "Field name count 1 not equal to field format count 2");
     EXPECT_FALSE(isValidDatabaseFile(db) && doesTableExist("varnelo_db_tables", db));
 
+    // The callers clean a name where it is chosen; the table is made under the one given.
     ASSERT_EQ(createTable("[it's \"odd\"]", 0, {"`x`"}, {1}, nullptr, nullptr, db, nullptr), 0);
-    EXPECT_TRUE(doesTableExist("_it's _odd__", db));
+    EXPECT_EQ(directQuery("select name from sqlite_master where type = 'table' and name not like "
+                          "'varnelo%'"),
+              Strings{"[it's \"odd\"]"});
     EXPECT_EQ(query("select table_name, name from varnelo_db_fields"),
-              (Strings{"_it's _odd__", "_x_"}));
+              (Strings{"[it's \"odd\"]", "`x`"}));
 
     ASSERT_EQ(createTable("blank", 0, {}, {1, 1}, nullptr, nullptr, db, nullptr), 0);
     Strings names;
     getFieldNames(&names, nullptr, nullptr, nullptr, "blank", db, nullptr);
     EXPECT_EQ(names, (Strings{"Field 1", "Field 2"}));
     EXPECT_EQ(query("select number from varnelo_db_tables where name='blank'"), Strings{"2"});
-    // Meta rows made for a table that exists keep its column names, so its types apply.
-    run("create table kept (\"a \"\"b\"\" [c]\", d)");
-    ASSERT_EQ(createTable("kept", 0, {"a \"b\" [c]", "d"}, {2, 1}, nullptr, nullptr, db, nullptr),
-              0);
-    std::vector<int> types;
-    ASSERT_EQ(getFieldNames(nullptr, &types, nullptr, nullptr, "kept", db, nullptr), 0);
-    EXPECT_EQ(types, (std::vector<int>{2, 1}));
-    EXPECT_EQ(directQuery("select name from sqlite_master where name like 'kept%'"),
-              Strings{"kept"});
+}
+
+// Meta rows written for a table that exists go under its own name and its own columns, whatever
+// characters they hold, and never beside a row the table has.
+TEST_F(SchemaChangeTest, MetaRowsForAnExistingTableKeepItsNamesAndItsOneTablesRow) {
+    run("create table \"r[s]\" (\"a \"\"b\"\" [c]\", d); create table n_m (x); create table "
+        "\"n\"\"m\" (y); create table plain (p)");
+    ASSERT_EQ(createTable("n_m", 0, {"x"}, {2}, nullptr, nullptr, db, nullptr), 0);
+    std::string error;
+    const std::pair<std::string, Strings> tables[] = {
+        {"r[s]", {"a \"b\" [c]", "d"}}, {"n\"m", {"y"}}, {"plain", {"p"}}};
+    for (size_t t = 0; t < std::size(tables); ++t) {
+        const auto& [table, fields] = tables[t];
+        SCOPED_TRACE(table);
+        for (int64_t flags : {8, 16384}) {
+            ASSERT_EQ(createTable(table, flags, fields, std::vector<int>(fields.size(), 3), nullptr,
+                                  nullptr, db, &error),
+                      0)
+                << error;
+        }
+        std::vector<int> types;
+        ASSERT_EQ(getFieldNames(nullptr, &types, nullptr, nullptr, table, db, nullptr), 0);
+        EXPECT_EQ(types, std::vector<int>(fields.size(), 3));
+        // The first row stands: a second call writes none beside it.
+        EXPECT_EQ(query("select number, flags from varnelo_db_tables where name = " +
+                        quoteLiteral(table)),
+                  (Strings{std::to_string(t + 2), "8"}));
+    }
+    EXPECT_EQ(directQuery("select name from sqlite_master where type = 'table' and name not like "
+                          "'varnelo%' order by name"),
+              (Strings{"n\"m", "n_m", "plain", "r[s]"}));
+    EXPECT_EQ(
+        query("select table_name, name, type from varnelo_db_fields where table_name = 'n_m'"),
+        (Strings{"n_m", "x", "2"}));
+    EXPECT_EQ(query("select count(*) from varnelo_db_tables"), Strings{"4"});
 }
 
 TEST_F(SchemaChangeTest, RenameCarriesMetaRowsWithOneOrBothMetaTables) {
@@ -107,9 +136,9 @@ TEST_F(SchemaChangeTest, AHostileNameIsListedDescribedRenamedAndDeletedWithoutTo
                     "name not like 'ind%'"),
               Strings{"y"});
     EXPECT_EQ(query("select count(*) from varnelo_db_tables"), Strings{"0"});
-    // Created by the system, the name loses its quotes and still runs nothing else.
+    // Created under the name as given, it still runs nothing else.
     ASSERT_EQ(createTable(name, 0, {"a;b"}, {1}, nullptr, nullptr, db, &error), 0) << error;
-    EXPECT_TRUE(doesTableExist("x_; drop table _y", db));
+    EXPECT_TRUE(doesTableExist(name, db));
     EXPECT_EQ(query("select k from y"), Strings{"1"});
 }
 

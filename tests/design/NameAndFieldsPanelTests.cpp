@@ -814,6 +814,39 @@ TEST_F(NameAndFieldsPanelTest, DeletingFieldsNamesTheViewsThatReadThem) {
               "These views read the deleted fields: v_price, v_weight, v_case, v_nested");
 }
 
+// Triggers that read a deleted field, of other tables and views or through a view, are named
+// beside the views and kept as they are; the table's own triggers that read it themselves are
+// among the objects deleted.
+TEST_F(NameAndFieldsPanelTest, DeletingAFieldNamesTheTriggersOfOtherObjectsThatReadIt) {
+    run("create table u (a, b); insert into u values (1, 2); create table other (x); create "
+        "table log (v); create view v_b as select b from u; create view v_log as select v from "
+        "log; create trigger t_other after insert on other begin insert into log select b from "
+        "u; end; create trigger t_a after delete on other begin insert into log select a from u; "
+        "end; create trigger t_view instead of insert on v_log begin insert into log select "
+        "\"B\" from v_b; end; create trigger t_own after insert on u begin insert into log "
+        "values (new.b); end; create trigger t_own_view after delete on u begin insert into log "
+        "select * from v_b; end");
+    const std::string kept =
+        "select name, sql from sqlite_master where name in ('t_other', "
+        "'t_a', 't_view', 't_own_view') order by name";
+    const std::vector<std::string> before = query(kept);
+    TablesAndRowsController* c = show("u");
+    NameAndFieldsPanel* p = openOn(c);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    ASSERT_EQ(alerts.size(), 1u);
+    const std::string& text = alerts[0].informativeText;
+    EXPECT_NE(text.find("These indexes and triggers will be deleted: t_own"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.substr(text.find("These views")),
+              "These views read the deleted fields: v_b\n\nThese triggers read the deleted "
+              "fields: t_other, t_view, t_own_view");
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(query(kept), before);
+    EXPECT_TRUE(query("select name from sqlite_master where name = 't_own'").empty());
+}
+
 TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersReadingItInside) {
     // Each object on its table u_<name> (a, b) reads b only inside an expression; kept, it
     // would read "b" as a text.
@@ -853,6 +886,40 @@ TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersR
         run("insert into " + table + " values ('x'), ('x')");
         EXPECT_EQ(query("select a from " + table), (std::vector<std::string>{"x", "x"}));
     }
+}
+
+// Change writes the meta rows a table made elsewhere lacks under the table's own name, once;
+// no table of a cleaned name is made and no other table's rows are touched.
+TEST_F(NameAndFieldsPanelTest, MetaRowsOfATableNamedWithQuotingCharactersGoUnderItsOwnName) {
+    run("create table \"r[s]\" (a, b); insert into \"r[s]\" values (1, 2); create table n_m (x); "
+        "create table \"n\"\"m\" (x)");
+    std::string error;
+    ASSERT_EQ(DBInterface::changeFieldsForTable("n_m", {"x"}, {2}, nullptr, {""}, db, &error), 0)
+        << error;
+    TablesAndRowsController* c = show("r[s]");
+    NameAndFieldsPanel* p = openOn(c);
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(p), "System table was updated.");
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(p), "No changes made.");
+    EXPECT_EQ(fieldRows("r[s]"), (std::vector<std::string>{"a", "1", "0", "b", "1", "0"}));
+    EXPECT_EQ(query("select count(*) from varnelo_db_tables where name = 'r[s]'"),
+              std::vector<std::string>{"1"});
+    EXPECT_EQ(c->selectedTableNameIfOnlyOne(), "r[s]");
+
+    c->selectTableWithName("n\"m");
+    openOn(c);
+    setFieldName(p, 0, "z");
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(fieldRows("n\"m"), (std::vector<std::string>{"z", "1", "0"}));
+    EXPECT_EQ(fieldRows("n_m"), (std::vector<std::string>{"x", "2", "0"}));
+    EXPECT_EQ(query("select name from sqlite_master where type = 'table' and name not like "
+                    "'varnelo%' order by name"),
+              (std::vector<std::string>{"n\"m", "n_m", "r[s]"}));
+    EXPECT_EQ(query("select name from varnelo_db_tables order by name"),
+              (std::vector<std::string>{"n\"m", "r[s]"}));
+    EXPECT_EQ(query("select * from \"r[s]\""), (std::vector<std::string>{"1", "2"}));
 }
 
 TEST_F(NameAndFieldsPanelTest, NamesSQLiteTakesOrTheListsHideAreRefusedAndAnExistingNameStands) {

@@ -107,6 +107,18 @@ TEST_F(ImportRunTest, HeaderLineByteOrderMarkAndCarriageReturnsMakeTheTable) {
     EXPECT_NEAR(reporter.progress, 1.0, 1e-9);  // a whole file fills the bar once
 }
 
+// A new table's names come from the settings and the file: each is cleaned once, here.
+TEST_F(ImportRunTest, ANewTableTakesItsNameAndFieldNamesCleaned) {
+    ImportFileSettings settings = file("new.csv", "\"a\"\"1\",[b]\n1,2\n", "n\"ew [t]");
+    settings.line1 = ImportFileSettings::FieldNames;
+    EXPECT_EQ(import({settings}), "Import completed without issues");
+    EXPECT_THAT(directQuery("select name from pragma_table_info('n_ew _t_')"),
+                ElementsAre("a_1", "_b_"));
+    EXPECT_THAT(directQuery("select table_name, name from varnelo_db_fields order by number"),
+                ElementsAre("n_ew _t_", "a_1", "n_ew _t_", "_b_"));
+    EXPECT_THAT(directQuery("select * from \"n_ew _t_\""), ElementsAre("1", "2"));
+}
+
 TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines) {
     ImportFileSettings settings = file("ragged.txt", "a\tb\tc\n1\t2\n1\t2\t3\t4\n\n5\t6\t7\n");
     settings.line1 = ImportFileSettings::FieldNames;

@@ -146,3 +146,43 @@ TEST_F(NewTableNamesTest, TheImportWritesIntoTheTableSQLiteNamesAndMakesNoHidden
         << log;
     EXPECT_EQ(console->statusText(), "Import completed with issues");
 }
+
+// A view or an index already bears the destination's name (in any letter case): the file is
+// refused before anything is written, and the view keeps its field settings.
+TEST_F(NewTableNamesTest, TheImportRefusesTheNameOfAViewOrAnIndexAndWritesNothing) {
+    std::string error;
+    ASSERT_EQ(
+        DBInterface::createView("VV", "create view VV as select a, b from Stuff", {"a", "b"},
+                                {DBInterface::kFieldTypeNumber, DBInterface::kFieldTypeLocation},
+                                {0, 0}, nullptr, false, db, &error),
+        0)
+        << error;
+    const Strings before = schema();
+    const std::string fields = "select * from varnelo_db_fields order by rowid";
+    const Strings fieldRows = directQuery(db, fields);
+    TablesAndRowsController* c = show("Stuff");
+    c->selectConsole(TablesAndRowsState::ImportConsole);
+    auto* console = &partsOf(c).import;
+    const std::pair<std::string, std::string> refused[] = {
+        {"VV", "A view named \"VV\" already exists"},
+        {"vv", "A view named \"VV\" already exists"},
+        {"bya", "An index named \"byA\" already exists"},
+    };
+    for (const auto& [typed, text] : refused) {
+        const std::string path = pathInDocuments(typed + ".csv");
+        writeFile(path, "x,y\n");
+        console->addFilePaths({QString::fromStdString(path)}, typed);
+    }
+    QTest::mouseClick(console->view()->findChild<QPushButton*>("importViewImportButton"),
+                      Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    const std::string log = console->importLog().text();
+    for (const auto& [typed, text] : refused) {
+        EXPECT_NE(log.find(text + "\n"), std::string::npos) << typed << "\n" << log;
+    }
+    EXPECT_EQ(log.find("Creating table"), std::string::npos) << log;
+    EXPECT_EQ(schema(), before);
+    EXPECT_EQ(directQuery(db, fields), fieldRows);
+    EXPECT_EQ(directQuery(db, "select * from Stuff"), (Strings{"1", "2"}));
+    EXPECT_EQ(console->statusText(), "Import completed with issues");
+}
