@@ -71,7 +71,6 @@ int BatchedRowWriter::runWaitingOutLocks(const char* sql, std::string* error) {
             (options_.stop && *options_.stop)) {
             return rc;
         }
-        events_.status(localizedFormat("Waiting for the database: %@", {*error}));
     }
 }
 

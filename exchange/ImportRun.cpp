@@ -122,6 +122,11 @@ void ImportRun::log(int type, const std::string& message) {
     reporter_.logChanged();
 }
 
+void ImportRun::lockWaitBegins() {
+    reporter_.status(
+        localizedFormat("Waiting for the database: %@", {sqlite3_errstr(SQLITE_BUSY)}));
+}
+
 void ImportRun::statusAndLog(const std::string& text) {
     reporter_.status(text);
     log(ActivityLog::Information, text);
@@ -142,6 +147,8 @@ std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
 }  // namespace
 
 void ImportRun::run(DBConnection& connection, const std::string& databaseFilePath) {
+    DBConnection::LockWaitWatcher* const watcher = DBConnection::lockWaitWatcherOnThisThread();
+    DBConnection::setLockWaitWatcherOnThisThread(this);
     const auto identity = fileIdentity(databaseFilePath);
     connection_ = &connection;
     databaseFilePath_ = databaseFilePath;
@@ -179,6 +186,7 @@ void ImportRun::run(DBConnection& connection, const std::string& databaseFilePat
     std::snprintf(minutes, sizeof minutes, "%2.2f", elapsed.count() / 60);
     log(ActivityLog::Information, localizedFormat("Elapsed time: %@ minutes", {minutes}));
     connection_ = nullptr;
+    DBConnection::setLockWaitWatcherOnThisThread(watcher);
 }
 
 ImportRun::Outcome ImportRun::fileFailure(const std::string& fileName, const std::string& table) {

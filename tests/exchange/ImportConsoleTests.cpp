@@ -319,6 +319,27 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"6"});
 }
 
+// Another program holds the lock as Import is pressed: while the run waits the status says so,
+// and Stop ends the wait long before it would run out.
+TEST_F(ImportConsoleTest, StopEndsTheWaitForAnotherProgramsLock) {
+    console->addFilePaths({file("locked.csv", "a,b\n1,2\n")}, std::nullopt);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    QTest::mouseClick(button, Qt::LeftButton);
+    const int halfAWait = static_cast<int>(DBConnection::kBackgroundLockWait.count() / 2);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return console->statusText() == "Waiting for the database: database is locked"; },
+        halfAWait));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, halfAWait));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 30000));
+    EXPECT_EQ(console->statusText(), "Import stopped by user");
+    sqlite3_exec(other, "commit", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+}
+
 TEST_F(ImportConsoleTest, WithoutADatabaseNoFileCanBeAddedRemovedOrImported) {
     // A new window whose databases sheet is cancelled shows no database.
     app->openNewWindow();

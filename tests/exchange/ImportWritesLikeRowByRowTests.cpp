@@ -566,10 +566,12 @@ TEST_F(ImportWritesLikeRowByRowTest, AnotherProgramsLocksLoseNoMoreLinesThanALin
     DBConnection::setLockWaitOnThisThread(DBConnection::kWindowLockWait);
 }
 
-// Stop pressed while the import waits on another program's lock ends the run; what it could not
-// write is lost, each line once, and the counts are still the table's.
+// Stop pressed while the import waits on another program's lock ends the wait and the run while
+// the lock is still held; what it could not write is lost, each line once, and the counts are
+// still the table's.
 TEST_F(ImportWritesLikeRowByRowTest, AStopWhileAnotherProgramHoldsTheLockEndsTheRun) {
-    DBConnection::setLockWaitOnThisThread(std::chrono::milliseconds(50));
+    // A wait far longer than the lock is held: only the stop can end it sooner.
+    DBConnection::setLockWaitOnThisThread(std::chrono::seconds(30));
     const std::string schema = "create table t(a, b not null on conflict rollback)";
     std::vector<Strings> lines;
     for (int i = 1; i <= 3000; ++i) lines.push_back({std::to_string(i), std::to_string(i)});
@@ -584,18 +586,20 @@ TEST_F(ImportWritesLikeRowByRowTest, AStopWhileAnotherProgramHoldsTheLockEndsThe
             // An exclusive lock gets in only between a commit and the next begin, which a loaded
             // machine may never let it hit: such a run tells nothing and is run again.
             Imported imported;
-            bool metTheLock = false;
+            bool metTheLock = false, endedWhileHeld = false;
             for (int attempt = 0; attempt < 20 && !metTheLock; ++attempt) {
                 std::optional<OtherProgram> other;
                 importRun.onStatus = [&](const std::string& text) {
                     metTheLock = metTheLock || text.starts_with(importRun.stopAt);
                     if (other) return;
                     other.emplace(pathInHome("imported.db"));
-                    other->take({write, std::chrono::milliseconds(400)});
+                    other->take({write, std::chrono::milliseconds(1000)});
                 };
                 imported = importLines(schema, lines, importRun);
+                endedWhileHeld = other && other->held().empty();
             }
             ASSERT_TRUE(metTheLock);
+            EXPECT_TRUE(endedWhileHeld);
             EXPECT_EQ(imported.finalStatus, "Import stopped by user");
             // A read held back the commit: the rows since the last one are lost at the stop.
             if (!write) {
