@@ -13,6 +13,17 @@ namespace {
 std::string number(int64_t value) {
     return std::to_string(value);
 }
+
+// Whether the SQL of some schema object holds the word; a schema that cannot be read may.
+bool schemaMayHold(sqlite3* db, const std::string& word) {
+    bool held = true;
+    forEachRow(db, "select exists (select 1 from sqlite_master where sql like '%" + word + "%')",
+               [&held](sqlite3_stmt* statement) {
+                   held = sqlite3_column_int(statement, 0) != 0;
+                   return false;
+               });
+    return held;
+}
 }  // namespace
 
 const BoundText* BatchedRowWriter::KeptRows::boundValues(size_t first, size_t count,
@@ -50,6 +61,10 @@ BatchedRowWriter::BatchedRowWriter(DBConnection& connection, DBInterface::RowIns
     int enforced = 0;
     sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, -1, &enforced);
     foreignKeys_ = enforced != 0;
+    // Within a statement of several rows a row may name a parent that a later row of the same
+    // statement brings: the count of deferred violations comes back down by its end, so a
+    // deferred reference is checked at its own line only in a statement of its own.
+    if (foreignKeys_ && schemaMayHold(db_, "deferred")) rowsPerStatement_ = 1;
 }
 
 bool BatchedRowWriter::exec(Statement& statement, const char* sql) {
@@ -89,16 +104,7 @@ bool BatchedRowWriter::begin() {
     lastCommit_ = std::chrono::steady_clock::now();
     // Only a ROLLBACK rule, a RAISE(ROLLBACK) or an INSERT OR ROLLBACK in a trigger ends the
     // transaction of a failing row: without one, the rows need not be kept once written.
-    if (schemaMayRollBack_ ||
-        schemaMayRollBack_.prepare(db_,
-                                   "select exists (select 1 from sqlite_master where sql "
-                                   "like '%rollback%')") == SQLITE_OK) {
-        keepWrittenRows_ = sqlite3_step(schemaMayRollBack_.get()) != SQLITE_ROW ||
-                           sqlite3_column_int(schemaMayRollBack_.get(), 0) != 0;
-        sqlite3_reset(schemaMayRollBack_.get());
-    } else {
-        keepWrittenRows_ = true;
-    }
+    keepWrittenRows_ = schemaMayHold(db_, "rollback");
     // What the rollback undid goes first again, before any row.
     std::string error;
     if (!uncommittedSql_.empty() && execOnConnection(db_, uncommittedSql_, &error) != SQLITE_OK) {

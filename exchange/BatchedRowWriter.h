@@ -5,9 +5,10 @@
 // leaves nothing of itself whatever the table's conflict rules and triggers are, and its rows go
 // again one by one. The rows since the last commit are kept: when a ROLLBACK rule or trigger
 // takes the transaction, they are written again, so that only the failing line is lost, as if
-// each line had a transaction of its own. A deferred foreign key is checked at its own line too.
-// Another program's lock is waited out, a wait at a time, until it ends or the run is stopped; no
-// row is ever written outside a transaction. What is counted as imported is what SQLite wrote.
+// each line had a transaction of its own. A deferred foreign key is checked at its own line too:
+// where the schema may hold one, each row is a statement of its own. Another program's lock is
+// waited out, a wait at a time, until it ends or the run is stopped; no row is ever written
+// outside a transaction. What is counted as imported is what SQLite wrote.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -152,8 +153,7 @@ class BatchedRowWriter {
     KeptRows kept_;
     std::vector<DBInterface::BoundText> bound_, boundAgain_;
     Statement savepoint_, release_, rollbackTo_;
-    std::string uncommittedSql_;  // of runUntilCommitted
-    Statement schemaMayRollBack_;
+    std::string uncommittedSql_;    // of runUntilCommitted
     bool keepWrittenRows_ = false;  // for the open transaction
     bool foreignKeys_ = false;      // enforced on the connection
     int beginResult_ = SQLITE_OK;   // of the last BEGIN, and its message

@@ -396,7 +396,8 @@ TEST_F(ImportWritesLikeRowByRowTest, AStopAsARollbackIsToldKeepsEveryLineReadBef
 }
 
 // A deferred reference to a missing parent is refused at its own line, as an immediate one is,
-// also when a trigger writes it and whichever statement of several rows holds it.
+// also when a trigger writes it, whichever statement of several rows holds it, and when the
+// parent comes on a later line, in the same statement or the next.
 TEST_F(ImportWritesLikeRowByRowTest, ADeferredForeignKeyFailsOnlyItsOwnLine) {
     const std::string parents =
         "create table p(id integer primary key); "
@@ -429,6 +430,26 @@ TEST_F(ImportWritesLikeRowByRowTest, ADeferredForeignKeyFailsOnlyItsOwnLine) {
                     std::chrono::milliseconds(seed == 1 ? 0 : 3600000);
                 compareWithLineByLine(schema, lines, importRun);
             }
+        }
+    }
+    // Lines 1, 3, 5, … name the line after them, or lines 2, 4, 6, …: either way half the lines.
+    for (const int first : {1, 2}) {
+        std::vector<Strings> lines;
+        for (int i = 1; i <= 100; ++i) {
+            lines.push_back(
+                {std::to_string(i), (i - first) % 2 == 0 ? std::to_string(i + 1) : "null"});
+        }
+        for (const bool batched : {false, true}) {
+            SCOPED_TRACE("pairs from line " + std::to_string(first) + (batched ? " batched" : ""));
+            Run importRun;
+            importRun.foreignKeys = true;
+            importRun.options.batchLines = batched;
+            importRun.options.commitInterval = std::chrono::hours(1);
+            compareWithLineByLine(
+                "create table t(a integer primary key, "
+                "b integer references t(a) deferrable initially deferred)",
+                lines, importRun);
+            EXPECT_EQ(importedTables().size(), 1u + 50u);
         }
     }
 }
