@@ -8,7 +8,9 @@
 // each line had a transaction of its own. A deferred foreign key is checked at its own line too:
 // where the schema may hold one, each row is a statement of its own. Another program's lock is
 // waited out, a wait at a time, until it ends or the run is stopped; no row is ever written
-// outside a transaction. What is counted as imported is what SQLite wrote.
+// outside a transaction. An error of the file (a full disk, a file gone) ends the writing: it is
+// told once, and the lines not written are counted as failed. What is counted as imported is what
+// SQLite wrote.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -22,6 +24,9 @@
 #include "Common/Statement.h"
 
 class DBConnection;
+
+// An error of the database file rather than of a line: every line after it would fail too.
+bool isErrorOfTheFile(int resultCode);
 
 class BatchedRowWriter {
   public:
@@ -73,6 +78,8 @@ class BatchedRowWriter {
 
     int64_t imported() const { return imported_; }
     int64_t failed() const { return failed_; }
+    // An error of the file was met: nothing more is written.
+    bool fileFailed() const { return fileFailed_; }
 
   private:
     // The rows handed over since the last commit, their values back to back in one text: those
@@ -109,7 +116,8 @@ class BatchedRowWriter {
 
     // Runs a statement of rows of one width under a savepoint of its own. A statement of
     // several rows is kept only when it wrote every row; otherwise nothing of it is left (or the
-    // transaction is gone, which the caller sees). Written: the rows SQLite wrote.
+    // transaction is gone, which the caller sees). Written: the rows SQLite wrote; error: an
+    // empty text that takes SQLite's message.
     int insertUnderSavepoint(const DBInterface::BoundText* values, size_t width, size_t rows,
                              int64_t* written, std::string* error);
     // Writes the kept row alone and tells what became of it.
@@ -133,6 +141,10 @@ class BatchedRowWriter {
     // A row written again that fails now (a trigger that reads the clock): it is lost after all.
     void loseOnSecondWrite(size_t row, const std::string& error);
     void tellFailure(int64_t line, const std::string& error);
+    // Whether the error is one of the file; the first ends the writing and is told.
+    bool noteFileError(int resultCode, const std::string& error);
+    // Logs the error of a BEGIN or COMMIT, or notes it as one of the file.
+    void tellError(int resultCode, const std::string& error);
     void endBatch();
     bool commit();
     void commitIfDue();
@@ -158,6 +170,7 @@ class BatchedRowWriter {
     bool foreignKeys_ = false;      // enforced on the connection
     int beginResult_ = SQLITE_OK;   // of the last BEGIN, and its message
     std::string beginError_;
+    bool fileFailed_ = false;
 
     int64_t imported_ = 0;
     int64_t failed_ = 0;       // lines not written

@@ -283,9 +283,12 @@ std::optional<ImportRun::Outcome> ImportRun::prepareTable(const std::string& fil
     }
     if (!doesTableExist(table, databaseFilePath_)) {
         log(ActivityLog::Information, localizedFormat("Creating table \"%@\"", {table}));
-        if (createTable(table, 0, names, types, nullptr, nullptr, databaseFilePath_, &error) != 0) {
+        const int rc =
+            createTable(table, 0, names, types, nullptr, nullptr, databaseFilePath_, &error);
+        if (rc != 0) {
             log(ActivityLog::Error, error);
-            return fileFailure(fileName, table);
+            const Outcome outcome = fileFailure(fileName, table);
+            return isErrorOfTheFile(rc) ? Outcome::EndRun : outcome;
         }
         // A table made by this run is never emptied by it.
         handledTables_.insert(table);
@@ -342,7 +345,9 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
     writing.stop = &stopImport_;
     BatchedRowWriter writer(*connection_, inserter, destination.fieldNames.size(), writing, *this);
     if (!writer.begin()) {
-        return fileFailure(fileNameOf(settings.filePath), table);
+        // An error of the file ends the run, as it would each file after it.
+        return writer.fileFailed() ? Outcome::EndRun
+                                   : fileFailure(fileNameOf(settings.filePath), table);
     }
     if (destination.deleteFirst) {
         // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
@@ -355,7 +360,7 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
             log(ActivityLog::Error,
                 localizedFormat("Could not delete all rows in \"%@\": %@", {table, error}));
             execOnConnection(connection_->handle(), "rollback", nullptr);
-            return Outcome::Next;
+            return writer.fileFailed() ? Outcome::EndRun : Outcome::Next;
         }
     }
 
@@ -366,7 +371,7 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
     *counts = FileCounts{writer.imported(), writer.failed()};
-    return outcome;
+    return writer.fileFailed() ? Outcome::EndRun : outcome;
 }
 
 void ImportRun::logCounts(const std::string& fileName, const FileCounts& counts) {
@@ -578,8 +583,10 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                 writer.addValue(record->field(i));
             }
         }
-        if (!writer.endRow(n) && !options_.batchLines &&
-            (options_.bailFlags & ImportOptions::BailOnError)) {
+        const bool written = writer.endRow(n);
+        // An error of the file ends the run as a stop does; nothing more is read.
+        if (writer.fileFailed()) break;
+        if (!written && !options_.batchLines && (options_.bailFlags & ImportOptions::BailOnError)) {
             return bail();
         }
         if (stopImport_) break;

@@ -14,7 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <random>
+#include <thread>
 
 #include "Common/SchemaChanges.h"
 #include "exchange/ImportConsole.h"
@@ -317,6 +319,52 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     EXPECT_TRUE(console->isImporting());
     waitForTheEnd();
     EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"6"});
+}
+
+// The database file deleted while a run writes: the run ends at the first write that fails, says
+// why with its totals, and gives the console back, to the next database opened in the window too.
+TEST_F(ImportConsoleTest, AFileDeletedDuringARunEndsItAndGivesTheConsoleBack) {
+    std::string text;
+    // Long enough to outlast the first commit, after which no write goes into the lost file.
+    for (int i = 0; i < 2000000; ++i) text += "name\t" + std::to_string(i) + "\n";
+    console->addFilePaths({file("lines.txt", text)}, std::string("lines"));
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    auto* tablesList = controller->view()->findChild<QListWidget*>("tablesTableView");
+    QTest::mouseClick(button, Qt::LeftButton);
+    // Deleted as the rows begin; the log is read without handling the window's events, which
+    // would keep the test busy until the run is nearly done.
+    for (int waited = 0; console->importLog().text().find("Number of lines") == std::string::npos;
+         waited += 5) {
+        ASSERT_LT(waited, 10000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::filesystem::remove(db);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    EXPECT_EQ(button->text(), "Import");
+    EXPECT_TRUE(tablesList->isEnabled());
+    EXPECT_FALSE(
+        console->view()->findChild<QProgressBar*>("importViewProgressIndicator")->isVisible());
+    EXPECT_EQ(console->statusText(), "Import completed with issues");
+    const std::string log = console->importLog().text();
+    for (const std::string told :
+         {"The database cannot be written, so the import ends: attempt to write a readonly "
+          "database\n",
+          "was deleted or replaced during the import",
+          "Total number of imported lines: ", "Total number of failed lines: "}) {
+        EXPECT_NE(log.find(told), std::string::npos) << told;
+    }
+
+    const std::string other = pathInDocuments("other.db");
+    run("create table lines (a, b)", other);
+    controller->checkAndShowDatabase(other, false);
+    controller->selectConsole(TablesAndRowsState::ImportConsole);
+    table->selectRow(0);
+    console->importViewDeleteButtonPressed();
+    console->addFilePaths({file("two.txt", "a\t1\nb\t2\n")}, std::string("lines"));
+    button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    EXPECT_EQ(console->statusText(), "Import completed without issues");
+    EXPECT_EQ(directQuery(other, "select count(*) from lines"), std::vector<std::string>{"2"});
 }
 
 // Another program holds the lock as Import is pressed: while the run waits the status says so,
