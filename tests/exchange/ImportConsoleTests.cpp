@@ -58,6 +58,13 @@ class ImportConsoleTest : public ControllerTest {
         for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
         return file("big.txt", text);
     }
+    // Another program's connection, holding the file's write lock until it commits.
+    sqlite3* lockedByAnotherProgram() {
+        sqlite3* other = nullptr;
+        EXPECT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+        return other;
+    }
 
     TablesAndRowsController* controller = nullptr;
     ImportConsole* console = nullptr;
@@ -371,9 +378,7 @@ TEST_F(ImportConsoleTest, AFileDeletedDuringARunEndsItAndGivesTheConsoleBack) {
 // and Stop ends the wait long before it would run out.
 TEST_F(ImportConsoleTest, StopEndsTheWaitForAnotherProgramsLock) {
     console->addFilePaths({file("locked.csv", "a,b\n1,2\n")}, std::nullopt);
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3* other = lockedByAnotherProgram();
     auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
     QTest::mouseClick(button, Qt::LeftButton);
     const int halfAWait = static_cast<int>(DBConnection::kBackgroundLockWait.count() / 2);
@@ -498,9 +503,7 @@ TEST_F(ImportConsoleTest, AnotherProgramsLockIsNamedAndTheTablesListKeepsItsTabl
     const QStringList listed = tablesListed(0);
     ASSERT_TRUE(listed.contains("t"));
     console->addFilePaths({file("locked.csv", "a,b\n1,2\n")}, std::nullopt);
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3* other = lockedByAnotherProgram();
     auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 60000));
