@@ -38,7 +38,8 @@ class BatchedRowWriter {
         bool batchLines = false;    // savepoints of kBatchSize rows, kept whole
         bool rowsOneByOne = false;  // every row a statement of its own
         std::chrono::milliseconds commitInterval{250};
-        // Once set, a lock is waited on no more: what cannot be written then is lost and told.
+        // Once set, a lock is tried no more after a wait (which the thread's lock-wait watcher
+        // cuts short): what cannot be written then is lost and told.
         const std::atomic<bool>* stop = nullptr;
     };
     // Where the writer tells what happened; called on the writer's thread.
