@@ -18,13 +18,12 @@ int BackgroundTask::stopWhenAsked(void* task) {
 }
 
 BackgroundTask::BackgroundTask(std::string databaseFilePath, ConnectionKind kind, Poster poster,
-                               Job job, Yield yield)
+                               Job job, Yield yield, DBConnection::LockWaitWatcher* lockWaitWatcher)
     : poster_(std::move(poster)),
       yield_(yield),
       lockWaitsAtStart_(DBConnection::lockWaitsOfOthers()),
-      thread_([this, path = std::move(databaseFilePath), kind, job = std::move(job)] {
-          run(path, kind, job);
-      }) {}
+      thread_([this, path = std::move(databaseFilePath), kind, job = std::move(job),
+               lockWaitWatcher] { run(path, kind, job, lockWaitWatcher); }) {}
 
 BackgroundTask::~BackgroundTask() {
     stop();
@@ -41,9 +40,11 @@ void BackgroundTask::governConnection(sqlite3* db) {
     sqlite3_progress_handler(db, kStepsBetweenStopChecks, stopWhenAsked, this);
 }
 
-void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job) {
+void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job,
+                         DBConnection::LockWaitWatcher* lockWaitWatcher) {
     // Nobody waits on this thread: a lock held elsewhere is waited out rather than failing a run.
     DBConnection::setLockWaitOnThisThread(DBConnection::kBackgroundLockWait);
+    DBConnection::setLockWaitWatcherOnThisThread(lockWaitWatcher);
     if (yield_ == Yield::ToWaitingWriters) DBConnection::yieldOnThisThread();
     DBConnection connection(databaseFilePath, kind, nullptr, ConnectionSharing::Own);
     if (connection.isOpen()) {

@@ -26,8 +26,11 @@ class BackgroundTask {
 
     enum class Yield { Never, ToWaitingWriters };
 
+    // The watcher, when given, watches every wait of the task's thread on a lock held elsewhere,
+    // from the opening of its connection on.
     BackgroundTask(std::string databaseFilePath, ConnectionKind kind, Poster poster, Job job,
-                   Yield yield = Yield::Never);
+                   Yield yield = Yield::Never,
+                   DBConnection::LockWaitWatcher* lockWaitWatcher = nullptr);
     ~BackgroundTask();
     BackgroundTask(const BackgroundTask&) = delete;
     BackgroundTask& operator=(const BackgroundTask&) = delete;
@@ -46,7 +49,8 @@ class BackgroundTask {
     void report(std::function<void()> onMainThread) { poster_(std::move(onMainThread)); }
 
   private:
-    void run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job);
+    void run(const std::string& databaseFilePath, ConnectionKind kind, const Job& job,
+             DBConnection::LockWaitWatcher* lockWaitWatcher);
     static int stopWhenAsked(void* task);
 
     Poster poster_;

@@ -92,9 +92,14 @@ int DBConnection::waitWhileBusy(void* connection, int attempt) {
     if (self->busyWaitRanOut_) return 0;
     auto now = std::chrono::steady_clock::now();
     if (attempt == 0) {
+        self->busyStart_ = now;
         self->busyDeadline_ = now + lockWait_;
         ++busyWaits_;
         if (!yields_) ++lockWaitsOfOthers_;
+        if (watcher_) watcher_->lockWaitBegins();
+    }
+    if (watcher_ && watcher_->stopRequested()) {
+        self->busyDeadline_ = std::min(self->busyDeadline_, self->busyStart_ + kWindowLockWait);
     }
     if (now >= self->busyDeadline_) {
         self->busyWaitRanOut_ = true;

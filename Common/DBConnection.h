@@ -60,6 +60,19 @@ class DBConnection {
     // A connection kept for many transactions (the import's) waits once more on its next lock.
     void armLockWait() { busyWaitRanOut_ = false; }
 
+    // What a job's waits on a lock held elsewhere tell it and ask of it, on the job's thread.
+    class LockWaitWatcher {
+      public:
+        virtual ~LockWaitWatcher() = default;
+        virtual void lockWaitBegins() = 0;
+        // Once it is, a wait lasts no longer than the window's own: a lock held for a moment (a
+        // read of the program's own window) still lets a stopped job's last writes through.
+        virtual bool stopRequested() const = 0;
+    };
+    // The watcher of the waits of connections used on this thread (none: nobody is told).
+    static void setLockWaitWatcherOnThisThread(LockWaitWatcher* watcher) { watcher_ = watcher; }
+    static LockWaitWatcher* lockWaitWatcherOnThisThread() { return watcher_; }
+
     // How many times a connection of a thread that does not yield began to wait on a lock: a
     // background read that yields stops when it changes, since the lock waited on may be its own.
     static int64_t lockWaitsOfOthers() { return lockWaitsOfOthers_.load(); }
@@ -73,6 +86,7 @@ class DBConnection {
     static inline thread_local std::chrono::milliseconds lockWait_ = kWindowLockWait;
     static inline std::atomic<int64_t> lockWaitsOfOthers_{0};
     static inline thread_local bool yields_ = false;
+    static inline thread_local LockWaitWatcher* watcher_ = nullptr;
 
     static int waitWhileBusy(void* connection, int attempt);
     void prepareStatementConnection(const std::string& path, std::string* errorString);
@@ -85,7 +99,7 @@ class DBConnection {
     // When the wait on the lock met last ends; once a wait has run out, the connection waits no
     // more, so a lock met by the journal-mode check and again by the statement that follows
     // costs one wait, not two.
-    std::chrono::steady_clock::time_point busyDeadline_;
+    std::chrono::steady_clock::time_point busyStart_, busyDeadline_;
     bool busyWaitRanOut_ = false;
 };
 

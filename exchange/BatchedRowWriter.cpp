@@ -13,7 +13,32 @@ namespace {
 std::string number(int64_t value) {
     return std::to_string(value);
 }
+
+// Whether the SQL of some schema object holds the word; a schema that cannot be read may.
+bool schemaMayHold(sqlite3* db, const std::string& word) {
+    bool held = true;
+    forEachRow(db, "select exists (select 1 from sqlite_master where sql like '%" + word + "%')",
+               [&held](sqlite3_stmt* statement) {
+                   held = sqlite3_column_int(statement, 0) != 0;
+                   return false;
+               });
+    return held;
+}
 }  // namespace
+
+bool isErrorOfTheFile(int resultCode) {
+    switch (resultCode & 0xFF) {
+        case SQLITE_FULL:
+        case SQLITE_IOERR:
+        case SQLITE_READONLY:
+        case SQLITE_CANTOPEN:
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+            return true;
+        default:
+            return false;
+    }
+}
 
 const BoundText* BatchedRowWriter::KeptRows::boundValues(size_t first, size_t count,
                                                          std::vector<BoundText>* bound) const {
@@ -50,6 +75,10 @@ BatchedRowWriter::BatchedRowWriter(DBConnection& connection, DBInterface::RowIns
     int enforced = 0;
     sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, -1, &enforced);
     foreignKeys_ = enforced != 0;
+    // Within a statement of several rows a row may name a parent that a later row of the same
+    // statement brings: the count of deferred violations comes back down by its end, so a
+    // deferred reference is checked at its own line only in a statement of its own.
+    if (foreignKeys_ && schemaMayHold(db_, "deferred")) rowsPerStatement_ = 1;
 }
 
 bool BatchedRowWriter::exec(Statement& statement, const char* sql) {
@@ -71,7 +100,6 @@ int BatchedRowWriter::runWaitingOutLocks(const char* sql, std::string* error) {
             (options_.stop && *options_.stop)) {
             return rc;
         }
-        events_.status(localizedFormat("Waiting for the database: %@", {*error}));
     }
 }
 
@@ -81,36 +109,48 @@ int BatchedRowWriter::deferredViolations() const {
     return outstanding;
 }
 
+bool BatchedRowWriter::noteFileError(int resultCode, const std::string& error) {
+    if (!isErrorOfTheFile(resultCode)) return false;
+    if (!fileFailed_) {
+        fileFailed_ = true;
+        events_.log(
+            ActivityLog::Error,
+            localizedFormat("The database cannot be written, so the import ends: %@", {error}));
+    }
+    return true;
+}
+
+void BatchedRowWriter::tellError(int resultCode, const std::string& error) {
+    if (!noteFileError(resultCode, error)) events_.log(ActivityLog::Error, error);
+}
+
 bool BatchedRowWriter::begin() {
+    if (fileFailed_) return false;
     beginResult_ = runWaitingOutLocks("begin immediate", &beginError_);
     if (beginResult_ != SQLITE_OK) {
-        events_.log(ActivityLog::Error, beginError_);
+        tellError(beginResult_, beginError_);
         return false;
     }
     lastCommit_ = std::chrono::steady_clock::now();
     // Only a ROLLBACK rule, a RAISE(ROLLBACK) or an INSERT OR ROLLBACK in a trigger ends the
     // transaction of a failing row: without one, the rows need not be kept once written.
-    if (schemaMayRollBack_ ||
-        schemaMayRollBack_.prepare(db_,
-                                   "select exists (select 1 from sqlite_master where sql "
-                                   "like '%rollback%')") == SQLITE_OK) {
-        keepWrittenRows_ = sqlite3_step(schemaMayRollBack_.get()) != SQLITE_ROW ||
-                           sqlite3_column_int(schemaMayRollBack_.get(), 0) != 0;
-        sqlite3_reset(schemaMayRollBack_.get());
-    } else {
-        keepWrittenRows_ = true;
-    }
+    keepWrittenRows_ = schemaMayHold(db_, "rollback");
     // What the rollback undid goes first again, before any row.
     std::string error;
-    if (!uncommittedSql_.empty() && execOnConnection(db_, uncommittedSql_, &error) != SQLITE_OK) {
-        events_.log(ActivityLog::Error, error);
+    if (!uncommittedSql_.empty()) {
+        if (const int rc = execOnConnection(db_, uncommittedSql_, &error); rc != SQLITE_OK) {
+            tellError(rc, error);
+        }
     }
     return true;
 }
 
 int BatchedRowWriter::runUntilCommitted(const std::string& sql, std::string* errorString) {
-    const int rc = execOnConnection(db_, sql, errorString);
+    std::string error;
+    const int rc = execOnConnection(db_, sql, &error);
+    appendError(errorString, error);
     if (rc == SQLITE_OK) uncommittedSql_ = sql;
+    noteFileError(rc, error);
     return rc;
 }
 
@@ -145,7 +185,7 @@ bool BatchedRowWriter::flush() {
     const size_t rows = kept_.waitingRows();
     if (rows == 0) return true;
     // A lock that outlasted the waits left no transaction: never write outside one.
-    if (sqlite3_get_autocommit(db_) && !begin()) {
+    if (fileFailed_ || (sqlite3_get_autocommit(db_) && !begin())) {
         loseWaitingRows();
         return false;
     }
@@ -154,8 +194,9 @@ bool BatchedRowWriter::flush() {
     const size_t first = kept_.waiting;
     const BoundText* values = kept_.boundValues(first, rows, &bound_);
     int64_t written = 0;
+    std::string error;
     if (rows > 1 &&
-        insertUnderSavepoint(values, kept_.width, rows, &written, nullptr) == SQLITE_OK) {
+        insertUnderSavepoint(values, kept_.width, rows, &written, &error) == SQLITE_OK) {
         // Row by row, so that the count is told at every hundredth line.
         for (size_t r = first; r < first + rows; ++r) {
             kept_.rows[r].state = KeptRows::State::Written;
@@ -166,8 +207,14 @@ bool BatchedRowWriter::flush() {
         // The statement left nothing of itself: its rows go again one by one, so that each
         // line that fails or is ignored is told.
         if (rows > 1 && sqlite3_get_autocommit(db_)) recoverFromRollback();
-        for (size_t r = 0; r < rows; ++r) {
+        size_t r = 0;
+        for (; r < rows && !fileFailed_; ++r) {
             allWritten &= insertAlone(values + r * kept_.width, first + r);
+        }
+        kept_.waiting = first + r;
+        if (fileFailed_) {
+            loseWaitingRows();
+            allWritten = false;
         }
     }
     kept_.waiting = kept_.rows.size();
@@ -191,7 +238,9 @@ int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t width
     }
     if (!exec(savepoint_, "savepoint import_statement")) {
         appendError(error, sqlite3_errmsg(db_));
-        return sqlite3_errcode(db_);
+        const int rc = sqlite3_extended_errcode(db_);
+        noteFileError(rc, *error);
+        return rc;
     }
     const int violationsBefore = foreignKeys_ ? deferredViolations() : 0;
     int rc = inserter_.insertRows(values, width, rows, error);
@@ -201,6 +250,7 @@ int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t width
         rc = SQLITE_CONSTRAINT_FOREIGNKEY;
         appendError(error, "FOREIGN KEY constraint failed");
     }
+    if (rc != SQLITE_OK) noteFileError(rc, *error);
     *written = rc == SQLITE_OK ? sqlite3_changes64(db_) : 0;
     // Rows a conflict rule or trigger ignored: they go again one by one to tell which.
     if (rc == SQLITE_OK && rows > 1 && *written < static_cast<int64_t>(rows)) {
@@ -237,7 +287,7 @@ bool BatchedRowWriter::insertAlone(const BoundText* values, size_t row) {
         return true;
     }
     kept.state = KeptRows::State::Failed;
-    tellFailure(kept.line, error);
+    if (!fileFailed_) tellFailure(kept.line, error);
     if (inTransaction && sqlite3_get_autocommit(db_)) recoverFromRollback();
     lineDone(false);
     return false;
@@ -247,7 +297,7 @@ void BatchedRowWriter::loseWaitingRows() {
     for (size_t row = kept_.waiting; row < kept_.rows.size(); ++row) {
         kept_.rows[row].state = KeptRows::State::Failed;
         ++failed_;
-        tellFailure(kept_.rows[row].line, beginError_);
+        if (!fileFailed_) tellFailure(kept_.rows[row].line, beginError_);
         lineDone(false);
     }
     kept_.waiting = kept_.rows.size();
@@ -272,6 +322,8 @@ void BatchedRowWriter::recoverFromRollback() {
         return;
     }
     if (!begin() || !writeAgain()) {
+        // What was written again is not kept either: it is counted as failed.
+        if (!sqlite3_get_autocommit(db_)) execOnConnection(db_, "rollback", nullptr);
         loseUncommittedRows();
         forgetWrittenRows();
     }
@@ -303,6 +355,7 @@ bool BatchedRowWriter::writeAgain() {
             row = end;
             continue;
         }
+        if (fileFailed_) return false;
         // Only what reads the clock or chance can fail now.
         if (end - row > 1) {
             aloneUntil = end;
@@ -383,8 +436,9 @@ void BatchedRowWriter::endBatch() {
 
 bool BatchedRowWriter::commit() {
     std::string error;
-    if (!sqlite3_get_autocommit(db_) && runWaitingOutLocks("commit", &error) != SQLITE_OK) {
-        events_.log(ActivityLog::Error, error);
+    const int rc = sqlite3_get_autocommit(db_) ? SQLITE_OK : runWaitingOutLocks("commit", &error);
+    if (rc != SQLITE_OK) {
+        tellError(rc, error);
         execOnConnection(db_, "rollback", nullptr);
         loseUncommittedRows();
         kept_.clear();

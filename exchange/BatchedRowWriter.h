@@ -5,9 +5,12 @@
 // leaves nothing of itself whatever the table's conflict rules and triggers are, and its rows go
 // again one by one. The rows since the last commit are kept: when a ROLLBACK rule or trigger
 // takes the transaction, they are written again, so that only the failing line is lost, as if
-// each line had a transaction of its own. A deferred foreign key is checked at its own line too.
-// Another program's lock is waited out, a wait at a time, until it ends or the run is stopped; no
-// row is ever written outside a transaction. What is counted as imported is what SQLite wrote.
+// each line had a transaction of its own. A deferred foreign key is checked at its own line too:
+// where the schema may hold one, each row is a statement of its own. Another program's lock is
+// waited out, a wait at a time, until it ends or the run is stopped; no row is ever written
+// outside a transaction. An error of the file (a full disk, a file gone) ends the writing: it is
+// told once, and the lines not written are counted as failed. What is counted as imported is what
+// SQLite wrote.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -22,6 +25,9 @@
 
 class DBConnection;
 
+// An error of the database file rather than of a line: every line after it would fail too.
+bool isErrorOfTheFile(int resultCode);
+
 class BatchedRowWriter {
   public:
     static constexpr int kBatchSize = 100;
@@ -32,7 +38,8 @@ class BatchedRowWriter {
         bool batchLines = false;    // savepoints of kBatchSize rows, kept whole
         bool rowsOneByOne = false;  // every row a statement of its own
         std::chrono::milliseconds commitInterval{250};
-        // Once set, a lock is waited on no more: what cannot be written then is lost and told.
+        // Once set, a lock is tried no more after a wait (which the thread's lock-wait watcher
+        // cuts short): what cannot be written then is lost and told.
         const std::atomic<bool>* stop = nullptr;
     };
     // Where the writer tells what happened; called on the writer's thread.
@@ -72,6 +79,8 @@ class BatchedRowWriter {
 
     int64_t imported() const { return imported_; }
     int64_t failed() const { return failed_; }
+    // An error of the file was met: nothing more is written.
+    bool fileFailed() const { return fileFailed_; }
 
   private:
     // The rows handed over since the last commit, their values back to back in one text: those
@@ -108,7 +117,8 @@ class BatchedRowWriter {
 
     // Runs a statement of rows of one width under a savepoint of its own. A statement of
     // several rows is kept only when it wrote every row; otherwise nothing of it is left (or the
-    // transaction is gone, which the caller sees). Written: the rows SQLite wrote.
+    // transaction is gone, which the caller sees). Written: the rows SQLite wrote; error: an
+    // empty text that takes SQLite's message.
     int insertUnderSavepoint(const DBInterface::BoundText* values, size_t width, size_t rows,
                              int64_t* written, std::string* error);
     // Writes the kept row alone and tells what became of it.
@@ -132,6 +142,10 @@ class BatchedRowWriter {
     // A row written again that fails now (a trigger that reads the clock): it is lost after all.
     void loseOnSecondWrite(size_t row, const std::string& error);
     void tellFailure(int64_t line, const std::string& error);
+    // Whether the error is one of the file; the first ends the writing and is told.
+    bool noteFileError(int resultCode, const std::string& error);
+    // Logs the error of a BEGIN or COMMIT, or notes it as one of the file.
+    void tellError(int resultCode, const std::string& error);
     void endBatch();
     bool commit();
     void commitIfDue();
@@ -152,12 +166,12 @@ class BatchedRowWriter {
     KeptRows kept_;
     std::vector<DBInterface::BoundText> bound_, boundAgain_;
     Statement savepoint_, release_, rollbackTo_;
-    std::string uncommittedSql_;  // of runUntilCommitted
-    Statement schemaMayRollBack_;
+    std::string uncommittedSql_;    // of runUntilCommitted
     bool keepWrittenRows_ = false;  // for the open transaction
     bool foreignKeys_ = false;      // enforced on the connection
     int beginResult_ = SQLITE_OK;   // of the last BEGIN, and its message
     std::string beginError_;
+    bool fileFailed_ = false;
 
     int64_t imported_ = 0;
     int64_t failed_ = 0;       // lines not written

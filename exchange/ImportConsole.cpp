@@ -677,7 +677,9 @@ void ImportConsole::startRun() {
         [this, path = *path](DBConnection& connection, BackgroundTask& task) {
             run_->run(connection, path);
             task.report([this] { importViewUpdateUIAfterImport(); });
-        });
+        },
+        // A lock met as the run's connection opens is waited on as the run's own are.
+        BackgroundTask::Yield::Never, run_.get());
 }
 
 void ImportConsole::importViewUpdateUIBeforeImport() {

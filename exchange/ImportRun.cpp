@@ -138,6 +138,11 @@ void ImportRun::log(int type, const std::string& message) {
     reporter_.logChanged();
 }
 
+void ImportRun::lockWaitBegins() {
+    reporter_.status(
+        localizedFormat("Waiting for the database: %@", {sqlite3_errstr(SQLITE_BUSY)}));
+}
+
 void ImportRun::statusAndLog(const std::string& text) {
     reporter_.status(text);
     log(ActivityLog::Information, text);
@@ -158,6 +163,8 @@ std::optional<std::pair<dev_t, ino_t>> fileIdentity(const std::string& path) {
 }  // namespace
 
 void ImportRun::run(DBConnection& connection, const std::string& databaseFilePath) {
+    DBConnection::LockWaitWatcher* const watcher = DBConnection::lockWaitWatcherOnThisThread();
+    DBConnection::setLockWaitWatcherOnThisThread(this);
     const auto identity = fileIdentity(databaseFilePath);
     connection_ = &connection;
     databaseFilePath_ = databaseFilePath;
@@ -195,6 +202,7 @@ void ImportRun::run(DBConnection& connection, const std::string& databaseFilePat
     std::snprintf(minutes, sizeof minutes, "%2.2f", elapsed.count() / 60);
     log(ActivityLog::Information, localizedFormat("Elapsed time: %@ minutes", {minutes}));
     connection_ = nullptr;
+    DBConnection::setLockWaitWatcherOnThisThread(watcher);
 }
 
 ImportRun::Outcome ImportRun::fileFailure(const std::string& fileName, const std::string& table) {
@@ -298,10 +306,12 @@ std::optional<ImportRun::Outcome> ImportRun::prepareTable(const std::string& fil
         // The file names the new table's fields: they are cleaned as every chosen name is.
         std::vector<std::string> fields;
         for (const std::string& name : names) fields.push_back(withoutQuotingCharacters(name));
-        if (createTable(table, 0, fields, types, nullptr, nullptr, databaseFilePath_, &error) !=
-            0) {
+        const int rc =
+            createTable(table, 0, fields, types, nullptr, nullptr, databaseFilePath_, &error);
+        if (rc != 0) {
             log(ActivityLog::Error, error);
-            return fileFailure(fileName, table);
+            const Outcome outcome = fileFailure(fileName, table);
+            return isErrorOfTheFile(rc) ? Outcome::EndRun : outcome;
         }
         // A table made by this run is never emptied by it.
         handledTables_.insert(table);
@@ -358,7 +368,9 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
     writing.stop = &stopImport_;
     BatchedRowWriter writer(*connection_, inserter, destination.fieldNames.size(), writing, *this);
     if (!writer.begin()) {
-        return fileFailure(fileNameOf(settings.filePath), table);
+        // An error of the file ends the run, as it would each file after it.
+        return writer.fileFailed() ? Outcome::EndRun
+                                   : fileFailure(fileNameOf(settings.filePath), table);
     }
     if (destination.deleteFirst) {
         // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
@@ -371,7 +383,7 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
             log(ActivityLog::Error,
                 localizedFormat("Could not delete all rows in \"%@\": %@", {table, error}));
             execOnConnection(connection_->handle(), "rollback", nullptr);
-            return Outcome::Next;
+            return writer.fileFailed() ? Outcome::EndRun : Outcome::Next;
         }
     }
 
@@ -382,7 +394,7 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
     *counts = FileCounts{writer.imported(), writer.failed()};
-    return outcome;
+    return writer.fileFailed() ? Outcome::EndRun : outcome;
 }
 
 void ImportRun::logCounts(const std::string& fileName, const FileCounts& counts) {
@@ -594,8 +606,10 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
                 writer.addValue(record->field(i));
             }
         }
-        if (!writer.endRow(n) && !options_.batchLines &&
-            (options_.bailFlags & ImportOptions::BailOnError)) {
+        const bool written = writer.endRow(n);
+        // An error of the file ends the run as a stop does; nothing more is read.
+        if (writer.fileFailed()) break;
+        if (!written && !options_.batchLines && (options_.bailFlags & ImportOptions::BailOnError)) {
             return bail();
         }
         if (stopImport_) break;

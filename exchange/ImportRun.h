@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "Common/DBConnection.h"
 #include "Common/DBTypes.h"
 #include "exchange/BatchedRowWriter.h"
 #include "exchange/ImportFileSettings.h"
 
 class ActivityLog;
-class DBConnection;
 
 // The run's options, read once from the user defaults when it starts.
 struct ImportOptions {
@@ -39,7 +39,9 @@ struct ImportOptions {
     static ImportOptions fromUserDefaults(bool deleteAllRowsFirst, bool useUTC);
 };
 
-class ImportRun : private BatchedRowWriter::Events {
+// While it runs, the run watches the waits of its thread on locks held elsewhere: the status says
+// that it waits, and a stop ends the wait.
+class ImportRun : public DBConnection::LockWaitWatcher, private BatchedRowWriter::Events {
   public:
     // What the run tells the window; called on the run's thread.
     class Reporter {
@@ -57,7 +59,8 @@ class ImportRun : private BatchedRowWriter::Events {
 
     // Any thread: the run ends after the current record; the rows read so far are written.
     void requestStop() { stopImport_ = true; }
-    bool stopRequested() const { return stopImport_; }
+    bool stopRequested() const override { return stopImport_; }
+    void lockWaitBegins() override;
 
     // Runs every file on the connection (open, or not when the database could not be opened).
     void run(DBConnection& connection, const std::string& databaseFilePath);

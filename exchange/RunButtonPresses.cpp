@@ -17,7 +17,8 @@ void RunButtonPresses::runEnded() {
 }
 
 bool RunButtonPresses::takeClickMeantForStop() {
-    const bool meantForStop = pressOfClick_ && runEnd_ && *pressOfClick_ <= *runEnd_;
+    const bool meantForStop =
+        pressOfClick_ && runEnd_ && *pressOfClick_ < *runEnd_ + kMeantForStopMs;
     pressOfClick_.reset();
     return meantForStop;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The presses of a button that starts a run and reads Stop while it goes. A click whose press
-// was made before the run ended was meant for Stop, even when it reaches the program, or is
-// released, after the button reads Start again.
+// was made before the run ended, or less than kMeantForStopMs after, was meant for Stop, even when
+// it reaches the program, or is released, after the button reads Start again: the user aimed it
+// at Stop before the button changed under the pointer.
 #include <QElapsedTimer>
 #include <QObject>
 
@@ -11,12 +12,14 @@ class QAbstractButton;
 
 class RunButtonPresses : public QObject {
   public:
+    static constexpr quint64 kMeantForStopMs = 500;
+
     explicit RunButtonPresses(QAbstractButton* button);
 
     // The run has just ended.
     void runEnded();
-    // Whether the click now handled was pressed no later than the last run's end; answers once
-    // for each press.
+    // Whether the click now handled was pressed before kMeantForStopMs after the last run's end,
+    // by the press's own time; answers once for each press.
     bool takeClickMeantForStop();
 
   protected:

@@ -14,7 +14,9 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
 #include <random>
+#include <thread>
 
 #include "Common/SchemaChanges.h"
 #include "exchange/ImportConsole.h"
@@ -55,6 +57,13 @@ class ImportConsoleTest : public ControllerTest {
         std::string text;
         for (int i = 0; i < 300000; ++i) text += "name\t" + std::to_string(i) + "\n";
         return file("big.txt", text);
+    }
+    // Another program's connection, holding the file's write lock until it commits.
+    sqlite3* lockedByAnotherProgram() {
+        sqlite3* other = nullptr;
+        EXPECT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+        return other;
     }
 
     TablesAndRowsController* controller = nullptr;
@@ -265,8 +274,9 @@ TEST_F(ImportConsoleTest, WhileARunWritesTheRecordEditorAddsNoRow) {
     EXPECT_TRUE(add->isEnabled());
 }
 
-// Stop clicked as the run ends lands on Import: a click pressed before the end starts nothing,
-// even when it is handled or released after the end; one pressed after it starts a run at once.
+// Stop clicked as the run ends lands on Import: a click pressed before the end, or less than half
+// a second after it, starts nothing, even when it is handled or released after the end; one
+// pressed half a second or more after it starts a run.
 TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     run("create table once (a, b)");
     console->addFilePaths({file("rows.txt", "1\t2\n3\t4\n")}, std::string("once"));
@@ -299,8 +309,11 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     click(started + 1);
     EXPECT_FALSE(console->isImporting());
 
-    // Made after the end: a run starts, however soon.
-    click(eventTimeNow());
+    // Made a tenth of a second after the end: meant for Stop too.
+    click(eventTimeNow() + 100);
+    EXPECT_FALSE(console->isImporting());
+    // Made half a second after the end: a run starts.
+    click(eventTimeNow() + 500);
     ASSERT_TRUE(console->isImporting());
     // Pressed during the run, released after it ended.
     send(QEvent::MouseButtonPress, eventTimeNow());
@@ -309,10 +322,75 @@ TEST_F(ImportConsoleTest, AClickMeantForStopNeverStartsASecondRun) {
     EXPECT_FALSE(console->isImporting());
     EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"4"});
 
-    click(eventTimeNow());
+    click(eventTimeNow() + 500);
     EXPECT_TRUE(console->isImporting());
     waitForTheEnd();
     EXPECT_EQ(directQuery(db, "select count(*) from once"), std::vector<std::string>{"6"});
+}
+
+// The database file deleted while a run writes: the run ends at the first write that fails, says
+// why with its totals, and gives the console back, to the next database opened in the window too.
+TEST_F(ImportConsoleTest, AFileDeletedDuringARunEndsItAndGivesTheConsoleBack) {
+    std::string text;
+    // Long enough to outlast the first commit, after which no write goes into the lost file.
+    for (int i = 0; i < 2000000; ++i) text += "name\t" + std::to_string(i) + "\n";
+    console->addFilePaths({file("lines.txt", text)}, std::string("lines"));
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    auto* tablesList = controller->view()->findChild<QListWidget*>("tablesTableView");
+    QTest::mouseClick(button, Qt::LeftButton);
+    // Deleted as the rows begin; the log is read without handling the window's events, which
+    // would keep the test busy until the run is nearly done.
+    for (int waited = 0; console->importLog().text().find("Number of lines") == std::string::npos;
+         waited += 5) {
+        ASSERT_LT(waited, 10000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::filesystem::remove(db);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    EXPECT_EQ(button->text(), "Import");
+    EXPECT_TRUE(tablesList->isEnabled());
+    EXPECT_FALSE(
+        console->view()->findChild<QProgressBar*>("importViewProgressIndicator")->isVisible());
+    EXPECT_EQ(console->statusText(), "Import completed with issues");
+    const std::string log = console->importLog().text();
+    for (const std::string told :
+         {"The database cannot be written, so the import ends: attempt to write a readonly "
+          "database\n",
+          "was deleted or replaced during the import",
+          "Total number of imported lines: ", "Total number of failed lines: "}) {
+        EXPECT_NE(log.find(told), std::string::npos) << told;
+    }
+
+    const std::string other = pathInDocuments("other.db");
+    run("create table lines (a, b)", other);
+    controller->checkAndShowDatabase(other, false);
+    controller->selectConsole(TablesAndRowsState::ImportConsole);
+    table->selectRow(0);
+    console->importViewDeleteButtonPressed();
+    console->addFilePaths({file("two.txt", "a\t1\nb\t2\n")}, std::string("lines"));
+    button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 10000));
+    EXPECT_EQ(console->statusText(), "Import completed without issues");
+    EXPECT_EQ(directQuery(other, "select count(*) from lines"), std::vector<std::string>{"2"});
+}
+
+// Another program holds the lock as Import is pressed: while the run waits the status says so,
+// and Stop ends the wait long before it would run out.
+TEST_F(ImportConsoleTest, StopEndsTheWaitForAnotherProgramsLock) {
+    console->addFilePaths({file("locked.csv", "a,b\n1,2\n")}, std::nullopt);
+    sqlite3* other = lockedByAnotherProgram();
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    QTest::mouseClick(button, Qt::LeftButton);
+    const int halfAWait = static_cast<int>(DBConnection::kBackgroundLockWait.count() / 2);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return console->statusText() == "Waiting for the database: database is locked"; },
+        halfAWait));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, halfAWait));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 30000));
+    EXPECT_EQ(console->statusText(), "Import stopped by user");
+    sqlite3_exec(other, "commit", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
 }
 
 TEST_F(ImportConsoleTest, WithoutADatabaseNoFileCanBeAddedRemovedOrImported) {
@@ -425,9 +503,7 @@ TEST_F(ImportConsoleTest, AnotherProgramsLockIsNamedAndTheTablesListKeepsItsTabl
     const QStringList listed = tablesListed(0);
     ASSERT_TRUE(listed.contains("t"));
     console->addFilePaths({file("locked.csv", "a,b\n1,2\n")}, std::nullopt);
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3* other = lockedByAnotherProgram();
     auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 60000));

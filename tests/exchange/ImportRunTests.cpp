@@ -571,6 +571,76 @@ TEST_F(ImportRunTest, AFileDeletedDuringTheRunIsReportedNotCompletedWithoutIssue
     EXPECT_FALSE(std::filesystem::exists(db));
 }
 
+// An error of the database file rather than of a line ends the run as a stop does: SQLite's
+// error is named once, every line read is imported or counted as failed, the totals close a short
+// log, and no file after it is tried.
+TEST_F(ImportRunTest, AnErrorOfTheFileEndsTheRunAndIsNamed) {
+    std::string text;
+    for (int i = 1; i <= 8000; ++i)
+        text += std::to_string(i) + "\ta line long enough to fill pages\n";
+    const struct {
+        const char* name;
+        bool readOnly;
+        int pagesLeft;      // before the disk is full; 0: no limit
+        bool deleteMidRun;  // as the first rows are told; renamed, so that they can be counted
+        const char* error;
+    } cases[] = {
+        {"full disk", false, 40, false, "database or disk is full"},
+        {"read-only file", true, 0, false, "attempt to write a readonly database"},
+        {"file deleted", false, 0, true, "attempt to write a readonly database"},
+    };
+    const std::string kept = db + ".kept";
+    for (const auto& c : cases) {
+        for (const bool batched : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (batched ? " batched" : ""));
+            run("delete from existing");
+            ImportOptions options;
+            options.batchLines = batched;
+            options.commitInterval = std::chrono::milliseconds(0);
+            ImportRun importRun(
+                {file("lines.txt", text, "existing"), file("more.txt", "1\t2\n", "existing")},
+                options, log, reporter);
+            reporter.onStatus = [&](const std::string& status) {
+                if (c.deleteMidRun && status.starts_with("Imported") &&
+                    std::filesystem::exists(db)) {
+                    std::filesystem::rename(db, kept);
+                }
+            };
+            {
+                DBConnection connection(c.readOnly ? "file:" + db + "?mode=ro" : db,
+                                        ConnectionKind::Statement);
+                if (c.pagesLeft) {
+                    const int pages = std::stoi(directQuery("pragma page_count").at(0));
+                    const std::string limit =
+                        "pragma max_page_count = " + std::to_string(pages + c.pagesLeft);
+                    sqlite3_exec(connection.handle(), limit.c_str(), nullptr, nullptr, nullptr);
+                }
+                importRun.run(connection, db);
+            }
+            reporter.onStatus = nullptr;
+            if (c.deleteMidRun) std::filesystem::rename(kept, db);
+            EXPECT_EQ(importRun.finalStatus(), "Import completed with issues");
+            EXPECT_THAT(
+                logged(ActivityLog::Error, "cannot be written"),
+                ElementsAre(std::string("The database cannot be written, so the import ends: ") +
+                            c.error));
+            EXPECT_THAT(
+                logged(ActivityLog::Information, "Total number of"),
+                ElementsAre(
+                    "Total number of imported lines: " + std::to_string(importRun.importedRows()),
+                    "Total number of failed lines: " + std::to_string(importRun.failedRows())));
+            EXPECT_THAT(logged(ActivityLog::Information, "more.txt"), testing::IsEmpty());
+            EXPECT_LT(log.count(), 30u);
+            // What was read went in or was counted; what went in is in the table.
+            EXPECT_THAT(directQuery("select count(*) from existing"),
+                        ElementsAre(std::to_string(importRun.importedRows())));
+            if (!c.readOnly) {
+                EXPECT_GT(importRun.importedRows(), 0);
+            }
+        }
+    }
+}
+
 TEST_F(ImportRunTest, AnUnbatchedRunTellsItsCountOnceEveryHundredRows) {
     // Two hundred and fifty lines, the fifth a failure, the 130th cut into a statement of its own.
     std::string text;

@@ -396,7 +396,8 @@ TEST_F(ImportWritesLikeRowByRowTest, AStopAsARollbackIsToldKeepsEveryLineReadBef
 }
 
 // A deferred reference to a missing parent is refused at its own line, as an immediate one is,
-// also when a trigger writes it and whichever statement of several rows holds it.
+// also when a trigger writes it, whichever statement of several rows holds it, and when the
+// parent comes on a later line, in the same statement or the next.
 TEST_F(ImportWritesLikeRowByRowTest, ADeferredForeignKeyFailsOnlyItsOwnLine) {
     const std::string parents =
         "create table p(id integer primary key); "
@@ -429,6 +430,26 @@ TEST_F(ImportWritesLikeRowByRowTest, ADeferredForeignKeyFailsOnlyItsOwnLine) {
                     std::chrono::milliseconds(seed == 1 ? 0 : 3600000);
                 compareWithLineByLine(schema, lines, importRun);
             }
+        }
+    }
+    // Lines 1, 3, 5, … name the line after them, or lines 2, 4, 6, …: either way half the lines.
+    for (const int first : {1, 2}) {
+        std::vector<Strings> lines;
+        for (int i = 1; i <= 100; ++i) {
+            lines.push_back(
+                {std::to_string(i), (i - first) % 2 == 0 ? std::to_string(i + 1) : "null"});
+        }
+        for (const bool batched : {false, true}) {
+            SCOPED_TRACE("pairs from line " + std::to_string(first) + (batched ? " batched" : ""));
+            Run importRun;
+            importRun.foreignKeys = true;
+            importRun.options.batchLines = batched;
+            importRun.options.commitInterval = std::chrono::hours(1);
+            compareWithLineByLine(
+                "create table t(a integer primary key, "
+                "b integer references t(a) deferrable initially deferred)",
+                lines, importRun);
+            EXPECT_EQ(importedTables().size(), 1u + 50u);
         }
     }
 }
@@ -566,10 +587,12 @@ TEST_F(ImportWritesLikeRowByRowTest, AnotherProgramsLocksLoseNoMoreLinesThanALin
     DBConnection::setLockWaitOnThisThread(DBConnection::kWindowLockWait);
 }
 
-// Stop pressed while the import waits on another program's lock ends the run; what it could not
-// write is lost, each line once, and the counts are still the table's.
+// Stop pressed while the import waits on another program's lock ends the wait and the run while
+// the lock is still held; what it could not write is lost, each line once, and the counts are
+// still the table's.
 TEST_F(ImportWritesLikeRowByRowTest, AStopWhileAnotherProgramHoldsTheLockEndsTheRun) {
-    DBConnection::setLockWaitOnThisThread(std::chrono::milliseconds(50));
+    // A wait far longer than the lock is held: only the stop can end it sooner.
+    DBConnection::setLockWaitOnThisThread(std::chrono::seconds(30));
     const std::string schema = "create table t(a, b not null on conflict rollback)";
     std::vector<Strings> lines;
     for (int i = 1; i <= 3000; ++i) lines.push_back({std::to_string(i), std::to_string(i)});
@@ -584,18 +607,20 @@ TEST_F(ImportWritesLikeRowByRowTest, AStopWhileAnotherProgramHoldsTheLockEndsThe
             // An exclusive lock gets in only between a commit and the next begin, which a loaded
             // machine may never let it hit: such a run tells nothing and is run again.
             Imported imported;
-            bool metTheLock = false;
+            bool metTheLock = false, endedWhileHeld = false;
             for (int attempt = 0; attempt < 20 && !metTheLock; ++attempt) {
                 std::optional<OtherProgram> other;
                 importRun.onStatus = [&](const std::string& text) {
                     metTheLock = metTheLock || text.starts_with(importRun.stopAt);
                     if (other) return;
                     other.emplace(pathInHome("imported.db"));
-                    other->take({write, std::chrono::milliseconds(400)});
+                    other->take({write, std::chrono::milliseconds(1000)});
                 };
                 imported = importLines(schema, lines, importRun);
+                endedWhileHeld = other && other->held().empty();
             }
             ASSERT_TRUE(metTheLock);
+            EXPECT_TRUE(endedWhileHeld);
             EXPECT_EQ(imported.finalStatus, "Import stopped by user");
             // A read held back the commit: the rows since the last one are lost at the stop.
             if (!write) {
