@@ -591,7 +591,8 @@ TEST_F(ImportWritesLikeRowByRowTest, AnotherProgramsLocksLoseNoMoreLinesThanALin
 // the lock is still held; what it could not write is lost, each line once, and the counts are
 // still the table's.
 TEST_F(ImportWritesLikeRowByRowTest, AStopWhileAnotherProgramHoldsTheLockEndsTheRun) {
-    // A wait far longer than the lock is held: only the stop can end it sooner.
+    // A wait far longer than the lock is held: only the stop can end it sooner. The lock is
+    // held long enough that a loaded machine still ends the run while it is.
     DBConnection::setLockWaitOnThisThread(std::chrono::seconds(30));
     const std::string schema = "create table t(a, b not null on conflict rollback)";
     std::vector<Strings> lines;
@@ -614,7 +615,7 @@ TEST_F(ImportWritesLikeRowByRowTest, AStopWhileAnotherProgramHoldsTheLockEndsThe
                     metTheLock = metTheLock || text.starts_with(importRun.stopAt);
                     if (other) return;
                     other.emplace(pathInHome("imported.db"));
-                    other->take({write, std::chrono::milliseconds(1000)});
+                    other->take({write, std::chrono::milliseconds(3000)});
                 };
                 imported = importLines(schema, lines, importRun);
                 endedWhileHeld = other && other->held().empty();
