@@ -9,6 +9,7 @@
 #include "Common/RowInserter.h"
 #include "Common/RowidText.h"
 #include "Common/SQLQuote.h"
+#include "Common/WriteTransaction.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 
@@ -53,26 +54,17 @@ int runOn(DBConnection& connection, const std::string& sql, std::vector<DBRow>* 
     return rc;
 }
 
-// Opens the write's connection and begins its transaction with the file's write lock, so that
-// what was shown, checked first, holds until the commit.
+// Begins the write's transaction with the file's write lock, so that what was shown, checked
+// first, holds until the commit.
 int beginWrite(std::optional<DBConnection>& connection, const std::string& table,
                const ShownRows* shown, const std::string& databaseFilePath,
                std::string* errorString) {
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
-    if (rc == SQLITE_OK) rc = runOn(*connection, "begin immediate", nullptr, errorString);
+    int rc = beginWriteTransaction(connection, databaseFilePath, errorString);
     if (rc == SQLITE_OK && shown) {
         rc = checkShownRows(*shown, table, *connection, errorString);
-        if (rc != SQLITE_OK) runOn(*connection, "rollback", nullptr, nullptr);
+        // Refused: rolled back.
+        if (rc != SQLITE_OK) endWriteTransaction(*connection, rc, nullptr);
     }
-    return rc;
-}
-
-// Commits what the transaction holds, or rolls it back after a failure (rc). A conflict clause
-// of ROLLBACK may have ended the transaction already.
-int endWrite(DBConnection& connection, int rc, std::string* errorString) {
-    if (sqlite3_get_autocommit(connection.handle())) return rc;
-    if (rc == SQLITE_OK) rc = runOn(connection, "commit", nullptr, errorString);
-    if (rc != SQLITE_OK) runOn(connection, "rollback", nullptr, nullptr);
     return rc;
 }
 
@@ -113,7 +105,7 @@ int updateField(const FieldValue& value, const std::string& table, const std::st
                nullptr, errorString);
     if (rc == SQLITE_OK && sqlite3_changes64(connection->handle()) == 0) rc = rowGone(errorString);
     if (rc != SQLITE_OK || (!stored && !rowidAfter && !shown)) {
-        return endWrite(*connection, rc, errorString);
+        return endWriteTransaction(*connection, rc, errorString);
     }
     const std::string select = "select " + quoteIdentifier(fieldName) + ", rowid from " +
                                quoteIdentifier(table) + " where rowid=";
@@ -131,7 +123,7 @@ int updateField(const FieldValue& value, const std::string& table, const std::st
         if (rowidAfter) *rowidAfter = after;
         rc = takeWrittenRows(shown, table, {after}, *connection, errorString);
     }
-    return endWrite(*connection, rc, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
@@ -181,7 +173,7 @@ int updateFieldValues(const std::vector<FieldValue>& values,
                nullptr, errorString);
     if (rc == SQLITE_OK && sqlite3_changes64(connection->handle()) == 0) rc = rowGone(errorString);
     if (rc == SQLITE_OK) rc = takeWrittenRows(shown, table, {rowid}, *connection, errorString);
-    return endWrite(*connection, rc, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int updateRowsArray(const std::vector<std::string>& rowids,
@@ -205,7 +197,7 @@ int updateRowsArray(const std::vector<std::string>& rowids,
     if (rc == SQLITE_OK && shown) {
         rc = takeWrittenRows(shown, table, rowidsOf(shown->rows), *connection, errorString);
     }
-    return endWrite(*connection, rc, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value,
@@ -249,7 +241,8 @@ int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value
     // A conflict clause of ROLLBACK may have ended the transaction with the rows in it.
     if (sqlite3_get_autocommit(connection->handle())) {
         written.clear();
-    } else if (int commit = endWrite(*connection, read, errorString); commit != SQLITE_OK) {
+    } else if (int commit = endWriteTransaction(*connection, read, errorString);
+               commit != SQLITE_OK) {
         written.clear();
         if (rc == SQLITE_OK) rc = commit;
     }
@@ -312,7 +305,7 @@ int insertAllFieldValues(const std::vector<FieldValue>& values,
         if (rc == SQLITE_OK && !rows.empty()) *storedRow = std::move(rows.front());
     }
     if (rc == SQLITE_OK) rc = takeWrittenRows(shown, table, {rowid}, *connection, errorString);
-    rc = endWrite(*connection, rc, errorString);
+    rc = endWriteTransaction(*connection, rc, errorString);
     if (rc == SQLITE_OK && lastRowID) *lastRowID = std::stoll(rowid);
     return rc;
 }
@@ -357,7 +350,7 @@ int deleteRowsArray(const std::vector<std::string>& rowids, const std::string& t
         *connection,
         "delete from " + quoteIdentifier(table) + " where ROWID in (" + rowidList(rowids) + ")",
         nullptr, errorString);
-    return endWrite(*connection, rc, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int deleteFromTable(const std::string& table, const std::string& databaseFilePath,
