@@ -60,10 +60,7 @@ int checkFields(const ShownRows& shown, const std::string& table, const DBConnec
     if (shown.schemaVersion >= 0 && schemaVersion(connection.handle()) == shown.schemaVersion) {
         return SQLITE_OK;
     }
-    ObjectFieldModel model;
-    int rc = readFieldModel(&model, table, connection, errorString);
-    if (rc != SQLITE_OK || model.type.empty()) return rc;
-    return model.names == shown.fieldNames ? SQLITE_OK : fieldsChanged(errorString);
+    return checkFieldNames(shown.fieldNames, table, connection, errorString);
 }
 
 int checkRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,
@@ -117,6 +114,14 @@ std::string rowsChangedMessage() {
 std::string fieldsChangedMessage() {
     return localizedString(
         "The fields of the table have changed. Reload the table to see its rows.");
+}
+
+int checkFieldNames(const std::vector<std::string>& fieldNames, const std::string& table,
+                    const DBConnection& connection, std::string* errorString) {
+    ObjectFieldModel model;
+    int rc = readFieldModel(&model, table, connection, errorString);
+    if (rc != SQLITE_OK || model.type.empty()) return rc;
+    return model.names == fieldNames ? SQLITE_OK : fieldsChanged(errorString);
 }
 
 int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,

@@ -41,6 +41,11 @@ struct ShownRows {
     std::vector<DBRow> rows;
 };
 
+// 0 when the field-model reader gives the object these field names now, read on the
+// connection; kFieldsChanged with the message when it gives others; the code of a read that
+// failed. An object gone gives 0: what follows fails on it as it would.
+int checkFieldNames(const std::vector<std::string>& fieldNames, const std::string& table,
+                    const DBConnection& connection, std::string* errorString);
 // 0 when the write may go on; kFieldsChanged, kRowsChanged or kRowGone with the message; the
 // code of a read that failed. A table gone gives 0: the write fails on it as it would.
 int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,

@@ -112,3 +112,21 @@ TEST_F(ShownRowsTest, AWriteLeavesTheRowsAsTheFileHoldsThem) {
     now = 2;
     EXPECT_EQ(write(shown, "1"), 0);
 }
+
+TEST_F(ShownRowsTest, FieldChangesRefuseOldFieldsTheTableNoLongerHas) {
+    // As read before n was added elsewhere.
+    const std::vector<std::string> before = {"a", "r"};
+    std::string error;
+    EXPECT_EQ(changeFieldsForTable("s", before, {1, 9}, nullptr, {"", ""}, db, &error, true),
+              kFieldsChanged);
+    EXPECT_EQ(error, fieldsChangedMessage());
+    EXPECT_EQ(changeTable("s", before, {0, 1}, {"a", "r2"}, {1, 9}, nullptr, nullptr, nullptr, db,
+                          nullptr),
+              kFieldsChanged);
+    EXPECT_EQ(directQuery("select group_concat(name) from pragma_table_info('s')").front(),
+              "a,r,n");
+    EXPECT_EQ(directQuery("select group_concat(n) from s").front(), "1,2,3");
+    EXPECT_EQ(
+        changeFieldsForTable("s", {"a", "r", "n"}, {1, 9, 2}, nullptr, {"", "", ""}, db, &error),
+        0);
+}
