@@ -6,6 +6,7 @@
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
+#include "Common/HeldPrefixPages.h"
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
 #include "Common/SchemaListing.h"
@@ -255,6 +256,12 @@ int getFieldNames(std::vector<std::string>* fieldNames, std::vector<int>* fieldT
     int rc = readViewModel(reads, MetaRows::Optional, viewName, &model, errorString);
     appendModel(model, fieldNames, fieldTypes, formatStyles);
     return rc;
+}
+
+int64_t fileSchemaVersion(const std::string& databaseFilePath) {
+    if (databaseFilePath.empty()) return -1;
+    DBConnection connection(databaseFilePath, ConnectionKind::ReadOnly);
+    return connection.isOpen() ? schemaVersion(connection.handle()) : -1;
 }
 
 int readFieldModel(ObjectFieldModel* model, const std::string& name, const DBConnection& connection,

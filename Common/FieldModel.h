@@ -39,6 +39,11 @@ int getFieldNames(std::vector<std::string>* fieldNames, std::vector<int>* fieldT
                   std::vector<int64_t>* formatStyles, const std::string& viewName,
                   const std::string& databaseFilePath, std::string* errorString);
 
+// The file's schema version now; -1 when it cannot be read. Taken before a field model is read,
+// it tells whether the fields may have changed since (schemaVersion in HeldPrefixPages.h reads it
+// on an open connection).
+int64_t fileSchemaVersion(const std::string& databaseFilePath);
+
 // The object's type and field model as the readers above give them, all read on one open
 // connection; here a failed read of the meta rows fails the whole read instead of giving the
 // defaults.

@@ -4,11 +4,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string_view>
 
+namespace {
+std::atomic<int64_t> watchesMade{0};
+}  // namespace
+
+// Each watch counts from a start of its own: a version kept from one watch never passes for
+// another's.
 FileChangeWatch::FileChangeWatch(std::string databaseFilePath)
-    : path_(std::move(databaseFilePath)) {}
+    : path_(std::move(databaseFilePath)), changes_(++watchesMade << 32) {}
 
 FileChangeWatch::~FileChangeWatch() {
     stopWatching();

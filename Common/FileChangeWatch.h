@@ -19,8 +19,8 @@ class FileChangeWatch {
     FileChangeWatch(const FileChangeWatch&) = delete;
     FileChangeWatch& operator=(const FileChangeWatch&) = delete;
 
-    // A number that stays the same for as long as the file is seen unchanged. A file that cannot
-    // be read counts as changed at every look.
+    // A number that stays the same for as long as the file is seen unchanged, and that no other
+    // watch gives. A file that cannot be read counts as changed at every look.
     int64_t version();
 
   private:

@@ -15,6 +15,7 @@
 #include "Common/OrderByClause.h"
 #include "Common/SQLQuote.h"
 #include "Common/SchemaListing.h"
+#include "Common/ShownRows.h"
 #include "platform/foundation/Localized.h"
 
 namespace DBInterface {
@@ -230,8 +231,7 @@ int appendGridRows(std::vector<DBValue>* rows, std::vector<DBRow>& page, const G
     // the wrong field and row, rowid included.
     for (const DBRow& row : page) {
         if (static_cast<int64_t>(row.size()) != query.columnsPerRow) {
-            appendError(errorString, localizedString("The fields of the table have changed. "
-                                                     "Reload the table to see its rows."));
+            appendError(errorString, fieldsChangedMessage());
             return -1;
         }
     }

@@ -382,13 +382,19 @@ int KeysetPager::readMatchedPage(std::vector<DBValue>* page, const GridQuery& qu
     return readGridPage(page, read, limit, firstRowIndex, path_, errorString);
 }
 
+int64_t KeysetPager::fileVersion(const std::string& databaseFilePath) {
+    if (databaseFilePath != path_) follow(GridQuery(), databaseFilePath);
+    return watch().version();
+}
+
 int KeysetPager::readPage(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                           int64_t limit, const std::string& databaseFilePath,
-                          std::string* errorString, LongValues longValues) {
+                          std::string* errorString, LongValues longValues, int64_t* versionRead) {
     follow(query, databaseFilePath);
     const GridQuery& read = longValues == LongValues::Whole ? wholeQuery_ : query_;
     // Without a limit every row is read.
     if (!query.keyed || limit < 1) {
+        if (versionRead) *versionRead = watch().version();
         return readGridPage(rows, read, limit, firstRowIndex, path_, errorString);
     }
     int64_t version = watch().version();
@@ -402,9 +408,11 @@ int KeysetPager::readPage(std::vector<DBValue>* rows, const GridQuery& query, in
         marks_.reset();
         countVersion_ = -1;
         page.clear();
+        version = watch().version();
         rc = readGridPage(&page, read, limit, firstRowIndex, path_, errorString);
     }
     if (rc != 0) return rc;
+    if (versionRead) *versionRead = version;
     rows->insert(rows->end(), std::make_move_iterator(page.begin()),
                  std::make_move_iterator(page.end()));
     return 0;

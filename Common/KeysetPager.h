@@ -47,11 +47,16 @@ class KeysetPager {
                       std::string* errorString);
     // Appends up to limit rows from firstRowIndex, the rows readGridPage gives: with every value
     // whole, or long blobs held by prefix where the query holds them. A failure appends its
-    // message and returns non-zero, leaving rows as they were.
+    // message and returns non-zero, leaving rows as they were. versionRead (when given) receives
+    // the file's version taken before the rows were read.
     int readPage(std::vector<DBValue>* rows, const DBInterface::GridQuery& query,
                  int64_t firstRowIndex, int64_t limit, const std::string& databaseFilePath,
                  std::string* errorString,
-                 DBInterface::LongValues longValues = DBInterface::LongValues::Whole);
+                 DBInterface::LongValues longValues = DBInterface::LongValues::Whole,
+                 int64_t* versionRead = nullptr);
+    // The file's version now (FileChangeWatch.h), by the watch the pages are read by; the pager
+    // follows the file from here on.
+    int64_t fileVersion(const std::string& databaseFilePath);
     // The rows of the search the count took, once counted (nullptr when there are none to use).
     using CountedRows = std::shared_future<std::shared_ptr<const DBInterface::MatchedRows>>;
 

@@ -6,6 +6,8 @@
 #include "Common/DBExistence.h"
 #include "Common/Helpers.h"
 #include "Common/SQLQuote.h"
+#include "Common/ShownRows.h"
+#include "Common/WriteTransaction.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 #include "platform/foundation/SystemLog.h"
@@ -48,7 +50,8 @@ int changeFieldsForTable(const std::string& tableName,
                          const std::vector<int>& newFieldTypes,
                          const std::vector<int64_t>* newFieldFormatStyles,
                          const std::vector<std::string>& newFieldLookupTables,
-                         const std::string& databaseFilePath, std::string* errorString) {
+                         const std::string& databaseFilePath, std::string* errorString,
+                         bool namesRead) {
     if (newFieldNames.size() != newFieldTypes.size() ||
         newFieldNames.size() != newFieldLookupTables.size()) {
         appendError(errorString,
@@ -60,13 +63,20 @@ int changeFieldsForTable(const std::string& tableName,
         return 1;
     }
     if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
-    std::string sql = "begin transaction;\n" + createFieldsMetaTableSQL() +
-                      "delete from varnelo_db_fields where table_name=" + quoteLiteral(tableName) +
-                      ";\n" +
-                      fieldRowsSQL(tableName, newFieldNames, newFieldTypes, newFieldFormatStyles,
-                                   &newFieldLookupTables) +
-                      "commit transaction;";
-    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+    std::optional<DBConnection> connection;
+    int rc = beginWriteTransaction(connection, databaseFilePath, errorString);
+    if (rc != SQLITE_OK) return rc;
+    if (namesRead) rc = checkFieldNames(newFieldNames, tableName, *connection, errorString);
+    if (rc == SQLITE_OK) {
+        rc = runStatements(*connection,
+                           createFieldsMetaTableSQL() +
+                               "delete from varnelo_db_fields where table_name=" +
+                               quoteLiteral(tableName) + ";\n" +
+                               fieldRowsSQL(tableName, newFieldNames, newFieldTypes,
+                                            newFieldFormatStyles, &newFieldLookupTables),
+                           errorString);
+    }
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "Common/RowInserter.h"
 #include "Common/RowidText.h"
 #include "Common/SQLQuote.h"
+#include "Common/WriteTransaction.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 
@@ -52,32 +53,60 @@ int runOn(DBConnection& connection, const std::string& sql, std::vector<DBRow>* 
     if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());
     return rc;
 }
-}  // namespace
 
-std::string rowNoLongerExistsMessage() {
-    return localizedString(
-        "The row no longer exists. It may have been deleted in another window or program.");
+// Begins the write's transaction with the file's write lock, so that what was shown, checked
+// first, holds until the commit.
+int beginWrite(std::optional<DBConnection>& connection, const std::string& table,
+               const ShownRows* shown, const std::string& databaseFilePath,
+               std::string* errorString) {
+    int rc = beginWriteTransaction(connection, databaseFilePath, errorString);
+    if (rc == SQLITE_OK && shown) {
+        rc = checkShownRows(*shown, table, *connection, errorString);
+        // Refused: rolled back.
+        if (rc != SQLITE_OK) endWriteTransaction(*connection, rc, nullptr);
+    }
+    return rc;
 }
+
+// shown takes the rows of the rowids as the file holds them, read in the write's transaction.
+int takeWrittenRows(ShownRows* shown, const std::string& table,
+                    const std::vector<std::string>& rowids, DBConnection& connection,
+                    std::string* errorString) {
+    if (!shown) return SQLITE_OK;
+    std::vector<DBRow> rows;
+    int rc = readShownRows(&rows, *shown, table, rowids, connection, errorString);
+    if (rc == SQLITE_OK) shown->rows = std::move(rows);
+    return rc;
+}
+
+std::vector<std::string> rowidsOf(const std::vector<DBRow>& rows) {
+    std::vector<std::string> rowids;
+    for (const DBRow& row : rows) {
+        if (!row.empty() && row.front()) rowids.push_back(*row.front());
+    }
+    return rowids;
+}
+}  // namespace
 
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
                 const std::string& rowid, DBValue* stored, std::string* rowidAfter,
-                const std::string& databaseFilePath, std::string* errorString) {
+                const std::string& databaseFilePath, std::string* errorString, ShownRows* shown) {
     if (value.isNoObject() || table.empty() || fieldName.empty() || rowid.empty()) {
         return kRefused;
     }
     auto literal = writableLiteral(value, fieldName, errorString);
     if (!literal || !checkRowid(rowid, errorString)) return kRefused;
     std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
-    const std::string where = " where rowid=" + rowid;
     rc = runOn(*connection,
                "update " + quoteIdentifier(table) + " set " + quoteIdentifier(fieldName) + "=" +
-                   *literal + where,
+                   *literal + " where rowid=" + rowid,
                nullptr, errorString);
-    if (rc != SQLITE_OK) return rc;
-    if (sqlite3_changes64(connection->handle()) == 0) return rowGone(errorString);
-    if (!stored && !rowidAfter) return SQLITE_OK;
+    if (rc == SQLITE_OK && sqlite3_changes64(connection->handle()) == 0) rc = rowGone(errorString);
+    if (rc != SQLITE_OK || (!stored && !rowidAfter && !shown)) {
+        return endWriteTransaction(*connection, rc, errorString);
+    }
     const std::string select = "select " + quoteIdentifier(fieldName) + ", rowid from " +
                                quoteIdentifier(table) + " where rowid=";
     std::vector<DBRow> rows;
@@ -88,10 +117,13 @@ int updateField(const FieldValue& value, const std::string& table, const std::st
                    select + *literal + " and " + quoteIdentifier(fieldName) + " is rowid", &rows,
                    errorString);
     }
-    if (rc != SQLITE_OK || rows.empty()) return rc;
-    if (stored) *stored = rows.front()[0];
-    if (rowidAfter) *rowidAfter = rows.front()[1].value_or(rowid);
-    return rc;
+    if (rc == SQLITE_OK && !rows.empty()) {
+        const std::string after = rows.front()[1].value_or(rowid);
+        if (stored) *stored = rows.front()[0];
+        if (rowidAfter) *rowidAfter = after;
+        rc = takeWrittenRows(shown, table, {after}, *connection, errorString);
+    }
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int updateField(const FieldValue& value, const std::string& table, const std::string& fieldName,
@@ -112,7 +144,7 @@ int updateFieldValues(const std::vector<FieldValue>& values,
                       const std::vector<std::string>& fieldNames,
                       const std::set<std::string>& hiddenFields, const std::string& table,
                       const std::string& rowid, const std::string& databaseFilePath,
-                      std::string* errorString) {
+                      std::string* errorString, ShownRows* shown) {
     if (values.size() != fieldNames.size()) {
         appendError(errorString,
                     formatText("Field values count %ld does not equal field names "
@@ -132,18 +164,22 @@ int updateFieldValues(const std::vector<FieldValue>& values,
         return kRefused;
     }
     if (!checkRowid(rowid, errorString)) return kRefused;
-    int64_t changes = 0;
-    int rc = execCommandString("update " + quoteIdentifier(table) + " set" +
-                                   commaSeparatedStringForStringArray(&items, false) +
-                                   " where rowid=" + rowid,
-                               &changes, nullptr, databaseFilePath, errorString);
-    return rc != 0 || changes > 0 ? rc : rowGone(errorString);
+    std::optional<DBConnection> connection;
+    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    if (rc != SQLITE_OK) return rc;
+    rc = runOn(*connection,
+               "update " + quoteIdentifier(table) + " set" +
+                   commaSeparatedStringForStringArray(&items, false) + " where rowid=" + rowid,
+               nullptr, errorString);
+    if (rc == SQLITE_OK && sqlite3_changes64(connection->handle()) == 0) rc = rowGone(errorString);
+    if (rc == SQLITE_OK) rc = takeWrittenRows(shown, table, {rowid}, *connection, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int updateRowsArray(const std::vector<std::string>& rowids,
                     const std::vector<std::string>& fieldNames, const FieldValue& fieldValue,
                     const std::string& table, const std::string& databaseFilePath,
-                    std::string* errorString) {
+                    std::string* errorString, ShownRows* shown) {
     if (table.empty() || fieldNames.empty()) return kRefused;
     auto literal = writableLiteral(fieldValue, fieldNames.front(), errorString);
     if (!literal || !checkRowids(rowids, errorString)) return kRefused;
@@ -154,12 +190,20 @@ int updateRowsArray(const std::vector<std::string>& rowids,
     std::string sql = "update " + quoteIdentifier(table) + " set " +
                       commaSeparatedStringForStringArray(&assignments, false);
     if (!rowids.empty()) sql += " where ROWID in (" + rowidList(rowids) + ")";
-    return execUpdateStatement(sql, databaseFilePath, errorString);
+    std::optional<DBConnection> connection;
+    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    if (rc != SQLITE_OK) return rc;
+    rc = runOn(*connection, sql, nullptr, errorString);
+    if (rc == SQLITE_OK && shown) {
+        rc = takeWrittenRows(shown, table, rowidsOf(shown->rows), *connection, errorString);
+    }
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value,
                      const std::string& table, size_t* rowsWritten,
-                     const std::string& databaseFilePath, std::string* errorString) {
+                     const std::string& databaseFilePath, std::string* errorString,
+                     ShownRows* shown) {
     if (rowsWritten) *rowsWritten = 0;
     if (value.isNoObject() || table.empty() || rows.empty()) return kRefused;
     std::optional<std::string> literal;
@@ -172,11 +216,9 @@ int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value
     }
     if (!literal) return kRefused;
     std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
-    rc = runOn(*connection, "begin", nullptr, errorString);
-    if (rc != SQLITE_OK) return rc;
-    size_t written = 0;
+    std::vector<std::string> written;
     for (const RowFields& row : rows) {
         if (row.fieldNames.empty()) continue;
         std::vector<std::string> assignments;
@@ -192,18 +234,19 @@ int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value
             rc = rowGone(errorString);
         }
         if (rc != SQLITE_OK) break;
-        ++written;
+        written.push_back(row.rowid);
     }
+    // The rows before a failing one stay written: the transaction is committed with them.
+    int read = takeWrittenRows(shown, table, written, *connection, errorString);
     // A conflict clause of ROLLBACK may have ended the transaction with the rows in it.
     if (sqlite3_get_autocommit(connection->handle())) {
-        written = 0;
-    } else if (int commit = runOn(*connection, "commit", nullptr, errorString);
+        written.clear();
+    } else if (int commit = endWriteTransaction(*connection, read, errorString);
                commit != SQLITE_OK) {
-        runOn(*connection, "rollback", nullptr, nullptr);
-        written = 0;
+        written.clear();
         if (rc == SQLITE_OK) rc = commit;
     }
-    if (rowsWritten) *rowsWritten = written;
+    if (rowsWritten) *rowsWritten = written.size();
     return rc;
 }
 
@@ -235,31 +278,35 @@ int insertAllFieldValues(const std::vector<FieldValue>& values,
                          const std::vector<std::string>& fieldNames,
                          const std::set<std::string>& hiddenFields, const std::string& table,
                          int64_t* lastRowID, bool removeFirstValue, DBRow* storedRow,
-                         const std::string& databaseFilePath, std::string* errorString) {
+                         const std::string& databaseFilePath, std::string* errorString,
+                         ShownRows* shown) {
     if (fieldNames.empty() || values.empty()) {
         appendError(errorString, "Both field names and values are required.");
         return kRefused;
     }
     std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
+    int rc = beginWrite(connection, table, nullptr, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     std::string alias;
     rc = rowidAliasColumn(connection->handle(), table, &alias, errorString);
-    if (rc != SQLITE_OK) return rc;
-    rc = runOn(*connection,
-               stringForInsertRowIntoTable(table, fieldNames, values, hiddenFields,
-                                           removeFirstValue, alias),
-               nullptr, errorString);
-    if (rc != SQLITE_OK) return rc;
-    const int64_t rowid = sqlite3_last_insert_rowid(connection->handle());
-    if (lastRowID) *lastRowID = rowid;
-    if (!storedRow) return SQLITE_OK;
-    std::vector<DBRow> rows;
-    rc = runOn(*connection,
-               "select rowid, " + quoteIdentifierList(fieldNames) + " from " +
-                   quoteIdentifier(table) + " where rowid=" + std::to_string(rowid),
-               &rows, errorString);
-    if (rc == SQLITE_OK && !rows.empty()) *storedRow = std::move(rows.front());
+    if (rc == SQLITE_OK) {
+        rc = runOn(*connection,
+                   stringForInsertRowIntoTable(table, fieldNames, values, hiddenFields,
+                                               removeFirstValue, alias),
+                   nullptr, errorString);
+    }
+    const std::string rowid = std::to_string(sqlite3_last_insert_rowid(connection->handle()));
+    if (rc == SQLITE_OK && storedRow) {
+        std::vector<DBRow> rows;
+        rc = runOn(*connection,
+                   "select rowid, " + quoteIdentifierList(fieldNames) + " from " +
+                       quoteIdentifier(table) + " where rowid=" + rowid,
+                   &rows, errorString);
+        if (rc == SQLITE_OK && !rows.empty()) *storedRow = std::move(rows.front());
+    }
+    if (rc == SQLITE_OK) rc = takeWrittenRows(shown, table, {rowid}, *connection, errorString);
+    rc = endWriteTransaction(*connection, rc, errorString);
+    if (rc == SQLITE_OK && lastRowID) *lastRowID = std::stoll(rowid);
     return rc;
 }
 
@@ -286,18 +333,24 @@ int addBlankRows(uint64_t count, const std::vector<std::string>& fieldNames,
 }
 
 int deleteRow(const std::string& rowid, const std::string& table,
-              const std::string& databaseFilePath, std::string* errorString) {
+              const std::string& databaseFilePath, std::string* errorString,
+              const ShownRows* shown) {
     if (!checkRowid(rowid, errorString)) return kRefused;
-    return execCommandString("delete from " + quoteIdentifier(table) + " where ROWID=" + rowid,
-                             databaseFilePath, errorString);
+    return deleteRowsArray({rowid}, table, databaseFilePath, errorString, shown);
 }
 
 int deleteRowsArray(const std::vector<std::string>& rowids, const std::string& table,
-                    const std::string& databaseFilePath, std::string* errorString) {
+                    const std::string& databaseFilePath, std::string* errorString,
+                    const ShownRows* shown) {
     if (table.empty() || rowids.empty() || !checkRowids(rowids, errorString)) return kRefused;
-    return execCommandString(
+    std::optional<DBConnection> connection;
+    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    if (rc != SQLITE_OK) return rc;
+    rc = runOn(
+        *connection,
         "delete from " + quoteIdentifier(table) + " where ROWID in (" + rowidList(rowids) + ")",
-        databaseFilePath, errorString);
+        nullptr, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int deleteFromTable(const std::string& table, const std::string& databaseFilePath,

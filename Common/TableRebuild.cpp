@@ -14,6 +14,7 @@
 #include "Common/SQLQuote.h"
 #include "Common/SQLTokens.h"
 #include "Common/SchemaChanges.h"
+#include "Common/ShownRows.h"
 #include "Common/ViewDependencies.h"
 #include "platform/foundation/Localized.h"
 
@@ -122,6 +123,10 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
             std::vector<std::string>* droppedObjects, DroppedFieldSettings* droppedSettings,
             std::string* errorString) {
     int rc = refuseDuplicateNames(newFieldNames, errorString);
+    if (rc != SQLITE_OK) return rc;
+    // Old fields named otherwise than the table's now (changed elsewhere since they were read)
+    // would drop its other columns and their values.
+    rc = checkFieldNames(oldFieldNames, tableName, session.connection(), errorString);
     if (rc != SQLITE_OK) return rc;
     TableShape shape;
     if ((rc = readShape(session, tableName, &shape, errorString)) != SQLITE_OK) return rc;

@@ -135,6 +135,17 @@ void NameAndFieldsPanel::addTableNow() {
         showOutcome(outcome);
         return;
     }
+    // The table's fields are compared with those the panel was filled with: a field added or
+    // renamed elsewhere since would be lost with its values.
+    std::vector<std::string> fieldsNow;
+    if (changeExistingTable_ &&
+        DBInterface::getFieldNames(&fieldsNow, nullptr, nullptr, nullptr, oldTableName_,
+                                   databaseFilePath(), nullptr) == 0 &&
+        fieldsNow != old_.names) {
+        outcome.error = DBInterface::fieldsChangedMessage();
+        showOutcome(outcome);
+        return;
+    }
     const bool lookupFieldAdded =
         DBInterface::addLookupTableFieldToDatabaseFilePath(databaseFilePath(), nullptr) == 0;
     if (!lookupFieldAdded) {
@@ -213,12 +224,10 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
     }
     if (sameIndices && sameNames) {
         std::string error;
-        if (DBInterface::changeFieldsForTable(name, old_.names, rows_.types, &rows_.formatStyles,
-                                              rows_.lookupTables, databaseFilePath(),
-                                              &error) != 0) {
-            outcome->error = localizedString("Could not change field formats.");
-            errorDetailString_ = error;
-            outcome->fieldStepFailed = true;
+        if (int rc = DBInterface::changeFieldsForTable(name, old_.names, rows_.types,
+                                                       &rows_.formatStyles, rows_.lookupTables,
+                                                       databaseFilePath(), &error, true)) {
+            failFieldStep(*outcome, rc, "Could not change field formats.", error);
         } else {
             outcome->succeed("Table was changed.");
             outcome->written = true;
@@ -243,11 +252,10 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
     // A change that cannot be made fails here, before the user is asked.
     std::vector<std::string> droppedObjects;
     std::string error;
-    if (DBInterface::objectsDroppedByChangeTable(&droppedObjects, name, old_.names, rows_.indices,
-                                                 rows_.names, databaseFilePath(), &error) != 0) {
-        outcome->error = localizedString("Could not change fields.");
-        errorDetailString_ = error;
-        outcome->fieldStepFailed = true;
+    if (int rc = DBInterface::objectsDroppedByChangeTable(&droppedObjects, name, old_.names,
+                                                          rows_.indices, rows_.names,
+                                                          databaseFilePath(), &error)) {
+        failFieldStep(*outcome, rc, "Could not change fields.", error);
         finishChange(name, oldFlags, newFlags, *outcome);
         return;
     }
@@ -294,12 +302,10 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
 void NameAndFieldsPanel::rebuildTable(const std::string& name, Outcome& outcome) {
     std::string error;
     DBInterface::DroppedFieldSettings dropped;
-    if (DBInterface::changeTable(name, old_.names, rows_.indices, rows_.names, rows_.types,
-                                 &rows_.formatStyles, &rows_.lookupTables, nullptr,
-                                 databaseFilePath(), &error, &dropped) != 0) {
-        outcome.error = localizedString("Could not change fields.");
-        errorDetailString_ = error;
-        outcome.fieldStepFailed = true;
+    if (int rc = DBInterface::changeTable(name, old_.names, rows_.indices, rows_.names, rows_.types,
+                                          &rows_.formatStyles, &rows_.lookupTables, nullptr,
+                                          databaseFilePath(), &error, &dropped)) {
+        failFieldStep(outcome, rc, "Could not change fields.", error);
         return;
     }
     // Layouts name fields by position, as the table's settings do.
@@ -311,6 +317,17 @@ void NameAndFieldsPanel::rebuildTable(const std::string& name, Outcome& outcome)
     outcome.droppedSettings = droppedSettingsText(dropped, layouts, old_.names);
     outcome.succeed("Table was changed.");
     outcome.written = true;
+}
+
+void NameAndFieldsPanel::failFieldStep(Outcome& outcome, int rc, const char* failure,
+                                       const std::string& error) {
+    outcome.fieldStepFailed = true;
+    if (rc == DBInterface::kFieldsChanged) {
+        outcome.error = DBInterface::fieldsChangedMessage();
+        return;
+    }
+    outcome.error = localizedString(failure);
+    errorDetailString_ = error;
 }
 
 void NameAndFieldsPanel::finishChange(const std::string& name, int64_t oldFlags, int64_t newFlags,

@@ -150,6 +150,9 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     void changeFields(const std::string& name, int64_t oldFlags, int64_t newFlags,
                       std::shared_ptr<Outcome> outcome);
     void rebuildTable(const std::string& name, Outcome& outcome);
+    // The field step failed with rc: fields changed elsewhere are said as they are, another
+    // failure by its text, its error behind the detail button.
+    void failFieldStep(Outcome& outcome, int rc, const char* failure, const std::string& error);
     void finishChange(const std::string& name, int64_t oldFlags, int64_t newFlags,
                       Outcome& outcome);
     void showOutcome(const Outcome& outcome);

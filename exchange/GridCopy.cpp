@@ -148,12 +148,16 @@ void GridCopy::rowsTableViewCut() {
 }
 
 void GridCopy::clearCopiedCells(const Copied& copied, const std::string& table) {
-    RowsTarget target{*window_.state().databaseFilePath, table, {}};
+    RowsTarget target{*window_.state().databaseFilePath, table, {}, {}};
+    std::vector<std::string> rowids;
     for (const CopiedRow& row : copied.rows) {
-        if (!row.rowid.empty()) target.rows.push_back({row.rowid, row.fieldNames});
+        if (row.rowid.empty()) continue;
+        target.rows.push_back({row.rowid, row.fieldNames});
+        rowids.push_back(row.rowid);
     }
     if (target.rows.empty()) return;
     CellWriter writer(window_);
+    target.shown = writer.shownRows(rowids);
     size_t written = 0;
     writer.write(target, std::string(), {.alertWindow = window_.window()}, &written);
     if (written == 0) return;

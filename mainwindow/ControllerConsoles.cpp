@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "Common/ShownRows.h"
 #include "mainwindow/TablesAndRowsController.h"
+#include "platform/foundation/Localized.h"
 #include "settings/ColumnWidths.h"
 
 void TablesAndRowsController::selectConsole(ConsoleIndex console) {
@@ -82,14 +84,25 @@ void TablesAndRowsController::focusDidMove() {
     for (const auto& panel : panels_) panel->focusDidMove();
 }
 
-void TablesAndRowsController::rowNoLongerExists(const std::string& message, QWidget* alertWindow) {
-    showErrorAlert(message, alertWindow);
+void TablesAndRowsController::writeRefused(int refusal, const std::string& message,
+                                           QWidget* alertWindow) {
+    if (refusal == DBInterface::kRowsChanged) {
+        showAlert(localizedString("Rows Changed"), message, alertWindow);
+    } else {
+        showErrorAlert(message, alertWindow);
+    }
+    // Read again with its fields as they were, the page would show the values under other names.
+    if (refusal == DBInterface::kFieldsChanged) return;
     // An in-place editor may still be closing: the page shown is read again after it.
     QTimer::singleShot(0, this, [this] { rowsDidChange(); });
 }
 
 void TablesAndRowsController::pageWasWritten() {
     grid_->pageWasWritten();
+}
+
+int64_t TablesAndRowsController::fileVersion(const std::string& databaseFilePath) {
+    return grid_ ? grid_->fileVersion(databaseFilePath) : -1;
 }
 
 std::optional<QRect> TablesAndRowsController::focusedCellScreenRect() const {

@@ -42,13 +42,18 @@ class DatabaseWindow {
     // The grid's focus, page or loaded values changed: consoles and panels that follow it are
     // told.
     virtual void focusDidMove() = 0;
-    // A write by rowid found its row deleted in another window or program: the alert shows the
-    // message on alertWindow (application-modal for nullptr), and the rows are read again once
-    // the event that wrote has ended.
-    virtual void rowNoLongerExists(const std::string& message, QWidget* alertWindow) = 0;
+    // A write from the page or the record editor was refused: its row was deleted
+    // (DBInterface::kRowGone), its rows changed (kRowsChanged) or the table's fields changed
+    // (kFieldsChanged) in another window or program since they were read. The alert shows the
+    // message on alertWindow (application-modal for nullptr); after a row refused, the rows are
+    // read again once the event that wrote has ended.
+    virtual void writeRefused(int refusal, const std::string& message, QWidget* alertWindow) = 0;
     // Values were written into cells of the loaded page: the grid reads the page back and
     // redraws it.
     virtual void pageWasWritten() = 0;
+    // The version of the database file now, to be compared with the version the page was read
+    // at (LoadedPage.h); -1 for a file the window does not show.
+    virtual int64_t fileVersion(const std::string& databaseFilePath) = 0;
     // The grid's focused cell on the screen; nullopt while none is shown.
     virtual std::optional<QRect> focusedCellScreenRect() const = 0;
     // The edit-field panel over the grid's focused cell.

@@ -63,6 +63,7 @@ void FieldModelLoader::loadFieldModel(const std::string& name) {
     int32_t& tableType = state_.selectedObject.tableType;
     tableType = DBInterface::tableTypeCodeForSchemaObjectType(&type);
     if (tableType < DBInterface::kSchemaIndex) {
+        state_.fieldModel.schemaVersion = DBInterface::fileSchemaVersion(*state_.databaseFilePath);
         bool sorted =
             DBInterface::isObjectSortedOnUniqueKey(name, *state_.databaseFilePath, nullptr);
         std::string error;

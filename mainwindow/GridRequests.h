@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "mainwindow/IndexSpaces.h"
 
@@ -18,4 +19,7 @@ class GridRequests {
     virtual std::optional<QRect> focusedCellScreenRect() const = 0;
     // Values were written into cells of the page: the page shows what the file holds now.
     virtual void pageWasWritten() = 0;
+    // The version of the database file now, by the watch the pages are read by (LoadedPage.h);
+    // -1 for a file the grid does not show.
+    virtual int64_t fileVersion(const std::string& databaseFilePath) = 0;
 };

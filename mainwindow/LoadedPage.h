@@ -3,6 +3,7 @@
 // panels and printing: rows of the selected object under its search from the page's first row
 // on, each its rowid and then its fields. It is read and patched by row index and field index;
 // where a value lies in it is its own business. Only the rows data port fills or empties it.
+#include <algorithm>
 #include <atomic>
 #include <cassert>
 #include <cstdint>
@@ -29,6 +30,8 @@ class LoadedPage {
     bool holds(RowIndex row) const {
         return !row.isNone() && row >= firstRow_ && row - firstRow_ < numberOfRows();
     }
+    // The file's version taken before the rows were read (FileChangeWatch.h); -1 unknown.
+    int64_t fileVersion() const { return fileVersion_; }
 
     // nullptr when the page does not hold the row or the field.
     const DBValue* cell(RowIndex row, FieldIndex field) const {
@@ -55,19 +58,36 @@ class LoadedPage {
         changed();
         return true;
     }
+    // Rows written (each its rowid, then its fields), as the file holds them: each replaces the
+    // row of its rowid the page holds.
+    void patchRows(const std::vector<DBRow>& rows) {
+        for (int64_t at = 0; at < numberOfRows(); ++at) {
+            const auto first = values_.begin() + at * fieldsPerRow_;
+            for (const DBRow& row : rows) {
+                if (std::ssize(row) == fieldsPerRow_ && !row.empty() && row.front() == *first) {
+                    std::copy(row.begin(), row.end(), first);
+                    changed();
+                    break;
+                }
+            }
+        }
+    }
 
   private:
     friend class RowsDataPort;
-    void assign(RowIndex firstRow, int64_t fieldsPerRow, std::vector<DBValue> values) {
+    void assign(RowIndex firstRow, int64_t fieldsPerRow, std::vector<DBValue> values,
+                int64_t fileVersion) {
         assert(values.empty() ||
                (fieldsPerRow >= 1 && values.size() % static_cast<size_t>(fieldsPerRow) == 0));
         firstRow_ = firstRow;
         fieldsPerRow_ = fieldsPerRow;
         values_ = std::move(values);
+        fileVersion_ = fileVersion;
         changed();
     }
     void clear() {
         values_.clear();
+        fileVersion_ = -1;
         changed();
     }
     void changed() { generation_ = ++lastGeneration_; }
@@ -76,5 +96,6 @@ class LoadedPage {
     RowIndex firstRow_{0};
     int64_t fieldsPerRow_ = 0;
     uint64_t generation_ = 0;
+    int64_t fileVersion_ = -1;
     static inline std::atomic<uint64_t> lastGeneration_{0};
 };

@@ -73,8 +73,9 @@ class TablesAndRowsController : public QObject, public DatabaseWindow {
     void reloadSelectedDatabaseObject() override;
     void sortOrSearchDidChange() override;
     void focusDidMove() override;
-    void rowNoLongerExists(const std::string& message, QWidget* alertWindow) override;
+    void writeRefused(int refusal, const std::string& message, QWidget* alertWindow) override;
     void pageWasWritten() override;
+    int64_t fileVersion(const std::string& databaseFilePath) override;
     std::optional<QRect> focusedCellScreenRect() const override;
     void showEditFieldPanel() override;
     void showEditFieldSheet(FieldIndex field, const DBValue& value) override;

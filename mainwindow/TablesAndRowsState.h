@@ -78,6 +78,9 @@ struct TablesAndRowsState {
         std::map<std::string, DBInterface::LookupDictionary> lookupTableDictionary;
         std::map<std::string, DBInterface::LookupDictionary> inverseLookupTableDictionary;
         std::map<std::string, std::vector<std::string>> pickerTableDictionary;
+        // The file's schema version taken before the fields were read; -1 unknown. A write from
+        // the window's rows checks the fields again once the schema is another.
+        int64_t schemaVersion = -1;
 
         // The field's type code: Number for the rowid, Text out of range.
         int fieldTypeAtFieldIndexP1(FieldIndex field) const;

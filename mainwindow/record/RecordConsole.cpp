@@ -21,6 +21,7 @@
 #include "mainwindow/MenuValidation.h"
 #include "mainwindow/RowCountText.h"
 #include "mainwindow/WindowShell.h"
+#include "mainwindow/rows/CellWriter.h"
 #include "mainwindow/rows/views/CellTextField.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
@@ -222,6 +223,8 @@ void RecordConsole::reloadAddRowView() {
     origValues_.clear();
     state_.selection.fieldIndexesOfDirtyData.clear();
     values_ = port.page.values(state_.selection.focusedRowIndex);
+    shown_ = !values_.empty() && values_.front() ? CellWriter(window_).shownRows({*values_.front()})
+                                                 : DBInterface::ShownRows();
     if (values_.empty()) {
         values_.assign(static_cast<size_t>(std::max<int64_t>(port.numberOfFieldsPerRow, 0)),
                        std::string());
@@ -488,11 +491,15 @@ void RecordConsole::addRowNow(bool focusFirstField) {
         DBRow stored;
         if (!readCutValuesWhole(kFirstFieldIndex, FieldIndex(std::ssize(values_) - 1))) return;
         std::vector<DBInterface::FieldValue> values(values_.begin(), values_.end());
-        if (DBInterface::insertAllFieldValues(values, state_.fieldModel.fieldNames,
-                                              state_.fieldModel.hiddenFields, *table, &rowid, true,
-                                              &stored, *state_.databaseFilePath, &error) != 0) {
+        // The new row as the insert read it, compared with the file at the next write.
+        DBInterface::ShownRows added = CellWriter(window_).shownRows({});
+        added.version = -1;
+        if (DBInterface::insertAllFieldValues(
+                values, state_.fieldModel.fieldNames, state_.fieldModel.hiddenFields, *table,
+                &rowid, true, &stored, *state_.databaseFilePath, &error, &added) != 0) {
             showWriteError(error);
         } else {
+            shown_ = std::move(added);
             // The new row as stored: its rowid, a key SQLite assigned, values it converted.
             if (stored.size() == values_.size()) {
                 values_ = std::move(stored);
@@ -543,12 +550,14 @@ void RecordConsole::saveRowButtonPressed() {
             names.push_back(state_.fieldModel.fieldNames[i - 1]);
         }
         std::string error;
-        const int rc = names.empty() ? 0
-                                     : DBInterface::updateFieldValues(
-                                           changed, names, state_.fieldModel.hiddenFields, *table,
-                                           *origValues_.front(), *state_.databaseFilePath, &error);
-        if (rc == DBInterface::kRowGone) {
-            window_.rowNoLongerExists(error, window_.window());
+        const int rc = names.empty()
+                           ? 0
+                           : DBInterface::updateFieldValues(
+                                 changed, names, state_.fieldModel.hiddenFields, *table,
+                                 *origValues_.front(), *state_.databaseFilePath, &error, &shown_);
+        if (DBInterface::isRefusal(rc)) {
+            // What was typed stays, not saved.
+            window_.writeRefused(rc, error, window_.window());
         } else if (rc != 0) {
             showWriteError(error);
         } else if (!names.empty()) {
@@ -677,8 +686,12 @@ void RecordConsole::deleteRowNow(const std::string& table) {
         }
     }
     if (values_.empty() || !values_.front()) return;
-    if (DBInterface::deleteRow(*values_.front(), table, path, &error) != 0) {
-        window_.shell().showErrorAlert(error);
+    if (int rc = DBInterface::deleteRow(*values_.front(), table, path, &error, &shown_); rc != 0) {
+        if (DBInterface::isRefusal(rc)) {
+            window_.writeRefused(rc, error, nullptr);
+        } else {
+            window_.shell().showErrorAlert(error);
+        }
         return;
     }
     state_.selection.fieldIndexesOfDirtyData.clear();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Common/DBTypes.h"
+#include "Common/ShownRows.h"
 #include "mainwindow/Console.h"
 #include "mainwindow/IndexSpaces.h"
 #include "mainwindow/RecordEditorRequests.h"
@@ -134,6 +135,8 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     TablesAndRowsState& state_;
     std::vector<DBValue> values_;
     std::vector<DBValue> origValues_;
+    // The row as it was read, with the fields: Save and Delete write only while it stands.
+    DBInterface::ShownRows shown_;
     // Where a buffer's text is while the buffer holds an empty one in its place (heldTexts_, by
     // field index): a key does not copy a long text out of its field, and a text as loaded is
     // not held twice.

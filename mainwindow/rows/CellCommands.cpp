@@ -101,14 +101,22 @@ void CellCommands::writeSelectedFields(const DBValue& value, const std::string& 
     std::vector<std::string> names =
         eligibleFieldNames(std::vector<FieldIndex>(selected.begin(), selected.end()), filter);
     if (names.empty()) return;
-    std::string error;
-    // No rowids: every row of the table, also those the search hides.
-    if (DBInterface::updateRowsArray({}, names, DBInterface::FieldValue(value), table,
-                                     *state_.databaseFilePath, &error) != 0) {
-        window_.showErrorAlert(error, sheetWindow());
-        return;
-    }
+    // No rowids: every row of the table, also those the search hides; only the fields are
+    // checked.
+    if (!writeRows({}, names, value, table)) return;
     reloadGrid();
+}
+
+bool CellCommands::writeRows(const std::vector<std::string>& rowids,
+                             const std::vector<std::string>& names, const DBValue& value,
+                             const std::string& table) {
+    CellWriter writer(window_);
+    DBInterface::ShownRows shown = writer.shownRows(rowids);
+    std::string error;
+    const int rc = DBInterface::updateRowsArray(rowids, names, DBInterface::FieldValue(value),
+                                                table, *state_.databaseFilePath, &error, &shown);
+    writer.resultOf(rc, error, table, *state_.databaseFilePath, {.alertWindow = sheetWindow()});
+    return rc == 0;
 }
 
 void CellCommands::writeSelectedRows(const DBValue& value, const std::string& table, int filter) {
@@ -121,13 +129,7 @@ void CellCommands::writeSelectedRows(const DBValue& value, const std::string& ta
     if (names.empty()) return;
     bool limitExceeded = false;
     std::optional<std::vector<std::string>> rowids = rowidsOfSelectedRows(&limitExceeded);
-    if (!rowids || rowids->empty()) return;
-    std::string error;
-    if (DBInterface::updateRowsArray(*rowids, names, DBInterface::FieldValue(value), table,
-                                     *state_.databaseFilePath, &error) != 0) {
-        window_.showErrorAlert(error, sheetWindow());
-        return;
-    }
+    if (!rowids || rowids->empty() || !writeRows(*rowids, names, value, table)) return;
     reloadGrid();
     if (limitExceeded) {
         window_.showInfoAlert(
@@ -144,21 +146,28 @@ void CellCommands::writeSelectedCells(const DBValue& value, const std::string& t
     CellWriter writer(window_);
     // A row the page holds, by the rowid it was loaded with: the very row the user sees.
     auto rowTarget = [&](RowIndex row, const std::vector<FieldIndex>& fields) {
-        RowsTarget target{*state_.databaseFilePath, table, {}};
+        RowsTarget target{*state_.databaseFilePath, table, {}, {}};
         std::optional<std::string> rowid = writer.loadedRowid(row);
         std::vector<std::string> names = eligibleFieldNames(fields, filter);
         if (rowid && !names.empty()) target.rows.push_back({*rowid, std::move(names)});
         return target;
+    };
+    // The rows as the page shows them, the writes before this one patched into it.
+    auto shownOf = [&writer](RowsTarget& target) {
+        std::vector<std::string> rowids;
+        for (const auto& row : target.rows) rowids.push_back(row.rowid);
+        target.shown = writer.shownRows(rowids);
     };
     const CellWriter::Report report{.alertWindow = sheetWindow()};
     size_t written = 0;
     // The focused cell goes alone: its failure is told and the cells go on.
     if (focused) {
         RowsTarget target = rowTarget(selection.focusedRowIndex, {selection.focusedFieldIndex});
+        shownOf(target);
         if (!target.rows.empty()) writer.write(target, value, report, &written);
     }
     // The selected cells one row at a time, up to the first row that fails.
-    RowsTarget cells{*state_.databaseFilePath, table, {}};
+    RowsTarget cells{*state_.databaseFilePath, table, {}, {}};
     for (const auto& [row, rowCells] : selection.mySelectedCells) {
         std::vector<FieldIndex> fields;
         for (const auto& cell : rowCells) {
@@ -172,6 +181,7 @@ void CellCommands::writeSelectedCells(const DBValue& value, const std::string& t
         std::move(target.rows.begin(), target.rows.end(), std::back_inserter(cells.rows));
     }
     size_t cellRowsWritten = 0;
+    shownOf(cells);
     if (!cells.rows.empty()) writer.write(cells, value, report, &cellRowsWritten);
     if (written + cellRowsWritten == 0) return;
     selection.mySelectedCells.clear();
@@ -181,71 +191,53 @@ void CellCommands::writeSelectedCells(const DBValue& value, const std::string& t
     writer.tellOtherWindows();
 }
 
-std::optional<bool> CellCommands::loadedRowsStillStand(std::string* error) {
-    const auto& port = state_.dataPort;
-    int64_t count = rows_.dataPort().countRows(error);
-    if (count < 0) return std::nullopt;
-    if (count != port.totalRows) return false;
-    int64_t loadedRows = port.numberOfLoadedRows();
-    if (loadedRows < 1) return true;
-    std::vector<std::string> rowids;
-    const auto& search = state_.sortAndSearch;
-    if (DBInterface::getRows(&rowids, *window_.selectedTableNameIfOnlyOne(),
-                             search.likeString.value_or(std::string()),
-                             search.searchFieldIndexes.indexes(), search.sortCodes,
-                             search.sortByROWIDCode, loadedRows, port.firstRowIndexInDataPort.value,
-                             true, *state_.databaseFilePath, error) != 0) {
-        return std::nullopt;
-    }
-    if (rowids.size() != static_cast<size_t>(loadedRows)) return false;
-    for (int64_t row = 0; row < loadedRows; ++row) {
-        const DBValue* loaded =
-            rows_.dataPort().fieldValueObjectForTableViewRowIndex(GridRow(row), kRowidFieldIndex);
-        if (!loaded || loaded->value_or(std::string()) != rowids[static_cast<size_t>(row)]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::optional<std::vector<std::string>> CellCommands::rowidsOfSelectedRows(bool* limitExceeded) {
     const auto& selected = state_.selection.mySelectedRowIndexes;
-    std::string error;
-    // Positions are only worth what the grid showed: rows inserted, deleted or reordered since
-    // would put other rows at the selected places.
-    std::optional<bool> stand = loadedRowsStillStand(&error);
-    if (!stand) {
-        window_.showErrorAlert(error, sheetWindow());
-        return std::nullopt;
-    }
-    if (!*stand) {
-        window_.showAlert(localizedString("Rows Changed"),
-                          localizedString("The rows of the table changed since they were "
-                                          "selected, so nothing was changed. Select the rows "
-                                          "again."),
-                          sheetWindow());
-        rows_.rowsDidChange();
-        return std::nullopt;
-    }
     *limitExceeded = selected.size() > kBulkRowLimit;
-    size_t wanted = std::min<size_t>(selected.size(), kBulkRowLimit);
+    const size_t wanted = std::min<size_t>(selected.size(), kBulkRowLimit);
+    const std::vector<RowIndex> rows(selected.begin(), std::next(selected.begin(), wanted));
+    CellWriter writer(window_);
+    std::vector<std::optional<std::string>> shownRowids;
+    for (RowIndex row : rows) shownRowids.push_back(writer.loadedRowid(row));
+    const std::string& path = *state_.databaseFilePath;
+    // The file as it was when the page was read: the rows it shows are at their places.
+    if (std::all_of(shownRowids.begin(), shownRowids.end(), [](const auto& id) { return id; }) &&
+        window_.fileVersion(path) == state_.dataPort.page.fileVersion()) {
+        std::vector<std::string> rowids;
+        for (const auto& rowid : shownRowids) rowids.push_back(*rowid);
+        return rowids;
+    }
     std::vector<std::string> rowids;
+    std::string error;
     const auto& search = state_.sortAndSearch;
     // One read per run of adjacent selected rows.
-    auto index = selected.begin();
-    while (index != selected.end() && rowids.size() < wanted) {
-        RowIndex start = *index;
-        int64_t length = 1;
-        for (++index; index != selected.end() && *index == start + length; ++index) ++length;
-        int64_t limit = std::min<int64_t>(static_cast<int64_t>(wanted - rowids.size()), length);
+    for (size_t at = 0; at < rows.size();) {
+        size_t length = 1;
+        while (at + length < rows.size() && rows[at + length] == rows[at] + int64_t(length)) {
+            ++length;
+        }
         if (DBInterface::getRows(&rowids, *window_.selectedTableNameIfOnlyOne(),
                                  search.likeString.value_or(std::string()),
                                  search.searchFieldIndexes.indexes(), search.sortCodes,
-                                 search.sortByROWIDCode, limit, start.value, true,
-                                 *state_.databaseFilePath, &error) != 0) {
+                                 search.sortByROWIDCode, int64_t(length), rows[at].value, true,
+                                 path, &error) != 0) {
             window_.showErrorAlert(error, sheetWindow());
             return std::nullopt;
         }
+        at += length;
+    }
+    // Positions are only worth what the grid showed: rows inserted, deleted or reordered since
+    // put other rows at the selected places. Rows past the page were not read: the write
+    // refuses them once the file changed.
+    bool moved = rowids.size() != rows.size();
+    for (size_t i = 0; i < rowids.size() && !moved; ++i) {
+        moved = shownRowids[i] && *shownRowids[i] != rowids[i];
+    }
+    if (moved) {
+        window_.showAlert(localizedString("Rows Changed"), DBInterface::rowsChangedMessage(),
+                          sheetWindow());
+        rows_.rowsDidChange();
+        return std::nullopt;
     }
     return rowids;
 }
@@ -334,11 +326,14 @@ void CellCommands::rowsTableViewDelete() {
         bool limitExceeded = false;
         std::optional<std::vector<std::string>> rowids = rowidsOfSelectedRows(&limitExceeded);
         if (!rowids || rowids->empty()) return;
+        CellWriter writer(window_);
+        const DBInterface::ShownRows shown = writer.shownRows(*rowids);
         std::string error;
-        if (DBInterface::deleteRowsArray(*rowids, *table, *state_.databaseFilePath, &error) != 0) {
-            window_.showErrorAlert(error, sheetWindow());
-            return;
-        }
+        const int rc =
+            DBInterface::deleteRowsArray(*rowids, *table, *state_.databaseFilePath, &error, &shown);
+        writer.resultOf(rc, error, *table, *state_.databaseFilePath,
+                        {.alertWindow = sheetWindow()});
+        if (rc != 0) return;
         rows_.resetTableSelections();
         if (limitExceeded) {
             window_.showInfoAlert(

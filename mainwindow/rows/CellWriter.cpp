@@ -27,7 +27,8 @@ std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldInde
                       names[static_cast<size_t>(positionOfField(field).value)],
                       **rowid,
                       *value,
-                      {row, field}};
+                      {row, field},
+                      shownRows({**rowid})};
     // The page holds only the first part of a long value: an edit starts from all of it, and the
     // page takes it whole for the editor to show.
     if (isCutValue(target.loaded)) {
@@ -44,6 +45,38 @@ std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldInde
     return target;
 }
 
+DBInterface::ShownRows CellWriter::shownRows(const std::vector<std::string>& rowids) const {
+    const TablesAndRowsState& state = window_.state();
+    const auto& model = state.fieldModel;
+    const LoadedPage& page = state.dataPort.page;
+    DBInterface::ShownRows shown;
+    if (state.databaseFilePath) {
+        shown.fileVersion = [&window = window_, path = *state.databaseFilePath] {
+            return window.fileVersion(path);
+        };
+    }
+    shown.version = page.fileVersion();
+    shown.schemaVersion = model.schemaVersion;
+    shown.fieldNames = model.fieldNames;
+    for (FieldIndex field = kFirstFieldIndex; field.value <= model.numberOfFields(); ++field) {
+        shown.rawFields.push_back(model.fieldTypeAtFieldIndexP1(field) ==
+                                  DBInterface::kFieldTypeRaw);
+    }
+    for (const std::string& rowid : rowids) {
+        DBRow row{rowid};
+        for (RowIndex at = page.firstRow(); page.holds(at); ++at) {
+            if (*page.rowid(at) == rowid) {
+                row = page.values(at);
+                break;
+            }
+        }
+        // A value the page holds whole is compared as far as the page reads it.
+        for (DBValue& value : row) holdPrefixOfValue(&value);
+        shown.rows.push_back(std::move(row));
+    }
+    return shown;
+}
+
 std::optional<std::string> CellWriter::loadedRowid(RowIndex row) const {
     const DBValue* rowid = window_.state().dataPort.page.rowid(row);
     if (!rowid || !*rowid || (*rowid)->empty()) return std::nullopt;
@@ -52,67 +85,95 @@ std::optional<std::string> CellWriter::loadedRowid(RowIndex row) const {
 
 CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,
                                      const Report& report) {
-    Result result;
+    std::string message;
+    DBValue stored;
     std::string rowidAfter = target.rowid;
     int rc;
     {
         WaitCursor waiting;
         rc = DBInterface::updateField(DBInterface::FieldValue(value), target.table,
-                                      target.fieldName, target.rowid, &result.stored, &rowidAfter,
-                                      target.databaseFilePath, &result.message);
+                                      target.fieldName, target.rowid, &stored, &rowidAfter,
+                                      target.databaseFilePath, &message, &target.shown);
     }
-    finish(rc, target.table, target.databaseFilePath, report, result);
+    Result result = resultOf(rc, std::move(message), target.table, target.databaseFilePath, report);
     if (!result.written()) return result;
+    result.stored = std::move(stored);
     const CellTarget before = target;
     target.loaded = result.stored;
     target.rowid = rowidAfter;
-    if (patchPage(before, target) && report.readPageBack) readPageBack();
+    const bool patched = patchPage(before, target);
+    patchPage(target.databaseFilePath, target.table, target.shown.rows);
+    if (patched && report.readPageBack) readPageBack();
     if (report.tellOtherWindows) tellOtherWindows();
     return result;
 }
 
 CellWriter::Result CellWriter::write(const RowsTarget& target, const DBValue& value,
                                      const Report& report, size_t* rowsWritten) {
-    Result result;
+    std::string message;
     size_t written = 0;
+    DBInterface::ShownRows shown = target.shown;
     int rc;
     {
         WaitCursor waiting;
         rc =
             DBInterface::updateRowsFields(target.rows, DBInterface::FieldValue(value), target.table,
-                                          &written, target.databaseFilePath, &result.message);
+                                          &written, target.databaseFilePath, &message, &shown);
     }
-    finish(rc, target.table, target.databaseFilePath, report, result);
+    Result result = resultOf(rc, std::move(message), target.table, target.databaseFilePath, report);
+    if (written > 0) patchPage(target.databaseFilePath, target.table, shown.rows);
     if (report.tellOtherWindows && written > 0) tellOtherWindows();
     if (rowsWritten) *rowsWritten = written;
     return result;
 }
 
-void CellWriter::finish(int rc, const std::string& table, const std::string& databaseFilePath,
-                        const Report& report, Result& result) const {
-    if (rc == SQLITE_OK) {
-        result.outcome = Outcome::Written;
-        return;
-    }
-    if (rc == DBInterface::kRowGone) {
-        result.outcome = Outcome::RowGone;
-    } else if ((rc & 0xff) == SQLITE_READONLY) {
-        result.outcome = Outcome::ReadOnly;
-    } else if (!RowsDataPort::isBusy(rc) && DBInterface::isObjectGone(table, databaseFilePath)) {
-        // SQLite's "no such table" names neither what happened nor which table.
-        result.outcome = Outcome::TableGone;
-        result.message = tableGoneMessage(table);
+CellWriter::Result CellWriter::resultOf(int rc, std::string message, const std::string& table,
+                                        const std::string& databaseFilePath,
+                                        const Report& report) const {
+    Result result;
+    result.message = std::move(message);
+    switch (rc) {
+        case SQLITE_OK:
+            result.outcome = Outcome::Written;
+            return result;
+        case DBInterface::kRowGone:
+            result.outcome = Outcome::RowGone;
+            break;
+        case DBInterface::kRowsChanged:
+            result.outcome = Outcome::RowsChanged;
+            break;
+        case DBInterface::kFieldsChanged:
+            result.outcome = Outcome::FieldsChanged;
+            break;
+        default:
+            if ((rc & 0xff) == SQLITE_READONLY) {
+                result.outcome = Outcome::ReadOnly;
+            } else if (!RowsDataPort::isBusy(rc) &&
+                       DBInterface::isObjectGone(table, databaseFilePath)) {
+                // SQLite's "no such table" names neither what happened nor which table.
+                result.outcome = Outcome::TableGone;
+                result.message = tableGoneMessage(table);
+            }
     }
     if (report.alert) reportFailure(result, report.alertWindow);
+    return result;
 }
 
 void CellWriter::reportFailure(const Result& result, QWidget* alertWindow,
                                const std::string& details) const {
     const std::string text = details.empty() ? result.message : result.message + "\n\n" + details;
-    if (result.outcome == Outcome::RowGone) {
-        window_.rowNoLongerExists(text, alertWindow);
-    } else {
-        window_.showErrorAlert(text, alertWindow);
+    switch (result.outcome) {
+        case Outcome::RowGone:
+            window_.writeRefused(DBInterface::kRowGone, text, alertWindow);
+            break;
+        case Outcome::RowsChanged:
+            window_.writeRefused(DBInterface::kRowsChanged, text, alertWindow);
+            break;
+        case Outcome::FieldsChanged:
+            window_.writeRefused(DBInterface::kFieldsChanged, text, alertWindow);
+            break;
+        default:
+            window_.showErrorAlert(text, alertWindow);
     }
 }
 
@@ -138,4 +199,15 @@ bool CellWriter::patchPage(const CellTarget& before, const CellTarget& after) {
            window_.selectedTableNameIfOnlyOne() == before.table &&
            state.dataPort.page.patch(before.cell.row, before.cell.field, before.rowid, after.loaded,
                                      after.rowid);
+}
+
+void CellWriter::patchPage(const std::string& databaseFilePath, const std::string& table,
+                           const std::vector<DBRow>& rows) {
+    TablesAndRowsState& state = window_.state();
+    // Triggers and generated fields may have changed other cells of the rows: the page shows
+    // them as written, for the writes after this one that compare the rows with it.
+    if (state.databaseFilePath == databaseFilePath &&
+        window_.selectedTableNameIfOnlyOne() == table) {
+        state.dataPort.page.patchRows(rows);
+    }
 }

@@ -241,7 +241,8 @@ void InPlaceEditor::writeEdit(CellTarget target, const std::string& text) {
         writer.write(target, DBValue(text), {.alert = false, .tellOtherWindows = true});
     using Outcome = CellWriter::Outcome;
     if (result.written()) return;
-    if (result.outcome == Outcome::RowGone) {
+    // Written again, the text would go where the user did not put it.
+    if (result.refused()) {
         writer.reportFailure(result, window_.window());
         return;
     }

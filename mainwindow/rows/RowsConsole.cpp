@@ -153,14 +153,15 @@ void RowsConsole::loadPage(bool reloadCachedValues) {
     auto& port = state_.dataPort;
     std::vector<DBValue> page;
     std::string error;
+    int64_t fileVersion = -1;
     int rc;
     {
         WaitCursor waiting;
         rc = dataPort_.loadPageValues(&page, port.firstRowIndexInDataPort, numberOfDataPortRows(),
-                                      reloadCachedValues, &error);
+                                      reloadCachedValues, &error, &fileVersion);
     }
     if (rc == 0) {
-        dataPort_.takePage(std::move(page));
+        dataPort_.takePage(std::move(page), fileVersion);
     } else if (RowsDataPort::isBusy(rc) && !port.page.empty()) {
         // A lock held elsewhere passes: the page shown stays, at the rows it shows.
         setFirstRowIndexInDataPort(port.page.firstRow());

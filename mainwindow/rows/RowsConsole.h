@@ -73,6 +73,9 @@ class RowsConsole : public QObject,
     void moveFocusedRowBy(int64_t offset) override;
     std::optional<QRect> focusedCellScreenRect() const override;
     void pageWasWritten() override;
+    int64_t fileVersion(const std::string& databaseFilePath) override {
+        return dataPort_.fileVersion(databaseFilePath);
+    }
     // The menu's "Edit Field in Panel" while the grid is shown.
     void editFieldInPanelMenuItemClicked();
 

@@ -78,8 +78,7 @@ const DBInterface::GridQuery* RowsDataPort::query(const std::string& name, std::
     // A query built after the fields changed elsewhere would put its values under the fields the
     // window loaded before.
     if (query_.columnsPerRow != state_.dataPort.numberOfFieldsPerRow) {
-        appendError(error, localizedString("The fields of the table have changed. Reload the table "
-                                           "to see its rows."));
+        appendError(error, DBInterface::fieldsChangedMessage());
         return nullptr;
     }
     return &query_;
@@ -93,7 +92,9 @@ int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex fi
 
 int RowsDataPort::loadValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
                              int64_t limit, bool reloadCachedValues,
-                             DBInterface::LongValues longValues, std::string* error) {
+                             DBInterface::LongValues longValues, std::string* error,
+                             int64_t* fileVersion) {
+    if (fileVersion) *fileVersion = -1;
     std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
     auto& port = state_.dataPort;
     if (!name || !state_.databaseFilePath || port.numberOfFieldsPerRow < 1) return 0;
@@ -105,7 +106,7 @@ int RowsDataPort::loadValues(std::vector<DBValue>* destination, RowIndex firstRo
             if (!built) return -1;
             const size_t before = destination->size();
             int rc = pager_.readPage(destination, *built, firstRowIndex.value, limit, path, error,
-                                     longValues);
+                                     longValues, fileVersion);
             assert((destination->size() - before) % static_cast<size_t>(built->columnsPerRow) == 0);
             return rc;
         }
@@ -144,10 +145,11 @@ int RowsDataPort::loadValues(std::vector<DBValue>* destination, RowIndex firstRo
 }
 
 int RowsDataPort::loadPageValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
-                                 int64_t limit, bool reloadCachedValues, std::string* error) {
+                                 int64_t limit, bool reloadCachedValues, std::string* error,
+                                 int64_t* fileVersion) {
     const size_t before = destination->size();
     const int rc = loadValues(destination, firstRowIndex, limit, reloadCachedValues,
-                              DBInterface::LongValues::HeldPrefix, error);
+                              DBInterface::LongValues::HeldPrefix, error, fileVersion);
     // Long blobs of a table come held already; long texts are cut here.
     for (size_t i = before; i < destination->size(); ++i) holdPrefixOfValue(&(*destination)[i]);
     return rc;
@@ -205,7 +207,11 @@ const DBValue* RowsDataPort::fieldValueObjectForTableViewRowIndex(GridRow row,
     return port.page.cell(rowIndexFromTableViewRow(row), field);
 }
 
-void RowsDataPort::takePage(std::vector<DBValue> values) {
+int64_t RowsDataPort::fileVersion(const std::string& databaseFilePath) {
+    return databaseFilePath == state_.databaseFilePath ? pager_.fileVersion(databaseFilePath) : -1;
+}
+
+void RowsDataPort::takePage(std::vector<DBValue> values, int64_t fileVersion) {
     auto& port = state_.dataPort;
     // Rows another program added since the count come back past the counted rows; they are shown
     // once a reload counts them.
@@ -215,7 +221,8 @@ void RowsDataPort::takePage(std::vector<DBValue> values) {
         values.resize(
             std::min(values.size(), static_cast<size_t>(counted * port.numberOfFieldsPerRow)));
     }
-    port.page.assign(port.firstRowIndexInDataPort, port.numberOfFieldsPerRow, std::move(values));
+    port.page.assign(port.firstRowIndexInDataPort, port.numberOfFieldsPerRow, std::move(values),
+                     fileVersion);
 }
 
 std::string RowsDataPort::fieldValueForTableViewRowIndex(GridRow row, FieldIndex field) const {

@@ -30,8 +30,13 @@ class RowsDataPort {
     int loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
                         bool reloadCachedValues, std::string* error);
     // The same for the grid's page: each long value is held as its prefix (HeldValues.h).
+    // fileVersion receives the file's version taken before the rows were read, -1 for rows from
+    // the cache.
     int loadPageValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
-                       bool reloadCachedValues, std::string* error);
+                       bool reloadCachedValues, std::string* error, int64_t* fileVersion = nullptr);
+    // The version of the window's database file now, by the watch its pages are read by; -1 for
+    // another file.
+    int64_t fileVersion(const std::string& databaseFilePath);
     // The whole value of the field of the row at rowIndex: by its rowid where the object is
     // edited by rowid, else read at its place.
     int readWholeValue(RowIndex rowIndex, const std::string& rowid, FieldIndex field,
@@ -50,15 +55,17 @@ class RowsDataPort {
     // The object was read again, its fields perhaps changed: the grid query is built anew.
     void forgetQuery() { queryInputs_.reset(); }
     // The rows read from the port's first row on, as far as the counted rows reach, become the
-    // window's page; the page of an object that cannot be read any longer goes.
-    void takePage(std::vector<DBValue> values);
+    // window's page, with the file's version taken before they were read; the page of an object
+    // that cannot be read any longer goes.
+    void takePage(std::vector<DBValue> values, int64_t fileVersion = -1);
     void clearPage() { state_.dataPort.page.clear(); }
     // Whether pages are found by key now rather than by offset.
     bool pagesFoundByKey() const { return pager_.marksReady(); }
 
   private:
     int loadValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
-                   bool reloadCachedValues, DBInterface::LongValues longValues, std::string* error);
+                   bool reloadCachedValues, DBInterface::LongValues longValues, std::string* error,
+                   int64_t* fileVersion = nullptr);
     std::string countStatementForLimitedObject(const std::string& name) const;
     // What the grid query is built from; it is built again only when one of them changed.
     struct QueryInputs {

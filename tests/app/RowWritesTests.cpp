@@ -364,3 +364,223 @@ TEST_F(RowWritesTest, ShowingThumbnailsLeavesThePhotoEditorsFileAsItIs) {
     EXPECT_EQ(readBack("select photo from p"), "tall.jpg");
     images.close();
 }
+
+// Writes from a page or record that another program changed the file under.
+class ChangedUnderThePageTest : public RowWritesTest {
+  protected:
+    // The whole table as text, to tell that nothing in it changed.
+    std::string dump(const std::string& table) const {
+        return readBack(
+            "select group_concat(rowid || ':' || quote(a) || ':' || quote(b), ' ') "
+            "from " +
+            table);
+    }
+    void elsewhere(const std::string& sql) { directExec(db, sql); }
+    // The grid's cell in the record editor, typed into but not saved.
+    RecordConsole* typeInRecord(TablesAndRowsController* c, int row, const char* text) {
+        click(row, 1);
+        key(Qt::Key_Return, Qt::AltModifier);
+        RecordConsole* record = &partsOf(c).record;
+        QLineEdit* field = record->valueField(FieldIndex(1));
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        return record;
+    }
+    void pressRecordButton(RecordConsole* record, const char* name) {
+        QTest::mouseClick(record->view()->findChild<QPushButton*>(name), Qt::LeftButton);
+        settle();
+    }
+    std::string lastAlert() const { return alerts.empty() ? "none" : alerts.back().both(); }
+};
+
+TEST_F(ChangedUnderThePageTest, NoWriterWritesIntoTheRowAVacuumGaveTheShownRowid) {
+    GridPaste::suppressPasteUpdateAlert(true);
+    // Each writer acts on the cell showing row8 (grid row 3) once a vacuum gave its rowid to row12.
+    struct Writer {
+        const char* name;
+        std::function<void(TablesAndRowsController*)> write;
+    };
+    const std::vector<Writer> writers = {
+        {"in place",
+         [&](TablesAndRowsController*) {
+             doubleClick(3, 1);
+             elsewhere("vacuum");
+             typeAndEnd("typed");
+         }},
+        {"Set to NULL",
+         [&](TablesAndRowsController*) {
+             click(3, 1);
+             elsewhere("vacuum");
+             pick("setToNULLMenuItemClicked");
+         }},
+        {"Clear",
+         [&](TablesAndRowsController*) {
+             click(3, 1);
+             elsewhere("vacuum");
+             pick("clearMenuItemClicked");
+         }},
+        {"paste",
+         [&](TablesAndRowsController*) {
+             click(3, 1);
+             elsewhere("vacuum");
+             paste("pasted\t99");
+         }},
+        {"Choose Location",
+         [&](TablesAndRowsController*) {
+             click(3, 2);
+             elsewhere("vacuum");
+             chooseLocation({48.1173, 11.516667});
+         }},
+        {"record editor Save",
+         [&](TablesAndRowsController* c) {
+             RecordConsole* record = typeInRecord(c, 3, "typed");
+             elsewhere("vacuum");
+             pressRecordButton(record, "addRowViewSaveButton");
+             EXPECT_EQ(record->statusLabel()->text(), "Not saved");
+             EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "typed");
+         }},
+    };
+    int n = 0;
+    for (const Writer& writer : writers) {
+        SCOPED_TRACE(writer.name);
+        // The table written, and its twin that the vacuum renumbers alike and nobody writes.
+        const std::string table = "t" + std::to_string(++n);
+        const std::string twin = "twin" + std::to_string(n);
+        for (const std::string& name : {table, twin}) {
+            run("create table " + name + " (a text, b integer); insert into " + name +
+                " select 'row' || value, value from generate_series(1, 40); delete from " + name +
+                " where rowid between 2 and 5");
+        }
+        TablesAndRowsController* c = showMain(table);
+        ASSERT_EQ(shown(3, 1), "row8");
+        alerts.clear();
+        writer.write(c);
+        settle();
+        EXPECT_EQ(readBack("select a from " + table + " where rowid = 8"), "row12");
+        EXPECT_EQ(dump(table), dump(twin));
+        // A paste names the rows it wrote after the reason.
+        EXPECT_EQ(lastAlert().rfind("Rows Changed|The rows of the table changed since they were "
+                                    "selected, so nothing was changed. Select the rows again.",
+                                    0),
+                  0u)
+            << lastAlert();
+    }
+}
+
+TEST_F(ChangedUnderThePageTest, FieldsSwappedElsewhereAreNeverWrittenUnderTheNamesShown) {
+    const std::string fieldsChanged =
+        "Error|The fields of the table have changed. Reload the table to see its rows.";
+    run("create table t (a text, b text); insert into t values ('name1', 'phone1'), ('name2', "
+        "'phone2')");
+    showMain("t");
+    // The names of the two fields swapped, as a rebuild in another window swaps them.
+    const std::string swap =
+        "alter table t rename column a to x; alter table t rename column b to a; alter table t "
+        "rename column x to b";
+    elsewhere(swap);
+    const std::string before = dump("t");
+    doubleClick(0, 1);
+    typeAndEnd("typed");
+    settle();
+    EXPECT_EQ(lastAlert(), fieldsChanged);
+    EXPECT_EQ(dump("t"), before);
+    // A whole field selected.
+    alerts.clear();
+    clickHeader(1);
+    pick("clearMenuItemClicked");
+    EXPECT_EQ(lastAlert(), fieldsChanged);
+    EXPECT_EQ(dump("t"), before);
+    // Reloaded, the fields shown are the table's and take the writes.
+    alerts.clear();
+    keys(Qt::Key_R, Qt::ControlModifier);
+    settle();
+    doubleClick(0, 1);
+    typeAndEnd("typed");
+    settle();
+    EXPECT_EQ(lastAlert(), "none");
+    EXPECT_EQ(readBack("select b || ' ' || a from t where rowid = 1"), "typed phone1");
+}
+
+TEST_F(ChangedUnderThePageTest, ARowidTakenByANewRowKeepsItsRowFromEveryWriterOfTheOldOne) {
+    run("create table t (a text, b integer); insert into t select 'row' || value, value from "
+        "generate_series(1, 5)");
+    TablesAndRowsController* c = showMain("t");
+    // Delete Rows on row5, whose rowid a new row took.
+    click(4, 0);
+    ASSERT_EQ(c->state().selection.mySelectedRowIndexes.size(), 1u);
+    elsewhere("delete from t where rowid = 5; insert into t values ('new5', 50)");
+    alerts.clear();
+    pick("delete");
+    settle();
+    EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
+    EXPECT_EQ(readBack("select a from t where rowid = 5"), "new5");
+
+    // The record editor's Save and Delete on row4, typed into before its rowid went to another.
+    RecordConsole* record = typeInRecord(c, 3, "typed");
+    elsewhere(
+        "delete from t where rowid = 5; delete from t where rowid = 4; insert into t "
+        "values ('new4', 40)");
+    ASSERT_EQ(readBack("select rowid from t where a = 'new4'"), "4");
+    alerts.clear();
+    pressRecordButton(record, "addRowViewSaveButton");
+    EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
+    EXPECT_EQ(record->statusLabel()->text(), "Not saved");
+    EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "typed");
+    UserDefaults::standard().setBool(true, "NoWarnOnRowDelete");
+    alerts.clear();
+    pressRecordButton(record, "addRowViewDeleteButton");
+    EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
+    EXPECT_EQ(dump("t"), "1:'row1':1 2:'row2':2 3:'row3':3 4:'new4':40");
+}
+
+TEST_F(ChangedUnderThePageTest, ATableDroppedAndMadeAgainKeepsItsNewRows) {
+    run("create table t (a text, b integer); insert into t values ('old1', 1), ('old2', 2)");
+    TablesAndRowsController* c = showMain("t");
+    const std::string remake =
+        "drop table t; create table t (a text, b integer); insert into t "
+        "values ('new1', 10), ('new2', 20)";
+    doubleClick(0, 1);
+    elsewhere(remake);
+    std::string made = dump("t");
+    typeAndEnd("typed");
+    settle();
+    EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
+    EXPECT_EQ(dump("t"), made);
+
+    RecordConsole* record = typeInRecord(c, 1, "typed");
+    elsewhere(
+        "drop table t; create table t (a text, b integer); insert into t values ('again1', "
+        "1), ('again2', 2)");
+    made = dump("t");
+    for (const char* button : {"addRowViewSaveButton", "addRowViewDeleteButton"}) {
+        SCOPED_TRACE(button);
+        alerts.clear();
+        pressRecordButton(record, button);
+        EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
+        EXPECT_EQ(dump("t"), made);
+    }
+}
+
+TEST_F(ChangedUnderThePageTest, CellsWrittenOneAfterAnotherInOneRowAreNotTakenForChangesElsewhere) {
+    // Each write changes the file and, by its trigger and generated field, other cells of the
+    // row: the next write of the same command still finds the row as the page shows it.
+    run("create table t (a text, b integer, total as (length(a) + b), c integer default 0); "
+        "insert into t (a, b) values ('x', 1), ('y', 2); create trigger counted after update of "
+        "a, b on t begin update t set c = c + 1 where rowid = new.rowid; end");
+    TablesAndRowsController* c = showMain("t");
+    GridPaste::suppressPasteUpdateAlert(true);
+    click(0, 1);
+    paste("pasted\t5");
+    EXPECT_EQ(lastAlert(), "none");
+    EXPECT_EQ(readBack("select a || ' ' || b || ' ' || total || ' ' || c from t where rowid = 1"),
+              "pasted 5 11 2");
+    // Clear on the focused cell and a cell selected beside it.
+    click(1, 1);
+    click(1, 2, Qt::ControlModifier);
+    ASSERT_FALSE(c->state().selection.mySelectedCells.empty());
+    pick("clearMenuItemClicked");
+    EXPECT_EQ(lastAlert().rfind("Clear the selected fields?|", 0), 0u) << lastAlert();
+    EXPECT_EQ(readBack("select quote(a) || ' ' || quote(b) || ' ' || c from t where rowid = 2"),
+              "'' '' 2");
+}

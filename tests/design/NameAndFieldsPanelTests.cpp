@@ -13,6 +13,8 @@
 #include "design/FieldTypeMenu.h"
 #include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
+#include "design/DropFileNameTextView.h"
+#include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
 #include "exchange/PrintConsole.h"
@@ -971,4 +973,60 @@ TEST_F(NameAndFieldsPanelTest, NamesSQLiteTakesOrTheListsHideAreRefusedAndAnExis
     EXPECT_EQ(message(p), "Table was changed.");
     EXPECT_EQ(columns(hostile), (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(c->selectedTableNameIfOnlyOne(), hostile);
+}
+
+TEST_F(NameAndFieldsPanelTest, AFieldAddedElsewhereIsKeptWithItsValuesAndTheChangeRefused) {
+    const std::string fieldsChanged =
+        "The fields of the table have changed. Reload the table to see its rows.";
+    const std::string addC = "alter table t add column c; update t set c = 'c' || rowid";
+    struct Case {
+        const char* elsewhere;
+        // Adds the column once the panel is open, or, with sheet, while the question is asked.
+        std::function<void()> addColumn;
+        bool whileAsked = false;
+    };
+    const std::vector<Case> cases = {
+        {"another program", [&] { directExec(db, addC); }},
+        {"another window",
+         [&] {
+             TablesAndRowsWindow* other =
+                 app->showDatabase(db, 1, false, std::string("t"), TablesAndRowsState::SQLConsole);
+             auto* console = &partsOf(app->tablesAndRowsControllerForWindowIndex(1)).sql;
+             console->queryTextView()->setPlainText(QString::fromStdString(addC));
+             console->executeButtonPressed();
+             other->close();
+         }},
+        {"while the question is asked", [&] { directExec(db, addC); }, true},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.elsewhere);
+        run("drop table if exists t; create table t (a, b); insert into t select value, value "
+            "from generate_series(1, 20)");
+        TablesAndRowsController* c = show("t");
+        if (!each.whileAsked) each.addColumn();
+        QWidget* window = app->databaseWindowForWindowIndex(0);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        NameAndFieldsPanel* p = &partsOf(c).nameAndFields;
+        ASSERT_EQ(p->fieldRows().names, (std::vector<std::string>{"a", "b"}));
+        setFieldName(p, 1, "b2");
+        if (each.whileAsked) {
+            // Adding a field asks; the other program writes while the sheet is open.
+            p->nameAndFieldsPanelAddFieldButtonPressed();
+            whileAlertShown = each.addColumn;
+        }
+        alerts.clear();
+        QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(message(p), fieldsChanged);
+        EXPECT_EQ(alerts.size(), each.whileAsked ? 1u : 0u);
+        EXPECT_EQ(columns("t"), (std::vector<std::string>{"a", "b", "c"}));
+        EXPECT_EQ(query("select count(*) from t where c = 'c' || rowid"),
+                  std::vector<std::string>{"20"});
+        // The edits stay; the reloaded table lists its fields.
+        EXPECT_EQ(p->fieldRows().names[1], "b2");
+        QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
+        EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"a", "b", "c"}));
+    }
 }

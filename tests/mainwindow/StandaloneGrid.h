@@ -30,8 +30,9 @@ class StateOnlyWindow : public DatabaseWindow {
     MOCK_METHOD(void, rowsDidChange, (), (override));
     MOCK_METHOD(void, moveFocusedRowBy, (int64_t), (override));
     MOCK_METHOD(void, focusDidMove, (), (override));
-    MOCK_METHOD(void, rowNoLongerExists, (const std::string&, QWidget*), (override));
+    MOCK_METHOD(void, writeRefused, (int, const std::string&, QWidget*), (override));
     MOCK_METHOD(void, pageWasWritten, (), (override));
+    MOCK_METHOD(int64_t, fileVersion, (const std::string&), (override));
     MOCK_METHOD(std::optional<QRect>, focusedCellScreenRect, (), (const, override));
     MOCK_METHOD(void, showEditFieldPanel, (), (override));
     MOCK_METHOD(void, showEditFieldSheet, (FieldIndex, const DBValue&), (override));

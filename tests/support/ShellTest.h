@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,7 @@ class ShellTest : public TempHomeTest {
         Alert::setTestResponder([this](const Alert& alert, QWidget* window) {
             alerts.push_back({alert.messageText.toStdString(), alert.informativeText.toStdString(),
                               window != nullptr, alert.style});
+            if (whileAlertShown) std::exchange(whileAlertShown, nullptr)();
             return alertAnswer;
         });
         FilePanel::setTestResponder([this](const FilePanel& panel, QWidget*) {
@@ -99,6 +101,8 @@ class ShellTest : public TempHomeTest {
     std::unique_ptr<AppDelegate> app;
     std::vector<ShownAlert> alerts;
     int alertAnswer = 0;
+    // Runs once while the next alert is open, as another program may write meanwhile.
+    std::function<void()> whileAlertShown;
     std::vector<std::string> panelTitles;
     std::vector<FilePanel> panelsShown;
     QStringList panelAnswer;

@@ -1,0 +1,59 @@
+#pragma once
+// What a write from rows the window shows (a page of the grid, the record editor's row) was read
+// with. The write checks it inside its own transaction, once it holds the file's write lock: the
+// table's fields must still be those shown, and where the file changed since the rows were read,
+// each row written must still hold the values shown (a value held by its prefix as far as it is
+// held). Otherwise nothing is written. While the file is as it was, the check costs a look at its
+// version and one at its schema's, and reads no row.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Common/DBTypes.h"
+
+class DBConnection;
+
+namespace DBInterface {
+
+// Results of a write refused since what it was given changed in another window or program:
+// nothing was written, and the message says why. A write by rowid that finds no row with the
+// rowid gives kRowGone, the check kRowsChanged or kFieldsChanged.
+inline constexpr int kRowGone = -2;
+inline constexpr int kRowsChanged = -3;
+inline constexpr int kFieldsChanged = -4;
+inline bool isRefusal(int rc) {
+    return rc == kRowGone || rc == kRowsChanged || rc == kFieldsChanged;
+}
+std::string rowNoLongerExistsMessage();
+std::string rowsChangedMessage();
+std::string fieldsChangedMessage();
+
+struct ShownRows {
+    // Looks at the file's version now (FileChangeWatch.h); -1 when it cannot.
+    std::function<int64_t()> fileVersion;
+    int64_t version = -1;        // taken before the rows were read; -1 unknown
+    int64_t schemaVersion = -1;  // taken before the fields were read; -1 unknown
+    std::vector<std::string> fieldNames;
+    std::vector<bool> rawFields;  // read as hex text, by field
+    // Each row as shown: its rowid, then its fields as the grid's page holds them. A row of its
+    // rowid alone was found by its place and not read: any change of the file refuses it.
+    std::vector<DBRow> rows;
+};
+
+// 0 when the field-model reader gives the object these field names now, read on the
+// connection; kFieldsChanged with the message when it gives others; the code of a read that
+// failed. An object gone gives 0: what follows fails on it as it would.
+int checkFieldNames(const std::vector<std::string>& fieldNames, const std::string& table,
+                    const DBConnection& connection, std::string* errorString);
+// 0 when the write may go on; kFieldsChanged, kRowsChanged or kRowGone with the message; the
+// code of a read that failed. A table gone gives 0: the write fails on it as it would.
+int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,
+                   std::string* errorString);
+// The rows of the rowids as the grid's page reads them (rowid, then the fields shown, long values
+// held by their prefix), read on the connection; a rowid of no row gives no row.
+int readShownRows(std::vector<DBRow>* rows, const ShownRows& shown, const std::string& table,
+                  const std::vector<std::string>& rowids, const DBConnection& connection,
+                  std::string* errorString);
+
+}  // namespace DBInterface
