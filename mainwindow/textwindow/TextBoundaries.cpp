@@ -1,4 +1,4 @@
-#include "mainwindow/TextBoundaries.h"
+#include "mainwindow/textwindow/TextBoundaries.h"
 
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
