@@ -145,7 +145,7 @@ std::pair<qsizetype, qsizetype> WindowedTextView::windowAround(qsizetype positio
     }
     start = text_.characterStartAtOrBefore(start);
     qsizetype end = std::min(length, std::max(start + window, position + window / 2));
-    if (end < length) end = text_.characterStartAtOrBefore(end);
+    if (end < length) end = text_.characterEndAtOrAfter(end);
     return {start, end};
 }
 

@@ -124,7 +124,7 @@ std::pair<qsizetype, qsizetype> CellTextField::windowAround(qsizetype cursor) {
     if (length <= text_.sizes().wholeLimit) return {0, length};
     const qsizetype around = std::clamp<qsizetype>(cursor - window / 2, 0, length - window);
     qsizetype end = around + window;
-    if (end < length) end = text_.characterStartAtOrBefore(end);
+    if (end < length) end = text_.characterEndAtOrAfter(end);
     const qsizetype start = text_.characterStartAtOrBefore(around);
     return {startInWholeDirection(start, end), end};
 }

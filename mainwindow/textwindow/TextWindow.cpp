@@ -96,6 +96,11 @@ qsizetype TextWindow::characterStartAtOrBefore(qsizetype position) const {
         [this](qsizetype from, qsizetype to) { return slice(from, to); }, length(), position);
 }
 
+qsizetype TextWindow::characterEndAtOrAfter(qsizetype position) const {
+    return ::characterEndAtOrAfter([this](qsizetype from, qsizetype to) { return slice(from, to); },
+                                   length(), position);
+}
+
 qsizetype TextWindow::paragraphStartAtOrBefore(qsizetype position) const {
     // The last break before position, in the last part that has one.
     qsizetype found = -1;

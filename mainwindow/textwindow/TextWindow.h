@@ -88,6 +88,9 @@ class TextWindow {
     // The nearest start of a character at or before position (never inside a surrogate pair or
     // a character made of several code points).
     qsizetype characterStartAtOrBefore(qsizetype position) const;
+    // The nearest end of a character at or after position: a window ending there holds the
+    // whole of a character however many marks it carries.
+    qsizetype characterEndAtOrAfter(qsizetype position) const;
     qsizetype paragraphStartAtOrBefore(qsizetype position) const;
     qsizetype paragraphEndAtOrAfter(qsizetype position) const;
     // The direction of the first character in from..to that has one of its own.
