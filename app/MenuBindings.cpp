@@ -33,7 +33,7 @@
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/ChosenValueWriter.h"
 #include "mainwindow/rows/RowsConsole.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/QtStrings.h"
 

@@ -22,7 +22,7 @@
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/RecordConsole.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "mainwindow/rows/views/RowsTableView.h"
 #include "platform/foundation/Paths.h"
 

@@ -22,7 +22,7 @@
 #include "mainwindow/RowCountText.h"
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/CellWriter.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Alert.h"

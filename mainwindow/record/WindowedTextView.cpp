@@ -14,54 +14,16 @@
 #include <algorithm>
 #include <cassert>
 
-#include "mainwindow/BreakForms.h"
-#include "mainwindow/TextBoundaries.h"
 #include "mainwindow/record/LongWordWrap.h"
+#include "mainwindow/textwindow/BreakForms.h"
+#include "mainwindow/textwindow/SelectionPastWindowKeys.h"
+#include "mainwindow/textwindow/TextBoundaries.h"
 #include "platform/ui/KeyMatches.h"
 
-namespace {
-
-// A key that moves the cursor and extends the selection with it.
-bool extendsSelection(const QKeyEvent* event) {
-    return matchesAnyKey(event, {QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
-                                 QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord,
-                                 QKeySequence::SelectNextLine, QKeySequence::SelectPreviousLine,
-                                 QKeySequence::SelectNextPage, QKeySequence::SelectPreviousPage,
-                                 QKeySequence::SelectStartOfLine, QKeySequence::SelectEndOfLine,
-                                 QKeySequence::SelectStartOfBlock, QKeySequence::SelectEndOfBlock});
-}
-
-// A key that moves the cursor and takes the selection away.
-bool movesCursor(const QKeyEvent* event) {
-    return matchesAnyKey(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar,
-                                 QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord,
-                                 QKeySequence::MoveToNextLine, QKeySequence::MoveToPreviousLine,
-                                 QKeySequence::MoveToNextPage, QKeySequence::MoveToPreviousPage,
-                                 QKeySequence::MoveToStartOfLine, QKeySequence::MoveToEndOfLine,
-                                 QKeySequence::MoveToStartOfBlock, QKeySequence::MoveToEndOfBlock,
-                                 QKeySequence::Undo, QKeySequence::Redo});
-}
-
-// A key whose whole effect on a selection is to take it away.
-bool erasesSelection(const QKeyEvent* event) {
-    return event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
-           matchesAnyKey(event, {QKeySequence::Delete, QKeySequence::Backspace,
-                                 QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord});
-}
-
-// A key that puts text in the selection's place.
-bool replacesSelection(const QKeyEvent* event) {
-    if (event->matches(QKeySequence::Paste)) return true;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return true;
-    const QString text = event->text();
-    return !text.isEmpty() && (text.at(0).isPrint() || text.at(0) == u'\t') &&
-           !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
-}
-
-}  // namespace
-
 WindowedTextView::WindowedTextView(QWidget* parent)
-    : QPlainTextEdit(parent), wholeBar_(new QScrollBar(Qt::Vertical, this)) {
+    : QPlainTextEdit(parent),
+      text_(*this, TextWindowSizes(), TextWidget::kTextView),
+      wholeBar_(new QScrollBar(Qt::Vertical, this)) {
     wholeBar_->hide();
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     connect(document(), &QTextDocument::contentsChange, this,
@@ -69,12 +31,10 @@ WindowedTextView::WindowedTextView(QWidget* parent)
                 if (placing_) return;
                 if (!document()->isUndoRedoEnabled()) {
                     // Replaced by the view's own setPlainText: the parts held beside it go.
-                    parts_.clear();
+                    text_.clear();
                     firstForm_ = kLfBreak;
-                    windowForms_ = QByteArray(document()->blockCount() - 1, kLfBreak);
-                    wideAnchor_.reset();
-                    away_.reset();
-                    wideDelete_.reset();
+                    text_.windowForms() = QByteArray(document()->blockCount() - 1, kLfBreak);
+                    deletionPastWindow_.reset();
                     syncWholeBar();
                 } else {
                     followBreaks(position, removed, added);
@@ -93,15 +53,12 @@ bool WindowedTextView::hasKeyboardCursor() const {
 }
 
 void WindowedTextView::setWholeText(const QString& text) {
-    wideAnchor_.reset();
-    away_.reset();
-    pendingCursor_.reset();
-    wideDelete_.reset();
-    parts_.clear();
+    text_.clear();
+    deletionPastWindow_.reset();
     lineCharacters_ = 0;
     setCursorWidth(1);
     setWordWrapMode(wrapModeFor(hasLongWord(text)));
-    const bool whole = text.size() <= sizes_.wholeLimit;
+    const bool whole = text.size() <= text_.sizes().wholeLimit;
     QByteArray forms;
     QString held = heldText(text, &forms);
     firstForm_ = forms.isEmpty() ? kLfBreak : forms.front();
@@ -111,23 +68,22 @@ void WindowedTextView::setWholeText(const QString& text) {
         return;
     }
     // Held after the (empty) window, so that placing the window at the start takes what it shows.
-    showWindowText(QString(), {});
-    parts_.after = std::move(held);
-    parts_.afterForms = std::move(forms);
-    placeWindow(0, 0, true);
+    text_.holdOutside(LoadedAndTypedText(std::move(held)), std::move(forms), false);
+    text_.placeWindow(0, 0, true);
     verticalScrollBar()->setValue(0);
     syncWholeBar();
 }
 
 QString WindowedTextView::wholeText() const {
-    return parts_.text(0, wholeLength(), windowText(), windowForms_);
+    return text_.text(0, wholeLength());
 }
 
 QString WindowedTextView::wholeHeldText() const {
-    return parts_.slice(0, wholeLength(), windowText());
+    return text_.slice(0, wholeLength());
 }
 
 void WindowedTextView::followBreaks(int position, int removed, int added) {
+    QByteArray& windowForms = text_.windowForms();
     // The breaks before a document position: the paragraphs that end before it.
     auto breaksBefore = [this](int at) {
         const QTextBlock block = document()->findBlock(at);
@@ -136,14 +92,14 @@ void WindowedTextView::followBreaks(int position, int removed, int added) {
     const qsizetype from = breaksBefore(position);
     const qsizetype addedBreaks = breaksBefore(position + added) - from;
     const qsizetype removedBreaks =
-        windowForms_.size() - (document()->blockCount() - 1 - addedBreaks);
-    assert(removedBreaks >= 0 && from + removedBreaks <= windowForms_.size());
+        windowForms.size() - (document()->blockCount() - 1 - addedBreaks);
+    assert(removedBreaks >= 0 && from + removedBreaks <= windowForms.size());
     // A break typed takes the form of the break that begins its paragraph.
     char typed = firstForm_;
     if (from > 0) {
-        typed = windowForms_[from - 1];
-    } else if (!parts_.beforeForms.isEmpty()) {
-        typed = parts_.beforeForms.back();
+        typed = windowForms[from - 1];
+    } else if (!text_.beforeForms().isEmpty()) {
+        typed = text_.beforeForms().back();
     }
     QByteArray forms(addedBreaks, typed);
     // An undo puts back the breaks of the edit it undoes in their own forms.
@@ -159,114 +115,42 @@ void WindowedTextView::followBreaks(int position, int removed, int added) {
     }
     if (removedBreaks > 0) {
         removedBreaks_.push_back(
-            {position, removed, windowForms_.sliced(from, removedBreaks), steps});
+            {position, removed, windowForms.sliced(from, removedBreaks), steps});
     }
-    windowForms_.remove(from, removedBreaks);
-    windowForms_.insert(from, forms);
+    windowForms.remove(from, removedBreaks);
+    windowForms.insert(from, forms);
 }
 
 QString WindowedTextView::windowText() const {
     return document()->toRawText().replace(QChar::ParagraphSeparator, u'\n');
 }
 
-qsizetype WindowedTextView::wholeLength() const {
-    return parts_.before.size() + windowLength() + parts_.after.size();
-}
-
-qsizetype WindowedTextView::wholeCursorPosition() const {
-    if (away_) return away_->cursor;
-    if (pendingCursor_) return *pendingCursor_;
-    return parts_.before.size() + textCursor().position();
-}
-
-qsizetype WindowedTextView::wholeAnchorPosition() const {
-    if (away_) return away_->anchor;
-    if (wideAnchor_) return *wideAnchor_;
-    return parts_.before.size() + textCursor().anchor();
-}
-
-QString WindowedTextView::wholeSlice(qsizetype from, qsizetype to) const {
-    return parts_.slice(from, to, windowText());
-}
-
-qsizetype WindowedTextView::characterStartAtOrBefore(qsizetype position) const {
-    return ::characterStartAtOrBefore(
-        [this](qsizetype from, qsizetype to) { return wholeSlice(from, to); }, wholeLength(),
-        position);
-}
-
-qsizetype WindowedTextView::paragraphStartAtOrBefore(qsizetype position) const {
-    const QString window = windowText();
-    const QStringView parts[] = {parts_.before, window, parts_.after};
-    qsizetype partStart = wholeLength();
-    for (auto part = std::rbegin(parts); part != std::rend(parts); ++part) {
-        partStart -= part->size();
-        if (position <= partStart || part->isEmpty()) continue;
-        const qsizetype found =
-            part->lastIndexOf(u'\n', std::min(position, partStart + part->size()) - 1 - partStart);
-        if (found >= 0) return partStart + found + 1;
-    }
-    return 0;
-}
-
-qsizetype WindowedTextView::paragraphEndAtOrAfter(qsizetype position) const {
-    const QString window = windowText();
-    qsizetype partStart = 0;
-    for (QStringView part :
-         {QStringView(parts_.before), QStringView(window), QStringView(parts_.after)}) {
-        if (position < partStart + part.size()) {
-            const qsizetype found =
-                part.indexOf(u'\n', std::max<qsizetype>(0, position - partStart));
-            if (found >= 0) return partStart + found;
-        }
-        partStart += part.size();
-    }
-    return partStart;
-}
-
 Qt::LayoutDirection WindowedTextView::paragraphDirection(qsizetype position) const {
-    const qsizetype start = paragraphStartAtOrBefore(position);
-    const qsizetype end = paragraphEndAtOrAfter(position);
-    const QString window = windowText();
-    qsizetype partStart = 0;
-    for (QStringView part :
-         {QStringView(parts_.before), QStringView(window), QStringView(parts_.after)}) {
-        const qsizetype low = std::max(start, partStart);
-        const qsizetype high = std::min(end, partStart + part.size());
-        if (low < high) {
-            if (auto direction = firstStrongDirection(part.mid(low - partStart, high - low))) {
-                return *direction;
-            }
-        }
-        partStart += part.size();
-    }
-    return Qt::LeftToRight;
+    return text_
+        .firstStrongDirection(text_.paragraphStartAtOrBefore(position),
+                              text_.paragraphEndAtOrAfter(position))
+        .value_or(Qt::LeftToRight);
 }
 
-std::pair<qsizetype, qsizetype> WindowedTextView::windowAround(qsizetype position) const {
-    const qsizetype length = wholeLength();
-    if (length <= sizes_.wholeLimit) return {0, length};
-    qsizetype start = std::clamp<qsizetype>(position - sizes_.window / 2, 0, length);
-    // The window's lines break where the whole paragraph's would: from its start when it is near,
-    // else a whole number of lines after it.
-    const qsizetype paragraph = paragraphStartAtOrBefore(start);
-    if (start - paragraph <= sizes_.window / 2) {
+std::pair<qsizetype, qsizetype> WindowedTextView::windowAround(qsizetype position) {
+    measureLines();
+    const qsizetype length = wholeLength(), window = text_.sizes().window;
+    if (length <= text_.sizes().wholeLimit) return {0, length};
+    qsizetype start = std::clamp<qsizetype>(position - window / 2, 0, length);
+    const qsizetype paragraph = text_.paragraphStartAtOrBefore(start);
+    if (start - paragraph <= window / 2) {
         start = paragraph;
     } else if (lineCharacters_ > 0) {
         start = paragraph + (start - paragraph) / lineCharacters_ * lineCharacters_;
     }
-    start = characterStartAtOrBefore(start);
-    qsizetype end = std::min(length, std::max(start + sizes_.window, position + sizes_.window / 2));
-    if (end < length) end = characterStartAtOrBefore(end);
+    start = text_.characterStartAtOrBefore(start);
+    qsizetype end = std::min(length, std::max(start + window, position + window / 2));
+    if (end < length) end = text_.characterEndAtOrAfter(end);
     return {start, end};
 }
 
-QByteArray WindowedTextView::regroup(qsizetype start, qsizetype end) {
-    return parts_.regroup(start, end, windowText(), windowForms_, sizes_.window);
-}
-
 void WindowedTextView::showWindowText(const QString& text, QByteArray forms) {
-    windowForms_ = std::move(forms);
+    text_.windowForms() = std::move(forms);
     removedBreaks_.clear();
     const bool wasPlacing = placing_;
     placing_ = true;
@@ -274,16 +158,29 @@ void WindowedTextView::showWindowText(const QString& text, QByteArray forms) {
     placing_ = wasPlacing;
 }
 
-void WindowedTextView::moveWindow(qsizetype start, qsizetype end) {
-    // The view's undo steps go with its text: a delete made before them can no longer be undone.
-    if (document()->isUndoAvailable()) wideDelete_.reset();
-    const qsizetype oldStart = parts_.before.size();
-    const qsizetype top = oldStart + windowPositionOfLine(verticalScrollBar()->value());
-    const QString window = wholeSlice(start, end);
-    const QByteArray forms = regroup(start, end);
+void WindowedTextView::clearWindow() {
+    showWindowText(QString(), {});
+}
+
+void WindowedTextView::showWindowSelection(qsizetype anchor, qsizetype cursor) {
+    setCursorWidth(1);
+    QTextCursor shown(document());
+    shown.setPosition(int(anchor));
+    shown.setPosition(int(cursor), QTextCursor::KeepAnchor);
     const bool wasPlacing = placing_;
     placing_ = true;
-    showWindowText(window, forms);
+    setTextCursor(shown);
+    placing_ = wasPlacing;
+}
+
+void WindowedTextView::moveWindow(qsizetype start, qsizetype end) {
+    // The view's undo steps go with its text: a delete made before them can no longer be undone.
+    if (document()->isUndoAvailable()) deletionPastWindow_.reset();
+    const qsizetype top = text_.windowStart() + windowPositionOfLine(verticalScrollBar()->value());
+    TextWindow::Taken window = text_.takeWindow(start, end);
+    const bool wasPlacing = placing_;
+    placing_ = true;
+    showWindowText(window.text.toString(), std::move(window.forms));
     keepParagraphDirection();
     recountLines();
     if (top >= start && top <= end) verticalScrollBar()->setValue(windowLineOf(top - start));
@@ -291,12 +188,11 @@ void WindowedTextView::moveWindow(qsizetype start, qsizetype end) {
 }
 
 void WindowedTextView::keepParagraphDirection() {
-    const qsizetype start = parts_.before.size();
-    if (start == 0 || parts_.before.back() == u'\n') return;
-    const qsizetype paragraph = parts_.before.lastIndexOf(u'\n') + 1;
+    const qsizetype start = text_.windowStart();
+    const qsizetype paragraph = text_.before().lastIndexOf(u'\n', start) + 1;
+    if (paragraph == start) return;
     const QTextBlock first = document()->firstBlock();
-    std::optional<Qt::LayoutDirection> direction =
-        firstStrongDirection(QStringView(parts_.before).mid(paragraph));
+    std::optional<Qt::LayoutDirection> direction = text_.firstStrongDirection(paragraph, start);
     if (!direction) return;
     if (firstStrongDirection(first.text()).value_or(*direction) == *direction) return;
     // Set without an undo step: the window was put in just now.
@@ -319,54 +215,17 @@ void WindowedTextView::measureLines() {
     }
 }
 
-void WindowedTextView::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
-    const qsizetype length = wholeLength();
-    const qsizetype start = parts_.before.size(), end = start + windowLength();
-    const bool roomBefore = start == 0 || cursor - start >= sizes_.margin;
-    const bool roomAfter = end == length || end - cursor >= sizes_.margin;
-    // A long text pasted makes the window as slow as the whole text would be.
-    const bool tooLong = length > sizes_.wholeLimit && end - start > 2 * sizes_.window;
-    if (always || !roomBefore || !roomAfter || tooLong) {
-        measureLines();
-        auto [newStart, newEnd] = windowAround(cursor);
-        if (newStart != start || newEnd != end) moveWindow(newStart, newEnd);
-    }
-    showSelection(anchor, cursor);
-    syncWholeBar();
-}
-
-void WindowedTextView::showSelection(qsizetype anchor, qsizetype cursor) {
-    const qsizetype start = parts_.before.size(), size = windowLength();
-    qsizetype from = anchor - start;
-    wideAnchor_.reset();
-    away_.reset();
-    setCursorWidth(1);
-    if (from < 0 || from > size) {
-        wideAnchor_ = anchor;
-        from = from < 0 ? 0 : size;
-    }
-    QTextCursor shown(document());
-    shown.setPosition(int(from));
-    shown.setPosition(int(cursor - start), QTextCursor::KeepAnchor);
-    const bool wasPlacing = placing_;
-    placing_ = true;
-    setTextCursor(shown);
-    placing_ = wasPlacing;
-}
-
 void WindowedTextView::showFrom(qsizetype position, qsizetype middle) {
     const qsizetype anchor = wholeAnchorPosition(), cursor = wholeCursorPosition();
     const bool wasPlacing = placing_;
     placing_ = true;
-    measureLines();
     auto [start, end] = windowAround(middle);
-    if (start != parts_.before.size() || end != start + windowLength()) moveWindow(start, end);
+    if (start != text_.windowStart() || end != start + windowLength()) moveWindow(start, end);
     if (cursor >= start && cursor <= end) {
-        showSelection(anchor, cursor);
+        text_.showSelection(anchor, cursor);
     } else {
-        // Kept here; the view draws no cursor of its own meanwhile.
-        wideAnchor_.reset();
-        away_ = Ends{anchor, cursor};
+        // Kept aside; the view draws no cursor of its own meanwhile.
+        text_.keepAway(anchor, cursor);
         setCursorWidth(0);
     }
     verticalScrollBar()->setValue(windowLineOf(position - start));
@@ -374,23 +233,15 @@ void WindowedTextView::showFrom(qsizetype position, qsizetype middle) {
     syncWholeBar();
 }
 
-void WindowedTextView::comeBack() {
-    settle();
-    if (!away_) return;
-    const Ends ends = *away_;
-    away_.reset();
-    placeWindow(ends.anchor, ends.cursor, true);
-}
-
 void WindowedTextView::followView() {
     if (!holdsPart()) return;
     QScrollBar* own = verticalScrollBar();
     const qsizetype top = windowPositionOfLine(own->value());
     const qsizetype bottom = windowPositionOfLine(own->value() + own->pageStep());
-    if ((!parts_.before.isEmpty() && top < sizes_.margin) ||
-        (!parts_.after.isEmpty() && windowLength() - bottom < sizes_.margin)) {
+    if ((!text_.before().isEmpty() && top < text_.sizes().margin) ||
+        (!text_.after().isEmpty() && windowLength() - bottom < text_.sizes().margin)) {
         // Around the middle of what is shown, with room either side of it.
-        showFrom(parts_.before.size() + top, parts_.before.size() + (top + bottom) / 2);
+        showFrom(text_.windowStart() + top, text_.windowStart() + (top + bottom) / 2);
     }
 }
 
@@ -408,11 +259,11 @@ void WindowedTextView::wholeBarMoved(int line) {
         own->setValue(int(inWindow));
         return;
     }
-    const qsizetype windowEnd = parts_.before.size() + windowLength();
+    const qsizetype windowEnd = text_.windowStart() + windowLength();
     const qsizetype position =
         line < linesBefore_
-            ? positionAfterLines(parts_.before, line)
-            : windowEnd + positionAfterLines(parts_.after, inWindow - document()->lineCount());
+            ? positionAfterLines(text_.before(), line)
+            : windowEnd + positionAfterLines(text_.after(), inWindow - document()->lineCount());
     showFrom(position, position);
     // The estimates aside, the bar stays where it was put: at its end the view shows the text's.
     const bool wasPlacing = placing_;
@@ -447,7 +298,7 @@ qsizetype WindowedTextView::charactersPerLine() const {
     return std::max<qsizetype>(1, width > 0 ? viewport()->width() / width : 1);
 }
 
-qsizetype WindowedTextView::estimatedLines(QStringView text) const {
+qsizetype WindowedTextView::estimatedLines(const LoadedAndTypedText& text) const {
     const qsizetype perLine = charactersPerLine();
     qsizetype lines = 0;
     for (qsizetype from = 0; from < text.size();) {
@@ -459,7 +310,8 @@ qsizetype WindowedTextView::estimatedLines(QStringView text) const {
     return lines;
 }
 
-qsizetype WindowedTextView::positionAfterLines(QStringView text, qsizetype lines) const {
+qsizetype WindowedTextView::positionAfterLines(const LoadedAndTypedText& text,
+                                               qsizetype lines) const {
     const qsizetype perLine = charactersPerLine();
     for (qsizetype from = 0; from < text.size();) {
         qsizetype to = text.indexOf(u'\n', from);
@@ -474,8 +326,8 @@ qsizetype WindowedTextView::positionAfterLines(QStringView text, qsizetype lines
 }
 
 void WindowedTextView::recountLines() {
-    linesBefore_ = estimatedLines(parts_.before);
-    linesAfter_ = estimatedLines(parts_.after);
+    linesBefore_ = estimatedLines(text_.before());
+    linesAfter_ = estimatedLines(text_.after());
 }
 
 int WindowedTextView::windowLineOf(qsizetype position) const {
@@ -498,58 +350,56 @@ qsizetype WindowedTextView::windowPositionOfLine(int line) const {
 
 bool WindowedTextView::moveToTextEnd(const QKeyEvent* event) {
     if (event->matches(QKeySequence::SelectAll)) {
-        placeWindow(0, wholeLength());
+        text_.selectAll();
         return true;
     }
     if (!hasKeyboardCursor()) return false;
     const bool select = matchesAnyKey(
         event, {QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument});
-    qsizetype target;
     if (matchesAnyKey(event,
                       {QKeySequence::MoveToStartOfDocument, QKeySequence::SelectStartOfDocument})) {
-        target = 0;
+        text_.moveTo(0, select);
     } else if (matchesAnyKey(
                    event, {QKeySequence::MoveToEndOfDocument, QKeySequence::SelectEndOfDocument})) {
-        target = wholeLength();
+        text_.moveTo(wholeLength(), select);
     } else {
         return false;
     }
-    placeWindow(select ? wholeAnchorPosition() : target, target);
     return true;
 }
 
-bool WindowedTextView::actOnWideSelection(const QKeyEvent* event) {
-    if (!wideAnchor_) return false;
-    const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
+bool WindowedTextView::actOnSelectionPastWindow(const QKeyEvent* event) {
+    if (!text_.anchorIsOutside()) return false;
+    const qsizetype anchor = wholeAnchorPosition(), cursor = wholeCursorPosition();
     if (event->matches(QKeySequence::Cut)) {
         if (isReadOnly()) return true;
         QApplication::clipboard()->setMimeData(createMimeDataFromSelection());
-        deleteWideSelection();
+        deleteSelectionPastWindow();
         return true;
     }
     if (isReadOnly()) return false;
-    if (erasesSelection(event)) {
-        deleteWideSelection();
+    if (erasesSelection(event, TextWidget::kTextView)) {
+        deleteSelectionPastWindow();
         return true;
     }
-    if (replacesSelection(event)) {
-        deleteWideSelection();
+    if (replacesSelection(event, TextWidget::kTextView)) {
+        deleteSelectionPastWindow();
         // Undone in one step with what replaces it, as the view's own replacement is.
-        wideDelete_->replaced = true;
+        deletionPastWindow_->replaced = true;
         return false;
     }
-    if (extendsSelection(event)) return false;
+    if (extendsSelection(event, TextWidget::kTextView)) return false;
     if (matchesAnyKey(event, {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar})) {
         // A step over a selection ends at its edge on that side, as the view's own does.
         const bool next = event->matches(QKeySequence::MoveToNextChar) ==
                           (paragraphDirection(cursor) == Qt::LeftToRight);
         const qsizetype edge = next ? std::max(anchor, cursor) : std::min(anchor, cursor);
-        placeWindow(edge, edge);
+        text_.placeWindow(edge, edge);
         return true;
     }
     // Other steps start from the cursor; other keys (a modifier pressed alone) leave the
     // selection be.
-    if (movesCursor(event)) placeWindow(cursor, cursor);
+    if (startsFromCursor(event, TextWidget::kTextView)) text_.placeWindow(cursor, cursor);
     return false;
 }
 
@@ -577,75 +427,53 @@ bool WindowedTextView::moveByWord(const QKeyEvent* event) {
     if (erase && (isReadOnly() || textCursor().hasSelection())) return false;
     // A step goes no further than its paragraph, and from its edge over the break.
     const qsizetype length = wholeLength();
-    const qsizetype start = paragraphStartAtOrBefore(cursor), end = paragraphEndAtOrAfter(cursor);
+    const qsizetype start = text_.paragraphStartAtOrBefore(cursor),
+                    end = text_.paragraphEndAtOrAfter(cursor);
     qsizetype target;
     if (forward && cursor == end) {
         target = std::min(length, cursor + 1);
     } else if (!forward && cursor == start) {
         target = std::max<qsizetype>(0, cursor - 1);
     } else {
-        target = ::wordStep([this](qsizetype from, qsizetype to) { return wholeSlice(from, to); },
-                            length, start, end, cursor, forward, sizes_.margin);
+        target = text_.wordStep(cursor, forward, start, end);
     }
-    placeWindow(select || erase ? wholeAnchorPosition() : target, target);
+    text_.placeWindow(select || erase ? wholeAnchorPosition() : target, target);
     if (erase && target != cursor) {
-        if (wideAnchor_) {
-            deleteWideSelection();
+        if (text_.anchorIsOutside()) {
+            deleteSelectionPastWindow();
         } else {
             QTextCursor shown = textCursor();
             shown.removeSelectedText();
             setTextCursor(shown);
-            placeWindow(wholeCursorPosition(), wholeCursorPosition());
+            text_.placeWindow(wholeCursorPosition(), wholeCursorPosition());
         }
     }
     return true;
 }
 
-void WindowedTextView::deleteWideSelection() {
-    const qsizetype anchor = *wideAnchor_, cursor = wholeCursorPosition();
-    const qsizetype from = std::min(anchor, cursor), to = std::max(anchor, cursor);
-    wideAnchor_.reset();
-    QString text = wholeSlice(from, to);
-    // What lies between the parts, the selection, is dropped with the window.
-    WideDelete undone{from, std::move(text), regroup(from, to)};
-    showWindowText(QString(), {});
-    placeWindow(from, from, true);
-    wideDelete_ = std::move(undone);
+void WindowedTextView::deleteSelectionPastWindow() {
+    TextWindow::Deleted deleted = text_.deleteSelectionPastWindow();
+    deletionPastWindow_ = DeletionPastWindow{deleted.from, deleted.taken.text.toString(),
+                                             std::move(deleted.taken.forms)};
 }
 
-void WindowedTextView::undoWideDelete() {
+void WindowedTextView::undoDeletionPastWindow() {
     QString whole = wholeHeldText();
-    QByteArray forms = parts_.forms(windowForms_);
-    forms.insert(QStringView(whole).first(wideDelete_->from).count(u'\n'), wideDelete_->forms);
-    whole.insert(wideDelete_->from, wideDelete_->text);
-    const qsizetype end = wideDelete_->from + wideDelete_->text.size();
-    wideDelete_.reset();
+    QByteArray forms = text_.forms();
+    forms.insert(QStringView(whole).first(deletionPastWindow_->from).count(u'\n'),
+                 deletionPastWindow_->forms);
+    whole.insert(deletionPastWindow_->from, deletionPastWindow_->text);
+    const qsizetype end = deletionPastWindow_->from + deletionPastWindow_->text.size();
+    deletionPastWindow_.reset();
     // Held after the (empty) window, as a new text is.
-    wideAnchor_.reset();
-    away_.reset();
-    parts_.clear();
-    parts_.after = std::move(whole);
-    parts_.afterForms = std::move(forms);
-    showWindowText(QString(), {});
-    placeWindow(end, end, true);
+    text_.holdOutside(LoadedAndTypedText(std::move(whole)), std::move(forms), false);
+    text_.placeWindow(end, end, true);
 }
 
 void WindowedTextView::selectionDidChange() {
-    if (placing_ || !holdsPart() || wideAnchor_ || !textCursor().hasSelection()) return;
-    const QTextCursor shown = textCursor();
-    if (shown.selectionStart() != 0 || shown.selectionEnd() != windowLength()) return;
-    // The view is still at work: the window is moved after it.
-    const bool forward = shown.position() == windowLength();
-    wideAnchor_ = forward ? 0 : wholeLength();
-    pendingCursor_ = forward ? wholeLength() : 0;
-    QMetaObject::invokeMethod(this, &WindowedTextView::settle, Qt::QueuedConnection);
-}
-
-void WindowedTextView::settle() {
-    if (!pendingCursor_) return;
-    const qsizetype anchor = *wideAnchor_, cursor = *pendingCursor_;
-    pendingCursor_.reset();
-    placeWindow(anchor, cursor, true);
+    if (placing_ || !text_.selectionChanged()) return;
+    QMetaObject::invokeMethod(
+        this, [this] { text_.settle(); }, Qt::QueuedConnection);
 }
 
 bool WindowedTextView::event(QEvent* event) {
@@ -671,10 +499,10 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // Also once the text left is short enough to be held whole.
-    if (wideDelete_ && !isReadOnly() && event->matches(QKeySequence::Undo) &&
-        document()->availableUndoSteps() <= (wideDelete_->replaced ? 1 : 0)) {
+    if (deletionPastWindow_ && !isReadOnly() && event->matches(QKeySequence::Undo) &&
+        document()->availableUndoSteps() <= (deletionPastWindow_->replaced ? 1 : 0)) {
         if (document()->isUndoAvailable()) document()->undo();
-        undoWideDelete();
+        undoDeletionPastWindow();
         event->accept();
         return;
     }
@@ -682,7 +510,7 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
         QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    settle();
+    text_.settle();
     if (event->matches(QKeySequence::Copy)) {
         // A selection out of sight or past the window is copied whole, where it is.
         if (wholeAnchorPosition() != wholeCursorPosition()) {
@@ -692,7 +520,7 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     const bool keyboardCursor = hasKeyboardCursor();
-    if (keyboardCursor) comeBack();
+    if (keyboardCursor) text_.comeBack();
     if (!keyboardCursor && event->modifiers() == Qt::NoModifier &&
         (event->key() == Qt::Key_Home || event->key() == Qt::Key_End)) {
         // A view without a cursor goes to the text's start or end.
@@ -701,7 +529,7 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (moveToTextEnd(event) || actOnWideSelection(event) ||
+    if (moveToTextEnd(event) || actOnSelectionPastWindow(event) ||
         (keyboardCursor && moveByWord(event))) {
         event->accept();
         return;
@@ -709,7 +537,7 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
     keying_ = true;
     QPlainTextEdit::keyPressEvent(event);
     keying_ = false;
-    if (keyboardCursor) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+    if (keyboardCursor) text_.placeWindow(wholeAnchorPosition(), wholeCursorPosition());
     followView();
 }
 
@@ -718,19 +546,17 @@ void WindowedTextView::inputMethodEvent(QInputMethodEvent* event) {
         QPlainTextEdit::inputMethodEvent(event);
         return;
     }
-    comeBack();
-    if (wideAnchor_ && !event->commitString().isEmpty()) deleteWideSelection();
+    text_.comeBack();
+    if (text_.anchorIsOutside() && !event->commitString().isEmpty()) deleteSelectionPastWindow();
     keying_ = true;
     QPlainTextEdit::inputMethodEvent(event);
     keying_ = false;
-    placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+    text_.placeWindow(wholeAnchorPosition(), wholeCursorPosition());
 }
 
 void WindowedTextView::mousePressEvent(QMouseEvent* event) {
     // A click puts the cursor in the window: a selection reaching past it ends.
-    pendingCursor_.reset();
-    wideAnchor_.reset();
-    away_.reset();
+    text_.forgetEnds();
     setCursorWidth(1);
     selectingByMouse_ = true;
     QPlainTextEdit::mousePressEvent(event);
@@ -740,17 +566,18 @@ void WindowedTextView::mouseReleaseEvent(QMouseEvent* event) {
     selectingByMouse_ = false;
     QPlainTextEdit::mouseReleaseEvent(event);
     if (holdsPart() && hasKeyboardCursor()) {
-        placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+        text_.placeWindow(wholeAnchorPosition(), wholeCursorPosition());
     }
 }
 
 void WindowedTextView::contextMenuEvent(QContextMenuEvent* event) {
     // The menu's commands act on what the view holds: a selection reaching past it ends first,
     // so that none of them takes only its visible part.
-    settle();
+    text_.settle();
     if (holdsPart()) {
-        if (hasKeyboardCursor()) comeBack();
-        if (wideAnchor_) placeWindow(wholeCursorPosition(), wholeCursorPosition());
+        if (hasKeyboardCursor()) text_.comeBack();
+        if (text_.anchorIsOutside())
+            text_.placeWindow(wholeCursorPosition(), wholeCursorPosition());
     }
     QPlainTextEdit::contextMenuEvent(event);
 }
@@ -771,7 +598,6 @@ QMimeData* WindowedTextView::createMimeDataFromSelection() const {
     // as LF and space.
     const qsizetype anchor = wholeAnchorPosition(), cursor = wholeCursorPosition();
     auto* data = new QMimeData;
-    data->setText(parts_.text(std::min(anchor, cursor), std::max(anchor, cursor), windowText(),
-                              windowForms_));
+    data->setText(text_.text(std::min(anchor, cursor), std::max(anchor, cursor)));
     return data;
 }

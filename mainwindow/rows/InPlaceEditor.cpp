@@ -9,7 +9,7 @@
 #include "mainwindow/rows/GridSelection.h"
 #include "mainwindow/rows/GridSurface.h"
 #include "mainwindow/rows/RowsDataPort.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "platform/ui/PendingInput.h"
 #include "platform/ui/QtStrings.h"
 

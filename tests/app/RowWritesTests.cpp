@@ -19,7 +19,7 @@
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/LocationChooser.h"
 #include "mainwindow/record/RecordConsole.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/MapView.h"
 #include "platform/ui/Pasteboard.h"

@@ -25,7 +25,7 @@
 #include "mainwindow/record/ExpandedFieldsPanel.h"
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/record/WindowedTextView.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "tests/mainwindow/GridTest.h"
 
 namespace {

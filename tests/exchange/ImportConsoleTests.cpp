@@ -23,7 +23,7 @@
 #include "exchange/ImportDestinationSheet.h"
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/record/RecordConsole.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/DirectQuery.h"
 #include "tests/support/Menus.h"

@@ -10,7 +10,7 @@
 #include <limits>
 #include <random>
 
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "tests/support/KeyPresses.h"
 #include "tests/support/QtApplication.h"
 

@@ -18,7 +18,7 @@
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/rows/CellCommands.h"
 #include "mainwindow/rows/ChosenValueWriter.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "platform/ui/Pasteboard.h"
 #include "tests/mainwindow/GridTest.h"
 #include "tests/support/ReadOnlyDatabases.h"

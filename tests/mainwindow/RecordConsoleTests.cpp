@@ -10,7 +10,7 @@
 
 #include "mainwindow/record/EditFieldPanel.h"
 #include "mainwindow/record/RecordConsole.h"
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "platform/ui/Alert.h"
 #include "tests/mainwindow/GridTest.h"
 

@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "mainwindow/rows/views/CellTextField.h"
+#include "mainwindow/textwindow/CellTextField.h"
 #include "mainwindow/rows/views/LongCellText.h"
 #include "mainwindow/rows/views/RowsTableModel.h"
 

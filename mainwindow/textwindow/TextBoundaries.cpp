@@ -1,4 +1,4 @@
-#include "mainwindow/TextBoundaries.h"
+#include "mainwindow/textwindow/TextBoundaries.h"
 
 #include <QTextBoundaryFinder>
 #include <QTextLayout>
@@ -35,15 +35,35 @@ std::optional<Qt::LayoutDirection> firstStrongDirection(QStringView text) {
 qsizetype characterStartAtOrBefore(const std::function<QString(qsizetype, qsizetype)>& slice,
                                    qsizetype length, qsizetype position) {
     if (position <= 0 || position >= length) return position;
-    const qsizetype from = std::max<qsizetype>(0, position - kCharacterReach);
-    const QString around = slice(from, std::min(length, position + kCharacterReach));
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, around);
-    finder.setPosition(position - from);
-    if (finder.isAtBoundary()) return position;
-    const qsizetype previous = finder.toPreviousBoundary();
-    // The slice's own start is no boundary of the text unless it is the text's start.
-    if (previous > 0 || (previous == 0 && from == 0)) return from + previous;
-    return around.at(position - from).isLowSurrogate() ? position - 1 : position;
+    // A letter may carry more combining marks than any stretch looked at: the stretch before
+    // position grows until it holds the character's start.
+    for (qsizetype reach = kCharacterReach;; reach *= 2) {
+        const qsizetype from = std::max<qsizetype>(0, position - reach);
+        const QString around = slice(from, std::min(length, position + kCharacterReach));
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, around);
+        finder.setPosition(position - from);
+        if (finder.isAtBoundary()) return position;
+        const qsizetype previous = finder.toPreviousBoundary();
+        // The slice's own start is no boundary of the text unless it is the text's start.
+        if (previous > 0 || from == 0) return from + std::max<qsizetype>(0, previous);
+    }
+}
+
+qsizetype characterEndAtOrAfter(const std::function<QString(qsizetype, qsizetype)>& slice,
+                                qsizetype length, qsizetype position) {
+    const qsizetype start = characterStartAtOrBefore(slice, length, position);
+    if (start == position) return position;
+    for (qsizetype reach = kCharacterReach;; reach *= 2) {
+        const qsizetype to = std::min(length, position + reach);
+        const QString around = slice(start, to);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, around);
+        finder.setPosition(position - start);
+        const qsizetype next = finder.toNextBoundary();
+        // The slice's own end is no boundary of the text unless it is the text's end.
+        if ((next > 0 && next < around.size()) || to == length) {
+            return next > 0 ? start + next : to;
+        }
+    }
 }
 
 qsizetype wordStep(const std::function<QString(qsizetype, qsizetype)>& slice, qsizetype length,

@@ -1,16 +1,18 @@
 #pragma once
 // A long text held as pieces: ranges of an ASCII text shared with its other holders (a value as
 // loaded, held once however the text is cut up around an edit) and texts of its own (what was
-// typed, or a text that is not ASCII); and the comparison of such a text with an UTF-8 one.
-// Positions count UTF-16 code units, as a QString's do; in an ASCII text they are its bytes.
+// typed, or a text that is not ASCII). Positions count UTF-16 code units, as a QString's do; in
+// an ASCII text they are its bytes.
 #include <QString>
+#include <QStringView>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-class TextPieces {
+class LoadedAndTypedText {
   public:
     using Shared = std::shared_ptr<const std::string>;
 
@@ -26,10 +28,10 @@ class TextPieces {
         }
     };
 
-    TextPieces() = default;
-    explicit TextPieces(QString own);
+    LoadedAndTypedText() = default;
+    explicit LoadedAndTypedText(QString own);
     // The range [from, to) of an ASCII text.
-    TextPieces(Shared ascii, qsizetype from, qsizetype to);
+    LoadedAndTypedText(Shared ascii, qsizetype from, qsizetype to);
 
     qsizetype size() const { return size_; }
     bool isEmpty() const { return size_ == 0; }
@@ -39,15 +41,24 @@ class TextPieces {
     void appendTo(QString& out, qsizetype from, qsizetype to) const;
     QString toString() const;
     // The characters [from, to) as pieces: shared ranges stay shared.
-    TextPieces mid(qsizetype from, qsizetype to) const;
-    void append(TextPieces other);
-    void prepend(TextPieces other);
+    LoadedAndTypedText mid(qsizetype from, qsizetype to) const;
+    void append(LoadedAndTypedText other);
+    void prepend(LoadedAndTypedText other);
     void truncate(qsizetype size);
     void removeFront(qsizetype count);
     void clear();
 
+    // The searches a text of paragraphs needs, for an ASCII character c.
+    qsizetype count(char16_t c, qsizetype from, qsizetype to) const;
+    // The first c at or after from, the last before `before`; -1 where there is none.
+    qsizetype indexOf(char16_t c, qsizetype from) const;
+    qsizetype lastIndexOf(char16_t c, qsizetype before) const;
+    // The direction of the first character in [from, to) that has one of its own.
+    std::optional<Qt::LayoutDirection> firstStrongDirection(qsizetype from, qsizetype to) const;
+
   private:
-    // Calls part(piece, offset, size) for each piece's part in [from, to).
+    // Calls part(piece, offset, size, start) for each piece's part in [from, to), start being
+    // where the piece starts in the text; a part returning false ends the walk.
     template <typename Part>
     void forEachPart(qsizetype from, qsizetype to, Part part) const;
     // Joins piece to the last (first) piece where they continue each other.
@@ -58,26 +69,4 @@ class TextPieces {
 
     std::vector<Piece> pieces_;
     qsizetype size_ = 0;
-};
-
-// Compares a text given in parts, UTF-16 or ASCII, with an UTF-8 text, without a copy of either
-// whole. A surrogate pair split between parts is compared whole.
-class Utf8Comparison {
-  public:
-    explicit Utf8Comparison(std::string_view utf8) : utf8_(utf8) {}
-    // False once the parts given differ from the start of the UTF-8 text.
-    bool add(QStringView part);
-    bool add(const TextPieces& pieces);
-    // Whether the parts given are the whole UTF-8 text.
-    bool finish();
-
-  private:
-    bool addAscii(std::string_view ascii);
-    bool flush(QStringView units);
-
-    std::string_view utf8_;
-    size_t compared_ = 0;
-    // A high surrogate at the end of a part, waiting for its other half.
-    QString pending_;
-    bool equal_ = true;
 };

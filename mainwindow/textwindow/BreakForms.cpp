@@ -1,4 +1,4 @@
-#include "mainwindow/BreakForms.h"
+#include "mainwindow/textwindow/BreakForms.h"
 
 #include <algorithm>
 #include <optional>

@@ -15,6 +15,9 @@ std::optional<Qt::LayoutDirection> firstStrongDirection(QStringView text);
 // text's characters from..to.
 qsizetype characterStartAtOrBefore(const std::function<QString(qsizetype, qsizetype)>& slice,
                                    qsizetype length, qsizetype position);
+// The nearest end of a character at or after position.
+qsizetype characterEndAtOrAfter(const std::function<QString(qsizetype, qsizetype)>& slice,
+                                qsizetype length, qsizetype position);
 
 // Where a word step from position ends within start..end of a text of that length, as a text
 // layout of start..end finds it; the stretch laid out starts at twice reach and grows as needed.
