@@ -76,7 +76,6 @@ class TextWindow {
     qsizetype cursor() const;
     qsizetype anchor() const;
     bool anchorIsOutside() const { return outsideAnchor_.has_value(); }
-    bool isAway() const { return away_.has_value(); }
 
     // The characters from..to of the whole text, each break as the view holds it.
     QString slice(qsizetype from, qsizetype to) const;
@@ -105,8 +104,6 @@ class TextWindow {
         QByteArray forms;
     };
     Taken takeWindow(qsizetype start, qsizetype end);
-    // The window's characters as they were taken, while the view holds them unchanged.
-    LoadedAndTypedText windowPieces() const;
 
     // Moves the window when the cursor comes near its edge (or always), then shows the selection
     // from anchor to cursor (whole-text positions).
@@ -142,6 +139,8 @@ class TextWindow {
     // after it, in turn; a part returning false ends the walk.
     template <typename Part>
     void forEachPart(Part part) const;
+    // The window's characters as they were taken, while the view holds them unchanged.
+    LoadedAndTypedText windowPieces() const;
 
     WindowHolder& view_;
     TextWindowSizes sizes_;
