@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "Common/DBInterface.h"
+#include "Common/DatabaseFileHeader.h"
 #include "app/AppDelegate.h"
 #include "app/DatabasesWindow.h"
 #include "app/ImagesWindow.h"
@@ -222,9 +223,10 @@ bool DatabaseFiles::copyIntoPlace(const std::string& source, const std::string& 
     fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".copying");
     std::error_code ec;
     fs::remove(temporary, ec);
-    bool placed = kind == CopyKind::Database
-                      ? copyDatabase(source, temporary.string(), error)
-                      : copyFile(source, temporary.string(), destination, error);
+    const bool database =
+        kind == CopyKind::Database || (kind == CopyKind::AsFound && isSQLiteDatabaseFile(source));
+    bool placed = database ? copyDatabase(source, temporary.string(), error)
+                           : copyFile(source, temporary.string(), destination, error);
     std::string reason;
     if (placed && replace) {
         fs::rename(temporary, target, ec);
@@ -242,7 +244,7 @@ void DatabaseFiles::copyFiles(const std::vector<std::string>& sourcePaths, CopyT
     struct Pending {
         std::string source, destination;
     };
-    const CopyKind kind = target == DatabasesList ? CopyKind::Database : CopyKind::File;
+    const CopyKind kind = target == DatabasesList ? CopyKind::Database : CopyKind::AsFound;
     std::vector<Pending> existing;
     std::set<std::string> names;
     // Named as a database but none, or one locked for now: said, since the drop that brought

@@ -50,8 +50,10 @@ class DatabaseFiles {
     // only locked for now is said to be. Then refreshes the target's list.
     void copyFiles(const std::vector<std::string>& sourcePaths, CopyTarget target);
 
-    // How a file is copied: as it stands, or as a database read through SQLite.
-    enum class CopyKind { File, Database };
+    // How a file is copied: as it stands, or as a database read through SQLite; a file brought
+    // from outside (a picture) as a database where it is one, since it may be open here under any
+    // name and only SQLite may read it then.
+    enum class CopyKind { File, Database, AsFound };
     // Copies source to destination through a temporary file in the destination's folder and an
     // atomic rename; without replace an existing destination is kept and the copy fails.
     static bool copyIntoPlace(const std::string& source, const std::string& destination,

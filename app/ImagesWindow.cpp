@@ -241,7 +241,8 @@ void ImagesWindow::chooseImageFile() {
             }
         }
         std::string error;
-        if (!DatabaseFiles::copyIntoPlace(source, destination, exists, &error)) {
+        if (!DatabaseFiles::copyIntoPlace(source, destination, exists, &error,
+                                          DatabaseFiles::CopyKind::AsFound)) {
             app_.showErrorAlert(error);
             return;
         }

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "Common/DBConnection.h"
+#include "app/DatabaseFiles.h"
 #include "app/DatabasesWindow.h"
 #include "app/FileTableView.h"
 #include "platform/foundation/Paths.h"
@@ -155,4 +156,25 @@ TEST_F(LockedDatabaseFilesTest, ADroppedDatabaseIsCopiedWithWhatAnotherProgramCo
     for (const auto& item : fs::directory_iterator(Paths::documentsFolder())) {
         EXPECT_EQ(item.path().filename().string().find(".copying"), std::string::npos);
     }
+}
+
+// A database named as a picture, open in this process and being written there, dropped on the
+// images list: copied through SQLite, the locks held on it kept.
+TEST_F(LockedDatabaseFilesTest, ADatabaseDroppedAsAPictureIsCopiedWithoutLettingGoOfItsLocks) {
+    const std::string photo = outside + "/photo.png";
+    DBConnection writer(photo, ConnectionKind::NewFileStatement);
+    ASSERT_EQ(sqlite3_exec(writer.handle(),
+                           ("create table t (v);" + insertRows(7) + "begin immediate;" +
+                            "insert into t values (8)")
+                               .c_str(),
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string held = probeLocks(photo);
+    ASSERT_EQ(held.substr(0, held.find(' ')), "write:refused") << held;
+
+    app->databaseFiles().copyFiles({photo}, DatabaseFiles::ImagesWindow);
+    EXPECT_TRUE(alerts.empty()) << alerts[0].both();
+    EXPECT_EQ(probeLocks(photo), held);
+    // What was committed, not the row still being written.
+    EXPECT_EQ(count(pathInDocuments("photo.png")), "7");
 }
