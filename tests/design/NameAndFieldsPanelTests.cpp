@@ -10,10 +10,10 @@
 #include <fstream>
 
 #include "Common/SQLQuote.h"
+#include "design/DropFileNameTextView.h"
 #include "design/FieldTypeMenu.h"
 #include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
-#include "design/DropFileNameTextView.h"
 #include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
@@ -842,11 +842,55 @@ TEST_F(NameAndFieldsPanelTest, DeletingAFieldNamesTheTriggersOfOtherObjectsThatR
     EXPECT_NE(text.find("These indexes and triggers will be deleted: t_own"), std::string::npos)
         << text;
     EXPECT_EQ(text.substr(text.find("These views")),
-              "These views read the deleted fields: v_b\n\nThese triggers read the deleted "
+              "These views read the deleted fields: v_b\n\nThese triggers use the deleted "
               "fields: t_other, t_view, t_own_view");
     EXPECT_EQ(message(p), "Table was changed.");
     EXPECT_EQ(query(kept), before);
     EXPECT_TRUE(query("select name from sqlite_master where name = 't_own'").empty());
+}
+
+// A trigger that writes a deleted field reads nothing of it, yet fails once it is gone: the
+// table's own are deleted, those of other tables named and kept, and the table takes rows.
+TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsItsOwnTriggersThatWriteItAndNamesTheOthers) {
+    run("create table u2 (a, b); create trigger t_set after insert on u2 begin update u2 set b "
+        "= 'x' where rowid = new.rowid; end; create table o2 (y); create trigger t_ins after "
+        "insert on o2 begin insert into u2 (a, b) values (new.y, new.y); end; create trigger "
+        "t_upd after insert on o2 begin update u2 set b = new.y; end; create table u3 (a, b); "
+        "insert into u3 values (1, 2), (3, 4); create trigger t_again after delete on u3 begin "
+        "insert into u3 (a, b) values (old.a, 'again'); end");
+    TablesAndRowsController* c = show("u2");
+    NameAndFieldsPanel* p = openOn(c);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    ASSERT_EQ(alerts.size(), 1u);
+    const std::string& text = alerts[0].informativeText;
+    EXPECT_NE(text.find("These indexes and triggers will be deleted: t_set\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.substr(text.rfind("\n\n") + 2),
+              "These triggers use the deleted fields: t_ins, t_upd");
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(query("select name from sqlite_master where type = 'trigger' order by name"),
+              (std::vector<std::string>{"t_again", "t_ins", "t_upd"}));
+    // u2 takes rows again; o2's named triggers fail its inserts, as the user was told.
+    run("insert into u2 values ('n')");
+    EXPECT_EQ(query("select a from u2"), std::vector<std::string>{"n"});
+    std::string error;
+    EXPECT_NE(DBInterface::execCommandString("insert into o2 values ('z')", db, &error), 0);
+    EXPECT_TRUE(error == "table u2 has no column named b" || error == "no such column: b") << error;
+
+    alerts.clear();
+    c->selectTableWithName("u3");
+    p = openOn(c);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].informativeText.substr(alerts[0].informativeText.rfind("\n\n") + 2),
+              "These indexes and triggers will be deleted: t_again");
+    EXPECT_EQ(message(p), "Table was changed.");
+    run("delete from u3 where a = 1");
+    EXPECT_EQ(query("select a from u3"), (std::vector<std::string>{"3"}));
 }
 
 TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersReadingItInside) {
