@@ -6,9 +6,13 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 
+#include "Common/DBConnection.h"
 #include "Common/SQLQuote.h"
 #include "design/DropFileNameTextView.h"
 #include "design/FieldTypeMenu.h"
@@ -23,6 +27,7 @@
 #include "tests/design/PanelTest.h"
 #include "tests/support/DropEvents.h"
 #include "tests/support/Menus.h"
+#include "tests/support/OtherProgram.h"
 
 namespace {
 
@@ -131,6 +136,49 @@ TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTh
     EXPECT_EQ(query("select type from sqlite_master where name = 'v'"),
               (std::vector<std::string>{"view"}));
     EXPECT_TRUE(fieldRows("v").empty());
+}
+
+// Create and Change read before they write: they wait out another program's write lock as long
+// as the window's wait says; a lock that outlasts it fails them, and nothing is written.
+TEST_F(NameAndFieldsPanelTest, CreateAndChangeWaitOutAnotherProgramsLockForTheWindowsWait) {
+    run("create table t (a, b); insert into t values (1, 2)");
+    TablesAndRowsController* c = show("t");
+    NameAndFieldsPanel* p = openOn(c);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    auto lockedFor = [this](std::chrono::milliseconds held, const std::function<void()>& act) {
+        OtherProgram other({"hold", db, "begin immediate"});
+        ASSERT_EQ(other.told(), "held");
+        std::thread ending([&other, held] {
+            std::this_thread::sleep_for(held);
+            other.end();
+        });
+        act();
+        ending.join();
+    };
+    const std::vector<std::string> before = query("select type, name, sql from sqlite_master");
+    lockedFor(std::chrono::seconds(2), [&] { p->addTableNow(); });
+    EXPECT_EQ(message(p), "Could not change fields.");
+    EXPECT_EQ(query("select type, name, sql from sqlite_master"), before);
+
+    DBConnection::setLockWaitOnThisThread(std::chrono::seconds(30));
+    lockedFor(std::chrono::milliseconds(150), [&] { p->addTableNow(); });
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(columns("t"), std::vector<std::string>{"a"});
+
+    p->addTableButtonPressed();
+    p->nameAndFieldsPanelAddFieldButtonPressed();
+    setName(p, "made");
+    lockedFor(std::chrono::milliseconds(150), [&] { p->addTableNow(); });
+    DBConnection::setLockWaitOnThisThread(DBConnection::kWindowLockWait);
+    EXPECT_EQ(message(p), "Table was created.");
+    EXPECT_EQ(columns("made"), std::vector<std::string>{"Field 1"});
+
+    setName(p, "never");
+    lockedFor(std::chrono::seconds(2), [&] { p->addTableNow(); });
+    EXPECT_EQ(message(p), "Error creating table.");
+    EXPECT_TRUE(columns("never").empty());
+    EXPECT_TRUE(fieldRows("never").empty());
 }
 
 TEST_F(NameAndFieldsPanelTest, DeleteFieldIsRefusedOnlyWhileOneObjectThatIsNoTableIsSelected) {
