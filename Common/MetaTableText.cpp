@@ -4,6 +4,7 @@
 #include "Common/DBExecution.h"
 #include "Common/RowidText.h"
 #include "Common/SQLQuote.h"
+#include "Common/WriteTransaction.h"
 
 namespace DBInterface {
 
@@ -45,8 +46,8 @@ int deleteRowsWithRowids(const std::string& table, const std::vector<std::string
 
 int runInTransaction(const std::string& statements, int64_t* lastRowID,
                      const std::string& databaseFilePath, std::string* errorString) {
-    return execMultipleQueryString("begin transaction; " + statements + "commit transaction",
-                                   nullptr, lastRowID, databaseFilePath, errorString);
+    return execMultipleQueryString(writeTransactionScript(statements), nullptr, lastRowID,
+                                   databaseFilePath, errorString);
 }
 
 }  // namespace DBInterface

@@ -121,9 +121,8 @@ int addSystemTableFlags(const std::vector<std::string>& values, const std::strin
                              {std::to_string(values.size())}));
         return -1;
     }
-    std::string sql =
-        "begin transaction;\n" + systemTableFlagsSQL(values, tableName) + "commit transaction";
-    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+    return execMultipleQueryString(writeTransactionScript(systemTableFlagsSQL(values, tableName)),
+                                   nullptr, nullptr, databaseFilePath, errorString);
 }
 
 std::string systemFieldsSQL(const std::vector<std::string>& values, const std::string& tableName) {
@@ -144,9 +143,8 @@ int addSystemFields(const std::vector<std::string>& values, const std::string& t
                              {std::to_string(values.size())}));
         return -1;
     }
-    std::string sql =
-        "begin transaction;\n" + systemFieldsSQL(values, tableName) + "commit transaction;";
-    return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
+    return execMultipleQueryString(writeTransactionScript(systemFieldsSQL(values, tableName)),
+                                   nullptr, nullptr, databaseFilePath, errorString);
 }
 
 int makeTableSortByROWIDUp(const std::string& tableName, const std::string& databaseFilePath,

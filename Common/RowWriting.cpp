@@ -317,7 +317,7 @@ int addBlankRows(uint64_t count, const std::vector<std::string>& fieldNames,
     int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
     if (rc != SQLITE_OK) return rc;
     sqlite3* db = connection->handle();
-    rc = execOnConnection(db, "begin transaction", errorString);
+    rc = beginWriteTransaction(*connection, errorString);
     RowInserter inserter(db, tableName, fieldNames);
     const std::vector<DBValue> blanks(fieldNames.size(), std::string());
     const std::string defaults = "insert into " + quoteIdentifier(tableName) + " default values";

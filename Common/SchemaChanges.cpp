@@ -8,6 +8,7 @@
 #include "Common/RowidField.h"
 #include "Common/SQLQuote.h"
 #include "Common/SortSettings.h"
+#include "Common/WriteTransaction.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 
@@ -38,11 +39,10 @@ int createTable(const std::string& tableName, int64_t flags,
     // and the meta rows of a table that exists must name it and its columns as they are.
     const std::string name = quoteLiteral(tableName);
     // The name has no unique index: the row is written only where none is there yet.
-    std::string sql = "begin transaction;\n" + createTablesMetaTableSQL() +
-                      "insert into varnelo_db_tables (name, number, flags) select " + name +
-                      ", (select count(*) + 1 from varnelo_db_tables), " + std::to_string(flags) +
-                      " where not exists (select 1 from varnelo_db_tables where name=" + name +
-                      ");\n";
+    std::string sql =
+        createTablesMetaTableSQL() + "insert into varnelo_db_tables (name, number, flags) select " +
+        name + ", (select count(*) + 1 from varnelo_db_tables), " + std::to_string(flags) +
+        " where not exists (select 1 from varnelo_db_tables where name=" + name + ");\n";
     std::vector<std::string> columns = fieldNames;
     if (fieldNames.empty()) {
         for (size_t i = 1; i <= fieldTypes.size(); ++i) {
@@ -57,15 +57,15 @@ int createTable(const std::string& tableName, int64_t flags,
     for (size_t i = 0; i < columns.size(); ++i) {
         sql += (i ? ", " : "") + quoteIdentifier(columns[i]);
     }
-    sql += ");\ncommit transaction;";
-    return runScript(sql, databaseFilePath, errorString);
+    sql += ");";
+    return runScript(writeTransactionScript(sql), databaseFilePath, errorString);
 }
 
 int renameTable(const std::string& oldName, const std::string& newName,
                 const std::string& databaseFilePath, std::string* errorString) {
     std::string from = quoteLiteral(oldName), to = quoteLiteral(newName);
-    std::string sql = "begin transaction;\nalter table " + quoteIdentifier(oldName) +
-                      " rename to " + quoteIdentifier(newName) + ";\n";
+    std::string sql = "alter table " + quoteIdentifier(oldName) + " rename to " +
+                      quoteIdentifier(newName) + ";\n";
     if (doesTableExist(kTablesMetaTable, databaseFilePath)) {
         sql += "update varnelo_db_tables set name=" + to + " where name=" + from + ";\n";
     }
@@ -78,7 +78,7 @@ int renameTable(const std::string& oldName, const std::string& newName,
                    " where lookup_table=" + from + ";\n";
         }
     }
-    return runScript(sql + "commit transaction;", databaseFilePath, errorString);
+    return runScript(writeTransactionScript(sql), databaseFilePath, errorString);
 }
 
 int deleteObject(const std::string& name, const std::string& type,
@@ -90,8 +90,8 @@ int deleteObject(const std::string& name, const std::string& type,
     std::string kind = type == "view" || type == "index" || type == "trigger" ? type : "table";
     std::string drop = "drop " + kind + " if exists " + quoteIdentifier(name) + ";\n";
     if (name.rfind("varnelo_db_", 0) == 0) return runScript(drop, databaseFilePath, errorString);
-    std::string sql = "begin transaction;\n" + drop + deleteMetaRowsSQL(name, databaseFilePath);
-    return runScript(sql + "commit transaction;", databaseFilePath, errorString);
+    return runScript(writeTransactionScript(drop + deleteMetaRowsSQL(name, databaseFilePath)),
+                     databaseFilePath, errorString);
 }
 
 int copyRowsFromTable(const std::string& fromTable, const std::vector<std::string>& fromFields,
@@ -162,10 +162,10 @@ int createView(const std::string& viewName, const std::string& createViewQuerySt
             fieldRowsSQL(viewName, fieldNames, fieldTypes, &fieldFormatStyles, fieldLookupTables);
     }
     if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
-    std::string sql = "begin transaction;\n" + createFieldsMetaTableSQL() +
+    std::string sql = createFieldsMetaTableSQL() +
                       "delete from varnelo_db_fields where table_name=" + quoteLiteral(viewName) +
-                      ";\n" + rows + createViewQueryString + ";\ncommit transaction;";
-    int rc = runScript(sql, databaseFilePath, errorString);
+                      ";\n" + rows + createViewQueryString;
+    int rc = runScript(writeTransactionScript(sql), databaseFilePath, errorString);
     if (rc != 0 || !isSortedOnUniqueKey) return rc;
     return updateSystemTable(viewName, kTableFlagSortedOnUniqueKey, true, databaseFilePath,
                              errorString);

@@ -39,13 +39,15 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                 std::vector<std::string>* droppedObjects, const std::string& databaseFilePath,
                 std::string* errorString, DroppedFieldSettings* droppedSettings = nullptr);
 // Appends the names of the indexes and triggers that changeTable would drop, and fails as it
-// would fail on the schema; changes nothing.
+// would fail on the schema; changes nothing. failingTriggers, when given, gets the triggers the
+// change would keep that would fail once deleted fields are gone (they write them, say).
 int objectsDroppedByChangeTable(std::vector<std::string>* droppedObjects,
                                 const std::string& tableName,
                                 const std::vector<std::string>& oldFieldNames,
                                 const std::vector<int64_t>& oldFieldIndices,
                                 const std::vector<std::string>& newFieldNames,
-                                const std::string& databaseFilePath, std::string* errorString);
+                                const std::string& databaseFilePath, std::string* errorString,
+                                std::vector<std::string>* failingTriggers = nullptr);
 
 // Renames the table and its rows in every meta table that exists, in one transaction.
 int renameTable(const std::string& oldName, const std::string& newName,

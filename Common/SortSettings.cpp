@@ -21,6 +21,7 @@
 #include "Common/SQLQuote.h"
 #include "Common/SchemaListing.h"
 #include "Common/TableShape.h"
+#include "Common/WriteTransaction.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 #include "platform/foundation/SystemLog.h"
@@ -172,8 +173,8 @@ int updateSystemTable(const std::string& tableName, const std::string& insertStr
                       std::string* errorString) {
     std::string sql = doesTableExistInMetadataTable(tableName, databaseFilePath)
                           ? updateString
-                          : "begin transaction; " + createTablesMetaTableSQL() +
-                                createFieldsMetaTableSQL() + insertString + "commit transaction; ";
+                          : writeTransactionScript(createTablesMetaTableSQL() +
+                                                   createFieldsMetaTableSQL() + insertString);
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
 }
 
@@ -238,9 +239,9 @@ int updateSortByROWIDCode(uint64_t sortByROWIDCode, const std::string& tableName
     if (sortByROWIDCode == 1 || sortByROWIDCode == 2) {
         std::string set = std::to_string(sortByROWIDCode);
         std::string clear = std::to_string(3 - sortByROWIDCode);
-        sql = "begin transaction; update varnelo_db_tables set flags = (flags | " + set + ")" +
-              where + "update varnelo_db_tables set flags = (flags & ~ " + clear + ")" + where +
-              "commit transaction; ";
+        sql = writeTransactionScript("update varnelo_db_tables set flags = (flags | " + set + ")" +
+                                     where + "update varnelo_db_tables set flags = (flags & ~ " +
+                                     clear + ")" + where);
     } else {
         sql = "update varnelo_db_tables set flags = (flags & ~ 3)" + where;
     }
@@ -427,23 +428,12 @@ template <typename Make>
 int writeInOneTransaction(const std::string& databaseFilePath, std::string* errorString,
                           Make&& make) {
     std::optional<DBConnection> connection;
-    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
-    if (rc != SQLITE_OK) return rc;
-    auto run = [&](const std::string& sql) {
-        int result = forEachRow(connection->handle(), sql, [](sqlite3_stmt*) { return true; });
-        if (result != SQLITE_OK) appendError(errorString, connection->errorMessage());
-        return result;
-    };
-    rc = run("begin immediate transaction");
+    int rc = beginWriteTransaction(connection, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     std::string sql;
     rc = make(*connection, &sql);
-    if (rc == SQLITE_OK) rc = run(sql + "commit transaction");
-    if (rc != SQLITE_OK) {
-        forEachRow(connection->handle(), "rollback transaction",
-                   [](sqlite3_stmt*) { return true; });
-    }
-    return rc;
+    if (rc == SQLITE_OK) rc = runStatements(*connection, sql, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int sortIndexStatementsOn(const DBConnection& connection, const std::string& tableName,

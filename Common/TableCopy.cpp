@@ -12,6 +12,7 @@
 #include "Common/DBTypes.h"
 #include "Common/MetaTables.h"
 #include "Common/SQLQuote.h"
+#include "Common/WriteTransaction.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/StringFormat.h"
 #include "platform/foundation/SystemLog.h"
@@ -215,11 +216,12 @@ int copyTableFromDatabase(const TableDictionary& description, const std::string&
     bool isTable = description.type == "table";
     const bool attach = sourceDatabaseFilePath != databaseFilePath;
     // Another file's rows are read through it attached; ATTACH cannot run inside a transaction.
-    std::string sql = attach ? "attach database " + quoteLiteral(sourceDatabaseFilePath) +
-                                   " as varnelo_paste_source;\n"
-                             : std::string();
+    const std::string attachment = attach
+                                       ? "attach database " + quoteLiteral(sourceDatabaseFilePath) +
+                                             " as varnelo_paste_source;\n"
+                                       : std::string();
     // Line ends keep a trailing comment of a stored text from swallowing what follows.
-    sql += "begin transaction;\n" + createStatement + "\n;\n";
+    std::string sql = createStatement + "\n;\n";
     // The name is new to the schema: rows still kept under it are those of a table dropped with
     // SQL, and would be read in place of the copy's own.
     sql += deleteMetaRowsSQL(newName, databaseFilePath);
@@ -262,8 +264,8 @@ int copyTableFromDatabase(const TableDictionary& description, const std::string&
             sql += *rewritten + "\n;\n";
         }
     }
-    sql += "commit transaction";
-    if (attach) sql += ";\ndetach database varnelo_paste_source";
+    sql = attachment + writeTransactionScript(sql);
+    if (attach) sql += "\ndetach database varnelo_paste_source";
     return execMultipleQueryString(sql, nullptr, nullptr, databaseFilePath, errorString);
 }
 

@@ -32,13 +32,27 @@ bool isPlainType(const std::string& type) {
 }
 
 // SQLite accepts a trigger whose new.x or old.x names a column that is gone, and fails only
-// when it fires; such a trigger is not recreated. The rowid's names stay readable where the old
-// table had a rowid no column of it shadowed.
+// when it fires; such a trigger is not recreated, nor one that fires on an UPDATE OF a column
+// that is gone (it would never fire). The rowid's names stay readable where the old table had a
+// rowid no column of it shadowed.
 bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::string>& columns,
                         const TableShape& shape) {
     auto tokens = tokenizeSQL(triggerSQL);
     if (!tokens) return true;
     size_t end = tokens->size();
+    // The event comes before the first ON, the table's.
+    size_t on = 0;
+    while (on < end && !isWord((*tokens)[on], {"on"})) ++on;
+    for (size_t i = 0; i < on; ++i) {
+        if (!isWord((*tokens)[i], {"update"})) continue;
+        size_t of = nextSignificant(*tokens, i + 1, on);
+        if (of == on || !isWord((*tokens)[of], {"of"})) break;
+        for (size_t column = of + 1; column < on; ++column) {
+            auto name = nameOf((*tokens)[column]);
+            if (name && !isOneOf(*name, columns)) return false;
+        }
+        break;
+    }
     for (size_t i = 0; i < end; ++i) {
         if (!isWord((*tokens)[i], {"new", "old"})) continue;
         size_t dot = nextSignificant(*tokens, i + 1, end);
@@ -52,6 +66,17 @@ bool namesOnlyColumnsOf(const std::string& triggerSQL, const std::vector<std::st
         if (!rowid) return false;
     }
     return true;
+}
+
+// Whether the text names any of the columns, as a name in any form (new.x, a quoted name, a
+// column list): strings and comments do not count.
+bool namesAnyOf(const std::string& sql, const std::vector<std::string>& columns) {
+    auto tokens = tokenizeSQL(sql);
+    if (!tokens) return true;
+    return std::any_of(tokens->begin(), tokens->end(), [&columns](const Token& token) {
+        auto name = nameOf(token);
+        return name && isOneOf(*name, columns);
+    });
 }
 
 // The new names of old columns, or nothing when one of them does not survive.
@@ -110,6 +135,29 @@ std::string reconstructedColumnList(const TableShape& shape,
     return columnList;
 }
 
+// Of the triggers that fail once the columns are gone and did not before, the table's own that
+// name one of them are dropped; the others are kept and told.
+int dropTriggersNamingDropped(RebuildSession& session, const TableShape& shape,
+                              const std::vector<std::string>& droppedColumns,
+                              const std::vector<std::string>& failingBefore,
+                              std::vector<std::string>* dropped,
+                              std::vector<std::string>* failingTriggers) {
+    for (const std::string& trigger : triggersFailingAlone(session.handle())) {
+        if (isOneOf(trigger, failingBefore)) continue;
+        const auto& names = shape.indexAndTriggerNames;
+        const auto own = std::find(names.begin(), names.end(), trigger);
+        if (own != names.end() &&
+            namesAnyOf(shape.indexAndTriggerSQL[static_cast<size_t>(own - names.begin())],
+                       droppedColumns)) {
+            if (int rc = session.run("drop trigger " + quoteIdentifier(trigger))) return rc;
+            dropped->push_back(trigger);
+        } else if (failingTriggers) {
+            failingTriggers->push_back(trigger);
+        }
+    }
+    return SQLITE_OK;
+}
+
 // A dry run goes as far as recreating the indexes and triggers, on a table without rows, to
 // learn which of them would be lost, and then undoes everything.
 enum class RebuildMode { Change, DryRun };
@@ -121,7 +169,7 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
             const std::vector<int64_t>* newFieldFormatStyles,
             const std::vector<std::string>* newFieldLookupTables,
             std::vector<std::string>* droppedObjects, DroppedFieldSettings* droppedSettings,
-            std::string* errorString) {
+            std::vector<std::string>* failingTriggers, std::string* errorString) {
     int rc = refuseDuplicateNames(newFieldNames, errorString);
     if (rc != SQLITE_OK) return rc;
     // Old fields named otherwise than the table's now (changed elsewhere since they were read)
@@ -212,6 +260,11 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
     }
     const std::set<std::string> readingDropped =
         indexesAndTriggersReadingFields(session.handle(), tableName, droppedColumns);
+    // A trigger that writes a dropped column is found only once the column is gone (SQLite
+    // tells no column of an INSERT's list): each trigger is tried before and after.
+    const std::vector<std::string> failingBefore = droppedColumns.empty()
+                                                       ? std::vector<std::string>()
+                                                       : triggersFailingAlone(session.handle());
 
     std::string table = quoteIdentifier(tableName);
     std::string temporary = quoteIdentifier("xyztmp_" + tableName);
@@ -247,6 +300,11 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
             !namesOnlyColumnsOf(definition, fieldNames, shape) || !session.tryRun(definition)) {
             dropped.push_back(shape.indexAndTriggerNames[i]);
         }
+    }
+    if (!droppedColumns.empty()) {
+        rc = dropTriggersNamingDropped(session, shape, droppedColumns, failingBefore, &dropped,
+                                       failingTriggers);
+        if (rc != SQLITE_OK) return rc;
     }
     if (mode == RebuildMode::DryRun) {
         if (droppedObjects)
@@ -324,7 +382,7 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::Change, tableName, oldFieldNames, oldFieldIndices,
                        newFieldNames, newFieldTypes, newFieldFormatStyles, newFieldLookupTables,
-                       droppedObjects, droppedSettings, errorString);
+                       droppedObjects, droppedSettings, nullptr, errorString);
     });
 }
 
@@ -333,10 +391,12 @@ int objectsDroppedByChangeTable(std::vector<std::string>* droppedObjects,
                                 const std::vector<std::string>& oldFieldNames,
                                 const std::vector<int64_t>& oldFieldIndices,
                                 const std::vector<std::string>& newFieldNames,
-                                const std::string& databaseFilePath, std::string* errorString) {
+                                const std::string& databaseFilePath, std::string* errorString,
+                                std::vector<std::string>* failingTriggers) {
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::DryRun, tableName, oldFieldNames, oldFieldIndices,
-                       newFieldNames, {}, nullptr, nullptr, droppedObjects, nullptr, errorString);
+                       newFieldNames, {}, nullptr, nullptr, droppedObjects, nullptr,
+                       failingTriggers, errorString);
     });
 }
 

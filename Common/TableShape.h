@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Common/DBConnection.h"
+#include "Common/WriteTransaction.h"
 
 namespace DBInterface {
 
@@ -48,7 +49,7 @@ class RebuildSession {
     int beginWithoutForeignKeys() {
         foreignKeysWereOn_ = pragmaIsOn("foreign_keys");
         run("pragma foreign_keys=OFF");
-        return run("begin transaction");
+        return beginWriteTransaction(connection_, errorString_);
     }
     void restoreForeignKeys() {
         if (foreignKeysWereOn_) run("pragma foreign_keys=ON");

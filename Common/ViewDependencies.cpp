@@ -68,9 +68,9 @@ bool compileNotingReads(sqlite3* db, const std::string& sql) {
     return statement.prepare(db, sql) == SQLITE_OK;
 }
 
-// Compiles a statement of each kind on the table or view: together they fire all its triggers,
-// whose statements are compiled with them, each read told with the trigger's name.
-void compileFiringStatements(sqlite3* db, const std::string& object) {
+// A statement of each kind on the table or view: together they fire all its triggers, whose
+// statements are compiled with them. None when its columns cannot be read.
+std::vector<std::string> firingStatements(sqlite3* db, const std::string& object) {
     std::vector<std::string> columns;
     if (forEachRow(
             db,
@@ -80,7 +80,7 @@ void compileFiringStatements(sqlite3* db, const std::string& object) {
                 return true;
             }) != SQLITE_OK ||
         columns.empty()) {
-        return;
+        return {};
     }
     const std::string target = quoteIdentifier(object);
     std::string assignments;
@@ -88,11 +88,18 @@ void compileFiringStatements(sqlite3* db, const std::string& object) {
         assignments += (assignments.empty() ? "" : ", ") + quoteIdentifier(column) + " = " +
                        quoteIdentifier(column);
     }
-    for (const std::string& firing :
-         {"insert into " + target + " default values", "delete from " + target,
-          "update " + target + " set " + assignments}) {
-        compileNotingReads(db, firing);
-    }
+    return {"insert into " + target + " default values", "delete from " + target,
+            "update " + target + " set " + assignments};
+}
+
+// Compiles the statements that fire the triggers of the table or view, each read told with the
+// trigger's name.
+void compileFiringStatements(sqlite3* db, const std::string& object) {
+    for (const std::string& firing : firingStatements(db, object)) compileNotingReads(db, firing);
+}
+
+int runQuietly(sqlite3* db, const std::string& sql) {
+    return forEachRow(db, sql, [](sqlite3_stmt*) { return true; });
 }
 
 }  // namespace
@@ -181,6 +188,69 @@ std::set<std::string> indexesAndTriggersReadingFields(sqlite3* db, const std::st
     sqlite3_set_authorizer(db, nullptr, nullptr);
     readers.insert(reads.triggers.begin(), reads.triggers.end());
     return readers;
+}
+
+std::vector<std::string> triggersFailingAlone(sqlite3* db) {
+    struct Trigger {
+        std::string name, object, sql;
+        bool onView;
+    };
+    std::vector<Trigger> triggers;
+    std::vector<std::string> failing;
+    if (forEachRow(db,
+                   "select t.name, t.tbl_name, t.sql, o.type = 'view' from sqlite_master t join "
+                   "sqlite_master o on o.name = t.tbl_name collate nocase and o.type in "
+                   "('table', 'view') where t.type = 'trigger' and t.sql is not null order by "
+                   "t.rowid",
+                   [&](sqlite3_stmt* statement) {
+                       auto text = [statement](int i) {
+                           return columnValue(statement, i, false, "").value_or("");
+                       };
+                       triggers.push_back(
+                           {text(0), text(1), text(2), sqlite3_column_int(statement, 3) != 0});
+                       return true;
+                   }) != SQLITE_OK ||
+        triggers.empty() || runQuietly(db, "savepoint varnelo_trigger_probe") != SQLITE_OK) {
+        return failing;
+    }
+    // Alone, a trigger fails only by its own statements, never by another one it fires.
+    bool alone = true;
+    for (const Trigger& trigger : triggers) {
+        alone =
+            alone && runQuietly(db, "drop trigger " + quoteIdentifier(trigger.name)) == SQLITE_OK;
+    }
+    std::map<std::string, std::vector<bool>> compiledWithout;
+    auto compiled = [db](const std::string& object) {
+        std::vector<bool> results;
+        for (const std::string& firing : firingStatements(db, object)) {
+            Statement statement;
+            results.push_back(statement.prepare(db, firing) == SQLITE_OK);
+        }
+        return results;
+    };
+    for (const Trigger& trigger : triggers) {
+        if (!alone) break;
+        auto without = compiledWithout.find(trigger.object);
+        if (without == compiledWithout.end()) {
+            without = compiledWithout.emplace(trigger.object, compiled(trigger.object)).first;
+        }
+        if (runQuietly(db, trigger.sql) != SQLITE_OK) {
+            failing.push_back(trigger.name);
+            continue;
+        }
+        const std::vector<bool> with = compiled(trigger.object);
+        // A view takes no change but through its triggers: one that compiles none fails. A
+        // table takes each: a trigger fails when a statement that compiled without it does not.
+        bool fails = trigger.onView && std::find(with.begin(), with.end(), true) == with.end();
+        for (size_t i = 0; !trigger.onView && i < with.size(); ++i) {
+            fails = fails || (without->second[i] && !with[i]);
+        }
+        if (fails) failing.push_back(trigger.name);
+        alone = runQuietly(db, "drop trigger " + quoteIdentifier(trigger.name)) == SQLITE_OK;
+    }
+    runQuietly(db, "rollback to varnelo_trigger_probe");
+    runQuietly(db, "release varnelo_trigger_probe");
+    return failing;
 }
 
 }  // namespace DBInterface

@@ -1,7 +1,8 @@
 #pragma once
 // Which views, indexes and triggers read given fields of a table, as SQLite itself resolves the
 // names when it compiles each: a name in a string literal is no read, a quoted or differently
-// cased one is.
+// cased one is. A write tells no column of an INSERT's list: which triggers fail once fields are
+// gone is found by compiling them after the change.
 #include <set>
 #include <string>
 #include <vector>
@@ -23,5 +24,10 @@ int viewsAndTriggersReadingFields(std::vector<std::string>* views,
 // nothing is changed.
 std::set<std::string> indexesAndTriggersReadingFields(sqlite3* db, const std::string& tableName,
                                                       const std::vector<std::string>& fieldNames);
+
+// The triggers of the schema that fail to compile when they fire, each tried alone, with every
+// other trigger dropped meanwhile: a statement of each kind on its table or view is prepared,
+// never run. In the schema's order. Runs under a savepoint it rolls back: nothing is changed.
+std::vector<std::string> triggersFailingAlone(sqlite3* db);
 
 }  // namespace DBInterface

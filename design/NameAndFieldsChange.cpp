@@ -250,11 +250,11 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
         return;
     }
     // A change that cannot be made fails here, before the user is asked.
-    std::vector<std::string> droppedObjects;
+    std::vector<std::string> droppedObjects, failingTriggers;
     std::string error;
-    if (int rc = DBInterface::objectsDroppedByChangeTable(&droppedObjects, name, old_.names,
-                                                          rows_.indices, rows_.names,
-                                                          databaseFilePath(), &error)) {
+    if (int rc = DBInterface::objectsDroppedByChangeTable(
+            &droppedObjects, name, old_.names, rows_.indices, rows_.names, databaseFilePath(),
+            &error, &failingTriggers)) {
         failFieldStep(*outcome, rc, "Could not change fields.", error);
         finishChange(name, oldFlags, newFlags, *outcome);
         return;
@@ -270,16 +270,21 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
     naming("These indexes and triggers will be deleted: %@", droppedObjects);
     // Views, and triggers the rebuild does not drop, are kept: SQLite reads a quoted name that
     // is gone as a text, and fails on a bare one when the view is read or the trigger fires.
+    // A trigger that writes a deleted field is found failing by the dry run.
     std::vector<std::string> views, triggers;
     if (!droppedFields.empty() &&
         DBInterface::viewsAndTriggersReadingFields(&views, &triggers, name, droppedFields,
                                                    databaseFilePath(), nullptr) == 0) {
-        std::erase_if(triggers, [&droppedObjects](const std::string& trigger) {
-            return std::find(droppedObjects.begin(), droppedObjects.end(), trigger) !=
-                   droppedObjects.end();
-        });
+        auto among = [](const std::vector<std::string>& names, const std::string& name) {
+            return std::find(names.begin(), names.end(), name) != names.end();
+        };
+        for (const std::string& trigger : failingTriggers) {
+            if (!among(triggers, trigger)) triggers.push_back(trigger);
+        }
+        std::erase_if(triggers,
+                      [&](const std::string& trigger) { return among(droppedObjects, trigger); });
         naming("These views read the deleted fields: %@", views);
-        naming("These triggers read the deleted fields: %@", triggers);
+        naming("These triggers use the deleted fields: %@", triggers);
     }
     Alert alert;
     alert.messageText = localizedText("Change table definition?");

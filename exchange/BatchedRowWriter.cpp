@@ -3,11 +3,13 @@
 #include <cassert>
 
 #include "Common/DBConnection.h"
+#include "Common/WriteTransaction.h"
 #include "exchange/ActivityLog.h"
 #include "platform/foundation/Localized.h"
 
 using DBInterface::BoundText;
 using DBInterface::execOnConnection;
+using DBInterface::kBeginWriteTransaction;
 
 namespace {
 std::string number(int64_t value) {
@@ -126,7 +128,7 @@ void BatchedRowWriter::tellError(int resultCode, const std::string& error) {
 
 bool BatchedRowWriter::begin() {
     if (fileFailed_) return false;
-    beginResult_ = runWaitingOutLocks("begin immediate", &beginError_);
+    beginResult_ = runWaitingOutLocks(kBeginWriteTransaction, &beginError_);
     if (beginResult_ != SQLITE_OK) {
         tellError(beginResult_, beginError_);
         return false;

@@ -4,6 +4,7 @@
 
 #include "Common/DBConnection.h"
 #include "Common/RowInserter.h"
+#include "Common/WriteTransaction.h"
 
 int insertPastedRows(const std::vector<DBRow>& rows, const std::vector<std::string>& fieldNames,
                      const std::string& table, const std::string& databaseFilePath,
@@ -13,7 +14,7 @@ int insertPastedRows(const std::vector<DBRow>& rows, const std::vector<std::stri
     int rc = openForStatement(connection, databaseFilePath, ConnectionKind::Statement, errorString);
     if (rc != SQLITE_OK) return rc;
     sqlite3* db = connection->handle();
-    rc = DBInterface::execOnConnection(db, "begin immediate", errorString);
+    rc = DBInterface::beginWriteTransaction(*connection, errorString);
     if (rc != SQLITE_OK) return rc;
     DBInterface::RowInserter inserter(db, table, fieldNames);
     DBRow values(fieldNames.size());

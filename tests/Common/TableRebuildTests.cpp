@@ -251,3 +251,59 @@ TEST_F(TableRebuildTest, StoredSortAndSearchSettingsFollowTheirFields) {
     EXPECT_EQ(directQuery(settings),
               (Strings{"0,1; it's", "2#4 2", "0#0 0", "0#0 0", "1;=x", "4", "", ""}));
 }
+
+// A trigger that writes a deleted field (an INSERT's column list, an UPDATE's SET) reads nothing
+// of it, yet fails once it is gone. The table's own that name the field are not made again (also
+// one that fires on an UPDATE OF it); the others are kept and told; nothing is told that failed
+// already or names only another table's column of the same name.
+TEST_F(TableRebuildTest, TriggersThatWriteADeletedFieldAreDroppedWhenOwnAndToldWhenOthers) {
+    run("create table u (a, b); insert into u values (1, 2); create table o (y); insert into o "
+        "values (5); create table log (b); create trigger t_set after insert on u begin update u "
+        "set b = 'x' where rowid "
+        "= new.rowid; end; create trigger t_log after insert on u begin insert into log (b) "
+        "values (new.a); end; create trigger t_ins after insert on o begin insert into u (a, "
+        "\"B\") values (new.y, new.y); end; create trigger t_upd after insert on o begin update "
+        "u set [b] = new.y; end; create trigger t_only_a after delete on o begin insert into u "
+        "(a) values (old.y); end; create trigger t_broken after delete on log begin insert into "
+        "nowhere values (1); end; create trigger t_of after update of a, B on u begin insert into "
+        "log (b) values (new.a); end");
+    const std::string schema = "select type, name, sql from sqlite_master order by name";
+    const Strings before = directQuery(schema);
+    std::string error;
+    Strings dropped, failing;
+    ASSERT_EQ(
+        objectsDroppedByChangeTable(&dropped, "u", {"a", "b"}, {0}, {"a"}, db, &error, &failing), 0)
+        << error;
+    EXPECT_EQ(dropped, (Strings{"t_of", "t_set"}));
+    EXPECT_EQ(failing, (Strings{"t_ins", "t_upd"}));
+    EXPECT_EQ(directQuery(schema), before);
+
+    dropped.clear();
+    ASSERT_EQ(changeTable("u", {"a", "b"}, {0}, {"a"}, {1}, nullptr, nullptr, &dropped, db, &error),
+              0)
+        << error;
+    EXPECT_EQ(dropped, (Strings{"t_of", "t_set"}));
+    EXPECT_EQ(directQuery("select name from sqlite_master where type = 'trigger' order by name"),
+              (Strings{"t_broken", "t_ins", "t_log", "t_only_a", "t_upd"}));
+    run("insert into u values (3); delete from o");
+    EXPECT_EQ(directQuery("select a from u order by a"), (Strings{"1", "3", "5"}));
+    EXPECT_EQ(directQuery("select b from log order by b"), (Strings{"3", "5"}));
+}
+
+// A table's own trigger that writes the deleted field into the table itself goes; the rows are
+// deleted afterwards, its other triggers firing.
+TEST_F(TableRebuildTest, AnOwnTriggerWritingTheDeletedFieldBackIsNotMadeAgain) {
+    run("create table u3 (a, b); insert into u3 values (1, 2), (3, 4); create table log (x); "
+        "create trigger t_again after delete on u3 begin insert into u3 (a, b) values (old.a, "
+        "'again'); end; create trigger t_log after delete on u3 begin insert into log values "
+        "(old.a); end");
+    std::string error;
+    Strings dropped;
+    ASSERT_EQ(
+        changeTable("u3", {"a", "b"}, {0}, {"a"}, {1}, nullptr, nullptr, &dropped, db, &error), 0)
+        << error;
+    EXPECT_EQ(dropped, Strings{"t_again"});
+    run("delete from u3");
+    EXPECT_TRUE(directQuery("select a from u3").empty());
+    EXPECT_EQ(directQuery("select x from log order by x"), (Strings{"1", "3"}));
+}

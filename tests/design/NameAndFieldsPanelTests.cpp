@@ -6,14 +6,18 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 
+#include "Common/DBConnection.h"
 #include "Common/SQLQuote.h"
+#include "design/DropFileNameTextView.h"
 #include "design/FieldTypeMenu.h"
 #include "design/FormatStyleSheet.h"
 #include "design/NameAndFieldsPanel.h"
-#include "design/DropFileNameTextView.h"
 #include "design/SQLConsole.h"
 #include "design/SearchPanel.h"
 #include "design/SortPanel.h"
@@ -23,6 +27,7 @@
 #include "tests/design/PanelTest.h"
 #include "tests/support/DropEvents.h"
 #include "tests/support/Menus.h"
+#include "tests/support/OtherProgram.h"
 
 namespace {
 
@@ -72,6 +77,15 @@ class NameAndFieldsPanelTest : public PanelTest {
             bytes += content;
         }
         return bytes;
+    }
+    // Deletes the field of the row and presses Change: the confirmation's informative text.
+    std::string deleteFieldAndChange(NameAndFieldsPanel* panel, int row) {
+        panel->nameAndFieldsPanelTableView()->selectRow(row);
+        panel->nameAndFieldsPanelDeleteFieldButtonPressed();
+        alerts.clear();
+        QTest::mouseClick(panel->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+        EXPECT_EQ(alerts.size(), 1u);
+        return alerts.empty() ? std::string() : alerts[0].informativeText;
     }
     std::vector<std::string> tableFlags(const std::string& table) const {
         return query("select flags from varnelo_db_tables where name = " + quoteLiteral(table));
@@ -131,6 +145,53 @@ TEST_F(NameAndFieldsPanelTest, NewTableIsCreatedWithCleanedNamesAndRefusedWhenTh
     EXPECT_EQ(query("select type from sqlite_master where name = 'v'"),
               (std::vector<std::string>{"view"}));
     EXPECT_TRUE(fieldRows("v").empty());
+}
+
+// Create and Change read before they write: they wait out another program's write lock as long
+// as the window's wait says; a lock that outlasts it fails them, and nothing is written.
+TEST_F(NameAndFieldsPanelTest, CreateAndChangeWaitOutAnotherProgramsLockForTheWindowsWait) {
+    // Made here, the file has the meta tables that a new table's rows are read from first.
+    run("");
+    ASSERT_EQ(DBInterface::createTable("t", 0, {"a", "b"}, {1, 1}, nullptr, nullptr, db, nullptr),
+              0);
+    run("insert into t values (1, 2)");
+    TablesAndRowsController* c = show("t");
+    NameAndFieldsPanel* p = openOn(c);
+    p->nameAndFieldsPanelTableView()->selectRow(1);
+    p->nameAndFieldsPanelDeleteFieldButtonPressed();
+    auto lockedFor = [this](std::chrono::milliseconds held, const std::function<void()>& act) {
+        OtherProgram other({"hold", db, "begin immediate"});
+        ASSERT_EQ(other.told(), "held");
+        std::thread ending([&other, held] {
+            std::this_thread::sleep_for(held);
+            other.end();
+        });
+        act();
+        ending.join();
+    };
+    const std::vector<std::string> before = query("select type, name, sql from sqlite_master");
+    lockedFor(std::chrono::seconds(2), [&] { p->addTableNow(); });
+    EXPECT_EQ(message(p), "Could not change fields.");
+    EXPECT_EQ(query("select type, name, sql from sqlite_master"), before);
+
+    DBConnection::setLockWaitOnThisThread(std::chrono::seconds(30));
+    lockedFor(std::chrono::milliseconds(150), [&] { p->addTableNow(); });
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(columns("t"), std::vector<std::string>{"a"});
+
+    p->addTableButtonPressed();
+    p->nameAndFieldsPanelAddFieldButtonPressed();
+    setName(p, "made");
+    lockedFor(std::chrono::milliseconds(150), [&] { p->addTableNow(); });
+    DBConnection::setLockWaitOnThisThread(DBConnection::kWindowLockWait);
+    EXPECT_EQ(message(p), "Table was created.");
+    EXPECT_EQ(columns("made"), std::vector<std::string>{"Field 1"});
+
+    setName(p, "never");
+    lockedFor(std::chrono::seconds(2), [&] { p->addTableNow(); });
+    EXPECT_EQ(message(p), "Error creating table.");
+    EXPECT_TRUE(columns("never").empty());
+    EXPECT_TRUE(fieldRows("never").empty());
 }
 
 TEST_F(NameAndFieldsPanelTest, DeleteFieldIsRefusedOnlyWhileOneObjectThatIsNoTableIsSelected) {
@@ -842,11 +903,46 @@ TEST_F(NameAndFieldsPanelTest, DeletingAFieldNamesTheTriggersOfOtherObjectsThatR
     EXPECT_NE(text.find("These indexes and triggers will be deleted: t_own"), std::string::npos)
         << text;
     EXPECT_EQ(text.substr(text.find("These views")),
-              "These views read the deleted fields: v_b\n\nThese triggers read the deleted "
+              "These views read the deleted fields: v_b\n\nThese triggers use the deleted "
               "fields: t_other, t_view, t_own_view");
     EXPECT_EQ(message(p), "Table was changed.");
     EXPECT_EQ(query(kept), before);
     EXPECT_TRUE(query("select name from sqlite_master where name = 't_own'").empty());
+}
+
+// A trigger that writes a deleted field reads nothing of it, yet fails once it is gone: the
+// table's own are deleted, those of other tables named and kept, and the table takes rows.
+TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsItsOwnTriggersThatWriteItAndNamesTheOthers) {
+    run("create table u2 (a, b); create trigger t_set after insert on u2 begin update u2 set b "
+        "= 'x' where rowid = new.rowid; end; create table o2 (y); create trigger t_ins after "
+        "insert on o2 begin insert into u2 (a, b) values (new.y, new.y); end; create trigger "
+        "t_upd after insert on o2 begin update u2 set b = new.y; end; create table u3 (a, b); "
+        "insert into u3 values (1, 2), (3, 4); create trigger t_again after delete on u3 begin "
+        "insert into u3 (a, b) values (old.a, 'again'); end");
+    TablesAndRowsController* c = show("u2");
+    NameAndFieldsPanel* p = openOn(c);
+    const std::string text = deleteFieldAndChange(p, 1);
+    EXPECT_NE(text.find("These indexes and triggers will be deleted: t_set\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.substr(text.rfind("\n\n") + 2),
+              "These triggers use the deleted fields: t_ins, t_upd");
+    EXPECT_EQ(message(p), "Table was changed.");
+    EXPECT_EQ(query("select name from sqlite_master where type = 'trigger' order by name"),
+              (std::vector<std::string>{"t_again", "t_ins", "t_upd"}));
+    // u2 takes rows again; o2's named triggers fail its inserts, as the user was told.
+    run("insert into u2 values ('n')");
+    EXPECT_EQ(query("select a from u2"), std::vector<std::string>{"n"});
+    std::string error;
+    EXPECT_NE(DBInterface::execCommandString("insert into o2 values ('z')", db, &error), 0);
+    EXPECT_TRUE(error == "table u2 has no column named b" || error == "no such column: b") << error;
+
+    c->selectTableWithName("u3");
+    const std::string own = deleteFieldAndChange(openOn(c), 1);
+    EXPECT_EQ(own.substr(own.rfind("\n\n") + 2),
+              "These indexes and triggers will be deleted: t_again");
+    EXPECT_EQ(message(p), "Table was changed.");
+    run("delete from u3 where a = 1");
+    EXPECT_EQ(query("select a from u3"), (std::vector<std::string>{"3"}));
 }
 
 TEST_F(NameAndFieldsPanelTest, DeletingAFieldDropsAndNamesTheIndexesAndTriggersReadingItInside) {

@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include <gmock/gmock.h>
 
@@ -117,6 +119,28 @@ TEST_F(ImportRunTest, ANewTableTakesItsNameAndFieldNamesCleaned) {
     EXPECT_THAT(directQuery("select table_name, name from varnelo_db_fields order by number"),
                 ElementsAre("n_ew _t_", "a_1", "n_ew _t_", "_b_"));
     EXPECT_THAT(directQuery("select * from \"n_ew _t_\""), ElementsAre("1", "2"));
+}
+
+// The table an import makes is made under the write lock: another program's lock that ends
+// within the import's wait is waited out, and every line comes in.
+TEST_F(ImportRunTest, ANewTableIsMadeOnceAnotherProgramsShortLockEnds) {
+    ImportFileSettings settings = file("big.csv", "1,2\n3,4\n", "big");
+    // The file has the meta tables that the new table's rows are read from first.
+    ASSERT_EQ(
+        DBInterface::createTable("existing", 0, {"a", "b"}, {1, 1}, nullptr, nullptr, db, nullptr),
+        0);
+    DBConnection::setLockWaitOnThisThread(DBConnection::kBackgroundLockWait);
+    OtherProgram other({"hold", db, "begin immediate"});
+    ASSERT_EQ(other.told(), "held");
+    std::thread ending([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        other.end();
+    });
+    const std::string status = import({settings});
+    ending.join();
+    DBConnection::setLockWaitOnThisThread(DBConnection::kWindowLockWait);
+    EXPECT_EQ(status, "Import completed without issues");
+    EXPECT_THAT(directQuery("select * from big"), ElementsAre("1", "2", "3", "4"));
 }
 
 TEST_F(ImportRunTest, RaggedLinesArePaddedOrCutAndReportedAsIssuesWithTheirLines) {
