@@ -5,9 +5,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "Common/DBConnection.h"
 #include "design/SortPanel.h"
 #include "exchange/ActivityLogView.h"
 #include "exchange/ExportConsole.h"
@@ -16,6 +20,7 @@
 #include "mainwindow/SettingsMenuTags.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/Menus.h"
+#include "tests/support/OtherProgram.h"
 
 class ExportConsoleTest : public ControllerTest {
   protected:
@@ -169,4 +174,37 @@ TEST_F(ExportConsoleTest, TheFilePanelsOfExportImportAndTheLogsSayWhatTheyDo) {
     EXPECT_EQ(texts(panelsShown[1]), "Write Log to File|Write|Write Log to File");
     EXPECT_EQ(texts(panelsShown[2]), "Select Files to Import|Select|");
     EXPECT_TRUE(panelsShown[2].allowsMultipleSelection);
+}
+
+// The -wal or -shm of a database this process is writing, chosen under its own name or a link's
+// as the file to export to or to write the log to: refused, the file left as it was and the
+// writer's locks held.
+TEST_F(ExportConsoleTest, AnExportOrALogIsNeverWrittenOverASideFileOfAnOpenDatabase) {
+    const std::string shop = pathInHome("shop.db");
+    DBConnection writer(shop, ConnectionKind::NewFileStatement);
+    ASSERT_EQ(sqlite3_exec(writer.handle(),
+                           "pragma journal_mode = wal; create table s (a); begin immediate; "
+                           "insert into s values (1)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string held = probeLocks(shop);
+    ASSERT_NE(held.find("write:refused range:held index:held writer:held"), std::string::npos)
+        << held;
+    std::filesystem::create_symlink(shop + "-shm", pathInHome("index.txt"));
+    auto* log = controller->view()->findChild<ActivityLogView*>("exportViewLogTableView");
+    ASSERT_NE(log, nullptr);
+    for (const std::string& path : {shop + "-wal", shop + "-shm", pathInHome("index.txt")}) {
+        SCOPED_TRACE(path);
+        const auto size = std::filesystem::file_size(path);
+        alerts.clear();
+        panelAnswer = {QString::fromStdString(path)};
+        console->exportButtonPressed();
+        log->writeLogToFileMenuItemClicked();
+        ASSERT_EQ(alerts.size(), 2u);
+        EXPECT_EQ(alerts[0].both(),
+                  "Error|Could not open file [" + path + "], errno " + std::to_string(EBUSY));
+        EXPECT_EQ(alerts[1].both(), std::string("Error|") + std::strerror(EBUSY));
+        EXPECT_EQ(std::filesystem::file_size(path), size);
+        EXPECT_EQ(probeLocks(shop), held);
+    }
 }

@@ -246,6 +246,43 @@ TEST_F(ImportRunTest, ADatabaseQueuedAsTextIsRefusedUnopenedAndKeepsTheLocksHeld
     EXPECT_EQ(probeLocks(shop), held);
 }
 
+// The -wal, -shm or -journal of a database this process is writing, queued under its own name or
+// through a link: refused unopened as a file that is no delimited text, the locks kept.
+TEST_F(ImportRunTest, ASideFileOfAnOpenDatabaseIsRefusedUnopenedUnderAnyNameAndKeepsItsLocks) {
+    for (const std::string mode : {"wal", "delete"}) {
+        SCOPED_TRACE(mode);
+        const std::string shop = pathInHome(mode + ".db");
+        DBConnection writer(shop, ConnectionKind::NewFileStatement);
+        ASSERT_EQ(sqlite3_exec(writer.handle(),
+                               ("pragma journal_mode = " + mode +
+                                "; create table t (a); begin immediate; insert into t values (1)")
+                                   .c_str(),
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        const std::string held = probeLocks(shop);
+        ASSERT_EQ(held.substr(0, held.find(' ')), "write:refused") << held;
+        std::vector<ImportFileSettings> queued;
+        Strings refusals, sides;
+        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
+            const std::string side = shop + suffix;
+            if (!std::filesystem::exists(side)) continue;
+            sides.push_back(side);
+            const std::string link = pathInHome(mode + suffix + "-link.csv");
+            std::filesystem::create_symlink(side, link);
+            for (const std::string& path : {side, link}) {
+                queued.push_back(ImportFileSettings::forFile(path, std::nullopt));
+                refusals.push_back("\"" + std::filesystem::path(path).filename().string() +
+                                   "\" is not a delimited text file: it holds NUL bytes");
+            }
+        }
+        ASSERT_EQ(sides.size(), mode == "wal" ? 2u : 1u);
+        log.clear();
+        EXPECT_EQ(import(queued), "Import completed with issues");
+        EXPECT_EQ(logged(ActivityLog::Error, "NUL"), refusals);
+        EXPECT_EQ(probeLocks(shop), held);
+    }
+}
+
 TEST_F(ImportRunTest, Utf16IsRefusedBinaryWithoutNulBytesIsReadAsTextWithWarnings) {
     std::mt19937 random(7);
     std::string junk;

@@ -8,13 +8,16 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
+#include "Common/DBConnection.h"
 #include "exchange/FontCatalog.h"
 #include "exchange/PrintConsole.h"
 #include "exchange/PrintLayoutStore.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/DropEvents.h"
+#include "tests/support/OtherProgram.h"
 
 using nlohmann::json;
 
@@ -105,6 +108,27 @@ TEST_F(PrintConsoleTest, PrintingStartsAtTheFocusedRowAndSkipsLayoutsWithoutRoom
     layout.pageOffsetFromTop = 6;
     layout.pageOffsetFromBottom = 6;
     EXPECT_EQ(console->printRowsToPDF(pathInDocuments("none.pdf")), 0);
+}
+
+// The -wal or -shm of a database this process is writing, named as the output file: nothing is
+// printed over it, and the writer keeps its locks.
+TEST_F(PrintConsoleTest, NothingIsPrintedOverASideFileOfAnOpenDatabase) {
+    makeRowsTable(3);
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);
+    const std::string shop = pathInHome("shop.db");
+    DBConnection writer(shop, ConnectionKind::NewFileStatement);
+    ASSERT_EQ(sqlite3_exec(writer.handle(),
+                           "pragma journal_mode = wal; create table s (a); begin immediate; "
+                           "insert into s values (1)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string held = probeLocks(shop);
+    for (const std::string& path : {shop + "-wal", shop + "-shm"}) {
+        const auto size = std::filesystem::file_size(path);
+        EXPECT_EQ(console->printRowsToPDF(path), 0) << path;
+        EXPECT_EQ(std::filesystem::file_size(path), size) << path;
+        EXPECT_EQ(probeLocks(shop), held) << path;
+    }
 }
 
 TEST_F(PrintConsoleTest, PageModeShowsACheckerboardOfBoxes) {
