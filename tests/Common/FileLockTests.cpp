@@ -15,6 +15,7 @@
 #include "Common/FileChangeWatch.h"
 #include "Common/SQLQuote.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/HeldWriteTransaction.h"
 #include "tests/support/OtherProgram.h"
 
 using namespace DBInterface;
@@ -74,16 +75,6 @@ TEST_P(FileLockTest, AnotherProgramFindsOurWriteLockHeldAfterEachOfOurLooksAtThe
 
 INSTANTIATE_TEST_SUITE_P(JournalModes, FileLockTest, ::testing::Values("delete", "wal"));
 
-namespace {
-
-// The side files our write transaction keeps beside the file in each journal mode.
-std::vector<std::string> sideFilesOf(const std::string& db, const std::string& mode) {
-    if (mode == "wal") return {db + "-wal", db + "-shm"};
-    return {db + "-journal"};
-}
-
-}  // namespace
-
 // A side file of a file this process has open, handed in under its own name, another spelling, a
 // symbolic or a hard link, is opened by none of our routines: each refuses it as it refuses a file
 // that is no database or no text, and our write transaction keeps every lock it holds.
@@ -91,21 +82,14 @@ TEST_P(FileLockTest, EachRoutineRefusesASideFileOfAnOpenFileUnderAnyNameAndItsLo
     const std::string copy = pathInHome("copy.db");
     const std::string sideCopy = pathInHome("side-copy");
     std::filesystem::create_directories(pathInHome("sub"));
-    auto writer = std::make_optional<DBConnection>(db, ConnectionKind::Plain);
-    ASSERT_EQ(sqlite3_exec(writer->handle(), "begin immediate; insert into t values (0)", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
-    const std::string held = probeLocks(db);
-    ASSERT_EQ(held.substr(0, held.find(' ')), "write:refused") << held;
-    if (GetParam() == "wal") {
-        ASSERT_NE(held.find("index:held"), std::string::npos) << held;
-        ASSERT_NE(held.find("writer:held"), std::string::npos) << held;
-    }
+    auto writer = std::make_optional<HeldWriteTransaction>(db, GetParam());
+    const std::string held = writer->locks();
+    const std::vector<std::string> sides = writer->sideFiles();
+    ASSERT_EQ(sides.size(), GetParam() == "wal" ? 2u : 1u);
 
     std::vector<std::string> names;
     int link = 0;
-    for (const std::string& side : sideFilesOf(db, GetParam())) {
-        ASSERT_TRUE(std::filesystem::exists(side)) << side;
+    for (const std::string& side : sides) {
         const std::string base = std::filesystem::path(side).filename().string();
         const std::string symbolic = pathInHome("symbolic" + std::to_string(++link));
         const std::string hard = pathInHome("hard" + std::to_string(link));
@@ -180,7 +164,6 @@ TEST_P(FileLockTest, EachRoutineRefusesASideFileOfAnOpenFileUnderAnyNameAndItsLo
     std::filesystem::copy_file(names[0], sideCopy);
     EXPECT_FALSE(DBConnection::isSideFileOfOpenDatabase(db));
     EXPECT_FALSE(DBConnection::isSideFileOfOpenDatabase(sideCopy));
-    EXPECT_EQ(sqlite3_exec(writer->handle(), "rollback", nullptr, nullptr, nullptr), SQLITE_OK);
     writer.reset();
     EXPECT_FALSE(DBConnection::isSideFileOfOpenDatabase(names.back()));
     EXPECT_EQ(directQuery("select count(*) from t"), std::vector<std::string>{"100"});

@@ -10,13 +10,12 @@
 
 #include <filesystem>
 
-#include "Common/DBConnection.h"
 #include "design/CreateViewWizard.h"
 #include "design/FunctionsPanel.h"
 #include "design/SQLTemplates.h"
 #include "tests/design/SQLConsoleTest.h"
 #include "tests/support/DropEvents.h"
-#include "tests/support/OtherProgram.h"
+#include "tests/support/HeldWriteTransaction.h"
 
 TEST_F(SQLConsoleTest, TemplateTextsAreExact) {
     run("create table \"my \"\"t\" (a, b, c)");
@@ -265,20 +264,10 @@ TEST_F(SQLConsoleTest, ADroppedSideFileOfAnOpenDatabaseIsRefusedUnopenedAndItsLo
     for (const std::string mode : {"wal", "delete"}) {
         SCOPED_TRACE(mode);
         const std::string shop = pathInHome(mode + ".db");
-        DBConnection writer(shop, ConnectionKind::NewFileStatement);
-        ASSERT_EQ(sqlite3_exec(writer.handle(),
-                               ("pragma journal_mode = " + mode +
-                                "; create table t (a); begin immediate; insert into t values (1)")
-                                   .c_str(),
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        const std::string held = probeLocks(shop);
-        ASSERT_EQ(held.substr(0, held.find(' ')), "write:refused") << held;
+        const HeldWriteTransaction writer(shop, mode);
         QStringList paths;
-        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-            const std::string side = shop + suffix;
-            if (!std::filesystem::exists(side)) continue;
-            const std::string link = pathInHome(mode + suffix + ".sql");
+        for (const std::string& side : writer.sideFiles()) {
+            const std::string link = side + ".sql";
             std::filesystem::create_symlink(side, link);
             paths << QString::fromStdString(side) << QString::fromStdString(link);
         }
@@ -301,7 +290,7 @@ TEST_F(SQLConsoleTest, ADroppedSideFileOfAnOpenDatabaseIsRefusedUnopenedAndItsLo
         for (size_t i = 1; i < expected.size(); i += 2) sqlFiles.push_back(expected[i]);
         EXPECT_EQ(errors, sqlFiles);
         EXPECT_EQ(view.toPlainText(), "typed");
-        EXPECT_EQ(probeLocks(shop), held);
+        EXPECT_EQ(probeLocks(shop), writer.locks());
     }
 }
 

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "Common/DBConnection.h"
 #include "design/SortPanel.h"
 #include "exchange/ActivityLogView.h"
 #include "exchange/ExportConsole.h"
@@ -19,8 +18,8 @@
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/SettingsMenuTags.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/HeldWriteTransaction.h"
 #include "tests/support/Menus.h"
-#include "tests/support/OtherProgram.h"
 
 class ExportConsoleTest : public ControllerTest {
   protected:
@@ -181,15 +180,7 @@ TEST_F(ExportConsoleTest, TheFilePanelsOfExportImportAndTheLogsSayWhatTheyDo) {
 // writer's locks held.
 TEST_F(ExportConsoleTest, AnExportOrALogIsNeverWrittenOverASideFileOfAnOpenDatabase) {
     const std::string shop = pathInHome("shop.db");
-    DBConnection writer(shop, ConnectionKind::NewFileStatement);
-    ASSERT_EQ(sqlite3_exec(writer.handle(),
-                           "pragma journal_mode = wal; create table s (a); begin immediate; "
-                           "insert into s values (1)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    const std::string held = probeLocks(shop);
-    ASSERT_NE(held.find("write:refused range:held index:held writer:held"), std::string::npos)
-        << held;
+    const HeldWriteTransaction writer(shop, "wal");
     std::filesystem::create_symlink(shop + "-shm", pathInHome("index.txt"));
     auto* log = controller->view()->findChild<ActivityLogView*>("exportViewLogTableView");
     ASSERT_NE(log, nullptr);
@@ -205,6 +196,6 @@ TEST_F(ExportConsoleTest, AnExportOrALogIsNeverWrittenOverASideFileOfAnOpenDatab
                   "Error|Could not open file [" + path + "], errno " + std::to_string(EBUSY));
         EXPECT_EQ(alerts[1].both(), std::string("Error|") + std::strerror(EBUSY));
         EXPECT_EQ(std::filesystem::file_size(path), size);
-        EXPECT_EQ(probeLocks(shop), held);
+        EXPECT_EQ(probeLocks(shop), writer.locks());
     }
 }

@@ -13,6 +13,7 @@
 #include "exchange/ActivityLog.h"
 #include "exchange/ImportRun.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/HeldWriteTransaction.h"
 #include "tests/support/OtherProgram.h"
 
 using ::testing::ElementsAre;
@@ -252,22 +253,11 @@ TEST_F(ImportRunTest, ASideFileOfAnOpenDatabaseIsRefusedUnopenedUnderAnyNameAndK
     for (const std::string mode : {"wal", "delete"}) {
         SCOPED_TRACE(mode);
         const std::string shop = pathInHome(mode + ".db");
-        DBConnection writer(shop, ConnectionKind::NewFileStatement);
-        ASSERT_EQ(sqlite3_exec(writer.handle(),
-                               ("pragma journal_mode = " + mode +
-                                "; create table t (a); begin immediate; insert into t values (1)")
-                                   .c_str(),
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        const std::string held = probeLocks(shop);
-        ASSERT_EQ(held.substr(0, held.find(' ')), "write:refused") << held;
+        const HeldWriteTransaction writer(shop, mode);
         std::vector<ImportFileSettings> queued;
-        Strings refusals, sides;
-        for (const char* suffix : {"-wal", "-shm", "-journal"}) {
-            const std::string side = shop + suffix;
-            if (!std::filesystem::exists(side)) continue;
-            sides.push_back(side);
-            const std::string link = pathInHome(mode + suffix + "-link.csv");
+        Strings refusals;
+        for (const std::string& side : writer.sideFiles()) {
+            const std::string link = side + "-link.csv";
             std::filesystem::create_symlink(side, link);
             for (const std::string& path : {side, link}) {
                 queued.push_back(ImportFileSettings::forFile(path, std::nullopt));
@@ -275,11 +265,10 @@ TEST_F(ImportRunTest, ASideFileOfAnOpenDatabaseIsRefusedUnopenedUnderAnyNameAndK
                                    "\" is not a delimited text file: it holds NUL bytes");
             }
         }
-        ASSERT_EQ(sides.size(), mode == "wal" ? 2u : 1u);
         log.clear();
         EXPECT_EQ(import(queued), "Import completed with issues");
         EXPECT_EQ(logged(ActivityLog::Error, "NUL"), refusals);
-        EXPECT_EQ(probeLocks(shop), held);
+        EXPECT_EQ(probeLocks(shop), writer.locks());
     }
 }
 

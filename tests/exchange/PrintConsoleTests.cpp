@@ -11,13 +11,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "Common/DBConnection.h"
 #include "exchange/FontCatalog.h"
 #include "exchange/PrintConsole.h"
 #include "exchange/PrintLayoutStore.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/DropEvents.h"
-#include "tests/support/OtherProgram.h"
+#include "tests/support/HeldWriteTransaction.h"
 
 using nlohmann::json;
 
@@ -116,18 +115,12 @@ TEST_F(PrintConsoleTest, NothingIsPrintedOverASideFileOfAnOpenDatabase) {
     makeRowsTable(3);
     PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);
     const std::string shop = pathInHome("shop.db");
-    DBConnection writer(shop, ConnectionKind::NewFileStatement);
-    ASSERT_EQ(sqlite3_exec(writer.handle(),
-                           "pragma journal_mode = wal; create table s (a); begin immediate; "
-                           "insert into s values (1)",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    const std::string held = probeLocks(shop);
-    for (const std::string& path : {shop + "-wal", shop + "-shm"}) {
+    const HeldWriteTransaction writer(shop, "wal");
+    for (const std::string& path : writer.sideFiles()) {
         const auto size = std::filesystem::file_size(path);
         EXPECT_EQ(console->printRowsToPDF(path), 0) << path;
         EXPECT_EQ(std::filesystem::file_size(path), size) << path;
-        EXPECT_EQ(probeLocks(shop), held) << path;
+        EXPECT_EQ(probeLocks(shop), writer.locks()) << path;
     }
 }
 
