@@ -1,5 +1,7 @@
 #include "Common/DBConnection.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <iterator>
 #include <mutex>
@@ -21,9 +23,13 @@ constexpr int kBusyPausesMilliseconds[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 
 
 // How many connections this process holds to each file, by SQLite's full name of it. Opening
 // and closing a file's -shm drops the locks of every connection of the process to that file,
-// so its side files are looked at only while the process holds none.
-std::mutex openFilesMutex;
+// so its side files are looked at only while the process holds none. Recursive: the last close
+// looks at the file's header, which asks whether the path is a side file of an open one.
+std::recursive_mutex openFilesMutex;
 std::unordered_map<std::string, int> openFiles;
+
+// The names SQLite gives a database's side files: its name and one of these.
+constexpr const char* kSideFileSuffixes[] = {"-wal", "-shm", "-journal"};
 }  // namespace
 
 DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::string* errorString,
@@ -47,7 +53,7 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
                     : SQLITE_OPEN_READWRITE;
     openedForWriting_ = (flags & SQLITE_OPEN_READWRITE) != 0;
     ++openedConnections_;
-    DBInterface::configureSQLiteLibrary();
+    DBInterface::useFileLayer();
     openResult_ = sqlite3_open_v2(path.c_str(), &db_, flags | SQLITE_OPEN_URI, nullptr);
     if (openResult_ != SQLITE_OK) return;
     // Counted before any statement reads the file and so opens its side files.
@@ -110,6 +116,24 @@ int DBConnection::waitWhileBusy(void* connection, int attempt) {
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(pause, self->busyDeadline_ - now));
     return 1;
+}
+
+bool DBConnection::isSideFileOfOpenDatabase(const std::string& path) {
+    struct stat handed {};
+    if (path.empty() || ::stat(path.c_str(), &handed) != 0 || !S_ISREG(handed.st_mode)) {
+        return false;
+    }
+    const std::lock_guard lock(openFilesMutex);
+    for (const auto& [name, count] : openFiles) {
+        for (const char* suffix : kSideFileSuffixes) {
+            struct stat side {};
+            if (::stat((name + suffix).c_str(), &side) == 0 && side.st_dev == handed.st_dev &&
+                side.st_ino == handed.st_ino) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 std::string DBConnection::errorMessage() const {

@@ -44,6 +44,12 @@ class DBConnection {
     // From here on every change fails (query_only); the reads go on.
     void refuseChanges();
 
+    // Whether the path names the -wal, -shm or -journal of a database this process has open: the
+    // same file by device and inode, so that another spelling or a link is caught too. Only SQLite
+    // may open such a file: a descriptor of ours to it, once closed, drops every lock the process
+    // holds on it. Looks with stat alone, opening nothing.
+    static bool isSideFileOfOpenDatabase(const std::string& path);
+
     // How many connections this process has opened (or tried to), so that a test can count
     // the connections one operation costs.
     static int64_t openedConnectionCount() { return openedConnections_.load(); }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "Common/DBConnection.h"
 #include "Common/SQLiteLibrary.h"
 
 namespace {
@@ -15,9 +16,7 @@ bool readHeader(const std::string& path, char* buffer, int size) {
     // Only a regular file can be a database; opening a pipe would wait for a writer.
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
-    DBInterface::configureSQLiteLibrary();
-    sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
-    if (!vfs) return false;
+    sqlite3_vfs* vfs = DBInterface::useFileLayer();
     std::vector<char> fullPath(static_cast<size_t>(vfs->mxPathname) + 1);
     if (vfs->xFullPathname(vfs, path.c_str(), vfs->mxPathname + 1, fullPath.data()) != SQLITE_OK) {
         return false;
@@ -56,4 +55,8 @@ bool isSQLiteDatabaseFile(const std::string& path) {
     char header[sizeof kMagic];
     return readHeader(path, header, sizeof header) &&
            std::memcmp(header, kMagic, sizeof kMagic) == 0;
+}
+
+bool isSQLiteFile(const std::string& path) {
+    return DBConnection::isSideFileOfOpenDatabase(path) || isSQLiteDatabaseFile(path);
 }

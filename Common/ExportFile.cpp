@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "Common/DBConnection.h"
 #include "Common/DBTypes.h"
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/SystemLog.h"
@@ -41,7 +42,11 @@ ExportFile::ExportFile(const std::string& path, bool append, std::string* errorS
     struct stat status {};
     const bool exists = ::stat(path.c_str(), &status) == 0;
     const bool regular = exists && S_ISREG(status.st_mode);
-    if (append || (exists && !regular)) {
+    if (DBConnection::isSideFileOfOpenDatabase(path)) {
+        // SQLite's alone: written over, its database would be damaged, and a descriptor of it
+        // closed would drop the locks this process holds on it.
+        errno = EBUSY;
+    } else if (append || (exists && !regular)) {
         // A device or a pipe cannot be replaced, so it is written as it is.
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC),
                      0666);

@@ -9,7 +9,7 @@
 class ExportFile {
   public:
     // Opens the file; on failure isOpen() is false and "Could not open file [%s], errno %d" is
-    // appended to errorString.
+    // appended to errorString. A side file of a database this process has open is refused (EBUSY).
     ExportFile(const std::string& path, bool append, std::string* errorString);
     // An export not committed is undone: the temporary file removed, the append cut back.
     ~ExportFile();

@@ -48,7 +48,8 @@ class FieldsAndLinesParser {
     int readLineForCountingFrom(int fileDescriptor, int encoding, unsigned char quoteCharacter,
                                 unsigned char lineSeparatorCharacter, std::string* errorString,
                                 bool* emptyLastLine);
-    // The number of logical lines of the file (0 when it cannot be opened): the first byte of the
+    // The number of logical lines of the file (0 when it cannot be opened, or is a database or a
+    // side file of one this process has open, which only SQLite opens): the first byte of the
     // quote and the last byte of the separator ("\n" when empty) are what count. A read error ends
     // the count.
     int64_t findMaxLineCountInFile(const std::string& path, int encoding,

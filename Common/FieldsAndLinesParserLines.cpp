@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "Common/DBTypes.h"
+#include "Common/DatabaseFileHeader.h"
 #include "Common/FieldsAndLinesParser.h"
 #include "platform/foundation/ComposedCharacters.h"
 #include "platform/foundation/Localized.h"
@@ -237,6 +238,9 @@ int64_t FieldsAndLinesParser::countLines(int fileDescriptor, int encoding, unsig
 int64_t FieldsAndLinesParser::findMaxLineCountInFile(const std::string& path, int encoding,
                                                      std::string_view quoteString,
                                                      std::string_view lineSeparator) {
+    // SQLite's files are no text, and closing a descriptor of one would drop the locks this
+    // process's connections hold on it.
+    if (isSQLiteFile(path)) return 0;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return 0;
     const auto quote = quoteString.empty() ? 0 : static_cast<unsigned char>(quoteString.front());

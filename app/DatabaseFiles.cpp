@@ -11,6 +11,7 @@
 #include <set>
 #include <system_error>
 
+#include "Common/DBConnection.h"
 #include "Common/DBInterface.h"
 #include "Common/DatabaseFileHeader.h"
 #include "app/AppDelegate.h"
@@ -219,6 +220,12 @@ void DatabaseFiles::deleteSelectedFilesNow(const std::vector<int>& indexes,
 
 bool DatabaseFiles::copyIntoPlace(const std::string& source, const std::string& destination,
                                   bool replace, std::string* error, CopyKind kind) {
+    // SQLite's alone, and no database of its own: copied as bytes, the copy's close would drop
+    // the locks this process holds on it.
+    if (DBConnection::isSideFileOfOpenDatabase(source)) {
+        if (error) *error = std::generic_category().message(EBUSY) + ": " + source;
+        return false;
+    }
     fs::path target(destination);
     fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".copying");
     std::error_code ec;

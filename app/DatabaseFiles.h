@@ -55,7 +55,8 @@ class DatabaseFiles {
     // name and only SQLite may read it then.
     enum class CopyKind { File, Database, AsFound };
     // Copies source to destination through a temporary file in the destination's folder and an
-    // atomic rename; without replace an existing destination is kept and the copy fails.
+    // atomic rename; without replace an existing destination is kept and the copy fails. A side
+    // file of a database this process has open is never copied.
     static bool copyIntoPlace(const std::string& source, const std::string& destination,
                               bool replace, std::string* error, CopyKind kind = CopyKind::File);
 

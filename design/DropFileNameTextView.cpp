@@ -26,9 +26,9 @@ struct ReadFailure {
 // The file's text; nullopt with the failure when it cannot be read or is not UTF-8, whose
 // bytes would otherwise come in as replacement characters.
 std::optional<QString> readFileText(const QString& path, ReadFailure* failure) {
-    // A database is no text, and is not opened here: closing the descriptor would drop the locks
-    // that connections of this process hold on it.
-    if (isSQLiteDatabaseFile(toStdFileName(path))) {
+    // A database or a side file of one open here is no text, and is not opened here: closing the
+    // descriptor would drop the locks that connections of this process hold on it.
+    if (isSQLiteFile(toStdFileName(path))) {
         failure->description = localizedFormat(
             "The file \"%@\" couldn't be opened using text encoding Unicode (UTF-8).",
             {toStdString(path)});

@@ -6,9 +6,14 @@
 #include <QMenu>
 #include <QStyle>
 
+#include <cerrno>
+#include <cstring>
+
+#include "Common/DBConnection.h"
 #include "exchange/ActivityLog.h"
 #include "platform/foundation/Localized.h"
 #include "platform/ui/Alert.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/QtStrings.h"
 
@@ -87,6 +92,11 @@ void ActivityLogView::writeLogToPath(const QString& path) {
     const QFileInfo info(path);
     if (info.isDir()) {
         showError(localizedFormat("\"%@\" is a directory", {toStdString(path)}));
+        return;
+    }
+    // A side file of a database open here is SQLite's alone: replaced, its database is damaged.
+    if (DBConnection::isSideFileOfOpenDatabase(toStdFileName(path))) {
+        showError(std::strerror(EBUSY));
         return;
     }
     if (info.exists()) {

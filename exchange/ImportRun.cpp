@@ -85,9 +85,9 @@ enum class FileContent { DelimitedText, Utf16, NulBytes };
 // Delimited text never holds a NUL byte; binary files almost always do. Other control characters
 // are text to the reader (a unit separator between fields, a vertical tab inside a value).
 FileContent inspectContent(const std::string& path) {
-    // A database is not opened here at all: closing the descriptor would drop the locks that
-    // connections of this process hold on it.
-    if (isSQLiteDatabaseFile(path)) return FileContent::NulBytes;
+    // A database or a side file of one open here is not opened here at all: closing the
+    // descriptor would drop the locks that connections of this process hold on it.
+    if (isSQLiteFile(path)) return FileContent::NulBytes;
     OpenFile file(path);
     std::vector<char> block(size_t{1} << 20);
     bool first = true;

@@ -11,11 +11,13 @@
 
 #include <algorithm>
 
+#include "Common/DBConnection.h"
 #include "exchange/PrintLayoutStore.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/FieldDisplayText.h"
 #include "mainwindow/RowCountText.h"
 #include "platform/foundation/Localized.h"
+#include "platform/ui/FileNameStrings.h"
 #include "platform/ui/QtStrings.h"
 
 namespace {
@@ -178,6 +180,12 @@ void PrintConsole::printRows() {
 }
 
 int64_t PrintConsole::printRowsToPrinter(QPrinter& printer) {
+    // A side file of a database open here is SQLite's alone: written over, its database would be
+    // damaged. It is refused as an output file that cannot be opened is: nothing is printed.
+    if (const QString output = printer.outputFileName();
+        !output.isEmpty() && DBConnection::isSideFileOfOpenDatabase(toStdFileName(output))) {
+        return 0;
+    }
     int64_t pages = PrintRowsView::printRows(printer, *this);
     forgetReadRows();
     return pages;

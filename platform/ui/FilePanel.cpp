@@ -1,11 +1,13 @@
 #include "platform/ui/FilePanel.h"
 
 #include <QFileDialog>
+#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeDatabase>
 
 namespace {
 
@@ -62,8 +64,36 @@ class FileDialog : public QFileDialog {
     QString typedName_;
 };
 
+// Qt's icons and type names of the files listed read each file whose name leaves its type open
+// (a database, its -wal, -shm or -journal): that open and close would drop every lock this
+// process holds on the file. Here a file's type comes from its name alone.
+class NameOnlyIconProvider : public QFileIconProvider {
+  public:
+    using QFileIconProvider::icon;
+    QIcon icon(const QFileInfo& info) const override {
+        if (!info.isFile()) return QFileIconProvider::icon(info);
+        const QIcon themed = QIcon::fromTheme(mimeType(info).iconName());
+        return themed.isNull() ? QFileIconProvider::icon(File) : themed;
+    }
+    QString type(const QFileInfo& info) const override {
+        if (!info.isFile()) return QFileIconProvider::type(info);
+        const QMimeType mime = mimeType(info);
+        return mime.comment().isEmpty() ? mime.name() : mime.comment();
+    }
+
+  private:
+    QMimeType mimeType(const QFileInfo& info) const {
+        return mimes_.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
+    }
+    QMimeDatabase mimes_;
+};
+
 FileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
     auto* dialog = new FileDialog(parent, panel.title, panel.directory);
+    // The desktop's own dialog may read the files it lists as Qt's would; ours reads none.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    static NameOnlyIconProvider icons;
+    dialog->setIconProvider(&icons);
     bool save = panel.kind == FilePanel::Kind::Save;
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(save                                    ? QFileDialog::AnyFile
@@ -79,8 +109,6 @@ FileDialog* makeDialog(const FilePanel& panel, QWidget* parent) {
     }
     if (!panel.nameFieldStringValue.isEmpty()) dialog->selectFile(panel.nameFieldStringValue);
     if (!panel.message.isEmpty()) {
-        // A dialog of the desktop's own has no room for a message of ours.
-        dialog->setOption(QFileDialog::DontUseNativeDialog);
         if (auto* grid = qobject_cast<QGridLayout*>(dialog->layout())) {
             auto* label = new QLabel(panel.message, dialog);
             label->setObjectName("filePanelMessage");

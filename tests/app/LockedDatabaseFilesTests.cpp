@@ -9,11 +9,14 @@
 #include <functional>
 
 #include "Common/DBConnection.h"
+#include "Common/FileNames.h"
 #include "app/DatabaseFiles.h"
 #include "app/DatabasesWindow.h"
 #include "app/FileTableView.h"
+#include "app/ImagesWindow.h"
 #include "platform/foundation/Paths.h"
 #include "tests/support/DropEvents.h"
+#include "tests/support/HeldWriteTransaction.h"
 #include "tests/support/OtherProgram.h"
 #include "tests/support/ShellTest.h"
 
@@ -177,4 +180,57 @@ TEST_F(LockedDatabaseFilesTest, ADatabaseDroppedAsAPictureIsCopiedWithoutLetting
     EXPECT_EQ(probeLocks(photo), held);
     // What was committed, not the row still being written.
     EXPECT_EQ(count(pathInDocuments("photo.png")), "7");
+}
+
+// The -wal, -shm or -journal of a database this process is writing, handed in under its own name
+// or a link's: each way in refuses it as it refuses a file that is no database, and another
+// program still finds the writer's locks held.
+TEST_F(LockedDatabaseFilesTest, ASideFileOfAnOpenDatabaseIsRefusedEveryWayInAndItsLocksStayHeld) {
+    for (const std::string mode : {"wal", "delete"}) {
+        SCOPED_TRACE(mode);
+        const std::string live = outside + "/" + mode + ".db";
+        const HeldWriteTransaction writer(live, mode);
+        const std::string& held = writer.locks();
+        std::vector<std::string> paths;
+        int link = 0;
+        for (const std::string& side : writer.sideFiles()) {
+            // Named as the lists take them: a database and a picture.
+            const std::string asDatabase = outside + "/" + mode + std::to_string(++link) + ".db";
+            const std::string asPicture = outside + "/" + mode + std::to_string(link) + ".png";
+            fs::create_symlink(side, asDatabase);
+            fs::create_hard_link(side, asPicture);
+            paths.insert(paths.end(), {side, asDatabase, asPicture});
+        }
+        for (const std::string& path : paths) {
+            SCOPED_TRACE(path);
+            alerts.clear();
+            app->applicationOpenFiles({path});
+            panelAnswer = {QString::fromStdString(path)};
+            app->openExternalDatabase();
+            ASSERT_EQ(alerts.size(), 2u);
+            EXPECT_EQ(alerts[0].both(), "Not a valid database file|" + path);
+            EXPECT_EQ(alerts[1].both(), "Not a valid database file|" + path);
+            EXPECT_FALSE(shownInAWindow(path));
+            EXPECT_EQ(probeLocks(live), held);
+
+            const std::string name = Paths::lastPathComponent(path);
+            if (DBInterface::isSupportedDatabaseFile(name)) {
+                dropOnDatabasesList({path});
+                ASSERT_EQ(alerts.size(), 3u);
+                EXPECT_EQ(alerts[2].both(), "Not a valid database file|Not copied:\n" + path);
+            }
+            if (DBInterface::isSupportedImageFile(name)) {
+                app->databaseFiles().copyFiles({path}, DatabaseFiles::ImagesWindow);
+                ASSERT_EQ(alerts.size(), 3u);
+                EXPECT_EQ(alerts[2].informativeText, "Device or resource busy: " + path);
+                panelAnswer = {QString::fromStdString(path)};
+                app->imagesWindow().chooseImageFile();
+                ASSERT_EQ(alerts.size(), 4u);
+                EXPECT_EQ(alerts[3].both(), alerts[2].both());
+            }
+            EXPECT_FALSE(fs::exists(pathInDocuments(name)));
+            EXPECT_EQ(probeLocks(live), held);
+        }
+        EXPECT_EQ(sqlite3_exec(writer.handle(), "commit", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
 }

@@ -8,11 +8,14 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <filesystem>
+
 #include "design/CreateViewWizard.h"
 #include "design/FunctionsPanel.h"
 #include "design/SQLTemplates.h"
 #include "tests/design/SQLConsoleTest.h"
 #include "tests/support/DropEvents.h"
+#include "tests/support/HeldWriteTransaction.h"
 
 TEST_F(SQLConsoleTest, TemplateTextsAreExact) {
     run("create table \"my \"\"t\" (a, b, c)");
@@ -252,6 +255,43 @@ TEST_F(SQLConsoleTest, DroppedFilesAreJoinedAndUnreadableOnesSkipped) {
     view.readDroppedFiles({missing, QString::fromStdString(two)});
     EXPECT_EQ(view.toPlainText(), "\n\nselect 2;");
     EXPECT_EQ(alerts.size(), 2u);
+}
+
+// The -wal, -shm or -journal of a database this process is writing, dropped under its own name or
+// a link's: refused unopened as a file that is no UTF-8 text, the query kept, and the writer's
+// locks held.
+TEST_F(SQLConsoleTest, ADroppedSideFileOfAnOpenDatabaseIsRefusedUnopenedAndItsLocksStayHeld) {
+    for (const std::string mode : {"wal", "delete"}) {
+        SCOPED_TRACE(mode);
+        const std::string shop = pathInHome(mode + ".db");
+        const HeldWriteTransaction writer(shop, mode);
+        QStringList paths;
+        for (const std::string& side : writer.sideFiles()) {
+            const std::string link = side + ".sql";
+            std::filesystem::create_symlink(side, link);
+            paths << QString::fromStdString(side) << QString::fromStdString(link);
+        }
+        std::vector<std::string> expected;
+        for (const QString& path : paths) {
+            expected.push_back("The file \"" + path.toStdString() +
+                               "\" couldn't be opened using text encoding Unicode (UTF-8).");
+        }
+        DropFileNameTextView view;
+        view.setPlainText("typed");
+        alerts.clear();
+        view.readDroppedFiles(paths);
+        std::vector<std::string> shown;
+        for (const auto& alert : alerts) shown.push_back(alert.messageText);
+        EXPECT_EQ(shown, expected);
+        // As dropped on the window: only the .sql files, through the window's error alert.
+        std::vector<std::string> errors;
+        view.readDroppedSQLFiles(paths, [&](const std::string& error) { errors.push_back(error); });
+        std::vector<std::string> sqlFiles;
+        for (size_t i = 1; i < expected.size(); i += 2) sqlFiles.push_back(expected[i]);
+        EXPECT_EQ(errors, sqlFiles);
+        EXPECT_EQ(view.toPlainText(), "typed");
+        EXPECT_EQ(probeLocks(shop), writer.locks());
+    }
 }
 
 TEST_F(SQLConsoleTest, FunctionDescriptionsFollowAnAlias) {

@@ -5,6 +5,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -15,6 +18,7 @@
 #include "exchange/TextEntrySheet.h"
 #include "mainwindow/SettingsMenuTags.h"
 #include "tests/mainwindow/ControllerTest.h"
+#include "tests/support/HeldWriteTransaction.h"
 #include "tests/support/Menus.h"
 
 class ExportConsoleTest : public ControllerTest {
@@ -169,4 +173,29 @@ TEST_F(ExportConsoleTest, TheFilePanelsOfExportImportAndTheLogsSayWhatTheyDo) {
     EXPECT_EQ(texts(panelsShown[1]), "Write Log to File|Write|Write Log to File");
     EXPECT_EQ(texts(panelsShown[2]), "Select Files to Import|Select|");
     EXPECT_TRUE(panelsShown[2].allowsMultipleSelection);
+}
+
+// The -wal or -shm of a database this process is writing, chosen under its own name or a link's
+// as the file to export to or to write the log to: refused, the file left as it was and the
+// writer's locks held.
+TEST_F(ExportConsoleTest, AnExportOrALogIsNeverWrittenOverASideFileOfAnOpenDatabase) {
+    const std::string shop = pathInHome("shop.db");
+    const HeldWriteTransaction writer(shop, "wal");
+    std::filesystem::create_symlink(shop + "-shm", pathInHome("index.txt"));
+    auto* log = controller->view()->findChild<ActivityLogView*>("exportViewLogTableView");
+    ASSERT_NE(log, nullptr);
+    for (const std::string& path : {shop + "-wal", shop + "-shm", pathInHome("index.txt")}) {
+        SCOPED_TRACE(path);
+        const auto size = std::filesystem::file_size(path);
+        alerts.clear();
+        panelAnswer = {QString::fromStdString(path)};
+        console->exportButtonPressed();
+        log->writeLogToFileMenuItemClicked();
+        ASSERT_EQ(alerts.size(), 2u);
+        EXPECT_EQ(alerts[0].both(),
+                  "Error|Could not open file [" + path + "], errno " + std::to_string(EBUSY));
+        EXPECT_EQ(alerts[1].both(), std::string("Error|") + std::strerror(EBUSY));
+        EXPECT_EQ(std::filesystem::file_size(path), size);
+        EXPECT_EQ(probeLocks(shop), writer.locks());
+    }
 }

@@ -15,6 +15,7 @@
 #include "exchange/ActivityLog.h"
 #include "exchange/ImportRun.h"
 #include "tests/support/DatabaseTest.h"
+#include "tests/support/HeldWriteTransaction.h"
 #include "tests/support/OtherProgram.h"
 
 using ::testing::ElementsAre;
@@ -268,6 +269,31 @@ TEST_F(ImportRunTest, ADatabaseQueuedAsTextIsRefusedUnopenedAndKeepsTheLocksHeld
     EXPECT_THAT(logged(ActivityLog::Error, "NUL"),
                 ElementsAre("\"shop.db\" is not a delimited text file: it holds NUL bytes"));
     EXPECT_EQ(probeLocks(shop), held);
+}
+
+// The -wal, -shm or -journal of a database this process is writing, queued under its own name or
+// through a link: refused unopened as a file that is no delimited text, the locks kept.
+TEST_F(ImportRunTest, ASideFileOfAnOpenDatabaseIsRefusedUnopenedUnderAnyNameAndKeepsItsLocks) {
+    for (const std::string mode : {"wal", "delete"}) {
+        SCOPED_TRACE(mode);
+        const std::string shop = pathInHome(mode + ".db");
+        const HeldWriteTransaction writer(shop, mode);
+        std::vector<ImportFileSettings> queued;
+        Strings refusals;
+        for (const std::string& side : writer.sideFiles()) {
+            const std::string link = side + "-link.csv";
+            std::filesystem::create_symlink(side, link);
+            for (const std::string& path : {side, link}) {
+                queued.push_back(ImportFileSettings::forFile(path, std::nullopt));
+                refusals.push_back("\"" + std::filesystem::path(path).filename().string() +
+                                   "\" is not a delimited text file: it holds NUL bytes");
+            }
+        }
+        log.clear();
+        EXPECT_EQ(import(queued), "Import completed with issues");
+        EXPECT_EQ(logged(ActivityLog::Error, "NUL"), refusals);
+        EXPECT_EQ(probeLocks(shop), writer.locks());
+    }
 }
 
 TEST_F(ImportRunTest, Utf16IsRefusedBinaryWithoutNulBytesIsReadAsTextWithWarnings) {

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "exchange/FontCatalog.h"
@@ -15,6 +16,7 @@
 #include "exchange/PrintLayoutStore.h"
 #include "tests/mainwindow/ControllerTest.h"
 #include "tests/support/DropEvents.h"
+#include "tests/support/HeldWriteTransaction.h"
 
 using nlohmann::json;
 
@@ -105,6 +107,21 @@ TEST_F(PrintConsoleTest, PrintingStartsAtTheFocusedRowAndSkipsLayoutsWithoutRoom
     layout.pageOffsetFromTop = 6;
     layout.pageOffsetFromBottom = 6;
     EXPECT_EQ(console->printRowsToPDF(pathInDocuments("none.pdf")), 0);
+}
+
+// The -wal or -shm of a database this process is writing, named as the output file: nothing is
+// printed over it, and the writer keeps its locks.
+TEST_F(PrintConsoleTest, NothingIsPrintedOverASideFileOfAnOpenDatabase) {
+    makeRowsTable(3);
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);
+    const std::string shop = pathInHome("shop.db");
+    const HeldWriteTransaction writer(shop, "wal");
+    for (const std::string& path : writer.sideFiles()) {
+        const auto size = std::filesystem::file_size(path);
+        EXPECT_EQ(console->printRowsToPDF(path), 0) << path;
+        EXPECT_EQ(std::filesystem::file_size(path), size) << path;
+        EXPECT_EQ(probeLocks(shop), writer.locks()) << path;
+    }
 }
 
 TEST_F(PrintConsoleTest, PageModeShowsACheckerboardOfBoxes) {

@@ -70,7 +70,8 @@ class OtherProgram {
     std::string told_;
 };
 
-// What another program finds of the locks on the file: "write:refused range:held index:none"...
+// What another program finds of the locks on the file: "write:refused range:held index:none
+// writer:none"...
 inline std::string probeLocks(const std::string& db) {
     return OtherProgram({"probe", db}).told();
 }

@@ -1,8 +1,9 @@
 // Another program beside a test, working on a database file the test's process may have open.
 //   other_program probe <db>
 //     prints what it finds of the locks on the file: "write:refused|taken range:held|free
-//     index:held|free|none": whether it could begin a write transaction at once (it rolls back at
-//     once), whether a lock is held on the file's lock bytes, and on the -shm's in-use byte.
+//     index:held|free|none writer:held|free|none": whether it could begin a write transaction at
+//     once (it rolls back at once), whether a lock is held on the file's lock bytes, on the -shm's
+//     in-use byte and on its write byte.
 //   other_program hold <db> <sql>
 //     runs the SQL on a connection it keeps open, prints "held" (or SQLite's message) and waits
 //     until its input ends; then closes the connection, which rolls back what is not committed.
@@ -38,7 +39,10 @@ int probe(const std::string& db) {
     // SQLite's pending, reserved and shared bytes, and the -shm's in-use byte.
     constexpr off_t kPendingByte = 0x40000000;
     const char* range = heldOrFree(db, kPendingByte, 512);
+    // SQLite's write byte of the -shm, held while a connection writes the file in WAL mode.
+    constexpr off_t kShmWriteByte = 120;
     const char* index = heldOrFree(db + "-shm", 128, 1);
+    const char* writer = heldOrFree(db + "-shm", kShmWriteByte, 1);
     sqlite3* connection = nullptr;
     const char* write = "unknown";
     if (sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
@@ -47,7 +51,7 @@ int probe(const std::string& db) {
         if (rc == SQLITE_OK) sqlite3_exec(connection, "rollback", nullptr, nullptr, nullptr);
     }
     sqlite3_close(connection);
-    std::printf("write:%s range:%s index:%s\n", write, range, index);
+    std::printf("write:%s range:%s index:%s writer:%s\n", write, range, index, writer);
     return 0;
 }
 

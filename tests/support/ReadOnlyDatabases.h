@@ -4,10 +4,13 @@
 // (file modes alone do not stop a test run as root).
 #include <sqlite3.h>
 
+#include "Common/SQLiteLibrary.h"
+
 class ReadOnlyDatabases {
   public:
     ReadOnlyDatabases() {
-        base() = sqlite3_vfs_find(nullptr);
+        // The program's own layer first, so that this one lies over it and leaves it in place.
+        base() = DBInterface::useFileLayer();
         vfs_ = *base();
         vfs_.zName = "varnelo-test-readonly";
         vfs_.pNext = nullptr;

@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -17,6 +18,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <sqlite3.h>
+
 #include <atomic>
 #include <optional>
 #include <thread>
@@ -26,6 +29,7 @@
 #include "platform/ui/MainThread.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
+#include "tests/support/OtherProgram.h"
 #include "tests/support/QtApplication.h"
 
 class PlatformUiTest : public ::testing::Test {
@@ -153,6 +157,45 @@ TEST_F(PlatformUiTest, AFilePanelShowsItsMessageAndNamesItsButtonByThePrompt) {
     EXPECT_EQ(buttons->button(QDialogButtonBox::Open)->text(), "Copy");
     dialog->reject();
     EXPECT_TRUE(ended);
+}
+
+// Qt's own listing reads each file whose name leaves its type open; a database and its side
+// files being written by this process are listed with a type, unopened, their locks kept.
+TEST_F(PlatformUiTest, AFilePanelListsADatabaseAndItsSideFilesWithoutOpeningThem) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string db = folder.filePath("w.db").toStdString();
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer,
+                           "pragma journal_mode = wal; create table t (a); begin immediate; "
+                           "insert into t values (1)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const std::string held = probeLocks(db);
+    ASSERT_NE(held.find("write:refused range:held index:held writer:held"), std::string::npos)
+        << held;
+
+    QWidget window;
+    window.show();
+    FilePanel panel;
+    panel.directory = folder.path();
+    panel.allowsMultipleSelection = true;
+    panel.beginSheetModalForWindow(&window, {});
+    auto* dialog = window.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    ASSERT_NE(model, nullptr);
+    // Typed once the listing has looked at each of them.
+    constexpr int kTypeColumn = 2;
+    for (const char* name : {"w.db", "w.db-wal", "w.db-shm"}) {
+        const QString path = folder.filePath(name);
+        QTRY_VERIFY_WITH_TIMEOUT(!model->index(path, kTypeColumn).data().toString().isEmpty(),
+                                 10000);
+    }
+    EXPECT_EQ(probeLocks(db), held);
+    dialog->reject();
+    sqlite3_close(writer);
 }
 
 TEST_F(PlatformUiTest, AnAlertWithAShortTextIsStillWideEnoughForItsWholeTitle) {
