@@ -245,22 +245,30 @@ TEST(TextWindowEdgesTest, APasteOfMixedBreaksKeepsEachBreakAsPasted) {
     };
     for (bool lineEdit : {true, false}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(nameOf(lineEdit)) + ", " + c.name);
-            auto view = make(lineEdit, false), whole = make(lineEdit, true);
-            const QString expected = c.text.first(1) + c.pasted + c.text.sliced(1);
-            for (EditedText* each : {view.get(), whole.get()}) {
-                each->setText(c.text);
-                QWidget* widget = each->widget();
-                press(widget, {Qt::Key_Home, Qt::ControlModifier, {}});
-                press(widget, {Qt::Key_Right, Qt::NoModifier, {}});
-                QApplication::clipboard()->setText(c.pasted);
-                press(widget, {Qt::Key_V, Qt::ControlModifier, {}});
-                QApplication::processEvents();
-                EXPECT_TRUE(each->text() == expected)
-                    << (each == view.get() ? "in a window" : "held whole");
+            for (bool byKey : {true, false}) {
+                SCOPED_TRACE(std::string(nameOf(lineEdit)) + ", " + c.name +
+                             (byKey ? ", Ctrl+V" : ", the menu's Paste"));
+                auto view = make(lineEdit, false), whole = make(lineEdit, true);
+                const QString expected = c.text.first(1) + c.pasted + c.text.sliced(1);
+                for (EditedText* each : {view.get(), whole.get()}) {
+                    each->setText(c.text);
+                    QWidget* widget = each->widget();
+                    press(widget, {Qt::Key_Home, Qt::ControlModifier, {}});
+                    press(widget, {Qt::Key_Right, Qt::NoModifier, {}});
+                    QApplication::clipboard()->setText(c.pasted);
+                    if (byKey) {
+                        press(widget, {Qt::Key_V, Qt::ControlModifier, {}});
+                    } else {
+                        // What the context menu's Paste calls.
+                        QMetaObject::invokeMethod(widget, "paste");
+                    }
+                    QApplication::processEvents();
+                    EXPECT_TRUE(each->text() == expected)
+                        << (each == view.get() ? "in a window" : "held whole");
+                }
+                EXPECT_TRUE(same(*view, *whole));
+                EXPECT_EQ(view->holdsPart(), expected.size() > 65536);
             }
-            EXPECT_TRUE(same(*view, *whole));
-            EXPECT_EQ(view->holdsPart(), expected.size() > 65536);
         }
     }
 }
