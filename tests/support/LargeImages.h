@@ -58,21 +58,22 @@ inline bool writeLargeJpeg(const std::string& path, int width, int height) {
     return image.save(QString::fromStdString(path), "JPG", 50);
 }
 
-// The largest resident size of the process since the last resetPeakMemory, in megabytes.
-inline double peakMemoryMB() {
+// A size in /proc/self/status (VmRSS, VmHWM), in megabytes.
+inline double statusMB(const std::string& field) {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+        if (line.rfind(field + ":", 0) == 0) return std::stod(line.substr(field.size() + 1)) / 1024;
     }
     return 0;
 }
 
+// The largest resident size of the process since the last resetPeakMemory.
+inline double peakMemoryMB() {
+    return statusMB("VmHWM");
+}
+
 inline double currentMemoryMB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    }
-    return 0;
+    return statusMB("VmRSS");
 }
 
 inline void resetPeakMemory() {
