@@ -272,3 +272,26 @@ TEST(TextWindowEdgesTest, APasteOfMixedBreaksKeepsEachBreakAsPasted) {
         }
     }
 }
+
+// A character outside the first plane typed over a selection reaching past the window replaces
+// all of it, as any other character does.
+TEST(TextWindowEdgesTest, ASurrogatePairTypedOverASelectionPastTheWindowReplacesItWhole) {
+    ensureQApplication();
+    const QString grin = QString::fromUtf8("\xf0\x9f\x98\x80");
+    const QString text = words(70000);
+    for (bool lineEdit : {true, false}) {
+        SCOPED_TRACE(nameOf(lineEdit));
+        auto view = make(lineEdit, false), whole = make(lineEdit, true);
+        for (EditedText* each : {view.get(), whole.get()}) {
+            each->setText(text);
+            QWidget* widget = each->widget();
+            press(widget, {Qt::Key_Home, Qt::ControlModifier, {}});
+            press(widget, {Qt::Key_Right, Qt::NoModifier, {}});
+            press(widget, {Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier, {}});
+            press(widget, {Qt::Key_X, Qt::NoModifier, grin});
+            EXPECT_EQ(each->text(), text.first(1) + grin)
+                << (each == view.get() ? "in a window" : "held whole");
+        }
+        EXPECT_TRUE(same(*view, *whole));
+    }
+}
