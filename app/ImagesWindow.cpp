@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -29,6 +28,7 @@
 #include "platform/ui/FilePanel.h"
 #include "platform/ui/MainThread.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/ShownImage.h"
 
 namespace fs = std::filesystem;
 
@@ -38,10 +38,8 @@ std::string documentsPath(const std::string& name) {
     return Paths::documentsFolder() + "/" + name;
 }
 
-QImage loadImage(const std::string& name) {
-    QImageReader reader(toQString(documentsPath(name)));
-    reader.setAutoTransform(true);
-    return reader.read();
+QImage loadImage(const std::string& name, const QSize& room) {
+    return readImageToFit(toQString(documentsPath(name)), room);
 }
 
 void setText(QWidget* view, const QString& text) {
@@ -50,12 +48,14 @@ void setText(QWidget* view, const QString& text) {
     if (auto* plain = qobject_cast<QPlainTextEdit*>(view)) plain->setPlainText(text);
 }
 
-void showImage(QLabel* view, const QImage& image) {
+// The file read at the size the view shows it.
+void showImage(QLabel* view, const std::string& name) {
+    const QSize room = view->size().isEmpty() ? QSize(200, 200) : view->size();
+    const QImage image = name.empty() ? QImage() : loadImage(name, room);
     if (image.isNull()) {
         view->clear();
         return;
     }
-    QSize room = view->size().isEmpty() ? QSize(200, 200) : view->size();
     view->setPixmap(
         QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
@@ -143,7 +143,8 @@ void ImagesWindow::reloadTable() {
             std::string thumbnail = documentsPath("thumb" + entry.fileName);
             std::error_code ec;
             if (!fs::is_regular_file(thumbnail, ec)) return QIcon();
-            return QIcon(QPixmap(toQString(thumbnail)));
+            return QIcon(QPixmap::fromImage(
+                readImageToFit(toQString(thumbnail), QSize(kThumbnailSide, kThumbnailSide))));
         });
         std::vector<int> rows;
         for (size_t i = 0; i < filteredImageFilesArray_.size(); ++i) {
@@ -186,20 +187,18 @@ void ImagesWindow::reloadSelectingFileNames(const std::set<std::string>& fileNam
 void ImagesWindow::showSelection(bool keepEditorInStep) {
     std::vector<int> rows = tableView_->selectedRows();
     int row = rows.empty() ? -1 : rows.front();
-    QImage image;
-    QString name;
+    std::string name;
     if (row >= 0 && row < static_cast<int>(filteredImageFilesArray_.size())) {
-        name = toQString(filteredImageFilesArray_[static_cast<size_t>(row)].fileName);
-        image = loadImage(toStdString(name));
+        name = filteredImageFilesArray_[static_cast<size_t>(row)].fileName;
     }
-    showImage(preview_, image);
+    showImage(preview_, name);
     if (keepEditorInStep && imagesWindowTextViewToUpdate_ &&
         imagesWindowTextViewToUpdate_->window()->isVisible()) {
-        setText(imagesWindowTextViewToUpdate_, name);
+        setText(imagesWindowTextViewToUpdate_, toQString(name));
     }
     if (keepEditorInStep && imagesWindowImageViewToUpdate_ &&
         imagesWindowImageViewToUpdate_->window()->isVisible()) {
-        showImage(imagesWindowImageViewToUpdate_, image);
+        showImage(imagesWindowImageViewToUpdate_, name);
     }
     createThumbnail_->setEnabled(!rows.empty());
     delete_->setEnabled(!rows.empty());
@@ -256,7 +255,7 @@ void ImagesWindow::copyImageFiles(const std::vector<std::string>& paths) {
 }
 
 void ImagesWindow::createThumbnail(const std::string& fileName) {
-    QImage image = loadImage(fileName);
+    QImage image = loadImage(fileName, QSize(kThumbnailSide, kThumbnailSide));
     if (image.isNull()) {
         app_.showAlert(localizedString("Error"),
                        localizedString("Could not create the thumbnail image"));

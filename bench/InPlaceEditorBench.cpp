@@ -2,15 +2,21 @@
 // text in the same window (the anchor): the time from the double click to the editor drawn, the
 // time each key takes until the editor is drawn again (typed characters, End, Home, Left, and a
 // character typed after a click at a random point of the editor), the
-// growth of the process's resident memory while the editor is open, and Return writing it.
+// growth of the process's resident memory while the editor is open, and Return writing it. Then
+// texts of 250,000 and 5,000,000 characters pasted into the short cell's editor: the paste, the
+// worst key after it, the processor time while the editor stays open untouched, and Return.
 #include <QApplication>
+#include <QClipboard>
+#include <QEventLoop>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <random>
 #include <string>
 
@@ -96,6 +102,67 @@ Figures measure(RowsTableView* grid, int row) {
     return figures;
 }
 
+double cpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+struct PasteFigures {
+    double paste = 0;
+    double worstKey = 0;
+    double idleCpu = 0;  // share of a core while the editor is open and untouched
+    double save = 0;
+    bool exact = false;
+};
+
+// A text of length characters pasted at the end of a short cell's editor, then keys typed and
+// moved over it (each timed until drawn), the editor left idle a second, and Return.
+PasteFigures measurePaste(RowsTableView* grid, const std::string& db, qsizetype length) {
+    PasteFigures figures;
+    QString pasted;
+    pasted.reserve(length);
+    for (int i = 0; pasted.size() < length; ++i) pasted += QString("word%1 ").arg(i % 1000);
+    pasted.truncate(length);
+    QApplication::clipboard()->setText(pasted);
+    QPoint cell = grid->visualRect(grid->model()->index(0, 2)).center();
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    QLineEdit* field = openEditor(grid);
+    if (!field) std::exit(1);
+    timedKey(field, Qt::Key_End);
+    auto start = std::chrono::steady_clock::now();
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    field->repaint();
+    QApplication::processEvents();
+    figures.paste = secondsSince(start);
+    // A second of the event loop with nothing to do but the cursor's blink.
+    const double idleStart = cpuSeconds();
+    auto idleWall = std::chrono::steady_clock::now();
+    QEventLoop idle;
+    QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+    idle.exec();
+    figures.idleCpu = (cpuSeconds() - idleStart) / secondsSince(idleWall);
+    for (int i = 0; i < kKeys; ++i) {
+        figures.worstKey = std::max(figures.worstKey, timedKey(field, Qt::Key_A, 'a'));
+    }
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_Left, Qt::Key_Right, Qt::Key_End}) {
+        figures.worstKey = std::max(figures.worstKey, timedKey(field, key));
+    }
+    start = std::chrono::steady_clock::now();
+    QTest::keyClick(field, Qt::Key_Return);
+    QApplication::processEvents();
+    figures.save = secondsSince(start);
+    const std::string expected =
+        "a short text" + pasted.toStdString() + std::string(size_t(kKeys), 'a');
+    std::vector<std::string> stored;
+    std::string error;
+    DBInterface::getRows(&stored, "select body from t where rowid = 1", db, &error);
+    figures.exact = stored.size() == 1 && stored.front() == expected;
+    DBInterface::execCommandString("update t set body = 'a short text' where rowid = 1", db,
+                                   &error);
+    return figures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,5 +213,17 @@ int main(int argc, char** argv) {
     const double written = bench::residentMegabytes();
     std::printf("  %-30s %12s %9.2f ms\n", "Return writing it", "", save * 1e3);
     std::printf("  %-30s %12s %9.0f MB\n", "process RSS after writing", "", written);
+
+    std::printf("pasted into the short cell's editor\n");
+    std::printf("  %-12s %12s %14s %12s %12s %6s\n", "characters", "paste", "worst key", "idle cpu",
+                "Return", "exact");
+    for (qsizetype length : {qsizetype(250000), qsizetype(5000000)}) {
+        c->reloadSelectedDatabaseObject();
+        QApplication::processEvents();
+        const PasteFigures f = measurePaste(grid, db, length);
+        std::printf("  %-12lld %9.2f ms %11.2f ms %11.0f %% %9.2f ms %6s\n",
+                    static_cast<long long>(length), f.paste * 1e3, f.worstKey * 1e3,
+                    f.idleCpu * 100, f.save * 1e3, f.exact ? "yes" : "NO");
+    }
     return 0;
 }

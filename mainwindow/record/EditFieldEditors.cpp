@@ -24,6 +24,7 @@
 #include "platform/foundation/Localized.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/QtStrings.h"
+#include "platform/ui/ShownImage.h"
 
 namespace {
 
@@ -282,13 +283,14 @@ void EditFieldPanel::showLocationEditor(const std::string& value) {
 }
 
 void EditFieldPanel::updateEditFieldPanelPhotoImageView(const std::string& fileName) {
-    QPixmap image;
+    QImage image;
     QString path = toQString(Paths::documentsFolder() + "/" + fileName);
-    if (!fileName.empty() && QFileInfo(path).isFile()) image.load(path);
+    const QSize room = photoImageView_->size();
+    if (!fileName.empty() && QFileInfo(path).isFile()) image = readImageToFit(path, room);
     if (image.isNull()) {
         photoImageView_->clear();
     } else {
         photoImageView_->setPixmap(
-            image.scaled(photoImageView_->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            QPixmap::fromImage(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     }
 }

@@ -38,6 +38,11 @@ WindowedTextView::WindowedTextView(QWidget* parent)
                     syncWholeBar();
                 } else {
                     followBreaks(position, removed, added);
+                    // A paste from the context menu or a drop, once the view is done with it.
+                    if (!holdsPart() && text_.followsEdits()) {
+                        QMetaObject::invokeMethod(
+                            this, [this] { placeWindowAfterPaste(); }, Qt::QueuedConnection);
+                    }
                 }
                 chooseWrapAfterEdit(this, position, removed, added,
                                     [this] { return hasLongWord(wholeHeldText()); });
@@ -101,7 +106,9 @@ void WindowedTextView::followBreaks(int position, int removed, int added) {
     } else if (!text_.beforeForms().isEmpty()) {
         typed = text_.beforeForms().back();
     }
-    QByteArray forms(addedBreaks, typed);
+    QByteArray forms = pastedForms_ && pastedForms_->size() == addedBreaks
+                           ? *pastedForms_
+                           : QByteArray(addedBreaks, typed);
     // An undo puts back the breaks of the edit it undoes in their own forms.
     const int steps = document()->availableUndoSteps();
     if (!removedBreaks_.empty()) {
@@ -470,6 +477,21 @@ void WindowedTextView::undoDeletionPastWindow() {
     text_.placeWindow(end, end, true);
 }
 
+void WindowedTextView::placeWindowAfterPaste() {
+    if (!holdsPart() && text_.followsEdits() && hasKeyboardCursor()) {
+        text_.placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+    }
+}
+
+void WindowedTextView::insertFromMimeData(const QMimeData* source) {
+    // The breaks pasted keep their own forms; only a break typed takes its paragraph's.
+    QByteArray forms;
+    heldText(source->text(), &forms);
+    pastedForms_ = std::move(forms);
+    QPlainTextEdit::insertFromMimeData(source);
+    pastedForms_.reset();
+}
+
 void WindowedTextView::selectionDidChange() {
     if (placing_ || !text_.selectionChanged()) return;
     QMetaObject::invokeMethod(
@@ -508,6 +530,7 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
     }
     if (!holdsPart()) {
         QPlainTextEdit::keyPressEvent(event);
+        placeWindowAfterPaste();
         return;
     }
     text_.settle();
@@ -544,6 +567,7 @@ void WindowedTextView::keyPressEvent(QKeyEvent* event) {
 void WindowedTextView::inputMethodEvent(QInputMethodEvent* event) {
     if (!holdsPart()) {
         QPlainTextEdit::inputMethodEvent(event);
+        placeWindowAfterPaste();
         return;
     }
     text_.comeBack();

@@ -47,6 +47,7 @@ class WindowedTextView : public QPlainTextEdit, private WindowHolder {
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
+    void insertFromMimeData(const QMimeData* source) override;
 
   private:
     struct DeletionPastWindow {
@@ -108,6 +109,8 @@ class WindowedTextView : public QPlainTextEdit, private WindowHolder {
     // back, which the view's steps lost when its text was put in anew.
     void undoDeletionPastWindow();
     void selectionDidChange();
+    // A text held whole that an edit made too long to be goes into a window.
+    void placeWindowAfterPaste();
 
     TextWindow text_;
     // The form of a break typed in the text's first paragraph: that of its first break as set.
@@ -122,6 +125,8 @@ class WindowedTextView : public QPlainTextEdit, private WindowHolder {
     };
     std::vector<RemovedBreaks> removedBreaks_;
     std::optional<DeletionPastWindow> deletionPastWindow_;
+    // The forms of the breaks of a text being pasted or dropped.
+    std::optional<QByteArray> pastedForms_;
     QScrollBar* wholeBar_;
     qsizetype linesBefore_ = 0;
     qsizetype linesAfter_ = 0;

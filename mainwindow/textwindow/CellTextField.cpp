@@ -53,6 +53,17 @@ CellTextField::CellTextField(QWidget* parent, qsizetype wholeLimit, qsizetype wi
     setMaxLength(std::numeric_limits<int>::max());
     connect(this, &QLineEdit::selectionChanged, this, &CellTextField::selectionDidChange);
     connect(this, &QLineEdit::textEdited, this, &CellTextField::wholeTextEdited);
+    // A paste from the context menu or a drop can make the text long too, once the line edit is
+    // done with it; a key places the window itself.
+    connect(this, &QLineEdit::textEdited, this, [this] {
+        if (text_.holdsPart() || !text_.followsEdits()) return;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!text_.holdsPart()) followEdit();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 QString CellTextField::wholeTextOf(const QLineEdit* editor) {
@@ -275,7 +286,7 @@ void CellTextField::keyPressEvent(QKeyEvent* event) {
     if (!moveToTextEnd(event) && !moveByWord(event) && !endSelection(event) &&
         !actOnSelectionPastWindow(event)) {
         QLineEdit::keyPressEvent(event);
-        if (text_.holdsPart()) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+        followEdit();
     }
     // Whatever the line edit made of it, the key was the field's: none reaches the grid.
     event->accept();
@@ -285,7 +296,11 @@ void CellTextField::inputMethodEvent(QInputMethodEvent* event) {
     text_.settle();
     if (text_.anchorIsOutside() && !event->commitString().isEmpty()) deleteSelectionPastWindow();
     QLineEdit::inputMethodEvent(event);
-    if (text_.holdsPart()) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
+    followEdit();
+}
+
+void CellTextField::followEdit() {
+    if (text_.followsEdits()) placeWindow(wholeAnchorPosition(), wholeCursorPosition());
 }
 
 void CellTextField::mousePressEvent(QMouseEvent* event) {

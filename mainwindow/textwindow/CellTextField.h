@@ -63,6 +63,8 @@ class CellTextField : public QLineEdit, private WindowHolder {
 
     void setWholePieces(LoadedAndTypedText text);
     void placeWindow(qsizetype anchor, qsizetype cursor) { text_.placeWindow(anchor, cursor); }
+    // After an edit: the window follows the cursor, and a text the edit made long goes into one.
+    void followEdit();
     // Select All and the keys to the text's start or end, which a window's edges would stop.
     bool moveToTextEnd(const QKeyEvent* event);
     // The word moves and deletes, whose step a window's edge would stop short of a long word.

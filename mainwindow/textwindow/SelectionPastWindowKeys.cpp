@@ -36,8 +36,16 @@ bool replacesSelection(const QKeyEvent* event, TextWidget widget) {
     const bool textView = widget == TextWidget::kTextView;
     if (textView && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) return true;
     const QString text = event->text();
-    return !text.isEmpty() && (text.at(0).isPrint() || (textView && text.at(0) == u'\t')) &&
-           !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) {
+        return false;
+    }
+    // What the widgets themselves take as typed text: a character outside the first plane
+    // (a surrogate pair) too.
+    const QChar c = text.at(0);
+    return c.isPrint() || c.category() == QChar::Other_Format ||
+           c.category() == QChar::Other_PrivateUse ||
+           (c.isHighSurrogate() && text.size() > 1 && text.at(1).isLowSurrogate()) ||
+           (textView && c == u'\t');
 }
 
 bool startsFromCursor(const QKeyEvent* event, TextWidget widget) {

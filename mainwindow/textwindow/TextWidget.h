@@ -3,7 +3,6 @@
 enum class TextWidget {
     // A line edit: the text as it is, breaks included; its keys and undo as a line edit has them.
     kLineEdit,
-    // A text view: every paragraph break held as one '\n', its form kept beside it; a window
-    // grown long by a paste is moved, since the view lays out a paragraph whole.
+    // A text view: every paragraph break held as one '\n', its form kept beside it.
     kTextView
 };

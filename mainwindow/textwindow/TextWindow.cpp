@@ -198,8 +198,7 @@ void TextWindow::placeWindow(qsizetype anchor, qsizetype cursor, bool always) {
     const bool roomBefore = start == 0 || cursor - start >= sizes_.margin;
     const bool roomAfter = end == length || end - cursor >= sizes_.margin;
     // A long text pasted makes the window as slow as the whole text would be.
-    const bool tooLong = widget_ == TextWidget::kTextView && length > sizes_.wholeLimit &&
-                         end - start > 2 * sizes_.window;
+    const bool tooLong = length > sizes_.wholeLimit && end - start > 2 * sizes_.window;
     if (always || !roomBefore || !roomAfter || tooLong) {
         auto [newStart, newEnd] = view_.windowAround(cursor);
         if (newStart != start || newEnd != end) view_.moveWindow(newStart, newEnd);

@@ -62,6 +62,9 @@ class TextWindow {
     void clear();
 
     bool holdsPart() const { return !before_.isEmpty() || !after_.isEmpty(); }
+    // Whether an edit must place the window: the text is held in one, or the view holds it whole
+    // though a paste made it longer than a text held whole.
+    bool followsEdits() const { return holdsPart() || view_.windowLength() > sizes_.wholeLimit; }
     qsizetype windowStart() const { return before_.size(); }
     qsizetype length() const { return before_.size() + view_.windowLength() + after_.size(); }
     const LoadedAndTypedText& before() const { return before_; }
@@ -105,8 +108,8 @@ class TextWindow {
     };
     Taken takeWindow(qsizetype start, qsizetype end);
 
-    // Moves the window when the cursor comes near its edge (or always), then shows the selection
-    // from anchor to cursor (whole-text positions).
+    // Moves the window when the cursor comes near its edge or the window grew far past its size
+    // (a paste), or always, then shows the selection from anchor to cursor (whole-text positions).
     void placeWindow(qsizetype anchor, qsizetype cursor, bool always = false);
     void showSelection(qsizetype anchor, qsizetype cursor);
     // Keeps the cursor and the anchor here while the view shows a part of the text without them.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +24,7 @@
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Workspace.h"
 #include "tests/support/DirectQuery.h"
+#include "tests/support/LargeImages.h"
 #include "tests/support/ShellTest.h"
 
 namespace fs = std::filesystem;
@@ -131,6 +133,63 @@ TEST_F(ImagesAndCopyOutTest, ThumbnailsFitTheImageOnWhiteAsJpeg) {
     EXPECT_EQ(names, (std::set<std::string>{"broken.jpg", "tall.jpg", "wide.png"}));
     window.reloadSelectingFileNames({"wide.png"});
     EXPECT_EQ(name->text(), "wide.png");
+    window.close();
+}
+
+// Photos past Qt's allocation limit read whole (128 MB): a 45-megapixel JPEG, an 8000x6000 one,
+// a 16-bit 5000x5000 PNG and a 100-megapixel PNG get a thumbnail, a preview and the photo
+// editor's picture, each read at the size shown.
+TEST_F(ImagesAndCopyOutTest, PhotosOfEveryCameraSizeGetAThumbnailAndAPreview) {
+    struct Photo {
+        std::string name;
+        int width, height;
+        int pngBits;  // 0 for a JPEG
+    };
+    const Photo photos[] = {{"45mp.jpg", 8256, 5504, 0},
+                            {"48mp.jpg", 8000, 6000, 0},
+                            {"25mp16.png", 5000, 5000, 16},
+                            {"100mp.png", 10000, 10000, 8}};
+    for (const Photo& photo : photos) {
+        const std::string path = pathInDocuments(photo.name);
+        ASSERT_TRUE(photo.pngBits ? writeLargePng(path, photo.width, photo.height, photo.pngBits)
+                                  : writeLargeJpeg(path, photo.width, photo.height));
+    }
+    ImagesWindow& window = app->imagesWindow();
+    QWidget editor;
+    auto* name = new QLineEdit(&editor);
+    auto* picture = new QLabel(&editor);
+    picture->setFixedSize(300, 200);
+    editor.show();
+    window.showImagesWindowAndUpdateTextView(name, picture, {});
+    for (const Photo& photo : photos) {
+        SCOPED_TRACE(photo.name);
+        const double before = currentMemoryMB();
+        resetPeakMemory();
+        window.createThumbnail(photo.name);
+        window.reloadSelectingFileNames({photo.name});
+        const double peak = peakMemoryMB() - before;
+        ASSERT_TRUE(alerts.empty()) << alerts.front().both();
+        const QImage thumb(QString::fromStdString(pathInDocuments("thumb" + photo.name)));
+        ASSERT_EQ(thumb.size(), QSize(44, 44));
+        // Red on the left, blue on the right, white above and below.
+        EXPECT_TRUE(isRed(thumb.pixel(8, 22)));
+        EXPECT_GT(qBlue(thumb.pixel(36, 22)), 200);
+        if (photo.width > photo.height) {
+            EXPECT_TRUE(isWhite(thumb.pixel(22, 1)));
+        }
+        const QPixmap preview = window.previewView()->pixmap();
+        ASSERT_FALSE(preview.isNull());
+        EXPECT_TRUE(isRed(preview.toImage().pixel(5, preview.height() / 2)));
+        ASSERT_FALSE(picture->pixmap().isNull());
+        EXPECT_LE(picture->pixmap().width(), 300);
+        EXPECT_EQ(name->text().toStdString(), photo.name);
+        // Read whole the photo takes 4 bytes a pixel (8 for 16 bits).
+        const double whole =
+            double(photo.width) * photo.height * (photo.pngBits == 16 ? 8 : 4) / (1024 * 1024);
+        std::printf("%s %dx%d: peak %.1f MB above %.1f MB (%.0f MB read whole)\n",
+                    photo.name.c_str(), photo.width, photo.height, peak, before, whole);
+        EXPECT_LT(peak, whole / 2);
+    }
     window.close();
 }
 

@@ -19,6 +19,7 @@
 #include "mainwindow/record/RecordConsole.h"
 #include "mainwindow/textwindow/CellTextField.h"
 #include "tests/mainwindow/GridTest.h"
+#include "tests/support/LargeImages.h"
 
 class EditFieldPanelTest : public GridTest {
   protected:
@@ -389,4 +390,22 @@ TEST_F(EditFieldPanelTest, ControlEGivesThePanelsTextTheKeyboardOverTheGridAndTh
     typeInFront("Y");
     EXPECT_EQ(panelText(panel), "Yname 2");
     panel->cancelButton()->click();
+}
+
+// A Photo field's picture is read at the size the panel shows it: a 45-megapixel photo, past
+// what Qt reads whole, is shown.
+TEST_F(EditFieldPanelTest, APhotoFieldShowsAPhotoOfFortyFiveMegapixels) {
+    ASSERT_TRUE(writeLargeJpeg(pathInDocuments("big.jpg"), 8256, 5504));
+    run("create table p (photo text); insert into p values ('big.jpg')");
+    TablesAndRowsController* c = showGrid("p");
+    c->state().fieldModel.fieldTypes = {DBInterface::kFieldTypePhoto};
+    EditFieldPanel* panel = openOn(c, 0, 1);
+    ASSERT_TRUE(panel->isShown());
+    const QLabel* picture = panel->photoImageView();
+    ASSERT_TRUE(picture->isVisible());
+    const QPixmap shown = picture->pixmap();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_LE(shown.width(), picture->width());
+    EXPECT_GT(qRed(shown.toImage().pixel(1, shown.height() / 2)), 200);
+    EXPECT_GT(qBlue(shown.toImage().pixel(shown.width() - 2, shown.height() / 2)), 200);
 }

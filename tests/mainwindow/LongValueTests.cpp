@@ -137,6 +137,47 @@ TEST_F(LongValueTest, AnEditStartsFromTheWholeValueAndWritesNothingUnchanged) {
     EXPECT_EQ(readBack("select length(body) from t where rowid = 2"), "2000000");
 }
 
+// A paste that makes a short cell's text long puts it in a window of the editor: the keys after
+// it act on the whole text and Return writes it exactly. The text mixes breaks and two-byte
+// characters so that a break or a character cut at a window's edge would show.
+TEST_F(LongValueTest, APasteMakingACellLongPutsItsTextInAWindow) {
+    TablesAndRowsController* c = showGrid("t");
+    for (qsizetype length : {qsizetype(250000), qsizetype(5000000)}) {
+        SCOPED_TRACE(length);
+        QString pasted;
+        pasted.reserve(length);
+        for (int i = 0; pasted.size() < length; ++i) {
+            pasted += QString("é%1 ").arg(i) + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+        }
+        pasted.truncate(length);
+        doubleClick(2, 2);
+        auto* field = qobject_cast<CellTextField*>(openedEditor());
+        ASSERT_NE(field, nullptr);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_LE(field->text().size(), 8192);
+        EXPECT_EQ(field->wholeLength(), length + 1);
+        // A key at the end, one at the start, a word step and a delete in the middle.
+        QTest::keyClicks(field, "!");
+        QTest::keyClick(field, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClicks(field, "<");
+        for (int i = 0; i < 3; ++i) QTest::keyClick(field, Qt::Key_Right, Qt::ControlModifier);
+        const qsizetype middle = field->wholeCursorPosition();
+        QTest::keyClicks(field, "#$");
+        QTest::keyClick(field, Qt::Key_Backspace);
+        EXPECT_LE(field->text().size(), 8192);
+        QString expected = "<x" + pasted + "!";
+        expected.insert(middle, u'#');
+        QTest::keyClick(field, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_TRUE(
+            sameText(readBack("select body from t where rowid = 3"), expected.toStdString()));
+        run("update t set body = 'x' where rowid = 3");
+        c->reloadSelectedDatabaseObject();
+    }
+}
+
 TEST_F(LongValueTest, ACopyTakesTheWholeValue) {
     showGrid("t");
     makeKeyAndOrderFront(grid->window());

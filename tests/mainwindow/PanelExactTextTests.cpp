@@ -42,11 +42,16 @@ const std::vector<Case>& cases() {
     return all;
 }
 
+// Breaks of every form, as pasted.
+const QString kMixedBreaks = "1\r\n2\n3\r4\r\n\r\r5\n";
+
 struct Action {
     const char* name;
     std::vector<Key> keys;
     // The value written, from the value stored.
     QString (*expected)(const Case&, const QString&);
+    // On the clipboard for the keys.
+    QString clipboard = {};
 };
 
 const std::vector<Action>& actions() {
@@ -63,6 +68,12 @@ const std::vector<Action>& actions() {
         {"Shift+Return typed at the end",
          {toEnd, {Qt::Key_Return, Qt::ShiftModifier, "\r"}},
          [](const Case& c, const QString& value) { return value + c.typedBreak; }},
+        {"mixed breaks pasted after the first character",
+         {toStart, {Qt::Key_Right, Qt::NoModifier, {}}, {Qt::Key_V, Qt::ControlModifier, {}}},
+         [](const Case&, const QString& value) {
+             return value.first(1) + kMixedBreaks + value.sliced(1);
+         },
+         kMixedBreaks},
     };
     return all;
 }
@@ -110,6 +121,9 @@ class PanelExactTextTest : public GridTest {
     }
     // The row's keys typed in the view, then all of it copied: the copy is what it will write.
     void actAndCopy(WindowedTextView* view, const Row& row) {
+        if (!row.action->clipboard.isEmpty()) {
+            QApplication::clipboard()->setText(row.action->clipboard);
+        }
         for (const Key& key : row.action->keys) press(view, key);
         QApplication::clipboard()->setText("before");
         press(view, {Qt::Key_A, Qt::ControlModifier, {}});

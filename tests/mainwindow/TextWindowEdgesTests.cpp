@@ -225,3 +225,73 @@ TEST(TextWindowEdgesTest, AClusterLongerThanTheMarginAcrossAWindowEdgeActsAsInTh
         }
     }
 }
+
+// A paste keeps its breaks as they were pasted, CR LF, LF and lone CR alike, in a short text and
+// a long one, and a paste that makes a short text long: the text is what it was before the
+// cursor, the pasted text, and what it was after.
+TEST(TextWindowEdgesTest, APasteOfMixedBreaksKeepsEachBreakAsPasted) {
+    ensureQApplication();
+    const QString mixed = "p\r\nq\nr\rs\r\n\r\rt\n\r\n";
+    struct Case {
+        const char* name;
+        QString text;
+        QString pasted;
+    };
+    const Case cases[] = {
+        {"into a short text of LFs", "a\nb", mixed},
+        {"into a short text of lone CRs", "a\rb", mixed},
+        {"into a long text", "a\r\n" + mixedLines(70000), mixed},
+        {"a long text into a short one", "a\rb", mixedLines(70000)},
+    };
+    for (bool lineEdit : {true, false}) {
+        for (const Case& c : cases) {
+            for (bool byKey : {true, false}) {
+                SCOPED_TRACE(std::string(nameOf(lineEdit)) + ", " + c.name +
+                             (byKey ? ", Ctrl+V" : ", the menu's Paste"));
+                auto view = make(lineEdit, false), whole = make(lineEdit, true);
+                const QString expected = c.text.first(1) + c.pasted + c.text.sliced(1);
+                for (EditedText* each : {view.get(), whole.get()}) {
+                    each->setText(c.text);
+                    QWidget* widget = each->widget();
+                    press(widget, {Qt::Key_Home, Qt::ControlModifier, {}});
+                    press(widget, {Qt::Key_Right, Qt::NoModifier, {}});
+                    QApplication::clipboard()->setText(c.pasted);
+                    if (byKey) {
+                        press(widget, {Qt::Key_V, Qt::ControlModifier, {}});
+                    } else {
+                        // What the context menu's Paste calls.
+                        QMetaObject::invokeMethod(widget, "paste");
+                    }
+                    QApplication::processEvents();
+                    EXPECT_TRUE(each->text() == expected)
+                        << (each == view.get() ? "in a window" : "held whole");
+                }
+                EXPECT_TRUE(same(*view, *whole));
+                EXPECT_EQ(view->holdsPart(), expected.size() > 65536);
+            }
+        }
+    }
+}
+
+// A character outside the first plane typed over a selection reaching past the window replaces
+// all of it, as any other character does.
+TEST(TextWindowEdgesTest, ASurrogatePairTypedOverASelectionPastTheWindowReplacesItWhole) {
+    ensureQApplication();
+    const QString grin = QString::fromUtf8("\xf0\x9f\x98\x80");
+    const QString text = words(70000);
+    for (bool lineEdit : {true, false}) {
+        SCOPED_TRACE(nameOf(lineEdit));
+        auto view = make(lineEdit, false), whole = make(lineEdit, true);
+        for (EditedText* each : {view.get(), whole.get()}) {
+            each->setText(text);
+            QWidget* widget = each->widget();
+            press(widget, {Qt::Key_Home, Qt::ControlModifier, {}});
+            press(widget, {Qt::Key_Right, Qt::NoModifier, {}});
+            press(widget, {Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier, {}});
+            press(widget, {Qt::Key_X, Qt::NoModifier, grin});
+            EXPECT_EQ(each->text(), text.first(1) + grin)
+                << (each == view.get() ? "in a window" : "held whole");
+        }
+        EXPECT_TRUE(same(*view, *whole));
+    }
+}
