@@ -16,6 +16,7 @@
 #include <set>
 #include <system_error>
 
+#include "Common/DatabaseFileHeader.h"
 #include "Common/FileNames.h"
 #include "app/AppDelegate.h"
 #include "app/DatabaseFiles.h"
@@ -39,7 +40,11 @@ std::string documentsPath(const std::string& name) {
 }
 
 QImage loadImage(const std::string& name, const QSize& room) {
-    return readImageToFit(toQString(documentsPath(name)), room);
+    // A database or its side file named like a picture is SQLite's alone: reading it would drop
+    // locks.
+    const std::string path = documentsPath(name);
+    if (isSQLiteFile(path)) return {};
+    return readImageToFit(toQString(path), room);
 }
 
 void setText(QWidget* view, const QString& text) {
@@ -144,7 +149,7 @@ void ImagesWindow::reloadTable() {
             std::error_code ec;
             if (!fs::is_regular_file(thumbnail, ec)) return QIcon();
             return QIcon(QPixmap::fromImage(
-                readImageToFit(toQString(thumbnail), QSize(kThumbnailSide, kThumbnailSide))));
+                loadImage("thumb" + entry.fileName, QSize(kThumbnailSide, kThumbnailSide))));
         });
         std::vector<int> rows;
         for (size_t i = 0; i < filteredImageFilesArray_.size(); ++i) {

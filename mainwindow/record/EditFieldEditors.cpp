@@ -15,6 +15,7 @@
 #include <chrono>
 
 #include "Common/DBInterface.h"
+#include "Common/DatabaseFileHeader.h"
 #include "Common/DateTexts.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/WindowShell.h"
@@ -284,9 +285,11 @@ void EditFieldPanel::showLocationEditor(const std::string& value) {
 
 void EditFieldPanel::updateEditFieldPanelPhotoImageView(const std::string& fileName) {
     QImage image;
-    QString path = toQString(Paths::documentsFolder() + "/" + fileName);
+    const std::string path = Paths::documentsFolder() + "/" + fileName;
     const QSize room = photoImageView_->size();
-    if (!fileName.empty() && QFileInfo(path).isFile()) image = readImageToFit(path, room);
+    // A database or its side file is SQLite's alone: reading it here would drop the file's locks.
+    if (!fileName.empty() && QFileInfo(toQString(path)).isFile() && !isSQLiteFile(path))
+        image = readImageToFit(toQString(path), room);
     if (image.isNull()) {
         photoImageView_->clear();
     } else {

@@ -4,6 +4,7 @@
 // copied through SQLite: whole while another program writes it, with what that program committed
 // to its log.
 #include <QApplication>
+#include <QCheckBox>
 
 #include <filesystem>
 #include <functional>
@@ -230,6 +231,32 @@ TEST_F(LockedDatabaseFilesTest, ASideFileOfAnOpenDatabaseIsRefusedEveryWayInAndI
             }
             EXPECT_FALSE(fs::exists(pathInDocuments(name)));
             EXPECT_EQ(probeLocks(live), held);
+        }
+        EXPECT_EQ(sqlite3_exec(writer.handle(), "commit", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+}
+
+// A side file of a database being written, linked into Documents under a picture's name: listing
+// it with its thumbnail, previewing it and making its thumbnail read nothing of it, so another
+// program still finds the writer's locks held.
+TEST_F(LockedDatabaseFilesTest, ASideFileNamedAsAPictureInDocumentsIsNeverReadAsOne) {
+    for (const std::string mode : {"wal", "delete"}) {
+        SCOPED_TRACE(mode);
+        const HeldWriteTransaction writer(outside + "/" + mode + ".db", mode);
+        int link = 0;
+        for (const std::string& side : writer.sideFiles()) {
+            const std::string name = mode + std::to_string(++link) + ".png";
+            fs::create_hard_link(side, pathInDocuments(name));
+            fs::create_hard_link(side, pathInDocuments("thumb" + name));
+            alerts.clear();
+            ImagesWindow& images = app->imagesWindow();
+            images.imagesWindowMenuItemClicked();
+            images.showThumbnailsButton()->setChecked(true);
+            images.reloadSelectingFileNames({name});
+            images.createThumbnail(name);
+            ASSERT_EQ(alerts.size(), 1u);
+            EXPECT_EQ(alerts[0].both(), "Error|Could not create the thumbnail image");
+            EXPECT_EQ(probeLocks(outside + "/" + mode + ".db"), writer.locks());
         }
         EXPECT_EQ(sqlite3_exec(writer.handle(), "commit", nullptr, nullptr, nullptr), SQLITE_OK);
     }
