@@ -121,12 +121,13 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
             const std::vector<int64_t>* newFieldFormatStyles,
             const std::vector<std::string>* newFieldLookupTables,
             std::vector<std::string>* droppedObjects, DroppedFieldSettings* droppedSettings,
-            std::string* errorString) {
+            const FieldSettings* oldSettings, std::string* errorString) {
     int rc = refuseDuplicateNames(newFieldNames, errorString);
     if (rc != SQLITE_OK) return rc;
     // Old fields named otherwise than the table's now (changed elsewhere since they were read)
-    // would drop its other columns and their values.
-    rc = checkFieldNames(oldFieldNames, tableName, session.connection(), errorString);
+    // would drop its other columns and their values; settings changed since would be written
+    // back as they were read.
+    rc = checkFieldNames(oldFieldNames, tableName, session.connection(), errorString, oldSettings);
     if (rc != SQLITE_OK) return rc;
     TableShape shape;
     if ((rc = readShape(session, tableName, &shape, errorString)) != SQLITE_OK) return rc;
@@ -317,14 +318,15 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                 const std::vector<int64_t>* newFieldFormatStyles,
                 const std::vector<std::string>* newFieldLookupTables,
                 std::vector<std::string>* droppedObjects, const std::string& databaseFilePath,
-                std::string* errorString, DroppedFieldSettings* droppedSettings) {
+                std::string* errorString, DroppedFieldSettings* droppedSettings,
+                const FieldSettings* oldSettings) {
     if (databaseFilePath.empty()) return kMissingPathResult;
     // An older file's field rows have no lookup table column yet.
     if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::Change, tableName, oldFieldNames, oldFieldIndices,
                        newFieldNames, newFieldTypes, newFieldFormatStyles, newFieldLookupTables,
-                       droppedObjects, droppedSettings, errorString);
+                       droppedObjects, droppedSettings, oldSettings, errorString);
     });
 }
 
@@ -336,7 +338,8 @@ int objectsDroppedByChangeTable(std::vector<std::string>* droppedObjects,
                                 const std::string& databaseFilePath, std::string* errorString) {
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::DryRun, tableName, oldFieldNames, oldFieldIndices,
-                       newFieldNames, {}, nullptr, nullptr, droppedObjects, nullptr, errorString);
+                       newFieldNames, {}, nullptr, nullptr, droppedObjects, nullptr, nullptr,
+                       errorString);
     });
 }
 
