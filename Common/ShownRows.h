@@ -75,8 +75,9 @@ int checkFieldsOfFile(const std::vector<std::string>& fieldNames, const FieldSet
                       std::string* errorString);
 // 0 when the write of the rows of the rowids written may go on; kFieldsChanged, kRowsChanged or
 // kRowGone with the message; the code of a read that failed. A rowid written that is not one of
-// the rows shown is refused; a write that names no rowid (a whole field) is checked for its
-// fields alone. A table gone gives 0: the write fails on it as it would.
+// the rows shown is refused, even while the file is as it was; a write that names none (a whole
+// field, shown with no rows) is checked for its fields. A table gone gives 0: the write fails on
+// it as it would.
 int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,
                    std::string* errorString, const std::vector<std::string>& written = {});
 // The rows of the rowids as the grid's page reads them (rowid, then the fields shown, long values
