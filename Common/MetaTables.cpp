@@ -51,7 +51,7 @@ int changeFieldsForTable(const std::string& tableName,
                          const std::vector<int64_t>* newFieldFormatStyles,
                          const std::vector<std::string>& newFieldLookupTables,
                          const std::string& databaseFilePath, std::string* errorString,
-                         bool namesRead) {
+                         bool namesRead, const FieldSettings* settingsRead) {
     if (newFieldNames.size() != newFieldTypes.size() ||
         newFieldNames.size() != newFieldLookupTables.size()) {
         appendError(errorString,
@@ -66,7 +66,9 @@ int changeFieldsForTable(const std::string& tableName,
     std::optional<DBConnection> connection;
     int rc = beginWriteTransaction(connection, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
-    if (namesRead) rc = checkFieldNames(newFieldNames, tableName, *connection, errorString);
+    if (namesRead) {
+        rc = checkFieldNames(newFieldNames, tableName, *connection, errorString, settingsRead);
+    }
     if (rc == SQLITE_OK) {
         rc = runStatements(*connection,
                            createFieldsMetaTableSQL() +

@@ -9,6 +9,8 @@
 
 namespace DBInterface {
 
+struct FieldSettings;
+
 inline constexpr const char* kTablesMetaTable = "varnelo_db_tables";
 inline constexpr const char* kFieldsMetaTable = "varnelo_db_fields";
 
@@ -24,15 +26,15 @@ std::string fieldRowsSQL(const std::string& tableName, const std::vector<std::st
 
 // Replaces the field rows of a table (the table itself untouched). The names, types and lookup
 // tables must be equally many, else 1 with a message. With namesRead, the names are the table's
-// fields as the caller read them: kFieldsChanged (ShownRows.h), with its message, when they no
-// longer are.
+// fields as the caller read them, and settingsRead (when given) their settings as it read them:
+// kFieldsChanged (ShownRows.h), with its message, when they no longer are.
 int changeFieldsForTable(const std::string& tableName,
                          const std::vector<std::string>& newFieldNames,
                          const std::vector<int>& newFieldTypes,
                          const std::vector<int64_t>* newFieldFormatStyles,
                          const std::vector<std::string>& newFieldLookupTables,
                          const std::string& databaseFilePath, std::string* errorString,
-                         bool namesRead = false);
+                         bool namesRead = false, const FieldSettings* settingsRead = nullptr);
 
 // The statements that delete the object's rows from the meta tables the file has (those of the
 // main schema, should another file be attached), ";\n" after each.

@@ -6,6 +6,7 @@
 
 #include "Common/DBConnection.h"
 #include "Common/DBExecution.h"
+#include "Common/HeldPrefixPages.h"
 #include "Common/RowInserter.h"
 #include "Common/RowidText.h"
 #include "Common/SQLQuote.h"
@@ -57,11 +58,11 @@ int runOn(DBConnection& connection, const std::string& sql, std::vector<DBRow>* 
 // Begins the write's transaction with the file's write lock, so that what was shown, checked
 // first, holds until the commit.
 int beginWrite(std::optional<DBConnection>& connection, const std::string& table,
-               const ShownRows* shown, const std::string& databaseFilePath,
-               std::string* errorString) {
+               const ShownRows* shown, const std::vector<std::string>& written,
+               const std::string& databaseFilePath, std::string* errorString) {
     int rc = beginWriteTransaction(connection, databaseFilePath, errorString);
     if (rc == SQLITE_OK && shown) {
-        rc = checkShownRows(*shown, table, *connection, errorString);
+        rc = checkShownRows(*shown, table, *connection, errorString, written);
         // Refused: rolled back.
         if (rc != SQLITE_OK) endWriteTransaction(*connection, rc, nullptr);
     }
@@ -75,7 +76,10 @@ int takeWrittenRows(ShownRows* shown, const std::string& table,
     if (!shown) return SQLITE_OK;
     std::vector<DBRow> rows;
     int rc = readShownRows(&rows, *shown, table, rowids, connection, errorString);
-    if (rc == SQLITE_OK) shown->rows = std::move(rows);
+    if (rc == SQLITE_OK) {
+        shown->rows = std::move(rows);
+        shown->rowsSchemaVersion = schemaVersion(connection.handle());
+    }
     return rc;
 }
 
@@ -97,7 +101,7 @@ int updateField(const FieldValue& value, const std::string& table, const std::st
     auto literal = writableLiteral(value, fieldName, errorString);
     if (!literal || !checkRowid(rowid, errorString)) return kRefused;
     std::optional<DBConnection> connection;
-    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    int rc = beginWrite(connection, table, shown, {rowid}, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     rc = runOn(*connection,
                "update " + quoteIdentifier(table) + " set " + quoteIdentifier(fieldName) + "=" +
@@ -165,7 +169,7 @@ int updateFieldValues(const std::vector<FieldValue>& values,
     }
     if (!checkRowid(rowid, errorString)) return kRefused;
     std::optional<DBConnection> connection;
-    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    int rc = beginWrite(connection, table, shown, {rowid}, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     rc = runOn(*connection,
                "update " + quoteIdentifier(table) + " set" +
@@ -191,7 +195,7 @@ int updateRowsArray(const std::vector<std::string>& rowids,
                       commaSeparatedStringForStringArray(&assignments, false);
     if (!rowids.empty()) sql += " where ROWID in (" + rowidList(rowids) + ")";
     std::optional<DBConnection> connection;
-    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    int rc = beginWrite(connection, table, shown, rowids, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     rc = runOn(*connection, sql, nullptr, errorString);
     if (rc == SQLITE_OK && shown) {
@@ -215,8 +219,10 @@ int updateRowsFields(const std::vector<RowFields>& rows, const FieldValue& value
         }
     }
     if (!literal) return kRefused;
+    std::vector<std::string> rowids;
+    for (const RowFields& row : rows) rowids.push_back(row.rowid);
     std::optional<DBConnection> connection;
-    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    int rc = beginWrite(connection, table, shown, rowids, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     std::vector<std::string> written;
     for (const RowFields& row : rows) {
@@ -285,7 +291,7 @@ int insertAllFieldValues(const std::vector<FieldValue>& values,
         return kRefused;
     }
     std::optional<DBConnection> connection;
-    int rc = beginWrite(connection, table, nullptr, databaseFilePath, errorString);
+    int rc = beginWrite(connection, table, nullptr, {}, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     std::string alias;
     rc = rowidAliasColumn(connection->handle(), table, &alias, errorString);
@@ -344,7 +350,7 @@ int deleteRowsArray(const std::vector<std::string>& rowids, const std::string& t
                     const ShownRows* shown) {
     if (table.empty() || rowids.empty() || !checkRowids(rowids, errorString)) return kRefused;
     std::optional<DBConnection> connection;
-    int rc = beginWrite(connection, table, shown, databaseFilePath, errorString);
+    int rc = beginWrite(connection, table, shown, rowids, databaseFilePath, errorString);
     if (rc != SQLITE_OK) return rc;
     rc = runOn(
         *connection,

@@ -8,6 +8,7 @@
 namespace DBInterface {
 
 struct DroppedFieldSettings;
+struct FieldSettings;
 
 // Creates the table (when missing) with one untyped column per field name, its varnelo_db_tables
 // row (unless one of that name is there) and its field rows, in one transaction. The names are
@@ -29,7 +30,8 @@ int createTable(const std::string& tableName, int64_t flags,
 // foreign key refers to cannot be dropped. The names of the indexes and triggers dropped with
 // their fields are appended to droppedObjects, when given. The table's stored sort keys and
 // searched fields follow their fields; those of deleted fields are removed and told in
-// droppedSettings, when given.
+// droppedSettings, when given. The old field names must be the table's, and oldSettings (when
+// given) their settings, else kFieldsChanged (ShownRows.h) and nothing changes.
 int changeTable(const std::string& tableName, const std::vector<std::string>& oldFieldNames,
                 const std::vector<int64_t>& oldFieldIndices,
                 const std::vector<std::string>& newFieldNames,
@@ -37,7 +39,8 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                 const std::vector<int64_t>* newFieldFormatStyles,
                 const std::vector<std::string>* newFieldLookupTables,
                 std::vector<std::string>* droppedObjects, const std::string& databaseFilePath,
-                std::string* errorString, DroppedFieldSettings* droppedSettings = nullptr);
+                std::string* errorString, DroppedFieldSettings* droppedSettings = nullptr,
+                const FieldSettings* oldSettings = nullptr);
 // Appends the names of the indexes and triggers that changeTable would drop, and fails as it
 // would fail on the schema; changes nothing. failingTriggers, when given, gets the triggers the
 // change would keep that would fail once deleted fields are gone (they write them, say).

@@ -169,12 +169,14 @@ int rebuild(RebuildSession& session, RebuildMode mode, const std::string& tableN
             const std::vector<int64_t>* newFieldFormatStyles,
             const std::vector<std::string>* newFieldLookupTables,
             std::vector<std::string>* droppedObjects, DroppedFieldSettings* droppedSettings,
-            std::vector<std::string>* failingTriggers, std::string* errorString) {
+            std::vector<std::string>* failingTriggers, const FieldSettings* oldSettings,
+            std::string* errorString) {
     int rc = refuseDuplicateNames(newFieldNames, errorString);
     if (rc != SQLITE_OK) return rc;
     // Old fields named otherwise than the table's now (changed elsewhere since they were read)
-    // would drop its other columns and their values.
-    rc = checkFieldNames(oldFieldNames, tableName, session.connection(), errorString);
+    // would drop its other columns and their values; settings changed since would be written
+    // back as they were read.
+    rc = checkFieldNames(oldFieldNames, tableName, session.connection(), errorString, oldSettings);
     if (rc != SQLITE_OK) return rc;
     TableShape shape;
     if ((rc = readShape(session, tableName, &shape, errorString)) != SQLITE_OK) return rc;
@@ -375,14 +377,15 @@ int changeTable(const std::string& tableName, const std::vector<std::string>& ol
                 const std::vector<int64_t>* newFieldFormatStyles,
                 const std::vector<std::string>* newFieldLookupTables,
                 std::vector<std::string>* droppedObjects, const std::string& databaseFilePath,
-                std::string* errorString, DroppedFieldSettings* droppedSettings) {
+                std::string* errorString, DroppedFieldSettings* droppedSettings,
+                const FieldSettings* oldSettings) {
     if (databaseFilePath.empty()) return kMissingPathResult;
     // An older file's field rows have no lookup table column yet.
     if (int rc = addLookupTableFieldToDatabaseFilePath(databaseFilePath, errorString)) return rc;
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::Change, tableName, oldFieldNames, oldFieldIndices,
                        newFieldNames, newFieldTypes, newFieldFormatStyles, newFieldLookupTables,
-                       droppedObjects, droppedSettings, nullptr, errorString);
+                       droppedObjects, droppedSettings, nullptr, oldSettings, errorString);
     });
 }
 
@@ -396,7 +399,7 @@ int objectsDroppedByChangeTable(std::vector<std::string>* droppedObjects,
     return inTransaction(databaseFilePath, errorString, [&](RebuildSession& session) {
         return rebuild(session, RebuildMode::DryRun, tableName, oldFieldNames, oldFieldIndices,
                        newFieldNames, {}, nullptr, nullptr, droppedObjects, nullptr,
-                       failingTriggers, errorString);
+                       failingTriggers, nullptr, errorString);
     });
 }
 

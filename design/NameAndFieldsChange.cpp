@@ -136,12 +136,12 @@ void NameAndFieldsPanel::addTableNow() {
         return;
     }
     // The table's fields are compared with those the panel was filled with: a field added or
-    // renamed elsewhere since would be lost with its values.
-    std::vector<std::string> fieldsNow;
+    // renamed elsewhere since would be lost with its values, a setting changed elsewhere since
+    // written back as it was.
+    const DBInterface::FieldSettings settings = oldSettings();
     if (changeExistingTable_ &&
-        DBInterface::getFieldNames(&fieldsNow, nullptr, nullptr, nullptr, oldTableName_,
-                                   databaseFilePath(), nullptr) == 0 &&
-        fieldsNow != old_.names) {
+        DBInterface::checkFieldsOfFile(old_.names, &settings, oldTableName_, databaseFilePath(),
+                                       nullptr) == DBInterface::kFieldsChanged) {
         outcome.error = DBInterface::fieldsChangedMessage();
         showOutcome(outcome);
         return;
@@ -224,9 +224,10 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
     }
     if (sameIndices && sameNames) {
         std::string error;
-        if (int rc = DBInterface::changeFieldsForTable(name, old_.names, rows_.types,
-                                                       &rows_.formatStyles, rows_.lookupTables,
-                                                       databaseFilePath(), &error, true)) {
+        const DBInterface::FieldSettings settings = oldSettings();
+        if (int rc = DBInterface::changeFieldsForTable(
+                name, old_.names, rows_.types, &rows_.formatStyles, rows_.lookupTables,
+                databaseFilePath(), &error, true, &settings)) {
             failFieldStep(*outcome, rc, "Could not change field formats.", error);
         } else {
             outcome->succeed("Table was changed.");
@@ -307,9 +308,10 @@ void NameAndFieldsPanel::changeFields(const std::string& name, int64_t oldFlags,
 void NameAndFieldsPanel::rebuildTable(const std::string& name, Outcome& outcome) {
     std::string error;
     DBInterface::DroppedFieldSettings dropped;
+    const DBInterface::FieldSettings settings = oldSettings();
     if (int rc = DBInterface::changeTable(name, old_.names, rows_.indices, rows_.names, rows_.types,
                                           &rows_.formatStyles, &rows_.lookupTables, nullptr,
-                                          databaseFilePath(), &error, &dropped)) {
+                                          databaseFilePath(), &error, &dropped, &settings)) {
         failFieldStep(outcome, rc, "Could not change fields.", error);
         return;
     }
@@ -322,6 +324,10 @@ void NameAndFieldsPanel::rebuildTable(const std::string& name, Outcome& outcome)
     outcome.droppedSettings = droppedSettingsText(dropped, layouts, old_.names);
     outcome.succeed("Table was changed.");
     outcome.written = true;
+}
+
+DBInterface::FieldSettings NameAndFieldsPanel::oldSettings() const {
+    return {old_.types, old_.formatStyles, old_.lookupTables};
 }
 
 void NameAndFieldsPanel::failFieldStep(Outcome& outcome, int rc, const char* failure,

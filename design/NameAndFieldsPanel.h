@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "Common/ShownRows.h"
 #include "mainwindow/WindowPanel.h"
 
 class DatabaseWindow;
@@ -153,6 +154,9 @@ class NameAndFieldsPanel : public QObject, public WindowPanel {
     // The field step failed with rc: fields changed elsewhere are said as they are, another
     // failure by its text, its error behind the detail button.
     void failFieldStep(Outcome& outcome, int rc, const char* failure, const std::string& error);
+    // The settings of the fields as the panel was filled with them, compared with the table's
+    // before a change writes.
+    DBInterface::FieldSettings oldSettings() const;
     void finishChange(const std::string& name, int64_t oldFlags, int64_t newFlags,
                       Outcome& outcome);
     void showOutcome(const Outcome& outcome);

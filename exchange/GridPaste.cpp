@@ -159,7 +159,13 @@ void GridPaste::pasteArrayOver(const std::vector<DBRow>& rows, const std::string
             // A failure stops the paste; the cells written before stay written, and the alert
             // names the rows that took the paste and those that did not.
             if (!result.written()) {
-                writer.reportFailure(result, nullptr, writtenRowsText(rowIndex, rowWritten));
+                CellWriter::Result told = result;
+                // The rows before the changed one may have been written.
+                if (told.outcome == CellWriter::Outcome::RowsChanged) {
+                    told.message = localizedString(
+                        "Some rows changed since they were shown and were not written.");
+                }
+                writer.reportFailure(told, nullptr, writtenRowsText(rowIndex, rowWritten));
                 showWritten();
                 return;
             }

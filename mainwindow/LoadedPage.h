@@ -32,6 +32,8 @@ class LoadedPage {
     }
     // The file's version taken before the rows were read (FileChangeWatch.h); -1 unknown.
     int64_t fileVersion() const { return fileVersion_; }
+    // The schema's version the rows were read at; -1 unknown.
+    int64_t schemaVersion() const { return schemaVersion_; }
 
     // nullptr when the page does not hold the row or the field.
     const DBValue* cell(RowIndex row, FieldIndex field) const {
@@ -76,18 +78,19 @@ class LoadedPage {
   private:
     friend class RowsDataPort;
     void assign(RowIndex firstRow, int64_t fieldsPerRow, std::vector<DBValue> values,
-                int64_t fileVersion) {
+                int64_t fileVersion, int64_t schemaVersion) {
         assert(values.empty() ||
                (fieldsPerRow >= 1 && values.size() % static_cast<size_t>(fieldsPerRow) == 0));
         firstRow_ = firstRow;
         fieldsPerRow_ = fieldsPerRow;
         values_ = std::move(values);
         fileVersion_ = fileVersion;
+        schemaVersion_ = schemaVersion;
         changed();
     }
     void clear() {
         values_.clear();
-        fileVersion_ = -1;
+        fileVersion_ = schemaVersion_ = -1;
         changed();
     }
     void changed() { generation_ = ++lastGeneration_; }
@@ -97,5 +100,6 @@ class LoadedPage {
     int64_t fieldsPerRow_ = 0;
     uint64_t generation_ = 0;
     int64_t fileVersion_ = -1;
+    int64_t schemaVersion_ = -1;
     static inline std::atomic<uint64_t> lastGeneration_{0};
 };

@@ -196,8 +196,10 @@ std::optional<CellTarget> EditFieldPanel::saveTargetOfFocusedCell() const {
 void EditFieldPanel::updateEditFieldPanel() {
     if (!isShown() || sheet_) return;
     std::optional<CellTarget> target = saveTargetOfFocusedCell();
-    // A reload or redraw that leaves the focus on the cell keeps the text typed over its value.
+    // A reload or redraw that leaves the focus on the cell keeps the text typed over its value;
+    // a reload that found other fields does not, since the text's write would be refused.
     if (target && target_ && target->isSameCell(*target_) &&
+        target->shown.fieldNames == target_->shown.fieldNames &&
         text() != target_->loaded.value_or(std::string())) {
         target_->cell.row = target->cell.row;
         return;
@@ -267,9 +269,23 @@ void EditFieldPanel::saveInPanel() {
     std::string typed = text();
     const CellWriter::Report report{.alertWindow = panel_, .tellOtherWindows = true};
     // A failure leaves the text as typed, so nothing is lost.
-    if (!CellWriter(window_).write(*target_, DBValue(typed), report).written()) return;
+    const CellWriter::Result result = CellWriter(window_).write(*target_, DBValue(typed), report);
+    if (result.outcome == CellWriter::Outcome::RowsChanged) takeValueAsItStands();
+    if (!result.written()) return;
     // The panel shows what was stored, as the grid does.
     if (target_->loaded != DBValue(typed)) setText(target_->loaded.value_or(std::string()));
+}
+
+void EditFieldPanel::takeValueAsItStands() {
+    DBRow row;
+    std::string ignored;
+    const auto at = static_cast<size_t>(target_->cell.field.value);
+    // Unread, the next Save is checked against the value as it was shown.
+    if (DBInterface::readRowAsItStands(&row, &target_->shown, target_->table, target_->rowid,
+                                       target_->databaseFilePath, &ignored) == 0 &&
+        at < row.size()) {
+        target_->loaded = std::move(row[at]);
+    }
 }
 
 void EditFieldPanel::saveInSheet() {

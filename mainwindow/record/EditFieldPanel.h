@@ -86,6 +86,9 @@ class EditFieldPanel : public QObject, public WindowPanel {
     // before Save, the text goes to this row and field or nowhere.
     std::optional<CellTarget> saveTargetOfFocusedCell() const;
     void saveInPanel();
+    // After Save was refused since the row changed: the row as the file holds it now is what the
+    // next Save is checked against, the text typed staying.
+    void takeValueAsItStands();
     // The text differs from the value the panel was filled with.
     bool isTextChanged() const;
     void saveInSheet();

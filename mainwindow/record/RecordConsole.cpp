@@ -225,6 +225,7 @@ void RecordConsole::reloadAddRowView() {
     values_ = port.page.values(state_.selection.focusedRowIndex);
     shown_ = !values_.empty() && values_.front() ? CellWriter(window_).shownRows({*values_.front()})
                                                  : DBInterface::ShownRows();
+    shown_.editedRow = true;
     if (values_.empty()) {
         values_.assign(static_cast<size_t>(std::max<int64_t>(port.numberOfFieldsPerRow, 0)),
                        std::string());
@@ -494,6 +495,7 @@ void RecordConsole::addRowNow(bool focusFirstField) {
         // The new row as the insert read it, compared with the file at the next write.
         DBInterface::ShownRows added = CellWriter(window_).shownRows({});
         added.version = -1;
+        added.editedRow = true;
         if (DBInterface::insertAllFieldValues(
                 values, state_.fieldModel.fieldNames, state_.fieldModel.hiddenFields, *table,
                 &rowid, true, &stored, *state_.databaseFilePath, &error, &added) != 0) {
@@ -548,6 +550,8 @@ void RecordConsole::saveRowButtonPressed() {
             if (values_[i] == origValues_[i]) continue;
             changed.emplace_back(values_[i]);
             names.push_back(state_.fieldModel.fieldNames[i - 1]);
+            // Compared whole with the value the typing started from.
+            DBInterface::compareWhole(&shown_, *origValues_.front(), names.back(), origValues_[i]);
         }
         std::string error;
         const int rc = names.empty()
@@ -556,8 +560,8 @@ void RecordConsole::saveRowButtonPressed() {
                                  changed, names, state_.fieldModel.hiddenFields, *table,
                                  *origValues_.front(), *state_.databaseFilePath, &error, &shown_);
         if (DBInterface::isRefusal(rc)) {
-            // What was typed stays, not saved.
             window_.writeRefused(rc, error, window_.window());
+            takeRowAfterRefusal(rc, *table);
         } else if (rc != 0) {
             showWriteError(error);
         } else if (!names.empty()) {
@@ -598,6 +602,58 @@ void RecordConsole::readRowAsStored(const std::string& table) {
         return;
     }
     for (size_t i = 0; i < at.size(); ++i) values_[at[i]] = std::move(stored[i]);
+}
+
+void RecordConsole::takeRowAfterRefusal(int refusal, const std::string& table) {
+    // Fields changed: every write is refused until the table is reloaded, as the message asks.
+    if (refusal == DBInterface::kFieldsChanged) {
+        showDirtyState();
+        return;
+    }
+    if (refusal == DBInterface::kRowsChanged && state_.databaseFilePath &&
+        values_.size() == origValues_.size() && !values_.empty() && origValues_.front()) {
+        DBRow row;
+        std::string ignored;
+        const int rc = DBInterface::readRowAsItStands(&row, &shown_, table, *origValues_.front(),
+                                                      *state_.databaseFilePath, &ignored);
+        if (rc == 0 && row.size() == values_.size()) {
+            takeRowAsItStands(std::move(row));
+            return;
+        }
+        // Unread, the row stays as it was shown, and the next write is checked against it.
+        if (rc != DBInterface::kRowGone) {
+            showDirtyState();
+            return;
+        }
+    }
+    // Gone: what was typed goes with it, and the editor takes the row now at its place, as Next
+    // does, once the grid has read its page again.
+    values_.clear();
+    origValues_.clear();
+    heldTexts_.clear();
+    loadedInFields_.clear();
+    state_.selection.fieldIndexesOfDirtyData.clear();
+    enableAddRowViewButtons(std::string(), kPlain);
+}
+
+void RecordConsole::takeRowAsItStands(DBRow row) {
+    const auto& model = state_.fieldModel;
+    for (size_t i = 1; i < row.size(); ++i) {
+        // A raw value is held by its prefix, as the page holds it.
+        const FieldIndex field(static_cast<int64_t>(i));
+        if (model.fieldTypeAtFieldIndexP1(field) == DBInterface::kFieldTypeRaw) {
+            holdPrefixOfValue(&row[i]);
+        }
+        // A field the user did not change shows the file's value; one typed into keeps it.
+        if (values_[i] == origValues_[i]) values_[i] = row[i];
+    }
+    values_.front() = row.front();
+    origValues_ = std::move(row);
+    for (size_t i = 1; i < values_.size(); ++i) {
+        updateFieldIndexesOfDirtyData(FieldIndex(static_cast<int64_t>(i)));
+    }
+    reloadLines();
+    showDirtyState();
 }
 
 void RecordConsole::revertRowButtonPressed() {
@@ -689,6 +745,7 @@ void RecordConsole::deleteRowNow(const std::string& table) {
     if (int rc = DBInterface::deleteRow(*values_.front(), table, path, &error, &shown_); rc != 0) {
         if (DBInterface::isRefusal(rc)) {
             window_.writeRefused(rc, error, nullptr);
+            takeRowAfterRefusal(rc, table);
         } else {
             window_.shell().showErrorAlert(error);
         }

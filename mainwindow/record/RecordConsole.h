@@ -97,6 +97,11 @@ class RecordConsole : public QObject, public Console, public RecordEditorRequest
     // After a write the buffer takes the row as the file holds it: generated fields and
     // triggers may have stored other values than those typed.
     void readRowAsStored(const std::string& table);
+    // After a refused Save or Delete: the row as the file holds it now takes the place of the one
+    // shown, what was typed staying not saved; a row gone gives way to the row now at its place;
+    // fields changed keep every write refused until the table is reloaded.
+    void takeRowAfterRefusal(int refusal, const std::string& table);
+    void takeRowAsItStands(DBRow row);
     // A key edited the field's text: it stays held by the field alone until needed.
     void valueFieldEdited(CellTextField* line);
     // The texts held elsewhere go back into the buffer, and those as loaded into the values as

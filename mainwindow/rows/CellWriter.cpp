@@ -29,6 +29,7 @@ std::optional<CellTarget> CellWriter::targetOfLoadedCell(RowIndex row, FieldInde
                       *value,
                       {row, field},
                       shownRows({**rowid})};
+    target.shown.editedRow = true;
     // The page holds only the first part of a long value: an edit starts from all of it, and the
     // page takes it whole for the editor to show.
     if (isCutValue(target.loaded)) {
@@ -57,6 +58,7 @@ DBInterface::ShownRows CellWriter::shownRows(const std::vector<std::string>& row
     }
     shown.version = page.fileVersion();
     shown.schemaVersion = model.schemaVersion;
+    shown.rowsSchemaVersion = page.schemaVersion();
     shown.fieldNames = model.fieldNames;
     for (FieldIndex field = kFirstFieldIndex; field.value <= model.numberOfFields(); ++field) {
         shown.rawFields.push_back(model.fieldTypeAtFieldIndexP1(field) ==
@@ -88,6 +90,8 @@ CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,
     std::string message;
     DBValue stored;
     std::string rowidAfter = target.rowid;
+    // The field written is compared whole with the value the edit started from.
+    DBInterface::compareWhole(&target.shown, target.rowid, target.fieldName, target.loaded);
     int rc;
     {
         WaitCursor waiting;

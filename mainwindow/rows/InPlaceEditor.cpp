@@ -214,7 +214,10 @@ void InPlaceEditor::controlTextDidEndEditing(QLineEdit* control) {
     if (offered && !control->isModified()) return;
     auto* field = qobject_cast<CellTextField*>(control);
     if (field && field == holdingLoaded) {
-        if (!field->isAsLoaded()) writeEdit(std::move(*target), toStdString(field->wholeText()));
+        if (field->isAsLoaded()) return;
+        // The write is checked against the value as loaded, which the field held meanwhile.
+        target->loaded = field->loadedText();
+        writeEdit(std::move(*target), toStdString(field->wholeText()));
         return;
     }
     std::string text = toStdString(CellTextField::wholeTextOf(control));

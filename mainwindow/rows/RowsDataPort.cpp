@@ -222,7 +222,19 @@ void RowsDataPort::takePage(std::vector<DBValue> values, int64_t fileVersion) {
             std::min(values.size(), static_cast<size_t>(counted * port.numberOfFieldsPerRow)));
     }
     port.page.assign(port.firstRowIndexInDataPort, port.numberOfFieldsPerRow, std::move(values),
-                     fileVersion);
+                     fileVersion, schemaVersionAt(fileVersion));
+}
+
+int64_t RowsDataPort::schemaVersionAt(int64_t fileVersion) {
+    if (fileVersion < 0 || !state_.databaseFilePath) return -1;
+    if (fileVersion != schemaFileVersion_) {
+        const std::string& path = *state_.databaseFilePath;
+        const int64_t version = DBInterface::fileSchemaVersion(path);
+        // Read after the rows, it is the schema they were read at while the file is unchanged.
+        schemaFileVersion_ = fileVersion;
+        schemaVersion_ = pager_.fileVersion(path) == fileVersion ? version : -1;
+    }
+    return schemaVersion_;
 }
 
 std::string RowsDataPort::fieldValueForTableViewRowIndex(GridRow row, FieldIndex field) const {

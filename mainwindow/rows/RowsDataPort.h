@@ -67,6 +67,9 @@ class RowsDataPort {
                    bool reloadCachedValues, DBInterface::LongValues longValues, std::string* error,
                    int64_t* fileVersion = nullptr);
     std::string countStatementForLimitedObject(const std::string& name) const;
+    // The schema's version while the file is at the version, read once a version; -1 when the
+    // file moved on before it was read.
+    int64_t schemaVersionAt(int64_t fileVersion);
     // What the grid query is built from; it is built again only when one of them changed.
     struct QueryInputs {
         std::string databaseFilePath, name;
@@ -86,4 +89,6 @@ class RowsDataPort {
     std::optional<QueryInputs> queryInputs_;
     DBInterface::GridQuery query_;
     KeysetPager pager_;
+    int64_t schemaFileVersion_ = -1;
+    int64_t schemaVersion_ = -1;
 };

@@ -24,6 +24,7 @@
 #include "platform/ui/MapView.h"
 #include "platform/ui/Pasteboard.h"
 #include "tests/mainwindow/GridTest.h"
+#include "tests/support/OtherProgram.h"
 
 class RowWritesTest : public GridTest {
   protected:
@@ -392,6 +393,17 @@ class ChangedUnderThePageTest : public RowWritesTest {
         settle();
     }
     std::string lastAlert() const { return alerts.empty() ? "none" : alerts.back().both(); }
+    // The alert the record editor's button gave, "none" for none.
+    std::string told(RecordConsole* record, const char* button) {
+        alerts.clear();
+        pressRecordButton(record, button);
+        return lastAlert();
+    }
+    static inline const std::string selectedRowsChanged =
+        "Rows Changed|The rows of the table changed since they were selected, so nothing was "
+        "changed. Select the rows again.";
+    static inline const std::string editedRowChanged =
+        "Rows Changed|The row changed since it was shown, so nothing was changed.";
 };
 
 TEST_F(ChangedUnderThePageTest, NoWriterWritesIntoTheRowAVacuumGaveTheShownRowid) {
@@ -400,6 +412,8 @@ TEST_F(ChangedUnderThePageTest, NoWriterWritesIntoTheRowAVacuumGaveTheShownRowid
     struct Writer {
         const char* name;
         std::function<void(TablesAndRowsController*)> write;
+        // What the refusal says: of the rows selected, of the row edited, or of a paste's rows.
+        std::string told = selectedRowsChanged;
     };
     const std::vector<Writer> writers = {
         {"in place",
@@ -407,7 +421,8 @@ TEST_F(ChangedUnderThePageTest, NoWriterWritesIntoTheRowAVacuumGaveTheShownRowid
              doubleClick(3, 1);
              elsewhere("vacuum");
              typeAndEnd("typed");
-         }},
+         },
+         editedRowChanged},
         {"Set to NULL",
          [&](TablesAndRowsController*) {
              click(3, 1);
@@ -425,13 +440,16 @@ TEST_F(ChangedUnderThePageTest, NoWriterWritesIntoTheRowAVacuumGaveTheShownRowid
              click(3, 1);
              elsewhere("vacuum");
              paste("pasted\t99");
-         }},
+         },
+         "Rows Changed|Some rows changed since they were shown and were not written.\n\nRows "
+         "written: none."},
         {"Choose Location",
          [&](TablesAndRowsController*) {
              click(3, 2);
              elsewhere("vacuum");
              chooseLocation({48.1173, 11.516667});
-         }},
+         },
+         editedRowChanged},
         {"record editor Save",
          [&](TablesAndRowsController* c) {
              RecordConsole* record = typeInRecord(c, 3, "typed");
@@ -439,7 +457,8 @@ TEST_F(ChangedUnderThePageTest, NoWriterWritesIntoTheRowAVacuumGaveTheShownRowid
              pressRecordButton(record, "addRowViewSaveButton");
              EXPECT_EQ(record->statusLabel()->text(), "Not saved");
              EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "typed");
-         }},
+         },
+         editedRowChanged},
     };
     int n = 0;
     for (const Writer& writer : writers) {
@@ -460,11 +479,7 @@ TEST_F(ChangedUnderThePageTest, NoWriterWritesIntoTheRowAVacuumGaveTheShownRowid
         EXPECT_EQ(readBack("select a from " + table + " where rowid = 8"), "row12");
         EXPECT_EQ(dump(table), dump(twin));
         // A paste names the rows it wrote after the reason.
-        EXPECT_EQ(lastAlert().rfind("Rows Changed|The rows of the table changed since they were "
-                                    "selected, so nothing was changed. Select the rows again.",
-                                    0),
-                  0u)
-            << lastAlert();
+        EXPECT_EQ(lastAlert().rfind(writer.told, 0), 0u) << lastAlert();
     }
 }
 
@@ -527,11 +542,14 @@ TEST_F(ChangedUnderThePageTest, ARowidTakenByANewRowKeepsItsRowFromEveryWriterOf
     EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
     EXPECT_EQ(record->statusLabel()->text(), "Not saved");
     EXPECT_EQ(record->valueField(FieldIndex(1))->text(), "typed");
+    // The editor took the row the rowid names now; it changes again before Delete.
+    EXPECT_EQ(record->valueField(FieldIndex(2))->text(), "40");
+    elsewhere("update t set b = 41 where rowid = 4");
     UserDefaults::standard().setBool(true, "NoWarnOnRowDelete");
     alerts.clear();
     pressRecordButton(record, "addRowViewDeleteButton");
     EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
-    EXPECT_EQ(dump("t"), "1:'row1':1 2:'row2':2 3:'row3':3 4:'new4':40");
+    EXPECT_EQ(dump("t"), "1:'row1':1 2:'row2':2 3:'row3':3 4:'new4':41");
 }
 
 TEST_F(ChangedUnderThePageTest, ATableDroppedAndMadeAgainKeepsItsNewRows) {
@@ -549,17 +567,215 @@ TEST_F(ChangedUnderThePageTest, ATableDroppedAndMadeAgainKeepsItsNewRows) {
     EXPECT_EQ(dump("t"), made);
 
     RecordConsole* record = typeInRecord(c, 1, "typed");
-    elsewhere(
-        "drop table t; create table t (a text, b integer); insert into t values ('again1', "
-        "1), ('again2', 2)");
-    made = dump("t");
+    int again = 0;
     for (const char* button : {"addRowViewSaveButton", "addRowViewDeleteButton"}) {
         SCOPED_TRACE(button);
+        // Made again before each write: a refusal has the editor take the row as it stands.
+        elsewhere(
+            "drop table t; create table t (a text, b integer); insert into t values ('again1', "
+            "1), ('again2', " +
+            std::to_string(++again) + ")");
+        made = dump("t");
         alerts.clear();
         pressRecordButton(record, button);
         EXPECT_EQ(lastAlert().rfind("Rows Changed|", 0), 0u) << lastAlert();
         EXPECT_EQ(dump("t"), made);
     }
+}
+
+// A long value another program changes past the part the page holds, after an editor loaded it
+// whole: each editor's write is refused and the other program's change stays.
+TEST_F(ChangedUnderThePageTest, ALongValueChangedPastItsShownPartIsNeverWrittenOver) {
+    run("create table t (a text, b integer); insert into t values (printf('%.20000c', 'x') || "
+        "'END', 1), ('short', 2)");
+    TablesAndRowsController* c = showMain("t");
+    const std::string tail =
+        "update t set a = substr(a, 1, 15000) || 'EXTERNAL-TAIL' where rowid = 1";
+    const std::string tailNow = "select substr(a, -13) from t where rowid = 1";
+    auto otherProgram = [&](const std::string& sql) {
+        EXPECT_EQ(OtherProgram({"hold", db, sql}).told(), "held");
+    };
+
+    // The cell's editor, typing at the end of the value.
+    doubleClick(0, 1);
+    QLineEdit* field = openedEditor();
+    ASSERT_NE(field, nullptr);
+    QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(field, "W");
+    otherProgram(tail);
+    alerts.clear();
+    QTest::keyClick(field, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(lastAlert(), editedRowChanged);
+    EXPECT_EQ(readBack(tailNow), "EXTERNAL-TAIL");
+
+    // The record editor's Save: refused, then written from the row as it stands.
+    run("update t set a = printf('%.20000c', 'x') || 'END' where rowid = 1");
+    keys(Qt::Key_R, Qt::ControlModifier);
+    settle();
+    click(0, 1);
+    key(Qt::Key_Return, Qt::AltModifier);
+    RecordConsole* record = &partsOf(c).record;
+    CellTextField* body = record->valueField(FieldIndex(1));
+    body->setFocus();
+    QTest::keyClick(body, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(body, "W");
+    otherProgram(tail);
+    EXPECT_EQ(told(record, "addRowViewSaveButton"), editedRowChanged);
+    EXPECT_EQ(readBack(tailNow), "EXTERNAL-TAIL");
+    EXPECT_EQ(record->statusLabel()->text(), "Not saved");
+    EXPECT_EQ(told(record, "addRowViewSaveButton"), "none");
+    EXPECT_EQ(readBack("select length(a) || substr(a, -4) from t where rowid = 1"), "20004ENDW");
+}
+
+// Two windows on one file: A's edit-field panel typed into while B writes the same long value.
+TEST_F(ChangedUnderThePageTest, APanelSavesOverAnotherWindowsWriteOnlyOnceTold) {
+    run("create table t (a text, b integer); insert into t values (printf('%.5000c', 'p') || "
+        "'END', 1)");
+    TablesAndRowsController* a = showMain("t");
+    RowsTableView* gridA = grid;
+    EditFieldPanel* panelA = openPanel(a, 0, 1);
+    QTest::keyClick(panelA->textView(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(panelA->textView(), "_P");
+
+    app->showDatabase(db, 1, false, std::string("t"), TablesAndRowsState::RowsConsole);
+    TablesAndRowsController* b = app->tablesAndRowsControllerForWindowIndex(1);
+    grid = rowsOf(b)->rowsTableView();
+    grid->window()->activateWindow();
+    QApplication::processEvents();
+    EditFieldPanel* panelB = openPanel(b, 0, 1);
+    QTest::keyClick(panelB->textView(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(panelB->textView(), "_Q");
+    QTest::mouseClick(panelB->saveButton(), Qt::LeftButton);
+    settle();
+    const std::string ends = "select substr(a, -5) from t";
+    ASSERT_EQ(readBack(ends), "END_Q");
+    grid = gridA;
+
+    alerts.clear();
+    QTest::mouseClick(panelA->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(lastAlert(), editedRowChanged);
+    EXPECT_EQ(readBack(ends), "END_Q");
+    EXPECT_TRUE(panelA->textView()->wholeText().endsWith("END_P"));
+    // Told, the user saves again: the row as it stands now takes the text typed.
+    alerts.clear();
+    QTest::mouseClick(panelA->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(lastAlert(), "none");
+    EXPECT_EQ(readBack(ends), "END_P");
+}
+
+// A vacuum gives the rowid of a row shown with a long value to a row that differs from it only
+// past the part the page holds: Set to NULL refuses, and nulls the row shown once read again.
+TEST_F(ChangedUnderThePageTest, AVacuumNeverHasALookAlikeOfALongValueWrittenInItsPlace) {
+    run("create table t (a text, b integer); insert into t values ('one', 1), ('two', 2), "
+        "(printf('%.6000c', 'v') || 'A', 7), (printf('%.6000c', 'v') || 'B', 7); delete from t "
+        "where rowid = 2");
+    showMain("t");
+    const std::string ends = "select group_concat(rowid || substr(a, -1) || quote(b), ' ') from t";
+    click(1, 2);
+    elsewhere("vacuum");
+    ASSERT_EQ(readBack(ends), "1e1 2A7 3B7");
+    alerts.clear();
+    pick("setToNULLMenuItemClicked");
+    settle();
+    EXPECT_EQ(lastAlert(), selectedRowsChanged);
+    EXPECT_EQ(readBack(ends), "1e1 2A7 3B7");
+    // The page read again after the refusal: the row shown there is written.
+    alerts.clear();
+    click(1, 2);
+    pick("setToNULLMenuItemClicked");
+    settle();
+    for (const auto& alert : alerts) EXPECT_NE(alert.messageText, "Rows Changed");
+    EXPECT_EQ(readBack(ends), "1e1 2ANULL 3B7");
+}
+
+// After a refused Save or Delete the record editor takes the row as it stands, keeps what was
+// typed, moves on from a row gone, and refuses while the fields are not those shown.
+TEST_F(ChangedUnderThePageTest, TheRecordEditorGoesOnFromARefusal) {
+    run("create table t (a text, b text); insert into t values ('a1', 'b1'), ('a2', 'b2'), "
+        "('a3', 'b3'), ('a4', 'b4')");
+    TablesAndRowsController* c = showMain("t");
+    RecordConsole* record = typeInRecord(c, 1, "typed");
+    QLineEdit* a = record->valueField(FieldIndex(1));
+    QLineEdit* b = record->valueField(FieldIndex(2));
+    elsewhere("update t set b = 'b2 elsewhere' where rowid = 2");
+    EXPECT_EQ(told(record, "addRowViewSaveButton"), editedRowChanged);
+    EXPECT_EQ(a->text(), "typed");
+    EXPECT_EQ(b->text(), "b2 elsewhere");
+    EXPECT_EQ(record->statusLabel()->text(), "Not saved");
+    EXPECT_EQ(told(record, "addRowViewSaveButton"), "none");
+    EXPECT_EQ(record->statusLabel()->text(), "Saved");
+    EXPECT_EQ(dump("t"), "1:'a1':'b1' 2:'typed':'b2 elsewhere' 3:'a3':'b3' 4:'a4':'b4'");
+
+    // Revert gives the file's values, not those first shown.
+    a->setFocus();
+    a->selectAll();
+    QTest::keyClicks(a, "again");
+    elsewhere("update t set a = 'a2 other', b = 'b2 other' where rowid = 2");
+    pressRecordButton(record, "addRowViewSaveButton");
+    EXPECT_EQ(a->text(), "again");
+    EXPECT_EQ(b->text(), "b2 other");
+    pressRecordButton(record, "addRowViewRevertButton");
+    EXPECT_EQ(a->text(), "a2 other");
+    EXPECT_EQ(b->text(), "b2 other");
+
+    // A row gone: the editor shows the row now at its place.
+    a->setFocus();
+    a->selectAll();
+    QTest::keyClicks(a, "gone");
+    elsewhere("delete from t where rowid = 2");
+    alerts.clear();
+    pressRecordButton(record, "addRowViewSaveButton");
+    EXPECT_TRUE(toldRowIsGone()) << lastAlert();
+    EXPECT_EQ(a->text(), "a3");
+    EXPECT_NE(record->statusLabel()->text(), "Not saved");
+
+    // A refused Delete leaves no earlier success on the status line.
+    UserDefaults::standard().setBool(true, "NoWarnOnRowDelete");
+    pressRecordButton(record, "addRowViewDeleteButton");
+    ASSERT_EQ(record->statusLabel()->text(), "Deleted the row");
+    ASSERT_EQ(a->text(), "a4");
+    elsewhere("update t set b = 'b4 elsewhere' where rowid = 4");
+    EXPECT_EQ(told(record, "addRowViewDeleteButton"), editedRowChanged);
+    EXPECT_NE(record->statusLabel()->text(), "Deleted the row");
+    EXPECT_EQ(dump("t"), "1:'a1':'b1' 4:'a4':'b4 elsewhere'");
+
+    // Fields changed: every Save refused until the table is reloaded.
+    const std::string fieldsChanged =
+        "Error|The fields of the table have changed. Reload the table to see its rows.";
+    a->setFocus();
+    a->selectAll();
+    QTest::keyClicks(a, "renamed");
+    elsewhere("alter table t add column c");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(told(record, "addRowViewSaveButton"), fieldsChanged);
+        EXPECT_EQ(a->text(), "renamed");
+    }
+    keys(Qt::Key_R, Qt::ControlModifier);
+    settle();
+    c->selectConsole(TablesAndRowsState::RowsConsole);
+    record = typeInRecord(c, 1, "renamed");
+    EXPECT_EQ(told(record, "addRowViewSaveButton"), "none");
+    EXPECT_EQ(readBack("select a from t where rowid = 4"), "renamed");
+}
+
+// A paste that wrote some rows before it met one changed says so, with the rows it wrote.
+TEST_F(ChangedUnderThePageTest, APasteStoppedPartWayNamesTheRowsItWrote) {
+    run("create table t (a text, b integer); insert into t values ('r1', 1), ('r2', 2), ('r3', "
+        "3)");
+    showMain("t");
+    GridPaste::suppressPasteUpdateAlert(true);
+    click(0, 1);
+    elsewhere("update t set b = 20 where rowid = 2");
+    alerts.clear();
+    paste("p1\np2\np3");
+    settle();
+    EXPECT_EQ(lastAlert(),
+              "Rows Changed|Some rows changed since they were shown and were not written.\n\nRows "
+              "written: 1.\nRows not written: 2 to 3.");
+    EXPECT_EQ(dump("t"), "1:'p1':1 2:'r2':20 3:'r3':3");
 }
 
 TEST_F(ChangedUnderThePageTest, CellsWrittenOneAfterAnotherInOneRowAreNotTakenForChangesElsewhere) {

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "Common/DBConnection.h"
+#include "Common/DBInterface.h"
 #include "Common/SQLQuote.h"
 #include "design/DropFileNameTextView.h"
 #include "design/FieldTypeMenu.h"
@@ -1124,5 +1125,61 @@ TEST_F(NameAndFieldsPanelTest, AFieldAddedElsewhereIsKeptWithItsValuesAndTheChan
         EXPECT_EQ(p->fieldRows().names[1], "b2");
         QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier);
         EXPECT_EQ(p->fieldRows().names, (std::vector<std::string>{"a", "b", "c"}));
+    }
+}
+
+// A panel filled before another window or program changed a field's type, format or lookup
+// table renames another field: the rebuild would write the old setting back, so it is refused.
+TEST_F(NameAndFieldsPanelTest, AFieldSettingChangedElsewhereIsNotWrittenBackByAStalePanel) {
+    const std::string fieldsChanged =
+        "The fields of the table have changed. Reload the table to see its rows.";
+    struct Case {
+        const char* elsewhere;
+        std::function<void()> change;
+        const char* rowOfB;
+    };
+    const std::vector<Case> cases = {
+        {"another window sets b to Number",
+         [&] {
+             app->showDatabase(db, 1, false, std::string("t"), TablesAndRowsState::RowsConsole);
+             NameAndFieldsPanel* other = openOn(app->tablesAndRowsControllerForWindowIndex(1));
+             chooseType(other, 1, DBInterface::kFieldTypeNumber);
+             QTest::mouseClick(other->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+             QApplication::processEvents();
+             app->databaseWindowForWindowIndex(1)->close();
+         },
+         "b|2|0|"},
+        {"another program shows b in the expanded panel",
+         [&] { directExec(db, "update varnelo_db_fields set flags = 256 where name = 'b'"); },
+         "b|1|256|"},
+        {"another program gives b a lookup table",
+         [&] {
+             directExec(db, "update varnelo_db_fields set lookup_table = 'l' where name = 'b'");
+         },
+         "b|1|0|l"},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.elsewhere);
+        run("drop table if exists t; create table t (a, b); insert into t values (1, 2); "
+            "drop table if exists varnelo_db_fields");
+        ASSERT_EQ(DBInterface::changeFieldsForTable("t", {"a", "b"}, {1, 1}, nullptr, {"", ""}, db,
+                                                    nullptr),
+                  0);
+        TablesAndRowsController* c = show("t");
+        NameAndFieldsPanel* p = openOn(c);
+        ASSERT_EQ(p->fieldRows().types, (std::vector<int>{1, 1}));
+        each.change();
+        const auto metaOfB = [this] {
+            return query(
+                "select name || '|' || type || '|' || flags || '|' || lookup_table from "
+                "varnelo_db_fields where table_name = 't' and name = 'b'");
+        };
+        ASSERT_EQ(metaOfB(), std::vector<std::string>{each.rowOfB});
+        setFieldName(p, 0, "a2");
+        QTest::mouseClick(p->nameAndFieldsPanelCreateButton(), Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(message(p), fieldsChanged);
+        EXPECT_EQ(columns("t"), (std::vector<std::string>{"a", "b"}));
+        EXPECT_EQ(metaOfB(), std::vector<std::string>{each.rowOfB});
     }
 }
