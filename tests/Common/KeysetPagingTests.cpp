@@ -132,6 +132,24 @@ class KeysetPagingTest : public DatabaseTest {
             std::to_string(rows) + ")");
     }
 
+    // h (name, amount, tag) of hostile values: NULLs, long runs of repeats, quotes, letter case,
+    // numbers and texts and blobs in one field, texts that are no number in a Number field.
+    void makeHostileTable(int rows) {
+        std::string error;
+        ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
+                              {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr,
+                              db, &error),
+                  0)
+            << error;
+        run("insert into h select case value % 9 when 0 then null when 1 then 'it''s ' || "
+            "(value % 4) when 2 then '\"q\" ' || (value % 3) when 3 then 'Ab' when 4 then 'aB' "
+            "when 5 then value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' else 'n' || "
+            "(value % 13) end, case value % 7 when 0 then null when 1 then 'abc' when 2 then "
+            "(value % 11) || '' when 3 then '1e1' else value % 4 end, case when value % 5 = 0 "
+            "then null when value % 3 = 0 then 'x''y' else 'z' end from generate_series(1, " +
+            std::to_string(rows) + ")");
+    }
+
     PostedCalls posted;
 };
 
@@ -279,18 +297,8 @@ TEST_F(KeysetPagingTest, OnlyOrdinaryTablesReadWithTheirRowidAreKeyed) {
 // read through the index of all keys and without it, at scattered places and widths, against
 // LIMIT/OFFSET on the same rows.
 TEST_F(KeysetPagingTest, OrdersOfSeveralKeysPageAsOffsetsDoWithAndWithoutTheirJointIndex) {
+    makeHostileTable(1500);
     std::string error;
-    ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
-                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
-                          &error),
-              0)
-        << error;
-    run("insert into h select case value % 9 when 0 then null when 1 then 'it''s ' || (value % "
-        "4) when 2 then '\"q\" ' || (value % 3) when 3 then 'Ab' when 4 then 'aB' when 5 then "
-        "value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' else 'n' || (value % 13) "
-        "end, case value % 7 when 0 then null when 1 then 'abc' when 2 then (value % 11) || '' "
-        "when 3 then '1e1' else value % 4 end, case when value % 5 = 0 then null when value % "
-        "3 = 0 then 'x''y' else 'z' end from generate_series(1, 1500)");
     const std::vector<std::vector<int>> codes = {{1, 3},    {2, 3},    {1, 4},    {4, 1},
                                                  {6, 2},    {3, 2, 5}, {6, 3, 2}, {5, 2, 3},
                                                  {2, 4, 6}, {4, 5, 1}};
@@ -411,19 +419,9 @@ TEST_F(KeysetPagingTest, EveryReaderTiesRowsInTheFirstKeysDirection) {
 // texts and blobs in one field), with and without the index of all keys, under a search and
 // with the rows its count took standing for it; rows not under the search, or gone, have none.
 TEST_F(KeysetPagingTest, ARowsPlaceCountedByKeyIsItsPlaceInTheOffsetPages) {
+    makeHostileTable(600);
+    run("delete from h where rowid % 50 = 7");
     std::string error;
-    ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
-                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
-                          &error),
-              0)
-        << error;
-    run("insert into h select case value % 9 when 0 then null when 1 then 'it''s ' || (value % "
-        "4) when 2 then '\"q\" ' || (value % 3) when 3 then 'Ab' when 4 then 'aB' when 5 then "
-        "value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' else 'n' || (value % 13) "
-        "end, case value % 7 when 0 then null when 1 then 'abc' when 2 then (value % 11) || '' "
-        "when 3 then '1e1' else value % 4 end, case when value % 5 = 0 then null when value % "
-        "3 = 0 then 'x''y' else 'z' end from generate_series(1, 600); delete from h where rowid "
-        "% 50 = 7");
     const std::vector<std::vector<int>> codes = {{},     {1},       {2},       {4, 1},
                                                  {6, 2}, {3, 2, 5}, {6, 3, 2}, {2, 4, 6}};
     for (const std::vector<int>& order : codes) {
