@@ -59,10 +59,11 @@ class KeyOrderReader {
         return readFromStartOf(0, prefix);
     }
 
-    // The ranges readAfter reads, counted; -1 when one of them is not counted in an index
-    // seeked to its start (counting it would pass over the rows before it).
-    int countAfter(const RowKey& key, int64_t* rows, SQLValue* lastValue) {
+    // The ranges readAfter reads, counted; with seekedOnly -1 when one of them is not counted in
+    // an index seeked to its start (counting it would pass over the rows before it).
+    int countAfter(const RowKey& key, int64_t* rows, SQLValue* lastValue, bool seekedOnly) {
         lastValue_ = lastValue;
+        seekedOnly_ = seekedOnly;
         std::vector<sqlite3_value*> prefix;
         for (size_t i = 0; i < keys_; ++i) prefix.push_back(key[i].get());
         *rows = 0;
@@ -254,25 +255,28 @@ class KeyOrderReader {
                    [&](sqlite3_stmt* statement) { skip_ -= sqlite3_column_int64(statement, 0); });
     }
 
-    // Adds the rows of one range to rows, or makes it -1 when SQLite would not seek them in an
-    // index that holds all it looks at (walking the table from a ROWID could cost more than a
-    // count of the whole search in a narrow index).
+    // Adds the rows of one range to rows; where only seeked ranges are counted, makes it -1 when
+    // SQLite would not seek them in an index that holds all it looks at (walking the table from a
+    // ROWID could cost more than a count of the whole search in a narrow index).
     int countRange(const std::vector<sqlite3_value*>& prefix, size_t level, const Range& range,
                    size_t index, int64_t* rows) {
         std::vector<sqlite3_value*> parameters;
-        const std::string sql = "select count(*), " + lastValueOfFirstKey(query_) + " from " +
+        const std::string sql = "select count(*)" +
+                                (lastValue_ ? ", " + lastValueOfFirstKey(query_) : "") + " from " +
                                 query_.table + where(prefix, level, range, index, &parameters);
-        const std::string plan = queryPlanOf(db_, sql);
-        if (plan.find("SEARCH") == std::string::npos ||
-            plan.find("COVERING INDEX") == std::string::npos) {
-            *rows = -1;
-            return SQLITE_OK;
+        if (seekedOnly_) {
+            const std::string plan = queryPlanOf(db_, sql);
+            if (plan.find("SEARCH") == std::string::npos ||
+                plan.find("COVERING INDEX") == std::string::npos) {
+                *rows = -1;
+                return SQLITE_OK;
+            }
         }
         // The ranges come in order: the last with rows holds the last row.
         return run(sql, parameters, [&](sqlite3_stmt* statement) {
             const int64_t counted = sqlite3_column_int64(statement, 0);
             *rows += counted;
-            if (counted > 0)
+            if (counted > 0 && lastValue_)
                 lastValue_->reset(sqlite3_value_dup(sqlite3_column_value(statement, 1)));
         });
     }
@@ -443,6 +447,7 @@ class KeyOrderReader {
     double tableRows_ = -1;
     bool composite_ = false;         // one index holds every key in turn
     SQLValue* lastValue_ = nullptr;  // of the ranges counted
+    bool seekedOnly_ = true;
 };
 
 }  // namespace
@@ -469,7 +474,13 @@ int countRowsAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, 
     std::vector<DBRow> none;
     KeyOrderReader reader(query, db, 0, 0, &none);
     lastValue->reset();
-    return reader.countAfter(key, rows, lastValue);
+    return reader.countAfter(key, rows, lastValue, true);
+}
+
+int countEveryRowAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db) {
+    std::vector<DBRow> none;
+    KeyOrderReader reader(query, db, 0, 0, &none);
+    return reader.countAfter(key, rows, nullptr, false);
 }
 
 std::string lastValueOfFirstKey(const GridQuery& query) {

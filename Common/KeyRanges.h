@@ -30,6 +30,8 @@ int readRowsInKeyOrder(std::vector<DBRow>* page, const GridQuery& query, const R
 // gets the first key's value of the last of those rows (none when there is none).
 int countRowsAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db,
                       SQLValue* lastValue);
+// The same over every range, however SQLite reads it.
+int countEveryRowAfterKey(int64_t* rows, const GridQuery& query, const RowKey& key, sqlite3* db);
 
 // An aggregate giving the first key's value of the last of the rows it looks at in the query's
 // order: the largest going up; going down the least, or NULL, which comes last, when any is NULL.

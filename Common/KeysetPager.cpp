@@ -382,6 +382,23 @@ int KeysetPager::readMatchedPage(std::vector<DBValue>* page, const GridQuery& qu
     return readGridPage(page, read, limit, firstRowIndex, path_, errorString);
 }
 
+int KeysetPager::rowIndexOfRowid(int64_t* rowIndex, const GridQuery& query, int64_t rowid,
+                                 const std::string& databaseFilePath, std::string* errorString) {
+    follow(query, databaseFilePath);
+    const int64_t version = watch().version();
+    if (query.keyed && matched_ && countVersion_ == version) {
+        int rc;
+        {
+            MatchedRowsScope scope(nullptr, matched_.get());
+            rc = DBInterface::rowIndexOfRowid(rowIndex, readingMatchedRows(query), rowid, path_,
+                                              errorString);
+        }
+        // Counted against the rows of an older file, the place may be another now.
+        if (rc != SQLITE_OK || watch().version() == version) return rc;
+    }
+    return DBInterface::rowIndexOfRowid(rowIndex, query, rowid, path_, errorString);
+}
+
 int64_t KeysetPager::fileVersion(const std::string& databaseFilePath) {
     if (databaseFilePath != path_) follow(GridQuery(), databaseFilePath);
     return watch().version();

@@ -54,6 +54,11 @@ class KeysetPager {
                  std::string* errorString,
                  DBInterface::LongValues longValues = DBInterface::LongValues::Whole,
                  int64_t* versionRead = nullptr);
+    // The place of the row of the ROWID in the query's order under its search (KeysetPages.h);
+    // -1 when no row under the search has it. While the file is as counted, the rows the count
+    // took stand for the search, so that the rows before it are counted in the order's index.
+    int rowIndexOfRowid(int64_t* rowIndex, const DBInterface::GridQuery& query, int64_t rowid,
+                        const std::string& databaseFilePath, std::string* errorString);
     // The file's version now (FileChangeWatch.h), by the watch the pages are read by; the pager
     // follows the file from here on.
     int64_t fileVersion(const std::string& databaseFilePath);

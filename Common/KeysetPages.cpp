@@ -217,6 +217,58 @@ int searchEndRow(RowKey* key, const GridQuery& query, bool last,
     return rc;
 }
 
+int rowIndexOfRowid(int64_t* rowIndex, const GridQuery& query, int64_t rowid,
+                    const std::string& databaseFilePath, std::string* errorString) {
+    *rowIndex = -1;
+    if (!query.keyed) {
+        return rowIndexOfRowidInOrder(rowIndex, query, rowid, databaseFilePath, errorString);
+    }
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
+    if (rc != SQLITE_OK) return rc;
+    sqlite3* db = connection->handle();
+    // One read: the keys and the rows before them are of the same rows.
+    rc = sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    RowKey key;
+    if (rc == SQLITE_OK) {
+        Statement statement;
+        const std::string search = query.search.empty() ? "" : "(" + query.search + ") and ";
+        rc = statement.prepare(db, "select " + keyColumnsOf(query) + " from " + query.table +
+                                       " where " + search + "ROWID = ?");
+        if (rc == SQLITE_OK) rc = sqlite3_bind_int64(statement.get(), 1, rowid);
+        if (rc == SQLITE_OK) rc = sqlite3_step(statement.get());
+        if (rc == SQLITE_ROW) key = rowKeyOf(statement.get());
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE) rc = SQLITE_OK;
+    }
+    int64_t before = 0;
+    if (rc == SQLITE_OK && !key.empty()) {
+        rc = countEveryRowAfterKey(&before, reversedOrder(query), key, db);
+        if (rc == SQLITE_OK) *rowIndex = before;
+    }
+    if (rc != SQLITE_OK) failed(db, rc, errorString);
+    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+    return rc;
+}
+
+int rowIndexOfRowidInOrder(int64_t* rowIndex, const GridQuery& query, int64_t rowid,
+                           const std::string& databaseFilePath, std::string* errorString) {
+    *rowIndex = -1;
+    std::optional<DBConnection> connection;
+    int rc = openForStatement(connection, databaseFilePath, ConnectionKind::ReadOnly, errorString);
+    if (rc != SQLITE_OK) return rc;
+    int64_t at = 0;
+    rc = forEachRow(connection->handle(), rowsOf(query, "ROWID") + orderBy(query.orderKeys, false),
+                    [&](sqlite3_stmt* statement) {
+                        if (sqlite3_column_int64(statement, 0) != rowid) {
+                            ++at;
+                            return true;
+                        }
+                        *rowIndex = at;
+                        return false;
+                    });
+    return rc == SQLITE_OK ? rc : failed(connection->handle(), rc, errorString);
+}
+
 int readGridPageFromEnd(std::vector<DBValue>* rows, const GridQuery& query, int64_t firstRowIndex,
                         int64_t limit, int64_t totalRows, const std::string& databaseFilePath,
                         std::string* errorString, bool byKey, const RowKey* lastRow) {

@@ -59,6 +59,15 @@ int64_t countRowsFromFirstRow(RowKey* first, const GridQuery& query,
 int searchEndRow(RowKey* key, const GridQuery& query, bool last,
                  const std::string& databaseFilePath, std::string* errorString);
 
+// The place of the row of the ROWID in the query's order under its search into rowIndex: in a
+// keyed order the rows before it, counted range by range back from its keys (read in the same
+// read); else as rowIndexOfRowidInOrder finds it. -1 when no row under the search has that ROWID.
+int rowIndexOfRowid(int64_t* rowIndex, const GridQuery& query, int64_t rowid,
+                    const std::string& databaseFilePath, std::string* errorString);
+// The same found by reading the ROWIDs of the order from its start.
+int rowIndexOfRowidInOrder(int64_t* rowIndex, const GridQuery& query, int64_t rowid,
+                           const std::string& databaseFilePath, std::string* errorString);
+
 // Appends up to limit rows flat from firstRowIndex, read backwards from the end of the order,
 // which holds totalRows rows: with an offset, or by key (range by range, for pages near the end;
 // from lastRow on when it is given, its keys those of the last of the rows).

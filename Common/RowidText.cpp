@@ -1,7 +1,6 @@
 #include "Common/RowidText.h"
 
 #include <charconv>
-#include <cstdint>
 
 #include "Common/DBTypes.h"
 #include "platform/foundation/Localized.h"
@@ -9,10 +8,15 @@
 namespace DBInterface {
 
 bool isRowidText(std::string_view text) {
-    if (text.empty() || text.front() == '+') return false;
+    return rowidOfText(text).has_value();
+}
+
+std::optional<int64_t> rowidOfText(std::string_view text) {
+    if (text.empty() || text.front() == '+') return std::nullopt;
     int64_t value = 0;
     auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && last == text.data() + text.size();
+    if (error != std::errc() || last != text.data() + text.size()) return std::nullopt;
+    return value;
 }
 
 bool checkRowid(const std::string& rowid, std::string* errorString) {

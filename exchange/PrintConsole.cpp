@@ -172,11 +172,12 @@ void PrintConsole::printRows() {
     const auto& port = window_.state().dataPort;
     if (port.totalRows - port.firstRowIndexInDataPort.value < 1) return;
     QPrinter printer(QPrinter::HighResolution);
+    printing_ = rowsToPrint();
     QPrintDialog dialog(&printer, window_.window());
     dialog.setMinMax(1, static_cast<int>(std::max<int64_t>(
                             1, layout_.numberOfPages(numberOfRows(), printViewFirstRowIndex()))));
-    if (dialog.exec() != QDialog::Accepted) return;
-    printRowsToPrinter(printer);
+    if (dialog.exec() == QDialog::Accepted) printRowsToPrinter(printer);
+    printing_.reset();
 }
 
 int64_t PrintConsole::printRowsToPrinter(QPrinter& printer) {
@@ -186,9 +187,34 @@ int64_t PrintConsole::printRowsToPrinter(QPrinter& printer) {
         !output.isEmpty() && DBConnection::isSideFileOfOpenDatabase(toStdFileName(output))) {
         return 0;
     }
+    // Through the dialog the rows are those taken as it opened.
+    const bool ownRows = !printing_;
+    if (ownRows) printing_ = rowsToPrint();
     int64_t pages = PrintRowsView::printRows(printer, *this);
+    if (ownRows) printing_.reset();
     forgetReadRows();
     return pages;
+}
+
+PrintConsole::PrintedRows PrintConsole::rowsToPrint() {
+    const auto& state = window_.state();
+    const RowIndex focused = state.selection.focusedRowIndex;
+    PrintedRows rows{focused.value, state.dataPort.totalRows};
+    // Rows deleted or added elsewhere since the page was read move the focused record from its
+    // place, and leave the count short or over.
+    std::string error;
+    const int64_t counted = dataPort_.countRows(&error);
+    if (counted < 0) {
+        readFailed(error);
+        return rows;
+    }
+    rows.count = counted;
+    RowIndex found;
+    const std::optional<std::string> rowid = state.dataPort.page.rowidText(focused);
+    if (rowid && dataPort_.rowIndexOfRowid(*rowid, &found, &error) == 0 && !found.isNone()) {
+        rows.first = found.value;
+    }
+    return rows;
 }
 
 int64_t PrintConsole::printRowsToPDF(const std::string& path) {
@@ -201,7 +227,7 @@ int64_t PrintConsole::printRowsToPDF(const std::string& path) {
 // ---- Rows ----
 
 int64_t PrintConsole::numberOfRows() const {
-    return window_.state().dataPort.totalRows;
+    return printing_ ? printing_->count : window_.state().dataPort.totalRows;
 }
 
 int64_t PrintConsole::numberOfFields() const {
@@ -209,7 +235,7 @@ int64_t PrintConsole::numberOfFields() const {
 }
 
 int64_t PrintConsole::printViewFirstRowIndex() const {
-    return window_.state().selection.focusedRowIndex.value;
+    return printing_ ? printing_->first : window_.state().selection.focusedRowIndex.value;
 }
 
 bool PrintConsole::printPreviewMode() const {

@@ -81,6 +81,13 @@ class PrintConsole : public Console, public PrintRowsViewDelegate, public Layout
     // The display texts of the row's fields; nullopt when it cannot be read.
     std::optional<std::vector<std::string>> formattedFieldValues(int64_t rowIndex);
     void readFailed(const std::string& error);
+    // What a print prints, taken as it starts: from the focused record where the order now puts
+    // it (from the focused place when it is gone) to the last of the rows counted then.
+    struct PrintedRows {
+        int64_t first = -1;
+        int64_t count = 0;
+    };
+    PrintedRows rowsToPrint();
     void updateRowNumberLabel();
     void forgetReadRows();
 
@@ -94,6 +101,8 @@ class PrintConsole : public Console, public PrintRowsViewDelegate, public Layout
     int64_t readFirstRow_ = 0;
     std::vector<DBValue> readRows_;
     std::string lastReadError_;
+    // While a print runs, the rows it prints.
+    std::optional<PrintedRows> printing_;
 
     QPointer<QWidget> view_;
     QWidget* rowsViewHost_ = nullptr;

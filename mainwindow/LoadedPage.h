@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cassert>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,13 @@ class LoadedPage {
         return &values_[static_cast<size_t>((row - firstRow_) * fieldsPerRow_ + field.value)];
     }
     const DBValue* rowid(RowIndex row) const { return cell(row, kRowidFieldIndex); }
+    // The row's rowid as text; none when the page does not hold the row or the row has none (a
+    // view's row).
+    std::optional<std::string> rowidText(RowIndex row) const {
+        const DBValue* value = rowid(row);
+        if (!value || !*value || (*value)->empty()) return std::nullopt;
+        return **value;
+    }
     // The row's rowid and fields; empty when the page does not hold it.
     std::vector<DBValue> values(RowIndex row) const {
         if (!holds(row)) return {};

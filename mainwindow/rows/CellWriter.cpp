@@ -80,9 +80,7 @@ DBInterface::ShownRows CellWriter::shownRows(const std::vector<std::string>& row
 }
 
 std::optional<std::string> CellWriter::loadedRowid(RowIndex row) const {
-    const DBValue* rowid = window_.state().dataPort.page.rowid(row);
-    if (!rowid || !*rowid || (*rowid)->empty()) return std::nullopt;
-    return **rowid;
+    return window_.state().dataPort.page.rowidText(row);
 }
 
 CellWriter::Result CellWriter::write(CellTarget& target, const DBValue& value,

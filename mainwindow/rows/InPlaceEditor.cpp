@@ -45,6 +45,7 @@ std::optional<CellTarget> InPlaceEditor::editTargetOfCell(GridRow row, GridColum
 void InPlaceEditor::beginEditingCell(GridRow row, GridColumn column) {
     // A previous edit still open is ended first, so that it is written to its own target.
     rows_.endEditing();
+    editedRowLeft_ = false;
     editTarget_ = editTargetOfCell(row, column);
     holdingLoaded_ = nullptr;
     if (!editTarget_) return;
@@ -87,12 +88,16 @@ bool InPlaceEditor::controlTextViewDoCommandBySelector(QLineEdit* control, TextC
         editTarget_.reset();
         holdingLoaded_ = nullptr;
     }
+    const bool rowLeft = std::exchange(editedRowLeft_, false);
     if (command == TextCommand::Cancel || command == TextCommand::InsertNewline) return false;
     // A write that failed keeps its cell: that edit is opened again instead of the next one.
     if (failedEdit_) return false;
-    moveFocusForEditing(command);
+    // A row that left the rows shown takes the focus nowhere and opens no edit; the keys typed
+    // for that edit before it would have opened are dropped.
+    if (!rowLeft) moveFocusForEditing(command);
     // After the current edit has fully ended; the next one passes the same checks as Return.
     editStartPending_ = true;
+    pendingEditDropped_ = rowLeft;
     QTimer::singleShot(0, this, [this] { startPendingEdit(); });
     return false;
 }
@@ -106,6 +111,10 @@ bool InPlaceEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void InPlaceEditor::startPendingEdit() {
     editStartPending_ = false;
+    if (std::exchange(pendingEditDropped_, false)) {
+        keysTypedAhead_.clear();
+        return;
+    }
     startEditingFocusedCellThread();
     sendKeysTypedAhead();
 }

@@ -39,6 +39,9 @@ class InPlaceEditor : public QObject {
     void controlTextDidEndEditing(QLineEdit* control);
     // The edit being opened takes its target's value as loaded, held by the editor alone.
     bool controlTextWillBeginEditing(CellTextField* control);
+    // The write of the edit ending left its row outside the rows shown (a search): the key that
+    // ended it opens no next edit.
+    void editedRowLeft() { editedRowLeft_ = true; }
 
   protected:
     // Holds the keys that reach the grid while an edit is on its way.
@@ -84,5 +87,8 @@ class InPlaceEditor : public QObject {
     // An edit queued by a command from an edited cell, and the keys typed before it (or a
     // failed edit offered again) opened.
     bool editStartPending_ = false;
+    // The queued edit opens nowhere: its row left.
+    bool pendingEditDropped_ = false;
+    bool editedRowLeft_ = false;
     std::vector<std::unique_ptr<QEvent>> keysTypedAhead_;
 };

@@ -256,6 +256,7 @@ void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
 void RowsConsole::reloadRowsKeepingPort() {
     state_.assertConsistent();
     auto& port = state_.dataPort;
+    const std::optional<std::string> focused = focusedRowid();
     const int64_t countBefore = port.totalRows;
     calculateTotalRows();
     // Rows that came or left (a write moved them out of the search) shift every position
@@ -263,7 +264,42 @@ void RowsConsole::reloadRowsKeepingPort() {
     if (port.totalRows != countBefore) selection_->forgetSelected();
     RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
     setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
-    loadDataPort();
+    reloadFieldValues();
+    // Rows that came, left or moved put another row at the focused place.
+    if (focused) followRow(*focused);
+    rowsTableModel_->reload();
+    updateRowsViewScrollBars();
+}
+
+std::optional<std::string> RowsConsole::focusedRowid() const {
+    return CellWriter(window_).loadedRowid(state_.selection.focusedRowIndex);
+}
+
+bool RowsConsole::followRow(const std::string& rowid) {
+    auto& port = state_.dataPort;
+    RowIndex& focused = state_.selection.focusedRowIndex;
+    for (RowIndex row = port.page.firstRow(); port.page.holds(row); ++row) {
+        if (*port.page.rowid(row) == rowid) {
+            focused = row;
+            return true;
+        }
+    }
+    RowIndex found;
+    std::string error;
+    {
+        WaitCursor waiting;
+        if (dataPort_.rowIndexOfRowid(rowid, &found, &error) != 0) return false;
+    }
+    // Rows added since the count (a trigger's) are counted with it.
+    if (!found.isNone() && !port.holdsRow(found)) calculateTotalRows();
+    if (!port.holdsRow(found)) return false;
+    const int64_t rows = numberOfDataPortRows();
+    RowIndex firstRow = std::min(port.firstRowIndexInDataPort, found);
+    if (found >= firstRow + rows) firstRow = found - (rows - 1);
+    focused = found;
+    setFirstRowIndexInDataPort(firstRow);
+    reloadFieldValues();
+    return true;
 }
 
 void RowsConsole::rowsDidChange() {

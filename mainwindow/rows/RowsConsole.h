@@ -91,7 +91,8 @@ class RowsConsole : public QObject,
     void reloadFieldValues() override;
     // Loads the port's page now and redraws the grid.
     void loadDataPort() override;
-    // Counts and loads the rows again, the port kept in place as far as the rows reach.
+    // Counts and loads the rows again, the port kept in place as far as the rows reach; the focus
+    // stays on its row (followRow).
     void reloadRowsKeepingPort() override;
     // Clears the selection and shows the object's first rows and fields, recounted.
     void resetTableSelections() override;
@@ -315,6 +316,12 @@ class RowsConsole : public QObject,
     void showReadError(const std::string& error);
     // Loads the page at the port's first row into the grid's values.
     void loadPage(bool reloadCachedValues);
+    // The rowid of the focused row as the page holds it; nullopt without one.
+    std::optional<std::string> focusedRowid() const;
+    // The focus goes to the row of the rowid where the order now puts it, the port moved to show
+    // it and its page loaded, the grid not yet redrawn; false, the focus left at its place, when
+    // the row is no longer among the rows under the search.
+    bool followRow(const std::string& rowid);
 
     DatabaseWindow& window_;
     TablesAndRowsState& state_;

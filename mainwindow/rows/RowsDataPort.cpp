@@ -181,6 +181,23 @@ int RowsDataPort::readWholeValue(RowIndex rowIndex, const std::string& rowid, Fi
     return 0;
 }
 
+int RowsDataPort::rowIndexOfRowid(const std::string& rowid, RowIndex* rowIndex,
+                                  std::string* error) {
+    *rowIndex = RowIndex();
+    std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
+    std::optional<int64_t> id = DBInterface::rowidOfText(rowid);
+    if (!name || !state_.databaseFilePath || !id ||
+        state_.selectedObject.selectedObjectStatus != DBInterface::kObjectEditable) {
+        return 0;
+    }
+    const DBInterface::GridQuery* built = query(*name, error);
+    if (!built) return -1;
+    int64_t found = -1;
+    const int rc = pager_.rowIndexOfRowid(&found, *built, *id, *state_.databaseFilePath, error);
+    if (rc == 0 && found >= 0) *rowIndex = RowIndex(found);
+    return rc;
+}
+
 RowIndex RowsDataPort::rowIndexFromTableViewRow(GridRow row) const {
     assert(row.value >= 0);
     return state_.dataPort.firstRowIndexInDataPort + row.value;

@@ -34,6 +34,10 @@ class RowsDataPort {
     // the cache.
     int loadPageValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
                        bool reloadCachedValues, std::string* error, int64_t* fileVersion = nullptr);
+    // The place of the row of the rowid among the rows of the selected object under its search
+    // and sort, into rowIndex; none when it is not among them, or where rows are not edited by
+    // rowid. 0 when read without error; a failure appends its message and returns non-zero.
+    int rowIndexOfRowid(const std::string& rowid, RowIndex* rowIndex, std::string* error);
     // The version of the window's database file now, by the watch its pages are read by; -1 for
     // another file.
     int64_t fileVersion(const std::string& databaseFilePath);

@@ -2,6 +2,7 @@
 // after another connection changes the rows; and the watch that tells a changed file.
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "Common/KeysetPager.h"
@@ -128,6 +129,24 @@ class KeysetPagingTest : public DatabaseTest {
             "when 1 then 'A' else 'r' || (value * 3 % 7) end, case when value % 3 = 0 then "
             "(value % 11) || '' else value % 11 end, case when value % 3 = 0 then 'yes' else "
             "'no' end, case when value % 40 = 0 then value % 9 end from generate_series(1, " +
+            std::to_string(rows) + ")");
+    }
+
+    // h (name, amount, tag) of hostile values: NULLs, long runs of repeats, quotes, letter case,
+    // numbers and texts and blobs in one field, texts that are no number in a Number field.
+    void makeHostileTable(int rows) {
+        std::string error;
+        ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
+                              {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr,
+                              db, &error),
+                  0)
+            << error;
+        run("insert into h select case value % 9 when 0 then null when 1 then 'it''s ' || "
+            "(value % 4) when 2 then '\"q\" ' || (value % 3) when 3 then 'Ab' when 4 then 'aB' "
+            "when 5 then value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' else 'n' || "
+            "(value % 13) end, case value % 7 when 0 then null when 1 then 'abc' when 2 then "
+            "(value % 11) || '' when 3 then '1e1' else value % 4 end, case when value % 5 = 0 "
+            "then null when value % 3 = 0 then 'x''y' else 'z' end from generate_series(1, " +
             std::to_string(rows) + ")");
     }
 
@@ -278,18 +297,8 @@ TEST_F(KeysetPagingTest, OnlyOrdinaryTablesReadWithTheirRowidAreKeyed) {
 // read through the index of all keys and without it, at scattered places and widths, against
 // LIMIT/OFFSET on the same rows.
 TEST_F(KeysetPagingTest, OrdersOfSeveralKeysPageAsOffsetsDoWithAndWithoutTheirJointIndex) {
+    makeHostileTable(1500);
     std::string error;
-    ASSERT_EQ(createTable("h", 0, {"name", "amount", "tag"},
-                          {kFieldTypeText, kFieldTypeNumber, kFieldTypeText}, nullptr, nullptr, db,
-                          &error),
-              0)
-        << error;
-    run("insert into h select case value % 9 when 0 then null when 1 then 'it''s ' || (value % "
-        "4) when 2 then '\"q\" ' || (value % 3) when 3 then 'Ab' when 4 then 'aB' when 5 then "
-        "value % 6 when 6 then (value % 5) * 0.5 when 7 then x'00ff' else 'n' || (value % 13) "
-        "end, case value % 7 when 0 then null when 1 then 'abc' when 2 then (value % 11) || '' "
-        "when 3 then '1e1' else value % 4 end, case when value % 5 = 0 then null when value % "
-        "3 = 0 then 'x''y' else 'z' end from generate_series(1, 1500)");
     const std::vector<std::vector<int>> codes = {{1, 3},    {2, 3},    {1, 4},    {4, 1},
                                                  {6, 2},    {3, 2, 5}, {6, 3, 2}, {5, 2, 3},
                                                  {2, 4, 6}, {4, 5, 1}};
@@ -401,6 +410,59 @@ TEST_F(KeysetPagingTest, EveryReaderTiesRowsInTheFirstKeysDirection) {
                             getOrderByClause("big", order.sortCodes, order.rowidCode, db, &error)),
                 handPage(order, -1, 0))
                 << order.orderBy;
+        }
+    }
+}
+
+// A row's place found by counting the ranges before its keys is its place in the rows the grid
+// reads by offset, for every kind of key (NULLs, runs of repeats, quotes, letter case, numbers,
+// texts and blobs in one field), with and without the index of all keys, under a search and
+// with the rows its count took standing for it; rows not under the search, or gone, have none.
+TEST_F(KeysetPagingTest, ARowsPlaceCountedByKeyIsItsPlaceInTheOffsetPages) {
+    makeHostileTable(600);
+    run("delete from h where rowid % 50 = 7");
+    std::string error;
+    const std::vector<std::vector<int>> codes = {{},     {1},       {2},       {4, 1},
+                                                 {6, 2}, {3, 2, 5}, {6, 3, 2}, {2, 4, 6}};
+    for (const std::vector<int>& order : codes) {
+        std::vector<int64_t> indexed(order.begin(), order.end());
+        ASSERT_EQ(updateTableIndexes("h", indexed, db, &error), 0) << error;
+        for (bool joint : {true, false}) {
+            const std::vector<std::string> jointIndex =
+                query("select name from sqlite_master where name like 'ind12%'");
+            if (!joint && jointIndex.empty()) continue;
+            if (!joint) run("drop index \"" + jointIndex.at(0) + "\"");
+            for (uint64_t rowidCode : {1, 2}) {
+                // Searched in two fields, whose terms a condition joins by "or".
+                for (const char* like : {"", "%'%", "%n1%"}) {
+                    GridQuery grid;
+                    ASSERT_EQ(
+                        buildGridQuery(&grid, "h", like, like[0] ? IndexSet{0, 2} : IndexSet{},
+                                       order, rowidCode, 0, 0, db, &error),
+                        0)
+                        << error;
+                    ASSERT_TRUE(grid.keyed);
+                    std::vector<DBValue> all;
+                    ASSERT_EQ(readGridPage(&all, grid, 0, 0, db, &error), 0) << error;
+                    std::map<int64_t, int64_t> places;
+                    for (size_t i = 0; i < all.size(); i += static_cast<size_t>(grid.columnsPerRow))
+                        places[std::stoll(all[i].value_or(""))] = std::ssize(places);
+                    KeysetPager pager(posted.poster(), 50, 100);
+                    ASSERT_EQ(pager.countRows(grid, db, &error), std::ssize(places)) << error;
+                    for (int64_t rowid = 0; rowid <= 602; rowid += rowid < 20 ? 1 : 13) {
+                        const auto place = places.find(rowid);
+                        const int64_t expected = place == places.end() ? -1 : place->second;
+                        int64_t byKey = -2, counted = -2, walked = -2;
+                        ASSERT_EQ(rowIndexOfRowid(&byKey, grid, rowid, db, &error), 0) << error;
+                        ASSERT_EQ(pager.rowIndexOfRowid(&counted, grid, rowid, db, &error), 0);
+                        ASSERT_EQ(rowIndexOfRowidInOrder(&walked, grid, rowid, db, &error), 0);
+                        ASSERT_EQ(byKey, expected) << "rowid " << rowid << " in " << grid.select
+                                                   << (joint ? " (joint)" : "");
+                        ASSERT_EQ(counted, expected) << "rowid " << rowid << " in " << grid.select;
+                        ASSERT_EQ(walked, expected) << "rowid " << rowid << " in " << grid.select;
+                    }
+                }
+            }
         }
     }
 }

@@ -124,6 +124,39 @@ TEST_F(PrintConsoleTest, NothingIsPrintedOverASideFileOfAnOpenDatabase) {
     }
 }
 
+// Another program deleted a row above the focused one: the print starts at the focused record
+// where it stands now and counts the rows left, so its last page has rows; with the focused
+// record itself gone, it starts at the focused place.
+TEST_F(PrintConsoleTest, PrintingFromTheFocusedRecordAfterADeleteElsewhereEndsWithRows) {
+    run("create table t (a text, b integer); insert into t select 's' || value, value from "
+        "generate_series(1, 198)");
+    PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);
+    controller->state().selection.focusedRowIndex = RowIndex(9);
+    ASSERT_EQ(controller->state().dataPort.page.rowid(RowIndex(9))->value_or(""), "10");
+    run("delete from t where a = 's2'");
+    // s10 to s198, four a page.
+    ASSERT_EQ(console->printRowsToPDF(pdf()), 48);
+    const std::string first = commandOutput("pdftotext -f 1 -l 1 '" + pdf() + "' -");
+    EXPECT_NE(first.find("Item s10\n"), std::string::npos) << first;
+    EXPECT_NE(first.find("Item s13\n"), std::string::npos) << first;
+    EXPECT_EQ(first.find("Item s9\n"), std::string::npos) << first;
+    EXPECT_EQ(first.find("Item s14\n"), std::string::npos) << first;
+    const std::string last = commandOutput("pdftotext -f 48 -l 48 '" + pdf() + "' -");
+    EXPECT_NE(last.find("Item s198"), std::string::npos) << last;
+    EXPECT_TRUE(alerts.empty());
+
+    // s12 stands at the focused place now: s12 to s198.
+    run("delete from t where a = 's10'");
+    ASSERT_EQ(console->printRowsToPDF(pdf()), 47);
+    const std::string again = commandOutput("pdftotext -f 1 -l 1 '" + pdf() + "' -");
+    EXPECT_NE(again.find("Item s12\n"), std::string::npos) << again;
+    EXPECT_EQ(again.find("Item s11\n"), std::string::npos) << again;
+    EXPECT_NE(commandOutput("pdftotext -f 47 -l 47 '" + pdf() + "' -").find("Item s198"),
+              std::string::npos);
+    // The window's focus and rows are the grid's business.
+    EXPECT_EQ(controller->state().selection.focusedRowIndex, RowIndex(9));
+}
+
 TEST_F(PrintConsoleTest, PageModeShowsACheckerboardOfBoxes) {
     makeRowsTable(8);
     PrintConsole* console = showPrintConsole(PrintLayoutStore::kTwoByTwoPage, kNameAndAmount);

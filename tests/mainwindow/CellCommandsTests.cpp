@@ -87,8 +87,11 @@ TEST_F(CellCommandsTest, CellsAreWrittenByTheirLoadedRowidsAndTheSelectionEmptie
     EXPECT_EQ(readBack("select group_concat(id) from (select id from updates order by id)"),
               "20,22");
     EXPECT_TRUE(c->state().selection.mySelectedCells.empty());
-    // The Control-click focused its cell; the focus stays.
-    EXPECT_EQ(c->state().selection.focusedRowIndex, RowIndex(3));
+    // The Control-click focused its cell; the focus stays on its row, one up now that the
+    // cleared name left the search.
+    EXPECT_EQ(c->state().selection.focusedRowIndex, RowIndex(2));
+    EXPECT_EQ(rowsOf(c)->dataPort().fieldValueForDatabaseRowIndex(RowIndex(2), FieldIndex(1)),
+              "name 22");
     // Cancel writes nothing.
     alertAnswer = 1;
     commands(c).setToNULLMenuItemClicked();
