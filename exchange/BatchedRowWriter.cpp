@@ -76,9 +76,10 @@ BatchedRowWriter::BatchedRowWriter(DBConnection& connection, DBInterface::RowIns
     sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, -1, &enforced);
     foreignKeys_ = enforced != 0;
     // Within a statement of several rows a row may name a parent that a later row of the same
-    // statement brings: the count of deferred violations comes back down by its end, so a
-    // deferred reference is checked at its own line only in a statement of its own.
-    if (foreignKeys_ && schemaMayHold(db_, "deferred")) rowsPerStatement_ = 1;
+    // statement brings: an immediate reference is checked at the statement's end, and the count
+    // of deferred violations comes back down by then, so a reference is checked at its own line
+    // only in a statement of its own.
+    if (foreignKeys_ && schemaMayHold(db_, "references")) rowsPerStatement_ = 1;
 }
 
 bool BatchedRowWriter::exec(Statement& statement, const char* sql) {
