@@ -260,7 +260,14 @@ TEST_F(ImportConsoleTest, CloseOrQuitAtAnyMomentKeepsLinesOneToNOfTheFile) {
                 const int moment = static_cast<int>(random() % 800);
                 SCOPED_TRACE(mode + " way " + std::to_string(static_cast<int>(way)) + " after " +
                              std::to_string(moment) + " ms");
-                run("drop table if exists lines; pragma journal_mode = " + mode);
+                // Once the run's task is stopped, its progress handler interrupts a statement
+                // of many rows, which the trigger makes long, and not a row alone.
+                run("drop table if exists lines; drop table if exists tally; "
+                    "pragma journal_mode = " +
+                    mode +
+                    "; create table lines (\"Field 1\", \"Field 2\"); create table tally (n); "
+                    "insert into tally values (0); create trigger g after insert on lines "
+                    "begin update tally set n = n + 1; update tally set n = n + new.rowid; end");
                 controller = show("t");
                 if (way == Way::CloseBesideAnother) {
                     app->showDatabase(db, 1, false, std::nullopt, TablesAndRowsState::RowsConsole);
@@ -293,14 +300,11 @@ TEST_F(ImportConsoleTest, CloseOrQuitAtAnyMomentKeepsLinesOneToNOfTheFile) {
                 EXPECT_FALSE(console->isImporting());
                 EXPECT_EQ(button->text(), "Import");
                 EXPECT_TRUE(console->importLog().entries().back().message.starts_with("Elapsed"));
-                std::vector<std::string> lines = {"0", "0", "0", "0"};
-                if (directQuery(db, "select count(*) from sqlite_master where name = 'lines'") ==
-                    std::vector<std::string>{"1"}) {
-                    lines = directQuery(db,
-                                        "select count(*), count(distinct \"Field 1\"), "
-                                        "coalesce(max(\"Field 1\" + 0), 0), "
-                                        "coalesce(sum(rowid = \"Field 1\" + 0), 0) from lines");
-                }
+                const std::vector<std::string> lines =
+                    directQuery(db,
+                                "select count(*), count(distinct \"Field 1\"), "
+                                "coalesce(max(\"Field 1\" + 0), 0), "
+                                "coalesce(sum(rowid = \"Field 1\" + 0), 0) from lines");
                 ASSERT_EQ(lines.size(), 4u);
                 EXPECT_EQ(lines[1], lines[0]);
                 EXPECT_EQ(lines[2], lines[0]);
@@ -318,7 +322,7 @@ TEST_F(ImportConsoleTest, CloseOrQuitAtAnyMomentKeepsLinesOneToNOfTheFile) {
     // Shown again, the window's console takes a run to its end.
     controller = show("t");
     controller->selectConsole(TablesAndRowsState::ImportConsole);
-    run("drop table lines");
+    run("delete from lines");
     button->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 60000));
     EXPECT_EQ(console->statusText(), "Import completed without issues");
