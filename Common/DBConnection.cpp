@@ -100,8 +100,11 @@ void DBConnection::refuseChanges() {
 
 int DBConnection::waitWhileBusy(void* connection, int attempt) {
     auto* self = static_cast<DBConnection*>(connection);
-    // Reads of this process's own that give way are waited for even once a wait has run out.
-    const bool ownReads = !yieldsSince_ && anyReadGivingWayOn(self->fileName_);
+    // Only a write waits on the locks of reads, as it commits: reads of this process's own that
+    // give way are waited for then, even once a wait has run out.
+    const bool ownReads = !yieldsSince_ &&
+                          sqlite3_txn_state(self->db_, nullptr) == SQLITE_TXN_WRITE &&
+                          anyReadGivingWayOn(self->fileName_);
     if (self->busyWaitRanOut_ && !ownReads) return 0;
     auto now = std::chrono::steady_clock::now();
     if (attempt == 0) {

@@ -75,9 +75,10 @@ class DBConnection {
 
     // How many times a connection of a thread that does not yield began to wait on a lock: a
     // background read that yields stops when it changes, since the lock waited on may be its own.
-    // Until its connections are closed, such a read is waited for by every wait of a thread that
-    // does not yield on a lock of the file, however long that wait is: a write of this process
-    // never fails on a read of its own, which may hold its lock inside one long step (a sort).
+    // Until its connections are closed, such a read is waited for by a write of a thread that
+    // does not yield, waiting to commit to the file, however long its wait is: a write of this
+    // process never fails on a read of its own, which may hold its lock inside one long step (a
+    // sort).
     static int64_t lockWaitsOfOthers() { return lockWaitsOfOthers_.load(); }
     // The reads of this thread give way to the waits of other threads begun once the count was
     // past lockWaitsSeen, and ask none to give way: their own waits on a lock end then too, as
