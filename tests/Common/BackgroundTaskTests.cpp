@@ -23,11 +23,12 @@ int countToABillion(DBConnection& connection) {
 
 // A read of a task that gives way to writes, held inside one step until released (or for ten
 // seconds), as a sort of many rows holds it: out of reach of the progress handler that would make
-// it give way.
+// it give way. Its result is set once it has ended.
 class HeldRead {
   public:
-    HeldRead(const std::string& path, PostedCalls& posted)
-        : task_(
+    HeldRead(const std::string& path, PostedCalls& posted, std::atomic<int>& result)
+        : result_(result),
+          task_(
               path, ConnectionKind::ReadOnly, posted.poster(),
               [this](DBConnection& connection, BackgroundTask&) { read(connection); },
               BackgroundTask::Yield::ToWaitingWriters) {
@@ -39,7 +40,6 @@ class HeldRead {
         std::call_once(released_, [this] { release_.set_value(); });
     }
     bool ended() const { return ended_; }
-    int result() const { return result_; }
 
   private:
     static void hold(sqlite3_context* context, int, sqlite3_value**) {
@@ -60,7 +60,7 @@ class HeldRead {
     std::shared_future<void> releasedFuture_ = release_.get_future().share();
     std::once_flag released_;
     std::atomic<bool> ended_{false};
-    std::atomic<int> result_{-1};
+    std::atomic<int>& result_;
     BackgroundTask task_;  // last: its thread starts once the rest is made
 };
 
@@ -147,9 +147,9 @@ TEST_F(BackgroundTaskTest, AWriteWaitsOutTheProgramsOwnReadHeldInsideOneStep) {
     run("create table t (a); insert into t values (1)");
     PostedCalls posted;
     std::string error;
-    int readResult = -1;
+    std::atomic<int> readResult{-1};
     {
-        HeldRead read(db, posted);
+        HeldRead read(db, posted, readResult);
         std::thread releaser([&read] {
             std::this_thread::sleep_for(DBConnection::kWindowLockWait * 4);
             read.release();
@@ -159,7 +159,6 @@ TEST_F(BackgroundTaskTest, AWriteWaitsOutTheProgramsOwnReadHeldInsideOneStep) {
                   SQLITE_OK)
             << error;
         releaser.join();
-        readResult = read.result();
     }
     EXPECT_EQ(readResult, SQLITE_OK);
     EXPECT_EQ(query("select group_concat(a) from t"), std::vector<std::string>{"1,2"});
@@ -176,7 +175,7 @@ TEST_F(BackgroundTaskTest, AWriteWaitsOutTheProgramsOwnReadHeldInsideOneStep) {
         sqlite3_exec(otherProgram, "begin; select count(*) from t", nullptr, nullptr, nullptr),
         SQLITE_OK);
     {
-        HeldRead read(elsewhere, posted);
+        HeldRead read(elsewhere, posted, readResult);
         error.clear();
         EXPECT_EQ(DBInterface::execMultipleQueryString("insert into t values (3)", nullptr, nullptr,
                                                        db, &error),
