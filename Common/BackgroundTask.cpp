@@ -9,12 +9,12 @@ constexpr int kStepsBetweenStopChecks = 1000;
 // flag is also checked while statements run.
 int BackgroundTask::stopWhenAsked(void* task) {
     auto* self = static_cast<BackgroundTask*>(task);
-    if (self->yield_ == Yield::ToWaitingWriters &&
-        DBConnection::lockWaitsOfOthers() != self->lockWaitsAtStart_) {
-        self->yielded_ = true;
-        return 1;
-    }
-    return self->stop_.load() ? 1 : 0;
+    return self->yielded() || self->stop_.load() ? 1 : 0;
+}
+
+bool BackgroundTask::yielded() const {
+    return yield_ == Yield::ToWaitingWriters &&
+           DBConnection::lockWaitsOfOthers() != lockWaitsAtStart_;
 }
 
 BackgroundTask::BackgroundTask(std::string databaseFilePath, ConnectionKind kind, Poster poster,
@@ -45,7 +45,7 @@ void BackgroundTask::run(const std::string& databaseFilePath, ConnectionKind kin
     // Nobody waits on this thread: a lock held elsewhere is waited out rather than failing a run.
     DBConnection::setLockWaitOnThisThread(DBConnection::kBackgroundLockWait);
     DBConnection::setLockWaitWatcherOnThisThread(lockWaitWatcher);
-    if (yield_ == Yield::ToWaitingWriters) DBConnection::yieldOnThisThread();
+    if (yield_ == Yield::ToWaitingWriters) DBConnection::yieldOnThisThread(lockWaitsAtStart_);
     DBConnection connection(databaseFilePath, kind, nullptr, ConnectionSharing::Own);
     if (connection.isOpen()) {
         governConnection(connection.handle());

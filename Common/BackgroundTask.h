@@ -5,8 +5,8 @@
 // stopRequested(); stop() also interrupts the SQL the job is running. The destructor stops the
 // job and waits for it. A job that only reads may yield to the writes of others: its statement is
 // interrupted as soon as a connection of another thread begins to wait on a lock, so that the
-// write it may be holding up goes on; the job then sees yielded() and is run again later by its
-// owner.
+// write it may be holding up goes on, and that write waits until the job's connections are
+// closed; the job then sees yielded() and is run again later by its owner.
 #include <sqlite3.h>
 
 #include <atomic>
@@ -40,8 +40,9 @@ class BackgroundTask {
     // times.
     void stop();
     bool stopRequested() const { return stop_.load(); }
-    // Whether the job's statement was interrupted to let another thread's write go on.
-    bool yielded() const { return yielded_.load(); }
+    // Whether the job was asked to give way to another thread's write: its statements are
+    // interrupted and its waits on a lock end from then on.
+    bool yielded() const;
     // Stops and yields the statements of another connection of the job (one a helper thread of
     // the job reads on) as those of the task's own.
     void governConnection(sqlite3* db);
@@ -57,7 +58,6 @@ class BackgroundTask {
     const Yield yield_;
     int64_t lockWaitsAtStart_ = 0;
     std::atomic<bool> stop_{false};
-    std::atomic<bool> yielded_{false};
     std::mutex connectionMutex_;
     sqlite3* runningConnection_ = nullptr;  // guarded: interrupt never reaches a closed handle
     std::thread thread_;                    // last, so that it starts after the members above

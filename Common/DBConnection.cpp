@@ -27,6 +27,13 @@ constexpr int kBusyPausesMilliseconds[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 
 // looks at the file's header, which asks whether the path is a side file of an open one.
 std::recursive_mutex openFilesMutex;
 std::unordered_map<std::string, int> openFiles;
+// Of those, the connections of reads that give way to the waits of others.
+std::unordered_map<std::string, int> readsGivingWay;
+
+bool anyReadGivingWayOn(const std::string& fileName) {
+    const std::lock_guard lock(openFilesMutex);
+    return readsGivingWay.count(fileName) > 0;
+}
 
 // The names SQLite gives a database's side files: its name and one of these.
 constexpr const char* kSideFileSuffixes[] = {"-wal", "-shm", "-journal"};
@@ -59,8 +66,10 @@ DBConnection::DBConnection(const std::string& path, ConnectionKind kind, std::st
     // Counted before any statement reads the file and so opens its side files.
     if (const char* name = sqlite3_db_filename(db_, "main"); name && *name) {
         fileName_ = name;
+        givesWay_ = yieldsSince_.has_value();
         const std::lock_guard lock(openFilesMutex);
         ++openFiles[fileName_];
+        if (givesWay_) ++readsGivingWay[fileName_];
     }
     sqlite3_busy_handler(db_, &DBConnection::waitWhileBusy, this);
     if (walRead) {
@@ -81,6 +90,8 @@ DBConnection::~DBConnection() {
     sqlite3_close_v2(db_);
     if (fileName_.empty()) return;
     const std::lock_guard lock(openFilesMutex);
+    // Closed, so its locks are gone: a write waiting on it may give up on the lock now.
+    if (givesWay_ && --readsGivingWay[fileName_] == 0) readsGivingWay.erase(fileName_);
     if (--openFiles[fileName_] > 0) return;
     openFiles.erase(fileName_);
     // Under the lock: a connection opened meanwhile reads nothing before it is counted.
@@ -95,18 +106,31 @@ void DBConnection::refuseChanges() {
 
 int DBConnection::waitWhileBusy(void* connection, int attempt) {
     auto* self = static_cast<DBConnection*>(connection);
-    if (self->busyWaitRanOut_) return 0;
+    // Only a write waits on the locks of reads, as it commits: reads of this process's own that
+    // give way are waited for then, even once a wait has run out.
+    const bool ownReads = !yieldsSince_ &&
+                          sqlite3_txn_state(self->db_, nullptr) == SQLITE_TXN_WRITE &&
+                          anyReadGivingWayOn(self->fileName_);
+    if (self->busyWaitRanOut_ && !ownReads) return 0;
     auto now = std::chrono::steady_clock::now();
     if (attempt == 0) {
         self->busyStart_ = now;
         self->busyDeadline_ = now + lockWait_;
         ++busyWaits_;
-        if (!yields_) ++lockWaitsOfOthers_;
+        if (!yieldsSince_) ++lockWaitsOfOthers_;
         if (watcher_) watcher_->lockWaitBegins();
     }
+    std::chrono::milliseconds wait = lockWait_;
     if (watcher_ && watcher_->stopRequested()) {
-        self->busyDeadline_ = std::min(self->busyDeadline_, self->busyStart_ + kWindowLockWait);
+        wait = std::min(wait, kWindowLockWait);
+        self->busyDeadline_ = std::min(self->busyDeadline_, self->busyStart_ + wait);
     }
+    // Asked to give way, a read waits no more: the write it gives way to may hold the lock.
+    if (yieldsSince_ && lockWaitsOfOthers_ != *yieldsSince_) return 0;
+    // Asked to give way by the count above, the reads may still hold the lock inside one long
+    // step (a sort), out of reach of their progress handler: the wait for other programs' locks
+    // starts once they are closed.
+    if (ownReads) self->busyDeadline_ = std::max(self->busyDeadline_, now + wait);
     if (now >= self->busyDeadline_) {
         self->busyWaitRanOut_ = true;
         return 0;

@@ -81,17 +81,24 @@ class DBConnection {
 
     // How many times a connection of a thread that does not yield began to wait on a lock: a
     // background read that yields stops when it changes, since the lock waited on may be its own.
+    // Until its connections are closed, such a read is waited for by a write of a thread that
+    // does not yield, waiting to commit to the file, however long its wait is: a write of this
+    // process never fails on a read of its own, which may hold its lock inside one long step (a
+    // sort).
     static int64_t lockWaitsOfOthers() { return lockWaitsOfOthers_.load(); }
-    // The reads of this thread give way to the waits of other threads and ask none to give way.
-    static void yieldOnThisThread() { yields_ = true; }
-    static bool yieldsOnThisThread() { return yields_; }
+    // The reads of this thread give way to the waits of other threads begun once the count was
+    // past lockWaitsSeen, and ask none to give way: their own waits on a lock end then too, as
+    // the lock waited on may be that of the write they give way to.
+    static void yieldOnThisThread(int64_t lockWaitsSeen) { yieldsSince_ = lockWaitsSeen; }
+    // The count this thread's reads give way after; none when they do not give way.
+    static std::optional<int64_t> yieldsOnThisThreadSince() { return yieldsSince_; }
 
   private:
     static inline std::atomic<int64_t> openedConnections_{0};
     static inline std::atomic<int64_t> busyWaits_{0};
     static inline thread_local std::chrono::milliseconds lockWait_ = kWindowLockWait;
     static inline std::atomic<int64_t> lockWaitsOfOthers_{0};
-    static inline thread_local bool yields_ = false;
+    static inline thread_local std::optional<int64_t> yieldsSince_;
     static inline thread_local LockWaitWatcher* watcher_ = nullptr;
 
     static int waitWhileBusy(void* connection, int attempt);
@@ -101,10 +108,11 @@ class DBConnection {
     int openResult_ = SQLITE_ERROR;
     bool borrowed_ = false;  // the read session's handle, closed by the session
     bool openedForWriting_ = false;
-    std::string fileName_;  // SQLite's full name of the file, counted while the handle is open
+    bool givesWay_ = false;  // opened on a thread whose reads yield
+    std::string fileName_;   // SQLite's full name of the file, counted while the handle is open
     // When the wait on the lock met last ends; once a wait has run out, the connection waits no
-    // more, so a lock met by the journal-mode check and again by the statement that follows
-    // costs one wait, not two.
+    // more (but on reads of this process's own), so a lock met by the journal-mode check and
+    // again by the statement that follows costs one wait, not two.
     std::chrono::steady_clock::time_point busyStart_, busyDeadline_;
     bool busyWaitRanOut_ = false;
 };

@@ -18,14 +18,14 @@ int readInParallel(unsigned parts, const std::string& databaseFilePath,
                    const std::function<int(unsigned part, sqlite3* db)>& read,
                    std::string* errorString) {
     const auto lockWait = DBConnection::lockWaitOnThisThread();
-    const bool yields = DBConnection::yieldsOnThisThread();
+    const auto yieldsSince = DBConnection::yieldsOnThisThreadSince();
     std::vector<int> results(parts, SQLITE_OK);
     std::mutex errorMutex;
     std::vector<std::thread> threads;
     for (unsigned part = 0; part < parts; ++part) {
         threads.emplace_back([&, part] {
             DBConnection::setLockWaitOnThisThread(lockWait);
-            if (yields) DBConnection::yieldOnThisThread();
+            if (yieldsSince) DBConnection::yieldOnThisThread(*yieldsSince);
             DBConnection connection(databaseFilePath, ConnectionKind::ReadOnly, nullptr,
                                     ConnectionSharing::Own);
             if (!connection.isOpen()) {

@@ -78,9 +78,10 @@ BatchedRowWriter::BatchedRowWriter(DBConnection& connection, DBInterface::RowIns
     sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_FKEY, -1, &enforced);
     foreignKeys_ = enforced != 0;
     // Within a statement of several rows a row may name a parent that a later row of the same
-    // statement brings: the count of deferred violations comes back down by its end, so a
-    // deferred reference is checked at its own line only in a statement of its own.
-    if (foreignKeys_ && schemaMayHold(db_, "deferred")) rowsPerStatement_ = 1;
+    // statement brings: an immediate reference is checked at the statement's end, and the count
+    // of deferred violations comes back down by then, so a reference is checked at its own line
+    // only in a statement of its own.
+    if (foreignKeys_ && schemaMayHold(db_, "references")) rowsPerStatement_ = 1;
 }
 
 bool BatchedRowWriter::exec(Statement& statement, const char* sql) {
@@ -111,23 +112,28 @@ int BatchedRowWriter::deferredViolations() const {
     return outstanding;
 }
 
-bool BatchedRowWriter::noteFileError(int resultCode, const std::string& error) {
-    if (!isErrorOfTheFile(resultCode)) return false;
-    if (!fileFailed_) {
-        fileFailed_ = true;
-        events_.log(
-            ActivityLog::Error,
-            localizedFormat("The database cannot be written, so the import ends: %@", {error}));
+bool BatchedRowWriter::noteEndingError(int resultCode, const std::string& error) {
+    // Only the run's owner interrupts its SQL (a window closed, a quit): the transaction the
+    // interrupt rolled back is not written again, nor any line after it.
+    const bool interrupted = (resultCode & 0xFF) == SQLITE_INTERRUPT;
+    if (!interrupted && !isErrorOfTheFile(resultCode)) return false;
+    if (!ended_) {
+        ended_ = true;
+        events_.log(ActivityLog::Error,
+                    interrupted
+                        ? localizedString("The import was interrupted, so it ends")
+                        : localizedFormat("The database cannot be written, so the import ends: %@",
+                                          {error}));
     }
     return true;
 }
 
 void BatchedRowWriter::tellError(int resultCode, const std::string& error) {
-    if (!noteFileError(resultCode, error)) events_.log(ActivityLog::Error, error);
+    if (!noteEndingError(resultCode, error)) events_.log(ActivityLog::Error, error);
 }
 
 bool BatchedRowWriter::begin() {
-    if (fileFailed_) return false;
+    if (ended_) return false;
     beginResult_ = runWaitingOutLocks(kBeginWriteTransaction, &beginError_);
     if (beginResult_ != SQLITE_OK) {
         tellError(beginResult_, beginError_);
@@ -144,7 +150,7 @@ bool BatchedRowWriter::begin() {
             tellError(rc, error);
         }
     }
-    return true;
+    return !ended_;
 }
 
 int BatchedRowWriter::runUntilCommitted(const std::string& sql, std::string* errorString) {
@@ -152,7 +158,7 @@ int BatchedRowWriter::runUntilCommitted(const std::string& sql, std::string* err
     const int rc = execOnConnection(db_, sql, &error);
     appendError(errorString, error);
     if (rc == SQLITE_OK) uncommittedSql_ = sql;
-    noteFileError(rc, error);
+    noteEndingError(rc, error);
     return rc;
 }
 
@@ -187,7 +193,7 @@ bool BatchedRowWriter::flush() {
     const size_t rows = kept_.waitingRows();
     if (rows == 0) return true;
     // A lock that outlasted the waits left no transaction: never write outside one.
-    if (fileFailed_ || (sqlite3_get_autocommit(db_) && !begin())) {
+    if (ended_ || (sqlite3_get_autocommit(db_) && !begin())) {
         loseWaitingRows();
         return false;
     }
@@ -210,11 +216,11 @@ bool BatchedRowWriter::flush() {
         // line that fails or is ignored is told.
         if (rows > 1 && sqlite3_get_autocommit(db_)) recoverFromRollback();
         size_t r = 0;
-        for (; r < rows && !fileFailed_; ++r) {
+        for (; r < rows && !ended_; ++r) {
             allWritten &= insertAlone(values + r * kept_.width, first + r);
         }
         kept_.waiting = first + r;
-        if (fileFailed_) {
+        if (ended_) {
             loseWaitingRows();
             allWritten = false;
         }
@@ -241,7 +247,7 @@ int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t width
     if (!exec(savepoint_, "savepoint import_statement")) {
         appendError(error, sqlite3_errmsg(db_));
         const int rc = sqlite3_extended_errcode(db_);
-        noteFileError(rc, *error);
+        noteEndingError(rc, *error);
         return rc;
     }
     const int violationsBefore = foreignKeys_ ? deferredViolations() : 0;
@@ -252,7 +258,7 @@ int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t width
         rc = SQLITE_CONSTRAINT_FOREIGNKEY;
         appendError(error, "FOREIGN KEY constraint failed");
     }
-    if (rc != SQLITE_OK) noteFileError(rc, *error);
+    if (rc != SQLITE_OK) noteEndingError(rc, *error);
     *written = rc == SQLITE_OK ? sqlite3_changes64(db_) : 0;
     // Rows a conflict rule or trigger ignored: they go again one by one to tell which.
     if (rc == SQLITE_OK && rows > 1 && *written < static_cast<int64_t>(rows)) {
@@ -261,7 +267,13 @@ int BatchedRowWriter::insertUnderSavepoint(const BoundText* values, size_t width
     // A ROLLBACK rule ended the transaction, and the savepoint with it.
     if (sqlite3_get_autocommit(db_)) return rc;
     // A FAIL rule, or a strict column's type check, keeps what the statement wrote before.
-    if (rc != SQLITE_OK) exec(rollbackTo_, "rollback to import_statement");
+    if (rc != SQLITE_OK && !exec(rollbackTo_, "rollback to import_statement")) {
+        // What the statement kept cannot be undone alone (an interrupt came): the transaction
+        // goes, as a ROLLBACK rule would take it.
+        noteEndingError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
+        execOnConnection(db_, "rollback", nullptr);
+        return rc;
+    }
     exec(release_, "release import_statement");
     return rc;
 }
@@ -289,7 +301,7 @@ bool BatchedRowWriter::insertAlone(const BoundText* values, size_t row) {
         return true;
     }
     kept.state = KeptRows::State::Failed;
-    if (!fileFailed_) tellFailure(kept.line, error);
+    if (!ended_) tellFailure(kept.line, error);
     if (inTransaction && sqlite3_get_autocommit(db_)) recoverFromRollback();
     lineDone(false);
     return false;
@@ -299,7 +311,7 @@ void BatchedRowWriter::loseWaitingRows() {
     for (size_t row = kept_.waiting; row < kept_.rows.size(); ++row) {
         kept_.rows[row].state = KeptRows::State::Failed;
         ++failed_;
-        if (!fileFailed_) tellFailure(kept_.rows[row].line, beginError_);
+        if (!ended_) tellFailure(kept_.rows[row].line, beginError_);
         lineDone(false);
     }
     kept_.waiting = kept_.rows.size();
@@ -357,7 +369,7 @@ bool BatchedRowWriter::writeAgain() {
             row = end;
             continue;
         }
-        if (fileFailed_) return false;
+        if (ended_) return false;
         // Only what reads the clock or chance can fail now.
         if (end - row > 1) {
             aloneUntil = end;
@@ -437,8 +449,15 @@ void BatchedRowWriter::endBatch() {
 }
 
 bool BatchedRowWriter::commit() {
+    if (sqlite3_get_autocommit(db_)) {
+        // A rollback took the transaction, and what runUntilCommitted ran in it: that is run
+        // again by the next one.
+        loseUncommittedRows();
+        kept_.clear();
+        return uncommittedSql_.empty();
+    }
     std::string error;
-    const int rc = sqlite3_get_autocommit(db_) ? SQLITE_OK : runWaitingOutLocks("commit", &error);
+    const int rc = runWaitingOutLocks("commit", &error);
     if (rc != SQLITE_OK) {
         tellError(rc, error);
         execOnConnection(db_, "rollback", nullptr);

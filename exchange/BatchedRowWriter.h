@@ -5,11 +5,13 @@
 // leaves nothing of itself whatever the table's conflict rules and triggers are, and its rows go
 // again one by one. The rows since the last commit are kept: when a ROLLBACK rule or trigger
 // takes the transaction, they are written again, so that only the failing line is lost, as if
-// each line had a transaction of its own. A deferred foreign key is checked at its own line too:
-// where the schema may hold one, each row is a statement of its own. Another program's lock is
-// waited out, a wait at a time, until it ends or the run is stopped; no row is ever written
-// outside a transaction. An error of the file (a full disk, a file gone) ends the writing: it is
-// told once, and the lines not written are counted as failed. What is counted as imported is what
+// each line had a transaction of its own. A foreign key is checked at its own line too: where
+// foreign keys are enforced and the schema may hold a reference, each row is a statement of its
+// own. Another program's lock is waited out, a wait at a time, until it ends or the run is
+// stopped; no row is ever written outside a transaction. An error of the file (a full disk, a
+// file gone) or an interrupt of the connection's SQL ends the writing: it is told once and no row
+// is written after it, so that the lines a rollback took since the last commit leave no gap before
+// later ones; the lines not written are counted as failed. What is counted as imported is what
 // SQLite wrote.
 #include <sqlite3.h>
 
@@ -74,13 +76,14 @@ class BatchedRowWriter {
     bool flush();
     // A line read but not written (a read error, a bail).
     void countLostLine();
-    // Writes the rows waiting, keeps the open batch and commits; false when the commit failed.
+    // Writes the rows waiting, keeps the open batch and commits; false when the commit failed or
+    // a rollback took what runUntilCommitted ran.
     bool finish();
 
     int64_t imported() const { return imported_; }
     int64_t failed() const { return failed_; }
-    // An error of the file was met: nothing more is written.
-    bool fileFailed() const { return fileFailed_; }
+    // An error of the file or an interrupt was met: nothing more is written.
+    bool ended() const { return ended_; }
 
   private:
     // The rows handed over since the last commit, their values back to back in one text: those
@@ -142,9 +145,10 @@ class BatchedRowWriter {
     // A row written again that fails now (a trigger that reads the clock): it is lost after all.
     void loseOnSecondWrite(size_t row, const std::string& error);
     void tellFailure(int64_t line, const std::string& error);
-    // Whether the error is one of the file; the first ends the writing and is told.
-    bool noteFileError(int resultCode, const std::string& error);
-    // Logs the error of a BEGIN or COMMIT, or notes it as one of the file.
+    // Whether the error is one of the file or an interrupt; the first ends the writing and is
+    // told.
+    bool noteEndingError(int resultCode, const std::string& error);
+    // Logs the error of a BEGIN or COMMIT, or notes it as one that ends the writing.
     void tellError(int resultCode, const std::string& error);
     void endBatch();
     bool commit();
@@ -171,7 +175,7 @@ class BatchedRowWriter {
     bool foreignKeys_ = false;      // enforced on the connection
     int beginResult_ = SQLITE_OK;   // of the last BEGIN, and its message
     std::string beginError_;
-    bool fileFailed_ = false;
+    bool ended_ = false;
 
     int64_t imported_ = 0;
     int64_t failed_ = 0;       // lines not written

@@ -130,10 +130,14 @@ ImportConsole::~ImportConsole() {
 }
 
 void ImportConsole::windowWillClose() {
-    // What the run still posts would reach a window that is going away.
+    if (!task_) return;
+    // What the run posted meanwhile is dropped, the console being set here as the run leaves
+    // it: the window may be shown again, its log telling how the run ended.
     *alive_ = false;
-    if (run_) run_->requestStop();
-    task_.reset();
+    alive_ = std::make_shared<bool>(true);
+    run_->requestStop();
+    task_.reset();  // interrupts the run's SQL and waits for its thread
+    showRunEnded();
 }
 
 QWidget* ImportConsole::view() {
@@ -693,6 +697,11 @@ void ImportConsole::importViewUpdateUIBeforeImport() {
 
 void ImportConsole::importViewUpdateUIAfterImport() {
     task_.reset();  // the run has returned: this only joins its thread
+    showRunEnded();
+    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
+}
+
+void ImportConsole::showRunEnded() {
     statusLabel_->setText(toQString(run_->finalStatus()));
     run_.reset();
     reporter_.reset();
@@ -700,7 +709,6 @@ void ImportConsole::importViewUpdateUIAfterImport() {
     importButton_->setText(tr("Import"));
     importButtonPresses_->runEnded();
     logView_->reloadLog();
-    window_.reloadTablesAndSelectTableNamed(window_.selectedTableNameIfOnlyOne());
     progress_->hide();
     importing_ = false;
 }

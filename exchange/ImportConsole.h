@@ -91,6 +91,9 @@ class ImportConsole : public QObject, public Console {
     void startRun();
     void importViewUpdateUIBeforeImport();
     void importViewUpdateUIAfterImport();
+    // The console as a run that has returned leaves it: its final status, the log, the window's
+    // lists and grid enabled again.
+    void showRunEnded();
     void advanceProgress(double amount);
 
     DatabaseWindow& window_;

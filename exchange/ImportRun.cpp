@@ -368,9 +368,8 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
     writing.stop = &stopImport_;
     BatchedRowWriter writer(*connection_, inserter, destination.fieldNames.size(), writing, *this);
     if (!writer.begin()) {
-        // An error of the file ends the run, as it would each file after it.
-        return writer.fileFailed() ? Outcome::EndRun
-                                   : fileFailure(fileNameOf(settings.filePath), table);
+        // An error of the file or an interrupt ends the run, as it would each file after it.
+        return writer.ended() ? Outcome::EndRun : fileFailure(fileNameOf(settings.filePath), table);
     }
     if (destination.deleteFirst) {
         // In the transaction of the first rows: a run that fails or is killed keeps the old rows.
@@ -383,7 +382,7 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
             log(ActivityLog::Error,
                 localizedFormat("Could not delete all rows in \"%@\": %@", {table, error}));
             execOnConnection(connection_->handle(), "rollback", nullptr);
-            return writer.fileFailed() ? Outcome::EndRun : Outcome::Next;
+            return writer.ended() ? Outcome::EndRun : Outcome::Next;
         }
     }
 
@@ -394,7 +393,7 @@ ImportRun::Outcome ImportRun::writeRecords(const ImportFileSettings& settings, i
         removeRunningStopwatchesForDatabase(&databaseFilePath_, &table, nullptr, false);
     }
     *counts = FileCounts{writer.imported(), writer.failed()};
-    return writer.fileFailed() ? Outcome::EndRun : outcome;
+    return writer.ended() ? Outcome::EndRun : outcome;
 }
 
 void ImportRun::logCounts(const std::string& fileName, const FileCounts& counts) {
@@ -607,8 +606,8 @@ ImportRun::Outcome ImportRun::importRecords(const ImportFileSettings& settings, 
             }
         }
         const bool written = writer.endRow(n);
-        // An error of the file ends the run as a stop does; nothing more is read.
-        if (writer.fileFailed()) break;
+        // An error of the file or an interrupt ends the run as a stop does; nothing more is read.
+        if (writer.ended()) break;
         if (!written && !options_.batchLines && (options_.bailFlags & ImportOptions::BailOnError)) {
             return bail();
         }

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTimer>
 
 #include <sqlite3.h>
 
@@ -238,6 +239,95 @@ TEST_F(ImportConsoleTest, ClosingTheWindowDuringARunStopsItAndKeepsTheFileWhole)
     app->databaseWindowForWindowIndex(0)->close();
     QTest::qWait(200);  // whatever the run posted arrives now, and must find nothing gone
     EXPECT_EQ(directQuery(db, "pragma integrity_check"), std::vector<std::string>{"ok"});
+}
+
+// Ctrl+W on the importing window, the last one or not, and Ctrl+Q end the run at once, its SQL
+// interrupted as the console lets it go: whatever moment they come at, in either journal mode,
+// the table keeps lines 1 to n of the file, none missing before the last. The console is left as
+// the run's end leaves it, its log telling that end, and takes the next run.
+TEST_F(ImportConsoleTest, CloseOrQuitAtAnyMomentKeepsLinesOneToNOfTheFile) {
+    constexpr int kLines = 1000000;
+    std::string text;
+    for (int i = 1; i <= kLines; ++i) text += std::to_string(i) + "\tline\n";
+    console->addFilePaths({file("lines.txt", text)}, std::string("lines"));
+    auto* button = console->view()->findChild<QPushButton*>("importViewImportButton");
+    enum class Way { CloseTheLastWindow, CloseBesideAnother, Quit };
+    std::mt19937 random(62);
+    int cut = 0;
+    for (const std::string mode : {"delete", "wal"}) {
+        for (const Way way : {Way::CloseTheLastWindow, Way::CloseBesideAnother, Way::Quit}) {
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                const int moment = static_cast<int>(random() % 800);
+                SCOPED_TRACE(mode + " way " + std::to_string(static_cast<int>(way)) + " after " +
+                             std::to_string(moment) + " ms");
+                // Once the run's task is stopped, its progress handler interrupts a statement
+                // of many rows, which the trigger makes long, and not a row alone.
+                run("drop table if exists lines; drop table if exists tally; "
+                    "pragma journal_mode = " +
+                    mode +
+                    "; create table lines (\"Field 1\", \"Field 2\"); create table tally (n); "
+                    "insert into tally values (0); create trigger g after insert on lines "
+                    "begin update tally set n = n + 1; update tally set n = n + new.rowid; end");
+                controller = show("t");
+                if (way == Way::CloseBesideAnother) {
+                    app->showDatabase(db, 1, false, std::nullopt, TablesAndRowsState::RowsConsole);
+                }
+                controller->selectConsole(TablesAndRowsState::ImportConsole);
+                QWidget* window = app->databaseWindowForWindowIndex(0);
+                window->activateWindow();
+                ASSERT_TRUE(
+                    QTest::qWaitFor([&] { return QApplication::activeWindow() == window; }));
+                console->importViewImportButtonPressed();
+                ASSERT_TRUE(console->isImporting());
+                bool importingThen = false;
+                auto press = [&](Qt::Key key) {
+                    importingThen = console->isImporting();
+                    QWidget* focus = QApplication::focusWidget();
+                    QTest::keyClick(focus ? focus : window, key, Qt::ControlModifier);
+                };
+                if (way == Way::Quit) {
+                    QTimer::singleShot(moment, window, [&] { press(Qt::Key_Q); });
+                    QTimer noQuit;  // fails the test rather than hanging it
+                    noQuit.setSingleShot(true);
+                    QObject::connect(&noQuit, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+                    noQuit.start(60000);
+                    EXPECT_EQ(QCoreApplication::exec(), 0);
+                } else {
+                    QTest::qWait(moment);
+                    press(Qt::Key_W);
+                }
+                EXPECT_FALSE(window->isVisible());
+                EXPECT_FALSE(console->isImporting());
+                EXPECT_EQ(button->text(), "Import");
+                EXPECT_TRUE(console->importLog().entries().back().message.starts_with("Elapsed"));
+                const std::vector<std::string> lines =
+                    directQuery(db,
+                                "select count(*), count(distinct \"Field 1\"), "
+                                "coalesce(max(\"Field 1\" + 0), 0), "
+                                "coalesce(sum(rowid = \"Field 1\" + 0), 0) from lines");
+                ASSERT_EQ(lines.size(), 4u);
+                EXPECT_EQ(lines[1], lines[0]);
+                EXPECT_EQ(lines[2], lines[0]);
+                EXPECT_EQ(lines[3], lines[0]);
+                if (importingThen) {
+                    cut += lines[0] != std::to_string(kLines);
+                    EXPECT_EQ(console->statusText(), "Import stopped by user");
+                }
+                if (way == Way::CloseBesideAnother) app->databaseWindowForWindowIndex(1)->close();
+            }
+        }
+    }
+    EXPECT_GT(cut, 0);
+
+    // Shown again, the window's console takes a run to its end.
+    controller = show("t");
+    controller->selectConsole(TablesAndRowsState::ImportConsole);
+    run("delete from lines");
+    button->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !console->isImporting(); }, 60000));
+    EXPECT_EQ(console->statusText(), "Import completed without issues");
+    EXPECT_EQ(directQuery(db, "select count(*) from lines"),
+              std::vector<std::string>{std::to_string(kLines)});
 }
 
 TEST_F(ImportConsoleTest, ImportIntoOffersTheTablesOnly) {

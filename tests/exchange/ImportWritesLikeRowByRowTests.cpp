@@ -260,6 +260,29 @@ class ImportWritesLikeRowByRowTest : public DatabaseTest {
                                                               : "Import completed with issues");
         return read;
     }
+
+    // Lines 1, 3, 5, … name the line after them, or lines 2, 4, 6, …, so that the pairs cross
+    // the ends of statements of several rows or do not: either way half the lines go in, which
+    // the tables dumped tell in so many lines.
+    void compareReferencesToTheNextLine(const std::string& schema, size_t dumpedLines) {
+        for (const int first : {1, 2}) {
+            std::vector<Strings> lines;
+            for (int i = 1; i <= 100; ++i) {
+                lines.push_back(
+                    {std::to_string(i), (i - first) % 2 == 0 ? std::to_string(i + 1) : "null"});
+            }
+            for (const bool batched : {false, true}) {
+                SCOPED_TRACE(schema + " pairs from line " + std::to_string(first) +
+                             (batched ? " batched" : ""));
+                Run importRun;
+                importRun.foreignKeys = true;
+                importRun.options.batchLines = batched;
+                importRun.options.commitInterval = std::chrono::hours(1);
+                compareWithLineByLine(schema, lines, importRun);
+                EXPECT_EQ(importedTables().size(), dumpedLines);
+            }
+        }
+    }
 };
 
 TEST_F(ImportWritesLikeRowByRowTest, OverConstraintsConflictRulesAndTriggers) {
@@ -433,26 +456,26 @@ TEST_F(ImportWritesLikeRowByRowTest, ADeferredForeignKeyFailsOnlyItsOwnLine) {
             }
         }
     }
-    // Lines 1, 3, 5, … name the line after them, or lines 2, 4, 6, …: either way half the lines.
-    for (const int first : {1, 2}) {
-        std::vector<Strings> lines;
-        for (int i = 1; i <= 100; ++i) {
-            lines.push_back(
-                {std::to_string(i), (i - first) % 2 == 0 ? std::to_string(i + 1) : "null"});
-        }
-        for (const bool batched : {false, true}) {
-            SCOPED_TRACE("pairs from line " + std::to_string(first) + (batched ? " batched" : ""));
-            Run importRun;
-            importRun.foreignKeys = true;
-            importRun.options.batchLines = batched;
-            importRun.options.commitInterval = std::chrono::hours(1);
-            compareWithLineByLine(
-                "create table t(a integer primary key, "
-                "b integer references t(a) deferrable initially deferred)",
-                lines, importRun);
-            EXPECT_EQ(importedTables().size(), 1u + 50u);
-        }
-    }
+    compareReferencesToTheNextLine(
+        "create table t(a integer primary key, "
+        "b integer references t(a) deferrable initially deferred)",
+        1 + 50);
+}
+
+// An immediate reference is checked at the end of its statement: a line naming the next line
+// is refused as it is alone, whether the next line falls into the same statement of several rows
+// or into the next one.
+TEST_F(ImportWritesLikeRowByRowTest, AnImmediateReferenceToALaterLineFailsWhereverStatementsEnd) {
+    compareReferencesToTheNextLine(
+        "create table t(a integer primary key, b integer references t(a))", 1 + 50);
+    // Through triggers: each line brings its parent, and a line naming the next one a child.
+    compareReferencesToTheNextLine(
+        "create table p(id integer primary key); create table c(x references p(id)); "
+        "create table t(a, b); "
+        "create trigger g after insert on t begin insert into p values (new.a); end; "
+        "create trigger h after insert on t when new.b is not null "
+        "begin insert into c values (new.b); end",
+        3 + 50 + 50);
 }
 
 TEST_F(ImportWritesLikeRowByRowTest, OneOrphanAmongTwoHundredThousandLinesLosesOnlyItself) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Common/DBInterface.h"
+#include "tests/support/DirectQuery.h"
 #include "tests/support/TempHome.h"
 
 class DatabaseTest : public TempHomeTest {
@@ -39,6 +40,7 @@ class DatabaseTest : public TempHomeTest {
         sqlite3* connection = nullptr;
         EXPECT_EQ(sqlite3_open_v2(db.c_str(), &connection, SQLITE_OPEN_READONLY, nullptr),
                   SQLITE_OK);
+        sqlite3_busy_timeout(connection, kDirectLockWaitMilliseconds);
         auto collect = [](void* list, int columns, char** texts, char**) {
             for (int i = 0; i < columns; ++i) {
                 static_cast<std::vector<std::string>*>(list)->push_back(texts[i] ? texts[i] : "");
