@@ -13,9 +13,6 @@
 
 namespace DBInterface {
 
-namespace {
-
-// The rowids and the fields shown, as the grid's page reads them: raw fields as hex text.
 std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
                             const std::vector<std::string>& rowids) {
     std::string columns = "ROWID";
@@ -29,6 +26,8 @@ std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
     return "select " + columns + " from " + quoteIdentifier(table) + " where ROWID in (" + list +
            ")";
 }
+
+namespace {
 
 // Whether the column holds the value shown; one shown cut is compared as far as it is held.
 bool holdsShownValue(sqlite3_stmt* statement, int column, const DBValue& shownValue) {
@@ -126,7 +125,8 @@ int checkFieldNames(const std::vector<std::string>& fieldNames, const std::strin
 
 int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,
                    std::string* errorString) {
-    int rc = checkFields(shown, table, connection, errorString);
+    int rc = shown.table ? checkTableIdentity(*shown.table, connection, errorString) : SQLITE_OK;
+    if (rc == SQLITE_OK) rc = checkFields(shown, table, connection, errorString);
     if (rc != SQLITE_OK) return rc;
     // The file as it was when the rows were read: they are as shown.
     if (shown.rows.empty() ||

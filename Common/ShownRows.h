@@ -7,10 +7,12 @@
 // version and one at its schema's, and reads no row.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Common/DBTypes.h"
+#include "Common/TableIdentity.h"
 
 class DBConnection;
 
@@ -39,6 +41,8 @@ struct ShownRows {
     // Each row as shown: its rowid, then its fields as the grid's page holds them. A row of its
     // rowid alone was found by its place and not read: any change of the file refuses it.
     std::vector<DBRow> rows;
+    // The table as it was shown, for a write to the whole table: one made again since is refused.
+    std::optional<TableIdentity> table;
 };
 
 // 0 when the field-model reader gives the object these field names now, read on the
@@ -50,6 +54,10 @@ int checkFieldNames(const std::vector<std::string>& fieldNames, const std::strin
 // code of a read that failed. A table gone gives 0: the write fails on it as it would.
 int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,
                    std::string* errorString);
+// The select of the rowids' rows with the fields shown, raw fields as hex text, as the grid's
+// page reads them.
+std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
+                            const std::vector<std::string>& rowids);
 // The rows of the rowids as the grid's page reads them (rowid, then the fields shown, long values
 // held by their prefix), read on the connection; a rowid of no row gives no row.
 int readShownRows(std::vector<DBRow>* rows, const ShownRows& shown, const std::string& table,

@@ -95,7 +95,7 @@ void RowsConsole::pageWasWritten() {
     // Generated columns and triggers may have changed other cells of the row, or other rows: the
     // page is read back. Redrawn in place, it keeps the focus, the selection, the scroll position
     // and an editor still closing.
-    reloadFieldValues();
+    selection_->keepShownRowsAcross([this] { reloadFieldValues(); });
     rowsTableModel_->cellsChanged(0, numberOfRows() - 1, 0, numberOfColumns() - 1);
     // A row that left the search or moved in the sort shifts the rows after it, and the count may
     // be off: both are taken again once the write's event has ended.

@@ -255,15 +255,15 @@ void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
 
 void RowsConsole::reloadRowsKeepingPort() {
     state_.assertConsistent();
-    auto& port = state_.dataPort;
-    const int64_t countBefore = port.totalRows;
-    calculateTotalRows();
-    // Rows that came or left (a write moved them out of the search) shift every position
-    // after them: rows and cells selected by position would name other rows, or none.
-    if (port.totalRows != countBefore) selection_->forgetSelected();
-    RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
-    setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
-    loadDataPort();
+    // Rows that came, left or moved (a write under a search or sort) shift positions: the
+    // selection keeps only the rows it holds by rowid.
+    selection_->keepShownRowsAcross([this] {
+        auto& port = state_.dataPort;
+        calculateTotalRows();
+        RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
+        setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
+        loadDataPort();
+    });
 }
 
 void RowsConsole::rowsDidChange() {
