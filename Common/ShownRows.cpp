@@ -125,8 +125,12 @@ int checkFieldNames(const std::vector<std::string>& fieldNames, const std::strin
 
 int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,
                    std::string* errorString) {
-    int rc = shown.table ? checkTableIdentity(*shown.table, connection, errorString) : SQLITE_OK;
+    int rc =
+        shown.table ? checkTableIdentity(*shown.table, connection, errorString, false) : SQLITE_OK;
     if (rc == SQLITE_OK) rc = checkFields(shown, table, connection, errorString);
+    if (rc == SQLITE_OK && shown.table) {
+        rc = checkTableIdentity(*shown.table, connection, errorString);
+    }
     if (rc != SQLITE_OK) return rc;
     // The file as it was when the rows were read: they are as shown.
     if (shown.rows.empty() ||

@@ -45,7 +45,7 @@ int readTableIdentity(std::optional<TableIdentity>* identity, const std::string&
 }
 
 int checkTableIdentity(const TableIdentity& shown, const DBConnection& connection,
-                       std::string* errorString) {
+                       std::string* errorString, bool withDefinition) {
     std::optional<TableIdentity> now;
     const int rc = readTableIdentity(&now, shown.name, connection, errorString);
     if (rc != SQLITE_OK) return rc;
@@ -53,7 +53,9 @@ int checkTableIdentity(const TableIdentity& shown, const DBConnection& connectio
         appendError(errorString, tableGoneMessage(shown.name));
         return kTableGone;
     }
-    if (*now != shown) {
+    const bool same =
+        withDefinition ? *now == shown : now->type == shown.type && now->rootPage == shown.rootPage;
+    if (!same) {
         appendError(errorString, tableMadeAgainMessage(shown.name));
         return kTableMadeAgain;
     }

@@ -29,9 +29,11 @@ int readTableIdentity(std::optional<TableIdentity>* identity, const std::string&
 int readTableIdentity(std::optional<TableIdentity>* identity, const std::string& table,
                       const std::string& databaseFilePath, std::string* errorString);
 // 0 while the table is the one shown; kTableGone or kTableMadeAgain with the message; the code
-// of a read that failed. On the connection of a write, inside its transaction.
+// of a read that failed. On the connection of a write, inside its transaction. Without its
+// definition only its type and root page are compared, so that a check of its fields can speak
+// first of fields renamed or added.
 int checkTableIdentity(const TableIdentity& shown, const DBConnection& connection,
-                       std::string* errorString);
+                       std::string* errorString, bool withDefinition = true);
 int checkTableIdentity(const TableIdentity& shown, const std::string& databaseFilePath,
                        std::string* errorString);
 

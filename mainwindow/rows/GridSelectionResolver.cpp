@@ -69,8 +69,8 @@ DBInterface::ShownRows GridSelectionResolver::shownFields() const {
 
 void GridSelectionResolver::refuse(Purpose purpose, int rc, const std::string& message) {
     QWidget* alertWindow = window_.window();
-    // The table itself is not the one shown: its rows are not read again under it.
-    if (rc == DBInterface::kTableGone || rc == DBInterface::kTableMadeAgain) {
+    // A failed read, or a table that is not the one shown, whose rows are not read again.
+    if (!DBInterface::isRefusal(rc)) {
         window_.showErrorAlert(message, alertWindow);
         return;
     }
@@ -129,17 +129,14 @@ std::optional<GridSelectionResolver::Resolved> GridSelectionResolver::resolveFie
     resolved.shown.table = state_.fieldModel.tableIdentity;
     // Every row of the table is written: its identity and fields are checked in the write.
     if (purpose == Purpose::Write) return resolved;
+    // The table and its fields as shown, or nothing is copied.
     std::string error;
-    if (resolved.shown.table) {
-        const int rc = DBInterface::checkTableIdentity(*resolved.shown.table, path, &error);
-        if (rc != 0) {
-            if (rc == DBInterface::kTableGone || rc == DBInterface::kTableMadeAgain) {
-                refuse(purpose, rc, error);
-            } else {
-                window_.showErrorAlert(error, window_.window());
-            }
-            return std::nullopt;
-        }
+    std::vector<DBRow> none;
+    if (const int rc = DBInterface::readRowsAsShown(
+            &none, resolved.shown, *window_.selectedTableNameIfOnlyOne(), {}, path, &error);
+        rc != 0) {
+        refuse(purpose, rc, error);
+        return std::nullopt;
     }
     // The first rows of the table as it is now.
     const int64_t before = window_.fileVersion(path);
@@ -260,11 +257,7 @@ std::optional<GridSelectionResolver::Resolved> GridSelectionResolver::resolveRow
     const int rc = DBInterface::readRowsAsShown(
         &rows, resolved.shown, *window_.selectedTableNameIfOnlyOne(), rowids, path, &error);
     if (rc != 0) {
-        if (DBInterface::isRefusal(rc)) {
-            refuse(purpose, rc, error);
-        } else {
-            window_.showErrorAlert(error, window_.window());
-        }
+        refuse(purpose, rc, error);
         return std::nullopt;
     }
     for (const DBRow& row : rows) resolved.rows.push_back(taken(row));
@@ -284,11 +277,7 @@ bool GridSelectionResolver::readCutValues(RowIndex place, Row* row, int64_t vers
             holdPrefixOfValue(&held);
             if (held == shown) continue;
         }
-        if (rc == 0 || DBInterface::isRefusal(rc)) {
-            refuse(Purpose::Copy, DBInterface::kRowsChanged, {});
-        } else {
-            window_.showErrorAlert(error, window_.window());
-        }
+        refuse(Purpose::Copy, rc == 0 ? DBInterface::kRowsChanged : rc, error);
         return false;
     }
     return true;

@@ -73,6 +73,8 @@ class GridSelectionResolver {
     // The whole values of the row's cut values, by its rowid, each checked to be held as shown;
     // at its place for an object without rowids, while the file is at version.
     bool readCutValues(RowIndex place, Row* row, int64_t version);
+    // Tells why the command does nothing: rc is a refusal (the page then read again and the
+    // selection emptied), a table not the one shown or a failed read, told with its message.
     void refuse(Purpose purpose, int rc, const std::string& message);
 
     GridSurface& rows_;
