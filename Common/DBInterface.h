@@ -2,6 +2,7 @@
 // The database access facade: stateless operations that name the database by its file path.
 // Each concern declares its operations in its own header; this one gathers them.
 #include "Common/CircularArea.h"
+#include "Common/CopiedRows.h"
 #include "Common/DBExecution.h"
 #include "Common/DBExistence.h"
 #include "Common/DatabaseCopy.h"

@@ -360,9 +360,15 @@ int deleteRowsArray(const std::vector<std::string>& rowids, const std::string& t
 }
 
 int deleteFromTable(const std::string& table, const std::string& databaseFilePath,
-                    std::string* errorString) {
-    return execCommandString("delete from " + quoteIdentifier(table), databaseFilePath,
-                             errorString);
+                    std::string* errorString, const TableIdentity* shown) {
+    const std::string sql = "delete from " + quoteIdentifier(table);
+    if (!shown) return execCommandString(sql, databaseFilePath, errorString);
+    std::optional<DBConnection> connection;
+    int rc = beginWriteTransaction(connection, databaseFilePath, errorString);
+    if (rc != SQLITE_OK) return rc;
+    rc = checkTableIdentity(*shown, *connection, errorString);
+    if (rc == SQLITE_OK) rc = runOn(*connection, sql, nullptr, errorString);
+    return endWriteTransaction(*connection, rc, errorString);
 }
 
 int vacuumDatabaseFilePath(const std::string& databaseFilePath, std::string* errorString) {

@@ -86,9 +86,10 @@ int deleteRow(const std::string& rowid, const std::string& table,
 int deleteRowsArray(const std::vector<std::string>& rowids, const std::string& table,
                     const std::string& databaseFilePath, std::string* errorString,
                     const ShownRows* shown = nullptr);
-// Every row; the table's meta rows stay.
+// Every row; the table's meta rows stay. With shown, only while the table is the one shown
+// (TableIdentity.h), checked in the delete's transaction.
 int deleteFromTable(const std::string& table, const std::string& databaseFilePath,
-                    std::string* errorString);
+                    std::string* errorString, const TableIdentity* shown = nullptr);
 int vacuumDatabaseFilePath(const std::string& databaseFilePath, std::string* errorString);
 
 }  // namespace DBInterface

@@ -15,9 +15,6 @@
 
 namespace DBInterface {
 
-namespace {
-
-// The rowids and the fields shown, as the grid's page reads them: raw fields as hex text.
 std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
                             const std::vector<std::string>& rowids) {
     std::string columns = "ROWID";
@@ -31,6 +28,8 @@ std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
     return "select " + columns + " from " + quoteIdentifier(table) + " where ROWID in (" + list +
            ")";
 }
+
+namespace {
 
 // The row of the statement, every value whole.
 DBRow wholeRow(sqlite3_stmt* statement) {
@@ -234,7 +233,12 @@ int checkShownRows(const ShownRows& shown, const std::string& table, const DBCon
     for (const std::string& rowid : written) {
         if (!given.contains(rowid)) return rowsChanged(shown, errorString);
     }
-    int rc = checkFields(shown, table, connection, errorString);
+    int rc =
+        shown.table ? checkTableIdentity(*shown.table, connection, errorString, false) : SQLITE_OK;
+    if (rc == SQLITE_OK) rc = checkFields(shown, table, connection, errorString);
+    if (rc == SQLITE_OK && shown.table) {
+        rc = checkTableIdentity(*shown.table, connection, errorString);
+    }
     if (rc != SQLITE_OK) return rc;
     // The file as it was when the rows were read: they are as shown.
     if (shown.rows.empty() ||

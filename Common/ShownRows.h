@@ -10,10 +10,12 @@
 // its version and one at its schema's, and reads no row.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Common/DBTypes.h"
+#include "Common/TableIdentity.h"
 
 class DBConnection;
 
@@ -47,6 +49,8 @@ struct ShownRows {
     std::vector<DBRow> rows;
     // The rows are one row edited (a cell, a record, a picker's value): a refusal speaks of it.
     bool editedRow = false;
+    // The table as it was shown, for a write to the whole table: one made again since is refused.
+    std::optional<TableIdentity> table;
 };
 
 // The field of the row of the rowid is compared whole with the value as the editor loaded it,
@@ -80,6 +84,10 @@ int checkFieldsOfFile(const std::vector<std::string>& fieldNames, const FieldSet
 // it as it would.
 int checkShownRows(const ShownRows& shown, const std::string& table, const DBConnection& connection,
                    std::string* errorString, const std::vector<std::string>& written = {});
+// The select of the rowids' rows with the fields shown, raw fields as hex text, as the grid's
+// page reads them.
+std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
+                            const std::vector<std::string>& rowids);
 // The rows of the rowids as the grid's page reads them (rowid, then the fields shown, long values
 // held by their prefix), read on the connection; a rowid of no row gives no row.
 int readShownRows(std::vector<DBRow>* rows, const ShownRows& shown, const std::string& table,

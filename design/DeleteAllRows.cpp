@@ -37,6 +37,8 @@ void DeleteAllRows::deleteAllRowsMenuItemClicked() {
     // The answer may come after the window shows another database or table.
     const std::string path = *state.databaseFilePath;
     const std::string table = *name;
+    // The table shown, so that one made again since under its name keeps its rows.
+    const std::optional<DBInterface::TableIdentity> shown = state.fieldModel.tableIdentity;
     Alert alert;
     alert.messageText = toQString(localizedFormat("Delete ALL rows in table \"%@\"?", {table}));
     alert.informativeText =
@@ -44,10 +46,10 @@ void DeleteAllRows::deleteAllRowsMenuItemClicked() {
                   cascadeText(table, path) + localizedString("This cannot be undone!"));
     alert.buttons = {toQString(localizedString("Delete ALL Rows")),
                      toQString(localizedString("Cancel"))};
-    alert.beginSheetModalForWindow(window_.window(), [this, path, table](int button) {
+    alert.beginSheetModalForWindow(window_.window(), [this, path, table, shown](int button) {
         if (button != 0 || window_.state().databaseFilePath != path) return;
         std::string error;
-        if (DBInterface::deleteFromTable(table, path, &error) != 0) {
+        if (DBInterface::deleteFromTable(table, path, &error, shown ? &*shown : nullptr) != 0) {
             window_.showErrorAlert(error, window_.window());
             return;
         }

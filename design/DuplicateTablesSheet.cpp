@@ -127,7 +127,17 @@ void DuplicateTablesSheet::duplicateOneTable(const std::string& name, bool inclu
         shell.showErrorAlert(error);
         return;
     }
-    if (!description.sql || !description.type) return;
+    if (!description.sql || !description.type) {
+        shell.showErrorAlert(DBInterface::tableGoneMessage(name));
+        return;
+    }
+    // The table shown must be the one the user saw, not one made again under its name.
+    const auto& shown = window_.state().fieldModel.tableIdentity;
+    if (shown && shown->name == name &&
+        DBInterface::checkTableIdentity(*shown, path, &error) != 0) {
+        shell.showErrorAlert(error);
+        return;
+    }
     bool isTable = *description.type == "table";
     const auto& tableNames = window_.state().selectedObject.tableNames;
     std::string newName = name;

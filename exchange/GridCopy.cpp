@@ -1,6 +1,9 @@
 #include "exchange/GridCopy.h"
 
+#include <QMimeData>
+
 #include <algorithm>
+#include <memory>
 #include <set>
 
 #include <nlohmann/json.hpp>
@@ -33,7 +36,6 @@ void GridCopy::copyCommand(bool forExport) {
         menuResponder(window_) == MenuResponder::TablesList) {
         return;
     }
-    Pasteboard::clear();
     copyRowsToPasteboard(forExport);
 }
 
@@ -54,7 +56,7 @@ std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
     Copied copied;
     std::set<FieldIndex> fieldUnion;
     // Appends the row's values of the fields given; nothing when it yields none.
-    auto addRow = [&](const GridClipboard::TakenRow& taken) {
+    auto addRow = [&](const GridSelectionResolver::Row& taken) {
         RowTexts row;
         CopiedRow cells{taken.rowid, {}};
         for (const auto& [field, value] : taken.values) {
@@ -81,13 +83,15 @@ std::optional<GridCopy::Copied> GridCopy::copyRowsToPasteboard(bool forExport) {
         copied.rows.push_back(std::move(cells));
     };
 
-    std::optional<GridClipboard::Selection> selected = grid_.readSelection(kCopyRowLimit);
+    std::optional<GridSelectionResolver::Resolved> selected = grid_.readSelection(kCopyRowLimit);
     if (!selected) return std::nullopt;
-    for (const GridClipboard::TakenRow& row : selected->rows) addRow(row);
+    for (const GridSelectionResolver::Row& row : selected->rows) addRow(row);
+    copied.shown = std::move(selected->shown);
     const char* type = kAddCellsFromDatabaseDataType;
-    if (selected->taken != GridClipboard::Taken::Cells) {
-        type = selected->taken == GridClipboard::Taken::Fields ? kAddFieldsFromDatabaseDataType
-                                                               : kAddRowsFromDatabaseDataType;
+    if (selected->taken != GridSelectionResolver::Taken::Cells) {
+        type = selected->taken == GridSelectionResolver::Taken::Fields
+                   ? kAddFieldsFromDatabaseDataType
+                   : kAddRowsFromDatabaseDataType;
         fieldUnion = {selected->fields.begin(), selected->fields.end()};
     }
 
@@ -140,27 +144,27 @@ void GridCopy::rowsTableViewCut() {
     GridCopy self = *this;
     alert.beginSheetModalForWindow(window_.window(), [self, table](int pressed) mutable {
         if (pressed != 0) return;
-        Pasteboard::clear();
+        std::unique_ptr<QMimeData> before = Pasteboard::contents();
         std::optional<Copied> copied = self.copyRowsToPasteboard(false);
-        // Nothing is cleared unless the pasteboard holds what is cleared.
-        if (copied && copied->written) self.clearCopiedCells(*copied, *table);
+        // Nothing is cleared unless the pasteboard holds what is cleared, and what the clear
+        // refused is not left on it.
+        if (copied && copied->written && !self.clearCopiedCells(*copied, *table)) {
+            Pasteboard::restore(std::move(before));
+        }
     });
 }
 
-void GridCopy::clearCopiedCells(const Copied& copied, const std::string& table) {
-    RowsTarget target{*window_.state().databaseFilePath, table, {}, {}};
-    std::vector<std::string> rowids;
+bool GridCopy::clearCopiedCells(const Copied& copied, const std::string& table) {
+    RowsTarget target{*window_.state().databaseFilePath, table, {}, copied.shown};
     for (const CopiedRow& row : copied.rows) {
-        if (row.rowid.empty()) continue;
-        target.rows.push_back({row.rowid, row.fieldNames});
-        rowids.push_back(row.rowid);
+        if (!row.rowid.empty()) target.rows.push_back({row.rowid, row.fieldNames});
     }
-    if (target.rows.empty()) return;
+    if (target.rows.empty()) return false;
     CellWriter writer(window_);
-    target.shown = writer.shownRows(rowids);
     size_t written = 0;
     writer.write(target, std::string(), {.alertWindow = window_.window()}, &written);
-    if (written == 0) return;
+    if (written == 0) return false;
     grid_.reloadRows();
     writer.tellOtherWindows();
+    return true;
 }

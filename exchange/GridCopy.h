@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Common/ShownRows.h"
 #include "mainwindow/rows/GridClipboard.h"
 
 class DatabaseWindow;
@@ -25,25 +26,29 @@ class GridCopy {
     };
     struct Copied {
         std::vector<CopiedRow> rows;
+        // The rows as the copy took them, for the cut's write to check.
+        DBInterface::ShownRows shown;
         // The pasteboard took the record and the text.
         bool written = false;
     };
 
     // Replace the clipboard with the grid's selection while the rows console shows and the
-    // tables list has not the focus; else the clipboard is left alone.
+    // tables list has not the focus; else, or when the copy is refused, the clipboard is left
+    // alone.
     void rowsTableViewCopy() { copyCommand(false); }
     void copyForExportMenuItemClicked() { copyCommand(true); }
-    // Asks, copies, and clears the copied cells once the pasteboard holds them; the clipboard is
-    // untouched until the user confirms.
+    // Asks, copies, and clears exactly the copied values once the pasteboard holds them; the
+    // clipboard is untouched until the user confirms, and put back when the clear is refused.
     void rowsTableViewCut();
     // Writes the record and the text of the selection; nullopt when there was nothing to copy.
     std::optional<Copied> copyRowsToPasteboard(bool forExport);
 
   private:
     void copyCommand(bool forExport);
-    // Sets the copied cells to the empty string, up to the first row that fails; the grid and
-    // the other windows show the rows again once one was written.
-    void clearCopiedCells(const Copied& copied, const std::string& table);
+    // Sets the copied cells to the empty string while they hold the values copied, up to the
+    // first row that fails; the grid and the other windows show the rows again once one was
+    // written. False when nothing was written.
+    bool clearCopiedCells(const Copied& copied, const std::string& table);
 
     DatabaseWindow& window_;
     GridClipboard grid_;

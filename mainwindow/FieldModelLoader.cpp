@@ -64,6 +64,11 @@ void FieldModelLoader::loadFieldModel(const std::string& name) {
     tableType = DBInterface::tableTypeCodeForSchemaObjectType(&type);
     if (tableType < DBInterface::kSchemaIndex) {
         state_.fieldModel.schemaVersion = DBInterface::fileSchemaVersion(*state_.databaseFilePath);
+        state_.fieldModel.tableIdentity.reset();
+        if (tableType == DBInterface::kSchemaTable) {
+            DBInterface::readTableIdentity(&state_.fieldModel.tableIdentity, name,
+                                           *state_.databaseFilePath, nullptr);
+        }
         bool sorted =
             DBInterface::isObjectSortedOnUniqueKey(name, *state_.databaseFilePath, nullptr);
         std::string error;

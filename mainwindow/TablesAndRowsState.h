@@ -22,6 +22,7 @@
 #include "Common/LookupAndPickerTables.h"
 #include "Common/Pickers.h"
 #include "Common/SchemaListing.h"
+#include "Common/TableIdentity.h"
 #include "mainwindow/IndexSpaces.h"
 #include "mainwindow/LoadedPage.h"
 #include "platform/foundation/DateFormatter.h"
@@ -81,6 +82,9 @@ struct TablesAndRowsState {
         // The file's schema version taken before the fields were read; -1 unknown. A write from
         // the window's rows checks the fields again once the schema is another.
         int64_t schemaVersion = -1;
+        // The table's sqlite_master row when it was shown: the commands on the whole table
+        // refuse a table dropped, renamed away or made again since. None for other objects.
+        std::optional<DBInterface::TableIdentity> tableIdentity;
 
         // The field's type code: Number for the rowid, Text out of range.
         int fieldTypeAtFieldIndexP1(FieldIndex field) const;
@@ -115,12 +119,22 @@ struct TablesAndRowsState {
         }
     };
 
+    static constexpr int64_t kSelectionVersionChanged = -2;
+
     struct GridSelection {
         RowIndex focusedRowIndex;
         FieldIndex focusedFieldIndex;
         RowIndexSet mySelectedRowIndexes;
         FieldIndexSet mySelectedFieldIndexes;
         std::map<RowIndex, std::map<FieldIndex, DBValue>> mySelectedCells;
+        // What the selection was made of: each selected row, and each row of selected cells,
+        // that the page showed then, by the row index it was selected at: its rowid and fields
+        // as shown (long values held by their prefix). A selected row not among them was past
+        // the page and is held by its place alone, good only while the file is at the version
+        // of the page the selection was started on (kSelectionVersionChanged once the file
+        // changed while it was extended; -1 while nothing is selected).
+        std::map<RowIndex, DBRow> shownSelectedRows;
+        int64_t selectedAtVersion = -1;
         std::map<RowIndex, FieldIndexSet> pasteDestinationCells;
         FieldIndexSet fieldIndexesOfDirtyData;
         // The field the record editor starts on; none stands for the first field shown.

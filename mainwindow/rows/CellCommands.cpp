@@ -10,6 +10,7 @@
 #include "mainwindow/WindowShell.h"
 #include "mainwindow/rows/CellWriter.h"
 #include "mainwindow/rows/GridNavigator.h"
+#include "mainwindow/rows/GridSelectionResolver.h"
 #include "mainwindow/rows/GridSurface.h"
 #include "mainwindow/rows/PromptSheet.h"
 #include "mainwindow/rows/RowsDataPort.h"
@@ -61,7 +62,7 @@ bool CellCommands::checkTableEditStatus(const std::string& table, const std::str
     }
     // Renamed or dropped elsewhere: said as every write of a cell says it.
     if (DBInterface::isObjectGone(table, path)) {
-        window_.showErrorAlert(CellWriter::tableGoneMessage(table), sheetWindow());
+        window_.showErrorAlert(DBInterface::tableGoneMessage(table), sheetWindow());
         return false;
     }
     window_.showAlert(title, error, sheetWindow());
@@ -96,22 +97,27 @@ void CellCommands::replaceSelectedFieldsWith(const DBValue& value, const std::st
     }
 }
 
+std::optional<GridSelectionResolver::Resolved> CellCommands::resolveSelection() {
+    return GridSelectionResolver(rows_, window_)
+        .resolve(GridSelectionResolver::Purpose::Write, int64_t(kBulkRowLimit));
+}
+
 void CellCommands::writeSelectedFields(const DBValue& value, const std::string& table, int filter) {
     const auto& selected = state_.selection.mySelectedFieldIndexes;
     std::vector<std::string> names =
         eligibleFieldNames(std::vector<FieldIndex>(selected.begin(), selected.end()), filter);
     if (names.empty()) return;
-    // No rowids: every row of the table, also those the search hides; only the fields are
-    // checked.
-    if (!writeRows({}, names, value, table)) return;
+    std::optional<GridSelectionResolver::Resolved> resolved = resolveSelection();
+    // No rowids: every row of the table, also those the search hides; only the table and its
+    // fields are checked.
+    if (!resolved || !writeRows({}, names, value, table, resolved->shown)) return;
     reloadGrid();
 }
 
 bool CellCommands::writeRows(const std::vector<std::string>& rowids,
                              const std::vector<std::string>& names, const DBValue& value,
-                             const std::string& table) {
+                             const std::string& table, DBInterface::ShownRows shown) {
     CellWriter writer(window_);
-    DBInterface::ShownRows shown = writer.shownRows(rowids);
     std::string error;
     const int rc = DBInterface::updateRowsArray(rowids, names, DBInterface::FieldValue(value),
                                                 table, *state_.databaseFilePath, &error, &shown);
@@ -127,61 +133,53 @@ void CellCommands::writeSelectedRows(const DBValue& value, const std::string& ta
     }
     std::vector<std::string> names = eligibleFieldNames(allFields, filter);
     if (names.empty()) return;
-    bool limitExceeded = false;
-    std::optional<std::vector<std::string>> rowids = rowidsOfSelectedRows(&limitExceeded);
-    if (!rowids || rowids->empty() || !writeRows(*rowids, names, value, table)) return;
+    std::optional<GridSelectionResolver::Resolved> resolved = resolveSelection();
+    if (!resolved || resolved->rows.empty()) return;
+    const std::vector<std::string> rowids = rowidsOf(*resolved);
+    if (!writeRows(rowids, names, value, table, resolved->shown)) return;
     reloadGrid();
-    if (limitExceeded) {
+    if (resolved->limitExceeded) {
         window_.showInfoAlert(
             localizedString("Row Limit Exceeded"),
-            localizedFormat("Only %d rows were changed.", {std::to_string(rowids->size())}),
+            localizedFormat("Only %d rows were changed.", {std::to_string(rowids.size())}),
             sheetWindow());
     }
 }
 
 void CellCommands::writeSelectedCells(const DBValue& value, const std::string& table, int filter) {
     auto& selection = state_.selection;
-    bool focused = !selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone();
-    if (!focused && selection.mySelectedCells.empty()) return;
+    std::optional<GridSelectionResolver::Resolved> resolved = resolveSelection();
+    if (!resolved || resolved->rows.empty()) return;
     CellWriter writer(window_);
-    // A row the page holds, by the rowid it was loaded with: the very row the user sees.
-    auto rowTarget = [&](RowIndex row, const std::vector<FieldIndex>& fields) {
-        RowsTarget target{*state_.databaseFilePath, table, {}, {}};
-        std::optional<std::string> rowid = writer.loadedRowid(row);
-        std::vector<std::string> names = eligibleFieldNames(fields, filter);
-        if (rowid && !names.empty()) target.rows.push_back({*rowid, std::move(names)});
-        return target;
-    };
-    // The rows as the page shows them, the writes before this one patched into it.
-    auto shownOf = [&writer](RowsTarget& target) {
-        std::vector<std::string> rowids;
-        for (const auto& row : target.rows) rowids.push_back(row.rowid);
-        target.shown = writer.shownRows(rowids);
-    };
     const CellWriter::Report report{.alertWindow = sheetWindow()};
-    size_t written = 0;
-    // The focused cell goes alone: its failure is told and the cells go on.
-    if (focused) {
-        RowsTarget target = rowTarget(selection.focusedRowIndex, {selection.focusedFieldIndex});
-        shownOf(target);
-        if (!target.rows.empty()) writer.write(target, value, report, &written);
-    }
-    // The selected cells one row at a time, up to the first row that fails.
+    DBInterface::ShownRows& shown = resolved->shown;
     RowsTarget cells{*state_.databaseFilePath, table, {}, {}};
-    for (const auto& [row, rowCells] : selection.mySelectedCells) {
+    size_t written = 0;
+    for (const GridSelectionResolver::Row& row : resolved->rows) {
         std::vector<FieldIndex> fields;
-        for (const auto& cell : rowCells) {
-            // The focused cell was written above.
-            if (!(focused && row == selection.focusedRowIndex &&
-                  cell.first == selection.focusedFieldIndex)) {
-                fields.push_back(cell.first);
-            }
+        for (const auto& cell : row.values) {
+            if (cell.first != row.focusedField) fields.push_back(cell.first);
         }
-        RowsTarget target = rowTarget(row, fields);
-        std::move(target.rows.begin(), target.rows.end(), std::back_inserter(cells.rows));
+        std::vector<std::string> names = eligibleFieldNames(fields, filter);
+        if (!names.empty()) cells.rows.push_back({row.rowid, std::move(names)});
+        // The focused cell goes alone: its failure is told and the cells go on.
+        std::vector<std::string> focused = row.focusedField.isNone()
+                                               ? std::vector<std::string>()
+                                               : eligibleFieldNames({row.focusedField}, filter);
+        if (focused.empty()) continue;
+        RowsTarget focus{*state_.databaseFilePath, table, {{row.rowid, focused}}, shown};
+        size_t focusWritten = 0;
+        writer.write(focus, value, report, &focusWritten);
+        written += focusWritten;
+        // The cells after it are checked against its row as written, which the page holds.
+        if (focusWritten == 0) continue;
+        const DBRow asWritten = writer.shownRows({row.rowid}).rows.front();
+        for (DBRow& shownRow : shown.rows) {
+            if (shownRow.front() == row.rowid) shownRow = asWritten;
+        }
     }
+    cells.shown = shown;
     size_t cellRowsWritten = 0;
-    shownOf(cells);
     if (!cells.rows.empty()) writer.write(cells, value, report, &cellRowsWritten);
     if (written + cellRowsWritten == 0) return;
     selection.mySelectedCells.clear();
@@ -191,54 +189,9 @@ void CellCommands::writeSelectedCells(const DBValue& value, const std::string& t
     writer.tellOtherWindows();
 }
 
-std::optional<std::vector<std::string>> CellCommands::rowidsOfSelectedRows(bool* limitExceeded) {
-    const auto& selected = state_.selection.mySelectedRowIndexes;
-    *limitExceeded = selected.size() > kBulkRowLimit;
-    const size_t wanted = std::min<size_t>(selected.size(), kBulkRowLimit);
-    const std::vector<RowIndex> rows(selected.begin(), std::next(selected.begin(), wanted));
-    CellWriter writer(window_);
-    std::vector<std::optional<std::string>> shownRowids;
-    for (RowIndex row : rows) shownRowids.push_back(writer.loadedRowid(row));
-    const std::string& path = *state_.databaseFilePath;
-    // The file as it was when the page was read: the rows it shows are at their places.
-    if (std::all_of(shownRowids.begin(), shownRowids.end(), [](const auto& id) { return id; }) &&
-        window_.fileVersion(path) == state_.dataPort.page.fileVersion()) {
-        std::vector<std::string> rowids;
-        for (const auto& rowid : shownRowids) rowids.push_back(*rowid);
-        return rowids;
-    }
+std::vector<std::string> CellCommands::rowidsOf(const GridSelectionResolver::Resolved& resolved) {
     std::vector<std::string> rowids;
-    std::string error;
-    const auto& search = state_.sortAndSearch;
-    // One read per run of adjacent selected rows.
-    for (size_t at = 0; at < rows.size();) {
-        size_t length = 1;
-        while (at + length < rows.size() && rows[at + length] == rows[at] + int64_t(length)) {
-            ++length;
-        }
-        if (DBInterface::getRows(&rowids, *window_.selectedTableNameIfOnlyOne(),
-                                 search.likeString.value_or(std::string()),
-                                 search.searchFieldIndexes.indexes(), search.sortCodes,
-                                 search.sortByROWIDCode, int64_t(length), rows[at].value, true,
-                                 path, &error) != 0) {
-            window_.showErrorAlert(error, sheetWindow());
-            return std::nullopt;
-        }
-        at += length;
-    }
-    // Positions are only worth what the grid showed: rows inserted, deleted or reordered since
-    // put other rows at the selected places. Rows past the page were not read: the write
-    // refuses them once the file changed.
-    bool moved = rowids.size() != rows.size();
-    for (size_t i = 0; i < rowids.size() && !moved; ++i) {
-        moved = shownRowids[i] && *shownRowids[i] != rowids[i];
-    }
-    if (moved) {
-        window_.showAlert(localizedString("Rows Changed"), DBInterface::rowsChangedMessage(),
-                          sheetWindow());
-        rows_.rowsDidChange();
-        return std::nullopt;
-    }
+    for (const GridSelectionResolver::Row& row : resolved.rows) rowids.push_back(row.rowid);
     return rowids;
 }
 
@@ -323,22 +276,21 @@ void CellCommands::rowsTableViewDelete() {
                      toQString(localizedString("Cancel"))};
     alert.beginSheetModalForWindow(sheetWindow(), [this, table](int pressed) {
         if (pressed != 0) return;
-        bool limitExceeded = false;
-        std::optional<std::vector<std::string>> rowids = rowidsOfSelectedRows(&limitExceeded);
-        if (!rowids || rowids->empty()) return;
+        std::optional<GridSelectionResolver::Resolved> resolved = resolveSelection();
+        if (!resolved || resolved->rows.empty()) return;
+        const std::vector<std::string> rowids = rowidsOf(*resolved);
         CellWriter writer(window_);
-        const DBInterface::ShownRows shown = writer.shownRows(*rowids);
         std::string error;
-        const int rc =
-            DBInterface::deleteRowsArray(*rowids, *table, *state_.databaseFilePath, &error, &shown);
+        const int rc = DBInterface::deleteRowsArray(rowids, *table, *state_.databaseFilePath,
+                                                    &error, &resolved->shown);
         writer.resultOf(rc, error, *table, *state_.databaseFilePath,
                         {.alertWindow = sheetWindow()});
         if (rc != 0) return;
         rows_.resetTableSelections();
-        if (limitExceeded) {
+        if (resolved->limitExceeded) {
             window_.showInfoAlert(
                 localizedString("Delete Limit Exceeded"),
-                localizedFormat("Only %d rows were deleted.", {std::to_string(rowids->size())}),
+                localizedFormat("Only %d rows were deleted.", {std::to_string(rowids.size())}),
                 sheetWindow());
         }
         CellWriter(window_).tellOtherWindows();

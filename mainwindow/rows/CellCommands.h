@@ -1,9 +1,9 @@
 #pragma once
 // The commands of the grid's selection and of the selected table as a whole: writing one value
 // (the empty string, NULL or a typed text) into the selected cells, rows or fields, deleting the
-// selected rows, adding blank rows and going to a row number. Whole rows are found by position
-// under the window's search and sort; a write refuses when the rows or the fields changed since
-// the grid loaded them, so it never touches a row or field the user did not select.
+// selected rows, adding blank rows and going to a row number. The rows written are those the
+// selection resolves to (GridSelectionResolver.h); a write refuses when the rows or the fields
+// changed since they were shown, so it never touches a row or field the user did not select.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +11,7 @@
 
 #include "Common/DBTypes.h"
 #include "mainwindow/IndexSpaces.h"
+#include "mainwindow/rows/GridSelectionResolver.h"
 
 class DatabaseWindow;
 class QDialog;
@@ -59,14 +60,14 @@ class CellCommands {
     bool canChangeRows() const;
     // The table's rowids can be written by; otherwise an alert with that title says why.
     bool checkTableEditStatus(const std::string& table, const std::string& title);
-    // The rowids of the first selected whole rows, found by their places unless the file is as
-    // it was when the page was read; nullopt (an alert shown) when a read failed or the page
-    // holds other rows at those places now.
-    std::optional<std::vector<std::string>> rowidsOfSelectedRows(bool* limitExceeded);
+    // The selection resolved for a write (GridSelectionResolver.h): at most the first
+    // kBulkRowLimit whole rows; nullopt when refused or failed (told).
+    std::optional<GridSelectionResolver::Resolved> resolveSelection();
+    static std::vector<std::string> rowidsOf(const GridSelectionResolver::Resolved& resolved);
     // Writes the value into the named fields of the rows (every row for none), checked against
-    // the rows and fields shown; false when refused or failed (told).
+    // shown; false when refused or failed (told).
     bool writeRows(const std::vector<std::string>& rowids, const std::vector<std::string>& names,
-                   const DBValue& value, const std::string& table);
+                   const DBValue& value, const std::string& table, DBInterface::ShownRows shown);
     std::vector<std::string> eligibleFieldNames(const std::vector<FieldIndex>& fields,
                                                 int onlyIfFieldType) const;
     void writeSelectedFields(const DBValue& value, const std::string& table, int filter);

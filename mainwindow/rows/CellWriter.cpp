@@ -154,7 +154,7 @@ CellWriter::Result CellWriter::resultOf(int rc, std::string message, const std::
                        DBInterface::isObjectGone(table, databaseFilePath)) {
                 // SQLite's "no such table" names neither what happened nor which table.
                 result.outcome = Outcome::TableGone;
-                result.message = tableGoneMessage(table);
+                result.message = DBInterface::tableGoneMessage(table);
             }
     }
     if (report.alert) reportFailure(result, report.alertWindow);
@@ -177,10 +177,6 @@ void CellWriter::reportFailure(const Result& result, QWidget* alertWindow,
         default:
             window_.showErrorAlert(text, alertWindow);
     }
-}
-
-std::string CellWriter::tableGoneMessage(const std::string& table) {
-    return localizedFormat("The table \"%@\" no longer exists.", {table});
 }
 
 void CellWriter::readPageBack() const {

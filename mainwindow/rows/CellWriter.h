@@ -113,8 +113,6 @@ class CellWriter {
     void readPageBack() const;
     // Other windows reload, when the user asked for it.
     void tellOtherWindows() const;
-    // What a write to a table renamed or dropped elsewhere tells.
-    static std::string tableGoneMessage(const std::string& table);
 
   private:
     // Whether the page still held the written row and took the value; the rows written, as the

@@ -4,7 +4,6 @@
 #include <map>
 
 #include "mainwindow/DatabaseWindow.h"
-#include "mainwindow/HeldValues.h"
 #include "mainwindow/rows/GridSelection.h"
 #include "mainwindow/rows/GridSurface.h"
 #include "mainwindow/rows/RowsDataPort.h"
@@ -18,97 +17,9 @@ bool GridClipboard::isEditable() const {
     return rows_.isSelectedTableUpdateCapable();
 }
 
-void GridClipboard::readRows(const std::vector<RowIndex>& rowIndexes, const FieldIndexSet* fields,
-                             int64_t rowLimit, std::vector<TakenRow>* rows) {
-    const int64_t fieldsPerRow = window_.state().dataPort.numberOfFieldsPerRow;
-    const int64_t wanted = std::min<int64_t>(std::ssize(rowIndexes), rowLimit);
-    int64_t loaded = 0;
-    for (size_t i = 0; i < rowIndexes.size() && loaded < wanted;) {
-        size_t end = i + 1;
-        while (end < rowIndexes.size() && rowIndexes[end] == rowIndexes[end - 1] + 1) ++end;
-        int64_t count = std::min<int64_t>(static_cast<int64_t>(end - i), wanted - loaded);
-        std::vector<DBValue> values;
-        std::string error;
-        if (rows_.dataPort().loadFieldValues(&values, rowIndexes[i], count, false, &error) != 0) {
-            window_.showErrorAlert(error, window_.window());
-            break;
-        }
-        for (size_t at = 0; at + static_cast<size_t>(fieldsPerRow) <= values.size();
-             at += static_cast<size_t>(fieldsPerRow)) {
-            TakenRow row{values[at].value_or(""), {}};
-            for (FieldIndex field = kFirstFieldIndex; field.value < fieldsPerRow; ++field) {
-                if (!fields || fields->count(field)) {
-                    row.values.emplace_back(field, values[at + static_cast<size_t>(field.value)]);
-                }
-            }
-            rows->push_back(std::move(row));
-        }
-        loaded += count;
-        i = end;
-    }
-}
-
-std::optional<GridClipboard::Selection> GridClipboard::readSelection(int64_t rowLimit) {
-    const TablesAndRowsState& state = window_.state();
-    const auto& selection = state.selection;
-    const RowsDataPort& port = rows_.dataPort();
-    Selection taken;
-    if (!selection.mySelectedFieldIndexes.empty()) {
-        taken.taken = Taken::Fields;
-        std::vector<RowIndex> rowIndexes;
-        for (RowIndex row(0); row.value < std::min(state.dataPort.totalRows, rowLimit); ++row) {
-            rowIndexes.push_back(row);
-        }
-        readRows(rowIndexes, &selection.mySelectedFieldIndexes, rowLimit, &taken.rows);
-        taken.fields.assign(selection.mySelectedFieldIndexes.begin(),
-                            selection.mySelectedFieldIndexes.end());
-        return taken;
-    }
-    if (!selection.mySelectedRowIndexes.empty()) {
-        taken.taken = Taken::Rows;
-        std::vector<RowIndex> rowIndexes(selection.mySelectedRowIndexes.begin(),
-                                         selection.mySelectedRowIndexes.end());
-        readRows(rowIndexes, nullptr, rowLimit, &taken.rows);
-        for (FieldIndex field = kFirstFieldIndex; field <= state.dataPort.lastFieldIndex();
-             ++field) {
-            taken.fields.push_back(field);
-        }
-        return taken;
-    }
-    const bool focused =
-        !selection.focusedRowIndex.isNone() && !selection.focusedFieldIndex.isNone();
-    if (!focused && selection.mySelectedCells.empty()) return std::nullopt;
-    std::map<RowIndex, std::map<FieldIndex, DBValue>> cells = selection.mySelectedCells;
-    if (focused) {
-        GridRow row = port.tableViewRowFromRowIndex(selection.focusedRowIndex);
-        const DBValue* value =
-            port.fieldValueObjectForTableViewRowIndex(row, selection.focusedFieldIndex);
-        if (value) cells[selection.focusedRowIndex][selection.focusedFieldIndex] = *value;
-    }
-    for (const auto& [rowIndex, fields] : cells) {
-        // The rowid, for a cut: from the loaded page, else read alone.
-        const DBValue* rowid = port.fieldValueObjectForTableViewRowIndex(
-            port.tableViewRowFromRowIndex(rowIndex), kRowidFieldIndex);
-        std::vector<DBValue> values;
-        std::string error;
-        if (!rowid && rows_.dataPort().loadFieldValues(&values, rowIndex, 1, false, &error) == 0 &&
-            !values.empty()) {
-            rowid = &values[0];
-        }
-        taken.rows.push_back(
-            {rowid ? rowid->value_or("") : std::string(), {fields.begin(), fields.end()}});
-        // The page holds only the first part of a long value; a copy takes all of it.
-        for (auto& [field, value] : taken.rows.back().values) {
-            std::string readError;
-            if (isCutValue(value) &&
-                rows_.dataPort().readWholeValue(rowIndex, taken.rows.back().rowid, field, &value,
-                                                &readError) != 0) {
-                window_.showErrorAlert(readError, window_.window());
-                return std::nullopt;
-            }
-        }
-    }
-    return taken;
+std::optional<GridSelectionResolver::Resolved> GridClipboard::readSelection(int64_t rowLimit) {
+    return GridSelectionResolver(rows_, window_)
+        .resolve(GridSelectionResolver::Purpose::Copy, rowLimit);
 }
 
 void GridClipboard::reloadRows() {

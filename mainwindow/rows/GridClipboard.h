@@ -1,7 +1,7 @@
 #pragma once
-// The grid's half of copy and paste: which cells a copy takes from the selection (read from the
-// loaded page or the database), where pasted values land in the loaded page, the marks of the
-// paste's destination and the redraws. The pasteboard records and texts are made elsewhere.
+// The grid's half of copy and paste: which cells a copy takes from the selection, where pasted
+// values land in the loaded page, the marks of the paste's destination and the redraws. The
+// pasteboard records and texts are made elsewhere.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -11,6 +11,7 @@
 
 #include "Common/DBTypes.h"
 #include "mainwindow/IndexSpaces.h"
+#include "mainwindow/rows/GridSelectionResolver.h"
 
 class DatabaseWindow;
 class GridSurface;
@@ -23,22 +24,10 @@ class GridClipboard {
     bool isGridShown() const;
     bool isEditable() const;
 
-    // What a copy takes: whole fields (the first rows of the table), whole rows, or the focused
-    // and selected cells; each row with its rowid ("" when unknown) and its values by field.
-    enum class Taken { Fields, Rows, Cells };
-    struct TakenRow {
-        std::string rowid;
-        std::vector<std::pair<FieldIndex, DBValue>> values;
-    };
-    struct Selection {
-        Taken taken = Taken::Cells;
-        std::vector<TakenRow> rows;
-        // The fields taken, for whole fields and rows; cells name their own.
-        std::vector<FieldIndex> fields;
-    };
-    // Reads the selection, at most rowLimit rows of whole fields or rows; a failed read is shown
-    // and ends the rows read. nullopt when nothing is selected or focused.
-    std::optional<Selection> readSelection(int64_t rowLimit);
+    // What a copy takes from the selection (GridSelectionResolver.h): whole fields (the first
+    // rows of the table), whole rows, or the focused and selected cells, each value whole;
+    // nullopt when nothing is selected or focused, or when the copy was refused or failed (told).
+    std::optional<GridSelectionResolver::Resolved> readSelection(int64_t rowLimit);
     // The rows are read again after a write, the port kept in place.
     void reloadRows();
 
@@ -57,10 +46,6 @@ class GridClipboard {
   private:
     using Marks = std::map<RowIndex, FieldIndexSet>;
     void redrawCells(const Marks& marks);
-    // Reads the rows at the positions given, by runs of adjacent ones, up to rowLimit rows;
-    // without fields every field is taken.
-    void readRows(const std::vector<RowIndex>& rowIndexes, const FieldIndexSet* fields,
-                  int64_t rowLimit, std::vector<TakenRow>* rows);
 
     DatabaseWindow& window_;
     GridSurface& rows_;

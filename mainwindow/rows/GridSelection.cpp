@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cassert>
 #include <limits>
+#include <map>
+#include <string>
 #include <vector>
 
+#include "Common/ValuePrefix.h"
 #include "mainwindow/DatabaseWindow.h"
 #include "mainwindow/TablesAndRowsState.h"
 #include "mainwindow/rows/GridNavigator.h"
@@ -40,7 +43,10 @@ void GridSelection::clearSelectedRowsAndReload(bool clear) {
             rows.push_back(row);
         }
     }
-    if (clear) selectedRows.clear();
+    if (clear) {
+        selectedRows.clear();
+        dropUnselectedShownRows();
+    }
     for (GridRow row : rows) rows_.reloadRowsTableViewRow(row);
 }
 
@@ -56,7 +62,10 @@ void GridSelection::clearSelectedCellsAndReload(bool clear) {
         }
         if (!columns.empty()) rows.insert(dataPort_.tableViewRowFromRowIndex(rowIndex));
     }
-    if (clear) cells.clear();
+    if (clear) {
+        cells.clear();
+        dropUnselectedShownRows();
+    }
     rows_.reloadDataForRowIndexes(rows, columns);
 }
 
@@ -66,6 +75,7 @@ void GridSelection::selectAllFields() {
     const auto& port = state_.dataPort;
     selection.mySelectedRowIndexes.clear();
     selection.mySelectedCells.clear();
+    dropUnselectedShownRows();
     selection.mySelectedFieldIndexes.insertRange(kFirstFieldIndex, port.lastFieldIndex());
     // An empty table has no top-left cell to focus.
     selection.focusedRowIndex = port.totalRows >= 1 ? port.firstRowIndexInDataPort : RowIndex();
@@ -81,16 +91,14 @@ void GridSelection::selectCellWithRowIndex(RowIndex rowIndex, FieldIndex field,
     const DBValue* value = dataPort_.fieldValueObjectForTableViewRowIndex(
         dataPort_.tableViewRowFromRowIndex(rowIndex), field);
     auto row = cells.find(rowIndex);
-    if (row == cells.end()) {
-        if (value) cells[rowIndex][field] = *value;
+    if (row == cells.end() || !row->second.count(field)) {
+        if (!value) return;
+        noteSelecting();
+        cells[rowIndex][field] = *value;
+        holdShownRow(rowIndex);
         return;
     }
-    auto entry = row->second.find(field);
-    if (entry == row->second.end()) {
-        if (value) row->second[field] = *value;
-    } else if (removeIfPresent) {
-        row->second.erase(entry);
-    }
+    if (removeIfPresent) row->second.erase(field);
 }
 
 SelectionBox GridSelection::selectedCellsBox() const {
@@ -141,7 +149,13 @@ void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column,
     clearSelectedFieldsAndReload(true);
     auto& selectedRows = selection.mySelectedRowIndexes;
     if (!deselect) {
-        if (!selectedRows.erase(rowIndex)) selectedRows.insert(rowIndex);
+        if (selectedRows.erase(rowIndex)) {
+            selection.shownSelectedRows.erase(rowIndex);
+        } else {
+            noteSelecting();
+            selectedRows.insert(rowIndex);
+            holdShownRow(rowIndex);
+        }
         rows_.reloadRowsTableViewRow(row);
         return;
     }
@@ -149,7 +163,9 @@ void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column,
     clearSelectedRowsAndReload(true);
     // A plain click on the one selected row number deselects it.
     if (!state_.dataPort.holdsRow(rowIndex) || onlySelectedRow) return;
+    noteSelecting();
     selectedRows.insert(rowIndex);
+    holdShownRow(rowIndex);
     rows_.reloadRowsTableViewRow(row);
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
@@ -178,7 +194,13 @@ void GridSelection::includeRowIndexes(RowIndex first, RowIndex last) {
     first = std::max(first, RowIndex(0));
     last = std::min(last, RowIndex(totalRows - 1));
     if (first > last) return;
+    noteSelecting();
     state_.selection.mySelectedRowIndexes.insertRange(first, last);
+    // Only the rows the page shows are held as shown; the rest of a long span by its places.
+    const LoadedPage& page = state_.dataPort.page;
+    for (RowIndex row = std::max(first, page.firstRow()); row <= last && page.holds(row); ++row) {
+        holdShownRow(row);
+    }
     rows_.reloadRowsTableViewRowIndexes(first, last);
 }
 
@@ -308,6 +330,80 @@ void GridSelection::forgetSelected() {
     selection.mySelectedCells.clear();
     selection.mySelectedRowIndexes.clear();
     selection.mySelectedFieldIndexes.clear();
+    dropUnselectedShownRows();
+}
+
+void GridSelection::dropUnselectedShownRows() {
+    auto& selection = state_.selection;
+    if (!selection.mySelectedRowIndexes.empty() || !selection.mySelectedCells.empty()) return;
+    selection.shownSelectedRows.clear();
+    selection.selectedAtVersion = -1;
+}
+
+void GridSelection::noteSelecting() {
+    auto& selection = state_.selection;
+    const int64_t version = state_.dataPort.page.fileVersion();
+    if (selection.mySelectedRowIndexes.empty() && selection.mySelectedCells.empty()) {
+        selection.shownSelectedRows.clear();
+        selection.selectedAtVersion = version;
+    } else if (selection.selectedAtVersion != version) {
+        selection.selectedAtVersion = TablesAndRowsState::kSelectionVersionChanged;
+    }
+}
+
+void GridSelection::holdShownRow(RowIndex rowIndex) {
+    const auto& port = state_.dataPort;
+    // A moved port's page is another page's until its own is read.
+    if (port.dataPortLoadPending) return;
+    DBRow values = port.page.values(rowIndex);
+    if (values.empty()) return;
+    for (DBValue& value : values) holdPrefixOfValue(&value);
+    state_.selection.shownSelectedRows[rowIndex] = std::move(values);
+}
+
+bool GridSelection::showsRowSelectedAt(RowIndex rowIndex) const {
+    const auto& held = state_.selection.shownSelectedRows;
+    auto entry = held.find(rowIndex);
+    if (entry == held.end()) return true;
+    const DBValue* rowid = state_.dataPort.page.rowid(rowIndex);
+    return !rowid || *rowid == entry->second.front();
+}
+
+void GridSelection::keepShownRowsAcross(const std::function<void()>& readBack) {
+    auto& selection = state_.selection;
+    std::map<RowIndex, DBRow> held;
+    held.swap(selection.shownSelectedRows);
+    const RowIndexSet rows = selection.mySelectedRowIndexes;
+    const auto cells = selection.mySelectedCells;
+    selection.mySelectedRowIndexes.clear();
+    selection.mySelectedCells.clear();
+    dropUnselectedShownRows();
+    readBack();
+    const LoadedPage& page = state_.dataPort.page;
+    if (state_.dataPort.dataPortLoadPending || held.empty()) return;
+    std::map<std::string, RowIndex> shownAt;
+    for (RowIndex at = page.firstRow(); page.holds(at); ++at) {
+        if (*page.rowid(at)) shownAt.emplace(**page.rowid(at), at);
+    }
+    for (const auto& [at, shown] : held) {
+        auto to = shown.front() ? shownAt.find(*shown.front()) : shownAt.end();
+        if (to == shownAt.end()) continue;
+        const RowIndex now = to->second;
+        if (rows.contains(at)) {
+            noteSelecting();
+            selection.mySelectedRowIndexes.insert(now);
+            holdShownRow(now);
+        }
+        auto rowCells = cells.find(at);
+        if (rowCells == cells.end()) continue;
+        for (const auto& cell : rowCells->second) {
+            const DBValue* value = page.cell(now, cell.first);
+            if (!value) continue;
+            noteSelecting();
+            selection.mySelectedCells[now][cell.first] = *value;
+            holdShownRow(now);
+        }
+    }
 }
 
 void GridSelection::deselectAll() {
@@ -349,8 +445,12 @@ void GridSelection::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
     auto& selectedRows = selection.mySelectedRowIndexes;
-    if (!selectedRows.erase(rowIndex)) {
+    if (selectedRows.erase(rowIndex)) {
+        selection.shownSelectedRows.erase(rowIndex);
+    } else {
+        noteSelecting();
         selectedRows.insert(rowIndex);
+        holdShownRow(rowIndex);
         selection.focusedRowIndex = rowIndex;
         selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
         rows_.updateRowsViewScrollBars();
@@ -371,12 +471,14 @@ bool GridSelection::isFocusedCell(CellIdentity cell) const {
 bool GridSelection::highlightSelectedCell(CellIdentity cell) const {
     const auto& selection = state_.selection;
     auto row = selection.mySelectedCells.find(cell.row);
-    return (row != selection.mySelectedCells.end() && row->second.count(cell.field)) ||
+    return (row != selection.mySelectedCells.end() && row->second.count(cell.field) &&
+            showsRowSelectedAt(cell.row)) ||
            selection.mySelectedFieldIndexes.count(cell.field);
 }
 
 bool GridSelection::highlightSelectedRow(CellIdentity cell) const {
-    return state_.selection.mySelectedRowIndexes.count(cell.row) > 0;
+    return state_.selection.mySelectedRowIndexes.count(cell.row) > 0 &&
+           showsRowSelectedAt(cell.row);
 }
 
 bool GridSelection::highlightRowNumberCell(CellIdentity cell) const {

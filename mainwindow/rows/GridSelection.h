@@ -1,10 +1,13 @@
 #pragma once
 // The grid's own focus and selection, kept by row index in the window's state so that it
 // survives paging: the focused cell, single cells, whole rows and whole fields, the clicks that
-// change them, and what the cell views ask to highlight themselves.
+// change them, and what the cell views ask to highlight themselves. A row selected while the page
+// shows it is held with its rowid and values as shown, so that no command, scroll or page read
+// takes another row for it (GridSelectionResolver.h).
 #include <QPoint>
 
 #include <cstdint>
+#include <functional>
 
 #include "mainwindow/IndexSpaces.h"
 
@@ -22,6 +25,11 @@ class GridSelection {
     void clearSelectedCellsAndReload(bool clear);
     // Forgets the selected cells, rows and fields without a redraw; the focus stays.
     void forgetSelected();
+    // Around readBack, which reads the page again after this window's own write: the rows held
+    // as shown stay selected where the page read back shows their rowids, with the values it
+    // shows; the rest of the selection goes, since the write may have moved rows under a sort or
+    // search.
+    void keepShownRowsAcross(const std::function<void()>& readBack);
     void selectAllFields();
     // Empties the selected cells, fields and rows; the focus stays.
     void deselectAll();
@@ -66,6 +74,16 @@ class GridSelection {
     bool highlightSelectedCell(CellIdentity cell) const;
 
   private:
+    // A row or cell is about to be selected: the selection's file version is the page's if it
+    // starts now, and marked changed if the page was read at another since it started.
+    void noteSelecting();
+    // The row is selected while the page may show it: held with its rowid and values as shown.
+    void holdShownRow(RowIndex rowIndex);
+    // Whether the place shows the row held selected there (or holds none): a row that moved
+    // elsewhere is not drawn selected at its old place over another row.
+    bool showsRowSelectedAt(RowIndex rowIndex) const;
+    // The held rows go once neither whole rows nor cells are selected.
+    void dropUnselectedShownRows();
     // The data row of a clicked row number that holds one, else none.
     RowIndex rowIndexOfRowNumberAt(QPoint point) const;
     void extendSelectedRowsTo(RowIndex rowIndex);

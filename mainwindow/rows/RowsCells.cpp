@@ -95,12 +95,16 @@ void RowsConsole::pageWasWritten() {
     const std::optional<std::string> focused = focusedRowid();
     // Generated columns and triggers may have changed other cells of the row, or other rows: the
     // page is read back. Redrawn in place, it keeps the selection, the scroll position and an
-    // editor still closing.
-    reloadFieldValues();
-    const bool moved = rowids() != before;
-    // The focus stays on its row where the sort now puts it, so that the key that ended an edit
-    // moves on from there; a row that left the search takes no next edit.
-    if (moved && focused && !followRow(*focused)) editor_->editedRowLeft();
+    // editor still closing. The focus stays on its row where the sort now puts it, so that the key
+    // that ended an edit moves on from there; a row that left the search takes no next edit.
+    bool moved = false;
+    bool left = false;
+    selection_->keepShownRowsAcross([&] {
+        reloadFieldValues();
+        moved = rowids() != before;
+        left = moved && focused && !followRow(*focused);
+    });
+    if (left) editor_->editedRowLeft();
     rowsTableModel_->cellsChanged(0, numberOfRows() - 1, 0, numberOfColumns() - 1);
     // A row that left the search or moved in the sort shifts the rows after it, and the count may
     // be off: both are taken again once the write's event has ended.

@@ -255,24 +255,23 @@ void RowsConsole::moveDataPortToRowIndex(RowIndex rowIndex) {
 
 void RowsConsole::reloadRowsKeepingPort() {
     state_.assertConsistent();
-    auto& port = state_.dataPort;
     const std::optional<std::string> focused = focusedRowid();
-    const int64_t countBefore = port.totalRows;
-    calculateTotalRows();
-    // Rows that came or left (a write moved them out of the search) shift every position
-    // after them: rows and cells selected by position would name other rows, or none.
-    if (port.totalRows != countBefore) selection_->forgetSelected();
-    RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
-    setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
-    reloadFieldValues();
-    // Rows that came, left or moved put another row at the focused place.
-    if (focused) followRow(*focused);
+    // Rows that came, left or moved (a write under a search or sort) shift positions: the
+    // selection keeps only the rows it holds by rowid, and the focus follows its row.
+    selection_->keepShownRowsAcross([&] {
+        auto& port = state_.dataPort;
+        calculateTotalRows();
+        RowIndex lastFirstRow(std::max<int64_t>(0, port.totalRows - numberOfDataPortRows()));
+        setFirstRowIndexInDataPort(std::min(port.firstRowIndexInDataPort, lastFirstRow));
+        reloadFieldValues();
+        if (focused) followRow(*focused);
+    });
     rowsTableModel_->reload();
     updateRowsViewScrollBars();
 }
 
 std::optional<std::string> RowsConsole::focusedRowid() const {
-    return CellWriter(window_).loadedRowid(state_.selection.focusedRowIndex);
+    return state_.dataPort.page.rowidText(state_.selection.focusedRowIndex);
 }
 
 bool RowsConsole::followRow(const std::string& rowid) {

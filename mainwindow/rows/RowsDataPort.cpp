@@ -85,9 +85,10 @@ const DBInterface::GridQuery* RowsDataPort::query(const std::string& name, std::
 }
 
 int RowsDataPort::loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
-                                  int64_t limit, bool reloadCachedValues, std::string* error) {
+                                  int64_t limit, bool reloadCachedValues, std::string* error,
+                                  int64_t* fileVersion) {
     return loadValues(destination, firstRowIndex, limit, reloadCachedValues,
-                      DBInterface::LongValues::Whole, error);
+                      DBInterface::LongValues::Whole, error, fileVersion);
 }
 
 int RowsDataPort::loadValues(std::vector<DBValue>* destination, RowIndex firstRowIndex,
@@ -156,7 +157,7 @@ int RowsDataPort::loadPageValues(std::vector<DBValue>* destination, RowIndex fir
 }
 
 int RowsDataPort::readWholeValue(RowIndex rowIndex, const std::string& rowid, FieldIndex field,
-                                 DBValue* value, std::string* error) {
+                                 int64_t shownAtVersion, DBValue* value, std::string* error) {
     std::optional<std::string> name = window_.selectedTableNameIfOnlyOne();
     const auto& names = state_.fieldModel.fieldNames;
     if (!name || !state_.databaseFilePath || field < kFirstFieldIndex ||
@@ -171,8 +172,17 @@ int RowsDataPort::readWholeValue(RowIndex rowIndex, const std::string& rowid, Fi
             value, error);
     }
     std::vector<DBValue> row;
-    const int rc = loadFieldValues(&row, rowIndex, 1, false, error);
+    int64_t versionRead = -1;
+    const int rc = loadFieldValues(&row, rowIndex, 1, false, error, &versionRead);
     if (rc != 0) return rc;
+    // A limited object's rows come from what was read at its reload; others are at their places
+    // only while the file stands as it was when the row was shown.
+    if (state_.selectedObject.selectedObjectStatus != DBInterface::kObjectLimited &&
+        (versionRead < 0 || versionRead != shownAtVersion ||
+         fileVersion(*state_.databaseFilePath) != shownAtVersion)) {
+        appendError(error, DBInterface::rowsChangedCopyMessage());
+        return DBInterface::kRowsChanged;
+    }
     if (static_cast<int64_t>(row.size()) != state_.dataPort.numberOfFieldsPerRow) {
         appendError(error, DBInterface::rowNoLongerExistsMessage());
         return DBInterface::kRowGone;

@@ -28,7 +28,8 @@ class RowsDataPort {
     // A failure appends its message and returns non-zero, leaving destination as it was; the
     // cache is kept only through a lock.
     int loadFieldValues(std::vector<DBValue>* destination, RowIndex firstRowIndex, int64_t limit,
-                        bool reloadCachedValues, std::string* error);
+                        bool reloadCachedValues, std::string* error,
+                        int64_t* fileVersion = nullptr);
     // The same for the grid's page: each long value is held as its prefix (HeldValues.h).
     // fileVersion receives the file's version taken before the rows were read, -1 for rows from
     // the cache.
@@ -42,9 +43,10 @@ class RowsDataPort {
     // another file.
     int64_t fileVersion(const std::string& databaseFilePath);
     // The whole value of the field of the row at rowIndex: by its rowid where the object is
-    // edited by rowid, else read at its place.
+    // edited by rowid, else read at its place, only while the file is at the version the row was
+    // shown at (kRowsChanged with the copy's refusal otherwise).
     int readWholeValue(RowIndex rowIndex, const std::string& rowid, FieldIndex field,
-                       DBValue* value, std::string* error);
+                       int64_t shownAtVersion, DBValue* value, std::string* error);
     RowIndex rowIndexFromTableViewRow(GridRow row) const;
     GridRow tableViewRowFromRowIndex(RowIndex rowIndex) const;
     FieldIndex fieldIndexFromDataColumn(int64_t dataColumn) const;

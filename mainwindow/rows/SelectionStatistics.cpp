@@ -84,13 +84,26 @@ void SelectionStatistics::forEachSelectedValue(Visit visit) const {
         }
     } else if (!selection.mySelectedRowIndexes.empty()) {
         const auto& rows = selection.mySelectedRowIndexes;
+        const auto& held = selection.shownSelectedRows;
+        // Rows held as they were shown count with those values wherever they are now; rows held
+        // by their places as the page shows them.
         for (RowIndex row = firstShown; row < endShown; ++row) {
             if (!rows.contains(row)) continue;
+            auto shown = held.find(row);
             for (FieldIndex field = kFirstFieldIndex; field.value < port.numberOfFieldsPerRow;
                  ++field) {
                 CellIdentity cell{row, field};
-                if (!(focused && cell == focus)) visit(loadedText(cell.row, cell.field));
+                if (focused && cell == focus) continue;
+                visit(shown == held.end()
+                          ? loadedText(cell.row, cell.field)
+                          : DBValue(shown->second[static_cast<size_t>(field.value)].value_or("")));
             }
+        }
+        for (const auto& [row, values] : held) {
+            if (row >= firstShown && row < endShown) continue;
+            if (!rows.contains(row)) continue;
+            for (size_t field = 1; field < values.size(); ++field)
+                visit(values[field].value_or(""));
         }
     } else {
         for (const auto& [row, fields] : selection.mySelectedCells) {

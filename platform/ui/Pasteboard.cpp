@@ -69,6 +69,22 @@ void clear() {
     QGuiApplication::clipboard()->clear();
 }
 
+std::unique_ptr<QMimeData> contents() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || data->formats().isEmpty()) return nullptr;
+    auto copy = std::make_unique<QMimeData>();
+    for (const QString& format : data->formats()) copy->setData(format, data->data(format));
+    return copy;
+}
+
+void restore(std::unique_ptr<QMimeData> contents) {
+    if (!contents) {
+        clear();
+        return;
+    }
+    QGuiApplication::clipboard()->setMimeData(contents.release());
+}
+
 bool write(const std::string& type, const nlohmann::json& record,
            const std::optional<std::string>& text) {
     if (refusesWrites()) return false;

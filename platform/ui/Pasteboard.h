@@ -6,6 +6,7 @@
 class QMimeData;
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,6 +42,10 @@ QMimeData* mimeData(const std::string& type, const nlohmann::json& record);
 // The plain text; nullopt when the pasteboard holds none.
 std::optional<std::string> string();
 void clear();
+// A copy of what the clipboard holds now, every format of it (nullptr when it holds nothing), and
+// the clipboard given that back, after a write of ours it must not keep.
+std::unique_ptr<QMimeData> contents();
+void restore(std::unique_ptr<QMimeData> contents);
 // Replaces the contents with the record under its type and, when given, the text. False when
 // the clipboard did not take what was written.
 bool write(const std::string& type, const nlohmann::json& record,

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "mainwindow/rows/CellCommands.h"
+#include "mainwindow/rows/GridSelection.h"
 #include "mainwindow/rows/SelectionStatistics.h"
 #include "tests/mainwindow/GridTest.h"
 
@@ -19,7 +20,7 @@ class CellCommandsTest : public GridTest {
         c->sortOrSearchDidChange();
     }
     void selectRows(TablesAndRowsController* c, int64_t first, int64_t last) {
-        c->state().selection.mySelectedRowIndexes.insertRange(RowIndex(first), RowIndex(last));
+        rowsOf(c)->selection().includeRowIndexes(RowIndex(first), RowIndex(last));
     }
 };
 
@@ -162,27 +163,36 @@ TEST_F(CellCommandsTest, RowsWrittenOutOfTheSearchTakeTheirSelectionWithThem) {
     EXPECT_EQ(readBack("select group_concat(rowid) from t where name = 'x'"), "10,11");
 }
 
-TEST_F(CellCommandsTest, RowsSelectedBeforeAnotherConnectionChangedTheTableAreNeverTouched) {
+TEST_F(CellCommandsTest, RowsSelectedBeforeAnotherConnectionChangedTheTableAreTheOnesTouched) {
     run("create table t (name text); insert into t select 'n' || value from "
         "generate_series(1, 20)");
     TablesAndRowsController* c = showGrid("t");
     c->state().sortAndSearch.sortCodes = {2};  // name descending
     c->sortOrSearchDidChange();
-    selectRows(c, 0, 1);
-    // Another connection adds a row that sorts first: the positions now hold other rows.
+    selectRows(c, 0, 1);  // n9, n8
+    // Another connection adds a row that sorts first: the places now hold other rows, the rows
+    // selected are still written.
     run("insert into t values ('zz')");
     commands(c).replaceSelectedFieldsWith(std::string("changed"), "t", 0);
-    EXPECT_EQ(readBack("select count(*) from t where name = 'changed'"), "0");
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0].messageText, "Rows Changed");
+    EXPECT_EQ(readBack("select group_concat(rowid) from t where name = 'changed'"), "8,9");
+    EXPECT_TRUE(alerts.empty());
     EXPECT_EQ(c->state().dataPort.totalRows, 21);
-    // Same count, other order: a row renamed elsewhere moves to the top.
-    selectRows(c, 0, 0);
+    // Same count, other order: a row renamed elsewhere moves to the top, above the one selected.
+    rowsOf(c)->selection().deselectAll();
+    selectRows(c, 0, 0);  // zz
     run("update t set name = 'zzz' where name = 'n1'");
     alertAnswer = 0;
     commands(c).rowsTableViewDelete();
-    EXPECT_EQ(readBack("select count(*) from t"), "21");
-    EXPECT_EQ(alerts.size(), 3u);  // the confirmation, then the refusal
+    EXPECT_EQ(readBack("select count(*) from t"), "20");
+    EXPECT_EQ(readBack("select count(*) from t where name = 'zzz'"), "1");
+    EXPECT_EQ(alerts.size(), 1u);  // the confirmation
+    // Renamed again elsewhere, the row selected is not the row shown: nothing is deleted.
+    rowsOf(c)->selection().deselectAll();
+    selectRows(c, 0, 0);  // zzz
+    run("update t set name = 'zzzz' where name = 'zzz'");
+    commands(c).rowsTableViewDelete();
+    EXPECT_EQ(readBack("select count(*) from t"), "20");
+    EXPECT_EQ(alerts.back().messageText, "Rows Changed");
 }
 
 TEST_F(CellCommandsTest, DeleteRemovesTheSelectedRowsOnlyAfterConfirmingAndAtMostAThousand) {
