@@ -257,7 +257,7 @@ TEST_F(ImportConsoleTest, CloseOrQuitAtAnyMomentKeepsLinesOneToNOfTheFile) {
     for (const std::string mode : {"delete", "wal"}) {
         for (const Way way : {Way::CloseTheLastWindow, Way::CloseBesideAnother, Way::Quit}) {
             for (int attempt = 0; attempt < 2; ++attempt) {
-                const int moment = static_cast<int>(random() % 800);
+                const int moment = static_cast<int>(random() % 400);
                 SCOPED_TRACE(mode + " way " + std::to_string(static_cast<int>(way)) + " after " +
                              std::to_string(moment) + " ms");
                 // Once the run's task is stopped, its progress handler interrupts a statement
@@ -309,8 +309,9 @@ TEST_F(ImportConsoleTest, CloseOrQuitAtAnyMomentKeepsLinesOneToNOfTheFile) {
                 EXPECT_EQ(lines[1], lines[0]);
                 EXPECT_EQ(lines[2], lines[0]);
                 EXPECT_EQ(lines[3], lines[0]);
-                if (importingThen) {
-                    cut += lines[0] != std::to_string(kLines);
+                // A run may still end whole between the look and the key.
+                if (importingThen && lines[0] != std::to_string(kLines)) {
+                    ++cut;
                     EXPECT_EQ(console->statusText(), "Import stopped by user");
                 }
                 if (way == Way::CloseBesideAnother) app->databaseWindowForWindowIndex(1)->close();
