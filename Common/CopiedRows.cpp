@@ -17,10 +17,7 @@ int readWhole(std::vector<DBRow>* rows, const ShownRows& shown, const std::strin
     std::map<std::string, DBRow> byRowid;
     rc = forEachRow(connection.handle(), shownRowsSelect(shown, table, rowids),
                     [&](sqlite3_stmt* statement) {
-                        DBRow row;
-                        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                            row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
-                        }
+                        DBRow row = rowValues(statement);
                         byRowid.emplace(row.front().value_or(""), std::move(row));
                         return true;
                     });

@@ -226,6 +226,16 @@ DBValue columnValue(sqlite3_stmt* statement, int column, bool nullPossible,
     return std::string(text, length);
 }
 
+DBRow rowValues(sqlite3_stmt* statement) {
+    const int columns = sqlite3_column_count(statement);
+    DBRow row;
+    row.reserve(static_cast<size_t>(columns));
+    for (int i = 0; i < columns; ++i) {
+        row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
+    }
+    return row;
+}
+
 std::string columnName(sqlite3_stmt* statement, int column, std::string_view missingName,
                        std::string_view invalidText) {
     const char* name = sqlite3_column_name(statement, column);

@@ -129,6 +129,9 @@ int openForStatement(std::optional<DBConnection>& connection, const std::string&
 // text that is not valid UTF-8 as invalidText.
 DBValue columnValue(sqlite3_stmt* statement, int column, bool nullPossible,
                     std::string_view invalidText);
+// Every column of the result row: SQL NULL as the null object, text that is not valid UTF-8 as
+// kInvalidUtf8Marker.
+DBRow rowValues(sqlite3_stmt* statement);
 // A column name: a missing name as missingName, one that is not valid UTF-8 as invalidText.
 std::string columnName(sqlite3_stmt* statement, int column, std::string_view missingName,
                        std::string_view invalidText);

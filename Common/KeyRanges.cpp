@@ -235,13 +235,7 @@ class KeyOrderReader {
                              --skip_;
                              return;
                          }
-                         const int columns = sqlite3_column_count(statement);
-                         DBRow row;
-                         row.reserve(static_cast<size_t>(columns));
-                         for (int i = 0; i < columns; ++i) {
-                             row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
-                         }
-                         page_->push_back(std::move(row));
+                         page_->push_back(rowValues(statement));
                      });
         if (rc != SQLITE_OK || sorted || skip_ == 0) return rc;
         if (page_->size() > before) {

@@ -45,10 +45,7 @@ int runOn(DBConnection& connection, const std::string& sql, std::vector<DBRow>* 
           std::string* errorString) {
     int rc = forEachRow(connection.handle(), sql, [rows](sqlite3_stmt* statement) {
         if (!rows) return true;
-        DBRow& row = rows->emplace_back();
-        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
-        }
+        rows->push_back(rowValues(statement));
         return true;
     });
     if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());

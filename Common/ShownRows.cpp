@@ -31,15 +31,6 @@ std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
 
 namespace {
 
-// The row of the statement, every value whole.
-DBRow wholeRow(sqlite3_stmt* statement) {
-    DBRow row;
-    for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
-    }
-    return row;
-}
-
 // Whether the column holds the value shown; one shown cut is compared as far as it is held.
 bool holdsShownValue(sqlite3_stmt* statement, int column, const DBValue& shownValue) {
     if (!isCutValue(shownValue)) {
@@ -255,7 +246,7 @@ int readShownRows(std::vector<DBRow>* rows, const ShownRows& shown, const std::s
     std::map<std::string, DBRow> byRowid;
     int rc = forEachRow(connection.handle(), shownRowsSelect(shown, table, rowids),
                         [&](sqlite3_stmt* statement) {
-                            DBRow row = wholeRow(statement);
+                            DBRow row = rowValues(statement);
                             for (DBValue& value : row) holdPrefixOfValue(&value);
                             const std::string rowid = row.front().value_or("");
                             byRowid.emplace(rowid, std::move(row));
@@ -294,7 +285,7 @@ int readRowAsItStands(DBRow* whole, ShownRows* shown, const std::string& table,
     std::vector<DBRow> rows;
     rc = forEachRow(connection.handle(), shownRowsSelect(*shown, table, {rowid}),
                     [&rows](sqlite3_stmt* statement) {
-                        rows.push_back(wholeRow(statement));
+                        rows.push_back(rowValues(statement));
                         return true;
                     });
     if (rc != SQLITE_OK) appendError(errorString, connection.errorMessage());

@@ -35,11 +35,7 @@ class RebuildSession {
     }
     int read(const std::string& sql, std::vector<DBRow>* rows) {
         int rc = forEachRow(connection_.handle(), sql, [&](sqlite3_stmt* statement) {
-            DBRow row;
-            for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-                row.push_back(columnValue(statement, i, true, kInvalidUtf8Marker));
-            }
-            rows->push_back(std::move(row));
+            rows->push_back(rowValues(statement));
             return true;
         });
         if (rc != SQLITE_OK) appendError(errorString_, connection_.errorMessage());

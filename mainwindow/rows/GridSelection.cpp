@@ -149,13 +149,7 @@ void GridSelection::selectRowsTableViewCellAtRow(GridRow row, GridColumn column,
     clearSelectedFieldsAndReload(true);
     auto& selectedRows = selection.mySelectedRowIndexes;
     if (!deselect) {
-        if (selectedRows.erase(rowIndex)) {
-            selection.shownSelectedRows.erase(rowIndex);
-        } else {
-            noteSelecting();
-            selectedRows.insert(rowIndex);
-            holdShownRow(rowIndex);
-        }
+        toggleRowSelected(rowIndex);
         rows_.reloadRowsTableViewRow(row);
         return;
     }
@@ -351,6 +345,18 @@ void GridSelection::noteSelecting() {
     }
 }
 
+bool GridSelection::toggleRowSelected(RowIndex rowIndex) {
+    auto& selection = state_.selection;
+    if (selection.mySelectedRowIndexes.erase(rowIndex)) {
+        selection.shownSelectedRows.erase(rowIndex);
+        return false;
+    }
+    noteSelecting();
+    selection.mySelectedRowIndexes.insert(rowIndex);
+    holdShownRow(rowIndex);
+    return true;
+}
+
 void GridSelection::holdShownRow(RowIndex rowIndex) {
     const auto& port = state_.dataPort;
     // A moved port's page is another page's until its own is read.
@@ -444,13 +450,7 @@ void GridSelection::selectMyRowIndex(RowIndex rowIndex, bool extendSelection) {
     }
     RowIndex oldRowIndex = selection.focusedRowIndex;
     FieldIndex oldFieldIndex = selection.focusedFieldIndex;
-    auto& selectedRows = selection.mySelectedRowIndexes;
-    if (selectedRows.erase(rowIndex)) {
-        selection.shownSelectedRows.erase(rowIndex);
-    } else {
-        noteSelecting();
-        selectedRows.insert(rowIndex);
-        holdShownRow(rowIndex);
+    if (toggleRowSelected(rowIndex)) {
         selection.focusedRowIndex = rowIndex;
         selection.focusedFieldIndex = state_.dataPort.firstFieldIndexInDataPort;
         rows_.updateRowsViewScrollBars();

@@ -79,6 +79,8 @@ class GridSelection {
     void noteSelecting();
     // The row is selected while the page may show it: held with its rowid and values as shown.
     void holdShownRow(RowIndex rowIndex);
+    // Selects the row, held as shown, or lets it go when it was selected; whether it is now.
+    bool toggleRowSelected(RowIndex rowIndex);
     // Whether the place shows the row held selected there (or holds none): a row that moved
     // elsewhere is not drawn selected at its old place over another row.
     bool showsRowSelectedAt(RowIndex rowIndex) const;

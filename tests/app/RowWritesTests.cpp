@@ -23,33 +23,14 @@
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/MapView.h"
 #include "platform/ui/Pasteboard.h"
-#include "tests/mainwindow/GridTest.h"
+#include "tests/app/MenuGridTest.h"
 #include "tests/support/OtherProgram.h"
 
-class RowWritesTest : public GridTest {
+class RowWritesTest : public MenuGridTest {
   protected:
     void TearDown() override {
         GridPaste::suppressPasteUpdateAlert(false);
-        GridTest::TearDown();
-    }
-    // The grid of the main window on the table, the window active for its key equivalents.
-    TablesAndRowsController* showMain(const std::string& table) {
-        TablesAndRowsController* c = showGrid(table);
-        makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
-        grid->setFocus();
-        // A reload still to come would put other rows under the focus.
-        QTest::qWait(kSettleWaitMs);
-        return c;
-    }
-    QAction* item(const char* action) const {
-        return app->databaseWindowForWindowIndex(0)->menuBar()->findChild<QAction*>(action);
-    }
-    // The menu item as the user picks it: its menu opens first, which enables it.
-    void pick(const char* action) {
-        emit qobject_cast<QMenu*>(item(action)->parent())->aboutToShow();
-        ASSERT_TRUE(item(action)->isEnabled()) << action;
-        item(action)->trigger();
-        QApplication::processEvents();
+        MenuGridTest::TearDown();
     }
     void keys(int key, Qt::KeyboardModifiers modifiers) {
         QTest::keyClick(app->databaseWindowForWindowIndex(0), Qt::Key(key), modifiers);

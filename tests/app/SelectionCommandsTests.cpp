@@ -18,7 +18,7 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/ui/MainWindow.h"
 #include "platform/ui/Pasteboard.h"
-#include "tests/mainwindow/GridTest.h"
+#include "tests/app/MenuGridTest.h"
 #include "tests/support/OtherProgram.h"
 
 namespace {
@@ -53,27 +53,11 @@ bool isCopy(Command command) {
 
 }  // namespace
 
-class SelectionCommandsTest : public GridTest {
+class SelectionCommandsTest : public MenuGridTest {
   protected:
     void TearDown() override {
         GridSelectionResolver::setAlwaysCheckedForTesting(false);
-        GridTest::TearDown();
-    }
-    TablesAndRowsController* showMain(const std::string& table) {
-        TablesAndRowsController* c = showGrid(table);
-        makeKeyAndOrderFront(app->databaseWindowForWindowIndex(0));
-        grid->setFocus();
-        QTest::qWait(kSettleWaitMs);
-        return c;
-    }
-    QAction* item(const char* action) const {
-        return app->databaseWindowForWindowIndex(0)->menuBar()->findChild<QAction*>(action);
-    }
-    void pick(const char* action) {
-        emit qobject_cast<QMenu*>(item(action)->parent())->aboutToShow();
-        ASSERT_TRUE(item(action)->isEnabled()) << action;
-        item(action)->trigger();
-        QApplication::processEvents();
+        MenuGridTest::TearDown();
     }
     // Another program runs the SQL and ends.
     void otherProgram(const std::string& sql) {
