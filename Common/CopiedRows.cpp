@@ -1,7 +1,5 @@
 #include "Common/CopiedRows.h"
 
-#include <map>
-
 #include "Common/DBConnection.h"
 #include "platform/foundation/Localized.h"
 
@@ -14,27 +12,14 @@ int readWhole(std::vector<DBRow>* rows, const ShownRows& shown, const std::strin
               std::string* errorString) {
     int rc = checkShownRows(shown, table, connection, errorString);
     if (rc != SQLITE_OK || rowids.empty()) return rc;
-    std::map<std::string, DBRow> byRowid;
-    rc = forEachRow(connection.handle(), shownRowsSelect(shown, table, rowids),
-                    [&](sqlite3_stmt* statement) {
-                        DBRow row = rowValues(statement);
-                        byRowid.emplace(row.front().value_or(""), std::move(row));
-                        return true;
-                    });
-    if (rc != SQLITE_OK) {
-        appendError(errorString, connection.errorMessage());
-        return rc;
+    const size_t before = rows->size();
+    rc = readShownRows(rows, shown, table, rowids, connection, errorString, true);
+    // Checked a moment ago in the same transaction: every row is there.
+    if (rc == SQLITE_OK && rows->size() - before != rowids.size()) {
+        appendError(errorString, rowNoLongerExistsMessage());
+        return kRowGone;
     }
-    for (const std::string& rowid : rowids) {
-        auto row = byRowid.find(rowid);
-        // Checked a moment ago in the same transaction: every row is there.
-        if (row == byRowid.end()) {
-            appendError(errorString, rowNoLongerExistsMessage());
-            return kRowGone;
-        }
-        rows->push_back(std::move(row->second));
-    }
-    return SQLITE_OK;
+    return rc;
 }
 
 }  // namespace

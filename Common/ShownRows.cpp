@@ -241,13 +241,15 @@ int checkShownRows(const ShownRows& shown, const std::string& table, const DBCon
 
 int readShownRows(std::vector<DBRow>* rows, const ShownRows& shown, const std::string& table,
                   const std::vector<std::string>& rowids, const DBConnection& connection,
-                  std::string* errorString) {
+                  std::string* errorString, bool whole) {
     if (rowids.empty()) return SQLITE_OK;
     std::map<std::string, DBRow> byRowid;
     int rc = forEachRow(connection.handle(), shownRowsSelect(shown, table, rowids),
                         [&](sqlite3_stmt* statement) {
                             DBRow row = rowValues(statement);
-                            for (DBValue& value : row) holdPrefixOfValue(&value);
+                            if (!whole) {
+                                for (DBValue& value : row) holdPrefixOfValue(&value);
+                            }
                             const std::string rowid = row.front().value_or("");
                             byRowid.emplace(rowid, std::move(row));
                             return true;

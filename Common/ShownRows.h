@@ -88,11 +88,12 @@ int checkShownRows(const ShownRows& shown, const std::string& table, const DBCon
 // page reads them.
 std::string shownRowsSelect(const ShownRows& shown, const std::string& table,
                             const std::vector<std::string>& rowids);
-// The rows of the rowids as the grid's page reads them (rowid, then the fields shown, long values
-// held by their prefix), read on the connection; a rowid of no row gives no row.
+// The rows of the rowids, in their order, as the grid's page reads them (rowid, then the fields
+// shown, long values held by their prefix, or whole when asked), read on the connection; a rowid
+// of no row gives no row.
 int readShownRows(std::vector<DBRow>* rows, const ShownRows& shown, const std::string& table,
                   const std::vector<std::string>& rowids, const DBConnection& connection,
-                  std::string* errorString);
+                  std::string* errorString, bool whole = false);
 // The row of the rowid as the file holds it now, for an editor that takes it again after a
 // refusal: into whole with every value whole (raw fields as hex text), and into shown as the
 // grid's page holds it, with the file's version taken before and the schema's it was read at.
